@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, only those missing.
+set -eu
+PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  librtmidi-dev libpoco-dev libtinyxml2-dev libpng-dev zlib1g-dev libfreetype-dev
+  fonts-dejavu-core libgtk-3-dev jackd2 xvfb xauth xdg-utils
+  googletest libgtest-dev libgmock-dev libbenchmark-dev"
+
+missing=""
+for p in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing:$missing"
+# jackd2 asks whether to enable real-time scheduling; the tests need no such thing.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | $SUDO debconf-set-selections
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
