@@ -1,0 +1,173 @@
+#include "LibraryFileSystem.h"
+
+#include <Poco/DirectoryIterator.h>
+#include <Poco/Exception.h>
+#include <Poco/File.h>
+#include <Poco/Path.h>
+
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+namespace libraryfs {
+
+bool exists(const std::string& path)
+{
+    try {
+        return Poco::File(path).exists();
+    } catch (const Poco::Exception&) {
+        return false;
+    }
+}
+
+bool isDirectory(const std::string& path)
+{
+    try {
+        Poco::File file(path);
+        return file.exists() && file.isDirectory();
+    } catch (const Poco::Exception&) {
+        return false;
+    }
+}
+
+bool listEntries(const std::string& folder, std::vector<Entry>& out)
+{
+    std::vector<Poco::File> files;
+    try {
+        Poco::File(folder).list(files);
+    } catch (const Poco::Exception&) {
+        return false;
+    }
+    for (const Poco::File& file : files) {
+        Entry entry;
+        entry.path = file.path();
+        try {
+            entry.isFile = file.isFile();
+            if (entry.isFile)
+                entry.size = static_cast<int64_t>(file.getSize());
+        } catch (const Poco::Exception&) {
+            entry.isFile = false;
+        }
+        out.push_back(entry);
+    }
+    return true;
+}
+
+void listFoldersBelow(const std::string& folder, std::vector<std::string>& out)
+{
+    try {
+        Poco::DirectoryIterator end;
+        for (Poco::DirectoryIterator it(folder); it != end; ++it) {
+            try {
+                if (it->isLink() || !it->isDirectory())
+                    continue;
+            } catch (const Poco::Exception&) {
+                continue;
+            }
+            const std::string child = it->path();
+            listFoldersBelow(child, out);
+            out.push_back(child);
+        }
+    } catch (const Poco::Exception&) {
+        // A folder that cannot be listed contributes nothing.
+    }
+}
+
+std::string lowerExtension(const std::string& path)
+{
+    std::string extension;
+    try {
+        extension = Poco::Path(path).getExtension();
+    } catch (const Poco::Exception&) {
+        return std::string();
+    }
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+bool readFile(const std::string& path, std::vector<unsigned char>& out)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0)
+        return false;
+    in.seekg(0, std::ios::beg);
+    out.resize(static_cast<size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size))
+        return false;
+    return true;
+}
+
+bool writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    std::string folder, file;
+    splitPath(path, folder, file);
+    std::string temporary = (folder.empty() ? std::string() : folder + "/") + "." + file + ".writing";
+    FILE* out = std::fopen(temporary.c_str(), "wb");
+    if (!out)
+        return false;
+    bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    written = std::fflush(out) == 0 && written;
+    written = ::fsync(fileno(out)) == 0 && written;
+    written = std::fclose(out) == 0 && written;
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string freePathFor(const std::string& path)
+{
+    if (!exists(path))
+        return path;
+    std::string folder, file;
+    splitPath(path, folder, file);
+    const size_t dot = file.rfind('.');
+    const std::string base = dot == std::string::npos ? file : file.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : file.substr(dot);
+    const std::string prefix = folder.empty() ? std::string() : folder + "/";
+    for (int n = 2;; ++n) {
+        std::string candidate = prefix + base + " (" + std::to_string(n) + ")" + extension;
+        if (!exists(candidate))
+            return candidate;
+    }
+}
+
+std::string moveFileIntoFolder(const std::string& path, const std::string& folder)
+{
+    try {
+        Poco::File target(folder);
+        if (!target.exists())
+            target.createDirectories();
+        std::string sourceFolder, file;
+        splitPath(path, sourceFolder, file);
+        const std::string destination = freePathFor(folder + "/" + file);
+        Poco::File source(path);
+        source.moveTo(destination, Poco::File::OPT_FAIL_ON_OVERWRITE);
+        if (Poco::File(path).exists() || !Poco::File(destination).exists())
+            return std::string();
+        return destination;
+    } catch (const Poco::Exception&) {
+        return std::string();
+    }
+}
+
+void splitPath(const std::string& path, std::string& folder, std::string& file)
+{
+    const size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos) {
+        folder.clear();
+        file = path;
+        return;
+    }
+    folder = path.substr(0, cut);
+    file = path.substr(cut + 1);
+}
+
+}  // namespace libraryfs

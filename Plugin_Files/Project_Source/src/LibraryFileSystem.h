@@ -1,0 +1,53 @@
+#pragma once
+// The librarian's only door to the file system. POCO is used here and nowhere
+// else in the library; its exceptions end at this border as false or empty
+// results, so no file-system error ever stops a scan.
+//
+// All functions are called from the host's main thread (scan and writers).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace libraryfs {
+
+struct Entry {
+    std::string path;
+    bool isFile = false;
+    int64_t size = -1;  // -1 when it could not be read
+};
+
+bool exists(const std::string& path);
+bool isDirectory(const std::string& path);
+
+// The entries of folder, one level, in the order the system gives them.
+// False (and nothing appended) when the folder cannot be listed.
+bool listEntries(const std::string& folder, std::vector<Entry>& out);
+
+// Appends the full path of every folder below folder, each after the folders
+// below it. Links to folders are not followed, so a link cycle cannot recurse.
+void listFoldersBelow(const std::string& folder, std::vector<std::string>& out);
+
+// The text after the last "." of the file name, in lower case.
+std::string lowerExtension(const std::string& path);
+
+// The whole file in one read; false when it cannot be opened or read.
+bool readFile(const std::string& path, std::vector<unsigned char>& out);
+
+// Writes bytes to a temporary file beside path and renames it over path, so a
+// crash or a full disk never leaves a half-written or truncated bank.
+bool writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes);
+
+// path itself when nothing exists there, else "base (2).ext", "base (3).ext", ...
+std::string freePathFor(const std::string& path);
+
+// Moves the file into folder (created when missing) under its own name, or a
+// free variant of it when that name is taken. Returns the new path, or an empty
+// text when the file could not be moved (the source then stays where it was).
+std::string moveFileIntoFolder(const std::string& path, const std::string& folder);
+
+// Splits at the last "/" or "\": the part before it (without the separator)
+// and the part after it. No separator: empty folder, the whole text as file.
+void splitPath(const std::string& path, std::string& folder, std::string& file);
+
+}  // namespace libraryfs

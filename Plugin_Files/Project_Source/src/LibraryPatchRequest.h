@@ -1,0 +1,28 @@
+#pragma once
+// Collects the hardware's answer to a library request: every SysEx message
+// that arrives while the request is active, until the 137-byte sound dump.
+//
+// Threads: prepared by the starter of a request (main thread or request
+// worker) before the request is sent; filled on the MIDI input thread.
+
+#include <atomic>
+
+#include "PatchLibrarian.h"
+
+class LibraryPatchRequest {
+public:
+    // Appends the message; a 137-byte sound dump completes the request (name
+    // and category taken from it, libraryRequestActive cleared) and gives true.
+    bool addMessageData(const unsigned char* bytes, int size);
+
+    // What a completed request stores into a library slot: name, category and
+    // the sound dump alone, without the short messages collected before it.
+    LibrarianPatch completedSoundPatch() const;
+
+    // Empties messages, name and category for a new request.
+    void clear();
+
+    int complete = 1;
+    std::atomic<bool> libraryRequestActive {false};
+    LibrarianPatch patch;
+};

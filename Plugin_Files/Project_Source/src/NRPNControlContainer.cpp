@@ -1,0 +1,18 @@
+#include "NRPNControlContainer.h"
+
+#include <cstdio>
+
+void NRPNControlContainer::addToControlMap(int channel, int msbValue, int lsbValue, int lsbControl,
+    int ccGroup, IControl* control)
+{
+    m_controls.store({channel, msbValue, lsbValue, lsbControl, ccGroup}, control);
+}
+
+IControl* NRPNControlContainer::findControl(int k1, int k2, int k3, int k4, int k5) const
+{
+    bool outerMissing = false;
+    IControl* const* hit = m_controls.find({k1, k2, k3, k4, k5}, outerMissing);
+    if (outerMissing)
+        std::printf("NRPNControlContainer : Not found\n");
+    return hit ? *hit : nullptr;
+}

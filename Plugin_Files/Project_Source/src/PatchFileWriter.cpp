@@ -1,0 +1,235 @@
+// Writing banks: pieces of split or converted banks during the scan, and the
+// user's "Save As..." and "Save (Overwrite current bank)". Every bank file goes
+// to a temporary file beside its target and is renamed over it.
+
+#include "PatchLibrarian.h"
+#include "LibraryFileSystem.h"
+#include "SysExProtocol.h"
+
+const unsigned char midiSingleStartHeader_Z2100[53] = {
+    0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x01, 0x00, 0x02, 0x01, 0xE0,  // MThd
+    0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x13,                                      // track 1
+    0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,                                      // 4/4
+    0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,                                            // 120 bpm
+    0x00, 0xFF, 0x2F, 0x00,                                                              // end of track 1
+    0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x37, 0x17,                                      // track 2
+    0x00, 0xF0, 0x81, 0x08};                                                             // first event
+const unsigned char midiSingleInBetweenHeader_Z2100[5] = {0x83, 0x74, 0xF0, 0x81, 0x08};
+const unsigned char midiSingleEndBytes_Z2100[4] = {0x00, 0xFF, 0x2F, 0x00};
+
+namespace {
+
+// The header chunk and track 1, up to the type of track 2.
+constexpr size_t kFixedHeaderBytes = 45;
+constexpr unsigned char kFirstEventDelta = 0x00;
+const unsigned char kEventDelta[2] = {0x83, 0x74};  // 500 ticks
+
+void append(std::vector<unsigned char>& out, const unsigned char* bytes, size_t count)
+{
+    out.insert(out.end(), bytes, bytes + count);
+}
+
+void appendVariableLength(std::vector<unsigned char>& out, uint32_t value)
+{
+    unsigned char groups[5];
+    int count = 0;
+    do {
+        groups[count++] = static_cast<unsigned char>(value & 0x7F);
+        value >>= 7;
+    } while (value);
+    while (count-- > 0)
+        out.push_back(static_cast<unsigned char>(groups[count] | (count ? 0x80 : 0x00)));
+}
+
+// The slot's sound as one SMF event body: exactly a sound dump long, framed,
+// the INIT sound for an empty slot.
+std::vector<unsigned char> eventDump(const LibrarianPatch& slot, int index, bool numberSlots)
+{
+    std::vector<unsigned char> dump;
+    if (slot.messages.empty())
+        dump.assign(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+    else
+        dump = slot.messages.front().bytes;
+    dump.resize(zsysex::kSoundDumpSize, 0x00);
+    dump.front() = zsysex::kStart;
+    if (numberSlots) {
+        dump[4] = 0x01;
+        dump[5] = static_cast<unsigned char>(index);
+    }
+    dump.back() = zsysex::kEnd;
+    return dump;
+}
+
+std::string baseName(const std::string& fileName)
+{
+    const size_t dot = fileName.rfind('.');
+    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
+}  // namespace
+
+std::vector<unsigned char> PatchLibrarian::rawBankBytes(const PatchFile& bank)
+{
+    std::vector<unsigned char> out;
+    out.reserve(bank.patches.size() * zsysex::kSoundDumpSize);
+    for (const LibrarianPatch& slot : bank.patches)
+        for (const PatchSysexMessage& message : slot.messages)
+            out.insert(out.end(), message.bytes.begin(), message.bytes.end());
+    return out;
+}
+
+std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank, bool numberSlots)
+{
+    std::vector<unsigned char> track;
+    track.reserve(bank.patches.size() * (zsysex::kSoundDumpSize + 4) + 8);
+    for (size_t i = 0; i < bank.patches.size(); ++i) {
+        const std::vector<unsigned char> dump = eventDump(bank.patches[i], static_cast<int>(i), numberSlots);
+        if (i == 0)
+            track.push_back(kFirstEventDelta);
+        else
+            append(track, kEventDelta, sizeof kEventDelta);
+        track.push_back(zsysex::kStart);
+        appendVariableLength(track, static_cast<uint32_t>(dump.size() - 1));
+        track.insert(track.end(), dump.begin() + 1, dump.end());
+    }
+    append(track, midiSingleEndBytes_Z2100, sizeof midiSingleEndBytes_Z2100);
+
+    std::vector<unsigned char> out;
+    out.reserve(kFixedHeaderBytes + 4 + track.size());
+    append(out, midiSingleStartHeader_Z2100, kFixedHeaderBytes);
+    const uint32_t length = static_cast<uint32_t>(track.size());
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(length >> shift));
+    out.insert(out.end(), track.begin(), track.end());
+    return out;
+}
+
+std::unique_ptr<PatchFile> PatchLibrarian::makePiece(const PatchFile& source, const std::string& name,
+                                                     int start) const
+{
+    auto piece = std::make_unique<PatchFile>();
+    piece->fileName = name;
+    piece->folderName = source.folderName;
+    piece->folderPath = source.folderPath;
+    piece->directory = source.directory;
+    piece->number = source.number;
+    const size_t first = static_cast<size_t>(start);
+    const size_t last = std::min(source.patches.size(), first + kLibraryBankSize);
+    if (first < last)
+        piece->patches.assign(source.patches.begin() + static_cast<std::ptrdiff_t>(first),
+                              source.patches.begin() + static_cast<std::ptrdiff_t>(last));
+    return piece;
+}
+
+std::string PatchLibrarian::pieceName(const std::string& fileName, int piece) const
+{
+    // Every piece of a split bank gets its own number, converted or not, so no
+    // piece can overwrite another.
+    std::string name = baseName(fileName);
+    if (fileWasSplit)
+        name += " Singles " + std::to_string(piece + 2);
+    return name + ".zt2";
+}
+
+void PatchLibrarian::keepPieceInMemory(const PatchFile& source, int piece)
+{
+    const int start = kLibraryBankSize * (piece + 1);
+    if (start >= static_cast<int>(source.patches.size()))
+        return;
+    std::unique_ptr<PatchFile> bank = makePiece(source, pieceName(source.fileName, piece), start);
+    fillUncompletedBankFiles(bank.get());
+    bankFiles.push_back(std::move(bank));
+    createFolderFilesStructure(bankFiles.back().get(), bankFiles.back()->directory);
+}
+
+bool PatchLibrarian::createNewPatchFile(PatchFile* source, const std::string& folderName,
+                                        const std::string& fileName, const std::string& /*extension*/,
+                                        const std::string& filePath, int number, int piece, bool /*isMidi*/)
+{
+    if (!source)
+        return false;
+    const int count = static_cast<int>(source->patches.size());
+    const int start = kLibraryBankSize * (piece + 1);
+    const int rest = count - start;
+    splitPieceCount = count / kLibraryBankSize + (rest > 0 && rest < kLibraryBankSize ? 1 : 0);
+    if (rest <= 0)
+        return false;
+
+    std::unique_ptr<PatchFile> bank = makePiece(*source, pieceName(fileName, piece), start);
+    bank->folderName = folderName;
+    bank->number = number;
+    fillUncompletedBankFiles(bank.get());
+
+    std::string folder, unusedName;
+    libraryfs::splitPath(filePath, folder, unusedName);
+    const std::string target = libraryfs::freePathFor((folder.empty() ? std::string() : folder + "/") +
+                                                      bank->fileName);
+    libraryfs::splitPath(target, bank->directory, bank->fileName);
+    const bool written = writeBankFile(target, rawBankBytes(*bank));
+    if (!written)
+        logLine("PATCH LIBRARIAN: could not write file " + target);
+    // Listed either way: the source is already in "Converted Banks".
+    bankFiles.push_back(std::move(bank));
+    createFolderFilesStructure(bankFiles.back().get(), bankFiles.back()->directory);
+    return written;
+}
+
+bool PatchLibrarian::writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    return libraryfs::writeFileReplacing(path, bytes);
+}
+
+bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots)
+{
+    std::unique_ptr<PatchFile> copy = bank.clone();
+    copy->patches.resize(kLibraryBankSize);
+    return writeBankFile(path, asMidi ? midiBankBytes(*copy, numberSlots) : rawBankBytes(*copy));
+}
+
+bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& startFolder, bool asMidi)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    // The bank is found before the user's file is touched.
+    PatchFile* bank = upperBank();
+    if (!bank || !m_host)
+        return false;
+    const std::string path =
+        m_host->promptForSaveFile(defaultName ? defaultName : "", startFolder, asMidi ? "mid" : "zt2");
+    if (path.empty())
+        return false;
+
+    std::string folderPart, filePart;
+    libraryfs::splitPath(path, folderPart, filePart);
+    std::string folderName;
+    if (folderPart.empty()) {
+        folderName = "Patches";
+    } else {
+        std::string unusedParent;
+        libraryfs::splitPath(folderPart, unusedParent, folderName);
+        removeCharsFromString(folderName, "/\\");
+    }
+    if (!writeUpperBank(*bank, path, asMidi, true)) {
+        logLine("PATCH LIBRARIAN: could not write file " + path);
+        return false;
+    }
+    m_host->setUpperBankNames(folderName, filePart);
+    return true;
+}
+
+bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string& fileName)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    PatchFile* bank = upperBank();
+    if (!bank)
+        return false;
+    // The bank keeps its real file name and extension: a .syx bank is written
+    // back as a raw stream under its own name.
+    const bool asMidi = libraryfs::lowerExtension(fileName) == "mid";
+    if (!writeUpperBank(*bank, path, asMidi, false)) {
+        logLine("PATCH LIBRARIAN: could not write file " + path);
+        return false;
+    }
+    if (m_host)
+        m_host->setUpperBankNames(bank->folderName, fileName);
+    return true;
+}

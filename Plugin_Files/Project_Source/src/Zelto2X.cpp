@@ -1,0 +1,294 @@
+#include "Zelto2X.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+#include "ControlLayer.h"
+#include "IControl.h"
+#include "IGraphics.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "PatchLibrarian.h"
+#include "SysExProtocol.h"
+#include "UIConfigManager.h"
+#include "dovor/timing.h"
+
+namespace {
+
+void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+void log(const char* format, ...)
+{
+    std::printf("Build LOG: \t");
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+}
+
+// Identity of the plug-in as the host sees it.
+constexpr const char* kEffectName = "Zelto2X Editor";
+constexpr const char* kManufacturerName = "Vantorel";
+constexpr int kVendorVersion = 0x10100;
+constexpr int kUniqueId = 0x6B7A366D;  // 'kz6m'
+constexpr int kManufacturerId = ('V' << 24) | ('n' << 16) | ('t' << 8) | '1';
+constexpr int kLatency = 128;
+constexpr const char* kChannelIO = "2-2";
+// The first 91 parameters are the sound's; none is automated by the host.
+constexpr int kInitialParamCount = 91;
+
+constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
+
+}  // namespace
+
+Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
+    : IPluginAU(instanceInfo, kInitialParamCount, kChannelIO, 0, kEffectName, "", kManufacturerName,
+          kVendorVersion, kUniqueId, kManufacturerId, kLatency, true, true, true, 0)
+{
+    for (int i = 0; i < kMidiFilterCount; ++i) {
+        dawFilter[i] = false;
+        hwFilter[i] = false;
+    }
+    dawFilter[kFilterSysEx] = true;  // SysEx from the host is dropped by default
+    for (auto& byte : globalBytes)
+        byte = 0;
+
+    SetLatency(kLatency);
+    // Every named index up to kTimbreLED (306) gets a parameter object.
+    initialize(instanceInfo, 0, kNumParams, kChannelIO, 0, kEffectName, "", kManufacturerName, kVendorVersion,
+        kUniqueId, kManufacturerId, kLatency, true, true, true, 0);
+    addNonAutomateParamCount(kNumParams);
+
+    patchLibrarian = new PatchLibrarian();
+    patchLibrarian->editor = this;
+    patchLibrarian->debugOutput = &debugOutput;
+    uiConfig = new UIConfigManager();
+    uiConfig->setDebugLog(&debugOutput, debugLogEnabled, logFilePath);
+    uiConfig->initParams();
+    midiMessageManager = new MIDIMessageManager(this, nullptr, patchLibrarian, GetGUI());
+    currentDeviceId = 0;
+}
+
+Zelto2X::~Zelto2X()
+{
+    midiOutSet = false;
+    delete midiMessageManager;
+    delete uiConfig;
+    delete patchLibrarian;
+}
+
+// ---- Incoming MIDI --------------------------------------------------------------
+
+void Zelto2X::ProcessMidiMsg(IMidiMsg* msg, bool fromHardware)
+{
+    if (patchLoading) {
+        log("Message from MIDI determinated because Patch Loading is in process!\n");
+        return;
+    }
+    if (midiMessageManager->patchRequested) {
+        log("\tData from HW requested via program change or some, returning. patchRequested = true\n");
+        return;
+    }
+    if (msg->StatusMsg() == IMidiMsg::kNone)
+        return;
+    if (fromHardware)
+        midiMessageManager->ProcessMidiMsgFromDevice(msg);
+    else
+        midiMessageManager->ProcessMidiMsgFromDAW(msg, 0);
+}
+
+void Zelto2X::ProcessSysEx(ISysEx* msg, bool fromHardware)
+{
+    if (patchLoading) {
+        log("Message from SysEx determinated because Patch Loading is in process!\n");
+        return;
+    }
+    if (fromHardware && hwFilter[kFilterSysEx]) {
+        log("\tData from HW filtered, returning. incomingSysExProcessed = true\n");
+        return;
+    }
+    if (!fromHardware && dawFilter[kFilterSysEx]) {
+        log("\tData from DAW filtered, returning. incomingSysExProcessed = true\n");
+        return;
+    }
+    if (trackIncomingMIDI && msg->mData && msg->mSize >= 3 && msg->mData[1] == zsysex::kManufacturer
+        && msg->mData[2] == zsysex::kModel)
+        lightMidiLed();
+    midiMessageManager->ProcessSysEx(msg, fromHardware);
+    if (miniMixerLayer)
+        miniMixerLayer->setControlsDirty();
+    if (midiMessageManager->dataProcessed) {
+        log("\tData processed! incomingSysExProcessed = true\n");
+        incomingSysExProcessed = true;
+    }
+}
+
+void Zelto2X::lightMidiLed()
+{
+    IGraphics* graphics = GetGUI();
+    if (!graphics || midiLedOn)
+        return;
+    graphics->SetParameterFromPlug(kMIDILed, 1.0, false);
+    midiLedOn = 1;
+    midiLedTime = GetTickCount();
+}
+
+// ---- Sending to the hardware ------------------------------------------------------
+
+void Zelto2X::checksumCheckAndSend(unsigned char* bytes, int size)
+{
+    if (!midiOutSet) {
+        showStatus(kSetMidiFirst);
+        return;
+    }
+    const int sum = zsysex::applyOutgoingChecksum(bytes, size);
+    if (sum >= 0)
+        log("checksum for outgoing data = %i\n", sum);
+    if (!trackIncomingMIDI && size >= 3 && bytes[1] == zsysex::kManufacturer && bytes[2] == zsysex::kModel)
+        lightMidiLed();
+    SendMidiSysex(bytes, size);
+    debugOutput.logSysExOutMessageByte(bytes, size);
+}
+
+void Zelto2X::MIDIOutRoutingSwitch(IMidiMsg* msg)
+{
+    // The sample-timed queue joins with the audio thread's work; until then
+    // every message leaves at once.
+    sendMidiMsgAndLog(msg);
+}
+
+void Zelto2X::sendMidiMsgAndLog(IMidiMsg* msg)
+{
+    if (!midiOutSet) {
+        showStatus(kSetMidiFirst);
+        log("\t--- midiOutSet status: %i --- NO MESSAGE SENT! ---\n", midiOutSet ? 1 : 0);
+        return;
+    }
+    SendMidiMsg(msg);
+}
+
+void Zelto2X::SendProgramChangeCommand(int program, int offset)
+{
+    if (!midiOutSet)
+        return;
+    const int channelValue = static_cast<int>(paramValue(kGlobalMidiChannel));
+    IMidiMsg msg;
+    msg.MakeProgramChangeMsg(std::min(program, 100) / 127.0, channelValue > 0 ? channelValue - 1 : 0);
+    sendMidiMsgAndLog(&msg);
+    Sleep(getTimerValue());
+}
+
+int Zelto2X::getTimerValue()
+{
+    switch (static_cast<int>(paramValue(kLibSyncTimer))) {
+    case 0: return 200;
+    case 1: return 300;
+    case 2: return 400;
+    case 3: return 500;
+    default: return 100;
+    }
+}
+
+// ---- Librarian and display glue -----------------------------------------------------
+
+void Zelto2X::DisplayProcessingIndicator(bool show)
+{
+    patchLoading = false;
+    if (!show)
+        midiMessageManager->patchRequested = false;
+}
+
+void Zelto2X::updateUserInterfaceAndMenus() {}
+
+void Zelto2X::setLibrarianViewDirty() {}
+
+void Zelto2X::updatePatchLibrarianView(int list) {}
+
+void Zelto2X::sendPatchToDeviceFromLibrarian(int slot, int list) {}
+
+void Zelto2X::displayCategoryName(const std::string& text) {}
+
+void Zelto2X::selectLibrarianSlot(int slot)
+{
+    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+    patchLibrarian->transferSlot = slot;
+}
+
+int Zelto2X::librarianListActive() const
+{
+    return 0;
+}
+
+void Zelto2X::setCurrentSoundTexts(const std::string& name, const std::string& category)
+{
+    std::lock_guard<std::mutex> lock(m_textsMutex);
+    m_soundName = name;
+    m_soundCategory = category;
+}
+
+std::string Zelto2X::currentSoundName() const
+{
+    std::lock_guard<std::mutex> lock(m_textsMutex);
+    return m_soundName;
+}
+
+std::string Zelto2X::currentSoundCategory() const
+{
+    std::lock_guard<std::mutex> lock(m_textsMutex);
+    return m_soundCategory;
+}
+
+void Zelto2X::showStatus(const char* text)
+{
+    if (statusText)
+        statusText->SetTextFromPlug(text);
+}
+
+// ---- Control-lookup forwards ----------------------------------------------------------
+
+IControl* Zelto2X::getSysexControl(int a, int b, int c, int d, int sub)
+{
+    return uiConfig->sysExControls.findControl(a, b, c, d, sub);
+}
+
+IControl* Zelto2X::getMsbLsbControl(int a, int b, int c, int d, int e)
+{
+    return uiConfig->nrpnControls.findControl(a, b, c, d, e);
+}
+
+IControl* Zelto2X::getCCControls(int channel, int cc, int group)
+{
+    return uiConfig->ccControls.findControl(channel, cc, group);
+}
+
+int Zelto2X::getProgramValueByParts(int a, int b, int index)
+{
+    return uiConfig->patchData.findControl(a, b, index);
+}
+
+void Zelto2X::setProgramValueByParts(int a, int b, int index, int value)
+{
+    uiConfig->patchData.setValue(a, b, index, value);
+}
+
+// ---- Parameters -------------------------------------------------------------------------
+
+double Zelto2X::paramValue(int index) const
+{
+    IParam* param = GetParam(index);
+    return param ? param->Value() : 0.0;
+}
+
+void Zelto2X::setParamValueClamped(int index, double value)
+{
+    IParam* param = GetParam(index);
+    if (param)
+        param->Set(std::clamp(value, param->GetMin(), std::max(param->GetMin(), param->GetMax())));
+}
+
+void Zelto2X::logDebug(const std::string& text)
+{
+    if (debugLogEnabled)
+        debugOutput.printDebugInfo(logFilePath, text);
+}

@@ -1,0 +1,123 @@
+#pragma once
+// The editor plug-in. This part holds what the MIDI messaging paths use of it:
+// its state flags, the device ID, the MIDI filters, the incoming entry points,
+// the hardware senders and the control-lookup forwards.
+//
+// Threads: the flags are atomics because the host's threads, the render
+// thread, the MIDI input thread and the MIDI workers all read and write them.
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "IPluginAU.h"
+#include "debugger.h"
+
+class ControlLayer;
+class IControl;
+class ITextControl;
+class MIDIMessageManager;
+class PatchLibrarian;
+class UIConfigManager;
+
+// The per-type MIDI filters, in the order of their parameters.
+enum EMidiFilter {
+    kFilterControlChange = 0,
+    kFilterProgramChange,
+    kFilterNotes,
+    kFilterPitchBend,
+    kFilterPolyAftertouch,
+    kFilterChannelAftertouch,
+    kFilterSysEx,
+    kMidiFilterCount
+};
+
+class Zelto2X : public IPluginAU {
+public:
+    explicit Zelto2X(IPluginInstanceInfo instanceInfo);
+    ~Zelto2X() override;
+
+    // ---- IPluginBase: incoming MIDI ----
+    // Host MIDI thread (fromHardware false) or MIDI input thread (true); no lock.
+    void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override;
+    void ProcessSysEx(ISysEx* msg, bool fromHardware) override;
+
+    // ---- Sending to the hardware (any thread, no lock) ----
+    // Frames, checksums (71 bytes or more) and sends a SysEx message.
+    void checksumCheckAndSend(unsigned char* bytes, int size);
+    void MIDIOutRoutingSwitch(IMidiMsg* msg);
+    void sendMidiMsgAndLog(IMidiMsg* msg);
+    void SendProgramChangeCommand(int program, int offset);
+    // The librarian delay in ms (200..500 by kLibSyncTimer, else 100).
+    int getTimerValue();
+
+    // ---- Librarian and display glue (completed with the librarian view) ----
+    void DisplayProcessingIndicator(bool show);
+    void updateUserInterfaceAndMenus();
+    void setLibrarianViewDirty();
+    void updatePatchLibrarianView(int list);
+    void sendPatchToDeviceFromLibrarian(int slot, int list);
+    void displayCategoryName(const std::string& text);
+    // Moves the librarian view's selection and the library's transfer slot.
+    void selectLibrarianSlot(int slot);
+    // The list that holds the librarian view's selection (0 upper, 1 lower).
+    int librarianListActive() const;
+    // The current sound's name and category as the decoder found them.
+    void setCurrentSoundTexts(const std::string& name, const std::string& category);
+    std::string currentSoundName() const;
+    std::string currentSoundCategory() const;
+    // Shows a status line in the status display, when there is one.
+    void showStatus(const char* text);
+
+    // ---- Control-lookup forwards (any thread) ----
+    IControl* getSysexControl(int a, int b, int c, int d, int sub);
+    IControl* getMsbLsbControl(int a, int b, int c, int d, int e);
+    IControl* getCCControls(int channel, int cc, int group);
+    int getProgramValueByParts(int a, int b, int index);
+    void setProgramValueByParts(int a, int b, int index, int value);
+
+    // Parameter value in its own units (0 for a missing index). Any thread.
+    double paramValue(int index) const;
+    // Stores a value clamped into the parameter's range, telling nobody.
+    void setParamValueClamped(int index, double value);
+    // Writes a LOG line while the debug switch is on.
+    void logDebug(const std::string& text);
+
+    // ---- State ----
+    std::atomic<bool> midiOutSet {false};
+    std::atomic<bool> patchLoading {false};
+    std::atomic<bool> pluginReady {false};
+    std::atomic<bool> incomingSysExProcessed {false};
+    std::atomic<bool> deviceInitialization {false};  // the global request awaits its dump
+    std::atomic<bool> localControl {false};
+    std::atomic<bool> trackIncomingMIDI {true};
+    std::atomic<bool> toDAWBuffer {false};
+    std::atomic<bool> libraryControl {false};  // librarian mode (kControlLibrary == 1)
+    std::atomic<bool> dawFilter[kMidiFilterCount];
+    std::atomic<bool> hwFilter[kMidiFilterCount];
+    std::atomic<int> midiLedOn {0};
+    std::atomic<uint32_t> midiLedTime {0};
+    std::atomic<int> currentDeviceId {0};
+    std::atomic<int> currentDeviceId2 {0};
+    std::atomic<int> globalBytes[39];
+
+    bool debugLogEnabled = false;
+    std::string logFilePath;
+    DebuggerOutput debugOutput;
+
+    UIConfigManager* uiConfig = nullptr;
+    PatchLibrarian* patchLibrarian = nullptr;
+    MIDIMessageManager* midiMessageManager = nullptr;
+    ITextControl* statusText = nullptr;
+    ControlLayer* miniMixerLayer = nullptr;
+    ControlLayer* arpTempoKnobLayer = nullptr;
+    ControlLayer* arpTempoClockLayer = nullptr;
+
+private:
+    void lightMidiLed();
+
+    mutable std::mutex m_textsMutex;
+    std::string m_soundName;
+    std::string m_soundCategory;
+};

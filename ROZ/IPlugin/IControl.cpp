@@ -1,0 +1,208 @@
+#include "IControl.h"
+
+#include "IGraphics.h"
+#include "IParam.h"
+#include "IPluginBase.h"
+
+std::string IGuardedText::get() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mText;
+}
+
+bool IGuardedText::setIfDifferent(const char* text)
+{
+    if (!text) text = "";
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mText == text) return false;
+    mText = text;
+    return true;
+}
+
+bool IGuardedText::empty() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mText.empty();
+}
+
+IControl::IControl(IPluginBase* plug, IRECT rect, int paramIdx, IChannelBlend::EBlendMethod blendMethod)
+    : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlend(blendMethod)
+{
+}
+
+IControl::~IControl() = default;
+
+IGraphics* IControl::GetGUI() const { return mPlug ? mPlug->GetGUI() : nullptr; }
+
+IParam* IControl::GetParam() const { return (mPlug && mParamIdx >= 0) ? mPlug->GetParam(mParamIdx) : nullptr; }
+
+void IControl::OnMouseDown(int, int, IMouseMod* mod)
+{
+    if (!mGrayed && mod && mod->R) PromptUserInput();
+}
+
+void IControl::OnMouseUp(int, int, IMouseMod*) {}
+void IControl::OnMouseDrag(int, int, int, int, IMouseMod*) {}
+
+void IControl::OnMouseDblClick(int, int, IMouseMod*)
+{
+    const double def = mDefaultValue;
+    if (mGrayed || def < 0.0) return;
+    mValue = def;
+    SetDirty(true);
+}
+
+void IControl::OnMouseWheel(int, int, IMouseMod* mod, int d)
+{
+    const bool fine = mod && (mod->C || mod->S);
+    mValue += d * (fine ? 0.001 : 0.01);
+    SetDirty(true);
+}
+
+bool IControl::OnKeyDown(int, int, int) { return false; }
+void IControl::OnMouseOver(int, int, IMouseMod*) {}
+void IControl::OnMouseOut() {}
+void IControl::TextFromTextEntry(const char*) {}
+void IControl::OnGUIIdle() {}
+
+bool IControl::takeOutsideValue(double value)
+{
+    if (mDefaultValue < 0.0) {
+        mValue = value;
+        mDefaultValue = value;
+    }
+    if (mValue == value) return false;
+    mValue = value;
+    return true;
+}
+
+void IControl::SetValueFromPlug(double value)
+{
+    if (!takeOutsideValue(value)) return;
+    SetDirty(false);
+    mRedraw = true;
+}
+
+void IControl::SetValueFromHardware(double value)
+{
+    if (!takeOutsideValue(value)) return;
+    SetDirty2(true);
+    mRedraw = true;
+}
+
+void IControl::SetValueFromUserInput(double value)
+{
+    if (mValue == value) return;
+    mValue = value;
+    SetDirty(true);
+    mRedraw = true;
+}
+
+void IControl::Hide(bool hide)
+{
+    mHide = hide;
+    mRedraw = true;
+    SetDirty(false);
+}
+
+void IControl::GrayOut(bool gray)
+{
+    mGrayed = gray;
+    mBlend.mWeight = gray ? 0.5f : 1.0f;
+    SetDirty(false);
+}
+
+bool IControl::IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
+
+void IControl::markDirty(bool pushParamToPlug, bool fromHardware)
+{
+    const double v = mValue;
+    if (v < mClampLo)
+        mValue = mClampLo.load();
+    else if (v > mClampHi)
+        mValue = mClampHi.load();
+    mDirty = true;
+    if (!pushParamToPlug || !mPlug || mParamIdx < 0) return;
+
+    if (fromHardware)
+        mPlug->SetParameterFromGUI2(mParamIdx, mValue);
+    else
+        mPlug->SetParameterFromGUI(mParamIdx, mValue);
+
+    IParam* param = mPlug->GetParam(mParamIdx);
+    if (!param) return;
+    if (auto* valueDisplay = dynamic_cast<ITextControl*>(mValDisplayControl)) {
+        char display[IParam::kDisplayForHostLength] = {0};
+        param->GetDisplayForHost(param->Value(), false, display, true);
+        valueDisplay->SetTextFromPlug(display);
+    }
+    if (auto* nameDisplay = dynamic_cast<ITextControl*>(mNameDisplayControl))
+        nameDisplay->SetTextFromPlug(param->GetNameForHost());
+}
+
+void IControl::SetDirty(bool pushParamToPlug) { markDirty(pushParamToPlug, false); }
+
+void IControl::SetDirty2(bool pushParamToPlug) { markDirty(pushParamToPlug, true); }
+
+void IControl::SetClean()
+{
+    mDirty = mRedraw.load();
+    mRedraw = false;
+}
+
+bool IControl::IsDirty() { return mDirty; }
+
+void IControl::PromptUserInput()
+{
+    if (mParamIdx < 0 || mDisablePrompt) return;
+    IParam* param = GetParam();
+    IGraphics* gui = GetGUI();
+    if (param && gui) {
+        if (param->GetNDisplayTexts() != 0) {
+            gui->PromptUserInput(this, param, &mRECT);
+        } else {
+            const int cX = (mRECT.L + mRECT.R) / 2;
+            const int cY = (mRECT.T + mRECT.B) / 2;
+            IRECT field(cX - 15, cY - 8, cX + 15, cY + 8);
+            gui->PromptUserInput(this, param, &field);
+        }
+    }
+    mRedraw = true;
+}
+
+void IControl::PromptUserInput(IRECT* rect)
+{
+    if (mParamIdx < 0 || mDisablePrompt || !rect) return;
+    IGraphics* gui = GetGUI();
+    if (gui) gui->PromptUserInput(this, GetParam(), rect);
+    mRedraw = true;
+}
+
+IControl::AuxParam* IControl::GetAuxParam(int i)
+{
+    return (i >= 0 && i < (int)mAuxParams.size()) ? &mAuxParams[i] : nullptr;
+}
+
+int IControl::AuxParamIdx(int paramIdx) const
+{
+    for (size_t i = 0; i < mAuxParams.size(); ++i)
+        if (mAuxParams[i].mParamIdx == paramIdx) return (int)i;
+    return -1;
+}
+
+void IControl::AddAuxParam(int paramIdx) { mAuxParams.emplace_back(paramIdx); }
+
+void IControl::SetAuxParamValueFromPlug(int auxIdx, double value)
+{
+    AuxParam* aux = GetAuxParam(auxIdx);
+    if (!aux || aux->mValue == value) return;
+    aux->mValue = value;
+    SetDirty(false);
+    mRedraw = true;
+}
+
+void IControl::SetAllAuxParamsFromGUI()
+{
+    if (!mPlug) return;
+    for (const AuxParam& aux : mAuxParams) mPlug->SetParameterFromGUI(aux.mParamIdx, aux.mValue);
+}

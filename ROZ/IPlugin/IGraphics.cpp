@@ -1,0 +1,415 @@
+// Surface set-up, value pushing, dirty tracking, drawing order and event
+// dispatch. Drawing primitives live in IGraphicsDrawing.cpp, bitmap and file
+// loading in IGraphicsBitmaps.cpp.
+#include "IGraphics.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "ControlLayer.h"
+#include "IControl.h"
+#include "IParam.h"
+#include "IPluginBase.h"
+#include "IPopupMenu.h"
+#include "zuve/zuve.h"
+
+IGraphics::IGraphics(IPluginBase* plug, int width, int height, int frameRate)
+    : mPlug(plug), mWidth(width), mHeight(height), mFPS(frameRate > 0 ? frameRate : 25)
+{
+}
+
+IGraphics::~IGraphics()
+{
+    delete mKeyCatcher;
+    mKeyCatcher = nullptr;
+    mControls.Empty(true);
+    mLayers.Empty(true);
+    deleteBitmaps();
+}
+
+void IGraphics::deleteBitmaps()
+{
+    delete mDrawBitmap;
+    mDrawBitmap = nullptr;
+    delete mTmpBitmap;
+    mTmpBitmap = nullptr;
+}
+
+void IGraphics::PrepDraw()
+{
+    deleteBitmaps();
+    mDrawBitmap = new ZUVE_SysBitmap(mWidth, mHeight);
+    mTmpBitmap = new ZUVE_MemBitmap(0, 0, 4);
+}
+
+void IGraphics::Resize(int w, int h)
+{
+    mWidth = w;
+    mHeight = h;
+    ReleaseMouseCapture();
+    deleteBitmaps();
+    PrepDraw();
+    if (mPlug) mPlug->ResizeGraphics(w, h);
+}
+
+bool IGraphics::MeasureIText(IText* text, char* str, IRECT* r) { return DrawIText(text, str, r, true); }
+bool IGraphics::WindowIsOpen() { return GetWindow() != nullptr; }
+void* IGraphics::OpenWindow(void*, void*, short, short) { return nullptr; }
+void IGraphics::AttachSubWindow(void*) {}
+void IGraphics::RemoveSubWindow() {}
+void IGraphics::HideMouseCursor() {}
+void IGraphics::ShowMouseCursor() {}
+
+void IGraphics::ToViewRect(const IRECT& r, int* x, int* y, int* w, int* h) const
+{
+    *x = r.L;
+    *y = (mHeight - 1) - r.B;
+    *w = r.R - r.L + 1;
+    *h = r.B - r.T + 1;
+}
+
+// ---- Set-up ----
+
+void IGraphics::AttachBackground(int id, const char* name, double scale)
+{
+    IBitmap background = LoadIBitmap(id, name, scale, 1, false);
+    mControls.Insert(0, new IBitmapControl(mPlug, 0, 0, -1, &background, IChannelBlend::kBlendClobber));
+}
+
+void IGraphics::AttachPanelBackground(const IColor* color)
+{
+    mControls.Insert(0, new IPanelControl(mPlug, IRECT(0, 0, mWidth, mHeight), color));
+}
+
+int IGraphics::AttachControl(IControl* control)
+{
+    mControls.Add(control);
+    return mControls.GetSize() - 1;
+}
+
+int IGraphics::AttachLayer(ControlLayer* layer)
+{
+    mLayers.Add(layer);
+    return mLayers.GetSize() - 1;
+}
+
+void IGraphics::AttachKeyCatcher(IControl* control)
+{
+    if (control == mKeyCatcher) return;
+    delete mKeyCatcher;
+    mKeyCatcher = control;
+}
+
+// ---- Values ----
+
+void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized)
+{
+    IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
+    if (mPlug && !param) return;  // a bad index from a caller is dropped here
+    if (!normalized && param) {
+        value = param->GetNormalized(value);
+        param->SetNormalized(value);
+    }
+    for (int i = 0; i < mControls.GetSize(); ++i) {
+        IControl* control = mControls.Get(i);
+        if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(value);
+        const int aux = control->AuxParamIdx(paramIdx);
+        if (aux >= 0) control->SetAuxParamValueFromPlug(aux, value);
+    }
+    for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->SetParameterFromPlug(paramIdx, value, true);
+}
+
+void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
+{
+    if (IControl* control = mControls.Get(controlIdx)) control->SetValueFromPlug(normalizedValue);
+}
+
+void IGraphics::SetAllControlsDirty()
+{
+    for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->SetDirty(false);
+}
+
+void IGraphics::SetParameterFromGUI(int paramIdx, double normalizedValue)
+{
+    for (int i = 0; i < mControls.GetSize(); ++i)
+        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->SetValueFromUserInput(normalizedValue);
+}
+
+void IGraphics::HideControl(int paramIdx, bool hide)
+{
+    for (int i = 0; i < mControls.GetSize(); ++i)
+        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->Hide(hide);
+}
+
+void IGraphics::GrayOutControl(int paramIdx, bool gray)
+{
+    for (int i = 0; i < mControls.GetSize(); ++i)
+        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->GrayOut(gray);
+}
+
+void IGraphics::ClampControl(int paramIdx, double lo, double hi, bool normalized)
+{
+    if (!normalized) {
+        IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
+        if (!param) return;
+        lo = param->GetNormalized(lo);
+        hi = param->GetNormalized(hi);
+    }
+    for (int i = 0; i < mControls.GetSize(); ++i)
+        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->Clamp(lo, hi);
+}
+
+static bool isListKind(const IParam* param)
+{
+    return param->Type() == IParam::kTypeBool || param->Type() == IParam::kTypeEnum;
+}
+
+void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* r)
+{
+    if (!control || !param || !r) return;
+    char current[IParam::kDisplayForHostLength] = {0};
+    param->GetDisplayForHost(param->Value(), false, current, true);
+
+    const int nTexts = param->GetNDisplayTexts();
+    if (isListKind(param) && nTexts > 0) {
+        IPopupMenu menu;
+        for (int i = 0; i < nTexts; ++i) {
+            const char* text = param->GetDisplayTextAtIdx(i);
+            const bool ticked = std::string(text) == current;
+            menu.AddItem(text, -1, ticked ? IPopupMenuItem::kChecked : IPopupMenuItem::kNoFlags);
+        }
+        IPopupMenu* chosen = CreateIPopupMenu(&menu, r);
+        if (chosen && chosen->GetChosenItemIdx() >= 0)
+            control->SetValueFromUserInput(param->GetNormalized(double(chosen->GetChosenItemIdx())));
+        return;
+    }
+    CreateTextEntry(control, control->GetText(), r, current, param);
+}
+
+void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text)
+{
+    if (!control || !param) return;
+    if (!text) text = "";
+    double value;
+    if (isListKind(param)) {
+        int index = 0;
+        if (!param->MapDisplayText(text, &index)) index = 0;
+        value = index;
+    } else if (param->Type() == IParam::kTypeText) {
+        // The entered text travels in display text 0; the toggled raw value
+        // makes the change visible to the plug-in even for an equal text.
+        param->SetDisplayText(0, text);
+        const double raw = control->GetValue() == 0.0 ? 1.0 : 0.0;
+        param->SetClamped(raw);
+        control->SetValueFromUserInput(raw);
+        value = 0.0;
+    } else {
+        value = std::atof(text);
+        if (param->GetNegateDisplay()) value = -value;
+    }
+    control->SetValueFromUserInput(param->GetNormalized(value));
+}
+
+void IGraphics::SetStrictDrawing(bool strict)
+{
+    mStrict = strict;
+    SetAllControlsDirty();
+}
+
+// ---- Dirty tracking and drawing ----
+
+bool IGraphics::IsDirty(IRECT* r)
+{
+    bool dirty = false;
+    for (int i = 1; i < mControls.GetSize(); ++i) {
+        IControl* control = mControls.Get(i);
+        if (control->IsHidden() && !control->GetIgnoreHidden()) continue;
+        if (control->IsDirty()) {
+            MergeDirtyRect(r, *control->GetRECT());
+            dirty = true;
+        }
+    }
+    for (int i = 0; i < mLayers.GetSize(); ++i)
+        if (mLayers.Get(i)->isDirty(r)) dirty = true;
+    return dirty;
+}
+
+void IGraphics::drawStrict(IRECT* r)
+{
+    mDrawRECT = *r;
+    const int n = mControls.GetSize();
+    if (n > 0) mControls.Get(0)->Draw(this);
+    for (int i = 1; i < n; ++i) {
+        IControl* control = mControls.Get(i);
+        if (!control->IsHidden() && RedrawMeets(*r, *control->GetRECT())) control->Draw(this);
+        control->SetClean();
+    }
+}
+
+void IGraphics::drawLoose()
+{
+    const int n = mControls.GetSize();
+    IControl* background = mControls.Get(0);
+    if (background && background->IsDirty()) {
+        mDrawRECT = *background->GetRECT();
+        for (int i = 0; i < n; ++i) {
+            IControl* control = mControls.Get(i);
+            if (!control) continue;
+            if (i == 0 || !control->IsHidden()) control->Draw(this);
+            control->SetClean();
+        }
+        return;
+    }
+    for (int i = 1; i < n; ++i) {
+        IControl* dirty = mControls.Get(i);
+        if (!dirty->IsDirty()) continue;
+        mDrawRECT = *dirty->GetRECT();
+        for (int j = 0; j < n; ++j) {
+            IControl* control = mControls.Get(j);
+            if (!control || control->IsHidden()) continue;
+            if (control == dirty || RedrawMeets(*control->GetRECT(), mDrawRECT)) control->Draw(this);
+        }
+        dirty->SetClean();
+    }
+}
+
+bool IGraphics::Draw(IRECT* r)
+{
+    if (mControls.GetSize() == 0 && mLayers.GetSize() == 0) return true;
+    if (mStrict)
+        drawStrict(r);
+    else
+        drawLoose();
+    for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->Draw(this, &mDrawRECT);
+    return DrawScreen(&mDrawRECT);
+}
+
+void IGraphics::OnGUIIdle()
+{
+    for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->OnGUIIdle();
+}
+
+// ---- Events ----
+
+IControl* IGraphics::hitLayers(int x, int y)
+{
+    for (int i = mLayers.GetSize() - 1; i >= 0; --i)
+        if (IControl* hit = mLayers.Get(i)->isHit(x, y)) return hit;
+    return nullptr;
+}
+
+IControl* IGraphics::HitTest(int x, int y, bool mouseOver)
+{
+    if (IControl* hit = hitLayers(x, y)) return hit;
+    for (int i = mControls.GetSize() - 1; i >= 0; --i) {
+        IControl* control = mControls.Get(i);
+        if (control->IsHidden()) continue;
+        if (control->IsGrayed() && !(mouseOver && control->GetMOWhenGrayed())) continue;
+        if (control->IsHit(x, y)) return control;
+    }
+    return nullptr;
+}
+
+void IGraphics::ReleaseMouseCapture()
+{
+    mMouseCapture = nullptr;
+    mMouseX = mMouseY = -1;
+}
+
+void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
+{
+    ReleaseMouseCapture();
+    IControl* control = HitTest(x, y);
+    if (!control) return;
+    mMouseCapture = control;
+    mMouseX = x;
+    mMouseY = y;
+    control->OnMouseDown(x, y, mod);
+    const int paramIdx = control->ParamIdx();
+    if (paramIdx >= 0 && mPlug) mPlug->BeginInformHostOfParamChange(paramIdx);
+}
+
+void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
+{
+    IControl* control = mMouseCapture ? mMouseCapture : HitTest(x, y);
+    ReleaseMouseCapture();
+    if (!control) return;
+    control->OnMouseUp(x, y, mod);
+    const int paramIdx = control->ParamIdx();
+    if (paramIdx >= 0 && mPlug) mPlug->EndInformHostOfParamChange(paramIdx);
+}
+
+void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
+{
+    IControl* control = mMouseCapture;
+    if (!control) return;
+    const int dX = x - mMouseX;
+    const int dY = y - mMouseY;
+    if (dX == 0 && dY == 0) return;
+    mMouseX = x;
+    mMouseY = y;
+    control->OnMouseDrag(x, y, dX, dY, mod);
+}
+
+bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
+{
+    ReleaseMouseCapture();
+    IControl* control = HitTest(x, y);
+    if (!control) return false;
+    if (!control->GetDblAsSingleClick()) {
+        control->OnMouseDblClick(x, y, mod);
+        return false;
+    }
+    mMouseCapture = control;
+    mMouseX = x;
+    mMouseY = y;
+    control->OnMouseDown(x, y, mod);
+    return true;
+}
+
+void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
+{
+    IControl* control = mMouseCapture ? mMouseCapture : HitTest(x, y);
+    if (control) control->OnMouseWheel(x, y, mod, d);
+}
+
+bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
+{
+    if (!mHandleMouseOver) return false;
+    IControl* control = mMouseCapture ? mMouseCapture : HitTest(x, y, true);
+    if (control) {
+        mMouseX = x;
+        mMouseY = y;
+        control->OnMouseOver(x, y, mod);
+        if (mMouseOver && mMouseOver != control) mMouseOver->OnMouseOut();
+        mMouseOver = control;
+    }
+    return mHandleMouseOver;
+}
+
+void IGraphics::OnMouseOut()
+{
+    for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->OnMouseOut();
+    mMouseOver = nullptr;
+}
+
+bool IGraphics::OnKeyDown(int x, int y, int key)
+{
+    IControl* control = mMouseCapture ? mMouseCapture : HitTest(x, y);
+    if (!control) control = mKeyCatcher;
+    return control ? control->OnKeyDown(x, y, key) : false;
+}
+
+int IGraphics::GetParamIdxForPTAutomation(int x, int y)
+{
+    IControl* control = HitTest(x, y);
+    mLastClickedParam = control ? control->ParamIdx() : -1;
+    return mLastClickedParam;
+}
+
+int IGraphics::GetLastClickedParamForPTAutomation()
+{
+    const int last = mLastClickedParam;
+    mLastClickedParam = -1;
+    return last;
+}

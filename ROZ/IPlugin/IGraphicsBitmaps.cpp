@@ -1,0 +1,72 @@
+// Bitmap and resource loading of the surface, over the shared bitmap cache.
+#include "BitmapStorage.h"
+#include "IGraphics.h"
+#include "zuve/zuve.h"
+
+static IBitmap wrap(ZUVE_IBitmap* bitmap, int nStates, bool horizontal)
+{
+    if (!bitmap) return IBitmap();
+    return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates, horizontal);
+}
+
+IBitmap IGraphics::LoadIBitmap(int id, const char* name, double scale, int nStates, bool framesAreHorizontal)
+{
+    ZUVE_IBitmap* cached = s_bitmapCache.Find(id, scale);
+    if (!cached) {
+        // The cache lock is not held across the load: two threads loading the
+        // same id at once may both add it; look-ups find the first.
+        ZUVE_IBitmap* image = OSLoadBitmap(id, name);
+        if (!image) return IBitmap();
+        const int w = int(image->getWidth() * scale);
+        const int h = int(image->getHeight() * scale);
+        ZUVE_MemBitmap* scaled = new ZUVE_MemBitmap(w, h, 4);
+        ZUVE_ScaledBlit(scaled, image, 0, 0, w, h, 0.f, 0.f, float(image->getWidth()), float(image->getHeight()), 1.0f,
+                        ZUVE_BLIT_FILTER_BILINEAR);
+        delete image;
+        s_bitmapCache.Add(scaled, id, scale);
+        cached = scaled;
+    }
+    mImageScales[id] = scale;
+    return wrap(cached, nStates, framesAreHorizontal);
+}
+
+IBitmap IGraphics::getImageById(int id, int nStates, bool framesAreHorizontal)
+{
+    auto known = mImageScales.find(id);
+    ZUVE_IBitmap* bitmap =
+        known != mImageScales.end() ? s_bitmapCache.Find(id, known->second) : s_bitmapCache.FindAnyScale(id);
+    return wrap(bitmap, nStates, framesAreHorizontal);
+}
+
+void IGraphics::RetainBitmap(IBitmap* bitmap)
+{
+    if (bitmap && bitmap->mData) s_bitmapCache.Add(bitmap->mData, -1, 0.0);
+}
+
+void IGraphics::ReleaseBitmap(IBitmap* bitmap)
+{
+    if (bitmap && bitmap->mData) s_bitmapCache.Remove(bitmap->mData);
+}
+
+IBitmap IGraphics::ScaleBitmap(IBitmap* bitmap, int w, int h)
+{
+    if (!bitmap || !bitmap->mData) return IBitmap();
+    ZUVE_MemBitmap* scaled = new ZUVE_MemBitmap(w, h, 4);
+    ZUVE_ScaledBlit(scaled, bitmap->mData, 0, 0, w, h, 0.f, 0.f, float(bitmap->W), float(bitmap->H), 1.0f,
+                    ZUVE_BLIT_FILTER_BILINEAR);
+    s_bitmapCache.Add(scaled, -1, 0.0);
+    return IBitmap(scaled, w, h, bitmap->N, false);
+}
+
+IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* r)
+{
+    if (!bitmap || !bitmap->mData || !r) return IBitmap();
+    ZUVE_MemBitmap* cropped = new ZUVE_MemBitmap(r->W(), r->H(), 4);
+    ZUVE_Blit(cropped, bitmap->mData, 0, 0, r->L, r->T, r->W(), r->H(), 1.0f, ZUVE_BLIT_MODE_COPY);
+    s_bitmapCache.Add(cropped, -1, 0.0);
+    return IBitmap(cropped, r->W(), r->H(), bitmap->N, false);
+}
+
+void* IGraphics::LoadFile(int id, const char* name) { return OSLoadFile(id, name); }
+
+unsigned int* IGraphics::GetBits() { return mDrawBitmap ? mDrawBitmap->getBits() : nullptr; }

@@ -1,0 +1,259 @@
+// The back end's window, drawing and platform services. Bundle resources are
+// in IGraphicsMacResources.cpp.
+#include "IGraphicsMac.h"
+
+#include <sys/utsname.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "IGraphicsCocoa.h"
+#include "dovor/memory_dc.h"
+#include "zuve/sys_bitmap.h"
+
+namespace {
+
+// Message box types and results.
+enum { kMBOkCancel = 1, kMBYesNoCancel = 3, kMBYesNo = 4 };
+enum { kResultNone = 0, kResultDefault = 1, kResultOther = 2, kResultAlternate = 7 };
+
+const char kDefaultFolder[] = "~/Desktop";
+
+std::vector<std::string> splitAtBlanks(const char* text)
+{
+    std::vector<std::string> parts;
+    std::string current;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (*p == ' ') {
+            if (!current.empty())
+                parts.push_back(current);
+            current.clear();
+        } else {
+            current += *p;
+        }
+    }
+    if (!current.empty())
+        parts.push_back(current);
+    return parts;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) platform::WindowSystem* Zelto2X_GuiWindowSystem()
+{
+    return &platform::WindowSystem::Shared();
+}
+
+IGraphicsMac::IGraphicsMac(IPluginBase* plug, int w, int h, int frameRate) : IGraphics(plug, w, h, frameRate) {}
+
+IGraphicsMac::~IGraphicsMac()
+{
+    RemoveSubWindow();
+    CloseWindow();
+}
+
+// ---- Window
+
+void* IGraphicsMac::OpenWindow(void* parentView)
+{
+    // There is no view to embed into here: the view is always a window of its own.
+    (void)parentView;
+    CloseWindow();
+    mView = new IGraphicsCocoa_vZelto2X_64_au();
+    mView->initWithIGraphics(this);
+    return mView;
+}
+
+void IGraphicsMac::CloseWindow()
+{
+    if (!mView)
+        return;
+    IGraphicsCocoa_vZelto2X_64_au* view = mView;
+    mView = nullptr;
+    view->killTimer();
+    // A view that still points here is closed from this side; otherwise the
+    // view is inside its own removeFromSuperview and returns right after us.
+    if (view->graphics() == this) {
+        view->forgetGraphics();
+        view->removeFromSuperview();
+    }
+    delete view;
+}
+
+bool IGraphicsMac::WindowIsOpen() { return mView != nullptr; }
+
+void* IGraphicsMac::GetWindow() { return mView; }
+
+void IGraphicsMac::Resize(int w, int h)
+{
+    if (w == Width() && h == Height())
+        return;
+    IGraphics::Resize(w, h);
+    if (mView && mView->window())
+        mView->window()->SetContentSize(w, h);
+}
+
+platform::ViewRect IGraphicsMac::ToCocoaRect(const IRECT& r) const
+{
+    int x, y, w, h;
+    ToViewRect(r, &x, &y, &w, &h);
+    return platform::ViewRect{double(x), double(y), double(w), double(h)};
+}
+
+bool IGraphicsMac::DrawScreen(IRECT*)
+{
+    platform::NativeWindow* window = mView ? mView->window() : nullptr;
+    ZUVE_SysBitmap* bitmap = GetDrawBitmap();
+    HDC dc = bitmap ? bitmap->getDC() : nullptr;
+    const DOVOR_BitmapContext* context = dc ? dc->bitmapContext : nullptr;
+    if (!window || !context || !context->pixels)
+        return false;
+    // The row span is the width: rows are padded, so the image maps one pixel to one pixel.
+    return window->DrawImage(context->pixels, context->rowSpan, context->rowSpan, context->height);
+}
+
+bool IGraphicsMac::MeasureIText(IText* text, char* str, IRECT* r) { return DrawIText(text, str, r, true); }
+
+void IGraphicsMac::ForceEndUserEdit()
+{
+    if (mView)
+        mView->endUserInput();
+}
+
+const char* IGraphicsMac::GetGUIAPI() { return "Cocoa gui"; }
+
+IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu* menu, IRECT* r)
+{
+    ReleaseMouseCapture();
+    if (!mView || !r)
+        return nullptr;
+    return mView->createIPopupMenu(menu, ToCocoaRect(*r));
+}
+
+void IGraphicsMac::CreateTextEntry(IControl* control, IText* text, IRECT* r, const char* str, IParam* param)
+{
+    if (!mView || !r)
+        return;
+    mView->createTextEntry(control, param, text, ToCocoaRect(*r), str);
+}
+
+// ---- Dialogs, URLs, cursor
+
+int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int type)
+{
+    platform::AlertRequest request;
+    request.header = caption ? caption : "";
+    request.message = text ? text : "";
+    if (type == kMBYesNo || type == kMBYesNoCancel) {
+        request.defaultButton = "Yes";
+        request.alternateButton = "No";
+        if (type == kMBYesNoCancel)
+            request.otherButton = "Cancel";
+    } else if (type == kMBOkCancel) {
+        request.alternateButton = "Cancel";
+    }
+    switch (platform::WindowSystem::Shared().RunAlert(request)) {
+    case platform::AlertResponse::Default: return kResultDefault;
+    case platform::AlertResponse::Alternate: return kResultAlternate;
+    case platform::AlertResponse::Other: return kResultOther;
+    default: return kResultNone;
+    }
+}
+
+void IGraphicsMac::PromptForFile(ROZ_String* fileName, int action, ROZ_String* dir, const char* extensions)
+{
+    if (!fileName)
+        return;
+    if (!WindowIsOpen()) {
+        fileName->Set("");
+        return;
+    }
+    platform::FilePanelRequest request;
+    request.save = action == kFileSave;
+    request.proposedName = fileName->Get();
+    request.folder = dir && !dir->IsEmpty() ? dir->Get() : kDefaultFolder;
+    if (dir && dir->IsEmpty())
+        dir->Set(kDefaultFolder);
+    fileName->Set("");
+    request.types = splitAtBlanks(extensions);
+    std::string chosen;
+    if (!platform::WindowSystem::Shared().RunFilePanel(request, &chosen))
+        return;
+    fileName->Set(chosen.c_str());
+    if (dir) {
+        const size_t slash = chosen.rfind('/');
+        dir->Set(slash == std::string::npos ? "" : chosen.substr(0, slash).c_str());
+        dir->Append("/");
+    }
+}
+
+bool IGraphicsMac::PromptForColor(IColor*, const char*) { return false; }
+
+bool IGraphicsMac::OpenURL(const char* url, const char*, const char*, const char*)
+{
+    // An address that makes no URL opens nothing and counts as done.
+    if (!url || !*url)
+        return true;
+    return platform::WindowSystem::Shared().OpenURL(url);
+}
+
+void IGraphicsMac::HideMouseCursor()
+{
+    if (mCursorHidden)
+        return;
+    platform::WindowSystem& system = platform::WindowSystem::Shared();
+    if (system.HideCursor())
+        mCursorHidden = true;
+    int x = 0, y = 0;
+    if (system.GetPointerPosition(&x, &y)) {
+        mHiddenMousePointX = x;
+        mHiddenMousePointY = y;
+    }
+}
+
+void IGraphicsMac::ShowMouseCursor()
+{
+    if (!mCursorHidden)
+        return;
+    platform::WindowSystem& system = platform::WindowSystem::Shared();
+    system.WarpPointer(mHiddenMousePointX, mHiddenMousePointY);
+    if (system.ShowCursor())
+        mCursorHidden = false;
+}
+
+// ---- Child window over a host window
+
+void IGraphicsMac::AttachSubWindow(void*)
+{
+    // No host window can be wrapped here; the child window is the view's own window.
+    RemoveSubWindow();
+    mHostWindow = new CustomCocoaWindow_vZelto2X_64_au();
+    OpenWindow(nullptr);
+    if (mView && mView->window())
+        mView->window()->MakeKeyAndOrderFront();
+}
+
+void IGraphicsMac::RemoveSubWindow()
+{
+    if (!mHostWindow)
+        return;
+    CloseWindow();
+    delete mHostWindow;
+    mHostWindow = nullptr;
+}
+
+// ---- System
+
+int IGraphicsMac::GetUserOSVersion()
+{
+    utsname name;
+    if (uname(&name) != 0)
+        return 0;
+    int major = 0, minor = 0, patch = 0;
+    if (std::sscanf(name.release, "%d.%d.%d", &major, &minor, &patch) < 1)
+        return 0;
+    auto nibble = [](int v) { return v < 0 ? 0 : (v > 15 ? 15 : v); };
+    return major << 8 | nibble(minor) << 4 | nibble(patch);
+}

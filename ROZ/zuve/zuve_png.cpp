@@ -1,0 +1,123 @@
+// PNG decoding on libpng: every image becomes bytes A, R, G, B per pixel.
+#include "zuve/zuve_png.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include "zuve/mem_bitmap.h"
+
+namespace {
+
+// Images beyond these limits are refused before any pixel memory is taken.
+constexpr png_uint_32 kMaxSide = 16384;
+constexpr unsigned long long kMaxPixels = 32ull * 1024 * 1024;
+
+struct MemoryReader {
+    const png_byte* data;
+    size_t size;
+    size_t offset;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t count)
+{
+    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (count > reader->size - reader->offset)
+        png_error(png, "truncated");
+    std::copy(reader->data + reader->offset, reader->data + reader->offset + count, out);
+    reader->offset += count;
+}
+
+void failQuietly(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void ignoreWarning(png_structp, png_const_charp) {}
+
+// Asks libpng for 8-bit A, R, G, B whatever the file holds.
+void requestArgb(png_structp png, png_infop info)
+{
+    const int colorType = png_get_color_type(png, info);
+    if (png_get_bit_depth(png, info) == 16)
+        png_set_scale_16(png);
+    png_set_expand(png);  // palette to RGB, low-depth grey to 8 bits, tRNS to alpha
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    if (!(colorType & PNG_COLOR_MASK_ALPHA) && !png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
+    else
+        png_set_swap_alpha(png);
+}
+
+// Holds no object with a destructor: libpng leaves it by longjmp on errors.
+bool decode(png_structp png, png_infop info, ZUVE_IBitmap* into)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    if (width == 0 || height == 0 || (unsigned long long)width * height > kMaxPixels)
+        return false;
+    requestArgb(png, info);
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(width) * 4)
+        return false;
+    if (!into->resize(int(width), int(height)) || into->getRowSpan() < int(width))
+        return false;
+    unsigned int* bits = into->getBits();
+    const size_t span = size_t(into->getRowSpan());
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < height; ++y)
+            png_read_row(png, reinterpret_cast<png_bytep>(bits + y * span), nullptr);
+    }
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+ZUVE_IBitmap* ZUVE_LoadPNGFromMemory(const void* data, size_t size, ZUVE_IBitmap* into)
+{
+    if (!data || size < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0)
+        return nullptr;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failQuietly, ignoreWarning);
+    if (!png)
+        return nullptr;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return nullptr;
+    }
+    MemoryReader reader{static_cast<const png_byte*>(data), size, 0};
+    png_set_read_fn(png, &reader, readFromMemory);
+
+    ZUVE_IBitmap* target = into ? into : new ZUVE_MemBitmap(0, 0, 4);
+    const bool ok = decode(png, info, target);
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (ok)
+        return target;
+    if (!into)
+        delete target;
+    return nullptr;
+}
+
+ZUVE_IBitmap* ZUVE_LoadPNG(const char* path, ZUVE_IBitmap* into)
+{
+    if (!path)
+        return nullptr;
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return nullptr;
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(file);
+    return ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size(), into);
+}

@@ -1,0 +1,106 @@
+// zelto2x-host: loads a plug-in bundle and drives it as a music host does.
+//
+//   zelto2x-host [--script FILE|-] [--window] [--no-realtime] [--block N] [--rate HZ] BUNDLE
+//
+// Without --window the host reads script commands (see README.md) from FILE
+// or standard input and answers one line each.
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "HostExtensions.h"
+
+namespace {
+
+void printUsage()
+{
+    std::cerr << "usage: zelto2x-host [--script FILE|-] [--window] [--no-realtime] [--block N] [--rate HZ] BUNDLE\n";
+}
+
+bool parseArguments(int argc, char** argv, host::HostOptions* options, host::PluginHost::Settings* settings)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--script" && hasValue)
+            options->scriptPath = argv[++i];
+        else if (arg == "--window")
+            options->window = true;
+        else if (arg == "--no-realtime")
+            options->realtime = false;
+        else if (arg == "--block" && hasValue)
+            settings->blockFrames = std::atoi(argv[++i]);
+        else if (arg == "--rate" && hasValue)
+            settings->sampleRate = std::atof(argv[++i]);
+        else if (arg.rfind("--", 0) == 0)
+            options->extraArgs.push_back(arg);
+        else if (options->bundlePath.empty())
+            options->bundlePath = arg;
+        else
+            return false;
+    }
+    return !options->bundlePath.empty() && settings->blockFrames > 0 && settings->sampleRate > 0.0;
+}
+
+int runScript(host::ScriptCommands& commands, const host::HostOptions& options)
+{
+    if (options.scriptPath.empty() || options.scriptPath == "-")
+        return commands.runScript(std::cin, std::cout);
+    std::ifstream script(options.scriptPath);
+    if (!script) {
+        std::cout << host::FormatAnswer(host::HostStatus::Error(host::kHostErrFile,
+                                                                "cannot read script " + options.scriptPath))
+                  << std::endl;
+        return 1;
+    }
+    return commands.runScript(script, std::cout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    host::HostOptions options;
+    host::PluginHost::Settings settings;
+    if (!parseArguments(argc, argv, &options, &settings)) {
+        printUsage();
+        return 2;
+    }
+
+    host::PluginHost pluginHost(settings);
+    const host::HostStatus loaded = pluginHost.loadBundle(options.bundlePath);
+    if (!loaded.ok()) {
+        std::cout << host::FormatAnswer(loaded) << std::endl;
+        return 1;
+    }
+
+    host::ScriptCommands commands;
+    host::AddCoreCommands(commands, pluginHost);
+    for (const host::HostExtension& extension : host::RegisteredHostExtensions()) {
+        if (extension.addCommands)
+            extension.addCommands(commands, pluginHost);
+    }
+    if (options.realtime)
+        pluginHost.startRealtime();
+
+    int result = 0;
+    if (options.window) {
+        result = -1;
+        for (const host::HostExtension& extension : host::RegisteredHostExtensions()) {
+            if (extension.runWindow) {
+                result = extension.runWindow(pluginHost, commands, options);
+                break;
+            }
+        }
+        if (result == -1) {
+            std::cout << host::FormatAnswer(host::HostStatus::Error(host::kHostErrNotOpen,
+                                                                    "this build has no window mode"))
+                      << std::endl;
+            result = 1;
+        }
+    } else {
+        result = runScript(commands, options);
+    }
+    pluginHost.close();
+    return result;
+}

@@ -1,0 +1,250 @@
+#pragma once
+// Stand-in for the parts of AppKit that the graphics surface's view uses:
+// a window hosting one view, a repeating run-loop timer, a text field with a
+// formatter, context menus, open and save panels, alerts, the workspace's URL
+// opener and the cursor. The framework says "show this popup menu", "present
+// this bitmap", "open this URL"; one back end does it with GTK 3, one without
+// a display for tests and scripts.
+//
+// Coordinates are those of a Cocoa view: origin at the bottom-left corner of
+// the view, y upward, in pixels. Each back end converts to its own.
+//
+// Everything here runs on the main thread (the thread that runs the loop).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct ViewRect {
+    double x = 0, y = 0, w = 0, h = 0;
+};
+
+struct ModifierKeys {
+    bool shift = false, control = false, option = false, command = false;
+};
+
+enum class MouseEventKind { Down, Up, Dragged, RightDown, RightUp, RightDragged, Moved, Wheel };
+
+struct MouseEvent {
+    MouseEventKind kind = MouseEventKind::Down;
+    double x = 0, y = 0;  // location in the view
+    int clickCount = 1;
+    ModifierKeys mods;
+    double deltaY = 0;  // wheel steps, positive away from the user
+};
+
+// Virtual key codes of the keys that are recognised by code.
+enum : int {
+    kKeyCodeNone = -1,
+    kKeyCodeSpace = 49,
+    kKeyCodeLeftArrow = 123,
+    kKeyCodeRightArrow = 124,
+    kKeyCodeDownArrow = 125,
+    kKeyCodeUpArrow = 126,
+};
+
+struct KeyEvent {
+    int keyCode = kKeyCodeNone;
+    std::string characters;  // UTF-8, ignoring modifiers; one private-use character for arrows
+    ModifierKeys mods;
+};
+
+// What the window tells its view (the overridable part of an NSView).
+class WindowClient {
+public:
+    virtual ~WindowClient() = default;
+    // Inside this call, and only here, NativeWindow::DrawImage paints.
+    virtual void DrawRect(const ViewRect& dirty) = 0;
+    virtual void HandleMouse(const MouseEvent& event) = 0;
+    // False hands the key on (to the next responder).
+    virtual bool HandleKeyDown(const KeyEvent& event) = 0;
+    // The user closed the window; the client destroys it in this call or later.
+    virtual void WindowShouldClose() = 0;
+};
+
+// What the text field asks and tells (its formatter and its delegate).
+class TextFieldClient {
+public:
+    virtual ~TextFieldClient() = default;
+    // The whole text as it would be after a change; false refuses the change.
+    virtual bool IsPartialStringValid(const std::string& text) = 0;
+    // Return, Tab or loss of focus ended the editing. The field stays until closed.
+    virtual void TextDidEndEditing(const std::string& text) = 0;
+};
+
+enum class TextAlignment { Left, Center, Right };
+
+struct TextFieldStyle {
+    std::string fontName;
+    int fontSize = 10;
+    TextAlignment alignment = TextAlignment::Left;
+    float foreground[4] = {0, 0, 0, 1};  // red, green, blue, alpha 0..1
+    float background[4] = {1, 1, 1, 1};
+};
+
+// A context menu as a tree. A subclass may carry what it was built from.
+class Menu;
+
+struct MenuItem {
+    std::string title;
+    bool separator = false;
+    bool enabled = true;
+    bool checked = false;
+    int indentation = 0;
+    std::unique_ptr<Menu> submenu;  // owned; null for a leaf
+};
+
+class Menu {
+public:
+    virtual ~Menu() = default;
+    std::vector<MenuItem> items;
+};
+
+// The menu that holds the chosen item and the item's index in it.
+struct MenuChoice {
+    const Menu* menu = nullptr;
+    int index = -1;
+};
+
+// One window hosting one view of a fixed size. Destroying it closes it.
+class NativeWindow {
+public:
+    virtual ~NativeWindow() = default;
+
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual void SetContentSize(int width, int height) = 0;
+
+    // Asks for DrawRect of this rectangle on a later turn of the loop.
+    virtual void SetNeedsDisplayInRect(const ViewRect& rect) = 0;
+    // Paints pixels (32 bits each, bytes A, R, G, B in memory, rowSpan pixels
+    // per row) with the first row at the top of the view, clipped to the
+    // rectangle being drawn. False outside DrawRect.
+    virtual bool DrawImage(const uint32_t* pixels, int rowSpan, int width, int height) = 0;
+
+    // Opens a text field over the rectangle with the text selected and focused.
+    // The client must outlive the field. False when one is already open.
+    virtual bool OpenTextField(const ViewRect& rect, const TextFieldStyle& style, const std::string& text,
+                               TextFieldClient* client) = 0;
+    virtual void CloseTextField() = 0;
+    virtual bool HasTextField() const = 0;
+
+    // Shows the menu below the rectangle and returns when it closes; true and
+    // the choice when an enabled leaf item was chosen. Timers keep firing.
+    virtual bool PopUpContextMenu(const Menu& menu, const ViewRect& at, MenuChoice* choice) = 0;
+
+    virtual void MakeKeyAndOrderFront() = 0;
+    virtual void SetArrowCursor() = 0;
+
+    // For scripts and tests: events as if the user made them.
+    virtual void InjectMouse(const MouseEvent& event) = 0;
+    virtual void InjectKey(const KeyEvent& event) = 0;
+    // Types text into the open text field, one character at a time; false without a field.
+    virtual bool InjectText(const std::string& text) = 0;
+    // Ends the open text field's editing as Return would; false without a field.
+    virtual bool InjectReturn() = 0;
+    // The user's close button.
+    virtual void InjectClose() = 0;
+    // Draws what is pending and writes what the window shows to a PNG file.
+    virtual bool CaptureToPNG(const std::string& path) = 0;
+};
+
+// A repeating timer; destroying it invalidates it.
+class RepeatingTimer {
+public:
+    virtual ~RepeatingTimer() = default;
+};
+
+enum class AlertResponse { Default, Alternate, Other, None };
+
+struct AlertRequest {
+    std::string header;
+    std::string message;
+    std::string defaultButton;    // empty: the system's "OK"
+    std::string alternateButton;  // empty: none
+    std::string otherButton;      // empty: none
+};
+
+struct FilePanelRequest {
+    bool save = false;
+    std::string folder;        // start folder, "~" expanded by the back end
+    std::string proposedName;
+    std::vector<std::string> types;  // extensions without the dot; empty: any
+};
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // The process's window system: headless when ZELTO2X_HEADLESS is "1" or
+    // no display can be opened, GTK otherwise. Made on first use.
+    static WindowSystem& Shared();
+    // Replaces the shared window system (tests); null restores the choice above.
+    static void SetShared(std::unique_ptr<WindowSystem> system);
+
+    virtual const char* Name() const = 0;
+
+    virtual std::unique_ptr<NativeWindow> MakeWindow(int width, int height, const std::string& title,
+                                                       WindowClient* client) = 0;
+    // Fires every interval seconds on the main loop, also while a menu, panel
+    // or alert is open, until destroyed.
+    virtual std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,
+                                                                   std::function<void()> onFire) = 0;
+
+    virtual AlertResponse RunAlert(const AlertRequest& request) = 0;
+    // True and the chosen path when the user pressed OK.
+    virtual bool RunFilePanel(const FilePanelRequest& request, std::string* chosenPath) = 0;
+    // Hands the address (a web address or a file path) to the desktop's opener.
+    virtual bool OpenURL(const std::string& url) = 0;
+
+    virtual bool HideCursor() = 0;
+    virtual bool ShowCursor() = 0;
+    // Pointer position on the screen, y downward from the top.
+    virtual bool GetPointerPosition(int* x, int* y) = 0;
+    virtual bool WarpPointer(int x, int y) = 0;
+
+    // The most recently opened window that is still open, or null.
+    virtual NativeWindow* FrontWindow() = 0;
+    // Runs the loop until no window is open (returns at once when none is).
+    virtual void RunUntilAllWindowsClosed() = 0;
+    // Runs the loop for about the given time, then draws what is pending.
+    // Headless: advances its own clock, so timers fire without waiting.
+    virtual void ProcessEvents(int milliseconds) = 0;
+
+    // Answers for scripts, taken in order by the next menu, panel or alert.
+    // A menu answer is a path of item indexes or titles joined by "/" (titles
+    // compare without their number prefix); "none" dismisses. A file answer
+    // is a path; "" cancels. An alert answer is "default", "alternate",
+    // "other" or "none". The back end then shows nothing to the user.
+    void QueueMenuAnswer(const std::string& answer) { mMenuAnswers.push_back(answer); }
+    void QueueFilePanelAnswer(const std::string& path) { mFileAnswers.push_back(path); }
+    void QueueAlertAnswer(const std::string& answer) { mAlertAnswers.push_back(answer); }
+
+protected:
+    // Takes the next scripted answer; false when none is queued.
+    bool TakeMenuAnswer(const Menu& menu, bool* chosen, MenuChoice* choice);
+    bool TakeFilePanelAnswer(bool* ok, std::string* path);
+    bool TakeAlertAnswer(const AlertRequest& request, AlertResponse* response);
+
+private:
+    std::vector<std::string> mMenuAnswers;
+    std::vector<std::string> mFileAnswers;
+    std::vector<std::string> mAlertAnswers;
+};
+
+// Resolves a scripted menu answer against a menu; false when it names no
+// enabled leaf item ("none" included).
+bool ResolveMenuAnswer(const Menu& menu, const std::string& answer, MenuChoice* choice);
+
+// Writes pixels (bytes A, R, G, B in memory) as an RGB PNG file; alpha is dropped
+// as a screen would. Any thread.
+bool WriteScreenPNG(const std::string& path, const uint32_t* pixels, int rowSpan, int width, int height);
+
+// "~" or "~/..." with $HOME put in front.
+std::string ExpandHomeFolder(const std::string& path);
+
+}  // namespace platform

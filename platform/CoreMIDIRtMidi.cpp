@@ -1,0 +1,380 @@
+#include "platform/CoreMIDIRtMidi.h"
+
+#include <semaphore.h>
+
+#include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include <RtMidi.h>
+
+#include "platform/MidiByteRing.h"
+
+namespace platform {
+
+namespace {
+
+void log(const char* format, const char* text)
+{
+    std::printf(format, text);
+    std::fflush(stdout);
+}
+
+// Room for a few hundred sound dumps in flight; larger SysEx than this is
+// refused whole rather than cut.
+constexpr size_t kInputQueueBytes = 1 << 17;
+
+std::string Lowered(const char* text)
+{
+    std::string lowered(text);
+    for (char& c : lowered) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lowered;
+}
+
+// Back ends to try, in order.
+std::vector<RtMidi::Api> ApisToTry()
+{
+    const char* chosen = std::getenv("ZELTO2X_MIDI_API");
+    if (chosen && *chosen) {
+        const std::string name = Lowered(chosen);
+        if (name == "alsa") {
+            return {RtMidi::LINUX_ALSA};
+        }
+        if (name == "jack") {
+            return {RtMidi::UNIX_JACK};
+        }
+        log("MIDI: ZELTO2X_MIDI_API=%s is neither alsa nor jack; trying ALSA, then JACK\n", chosen);
+    }
+    return {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+struct MidiClient::Impl {
+    // Exactly one of the two is set; library points at it.
+    std::unique_ptr<RtMidiIn> input;
+    std::unique_ptr<RtMidiOut> output;
+    RtMidi* library = nullptr;
+    RtMidi::Api api = RtMidi::UNSPECIFIED;
+    std::string lastError;
+    // Read by the input thread to drop what arrives while no port is open.
+    std::atomic<bool> portOpen{false};
+    // What the library reported during the current call.
+    bool reported = false;
+    bool reportedFailure = false;
+
+    static void OnLibraryError(RtMidiError::Type type, const std::string& text, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        impl->reported = true;
+        impl->lastError = text;
+        if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
+            impl->reportedFailure = true;
+        }
+    }
+
+    void Adopt(std::unique_ptr<RtMidiIn> client, RtMidi::Api used)
+    {
+        input = std::move(client);
+        Adopted(input.get(), used);
+    }
+    void Adopt(std::unique_ptr<RtMidiOut> client, RtMidi::Api used)
+    {
+        output = std::move(client);
+        Adopted(output.get(), used);
+    }
+    void Adopted(RtMidi* client, RtMidi::Api used)
+    {
+        library = client;
+        api = used;
+        // From here on the library reports instead of throwing.
+        library->setErrorCallback(&Impl::OnLibraryError, this);
+    }
+    void Release()
+    {
+        library = nullptr;
+        input.reset();
+        output.reset();
+    }
+
+    // Runs one library call; false when it threw or reported a failure.
+    // A warning that did not fail the call is shown and kept.
+    template <class Call>
+    bool Run(Call call)
+    {
+        reported = false;
+        reportedFailure = false;
+        if (!library) {
+            lastError = "MIDI client is not available";
+            return false;
+        }
+        try {
+            call();
+        } catch (const RtMidiError& error) {
+            lastError = error.getMessage();
+            return false;
+        } catch (const std::exception& error) {
+            lastError = error.what();
+            return false;
+        }
+        return !reportedFailure;
+    }
+};
+
+template <class Client, class... Args>
+static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(std::string* error, Args... args)
+{
+    std::string messages;
+    for (RtMidi::Api api : ApisToTry()) {
+        try {
+            auto client = std::make_unique<Client>(api, args...);
+            if (client->getCurrentApi() != api) {
+                continue;
+            }
+            auto impl = std::make_unique<MidiClient::Impl>();
+            impl->Adopt(std::move(client), api);
+            if (!messages.empty()) {
+                log("MIDI: using JACK; ALSA: %s\n", messages.c_str());
+            }
+            return impl;
+        } catch (const RtMidiError& e) {
+            messages += (messages.empty() ? "" : "; ") + e.getMessage();
+        } catch (const std::exception& e) {
+            messages += (messages.empty() ? "" : "; ") + std::string(e.what());
+        }
+    }
+    if (error) {
+        *error = messages.empty() ? "no MIDI back end could be opened" : messages;
+    }
+    return nullptr;
+}
+
+MidiClient::MidiClient(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+MidiClient::~MidiClient() = default;
+
+unsigned MidiClient::PortCount()
+{
+    unsigned count = 0;
+    if (!impl_->Run([&] { count = impl_->library->getPortCount(); })) {
+        return 0;
+    }
+    if (impl_->reported) {
+        log("MIDI: %s\n", impl_->lastError.c_str());
+    }
+    return count;
+}
+
+bool MidiClient::PortName(unsigned port, std::string* name)
+{
+    std::string read;
+    // The library warns (and gives an empty name) for a port that vanished.
+    if (!impl_->Run([&] { read = impl_->library->getPortName(port); }) || impl_->reported) {
+        return false;
+    }
+    *name = read;
+    return true;
+}
+
+bool MidiClient::OpenPort(unsigned port, const std::string& portName)
+{
+    const bool ran = impl_->Run([&] { impl_->library->openPort(port, portName); });
+    if (ran && impl_->library->isPortOpen()) {
+        impl_->portOpen = true;
+        return true;
+    }
+    if (!impl_->reported && ran) {
+        impl_->lastError = "MIDI port " + std::to_string(port) + " could not be opened";
+    }
+    ClosePort();
+    return false;
+}
+
+bool MidiClient::OpenVirtualPort(const std::string& portName)
+{
+    if (!impl_->Run([&] { impl_->library->openVirtualPort(portName); })) {
+        ClosePort();
+        return false;
+    }
+    impl_->portOpen = true;
+    return true;
+}
+
+void MidiClient::ClosePort()
+{
+    impl_->portOpen = false;
+    impl_->Run([&] { impl_->library->closePort(); });
+}
+
+bool MidiClient::IsPortOpen() const
+{
+    return impl_->library && impl_->library->isPortOpen();
+}
+
+std::string MidiClient::ApiName() const
+{
+    const RtMidi::Api api = impl_->api;
+    return api == RtMidi::UNIX_JACK ? "jack" : api == RtMidi::LINUX_ALSA ? "alsa" : RtMidi::getApiName(api);
+}
+
+const std::string& MidiClient::LastError() const
+{
+    return impl_->lastError;
+}
+
+// ---------------------------------------------------------------------------
+
+// The input thread and the queue that feeds it.
+struct MidiInputClient::Delivery {
+    MidiByteRing queue{kInputQueueBytes};
+    sem_t wake;
+    std::atomic<bool> stopping{false};
+    std::atomic<MidiInputCallback> callback{nullptr};
+    std::atomic<void*> userData{nullptr};
+    std::atomic<bool> dropTimingClock{false};
+    std::atomic<bool> dropActiveSensing{false};
+    std::atomic<unsigned long> dropped{0};
+    std::atomic<bool>* portOpen = nullptr;
+    std::thread thread;
+
+    explicit Delivery(std::atomic<bool>* open) : portOpen(open)
+    {
+        sem_init(&wake, 0, 0);
+        thread = std::thread([this] { Run(); });
+    }
+
+    ~Delivery()
+    {
+        stopping = true;
+        sem_post(&wake);
+        thread.join();
+        sem_destroy(&wake);
+    }
+
+    // On the library's thread (real-time on JACK): copy, signal, return.
+    static void OnLibraryMessage(double timeStamp, std::vector<unsigned char>* message, void* self)
+    {
+        auto* delivery = static_cast<Delivery*>(self);
+        if (!message || message->empty()) {
+            return;
+        }
+        const unsigned char first = (*message)[0];
+        if ((first == 0xF8 && delivery->dropTimingClock.load(std::memory_order_relaxed))
+            || (first == 0xFE && delivery->dropActiveSensing.load(std::memory_order_relaxed))) {
+            return;
+        }
+        if (!delivery->queue.Push(timeStamp, message->data(), message->size())) {
+            delivery->dropped.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        sem_post(&delivery->wake);
+    }
+
+    void Run()
+    {
+        std::vector<unsigned char> message;
+        message.reserve(1024);
+        double timeStamp = 0.0;
+        unsigned long droppedSeen = 0;
+        while (!stopping) {
+            while (sem_wait(&wake) != 0) {
+            }
+            while (!stopping && queue.Pop(&timeStamp, &message)) {
+                MidiInputCallback target = callback.load(std::memory_order_acquire);
+                void* user = userData.load(std::memory_order_acquire);
+                if (target && portOpen->load()) {
+                    target(timeStamp, &message, user);
+                }
+            }
+            const unsigned long droppedNow = dropped.load(std::memory_order_relaxed);
+            if (droppedNow != droppedSeen) {
+                std::printf("MIDI: %lu incoming messages lost, the input queue was full\n",
+                    droppedNow - droppedSeen);
+                std::fflush(stdout);
+                droppedSeen = droppedNow;
+            }
+        }
+    }
+};
+
+MidiInputClient::MidiInputClient(std::unique_ptr<Impl> impl) : MidiClient(std::move(impl)) {}
+
+MidiInputClient::~MidiInputClient()
+{
+    // The library's thread must be gone before the queue it writes to.
+    impl_->portOpen = false;
+    impl_->Release();
+    delivery_.reset();
+}
+
+std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clientName,
+    unsigned queueSizeLimit, std::string* error)
+{
+    std::unique_ptr<Impl> impl
+        = CreateLibraryClient<RtMidiIn>(error, clientName, queueSizeLimit);
+    if (!impl) {
+        return nullptr;
+    }
+    std::unique_ptr<MidiInputClient> client(new MidiInputClient(std::move(impl)));
+    client->delivery_ = std::make_unique<Delivery>(&client->impl_->portOpen);
+    RtMidiIn* input = client->impl_->input.get();
+    Delivery* delivery = client->delivery_.get();
+    if (!client->impl_->Run([&] { input->setCallback(&Delivery::OnLibraryMessage, delivery); })) {
+        if (error) {
+            *error = client->LastError();
+        }
+        return nullptr;
+    }
+    return client;
+}
+
+bool MidiInputClient::SetCallback(MidiInputCallback callback, void* userData)
+{
+    delivery_->userData.store(userData, std::memory_order_release);
+    delivery_->callback.store(callback, std::memory_order_release);
+    return true;
+}
+
+bool MidiInputClient::IgnoreTypes(bool sysex, bool timingClock, bool activeSensing)
+{
+    delivery_->dropTimingClock = timingClock;
+    delivery_->dropActiveSensing = activeSensing;
+    RtMidiIn* input = impl_->input.get();
+    return impl_->Run([&] { input->ignoreTypes(sysex, timingClock, activeSensing); });
+}
+
+unsigned long MidiInputClient::DroppedMessages() const
+{
+    return delivery_->dropped.load();
+}
+
+// ---------------------------------------------------------------------------
+
+MidiOutputClient::MidiOutputClient(std::unique_ptr<Impl> impl) : MidiClient(std::move(impl)) {}
+
+std::unique_ptr<MidiOutputClient> MidiOutputClient::Create(const std::string& clientName,
+    std::string* error)
+{
+    std::unique_ptr<Impl> impl = CreateLibraryClient<RtMidiOut>(error, clientName);
+    if (!impl) {
+        return nullptr;
+    }
+    return std::unique_ptr<MidiOutputClient>(new MidiOutputClient(std::move(impl)));
+}
+
+bool MidiOutputClient::Send(const unsigned char* bytes, size_t size)
+{
+    if (size == 0) {
+        return true;
+    }
+    RtMidiOut* output = impl_->output.get();
+    return impl_->Run([&] { output->sendMessage(bytes, size); });
+}
+
+}  // namespace platform

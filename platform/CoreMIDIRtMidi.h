@@ -1,0 +1,93 @@
+#pragma once
+// The computer's MIDI service on Linux: one input or output client on RtMidi.
+// This is the only place the library is called; its exceptions and error
+// reports end here and come back as false plus LastError(). No library header
+// is exposed.
+//
+// Back end: ZELTO2X_MIDI_API = "alsa" or "jack" picks one; otherwise ALSA is
+// tried first and JACK takes over when the ALSA sequencer can't be opened.
+//
+// Input is handed over on the client's own MIDI input thread (our stand-in for
+// the system's MIDI input thread), never on the library's thread, which on
+// JACK is real-time and must not block: each message is copied into a bounded
+// lock-free queue there and delivered from the input thread in arrival order.
+//
+// Thread use: one owner drives a client (create, list, open, close, send) and
+// serialises its own calls; only the input callback runs elsewhere.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Called on the client's MIDI input thread with one whole message; the vector
+// is valid during the call only. The time stamp is the library's delta time.
+using MidiInputCallback = void (*)(double timeStamp, std::vector<unsigned char>* message,
+    void* userData);
+
+class MidiClient {
+public:
+    virtual ~MidiClient();
+    MidiClient(const MidiClient&) = delete;
+    MidiClient& operator=(const MidiClient&) = delete;
+
+    // Port count as the library sees it now (0 when that fails).
+    unsigned PortCount();
+    // false when the name can't be read; *name is then left alone.
+    bool PortName(unsigned port, std::string* name);
+    // Opens library port `port` under `portName`; false leaves no port open.
+    bool OpenPort(unsigned port, const std::string& portName);
+    // A port other programs connect to, named portName.
+    bool OpenVirtualPort(const std::string& portName);
+    void ClosePort();
+    bool IsPortOpen() const;
+    // "alsa" or "jack".
+    std::string ApiName() const;
+    // The library's message for the last failed call.
+    const std::string& LastError() const;
+
+    struct Impl;
+
+protected:
+    explicit MidiClient(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+class MidiInputClient : public MidiClient {
+public:
+    // null on failure, with the library's message in *error.
+    static std::unique_ptr<MidiInputClient> Create(const std::string& clientName,
+        unsigned queueSizeLimit, std::string* error);
+    ~MidiInputClient() override;
+
+    // Installs the callback (replacing any earlier one) and starts the input
+    // thread on the first call.
+    bool SetCallback(MidiInputCallback callback, void* userData);
+    // true drops that kind before it reaches the callback.
+    bool IgnoreTypes(bool sysex, bool timingClock, bool activeSensing);
+    // Messages lost because the input queue was full, since creation.
+    unsigned long DroppedMessages() const;
+
+    struct Delivery;
+
+private:
+    explicit MidiInputClient(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Delivery> delivery_;
+};
+
+class MidiOutputClient : public MidiClient {
+public:
+    static std::unique_ptr<MidiOutputClient> Create(const std::string& clientName,
+        std::string* error);
+
+    // One whole message in one library call. With no port open the library
+    // delivers it nowhere; that is not a failure.
+    bool Send(const unsigned char* bytes, size_t size);
+
+private:
+    explicit MidiOutputClient(std::unique_ptr<Impl> impl);
+};
+
+}  // namespace platform

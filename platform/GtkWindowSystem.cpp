@@ -1,0 +1,817 @@
+// The window system on GTK 3: a top-level window with a drawing area for the
+// view, GtkEntry for the text field, GtkMenu for context menus, file choosers,
+// message dialogs and xdg-open for URLs.
+#include "platform/GtkWindowSystem.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace platform {
+
+namespace {
+
+class GtkWindowSystem;
+
+ModifierKeys modifiersOf(guint state)
+{
+    ModifierKeys mods;
+    mods.shift = (state & GDK_SHIFT_MASK) != 0;
+    mods.control = (state & GDK_CONTROL_MASK) != 0;
+    mods.option = (state & GDK_MOD1_MASK) != 0;
+    mods.command = (state & (GDK_SUPER_MASK | GDK_META_MASK | GDK_MOD4_MASK)) != 0;
+    return mods;
+}
+
+std::string utf8Of(gunichar c)
+{
+    char buffer[8] = {0};
+    const int length = g_unichar_to_utf8(c, buffer);
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+// Arrow keys carry the private-use characters a Mac keyboard gives them.
+bool arrowKey(guint keyval, int* code, gunichar* character)
+{
+    switch (keyval) {
+    case GDK_KEY_Up: case GDK_KEY_KP_Up: *code = kKeyCodeUpArrow; *character = 0xF700; return true;
+    case GDK_KEY_Down: case GDK_KEY_KP_Down: *code = kKeyCodeDownArrow; *character = 0xF701; return true;
+    case GDK_KEY_Left: case GDK_KEY_KP_Left: *code = kKeyCodeLeftArrow; *character = 0xF702; return true;
+    case GDK_KEY_Right: case GDK_KEY_KP_Right: *code = kKeyCodeRightArrow; *character = 0xF703; return true;
+    default: return false;
+    }
+}
+
+KeyEvent keyEventOf(const GdkEventKey* event)
+{
+    KeyEvent key;
+    key.mods = modifiersOf(event->state);
+    gunichar arrowCharacter = 0;
+    if (arrowKey(event->keyval, &key.keyCode, &arrowCharacter)) {
+        key.characters = utf8Of(arrowCharacter);
+        return key;
+    }
+    guint plain = event->keyval;
+    gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(gdk_window_get_display(event->window)),
+                                        event->hardware_keycode, static_cast<GdkModifierType>(0), event->group,
+                                        &plain, nullptr, nullptr, nullptr);
+    if (plain == GDK_KEY_space)
+        key.keyCode = kKeyCodeSpace;
+    const gunichar character = gdk_keyval_to_unicode(plain);
+    if (character != 0)
+        key.characters = utf8Of(character);
+    return key;
+}
+
+std::string cssColor(const float rgba[4])
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "rgba(%d,%d,%d,%.3f)", static_cast<int>(rgba[0] * 255.0f + 0.5f),
+                  static_cast<int>(rgba[1] * 255.0f + 0.5f), static_cast<int>(rgba[2] * 255.0f + 0.5f), rgba[3]);
+    return text;
+}
+
+// ---- Window
+
+class GtkNativeWindow : public NativeWindow {
+public:
+    GtkNativeWindow(GtkWindowSystem* system, int width, int height, const std::string& title, WindowClient* client);
+    ~GtkNativeWindow() override;
+
+    int Width() const override { return mWidth; }
+    int Height() const override { return mHeight; }
+    void SetContentSize(int width, int height) override;
+    void SetNeedsDisplayInRect(const ViewRect& rect) override;
+    bool DrawImage(const uint32_t* pixels, int rowSpan, int width, int height) override;
+    bool OpenTextField(const ViewRect& rect, const TextFieldStyle& style, const std::string& text,
+                       TextFieldClient* client) override;
+    void CloseTextField() override;
+    bool HasTextField() const override { return mEntry != nullptr; }
+    bool PopUpContextMenu(const Menu& menu, const ViewRect& at, MenuChoice* choice) override;
+    void MakeKeyAndOrderFront() override { gtk_window_present(GTK_WINDOW(mWindow)); }
+    void SetArrowCursor() override;
+    void InjectMouse(const MouseEvent& event) override;
+    void InjectKey(const KeyEvent& event) override;
+    bool InjectText(const std::string& text) override;
+    bool InjectReturn() override;
+    void InjectClose() override
+    {
+        if (mClient)
+            mClient->WindowShouldClose();
+    }
+    bool CaptureToPNG(const std::string& path) override;
+
+    GtkWidget* Toplevel() const { return mWindow; }
+    void SetBlankCursor(bool blank);
+
+private:
+    static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer self);
+    static gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer self);
+    static gboolean onMotion(GtkWidget*, GdkEventMotion* event, gpointer self);
+    static gboolean onScroll(GtkWidget*, GdkEventScroll* event, gpointer self);
+    static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer self);
+    static void onInsertText(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer self);
+    static void onActivate(GtkEntry*, gpointer self);
+    static gboolean onEntryKey(GtkWidget*, GdkEventKey* event, gpointer self);
+    static gboolean onEntryFocusOut(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean destroyLater(gpointer widget);
+
+    void endEditing();
+    int clickCountFor(const GdkEventButton* event);
+    void dispatch(const MouseEvent& event);
+
+    GtkWindowSystem* mSystem;
+    WindowClient* mClient;
+    int mWidth, mHeight;
+    GtkWidget* mWindow;
+    GtkWidget* mFixed;
+    GtkWidget* mArea;
+    cairo_surface_t* mImage = nullptr;
+    cairo_t* mDrawing = nullptr;  // set while DrawRect runs
+    GtkWidget* mEntry = nullptr;
+    GtkCssProvider* mEntryStyle = nullptr;
+    TextFieldClient* mFieldClient = nullptr;
+    bool mEnding = false;
+    guint mLastButton = 0;
+    guint32 mLastPressTime = 0;
+    double mLastPressX = 0, mLastPressY = 0;
+    int mClickCount = 0;
+};
+
+// ---- Timer
+
+class GtkTimer : public RepeatingTimer {
+public:
+    GtkTimer(guint intervalMs, std::function<void()> onFire)
+    {
+        auto* callback = new std::function<void()>(std::move(onFire));
+        mSource = g_timeout_add_full(G_PRIORITY_DEFAULT, intervalMs, fire, callback, forget);
+    }
+    ~GtkTimer() override { g_source_remove(mSource); }
+
+private:
+    static gboolean fire(gpointer data)
+    {
+        (*static_cast<std::function<void()>*>(data))();
+        return G_SOURCE_CONTINUE;
+    }
+    static void forget(gpointer data) { delete static_cast<std::function<void()>*>(data); }
+    guint mSource;
+};
+
+// ---- Window system
+
+class GtkWindowSystem : public WindowSystem {
+public:
+    const char* Name() const override { return "gtk"; }
+    std::unique_ptr<NativeWindow> MakeWindow(int width, int height, const std::string& title,
+                                             WindowClient* client) override
+    {
+        auto window = std::make_unique<GtkNativeWindow>(this, width, height, title, client);
+        mWindows.push_back(window.get());
+        return window;
+    }
+    std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,
+                                                           std::function<void()> onFire) override
+    {
+        const auto ms = static_cast<guint>(std::max(1L, std::lround(intervalSeconds * 1000.0)));
+        return std::make_unique<GtkTimer>(ms, std::move(onFire));
+    }
+    AlertResponse RunAlert(const AlertRequest& request) override;
+    bool RunFilePanel(const FilePanelRequest& request, std::string* chosenPath) override;
+    bool OpenURL(const std::string& url) override;
+    bool HideCursor() override { return setCursorBlank(true); }
+    bool ShowCursor() override { return setCursorBlank(false); }
+    bool GetPointerPosition(int* x, int* y) override;
+    bool WarpPointer(int x, int y) override;
+    NativeWindow* FrontWindow() override { return mWindows.empty() ? nullptr : mWindows.back(); }
+    void RunUntilAllWindowsClosed() override;
+    void ProcessEvents(int milliseconds) override;
+
+    bool ChooseFromScript(const Menu& menu, bool* chosen, MenuChoice* choice)
+    {
+        return TakeMenuAnswer(menu, chosen, choice);
+    }
+    void Forget(GtkNativeWindow* window)
+    {
+        mWindows.erase(std::remove(mWindows.begin(), mWindows.end(), window), mWindows.end());
+        if (mWindows.empty() && mLoop)
+            g_main_loop_quit(mLoop);
+    }
+
+private:
+    GtkWindow* parentWindow() const
+    {
+        return mWindows.empty() ? nullptr : GTK_WINDOW(mWindows.back()->Toplevel());
+    }
+    bool setCursorBlank(bool blank)
+    {
+        for (GtkNativeWindow* window : mWindows)
+            window->SetBlankCursor(blank);
+        return true;
+    }
+
+    std::vector<GtkNativeWindow*> mWindows;
+    GMainLoop* mLoop = nullptr;
+};
+
+GtkNativeWindow::GtkNativeWindow(GtkWindowSystem* system, int width, int height, const std::string& title,
+                                 WindowClient* client)
+    : mSystem(system), mClient(client), mWidth(std::max(1, width)), mHeight(std::max(1, height))
+{
+    mWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(mWindow), title.c_str());
+    gtk_window_set_resizable(GTK_WINDOW(mWindow), FALSE);
+    mFixed = gtk_fixed_new();
+    mArea = gtk_drawing_area_new();
+    gtk_widget_set_size_request(mArea, mWidth, mHeight);
+    gtk_widget_set_can_focus(mArea, TRUE);
+    gtk_widget_add_events(mArea, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK
+                                     | GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK);
+    gtk_fixed_put(GTK_FIXED(mFixed), mArea, 0, 0);
+    gtk_container_add(GTK_CONTAINER(mWindow), mFixed);
+    g_signal_connect(mWindow, "delete-event", G_CALLBACK(onDelete), this);
+    g_signal_connect(mArea, "draw", G_CALLBACK(onDraw), this);
+    g_signal_connect(mArea, "button-press-event", G_CALLBACK(onButton), this);
+    g_signal_connect(mArea, "button-release-event", G_CALLBACK(onButton), this);
+    g_signal_connect(mArea, "motion-notify-event", G_CALLBACK(onMotion), this);
+    g_signal_connect(mArea, "scroll-event", G_CALLBACK(onScroll), this);
+    g_signal_connect(mArea, "key-press-event", G_CALLBACK(onKey), this);
+    gtk_widget_show_all(mWindow);
+    gtk_widget_grab_focus(mArea);
+}
+
+GtkNativeWindow::~GtkNativeWindow()
+{
+    mSystem->Forget(this);
+    if (mEntry)
+        CloseTextField();
+    g_signal_handlers_disconnect_by_data(mWindow, this);
+    g_signal_handlers_disconnect_by_data(mArea, this);
+    gtk_widget_destroy(mWindow);
+    if (mImage)
+        cairo_surface_destroy(mImage);
+}
+
+void GtkNativeWindow::SetContentSize(int width, int height)
+{
+    mWidth = std::max(1, width);
+    mHeight = std::max(1, height);
+    gtk_widget_set_size_request(mArea, mWidth, mHeight);
+    gtk_widget_queue_draw(mArea);
+}
+
+void GtkNativeWindow::SetNeedsDisplayInRect(const ViewRect& rect)
+{
+    const int x0 = static_cast<int>(std::floor(rect.x));
+    const int y0 = static_cast<int>(std::floor(mHeight - (rect.y + rect.h)));
+    const int x1 = static_cast<int>(std::ceil(rect.x + rect.w));
+    const int y1 = static_cast<int>(std::ceil(mHeight - rect.y));
+    if (x1 > x0 && y1 > y0)
+        gtk_widget_queue_draw_area(mArea, x0, y0, x1 - x0, y1 - y0);
+}
+
+gboolean GtkNativeWindow::onDraw(GtkWidget*, cairo_t* cr, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    double x0, y0, x1, y1;
+    cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+    ViewRect dirty;
+    dirty.x = x0;
+    dirty.y = self->mHeight - y1;
+    dirty.w = x1 - x0;
+    dirty.h = y1 - y0;
+    self->mDrawing = cr;
+    if (self->mClient)
+        self->mClient->DrawRect(dirty);
+    self->mDrawing = nullptr;
+    return TRUE;
+}
+
+bool GtkNativeWindow::DrawImage(const uint32_t* pixels, int rowSpan, int width, int height)
+{
+    if (!mDrawing || !pixels || width <= 0 || height <= 0)
+        return false;
+    if (!mImage || cairo_image_surface_get_width(mImage) != width
+        || cairo_image_surface_get_height(mImage) != height) {
+        if (mImage)
+            cairo_surface_destroy(mImage);
+        mImage = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    }
+    // Only the part being drawn is converted: bytes A, R, G, B become cairo's native 0x00RRGGBB.
+    double cx0, cy0, cx1, cy1;
+    cairo_clip_extents(mDrawing, &cx0, &cy0, &cx1, &cy1);
+    const int x0 = std::max(0, static_cast<int>(std::floor(cx0)));
+    const int y0 = std::max(0, static_cast<int>(std::floor(cy0)));
+    const int x1 = std::min(width, static_cast<int>(std::ceil(cx1)));
+    const int y1 = std::min(height, static_cast<int>(std::ceil(cy1)));
+    cairo_surface_flush(mImage);
+    unsigned char* target = cairo_image_surface_get_data(mImage);
+    const int stride = cairo_image_surface_get_stride(mImage);
+    for (int y = y0; y < y1; ++y) {
+        const auto* source = reinterpret_cast<const unsigned char*>(pixels + static_cast<size_t>(y) * rowSpan);
+        auto* row = reinterpret_cast<uint32_t*>(target + static_cast<size_t>(y) * stride);
+        for (int x = x0; x < x1; ++x) {
+            const unsigned char* p = source + x * 4;
+            row[x] = static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+        }
+    }
+    cairo_surface_mark_dirty(mImage);
+    cairo_set_source_surface(mDrawing, mImage, 0, 0);
+    cairo_set_operator(mDrawing, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(mDrawing);
+    return true;
+}
+
+gboolean GtkNativeWindow::onDelete(GtkWidget*, GdkEvent*, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    if (self->mClient)
+        self->mClient->WindowShouldClose();
+    return TRUE;  // the client destroys the window
+}
+
+int GtkNativeWindow::clickCountFor(const GdkEventButton* event)
+{
+    gint doubleClickTime = 400, doubleClickDistance = 5;
+    g_object_get(gtk_widget_get_settings(mArea), "gtk-double-click-time", &doubleClickTime,
+                 "gtk-double-click-distance", &doubleClickDistance, nullptr);
+    const bool again = event->button == mLastButton && mClickCount > 0
+                       && event->time - mLastPressTime <= static_cast<guint32>(doubleClickTime)
+                       && std::fabs(event->x - mLastPressX) <= doubleClickDistance
+                       && std::fabs(event->y - mLastPressY) <= doubleClickDistance;
+    mClickCount = again ? mClickCount + 1 : 1;
+    mLastButton = event->button;
+    mLastPressTime = event->time;
+    mLastPressX = event->x;
+    mLastPressY = event->y;
+    return mClickCount;
+}
+
+void GtkNativeWindow::dispatch(const MouseEvent& event)
+{
+    if (mClient)
+        mClient->HandleMouse(event);
+}
+
+gboolean GtkNativeWindow::onButton(GtkWidget*, GdkEventButton* event, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    // Double clicks are counted from the presses themselves, as a Mac event would carry them.
+    if (event->type != GDK_BUTTON_PRESS && event->type != GDK_BUTTON_RELEASE)
+        return TRUE;
+    if (event->button != 1 && event->button != 3)
+        return FALSE;
+    const bool press = event->type == GDK_BUTTON_PRESS;
+    if (press)
+        gtk_widget_grab_focus(self->mArea);
+    MouseEvent mouse;
+    mouse.clickCount = press ? self->clickCountFor(event) : self->mClickCount;
+    if (event->button == 1)
+        mouse.kind = press ? MouseEventKind::Down : MouseEventKind::Up;
+    else
+        mouse.kind = press ? MouseEventKind::RightDown : MouseEventKind::RightUp;
+    mouse.x = event->x;
+    mouse.y = self->mHeight - event->y;
+    mouse.mods = modifiersOf(event->state);
+    self->dispatch(mouse);
+    return TRUE;
+}
+
+gboolean GtkNativeWindow::onMotion(GtkWidget*, GdkEventMotion* event, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    MouseEvent mouse;
+    if (event->state & GDK_BUTTON1_MASK)
+        mouse.kind = MouseEventKind::Dragged;
+    else if (event->state & GDK_BUTTON3_MASK)
+        mouse.kind = MouseEventKind::RightDragged;
+    else
+        mouse.kind = MouseEventKind::Moved;
+    mouse.x = event->x;
+    mouse.y = self->mHeight - event->y;
+    mouse.mods = modifiersOf(event->state);
+    self->dispatch(mouse);
+    return TRUE;
+}
+
+gboolean GtkNativeWindow::onScroll(GtkWidget*, GdkEventScroll* event, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    MouseEvent mouse;
+    mouse.kind = MouseEventKind::Wheel;
+    mouse.x = event->x;
+    mouse.y = self->mHeight - event->y;
+    mouse.mods = modifiersOf(event->state);
+    if (event->direction == GDK_SCROLL_UP)
+        mouse.deltaY = 1.0;
+    else if (event->direction == GDK_SCROLL_DOWN)
+        mouse.deltaY = -1.0;
+    else if (event->direction == GDK_SCROLL_SMOOTH)
+        mouse.deltaY = -event->delta_y;
+    self->dispatch(mouse);
+    return TRUE;
+}
+
+gboolean GtkNativeWindow::onKey(GtkWidget*, GdkEventKey* event, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    return self->mClient && self->mClient->HandleKeyDown(keyEventOf(event)) ? TRUE : FALSE;
+}
+
+void GtkNativeWindow::SetArrowCursor() { gdk_window_set_cursor(gtk_widget_get_window(mArea), nullptr); }
+
+void GtkNativeWindow::SetBlankCursor(bool blank)
+{
+    GdkWindow* window = gtk_widget_get_window(mArea);
+    if (!window)
+        return;
+    GdkCursor* cursor = blank ? gdk_cursor_new_for_display(gdk_window_get_display(window), GDK_BLANK_CURSOR)
+                              : nullptr;
+    gdk_window_set_cursor(window, cursor);
+    if (cursor)
+        g_object_unref(cursor);
+}
+
+// ---- Text field
+
+bool GtkNativeWindow::OpenTextField(const ViewRect& rect, const TextFieldStyle& style, const std::string& text,
+                                   TextFieldClient* client)
+{
+    if (mEntry || !client)
+        return false;
+    mEntry = gtk_entry_new();
+    gtk_entry_set_has_frame(GTK_ENTRY(mEntry), FALSE);
+    gtk_entry_set_alignment(GTK_ENTRY(mEntry), style.alignment == TextAlignment::Left     ? 0.0f
+                                               : style.alignment == TextAlignment::Center ? 0.5f
+                                                                                          : 1.0f);
+    gtk_entry_set_text(GTK_ENTRY(mEntry), text.c_str());
+    const std::string css = "entry { font-family: \"" + style.fontName + "\", monospace; font-size: "
+                            + std::to_string(std::max(1, style.fontSize)) + "px; color: " + cssColor(style.foreground)
+                            + "; background-color: " + cssColor(style.background)
+                            + "; background-image: none; border: none; box-shadow: none; outline: none;"
+                              " min-height: 0; padding: 0 2px; }";
+    mEntryStyle = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(mEntryStyle, css.c_str(), -1, nullptr);
+    gtk_style_context_add_provider(gtk_widget_get_style_context(mEntry), GTK_STYLE_PROVIDER(mEntryStyle),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    const int top = static_cast<int>(std::lround(mHeight - (rect.y + rect.h)));
+    gtk_widget_set_size_request(mEntry, std::max(1, static_cast<int>(rect.w)), std::max(1, static_cast<int>(rect.h)));
+    gtk_fixed_put(GTK_FIXED(mFixed), mEntry, static_cast<int>(rect.x), top);
+    mFieldClient = client;
+    g_signal_connect(mEntry, "insert-text", G_CALLBACK(onInsertText), this);
+    g_signal_connect(mEntry, "activate", G_CALLBACK(onActivate), this);
+    g_signal_connect(mEntry, "key-press-event", G_CALLBACK(onEntryKey), this);
+    g_signal_connect(mEntry, "focus-out-event", G_CALLBACK(onEntryFocusOut), this);
+    gtk_widget_show(mEntry);
+    gtk_window_present(GTK_WINDOW(mWindow));
+    gtk_widget_grab_focus(mEntry);
+    return true;
+}
+
+gboolean GtkNativeWindow::destroyLater(gpointer widget)
+{
+    gtk_widget_destroy(GTK_WIDGET(widget));
+    g_object_unref(widget);
+    return G_SOURCE_REMOVE;
+}
+
+void GtkNativeWindow::CloseTextField()
+{
+    if (!mEntry)
+        return;
+    GtkWidget* entry = mEntry;
+    mEntry = nullptr;
+    mFieldClient = nullptr;
+    g_signal_handlers_disconnect_by_data(entry, this);
+    gtk_widget_hide(entry);
+    // The entry may be inside one of its own signal handlers: destroy it on the next turn.
+    g_idle_add(destroyLater, g_object_ref(entry));
+    g_object_unref(mEntryStyle);
+    mEntryStyle = nullptr;
+    gtk_widget_grab_focus(mArea);
+}
+
+void GtkNativeWindow::onInsertText(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    if (!self->mFieldClient)
+        return;
+    const gchar* current = gtk_entry_get_text(GTK_ENTRY(editable));
+    const gchar* at = g_utf8_offset_to_pointer(current, *position);
+    std::string candidate(current, static_cast<size_t>(at - current));
+    candidate.append(text, length < 0 ? std::char_traits<char>::length(text) : static_cast<size_t>(length));
+    candidate.append(at);
+    if (!self->mFieldClient->IsPartialStringValid(candidate))
+        g_signal_stop_emission_by_name(editable, "insert-text");
+}
+
+void GtkNativeWindow::endEditing()
+{
+    if (mEnding || !mFieldClient || !mEntry)
+        return;
+    mEnding = true;
+    const std::string text = gtk_entry_get_text(GTK_ENTRY(mEntry));
+    mFieldClient->TextDidEndEditing(text);
+    mEnding = false;
+}
+
+void GtkNativeWindow::onActivate(GtkEntry*, gpointer data) { static_cast<GtkNativeWindow*>(data)->endEditing(); }
+
+gboolean GtkNativeWindow::onEntryKey(GtkWidget*, GdkEventKey* event, gpointer data)
+{
+    if (event->keyval != GDK_KEY_Tab && event->keyval != GDK_KEY_ISO_Left_Tab)
+        return FALSE;
+    static_cast<GtkNativeWindow*>(data)->endEditing();
+    return TRUE;
+}
+
+gboolean GtkNativeWindow::onEntryFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+{
+    static_cast<GtkNativeWindow*>(data)->endEditing();
+    return FALSE;
+}
+
+bool GtkNativeWindow::InjectText(const std::string& text)
+{
+    if (!mEntry)
+        return false;
+    const gchar* end = text.c_str() + text.size();
+    for (const gchar* p = text.c_str(); p < end; p = g_utf8_next_char(p)) {
+        gint position = gtk_entry_get_text_length(GTK_ENTRY(mEntry));
+        gtk_editable_insert_text(GTK_EDITABLE(mEntry), p, static_cast<gint>(g_utf8_next_char(p) - p), &position);
+    }
+    return true;
+}
+
+bool GtkNativeWindow::InjectReturn()
+{
+    if (!mEntry)
+        return false;
+    g_signal_emit_by_name(mEntry, "activate");
+    return true;
+}
+
+// ---- Menus
+
+struct MenuRun {
+    GMainLoop* loop = nullptr;
+    MenuChoice choice;
+    bool chosen = false;
+    struct Target {
+        MenuRun* run;
+        const Menu* menu;
+        int index;
+    };
+    std::vector<std::unique_ptr<Target>> targets;
+
+    static void onActivate(GtkMenuItem*, gpointer data)
+    {
+        auto* target = static_cast<Target*>(data);
+        target->run->choice.menu = target->menu;
+        target->run->choice.index = target->index;
+        target->run->chosen = true;
+    }
+    static gboolean quit(gpointer data)
+    {
+        g_main_loop_quit(static_cast<GMainLoop*>(data));
+        return G_SOURCE_REMOVE;
+    }
+    // An activation follows the deactivation within the same call: quit after it.
+    static void onDeactivate(GtkMenuShell*, gpointer data) { g_idle_add(quit, static_cast<MenuRun*>(data)->loop); }
+
+    GtkWidget* build(const Menu& menu)
+    {
+        GtkWidget* gtkMenu = gtk_menu_new();
+        for (size_t i = 0; i < menu.items.size(); ++i) {
+            const MenuItem& item = menu.items[i];
+            const std::string title = std::string(static_cast<size_t>(item.indentation) * 4, ' ') + item.title;
+            GtkWidget* widget;
+            if (item.submenu) {
+                widget = gtk_menu_item_new_with_label(title.c_str());
+                gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), build(*item.submenu));
+            } else if (item.separator) {
+                widget = gtk_separator_menu_item_new();
+            } else {
+                widget = item.checked ? gtk_check_menu_item_new_with_label(title.c_str())
+                                      : gtk_menu_item_new_with_label(title.c_str());
+                if (item.checked)
+                    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), TRUE);
+                gtk_widget_set_sensitive(widget, item.enabled);
+                targets.push_back(std::make_unique<Target>(Target{this, &menu, static_cast<int>(i)}));
+                g_signal_connect(widget, "activate", G_CALLBACK(onActivate), targets.back().get());
+            }
+            gtk_menu_shell_append(GTK_MENU_SHELL(gtkMenu), widget);
+        }
+        gtk_widget_show_all(gtkMenu);
+        return gtkMenu;
+    }
+};
+
+bool GtkNativeWindow::PopUpContextMenu(const Menu& menu, const ViewRect& at, MenuChoice* choice)
+{
+    bool chosen = false;
+    MenuChoice scripted;
+    if (mSystem->ChooseFromScript(menu, &chosen, &scripted)) {
+        if (chosen)
+            *choice = scripted;
+        return chosen;
+    }
+    MenuRun run;
+    GtkWidget* gtkMenu = run.build(menu);
+    gtk_menu_attach_to_widget(GTK_MENU(gtkMenu), mArea, nullptr);
+    // Anchored four pixels below the rectangle's lower-left corner.
+    GdkRectangle anchor;
+    anchor.x = static_cast<int>(at.x);
+    anchor.y = static_cast<int>(std::lround(mHeight - (at.y + at.h)));
+    anchor.width = std::max(1, static_cast<int>(at.w));
+    anchor.height = std::max(1, static_cast<int>(at.h)) + 4;
+    run.loop = g_main_loop_new(nullptr, FALSE);
+    g_signal_connect(gtkMenu, "deactivate", G_CALLBACK(MenuRun::onDeactivate), &run);
+    gtk_menu_popup_at_rect(GTK_MENU(gtkMenu), gtk_widget_get_window(mArea), &anchor, GDK_GRAVITY_SOUTH_WEST,
+                           GDK_GRAVITY_NORTH_WEST, nullptr);
+    // Without a grab the menu does not open; never wait for it then.
+    if (gtk_widget_get_visible(gtkMenu))
+        g_main_loop_run(run.loop);
+    g_signal_handlers_disconnect_by_data(gtkMenu, &run);
+    g_main_loop_unref(run.loop);
+    gtk_widget_destroy(gtkMenu);
+    if (run.chosen)
+        *choice = run.choice;
+    return run.chosen;
+}
+
+// ---- Scripted events and capture
+
+void GtkNativeWindow::InjectMouse(const MouseEvent& event) { dispatch(event); }
+
+void GtkNativeWindow::InjectKey(const KeyEvent& event)
+{
+    if (mClient)
+        mClient->HandleKeyDown(event);
+}
+
+bool GtkNativeWindow::CaptureToPNG(const std::string& path)
+{
+    mSystem->ProcessEvents(150);
+    GdkWindow* window = gtk_widget_get_window(mArea);
+    GdkPixbuf* shot = window ? gdk_pixbuf_get_from_window(window, 0, 0, mWidth, mHeight) : nullptr;
+    if (!shot)
+        return false;
+    const int channels = gdk_pixbuf_get_n_channels(shot);
+    const int stride = gdk_pixbuf_get_rowstride(shot);
+    const guchar* bytes = gdk_pixbuf_get_pixels(shot);
+    std::vector<uint32_t> pixels(static_cast<size_t>(mWidth) * mHeight);
+    auto* out = reinterpret_cast<unsigned char*>(pixels.data());
+    for (int y = 0; y < mHeight; ++y)
+        for (int x = 0; x < mWidth; ++x) {
+            const guchar* p = bytes + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * channels;
+            unsigned char* q = out + (static_cast<size_t>(y) * mWidth + x) * 4;
+            q[0] = 255;
+            q[1] = p[0];
+            q[2] = p[1];
+            q[3] = p[2];
+        }
+    g_object_unref(shot);
+    return WriteScreenPNG(path, pixels.data(), mWidth, mWidth, mHeight);
+}
+
+// ---- Window-system services
+
+AlertResponse GtkWindowSystem::RunAlert(const AlertRequest& request)
+{
+    AlertResponse scripted;
+    if (TakeAlertAnswer(request, &scripted))
+        return scripted;
+    GtkWidget* dialog = gtk_message_dialog_new(parentWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_NONE,
+                                               "%s", request.header.c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", request.message.c_str());
+    enum { kDefault = 1, kAlternate = 2, kOther = 3 };
+    if (!request.otherButton.empty())
+        gtk_dialog_add_button(GTK_DIALOG(dialog), request.otherButton.c_str(), kOther);
+    if (!request.alternateButton.empty())
+        gtk_dialog_add_button(GTK_DIALOG(dialog), request.alternateButton.c_str(), kAlternate);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), request.defaultButton.empty() ? "OK" : request.defaultButton.c_str(),
+                          kDefault);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), kDefault);
+    const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+    switch (response) {
+    case kDefault: return AlertResponse::Default;
+    case kAlternate: return AlertResponse::Alternate;
+    case kOther: return AlertResponse::Other;
+    default: return AlertResponse::None;
+    }
+}
+
+bool GtkWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string* chosenPath)
+{
+    bool ok = false;
+    std::string scripted;
+    if (TakeFilePanelAnswer(&ok, &scripted)) {
+        if (ok)
+            *chosenPath = scripted;
+        return ok;
+    }
+    const GtkFileChooserAction action = request.save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN;
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(request.save ? "Save" : "Open", parentWindow(), action, "_Cancel",
+                                                    GTK_RESPONSE_CANCEL, request.save ? "_Save" : "_Open",
+                                                    GTK_RESPONSE_ACCEPT, nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gtk_file_chooser_set_current_folder(chooser, ExpandHomeFolder(request.folder).c_str());
+    if (request.save) {
+        gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+        gtk_file_chooser_set_current_name(chooser, request.proposedName.c_str());
+    }
+    if (!request.types.empty()) {
+        GtkFileFilter* filter = gtk_file_filter_new();
+        for (const std::string& type : request.types) {
+            gtk_file_filter_add_pattern(filter, ("*." + type).c_str());
+            std::string upper = type;
+            for (char& c : upper)
+                c = static_cast<char>(g_ascii_toupper(c));
+            gtk_file_filter_add_pattern(filter, ("*." + upper).c_str());
+        }
+        gtk_file_chooser_set_filter(chooser, filter);
+    }
+    const bool accepted = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+    if (accepted) {
+        gchar* name = gtk_file_chooser_get_filename(chooser);
+        if (name)
+            *chosenPath = name;
+        g_free(name);
+    }
+    gtk_widget_destroy(dialog);
+    return accepted && !chosenPath->empty();
+}
+
+bool GtkWindowSystem::OpenURL(const std::string& url)
+{
+    gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(url.c_str()), nullptr};
+    GError* error = nullptr;
+    const gboolean started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                                           &error);
+    if (error)
+        g_error_free(error);
+    return started != FALSE;
+}
+
+bool GtkWindowSystem::GetPointerPosition(int* x, int* y)
+{
+    GdkDisplay* display = gdk_display_get_default();
+    GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
+    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+    if (!pointer)
+        return false;
+    gdk_device_get_position(pointer, nullptr, x, y);
+    return true;
+}
+
+bool GtkWindowSystem::WarpPointer(int x, int y)
+{
+    GdkDisplay* display = gdk_display_get_default();
+    GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
+    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+    if (!pointer)
+        return false;
+    gdk_device_warp(pointer, gdk_display_get_default_screen(display), x, y);
+    return true;
+}
+
+void GtkWindowSystem::RunUntilAllWindowsClosed()
+{
+    if (mWindows.empty() || mLoop)
+        return;
+    mLoop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(mLoop);
+    g_main_loop_unref(mLoop);
+    mLoop = nullptr;
+}
+
+void GtkWindowSystem::ProcessEvents(int milliseconds)
+{
+    const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(std::max(0, milliseconds)) * 1000;
+    do {
+        while (g_main_context_pending(nullptr))
+            g_main_context_iteration(nullptr, FALSE);
+        if (GdkDisplay* display = gdk_display_get_default())
+            gdk_display_sync(display);
+        g_usleep(2000);
+    } while (g_get_monotonic_time() < deadline);
+    while (g_main_context_pending(nullptr))
+        g_main_context_iteration(nullptr, FALSE);
+}
+
+}  // namespace
+
+std::unique_ptr<WindowSystem> MakeGtkWindowSystem()
+{
+    if (!gtk_init_check(nullptr, nullptr))
+        return nullptr;
+    return std::make_unique<GtkWindowSystem>();
+}
+
+}  // namespace platform

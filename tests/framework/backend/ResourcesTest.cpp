@@ -1,0 +1,108 @@
+// Resource files and images from the bundle's flat Resources folder.
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "BackendTestSupport.h"
+#include "zuve/bitmap.h"
+
+namespace {
+
+class ResourcesTest : public BackendTest {
+protected:
+    void SetUp() override
+    {
+        BackendTest::SetUp();
+        char pattern[] = "/tmp/zelto-bundle-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(pattern));
+        bundle = pattern;
+        resources = bundle + "/Contents/Resources/";
+        ASSERT_EQ(0, system(("mkdir -p '" + resources + "'").c_str()));
+        graphics->SetBundlePath(bundle.c_str());
+    }
+    void TearDown() override
+    {
+        BackendTest::TearDown();
+        ASSERT_EQ(0, system(("rm -rf '" + bundle + "'").c_str()));
+    }
+    void writeFile(const std::string& name, size_t size)
+    {
+        std::ofstream out(resources + name, std::ios::binary);
+        for (size_t i = 0; i < size; ++i)
+            out.put(static_cast<char>('a' + i % 26));
+    }
+    std::unique_ptr<char[]> load(const char* name)
+    {
+        return std::unique_ptr<char[]>(static_cast<char*>(graphics->LoadFile(0, name)));
+    }
+    std::string bundle, resources;
+};
+
+const int kBufferSize = 4096000;
+
+TEST_F(ResourcesTest, TenByteFileComesInAZeroFilledFullSizeBuffer)
+{
+    writeFile("sysex.cfg", 10);
+    std::unique_ptr<char[]> data = load("sysex.cfg");
+    ASSERT_NE(nullptr, data);
+    EXPECT_EQ(10, graphics->GetLoadedFileSize());
+    EXPECT_EQ(std::string("abcdefghij"), std::string(data.get(), 10));
+    for (int i = 10; i < kBufferSize; i += 4093)
+        ASSERT_EQ(0, data[i]) << i;
+    EXPECT_EQ(0, data[kBufferSize - 1]);
+}
+
+TEST_F(ResourcesTest, FiveMillionByteFileIsCutAtTheBufferSize)
+{
+    writeFile("ui.cfg", 5000000);
+    std::unique_ptr<char[]> data = load("ui.cfg");
+    ASSERT_NE(nullptr, data);
+    EXPECT_EQ(kBufferSize, graphics->GetLoadedFileSize());
+    EXPECT_EQ('a' + (kBufferSize - 1) % 26, data[kBufferSize - 1]);
+}
+
+TEST_F(ResourcesTest, OnlyTheFileNameCountsAndTheExtensionIgnoresCase)
+{
+    writeFile("params.XML", 3);
+    EXPECT_NE(nullptr, load("some/folder/params.xml"));
+    EXPECT_EQ(3, graphics->GetLoadedFileSize());
+    EXPECT_EQ(nullptr, load("Params.xml"));  // the base name is exact
+}
+
+TEST_F(ResourcesTest, MissingResourceOrBundleGivesNullAndKeepsTheSize)
+{
+    writeFile("one.cfg", 7);
+    load("one.cfg");
+    EXPECT_EQ(nullptr, load("two.cfg"));
+    EXPECT_EQ(7, graphics->GetLoadedFileSize());
+    graphics->SetBundlePath("/nonexistent/Zelto2X Editor.component");
+    EXPECT_EQ(nullptr, load("one.cfg"));
+}
+
+TEST_F(ResourcesTest, PngIsFoundByFileNameWithUpperCaseExtension)
+{
+    const uint32_t pixels[6] = {0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu};
+    ASSERT_TRUE(platform::WriteScreenPNG(resources + "knob.PNG", pixels, 3, 3, 2));
+    std::unique_ptr<ZUVE_IBitmap> image(graphics->OSLoadBitmap(0, "images/knob.png"));
+    ASSERT_NE(nullptr, image);
+    EXPECT_EQ(3, image->getWidth());
+    EXPECT_EQ(2, image->getHeight());
+    std::unique_ptr<ZUVE_IBitmap> again(graphics->OSLoadBitmap(0, "knob.PNG"));
+    EXPECT_NE(nullptr, again);
+    EXPECT_EQ(nullptr, graphics->OSLoadBitmap(0, "knob.jpg"));
+    EXPECT_EQ(nullptr, graphics->OSLoadBitmap(0, "knob"));
+}
+
+TEST_F(ResourcesTest, PluginPathIsTheBundleFolderAndDesktopIsUnderHome)
+{
+    ROZ_String path;
+    graphics->PluginPath(&path);
+    EXPECT_EQ("/tmp/", std::string(path.Get()));
+    setenv("HOME", "/home/tester", 1);
+    graphics->DesktopPath(&path);
+    EXPECT_STREQ("/home/tester/Desktop/", path.Get());
+}
+
+}  // namespace

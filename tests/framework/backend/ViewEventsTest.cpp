@@ -1,0 +1,144 @@
+// The view: surface-to-view coordinates, the redraw timer, mouse and key translation.
+#include "BackendTestSupport.h"
+
+namespace {
+
+using platform::MouseEventKind;
+
+TEST_F(BackendTest, SurfaceRectBecomesViewRectOnePixelLargerWithYUpward)
+{
+    const platform::ViewRect r = graphics->ToCocoaRect(IRECT(10, 20, 30, 40));
+    EXPECT_EQ(10, r.x);
+    EXPECT_EQ(kHeight - 1 - 40, r.y);
+    EXPECT_EQ(21, r.w);
+    EXPECT_EQ(21, r.h);
+}
+
+TEST_F(BackendTest, ClickAtViewPointReachesSurfaceWithTheTwoAndThreePixelOffsets)
+{
+    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
+    openView();
+    window()->InjectMouse(mouse(MouseEventKind::Down, 10.7, 100.2));
+    ASSERT_EQ(1u, control->events.size());
+    EXPECT_EQ(8, control->events[0].x);
+    EXPECT_EQ(654, control->events[0].y);
+}
+
+TEST_F(BackendTest, TimerRequestsDisplayOfTheDirtyRectInTopLeftPixelsAndDrawsIt)
+{
+    attach(IRECT(0, 0, kWidth, kHeight), COLOR_BLUE);
+    RecordingControl* knob = attach(IRECT(10, 20, 30, 40), COLOR_RED);
+    openView();
+    knob->SetColour(COLOR_GREEN);
+    knob->SetDirty(false);
+    const int drawsBefore = window()->DrawCount();
+    // The tick asks for the converted rectangle; the loop draws it on its next turn.
+    headless->AdvanceClock(40);
+    EXPECT_EQ(drawsBefore + 1, window()->DrawCount());
+    EXPECT_EQ(PackColor(COLOR_GREEN), window()->PixelAt(10, 20));
+    EXPECT_EQ(PackColor(COLOR_GREEN), window()->PixelAt(29, 39));
+    EXPECT_FALSE(knob->IsDirty());
+}
+
+TEST_F(BackendTest, TimerTickWithNoDirtyControlRequestsNoDisplay)
+{
+    attach(IRECT(0, 0, kWidth, kHeight));
+    attach(IRECT(10, 20, 30, 40));
+    openView();
+    headless->AdvanceClock(200);  // the first ticks clean what the first frame left dirty
+    const int draws = window()->DrawCount();
+    headless->AdvanceClock(400);
+    EXPECT_EQ(draws, window()->DrawCount());
+}
+
+TEST_F(BackendTest, TimerRunsAtTheSurfaceFrameRate)
+{
+    attach(IRECT(0, 0, kWidth, kHeight));
+    RecordingControl* probe = attach(IRECT(10, 20, 30, 40));
+    openView();
+    const int before = probe->dirtyQueries;
+    headless->AdvanceClock(1000);
+    EXPECT_EQ(25, probe->dirtyQueries - before);
+}
+
+TEST_F(BackendTest, CommandClickArrivesWithLeftAndRightSet)
+{
+    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
+    openView();
+    platform::MouseEvent click = mouse(MouseEventKind::Down, 50, 50);
+    click.mods.command = true;
+    click.mods.shift = true;
+    window()->InjectMouse(click);
+    ASSERT_EQ(1u, control->events.size());
+    EXPECT_TRUE(control->events[0].mod.L);
+    EXPECT_TRUE(control->events[0].mod.R);
+    EXPECT_TRUE(control->events[0].mod.S);
+    EXPECT_FALSE(control->events[0].mod.C);
+}
+
+TEST_F(BackendTest, RightButtonAndSecondClickMapToTheirSurfaceCalls)
+{
+    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
+    openView();
+    window()->InjectMouse(mouse(MouseEventKind::RightDown, 50, 50));
+    window()->InjectMouse(mouse(MouseEventKind::RightUp, 50, 50));
+    window()->InjectMouse(mouse(MouseEventKind::Down, 50, 50, 2));
+    ASSERT_EQ(3u, control->events.size());
+    EXPECT_EQ("down", control->events[0].kind);
+    EXPECT_FALSE(control->events[0].mod.L);
+    EXPECT_TRUE(control->events[0].mod.R);
+    EXPECT_EQ("up", control->events[1].kind);
+    EXPECT_EQ("double", control->events[2].kind);
+}
+
+TEST_F(BackendTest, WheelDeltaIsTruncatedToWholeSteps)
+{
+    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
+    openView();
+    platform::MouseEvent wheel = mouse(MouseEventKind::Wheel, 50, 50);
+    wheel.deltaY = 0.9;
+    window()->InjectMouse(wheel);
+    wheel.deltaY = -2.5;
+    window()->InjectMouse(wheel);
+    EXPECT_EQ((std::vector<int>{0, -2}), control->wheelSteps);
+}
+
+TEST_F(BackendTest, KeysMapArrowsByCodeThenDigitsAndFoldedLetters)
+{
+    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
+    openView();
+    window()->InjectMouse(mouse(MouseEventKind::Down, 50, 50));
+    auto key = [](int code, const char* characters) {
+        platform::KeyEvent event;
+        event.keyCode = code;
+        event.characters = characters;
+        return event;
+    };
+    window()->InjectKey(key(platform::kKeyCodeUpArrow, "\xEF\x9C\x80"));
+    window()->InjectKey(key(platform::kKeyCodeRightArrow, "\xEF\x9C\x83"));
+    window()->InjectKey(key(platform::kKeyCodeSpace, " "));
+    window()->InjectKey(key(platform::kKeyCodeNone, "7"));
+    window()->InjectKey(key(platform::kKeyCodeNone, "B"));
+    window()->InjectKey(key(platform::kKeyCodeNone, "z"));
+    EXPECT_EQ((std::vector<int>{1, 4, 0, 12, 16, 40}), control->keys);
+}
+
+TEST_F(BackendTest, KeyOfSeveralCharactersIsIgnoredAndAnUnknownOneHandedOn)
+{
+    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
+    openView();
+    platform::KeyEvent event;
+    event.characters = "ab";
+    window()->InjectKey(event);
+    EXPECT_TRUE(control->keys.empty());
+    EXPECT_EQ(0, window()->UnhandledKeyCount());
+    event.characters = "?";
+    window()->InjectKey(event);
+    EXPECT_EQ(1, window()->UnhandledKeyCount());
+    control->acceptKeys = false;
+    event.characters = "a";
+    window()->InjectKey(event);
+    EXPECT_EQ(2, window()->UnhandledKeyCount());
+}
+
+}  // namespace

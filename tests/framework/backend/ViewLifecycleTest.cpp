@@ -1,0 +1,116 @@
+// Opening and closing the view, and the platform services of the back end.
+#include "BackendTestSupport.h"
+
+namespace {
+
+TEST_F(BackendTest, ClosingTheViewDestroysTheWindowAndStopsItsTimer)
+{
+    openView();
+    ASSERT_EQ(1, headless->WindowCount());
+    ASSERT_EQ(1, headless->LiveTimerCount());
+    graphics->CloseWindow();
+    EXPECT_FALSE(graphics->WindowIsOpen());
+    EXPECT_EQ(0, headless->WindowCount());
+    EXPECT_EQ(0, headless->LiveTimerCount());
+}
+
+TEST_F(BackendTest, UserClosingTheWindowClosesTheViewAndLeavesTheSurfaceUsable)
+{
+    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
+    openView();
+    window()->InjectClose();
+    EXPECT_FALSE(graphics->WindowIsOpen());
+    EXPECT_EQ(0, headless->WindowCount());
+    EXPECT_EQ(0, headless->LiveTimerCount());
+    headless->AdvanceClock(200);  // no tick reaches the surface any more
+    openView();
+    window()->InjectMouse(mouse(platform::MouseEventKind::Down, 20, 20));
+    EXPECT_EQ(1u, control->events.size());
+}
+
+TEST_F(BackendTest, OpeningTwiceClosesTheFirstView)
+{
+    openView();
+    openView();
+    EXPECT_EQ(1, headless->WindowCount());
+    EXPECT_EQ(1, headless->LiveTimerCount());
+}
+
+TEST_F(BackendTest, DrawScreenWithoutViewFails)
+{
+    IRECT r(0, 0, 10, 10);
+    EXPECT_FALSE(graphics->DrawScreen(&r));
+    EXPECT_EQ(nullptr, graphics->CreateIPopupMenu(nullptr, &r));
+}
+
+TEST_F(BackendTest, MessageBoxButtonsMapToTheirResults)
+{
+    headless->QueueAlertAnswer("alternate");
+    EXPECT_EQ(7, graphics->ShowMessageBox("Really?", "Question", 4));
+    EXPECT_EQ("Yes", headless->alerts.back().defaultButton);
+    EXPECT_EQ("No", headless->alerts.back().alternateButton);
+    headless->QueueAlertAnswer("other");
+    EXPECT_EQ(2, graphics->ShowMessageBox("Really?", "Question", 3));
+    EXPECT_EQ("Cancel", headless->alerts.back().otherButton);
+    headless->QueueAlertAnswer("alternate");
+    EXPECT_EQ(7, graphics->ShowMessageBox("Sure?", "Question", 1));
+    headless->QueueAlertAnswer("default");
+    EXPECT_EQ(1, graphics->ShowMessageBox("Done", "Note", 0));
+    EXPECT_EQ("Note", headless->alerts.back().header);
+    EXPECT_EQ("Done", headless->alerts.back().message);
+}
+
+TEST_F(BackendTest, FilePromptWithoutWindowEmptiesTheNameAndShowsNothing)
+{
+    ROZ_String name("bank.syx"), dir("/tmp/");
+    graphics->PromptForFile(&name, kFileSave, &dir, "syx mid");
+    EXPECT_STREQ("", name.Get());
+    EXPECT_TRUE(headless->filePanels.empty());
+}
+
+TEST_F(BackendTest, FilePromptStartsOnTheDesktopAndKeepsItWhenCancelled)
+{
+    openView();
+    ROZ_String name("bank.syx"), dir;
+    headless->QueueFilePanelAnswer("");
+    graphics->PromptForFile(&name, kFileSave, &dir, "syx mid");
+    EXPECT_STREQ("", name.Get());
+    EXPECT_STREQ("~/Desktop", dir.Get());
+    const platform::FilePanelRequest& panel = headless->filePanels.back();
+    EXPECT_TRUE(panel.save);
+    EXPECT_EQ("bank.syx", panel.proposedName);
+    EXPECT_EQ((std::vector<std::string>{"syx", "mid"}), panel.types);
+}
+
+TEST_F(BackendTest, FilePromptOkGivesThePathAndItsFolder)
+{
+    openView();
+    ROZ_String name, dir("/tmp/");
+    headless->QueueFilePanelAnswer("/home/user/patches/Bank A.syx");
+    graphics->PromptForFile(&name, kFileOpen, &dir, "syx");
+    EXPECT_STREQ("/home/user/patches/Bank A.syx", name.Get());
+    EXPECT_STREQ("/home/user/patches/", dir.Get());
+    EXPECT_FALSE(headless->filePanels.back().save);
+}
+
+TEST_F(BackendTest, OpenURLHandsTheAddressToTheOpener)
+{
+    EXPECT_TRUE(graphics->OpenURL("https://example.invalid/support"));
+    EXPECT_TRUE(graphics->OpenURL(""));
+    EXPECT_EQ((std::vector<std::string>{"https://example.invalid/support"}), headless->openedURLs);
+}
+
+TEST_F(BackendTest, CursorIsHiddenOnceAndPutBackWhereItWas)
+{
+    headless->WarpPointer(300, 400);
+    graphics->HideMouseCursor();
+    EXPECT_TRUE(headless->cursorHidden);
+    headless->WarpPointer(10, 10);
+    graphics->HideMouseCursor();  // already hidden: the first position stays
+    graphics->ShowMouseCursor();
+    EXPECT_FALSE(headless->cursorHidden);
+    EXPECT_EQ(300, headless->pointerX);
+    EXPECT_EQ(400, headless->pointerY);
+}
+
+}  // namespace

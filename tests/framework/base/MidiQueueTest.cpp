@@ -1,0 +1,120 @@
+// The sample-ordered queue of outgoing short messages.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "IMidiQueue.h"
+
+namespace {
+
+void AddCC(IMidiQueue& queue, int offset, int value)
+{
+    IMidiMsg msg(offset, 0xB0, 1, static_cast<uint8_t>(value));
+    ASSERT_TRUE(queue.Add(&msg));
+}
+
+// Drains everything due at or before lastFrame; returns {offset, data2} pairs.
+std::vector<std::pair<int, int>> DrainUpTo(IMidiQueue& queue, int lastFrame)
+{
+    std::vector<std::pair<int, int>> out;
+    IMidiQueue::DrainLock drain(queue);
+    EXPECT_TRUE(drain.Acquired());
+    while (!queue.Empty() && queue.Peek()->mOffset <= lastFrame) {
+        out.emplace_back(queue.Peek()->mOffset, queue.Peek()->mData2);
+        queue.Remove();
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(MidiQueue, QueueKeepsArrivalOrderForEqualOffsets)
+{
+    IMidiQueue queue;
+    AddCC(queue, 10, 1);
+    AddCC(queue, 5, 2);
+    AddCC(queue, 10, 3);
+    AddCC(queue, 0, 4);
+    EXPECT_EQ(DrainUpTo(queue, 100),
+              (std::vector<std::pair<int, int>>{{0, 4}, {5, 2}, {10, 1}, {10, 3}}));
+}
+
+TEST(MidiQueue, FullQueueWithNothingConsumedGrowsByOneStep)
+{
+    IMidiQueue queue(1024);
+    for (int i = 0; i < 1024; ++i) AddCC(queue, i, 0);
+    EXPECT_EQ(queue.GetSize(), 1024);
+    AddCC(queue, 2000, 0);
+    EXPECT_EQ(queue.GetSize(), 2048);
+    EXPECT_EQ(queue.ToDo(), 1025);
+}
+
+TEST(MidiQueue, FullQueueWithConsumedMessagesCompactsInstead)
+{
+    IMidiQueue queue(1024);
+    for (int i = 0; i < 1024; ++i) AddCC(queue, i, 0);
+    DrainUpTo(queue, 9);
+    AddCC(queue, 5000, 0);
+    EXPECT_EQ(queue.GetSize(), 1024);
+    EXPECT_EQ(queue.ToDo(), 1015);
+}
+
+TEST(MidiQueue, EndOfBlockMovesWaitingOffsetsIntoTheNextBlock)
+{
+    IMidiQueue queue;
+    AddCC(queue, 100, 1);
+    AddCC(queue, 600, 2);
+    DrainUpTo(queue, 511);
+    {
+        IMidiQueue::DrainLock drain(queue);
+        queue.Flush(512);
+    }
+    EXPECT_EQ(DrainUpTo(queue, 511), (std::vector<std::pair<int, int>>{{88, 2}}));
+}
+
+TEST(MidiQueue, MessageIsDroppedWhenTheQueueCannotGrow)
+{
+    IMidiQueue queue(0);
+    IMidiMsg msg(0, 0x90, 60, 1);
+    EXPECT_FALSE(queue.Add(&msg));
+    EXPECT_TRUE(queue.Empty());
+    EXPECT_EQ(queue.GetSize(), 0);
+}
+
+TEST(MidiQueue, ResizeForBlockSizeUsesMultiplesOf512)
+{
+    IMidiQueue queue;
+    EXPECT_EQ(queue.Resize(300), 512);
+    EXPECT_EQ(queue.GetGranularity(), 512);
+    for (int i = 0; i < 700; ++i) AddCC(queue, i, 0);
+    EXPECT_EQ(queue.Resize(100), 1024);  // room for the 700 waiting
+    EXPECT_EQ(queue.ToDo(), 700);
+    EXPECT_EQ(queue.Resize(1025), 1536);
+}
+
+TEST(MidiQueue, DrainDoesNotWaitWhileAnotherThreadHoldsTheQueue)
+{
+    IMidiQueue queue;
+    AddCC(queue, 0, 1);
+    // This thread's hold stands in for a writer in the middle of an Add.
+    IMidiQueue::DrainLock first(queue);
+    ASSERT_TRUE(first.Acquired());
+    bool acquired = true;
+    std::thread([&] {
+        IMidiQueue::DrainLock second(queue);
+        acquired = second.Acquired();
+    }).join();
+    EXPECT_FALSE(acquired);
+    EXPECT_EQ(queue.ToDo(), 1);
+}
+
+TEST(MidiQueue, DrainingThreadMayAddWithoutDeadlock)
+{
+    IMidiQueue queue;
+    IMidiQueue::DrainLock drain(queue);
+    ASSERT_TRUE(drain.Acquired());
+    IMidiMsg allNotesOff(0, 0xB0, 123, 0);
+    EXPECT_TRUE(queue.Add(&allNotesOff));
+    EXPECT_EQ(queue.Peek()->mData1, 123);
+}

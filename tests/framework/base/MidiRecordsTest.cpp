@@ -1,0 +1,220 @@
+// Short MIDI messages, SysEx views and the state byte chunk.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "IPluginStructs.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const ByteChunk& chunk)
+{
+    return std::vector<uint8_t>(chunk.GetBytes(), chunk.GetBytes() + chunk.Size());
+}
+
+std::vector<uint8_t> Bytes(const IMidiMsg& msg)
+{
+    return {msg.mStatus, msg.mData1, msg.mData2};
+}
+
+}  // namespace
+
+TEST(MidiMsg, ControlChangeMakerScalesAndTruncates)
+{
+    IMidiMsg msg(99);
+    msg.MakeControlChangeMsg(74, 1.0, 0);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xB0, 0x4A, 0x7F}));
+    EXPECT_EQ(msg.mOffset, 0);
+    msg.MakeControlChangeMsg(kCutoffFrequency, 0.5, 3);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xB3, 0x4A, 63}));
+}
+
+TEST(MidiMsg, OutOfRangeValuesStayDataBytes)
+{
+    IMidiMsg msg;
+    msg.MakeControlChangeMsg(1, 1.5, 0);
+    EXPECT_EQ(msg.mData2, 0x7F);
+    msg.MakeControlChangeMsg(1, -0.5, 0);
+    EXPECT_EQ(msg.mData2, 0x00);
+    msg.MakeProgramChangeMsg(200 / 127.0, 0);
+    EXPECT_EQ(msg.mData1, 0x7F);
+}
+
+TEST(MidiMsg, ProgramChangeRestoresTheProgramNumber)
+{
+    IMidiMsg msg;
+    msg.MakeProgramChangeMsg(5 / 127.0, 2);
+    EXPECT_EQ(msg.mStatus, 0xC2);
+    EXPECT_EQ(msg.mData1, 5);
+    EXPECT_EQ(msg.mData2, 0);
+    EXPECT_EQ(msg.Program(), 5);
+}
+
+TEST(MidiMsg, PitchWheelCoversTheFourteenBitRange)
+{
+    IMidiMsg msg;
+    msg.MakePitchWheelMsg(1.0, 0);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x7F, 0x7F}));
+    msg.MakePitchWheelMsg(-1.0, 0);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x00, 0x00}));
+    msg.MakePitchWheelMsg(0.0, 1);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE1, 0x00, 0x40}));
+    EXPECT_DOUBLE_EQ(msg.PitchWheel(), 0.0);
+}
+
+TEST(MidiMsg, NoteMakersFillEveryField)
+{
+    IMidiMsg msg;
+    msg.MakeNoteOnMsg(60, 100, 12, 9);
+    EXPECT_EQ(msg.mOffset, 12);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0x99, 60, 100}));
+    EXPECT_EQ(msg.NoteNumber(), 60);
+    EXPECT_EQ(msg.Velocity(), 100);
+    msg.MakeNoteOffMsg(61, 3, 0, 64);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0x80, 61, 64}));
+}
+
+TEST(MidiMsg, DecodersAnswerOnlyForTheirKinds)
+{
+    EXPECT_EQ(IMidiMsg(0, 0xF8).StatusMsg(), IMidiMsg::kNone);
+    EXPECT_EQ(IMidiMsg(0, 0x45).StatusMsg(), IMidiMsg::kNone);
+    const IMidiMsg cc(0, 0xB5, 7, 127);
+    EXPECT_EQ(cc.StatusMsg(), IMidiMsg::kControlChange);
+    EXPECT_EQ(cc.Channel(), 5);
+    EXPECT_EQ(cc.NoteNumber(), -1);
+    EXPECT_EQ(cc.Velocity(), -1);
+    EXPECT_EQ(cc.Program(), -1);
+    EXPECT_DOUBLE_EQ(cc.ControlChange(kChannelVolume), 1.0);
+    EXPECT_DOUBLE_EQ(cc.ControlChange(kModWheel), -1.0);
+    EXPECT_EQ(IMidiMsg(0, 0xA0, 40, 1).NoteNumber(), 40);
+}
+
+TEST(MidiMsg, StatusTextsMatchTheKinds)
+{
+    EXPECT_STREQ(IMidiMsg::StatusMsgStr(IMidiMsg::kNoteOn), "noteon ");
+    EXPECT_STREQ(IMidiMsg::StatusMsgStr(IMidiMsg::kNone), "none");
+    EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(3)), "unknown");
+    EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(15)), "unknown");
+}
+
+TEST(MidiMsg, LogLinesCountChannelsFromOne)
+{
+    testing::internal::CaptureStdout();
+    IMidiMsg(0, 0xB1, 74, 5).LogMsg();
+    const uint8_t bytes[] = {0xF0, 0x3E, 0x16, 0xF7};
+    ISysEx(0, bytes, 4).LogMsg();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "(controlchange | 2 | 74 | 5)\n(4 : F0 3E 16 F7)");
+}
+
+TEST(ByteChunk, StringIsLengthThenCharacters)
+{
+    ByteChunk chunk;
+    EXPECT_EQ(chunk.PutStr("abc"), 7);
+    EXPECT_EQ(Bytes(chunk), (std::vector<uint8_t>{0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63}));
+    ROZ_String s;
+    EXPECT_EQ(chunk.GetStr(&s, 0), 7);
+    EXPECT_STREQ(s.Get(), "abc");
+}
+
+TEST(ByteChunk, PlainValuesAndBoolsUseMachineOrder)
+{
+    ByteChunk chunk;
+    const int32_t i = 0x01020304;
+    const double d = 1.0;
+    chunk.Put(&i);
+    chunk.Put(&d);
+    chunk.PutBool(true);
+    EXPECT_EQ(Bytes(chunk), (std::vector<uint8_t>{0x04, 0x03, 0x02, 0x01, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0x01}));
+    int32_t i2 = 0;
+    double d2 = 0;
+    bool b = false;
+    int pos = chunk.Get(&i2, 0);
+    pos = chunk.Get(&d2, pos);
+    pos = chunk.GetBool(&b, pos);
+    EXPECT_EQ(pos, 13);
+    EXPECT_EQ(i2, i);
+    EXPECT_EQ(d2, d);
+    EXPECT_TRUE(b);
+}
+
+TEST(ByteChunk, ShortReadsFailAndLeaveTheDestination)
+{
+    ByteChunk chunk;
+    const int32_t i = 7;
+    chunk.Put(&i);
+    chunk.Put(&i);
+    double d = 42.0;
+    EXPECT_EQ(chunk.Get(&d, 4), -1);  // four bytes before the end
+    EXPECT_EQ(d, 42.0);
+    EXPECT_EQ(chunk.Get(&d, -1), -1);
+    int32_t out = 0;
+    EXPECT_EQ(chunk.Get(&out, 8), -1);
+}
+
+TEST(ByteChunk, StringLongerThanTheDataFails)
+{
+    ByteChunk chunk;
+    const int32_t len = 10;
+    chunk.Put(&len);
+    chunk.PutBytes("abcdef", 6);
+    ROZ_String s("old");
+    EXPECT_EQ(chunk.GetStr(&s, 0), -1);
+    EXPECT_STREQ(s.Get(), "");
+}
+
+TEST(ByteChunk, NegativeOrZeroLengthStrings)
+{
+    ByteChunk chunk;
+    const int32_t zero = 0;
+    const int32_t negative = -5;
+    chunk.Put(&zero);
+    chunk.Put(&negative);
+    ROZ_String s("x");
+    EXPECT_EQ(chunk.GetStr(&s, 0), 4);
+    EXPECT_STREQ(s.Get(), "");
+    EXPECT_EQ(chunk.GetStr(&s, 4), -1);
+}
+
+TEST(ByteChunk, StringStopsAtAnEmbeddedZero)
+{
+    ByteChunk chunk;
+    const int32_t len = 4;
+    chunk.Put(&len);
+    chunk.PutBytes("ab\0d", 4);
+    ROZ_String s;
+    EXPECT_EQ(chunk.GetStr(&s, 0), 8);
+    EXPECT_STREQ(s.Get(), "ab");
+}
+
+TEST(ByteChunk, FailedGrowthReportsFailureAndWritesNothing)
+{
+    ByteChunk chunk;
+    chunk.PutStr("keep");
+    const char byte = 'x';
+    EXPECT_EQ(chunk.PutBytes(&byte, ROZ_HeapBuf::kMaxBytes), -1);
+    EXPECT_EQ(chunk.Size(), 8);
+    ROZ_String s;
+    EXPECT_EQ(chunk.GetStr(&s, 0), 8);
+    EXPECT_STREQ(s.Get(), "keep");
+}
+
+TEST(ByteChunk, AnotherChunkIsAppendedWithoutLength)
+{
+    ByteChunk a;
+    ByteChunk b;
+    a.PutBool(false);
+    b.PutStr("z");
+    EXPECT_EQ(a.PutChunk(&b), 6);
+    EXPECT_EQ(Bytes(a), (std::vector<uint8_t>{0x00, 0x01, 0x00, 0x00, 0x00, 0x7A}));
+}
+
+TEST(ByteChunk, FrameworkVersionHeaderIsTffp)
+{
+    ByteChunk chunk;
+    ASSERT_TRUE(ByteChunk::InitChunkWithIPluginVer(&chunk));
+    EXPECT_EQ(Bytes(chunk), (std::vector<uint8_t>{0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00}));
+    int pos = 0;
+    EXPECT_EQ(ByteChunk::GetIPluginVerFromChunk(&chunk, &pos), 0x10000);
+    EXPECT_EQ(pos, 8);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// A plug-in base with the host-facing operations recorded instead of sent.
+
+#include <string>
+#include <vector>
+
+#include "IPluginBase.h"
+
+class TestPlugin : public IPluginBase {
+public:
+    explicit TestPlugin(int nParams = 5, int nAutomatable = 5, const char* channelIO = "2-2", int nPresets = 0)
+        : IPluginBase(91, channelIO, nPresets, "Effect", "Product", "Maker", 0x10100, 0x5A6C7432, 0x566E7472, 128, true,
+                      true, true, kAPIAU)
+    {
+        initialize(nAutomatable, nParams, channelIO, nPresets, "Zelto2X Editor", "Zelto2X Editor", "Vantorel",
+                   0x10100, 0x5A6C7432, 0x566E7472, 128, true, true, true);
+    }
+
+    void OnParamChange(int idx) override { changes.push_back(idx); }
+    void OnParamChange2(int idx) override { hardwareChanges.push_back(idx); }
+    void Reset() override { ++resets; }
+
+    void BeginInformHostOfParamChange(int) override {}
+    void InformHostOfParamChange(int idx, double value) override { informed.emplace_back(idx, value); }
+    void EndInformHostOfParamChange(int) override {}
+    void InformHostOfProgramChange() override {}
+    int GetSamplePos() override { return 0; }
+    double GetTempo() override { return tempo; }
+    void GetTimeSig(int*, int*) override {}
+    void GetTime(ITimeInfo*) override {}
+    void ResizeGraphics(int, int) override {}
+    bool SendMidiVST(IMidiMsg*) override { return false; }
+    bool SendMidiMsg(IMidiMsg* msg) override
+    {
+        sent.push_back(msg->mData1);
+        return msg->mData1 != 0xFF;
+    }
+
+    std::vector<int> changes;
+    std::vector<int> hardwareChanges;
+    std::vector<std::pair<int, double>> informed;
+    std::vector<int> sent;
+    int resets = 0;
+    double tempo = 120.0;
+};

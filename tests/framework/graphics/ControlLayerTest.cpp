@@ -1,0 +1,138 @@
+// Show, hide, grey and selection rules of the control-layer tree.
+#include <gtest/gtest.h>
+
+#include "ControlLayer.h"
+#include "GraphicsTestSupport.h"
+
+namespace {
+
+struct Layers : ::testing::Test {
+    TestPlug plug;
+    ControlLayer parent{0, "parent"};
+
+    ControlLayer* child(int id, ControlLayer* under = nullptr)
+    {
+        auto* layer = new ControlLayer(id, "child");
+        layer->AddControl(new ProbeControl(&plug, IRECT(0, 0, 10, 10)));
+        (under ? under : &parent)->AddLayer(layer);
+        return layer;
+    }
+    static bool greyed(ControlLayer* layer) { return layer->GetControl(0)->IsGrayed(); }
+};
+
+TEST_F(Layers, NewLayerIsHiddenAndNotHitOrDirty)
+{
+    auto* c = new ProbeControl(&plug, IRECT(0, 0, 10, 10));
+    parent.AddControl(c);
+    IRECT r;
+    EXPECT_FALSE(parent.IsVisible());
+    EXPECT_EQ(parent.isHit(5, 5), nullptr);
+    EXPECT_FALSE(parent.isDirty(&r));
+    parent.Hide(false);
+    EXPECT_EQ(parent.isHit(5, 5), c);
+}
+
+TEST_F(Layers, ShowingShowsOnlyTheSelectedBranchAndHidingHidesAll)
+{
+    ControlLayer* one = child(1);
+    ControlLayer* two = child(2);
+    ControlLayer* three = child(3);
+    ControlLayer* below = child(7, three);
+    ControlLayer* selectedBelow = child(0, three);
+    one->Hide(false);
+    parent.SetSelectedChildId(3);
+    parent.Hide(false);
+    EXPECT_TRUE(three->IsVisible());
+    EXPECT_TRUE(selectedBelow->IsVisible());
+    EXPECT_FALSE(below->IsVisible());
+    EXPECT_TRUE(one->IsVisible());  // left as it was
+    EXPECT_FALSE(two->IsVisible());
+    parent.Hide(true);
+    EXPECT_FALSE(one->IsVisible() || two->IsVisible() || three->IsVisible() || selectedBelow->IsVisible());
+}
+
+TEST_F(Layers, UngreyingReachesOnlyTheSelectedChild)
+{
+    ControlLayer* one = child(1);
+    ControlLayer* two = child(2);
+    parent.SetSelectedChildId(2);
+    parent.GrayOut(true);
+    EXPECT_TRUE(greyed(one) && greyed(two));
+    parent.GrayOut(false);
+    EXPECT_TRUE(greyed(one));
+    EXPECT_FALSE(greyed(two));
+}
+
+TEST_F(Layers, CustomZoneGreysOnlyIdsTenTo252)
+{
+    ControlLayer* nine = child(9);
+    ControlLayer* ten = child(10);
+    ControlLayer* top = child(253);
+    parent.GrayOutCustomZone(true, 9);
+    parent.GrayOutCustomZone(true, 253);
+    EXPECT_FALSE(greyed(nine) || greyed(top));
+    EXPECT_EQ(parent.GetSelectedChildId(), 253);
+    parent.GrayOutCustomZone(true, 10);
+    EXPECT_TRUE(greyed(ten));
+    EXPECT_FALSE(greyed(nine));
+}
+
+TEST_F(Layers, UserArpGreysStepRowsBeyondTheLimit)
+{
+    ControlLayer* low = child(5);
+    ControlLayer* within = child(208);
+    ControlLayer* beyond = child(209);
+    ControlLayer* last = child(252);
+    ControlLayer* outside = child(253);
+    outside->GrayOut(true);
+    parent.GrayOutUserArp(false, 200, 208);
+    EXPECT_FALSE(greyed(low) || greyed(within) || greyed(outside));
+    EXPECT_TRUE(greyed(beyond) && greyed(last));
+
+    parent.GrayOutUserArp(true, 199, 200);  // outside 200..252: nothing touched
+    EXPECT_FALSE(greyed(within));
+    EXPECT_EQ(parent.GetSelectedChildId(), 199);
+}
+
+TEST_F(Layers, ShowMultiLayersShowsStepRowsAndLowIds)
+{
+    ControlLayer* low = child(3);
+    ControlLayer* row = child(215);
+    ControlLayer* other = child(50);
+    parent.Hide(false);
+    parent.showMultiLayers(200);
+    EXPECT_TRUE(low->IsVisible() && row->IsVisible());
+    EXPECT_FALSE(other->IsVisible());
+}
+
+TEST_F(Layers, IgnoreHiddenFlagGoesToFirstControlOnly)
+{
+    auto* a = new ProbeControl(&plug, IRECT(0, 0, 1, 1));
+    auto* b = new ProbeControl(&plug, IRECT(0, 0, 1, 1));
+    auto* c = new ProbeControl(&plug, IRECT(0, 0, 1, 1));
+    parent.AddControl(a);
+    parent.AddControl(b);
+    parent.AddControl(c);
+    ControlLayer* sub = child(1);
+    parent.setIgnoreHiddenWhenUpdatingScreen(true);
+    EXPECT_TRUE(a->GetIgnoreHidden());
+    EXPECT_FALSE(b->GetIgnoreHidden() || c->GetIgnoreHidden());
+    EXPECT_TRUE(sub->GetIgnoreHiddenWhenUpdatingScreen());
+}
+
+TEST_F(Layers, HitPrefersLastChildLayerOverEarlierOnesAndOwnControls)
+{
+    auto* own = new ProbeControl(&plug, IRECT(0, 0, 10, 10));
+    parent.AddControl(own);
+    ControlLayer* first = child(1);
+    ControlLayer* second = child(1);
+    parent.SetSelectedChildId(1);
+    parent.Hide(false);
+    EXPECT_EQ(parent.isHit(5, 5), second->GetControl(0));
+    second->Hide(true);
+    EXPECT_EQ(parent.isHit(5, 5), first->GetControl(0));
+    first->Hide(true);
+    EXPECT_EQ(parent.isHit(5, 5), own);
+}
+
+}  // namespace

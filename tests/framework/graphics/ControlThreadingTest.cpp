@@ -1,0 +1,84 @@
+// Texts, values and flags that other threads change while the main thread
+// draws and hit-tests (run under ThreadSanitizer).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "ControlLayer.h"
+#include "GraphicsTestSupport.h"
+#include "IBitmapMonoText.h"
+#include "IControl.h"
+
+namespace {
+
+TEST(ControlThreading, TextReplacedFromAnotherThreadIsNeverReadWhileFreed)
+{
+    TestPlug plug;
+    auto* gui = new TestGraphics(&plug, 200, 40);
+    plug.AttachGraphics(gui);
+    IText style;
+    auto* text = new ITextControl(&plug, IRECT(0, 0, 200, 20), &style, "start");
+    IBitmap font(nullptr, 6 * 96, 12, 96, true);
+    auto* bitmapText = new IBitmapTextControl(&plug, IRECT(0, 20, 200, 40), &font);
+    gui->AttachControl(new ProbeControl(&plug, IRECT(0, 0, 200, 40)));
+    gui->AttachControl(text);
+    gui->AttachControl(bitmapText);
+
+    std::atomic<bool> started{false}, stop{false};
+    std::thread writer([&] {
+        // Long texts force a heap buffer that each replacement frees.
+        const std::string a(100, 'a'), b(120, 'b');
+        while (!started) std::this_thread::yield();
+        for (int i = 0; i < 2000; ++i) {
+            text->SetTextFromPlug((i % 2 ? a : b).c_str());
+            bitmapText->SetTextFromPlug((i % 2 ? a : b).c_str());
+        }
+        stop = true;
+    });
+    IRECT all(0, 0, 200, 40);
+    started = true;
+    while (!stop) {
+        std::string seen = text->GetTextString();
+        EXPECT_TRUE(seen == "start" || seen == std::string(100, 'a') || seen == std::string(120, 'b'));
+        IRECT dirty;
+        if (gui->IsDirty(&dirty)) gui->Draw(&all);
+    }
+    writer.join();
+}
+
+TEST(ControlThreading, FlagsAndValuesSetFromOtherThreadsAreAtomic)
+{
+    TestPlug plug;
+    TestGraphics gui(&plug, 100, 100);
+    auto* layer = new ControlLayer(1, "layer");
+    auto* inLayer = new ProbeControl(&plug, IRECT(0, 0, 50, 50), 1);
+    layer->AddControl(inLayer);
+    gui.AttachLayer(layer);
+    auto* flat = new ProbeControl(&plug, IRECT(50, 50, 100, 100), 2);
+    gui.AttachControl(new ProbeControl(&plug, IRECT(0, 0, 100, 100)));
+    gui.AttachControl(flat);
+
+    std::atomic<bool> started{false};
+    std::thread other([&] {
+        while (!started) std::this_thread::yield();
+        for (int i = 0; i < 2000; ++i) {
+            layer->Hide(i % 2 == 0);
+            layer->GrayOut(i % 3 == 0);
+            flat->GrayOut(i % 2 == 1);
+            gui.SetParameterFromPlug(2, (i % 10) / 10.0, true);
+        }
+    });
+    started = true;
+    for (int i = 0; i < 2000; ++i) {
+        gui.HitTest(10, 10);
+        gui.HitTest(60, 60);
+        IRECT r;
+        gui.IsDirty(&r);
+        (void)flat->GetValue();
+    }
+    other.join();
+}
+
+}  // namespace

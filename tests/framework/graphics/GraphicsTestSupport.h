@@ -1,0 +1,137 @@
+#pragma once
+// A windowless surface and a plug-in stand-in for GUI tests and benchmarks.
+// TestGraphics answers every platform call without a window: popup menus
+// return a scripted choice, text entries are recorded, and bitmaps come from
+// images registered in memory.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IGraphics.h"
+#include "IPluginBase.h"
+
+class TestPlug : public IPluginBase {
+public:
+    struct Call {
+        int idx;
+        double value;
+    };
+
+    explicit TestPlug(int nParams = 8);
+
+    void SetParameterFromGUI(int idx, double normalizedValue) override;
+    void SetParameterFromGUI2(int idx, double normalizedValue) override;
+    void BeginInformHostOfParamChange(int idx) override { begins.push_back(idx); }
+    void InformHostOfParamChange(int, double) override {}
+    void EndInformHostOfParamChange(int idx) override { ends.push_back(idx); }
+    void InformHostOfProgramChange() override {}
+    int GetSamplePos() override { return 0; }
+    double GetTempo() override { return 120.0; }
+    void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
+    void GetTime(ITimeInfo*) override {}
+    void ResizeGraphics(int, int) override { ++resizes; }
+    bool SendMidiVST(IMidiMsg*) override { return false; }
+    bool SendMidiMsg(IMidiMsg*) override { return false; }
+
+    std::vector<Call> fromGUI, fromGUI2;
+    std::vector<int> begins, ends;
+    int resizes = 0;
+};
+
+class TestGraphics : public IGraphics {
+public:
+    TestGraphics(IPluginBase* plug, int w, int h, int fps = 0) : IGraphics(plug, w, h, fps) {}
+
+    // Registers an image of w x h filled with colour under name.
+    void addImage(const std::string& name, int w, int h, unsigned int packedColour);
+    // Registers a vertical strip of frames w x frameH, frame i filled with colours[i].
+    void addStrip(const std::string& name, int w, int frameH, const std::vector<unsigned int>& colours);
+    // The answer of the next popup menus: (submenu or null for the top menu, index); -1 dismisses.
+    void scriptMenuChoice(int index, IPopupMenu* submenu = nullptr)
+    {
+        mMenuIndex = index;
+        mMenuSubmenu = submenu;
+    }
+
+    bool DrawScreen(IRECT* r) override
+    {
+        ++screenCopies;
+        lastScreenRect = *r;
+        return true;
+    }
+    void ForceEndUserEdit() override {}
+    const char* GetGUIAPI() override { return "test"; }
+    int ShowMessageBox(const char*, const char*, int) override { return 0; }
+    IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* r) override;
+    void CreateTextEntry(IControl* control, IText*, IRECT* r, const char* str, IParam* param) override
+    {
+        textEntries.push_back({control, param, *r, str ? str : ""});
+    }
+    void HostPath(ROZ_String*) override {}
+    void PluginPath(ROZ_String*) override {}
+    void DesktopPath(ROZ_String*) override {}
+    void PromptForFile(ROZ_String* fileName, int, ROZ_String*, const char*) override
+    {
+        if (fileName) fileName->Set("");
+    }
+    bool PromptForColor(IColor*, const char*) override { return false; }
+    bool OpenURL(const char* url, const char*, const char*, const char*) override
+    {
+        urls.push_back(url ? url : "");
+        return true;
+    }
+    void* OpenWindow(void*) override { return nullptr; }
+    void CloseWindow() override {}
+    void* GetWindow() override { return nullptr; }
+    void* OSLoadFile(int, const char*) override { return nullptr; }
+    ZUVE_IBitmap* OSLoadBitmap(int id, const char* name) override;
+
+    struct TextEntry {
+        IControl* control;
+        IParam* param;
+        IRECT rect;
+        std::string text;
+    };
+    std::vector<TextEntry> textEntries;
+    std::vector<std::string> urls;
+    int screenCopies = 0;
+    int bitmapLoads = 0;
+    int menusShown = 0;
+    IRECT lastScreenRect;
+    std::vector<std::string> lastMenuItems;
+
+private:
+    struct Image {
+        int w, frameH;
+        std::vector<unsigned int> colours;
+    };
+    std::map<std::string, Image> mImages;
+    int mMenuIndex = -1;
+    IPopupMenu* mMenuSubmenu = nullptr;
+};
+
+// A control that counts its drawing and remembers its mouse calls.
+#include "IControl.h"
+class ProbeControl : public IControl {
+public:
+    ProbeControl(IPluginBase* plug, IRECT r, int paramIdx = -1) : IControl(plug, r, paramIdx) {}
+    bool Draw(IGraphics*) override
+    {
+        ++draws;
+        return true;
+    }
+    void OnMouseDown(int, int, IMouseMod*) override { ++downs; }
+    void OnMouseUp(int, int, IMouseMod*) override { ++ups; }
+    void OnMouseDrag(int, int, int dX, int dY, IMouseMod*) override { drags.push_back({dX, dY}); }
+    void OnMouseDblClick(int, int, IMouseMod*) override { ++doubles; }
+    bool OnKeyDown(int, int, int key) override
+    {
+        keys.push_back(key);
+        return true;
+    }
+    int draws = 0, downs = 0, ups = 0, doubles = 0;
+    std::vector<std::pair<int, int>> drags;
+    std::vector<int> keys;
+};

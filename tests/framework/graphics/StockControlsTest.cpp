@@ -1,0 +1,283 @@
+// Value roads, mouse behaviour and geometry of the stock controls.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "GraphicsTestSupport.h"
+#include "IBitmapMonoText.h"
+#include "IControl.h"
+#include "IParam.h"
+
+namespace {
+
+// A strip of n frames of 40 x 40 pixels, no pixels needed for logic.
+IBitmap strip(int n, int frameSize = 40) { return IBitmap(nullptr, frameSize, frameSize * n, n, false); }
+
+struct Controls : ::testing::Test {
+    TestPlug plug;
+    TestGraphics* gui = new TestGraphics(&plug, 300, 200);
+    IMouseMod left{true};
+
+    void SetUp() override { plug.AttachGraphics(gui); }
+};
+
+TEST_F(Controls, KnobDragOfTenPixelsUpOnFortyPixelKnobAddsOneSixteenth)
+{
+    IBitmap frames = strip(128);
+    auto* knob = new IKnobMultiControl(&plug, 0, 0, 1, &frames);
+    gui->AttachControl(knob);
+    knob->SetValueFromPlug(0.5);
+    gui->OnMouseDown(20, 20, &left);
+    gui->OnMouseDrag(20, 10, &left);
+    EXPECT_NEAR(knob->GetValue(), 0.5625, 1e-12);
+
+    IMouseMod fine(true, false, true);
+    gui->OnMouseDrag(20, 0, &fine);
+    EXPECT_NEAR(knob->GetValue(), 0.56875, 1e-12);
+    ASSERT_FALSE(plug.fromGUI.empty());
+    EXPECT_EQ(plug.fromGUI.back().idx, 1);
+}
+
+TEST_F(Controls, FrameChoiceRoundsToTheNearestOfNFrames)
+{
+    EXPECT_EQ(IBitmapControl::FrameForValue(0.5, 65), 33);
+    EXPECT_EQ(IBitmapControl::FrameForValue(0.0, 65), 1);
+    EXPECT_EQ(IBitmapControl::FrameForValue(1.0, 65), 65);
+    EXPECT_EQ(IBitmapControl::FrameForValue(1.7, 65), 65);
+    EXPECT_EQ(IBitmapControl::FrameForValue(-1.0, 65), 1);
+    EXPECT_EQ(IBitmapControl::FrameForValue(0.9, 1), 1);
+    EXPECT_EQ(IBitmapControl::FrameForValue(0.9, 0), 1);
+}
+
+TEST_F(Controls, SwitchStepsThroughItsFramesAndWraps)
+{
+    IBitmap three = strip(3);
+    ISwitchControl sw(&plug, 0, 0, 1, &three);
+    std::vector<double> seen;
+    for (int i = 0; i < 4; ++i) {
+        sw.OnMouseDown(1, 1, &left);
+        seen.push_back(sw.GetValue());
+    }
+    EXPECT_EQ(seen, (std::vector<double>{0.5, 1.0, 0.0, 0.5}));
+
+    IBitmap one = strip(1);
+    ISwitchControl single(&plug, 0, 0, 1, &one);
+    single.OnMouseDown(1, 1, &left);
+    EXPECT_EQ(single.GetValue(), 1.0);
+    single.OnMouseDown(1, 1, &left);
+    EXPECT_EQ(single.GetValue(), 0.0);
+}
+
+TEST_F(Controls, ContactIsOnWhileHeldAndOffOnRelease)
+{
+    IBitmap two = strip(2);
+    IContactControl contact(&plug, 0, 0, 1, &two);
+    contact.OnMouseDown(1, 1, &left);
+    EXPECT_EQ(contact.GetValue(), 1.0);
+    contact.OnMouseUp(1, 1, &left);
+    EXPECT_EQ(contact.GetValue(), 0.0);
+}
+
+TEST_F(Controls, GreyedControlsIgnoreClicksDoubleClicksAndDrags)
+{
+    IBitmap three = strip(3);
+    ISwitchControl sw(&plug, 0, 0, 1, &three);
+    IKnobMultiControl knob(&plug, 0, 0, 2, &three);
+    knob.SetValueFromPlug(0.5);
+    sw.GrayOut(true);
+    knob.GrayOut(true);
+    sw.OnMouseDown(1, 1, &left);
+    sw.OnMouseDblClick(1, 1, &left);
+    knob.OnMouseDrag(1, 1, 0, -10, &left);
+    knob.SetValue(0.1);
+    knob.OnMouseDblClick(1, 1, &left);
+    EXPECT_EQ(sw.GetValue(), 0.0);
+    EXPECT_EQ(knob.GetValue(), 0.1);
+    EXPECT_FLOAT_EQ(sw.GetBlend()->mWeight, 0.5f);
+}
+
+TEST_F(Controls, DoubleClickRestoresTheFirstValueFromThePlugOnly)
+{
+    IBitmap frames = strip(16);
+    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
+    knob.SetValue(0.3);
+    knob.OnMouseDblClick(1, 1, &left);  // default still unknown
+    EXPECT_EQ(knob.GetValue(), 0.3);
+    knob.SetValueFromPlug(0.6);
+    knob.SetValue(0.9);
+    knob.OnMouseDblClick(1, 1, &left);
+    EXPECT_EQ(knob.GetValue(), 0.6);
+}
+
+TEST_F(Controls, HardwareValuesTakeTheSecondPathAndPlugValuesNeither)
+{
+    IBitmap frames = strip(16);
+    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
+    knob.SetValueFromPlug(0.2);
+    knob.SetValueFromPlug(0.4);
+    EXPECT_TRUE(plug.fromGUI.empty() && plug.fromGUI2.empty());
+    knob.SetValueFromHardware(0.8);
+    EXPECT_TRUE(plug.fromGUI.empty());
+    ASSERT_EQ(plug.fromGUI2.size(), 1u);
+    EXPECT_DOUBLE_EQ(plug.fromGUI2[0].value, 0.8);
+    knob.SetValueFromHardware(0.8);  // unchanged: nothing more
+    EXPECT_EQ(plug.fromGUI2.size(), 1u);
+}
+
+TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabel)
+{
+    plug.GetParam(1)->InitDouble("Cutoff", 0.0, 0.0, 100.0, 1.0, "Hz");
+    IBitmap frames = strip(16);
+    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
+    IText style;
+    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
+    ITextControl name(&plug, IRECT(0, 0, 50, 10), &style);
+    knob.SetValDisplayControl(&value);
+    knob.SetNameDisplayControl(&name);
+    knob.SetValue(0.42);
+    knob.SetDirty(true);
+    EXPECT_EQ(value.GetTextString(), "42");
+    EXPECT_EQ(name.GetTextString(), "Cutoff");
+    value.SetClean();
+    value.SetTextFromPlug("42");
+    EXPECT_FALSE(value.IsDirty());
+}
+
+TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
+{
+    IBitmap two = strip(2, 10);
+    IRadioButtonsControl none(&plug, IRECT(0, 0, 10, 40), 1, 0, &two);
+    IRadioButtonsControl one(&plug, IRECT(0, 0, 10, 40), 1, 1, &two);
+    none.OnMouseDown(5, 5, &left);
+    one.OnMouseDown(5, 5, &left);
+    EXPECT_EQ(one.GetValue(), 0.0);
+    EXPECT_EQ(one.ActiveButton(), 0);
+    EXPECT_EQ(*one.GetButtonRECT(0), IRECT(0, 0, 10, 10));
+}
+
+TEST_F(Controls, RadioButtonsSpreadOverTheRectangleAndPickByPoint)
+{
+    IBitmap two = strip(2, 10);
+    IRadioButtonsControl radio(&plug, IRECT(0, 0, 10, 40), 1, 3, &two);
+    EXPECT_EQ(*radio.GetButtonRECT(1), IRECT(0, 15, 10, 25));
+    EXPECT_EQ(*radio.GetButtonRECT(2), IRECT(0, 30, 10, 40));
+    radio.OnMouseDown(5, 32, &left);
+    EXPECT_EQ(radio.GetValue(), 1.0);
+    EXPECT_EQ(radio.ActiveButton(), 2);
+}
+
+TEST_F(Controls, FaderSnapsToMouseAndSurvivesZeroSpan)
+{
+    IBitmap handle(nullptr, 10, 20, 1, false);
+    IFaderControl fader(&plug, 0, 0, 120, 1, &handle);
+    EXPECT_EQ(*fader.GetRECT(), IRECT(0, 0, 10, 120));
+    fader.OnMouseDown(5, 10, &left);  // top: 1 - (10 - 10 - 0) / 100
+    EXPECT_DOUBLE_EQ(fader.GetValue(), 1.0);
+    fader.OnMouseDrag(5, 60, 0, 50, &left);
+    EXPECT_DOUBLE_EQ(fader.GetValue(), 0.5);
+    EXPECT_EQ(fader.GetHandleRECT(), IRECT(0, 50, 10, 70));
+
+    IFaderControl zero(&plug, 0, 0, 20, 1, &handle);  // handle as long as the track
+    zero.OnMouseDown(5, 5, &left);
+    EXPECT_TRUE(std::isfinite(zero.GetValue()));
+}
+
+TEST_F(Controls, BitmapOverlayIsClickedInTargetAreaWhileOff)
+{
+    IBitmap two = strip(2, 10);
+    IBitmapOverlayControl overlay(&plug, 100, 100, 1, &two, IRECT(0, 0, 5, 5));
+    overlay.Draw(gui);
+    EXPECT_TRUE(overlay.IsHit(2, 2));
+    EXPECT_FALSE(overlay.IsHit(105, 105));
+    overlay.SetValue(1.0);
+    overlay.Draw(gui);
+    EXPECT_TRUE(overlay.IsHit(105, 105));
+}
+
+TEST_F(Controls, PromptStaysClosedWhilePromptIsDisabled)
+{
+    IText style;
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 1, &style);
+    caption.OnMouseDown(5, 5, &left);
+    EXPECT_TRUE(gui->textEntries.empty());
+    caption.DisablePrompt(false);
+    caption.OnMouseDown(5, 5, &left);
+    ASSERT_EQ(gui->textEntries.size(), 1u);
+    EXPECT_EQ(gui->textEntries[0].rect, IRECT(5, 2, 35, 18));  // 30 x 16 around the centre
+}
+
+TEST_F(Controls, EnumPromptShowsTickedMenuAndTakesTheChoice)
+{
+    IParam* p = plug.GetParam(2);
+    p->InitEnum("Mode", 1, 3);
+    p->SetDisplayText(0, "saw");
+    p->SetDisplayText(1, "square");
+    p->SetDisplayText(2, "noise");
+    IText style;
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 2, &style);
+    caption.DisablePrompt(false);
+    gui->scriptMenuChoice(2);
+    caption.OnMouseDown(5, 5, &left);
+    EXPECT_EQ(gui->lastMenuItems, (std::vector<std::string>{"saw", "square", "noise"}));
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
+    EXPECT_EQ(p->Int(), 2);
+}
+
+TEST_F(Controls, TextParameterEntryReportsTwoChangesAndKeepsTheText)
+{
+    IParam* p = plug.GetParam(3);
+    p->InitText();
+    IText style;
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 3, &style);
+    plug.fromGUI.clear();
+    gui->SetFromStringAfterPrompt(&caption, p, "My Patch");
+    ASSERT_EQ(plug.fromGUI.size(), 2u);
+    EXPECT_DOUBLE_EQ(plug.fromGUI[0].value, 1.0);
+    EXPECT_DOUBLE_EQ(plug.fromGUI[1].value, 0.0);
+    EXPECT_STREQ(p->GetDisplayText(0), "My Patch");
+}
+
+TEST_F(Controls, TypedNumberIsParsedAndNormalised)
+{
+    IParam* p = plug.GetParam(4);
+    p->InitDouble("Level", 0.0, 0.0, 10.0, 0.1);
+    IText style;
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 4, &style);
+    gui->SetFromStringAfterPrompt(&caption, p, "2.5");
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
+    gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
+}
+
+TEST_F(Controls, TextControlMarksDirtyOnlyForANewText)
+{
+    IText style;
+    ITextControl text(&plug, IRECT(0, 0, 40, 20), &style, "A");
+    text.SetClean();
+    text.SetTextFromPlug("A");
+    EXPECT_FALSE(text.IsDirty());
+    text.SetTextFromPlug("B");
+    EXPECT_TRUE(text.IsDirty());
+    EXPECT_EQ(text.GetTextString(), "B");
+}
+
+TEST_F(Controls, UrlControlFallsBackToTheBackupUrl)
+{
+    IURLControl url(&plug, IRECT(0, 0, 10, 10), "", "http://backup.example");
+    url.OnMouseDown(1, 1, &left);
+    EXPECT_EQ(gui->urls, std::vector<std::string>{"http://backup.example"});
+}
+
+TEST_F(Controls, BitmapTextOfZeroWidthCharactersDrawsNothing)
+{
+    IBitmap font = strip(96, 6);
+    IText style;
+    IRECT r(0, 0, 100, 20);
+    DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, true, 0, 12);
+    DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, false, 0, 12);
+    IBitmapTextControl text(&plug, r, &font, "", &style, 0, 12);
+    text.SetTextFromPlug("HELLO");
+    EXPECT_TRUE(text.Draw(gui));
+}
+
+}  // namespace

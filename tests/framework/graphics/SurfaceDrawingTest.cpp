@@ -1,0 +1,181 @@
+// Dirty tracking, the redraw overlap rule and the drawing order of the surface.
+#include <gtest/gtest.h>
+
+#include "ControlLayer.h"
+#include "GraphicsTestSupport.h"
+#include "IControl.h"
+#include "zuve/zuve.h"
+
+namespace {
+
+struct Surface : ::testing::Test {
+    TestPlug plug;
+    TestGraphics gui{&plug, 200, 100};
+    ProbeControl* background = new ProbeControl(&plug, IRECT(0, 0, 200, 100));
+
+    void SetUp() override
+    {
+        gui.AttachControl(background);
+        gui.PrepDraw();
+    }
+    ProbeControl* attach(IRECT r)
+    {
+        auto* c = new ProbeControl(&plug, r);
+        gui.AttachControl(c);
+        return c;
+    }
+    void cleanAll()
+    {
+        for (int i = 0; i < gui.NControls(); ++i) gui.GetControl(i)->SetClean();
+    }
+};
+
+TEST(SurfaceSetUp, FrameRateOfZeroOrLessRunsAt25)
+{
+    TestPlug plug;
+    EXPECT_EQ(TestGraphics(&plug, 10, 10, 0).FPS(), 25);
+    EXPECT_EQ(TestGraphics(&plug, 10, 10, -3).FPS(), 25);
+    EXPECT_EQ(TestGraphics(&plug, 10, 10, 30).FPS(), 30);
+}
+
+TEST_F(Surface, DirtyRectanglesMergeIntoTheirUnion)
+{
+    ProbeControl* a = attach(IRECT(10, 10, 20, 20));
+    ProbeControl* b = attach(IRECT(30, 5, 40, 15));
+    ProbeControl* empty = attach(IRECT());
+    cleanAll();
+    a->SetDirty(false);
+    b->SetDirty(false);
+    empty->SetDirty(false);
+    IRECT r;
+    ASSERT_TRUE(gui.IsDirty(&r));
+    EXPECT_EQ(r, IRECT(10, 5, 40, 20));
+    EXPECT_TRUE(a->IsDirty());  // IsDirty changes no flag
+}
+
+TEST_F(Surface, BackgroundAloneAndHiddenControlsDoNotReportDirty)
+{
+    ProbeControl* hidden = attach(IRECT(10, 10, 20, 20));
+    hidden->Hide(true);
+    cleanAll();
+    background->SetDirty(false);
+    hidden->SetDirty(false);
+    IRECT r;
+    EXPECT_FALSE(gui.IsDirty(&r));
+    hidden->SetIgnoreHidden(true);
+    EXPECT_TRUE(gui.IsDirty(&r));
+    EXPECT_EQ(r, IRECT(10, 10, 20, 20));
+}
+
+TEST_F(Surface, StrictDrawingIncludesRightAndBottomEdgesButNotLeftAndTop)
+{
+    ProbeControl* right = attach(IRECT(20, 10, 30, 20));
+    ProbeControl* below = attach(IRECT(10, 20, 20, 30));
+    ProbeControl* left = attach(IRECT(0, 10, 10, 20));
+    ProbeControl* above = attach(IRECT(10, 0, 20, 10));
+    ProbeControl* inside = attach(IRECT(12, 12, 18, 18));
+    IRECT r(10, 10, 20, 20);
+    ASSERT_TRUE(gui.Draw(&r));
+    EXPECT_EQ(right->draws, 1);
+    EXPECT_EQ(below->draws, 1);
+    EXPECT_EQ(left->draws, 0);
+    EXPECT_EQ(above->draws, 0);
+    EXPECT_EQ(inside->draws, 1);
+    EXPECT_EQ(background->draws, 1);  // always drawn
+    EXPECT_FALSE(left->IsDirty());    // every control is set clean
+    EXPECT_TRUE(background->IsDirty());
+    EXPECT_EQ(gui.lastScreenRect, r);
+}
+
+TEST_F(Surface, ControlAskingForRedrawWhileDrawnStaysDirtyOneMoreFrame)
+{
+    ProbeControl* c = attach(IRECT(10, 10, 20, 20));
+    c->SetValueFromPlug(0.2);  // first value becomes the default, no change
+    c->SetValueFromPlug(0.7);
+    IRECT r(0, 0, 200, 100);
+    gui.Draw(&r);
+    EXPECT_TRUE(c->IsDirty());
+    gui.Draw(&r);
+    EXPECT_FALSE(c->IsDirty());
+}
+
+TEST_F(Surface, BackgroundAttachedLateBecomesIndexZero)
+{
+    TestGraphics g(&plug, 50, 40);
+    g.addImage("bg.png", 50, 40, 0xff);
+    auto* first = new ProbeControl(&plug, IRECT(1, 1, 2, 2));
+    EXPECT_EQ(g.AttachControl(first), 0);
+    g.AttachBackground(100, "bg.png");
+    EXPECT_EQ(g.GetControl(1), first);
+    EXPECT_EQ(*g.GetControl(0)->GetRECT(), IRECT(0, 0, 50, 40));
+}
+
+TEST_F(Surface, HiddenLayerWithIgnoreFlagReportsDirtyButDrawsNothing)
+{
+    auto* layer = new ControlLayer(1, "layer");
+    auto* c = new ProbeControl(&plug, IRECT(50, 50, 60, 60));
+    layer->AddControl(c);
+    gui.AttachLayer(layer);
+    layer->Hide(true);
+    cleanAll();
+    c->SetDirty(false);
+    IRECT r;
+    EXPECT_FALSE(gui.IsDirty(&r));
+    layer->setIgnoreHiddenWhenUpdatingScreen(true);
+    EXPECT_TRUE(gui.IsDirty(&r));
+    gui.Draw(&r);
+    EXPECT_EQ(c->draws, 0);
+}
+
+TEST_F(Surface, SetParameterFromPlugReachesFlatLayerAndAuxiliaryControls)
+{
+    plug.GetParam(2)->InitDouble("Level", 0.0, 0.0, 1.0, 0.001);
+    ProbeControl* flat = attach(IRECT(1, 1, 5, 5));
+    flat->SetParamIdx(2);
+    ProbeControl* aux = attach(IRECT(1, 1, 5, 5));
+    aux->AddAuxParam(2);
+    auto* layer = new ControlLayer(1, "hidden layer");
+    auto* inLayer = new ProbeControl(&plug, IRECT(1, 1, 5, 5), 2);
+    layer->AddControl(inLayer);
+    gui.AttachLayer(layer);
+
+    gui.SetParameterFromPlug(2, 0.25, false);
+    EXPECT_DOUBLE_EQ(flat->GetValue(), 0.25);
+    EXPECT_DOUBLE_EQ(inLayer->GetValue(), 0.25);
+    EXPECT_DOUBLE_EQ(aux->GetAuxParam(0)->mValue, 0.25);
+    EXPECT_DOUBLE_EQ(plug.GetParam(2)->Value(), 0.25);  // not normalised: the parameter follows
+
+    gui.SetParameterFromPlug(2, 0.75, true);
+    EXPECT_DOUBLE_EQ(plug.GetParam(2)->Value(), 0.25);  // normalised: the parameter is untouched
+    EXPECT_TRUE(plug.fromGUI.empty());                  // values from the plug never report back
+}
+
+TEST_F(Surface, BadParameterIndexFromPlugIsIgnored)
+{
+    ProbeControl* stray = attach(IRECT(1, 1, 5, 5));
+    stray->SetParamIdx(999);
+    gui.SetParameterFromPlug(999, 0.5, false);
+    gui.SetParameterFromPlug(-1, 0.5, true);
+    EXPECT_DOUBLE_EQ(stray->GetValue(), 0.0);
+}
+
+TEST_F(Surface, DrawBitmapStateSelectsOneBasedFrames)
+{
+    TestGraphics g(&plug, 10, 10);
+    g.addStrip("strip.png", 10, 10, {ZUVE_RGBA(255, 0, 0, 255), ZUVE_RGBA(0, 255, 0, 255), ZUVE_RGBA(0, 0, 255, 255)});
+    g.PrepDraw();
+    IBitmap strip = g.LoadIBitmap(500, "strip.png", 1.0, 3, false);
+    IRECT all(0, 0, 10, 10);
+    g.AttachControl(new ProbeControl(&plug, all));
+    g.Draw(&all);  // sets the draw rectangle that blits clip to
+    auto colourFor = [&](int state) {
+        g.DrawBitmap(&strip, &all, state, nullptr);
+        return g.GetPoint(5, 5);
+    };
+    EXPECT_EQ(colourFor(0), IColor(255, 255, 0, 0));
+    EXPECT_EQ(colourFor(1), IColor(255, 255, 0, 0));
+    EXPECT_EQ(colourFor(2), IColor(255, 0, 255, 0));
+    EXPECT_EQ(colourFor(3), IColor(255, 0, 0, 255));
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+// What arrives on the hardware input reaches the plug-in, on a private JACK
+// server with the simulated Zelto 2.
+
+#include "JackPortFixture.h"
+
+TEST_F(JackPortTest, OneByteMessageArrivesWithBothDataBytesZero)
+{
+    ConnectToSynth();
+    const ReceivedMidi first = plug->Midi().at(0);
+    EXPECT_EQ(first.msg.mStatus, 0xF6);
+    EXPECT_EQ(first.msg.mData1, 0);
+    EXPECT_EQ(first.msg.mData2, 0);
+    EXPECT_EQ(first.msg.mOffset, 0);
+    EXPECT_TRUE(first.fromHardware);
+}
+
+TEST_F(JackPortTest, NoteOnAndControlChangeReachProcessMidiMsgFromHardwareAtOffsetZero)
+{
+    ConnectToSynth();
+    synth.Send("90 3C 64");
+    synth.Send("B1 4A 7F");
+    ASSERT_TRUE(plug->WaitForMidiCount(readyMidiCount + 2, kGenerousTimeout));
+    const std::vector<ReceivedMidi> got = MidiAfterReady();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].msg.mStatus, 0x90);
+    EXPECT_EQ(got[0].msg.mData1, 0x3C);
+    EXPECT_EQ(got[0].msg.mData2, 0x64);
+    EXPECT_EQ(got[1].msg.mStatus, 0xB1);
+    EXPECT_EQ(got[1].msg.mData1, 0x4A);
+    EXPECT_EQ(got[1].msg.mData2, 0x7F);
+    for (const ReceivedMidi& r : got) {
+        EXPECT_TRUE(r.fromHardware);
+        EXPECT_EQ(r.msg.mOffset, 0);
+    }
+}
+
+TEST_F(JackPortTest, TimingClockAndActiveSensingNeverArrive)
+{
+    ConnectToSynth();
+    synth.Send("F8");
+    synth.Send("FE");
+    synth.Send("F8");
+    synth.Send("90 3C 64");
+    ASSERT_TRUE(plug->WaitForMidiCount(readyMidiCount + 1, kGenerousTimeout));
+    const std::vector<ReceivedMidi> got = MidiAfterReady();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].msg.mStatus, 0x90);
+}
+
+TEST_F(JackPortTest, SoundDumpReachesProcessSysExWhole)
+{
+    ConnectToSynth();
+    int out = 1;
+    ASSERT_GT(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
+    // A request for the edit buffer: the synth answers with its INIT sound.
+    unsigned char request[] = {0x3E, 0x16, 0x00, 0x00, 0x7F, 0x00};
+    plug->SendMidiSysex(request, sizeof request);
+    ASSERT_TRUE(plug->WaitForSysExCount(1, kGenerousTimeout));
+    const ReceivedSysEx dump = plug->SysEx().at(0);
+    ASSERT_EQ(dump.bytes.size(), 137u);
+    EXPECT_EQ(dump.bytes.front(), 0xF0);
+    EXPECT_EQ(dump.bytes.back(), 0xF7);
+    EXPECT_EQ(dump.offset, 0);
+    EXPECT_TRUE(dump.fromHardware);
+    // The INIT sound's name.
+    EXPECT_EQ(std::string(dump.bytes.begin() + 120, dump.bytes.begin() + 124), "INIT");
+}
+
+TEST_F(JackPortTest, ClosingTheInputWhileADeliveryWaitsForThePluginMutexDoesNotHang)
+{
+    ConnectToSynth();
+    std::mutex enteredMutex;
+    std::condition_variable enteredChanged;
+    bool entered = false;
+    plug->onMidi = [&](const IMidiMsg& msg) {
+        if (msg.mStatus != 0x90) {
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(enteredMutex);
+            entered = true;
+        }
+        enteredChanged.notify_all();
+        // As the editor does when a control takes a value from the hardware.
+        IMutexLock lock(plug.get());
+    };
+    {
+        // A parameter change selecting "OFF" runs under the plug-in mutex.
+        IMutexLock lock(plug.get());
+        synth.Send("90 3C 64");
+        std::unique_lock<std::mutex> waitLock(enteredMutex);
+        ASSERT_TRUE(enteredChanged.wait_for(waitLock, kGenerousTimeout, [&] { return entered; }));
+        waitLock.unlock();
+        int off = 0;
+        EXPECT_EQ(plug->setExternalMIDIIn(off, "OFF"), 0);
+    }
+    EXPECT_TRUE(plug->WaitForMidiCount(readyMidiCount + 1, kGenerousTimeout));
+}

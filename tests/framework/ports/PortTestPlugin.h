@@ -1,0 +1,98 @@
+#pragma once
+// A plug-in for the port tests: the base with its senders wired as the Audio
+// Unit binding wires them, recording what reaches ProcessMidiMsg and
+// ProcessSysEx so a test can wait for it.
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "IPluginBase.h"
+
+struct ReceivedMidi {
+    IMidiMsg msg;
+    bool fromHardware;
+};
+struct ReceivedSysEx {
+    std::vector<uint8_t> bytes;
+    int offset;
+    bool fromHardware;
+};
+
+class PortTestPlugin : public IPluginBase {
+public:
+    PortTestPlugin()
+        : IPluginBase(0, "2-2", 0, "Port Test", "Port Test", "Vantorel", 0x10100, 0x50747374, 0x56616E74, 0, true, true,
+              true, kAPIAU)
+    {
+    }
+    ~PortTestPlugin() override { DestroyMidiPorts(); }
+
+    // Runs inside ProcessMidiMsg before the message is recorded.
+    std::function<void(const IMidiMsg&)> onMidi;
+
+    void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override
+    {
+        if (onMidi) {
+            onMidi(*msg);
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        midi_.push_back({*msg, fromHardware});
+        changed_.notify_all();
+    }
+    void ProcessSysEx(ISysEx* msg, bool fromHardware) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        sysex_.push_back({std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), msg->mOffset, fromHardware});
+        changed_.notify_all();
+    }
+
+    bool WaitForMidiCount(size_t count, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return midi_.size() >= count; });
+    }
+    bool WaitForSysExCount(size_t count, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return sysex_.size() >= count; });
+    }
+    std::vector<ReceivedMidi> Midi()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return midi_;
+    }
+    std::vector<ReceivedSysEx> SysEx()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return sysex_;
+    }
+
+    // As the Audio Unit binding implements them.
+    bool SendMidiVST(IMidiMsg*) override { return false; }
+    bool SendMidiMsg(IMidiMsg* msg) override { return sendMidiMsgToHardware(msg); }
+    bool SendMidiSysex(unsigned char* data, int size) override { return sendSysexToHardware(data, size); }
+    bool SendPatchSysex(unsigned char* data, int size) override { return sendBytesToHardware(data, size); }
+    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
+    {
+        return sendBytesToHardware(bytes.data(), static_cast<int>(bytes.size()));
+    }
+
+    void BeginInformHostOfParamChange(int) override {}
+    void InformHostOfParamChange(int, double) override {}
+    void EndInformHostOfParamChange(int) override {}
+    void InformHostOfProgramChange() override {}
+    int GetSamplePos() override { return 0; }
+    double GetTempo() override { return 120.0; }
+    void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
+    void GetTime(ITimeInfo*) override {}
+    void ResizeGraphics(int, int) override {}
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<ReceivedMidi> midi_;
+    std::vector<ReceivedSysEx> sysex_;
+};

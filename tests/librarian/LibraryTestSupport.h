@@ -1,0 +1,201 @@
+#pragma once
+// Shared helpers of the librarian tests: a temporary data folder, a recording
+// host, sound dumps built from the documented layout, and a count of the
+// sounds on disk that knows nothing of the library's own reader.
+
+#include "PatchLibrarian.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace librarytest {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+// A data folder of its own with an empty "Patches" folder inside.
+class TempDataFolder {
+public:
+    TempDataFolder()
+    {
+        char pattern[] = "/tmp/zelto2x-librarian-XXXXXX";
+        root = mkdtemp(pattern);
+        setenv("ZELTO2X_DATA_FOLDER", (root + "/").c_str(), 1);
+        fs::create_directories(patches());
+    }
+    ~TempDataFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+        unsetenv("ZELTO2X_DATA_FOLDER");
+    }
+    std::string patches() const { return root + "/Patches"; }
+    std::string converted() const { return root + "/Converted Banks"; }
+
+    std::string root;
+};
+
+class RecordingHost : public LibrarianHost {
+public:
+    void writeLogLine(const std::string& text) override { lines.push_back(text); }
+    std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
+                                  const std::string& extension) override
+    {
+        ++prompts;
+        promptedExtension = extension;
+        return chosenPath;
+    }
+    void setUpperBankNames(const std::string& folderName, const std::string& bankName) override
+    {
+        upperFolderName = folderName;
+        upperBankName = bankName;
+    }
+    bool logged(const std::string& text) const
+    {
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    }
+    int count(const std::string& text) const
+    {
+        return static_cast<int>(std::count(lines.begin(), lines.end(), text));
+    }
+
+    std::vector<std::string> lines;
+    std::string chosenPath;
+    std::string promptedExtension;
+    std::string upperFolderName = "unset";
+    std::string upperBankName = "unset";
+    int prompts = 0;
+};
+
+// The 14 name bytes: text padded with blanks.
+inline std::string paddedName(const std::string& text)
+{
+    std::string name = text.substr(0, 14);
+    name.resize(14, ' ');
+    return name;
+}
+
+// A 137-byte current-model sound dump: F0 3E 16 dev cmd bank prog, 113 sound
+// bytes, 14 name bytes, the category, a checksum byte and F7.
+inline Bytes currentDump(int seed, const std::string& name, int category = 3, int device = 0, int command = 0x10,
+                         int bank = 0, int program = 0)
+{
+    Bytes dump{0xF0, 0x3E, 0x16, static_cast<unsigned char>(device), static_cast<unsigned char>(command),
+               static_cast<unsigned char>(bank), static_cast<unsigned char>(program)};
+    for (int i = 7; i < 120; ++i)
+        dump.push_back(static_cast<unsigned char>((seed * 7 + i) & 0x7F));
+    const std::string padded = paddedName(name);
+    dump.insert(dump.end(), padded.begin(), padded.end());
+    dump.push_back(static_cast<unsigned char>(category));
+    dump.push_back(0x11);
+    dump.push_back(0xF7);
+    return dump;
+}
+
+// An older-model file message of total bytes (76, 77 or 92): F0 3E 0B dev cmd
+// bank prog, then body bytes whose value at file offset k is k & 0x7F, except
+// the name (76..89) and category (90) of a 92-byte message.
+inline Bytes olderDump(int total, const std::string& name = "OLDSOUND", int category = 9)
+{
+    Bytes dump{0xF0, 0x3E, 0x0B, 0x01, 0x10, 0x00, 0x05};
+    for (int k = 7; k < total - 1; ++k)
+        dump.push_back(static_cast<unsigned char>(k & 0x7F));
+    if (total == 92) {
+        const std::string padded = paddedName(name);
+        std::copy(padded.begin(), padded.end(), dump.begin() + 76);
+        dump[90] = static_cast<unsigned char>(category);
+    }
+    dump.push_back(0xF7);
+    return dump;
+}
+
+inline Bytes concat(const std::vector<Bytes>& parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+inline std::vector<Bytes> currentDumps(int count, const std::string& prefix, int category = 3, int firstSeed = 0)
+{
+    std::vector<Bytes> dumps;
+    for (int i = 0; i < count; ++i)
+        dumps.push_back(currentDump(firstSeed + i, prefix + std::to_string(i + 1), category));
+    return dumps;
+}
+
+inline void writeFile(const std::string& path, const Bytes& bytes)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Sound payloads (what follows the program byte, up to F7) of every dump in
+// every file below root, found by the simplest scan: 3E, model 16 or 0B, four
+// header bytes, then up to F7. A converted copy differs from its source, but
+// the source itself must still be on disk (in "Converted Banks").
+inline std::multiset<std::string> soundsOnDisk(const std::string& root)
+{
+    std::multiset<std::string> sounds;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        const Bytes bytes = readFile(entry.path().string());
+        for (size_t i = 0; i + 6 < bytes.size(); ++i) {
+            if (bytes[i] != 0x3E || (bytes[i + 1] != 0x16 && bytes[i + 1] != 0x0B))
+                continue;
+            size_t end = i + 6;
+            while (end < bytes.size() && bytes[end] != 0xF7)
+                ++end;
+            if (end == bytes.size())
+                break;
+            const std::string payload(bytes.begin() + static_cast<long>(i) + 6, bytes.begin() + static_cast<long>(end));
+            sounds.insert(payload);
+            i = end;
+        }
+    }
+    return sounds;
+}
+
+// Every sound of before is still on disk in after (as many times at least).
+inline void expectNoSoundLost(const std::multiset<std::string>& before, const std::multiset<std::string>& after)
+{
+    std::map<std::string, int> missing;
+    for (const std::string& sound : before)
+        ++missing[sound];
+    for (const std::string& sound : after)
+        if (missing.count(sound))
+            --missing[sound];
+    int lost = 0;
+    for (const auto& item : missing)
+        lost += std::max(0, item.second);
+    EXPECT_EQ(lost, 0) << "sounds disappeared from disk";
+}
+
+}  // namespace librarytest
+
+namespace librarytest {
+
+inline std::vector<Bytes> concat2(std::vector<Bytes> first, const std::vector<Bytes>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+}  // namespace librarytest

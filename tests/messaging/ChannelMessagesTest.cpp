@@ -1,0 +1,165 @@
+#include "EditorFixture.h"
+
+#include "dovor/timing.h"
+
+class ChannelMessages : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        dovor::SetVirtualClock(&clock);
+    }
+    void TearDown() override { dovor::SetVirtualClock(nullptr); }
+
+    std::string sendFromHardware(uint8_t status, uint8_t data1, uint8_t data2 = 0)
+    {
+        IMidiMsg msg(0, status, data1, data2);
+        testing::internal::CaptureStdout();
+        manager->ProcessMidiMsgFromDevice(&msg);
+        return testing::internal::GetCapturedStdout();
+    }
+    std::string sendFromHost(uint8_t status, uint8_t data1, uint8_t data2 = 0)
+    {
+        IMidiMsg msg(0, status, data1, data2);
+        testing::internal::CaptureStdout();
+        manager->ProcessMidiMsgFromDAW(&msg, 0);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    dovor::SteppedClock clock;
+};
+
+TEST_F(ChannelMessages, EachFilterDropsItsTypeWithItsOwnLogLine)
+{
+    struct Case {
+        EMidiFilter filter;
+        uint8_t status;
+        const char* hardwareLine;
+        const char* hostLine;
+    };
+    const Case cases[] = {
+        {kFilterControlChange, 0xB0, "\tControl Changes from HW filtered, returning.\n",
+            "\tControl Changes from Daw filtered, returning.\n"},
+        {kFilterProgramChange, 0xC0, "\tProgram Changes from HW filtered, returning.\n",
+            "\tProgram Changes from Daw filtered, returning.\n"},
+        {kFilterNotes, 0x90, "\tNotes from HW filtered, returning.\n", "\tNotes from Daw filtered, returning.\n"},
+        {kFilterNotes, 0x80, "\tNotes from HW filtered, returning.\n", "\tNotes from Daw filtered, returning.\n"},
+        {kFilterPitchBend, 0xE0, "\tPitch Bend from HW filtered, returning.\n",
+            "\tPitch Bend from Daw filtered, returning.\n"},
+        {kFilterPolyAftertouch, 0xA0, "\tPoly Aftertouch from HW filtered, returning.\n",
+            "\tPoly Aftertouch from Daw filtered, returning.\n"},
+        {kFilterChannelAftertouch, 0xD0, "\tChannel Aftertouch from HW filtered, returning.\n",
+            "\tChannel Aftertouch from Daw filtered, returning.\n"},
+    };
+    editor->midiOutSet = true;
+    editor->trackIncomingMIDI = false;
+    for (const Case& c : cases) {
+        editor->hwFilter[c.filter] = true;
+        editor->dawFilter[c.filter] = true;
+        EXPECT_EQ(sendFromHardware(c.status, 5, 5), c.hardwareLine);
+        EXPECT_EQ(sendFromHost(c.status, 5, 5), c.hostLine);
+        editor->hwFilter[c.filter] = false;
+        editor->dawFilter[c.filter] = false;
+    }
+    EXPECT_EQ(manager->lastJob().code, -1);
+}
+
+TEST_F(ChannelMessages, HardwareControlChangeMovesTheBoundControlByItsRange)
+{
+    TestControl* control = bindControl(kFilterCutoff);
+    editor->GetParam(kFilterCutoff)->InitDouble("cutoff", 0.0, 10.0, 110.0, 1.0);
+    editor->uiConfig->ccControls.addToControlMap(0, 74, 0, control);
+    sendFromHardware(0xB3, 74, 60);
+    ASSERT_EQ(control->moves.size(), 1u);
+    EXPECT_DOUBLE_EQ(control->moves[0], 0.5);
+}
+
+TEST_F(ChannelMessages, EmptyParameterRangeMovesNothing)
+{
+    TestControl* control = bindControl(kFilterCutoff);
+    editor->GetParam(kFilterCutoff)->InitDouble("cutoff", 5.0, 5.0, 5.0, 0.0);
+    editor->uiConfig->ccControls.addToControlMap(0, 74, 0, control);
+    sendFromHardware(0xB0, 74, 60);
+    EXPECT_TRUE(control->moves.empty());
+}
+
+TEST_F(ChannelMessages, HostControlChangeLooksUpItsChannelAfterTheOmniEntry)
+{
+    TestControl* control = bindControl(kFilterResonance);
+    editor->uiConfig->ccControls.addToControlMap(2, 71, 1, control);
+    editor->midiOutSet = true;
+    sendFromHost(0xB1, 71, 127);
+    ASSERT_EQ(control->moves.size(), 1u);
+    EXPECT_DOUBLE_EQ(control->moves[0], 1.0);
+    sendFromHardware(0xB1, 71, 127);
+    EXPECT_EQ(control->moves.size(), 1u);  // the hardware path looks up channel 0 only
+}
+
+TEST_F(ChannelMessages, SemitoneControlChangeLightsTheOctaveIndicator)
+{
+    TestControl* control = bindControl(kOscillator2Semitone);
+    editor->uiConfig->ccControls.addToControlMap(0, 36, 0, control);
+    sendFromHardware(0xB0, 36, 28);
+    EXPECT_DOUBLE_EQ(control->moves.back(), (12.0 + 16.0) / 127.0);
+    EXPECT_EQ(value(kOscillator2OctaveIndicator), 1.0);
+    sendFromHardware(0xB0, 36, 30);
+    EXPECT_EQ(value(kOscillator2OctaveIndicator), 0.0);
+}
+
+TEST_F(ChannelMessages, LocalControlFollowsItsControlChange)
+{
+    TestControl* control = bindControl(kGlobalLocalControl);
+    editor->uiConfig->ccControls.addToControlMap(0, 122, 0, control);
+    sendFromHardware(0xB0, 122, 1);
+    EXPECT_TRUE(editor->localControl);
+    sendFromHardware(0xB0, 122, 0);
+    EXPECT_FALSE(editor->localControl);
+}
+
+TEST_F(ChannelMessages, HardwareProgramChangeAbove100RequestsProgram100)
+{
+    const std::string out = sendFromHardware(0xC0, 120);
+    EXPECT_EQ(out, "Program change detected, returning!\n");
+    EXPECT_EQ(manager->lastJob().code, 5);
+    EXPECT_EQ(manager->lastJob().program, 100);
+    EXPECT_EQ(manager->lastJob().bank, 0);
+    EXPECT_TRUE(manager->patchRequested);
+    EXPECT_EQ(value(kCurrentPatch), 120);
+}
+
+TEST_F(ChannelMessages, PartLockStillSetsTheProgramButRequestsNothing)
+{
+    editor->GetParam(kPartLock)->Set(1.0);
+    EXPECT_EQ(sendFromHardware(0xC0, 12), "");
+    EXPECT_EQ(value(kCurrentPatch), 12);
+    EXPECT_EQ(manager->lastJob().code, -1);
+    EXPECT_FALSE(manager->patchRequested);
+}
+
+TEST_F(ChannelMessages, LibrarianProgramChangeOutsideTheBankSelectsNoSlot)
+{
+    editor->libraryControl = true;
+    editor->patchLibrarian->transferSlot = 4;
+    sendFromHardware(0xC0, 100);
+    EXPECT_EQ(editor->patchLibrarian->transferSlot, 4);
+    EXPECT_FALSE(manager->patchRequested);
+    sendFromHardware(0xC0, 30);
+    EXPECT_EQ(editor->patchLibrarian->transferSlot, 30);
+    EXPECT_TRUE(manager->patchRequested);
+    EXPECT_EQ(manager->lastJob().code, -1);
+}
+
+TEST_F(ChannelMessages, HostMessagesAreIgnoredWithoutMidiOutput)
+{
+    EXPECT_EQ(sendFromHost(0xC0, 10), "");
+    EXPECT_EQ(value(kCurrentPatch), 0);
+}
+
+TEST_F(ChannelMessages, TrackedNoteOnTheDeviceChannelIsReported)
+{
+    editor->GetParam(kGlobalMidiChannel)->Set(3);
+    const std::string line = "MIDI received from channel - 3 -\n";
+    EXPECT_EQ(sendFromHardware(0x92, 60, 100).rfind(line, 0), 0u);
+    editor->GetParam(kGlobalMidiChannel)->Set(2);
+    EXPECT_EQ(sendFromHardware(0x92, 60, 100).find("MIDI received"), std::string::npos);
+}

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "CCControlContainer.h"
+#include "NRPNControlContainer.h"
+#include "SysExControlContainer.h"
+#include "patchDataContainer.h"
+
+namespace {
+
+// Containers only file and return the pointers; they never dereference them.
+IControl* fakeControl(int n)
+{
+    return reinterpret_cast<IControl*>(static_cast<uintptr_t>(0x1000 + n * 16));
+}
+
+}  // namespace
+
+TEST(Containers, CcFiledUnderChannelZeroIsFoundForEveryChannelLookup)
+{
+    CCControlContainer container;
+    container.addToControlMap(0, 74, 0, fakeControl(1));
+    EXPECT_EQ(container.findControl(0, 74, 0), fakeControl(1));
+    EXPECT_EQ(container.findControl(0, 75, 0), nullptr);
+}
+
+TEST(Containers, MissAtTheOuterKeyLogsAndAMissFurtherInDoesNot)
+{
+    CCControlContainer cc;
+    cc.addToControlMap(0, 74, 0, fakeControl(1));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(cc.findControl(0, 10, 0), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(cc.findControl(3, 74, 1), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "CCControlContainer : Not found\n");
+
+    SysExControlContainer sysex;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(sysex.findControl(0x58, 0x41, 0, 2, 0), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SysExControlContainer : Not found\n");
+
+    NRPNControlContainer nrpn;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(nrpn.findControl(1, 2, 3, 4, 5), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "NRPNControlContainer : Not found\n");
+
+    patchDataContainer data;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(data.findControl(0, 0, 17), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "patchDataContainer : Not found\n");
+}
+
+TEST(Containers, LookupsNeverGrowTheMaps)
+{
+    CCControlContainer cc;
+    SysExControlContainer sysex;
+    NRPNControlContainer nrpn;
+    patchDataContainer data;
+    const unsigned char address[4] = {0x58, 0x41, 0x10, 0x00};
+    cc.addToControlMap(0, 74, 0, fakeControl(1));
+    sysex.addToControlMap(address, 0, fakeControl(2));
+    nrpn.addToControlMap(1, 2, 3, 4, 0, fakeControl(3));
+    data.setValue(0, 0, 5, 9);
+    testing::internal::CaptureStdout();
+    for (int k = 0; k < 50; ++k) {
+        cc.findControl(k, k, k);
+        sysex.findControl(0x58, 0x41, k, k, k);
+        nrpn.findControl(1, k, k, k, k);
+        data.findControl(0, 0, k);
+        data.findControl(k, 0, 0);
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cc.size(), 1u);
+    EXPECT_EQ(sysex.size(), 1u);
+    EXPECT_EQ(nrpn.size(), 1u);
+    EXPECT_EQ(data.size(), 1u);
+}
+
+TEST(Containers, SecondControlOnTheSameAddressReplacesTheFirst)
+{
+    SysExControlContainer sysex;
+    const unsigned char address[4] = {0x58, 0x41, 0x10, 0x00};
+    sysex.addToControlMap(address, 0, fakeControl(1));
+    sysex.addToControlMap(address, 0, fakeControl(2));
+    EXPECT_EQ(sysex.findControl(0x58, 0x41, 0x10, 0x00, 0), fakeControl(2));
+    EXPECT_EQ(sysex.size(), 1u);
+
+    NRPNControlContainer nrpn;
+    nrpn.addToControlMap(1, 2, 3, 4, 0, fakeControl(1));
+    EXPECT_EQ(nrpn.findControl(1, 2, 3, 4, 0), fakeControl(1));
+}
+
+TEST(Containers, PatchDataReplacesBytesAndReadsZeroForMissingOnes)
+{
+    patchDataContainer data;
+    data.setValue(0, 0, 7, 12);
+    data.setValue(0, 0, 7, 13);
+    EXPECT_EQ(data.findControl(0, 0, 7), 13);
+    EXPECT_EQ(data.findControl(0, 0, 8), 0);
+}
+
+TEST(Containers, PatchDataCanBeReadWhileAnotherThreadWritesIt)
+{
+    patchDataContainer data;
+    for (int i = 0; i < 135; ++i)
+        data.setValue(0, 0, i, 0);
+    std::atomic<bool> done {false};
+    std::thread writer([&] {
+        for (int round = 0; round < 200; ++round)
+            for (int i = 0; i < 135; ++i)
+                data.setValue(0, 0, i, (i + round) % 128);
+        done = true;
+    });
+    int reads = 0;
+    while (!done) {
+        const int value = data.findControl(0, 0, reads % 135);
+        EXPECT_GE(value, 0);
+        EXPECT_LT(value, 128);
+        ++reads;
+    }
+    writer.join();
+    EXPECT_EQ(data.size(), 135u);
+}

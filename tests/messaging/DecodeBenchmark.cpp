@@ -1,0 +1,33 @@
+// Decoding one 137-byte sound dump into the parameters of an editor without a
+// window (values stored directly, raw bytes kept in the patch-data container).
+// The decoder logs each changed byte on standard output, which the benchmark
+// silences: read the figures with --benchmark_out=FILE --benchmark_out_format=console.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "IPluginStructs.h"
+#include "MIDIMessageManager.h"
+#include "SysExProtocol.h"
+#include "Zelto2X.h"
+
+static void DecodeSoundDump(benchmark::State& state)
+{
+    std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
+    Zelto2X editor {IPluginInstanceInfo()};
+    std::vector<uint8_t> dumps[2] = {
+        std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize),
+        std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize),
+    };
+    for (int i = 7; i <= 114; ++i)
+        dumps[1][i] = static_cast<uint8_t>((dumps[1][i] + 1) & 0x7F);  // every byte changes each round
+    int n = 0;
+    for (auto _ : state) {
+        ISysEx msg(0, dumps[n & 1].data(), zsysex::kSoundDumpSize);
+        editor.midiMessageManager->sysexPartPatchParse(&msg);
+        ++n;
+    }
+    (void)quiet;
+}
+BENCHMARK(DecodeSoundDump)->Unit(benchmark::kMicrosecond);

@@ -1,0 +1,68 @@
+#pragma once
+// An editor without a window: parameters get ranges like the configuration
+// gives them, and plain test controls stand in for the configured ones.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IControl.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "SysExProtocol.h"
+#include "UIConfigManager.h"
+#include "Zelto2X.h"
+
+class TestControl : public IControl {
+public:
+    TestControl(IPluginBase* plug, int paramIdx) : IControl(plug, IRECT(0, 0, 10, 10), paramIdx) {}
+    bool Draw(IGraphics*) override { return true; }
+    void SetValueFromHardware(double value) override
+    {
+        moves.push_back(value);
+        IControl::SetValueFromHardware(value);
+    }
+    std::vector<double> moves;
+};
+
+class EditorFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
+        for (int i = 0; i < kNumParams; ++i)
+            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        for (int i : {kOscillator1Semitone, kOscillator2Semitone, kOscillator3Semitone})
+            editor->GetParam(i)->InitDouble("semi", 0.0, -16.0, 111.0, 1.0);
+        editor->GetParam(kGlobalMasterTune)->InitDouble("tune", 0.0, -54.0, 73.0, 1.0);
+        editor->GetParam(kGlobalTranspose)->InitDouble("transpose", 0.0, -40.0, 87.0, 1.0);
+        editor->GetParam(kCategoryName)->InitDouble("category", 0.0, 0.0, 20.0, 1.0);
+        editor->GetParam(kGlobalMidiChannel)->InitDouble("channel", 1.0, 0.0, 16.0, 1.0);
+        manager = editor->midiMessageManager;
+    }
+
+    TestControl* bindControl(int paramIdx)
+    {
+        controls.push_back(std::make_unique<TestControl>(editor.get(), paramIdx));
+        return controls.back().get();
+    }
+
+    void sendSysEx(const std::vector<uint8_t>& bytes, bool fromHardware = true)
+    {
+        ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
+        editor->ProcessSysEx(&msg, fromHardware);
+    }
+
+    double value(int index) const { return editor->paramValue(index); }
+
+    static std::vector<uint8_t> initDump()
+    {
+        return std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+    }
+
+    std::unique_ptr<Zelto2X> editor;
+    MIDIMessageManager* manager = nullptr;
+    std::vector<std::unique_ptr<TestControl>> controls;
+};

@@ -1,0 +1,165 @@
+#include "EditorFixture.h"
+
+class SysExDispatch : public EditorFixture {};
+
+TEST_F(SysExDispatch, RequestedSoundDumpIsDecodedAndItsDeviceAdopted)
+{
+    auto dump = initDump();
+    dump[3] = 5;
+    dump[9] = 40;
+    manager->patchRequested = true;
+    testing::internal::CaptureStdout();
+    sendSysEx(dump);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(value(kOscillator1Semitone), 24);
+    EXPECT_EQ(editor->currentDeviceId, 5);
+    EXPECT_EQ(value(kGlobalDeviceID), 5);
+    EXPECT_TRUE(manager->dataProcessed);
+    EXPECT_TRUE(editor->incomingSysExProcessed);
+    EXPECT_EQ(editor->currentSoundName(), "INIT          ");
+    EXPECT_EQ(editor->getProgramValueByParts(0, 0, 9), 40);
+}
+
+TEST_F(SysExDispatch, UnrequestedSoundDumpChangesNothing)
+{
+    auto dump = initDump();
+    dump[3] = 5;
+    testing::internal::CaptureStdout();
+    sendSysEx(dump);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(editor->currentDeviceId, 0);
+    EXPECT_FALSE(manager->dataProcessed);
+}
+
+TEST_F(SysExDispatch, EnquiryEchoAndTooShortMessagesAreIgnored)
+{
+    manager->patchRequested = true;
+    sendSysEx({0xF0, 0x3E, 0x16, 0x09, 0x04, 0xF7});
+    sendSysEx({0xF0, 0x3E, 0x16});
+    sendSysEx({0xF0});
+    EXPECT_EQ(editor->currentDeviceId, 0);
+    EXPECT_FALSE(manager->dataProcessed);
+}
+
+TEST_F(SysExDispatch, WrongMakerIsReportedAndIgnored)
+{
+    auto dump = initDump();
+    dump[1] = 0x41;
+    manager->patchRequested = true;
+    testing::internal::CaptureStdout();
+    sendSysEx(dump);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("This is not the data we are expecting!\n"),
+        std::string::npos);
+    EXPECT_FALSE(manager->dataProcessed);
+}
+
+TEST_F(SysExDispatch, SingleParameterMessageMovesItsControlWithoutTakingItsDeviceByte)
+{
+    TestControl* control = bindControl(kFilterCutoff);
+    const unsigned char address[4] = {0x58, 0x41, 0x10, 0x00};
+    editor->uiConfig->sysExControls.addToControlMap(address, 0, control);
+    editor->currentDeviceId = 3;
+    testing::internal::CaptureStdout();
+    sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0xF7});
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(control->moves.size(), 1u);
+    EXPECT_DOUBLE_EQ(control->moves[0], 64.0 / 127.0);
+    EXPECT_EQ(editor->currentDeviceId, 3);
+    EXPECT_FALSE(manager->suppressEcho);
+
+    sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0x00, 0xF7});
+    EXPECT_EQ(control->moves.size(), 1u);
+}
+
+TEST_F(SysExDispatch, GlobalDumpIsDecodedWhileTheGlobalRequestWaits)
+{
+    std::vector<uint8_t> global(zsysex::kGlobalDumpSize, 0);
+    global[0] = 0xF0, global[1] = 0x3E, global[2] = 0x16, global[3] = 0x07, global[4] = 0x14, global[38] = 0xF7;
+    global[5] = 54, global[6] = 40, global[8] = 3;
+    editor->deviceInitialization = true;
+    manager->patchRequested = true;
+    testing::internal::CaptureStdout();
+    sendSysEx(global);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(value(kGlobalMasterTune), 0);
+    EXPECT_EQ(value(kGlobalTranspose), 0);
+    EXPECT_EQ(value(kGlobalMidiChannel), 3);
+    EXPECT_EQ(editor->globalBytes[8], 3);
+    EXPECT_EQ(editor->currentDeviceId, 7);
+    EXPECT_FALSE(editor->deviceInitialization);
+    EXPECT_FALSE(manager->patchRequested);
+}
+
+TEST_F(SysExDispatch, LockedSectionsKeepTheirValuesButRawBytesAreStored)
+{
+    editor->GetParam(kSectionLockArp)->Set(1.0);
+    editor->GetParam(kSectionLockFilter)->Set(0.99);
+    editor->GetParam(kArpRange)->Set(9);
+    auto dump = initDump();
+    dump[44] = 2;
+    dump[49] = 100;
+    manager->patchRequested = true;
+    testing::internal::CaptureStdout();
+    sendSysEx(dump);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(value(kArpRange), 9);
+    EXPECT_EQ(value(kFilterCutoff), 100);
+    EXPECT_EQ(editor->getProgramValueByParts(0, 0, 44), 2);
+}
+
+TEST_F(SysExDispatch, HostSysExIsDroppedByDefault)
+{
+    manager->patchRequested = true;
+    testing::internal::CaptureStdout();
+    sendSysEx(initDump(), false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+        "Build LOG: \t\tData from DAW filtered, returning. incomingSysExProcessed = true\n");
+    EXPECT_FALSE(manager->dataProcessed);
+}
+
+class LibraryRequest : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        auto bank = std::make_unique<PatchFile>();
+        bank->patches.resize(60);
+        editor->patchLibrarian->bankFiles.push_back(std::move(bank));
+        manager->libraryRequest.clear();
+        manager->libraryRequest.libraryRequestActive = true;
+    }
+    PatchFile& bank() { return *editor->patchLibrarian->bankFiles[0]; }
+};
+
+TEST_F(LibraryRequest, CompletedRequestStoresOnlyTheSoundDump)
+{
+    editor->patchLibrarian->transferSlot = 7;
+    std::vector<uint8_t> stray(20, 0);
+    stray[0] = 0xF0, stray[1] = 0x3E, stray[2] = 0x16, stray[19] = 0xF7;
+    auto dump = initDump();
+    dump[134] = 3;
+    sendSysEx(stray);
+    EXPECT_TRUE(manager->libraryRequest.libraryRequestActive);
+    sendSysEx(dump);
+    EXPECT_FALSE(manager->libraryRequest.libraryRequestActive);
+    EXPECT_EQ(manager->libraryRequest.patch.messages.size(), 2u);
+    EXPECT_EQ(manager->libraryRequest.patch.name, "INIT          ");
+    ASSERT_EQ(bank().patches.size(), 100u);
+    ASSERT_EQ(bank().patches[7].messages.size(), 1u);
+    EXPECT_EQ(bank().patches[7].messages[0].bytes, dump);
+    EXPECT_EQ(bank().patches[7].name, "INIT          ");
+    EXPECT_TRUE(manager->dataProcessed);
+    EXPECT_EQ(editor->currentDeviceId, 0);
+}
+
+TEST_F(LibraryRequest, TargetSlotOutsideTheBankStoresNothing)
+{
+    for (int slot : {100, 127, -1}) {
+        manager->libraryRequest.clear();
+        manager->libraryRequest.libraryRequestActive = true;
+        editor->patchLibrarian->transferSlot = slot;
+        sendSysEx(initDump());
+        for (const LibrarianPatch& patch : bank().patches)
+            EXPECT_TRUE(patch.messages.empty()) << "slot " << slot;
+    }
+}

@@ -1,0 +1,62 @@
+// Feeds arbitrary bytes to the incoming SysEx dispatcher (every route and
+// request state) and to the two dump decoders.
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "IPluginStructs.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "SysExProtocol.h"
+#include "Zelto2X.h"
+
+namespace {
+
+class NullSink : public zsysex::ParameterSink {
+public:
+    void setParameter(int index, double value) override { last = index + value; }
+    double last = 0;
+};
+
+Zelto2X& editor()
+{
+    static Zelto2X* instance = [] {
+        std::freopen("/dev/null", "w", stdout);  // the decoders log every byte they change
+        return new Zelto2X(IPluginInstanceInfo());
+    }();
+    return *instance;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    // The first byte chooses the request state; the rest is the message,
+    // copied so that reading past its end is caught.
+    const uint8_t flags = data[0];
+    std::vector<uint8_t> message(data + 1, data + size);
+    ISysEx msg(0, message.empty() ? nullptr : message.data(), static_cast<int>(message.size()));
+
+    Zelto2X& plug = editor();
+    MIDIMessageManager* manager = plug.midiMessageManager;
+    manager->patchRequested = flags & 1;
+    manager->libraryRequest.libraryRequestActive = flags & 2;
+    plug.deviceInitialization = flags & 4;
+    plug.patchLibrarian->transferSlot = (flags >> 3) % 8 == 7 ? 100 : (flags >> 3) % 8;
+    manager->ProcessSysEx(&msg, !(flags & 0x80));
+    if (manager->libraryRequest.patch.messages.size() > 64)
+        manager->libraryRequest.clear();
+
+    if (!message.empty()) {
+        manager->sysexPartPatchParse(&msg);
+        manager->sysexSettingsParse(&msg);
+        NullSink sink;
+        zsysex::SectionLockState locks;
+        if (zsysex::isDecodableSoundDump(message.data(), static_cast<int>(message.size())))
+            zsysex::decodeSoundParameters(message.data(), static_cast<int>(message.size()), locks, sink);
+    }
+    return 0;
+}

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "SysExProtocol.h"
+
+using namespace zsysex;
+
+TEST(SysExProtocol, InitSoundMatchesTheDocumentedDumpByteForByte)
+{
+    const std::vector<uint8_t> expected = {
+        0xF0, 0x3E, 0x16, 0x00, 0x10, 0x7F, 0x00, 0x00, 0x7F, 0x40, 0x40, 0x01, 0x28, 0x00, 0x7F, 0x40,  // 0..15
+        0x40, 0x01, 0x00, 0x00, 0x00, 0x40, 0x40, 0x00, 0x00, 0x40, 0x00, 0x40, 0x00, 0x0A, 0x00, 0x00,  // 16..31
+        0x2A, 0x2A, 0x2A, 0x00, 0x02, 0x00, 0x2A, 0x7F, 0x2A, 0x00, 0x02, 0x00, 0x01, 0x25, 0x09, 0x00,  // 32..47
+        0x00, 0x7F, 0x00, 0x40, 0x00, 0x40, 0x40, 0x00, 0x00, 0x40, 0x00, 0x64, 0x40, 0x02, 0x46, 0x00,  // 48..63
+        0x00, 0x40, 0x0A, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00,  // 64..79
+        0x40, 0x00, 0x00, 0x40, 0x00, 0x0A, 0x0A, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x03, 0x03, 0x06, 0x40,  // 80..95
+        0x40, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32,  // 96..111
+        0x32, 0x0F, 0x0D, 0x00, 0x00, 0x00, 0x00, 0x01, 0x49, 0x4E, 0x49, 0x54, 0x20, 0x20, 0x20, 0x20,  // 112..127
+        0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x00, 0x2A, 0xF7,                                            // 128..136
+    };
+    ASSERT_EQ(expected.size(), static_cast<size_t>(kSoundDumpSize));
+    EXPECT_EQ(std::vector<uint8_t>(initSinglePatch, initSinglePatch + kSoundDumpSize), expected);
+    EXPECT_EQ(soundName(initSinglePatch, kSoundDumpSize), "INIT          ");
+}
+
+TEST(SysExProtocol, RequestsAreFramedAsTheHardwareExpects)
+{
+    const uint8_t device = 0x05;
+    EXPECT_EQ(framed(soundRequest(device, soundAddress(0, 30))),
+        (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x05, 0x00, 0x00, 0x1E, 0xF7}));
+    EXPECT_EQ(framed(soundRequest(device, kEditBufferAddress)),
+        (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x05, 0x00, 0x7F, 0x00, 0xF7}));
+    EXPECT_EQ(framed(globalRequest(device)), (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x05, 0x04, 0xF7}));
+    EXPECT_EQ(soundRequest(device, kEditBufferAddress).size(), 6u);
+    EXPECT_EQ(globalRequest(device).size(), 4u);
+}
+
+TEST(SysExProtocol, SlotAddressesSplitBankTimesHundredPlusProgramInto7BitBytes)
+{
+    const SoundAddress bank1Program30 = soundAddress(1, 30);
+    EXPECT_EQ(bank1Program30.high, 0x01);
+    EXPECT_EQ(bank1Program30.low, 0x02);
+    const SoundAddress bank4Program99 = soundAddress(4, 99);  // slot 499
+    EXPECT_EQ(bank4Program99.high, 0x03);
+    EXPECT_EQ(bank4Program99.low, 0x73);
+    EXPECT_EQ(soundAddress(0, 30).high, 0x00);
+    EXPECT_EQ(soundAddress(0, 30).low, 0x1E);
+}
+
+TEST(SysExProtocol, ChecksumIsTheSumReducedToSevenBits)
+{
+    std::vector<uint8_t> dump(initSinglePatch, initSinglePatch + kSoundDumpSize);
+    // Bytes 1..134 summing to 0x1029: fill with 0x7F and adjust one byte.
+    int sum = 0;
+    for (int i = 1; i <= 134; ++i) {
+        dump[i] = 0x7F;
+        sum += 0x7F;
+    }
+    dump[134] = static_cast<uint8_t>(0x7F - (sum - 0x1029));
+    EXPECT_EQ(checksum(dump.data(), 1, 134), 0x29);
+    EXPECT_EQ(applyOutgoingChecksum(dump.data(), kSoundDumpSize), 0x29);
+    EXPECT_EQ(dump[135], 0x29);
+    EXPECT_EQ(dump[136], 0xF7);
+}
+
+TEST(SysExProtocol, FramedAndUnframedDumpsGetTheSameChecksum)
+{
+    std::vector<uint8_t> framedDump(initSinglePatch, initSinglePatch + kSoundDumpSize);
+    std::vector<uint8_t> unframed(framedDump.begin() + 1, framedDump.end() - 1);
+    applyOutgoingChecksum(framedDump.data(), static_cast<int>(framedDump.size()));
+    applyOutgoingChecksum(unframed.data(), static_cast<int>(unframed.size()));
+    EXPECT_EQ(framedDump[135], unframed[134]);
+}
+
+TEST(SysExProtocol, MessagesShorterThan71BytesGetNoChecksum)
+{
+    std::vector<uint8_t> seventy(70, 0x11);
+    seventy.back() = 0x55;
+    EXPECT_EQ(applyOutgoingChecksum(seventy.data(), 70), -1);
+    EXPECT_EQ(seventy.back(), 0x55);
+    std::vector<uint8_t> seventyOne(71, 0x01);
+    EXPECT_EQ(applyOutgoingChecksum(seventyOne.data(), 71), 70);
+    EXPECT_EQ(seventyOne.back(), 70);
+}
+
+TEST(SysExProtocol, CategoryWordsFollowTheDecoderTable)
+{
+    EXPECT_STREQ(soundCategoryWord(0), "NONE");
+    EXPECT_STREQ(soundCategoryWord(3), "BASS");
+    EXPECT_STREQ(soundCategoryWord(12), "SEQ");
+    EXPECT_STREQ(soundCategoryWord(20), "INIT");
+    EXPECT_STREQ(soundCategoryWord(25), "NONE");
+}
+
+TEST(SysExProtocol, NameLeavesOutZeroBytesAndKeepsSpaces)
+{
+    std::vector<uint8_t> dump(initSinglePatch, initSinglePatch + kSoundDumpSize);
+    const char field[14] = {'B', 0, 'A', 0, 'S', 'S', ' ', ' ', 0, 0, 0, 0, 0, 0};
+    std::copy(field, field + 14, dump.begin() + 120);
+    EXPECT_EQ(soundName(dump.data(), kSoundDumpSize), "BASS  ");
+    std::fill(dump.begin() + 120, dump.begin() + 134, 0);
+    EXPECT_EQ(soundName(dump.data(), kSoundDumpSize), "");
+    EXPECT_EQ(soundName(dump.data(), 100), "");
+}
+
+// The dispatcher's choices, one row of its table per case.
+TEST(SysExProtocol, DispatcherRoutesEachRowOfItsTable)
+{
+    std::vector<uint8_t> dump(initSinglePatch, initSinglePatch + kSoundDumpSize);
+    std::vector<uint8_t> global(kGlobalDumpSize, 0);
+    global[0] = 0xF0, global[1] = 0x3E, global[2] = 0x16, global[4] = 0x14, global[38] = 0xF7;
+    const std::vector<uint8_t> single = {0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0xF7};
+    const std::vector<uint8_t> echo = {0xF0, 0x3E, 0x16, 0x00, 0x04, 0xF7};
+    std::vector<uint8_t> mid(30, 0);
+    mid[1] = 0x3E, mid[2] = 0x16;
+    auto route = [](const std::vector<uint8_t>& m, DispatchState s) {
+        return routeSysEx(m.data(), static_cast<int>(m.size()), s);
+    };
+    DispatchState idle;
+    DispatchState fromHost;
+    fromHost.fromHardware = false;
+    DispatchState requested;
+    requested.patchRequested = true;
+    DispatchState global_;
+    global_.globalRequestPending = true;
+    DispatchState library;
+    library.libraryRequestActive = true;
+    DispatchState requestedAndGlobal = requested;
+    requestedAndGlobal.globalRequestPending = true;
+
+    EXPECT_EQ(route(dump, fromHost), SysExRoute::Ignored);
+    EXPECT_EQ(route(echo, requested), SysExRoute::Ignored);
+    EXPECT_EQ(route(std::vector<uint8_t> {0xF0, 0x3E, 0x16}, idle), SysExRoute::Ignored);
+    std::vector<uint8_t> badMaker = dump;
+    badMaker[1] = 0x41;
+    EXPECT_EQ(route(badMaker, requested), SysExRoute::BadHeader);
+    std::vector<uint8_t> badDevice = dump;
+    badDevice[3] = 0x80;
+    EXPECT_EQ(route(badDevice, requested), SysExRoute::BadHeader);
+    EXPECT_EQ(route(single, library), SysExRoute::LibraryRequest);
+    EXPECT_EQ(route(dump, library), SysExRoute::LibraryRequest);
+    EXPECT_EQ(route(dump, requested), SysExRoute::SoundDump);
+    std::vector<uint8_t> olderModel = dump;
+    olderModel[2] = 0x0B;
+    EXPECT_EQ(route(olderModel, requested), SysExRoute::SoundDump);
+    EXPECT_EQ(route(dump, idle), SysExRoute::NotDecoded);
+    EXPECT_EQ(route(dump, global_), SysExRoute::GlobalDump);
+    EXPECT_EQ(route(global, requestedAndGlobal), SysExRoute::GlobalDump);
+    EXPECT_EQ(route(global, idle), SysExRoute::NotDecoded);
+    EXPECT_EQ(route(mid, idle), SysExRoute::NotDecoded);
+    EXPECT_EQ(route(single, idle), SysExRoute::SingleParameter);
+    EXPECT_EQ(route(single, requested), SysExRoute::NotDecoded);
+}
+
+TEST(SysExProtocol, DecoderHeaderTestsRejectWhatTheyCannotDecode)
+{
+    std::vector<uint8_t> dump(initSinglePatch, initSinglePatch + kSoundDumpSize);
+    EXPECT_TRUE(isDecodableSoundDump(dump.data(), 137));
+    EXPECT_TRUE(isDecodableSoundDump(dump.data(), 135));
+    EXPECT_FALSE(isDecodableSoundDump(dump.data(), 134));
+    dump[3] = 16;
+    EXPECT_FALSE(isDecodableSoundDump(dump.data(), 137));
+    dump[3] = 0;
+    dump[2] = 0x0B;
+    EXPECT_FALSE(isDecodableSoundDump(dump.data(), 137));
+
+    std::vector<uint8_t> global(40, 0);
+    global[1] = 0x3E, global[2] = 0x16, global[3] = 0x7F, global[4] = 0x14;
+    EXPECT_TRUE(isDecodableGlobalDump(global.data(), 39));
+    EXPECT_FALSE(isDecodableGlobalDump(global.data(), 38));
+    EXPECT_FALSE(isDecodableGlobalDump(global.data(), 40));
+}

@@ -1,0 +1,151 @@
+// Bitmaps, rectangle operations and their clipping.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "BitmapTestSupport.h"
+#include "dovor/memory_dc.h"
+
+namespace {
+
+const unsigned int kBack = ZUVE_RGBA(0, 0, 0, 255);
+const unsigned int kInk = ZUVE_RGBA(255, 0, 0, 255);
+
+TEST(Bitmaps, EmptyMemBitmapAllocatesNothing)
+{
+    ZUVE_MemBitmap bitmap(0, 0, 4);
+    EXPECT_EQ(bitmap.getBits(), nullptr);
+    EXPECT_EQ(bitmap.getWidth(), 0);
+    EXPECT_EQ(bitmap.getRowSpan(), 0);
+}
+
+TEST(Bitmaps, MemBitmapPadsRowsToTheLineAlignment)
+{
+    ZUVE_MemBitmap aligned(5, 3, 4), unaligned(5, 3, 0);
+    EXPECT_EQ(aligned.getRowSpan(), 8);
+    EXPECT_EQ(unaligned.getRowSpan(), 5);
+    EXPECT_EQ(countDiffering(&aligned, 0), 0);
+}
+
+TEST(Bitmaps, SysBitmapRowsArePaddedToFourPixelsInItsDrawingContext)
+{
+    ZUVE_SysBitmap bitmap(5, 3);
+    EXPECT_EQ(bitmap.getWidth(), 5);
+    EXPECT_EQ(bitmap.getHeight(), 3);
+    EXPECT_EQ(bitmap.getRowSpan(), 8);
+    HDC dc = bitmap.getDC();
+    ASSERT_NE(dc, nullptr);
+    // The context's first field holds the very pixels the bitmap draws into.
+    DOVOR_BitmapContext* context = *reinterpret_cast<DOVOR_BitmapContext**>(dc);
+    EXPECT_EQ(context->pixels, bitmap.getBits());
+    EXPECT_EQ(context->rowSpan, 8);
+}
+
+TEST(Bitmaps, CopyResizesTheDestinationToTheSource)
+{
+    ZUVE_MemBitmap src(3, 2), dest(0, 0, 4);
+    fillBitmap(&src, kInk);
+    ZUVE_PutPixel(&src, 2, 1, kBack, 1.f, ZUVE_BLIT_MODE_COPY);
+    ZUVE_Copy(&dest, &src);
+    ASSERT_EQ(dest.getWidth(), 3);
+    ASSERT_EQ(dest.getHeight(), 2);
+    EXPECT_EQ(pixelAt(&dest, 0, 0), kInk);
+    EXPECT_EQ(pixelAt(&dest, 2, 1), kBack);
+
+    ZUVE_SysBitmap sys(10, 10);
+    ZUVE_Copy(&sys, &src);
+    EXPECT_EQ(sys.getWidth(), 3);
+    EXPECT_EQ(sys.getRowSpan(), 4);
+    EXPECT_EQ(pixelAt(&sys, 2, 1), kBack);
+}
+
+TEST(Bitmaps, ClearRectWithAlphaMaskClearsOnlyAlpha)
+{
+    ZUVE_MemBitmap bitmap(3, 3);
+    fillBitmap(&bitmap, ZUVE_RGBA(10, 20, 30, 200));
+    ZUVE_ClearRect(&bitmap, 1, 1, 5, 5, 0xFFFFFF00, 0);
+    EXPECT_EQ(pixelAt(&bitmap, 1, 1), ZUVE_RGBA(10, 20, 30, 0));
+    EXPECT_EQ(pixelAt(&bitmap, 2, 2), ZUVE_RGBA(10, 20, 30, 0));
+    EXPECT_EQ(pixelAt(&bitmap, 0, 0), ZUVE_RGBA(10, 20, 30, 200));
+    EXPECT_EQ(pixelAt(&bitmap, 0, 2), ZUVE_RGBA(10, 20, 30, 200));
+}
+
+TEST(Bitmaps, BlitIsClippedAtEveryEdgeOfTheDestination)
+{
+    ZUVE_MemBitmap src(3, 3);
+    fillBitmap(&src, kInk);
+    struct Case {
+        int x, y, expected;
+    } cases[] = {{-2, 0, 3}, {3, 0, 6}, {0, -2, 3}, {0, 3, 6}, {-2, -2, 1}, {4, 4, 1}, {5, 0, 0}, {-3, 0, 0}};
+    for (const Case& c : cases) {
+        ZUVE_MemBitmap dest(5, 5);
+        fillBitmap(&dest, kBack);
+        ZUVE_Blit(&dest, &src, c.x, c.y, 0, 0, 3, 3, 1.f, ZUVE_BLIT_MODE_COPY);
+        EXPECT_EQ(countDiffering(&dest, kBack), c.expected) << c.x << "," << c.y;
+    }
+}
+
+TEST(Bitmaps, BlitIsClippedToTheSourceBitmap)
+{
+    ZUVE_MemBitmap src(2, 2), dest(5, 5);
+    fillBitmap(&src, kInk);
+    fillBitmap(&dest, kBack);
+    // Source rectangle (-1, -1, 4, 4): only the 2 x 2 inside lands, one pixel in.
+    ZUVE_Blit(&dest, &src, 1, 1, -1, -1, 4, 4, 1.f, ZUVE_BLIT_MODE_COPY);
+    EXPECT_EQ(countDiffering(&dest, kBack), 4);
+    EXPECT_EQ(pixelAt(&dest, 2, 2), kInk);
+    EXPECT_EQ(pixelAt(&dest, 3, 3), kInk);
+    EXPECT_EQ(pixelAt(&dest, 1, 1), kBack);
+}
+
+TEST(Bitmaps, EmptyRectanglesNullBitmapsAndHugeCoordinatesDrawNothing)
+{
+    ZUVE_MemBitmap src(2, 2), dest(4, 4), empty(0, 0);
+    fillBitmap(&src, kInk);
+    fillBitmap(&dest, kBack);
+    ZUVE_Blit(&dest, &src, 0, 0, 0, 0, 0, 2, 1.f, 0);
+    ZUVE_Blit(&dest, &src, 0, 0, 0, 0, 2, -1, 1.f, 0);
+    ZUVE_Blit(&dest, nullptr, 0, 0, 0, 0, 2, 2, 1.f, 0);
+    ZUVE_Blit(nullptr, &src, 0, 0, 0, 0, 2, 2, 1.f, 0);
+    ZUVE_Blit(&dest, &empty, 0, 0, 0, 0, 2, 2, 1.f, 0);
+    ZUVE_Blit(&dest, &src, 0x7fffffff, 0x7fffffff, 0, 0, 2, 2, 1.f, 0);
+    ZUVE_Blit(&dest, &src, 0, 0, -0x7fffffff, 0, 0x7fffffff, 2, 1.f, 0);
+    ZUVE_FillRect(&dest, 0, 0, -3, 2, kInk, 1.f, 0);
+    ZUVE_FillRect(&dest, 0x7ffffff0, 0, 0x7fffffff, 2, kInk, 1.f, 0);
+    ZUVE_FillRect(nullptr, 0, 0, 2, 2, kInk, 1.f, 0);
+    ZUVE_ScaledBlit(&dest, &src, 0, 0, 0, 4, 0, 0, 2, 2, 1.f, 0);
+    ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 0.f, 2, 1.f, 0);
+    ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 4, 0, 0, NAN, 2, 1.f, 0);
+    ZUVE_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 2, 0.f, 1.f, false, 1.f, 0, 0, 0);
+    ZUVE_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 2, 2, INFINITY, false, 1.f, 0, 0, 0);
+    ZUVE_Copy(&dest, nullptr);
+    EXPECT_EQ(countDiffering(&dest, kBack), 0);
+    EXPECT_EQ(ZUVE_GetPixel(nullptr, 0, 0), 0u);
+    EXPECT_EQ(ZUVE_GetPixel(&dest, 4, 0), 0u);
+}
+
+TEST(Bitmaps, FillRectIsClippedAtEveryEdge)
+{
+    ZUVE_MemBitmap dest(4, 4);
+    fillBitmap(&dest, kBack);
+    ZUVE_FillRect(&dest, -2, -2, 3, 3, kInk, 1.f, 0);  // (0,0)
+    ZUVE_FillRect(&dest, 3, 3, 5, 5, kInk, 1.f, 0);    // (3,3)
+    EXPECT_EQ(countDiffering(&dest, kBack), 2);
+    EXPECT_EQ(pixelAt(&dest, 0, 0), kInk);
+    EXPECT_EQ(pixelAt(&dest, 3, 3), kInk);
+}
+
+TEST(Bitmaps, BlitOntoItselfMovesPixelsAsIfCopiedFirst)
+{
+    ZUVE_MemBitmap bitmap(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            ZUVE_PutPixel(&bitmap, x, y, ZUVE_RGBA(x, y, 0, 255), 1.f, 0);
+    ZUVE_Blit(&bitmap, &bitmap, 1, 1, 0, 0, 3, 3, 1.f, ZUVE_BLIT_MODE_COPY);
+    EXPECT_EQ(pixelAt(&bitmap, 3, 3), ZUVE_RGBA(2, 2, 0, 255));
+    EXPECT_EQ(pixelAt(&bitmap, 1, 1), ZUVE_RGBA(0, 0, 0, 255));
+    ZUVE_Blit(&bitmap, &bitmap, 1, 0, 0, 0, 3, 1, 0.999f, ZUVE_BLIT_MODE_ADD);
+    EXPECT_EQ(pixelAt(&bitmap, 3, 0), ZUVE_RGBA(3 + 2, 0, 0, 255));
+}
+
+}  // namespace

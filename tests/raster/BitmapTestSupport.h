@@ -1,0 +1,24 @@
+#pragma once
+// Small helpers for pixel-exact raster tests.
+
+#include "zuve/zuve.h"
+
+inline void fillBitmap(ZUVE_IBitmap* bitmap, unsigned int pixel)
+{
+    ZUVE_ClearRect(bitmap, 0, 0, bitmap->getWidth(), bitmap->getHeight(), 0, pixel);
+}
+
+inline unsigned int pixelAt(ZUVE_IBitmap* bitmap, int x, int y)
+{
+    return bitmap->getBits()[y * bitmap->getRowSpan() + x];
+}
+
+// Pixels of the bitmap that differ from `background`.
+inline int countDiffering(ZUVE_IBitmap* bitmap, unsigned int background)
+{
+    int count = 0;
+    for (int y = 0; y < bitmap->getHeight(); ++y)
+        for (int x = 0; x < bitmap->getWidth(); ++x)
+            count += pixelAt(bitmap, x, y) != background;
+    return count;
+}

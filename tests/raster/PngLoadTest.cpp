@@ -1,0 +1,212 @@
+// PNG decoding: every colour type, depth and interlacing becomes A, R, G, B;
+// broken input gives null. The test writes its own files with libpng.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "BitmapTestSupport.h"
+#include "zuve/zuve_png.h"
+
+namespace {
+
+struct PngSpec {
+    int width = 2, height = 2;
+    int colorType = PNG_COLOR_TYPE_RGB;
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<png_color> palette;
+    std::vector<png_byte> paletteAlpha;
+    std::vector<std::vector<png_byte>> rows;  // raw sample bytes per row
+};
+
+std::vector<unsigned char> encode(const PngSpec& spec)
+{
+    std::vector<unsigned char> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* v = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!spec.palette.empty())
+        png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
+    if (!spec.paletteAlpha.empty())
+        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+    png_write_info(png, info);
+    std::vector<png_bytep> rows;
+    for (const auto& row : spec.rows)
+        rows.push_back(const_cast<png_bytep>(row.data()));
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+class PngLoad : public ::testing::Test {
+protected:
+    std::string writeFile(const std::vector<unsigned char>& bytes, const char* name)
+    {
+        const std::string path = (std::filesystem::temp_directory_path() / (std::string("zuve_png_") +
+                                  std::to_string(::getpid()) + "_" + name)).string();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        m_paths.push_back(path);
+        return path;
+    }
+    void TearDown() override
+    {
+        for (const auto& path : m_paths)
+            std::remove(path.c_str());
+    }
+
+    std::vector<std::string> m_paths;
+};
+
+TEST_F(PngLoad, RgbWithoutAlphaBecomesOpaque)
+{
+    PngSpec spec;
+    spec.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}};
+    ZUVE_IBitmap* bitmap = ZUVE_LoadPNG(writeFile(encode(spec), "rgb.png").c_str());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->getWidth(), 2);
+    EXPECT_EQ(bitmap->getHeight(), 2);
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(255, 0, 0, 255));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(0, 255, 0, 255));
+    EXPECT_EQ(pixelAt(bitmap, 1, 1), ZUVE_RGBA(10, 20, 30, 255));
+    delete bitmap;
+}
+
+TEST_F(PngLoad, RgbaKeepsAlphaUnpremultiplied)
+{
+    PngSpec spec;
+    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    spec.rows = {{200, 100, 50, 0, 1, 2, 3, 128}, {0, 0, 0, 255, 9, 8, 7, 6}};
+    std::vector<unsigned char> bytes = encode(spec);
+    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(200, 100, 50, 0));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(1, 2, 3, 128));
+    EXPECT_EQ(pixelAt(bitmap, 1, 1), ZUVE_RGBA(9, 8, 7, 6));
+    delete bitmap;
+}
+
+TEST_F(PngLoad, PaletteWithTransparencyExpands)
+{
+    PngSpec spec;
+    spec.colorType = PNG_COLOR_TYPE_PALETTE;
+    spec.bitDepth = 4;
+    spec.palette = {{10, 20, 30}, {40, 50, 60}};
+    spec.paletteAlpha = {0};
+    spec.rows = {{0x01}, {0x10}};  // two 4-bit indices per byte
+    std::vector<unsigned char> bytes = encode(spec);
+    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(10, 20, 30, 0));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(40, 50, 60, 255));
+    EXPECT_EQ(pixelAt(bitmap, 0, 1), ZUVE_RGBA(40, 50, 60, 255));
+    delete bitmap;
+}
+
+TEST_F(PngLoad, GreyAndLowBitGreySpreadToAllThreeColours)
+{
+    PngSpec grey;
+    grey.colorType = PNG_COLOR_TYPE_GRAY;
+    grey.rows = {{0, 77}, {200, 255}};
+    std::vector<unsigned char> bytes = encode(grey);
+    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(77, 77, 77, 255));
+    delete bitmap;
+
+    PngSpec twoBit = grey;
+    twoBit.bitDepth = 2;
+    twoBit.rows = {{0x40}, {0xC0}};  // values 1, 0 and 3, 0: 1 scales to 85
+    bytes = encode(twoBit);
+    bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(85, 85, 85, 255));
+    EXPECT_EQ(pixelAt(bitmap, 0, 1), ZUVE_RGBA(255, 255, 255, 255));
+    delete bitmap;
+}
+
+TEST_F(PngLoad, SixteenBitGreyAlphaScalesToEightBits)
+{
+    PngSpec spec;
+    spec.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    spec.bitDepth = 16;
+    spec.rows = {{0xFF, 0xFF, 0x80, 0x80, 0x00, 0x00, 0xFF, 0xFF}, {0x12, 0x34, 0, 0, 0, 0, 0, 0}};
+    std::vector<unsigned char> bytes = encode(spec);
+    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(255, 255, 255, 0x80));
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(0, 0, 0, 255));
+    delete bitmap;
+}
+
+TEST_F(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
+{
+    PngSpec spec;
+    spec.width = 9;
+    spec.height = 9;
+    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    for (int y = 0; y < 9; ++y) {
+        std::vector<png_byte> row;
+        for (int x = 0; x < 9; ++x)
+            row.insert(row.end(), {png_byte(x * 20), png_byte(y * 20), png_byte(x + y), png_byte(255 - x)});
+        spec.rows.push_back(row);
+    }
+    std::vector<unsigned char> plain = encode(spec);
+    spec.interlaced = true;
+    std::vector<unsigned char> interlaced = encode(spec);
+    ASSERT_NE(plain, interlaced);
+    ZUVE_MemBitmap a, b;
+    ASSERT_EQ(ZUVE_LoadPNGFromMemory(plain.data(), plain.size(), &a), &a);
+    ASSERT_EQ(ZUVE_LoadPNG(writeFile(interlaced, "adam7.png").c_str(), &b), &b);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x)
+            ASSERT_EQ(pixelAt(&b, x, y), pixelAt(&a, x, y)) << x << "," << y;
+    EXPECT_EQ(pixelAt(&b, 8, 8), ZUVE_RGBA(160, 160, 16, 247));
+}
+
+TEST_F(PngLoad, LoadingIntoAnExistingBitmapResizesIt)
+{
+    PngSpec spec;
+    spec.rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
+    std::vector<unsigned char> bytes = encode(spec);
+    ZUVE_SysBitmap target(7, 7);
+    EXPECT_EQ(ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size(), &target), &target);
+    EXPECT_EQ(target.getWidth(), 2);
+    EXPECT_EQ(pixelAt(&target, 1, 1), ZUVE_RGBA(10, 11, 12, 255));
+}
+
+TEST_F(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
+{
+    EXPECT_EQ(ZUVE_LoadPNG("/nonexistent/zuve/none.png"), nullptr);
+    EXPECT_EQ(ZUVE_LoadPNG(nullptr), nullptr);
+    const std::vector<unsigned char> text = {'h', 'e', 'l', 'l', 'o', ' ', 'p', 'n', 'g', '!'};
+    EXPECT_EQ(ZUVE_LoadPNG(writeFile(text, "text.png").c_str()), nullptr);
+
+    PngSpec spec;
+    spec.width = spec.height = 32;
+    spec.rows.assign(32, std::vector<png_byte>(96, 0x5a));
+    const std::vector<unsigned char> whole = encode(spec);
+    for (size_t cut : {size_t(8), size_t(30), whole.size() / 2, whole.size() - 13}) {
+        std::vector<unsigned char> truncated(whole.begin(), whole.begin() + cut);
+        EXPECT_EQ(ZUVE_LoadPNGFromMemory(truncated.data(), truncated.size()), nullptr) << cut;
+    }
+    std::vector<unsigned char> damaged = whole;
+    damaged[whole.size() / 2] ^= 0xff;  // inside the image data: checksum fails
+    EXPECT_EQ(ZUVE_LoadPNG(writeFile(damaged, "damaged.png").c_str()), nullptr);
+}
+
+}  // namespace

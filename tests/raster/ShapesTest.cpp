@@ -1,0 +1,126 @@
+// Lines, pixels and shapes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "BitmapTestSupport.h"
+
+namespace {
+
+const unsigned int kBack = ZUVE_RGBA(0, 0, 0, 255);
+const unsigned int kInk = ZUVE_RGBA(255, 255, 255, 255);
+
+TEST(Shapes, LineIncludesBothEndsAndOnlyThePixelsBetween)
+{
+    ZUVE_MemBitmap dest(6, 4);
+    fillBitmap(&dest, kBack);
+    ZUVE_Line(&dest, 1, 1, 4, 1, kInk, 1.f, 0, false);
+    EXPECT_EQ(countDiffering(&dest, kBack), 4);
+    for (int x = 1; x <= 4; ++x)
+        EXPECT_EQ(pixelAt(&dest, x, 1), kInk);
+}
+
+TEST(Shapes, DiagonalLineVisitsOnePixelPerStep)
+{
+    ZUVE_MemBitmap dest(5, 5);
+    fillBitmap(&dest, kBack);
+    ZUVE_Line(&dest, 4, 0, 0, 4, kInk, 1.f, 0, false);
+    EXPECT_EQ(countDiffering(&dest, kBack), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(pixelAt(&dest, 4 - i, i), kInk);
+}
+
+TEST(Shapes, LineFarOutsideIsClippedWithoutWalkingItsWholeLength)
+{
+    ZUVE_MemBitmap dest(5, 5);
+    fillBitmap(&dest, kBack);
+    ZUVE_Line(&dest, -2000000000, 2, 2000000000, 2, kInk, 1.f, 0, false);
+    ZUVE_Line(&dest, -2000000000, -2000000000, 2000000000, 2000000000, kInk, 1.f, 0, true);
+    EXPECT_EQ(pixelAt(&dest, 0, 2), kInk);
+    EXPECT_EQ(pixelAt(&dest, 4, 2), kInk);
+    EXPECT_EQ(pixelAt(&dest, 3, 3), kInk);
+}
+
+TEST(Shapes, AntialiasedLineSplitsCoverageBetweenNeighbours)
+{
+    ZUVE_MemBitmap dest(3, 3);
+    fillBitmap(&dest, kBack);
+    // From (0, 0) to (2, 1): the middle step lies halfway between rows 0 and 1.
+    ZUVE_Line(&dest, 0, 0, 2, 1, kInk, 1.f, 0, true);
+    EXPECT_EQ(pixelAt(&dest, 0, 0), kInk);
+    EXPECT_EQ(pixelAt(&dest, 2, 1), kInk);
+    EXPECT_EQ(ZUVE_GETR(pixelAt(&dest, 1, 0)), 128);
+    EXPECT_EQ(ZUVE_GETR(pixelAt(&dest, 1, 1)), 128);
+}
+
+TEST(Shapes, PutAndGetPixelHonourModeAndBounds)
+{
+    ZUVE_MemBitmap dest(2, 2);
+    fillBitmap(&dest, ZUVE_RGBA(100, 0, 0, 255));
+    ZUVE_PutPixel(&dest, 1, 1, ZUVE_RGBA(100, 0, 0, 255), 1.f, ZUVE_BLIT_MODE_ADD);
+    ZUVE_PutPixel(&dest, 2, 1, kInk, 1.f, 0);
+    ZUVE_PutPixel(&dest, -1, 0, kInk, 1.f, 0);
+    EXPECT_EQ(ZUVE_GetPixel(&dest, 1, 1), ZUVE_RGBA(200, 0, 0, 255));
+    EXPECT_EQ(countDiffering(&dest, ZUVE_RGBA(100, 0, 0, 255)), 1);
+}
+
+TEST(Shapes, FillCircleCoversThePixelsWithinTheRadius)
+{
+    ZUVE_MemBitmap dest(7, 7);
+    fillBitmap(&dest, kBack);
+    ZUVE_FillCircle(&dest, 3, 3, 2, kInk, 1.f, 0, false);
+    // Distance <= 2 from the centre: 13 pixels (a diamond plus the four diagonals at sqrt 2).
+    EXPECT_EQ(countDiffering(&dest, kBack), 13);
+    EXPECT_EQ(pixelAt(&dest, 3, 1), kInk);
+    EXPECT_EQ(pixelAt(&dest, 1, 1), kBack);
+}
+
+TEST(Shapes, CircleAndArcDrawOnlyOnTheRing)
+{
+    ZUVE_MemBitmap circle(11, 11), arc(11, 11);
+    fillBitmap(&circle, kBack);
+    fillBitmap(&arc, kBack);
+    ZUVE_Circle(&circle, 5, 5, 4, kInk, 1.f, 0, false);
+    ZUVE_Arc(&arc, 5, 5, 4, 0.f, float(M_PI / 2), kInk, 1.f, 0, false);
+    EXPECT_EQ(pixelAt(&circle, 5, 1), kInk);
+    EXPECT_EQ(pixelAt(&circle, 5, 5), kBack);
+    EXPECT_EQ(pixelAt(&arc, 5, 1), kInk);   // 12 o'clock
+    EXPECT_EQ(pixelAt(&arc, 9, 5), kInk);   // 3 o'clock
+    EXPECT_EQ(pixelAt(&arc, 1, 5), kBack);  // 9 o'clock is outside the quarter
+    EXPECT_LT(countDiffering(&arc, kBack), countDiffering(&circle, kBack) / 2);
+}
+
+TEST(Shapes, RoundRectOutlineStaysInsideItsRectangle)
+{
+    ZUVE_MemBitmap dest(12, 10);
+    fillBitmap(&dest, kBack);
+    ZUVE_RoundRect(&dest, 1, 1, 10, 8, 3, kInk, 1.f, 0, true);
+    EXPECT_EQ(pixelAt(&dest, 5, 1), kInk);
+    EXPECT_EQ(pixelAt(&dest, 1, 4), kInk);
+    EXPECT_EQ(pixelAt(&dest, 1, 1), kBack);  // the corner is rounded off
+    EXPECT_EQ(pixelAt(&dest, 5, 4), kBack);
+    for (int y = 0; y < 10; ++y)
+        EXPECT_EQ(pixelAt(&dest, 0, y), kBack);
+}
+
+TEST(Shapes, TriangleAndPolygonFillTheirInsideAndEdges)
+{
+    ZUVE_MemBitmap dest(6, 6);
+    fillBitmap(&dest, kBack);
+    ZUVE_FillTriangle(&dest, 0, 0, 4, 0, 0, 4, kInk, 1.f, 0);
+    // Rows 0..4 hold 5, 4, 3, 2, 1 pixels.
+    EXPECT_EQ(countDiffering(&dest, kBack), 15);
+    EXPECT_EQ(pixelAt(&dest, 4, 0), kInk);
+    EXPECT_EQ(pixelAt(&dest, 1, 4), kBack);
+
+    ZUVE_MemBitmap square(6, 6);
+    fillBitmap(&square, kBack);
+    const int xs[] = {1, 4, 4, 1}, ys[] = {1, 1, 4, 4};
+    ZUVE_FillConvexPolygon(&square, xs, ys, 4, kInk, 1.f, 0);
+    EXPECT_EQ(countDiffering(&square, kBack), 16);
+    ZUVE_FillConvexPolygon(&square, xs, ys, 2, kBack, 1.f, 0);
+    ZUVE_FillConvexPolygon(&square, nullptr, ys, 4, kBack, 1.f, 0);
+    EXPECT_EQ(countDiffering(&square, kBack), 16);
+}
+
+}  // namespace

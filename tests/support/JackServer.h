@@ -1,0 +1,30 @@
+#pragma once
+// A private JACK server for one test process: `jackd -d dummy` under a name
+// no other process uses, without real-time scheduling (works as root and as
+// a normal user). Start() points this process (and every child it starts)
+// at the server through JACK_DEFAULT_SERVER and returns once the server
+// accepts clients; Stop() or the destructor ends it.
+
+#include <string>
+
+#include "support/Subprocess.h"
+
+namespace testsupport {
+
+class JackServer {
+public:
+    ~JackServer();
+    bool Start(std::string* error);
+    void Stop();
+    const std::string& Name() const { return name_; }
+    // True while a port of that full name ("client:port") exists.
+    bool HasPort(const std::string& fullName) const;
+
+private:
+    bool WaitUntilAcceptingClients(std::string* error);
+    std::string name_;
+    std::string logPath_;
+    Subprocess jackd_;
+};
+
+}  // namespace testsupport

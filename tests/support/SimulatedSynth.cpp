@@ -1,0 +1,61 @@
+#include "support/SimulatedSynth.h"
+
+#include <signal.h>
+
+#include <cstdlib>
+
+namespace testsupport {
+
+std::string SimulatedSynthPath()
+{
+    const char* build = std::getenv("ZELTO2X_BUILD_DIR");
+    return std::string(build ? build : ".") + "/tools/zelto2-sim";
+}
+
+bool SimulatedSynth::Start(std::string* error, std::vector<std::string> extraArgs, const std::string& name)
+{
+    name_ = name;
+    Subprocess::Options options;
+    options.argv = {SimulatedSynthPath(), "--name", name};
+    options.argv.insert(options.argv.end(), extraArgs.begin(), extraArgs.end());
+    options.pipeStdin = true;
+    options.collectStdout = true;
+    options.collectStderr = true;
+    if (!process_.Start(options, error)) {
+        return false;
+    }
+    const bool ready = process_.Stderr().WaitFor(
+        [](const std::string& line) { return line.rfind("zelto2-sim: ready", 0) == 0; }, kGenerousTimeout);
+    if (!ready) {
+        *error = "the simulated synth did not get ready:";
+        for (const std::string& line : process_.Stderr().Lines()) {
+            *error += "\n" + line;
+        }
+    }
+    return ready;
+}
+
+void SimulatedSynth::Stop()
+{
+    if (process_.Running()) {
+        process_.CloseStdin();
+        process_.Stop(0, std::chrono::seconds(5));
+    }
+}
+
+bool SimulatedSynth::Send(const std::string& hex)
+{
+    return process_.WriteLine("send " + hex);
+}
+
+bool SimulatedSynth::WaitForReceived(const std::string& hex, std::chrono::milliseconds timeout) const
+{
+    return process_.Stdout().WaitFor([&](const std::string& line) { return line == hex; }, timeout);
+}
+
+bool SimulatedSynth::WaitForReceivedCount(size_t count, std::chrono::milliseconds timeout) const
+{
+    return process_.Stdout().WaitForCount(count, timeout);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,41 @@
+#pragma once
+// The simulated Zelto 2 (tools/zelto2-sim) as a child process of a test: its
+// wire log (one line of hex bytes per received message) and its status
+// lines are collected; Send() makes it send a message.
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "support/Subprocess.h"
+
+namespace testsupport {
+
+constexpr std::chrono::milliseconds kGenerousTimeout{10000};
+
+class SimulatedSynth {
+public:
+    // extraArgs: options of the program; name: its MIDI client prefix.
+    bool Start(std::string* error, std::vector<std::string> extraArgs = {}, const std::string& name = "Zelto 2");
+    void Stop();
+
+    // Full port names as the JACK back end lists them.
+    std::string InputPortName() const { return name_ + " In:MIDI In"; }
+    std::string OutputPortName() const { return name_ + " Out:MIDI Out"; }
+
+    // Makes the synth send one message given as hex, e.g. "90 3C 64".
+    bool Send(const std::string& hex);
+    // Waits for a wire-log line equal to hex.
+    bool WaitForReceived(const std::string& hex, std::chrono::milliseconds timeout = kGenerousTimeout) const;
+    bool WaitForReceivedCount(size_t count, std::chrono::milliseconds timeout = kGenerousTimeout) const;
+    std::vector<std::string> Received() const { return process_.Stdout().Lines(); }
+
+private:
+    std::string name_;
+    Subprocess process_;
+};
+
+// The program's path in the build tree (ZELTO2X_BUILD_DIR).
+std::string SimulatedSynthPath();
+
+}  // namespace testsupport

@@ -1,0 +1,244 @@
+#include "support/Subprocess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+
+extern char** environ;
+
+namespace testsupport {
+
+LineCollector::~LineCollector()
+{
+    Join();
+}
+
+void LineCollector::Start(int fd)
+{
+    thread_ = std::thread([this, fd] { Run(fd); });
+}
+
+void LineCollector::Join()
+{
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void LineCollector::Run(int fd)
+{
+    std::string pending;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        pending.append(buffer, static_cast<size_t>(n));
+        size_t newline;
+        while ((newline = pending.find('\n')) != std::string::npos) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            lines_.push_back(pending.substr(0, newline));
+            pending.erase(0, newline + 1);
+            changed_.notify_all();
+        }
+    }
+    close(fd);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!pending.empty()) {
+        lines_.push_back(pending);
+    }
+    closed_ = true;
+    changed_.notify_all();
+}
+
+std::vector<std::string> LineCollector::Lines() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+}
+
+bool LineCollector::WaitFor(const std::function<bool(const std::string&)>& match,
+    std::chrono::milliseconds timeout) const
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    size_t checked = 0;
+    return changed_.wait_for(lock, timeout, [&] {
+        for (; checked < lines_.size(); ++checked) {
+            if (match(lines_[checked])) {
+                return true;
+            }
+        }
+        return closed_;
+    }) && checked < lines_.size();
+}
+
+bool LineCollector::WaitForCount(size_t count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return lines_.size() >= count || closed_; })
+        && lines_.size() >= count;
+}
+
+Subprocess::~Subprocess()
+{
+    if (pid_ > 0) {
+        Stop(SIGTERM, std::chrono::seconds(5));
+    }
+}
+
+bool Subprocess::Start(const Options& options, std::string* error)
+{
+    int in[2] = {-1, -1};
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if ((options.pipeStdin && pipe2(in, O_CLOEXEC) != 0) || (options.collectStdout && pipe2(out, O_CLOEXEC) != 0)
+        || (options.collectStderr && pipe2(err, O_CLOEXEC) != 0)) {
+        *error = std::string("pipe: ") + std::strerror(errno);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (options.pipeStdin) {
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    }
+    const char* sink = options.outputFile.empty() ? "/dev/null" : options.outputFile.c_str();
+    if (options.collectStdout) {
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, sink, O_WRONLY | O_CREAT | O_APPEND, 0644);
+    }
+    if (options.collectStderr) {
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 2, sink, O_WRONLY | O_CREAT | O_APPEND, 0644);
+    }
+
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& extra : options.extraEnvironment) {
+            replaced = replaced || extra.compare(0, name.size(), name) == 0;
+        }
+        if (!replaced) {
+            environment.push_back(entry);
+        }
+    }
+    for (const std::string& extra : options.extraEnvironment) {
+        environment.push_back(extra);
+    }
+    std::vector<char*> envp;
+    for (std::string& e : environment) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    std::vector<std::string> args = options.argv;
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+
+    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    for (int fd : {in[0], out[1], err[1]}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    if (rc != 0) {
+        pid_ = -1;
+        *error = "cannot start " + options.argv[0] + ": " + std::strerror(rc);
+        for (int fd : {in[1], out[0], err[0]}) {
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+        return false;
+    }
+    stdinFd_ = in[1];
+    if (out[0] >= 0) {
+        stdout_.Start(out[0]);
+    }
+    if (err[0] >= 0) {
+        stderr_.Start(err[0]);
+    }
+    return true;
+}
+
+bool Subprocess::WriteLine(const std::string& line)
+{
+    if (stdinFd_ < 0) {
+        return false;
+    }
+    const std::string text = line + "\n";
+    size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = write(stdinFd_, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void Subprocess::CloseStdin()
+{
+    if (stdinFd_ >= 0) {
+        close(stdinFd_);
+        stdinFd_ = -1;
+    }
+}
+
+bool Subprocess::WaitExit(std::chrono::milliseconds timeout, int* status)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const pid_t done = waitpid(pid_, status, WNOHANG);
+        if (done == pid_ || (done < 0 && errno != EINTR)) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+int Subprocess::Stop(int signal, std::chrono::milliseconds timeout)
+{
+    if (pid_ <= 0) {
+        return -1;
+    }
+    CloseStdin();
+    int status = -1;
+    if (signal != 0) {
+        kill(pid_, signal);
+    }
+    if (!WaitExit(timeout, &status)) {
+        kill(pid_, SIGKILL);
+        WaitExit(std::chrono::seconds(5), &status);
+        status = -1;
+    }
+    pid_ = -1;
+    stdout_.Join();
+    stderr_.Join();
+    return status;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,72 @@
+#pragma once
+// A child process for tests: started with extra environment variables and
+// optional pipes to its standard input, output and error; each output line
+// is collected by a reader thread so a test can wait for it.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+// Lines read from one pipe, in order; waits are event-driven.
+class LineCollector {
+public:
+    ~LineCollector();
+    void Start(int fd);
+    void Join();
+    std::vector<std::string> Lines() const;
+    // Waits until some line satisfies match (lines already read count);
+    // false after timeout.
+    bool WaitFor(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout) const;
+    // Waits until at least count lines were read.
+    bool WaitForCount(size_t count, std::chrono::milliseconds timeout) const;
+
+private:
+    void Run(int fd);
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::vector<std::string> lines_;
+    bool closed_ = false;
+    std::thread thread_;
+};
+
+class Subprocess {
+public:
+    struct Options {
+        std::vector<std::string> argv;
+        std::vector<std::string> extraEnvironment;  // "NAME=value"
+        bool pipeStdin = false;
+        bool collectStdout = false;
+        bool collectStderr = false;
+        std::string outputFile;  // stdout and stderr when not collected
+    };
+
+    ~Subprocess();
+    bool Start(const Options& options, std::string* error);
+    bool WriteLine(const std::string& line);
+    void CloseStdin();
+    // Sends signal and waits up to timeout for the exit; then SIGKILL.
+    // Returns the exit status as waitpid gives it, -1 when killed hard.
+    int Stop(int signal, std::chrono::milliseconds timeout);
+    bool Running() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
+
+    const LineCollector& Stdout() const { return stdout_; }
+    const LineCollector& Stderr() const { return stderr_; }
+
+private:
+    bool WaitExit(std::chrono::milliseconds timeout, int* status);
+    pid_t pid_ = -1;
+    int stdinFd_ = -1;
+    LineCollector stdout_;
+    LineCollector stderr_;
+};
+
+}  // namespace testsupport
