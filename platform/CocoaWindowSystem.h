@@ -209,7 +209,8 @@ public:
 
     // The most recently opened window that is still open, or null.
     virtual NativeWindow* FrontWindow() = 0;
-    // Runs the loop until no window is open (returns at once when none is).
+    // Runs the loop until no window is open (returns at once when none is;
+    // headless: draws what is pending and returns, as no user can close a window).
     virtual void RunUntilAllWindowsClosed() = 0;
     // Runs the loop for about the given time, then draws what is pending.
     // Headless: advances its own clock, so timers fire without waiting.

@@ -1,5 +1,6 @@
 #include "ControlLayer.h"
 
+#include "ControlListOps.h"
 #include "IControl.h"
 
 ControlLayer::ControlLayer(int id, std::string name) : mID(id), mName(std::move(name)) {}
@@ -94,15 +95,7 @@ void ControlLayer::setControlsDirty()
 bool ControlLayer::isDirty(IRECT* r)
 {
     if (!mVisible && !mIgnoreHidden) return false;
-    bool dirty = false;
-    for (int i = 0; i < mControls.GetSize(); ++i) {
-        IControl* control = mControls.Get(i);
-        if (control->IsHidden() && !control->GetIgnoreHidden()) continue;
-        if (control->IsDirty()) {
-            MergeDirtyRect(r, *control->GetRECT());
-            dirty = true;
-        }
-    }
+    bool dirty = MergeDirtyControls(mControls, 0, r);
     for (int i = 0; i < mLayers.GetSize(); ++i)
         if (mLayers.Get(i)->isDirty(r)) dirty = true;
     return dirty;
@@ -133,12 +126,7 @@ IControl* ControlLayer::isHit(int x, int y)
 
 void ControlLayer::SetParameterFromPlug(int paramIdx, double value, bool normalized)
 {
-    for (int i = 0; i < mControls.GetSize(); ++i) {
-        IControl* control = mControls.Get(i);
-        if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(value);
-        const int aux = control->AuxParamIdx(paramIdx);
-        if (aux >= 0) control->SetAuxParamValueFromPlug(aux, value);
-    }
+    PushValueToControls(mControls, paramIdx, value);
     for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
 }
 

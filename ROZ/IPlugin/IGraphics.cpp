@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ControlLayer.h"
+#include "ControlListOps.h"
 #include "IControl.h"
 #include "IParam.h"
 #include "IPluginBase.h"
@@ -110,12 +111,7 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
         value = param->GetNormalized(value);
         param->SetNormalized(value);
     }
-    for (int i = 0; i < mControls.GetSize(); ++i) {
-        IControl* control = mControls.Get(i);
-        if (control->ParamIdx() == paramIdx) control->SetValueFromPlug(value);
-        const int aux = control->AuxParamIdx(paramIdx);
-        if (aux >= 0) control->SetAuxParamValueFromPlug(aux, value);
-    }
+    PushValueToControls(mControls, paramIdx, value);
     for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->SetParameterFromPlug(paramIdx, value, true);
 }
 
@@ -220,15 +216,8 @@ void IGraphics::SetStrictDrawing(bool strict)
 
 bool IGraphics::IsDirty(IRECT* r)
 {
-    bool dirty = false;
-    for (int i = 1; i < mControls.GetSize(); ++i) {
-        IControl* control = mControls.Get(i);
-        if (control->IsHidden() && !control->GetIgnoreHidden()) continue;
-        if (control->IsDirty()) {
-            MergeDirtyRect(r, *control->GetRECT());
-            dirty = true;
-        }
-    }
+    // The background (index 0) never counts.
+    bool dirty = MergeDirtyControls(mControls, 1, r);
     for (int i = 0; i < mLayers.GetSize(); ++i)
         if (mLayers.Get(i)->isDirty(r)) dirty = true;
     return dirty;

@@ -86,7 +86,6 @@ public:
     void TextDidEndEditing(const std::string& text) override { controlTextDidEndEditing(text); }
 
 private:
-    void sendMouse(const platform::MouseEvent& event, bool left, bool right);
     void closeTextField();
 
     std::unique_ptr<platform::RepeatingTimer> mTimer;

@@ -50,8 +50,8 @@ inline int channel(uint32_t pixel, int shift)
 
 // Combines source s into destination d. The mode's low byte picks the colour
 // formula; sourceOver selects the alpha rule of ZUVE_BLIT_USE_ALPHA.
-template <int Mode>
-inline uint32_t combine(uint32_t d, uint32_t s, int f16, bool sourceOver)
+template <int Mode, bool SourceOver>
+inline uint32_t combineWith(uint32_t d, uint32_t s, int f16)
 {
     uint32_t out = 0;
     for (int shift = 8; shift < 32; shift += 8) {
@@ -67,7 +67,7 @@ inline uint32_t combine(uint32_t d, uint32_t s, int f16, bool sourceOver)
     }
     const int da = channel(d, 0), sa = channel(s, 0);
     int a;
-    if (sourceOver)
+    if (SourceOver)
         a = lerpChannel(da, 255, f16);
     else if (Mode == ZUVE_BLIT_MODE_ADD)
         a = addChannel(da, sa, f16);
@@ -76,6 +76,12 @@ inline uint32_t combine(uint32_t d, uint32_t s, int f16, bool sourceOver)
     else
         a = lerpChannel(da, sa, f16);
     return out | uint32_t(a);
+}
+
+template <int Mode>
+inline uint32_t combine(uint32_t d, uint32_t s, int f16, bool sourceOver)
+{
+    return sourceOver ? combineWith<Mode, true>(d, s, f16) : combineWith<Mode, false>(d, s, f16);
 }
 
 // The weight and mode of one drawing call, applied pixel by pixel.
@@ -116,14 +122,10 @@ public:
 
     void applyRow(uint32_t* d, const uint32_t* s, int n) const
     {
-        switch (m_kind) {
-        case ZUVE_BLIT_MODE_ADD:
-            return rowLoop<ZUVE_BLIT_MODE_ADD>(d, s, n);
-        case ZUVE_BLIT_MODE_DODGE:
-            return rowLoop<ZUVE_BLIT_MODE_DODGE>(d, s, n);
-        default:
-            return rowLoop<ZUVE_BLIT_MODE_COPY>(d, s, n);
-        }
+        if (m_useAlpha)
+            rowFor<true>(d, s, n);
+        else
+            rowFor<false>(d, s, n);
     }
 
     void applySolidRow(uint32_t* d, uint32_t color, int n) const
@@ -137,20 +139,33 @@ public:
     }
 
 private:
+    template <bool UseAlpha>
+    void rowFor(uint32_t* d, const uint32_t* s, int n) const
+    {
+        switch (m_kind) {
+        case ZUVE_BLIT_MODE_ADD:
+            return rowLoop<ZUVE_BLIT_MODE_ADD, UseAlpha>(d, s, n);
+        case ZUVE_BLIT_MODE_DODGE:
+            return rowLoop<ZUVE_BLIT_MODE_DODGE, UseAlpha>(d, s, n);
+        default:
+            return rowLoop<ZUVE_BLIT_MODE_COPY, UseAlpha>(d, s, n);
+        }
+    }
+
     // One mode for a whole row; opaque and transparent pixels take the short way.
-    template <int Mode>
+    template <int Mode, bool UseAlpha>
     void rowLoop(uint32_t* d, const uint32_t* s, int n) const
     {
         const int weight16 = m_w256 << 8;
         for (int i = 0; i < n; ++i) {
             const uint32_t src = s[i];
-            const int f = m_useAlpha ? factorOf(m_w256, int(src & 0xff)) : weight16;
+            const int f = UseAlpha ? factorOf(m_w256, int(src & 0xff)) : weight16;
             if (f == 0)
                 continue;
             if (Mode == ZUVE_BLIT_MODE_COPY && f == kFull)
-                d[i] = m_useAlpha ? (src | 0xff) : src;
+                d[i] = UseAlpha ? (src | 0xff) : src;
             else
-                d[i] = combine<Mode>(d[i], src, f, m_useAlpha);
+                d[i] = combineWith<Mode, UseAlpha>(d[i], src, f);
         }
     }
 
