@@ -146,7 +146,7 @@ CFTypeRef Reader::readReal(const char* text)
 {
     char* end = nullptr;
     const double value = std::strtod(text, &end);
-    if (end == text || *end != '\0')
+    if (end == text || *end != '\0' || !std::isfinite(value))
         return fail("bad real");
     return CFNumberCreate(nullptr, kCFNumberFloat64Type, &value);
 }

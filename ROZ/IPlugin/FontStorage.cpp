@@ -38,3 +38,10 @@ int FontStorage::Size()
     ROZ_MutexLock lock(&mMutex);
     return mEntries.GetSize();
 }
+
+int FontRetryHeight(int size, int requestedHeight, int lineHeight)
+{
+    if (lineHeight == requestedHeight || lineHeight <= 0) return 0;
+    const int square = size < 2 ? 4 : size * size;
+    return int(double(square) / lineHeight + 0.5);
+}

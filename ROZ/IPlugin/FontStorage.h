@@ -36,3 +36,9 @@ private:
 };
 
 extern FontStorage s_fontCache;
+
+// The height to ask for again when a font of the requested height came out
+// with another line height: size squared over the line height, rounded (4 in
+// place of the square below size 2). 0 when no retry is due, including a font
+// that reports no line height at all.
+int FontRetryHeight(int size, int requestedHeight, int lineHeight);

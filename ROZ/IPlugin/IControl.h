@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "IGraphicsStructs.h"
+#include "wdlstring.h"
 
 class IPluginBase;
 class IGraphics;
@@ -54,7 +55,7 @@ private:
 class IControl {
 public:
     struct AuxParam {
-        double mValue;
+        IAtomicDouble mValue;  // set from the plug on any thread
         int mParamIdx;
         AuxParam(int idx) : mValue(0.0), mParamIdx(idx) {}
     };
@@ -409,7 +410,10 @@ public:
     bool Draw(IGraphics* graphics) override;
     bool IsDirty() override;
 
-    void GetLastSelectedFileForPlug(std::string* path) const { *path = mFile; }
+    void GetLastSelectedFileForPlug(ROZ_String* path) const
+    {
+        if (path) path->Set(mFile.c_str());
+    }
     void SetLastSelectedFileFromPlug(const char* path) { mFile = path ? path : ""; }
     int GetState() const { return mState; }
 

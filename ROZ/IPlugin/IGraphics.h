@@ -102,7 +102,7 @@ public:
 
     // ---- Values ----
     // Any thread (host, render, MIDI input, workers), no lock: sets control
-    // values and dirty flags only. A bad index with normalized false is ignored.
+    // values and dirty flags only. An index the plug-in does not have is ignored.
     void SetParameterFromPlug(int paramIdx, double value, bool normalized);
     void SetControlFromPlug(int controlIdx, double normalizedValue);
     void SetAllControlsDirty();
@@ -142,10 +142,12 @@ public:
     IControl* HitTest(int x, int y, bool mouseOver = false);
 
     // ---- Bitmaps and files ----
-    // Any thread; takes the bitmap cache lock. Cached by id and scale.
+    // Main thread (start-up); takes the bitmap cache lock around each cache
+    // step. Cached by id and scale.
     IBitmap LoadIBitmap(int id, const char* name, double scale = 1.0, int nStates = 1,
                         bool framesAreHorizontal = false);
-    // The bitmap this surface loaded under id (at its scale); empty when none.
+    // Main thread. The bitmap this surface loaded under id (at its scale), else
+    // the first cached under id; empty when none.
     IBitmap getImageById(int id, int nStates = 1, bool framesAreHorizontal = false);
     void RetainBitmap(IBitmap* bitmap);
     void ReleaseBitmap(IBitmap* bitmap);

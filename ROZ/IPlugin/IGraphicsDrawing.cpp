@@ -258,19 +258,16 @@ ZUVE_IFont* IGraphics::CacheFont(IText* text)
         return cached;
     }
     ZUVE_CachedFont* font = new ZUVE_CachedFont();
-    int height = std::max(text->mSize, 2);
+    const int height = std::max(text->mSize, 2);
     HGDIOBJ handle = makeLayerFont(text, height);
     if (!handle) {
         delete font;
         return nullptr;
     }
     font->SetFromHFont(handle, ZUVE_FONT_FLAG_OWN_HFONT | ZUVE_FONT_FLAG_NATIVE);
-    const int lineHeight = font->GetLineHeight();
-    // A font that reports no line height gives no ratio to correct by.
-    if (lineHeight != height && lineHeight > 0) {
-        const int square = text->mSize < 2 ? 4 : text->mSize * text->mSize;
-        height = int(double(square) / lineHeight + 0.5);
-        handle = makeLayerFont(text, height);
+    const int retry = FontRetryHeight(text->mSize, height, font->GetLineHeight());
+    if (retry > 0) {
+        handle = makeLayerFont(text, retry);
         if (!handle) {
             delete font;
             return nullptr;

@@ -41,11 +41,6 @@ std::vector<std::string> splitAtBlanks(const char* text)
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) platform::WindowSystem* Zelto2X_GuiWindowSystem()
-{
-    return &platform::WindowSystem::Shared();
-}
-
 IGraphicsMac::IGraphicsMac(IPluginBase* plug, int w, int h, int frameRate) : IGraphics(plug, w, h, frameRate) {}
 
 IGraphicsMac::~IGraphicsMac()

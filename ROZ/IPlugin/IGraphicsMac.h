@@ -78,6 +78,6 @@ private:
     CustomCocoaWindow_vZelto2X_64_au* mHostWindow = nullptr;
 };
 
-// The window system behind every view of this module, for a host program
-// that loads the module and drives its windows (scripts, window mode).
-extern "C" platform::WindowSystem* Zelto2X_GuiWindowSystem();
+// A host program that loads the plug-in module drives the module's windows
+// (scripts, window mode) through platform::WindowSystem::Shared(), which the
+// module exports as the C function Zelto2X_GuiWindowSystem().

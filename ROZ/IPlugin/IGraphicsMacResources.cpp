@@ -33,12 +33,18 @@ void splitExtension(const std::string& file, std::string* base, std::string* ext
     *extension = dot == std::string::npos ? std::string() : file.substr(dot + 1);
 }
 
-bool bundleOfModule(std::string* path)
+// The file of the module this code is linked into.
+std::string thisModule()
 {
     Dl_info info;
-    if (!dladdr(reinterpret_cast<void*>(&Zelto2X_GuiWindowSystem), &info) || !info.dli_fname)
-        return false;
-    const std::string module = info.dli_fname;
+    if (!dladdr(reinterpret_cast<void*>(&thisModule), &info) || !info.dli_fname)
+        return std::string();
+    return info.dli_fname;
+}
+
+bool bundleOfModule(std::string* path)
+{
+    const std::string module = thisModule();
     const size_t at = module.rfind(kModuleFolder);
     if (at == std::string::npos)
         return false;
@@ -139,10 +145,9 @@ void IGraphicsMac::HostPath(ROZ_String* path)
     std::string bundle;
     if (!path || !GetBundlePath(&bundle))
         return;
-    Dl_info info;
-    if (dladdr(reinterpret_cast<void*>(&Zelto2X_GuiWindowSystem), &info) && info.dli_fname
-        && std::string(info.dli_fname).rfind(bundle + kModuleFolder, 0) == 0) {
-        path->Set(info.dli_fname);
+    const std::string module = thisModule();
+    if (module.rfind(bundle + kModuleFolder, 0) == 0) {
+        path->Set(module.c_str());
         return;
     }
     // Another module's bundle: its first file in the module folder.

@@ -414,3 +414,10 @@ OSStatus IPluginAU::RenderProc(void* plug, AudioUnitRenderActionFlags* flags, co
     self->CallRenderNotifies(kAudioUnitRenderAction_PostRender, flags, timeStamp, outputBusIdx, nFrames, bufferList);
     return noErr;
 }
+
+// A module that makes no plug-in: opening its component fails cleanly. The
+// plug-in module defines the real factory, which takes the place of this one.
+__attribute__((weak)) IPluginAU* MakePlug()
+{
+    return nullptr;
+}

@@ -53,7 +53,7 @@ bool JackServer::Start(std::string* error)
     // -r: no real-time scheduling; dummy driver cycles of 128 frames at
     // 48 kHz (2.7 ms) keep MIDI quick; a long client timeout tolerates the
     // slow sanitizer builds.
-    options.argv = {"/usr/bin/jackd", "-r", "-n", name_, "-t", "10000", "-d", "dummy", "-r", "48000", "-p",
+    options.argv = {"/usr/bin/jackd", "-r", "-n", name_, "-t", "2000", "-d", "dummy", "-r", "48000", "-p",
         "128", "-w", "2667", "-C", "0", "-P", "0"};
     options.outputFile = logPath_;
     if (!jackd_.Start(options, error)) {

@@ -39,7 +39,7 @@ void SimulatedSynth::Stop()
 {
     if (process_.Running()) {
         process_.CloseStdin();
-        process_.Stop(0, std::chrono::seconds(5));
+        process_.Stop(0, std::chrono::seconds(10));
     }
 }
 

@@ -15,6 +15,8 @@ constexpr std::chrono::milliseconds kGenerousTimeout{10000};
 
 class SimulatedSynth {
 public:
+    // Stops the program the way a person would, so its MIDI clients close.
+    ~SimulatedSynth() { Stop(); }
     // extraArgs: options of the program; name: its MIDI client prefix.
     bool Start(std::string* error, std::vector<std::string> extraArgs = {}, const std::string& name = "Zelto 2");
     void Stop();

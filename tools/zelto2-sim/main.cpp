@@ -4,6 +4,7 @@
 // receives as one line of hex bytes. Commands on standard input let a person
 // or a test make it send MIDI. See README.md, "Simulated Zelto 2".
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <mutex>
 #include <string>
@@ -254,33 +254,81 @@ bool LoadSyx(const std::string& path, zelto2sim::Zelto2Synth* synth)
     return true;
 }
 
-void RunCommands(Output* output)
-{
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        if (line == "quit") {
-            return;
-        }
-        if (line.rfind("send ", 0) == 0) {
-            if (auto bytes = zelto2sim::ParseHex(line.substr(5)); bytes && !bytes->empty()) {
-                output->Send(*bytes);
-                continue;
-            }
-        }
-        if (!line.empty()) {
-            status("unknown command: " + line);
+// Ends the main loop on SIGINT or SIGTERM, so the MIDI clients are closed
+// properly even then (a client that just vanishes stalls a JACK server).
+class StopSignal {
+public:
+    StopSignal()
+    {
+        sigemptyset(&signals_);
+        sigaddset(&signals_, SIGINT);
+        sigaddset(&signals_, SIGTERM);
+        // Blocked before any other thread starts, so only sigwait sees them.
+        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+        if (pipe(wake_) != 0) {
+            wake_[0] = wake_[1] = -1;
         }
     }
-}
+    void StartWatching()
+    {
+        std::thread([this] {
+            int received = 0;
+            sigwait(&signals_, &received);
+            const char byte = 1;
+            if (write(wake_[1], &byte, 1) < 0) {
+                std::_Exit(1);
+            }
+        }).detach();
+    }
+    int Fd() const { return wake_[0]; }
 
-void WaitForStopSignal()
+private:
+    sigset_t signals_;
+    int wake_[2];
+};
+
+// Runs commands from standard input (when used) until "quit", the end of
+// the input or a stop signal.
+void RunCommands(Output* output, bool useStdin, int stopFd)
 {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    int received = 0;
-    sigwait(&signals, &received);
+    std::string pending;
+    std::string line;
+    for (;;) {
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {useStdin ? STDIN_FILENO : -1, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            continue;
+        }
+        if (fds[0].revents) {
+            return;
+        }
+        if (!fds[1].revents) {
+            continue;
+        }
+        // One read per wake-up; complete lines are handled, a partial one waits.
+        char buffer[4096];
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            return;
+        }
+        pending.append(buffer, static_cast<size_t>(n));
+        size_t newline;
+        while ((newline = pending.find('\n')) != std::string::npos) {
+            line = pending.substr(0, newline);
+            pending.erase(0, newline + 1);
+            if (line == "quit") {
+                return;
+            }
+            if (line.rfind("send ", 0) == 0) {
+                if (auto bytes = zelto2sim::ParseHex(line.substr(5)); bytes && !bytes->empty()) {
+                    output->Send(*bytes);
+                    continue;
+                }
+            }
+            if (!line.empty()) {
+                status("unknown command: " + line);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -292,14 +340,7 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return 2;
     }
-    if (!options.useStdin) {
-        // Blocked before any thread starts, so sigwait below receives them.
-        sigset_t signals;
-        sigemptyset(&signals);
-        sigaddset(&signals, SIGINT);
-        sigaddset(&signals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    }
+    StopSignal stopSignal;
 
     Simulator sim(options);
     if (!sim.log.Open(options.logFile)) {
@@ -334,11 +375,8 @@ int main(int argc, char** argv)
 
     status("ready on " + api + ", device ID " + std::to_string(options.deviceId) + ", input \""
         + options.name + " In:MIDI In\", output \"" + options.name + " Out:MIDI Out\"");
-    if (options.useStdin) {
-        RunCommands(&output);
-    } else {
-        WaitForStopSignal();
-    }
+    stopSignal.StartWatching();
+    RunCommands(&output, options.useStdin, stopSignal.Fd());
     // Stop hearing before the output and the sender go away.
     input.reset();
     status("stopped");

@@ -196,10 +196,10 @@ void MIDIMessageManager::getNormalControl(int b3, int b4, int b5, int b6, int va
 
 void MIDIMessageManager::sysexPartPatchParse(ISysEx* msg)
 {
+    if (!msg || !msg->mData || !zsysex::isDecodableSoundDump(msg->mData, msg->mSize))
+        return;
     const unsigned char* bytes = msg->mData;
     const int size = msg->mSize;
-    if (!bytes || !zsysex::isDecodableSoundDump(bytes, size))
-        return;
     dataProcessed = false;
     const zsysex::SectionLockState locks = zsysex::SectionLockState::read(EditorParameterSource(*plug));
 
@@ -243,10 +243,9 @@ void MIDIMessageManager::storeRawSoundBytes(const unsigned char* bytes, int size
 
 void MIDIMessageManager::sysexSettingsParse(ISysEx* msg)
 {
-    const unsigned char* bytes = msg->mData;
-    const int size = msg->mSize;
-    if (!bytes || !zsysex::isDecodableGlobalDump(bytes, size))
+    if (!msg || !msg->mData || !zsysex::isDecodableGlobalDump(msg->mData, msg->mSize))
         return;
+    const unsigned char* bytes = msg->mData;
     dataProcessed = false;
     for (int i = 0; i < zsysex::kGlobalDumpSize; ++i) {
         const int b = bytes[i];
@@ -283,13 +282,13 @@ void MIDIMessageManager::decodeTapPatternCode(const unsigned char* code, char* o
         (code[6] / 16) + (code[7] << 3) + (code[8] << 10) + (static_cast<long>(code[9]) << 17),
     };
     for (int k = 0; k < 3; ++k) {
+        // Five base-24 digits, most significant first; the top one taken mod 24.
         long rest = numbers[k];
         int digits[5];
         for (int j = 4; j >= 0; --j) {
             digits[j] = static_cast<int>(rest % 24);
             rest /= 24;
         }
-        digits[0] = static_cast<int>((numbers[k] / (24L * 24 * 24 * 24)) % 24);
         for (int j = 0; j < 5; ++j) {
             out[10 * k + 2 * j] = static_cast<char>(digits[j] % 8);
             out[10 * k + 2 * j + 1] = static_cast<char>(digits[j] / 8);

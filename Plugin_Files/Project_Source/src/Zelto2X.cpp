@@ -60,7 +60,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
         kUniqueId, kManufacturerId, kLatency, true, true, true, 0);
     addNonAutomateParamCount(kNumParams);
 
-    patchLibrarian = new PatchLibrarian();
+    patchLibrarian = new PatchLibrarian(this);
     patchLibrarian->editor = this;
     patchLibrarian->debugOutput = &debugOutput;
     uiConfig = new UIConfigManager();
@@ -72,6 +72,8 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
 
 Zelto2X::~Zelto2X()
 {
+    // No hardware message may reach a half-destroyed editor.
+    DestroyMidiPorts();
     midiOutSet = false;
     delete midiMessageManager;
     delete uiConfig;
@@ -132,6 +134,31 @@ void Zelto2X::lightMidiLed()
     graphics->SetParameterFromPlug(kMIDILed, 1.0, false);
     midiLedOn = 1;
     midiLedTime = GetTickCount();
+}
+
+// ---- LibrarianHost ----------------------------------------------------------------
+
+void Zelto2X::writeLogLine(const std::string& text)
+{
+    logDebug(text);
+}
+
+std::string Zelto2X::promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
+    const std::string& extension)
+{
+    IGraphics* graphics = GetGUI();
+    if (!graphics)
+        return std::string();
+    ROZ_String fileName(defaultName.c_str());
+    ROZ_String folder(startFolder.c_str());
+    graphics->PromptForFile(&fileName, kFileSave, &folder, extension.c_str());
+    return fileName.Get();
+}
+
+void Zelto2X::setUpperBankNames(const std::string& folderName, const std::string& bankName)
+{
+    upperFolderName = folderName;
+    upperBankName = bankName;
 }
 
 // ---- Sending to the hardware ------------------------------------------------------

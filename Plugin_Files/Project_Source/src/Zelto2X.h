@@ -12,13 +12,13 @@
 #include <string>
 
 #include "IPluginAU.h"
+#include "PatchLibrarian.h"
 #include "debugger.h"
 
 class ControlLayer;
 class IControl;
 class ITextControl;
 class MIDIMessageManager;
-class PatchLibrarian;
 class UIConfigManager;
 
 // The per-type MIDI filters, in the order of their parameters.
@@ -33,7 +33,7 @@ enum EMidiFilter {
     kMidiFilterCount
 };
 
-class Zelto2X : public IPluginAU {
+class Zelto2X : public IPluginAU, public LibrarianHost {
 public:
     explicit Zelto2X(IPluginInstanceInfo instanceInfo);
     ~Zelto2X() override;
@@ -42,6 +42,12 @@ public:
     // Host MIDI thread (fromHardware false) or MIDI input thread (true); no lock.
     void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override;
     void ProcessSysEx(ISysEx* msg, bool fromHardware) override;
+
+    // ---- LibrarianHost (main thread) ----
+    void writeLogLine(const std::string& text) override;
+    std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
+        const std::string& extension) override;
+    void setUpperBankNames(const std::string& folderName, const std::string& bankName) override;
 
     // ---- Sending to the hardware (any thread, no lock) ----
     // Frames, checksums (71 bytes or more) and sends a SysEx message.
@@ -101,6 +107,10 @@ public:
     std::atomic<int> currentDeviceId {0};
     std::atomic<int> currentDeviceId2 {0};
     std::atomic<int> globalBytes[39];
+
+    // Bank file shown in the upper librarian list (main thread).
+    std::string upperBankName;
+    std::string upperFolderName;
 
     bool debugLogEnabled = false;
     std::string logFilePath;

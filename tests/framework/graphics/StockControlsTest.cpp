@@ -249,6 +249,16 @@ TEST_F(Controls, TypedNumberIsParsedAndNormalised)
     EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
 }
 
+TEST_F(Controls, CaptionWithLongLabelKeepsTheWholeText)
+{
+    const std::string label(40, 'L');
+    plug.GetParam(5)->InitInt("Steps", 7, 0, 10, label.c_str());
+    IText style;
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 5, &style, true);
+    caption.Draw(gui);
+    EXPECT_EQ(caption.GetTextString(), "7 " + label);
+}
+
 TEST_F(Controls, TextControlMarksDirtyOnlyForANewText)
 {
     IText style;

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "FontStorage.h"
 #include "GraphicsTestSupport.h"
 #include "IBitmapMonoText.h"
 #include "Log.h"
@@ -126,6 +127,31 @@ TEST(Timestamp, TextHelpers)
     ROZ_String stamp("v1");
     CompileTimestamp("Dec  6 2026", "17:00:00", &stamp);
     EXPECT_STREQ(stamp.Get(), "v1 [Dec  6 2026 17:00:00]");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FontCache, RetryHeightCorrectsOnceAndNeverDividesByZero)
+{
+    EXPECT_EQ(FontRetryHeight(12, 12, 12), 0);
+    EXPECT_EQ(FontRetryHeight(12, 12, 14), 10);  // 144 / 14 = 10.3
+    EXPECT_EQ(FontRetryHeight(1, 2, 3), 1);      // 4 / 3 rounded
+    EXPECT_EQ(FontRetryHeight(12, 12, 0), 0);
+}
+
+TEST(FontCache, SameStyleFindsTheSameFont)
+{
+    TestPlug plug;
+    TestGraphics gui(&plug, 10, 10);
+    IText a(14), b(14);
+    ZUVE_IFont* first = gui.CacheFont(&a);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(gui.CacheFont(&b), first);
+    EXPECT_EQ(b.mCached, first);
+    IText bold(14, nullptr, nullptr, IText::kStyleBold);
+    EXPECT_NE(gui.CacheFont(&bold), first);
 }
 
 }  // namespace

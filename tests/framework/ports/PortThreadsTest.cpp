@@ -1,4 +1,5 @@
-// Senders on several threads at once never interleave their messages.
+// The port layer's threads: senders on several threads at once never
+// interleave, and closing the input never waits on a delivery in progress.
 
 #include "JackPortFixture.h"
 
@@ -66,4 +67,35 @@ TEST_F(JackPortTest, ConcurrentSendersNeverInterleave)
     for (size_t i = before; i < got.size(); ++i) {
         EXPECT_EQ(allowed.count(got[i]), 1u) << "line " << i << ": " << got[i];
     }
+}
+
+TEST_F(JackPortTest, ClosingTheInputWhileADeliveryWaitsForThePluginMutexDoesNotHang)
+{
+    ConnectToSynth();
+    std::mutex enteredMutex;
+    std::condition_variable enteredChanged;
+    bool entered = false;
+    plug->onMidi = [&](const IMidiMsg& msg) {
+        if (msg.mStatus != 0x90) {
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(enteredMutex);
+            entered = true;
+        }
+        enteredChanged.notify_all();
+        // As the editor does when a control takes a value from the hardware.
+        IMutexLock lock(plug.get());
+    };
+    {
+        // A parameter change selecting "OFF" runs under the plug-in mutex.
+        IMutexLock lock(plug.get());
+        synth.Send("90 3C 64");
+        std::unique_lock<std::mutex> waitLock(enteredMutex);
+        ASSERT_TRUE(enteredChanged.wait_for(waitLock, kGenerousTimeout, [&] { return entered; }));
+        waitLock.unlock();
+        int off = 0;
+        EXPECT_EQ(plug->setExternalMIDIIn(off, "OFF"), 0);
+    }
+    EXPECT_TRUE(plug->WaitForMidiCount(readyMidiCount + 1, kGenerousTimeout));
 }

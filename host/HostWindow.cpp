@@ -1,0 +1,59 @@
+#include "HostWindow.h"
+
+#include <dlfcn.h>
+#include <link.h>
+
+#include <string>
+
+namespace host {
+
+namespace {
+
+const char kWindowSystemSymbol[] = "Zelto2X_GuiWindowSystem";
+const char kModuleFolder[] = "/Contents/Linux/";
+
+using WindowSystemGetter = platform::WindowSystem* (*)();
+
+int findBundleModule(dl_phdr_info* info, size_t, void* data)
+{
+    const char* name = info->dlpi_name;
+    if (name && std::string(name).find(kModuleFolder) != std::string::npos) {
+        *static_cast<std::string*>(data) = name;
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+platform::WindowSystem* ModuleWindowSystem()
+{
+    void* symbol = nullptr;
+    std::string module;
+    dl_iterate_phdr(findBundleModule, &module);
+    if (!module.empty()) {
+        // Already loaded by the host: this only takes another reference.
+        if (void* handle = dlopen(module.c_str(), RTLD_LAZY | RTLD_NOLOAD)) {
+            symbol = dlsym(handle, kWindowSystemSymbol);
+            dlclose(handle);
+        }
+    }
+    if (!symbol)
+        symbol = dlsym(RTLD_DEFAULT, kWindowSystemSymbol);
+    return symbol ? reinterpret_cast<WindowSystemGetter>(symbol)() : nullptr;
+}
+
+HostStatus RunWindowMode(PluginHost& pluginHost)
+{
+    if (!pluginHost.isOpen())
+        return HostStatus::Error(kHostErrNotOpen, "no plug-in is open");
+    if (!pluginHost.openCocoaView())
+        return HostStatus::Error(kHostErrNotOpen, "the plug-in offers no view");
+    platform::WindowSystem* windows = ModuleWindowSystem();
+    if (!windows)
+        return HostStatus::Error(kHostErrNotOpen, "the plug-in has no window system");
+    windows->RunUntilAllWindowsClosed();
+    return HostStatus::Ok("window closed");
+}
+
+}  // namespace host

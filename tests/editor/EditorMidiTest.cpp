@@ -1,0 +1,186 @@
+// The editor's MIDI entry points and hardware senders, with the port replaced
+// by a recorder.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "IParam.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "SysExProtocol.h"
+#include "Zelto2X.h"
+#include "dovor/timing.h"
+
+namespace {
+
+class RecordingEditor : public Zelto2X {
+public:
+    RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
+    bool SendMidiMsg(IMidiMsg* msg) override
+    {
+        shortMessages.push_back({msg->mStatus, msg->mData1, msg->mData2});
+        return true;
+    }
+    bool SendMidiSysex(unsigned char* data, int size) override
+    {
+        sysex.emplace_back(data, data + size);
+        return true;
+    }
+    std::vector<std::vector<uint8_t>> shortMessages;
+    std::vector<std::vector<uint8_t>> sysex;
+};
+
+class EditorMidi : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dovor::SetVirtualClock(&clock);
+        editor = std::make_unique<RecordingEditor>();
+        for (int i = 0; i < kNumParams; ++i)
+            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        dovor::SetVirtualClock(nullptr);
+    }
+
+    std::string quietly(const std::function<void()>& action)
+    {
+        testing::internal::CaptureStdout();
+        action();
+        return testing::internal::GetCapturedStdout();
+    }
+
+    dovor::SteppedClock clock;
+    std::unique_ptr<RecordingEditor> editor;
+};
+
+}  // namespace
+
+TEST_F(EditorMidi, ConstructionCreatesAParameterForEveryNamedIndexNoneAutomated)
+{
+    EXPECT_EQ(editor->NParams(), 307);
+    EXPECT_NE(editor->GetParam(kTimbreLED), nullptr);
+    EXPECT_EQ(editor->NAutomatableParams(), 0);
+}
+
+TEST_F(EditorMidi, FiltersStartWithOnlyHostSysExDropped)
+{
+    for (int i = 0; i < kMidiFilterCount; ++i) {
+        EXPECT_FALSE(editor->hwFilter[i]) << i;
+        EXPECT_EQ(editor->dawFilter[i].load(), i == kFilterSysEx) << i;
+    }
+    EXPECT_TRUE(editor->trackIncomingMIDI);
+    EXPECT_FALSE(editor->midiOutSet);
+}
+
+TEST_F(EditorMidi, RequestsLeaveUnchangedAndFramedByTheSender)
+{
+    editor->midiOutSet = true;
+    std::vector<uint8_t> request = zsysex::soundRequest(3, zsysex::soundAddress(1, 30));
+    quietly([&] { editor->checksumCheckAndSend(request.data(), static_cast<int>(request.size())); });
+    ASSERT_EQ(editor->sysex.size(), 1u);
+    EXPECT_EQ(zsysex::framed(editor->sysex[0]),
+        (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x03, 0x00, 0x01, 0x02, 0xF7}));
+    std::vector<uint8_t> enquiry = zsysex::globalRequest(3);
+    quietly([&] { editor->checksumCheckAndSend(enquiry.data(), static_cast<int>(enquiry.size())); });
+    EXPECT_EQ(zsysex::framed(editor->sysex[1]), (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x03, 0x04, 0xF7}));
+}
+
+TEST_F(EditorMidi, SoundDumpLeavesWithItsChecksum)
+{
+    editor->midiOutSet = true;
+    std::vector<uint8_t> dump(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+    dump[135] = 0;
+    const std::string out = quietly([&] { editor->checksumCheckAndSend(dump.data(), 137); });
+    ASSERT_EQ(editor->sysex.size(), 1u);
+    EXPECT_EQ(editor->sysex[0][135], zsysex::checksum(dump.data(), 1, 134));
+    EXPECT_NE(out.find("checksum for outgoing data = "), std::string::npos);
+    EXPECT_NE(out.find("Plug-in MIDI Out (sysex | 137 bytes | F0 3E 16 00 10 "), std::string::npos);
+}
+
+TEST_F(EditorMidi, NothingIsSentWithoutAnOutput)
+{
+    std::vector<uint8_t> request = zsysex::globalRequest(0);
+    editor->checksumCheckAndSend(request.data(), 4);
+    IMidiMsg note(0, 0x90, 60, 100);
+    const std::string out = quietly([&] { editor->sendMidiMsgAndLog(&note); });
+    EXPECT_TRUE(editor->sysex.empty());
+    EXPECT_TRUE(editor->shortMessages.empty());
+    EXPECT_EQ(out, "Build LOG: \t\t--- midiOutSet status: 0 --- NO MESSAGE SENT! ---\n");
+}
+
+TEST_F(EditorMidi, ShortMessagesAreDroppedWhileLoadingOrAwaitingADump)
+{
+    editor->midiOutSet = true;
+    IMidiMsg note(0, 0x90, 60, 100);
+    editor->patchLoading = true;
+    EXPECT_EQ(quietly([&] { editor->ProcessMidiMsg(&note, false); }),
+        "Build LOG: \tMessage from MIDI determinated because Patch Loading is in process!\n");
+    editor->patchLoading = false;
+    editor->midiMessageManager->patchRequested = true;
+    EXPECT_EQ(quietly([&] { editor->ProcessMidiMsg(&note, false); }),
+        "Build LOG: \t\tData from HW requested via program change or some, returning. patchRequested = true\n");
+    editor->midiMessageManager->patchRequested = false;
+    IMidiMsg clock(0, 0xF8, 0, 0);
+    quietly([&] { editor->ProcessMidiMsg(&clock, true); });
+    EXPECT_TRUE(editor->shortMessages.empty());
+    quietly([&] { editor->ProcessMidiMsg(&note, false); });
+    EXPECT_EQ(editor->shortMessages.size(), 1u);
+}
+
+TEST_F(EditorMidi, SysExIsDroppedWhileLoadingAndByTheHardwareFilter)
+{
+    std::vector<uint8_t> dump(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+    ISysEx msg(0, dump.data(), 137);
+    editor->midiMessageManager->patchRequested = true;
+    editor->patchLoading = true;
+    EXPECT_EQ(quietly([&] { editor->ProcessSysEx(&msg, true); }),
+        "Build LOG: \tMessage from SysEx determinated because Patch Loading is in process!\n");
+    editor->patchLoading = false;
+    editor->hwFilter[kFilterSysEx] = true;
+    EXPECT_EQ(quietly([&] { editor->ProcessSysEx(&msg, true); }),
+        "Build LOG: \t\tData from HW filtered, returning. incomingSysExProcessed = true\n");
+    EXPECT_FALSE(editor->incomingSysExProcessed);
+    editor->hwFilter[kFilterSysEx] = false;
+    quietly([&] { editor->ProcessSysEx(&msg, true); });
+    EXPECT_TRUE(editor->incomingSysExProcessed);
+}
+
+TEST_F(EditorMidi, LocalControlStopsHardwareNotesButNotHostNotes)
+{
+    editor->midiOutSet = true;
+    editor->localControl = true;
+    IMidiMsg note(0, 0x90, 60, 100);
+    quietly([&] { editor->ProcessMidiMsg(&note, true); });
+    EXPECT_TRUE(editor->shortMessages.empty());
+    quietly([&] { editor->ProcessMidiMsg(&note, false); });
+    EXPECT_EQ(editor->shortMessages.size(), 1u);
+    editor->localControl = false;
+    quietly([&] { editor->ProcessMidiMsg(&note, true); });
+    EXPECT_EQ(editor->shortMessages.size(), 2u);
+}
+
+TEST_F(EditorMidi, HostProgramChangeGoesOutCappedAt100AndRequestsTheSound)
+{
+    editor->midiOutSet = true;
+    editor->GetParam(kGlobalMidiChannel)->Set(0);
+    IMidiMsg program(0, 0xC4, 120, 0);
+    quietly([&] { editor->ProcessMidiMsg(&program, false); });
+    ASSERT_GE(editor->shortMessages.size(), 1u);
+    EXPECT_EQ(editor->shortMessages[0], (std::vector<uint8_t> {0xC0, 100, 0}));
+    EXPECT_EQ(editor->midiMessageManager->lastJob().code, 5);
+    EXPECT_EQ(editor->midiMessageManager->lastJob().program, 100);
+    EXPECT_TRUE(editor->midiMessageManager->patchRequested);
+}
+
+TEST_F(EditorMidi, LibrarianDelayFollowsTheSyncTimer)
+{
+    const int expected[] = {200, 300, 400, 500, 100, 100};
+    for (int value = 0; value < 6; ++value) {
+        editor->GetParam(kLibSyncTimer)->Set(value);
+        EXPECT_EQ(editor->getTimerValue(), expected[value]) << value;
+    }
+}

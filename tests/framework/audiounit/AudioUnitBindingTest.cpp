@@ -1,0 +1,474 @@
+// The Audio Unit binding driven through its component entry by the host library.
+#include <gtest/gtest.h>
+
+#include "PluginHost.h"
+#include "TestPlug.h"
+
+namespace {
+
+constexpr OSStatus kBadSelector = static_cast<OSStatus>(0x80008002);
+
+host::PluginHost::Settings quietHost()
+{
+    host::PluginHost::Settings settings;
+    settings.tempo = 0.0;  // reports no tempo
+    return settings;
+}
+
+class AudioUnitBinding : public ::testing::Test {
+protected:
+    explicit AudioUnitBinding(host::PluginHost::Settings settings = host::PluginHost::Settings()) : host(settings) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.loadEntry(&IPluginAU::IPluginAUEntry).ok());
+        unit = host.unit();
+        plug = PlugOf(unit);
+    }
+
+    int canDo(int16_t selector)
+    {
+        ComponentCanDoParams args{selector};
+        return CallComponentDispatch(unit, kComponentCanDoSelect, &args);
+    }
+
+    CFMutableDictionaryRef copyState()
+    {
+        CFPropertyListRef state = nullptr;
+        UInt32 size = sizeof state;
+        EXPECT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                              &size));
+        return const_cast<CFMutableDictionaryRef>(static_cast<CFDictionaryRef>(state));
+    }
+
+    OSStatus setState(CFDictionaryRef state)
+    {
+        return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
+                                    sizeof state);
+    }
+
+    void setNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value)
+    {
+        CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt32Type, &value);
+        CFDictionarySetValue(dict, CFStringMakeConstant(key), number);
+        CFRelease(number);
+    }
+
+    host::PluginHost host;
+    AudioUnit unit = nullptr;
+    TestPlug* plug = nullptr;
+};
+
+class AudioUnitBindingWithoutHostTempo : public AudioUnitBinding {
+protected:
+    AudioUnitBindingWithoutHostTempo() : AudioUnitBinding(quietHost()) {}
+};
+
+TEST_F(AudioUnitBinding, CanDoAnswersOneOnlyForTheCoreSelectors)
+{
+    for (int16_t selector : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17})
+        EXPECT_EQ(1, canDo(selector)) << selector;
+    for (int16_t selector : {0, 8, 12, 13, 18, 257, 258, 262})
+        EXPECT_EQ(0, canDo(selector)) << selector;
+}
+
+TEST_F(AudioUnitBinding, UnhandledSelectorsAnswerBadComponentSelector)
+{
+    for (int16_t selector : {0, 8, 12, 13, 19, 263})
+        EXPECT_EQ(kBadSelector, CallComponentDispatch(unit, selector, nullptr)) << selector;
+}
+
+TEST_F(AudioUnitBinding, VersionSelectorAnswersThePackedVersion)
+{
+    EXPECT_EQ(0x10203, CallComponentDispatch(unit, kComponentVersionSelect, nullptr));
+}
+
+TEST_F(AudioUnitBinding, MidiEventReachesTheSynthWithItsSampleOffset)
+{
+    ASSERT_EQ(noErr, MusicDeviceMIDIEvent(unit, 0x90, 60, 100, 12));
+    ASSERT_EQ(1u, plug->midi.size());
+    EXPECT_EQ(12, plug->midi[0].mOffset);
+    EXPECT_EQ(0x90, plug->midi[0].mStatus);
+    EXPECT_EQ(60, plug->midi[0].mData1);
+    EXPECT_EQ(100, plug->midi[0].mData2);
+    EXPECT_FALSE(plug->midiFromHardware[0]);
+}
+
+TEST_F(AudioUnitBinding, SysExReachesTheSynthWholeAtOffsetZero)
+{
+    std::vector<UInt8> dump(137, 0x11);
+    dump.front() = 0xF0;
+    dump.back() = 0xF7;
+    ASSERT_EQ(noErr, MusicDeviceSysEx(unit, dump.data(), static_cast<UInt32>(dump.size())));
+    ASSERT_EQ(1u, plug->sysex.size());
+    EXPECT_EQ(0, plug->sysex[0].offset);
+    EXPECT_EQ(dump, plug->sysex[0].bytes);
+    EXPECT_FALSE(plug->sysex[0].fromHardware);
+}
+
+TEST_F(AudioUnitBinding, HostMidiQueuedWithAnOffsetArrivesBeforeTheNextBlock)
+{
+    ASSERT_TRUE(host.queueMidi({0xB0, 7, 99}, 12).ok());
+    EXPECT_TRUE(plug->midi.empty());
+    ASSERT_TRUE(host.renderBlocks(1).ok());
+    ASSERT_EQ(1u, plug->midi.size());
+    EXPECT_EQ(12, plug->midi[0].mOffset);
+    EXPECT_EQ(0xB0, plug->midi[0].mStatus);
+}
+
+TEST_F(AudioUnitBinding, StartNoteGivesThePitchAsNoteId)
+{
+    NoteInstanceID id = 0;
+    MusicDeviceNoteParams note{2, 64.7f, 100.0f};
+    MusicDeviceStartNoteParams args{0, 0, &id, 0, &note};
+    EXPECT_EQ(noErr, CallComponentDispatch(unit, kMusicDeviceStartNoteSelect, &args));
+    EXPECT_EQ(64u, id);
+    EXPECT_TRUE(plug->midi.empty());
+}
+
+TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatable)
+{
+    UInt32 size = 99;
+    Boolean writable = true;
+    EXPECT_EQ(noErr, AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
+                                              &size, &writable));
+    EXPECT_EQ(0u, size);
+    EXPECT_FALSE(writable);
+    AudioUnitParameterInfo info;
+    size = sizeof info;
+    EXPECT_EQ(kAudioUnitErr_InvalidElement,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 0, &info, &size));
+}
+
+TEST_F(AudioUnitBinding, HostReadsAndWritesPlainParameterValuesClamped)
+{
+    float value = -1.0f;
+    ASSERT_TRUE(host.setParameter(1, 42.0f).ok());
+    ASSERT_TRUE(host.getParameter(1, &value).ok());
+    EXPECT_FLOAT_EQ(42.0f, value);
+    ASSERT_TRUE(host.setParameter(1, 500.0f).ok());
+    ASSERT_TRUE(host.getParameter(1, &value).ok());
+    EXPECT_FLOAT_EQ(100.0f, value);
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty,
+              AudioUnitGetParameter(unit, 1, kAudioUnitScope_Input, 0, &value));
+}
+
+TEST_F(AudioUnitBinding, ParameterIdsPastTheEndAreRefusedAndTouchNothing)
+{
+    host.setParameter(0, 7.0f);
+    const UInt32 pastEnd = TestPlug::kParams;
+    float value = 3.0f;
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetParameter(unit, pastEnd, kAudioUnitScope_Global, 0, &value));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement,
+              AudioUnitSetParameter(unit, pastEnd, kAudioUnitScope_Global, 0, 1.0f, 0));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement,
+              AudioUnitSetParameter(unit, 0xFFFFFFFFu, kAudioUnitScope_Global, 0, 1.0f, 0));
+
+    AudioUnitParameterEvent events[2] = {};
+    events[0].parameter = 0;
+    events[0].eventType = kParameterEvent_Immediate;
+    events[0].eventValues.immediate.value = 9.0f;
+    events[1] = events[0];
+    events[1].parameter = pastEnd;
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitScheduleParameters(unit, events, 2));
+    EXPECT_DOUBLE_EQ(9.0, plug->GetParam(0)->Value());  // events apply in order until the bad one
+
+    const AudioUnitParameterValue someValue = 1.0f;
+    AudioUnitParameterStringFromValue fromValue{pastEnd, &someValue, nullptr};
+    UInt32 size = sizeof fromValue;
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue,
+                                                                 kAudioUnitScope_Global, 0, &fromValue, &size));
+    EXPECT_EQ(nullptr, fromValue.outString);
+    AudioUnitParameterIDName idName{pastEnd, -1, nullptr};
+    size = sizeof idName;
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterIDName,
+                                                                 kAudioUnitScope_Global, 0, &idName, &size));
+    AudioUnitParameterValueFromString fromString{pastEnd, CFSTR("12"), 5.0f};
+    size = sizeof fromString;
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueFromString,
+                                                                 kAudioUnitScope_Global, 0, &fromString, &size));
+    EXPECT_FLOAT_EQ(5.0f, fromString.outValue);
+}
+
+TEST_F(AudioUnitBinding, ParameterTextsConvertBothWays)
+{
+    const AudioUnitParameterValue two = 2.0f;
+    AudioUnitParameterStringFromValue fromValue{TestPlug::kEnumParam, &two, nullptr};
+    UInt32 size = sizeof fromValue;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global,
+                                          0, &fromValue, &size));
+    EXPECT_STREQ("High", CFStringGetCStringPtr(fromValue.outString, kCFStringEncodingUTF8));
+    CFRelease(fromValue.outString);
+
+    AudioUnitParameterValueFromString fromString{TestPlug::kEnumParam, CFSTR("Low"), -1.0f};
+    size = sizeof fromString;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global,
+                                          0, &fromString, &size));
+    EXPECT_FLOAT_EQ(1.0f, fromString.outValue);
+
+    AudioUnitParameterIDName idName{0, 3, nullptr};
+    size = sizeof idName;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterIDName, kAudioUnitScope_Global, 0,
+                                          &idName, &size));
+    EXPECT_STREQ("Lev", CFStringGetCStringPtr(idName.outName, kCFStringEncodingUTF8));
+    CFRelease(idName.outName);
+}
+
+TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeys)
+{
+    CFMutableDictionaryRef state = copyState();
+    ASSERT_EQ(6, CFDictionaryGetCount(state));
+    for (const char* key : {"version", "type", "subtype", "manufacturer", "name", "data"})
+        EXPECT_NE(nullptr, CFDictionaryGetValue(state, CFStringMakeConstant(key))) << key;
+    SInt32 subtype = 0;
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(state, CFSTR("subtype"))), kCFNumberSInt32Type,
+                     &subtype);
+    EXPECT_EQ(0x6B7A366D, subtype);
+    const CFDataRef data = static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")));
+    EXPECT_EQ(8 * TestPlug::kParams, CFDataGetLength(data));
+    CFRelease(state);
+}
+
+TEST_F(AudioUnitBinding, SavedStateRestoresTheParameters)
+{
+    host.setParameter(2, 33.0f);
+    CFMutableDictionaryRef state = copyState();
+    host.setParameter(2, 77.0f);
+    EXPECT_EQ(noErr, setState(state));
+    EXPECT_DOUBLE_EQ(33.0, plug->GetParam(2)->Value());
+    CFRelease(state);
+}
+
+TEST_F(AudioUnitBinding, StateOfAnotherSubtypeOrWithoutAKeyIsRefused)
+{
+    CFMutableDictionaryRef state = copyState();
+    setNumber(state, "subtype", 0x41424344);
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setState(state));
+    CFRelease(state);
+
+    for (const char* key : {"version", "type", "manufacturer", "name", "data"}) {
+        CFMutableDictionaryRef partial = copyState();
+        CFDictionaryRemoveValue(partial, CFStringMakeConstant(key));
+        EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setState(partial)) << key;
+        CFRelease(partial);
+    }
+}
+
+TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyIsRefusedAndChangesNothing)
+{
+    host.setParameter(0, 10.0f);
+    host.setParameter(1, 20.0f);
+    CFMutableDictionaryRef state = copyState();
+    host.setParameter(0, 50.0f);
+    host.setParameter(1, 60.0f);
+
+    plug->readOnlyValues = 1;  // stops early
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setState(state));
+    EXPECT_DOUBLE_EQ(50.0, plug->GetParam(0)->Value());
+    EXPECT_DOUBLE_EQ(60.0, plug->GetParam(1)->Value());
+    plug->readOnlyValues = -1;
+
+    const uint8_t shortData[12] = {0};  // one and a half values: the reader runs out
+    CFDataRef data = CFDataCreate(nullptr, shortData, sizeof shortData);
+    CFDictionarySetValue(state, CFSTR("data"), data);
+    CFRelease(data);
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setState(state));
+    EXPECT_DOUBLE_EQ(50.0, plug->GetParam(0)->Value());
+    EXPECT_DOUBLE_EQ(60.0, plug->GetParam(1)->Value());
+    CFRelease(state);
+}
+
+TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleaved)
+{
+    AudioStreamBasicDescription format{};
+    UInt32 size = sizeof format;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
+                                          &size));
+    EXPECT_EQ(40u, size);
+    EXPECT_DOUBLE_EQ(44100.0, format.mSampleRate);
+    EXPECT_EQ(FourCC("lpcm"), format.mFormatID);
+    EXPECT_EQ(0x29u, format.mFormatFlags);
+    EXPECT_EQ(4u, format.mBytesPerPacket);
+    EXPECT_EQ(1u, format.mFramesPerPacket);
+    EXPECT_EQ(4u, format.mBytesPerFrame);
+    EXPECT_EQ(2u, format.mChannelsPerFrame);
+    EXPECT_EQ(32u, format.mBitsPerChannel);
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat,
+                                                                  kAudioUnitScope_Output, 1, &format, &size));
+}
+
+TEST_F(AudioUnitBinding, RenderOfMoreFramesThanTheMaximumIsRefused)
+{
+    UInt32 maxFrames = 1024;
+    ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                          &maxFrames, sizeof maxFrames));
+    std::vector<float> left(2048), right(2048);
+    struct {
+        UInt32 n;
+        AudioBuffer b[2];
+    } list{2, {{1, 2048 * 4, left.data()}, {1, 2048 * 4, right.data()}}};
+    AudioTimeStamp timeStamp{};
+    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
+    AudioUnitRenderActionFlags flags = 0;
+    auto* bufferList = reinterpret_cast<AudioBufferList*>(&list);
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 2048, bufferList));
+    EXPECT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 1024, bufferList));
+    timeStamp.mFlags = 0;
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 16, bufferList));
+}
+
+TEST_F(AudioUnitBindingWithoutHostTempo, TempoIs138UntilTheHostReportsOne)
+{
+    EXPECT_DOUBLE_EQ(138.0, plug->GetTempo());
+    host.setTempo(140.0);
+    EXPECT_DOUBLE_EQ(140.0, plug->GetTempo());
+    host.setTempo(0.0);
+    EXPECT_DOUBLE_EQ(140.0, plug->GetTempo());
+}
+
+TEST_F(AudioUnitBinding, TransportAndBeatFollowTheHost)
+{
+    host.setTempo(120.0);
+    host.setTimeSignature(3, 4);
+    host.setPlaying(true);
+    ASSERT_TRUE(host.renderBlocks(10).ok());
+    ITimeInfo time;
+    plug->GetTime(&time);
+    EXPECT_TRUE(time.mTransportIsRunning);
+    EXPECT_DOUBLE_EQ(120.0, time.mTempo);
+    EXPECT_NEAR(5120.0 / 44100.0 * 2.0, time.mPPQPos, 1e-9);
+    EXPECT_EQ(3, time.mNumerator);
+    EXPECT_EQ(4, time.mDenominator);
+    EXPECT_EQ(5120, plug->GetSamplePos());
+    host.setPlaying(false);
+    plug->GetTime(&time);
+    EXPECT_FALSE(time.mTransportIsRunning);
+}
+
+TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAreRefused)
+{
+    CFStringRef name = nullptr;
+    UInt32 size = sizeof name;
+    ASSERT_EQ(noErr,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size));
+    EXPECT_STREQ("output 1", CFStringGetCStringPtr(name, kCFStringEncodingUTF8));
+    CFRelease(name);
+    EXPECT_EQ(kAudioUnitErr_InvalidElement,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 1, &name, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 2, &name, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 1, &name, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidScope,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Group, 0, &name, &size));
+    Boolean writable = false;
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ElementName,
+                                                                      kAudioUnitScope_Input, 2, &size, &writable));
+}
+
+namespace {
+
+struct ListenerProbe {
+    int calls = 0;
+    UInt32 seenMaxFrames = 0;
+};
+
+void readMaxFrames(void* userData, AudioUnit unit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+    auto* probe = static_cast<ListenerProbe*>(userData);
+    ++probe->calls;
+    UInt32 size = sizeof probe->seenMaxFrames;
+    AudioUnitGetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                         &probe->seenMaxFrames, &size);
+}
+
+}  // namespace
+
+TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
+{
+    ListenerProbe probe;
+    ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readMaxFrames,
+                                                  &probe));
+    ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readMaxFrames,
+                                                  &probe));  // same listener again: kept once
+    UInt32 maxFrames = 256;
+    AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
+                         sizeof maxFrames);
+    EXPECT_EQ(1, probe.calls);
+    EXPECT_EQ(256u, probe.seenMaxFrames);
+
+    AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_MaximumFramesPerSlice, readMaxFrames, &probe);
+    maxFrames = 512;
+    AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
+                         sizeof maxFrames);
+    EXPECT_EQ(1, probe.calls);
+}
+
+TEST_F(AudioUnitBinding, ParameterGesturesReachTheHostAsEvents)
+{
+    plug->BeginInformHostOfParamChange(1);
+    plug->SetParameterFromGUI(1, 0.5);
+    plug->EndInformHostOfParamChange(1);
+    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_BeginParameterChangeGesture));
+    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_ParameterValueChange));
+    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_EndParameterChangeGesture));
+}
+
+TEST_F(AudioUnitBinding, FactoryPresetsHoldOneRecordPerPreset)
+{
+    CFArrayRef presets = nullptr;
+    UInt32 size = sizeof presets;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0,
+                                          &presets, &size));
+    ASSERT_EQ(2, CFArrayGetCount(presets));
+    for (CFIndex i = 0; i < 2; ++i) {
+        const auto* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
+        EXPECT_EQ(i, preset->presetNumber);
+        EXPECT_STREQ("Init", CFStringGetCStringPtr(preset->presetName, kCFStringEncodingUTF8));
+    }
+    CFRelease(presets);
+}
+
+TEST_F(AudioUnitBinding, WithoutASurfaceThereIsNoView)
+{
+    UInt32 size = 0;
+    Boolean writable = false;
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty,
+              AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable));
+    EXPECT_EQ(nullptr, host.openCocoaView());
+}
+
+TEST(AudioUnitLifecycle, OpenAndCloseWithoutInitializeCreateAndDeleteThePlugIn)
+{
+    Component component = RegisterComponentEntry(&IPluginAU::IPluginAUEntry,
+                                                 ComponentDescription{kAudioUnitType_MusicDevice, 0x6B7A366D,
+                                                                      0x566E7431, 0, 0},
+                                                 "test");
+    ComponentInstance instance = nullptr;
+    ASSERT_EQ(noErr, OpenAComponent(component, &instance));
+    EXPECT_TRUE(IPluginAU::IsLivePlug(PlugOf(instance)));
+    TestPlug* plug = PlugOf(instance);
+    EXPECT_EQ(0, plug->NPresets() - 2);  // both presets were initialised, none pruned
+    EXPECT_EQ(noErr, CloseComponent(instance));
+    EXPECT_FALSE(IPluginAU::IsLivePlug(plug));
+    UnregisterComponent(component);
+}
+
+TEST(AudioUnitLifecycle, CarbonViewClosedAfterItsAudioUnitTouchesNothing)
+{
+    host::PluginHost host;
+    ASSERT_TRUE(host.loadEntry(&IPluginAU::IPluginAUEntry).ok());
+    Component viewComponent = RegisterComponentEntry(
+        &IPluginAU::IPluginAUCarbonViewEntry,
+        ComponentDescription{kAudioUnitCarbonViewComponentType, 0x6B7A366D, 0x566E7431, 0, 0}, "view");
+    ComponentInstance view = nullptr;
+    ASSERT_EQ(noErr, OpenAComponent(viewComponent, &view));
+    void* control = nullptr;
+    AudioUnitCarbonViewCreateParams create{host.unit(), nullptr, nullptr, nullptr, nullptr, &control};
+    EXPECT_EQ(kBadSelector, CallComponentDispatch(view, kAudioUnitCarbonViewCreateSelect, &create));  // no surface
+    host.close();
+    EXPECT_EQ(noErr, CloseComponent(view));
+    UnregisterComponent(viewComponent);
+}
+
+}  // namespace

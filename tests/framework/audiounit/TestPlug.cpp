@@ -1,0 +1,55 @@
+#include "TestPlug.h"
+
+TestPlug* TestPlug::last = nullptr;
+
+namespace {
+
+constexpr int kUniqueId = 0x6B7A366D;      // 'kz6m'
+constexpr int kManufacturerId = 0x566E7431;  // 'Vnt1'
+
+}  // namespace
+
+TestPlug::TestPlug(IPluginInstanceInfo info)
+    : IPluginAU(info, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
+                true, true, 0)
+{
+    initialize(info, 0, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
+               true, true, 0);
+    for (int i = 0; i < kEnumParam; ++i)
+        GetParam(i)->InitInt("Level", 0, 0, 100);
+    GetParam(kEnumParam)->InitEnum("Mode", 0, 3);
+    GetParam(kEnumParam)->SetDisplayText(0, "Off");
+    GetParam(kEnumParam)->SetDisplayText(1, "Low");
+    GetParam(kEnumParam)->SetDisplayText(2, "High");
+    MakeDefaultPreset("Init", 2);
+}
+
+void TestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromHardware)
+{
+    midi.push_back(*msg);
+    midiFromHardware.push_back(fromHardware);
+}
+
+void TestPlug::ProcessSysEx(ISysEx* msg, bool fromHardware)
+{
+    sysex.push_back(ReceivedSysEx{msg->mOffset, std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), fromHardware});
+}
+
+bool TestPlug::SerializeState(ByteChunk* chunk)
+{
+    return SerializeNonAutomatedParams(chunk, NParams());
+}
+
+int TestPlug::UnserializeState(ByteChunk* chunk, int startPos)
+{
+    return UnserializeNonAutomatedParams(chunk, startPos, readOnlyValues >= 0 ? readOnlyValues : NParams());
+}
+
+IPluginAU* MakePlug()
+{
+    IPluginInstanceInfo info;
+    info.mOSXBundleID.Set("com.Vantorel.audiounit.Zelto2X Editor x64");
+    info.mCocoaViewFactoryClassName.Set("Zelto2X_View_64");
+    TestPlug::last = new TestPlug(info);
+    return TestPlug::last;
+}

@@ -1,0 +1,108 @@
+// ".aupreset" property lists: the XML form written, and outside text read safely.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "Base64.h"
+#include "PropertyList.h"
+
+namespace {
+
+CFPropertyListRef parse(const std::string& text, std::string* error = nullptr)
+{
+    return host::ReadPropertyList(reinterpret_cast<const uint8_t*>(text.data()), text.size(), error);
+}
+
+const char kPreset[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<dict>
+	<key>version</key>
+	<integer>65792</integer>
+	<key>type</key>
+	<integer>1635085685</integer>
+	<key>subtype</key>
+	<integer>1803171437</integer>
+	<key>manufacturer</key>
+	<integer>1450079281</integer>
+	<key>name</key>
+	<string>Untitled</string>
+	<key>data</key>
+	<data>
+	AAAAAAAA8D8=
+	</data>
+</dict>
+</plist>
+)";
+
+TEST(Base64, EncodesWithPaddingAndDecodesBack)
+{
+    const uint8_t man[] = {'M', 'a', 'n'};
+    EXPECT_EQ("TWFu", host::EncodeBase64(man, 3));
+    EXPECT_EQ("TWE=", host::EncodeBase64(man, 2));
+    EXPECT_EQ("TQ==", host::EncodeBase64(man, 1));
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(host::DecodeBase64(" TW\nE= ", &bytes));
+    EXPECT_EQ((std::vector<uint8_t>{'M', 'a'}), bytes);
+    EXPECT_FALSE(host::DecodeBase64("TW=E", &bytes));
+    EXPECT_FALSE(host::DecodeBase64("TWF", &bytes));
+    EXPECT_FALSE(host::DecodeBase64("TW*u", &bytes));
+}
+
+TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
+{
+    CFPropertyListRef value = parse(kPreset);
+    ASSERT_NE(nullptr, value);
+    ASSERT_EQ(CFDictionaryGetTypeID(), CFGetTypeID(value));
+    auto dict = static_cast<CFDictionaryRef>(value);
+    EXPECT_EQ(6, CFDictionaryGetCount(dict));
+    SInt32 subtype = 0;
+    EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("subtype"))),
+                                 kCFNumberSInt32Type, &subtype));
+    EXPECT_EQ(0x6B7A366D, subtype);
+    auto data = static_cast<CFDataRef>(CFDictionaryGetValue(dict, CFSTR("data")));
+    const uint8_t oneAsDouble[] = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F};
+    ASSERT_EQ(8, CFDataGetLength(data));
+    EXPECT_EQ(0, std::memcmp(oneAsDouble, CFDataGetBytePtr(data), 8));
+    CFRelease(value);
+}
+
+TEST(PropertyList, WritesWhatItReadsBackEqual)
+{
+    CFPropertyListRef original = parse(kPreset);
+    const std::string xml = host::WritePropertyList(original);
+    EXPECT_NE(std::string::npos, xml.find("<key>manufacturer</key>"));
+    EXPECT_NE(std::string::npos, xml.find("AAAAAAAA8D8="));
+    CFPropertyListRef again = parse(xml);
+    ASSERT_NE(nullptr, again);
+    EXPECT_TRUE(CFEqual(original, again));
+    CFRelease(original);
+    CFRelease(again);
+}
+
+TEST(PropertyList, RefusesTextThatIsNotAWholePropertyList)
+{
+    for (const char* text : {"", "hello", "<plist version=\"1.0\"></plist>", "<dict/>",
+                             "<plist><dict><key>a</key></dict></plist>",
+                             "<plist><dict><string>a</string><integer>1</integer></dict></plist>",
+                             "<plist><integer>12x</integer></plist>", "<plist><data>@@@@</data></plist>",
+                             "<plist><date>2020</date></plist>", "<plist><dict/><dict/></plist>",
+                             "<plist><integer>99999999999999999999999</integer></plist>"}) {
+        std::string error;
+        EXPECT_EQ(nullptr, parse(text, &error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+    }
+}
+
+TEST(PropertyList, RefusesNestingDeeperThanAnyStateNeeds)
+{
+    std::string text = "<plist>";
+    for (int i = 0; i < 60; ++i)
+        text += "<array>";
+    for (int i = 0; i < 60; ++i)
+        text += "</array>";
+    text += "</plist>";
+    EXPECT_EQ(nullptr, parse(text));
+}
+
+}  // namespace
