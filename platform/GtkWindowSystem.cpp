@@ -631,8 +631,21 @@ bool GtkNativeWindow::PopUpContextMenu(const Menu& menu, const ViewRect& at, Men
     anchor.height = std::max(1, static_cast<int>(at.h)) + 4;
     run.loop = g_main_loop_new(nullptr, FALSE);
     g_signal_connect(gtkMenu, "deactivate", G_CALLBACK(MenuRun::onDeactivate), &run);
-    gtk_menu_popup_at_rect(GTK_MENU(gtkMenu), gtk_widget_get_window(mArea), &anchor, GDK_GRAVITY_SOUTH_WEST,
-                           GDK_GRAVITY_NORTH_WEST, nullptr);
+    GdkWindow* areaWindow = gtk_widget_get_window(mArea);
+    // Menus opened outside an event handler (scripts) get a stand-in for the click that opens them.
+    GdkEvent* trigger = gtk_get_current_event();
+    if (!trigger) {
+        trigger = gdk_event_new(GDK_BUTTON_PRESS);
+        trigger->button.window = GDK_WINDOW(g_object_ref(areaWindow));
+        trigger->button.button = 1;
+        trigger->button.time = GDK_CURRENT_TIME;
+        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(areaWindow));
+        if (GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr)
+            gdk_event_set_device(trigger, pointer);
+    }
+    gtk_menu_popup_at_rect(GTK_MENU(gtkMenu), areaWindow, &anchor, GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST,
+                           trigger);
+    gdk_event_free(trigger);
     // Without a grab the menu does not open; never wait for it then.
     if (gtk_widget_get_visible(gtkMenu))
         g_main_loop_run(run.loop);

@@ -243,18 +243,20 @@ const char* IParam::GetLabelForHost() const
     return GetDisplayText(TruncToInt(Value()))[0] ? "" : mLabel;
 }
 
-void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText) const
+void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText, int outSize) const
 {
+    if (!out || outSize < 1) return;
+    const size_t size = static_cast<size_t>(outSize);
     if (normalized) value = GetNonNormalized(value);
     if (withDisplayText) {
         const char* text = GetDisplayText(TruncToInt(value));
         if (text[0]) {
-            CopyText(out, kDisplayForHostLength, text);
+            CopyText(out, size, text);
             return;
         }
     }
     if (mDisplayPrecision == 0)
-        std::snprintf(out, kDisplayForHostLength, "%d", TruncToInt(value));
+        std::snprintf(out, size, "%d", TruncToInt(value));
     else
-        std::snprintf(out, kDisplayForHostLength, "%.*f", mDisplayPrecision, value);
+        std::snprintf(out, size, "%.*f", mDisplayPrecision, value);
 }

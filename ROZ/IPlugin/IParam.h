@@ -101,8 +101,10 @@ public:
     // Empty when the current value has a non-empty display text.
     const char* GetLabelForHost() const;
     const char* GetParamGroupForHost() const { return mParamGroup; }
-    // Writes the display of value into out (at least 32 bytes; the text is cut there).
-    void GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText = true) const;
+    // Writes the display of value into out, cut to outSize bytes (the
+    // controls' 32-byte buffers by default; the host's text buffer is larger).
+    void GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText = true,
+                           int outSize = kDisplayForHostLength) const;
     void GetDisplayForHost(char* out, bool withDisplayText = true) const
     {
         GetDisplayForHost(Value(), false, out, withDisplayText);

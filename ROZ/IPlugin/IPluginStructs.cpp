@@ -6,11 +6,14 @@
 
 namespace {
 
+// Truncation toward zero; out-of-range input (NaN included) stays inside a
+// data byte. Limits are applied before the cast, which is undefined beyond int.
 uint8_t DataByteFromNormalized(double value)
 {
-    // Truncation toward zero; out-of-range input stays inside a data byte.
-    const int v = static_cast<int>(value * 127.0);
-    return static_cast<uint8_t>(v < 0 ? 0 : (v > 127 ? 127 : v));
+    const double scaled = value * 127.0;
+    if (!(scaled > 0.0)) return 0;
+    if (scaled >= 127.0) return 127;
+    return static_cast<uint8_t>(scaled);
 }
 
 uint8_t StatusWithChannel(int base, int channel)
@@ -61,9 +64,14 @@ void IMidiMsg::MakeProgramChangeMsg(double program, int channel)
 
 void IMidiMsg::MakePitchWheelMsg(double value, int channel)
 {
-    int p = static_cast<int>(value * 8192.0) + 8192;
-    if (p < 0) p = 0;
-    if (p > 16383) p = 16383;
+    const double scaled = value * 8192.0;
+    int p = 8192;
+    if (scaled <= -8192.0)
+        p = 0;
+    else if (scaled >= 8191.0)
+        p = 16383;
+    else if (scaled == scaled)  // NaN stays at the centre
+        p = static_cast<int>(scaled) + 8192;
     mOffset = 0;
     mStatus = StatusWithChannel(0xE0, channel);
     mData1 = static_cast<uint8_t>(p & 0x7F);

@@ -18,38 +18,6 @@ enum EAPI {
     kAPISA = 5,
 };
 
-// Controller numbers 0..127; any int in that range may be cast to it.
-enum EControlChangeMsg {
-    kBankSelectMSB = 0,
-    kModWheel = 1,
-    kBreathController = 2,
-    kFootController = 4,
-    kPortamentoTime = 5,
-    kDataEntryMSB = 6,
-    kChannelVolume = 7,
-    kBalance = 8,
-    kPan = 10,
-    kExpressionController = 11,
-    kBankSelectLSB = 32,
-    kDataEntryLSB = 38,
-    kSustainOnOff = 64,
-    kPortamentoOnOff = 65,
-    kSustenutoOnOff = 66,
-    kSoftPedalOnOff = 67,
-    kLegatoOnOff = 68,
-    kCutoffFrequency = 74,
-    kDataIncrement = 96,
-    kDataDecrement = 97,
-    kNRPNLSB = 98,
-    kNRPNMSB = 99,
-    kRPNLSB = 100,
-    kRPNMSB = 101,
-    kAllSoundOff = 120,
-    kResetAllControllers = 121,
-    kLocalControl = 122,
-    kAllNotesOff = 123,
-};
-
 // One short MIDI message with its sample offset into the current block.
 // A message with status 0 is empty.
 struct IMidiMsg {
@@ -57,6 +25,39 @@ struct IMidiMsg {
     uint8_t mStatus;
     uint8_t mData1;
     uint8_t mData2;
+
+    // Controller numbers 0..127; any int in that range may be cast to it. Kept
+    // inside the record so its names never meet the editor's parameter names.
+    enum EControlChangeMsg {
+        kBankSelectMSB = 0,
+        kModWheel = 1,
+        kBreathController = 2,
+        kFootController = 4,
+        kPortamentoTime = 5,
+        kDataEntryMSB = 6,
+        kChannelVolume = 7,
+        kBalance = 8,
+        kPan = 10,
+        kExpressionController = 11,
+        kBankSelectLSB = 32,
+        kDataEntryLSB = 38,
+        kSustainOnOff = 64,
+        kPortamentoOnOff = 65,
+        kSustenutoOnOff = 66,
+        kSoftPedalOnOff = 67,
+        kLegatoOnOff = 68,
+        kCutoffFrequency = 74,
+        kDataIncrement = 96,
+        kDataDecrement = 97,
+        kNRPNLSB = 98,
+        kNRPNMSB = 99,
+        kRPNLSB = 100,
+        kRPNMSB = 101,
+        kAllSoundOff = 120,
+        kResetAllControllers = 121,
+        kLocalControl = 122,
+        kAllNotesOff = 123,
+    };
 
     enum EStatusMsg {
         kNone = 0,
@@ -97,6 +98,8 @@ struct IMidiMsg {
     void LogMsg() const;
     static const char* StatusMsgStr(EStatusMsg status);
 };
+
+using EControlChangeMsg = IMidiMsg::EControlChangeMsg;
 
 // A view of one SysEx message; it does not own the bytes.
 struct ISysEx {

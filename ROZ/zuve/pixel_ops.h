@@ -204,6 +204,14 @@ inline Span clipToBitmap(ZUVE_IBitmap* bitmap, long long x, long long y, long lo
     return Span{int(x0), int(y0), int(x1), int(y1)};
 }
 
+// Float coordinates beyond this draw nothing: their integer images would overflow.
+constexpr double kCoordinateLimit = 1e9;
+
+inline bool sane(double v)
+{
+    return v > -kCoordinateLimit && v < kCoordinateLimit;
+}
+
 inline uint32_t* rowOf(ZUVE_IBitmap* bitmap, int y)
 {
     return bitmap->getBits() + size_t(y) * size_t(bitmap->getRowSpan());

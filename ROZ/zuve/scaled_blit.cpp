@@ -57,15 +57,11 @@ struct SourceArea {
     }
 };
 
-bool finite(float v)
-{
-    return std::isfinite(v);
-}
 
 // The source area for a float rectangle; false when nothing of it lies inside the bitmap.
 bool makeSourceArea(ZUVE_IBitmap* src, float srcX, float srcY, float srcW, float srcH, SourceArea* area)
 {
-    if (!finite(srcX) || !finite(srcY) || !finite(srcW) || !finite(srcH) || !(srcW > 0.f) || !(srcH > 0.f))
+    if (!sane(srcX) || !sane(srcY) || !sane(srcW) || !sane(srcH) || !(srcW > 0.f) || !(srcH > 0.f))
         return false;
     const double loX = std::max<double>(srcX, 0.0), hiX = std::min<double>(double(srcX) + srcW, src->getWidth());
     const double loY = std::max<double>(srcY, 0.0), hiY = std::min<double>(double(srcY) + srcH, src->getHeight());
@@ -196,8 +192,8 @@ void ZUVE_RotatedBlit(ZUVE_IBitmap* dest, ZUVE_IBitmap* src, int dstX, int dstY,
                       float srcY, float srcW, float srcH, float angleRadians, bool cutOffSourceEdges, float alpha,
                       int mode, float rotCentreOffsetX, float rotCentreOffsetY)
 {
-    if (!usable(dest) || !usable(src) || dstW <= 0 || dstH <= 0 || !finite(angleRadians)
-        || !finite(rotCentreOffsetX) || !finite(rotCentreOffsetY))
+    if (!usable(dest) || !usable(src) || dstW <= 0 || dstH <= 0 || !std::isfinite(angleRadians)
+        || !sane(rotCentreOffsetX) || !sane(rotCentreOffsetY))
         return;
     const Blender blender(alpha, mode);
     SourceArea area;

@@ -81,8 +81,8 @@ bool angleWithin(double angle, double from, double to)
 void drawRing(ZUVE_IBitmap* dest, double cx, double cy, double r, double from, double to, uint32_t color,
               float alpha, int mode, bool antiAlias)
 {
-    if (!usable(dest) || !std::isfinite(cx) || !std::isfinite(cy) || !(r >= 0) || !std::isfinite(r)
-        || !std::isfinite(from) || !std::isfinite(to) || to < from)
+    if (!usable(dest) || !sane(cx) || !sane(cy) || !(r >= 0) || !sane(r) || !std::isfinite(from)
+        || !std::isfinite(to) || to < from)
         return;
     const Blender blender(alpha, mode);
     if (blender.drawsNothing())

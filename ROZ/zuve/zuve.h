@@ -23,7 +23,9 @@
 //   without, in every mode:      the mode's formula applied to A like a colour.
 // So copy with weight 1 and no alpha flag stores the source exactly, f = 0
 // leaves the destination untouched, and results round to the nearest value.
-// Antialiased lines and curves multiply f by the pixel's coverage.
+// Antialiased lines and curves multiply f by the pixel's coverage; text uses
+// f = glyph coverage (times the colour's alpha when asked) with the
+// source-over alpha rule.
 //
 // Scaling: destination pixel centre (x + 0.5) maps to source position
 // srcX + (x + 0.5) * srcW / dstW (same for y). Without ZUVE_BLIT_FILTER_BILINEAR
@@ -31,12 +33,15 @@
 // around (position - 0.5) are mixed by the fractional distances (1/256 steps),
 // each channel separately; taps beyond the source rectangle repeat its edge.
 // Destination pixels whose sample falls outside the source rectangle or the
-// source bitmap are left alone.
+// source bitmap are left alone. A rotated blit samples, for each destination
+// pixel centre, the point that the inverse rotation brings it to.
 //
 // Safety: every call clips to the destination bitmap (and blits to the
 // source bitmap); a null bitmap, a zero or negative size or an empty source
-// rectangle draws nothing. No call allocates except ZUVE_Copy into a bitmap
-// of another size. A bitmap is used by one thread at a time.
+// rectangle draws nothing, and so do float coordinates or sizes beyond
+// +-1e9 (no integer overflow, no division by zero). No call allocates except
+// ZUVE_Copy into a bitmap of another size. A bitmap is used by one thread at
+// a time; the surface draws on the main thread.
 
 #include "zuve/bitmap.h"
 #include "zuve/mem_bitmap.h"

@@ -2,6 +2,7 @@
 // by a recorder.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -183,4 +184,17 @@ TEST_F(EditorMidi, LibrarianDelayFollowsTheSyncTimer)
         editor->GetParam(kLibSyncTimer)->Set(value);
         EXPECT_EQ(editor->getTimerValue(), expected[value]) << value;
     }
+}
+
+TEST_F(EditorMidi, LibrarianProgramChangeAbove99SelectsNoSlotButIsStillForwarded)
+{
+    editor->midiOutSet = true;
+    editor->libraryControl = true;
+    editor->patchLibrarian->transferSlot = 4;
+    IMidiMsg program(0, 0xC0, 110, 0);
+    quietly([&] { editor->ProcessMidiMsg(&program, false); });
+    EXPECT_EQ(editor->patchLibrarian->transferSlot, 4);
+    EXPECT_FALSE(editor->midiMessageManager->patchRequested);
+    ASSERT_EQ(editor->shortMessages.size(), 1u);
+    EXPECT_EQ(editor->shortMessages[0][1], 110);
 }

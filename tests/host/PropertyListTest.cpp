@@ -56,7 +56,7 @@ TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
     ASSERT_EQ(CFDictionaryGetTypeID(), CFGetTypeID(value));
     auto dict = static_cast<CFDictionaryRef>(value);
     EXPECT_EQ(6, CFDictionaryGetCount(dict));
-    SInt32 subtype = 0;
+    int32_t subtype = 0;
     EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("subtype"))),
                                  kCFNumberSInt32Type, &subtype));
     EXPECT_EQ(0x6B7A366D, subtype);

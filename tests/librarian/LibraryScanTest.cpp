@@ -1,5 +1,5 @@
-// The library scan on temporary data folders. Every test counts the sounds on
-// disk before and after the scan: none may disappear.
+// The library scan on temporary data folders. Every scan counts the sounds on
+// disk before and after: none may disappear.
 
 #include "LibraryTestSupport.h"
 
@@ -13,106 +13,107 @@ protected:
 
     void scan()
     {
-        before = soundsOnDisk(data.root);
+        const std::multiset<std::string> before = soundsOnDisk(data.root);
         library.loadPatchesFromFilesystem(data.patches());
-        expectNoSoundLost(before, soundsOnDisk(data.root));
+        const std::multiset<std::string> after = soundsOnDisk(data.root);
+        EXPECT_TRUE(std::includes(after.begin(), after.end(), before.begin(), before.end()))
+            << "sounds disappeared from disk";
     }
 
-    std::string bankPath(size_t index) const
+    std::vector<std::string> bankPaths() const
     {
-        const PatchFile& file = *library.bankFiles.at(index);
-        return file.directory + "/" + file.fileName;
+        std::vector<std::string> paths;
+        for (const auto& file : library.bankFiles)
+            paths.push_back(file->directory + "/" + file->fileName);
+        return paths;
     }
+
+    void put(const std::string& relative, int sounds, const std::string& prefix)
+    {
+        writeFile(data.patches() + "/" + relative, concat(currentDumps(sounds, prefix)));
+    }
+
+    int rescans() const { return host.count("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"); }
 
     TempDataFolder data;
     RecordingHost host;
     PatchLibrarian library;
-    std::multiset<std::string> before;
 };
-
-Bytes bank(int count, const std::string& prefix, int category = 3)
-{
-    return concat(currentDumps(count, prefix, category));
-}
 
 }  // namespace
 
 TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFolderLast)
 {
-    writeFile(data.patches() + "/b.zt2", bank(20, "B"));
-    writeFile(data.patches() + "/A.zt2", bank(20, "A"));
-    writeFile(data.patches() + "/X/c.syx", bank(20, "C"));
+    put("b.zt2", 20, "B");
+    put("A.zt2", 20, "A");
+    put("X/c.syx", 20, "C");
     scan();
-    ASSERT_EQ(library.bankFiles.size(), 3u);
-    EXPECT_EQ(bankPath(0), data.patches() + "/X/c.syx");
-    EXPECT_EQ(bankPath(1), data.patches() + "/A.zt2");
-    EXPECT_EQ(bankPath(2), data.patches() + "/b.zt2");
+    const std::string p = data.patches();
+    EXPECT_EQ(bankPaths(), (std::vector<std::string>{p + "/X/c.syx", p + "/A.zt2", p + "/b.zt2"}));
     EXPECT_EQ(library.bankFiles[0]->folderPath, (std::vector<std::string>{"Patches", "X"}));
     EXPECT_EQ(library.bankFiles[1]->folderName, "Patches");
-    EXPECT_TRUE(host.logged("PATCH LIBRARIAN: loaded file " + data.patches() + "/A.zt2"));
+    EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + p + "/A.zt2"), 1);
 }
 
 TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeAndNeverReadsZty)
 {
-    Bytes five = bank(36, "FIVE");  // 4932 bytes
+    Bytes five = concat(currentDumps(36, "FIVE"));
     five.resize(5000, 0x00);
     writeFile(data.patches() + "/Big.ZT2", five);
-    Bytes small = bank(16, "SMALL");  // 2192 bytes
+    Bytes small = concat(currentDumps(16, "SMALL"));
     small.resize(2200, 0x00);
     writeFile(data.patches() + "/small.zt2", small);
-    writeFile(data.patches() + "/never.zty", bank(30, "ZTY"));
-    writeFile(data.patches() + "/other.txt", bank(30, "TXT"));
+    put("never.zty", 30, "ZTY");
+    put("other.txt", 30, "TXT");
     scan();
-    ASSERT_EQ(library.bankFiles.size(), 1u);
-    EXPECT_EQ(library.bankFiles[0]->fileName, "Big.ZT2");
-    EXPECT_FALSE(host.logged("PATCH LIBRARIAN: loaded file " + data.patches() + "/never.zty"));
+    EXPECT_EQ(bankPaths(), std::vector<std::string>{data.patches() + "/Big.ZT2"});
+    EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + data.patches() + "/never.zty"), 0);
 }
 
-TEST_F(LibraryScan, PadsABankOf37SoundsWithNamedInitSlots)
+TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
 {
-    writeFile(data.patches() + "/Short.zt2", bank(37, "S"));
+    put("Full.zt2", 100, "F");
+    put("Short.zt2", 37, "S");
     scan();
-    ASSERT_EQ(library.bankFiles.size(), 1u);
-    const PatchFile& file = *library.bankFiles[0];
-    ASSERT_EQ(file.patches.size(), 100u);
-    EXPECT_EQ(file.patches[36].name, paddedName("S37"));
-    for (size_t i = 37; i < 100; ++i) {
-        EXPECT_EQ(file.patches[i].name, "INIT          ");
-        EXPECT_EQ(file.patches[i].category, "NONE");
-    }
-}
-
-TEST_F(LibraryScan, LeavesABankOfExactlyOneHundredSoundsAlone)
-{
-    writeFile(data.patches() + "/Full.zt2", bank(100, "F"));
-    scan();
-    ASSERT_EQ(library.bankFiles.size(), 1u);
+    ASSERT_EQ(library.bankFiles.size(), 2u);
     EXPECT_EQ(library.bankFiles[0]->patches[99].name, paddedName("F100"));
-    EXPECT_TRUE(fs::exists(data.patches() + "/Full.zt2"));
+    const PatchFile& padded = *library.bankFiles[1];
+    ASSERT_EQ(padded.patches.size(), 100u);
+    EXPECT_EQ(padded.patches[36].name, paddedName("S37"));
+    for (size_t i = 37; i < 100; ++i) {
+        EXPECT_EQ(padded.patches[i].name, "INIT          ");
+        EXPECT_EQ(padded.patches[i].category, "NONE");
+    }
     EXPECT_FALSE(fs::exists(data.converted()));
 }
 
 TEST_F(LibraryScan, SplitsA250SoundBankIntoThreeFilesAndMovesTheSource)
 {
-    writeFile(data.patches() + "/Big.syx", bank(250, "BIG"));
+    put("Big.syx", 250, "BIG");
     scan();
-    EXPECT_TRUE(host.logged("PATCH LIBRARIAN: moved file Big.syx because it is not Zelto 1 standard formatted!"));
+    EXPECT_EQ(host.count("PATCH LIBRARIAN: moved file Big.syx because it is not Zelto 1 standard formatted!"), 1);
     EXPECT_TRUE(fs::exists(data.converted() + "/Big.syx"));
-    EXPECT_FALSE(fs::exists(data.patches() + "/Big.syx"));
-    ASSERT_EQ(library.bankFiles.size(), 3u);
-    EXPECT_EQ(library.bankFiles[0]->fileName, "Big Singles 1.zt2");
-    EXPECT_EQ(library.bankFiles[1]->fileName, "Big Singles 2.zt2");
-    EXPECT_EQ(library.bankFiles[2]->fileName, "Big Singles 3.zt2");
-    EXPECT_EQ(library.bankFiles[0]->patches[0].name, paddedName("BIG1"));
+    const std::string p = data.patches();
+    ASSERT_EQ(bankPaths(), (std::vector<std::string>{p + "/Big Singles 1.zt2", p + "/Big Singles 2.zt2",
+                                                     p + "/Big Singles 3.zt2"}));
     EXPECT_EQ(library.bankFiles[1]->patches[0].name, paddedName("BIG101"));
     EXPECT_EQ(library.bankFiles[2]->patches[49].name, paddedName("BIG250"));
-    // The filling written to disk is read back by the repeated scan as INIT sounds.
     EXPECT_EQ(library.bankFiles[2]->patches[50].name, paddedName("INIT"));
-    EXPECT_EQ(readFile(data.patches() + "/Big Singles 3.zt2").size(), 13700u);
-    EXPECT_EQ(host.count("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"), 1);
+    EXPECT_EQ(readFile(p + "/Big Singles 3.zt2").size(), 13700u);
+    EXPECT_EQ(rescans(), 1);
 }
 
-TEST_F(LibraryScan, ConvertsAnOlderModelBankWithoutOverwritingItsSource)
+TEST_F(LibraryScan, SplitsALargeOlderModelBankIntoDistinctPieces)
+{
+    writeFile(data.patches() + "/Vintage.syx", concat(std::vector<Bytes>(150, olderDump(76))));
+    scan();
+    ASSERT_EQ(library.bankFiles.size(), 2u);
+    EXPECT_EQ(library.bankFiles[0]->fileName, "Vintage Singles 1.zt2");
+    EXPECT_EQ(library.bankFiles[1]->fileName, "Vintage Singles 2.zt2");
+    EXPECT_EQ(library.bankFiles[1]->patches[49].name, "SOUND       50");
+}
+
+TEST_F(LibraryScan, ConvertsAnOlderModelBankWithoutOverwritingItsSourceAndBuildsCategoriesOnce)
 {
     std::vector<Bytes> old;
     for (int i = 0; i < 30; ++i)
@@ -124,32 +125,20 @@ TEST_F(LibraryScan, ConvertsAnOlderModelBankWithoutOverwritingItsSource)
     const Bytes converted = readFile(data.patches() + "/Old.zt2");
     ASSERT_EQ(converted.size(), 13700u);
     EXPECT_EQ(converted[2], 0x16);
-    EXPECT_EQ(host.count("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"), 1);
+    EXPECT_EQ(rescans(), 1);
     ASSERT_EQ(library.bankFiles.size(), 1u);
     EXPECT_EQ(library.bankFiles[0]->patches[0].name, paddedName("OLD0"));
-    // Category banks are built once, by the repeated scan.
     ASSERT_EQ(library.categoryFolders.size(), 20u);
     const SubFolderFiles& bass = library.categoryFolders[3]->subFolders.at(0);
     ASSERT_EQ(bass.files.size(), 1u);
     EXPECT_EQ(bass.files[0]->patches.size(), 30u);
 }
 
-TEST_F(LibraryScan, SplitsALargeOlderModelBankIntoDistinctPieces)
-{
-    std::vector<Bytes> old(150, olderDump(76));
-    writeFile(data.patches() + "/Vintage.syx", concat(old));
-    scan();
-    ASSERT_EQ(library.bankFiles.size(), 2u);
-    EXPECT_EQ(library.bankFiles[0]->fileName, "Vintage Singles 1.zt2");
-    EXPECT_EQ(library.bankFiles[1]->fileName, "Vintage Singles 2.zt2");
-    EXPECT_EQ(library.bankFiles[1]->patches[49].name, "SOUND       50");
-}
-
 TEST_F(LibraryScan, NeverOverwritesAnExistingFileWithAPiece)
 {
-    const Bytes mine = bank(20, "MINE");
+    const Bytes mine = concat(currentDumps(20, "MINE"));
     writeFile(data.patches() + "/Big Singles 1.zt2", mine);
-    writeFile(data.patches() + "/Big.syx", bank(150, "BIG"));
+    put("Big.syx", 150, "BIG");
     scan();
     EXPECT_EQ(readFile(data.patches() + "/Big Singles 1.zt2"), mine);
     EXPECT_TRUE(fs::exists(data.patches() + "/Big Singles 1 (2).zt2"));
@@ -159,40 +148,47 @@ TEST_F(LibraryScan, NeverOverwritesAnExistingFileWithAPiece)
 TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnce)
 {
     writeFile(data.converted(), Bytes{1});  // a file where the folder should be
-    writeFile(data.patches() + "/Big.syx", bank(150, "BIG"));
+    put("Big.syx", 150, "BIG");
     writeFile(data.patches() + "/Old.zt2", concat(std::vector<Bytes>(30, olderDump(92))));
     scan();
     EXPECT_TRUE(fs::exists(data.patches() + "/Big.syx"));
     EXPECT_TRUE(fs::exists(data.patches() + "/Old.zt2"));
     EXPECT_FALSE(fs::exists(data.patches() + "/Big Singles 1.zt2"));
-    EXPECT_EQ(host.count("FOLDER RESCAN INITIATED BY PATCH LIBRARIAN"), 0);
+    EXPECT_EQ(rescans(), 0);
     // The sounds are still offered, from memory.
     ASSERT_EQ(library.bankFiles.size(), 3u);
-    EXPECT_EQ(library.bankFiles[0]->fileName, "Big Singles 1.zt2");
     EXPECT_EQ(library.bankFiles[1]->patches[49].name, paddedName("BIG150"));
     EXPECT_EQ(library.bankFiles[2]->patches[0].messages[0].bytes.size(), 137u);
 }
 
-TEST_F(LibraryScan, SkipsUnreadableFilesAndGoesOn)
+TEST_F(LibraryScan, SkipsWhatItCannotReadAndGoesOn)
 {
     Bytes noise(3000);
     for (size_t i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<unsigned char>((i * 37) & 0x7F);
     writeFile(data.patches() + "/Noise.syx", noise);
     fs::create_symlink(data.root + "/missing.zt2", data.patches() + "/Dangling.zt2");
-    writeFile(data.patches() + "/Real.zt2", bank(20, "REAL"));
+    put("Real.zt2", 20, "REAL");
     scan();
-    ASSERT_EQ(library.bankFiles.size(), 1u);
-    EXPECT_EQ(library.bankFiles[0]->fileName, "Real.zt2");
+    EXPECT_EQ(bankPaths(), std::vector<std::string>{data.patches() + "/Real.zt2"});
+}
+
+TEST_F(LibraryScan, FollowsLinkedFoldersButNeverLoops)
+{
+    put("../Elsewhere/Linked.zt2", 20, "L");
+    fs::create_directory_symlink(data.root + "/Elsewhere", data.patches() + "/Link");
+    fs::create_directory_symlink(data.patches(), data.patches() + "/Link/Back");
+    scan();
+    EXPECT_EQ(bankPaths(), std::vector<std::string>{data.patches() + "/Link/Linked.zt2"});
 }
 
 TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
 {
-    writeFile(data.patches() + "/Top.zt2", bank(20, "T"));
-    writeFile(data.patches() + "/A/B/one.zt2", bank(20, "AB"));
-    writeFile(data.patches() + "/A/C/two.zt2", bank(20, "AC"));
-    writeFile(data.patches() + "/A/B/D/deep.zt2", bank(20, "D"));
-    writeFile(data.patches() + "/E/three.zt2", bank(20, "E"));
+    put("Top.zt2", 20, "T");
+    put("A/B/one.zt2", 20, "AB");
+    put("A/C/two.zt2", 20, "AC");
+    put("A/B/D/deep.zt2", 20, "D");
+    put("E/three.zt2", 20, "E");
     scan();
     ASSERT_EQ(library.bankFiles.size(), 5u);
     ASSERT_EQ(library.bankFolders.size(), 3u);
@@ -212,9 +208,9 @@ TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
 
 TEST_F(LibraryScan, ListsFilesOfTheSameNameInDifferentFoldersAndExtensions)
 {
-    writeFile(data.patches() + "/Same.zt2", bank(20, "Z"));
-    writeFile(data.patches() + "/Same.syx", bank(20, "S"));
-    writeFile(data.patches() + "/Sub/Same.zt2", bank(20, "U"));
+    put("Same.zt2", 20, "Z");
+    put("Same.syx", 20, "S");
+    put("Sub/Same.zt2", 20, "U");
     scan();
     EXPECT_EQ(library.bankFiles.size(), 3u);
 }
@@ -222,18 +218,18 @@ TEST_F(LibraryScan, ListsFilesOfTheSameNameInDifferentFoldersAndExtensions)
 TEST_F(LibraryScan, LogsAMissingLibraryFolderAndChangesNothing)
 {
     library.loadPatchesFromFilesystem(data.root + "/Nowhere");
-    EXPECT_TRUE(host.logged("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER..."));
+    EXPECT_EQ(host.count("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER..."), 1);
     EXPECT_TRUE(library.bankFiles.empty());
     EXPECT_TRUE(library.categoryFolders.empty());
 }
 
 TEST_F(LibraryScan, ReloadReplacesListsAndTrees)
 {
-    writeFile(data.patches() + "/One.zt2", bank(20, "ONE"));
+    put("One.zt2", 20, "ONE");
     scan();
     library.createNewSearchPatchFiles("ONE");
     ASSERT_FALSE(library.searchFiles.empty());
-    writeFile(data.patches() + "/Two.zt2", bank(20, "TWO"));
+    put("Two.zt2", 20, "TWO");
     library.initBankFilesOnDiscard(data.patches());
     EXPECT_EQ(library.bankFiles.size(), 2u);
     EXPECT_TRUE(library.searchFiles.empty());

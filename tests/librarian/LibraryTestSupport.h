@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,8 +46,7 @@ public:
 class RecordingHost : public LibrarianHost {
 public:
     void writeLogLine(const std::string& text) override { lines.push_back(text); }
-    std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
-                                  const std::string& extension) override
+    std::string promptForSaveFile(const std::string&, const std::string&, const std::string& extension) override
     {
         ++prompts;
         promptedExtension = extension;
@@ -58,14 +57,7 @@ public:
         upperFolderName = folderName;
         upperBankName = bankName;
     }
-    bool logged(const std::string& text) const
-    {
-        return std::find(lines.begin(), lines.end(), text) != lines.end();
-    }
-    int count(const std::string& text) const
-    {
-        return static_cast<int>(std::count(lines.begin(), lines.end(), text));
-    }
+    int count(const std::string& text) const { return static_cast<int>(std::count(lines.begin(), lines.end(), text)); }
 
     std::vector<std::string> lines;
     std::string chosenPath;
@@ -74,6 +66,16 @@ public:
     std::string upperBankName = "unset";
     int prompts = 0;
 };
+
+inline Bytes hex(const std::string& text)
+{
+    Bytes bytes;
+    std::istringstream in(text);
+    std::string token;
+    while (in >> token)
+        bytes.push_back(static_cast<unsigned char>(std::stoi(token, nullptr, 16)));
+    return bytes;
+}
 
 // The 14 name bytes: text padded with blanks.
 inline std::string paddedName(const std::string& text)
@@ -100,14 +102,22 @@ inline Bytes currentDump(int seed, const std::string& name, int category = 3, in
     return dump;
 }
 
+inline std::vector<Bytes> currentDumps(int count, const std::string& prefix, int category = 3)
+{
+    std::vector<Bytes> dumps;
+    for (int i = 0; i < count; ++i)
+        dumps.push_back(currentDump(i, prefix + std::to_string(i + 1), category));
+    return dumps;
+}
+
 // An older-model file message of total bytes (76, 77 or 92): F0 3E 0B dev cmd
-// bank prog, then body bytes whose value at file offset k is k & 0x7F, except
-// the name (76..89) and category (90) of a 92-byte message.
+// bank prog, then body bytes whose value at file offset k is k, except the name
+// (76..89) and category (90) of a 92-byte message.
 inline Bytes olderDump(int total, const std::string& name = "OLDSOUND", int category = 9)
 {
     Bytes dump{0xF0, 0x3E, 0x0B, 0x01, 0x10, 0x00, 0x05};
     for (int k = 7; k < total - 1; ++k)
-        dump.push_back(static_cast<unsigned char>(k & 0x7F));
+        dump.push_back(static_cast<unsigned char>(k));
     if (total == 92) {
         const std::string padded = paddedName(name);
         std::copy(padded.begin(), padded.end(), dump.begin() + 76);
@@ -125,12 +135,18 @@ inline Bytes concat(const std::vector<Bytes>& parts)
     return all;
 }
 
-inline std::vector<Bytes> currentDumps(int count, const std::string& prefix, int category = 3, int firstSeed = 0)
+// A bank in memory whose slots hold the given sounds, named as the reader names them.
+inline std::unique_ptr<PatchFile> bankOf(const std::vector<Bytes>& sounds)
 {
-    std::vector<Bytes> dumps;
-    for (int i = 0; i < count; ++i)
-        dumps.push_back(currentDump(firstSeed + i, prefix + std::to_string(i + 1), category));
-    return dumps;
+    auto file = std::make_unique<PatchFile>();
+    for (const Bytes& sound : sounds) {
+        LibrarianPatch slot;
+        slot.messages.push_back(PatchSysexMessage{sound});
+        slot.name = LibrarianPatch::nameFromMessage(sound);
+        slot.parseCategory();
+        file->patches.push_back(slot);
+    }
+    return file;
 }
 
 inline void writeFile(const std::string& path, const Bytes& bytes)
@@ -160,42 +176,14 @@ inline std::multiset<std::string> soundsOnDisk(const std::string& root)
         for (size_t i = 0; i + 6 < bytes.size(); ++i) {
             if (bytes[i] != 0x3E || (bytes[i + 1] != 0x16 && bytes[i + 1] != 0x0B))
                 continue;
-            size_t end = i + 6;
-            while (end < bytes.size() && bytes[end] != 0xF7)
-                ++end;
-            if (end == bytes.size())
+            const auto end = std::find(bytes.begin() + static_cast<long>(i) + 6, bytes.end(), 0xF7);
+            if (end == bytes.end())
                 break;
-            const std::string payload(bytes.begin() + static_cast<long>(i) + 6, bytes.begin() + static_cast<long>(end));
-            sounds.insert(payload);
-            i = end;
+            sounds.emplace(bytes.begin() + static_cast<long>(i) + 6, end);
+            i = static_cast<size_t>(end - bytes.begin());
         }
     }
     return sounds;
-}
-
-// Every sound of before is still on disk in after (as many times at least).
-inline void expectNoSoundLost(const std::multiset<std::string>& before, const std::multiset<std::string>& after)
-{
-    std::map<std::string, int> missing;
-    for (const std::string& sound : before)
-        ++missing[sound];
-    for (const std::string& sound : after)
-        if (missing.count(sound))
-            --missing[sound];
-    int lost = 0;
-    for (const auto& item : missing)
-        lost += std::max(0, item.second);
-    EXPECT_EQ(lost, 0) << "sounds disappeared from disk";
-}
-
-}  // namespace librarytest
-
-namespace librarytest {
-
-inline std::vector<Bytes> concat2(std::vector<Bytes> first, const std::vector<Bytes>& second)
-{
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
 }
 
 }  // namespace librarytest

@@ -163,3 +163,106 @@ TEST_F(LibraryRequest, TargetSlotOutsideTheBankStoresNothing)
             EXPECT_TRUE(patch.messages.empty()) << "slot " << slot;
     }
 }
+
+class SoundDecoder : public EditorFixture {
+protected:
+    void parse(const std::vector<uint8_t>& bytes)
+    {
+        ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
+        testing::internal::CaptureStdout();
+        manager->sysexPartPatchParse(&msg);
+        testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(SoundDecoder, DumpOfDevice16OrOlderModelIsIgnored)
+{
+    auto dump = initDump();
+    dump[9] = 40;
+    dump[3] = 16;
+    parse(dump);
+    dump[3] = 0;
+    dump[2] = 0x0B;
+    parse(dump);
+    EXPECT_EQ(value(kOscillator1Semitone), 0);
+    EXPECT_FALSE(manager->dataProcessed);
+    EXPECT_EQ(editor->uiConfig->patchData.size(), 0u);
+}
+
+TEST_F(SoundDecoder, DumpWithoutChecksumIsDecodedAndTrailerBytesAreNotStored)
+{
+    auto dump = initDump();
+    dump[114] = 5;
+    parse(std::vector<uint8_t>(dump.begin(), dump.begin() + 135));
+    EXPECT_EQ(value(kAccentControl), 5);
+    parse(dump);
+    EXPECT_EQ(editor->uiConfig->patchData.size(), 135u);
+}
+
+TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
+{
+    auto dump = initDump();
+    const char name[14] = {'W', 'O', 'B', 'B', 'L', 'E', 'B', 'A', 'S', ' ', ' ', ' ', ' ', ' '};
+    std::copy(name, name + 14, dump.begin() + 120);
+    dump[134] = 3;
+    parse(dump);
+    EXPECT_EQ(editor->currentSoundName(), "WOBBLEBAS     ");
+    EXPECT_EQ(editor->currentSoundCategory(), "BASS");
+    EXPECT_STREQ(editor->GetParam(kPatchName)->GetDisplayText(0), "WOBBLEBAS     ");
+    EXPECT_EQ(value(kCategoryName), 3);
+
+    std::fill(dump.begin() + 120, dump.begin() + 134, 0);
+    dump[134] = 25;
+    parse(dump);
+    EXPECT_EQ(editor->currentSoundName(), "Set Name");
+    EXPECT_STREQ(editor->GetParam(kPatchName)->GetDisplayText(0), "");
+    EXPECT_EQ(editor->currentSoundCategory(), "NONE");
+    EXPECT_EQ(value(kCategoryName), 20);
+}
+
+TEST_F(SoundDecoder, PatternStepScratchHoldsTheLastStepDecoded)
+{
+    auto dump = initDump();
+    dump[112] = 0x5B;
+    parse(dump);
+    EXPECT_EQ(manager->lastStepEvent, 11);
+    EXPECT_EQ(manager->lastStepTime, 1);
+    EXPECT_EQ(manager->lastStepGlide, 1);
+}
+
+TEST_F(SysExDispatch, SingleParameterHelpersMoveTheControlOrReportItMissing)
+{
+    TestControl* control = bindControl(kVolume);
+    const unsigned char address[4] = {0x58, 0x41, 0x20, 0x01};
+    editor->uiConfig->sysExControls.addToControlMap(address, 0, control);
+    manager->patchRequested = true;
+    manager->getNormalControl(0x58, 0x41, 0x20, 0x01, 127, true);
+    ASSERT_EQ(control->moves.size(), 1u);
+    EXPECT_DOUBLE_EQ(control->moves[0], 1.0);
+    EXPECT_FALSE(manager->patchRequested);
+    EXPECT_FALSE(manager->suppressEcho);
+    testing::internal::CaptureStdout();
+    manager->getNormalControl(0x58, 0x41, 0x7F, 0x7F, 1, false);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(manager->controlNotFound);
+    manager->processSysExToUI(nullptr, 3, true, false, true);
+    EXPECT_EQ(control->moves.size(), 1u);
+}
+
+TEST(TapPatternCode, UnpacksThreeNumbersIntoBase24DigitsAndTheFlagByte)
+{
+    unsigned char code[11] = {};
+    code[0] = 25;  // N0 = 25 = 1 x 24 + 1
+    code[10] = 127;
+    char out[33];
+    MIDIMessageManager::decodeTapPatternCode(code, out);
+    EXPECT_EQ(out[6], 1);  // digit 24^1
+    EXPECT_EQ(out[7], 0);
+    EXPECT_EQ(out[8], 1);  // digit 24^0
+    EXPECT_EQ(out[0], 0);
+    for (int i = 10; i < 30; ++i)
+        EXPECT_EQ(out[i], 0) << i;
+    EXPECT_EQ(out[30], 7);
+    EXPECT_EQ(out[31], 0);  // 3 reads as 0
+    EXPECT_EQ(out[32], 24);
+}

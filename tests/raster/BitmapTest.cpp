@@ -118,6 +118,9 @@ TEST(Bitmaps, EmptyRectanglesNullBitmapsAndHugeCoordinatesDrawNothing)
     ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 4, 0, 0, NAN, 2, 1.f, 0);
     ZUVE_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 2, 0.f, 1.f, false, 1.f, 0, 0, 0);
     ZUVE_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 2, 2, INFINITY, false, 1.f, 0, 0, 0);
+    ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 4, -3e38f, 0, 3e38f, 2, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
+    ZUVE_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 2, 2, 1.f, false, 1.f, 0, 3e38f, 0);
+    ZUVE_Circle(&dest, 1e30f, 0, 1e30f, kInk, 1.f, 0, true);
     ZUVE_Copy(&dest, nullptr);
     EXPECT_EQ(countDiffering(&dest, kBack), 0);
     EXPECT_EQ(ZUVE_GetPixel(nullptr, 0, 0), 0u);

@@ -193,6 +193,20 @@ TEST(CachedFont, NonUtf8BytesAreLatin1)
     EXPECT_GT(font.measure("\xe9").right, 0);
 }
 
+TEST(CachedFont, EscapementTurnsTheBaselineCounterClockwise)
+{
+    ZUVE_CachedFont font;
+    font.SetFromHFont(CreateFont(16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"), 0x600);
+    font.SetTextColor(ZUVE_RGBA(255, 255, 255, 255));
+    ZUVE_MemBitmap dest(120, 120);
+    fillBitmap(&dest, kBack);
+    RECT r{50, 80, 120, 120};
+    font.DrawText(&dest, "Upwards", -1, &r, DT_NOCLIP);
+    const RECT ink = inkBounds(&dest);
+    EXPECT_GT(ink.bottom - ink.top, 2 * (ink.right - ink.left));
+    EXPECT_LT(ink.top, 80);  // the text climbs from its start
+}
+
 TEST(CachedFont, FontWithoutHandleOrTextDrawsNothing)
 {
     ZUVE_CachedFont font;

@@ -5,8 +5,11 @@
 #include <Poco/File.h>
 #include <Poco/Path.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <set>
 #include <unistd.h>
 
 namespace libraryfs {
@@ -53,24 +56,44 @@ bool listEntries(const std::string& folder, std::vector<Entry>& out)
     return true;
 }
 
-void listFoldersBelow(const std::string& folder, std::vector<std::string>& out)
+namespace {
+
+std::string canonicalPath(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+// A linked folder is followed like any folder; one whose real folder was
+// already walked is skipped, so a link cycle cannot recurse.
+void listFoldersBelow(const std::string& folder, std::vector<std::string>& out, std::set<std::string>& walked)
 {
     try {
         Poco::DirectoryIterator end;
         for (Poco::DirectoryIterator it(folder); it != end; ++it) {
             try {
-                if (it->isLink() || !it->isDirectory())
+                if (!it->isDirectory())
                     continue;
             } catch (const Poco::Exception&) {
                 continue;
             }
             const std::string child = it->path();
-            listFoldersBelow(child, out);
+            if (!walked.insert(canonicalPath(child)).second)
+                continue;
+            listFoldersBelow(child, out, walked);
             out.push_back(child);
         }
     } catch (const Poco::Exception&) {
         // A folder that cannot be listed contributes nothing.
     }
+}
+
+}  // namespace
+
+void listFoldersBelow(const std::string& folder, std::vector<std::string>& out)
+{
+    std::set<std::string> walked{canonicalPath(folder)};
+    listFoldersBelow(folder, out, walked);
 }
 
 std::string lowerExtension(const std::string& path)

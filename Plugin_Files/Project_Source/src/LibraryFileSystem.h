@@ -25,7 +25,8 @@ bool isDirectory(const std::string& path);
 bool listEntries(const std::string& folder, std::vector<Entry>& out);
 
 // Appends the full path of every folder below folder, each after the folders
-// below it. Links to folders are not followed, so a link cycle cannot recurse.
+// below it. A folder reached twice through links is listed once, so a link
+// cycle cannot recurse.
 void listFoldersBelow(const std::string& folder, std::vector<std::string>& out);
 
 // The text after the last "." of the file name, in lower case.

@@ -94,8 +94,10 @@ private:
     // Moves the control to (value - min) / range of its parameter; false when
     // the control has no parameter or the range is empty.
     bool moveControl(IControl* control, double value);
-    // False when the message stops here (filtered, locked, no slot).
+    // False when the message stops here (filtered or part-locked).
     bool handleProgramChange(int program, bool fromHardware, int offset);
+    // Librarian mode: the slot becomes the selection and its sound is sent.
+    void selectLibrarySlotAndSend(int program);
     void lightMidiLed(int channel);
 
     std::atomic<bool> m_requestThreadRunning {false};

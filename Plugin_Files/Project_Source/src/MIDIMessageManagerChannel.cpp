@@ -129,15 +129,9 @@ bool MIDIMessageManager::handleProgramChange(int program, bool fromHardware, int
     programChangeTime = GetTickCount();
 
     if (plug->libraryControl) {
-        // Only programs 0..99 name a slot of a bank.
-        if (program >= zsysex::kProgramsPerBank)
-            return false;
-        requestProcessedToSlot = true;
-        plug->selectLibrarianSlot(program);
-        Sleep(200);
-        patchRequested = true;
-        libraryRequest.libraryRequestActive = false;
-        plug->sendPatchToDeviceFromLibrarian(program, plug->librarianListActive());
+        // Only programs 0..99 name a slot of a bank; others select nothing.
+        if (program < zsysex::kProgramsPerBank)
+            selectLibrarySlotAndSend(program);
     } else {
         program = std::min(program, 100);
         if (!fromHardware)
@@ -150,6 +144,16 @@ bool MIDIMessageManager::handleProgramChange(int program, bool fromHardware, int
     if (fromHardware)
         log("Program change detected, returning!\n");
     return true;
+}
+
+void MIDIMessageManager::selectLibrarySlotAndSend(int program)
+{
+    requestProcessedToSlot = true;
+    plug->selectLibrarianSlot(program);
+    Sleep(200);
+    patchRequested = true;
+    libraryRequest.libraryRequestActive = false;
+    plug->sendPatchToDeviceFromLibrarian(program, plug->librarianListActive());
 }
 
 void MIDIMessageManager::lightMidiLed(int channel)

@@ -7,10 +7,23 @@
 #include "SysExProtocol.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Developer diagnostics on standard output, prefixed like the editor's own.
+void log(const char* format, ...)
+{
+    std::printf("Build LOG: \t");
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+}
 
 const unsigned char kMidiFileHeader[8] = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06};
 constexpr int kMidiFileScanStart = 14;
@@ -90,7 +103,7 @@ void PatchLibrarian::loadFromChunk(const unsigned char* data, int length, PatchF
     }
     checkBankSizeAndAddData(bank);
     if (!isMidiFile && !goodRawHeader)
-        std::printf("PatchLibrarian: File format not supported!\n");
+        log("PatchLibrarian: File format not supported!\n");
 }
 
 void PatchLibrarian::loadFromChunk(const ByteChunk* chunk, int length, PatchFile* bank, int isMidi)

@@ -12,6 +12,7 @@
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
+#include "resource.h"
 #include "dovor/timing.h"
 
 namespace {
@@ -27,24 +28,15 @@ void log(const char* format, ...)
     va_end(args);
 }
 
-// Identity of the plug-in as the host sees it.
-constexpr const char* kEffectName = "Zelto2X Editor";
-constexpr const char* kManufacturerName = "Vantorel";
-constexpr int kVendorVersion = 0x10100;
-constexpr int kUniqueId = 0x6B7A366D;  // 'kz6m'
-constexpr int kManufacturerId = ('V' << 24) | ('n' << 16) | ('t' << 8) | '1';
-constexpr int kLatency = 128;
-constexpr const char* kChannelIO = "2-2";
-// The first 91 parameters are the sound's; none is automated by the host.
-constexpr int kInitialParamCount = 91;
-
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 
 }  // namespace
 
 Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
-    : IPluginAU(instanceInfo, kInitialParamCount, kChannelIO, 0, kEffectName, "", kManufacturerName,
-          kVendorVersion, kUniqueId, kManufacturerId, kLatency, true, true, true, 0)
+    : IPluginAU(instanceInfo, zelto2x::kPlugParamCount, zelto2x::kPlugChannelIO, zelto2x::kPlugPresets,
+          zelto2x::kPlugName, zelto2x::kPlugProductName, zelto2x::kPlugManufacturer, zelto2x::kPlugVersion,
+          zelto2x::kPlugUniqueId, zelto2x::kPlugManufacturerId, zelto2x::kPlugLatency, zelto2x::kPlugDoesMidi,
+          zelto2x::kPlugDoesStateChunks, zelto2x::kPlugIsInstrument, zelto2x::kPlugSideChainChannels)
 {
     for (int i = 0; i < kMidiFilterCount; ++i) {
         dawFilter[i] = false;
@@ -54,10 +46,13 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     for (auto& byte : globalBytes)
         byte = 0;
 
-    SetLatency(kLatency);
-    // Every named index up to kTimbreLED (306) gets a parameter object.
-    initialize(instanceInfo, 0, kNumParams, kChannelIO, 0, kEffectName, "", kManufacturerName, kVendorVersion,
-        kUniqueId, kManufacturerId, kLatency, true, true, true, 0);
+    SetLatency(zelto2x::kPlugLatency);
+    // Every named index up to kTimbreLED (306) gets a parameter object; none
+    // is automated by the host.
+    initialize(instanceInfo, 0, kNumParams, zelto2x::kPlugChannelIO, zelto2x::kPlugPresets, zelto2x::kPlugName,
+        zelto2x::kPlugProductName, zelto2x::kPlugManufacturer, zelto2x::kPlugVersion, zelto2x::kPlugUniqueId,
+        zelto2x::kPlugManufacturerId, zelto2x::kPlugLatency, zelto2x::kPlugDoesMidi, zelto2x::kPlugDoesStateChunks,
+        zelto2x::kPlugIsInstrument, zelto2x::kPlugSideChainChannels);
     addNonAutomateParamCount(kNumParams);
 
     patchLibrarian = new PatchLibrarian(this);

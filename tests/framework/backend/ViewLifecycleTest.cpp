@@ -36,6 +36,17 @@ TEST_F(BackendTest, OpeningTwiceClosesTheFirstView)
     EXPECT_EQ(1, headless->LiveTimerCount());
 }
 
+TEST_F(BackendTest, ResizeToTheSameSizeKeepsTheBitmapAndANewSizeResizesTheWindow)
+{
+    openView();
+    ZUVE_SysBitmap* before = graphics->GetDrawBitmap();
+    graphics->Resize(kWidth, kHeight);
+    EXPECT_EQ(before, graphics->GetDrawBitmap());
+    graphics->Resize(kWidth + 10, kHeight / 2);
+    EXPECT_EQ(kWidth + 10, window()->Width());
+    EXPECT_EQ(kHeight / 2, window()->Height());
+}
+
 TEST_F(BackendTest, DrawScreenWithoutViewFails)
 {
     IRECT r(0, 0, 10, 10);

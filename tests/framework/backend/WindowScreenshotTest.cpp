@@ -1,6 +1,6 @@
-// The host program opens the plug-in's view in a real GTK window (under
-// Xvfb), clicks a control and takes a screenshot; the same script on the
-// headless window system must give the same picture.
+// The host program opens a test plug-in's view (WindowTestPlugin.cpp) in a
+// real GTK window under Xvfb, clicks its switch and takes a screenshot; the
+// same script on the headless window system must give the same picture.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -20,16 +20,10 @@ struct HostRun {
     int status = -1;
 };
 
-std::string buildDir()
-{
-    const char* dir = std::getenv("ZELTO2X_BUILD_DIR");
-    return dir ? dir : "";
-}
-
 HostRun runHost(const std::string& environment, const std::string& script)
 {
-    const std::string command = environment + " '" + buildDir() + "/host/zelto2x-host' --no-realtime --script '"
-                                + script + "' '" + buildDir() + "/Zelto2X Editor.component' 2>&1";
+    const std::string command = environment + " '" WINDOW_TEST_HOST "' --no-realtime --script '" + script
+                                + "' '" WINDOW_TEST_BUNDLE "' 2>&1";
     HostRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)

@@ -1,6 +1,7 @@
 // Short MIDI messages, SysEx views and the state byte chunk.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -26,7 +27,7 @@ TEST(MidiMsg, ControlChangeMakerScalesAndTruncates)
     msg.MakeControlChangeMsg(74, 1.0, 0);
     EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xB0, 0x4A, 0x7F}));
     EXPECT_EQ(msg.mOffset, 0);
-    msg.MakeControlChangeMsg(kCutoffFrequency, 0.5, 3);
+    msg.MakeControlChangeMsg(IMidiMsg::kCutoffFrequency, 0.5, 3);
     EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xB3, 0x4A, 63}));
 }
 
@@ -39,6 +40,17 @@ TEST(MidiMsg, OutOfRangeValuesStayDataBytes)
     EXPECT_EQ(msg.mData2, 0x00);
     msg.MakeProgramChangeMsg(200 / 127.0, 0);
     EXPECT_EQ(msg.mData1, 0x7F);
+    // Beyond int range and NaN: no undefined conversion, still a data byte.
+    msg.MakeControlChangeMsg(1, 1e12, 0);
+    EXPECT_EQ(msg.mData2, 0x7F);
+    msg.MakeControlChangeMsg(1, std::nan(""), 0);
+    EXPECT_EQ(msg.mData2, 0x00);
+    msg.MakePitchWheelMsg(-1e12, 0);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x00, 0x00}));
+    msg.MakePitchWheelMsg(1e12, 0);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x7F, 0x7F}));
+    msg.MakePitchWheelMsg(std::nan(""), 0);
+    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x00, 0x40}));
 }
 
 TEST(MidiMsg, ProgramChangeRestoresTheProgramNumber)
@@ -85,8 +97,8 @@ TEST(MidiMsg, DecodersAnswerOnlyForTheirKinds)
     EXPECT_EQ(cc.NoteNumber(), -1);
     EXPECT_EQ(cc.Velocity(), -1);
     EXPECT_EQ(cc.Program(), -1);
-    EXPECT_DOUBLE_EQ(cc.ControlChange(kChannelVolume), 1.0);
-    EXPECT_DOUBLE_EQ(cc.ControlChange(kModWheel), -1.0);
+    EXPECT_DOUBLE_EQ(cc.ControlChange(IMidiMsg::kChannelVolume), 1.0);
+    EXPECT_DOUBLE_EQ(cc.ControlChange(IMidiMsg::kModWheel), -1.0);
     EXPECT_EQ(IMidiMsg(0, 0xA0, 40, 1).NoteNumber(), 40);
 }
 

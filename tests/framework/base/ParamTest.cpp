@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "IParam.h"
@@ -105,6 +106,23 @@ TEST(Param, LongTextsAreCutToTheirFields)
     p.SetDisplayText(0, longText.c_str());
     EXPECT_EQ(std::string(p.GetDisplayText(0)).size(), 55u);
     EXPECT_EQ(Display(p, 0.0).size(), static_cast<size_t>(IParam::kDisplayForHostLength - 1));
+}
+
+TEST(Param, HostTextBufferTakesTheWholeDisplayText)
+{
+    // The host's value-to-text buffer is 55 bytes; a 54-character port name
+    // must reach it whole, and nothing is written past the given size.
+    const std::string name(54, 'p');
+    IParam p;
+    p.InitEnum("device", 0, 1);
+    p.SetDisplayText(0, name.c_str());
+    char out[56];
+    std::memset(out, '#', sizeof(out));
+    p.GetDisplayForHost(0.0, false, out, true, 55);
+    EXPECT_EQ(std::string(out), name);
+    EXPECT_EQ(out[55], '#');
+    p.GetDisplayForHost(0.0, false, out, true, 10);
+    EXPECT_EQ(std::string(out), name.substr(0, 9));
 }
 
 TEST(Param, IntSnapsToTheStepAndNormalisesBack)

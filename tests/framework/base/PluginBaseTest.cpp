@@ -151,14 +151,6 @@ TEST(PluginBase, HostNamesAndUnknownValues)
     EXPECT_STREQ(name, "Unknown");
 }
 
-TEST(PluginBase, SetHostStoresLookupAndVersion)
-{
-    TestPlugin plug;
-    plug.SetHost("Ardour", 0x60900);
-    EXPECT_EQ(plug.GetHost(), kHostArdour);
-    EXPECT_EQ(plug.GetHostVersion(true), 60900);
-}
-
 TEST(PluginBase, VersionTextsDropZeroParts)
 {
     char text[IPluginBase::kVersionStrLength];

@@ -1,0 +1,118 @@
+// The host program end to end: it loads a bundle, runs a script and reports
+// failures as answers. Uses a bundle built over a placeholder plug-in for the
+// state round trip, and the real bundle for a smoke run.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "PluginHost.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct HostRun {
+    std::vector<std::string> answers;  // "ok ..." and "error ..." lines only; the plug-in may print too
+    int exitCode;
+};
+
+fs::path scratchDir()
+{
+    const fs::path dir = fs::temp_directory_path() / ("zelto2x-host-test-" + std::to_string(getpid()));
+    fs::create_directories(dir / "data");
+    return dir;
+}
+
+HostRun runHost(const std::string& bundle, const std::string& script)
+{
+    const fs::path dir = scratchDir();
+    const fs::path scriptFile = dir / "script.txt";
+    std::ofstream(scriptFile) << script;
+    const std::string command = "ZELTO2X_DATA_FOLDER='" + (dir / "data").string() + "' '" ZELTO2X_HOST_PROGRAM
+                                "' --no-realtime --script '" + scriptFile.string() + "' '" + bundle + "' 2>&1";
+    HostRun run{{}, -1};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        if (text.rfind("ok", 0) == 0 || text.rfind("error ", 0) == 0)
+            run.answers.push_back(text);
+    }
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string inScratch(const char* name) { return (scratchDir() / name).string(); }
+
+TEST(HostProgram, ScriptSetsSavesChangesLoadsAndReadsTheSavedValueBack)
+{
+    const std::string preset = inScratch("round-trip.aupreset");
+    const HostRun run = runHost(PLACEHOLDER_BUNDLE, "set 3 42\nsave " + preset + "\nset 3 7\nparam 3\nload " + preset +
+                                                    "\nparam 3\nquit\n");
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ((std::vector<std::string>{"ok", "ok " + preset, "ok", "ok 7", "ok", "ok 42", "ok"}), run.answers);
+}
+
+TEST(HostProgram, MissingBundleIsReportedAndTheProgramEnds)
+{
+    const HostRun run = runHost(inScratch("Nowhere.component"), "param 0\n");
+    EXPECT_EQ(1, run.exitCode);
+    ASSERT_EQ(1u, run.answers.size());
+    EXPECT_EQ(0u, run.answers[0].rfind("error -43 bundle not found", 0));
+}
+
+TEST(HostProgram, ModuleWithoutTheEntryIsReported)
+{
+    const HostRun run = runHost(NO_ENTRY_BUNDLE, "param 0\n");
+    EXPECT_EQ(1, run.exitCode);
+    ASSERT_EQ(1u, run.answers.size());
+    EXPECT_EQ("error -2812 entry not found: Zelto2X_Entry", run.answers[0]);
+}
+
+TEST(HostProgram, StateFilesThatAreNotOursAreRefused)
+{
+    const std::string other = inScratch("other.aupreset");
+    std::ofstream(other) << "<plist><dict><key>version</key><integer>1</integer><key>type</key><integer>"
+                            "1635085685</integer><key>subtype</key><integer>1</integer><key>manufacturer</key>"
+                            "<integer>1450079281</integer><key>name</key><string>x</string><key>data</key>"
+                            "<data></data></dict></plist>";
+    const std::string garbage = inScratch("garbage.aupreset");
+    std::ofstream(garbage) << "MThd this is not a preset";
+    const HostRun run = runHost(PLACEHOLDER_BUNDLE, "set 1 9\nload " + other + "\nload " + garbage + "\nload " +
+                                                    inScratch("missing.aupreset") + "\nparam 1\n");
+    ASSERT_EQ(5u, run.answers.size());
+    EXPECT_EQ("error -10851 the plug-in refused the state", run.answers[1]);
+    EXPECT_EQ("error -10851 not a state file: not XML", run.answers[2]);
+    EXPECT_EQ(0u, run.answers[3].rfind("error -43 cannot read", 0));
+    EXPECT_EQ("ok 9", run.answers[4]);
+}
+
+TEST(HostProgram, RealBundleLoadsAndAnswersEveryCommand)
+{
+    const std::string preset = inScratch("editor.aupreset");
+    const HostRun run = runHost(REAL_BUNDLE, "tempo 125\nplay\nrender 4\nmidi B0 07 64 @3\nmidi F0 7E 7F 06 01 F7\n"
+                                         "render 1\nparam 0\nstop\nsave " + preset + "\nquit\n");
+    EXPECT_EQ(0, run.exitCode);
+    ASSERT_EQ(10u, run.answers.size());
+    for (const std::string& answer : run.answers)
+        EXPECT_EQ(0u, answer.rfind("ok", 0)) << answer;
+    std::ifstream saved(preset);
+    const std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    for (const char* key : {"version", "type", "subtype", "manufacturer", "name"})
+        EXPECT_NE(std::string::npos, xml.find(std::string("<key>") + key + "</key>")) << key;
+    EXPECT_NE(std::string::npos, xml.find("<integer>1803171437</integer>"));  // subtype 'kz6m'
+}
+
+}  // namespace
