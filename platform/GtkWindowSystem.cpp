@@ -3,6 +3,8 @@
 // message dialogs and xdg-open for URLs.
 #include "platform/GtkWindowSystem.h"
 
+#include "platform/GtkDialogs.h"
+
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -557,60 +559,6 @@ bool GtkNativeWindow::InjectReturn()
 
 // ---- Menus
 
-struct MenuRun {
-    GMainLoop* loop = nullptr;
-    MenuChoice choice;
-    bool chosen = false;
-    struct Target {
-        MenuRun* run;
-        const Menu* menu;
-        int index;
-    };
-    std::vector<std::unique_ptr<Target>> targets;
-
-    static void onActivate(GtkMenuItem*, gpointer data)
-    {
-        auto* target = static_cast<Target*>(data);
-        target->run->choice.menu = target->menu;
-        target->run->choice.index = target->index;
-        target->run->chosen = true;
-    }
-    static gboolean quit(gpointer data)
-    {
-        g_main_loop_quit(static_cast<GMainLoop*>(data));
-        return G_SOURCE_REMOVE;
-    }
-    // An activation follows the deactivation within the same call: quit after it.
-    static void onDeactivate(GtkMenuShell*, gpointer data) { g_idle_add(quit, static_cast<MenuRun*>(data)->loop); }
-
-    GtkWidget* build(const Menu& menu)
-    {
-        GtkWidget* gtkMenu = gtk_menu_new();
-        for (size_t i = 0; i < menu.items.size(); ++i) {
-            const MenuItem& item = menu.items[i];
-            const std::string title = std::string(static_cast<size_t>(item.indentation) * 4, ' ') + item.title;
-            GtkWidget* widget;
-            if (item.submenu) {
-                widget = gtk_menu_item_new_with_label(title.c_str());
-                gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), build(*item.submenu));
-            } else if (item.separator) {
-                widget = gtk_separator_menu_item_new();
-            } else {
-                widget = item.checked ? gtk_check_menu_item_new_with_label(title.c_str())
-                                      : gtk_menu_item_new_with_label(title.c_str());
-                if (item.checked)
-                    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), TRUE);
-                gtk_widget_set_sensitive(widget, item.enabled);
-                targets.push_back(std::make_unique<Target>(Target{this, &menu, static_cast<int>(i)}));
-                g_signal_connect(widget, "activate", G_CALLBACK(onActivate), targets.back().get());
-            }
-            gtk_menu_shell_append(GTK_MENU_SHELL(gtkMenu), widget);
-        }
-        gtk_widget_show_all(gtkMenu);
-        return gtkMenu;
-    }
-};
-
 bool GtkNativeWindow::PopUpContextMenu(const Menu& menu, const ViewRect& at, MenuChoice* choice)
 {
     bool chosen = false;
@@ -620,41 +568,7 @@ bool GtkNativeWindow::PopUpContextMenu(const Menu& menu, const ViewRect& at, Men
             *choice = scripted;
         return chosen;
     }
-    MenuRun run;
-    GtkWidget* gtkMenu = run.build(menu);
-    gtk_menu_attach_to_widget(GTK_MENU(gtkMenu), mArea, nullptr);
-    // Anchored four pixels below the rectangle's lower-left corner.
-    GdkRectangle anchor;
-    anchor.x = static_cast<int>(at.x);
-    anchor.y = static_cast<int>(std::lround(mHeight - (at.y + at.h)));
-    anchor.width = std::max(1, static_cast<int>(at.w));
-    anchor.height = std::max(1, static_cast<int>(at.h)) + 4;
-    run.loop = g_main_loop_new(nullptr, FALSE);
-    g_signal_connect(gtkMenu, "deactivate", G_CALLBACK(MenuRun::onDeactivate), &run);
-    GdkWindow* areaWindow = gtk_widget_get_window(mArea);
-    // Menus opened outside an event handler (scripts) get a stand-in for the click that opens them.
-    GdkEvent* trigger = gtk_get_current_event();
-    if (!trigger) {
-        trigger = gdk_event_new(GDK_BUTTON_PRESS);
-        trigger->button.window = GDK_WINDOW(g_object_ref(areaWindow));
-        trigger->button.button = 1;
-        trigger->button.time = GDK_CURRENT_TIME;
-        GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(areaWindow));
-        if (GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr)
-            gdk_event_set_device(trigger, pointer);
-    }
-    gtk_menu_popup_at_rect(GTK_MENU(gtkMenu), areaWindow, &anchor, GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST,
-                           trigger);
-    gdk_event_free(trigger);
-    // Without a grab the menu does not open; never wait for it then.
-    if (gtk_widget_get_visible(gtkMenu))
-        g_main_loop_run(run.loop);
-    g_signal_handlers_disconnect_by_data(gtkMenu, &run);
-    g_main_loop_unref(run.loop);
-    gtk_widget_destroy(gtkMenu);
-    if (run.chosen)
-        *choice = run.choice;
-    return run.chosen;
+    return RunGtkContextMenu(mArea, mHeight, menu, at, choice);
 }
 
 // ---- Scripted events and capture
@@ -699,25 +613,7 @@ AlertResponse GtkWindowSystem::RunAlert(const AlertRequest& request)
     AlertResponse scripted;
     if (TakeAlertAnswer(request, &scripted))
         return scripted;
-    GtkWidget* dialog = gtk_message_dialog_new(parentWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_NONE,
-                                               "%s", request.header.c_str());
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", request.message.c_str());
-    enum { kDefault = 1, kAlternate = 2, kOther = 3 };
-    if (!request.otherButton.empty())
-        gtk_dialog_add_button(GTK_DIALOG(dialog), request.otherButton.c_str(), kOther);
-    if (!request.alternateButton.empty())
-        gtk_dialog_add_button(GTK_DIALOG(dialog), request.alternateButton.c_str(), kAlternate);
-    gtk_dialog_add_button(GTK_DIALOG(dialog), request.defaultButton.empty() ? "OK" : request.defaultButton.c_str(),
-                          kDefault);
-    gtk_dialog_set_default_response(GTK_DIALOG(dialog), kDefault);
-    const int response = gtk_dialog_run(GTK_DIALOG(dialog));
-    gtk_widget_destroy(dialog);
-    switch (response) {
-    case kDefault: return AlertResponse::Default;
-    case kAlternate: return AlertResponse::Alternate;
-    case kOther: return AlertResponse::Other;
-    default: return AlertResponse::None;
-    }
+    return RunGtkAlert(parentWindow(), request);
 }
 
 bool GtkWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string* chosenPath)
@@ -729,36 +625,7 @@ bool GtkWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string*
             *chosenPath = scripted;
         return ok;
     }
-    const GtkFileChooserAction action = request.save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN;
-    GtkWidget* dialog = gtk_file_chooser_dialog_new(request.save ? "Save" : "Open", parentWindow(), action, "_Cancel",
-                                                    GTK_RESPONSE_CANCEL, request.save ? "_Save" : "_Open",
-                                                    GTK_RESPONSE_ACCEPT, nullptr);
-    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-    gtk_file_chooser_set_current_folder(chooser, ExpandHomeFolder(request.folder).c_str());
-    if (request.save) {
-        gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
-        gtk_file_chooser_set_current_name(chooser, request.proposedName.c_str());
-    }
-    if (!request.types.empty()) {
-        GtkFileFilter* filter = gtk_file_filter_new();
-        for (const std::string& type : request.types) {
-            gtk_file_filter_add_pattern(filter, ("*." + type).c_str());
-            std::string upper = type;
-            for (char& c : upper)
-                c = static_cast<char>(g_ascii_toupper(c));
-            gtk_file_filter_add_pattern(filter, ("*." + upper).c_str());
-        }
-        gtk_file_chooser_set_filter(chooser, filter);
-    }
-    const bool accepted = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
-    if (accepted) {
-        gchar* name = gtk_file_chooser_get_filename(chooser);
-        if (name)
-            *chosenPath = name;
-        g_free(name);
-    }
-    gtk_widget_destroy(dialog);
-    return accepted && !chosenPath->empty();
+    return RunGtkFilePanel(parentWindow(), request, chosenPath);
 }
 
 bool GtkWindowSystem::OpenURL(const std::string& url)

@@ -53,7 +53,7 @@ IBitmapTextControl::IBitmapTextControl(IPluginBase* plug, IRECT rect, IBitmap* c
 
 void IBitmapTextControl::SetTextFromPlug(const char* str)
 {
-    if (mStr.setIfDifferent(str)) SetDirty(false);
+    if (mStr.setIfDifferent(str)) RequestRedraw();
 }
 
 bool IBitmapTextControl::Draw(IGraphics* graphics)

@@ -25,6 +25,15 @@ bool IGuardedText::empty() const
     return mText.empty();
 }
 
+std::string ParamDisplayForHost(const IParam* param)
+{
+    if (!param) return std::string();
+    // Room for the longest display text and any formatted number.
+    char display[512] = {0};
+    param->GetDisplayForHost(param->Value(), false, display, true, int(sizeof(display)));
+    return display;
+}
+
 IControl::IControl(IPluginBase* plug, IRECT rect, int paramIdx, IChannelBlend::EBlendMethod blendMethod)
     : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlend(blendMethod)
 {
@@ -76,18 +85,21 @@ bool IControl::takeOutsideValue(double value)
     return true;
 }
 
+// The setters below run on other threads while the main thread may be drawing
+// this control: they raise the redraw flag before the dirty flag, and
+// SetClean takes the redraw flag in one step, so a change that lands during a
+// draw is always drawn on a later frame.
 void IControl::SetValueFromPlug(double value)
 {
     if (!takeOutsideValue(value)) return;
-    SetDirty(false);
-    mRedraw = true;
+    RequestRedraw();
 }
 
 void IControl::SetValueFromHardware(double value)
 {
     if (!takeOutsideValue(value)) return;
-    SetDirty2(true);
     mRedraw = true;
+    SetDirty2(true);
 }
 
 void IControl::SetValueFromUserInput(double value)
@@ -101,15 +113,14 @@ void IControl::SetValueFromUserInput(double value)
 void IControl::Hide(bool hide)
 {
     mHide = hide;
-    mRedraw = true;
-    SetDirty(false);
+    RequestRedraw();
 }
 
 void IControl::GrayOut(bool gray)
 {
     mGrayed = gray;
     mBlend.mWeight = gray ? 0.5f : 1.0f;
-    SetDirty(false);
+    RequestRedraw();
 }
 
 bool IControl::IsHit(int x, int y) { return mTargetRECT.Contains(x, y); }
@@ -131,11 +142,8 @@ void IControl::markDirty(bool pushParamToPlug, bool fromHardware)
 
     IParam* param = mPlug->GetParam(mParamIdx);
     if (!param) return;
-    if (auto* valueDisplay = dynamic_cast<ITextControl*>(mValDisplayControl)) {
-        char display[IParam::kDisplayForHostLength] = {0};
-        param->GetDisplayForHost(param->Value(), false, display, true);
-        valueDisplay->SetTextFromPlug(display);
-    }
+    if (auto* valueDisplay = dynamic_cast<ITextControl*>(mValDisplayControl))
+        valueDisplay->SetTextFromPlug(ParamDisplayForHost(param).c_str());
     if (auto* nameDisplay = dynamic_cast<ITextControl*>(mNameDisplayControl))
         nameDisplay->SetTextFromPlug(param->GetNameForHost());
 }
@@ -146,8 +154,17 @@ void IControl::SetDirty2(bool pushParamToPlug) { markDirty(pushParamToPlug, true
 
 void IControl::SetClean()
 {
-    mDirty = mRedraw.load();
-    mRedraw = false;
+    const bool again = mRedraw.exchange(false);
+    mDirty = again;
+    // A setter that raised the redraw flag after the exchange may have set
+    // dirty before the store above: keep the control dirty for it.
+    if (!again && mRedraw) mDirty = true;
+}
+
+void IControl::RequestRedraw()
+{
+    mRedraw = true;
+    SetDirty(false);
 }
 
 bool IControl::IsDirty() { return mDirty; }
@@ -197,8 +214,7 @@ void IControl::SetAuxParamValueFromPlug(int auxIdx, double value)
     AuxParam* aux = GetAuxParam(auxIdx);
     if (!aux || aux->mValue == value) return;
     aux->mValue = value;
-    SetDirty(false);
-    mRedraw = true;
+    RequestRedraw();
 }
 
 void IControl::SetAllAuxParamsFromGUI()

@@ -20,24 +20,6 @@ class IGraphics;
 class IParam;
 class ITextControl;
 
-// A double that several threads read and write. Behaves like a plain double
-// in expressions; each read or write is one atomic operation.
-class IAtomicDouble {
-public:
-    IAtomicDouble(double v = 0.0) : mValue(v) {}
-    IAtomicDouble(const IAtomicDouble& o) : mValue(o.load()) {}
-    IAtomicDouble& operator=(double v) { store(v); return *this; }
-    IAtomicDouble& operator=(const IAtomicDouble& o) { store(o.load()); return *this; }
-    operator double() const { return load(); }
-    IAtomicDouble& operator+=(double d) { store(load() + d); return *this; }
-    IAtomicDouble& operator-=(double d) { store(load() - d); return *this; }
-    double load() const { return mValue.load(std::memory_order_relaxed); }
-    void store(double v) { mValue.store(v, std::memory_order_relaxed); }
-
-private:
-    std::atomic<double> mValue;
-};
-
 // A text that one thread replaces while another draws it. Readers take a copy.
 class IGuardedText {
 public:
@@ -51,6 +33,10 @@ private:
     mutable std::mutex mMutex;
     std::string mText;
 };
+
+// The parameter's display text of its current value, as the host sees it,
+// without the fixed-size cut of the host's buffer. Empty without a parameter.
+std::string ParamDisplayForHost(const IParam* param);
 
 class IControl {
 public:
@@ -144,6 +130,9 @@ public:
     IControl* GetNameDisplayControl() const { return mNameDisplayControl; }
 
 protected:
+    // Any thread: dirty now and again after the frame being drawn, for a
+    // change that may land while the main thread draws this control.
+    void RequestRedraw();
     // Clamps, flags dirty and, when asked, hands the value to one of the two
     // plug-in paths and refreshes the bound value and name displays.
     void markDirty(bool pushParamToPlug, bool fromHardware);

@@ -13,8 +13,9 @@ ITextControl::ITextControl(IPluginBase* plug, IRECT rect, IText* text, const cha
 void ITextControl::SetTextFromPlug(const char* str)
 {
     // Compare and replace under the text guard, mark dirty after: the drawing
-    // thread then sees either the old text or the new one, never a freed one.
-    if (mStr.setIfDifferent(str)) SetDirty(false);
+    // thread then sees either the old text or the new one, never a freed one,
+    // and a text replaced while it is being drawn is drawn again next frame.
+    if (mStr.setIfDifferent(str)) RequestRedraw();
 }
 
 bool ITextControl::Draw(IGraphics* graphics)
@@ -43,9 +44,7 @@ void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*)
 bool ICaptionControl::Draw(IGraphics* graphics)
 {
     if (IParam* param = GetParam()) {
-        char display[IParam::kDisplayForHostLength] = {0};
-        param->GetDisplayForHost(param->Value(), false, display, true);
-        std::string caption = display;
+        std::string caption = ParamDisplayForHost(param);
         if (mShowParamLabel) {
             caption += " ";
             caption += param->GetLabelForHost();

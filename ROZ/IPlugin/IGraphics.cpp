@@ -163,15 +163,14 @@ static bool isListKind(const IParam* param)
 void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* r)
 {
     if (!control || !param || !r) return;
-    char current[IParam::kDisplayForHostLength] = {0};
-    param->GetDisplayForHost(param->Value(), false, current, true);
+    const std::string current = ParamDisplayForHost(param);
 
     const int nTexts = param->GetNDisplayTexts();
     if (isListKind(param) && nTexts > 0) {
         IPopupMenu menu;
         for (int i = 0; i < nTexts; ++i) {
             const char* text = param->GetDisplayTextAtIdx(i);
-            const bool ticked = std::string(text) == current;
+            const bool ticked = current == text;
             menu.AddItem(text, -1, ticked ? IPopupMenuItem::kChecked : IPopupMenuItem::kNoFlags);
         }
         IPopupMenu* chosen = CreateIPopupMenu(&menu, r);
@@ -179,7 +178,7 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* r)
             control->SetValueFromUserInput(param->GetNormalized(double(chosen->GetChosenItemIdx())));
         return;
     }
-    CreateTextEntry(control, control->GetText(), r, current, param);
+    CreateTextEntry(control, control->GetText(), r, current.c_str(), param);
 }
 
 void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text)

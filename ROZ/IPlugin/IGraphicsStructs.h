@@ -2,6 +2,7 @@
 // Small value types of the GUI: rectangles, colours, text styles, bitmap
 // handles, blends and mouse modifiers. Plain data, copied freely.
 
+#include <atomic>
 #include <cstring>
 
 class ZUVE_IBitmap;
@@ -72,12 +73,34 @@ struct IMouseMod {
         : L(l), R(r), S(s), C(c), A(a) {}
 };
 
-// Blend of a drawing call: method and weight 0..1.
+// A number that several threads read and write. Behaves like a plain value
+// in expressions; each read or write is one atomic operation.
+template <typename T>
+class IAtomicValue {
+public:
+    IAtomicValue(T v = T()) : mValue(v) {}
+    IAtomicValue(const IAtomicValue& o) : mValue(o.load()) {}
+    IAtomicValue& operator=(T v) { store(v); return *this; }
+    IAtomicValue& operator=(const IAtomicValue& o) { store(o.load()); return *this; }
+    operator T() const { return load(); }
+    IAtomicValue& operator+=(T d) { store(load() + d); return *this; }
+    IAtomicValue& operator-=(T d) { store(load() - d); return *this; }
+    T load() const { return mValue.load(std::memory_order_relaxed); }
+    void store(T v) { mValue.store(v, std::memory_order_relaxed); }
+
+private:
+    std::atomic<T> mValue;
+};
+using IAtomicDouble = IAtomicValue<double>;
+using IAtomicFloat = IAtomicValue<float>;
+
+// Blend of a drawing call: method and weight 0..1. A control's weight changes
+// when another thread greys it out while the main thread draws with it.
 struct IChannelBlend {
     enum EBlendMethod { kBlendNone = 0, kBlendClobber = 1, kBlendAdd = 2, kBlendColorDodge = 3 };
     int mMethod;
-    float mWeight;
-    constexpr IChannelBlend(int method = kBlendNone, float weight = 1.0f) : mMethod(method), mWeight(weight) {}
+    IAtomicFloat mWeight;
+    IChannelBlend(int method = kBlendNone, float weight = 1.0f) : mMethod(method), mWeight(weight) {}
 };
 
 // Bitmap handle. The raster bitmap belongs to the shared bitmap cache; W and H

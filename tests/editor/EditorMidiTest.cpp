@@ -198,3 +198,15 @@ TEST_F(EditorMidi, LibrarianProgramChangeAbove99SelectsNoSlotButIsStillForwarded
     ASSERT_EQ(editor->shortMessages.size(), 1u);
     EXPECT_EQ(editor->shortMessages[0][1], 110);
 }
+
+TEST_F(EditorMidi, RoutingSwitchQueuesForTheAudioThreadWhenAsked)
+{
+    editor->midiOutSet = true;
+    IMidiMsg cc(0, 0xB0, 74, 10);
+    editor->toDAWBuffer = true;
+    editor->MIDIOutRoutingSwitch(&cc);
+    EXPECT_TRUE(editor->shortMessages.empty());
+    editor->toDAWBuffer = false;
+    editor->MIDIOutRoutingSwitch(&cc);
+    EXPECT_EQ(editor->shortMessages.size(), 1u);
+}

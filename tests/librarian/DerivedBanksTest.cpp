@@ -2,22 +2,11 @@
 
 #include "LibraryTestSupport.h"
 
+#include <gtest/gtest.h>
+
 using namespace librarytest;
 
 namespace {
-
-std::unique_ptr<PatchFile> bankOf(const std::vector<Bytes>& sounds)
-{
-    auto file = std::make_unique<PatchFile>();
-    for (const Bytes& sound : sounds) {
-        LibrarianPatch slot;
-        slot.messages.push_back(PatchSysexMessage{sound});
-        slot.name = LibrarianPatch::nameFromMessage(sound);
-        slot.parseCategory();
-        file->patches.push_back(slot);
-    }
-    return file;
-}
 
 const PatchFile* categoryBank(const PatchLibrarian& library, const std::string& name)
 {
@@ -29,23 +18,31 @@ const PatchFile* categoryBank(const PatchLibrarian& library, const std::string& 
 
 }  // namespace
 
-TEST(CategoryBanks, GathersSevenBassSoundsFromThreeFilesIntoOneBank)
+TEST(CategoryBanks, GathersOneCategoryFromAllFilesCopyingOnlyFirstMessages)
 {
     PatchLibrarian library;
     library.bankFiles.push_back(bankOf(currentDumps(3, "BASS A", 3)));
     library.bankFiles.push_back(bankOf(currentDumps(2, "BASS B", 3)));
-    library.bankFiles.push_back(bankOf(concat2(currentDumps(2, "BASS C", 3), currentDumps(4, "PAD", 9))));
+    std::vector<Bytes> mixed = currentDumps(2, "BASS C", 3);
+    mixed.push_back(currentDump(1, "PAD", 9));
+    mixed.push_back(currentDump(2, "I", 20));
+    mixed.push_back(currentDump(3, "U", 35));
+    library.bankFiles.push_back(bankOf(mixed));
+    library.bankFiles[2]->patches[0].messages.push_back(PatchSysexMessage{Bytes{0xF0, 0xF7}});
     library.createNewCategoryPatchFiles();
+
     const PatchFile* bass = categoryBank(library, "BASS 1");
     ASSERT_NE(bass, nullptr);
     EXPECT_EQ(bass->patches.size(), 7u);
     EXPECT_EQ(bass->folderName, "BASS");
     EXPECT_EQ(bass->number, 3);
     EXPECT_EQ(bass->patches[5].name, paddedName("BASS C1"));
+    EXPECT_EQ(bass->patches[5].messages.size(), 1u);
     ASSERT_NE(categoryBank(library, "PAD  1"), nullptr);
+    EXPECT_EQ(library.categoryFiles.size(), 2u);  // INIT (20) and 35 have no bank
     ASSERT_EQ(library.categoryFolders.size(), 20u);
     EXPECT_EQ(library.categoryFolders[0]->name, "NONE 1");
-    EXPECT_EQ(library.categoryFolders[0]->subFolders.at(0).files.at(0)->patches.size(), 0u);
+    EXPECT_TRUE(library.categoryFolders[0]->subFolders.at(0).files.at(0)->patches.empty());
     EXPECT_EQ(library.categoryFolders[9]->name, "PAD  1");
 }
 
@@ -62,28 +59,6 @@ TEST(CategoryBanks, EndsAFullCategoryWithAnEmptyBankOnlyInTheTree)
     ASSERT_EQ(node.files.size(), 2u);
     EXPECT_EQ(node.files[1]->fileName, "LEAD 2");
     EXPECT_TRUE(node.files[1]->patches.empty());
-    library.clearDataStructures(2);
-    EXPECT_TRUE(library.categoryFolders.empty());
-}
-
-TEST(CategoryBanks, LeavesInitAndUnknownCategoriesOut)
-{
-    PatchLibrarian library;
-    library.bankFiles.push_back(bankOf({currentDump(1, "I", 20), currentDump(2, "U", 35)}));
-    library.createNewCategoryPatchFiles();
-    EXPECT_TRUE(library.categoryFiles.empty());
-    EXPECT_EQ(library.bankFiles[0]->patches[1].category, "");
-}
-
-TEST(CategoryBanks, CopiesOnlyTheFirstMessageOfASlot)
-{
-    PatchLibrarian library;
-    library.bankFiles.push_back(bankOf({currentDump(1, "TWO MSGS", 6)}));
-    library.bankFiles[0]->patches[0].messages.push_back(PatchSysexMessage{Bytes{0xF0, 0xF7}});
-    library.createNewCategoryPatchFiles();
-    const PatchFile* keys = categoryBank(library, "KEYS 1");
-    ASSERT_NE(keys, nullptr);
-    EXPECT_EQ(keys->patches[0].messages.size(), 1u);
 }
 
 TEST(SearchBanks, MatchesCaseSensitivelyAnywhereInTheName)
@@ -110,15 +85,13 @@ TEST(SearchBanks, SplitsResultsIntoBanksOfAtMostOneHundred)
     library.bankFiles.push_back(bankOf(currentDumps(250, "HIT ")));
     library.createNewSearchPatchFiles("HIT");
     ASSERT_EQ(library.searchFiles.size(), 3u);
-    EXPECT_EQ(library.searchFiles[0]->patches.size(), 100u);
     EXPECT_EQ(library.searchFiles[1]->patches.size(), 100u);
     EXPECT_EQ(library.searchFiles[2]->patches.size(), 50u);
     EXPECT_EQ(library.searchFiles[2]->fileName, "Search Results 3");
     EXPECT_EQ(library.searchFiles[2]->number, 2);
     EXPECT_EQ(library.searchFolders.at(0)->files.size(), 3u);
 
-    library.bankFiles.clear();
-    library.bankFiles.push_back(bankOf(currentDumps(200, "HIT ")));
+    library.bankFiles[0]->patches.resize(200);
     library.createNewSearchPatchFiles("HIT");
     ASSERT_EQ(library.searchFiles.size(), 3u);
     EXPECT_TRUE(library.searchFiles[2]->patches.empty());

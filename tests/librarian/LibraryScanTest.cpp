@@ -3,6 +3,8 @@
 
 #include "LibraryTestSupport.h"
 
+#include <gtest/gtest.h>
+
 using namespace librarytest;
 
 namespace {
@@ -46,12 +48,15 @@ TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFol
 {
     put("b.zt2", 20, "B");
     put("A.zt2", 20, "A");
+    put("A.syx", 20, "S");
     put("X/c.syx", 20, "C");
+    put("X/A.zt2", 20, "XA");
     scan();
     const std::string p = data.patches();
-    EXPECT_EQ(bankPaths(), (std::vector<std::string>{p + "/X/c.syx", p + "/A.zt2", p + "/b.zt2"}));
+    EXPECT_EQ(bankPaths(), (std::vector<std::string>{p + "/X/A.zt2", p + "/X/c.syx", p + "/A.syx", p + "/A.zt2",
+                                                     p + "/b.zt2"}));
     EXPECT_EQ(library.bankFiles[0]->folderPath, (std::vector<std::string>{"Patches", "X"}));
-    EXPECT_EQ(library.bankFiles[1]->folderName, "Patches");
+    EXPECT_EQ(library.bankFiles[3]->folderName, "Patches");
     EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + p + "/A.zt2"), 1);
 }
 
@@ -204,15 +209,6 @@ TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
     EXPECT_EQ(library.bankFolders[1]->subFolders[0].name, "E");
     EXPECT_EQ(library.bankFolders[2]->name, "Patches");
     EXPECT_EQ(library.bankFolders[2]->files.size(), 1u);
-}
-
-TEST_F(LibraryScan, ListsFilesOfTheSameNameInDifferentFoldersAndExtensions)
-{
-    put("Same.zt2", 20, "Z");
-    put("Same.syx", 20, "S");
-    put("Sub/Same.zt2", 20, "U");
-    scan();
-    EXPECT_EQ(library.bankFiles.size(), 3u);
 }
 
 TEST_F(LibraryScan, LogsAMissingLibraryFolderAndChangesNothing)

@@ -5,8 +5,6 @@
 
 #include "PatchLibrarian.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -43,8 +41,8 @@ public:
     std::string root;
 };
 
-class RecordingHost : public LibrarianHost {
-public:
+// Records the log and answers the save prompt with chosenPath.
+struct RecordingHost : LibrarianHost {
     void writeLogLine(const std::string& text) override { lines.push_back(text); }
     std::string promptForSaveFile(const std::string&, const std::string&, const std::string& extension) override
     {
@@ -60,10 +58,8 @@ public:
     int count(const std::string& text) const { return static_cast<int>(std::count(lines.begin(), lines.end(), text)); }
 
     std::vector<std::string> lines;
-    std::string chosenPath;
-    std::string promptedExtension;
-    std::string upperFolderName = "unset";
-    std::string upperBankName = "unset";
+    std::string chosenPath, promptedExtension;
+    std::string upperFolderName = "unset", upperBankName = "unset";
     int prompts = 0;
 };
 

@@ -175,9 +175,10 @@ void Zelto2X::checksumCheckAndSend(unsigned char* bytes, int size)
 
 void Zelto2X::MIDIOutRoutingSwitch(IMidiMsg* msg)
 {
-    // The sample-timed queue joins with the audio thread's work; until then
-    // every message leaves at once.
-    sendMidiMsgAndLog(msg);
+    if (toDAWBuffer)
+        midiQueue.Add(msg);
+    else
+        sendMidiMsgAndLog(msg);
 }
 
 void Zelto2X::sendMidiMsgAndLog(IMidiMsg* msg)
@@ -187,6 +188,8 @@ void Zelto2X::sendMidiMsgAndLog(IMidiMsg* msg)
         log("\t--- midiOutSet status: %i --- NO MESSAGE SENT! ---\n", midiOutSet ? 1 : 0);
         return;
     }
+    if (!trackIncomingMIDI && msg->Channel() == deviceChannel())
+        lightMidiLed();
     SendMidiMsg(msg);
 }
 
@@ -194,11 +197,16 @@ void Zelto2X::SendProgramChangeCommand(int program, int offset)
 {
     if (!midiOutSet)
         return;
-    const int channelValue = static_cast<int>(paramValue(kGlobalMidiChannel));
     IMidiMsg msg;
-    msg.MakeProgramChangeMsg(std::min(program, 100) / 127.0, channelValue > 0 ? channelValue - 1 : 0);
+    msg.MakeProgramChangeMsg(std::min(program, 100) / 127.0, deviceChannel());
     sendMidiMsgAndLog(&msg);
     Sleep(getTimerValue());
+}
+
+int Zelto2X::deviceChannel() const
+{
+    const int channel = static_cast<int>(paramValue(kGlobalMidiChannel));
+    return channel > 0 ? channel - 1 : 0;
 }
 
 int Zelto2X::getTimerValue()

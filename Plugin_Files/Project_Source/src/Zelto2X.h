@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "IMidiQueue.h"
 #include "IPluginAU.h"
 #include "PatchLibrarian.h"
 #include "debugger.h"
@@ -55,6 +56,9 @@ public:
     void MIDIOutRoutingSwitch(IMidiMsg* msg);
     void sendMidiMsgAndLog(IMidiMsg* msg);
     void SendProgramChangeCommand(int program, int offset);
+    // The channel every message to the hardware uses: kGlobalMidiChannel - 1
+    // (0 stays 0). Any thread.
+    int deviceChannel() const;
     // The librarian delay in ms (200..500 by kLibSyncTimer, else 100).
     int getTimerValue();
 
@@ -107,6 +111,9 @@ public:
     std::atomic<int> currentDeviceId {0};
     std::atomic<int> currentDeviceId2 {0};
     std::atomic<int> globalBytes[39];
+    // Short messages waiting for their sample offset (toDAWBuffer); the
+    // audio thread drains it.
+    IMidiQueue midiQueue {IMidiQueue::kDefaultSize};
 
     // Bank file shown in the upper librarian list (main thread).
     std::string upperBankName;

@@ -1,6 +1,8 @@
 // The Audio Unit binding driven through its component entry by the host library.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "PluginHost.h"
 #include "TestPlug.h"
 
@@ -436,6 +438,57 @@ TEST_F(AudioUnitBinding, WithoutASurfaceThereIsNoView)
     EXPECT_EQ(kAudioUnitErr_InvalidProperty,
               AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable));
     EXPECT_EQ(nullptr, host.openCocoaView());
+}
+
+TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
+{
+    TestPlug::automatableForNextOpen = 2;
+    host::PluginHost host;
+    ASSERT_TRUE(host.loadEntry(&IPluginAU::IPluginAUEntry).ok());
+    TestPlug::automatableForNextOpen = 0;
+    AudioUnit unit = host.unit();
+
+    AudioUnitParameterID ids[4] = {9, 9, 9, 9};
+    UInt32 size = sizeof ids;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids,
+                                          &size));
+    EXPECT_EQ(8u, size);
+    EXPECT_EQ(0u, ids[0]);
+    EXPECT_EQ(1u, ids[1]);
+
+    AudioUnitParameterInfo info{};
+    size = sizeof info;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 1, &info,
+                                          &size));
+    EXPECT_EQ(104u, size);
+    EXPECT_EQ(51u, std::strlen(info.name));  // cut to the fixed field
+    EXPECT_EQ(0, std::strncmp("Level of the first oscillator", info.name, 29));
+    EXPECT_EQ(kAudioUnitParameterUnit_Indexed, info.unit);
+    EXPECT_FLOAT_EQ(0.0f, info.minValue);
+    EXPECT_FLOAT_EQ(100.0f, info.maxValue);
+    EXPECT_EQ(1u, info.clumpID);
+    const UInt32 flags = kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable |
+                         kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease |
+                         kAudioUnitParameterFlag_HasClump;
+    EXPECT_EQ(flags, info.flags);
+    CFRelease(info.cfNameString);
+
+    AudioUnitParameterNameInfo clump{1, -1, nullptr};
+    size = sizeof clump;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterClumpName, kAudioUnitScope_Global, 0,
+                                          &clump, &size));
+    EXPECT_STREQ("Osc", CFStringGetCStringPtr(clump.outName, kCFStringEncodingUTF8));
+    CFRelease(clump.outName);
+    clump.inID = 0;
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterClumpName,
+                                                                       kAudioUnitScope_Global, 0, &clump, &size));
+
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo,
+                                                                 kAudioUnitScope_Global, 2, &info, &size));
+    CFArrayRef texts = nullptr;
+    size = sizeof texts;
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings,
+                                                                  kAudioUnitScope_Global, 0, &texts, &size));
 }
 
 TEST(AudioUnitLifecycle, OpenAndCloseWithoutInitializeCreateAndDeleteThePlugIn)

@@ -1,6 +1,7 @@
 #include "TestPlug.h"
 
 TestPlug* TestPlug::last = nullptr;
+int TestPlug::automatableForNextOpen = 0;
 
 namespace {
 
@@ -13,10 +14,10 @@ TestPlug::TestPlug(IPluginInstanceInfo info)
     : IPluginAU(info, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
                 true, true, 0)
 {
-    initialize(info, 0, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
+    initialize(info, automatableForNextOpen, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
                true, true, 0);
     for (int i = 0; i < kEnumParam; ++i)
-        GetParam(i)->InitInt("Level", 0, 0, 100);
+        GetParam(i)->InitInt("Level of the first oscillator in the upper layer, in dB", 0, 0, 100, "", "Osc");
     GetParam(kEnumParam)->InitEnum("Mode", 0, 3);
     GetParam(kEnumParam)->SetDisplayText(0, "Off");
     GetParam(kEnumParam)->SetDisplayText(1, "Low");

@@ -32,6 +32,8 @@ public:
 
     // The plug-in the most recent open made.
     static TestPlug* last;
+    // How many of the parameters the next plug-in lets the host automate.
+    static int automatableForNextOpen;
 };
 
 // The test plug-in behind a host's unit.

@@ -81,4 +81,25 @@ TEST(ControlThreading, FlagsAndValuesSetFromOtherThreadsAreAtomic)
     other.join();
 }
 
+TEST(ControlThreading, GreyingFromAnotherThreadWhileDrawingIsRaceFree)
+{
+    TestPlug plug;
+    TestGraphics gui(&plug, 100, 100);
+    gui.PrepDraw();
+    auto* panel = new IPanelControl(&plug, IRECT(0, 0, 50, 50), &COLOR_RED);
+    gui.AttachControl(new IPanelControl(&plug, IRECT(0, 0, 100, 100), &COLOR_BLACK));
+    gui.AttachControl(panel);
+
+    std::atomic<bool> started{false}, stop{false};
+    std::thread other([&] {
+        while (!started) std::this_thread::yield();
+        for (int i = 0; i < 2000; ++i) panel->GrayOut(i % 2 == 0);
+        stop = true;
+    });
+    started = true;
+    IRECT all(0, 0, 100, 100);
+    while (!stop) gui.Draw(&all);
+    other.join();
+}
+
 }  // namespace

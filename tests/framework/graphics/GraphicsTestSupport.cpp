@@ -51,7 +51,11 @@ IPopupMenu* TestGraphics::CreateIPopupMenu(IPopupMenu* menu, IRECT*)
     ReleaseMouseCapture();
     ++menusShown;
     lastMenuItems.clear();
-    for (int i = 0; i < menu->GetNItems(); ++i) lastMenuItems.push_back(menu->GetItemText(i));
+    lastMenuTicks.clear();
+    for (int i = 0; i < menu->GetNItems(); ++i) {
+        lastMenuItems.push_back(menu->GetItemText(i));
+        lastMenuTicks.push_back(menu->IsItemChecked(i));
+    }
     if (mMenuIndex < 0) return nullptr;
     IPopupMenu* holder = mMenuSubmenu ? mMenuSubmenu : menu;
     holder->SetChosenItemIdx(mMenuIndex);

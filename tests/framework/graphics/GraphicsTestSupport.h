@@ -101,6 +101,7 @@ public:
     int menusShown = 0;
     IRECT lastScreenRect;
     std::vector<std::string> lastMenuItems;
+    std::vector<bool> lastMenuTicks;
 
 private:
     struct Image {

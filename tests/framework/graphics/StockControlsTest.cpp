@@ -138,9 +138,35 @@ TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabel)
     knob.SetDirty(true);
     EXPECT_EQ(value.GetTextString(), "42");
     EXPECT_EQ(name.GetTextString(), "Cutoff");
+    value.SetClean();  // a changed text is drawn on two frames
     value.SetClean();
     value.SetTextFromPlug("42");
     EXPECT_FALSE(value.IsDirty());
+}
+
+TEST_F(Controls, LongDisplayTextsAreShownAndTickedWhole)
+{
+    const std::string longText = "Oscillator 2 Pulse Width Modulation by LFO 3";  // 44 characters
+    IParam* p = plug.GetParam(6);
+    p->InitEnum("Source", 1, 2);
+    p->SetDisplayText(0, "Off");
+    p->SetDisplayText(1, longText.c_str());
+    IBitmap two = strip(2);
+    ISwitchControl sw(&plug, 0, 0, 6, &two);
+    IText style;
+    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
+    sw.SetValDisplayControl(&value);
+    sw.SetValue(1.0);
+    sw.SetDirty(true);
+    EXPECT_EQ(value.GetTextString(), longText);
+
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 6, &style, false);
+    caption.Draw(gui);
+    EXPECT_EQ(caption.GetTextString(), longText);
+    caption.DisablePrompt(false);
+    gui->scriptMenuChoice(-1);
+    caption.OnMouseDown(5, 5, &left);
+    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true}));
 }
 
 TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
@@ -219,6 +245,7 @@ TEST_F(Controls, EnumPromptShowsTickedMenuAndTakesTheChoice)
     gui->scriptMenuChoice(2);
     caption.OnMouseDown(5, 5, &left);
     EXPECT_EQ(gui->lastMenuItems, (std::vector<std::string>{"saw", "square", "noise"}));
+    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true, false}));
     EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
     EXPECT_EQ(p->Int(), 2);
 }

@@ -4,6 +4,9 @@
 #include "ControlLayer.h"
 #include "GraphicsTestSupport.h"
 #include "IControl.h"
+
+#include <string>
+#include <vector>
 #include "zuve/zuve.h"
 
 namespace {
@@ -97,6 +100,33 @@ TEST_F(Surface, ControlAskingForRedrawWhileDrawnStaysDirtyOneMoreFrame)
     EXPECT_TRUE(c->IsDirty());
     gui.Draw(&r);
     EXPECT_FALSE(c->IsDirty());
+}
+
+// Stands in for another thread that replaces the text while the surface is
+// drawing the old one.
+class TextReplacedWhileDrawn : public ITextControl {
+public:
+    using ITextControl::ITextControl;
+    bool Draw(IGraphics* graphics) override
+    {
+        drawn.push_back(GetTextString());
+        if (drawn.size() == 1) SetTextFromPlug("new");
+        return ITextControl::Draw(graphics);
+    }
+    std::vector<std::string> drawn;
+};
+
+TEST_F(Surface, TextReplacedWhileBeingDrawnIsDrawnOnTheNextFrame)
+{
+    IText style;
+    auto* text = new TextReplacedWhileDrawn(&plug, IRECT(10, 10, 20, 20), &style, "old");
+    gui.AttachControl(text);
+    IRECT r(0, 0, 200, 100);
+    gui.Draw(&r);
+    IRECT dirty;
+    ASSERT_TRUE(gui.IsDirty(&dirty));
+    gui.Draw(&dirty);
+    EXPECT_EQ(text->drawn, (std::vector<std::string>{"old", "new"}));
 }
 
 TEST_F(Surface, BackgroundAttachedLateBecomesIndexZero)
