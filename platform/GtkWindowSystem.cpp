@@ -573,12 +573,121 @@ bool GtkNativeWindow::PopUpContextMenu(const Menu& menu, const ViewRect& at, Men
 
 // ---- Scripted events and capture
 
-void GtkNativeWindow::InjectMouse(const MouseEvent& event) { dispatch(event); }
+namespace {
+
+guint stateOf(const ModifierKeys& mods)
+{
+    guint state = 0;
+    if (mods.shift)
+        state |= GDK_SHIFT_MASK;
+    if (mods.control)
+        state |= GDK_CONTROL_MASK;
+    if (mods.option)
+        state |= GDK_MOD1_MASK;
+    if (mods.command)
+        state |= GDK_SUPER_MASK;
+    return state;
+}
+
+// Injected events go through GTK's own dispatch, so they take the same road as the user's.
+void deliver(GdkEvent* event, GdkWindow* window)
+{
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    if (GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr)
+        gdk_event_set_device(event, pointer);
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+}  // namespace
+
+void GtkNativeWindow::InjectMouse(const MouseEvent& event)
+{
+    GdkWindow* window = gtk_widget_get_window(mArea);
+    if (!window)
+        return;
+    const double x = event.x, y = mHeight - event.y;
+    const guint state = stateOf(event.mods);
+    // A second click must look like one to the click counting: right after the last press.
+    const guint32 time = event.clickCount >= 2 ? mLastPressTime + 1 : mLastPressTime + 100000;
+    GdkEvent* gdkEvent = nullptr;
+    switch (event.kind) {
+    case MouseEventKind::Down:
+    case MouseEventKind::RightDown:
+    case MouseEventKind::Up:
+    case MouseEventKind::RightUp: {
+        const bool press = event.kind == MouseEventKind::Down || event.kind == MouseEventKind::RightDown;
+        gdkEvent = gdk_event_new(press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE);
+        gdkEvent->button.button =
+            event.kind == MouseEventKind::Down || event.kind == MouseEventKind::Up ? 1 : 3;
+        gdkEvent->button.x = x;
+        gdkEvent->button.y = y;
+        gdkEvent->button.state = state;
+        gdkEvent->button.time = press ? time : mLastPressTime;
+        gdkEvent->button.window = GDK_WINDOW(g_object_ref(window));
+        break;
+    }
+    case MouseEventKind::Dragged:
+    case MouseEventKind::RightDragged:
+    case MouseEventKind::Moved:
+        gdkEvent = gdk_event_new(GDK_MOTION_NOTIFY);
+        gdkEvent->motion.x = x;
+        gdkEvent->motion.y = y;
+        gdkEvent->motion.state = state | (event.kind == MouseEventKind::Dragged        ? GDK_BUTTON1_MASK
+                                          : event.kind == MouseEventKind::RightDragged ? GDK_BUTTON3_MASK
+                                                                                       : 0);
+        gdkEvent->motion.window = GDK_WINDOW(g_object_ref(window));
+        break;
+    case MouseEventKind::Wheel:
+        gdkEvent = gdk_event_new(GDK_SCROLL);
+        gdkEvent->scroll.x = x;
+        gdkEvent->scroll.y = y;
+        gdkEvent->scroll.state = state;
+        gdkEvent->scroll.direction = GDK_SCROLL_SMOOTH;
+        gdkEvent->scroll.delta_y = -event.deltaY;
+        gdkEvent->scroll.window = GDK_WINDOW(g_object_ref(window));
+        break;
+    }
+    deliver(gdkEvent, window);
+}
 
 void GtkNativeWindow::InjectKey(const KeyEvent& event)
 {
-    if (mClient)
-        mClient->HandleKeyDown(event);
+    GdkWindow* window = gtk_widget_get_window(mArea);
+    guint keyval = 0;
+    switch (event.keyCode) {
+    case kKeyCodeUpArrow: keyval = GDK_KEY_Up; break;
+    case kKeyCodeDownArrow: keyval = GDK_KEY_Down; break;
+    case kKeyCodeLeftArrow: keyval = GDK_KEY_Left; break;
+    case kKeyCodeRightArrow: keyval = GDK_KEY_Right; break;
+    case kKeyCodeSpace: keyval = GDK_KEY_space; break;
+    default:
+        if (g_utf8_strlen(event.characters.c_str(), -1) == 1)
+            keyval = gdk_unicode_to_keyval(g_utf8_get_char(event.characters.c_str()));
+    }
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (!window || !keyval
+        || !gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_window_get_display(window)), keyval,
+                                              &keys, &count)
+        || count == 0) {
+        // No key on this keyboard makes it: hand it over as it is.
+        g_free(keys);
+        if (mClient)
+            mClient->HandleKeyDown(event);
+        return;
+    }
+    GdkEvent* gdkEvent = gdk_event_new(GDK_KEY_PRESS);
+    gdkEvent->key.window = GDK_WINDOW(g_object_ref(window));
+    gdkEvent->key.keyval = keyval;
+    gdkEvent->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    gdkEvent->key.group = static_cast<guint8>(keys[0].group);
+    gdkEvent->key.state = stateOf(event.mods);
+    gdkEvent->key.time = GDK_CURRENT_TIME;
+    g_free(keys);
+    // Keys go to the focused widget; the view takes them when no text field is open.
+    gtk_widget_grab_focus(mEntry ? mEntry : mArea);
+    deliver(gdkEvent, window);
 }
 
 bool GtkNativeWindow::CaptureToPNG(const std::string& path)

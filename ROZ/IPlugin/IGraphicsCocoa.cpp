@@ -42,6 +42,14 @@ int keyNumberFor(const platform::KeyEvent& event)
     return -1;
 }
 
+// A left-button event carries R when the command key is held, so a
+// command-click reaches the controls as a right click.
+IMouseMod modifiersFor(const platform::MouseEvent& event, bool left, bool right)
+{
+    return IMouseMod(left, right || (left && event.mods.command), event.mods.shift, event.mods.control,
+                     event.mods.option);
+}
+
 }  // namespace
 
 IGraphicsCocoa_vZelto2X_64_au::IGraphicsCocoa_vZelto2X_64_au() = default;
@@ -131,14 +139,6 @@ void IGraphicsCocoa_vZelto2X_64_au::HandleMouse(const platform::MouseEvent& even
     case platform::MouseEventKind::Moved: mouseMoved(event); break;
     case platform::MouseEventKind::Wheel: scrollWheel(event); break;
     }
-}
-
-// A left-button event carries R when the command key is held, so a
-// command-click reaches the controls as a right click.
-static IMouseMod modifiersFor(const platform::MouseEvent& event, bool left, bool right)
-{
-    return IMouseMod(left, right || (left && event.mods.command), event.mods.shift, event.mods.control,
-                     event.mods.option);
 }
 
 void IGraphicsCocoa_vZelto2X_64_au::mouseDown(const platform::MouseEvent& event)

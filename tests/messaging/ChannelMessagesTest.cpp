@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "EditorFixture.h"
 
 #include "dovor/timing.h"
@@ -162,4 +164,36 @@ TEST_F(ChannelMessages, TrackedNoteOnTheDeviceChannelIsReported)
     EXPECT_EQ(sendFromHardware(0x92, 60, 100).rfind(line, 0), 0u);
     editor->GetParam(kGlobalMidiChannel)->Set(2);
     EXPECT_EQ(sendFromHardware(0x92, 60, 100).find("MIDI received"), std::string::npos);
+}
+
+TEST_F(ChannelMessages, HardwareLfoShapeAndArpClockNumbersAreConvertedBeforeTheMove)
+{
+    TestControl* shape = bindControl(kLFO1Shape);
+    TestControl* clock = bindControl(kArpClock);
+    editor->uiConfig->ccControls.addToControlMap(0, 25, 0, shape);
+    editor->uiConfig->ccControls.addToControlMap(0, 105, 0, clock);
+    sendFromHardware(0xB0, 25, 7);
+    EXPECT_EQ(value(kLFO1ShapeClock), 7);
+    EXPECT_DOUBLE_EQ(shape->moves.back(), 2.0 / 127.0);
+    sendFromHardware(0xB0, 25, 4);
+    EXPECT_DOUBLE_EQ(shape->moves.back(), 4.0 / 127.0);
+    sendFromHardware(0xB0, 105, 5);
+    EXPECT_DOUBLE_EQ(clock->moves.back(), 4.0 / 127.0);
+    sendFromHardware(0xB0, 105, 0);
+    EXPECT_DOUBLE_EQ(clock->moves.back(), -1.0 / 127.0);
+    EXPECT_EQ(value(kArpClock), 0);
+}
+
+TEST_F(ChannelMessages, HardwareMovesSuppressTheEchoAndHostMovesDoNot)
+{
+    TestControl* control = bindControl(kFilterType);
+    control->echoFlag = &manager->suppressEcho;
+    editor->uiConfig->ccControls.addToControlMap(0, 34, 0, control);
+    editor->midiOutSet = true;
+    sendFromHardware(0xB0, 34, 3);
+    sendFromHost(0xB0, 34, 4);
+    EXPECT_EQ(control->echoSuppressed, (std::vector<bool> {true, false}));
+    EXPECT_FALSE(manager->suppressEcho);
+    // CC 34 refreshes the main tab from the hardware only.
+    EXPECT_EQ(std::count(editor->changes.begin(), editor->changes.end(), kMainTab), 1);
 }

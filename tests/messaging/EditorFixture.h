@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,16 +23,39 @@ public:
     void SetValueFromHardware(double value) override
     {
         moves.push_back(value);
+        if (echoFlag)
+            echoSuppressed.push_back(echoFlag->load());
         IControl::SetValueFromHardware(value);
     }
     std::vector<double> moves;
+    // When set, records the manager's suppressEcho at each move.
+    const std::atomic<bool>* echoFlag = nullptr;
+    std::vector<bool> echoSuppressed;
+};
+
+// Records the tab refreshes the incoming paths ask for.
+class FixtureEditor : public Zelto2X {
+public:
+    FixtureEditor() : Zelto2X(IPluginInstanceInfo()) {}
+    void OnParamChange(int index) override
+    {
+        changes.push_back(index);
+        Zelto2X::OnParamChange(index);
+    }
+    void OnParamChange2(int index) override
+    {
+        hardwareChanges.push_back(index);
+        Zelto2X::OnParamChange2(index);
+    }
+    std::vector<int> changes;
+    std::vector<int> hardwareChanges;
 };
 
 class EditorFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
+        editor = std::make_unique<FixtureEditor>();
         for (int i = 0; i < kNumParams; ++i)
             editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
         for (int i : {kOscillator1Semitone, kOscillator2Semitone, kOscillator3Semitone})
@@ -62,7 +86,7 @@ protected:
         return std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
     }
 
-    std::unique_ptr<Zelto2X> editor;
+    std::unique_ptr<FixtureEditor> editor;
     MIDIMessageManager* manager = nullptr;
     std::vector<std::unique_ptr<TestControl>> controls;
 };

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "EditorFixture.h"
 
 class SysExDispatch : public EditorFixture {};
@@ -265,4 +267,58 @@ TEST(TapPatternCode, UnpacksThreeNumbersIntoBase24DigitsAndTheFlagByte)
     EXPECT_EQ(out[30], 7);
     EXPECT_EQ(out[31], 0);  // 3 reads as 0
     EXPECT_EQ(out[32], 24);
+}
+
+TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)
+{
+    struct Row {
+        uint8_t b5, b6;
+        bool quiet, refreshesTab;
+    };
+    const Row rows[] = {
+        {0x00, 0x02, true, true}, {0x29, 0x00, true, true}, {0x6B, 0x00, true, true},
+        {0x70, 0x00, true, true}, {0x7B, 0x01, true, true}, {0x10, 0x00, true, false},
+        {0x7B, 0x00, false, false}, {0x29, 0x01, false, false}, {0x11, 0x00, false, false},
+    };
+    for (const Row& row : rows) {
+        TestControl* control = bindControl(kFilterCutoff);
+        control->echoFlag = &manager->suppressEcho;
+        const unsigned char address[4] = {0x58, 0x41, row.b5, row.b6};
+        editor->uiConfig->sysExControls.addToControlMap(address, 0, control);
+        editor->hardwareChanges.clear();
+        testing::internal::CaptureStdout();
+        sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, row.b5, row.b6, 0x40, 0x00, 0xF7});
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(control->echoSuppressed.size(), 1u) << std::hex << int(row.b5) << " " << int(row.b6);
+        EXPECT_EQ(control->echoSuppressed[0], row.quiet) << std::hex << int(row.b5) << " " << int(row.b6);
+        const bool refreshed = std::count(editor->hardwareChanges.begin(), editor->hardwareChanges.end(), kMainTab) > 0;
+        EXPECT_EQ(refreshed, row.refreshesTab) << std::hex << int(row.b5) << " " << int(row.b6);
+        EXPECT_FALSE(manager->suppressEcho);
+    }
+}
+
+TEST_F(SoundDecoder, GlobalDumpSetsEveryDocumentedParameter)
+{
+    // byte -> parameter index and the offset of its decode rule
+    const int map[][3] = {
+        {5, 216, -54}, {6, 219, -40}, {7, 220, 0}, {8, 93, 0}, {9, 218, 0}, {10, 217, 0}, {11, 221, 0},
+        {12, 94, 0}, {13, 222, 0}, {14, 223, 0}, {15, 224, 0}, {16, 225, 0}, {17, 234, 0}, {18, 237, 0},
+        {19, 228, 0}, {20, 229, 0}, {21, 230, 0}, {22, 231, 0}, {23, 232, 0}, {24, 233, 0},
+        {35, 235, 0}, {36, 236, 0},
+    };
+    std::vector<uint8_t> global(zsysex::kGlobalDumpSize, 0);
+    for (int i = 5; i <= 37; ++i)
+        global[i] = static_cast<uint8_t>(i - 4);
+    global[0] = 0xF0, global[1] = 0x3E, global[2] = 0x16, global[3] = 0x7F, global[4] = 0x14, global[38] = 0xF7;
+    editor->GetParam(kGlobalPolyId)->Set(9);
+    ISysEx msg(0, global.data(), static_cast<int>(global.size()));
+    testing::internal::CaptureStdout();
+    manager->sysexSettingsParse(&msg);
+    testing::internal::GetCapturedStdout();
+    for (const auto& row : map)
+        EXPECT_EQ(value(row[1]), row[0] - 4 + row[2]) << "byte " << row[0];
+    EXPECT_EQ(value(kGlobalPolyId), 9);
+    for (int i = 0; i < zsysex::kGlobalDumpSize; ++i)
+        EXPECT_EQ(editor->globalBytes[i], global[i]) << "byte " << i;
+    EXPECT_TRUE(manager->dataProcessed);
 }

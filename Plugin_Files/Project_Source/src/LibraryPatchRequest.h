@@ -22,7 +22,7 @@ public:
     // Empties messages, name and category for a new request.
     void clear();
 
-    int complete = 1;
+    int complete = 0;  // 1 once a sound dump has completed a request
     std::atomic<bool> libraryRequestActive {false};
     LibrarianPatch patch;
 };

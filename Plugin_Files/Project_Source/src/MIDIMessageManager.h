@@ -76,9 +76,10 @@ public:
     std::atomic<bool> controlNotFound {false};
     std::atomic<bool> messageFromHost {false};
     std::atomic<uint32_t> programChangeTime {0};
-    int lastStepEvent = 0;
-    int lastStepTime = 0;
-    int lastStepGlide = 0;
+    // The last pattern-step byte decoded (MIDI input thread writes, any reads).
+    std::atomic<int> lastStepEvent {0};
+    std::atomic<int> lastStepTime {0};
+    std::atomic<int> lastStepGlide {0};
 
 private:
     friend class ManagerParameterSink;

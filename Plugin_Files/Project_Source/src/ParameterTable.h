@@ -3,12 +3,6 @@
 // exchanged with the hardware has one fixed index. Configuration files name
 // parameters by these identifiers; the name table maps the names to indexes.
 
-// The indexes live in a namespace of their own and are brought in with a
-// using-directive: the framework's controller numbers define a global
-// kModWheel too, and this way only an unqualified use of that one name is
-// ambiguous (write zparams::kModWheel there).
-namespace zparams {
-
 enum EParams {
     kOscillator1Semitone = 0,
     kOscillator2Semitone = 1,
@@ -317,10 +311,6 @@ enum EParams {
     kCancelDataRequestParam = 296,
     kNumParams = 307
 };
-
-}  // namespace zparams
-
-using namespace zparams;
 
 // One entry of the name table: identifier text and index.
 struct ParameterName {

@@ -10,6 +10,22 @@ namespace {
 
 constexpr OSStatus kBadSelector = static_cast<OSStatus>(0x80008002);
 
+// Two host-owned output buffers of a render call.
+struct HostBuffers {
+    explicit HostBuffers(UInt32 frames)
+        : left(frames), right(frames), list{2, {{1, frames * 4, left.data()}, {1, frames * 4, right.data()}}}
+    {
+    }
+    AudioBufferList* get() { return reinterpret_cast<AudioBufferList*>(&list); }
+
+    std::vector<float> left;
+    std::vector<float> right;
+    struct {
+        UInt32 n;
+        AudioBuffer b[2];
+    } list;
+};
+
 host::PluginHost::Settings quietHost()
 {
     host::PluginHost::Settings settings;
@@ -299,24 +315,84 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleaved)
                                                                   kAudioUnitScope_Output, 1, &format, &size));
 }
 
+TEST_F(AudioUnitBinding, PropertyValuesNeverOverrunTheHostsBuffer)
+{
+    struct {
+        double firstField;
+        uint8_t guard[32];
+    } small{};
+    UInt32 size = sizeof(double);
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat,
+                                                                       kAudioUnitScope_Output, 0, &small, &size));
+    for (uint8_t byte : small.guard)
+        EXPECT_EQ(0, byte);
+}
+
 TEST_F(AudioUnitBinding, RenderOfMoreFramesThanTheMaximumIsRefused)
 {
     UInt32 maxFrames = 1024;
     ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
                                           &maxFrames, sizeof maxFrames));
-    std::vector<float> left(2048), right(2048);
-    struct {
-        UInt32 n;
-        AudioBuffer b[2];
-    } list{2, {{1, 2048 * 4, left.data()}, {1, 2048 * 4, right.data()}}};
+    HostBuffers buffers(2048);
+    AudioBufferList* bufferList = buffers.get();
     AudioTimeStamp timeStamp{};
     timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
     AudioUnitRenderActionFlags flags = 0;
-    auto* bufferList = reinterpret_cast<AudioBufferList*>(&list);
     EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 2048, bufferList));
     EXPECT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 1024, bufferList));
     timeStamp.mFlags = 0;
     EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 16, bufferList));
+}
+
+namespace {
+
+struct InputProbe {
+    int pulls = 0;
+    OSStatus answer = noErr;
+};
+
+OSStatus fillInput(void* userData, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                   AudioBufferList* list)
+{
+    auto* probe = static_cast<InputProbe*>(userData);
+    ++probe->pulls;
+    for (UInt32 b = 0; b < list->mNumberBuffers; ++b) {
+        auto* samples = static_cast<float*>(list->mBuffers[b].mData);
+        for (UInt32 i = 0; i < frames; ++i)
+            samples[i] = 0.25f * static_cast<float>(b + 1);
+    }
+    return probe->answer;
+}
+
+}  // namespace
+
+TEST_F(AudioUnitBinding, RenderCallbackInputIsPulledOncePerSampleTimeAndReachesTheOutputs)
+{
+    InputProbe probe;
+    AURenderCallbackStruct callback{fillInput, &probe};
+    ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                          &callback, sizeof callback));
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback,
+                                                                  kAudioUnitScope_Input, 1, &callback,
+                                                                  sizeof callback));
+    ASSERT_TRUE(host.renderBlocks(2).ok());
+    EXPECT_EQ(2, probe.pulls);
+    EXPECT_FLOAT_EQ(0.25f, host.outputChannel(0)[100]);  // the base copies input to output
+    EXPECT_FLOAT_EQ(0.5f, host.outputChannel(1)[511]);
+
+    HostBuffers buffers(512);
+    AudioBufferList* bufferList = buffers.get();
+    AudioTimeStamp timeStamp{};
+    timeStamp.mSampleTime = 99999.0;
+    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
+    AudioUnitRenderActionFlags flags = 0;
+    ASSERT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, bufferList));
+    ASSERT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, bufferList));
+    EXPECT_EQ(3, probe.pulls);  // the same sample time pulls no more input
+
+    probe.answer = -42;
+    timeStamp.mSampleTime += 512;
+    EXPECT_EQ(-42, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, bufferList));
 }
 
 TEST_F(AudioUnitBindingWithoutHostTempo, TempoIs138UntilTheHostReportsOne)

@@ -208,4 +208,55 @@ TEST_F(Surface, DrawBitmapStateSelectsOneBasedFrames)
     EXPECT_EQ(colourFor(3), IColor(255, 0, 0, 255));
 }
 
+TEST_F(Surface, BitmapBlitsAreClippedToTheDrawRectangle)
+{
+    TestGraphics g(&plug, 20, 20);
+    // One 10 x 10 picture: rows 0-4 red, rows 5-9 green.
+    g.addStrip("bands.png", 10, 5, {ZUVE_RGBA(255, 0, 0, 255), ZUVE_RGBA(0, 255, 0, 255)});
+    g.PrepDraw();
+    IBitmap bands = g.LoadIBitmap(501, "bands.png", 1.0, 1, false);
+    g.AttachControl(new ProbeControl(&plug, IRECT(0, 0, 20, 20)));
+    IRECT all(0, 0, 20, 20);
+    g.Draw(&all);
+    g.FillIRect(&COLOR_BLACK, &all);
+    IRECT lowerHalf(0, 7, 20, 20);
+    g.Draw(&lowerHalf);
+    IRECT dest(2, 2, 12, 12);
+    g.DrawBitmap(&bands, &dest, 1, nullptr);
+    EXPECT_EQ(g.GetPoint(5, 5), COLOR_BLACK);            // above the draw rectangle: untouched
+    EXPECT_EQ(g.GetPoint(5, 7), IColor(255, 0, 255, 0));  // source row 5
+    EXPECT_EQ(g.GetPoint(5, 11), IColor(255, 0, 255, 0));
+    EXPECT_EQ(g.GetPoint(5, 12), COLOR_BLACK);           // below the picture
+}
+
+TEST_F(Surface, BlendMethodsFollowTheBlendTable)
+{
+    IRECT px(5, 5, 6, 6);
+    IRECT all(0, 0, 200, 100);
+    gui.Draw(&all);
+    const IColor grey(255, 100, 100, 100);
+    const IColor clearRed(0, 255, 0, 0);
+    const IChannelBlend copy(IChannelBlend::kBlendClobber), add(IChannelBlend::kBlendAdd),
+        unknown(7), half(IChannelBlend::kBlendClobber, 0.5f);
+
+    gui.FillIRect(&grey, &px, &copy);
+    gui.FillIRect(&clearRed, &px);  // no blend: the source alpha counts
+    EXPECT_EQ(gui.GetPoint(5, 5), grey);
+    gui.FillIRect(&clearRed, &px, &unknown);  // any other method: as no blend
+    EXPECT_EQ(gui.GetPoint(5, 5), grey);
+    gui.FillIRect(&clearRed, &px, &copy);  // method 1 ignores alpha
+    EXPECT_EQ(gui.GetPoint(5, 5), clearRed);
+
+    gui.FillIRect(&grey, &px, &copy);
+    const IColor dark(255, 10, 20, 30);
+    gui.FillIRect(&dark, &px, &add);
+    EXPECT_EQ(gui.GetPoint(5, 5), IColor(255, 110, 120, 130));
+
+    gui.FillIRect(&COLOR_BLACK, &px, &copy);
+    gui.FillIRect(&COLOR_WHITE, &px, &half);  // the weight passes through
+    const IColor mixed = gui.GetPoint(5, 5);
+    EXPECT_GT(mixed.R, 100);
+    EXPECT_LT(mixed.R, 155);
+}
+
 }  // namespace

@@ -117,18 +117,6 @@ TEST(Timestamp, CurrentTimeEndsWithTheOffsetFromUtc)
     EXPECT_EQ(utc.size(), std::string("20261206 17:15 +0000").size());
 }
 
-TEST(Timestamp, TextHelpers)
-{
-    char lower[16];
-    ToLower(lower, "Logic PRO");
-    EXPECT_STREQ(lower, "logic pro");
-    EXPECT_TRUE(IsWhitespace('\t') && IsWhitespace(' ') && IsWhitespace('\r') && IsWhitespace('\n'));
-    EXPECT_FALSE(IsWhitespace('x'));
-    ROZ_String stamp("v1");
-    CompileTimestamp("Dec  6 2026", "17:00:00", &stamp);
-    EXPECT_STREQ(stamp.Get(), "v1 [Dec  6 2026 17:00:00]");
-}
-
 }  // namespace
 
 namespace {
