@@ -4,8 +4,10 @@
 // Threads: drawing, mouse and text entry run on the main thread.
 // SetValueFromPlug, SetValueFromHardware, Hide, GrayOut, SetDirty and
 // ITextControl::SetTextFromPlug are also called, without a lock, from the
-// host, render, MIDI input and MIDI worker threads; the value and the flags
-// they touch are atomics, and text controls guard their text with a mutex.
+// host, render, MIDI input and MIDI worker threads; the value, the flags and
+// the blend weight they touch are atomics, text controls guard their text
+// with a mutex, and a change that lands while the control is being drawn
+// keeps it dirty for the next frame.
 
 #include <atomic>
 #include <mutex>
