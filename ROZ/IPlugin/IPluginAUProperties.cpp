@@ -402,9 +402,7 @@ ComponentResult IPluginAU::GetStringFromValue(AudioUnitParameterStringFromValue*
     if (!param)
         return kAudioUnitErr_InvalidElement;
     const double value = request->inValue ? *request->inValue : param->Value();
-    char text[IParam::kDisplayForHostLength + 1] = {0};
-    param->GetDisplayForHost(value, false, text);
-    std::snprintf(mParamDisplayStr, sizeof mParamDisplayStr, "%s", text);
+    param->GetDisplayForHost(value, false, mParamDisplayStr, true, sizeof mParamDisplayStr);
     request->outString = newString(mParamDisplayStr);
     return noErr;
 }

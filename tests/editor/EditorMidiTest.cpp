@@ -97,9 +97,24 @@ TEST_F(EditorMidi, SoundDumpLeavesWithItsChecksum)
     dump[135] = 0;
     const std::string out = quietly([&] { editor->checksumCheckAndSend(dump.data(), 137); });
     ASSERT_EQ(editor->sysex.size(), 1u);
-    EXPECT_EQ(editor->sysex[0][135], zsysex::checksum(dump.data(), 1, 134));
-    EXPECT_NE(out.find("checksum for outgoing data = "), std::string::npos);
-    EXPECT_NE(out.find("Plug-in MIDI Out (sysex | 137 bytes | F0 3E 16 00 10 "), std::string::npos);
+    EXPECT_EQ(editor->sysex[0][135], 0x29);  // bytes 1..134 of the INIT sound sum to 0x1029
+    EXPECT_EQ(editor->sysex[0][136], 0xF7);
+    EXPECT_NE(out.find("checksum for outgoing data = 41\n"), std::string::npos);
+    EXPECT_NE(out.find("Plug-in MIDI Out (sysex | 137 bytes | F0 f0 3e 16 00 10 7f "), std::string::npos);
+}
+
+TEST_F(EditorMidi, SentSysExIsPrintedInLowerCaseHexBetweenTheFrameBytes)
+{
+    const unsigned char bytes[3] = {0x3E, 0x16, 0x00};
+    const std::string out = quietly([&] { DebuggerOutput().logSysExOutMessageByte(bytes, 3); });
+    EXPECT_EQ(out, "Plug-in MIDI Out (sysex | 3 bytes | F0 3e 16 00 F7)\n");
+}
+
+TEST_F(EditorMidi, LogLineForAnUnopenableFileIsNeitherWrittenNorEchoed)
+{
+    const std::string out
+        = quietly([&] { DebuggerOutput().printDebugInfo("/nonexistent-folder/LOG.txt", "CONFIG READER: Completed!"); });
+    EXPECT_EQ(out, "");
 }
 
 TEST_F(EditorMidi, NothingIsSentWithoutAnOutput)

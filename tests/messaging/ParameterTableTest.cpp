@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
 #include "ParameterTable.h"
 #include "UIConfigManager.h"
+#include "debugger.h"
 
 namespace {
 
@@ -50,4 +56,27 @@ TEST(ParameterTable, RegisteringAnExistingNameKeepsTheFirstIndex)
     config.mapParamToString("kFilterCutoff", 40);
     config.mapParamToString("kFilterCutoff", 7);
     EXPECT_EQ(config.getParamByName("kFilterCutoff"), 40);
+}
+
+TEST(ParameterTable, DebugLogRecordsTheFillDuplicatesAndMisses)
+{
+    const std::string path = testing::TempDir() + "parameter-table-LOG.txt";
+    std::remove(path.c_str());
+    DebuggerOutput output;
+    UIConfigManager config;
+    config.setDebugLog(&output, true, path);
+    testing::internal::CaptureStdout();
+    config.initParams();
+    config.mapParamToString("kMainTab", 1);
+    config.getParamByName("kNoSuchParameter");
+    testing::internal::GetCapturedStdout();
+
+    std::ifstream file(path);
+    std::vector<std::string> texts;
+    for (std::string line; std::getline(file, line);)
+        texts.push_back(line.substr(line.find("\t ") + 2));
+    EXPECT_EQ(texts, (std::vector<std::string> {"CONFIG READER: Started to initialize parameters...",
+                         "CONFIG READER: Completed!", "CONFIG READER: parameter kMainTab ALREADY EXISTS!",
+                         "CONFIG READER: parameter kNoSuchParameter NOT FOUND!"}));
+    std::remove(path.c_str());
 }

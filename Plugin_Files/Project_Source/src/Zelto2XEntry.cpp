@@ -5,6 +5,7 @@
 #include "IPluginAU.h"
 #include "IPluginAUView.h"
 #include "mutex.h"
+#include "platform/CocoaWindowSystem.h"
 #include "resource.h"
 
 #if ZELTO2X_MODULE_WITH_EDITOR
@@ -76,4 +77,11 @@ ZELTO2X_EXPORT ComponentResult Zelto2X_ViewEntry(ComponentParameters* params, vo
 ZELTO2X_EXPORT AUCocoaUIBase* Zelto2X_View_64()
 {
     return new Zelto2XViewFactory;
+}
+
+// The host's window mode and GUI script commands reach the view's window
+// system through this symbol: the module hides every other library symbol.
+ZELTO2X_EXPORT platform::WindowSystem* Zelto2X_GuiWindowSystem()
+{
+    return &platform::WindowSystem::Shared();
 }

@@ -8,11 +8,13 @@
 class DebuggerOutput {
 public:
     // Appends "<local time>\t <text>\n" to the file at path and echoes the text
-    // on standard output; writes nothing to a file that cannot be opened.
+    // on standard output; a file that cannot be opened gets nothing and
+    // nothing is echoed.
     // Any thread; the file is opened and closed for every line.
     void printDebugInfo(std::string path, std::string text);
 
-    // Prints an outgoing SysEx message ("Plug-in MIDI Out (sysex | n bytes | F0 ..F7)")
-    // on standard output. Any thread.
+    // Prints an outgoing SysEx message on standard output, every byte in
+    // lower-case hex between the format's own F0 and F7:
+    // "Plug-in MIDI Out (sysex | 3 bytes | F0 3e 16 00 F7)". Any thread.
     void logSysExOutMessageByte(const unsigned char* bytes, int count);
 };
