@@ -2,6 +2,7 @@
 #include "IPluginAU.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -194,13 +195,32 @@ void IPluginAU::AssessInputConnections()
     }
 }
 
+namespace {
+
+// Sizes and zeroes a scratch memory for nChannels x nFrames floats; false when
+// it cannot hold that many (it then keeps what it had).
+bool sizeScratch(ROZ_TypedBuf<float>* scratch, int nChannels, int nFrames)
+{
+    const long long count = static_cast<long long>(std::max(nChannels, 0)) * nFrames;
+    if (count > INT_MAX)
+        return false;
+    float* memory = scratch->Resize(static_cast<int>(count));
+    if (scratch->GetSize() != count)
+        return false;
+    if (memory)
+        std::memset(memory, 0, sizeof(float) * static_cast<size_t>(count));
+    return true;
+}
+
+}  // namespace
+
 void IPluginAU::SetBlockSize(int blockSize)
 {
     const int nFrames = std::max(blockSize, 0);
-    if (float* in = mInScratchBuf.Resize(NInChannels() * nFrames))
-        std::memset(in, 0, sizeof(float) * mInScratchBuf.GetSize());
-    if (float* out = mOutScratchBuf.Resize(NOutChannels() * nFrames))
-        std::memset(out, 0, sizeof(float) * mOutScratchBuf.GetSize());
+    // A size the scratch memories cannot hold keeps the previous one, so the
+    // render check never lets a block run past them.
+    if (!sizeScratch(&mInScratchBuf, NInChannels(), nFrames) || !sizeScratch(&mOutScratchBuf, NOutChannels(), nFrames))
+        return;
     IPluginBase::SetBlockSize(blockSize);
 }
 
@@ -307,8 +327,9 @@ void IPluginAU::ResizeGraphics(int, int)
 
 void IPluginAU::SetLatency(int samples)
 {
-    CallPropertyListeners(kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0);
     IPluginBase::SetLatency(samples);
+    // After the change, so a listener that reads the latency sees the new value.
+    CallPropertyListeners(kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0);
 }
 
 // ---- Notifications to the host

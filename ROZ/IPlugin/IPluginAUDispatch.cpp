@@ -125,7 +125,7 @@ ComponentResult IPluginAU::Dispatch(int16_t selector, const void* args)
     }
     case kAudioUnitAddRenderNotifySelect: {
         const auto* a = argsAs<AURenderNotifyParams>(args);
-        if (!a)
+        if (!a || !a->inProc)  // the render thread would call it
             return kNoArgs;
         mRenderNotify.Add(new RenderNotify{a->inProc, a->inProcUserData});
         return noErr;
@@ -178,7 +178,7 @@ ComponentResult IPluginAU::DoInitialize()
 
 ComponentResult IPluginAU::AddPropertyListener(const AUPropertyListenerParams* args)
 {
-    if (!args)
+    if (!args || !args->inProc)
         return kAudioUnitErr_InvalidParameter;
     for (int i = 0; i < mPropertyListeners.GetSize(); ++i) {
         const PropertyListener* listener = mPropertyListeners.Get(i);

@@ -517,12 +517,15 @@ ComponentResult IPluginAU::ApplyProperty(AudioUnitPropertyID propID, AudioUnitSc
         return needs(sizeof(AudioStreamBasicDescription))
                    ? SetStreamFormat(scope, element, static_cast<const AudioStreamBasicDescription*>(data))
                    : kAudioUnitErr_InvalidPropertyValue;
-    case kAudioUnitProperty_MaximumFramesPerSlice:
+    case kAudioUnitProperty_MaximumFramesPerSlice: {
         if (!needs(sizeof(UInt32)))
             return kAudioUnitErr_InvalidPropertyValue;
-        SetBlockSize(static_cast<int>(std::min<UInt32>(*static_cast<const UInt32*>(data), 0x7fffffffu)));
+        const int maxFrames = static_cast<int>(std::min<UInt32>(*static_cast<const UInt32*>(data), 0x7fffffffu));
+        SetBlockSize(maxFrames);
         Reset();
-        return noErr;
+        // A size the scratch memories could not take was not applied.
+        return GetBlockSize() == maxFrames ? ComponentResult(noErr) : ComponentResult(kAudioUnitErr_InvalidPropertyValue);
+    }
     case kAudioUnitProperty_BypassEffect: {
         if (!needs(sizeof(UInt32)))
             return kAudioUnitErr_InvalidPropertyValue;

@@ -1,5 +1,6 @@
 // The input thread decodes dumps while a worker polls the flags and reads the
 // raw sound, as a request job does.
+#include <atomic>
 #include <thread>
 
 #include "EditorFixture.h"
@@ -11,8 +12,9 @@ TEST_F(DispatchThreads, PollingThreadSeesTheDumpTakenInWhileTheInputThreadDecode
     auto dump = initDump();
     std::thread worker([&] {
         for (int poll = 0; poll < 2000; ++poll) {
-            if (editor->incomingSysExProcessed && manager->dataProcessed)
+            if (editor->incomingSysExProcessed && manager->dataProcessed) {
                 EXPECT_GE(editor->getProgramValueByParts(0, 0, 9), 0);
+            }
             (void)editor->currentSoundName();
             (void)editor->currentDeviceId.load();
         }
@@ -28,4 +30,49 @@ TEST_F(DispatchThreads, PollingThreadSeesTheDumpTakenInWhileTheInputThreadDecode
     worker.join();
     EXPECT_TRUE(editor->incomingSysExProcessed);
     EXPECT_EQ(editor->getProgramValueByParts(0, 0, 9), 49);
+}
+
+TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
+{
+    TestControl* cutoff = bindControl(kFilterCutoff);
+    TestControl* resonance = bindControl(kFilterResonance);
+    editor->uiConfig->ccControls.addToControlMap(0, 74, 0, cutoff);
+    editor->uiConfig->ccControls.addToControlMap(1, 71, 1, resonance);
+    editor->midiOutSet = true;
+    std::atomic<int> running {2};
+    auto dump = initDump();
+    testing::internal::CaptureStdout();
+    std::thread hardware([&] {
+        for (int round = 0; round < 40; ++round) {
+            dump[100] = static_cast<uint8_t>(round);
+            manager->patchRequested = true;
+            ISysEx msg(0, dump.data(), static_cast<int>(dump.size()));
+            editor->ProcessSysEx(&msg, true);
+            IMidiMsg cc(0, 0xB0, 74, static_cast<uint8_t>(round));
+            manager->ProcessMidiMsgFromDevice(&cc);
+        }
+        --running;
+    });
+    std::thread host([&] {
+        for (int round = 0; round < 40; ++round) {
+            IMidiMsg cc(0, 0xB0, 71, static_cast<uint8_t>(round));
+            manager->ProcessMidiMsgFromDAW(&cc, 0);
+            IMidiMsg note(0, 0x90, 60, 100);
+            manager->ProcessMidiMsgFromDAW(&note, 0);
+        }
+        --running;
+    });
+    while (running > 0) {
+        (void)value(kPatternStep04Event);
+        (void)manager->lastStepEvent.load();
+        (void)editor->globalBytes[9].load();
+        (void)editor->currentSoundCategory();
+        (void)manager->suppressEcho.load();
+        (void)editor->getProgramValueByParts(0, 0, 100);
+    }
+    hardware.join();
+    host.join();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(editor->getProgramValueByParts(0, 0, 100), 39);
+    EXPECT_FALSE(manager->suppressEcho);
 }

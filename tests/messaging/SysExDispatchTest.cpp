@@ -71,6 +71,15 @@ TEST_F(SysExDispatch, SingleParameterMessageMovesItsControlWithoutTakingItsDevic
 
     sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0x00, 0xF7});
     EXPECT_EQ(control->moves.size(), 1u);
+    EXPECT_EQ(editor->currentDeviceId, 3);
+}
+
+TEST_F(SysExDispatch, OtherShortMessagesAdoptTheirDeviceId)
+{
+    sendSysEx({0xF0, 0x3E, 0x16, 0x05, 0x00, 0x00, 0x1E, 0xF7});
+    EXPECT_EQ(editor->currentDeviceId, 5);
+    EXPECT_EQ(editor->currentDeviceId2, 5);
+    EXPECT_EQ(value(kGlobalDeviceID), 5);
 }
 
 TEST_F(SysExDispatch, GlobalDumpIsDecodedWhileTheGlobalRequestWaits)
@@ -321,4 +330,18 @@ TEST_F(SoundDecoder, GlobalDumpSetsEveryDocumentedParameter)
     for (int i = 0; i < zsysex::kGlobalDumpSize; ++i)
         EXPECT_EQ(editor->globalBytes[i], global[i]) << "byte " << i;
     EXPECT_TRUE(manager->dataProcessed);
+}
+
+TEST(TapPatternCode, NumbersThatShareABytePickUpTheirOwnBits)
+{
+    unsigned char code[11] = {};
+    code[3] = 7;    // low two bits to N0 (3 x 2^21), the rest to N1 (1)
+    code[6] = 21;   // low four bits to N1 (5 x 2^19), the rest to N2 (1)
+    code[9] = 127;  // N2's top digit exceeds 24 and wraps
+    char out[33];
+    MIDIMessageManager::decodeTapPatternCode(code, out);
+    // N0 = 6291456, N1 = 2621441, N2 = 16646145 as base-24 digits, each split into (mod 8, div 8).
+    const char expected[30] = {2, 2, 7, 2, 2, 0, 0, 2, 0, 0, 7, 0, 5, 2, 7, 1, 2, 0, 1, 2, 2, 0, 4, 0, 3, 0, 5, 1, 1, 1};
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(out[i], expected[i]) << i;
 }

@@ -1,7 +1,9 @@
 #include "support/JackServer.h"
 
+#include <fcntl.h>
 #include <jack/jack.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -39,8 +41,40 @@ JackServer::~JackServer()
     Stop();
 }
 
+// JACK keeps every server of a user in one small shared registry, so test
+// processes take one of a few slots (lock files) before starting theirs; a
+// process finding all taken waits for one.
+bool JackServer::TakeServerSlot(std::string* error)
+{
+    constexpr int kSlots = 4;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < kSlots; ++i) {
+            const int slot = (static_cast<int>(getpid()) + i) % kSlots;
+            const std::string path = "/tmp/zelto2x-jack-slot-" + std::to_string(getuid()) + "-" + std::to_string(slot);
+            const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (fd < 0) {
+                continue;
+            }
+            // First pass: any free slot; second pass: wait for our own one.
+            if (flock(fd, pass == 0 ? LOCK_EX | LOCK_NB : LOCK_EX) == 0) {
+                slotFd_ = fd;
+                return true;
+            }
+            close(fd);
+            if (pass == 1) {
+                break;
+            }
+        }
+    }
+    *error = "no JACK server slot could be locked in /tmp";
+    return false;
+}
+
 bool JackServer::Start(std::string* error)
 {
+    if (slotFd_ < 0 && !TakeServerSlot(error)) {
+        return false;
+    }
     name_ = UniqueServerName();
     logPath_ = "/tmp/" + name_ + ".log";
     std::remove(logPath_.c_str());
@@ -69,25 +103,30 @@ bool JackServer::Start(std::string* error)
 
 bool JackServer::WaitUntilAcceptingClients(std::string* error)
 {
+    // libjack can wedge when a client is opened while the server is still
+    // coming up, so wait for the server's socket before the first client.
+    const std::string socket = "/dev/shm/jack_" + name_ + "_" + std::to_string(getuid()) + "_0";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (access(socket.c_str(), F_OK) != 0) {
+        if (std::chrono::steady_clock::now() >= deadline || !jackd_.StillRunning()) {
+            *error = "JACK server " + name_ + " did not come up within 20 s";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     jack_set_error_function(&Silent);
     jack_set_info_function(&Silent);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool ready = false;
-    while (!ready && std::chrono::steady_clock::now() < deadline) {
-        jack_status_t status;
-        jack_client_t* probe = jack_client_open("zelto2x-probe",
-            static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, name_.c_str());
-        if (probe) {
-            jack_client_close(probe);
-            ready = true;
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int attempt = 0; attempt < 50 && !ready; ++attempt) {
+        ready = HasPort("");
+        if (!ready) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
     jack_set_error_function(nullptr);
     jack_set_info_function(nullptr);
     if (!ready) {
-        *error = "JACK server " + name_ + " did not accept clients within 20 s";
+        *error = "JACK server " + name_ + " did not accept clients";
     }
     return ready;
 }
@@ -100,7 +139,8 @@ bool JackServer::HasPort(const std::string& fullName) const
     if (!probe) {
         return false;
     }
-    const bool found = jack_port_by_name(probe, fullName.c_str()) != nullptr;
+    // An empty name only asks whether the server takes clients.
+    const bool found = fullName.empty() || jack_port_by_name(probe, fullName.c_str()) != nullptr;
     jack_client_close(probe);
     return found;
 }
@@ -110,6 +150,10 @@ void JackServer::Stop()
     if (jackd_.Running()) {
         jackd_.Stop(SIGTERM, std::chrono::seconds(10));
         std::remove(logPath_.c_str());
+    }
+    if (slotFd_ >= 0) {
+        close(slotFd_);
+        slotFd_ = -1;
     }
 }
 

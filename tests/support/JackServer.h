@@ -21,7 +21,9 @@ public:
     bool HasPort(const std::string& fullName) const;
 
 private:
+    bool TakeServerSlot(std::string* error);
     bool WaitUntilAcceptingClients(std::string* error);
+    int slotFd_ = -1;
     std::string name_;
     std::string logPath_;
     Subprocess jackd_;

@@ -1,6 +1,7 @@
 #include "support/SimulatedSynth.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -9,7 +10,15 @@ namespace testsupport {
 std::string SimulatedSynthPath()
 {
     const char* build = std::getenv("ZELTO2X_BUILD_DIR");
-    return std::string(build ? build : ".") + "/tools/zelto2-sim";
+    if (build && *build) {
+        return std::string(build) + "/tools/zelto2-sim";
+    }
+    // Test programs live under <build>/tests/.
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    const std::string path(self, n > 0 ? static_cast<size_t>(n) : 0);
+    const size_t tests = path.rfind("/tests/");
+    return (tests == std::string::npos ? std::string(".") : path.substr(0, tests)) + "/tools/zelto2-sim";
 }
 
 bool SimulatedSynth::Start(std::string* error, std::vector<std::string> extraArgs, const std::string& name)

@@ -220,6 +220,22 @@ bool Subprocess::WaitExit(std::chrono::milliseconds timeout, int* status)
     }
 }
 
+bool Subprocess::StillRunning()
+{
+    if (pid_ <= 0) {
+        return false;
+    }
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        CloseStdin();
+        stdout_.Join();
+        stderr_.Join();
+        return false;
+    }
+    return true;
+}
+
 int Subprocess::Stop(int signal, std::chrono::milliseconds timeout)
 {
     if (pid_ <= 0) {

@@ -56,6 +56,8 @@ public:
     // Returns the exit status as waitpid gives it, -1 when killed hard.
     int Stop(int signal, std::chrono::milliseconds timeout);
     bool Running() const { return pid_ > 0; }
+    // Reaps the child when it has ended; false from then on.
+    bool StillRunning();
     pid_t Pid() const { return pid_; }
 
     const LineCollector& Stdout() const { return stdout_; }

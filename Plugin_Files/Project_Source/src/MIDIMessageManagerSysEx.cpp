@@ -97,7 +97,10 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
         break;
     case zsysex::SysExRoute::SingleParameter:
         // The single-parameter message carries 0x58 where dumps carry the
-        // device ID, so it leaves the adopted ID alone.
+        // device ID, so it leaves the adopted ID alone; other short messages
+        // name their device.
+        if (!zsysex::hasSingleParameterAddress(bytes, size))
+            adoptDeviceId(bytes[3]);
         controlNotFound = false;
         guiUpdatePending = false;
         if (zsysex::isSingleParameterMessage(bytes, size))

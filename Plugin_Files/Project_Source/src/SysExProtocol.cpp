@@ -429,10 +429,14 @@ bool hasAcceptedHeader(const uint8_t* bytes, int size)
         && (bytes[2] == kModel || bytes[2] == kOlderModel) && bytes[3] < 0x80;
 }
 
+bool hasSingleParameterAddress(const uint8_t* bytes, int size)
+{
+    return size > 4 && bytes[3] == kSingleParameterAddress0 && bytes[4] == kSingleParameterAddress1;
+}
+
 bool isSingleParameterMessage(const uint8_t* bytes, int size)
 {
-    return size == kSingleParameterSize && bytes[3] == kSingleParameterAddress0
-        && bytes[4] == kSingleParameterAddress1;
+    return size == kSingleParameterSize && hasSingleParameterAddress(bytes, size);
 }
 
 SysExRoute routeSysEx(const uint8_t* bytes, int size, const DispatchState& state)

@@ -217,6 +217,9 @@ bool isDecodableGlobalDump(const uint8_t* bytes, int size);
 bool hasAcceptedHeader(const uint8_t* bytes, int size);
 // F0 3E 16 58 41 A B value x F7: the hardware's single-parameter message.
 bool isSingleParameterMessage(const uint8_t* bytes, int size);
+// Bytes 3 and 4 are 58 41, the address prefix of single-parameter messages
+// (of any length), where other messages carry the device ID.
+bool hasSingleParameterAddress(const uint8_t* bytes, int size);
 
 // Where the incoming dispatcher sends a message.
 enum class SysExRoute {

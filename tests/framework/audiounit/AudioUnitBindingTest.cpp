@@ -366,6 +366,31 @@ OSStatus fillInput(void* userData, AudioUnitRenderActionFlags*, const AudioTimeS
 
 }  // namespace
 
+TEST_F(AudioUnitBinding, MaximumFramesTheScratchMemoryCannotHoldAreRefused)
+{
+    InputProbe probe;
+    AURenderCallbackStruct callback{fillInput, &probe};
+    ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                          &callback, sizeof callback));
+    UInt32 maxFrames = 0x7fffffff;
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue,
+              AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                   &maxFrames, sizeof maxFrames));
+    UInt32 size = sizeof maxFrames;
+    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                          &maxFrames, &size));
+    EXPECT_EQ(512u, maxFrames);  // the host's earlier size stays
+
+    HostBuffers buffers(2048);
+    AudioTimeStamp timeStamp{};
+    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
+    AudioUnitRenderActionFlags flags = 0;
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 2048, buffers.get()));
+    EXPECT_EQ(0, probe.pulls);
+    EXPECT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, buffers.get()));
+    EXPECT_EQ(1, probe.pulls);
+}
+
 TEST_F(AudioUnitBinding, RenderCallbackInputIsPulledOncePerSampleTimeAndReachesTheOutputs)
 {
     InputProbe probe;
@@ -449,6 +474,7 @@ namespace {
 struct ListenerProbe {
     int calls = 0;
     UInt32 seenMaxFrames = 0;
+    Float64 seenLatency = 0.0;
 };
 
 void readMaxFrames(void* userData, AudioUnit unit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
@@ -458,6 +484,13 @@ void readMaxFrames(void* userData, AudioUnit unit, AudioUnitPropertyID, AudioUni
     UInt32 size = sizeof probe->seenMaxFrames;
     AudioUnitGetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
                          &probe->seenMaxFrames, &size);
+}
+
+void readLatency(void* userData, AudioUnit unit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+    auto* probe = static_cast<ListenerProbe*>(userData);
+    UInt32 size = sizeof probe->seenLatency;
+    AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &probe->seenLatency, &size);
 }
 
 }  // namespace
@@ -480,6 +513,27 @@ TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
     AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
                          sizeof maxFrames);
     EXPECT_EQ(1, probe.calls);
+
+    // The plug-in's own latency change reaches the host the same way.
+    ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_Latency, readLatency, &probe));
+    plug->SetLatency(441);
+    EXPECT_DOUBLE_EQ(0.01, probe.seenLatency);
+}
+
+TEST_F(AudioUnitBinding, NullCallbacksFromTheHostAreRefused)
+{
+    EXPECT_EQ(kAudioUnitErr_InvalidParameter,
+              AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, nullptr, nullptr));
+    AURenderNotifyParams notify{nullptr, nullptr};
+    EXPECT_EQ(kAudioUnitErr_InvalidParameter, CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify));
+    UInt32 maxFrames = 256;  // a listener call and a render still run
+    EXPECT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                          &maxFrames, sizeof maxFrames));
+    HostBuffers buffers(256);
+    AudioTimeStamp timeStamp{};
+    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
+    AudioUnitRenderActionFlags flags = 0;
+    EXPECT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 256, buffers.get()));
 }
 
 TEST_F(AudioUnitBinding, ParameterGesturesReachTheHostAsEvents)
