@@ -1,6 +1,7 @@
 // The component entry's selector dispatch, the fast-dispatch parameter
 // functions and the render path.
 #include <algorithm>
+#include <climits>
 
 #include "IGraphics.h"
 #include "IPluginAU.h"
@@ -147,7 +148,7 @@ ComponentResult IPluginAU::Dispatch(int16_t selector, const void* args)
     }
     case kMusicDeviceSysExSelect: {
         const auto* a = argsAs<MusicDeviceSysExParams>(args);
-        if (!a || (!a->inData && a->inLength > 0))
+        if (!a || (!a->inData && a->inLength > 0) || a->inLength > static_cast<UInt32>(INT_MAX))
             return kNoArgs;
         ISysEx sysex(0, a->inData, static_cast<int>(a->inLength));
         ProcessSysEx(&sysex, false);

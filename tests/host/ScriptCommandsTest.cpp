@@ -3,7 +3,6 @@
 
 #include <sstream>
 
-#include "HostExtensions.h"
 #include "ScriptCommands.h"
 
 namespace {
@@ -62,16 +61,6 @@ TEST_F(Script, ScriptStopsAtQuitWithOneAnswerPerCommand)
     std::ostringstream out;
     EXPECT_EQ(0, commands.runScript(in, out));
     EXPECT_EQ("ok\nok\nok\n", out.str());
-}
-
-TEST_F(Script, OtherFilesAddCommandsToTheTable)
-{
-    commands.add("screenshot", [](const std::vector<std::string>& args) {
-        return host::HostStatus::Ok(args.empty() ? "none" : args[0]);
-    });
-    EXPECT_EQ("ok shot.png", answer("screenshot shot.png"));
-    host::RegisterHostExtension({"probe", nullptr, nullptr});
-    EXPECT_STREQ("probe", host::RegisteredHostExtensions().back().name);
 }
 
 TEST(HexBytes, AcceptOneOrTwoDigitsWithOrWithoutPrefix)

@@ -76,3 +76,36 @@ TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
     EXPECT_EQ(editor->getProgramValueByParts(0, 0, 100), 39);
     EXPECT_FALSE(manager->suppressEcho);
 }
+
+TEST_F(DispatchThreads, NewLibraryRequestMayBePreparedWhileALateReplyArrives)
+{
+    editor->patchLibrarian->bankFiles.push_back(std::make_unique<PatchFile>());
+    editor->patchLibrarian->transferSlot = 0;
+    std::atomic<bool> done {false};
+    std::atomic<int> starts {0};
+    std::thread starter([&] {
+        while (!done) {
+            manager->libraryRequest.clear();
+            manager->libraryRequest.libraryRequestActive = true;
+            ++starts;
+        }
+    });
+    while (starts == 0)
+        std::this_thread::yield();
+    auto dump = initDump();
+    std::vector<uint8_t> stray(20, 0);
+    stray[0] = 0xF0, stray[1] = 0x3E, stray[2] = 0x16, stray[19] = 0xF7;
+    testing::internal::CaptureStdout();
+    // At least one dump arrives while a request is collecting.
+    for (int round = 0; round < 100 || manager->dataProcessed == false; ++round) {
+        sendSysEx(stray);
+        sendSysEx(dump);
+    }
+    done = true;
+    starter.join();
+    testing::internal::GetCapturedStdout();
+    const PatchFile& bank = *editor->patchLibrarian->bankFiles[0];
+    ASSERT_EQ(bank.patches.size(), 100u);
+    for (const PatchSysexMessage& message : bank.patches[0].messages)
+        EXPECT_EQ(message.bytes, dump);
+}

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -41,33 +42,27 @@ JackServer::~JackServer()
     Stop();
 }
 
-// JACK keeps every server of a user in one small shared registry, so test
-// processes take one of a few slots (lock files) before starting theirs; a
-// process finding all taken waits for one.
+// JACK keeps every server of a user in one shared registry, and clients of
+// one server fail now and then to open while another server starts or stops.
+// So test processes run their servers one at a time: each holds a lock file
+// for the life of its server, and the next one waits for it.
 bool JackServer::TakeServerSlot(std::string* error)
 {
-    constexpr int kSlots = 4;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int i = 0; i < kSlots; ++i) {
-            const int slot = (static_cast<int>(getpid()) + i) % kSlots;
-            const std::string path = "/tmp/zelto2x-jack-slot-" + std::to_string(getuid()) + "-" + std::to_string(slot);
-            const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-            if (fd < 0) {
-                continue;
-            }
-            // First pass: any free slot; second pass: wait for our own one.
-            if (flock(fd, pass == 0 ? LOCK_EX | LOCK_NB : LOCK_EX) == 0) {
-                slotFd_ = fd;
-                return true;
-            }
+    const std::string path = "/tmp/zelto2x-jack-server-" + std::to_string(getuid()) + ".lock";
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *error = "cannot open " + path;
+        return false;
+    }
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
             close(fd);
-            if (pass == 1) {
-                break;
-            }
+            *error = "cannot lock " + path;
+            return false;
         }
     }
-    *error = "no JACK server slot could be locked in /tmp";
-    return false;
+    slotFd_ = fd;
+    return true;
 }
 
 bool JackServer::Start(std::string* error)

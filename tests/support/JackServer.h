@@ -1,7 +1,8 @@
 #pragma once
 // A private JACK server for one test process: `jackd -d dummy` under a name
 // no other process uses, without real-time scheduling (works as root and as
-// a normal user). Start() points this process (and every child it starts)
+// a normal user). Servers of parallel test processes take turns (see
+// TakeServerSlot), so each test keeps its server for only a few seconds. Start() points this process (and every child it starts)
 // at the server through JACK_DEFAULT_SERVER and returns once the server
 // accepts clients; Stop() or the destructor ends it.
 

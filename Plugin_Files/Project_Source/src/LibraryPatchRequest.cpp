@@ -8,6 +8,7 @@ bool LibraryPatchRequest::addMessageData(const unsigned char* bytes, int size)
 {
     if (!bytes || size <= 0)
         return false;
+    std::lock_guard<std::mutex> lock(m_mutex);
     patch.messages.push_back(PatchSysexMessage {std::vector<unsigned char>(bytes, bytes + size)});
     if (size != zsysex::kSoundDumpSize)
         return false;
@@ -25,6 +26,7 @@ bool LibraryPatchRequest::addMessageData(const unsigned char* bytes, int size)
 
 LibrarianPatch LibraryPatchRequest::completedSoundPatch() const
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     LibrarianPatch sound;
     sound.name = patch.name;
     sound.category = patch.category;
@@ -36,6 +38,7 @@ LibrarianPatch LibraryPatchRequest::completedSoundPatch() const
 
 void LibraryPatchRequest::clear()
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     patch.messages.clear();
     patch.name.clear();
     patch.category.clear();

@@ -3,9 +3,12 @@
 // that arrives while the request is active, until the 137-byte sound dump.
 //
 // Threads: prepared by the starter of a request (main thread or request
-// worker) before the request is sent; filled on the MIDI input thread.
+// worker) before the request is sent; filled on the MIDI input thread. A late
+// reply to an earlier request may still arrive while a new one is prepared,
+// so the three operations below take the record's own mutex.
 
 #include <atomic>
+#include <mutex>
 
 #include "PatchLibrarian.h"
 
@@ -24,5 +27,9 @@ public:
 
     int complete = 0;  // 1 once a sound dump has completed a request
     std::atomic<bool> libraryRequestActive {false};
+    // Read it only while no request is collecting (or under the mutex).
     LibrarianPatch patch;
+
+private:
+    mutable std::mutex m_mutex;
 };

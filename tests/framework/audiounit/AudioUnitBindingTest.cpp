@@ -122,6 +122,10 @@ TEST_F(AudioUnitBinding, SysExReachesTheSynthWholeAtOffsetZero)
     EXPECT_EQ(0, plug->sysex[0].offset);
     EXPECT_EQ(dump, plug->sysex[0].bytes);
     EXPECT_FALSE(plug->sysex[0].fromHardware);
+
+    // A length no message can have never reaches the plug-in as a negative size.
+    EXPECT_EQ(kAudioUnitErr_InvalidParameter, MusicDeviceSysEx(unit, dump.data(), 0x80000000u));
+    EXPECT_EQ(1u, plug->sysex.size());
 }
 
 TEST_F(AudioUnitBinding, HostMidiQueuedWithAnOffsetArrivesBeforeTheNextBlock)
