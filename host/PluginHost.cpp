@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include "PropertyList.h"
 
@@ -20,6 +21,25 @@ struct StereoBufferList {
 HostStatus fromStatus(OSStatus status, const std::string& what)
 {
     return status == noErr ? HostStatus::Ok() : HostStatus::Error(status, what);
+}
+
+// The whole content of a regular file; false for a folder, a missing file or a
+// read error.
+bool readWholeFile(const std::string& path, std::vector<uint8_t>* bytes)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (in.bad() || contents.bad())
+        return false;
+    const std::string text = contents.str();
+    bytes->assign(text.begin(), text.end());
+    return true;
 }
 
 }  // namespace
@@ -364,10 +384,9 @@ HostStatus PluginHost::loadState(const std::string& path)
 {
     if (!isOpen())
         return HostStatus::Error(kHostErrNotOpen, "no plug-in open");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(path, &bytes))
         return HostStatus::Error(kHostErrFile, "cannot read " + path);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string why;
     CFPropertyListRef state = ReadPropertyList(bytes.data(), bytes.size(), &why);
     if (!state)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "IGraphics.h"
 #include "IParam.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
@@ -65,6 +66,13 @@ TEST_F(EditorMidi, ConstructionCreatesAParameterForEveryNamedIndexNoneAutomated)
     EXPECT_EQ(editor->NParams(), 307);
     EXPECT_NE(editor->GetParam(kTimbreLED), nullptr);
     EXPECT_EQ(editor->NAutomatableParams(), 0);
+}
+
+TEST_F(EditorMidi, ConstructionAttachesTheEditorPanelSurface)
+{
+    ASSERT_NE(editor->GetGUI(), nullptr);
+    EXPECT_EQ(editor->GetGUI()->Width(), 1500);
+    EXPECT_EQ(editor->GetGUI()->Height(), 757);
 }
 
 TEST_F(EditorMidi, FiltersStartWithOnlyHostSysExDropped)

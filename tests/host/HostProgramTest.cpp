@@ -93,12 +93,14 @@ TEST(HostProgram, StateFilesThatAreNotOursAreRefused)
     const std::string garbage = inScratch("garbage.aupreset");
     std::ofstream(garbage) << "MThd this is not a preset";
     const HostRun run = runHost(PLACEHOLDER_BUNDLE, "set 1 9\nload " + other + "\nload " + garbage + "\nload " +
-                                                    inScratch("missing.aupreset") + "\nparam 1\n");
-    ASSERT_EQ(5u, run.answers.size());
+                                                    inScratch("missing.aupreset") + "\nload " +
+                                                    scratchDir().string() + "\nparam 1\n");
+    ASSERT_EQ(6u, run.answers.size());
     EXPECT_EQ("error -10851 the plug-in refused the state", run.answers[1]);
     EXPECT_EQ("error -10851 not a state file: not XML", run.answers[2]);
     EXPECT_EQ(0u, run.answers[3].rfind("error -43 cannot read", 0));
-    EXPECT_EQ("ok 9", run.answers[4]);
+    EXPECT_EQ(0u, run.answers[4].rfind("error -43 cannot read", 0));  // a folder
+    EXPECT_EQ("ok 9", run.answers[5]);
 }
 
 TEST(HostProgram, RealBundleLoadsAndAnswersEveryCommand)

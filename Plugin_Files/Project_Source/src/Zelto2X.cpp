@@ -1,5 +1,7 @@
 #include "Zelto2X.h"
 
+#include "IGraphicsMac.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -58,11 +60,21 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     patchLibrarian = new PatchLibrarian(this);
     patchLibrarian->editor = this;
     patchLibrarian->debugOutput = &debugOutput;
+    createGraphicsSurface();
     uiConfig = new UIConfigManager();
     uiConfig->setDebugLog(&debugOutput, debugLogEnabled, logFilePath);
     uiConfig->initParams();
     midiMessageManager = new MIDIMessageManager(this, nullptr, patchLibrarian, GetGUI());
     currentDeviceId = 0;
+}
+
+void Zelto2X::createGraphicsSurface()
+{
+    // Every pixel size of the editor follows the UI scale; the surface is the
+    // editor's 1500 x 757 panel at that scale, drawn at the default frame rate.
+    IGraphicsMac* graphics = new IGraphicsMac(this, int(kEditorWidth * guiScale), int(kEditorHeight * guiScale), 0);
+    graphics->SetBundleID(zelto2x::kBundleIdentifier);
+    AttachGraphics(graphics);
 }
 
 Zelto2X::~Zelto2X()

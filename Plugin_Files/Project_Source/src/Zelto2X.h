@@ -119,6 +119,12 @@ public:
     std::string upperBankName;
     std::string upperFolderName;
 
+    // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
+    // 1.25) every pixel size is multiplied by.
+    static constexpr int kEditorWidth = 1500;
+    static constexpr int kEditorHeight = 757;
+    double guiScale = 1.0;
+
     bool debugLogEnabled = false;
     std::string logFilePath;
     DebuggerOutput debugOutput;
@@ -132,6 +138,7 @@ public:
     ControlLayer* arpTempoClockLayer = nullptr;
 
 private:
+    void createGraphicsSurface();
     void lightMidiLed();
 
     mutable std::mutex m_textsMutex;

@@ -1,0 +1,151 @@
+// The zelto2-sim program on a private JACK server, driven from a second
+// simulated synth wired to it by hand: device ID, silence, delay, .syx files.
+
+#include <gtest/gtest.h>
+
+#include <jack/jack.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "Zelto2Protocol.h"
+#include "support/JackServer.h"
+#include "support/SimulatedSynth.h"
+
+using testsupport::kGenerousTimeout;
+
+namespace {
+
+// A plain JACK client that connects two ports.
+bool Connect(const std::string& server, const std::string& from, const std::string& to)
+{
+    jack_client_t* client = jack_client_open("zelto2x-wiring",
+        static_cast<jack_options_t>(JackNoStartServer | JackServerName), nullptr, server.c_str());
+    if (!client) {
+        return false;
+    }
+    const int rc = jack_connect(client, from.c_str(), to.c_str());
+    jack_client_close(client);
+    return rc == 0;
+}
+
+class SimulatedSynthProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(server.Start(&error)) << error;
+        ASSERT_TRUE(controller.Start(&error, {}, "Controller")) << error;
+    }
+
+    // Starts the synth under test with options and wires it both ways to the
+    // controller, which then plays the editor's part.
+    void StartSynth(std::vector<std::string> options)
+    {
+        std::string error;
+        ASSERT_TRUE(synth.Start(&error, std::move(options))) << error;
+        ASSERT_TRUE(Connect(server.Name(), controller.OutputPortName(), synth.InputPortName()));
+        ASSERT_TRUE(Connect(server.Name(), synth.OutputPortName(), controller.InputPortName()));
+    }
+
+    // Sends hex from the controller and waits until the synth has logged it.
+    void SendToSynth(const std::string& hex)
+    {
+        ASSERT_TRUE(controller.Send(hex));
+        ASSERT_TRUE(synth.WaitForReceived(hex)) << hex;
+    }
+
+    // A marker from the synth to the controller: everything the synth sent
+    // before it has arrived once the marker has.
+    void FlushSynthOutput()
+    {
+        synth.Send("F6");
+        ASSERT_TRUE(controller.WaitForReceived("F6"));
+    }
+
+    std::vector<std::string> ReceivedByController()
+    {
+        std::vector<std::string> lines = controller.Received();
+        lines.erase(std::remove(lines.begin(), lines.end(), "F6"), lines.end());
+        return lines;
+    }
+
+    testsupport::JackServer server;
+    testsupport::SimulatedSynth controller;
+    testsupport::SimulatedSynth synth;
+};
+
+}  // namespace
+
+TEST_F(SimulatedSynthProgramTest, LogsEveryMessageItReceivesAsOneHexLine)
+{
+    StartSynth({});
+    SendToSynth("90 3C 64");
+    SendToSynth("F8");
+    SendToSynth("F0 3E 16 00 58 41 01 02 40 00 F7");
+    EXPECT_EQ(synth.Received(),
+        (std::vector<std::string>{"90 3C 64", "F8", "F0 3E 16 00 58 41 01 02 40 00 F7"}));
+}
+
+TEST_F(SimulatedSynthProgramTest, AnswersOnlyRequestsForItsDeviceId)
+{
+    StartSynth({"--device-id", "5"});
+    SendToSynth("F0 3E 16 00 04 F7");
+    FlushSynthOutput();
+    EXPECT_TRUE(ReceivedByController().empty());
+    SendToSynth("F0 3E 16 05 04 F7");
+    ASSERT_TRUE(controller.WaitForReceivedCount(2, kGenerousTimeout));
+    const std::string answer = ReceivedByController().at(0);
+    EXPECT_EQ(answer.substr(0, 14), "F0 3E 16 05 14");
+    EXPECT_EQ(answer.size(), 39u * 3 - 1);
+}
+
+TEST_F(SimulatedSynthProgramTest, SilentSynthNeverAnswers)
+{
+    StartSynth({"--silent"});
+    SendToSynth("F0 3E 16 00 00 7F 00 F7");
+    FlushSynthOutput();
+    EXPECT_TRUE(ReceivedByController().empty());
+}
+
+TEST_F(SimulatedSynthProgramTest, DelayedSynthAnswersNoSoonerThanTheDelay)
+{
+    StartSynth({"--delay", "300"});
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(controller.Send("F0 3E 16 00 00 7F 00 F7"));
+    ASSERT_TRUE(controller.WaitForReceivedCount(1, kGenerousTimeout));
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(300));
+}
+
+TEST_F(SimulatedSynthProgramTest, StoresADumpAndAnswersWithItLater)
+{
+    StartSynth({});
+    zelto2sim::Bytes dump = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {false, 7});
+    dump[120] = 'Z';
+    SendToSynth(zelto2sim::ToHex(dump));
+    SendToSynth("F0 3E 16 00 00 00 07 F7");
+    ASSERT_TRUE(controller.WaitForReceivedCount(1, kGenerousTimeout));
+    const auto answer = zelto2sim::ParseHex(controller.Received().at(0));
+    ASSERT_TRUE(answer.has_value());
+    ASSERT_EQ(answer->size(), 137u);
+    EXPECT_EQ((*answer)[120], 'Z');
+}
+
+TEST_F(SimulatedSynthProgramTest, LoadsSoundsFromASyxFile)
+{
+    zelto2sim::Bytes dump = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {false, 3});
+    dump[120] = 'Q';
+    const std::string path = "/tmp/zelto2x-sim-test-" + std::to_string(getpid()) + ".syx";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(dump.data()),
+        static_cast<std::streamsize>(dump.size()));
+    StartSynth({"--syx", path});
+    std::remove(path.c_str());
+    SendToSynth("F0 3E 16 00 00 00 03 F7");
+    ASSERT_TRUE(controller.WaitForReceivedCount(1, kGenerousTimeout));
+    const auto answer = zelto2sim::ParseHex(controller.Received().at(0));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ((*answer)[120], 'Q');
+}
