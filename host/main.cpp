@@ -5,12 +5,15 @@
 // Without --window the host reads script commands (see README.md) from FILE
 // or standard input and answers one line each.
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "HostExtensions.h"
 
 namespace {
+
+constexpr int kMaxBlockFrames = 65536;
 
 void printUsage()
 {
@@ -39,7 +42,9 @@ bool parseArguments(int argc, char** argv, host::HostOptions* options, host::Plu
         else
             return false;
     }
-    return !options->bundlePath.empty() && settings->blockFrames > 0 && settings->sampleRate > 0.0;
+    // Real hosts stay far below the block limit; larger ones only exhaust memory.
+    return !options->bundlePath.empty() && settings->blockFrames > 0 && settings->blockFrames <= kMaxBlockFrames &&
+           settings->sampleRate > 0.0;
 }
 
 int runScript(host::ScriptCommands& commands, const host::HostOptions& options)
@@ -47,7 +52,8 @@ int runScript(host::ScriptCommands& commands, const host::HostOptions& options)
     if (options.scriptPath.empty() || options.scriptPath == "-")
         return commands.runScript(std::cin, std::cout);
     std::ifstream script(options.scriptPath);
-    if (!script) {
+    std::error_code error;
+    if (!script || std::filesystem::is_directory(options.scriptPath, error)) {
         std::cout << host::FormatAnswer(host::HostStatus::Error(host::kHostErrFile,
                                                                 "cannot read script " + options.scriptPath))
                   << std::endl;

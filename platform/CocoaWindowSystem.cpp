@@ -2,6 +2,7 @@
 #include "platform/CocoaWindowSystem.h"
 
 #include <png.h>
+#include <strings.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -160,6 +161,21 @@ bool WriteScreenPNG(const std::string& path, const uint32_t* pixels, int rowSpan
     }
     png_destroy_write_struct(&png, &info);
     return std::fclose(file) == 0 && ok;
+}
+
+std::string WithAllowedExtension(const std::string& path, const std::vector<std::string>& types)
+{
+    if (types.empty() || path.empty())
+        return path;
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        const std::string extension = path.substr(dot + 1);
+        for (const std::string& type : types)
+            if (strcasecmp(extension.c_str(), type.c_str()) == 0)
+                return path;
+    }
+    return path + "." + types.front();
 }
 
 std::string ExpandHomeFolder(const std::string& path)

@@ -9,7 +9,9 @@
 // Coordinates are those of a Cocoa view: origin at the bottom-left corner of
 // the view, y upward, in pixels. Each back end converts to its own.
 //
-// Everything here runs on the main thread (the thread that runs the loop).
+// Everything here runs on the main thread (the thread that runs the loop);
+// the GTK back end refuses calls from other threads (nothing shown, null,
+// false or a dismissed answer), so no other thread ever touches GTK.
 
 #include <cstdint>
 #include <functional>
@@ -181,7 +183,9 @@ public:
     virtual ~WindowSystem() = default;
 
     // The process's window system: headless when ZELTO2X_HEADLESS is "1" or
-    // no display can be opened, GTK otherwise. Made on first use.
+    // no display can be opened, GTK otherwise. Made on first use by the main
+    // thread; any thread may ask, and before the main thread has, another
+    // thread gets a stand-in that shows nothing and answers as dismissed.
     static WindowSystem& Shared();
     // Replaces the shared window system (tests); null restores the choice above.
     static void SetShared(std::unique_ptr<WindowSystem> system);
@@ -244,6 +248,14 @@ bool ResolveMenuAnswer(const Menu& menu, const std::string& answer, MenuChoice* 
 // Writes pixels (bytes A, R, G, B in memory) as an RGB PNG file; alpha is dropped
 // as a screen would. Any thread.
 bool WriteScreenPNG(const std::string& path, const uint32_t* pixels, int rowSpan, int width, int height);
+
+// True on the process's first thread, the one that runs the window loop. Any thread.
+bool OnProcessMainThread();
+
+// The path a save panel that allows only these types gives back: the first
+// type's extension appended unless the name already ends in one of them
+// (ignoring case). Any thread.
+std::string WithAllowedExtension(const std::string& path, const std::vector<std::string>& types);
 
 // "~" or "~/..." with $HOME put in front.
 std::string ExpandHomeFolder(const std::string& path);

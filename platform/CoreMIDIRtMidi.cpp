@@ -242,6 +242,7 @@ struct MidiInputClient::Delivery {
     std::atomic<unsigned long> dropped{0};
     std::atomic<bool>* portOpen = nullptr;
     std::thread thread;
+    static std::atomic<unsigned> handedOver;
 
     explicit Delivery(std::atomic<bool>* open) : portOpen(open)
     {
@@ -260,8 +261,11 @@ struct MidiInputClient::Delivery {
     // On the library's thread (real-time on JACK): copy, signal, return.
     static void OnLibraryMessage(double timeStamp, std::vector<unsigned char>* message, void* self)
     {
+        // The library hands our pointer over in code no race detector sees;
+        // this acquire pairs with the release after construction.
+        handedOver.load(std::memory_order_acquire);
         auto* delivery = static_cast<Delivery*>(self);
-        if (!message || message->empty()) {
+        if (!message || message->empty() || !delivery->portOpen->load(std::memory_order_acquire)) {
             return;
         }
         const unsigned char first = (*message)[0];
@@ -303,6 +307,8 @@ struct MidiInputClient::Delivery {
     }
 };
 
+std::atomic<unsigned> MidiInputClient::Delivery::handedOver{0};
+
 MidiInputClient::MidiInputClient(std::unique_ptr<Impl> impl) : MidiClient(std::move(impl)) {}
 
 MidiInputClient::~MidiInputClient()
@@ -323,6 +329,7 @@ std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clie
     }
     std::unique_ptr<MidiInputClient> client(new MidiInputClient(std::move(impl)));
     client->delivery_ = std::make_unique<Delivery>(&client->impl_->portOpen);
+    Delivery::handedOver.fetch_add(1, std::memory_order_release);
     RtMidiIn* input = client->impl_->input.get();
     Delivery* delivery = client->delivery_.get();
     if (!client->impl_->Run([&] { input->setCallback(&Delivery::OnLibraryMessage, delivery); })) {

@@ -133,6 +133,24 @@ AlertResponse RunGtkAlert(GtkWindow* parent, const AlertRequest& request)
     }
 }
 
+namespace {
+
+bool confirmReplace(GtkWindow* parent, const std::string& path)
+{
+    gchar* base = g_path_get_basename(path.c_str());
+    GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                               "A file named \"%s\" already exists. Do you want to replace it?",
+                                               base);
+    g_free(base);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Replace", GTK_RESPONSE_ACCEPT);
+    const bool replace = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+    gtk_widget_destroy(dialog);
+    return replace;
+}
+
+}  // namespace
+
 bool RunGtkFilePanel(GtkWindow* parent, const FilePanelRequest& request, std::string* chosenPath)
 {
     const GtkFileChooserAction action = request.save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN;
@@ -156,15 +174,27 @@ bool RunGtkFilePanel(GtkWindow* parent, const FilePanelRequest& request, std::st
         }
         gtk_file_chooser_set_filter(chooser, filter);
     }
-    const bool accepted = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
-    if (accepted) {
+    bool accepted = false;
+    std::string path;
+    while (!accepted && gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
         gchar* name = gtk_file_chooser_get_filename(chooser);
-        if (name)
-            *chosenPath = name;
+        path = name ? name : "";
         g_free(name);
+        if (!request.save) {
+            accepted = true;
+            break;
+        }
+        // The chooser confirmed overwriting the name as typed, not with the extension added.
+        const std::string withExtension = WithAllowedExtension(path, request.types);
+        accepted = withExtension == path || !g_file_test(withExtension.c_str(), G_FILE_TEST_EXISTS)
+                   || confirmReplace(GTK_WINDOW(dialog), withExtension);
+        path = withExtension;
     }
     gtk_widget_destroy(dialog);
-    return accepted && !chosenPath->empty();
+    if (!accepted || path.empty())
+        return false;
+    *chosenPath = path;
+    return true;
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 namespace platform {
 
@@ -55,9 +56,11 @@ KeyEvent keyEventOf(const GdkEventKey* event)
         key.characters = utf8Of(arrowCharacter);
         return key;
     }
+    // As a Mac keyboard reports characters "without modifiers": shift still counts (shift-1 is "!").
     guint plain = event->keyval;
     gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(gdk_window_get_display(event->window)),
-                                        event->hardware_keycode, static_cast<GdkModifierType>(0), event->group,
+                                        event->hardware_keycode,
+                                        static_cast<GdkModifierType>(event->state & GDK_SHIFT_MASK), event->group,
                                         &plain, nullptr, nullptr, nullptr);
     if (plain == GDK_KEY_space)
         key.keyCode = kKeyCodeSpace;
@@ -172,6 +175,8 @@ public:
     std::unique_ptr<NativeWindow> MakeWindow(int width, int height, const std::string& title,
                                              WindowClient* client) override
     {
+        if (!onOwnerThread())
+            return nullptr;
         auto window = std::make_unique<GtkNativeWindow>(this, width, height, title, client);
         mWindows.push_back(window.get());
         return window;
@@ -179,17 +184,22 @@ public:
     std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,
                                                            std::function<void()> onFire) override
     {
+        if (!onOwnerThread())
+            return nullptr;
         const auto ms = static_cast<guint>(std::max(1L, std::lround(intervalSeconds * 1000.0)));
         return std::make_unique<GtkTimer>(ms, std::move(onFire));
     }
     AlertResponse RunAlert(const AlertRequest& request) override;
     bool RunFilePanel(const FilePanelRequest& request, std::string* chosenPath) override;
     bool OpenURL(const std::string& url) override;
-    bool HideCursor() override { return setCursorBlank(true); }
-    bool ShowCursor() override { return setCursorBlank(false); }
+    bool HideCursor() override { return onOwnerThread() && setCursorBlank(true); }
+    bool ShowCursor() override { return onOwnerThread() && setCursorBlank(false); }
     bool GetPointerPosition(int* x, int* y) override;
     bool WarpPointer(int x, int y) override;
-    NativeWindow* FrontWindow() override { return mWindows.empty() ? nullptr : mWindows.back(); }
+    NativeWindow* FrontWindow() override
+    {
+        return !onOwnerThread() || mWindows.empty() ? nullptr : mWindows.back();
+    }
     void RunUntilAllWindowsClosed() override;
     void ProcessEvents(int milliseconds) override;
 
@@ -216,6 +226,10 @@ private:
         return true;
     }
 
+    // GTK belongs to the thread that initialised it; every other thread is refused.
+    bool onOwnerThread() const { return std::this_thread::get_id() == mOwner; }
+
+    const std::thread::id mOwner = std::this_thread::get_id();
     std::vector<GtkNativeWindow*> mWindows;
     GMainLoop* mLoop = nullptr;
 };
@@ -682,7 +696,8 @@ void GtkNativeWindow::InjectKey(const KeyEvent& event)
     gdkEvent->key.keyval = keyval;
     gdkEvent->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     gdkEvent->key.group = static_cast<guint8>(keys[0].group);
-    gdkEvent->key.state = stateOf(event.mods);
+    // A character on a key's shifted level needs shift, as the user's hand would press it.
+    gdkEvent->key.state = stateOf(event.mods) | (keys[0].level == 1 ? GDK_SHIFT_MASK : 0);
     gdkEvent->key.time = GDK_CURRENT_TIME;
     g_free(keys);
     // Keys go to the focused widget; the view takes them when no text field is open.
@@ -719,6 +734,8 @@ bool GtkNativeWindow::CaptureToPNG(const std::string& path)
 
 AlertResponse GtkWindowSystem::RunAlert(const AlertRequest& request)
 {
+    if (!onOwnerThread())
+        return AlertResponse::None;
     AlertResponse scripted;
     if (TakeAlertAnswer(request, &scripted))
         return scripted;
@@ -727,11 +744,13 @@ AlertResponse GtkWindowSystem::RunAlert(const AlertRequest& request)
 
 bool GtkWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string* chosenPath)
 {
+    if (!onOwnerThread())
+        return false;
     bool ok = false;
     std::string scripted;
     if (TakeFilePanelAnswer(&ok, &scripted)) {
         if (ok)
-            *chosenPath = scripted;
+            *chosenPath = request.save ? WithAllowedExtension(scripted, request.types) : scripted;
         return ok;
     }
     return RunGtkFilePanel(parentWindow(), request, chosenPath);
@@ -750,6 +769,8 @@ bool GtkWindowSystem::OpenURL(const std::string& url)
 
 bool GtkWindowSystem::GetPointerPosition(int* x, int* y)
 {
+    if (!onOwnerThread())
+        return false;
     GdkDisplay* display = gdk_display_get_default();
     GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
     GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
@@ -761,6 +782,8 @@ bool GtkWindowSystem::GetPointerPosition(int* x, int* y)
 
 bool GtkWindowSystem::WarpPointer(int x, int y)
 {
+    if (!onOwnerThread())
+        return false;
     GdkDisplay* display = gdk_display_get_default();
     GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
     GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
@@ -772,7 +795,7 @@ bool GtkWindowSystem::WarpPointer(int x, int y)
 
 void GtkWindowSystem::RunUntilAllWindowsClosed()
 {
-    if (mWindows.empty() || mLoop)
+    if (!onOwnerThread() || mWindows.empty() || mLoop)
         return;
     mLoop = g_main_loop_new(nullptr, FALSE);
     g_main_loop_run(mLoop);
@@ -782,6 +805,8 @@ void GtkWindowSystem::RunUntilAllWindowsClosed()
 
 void GtkWindowSystem::ProcessEvents(int milliseconds)
 {
+    if (!onOwnerThread())
+        return;
     const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(std::max(0, milliseconds)) * 1000;
     do {
         while (g_main_context_pending(nullptr))

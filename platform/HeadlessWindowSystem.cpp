@@ -302,7 +302,7 @@ bool HeadlessWindowSystem::RunFilePanel(const FilePanelRequest& request, std::st
     std::string path;
     if (!TakeFilePanelAnswer(&ok, &path) || !ok)
         return false;
-    *chosenPath = path;
+    *chosenPath = request.save ? WithAllowedExtension(path, request.types) : path;
     return true;
 }
 

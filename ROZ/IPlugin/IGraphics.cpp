@@ -169,9 +169,9 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* r)
     if (isListKind(param) && nTexts > 0) {
         IPopupMenu menu;
         for (int i = 0; i < nTexts; ++i) {
-            const char* text = param->GetDisplayTextAtIdx(i);
+            const std::string text = param->GetDisplayTextAtIdx(i);
             const bool ticked = current == text;
-            menu.AddItem(text, -1, ticked ? IPopupMenuItem::kChecked : IPopupMenuItem::kNoFlags);
+            menu.AddItem(text.c_str(), -1, ticked ? IPopupMenuItem::kChecked : IPopupMenuItem::kNoFlags);
         }
         IPopupMenu* chosen = CreateIPopupMenu(&menu, r);
         if (chosen && chosen->GetChosenItemIdx() >= 0)

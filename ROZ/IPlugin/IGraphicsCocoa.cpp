@@ -67,6 +67,10 @@ IGraphicsCocoa_vZelto2X_64_au* IGraphicsCocoa_vZelto2X_64_au::initWithIGraphics(
         return this;
     platform::WindowSystem& system = platform::WindowSystem::Shared();
     mWindow = system.MakeWindow(graphics->Width(), graphics->Height(), kWindowTitle, this);
+    if (!mWindow) {
+        mGraphics = nullptr;
+        return nullptr;
+    }
     // The first draw shows the whole surface, as a view shows itself when it enters a window.
     mWindow->SetNeedsDisplayInRect(platform::ViewRect{0, 0, double(graphics->Width()), double(graphics->Height())});
     const int timerId = ++mTimerId;

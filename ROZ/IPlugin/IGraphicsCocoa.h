@@ -27,7 +27,8 @@ public:
     IGraphicsCocoa_vZelto2X_64_au& operator=(const IGraphicsCocoa_vZelto2X_64_au&) = delete;
 
     // Opens a window of the surface's size and starts the redraw timer at the
-    // surface's frame rate. Returns this.
+    // surface's frame rate. Returns this, or null when no window can be made
+    // (no display, or not the main thread).
     IGraphicsCocoa_vZelto2X_64_au* initWithIGraphics(IGraphicsMac* graphics);
 
     bool isOpaque() const { return mGraphics != nullptr; }

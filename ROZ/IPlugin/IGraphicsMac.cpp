@@ -3,7 +3,9 @@
 #include "IGraphicsMac.h"
 
 #include <sys/utsname.h>
+#include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +41,21 @@ std::vector<std::string> splitAtBlanks(const char* text)
     return parts;
 }
 
+// Whether a web address makes a URL: printable ASCII without blanks or the
+// characters a URL may not hold, and every "%" starting an escape.
+bool isWellFormedURL(const std::string& address)
+{
+    for (size_t i = 0; i < address.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(address[i]);
+        if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", c))
+            return false;
+        if (c == '%' && (i + 2 >= address.size() || !std::isxdigit(static_cast<unsigned char>(address[i + 1]))
+                         || !std::isxdigit(static_cast<unsigned char>(address[i + 2]))))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 IGraphicsMac::IGraphicsMac(IPluginBase* plug, int w, int h, int frameRate) : IGraphics(plug, w, h, frameRate) {}
@@ -56,8 +73,12 @@ void* IGraphicsMac::OpenWindow(void* parentView)
     // There is no view to embed into here: the view is always a window of its own.
     (void)parentView;
     CloseWindow();
-    mView = new IGraphicsCocoa_vZelto2X_64_au();
-    mView->initWithIGraphics(this);
+    auto* view = new IGraphicsCocoa_vZelto2X_64_au();
+    if (!view->initWithIGraphics(this)) {
+        delete view;
+        return nullptr;
+    }
+    mView = view;
     return mView;
 }
 
@@ -191,7 +212,14 @@ bool IGraphicsMac::OpenURL(const char* url, const char*, const char*, const char
     // An address that makes no URL opens nothing and counts as done.
     if (!url || !*url)
         return true;
-    return platform::WindowSystem::Shared().OpenURL(url);
+    const std::string address = url;
+    if (address.find("http") != std::string::npos) {
+        if (!isWellFormedURL(address))
+            return true;
+    } else if (access(address.c_str(), F_OK) != 0) {
+        return false;  // no file to open: the caller may try another address
+    }
+    return platform::WindowSystem::Shared().OpenURL(address);
 }
 
 void IGraphicsMac::HideMouseCursor()

@@ -71,7 +71,7 @@ void IParam::InitBool(const char* name, bool defaultVal, const char* label, cons
     mDefault = defaultVal ? 1.0 : 0.0;
     Set(mDefault);
     mMin = 0.0;
-    mMax = 1.0;
+    mMax.store(1.0, std::memory_order_relaxed);
     mStep = 1.0;
     mDisplayPrecision = 0;
 }
@@ -83,7 +83,7 @@ void IParam::InitEnum(const char* name, int defaultVal, int nEnums, const char* 
     mDefault = defaultVal;
     Set(mDefault);
     mMin = 0.0;
-    mMax = std::max(1, nEnums - 1);
+    mMax.store(std::max(1, nEnums - 1), std::memory_order_relaxed);
     mStep = 1.0;
     mDisplayPrecision = 0;
 }
@@ -95,7 +95,7 @@ void IParam::InitInt(const char* name, int defaultVal, int minVal, int maxVal, c
     mDefault = defaultVal;
     Set(mDefault);
     mMin = minVal;
-    mMax = std::max(static_cast<double>(minVal) + 1.0, static_cast<double>(maxVal));
+    mMax.store(std::max(static_cast<double>(minVal) + 1.0, static_cast<double>(maxVal)), std::memory_order_relaxed);
     mStep = 1.0;
     mDisplayPrecision = 0;
 }
@@ -107,7 +107,7 @@ void IParam::InitDouble(const char* name, double defaultVal, double minVal, doub
     mDefault = defaultVal;
     Set(mDefault);
     mMin = minVal;
-    mMax = std::max(minVal + step, maxVal);
+    mMax.store(std::max(minVal + step, maxVal), std::memory_order_relaxed);
     mStep = step;
     mDisplayPrecision = PrecisionOfStep(step);
 }
@@ -126,19 +126,19 @@ void IParam::SetClamped(double value)
 {
     // A NaN from stored state would survive clamping; it reads as the minimum.
     if (std::isnan(value)) value = mMin;
-    Set(std::min(std::max(value, mMin), mMax));
+    Set(std::min(std::max(value, mMin), GetMax()));
 }
 
 double IParam::GetNonNormalized(double normalized) const
 {
-    return mMin + (mMax - mMin) * std::pow(normalized, mShape);
+    return mMin + (GetMax() - mMin) * std::pow(normalized, mShape);
 }
 
 void IParam::SetNormalized(double normalized)
 {
     double value = GetNonNormalized(normalized);
     if (mType != kTypeDouble && mStep > 0.0) value = std::floor(value / mStep + 0.5) * mStep;
-    Set(std::min(value, mMax));
+    Set(std::min(value, GetMax()));
 }
 
 double IParam::GetNormalized() const
@@ -149,15 +149,16 @@ double IParam::GetNormalized() const
 double IParam::GetNormalized(double plainValue) const
 {
     // A collapsed range has no position inside it; 0 keeps callers away from NaN.
-    if (mMax == mMin) return 0.0;
-    const double clamped = std::min(std::max(plainValue, mMin), mMax);
-    return std::pow((clamped - mMin) / (mMax - mMin), 1.0 / mShape);
+    const double maxVal = GetMax();
+    if (maxVal == mMin) return 0.0;
+    const double clamped = std::min(std::max(plainValue, mMin), maxVal);
+    return std::pow((clamped - mMin) / (maxVal - mMin), 1.0 / mShape);
 }
 
 void IParam::GetBounds(double* minVal, double* maxVal) const
 {
     *minVal = mMin;
-    *maxVal = mMax;
+    *maxVal = GetMax();
 }
 
 double IParam::DBToAmp() const
@@ -171,6 +172,7 @@ void IParam::SetDisplayText(int value, const char* text)
     record.mValue = value;
     CopyText(record.mText, sizeof(record.mText), text);
 
+    std::lock_guard<std::mutex> lock(mDisplayTextLock);
     if (value < 0) {
         // Kept apart so the value-indexed table and the range stay as they are.
         DisplayText* negatives = mNegativeDisplayTexts.Get();
@@ -187,11 +189,11 @@ void IParam::SetDisplayText(int value, const char* text)
     if (value < n) {
         mDisplayTexts.Get()[value] = record;
     } else if (value == n) {
-        if (mDisplayTexts.Add(record)) mMax = value;
+        if (mDisplayTexts.Add(record)) mMax.store(value, std::memory_order_relaxed);
     }
 }
 
-const IParam::DisplayText* IParam::FindDisplayText(int value) const
+const IParam::DisplayText* IParam::FindDisplayTextLocked(int value) const
 {
     const ROZ_TypedBuf<DisplayText>& list = value < 0 ? mNegativeDisplayTexts : mDisplayTexts;
     const DisplayText* records = list.Get();
@@ -200,19 +202,22 @@ const IParam::DisplayText* IParam::FindDisplayText(int value) const
     return nullptr;
 }
 
-const char* IParam::GetDisplayText(int value) const
+std::string IParam::GetDisplayText(int value) const
 {
-    const DisplayText* record = FindDisplayText(value);
+    std::lock_guard<std::mutex> lock(mDisplayTextLock);
+    const DisplayText* record = FindDisplayTextLocked(value);
     return record ? record->mText : "";
 }
 
 int IParam::GetNDisplayTexts() const
 {
+    std::lock_guard<std::mutex> lock(mDisplayTextLock);
     return mDisplayTexts.GetSize();
 }
 
-const char* IParam::GetDisplayTextAtIdx(int index, int* value) const
+std::string IParam::GetDisplayTextAtIdx(int index, int* value) const
 {
+    std::lock_guard<std::mutex> lock(mDisplayTextLock);
     if (index < 0 || index >= mDisplayTexts.GetSize()) return "";
     const DisplayText& record = mDisplayTexts.Get()[index];
     if (value) *value = record.mValue;
@@ -222,6 +227,7 @@ const char* IParam::GetDisplayTextAtIdx(int index, int* value) const
 bool IParam::MapDisplayText(const char* text, int* value) const
 {
     if (!text) return false;
+    std::lock_guard<std::mutex> lock(mDisplayTextLock);
     const DisplayText* records = mDisplayTexts.Get();
     for (int i = 0; i < mDisplayTexts.GetSize(); ++i) {
         if (std::strcmp(records[i].mText, text) == 0) {
@@ -234,13 +240,17 @@ bool IParam::MapDisplayText(const char* text, int* value) const
 
 void IParam::ResetDisplayTexts()
 {
+    std::lock_guard<std::mutex> lock(mDisplayTextLock);
     mDisplayTexts.Resize(0, true);
     mNegativeDisplayTexts.Resize(0, true);
 }
 
 const char* IParam::GetLabelForHost() const
 {
-    return GetDisplayText(TruncToInt(Value()))[0] ? "" : mLabel;
+    // The label field itself is never rewritten after initialisation.
+    std::lock_guard<std::mutex> lock(mDisplayTextLock);
+    const DisplayText* record = FindDisplayTextLocked(TruncToInt(Value()));
+    return record && record->mText[0] ? "" : mLabel;
 }
 
 void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText, int outSize) const
@@ -249,9 +259,10 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool wi
     const size_t size = static_cast<size_t>(outSize);
     if (normalized) value = GetNonNormalized(value);
     if (withDisplayText) {
-        const char* text = GetDisplayText(TruncToInt(value));
-        if (text[0]) {
-            CopyText(out, size, text);
+        std::lock_guard<std::mutex> lock(mDisplayTextLock);
+        const DisplayText* record = FindDisplayTextLocked(TruncToInt(value));
+        if (record && record->mText[0]) {
+            CopyText(out, size, record->mText);
             return;
         }
     }

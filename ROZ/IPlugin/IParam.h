@@ -5,10 +5,14 @@
 //
 // The plain value is read and written from several threads (host, main,
 // render, MIDI input, workers) without the plug-in lock; it is kept atomic so
-// those plain stores and loads never tear. Everything else is set up on the
-// main thread while the editor is built.
+// those plain stores and loads never tear. Display texts are replaced at run
+// time too (a received sound's name arrives on the MIDI input thread), so
+// they sit behind the parameter's own lock and are handed out as copies. The
+// rest is set up on the main thread while the editor is built.
 
 #include <atomic>
+#include <mutex>
+#include <string>
 
 #include "heapbuf.h"
 
@@ -71,7 +75,7 @@ public:
 
     EParamType Type() const { return static_cast<EParamType>(mType); }
     double GetMin() const { return mMin; }
-    double GetMax() const { return mMax; }
+    double GetMax() const { return mMax.load(std::memory_order_relaxed); }
     void GetBounds(double* minVal, double* maxVal) const;
     double GetStep() const { return mStep; }
     double GetShape() const { return mShape; }
@@ -89,16 +93,21 @@ public:
     // overwrites. A negative value keeps a text of its own that
     // GetDisplayText finds without touching the table or the range; a value
     // beyond the count is ignored.
+    // Every display-text operation may be called from any thread but render
+    // (main, host, MIDI input); each takes the parameter's display-text lock,
+    // and texts are returned as copies a later change cannot touch.
     void SetDisplayText(int value, const char* text);
-    const char* GetDisplayText(int value) const;
+    std::string GetDisplayText(int value) const;
     int GetNDisplayTexts() const;
-    // index must be below GetNDisplayTexts(); returns "" otherwise.
-    const char* GetDisplayTextAtIdx(int index, int* value = nullptr) const;
+    // index must be below GetNDisplayTexts(); returns "" otherwise (also when
+    // the texts were reset since the count was read).
+    std::string GetDisplayTextAtIdx(int index, int* value = nullptr) const;
     bool MapDisplayText(const char* text, int* value) const;
     void ResetDisplayTexts();
 
     const char* GetNameForHost() const { return mName; }
-    // Empty when the current value has a non-empty display text.
+    // Empty when the current value has a non-empty display text. This and
+    // GetDisplayForHost: any thread but render; take the display-text lock.
     const char* GetLabelForHost() const;
     const char* GetParamGroupForHost() const { return mParamGroup; }
     // Writes the display of value into out, cut to outSize bytes (the
@@ -119,12 +128,14 @@ public:
 private:
     void InitCommon(EParamType type, const char* name, const char* label, const char* group, int extra1,
                     int extra2);
-    const DisplayText* FindDisplayText(int value) const;
+    // Caller holds mDisplayTextLock.
+    const DisplayText* FindDisplayTextLocked(int value) const;
 
     int mType;
     std::atomic<double> mValue;
     double mMin;
-    double mMax;
+    // Atomic because appending a display text raises it from whichever thread adds the text.
+    std::atomic<double> mMax;
     double mStep;
     double mShape;
     double mDefault;
@@ -136,6 +147,7 @@ private:
     char mParamGroup[kTextLength];
     ROZ_TypedBuf<DisplayText> mDisplayTexts;
     ROZ_TypedBuf<DisplayText> mNegativeDisplayTexts;
+    mutable std::mutex mDisplayTextLock;  // guards both display-text tables
     bool mNegateDisplay = false;
     ControlAction* mControlAction = nullptr;
 };

@@ -215,7 +215,7 @@ ComponentResult IPluginAU::GetParameterProperty(AudioUnitPropertyID propID, Audi
         if (data) {
             CFMutableArrayRef texts = CFArrayCreateMutable(nullptr, nTexts, &kCFTypeArrayCallBacks);
             for (int i = 0; i < nTexts; ++i) {
-                CFStringRef text = newString(param->GetDisplayTextAtIdx(i));
+                CFStringRef text = newString(param->GetDisplayTextAtIdx(i).c_str());
                 CFArrayAppendValue(texts, text);
                 CFRelease(text);
             }

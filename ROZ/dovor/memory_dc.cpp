@@ -1,13 +1,14 @@
 #include "dovor/memory_dc.h"
 
+#include <climits>
 #include <cstddef>
 #include <new>
 
 namespace {
 
-int paddedRowSpan(int width)
+long long paddedRowSpan(int width)
 {
-    return (width + 3) & ~3;
+    return ((long long)width + 3) & ~3LL;
 }
 
 void freePixels(DOVOR_BitmapContext* context)
@@ -20,11 +21,13 @@ bool allocatePixels(DOVOR_BitmapContext* context, int width, int height)
 {
     if (width <= 0 || height <= 0)
         return true;
-    const int rowSpan = paddedRowSpan(width);
+    const long long rowSpan = paddedRowSpan(width);
+    if (rowSpan > INT_MAX)
+        return false;
     context->pixels = new (std::nothrow) unsigned int[std::size_t(rowSpan) * size_t(height)]();
     if (!context->pixels)
         return false;
-    *context = DOVOR_BitmapContext{context->pixels, width, height, rowSpan};
+    *context = DOVOR_BitmapContext{context->pixels, width, height, int(rowSpan)};
     return true;
 }
 

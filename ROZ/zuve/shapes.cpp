@@ -1,4 +1,5 @@
 // Lines, pixels, circles, arcs and polygons.
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -17,6 +18,11 @@ inline void plot(ZUVE_IBitmap* dest, const Blender& blender, long long x, long l
         return;
     uint32_t* p = rowOf(dest, int(y)) + x;
     *p = blender.apply(*p, color, std::min(coverage256, 256));
+}
+
+inline int clampToInt(long long v)
+{
+    return int(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, v)));
 }
 
 inline int coverageOf(double amount)
@@ -192,31 +198,37 @@ void ZUVE_RoundRect(ZUVE_IBitmap* dest, int x, int y, int w, int h, int cornerRa
 {
     if (!usable(dest) || w <= 0 || h <= 0)
         return;
-    const long long right = (long long)x + w - 1, bottom = (long long)y + h - 1;
-    const int r = std::max(0, std::min(cornerRadius, (std::min(w, h) - 1) / 2));
+    // Edges near the int limits are worked out wide, then clamped: a clamped
+    // end lies far outside any bitmap, so the clipped line is the same.
+    const long long left = x, top = y, right = left + w - 1, bottom = top + h - 1;
+    const auto line = [&](long long x1, long long y1, long long x2, long long y2) {
+        ZUVE_Line(dest, clampToInt(x1), clampToInt(y1), clampToInt(x2), clampToInt(y2), color, alpha, mode, false);
+    };
+    const long long r = std::max(0, std::min(cornerRadius, (std::min(w, h) - 1) / 2));
     if (r == 0) {
-        ZUVE_Line(dest, x, y, int(right), y, color, alpha, mode, false);
-        ZUVE_Line(dest, x, int(bottom), int(right), int(bottom), color, alpha, mode, false);
+        line(left, top, right, top);
+        line(left, bottom, right, bottom);
         if (h > 2) {
-            ZUVE_Line(dest, x, y + 1, x, int(bottom) - 1, color, alpha, mode, false);
-            ZUVE_Line(dest, int(right), y + 1, int(right), int(bottom) - 1, color, alpha, mode, false);
+            line(left, top + 1, left, bottom - 1);
+            line(right, top + 1, right, bottom - 1);
         }
         return;
     }
     const double quarter = kTwoPi / 4;
-    if (right - x > 2 * r + 1) {
-        ZUVE_Line(dest, x + r + 1, y, int(right) - r - 1, y, color, alpha, mode, false);
-        ZUVE_Line(dest, x + r + 1, int(bottom), int(right) - r - 1, int(bottom), color, alpha, mode, false);
+    if (right - left > 2 * r + 1) {
+        line(left + r + 1, top, right - r - 1, top);
+        line(left + r + 1, bottom, right - r - 1, bottom);
     }
-    if (bottom - y > 2 * r + 1) {
-        ZUVE_Line(dest, x, y + r + 1, x, int(bottom) - r - 1, color, alpha, mode, false);
-        ZUVE_Line(dest, int(right), y + r + 1, int(right), int(bottom) - r - 1, color, alpha, mode, false);
+    if (bottom - top > 2 * r + 1) {
+        line(left, top + r + 1, left, bottom - r - 1);
+        line(right, top + r + 1, right, bottom - r - 1);
     }
     // Corner arcs, each a quarter turn, clockwise from the top-right one.
-    drawRing(dest, double(right) - r, double(y) + r, r, 0, quarter, color, alpha, mode, antiAlias);
-    drawRing(dest, double(right) - r, double(bottom) - r, r, quarter, 2 * quarter, color, alpha, mode, antiAlias);
-    drawRing(dest, double(x) + r, double(bottom) - r, r, 2 * quarter, 3 * quarter, color, alpha, mode, antiAlias);
-    drawRing(dest, double(x) + r, double(y) + r, r, 3 * quarter, 4 * quarter, color, alpha, mode, antiAlias);
+    const double rd = double(r);
+    drawRing(dest, double(right) - rd, double(top) + rd, rd, 0, quarter, color, alpha, mode, antiAlias);
+    drawRing(dest, double(right) - rd, double(bottom) - rd, rd, quarter, 2 * quarter, color, alpha, mode, antiAlias);
+    drawRing(dest, double(left) + rd, double(bottom) - rd, rd, 2 * quarter, 3 * quarter, color, alpha, mode, antiAlias);
+    drawRing(dest, double(left) + rd, double(top) + rd, rd, 3 * quarter, 4 * quarter, color, alpha, mode, antiAlias);
 }
 
 void ZUVE_FillConvexPolygon(ZUVE_IBitmap* dest, const int* x, const int* y, int npoints, unsigned int color,

@@ -1,6 +1,7 @@
 #include "zuve/zuve_text.h"
 
 #include <array>
+#include <climits>
 #include <cstring>
 #include <unordered_map>
 
@@ -93,6 +94,23 @@ void ZUVE_CachedFont::SetFromHFont(HGDIOBJ font, int flags)
     }
 }
 
+namespace {
+
+// Where a line of text puts ink, relative to its pen start on the baseline
+// row: columns [inkLeft, inkRight) and the advance width, all in pixels.
+struct LineExtent {
+    int advance = 0;
+    long long inkLeft = 0;
+    long long inkRight = 0;
+
+    // The text box: the advance, widened so that overhanging ink (a wide
+    // last glyph, a negative left bearing) stays inside it.
+    int boxWidth() const { return int(std::max<long long>(advance, inkRight) - leftOverhang()); }
+    long long leftOverhang() const { return std::min<long long>(0, inkLeft); }
+};
+
+}  // namespace
+
 int ZUVE_CachedFont::DrawText(ZUVE_IBitmap* dest, const char* text, int length, RECT* rect, unsigned int flags)
 {
     if (!text || !rect || !m_font)
@@ -101,28 +119,40 @@ int ZUVE_CachedFont::DrawText(ZUVE_IBitmap* dest, const char* text, int length, 
     if (length < 0)
         length = int(std::strlen(text));
 
-    long long width64 = 0;
-    for (int pos = 0; pos < length;)
-        width64 += m_glyphs->get(m_font, nextCodePoint(bytes, length, &pos)).advanceX64;
-    const int width = int((width64 + 32) >> 6);
+    // Pen positions round exactly as drawing rounds them below.
+    LineExtent extent;
+    long long pen64 = 0;
+    for (int pos = 0; pos < length;) {
+        const DOVOR_Glyph& glyph = m_glyphs->get(m_font, nextCodePoint(bytes, length, &pos));
+        if (glyph.width > 0 && glyph.height > 0) {
+            const long long left = ((pen64 + 32) >> 6) + glyph.left;
+            extent.inkLeft = std::min(extent.inkLeft, left);
+            extent.inkRight = std::max(extent.inkRight, left + glyph.width);
+        }
+        pen64 += glyph.advanceX64;
+    }
+    extent.advance = int((pen64 + 32) >> 6);
+    const int width = extent.boxWidth();
     const int height = m_lineHeight;
     if (flags & DT_CALCRECT) {
-        rect->right = rect->left + width;
-        rect->bottom = rect->top + height;
+        rect->right = int(std::min<long long>(INT_MAX, (long long)rect->left + width));
+        rect->bottom = int(std::min<long long>(INT_MAX, (long long)rect->top + height));
         return height;
     }
     if (!usable(dest) || length == 0)
         return height;
 
-    int x = rect->left, y = rect->top;
+    long long x = rect->left, y = rect->top;
+    const long long boxW = (long long)rect->right - rect->left, boxH = (long long)rect->bottom - rect->top;
     if (flags & DT_CENTER)
-        x = rect->left + (rect->right - rect->left - width) / 2;
+        x += (boxW - width) / 2;
     else if (flags & DT_RIGHT)
-        x = rect->right - width;
+        x = rect->right - (long long)width;
     if (flags & DT_VCENTER)
-        y = rect->top + (rect->bottom - rect->top - height) / 2;
+        y += (boxH - height) / 2;
     else if (flags & DT_BOTTOM)
-        y = rect->bottom - height;
+        y = rect->bottom - (long long)height;
+    x -= extent.leftOverhang();
 
     Span clip = clipToBitmap(dest, 0, 0, dest->getWidth(), dest->getHeight());
     if (!(flags & DT_NOCLIP)) {
@@ -137,7 +167,7 @@ int ZUVE_CachedFont::DrawText(ZUVE_IBitmap* dest, const char* text, int length, 
     const int colorAlpha = (flags & ZUVE_DT_USE_FG_ALPHA) ? int(color & 0xff) : 255;
     const Blender blender(1.f, ZUVE_BLIT_MODE_COPY | ZUVE_BLIT_USE_ALPHA);
     const uint32_t opaque = color | 0xff;
-    long long penX64 = (long long)x << 6, penY64 = (long long)(y + m_ascent) << 6;
+    long long penX64 = x * 64, penY64 = (y + m_ascent) * 64;
     for (int pos = 0; pos < length;) {
         const DOVOR_Glyph& glyph = m_glyphs->get(m_font, nextCodePoint(bytes, length, &pos));
         const long long left = ((penX64 + 32) >> 6) + glyph.left, top = ((penY64 + 32) >> 6) - glyph.top;
@@ -147,10 +177,10 @@ int ZUVE_CachedFont::DrawText(ZUVE_IBitmap* dest, const char* text, int length, 
         const long long gy0 = std::max<long long>(0, clip.y0 - top), gy1 = std::min<long long>(glyph.height, clip.y1 - top);
         for (long long gy = gy0; gy < gy1; ++gy) {
             const uint8_t* coverage = glyph.coverage.data() + gy * glyph.width;
-            uint32_t* d = rowOf(dest, int(top + gy)) + left;
+            uint32_t* d = rowOf(dest, int(top + gy));
             for (long long gx = gx0; gx < gx1; ++gx) {
                 if (const int cv = coverage[gx])
-                    d[gx] = blender.applyFactor(d[gx], opaque, int((cv * colorAlpha * 65536LL + 32512) / 65025));
+                    d[left + gx] = blender.applyFactor(d[left + gx], opaque, int((cv * colorAlpha * 65536LL + 32512) / 65025));
             }
         }
     }

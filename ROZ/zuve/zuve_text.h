@@ -27,7 +27,10 @@ public:
     // Draws text (length -1: up to the terminator) into rect on dest with the
     // layer's DT_ flags plus ZUVE_DT_USE_FG_ALPHA; returns the text height.
     // With DT_CALCRECT nothing is drawn and rect's right and bottom become
-    // left + text width and top + text height. Without DT_NOCLIP the text is
+    // left + text width and top + line height; the width is the advance,
+    // widened to hold glyphs that overhang it (so aligned text keeps its ink
+    // inside the rectangle it was aligned in). Accents and low marks may
+    // still reach a pixel beyond the line height. Without DT_NOCLIP the text is
     // clipped to rect. Text is one line of UTF-8 (bytes that are not UTF-8
     // count as Latin-1); a character the font lacks draws nothing and takes
     // no room.

@@ -219,14 +219,14 @@ TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
     parse(dump);
     EXPECT_EQ(editor->currentSoundName(), "WOBBLEBAS     ");
     EXPECT_EQ(editor->currentSoundCategory(), "BASS");
-    EXPECT_STREQ(editor->GetParam(kPatchName)->GetDisplayText(0), "WOBBLEBAS     ");
+    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), "WOBBLEBAS     ");
     EXPECT_EQ(value(kCategoryName), 3);
 
     std::fill(dump.begin() + 120, dump.begin() + 134, 0);
     dump[134] = 25;
     parse(dump);
     EXPECT_EQ(editor->currentSoundName(), "Set Name");
-    EXPECT_STREQ(editor->GetParam(kPatchName)->GetDisplayText(0), "");
+    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), "");
     EXPECT_EQ(editor->currentSoundCategory(), "NONE");
     EXPECT_EQ(value(kCategoryName), 20);
 }

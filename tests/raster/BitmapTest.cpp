@@ -27,6 +27,20 @@ TEST(Bitmaps, MemBitmapPadsRowsToTheLineAlignment)
     EXPECT_EQ(countDiffering(&aligned, 0), 0);
 }
 
+TEST(Bitmaps, RowsTooWideToPadLeaveTheBitmapEmpty)
+{
+    ZUVE_MemBitmap mem(0x7fffffff, 2, 4);
+    ZUVE_SysBitmap sys(0x7ffffffe, 2);
+    for (ZUVE_IBitmap* bitmap : {static_cast<ZUVE_IBitmap*>(&mem), static_cast<ZUVE_IBitmap*>(&sys)}) {
+        EXPECT_EQ(bitmap->getBits(), nullptr);
+        EXPECT_EQ(bitmap->getWidth(), 0);
+        EXPECT_EQ(bitmap->getRowSpan(), 0);
+    }
+    EXPECT_FALSE(sys.resize(0x7fffffff, 1));
+    EXPECT_TRUE(sys.resize(3, 1));
+    EXPECT_EQ(sys.getRowSpan(), 4);
+}
+
 TEST(Bitmaps, SysBitmapRowsArePaddedToFourPixelsInItsDrawingContext)
 {
     ZUVE_SysBitmap bitmap(5, 3);

@@ -103,6 +103,21 @@ TEST(Shapes, RoundRectOutlineStaysInsideItsRectangle)
         EXPECT_EQ(pixelAt(&dest, 0, y), kBack);
 }
 
+TEST(Shapes, RoundRectReachingTheIntLimitsDrawsItsVisibleEdgesOnly)
+{
+    ZUVE_MemBitmap dest(6, 6);
+    fillBitmap(&dest, kBack);
+    // Right edge beyond INT_MAX: the top and bottom rows cross the bitmap, the left column shows.
+    ZUVE_RoundRect(&dest, 1, 1, 0x7fffffff, 4, 0, kInk, 1.f, 0, false);
+    ZUVE_RoundRect(&dest, 0x7ffffffe, 0, 10, 10, 3, kInk, 1.f, 0, true);
+    for (int x = 1; x < 6; ++x) {
+        EXPECT_EQ(pixelAt(&dest, x, 1), kInk) << x;
+        EXPECT_EQ(pixelAt(&dest, x, 4), kInk) << x;
+    }
+    EXPECT_EQ(pixelAt(&dest, 1, 2), kInk);
+    EXPECT_EQ(countDiffering(&dest, kBack), 12);
+}
+
 TEST(Shapes, TriangleAndPolygonFillTheirInsideAndEdges)
 {
     ZUVE_MemBitmap dest(6, 6);

@@ -1,4 +1,7 @@
 // Opening and closing the view, and the platform services of the back end.
+#include <cstdlib>
+#include <thread>
+
 #include "BackendTestSupport.h"
 
 namespace {
@@ -104,11 +107,31 @@ TEST_F(BackendTest, FilePromptOkGivesThePathAndItsFolder)
     EXPECT_FALSE(headless->filePanels.back().save);
 }
 
-TEST_F(BackendTest, OpenURLHandsTheAddressToTheOpener)
+TEST_F(BackendTest, SavePanelAddsTheAllowedExtensionToATypedName)
+{
+    openView();
+    ROZ_String name, dir;
+    headless->QueueFilePanelAnswer("/home/user/patches/My Bank");
+    graphics->PromptForFile(&name, kFileSave, &dir, "zt2");
+    EXPECT_STREQ("/home/user/patches/My Bank.zt2", name.Get());
+    headless->QueueFilePanelAnswer("/home/user/patches/Old.ZT2");
+    graphics->PromptForFile(&name, kFileSave, &dir, "mid zt2");
+    EXPECT_STREQ("/home/user/patches/Old.ZT2", name.Get());
+    headless->QueueFilePanelAnswer("/home/user/patches.d/Bank");
+    graphics->PromptForFile(&name, kFileOpen, &dir, "zt2");
+    EXPECT_STREQ("/home/user/patches.d/Bank", name.Get());
+}
+
+TEST_F(BackendTest, OpenURLOpensWebAddressesAndExistingFilesOnly)
 {
     EXPECT_TRUE(graphics->OpenURL("https://example.invalid/support"));
+    EXPECT_TRUE(graphics->OpenURL("/"));
+    // No URL can be made: done, nothing opens.
     EXPECT_TRUE(graphics->OpenURL(""));
-    EXPECT_EQ((std::vector<std::string>{"https://example.invalid/support"}), headless->openedURLs);
+    EXPECT_TRUE(graphics->OpenURL("https://example.invalid/a page"));
+    // A missing file fails, so a caller can fall back to another address.
+    EXPECT_FALSE(graphics->OpenURL("/nonexistent/Marnvik-Zelto2X-User-Manual-v101.pdf"));
+    EXPECT_EQ((std::vector<std::string>{"https://example.invalid/support", "/"}), headless->openedURLs);
 }
 
 TEST_F(BackendTest, CursorIsHiddenOnceAndPutBackWhereItWas)
@@ -122,6 +145,29 @@ TEST_F(BackendTest, CursorIsHiddenOnceAndPutBackWhereItWas)
     EXPECT_FALSE(headless->cursorHidden);
     EXPECT_EQ(300, headless->pointerX);
     EXPECT_EQ(400, headless->pointerY);
+}
+
+TEST(WindowSystemChoice, AnotherThreadAskingFirstGetsNothingShownAndTheMainThreadStillChooses)
+{
+    setenv("ZELTO2X_HEADLESS", "1", 1);
+    platform::WindowSystem::SetShared(nullptr);
+    IGraphicsMac graphics(nullptr, 100, 100);
+    std::string name;
+    platform::AlertResponse answer = platform::AlertResponse::Default;
+    void* view = &graphics;
+    std::thread worker([&] {
+        platform::WindowSystem& system = platform::WindowSystem::Shared();
+        name = system.Name();
+        answer = system.RunAlert(platform::AlertRequest{});
+        view = graphics.OpenWindow(nullptr);
+    });
+    worker.join();
+    EXPECT_EQ("none", name);
+    EXPECT_EQ(platform::AlertResponse::None, answer);
+    EXPECT_EQ(nullptr, view);
+    EXPECT_FALSE(graphics.WindowIsOpen());
+    EXPECT_STREQ("headless", platform::WindowSystem::Shared().Name());
+    platform::WindowSystem::SetShared(nullptr);
 }
 
 }  // namespace

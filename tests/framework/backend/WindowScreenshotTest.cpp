@@ -64,8 +64,9 @@ protected:
     }
     void TearDown() override
     {
-        if (!folder.empty())
+        if (!folder.empty()) {
             ASSERT_EQ(0, std::system(("rm -rf '" + folder + "'").c_str()));
+        }
     }
     // Opens the view, shoots it, clicks the control at surface (70, 70), shoots again.
     std::string writeScript(const std::string& name)

@@ -76,7 +76,7 @@ TEST(Param, AppendedDisplayTextsRaiseTheMaximum)
     EXPECT_EQ(p.GetMax(), 4.0);
     EXPECT_EQ(p.GetNDisplayTexts(), 5);
     int value = -1;
-    EXPECT_STREQ(p.GetDisplayTextAtIdx(3, &value), "t3");
+    EXPECT_EQ(p.GetDisplayTextAtIdx(3, &value), "t3");
     EXPECT_EQ(value, 3);
 }
 
@@ -88,12 +88,12 @@ TEST(Param, DisplayTextsOutsideTheTableNeverWriteIntoIt)
     p.SetDisplayText(1, "one");
     p.SetDisplayText(5, "gap");  // more than one beyond the last record
     EXPECT_EQ(p.GetNDisplayTexts(), 2);
-    EXPECT_STREQ(p.GetDisplayText(5), "");
+    EXPECT_EQ(p.GetDisplayText(5), "");
     p.SetDisplayText(-1, "Stored Device");
     EXPECT_EQ(p.GetNDisplayTexts(), 2);
     EXPECT_EQ(p.GetMax(), 1.0);
-    EXPECT_STREQ(p.GetDisplayText(-1), "Stored Device");
-    EXPECT_STREQ(p.GetDisplayTextAtIdx(7), "");
+    EXPECT_EQ(p.GetDisplayText(-1), "Stored Device");
+    EXPECT_EQ(p.GetDisplayTextAtIdx(7), "");
 }
 
 TEST(Param, LongTextsAreCutToTheirFields)
@@ -104,7 +104,7 @@ TEST(Param, LongTextsAreCutToTheirFields)
     EXPECT_EQ(std::string(p.GetNameForHost()).size(), 54u);
     EXPECT_EQ(std::string(p.GetParamGroupForHost()).size(), 54u);
     p.SetDisplayText(0, longText.c_str());
-    EXPECT_EQ(std::string(p.GetDisplayText(0)).size(), 55u);
+    EXPECT_EQ(p.GetDisplayText(0).size(), 55u);
     EXPECT_EQ(Display(p, 0.0).size(), static_cast<size_t>(IParam::kDisplayForHostLength - 1));
 }
 

@@ -261,7 +261,7 @@ TEST_F(Controls, TextParameterEntryReportsTwoChangesAndKeepsTheText)
     ASSERT_EQ(plug.fromGUI.size(), 2u);
     EXPECT_DOUBLE_EQ(plug.fromGUI[0].value, 1.0);
     EXPECT_DOUBLE_EQ(plug.fromGUI[1].value, 0.0);
-    EXPECT_STREQ(p->GetDisplayText(0), "My Patch");
+    EXPECT_EQ(p->GetDisplayText(0), "My Patch");
 }
 
 TEST_F(Controls, TypedNumberIsParsedAndNormalised)

@@ -3,6 +3,7 @@
 
 #include "JackPortFixture.h"
 
+#include <memory>
 #include <set>
 #include <thread>
 
@@ -71,28 +72,34 @@ TEST_F(JackPortTest, ConcurrentSendersNeverInterleave)
 
 TEST_F(JackPortTest, ClosingTheInputWhileADeliveryWaitsForThePluginMutexDoesNotHang)
 {
-    ConnectToSynth();
-    std::mutex enteredMutex;
-    std::condition_variable enteredChanged;
-    bool entered = false;
-    plug->onMidi = [&](const IMidiMsg& msg) {
+    // Shared with the input thread, which may outlive a failed assertion.
+    struct Entered {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool entered = false;
+    };
+    auto state = std::make_shared<Entered>();
+    PortTestPlugin* plugin = plug.get();
+    plug->onMidi = [state, plugin](const IMidiMsg& msg) {
         if (msg.mStatus != 0x90) {
             return;
         }
         {
-            std::lock_guard<std::mutex> lock(enteredMutex);
-            entered = true;
+            std::lock_guard<std::mutex> lock(state->mutex);
+            state->entered = true;
         }
-        enteredChanged.notify_all();
+        state->changed.notify_all();
         // As the editor does when a control takes a value from the hardware.
-        IMutexLock lock(plug.get());
+        IMutexLock lock(plugin);
     };
+    // Installed before the input thread starts, which then only reads it.
+    ConnectToSynth();
     {
         // A parameter change selecting "OFF" runs under the plug-in mutex.
         IMutexLock lock(plug.get());
         synth.Send("90 3C 64");
-        std::unique_lock<std::mutex> waitLock(enteredMutex);
-        ASSERT_TRUE(enteredChanged.wait_for(waitLock, kGenerousTimeout, [&] { return entered; }));
+        std::unique_lock<std::mutex> waitLock(state->mutex);
+        ASSERT_TRUE(state->changed.wait_for(waitLock, kGenerousTimeout, [&] { return state->entered; }));
         waitLock.unlock();
         int off = 0;
         EXPECT_EQ(plug->setExternalMIDIIn(off, "OFF"), 0);
