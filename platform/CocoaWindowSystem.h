@@ -74,7 +74,9 @@ public:
     virtual ~TextFieldClient() = default;
     // The whole text as it would be after a change; false refuses the change.
     virtual bool IsPartialStringValid(const std::string& text) = 0;
-    // Return, Tab or loss of focus ended the editing. The field stays until closed.
+    // Return, Tab or a left click in the view (which takes the focus back)
+    // ended the editing; the click reaches the view afterwards. The field
+    // stays until closed.
     virtual void TextDidEndEditing(const std::string& text) = 0;
 };
 

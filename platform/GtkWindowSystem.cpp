@@ -121,10 +121,10 @@ private:
     static void onInsertText(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer self);
     static void onActivate(GtkEntry*, gpointer self);
     static gboolean onEntryKey(GtkWidget*, GdkEventKey* event, gpointer self);
-    static gboolean onEntryFocusOut(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean destroyLater(gpointer widget);
 
     void endEditing();
+    bool refusesTypedCharacter(const GdkEventKey* event) const;
     int clickCountFor(const GdkEventButton* event);
     void dispatch(const MouseEvent& event);
 
@@ -382,7 +382,12 @@ gboolean GtkNativeWindow::onButton(GtkWidget*, GdkEventButton* event, gpointer d
     if (event->button != 1 && event->button != 3)
         return FALSE;
     const bool press = event->type == GDK_BUTTON_PRESS;
-    if (press)
+    // A left click makes the view the focus again, which ends the editing
+    // first, as on a Mac; a right click leaves an open field alone. Window
+    // focus changes (another application) do not end it.
+    if (press && event->button == 1)
+        self->endEditing();
+    if (press && (event->button == 1 || !self->mEntry))
         gtk_widget_grab_focus(self->mArea);
     MouseEvent mouse;
     mouse.clickCount = press ? self->clickCountFor(event) : self->mClickCount;
@@ -481,7 +486,6 @@ bool GtkNativeWindow::OpenTextField(const ViewRect& rect, const TextFieldStyle& 
     g_signal_connect(mEntry, "insert-text", G_CALLBACK(onInsertText), this);
     g_signal_connect(mEntry, "activate", G_CALLBACK(onActivate), this);
     g_signal_connect(mEntry, "key-press-event", G_CALLBACK(onEntryKey), this);
-    g_signal_connect(mEntry, "focus-out-event", G_CALLBACK(onEntryFocusOut), this);
     gtk_widget_show(mEntry);
     gtk_window_present(GTK_WINDOW(mWindow));
     gtk_widget_grab_focus(mEntry);
@@ -537,18 +541,30 @@ void GtkNativeWindow::endEditing()
 
 void GtkNativeWindow::onActivate(GtkEntry*, gpointer data) { static_cast<GtkNativeWindow*>(data)->endEditing(); }
 
-gboolean GtkNativeWindow::onEntryKey(GtkWidget*, GdkEventKey* event, gpointer data)
+// Typing over a selection deletes it before the new character is checked:
+// a refused character must leave the selected text as it was.
+bool GtkNativeWindow::refusesTypedCharacter(const GdkEventKey* event) const
 {
-    if (event->keyval != GDK_KEY_Tab && event->keyval != GDK_KEY_ISO_Left_Tab)
-        return FALSE;
-    static_cast<GtkNativeWindow*>(data)->endEditing();
-    return TRUE;
+    const gunichar typed = gdk_keyval_to_unicode(event->keyval);
+    if (!mFieldClient || !mEntry || !g_unichar_isprint(typed) || (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)))
+        return false;
+    const gchar* text = gtk_entry_get_text(GTK_ENTRY(mEntry));
+    gint start = 0, end = 0;
+    if (!gtk_editable_get_selection_bounds(GTK_EDITABLE(mEntry), &start, &end))
+        start = end = gtk_editable_get_position(GTK_EDITABLE(mEntry));
+    const gchar* from = g_utf8_offset_to_pointer(text, start);
+    const gchar* to = g_utf8_offset_to_pointer(text, end);
+    const std::string candidate = std::string(text, static_cast<size_t>(from - text)) + utf8Of(typed) + to;
+    return !mFieldClient->IsPartialStringValid(candidate);
 }
 
-gboolean GtkNativeWindow::onEntryFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+gboolean GtkNativeWindow::onEntryKey(GtkWidget*, GdkEventKey* event, gpointer data)
 {
-    static_cast<GtkNativeWindow*>(data)->endEditing();
-    return FALSE;
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    if (event->keyval != GDK_KEY_Tab && event->keyval != GDK_KEY_ISO_Left_Tab)
+        return self->refusesTypedCharacter(event) ? TRUE : FALSE;
+    self->endEditing();
+    return TRUE;
 }
 
 bool GtkNativeWindow::InjectText(const std::string& text)

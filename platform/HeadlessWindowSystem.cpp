@@ -196,6 +196,9 @@ bool HeadlessWindow::PopUpContextMenu(const Menu& menu, const ViewRect&, MenuCho
 
 void HeadlessWindow::InjectMouse(const MouseEvent& event)
 {
+    // A left click takes the focus from the field, which ends its editing first.
+    if (event.kind == MouseEventKind::Down && mFieldClient)
+        mFieldClient->TextDidEndEditing(std::string(mFieldText));
     if (mClient)
         mClient->HandleMouse(event);
     mSystem->displayAll();

@@ -33,7 +33,8 @@
 // around (position - 0.5) are mixed by the fractional distances (1/256 steps),
 // each channel separately; taps beyond the source rectangle repeat its edge.
 // Destination pixels whose sample falls outside the source rectangle or the
-// source bitmap are left alone. A rotated blit samples, for each destination
+// source bitmap are left alone. Positions are kept in 16.16 fixed point, so a
+// sample lying exactly on a pixel edge may be taken from either side of it. A rotated blit samples, for each destination
 // pixel centre, the point that the inverse rotation brings it to.
 //
 // Safety: every call clips to the destination bitmap (and blits to the

@@ -21,6 +21,8 @@ struct PngSpec {
     bool interlaced = false;
     std::vector<png_color> palette;
     std::vector<png_byte> paletteAlpha;
+    bool hasColourKey = false;
+    png_color_16 colourKey{};  // grey or RGB samples that stand for transparent
     std::vector<std::vector<png_byte>> rows;  // raw sample bytes per row
 };
 
@@ -43,6 +45,8 @@ std::vector<unsigned char> encode(const PngSpec& spec)
         png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
     if (!spec.paletteAlpha.empty())
         png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+    if (spec.hasColourKey)
+        png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&spec.colourKey));
     png_write_info(png, info);
     std::vector<png_bytep> rows;
     for (const auto& row : spec.rows)
@@ -150,6 +154,38 @@ TEST_F(PngLoad, SixteenBitGreyAlphaScalesToEightBits)
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(255, 255, 255, 0x80));
     EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(0, 0, 0, 255));
+    delete bitmap;
+}
+
+TEST_F(PngLoad, ColourKeyOfSixteenBitRgbAndOfGreyBecomesTransparent)
+{
+    PngSpec rgb;
+    rgb.colorType = PNG_COLOR_TYPE_RGB;
+    rgb.bitDepth = 16;
+    rgb.hasColourKey = true;
+    rgb.colourKey.red = 0x1234, rgb.colourKey.green = 0x5678, rgb.colourKey.blue = 0x9abc;
+    rgb.rows = {{0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xff, 0xff, 0x00, 0x00, 0x80, 0x80},
+                {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbd, 0, 0, 0, 0, 0, 0}};
+    std::vector<unsigned char> bytes = encode(rgb);
+    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap, 0, 0)), 0);
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(255, 0, 0x80, 255));
+    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap, 0, 1)), 255);  // one blue step off the key
+    delete bitmap;
+
+    PngSpec grey;
+    grey.colorType = PNG_COLOR_TYPE_GRAY;
+    grey.bitDepth = 4;
+    grey.hasColourKey = true;
+    grey.colourKey.gray = 5;
+    grey.rows = {{0x5f}, {0xa5}};
+    bytes = encode(grey);
+    bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap, 0, 0)), 0);
+    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(255, 255, 255, 255));
+    EXPECT_EQ(pixelAt(bitmap, 0, 1), ZUVE_RGBA(170, 170, 170, 255));
     delete bitmap;
 }
 

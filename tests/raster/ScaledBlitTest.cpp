@@ -88,6 +88,20 @@ TEST(RotatedBlit, ZeroAngleMatchesAPlainBlit)
         EXPECT_EQ(pixelAt(&dest, i % 5, i / 5), pixelAt(&expected, i % 5, i / 5)) << i;
 }
 
+TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
+{
+    ZUVE_MemBitmap src(4, 4), dest(3, 3);
+    for (int i = 0; i < 16; ++i)
+        ZUVE_PutPixel(&src, i % 4, i / 4, ZUVE_RGBA(i, 0, 0, 255), 1.f, 0);
+    fillBitmap(&dest, kBack);
+    ZUVE_RotatedBlit(&dest, &src, -2, 1, 4, 4, 0, 0, 4, 4, 0.f, false, 1.f, 0, 0, 0);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const unsigned int expected = x < 2 && y >= 1 ? pixelAt(&src, x + 2, y - 1) : kBack;
+            EXPECT_EQ(pixelAt(&dest, x, y), expected) << x << "," << y;
+        }
+}
+
 TEST(RotatedBlit, QuarterTurnIsClockwiseOnScreen)
 {
     ZUVE_MemBitmap src(3, 3), dest(3, 3);

@@ -18,13 +18,6 @@ TEST(MemoryDC, RowsArePaddedToFourPixelsAndStartZeroed)
     EXPECT_TRUE(DeleteDC(dc));
 }
 
-TEST(MemoryDC, FirstFieldHoldsThePixels)
-{
-    HDC dc = DOVOR_CreateMemoryDC(4, 4);
-    EXPECT_EQ(*reinterpret_cast<DOVOR_BitmapContext**>(dc), dc->bitmapContext);
-    DeleteDC(dc);
-}
-
 TEST(MemoryDC, EmptyAndResizedContexts)
 {
     HDC dc = DOVOR_CreateMemoryDC(0, -4);
@@ -40,16 +33,6 @@ TEST(MemoryDC, EmptyAndResizedContexts)
     DeleteDC(dc);
     EXPECT_FALSE(DeleteDC(nullptr));
     EXPECT_FALSE(DOVOR_ResizeMemoryDC(nullptr, 1, 1));
-}
-
-TEST(MemoryDC, SelectObjectReturnsThePreviousFont)
-{
-    HDC dc = DOVOR_CreateMemoryDC(1, 1);
-    HGDIOBJ font = CreateFont(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Monaco");
-    EXPECT_EQ(SelectObject(dc, font), nullptr);
-    EXPECT_EQ(SelectObject(dc, nullptr), font);
-    DeleteObject(font);
-    DeleteDC(dc);
 }
 
 TEST(Fonts, CreateFontGivesTheRequestedCellHeight)

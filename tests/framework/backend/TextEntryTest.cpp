@@ -99,6 +99,17 @@ TEST_F(TextEntryTest, ReturnCommitsTheValueAndClosesTheField)
     EXPECT_DOUBLE_EQ(param.GetNormalized(50.0), control->GetValue());
 }
 
+TEST_F(TextEntryTest, LeftClickInTheViewCommitsTheFieldBeforeTheClickArrives)
+{
+    IRECT r(10, 20, 60, 36);
+    graphics->CreateTextEntry(control, control->GetText(), &r, "", &param);
+    window()->InjectText("50");
+    window()->InjectMouse(mouse(platform::MouseEventKind::Down, 150, 300));
+    EXPECT_FALSE(window()->HasTextField());
+    EXPECT_DOUBLE_EQ(param.GetNormalized(50.0), control->GetValue());
+    EXPECT_EQ(1u, control->events.size());
+}
+
 TEST_F(TextEntryTest, FieldWithoutParameterTakesAnyTextAndHandsItToTheControl)
 {
     IRECT r(10, 20, 60, 36);

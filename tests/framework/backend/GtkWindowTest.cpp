@@ -1,0 +1,139 @@
+// The GTK window translates what the user does into the events a Mac view
+// gets: key characters as typed with shift, the command key, double clicks,
+// wheel steps, and a text field whose formatter refuses characters.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/GtkWindowSystem.h"
+
+namespace {
+
+using platform::KeyEvent;
+using platform::MouseEvent;
+using platform::MouseEventKind;
+
+class RecordingView : public platform::WindowClient, public platform::TextFieldClient {
+public:
+    void DrawRect(const platform::ViewRect&) override {}
+    void HandleMouse(const MouseEvent& event) override { mice.push_back(event); }
+    bool HandleKeyDown(const KeyEvent& event) override
+    {
+        keys.push_back(event);
+        return true;
+    }
+    void WindowShouldClose() override {}
+    bool IsPartialStringValid(const std::string& text) override { return text.find('.') == std::string::npos; }
+    void TextDidEndEditing(const std::string& text) override { committed.push_back(text); }
+
+    std::vector<MouseEvent> mice;
+    std::vector<KeyEvent> keys;
+    std::vector<std::string> committed;
+};
+
+class GtkWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        system = platform::MakeGtkWindowSystem();
+        ASSERT_NE(nullptr, system);
+        window = system->MakeWindow(200, 100, "test", &view);
+        ASSERT_NE(nullptr, window);
+        system->ProcessEvents(50);
+    }
+    static MouseEvent mouse(MouseEventKind kind, double x, double y, int clicks = 1)
+    {
+        MouseEvent event;
+        event.kind = kind;
+        event.x = x;
+        event.y = y;
+        event.clickCount = clicks;
+        return event;
+    }
+    static KeyEvent key(int code, const std::string& characters)
+    {
+        KeyEvent event;
+        event.keyCode = code;
+        event.characters = characters;
+        return event;
+    }
+
+    RecordingView view;
+    std::unique_ptr<platform::WindowSystem> system;
+    std::unique_ptr<platform::NativeWindow> window;
+};
+
+TEST_F(GtkWindowTest, KeysCarryTheirCharacterAsTypedWithShiftAndArrowsTheirCode)
+{
+    window->InjectKey(key(platform::kKeyCodeNone, "a"));
+    window->InjectKey(key(platform::kKeyCodeNone, "!"));
+    window->InjectKey(key(platform::kKeyCodeLeftArrow, ""));
+    window->InjectKey(key(platform::kKeyCodeSpace, ""));
+    ASSERT_EQ(4u, view.keys.size());
+    EXPECT_EQ("a", view.keys[0].characters);
+    EXPECT_EQ("!", view.keys[1].characters);  // not "1": the key's shifted character
+    EXPECT_EQ(platform::kKeyCodeLeftArrow, view.keys[2].keyCode);
+    EXPECT_EQ("\xEF\x9C\x82", view.keys[2].characters);
+    EXPECT_EQ(platform::kKeyCodeSpace, view.keys[3].keyCode);
+}
+
+TEST_F(GtkWindowTest, ClicksKeepTheCommandKeyCountDoubleClicksAndTurnYUpward)
+{
+    MouseEvent down = mouse(MouseEventKind::Down, 10, 30);
+    down.mods.command = true;
+    window->InjectMouse(down);
+    window->InjectMouse(mouse(MouseEventKind::Up, 10, 30));
+    window->InjectMouse(mouse(MouseEventKind::Down, 10, 30, 2));
+    MouseEvent wheel = mouse(MouseEventKind::Wheel, 10, 30);
+    wheel.deltaY = -1;
+    window->InjectMouse(wheel);
+    ASSERT_EQ(4u, view.mice.size());
+    EXPECT_TRUE(view.mice[0].mods.command);
+    EXPECT_EQ(1, view.mice[0].clickCount);
+    EXPECT_DOUBLE_EQ(10, view.mice[0].x);
+    EXPECT_DOUBLE_EQ(30, view.mice[0].y);
+    EXPECT_EQ(MouseEventKind::Up, view.mice[1].kind);
+    EXPECT_EQ(2, view.mice[2].clickCount);
+    EXPECT_EQ(MouseEventKind::Wheel, view.mice[3].kind);
+    EXPECT_DOUBLE_EQ(-1, view.mice[3].deltaY);
+}
+
+TEST_F(GtkWindowTest, TextFieldRefusesWhatTheFormatterRefusesAndReturnCommits)
+{
+    platform::TextFieldStyle style;
+    style.fontName = "Monaco";
+    ASSERT_TRUE(window->OpenTextField(platform::ViewRect{10, 10, 80, 20}, style, "", &view));
+    window->InjectText("1.5");
+    window->InjectReturn();
+    EXPECT_EQ((std::vector<std::string>{"15"}), view.committed);
+    window->CloseTextField();
+    EXPECT_FALSE(window->HasTextField());
+    window->InjectKey(key(platform::kKeyCodeNone, "z"));  // the view has the keys again
+    ASSERT_FALSE(view.keys.empty());
+    EXPECT_EQ("z", view.keys.back().characters);
+}
+
+TEST_F(GtkWindowTest, RefusedKeyOverTheSelectedTextLeavesTheTextAsItWas)
+{
+    ASSERT_TRUE(window->OpenTextField(platform::ViewRect{10, 10, 80, 20}, platform::TextFieldStyle{}, "42", &view));
+    window->InjectKey(key(platform::kKeyCodeNone, "."));  // the field opens with its text selected
+    window->InjectReturn();
+    EXPECT_EQ((std::vector<std::string>{"42"}), view.committed);
+    window->CloseTextField();
+}
+
+TEST_F(GtkWindowTest, ClickInTheViewEndsTheEditing)
+{
+    ASSERT_TRUE(window->OpenTextField(platform::ViewRect{10, 10, 80, 20}, platform::TextFieldStyle{}, "", &view));
+    window->InjectText("7");
+    window->InjectMouse(mouse(MouseEventKind::Down, 150, 80));
+    EXPECT_EQ((std::vector<std::string>{"7"}), view.committed);
+    window->CloseTextField();
+}
+
+}  // namespace
