@@ -62,8 +62,10 @@ public:
         unsigned queueSizeLimit, std::string* error);
     ~MidiInputClient() override;
 
-    // Installs the callback (replacing any earlier one) and starts the input
-    // thread on the first call.
+    // Installs the callback, replacing any earlier one. Messages reach it
+    // only while a port is open. The input thread runs from Create until the
+    // client is destroyed (closing a port never waits for a delivery in
+    // progress, which may be waiting for a lock the closer holds).
     bool SetCallback(MidiInputCallback callback, void* userData);
     // true drops that kind before it reaches the callback.
     bool IgnoreTypes(bool sysex, bool timingClock, bool activeSensing);

@@ -210,7 +210,7 @@ public:
     // failed open, which leaves that direction closed.
     int setExternalMIDIOut(int& index, const char* name);
     int setExternalMIDIIn(int& index, const char* name);
-    // List position of name, -1 when absent. Any thread but the senders'.
+    // List position of name, -1 when absent. Takes the port mutex.
     int getExternalMIDIOutDevice(const char* name);
     int getExternalMIDIInDevice(const char* name);
     // "OFF" 0, "virtual output" / "virtual input" 1, a current system port
@@ -221,14 +221,18 @@ public:
     // Takes the port mutex.
     bool initializeVirtualOutput(std::string name);
     // On the port layer's MIDI input thread, no lock: hands each message to
-    // ProcessMidiMsg / ProcessSysEx with fromHardware set.
+    // ProcessMidiMsg / ProcessSysEx with fromHardware set. That thread runs
+    // from the first input list request until DestroyMidiPorts; closing the
+    // input stops deliveries without waiting for one in progress (it may be
+    // waiting for the plug-in mutex the closer holds).
     static void MIDICallback(double timeStamp, std::vector<unsigned char>* message, void* userData);
     static void processMIDIInput(double timeStamp, std::vector<unsigned char>* message, void* userData);
     // What the binding's SendMidiMsg, SendMidiSysex, SendPatchSysex and
     // SendMidiSysex2 do. Any thread (render, MIDI input, workers, main); each
     // takes the port mutex for one whole message, so messages never
-    // interleave and never meet a port being opened or closed. Always true:
-    // without an open port the bytes go nowhere.
+    // interleave and never meet a port being opened or closed (the render
+    // thread waits only while another send, an open or a close runs). Always
+    // true: without an open port the bytes go nowhere.
     // Status and data 1, and data 2 unless a program change or channel pressure.
     bool sendMidiMsgToHardware(const IMidiMsg* msg);
     // F0, the bytes, F7; bytes that start with F0 go out unchanged.

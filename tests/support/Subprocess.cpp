@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,25 +104,6 @@ bool Subprocess::Start(const Options& options, std::string* error)
         *error = std::string("pipe: ") + std::strerror(errno);
         return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (options.pipeStdin) {
-        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    }
-    const char* sink = options.outputFile.empty() ? "/dev/null" : options.outputFile.c_str();
-    if (options.collectStdout) {
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, sink, O_WRONLY | O_CREAT | O_APPEND, 0644);
-    }
-    if (options.collectStderr) {
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 2, sink, O_WRONLY | O_CREAT | O_APPEND, 0644);
-    }
-
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
@@ -150,16 +131,38 @@ bool Subprocess::Start(const Options& options, std::string* error)
     }
     argv.push_back(nullptr);
 
-    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    for (int fd : {in[0], out[1], err[1]}) {
+    // Opened before forking: the child may only make system calls.
+    const char* sink = options.outputFile.empty() ? "/dev/null" : options.outputFile.c_str();
+    const int sinkFd = open(sink, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int nullFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ == 0) {
+        // A test that dies (a sanitizer stop, a crash) takes its servers and
+        // synths with it instead of leaving them running.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
+            _exit(127);
+        }
+        dup2(options.pipeStdin ? in[0] : nullFd, 0);
+        dup2(options.collectStdout ? out[1] : sinkFd, 1);
+        dup2(options.collectStderr ? err[1] : sinkFd, 2);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    const int forkError = errno;
+    for (int fd : {in[0], out[1], err[1], sinkFd, nullFd}) {
         if (fd >= 0) {
             close(fd);
         }
     }
-    if (rc != 0) {
+    if (pid_ < 0 || access(argv[0], X_OK) != 0) {
+        const int reason = pid_ < 0 ? forkError : errno;
+        if (pid_ > 0) {
+            WaitExit(std::chrono::seconds(5), nullptr);
+        }
         pid_ = -1;
-        *error = "cannot start " + options.argv[0] + ": " + std::strerror(rc);
+        *error = "cannot start " + options.argv[0] + ": " + std::strerror(reason);
         for (int fd : {in[1], out[0], err[0]}) {
             if (fd >= 0) {
                 close(fd);
@@ -209,7 +212,8 @@ bool Subprocess::WaitExit(std::chrono::milliseconds timeout, int* status)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        const pid_t done = waitpid(pid_, status, WNOHANG);
+        int ignored = 0;
+        const pid_t done = waitpid(pid_, status ? status : &ignored, WNOHANG);
         if (done == pid_ || (done < 0 && errno != EINTR)) {
             return true;
         }

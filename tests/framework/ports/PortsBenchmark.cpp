@@ -1,0 +1,54 @@
+// Costs on the paths that run on real-time threads: the library thread's
+// copy into the input queue, and a short send as the render thread makes it.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "PortTestPlugin.h"
+#include "platform/MidiByteRing.h"
+
+static void BM_InputQueuePushPopSoundDump(benchmark::State& state)
+{
+    platform::MidiByteRing ring(1 << 17);
+    std::vector<unsigned char> dump(137, 0x10);
+    std::vector<unsigned char> out;
+    out.reserve(256);
+    double stamp = 0;
+    for (auto _ : state) {
+        ring.Push(0.0, dump.data(), dump.size());
+        ring.Pop(&stamp, &out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_InputQueuePushPopSoundDump);
+
+static void BM_InputQueuePushPopNoteOn(benchmark::State& state)
+{
+    platform::MidiByteRing ring(1 << 17);
+    const unsigned char note[3] = {0x90, 0x3C, 0x64};
+    std::vector<unsigned char> out;
+    out.reserve(256);
+    double stamp = 0;
+    for (auto _ : state) {
+        ring.Push(0.0, note, sizeof note);
+        ring.Pop(&stamp, &out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_InputQueuePushPopNoteOn);
+
+// The port mutex uncontended, without a MIDI service (no client): what the
+// render thread pays per queued message besides the library's own work.
+static void BM_SendShortMessageUncontended(benchmark::State& state)
+{
+    setenv("ZELTO2X_MIDI_API", "jack", 1);
+    setenv("JACK_NO_START_SERVER", "1", 1);
+    setenv("JACK_DEFAULT_SERVER", "zelto2x-no-such-server", 1);
+    PortTestPlugin plug;
+    IMidiMsg note(0, 0x90, 0x3C, 0x64);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(plug.SendMidiMsg(&note));
+    }
+}
+BENCHMARK(BM_SendShortMessageUncontended);
