@@ -15,6 +15,16 @@ TEST_F(JackPortTest, ListsStartWithOffAndShowTheSynthsPorts)
     EXPECT_NE(std::find(outputs.begin() + 1, outputs.end(), synth.InputPortName()), outputs.end());
 }
 
+TEST_F(JackPortTest, FirstListRequestPrintsTheHeaderAndEachPortFound)
+{
+    testing::internal::CaptureStdout();
+    plug->getExternalMIDIOutNames();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("MIDI OUT INITIALIZATION\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("MIDI OUT Port: " + synth.InputPortName() + " found and assigned!\n"), std::string::npos)
+        << printed;
+}
+
 TEST_F(JackPortTest, ListsAreBuiltOnceAndMissPortsThatAppearLater)
 {
     const std::vector<std::string> before = plug->getExternalMIDIInNames();
@@ -92,7 +102,9 @@ TEST_F(JackPortTest, PortThatVanishedOpensNothingAndReturnsZero)
     synth.Stop();
     int in = 1;
     int out = 1;
+    testing::internal::CaptureStdout();
     EXPECT_EQ(plug->setExternalMIDIIn(in, synth.OutputPortName().c_str()), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("UNABLE TO OCCUBY MIDI INPUT PORT!!\n"), std::string::npos);
     EXPECT_EQ(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
     EXPECT_EQ(in, 0);
     EXPECT_EQ(out, 0);

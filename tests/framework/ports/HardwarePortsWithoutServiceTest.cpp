@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "PortTestPlugin.h"
@@ -47,4 +49,20 @@ TEST_F(NoMidiServiceTest, SendsWithoutAnOpenPortReturnTrue)
     EXPECT_TRUE(plug.SendMidiSysex(sysex, sizeof sysex));
     EXPECT_TRUE(plug.SendMidiSysex(sysex, 0));
     EXPECT_TRUE(plug.SendMidiSysex2({}));
+}
+
+TEST_F(NoMidiServiceTest, ClientThatCannotBeCreatedIsReportedAndLeavesOnlyOff)
+{
+    if (access("/dev/snd/seq", F_OK) == 0) {
+        GTEST_SKIP() << "this machine has an ALSA sequencer";
+    }
+    setenv("ZELTO2X_MIDI_API", "alsa", 1);
+    PortTestPlugin plug;
+    testing::internal::CaptureStdout();
+    const std::vector<std::string> inputs = plug.getExternalMIDIInNames();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(inputs, std::vector<std::string>{"OFF"});
+    EXPECT_EQ(printed.rfind("MIDI IN INITIALIZATION\nNo MIDI input ports available!\n", 0), 0u) << printed;
+    int index = 1;
+    EXPECT_EQ(plug.setExternalMIDIIn(index, "OFF"), 0);
 }
