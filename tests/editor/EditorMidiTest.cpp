@@ -61,15 +61,11 @@ protected:
 
 }  // namespace
 
-TEST_F(EditorMidi, ConstructionCreatesAParameterForEveryNamedIndexNoneAutomated)
+TEST_F(EditorMidi, ConstructionCreatesEveryNamedParameterNoneAutomatedAndThePanelSurface)
 {
     EXPECT_EQ(editor->NParams(), 307);
     EXPECT_NE(editor->GetParam(kTimbreLED), nullptr);
     EXPECT_EQ(editor->NAutomatableParams(), 0);
-}
-
-TEST_F(EditorMidi, ConstructionAttachesTheEditorPanelSurface)
-{
     ASSERT_NE(editor->GetGUI(), nullptr);
     EXPECT_EQ(editor->GetGUI()->Width(), 1500);
     EXPECT_EQ(editor->GetGUI()->Height(), 757);
@@ -85,44 +81,34 @@ TEST_F(EditorMidi, FiltersStartWithOnlyHostSysExDropped)
     EXPECT_FALSE(editor->midiOutSet);
 }
 
-TEST_F(EditorMidi, RequestsLeaveUnchangedAndFramedByTheSender)
+TEST_F(EditorMidi, RequestsLeaveUnchangedAndSoundDumpsWithTheirChecksum)
 {
     editor->midiOutSet = true;
     std::vector<uint8_t> request = zsysex::soundRequest(3, zsysex::soundAddress(1, 30));
     quietly([&] { editor->checksumCheckAndSend(request.data(), static_cast<int>(request.size())); });
-    ASSERT_EQ(editor->sysex.size(), 1u);
-    EXPECT_EQ(zsysex::framed(editor->sysex[0]),
-        (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x03, 0x00, 0x01, 0x02, 0xF7}));
     std::vector<uint8_t> enquiry = zsysex::globalRequest(3);
     quietly([&] { editor->checksumCheckAndSend(enquiry.data(), static_cast<int>(enquiry.size())); });
-    EXPECT_EQ(zsysex::framed(editor->sysex[1]), (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x03, 0x04, 0xF7}));
-}
-
-TEST_F(EditorMidi, SoundDumpLeavesWithItsChecksum)
-{
-    editor->midiOutSet = true;
     std::vector<uint8_t> dump(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
     dump[135] = 0;
     const std::string out = quietly([&] { editor->checksumCheckAndSend(dump.data(), 137); });
-    ASSERT_EQ(editor->sysex.size(), 1u);
-    EXPECT_EQ(editor->sysex[0][135], 0x29);  // bytes 1..134 of the INIT sound sum to 0x1029
-    EXPECT_EQ(editor->sysex[0][136], 0xF7);
+    ASSERT_EQ(editor->sysex.size(), 3u);
+    EXPECT_EQ(zsysex::framed(editor->sysex[0]),
+        (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x03, 0x00, 0x01, 0x02, 0xF7}));
+    EXPECT_EQ(zsysex::framed(editor->sysex[1]), (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x03, 0x04, 0xF7}));
+    EXPECT_EQ(editor->sysex[2][135], 0x29);  // bytes 1..134 of the INIT sound sum to 0x1029
+    EXPECT_EQ(editor->sysex[2][136], 0xF7);
     EXPECT_NE(out.find("checksum for outgoing data = 41\n"), std::string::npos);
     EXPECT_NE(out.find("Plug-in MIDI Out (sysex | 137 bytes | F0 f0 3e 16 00 10 7f "), std::string::npos);
 }
 
-TEST_F(EditorMidi, SentSysExIsPrintedInLowerCaseHexBetweenTheFrameBytes)
+TEST_F(EditorMidi, SentSysExIsPrintedInLowerCaseHexAndLogLinesForAnUnopenableFileAreDropped)
 {
     const unsigned char bytes[3] = {0x3E, 0x16, 0x00};
-    const std::string out = quietly([&] { DebuggerOutput().logSysExOutMessageByte(bytes, 3); });
-    EXPECT_EQ(out, "Plug-in MIDI Out (sysex | 3 bytes | F0 3e 16 00 F7)\n");
-}
-
-TEST_F(EditorMidi, LogLineForAnUnopenableFileIsNeitherWrittenNorEchoed)
-{
-    const std::string out
-        = quietly([&] { DebuggerOutput().printDebugInfo("/nonexistent-folder/LOG.txt", "CONFIG READER: Completed!"); });
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(quietly([&] { DebuggerOutput().logSysExOutMessageByte(bytes, 3); }),
+        "Plug-in MIDI Out (sysex | 3 bytes | F0 3e 16 00 F7)\n");
+    // Neither written nor echoed.
+    EXPECT_EQ(quietly([&] { DebuggerOutput().printDebugInfo("/nonexistent-folder/LOG.txt", "CONFIG READER: Completed!"); }),
+        "");
 }
 
 TEST_F(EditorMidi, NothingIsSentWithoutAnOutput)

@@ -67,20 +67,19 @@ TEST(HostProgram, ScriptSetsSavesChangesLoadsAndReadsTheSavedValueBack)
     EXPECT_EQ((std::vector<std::string>{"ok", "ok " + preset, "ok", "ok 7", "ok", "ok 42", "ok"}), run.answers);
 }
 
-TEST(HostProgram, MissingBundleIsReportedAndTheProgramEnds)
+TEST(HostProgram, MissingBundleOrEntryIsReportedAndTheProgramEnds)
 {
-    const HostRun run = runHost(inScratch("Nowhere.component"), "param 0\n");
-    EXPECT_EQ(1, run.exitCode);
-    ASSERT_EQ(1u, run.answers.size());
-    EXPECT_EQ(0u, run.answers[0].rfind("error -43 bundle not found", 0));
-}
-
-TEST(HostProgram, ModuleWithoutTheEntryIsReported)
-{
-    const HostRun run = runHost(NO_ENTRY_BUNDLE, "param 0\n");
-    EXPECT_EQ(1, run.exitCode);
-    ASSERT_EQ(1u, run.answers.size());
-    EXPECT_EQ("error -2812 entry not found: Zelto2X_Entry", run.answers[0]);
+    const struct {
+        std::string bundle, answerStart;
+    } cases[] = {{inScratch("Nowhere.component"), "error -43 bundle not found"},
+                 {NO_ENTRY_BUNDLE, "error -2812 entry not found: Zelto2X_Entry"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bundle);
+        const HostRun run = runHost(c.bundle, "param 0\n");
+        EXPECT_EQ(1, run.exitCode);
+        ASSERT_EQ(1u, run.answers.size());
+        EXPECT_EQ(0u, run.answers[0].rfind(c.answerStart, 0)) << run.answers[0];
+    }
 }
 
 TEST(HostProgram, StateFilesThatAreNotOursAreRefused)

@@ -75,7 +75,7 @@ TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
     received.messages.push_back(PatchSysexMessage{currentDump(3, "RECEIVED", 4)});
     received.name = paddedName("RECEIVED");
     received.category = "DRUM";
-    for (int slot : {-1, 100}) {
+    for (int slot : {-1, 100, 127}) {
         library.transferSlot = slot;
         library.setSysexDatatoSelectedSlot(&received);
     }

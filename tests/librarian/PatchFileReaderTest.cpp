@@ -57,7 +57,7 @@ TEST(PatchFileReader, RebuildsTheHeaderUpperCasesTheNameAndCopiesHighBodyBytes)
     EXPECT_EQ(bank.patches[0].category, "PAD ");
 }
 
-TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytes)
+TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytesAndIgnoresTinyFiles)
 {
     PatchLibrarian library;
     Bytes tiny = hex("F0 3E 16 00 10 00 00");
@@ -71,6 +71,9 @@ TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytes)
                                                  hex("F0 3E 16 00 10 00 80 F7"), tiny, junk, currentDump(2, "TWO"),
                                                  cut}));
     EXPECT_EQ(names(bank, 3), (std::vector<std::string>{paddedName("ONE"), paddedName("TWO"), paddedName("INIT")}));
+    // Files shorter than 15 bytes are not read at all.
+    EXPECT_TRUE(read(library, Bytes(14, 0x3E)).patches.empty());
+    EXPECT_TRUE(read(library, Bytes(15, 0x00)).patches.empty());
 }
 
 TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessage)
@@ -91,13 +94,6 @@ TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessage)
     EXPECT_EQ(names(bank, 3), (std::vector<std::string>{"", "", paddedName("NOCAT")}));
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(bank.patches[i].category, "");
-}
-
-TEST(PatchFileReader, IgnoresFilesShorterThan15Bytes)
-{
-    PatchLibrarian library;
-    EXPECT_TRUE(read(library, Bytes(14, 0x3E)).patches.empty());
-    EXPECT_TRUE(read(library, Bytes(15, 0x00)).patches.empty());
 }
 
 TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeader)

@@ -66,29 +66,21 @@ TEST_F(ChannelMessages, EachFilterDropsItsTypeWithItsOwnLogLine)
     EXPECT_EQ(manager->lastJob().code, -1);
 }
 
-TEST_F(ChannelMessages, HardwareControlChangeMovesTheBoundControlByItsRange)
+TEST_F(ChannelMessages, HardwareControlChangeMovesTheBoundControlByItsRangeAndAnEmptyRangeNothing)
 {
-    TestControl* control = bindControl(kFilterCutoff);
+    TestControl* control = bindCc(kFilterCutoff, 0, 74, 0);
     editor->GetParam(kFilterCutoff)->InitDouble("cutoff", 0.0, 10.0, 110.0, 1.0);
-    editor->uiConfig->ccControls.addToControlMap(0, 74, 0, control);
     sendFromHardware(0xB3, 74, 60);
     ASSERT_EQ(control->moves.size(), 1u);
     EXPECT_DOUBLE_EQ(control->moves[0], 0.5);
-}
-
-TEST_F(ChannelMessages, EmptyParameterRangeMovesNothing)
-{
-    TestControl* control = bindControl(kFilterCutoff);
     editor->GetParam(kFilterCutoff)->InitDouble("cutoff", 5.0, 5.0, 5.0, 0.0);
-    editor->uiConfig->ccControls.addToControlMap(0, 74, 0, control);
     sendFromHardware(0xB0, 74, 60);
-    EXPECT_TRUE(control->moves.empty());
+    EXPECT_EQ(control->moves.size(), 1u);
 }
 
 TEST_F(ChannelMessages, HostControlChangeLooksUpItsChannelAfterTheOmniEntry)
 {
-    TestControl* control = bindControl(kFilterResonance);
-    editor->uiConfig->ccControls.addToControlMap(2, 71, 1, control);
+    TestControl* control = bindCc(kFilterResonance, 2, 71, 1);
     editor->midiOutSet = true;
     sendFromHost(0xB1, 71, 127);
     ASSERT_EQ(control->moves.size(), 1u);
@@ -99,8 +91,7 @@ TEST_F(ChannelMessages, HostControlChangeLooksUpItsChannelAfterTheOmniEntry)
 
 TEST_F(ChannelMessages, SemitoneControlChangeLightsTheOctaveIndicator)
 {
-    TestControl* control = bindControl(kOscillator2Semitone);
-    editor->uiConfig->ccControls.addToControlMap(0, 36, 0, control);
+    TestControl* control = bindCc(kOscillator2Semitone, 0, 36, 0);
     sendFromHardware(0xB0, 36, 28);
     EXPECT_DOUBLE_EQ(control->moves.back(), (12.0 + 16.0) / 127.0);
     EXPECT_EQ(value(kOscillator2OctaveIndicator), 1.0);
@@ -110,8 +101,7 @@ TEST_F(ChannelMessages, SemitoneControlChangeLightsTheOctaveIndicator)
 
 TEST_F(ChannelMessages, LocalControlFollowsItsControlChange)
 {
-    TestControl* control = bindControl(kGlobalLocalControl);
-    editor->uiConfig->ccControls.addToControlMap(0, 122, 0, control);
+    bindCc(kGlobalLocalControl, 0, 122, 0);
     sendFromHardware(0xB0, 122, 1);
     EXPECT_TRUE(editor->localControl);
     sendFromHardware(0xB0, 122, 0);
@@ -168,10 +158,8 @@ TEST_F(ChannelMessages, TrackedNoteOnTheDeviceChannelIsReported)
 
 TEST_F(ChannelMessages, HardwareLfoShapeAndArpClockNumbersAreConvertedBeforeTheMove)
 {
-    TestControl* shape = bindControl(kLFO1Shape);
-    TestControl* clock = bindControl(kArpClock);
-    editor->uiConfig->ccControls.addToControlMap(0, 25, 0, shape);
-    editor->uiConfig->ccControls.addToControlMap(0, 105, 0, clock);
+    TestControl* shape = bindCc(kLFO1Shape, 0, 25, 0);
+    TestControl* clock = bindCc(kArpClock, 0, 105, 0);
     sendFromHardware(0xB0, 25, 7);
     EXPECT_EQ(value(kLFO1ShapeClock), 7);
     EXPECT_DOUBLE_EQ(shape->moves.back(), 2.0 / 127.0);
@@ -186,9 +174,8 @@ TEST_F(ChannelMessages, HardwareLfoShapeAndArpClockNumbersAreConvertedBeforeTheM
 
 TEST_F(ChannelMessages, HardwareMovesSuppressTheEchoAndHostMovesDoNot)
 {
-    TestControl* control = bindControl(kFilterType);
+    TestControl* control = bindCc(kFilterType, 0, 34, 0);
     control->echoFlag = &manager->suppressEcho;
-    editor->uiConfig->ccControls.addToControlMap(0, 34, 0, control);
     editor->midiOutSet = true;
     sendFromHardware(0xB0, 34, 3);
     sendFromHost(0xB0, 34, 4);

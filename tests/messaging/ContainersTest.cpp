@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "CCControlContainer.h"
@@ -18,39 +19,29 @@ IControl* fakeControl(int n)
 
 }  // namespace
 
-TEST(Containers, CcFiledUnderChannelZeroIsFoundForEveryChannelLookup)
+// Runs the lookup with its log lines captured and returns them.
+template <typename Lookup>
+std::string logOf(Lookup lookup)
 {
-    CCControlContainer container;
-    container.addToControlMap(0, 74, 0, fakeControl(1));
-    EXPECT_EQ(container.findControl(0, 74, 0), fakeControl(1));
-    EXPECT_EQ(container.findControl(0, 75, 0), nullptr);
+    testing::internal::CaptureStdout();
+    lookup();
+    return testing::internal::GetCapturedStdout();
 }
 
 TEST(Containers, MissAtTheOuterKeyLogsAndAMissFurtherInDoesNot)
 {
     CCControlContainer cc;
     cc.addToControlMap(0, 74, 0, fakeControl(1));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(cc.findControl(0, 10, 0), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(cc.findControl(3, 74, 1), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "CCControlContainer : Not found\n");
-
+    EXPECT_EQ(logOf([&] { EXPECT_EQ(cc.findControl(0, 10, 0), nullptr); }), "");
+    EXPECT_EQ(logOf([&] { EXPECT_EQ(cc.findControl(3, 74, 1), nullptr); }), "CCControlContainer : Not found\n");
     SysExControlContainer sysex;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(sysex.findControl(0x58, 0x41, 0, 2, 0), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SysExControlContainer : Not found\n");
-
+    EXPECT_EQ(logOf([&] { EXPECT_EQ(sysex.findControl(0x58, 0x41, 0, 2, 0), nullptr); }),
+        "SysExControlContainer : Not found\n");
     NRPNControlContainer nrpn;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(nrpn.findControl(1, 2, 3, 4, 5), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "NRPNControlContainer : Not found\n");
-
+    EXPECT_EQ(logOf([&] { EXPECT_EQ(nrpn.findControl(1, 2, 3, 4, 5), nullptr); }),
+        "NRPNControlContainer : Not found\n");
     patchDataContainer data;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(data.findControl(0, 0, 17), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "patchDataContainer : Not found\n");
+    EXPECT_EQ(logOf([&] { EXPECT_EQ(data.findControl(0, 0, 17), 0); }), "patchDataContainer : Not found\n");
 }
 
 TEST(Containers, LookupsNeverGrowTheMaps)
@@ -64,23 +55,28 @@ TEST(Containers, LookupsNeverGrowTheMaps)
     sysex.addToControlMap(address, 0, fakeControl(2));
     nrpn.addToControlMap(1, 2, 3, 4, 0, fakeControl(3));
     data.setValue(0, 0, 5, 9);
-    testing::internal::CaptureStdout();
-    for (int k = 0; k < 50; ++k) {
-        cc.findControl(k, k, k);
-        sysex.findControl(0x58, 0x41, k, k, k);
-        nrpn.findControl(1, k, k, k, k);
-        data.findControl(0, 0, k);
-        data.findControl(k, 0, 0);
-    }
-    testing::internal::GetCapturedStdout();
+    logOf([&] {
+        for (int k = 0; k < 50; ++k) {
+            cc.findControl(k, k, k);
+            sysex.findControl(0x58, 0x41, k, k, k);
+            nrpn.findControl(1, k, k, k, k);
+            data.findControl(0, 0, k);
+            data.findControl(k, 0, 0);
+        }
+    });
     EXPECT_EQ(cc.size(), 1u);
     EXPECT_EQ(sysex.size(), 1u);
     EXPECT_EQ(nrpn.size(), 1u);
     EXPECT_EQ(data.size(), 1u);
 }
 
-TEST(Containers, SecondControlOnTheSameAddressReplacesTheFirst)
+TEST(Containers, EntriesAreFoundWhereFiledASecondOnTheSameKeyReplacesTheFirstAndMissingBytesReadZero)
 {
+    CCControlContainer cc;
+    cc.addToControlMap(0, 74, 0, fakeControl(1));
+    EXPECT_EQ(cc.findControl(0, 74, 0), fakeControl(1));
+    EXPECT_EQ(cc.findControl(0, 75, 0), nullptr);
+
     SysExControlContainer sysex;
     const unsigned char address[4] = {0x58, 0x41, 0x10, 0x00};
     sysex.addToControlMap(address, 0, fakeControl(1));
@@ -91,15 +87,12 @@ TEST(Containers, SecondControlOnTheSameAddressReplacesTheFirst)
     NRPNControlContainer nrpn;
     nrpn.addToControlMap(1, 2, 3, 4, 0, fakeControl(1));
     EXPECT_EQ(nrpn.findControl(1, 2, 3, 4, 0), fakeControl(1));
-}
 
-TEST(Containers, PatchDataReplacesBytesAndReadsZeroForMissingOnes)
-{
     patchDataContainer data;
     data.setValue(0, 0, 7, 12);
     data.setValue(0, 0, 7, 13);
     EXPECT_EQ(data.findControl(0, 0, 7), 13);
-    EXPECT_EQ(data.findControl(0, 0, 8), 0);
+    EXPECT_EQ(data.findControl(0, 0, 8), 0);  // a missing byte reads as zero
 }
 
 TEST(Containers, PatchDataCanBeReadWhileAnotherThreadWritesIt)

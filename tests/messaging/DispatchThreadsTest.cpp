@@ -19,14 +19,13 @@ TEST_F(DispatchThreads, PollingThreadSeesTheDumpTakenInWhileTheInputThreadDecode
             (void)editor->currentDeviceId.load();
         }
     });
-    testing::internal::CaptureStdout();
-    for (int round = 0; round < 50; ++round) {
-        dump[9] = static_cast<uint8_t>(round);
-        manager->patchRequested = true;
-        ISysEx msg(0, dump.data(), static_cast<int>(dump.size()));
-        editor->ProcessSysEx(&msg, true);
-    }
-    testing::internal::GetCapturedStdout();
+    quietly([&] {
+        for (int round = 0; round < 50; ++round) {
+            dump[9] = static_cast<uint8_t>(round);
+            manager->patchRequested = true;
+            sendSysEx(dump);
+        }
+    });
     worker.join();
     EXPECT_TRUE(editor->incomingSysExProcessed);
     EXPECT_EQ(editor->getProgramValueByParts(0, 0, 9), 49);
@@ -34,10 +33,8 @@ TEST_F(DispatchThreads, PollingThreadSeesTheDumpTakenInWhileTheInputThreadDecode
 
 TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
 {
-    TestControl* cutoff = bindControl(kFilterCutoff);
-    TestControl* resonance = bindControl(kFilterResonance);
-    editor->uiConfig->ccControls.addToControlMap(0, 74, 0, cutoff);
-    editor->uiConfig->ccControls.addToControlMap(1, 71, 1, resonance);
+    bindCc(kFilterCutoff, 0, 74, 0);
+    bindCc(kFilterResonance, 1, 71, 1);
     editor->midiOutSet = true;
     std::atomic<int> running {2};
     auto dump = initDump();
@@ -46,8 +43,7 @@ TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
         for (int round = 0; round < 40; ++round) {
             dump[100] = static_cast<uint8_t>(round);
             manager->patchRequested = true;
-            ISysEx msg(0, dump.data(), static_cast<int>(dump.size()));
-            editor->ProcessSysEx(&msg, true);
+            sendSysEx(dump);
             IMidiMsg cc(0, 0xB0, 74, static_cast<uint8_t>(round));
             manager->ProcessMidiMsgFromDevice(&cc);
         }

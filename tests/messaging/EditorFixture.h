@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,10 +74,35 @@ protected:
         return controls.back().get();
     }
 
+    // A test control filed under a control change of the configuration.
+    TestControl* bindCc(int paramIdx, int channel, int cc, int group)
+    {
+        TestControl* control = bindControl(paramIdx);
+        editor->uiConfig->ccControls.addToControlMap(channel, cc, group, control);
+        return control;
+    }
+
+    // A test control filed under the single-parameter address 58 41 high low.
+    TestControl* bindSysEx(int paramIdx, unsigned char high, unsigned char low)
+    {
+        TestControl* control = bindControl(paramIdx);
+        const unsigned char address[4] = {0x58, 0x41, high, low};
+        editor->uiConfig->sysExControls.addToControlMap(address, 0, control);
+        return control;
+    }
+
     void sendSysEx(const std::vector<uint8_t>& bytes, bool fromHardware = true)
     {
         ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
         editor->ProcessSysEx(&msg, fromHardware);
+    }
+
+    // Runs the action with its log lines captured and returns them.
+    static std::string quietly(const std::function<void()>& action)
+    {
+        testing::internal::CaptureStdout();
+        action();
+        return testing::internal::GetCapturedStdout();
     }
 
     double value(int index) const { return editor->paramValue(index); }

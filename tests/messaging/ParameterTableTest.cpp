@@ -21,18 +21,14 @@ UIConfigManager& filledTable()
 
 }  // namespace
 
-TEST(ParameterTable, BothNamesOfTheFirstNonAutomatedIndexGive91)
-{
-    EXPECT_EQ(filledTable().getParamByName("kNumAutomatedParams"), 91);
-    EXPECT_EQ(filledTable().getParamByName("kPatchFileDialog"), 91);
-}
-
-TEST(ParameterTable, NamesSpanIndexes0To306WithTheirFixedValues)
+TEST(ParameterTable, NamesSpanIndexes0To306WithTheirFixedValuesAndIndex91HasTwo)
 {
     UIConfigManager& table = filledTable();
     EXPECT_EQ(table.paramNameCount(), 302u);
     EXPECT_EQ(table.getParamByName("kOscillator1Semitone"), 0);
     EXPECT_EQ(table.getParamByName("kAccentControl"), 90);
+    EXPECT_EQ(table.getParamByName("kNumAutomatedParams"), 91);  // both names of index 91
+    EXPECT_EQ(table.getParamByName("kPatchFileDialog"), 91);
     EXPECT_EQ(table.getParamByName("kSectionLockOsc1"), 168);
     EXPECT_EQ(table.getParamByName("kSectionLockArp"), 180);
     EXPECT_EQ(table.getParamByName("kGlobalDeviceID"), 218);
@@ -50,15 +46,7 @@ TEST(ParameterTable, LookupComparesLetterCaseExactlyAndPrintsTheMiss)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "parameter kfiltercutoff NOT FOUND!!\n");
 }
 
-TEST(ParameterTable, RegisteringAnExistingNameKeepsTheFirstIndex)
-{
-    UIConfigManager config;
-    config.mapParamToString("kFilterCutoff", 40);
-    config.mapParamToString("kFilterCutoff", 7);
-    EXPECT_EQ(config.getParamByName("kFilterCutoff"), 40);
-}
-
-TEST(ParameterTable, DebugLogRecordsTheFillDuplicatesAndMisses)
+TEST(ParameterTable, ExistingNamesKeepTheirFirstIndexAndTheDebugLogRecordsFillDuplicatesAndMisses)
 {
     const std::string path = testing::TempDir() + "parameter-table-LOG.txt";
     std::remove(path.c_str());
@@ -70,6 +58,7 @@ TEST(ParameterTable, DebugLogRecordsTheFillDuplicatesAndMisses)
     config.mapParamToString("kMainTab", 1);
     config.getParamByName("kNoSuchParameter");
     testing::internal::GetCapturedStdout();
+    EXPECT_EQ(config.getParamByName("kMainTab"), 302);  // an existing name keeps its first index
 
     std::ifstream file(path);
     std::vector<std::string> texts;

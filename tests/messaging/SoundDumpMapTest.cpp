@@ -26,27 +26,28 @@ ParamRecorder decode(const std::vector<uint8_t>& dump, const SectionLockState& l
 
 }  // namespace
 
-TEST(SoundDumpMap, LfoShapeByteSetsTheClockValueAndFoldsTheShape)
+TEST(SoundDumpMap, ConvertedBytesDecodeByTheirOwnRules)
 {
-    auto dump = initDump();
-    dump[26] = 7;
-    ParamRecorder params = decode(dump);
-    EXPECT_EQ(params.values[kLFO1ShapeClock], 7);
-    EXPECT_EQ(params.values[kLFO1Shape], 2);
-    dump[26] = 4;
-    params = decode(dump);
-    EXPECT_EQ(params.values[kLFO1ShapeClock], 4);
-    EXPECT_EQ(params.values[kLFO1Shape], 4);
-}
-
-TEST(SoundDumpMap, SemitoneBytesAreOffsetBySixteen)
-{
-    auto dump = initDump();
-    dump[9] = 0, dump[15] = 16, dump[21] = 40;
-    ParamRecorder params = decode(dump);
-    EXPECT_EQ(params.values[kOscillator1Semitone], -16);
-    EXPECT_EQ(params.values[kOscillator2Semitone], 0);
-    EXPECT_EQ(params.values[kOscillator3Semitone], 24);
+    struct Row {
+        int byte, value, parameter;
+        double expected;
+    };
+    const Row rows[] = {
+        // The LFO shape byte sets the clock value and folds the shape.
+        {26, 7, kLFO1ShapeClock, 7}, {26, 7, kLFO1Shape, 2}, {26, 4, kLFO1ShapeClock, 4}, {26, 4, kLFO1Shape, 4},
+        // Semitones are offset by sixteen.
+        {9, 0, kOscillator1Semitone, -16}, {15, 16, kOscillator2Semitone, 0}, {21, 40, kOscillator3Semitone, 24},
+        // The arp clock decodes one lower, zero staying zero.
+        {46, 0, kArpClock, 0}, {46, 1, kArpClock, 0}, {46, 5, kArpClock, 4},
+        // The arp switch also lights its indicator.
+        {43, 1, kArpOnOffIndicator, 1}, {43, 0, kArpOnOffIndicator, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "byte " << row.byte << " = " << row.value << ", parameter " << row.parameter);
+        auto dump = initDump();
+        dump[row.byte] = static_cast<uint8_t>(row.value);
+        EXPECT_EQ(decode(dump).values[row.parameter], row.expected);
+    }
 }
 
 TEST(SoundDumpMap, PatternStepByteSplitsIntoEventTimeAndGlide)
@@ -60,36 +61,14 @@ TEST(SoundDumpMap, PatternStepByteSplitsIntoEventTimeAndGlide)
     EXPECT_EQ(params.steps[4], (std::vector<int> {11, 1, 1}));
 }
 
-TEST(SoundDumpMap, ArpClockDecodesOneLowerWithZeroStayingZero)
-{
-    auto dump = initDump();
-    for (auto [byte, value] : {std::pair {0, 0}, {1, 0}, {5, 4}}) {
-        dump[46] = static_cast<uint8_t>(byte);
-        EXPECT_EQ(decode(dump).values[kArpClock], value) << "byte " << byte;
-    }
-}
-
-TEST(SoundDumpMap, ArpSwitchAlsoLightsItsIndicator)
-{
-    auto dump = initDump();
-    dump[43] = 1;
-    EXPECT_EQ(decode(dump).values[kArpOnOffIndicator], 1.0);
-    dump[43] = 0;
-    EXPECT_EQ(decode(dump).values[kArpOnOffIndicator], 0.0);
-}
-
-TEST(SoundDumpMap, EditBufferDumpSelectsNoBankOrProgram)
+TEST(SoundDumpMap, SlotDumpSelectsItsBankAndProgramAndTheEditBufferNeither)
 {
     ParamRecorder params = decode(initDump());
     EXPECT_FALSE(params.has(kCurrentBank));
     EXPECT_FALSE(params.has(kCurrentPatch));
-}
-
-TEST(SoundDumpMap, SlotDumpSelectsItsBankAndProgram)
-{
     auto dump = initDump();
     dump[5] = 3, dump[6] = 20;
-    ParamRecorder params = decode(dump);
+    params = decode(dump);
     EXPECT_EQ(params.values[kCurrentBank], 3);
     EXPECT_EQ(params.values[kCurrentPatch], 20);
 }
@@ -114,25 +93,20 @@ TEST(SoundDumpMap, EveryParameterByteSurvivesDecodeThenEncode)
     }
 }
 
-TEST(SoundDumpMap, EncoderLeavesUnmappedBytesAlone)
+TEST(SoundDumpMap, EncoderLeavesUnmappedBytesAloneAndKeepsValuesWithinSevenBits)
 {
     auto dump = initDump();
     for (int i = 88; i <= 91; ++i)
         dump[i] = 0x33;
-    ParamRecorder params = decode(initDump());
-    encodeSoundParameters(params, dump.data());
+    encodeSoundParameters(decode(initDump()), dump.data());
     for (int i = 88; i <= 91; ++i)
         EXPECT_EQ(dump[i], 0x33);
     EXPECT_EQ(dump[119], 0x01);
-}
 
-TEST(SoundDumpMap, EncoderKeepsOutOfRangeValuesWithinSevenBits)
-{
-    ParamRecorder params;
-    params.values[kOscillator1Semitone] = 200;
-    params.values[kFilterCutoff] = -5;
-    auto dump = initDump();
-    encodeSoundParameters(params, dump.data());
+    ParamRecorder outOfRange;
+    outOfRange.values[kOscillator1Semitone] = 200;
+    outOfRange.values[kFilterCutoff] = -5;
+    encodeSoundParameters(outOfRange, dump.data());
     EXPECT_EQ(dump[9], 127);
     EXPECT_EQ(dump[49], 0);
 }

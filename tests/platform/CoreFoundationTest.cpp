@@ -54,7 +54,7 @@ TEST(CoreFoundation, NumbersConvertOnlyWhenTheValueFits)
     CFRelease(number);
 }
 
-TEST(CoreFoundation, StringsCopyOutOnlyWhenTheBufferHoldsThem)
+TEST(CoreFoundation, StringsCopyOutOnlyWhenTheBufferHoldsThemAndConstantsIgnoreRelease)
 {
     CFStringRef value = text("Zelto");
     char buffer[6];
@@ -64,6 +64,12 @@ TEST(CoreFoundation, StringsCopyOutOnlyWhenTheBufferHoldsThem)
     EXPECT_FALSE(CFStringGetCString(value, tooSmall, sizeof tooSmall, kCFStringEncodingUTF8));
     EXPECT_EQ(kCFCompareLessThan, CFStringCompare(CFSTR("A"), value, 0));
     CFRelease(value);
+
+    CFStringRef constant = CFSTR("fixed");  // constants ignore retain and release
+    EXPECT_EQ(constant, CFSTR("fixed"));
+    CFRelease(constant);
+    CFRelease(constant);
+    EXPECT_STREQ("fixed", CFStringGetCStringPtr(constant, kCFStringEncodingUTF8));
 }
 
 TEST(CoreFoundation, FormatFillsNumbersTextsAndObjectDescriptions)
@@ -74,15 +80,6 @@ TEST(CoreFoundation, FormatFillsNumbersTextsAndObjectDescriptions)
     EXPECT_STREQ("42|raw|Bass|0.50|%|<null>", CFStringGetCStringPtr(formatted, kCFStringEncodingUTF8));
     CFRelease(formatted);
     CFRelease(name);
-}
-
-TEST(CoreFoundation, ConstantStringsIgnoreRetainAndRelease)
-{
-    CFStringRef constant = CFSTR("fixed");
-    EXPECT_EQ(constant, CFSTR("fixed"));
-    CFRelease(constant);
-    CFRelease(constant);
-    EXPECT_STREQ("fixed", CFStringGetCStringPtr(constant, kCFStringEncodingUTF8));
 }
 
 TEST(CoreFoundation, ArrayWithTypeCallbacksOwnsItsElements)

@@ -11,12 +11,19 @@ namespace {
 const unsigned int kBack = ZUVE_RGBA(0, 0, 0, 255);
 const unsigned int kInk = ZUVE_RGBA(255, 0, 0, 255);
 
-TEST(Bitmaps, EmptyMemBitmapAllocatesNothing)
+TEST(Bitmaps, EmptyBitmapsAndRowsTooWideToPadAllocateNothing)
 {
-    ZUVE_MemBitmap bitmap(0, 0, 4);
-    EXPECT_EQ(bitmap.getBits(), nullptr);
-    EXPECT_EQ(bitmap.getWidth(), 0);
-    EXPECT_EQ(bitmap.getRowSpan(), 0);
+    ZUVE_MemBitmap empty(0, 0, 4), mem(0x7fffffff, 2, 4);
+    ZUVE_SysBitmap sys(0x7ffffffe, 2);
+    for (ZUVE_IBitmap* bitmap : {static_cast<ZUVE_IBitmap*>(&empty), static_cast<ZUVE_IBitmap*>(&mem),
+             static_cast<ZUVE_IBitmap*>(&sys)}) {
+        EXPECT_EQ(bitmap->getBits(), nullptr);
+        EXPECT_EQ(bitmap->getWidth(), 0);
+        EXPECT_EQ(bitmap->getRowSpan(), 0);
+    }
+    EXPECT_FALSE(sys.resize(0x7fffffff, 1));
+    EXPECT_TRUE(sys.resize(3, 1));
+    EXPECT_EQ(sys.getRowSpan(), 4);
 }
 
 TEST(Bitmaps, MemBitmapPadsRowsToTheLineAlignment)
@@ -25,20 +32,6 @@ TEST(Bitmaps, MemBitmapPadsRowsToTheLineAlignment)
     EXPECT_EQ(aligned.getRowSpan(), 8);
     EXPECT_EQ(unaligned.getRowSpan(), 5);
     EXPECT_EQ(countDiffering(&aligned, 0), 0);
-}
-
-TEST(Bitmaps, RowsTooWideToPadLeaveTheBitmapEmpty)
-{
-    ZUVE_MemBitmap mem(0x7fffffff, 2, 4);
-    ZUVE_SysBitmap sys(0x7ffffffe, 2);
-    for (ZUVE_IBitmap* bitmap : {static_cast<ZUVE_IBitmap*>(&mem), static_cast<ZUVE_IBitmap*>(&sys)}) {
-        EXPECT_EQ(bitmap->getBits(), nullptr);
-        EXPECT_EQ(bitmap->getWidth(), 0);
-        EXPECT_EQ(bitmap->getRowSpan(), 0);
-    }
-    EXPECT_FALSE(sys.resize(0x7fffffff, 1));
-    EXPECT_TRUE(sys.resize(3, 1));
-    EXPECT_EQ(sys.getRowSpan(), 4);
 }
 
 TEST(Bitmaps, SysBitmapRowsArePaddedToFourPixelsInItsDrawingContext)
@@ -75,8 +68,7 @@ TEST(Bitmaps, CopyResizesTheDestinationToTheSource)
 
 TEST(Bitmaps, ClearRectWithAlphaMaskClearsOnlyAlpha)
 {
-    ZUVE_MemBitmap bitmap(3, 3);
-    fillBitmap(&bitmap, ZUVE_RGBA(10, 20, 30, 200));
+    FilledBitmap bitmap(3, 3, ZUVE_RGBA(10, 20, 30, 200));
     ZUVE_ClearRect(&bitmap, 1, 1, 5, 5, 0xFFFFFF00, 0);
     EXPECT_EQ(pixelAt(&bitmap, 1, 1), ZUVE_RGBA(10, 20, 30, 0));
     EXPECT_EQ(pixelAt(&bitmap, 2, 2), ZUVE_RGBA(10, 20, 30, 0));
@@ -94,8 +86,7 @@ TEST(Bitmaps, BlitMovesEachPixelByTheOffsetWhereBothRectanglesAndBitmapsOverlap)
         for (int sy = -3; sy <= 3; ++sy)
             for (int dx = -4; dx <= 5; dx += 3)
                 for (int dy = -3; dy <= 4; dy += 2) {
-                    ZUVE_MemBitmap dest(5, 4);
-                    fillBitmap(&dest, kBack);
+                    FilledBitmap dest(5, 4);
                     ZUVE_Blit(&dest, &src, dx, dy, sx, sy, 3, 2, 1.f, ZUVE_BLIT_MODE_COPY);
                     for (int y = 0; y < 4; ++y)
                         for (int x = 0; x < 5; ++x) {
@@ -111,9 +102,8 @@ TEST(Bitmaps, BlitMovesEachPixelByTheOffsetWhereBothRectanglesAndBitmapsOverlap)
 
 TEST(Bitmaps, EmptyRectanglesNullBitmapsAndHugeCoordinatesDrawNothing)
 {
-    ZUVE_MemBitmap src(2, 2), dest(4, 4), empty(0, 0);
-    fillBitmap(&src, kInk);
-    fillBitmap(&dest, kBack);
+    FilledBitmap src(2, 2, kInk), dest(4, 4);
+    ZUVE_MemBitmap empty(0, 0);
     ZUVE_Blit(&dest, &src, 0, 0, 0, 0, 0, 2, 1.f, 0);
     ZUVE_Blit(&dest, &src, 0, 0, 0, 0, 2, -1, 1.f, 0);
     ZUVE_Blit(&dest, nullptr, 0, 0, 0, 0, 2, 2, 1.f, 0);
@@ -140,8 +130,7 @@ TEST(Bitmaps, EmptyRectanglesNullBitmapsAndHugeCoordinatesDrawNothing)
 
 TEST(Bitmaps, FillRectIsClippedAtEveryEdge)
 {
-    ZUVE_MemBitmap dest(4, 4);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(4, 4);
     ZUVE_FillRect(&dest, -2, -2, 3, 3, kInk, 1.f, 0);  // (0,0)
     ZUVE_FillRect(&dest, 3, 3, 5, 5, kInk, 1.f, 0);    // (3,3)
     EXPECT_EQ(countDiffering(&dest, kBack), 2);

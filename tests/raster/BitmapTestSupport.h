@@ -22,3 +22,9 @@ inline int countDiffering(ZUVE_IBitmap* bitmap, unsigned int background)
             count += pixelAt(bitmap, x, y) != background;
     return count;
 }
+
+// A memory bitmap filled with one pixel value, opaque black unless told otherwise.
+class FilledBitmap : public ZUVE_MemBitmap {
+public:
+    FilledBitmap(int width, int height, unsigned int pixel = ZUVE_RGBA(0, 0, 0, 255)) : ZUVE_MemBitmap(width, height) { fillBitmap(this, pixel); }
+};

@@ -17,9 +17,9 @@ HGDIOBJ makeFont(const char* face, int height, int weight = FW_NORMAL, char ital
 
 // A font as the graphics surface makes it: owned handle, native rendering.
 struct Font {
-    explicit Font(const char* face, int height = 14, int weight = FW_NORMAL)
+    explicit Font(const char* face, int height = 14, int weight = FW_NORMAL, char italic = 0, char quality = 0)
     {
-        HGDIOBJ handle = makeFont(face, height, weight);
+        HGDIOBJ handle = makeFont(face, height, weight, italic, quality);
         EXPECT_NE(handle, nullptr);
         font.SetFromHFont(handle, 0x600);
         font.SetTextColor(ZUVE_RGBA(255, 255, 255, 255));
@@ -69,17 +69,13 @@ TEST(CachedFont, LineHeightIsTheRequestedCellHeight)
     }
 }
 
-TEST(CachedFont, WideLettersMeasureWiderThanNarrowOnesExceptInMonospace)
+TEST(CachedFont, WideLettersAndBoldMeasureWiderExceptInMonospace)
 {
     Font sans("Helvetica");
     EXPECT_GT(sans.measure("WWW").right, sans.measure("iii").right);
     Font mono("Monaco");
     EXPECT_EQ(mono.measure("nnn").right, mono.measure("iii").right);
     EXPECT_GT(mono.measure("iii").right, 0);
-}
-
-TEST(CachedFont, BoldIsWiderThanRegular)
-{
     Font regular("Arial", 20, FW_NORMAL), bold("Arial", 20, FW_BOLD);
     EXPECT_GT(bold.measure("Bold text").right, regular.measure("Bold text").right);
 }
@@ -99,20 +95,30 @@ TEST(CachedFont, MeasuringMovesRightAndBottomFromLeftAndTop)
     EXPECT_EQ(part.right, r.right - r.left);
 }
 
-TEST(CachedFont, DrawnPixelsStayInsideTheMeasuredRectangle)
+TEST(CachedFont, InkStaysInsideTheMeasuredRectangleAndWithoutNoClipInsideTheClipRectangle)
 {
-    Font font("Arial", 16);
-    const RECT size = font.measure("Hello, jig!");
-    ZUVE_MemBitmap dest(200, 60);
-    fillBitmap(&dest, kBack);
-    RECT r{30, 20, 30 + size.right, 20 + size.bottom};
-    font.font.DrawText(&dest, "Hello, jig!", -1, &r, DT_NOCLIP);
-    const RECT ink = inkBounds(&dest);
-    EXPECT_GE(ink.left, 30);
-    EXPECT_GE(ink.top, 20);
-    EXPECT_LE(ink.right, r.right);
-    EXPECT_LE(ink.bottom, r.bottom);
-    EXPECT_GT(countDiffering(&dest, kBack), 20);
+    Font measured("Arial", 16), clipped("Arial", 20);
+    const RECT size = measured.measure("Hello, jig!");
+    const struct {
+        Font* font;
+        const char* text;
+        RECT box;
+        unsigned int flags;
+        int inkMoreThan;
+    } cases[] = {{&measured, "Hello, jig!", {30, 20, 30 + size.right, 20 + size.bottom}, DT_NOCLIP, 20},
+                 {&clipped, "WWWWW", {10, 10, 25, 18}, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        FilledBitmap dest(200, 60);
+        RECT box = c.box;
+        c.font->font.DrawText(&dest, c.text, -1, &box, c.flags);
+        const RECT ink = inkBounds(&dest);
+        EXPECT_GE(ink.left, c.box.left);
+        EXPECT_GE(ink.top, c.box.top);
+        EXPECT_LE(ink.right, c.box.right);
+        EXPECT_LE(ink.bottom, c.box.bottom);
+        EXPECT_GT(countDiffering(&dest, kBack), c.inkMoreThan);
+    }
 }
 
 TEST(CachedFont, GlyphsOverhangingTheirAdvanceStayInsideTheMeasuredWidth)
@@ -126,72 +132,45 @@ TEST(CachedFont, GlyphsOverhangingTheirAdvanceStayInsideTheMeasuredWidth)
     } cases[] = {{"NK57 Monospace", 6, 0, "_"}, {"NK57 Monospace", 8, 0, "Filter Cutoff: 127 %"},
                  {"Monaco", 12, 0, "INIT_1"}, {"Arial", 20, 1, "jiff"}};
     for (const Case& c : cases) {
-        ZUVE_CachedFont font;
-        font.SetFromHFont(makeFont(c.face, c.height, FW_NORMAL, c.italic), 0x600);
-        font.SetTextColor(ZUVE_RGBA(255, 255, 255, 255));
-        RECT size{0, 0, 0, 0};
-        font.DrawText(nullptr, c.text, -1, &size, DT_CALCRECT);
-        ZUVE_MemBitmap dest(200, 60);
-        fillBitmap(&dest, kBack);
+        Font font(c.face, c.height, FW_NORMAL, c.italic);
+        const RECT size = font.measure(c.text);
+        FilledBitmap dest(200, 60);
         RECT box{20, 10, 180, 50};
-        font.DrawText(&dest, c.text, -1, &box, DT_NOCLIP | DT_RIGHT);
+        font.font.DrawText(&dest, c.text, -1, &box, DT_NOCLIP | DT_RIGHT);
         const RECT ink = inkBounds(&dest);
         EXPECT_LE(ink.right, 180) << c.text;
         EXPECT_GE(ink.left, 180 - size.right) << c.text;
     }
 }
 
-TEST(CachedFont, CentringFlagsPlaceTheTextInTheMiddle)
+TEST(CachedFont, CentringAndFarEdgeFlagsMoveTheTextByTheSpareRoom)
 {
     Font font("Arial", 14);
     const RECT size = font.measure("Mid");
-    ZUVE_MemBitmap left(100, 40), centred(100, 40);
-    fillBitmap(&left, kBack);
-    fillBitmap(&centred, kBack);
+    const int spareX = 100 - size.right, spareY = 40 - size.bottom;
+    const struct {
+        unsigned int flags;
+        int dx, dy;
+    } cases[] = {{DT_CENTER | DT_VCENTER, spareX / 2, spareY / 2}, {DT_RIGHT | DT_BOTTOM, spareX, spareY}};
+    FilledBitmap left(100, 40);
     RECT box{0, 0, 100, 40};
     font.font.DrawText(&left, "Mid", -1, &box, 0);
-    font.font.DrawText(&centred, "Mid", -1, &box, DT_CENTER | DT_VCENTER);
-    const RECT a = inkBounds(&left), b = inkBounds(&centred);
-    EXPECT_EQ(b.left - a.left, (100 - size.right) / 2);
-    EXPECT_EQ(b.top - a.top, (40 - size.bottom) / 2);
-}
-
-TEST(CachedFont, RightAndBottomFlagsAlignToThoseEdges)
-{
-    Font font("Arial", 14);
-    const RECT size = font.measure("End");
-    ZUVE_MemBitmap left(100, 40), far(100, 40);
-    fillBitmap(&left, kBack);
-    fillBitmap(&far, kBack);
-    RECT box{0, 0, 100, 40};
-    font.font.DrawText(&left, "End", -1, &box, 0);
-    font.font.DrawText(&far, "End", -1, &box, DT_RIGHT | DT_BOTTOM);
-    const RECT a = inkBounds(&left), b = inkBounds(&far);
-    EXPECT_EQ(b.left - a.left, 100 - size.right);
-    EXPECT_EQ(b.top - a.top, 40 - size.bottom);
-}
-
-TEST(CachedFont, WithoutNoClipTextIsClippedToTheRectangle)
-{
-    Font font("Arial", 20);
-    ZUVE_MemBitmap dest(100, 40);
-    fillBitmap(&dest, kBack);
-    RECT box{10, 10, 25, 18};
-    font.font.DrawText(&dest, "WWWWW", -1, &box, 0);
-    const RECT ink = inkBounds(&dest);
-    EXPECT_GE(ink.left, 10);
-    EXPECT_GE(ink.top, 10);
-    EXPECT_LE(ink.right, 25);
-    EXPECT_LE(ink.bottom, 18);
-    EXPECT_GT(countDiffering(&dest, kBack), 0);
+    const RECT a = inkBounds(&left);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flags);
+        FilledBitmap moved(100, 40);
+        font.font.DrawText(&moved, "Mid", -1, &box, c.flags);
+        const RECT b = inkBounds(&moved);
+        EXPECT_EQ(b.left - a.left, c.dx);
+        EXPECT_EQ(b.top - a.top, c.dy);
+    }
 }
 
 TEST(CachedFont, ColourAlphaCountsOnlyWithItsFlag)
 {
     Font font("Arial", 14);
     font.font.SetTextColor(ZUVE_RGBA(255, 255, 255, 0));
-    ZUVE_MemBitmap dest(60, 20);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(60, 20);
     RECT box{0, 0, 60, 20};
     font.font.DrawText(&dest, "Alpha", -1, &box, ZUVE_DT_USE_FG_ALPHA);
     EXPECT_EQ(countDiffering(&dest, kBack), 0);
@@ -199,22 +178,17 @@ TEST(CachedFont, ColourAlphaCountsOnlyWithItsFlag)
     EXPECT_GT(countDiffering(&dest, kBack), 0);
 }
 
-TEST(CachedFont, CharactersOutsideTheFontDrawNothingAndTakeNoRoom)
+TEST(CachedFont, CharactersOutsideTheFontTakeNoRoomAndOtherBytesReadAsLatin1)
 {
     Font font("Arial", 14);
     const char* const cjk = "\xe4\xb8\x80\xe4\xb8\x81";  // two ideographs DejaVu lacks
     EXPECT_EQ(font.measure(cjk).right, 0);
-    ZUVE_MemBitmap dest(60, 20);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(60, 20);
     RECT box{0, 0, 60, 20};
     font.font.DrawText(&dest, cjk, -1, &box, 0);
     EXPECT_EQ(countDiffering(&dest, kBack), 0);
     EXPECT_EQ(font.measure("a\xe4\xb8\x80" "b").right, font.measure("ab").right);
-}
-
-TEST(CachedFont, NonUtf8BytesAreLatin1)
-{
-    Font font("Arial", 14);
+    // Bytes that are not UTF-8 read as Latin-1.
     EXPECT_EQ(font.measure("\xe9").right, font.measure("\xc3\xa9").right);  // e acute both ways
     EXPECT_GT(font.measure("\xe9").right, 0);
 }
@@ -224,8 +198,7 @@ TEST(CachedFont, EscapementTurnsTheBaselineCounterClockwise)
     ZUVE_CachedFont font;
     font.SetFromHFont(CreateFont(16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"), 0x600);
     font.SetTextColor(ZUVE_RGBA(255, 255, 255, 255));
-    ZUVE_MemBitmap dest(120, 120);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(120, 120);
     RECT r{50, 80, 120, 120};
     font.DrawText(&dest, "Upwards", -1, &r, DT_NOCLIP);
     const RECT ink = inkBounds(&dest);
@@ -247,13 +220,10 @@ TEST(CachedFont, FontWithoutHandleOrTextDrawsNothing)
 
 TEST(CachedFont, NonAntialiasedQualityDrawsOnlyFullPixels)
 {
-    ZUVE_CachedFont font;
-    font.SetFromHFont(makeFont("Arial", 16, FW_NORMAL, 0, NONANTIALIASED_QUALITY), 0x600);
-    font.SetTextColor(ZUVE_RGBA(255, 255, 255, 255));
-    ZUVE_MemBitmap dest(80, 20);
-    fillBitmap(&dest, kBack);
+    Font font("Arial", 16, FW_NORMAL, 0, NONANTIALIASED_QUALITY);
+    FilledBitmap dest(80, 20);
     RECT r{0, 0, 80, 20};
-    font.DrawText(&dest, "Sharp", -1, &r, 0);
+    font.font.DrawText(&dest, "Sharp", -1, &r, 0);
     EXPECT_GT(countDiffering(&dest, kBack), 0);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 80; ++x) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,21 @@ protected:
         m_paths.push_back(path);
         return path;
     }
+    static std::unique_ptr<ZUVE_IBitmap> load(const PngSpec& spec)
+    {
+        const std::vector<unsigned char> bytes = encode(spec);
+        return std::unique_ptr<ZUVE_IBitmap>(ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size()));
+    }
+    struct Expected {
+        int x, y;
+        unsigned int pixel;
+    };
+    static void expectPixels(ZUVE_IBitmap* bitmap, std::initializer_list<Expected> pixels)
+    {
+        ASSERT_NE(bitmap, nullptr);
+        for (const Expected& e : pixels)
+            EXPECT_EQ(pixelAt(bitmap, e.x, e.y), e.pixel) << e.x << "," << e.y;
+    }
     void TearDown() override
     {
         for (const auto& path : m_paths)
@@ -76,85 +92,50 @@ protected:
     std::vector<std::string> m_paths;
 };
 
-TEST_F(PngLoad, RgbWithoutAlphaBecomesOpaque)
+TEST_F(PngLoad, RgbRgbaAndPaletteBecomeUnpremultipliedPixels)
 {
-    PngSpec spec;
-    spec.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}};
-    ZUVE_IBitmap* bitmap = ZUVE_LoadPNG(writeFile(encode(spec), "rgb.png").c_str());
+    PngSpec rgb;
+    rgb.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}};
+    std::unique_ptr<ZUVE_IBitmap> bitmap(ZUVE_LoadPNG(writeFile(encode(rgb), "rgb.png").c_str()));
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->getWidth(), 2);
     EXPECT_EQ(bitmap->getHeight(), 2);
-    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(255, 0, 0, 255));
-    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(0, 255, 0, 255));
-    EXPECT_EQ(pixelAt(bitmap, 1, 1), ZUVE_RGBA(10, 20, 30, 255));
-    delete bitmap;
+    expectPixels(bitmap.get(), {{0, 0, ZUVE_RGBA(255, 0, 0, 255)}, {1, 0, ZUVE_RGBA(0, 255, 0, 255)},
+                                   {1, 1, ZUVE_RGBA(10, 20, 30, 255)}});
+
+    PngSpec rgba;
+    rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    rgba.rows = {{200, 100, 50, 0, 1, 2, 3, 128}, {0, 0, 0, 255, 9, 8, 7, 6}};
+    expectPixels(load(rgba).get(), {{0, 0, ZUVE_RGBA(200, 100, 50, 0)}, {1, 0, ZUVE_RGBA(1, 2, 3, 128)},
+                                       {1, 1, ZUVE_RGBA(9, 8, 7, 6)}});
+
+    PngSpec palette;
+    palette.colorType = PNG_COLOR_TYPE_PALETTE;
+    palette.bitDepth = 4;
+    palette.palette = {{10, 20, 30}, {40, 50, 60}};
+    palette.paletteAlpha = {0};
+    palette.rows = {{0x01}, {0x10}};  // two 4-bit indices per byte
+    expectPixels(load(palette).get(), {{0, 0, ZUVE_RGBA(10, 20, 30, 0)}, {1, 0, ZUVE_RGBA(40, 50, 60, 255)},
+                                          {0, 1, ZUVE_RGBA(40, 50, 60, 255)}});
 }
 
-TEST_F(PngLoad, RgbaKeepsAlphaUnpremultiplied)
-{
-    PngSpec spec;
-    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.rows = {{200, 100, 50, 0, 1, 2, 3, 128}, {0, 0, 0, 255, 9, 8, 7, 6}};
-    std::vector<unsigned char> bytes = encode(spec);
-    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(200, 100, 50, 0));
-    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(1, 2, 3, 128));
-    EXPECT_EQ(pixelAt(bitmap, 1, 1), ZUVE_RGBA(9, 8, 7, 6));
-    delete bitmap;
-}
-
-TEST_F(PngLoad, PaletteWithTransparencyExpands)
-{
-    PngSpec spec;
-    spec.colorType = PNG_COLOR_TYPE_PALETTE;
-    spec.bitDepth = 4;
-    spec.palette = {{10, 20, 30}, {40, 50, 60}};
-    spec.paletteAlpha = {0};
-    spec.rows = {{0x01}, {0x10}};  // two 4-bit indices per byte
-    std::vector<unsigned char> bytes = encode(spec);
-    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(10, 20, 30, 0));
-    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(40, 50, 60, 255));
-    EXPECT_EQ(pixelAt(bitmap, 0, 1), ZUVE_RGBA(40, 50, 60, 255));
-    delete bitmap;
-}
-
-TEST_F(PngLoad, GreyAndLowBitGreySpreadToAllThreeColours)
+TEST_F(PngLoad, GreyOfEveryDepthSpreadsToAllThreeColours)
 {
     PngSpec grey;
     grey.colorType = PNG_COLOR_TYPE_GRAY;
     grey.rows = {{0, 77}, {200, 255}};
-    std::vector<unsigned char> bytes = encode(grey);
-    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(77, 77, 77, 255));
-    delete bitmap;
+    expectPixels(load(grey).get(), {{1, 0, ZUVE_RGBA(77, 77, 77, 255)}});
 
     PngSpec twoBit = grey;
     twoBit.bitDepth = 2;
     twoBit.rows = {{0x40}, {0xC0}};  // values 1, 0 and 3, 0: 1 scales to 85
-    bytes = encode(twoBit);
-    bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(85, 85, 85, 255));
-    EXPECT_EQ(pixelAt(bitmap, 0, 1), ZUVE_RGBA(255, 255, 255, 255));
-    delete bitmap;
-}
+    expectPixels(load(twoBit).get(), {{0, 0, ZUVE_RGBA(85, 85, 85, 255)}, {0, 1, ZUVE_RGBA(255, 255, 255, 255)}});
 
-TEST_F(PngLoad, SixteenBitGreyAlphaScalesToEightBits)
-{
-    PngSpec spec;
-    spec.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    spec.bitDepth = 16;
-    spec.rows = {{0xFF, 0xFF, 0x80, 0x80, 0x00, 0x00, 0xFF, 0xFF}, {0x12, 0x34, 0, 0, 0, 0, 0, 0}};
-    std::vector<unsigned char> bytes = encode(spec);
-    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(pixelAt(bitmap, 0, 0), ZUVE_RGBA(255, 255, 255, 0x80));
-    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(0, 0, 0, 255));
-    delete bitmap;
+    PngSpec sixteen;
+    sixteen.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    sixteen.bitDepth = 16;
+    sixteen.rows = {{0xFF, 0xFF, 0x80, 0x80, 0x00, 0x00, 0xFF, 0xFF}, {0x12, 0x34, 0, 0, 0, 0, 0, 0}};
+    expectPixels(load(sixteen).get(), {{0, 0, ZUVE_RGBA(255, 255, 255, 0x80)}, {1, 0, ZUVE_RGBA(0, 0, 0, 255)}});
 }
 
 TEST_F(PngLoad, ColourKeyOfSixteenBitRgbAndOfGreyBecomesTransparent)
@@ -166,13 +147,11 @@ TEST_F(PngLoad, ColourKeyOfSixteenBitRgbAndOfGreyBecomesTransparent)
     rgb.colourKey.red = 0x1234, rgb.colourKey.green = 0x5678, rgb.colourKey.blue = 0x9abc;
     rgb.rows = {{0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xff, 0xff, 0x00, 0x00, 0x80, 0x80},
                 {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbd, 0, 0, 0, 0, 0, 0}};
-    std::vector<unsigned char> bytes = encode(rgb);
-    ZUVE_IBitmap* bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    auto bitmap = load(rgb);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap, 0, 0)), 0);
-    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(255, 0, 0x80, 255));
-    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap, 0, 1)), 255);  // one blue step off the key
-    delete bitmap;
+    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap.get(), 0, 0)), 0);
+    EXPECT_EQ(pixelAt(bitmap.get(), 1, 0), ZUVE_RGBA(255, 0, 0x80, 255));
+    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap.get(), 0, 1)), 255);  // one blue step off the key
 
     PngSpec grey;
     grey.colorType = PNG_COLOR_TYPE_GRAY;
@@ -180,13 +159,10 @@ TEST_F(PngLoad, ColourKeyOfSixteenBitRgbAndOfGreyBecomesTransparent)
     grey.hasColourKey = true;
     grey.colourKey.gray = 5;
     grey.rows = {{0x5f}, {0xa5}};
-    bytes = encode(grey);
-    bitmap = ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size());
+    bitmap = load(grey);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap, 0, 0)), 0);
-    EXPECT_EQ(pixelAt(bitmap, 1, 0), ZUVE_RGBA(255, 255, 255, 255));
-    EXPECT_EQ(pixelAt(bitmap, 0, 1), ZUVE_RGBA(170, 170, 170, 255));
-    delete bitmap;
+    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap.get(), 0, 0)), 0);
+    expectPixels(bitmap.get(), {{1, 0, ZUVE_RGBA(255, 255, 255, 255)}, {0, 1, ZUVE_RGBA(170, 170, 170, 255)}});
 }
 
 TEST_F(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)

@@ -16,15 +16,12 @@ TEST(ScaledBlit, NearestDoublingRepeatsEachPixel)
     ZUVE_PutPixel(&src, 0, 0, ZUVE_RGBA(10, 0, 0, 255), 1.f, 0);
     ZUVE_PutPixel(&src, 1, 0, ZUVE_RGBA(20, 0, 0, 255), 1.f, 0);
     ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 2, 0, 0, 2, 1, 1.f, ZUVE_BLIT_MODE_COPY);
-    for (int y = 0; y < 2; ++y) {
-        EXPECT_EQ(ZUVE_GETR(pixelAt(&dest, 0, y)), 10);
-        EXPECT_EQ(ZUVE_GETR(pixelAt(&dest, 1, y)), 10);
-        EXPECT_EQ(ZUVE_GETR(pixelAt(&dest, 2, y)), 20);
-        EXPECT_EQ(ZUVE_GETR(pixelAt(&dest, 3, y)), 20);
-    }
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(ZUVE_GETR(pixelAt(&dest, x, y)), x < 2 ? 10 : 20) << x << "," << y;
 }
 
-TEST(ScaledBlit, BilinearSamplesBetweenPixelCentresAndRepeatsEdges)
+TEST(ScaledBlit, BilinearSamplesBetweenPixelCentresRepeatsEdgesAndKeepsScaleOne)
 {
     // Sample positions 0.25, 0.75, 1.25, 1.75 -> taps at -0.25 (edge), 0.25, 0.75, 1.25 (edge).
     ZUVE_MemBitmap src(2, 1), dest(4, 1);
@@ -35,44 +32,34 @@ TEST(ScaledBlit, BilinearSamplesBetweenPixelCentresAndRepeatsEdges)
     EXPECT_EQ(pixelAt(&dest, 1, 0), ZUVE_RGBA(64, 0, 0, 255));
     EXPECT_EQ(pixelAt(&dest, 2, 0), ZUVE_RGBA(191, 0, 0, 255));
     EXPECT_EQ(pixelAt(&dest, 3, 0), ZUVE_RGBA(255, 0, 0, 255));
-}
 
-TEST(ScaledBlit, BilinearAtScaleOneReproducesTheSource)
-{
-    ZUVE_MemBitmap src(3, 3), dest(3, 3);
+    // At scale one every sample falls on a pixel centre.
+    ZUVE_MemBitmap grid(3, 3), copy(3, 3);
     for (int i = 0; i < 9; ++i)
-        ZUVE_PutPixel(&src, i % 3, i / 3, ZUVE_RGBA(i * 20, 255 - i, i, 128 + i), 1.f, 0);
-    ZUVE_ScaledBlit(&dest, &src, 0, 0, 3, 3, 0, 0, 3, 3, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
+        ZUVE_PutPixel(&grid, i % 3, i / 3, ZUVE_RGBA(i * 20, 255 - i, i, 128 + i), 1.f, 0);
+    ZUVE_ScaledBlit(&copy, &grid, 0, 0, 3, 3, 0, 0, 3, 3, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
     for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(pixelAt(&dest, i % 3, i / 3), pixelAt(&src, i % 3, i / 3)) << i;
+        EXPECT_EQ(pixelAt(&copy, i % 3, i / 3), pixelAt(&grid, i % 3, i / 3)) << i;
 }
 
 TEST(ScaledBlit, SamplesOutsideTheSourceBitmapLeaveTheDestination)
 {
-    ZUVE_MemBitmap src(2, 1), dest(4, 1);
-    fillBitmap(&src, kInk);
-    fillBitmap(&dest, kBack);
+    FilledBitmap src(2, 1, kInk), dest(4, 1);
     ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 1, -2.f, 0.f, 4.f, 1.f, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
-    EXPECT_EQ(pixelAt(&dest, 0, 0), kBack);
-    EXPECT_EQ(pixelAt(&dest, 1, 0), kBack);
-    EXPECT_EQ(pixelAt(&dest, 2, 0), kInk);
-    EXPECT_EQ(pixelAt(&dest, 3, 0), kInk);
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(pixelAt(&dest, x, 0), x < 2 ? kBack : kInk) << x;
 }
 
 TEST(ScaledBlit, DestinationIsClippedAtEveryEdge)
 {
-    ZUVE_MemBitmap src(1, 1), dest(3, 3);
-    fillBitmap(&src, kInk);
-    fillBitmap(&dest, kBack);
+    FilledBitmap src(1, 1, kInk), dest(3, 3);
     ZUVE_ScaledBlit(&dest, &src, -10, -10, 30, 30, 0, 0, 1, 1, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
     EXPECT_EQ(countDiffering(&dest, kInk), 0);
 }
 
 TEST(ScaledBlit, ModeAndWeightApplyToEachSample)
 {
-    ZUVE_MemBitmap src(1, 1), dest(2, 2);
-    fillBitmap(&src, ZUVE_RGBA(100, 0, 0, 255));
-    fillBitmap(&dest, ZUVE_RGBA(200, 0, 0, 255));
+    FilledBitmap src(1, 1, ZUVE_RGBA(100, 0, 0, 255)), dest(2, 2, ZUVE_RGBA(200, 0, 0, 255));
     ZUVE_ScaledBlit(&dest, &src, 0, 0, 2, 2, 0, 0, 1, 1, 1.f, ZUVE_BLIT_MODE_ADD);
     EXPECT_EQ(countDiffering(&dest, ZUVE_RGBA(255, 0, 0, 255)), 0);
 }
@@ -90,10 +77,10 @@ TEST(RotatedBlit, ZeroAngleMatchesAPlainBlit)
 
 TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
 {
-    ZUVE_MemBitmap src(4, 4), dest(3, 3);
+    ZUVE_MemBitmap src(4, 4);
+    FilledBitmap dest(3, 3);
     for (int i = 0; i < 16; ++i)
         ZUVE_PutPixel(&src, i % 4, i / 4, ZUVE_RGBA(i, 0, 0, 255), 1.f, 0);
-    fillBitmap(&dest, kBack);
     ZUVE_RotatedBlit(&dest, &src, -2, 1, 4, 4, 0, 0, 4, 4, 0.f, false, 1.f, 0, 0, 0);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x) {
@@ -104,8 +91,8 @@ TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
 
 TEST(RotatedBlit, QuarterTurnIsClockwiseOnScreen)
 {
-    ZUVE_MemBitmap src(3, 3), dest(3, 3);
-    fillBitmap(&src, kBack);
+    FilledBitmap src(3, 3);
+    ZUVE_MemBitmap dest(3, 3);
     ZUVE_FillRect(&src, 0, 0, 3, 1, kInk, 1.f, 0);  // top row
     ZUVE_RotatedBlit(&dest, &src, 0, 0, 3, 3, 0, 0, 3, 3, float(M_PI / 2), true, 1.f, 0, 0, 0);
     for (int y = 0; y < 3; ++y) {
@@ -116,20 +103,15 @@ TEST(RotatedBlit, QuarterTurnIsClockwiseOnScreen)
 
 TEST(RotatedBlit, CutOffKeepsToTheDestinationRectangleWhileUncutCornersReachOut)
 {
-    ZUVE_MemBitmap src(4, 4), cut(20, 20), uncut(20, 20);
-    fillBitmap(&src, kInk);
-    fillBitmap(&cut, kBack);
-    fillBitmap(&uncut, kBack);
+    FilledBitmap src(4, 4, kInk), cut(20, 20), uncut(20, 20);
     const float angle = float(M_PI / 4);
     ZUVE_RotatedBlit(&cut, &src, 5, 5, 8, 8, 0, 0, 4, 4, angle, true, 1.f, 0, 0, 0);
     ZUVE_RotatedBlit(&uncut, &src, 5, 5, 8, 8, 0, 0, 4, 4, angle, false, 1.f, 0, 0, 0);
-    for (int y = 0; y < 20; ++y) {
-        for (int x = 0; x < 20; ++x) {
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
             if (x < 5 || y < 5 || x >= 13 || y >= 13) {
                 EXPECT_EQ(pixelAt(&cut, x, y), kBack) << x << "," << y;
             }
-        }
-    }
     EXPECT_EQ(pixelAt(&uncut, 9, 4), kInk);  // the top corner rises above the rectangle
     EXPECT_GT(countDiffering(&uncut, kBack), countDiffering(&cut, kBack));
 }

@@ -10,30 +10,22 @@ namespace {
 const unsigned int kBack = ZUVE_RGBA(0, 0, 0, 255);
 const unsigned int kInk = ZUVE_RGBA(255, 255, 255, 255);
 
-TEST(Shapes, LineIncludesBothEndsAndOnlyThePixelsBetween)
+TEST(Shapes, StraightAndDiagonalLinesIncludeBothEndsAndOnePixelPerStep)
 {
-    ZUVE_MemBitmap dest(6, 4);
-    fillBitmap(&dest, kBack);
-    ZUVE_Line(&dest, 1, 1, 4, 1, kInk, 1.f, 0, false);
-    EXPECT_EQ(countDiffering(&dest, kBack), 4);
-    for (int x = 1; x <= 4; ++x)
-        EXPECT_EQ(pixelAt(&dest, x, 1), kInk);
-}
-
-TEST(Shapes, DiagonalLineVisitsOnePixelPerStep)
-{
-    ZUVE_MemBitmap dest(5, 5);
-    fillBitmap(&dest, kBack);
-    ZUVE_Line(&dest, 4, 0, 0, 4, kInk, 1.f, 0, false);
-    EXPECT_EQ(countDiffering(&dest, kBack), 5);
+    FilledBitmap straight(6, 4), diagonal(5, 5);
+    ZUVE_Line(&straight, 1, 1, 4, 1, kInk, 1.f, 0, false);
+    ZUVE_Line(&diagonal, 4, 0, 0, 4, kInk, 1.f, 0, false);
+    EXPECT_EQ(countDiffering(&straight, kBack), 4);
+    EXPECT_EQ(countDiffering(&diagonal, kBack), 5);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(pixelAt(&straight, 1 + i, 1), kInk) << i;
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(pixelAt(&dest, 4 - i, i), kInk);
+        EXPECT_EQ(pixelAt(&diagonal, 4 - i, i), kInk) << i;
 }
 
 TEST(Shapes, LineFarOutsideIsClippedWithoutWalkingItsWholeLength)
 {
-    ZUVE_MemBitmap dest(5, 5);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(5, 5);
     ZUVE_Line(&dest, -2000000000, 2, 2000000000, 2, kInk, 1.f, 0, false);
     ZUVE_Line(&dest, -2000000000, -2000000000, 2000000000, 2000000000, kInk, 1.f, 0, true);
     EXPECT_EQ(pixelAt(&dest, 0, 2), kInk);
@@ -43,8 +35,7 @@ TEST(Shapes, LineFarOutsideIsClippedWithoutWalkingItsWholeLength)
 
 TEST(Shapes, AntialiasedLineSplitsCoverageBetweenNeighbours)
 {
-    ZUVE_MemBitmap dest(3, 3);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(3, 3);
     // From (0, 0) to (2, 1): the middle step lies halfway between rows 0 and 1.
     ZUVE_Line(&dest, 0, 0, 2, 1, kInk, 1.f, 0, true);
     EXPECT_EQ(pixelAt(&dest, 0, 0), kInk);
@@ -55,8 +46,7 @@ TEST(Shapes, AntialiasedLineSplitsCoverageBetweenNeighbours)
 
 TEST(Shapes, PutAndGetPixelHonourModeAndBounds)
 {
-    ZUVE_MemBitmap dest(2, 2);
-    fillBitmap(&dest, ZUVE_RGBA(100, 0, 0, 255));
+    FilledBitmap dest(2, 2, ZUVE_RGBA(100, 0, 0, 255));
     ZUVE_PutPixel(&dest, 1, 1, ZUVE_RGBA(100, 0, 0, 255), 1.f, ZUVE_BLIT_MODE_ADD);
     ZUVE_PutPixel(&dest, 2, 1, kInk, 1.f, 0);
     ZUVE_PutPixel(&dest, -1, 0, kInk, 1.f, 0);
@@ -66,8 +56,7 @@ TEST(Shapes, PutAndGetPixelHonourModeAndBounds)
 
 TEST(Shapes, FillCircleCoversThePixelsWithinTheRadius)
 {
-    ZUVE_MemBitmap dest(7, 7);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(7, 7);
     ZUVE_FillCircle(&dest, 3, 3, 2, kInk, 1.f, 0, false);
     // Distance <= 2 from the centre: 13 pixels (a diamond plus the four diagonals at sqrt 2).
     EXPECT_EQ(countDiffering(&dest, kBack), 13);
@@ -77,9 +66,7 @@ TEST(Shapes, FillCircleCoversThePixelsWithinTheRadius)
 
 TEST(Shapes, CircleAndArcDrawOnlyOnTheRing)
 {
-    ZUVE_MemBitmap circle(11, 11), arc(11, 11);
-    fillBitmap(&circle, kBack);
-    fillBitmap(&arc, kBack);
+    FilledBitmap circle(11, 11), arc(11, 11);
     ZUVE_Circle(&circle, 5, 5, 4, kInk, 1.f, 0, false);
     ZUVE_Arc(&arc, 5, 5, 4, 0.f, float(M_PI / 2), kInk, 1.f, 0, false);
     EXPECT_EQ(pixelAt(&circle, 5, 1), kInk);
@@ -92,8 +79,7 @@ TEST(Shapes, CircleAndArcDrawOnlyOnTheRing)
 
 TEST(Shapes, RoundRectOutlineStaysInsideItsRectangle)
 {
-    ZUVE_MemBitmap dest(12, 10);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(12, 10);
     ZUVE_RoundRect(&dest, 1, 1, 10, 8, 3, kInk, 1.f, 0, true);
     EXPECT_EQ(pixelAt(&dest, 5, 1), kInk);
     EXPECT_EQ(pixelAt(&dest, 1, 4), kInk);
@@ -105,8 +91,7 @@ TEST(Shapes, RoundRectOutlineStaysInsideItsRectangle)
 
 TEST(Shapes, RoundRectReachingTheIntLimitsDrawsItsVisibleEdgesOnly)
 {
-    ZUVE_MemBitmap dest(6, 6);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(6, 6);
     // Right edge beyond INT_MAX: the top and bottom rows cross the bitmap, the left column shows.
     ZUVE_RoundRect(&dest, 1, 1, 0x7fffffff, 4, 0, kInk, 1.f, 0, false);
     ZUVE_RoundRect(&dest, 0x7ffffffe, 0, 10, 10, 3, kInk, 1.f, 0, true);
@@ -120,16 +105,14 @@ TEST(Shapes, RoundRectReachingTheIntLimitsDrawsItsVisibleEdgesOnly)
 
 TEST(Shapes, TriangleAndPolygonFillTheirInsideAndEdges)
 {
-    ZUVE_MemBitmap dest(6, 6);
-    fillBitmap(&dest, kBack);
+    FilledBitmap dest(6, 6);
     ZUVE_FillTriangle(&dest, 0, 0, 4, 0, 0, 4, kInk, 1.f, 0);
     // Rows 0..4 hold 5, 4, 3, 2, 1 pixels.
     EXPECT_EQ(countDiffering(&dest, kBack), 15);
     EXPECT_EQ(pixelAt(&dest, 4, 0), kInk);
     EXPECT_EQ(pixelAt(&dest, 1, 4), kBack);
 
-    ZUVE_MemBitmap square(6, 6);
-    fillBitmap(&square, kBack);
+    FilledBitmap square(6, 6);
     const int xs[] = {1, 4, 4, 1}, ys[] = {1, 1, 4, 4};
     ZUVE_FillConvexPolygon(&square, xs, ys, 4, kInk, 1.f, 0);
     EXPECT_EQ(countDiffering(&square, kBack), 16);

@@ -25,29 +25,20 @@ std::string NameOf(const Bytes& dump)
 
 }  // namespace
 
-TEST(Zelto2Synth, AnswersASoundRequestForItsDeviceWithTheSlotsDump)
+TEST(Zelto2Synth, AnswersSoundAndGlobalRequestsForItsDeviceAndIgnoresOtherDevices)
 {
     Zelto2Synth synth(0x05);
     const std::vector<Bytes> answers = synth.Receive({0xF0, 0x3E, 0x16, 0x05, 0x00, 0x02, 0x00, 0xF7});
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(Bytes(answers[0].begin(), answers[0].begin() + 7), (Bytes{0xF0, 0x3E, 0x16, 0x05, 0x10, 0x02, 0x00}));
     EXPECT_EQ(NameOf(answers[0]), "INIT          ");
-}
+    const std::vector<Bytes> global = synth.Receive({0xF0, 0x3E, 0x16, 0x05, 0x04, 0xF7});
+    ASSERT_EQ(global.size(), 1u);
+    EXPECT_EQ(global[0], synth.GlobalDump());
+    EXPECT_EQ(global[0].size(), 39u);
 
-TEST(Zelto2Synth, IgnoresRequestsForAnotherDevice)
-{
-    Zelto2Synth synth(0x05);
     EXPECT_TRUE(synth.Receive({0xF0, 0x3E, 0x16, 0x00, 0x00, 0x7F, 0x00, 0xF7}).empty());
     EXPECT_TRUE(synth.Receive({0xF0, 0x3E, 0x16, 0x00, 0x04, 0xF7}).empty());
-}
-
-TEST(Zelto2Synth, AnswersAGlobalRequestWithItsGlobalDump)
-{
-    Zelto2Synth synth(0x00);
-    const std::vector<Bytes> answers = synth.Receive({0xF0, 0x3E, 0x16, 0x00, 0x04, 0xF7});
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0], synth.GlobalDump());
-    EXPECT_EQ(answers[0].size(), 39u);
 }
 
 TEST(Zelto2Synth, StoresAnIncomingDumpInTheAddressedSlotOrEditBuffer)

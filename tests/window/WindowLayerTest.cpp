@@ -74,7 +74,7 @@ TEST(Fonts, TextFlagValues)
     EXPECT_EQ(DT_NOCLIP, 0x100u);
 }
 
-TEST(Dialogs, TemplatesArePrependedAndFoundById)
+TEST(Dialogs, TemplatesArePrependedAndFoundByIdAndDialogBoxShowsNothingReturningMinusOne)
 {
     DOVOR_DialogResourceIndex* before = DOVOR_curmodule_dialogresource_head;
     static DOVOR_DialogResourceIndex first{101, "First", 200, 100, nullptr, nullptr};
@@ -86,10 +86,7 @@ TEST(Dialogs, TemplatesArePrependedAndFoundById)
     EXPECT_EQ(first.next, before);
     EXPECT_EQ(DOVOR_FindDialogResource(DOVOR_curmodule_dialogresource_head, 101), &first);
     EXPECT_EQ(DOVOR_FindDialogResource(DOVOR_curmodule_dialogresource_head, 999), nullptr);
-}
-
-TEST(Dialogs, DialogBoxShowsNothingAndReturnsMinusOne)
-{
+    // The stand-in shows nothing.
     EXPECT_EQ(DOVOR_DialogBox(DOVOR_curmodule_dialogresource_head, 101, nullptr, nullptr, 0), -1);
 }
 

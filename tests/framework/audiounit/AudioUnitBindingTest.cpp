@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "PluginHost.h"
 #include "TestPlug.h"
@@ -25,6 +26,15 @@ struct HostBuffers {
         AudioBuffer b[2];
     } list;
 };
+
+// The text of a string the caller owns; releases it.
+std::string takeText(CFStringRef text)
+{
+    const std::string copy = text ? CFStringGetCStringPtr(text, kCFStringEncodingUTF8) : "";
+    if (text)
+        CFRelease(text);
+    return copy;
+}
 
 host::PluginHost::Settings quietHost()
 {
@@ -50,20 +60,41 @@ protected:
         return CallComponentDispatch(unit, kComponentCanDoSelect, &args);
     }
 
+    template <typename T>
+    OSStatus get(AudioUnitPropertyID id, T* value, AudioUnitScope scope = kAudioUnitScope_Global,
+                 AudioUnitElement element = 0)
+    {
+        UInt32 size = sizeof *value;
+        return AudioUnitGetProperty(unit, id, scope, element, value, &size);
+    }
+
+    template <typename T>
+    OSStatus set(AudioUnitPropertyID id, const T& value, AudioUnitScope scope = kAudioUnitScope_Global,
+                 AudioUnitElement element = 0)
+    {
+        return AudioUnitSetProperty(unit, id, scope, element, &value, sizeof value);
+    }
+
+    OSStatus setMaxFrames(UInt32 frames) { return set(kAudioUnitProperty_MaximumFramesPerSlice, frames); }
+
+    OSStatus render(UInt32 frames, Float64 sampleTime = 0.0, UInt32 timeFlags = kAudioTimeStampSampleTimeValid)
+    {
+        HostBuffers buffers(frames);
+        AudioTimeStamp timeStamp{};
+        timeStamp.mSampleTime = sampleTime;
+        timeStamp.mFlags = timeFlags;
+        AudioUnitRenderActionFlags flags = 0;
+        return AudioUnitRender(unit, &flags, &timeStamp, 0, frames, buffers.get());
+    }
+
     CFMutableDictionaryRef copyState()
     {
         CFPropertyListRef state = nullptr;
-        UInt32 size = sizeof state;
-        EXPECT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
-                                              &size));
+        EXPECT_EQ(noErr, get(kAudioUnitProperty_ClassInfo, &state));
         return const_cast<CFMutableDictionaryRef>(static_cast<CFDictionaryRef>(state));
     }
 
-    OSStatus setState(CFDictionaryRef state)
-    {
-        return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
-                                    sizeof state);
-    }
+    OSStatus setState(CFDictionaryRef state) { return set(kAudioUnitProperty_ClassInfo, state); }
 
     void setNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value)
     {
@@ -90,26 +121,27 @@ TEST_F(AudioUnitBinding, CanDoAnswersOneOnlyForTheCoreSelectors)
         EXPECT_EQ(0, canDo(selector)) << selector;
 }
 
-TEST_F(AudioUnitBinding, UnhandledSelectorsAnswerBadComponentSelector)
+TEST_F(AudioUnitBinding, UnhandledSelectorsAnswerBadComponentSelectorAndVersionThePackedVersion)
 {
     for (int16_t selector : {0, 8, 12, 13, 19, 263})
         EXPECT_EQ(kBadSelector, CallComponentDispatch(unit, selector, nullptr)) << selector;
-}
-
-TEST_F(AudioUnitBinding, VersionSelectorAnswersThePackedVersion)
-{
     EXPECT_EQ(0x10203, CallComponentDispatch(unit, kComponentVersionSelect, nullptr));
 }
 
 TEST_F(AudioUnitBinding, MidiEventReachesTheSynthWithItsSampleOffset)
 {
     ASSERT_EQ(noErr, MusicDeviceMIDIEvent(unit, 0x90, 60, 100, 12));
+    ASSERT_TRUE(host.queueMidi({0xB0, 7, 99}, 20).ok());  // queued: waits for the next block
     ASSERT_EQ(1u, plug->midi.size());
     EXPECT_EQ(12, plug->midi[0].mOffset);
     EXPECT_EQ(0x90, plug->midi[0].mStatus);
     EXPECT_EQ(60, plug->midi[0].mData1);
     EXPECT_EQ(100, plug->midi[0].mData2);
     EXPECT_FALSE(plug->midiFromHardware[0]);
+    ASSERT_TRUE(host.renderBlocks(1).ok());
+    ASSERT_EQ(2u, plug->midi.size());
+    EXPECT_EQ(20, plug->midi[1].mOffset);
+    EXPECT_EQ(0xB0, plug->midi[1].mStatus);
 }
 
 TEST_F(AudioUnitBinding, SysExReachesTheSynthWholeAtOffsetZero)
@@ -126,16 +158,6 @@ TEST_F(AudioUnitBinding, SysExReachesTheSynthWholeAtOffsetZero)
     // A length no message can have never reaches the plug-in as a negative size.
     EXPECT_EQ(kAudioUnitErr_InvalidParameter, MusicDeviceSysEx(unit, dump.data(), 0x80000000u));
     EXPECT_EQ(1u, plug->sysex.size());
-}
-
-TEST_F(AudioUnitBinding, HostMidiQueuedWithAnOffsetArrivesBeforeTheNextBlock)
-{
-    ASSERT_TRUE(host.queueMidi({0xB0, 7, 99}, 12).ok());
-    EXPECT_TRUE(plug->midi.empty());
-    ASSERT_TRUE(host.renderBlocks(1).ok());
-    ASSERT_EQ(1u, plug->midi.size());
-    EXPECT_EQ(12, plug->midi[0].mOffset);
-    EXPECT_EQ(0xB0, plug->midi[0].mStatus);
 }
 
 TEST_F(AudioUnitBinding, StartNoteGivesThePitchAsNoteId)
@@ -157,9 +179,7 @@ TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatable)
     EXPECT_EQ(0u, size);
     EXPECT_FALSE(writable);
     AudioUnitParameterInfo info;
-    size = sizeof info;
-    EXPECT_EQ(kAudioUnitErr_InvalidElement,
-              AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 0, &info, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, get(kAudioUnitProperty_ParameterInfo, &info));
 }
 
 TEST_F(AudioUnitBinding, HostReadsAndWritesPlainParameterValuesClamped)
@@ -171,8 +191,7 @@ TEST_F(AudioUnitBinding, HostReadsAndWritesPlainParameterValuesClamped)
     ASSERT_TRUE(host.setParameter(1, 500.0f).ok());
     ASSERT_TRUE(host.getParameter(1, &value).ok());
     EXPECT_FLOAT_EQ(100.0f, value);
-    EXPECT_EQ(kAudioUnitErr_InvalidProperty,
-              AudioUnitGetParameter(unit, 1, kAudioUnitScope_Input, 0, &value));
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitGetParameter(unit, 1, kAudioUnitScope_Input, 0, &value));
 }
 
 TEST_F(AudioUnitBinding, ParameterIdsPastTheEndAreRefusedAndTouchNothing)
@@ -181,10 +200,8 @@ TEST_F(AudioUnitBinding, ParameterIdsPastTheEndAreRefusedAndTouchNothing)
     const UInt32 pastEnd = TestPlug::kParams;
     float value = 3.0f;
     EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetParameter(unit, pastEnd, kAudioUnitScope_Global, 0, &value));
-    EXPECT_EQ(kAudioUnitErr_InvalidElement,
-              AudioUnitSetParameter(unit, pastEnd, kAudioUnitScope_Global, 0, 1.0f, 0));
-    EXPECT_EQ(kAudioUnitErr_InvalidElement,
-              AudioUnitSetParameter(unit, 0xFFFFFFFFu, kAudioUnitScope_Global, 0, 1.0f, 0));
+    for (UInt32 id : {pastEnd, 0xFFFFFFFFu})
+        EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitSetParameter(unit, id, kAudioUnitScope_Global, 0, 1.0f, 0));
 
     AudioUnitParameterEvent events[2] = {};
     events[0].parameter = 0;
@@ -197,18 +214,12 @@ TEST_F(AudioUnitBinding, ParameterIdsPastTheEndAreRefusedAndTouchNothing)
 
     const AudioUnitParameterValue someValue = 1.0f;
     AudioUnitParameterStringFromValue fromValue{pastEnd, &someValue, nullptr};
-    UInt32 size = sizeof fromValue;
-    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue,
-                                                                 kAudioUnitScope_Global, 0, &fromValue, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, get(kAudioUnitProperty_ParameterStringFromValue, &fromValue));
     EXPECT_EQ(nullptr, fromValue.outString);
     AudioUnitParameterIDName idName{pastEnd, -1, nullptr};
-    size = sizeof idName;
-    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterIDName,
-                                                                 kAudioUnitScope_Global, 0, &idName, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, get(kAudioUnitProperty_ParameterIDName, &idName));
     AudioUnitParameterValueFromString fromString{pastEnd, CFSTR("12"), 5.0f};
-    size = sizeof fromString;
-    EXPECT_EQ(kAudioUnitErr_InvalidElement, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueFromString,
-                                                                 kAudioUnitScope_Global, 0, &fromString, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidElement, get(kAudioUnitProperty_ParameterValueFromString, &fromString));
     EXPECT_FLOAT_EQ(5.0f, fromString.outValue);
 }
 
@@ -216,28 +227,21 @@ TEST_F(AudioUnitBinding, ParameterTextsConvertBothWays)
 {
     const AudioUnitParameterValue two = 2.0f;
     AudioUnitParameterStringFromValue fromValue{TestPlug::kEnumParam, &two, nullptr};
-    UInt32 size = sizeof fromValue;
-    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global,
-                                          0, &fromValue, &size));
-    EXPECT_STREQ("High", CFStringGetCStringPtr(fromValue.outString, kCFStringEncodingUTF8));
-    CFRelease(fromValue.outString);
+    ASSERT_EQ(noErr, get(kAudioUnitProperty_ParameterStringFromValue, &fromValue));
+    EXPECT_EQ("High", takeText(fromValue.outString));
 
     AudioUnitParameterValueFromString fromString{TestPlug::kEnumParam, CFSTR("Low"), -1.0f};
-    size = sizeof fromString;
-    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueFromString, kAudioUnitScope_Global,
-                                          0, &fromString, &size));
+    ASSERT_EQ(noErr, get(kAudioUnitProperty_ParameterValueFromString, &fromString));
     EXPECT_FLOAT_EQ(1.0f, fromString.outValue);
 
     AudioUnitParameterIDName idName{0, 3, nullptr};
-    size = sizeof idName;
-    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterIDName, kAudioUnitScope_Global, 0,
-                                          &idName, &size));
-    EXPECT_STREQ("Lev", CFStringGetCStringPtr(idName.outName, kCFStringEncodingUTF8));
-    CFRelease(idName.outName);
+    ASSERT_EQ(noErr, get(kAudioUnitProperty_ParameterIDName, &idName));
+    EXPECT_EQ("Lev", takeText(idName.outName));
 }
 
-TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeys)
+TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysAndRestoresTheParameters)
 {
+    host.setParameter(2, 33.0f);
     CFMutableDictionaryRef state = copyState();
     ASSERT_EQ(6, CFDictionaryGetCount(state));
     for (const char* key : {"version", "type", "subtype", "manufacturer", "name", "data"})
@@ -248,13 +252,7 @@ TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeys)
     EXPECT_EQ(0x6B7A366D, subtype);
     const CFDataRef data = static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")));
     EXPECT_EQ(8 * TestPlug::kParams, CFDataGetLength(data));
-    CFRelease(state);
-}
 
-TEST_F(AudioUnitBinding, SavedStateRestoresTheParameters)
-{
-    host.setParameter(2, 33.0f);
-    CFMutableDictionaryRef state = copyState();
     host.setParameter(2, 77.0f);
     EXPECT_EQ(noErr, setState(state));
     EXPECT_DOUBLE_EQ(33.0, plug->GetParam(2)->Value());
@@ -283,11 +281,14 @@ TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyIsRefusedAndChangesNo
     CFMutableDictionaryRef state = copyState();
     host.setParameter(0, 50.0f);
     host.setParameter(1, 60.0f);
+    auto expectUnchanged = [&] {
+        EXPECT_DOUBLE_EQ(50.0, plug->GetParam(0)->Value());
+        EXPECT_DOUBLE_EQ(60.0, plug->GetParam(1)->Value());
+    };
 
     plug->readOnlyValues = 1;  // stops early
     EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setState(state));
-    EXPECT_DOUBLE_EQ(50.0, plug->GetParam(0)->Value());
-    EXPECT_DOUBLE_EQ(60.0, plug->GetParam(1)->Value());
+    expectUnchanged();
     plug->readOnlyValues = -1;
 
     const uint8_t shortData[12] = {0};  // one and a half values: the reader runs out
@@ -295,8 +296,7 @@ TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyIsRefusedAndChangesNo
     CFDictionarySetValue(state, CFSTR("data"), data);
     CFRelease(data);
     EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setState(state));
-    EXPECT_DOUBLE_EQ(50.0, plug->GetParam(0)->Value());
-    EXPECT_DOUBLE_EQ(60.0, plug->GetParam(1)->Value());
+    expectUnchanged();
     CFRelease(state);
 }
 
@@ -315,8 +315,7 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleaved)
     EXPECT_EQ(4u, format.mBytesPerFrame);
     EXPECT_EQ(2u, format.mChannelsPerFrame);
     EXPECT_EQ(32u, format.mBitsPerChannel);
-    EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat,
-                                                                  kAudioUnitScope_Output, 1, &format, &size));
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty, get(kAudioUnitProperty_StreamFormat, &format, kAudioUnitScope_Output, 1));
 }
 
 TEST_F(AudioUnitBinding, PropertyValuesNeverOverrunTheHostsBuffer)
@@ -334,21 +333,11 @@ TEST_F(AudioUnitBinding, PropertyValuesNeverOverrunTheHostsBuffer)
 
 TEST_F(AudioUnitBinding, RenderOfMoreFramesThanTheMaximumIsRefused)
 {
-    UInt32 maxFrames = 1024;
-    ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                          &maxFrames, sizeof maxFrames));
-    HostBuffers buffers(2048);
-    AudioBufferList* bufferList = buffers.get();
-    AudioTimeStamp timeStamp{};
-    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
-    AudioUnitRenderActionFlags flags = 0;
-    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 2048, bufferList));
-    EXPECT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 1024, bufferList));
-    timeStamp.mFlags = 0;
-    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 16, bufferList));
+    ASSERT_EQ(noErr, setMaxFrames(1024));
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, render(2048));
+    EXPECT_EQ(noErr, render(1024));
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, render(16, 0.0, 0));  // no valid sample time
 }
-
-namespace {
 
 struct InputProbe {
     int pulls = 0;
@@ -368,60 +357,40 @@ OSStatus fillInput(void* userData, AudioUnitRenderActionFlags*, const AudioTimeS
     return probe->answer;
 }
 
-}  // namespace
-
 TEST_F(AudioUnitBinding, MaximumFramesTheScratchMemoryCannotHoldAreRefused)
 {
     InputProbe probe;
-    AURenderCallbackStruct callback{fillInput, &probe};
-    ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
-                                          &callback, sizeof callback));
-    UInt32 maxFrames = 0x7fffffff;
-    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue,
-              AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                   &maxFrames, sizeof maxFrames));
-    UInt32 size = sizeof maxFrames;
-    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                          &maxFrames, &size));
+    ASSERT_EQ(noErr, set(kAudioUnitProperty_SetRenderCallback, AURenderCallbackStruct{fillInput, &probe},
+                         kAudioUnitScope_Input));
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setMaxFrames(0x7fffffff));
+    UInt32 maxFrames = 0;
+    ASSERT_EQ(noErr, get(kAudioUnitProperty_MaximumFramesPerSlice, &maxFrames));
     EXPECT_EQ(512u, maxFrames);  // the host's earlier size stays
 
-    HostBuffers buffers(2048);
-    AudioTimeStamp timeStamp{};
-    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
-    AudioUnitRenderActionFlags flags = 0;
-    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitRender(unit, &flags, &timeStamp, 0, 2048, buffers.get()));
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, render(2048));
     EXPECT_EQ(0, probe.pulls);
-    EXPECT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, buffers.get()));
+    EXPECT_EQ(noErr, render(512));
     EXPECT_EQ(1, probe.pulls);
 }
 
 TEST_F(AudioUnitBinding, RenderCallbackInputIsPulledOncePerSampleTimeAndReachesTheOutputs)
 {
     InputProbe probe;
-    AURenderCallbackStruct callback{fillInput, &probe};
-    ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
-                                          &callback, sizeof callback));
-    EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback,
-                                                                  kAudioUnitScope_Input, 1, &callback,
-                                                                  sizeof callback));
+    const AURenderCallbackStruct callback{fillInput, &probe};
+    ASSERT_EQ(noErr, set(kAudioUnitProperty_SetRenderCallback, callback, kAudioUnitScope_Input));
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty,
+              set(kAudioUnitProperty_SetRenderCallback, callback, kAudioUnitScope_Input, 1));
     ASSERT_TRUE(host.renderBlocks(2).ok());
     EXPECT_EQ(2, probe.pulls);
     EXPECT_FLOAT_EQ(0.25f, host.outputChannel(0)[100]);  // the base copies input to output
     EXPECT_FLOAT_EQ(0.5f, host.outputChannel(1)[511]);
 
-    HostBuffers buffers(512);
-    AudioBufferList* bufferList = buffers.get();
-    AudioTimeStamp timeStamp{};
-    timeStamp.mSampleTime = 99999.0;
-    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
-    AudioUnitRenderActionFlags flags = 0;
-    ASSERT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, bufferList));
-    ASSERT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, bufferList));
+    ASSERT_EQ(noErr, render(512, 99999.0));
+    ASSERT_EQ(noErr, render(512, 99999.0));
     EXPECT_EQ(3, probe.pulls);  // the same sample time pulls no more input
 
     probe.answer = -42;
-    timeStamp.mSampleTime += 512;
-    EXPECT_EQ(-42, AudioUnitRender(unit, &flags, &timeStamp, 0, 512, bufferList));
+    EXPECT_EQ(-42, render(512, 99999.0 + 512));
 }
 
 TEST_F(AudioUnitBindingWithoutHostTempo, TempoIs138UntilTheHostReportsOne)
@@ -455,25 +424,23 @@ TEST_F(AudioUnitBinding, TransportAndBeatFollowTheHost)
 TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAreRefused)
 {
     CFStringRef name = nullptr;
-    UInt32 size = sizeof name;
-    ASSERT_EQ(noErr,
-              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 0, &name, &size));
-    EXPECT_STREQ("output 1", CFStringGetCStringPtr(name, kCFStringEncodingUTF8));
-    CFRelease(name);
-    EXPECT_EQ(kAudioUnitErr_InvalidElement,
-              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 1, &name, &size));
-    EXPECT_EQ(kAudioUnitErr_InvalidElement,
-              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 2, &name, &size));
-    EXPECT_EQ(kAudioUnitErr_InvalidElement,
-              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, 1, &name, &size));
-    EXPECT_EQ(kAudioUnitErr_InvalidScope,
-              AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Group, 0, &name, &size));
+    ASSERT_EQ(noErr, get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Output, 0));
+    EXPECT_EQ("output 1", takeText(name));
+    const struct {
+        AudioUnitScope scope;
+        AudioUnitElement element;
+        OSStatus answer;
+    } refused[] = {{kAudioUnitScope_Input, 1, kAudioUnitErr_InvalidElement},
+                   {kAudioUnitScope_Input, 2, kAudioUnitErr_InvalidElement},
+                   {kAudioUnitScope_Output, 1, kAudioUnitErr_InvalidElement},
+                   {kAudioUnitScope_Group, 0, kAudioUnitErr_InvalidScope}};
+    for (const auto& c : refused)
+        EXPECT_EQ(c.answer, get(kAudioUnitProperty_ElementName, &name, c.scope, c.element)) << c.element;
+    UInt32 size = 0;
     Boolean writable = false;
     EXPECT_EQ(kAudioUnitErr_InvalidProperty, AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ElementName,
                                                                       kAudioUnitScope_Input, 2, &size, &writable));
 }
-
-namespace {
 
 struct ListenerProbe {
     int calls = 0;
@@ -497,25 +464,18 @@ void readLatency(void* userData, AudioUnit unit, AudioUnitPropertyID, AudioUnitS
     AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &probe->seenLatency, &size);
 }
 
-}  // namespace
-
 TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
 {
     ListenerProbe probe;
-    ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readMaxFrames,
-                                                  &probe));
-    ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readMaxFrames,
-                                                  &probe));  // same listener again: kept once
-    UInt32 maxFrames = 256;
-    AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
-                         sizeof maxFrames);
+    for (int i = 0; i < 2; ++i)  // the same listener twice: kept once
+        ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readMaxFrames,
+                                                      &probe));
+    setMaxFrames(256);
     EXPECT_EQ(1, probe.calls);
     EXPECT_EQ(256u, probe.seenMaxFrames);
 
     AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_MaximumFramesPerSlice, readMaxFrames, &probe);
-    maxFrames = 512;
-    AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
-                         sizeof maxFrames);
+    setMaxFrames(512);
     EXPECT_EQ(1, probe.calls);
 
     // The plug-in's own latency change reaches the host the same way.
@@ -530,14 +490,8 @@ TEST_F(AudioUnitBinding, NullCallbacksFromTheHostAreRefused)
               AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, nullptr, nullptr));
     AURenderNotifyParams notify{nullptr, nullptr};
     EXPECT_EQ(kAudioUnitErr_InvalidParameter, CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify));
-    UInt32 maxFrames = 256;  // a listener call and a render still run
-    EXPECT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                          &maxFrames, sizeof maxFrames));
-    HostBuffers buffers(256);
-    AudioTimeStamp timeStamp{};
-    timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
-    AudioUnitRenderActionFlags flags = 0;
-    EXPECT_EQ(noErr, AudioUnitRender(unit, &flags, &timeStamp, 0, 256, buffers.get()));
+    EXPECT_EQ(noErr, setMaxFrames(256));  // a listener call and a render still run
+    EXPECT_EQ(noErr, render(256));
 }
 
 TEST_F(AudioUnitBinding, ParameterGesturesReachTheHostAsEvents)
@@ -553,9 +507,7 @@ TEST_F(AudioUnitBinding, ParameterGesturesReachTheHostAsEvents)
 TEST_F(AudioUnitBinding, FactoryPresetsHoldOneRecordPerPreset)
 {
     CFArrayRef presets = nullptr;
-    UInt32 size = sizeof presets;
-    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0,
-                                          &presets, &size));
+    ASSERT_EQ(noErr, get(kAudioUnitProperty_FactoryPresets, &presets));
     ASSERT_EQ(2, CFArrayGetCount(presets));
     for (CFIndex i = 0; i < 2; ++i) {
         const auto* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
@@ -611,8 +563,7 @@ TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
     size = sizeof clump;
     ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterClumpName, kAudioUnitScope_Global, 0,
                                           &clump, &size));
-    EXPECT_STREQ("Osc", CFStringGetCStringPtr(clump.outName, kCFStringEncodingUTF8));
-    CFRelease(clump.outName);
+    EXPECT_EQ("Osc", takeText(clump.outName));
     clump.inID = 0;
     EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterClumpName,
                                                                        kAudioUnitScope_Global, 0, &clump, &size));
@@ -633,9 +584,9 @@ TEST(AudioUnitLifecycle, OpenAndCloseWithoutInitializeCreateAndDeleteThePlugIn)
                                                  "test");
     ComponentInstance instance = nullptr;
     ASSERT_EQ(noErr, OpenAComponent(component, &instance));
-    EXPECT_TRUE(IPluginAU::IsLivePlug(PlugOf(instance)));
     TestPlug* plug = PlugOf(instance);
-    EXPECT_EQ(0, plug->NPresets() - 2);  // both presets were initialised, none pruned
+    EXPECT_TRUE(IPluginAU::IsLivePlug(plug));
+    EXPECT_EQ(2, plug->NPresets());  // both presets were initialised, none pruned
     EXPECT_EQ(noErr, CloseComponent(instance));
     EXPECT_FALSE(IPluginAU::IsLivePlug(plug));
     UnregisterComponent(component);

@@ -25,7 +25,7 @@ TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogether)
     CFAUPresetRelease(preset);  // freed; ASan checks nothing leaks or is touched later
 }
 
-TEST(CFAUPreset, NullNameStaysNullAndOnlyTheCountMoves)
+TEST(CFAUPreset, NullNameStaysNullAndNullOrZeroCountPresetsAreLeftAlone)
 {
     CFAUPresetRef preset = CFAUPresetCreate(nullptr, 0, nullptr);
     EXPECT_EQ(nullptr, preset->auPreset.presetName);
@@ -35,6 +35,11 @@ TEST(CFAUPreset, NullNameStaysNullAndOnlyTheCountMoves)
     CFAUPresetRelease(preset);
     EXPECT_EQ(nullptr, CFAUPresetRetain(nullptr));
     CFAUPresetRelease(nullptr);
+
+    CFAUPreset onStack{{5, nullptr}, 0, nullptr, 0};
+    CFAUPresetRelease(&onStack);
+    EXPECT_EQ(0, onStack.retainCount);
+    EXPECT_EQ(5, onStack.auPreset.presetNumber);
 }
 
 int allocations = 0;
@@ -66,14 +71,6 @@ TEST(CFAUPreset, RecordComesFromAndReturnsToItsAllocator)
     EXPECT_EQ(nullptr, CFAUPresetCreate(empty, 1, CFSTR("Lead")));
     CFRelease(empty);
     CFRelease(allocator);
-}
-
-TEST(CFAUPreset, ReleasingAPresetWhoseCountIsZeroDoesNothing)
-{
-    CFAUPreset onStack{{5, nullptr}, 0, nullptr, 0};
-    CFAUPresetRelease(&onStack);
-    EXPECT_EQ(0, onStack.retainCount);
-    EXPECT_EQ(5, onStack.auPreset.presetNumber);
 }
 
 TEST(CFAUPreset, ArrayOwnsItsPresetsAndComparesThemByNumberAndName)

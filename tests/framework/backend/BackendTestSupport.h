@@ -12,6 +12,7 @@
 #include "IGraphicsCocoa.h"
 #include "IGraphicsMac.h"
 #include "platform/HeadlessWindowSystem.h"
+#include "ViewEventMakers.h"
 
 class RecordingControl : public IControl {
 public:
@@ -97,17 +98,18 @@ protected:
         graphics->AttachControl(control);
         return control;
     }
-    // A mouse event at a point of the view (y upward).
-    static platform::MouseEvent mouse(platform::MouseEventKind kind, double x, double y, int clicks = 1)
-    {
-        platform::MouseEvent event;
-        event.kind = kind;
-        event.x = x;
-        event.y = y;
-        event.clickCount = clicks;
-        return event;
-    }
-
     platform::HeadlessWindowSystem* headless = nullptr;
     std::unique_ptr<IGraphicsMac> graphics;
+};
+
+// An open view whose whole surface is one recording control.
+class OpenViewTest : public BackendTest {
+protected:
+    void SetUp() override
+    {
+        BackendTest::SetUp();
+        control = attach(IRECT(0, 0, kWidth, kHeight));
+        openView();
+    }
+    RecordingControl* control = nullptr;
 };

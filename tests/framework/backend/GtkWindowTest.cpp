@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ViewEventMakers.h"
 #include "platform/GtkWindowSystem.h"
 
 namespace {
@@ -46,23 +47,6 @@ protected:
         ASSERT_NE(nullptr, window);
         system->ProcessEvents(50);
     }
-    static MouseEvent mouse(MouseEventKind kind, double x, double y, int clicks = 1)
-    {
-        MouseEvent event;
-        event.kind = kind;
-        event.x = x;
-        event.y = y;
-        event.clickCount = clicks;
-        return event;
-    }
-    static KeyEvent key(int code, const std::string& characters)
-    {
-        KeyEvent event;
-        event.keyCode = code;
-        event.characters = characters;
-        return event;
-    }
-
     RecordingView view;
     std::unique_ptr<platform::WindowSystem> system;
     std::unique_ptr<platform::NativeWindow> window;

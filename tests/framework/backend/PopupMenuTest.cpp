@@ -29,17 +29,13 @@ protected:
     IPopupMenu top, sub;
 };
 
-TEST_F(PopupMenuTest, ChoosingInASubmenuReturnsTheSubmenuWithItsIndex)
+TEST_F(PopupMenuTest, ChoosingReturnsTheMenuThatHoldsTheItemWithItsIndex)
 {
     headless->QueueMenuAnswer("2/2");
     EXPECT_EQ(&sub, show());
     EXPECT_EQ(2, sub.GetChosenItemIdx());
     EXPECT_EQ(-1, top.GetChosenItemIdx());
-}
-
-TEST_F(PopupMenuTest, ChoosingByTitleReturnsTheTopMenu)
-{
-    headless->QueueMenuAnswer("Alpha");
+    headless->QueueMenuAnswer("Alpha");  // by title
     EXPECT_EQ(&top, show());
     EXPECT_EQ(0, top.GetChosenItemIdx());
 }

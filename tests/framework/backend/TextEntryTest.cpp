@@ -13,36 +13,34 @@ CocoaFormatter_vZelto2X_64_au formatterFor(int type, int maxLength = 16)
     return formatter;
 }
 
-TEST(CocoaFormatter, IntFieldRefusesPeriodAndTakesSignedDigits)
+TEST(CocoaFormatter, EachKindTakesOnlyItsCharactersUpToSixteen)
 {
-    const CocoaFormatter_vZelto2X_64_au formatter = formatterFor(IParam::kTypeInt);
-    EXPECT_FALSE(formatter.isPartialStringValid("1."));
-    EXPECT_TRUE(formatter.isPartialStringValid("-15"));
-    EXPECT_TRUE(formatter.isPartialStringValid("+0123456789"));
-    EXPECT_FALSE(formatterFor(IParam::kTypeBool).isPartialStringValid("a"));
-    EXPECT_TRUE(formatterFor(IParam::kTypeDouble).isPartialStringValid("-1.5"));
+    const struct {
+        int type;
+        int maxLength;
+        std::string text;
+        bool valid;
+    } cases[] = {
+        {IParam::kTypeInt, 16, "1.", false},  // an int field refuses the period
+        {IParam::kTypeInt, 16, "-15", true},
+        {IParam::kTypeInt, 16, "+0123456789", true},
+        {IParam::kTypeBool, 16, "a", false},
+        {IParam::kTypeDouble, 16, "-1.5", true},
+        {IParam::kTypeNone, 16, "1", false},
+        {IParam::kTypeText, 16, "ABCDEFGHIJKLMNOP", true},
+        {IParam::kTypeText, 16, "ABCDEFGHIJKLMNOPQ", false},
+        {IParam::kTypeText, 0, std::string(40, 'a'), true},
+        {IParam::kTypeText, 0, "Pad 1! \"#$%&/'+-*()[],.", true},
+        {IParam::kTypeText, 0, "a:b", false},
+        {IParam::kTypeText, 0, "a_b", false},
+        {IParam::kTypeText, 0, "\xC3\xA9", false},  // é
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.valid, formatterFor(c.type, c.maxLength).isPartialStringValid(c.text)) << c.type << " " << c.text;
 }
 
-TEST(CocoaFormatter, SixteenCharactersAtMost)
+TEST(CocoaFormatter, WithoutACharacterSetAnyTextPassesUpToTheMaximumValue)
 {
-    const CocoaFormatter_vZelto2X_64_au formatter = formatterFor(IParam::kTypeText);
-    EXPECT_TRUE(formatter.isPartialStringValid("ABCDEFGHIJKLMNOP"));
-    EXPECT_FALSE(formatter.isPartialStringValid("ABCDEFGHIJKLMNOPQ"));
-    EXPECT_TRUE(formatterFor(IParam::kTypeText, 0).isPartialStringValid(std::string(40, 'a')));
-}
-
-TEST(CocoaFormatter, TextFieldTakesItsPunctuationOnly)
-{
-    const CocoaFormatter_vZelto2X_64_au formatter = formatterFor(IParam::kTypeText, 0);
-    EXPECT_TRUE(formatter.isPartialStringValid("Pad 1! \"#$%&/'+-*()[],."));
-    EXPECT_FALSE(formatter.isPartialStringValid("a:b"));
-    EXPECT_FALSE(formatter.isPartialStringValid("a_b"));
-    EXPECT_FALSE(formatter.isPartialStringValid("\xC3\xA9"));  // é
-}
-
-TEST(CocoaFormatter, KindNoneRefusesEveryCharacterAndNoSetTakesAll)
-{
-    EXPECT_FALSE(formatterFor(IParam::kTypeNone).isPartialStringValid("1"));
     CocoaFormatter_vZelto2X_64_au any;
     EXPECT_TRUE(any.isPartialStringValid("_:;\xC3\xA9"));
     any.setMaximumValue(100);
@@ -50,23 +48,24 @@ TEST(CocoaFormatter, KindNoneRefusesEveryCharacterAndNoSetTakesAll)
     EXPECT_FALSE(any.isPartialStringValid("101"));
 }
 
-class TextEntryTest : public BackendTest {
+class TextEntryTest : public OpenViewTest {
 protected:
     void SetUp() override
     {
-        BackendTest::SetUp();
-        control = attach(IRECT(0, 0, kWidth, kHeight));
+        OpenViewTest::SetUp();
         param.InitInt("Cutoff", 0, -100, 100);
-        openView();
     }
-    RecordingControl* control = nullptr;
+    void openField(const char* text, IParam* withParam)
+    {
+        graphics->CreateTextEntry(control, control->GetText(), &fieldRect, text, withParam);
+    }
+    IRECT fieldRect{10, 20, 60, 36};
     IParam param;
 };
 
 TEST_F(TextEntryTest, TypingOnePeriodFiveIntoAnIntFieldLeavesFifteen)
 {
-    IRECT r(10, 20, 60, 36);
-    graphics->CreateTextEntry(control, control->GetText(), &r, "", &param);
+    openField("", &param);
     ASSERT_TRUE(window()->HasTextField());
     window()->InjectText("1.5");
     EXPECT_EQ("15", window()->TextFieldText());
@@ -76,8 +75,7 @@ TEST_F(TextEntryTest, FieldSitsOnTheConvertedRectWithMonacoAtNineTenthsOfTheSize
 {
     IText text(12);
     text.mAlign = IText::kAlignFar;
-    IRECT r(10, 20, 60, 36);
-    graphics->CreateTextEntry(control, &text, &r, "42", &param);
+    graphics->CreateTextEntry(control, &text, &fieldRect, "42", &param);
     const platform::ViewRect& field = window()->TextFieldRect();
     EXPECT_EQ(10, field.x);
     EXPECT_EQ(kHeight - 1 - 36, field.y);
@@ -91,8 +89,7 @@ TEST_F(TextEntryTest, FieldSitsOnTheConvertedRectWithMonacoAtNineTenthsOfTheSize
 
 TEST_F(TextEntryTest, ReturnCommitsTheValueAndClosesTheField)
 {
-    IRECT r(10, 20, 60, 36);
-    graphics->CreateTextEntry(control, control->GetText(), &r, "", &param);
+    openField("", &param);
     window()->InjectText("50");
     window()->InjectReturn();
     EXPECT_FALSE(window()->HasTextField());
@@ -101,8 +98,7 @@ TEST_F(TextEntryTest, ReturnCommitsTheValueAndClosesTheField)
 
 TEST_F(TextEntryTest, LeftClickInTheViewCommitsTheFieldBeforeTheClickArrives)
 {
-    IRECT r(10, 20, 60, 36);
-    graphics->CreateTextEntry(control, control->GetText(), &r, "", &param);
+    openField("", &param);
     window()->InjectText("50");
     window()->InjectMouse(mouse(platform::MouseEventKind::Down, 150, 300));
     EXPECT_FALSE(window()->HasTextField());
@@ -112,8 +108,7 @@ TEST_F(TextEntryTest, LeftClickInTheViewCommitsTheFieldBeforeTheClickArrives)
 
 TEST_F(TextEntryTest, FieldWithoutParameterTakesAnyTextAndHandsItToTheControl)
 {
-    IRECT r(10, 20, 60, 36);
-    graphics->CreateTextEntry(control, control->GetText(), &r, "", nullptr);
+    openField("", nullptr);
     window()->InjectText("My_Patch: 1");
     window()->InjectReturn();
     EXPECT_EQ("My_Patch: 1", control->enteredText);
@@ -121,18 +116,16 @@ TEST_F(TextEntryTest, FieldWithoutParameterTakesAnyTextAndHandsItToTheControl)
 
 TEST_F(TextEntryTest, SecondRequestWhileOpenIsIgnored)
 {
-    IRECT r(10, 20, 60, 36);
-    graphics->CreateTextEntry(control, control->GetText(), &r, "1", &param);
-    graphics->CreateTextEntry(control, control->GetText(), &r, "2", nullptr);
+    openField("1", &param);
+    openField("2", nullptr);
     EXPECT_EQ("1", window()->TextFieldText());
-    graphics->CreateTextEntry(nullptr, control->GetText(), &r, "3", &param);
+    graphics->CreateTextEntry(nullptr, control->GetText(), &fieldRect, "3", &param);
     EXPECT_EQ("1", window()->TextFieldText());
 }
 
 TEST_F(TextEntryTest, WheelClosesTheFieldWithoutTakingItsTextThenScrolls)
 {
-    IRECT r(10, 20, 60, 36);
-    graphics->CreateTextEntry(control, control->GetText(), &r, "", &param);
+    openField("", &param);
     window()->InjectText("77");
     window()->InjectMouse(mouse(platform::MouseEventKind::Dragged, 50, 50));
     EXPECT_TRUE(control->events.empty());  // drags wait while the field is open

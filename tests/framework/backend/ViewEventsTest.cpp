@@ -14,10 +14,8 @@ TEST_F(BackendTest, SurfaceRectBecomesViewRectOnePixelLargerWithYUpward)
     EXPECT_EQ(21, r.h);
 }
 
-TEST_F(BackendTest, ClickAtViewPointReachesSurfaceWithTheTwoAndThreePixelOffsets)
+TEST_F(OpenViewTest, ClickAtViewPointReachesSurfaceWithTheTwoAndThreePixelOffsets)
 {
-    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
-    openView();
     window()->InjectMouse(mouse(MouseEventKind::Down, 10.7, 100.2));
     ASSERT_EQ(1u, control->events.size());
     EXPECT_EQ(8, control->events[0].x);
@@ -40,61 +38,41 @@ TEST_F(BackendTest, TimerRequestsDisplayOfTheDirtyRectInTopLeftPixelsAndDrawsIt)
     EXPECT_FALSE(knob->IsDirty());
 }
 
-TEST_F(BackendTest, TimerTickWithNoDirtyControlRequestsNoDisplay)
-{
-    attach(IRECT(0, 0, kWidth, kHeight));
-    attach(IRECT(10, 20, 30, 40));
-    openView();
-    headless->AdvanceClock(200);  // the first ticks clean what the first frame left dirty
-    const int draws = window()->DrawCount();
-    headless->AdvanceClock(400);
-    EXPECT_EQ(draws, window()->DrawCount());
-}
-
-TEST_F(BackendTest, TimerRunsAtTheSurfaceFrameRate)
+TEST_F(BackendTest, TimerRunsAtTheSurfaceFrameRateAndWithNothingDirtyRequestsNoDisplay)
 {
     attach(IRECT(0, 0, kWidth, kHeight));
     RecordingControl* probe = attach(IRECT(10, 20, 30, 40));
     openView();
     const int before = probe->dirtyQueries;
-    headless->AdvanceClock(1000);
+    headless->AdvanceClock(1000);  // the first ticks clean what the first frame left dirty
     EXPECT_EQ(25, probe->dirtyQueries - before);
+    const int draws = window()->DrawCount();
+    headless->AdvanceClock(400);
+    EXPECT_EQ(draws, window()->DrawCount());
 }
 
-TEST_F(BackendTest, CommandClickArrivesWithLeftAndRightSet)
+TEST_F(OpenViewTest, ButtonsAndClickCountsMapToTheirSurfaceCallsAndCommandClickSetsLeftAndRight)
 {
-    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
-    openView();
     platform::MouseEvent click = mouse(MouseEventKind::Down, 50, 50);
     click.mods.command = true;
     click.mods.shift = true;
     window()->InjectMouse(click);
-    ASSERT_EQ(1u, control->events.size());
-    EXPECT_TRUE(control->events[0].mod.L);
-    EXPECT_TRUE(control->events[0].mod.R);
-    EXPECT_TRUE(control->events[0].mod.S);
-    EXPECT_FALSE(control->events[0].mod.C);
-}
-
-TEST_F(BackendTest, RightButtonAndSecondClickMapToTheirSurfaceCalls)
-{
-    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
-    openView();
     window()->InjectMouse(mouse(MouseEventKind::RightDown, 50, 50));
     window()->InjectMouse(mouse(MouseEventKind::RightUp, 50, 50));
     window()->InjectMouse(mouse(MouseEventKind::Down, 50, 50, 2));
-    ASSERT_EQ(3u, control->events.size());
-    EXPECT_EQ("down", control->events[0].kind);
-    EXPECT_FALSE(control->events[0].mod.L);
-    EXPECT_TRUE(control->events[0].mod.R);
-    EXPECT_EQ("up", control->events[1].kind);
-    EXPECT_EQ("double", control->events[2].kind);
+    ASSERT_EQ(4u, control->events.size());
+    const IMouseMod& command = control->events[0].mod;
+    EXPECT_TRUE(command.L && command.R && command.S);
+    EXPECT_FALSE(command.C);
+    EXPECT_EQ("down", control->events[1].kind);
+    EXPECT_FALSE(control->events[1].mod.L);
+    EXPECT_TRUE(control->events[1].mod.R);
+    EXPECT_EQ("up", control->events[2].kind);
+    EXPECT_EQ("double", control->events[3].kind);
 }
 
-TEST_F(BackendTest, WheelDeltaIsTruncatedToWholeSteps)
+TEST_F(OpenViewTest, WheelDeltaIsTruncatedToWholeSteps)
 {
-    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
-    openView();
     platform::MouseEvent wheel = mouse(MouseEventKind::Wheel, 50, 50);
     wheel.deltaY = 0.9;
     window()->InjectMouse(wheel);
@@ -103,17 +81,9 @@ TEST_F(BackendTest, WheelDeltaIsTruncatedToWholeSteps)
     EXPECT_EQ((std::vector<int>{0, -2}), control->wheelSteps);
 }
 
-TEST_F(BackendTest, KeysMapArrowsByCodeThenDigitsAndFoldedLetters)
+TEST_F(OpenViewTest, KeysMapArrowsByCodeThenDigitsAndFoldedLetters)
 {
-    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
-    openView();
     window()->InjectMouse(mouse(MouseEventKind::Down, 50, 50));
-    auto key = [](int code, const char* characters) {
-        platform::KeyEvent event;
-        event.keyCode = code;
-        event.characters = characters;
-        return event;
-    };
     window()->InjectKey(key(platform::kKeyCodeUpArrow, "\xEF\x9C\x80"));
     window()->InjectKey(key(platform::kKeyCodeRightArrow, "\xEF\x9C\x83"));
     window()->InjectKey(key(platform::kKeyCodeSpace, " "));
@@ -123,21 +93,15 @@ TEST_F(BackendTest, KeysMapArrowsByCodeThenDigitsAndFoldedLetters)
     EXPECT_EQ((std::vector<int>{1, 4, 0, 12, 16, 40}), control->keys);
 }
 
-TEST_F(BackendTest, KeyOfSeveralCharactersIsIgnoredAndAnUnknownOneHandedOn)
+TEST_F(OpenViewTest, KeyOfSeveralCharactersIsIgnoredAndAnUnknownOneHandedOn)
 {
-    RecordingControl* control = attach(IRECT(0, 0, kWidth, kHeight));
-    openView();
-    platform::KeyEvent event;
-    event.characters = "ab";
-    window()->InjectKey(event);
+    window()->InjectKey(key(platform::kKeyCodeNone, "ab"));
     EXPECT_TRUE(control->keys.empty());
     EXPECT_EQ(0, window()->UnhandledKeyCount());
-    event.characters = "?";
-    window()->InjectKey(event);
+    window()->InjectKey(key(platform::kKeyCodeNone, "?"));
     EXPECT_EQ(1, window()->UnhandledKeyCount());
     control->acceptKeys = false;
-    event.characters = "a";
-    window()->InjectKey(event);
+    window()->InjectKey(key(platform::kKeyCodeNone, "a"));
     EXPECT_EQ(2, window()->UnhandledKeyCount());
 }
 

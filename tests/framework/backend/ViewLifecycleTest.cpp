@@ -6,8 +6,9 @@
 
 namespace {
 
-TEST_F(BackendTest, ClosingTheViewDestroysTheWindowAndStopsItsTimer)
+TEST_F(BackendTest, OpeningTwiceKeepsOneViewAndClosingDestroysTheWindowAndStopsItsTimer)
 {
+    openView();
     openView();
     ASSERT_EQ(1, headless->WindowCount());
     ASSERT_EQ(1, headless->LiveTimerCount());
@@ -31,14 +32,6 @@ TEST_F(BackendTest, UserClosingTheWindowClosesTheViewAndLeavesTheSurfaceUsable)
     EXPECT_EQ(1u, control->events.size());
 }
 
-TEST_F(BackendTest, OpeningTwiceClosesTheFirstView)
-{
-    openView();
-    openView();
-    EXPECT_EQ(1, headless->WindowCount());
-    EXPECT_EQ(1, headless->LiveTimerCount());
-}
-
 TEST_F(BackendTest, ResizeToTheSameSizeKeepsTheBitmapAndANewSizeResizesTheWindow)
 {
     openView();
@@ -59,17 +52,21 @@ TEST_F(BackendTest, DrawScreenWithoutViewFails)
 
 TEST_F(BackendTest, MessageBoxButtonsMapToTheirResults)
 {
-    headless->QueueAlertAnswer("alternate");
-    EXPECT_EQ(7, graphics->ShowMessageBox("Really?", "Question", 4));
-    EXPECT_EQ("Yes", headless->alerts.back().defaultButton);
-    EXPECT_EQ("No", headless->alerts.back().alternateButton);
-    headless->QueueAlertAnswer("other");
-    EXPECT_EQ(2, graphics->ShowMessageBox("Really?", "Question", 3));
-    EXPECT_EQ("Cancel", headless->alerts.back().otherButton);
-    headless->QueueAlertAnswer("alternate");
-    EXPECT_EQ(7, graphics->ShowMessageBox("Sure?", "Question", 1));
-    headless->QueueAlertAnswer("default");
-    EXPECT_EQ(1, graphics->ShowMessageBox("Done", "Note", 0));
+    const struct {
+        const char* answer;
+        int type;
+        int result;
+    } cases[] = {{"alternate", 4, 7}, {"other", 3, 2}, {"alternate", 1, 7}, {"default", 0, 1}};
+    for (const auto& c : cases) {
+        headless->QueueAlertAnswer(c.answer);
+        EXPECT_EQ(c.result, graphics->ShowMessageBox("Done", "Note", c.type)) << c.type;
+        if (c.type == 4) {
+            EXPECT_EQ("Yes", headless->alerts.back().defaultButton);
+            EXPECT_EQ("No", headless->alerts.back().alternateButton);
+        }
+        if (c.type == 3)
+            EXPECT_EQ("Cancel", headless->alerts.back().otherButton);
+    }
     EXPECT_EQ("Note", headless->alerts.back().header);
     EXPECT_EQ("Done", headless->alerts.back().message);
 }
@@ -82,7 +79,7 @@ TEST_F(BackendTest, FilePromptWithoutWindowEmptiesTheNameAndShowsNothing)
     EXPECT_TRUE(headless->filePanels.empty());
 }
 
-TEST_F(BackendTest, FilePromptStartsOnTheDesktopAndKeepsItWhenCancelled)
+TEST_F(BackendTest, FilePromptStartsOnTheDesktopKeepsItWhenCancelledAndOkGivesThePathAndItsFolder)
 {
     openView();
     ROZ_String name("bank.syx"), dir;
@@ -94,12 +91,7 @@ TEST_F(BackendTest, FilePromptStartsOnTheDesktopAndKeepsItWhenCancelled)
     EXPECT_TRUE(panel.save);
     EXPECT_EQ("bank.syx", panel.proposedName);
     EXPECT_EQ((std::vector<std::string>{"syx", "mid"}), panel.types);
-}
 
-TEST_F(BackendTest, FilePromptOkGivesThePathAndItsFolder)
-{
-    openView();
-    ROZ_String name, dir("/tmp/");
     headless->QueueFilePanelAnswer("/home/user/patches/Bank A.syx");
     graphics->PromptForFile(&name, kFileOpen, &dir, "syx");
     EXPECT_STREQ("/home/user/patches/Bank A.syx", name.Get());

@@ -28,7 +28,7 @@ TEST(HeapBuf, PageGranularityRoundsCapacityToPagesLessSlack)
     EXPECT_EQ(buf.GetCapacity(), 24480);  // step 10000 cut to 8192: 28288 -> 24576 - 96
 }
 
-TEST(HeapBuf, ShrinksOnlyWhenWellBelowCapacity)
+TEST(HeapBuf, ShrinksOnlyWhenWellBelowCapacityAndZeroGivesNull)
 {
     ROZ_HeapBuf buf(128);
     buf.Resize(1000);
@@ -40,6 +40,8 @@ TEST(HeapBuf, ShrinksOnlyWhenWellBelowCapacity)
     buf.Resize(5, true);
     EXPECT_LT(buf.GetCapacity(), capacity);
     EXPECT_EQ(buf.GetSize(), 5);
+    EXPECT_EQ(buf.Resize(0), nullptr);
+    EXPECT_EQ(buf.GetSize(), 0);
 }
 
 TEST(HeapBuf, FailedGrowthKeepsBlockSizeAndContents)
@@ -51,14 +53,6 @@ TEST(HeapBuf, FailedGrowthKeepsBlockSizeAndContents)
     EXPECT_EQ(buf.ResizeOk(ROZ_HeapBuf::kMaxBytes + 1), nullptr);
     EXPECT_EQ(buf.GetSize(), 4);
     EXPECT_STREQ(static_cast<char*>(buf.Get()), "abc");
-}
-
-TEST(HeapBuf, ResizeToZeroReturnsNull)
-{
-    ROZ_HeapBuf buf;
-    buf.Resize(10);
-    EXPECT_EQ(buf.Resize(0), nullptr);
-    EXPECT_EQ(buf.GetSize(), 0);
 }
 
 TEST(TypedBuf, CountsElementsAndRefusesImpossibleSizes)
@@ -106,13 +100,18 @@ TEST(PtrList, DeleteClosesUpAndEmptyDeletesThroughTheDeleter)
     EXPECT_EQ(list.GetSize(), 0);
 }
 
-TEST(String, EmptyStringNeverReturnsNull)
+TEST(String, EmptyStringNeverReturnsNullAndCopiesAreIndependent)
 {
     ROZ_String s;
     EXPECT_STREQ(s.Get(), "");
     EXPECT_EQ(s.GetLength(), 0);
     s.Set("");
     EXPECT_STREQ(s.Get(), "");
+    s.Set("one");
+    ROZ_String copy(s);
+    copy.Set("two");
+    EXPECT_STREQ(s.Get(), "one");
+    EXPECT_STREQ(copy.Get(), "two");
 }
 
 TEST(String, SetAppendAndFormatHonourMaxLength)
@@ -134,15 +133,6 @@ TEST(String, AppendingItselfIsSafe)
     for (int i = 0; i < 6; ++i) s.Append(s.Get());
     EXPECT_EQ(s.GetLength(), 640);
     EXPECT_EQ(std::string(s.Get()).substr(630), "0123456789");
-}
-
-TEST(String, CopiesAreIndependent)
-{
-    ROZ_String a("one");
-    ROZ_String b(a);
-    b.Set("two");
-    EXPECT_STREQ(a.Get(), "one");
-    EXPECT_STREQ(b.Get(), "two");
 }
 
 TEST(Mutex, OwnerMayEnterAgainAndOthersWaitUntilTheLastLeave)

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "IPluginStructs.h"
@@ -21,70 +22,53 @@ std::vector<uint8_t> Bytes(const IMidiMsg& msg)
 
 }  // namespace
 
-TEST(MidiMsg, ControlChangeMakerScalesAndTruncates)
+TEST(MidiMsg, MakersWriteTheirBytesAndKeepEveryValueADataByte)
 {
-    IMidiMsg msg(99);
-    msg.MakeControlChangeMsg(74, 1.0, 0);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xB0, 0x4A, 0x7F}));
-    EXPECT_EQ(msg.mOffset, 0);
-    msg.MakeControlChangeMsg(IMidiMsg::kCutoffFrequency, 0.5, 3);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xB3, 0x4A, 63}));
+    // Out of range, beyond int range and NaN: no undefined conversion, still data bytes.
+    const double nan = std::nan("");
+    const struct {
+        const char* what;
+        std::function<void(IMidiMsg&)> make;
+        std::vector<uint8_t> bytes;
+        int offset;  // -1: not checked
+    } cases[] = {
+        {"cc full", [](IMidiMsg& m) { m.MakeControlChangeMsg(74, 1.0, 0); }, {0xB0, 0x4A, 0x7F}, 0},
+        {"cc half", [](IMidiMsg& m) { m.MakeControlChangeMsg(IMidiMsg::kCutoffFrequency, 0.5, 3); }, {0xB3, 0x4A, 63}, 0},
+        {"cc above", [](IMidiMsg& m) { m.MakeControlChangeMsg(1, 1.5, 0); }, {0xB0, 1, 0x7F}, -1},
+        {"cc below", [](IMidiMsg& m) { m.MakeControlChangeMsg(1, -0.5, 0); }, {0xB0, 1, 0x00}, -1},
+        {"cc huge", [](IMidiMsg& m) { m.MakeControlChangeMsg(1, 1e12, 0); }, {0xB0, 1, 0x7F}, -1},
+        {"cc nan", [&](IMidiMsg& m) { m.MakeControlChangeMsg(1, nan, 0); }, {0xB0, 1, 0x00}, -1},
+        {"program", [](IMidiMsg& m) { m.MakeProgramChangeMsg(5 / 127.0, 2); }, {0xC2, 5, 0}, -1},
+        {"program above", [](IMidiMsg& m) { m.MakeProgramChangeMsg(200 / 127.0, 0); }, {0xC0, 0x7F, 0}, -1},
+        {"pitch top", [](IMidiMsg& m) { m.MakePitchWheelMsg(1.0, 0); }, {0xE0, 0x7F, 0x7F}, -1},
+        {"pitch bottom", [](IMidiMsg& m) { m.MakePitchWheelMsg(-1.0, 0); }, {0xE0, 0x00, 0x00}, -1},
+        {"pitch centre", [](IMidiMsg& m) { m.MakePitchWheelMsg(0.0, 1); }, {0xE1, 0x00, 0x40}, -1},
+        {"pitch below", [](IMidiMsg& m) { m.MakePitchWheelMsg(-1e12, 0); }, {0xE0, 0x00, 0x00}, -1},
+        {"pitch above", [](IMidiMsg& m) { m.MakePitchWheelMsg(1e12, 0); }, {0xE0, 0x7F, 0x7F}, -1},
+        {"pitch nan", [&](IMidiMsg& m) { m.MakePitchWheelMsg(nan, 0); }, {0xE0, 0x00, 0x40}, -1},
+        {"note on", [](IMidiMsg& m) { m.MakeNoteOnMsg(60, 100, 12, 9); }, {0x99, 60, 100}, 12},
+        {"note off", [](IMidiMsg& m) { m.MakeNoteOffMsg(61, 3, 0, 64); }, {0x80, 61, 64}, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IMidiMsg msg(99);
+        c.make(msg);
+        EXPECT_EQ(Bytes(msg), c.bytes);
+        if (c.offset >= 0)
+            EXPECT_EQ(msg.mOffset, c.offset);
+    }
 }
 
-TEST(MidiMsg, OutOfRangeValuesStayDataBytes)
-{
-    IMidiMsg msg;
-    msg.MakeControlChangeMsg(1, 1.5, 0);
-    EXPECT_EQ(msg.mData2, 0x7F);
-    msg.MakeControlChangeMsg(1, -0.5, 0);
-    EXPECT_EQ(msg.mData2, 0x00);
-    msg.MakeProgramChangeMsg(200 / 127.0, 0);
-    EXPECT_EQ(msg.mData1, 0x7F);
-    // Beyond int range and NaN: no undefined conversion, still a data byte.
-    msg.MakeControlChangeMsg(1, 1e12, 0);
-    EXPECT_EQ(msg.mData2, 0x7F);
-    msg.MakeControlChangeMsg(1, std::nan(""), 0);
-    EXPECT_EQ(msg.mData2, 0x00);
-    msg.MakePitchWheelMsg(-1e12, 0);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x00, 0x00}));
-    msg.MakePitchWheelMsg(1e12, 0);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x7F, 0x7F}));
-    msg.MakePitchWheelMsg(std::nan(""), 0);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x00, 0x40}));
-}
-
-TEST(MidiMsg, ProgramChangeRestoresTheProgramNumber)
+TEST(MidiMsg, DecodersReadBackWhatTheMakersWrote)
 {
     IMidiMsg msg;
     msg.MakeProgramChangeMsg(5 / 127.0, 2);
-    EXPECT_EQ(msg.mStatus, 0xC2);
-    EXPECT_EQ(msg.mData1, 5);
-    EXPECT_EQ(msg.mData2, 0);
     EXPECT_EQ(msg.Program(), 5);
-}
-
-TEST(MidiMsg, PitchWheelCoversTheFourteenBitRange)
-{
-    IMidiMsg msg;
-    msg.MakePitchWheelMsg(1.0, 0);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x7F, 0x7F}));
-    msg.MakePitchWheelMsg(-1.0, 0);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE0, 0x00, 0x00}));
     msg.MakePitchWheelMsg(0.0, 1);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0xE1, 0x00, 0x40}));
     EXPECT_DOUBLE_EQ(msg.PitchWheel(), 0.0);
-}
-
-TEST(MidiMsg, NoteMakersFillEveryField)
-{
-    IMidiMsg msg;
     msg.MakeNoteOnMsg(60, 100, 12, 9);
-    EXPECT_EQ(msg.mOffset, 12);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0x99, 60, 100}));
     EXPECT_EQ(msg.NoteNumber(), 60);
     EXPECT_EQ(msg.Velocity(), 100);
-    msg.MakeNoteOffMsg(61, 3, 0, 64);
-    EXPECT_EQ(Bytes(msg), (std::vector<uint8_t>{0x80, 61, 64}));
 }
 
 TEST(MidiMsg, DecodersAnswerOnlyForTheirKinds)
@@ -164,39 +148,30 @@ TEST(ByteChunk, ShortReadsFailAndLeaveTheDestination)
     EXPECT_EQ(chunk.Get(&out, 8), -1);
 }
 
-TEST(ByteChunk, StringLongerThanTheDataFails)
+TEST(ByteChunk, StringWithABadLengthFailsAndOneWithAZeroStopsThere)
 {
-    ByteChunk chunk;
-    const int32_t len = 10;
-    chunk.Put(&len);
-    chunk.PutBytes("abcdef", 6);
-    ROZ_String s("old");
-    EXPECT_EQ(chunk.GetStr(&s, 0), -1);
-    EXPECT_STREQ(s.Get(), "");
-}
-
-TEST(ByteChunk, NegativeOrZeroLengthStrings)
-{
-    ByteChunk chunk;
-    const int32_t zero = 0;
-    const int32_t negative = -5;
-    chunk.Put(&zero);
-    chunk.Put(&negative);
-    ROZ_String s("x");
-    EXPECT_EQ(chunk.GetStr(&s, 0), 4);
-    EXPECT_STREQ(s.Get(), "");
-    EXPECT_EQ(chunk.GetStr(&s, 4), -1);
-}
-
-TEST(ByteChunk, StringStopsAtAnEmbeddedZero)
-{
-    ByteChunk chunk;
-    const int32_t len = 4;
-    chunk.Put(&len);
-    chunk.PutBytes("ab\0d", 4);
-    ROZ_String s;
-    EXPECT_EQ(chunk.GetStr(&s, 0), 8);
-    EXPECT_STREQ(s.Get(), "ab");
+    const struct {
+        const char* what;
+        int32_t length;
+        std::string body;
+        int result;
+        const char* text;  // null: not checked
+    } cases[] = {
+        {"longer than the data", 10, "abcdef", -1, ""},
+        {"zero length", 0, "", 4, ""},
+        {"negative length", -5, "", -1, nullptr},
+        {"embedded zero", 4, std::string("ab\0d", 4), 8, "ab"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ByteChunk chunk;
+        chunk.Put(&c.length);
+        chunk.PutBytes(c.body.data(), static_cast<int>(c.body.size()));
+        ROZ_String s("old");
+        EXPECT_EQ(chunk.GetStr(&s, 0), c.result);
+        if (c.text)
+            EXPECT_STREQ(s.Get(), c.text);
+    }
 }
 
 TEST(ByteChunk, FailedGrowthReportsFailureAndWritesNothing)

@@ -16,32 +16,16 @@ std::string Display(const IParam& p, double value, bool normalized = false, bool
 }
 }  // namespace
 
-TEST(Param, DefaultsAreNoneKindZeroToOneStepOne)
+TEST(Param, EnumWithOneOrNoEntriesAndIntWithMaxNotAboveMinSpanOneStep)
 {
-    IParam p;
-    EXPECT_EQ(p.Type(), IParam::kTypeNone);
-    EXPECT_EQ(p.GetMin(), 0.0);
-    EXPECT_EQ(p.GetMax(), 1.0);
-    EXPECT_EQ(p.GetStep(), 1.0);
-    EXPECT_EQ(p.GetShape(), 1.0);
-    EXPECT_EQ(p.GetControlAction(), nullptr);
-}
-
-TEST(Param, EnumWithOneOrNoEntriesSpansZeroToOne)
-{
-    IParam a, b;
+    IParam a, b, i;
     a.InitEnum("a", 0, 1);
     b.InitEnum("b", 0, 0);
+    i.InitInt("i", 5, 5, 3);
     EXPECT_EQ(a.GetMax(), 1.0);
     EXPECT_EQ(b.GetMax(), 1.0);
-}
-
-TEST(Param, IntWithMaxNotAboveMinSpansOneStep)
-{
-    IParam p;
-    p.InitInt("i", 5, 5, 3);
-    EXPECT_EQ(p.GetMin(), 5.0);
-    EXPECT_EQ(p.GetMax(), 6.0);
+    EXPECT_EQ(i.GetMin(), 5.0);
+    EXPECT_EQ(i.GetMax(), 6.0);
 }
 
 TEST(Param, DoublePrecisionFollowsTheStep)
@@ -68,7 +52,7 @@ TEST(Param, FirstKindStaysButTextKindOverrides)
     EXPECT_EQ(q.Type(), IParam::kTypeInt);
 }
 
-TEST(Param, AppendedDisplayTextsRaiseTheMaximum)
+TEST(Param, AppendedDisplayTextsRaiseTheMaximumWhichAResetKeeps)
 {
     IParam p;
     p.InitEnum("e", 0, 3);
@@ -78,6 +62,9 @@ TEST(Param, AppendedDisplayTextsRaiseTheMaximum)
     int value = -1;
     EXPECT_EQ(p.GetDisplayTextAtIdx(3, &value), "t3");
     EXPECT_EQ(value, 3);
+    p.ResetDisplayTexts();
+    EXPECT_EQ(p.GetNDisplayTexts(), 0);
+    EXPECT_EQ(p.GetMax(), 4.0);  // the range stays
 }
 
 TEST(Param, DisplayTextsOutsideTheTableNeverWriteIntoIt)
@@ -132,16 +119,6 @@ TEST(Param, IntSnapsToTheStepAndNormalisesBack)
     p.SetNormalized(0.26);
     EXPECT_EQ(p.Value(), 3.0);
     EXPECT_DOUBLE_EQ(p.GetNormalized(), 0.3);
-}
-
-TEST(Param, NormalisedValueClampsOutOfRangeValues)
-{
-    IParam p;
-    p.InitDouble("d", 0.0, -5.0, 5.0, 0.1);
-    p.Set(-9.0);
-    EXPECT_EQ(p.GetNormalized(), 0.0);
-    p.Set(9.0);
-    EXPECT_EQ(p.GetNormalized(), 1.0);
 }
 
 TEST(Param, CollapsedRangeNormalisesToZero)
@@ -203,17 +180,7 @@ TEST(Param, MapDisplayTextFindsOnlyExactTexts)
     EXPECT_EQ(value, 1);
 }
 
-TEST(Param, ResetDisplayTextsKeepsTheRange)
-{
-    IParam p;
-    p.InitEnum("e", 0, 2);
-    for (int v = 0; v < 4; ++v) p.SetDisplayText(v, "x");
-    p.ResetDisplayTexts();
-    EXPECT_EQ(p.GetNDisplayTexts(), 0);
-    EXPECT_EQ(p.GetMax(), 3.0);
-}
-
-TEST(Param, ClampedStoreTurnsNaNIntoTheMinimum)
+TEST(Param, ClampedStoreTurnsNaNIntoTheMinimumAndNormalisedValuesClamp)
 {
     IParam p;
     p.InitInt("i", 0, 2, 8);
@@ -221,4 +188,8 @@ TEST(Param, ClampedStoreTurnsNaNIntoTheMinimum)
     EXPECT_EQ(p.Value(), 2.0);
     p.SetClamped(100.0);
     EXPECT_EQ(p.Value(), 8.0);
+    p.Set(-9.0);  // stored outside the range: the normalised value is clamped
+    EXPECT_EQ(p.GetNormalized(), 0.0);
+    p.Set(9.0);
+    EXPECT_EQ(p.GetNormalized(), 1.0);
 }

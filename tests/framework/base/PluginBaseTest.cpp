@@ -8,53 +8,33 @@
 
 #include "TestPlugin.h"
 
-TEST(PluginBase, InitializeCreatesTheEditorsParameterCount)
-{
-    TestPlugin plug(307, 0);
-    plug.addNonAutomateParamCount(307);
-    EXPECT_EQ(plug.NParams(), 307);
-    EXPECT_EQ(plug.NAutomatableParams(), 0);
-    ASSERT_NE(plug.GetParam(306), nullptr);
-    EXPECT_EQ(plug.GetParam(307), nullptr);
-    EXPECT_EQ(plug.GetParam(-1), nullptr);
-    EXPECT_STREQ(plug.GetEffectName(), "Zelto2X Editor");
-    EXPECT_EQ(plug.GetHost(), kHostUninit);
-    EXPECT_EQ(plug.GetSampleRate(), 44100.0);
-}
-
-TEST(PluginBase, UnchangedValueInformsTheHostButCallsNoCallback)
+TEST(PluginBase, GuiPathCallsTheCallbackOnlyForAChangeOrATextAndHardwarePathTheSecond)
 {
     TestPlugin plug;
     plug.GetParam(0)->InitInt("i", 0, 0, 10);
-    plug.SetParameterFromGUI(0, 0.0);
+    plug.SetParameterFromGUI(0, 0.0);  // unchanged: the host hears of it, the callback does not
     EXPECT_TRUE(plug.changes.empty());
     ASSERT_EQ(plug.informed.size(), 1u);
     plug.SetParameterFromGUI(0, 0.5);
     EXPECT_EQ(plug.changes, std::vector<int>{0});
     EXPECT_EQ(plug.GetParam(0)->Value(), 5.0);
-}
 
-TEST(PluginBase, TextParameterCallsTheCallbackEvenWhenUnchanged)
-{
-    TestPlugin plug;
     plug.GetParam(1)->InitText();
     plug.SetParameterFromGUI(1, 0.0);
-    EXPECT_EQ(plug.changes, std::vector<int>{1});
-}
+    EXPECT_EQ(plug.changes, (std::vector<int>{0, 1}));
 
-TEST(PluginBase, HardwarePathCallsTheSecondCallback)
-{
-    TestPlugin plug;
     plug.GetParam(2)->InitBool("b", false);
     plug.SetParameterFromGUI2(2, 1.0);
     EXPECT_EQ(plug.hardwareChanges, std::vector<int>{2});
-    EXPECT_TRUE(plug.changes.empty());
-    EXPECT_EQ(plug.informed.size(), 1u);
+    EXPECT_EQ(plug.changes.size(), 2u);
+    EXPECT_EQ(plug.informed.size(), 4u);
 }
 
 TEST(PluginBase, BadParameterIndexIsIgnored)
 {
     TestPlugin plug;
+    EXPECT_EQ(plug.GetParam(5), nullptr);
+    EXPECT_EQ(plug.GetParam(-1), nullptr);
     plug.SetParameterFromGUI(5, 1.0);
     plug.SetParameterFromGUI2(-1, 1.0);
     EXPECT_TRUE(plug.changes.empty());
@@ -72,7 +52,7 @@ TEST(PluginBase, ValuePathHoldsThePluginMutexAcrossTheCallback)
     EXPECT_FALSE(plug.GetMutex()->IsOwnedByCurrentThread());
 }
 
-TEST(PluginBase, ShortParameterChunkClampsAndFails)
+TEST(PluginBase, ShortParameterChunkClampsAndFailsAndANegativeStartIsReturned)
 {
     TestPlugin plug(5, 5);
     for (int i = 0; i < 5; ++i) {
@@ -87,6 +67,7 @@ TEST(PluginBase, ShortParameterChunkClampsAndFails)
     EXPECT_EQ(plug.GetParam(3)->Value(), 1.0);  // 0.0 clamped into the range
     EXPECT_EQ(plug.GetParam(4)->Value(), 7.0);  // untouched
     EXPECT_TRUE(plug.changes.empty());
+    EXPECT_EQ(plug.UnserializeParams(&chunk, -1), -1);  // a failed earlier read is handed on
 }
 
 TEST(PluginBase, StoredValuesOutsideTheRangeComeBackClamped)
@@ -119,13 +100,6 @@ TEST(PluginBase, NonAutomatedParamsAreWrittenAsPlainDoubles)
     EXPECT_EQ(chunk.Size(), 40);
 }
 
-TEST(PluginBase, NegativeStartPositionIsReturnedUnchanged)
-{
-    TestPlugin plug(2, 2);
-    ByteChunk chunk;
-    EXPECT_EQ(plug.UnserializeParams(&chunk, -1), -1);
-}
-
 TEST(PluginBase, HostLookupIsCaseInsensitiveAndOrdered)
 {
     EXPECT_EQ(LookUpHost("LOGIC"), kHostLogic);
@@ -138,17 +112,16 @@ TEST(PluginBase, HostLookupIsCaseInsensitiveAndOrdered)
 
 TEST(PluginBase, HostNamesAndUnknownValues)
 {
+    const std::pair<EHost, const char*> cases[] = {{kHostLogic, "Logic"},
+                                                   {kHostVegas, "Vegas"},
+                                                   {kHostMelodyneStudio, "Unknown"},
+                                                   {static_cast<EHost>(10), "Unknown"},
+                                                   {static_cast<EHost>(29), "Unknown"}};
     char name[kHostNameLength];
-    GetHostNameStr(kHostLogic, name);
-    EXPECT_STREQ(name, "Logic");
-    GetHostNameStr(kHostVegas, name);
-    EXPECT_STREQ(name, "Vegas");
-    GetHostNameStr(kHostMelodyneStudio, name);
-    EXPECT_STREQ(name, "Unknown");
-    GetHostNameStr(static_cast<EHost>(10), name);
-    EXPECT_STREQ(name, "Unknown");
-    GetHostNameStr(static_cast<EHost>(29), name);
-    EXPECT_STREQ(name, "Unknown");
+    for (const auto& c : cases) {
+        GetHostNameStr(c.first, name);
+        EXPECT_STREQ(name, c.second) << c.first;
+    }
 }
 
 TEST(PluginBase, VersionTextsDropZeroParts)
@@ -162,9 +135,6 @@ TEST(PluginBase, VersionTextsDropZeroParts)
     IPluginBase::GetVersionStr(0x20000, text);
     EXPECT_STREQ(text, "v2");
     EXPECT_EQ(IPluginBase::GetDecimalVersion(0x20000), 20000);
-    TestPlugin plug;
-    EXPECT_EQ(plug.GetEffectVersion(true), 10100);
-    EXPECT_STREQ(plug.GetAPIString(), "AU");
 }
 
 TEST(PluginBase, ChannelStringGivesEntriesAndChannels)
@@ -242,20 +212,17 @@ TEST(PluginBase, DefaultPresetsAndRestore)
     EXPECT_FALSE(plug.RestorePreset(3));
 }
 
-TEST(PluginBase, DefaultPresetWithNoPresetsChangesNothing)
-{
-    TestPlugin plug(2, 0);
-    plug.MakeDefaultPreset("-", 64);
-    EXPECT_EQ(plug.NPresets(), 0);
-}
-
-TEST(PluginBase, PruneKeepsInitialisedPresetsInOrder)
+TEST(PluginBase, PruneKeepsInitialisedPresetsInOrderAndDefaultsMakeNoneWhereThereAreNone)
 {
     TestPlugin plug(1, 1, "2-2", 4);
     plug.MakeDefaultPreset("kept", 1);
     plug.PruneUninitializedPresets();
     ASSERT_EQ(plug.NPresets(), 1);
     EXPECT_STREQ(plug.GetPresetName(0), "kept");
+
+    TestPlugin none(2, 0);
+    none.MakeDefaultPreset("-", 64);
+    EXPECT_EQ(none.NPresets(), 0);
 }
 
 TEST(PluginBase, PresetBankRoundTrips)

@@ -17,6 +17,7 @@ struct Controls : ::testing::Test {
     TestPlug plug;
     TestGraphics* gui = new TestGraphics(&plug, 300, 200);
     IMouseMod left{true};
+    IText style;
 
     void SetUp() override { plug.AttachGraphics(gui); }
 };
@@ -38,18 +39,17 @@ TEST_F(Controls, KnobDragOfTenPixelsUpOnFortyPixelKnobAddsOneSixteenth)
     EXPECT_EQ(plug.fromGUI.back().idx, 1);
 }
 
-TEST_F(Controls, FrameChoiceRoundsToTheNearestOfNFrames)
+TEST(StockControls, FrameChoiceRoundsToTheNearestOfNFrames)
 {
-    EXPECT_EQ(IBitmapControl::FrameForValue(0.5, 65), 33);
-    EXPECT_EQ(IBitmapControl::FrameForValue(0.0, 65), 1);
-    EXPECT_EQ(IBitmapControl::FrameForValue(1.0, 65), 65);
-    EXPECT_EQ(IBitmapControl::FrameForValue(1.7, 65), 65);
-    EXPECT_EQ(IBitmapControl::FrameForValue(-1.0, 65), 1);
-    EXPECT_EQ(IBitmapControl::FrameForValue(0.9, 1), 1);
-    EXPECT_EQ(IBitmapControl::FrameForValue(0.9, 0), 1);
+    const struct {
+        double value;
+        int frames, frame;
+    } cases[] = {{0.5, 65, 33}, {0.0, 65, 1}, {1.0, 65, 65}, {1.7, 65, 65}, {-1.0, 65, 1}, {0.9, 1, 1}, {0.9, 0, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(IBitmapControl::FrameForValue(c.value, c.frames), c.frame) << c.value << " of " << c.frames;
 }
 
-TEST_F(Controls, SwitchStepsThroughItsFramesAndWraps)
+TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
 {
     IBitmap three = strip(3);
     ISwitchControl sw(&plug, 0, 0, 1, &three);
@@ -66,10 +66,7 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWraps)
     EXPECT_EQ(single.GetValue(), 1.0);
     single.OnMouseDown(1, 1, &left);
     EXPECT_EQ(single.GetValue(), 0.0);
-}
 
-TEST_F(Controls, ContactIsOnWhileHeldAndOffOnRelease)
-{
     IBitmap two = strip(2);
     IContactControl contact(&plug, 0, 0, 1, &two);
     contact.OnMouseDown(1, 1, &left);
@@ -124,12 +121,11 @@ TEST_F(Controls, HardwareValuesTakeTheSecondPathAndPlugValuesNeither)
     EXPECT_EQ(plug.fromGUI2.size(), 1u);
 }
 
-TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabel)
+TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabelAndRedrawsOnlyForANewText)
 {
     plug.GetParam(1)->InitDouble("Cutoff", 0.0, 0.0, 100.0, 1.0, "Hz");
     IBitmap frames = strip(16);
     IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
-    IText style;
     ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
     ITextControl name(&plug, IRECT(0, 0, 50, 10), &style);
     knob.SetValDisplayControl(&value);
@@ -142,9 +138,12 @@ TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabel)
     value.SetClean();
     value.SetTextFromPlug("42");
     EXPECT_FALSE(value.IsDirty());
+    value.SetTextFromPlug("43");
+    EXPECT_TRUE(value.IsDirty());
+    EXPECT_EQ(value.GetTextString(), "43");
 }
 
-TEST_F(Controls, LongDisplayTextsAreShownAndTickedWhole)
+TEST_F(Controls, LongDisplayTextsAndLabelsAreShownAndTickedWhole)
 {
     const std::string longText = "Oscillator 2 Pulse Width Modulation by LFO 3";  // 44 characters
     IParam* p = plug.GetParam(6);
@@ -153,7 +152,6 @@ TEST_F(Controls, LongDisplayTextsAreShownAndTickedWhole)
     p->SetDisplayText(1, longText.c_str());
     IBitmap two = strip(2);
     ISwitchControl sw(&plug, 0, 0, 6, &two);
-    IText style;
     ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
     sw.SetValDisplayControl(&value);
     sw.SetValue(1.0);
@@ -167,6 +165,12 @@ TEST_F(Controls, LongDisplayTextsAreShownAndTickedWhole)
     gui->scriptMenuChoice(-1);
     caption.OnMouseDown(5, 5, &left);
     EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true}));
+
+    const std::string label(40, 'L');
+    plug.GetParam(5)->InitInt("Steps", 7, 0, 10, label.c_str());
+    ICaptionControl withLabel(&plug, IRECT(0, 0, 40, 20), 5, &style, true);
+    withLabel.Draw(gui);
+    EXPECT_EQ(withLabel.GetTextString(), "7 " + label);
 }
 
 TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
@@ -222,7 +226,6 @@ TEST_F(Controls, BitmapOverlayIsClickedInTargetAreaWhileOff)
 
 TEST_F(Controls, PromptStaysClosedWhilePromptIsDisabled)
 {
-    IText style;
     ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 1, &style);
     caption.OnMouseDown(5, 5, &left);
     EXPECT_TRUE(gui->textEntries.empty());
@@ -239,7 +242,6 @@ TEST_F(Controls, EnumPromptShowsTickedMenuAndTakesTheChoice)
     p->SetDisplayText(0, "saw");
     p->SetDisplayText(1, "square");
     p->SetDisplayText(2, "noise");
-    IText style;
     ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 2, &style);
     caption.DisablePrompt(false);
     gui->scriptMenuChoice(2);
@@ -254,7 +256,6 @@ TEST_F(Controls, TextParameterEntryReportsTwoChangesAndKeepsTheText)
 {
     IParam* p = plug.GetParam(3);
     p->InitText();
-    IText style;
     ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 3, &style);
     plug.fromGUI.clear();
     gui->SetFromStringAfterPrompt(&caption, p, "My Patch");
@@ -268,34 +269,11 @@ TEST_F(Controls, TypedNumberIsParsedAndNormalised)
 {
     IParam* p = plug.GetParam(4);
     p->InitDouble("Level", 0.0, 0.0, 10.0, 0.1);
-    IText style;
     ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 4, &style);
     gui->SetFromStringAfterPrompt(&caption, p, "2.5");
     EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
     gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
     EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
-}
-
-TEST_F(Controls, CaptionWithLongLabelKeepsTheWholeText)
-{
-    const std::string label(40, 'L');
-    plug.GetParam(5)->InitInt("Steps", 7, 0, 10, label.c_str());
-    IText style;
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 5, &style, true);
-    caption.Draw(gui);
-    EXPECT_EQ(caption.GetTextString(), "7 " + label);
-}
-
-TEST_F(Controls, TextControlMarksDirtyOnlyForANewText)
-{
-    IText style;
-    ITextControl text(&plug, IRECT(0, 0, 40, 20), &style, "A");
-    text.SetClean();
-    text.SetTextFromPlug("A");
-    EXPECT_FALSE(text.IsDirty());
-    text.SetTextFromPlug("B");
-    EXPECT_TRUE(text.IsDirty());
-    EXPECT_EQ(text.GetTextString(), "B");
 }
 
 TEST_F(Controls, UrlControlFallsBackToTheBackupUrl)
@@ -308,7 +286,6 @@ TEST_F(Controls, UrlControlFallsBackToTheBackupUrl)
 TEST_F(Controls, BitmapTextOfZeroWidthCharactersDrawsNothing)
 {
     IBitmap font = strip(96, 6);
-    IText style;
     IRECT r(0, 0, 100, 20);
     DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, true, 0, 12);
     DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, false, 0, 12);

@@ -21,14 +21,7 @@ protected:
 };
 }  // namespace
 
-TEST_F(NoMidiServiceTest, EachListIsExactlyOff)
-{
-    PortTestPlugin plug;
-    EXPECT_EQ(plug.getExternalMIDIInNames(), std::vector<std::string>{"OFF"});
-    EXPECT_EQ(plug.getExternalMIDIOutNames(), std::vector<std::string>{"OFF"});
-}
-
-TEST_F(NoMidiServiceTest, SelectingBeforeTheListExistsReturnsZero)
+TEST_F(NoMidiServiceTest, SelectingBeforeTheListExistsReturnsZeroAndEachListIsExactlyOff)
 {
     PortTestPlugin plug;
     int index = 2;
@@ -37,6 +30,8 @@ TEST_F(NoMidiServiceTest, SelectingBeforeTheListExistsReturnsZero)
     index = 2;
     EXPECT_EQ(plug.setExternalMIDIIn(index, "Anything"), 0);
     EXPECT_EQ(index, 0);
+    EXPECT_EQ(plug.getExternalMIDIInNames(), std::vector<std::string>{"OFF"});
+    EXPECT_EQ(plug.getExternalMIDIOutNames(), std::vector<std::string>{"OFF"});
 }
 
 TEST_F(NoMidiServiceTest, SendsWithoutAnOpenPortReturnTrue)
