@@ -98,6 +98,7 @@ protected:
         graphics->AttachControl(control);
         return control;
     }
+
     platform::HeadlessWindowSystem* headless = nullptr;
     std::unique_ptr<IGraphicsMac> graphics;
 };
