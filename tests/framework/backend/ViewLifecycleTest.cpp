@@ -64,8 +64,9 @@ TEST_F(BackendTest, MessageBoxButtonsMapToTheirResults)
             EXPECT_EQ("Yes", headless->alerts.back().defaultButton);
             EXPECT_EQ("No", headless->alerts.back().alternateButton);
         }
-        if (c.type == 3)
+        if (c.type == 3) {
             EXPECT_EQ("Cancel", headless->alerts.back().otherButton);
+        }
     }
     EXPECT_EQ("Note", headless->alerts.back().header);
     EXPECT_EQ("Done", headless->alerts.back().message);

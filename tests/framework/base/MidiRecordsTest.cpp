@@ -54,8 +54,9 @@ TEST(MidiMsg, MakersWriteTheirBytesAndKeepEveryValueADataByte)
         IMidiMsg msg(99);
         c.make(msg);
         EXPECT_EQ(Bytes(msg), c.bytes);
-        if (c.offset >= 0)
+        if (c.offset >= 0) {
             EXPECT_EQ(msg.mOffset, c.offset);
+        }
     }
 }
 
@@ -169,8 +170,9 @@ TEST(ByteChunk, StringWithABadLengthFailsAndOneWithAZeroStopsThere)
         chunk.PutBytes(c.body.data(), static_cast<int>(c.body.size()));
         ROZ_String s("old");
         EXPECT_EQ(chunk.GetStr(&s, 0), c.result);
-        if (c.text)
+        if (c.text) {
             EXPECT_STREQ(s.Get(), c.text);
+        }
     }
 }
 
