@@ -377,7 +377,10 @@ std::unique_ptr<MidiOutputClient> MidiOutputClient::Create(const std::string& cl
 
 bool MidiOutputClient::Send(const unsigned char* bytes, size_t size)
 {
-    if (size == 0) {
+    // Without a port nothing may reach the library: on JACK it would keep the
+    // bytes for whatever port opens next, and once its buffer is full it
+    // waits for room that never comes.
+    if (size == 0 || !impl_->portOpen.load(std::memory_order_relaxed)) {
         return true;
     }
     RtMidiOut* output = impl_->output.get();

@@ -84,8 +84,8 @@ public:
     static std::unique_ptr<MidiOutputClient> Create(const std::string& clientName,
         std::string* error);
 
-    // One whole message in one library call. With no port open the library
-    // delivers it nowhere; that is not a failure.
+    // One whole message in one library call. With no port open it goes
+    // nowhere (the library is not called); that is not a failure.
     bool Send(const unsigned char* bytes, size_t size);
 
 private:

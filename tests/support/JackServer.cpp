@@ -111,12 +111,12 @@ bool JackServer::WaitUntilAcceptingClients(std::string* error)
     }
     jack_set_error_function(&Silent);
     jack_set_info_function(&Silent);
-    bool ready = false;
-    for (int attempt = 0; attempt < 50 && !ready; ++attempt) {
+    // Same deadline: on a loaded machine the first clients may be refused
+    // for a while after the socket appears.
+    bool ready = HasPort("");
+    while (!ready && std::chrono::steady_clock::now() < deadline && jackd_.StillRunning()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
         ready = HasPort("");
-        if (!ready) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
     }
     jack_set_error_function(nullptr);
     jack_set_info_function(nullptr);

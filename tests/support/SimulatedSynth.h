@@ -4,6 +4,7 @@
 // lines are collected; Send() makes it send a message.
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,12 @@ public:
     // Waits for a wire-log line equal to hex.
     bool WaitForReceived(const std::string& hex, std::chrono::milliseconds timeout = kGenerousTimeout) const;
     bool WaitForReceivedCount(size_t count, std::chrono::milliseconds timeout = kGenerousTimeout) const;
+    // Waits until done holds for the wire-log lines so far.
+    bool WaitForReceivedLines(const std::function<bool(const std::vector<std::string>&)>& done,
+        std::chrono::milliseconds timeout = kGenerousTimeout) const
+    {
+        return process_.Stdout().WaitForLines(done, timeout);
+    }
     std::vector<std::string> Received() const { return process_.Stdout().Lines(); }
 
 private:

@@ -82,9 +82,14 @@ bool LineCollector::WaitFor(const std::function<bool(const std::string&)>& match
 
 bool LineCollector::WaitForCount(size_t count, std::chrono::milliseconds timeout) const
 {
+    return WaitForLines([count](const std::vector<std::string>& lines) { return lines.size() >= count; }, timeout);
+}
+
+bool LineCollector::WaitForLines(const std::function<bool(const std::vector<std::string>&)>& done,
+    std::chrono::milliseconds timeout) const
+{
     std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return lines_.size() >= count || closed_; })
-        && lines_.size() >= count;
+    return changed_.wait_for(lock, timeout, [&] { return done(lines_) || closed_; }) && done(lines_);
 }
 
 Subprocess::~Subprocess()

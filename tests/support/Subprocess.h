@@ -27,6 +27,9 @@ public:
     bool WaitFor(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout) const;
     // Waits until at least count lines were read.
     bool WaitForCount(size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until done holds for all lines read so far.
+    bool WaitForLines(const std::function<bool(const std::vector<std::string>&)>& done,
+        std::chrono::milliseconds timeout) const;
 
 private:
     void Run(int fd);

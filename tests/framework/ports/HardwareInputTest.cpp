@@ -2,6 +2,12 @@
 // server with the simulated Zelto 2.
 
 #include "JackPortFixture.h"
+#include "messaging/DocumentedInitSound.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
 
 TEST_F(JackPortTest, ShortMessagesArriveFromHardwareAtOffsetZeroButClockAndActiveSensingNever)
 {
@@ -13,7 +19,8 @@ TEST_F(JackPortTest, ShortMessagesArriveFromHardwareAtOffsetZeroButClockAndActiv
 
     for (const char* message : {"F8", "FE", "90 3C 64", "F8", "B1 4A 7F"})
         synth.Send(message);
-    ASSERT_TRUE(plug->WaitForMidiCount(readyMidiCount + 2, kGenerousTimeout));
+    ASSERT_TRUE(plug->WaitForMidi(
+        [&](const std::vector<ReceivedMidi>& all) { return AfterReady(all).size() >= 2; }, kGenerousTimeout));
     const std::vector<ReceivedMidi> got = MidiAfterReady();
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].msg.mStatus, 0x90);
@@ -28,7 +35,7 @@ TEST_F(JackPortTest, ShortMessagesArriveFromHardwareAtOffsetZeroButClockAndActiv
     }
 }
 
-TEST_F(JackPortTest, SoundDumpReachesProcessSysExWhole)
+TEST_F(JackPortTest, SoundDumpReachesProcessSysExWholeWithItsChecksum)
 {
     ConnectToSynth();
     // A request for the edit buffer: the synth answers with its INIT sound.
@@ -41,6 +48,93 @@ TEST_F(JackPortTest, SoundDumpReachesProcessSysExWhole)
     EXPECT_EQ(dump.bytes.back(), 0xF7);
     EXPECT_EQ(dump.offset, 0);
     EXPECT_TRUE(dump.fromHardware);
-    EXPECT_EQ(std::string(dump.bytes.begin() + 120, dump.bytes.begin() + 124), "INIT");
+    // The INIT sound with its checksum worked out: bytes 1..134 sum to 0x29
+    // modulo 128 (the stored 0x2A is stale until sent).
+    EXPECT_EQ(std::vector<uint8_t>(dump.bytes.begin(), dump.bytes.begin() + 135),
+        std::vector<uint8_t>(kDocumentedInitSound.begin(), kDocumentedInitSound.begin() + 135));
+    EXPECT_EQ(dump.bytes[135], 0x29);
+}
 
+TEST_F(JackPortTest, FullInputQueueDropsWholeMessagesAndReportsEachLossOnce)
+{
+    // The first note holds the input thread until the flood has overfilled
+    // the queue between the library's thread and ours.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool held = false;
+    bool release = false;
+    plug->onMidi = [&](const IMidiMsg& msg) {
+        if (msg.mStatus != 0x90) {
+            return;
+        }
+        std::unique_lock<std::mutex> lock(mutex);
+        held = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return release; });
+    };
+    ConnectToSynth();
+    testing::internal::CaptureStdout();
+    synth.Send("90 3C 64");
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, kGenerousTimeout, [&] { return held; }));
+    }
+    // 1200 dumps of 137 bytes: far more than the queue's 128 KiB. Bytes 1
+    // and 2 number the dump, every later data byte repeats byte 2.
+    constexpr int kDumps = 1200;
+    for (int i = 0; i < kDumps; ++i) {
+        std::string hex = "F0";
+        char pair[4];
+        for (int b = 1; b < 136; ++b) {
+            std::snprintf(pair, sizeof pair, " %02X", b == 1 ? i / 128 : i % 128);
+            hex += pair;
+        }
+        synth.Send(hex + " F7");
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
+    while (plug->DroppedInput() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        release = true;
+    }
+    changed.notify_all();
+    ASSERT_GT(plug->DroppedInput(), 0u);
+
+    // Markers until one gets through and the loss has been printed.
+    std::string printed;
+    for (;;) {
+        const size_t count = plug->Midi().size();
+        synth.Send("F6");
+        const bool arrived = plug->WaitForMidiCount(count + 1, std::chrono::milliseconds(500));
+        printed += testing::internal::GetCapturedStdout();
+        if (arrived && printed.find("the input queue was full") != std::string::npos) {
+            break;
+        }
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "no loss report";
+        testing::internal::CaptureStdout();
+    }
+
+    unsigned long reported = 0;
+    const std::string kReport = " incoming messages lost, the input queue was full\n";
+    for (size_t at = printed.find(kReport); at != std::string::npos; at = printed.find(kReport, at + 1)) {
+        const size_t start = printed.rfind("MIDI: ", at);
+        reported += std::stoul(printed.substr(start + 6, at - start - 6));
+    }
+    EXPECT_EQ(reported, plug->DroppedInput());
+
+    const std::vector<ReceivedSysEx> dumps = plug->SysEx();
+    EXPECT_LE(dumps.size() + plug->DroppedInput(), static_cast<size_t>(kDumps));
+    int previous = -1;
+    for (const ReceivedSysEx& dump : dumps) {
+        ASSERT_EQ(dump.bytes.size(), 137u);
+        ASSERT_EQ(dump.bytes.back(), 0xF7);
+        const int number = dump.bytes[1] * 128 + dump.bytes[2];
+        EXPECT_GT(number, previous);
+        previous = number;
+        for (int b = 3; b < 136; ++b) {
+            ASSERT_EQ(dump.bytes[b], dump.bytes[2]) << "dump " << number << " byte " << b;
+        }
+    }
 }

@@ -25,3 +25,28 @@ TEST_F(JackPortTest, SendersFrameBareSysExOnlyAndSendTwoByteOrThreeByteShortMess
                                                "C2 05", "D0 40", "B0 4A 7F"};
     EXPECT_EQ(std::vector<std::string>(got.begin() + static_cast<long>(before), got.end()), expected);
 }
+
+TEST_F(JackPortTest, SendsWhileNoOutputIsOpenGoNowhereWithoutWaiting)
+{
+    plug->getExternalMIDIInNames();
+    plug->getExternalMIDIOutNames();
+    // More than the library's output buffer holds: none of it may wait for
+    // room or reach the port opened afterwards.
+    IMidiMsg early(0, 0x90, 0x3C, 0x01);
+    std::vector<unsigned char> dump(137, 0x11);
+    dump.front() = 0xF0;
+    dump.back() = 0xF7;
+    for (int i = 0; i < 300; ++i) {
+        plug->SendMidiMsg(&early);
+        plug->SendMidiSysex2(dump);
+    }
+    int out = 1;
+    ASSERT_GT(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
+    ASSERT_TRUE(WaitUntilOutputFlows(synth));
+    IMidiMsg marker(0, 0xB0, 0x4A, 0x7F);
+    plug->SendMidiMsg(&marker);
+    ASSERT_TRUE(synth.WaitForReceived("B0 4A 7F"));
+    for (const std::string& line : synth.Received()) {
+        EXPECT_TRUE(line == "F6" || line == "B0 4A 7F") << line;
+    }
+}

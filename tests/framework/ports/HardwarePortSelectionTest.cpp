@@ -98,6 +98,7 @@ TEST_F(JackPortTest, PortIsFoundByNameWhenOthersVanishedAfterTheListWasBuilt)
 
     int index = 1;
     EXPECT_EQ(plug->setExternalMIDIOut(index, second.InputPortName().c_str()), wanted);
+    ASSERT_TRUE(WaitUntilOutputFlows(second));
     IMidiMsg note(0, 0x90, 0x3C, 0x64);
     plug->SendMidiMsg(&note);
     EXPECT_TRUE(second.WaitForReceived("90 3C 64"));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "IPluginBase.h"
+#include "platform/CoreMIDIRtMidi.h"
 
 struct ReceivedMidi {
     IMidiMsg msg;
@@ -51,8 +52,13 @@ public:
 
     bool WaitForMidiCount(size_t count, std::chrono::milliseconds timeout)
     {
+        return WaitForMidi([count](const std::vector<ReceivedMidi>& midi) { return midi.size() >= count; }, timeout);
+    }
+    bool WaitForMidi(const std::function<bool(const std::vector<ReceivedMidi>&)>& done,
+        std::chrono::milliseconds timeout)
+    {
         std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] { return midi_.size() >= count; });
+        return changed_.wait_for(lock, timeout, [&] { return done(midi_); });
     }
     bool WaitForSysExCount(size_t count, std::chrono::milliseconds timeout)
     {
@@ -69,6 +75,9 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return sysex_;
     }
+
+    // Incoming messages the input queue had no room for.
+    unsigned long DroppedInput() const { return midiIn ? midiIn->DroppedMessages() : 0; }
 
     // As the Audio Unit binding implements them.
     bool SendMidiVST(IMidiMsg*) override { return false; }
