@@ -27,14 +27,14 @@ bool parseInt(const std::string& text, int* value)
 
 HostStatus badArgument(const std::string& what) { return HostStatus::Error(kHostErrBadArgument, what); }
 
-HostStatus frontWindow(platform::WindowSystem** system, platform::NativeWindow** window)
+// The plug-in's front window and its window system; null when no window is open.
+platform::NativeWindow* frontWindow(platform::WindowSystem** system)
 {
     *system = ModuleWindowSystem();
-    *window = *system ? (*system)->FrontWindow() : nullptr;
-    if (!*window)
-        return HostStatus::Error(kHostErrNotOpen, "no plug-in window is open");
-    return HostStatus::Ok();
+    return *system ? (*system)->FrontWindow() : nullptr;
 }
+
+HostStatus noWindowOpen() { return HostStatus::Error(kHostErrNotOpen, "no plug-in window is open"); }
 
 platform::MouseEvent mouseAt(platform::NativeWindow* window, platform::MouseEventKind kind, int x, int y)
 {
@@ -51,10 +51,9 @@ HostStatus click(const std::vector<std::string>& args)
     if (!parseInt(args[0], &x) || !parseInt(args[1], &y))
         return badArgument("click needs X Y");
     platform::WindowSystem* system;
-    platform::NativeWindow* window;
-    HostStatus status = frontWindow(&system, &window);
-    if (!status.ok())
-        return status;
+    platform::NativeWindow* window = frontWindow(&system);
+    if (!window)
+        return noWindowOpen();
     window->InjectMouse(mouseAt(window, platform::MouseEventKind::Down, x, y));
     system->ProcessEvents(0);
     window = system->FrontWindow();  // a click may close the window
@@ -70,10 +69,9 @@ HostStatus drag(const std::vector<std::string>& args)
     if (!parseInt(args[0], &x) || !parseInt(args[1], &y) || !parseInt(args[2], &dx) || !parseInt(args[3], &dy))
         return badArgument("drag needs X Y DX DY");
     platform::WindowSystem* system;
-    platform::NativeWindow* window;
-    HostStatus status = frontWindow(&system, &window);
-    if (!status.ok())
-        return status;
+    platform::NativeWindow* window = frontWindow(&system);
+    if (!window)
+        return noWindowOpen();
     window->InjectMouse(mouseAt(window, platform::MouseEventKind::Down, x, y));
     // A hand moves in several steps; the control sees each one.
     const int steps = 4;
@@ -131,10 +129,9 @@ HostStatus key(const std::vector<std::string>& args)
     if (!keyFor(args[0], &event))
         return badArgument("key needs up, down, left, right, space, a character or a key code");
     platform::WindowSystem* system;
-    platform::NativeWindow* window;
-    HostStatus status = frontWindow(&system, &window);
-    if (!status.ok())
-        return status;
+    platform::NativeWindow* window = frontWindow(&system);
+    if (!window)
+        return noWindowOpen();
     window->InjectKey(event);
     system->ProcessEvents(kSettleMilliseconds);
     return HostStatus::Ok();
@@ -152,10 +149,9 @@ HostStatus menu(const std::vector<std::string>& args)
 HostStatus screenshot(const std::vector<std::string>& args)
 {
     platform::WindowSystem* system;
-    platform::NativeWindow* window;
-    HostStatus status = frontWindow(&system, &window);
-    if (!status.ok())
-        return status;
+    platform::NativeWindow* window = frontWindow(&system);
+    if (!window)
+        return noWindowOpen();
     if (!window->CaptureToPNG(args[0]))
         return HostStatus::Error(kHostErrFile, "cannot write " + args[0]);
     return HostStatus::Ok(args[0]);
@@ -193,10 +189,9 @@ HostStatus openView(PluginHost& pluginHost)
 HostStatus closeView(const std::vector<std::string>&)
 {
     platform::WindowSystem* system;
-    platform::NativeWindow* window;
-    HostStatus status = frontWindow(&system, &window);
-    if (!status.ok())
-        return status;
+    platform::NativeWindow* window = frontWindow(&system);
+    if (!window)
+        return noWindowOpen();
     window->InjectClose();
     system->ProcessEvents(0);
     return HostStatus::Ok();

@@ -76,6 +76,19 @@ int collectBundlePath(dl_phdr_info* info, size_t, void* data)
 
 std::mutex bundleLock;
 
+// The identifier of each bundle folder, read from its Info.plist the first
+// time the folder is seen: a bundle does not change while its module is
+// loaded, and resource lookups ask for the bundle again and again. Under
+// bundleLock.
+const std::string& cachedBundleIdentifier(const std::string& bundlePath)
+{
+    static auto* identifiers = new std::map<std::string, std::string>;
+    auto found = identifiers->find(bundlePath);
+    if (found == identifiers->end())
+        found = identifiers->emplace(bundlePath, readBundleIdentifier(bundlePath)).first;
+    return found->second;
+}
+
 // Bundles live for the rest of the process, one object per folder.
 CFBundle_* bundleFor(const std::string& path, const std::string& identifier)
 {
@@ -100,7 +113,7 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef identifierRef)
     dl_iterate_phdr(collectBundlePath, &paths);
     std::lock_guard<std::mutex> guard(bundleLock);
     for (const std::string& path : paths) {
-        const std::string found = readBundleIdentifier(path);
+        const std::string& found = cachedBundleIdentifier(path);
         if (!found.empty() && found == identifier->text)
             return bundleFor(path, found);
     }

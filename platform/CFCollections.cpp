@@ -1,6 +1,7 @@
 // Dictionaries and arrays of the Core Foundation stand-in.
 #include "platform/CFObjects.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using platform::cfCast;
@@ -23,6 +24,14 @@ CFArray_* mutableArray(CFMutableArrayRef ref)
 }
 
 const CFArray_* array(CFArrayRef ref) { return cfCast<CFArray_>(ref, kCFArrayTypeID); }
+
+// The entry whose key equals key (CFEqual), or the end of the entries.
+template <typename Dictionary>
+auto findEntry(Dictionary* dict, const void* key) -> decltype(dict->entries.begin())
+{
+    return std::find_if(dict->entries.begin(), dict->entries.end(),
+                        [key](const auto& entry) { return CFEqual(entry.first, key); });
+}
 
 }  // namespace
 
@@ -72,12 +81,11 @@ void CFDictionarySetValue(CFMutableDictionaryRef ref, const void* key, const voi
     if (!target || !key)
         return;
     CFRetain(value);
-    for (auto& entry : target->entries) {
-        if (CFEqual(entry.first, key)) {
-            CFRelease(entry.second);
-            entry.second = value;
-            return;
-        }
+    const auto entry = findEntry(target, key);
+    if (entry != target->entries.end()) {
+        CFRelease(entry->second);
+        entry->second = value;
+        return;
     }
     target->entries.emplace_back(CFRetain(key), value);
 }
@@ -87,14 +95,12 @@ void CFDictionaryRemoveValue(CFMutableDictionaryRef ref, const void* key)
     CFDictionary_* target = mutableDictionary(ref);
     if (!target)
         return;
-    for (auto it = target->entries.begin(); it != target->entries.end(); ++it) {
-        if (CFEqual(it->first, key)) {
-            CFRelease(it->first);
-            CFRelease(it->second);
-            target->entries.erase(it);
-            return;
-        }
-    }
+    const auto entry = findEntry(target, key);
+    if (entry == target->entries.end())
+        return;
+    CFRelease(entry->first);
+    CFRelease(entry->second);
+    target->entries.erase(entry);
 }
 
 Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef ref, const void* key, const void** value)
@@ -102,14 +108,12 @@ Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef ref, const void* key, cons
     const CFDictionary_* source = dictionary(ref);
     if (!source || !key)
         return false;
-    for (const auto& entry : source->entries) {
-        if (CFEqual(entry.first, key)) {
-            if (value)
-                *value = entry.second;
-            return true;
-        }
-    }
-    return false;
+    const auto entry = findEntry(source, key);
+    if (entry == source->entries.end())
+        return false;
+    if (value)
+        *value = entry->second;
+    return true;
 }
 
 const void* CFDictionaryGetValue(CFDictionaryRef ref, const void* key)

@@ -92,10 +92,7 @@ OSStatus RegisterComponentInBundle(const char* bundlePath, const char* entryName
     void* entry = dlsym(module, entryName ? entryName : "");
     if (!entry)
         return failLoad(cfragNoSymbolErr, std::string("entry not found: ") + (entryName ? entryName : ""));
-    auto* record = new ComponentRecord;
-    record->description = description;
-    record->entry = reinterpret_cast<ComponentRoutine>(entry);
-    record->name = name ? name : "";
+    Component record = RegisterComponentEntry(reinterpret_cast<ComponentRoutine>(entry), description, name);
     record->bundlePath = bundle;
     record->module = module;
     *component = record;

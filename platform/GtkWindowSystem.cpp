@@ -70,6 +70,13 @@ KeyEvent keyEventOf(const GdkEventKey* event)
     return key;
 }
 
+// The display's pointer device, or null.
+GdkDevice* pointerOf(GdkDisplay* display)
+{
+    GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
+    return seat ? gdk_seat_get_pointer(seat) : nullptr;
+}
+
 std::string cssColor(const float rgba[4])
 {
     char text[96];
@@ -126,7 +133,8 @@ private:
     void endEditing();
     bool refusesTypedCharacter(const GdkEventKey* event) const;
     int clickCountFor(const GdkEventButton* event);
-    void dispatch(const MouseEvent& event);
+    // Completes the event with the GDK position (y downward) and modifiers and hands it to the client.
+    void dispatch(MouseEvent mouse, double x, double y, guint state);
 
     GtkWindowSystem* mSystem;
     WindowClient* mClient;
@@ -367,10 +375,13 @@ int GtkNativeWindow::clickCountFor(const GdkEventButton* event)
     return mClickCount;
 }
 
-void GtkNativeWindow::dispatch(const MouseEvent& event)
+void GtkNativeWindow::dispatch(MouseEvent mouse, double x, double y, guint state)
 {
+    mouse.x = x;
+    mouse.y = mHeight - y;
+    mouse.mods = modifiersOf(state);
     if (mClient)
-        mClient->HandleMouse(event);
+        mClient->HandleMouse(mouse);
 }
 
 gboolean GtkNativeWindow::onButton(GtkWidget*, GdkEventButton* event, gpointer data)
@@ -395,10 +406,7 @@ gboolean GtkNativeWindow::onButton(GtkWidget*, GdkEventButton* event, gpointer d
         mouse.kind = press ? MouseEventKind::Down : MouseEventKind::Up;
     else
         mouse.kind = press ? MouseEventKind::RightDown : MouseEventKind::RightUp;
-    mouse.x = event->x;
-    mouse.y = self->mHeight - event->y;
-    mouse.mods = modifiersOf(event->state);
-    self->dispatch(mouse);
+    self->dispatch(mouse, event->x, event->y, event->state);
     return TRUE;
 }
 
@@ -412,10 +420,7 @@ gboolean GtkNativeWindow::onMotion(GtkWidget*, GdkEventMotion* event, gpointer d
         mouse.kind = MouseEventKind::RightDragged;
     else
         mouse.kind = MouseEventKind::Moved;
-    mouse.x = event->x;
-    mouse.y = self->mHeight - event->y;
-    mouse.mods = modifiersOf(event->state);
-    self->dispatch(mouse);
+    self->dispatch(mouse, event->x, event->y, event->state);
     return TRUE;
 }
 
@@ -424,16 +429,13 @@ gboolean GtkNativeWindow::onScroll(GtkWidget*, GdkEventScroll* event, gpointer d
     auto* self = static_cast<GtkNativeWindow*>(data);
     MouseEvent mouse;
     mouse.kind = MouseEventKind::Wheel;
-    mouse.x = event->x;
-    mouse.y = self->mHeight - event->y;
-    mouse.mods = modifiersOf(event->state);
     if (event->direction == GDK_SCROLL_UP)
         mouse.deltaY = 1.0;
     else if (event->direction == GDK_SCROLL_DOWN)
         mouse.deltaY = -1.0;
     else if (event->direction == GDK_SCROLL_SMOOTH)
         mouse.deltaY = -event->delta_y;
-    self->dispatch(mouse);
+    self->dispatch(mouse, event->x, event->y, event->state);
     return TRUE;
 }
 
@@ -622,8 +624,7 @@ guint stateOf(const ModifierKeys& mods)
 // Injected events go through GTK's own dispatch, so they take the same road as the user's.
 void deliver(GdkEvent* event, GdkWindow* window)
 {
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-    if (GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr)
+    if (GdkDevice* pointer = pointerOf(gdk_window_get_display(window)))
         gdk_event_set_device(event, pointer);
     gtk_main_do_event(event);
     gdk_event_free(event);
@@ -787,9 +788,7 @@ bool GtkWindowSystem::GetPointerPosition(int* x, int* y)
 {
     if (!onOwnerThread())
         return false;
-    GdkDisplay* display = gdk_display_get_default();
-    GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
-    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+    GdkDevice* pointer = pointerOf(gdk_display_get_default());
     if (!pointer)
         return false;
     gdk_device_get_position(pointer, nullptr, x, y);
@@ -801,8 +800,7 @@ bool GtkWindowSystem::WarpPointer(int x, int y)
     if (!onOwnerThread())
         return false;
     GdkDisplay* display = gdk_display_get_default();
-    GdkSeat* seat = display ? gdk_display_get_default_seat(display) : nullptr;
-    GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+    GdkDevice* pointer = pointerOf(display);
     if (!pointer)
         return false;
     gdk_device_warp(pointer, gdk_display_get_default_screen(display), x, y);

@@ -1,6 +1,12 @@
 #!/bin/sh
-# Configures and builds one tree: scripts/build.sh DIR [cmake options...]
+# Configures and builds one tree: [TARGETS="a b"] scripts/build.sh DIR [cmake options...]
+# Without TARGETS it builds everything.
 set -eu
 dir="$1"; shift
 cmake -S "$(dirname "$0")/.." -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+target_args=""
+for t in ${TARGETS:-}; do
+  target_args="$target_args --target $t"
+done
+# shellcheck disable=SC2086
+cmake --build "$dir" -j "$(nproc)" $target_args

@@ -25,27 +25,18 @@ void ControlLayer::Hide(bool hide)
 {
     mVisible = !hide;
     setControlsDirty();
-    for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->Hide(hide);
-    const int selected = mSelectedChildId;
-    for (int i = 0; i < mLayers.GetSize(); ++i) {
-        ControlLayer* child = mLayers.Get(i);
-        if (hide)
-            child->Hide(true);
-        else if (child->GetID() == selected)
-            child->Hide(false);
-    }
+    applyToSubtree(hide, &IControl::Hide, &ControlLayer::Hide);
 }
 
-void ControlLayer::GrayOut(bool gray)
+void ControlLayer::GrayOut(bool gray) { applyToSubtree(gray, &IControl::GrayOut, &ControlLayer::GrayOut); }
+
+void ControlLayer::applyToSubtree(bool on, void (IControl::*controlOp)(bool), void (ControlLayer::*layerOp)(bool))
 {
-    for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->GrayOut(gray);
+    for (int i = 0; i < mControls.GetSize(); ++i) (mControls.Get(i)->*controlOp)(on);
     const int selected = mSelectedChildId;
     for (int i = 0; i < mLayers.GetSize(); ++i) {
         ControlLayer* child = mLayers.Get(i);
-        if (gray)
-            child->GrayOut(true);
-        else if (child->GetID() == selected)
-            child->GrayOut(false);
+        if (on || child->GetID() == selected) (child->*layerOp)(on);
     }
 }
 
@@ -88,35 +79,28 @@ void ControlLayer::setIgnoreHiddenWhenUpdatingScreen(bool ignore)
 
 void ControlLayer::setControlsDirty()
 {
-    for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->SetDirty(false);
+    SetControlsDirty(mControls);
     for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->setControlsDirty();
 }
 
 bool ControlLayer::isDirty(IRECT* r)
 {
     if (!mVisible && !mIgnoreHidden) return false;
-    bool dirty = MergeDirtyControls(mControls, 0, r);
-    for (int i = 0; i < mLayers.GetSize(); ++i)
-        if (mLayers.Get(i)->isDirty(r)) dirty = true;
-    return dirty;
+    const bool controlsDirty = MergeDirtyControls(mControls, 0, r);
+    const bool layersDirty = MergeDirtyLayers(mLayers, r);
+    return controlsDirty || layersDirty;
 }
 
 void ControlLayer::Draw(IGraphics* graphics, IRECT* r)
 {
-    const bool visible = mVisible;
-    for (int i = 0; i < mControls.GetSize(); ++i) {
-        IControl* control = mControls.Get(i);
-        if (visible && !control->IsHidden() && RedrawMeets(*r, *control->GetRECT())) control->Draw(graphics);
-        control->SetClean();
-    }
-    for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->Draw(graphics, r);
+    DrawControls(mControls, 0, graphics, *r, mVisible);
+    DrawLayers(mLayers, graphics, r);
 }
 
 IControl* ControlLayer::isHit(int x, int y)
 {
     if (!mVisible) return nullptr;
-    for (int i = mLayers.GetSize() - 1; i >= 0; --i)
-        if (IControl* hit = mLayers.Get(i)->isHit(x, y)) return hit;
+    if (IControl* hit = HitLayers(mLayers, x, y)) return hit;
     for (int i = mControls.GetSize() - 1; i >= 0; --i) {
         IControl* control = mControls.Get(i);
         if (!control->IsHidden() && control->IsHit(x, y)) return control;
@@ -124,10 +108,10 @@ IControl* ControlLayer::isHit(int x, int y)
     return nullptr;
 }
 
-void ControlLayer::SetParameterFromPlug(int paramIdx, double value, bool normalized)
+void ControlLayer::SetParameterFromPlug(int paramIdx, double value, bool /*normalized*/)
 {
     PushValueToControls(mControls, paramIdx, value);
-    for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->SetParameterFromPlug(paramIdx, value, normalized);
+    PushValueToLayers(mLayers, paramIdx, value);
 }
 
 IControl* ControlLayer::getControlFromParam(int paramIdx)

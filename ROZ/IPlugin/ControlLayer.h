@@ -68,6 +68,9 @@ public:
     IControl* getControlFromParam(int paramIdx);
 
 private:
+    // Hiding and greying reach every child layer; showing and un-greying only the selected one.
+    void applyToSubtree(bool on, void (IControl::*controlOp)(bool), void (ControlLayer::*layerOp)(bool));
+
     int mID;
     std::atomic<bool> mVisible{false};
     ROZ_PtrList<IControl> mControls;

@@ -58,9 +58,9 @@ void IBitmapTextControl::SetTextFromPlug(const char* str)
 
 bool IBitmapTextControl::Draw(IGraphics* graphics)
 {
-    const std::string text = mStr.get();
-    if (text.empty()) return true;
-    DrawBitmapedText(graphics, &mCharBitmap, &mRECT, &mText, &mBlend, text.c_str(), true, false, mCharWidth,
+    mStr.copyTo(&mDrawnText);
+    if (mDrawnText.empty()) return true;
+    DrawBitmapedText(graphics, &mCharBitmap, &mRECT, &mText, &mBlend, mDrawnText.c_str(), true, false, mCharWidth,
                      mCharHeight);
     return true;
 }

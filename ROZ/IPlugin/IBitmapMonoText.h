@@ -22,6 +22,7 @@ public:
 
 protected:
     IGuardedText mStr;
+    std::string mDrawnText;  // main thread: the copy being drawn, kept to reuse its buffer
     int mCharWidth, mCharHeight;
     IBitmap mCharBitmap;
 };

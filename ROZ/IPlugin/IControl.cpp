@@ -10,6 +10,12 @@ std::string IGuardedText::get() const
     return mText;
 }
 
+void IGuardedText::copyTo(std::string* out) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    out->assign(mText);
+}
+
 bool IGuardedText::setIfDifferent(const char* text)
 {
     if (!text) text = "";
@@ -154,6 +160,9 @@ void IControl::SetDirty2(bool pushParamToPlug) { markDirty(pushParamToPlug, true
 
 void IControl::SetClean()
 {
+    // Every control is set clean on every frame; most are clean already, and
+    // reading the two flags costs far less than exchanging them.
+    if (!mDirty && !mRedraw) return;
     const bool again = mRedraw.exchange(false);
     mDirty = again;
     // A setter that raised the redraw flag after the exchange may have set

@@ -27,6 +27,8 @@ class IGuardedText {
 public:
     IGuardedText(const char* text = "") : mText(text ? text : "") {}
     std::string get() const;
+    // Copies the text into out, reusing out's buffer: no allocation once it is large enough.
+    void copyTo(std::string* out) const;
     // True when the text changed.
     bool setIfDifferent(const char* text);
     bool empty() const;
@@ -364,6 +366,7 @@ public:
 
 protected:
     IGuardedText mStr;
+    std::string mDrawnText;  // main thread: the copy being drawn, kept to reuse its buffer
 };
 
 // Shows its parameter's display text (and label); a click prompts.

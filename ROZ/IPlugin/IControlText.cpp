@@ -20,9 +20,9 @@ void ITextControl::SetTextFromPlug(const char* str)
 
 bool ITextControl::Draw(IGraphics* graphics)
 {
-    const std::string text = mStr.get();
-    if (text.empty()) return true;
-    return graphics->DrawIText(&mText, text.c_str(), &mRECT);
+    mStr.copyTo(&mDrawnText);
+    if (mDrawnText.empty()) return true;
+    return graphics->DrawIText(&mText, mDrawnText.c_str(), &mRECT);
 }
 
 ICaptionControl::ICaptionControl(IPluginBase* plug, IRECT rect, int paramIdx, IText* text, bool showParamLabel)

@@ -48,7 +48,6 @@ void IGraphics::Resize(int w, int h)
     mWidth = w;
     mHeight = h;
     ReleaseMouseCapture();
-    deleteBitmaps();
     PrepDraw();
     if (mPlug) mPlug->ResizeGraphics(w, h);
 }
@@ -112,7 +111,7 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
         param->SetNormalized(value);
     }
     PushValueToControls(mControls, paramIdx, value);
-    for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->SetParameterFromPlug(paramIdx, value, true);
+    PushValueToLayers(mLayers, paramIdx, value);
 }
 
 void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
@@ -120,27 +119,29 @@ void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
     if (IControl* control = mControls.Get(controlIdx)) control->SetValueFromPlug(normalizedValue);
 }
 
-void IGraphics::SetAllControlsDirty()
+void IGraphics::SetAllControlsDirty() { SetControlsDirty(mControls); }
+
+// Runs op on every flat control bound to paramIdx.
+template <typename Op>
+static void forEachBoundControl(const ROZ_PtrList<IControl>& controls, int paramIdx, Op op)
 {
-    for (int i = 0; i < mControls.GetSize(); ++i) mControls.Get(i)->SetDirty(false);
+    for (int i = 0; i < controls.GetSize(); ++i)
+        if (controls.Get(i)->ParamIdx() == paramIdx) op(controls.Get(i));
 }
 
 void IGraphics::SetParameterFromGUI(int paramIdx, double normalizedValue)
 {
-    for (int i = 0; i < mControls.GetSize(); ++i)
-        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->SetValueFromUserInput(normalizedValue);
+    forEachBoundControl(mControls, paramIdx, [=](IControl* c) { c->SetValueFromUserInput(normalizedValue); });
 }
 
 void IGraphics::HideControl(int paramIdx, bool hide)
 {
-    for (int i = 0; i < mControls.GetSize(); ++i)
-        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->Hide(hide);
+    forEachBoundControl(mControls, paramIdx, [=](IControl* c) { c->Hide(hide); });
 }
 
 void IGraphics::GrayOutControl(int paramIdx, bool gray)
 {
-    for (int i = 0; i < mControls.GetSize(); ++i)
-        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->GrayOut(gray);
+    forEachBoundControl(mControls, paramIdx, [=](IControl* c) { c->GrayOut(gray); });
 }
 
 void IGraphics::ClampControl(int paramIdx, double lo, double hi, bool normalized)
@@ -151,8 +152,7 @@ void IGraphics::ClampControl(int paramIdx, double lo, double hi, bool normalized
         lo = param->GetNormalized(lo);
         hi = param->GetNormalized(hi);
     }
-    for (int i = 0; i < mControls.GetSize(); ++i)
-        if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->Clamp(lo, hi);
+    forEachBoundControl(mControls, paramIdx, [=](IControl* c) { c->Clamp(lo, hi); });
 }
 
 static bool isListKind(const IParam* param)
@@ -216,22 +216,16 @@ void IGraphics::SetStrictDrawing(bool strict)
 bool IGraphics::IsDirty(IRECT* r)
 {
     // The background (index 0) never counts.
-    bool dirty = MergeDirtyControls(mControls, 1, r);
-    for (int i = 0; i < mLayers.GetSize(); ++i)
-        if (mLayers.Get(i)->isDirty(r)) dirty = true;
-    return dirty;
+    const bool controlsDirty = MergeDirtyControls(mControls, 1, r);
+    const bool layersDirty = MergeDirtyLayers(mLayers, r);
+    return controlsDirty || layersDirty;
 }
 
 void IGraphics::drawStrict(IRECT* r)
 {
     mDrawRECT = *r;
-    const int n = mControls.GetSize();
-    if (n > 0) mControls.Get(0)->Draw(this);
-    for (int i = 1; i < n; ++i) {
-        IControl* control = mControls.Get(i);
-        if (!control->IsHidden() && RedrawMeets(*r, *control->GetRECT())) control->Draw(this);
-        control->SetClean();
-    }
+    if (IControl* background = mControls.Get(0)) background->Draw(this);
+    DrawControls(mControls, 1, this, *r);
 }
 
 void IGraphics::drawLoose()
@@ -268,7 +262,7 @@ bool IGraphics::Draw(IRECT* r)
         drawStrict(r);
     else
         drawLoose();
-    for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->Draw(this, &mDrawRECT);
+    DrawLayers(mLayers, this, &mDrawRECT);
     return DrawScreen(&mDrawRECT);
 }
 
@@ -279,16 +273,9 @@ void IGraphics::OnGUIIdle()
 
 // ---- Events ----
 
-IControl* IGraphics::hitLayers(int x, int y)
-{
-    for (int i = mLayers.GetSize() - 1; i >= 0; --i)
-        if (IControl* hit = mLayers.Get(i)->isHit(x, y)) return hit;
-    return nullptr;
-}
-
 IControl* IGraphics::HitTest(int x, int y, bool mouseOver)
 {
-    if (IControl* hit = hitLayers(x, y)) return hit;
+    if (IControl* hit = HitLayers(mLayers, x, y)) return hit;
     for (int i = mControls.GetSize() - 1; i >= 0; --i) {
         IControl* control = mControls.Get(i);
         if (control->IsHidden()) continue;

@@ -212,7 +212,6 @@ protected:
 
 private:
     void deleteBitmaps();
-    IControl* hitLayers(int x, int y);
     void drawStrict(IRECT* r);
     void drawLoose();
 

@@ -157,49 +157,41 @@ void IGraphicsCocoa_vZelto2X_64_au::mouseDown(const platform::MouseEvent& event)
         mGraphics->OnMouseDown(x, y, &mod);
 }
 
-void IGraphicsCocoa_vZelto2X_64_au::mouseUp(const platform::MouseEvent& event)
+void IGraphicsCocoa_vZelto2X_64_au::forwardMouse(const platform::MouseEvent& event, bool right,
+                                                 void (IGraphics::*handler)(int, int, IMouseMod*))
 {
     int x, y;
     if (!getMouseXY(event, &x, &y))
         return;
-    IMouseMod mod = modifiersFor(event, true, false);
-    mGraphics->OnMouseUp(x, y, &mod);
+    IMouseMod mod = modifiersFor(event, !right, right);
+    (mGraphics->*handler)(x, y, &mod);
+}
+
+void IGraphicsCocoa_vZelto2X_64_au::mouseUp(const platform::MouseEvent& event)
+{
+    forwardMouse(event, false, &IGraphics::OnMouseUp);
 }
 
 void IGraphicsCocoa_vZelto2X_64_au::mouseDragged(const platform::MouseEvent& event)
 {
-    int x, y;
-    if (mTextFieldView || !getMouseXY(event, &x, &y))
-        return;
-    IMouseMod mod = modifiersFor(event, true, false);
-    mGraphics->OnMouseDrag(x, y, &mod);
+    if (!mTextFieldView)
+        forwardMouse(event, false, &IGraphics::OnMouseDrag);
 }
 
 void IGraphicsCocoa_vZelto2X_64_au::rightMouseDown(const platform::MouseEvent& event)
 {
-    int x, y;
-    if (!getMouseXY(event, &x, &y))
-        return;
-    IMouseMod mod = modifiersFor(event, false, true);
-    mGraphics->OnMouseDown(x, y, &mod);
+    forwardMouse(event, true, &IGraphics::OnMouseDown);
 }
 
 void IGraphicsCocoa_vZelto2X_64_au::rightMouseUp(const platform::MouseEvent& event)
 {
-    int x, y;
-    if (!getMouseXY(event, &x, &y))
-        return;
-    IMouseMod mod = modifiersFor(event, false, true);
-    mGraphics->OnMouseUp(x, y, &mod);
+    forwardMouse(event, true, &IGraphics::OnMouseUp);
 }
 
 void IGraphicsCocoa_vZelto2X_64_au::rightMouseDragged(const platform::MouseEvent& event)
 {
-    int x, y;
-    if (mTextFieldView || !getMouseXY(event, &x, &y))
-        return;
-    IMouseMod mod = modifiersFor(event, false, true);
-    mGraphics->OnMouseDrag(x, y, &mod);
+    if (!mTextFieldView)
+        forwardMouse(event, true, &IGraphics::OnMouseDrag);
 }
 
 void IGraphicsCocoa_vZelto2X_64_au::mouseMoved(const platform::MouseEvent& event)

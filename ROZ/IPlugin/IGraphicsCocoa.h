@@ -12,11 +12,13 @@
 
 #include "platform/CocoaWindowSystem.h"
 
+class IGraphics;
 class IGraphicsMac;
 class IControl;
 class IParam;
 class IPopupMenu;
 struct IText;
+struct IMouseMod;
 class CocoaFormatter_vZelto2X_64_au;
 
 class IGraphicsCocoa_vZelto2X_64_au : public platform::WindowClient, public platform::TextFieldClient {
@@ -88,6 +90,8 @@ public:
 
 private:
     void closeTextField();
+    // Hands a left- or right-button event to the surface's handler at the event's surface position.
+    void forwardMouse(const platform::MouseEvent& event, bool right, void (IGraphics::*handler)(int, int, IMouseMod*));
 
     std::unique_ptr<platform::RepeatingTimer> mTimer;
     int mTimerId = 0;

@@ -130,8 +130,6 @@ bool IGraphicsMac::DrawScreen(IRECT*)
     return window->DrawImage(context->pixels, context->rowSpan, context->rowSpan, context->height);
 }
 
-bool IGraphicsMac::MeasureIText(IText* text, char* str, IRECT* r) { return DrawIText(text, str, r, true); }
-
 void IGraphicsMac::ForceEndUserEdit()
 {
     if (mView)

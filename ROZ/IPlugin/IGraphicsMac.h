@@ -22,7 +22,6 @@ public:
 
     // IGraphics
     bool DrawScreen(IRECT* r) override;
-    bool MeasureIText(IText* text, char* str, IRECT* r) override;
     void ForceEndUserEdit() override;
     void Resize(int w, int h) override;
     bool WindowIsOpen() override;

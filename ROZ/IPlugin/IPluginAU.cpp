@@ -142,6 +142,11 @@ IPluginAU::BusChannels* IPluginAU::GetBus(AudioUnitScope scope, AudioUnitElement
     return nullptr;
 }
 
+IParam* IPluginAU::ParamFromID(AudioUnitParameterID paramID) const
+{
+    return paramID < static_cast<UInt32>(NParams()) ? GetParam(static_cast<int>(paramID)) : nullptr;
+}
+
 int IPluginAU::NHostChannelsConnected(ROZ_PtrList<BusChannels>* buses, int excludeIdx)
 {
     bool anyConnected = false;
@@ -226,78 +231,106 @@ void IPluginAU::SetBlockSize(int blockSize)
 
 // ---- Host queries
 
+namespace {
+
+// What each host callback answers.
+struct BeatAndTempo {
+    Float64 beat = 0.0, tempo = 0.0;
+};
+struct TransportState {
+    Boolean playing = false, changed = false, cycling = false;
+    Float64 samplePos = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
+};
+struct MusicalTimeLocation {
+    UInt32 deltaToNextBeat = 0, denominator = 0;
+    Float32 numerator = 0.0f;
+    Float64 downBeat = 0.0;
+};
+
+// Calls one host callback; false when the host gave none.
+template <typename Callback, typename... Out>
+bool callHost(Callback callback, void* hostUserData, Out*... out)
+{
+    if (!callback)
+        return false;
+    callback(hostUserData, out...);
+    return true;
+}
+
+bool queryBeatAndTempo(const HostCallbackInfo& host, BeatAndTempo* out)
+{
+    return callHost(host.beatAndTempoProc, host.hostUserData, &out->beat, &out->tempo);
+}
+
+bool queryTransportState(const HostCallbackInfo& host, TransportState* out)
+{
+    return callHost(host.transportStateProc, host.hostUserData, &out->playing, &out->changed, &out->samplePos,
+                    &out->cycling, &out->cycleStart, &out->cycleEnd);
+}
+
+bool queryMusicalTimeLocation(const HostCallbackInfo& host, MusicalTimeLocation* out)
+{
+    return callHost(host.musicalTimeLocationProc, host.hostUserData, &out->deltaToNextBeat, &out->numerator,
+                    &out->denominator, &out->downBeat);
+}
+
+}  // namespace
+
 double IPluginAU::GetTempo()
 {
-    if (mHostCallbacks.beatAndTempoProc) {
-        Float64 beat = 0.0, tempo = 0.0;
-        mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &beat, &tempo);
-        if (tempo > 0.0)
-            mTempo = tempo;
-    }
+    BeatAndTempo now;
+    if (queryBeatAndTempo(mHostCallbacks, &now) && now.tempo > 0.0)
+        mTempo = now.tempo;
     return mTempo;
 }
 
 int IPluginAU::GetSamplePos()
 {
-    if (!mHostCallbacks.transportStateProc)
+    TransportState transport;
+    if (!queryTransportState(mHostCallbacks, &transport))
         return 0;
-    Boolean playing = false, changed = false, cycling = false;
-    Float64 samplePos = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
-    mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos, &cycling,
-                                      &cycleStart, &cycleEnd);
-    return static_cast<int>(samplePos + 0.5);
+    return static_cast<int>(transport.samplePos + 0.5);
 }
 
 void IPluginAU::GetTimeSig(int* numerator, int* denominator)
 {
-    if (!mHostCallbacks.musicalTimeLocationProc)
+    MusicalTimeLocation location;
+    if (!queryMusicalTimeLocation(mHostCallbacks, &location))
         return;
-    UInt32 deltaToNextBeat = 0, denom = 0;
-    Float32 num = 0.0f;
-    Float64 downBeat = 0.0;
-    mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaToNextBeat, &num, &denom, &downBeat);
     if (numerator)
-        *numerator = static_cast<int>(num);
+        *numerator = static_cast<int>(location.numerator);
     if (denominator)
-        *denominator = static_cast<int>(denom);
+        *denominator = static_cast<int>(location.denominator);
 }
 
 void IPluginAU::GetTime(ITimeInfo* timeInfo)
 {
     if (!timeInfo)
         return;
-    if (mHostCallbacks.beatAndTempoProc) {
-        Float64 beat = 0.0, tempo = 0.0;
-        mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &beat, &tempo);
-        if (tempo > 0.0)
-            timeInfo->mTempo = tempo;
-        if (beat > 0.0)
-            timeInfo->mPPQPos = beat;
+    BeatAndTempo now;
+    if (queryBeatAndTempo(mHostCallbacks, &now)) {
+        if (now.tempo > 0.0)
+            timeInfo->mTempo = now.tempo;
+        if (now.beat > 0.0)
+            timeInfo->mPPQPos = now.beat;
     }
-    if (mHostCallbacks.transportStateProc) {
-        Boolean playing = false, changed = false, cycling = false;
-        Float64 samplePos = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
-        mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos, &cycling,
-                                          &cycleStart, &cycleEnd);
-        if (samplePos > 0.0)
-            timeInfo->mSamplePos = samplePos;
-        if (cycleStart > 0.0)
-            timeInfo->mCycleStart = cycleStart;
-        if (cycleEnd > 0.0)
-            timeInfo->mCycleEnd = cycleEnd;
-        timeInfo->mTransportIsRunning = playing;
-        timeInfo->mTransportLoopEnabled = cycling;
+    TransportState transport;
+    if (queryTransportState(mHostCallbacks, &transport)) {
+        if (transport.samplePos > 0.0)
+            timeInfo->mSamplePos = transport.samplePos;
+        if (transport.cycleStart > 0.0)
+            timeInfo->mCycleStart = transport.cycleStart;
+        if (transport.cycleEnd > 0.0)
+            timeInfo->mCycleEnd = transport.cycleEnd;
+        timeInfo->mTransportIsRunning = transport.playing;
+        timeInfo->mTransportLoopEnabled = transport.cycling;
     }
-    if (mHostCallbacks.musicalTimeLocationProc) {
-        UInt32 deltaToNextBeat = 0, denom = 0;
-        Float32 num = 0.0f;
-        Float64 downBeat = 0.0;
-        mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaToNextBeat, &num, &denom,
-                                               &downBeat);
-        timeInfo->mNumerator = static_cast<int>(num);
-        timeInfo->mDenominator = static_cast<int>(denom);
-        if (downBeat > 0.0)
-            timeInfo->mLastBar = downBeat;
+    MusicalTimeLocation location;
+    if (queryMusicalTimeLocation(mHostCallbacks, &location)) {
+        timeInfo->mNumerator = static_cast<int>(location.numerator);
+        timeInfo->mDenominator = static_cast<int>(location.denominator);
+        if (location.downBeat > 0.0)
+            timeInfo->mLastBar = location.downBeat;
     }
 }
 

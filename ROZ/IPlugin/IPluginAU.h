@@ -127,11 +127,11 @@ private:
     ComponentResult RemoveRenderNotify(AURenderCallback func);
     ComponentResult ScheduleParameters(const AUScheduleParametersParams* args);
     ComponentResult StartNote(const MusicDeviceStartNoteParams* args);
-    OSStatus PullInputs(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 nFrames);
-    void AttachOutputBus(int busIdx, AudioBufferList* bufferList, UInt32 nFrames);
+    OSStatus PullInputs(const AudioTimeStamp* timeStamp, UInt32 nFrames);
+    void AttachOutputBus(int busIdx, AudioBufferList* bufferList);
     bool IsLastConnectedOutputBus(int busIdx);
-    void CallRenderNotifies(AudioUnitRenderActionFlags flag, AudioUnitRenderActionFlags* flags,
-                            const AudioTimeStamp* timeStamp, UInt32 busIdx, UInt32 nFrames, AudioBufferList* list);
+    void CallRenderNotifies(AudioUnitRenderActionFlags flag, const AudioTimeStamp* timeStamp, UInt32 busIdx,
+                            UInt32 nFrames, AudioBufferList* list);
     void ClearConnections();
 
     // IPluginAUProperties.cpp
@@ -167,6 +167,8 @@ private:
     // IPluginAU.cpp
     void MakeBuses(int nInputs, int nOutputs, int nSideChain);
     BusChannels* GetBus(AudioUnitScope scope, AudioUnitElement busIdx);
+    // The parameter a host id names, or null when there is none.
+    IParam* ParamFromID(AudioUnitParameterID paramID) const;
     int NHostChannelsConnected(ROZ_PtrList<BusChannels>* buses, int excludeIdx = -1);
     bool CheckLegalIO(AudioUnitScope scope, int busIdx, int nChannels);
     void AssessInputConnections();

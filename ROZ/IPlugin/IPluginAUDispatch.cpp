@@ -263,7 +263,7 @@ OSStatus IPluginAU::GetParamProc(void* plug, AudioUnitParameterID paramID, Audio
         return kAudioUnitErr_InvalidProperty;
     auto* self = static_cast<IPluginAU*>(plug);
     IMutexLock lock(self);
-    IParam* param = paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(static_cast<int>(paramID)) : nullptr;
+    IParam* param = self->ParamFromID(paramID);
     if (!param)
         return kAudioUnitErr_InvalidElement;
     if (!value)
@@ -279,7 +279,7 @@ OSStatus IPluginAU::SetParamProc(void* plug, AudioUnitParameterID paramID, Audio
         return kAudioUnitErr_InvalidProperty;
     auto* self = static_cast<IPluginAU*>(plug);
     IMutexLock lock(self);
-    IParam* param = paramID < static_cast<UInt32>(self->NParams()) ? self->GetParam(static_cast<int>(paramID)) : nullptr;
+    IParam* param = self->ParamFromID(paramID);
     if (!param)
         return kAudioUnitErr_InvalidElement;
     const int idx = static_cast<int>(paramID);
@@ -292,19 +292,17 @@ OSStatus IPluginAU::SetParamProc(void* plug, AudioUnitParameterID paramID, Audio
 
 // ---- Render
 
-void IPluginAU::CallRenderNotifies(AudioUnitRenderActionFlags flag, AudioUnitRenderActionFlags* flags,
-                                   const AudioTimeStamp* timeStamp, UInt32 busIdx, UInt32 nFrames,
-                                   AudioBufferList* list)
+void IPluginAU::CallRenderNotifies(AudioUnitRenderActionFlags flag, const AudioTimeStamp* timeStamp, UInt32 busIdx,
+                                   UInt32 nFrames, AudioBufferList* list)
 {
     for (int i = 0; i < mRenderNotify.GetSize(); ++i) {
         RenderNotify* notify = mRenderNotify.Get(i);
         AudioUnitRenderActionFlags notifyFlags = flag;
         notify->mFunc(notify->mFuncArgs, &notifyFlags, timeStamp, busIdx, nFrames, list);
     }
-    (void)flags;
 }
 
-OSStatus IPluginAU::PullInputs(AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp, UInt32 nFrames)
+OSStatus IPluginAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 nFrames)
 {
     float* scratch = mInScratchBuf.Get();
     const int blockSize = GetBlockSize();
@@ -347,11 +345,10 @@ OSStatus IPluginAU::PullInputs(AudioUnitRenderActionFlags* flags, const AudioTim
             channels[c] = static_cast<float*>(list.mBuffers[c].mData);
         AttachInputBuffers(bus->mPlugChannelStartIdx, nPulled, channels, static_cast<int>(nFrames));
     }
-    (void)flags;
     return noErr;
 }
 
-void IPluginAU::AttachOutputBus(int busIdx, AudioBufferList* bufferList, UInt32)
+void IPluginAU::AttachOutputBus(int busIdx, AudioBufferList* bufferList)
 {
     BusChannels* bus = mOutBuses.Get(busIdx);
     const int nBuffers = static_cast<int>(bufferList->mNumberBuffers);
@@ -381,7 +378,7 @@ bool IPluginAU::IsLastConnectedOutputBus(int busIdx)
     return true;
 }
 
-OSStatus IPluginAU::RenderProc(void* plug, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp,
+OSStatus IPluginAU::RenderProc(void* plug, AudioUnitRenderActionFlags*, const AudioTimeStamp* timeStamp,
                                UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* bufferList)
 {
     auto* self = static_cast<IPluginAU*>(plug);
@@ -390,17 +387,17 @@ OSStatus IPluginAU::RenderProc(void* plug, AudioUnitRenderActionFlags* flags, co
         nFrames > static_cast<UInt32>(std::max(self->GetBlockSize(), 0)))
         return kAudioUnitErr_InvalidPropertyValue;
 
-    self->CallRenderNotifies(kAudioUnitRenderAction_PreRender, flags, timeStamp, outputBusIdx, nFrames, bufferList);
+    self->CallRenderNotifies(kAudioUnitRenderAction_PreRender, timeStamp, outputBusIdx, nFrames, bufferList);
 
     if (timeStamp->mSampleTime != self->mLastRenderSampleTime) {
-        const OSStatus status = self->PullInputs(flags, timeStamp, nFrames);
+        const OSStatus status = self->PullInputs(timeStamp, nFrames);
         if (status != noErr)
             return status;
         self->mLastRenderSampleTime = timeStamp->mSampleTime;
     }
 
     const int busIdx = static_cast<int>(outputBusIdx);
-    self->AttachOutputBus(busIdx, bufferList, nFrames);
+    self->AttachOutputBus(busIdx, bufferList);
     if (self->IsLastConnectedOutputBus(busIdx)) {
         for (int j = busIdx + 1; j < self->mOutBuses.GetSize(); ++j) {
             BusChannels* later = self->mOutBuses.Get(j);
@@ -412,7 +409,7 @@ OSStatus IPluginAU::RenderProc(void* plug, AudioUnitRenderActionFlags* flags, co
             self->ProcessBuffers(0.0f, static_cast<int>(nFrames));
     }
 
-    self->CallRenderNotifies(kAudioUnitRenderAction_PostRender, flags, timeStamp, outputBusIdx, nFrames, bufferList);
+    self->CallRenderNotifies(kAudioUnitRenderAction_PostRender, timeStamp, outputBusIdx, nFrames, bufferList);
     return noErr;
 }
 

@@ -15,6 +15,7 @@ constexpr UInt32 kSizeOfPointer = sizeof(void*);
 constexpr int kMaxIDNameBytes = 54;
 
 bool isGlobal(AudioUnitScope scope) { return scope == kAudioUnitScope_Global; }
+bool isGlobalOrInput(AudioUnitScope scope) { return isGlobal(scope) || scope == kAudioUnitScope_Input; }
 
 CFStringRef newString(const char* text) { return CFStringCreateWithCString(nullptr, text ? text : "", kCFStringEncodingUTF8); }
 
@@ -25,6 +26,56 @@ ComponentResult answer(UInt32* dataSize, Boolean* writeable, UInt32 size, bool c
     *dataSize = size;
     *writeable = canWrite;
     return noErr;
+}
+
+// The same for a plain value, written when data is given.
+template <typename T>
+ComponentResult answerValue(UInt32* dataSize, Boolean* writeable, void* data, T value, bool canWrite = false)
+{
+    answer(dataSize, writeable, sizeof(T), canWrite);
+    if (data)
+        *static_cast<T*>(data) = value;
+    return noErr;
+}
+
+// Properties that exist in the global scope only.
+bool isGlobalOnly(AudioUnitPropertyID propID)
+{
+    switch (propID) {
+    case kAudioUnitProperty_Latency:
+    case kAudioUnitProperty_TailTime:
+    case kAudioUnitProperty_SupportedNumChannels:
+    case kAudioUnitProperty_MaximumFramesPerSlice:
+    case kAudioUnitProperty_BypassEffect:
+    case kAudioUnitProperty_LastRenderError:
+    case kAudioUnitProperty_HostCallbacks:
+    case kAudioUnitProperty_ParameterInfo:
+    case kAudioUnitProperty_ParameterValueStrings:
+    case kMusicDeviceProperty_InstrumentCount:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The value size a writable property needs; 0 for the ones that cannot be set.
+UInt32 setValueSize(AudioUnitPropertyID propID)
+{
+    switch (propID) {
+    case kAudioUnitProperty_ClassInfo: return kSizeOfPointer;
+    case kAudioUnitProperty_MakeConnection: return sizeof(AudioUnitConnection);
+    case kAudioUnitProperty_SampleRate: return sizeof(Float64);
+    case kAudioUnitProperty_StreamFormat: return sizeof(AudioStreamBasicDescription);
+    case kAudioUnitProperty_MaximumFramesPerSlice: return sizeof(UInt32);
+    case kAudioUnitProperty_BypassEffect: return sizeof(UInt32);
+    case kAudioUnitProperty_SetRenderCallback: return sizeof(AURenderCallbackStruct);
+    case kAudioUnitProperty_HostCallbacks: return sizeof(HostCallbackInfo);
+    case kAudioUnitProperty_CurrentPreset: return sizeof(AUPreset);
+    case kAudioUnitProperty_PresentPreset: return sizeof(AUPreset);
+    case kAudioUnitProperty_OfflineRender: return sizeof(UInt32);
+    case kAudioUnitProperty_AUHostIdentifier: return sizeof(AUHostIdentifier);
+    default: return 0;
+    }
 }
 
 AudioChannelLayoutTag layoutTagFor(int nChannels)
@@ -48,6 +99,8 @@ ComponentResult IPluginAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     if (!writeable)
         writeable = &writeIgnored;
     *writeable = false;
+    if (isGlobalOnly(propID) && !isGlobal(scope))
+        return kAudioUnitErr_InvalidProperty;
 
     bool handled = false;
     ComponentResult result = GetGlobalProperty(propID, scope, element, dataSize, writeable, data, &handled);
@@ -68,10 +121,7 @@ ComponentResult IPluginAU::GetGlobalProperty(AudioUnitPropertyID propID, AudioUn
         answer(dataSize, writeable, kSizeOfPointer, true);
         return data ? GetState(static_cast<CFPropertyListRef*>(data)) : noErr;
     case kAudioUnitProperty_SampleRate:
-        answer(dataSize, writeable, sizeof(Float64), true);
-        if (data)
-            *static_cast<Float64*>(data) = GetSampleRate();
-        return noErr;
+        return answerValue<Float64>(dataSize, writeable, data, GetSampleRate(), true);
     case kAudioUnitProperty_FastDispatch: {
         void* proc = nullptr;
         if (element == kAudioUnitRenderSelect)
@@ -82,22 +132,12 @@ ComponentResult IPluginAU::GetGlobalProperty(AudioUnitPropertyID propID, AudioUn
             proc = reinterpret_cast<void*>(&GetParamProc);
         else
             return kAudioUnitErr_InvalidElement;
-        answer(dataSize, writeable, kSizeOfPointer);
-        if (data)
-            *static_cast<void**>(data) = proc;
-        return noErr;
+        return answerValue(dataSize, writeable, data, proc);
     }
     case kAudioUnitProperty_Latency:
     case kAudioUnitProperty_TailTime:
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
-        answer(dataSize, writeable, sizeof(Float64));
-        if (data)
-            *static_cast<Float64*>(data) = GetLatency() / GetSampleRate();
-        return noErr;
+        return answerValue<Float64>(dataSize, writeable, data, GetLatency() / GetSampleRate());
     case kAudioUnitProperty_SupportedNumChannels: {
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
         answer(dataSize, writeable, static_cast<UInt32>(sizeof(AUChannelInfo) * NChannelIO()));
         auto* info = static_cast<AUChannelInfo*>(data);
         for (int i = 0; data && i < NChannelIO(); ++i) {
@@ -109,37 +149,19 @@ ComponentResult IPluginAU::GetGlobalProperty(AudioUnitPropertyID propID, AudioUn
         return noErr;
     }
     case kAudioUnitProperty_MaximumFramesPerSlice:
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
-        answer(dataSize, writeable, sizeof(UInt32), true);
-        if (data)
-            *static_cast<UInt32*>(data) = static_cast<UInt32>(GetBlockSize());
-        return noErr;
+        return answerValue(dataSize, writeable, data, static_cast<UInt32>(GetBlockSize()), true);
     case kAudioUnitProperty_GetUIComponentList:
         if (!GetGUI())
             return kAudioUnitErr_InvalidProperty;
-        answer(dataSize, writeable, sizeof(ComponentDescription));
-        if (data)
-            *static_cast<ComponentDescription*>(data) = ComponentDescription{
-                kAudioUnitCarbonViewComponentType, static_cast<OSType>(GetUniqueID()),
-                static_cast<OSType>(GetMfrID()), 0, 0};
-        return noErr;
+        return answerValue(dataSize, writeable, data,
+                           ComponentDescription{kAudioUnitCarbonViewComponentType, static_cast<OSType>(GetUniqueID()),
+                                                static_cast<OSType>(GetMfrID()), 0, 0});
     case kAudioUnitProperty_AudioChannelLayout:
         return kAudioUnitErr_InvalidPropertyValue;
     case kAudioUnitProperty_BypassEffect:
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
-        answer(dataSize, writeable, sizeof(UInt32), true);
-        if (data)
-            *static_cast<UInt32*>(data) = IsBypassed() ? 1 : 0;
-        return noErr;
+        return answerValue<UInt32>(dataSize, writeable, data, IsBypassed() ? 1 : 0, true);
     case kAudioUnitProperty_LastRenderError:
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
-        answer(dataSize, writeable, sizeof(OSStatus));
-        if (data)
-            *static_cast<OSStatus*>(data) = noErr;
-        return noErr;
+        return answerValue<OSStatus>(dataSize, writeable, data, noErr);
     case kAudioUnitProperty_FactoryPresets: {
         answer(dataSize, writeable, kSizeOfPointer);
         if (!data)
@@ -151,8 +173,6 @@ ComponentResult IPluginAU::GetGlobalProperty(AudioUnitPropertyID propID, AudioUn
         return noErr;
     }
     case kAudioUnitProperty_HostCallbacks:
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
         return answer(dataSize, writeable, sizeof(HostCallbackInfo), true);
     case kAudioUnitProperty_CurrentPreset:
     case kAudioUnitProperty_PresentPreset:
@@ -169,12 +189,9 @@ ComponentResult IPluginAU::GetGlobalProperty(AudioUnitPropertyID propID, AudioUn
         answer(dataSize, writeable, sizeof(AudioUnitCocoaViewInfo));
         return data ? GetCocoaViewInfo(static_cast<AudioUnitCocoaViewInfo*>(data)) : noErr;
     case kMusicDeviceProperty_InstrumentCount:
-        if (!isGlobal(scope) || !IsInst())
+        if (!IsInst())
             return kAudioUnitErr_InvalidProperty;
-        answer(dataSize, writeable, sizeof(UInt32));
-        if (data)
-            *static_cast<UInt32*>(data) = 1;
-        return noErr;
+        return answerValue<UInt32>(dataSize, writeable, data, 1);
     default:
         *handled = false;
         return kAudioUnitErr_InvalidProperty;
@@ -194,15 +211,11 @@ ComponentResult IPluginAU::GetParameterProperty(AudioUnitPropertyID propID, Audi
             static_cast<AudioUnitParameterID*>(data)[i] = i;
         return noErr;
     case kAudioUnitProperty_ParameterInfo:
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
         if (element >= nAutomatable)
             return kAudioUnitErr_InvalidElement;
         *dataSize = sizeof(AudioUnitParameterInfo);
         return data ? GetParamInfo(element, static_cast<AudioUnitParameterInfo*>(data)) : noErr;
     case kAudioUnitProperty_ParameterValueStrings: {
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
         if (element >= nAutomatable)
             return kAudioUnitErr_InvalidElement;
         IParam* param = GetParam(static_cast<int>(element));
@@ -249,7 +262,7 @@ ComponentResult IPluginAU::GetBusProperty(AudioUnitPropertyID propID, AudioUnitS
     *handled = true;
     switch (propID) {
     case kAudioUnitProperty_MakeConnection:
-        if (!isGlobal(scope) && scope != kAudioUnitScope_Input)
+        if (!isGlobalOrInput(scope))
             return kAudioUnitErr_InvalidProperty;
         return answer(dataSize, writeable, sizeof(AudioUnitConnection), true);
     case kAudioUnitProperty_StreamFormat: {
@@ -262,7 +275,6 @@ ComponentResult IPluginAU::GetBusProperty(AudioUnitPropertyID propID, AudioUnitS
         return noErr;
     }
     case kAudioUnitProperty_ElementCount: {
-        answer(dataSize, writeable, sizeof(UInt32));
         UInt32 count = 0;
         if (isGlobal(scope))
             count = 1;
@@ -270,12 +282,10 @@ ComponentResult IPluginAU::GetBusProperty(AudioUnitPropertyID propID, AudioUnitS
             count = static_cast<UInt32>(NInputBuses());
         else if (scope == kAudioUnitScope_Output)
             count = static_cast<UInt32>(NOutputBuses());
-        if (data)
-            *static_cast<UInt32*>(data) = count;
-        return noErr;
+        return answerValue(dataSize, writeable, data, count);
     }
     case kAudioUnitProperty_SetRenderCallback:
-        if (!isGlobal(scope) && scope != kAudioUnitScope_Input)
+        if (!isGlobalOrInput(scope))
             return kAudioUnitErr_InvalidProperty;
         if (element >= static_cast<UInt32>(NInputBuses()))
             return kAudioUnitErr_InvalidProperty;
@@ -397,8 +407,7 @@ ComponentResult IPluginAU::GetElementName(AudioUnitScope scope, AudioUnitElement
 
 ComponentResult IPluginAU::GetStringFromValue(AudioUnitParameterStringFromValue* request)
 {
-    IParam* param = request->inParamID < static_cast<UInt32>(NParams()) ? GetParam(static_cast<int>(request->inParamID))
-                                                                         : nullptr;
+    IParam* param = ParamFromID(request->inParamID);
     if (!param)
         return kAudioUnitErr_InvalidElement;
     const double value = request->inValue ? *request->inValue : param->Value();
@@ -409,7 +418,7 @@ ComponentResult IPluginAU::GetStringFromValue(AudioUnitParameterStringFromValue*
 
 ComponentResult IPluginAU::GetParamIDName(AudioUnitParameterIDName* request)
 {
-    IParam* param = request->inID < static_cast<UInt32>(NParams()) ? GetParam(static_cast<int>(request->inID)) : nullptr;
+    IParam* param = ParamFromID(request->inID);
     if (!param)
         return kAudioUnitErr_InvalidElement;
     char name[kMaxIDNameBytes + 1];
@@ -435,8 +444,7 @@ ComponentResult IPluginAU::GetClumpName(AudioUnitParameterNameInfo* request)
 
 ComponentResult IPluginAU::GetValueFromString(AudioUnitParameterValueFromString* request)
 {
-    IParam* param = request->inParamID < static_cast<UInt32>(NParams()) ? GetParam(static_cast<int>(request->inParamID))
-                                                                         : nullptr;
+    IParam* param = ParamFromID(request->inParamID);
     if (!param)
         return kAudioUnitErr_InvalidElement;
     const char* text = CFStringGetCStringPtr(request->inString, kCFStringEncodingUTF8);
@@ -499,27 +507,23 @@ ComponentResult IPluginAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScop
 ComponentResult IPluginAU::ApplyProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
                                          UInt32 dataSize, const void* data)
 {
-    auto needs = [&](size_t size) { return data && dataSize >= size; };
+    if (propID == kAudioUnitProperty_HostCallbacks && !isGlobal(scope))
+        return kAudioUnitErr_InvalidProperty;
+    const UInt32 minimumSize = setValueSize(propID);
+    if (minimumSize > 0 && (!data || dataSize < minimumSize))
+        return kAudioUnitErr_InvalidPropertyValue;
     switch (propID) {
     case kAudioUnitProperty_ClassInfo:
-        return needs(kSizeOfPointer) ? SetState(*static_cast<const CFPropertyListRef*>(data))
-                                     : kAudioUnitErr_InvalidPropertyValue;
+        return SetState(*static_cast<const CFPropertyListRef*>(data));
     case kAudioUnitProperty_MakeConnection:
-        return needs(sizeof(AudioUnitConnection)) ? MakeConnection(scope, static_cast<const AudioUnitConnection*>(data))
-                                                  : kAudioUnitErr_InvalidPropertyValue;
+        return MakeConnection(scope, static_cast<const AudioUnitConnection*>(data));
     case kAudioUnitProperty_SampleRate:
-        if (!needs(sizeof(Float64)))
-            return kAudioUnitErr_InvalidPropertyValue;
         SetSampleRate(*static_cast<const Float64*>(data));
         Reset();
         return noErr;
     case kAudioUnitProperty_StreamFormat:
-        return needs(sizeof(AudioStreamBasicDescription))
-                   ? SetStreamFormat(scope, element, static_cast<const AudioStreamBasicDescription*>(data))
-                   : kAudioUnitErr_InvalidPropertyValue;
+        return SetStreamFormat(scope, element, static_cast<const AudioStreamBasicDescription*>(data));
     case kAudioUnitProperty_MaximumFramesPerSlice: {
-        if (!needs(sizeof(UInt32)))
-            return kAudioUnitErr_InvalidPropertyValue;
         const int maxFrames = static_cast<int>(std::min<UInt32>(*static_cast<const UInt32*>(data), 0x7fffffffu));
         SetBlockSize(maxFrames);
         Reset();
@@ -527,8 +531,6 @@ ComponentResult IPluginAU::ApplyProperty(AudioUnitPropertyID propID, AudioUnitSc
         return GetBlockSize() == maxFrames ? ComponentResult(noErr) : ComponentResult(kAudioUnitErr_InvalidPropertyValue);
     }
     case kAudioUnitProperty_BypassEffect: {
-        if (!needs(sizeof(UInt32)))
-            return kAudioUnitErr_InvalidPropertyValue;
         const bool bypass = *static_cast<const UInt32*>(data) != 0;
         mIsBypassed = bypass;
         OnActivate(!bypass);
@@ -536,30 +538,19 @@ ComponentResult IPluginAU::ApplyProperty(AudioUnitPropertyID propID, AudioUnitSc
         return noErr;
     }
     case kAudioUnitProperty_SetRenderCallback:
-        return needs(sizeof(AURenderCallbackStruct))
-                   ? SetRenderCallback(scope, element, static_cast<const AURenderCallbackStruct*>(data))
-                   : kAudioUnitErr_InvalidPropertyValue;
+        return SetRenderCallback(scope, element, static_cast<const AURenderCallbackStruct*>(data));
     case kAudioUnitProperty_HostCallbacks:
-        if (!isGlobal(scope))
-            return kAudioUnitErr_InvalidProperty;
-        if (!needs(sizeof(HostCallbackInfo)))
-            return kAudioUnitErr_InvalidPropertyValue;
         mHostCallbacks = *static_cast<const HostCallbackInfo*>(data);
         return noErr;
     case kAudioUnitProperty_CurrentPreset:
     case kAudioUnitProperty_PresentPreset:
-        if (!needs(sizeof(AUPreset)))
-            return kAudioUnitErr_InvalidPropertyValue;
         RestorePreset(static_cast<const AUPreset*>(data)->presetNumber);
         return noErr;
     case kAudioUnitProperty_OfflineRender:
-        if (!needs(sizeof(UInt32)))
-            return kAudioUnitErr_InvalidPropertyValue;
         mIsOffline = *static_cast<const UInt32*>(data) != 0;
         return noErr;
     case kAudioUnitProperty_AUHostIdentifier:
-        return needs(sizeof(AUHostIdentifier)) ? SetHostIdentifier(static_cast<const AUHostIdentifier*>(data))
-                                               : kAudioUnitErr_InvalidPropertyValue;
+        return SetHostIdentifier(static_cast<const AUHostIdentifier*>(data));
     default:
         return kAudioUnitErr_InvalidProperty;
     }
@@ -567,8 +558,7 @@ ComponentResult IPluginAU::ApplyProperty(AudioUnitPropertyID propID, AudioUnitSc
 
 ComponentResult IPluginAU::MakeConnection(AudioUnitScope scope, const AudioUnitConnection* connection)
 {
-    if ((!isGlobal(scope) && scope != kAudioUnitScope_Input) ||
-        connection->destInputNumber >= static_cast<UInt32>(NInputBuses()))
+    if (!isGlobalOrInput(scope) || connection->destInputNumber >= static_cast<UInt32>(NInputBuses()))
         return kAudioUnitErr_InvalidProperty;
     const int inputIdx = static_cast<int>(connection->destInputNumber);
     InputBusConnection* record = mInBusConnections.Get(inputIdx);

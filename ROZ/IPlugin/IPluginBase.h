@@ -255,9 +255,17 @@ protected:
     std::vector<std::string> midiOutNames;
 
 private:
+    // Each takes the direction: true for input, false for output.
+    platform::MidiClient* ClientFor(bool input) const;
+    std::vector<std::string>& NamesFor(bool input);
+    std::vector<std::string> PortList(bool input);
     std::vector<std::string> BuildPortList(bool input);
+    int ListedDevice(bool input, const char* name);
+    int PortNumber(bool input, const char* name);
     int FindListEntry(const std::vector<std::string>& names, const char* name, size_t limit) const;
+    int ReportListEntry(bool input, const char* name, size_t limit);
     int FindSystemPort(platform::MidiClient* client, const std::string& name);
+    int OpenListedPort(bool input, int position);
     void CloseMidiPort(bool input);
     // Sends while holding midiPortMutex.
     bool SendLocked(const unsigned char* bytes, size_t size);

@@ -29,8 +29,6 @@ void log(const char* format, ...)
 
 const char* const kInputClientName = "RtMidi Input Client";
 const char* const kOutputClientName = "RtMidi Output Client";
-const char* const kInputPortName = "RtMidi Input";
-const char* const kOutputPortName = "RtMidi Output";
 constexpr unsigned kInputQueueLimit = 100;
 
 // Texts that differ between the two directions.
@@ -41,6 +39,9 @@ struct DirectionTexts {
     const char* found;
     const char* currentlySet;
     const char* virtualName;
+    const char* portName;
+    const char* unavailable;
+    const char* unableToOpen;
 };
 const DirectionTexts kInputTexts = {
     "MIDI IN INITIALIZATION\n",
@@ -49,6 +50,9 @@ const DirectionTexts kInputTexts = {
     "MIDI IN Port: %s found and assigned!\n",
     "Currently set input: %s\n",
     "virtual input",
+    "RtMidi Input",
+    "MIDI IN Port: %s is not available\n",
+    "UNABLE TO OCCUBY MIDI INPUT PORT!!\n",
 };
 const DirectionTexts kOutputTexts = {
     "MIDI OUT INITIALIZATION\n",
@@ -57,6 +61,9 @@ const DirectionTexts kOutputTexts = {
     "MIDI OUT Port: %s found and assigned!\n",
     "Currently set output: %s\n",
     "virtual output",
+    "RtMidi Output",
+    "MIDI OUT Port: %s is not available\n",
+    "UNABLE TO OPEN MIDI OUTPUT PORT!!\n",
 };
 
 bool CarriesOneDataByte(unsigned char status)
@@ -65,13 +72,28 @@ bool CarriesOneDataByte(unsigned char status)
     return kind == 0xC0 || kind == 0xD0;
 }
 
+const DirectionTexts& TextsFor(bool input)
+{
+    return input ? kInputTexts : kOutputTexts;
+}
+
 }  // namespace
+
+platform::MidiClient* IPluginBase::ClientFor(bool input) const
+{
+    return input ? static_cast<platform::MidiClient*>(midiIn) : midiOut;
+}
+
+std::vector<std::string>& IPluginBase::NamesFor(bool input)
+{
+    return input ? midiInNames : midiOutNames;
+}
 
 // ---- Selection lists -------------------------------------------------------
 
 std::vector<std::string> IPluginBase::BuildPortList(bool input)
 {
-    const DirectionTexts& texts = input ? kInputTexts : kOutputTexts;
+    const DirectionTexts& texts = TextsFor(input);
     std::vector<std::string> names;
     log("%s", texts.heading);
     platform::MidiClient* client = nullptr;
@@ -108,22 +130,24 @@ std::vector<std::string> IPluginBase::BuildPortList(bool input)
     return names;
 }
 
-std::vector<std::string> IPluginBase::getExternalMIDIOutNames()
+std::vector<std::string> IPluginBase::PortList(bool input)
 {
     std::lock_guard<std::mutex> lock(midiPortMutex);
-    if (midiOutNames.empty()) {
-        midiOutNames = BuildPortList(false);
+    std::vector<std::string>& names = NamesFor(input);
+    if (names.empty()) {
+        names = BuildPortList(input);
     }
-    return midiOutNames;
+    return names;
+}
+
+std::vector<std::string> IPluginBase::getExternalMIDIOutNames()
+{
+    return PortList(false);
 }
 
 std::vector<std::string> IPluginBase::getExternalMIDIInNames()
 {
-    std::lock_guard<std::mutex> lock(midiPortMutex);
-    if (midiInNames.empty()) {
-        midiInNames = BuildPortList(true);
-    }
-    return midiInNames;
+    return PortList(true);
 }
 
 // Position of name among the first `limit` entries, -1 when absent.
@@ -157,68 +181,96 @@ int IPluginBase::FindSystemPort(platform::MidiClient* client, const std::string&
     return -1;
 }
 
-int IPluginBase::getExternalMIDIOutDevice(const char* name)
+// FindListEntry, reporting the entry found. Holds midiPortMutex.
+int IPluginBase::ReportListEntry(bool input, const char* name, size_t limit)
 {
-    std::lock_guard<std::mutex> lock(midiPortMutex);
-    const size_t count = midiOut ? midiOut->PortCount() : 0;
-    const int position = FindListEntry(midiOutNames, name, count + 1);
+    const std::vector<std::string>& names = NamesFor(input);
+    const int position = FindListEntry(names, name, limit);
     if (position >= 0) {
-        log(kOutputTexts.currentlySet, midiOutNames[position].c_str());
+        log(TextsFor(input).currentlySet, names[position].c_str());
     }
     return position;
+}
+
+int IPluginBase::ListedDevice(bool input, const char* name)
+{
+    std::lock_guard<std::mutex> lock(midiPortMutex);
+    platform::MidiClient* client = ClientFor(input);
+    const size_t count = client ? client->PortCount() : 0;
+    return ReportListEntry(input, name, count + 1);
+}
+
+int IPluginBase::getExternalMIDIOutDevice(const char* name)
+{
+    return ListedDevice(false, name);
 }
 
 int IPluginBase::getExternalMIDIInDevice(const char* name)
 {
-    std::lock_guard<std::mutex> lock(midiPortMutex);
-    const size_t count = midiIn ? midiIn->PortCount() : 0;
-    const int position = FindListEntry(midiInNames, name, count + 1);
-    if (position >= 0) {
-        log(kInputTexts.currentlySet, midiInNames[position].c_str());
+    return ListedDevice(true, name);
+}
+
+int IPluginBase::PortNumber(bool input, const char* name)
+{
+    if (!name) {
+        return -1;
     }
-    return position;
+    if (std::strcmp(name, "OFF") == 0) {
+        return 0;
+    }
+    if (std::strcmp(name, TextsFor(input).virtualName) == 0) {
+        return 1;
+    }
+    std::lock_guard<std::mutex> lock(midiPortMutex);
+    const int port = FindSystemPort(ClientFor(input), name);
+    return port < 0 ? -1 : port + 1;
 }
 
 int IPluginBase::GetMIDIOutPortNumber(const char* name)
 {
-    if (!name) {
-        return -1;
-    }
-    if (std::strcmp(name, "OFF") == 0) {
-        return 0;
-    }
-    if (std::strcmp(name, kOutputTexts.virtualName) == 0) {
-        return 1;
-    }
-    std::lock_guard<std::mutex> lock(midiPortMutex);
-    const int port = FindSystemPort(midiOut, name);
-    return port < 0 ? -1 : port + 1;
+    return PortNumber(false, name);
 }
 
 int IPluginBase::GetMIDIInPortNumber(const char* name)
 {
-    if (!name) {
-        return -1;
-    }
-    if (std::strcmp(name, "OFF") == 0) {
-        return 0;
-    }
-    if (std::strcmp(name, kInputTexts.virtualName) == 0) {
-        return 1;
-    }
-    std::lock_guard<std::mutex> lock(midiPortMutex);
-    const int port = FindSystemPort(midiIn, name);
-    return port < 0 ? -1 : port + 1;
+    return PortNumber(true, name);
 }
 
 // ---- Opening and closing ----------------------------------------------------
 
 void IPluginBase::CloseMidiPort(bool input)
 {
-    platform::MidiClient* client = input ? static_cast<platform::MidiClient*>(midiIn) : midiOut;
+    platform::MidiClient* client = ClientFor(input);
     if (client) {
         client->ClosePort();
     }
+}
+
+// Opens the system port that carries list entry `position` now (the system's
+// ports may have changed since the list was built) and returns that port;
+// -1 when it fails, which is logged and leaves the direction closed. Holds
+// midiPortMutex.
+int IPluginBase::OpenListedPort(bool input, int position)
+{
+    const DirectionTexts& texts = TextsFor(input);
+    const std::string& listed = NamesFor(input)[position];
+    platform::MidiClient* client = ClientFor(input);
+    const int port = FindSystemPort(client, listed);
+    bool opened = port >= 0 && client->OpenPort(static_cast<unsigned>(port), texts.portName);
+    if (opened && input) {
+        opened = midiIn->SetCallback(&IPluginBase::MIDICallback, this) && midiIn->IgnoreTypes(false, true, true);
+    }
+    if (!opened) {
+        if (port < 0) {
+            log(texts.unavailable, listed.c_str());
+        } else {
+            log("%s\n", client->LastError().c_str());
+        }
+        log("%s", texts.unableToOpen);
+        CloseMidiPort(input);
+        return -1;
+    }
+    return port;
 }
 
 int IPluginBase::setExternalMIDIOut(int& index, const char* name)
@@ -233,21 +285,12 @@ int IPluginBase::setExternalMIDIOut(int& index, const char* name)
         index = 0;
         return 0;
     }
-    const int position = FindListEntry(midiOutNames, name, midiOutNames.size());
-    if (position >= 0) {
-        log(kOutputTexts.currentlySet, midiOutNames[position].c_str());
-    }
+    const int position = ReportListEntry(false, name, midiOutNames.size());
     index = position < 0 ? 0 : position;
     if (position <= 0) {
         return 0;
     }
-    // The system's ports may have changed since the list was built.
-    const int port = FindSystemPort(midiOut, midiOutNames[position]);
-    if (port < 0 || !midiOut->OpenPort(static_cast<unsigned>(port), kOutputPortName)) {
-        log("%s\n", port < 0 ? ("MIDI OUT Port: " + midiOutNames[position] + " is not available").c_str()
-                             : midiOut->LastError().c_str());
-        log("UNABLE TO OPEN MIDI OUTPUT PORT!!\n");
-        CloseMidiPort(false);
+    if (OpenListedPort(false, position) < 0) {
         index = 0;
         return 0;
     }
@@ -267,24 +310,15 @@ int IPluginBase::setExternalMIDIIn(int& index, const char* name)
     }
     const unsigned count = midiIn ? midiIn->PortCount() : 0;
     log("RtMidiIn - number of midi input ports: %i\n", static_cast<int>(count));
-    const int position = FindListEntry(midiInNames, name, midiInNames.size());
-    if (position >= 0) {
-        log(kInputTexts.currentlySet, midiInNames[position].c_str());
-    }
+    const int position = ReportListEntry(true, name, midiInNames.size());
     log("RtMidiIn - port where we want to connect: %i\n", position);
     index = position < 0 ? 0 : position;
     CloseMidiPort(true);
     if (position <= 0) {
         return 0;
     }
-    // The system's ports may have changed since the list was built.
-    const int port = FindSystemPort(midiIn, midiInNames[position]);
-    if (port < 0 || !midiIn->OpenPort(static_cast<unsigned>(port), kInputPortName)
-        || !midiIn->SetCallback(&IPluginBase::MIDICallback, this) || !midiIn->IgnoreTypes(false, true, true)) {
-        log("%s\n", port < 0 ? ("MIDI IN Port: " + midiInNames[position] + " is not available").c_str()
-                             : midiIn->LastError().c_str());
-        log("UNABLE TO OCCUBY MIDI INPUT PORT!!\n");
-        CloseMidiPort(true);
+    const int port = OpenListedPort(true, position);
+    if (port < 0) {
         index = 0;
         return 0;
     }
@@ -352,9 +386,8 @@ void IPluginBase::processMIDIInput(double /*timeStamp*/, std::vector<unsigned ch
         plug->ProcessMidiMsg(&msg, true);
         return;
     }
-    // The plug-in sees the bytes only during the call; this copy is ours.
-    const std::vector<unsigned char> copy(bytes);
-    ISysEx sysex(0, copy.data(), static_cast<int>(copy.size()));
+    // The input thread keeps the bytes unchanged until this call returns.
+    ISysEx sysex(0, bytes.data(), static_cast<int>(bytes.size()));
     log("processMIDIInput at IPluginBase passed SysEx message to plugin..\n");
     plug->ProcessSysEx(&sysex, true);
 }

@@ -120,13 +120,7 @@ public:
         }
     }
 
-    void applyRow(uint32_t* d, const uint32_t* s, int n) const
-    {
-        if (m_useAlpha)
-            rowFor<true>(d, s, n);
-        else
-            rowFor<false>(d, s, n);
-    }
+    void applyRow(uint32_t* d, const uint32_t* s, int n) const { rowFor<false>(d, s, n); }
 
     void applySolidRow(uint32_t* d, uint32_t color, int n) const
     {
@@ -134,31 +128,41 @@ public:
             std::fill(d, d + n, color);
             return;
         }
-        for (int i = 0; i < n; ++i)
-            d[i] = apply(d[i], color);
+        rowFor<true>(d, &color, n);
     }
 
 private:
-    template <bool UseAlpha>
+    // Solid: s is one pixel that stands for the whole row.
+    template <bool Solid>
     void rowFor(uint32_t* d, const uint32_t* s, int n) const
+    {
+        if (m_useAlpha)
+            rowForMode<true, Solid>(d, s, n);
+        else
+            rowForMode<false, Solid>(d, s, n);
+    }
+
+    template <bool UseAlpha, bool Solid>
+    void rowForMode(uint32_t* d, const uint32_t* s, int n) const
     {
         switch (m_kind) {
         case ZUVE_BLIT_MODE_ADD:
-            return rowLoop<ZUVE_BLIT_MODE_ADD, UseAlpha>(d, s, n);
+            return rowLoop<ZUVE_BLIT_MODE_ADD, UseAlpha, Solid>(d, s, n);
         case ZUVE_BLIT_MODE_DODGE:
-            return rowLoop<ZUVE_BLIT_MODE_DODGE, UseAlpha>(d, s, n);
+            return rowLoop<ZUVE_BLIT_MODE_DODGE, UseAlpha, Solid>(d, s, n);
         default:
-            return rowLoop<ZUVE_BLIT_MODE_COPY, UseAlpha>(d, s, n);
+            return rowLoop<ZUVE_BLIT_MODE_COPY, UseAlpha, Solid>(d, s, n);
         }
     }
 
     // One mode for a whole row; opaque and transparent pixels take the short way.
-    template <int Mode, bool UseAlpha>
+    template <int Mode, bool UseAlpha, bool Solid>
     void rowLoop(uint32_t* d, const uint32_t* s, int n) const
     {
         const int weight16 = m_w256 << 8;
+        const uint32_t solid = Solid ? s[0] : 0;
         for (int i = 0; i < n; ++i) {
-            const uint32_t src = s[i];
+            const uint32_t src = Solid ? solid : s[i];
             const int f = UseAlpha ? factorOf(m_w256, int(src & 0xff)) : weight16;
             if (f == 0)
                 continue;

@@ -8,24 +8,27 @@
 #include <string>
 #include <vector>
 
+#include "SysExProtocol.h"
+
 namespace zelto2sim {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint8_t kManufacturer = 0x3E;
-constexpr uint8_t kModel = 0x16;
-constexpr uint8_t kSoundRequest = 0x00;
-constexpr uint8_t kGlobalRequest = 0x04;
-constexpr uint8_t kSoundDump = 0x10;
-constexpr uint8_t kGlobalDump = 0x14;
+// The frame, commands and sizes are the editor's own protocol tables.
+constexpr uint8_t kManufacturer = zsysex::kManufacturer;
+constexpr uint8_t kModel = zsysex::kModel;
+constexpr uint8_t kSoundRequest = zsysex::kCommandSoundRequest;
+constexpr uint8_t kGlobalRequest = zsysex::kCommandGlobalRequest;
+constexpr uint8_t kSoundDump = zsysex::kCommandSoundDump;
+constexpr uint8_t kGlobalDump = zsysex::kCommandGlobalDump;
 
 constexpr size_t kSoundRequestSize = 8;
 constexpr size_t kGlobalRequestSize = 6;
-constexpr size_t kSoundDumpSize = 137;
-constexpr size_t kGlobalDumpSize = 39;
-constexpr size_t kChecksumOffset = 135;
-constexpr int kSlotCount = 500;
-constexpr int kProgramsPerBank = 100;
+constexpr size_t kSoundDumpSize = zsysex::kSoundDumpSize;
+constexpr size_t kGlobalDumpSize = zsysex::kGlobalDumpSize;
+constexpr size_t kChecksumOffset = zsysex::kSoundChecksumByte;
+constexpr int kProgramsPerBank = zsysex::kProgramsPerBank;
+constexpr int kSlotCount = (zsysex::kSoundBankMax + 1) * kProgramsPerBank;
 
 // Where a sound lives: the edit buffer (address 7F 00) or slot 0..499
 // (address = slot div 128, slot mod 128).

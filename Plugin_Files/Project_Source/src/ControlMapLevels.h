@@ -7,6 +7,7 @@
 #include <array>
 #include <climits>
 #include <cstddef>
+#include <cstdio>
 #include <map>
 
 template <typename Item, std::size_t Depth>
@@ -32,6 +33,17 @@ public:
         auto outer = m_items.lower_bound(first);
         outerMissing = outer == m_items.end() || outer->first[0] != keys[0];
         return nullptr;
+    }
+
+    // The item filed under keys, or Item{}; a missing outer key prints
+    // "<owner> : Not found" on standard output.
+    Item findOrReport(const Keys& keys, const char* owner) const
+    {
+        bool outerMissing = false;
+        const Item* hit = find(keys, outerMissing);
+        if (outerMissing)
+            std::printf("%s : Not found\n", owner);
+        return hit ? *hit : Item {};
     }
 
     std::size_t size() const { return m_items.size(); }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace libraryfs {
@@ -44,14 +45,13 @@ bool listEntries(const std::string& folder, std::vector<Entry>& out)
     for (const Poco::File& file : files) {
         Entry entry;
         entry.path = file.path();
-        try {
-            entry.isFile = file.isFile();
-            if (entry.isFile)
-                entry.size = static_cast<int64_t>(file.getSize());
-        } catch (const Poco::Exception&) {
-            entry.isFile = false;
+        // One stat answers both questions (a scan lists every bank file).
+        struct stat status;
+        if (::stat(entry.path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+            entry.isFile = true;
+            entry.size = static_cast<int64_t>(status.st_size);
         }
-        out.push_back(entry);
+        out.push_back(std::move(entry));
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -12,9 +13,9 @@ const char* const kCategoryTexts[kCategoryCodeCount] = {
     "NONE", "ARP ", "ATMO", "BASS", "DRUM", "FX  ", "KEYS", "LEAD", "MONO", "PAD ", "PERC",
     "POLY", "SEQ ", "DUB ", "LUSH", "STRG", "PLUK", "WIND", "NOIS", "EXFX", "INIT"};
 
-constexpr size_t kNameOffset = 120;
-constexpr size_t kNameLength = 14;
-constexpr size_t kCategoryOffset = 134;
+constexpr size_t kNameOffset = zsysex::kSoundNameByte;
+constexpr size_t kNameLength = zsysex::kSoundNameLength;
+constexpr size_t kCategoryOffset = zsysex::kSoundCategoryByte;
 
 char upperAscii(unsigned char c)
 {
@@ -126,22 +127,21 @@ void PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* received)
     if (!received || !bank || transferSlot < 0 || transferSlot >= kLibraryBankSize)
         return;
 
-    LibrarianPatch stored;
-    received->clone(stored);
     // A request may collect stray short messages before the dump; the slot keeps
     // only the sound dump itself when there is one.
-    for (auto it = stored.messages.rbegin(); it != stored.messages.rend(); ++it) {
-        if (it->bytes.size() == static_cast<size_t>(zsysex::kSoundDumpSize)) {
-            PatchSysexMessage dump = *it;
-            stored.messages.assign(1, dump);
-            break;
-        }
-    }
+    const auto dump = std::find_if(received->messages.rbegin(), received->messages.rend(),
+                                   [](const PatchSysexMessage& message) {
+                                       return message.bytes.size() == static_cast<size_t>(zsysex::kSoundDumpSize);
+                                   });
+    LibrarianPatch stored;
+    stored.name = received->name;
+    stored.category = received->category;
+    if (dump != received->messages.rend())
+        stored.messages.push_back(*dump);
+    else
+        stored.messages = received->messages;
     bank->patches.resize(kLibraryBankSize);
-    LibrarianPatch& slot = bank->patches[static_cast<size_t>(transferSlot)];
-    slot.name = stored.name;
-    slot.category = stored.category;
-    slot.messages = std::move(stored.messages);
+    bank->patches[static_cast<size_t>(transferSlot)] = std::move(stored);
 }
 
 void removeCharsFromString(std::string& text, const char* chars)

@@ -3,7 +3,6 @@
 // LED and forwarding to the output switch.
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 
 #include "IControl.h"
@@ -14,20 +13,13 @@
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
+#include "debugger.h"
 #include "Zelto2X.h"
 #include "dovor/timing.h"
 
 namespace {
 
-void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void log(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-}
+using consolelog::log;
 
 struct FilterRow {
     IMidiMsg::EStatusMsg status;

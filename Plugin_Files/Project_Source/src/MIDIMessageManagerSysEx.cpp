@@ -1,7 +1,6 @@
 // Incoming SysEx: the dispatcher, device-ID adoption, the sound and global
 // dump decoders, the single-parameter path and library request completion.
 
-#include <cstdarg>
 #include <cstdio>
 
 #include "ControlLayer.h"
@@ -11,19 +10,12 @@
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
+#include "debugger.h"
 #include "Zelto2X.h"
 
 namespace {
 
-void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void log(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-}
+using consolelog::log;
 
 }  // namespace
 
@@ -70,7 +62,8 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
     state.patchRequested = patchRequested;
     state.globalRequestPending = plug->deviceInitialization;
 
-    switch (zsysex::routeSysEx(bytes, size, state)) {
+    const zsysex::SysExRoute route = zsysex::routeSysEx(bytes, size, state);
+    switch (route) {
     case zsysex::SysExRoute::Ignored:
         return;
     case zsysex::SysExRoute::BadHeader:
@@ -80,19 +73,19 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
         completeLibraryRequest(bytes, size);
         return;
     case zsysex::SysExRoute::SoundDump:
-        log("SysEx data processed in reqular patch / settings parser\n");
+    case zsysex::SysExRoute::GlobalDump: {
+        const bool sound = route == zsysex::SysExRoute::SoundDump;
+        log(sound ? "SysEx data processed in reqular patch / settings parser\n"
+                  : "SysEx data processed in reqular patch / settings parser IN DEBUG MODE\n");
         requestProcessedToSlot = true;
         adoptDeviceId(bytes[3]);
-        sysexPartPatchParse(msg);
+        if (sound)
+            sysexPartPatchParse(msg);
+        else
+            sysexSettingsParse(msg);
         guiUpdatePending = true;
         break;
-    case zsysex::SysExRoute::GlobalDump:
-        log("SysEx data processed in reqular patch / settings parser IN DEBUG MODE\n");
-        requestProcessedToSlot = true;
-        adoptDeviceId(bytes[3]);
-        sysexSettingsParse(msg);
-        guiUpdatePending = true;
-        break;
+    }
     case zsysex::SysExRoute::NotDecoded:
         break;
     case zsysex::SysExRoute::SingleParameter:

@@ -1,7 +1,5 @@
 #include "NRPNControlContainer.h"
 
-#include <cstdio>
-
 void NRPNControlContainer::addToControlMap(int channel, int msbValue, int lsbValue, int lsbControl,
     int ccGroup, IControl* control)
 {
@@ -10,9 +8,5 @@ void NRPNControlContainer::addToControlMap(int channel, int msbValue, int lsbVal
 
 IControl* NRPNControlContainer::findControl(int k1, int k2, int k3, int k4, int k5) const
 {
-    bool outerMissing = false;
-    IControl* const* hit = m_controls.find({k1, k2, k3, k4, k5}, outerMissing);
-    if (outerMissing)
-        std::printf("NRPNControlContainer : Not found\n");
-    return hit ? *hit : nullptr;
+    return m_controls.findOrReport({k1, k2, k3, k4, k5}, "NRPNControlContainer");
 }

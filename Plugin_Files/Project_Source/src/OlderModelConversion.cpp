@@ -58,9 +58,8 @@ const ByteRule kRules[zsysex::kSoundDumpSize] = {
     C(0xF7),                                         // 136
 };
 
-constexpr int kFirstNameByte = 120;
-constexpr int kLastNameByte = 133;
-constexpr unsigned char kInitCategory = 20;
+constexpr int kFirstNameByte = zsysex::kSoundNameByte;
+constexpr int kLastNameByte = zsysex::kSoundNameByte + zsysex::kSoundNameLength - 1;
 
 // What stands in for a source byte the message does not hold: blanks in the
 // name, the INIT category, else the INIT sound's own byte.
@@ -69,7 +68,7 @@ unsigned char standIn(int resultIndex)
     if (resultIndex >= kFirstNameByte && resultIndex <= kLastNameByte)
         return ' ';
     if (resultIndex == zsysex::kSoundCategoryByte)
-        return kInitCategory;
+        return kCategoryInit;
     return zsysex::initSinglePatch[resultIndex];
 }
 

@@ -5,27 +5,17 @@
 #include "PatchLibrarian.h"
 #include "IPluginStructs.h"
 #include "SysExProtocol.h"
+#include "debugger.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
-void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+using buildlog::log;
 
-// Developer diagnostics on standard output, prefixed like the editor's own.
-void log(const char* format, ...)
-{
-    std::printf("Build LOG: \t");
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-}
-
-const unsigned char kMidiFileHeader[8] = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06};
+// "MThd" and its length: the start every Standard MIDI File shares with ours.
+constexpr size_t kMidiFileHeaderLength = 8;
 constexpr int kMidiFileScanStart = 14;
 constexpr int kMinimumFileLength = 15;
 constexpr int kHighestDataByte = 0x7F;
@@ -35,7 +25,6 @@ constexpr size_t kUnnamedUpTo = 76;       // older-model dumps without a name
 constexpr size_t kConvertUpTo = 99;       // older-model messages that get converted
 constexpr size_t kNamedUpTo = 138;        // longer messages keep no name or category
 constexpr int kLastSlot = 99;
-constexpr unsigned char kInitCategory = 20;
 
 // The byte at position, advancing it; -1 (and position -1) outside the data.
 int readByte(const unsigned char* data, int length, int& position)
@@ -55,7 +44,7 @@ void appendGeneratedName(std::vector<unsigned char>& message, int slot)
     name.append(static_cast<size_t>(zsysex::kSoundNameLength) - name.size() - digits.size(), ' ');
     name += digits;
     message.insert(message.end(), name.begin(), name.end());
-    message.push_back(kInitCategory);
+    message.push_back(kCategoryInit);
 }
 
 }  // namespace
@@ -84,7 +73,7 @@ void PatchLibrarian::loadFromChunk(const unsigned char* data, int length, PatchF
 {
     if (!data || !bank || length < kMinimumFileLength)
         return;
-    const bool isMidiFile = std::memcmp(data, kMidiFileHeader, sizeof kMidiFileHeader) == 0;
+    const bool isMidiFile = std::memcmp(data, midiSingleStartHeader_Z2100, kMidiFileHeaderLength) == 0;
     const bool goodRawHeader =
         data[1] == zsysex::kManufacturer && data[2] == zsysex::kModel && data[3] <= kHighestDataByte;
     int position = isMidiFile ? kMidiFileScanStart : 0;
@@ -143,14 +132,14 @@ int PatchLibrarian::readSysexMessage(const unsigned char* data, int length, int&
     message.bytes.reserve(zsysex::kSoundDumpSize + 4);
     message.bytes = {zsysex::kStart, zsysex::kManufacturer, zsysex::kModel, 0x00, zsysex::kCommandSoundDump,
                      0x00, 0x00};
-    for (;;) {
-        const int byte = readByte(data, length, position);
-        if (byte < 0)
-            return -1;  // cut off by the end of the data: dropped
-        if (byte == zsysex::kEnd)
-            break;
-        message.bytes.push_back(static_cast<unsigned char>(byte));
+    const unsigned char* body = data + position;
+    const unsigned char* end = std::find(body, data + length, zsysex::kEnd);
+    if (end == data + length) {
+        position = -1;
+        return -1;  // cut off by the end of the data: dropped
     }
+    message.bytes.insert(message.bytes.end(), body, end);
+    position = static_cast<int>(end - data) + 1;
     if (message.bytes.size() <= kDroppedUpTo)
         return position;
     if (message.bytes.size() <= kUnnamedUpTo) {

@@ -19,26 +19,15 @@ const unsigned char midiSingleEndBytes_Z2100[4] = {0x00, 0xFF, 0x2F, 0x00};
 
 namespace {
 
-// The header chunk and track 1, up to the type of track 2.
-constexpr size_t kFixedHeaderBytes = 45;
-constexpr unsigned char kFirstEventDelta = 0x00;
-const unsigned char kEventDelta[2] = {0x83, 0x74};  // 500 ticks
+// The start header: the header chunk and track 1 up to track 2's length, that
+// length (written anew for the bank's size), then the first event's own start.
+constexpr size_t kTrackLengthAt = 45;
+constexpr size_t kTrackLengthBytes = 4;
+constexpr size_t kFirstEventAt = kTrackLengthAt + kTrackLengthBytes;
 
 void append(std::vector<unsigned char>& out, const unsigned char* bytes, size_t count)
 {
     out.insert(out.end(), bytes, bytes + count);
-}
-
-void appendVariableLength(std::vector<unsigned char>& out, uint32_t value)
-{
-    unsigned char groups[5];
-    int count = 0;
-    do {
-        groups[count++] = static_cast<unsigned char>(value & 0x7F);
-        value >>= 7;
-    } while (value);
-    while (count-- > 0)
-        out.push_back(static_cast<unsigned char>(groups[count] | (count ? 0x80 : 0x00)));
 }
 
 // The slot's sound as one SMF event body: exactly a sound dump long, framed,
@@ -80,23 +69,25 @@ std::vector<unsigned char> PatchLibrarian::rawBankBytes(const PatchFile& bank)
 
 std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank, bool numberSlots)
 {
+    // Every event is exactly one sound dump long, so the delta, F0 and length
+    // before each dump are the fixed bytes of the header tables.
     std::vector<unsigned char> track;
-    track.reserve(bank.patches.size() * (zsysex::kSoundDumpSize + 4) + 8);
+    track.reserve(bank.patches.size() * (sizeof midiSingleInBetweenHeader_Z2100 + zsysex::kSoundDumpSize) +
+                  sizeof midiSingleEndBytes_Z2100);
     for (size_t i = 0; i < bank.patches.size(); ++i) {
         const std::vector<unsigned char> dump = eventDump(bank.patches[i], static_cast<int>(i), numberSlots);
         if (i == 0)
-            track.push_back(kFirstEventDelta);
+            append(track, midiSingleStartHeader_Z2100 + kFirstEventAt,
+                   sizeof midiSingleStartHeader_Z2100 - kFirstEventAt);
         else
-            append(track, kEventDelta, sizeof kEventDelta);
-        track.push_back(zsysex::kStart);
-        appendVariableLength(track, static_cast<uint32_t>(dump.size() - 1));
+            append(track, midiSingleInBetweenHeader_Z2100, sizeof midiSingleInBetweenHeader_Z2100);
         track.insert(track.end(), dump.begin() + 1, dump.end());
     }
     append(track, midiSingleEndBytes_Z2100, sizeof midiSingleEndBytes_Z2100);
 
     std::vector<unsigned char> out;
-    out.reserve(kFixedHeaderBytes + 4 + track.size());
-    append(out, midiSingleStartHeader_Z2100, kFixedHeaderBytes);
+    out.reserve(kFirstEventAt + track.size());
+    append(out, midiSingleStartHeader_Z2100, kTrackLengthAt);
     const uint32_t length = static_cast<uint32_t>(track.size());
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<unsigned char>(length >> shift));

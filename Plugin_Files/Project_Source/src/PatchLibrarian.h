@@ -29,10 +29,6 @@ struct PatchSysexMessage {
 // One slot of a bank file.
 class LibrarianPatch {
 public:
-    LibrarianPatch() = default;
-    LibrarianPatch(const LibrarianPatch&) = default;
-    LibrarianPatch& operator=(const LibrarianPatch&) = default;
-
     // Copies name and category into target and appends copies of this slot's
     // messages after the target's own. Any thread that owns both slots.
     void clone(LibrarianPatch& target) const;

@@ -40,6 +40,17 @@ std::vector<std::unique_ptr<PatchFile>> derivedBanks(const std::vector<const Lib
     return banks;
 }
 
+// The category bank code whose text the slot's category is, or -1.
+int categoryBankCode(const std::string& category)
+{
+    if (category.size() != 4)  // every category text is four letters
+        return -1;
+    for (int code = 0; code < kCategoryBankCount; ++code)
+        if (category == categoryText(code))
+            return code;
+    return -1;
+}
+
 void placeCategoryBank(FolderTree& tree, PatchFile* bank, const std::string& code)
 {
     for (auto& node : tree) {
@@ -76,14 +87,15 @@ void PatchLibrarian::createNewCategoryPatchFiles()
     // Rebuilt from scratch, so a second build never lists a sound twice.
     clearDataStructures(2);
     categoryFiles.clear();
+    // One pass sorts every slot into its category, keeping library order.
+    std::vector<const LibrarianPatch*> collected[kCategoryBankCount];
+    for (const auto& file : bankFiles)
+        for (const LibrarianPatch& slot : file->patches)
+            if (const int code = categoryBankCode(slot.category); code >= 0)
+                collected[code].push_back(&slot);
     for (int code = 0; code < kCategoryBankCount; ++code) {
         const std::string text = categoryText(code);
-        std::vector<const LibrarianPatch*> collected;
-        for (const auto& file : bankFiles)
-            for (const LibrarianPatch& slot : file->patches)
-                if (slot.category == text)
-                    collected.push_back(&slot);
-        for (std::unique_ptr<PatchFile>& bank : derivedBanks(collected, text, text)) {
+        for (std::unique_ptr<PatchFile>& bank : derivedBanks(collected[code], text, text)) {
             bank->number = code;
             PatchFile* placed = bank.get();
             if (bank->patches.empty())

@@ -78,7 +78,7 @@ void PatchLibrarian::loadPatchesFromFilesystem(const std::string& libraryFolder)
 void PatchLibrarian::initBankFilesOnDiscard(const std::string& libraryFolder)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    for (int tree : {0, 1, 2, 3})
+    for (int tree : {0, 2, 3})
         clearDataStructures(tree);
     bankFiles.clear();
     searchFiles.clear();
@@ -177,8 +177,7 @@ PatchFile* PatchLibrarian::parseFolderFiles(const std::string& path, int depth, 
     const bool converted = olderModelSoundRead;
     olderModelSoundRead = false;
     if (!fileWasSplit && !converted) {
-        fillUncompletedBankFiles(file.get());
-        file->patches.resize(kLibraryBankSize);
+        // loadFromChunk has already padded the bank to 100 slots.
         bankFiles.push_back(std::move(file));
         return bankFiles.back().get();
     }

@@ -1,7 +1,5 @@
 #include "SysExControlContainer.h"
 
-#include <cstdio>
-
 void SysExControlContainer::addToControlMap(const unsigned char* bytes, unsigned char changingByte,
     IControl* control)
 {
@@ -10,9 +8,5 @@ void SysExControlContainer::addToControlMap(const unsigned char* bytes, unsigned
 
 IControl* SysExControlContainer::findControl(int k1, int k2, int k3, int k4, int k5) const
 {
-    bool outerMissing = false;
-    IControl* const* hit = m_controls.find({k1, k2, k3, k4, k5}, outerMissing);
-    if (outerMissing)
-        std::printf("SysExControlContainer : Not found\n");
-    return hit ? *hit : nullptr;
+    return m_controls.findOrReport({k1, k2, k3, k4, k5}, "SysExControlContainer");
 }

@@ -3,7 +3,6 @@
 #include "IGraphicsMac.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 
 #include "ControlLayer.h"
@@ -19,16 +18,7 @@
 
 namespace {
 
-void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void log(const char* format, ...)
-{
-    std::printf("Build LOG: \t");
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-}
+using buildlog::log;
 
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 

@@ -1,5 +1,6 @@
 #include "debugger.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -28,4 +29,21 @@ void DebuggerOutput::logSysExOutMessageByte(const unsigned char* bytes, int coun
         hex += cell;
     }
     std::printf("Plug-in MIDI Out (sysex | %i bytes | F0 %sF7)\n", count, hex.c_str());
+}
+
+void consolelog::log(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+}
+
+void buildlog::log(const char* format, ...)
+{
+    std::printf("Build LOG: \t");
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
 }

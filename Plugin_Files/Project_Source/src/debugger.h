@@ -18,3 +18,13 @@ public:
     // "Plug-in MIDI Out (sysex | 3 bytes | F0 3e 16 00 F7)". Any thread.
     void logSysExOutMessageByte(const unsigned char* bytes, int count);
 };
+
+// Developer diagnostics on standard output. Each source file picks its own
+// `log` with one using-declaration: consolelog::log prints the text as given,
+// buildlog::log after the editor's "Build LOG: \t" prefix. Any thread.
+namespace consolelog {
+void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+}
+namespace buildlog {
+void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+}
