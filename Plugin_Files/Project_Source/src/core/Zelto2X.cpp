@@ -222,36 +222,6 @@ int Zelto2X::getTimerValue()
     }
 }
 
-// ---- Librarian and display glue -----------------------------------------------------
-
-void Zelto2X::DisplayProcessingIndicator(bool show)
-{
-    patchLoading = false;
-    if (!show)
-        midiMessageManager->patchRequested = false;
-}
-
-void Zelto2X::updateUserInterfaceAndMenus() {}
-
-void Zelto2X::setLibrarianViewDirty() {}
-
-void Zelto2X::updatePatchLibrarianView(int list) {}
-
-void Zelto2X::sendPatchToDeviceFromLibrarian(int slot, int list) {}
-
-void Zelto2X::displayCategoryName(const std::string& text) {}
-
-void Zelto2X::selectLibrarianSlot(int slot)
-{
-    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-    patchLibrarian->transferSlot = slot;
-}
-
-int Zelto2X::librarianListActive() const
-{
-    return 0;
-}
-
 void Zelto2X::setCurrentSoundTexts(const std::string& name, const std::string& category)
 {
     std::lock_guard<std::mutex> lock(m_textsMutex);

@@ -62,7 +62,11 @@ public:
     // The librarian delay in ms (200..500 by kLibSyncTimer, else 100).
     int getTimerValue();
 
-    // ---- Librarian and display glue (completed with the librarian view) ----
+    // ---- Librarian and display glue (Zelto2XLibrarian.cpp) ----
+    // Constructor steps: the "PROGRESS" layer with its indicator and cancel
+    // buttons, then the bank lists and the librarian popups. Main thread.
+    void createProgressOverlay();
+    void createLibrarianMenus();
     void DisplayProcessingIndicator(bool show);
     void updateUserInterfaceAndMenus();
     void setLibrarianViewDirty();

@@ -41,3 +41,17 @@ int UIConfigManager::getParamByName(const std::string& name)
     std::printf("parameter %s NOT FOUND!!\n", name.c_str());
     return -1;
 }
+
+void UIConfigManager::readUIConfig(IGraphics*, Zelto2X*, PatchLibrarian*, int, double) {}
+
+ControlLayer* UIConfigManager::getLayerByName(const std::string& name) const
+{
+    auto hit = m_layerTable.find(name);
+    return hit == m_layerTable.end() ? nullptr : hit->second;
+}
+
+IControl* UIConfigManager::createAutoOffSwitchControl(const std::string&, int, int, int, const std::string&, int,
+    ControlLayer*, const std::string&)
+{
+    return nullptr;
+}

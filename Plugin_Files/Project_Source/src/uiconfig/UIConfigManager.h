@@ -15,7 +15,12 @@
 #include "SysExControlContainer.h"
 #include "patchDataContainer.h"
 
+class ControlLayer;
 class DebuggerOutput;
+class IControl;
+class IGraphics;
+class PatchLibrarian;
+class Zelto2X;
 
 class UIConfigManager {
 public:
@@ -35,6 +40,16 @@ public:
     int getParamByName(const std::string& name);
     std::size_t paramNameCount() const { return m_paramNames.size(); }
 
+    // ---- Configuration (main thread, once, from the editor's constructor) ----
+    // Reads the SysEx map, the images and the panel configuration and builds
+    // every parameter, layer and control on the graphics surface.
+    void readUIConfig(IGraphics* graphics, Zelto2X* editor, PatchLibrarian* librarian, int colourScheme, double scale);
+    // The layer the configuration built under that name, or null.
+    ControlLayer* getLayerByName(const std::string& name) const;
+    // A momentary button the editor builds for itself; null when it cannot be built.
+    IControl* createAutoOffSwitchControl(const std::string& name, int paramIdx, int x, int y,
+        const std::string& image, int layerOffset, ControlLayer* layer, const std::string& group);
+
     // ---- Control-lookup containers ----
     SysExControlContainer sysExControls;
     NRPNControlContainer nrpnControls;
@@ -45,6 +60,7 @@ private:
     void logLine(const std::string& text);
 
     std::map<std::string, int> m_paramNames;
+    std::map<std::string, ControlLayer*> m_layerTable;
     DebuggerOutput* m_debugOutput = nullptr;
     bool m_debugEnabled = false;
     std::string m_logFilePath;
