@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "IMidiQueue.h"
 #include "IPluginAU.h"
@@ -140,6 +141,22 @@ public:
     ControlLayer* miniMixerLayer = nullptr;
     ControlLayer* arpTempoKnobLayer = nullptr;
     ControlLayer* arpTempoClockLayer = nullptr;
+
+    // ---- MIDI workers: editor state the jobs read (fields of the core and
+    // the librarian glue, declared here until those areas land them) ----
+    std::atomic<bool> sendClockPointer {false};      // kSendMIDIClockPointer is 1: jobs 11/13 send FA/FC
+    std::atomic<bool> sendClockInfo {false};         // kSendMIDIClockInfo is 1: job 12 sends F8
+    std::atomic<bool> globalSettingsSent {true};     // job 0's global step has run
+    std::atomic<bool> sendGlobalBeforeSound {false}; // job 0 runs the global step every time
+    std::atomic<bool> lowerShowsCategories {false};  // lower librarian list shows category banks
+    std::atomic<bool> lowerShowsSearch {false};      // ... or search results
+    // The "tempoValues" list of the UI configuration (filled at construction).
+    std::vector<std::string> tempoValues;
+    // Routes the next incoming sound dump to the library (true) or the user
+    // interface (false). Any thread.
+    void SetLibrarianRequestActive(bool toLibrary);
+    // Marks the upper list's bank as changed. Any thread.
+    void SetLibrarianStatusUnsaved(bool unsaved);
 
 private:
     void createGraphicsSurface();
