@@ -190,6 +190,9 @@ public:
     ITextControl* paramTextControl(int paramIdx) const;
     // The parameter's MIDI binding, or null.
     ControlAction* paramAction(int paramIdx) const;
+    // Takes the first control of every parameter from the surface (start-up;
+    // again after controls are added). Main thread.
+    void rememberControls();
 
     std::string dataFolder;
     std::string uiSettingsFilePath;
@@ -232,7 +235,6 @@ private:
     // Start-up steps (Zelto2X.cpp).
     void readUISettings();
     void rememberLayers();
-    void rememberControls();
     void setStartupFilters();
     bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
     void switchMainTab(int tab);
