@@ -493,7 +493,14 @@ ComponentResult IPluginAU::SetState(CFPropertyListRef plist)
     if (checkedEnd != kStateUnchecked) {
         if (checkedEnd <= 0)
             return kAudioUnitErr_InvalidPropertyValue;
-        RestorePreset(name);
+        // The named preset only becomes the current one: the state read next
+        // replaces whatever reading the preset would have set.
+        for (int i = 0; i < NPresets(); ++i) {
+            if (std::strcmp(GetPresetName(i), name) == 0) {
+                mCurrentPresetIdx = i;
+                break;
+            }
+        }
         const int readEnd = UnserializeState(&chunk, 0);
         RedrawParamControls();
         return readEnd > 0 ? ComponentResult(noErr) : ComponentResult(kAudioUnitErr_InvalidPropertyValue);

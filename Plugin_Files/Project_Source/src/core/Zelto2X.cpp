@@ -162,11 +162,10 @@ void Zelto2X::createGraphicsSurface()
 Zelto2X::~Zelto2X()
 {
     // Nothing may reach the hardware or a half-destroyed editor from here on:
-    // no sender passes midiOutSet, no hardware input arrives, the clock loop
-    // ends, and the workers are joined before what they use is freed.
+    // no sender passes midiOutSet, no hardware input arrives, and the manager
+    // ends the clock loop and joins its workers before what they use is freed.
     midiOutSet = false;
     DestroyMidiPorts();
-    stopWorkers();
     delete midiMessageManager;
     midiMessageManager = nullptr;
     delete patchManager;

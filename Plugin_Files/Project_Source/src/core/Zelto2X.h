@@ -227,8 +227,6 @@ public:
     bool startContinuousClockJob();
     bool startActiveSoundRequestJob();
     bool startWholeSoundJob();
-    // Destructor: ends the clock loop, cancels and joins the worker threads.
-    void stopWorkers();
 
 private:
     void createGraphicsSurface();

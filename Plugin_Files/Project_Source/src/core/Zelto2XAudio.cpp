@@ -226,5 +226,3 @@ bool Zelto2X::startWholeSoundJob()
 {
     return false;
 }
-
-void Zelto2X::stopWorkers() {}
