@@ -181,3 +181,21 @@ TEST(EditorDebugLog, DumpsPrintTwoLowerCaseDigitsAndIncomingMessagesOnlyWhenChan
     EXPECT_NE("", quietly([&] { EXPECT_TRUE(editor.debugOutput.compareMIDIdata(&editor, first)); }));
     EXPECT_EQ("", quietly([&] { EXPECT_FALSE(editor.debugOutput.compareMIDIdata(&editor, sameBytesLater)); }));
 }
+
+TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosingEdits)
+{
+    DataFolder folder;
+    const std::string install =
+        std::string("sh '") + ZELTO2X_SOURCE_DIR + "/scripts/install-data.sh' '" + ZELTO2X_BINARY_DIR + "' >/dev/null";
+    fs::remove_all(folder.root);
+    ASSERT_EQ(0, std::system(install.c_str()));
+    EXPECT_EQ("normal\nnormal\nno\n\n", folder.read(kSettingsFile));
+    EXPECT_EQ("%PDF", folder.read("Marnvik-Zelto2X-User-Manual-v101.pdf").substr(0, 4));
+    {
+        RecordingEditor editor;
+        EXPECT_EQ("no", editor.uiSettings[2]);  // the first-run notice shows
+        quietly([&] { editor.userInterfaceSizeChanged(2); });
+    }
+    ASSERT_EQ(0, std::system(install.c_str()));
+    EXPECT_EQ("normal\nlarge\nno\n\n", folder.read(kSettingsFile));
+}
