@@ -1,7 +1,10 @@
 // The status display: which changes reach it and the value text of each
 // parameter family, from the documented examples.
+#include <tinyxml2.h>
+
 #include "ControlDisplay.h"
 #include "CoreTestEditor.h"
+#include "UIConfigManager.h"
 
 namespace {
 
@@ -49,15 +52,29 @@ TEST_F(ValueDisplay, ValueLineFollowsTheFamilyOfTheParameter)
     }
 }
 
-TEST_F(ValueDisplay, ClockedLfoSpeedReadsTheClockListOnlyFromClockValueFive)
+TEST_F(ValueDisplay, ListFamiliesShowTheEntryOfTheValueAndClockedLfoSpeedEveryFourth)
 {
+    tinyxml2::XMLDocument document;
+    document.Parse("<uiconfig><valueLists>"
+                   "<list name=\"lfoClockTiming\"><value>1/1</value><value>1/2</value><value>1/4</value></list>"
+                   "<list name=\"midiClockSource\"><value>INTERNAL</value><value>MIDI</value></list>"
+                   "<list name=\"modulationDestinations\"><value>OFF</value><value>CUTOFF</value></list>"
+                   "</valueLists></uiconfig>");
+    editor->uiConfig->readReasources(&document);
+    const DisplayCase cases[] = {{kGlobalClock, 1, "MIDI [1]"}, {kGlobalClock, 2, " [2]"},
+        {kModUnit8Destination, 1, "CUTOFF [1]"}, {kOscillator1Shape, 0, " [0]"}};
+    for (const DisplayCase& c : cases) {
+        show(c.param, c.value);
+        EXPECT_EQ(valueLine->GetTextString(), c.line) << c.param;
+    }
     editor->GetParam(kLFO1ShapeClock)->Set(4.0);
     show(kLFO1Speed, 10);
     EXPECT_EQ(valueLine->GetTextString(), "10 [10]");
     editor->GetParam(kLFO1ShapeClock)->Set(5.0);
     show(kLFO1Speed, 10);
-    // Without a configured "lfoClockTiming" list the entry is empty.
-    EXPECT_EQ(valueLine->GetTextString(), " [10]");
+    EXPECT_EQ(valueLine->GetTextString(), "1/4 [10]");
+    show(kLFO1Speed, 12);
+    EXPECT_EQ(valueLine->GetTextString(), " [12]");
 }
 
 TEST_F(ValueDisplay, CommandsSelectorsAndTheSearchNeverReachTheLines)

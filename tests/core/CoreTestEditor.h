@@ -94,8 +94,11 @@ protected:
         editor->statusText = nameLine;  // as the constructor takes it
         valueLine = attachText(kControlDisplayValue);
         ccLine = attachText(kControlDisplayCC);
+        editor->rememberControls();
         editor->pluginReady = true;
+        // An output port is open (the device list's first port).
         editor->midiOutSet = true;
+        editor->GetParam(kDeviceOutSelection)->Set(1.0);
     }
     void TearDown() override
     {

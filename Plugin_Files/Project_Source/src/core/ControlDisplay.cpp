@@ -160,8 +160,8 @@ std::string listEntry(Zelto2X* plug, const char* listName, int v)
 {
     if (!plug->uiConfig || v < 0)
         return "";
-    // PENDING (configuration reader): plug->uiConfig->findValueList(listName)
-    const std::vector<std::string>* list = listName ? nullptr : nullptr;
+    // Read-only: the display runs on the MIDI input thread as well.
+    const std::vector<std::string>* list = plug->uiConfig->findValueList(listName);
     if (!list || v >= static_cast<int>(list->size()))
         return "";
     return (*list)[static_cast<size_t>(v)];

@@ -6,6 +6,7 @@
 // Threads: the flags are atomics because the host's threads, the render
 // thread, the MIDI input thread and the MIDI workers all read and write them.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -16,12 +17,14 @@
 
 #include "IMidiQueue.h"
 #include "IPluginAU.h"
+#include "ParameterTable.h"
 #include "PatchLibrarian.h"
 #include "debugger.h"
 
 class ControlAction;
 class ControlLayer;
 class IControl;
+class PatchManager;
 class ITextControl;
 class MIDIMessageManager;
 class UIConfigManager;
@@ -145,6 +148,99 @@ public:
     ControlLayer* arpTempoKnobLayer = nullptr;
     ControlLayer* arpTempoClockLayer = nullptr;
 
+    // ---- MIDI workers: librarian state the jobs read (the librarian glue owns it) ----
+    std::atomic<bool> lowerShowsCategories {false};  // lower librarian list shows category banks
+    std::atomic<bool> lowerShowsSearch {false};      // ... or search results
+    // The "tempoValues" list of the UI configuration (filled at construction).
+    std::vector<std::string> tempoValues;
+    // Routes the next incoming sound dump to the library (true) or the user
+    // interface (false). Any thread.
+    void SetLibrarianRequestActive(bool toLibrary);
+    // Marks the upper list's bank as changed. Any thread.
+    void SetLibrarianStatusUnsaved(bool unsaved);
+
+    // ==== Start-up, data folder, UI settings, project state and audio thread ====
+    // (Zelto2X.cpp, Zelto2XSettings.cpp, Zelto2XState.cpp, Zelto2XAudio.cpp)
+
+    // ---- IPluginBase: project state (host thread, under the plug-in mutex) ----
+    bool SerializeState(ByteChunk* chunk) override;
+    int UnserializeState(ByteChunk* chunk, int startPos) override;
+    // The end of the whole state at startPos, or -1; applies nothing.
+    int CheckState(ByteChunk* chunk, int startPos) override;
+    // full false: the short form (header and the 240 stored values).
+    bool SerializeState2(ByteChunk* chunk, bool full);
+    // Checks the whole chunk first: -1 and nothing changed when it is short
+    // or holds a value that is not a number; else recalls it and returns the
+    // position after the stored values (bytes after them are not read).
+    int UnserializeState2(ByteChunk* chunk, int startPos, bool full);
+    // The stored parameters: indexes 0 to 239, whatever the parameter count.
+    static constexpr int kStoredParamCount = 240;
+
+    // ---- IPluginBase: audio thread ----
+    // Host thread, under the plug-in mutex.
+    void Reset() override;
+    // Render thread: takes no lock, allocates nothing and never waits.
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+    // ---- Data folder (any thread) ----
+    const std::string& getDataFolder() const { return dataFolder; }
+    std::string getPatchesFolderStr() const { return dataFolder + "Patches"; }
+    int getPatchesFolderLength() const { return static_cast<int>(getPatchesFolderStr().size()); }
+    // Main thread: the data folder, or with manual the user manual in it.
+    void OpenDataDirectory(bool manual);
+    // "Timbre <timbre + 1> <name>"; valid until the next call. Main thread.
+    const char* getPanelString(int timbre, const std::string& name);
+
+    // ---- UI settings writers (parameter handling, under the plug-in mutex) ----
+    void userInterfaceSizeChanged(int value);
+    void firstRunExitChanged(double value);
+
+    // ---- Layers and controls taken once at start-up (any thread) ----
+    // The configuration's layer of that name, or null (logged once at start-up).
+    ControlLayer* layerNamed(const std::string& name) const;
+    // The first control bound to the parameter, or null.
+    IControl* paramControl(int paramIdx) const;
+    ITextControl* paramTextControl(int paramIdx) const;
+    // The parameter's MIDI binding, or null.
+    ControlAction* paramAction(int paramIdx) const;
+    // Takes the first control of every parameter from the surface (start-up;
+    // again after controls are added). Main thread.
+    void rememberControls();
+
+    std::string dataFolder;
+    std::string uiSettingsFilePath;
+    std::array<std::string, 5> uiSettings;
+    int colorScheme = 0;
+    PatchManager* patchManager = nullptr;
+    ITimeInfo timeInfo;
+    double sampleRate = 44100.0;
+    std::string panelString;
+    std::string lowerBankName;
+    std::string lowerFolderName;
+    // The last incoming short message printed by compareMIDIdata.
+    std::array<int, 3> lastIncomingMessage {};
+
+    // Audio thread and the jobs it starts (plain flags shared with the host,
+    // main, MIDI input and worker threads).
+    std::atomic<bool> requestPending {false};
+    std::atomic<bool> continuousClockStarted {false};
+    std::atomic<bool> resetPending {false};
+    std::atomic<bool> sendClockPointer {false};
+    std::atomic<bool> sendClockInfo {false};
+    std::atomic<bool> sendGlobalBeforeSound {false};
+    std::atomic<bool> globalSettingsSent {true};
+    std::atomic<int> dawOffset {0};
+    bool transportWasRunning = false;  // render thread only
+    bool clockStartSent = false;       // render thread only
+    bool tempoSynced = false;          // render thread only
+    std::atomic<int> lastTempoValue {0};  // also the arpeggiator tempo handler
+
+    // Job starts; each is true only when its worker thread really started.
+    bool startClockJob(int jobCode);
+    bool startContinuousClockJob();
+    bool startActiveSoundRequestJob();
+    bool startWholeSoundJob();
+
     // ---- Routing, parameter changes, value display, tabs and commands ----
     // The parameter handlers: GUI and host changes, and values from the
     // hardware. Any thread but render; both take the plug-in mutex.
@@ -203,8 +299,6 @@ public:
     std::atomic<bool> hardwareChangeActive {false};
     std::atomic<bool> sectionLockActive {false};
     std::atomic<int> currentProgram {0};
-    std::atomic<bool> searchViewActive {false};
-    std::atomic<bool> categoryViewActive {false};
     std::atomic<bool> renameHandled {true};
     std::atomic<int> bankKindOffset {0};
     // True while the host transport plays; the value display leaves unnamed
@@ -216,32 +310,36 @@ public:
     IControl* librarianCancelButton = nullptr;
     IControl* editorCancelButton = nullptr;
 
-    // ---- Declared here until the start-up, audio thread and librarian land ----
-    std::string lowerBankName;
-    std::string lowerFolderName;
-    std::atomic<bool> requestPending {false};
-    std::atomic<bool> continuousClockStarted {false};
-    std::atomic<bool> sendClockPointer {false};
-    std::atomic<bool> sendClockInfo {false};
-    std::atomic<bool> globalSettingsSent {true};
-    std::atomic<bool> sendGlobalBeforeSound {false};
-    std::atomic<int> dawOffset {0};
-    std::atomic<int> lastTempoValue {0};
-    IControl* paramControl(int paramIdx) const;
-    ControlLayer* layerNamed(const std::string& name) const;
-    void userInterfaceSizeChanged(int value);
-    void firstRunExitChanged(double value);
+    // ---- Librarian glue the commands call, declared here until the librarian lands ----
     void displayPatchName(const std::string& text);
     void DisplayLibrarianPatchCategory(int slot, int list);
     void patchTypeChanged(int, int kind, bool reload);
     void updateBankAndProgramMenuNames(bool);
-    void SetLibrarianRequestActive(bool toLibrary);
-    void SetLibrarianStatusUnsaved(bool unsaved);
-    void sendSysexTemplate(const std::vector<int>& message);
-    // ---- End of the temporary declarations ----
 
 private:
     void createGraphicsSurface();
+    // Start-up steps (Zelto2X.cpp).
+    void readUISettings();
+    void rememberLayers();
+    void setStartupFilters();
+    bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
+    void switchMainTab(int tab);
+    // Recall steps (Zelto2XState.cpp).
+    void reopenPortsByName();
+    void deriveFlagsFromParameters();
+    void sendRecalledSound();
+    // Audio thread steps (Zelto2XAudio.cpp).
+    void followTransport();
+    void followHostTempo();
+    void drainQueue(int positions);
+    void showMidiOutDelay(int positions);
+    // False when the port was busy: the reset then waits for the next block.
+    bool allNotesOffFromRenderThread();
+    void lightLedForOutgoing(const IMidiMsg* msg);
+    void setLedOff();
+
+    std::map<std::string, ControlLayer*> m_layers;
+    std::array<IControl*, kNumParams> m_paramControls {};
     void lightMidiLed();
     // ---- Parameter-change cases (Zelto2XParamChange.cpp, Zelto2XCommands.cpp) ----
     // Each returns true when the call stops there (no layer switch, no action).
@@ -263,16 +361,12 @@ private:
     void stepProgram(int direction);
     void finishProgramStep();
     void switchTabWithProgress(int tab);
-    // ---- Jobs of the MIDI workers (any thread but render) ----
-    // Each starts its job unless the request thread is busy; true when it started.
-    // skipGlobal: this whole-sound send leaves the global settings out.
-    bool startWholeSoundJob(bool toLibrary, bool skipGlobal = false);
-    bool startEditBufferRequestJob();
-    bool startProgramRequestJob(int program);
-    bool startDeviceEnquiryJob();
-    void stopContinuousClock(bool stop);
-    void cancelRunningJob();
-    void clearDumpReplyFlag();
+    // The whole sound to the hardware or into the selected library slot (job
+    // 0) unless the request thread is busy; true when it started. skipGlobal:
+    // this send leaves the global settings out. Any thread but render.
+    bool startSoundTransferJob(bool toLibrary, bool skipGlobal = false);
+    // A sound request is still on its way (started or awaiting its dump).
+    bool requestBusy() const;
 
     std::mutex m_lookupMutex;
     std::map<std::string, ControlLayer*> m_layerCache;

@@ -155,10 +155,8 @@ void Zelto2X::sendSysExInitialization()
     if (!midiOutSet || patchLoading)
         return;
     midiMessageManager->dataProcessed = false;
-    // The flag means "the enquiry runs": a dropped start must not leave it set.
-    deviceInitialization = true;
-    if (!startDeviceEnquiryJob())
-        deviceInitialization = false;
+    // The job holds deviceInitialization while it really runs.
+    midiMessageManager->sendDeviceIdEnquiry();
     Sleep(100);
 }
 
@@ -235,6 +233,12 @@ constexpr int kSoundRequestWaitLimitMs = 10000;
 
 }  // namespace
 
+bool Zelto2X::requestBusy() const
+{
+    // A started request sets patchRequested only once its worker runs.
+    return midiMessageManager->patchRequested || midiMessageManager->requestThreadRunning();
+}
+
 void Zelto2X::sendPartDataBackToHardware(int)
 {
     if (!midiOutSet || !sectionLockActive)
@@ -250,13 +254,13 @@ void Zelto2X::sendPartDataBackToHardware(int)
             Sleep(200);
             waited += 200;
             log("Sleeping while patch request is finished: %i ms passed - counting..\n", waited);
-        } while (midiMessageManager->patchRequested && waited < kSoundRequestWaitLimitMs);
-        if (midiMessageManager->patchRequested)
+        } while (requestBusy() && waited < kSoundRequestWaitLimitMs);
+        if (requestBusy())
             return;
     }
     if (sectionLockActive) {
         log("Sending full arrange to hardware!\n");
-        startWholeSoundJob(false);
+        startSoundTransferJob(false);
     }
 }
 
@@ -347,7 +351,7 @@ void Zelto2X::processControlAction(ControlAction* action, int paramIdx, double v
             rewritePartLevelTemplate(message);
         setTextOfParam(kControlDisplayCC, "SysEx");
         if (send)
-            sendSysexTemplate(message);
+            midiMessageManager->sendSysexMessage(message);
     };
     switch (action->kind) {
     case 1:
@@ -413,34 +417,15 @@ void Zelto2X::setProgramValueByParts(int a, int b, int index, int value)
 
 // ---- Jobs of the MIDI workers ----------------------------------------------------
 
-bool Zelto2X::startWholeSoundJob(bool, bool)
+bool Zelto2X::startSoundTransferJob(bool toLibrary, bool skipGlobal)
 {
-    return false;
+    if (!skipGlobal)
+        return midiMessageManager->sendArrangementToDevice(toLibrary, false);
+    // The job gets the flag with its arguments: it runs later on its own thread.
+    MIDIJob job;
+    job.jobCode = kJobSendArrangement;
+    job.globalSettingsSent = true;
+    const bool started = midiMessageManager->startJob(job);
+    globalSettingsSent = false;
+    return started;
 }
-
-bool Zelto2X::startEditBufferRequestJob()
-{
-    return false;
-}
-
-bool Zelto2X::startProgramRequestJob(int program)
-{
-    const bool wasRequested = midiMessageManager->patchRequested;
-    SetLibrarianRequestActive(false);
-    midiMessageManager->patchRequested = true;
-    if (midiMessageManager->startSoundRequestJob(program, static_cast<int>(paramValue(kCurrentBank))))
-        return true;
-    midiMessageManager->patchRequested = wasRequested;
-    return false;
-}
-
-bool Zelto2X::startDeviceEnquiryJob()
-{
-    return false;
-}
-
-void Zelto2X::stopContinuousClock(bool) {}
-
-void Zelto2X::cancelRunningJob() {}
-
-void Zelto2X::clearDumpReplyFlag() {}
