@@ -13,6 +13,7 @@
 
 #include "ControlAction.h"
 #include "ControlLayer.h"
+#include "EditorCoreSupport.h"
 #include "IControl.h"
 #include "IGraphics.h"
 #include "MIDIMessageManager.h"
@@ -20,7 +21,7 @@
 #include "Zelto2X.h"
 #include "dovor/timing.h"
 
-using Bytes = std::vector<uint8_t>;
+using coretest::Bytes;
 
 class WireEditor : public Zelto2X {
 public:
@@ -34,6 +35,7 @@ public:
         record(bytes);
         return true;
     }
+    bool TrySendMidiMsg(IMidiMsg* msg) override { return SendMidiMsg(msg); }
     bool SendMidiSysex(unsigned char* data, int size) override
     {
         Bytes bytes(data, data + size);
@@ -44,6 +46,11 @@ public:
         record(bytes);
         return true;
     }
+    // The host's transport, as the binding would report it.
+    double GetTempo() override { return 120.0; }
+    void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = hostPlaying; }
+    std::atomic<bool> hostPlaying {false};
+
     std::vector<Bytes> wire()
     {
         std::lock_guard<std::mutex> lock(m_wireMutex);
@@ -154,6 +161,7 @@ protected:
     }
 
     dovor::SteppedClock clock;
+    coretest::DataFolder folder;  // an empty data folder of the test's own
     std::unique_ptr<WireEditor> editor;
     std::vector<std::unique_ptr<ControlAction>> actions;
     ITextControl* nameLine = nullptr;
