@@ -1,6 +1,7 @@
 // Control actions to MIDI: each kind's bytes on the wire, the per-step
 // repeat rule, the channel, the echo rule and the refusals.
 #include "CoreTestEditor.h"
+#include "UIConfigManager.h"
 
 namespace {
 
@@ -135,33 +136,50 @@ TEST_F(ControlActions, WithoutAnOutputTheUserIsToldAndTheValueIsSentOnceAPortOpe
     EXPECT_EQ(nameLine->GetTextString(), "-");
 }
 
-TEST_F(ControlActions, EchoRuleDecidesWhetherAChangeGoesBackToTheHardware)
+namespace {
+
+// A control that the incoming-message decoder moves and that hands the value
+// on through the GUI path, as a change made while a message is handled.
+class ForwardingControl : public ProbeControl {
+public:
+    using ProbeControl::ProbeControl;
+    void SetValueFromHardware(double value) override
+    {
+        GetPlug()->SetParameterFromGUI(ParamIdx(), value);
+    }
+};
+
+}  // namespace
+
+TEST_F(ControlActions, EchoRuleSendsGuiChangesAndChangesFromTheHostButHardwareOnesOnlyWithoutLocalControl)
 {
-    struct EchoCase {
-        bool fromHardwareHandler;
-        bool updatingFromMidi;
-        bool localControl;
-        bool lastFromHost;
-        bool sent;
-    };
-    const EchoCase cases[] = {
-        {false, false, false, false, true},
-        {true, false, false, false, false},   // a value from the hardware never goes back
-        {false, true, true, false, false},    // set by a hardware message while local control is on
-        {false, true, false, false, true},    // ... and echoed while it is off
-        {false, true, true, true, true},      // set by a host message: passed on
-    };
     ControlAction* action = bindAction(kFilterCutoff, kActionCC);
     action->ccNumber = 74;
-    double v = 0;
-    for (const EchoCase& c : cases) {
+    ForwardingControl incoming(editor.get(), kFilterCutoff);
+    editor->uiConfig->ccControls.addToControlMap(0, 71, 0, &incoming);
+    enum Source { kGui, kHardware, kHost };
+    const std::tuple<Source, bool, bool> cases[] = {
+        {kHardware, true, false}, {kHardware, false, true}, {kHost, true, true}, {kGui, true, true}};
+    uint8_t v = 10;
+    for (const auto& [source, local, sent] : cases) {
         editor->clearWire();
-        editor->hardwareChangeActive = c.fromHardwareHandler;
-        editor->midiMessageManager->suppressEcho = c.updatingFromMidi;
-        editor->localControl = c.localControl;
-        editor->midiMessageManager->messageFromHost = c.lastFromHost;
-        act(action, kFilterCutoff, ++v);
-        EXPECT_EQ(editor->wire().size(), c.sent ? 1u : 0u) << v;
+        editor->localControl = local;
+        IMidiMsg cc(0, 0xB0, 71, ++v);
+        quietly([&] {
+            if (source == kGui) {
+                // A hardware message on another thread is half-way through.
+                editor->midiMessageManager->suppressEcho = true;
+                editor->midiMessageManager->messageFromHost = false;
+                editor->SetParameterFromGUI(kFilterCutoff, v / 200.0);
+                editor->midiMessageManager->suppressEcho = false;
+            } else {
+                editor->ProcessMidiMsg(&cc, source == kHardware);
+            }
+        });
+        int actionMessages = 0;
+        for (const Bytes& message : editor->wire())
+            actionMessages += message[1] == 74 ? 1 : 0;
+        EXPECT_EQ(actionMessages, sent ? 1 : 0) << source << " local " << local;
     }
 }
 

@@ -27,14 +27,18 @@ TEST_F(HandlerThreads, GuiChangesHardwareInputAndRenderRunTogether)
     editor->uiConfig->ccControls.addToControlMap(0, 71, 0, incoming);
     editor->rememberControls();
     editor->SetBlockSize(256);
+    // Queued output, drained by the render thread; local control on, so
+    // the hardware's own changes are not echoed while the GUI's must be.
+    editor->SetParameterFromGUI(kMIDIFilterToDAWBuffer, 1.0 / 200.0);
+    editor->dawOffset = 256;
+    editor->SetParameterFromGUI(kGlobalLocalControl, 1.0 / 200.0);
 
     quietly([&] {
         std::thread gui([&] {
             for (int i = 0; i < kRounds; ++i) {
                 editor->SetParameterFromGUI(kFilterCutoff, (i % 2 ? 10.0 : 20.0) / 200.0);
                 editor->SetParameterFromGUI(kSectionLockOsc1, (i % 2) / 200.0);
-                editor->SetParameterFromGUI(kMIDIFilterToDAWBuffer, (i % 3 == 0 ? 1.0 : 0.0) / 200.0);
-                editor->SetParameterFromGUI(kMIDIFilterDirectToHardware, (i % 3 == 0 ? 0.0 : 1.0) / 200.0);
+                editor->SetParameterFromGUI(kMIDIFilterDAWNotePassThrough, (i % 2) / 200.0);
             }
         });
         std::thread midiInput([&] {
@@ -57,8 +61,6 @@ TEST_F(HandlerThreads, GuiChangesHardwareInputAndRenderRunTogether)
         render.join();
     });
     // Whatever was still queued for the audio thread leaves with the next blocks.
-    editor->toDAWBuffer = true;
-    editor->dawOffset = 1024;
     for (int i = 0; i < 4; ++i)
         editor->ProcessDoubleReplacing(nullptr, nullptr, 256);
 

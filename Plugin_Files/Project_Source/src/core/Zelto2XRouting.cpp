@@ -23,12 +23,26 @@ using buildlog::log;
 
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 
+// How deep the calling thread is inside an incoming message: the manager's
+// "updating from MIDI" flag belongs to the thread that handles the message,
+// not to a GUI change that happens to run meanwhile.
+thread_local int t_incomingDepth = 0;
+
+class IncomingMessageScope {
+public:
+    IncomingMessageScope() { ++t_incomingDepth; }
+    ~IncomingMessageScope() { --t_incomingDepth; }
+    IncomingMessageScope(const IncomingMessageScope&) = delete;
+    IncomingMessageScope& operator=(const IncomingMessageScope&) = delete;
+};
+
 }  // namespace
 
 // ---- Incoming MIDI --------------------------------------------------------------
 
 void Zelto2X::ProcessMidiMsg(IMidiMsg* msg, bool fromHardware)
 {
+    IncomingMessageScope incoming;
     if (patchLoading) {
         log("Message from MIDI determinated because Patch Loading is in process!\n");
         return;
@@ -50,6 +64,7 @@ void Zelto2X::ProcessSysEx(ISysEx* msg, bool fromHardware)
     // Anything shorter cannot carry the maker and model bytes every check reads.
     if (!msg || !msg->mData || msg->mSize < 3)
         return;
+    IncomingMessageScope incoming;
     if (patchLoading) {
         log("Message from SysEx determinated because Patch Loading is in process!\n");
         return;
@@ -276,6 +291,8 @@ bool Zelto2X::mayEchoToHardware() const
 {
     if (hardwareChangeActive)
         return false;
+    if (t_incomingDepth == 0)
+        return true;
     const MIDIMessageManager* manager = midiMessageManager;
     return !(manager && manager->suppressEcho && localControl && !manager->messageFromHost);
 }
