@@ -87,9 +87,9 @@ void librarianTab(Zelto2X* plug)
     else
         plug->showLayer("discardChangesLayerRight", true);
     plug->showLayer("categoryLimit", true);
-    if (plug->lowerShowsCategories) {
+    if (plug->categoryViewActive) {
         plug->showLayer("RightCategoryPopupMenu", true);
-    } else if (plug->lowerShowsSearch) {
+    } else if (plug->searchViewActive) {
         plug->showLayer("categoryLimit", false);
         plug->showLayer("searchField", true);
         plug->showLayer("RightSearchPopupMenu", true);

@@ -233,14 +233,13 @@ public:
     bool transportWasRunning = false;  // render thread only
     bool clockStartSent = false;       // render thread only
     bool tempoSynced = false;          // render thread only
-    std::atomic<int> lastTempoValue {0};  // also the arpeggiator tempo handler
+    std::atomic<int> lastTempoValue {0};  // the render thread writes it
 
     // Job starts; each is true only when its worker thread really started.
     bool startClockJob(int jobCode);
     bool startContinuousClockJob();
     bool startActiveSoundRequestJob();
     bool startWholeSoundJob();
-
     // ---- Routing, parameter changes, value display, tabs and commands ----
     // The parameter handlers: GUI and host changes, and values from the
     // hardware. Any thread but render; both take the plug-in mutex.
@@ -299,6 +298,8 @@ public:
     std::atomic<bool> hardwareChangeActive {false};
     std::atomic<bool> sectionLockActive {false};
     std::atomic<int> currentProgram {0};
+    std::atomic<bool> searchViewActive {false};
+    std::atomic<bool> categoryViewActive {false};
     std::atomic<bool> renameHandled {true};
     std::atomic<int> bankKindOffset {0};
     // True while the host transport plays; the value display leaves unnamed
@@ -310,11 +311,12 @@ public:
     IControl* librarianCancelButton = nullptr;
     IControl* editorCancelButton = nullptr;
 
-    // ---- Librarian glue the commands call, declared here until the librarian lands ----
+    // ---- Declared here until the librarian lands them ----
     void displayPatchName(const std::string& text);
     void DisplayLibrarianPatchCategory(int slot, int list);
     void patchTypeChanged(int, int kind, bool reload);
     void updateBankAndProgramMenuNames(bool);
+    // ---- End of the temporary declarations ----
 
 private:
     void createGraphicsSurface();

@@ -71,7 +71,7 @@ bool Zelto2X::commandCase(int paramIdx, int n)
 {
     switch (paramIdx) {
     case kRefreshFolders:
-        patchTypeChanged(0, lowerShowsCategories ? 1 : lowerShowsSearch ? 4 : 0, true);
+        patchTypeChanged(0, categoryViewActive ? 1 : searchViewActive ? 4 : 0, true);
         return false;
     case kPatchRename:
         if (!renameHandled) {
@@ -89,7 +89,7 @@ bool Zelto2X::commandCase(int paramIdx, int n)
     case kCategorySelection:
         for (const char* name : {"RightSearchPopupMenu", "RightCategoryPopupMenu", "RightPatchPopupMenu"})
             showLayer(name, false);
-        lowerShowsCategories = n > 0;
+        categoryViewActive = n > 0;
         patchTypeChanged(0, n > 0 ? 1 : 0, false);
         showLayer(n > 0 ? "RightCategoryPopupMenu" : "RightPatchPopupMenu", true);
         grayParamControl(kPatchSearch, n > 0);
@@ -100,7 +100,7 @@ bool Zelto2X::commandCase(int paramIdx, int n)
         return searchPatches();
     case kPatchSearch:
         DisplayProcessingIndicator(true);
-        lowerShowsSearch = n == 1;
+        searchViewActive = n == 1;
         showLayer("categoryLimit", n != 1);
         showLayer("searchField", n == 1);
         if (n != 1) {
@@ -200,7 +200,7 @@ bool Zelto2X::storeListBankNames(int list, int index)
     if (!patchLibrarian)
         return false;
     std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-    const PatchFileList& files = listFiles(*patchLibrarian, list, lowerShowsCategories, lowerShowsSearch);
+    const PatchFileList& files = listFiles(*patchLibrarian, list, categoryViewActive, searchViewActive);
     if (index < 0 || index >= static_cast<int>(files.size()))
         return false;
     // The whole file name: only the popups shorten what they show.
@@ -232,7 +232,7 @@ void Zelto2X::stepLibraryBank(int paramIdx)
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         const int count = static_cast<int>(
-            listFiles(*patchLibrarian, list, lowerShowsCategories, lowerShowsSearch).size());
+            listFiles(*patchLibrarian, list, categoryViewActive, searchViewActive).size());
         last = std::min(last, count - 1);
     }
     if (last < 0)
@@ -310,7 +310,7 @@ bool Zelto2X::searchPatches()
         return false;
     const std::string text = param->GetDisplayText(0);
     if (text.empty()) {
-        lowerShowsSearch = false;
+        searchViewActive = false;
         param->SetDisplayText(0, kSearchPrompt);
         showLayer("RightPatchPopupMenu", true);
         return false;
@@ -320,7 +320,7 @@ bool Zelto2X::searchPatches()
         showStatusLines("Enter 2 digits or more!", nullptr);
         return false;
     }
-    if (!lowerShowsSearch)
+    if (!searchViewActive)
         return false;
     bool found = false;
     if (patchLibrarian) {
