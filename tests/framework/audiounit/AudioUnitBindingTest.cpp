@@ -160,16 +160,6 @@ TEST_F(AudioUnitBinding, SysExReachesTheSynthWholeAtOffsetZero)
     EXPECT_EQ(1u, plug->sysex.size());
 }
 
-TEST_F(AudioUnitBinding, StartNoteGivesThePitchAsNoteId)
-{
-    NoteInstanceID id = 0;
-    MusicDeviceNoteParams note{2, 64.7f, 100.0f};
-    MusicDeviceStartNoteParams args{0, 0, &id, 0, &note};
-    EXPECT_EQ(noErr, CallComponentDispatch(unit, kMusicDeviceStartNoteSelect, &args));
-    EXPECT_EQ(64u, id);
-    EXPECT_TRUE(plug->midi.empty());
-}
-
 TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatable)
 {
     UInt32 size = 99;
@@ -492,29 +482,6 @@ TEST_F(AudioUnitBinding, NullCallbacksFromTheHostAreRefused)
     EXPECT_EQ(kAudioUnitErr_InvalidParameter, CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify));
     EXPECT_EQ(noErr, setMaxFrames(256));  // a listener call and a render still run
     EXPECT_EQ(noErr, render(256));
-}
-
-TEST_F(AudioUnitBinding, ParameterGesturesReachTheHostAsEvents)
-{
-    plug->BeginInformHostOfParamChange(1);
-    plug->SetParameterFromGUI(1, 0.5);
-    plug->EndInformHostOfParamChange(1);
-    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_BeginParameterChangeGesture));
-    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_ParameterValueChange));
-    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_EndParameterChangeGesture));
-}
-
-TEST_F(AudioUnitBinding, FactoryPresetsHoldOneRecordPerPreset)
-{
-    CFArrayRef presets = nullptr;
-    ASSERT_EQ(noErr, get(kAudioUnitProperty_FactoryPresets, &presets));
-    ASSERT_EQ(2, CFArrayGetCount(presets));
-    for (CFIndex i = 0; i < 2; ++i) {
-        const auto* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
-        EXPECT_EQ(i, preset->presetNumber);
-        EXPECT_STREQ("Init", CFStringGetCStringPtr(preset->presetName, kCFStringEncodingUTF8));
-    }
-    CFRelease(presets);
 }
 
 TEST_F(AudioUnitBinding, WithoutASurfaceThereIsNoView)
