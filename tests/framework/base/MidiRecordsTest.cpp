@@ -75,14 +75,6 @@ TEST(MidiMsg, DecodersAnswerOnlyForTheirKinds)
     EXPECT_EQ(IMidiMsg(0, 0xA0, 40, 1).NoteNumber(), 40);
 }
 
-TEST(MidiMsg, StatusTextsMatchTheKinds)
-{
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(IMidiMsg::kNoteOn), "noteon ");
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(IMidiMsg::kNone), "none");
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(3)), "unknown");
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(15)), "unknown");
-}
-
 TEST(MidiMsg, LogLinesCountChannelsFromOne)
 {
     testing::internal::CaptureStdout();
