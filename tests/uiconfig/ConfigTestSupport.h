@@ -53,7 +53,8 @@ public:
             return nullptr;
         // Only as large as the data: the reader must pad the last block itself.
         auto* buffer = new char[hit->second.size() + 1]();
-        std::memcpy(buffer, hit->second.data(), hit->second.size());
+        if (!hit->second.empty())
+            std::memcpy(buffer, hit->second.data(), hit->second.size());
         SetLoadedFileSize(static_cast<int>(hit->second.size()));
         return buffer;
     }

@@ -235,8 +235,13 @@ public:
 private:
     void logLine(const std::string& text);
 
+    // Longest message list or menu a control may have: every 7-bit value twice over.
+    static constexpr int kMaxMessageCount = 256;
+    static constexpr int kMaxValueCount = 4096;
     // Shared steps of the factories.
     int scaled(int v) const;
+    // Number of integer values from minVal to maxVal, limited to 0..kMaxValueCount.
+    static int valueCount(int minVal, int maxVal);
     IParam* paramFor(int paramIdx, const std::string& name) const;
     // Appends the control to the layer, or attaches it to the surface without one.
     void place(IControl* control, ControlLayer* layer);
