@@ -17,11 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "ConfigKey.h"
+#include "ConfigCipher.h"
 #include "GraphicsTestSupport.h"
 #include "IGraphics.h"
 #include "ParameterTable.h"
-#include "Tea.h"
 #include "UIConfigManager.h"
 #include "zuve/zuve_png.h"
 
@@ -62,17 +61,6 @@ public:
         return ZUVE_LoadPNG((kResources + "/" + lastComponent(name)).c_str(), nullptr);
     }
 };
-
-std::vector<unsigned char> encipher(const std::string& plain)
-{
-    std::vector<unsigned char> data(plain.begin(), plain.end());
-    data.resize((data.size() + 7) / 8 * 8, 0);
-    uint32_t key[4];
-    Tea::keyWords(kConfigKeyBytes, key);
-    for (size_t i = 0; i < data.size(); i += 8)
-        Tea::simpleencrypt(data.data() + i, key);
-    return data;
-}
 
 std::string nameOf(int index)
 {
@@ -185,7 +173,7 @@ void SyntheticConfiguration(benchmark::State& state)
 {
     std::string sysex, ui;
     syntheticConfiguration(&sysex, &ui);
-    runConfiguration(state, encipher(sysex), encipher(ui), state.range(0) != 0);
+    runConfiguration(state, encipherConfigText(sysex), encipherConfigText(ui), state.range(0) != 0);
 }
 BENCHMARK(SyntheticConfiguration)->Arg(1)->Arg(0)->ArgName("cold")->Unit(benchmark::kMillisecond);
 

@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "ConfigKey.h"
+#include "ConfigCipher.h"
 #include "GraphicsTestSupport.h"
 #include "ParameterTable.h"
-#include "Tea.h"
 #include "UIConfigManager.h"
 
 namespace {
@@ -31,17 +30,6 @@ public:
     }
 };
 
-std::vector<unsigned char> encipher(const std::string& plain)
-{
-    std::vector<unsigned char> data(plain.begin(), plain.end());
-    data.resize((data.size() + 7) / 8 * 8, 0);
-    uint32_t key[4];
-    Tea::keyWords(kConfigKeyBytes, key);
-    for (size_t i = 0; i < data.size(); i += 8)
-        Tea::simpleencrypt(data.data() + i, key);
-    return data;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -53,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TestPlug plug(kNumParams);
     auto* gui = new ResourceGraphics(&plug, 1500, 757);
     plug.AttachGraphics(gui);
-    gui->sysex = encipher(split == std::string::npos ? std::string() : input.substr(0, split));
-    gui->ui = encipher(split == std::string::npos ? input : input.substr(split + 1));
+    gui->sysex = encipherConfigText(split == std::string::npos ? std::string() : input.substr(0, split));
+    gui->ui = encipherConfigText(split == std::string::npos ? input : input.substr(split + 1));
     UIConfigManager config;
     config.readConfiguration(gui, &plug, 1.25);
     return 0;
