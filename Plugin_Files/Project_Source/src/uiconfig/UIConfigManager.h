@@ -118,9 +118,6 @@ public:
     // Loads a resource through the surface and deciphers it: the plain text,
     // ending at its first zero byte. Empty when the resource cannot be loaded.
     std::string loadConfigText(int id, const char* name);
-    // Deciphers a loaded resource of size bytes (blocks of 8, the last one
-    // padded with zeros) into the plain text up to its first zero byte.
-    static std::string decipherResource(const unsigned char* data, int size);
 
     // ---- Text parsers ----
     // Appends the maximal runs of characters not in delimiters.

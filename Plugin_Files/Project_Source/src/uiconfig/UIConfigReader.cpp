@@ -29,11 +29,6 @@ const char* textOf(const tinyxml2::XMLElement* element)
 
 }  // namespace
 
-std::string UIConfigManager::decipherResource(const unsigned char* data, int size)
-{
-    return decipherConfigText(data, size);
-}
-
 std::string UIConfigManager::loadConfigText(int id, const char* name)
 {
     if (!m_graphics)
@@ -44,7 +39,7 @@ std::string UIConfigManager::loadConfigText(int id, const char* name)
     int size = buffer ? m_graphics->GetLoadedFileSize() : 0;
     if (size > kMaxResourceSize)
         size = kMaxResourceSize;
-    std::string text = decipherResource(reinterpret_cast<const unsigned char*>(buffer), size);
+    std::string text = decipherConfigText(reinterpret_cast<const unsigned char*>(buffer), size);
     delete[] buffer;
     return text;
 }
