@@ -88,6 +88,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     uiConfig->setDebugLog(&debugOutput, debugLogEnabled, logFilePath);
     uiConfig->initParams();
     uiConfig->readUIConfig(graphics, this, patchLibrarian, colorScheme, guiScale);
+    tempoValues = uiConfig->getValueList("tempoValues");  // the MIDI clock's tempo texts
     logDebug("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
 
     rememberLayers();
