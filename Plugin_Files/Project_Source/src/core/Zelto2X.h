@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "IMidiQueue.h"
 #include "IPluginAU.h"
@@ -145,6 +146,17 @@ public:
     ControlLayer* miniMixerLayer = nullptr;
     ControlLayer* arpTempoKnobLayer = nullptr;
     ControlLayer* arpTempoClockLayer = nullptr;
+
+    // ---- MIDI workers: librarian state the jobs read (the librarian glue owns it) ----
+    std::atomic<bool> lowerShowsCategories {false};  // lower librarian list shows category banks
+    std::atomic<bool> lowerShowsSearch {false};      // ... or search results
+    // The "tempoValues" list of the UI configuration (filled at construction).
+    std::vector<std::string> tempoValues;
+    // Routes the next incoming sound dump to the library (true) or the user
+    // interface (false). Any thread.
+    void SetLibrarianRequestActive(bool toLibrary);
+    // Marks the upper list's bank as changed. Any thread.
+    void SetLibrarianStatusUnsaved(bool unsaved);
 
     // ==== Start-up, data folder, UI settings, project state and audio thread ====
     // (Zelto2X.cpp, Zelto2XSettings.cpp, Zelto2XState.cpp, Zelto2XAudio.cpp)
