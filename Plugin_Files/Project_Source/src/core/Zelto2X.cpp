@@ -245,6 +245,12 @@ void rememberFirstControls(ControlLayer* layer, IControl** first, int count)
 
 void Zelto2X::rememberControls()
 {
+    // The configuration's own choice first; the controls the editor builds
+    // itself (librarian popups) are found on the surface.
+    for (int i = 0; i < kNumParams; ++i) {
+        if (!m_paramControls[i])
+            m_paramControls[i] = uiConfig->getFirstControlForParam(i);
+    }
     IGraphics* graphics = GetGUI();
     for (int i = 0; i < graphics->NControls(); ++i) {
         IControl* control = graphics->GetControl(i);
@@ -269,8 +275,7 @@ ITextControl* Zelto2X::paramTextControl(int paramIdx) const
 
 ControlAction* Zelto2X::paramAction(int paramIdx) const
 {
-    IParam* param = GetParam(paramIdx);
-    return param ? param->GetControlAction() : nullptr;
+    return uiConfig->getControlAction(paramIdx);
 }
 
 void Zelto2X::setStartupFilters()

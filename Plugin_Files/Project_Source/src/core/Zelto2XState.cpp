@@ -194,8 +194,5 @@ void Zelto2X::sendRecalledSound()
         return;
     Sleep(50);
     sendGlobalBeforeSound = true;
-    // Set before the job runs, which clears it when the transfer ends.
-    patchLoading = true;
-    if (!startWholeSoundJob())
-        patchLoading = false;
+    startWholeSoundJob();
 }
