@@ -21,6 +21,11 @@ void listDevices(Zelto2X& editor)
     }
 }
 
+int threadCount()
+{
+    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+}
+
 int listed(const std::vector<std::string>& names, const std::string& name)
 {
     for (size_t i = 0; i < names.size(); ++i) {
@@ -54,7 +59,9 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
         before.SerializeState(&saved);
     }
 
-    Zelto2X editor {IPluginInstanceInfo()};
+    const int threadsBefore = threadCount();
+    auto owned = std::make_unique<Zelto2X>(IPluginInstanceInfo());
+    Zelto2X& editor = *owned;
     listDevices(editor);
     ASSERT_FALSE(editor.midiOutSet);
     ASSERT_EQ(saved.Size(), editor.UnserializeState(&saved, 0));
@@ -70,4 +77,10 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
         return false;
     });
     EXPECT_TRUE(soundArrived);
+
+    // Closing leaves no worker, clock or MIDI thread behind (the clock job ran too).
+    editor.ProcessDoubleReplacing(nullptr, nullptr, 512);
+    EXPECT_GT(threadCount(), threadsBefore);
+    owned.reset();
+    EXPECT_EQ(threadsBefore, threadCount());
 }
