@@ -12,6 +12,7 @@
 #include "IGraphics.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
+#include "TabSwitchFunctions.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
@@ -123,7 +124,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     graphics->SetParameterFromPlug(kOverrideTempo, 1, false);
     graphics->SetParameterFromPlug(kLibSyncTimer, 1, false);
     graphics->SetParameterFromPlug(kMainTab, 2, false);
-    switchMainTab(2);
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
 
     const std::string& size = uiSettings[1];
     const int sizeValue = size == "small" ? 0 : size == "normal" ? 1 : size == "large" ? 2 : -1;
@@ -146,7 +147,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     if (paramValue(kGlobalLocalControl) == 0.0)
         localControl = false;
     logDebug("Plug-in is ready to load!");
-    switchMainTab(2);
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
     pluginReady = true;
 }
 
@@ -300,11 +301,6 @@ void Zelto2X::setStartupFilters()
     toDAWBuffer = false;
     sendClockPointer = false;
     sendClockInfo = false;
-}
-
-void Zelto2X::switchMainTab(int tab)
-{
-    setParamValueClamped(kMainTab, tab);
 }
 
 // ---- Data folder --------------------------------------------------------------------------

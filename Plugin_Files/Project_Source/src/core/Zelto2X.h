@@ -326,7 +326,6 @@ private:
     void rememberLayers();
     void setStartupFilters();
     bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
-    void switchMainTab(int tab);
     // Recall steps (Zelto2XState.cpp).
     void reopenPortsByName();
     void deriveFlagsFromParameters();
