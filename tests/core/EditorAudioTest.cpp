@@ -13,8 +13,7 @@ protected:
     {
         dovor::SetVirtualClock(&clock);
         editor = std::make_unique<RecordingEditor>();
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 200.0, 1.0);
+        plainRanges(*editor, 200.0);
         editor->GetParam(kGlobalMidiChannel)->Set(3);
         editor->midiOutSet = true;
         editor->resetPending = false;  // the start-up Reset's

@@ -99,13 +99,8 @@ TEST(EditorRenderCount, BlocksTakeNoLockAndAllocateNothing)
 {
     DataFolder folder;
     Zelto2X editor {IPluginInstanceInfo()};
-    for (int i = 0; i < kNumParams; ++i)
-        editor.GetParam(i)->InitDouble("p", 0.0, 0.0, 200.0, 1.0);
-    editor.midiOutSet = true;
-    editor.resetPending = false;
-    editor.continuousClockStarted = true;  // the clock job's start is not part of a plain block
-    editor.toDAWBuffer = true;
-    editor.dawOffset = 512;
+    plainRanges(editor);
+    readyToRender(editor, 512);  // the clock job's start is not part of a plain block
     countBlock(editor);  // the delay display's first text
 
     struct Case {

@@ -12,12 +12,8 @@ TEST(EditorThreads, RenderGuiMidiInputAndStateSavesRunTogether)
 {
     DataFolder folder;
     Zelto2X editor {IPluginInstanceInfo()};
-    for (int i = 0; i < kNumParams; ++i)
-        editor.GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
-    editor.midiOutSet = true;
-    editor.toDAWBuffer = true;
-    editor.dawOffset = 64;
-    editor.continuousClockStarted = true;
+    plainRanges(editor);
+    readyToRender(editor, 64);
     editor.GetParam(kOverrideTempo)->Set(1.0);
     constexpr int kRounds = 300;
 
