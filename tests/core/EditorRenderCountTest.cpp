@@ -101,7 +101,8 @@ TEST(EditorRenderCount, BlocksTakeNoLockAndAllocateNothing)
     Zelto2X editor {IPluginInstanceInfo()};
     plainRanges(editor);
     readyToRender(editor, 512);  // the clock job's start is not part of a plain block
-    countBlock(editor);  // the delay display's first text
+    editor.GetParam(kOverrideTempo)->Set(1.0);  // on from start-up: the tempo is followed every block
+    countBlock(editor);  // the delay display's first text, the tempo's first push
 
     struct Case {
         const char* block;
