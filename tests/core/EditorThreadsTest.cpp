@@ -1,6 +1,6 @@
 // The editor with its threads meeting at once: the render thread, the GUI
-// changing parameters and sending, the hardware MIDI input, and the host
-// saving the state. Built for ThreadSanitizer, which reports any race.
+// changing parameters and sending, the hardware MIDI input, the clock worker
+// and the host saving the state. Built for ThreadSanitizer, which reports any race.
 #include <thread>
 
 #include "EditorCoreSupport.h"
@@ -14,6 +14,9 @@ TEST(EditorThreads, RenderGuiMidiInputAndStateSavesRunTogether)
     Zelto2X editor {IPluginInstanceInfo()};
     plainRanges(editor);
     readyToRender(editor, 64);
+    // The render thread starts the clock worker, which sends its ticks alongside.
+    editor.continuousClockStarted = false;
+    editor.sendClockInfo = true;
     editor.GetParam(kOverrideTempo)->Set(1.0);
     constexpr int kRounds = 300;
 

@@ -56,12 +56,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     sampleRate = GetSampleRate();
-    dataFolder = platform::DataFolderPath();
-    logFilePath = dataFolder + zelto2x::kPlugName + " LOG.txt";
-    debugLogEnabled = debugOutput.openDebugFile(logFilePath);
-    uiSettingsFilePath = dataFolder + zelto2x::kPlugName + " UI.txt";
-    readUISettings();
-
+    openDataFolderFiles();
     logDebug("INITIALIZATION STARTED!");
     SetLatency(zelto2x::kPlugLatency);
     logDebug("Data folder located at " + dataFolder);
@@ -82,6 +77,32 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
     logDebug("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
 
+    buildUserInterface();
+    midiMessageManager = new MIDIMessageManager(this, patchManager, patchLibrarian, GetGUI());
+    MakeDefaultPreset("-", 64);
+    patchManager->init();
+    logDebug("Control set 1 attached");
+    createLibrarianMenus();
+    logDebug("Librarian menus attached");
+    rememberControls();  // the librarian popups are bound too
+
+    setInitialValues();
+    logDebug("Plug-in is ready to load!");
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
+    pluginReady = true;
+}
+
+void Zelto2X::openDataFolderFiles()
+{
+    dataFolder = platform::DataFolderPath();
+    logFilePath = dataFolder + zelto2x::kPlugName + " LOG.txt";
+    debugLogEnabled = debugOutput.openDebugFile(logFilePath);
+    uiSettingsFilePath = dataFolder + zelto2x::kPlugName + " UI.txt";
+    readUISettings();
+}
+
+void Zelto2X::buildUserInterface()
+{
     createGraphicsSurface();
     IGraphics* graphics = GetGUI();
     logDebug("STARTING USER INTERFACE CONFIGURATION...");
@@ -98,15 +119,11 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     graphics->AttachBackground(kBackgroundBitmapId, "resources/img/main-frame-bg.png", guiScale);
     logDebug("Layers attached...");
     createProgressOverlay();
+}
 
-    midiMessageManager = new MIDIMessageManager(this, patchManager, patchLibrarian, graphics);
-    MakeDefaultPreset("-", 64);
-    patchManager->init();
-    logDebug("Control set 1 attached");
-    createLibrarianMenus();
-    logDebug("Librarian menus attached");
-    rememberControls();  // the librarian popups are bound too
-
+void Zelto2X::setInitialValues()
+{
+    IGraphics* graphics = GetGUI();
     for (int param : {kControlLibrary, kShowLibrarian, kControlLibrary}) {
         if (IControl* control = paramControl(param))
             control->SetValueFromUserInput(0);
@@ -146,9 +163,6 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     setLibrarianViewDirty();
     if (paramValue(kGlobalLocalControl) == 0.0)
         localControl = false;
-    logDebug("Plug-in is ready to load!");
-    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
-    pluginReady = true;
 }
 
 void Zelto2X::createGraphicsSurface()

@@ -322,6 +322,9 @@ public:
 private:
     void createGraphicsSurface();
     // Start-up steps (Zelto2X.cpp).
+    void openDataFolderFiles();
+    void buildUserInterface();
+    void setInitialValues();
     void readUISettings();
     void rememberLayers();
     void setStartupFilters();
