@@ -166,3 +166,15 @@ TEST_F(EditorAudio, ResetSizesTheQueueAndShowsTheStartTexts)
     EXPECT_EQ("Marnvik Zelto2X Plug-in", editor->paramTextControl(kControlDisplayName)->GetTextString());
     EXPECT_EQ("v1.1", editor->paramTextControl(kControlDisplayValue)->GetTextString());
 }
+
+TEST_F(EditorAudio, TheHostBufferShowsItsDelayAndBlockSize)
+{
+    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayMIDIOutDelay));
+    editor->rememberControls();
+    editor->SetBlockSize(512);
+    editor->sampleRate = 44100.0;
+    editor->toDAWBuffer = true;
+    editor->dawOffset = 1024;
+    editor->render();
+    EXPECT_EQ("23ms|512bfr", editor->paramTextControl(kControlDisplayMIDIOutDelay)->GetTextString());
+}

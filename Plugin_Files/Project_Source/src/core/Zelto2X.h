@@ -345,6 +345,9 @@ private:
 
     std::map<std::string, ControlLayer*> m_layers;
     std::array<IControl*, kNumParams> m_paramControls {};
+    // What the MIDI-out delay display shows (render thread only).
+    int m_shownDelayPositions = -1;
+    int m_shownDelayBlock = -1;
     void lightMidiLed();
     // ---- Parameter-change cases (Zelto2XParamChange.cpp, Zelto2XCommands.cpp) ----
     // Each returns true when the call stops there (no layer switch, no action).

@@ -122,13 +122,11 @@ void Zelto2X::followHostTempo()
 void Zelto2X::showMidiOutDelay(int positions)
 {
     // Only a changed text is set: setting one takes the text's guard.
-    static thread_local int shownPositions = -1;
-    static thread_local int shownBlock = -1;
     ITextControl* display = paramTextControl(kControlDisplayMIDIOutDelay);
-    if (!display || !GetGUI() || (positions == shownPositions && GetBlockSize() == shownBlock))
+    if (!display || !GetGUI() || (positions == m_shownDelayPositions && GetBlockSize() == m_shownDelayBlock))
         return;
-    shownPositions = positions;
-    shownBlock = GetBlockSize();
+    m_shownDelayPositions = positions;
+    m_shownDelayBlock = GetBlockSize();
     char text[64];
     std::snprintf(text, sizeof text, "%dms|%dbfr", static_cast<int>(1000.0 / (sampleRate / positions)),
                   GetBlockSize());
