@@ -57,6 +57,8 @@ public:
     {
         std::string current = canvas;
         for (const tinyxml2::XMLElement* e = first; e; e = e->NextSiblingElement()) {
+            // Only a layer's leading background is its canvas; later ones are pictures over controls.
+            const bool leading = e == first;
             const char* name = e->Name();
             if (oneOf(name, kLayerElements, sizeof kLayerElements / sizeof *kLayerElements)) {
                 walk(e->FirstChildElement(), current, true);
@@ -64,7 +66,7 @@ public:
             }
             if (std::strcmp(name, "background") == 0) {
                 const std::vector<int> p = numbers(e->Attribute("position"));
-                if (inLayer && p.size() >= 2 && !m_canvases.count(attr(e, "imageId"))) {
+                if (inLayer && leading && p.size() >= 2 && !m_canvases.count(attr(e, "imageId"))) {
                     current = attr(e, "imageId");
                     m_canvases[current] = Canvas{current, p[0], p[1], {}};
                 }

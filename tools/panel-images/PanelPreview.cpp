@@ -41,7 +41,11 @@ const std::map<std::string, std::pair<std::string, int>> kImages = {
     {"BUTTON_SML_LED_ID", {"button-small-led.png", 2}}, {"BUTTON_SMALL_ID", {"button-small.png", 2}},
     {"BTN_RELEASE_ALL_LOCKS", {"release-all-locks.png", 1}}, {"MANAGER_BG_ID2", {"manager_bg_blank.png", 1}},
     {"BG_ID_PLAIN", {"main-frame-bg.png", 1}}, {"BG_ID_EDIT", {"layer-main.png", 1}},
-    {"BG_ID_BROWSER", {"browser-layer.png", 1}},
+    {"BG_ID_BROWSER", {"browser-layer.png", 1}}, {"LED_TEN_ID", {"led-ten.png", 10}}, {"LED_FEM_ID", {"led-fem.png", 5}},
+    {"LED_SEVEN_ID", {"led-seven.png", 7}}, {"LED_QUAD_ID", {"quadledred.png", 4}},
+    {"LED_TEN_PROT_ID", {"led-ten-protect.png", 1}}, {"LED_FEM_PROT_ID", {"led-fem-protect.png", 1}},
+    {"LED_SEVEN_PROT_ID", {"led-seven-protect.png", 1}}, {"LED_QUAD_PROT_ID", {"quad-led-protector.png", 1}},
+    {"LED_SINGLE_PROT_ID", {"single-led-protector.png", 1}},
 };
 
 // Layers the tab switch leaves open for the default sound.
