@@ -14,13 +14,6 @@ void Zelto2X::createLibrarianMenus() {}
 
 // ---- Librarian and display glue -----------------------------------------------------
 
-void Zelto2X::DisplayProcessingIndicator(bool show)
-{
-    patchLoading = false;
-    if (!show)
-        midiMessageManager->patchRequested = false;
-}
-
 void Zelto2X::updateUserInterfaceAndMenus() {}
 
 void Zelto2X::setLibrarianViewDirty() {}
