@@ -8,8 +8,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "IMidiQueue.h"
 #include "IPluginAU.h"
@@ -21,6 +24,19 @@ class IControl;
 class ITextControl;
 class MIDIMessageManager;
 class UIConfigManager;
+// Librarian view and menus
+class LibrarianViewControl;
+class ProgressIndicator;
+class LeftPatchPopupMenu;
+class RightPatchPopupMenu;
+class RightCategoryPopupMenu;
+class RightSearchPopupMenu;
+class ProgBankNamePopupMenu;
+class BankEditPopupMenu;
+class FileEditPopupMenu;
+class FileCopyPopupMenu;
+class BankNumberPopupMenu;
+class ProgramNumberPopupMenu;
 
 // The per-type MIDI filters, in the order of their parameters.
 enum EMidiFilter {
@@ -84,6 +100,61 @@ public:
     // Shows a status line in the status display, when there is one.
     void showStatus(const char* text);
 
+    // ---- Librarian: lists, menus, sending, import (Zelto2XLibrarian*.cpp) ----
+    // Main thread unless noted. Library lists are read under libraryLock().
+    // Rescans (reload) or only re-lists the library; kind 0 banks, 1 categories,
+    // 4 search results in the lower list. A reload waits while a request job runs.
+    void patchTypeChanged(int unused, int kind, bool reload);
+    void ResetPatchSelectionMenus();
+    // Runs a reload that waited for a request job, once the job has ended.
+    void runPendingLibraryReload();
+    void refreshPopUpMenus();
+    void showFileEditMenu(int x, int y);
+    void showFileCopyMenu(int x, int y);
+    // Any thread (the text controls guard their texts).
+    void displayText(const std::string& name, const std::string& value, const std::string& cc);
+    void displayPatchName(const std::string& text);
+    void DisplayLibrarianPatchCategory(int slot, int list);
+    void updateBankAndProgramMenuNames(bool keepBankMenu);
+    // Any thread: the bank store and the two librarian store commands.
+    void storeAllPatchesToDeviceFromLibrarian(int bank, int list);
+    void SendSingleProgramFromLibrarian(bool unused);
+    void SendAllProgramsFromLibrarian(int bank);
+    // Any thread: where the next incoming sound dump goes, and the unsaved state.
+    void SetLibrarianRequestActive(bool toLibrary);
+    void SetLibrarianStatusUnsaved(bool unsaved);
+    // Import (main thread): a bank file copied into the library folder; single
+    // sounds into the transfer slot; the selected slot's category byte.
+    void saveImportedFile(bool asMidi);
+    void ImportSingleZeltoPatches(bool olderModel);
+    void SetCategoryForLibrarianPatch(int code);
+    // Stores a sound into slot transferSlot of the upper bank, padding the bank
+    // to 100; the bank is marked unsaved only when it was stored. Any thread.
+    bool storeSoundInTransferSlot(const LibrarianPatch& sound);
+    // The bank file a list shows (0 upper, else lower), or null. Caller holds libraryLock().
+    PatchFile* librarianListBank(int list);
+    // The display name of a bank file: long names shortened to 47 characters,
+    // "~n" and the lower-case extension, never more than 55 characters.
+    // prefix and number carry the running count through one rebuild.
+    static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
+    // The first control bound to a parameter, hidden layers included; null when none.
+    IControl* firstControlOf(int paramIdx) const;
+    // Layers by configured name, null when missing.
+    ControlLayer* librarianLayer(const char* name) const;
+    // Shows or hides the progress overlay alone (no cancel button, no flags). Any thread.
+    void showProgressOverlay(bool show);
+    // What the librarian menus start in the core and the workers (main thread);
+    // each is dropped silently while the request thread runs.
+    bool libBankChange();                    // bank select and program change for kCurrentBank/kCurrentPatch
+    void libRequestEditBuffer();             // the hardware's current sound into the editor
+    void libRequestSound(bool editBuffer);   // one sound into the transfer slot
+    void libRequestBank(int bank);           // a hardware bank into the upper bank
+    void libPushCurrentData();               // the editor's sound (with the global step) to the hardware
+    void libCurrentSoundToSlot();            // the editor's sound into the transfer slot
+    void libInitSlot();                      // the INIT sound into the transfer slot
+    void libRequestProgram(int program);     // job 5 after a program change
+    void libOpenHelp(int item);              // 0 data folder, 1 manual, 2..4 the maker's pages
+
     // ---- Control-lookup forwards (any thread) ----
     IControl* getSysexControl(int a, int b, int c, int d, int sub);
     IControl* getMsbLsbControl(int a, int b, int c, int d, int e);
@@ -123,6 +194,38 @@ public:
     std::string upperBankName;
     std::string upperFolderName;
 
+    // ---- Librarian state (main thread unless atomic) ----
+    std::string lowerBankName;
+    std::string lowerFolderName;
+    std::atomic<bool> lowerShowsCategories {false};
+    std::atomic<bool> lowerShowsSearch {false};
+    std::atomic<bool> renameArmed {false};  // a slot rename is open; kPatchRename takes it once
+    std::string dialogFolder;               // where the next file panel opens
+    LibrarianViewControl* librarianView = nullptr;
+    ProgressIndicator* progressIndicator = nullptr;
+    ControlLayer* progressLayer = nullptr;
+    IControl* librarianCancelButton = nullptr;
+    IControl* editorCancelButton = nullptr;
+    IControl* upperListControl = nullptr;
+    IControl* lowerListControl = nullptr;
+    LeftPatchPopupMenu* leftPatchPopupMenu = nullptr;
+    RightPatchPopupMenu* rightPatchPopupMenu = nullptr;
+    BankEditPopupMenu* bankEditPopupMenu = nullptr;
+    RightCategoryPopupMenu* rightCategoryPopupMenu = nullptr;
+    ProgramNumberPopupMenu* programNumberPopupMenu = nullptr;
+    BankNumberPopupMenu* bankNumberPopupMenu = nullptr;
+    RightSearchPopupMenu* rightSearchPopupMenu = nullptr;
+    ProgBankNamePopupMenu* progBankNamePopupMenu = nullptr;
+    // The slot menus of the last right click; each replaces (and frees) the previous one.
+    struct SlotMenuDeleter {
+        void operator()(FileEditPopupMenu* menu) const;
+        void operator()(FileCopyPopupMenu* menu) const;
+    };
+    std::unique_ptr<FileEditPopupMenu, SlotMenuDeleter> fileEditPopupMenu;
+    std::unique_ptr<FileCopyPopupMenu, SlotMenuDeleter> fileCopyPopupMenu;
+    std::atomic<int> pendingReloadKind {-1};  // a reload waiting for the request job; -1 none
+    std::map<std::string, ControlLayer*> menuLayers;  // the librarian popups' layers by name
+
     // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
     // 1.25) every pixel size is multiplied by.
     static constexpr int kEditorWidth = 1500;
@@ -142,6 +245,14 @@ public:
     ControlLayer* arpTempoClockLayer = nullptr;
 
 private:
+    // Librarian glue helpers.
+    void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
+    void setTextOf(int paramIdx, const std::string& text);
+    bool startSendSlotJob(const LibrarianPatch& sound);
+    // The open panel in dialogFolder; the chosen path, or empty.
+    std::string promptForOpenFile(const char* extensions);
+    bool startStoreBankJob(int bank, int list);
+
     void createGraphicsSurface();
     void lightMidiLed();
 
