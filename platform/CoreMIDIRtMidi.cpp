@@ -240,6 +240,8 @@ struct MidiInputClient::Delivery {
     std::atomic<bool> dropTimingClock{false};
     std::atomic<bool> dropActiveSensing{false};
     std::atomic<unsigned long> dropped{0};
+    std::atomic<MidiLossReport> lossReport{&PrintLoss};
+    std::atomic<void*> lossUserData{nullptr};
     std::atomic<bool>* portOpen = nullptr;
     std::thread thread;
     static std::atomic<unsigned> handedOver;
@@ -280,6 +282,12 @@ struct MidiInputClient::Delivery {
         sem_post(&delivery->wake);
     }
 
+    static void PrintLoss(unsigned long lost, void*)
+    {
+        std::printf("MIDI: %lu incoming messages lost, the input queue was full\n", lost);
+        std::fflush(stdout);
+    }
+
     void Run()
     {
         std::vector<unsigned char> message;
@@ -298,9 +306,8 @@ struct MidiInputClient::Delivery {
             }
             const unsigned long droppedNow = dropped.load(std::memory_order_relaxed);
             if (droppedNow != droppedSeen) {
-                std::printf("MIDI: %lu incoming messages lost, the input queue was full\n",
-                    droppedNow - droppedSeen);
-                std::fflush(stdout);
+                void* user = lossUserData.load(std::memory_order_acquire);
+                lossReport.load(std::memory_order_acquire)(droppedNow - droppedSeen, user);
                 droppedSeen = droppedNow;
             }
         }
@@ -359,6 +366,12 @@ bool MidiInputClient::IgnoreTypes(bool sysex, bool timingClock, bool activeSensi
 unsigned long MidiInputClient::DroppedMessages() const
 {
     return delivery_->dropped.load();
+}
+
+void MidiInputClient::SetLossReport(MidiLossReport report, void* userData)
+{
+    delivery_->lossUserData.store(userData, std::memory_order_release);
+    delivery_->lossReport.store(report, std::memory_order_release);
 }
 
 // ---------------------------------------------------------------------------

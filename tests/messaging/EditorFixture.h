@@ -57,16 +57,25 @@ protected:
     void SetUp() override
     {
         editor = std::make_unique<FixtureEditor>();
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
-        for (int i : {kOscillator1Semitone, kOscillator2Semitone, kOscillator3Semitone})
-            editor->GetParam(i)->InitDouble("semi", 0.0, -16.0, 111.0, 1.0);
-        editor->GetParam(kGlobalMasterTune)->InitDouble("tune", 0.0, -54.0, 73.0, 1.0);
-        editor->GetParam(kGlobalTranspose)->InitDouble("transpose", 0.0, -40.0, 87.0, 1.0);
-        editor->GetParam(kCategoryName)->InitDouble("category", 0.0, 0.0, 20.0, 1.0);
-        editor->GetParam(kGlobalMidiChannel)->InitDouble("channel", 1.0, 0.0, 16.0, 1.0);
+        giveConfiguredRanges(*editor);
         manager = editor->midiMessageManager;
     }
+
+public:
+    // Ranges like the configuration gives the parameters.
+    static void giveConfiguredRanges(Zelto2X& plug)
+    {
+        for (int i = 0; i < kNumParams; ++i)
+            plug.GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        for (int i : {kOscillator1Semitone, kOscillator2Semitone, kOscillator3Semitone})
+            plug.GetParam(i)->InitDouble("semi", 0.0, -16.0, 111.0, 1.0);
+        plug.GetParam(kGlobalMasterTune)->InitDouble("tune", 0.0, -54.0, 73.0, 1.0);
+        plug.GetParam(kGlobalTranspose)->InitDouble("transpose", 0.0, -40.0, 87.0, 1.0);
+        plug.GetParam(kCategoryName)->InitDouble("category", 0.0, 0.0, 20.0, 1.0);
+        plug.GetParam(kGlobalMidiChannel)->InitDouble("channel", 1.0, 0.0, 16.0, 1.0);
+    }
+
+protected:
 
     TestControl* bindControl(int paramIdx)
     {

@@ -9,6 +9,21 @@ namespace zelto2sim {
 
 namespace {
 
+// The INIT sound as the documentation lists it, 16 bytes a row.
+const uint8_t kInitSound[kSoundDumpSize] = {
+    0xF0, 0x3E, 0x16, 0x00, 0x10, 0x7F, 0x00, 0x00, 0x7F, 0x40, 0x40, 0x01, 0x28, 0x00, 0x7F, 0x40,
+    0x40, 0x01, 0x00, 0x00, 0x00, 0x40, 0x40, 0x00, 0x00, 0x40, 0x00, 0x40, 0x00, 0x0A, 0x00, 0x00,
+    0x2A, 0x2A, 0x2A, 0x00, 0x02, 0x00, 0x2A, 0x7F, 0x2A, 0x00, 0x02, 0x00, 0x01, 0x25, 0x09, 0x00,
+    0x00, 0x7F, 0x00, 0x40, 0x00, 0x40, 0x40, 0x00, 0x00, 0x40, 0x00, 0x64, 0x40, 0x02, 0x46, 0x00,
+    0x00, 0x40, 0x0A, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x00, 0x00,
+    0x40, 0x00, 0x00, 0x40, 0x00, 0x0A, 0x0A, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x03, 0x03, 0x06, 0x40,
+    0x40, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32, 0x32,
+    0x32, 0x0F, 0x0D, 0x00, 0x00, 0x00, 0x00, 0x01, 0x49, 0x4E, 0x49, 0x54, 0x20, 0x20, 0x20, 0x20,
+    0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x00, 0x2A, 0xF7,
+};
+constexpr uint8_t kEditBufferHigh = 0x7F;
+constexpr uint8_t kEditBufferLow = 0x00;
+
 // Global settings of a synth fresh from the factory, bytes 5..37 of the
 // global dump: tune and transpose centred, MIDI channel 1, local control on,
 // parameters transmitted, mid contrast, full volume, centre panning.
@@ -37,7 +52,7 @@ int HexDigit(char c)
 
 std::optional<SoundAddress> DecodeAddress(uint8_t high, uint8_t low)
 {
-    if (high == zsysex::kEditBufferAddress.high && low == zsysex::kEditBufferAddress.low) {
+    if (high == kEditBufferHigh && low == kEditBufferLow) {
         return SoundAddress{true, 0};
     }
     if (high > 0x7F || low > 0x7F) {
@@ -50,45 +65,52 @@ std::optional<SoundAddress> DecodeAddress(uint8_t high, uint8_t low)
     return SoundAddress{false, slot};
 }
 
-Bytes EncodeAddress(const SoundAddress& address)
+Bytes EncodeAddress(const SoundAddress& address, ReplyForm form)
 {
-    const zsysex::SoundAddress bytes = address.editBuffer
-        ? zsysex::kEditBufferAddress
-        : zsysex::soundAddress(address.slot / kProgramsPerBank, address.slot % kProgramsPerBank);
-    return {bytes.high, bytes.low};
+    if (address.editBuffer) {
+        return {kEditBufferHigh, kEditBufferLow};
+    }
+    if (form == ReplyForm::BankProgram) {
+        return {static_cast<uint8_t>(address.slot / kProgramsPerBank),
+            static_cast<uint8_t>(address.slot % kProgramsPerBank)};
+    }
+    return {static_cast<uint8_t>(address.slot / 128), static_cast<uint8_t>(address.slot % 128)};
 }
 
 const Bytes& InitSound()
 {
-    static const Bytes sound(zsysex::initSinglePatch, zsysex::initSinglePatch + kSoundDumpSize);
+    static const Bytes sound(kInitSound, kInitSound + kSoundDumpSize);
     return sound;
 }
 
 uint8_t Checksum(const Bytes& framed)
 {
-    // An empty range (fewer than 4 bytes) sums to 0.
-    return zsysex::checksum(framed.data(), 1, static_cast<int>(framed.size()) - 3);
+    unsigned sum = 0;
+    for (size_t i = 1; i + 2 < framed.size(); ++i) {
+        sum += framed[i];
+    }
+    return static_cast<uint8_t>(sum % 128);
 }
 
 bool IsZelto2Message(const Bytes& message)
 {
-    return message.size() >= 6 && message.front() == zsysex::kStart && message.back() == zsysex::kEnd
+    return message.size() >= 6 && message.front() == kSysExStart && message.back() == kSysExEnd
         && message[1] == kManufacturer && message[2] == kModel;
 }
 
-Bytes MakeSoundDump(const Bytes& sound, uint8_t device, const SoundAddress& address)
+Bytes MakeSoundDump(const Bytes& sound, uint8_t device, const SoundAddress& address, ReplyForm form)
 {
     Bytes dump = sound;
     dump.resize(kSoundDumpSize, 0);
-    dump[0] = zsysex::kStart;
+    dump[0] = kSysExStart;
     dump[1] = kManufacturer;
     dump[2] = kModel;
     dump[3] = device;
     dump[4] = kSoundDump;
-    const Bytes addressBytes = EncodeAddress(address);
+    const Bytes addressBytes = EncodeAddress(address, form);
     dump[5] = addressBytes[0];
     dump[6] = addressBytes[1];
-    dump[kSoundDumpSize - 1] = zsysex::kEnd;
+    dump[kSoundDumpSize - 1] = kSysExEnd;
     dump[kChecksumOffset] = Checksum(dump);
     return dump;
 }
@@ -96,10 +118,10 @@ Bytes MakeSoundDump(const Bytes& sound, uint8_t device, const SoundAddress& addr
 Bytes MakeDefaultGlobalDump(uint8_t device)
 {
     Bytes dump(kGlobalDumpSize);
-    const uint8_t header[] = {zsysex::kStart, kManufacturer, kModel, device, kGlobalDump};
+    const uint8_t header[] = {kSysExStart, kManufacturer, kModel, device, kGlobalDump};
     std::copy(std::begin(header), std::end(header), dump.begin());
     std::copy(std::begin(kFactoryGlobals), std::end(kFactoryGlobals), dump.begin() + sizeof header);
-    dump[kGlobalDumpSize - 1] = zsysex::kEnd;
+    dump[kGlobalDumpSize - 1] = kSysExEnd;
     dump[kGlobalDeviceOffset] = device;
     dump[kGlobalDumpSize - 2] = Checksum(dump);
     return dump;
@@ -132,12 +154,12 @@ std::vector<Bytes> SplitSysEx(const Bytes& stream)
     Bytes current;
     bool inside = false;
     for (uint8_t byte : stream) {
-        if (byte == zsysex::kStart) {
+        if (byte == kSysExStart) {
             current.assign(1, byte);
             inside = true;
         } else if (inside) {
             current.push_back(byte);
-            if (byte == zsysex::kEnd) {
+            if (byte == kSysExEnd) {
                 messages.push_back(current);
                 inside = false;
             }

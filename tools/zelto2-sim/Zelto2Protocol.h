@@ -2,33 +2,43 @@
 // The Zelto 2's SysEx protocol as the simulated synth speaks it: framing,
 // addresses, the checksum and the dumps. Pure functions over byte vectors;
 // nothing here touches a port or a thread.
+//
+// This is deliberately a second reading of the protocol, written from the
+// documented tables apart from the editor's own protocol code: the frame, the
+// INIT sound, the checksum, the addresses and the dump layout are repeated
+// here on purpose, so that a fault in the editor's reading cannot hide by
+// being shared with the synth it is tested against.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "SysExProtocol.h"
-
 namespace zelto2sim {
 
 using Bytes = std::vector<uint8_t>;
 
-// The frame, commands and sizes are the editor's own protocol tables.
-constexpr uint8_t kManufacturer = zsysex::kManufacturer;
-constexpr uint8_t kModel = zsysex::kModel;
-constexpr uint8_t kSoundRequest = zsysex::kCommandSoundRequest;
-constexpr uint8_t kGlobalRequest = zsysex::kCommandGlobalRequest;
-constexpr uint8_t kSoundDump = zsysex::kCommandSoundDump;
-constexpr uint8_t kGlobalDump = zsysex::kCommandGlobalDump;
+constexpr uint8_t kSysExStart = 0xF0;
+constexpr uint8_t kSysExEnd = 0xF7;
+constexpr uint8_t kManufacturer = 0x3E;
+constexpr uint8_t kModel = 0x16;
+constexpr uint8_t kSoundRequest = 0x00;
+constexpr uint8_t kGlobalRequest = 0x04;
+constexpr uint8_t kSoundDump = 0x10;
+constexpr uint8_t kGlobalDump = 0x14;
 
 constexpr size_t kSoundRequestSize = 8;
 constexpr size_t kGlobalRequestSize = 6;
-constexpr size_t kSoundDumpSize = zsysex::kSoundDumpSize;
-constexpr size_t kGlobalDumpSize = zsysex::kGlobalDumpSize;
-constexpr size_t kChecksumOffset = zsysex::kSoundChecksumByte;
-constexpr int kProgramsPerBank = zsysex::kProgramsPerBank;
-constexpr int kSlotCount = (zsysex::kSoundBankMax + 1) * kProgramsPerBank;
+constexpr size_t kSoundDumpSize = 137;
+constexpr size_t kGlobalDumpSize = 39;
+constexpr size_t kChecksumOffset = 135;
+constexpr int kProgramsPerBank = 100;
+constexpr int kSlotCount = 5 * kProgramsPerBank;
+
+// How the synth writes a slot into the address bytes of its replies: the
+// slot number in two 7-bit bytes (as requests address it) or the bank and
+// the program as two bytes. Which one the hardware uses is not documented.
+enum class ReplyForm { Slot, BankProgram };
 
 // Where a sound lives: the edit buffer (address 7F 00) or slot 0..499
 // (address = slot div 128, slot mod 128).
@@ -44,8 +54,8 @@ struct SoundAddress {
 
 // Empty for an address that names neither the edit buffer nor a slot.
 std::optional<SoundAddress> DecodeAddress(uint8_t high, uint8_t low);
-// The two address bytes.
-Bytes EncodeAddress(const SoundAddress& address);
+// The two address bytes (requests and stores use the slot form).
+Bytes EncodeAddress(const SoundAddress& address, ReplyForm form = ReplyForm::Slot);
 
 // The built-in INIT sound: a framed 137-byte dump for the edit buffer.
 const Bytes& InitSound();
@@ -59,7 +69,8 @@ bool IsZelto2Message(const Bytes& message);
 
 // A sound dump of `sound` (any framed 137-byte dump) for `device` at
 // `address`, with its checksum.
-Bytes MakeSoundDump(const Bytes& sound, uint8_t device, const SoundAddress& address);
+Bytes MakeSoundDump(const Bytes& sound, uint8_t device, const SoundAddress& address,
+    ReplyForm form = ReplyForm::Slot);
 
 // The synth's global settings as a 39-byte global dump for `device`.
 Bytes MakeDefaultGlobalDump(uint8_t device);

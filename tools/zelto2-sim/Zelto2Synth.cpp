@@ -49,7 +49,7 @@ std::vector<Bytes> Zelto2Synth::Answer(const Request& request) const
     if (request.command == kGlobalRequest) {
         return {globalDump_};
     }
-    return {MakeSoundDump(Sound(request.address), deviceId_, request.address)};
+    return {MakeSoundDump(Sound(request.address), deviceId_, request.address, replyForm_)};
 }
 
 // Bank select LSB picks the bank, a program change loads that bank's program

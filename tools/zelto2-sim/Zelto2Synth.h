@@ -23,6 +23,9 @@ public:
     // slot-addressed dump of the file names. Returns how many were stored.
     int LoadSounds(const std::vector<Bytes>& messages);
 
+    // How slot-addressed replies carry their slot (default: the slot form).
+    void SetReplyForm(ReplyForm form) { replyForm_ = form; }
+
     uint8_t DeviceId() const { return deviceId_; }
     int Bank() const { return bank_; }
     const Bytes& Sound(const SoundAddress& address) const;
@@ -34,6 +37,7 @@ private:
     void ReceiveChannelMessage(const Bytes& message);
 
     uint8_t deviceId_;
+    ReplyForm replyForm_ = ReplyForm::Slot;
     int bank_ = 0;
     std::array<Bytes, kSlotCount> slots_;
     Bytes editBuffer_;

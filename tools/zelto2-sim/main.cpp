@@ -33,6 +33,8 @@ const char* const kUsage
       "  --syx FILE      load sound dumps from a .syx file into the slots\n"
       "  --silent        never answer a request\n"
       "  --delay MS      answer requests after MS milliseconds\n"
+      "  --reply-form F  slot addresses in sound replies: slot (slot div 128, slot mod 128;\n"
+      "                  the default) or bank-program (bank, program)\n"
       "  --log FILE      log received messages to FILE (default: standard output)\n"
       "  --name NAME     MIDI client name prefix (default \"Zelto 2\")\n"
       "  --no-stdin      ignore standard input; run until SIGINT or SIGTERM\n"
@@ -48,6 +50,7 @@ struct Options {
     std::string logFile;
     std::string name = "Zelto 2";
     bool useStdin = true;
+    zelto2sim::ReplyForm replyForm = zelto2sim::ReplyForm::Slot;
 };
 
 void status(const std::string& text)
@@ -84,6 +87,12 @@ bool ParseOptions(int argc, char** argv, Options* options)
             if (!ParseInt(argv[++i], 0, 600000, &options->delayMs)) {
                 return false;
             }
+        } else if (arg == "--reply-form" && hasValue) {
+            const std::string form = argv[++i];
+            if (form != "slot" && form != "bank-program") {
+                return false;
+            }
+            options->replyForm = form == "slot" ? zelto2sim::ReplyForm::Slot : zelto2sim::ReplyForm::BankProgram;
         } else if (arg == "--syx" && hasValue) {
             options->syxFile = argv[++i];
         } else if (arg == "--log" && hasValue) {
@@ -217,7 +226,10 @@ struct Simulator {
     Output* output = nullptr;
     DelayedSender* delayed = nullptr;
 
-    explicit Simulator(const Options& o) : options(o), synth(static_cast<uint8_t>(o.deviceId)) {}
+    explicit Simulator(const Options& o) : options(o), synth(static_cast<uint8_t>(o.deviceId))
+    {
+        synth.SetReplyForm(o.replyForm);
+    }
 
     // On the MIDI input thread.
     static void OnMessage(double, std::vector<unsigned char>* message, void* self)

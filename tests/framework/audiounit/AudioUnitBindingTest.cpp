@@ -1,7 +1,9 @@
 // The Audio Unit binding driven through its component entry by the host library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <string>
 
 #include "PluginHost.h"
@@ -297,6 +299,35 @@ TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyIsRefusedAndChangesNo
     CFRelease(data);
     EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setState(state));
     expectUnchanged();
+    CFRelease(state);
+}
+
+TEST_F(AudioUnitBinding, AStateThePlugInChecksIsRefusedUnreadAndLongerOnesLoad)
+{
+    plug->checksStates = true;
+    host.setParameter(0, 10.0f);
+    CFMutableDictionaryRef state = copyState();
+    host.setParameter(0, 50.0f);
+    const CFDataRef whole = static_cast<CFDataRef>(CFRetain(CFDictionaryGetValue(state, CFSTR("data"))));
+    const long size = CFDataGetLength(whole);
+    auto setData = [&](long length) {
+        std::vector<uint8_t> bytes(static_cast<size_t>(length), 0);
+        std::memcpy(bytes.data(), CFDataGetBytePtr(whole), static_cast<size_t>(std::min(length, size)));
+        CFDataRef data = CFDataCreate(nullptr, bytes.data(), length);
+        CFDictionarySetValue(state, CFSTR("data"), data);
+        CFRelease(data);
+        return setState(state);
+    };
+    // Short by one byte: refused, and the old state is never read back in.
+    plug->stateReads = 0;
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setData(size - 1));
+    EXPECT_EQ(0, plug->stateReads);
+    EXPECT_DOUBLE_EQ(50.0, plug->GetParam(0)->Value());
+    // Longer than the plug-in reads: the rest is ignored.
+    EXPECT_EQ(noErr, setData(size + 3));
+    EXPECT_EQ(1, plug->stateReads);
+    EXPECT_DOUBLE_EQ(10.0, plug->GetParam(0)->Value());
+    CFRelease(whole);
     CFRelease(state);
 }
 

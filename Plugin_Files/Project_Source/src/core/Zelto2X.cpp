@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 #include "ControlLayer.h"
 #include "IControl.h"
@@ -14,13 +16,25 @@
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
 #include "resource.h"
+#include "PatchManager.h"
+#include "PatchSaveDialog.h"
+#include "dovor/dialogs.h"
 #include "dovor/timing.h"
+#include "platform/DataFolder.h"
 
 namespace {
 
 using buildlog::log;
 
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
+constexpr int kBackgroundBitmapId = 102;
+constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";
+
+// The librarian's "Enter Bank Name" template joins the module's dialog list
+// before any instance exists.
+DOVOR_DialogResourceIndex patchSaveDialog{
+    IDD_PATCH_SAVE.resourceId, IDD_PATCH_SAVE.title, IDD_PATCH_SAVE.width, IDD_PATCH_SAVE.height, nullptr, nullptr};
+const DOVOR_DialogResourceIndex* const patchSaveDialogRegistered = DOVOR_AddDialogResource(&patchSaveDialog);
 
 }  // namespace
 
@@ -37,8 +51,19 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     dawFilter[kFilterSysEx] = true;  // SysEx from the host is dropped by default
     for (auto& byte : globalBytes)
         byte = 0;
+    localControl = true;
 
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    sampleRate = GetSampleRate();
+    dataFolder = platform::DataFolderPath();
+    logFilePath = dataFolder + zelto2x::kPlugName + " LOG.txt";
+    debugLogEnabled = debugOutput.openDebugFile(logFilePath);
+    uiSettingsFilePath = dataFolder + zelto2x::kPlugName + " UI.txt";
+    readUISettings();
+
+    logDebug("INITIALIZATION STARTED!");
     SetLatency(zelto2x::kPlugLatency);
+    logDebug("Data folder located at " + dataFolder);
     // Every named index up to kTimbreLED (306) gets a parameter object; none
     // is automated by the host.
     initialize(instanceInfo, 0, kNumParams, zelto2x::kPlugChannelIO, zelto2x::kPlugPresets, zelto2x::kPlugName,
@@ -47,15 +72,83 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
         zelto2x::kPlugIsInstrument, zelto2x::kPlugSideChainChannels);
     addNonAutomateParamCount(kNumParams);
 
+    patchManager = new PatchManager(this);
+    logDebug("PATCH MANAGER INITIALIZED...");
     patchLibrarian = new PatchLibrarian(this);
     patchLibrarian->editor = this;
     patchLibrarian->debugOutput = &debugOutput;
+    logDebug("PATCH LIBRARIAN INITIALIZED...");
+    patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
+    logDebug("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
+
     createGraphicsSurface();
+    IGraphics* graphics = GetGUI();
+    logDebug("STARTING USER INTERFACE CONFIGURATION...");
     uiConfig = new UIConfigManager();
     uiConfig->setDebugLog(&debugOutput, debugLogEnabled, logFilePath);
     uiConfig->initParams();
-    midiMessageManager = new MIDIMessageManager(this, nullptr, patchLibrarian, GetGUI());
+    installLibrarianViewFactory();
+    uiConfig->readUIConfig(graphics, this, patchLibrarian, colorScheme, guiScale);
+    logDebug("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
+
+    rememberLayers();
+    rememberControls();
+    if (IControl* randomize = paramControl(kRandomize))
+        randomize->GrayOut(true);
+    graphics->AttachBackground(kBackgroundBitmapId, "resources/img/main-frame-bg.png", guiScale);
+    logDebug("Layers attached...");
+    createProgressOverlay();
+
+    midiMessageManager = new MIDIMessageManager(this, patchManager, patchLibrarian, graphics);
+    MakeDefaultPreset("-", 64);
+    patchManager->init();
+    logDebug("Control set 1 attached");
+    createLibrarianMenus();
+    logDebug("Librarian menus attached");
+    rememberControls();  // the librarian popups are bound too
+
+    for (int param : {kControlLibrary, kShowLibrarian, kControlLibrary}) {
+        if (IControl* control = paramControl(param))
+            control->SetValueFromUserInput(0);
+    }
+    setParamValueClamped(kShowLibrarian, 0.0);
+    graphics->SetParameterFromPlug(kGlobalMidiChannel, 1, false);
     currentDeviceId = 0;
+    logDebug("Control set 2 attached... Resetting");
+    Reset();
+
+    for (int param : {kPatchSelectionListUpper, kPatchSelectionListLower}) {
+        if (IControl* control = paramControl(param))
+            control->SetValueFromPlug(0);
+    }
+    graphics->SetParameterFromPlug(kOverrideTempo, 1, false);
+    graphics->SetParameterFromPlug(kLibSyncTimer, 1, false);
+    graphics->SetParameterFromPlug(kMainTab, 2, false);
+    switchMainTab(2);
+
+    const std::string& size = uiSettings[1];
+    const int sizeValue = size == "small" ? 0 : size == "normal" ? 1 : size == "large" ? 2 : -1;
+    if (sizeValue >= 0)
+        graphics->SetParameterFromPlug(kUserInterfaceSize, sizeValue, false);
+    if (uiSettings[2] == "no") {
+        if (ControlLayer* notification = layerNamed("firstRunNotification"))
+            notification->Hide(false);
+    }
+    setStartupFilters();
+
+    for (int i = 0; i < NParams(); ++i) {
+        const int value = GetParam(i)->Int();
+        if (value > 0)
+            graphics->SetParameterFromPlug(i, value, false);
+    }
+    const std::string patchName = GetParam(kPatchName)->GetDisplayText(0);
+    patchManager->texts[PatchManager::kSoundName] = patchName.empty() ? "Set Name" : patchName;
+    setLibrarianViewDirty();
+    if (paramValue(kGlobalLocalControl) == 0.0)
+        localControl = false;
+    logDebug("Plug-in is ready to load!");
+    switchMainTab(2);
+    pluginReady = true;
 }
 
 void Zelto2X::createGraphicsSurface()
@@ -69,12 +162,160 @@ void Zelto2X::createGraphicsSurface()
 
 Zelto2X::~Zelto2X()
 {
-    // No hardware message may reach a half-destroyed editor.
-    DestroyMidiPorts();
+    // Nothing may reach the hardware or a half-destroyed editor from here on:
+    // no sender passes midiOutSet, no hardware input arrives, and the manager
+    // ends the clock loop and joins its workers before what they use is freed.
     midiOutSet = false;
+    DestroyMidiPorts();
     delete midiMessageManager;
+    midiMessageManager = nullptr;
+    delete patchManager;
+    patchManager = nullptr;
     delete uiConfig;
+    uiConfig = nullptr;
     delete patchLibrarian;
+    patchLibrarian = nullptr;
+}
+
+// ---- Start-up lookups ---------------------------------------------------------------------
+
+void Zelto2X::rememberLayers()
+{
+    // Start-up state of each layer the editor keeps: shown, hidden, or as configured.
+    enum Start { kAsConfigured, kHidden, kShown };
+    static const std::pair<const char*, Start> kLayers[] = {{"root", kShown}, {"multiModeMixer", kAsConfigured},
+        {"patchLibrarian", kAsConfigured}, {"arpTempoKnob", kAsConfigured}, {"arpTempoClock", kAsConfigured},
+        {"lfo1ClockedLayer", kHidden}, {"saveChangesLayer", kHidden}, {"discardChangesLayerRight", kHidden},
+        {"aboutWindow", kHidden}, {"firstRunNotification", kHidden}, {"midiFilterSettings", kHidden},
+        {"categoryLimit", kHidden}, {"osc1KeytrackBtn", kHidden}, {"osc1UnisonKnob", kHidden},
+        {"osc1AmpEnvFade", kHidden}, {"osc2KeytrackBtn", kHidden}, {"osc2AmpEnvFade", kHidden},
+        {"oscillator2Parameters", kHidden}, {"oscillator3Parameters", kHidden}, {"arpeggiator", kAsConfigured},
+        {"pattStepOverlayer02", kHidden}, {"pattStepOverlayer03", kHidden}, {"pattStepOverlayer04", kHidden},
+        {"pattStepOverlayer05", kHidden}, {"pattStepOverlayer06", kHidden}, {"pattStepOverlayer07", kHidden},
+        {"pattStepOverlayer08", kHidden}, {"pattStepOverlayer09", kHidden}, {"pattStepOverlayer10", kHidden},
+        {"pattStepOverlayer11", kHidden}, {"pattStepOverlayer12", kHidden}, {"pattStepOverlayer13", kHidden},
+        {"pattStepOverlayer14", kHidden}, {"pattStepOverlayer15", kHidden}, {"pattStepOverlayer16", kHidden},
+        {"patchRename", kHidden}, {"miniMixer", kAsConfigured}, {"searchField", kHidden},
+        {"releaseAllLocksLayer", kAsConfigured}};
+    for (const auto& [name, start] : kLayers) {
+        ControlLayer* layer = uiConfig->getLayerByName(name);
+        m_layers[name] = layer;
+        if (!layer) {
+            log("STARTUP: layer %s missing from the configuration, skipped\n", name);
+            continue;
+        }
+        if (start != kAsConfigured)
+            layer->Hide(start == kHidden);
+    }
+    if (ControlLayer* mixer = layerNamed("multiModeMixer")) {
+        mixer->SetSelectedChildId(-1);
+        for (int i = 0; i < mixer->NLayers(); ++i)
+            mixer->GetLayer(i)->Hide(mixer->GetLayer(i)->GetID() != -1);
+    }
+    miniMixerLayer = layerNamed("miniMixer");
+    arpTempoKnobLayer = layerNamed("arpTempoKnob");
+    arpTempoClockLayer = layerNamed("arpTempoClock");
+}
+
+ControlLayer* Zelto2X::layerNamed(const std::string& name) const
+{
+    const auto found = m_layers.find(name);
+    return found == m_layers.end() ? nullptr : found->second;
+}
+
+namespace {
+
+void rememberFirstControls(const ROZ_PtrList<IControl>& controls, IControl** first, int count)
+{
+    for (int i = 0; i < controls.GetSize(); ++i) {
+        IControl* control = controls.Get(i);
+        const int param = control->ParamIdx();
+        if (param >= 0 && param < count && !first[param])
+            first[param] = control;
+    }
+}
+
+void rememberFirstControls(ControlLayer* layer, IControl** first, int count)
+{
+    rememberFirstControls(*layer->GetControls(), first, count);
+    for (int i = 0; i < layer->NLayers(); ++i)
+        rememberFirstControls(layer->GetLayer(i), first, count);
+}
+
+}  // namespace
+
+void Zelto2X::rememberControls()
+{
+    IGraphics* graphics = GetGUI();
+    for (int i = 0; i < graphics->NControls(); ++i) {
+        IControl* control = graphics->GetControl(i);
+        const int param = control->ParamIdx();
+        if (param >= 0 && param < kNumParams && !m_paramControls[param])
+            m_paramControls[param] = control;
+    }
+    for (int i = 0; i < graphics->NLayers(); ++i)
+        rememberFirstControls(graphics->GetLayer(i), m_paramControls.data(), kNumParams);
+    statusText = paramTextControl(kControlDisplayName);
+}
+
+IControl* Zelto2X::paramControl(int paramIdx) const
+{
+    return paramIdx >= 0 && paramIdx < kNumParams ? m_paramControls[paramIdx] : nullptr;
+}
+
+ITextControl* Zelto2X::paramTextControl(int paramIdx) const
+{
+    return dynamic_cast<ITextControl*>(paramControl(paramIdx));
+}
+
+ControlAction* Zelto2X::paramAction(int paramIdx) const
+{
+    IParam* param = GetParam(paramIdx);
+    return param ? param->GetControlAction() : nullptr;
+}
+
+void Zelto2X::setStartupFilters()
+{
+    // Every type passes both ways, except SysEx from the host; clock off.
+    for (int i = 0; i < kMidiFilterCount; ++i) {
+        const bool dawPasses = i != kFilterSysEx;
+        if (IControl* control = paramControl(kMIDIFilterDAWCCPassThrough + i))
+            control->SetValueFromUserInput(dawPasses ? 1 : 0);
+        dawFilter[i] = !dawPasses;
+        if (IControl* control = paramControl(kMIDIFilterHWCCPassThrough + i))
+            control->SetValueFromUserInput(1);
+        hwFilter[i] = false;
+    }
+    const std::pair<int, int> switches[] = {{kMIDIFilterTrackIncomingMIDI, 1}, {kMIDIFilterDirectToHardware, 1},
+        {kMIDIFilterToDAWBuffer, 0}, {kSendMIDIClockPointer, 0}, {kSendMIDIClockInfo, 0}};
+    for (const auto& [param, value] : switches) {
+        if (IControl* control = paramControl(param))
+            control->SetValueFromUserInput(value);
+    }
+    trackIncomingMIDI = true;
+    toDAWBuffer = false;
+    sendClockPointer = false;
+    sendClockInfo = false;
+}
+
+void Zelto2X::switchMainTab(int tab)
+{
+    setParamValueClamped(kMainTab, tab);
+}
+
+// ---- Data folder --------------------------------------------------------------------------
+
+void Zelto2X::OpenDataDirectory(bool manual)
+{
+    const std::string path = manual ? dataFolder + kUserManualName : dataFolder;
+    if (IGraphics* graphics = GetGUI())
+        graphics->OpenURL(path.c_str());
+}
+
+const char* Zelto2X::getPanelString(int timbre, const std::string& name)
+{
+    panelString = "Timbre " + std::to_string(timbre + 1) + " " + name;
+    return panelString.c_str();
 }
 
 // ---- Incoming MIDI --------------------------------------------------------------

@@ -6,6 +6,7 @@
 // Threads: the flags are atomics because the host's threads, the render
 // thread, the MIDI input thread and the MIDI workers all read and write them.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -16,11 +17,14 @@
 
 #include "IMidiQueue.h"
 #include "IPluginAU.h"
+#include "ParameterTable.h"
 #include "PatchLibrarian.h"
 #include "debugger.h"
 
+class ControlAction;
 class ControlLayer;
 class IControl;
+class PatchManager;
 class ITextControl;
 class MIDIMessageManager;
 class UIConfigManager;
@@ -83,6 +87,8 @@ public:
     // buttons, then the bank lists and the librarian popups. Main thread.
     void createProgressOverlay();
     void createLibrarianMenus();
+    // Lets the configuration build the librarian view (before readUIConfig).
+    void installLibrarianViewFactory();
     void DisplayProcessingIndicator(bool show);
     void updateUserInterfaceAndMenus();
     void setLibrarianViewDirty();
@@ -137,9 +143,7 @@ public:
     // "~n" and the lower-case extension, never more than 55 characters.
     // prefix and number carry the running count through one rebuild.
     static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
-    // The first control bound to a parameter, hidden layers included; null when none.
-    IControl* firstControlOf(int paramIdx) const;
-    // Layers by configured name, null when missing.
+    // Layers by configured name (the popups' own layers first), null when missing.
     ControlLayer* librarianLayer(const char* name) const;
     // Shows or hides the progress overlay alone (no cancel button, no flags). Any thread.
     void showProgressOverlay(bool show);
@@ -195,8 +199,6 @@ public:
     std::string upperFolderName;
 
     // ---- Librarian state (main thread unless atomic) ----
-    std::string lowerBankName;
-    std::string lowerFolderName;
     std::atomic<bool> lowerShowsCategories {false};
     std::atomic<bool> lowerShowsSearch {false};
     std::atomic<bool> renameArmed {false};  // a slot rename is open; kPatchRename takes it once
@@ -244,6 +246,92 @@ public:
     ControlLayer* arpTempoKnobLayer = nullptr;
     ControlLayer* arpTempoClockLayer = nullptr;
 
+    // ---- MIDI workers: librarian state the jobs read (the librarian glue owns it) ----
+    // The "tempoValues" list of the UI configuration (filled at construction).
+    std::vector<std::string> tempoValues;
+
+    // ==== Start-up, data folder, UI settings, project state and audio thread ====
+    // (Zelto2X.cpp, Zelto2XSettings.cpp, Zelto2XState.cpp, Zelto2XAudio.cpp)
+
+    // ---- IPluginBase: project state (host thread, under the plug-in mutex) ----
+    bool SerializeState(ByteChunk* chunk) override;
+    int UnserializeState(ByteChunk* chunk, int startPos) override;
+    // The end of the whole state at startPos, or -1; applies nothing.
+    int CheckState(ByteChunk* chunk, int startPos) override;
+    // full false: the short form (header and the 240 stored values).
+    bool SerializeState2(ByteChunk* chunk, bool full);
+    // Checks the whole chunk first: -1 and nothing changed when it is short
+    // or holds a value that is not a number; else recalls it and returns the
+    // position after the stored values (bytes after them are not read).
+    int UnserializeState2(ByteChunk* chunk, int startPos, bool full);
+    // The stored parameters: indexes 0 to 239, whatever the parameter count.
+    static constexpr int kStoredParamCount = 240;
+
+    // ---- IPluginBase: audio thread ----
+    // Host thread, under the plug-in mutex.
+    void Reset() override;
+    // Render thread: takes no lock, allocates nothing and never waits.
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+    // ---- Data folder (any thread) ----
+    const std::string& getDataFolder() const { return dataFolder; }
+    std::string getPatchesFolderStr() const { return dataFolder + "Patches"; }
+    int getPatchesFolderLength() const { return static_cast<int>(getPatchesFolderStr().size()); }
+    // Main thread: the data folder, or with manual the user manual in it.
+    void OpenDataDirectory(bool manual);
+    // "Timbre <timbre + 1> <name>"; valid until the next call. Main thread.
+    const char* getPanelString(int timbre, const std::string& name);
+
+    // ---- UI settings writers (parameter handling, under the plug-in mutex) ----
+    void userInterfaceSizeChanged(int value);
+    void firstRunExitChanged(double value);
+
+    // ---- Layers and controls taken once at start-up (any thread) ----
+    // The configuration's layer of that name, or null (logged once at start-up).
+    ControlLayer* layerNamed(const std::string& name) const;
+    // The first control bound to the parameter, or null.
+    IControl* paramControl(int paramIdx) const;
+    ITextControl* paramTextControl(int paramIdx) const;
+    // The parameter's MIDI binding, or null.
+    ControlAction* paramAction(int paramIdx) const;
+    // Takes the first control of every parameter from the surface (start-up;
+    // again after controls are added). Main thread.
+    void rememberControls();
+
+    std::string dataFolder;
+    std::string uiSettingsFilePath;
+    std::array<std::string, 5> uiSettings;
+    int colorScheme = 0;
+    PatchManager* patchManager = nullptr;
+    ITimeInfo timeInfo;
+    double sampleRate = 44100.0;
+    std::string panelString;
+    std::string lowerBankName;
+    std::string lowerFolderName;
+    // The last incoming short message printed by compareMIDIdata.
+    std::array<int, 3> lastIncomingMessage {};
+
+    // Audio thread and the jobs it starts (plain flags shared with the host,
+    // main, MIDI input and worker threads).
+    std::atomic<bool> requestPending {false};
+    std::atomic<bool> continuousClockStarted {false};
+    std::atomic<bool> resetPending {false};
+    std::atomic<bool> sendClockPointer {false};
+    std::atomic<bool> sendClockInfo {false};
+    std::atomic<bool> sendGlobalBeforeSound {false};
+    std::atomic<bool> globalSettingsSent {true};
+    std::atomic<int> dawOffset {0};
+    bool transportWasRunning = false;  // render thread only
+    bool clockStartSent = false;       // render thread only
+    bool tempoSynced = false;          // render thread only
+    int lastTempoValue = 0;            // render thread only
+
+    // Job starts; each is true only when its worker thread really started.
+    bool startClockJob(int jobCode);
+    bool startContinuousClockJob();
+    bool startActiveSoundRequestJob();
+    bool startWholeSoundJob();
+
 private:
     // Librarian glue helpers.
     void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
@@ -254,6 +342,28 @@ private:
     bool startStoreBankJob(int bank, int list);
 
     void createGraphicsSurface();
+    // Start-up steps (Zelto2X.cpp).
+    void readUISettings();
+    void rememberLayers();
+    void setStartupFilters();
+    bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
+    void switchMainTab(int tab);
+    // Recall steps (Zelto2XState.cpp).
+    void reopenPortsByName();
+    void deriveFlagsFromParameters();
+    void sendRecalledSound();
+    // Audio thread steps (Zelto2XAudio.cpp).
+    void followTransport();
+    void followHostTempo();
+    void drainQueue(int positions);
+    void showMidiOutDelay(int positions);
+    // False when the port was busy: the reset then waits for the next block.
+    bool allNotesOffFromRenderThread();
+    void lightLedForOutgoing(const IMidiMsg* msg);
+    void setLedOff();
+
+    std::map<std::string, ControlLayer*> m_layers;
+    std::array<IControl*, kNumParams> m_paramControls {};
     void lightMidiLed();
 
     mutable std::mutex m_textsMutex;

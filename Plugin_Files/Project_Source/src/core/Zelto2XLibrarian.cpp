@@ -68,17 +68,6 @@ std::string extensionOf(const std::string& name)
     return lowerCase(dot == std::string::npos ? name : name.substr(dot + 1));
 }
 
-IControl* findControl(ControlLayer* layer, int paramIdx)
-{
-    for (int i = 0; i < layer->NControls(); ++i)
-        if (layer->GetControl(i)->ParamIdx() == paramIdx)
-            return layer->GetControl(i);
-    for (int i = 0; i < layer->NLayers(); ++i)
-        if (IControl* found = findControl(layer->GetLayer(i), paramIdx))
-            return found;
-    return nullptr;
-}
-
 IRECT scaled(const IRECT& r, double s)
 {
     return IRECT(static_cast<int>(r.L * s), static_cast<int>(r.T * s), static_cast<int>(r.R * s),
@@ -88,6 +77,14 @@ IRECT scaled(const IRECT& r, double s)
 }  // namespace
 
 // ---- Start-up steps (main thread, from the constructor) ----------------------------
+
+void Zelto2X::installLibrarianViewFactory()
+{
+    uiConfig->setLibrarianViewFactory([this](int x, int y, IBitmap* bitmap, IRECT bounds) -> IControl* {
+        librarianView = new LibrarianViewControl(this, x, y, kLibrarianArea, bitmap, bounds, patchLibrarian, guiScale);
+        return librarianView;
+    });
+}
 
 void Zelto2X::createProgressOverlay()
 {
@@ -134,7 +131,7 @@ void Zelto2X::createLibrarianMenus()
             bankName = first.fileName;
             folderName = first.folderName;
         }
-        return firstControlOf(paramIdx);
+        return paramControl(paramIdx);
     };
     upperListControl = buildList(kPatchSelectionListUpper, "Bank Selection List 1", upperBankName, upperFolderName);
     for (const MenuLayer& entry : kMenuLayers) {
@@ -166,23 +163,12 @@ void Zelto2X::createLibrarianMenus()
             lowerListControl =
                 buildList(kPatchSelectionListLower, "Bank Selection List 2", lowerBankName, lowerFolderName);
     }
+    // The overlay lies above every other layer, so it goes last.
+    if (progressLayer)
+        graphics->AttachLayer(progressLayer);
 }
 
 // ---- Lookups --------------------------------------------------------------------------
-
-IControl* Zelto2X::firstControlOf(int paramIdx) const
-{
-    IGraphics* graphics = GetGUI();
-    if (!graphics)
-        return nullptr;
-    for (int i = 0; i < graphics->NControls(); ++i)
-        if (graphics->GetControl(i)->ParamIdx() == paramIdx)
-            return graphics->GetControl(i);
-    for (int i = 0; i < graphics->NLayers(); ++i)
-        if (IControl* found = findControl(graphics->GetLayer(i), paramIdx))
-            return found;
-    return nullptr;
-}
 
 ControlLayer* Zelto2X::librarianLayer(const char* name) const
 {
@@ -191,7 +177,7 @@ ControlLayer* Zelto2X::librarianLayer(const char* name) const
         return own->second;
     if (progressLayer && progressLayer->GetName() == name)
         return progressLayer;
-    return uiConfig ? uiConfig->getLayerByName(name) : nullptr;
+    return layerNamed(name);
 }
 
 PatchFile* Zelto2X::librarianListBank(int list)
@@ -438,7 +424,7 @@ int Zelto2X::librarianListActive() const
 
 void Zelto2X::setTextOf(int paramIdx, const std::string& text)
 {
-    if (auto* control = dynamic_cast<ITextControl*>(firstControlOf(paramIdx)))
+    if (ITextControl* control = paramTextControl(paramIdx))
         control->SetTextFromPlug(text.c_str());
 }
 
@@ -482,7 +468,7 @@ void Zelto2X::DisplayProcessingIndicator(bool show)
     const bool librarianTab = paramValue(kMainTab) == 1.0;
     ControlLayer* searchField = librarianLayer("searchField");
     ControlLayer* categoryLimit = librarianLayer("categoryLimit");
-    IControl* search = firstControlOf(kPatchSearch);
+    IControl* search = paramControl(kPatchSearch);
     showProgressOverlay(show);
     for (IControl* button : {librarianCancelButton, editorCancelButton})
         if (button)

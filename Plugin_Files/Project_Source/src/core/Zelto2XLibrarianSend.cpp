@@ -57,59 +57,69 @@ void Zelto2X::SendAllProgramsFromLibrarian(int bank)
     storeAllPatchesToDeviceFromLibrarian(bank, librarianView && librarianView->upperSelectedSlot < 0 ? 1 : 0);
 }
 
-// ---- Worker jobs ------------------------------------------------------------------
+// ---- Worker jobs and the core ------------------------------------------------------
 
 bool Zelto2X::startSendSlotJob(const LibrarianPatch& sound)
 {
-    (void)sound;
-    return false;
+    return midiMessageManager->sendPatchToDeviceFromLibrarian(sound);
 }
 
 bool Zelto2X::startStoreBankJob(int bank, int list)
 {
-    (void)bank;
-    (void)list;
-    return false;
+    return midiMessageManager->storeAllPatchesToDeviceFromLibrarian(bank, list);
 }
-
-// ---- Calls into the core and the workers ---------------------------------------------
 
 bool Zelto2X::libBankChange()
 {
     return false;
 }
 
-void Zelto2X::libRequestEditBuffer() {}
+void Zelto2X::libRequestEditBuffer()
+{
+    midiMessageManager->sendActiveArrangementRequestSysex(true);
+}
 
 void Zelto2X::libRequestSound(bool editBuffer)
 {
-    (void)editBuffer;
+    midiMessageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer);
 }
 
 void Zelto2X::libRequestBank(int bank)
 {
-    (void)bank;
+    midiMessageManager->sendAllPatchRequestSysexFromLibrarian(bank);
 }
 
 void Zelto2X::libPushCurrentData()
 {
     if (!midiOutSet)
         return;
+    // The loading guard and the global step belong to this job alone: they are
+    // set by the worker once the job has started, never for a dropped one.
+    MIDIJob job;
+    job.jobCode = kJobSendArrangement;
+    job.arrangementToLibrary = false;
+    job.globalSettingsSent = false;
+    job.setPatchLoading = true;
+    midiMessageManager->startJob(job);
 }
 
-void Zelto2X::libCurrentSoundToSlot() {}
+void Zelto2X::libCurrentSoundToSlot()
+{
+    midiMessageManager->sendArrangementToDevice(true, false);
+}
 
-void Zelto2X::libInitSlot() {}
+void Zelto2X::libInitSlot()
+{
+    midiMessageManager->initClassicPatch();
+}
 
 void Zelto2X::libRequestProgram(int program)
 {
-    if (midiMessageManager->requestThreadRunning())
-        return;
-    midiMessageManager->patchRequested = true;
-    midiMessageManager->startSoundRequestJob(program, 0);
+    midiMessageManager->sendPartRequestSysex(true, program);
 }
 
 void Zelto2X::libOpenHelp(int item)
 {
-    (void)item;
+    if (item <= 1)
+        OpenDataDirectory(item == 1);
 }

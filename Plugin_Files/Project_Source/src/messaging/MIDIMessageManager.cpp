@@ -6,39 +6,43 @@
 #include "IGraphics.h"
 #include "IParam.h"
 #include "ParameterTable.h"
+#include "SysExProtocol.h"
 #include "Zelto2X.h"
 
-MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
-    IGraphics* graphics)
-    : plug(plug), patchManager(patchManager), patchLibrarian(patchLibrarian), graphics(graphics)
+// ---- The slot a request waits for -------------------------------------------------------
+
+namespace {
+constexpr int kNoReplyAwaited = -1;
+constexpr int kEditBufferAwaited = -2;
+}  // namespace
+
+void MIDIMessageManager::expectReply(int bank, int program)
 {
+    m_expectedReply = bank < 0 ? kEditBufferAwaited : bank * 128 + program;
 }
 
-MIDIMessageManager::~MIDIMessageManager() = default;
-
-// ---- Jobs ----------------------------------------------------------------------
-
-bool MIDIMessageManager::startSoundRequestJob(int program, int bank)
+void MIDIMessageManager::clearExpectedReply()
 {
-    // The request worker runs this job once the worker threads join the
-    // manager; until then the job is recorded for whoever runs it.
-    if (m_requestThreadRunning)
+    m_expectedReply = kNoReplyAwaited;
+}
+
+bool MIDIMessageManager::takesReply(const unsigned char* bytes, int size, int* bank, int* program) const
+{
+    const int expected = m_expectedReply;
+    *bank = -1;
+    *program = -1;
+    if (expected == kNoReplyAwaited || expected == kEditBufferAwaited)
+        return true;
+    *bank = expected / 128;
+    *program = expected % 128;
+    if (size <= zsysex::kSoundProgramByte)
         return false;
-    m_jobProgram = program;
-    m_jobBank = bank;
-    m_jobToUserInterface = true;
-    m_jobCode = 5;
-    return true;
-}
-
-MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const
-{
-    JobRecord record;
-    record.code = m_jobCode;
-    record.program = m_jobProgram;
-    record.bank = m_jobBank;
-    record.toUserInterface = m_jobToUserInterface;
-    return record;
+    const int high = bytes[zsysex::kSoundBankByte];
+    const int low = bytes[zsysex::kSoundProgramByte];
+    const zsysex::SoundAddress slot = zsysex::soundAddress(*bank, *program);
+    const bool slotForm = high == slot.high && low == slot.low;
+    const bool bankProgramForm = high == *bank && low == *program;
+    return slotForm || bankProgramForm;
 }
 
 // ---- Parameters and controls ------------------------------------------------------

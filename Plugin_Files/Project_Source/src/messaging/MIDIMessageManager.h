@@ -1,17 +1,25 @@
 #pragma once
 // The editor's MIDI hub: incoming SysEx dispatch and the dump decoders
 // (MIDIMessageManagerSysEx.cpp), incoming channel messages with their filters
-// (MIDIMessageManagerChannel.cpp), and the record that collects a requested
-// sound for the librarian (LibraryPatchRequest.h).
+// (MIDIMessageManagerChannel.cpp), the record that collects a requested
+// sound for the librarian (LibraryPatchRequest.h), the three worker threads
+// that run the sender's jobs (MIDIMessageManagerJobs.cpp) and the patch
+// randomizer (MIDIMessageManagerRandomizer.cpp).
 //
 // Threads: the incoming paths run on the hardware MIDI input thread or on the
 // host's MIDI thread and take no lock of their own. Flags that one thread sets
-// and another polls are atomics.
+// and another polls are atomics. Starters may be called from any thread; they
+// never block on a running job.
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "LibraryPatchRequest.h"
+#include "MIDIMessageSender.h"
 
 class Zelto2X;
 class PatchManager;
@@ -47,12 +55,48 @@ public:
     // Moves the control bound to a control change; returns it, or null.
     IControl* getLegacyCCparam(int cc, int channel, int value, bool notifyTab, bool fromHardware);
 
-    // ---- Jobs ----
-    // A sound request for the user interface after a program change (job 5).
-    // Dropped while the request thread runs. Any thread.
-    bool startSoundRequestJob(int program, int bank);
-    bool requestThreadRunning() const { return m_requestThreadRunning.load(); }
-    // The last job handed to the request thread (code, program, bank).
+    // ---- Jobs (MIDIMessageManagerJobs.cpp) ----
+    // Every starter: any thread, no lock held while a job runs, never blocks
+    // on one. A job whose worker is busy is dropped (false); a start that
+    // fails is reported and changes nothing (false). The job's flags
+    // (MIDIJob::route, setPatchRequested...) are set only once it has started.
+    enum class Worker { Request, ClockStartStop, Clock };
+    static Worker workerForJob(int jobCode);
+    bool startJob(const MIDIJob& job);
+
+    // Job 4: the edit buffer for the user interface (or, with false, the library).
+    bool sendActiveArrangementRequestSysex(bool toUserInterface);
+    // Job 6. Empties the library request record first, even when dropped.
+    bool sendSinglePatchRequestSysexFromLibrarian(bool editBuffer);
+    // Job 7 for hardware bank 0..4. Empties the record first, even when dropped.
+    bool sendAllPatchRequestSysexFromLibrarian(int bank);
+    // Job 5: the edit buffer after a program change, for the user interface.
+    bool sendPartRequestSysex(bool toUserInterface, int program);
+    // Job 0: the current sound to the hardware, or into the selected library slot.
+    bool sendArrangementToDevice(bool arrangementToLibrary, bool second);
+    // Job 2: a copy of the slot goes to the edit buffer and into the editor.
+    bool sendPatchToDeviceFromLibrarian(const LibrarianPatch& patch);
+    // Job 3: the 100 sounds of a library bank into hardware bank storeBank.
+    bool storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector);
+    // Job 8: the INIT sound into the selected library slot.
+    bool initClassicPatch();
+    // Job 9: the global request after an output is chosen (sets the editor's
+    // deviceInitialization while it runs).
+    bool sendDeviceIdEnquiry();
+    // Jobs 11, 12 and 13 (audio thread).
+    bool startMIDIClockOutput();
+    bool sendContinuousMIDIClock(double tempo = 120.0);
+    bool stopMIDIClockOutput();
+    // Main or audio thread: true stops the continuous clock, false lets the next one run.
+    void resetContinuousClock(bool stop) { sender->resetContinuousClock(stop); }
+
+    bool requestThreadIdle() const { return !workerBusy(Worker::Request); }
+    bool clockStartStopThreadIdle() const { return !workerBusy(Worker::ClockStartStop); }
+    bool clockThreadIdle() const { return !workerBusy(Worker::Clock); }
+    bool requestThreadRunning() const { return workerBusy(Worker::Request); }
+    bool workerBusy(Worker worker) const;
+
+    // The last job started on the request thread (code, program, bank). Any thread.
     struct JobRecord {
         int code = -1;
         int program = 0;
@@ -60,6 +104,35 @@ public:
         bool toUserInterface = false;
     };
     JobRecord lastJob() const;
+
+    // ---- The slot a request waits for (request thread sets, MIDI input reads) ----
+    // Replies to a slot request may carry the slot as bank x 100 + program in
+    // two 7-bit bytes or as bank and program bytes; both forms are taken.
+    // bank -1 waits for the edit buffer, where any address is taken.
+    void expectReply(int bank, int program);
+    void clearExpectedReply();
+    // True when a sound dump answers the awaited request (or none is awaited);
+    // bank and program receive the slot it answers for (-1 for the edit buffer).
+    bool takesReply(const unsigned char* bytes, int size, int* bank, int* program) const;
+
+    // ---- Single-parameter SysEx (main thread, from the control actions) ----
+    // Sends a configured template whose changing byte already holds the value.
+    void sendSysexMessage(const std::vector<int>& message);
+
+    // ---- Patch randomizer (MIDIMessageManagerRandomizer.cpp; main thread) ----
+    static constexpr int kRandomTableSize = 136;
+    // Fills randomTable with 136 bytes of the generator (seeded once).
+    void randomGenerator();
+    // The fold of randomTable[position] into the range of parameter.
+    int randomizer(int parameter, int position);
+    // Gives every unlocked sound parameter of bytes 7..114 a folded random value.
+    void randomizePatchSettings(int unused);
+    // Tests: replaces the generator; each call gives the next raw number.
+    void setRandomSource(std::function<uint32_t()> source);
+    int randomTable[kRandomTableSize] = {};
+
+    // The one job object; its flags (cancelRequested, clockRunning) are public.
+    std::unique_ptr<MIDIMessageSender> sender;
 
     // ---- State ----
     Zelto2X* plug;
@@ -101,9 +174,20 @@ private:
     void selectLibrarySlotAndSend(int program);
     void lightMidiLed(int channel);
 
-    std::atomic<bool> m_requestThreadRunning {false};
-    std::atomic<int> m_jobCode {-1};
-    std::atomic<int> m_jobProgram {0};
-    std::atomic<int> m_jobBank {0};
-    std::atomic<bool> m_jobToUserInterface {false};
+    friend class MIDIWorkerRunnable;
+    // Called by a worker thread around its job.
+    void beginJobFlags(const MIDIJob& job);
+    void endJobFlags(const MIDIJob& job);
+    // Folds a table value into a parameter's range (no output).
+    int foldIntoRange(int parameter, int value) const;
+
+    // -1 none, -2 the edit buffer, else bank x 128 + program.
+    std::atomic<int> m_expectedReply {-1};
+
+    struct Workers;
+    std::unique_ptr<Workers> m_workers;
+
+    mutable std::mutex m_lastJobMutex;
+    JobRecord m_lastJob;
+    std::function<uint32_t()> m_randomSource;
 };

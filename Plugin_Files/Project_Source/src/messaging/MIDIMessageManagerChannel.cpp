@@ -128,9 +128,8 @@ bool MIDIMessageManager::handleProgramChange(int program, bool fromHardware, int
         program = std::min(program, 100);
         if (!fromHardware)
             plug->SendProgramChangeCommand(program, offset);
-        patchRequested = true;
-        libraryRequest.libraryRequestActive = false;
-        startSoundRequestJob(program, fromHardware ? 0 : offset);
+        // The job routes the answer to the user interface once it really runs.
+        sendPartRequestSysex(true, program);
         plug->selectLibrarianSlot(program);
     }
     if (fromHardware)

@@ -128,6 +128,11 @@ void MIDIMessageManager::adoptDeviceId(int device)
 
 void MIDIMessageManager::completeLibraryRequest(const unsigned char* bytes, int size)
 {
+    int bank = 0, program = 0;
+    if (size == zsysex::kSoundDumpSize && !takesReply(bytes, size, &bank, &program)) {
+        log("Sound dump for another slot than the requested one ignored\n");
+        return;
+    }
     requestProcessedToSlot = true;
     if (!libraryRequest.addMessageData(bytes, size))
         return;
@@ -203,6 +208,13 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* msg)
     storeRawSoundBytes(bytes, size);
     ManagerParameterSink sink(*this);
     zsysex::decodeSoundParameters(bytes, size, locks, sink);
+    // A reply to a slot request names the requested slot, whichever of the
+    // two address forms it carries.
+    int bank = 0, program = 0;
+    if (takesReply(bytes, size, &bank, &program) && bank >= 0 && !locks.isLocked(zsysex::SectionLock::Osc1)) {
+        pushParameter(kCurrentBank, bank);
+        pushParameter(kCurrentPatch, program);
+    }
 
     guiUpdatePending = true;
     dataProcessed = true;

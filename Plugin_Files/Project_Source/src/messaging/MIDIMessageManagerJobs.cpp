@@ -1,0 +1,315 @@
+// The three worker threads and the job starters. This is the one file that
+// uses POCO threads: each worker is a Poco::Thread with a runnable that owns
+// the worker's job record, so a start on one worker never touches the job of
+// another.
+
+#include <Poco/Exception.h>
+#include <Poco/Runnable.h>
+#include <Poco/Thread.h>
+
+#include <exception>
+
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "PatchLibrarian.h"
+#include "SysExProtocol.h"
+#include "Zelto2X.h"
+#include "debugger.h"
+
+namespace {
+
+using consolelog::log;
+
+constexpr int kWorkerCount = 3;
+
+// Idle: nothing to join. Busy: claimed by a starter or running a job.
+// Finished: the job has returned; the thread must be joined before reuse.
+enum WorkerState : int { kIdle, kBusy, kFinished };
+
+}  // namespace
+
+// Runs one job on its worker thread and hands the worker back when it ends,
+// however it ends.
+class MIDIWorkerRunnable : public Poco::Runnable {
+public:
+    explicit MIDIWorkerRunnable(MIDIMessageManager& manager) : m_manager(manager) {}
+
+    void run() override
+    {
+        try {
+            m_manager.beginJobFlags(job);
+            m_manager.sender->run(job);
+        } catch (const std::exception& e) {
+            log("MIDI job %i ended by an error: %s\n", job.jobCode, e.what());
+        } catch (...) {
+            log("MIDI job %i ended by an unknown error\n", job.jobCode);
+        }
+        m_manager.endJobFlags(job);
+        state.store(kFinished);
+    }
+
+    // Written only by the starter that claimed the worker, before the start.
+    MIDIJob job;
+    std::atomic<int> state {kIdle};
+
+private:
+    MIDIMessageManager& m_manager;
+};
+
+struct MIDIMessageManager::Workers {
+    explicit Workers(MIDIMessageManager& manager) : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)} {}
+    // Request thread, clock start/stop thread, clock thread.
+    Poco::Thread threads[kWorkerCount];
+    MIDIWorkerRunnable runnables[kWorkerCount];
+    std::atomic<bool> closing {false};
+};
+
+MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
+    IGraphics* graphics)
+    : plug(plug), patchManager(patchManager), patchLibrarian(patchLibrarian), graphics(graphics),
+      m_workers(std::make_unique<Workers>(*this))
+{
+    sender = std::make_unique<MIDIMessageSender>(plug, patchManager, this);
+}
+
+MIDIMessageManager::~MIDIMessageManager()
+{
+    // Every running job ends at its next turn: requests at their next delay,
+    // the clock before its next tick. Nothing is freed before all three join.
+    m_workers->closing = true;
+    sender->shuttingDown = true;
+    sender->cancelRequested = true;
+    sender->resetContinuousClock(true);
+    for (int i = 0; i < kWorkerCount; ++i) {
+        if (m_workers->runnables[i].state.load() != kIdle)
+            m_workers->threads[i].join();
+    }
+}
+
+MIDIMessageManager::Worker MIDIMessageManager::workerForJob(int jobCode)
+{
+    if (jobCode == kJobStartClock || jobCode == kJobStopClock)
+        return Worker::ClockStartStop;
+    if (jobCode == kJobContinuousClock)
+        return Worker::Clock;
+    return Worker::Request;
+}
+
+bool MIDIMessageManager::workerBusy(Worker worker) const
+{
+    return m_workers->runnables[static_cast<int>(worker)].state.load() == kBusy;
+}
+
+bool MIDIMessageManager::startJob(const MIDIJob& job)
+{
+    if (job.jobCode < 0 || job.jobCode > kJobStopClock || job.jobCode == kJobNone || m_workers->closing)
+        return false;
+    const int index = static_cast<int>(workerForJob(job.jobCode));
+    MIDIWorkerRunnable& runnable = m_workers->runnables[index];
+    Poco::Thread& thread = m_workers->threads[index];
+
+    // One atomic step claims the worker; a finished thread is joined first.
+    int expected = kIdle;
+    if (!runnable.state.compare_exchange_strong(expected, kBusy)) {
+        if (expected != kFinished || !runnable.state.compare_exchange_strong(expected, kBusy))
+            return false;
+        thread.join();
+    }
+    runnable.job = job;
+    if (index == static_cast<int>(Worker::Request)) {
+        std::lock_guard<std::mutex> lock(m_lastJobMutex);
+        m_lastJob = JobRecord {job.jobCode, job.program, job.jobCode == kJobRequestPart ? 0 : job.requestBank,
+            job.toUserInterface};
+    }
+    try {
+        thread.start(runnable);
+    } catch (const Poco::Exception& e) {
+        log("MIDI job %i could not start: %s\n", job.jobCode, e.displayText().c_str());
+        runnable.state.store(kIdle);
+        return false;
+    } catch (const std::exception& e) {
+        log("MIDI job %i could not start: %s\n", job.jobCode, e.what());
+        runnable.state.store(kIdle);
+        return false;
+    }
+    return true;
+}
+
+MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const
+{
+    std::lock_guard<std::mutex> lock(m_lastJobMutex);
+    return m_lastJob;
+}
+
+// ---- Flags a job holds while it runs ------------------------------------------------
+
+void MIDIMessageManager::beginJobFlags(const MIDIJob& job)
+{
+    if (job.setDeviceInitialization)
+        plug->deviceInitialization = true;
+    if (job.setPatchLoading)
+        plug->patchLoading = true;
+    if (job.route != MIDIJobRoute::Unchanged)
+        plug->SetLibrarianRequestActive(job.route == MIDIJobRoute::Library);
+    if (job.setPatchRequested)
+        patchRequested = true;
+}
+
+void MIDIMessageManager::endJobFlags(const MIDIJob& job)
+{
+    clearExpectedReply();
+    if (job.setPatchRequested || job.route == MIDIJobRoute::UserInterface)
+        patchRequested = false;
+    if (job.route == MIDIJobRoute::Library)
+        libraryRequest.libraryRequestActive = false;
+    if (job.setPatchLoading)
+        plug->patchLoading = false;
+    if (job.setDeviceInitialization)
+        plug->deviceInitialization = false;
+}
+
+// ---- Starters --------------------------------------------------------------------------
+
+namespace {
+
+MIDIJob makeJob(int code)
+{
+    MIDIJob job;
+    job.jobCode = code;
+    return job;
+}
+
+int transferSlotOf(PatchLibrarian* library)
+{
+    if (!library)
+        return -1;
+    std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
+    return library->transferSlot;
+}
+
+bool isProgramSlot(int slot)
+{
+    return slot >= 0 && slot < zsysex::kProgramsPerBank;
+}
+
+}  // namespace
+
+bool MIDIMessageManager::sendActiveArrangementRequestSysex(bool toUserInterface)
+{
+    MIDIJob job = makeJob(kJobRequestActiveArrangement);
+    job.toUserInterface = toUserInterface;
+    job.route = toUserInterface ? MIDIJobRoute::UserInterface : MIDIJobRoute::Library;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::sendSinglePatchRequestSysexFromLibrarian(bool editBuffer)
+{
+    libraryRequest.clear();
+    libraryRequest.libraryRequestActive = true;
+    dataProcessed = false;
+    // A slot request names a program of a bank; any other transfer slot asks for nothing.
+    if (!editBuffer && !isProgramSlot(transferSlotOf(patchLibrarian)))
+        return false;
+    MIDIJob job = makeJob(kJobRequestSinglePatch);
+    job.editBuffer = editBuffer;
+    job.route = MIDIJobRoute::Library;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::sendAllPatchRequestSysexFromLibrarian(int bank)
+{
+    libraryRequest.clear();
+    libraryRequest.libraryRequestActive = true;
+    dataProcessed = false;
+    MIDIJob job = makeJob(kJobRequestAllPatches);
+    job.requestBank = bank;
+    job.route = MIDIJobRoute::Library;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::sendPartRequestSysex(bool toUserInterface, int program)
+{
+    MIDIJob job = makeJob(kJobRequestPart);
+    job.toUserInterface = toUserInterface;
+    job.program = program;
+    job.route = toUserInterface ? MIDIJobRoute::UserInterface : MIDIJobRoute::Library;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::sendArrangementToDevice(bool arrangementToLibrary, bool second)
+{
+    if (arrangementToLibrary && !isProgramSlot(transferSlotOf(patchLibrarian)))
+        return false;
+    MIDIJob job = makeJob(kJobSendArrangement);
+    job.arrangementToLibrary = arrangementToLibrary;
+    job.second = second;
+    if (arrangementToLibrary)
+        job.route = MIDIJobRoute::Library;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::sendPatchToDeviceFromLibrarian(const LibrarianPatch& patch)
+{
+    MIDIJob job = makeJob(kJobSendLibraryPatch);
+    job.libraryPatch = patch;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector)
+{
+    MIDIJob job = makeJob(kJobStoreAllPatches);
+    job.storeBank = storeBank;
+    job.storeListSelector = storeListSelector;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::initClassicPatch()
+{
+    if (!isProgramSlot(transferSlotOf(patchLibrarian)))
+        return false;
+    MIDIJob job = makeJob(kJobInitClassicPatch);
+    job.setPatchRequested = true;
+    job.route = MIDIJobRoute::Library;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::sendDeviceIdEnquiry()
+{
+    MIDIJob job = makeJob(kJobDeviceIdEnquiry);
+    job.setDeviceInitialization = true;
+    job.route = MIDIJobRoute::UserInterface;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::startMIDIClockOutput()
+{
+    return startJob(makeJob(kJobStartClock));
+}
+
+bool MIDIMessageManager::sendContinuousMIDIClock(double tempo)
+{
+    MIDIJob job = makeJob(kJobContinuousClock);
+    job.tempo = tempo;
+    return startJob(job);
+}
+
+bool MIDIMessageManager::stopMIDIClockOutput()
+{
+    return startJob(makeJob(kJobStopClock));
+}
+
+// ---- Single-parameter SysEx ------------------------------------------------------------
+
+void MIDIMessageManager::sendSysexMessage(const std::vector<int>& message)
+{
+    if (static_cast<int>(plug->paramValue(kDeviceOutSelection)) == 0) {
+        plug->showStatus("Set MIDI I/O First!");
+        return;
+    }
+    std::vector<unsigned char> bytes(message.size());
+    for (size_t i = 0; i < message.size(); ++i)
+        bytes[i] = static_cast<unsigned char>(message[i] & 0xFF);
+    plug->SendMidiSysex(bytes.data(), static_cast<int>(bytes.size()));
+    if (plug->debugLogEnabled)
+        plug->debugOutput.logSysExOutMessageByte(bytes.data(), static_cast<int>(bytes.size()));
+}

@@ -1,0 +1,304 @@
+// The request jobs (4 to 7 and 9) with their shared poll cycle and device-ID
+// search, and the job dispatch. Sending and storing sounds live in
+// MIDIMessageSenderSounds.cpp, the MIDI clock in MIDIMessageSenderClock.cpp.
+
+#include "MIDIMessageSender.h"
+
+#include <algorithm>
+#include <string>
+
+#include "IParam.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "SysExProtocol.h"
+#include "Zelto2X.h"
+#include "debugger.h"
+#include "dovor/timing.h"
+
+namespace {
+
+constexpr int kSearchAfterDelay = 15;  // the device-ID search follows the 15th delay
+constexpr int kLastDelay = 20;         // n counts from 0: the 21st delay times out
+constexpr int kDeviceIdCount = 127;
+// Delays are slept in slices so that destroying the manager never waits long.
+constexpr int kDelaySliceMs = 20;
+
+constexpr const char* kTimedOut = "CONNECTION TIMED OUT!";
+constexpr const char* kCancelled = "Data request CANCELLED!";
+constexpr const char* kCompleted = "Data request completed!";
+constexpr const char* kCheckingDevice = "Please wait, checking DeviceID ";
+constexpr const char* kConnecting = "Connecting to Hardware";
+constexpr const char* kProcessing = "Processing, please wait...";
+constexpr const char* kNoResponse = "No response from Hardware";
+constexpr const char* kReady = "Plug-in is ready to go!";
+
+}  // namespace
+
+// What one request sends and how long it waits.
+struct MIDIMessageSender::RequestPlan {
+    std::vector<uint8_t> request;  // unframed; byte 2 is the device
+    int delayMs = 100;
+    int probeDelayMs = 100;
+    bool deviceEnquiry = false;    // job 9: its own texts, cancel ends quietly
+};
+
+MIDIMessageSender::MIDIMessageSender(Zelto2X* plug, PatchManager* patchManager, MIDIMessageManager* manager)
+    : patchManager(patchManager), plug(plug), m_manager(manager)
+{
+}
+
+MIDIMessageSender::~MIDIMessageSender() = default;
+
+void MIDIMessageSender::run(const MIDIJob& job)
+{
+    switch (job.jobCode) {
+    case kJobSendArrangement:
+        sendArrangementToDevice(job.arrangementToLibrary, job.second, job.globalSettingsSent);
+        break;
+    case kJobSendGlobal: sendGlobalToDevice(0); break;
+    case kJobSendLibraryPatch: sendPatchToDeviceFromLibrarian(job.libraryPatch, 0, 0); break;
+    case kJobStoreAllPatches: storeAllPatchesToDeviceFromLibrarian(job.storeBank, job.storeListSelector, 0); break;
+    case kJobRequestActiveArrangement: sendActiveArrangementRequestSysex(job.toUserInterface); break;
+    case kJobRequestPart: sendPartRequestSysex(job.toUserInterface, job.program); break;
+    case kJobRequestSinglePatch: sendSinglePatchRequestSysex(job.editBuffer); break;
+    case kJobRequestAllPatches: sendAllPatchRequestSysex(job.requestBank); break;
+    case kJobInitClassicPatch: initClassicPatch(false); break;
+    case kJobDeviceIdEnquiry: sendDeviceIdEnquiry(); break;
+    case kJobStartClock: startMIDIClockOutput(); break;
+    case kJobContinuousClock: sendContinuousMIDIClock(static_cast<int>(job.tempo)); break;
+    case kJobStopClock: stopMIDIClockOutput(); break;
+    default: break;
+    }
+}
+
+// ---- Shared steps ---------------------------------------------------------------------
+
+void MIDIMessageSender::delay(int ms)
+{
+    while (ms > 0 && !shuttingDown) {
+        const int slice = std::min(ms, kDelaySliceMs);
+        Sleep(slice);
+        ms -= slice;
+    }
+}
+
+void MIDIMessageSender::showStatus(const char* text)
+{
+    plug->showStatus(text);
+}
+
+void MIDIMessageSender::showIndicator(bool show)
+{
+    plug->DisplayProcessingIndicator(show);
+}
+
+void MIDIMessageSender::routeAnswer(bool toLibrary)
+{
+    plug->SetLibrarianRequestActive(toLibrary);
+}
+
+void MIDIMessageSender::sendRequest(std::vector<uint8_t> request)
+{
+    plug->checksumCheckAndSend(request.data(), static_cast<int>(request.size()));
+}
+
+int MIDIMessageSender::requestDeviceFromParameter() const
+{
+    const double value = plug->paramValue(kGlobalDeviceID);
+    return value > 0.0 ? std::min(static_cast<int>(value), 127) : 0;
+}
+
+void MIDIMessageSender::discardBankData()
+{
+    plug->setParamValueClamped(kDiscardBankData, 1.0);
+    plug->OnParamChange(kDiscardBankData);
+}
+
+void MIDIMessageSender::pollCycle(const RequestPlan& plan)
+{
+    sendRequest(plan.request);
+    for (int n = 0;; ++n) {
+        delay(plan.delayMs);
+        if (shuttingDown || (!plan.deviceEnquiry && cancelRequested)) {
+            timedOut = true;
+            return;
+        }
+        if (plan.deviceEnquiry)
+            showStatus(kProcessing);
+        if (n + 1 == kSearchAfterDelay) {
+            // The hardware may be set to another device ID: ask each once.
+            std::vector<uint8_t> probe = plan.request;
+            for (int id = 0; id < kDeviceIdCount; ++id) {
+                if (plug->incomingSysExProcessed || cancelRequested || shuttingDown)
+                    break;
+                probe[2] = static_cast<uint8_t>(id);
+                sendRequest(probe);
+                if (!plan.deviceEnquiry)
+                    showStatus((kCheckingDevice + std::to_string(id + 1)).c_str());
+                delay(plan.probeDelayMs);
+            }
+        }
+        if (plan.deviceEnquiry && (cancelRequested || shuttingDown))
+            return;
+        if (n >= kLastDelay) {
+            showStatus(plan.deviceEnquiry ? kNoResponse : kTimedOut);
+            timedOut = true;
+            return;
+        }
+        if (plug->incomingSysExProcessed)
+            return;
+    }
+}
+
+// ---- Job 9 --------------------------------------------------------------------------------
+
+void MIDIMessageSender::sendDeviceIdEnquiry()
+{
+    showIndicator(true);
+    cancelRequested = false;
+    routeAnswer(false);
+    showStatus(kConnecting);
+    timedOut = false;
+    RequestPlan plan;
+    plan.delayMs = plan.probeDelayMs = plug->getTimerValue();
+    plan.deviceEnquiry = true;
+    plan.request = zsysex::globalRequest(plug->currentDeviceId);
+    pollCycle(plan);
+    delay(plan.delayMs);
+    // A cancelled enquiry has not found the hardware: no success text.
+    if (!timedOut && !cancelRequested && !shuttingDown)
+        showStatus(kReady);
+    showIndicator(false);
+}
+
+// ---- Jobs 4 and 5 ---------------------------------------------------------------------------
+
+namespace {
+
+void finishRequestTexts(Zelto2X& plug, const MIDIMessageSender& sender)
+{
+    if (sender.cancelRequested)
+        plug.showStatus(kCancelled);
+    else if (!sender.timedOut)
+        plug.showStatus(kCompleted);
+}
+
+}  // namespace
+
+void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toUserInterface)
+{
+    showIndicator(true);
+    timedOut = false;
+    cancelRequested = false;
+    const int t = plug->getTimerValue();
+    routeAnswer(!toUserInterface);
+    m_manager->guiUpdatePending = true;
+    RequestPlan plan;
+    plan.delayMs = t;
+    plan.probeDelayMs = t / 2;
+    plan.request = zsysex::soundRequest(plug->currentDeviceId, zsysex::kEditBufferAddress);
+    m_manager->expectReply(-1, 0);
+    pollCycle(plan);
+    showIndicator(true);
+    delay(t / 2);
+    finishRequestTexts(*plug, *this);
+    showIndicator(false);
+}
+
+void MIDIMessageSender::sendPartRequestSysex(bool toUserInterface, int)
+{
+    showIndicator(true);
+    timedOut = false;
+    cancelRequested = false;
+    const int t = plug->getTimerValue();
+    routeAnswer(!toUserInterface);
+    m_manager->guiUpdatePending = true;
+    RequestPlan plan;
+    plan.delayMs = plan.probeDelayMs = t;
+    plan.request = zsysex::soundRequest(requestDeviceFromParameter(), zsysex::kEditBufferAddress);
+    m_manager->expectReply(-1, 0);
+    pollCycle(plan);
+    showIndicator(true);
+    delay(t);
+    finishRequestTexts(*plug, *this);
+    showIndicator(false);
+}
+
+// ---- Jobs 6 and 7 -------------------------------------------------------------------------------
+
+namespace {
+
+int selectedSlot(PatchLibrarian* library)
+{
+    if (!library)
+        return 0;
+    std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
+    return library->transferSlot;
+}
+
+}  // namespace
+
+void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
+{
+    showIndicator(true);
+    cancelRequested = false;
+    const int bank = static_cast<int>(plug->paramValue(kCurrentBank));
+    const int program = selectedSlot(plug->patchLibrarian);
+    timedOut = false;
+    const int t = plug->getTimerValue();
+    m_manager->guiUpdatePending = true;
+
+    routeAnswer(true);
+    RequestPlan plan;
+    plan.delayMs = plan.probeDelayMs = t;
+    plan.request = zsysex::soundRequest(requestDeviceFromParameter(),
+        editBuffer ? zsysex::kEditBufferAddress : zsysex::soundAddress(bank, program));
+    m_manager->expectReply(editBuffer ? -1 : bank, program);
+    pollCycle(plan);
+
+    delay(t);
+    if (cancelRequested) {
+        showStatus(kCancelled);
+        discardBankData();
+    } else if (!timedOut) {
+        showStatus(kCompleted);
+        plug->SetLibrarianStatusUnsaved(true);
+    }
+    showIndicator(false);
+}
+
+void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
+{
+    showIndicator(true);
+    cancelRequested = false;
+    plug->selectLibrarianSlot(0);
+    timedOut = false;
+    const int t = plug->getTimerValue();
+    m_manager->guiUpdatePending = true;
+
+    RequestPlan plan;
+    plan.delayMs = plan.probeDelayMs = t;
+    const int device = requestDeviceFromParameter();
+    for (int program = 0; program < zsysex::kProgramsPerBank; ++program) {
+        if (cancelRequested || shuttingDown)
+            break;
+        plan.request = zsysex::soundRequest(device, zsysex::soundAddress(bank, program));
+        routeAnswer(true);
+        m_manager->expectReply(bank, program);
+        pollCycle(plan);
+        // The next answer lands in the next slot.
+        plug->selectLibrarianSlot(program + 1);
+    }
+    m_manager->clearExpectedReply();
+
+    delay(t);
+    plug->selectLibrarianSlot(0);
+    if (cancelRequested) {
+        showStatus(kCancelled);
+        discardBankData();
+    } else if (!timedOut) {
+        showStatus(kCompleted);
+        plug->SetLibrarianStatusUnsaved(true);
+    }
+    showIndicator(false);
+}

@@ -1,0 +1,310 @@
+// Sending and storing sounds: job 0 (sound from the parameters), job 1 (the
+// global step), job 2 (a library slot to the edit buffer), job 3 (a library
+// bank into a hardware bank) and job 8 (the INIT sound into a library slot),
+// with the pure dump builders they share.
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "IParam.h"
+#include "IPluginStructs.h"
+#include "MIDIMessageManager.h"
+#include "MIDIMessageSender.h"
+#include "ParameterTable.h"
+#include "SysExProtocol.h"
+#include "Zelto2X.h"
+#include "debugger.h"
+
+namespace {
+
+using consolelog::log;
+
+constexpr int kDumpSize = zsysex::kSoundDumpSize;
+constexpr int kNameCharacters = 13;  // byte 133 keeps the INIT sound's blank
+constexpr uint8_t kAllNotesOff = 123;
+
+// The category words job 0 shows, by kCategoryName.
+const char* const kArrangementCategoryWords[] = {"INIT", "ARP", "ATMO", "BASS", "DRUM", "FX", "KEYS",
+    "LEAD", "MONO", "PAD", "PERC", "POLY", "SEQ", "DUB", "LUSH", "STRG", "PLUK", "WIND", "NOIS", "EXFX", "INIT"};
+
+const char* arrangementCategoryWord(int category)
+{
+    return category >= 0 && category <= zsysex::kSoundMaxCategory ? kArrangementCategoryWords[category] : "None";
+}
+
+uint8_t dataByte(int value)
+{
+    return static_cast<uint8_t>(std::clamp(value, 0, 127));
+}
+
+void writeChecksumAndEnd(MIDIMessageSender::SoundDump& dump)
+{
+    dump[zsysex::kSoundChecksumByte] = zsysex::checksum(dump.data(), 1, zsysex::kSoundLastRawByte);
+    dump[kDumpSize - 1] = zsysex::kEnd;
+}
+
+// A stored slot message as a 137-byte dump: cut or zero-extended first, so
+// the checksum and F7 always land at 135 and 136.
+MIDIMessageSender::SoundDump dumpFromSlot(const std::vector<unsigned char>& message)
+{
+    MIDIMessageSender::SoundDump dump {};
+    std::copy_n(message.begin(), std::min<size_t>(message.size(), kDumpSize), dump.begin());
+    return dump;
+}
+
+MIDIMessageSender::SoundDump initDump()
+{
+    MIDIMessageSender::SoundDump dump;
+    std::copy_n(zsysex::initSinglePatch, kDumpSize, dump.begin());
+    return dump;
+}
+
+class EditorParameters : public zsysex::ParameterSource {
+public:
+    explicit EditorParameters(const Zelto2X& plug) : m_plug(plug) {}
+    double parameterValue(int index) const override { return m_plug.paramValue(index); }
+
+private:
+    const Zelto2X& m_plug;
+};
+
+// The first message of a slot when it is a whole sound dump; null for a
+// missing, empty or short slot.
+const std::vector<unsigned char>* soundOfSlot(const LibrarianPatch& slot)
+{
+    if (slot.messages.empty() || slot.messages.front().bytes.size() < static_cast<size_t>(kDumpSize))
+        return nullptr;
+    return &slot.messages.front().bytes;
+}
+
+}  // namespace
+
+// ---- Pure builders ----------------------------------------------------------------------
+
+MIDIMessageSender::SoundDump MIDIMessageSender::buildArrangementDump(const zsysex::ParameterSource& params,
+    const std::string& name, int category, int device)
+{
+    SoundDump dump = initDump();
+    zsysex::encodeSoundParameters(params, dump.data());
+    dump[3] = dataByte(device);
+    dump[4] = zsysex::kCommandSoundDump;
+    for (int i = 0; i < kNameCharacters; ++i) {
+        const unsigned char c = i < static_cast<int>(name.size()) ? static_cast<unsigned char>(name[i]) : ' ';
+        // The hardware shows 7-bit ASCII only: anything else becomes a blank.
+        dump[zsysex::kSoundNameByte + i] = c < 0x80 && std::isprint(c) ? static_cast<uint8_t>(std::toupper(c)) : ' ';
+    }
+    dump[zsysex::kSoundCategoryByte] = dataByte(category);
+    writeChecksumAndEnd(dump);
+    return dump;
+}
+
+MIDIMessageSender::SoundDump MIDIMessageSender::buildEditBufferDump(const std::vector<unsigned char>& slotMessage,
+    int device)
+{
+    SoundDump dump = dumpFromSlot(slotMessage);
+    dump[3] = dataByte(device);
+    dump[4] = zsysex::kCommandSoundDump;
+    dump[5] = zsysex::kEditBufferAddress.high;
+    dump[6] = zsysex::kEditBufferAddress.low;
+    writeChecksumAndEnd(dump);
+    return dump;
+}
+
+MIDIMessageSender::SoundDump MIDIMessageSender::buildStoreDump(const std::vector<unsigned char>& slotMessage,
+    int bank, int program, int device)
+{
+    SoundDump dump = dumpFromSlot(slotMessage);
+    dump[3] = dataByte(device);
+    dump[4] = zsysex::kCommandSoundDump;
+    const zsysex::SoundAddress address = zsysex::soundAddress(bank, program);
+    dump[5] = address.high;
+    dump[6] = address.low;
+    writeChecksumAndEnd(dump);
+    return dump;
+}
+
+MIDIMessageSender::SoundDump MIDIMessageSender::buildInitSlotDump(int device, int slot)
+{
+    SoundDump dump = initDump();
+    dump[3] = dataByte(device);
+    dump[4] = zsysex::kCommandSoundDump;
+    dump[5] = 0;
+    dump[6] = dataByte(slot);
+    writeChecksumAndEnd(dump);
+    return dump;
+}
+
+int MIDIMessageSender::GeneratePatternCode(int step)
+{
+    return zsysex::encodePatternStep(EditorParameters(*plug), step + 1);
+}
+
+// ---- Shared steps ---------------------------------------------------------------------------
+
+void MIDIMessageSender::feedDumpToEditor(const SoundDump& dump)
+{
+    ISysEx msg(0, dump.data(), kDumpSize);
+    plug->ProcessSysEx(&msg, true);
+}
+
+// ---- Job 0 and job 1 ------------------------------------------------------------------------
+
+void MIDIMessageSender::sendGlobalToDevice(int)
+{
+    showIndicator(true);
+    plug->globalSettingsSent = true;
+    delay(1000);
+    showIndicator(false);
+}
+
+void MIDIMessageSender::sendArrangementToDevice(bool arrangementToLibrary, bool, std::optional<bool> globalSettingsSent)
+{
+    showIndicator(true);
+    if (!arrangementToLibrary) {
+        bool settingsSent = globalSettingsSent.value_or(plug->globalSettingsSent.load());
+        if (plug->sendGlobalBeforeSound) {
+            sendGlobalToDevice(0);
+            delay(400);
+            settingsSent = true;
+        }
+        if (!settingsSent) {
+            sendGlobalToDevice(0);
+            delay(400);
+        }
+    }
+
+    const EditorParameters params(*plug);
+    // The patch-data container gets the parameter bytes on the INIT frame.
+    SoundDump sound = initDump();
+    zsysex::encodeSoundParameters(params, sound.data());
+    for (int i = 0; i < kDumpSize; ++i) {
+        const int old = plug->getProgramValueByParts(0, 0, i);
+        if (i <= zsysex::kSoundLastRawByte && old != sound[i])
+            log("Index %i changed in SINGLE from\t - Value: %i to Value: %i\n", i, old, sound[i]);
+        plug->setProgramValueByParts(0, 0, i, sound[i]);
+    }
+
+    IParam* nameParam = plug->GetParam(kPatchName);
+    const std::string name = nameParam ? nameParam->GetDisplayText(static_cast<int>(nameParam->Value())) : "";
+    const int category = static_cast<int>(params.parameterValue(kCategoryName));
+    const std::string categoryWord = arrangementCategoryWord(category);
+    plug->displayCategoryName(categoryWord);
+    SoundDump dump = buildArrangementDump(params, name, category, static_cast<int>(params.parameterValue(kGlobalDeviceID)));
+
+    if (arrangementToLibrary) {
+        routeAnswer(true);
+        feedDumpToEditor(dump);
+    } else {
+        plug->checksumCheckAndSend(dump.data(), kDumpSize);
+        plug->setCurrentSoundTexts(name.empty() ? "Set Name" : name, categoryWord);
+        plug->setLibrarianViewDirty();
+        delay(200);
+    }
+    showIndicator(false);
+}
+
+// ---- Job 2 ---------------------------------------------------------------------------------------
+
+void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch& patch, int, int)
+{
+    showIndicator(true);
+    IMidiMsg notesOff;
+    notesOff.MakeControlChangeMsg(static_cast<IMidiMsg::EControlChangeMsg>(kAllNotesOff), 0.0, 0);
+    plug->SendMidiMsg(&notesOff);
+    delay(50);
+
+    const std::vector<unsigned char>* sound = soundOfSlot(patch);
+    if (sound) {
+        const SoundDump dump = buildEditBufferDump(*sound, static_cast<int>(plug->paramValue(kGlobalDeviceID)));
+        plug->SendMidiSysex2(std::vector<unsigned char>(dump.begin(), dump.end()));
+
+        routeAnswer(false);
+        m_manager->requestProcessedToSlot = true;
+        log("Data package size when entering sysex parse from librarian double click: %i\n", kDumpSize);
+        m_manager->patchRequested = true;
+        plug->patchLoading = false;
+        feedDumpToEditor(dump);
+        m_manager->patchRequested = false;
+        plug->patchLoading = true;
+        showStatus("Data send completed!");
+    }
+    showIndicator(false);
+    plug->patchLoading = false;
+}
+
+// ---- Job 3 ----------------------------------------------------------------------------------------
+
+PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
+{
+    PatchLibrarian* library = plug->patchLibrarian;
+    if (!library)
+        return nullptr;
+    auto fileAt = [](PatchFileList& list, int index) -> PatchFile* {
+        return index >= 0 && index < static_cast<int>(list.size()) ? list[index].get() : nullptr;
+    };
+    if (storeListSelector == 0)
+        return library->selectionKind == 0 ? fileAt(library->bankFiles, library->upperSelection) : nullptr;
+    // The lower list's rule, as the view applies it: categories before search.
+    if (plug->lowerShowsCategories)
+        return fileAt(library->categoryFiles, library->menuSelection);
+    if (plug->lowerShowsSearch)
+        return fileAt(library->searchFiles, library->menuSelection);
+    return fileAt(library->bankFiles, library->menuSelection);
+}
+
+void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
+{
+    showIndicator(true);
+    const int t = plug->getTimerValue();
+    IMidiMsg notesOff;
+    notesOff.MakeControlChangeMsg(static_cast<IMidiMsg::EControlChangeMsg>(kAllNotesOff), 0.0, 0);
+    plug->SendMidiMsg(&notesOff);
+    delay(50);
+
+    // The sounds are copied under the library lock: a reload on the main
+    // thread cannot pull them away while they are sent.
+    std::vector<LibrarianPatch> slots;
+    if (PatchLibrarian* library = plug->patchLibrarian) {
+        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
+        if (PatchFile* bank = bankFileOfStoreList(storeListSelector))
+            slots = bank->patches;
+    }
+    if (slots.empty()) {
+        showIndicator(false);
+        return;
+    }
+    const int device = plug->currentDeviceId;
+    for (int k = 0; k < zsysex::kProgramsPerBank && k < static_cast<int>(slots.size()) && !shuttingDown; ++k) {
+        const std::vector<unsigned char>* sound = soundOfSlot(slots[k]);
+        if (!sound)
+            continue;
+        showIndicator(true);
+        plug->selectLibrarianSlot(k);
+        const SoundDump dump = buildStoreDump(*sound, storeBank, k, device);
+        plug->SendMidiSysex2(std::vector<unsigned char>(dump.begin(), dump.end()));
+        delay(t);
+        showIndicator(false);
+    }
+    showIndicator(false);
+    plug->selectLibrarianSlot(0);
+}
+
+// ---- Job 8 ------------------------------------------------------------------------------------------
+
+void MIDIMessageSender::initClassicPatch(bool)
+{
+    showIndicator(true);
+    int slot = 0;
+    if (PatchLibrarian* library = plug->patchLibrarian) {
+        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
+        slot = library->transferSlot;
+    }
+    const SoundDump dump = buildInitSlotDump(static_cast<int>(plug->paramValue(kGlobalDeviceID)), slot);
+    log("checksum for initialized data = %i\n", dump[zsysex::kSoundChecksumByte]);
+    routeAnswer(true);
+    feedDumpToEditor(dump);
+    delay(100);
+    plug->SetLibrarianStatusUnsaved(true);
+    showIndicator(false);
+}

@@ -1,0 +1,160 @@
+#pragma once
+// The editor wired to the simulated Zelto 2 in-process: whatever the editor
+// sends reaches the synth at once, and the synth's answers come back through
+// the editor's SysEx input on the sending thread. Time is virtual, so a
+// request cycle of twenty delays runs in milliseconds.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "EditorFixture.h"
+#include "IGraphicsStructs.h"
+#include "Zelto2Synth.h"
+#include "dovor/timing.h"
+
+class SimEditor : public FixtureEditor {
+public:
+    struct Sent {
+        uint32_t timeMs;
+        zelto2sim::Bytes bytes;
+    };
+
+    bool SendMidiSysex(unsigned char* data, int size) override
+    {
+        zelto2sim::Bytes message(data, data + size);
+        if (message.empty() || message.front() != 0xF0) {
+            message.insert(message.begin(), 0xF0);
+            message.push_back(0xF7);
+        }
+        deliver(message);
+        return true;
+    }
+    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
+    {
+        deliver(bytes);
+        return true;
+    }
+    bool SendMidiMsg(IMidiMsg* msg) override
+    {
+        deliver({msg->mStatus, msg->mData1, msg->mData2});
+        return true;
+    }
+
+    std::vector<Sent> sent() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_sent;
+    }
+    size_t sentCount() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_sent.size();
+    }
+
+    // While held, a sending thread waits after its message is recorded, so a
+    // test can act at a known point of a job.
+    void hold()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_held = true;
+    }
+    void release()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_held = false;
+        }
+        m_released.notify_all();
+    }
+
+    // Replaced only while no job runs.
+    std::unique_ptr<zelto2sim::Zelto2Synth> synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
+    std::atomic<bool> answering {true};
+
+private:
+    void deliver(const zelto2sim::Bytes& message)
+    {
+        std::vector<zelto2sim::Bytes> answers;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_sent.push_back({GetTickCount(), message});
+            answers = synth->Receive(message);
+            m_released.wait(lock, [this] { return !m_held; });
+        }
+        if (!answering)
+            return;
+        for (zelto2sim::Bytes& answer : answers) {
+            ISysEx sysex(0, answer.data(), static_cast<int>(answer.size()));
+            ProcessSysEx(&sysex, true);
+        }
+    }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_held = false;
+    std::vector<Sent> m_sent;
+};
+
+class WorkerFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dovor::SetVirtualClock(&clock);
+        editor = std::make_unique<SimEditor>();
+        EditorFixture::giveConfiguredRanges(*editor);
+        editor->GetParam(kLibSyncTimer)->Set(4);  // 100 ms delays
+        editor->midiOutSet = true;
+        status = std::make_unique<ITextControl>(editor.get(), IRECT(0, 0, 10, 10), &font);
+        editor->statusText = status.get();
+        manager = editor->midiMessageManager;
+        testing::internal::CaptureStdout();
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        testing::internal::GetCapturedStdout();
+        dovor::SetVirtualClock(nullptr);
+    }
+
+    // Waits (real time, with a deadline) until the condition holds.
+    static bool waitFor(const std::function<bool()>& condition,
+        std::chrono::milliseconds deadline = std::chrono::milliseconds(20000))
+    {
+        const auto end = std::chrono::steady_clock::now() + deadline;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return true;
+    }
+    bool requestJobEnded() { return waitFor([this] { return manager->requestThreadIdle(); }); }
+
+    std::string statusText() const { return status->GetTextString(); }
+    uint32_t now() const { return static_cast<uint32_t>(clock.nowMicroseconds() / 1000); }
+
+    // The editor's upper library bank: 100 empty slots, the transfer slot at slot.
+    PatchFile& giveLibraryBank(int slot)
+    {
+        PatchLibrarian* library = editor->patchLibrarian;
+        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
+        library->bankFiles.push_back(std::make_unique<PatchFile>());
+        library->bankFiles.back()->patches.resize(100);
+        library->upperSelection = static_cast<int>(library->bankFiles.size()) - 1;
+        library->transferSlot = slot;
+        return *library->bankFiles.back();
+    }
+
+    dovor::SteppedClock clock;
+    IText font;
+    std::unique_ptr<SimEditor> editor;
+    std::unique_ptr<ITextControl> status;
+    MIDIMessageManager* manager = nullptr;
+};
