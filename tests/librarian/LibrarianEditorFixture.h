@@ -18,6 +18,8 @@
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
 #include "Zelto2X.h"
+#include "ControlLayer.h"
+#include "ProgressIndicator.h"
 #include "platform/HeadlessWindowSystem.h"
 
 class LibrarianEditorTest : public ::testing::Test {

@@ -79,6 +79,50 @@ TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
     EXPECT_EQ(1, library->upperSelection);
 }
 
+TEST_F(LibrarianEditorTest, EqualNamesInOneFolderAreTellApartByTheirIndex)
+{
+    library->bankFiles[1]->fileName = "Alpha.zt2";
+    editor->leftPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "", "");
+    headless->QueueMenuAnswer("1");
+    IMouseMod left(true);
+    editor->leftPatchPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(1, library->upperSelection);
+    EXPECT_EQ("BETA 1        ", view->slotText(0, 0));
+}
+
+TEST_F(LibrarianEditorTest, StaleMenuItemKeepsTheSelectionAndAnEmptyLibraryOffersNothing)
+{
+    library->bankFiles.pop_back();  // the menu still lists Beta
+    headless->QueueMenuAnswer("Beta.zt2");
+    IMouseMod left(true);
+    editor->leftPatchPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(0, library->upperSelection);
+
+    library->initBankFilesOnDiscard(data.root + "/Nowhere");
+    editor->patchTypeChanged(0, 0, false);
+    EXPECT_EQ(0, editor->leftPatchPopupMenu->rootMenu()->GetNItems());
+    EXPECT_TRUE(editor->leftPatchPopupMenu->menus().empty());
+    editor->sendPatchToDeviceFromLibrarian(5, 0);  // no bank: nothing moves
+    EXPECT_NE(5, view->activeSlot.load());
+}
+
+TEST_F(LibrarianEditorTest, ProgressOverlayCoversTheEditorWhileATransferRuns)
+{
+    ASSERT_NE(nullptr, editor->progressIndicator);
+    const IRECT* r = editor->progressIndicator->GetTargetRECT();
+    EXPECT_TRUE(r->L == 0 && r->T == 0 && r->R == 1500 && r->B == 757);
+    EXPECT_TRUE(editor->progressIndicator->IsHidden());
+    editor->midiMessageManager->patchRequested = true;
+    editor->DisplayProcessingIndicator(true);
+    EXPECT_FALSE(editor->progressIndicator->IsHidden());
+    EXPECT_TRUE(editor->progressLayer->IsVisible());
+    EXPECT_EQ(static_cast<IControl*>(editor->progressIndicator), graphics()->HitTest(700, 400));
+    editor->DisplayProcessingIndicator(false);
+    EXPECT_TRUE(editor->progressIndicator->IsHidden());
+    EXPECT_FALSE(editor->progressLayer->IsVisible());
+    EXPECT_FALSE(editor->midiMessageManager->patchRequested);
+}
+
 TEST_F(LibrarianEditorTest, BankEditMenuHoldsEveryCommandInOrder)
 {
     editor->bankEditPopupMenu->AddMenuItemsIn(editor.get());  // a rebuild gives the same menu

@@ -122,6 +122,28 @@ TEST_F(LibrarySynthTest, TheSendJobKeepsItsOwnCopyWhenTheLibraryIsReleased)
     EXPECT_EQ(body(alpha[3]), body(synthEditBuffer()));
 }
 
+TEST_F(LibrarySynthTest, PushIsDroppedWithoutSideEffectsWhileAJobRunsAndSendsTheSoundOtherwise)
+{
+    IMouseMod left(true);
+    editor->answering = false;
+    editor->hold();
+    ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    headless->QueueMenuAnswer("Push Current Data to HW");
+    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_FALSE(editor->patchLoading);  // dropped: the request thread is busy
+    editor->release();
+    ASSERT_TRUE(requestJobEnded());
+
+    const size_t before = editor->sentCount();
+    headless->QueueMenuAnswer("Push Current Data to HW");
+    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_FALSE(editor->patchLoading);
+    ASSERT_EQ(before + 1, editor->sentCount());
+    EXPECT_EQ(137u, editor->sent().back().bytes.size());  // the editor's sound to the edit buffer
+}
+
 TEST_F(LibrarySynthTest, ReloadWaitsForTheRunningRequestJob)
 {
     editor->answering = false;
