@@ -121,12 +121,12 @@ TEST_F(LibrarianEditorTest, RenameNeedsAnUpperSlotWithASound)
 {
     view->upperSelectedSlot = -1;
     view->renameSlot(0, 0);
-    EXPECT_FALSE(editor->renameArmed);
+    EXPECT_TRUE(editor->renameHandled);
     rightClickChoosing(0, 6, "Rename");
-    EXPECT_TRUE(editor->renameArmed);
+    EXPECT_FALSE(editor->renameHandled);
     EXPECT_EQ("ALPHA 7       ", editor->GetParam(kPatchRename)->GetDisplayText(0));
     click(0, 6);
-    EXPECT_FALSE(editor->renameArmed);
+    EXPECT_TRUE(editor->renameHandled);
 }
 
 TEST_F(LibrarianEditorTest, DoubleClickWithoutMidiOutputOnlyRedraws)

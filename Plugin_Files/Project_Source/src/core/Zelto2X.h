@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -145,8 +146,6 @@ public:
     static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
     // Layers by configured name (the popups' own layers first), null when missing.
     ControlLayer* librarianLayer(const char* name) const;
-    // Shows or hides the progress overlay alone (no cancel button, no flags). Any thread.
-    void showProgressOverlay(bool show);
     // What the librarian menus start in the core and the workers (main thread);
     // each is dropped silently while the request thread runs.
     bool libBankChange();                    // bank select and program change for kCurrentBank/kCurrentPatch
@@ -199,15 +198,9 @@ public:
     std::string upperFolderName;
 
     // ---- Librarian state (main thread unless atomic) ----
-    std::atomic<bool> lowerShowsCategories {false};
-    std::atomic<bool> lowerShowsSearch {false};
-    std::atomic<bool> renameArmed {false};  // a slot rename is open; kPatchRename takes it once
     std::string dialogFolder;               // where the next file panel opens
     LibrarianViewControl* librarianView = nullptr;
-    ProgressIndicator* progressIndicator = nullptr;
     ControlLayer* progressLayer = nullptr;
-    IControl* librarianCancelButton = nullptr;
-    IControl* editorCancelButton = nullptr;
     IControl* upperListControl = nullptr;
     IControl* lowerListControl = nullptr;
     LeftPatchPopupMenu* leftPatchPopupMenu = nullptr;
@@ -324,13 +317,90 @@ public:
     bool transportWasRunning = false;  // render thread only
     bool clockStartSent = false;       // render thread only
     bool tempoSynced = false;          // render thread only
-    int lastTempoValue = 0;            // render thread only
+    std::atomic<int> lastTempoValue {0};  // the render thread writes it
 
     // Job starts; each is true only when its worker thread really started.
     bool startClockJob(int jobCode);
     bool startContinuousClockJob();
     bool startActiveSoundRequestJob();
     bool startWholeSoundJob();
+    // ---- Routing, parameter changes, value display, tabs and commands ----
+    // The parameter handlers: GUI and host changes, and values from the
+    // hardware. Any thread but render; both take the plug-in mutex.
+    void OnParamChange(int paramIdx) override;
+    void OnParamChange2(int paramIdx) override;
+    // Turns a parameter value into the action's MIDI. Runs inside the
+    // caller's plug-in mutex; sends without a lock.
+    void processControlAction(ControlAction* action, int paramIdx, double value);
+    // Whether a message built for a parameter change may go to the hardware:
+    // never for a value from the hardware, nor for one an incoming hardware
+    // message set while local control is on. Any thread.
+    bool mayEchoToHardware() const;
+    // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
+    void sendSysExInitialization();
+    // All Notes Off on the device channel. Render thread or handlers.
+    void AllSoundsOff();
+    // All Notes Off, bank select and program change (sleeps 100 ms). Always true.
+    bool BankChangeMessage();
+    // After a program step with section locks on: waits (bounded, with the
+    // plug-in mutex released) for the requested sound, then sends the whole
+    // sound back. Handler thread.
+    void sendPartDataBackToHardware(int unused = 0);
+    void sendPatchAndPatternToDevice(int, bool, bool sendGlobalFirst, bool, bool);
+    std::string getValueString(double value);
+    // Shows the overlays of the pattern steps beyond the pattern length.
+    void DrawPatternOverlayer(int patternLength);
+    // Opens a support web page: 0 tickets, 1 downloads, 2 articles.
+    void OpenHelpTopics(int topic);
+    // A layer by its configuration name, or the editor-made one of that name;
+    // null (logged once per name) when there is none. Any thread after start-up.
+    ControlLayer* findLayer(const std::string& name);
+    // The first control bound to a parameter, or null (logged once). Any thread.
+    IControl* findParamControl(int paramIdx);
+    // Hide / GrayOut by name or by parameter; missing ones are skipped.
+    void showLayer(const char* name, bool show);
+    void grayLayer(const char* name, bool gray);
+    void showParamControl(int paramIdx, bool show);
+    void grayParamControl(int paramIdx, bool gray);
+    // Writes the status display's name line and value line (null-safe).
+    void showStatusLines(const char* name, const char* value);
+    void setTextOfParam(int paramIdx, const char* text);
+    // Sets a parameter and its controls without running a handler.
+    void setFromPlug(int paramIdx, double value);
+    // The progress indicator with its layer "PROGRESS".
+    void showProgressOverlay(bool show);
+    // The librarian list view and popups as the commands and tabs use them.
+    int librarianSelectedSlot(int list);
+    void setLibrarianDragEnabled(bool enabled);
+    int librarianCurrentProgram();
+    void setLibrarianCurrentProgram(int program);
+    void clearPendingRename();
+    // Refills the popup of the upper (0) or lower (1) list, ticking index.
+    void refreshListPopup(int list, int index);
+    void rebuildMainLibrarianMenu();
+
+    std::atomic<bool> hardwareChangeActive {false};
+    std::atomic<bool> sectionLockActive {false};
+    std::atomic<int> currentProgram {0};
+    std::atomic<bool> searchViewActive {false};
+    std::atomic<bool> categoryViewActive {false};
+    std::atomic<bool> renameHandled {true};
+    std::atomic<int> bankKindOffset {0};
+    // True while the host transport plays; the value display leaves unnamed
+    // parameters alone then. The audio thread keeps it.
+    std::atomic<bool> transportRunning {false};
+    // The progress overlay and its two cancel buttons (librarian, editor);
+    // the constructor builds them.
+    IControl* progressIndicator = nullptr;
+    IControl* librarianCancelButton = nullptr;
+    IControl* editorCancelButton = nullptr;
+    // The librarian's names for what the lower list shows (the two flags above).
+    std::atomic<bool>& lowerShowsCategories = categoryViewActive;
+    std::atomic<bool>& lowerShowsSearch = searchViewActive;
+
+    // ---- Declared here until the librarian lands them ----
+    void sendSysexTemplate(const std::vector<int>& message);
+    // ---- End of the temporary declarations ----
 
 private:
     // Librarian glue helpers.
@@ -365,6 +435,40 @@ private:
     std::map<std::string, ControlLayer*> m_layers;
     std::array<IControl*, kNumParams> m_paramControls {};
     void lightMidiLed();
+    // ---- Parameter-change cases (Zelto2XParamChange.cpp, Zelto2XCommands.cpp) ----
+    // Each returns true when the call stops there (no layer switch, no action).
+    bool earlyParamCase(int paramIdx, int n, double& v);
+    bool triggerCase(int paramIdx, int n);
+    bool paramCase(int paramIdx, int n, double v);
+    bool commandCase(int paramIdx, int n);
+    bool windowCommandCase(int paramIdx, int n);
+    void updateSectionLocks(int n);
+    void selectOutputDevice(int n);
+    void randomizeSound();
+    void stepLibraryBank(int paramIdx);
+    // The file and folder name of the bank at index of a list; false when none.
+    bool storeListBankNames(int list, int index);
+    void setLibraryBankSelection(int list, int index);
+    void discardBankChanges();
+    void renameSelectedSlot();
+    bool searchPatches();
+    void stepProgram(int direction);
+    void finishProgramStep();
+    void switchTabWithProgress(int tab);
+    // ---- Jobs of the MIDI workers (any thread but render) ----
+    // Each starts its job unless the request thread is busy; true when it started.
+    // skipGlobal: this whole-sound send leaves the global settings out.
+    bool startWholeSoundJob(bool toLibrary, bool skipGlobal = false);
+    bool startEditBufferRequestJob();
+    bool startProgramRequestJob(int program);
+    bool startDeviceEnquiryJob();
+    void stopContinuousClock(bool stop);
+    void cancelRunningJob();
+    void clearDumpReplyFlag();
+
+    std::mutex m_lookupMutex;
+    std::map<std::string, ControlLayer*> m_layerCache;
+    std::set<std::string> m_missingNames;
 
     mutable std::mutex m_textsMutex;
     std::string m_soundName;

@@ -300,13 +300,8 @@ void Zelto2X::runPendingLibraryReload()
 
 void Zelto2X::refreshPopUpMenus()
 {
-    if (leftPatchPopupMenu)
-        leftPatchPopupMenu->refreshFolderStructure(patchLibrarian, this, 0, upperBankName, upperFolderName);
-    LibraryTreePopupMenu* lower = lowerShowsCategories ? static_cast<LibraryTreePopupMenu*>(rightCategoryPopupMenu)
-        : lowerShowsSearch ? static_cast<LibraryTreePopupMenu*>(rightSearchPopupMenu)
-                           : static_cast<LibraryTreePopupMenu*>(rightPatchPopupMenu);
-    if (lower)
-        lower->refreshFolderStructure(patchLibrarian, this, 0, lowerBankName, lowerFolderName);
+    refreshListPopup(0, 0);
+    refreshListPopup(1, 0);
     if (progBankNamePopupMenu)
         progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
     if (librarianView) {
@@ -420,6 +415,55 @@ int Zelto2X::librarianListActive() const
     return librarianView ? librarianView->lowerListActive.load() : 0;
 }
 
+int Zelto2X::librarianSelectedSlot(int list)
+{
+    if (!librarianView)
+        return -1;
+    return list == 0 ? librarianView->upperSelectedSlot.load() : librarianView->lowerSelectedSlot.load();
+}
+
+void Zelto2X::setLibrarianDragEnabled(bool enabled)
+{
+    if (librarianView)
+        librarianView->dragEnabled = enabled;
+}
+
+int Zelto2X::librarianCurrentProgram()
+{
+    return librarianView ? librarianView->activeSlot.load() : -1;
+}
+
+void Zelto2X::setLibrarianCurrentProgram(int program)
+{
+    if (librarianView)
+        librarianView->activeSlot = program;
+}
+
+void Zelto2X::clearPendingRename()
+{
+    renameHandled = true;
+}
+
+void Zelto2X::refreshListPopup(int list, int index)
+{
+    if (list == 0) {
+        if (leftPatchPopupMenu)
+            leftPatchPopupMenu->refreshFolderStructure(patchLibrarian, this, index, upperBankName, upperFolderName);
+        return;
+    }
+    LibraryTreePopupMenu* lower = lowerShowsCategories ? static_cast<LibraryTreePopupMenu*>(rightCategoryPopupMenu)
+        : lowerShowsSearch ? static_cast<LibraryTreePopupMenu*>(rightSearchPopupMenu)
+                           : static_cast<LibraryTreePopupMenu*>(rightPatchPopupMenu);
+    if (lower)
+        lower->refreshFolderStructure(patchLibrarian, this, index, lowerBankName, lowerFolderName);
+}
+
+void Zelto2X::rebuildMainLibrarianMenu()
+{
+    if (bankEditPopupMenu)
+        bankEditPopupMenu->AddMenuItemsIn(this);
+}
+
 // ---- Display texts ----------------------------------------------------------------------
 
 void Zelto2X::setTextOf(int paramIdx, const std::string& text)
@@ -450,51 +494,6 @@ void Zelto2X::DisplayLibrarianPatchCategory(int, int list)
     LibraryGuard lock(patchLibrarian->libraryLock());
     if (PatchFile* bank = librarianListBank(list))
         bank->patches.resize(std::max<size_t>(bank->patches.size(), kLibraryBankSize));
-}
-
-// ---- Progress overlay ----------------------------------------------------------------------
-
-void Zelto2X::showProgressOverlay(bool show)
-{
-    if (progressIndicator)
-        progressIndicator->Hide(!show);
-    if (progressLayer)
-        progressLayer->Hide(!show);
-}
-
-void Zelto2X::DisplayProcessingIndicator(bool show)
-{
-    patchLoading = false;
-    const bool librarianTab = paramValue(kMainTab) == 1.0;
-    ControlLayer* searchField = librarianLayer("searchField");
-    ControlLayer* categoryLimit = librarianLayer("categoryLimit");
-    IControl* search = paramControl(kPatchSearch);
-    showProgressOverlay(show);
-    for (IControl* button : {librarianCancelButton, editorCancelButton})
-        if (button)
-            button->Hide(true);
-    if (show) {
-        IControl* cancel = librarianTab ? librarianCancelButton : editorCancelButton;
-        if (cancel)
-            cancel->Hide(false);
-        if (!librarianTab)
-            return;
-        for (ControlLayer* layer : {searchField, categoryLimit})
-            if (layer)
-                layer->Hide(true);
-        if (search)
-            search->GrayOut(true);
-        return;
-    }
-    if (midiMessageManager)
-        midiMessageManager->patchRequested = false;
-    if (!librarianTab)
-        return;
-    const bool searching = paramValue(kPatchSearch) == 1.0;
-    if (ControlLayer* shown = searching ? searchField : categoryLimit)
-        shown->Hide(false);
-    if (search)
-        search->GrayOut(false);
 }
 
 // ---- Request routing and unsaved state ------------------------------------------------------

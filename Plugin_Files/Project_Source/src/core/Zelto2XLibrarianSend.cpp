@@ -71,7 +71,7 @@ bool Zelto2X::startStoreBankJob(int bank, int list)
 
 bool Zelto2X::libBankChange()
 {
-    return false;
+    return BankChangeMessage();
 }
 
 void Zelto2X::libRequestEditBuffer()
@@ -122,4 +122,6 @@ void Zelto2X::libOpenHelp(int item)
 {
     if (item <= 1)
         OpenDataDirectory(item == 1);
+    else
+        OpenHelpTopics(item - 2);
 }

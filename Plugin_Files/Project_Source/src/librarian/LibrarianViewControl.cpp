@@ -178,7 +178,7 @@ void LibrarianViewControl::OnMouseDown(int x, int y, IMouseMod* mod)
     } else if (mod && mod->L) {
         if (ControlLayer* rename = editor->librarianLayer("patchRename"))
             rename->Hide(true);
-        editor->renameArmed = false;
+        editor->renameHandled = true;
         redraw();
         select(x, y);
         setTransferSlot(upperSelectedSlot);
@@ -194,7 +194,7 @@ void LibrarianViewControl::OnMouseDblClick(int x, int y, IMouseMod*)
     redraw();
     if (editor->paramValue(kDeviceOutSelection) == 0.0)
         return;
-    editor->renameArmed = false;
+    editor->renameHandled = true;
     const Hit hit = select(x, y);
     const int slot = hit.lower >= 0 ? hit.lower : hit.upper;
     activeSlot = slot;
@@ -220,7 +220,7 @@ bool LibrarianViewControl::OnKeyDown(int, int, int key)
         break;
     default: return false;
     }
-    editor->renameArmed = false;
+    editor->renameHandled = true;
     activeSlot = next;
     setSelectionOfActiveList(next);
     setCurrentPatch(next);
@@ -335,7 +335,7 @@ void LibrarianViewControl::renameSlot(int, int)
     }
     if (IParam* param = editor->GetParam(kPatchRename))
         param->SetDisplayText(0, name.c_str());
-    editor->renameArmed = true;
+    editor->renameHandled = false;
     if (ControlLayer* rename = editor->librarianLayer("patchRename"))
         rename->Hide(false);
 }
