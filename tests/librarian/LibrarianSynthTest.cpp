@@ -144,6 +144,57 @@ TEST_F(LibrarySynthTest, PushIsDroppedWithoutSideEffectsWhileAJobRunsAndSendsThe
     EXPECT_EQ(137u, editor->sent().back().bytes.size());  // the editor's sound to the edit buffer
 }
 
+std::vector<std::string> wire(const std::vector<SimEditor::Sent>& sent, size_t from)
+{
+    std::vector<std::string> lines;
+    for (size_t i = from; i < sent.size(); ++i)
+        lines.push_back(zelto2sim::ToHex(sent[i].bytes));
+    return lines;
+}
+
+TEST_F(LibrarySynthTest, NumberMenusSelectTheHardwareProgramAndAskForItsSound)
+{
+    IMouseMod left(true);
+    editor->GetParam(kCurrentPatch)->Set(4);
+    headless->QueueMenuAnswer("Bank P301-400");
+    editor->bankNumberPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(wire(editor->sent(), 0), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03", "C0 04 00",
+                                           "F0 3E 16 00 00 7F 00 F7"}));
+    EXPECT_EQ(3, editor->paramValue(kCurrentBank));
+
+    const size_t before = editor->sentCount();
+    headless->QueueMenuAnswer("01-10/Program 10");
+    editor->programNumberPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(wire(editor->sent(), before), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03",
+                                                "C0 09 00", "F0 3E 16 00 00 7F 00 F7"}));
+    EXPECT_EQ(9, editor->paramValue(kCurrentPatch));
+
+    const size_t dismissed = editor->sentCount();
+    for (auto* menu : {static_cast<IPopupMenuControl*>(editor->bankNumberPopupMenu),
+             static_cast<IPopupMenuControl*>(editor->programNumberPopupMenu),
+             static_cast<IPopupMenuControl*>(editor->progBankNamePopupMenu)}) {
+        headless->QueueMenuAnswer("none");
+        menu->OnMouseDown(0, 0, &left);
+    }
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(dismissed, editor->sentCount());
+}
+
+TEST_F(LibrarySynthTest, ProgramMenuInLibraryControlSendsTheSlotAndNoProgramChange)
+{
+    IMouseMod left(true);
+    editor->libraryControl = true;
+    editor->programNumberPopupMenu->refreshPatchNames(library, editor.get(), 0);
+    headless->QueueMenuAnswer("21-30/ALPHA 23      ");
+    editor->programNumberPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(body(alpha[22]), body(synthEditBuffer()));
+    for (const SimEditor::Sent& sent : editor->sent())
+        EXPECT_NE(0xC0, sent.bytes[0] & 0xF0);
+}
+
 TEST_F(LibrarySynthTest, ReloadWaitsForTheRunningRequestJob)
 {
     editor->answering = false;

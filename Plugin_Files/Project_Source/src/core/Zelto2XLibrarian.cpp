@@ -18,12 +18,8 @@
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
 #include "ProgressIndicator.h"
-#include "UIConfigManager.h"
-#include "platform/DataFolder.h"
-#if __has_include("TabSwitchFunctions.h")
 #include "TabSwitchFunctions.h"
-#define ZELTO2X_HAS_TAB_SWITCH 1
-#endif
+#include "UIConfigManager.h"
 
 namespace {
 
@@ -49,11 +45,6 @@ constexpr MenuLayer kMenuLayers[] = {
     {"RightSearchPopupMenu", 78, IRECT(800, 213, 1220, 237), true},
     {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(456, 58, 482, 84), true},
 };
-
-std::string libraryFolderPath()
-{
-    return platform::DataFolderPath() + "Patches";
-}
 
 std::string lowerCase(const std::string& text)
 {
@@ -222,7 +213,7 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
             return;
         }
         pendingReloadKind = -1;
-        patchLibrarian->initBankFilesOnDiscard(libraryFolderPath());
+        patchLibrarian->initBankFilesOnDiscard(getPatchesFolderStr());
     }
     {
         LibraryGuard lock(patchLibrarian->libraryLock());
@@ -347,9 +338,7 @@ void Zelto2X::updateUserInterfaceAndMenus()
         programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, static_cast<int>(paramValue(kCurrentPatch)));
     setParamValueClamped(kMainTab, tab);
     showProgressOverlay(true);
-#ifdef ZELTO2X_HAS_TAB_SWITCH
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
-#endif
     showProgressOverlay(false);
 }
 

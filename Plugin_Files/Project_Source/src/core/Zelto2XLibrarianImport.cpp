@@ -12,7 +12,6 @@
 #include "PatchImport.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
-#include "platform/DataFolder.h"
 #include "wdlstring.h"
 
 namespace {
@@ -56,7 +55,7 @@ void Zelto2X::saveImportedFile(bool asMidi)
     const std::vector<unsigned char> bytes = readWholeFile(path, &ok);
     if (!ok)
         return;
-    const std::string libraryFolder = platform::DataFolderPath() + "Patches";
+    const std::string libraryFolder = getPatchesFolderStr();
     logDebug("FILE IMPORTER: patch file copied to " + libraryFolder);
     const size_t slash = path.find_last_of('/');
     const std::string target = libraryFolder + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
