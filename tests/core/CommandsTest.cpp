@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "CoreTestEditor.h"
+#include "LibrarianViewControl.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
 
@@ -21,6 +22,12 @@ protected:
             editor->patchLibrarian->bankFiles.push_back(std::move(bank));
         }
         editor->patchLibrarian->upperSelection = 0;
+        if (!editor->librarianView) {
+            IBitmap none;
+            editor->librarianView = new LibrarianViewControl(editor.get(), 0, 0, kLibrarianArea, &none,
+                IRECT(0, 0, 1300, 460), editor->patchLibrarian, 1.0);
+            editor->GetGUI()->AttachControl(editor->librarianView);
+        }
     }
     void press(int paramIdx, double v = 1.0)
     {

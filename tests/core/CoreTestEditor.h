@@ -124,8 +124,16 @@ protected:
 
     // A named layer under parent (or a root layer of the surface) with a
     // probe control inside, so its hidden and grey states can be read.
+    // A root layer the editor built itself (the librarian popups, "PROGRESS")
+    // is used as it is.
     ControlLayer* addLayer(const std::string& name, ControlLayer* parent = nullptr, int id = 0)
     {
+        if (!parent) {
+            ControlLayer* own = nullptr;
+            quietly([&] { own = editor->findLayer(name); });
+            if (own)
+                return own;
+        }
         auto* layer = new ControlLayer(id, name);
         layer->AddControl(new ProbeControl(editor.get(), -1));
         if (parent)
@@ -134,7 +142,7 @@ protected:
             editor->GetGUI()->AttachLayer(layer);
         return layer;
     }
-    static bool hidden(ControlLayer* layer) { return layer->GetControl(0)->IsHidden(); }
+    static bool hidden(ControlLayer* layer) { return !layer->IsVisible(); }
     static bool grayed(ControlLayer* layer) { return layer->GetControl(0)->IsGrayed(); }
 
     // The parameter's action, owned by the test.

@@ -174,11 +174,11 @@ TEST_F(TabSwitch, ProcessingIndicatorRestoresTheLibrarianSearchOrCategory)
 
 TEST_F(TabSwitch, MissingLayersAreSkippedAndNamedOnce)
 {
-    WireEditor bare;
-    bare.GetParam(kMainTab)->Set(2);
+    std::unique_ptr<WireEditor> bare;
     const std::string out = quietly([&] {
-        TabSwitchFunctions::mainTabSwitch(&bare, kMainTab, 2, 0);
-        TabSwitchFunctions::mainTabSwitch(&bare, kMainTab, 3, 0);
+        bare = std::make_unique<WireEditor>();  // its start-up switches to tab 2 as well
+        TabSwitchFunctions::mainTabSwitch(bare.get(), kMainTab, 2, 0);
+        TabSwitchFunctions::mainTabSwitch(bare.get(), kMainTab, 3, 0);
     });
     size_t count = 0;
     for (size_t at = out.find("Layer root NOT FOUND!"); at != std::string::npos; at = out.find("Layer root NOT FOUND!", at + 1))
