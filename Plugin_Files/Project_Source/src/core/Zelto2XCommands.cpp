@@ -296,9 +296,8 @@ void Zelto2X::renameSelectedSlot()
         // misroute it, and would leave the library request armed.
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         patchLibrarian->transferSlot = slot;
-        patchLibrarian->setSysexDatatoSelectedSlot(&renamed);
+        storeSoundInTransferSlot(renamed);
     }
-    SetLibrarianStatusUnsaved(true);
     clearPendingRename();
     DisplayProcessingIndicator(false);
 }
