@@ -169,3 +169,13 @@ TEST_F(ParamChanges, ValuesFromTheHardwareRunNoCommand)
     EXPECT_FALSE(editor->sectionLockActive);
     EXPECT_FALSE(editor->midiMessageManager->patchRequested);
 }
+
+TEST_F(ParamChanges, RequestButtonWithoutAnOutputLeavesIncomingMidiFlowing)
+{
+    editor->midiOutSet = false;
+    press(kRequestTempData, 1);
+    EXPECT_FALSE(editor->midiMessageManager->patchRequested);  // no job, so no dump is awaited
+    editor->midiMessageManager->patchRequested = true;
+    press(kRequestTempData, 2);
+    EXPECT_FALSE(editor->midiMessageManager->patchRequested);
+}
