@@ -26,9 +26,7 @@ namespace {
 using buildlog::log;
 
 constexpr const char* kSearchPrompt = "search...";
-constexpr int kNameOffset = 120;  // the 14 name bytes of a sound dump
-constexpr int kNameLength = 14;
-
+constexpr int kNameLength = 14;  // sound dump bytes 120..133
 
 // The bank files a librarian list shows: the upper list always the library's
 // banks; the lower one a category bank, search results or the banks.
@@ -57,7 +55,7 @@ std::vector<unsigned char> renamedDump(const std::vector<unsigned char>& dump, c
 {
     std::vector<unsigned char> renamed(dump.begin(), dump.begin() + zsysex::kSoundDumpSize);
     for (int i = 0; i < kNameLength; ++i)
-        renamed[static_cast<size_t>(kNameOffset + i)]
+        renamed[static_cast<size_t>(zsysex::kSoundNameByte + i)]
             = i < static_cast<int>(name.size()) ? static_cast<unsigned char>(name[static_cast<size_t>(i)]) : ' ';
     zsysex::applyOutgoingChecksum(renamed.data(), zsysex::kSoundDumpSize);
     return renamed;

@@ -115,7 +115,6 @@ void Zelto2X::OnParamChange2(int paramIdx)
     hardwareChangeActive = false;
 }
 
-
 // ---- Early cases (before the display) ---------------------------------------------------
 
 bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)

@@ -175,15 +175,6 @@ void Zelto2X::sendSysExInitialization()
     Sleep(100);
 }
 
-namespace {
-
-void makeNotesOff(IMidiMsg& msg, int channel)
-{
-    msg.MakeControlChangeMsg(123, 0.0, channel);
-}
-
-}  // namespace
-
 void Zelto2X::AllSoundsOff()
 {
     if (!midiOutSet || !pluginReady)
@@ -193,7 +184,7 @@ void Zelto2X::AllSoundsOff()
         return;
     }
     IMidiMsg msg;
-    makeNotesOff(msg, deviceChannel());
+    msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
     MIDIOutRoutingSwitch(&msg);
 }
 
@@ -270,8 +261,10 @@ void Zelto2X::sendPartDataBackToHardware(int)
             waited += 200;
             log("Sleeping while patch request is finished: %i ms passed - counting..\n", waited);
         } while (requestBusy() && waited < kSoundRequestWaitLimitMs);
-        if (requestBusy())
+        if (requestBusy()) {
+            log("Patch request not finished after %i ms, sound not sent back\n", waited);
             return;
+        }
     }
     if (sectionLockActive) {
         log("Sending full arrange to hardware!\n");
@@ -314,8 +307,8 @@ int ccValueOffset(int paramIdx)
     return 0;
 }
 
-// Elements 3..7 of the templates that address the two sound parts' level
-// pair: the value bytes become 7F 7F.
+// The one rewrite of a single-message template: elements 3 to 6 reading
+// 41, 43 or 53, 00 or 01, 10 get 7F 7F in elements 6 and 7.
 void rewritePartLevelTemplate(std::vector<int>& message)
 {
     if (message.size() < 8)
