@@ -26,7 +26,6 @@ namespace {
 using buildlog::log;
 
 constexpr const char* kSearchPrompt = "search...";
-constexpr int kNameLength = 14;  // sound dump bytes 120..133
 
 // The bank files a librarian list shows: the upper list always the library's
 // banks; the lower one a category bank, search results or the banks.
@@ -43,7 +42,7 @@ const PatchFileList& listFiles(const PatchLibrarian& library, int list, bool cat
 // printable ASCII a blank, upper case.
 std::string slotName(const std::string& entered)
 {
-    std::string name = entered.substr(0, kNameLength);
+    std::string name = entered.substr(0, zsysex::kSoundNameLength);
     for (char& c : name) {
         const auto byte = static_cast<unsigned char>(c);
         c = byte < 0x20 || byte > 0x7E ? ' ' : static_cast<char>(std::toupper(byte));
@@ -54,7 +53,7 @@ std::string slotName(const std::string& entered)
 std::vector<unsigned char> renamedDump(const std::vector<unsigned char>& dump, const std::string& name)
 {
     std::vector<unsigned char> renamed(dump.begin(), dump.begin() + zsysex::kSoundDumpSize);
-    for (int i = 0; i < kNameLength; ++i)
+    for (int i = 0; i < zsysex::kSoundNameLength; ++i)
         renamed[static_cast<size_t>(zsysex::kSoundNameByte + i)]
             = i < static_cast<int>(name.size()) ? static_cast<unsigned char>(name[static_cast<size_t>(i)]) : ' ';
     zsysex::applyOutgoingChecksum(renamed.data(), zsysex::kSoundDumpSize);
