@@ -161,7 +161,10 @@ TEST_F(ControlActions, EchoRuleSendsGuiChangesAndChangesFromTheHostButHardwareOn
     const std::tuple<Source, bool, bool> cases[] = {
         {kHardware, true, false}, {kHardware, false, true}, {kHost, true, true}, {kGui, true, true}};
     uint8_t v = 10;
-    for (const auto& [source, local, sent] : cases) {
+    for (const auto& c : cases) {
+        const Source source = std::get<0>(c);
+        const bool local = std::get<1>(c);
+        const bool sent = std::get<2>(c);
         editor->clearWire();
         editor->localControl = local;
         IMidiMsg cc(0, 0xB0, 71, ++v);
