@@ -160,6 +160,17 @@ TEST_P(PanelAtEachSize, EveryLayerTheEditorLooksUpExists)
         EXPECT_EQ(root->GetLayer(tab)->GetID(), tab);
 }
 
+TEST_P(PanelAtEachSize, LayersTheTabSwitchOpensByNameStayClosedWhenTheirPageOpens)
+{
+    // A page shows its children with id 0; these are opened one by one.
+    for (const char* name : {"osc1KeytrackBtn", "osc1UnisonKnob", "osc1AmpEnvFade", "osc2KeytrackBtn",
+             "osc2AmpEnvFade", "lfo1ClockedLayer", "searchField", "discardChangesLayerRight", "patchRename"}) {
+        ControlLayer* layer = panel->config.getLayerByName(name);
+        ASSERT_NE(layer, nullptr) << name;
+        EXPECT_NE(layer->GetID(), 0) << name;
+    }
+}
+
 TEST_P(PanelAtEachSize, ArpeggiatorPageHoldsSixteenStepRowsFromId200)
 {
     ControlLayer* arp = panel->config.getLayerByName("arpeggiator");
@@ -281,7 +292,8 @@ TEST(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
         IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, first[4], first[5], 0);
         ASSERT_NE(found, nullptr) << sender;
         EXPECT_EQ(found->ParamIdx(), sender);
-        IParam* ip = panel.editor.GetParam(sender);
+        const IParam* ip = panel.editor.GetParam(sender);
+        ASSERT_NE(ip, nullptr);
         EXPECT_GE(int(action->sysEx.messages.size()), int(ip->GetMax() - ip->GetMin()) + 1) << sender;
     }
 }

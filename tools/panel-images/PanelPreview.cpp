@@ -49,8 +49,9 @@ const std::map<std::string, std::pair<std::string, int>> kImages = {
 };
 
 // Layers the tab switch leaves open for the default sound.
-const std::set<std::string> kOpened = {"osc1KeytrackBtn", "osc2KeytrackBtn", "saveChangesLayer", "categoryLimit",
-                                       "arpTempoKnob", "arpTempoClock"};
+const std::set<std::string> kOpened = {"osc1KeytrackBtn", "osc2KeytrackBtn", "oscillator2Parameters",
+                                       "oscillator3Parameters", "saveChangesLayer", "categoryLimit", "arpTempoKnob",
+                                       "arpTempoClock"};
 const std::set<std::string> kClosed = {"osc1UnisonKnob", "osc1AmpEnvFade", "osc2AmpEnvFade"};
 const std::set<std::string> kLayerNames = {"layer", "fxlayer", "eg2layer", "lfo1layer", "lfo2layer", "voicelayer",
                                            "osccontrollayer", "modseq1layer", "modseq2layer", "modseq3layer"};

@@ -33,7 +33,7 @@ struct Image {
 };
 
 constexpr int kSurfaceW = 1500, kSurfaceH = 757;
-constexpr int kPageX = 108, kPageY = 96;
+constexpr int kPageX = 108, kPageY = 96;  // the librarian page starts 4 pixels further left
 
 std::string g_config;
 std::map<std::string, Canvas> g_canvases;
@@ -184,7 +184,7 @@ std::vector<Image> catalog()
     const int pageW = kSurfaceW - kPageX, pageH = kSurfaceH - kPageY - 1;
     const std::vector<std::string> events = readValueList(g_config, "patternEventType");
     return {
-        {"MANAGER_BG_ID2", "manager_bg_blank.png", 1, true, pageW, pageH, page("MANAGER_BG_ID2")},
+        {"MANAGER_BG_ID2", "manager_bg_blank.png", 1, true, pageW + 4, pageH, page("MANAGER_BG_ID2")},
         {"BG_ID_PLAIN", "main-frame-bg.png", 1, true, kSurfaceW, kSurfaceH, [](ZUVE_IBitmap* b, int, int, int) { paintFrame(b); }},
         {"BG_ID_DISPLAY", "main-display.png", 1, true, 280, 80,
          [](ZUVE_IBitmap* b, int, int, int) { drawDisplay(b, 0, 0, 280, 80, "amber"); }},
