@@ -108,9 +108,10 @@ private:
     bool shown(const std::string& layer, int id, bool top) const
     {
         if (top)
-            return layer == "root" || layer == "releaseAllLocksLayer" || (layer == "miniMixer" && m_tab != 0);
+            return layer == "root" || layer == "releaseAllLocksLayer" || (layer == "miniMixer" && m_tab % 4 != 0) ||
+                   (m_tab >= 4 && m_windows.count(layer));
         if (layer.rfind("globalPage", 0) == 0 || layer == "librarianPage" || layer == "soundPage" || layer == "arpModPage")
-            return id == m_tab;
+            return id == m_tab % 4;
         if (kClosed.count(layer))
             return false;
         return kOpened.count(layer) || id == 0 || (id >= 200 && id < 300);
@@ -234,7 +235,8 @@ private:
     }
 
     std::string m_dir;
-    int m_tab;
+    int m_tab;  // 4 to 7: the tab with the windows open over it
+    const std::set<std::string> m_windows = {"midiFilterSettings", "aboutWindow", "firstRunNotification"};
     std::map<std::string, std::vector<std::string>> m_lists;
     std::map<std::string, std::unique_ptr<ZUVE_IBitmap>> m_cache;
     ZUVE_CachedFont m_mono;

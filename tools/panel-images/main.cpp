@@ -244,8 +244,8 @@ std::vector<Image> catalog()
          [](ZUVE_IBitmap* b, int, int, int) {
              paintWindow(b, "BG_ID_MIDI_FILTERS", "MIDI FILTERS", {"Ticked messages pass on to the other side."});
              PanelFont& font = fontFor(TextStyle::Label);
-             font.draw(b, "FROM HOST", 256, 72, 120, 1, kAmber);
-             font.draw(b, "FROM SYNTH", 384, 72, 120, 1, kAmber);
+             font.draw(b, "FROM HOST", 244, 96, 120, 1, kAmber);
+             font.draw(b, "FROM SYNTH", 372, 96, 120, 1, kAmber);
          }},
         {"BTN_CHECKBOX_ID", "checkbox-button.png", 2, false, 16, 16,
          [](ZUVE_IBitmap* b, int f, int x, int y) {
