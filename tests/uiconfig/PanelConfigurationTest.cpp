@@ -338,3 +338,25 @@ TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameter)
     EXPECT_EQ(panel.config.getValueList("lfoClockTiming").size(), 32u);  // LFO 1 speed 0..127 in steps of 4
     EXPECT_EQ(panel.config.getValueList("tempoValues").front(), "40");
 }
+
+TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
+{
+    // A plain control placed after the MIDI control of the same parameter
+    // would silence it; a negative minimum would shift its message list.
+    Panel panel(1.0);
+    int bound = 0;
+    for (int i = 0; i < kNumParams; ++i) {
+        const ControlAction* action = panel.config.getControlAction(i);
+        if (!action)
+            continue;
+        if (!action->sysEx.messages.empty()) {
+            EXPECT_TRUE(action->kind == kActionSysEx || action->kind == kActionSysExSwitch) << i;
+            EXPECT_GE(panel.editor.GetParam(i)->GetMin(), 0.0) << i;
+            ++bound;
+        }
+        if (action->ccNumber >= 0) {
+            EXPECT_TRUE(action->kind == kActionCC || action->kind == kActionCCSwitch) << i;
+        }
+    }
+    EXPECT_GE(bound, 100);
+}
