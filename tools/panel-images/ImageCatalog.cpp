@@ -272,9 +272,9 @@ std::vector<PanelImage> panelImages(const std::string& configPath, std::string* 
          }},
         {"BG_EVENT_OVERLAYER", "event-overlayer.png", 1, true, 80, 264,
          [](ZUVE_IBitmap* b, int, int, int) { ZUVE_FillRect(b, 0, 0, 80, 264, ZUVE_RGBA(10, 11, 12, 190), 1.f, 0); }},
-        {"BG_ID_KEYTRACK", "bg_keytrack.png", 1, true, 72, 88, labelled("BG_ID_KEYTRACK", "KEYTRACK")},
-        {"BG_ID_UNISON", "bg_unison_detune.png", 1, true, 72, 88, labelled("BG_ID_UNISON", "UNISON")},
-        {"BG_ID_ENV_FADE", "bg_vca_env_fade.png", 1, true, 72, 88, labelled("BG_ID_ENV_FADE", "ENV FADE")},
+        {"BG_ID_KEYTRACK", "bg_keytrack.png", 1, true, 72, 76, labelled("BG_ID_KEYTRACK", "KEYTRACK")},
+        {"BG_ID_UNISON", "bg_unison_detune.png", 1, true, 72, 76, labelled("BG_ID_UNISON", "UNISON")},
+        {"BG_ID_ENV_FADE", "bg_vca_env_fade.png", 1, true, 72, 76, labelled("BG_ID_ENV_FADE", "ENV FADE")},
         {"BG_LFO1_CLOCK", "clockedBG.png", 1, true, 64, 16,
          [](ZUVE_IBitmap* b, int, int, int) {
              fill(b, 0, 0, 64, 16, kSection);
