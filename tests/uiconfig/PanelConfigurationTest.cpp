@@ -3,6 +3,7 @@
 // real surface at each interface size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -169,6 +170,25 @@ TEST_P(PanelAtEachSize, LayersTheTabSwitchOpensByNameStayClosedWhenTheirPageOpen
         ASSERT_NE(layer, nullptr) << name;
         EXPECT_NE(layer->GetID(), 0) << name;
     }
+}
+
+TEST_P(PanelAtEachSize, LibrarianPictureCoversTheLastSlotOfBothLists)
+{
+    // The list view lays its slots out from its corner by the interface scale
+    // and takes only the clicks its picture covers.
+    const double s = panel->scale;
+    IControl* view = nullptr;
+    for (const PlacedControl& p : panel->placed)
+        if (dynamic_cast<BrowserStandIn*>(p.control))
+            view = p.control;
+    ASSERT_NE(view, nullptr);
+    const IRECT& r = *view->GetRECT();
+    const int row = int(18 * s), width = s != 1.0 ? int(121 * s) : int(120 * s), step = width + int(38 * s);
+    const int lowerTop = r.T + (s < 1.0 ? 3 : s > 1.0 ? 1 : 0);
+    const int upperTop = r.T + int(s) + (s < 1.0 ? 3 : 0);
+    const int lowerRight = r.L + int(693 * s) + 3 * step + width;
+    EXPECT_LE(lowerRight, r.R);
+    EXPECT_LE(std::max(lowerTop, upperTop) + 25 * row, r.B);
 }
 
 TEST_P(PanelAtEachSize, ArpeggiatorPageHoldsSixteenStepRowsFromId200)

@@ -169,7 +169,7 @@ std::vector<PanelImage> panelImages(const std::string& configPath, std::string* 
         {"BG_ID_DISPLAY", "main-display.png", 1, true, 280, 80,
          [](ZUVE_IBitmap* b, int, int, int) { drawDisplay(b, 0, 0, 280, 80, "amber"); }},
         {"BG_ID_EDIT", "layer-main.png", 1, true, pageW, pageH, page("BG_ID_EDIT")},
-        {"BG_ID_BROWSER", "browser-layer.png", 1, true, 1288, 452, [](ZUVE_IBitmap* b, int, int, int) { paintBrowser(b); }},
+        {"BG_ID_BROWSER", "browser-layer.png", 1, true, 1292, 452, [](ZUVE_IBitmap* b, int, int, int) { paintBrowser(b); }},
         {"KNOB_ID21", "knob-zelto2x-normal-21.png", 21, false, 32, 32, knob(32, false, 21)},
         {"KNOB_ID97", "knob-zelto2x-normal-97.png", 97, false, 48, 48, knob(48, true, 97)},
         {"KNOB_ID127_FC", "knob-zelto2x-normal-fc.png", 128, false, 48, 48, knob(48, true, 128)},
