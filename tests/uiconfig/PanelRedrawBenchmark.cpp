@@ -22,7 +22,6 @@ void BM_FullRedrawOfTheSoundPage(benchmark::State& state)
     IGraphicsMac graphics(&editor, int(1500 * scale), int(757 * scale));
     graphics.SetBundlePath(ZELTO2X_BUNDLE_DIR);
     UIConfigManager config;
-    std::fflush(stdout);
     config.readUIConfig(&graphics, &editor, editor.patchLibrarian, 0, scale);
     ControlLayer* root = config.getLayerByName("root");
     ControlLayer* mixer = config.getLayerByName("miniMixer");
