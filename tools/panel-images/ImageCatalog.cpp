@@ -179,7 +179,8 @@ std::vector<PanelImage> panelImages(const std::string& configPath, std::string* 
         {"PROGRESS_INDICATOR_ID", "overlayer.png", 1, true, kSurfaceW, kSurfaceH,
          [](ZUVE_IBitmap* b, int, int, int) {
              ZUVE_FillRect(b, 0, 0, kSurfaceW, kSurfaceH, ZUVE_RGBA(8, 9, 10, 150), 1.f, 0);
-             fontFor(TextStyle::Title).draw(b, "WORKING WITH THE SYNTH, PLEASE WAIT...", 380, 104, 600, 1, kAmber);
+             // Above the cancel key at every size: the editor puts that key at (580, 140) times the scale.
+             fontFor(TextStyle::Title).draw(b, "WORKING WITH THE SYNTH, PLEASE WAIT...", 360, 64, 600, 1, kAmber);
          }},
         {"BUTTON_LOCK_WHITE_ID", "btn-lock-white.png", 2, false, 24, 16,
          [](ZUVE_IBitmap* b, int f, int x, int y) { paintLock(b, x, y, f == 1, ZUVE_RGBA(150, 153, 158, 255)); }},
