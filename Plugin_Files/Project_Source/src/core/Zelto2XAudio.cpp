@@ -60,6 +60,7 @@ void Zelto2X::Reset()
 void Zelto2X::ProcessDoubleReplacing(double** /*inputs*/, double** /*outputs*/, int nFrames)
 {
     GetTime(&timeInfo);
+    transportRunning = timeInfo.mTransportIsRunning;
     if (!midiOutSet)
         return;
     followTransport();
