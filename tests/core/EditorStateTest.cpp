@@ -218,6 +218,17 @@ TEST_F(EditorState, AChunkThatReadsShortOrHoldsNoNumberIsRefusedWithNoSideEffect
     }
 }
 
+TEST_F(EditorState, TheDecodedSoundNamesAreStoredAndComeBack)
+{
+    editor->setCurrentSoundTexts("FAT BASS", "BASS");
+    const Bytes saved = save();
+    editor->setCurrentSoundTexts("OTHER", "LEAD");
+    ASSERT_EQ(static_cast<int>(saved.size()), load(saved));
+    EXPECT_EQ("FAT BASS", editor->currentSoundName());
+    EXPECT_EQ("BASS", editor->currentSoundCategory());
+    EXPECT_EQ("FAT BASS", editor->GetParam(kPatchName)->GetDisplayText(0));
+}
+
 TEST_F(EditorState, BytesAfterACompleteChunkAreIgnored)
 {
     Bytes longer = save();
