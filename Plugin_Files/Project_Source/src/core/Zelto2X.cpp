@@ -109,7 +109,9 @@ void Zelto2X::buildUserInterface()
     uiConfig = new UIConfigManager();
     uiConfig->setDebugLog(&debugOutput, debugLogEnabled, logFilePath);
     uiConfig->initParams();
+    installLibrarianViewFactory();
     uiConfig->readUIConfig(graphics, this, patchLibrarian, colorScheme, guiScale);
+    tempoValues = uiConfig->getValueList("tempoValues");  // the MIDI clock's tempo texts
     logDebug("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
 
     rememberLayers();

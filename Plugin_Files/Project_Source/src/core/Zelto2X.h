@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -28,6 +29,19 @@ class PatchManager;
 class ITextControl;
 class MIDIMessageManager;
 class UIConfigManager;
+// Librarian view and menus
+class LibrarianViewControl;
+class ProgressIndicator;
+class LeftPatchPopupMenu;
+class RightPatchPopupMenu;
+class RightCategoryPopupMenu;
+class RightSearchPopupMenu;
+class ProgBankNamePopupMenu;
+class BankEditPopupMenu;
+class FileEditPopupMenu;
+class FileCopyPopupMenu;
+class BankNumberPopupMenu;
+class ProgramNumberPopupMenu;
 
 // The per-type MIDI filters, in the order of their parameters.
 enum EMidiFilter {
@@ -74,6 +88,8 @@ public:
     // buttons, then the bank lists and the librarian popups. Main thread.
     void createProgressOverlay();
     void createLibrarianMenus();
+    // Lets the configuration build the librarian view (before readUIConfig).
+    void installLibrarianViewFactory();
     void DisplayProcessingIndicator(bool show);
     void updateUserInterfaceAndMenus();
     void setLibrarianViewDirty();
@@ -90,6 +106,57 @@ public:
     std::string currentSoundCategory() const;
     // Shows a status line in the status display, when there is one.
     void showStatus(const char* text);
+
+    // ---- Librarian: lists, menus, sending, import (Zelto2XLibrarian*.cpp) ----
+    // Main thread unless noted. Library lists are read under libraryLock().
+    // Rescans (reload) or only re-lists the library; kind 0 banks, 1 categories,
+    // 4 search results in the lower list. A reload waits while a request job runs.
+    void patchTypeChanged(int unused, int kind, bool reload);
+    void ResetPatchSelectionMenus();
+    // Runs a reload that waited for a request job, once the job has ended.
+    void runPendingLibraryReload();
+    void refreshPopUpMenus();
+    void showFileEditMenu(int x, int y);
+    void showFileCopyMenu(int x, int y);
+    // Any thread (the text controls guard their texts).
+    void displayText(const std::string& name, const std::string& value, const std::string& cc);
+    void displayPatchName(const std::string& text);
+    void DisplayLibrarianPatchCategory(int slot, int list);
+    void updateBankAndProgramMenuNames(bool keepBankMenu);
+    // Any thread: the bank store and the two librarian store commands.
+    void storeAllPatchesToDeviceFromLibrarian(int bank, int list);
+    void SendSingleProgramFromLibrarian(bool unused);
+    void SendAllProgramsFromLibrarian(int bank);
+    // Any thread: where the next incoming sound dump goes, and the unsaved state.
+    void SetLibrarianRequestActive(bool toLibrary);
+    void SetLibrarianStatusUnsaved(bool unsaved);
+    // Import (main thread): a bank file copied into the library folder; single
+    // sounds into the transfer slot; the selected slot's category byte.
+    void saveImportedFile(bool asMidi);
+    void ImportSingleZeltoPatches(bool olderModel);
+    void SetCategoryForLibrarianPatch(int code);
+    // Stores a sound into slot transferSlot of the upper bank, padding the bank
+    // to 100; the bank is marked unsaved only when it was stored. Any thread.
+    bool storeSoundInTransferSlot(const LibrarianPatch& sound);
+    // The bank file a list shows (0 upper, else lower), or null. Caller holds libraryLock().
+    PatchFile* librarianListBank(int list);
+    // The display name of a bank file: long names shortened to 47 characters,
+    // "~n" and the lower-case extension, never more than 55 characters.
+    // prefix and number carry the running count through one rebuild.
+    static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
+    // Layers by configured name (the popups' own layers first), null when missing.
+    ControlLayer* librarianLayer(const char* name) const;
+    // What the librarian menus start in the core and the workers (main thread);
+    // each is dropped silently while the request thread runs.
+    bool libBankChange();                    // bank select and program change for kCurrentBank/kCurrentPatch
+    void libRequestEditBuffer();             // the hardware's current sound into the editor
+    void libRequestSound(bool editBuffer);   // one sound into the transfer slot
+    void libRequestBank(int bank);           // a hardware bank into the upper bank
+    void libPushCurrentData();               // the editor's sound (with the global step) to the hardware
+    void libCurrentSoundToSlot();            // the editor's sound into the transfer slot
+    void libInitSlot();                      // the INIT sound into the transfer slot
+    void libRequestProgram(int program);     // job 5 after a program change
+    void libOpenHelp(int item);              // 0 data folder, 1 manual, 2..4 the maker's pages
 
     // ---- Control-lookup forwards (any thread) ----
     IControl* getSysexControl(int a, int b, int c, int d, int sub);
@@ -130,6 +197,30 @@ public:
     std::string upperBankName;
     std::string upperFolderName;
 
+    // ---- Librarian state (main thread unless atomic) ----
+    std::string dialogFolder;               // where the next file panel opens
+    LibrarianViewControl* librarianView = nullptr;
+    ControlLayer* progressLayer = nullptr;
+    IControl* upperListControl = nullptr;
+    IControl* lowerListControl = nullptr;
+    LeftPatchPopupMenu* leftPatchPopupMenu = nullptr;
+    RightPatchPopupMenu* rightPatchPopupMenu = nullptr;
+    BankEditPopupMenu* bankEditPopupMenu = nullptr;
+    RightCategoryPopupMenu* rightCategoryPopupMenu = nullptr;
+    ProgramNumberPopupMenu* programNumberPopupMenu = nullptr;
+    BankNumberPopupMenu* bankNumberPopupMenu = nullptr;
+    RightSearchPopupMenu* rightSearchPopupMenu = nullptr;
+    ProgBankNamePopupMenu* progBankNamePopupMenu = nullptr;
+    // The slot menus of the last right click; each replaces (and frees) the previous one.
+    struct SlotMenuDeleter {
+        void operator()(FileEditPopupMenu* menu) const;
+        void operator()(FileCopyPopupMenu* menu) const;
+    };
+    std::unique_ptr<FileEditPopupMenu, SlotMenuDeleter> fileEditPopupMenu;
+    std::unique_ptr<FileCopyPopupMenu, SlotMenuDeleter> fileCopyPopupMenu;
+    std::atomic<int> pendingReloadKind {-1};  // a reload waiting for the request job; -1 none
+    std::map<std::string, ControlLayer*> menuLayers;  // the librarian popups' layers by name
+
     // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
     // 1.25) every pixel size is multiplied by.
     static constexpr int kEditorWidth = 1500;
@@ -149,15 +240,8 @@ public:
     ControlLayer* arpTempoClockLayer = nullptr;
 
     // ---- MIDI workers: librarian state the jobs read (the librarian glue owns it) ----
-    std::atomic<bool> lowerShowsCategories {false};  // lower librarian list shows category banks
-    std::atomic<bool> lowerShowsSearch {false};      // ... or search results
     // The "tempoValues" list of the UI configuration (filled at construction).
     std::vector<std::string> tempoValues;
-    // Routes the next incoming sound dump to the library (true) or the user
-    // interface (false). Any thread.
-    void SetLibrarianRequestActive(bool toLibrary);
-    // Marks the upper list's bank as changed. Any thread.
-    void SetLibrarianStatusUnsaved(bool unsaved);
 
     // ==== Start-up, data folder, UI settings, project state and audio thread ====
     // (Zelto2X.cpp, Zelto2XSettings.cpp, Zelto2XState.cpp, Zelto2XAudio.cpp)
@@ -310,16 +394,23 @@ public:
     IControl* progressIndicator = nullptr;
     IControl* librarianCancelButton = nullptr;
     IControl* editorCancelButton = nullptr;
+    // The librarian's names for what the lower list shows (the two flags above).
+    std::atomic<bool>& lowerShowsCategories = categoryViewActive;
+    std::atomic<bool>& lowerShowsSearch = searchViewActive;
 
     // ---- Declared here until the librarian lands them ----
-    void displayPatchName(const std::string& text);
-    void DisplayLibrarianPatchCategory(int slot, int list);
-    void patchTypeChanged(int, int kind, bool reload);
-    void updateBankAndProgramMenuNames(bool);
     void sendSysexTemplate(const std::vector<int>& message);
     // ---- End of the temporary declarations ----
 
 private:
+    // Librarian glue helpers.
+    void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
+    void setTextOf(int paramIdx, const std::string& text);
+    bool startSendSlotJob(const LibrarianPatch& sound);
+    // The open panel in dialogFolder; the chosen path, or empty.
+    std::string promptForOpenFile(const char* extensions);
+    bool startStoreBankJob(int bank, int list);
+
     void createGraphicsSurface();
     // Start-up steps (Zelto2X.cpp).
     void openDataFolderFiles();

@@ -383,29 +383,6 @@ void Zelto2X::finishProgramStep()
 
 // ---- Librarian view and popups -------------------------------------------------------
 
-int Zelto2X::librarianSelectedSlot(int list)
-{
-    if (!patchLibrarian || list != 0)
-        return -1;
-    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-    return patchLibrarian->transferSlot;
-}
-
-void Zelto2X::setLibrarianDragEnabled(bool) {}
-
-int Zelto2X::librarianCurrentProgram()
-{
-    return librarianSelectedSlot(0);
-}
-
-void Zelto2X::setLibrarianCurrentProgram(int) {}
-
-void Zelto2X::clearPendingRename() {}
-
-void Zelto2X::refreshListPopup(int, int) {}
-
-void Zelto2X::rebuildMainLibrarianMenu() {}
-
 void Zelto2X::setLibraryBankSelection(int list, int index)
 {
     if (!patchLibrarian)

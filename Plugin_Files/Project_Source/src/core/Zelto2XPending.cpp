@@ -10,17 +10,6 @@
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
 
-void Zelto2X::displayPatchName(const std::string& text)
-{
-    setTextOfParam(kPatchName, text.c_str());
-}
-
-void Zelto2X::DisplayLibrarianPatchCategory(int, int) {}
-
-void Zelto2X::patchTypeChanged(int, int, bool) {}
-
-void Zelto2X::updateBankAndProgramMenuNames(bool) {}
-
 void Zelto2X::sendSysexTemplate(const std::vector<int>& message)
 {
     if (!midiOutSet) {
