@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "EditorCoreSupport.h"
+#include "MIDIMessageManager.h"
+#include "MIDIMessageSender.h"
 #include "PatchManager.h"
 
 using namespace coretest;
@@ -189,6 +191,21 @@ TEST_F(EditorState, AMissingOutputDeviceSendsNothingAndLeavesNoFlagSet)
     EXPECT_EQ(0, editor->GetParam(kDeviceOutSelection)->Int());
     EXPECT_TRUE(editor->shortMessages.empty());
     EXPECT_TRUE(editor->sysex.empty());
+}
+
+TEST_F(EditorState, WithTheRequestThreadBusyTheSoundIsNotSentAndNothingWaitsForIt)
+{
+    const Bytes saved = save(false);  // the short form: the ports stay as they are
+    editor->midiOutSet = true;
+    ASSERT_TRUE(editor->midiMessageManager->sendActiveArrangementRequestSysex(true));  // polls for a reply
+    ByteChunk chunk;
+    chunk.PutBytes(saved.data(), static_cast<int>(saved.size()));
+    int end = 0;
+    quietly([&] { end = editor->UnserializeState2(&chunk, 0, false); });
+    EXPECT_EQ(1924, end);
+    EXPECT_FALSE(editor->patchLoading);
+    EXPECT_EQ(4, editor->midiMessageManager->lastJob().code);  // the sound job was dropped
+    editor->midiMessageManager->sender->cancelRequested = true;
 }
 
 TEST_F(EditorState, AChunkThatReadsShortOrHoldsNoNumberIsRefusedWithNoSideEffect)
