@@ -149,7 +149,6 @@ void Zelto2X::createLibrarianMenus()
         layer->AddControl(control);
         graphics->AttachLayer(layer);
         layer->Hide(entry.hidden);
-        menuLayers[name] = layer;
         if (name == "LeftPatchPopupMenu")
             lowerListControl =
                 buildList(kPatchSelectionListLower, "Bank Selection List 2", lowerBankName, lowerFolderName);
@@ -160,16 +159,6 @@ void Zelto2X::createLibrarianMenus()
 }
 
 // ---- Lookups --------------------------------------------------------------------------
-
-ControlLayer* Zelto2X::librarianLayer(const char* name) const
-{
-    const auto own = menuLayers.find(name);
-    if (own != menuLayers.end())
-        return own->second;
-    if (progressLayer && progressLayer->GetName() == name)
-        return progressLayer;
-    return layerNamed(name);
-}
 
 PatchFile* Zelto2X::librarianListBank(int list)
 {
@@ -304,8 +293,8 @@ void Zelto2X::refreshPopUpMenus()
 
 void Zelto2X::updateBankAndProgramMenuNames(bool keepBankMenu)
 {
-    ControlLayer* numberLayer = librarianLayer("BANKNUMBERMENUPROGRAMS");
-    ControlLayer* nameLayer = librarianLayer("PROGBANKNAMEMENUPROGRAMS");
+    ControlLayer* numberLayer = findLayer("BANKNUMBERMENUPROGRAMS");
+    ControlLayer* nameLayer = findLayer("PROGBANKNAMEMENUPROGRAMS");
     for (ControlLayer* layer : {numberLayer, nameLayer})
         if (layer)
             layer->Hide(true);
@@ -455,27 +444,21 @@ void Zelto2X::rebuildMainLibrarianMenu()
 
 // ---- Display texts ----------------------------------------------------------------------
 
-void Zelto2X::setTextOf(int paramIdx, const std::string& text)
-{
-    if (ITextControl* control = paramTextControl(paramIdx))
-        control->SetTextFromPlug(text.c_str());
-}
-
 void Zelto2X::displayText(const std::string& name, const std::string& value, const std::string& cc)
 {
-    setTextOf(kControlDisplayName, name);
-    setTextOf(kControlDisplayValue, value);
-    setTextOf(kControlDisplayCC, cc);
+    setTextOfParam(kControlDisplayName, name.c_str());
+    setTextOfParam(kControlDisplayValue, value.c_str());
+    setTextOfParam(kControlDisplayCC, cc.c_str());
 }
 
 void Zelto2X::displayPatchName(const std::string& text)
 {
-    setTextOf(kPatchName, text);
+    setTextOfParam(kPatchName, text.c_str());
 }
 
 void Zelto2X::displayCategoryName(const std::string& text)
 {
-    setTextOf(kControlDisplayCategory, text);
+    setTextOfParam(kControlDisplayCategory, text.c_str());
 }
 
 void Zelto2X::DisplayLibrarianPatchCategory(int, int list)
@@ -511,11 +494,9 @@ void Zelto2X::SetLibrarianStatusUnsaved(bool unsaved)
     midiMessageManager->libraryRequest.libraryRequestActive = false;
     setParamValueClamped(kBankEditUnsaved, 1);
     setParamValueClamped(kDiscardBankData, 0);
-    if (ControlLayer* discard = librarianLayer("discardChangesLayerRight"))
-        discard->Hide(false);
-    for (const char* name : {"LeftPatchPopupMenu", "saveChangesLayer"})
-        if (ControlLayer* layer = librarianLayer(name))
-            layer->Hide(true);
+    showLayer("discardChangesLayerRight", true);
+    showLayer("LeftPatchPopupMenu", false);
+    showLayer("saveChangesLayer", false);
 }
 
 bool Zelto2X::storeSoundInTransferSlot(const LibrarianPatch& sound)
