@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -113,8 +114,13 @@ public:
     // 4 search results in the lower list. A reload waits while a request job runs.
     void patchTypeChanged(int unused, int kind, bool reload);
     void ResetPatchSelectionMenus();
-    // Runs a reload that waited for a request job, once the job has ended.
-    void runPendingLibraryReload();
+    // Main thread (each frame and before a librarian menu opens): the menu
+    // rebuilds other threads asked for, then a reload that waited for a
+    // request job, once the job has ended.
+    void runPendingLibrarianWork();
+    // Menus are built and shown on the main thread only; from another thread
+    // the work waits for runPendingLibrarianWork.
+    void onMenuThread(std::function<void()> work);
     void refreshPopUpMenus();
     void showFileEditMenu(int x, int y);
     void showFileCopyMenu(int x, int y);
@@ -401,6 +407,8 @@ public:
 
 private:
     // Librarian glue helpers.
+    std::mutex m_pendingMenuMutex;
+    std::vector<std::function<void()>> m_pendingMenuWork;
     void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
     bool startSendSlotJob(const LibrarianPatch& sound);
     // The open panel in dialogFolder; the chosen path, or empty.

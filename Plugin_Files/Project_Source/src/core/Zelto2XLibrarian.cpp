@@ -20,6 +20,7 @@
 #include "ProgressIndicator.h"
 #include "TabSwitchFunctions.h"
 #include "UIConfigManager.h"
+#include "platform/CocoaWindowSystem.h"
 
 namespace {
 
@@ -269,8 +270,15 @@ void Zelto2X::setBankDisplayTexts(const std::vector<std::string>& names, const s
     }
 }
 
-void Zelto2X::runPendingLibraryReload()
+void Zelto2X::runPendingLibrarianWork()
 {
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard<std::mutex> lock(m_pendingMenuMutex);
+        work.swap(m_pendingMenuWork);
+    }
+    for (const auto& step : work)
+        step();
     const int kind = pendingReloadKind;
     if (kind < 0 || (midiMessageManager && midiMessageManager->requestThreadRunning()))
         return;
@@ -280,10 +288,12 @@ void Zelto2X::runPendingLibraryReload()
 
 void Zelto2X::refreshPopUpMenus()
 {
-    refreshListPopup(0, 0);
-    refreshListPopup(1, 0);
-    if (progBankNamePopupMenu)
-        progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
+    onMenuThread([this] {
+        refreshListPopup(0, 0);
+        refreshListPopup(1, 0);
+        if (progBankNamePopupMenu)
+            progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
+    });
     if (librarianView) {
         librarianView->requestExtraRedraw();
         librarianView->patchSelectionUpperChanged();
@@ -300,31 +310,28 @@ void Zelto2X::updateBankAndProgramMenuNames(bool keepBankMenu)
             layer->Hide(true);
     const int program = static_cast<int>(paramValue(kCurrentPatch));
     const int bank = static_cast<int>(paramValue(kCurrentBank));
-    if (!libraryControl) {
+    const bool refreshBankMenu = !libraryControl || !keepBankMenu;
+    if (libraryControl)
+        selectLibrarianSlot(program);
+    if (ControlLayer* shown = libraryControl ? nameLayer : numberLayer)
+        shown->Hide(false);
+    onMenuThread([this, program, bank, refreshBankMenu] {
         if (programNumberPopupMenu)
             programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
-        if (bankNumberPopupMenu)
+        if (refreshBankMenu && bankNumberPopupMenu)
             bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
-        if (numberLayer)
-            numberLayer->Hide(false);
-        return;
-    }
-    if (nameLayer)
-        nameLayer->Hide(false);
-    selectLibrarianSlot(program);
-    if (programNumberPopupMenu)
-        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
-    if (!keepBankMenu && bankNumberPopupMenu)
-        bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
+    });
 }
 
 void Zelto2X::updateUserInterfaceAndMenus()
 {
     const int tab = paramValue(kShowModMatrix) == 1.0 ? 3 : (paramValue(kShowLibrarian) == 1.0 ? 1 : 2);
-    if (bankEditPopupMenu)
-        bankEditPopupMenu->AddMenuItemsIn(this);
-    if (programNumberPopupMenu)
-        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, static_cast<int>(paramValue(kCurrentPatch)));
+    const int program = static_cast<int>(paramValue(kCurrentPatch));
+    onMenuThread([this, program] {
+        rebuildMainLibrarianMenu();
+        if (programNumberPopupMenu)
+            programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
+    });
     setParamValueClamped(kMainTab, tab);
     showProgressOverlay(true);
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
@@ -424,6 +431,10 @@ void Zelto2X::clearPendingRename()
 
 void Zelto2X::refreshListPopup(int list, int index)
 {
+    if (!platform::OnProcessMainThread()) {
+        onMenuThread([this, list, index] { refreshListPopup(list, index); });
+        return;
+    }
     if (list == 0) {
         if (leftPatchPopupMenu)
             leftPatchPopupMenu->refreshFolderStructure(patchLibrarian, this, index, upperBankName, upperFolderName);
@@ -438,8 +449,20 @@ void Zelto2X::refreshListPopup(int list, int index)
 
 void Zelto2X::rebuildMainLibrarianMenu()
 {
-    if (bankEditPopupMenu)
-        bankEditPopupMenu->AddMenuItemsIn(this);
+    onMenuThread([this] {
+        if (bankEditPopupMenu)
+            bankEditPopupMenu->AddMenuItemsIn(this);
+    });
+}
+
+void Zelto2X::onMenuThread(std::function<void()> work)
+{
+    if (platform::OnProcessMainThread()) {
+        work();
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_pendingMenuMutex);
+    m_pendingMenuWork.push_back(std::move(work));
 }
 
 // ---- Display texts ----------------------------------------------------------------------

@@ -365,6 +365,6 @@ bool LibrarianViewControl::Draw(IGraphics* graphics)
 
 bool LibrarianViewControl::IsDirty()
 {
-    editor->runPendingLibraryReload();
+    editor->runPendingLibrarianWork();
     return CustomOverlayControl::IsDirty();
 }
