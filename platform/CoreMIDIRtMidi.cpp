@@ -3,6 +3,7 @@
 #include <semaphore.h>
 
 #include <atomic>
+#include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,9 @@ void log(const char* format, const char* text)
 // Room for a few hundred sound dumps in flight; larger SysEx than this is
 // refused whole rather than cut.
 constexpr size_t kInputQueueBytes = 1 << 17;
+
+// Far longer than a JACK process cycle stays descheduled on a busy machine.
+constexpr std::chrono::milliseconds kJackCycleGrace{250};
 
 std::string Lowered(const char* text)
 {
@@ -65,6 +69,8 @@ struct MidiClient::Impl {
     std::string lastError;
     // Read by the input thread to drop what arrives while no port is open.
     std::atomic<bool> portOpen{false};
+    // When the last open port closed (output clients on JACK wait on it).
+    std::chrono::steady_clock::time_point closedAt;
     // What the library reported during the current call.
     bool reported = false;
     bool reportedFailure = false;
@@ -208,8 +214,11 @@ bool MidiClient::OpenVirtualPort(const std::string& portName)
 
 void MidiClient::ClosePort()
 {
-    impl_->portOpen = false;
+    const bool wasOpen = impl_->portOpen.exchange(false);
     impl_->Run([&] { impl_->library->closePort(); });
+    if (wasOpen) {
+        impl_->closedAt = std::chrono::steady_clock::now();
+    }
 }
 
 bool MidiClient::IsPortOpen() const
@@ -377,6 +386,19 @@ void MidiInputClient::SetLossReport(MidiLossReport report, void* userData)
 // ---------------------------------------------------------------------------
 
 MidiOutputClient::MidiOutputClient(std::unique_ptr<Impl> impl) : MidiClient(std::move(impl)) {}
+
+MidiOutputClient::~MidiOutputClient()
+{
+    if (impl_->api != RtMidi::UNIX_JACK) {
+        return;
+    }
+    // The library frees its output buffers before it stops its JACK client,
+    // and a process cycle that began just before the port closed may still
+    // be reading them (seen under load): close first, then give that cycle
+    // time to end.
+    ClosePort();
+    std::this_thread::sleep_until(impl_->closedAt + kJackCycleGrace);
+}
 
 std::unique_ptr<MidiOutputClient> MidiOutputClient::Create(const std::string& clientName,
     std::string* error)

@@ -89,6 +89,8 @@ class MidiOutputClient : public MidiClient {
 public:
     static std::unique_ptr<MidiOutputClient> Create(const std::string& clientName,
         std::string* error);
+    // On JACK this may wait a moment after a port closed just before.
+    ~MidiOutputClient() override;
 
     // One whole message in one library call. With no port open it goes
     // nowhere (the library is not called); that is not a failure.

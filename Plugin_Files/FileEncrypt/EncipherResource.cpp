@@ -4,14 +4,13 @@
 //
 // Usage: zelto2x_encipher <plain input> <enciphered output>
 
-#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
-#include "ConfigKey.h"
-#include "Tea.h"
+#include "ConfigCipher.h"
 
 int main(int argc, char** argv)
 {
@@ -32,11 +31,7 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    data.resize((data.size() + 7) / 8 * 8, 0);
-    uint32_t key[4];
-    Tea::keyWords(kConfigKeyBytes, key);
-    for (size_t offset = 0; offset < data.size(); offset += 8)
-        Tea::simpleencrypt(data.data() + offset, key);
+    data = encipherConfigText(std::string(data.begin(), data.end()));
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     if (!out) {

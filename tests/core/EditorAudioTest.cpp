@@ -13,8 +13,7 @@ protected:
     {
         dovor::SetVirtualClock(&clock);
         editor = std::make_unique<RecordingEditor>();
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 200.0, 1.0);
+        plainRanges(*editor, 200.0);
         editor->GetParam(kGlobalMidiChannel)->Set(3);
         editor->midiOutSet = true;
         editor->resetPending = false;  // the start-up Reset's
@@ -166,4 +165,16 @@ TEST_F(EditorAudio, ResetSizesTheQueueAndShowsTheStartTexts)
     EXPECT_TRUE(editor->resetPending);
     EXPECT_EQ("Marnvik Zelto2X Plug-in", editor->paramTextControl(kControlDisplayName)->GetTextString());
     EXPECT_EQ("v1.1", editor->paramTextControl(kControlDisplayValue)->GetTextString());
+}
+
+TEST_F(EditorAudio, TheHostBufferShowsItsDelayAndBlockSize)
+{
+    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayMIDIOutDelay));
+    editor->rememberControls();
+    editor->SetBlockSize(512);
+    editor->sampleRate = 44100.0;
+    editor->toDAWBuffer = true;
+    editor->dawOffset = 1024;
+    editor->render();
+    EXPECT_EQ("23ms|512bfr", editor->paramTextControl(kControlDisplayMIDIOutDelay)->GetTextString());
 }

@@ -92,6 +92,24 @@ public:
     static inline IText style {12};
 };
 
+// Every parameter a plain range 0..max, as a configuration would give it.
+inline void plainRanges(Zelto2X& editor, double max = 127.0)
+{
+    for (int i = 0; i < kNumParams; ++i)
+        editor.GetParam(i)->InitDouble("p", 0.0, 0.0, max, 1.0);
+}
+
+// An output open, sending through the host buffer dawOffset positions a
+// block; the clock loop and the start-up reset taken as done.
+inline void readyToRender(Zelto2X& editor, int dawOffset)
+{
+    editor.midiOutSet = true;
+    editor.toDAWBuffer = true;
+    editor.dawOffset = dawOffset;
+    editor.continuousClockStarted = true;
+    editor.resetPending = false;
+}
+
 // Runs the action with standard output captured and returns it.
 inline std::string quietly(const std::function<void()>& action)
 {

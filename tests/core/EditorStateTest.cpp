@@ -45,10 +45,9 @@ protected:
     void SetUp() override
     {
         editor = std::make_unique<RecordingEditor>();
-        for (int i = 0; i < kNumParams; ++i) {
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        plainRanges(*editor);
+        for (int i = 0; i < kNumParams; ++i)
             editor->GetParam(i)->Set(storedValue(i));
-        }
         for (int device : {kDeviceInSelection, kDeviceOutSelection}) {
             editor->GetParam(device)->InitEnum("device", 0, 2);
             editor->GetParam(device)->SetDisplayText(0, "OFF");

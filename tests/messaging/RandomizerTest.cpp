@@ -1,1 +1,106 @@
+// The patch randomizer: folding table bytes into parameter ranges, the
+// section locks and the generator.
 #include <gtest/gtest.h>
+
+#include <vector>
+
+#include "EditorFixture.h"
+
+namespace {
+
+class Randomizer : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        testing::internal::CaptureStdout();
+    }
+    void TearDown() override { testing::internal::GetCapturedStdout(); }
+
+    void fillTable(uint32_t value)
+    {
+        manager->setRandomSource([value] { return value; });
+        manager->randomGenerator();
+    }
+    // Every parameter of the dump's bytes 7..114 with its value now.
+    std::vector<double> soundValues() const
+    {
+        std::vector<double> values;
+        for (int b = 7; b <= 114; ++b)
+            if (const zsysex::SoundDumpField* field = zsysex::soundDumpField(b))
+                values.push_back(field->parameter >= 0 ? value(field->parameter) : 0.0);
+        return values;
+    }
+};
+
+}  // namespace
+
+TEST_F(Randomizer, TableValueFoldsIntoTheRangeAboveTheMinimum)
+{
+    editor->GetParam(kArpMode)->InitDouble("two", 0.0, 0.0, 1.0, 1.0);
+    editor->GetParam(kArpRange)->InitDouble("flat", 5.0, 5.0, 5.0, 1.0);
+    editor->GetParam(kArpSwing)->InitDouble("high", 10.0, 10.0, 12.0, 1.0);
+    struct Row {
+        int parameter, tableValue, expected;
+    };
+    const Row rows[] = {
+        {kFilterCutoff, 200, 73}, {kFilterCutoff, 254, 127}, {kFilterCutoff, 255, 1}, {kFilterCutoff, 128, 1},
+        {kFilterCutoff, 127, 127},
+        {kArpMode, 5, 1}, {kArpMode, 4, 0},
+        {kOscillator1Semitone, 200, 73},  // -16 + (200 - 111)
+        {kOscillator1Semitone, 0, -16},
+        {kArpRange, 200, 5},              // an empty range does not hang
+        {kArpSwing, 3, 10},               // limited to the range
+    };
+    for (const Row& row : rows) {
+        fillTable(static_cast<uint32_t>(row.tableValue));
+        EXPECT_EQ(manager->randomizer(row.parameter, 7), row.expected) << row.parameter << " " << row.tableValue;
+    }
+}
+
+TEST_F(Randomizer, LockedSectionsKeepTheirValuesAndStepsSplitIntoTheirParts)
+{
+    fillTable(91);
+    for (int lock = kSectionLockOsc1; lock <= kSectionLockArp; ++lock)
+        editor->GetParam(lock)->Set(1.0);
+    const std::vector<double> before = soundValues();
+    manager->randomizePatchSettings(0);
+    EXPECT_EQ(soundValues(), before);
+
+    for (int lock = kSectionLockOsc1; lock < kSectionLockArp; ++lock)
+        editor->GetParam(lock)->Set(0.0);
+    manager->randomizePatchSettings(0);
+    EXPECT_EQ(value(kArpTempo), 0);
+    EXPECT_EQ(value(zsysex::patternStepEventParameter(1)), 0);
+    EXPECT_EQ(value(kFilterCutoff), 91);
+    EXPECT_EQ(value(kLFO1Shape), 91);
+
+    editor->GetParam(kSectionLockArp)->Set(0.0);
+    manager->randomizePatchSettings(0);
+    EXPECT_EQ(value(zsysex::patternStepEventParameter(16)), 11);
+    EXPECT_EQ(value(zsysex::patternStepTimeParameter(16)), 1);
+    EXPECT_EQ(value(zsysex::patternStepGlideParameter(16)), 1);
+    EXPECT_EQ(value(kArpClock), 0) << "the arp clock byte is never randomized";
+}
+
+TEST_F(Randomizer, LFOShapeClockFollowsTheShapeWithItsClockOffset)
+{
+    editor->GetParam(kLFO1Shape)->InitDouble("shape", 0.0, 0.0, 4.0, 1.0);
+    fillTable(3);
+    for (double clockBefore : {2.0, 7.0}) {
+        editor->GetParam(kLFO1ShapeClock)->Set(clockBefore);
+        manager->randomizePatchSettings(0);
+        EXPECT_EQ(value(kLFO1Shape), 3);
+        EXPECT_EQ(value(kLFO1ShapeClock), clockBefore >= 5 ? 8 : 3);
+    }
+}
+
+TEST_F(Randomizer, GeneratorIsSeededOnceSoTablesInOneSecondDiffer)
+{
+    manager->randomGenerator();
+    const std::vector<int> first(manager->randomTable, manager->randomTable + 136);
+    manager->randomGenerator();
+    EXPECT_NE(std::vector<int>(manager->randomTable, manager->randomTable + 136), first);
+    for (int entry : first)
+        EXPECT_TRUE(entry >= 0 && entry <= 255);
+}

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -119,7 +120,10 @@ protected:
     void TearDown() override
     {
         editor.reset();
-        testing::internal::GetCapturedStdout();
+        // The jobs' log lines are kept from the output unless something failed.
+        const std::string printed = testing::internal::GetCapturedStdout();
+        if (HasFailure())
+            std::fputs(printed.c_str(), stdout);
         dovor::SetVirtualClock(nullptr);
     }
 

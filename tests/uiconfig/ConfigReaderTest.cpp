@@ -40,10 +40,10 @@ TEST(TeaCipher, KeyWordsAreLittleEndian)
 TEST(ConfigResources, TextEndsAtItsFirstZeroByteAndPartialLastBlockIsPaddedWithZeros)
 {
     const std::string plain("<a/>\0<b/>", 9);  // 9 bytes: the last block is one byte long
-    const std::vector<unsigned char> data = encipherConfig(plain);
-    EXPECT_EQ(UIConfigManager::decipherResource(data.data(), 9), "<a/>");
-    EXPECT_EQ(UIConfigManager::decipherResource(data.data(), 0), "");
-    EXPECT_EQ(UIConfigManager::decipherResource(nullptr, 16), "");
+    const std::vector<unsigned char> data = encipherConfigText(plain);
+    EXPECT_EQ(decipherConfigText(data.data(), 9), "<a/>");
+    EXPECT_EQ(decipherConfigText(data.data(), 0), "");
+    EXPECT_EQ(decipherConfigText(nullptr, 16), "");
 }
 
 using ConfigReader = ConfigFixture;

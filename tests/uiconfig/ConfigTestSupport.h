@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ConfigCipher.h"
 #include "ConfigKey.h"
 #include "ControlLayer.h"
 #include "GraphicsTestSupport.h"
@@ -20,18 +21,6 @@
 #include "Tea.h"
 #include "UIConfigManager.h"
 #include "zuve/zuve.h"
-
-// The plain text enciphered as the bundle's resources are.
-inline std::vector<unsigned char> encipherConfig(const std::string& plain)
-{
-    std::vector<unsigned char> data(plain.begin(), plain.end());
-    data.resize((data.size() + 7) / 8 * 8, 0);
-    uint32_t key[4];
-    Tea::keyWords(kConfigKeyBytes, key);
-    for (size_t i = 0; i < data.size(); i += 8)
-        Tea::simpleencrypt(data.data() + i, key);
-    return data;
-}
 
 // Colour of cell c of frame f in the test radio strip.
 inline unsigned int radioCellColour(int frame, int cell)
@@ -53,7 +42,8 @@ public:
             return nullptr;
         // Only as large as the data: the reader must pad the last block itself.
         auto* buffer = new char[hit->second.size() + 1]();
-        std::memcpy(buffer, hit->second.data(), hit->second.size());
+        if (!hit->second.empty())
+            std::memcpy(buffer, hit->second.data(), hit->second.size());
         SetLoadedFileSize(static_cast<int>(hit->second.size()));
         return buffer;
     }
@@ -90,9 +80,9 @@ protected:
     void load(const char* sysexXml, const char* uiXml, double scale = 1.0)
     {
         if (sysexXml)
-            gui->resources["resources/sysex.tea"] = encipherConfig(sysexXml);
+            gui->resources["resources/sysex.tea"] = encipherConfigText(sysexXml);
         if (uiXml)
-            gui->resources["resources/uiconfig.tea"] = encipherConfig(uiXml);
+            gui->resources["resources/uiconfig.tea"] = encipherConfigText(uiXml);
         output = quietly([&] { config.readConfiguration(gui, &plug, scale); });
     }
 

@@ -141,6 +141,7 @@ TEST_F(Factories, LinkIsRecordedOnBothParametersWithTheOffsetAddedOnce)
     loadUi(knob("ccKnob", "kArpTempo", "ccNumber=\"1\" biDirectLink=\"kArpClock,kArpMode,4\"") +
            "<multilayer create=\"2\" name=\"m\">" +
            knob("ccKnob", "kPatternStep01", "ccNumber=\"2\" biDirectLink=\"kPatternStep01Event,kPatternStep01Time\"") +
+           knob("ccKnob", "kArpDelay", "ccNumber=\"4\" biDirectLink=\"kTimbreLED,kArpMode\"") +
            "</multilayer>" + knob("ccKnob", "kVolume", "ccNumber=\"3\" biDirectLink=\"kNoSuch,kArpMode\""));
     const LinkInfo& link = action(kArpTempo)->link;
     EXPECT_EQ(link.first, kArpClock);
@@ -155,6 +156,9 @@ TEST_F(Factories, LinkIsRecordedOnBothParametersWithTheOffsetAddedOnce)
     EXPECT_EQ(action(kPatternStep01Event + 1)->link.first, kPatternStep01 + 1);
     EXPECT_EQ(action(kPatternStep01 + 1)->link.second, kPatternStep01Time + 1);
     EXPECT_EQ(action(kVolume)->link.first, -1);
+    EXPECT_EQ(action(kArpDelay)->link.first, kTimbreLED);  // the first copy links index 306
+    EXPECT_EQ(action(kArpDelay + 1)->link.first, -1);     // the second would link 307: not linked
+    EXPECT_NE(output.find("names index 307 out of range"), std::string::npos);
 }
 
 TEST_F(Factories, PlainControlAfterACCKnobOnOneParameterLeavesOneActionOfKindNone)

@@ -160,8 +160,7 @@ std::string listEntry(Zelto2X* plug, const char* listName, int v)
 {
     if (!plug->uiConfig || v < 0)
         return "";
-    // PENDING (configuration reader): plug->uiConfig->findValueList(listName)
-    const std::vector<std::string>* list = listName ? nullptr : nullptr;
+    const std::vector<std::string>* list = listName ? plug->uiConfig->findValueList(listName) : nullptr;
     if (!list || v >= static_cast<int>(list->size()))
         return "";
     return (*list)[static_cast<size_t>(v)];

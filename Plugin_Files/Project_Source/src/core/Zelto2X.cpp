@@ -12,6 +12,7 @@
 #include "IGraphics.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
+#include "TabSwitchFunctions.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
@@ -55,12 +56,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     sampleRate = GetSampleRate();
-    dataFolder = platform::DataFolderPath();
-    logFilePath = dataFolder + zelto2x::kPlugName + " LOG.txt";
-    debugLogEnabled = debugOutput.openDebugFile(logFilePath);
-    uiSettingsFilePath = dataFolder + zelto2x::kPlugName + " UI.txt";
-    readUISettings();
-
+    openDataFolderFiles();
     logDebug("INITIALIZATION STARTED!");
     SetLatency(zelto2x::kPlugLatency);
     logDebug("Data folder located at " + dataFolder);
@@ -81,6 +77,32 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
     logDebug("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
 
+    buildUserInterface();
+    midiMessageManager = new MIDIMessageManager(this, patchManager, patchLibrarian, GetGUI());
+    MakeDefaultPreset("-", 64);
+    patchManager->init();
+    logDebug("Control set 1 attached");
+    createLibrarianMenus();
+    logDebug("Librarian menus attached");
+    rememberControls();  // the librarian popups are bound too
+
+    setInitialValues();
+    logDebug("Plug-in is ready to load!");
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
+    pluginReady = true;
+}
+
+void Zelto2X::openDataFolderFiles()
+{
+    dataFolder = platform::DataFolderPath();
+    logFilePath = dataFolder + zelto2x::kPlugName + " LOG.txt";
+    debugLogEnabled = debugOutput.openDebugFile(logFilePath);
+    uiSettingsFilePath = dataFolder + zelto2x::kPlugName + " UI.txt";
+    readUISettings();
+}
+
+void Zelto2X::buildUserInterface()
+{
     createGraphicsSurface();
     IGraphics* graphics = GetGUI();
     logDebug("STARTING USER INTERFACE CONFIGURATION...");
@@ -89,6 +111,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     uiConfig->initParams();
     installLibrarianViewFactory();
     uiConfig->readUIConfig(graphics, this, patchLibrarian, colorScheme, guiScale);
+    tempoValues = uiConfig->getValueList("tempoValues");  // the MIDI clock's tempo texts
     logDebug("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
 
     rememberLayers();
@@ -98,15 +121,11 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     graphics->AttachBackground(kBackgroundBitmapId, "resources/img/main-frame-bg.png", guiScale);
     logDebug("Layers attached...");
     createProgressOverlay();
+}
 
-    midiMessageManager = new MIDIMessageManager(this, patchManager, patchLibrarian, graphics);
-    MakeDefaultPreset("-", 64);
-    patchManager->init();
-    logDebug("Control set 1 attached");
-    createLibrarianMenus();
-    logDebug("Librarian menus attached");
-    rememberControls();  // the librarian popups are bound too
-
+void Zelto2X::setInitialValues()
+{
+    IGraphics* graphics = GetGUI();
     for (int param : {kControlLibrary, kShowLibrarian, kControlLibrary}) {
         if (IControl* control = paramControl(param))
             control->SetValueFromUserInput(0);
@@ -124,7 +143,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     graphics->SetParameterFromPlug(kOverrideTempo, 1, false);
     graphics->SetParameterFromPlug(kLibSyncTimer, 1, false);
     graphics->SetParameterFromPlug(kMainTab, 2, false);
-    switchMainTab(2);
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
 
     const std::string& size = uiSettings[1];
     const int sizeValue = size == "small" ? 0 : size == "normal" ? 1 : size == "large" ? 2 : -1;
@@ -146,9 +165,6 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     setLibrarianViewDirty();
     if (paramValue(kGlobalLocalControl) == 0.0)
         localControl = false;
-    logDebug("Plug-in is ready to load!");
-    switchMainTab(2);
-    pluginReady = true;
 }
 
 void Zelto2X::createGraphicsSurface()
@@ -246,6 +262,12 @@ void rememberFirstControls(ControlLayer* layer, IControl** first, int count)
 
 void Zelto2X::rememberControls()
 {
+    // The configuration's own choice first; the controls the editor builds
+    // itself (librarian popups) are found on the surface.
+    for (int i = 0; i < kNumParams; ++i) {
+        if (!m_paramControls[i])
+            m_paramControls[i] = uiConfig->getFirstControlForParam(i);
+    }
     IGraphics* graphics = GetGUI();
     for (int i = 0; i < graphics->NControls(); ++i) {
         IControl* control = graphics->GetControl(i);
@@ -270,8 +292,7 @@ ITextControl* Zelto2X::paramTextControl(int paramIdx) const
 
 ControlAction* Zelto2X::paramAction(int paramIdx) const
 {
-    IParam* param = GetParam(paramIdx);
-    return param ? param->GetControlAction() : nullptr;
+    return uiConfig->getControlAction(paramIdx);
 }
 
 void Zelto2X::setStartupFilters()
@@ -296,11 +317,6 @@ void Zelto2X::setStartupFilters()
     toDAWBuffer = false;
     sendClockPointer = false;
     sendClockInfo = false;
-}
-
-void Zelto2X::switchMainTab(int tab)
-{
-    setParamValueClamped(kMainTab, tab);
 }
 
 // ---- Data folder --------------------------------------------------------------------------

@@ -419,11 +419,13 @@ private:
 
     void createGraphicsSurface();
     // Start-up steps (Zelto2X.cpp).
+    void openDataFolderFiles();
+    void buildUserInterface();
+    void setInitialValues();
     void readUISettings();
     void rememberLayers();
     void setStartupFilters();
     bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
-    void switchMainTab(int tab);
     // Recall steps (Zelto2XState.cpp).
     void reopenPortsByName();
     void deriveFlagsFromParameters();
@@ -440,6 +442,9 @@ private:
 
     std::map<std::string, ControlLayer*> m_layers;
     std::array<IControl*, kNumParams> m_paramControls {};
+    // What the MIDI-out delay display shows (render thread only).
+    int m_shownDelayPositions = -1;
+    int m_shownDelayBlock = -1;
     void lightMidiLed();
     // ---- Parameter-change cases (Zelto2XParamChange.cpp, Zelto2XCommands.cpp) ----
     // Each returns true when the call stops there (no layer switch, no action).

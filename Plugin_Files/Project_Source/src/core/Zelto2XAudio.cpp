@@ -11,6 +11,7 @@
 #include "IGraphics.h"
 #include "IParam.h"
 #include "MIDIMessageManager.h"
+#include "MIDIMessageSender.h"
 #include "dovor/timing.h"
 
 namespace {
@@ -121,13 +122,11 @@ void Zelto2X::followHostTempo()
 void Zelto2X::showMidiOutDelay(int positions)
 {
     // Only a changed text is set: setting one takes the text's guard.
-    static thread_local int shownPositions = -1;
-    static thread_local int shownBlock = -1;
     ITextControl* display = paramTextControl(kControlDisplayMIDIOutDelay);
-    if (!display || !GetGUI() || (positions == shownPositions && GetBlockSize() == shownBlock))
+    if (!display || !GetGUI() || (positions == m_shownDelayPositions && GetBlockSize() == m_shownDelayBlock))
         return;
-    shownPositions = positions;
-    shownBlock = GetBlockSize();
+    m_shownDelayPositions = positions;
+    m_shownDelayBlock = GetBlockSize();
     char text[64];
     std::snprintf(text, sizeof text, "%dms|%dbfr", static_cast<int>(1000.0 / (sampleRate / positions)),
                   GetBlockSize());
@@ -207,22 +206,30 @@ void Zelto2X::setLedOff()
 // Each issues its job only when its worker thread is idle (a busy thread drops
 // it) and says whether the thread really started.
 
-bool Zelto2X::startClockJob(int /*jobCode*/)
+bool Zelto2X::startClockJob(int jobCode)
 {
-    return false;
+    return jobCode == kClockStartJob ? midiMessageManager->startMIDIClockOutput()
+                                     : midiMessageManager->stopMIDIClockOutput();
 }
 
 bool Zelto2X::startContinuousClockJob()
 {
-    return false;
+    midiMessageManager->resetContinuousClock(false);
+    return midiMessageManager->sendContinuousMIDIClock(120.0);
 }
 
 bool Zelto2X::startActiveSoundRequestJob()
 {
-    return false;
+    // The worker routes the dump to the user interface and sets patchRequested
+    // once the job has started.
+    return midiMessageManager->sendActiveArrangementRequestSysex(true);
 }
 
 bool Zelto2X::startWholeSoundJob()
 {
-    return false;
+    // patchLoading is the job's while it runs: set when it starts, cleared when it ends.
+    MIDIJob job;
+    job.jobCode = kJobSendArrangement;
+    job.setPatchLoading = true;
+    return midiMessageManager->startJob(job);
 }

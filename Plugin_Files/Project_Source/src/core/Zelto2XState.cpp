@@ -12,6 +12,7 @@
 #include "IParam.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
+#include "TabSwitchFunctions.h"
 #include "PatchManager.h"
 #include "dovor/timing.h"
 
@@ -138,7 +139,7 @@ int Zelto2X::UnserializeState2(ByteChunk* chunk, int startPos, bool full)
     logDebug("PROJECT RECALL: MIDI Out device after nonautomated params " +
              deviceLogText(GetParam(kDeviceOutSelection)));
     localControl = GetParam(kGlobalLocalControl)->Value() != 0.0;
-    switchMainTab(2);
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
     return pos;
 }
 
@@ -194,8 +195,5 @@ void Zelto2X::sendRecalledSound()
         return;
     Sleep(50);
     sendGlobalBeforeSound = true;
-    // Set before the job runs, which clears it when the transfer ends.
-    patchLoading = true;
-    if (!startWholeSoundJob())
-        patchLoading = false;
+    startWholeSoundJob();
 }

@@ -13,8 +13,6 @@
 
 namespace {
 
-// Longest message list a control may ask for: every 7-bit value twice over.
-constexpr int kMaxMessageCount = 256;
 
 const char* const kMixerLayers[] = {
     "miniMixer", "multiModeMixer", "miniMixer2", "multiModeMixer2", "multiModeSettingsPage1",
@@ -38,7 +36,16 @@ bool named(const std::string& name, const char* const (&names)[N])
 
 int UIConfigManager::scaled(int v) const
 {
-    return static_cast<int>(v * m_scale);
+    // Kept far inside int, so sums of scaled sizes cannot overflow.
+    const double s = v * m_scale;
+    constexpr double kLimit = 1 << 24;
+    return static_cast<int>(s > kLimit ? kLimit : (s < -kLimit ? -kLimit : s));
+}
+
+int UIConfigManager::valueCount(int minVal, int maxVal)
+{
+    const long long count = static_cast<long long>(maxVal) - minVal + 1;
+    return count < 0 ? 0 : (count > kMaxValueCount ? kMaxValueCount : static_cast<int>(count));
 }
 
 IParam* UIConfigManager::paramFor(int paramIdx, const std::string& name) const

@@ -29,7 +29,8 @@ IControl* UIConfigManager::createSysExKnobControl(const std::string& name, int p
     recordLink(action, paramIdx, link);
     const int start = static_cast<int>(minVal);
     ControlActionSysExMessage messages;
-    buildSysExMessages(sysexIndex, changingByte, static_cast<int>(maxVal) - start + 1, start, layerOffset, &messages);
+    buildSysExMessages(sysexIndex, changingByte, valueCount(start, static_cast<int>(maxVal)), start, layerOffset,
+        &messages);
     action->sysEx = messages;
     fileSysExControl(action->sysEx, changingByte, control);
     return control;
@@ -143,9 +144,10 @@ IControl* UIConfigManager::createSysExSliderControl(const std::string& name, int
     ControlAction* action = bindAction(param, kActionSysEx, control);
     recordLink(action, paramIdx, link);
     // msgZeroVal is the changing byte of the slider's lowest position.
-    const int count = static_cast<int>(maxVal) - static_cast<int>(minVal) + 1;
+    const int count = valueCount(static_cast<int>(minVal), static_cast<int>(maxVal));
     ControlActionSysExMessage messages;
-    buildSysExMessages(sysexIndex, changingByte, count, static_cast<int>(minVal) + msgZeroVal, layerOffset,
+    const long long start = static_cast<long long>(minVal) + msgZeroVal;
+    buildSysExMessages(sysexIndex, changingByte, count, start == -1 ? -1 : static_cast<int>(start & 0x7F), layerOffset,
         &messages);
     action->sysEx = messages;
     fileSysExControl(action->sysEx, changingByte, control);

@@ -118,9 +118,6 @@ public:
     // Loads a resource through the surface and deciphers it: the plain text,
     // ending at its first zero byte. Empty when the resource cannot be loaded.
     std::string loadConfigText(int id, const char* name);
-    // Deciphers a loaded resource of size bytes (blocks of 8, the last one
-    // padded with zeros) into the plain text up to its first zero byte.
-    static std::string decipherResource(const unsigned char* data, int size);
 
     // ---- Text parsers ----
     // Appends the maximal runs of characters not in delimiters.
@@ -235,8 +232,13 @@ public:
 private:
     void logLine(const std::string& text);
 
+    // Longest message list or menu a control may have: every 7-bit value twice over.
+    static constexpr int kMaxMessageCount = 256;
+    static constexpr int kMaxValueCount = 4096;
     // Shared steps of the factories.
     int scaled(int v) const;
+    // Number of integer values from minVal to maxVal, limited to 0..kMaxValueCount.
+    static int valueCount(int minVal, int maxVal);
     IParam* paramFor(int paramIdx, const std::string& name) const;
     // Appends the control to the layer, or attaches it to the surface without one.
     void place(IControl* control, ControlLayer* layer);

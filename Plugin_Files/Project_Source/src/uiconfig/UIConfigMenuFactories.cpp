@@ -28,7 +28,7 @@ constexpr IColor kHidden(0, 255, 173, 0);
 bool UIConfigManager::setMenuTexts(IParam* param, int n, const std::vector<std::string>& values, int firstDisplay,
     int lastDisplay, bool numbersAllowed, char padChar) const
 {
-    if (n < 0)
+    if (n < 0 || n > kMaxValueCount)
         return false;
     if (static_cast<int>(values.size()) == n) {
         for (int i = 0; i < n; ++i)
@@ -38,7 +38,7 @@ bool UIConfigManager::setMenuTexts(IParam* param, int n, const std::vector<std::
     if (!numbersAllowed || firstDisplay == lastDisplay)
         return false;
     for (int i = 0; i < n; ++i) {
-        const int number = firstDisplay + i;
+        const long long number = static_cast<long long>(firstDisplay) + i;
         std::string text = std::to_string(number);
         if (padChar && number >= 0 && number <= 9)
             text.insert(text.begin(), padChar);
@@ -67,7 +67,7 @@ IControl* UIConfigManager::createMultiSelectionCCControl(int ccNumber, int chann
     IParam* param = paramFor(paramIdx, name);
     if (!param)
         return nullptr;
-    const int n = maxVal - minVal;
+    const int n = valueCount(minVal, maxVal) - 1;
     param->InitEnum(displayName(layerOffset, name).c_str(), defaultVal, n, "",
         getParamGroup(layerOffset, group).c_str(), -1, -1);
     if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, 0)) {
@@ -90,7 +90,7 @@ IControl* UIConfigManager::createMsbLsbSelectionCCControl(int ccNumber, int msbV
     IParam* param = paramFor(paramIdx, name);
     if (!param)
         return nullptr;
-    const int n = maxVal - minVal;
+    const int n = valueCount(minVal, maxVal) - 1;
     param->InitEnum(displayName(layerOffset, name).c_str(), defaultVal, n, "",
         getParamGroup(layerOffset, group).c_str(), -1, -1);
     if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, 0)) {
@@ -116,7 +116,7 @@ IControl* UIConfigManager::createMultiSelectionSysExControl(const std::string& n
     IParam* param = paramFor(paramIdx, name);
     if (!param)
         return nullptr;
-    const int n = maxVal - minVal;
+    const int n = valueCount(minVal, maxVal) - 1;
     param->InitEnum(displayName(layerOffset, name).c_str(), defaultVal, n, "",
         getParamGroup(layerOffset, group).c_str(), -1, -1);
     if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, 0)) {
@@ -139,7 +139,7 @@ IControl* UIConfigManager::createNoValDropDown(const std::string& name, int para
     IParam* param = paramFor(paramIdx, name);
     if (!param)
         return nullptr;
-    const int n = maxVal - minVal;
+    const int n = valueCount(minVal, maxVal) - 1;
     param->InitEnum(name.c_str(), defaultVal, n, "", getParamGroup(layerOffset, group).c_str(), -1, -1);
     const char pad = paramIdx == kCurrentPatch ? '0' : ' ';
     if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, pad)) {
@@ -161,7 +161,7 @@ IControl* UIConfigManager::createDropDownMenu2(const std::string& name, int para
     IParam* param = paramFor(paramIdx, name);
     if (!param)
         return nullptr;
-    const int n = maxVal - minVal;
+    const int n = valueCount(minVal, maxVal) - 1;
     param->InitEnum(name.c_str(), defaultVal, n, "", getParamGroup(layerOffset, group).c_str(), -1, -1);
     if (!setMenuTexts(param, n, values, -1, -1, false, 0)) {
         std::printf("Values for %s not defined!", name.c_str());

@@ -7,10 +7,9 @@
 
 #include <tinyxml2.h>
 
-#include "ConfigKey.h"
+#include "ConfigCipher.h"
 #include "IGraphics.h"
 #include "IPluginBase.h"
-#include "Tea.h"
 #include "UIConfigManager.h"
 
 namespace {
@@ -30,27 +29,6 @@ const char* textOf(const tinyxml2::XMLElement* element)
 
 }  // namespace
 
-std::string UIConfigManager::decipherResource(const unsigned char* data, int size)
-{
-    if (!data || size <= 0)
-        return std::string();
-    uint32_t key[4];
-    Tea::keyWords(kConfigKeyBytes, key);
-    std::string plain;
-    plain.reserve(static_cast<size_t>(size) + 8);
-    for (int offset = 0; offset < size; offset += 8) {
-        // A last block that runs past the data takes zeros, as the load buffer holds them.
-        unsigned char block[8] = {};
-        std::memcpy(block, data + offset, static_cast<size_t>(size - offset < 8 ? size - offset : 8));
-        Tea::simpledecrypt(block, key);
-        plain.append(reinterpret_cast<const char*>(block), 8);
-    }
-    const size_t end = plain.find('\0');
-    if (end != std::string::npos)
-        plain.resize(end);
-    return plain;
-}
-
 std::string UIConfigManager::loadConfigText(int id, const char* name)
 {
     if (!m_graphics)
@@ -61,7 +39,7 @@ std::string UIConfigManager::loadConfigText(int id, const char* name)
     int size = buffer ? m_graphics->GetLoadedFileSize() : 0;
     if (size > kMaxResourceSize)
         size = kMaxResourceSize;
-    std::string text = decipherResource(reinterpret_cast<const unsigned char*>(buffer), size);
+    std::string text = decipherConfigText(reinterpret_cast<const unsigned char*>(buffer), size);
     delete[] buffer;
     return text;
 }

@@ -83,11 +83,11 @@ int UIConfigManager::parameterIndexOf(const std::string& paramId, int layerOffse
     const int base = getParamByName(pieces[0]);
     if (base < 0)
         return -1;  // an unknown name names no parameter, whatever offset follows
-    long index = base + (layerOffset >= 0 ? layerOffset : 0);
+    long long index = base + (layerOffset >= 0 ? layerOffset : 0);
     if (pieces.size() > 1)
-        index += std::strtol(pieces[1].c_str(), nullptr, 10);
+        index += std::strtol(pieces[1].c_str(), nullptr, 10) % (1L << 30);
     if (index < 0 || index >= m_plug->NParams()) {
-        std::printf("parameter %s gives index %ld, outside the parameter table: element skipped\n",
+        std::printf("parameter %s gives index %lld, outside the parameter table: element skipped\n",
             paramId.c_str(), index);
         return kSkipElement;
     }

@@ -1,0 +1,226 @@
+// The worker jobs of the real editor on a private JACK server, talking to
+// the simulated Zelto 2 program over MIDI ports. Time runs ten times faster
+// than real time, so a request's 100 ms delay is 10 ms: longer than a JACK
+// round trip (two 2.7 ms periods) yet a whole bank takes about a second.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "EditorFixture.h"
+#include "IGraphicsStructs.h"
+#include "Zelto2Protocol.h"
+#include "dovor/timing.h"
+#include "support/JackServer.h"
+#include "support/SimulatedSynth.h"
+
+using testsupport::kGenerousTimeout;
+
+namespace {
+
+class TenfoldClock : public dovor::VirtualClock {
+public:
+    void sleepMicroseconds(int64_t us) override
+    {
+        std::this_thread::sleep_for(std::chrono::microseconds(us / 10));
+        m_nowUs += us;
+    }
+    uint32_t tickCount() override { return static_cast<uint32_t>(m_nowUs.load() / 1000); }
+
+private:
+    std::atomic<int64_t> m_nowUs {0};
+};
+
+class CountingEditor : public Zelto2X {
+public:
+    CountingEditor() : Zelto2X(IPluginInstanceInfo()) {}
+    void ProcessSysEx(ISysEx* msg, bool fromHardware) override
+    {
+        ++sysexReceived;
+        Zelto2X::ProcessSysEx(msg, fromHardware);
+    }
+    std::atomic<int> sysexReceived {0};
+};
+
+// A sound of the simulated synth's own making, told apart by its name.
+zelto2sim::Bytes namedSound(int number, int slot)
+{
+    zelto2sim::Bytes sound = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 9, {false, slot});
+    char name[16];
+    std::snprintf(name, sizeof name, "SOUND %03d", number);
+    for (int i = 0; name[i]; ++i)
+        sound[120 + i] = static_cast<uint8_t>(name[i]);
+    sound[135] = zelto2sim::Checksum(sound);
+    return sound;
+}
+
+class WorkerJack : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(server.Start(&error)) << error;
+        dovor::SetVirtualClock(&clock);
+        testing::internal::CaptureStdout();
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        // The jobs' log lines are kept from the output unless something failed.
+        const std::string printed = testing::internal::GetCapturedStdout();
+        if (HasFailure())
+            std::fputs(printed.c_str(), stdout);
+        dovor::SetVirtualClock(nullptr);
+        synth.Stop();
+        server.Stop();
+    }
+
+    void startSynthAndEditor(std::vector<std::string> options)
+    {
+        if (HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(synth.Start(&error, std::move(options))) << error;
+        editor = std::make_unique<CountingEditor>();
+        EditorFixture::giveConfiguredRanges(*editor);
+        editor->GetParam(kLibSyncTimer)->Set(4);
+        status = std::make_unique<ITextControl>(editor.get(), IRECT(0, 0, 10, 10), &font);
+        editor->statusText = status.get();
+        editor->getExternalMIDIInNames();
+        editor->getExternalMIDIOutNames();
+        int in = 1, out = 1;
+        ASSERT_GT(editor->setExternalMIDIIn(in, synth.OutputPortName().c_str()), 0);
+        ASSERT_GT(editor->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
+        editor->midiOutSet = true;
+        // JACK takes new connections into use at a later cycle: both ways
+        // carry a first message before the test starts.
+        ASSERT_TRUE(flows([&] { return synth.Send("F0 7E 7F 06 01 F7"); }, [&] { return editor->sysexReceived > 0; }));
+        ASSERT_TRUE(flows([&] { return editor->SendMidiSysex2({0xF6}); },
+            [&] { return synth.WaitForReceived("F6", std::chrono::milliseconds(50)); }));
+    }
+
+    static bool flows(const std::function<bool()>& send, const std::function<bool()>& arrived)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            send();
+            for (int i = 0; i < 50; ++i) {
+                if (arrived())
+                    return true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        return false;
+    }
+
+    bool requestJobEnded()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!editor->midiMessageManager->requestThreadIdle()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return true;
+    }
+
+    PatchFile& upperBank()
+    {
+        PatchLibrarian* library = editor->patchLibrarian;
+        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
+        library->bankFiles.push_back(std::make_unique<PatchFile>());
+        library->bankFiles.back()->patches.resize(100);
+        library->upperSelection = static_cast<int>(library->bankFiles.size()) - 1;
+        return *library->bankFiles.back();
+    }
+
+    std::string statusText() const { return status->GetTextString(); }
+    void requestWholeBank(const char* replyForm);
+
+    testsupport::JackServer server;
+    testsupport::SimulatedSynth synth;
+    TenfoldClock clock;
+    IText font;
+    std::unique_ptr<CountingEditor> editor;
+    std::unique_ptr<ITextControl> status;
+};
+
+}  // namespace
+
+TEST_F(WorkerJack, DeviceIdSearchFindsASynthAtDeviceThree)
+{
+    startSynthAndEditor({"--device-id", "3"});
+    ASSERT_TRUE(editor->midiMessageManager->sendDeviceIdEnquiry());
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(editor->currentDeviceId, 3);
+    EXPECT_EQ(editor->paramValue(kGlobalDeviceID), 3);
+    EXPECT_EQ(statusText(), "Plug-in is ready to go!");
+}
+
+// Bank 1 of the synth holds "SOUND 000" .. "SOUND 099"; the editor requests
+// it into an empty library bank.
+void WorkerJack::requestWholeBank(const char* replyForm)
+{
+    const std::string path = "/tmp/zelto2x-worker-bank-" + std::to_string(getpid()) + ".syx";
+    {
+        std::ofstream file(path, std::ios::binary);
+        for (int k = 0; k < 100; ++k) {
+            const zelto2sim::Bytes sound = namedSound(k, 100 + k);
+            file.write(reinterpret_cast<const char*>(sound.data()), static_cast<std::streamsize>(sound.size()));
+        }
+    }
+    startSynthAndEditor({"--syx", path, "--reply-form", replyForm});
+    std::remove(path.c_str());
+    PatchFile& bank = upperBank();
+    ASSERT_TRUE(editor->midiMessageManager->sendAllPatchRequestSysexFromLibrarian(1));
+    ASSERT_TRUE(requestJobEnded());
+    for (int k = 0; k < 100; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "SOUND %03d     ", k);
+        EXPECT_EQ(bank.patches[k].name, name) << k;
+    }
+    EXPECT_EQ(statusText(), "Data request completed!");
+}
+
+TEST_F(WorkerJack, WholeBankRequestFillsAllHundredSlotsFromSlotAddressedReplies)
+{
+    requestWholeBank("slot");
+}
+
+TEST_F(WorkerJack, WholeBankRequestFillsAllHundredSlotsFromBankAndProgramAddressedReplies)
+{
+    requestWholeBank("bank-program");
+}
+
+TEST_F(WorkerJack, BankStoreReachesTheSynthsSlotsByteForByte)
+{
+    startSynthAndEditor({});
+    PatchFile& bank = upperBank();
+    for (int k = 0; k < 100; ++k)
+        bank.patches[k].messages.push_back({namedSound(k, 0)});
+    ASSERT_TRUE(editor->midiMessageManager->storeAllPatchesToDeviceFromLibrarian(2, 0));
+    ASSERT_TRUE(requestJobEnded());
+
+    // Each sound for device 0 at slot 200 + k, as the synth reads the protocol.
+    std::vector<std::string> expected;
+    for (int k = 0; k < 100; ++k)
+        expected.push_back(zelto2sim::ToHex(zelto2sim::MakeSoundDump(namedSound(k, 0), 0, {false, 200 + k})));
+    auto dumps = [](const std::vector<std::string>& lines) {
+        std::vector<std::string> found;
+        for (const std::string& line : lines)
+            if (line.size() == 137 * 3 - 1)
+                found.push_back(line);
+        return found;
+    };
+    ASSERT_TRUE(synth.WaitForReceivedLines([&](const std::vector<std::string>& lines) {
+        return dumps(lines).size() >= 100;
+    }));
+    EXPECT_EQ(dumps(synth.Received()), expected);
+}
