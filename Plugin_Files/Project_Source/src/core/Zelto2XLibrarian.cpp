@@ -102,6 +102,11 @@ void Zelto2X::createLibrarianMenus()
     IGraphics* graphics = GetGUI();
     if (!graphics || leftPatchPopupMenu)
         return;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        patchLibrarian->upperSelection = 0;
+        patchLibrarian->menuSelection = 0;
+    }
     auto buildList = [this](int paramIdx, const char* listName, std::string& bankName, std::string& folderName) {
         LibraryGuard lock(patchLibrarian->libraryLock());
         const int count = static_cast<int>(patchLibrarian->bankFiles.size());
@@ -157,6 +162,8 @@ void Zelto2X::createLibrarianMenus()
     // The overlay lies above every other layer, so it goes last.
     if (progressLayer)
         graphics->AttachLayer(progressLayer);
+    // The view was filled while the configuration was read, before the lists had a bank.
+    updatePatchLibrarianView(2);
 }
 
 // ---- Lookups --------------------------------------------------------------------------
