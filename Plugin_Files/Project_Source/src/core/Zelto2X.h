@@ -288,8 +288,6 @@ public:
     // The first control bound to the parameter, or null.
     IControl* paramControl(int paramIdx) const;
     ITextControl* paramTextControl(int paramIdx) const;
-    // The parameter's MIDI binding, or null.
-    ControlAction* paramAction(int paramIdx) const;
     // Takes the first control of every parameter from the surface (start-up;
     // again after controls are added). Main thread.
     void rememberControls();
