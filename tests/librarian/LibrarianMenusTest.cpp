@@ -145,6 +145,29 @@ TEST_F(LibrarianEditorTest, BankEditMenuHoldsEveryCommandInOrder)
     EXPECT_EQ(15, editor->bankEditPopupMenu->bankEditMenu.GetNItems());
 }
 
+TEST_F(LibrarianEditorTest, HelpItemsOpenTheDataFolderTheManualAndTheSupportPages)
+{
+    const struct {
+        const char* item;
+        std::string opened;
+    } cases[] = {
+        {"Open Data Folder", editor->getDataFolder()},
+        {"Open User Manual", "Marnvik-Zelto2X-User-Manual-v101.pdf"},
+        {"Open Support Ticket", "tickets"},
+        {"Check for Updates", "downloads"},
+        {"DAW Setup Guides", "articles"},
+    };
+    writeFile(data.root + "/Marnvik-Zelto2X-User-Manual-v101.pdf", hex("25 50 44 46"));
+    IMouseMod left(true);
+    for (const auto& c : cases) {
+        const size_t before = headless->openedURLs.size();
+        headless->QueueMenuAnswer(std::string("Other Helpful things.../") + c.item);
+        editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+        ASSERT_EQ(before + 1, headless->openedURLs.size()) << c.item;
+        EXPECT_NE(std::string::npos, headless->openedURLs.back().find(c.opened)) << headless->openedURLs.back();
+    }
+}
+
 TEST_F(LibrarianEditorTest, StoringAllPatchesStartsFromSlotZero)
 {
     library->transferSlot = 7;
