@@ -10,6 +10,7 @@
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../build}" && pwd)"
+# shellcheck source=scripts/lib/midi-services.sh
 . "$here/lib/midi-services.sh"
 
 host="$build/host/zelto2x-host"
@@ -33,7 +34,7 @@ export JACK_NO_START_SERVER=1
 
 api="$(midi_api)"
 if [ "$api" = jack ] && ! jack_running; then
-  echo "No ALSA sequencer and no JACK server: starting one (jackd -d dummy)."
+  echo "MIDI goes through JACK and no JACK server runs: starting one (jackd -d dummy)."
   start_jack_server "$logs"
 fi
 
