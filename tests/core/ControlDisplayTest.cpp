@@ -112,9 +112,3 @@ TEST_F(ValueDisplay, NothingChangesBeforeTheEditorIsReady)
     show(kPanning, 64);
     EXPECT_EQ(valueLine->GetTextString(), "-");
 }
-
-TEST_F(ValueDisplay, WholeNumbersHaveNoDecimals)
-{
-    EXPECT_EQ(ControlDisplay::getValueString(63.0), "63");
-    EXPECT_EQ(editor->getValueString(-2.0), "-2");
-}
