@@ -119,6 +119,8 @@ protected:
     }
     void TearDown() override
     {
+        if (editor)
+            editor->release();
         editor.reset();
         // The jobs' log lines are kept from the output unless something failed.
         const std::string printed = testing::internal::GetCapturedStdout();
