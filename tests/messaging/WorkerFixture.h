@@ -27,6 +27,15 @@ public:
         zelto2sim::Bytes bytes;
     };
 
+    // The workers call into this class: they are stopped and joined before
+    // its members go.
+    ~SimEditor() override
+    {
+        release();
+        delete midiMessageManager;
+        midiMessageManager = nullptr;
+    }
+
     bool SendMidiSysex(unsigned char* data, int size) override
     {
         zelto2sim::Bytes message(data, data + size);

@@ -7,6 +7,8 @@
 #include <Poco/Runnable.h>
 #include <Poco/Thread.h>
 
+#include <sched.h>
+
 #include <exception>
 
 #include "MIDIMessageManager.h"
@@ -36,6 +38,8 @@ public:
 
     void run() override
     {
+        if (job.jobCode == kJobContinuousClock)
+            raiseToRealTimePriority();
         try {
             m_manager.beginJobFlags(job);
             m_manager.sender->run(job);
@@ -46,6 +50,18 @@ public:
         }
         m_manager.endJobFlags(job);
         state.store(kFinished);
+    }
+
+    // The clock's ticks should not wait behind busy threads; where the system
+    // refuses real-time scheduling the clock runs at normal priority.
+    static void raiseToRealTimePriority()
+    {
+        try {
+            const int low = Poco::Thread::getMinOSPriority(SCHED_FIFO);
+            const int high = Poco::Thread::getMaxOSPriority(SCHED_FIFO);
+            Poco::Thread::current()->setOSPriority((low + high) / 2, SCHED_FIFO);
+        } catch (const Poco::Exception&) {
+        }
     }
 
     // Written only by the starter that claimed the worker, before the start.
