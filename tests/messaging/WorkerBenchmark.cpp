@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "EditorParameterSource.h"
 #include "MIDIMessageManager.h"
 #include "MIDIMessageSender.h"
 #include "ParameterTable.h"
@@ -29,15 +30,6 @@
 #include "support/SimulatedSynth.h"
 
 namespace {
-
-class EditorParameters : public zsysex::ParameterSource {
-public:
-    explicit EditorParameters(const Zelto2X& plug) : m_plug(plug) {}
-    double parameterValue(int index) const override { return m_plug.paramValue(index); }
-
-private:
-    const Zelto2X& m_plug;
-};
 
 // Stamps each clock byte on the clock thread, then sends it to the port.
 class StampingEditor : public Zelto2X {
@@ -70,7 +62,7 @@ static void BM_ArrangementDumpBuild(benchmark::State& state)
 {
     std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
     Zelto2X editor {IPluginInstanceInfo()};
-    const EditorParameters params(editor);
+    const EditorParameterSource params(editor);
     for (auto _ : state) {
         MIDIMessageSender::SoundDump dump = MIDIMessageSender::buildArrangementDump(params, "Benchmark Sound", 3, 0);
         benchmark::DoNotOptimize(dump.data());
