@@ -3,6 +3,7 @@
 #include <semaphore.h>
 
 #include <atomic>
+#include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,9 @@ void log(const char* format, const char* text)
 // Room for a few hundred sound dumps in flight; larger SysEx than this is
 // refused whole rather than cut.
 constexpr size_t kInputQueueBytes = 1 << 17;
+
+// Far longer than a JACK process cycle stays descheduled on a busy machine.
+constexpr std::chrono::milliseconds kJackCycleGrace{250};
 
 std::string Lowered(const char* text)
 {
@@ -65,6 +69,8 @@ struct MidiClient::Impl {
     std::string lastError;
     // Read by the input thread to drop what arrives while no port is open.
     std::atomic<bool> portOpen{false};
+    // When the last open port closed (output clients on JACK wait on it).
+    std::chrono::steady_clock::time_point closedAt;
     // What the library reported during the current call.
     bool reported = false;
     bool reportedFailure = false;
@@ -208,8 +214,11 @@ bool MidiClient::OpenVirtualPort(const std::string& portName)
 
 void MidiClient::ClosePort()
 {
-    impl_->portOpen = false;
+    const bool wasOpen = impl_->portOpen.exchange(false);
     impl_->Run([&] { impl_->library->closePort(); });
+    if (wasOpen) {
+        impl_->closedAt = std::chrono::steady_clock::now();
+    }
 }
 
 bool MidiClient::IsPortOpen() const
@@ -240,6 +249,8 @@ struct MidiInputClient::Delivery {
     std::atomic<bool> dropTimingClock{false};
     std::atomic<bool> dropActiveSensing{false};
     std::atomic<unsigned long> dropped{0};
+    std::atomic<MidiLossReport> lossReport{&PrintLoss};
+    std::atomic<void*> lossUserData{nullptr};
     std::atomic<bool>* portOpen = nullptr;
     std::thread thread;
     static std::atomic<unsigned> handedOver;
@@ -280,6 +291,12 @@ struct MidiInputClient::Delivery {
         sem_post(&delivery->wake);
     }
 
+    static void PrintLoss(unsigned long lost, void*)
+    {
+        std::printf("MIDI: %lu incoming messages lost, the input queue was full\n", lost);
+        std::fflush(stdout);
+    }
+
     void Run()
     {
         std::vector<unsigned char> message;
@@ -298,9 +315,8 @@ struct MidiInputClient::Delivery {
             }
             const unsigned long droppedNow = dropped.load(std::memory_order_relaxed);
             if (droppedNow != droppedSeen) {
-                std::printf("MIDI: %lu incoming messages lost, the input queue was full\n",
-                    droppedNow - droppedSeen);
-                std::fflush(stdout);
+                void* user = lossUserData.load(std::memory_order_acquire);
+                lossReport.load(std::memory_order_acquire)(droppedNow - droppedSeen, user);
                 droppedSeen = droppedNow;
             }
         }
@@ -361,9 +377,28 @@ unsigned long MidiInputClient::DroppedMessages() const
     return delivery_->dropped.load();
 }
 
+void MidiInputClient::SetLossReport(MidiLossReport report, void* userData)
+{
+    delivery_->lossUserData.store(userData, std::memory_order_release);
+    delivery_->lossReport.store(report, std::memory_order_release);
+}
+
 // ---------------------------------------------------------------------------
 
 MidiOutputClient::MidiOutputClient(std::unique_ptr<Impl> impl) : MidiClient(std::move(impl)) {}
+
+MidiOutputClient::~MidiOutputClient()
+{
+    if (impl_->api != RtMidi::UNIX_JACK) {
+        return;
+    }
+    // The library frees its output buffers before it stops its JACK client,
+    // and a process cycle that began just before the port closed may still
+    // be reading them (seen under load): close first, then give that cycle
+    // time to end.
+    ClosePort();
+    std::this_thread::sleep_until(impl_->closedAt + kJackCycleGrace);
+}
 
 std::unique_ptr<MidiOutputClient> MidiOutputClient::Create(const std::string& clientName,
     std::string* error)

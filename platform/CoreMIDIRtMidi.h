@@ -26,6 +26,9 @@ namespace platform {
 // is valid during the call only. The time stamp is the library's delta time.
 using MidiInputCallback = void (*)(double timeStamp, std::vector<unsigned char>* message,
     void* userData);
+// Called on the client's MIDI input thread, after the messages that were
+// waiting have been delivered, with the count lost since the last report.
+using MidiLossReport = void (*)(unsigned long lost, void* userData);
 
 class MidiClient {
 public:
@@ -71,6 +74,9 @@ public:
     bool IgnoreTypes(bool sysex, bool timingClock, bool activeSensing);
     // Messages lost because the input queue was full, since creation.
     unsigned long DroppedMessages() const;
+    // Replaces where losses are reported; by default each report is a
+    // "MIDI: <n> incoming messages lost" line on standard output.
+    void SetLossReport(MidiLossReport report, void* userData);
 
     struct Delivery;
 
@@ -83,6 +89,8 @@ class MidiOutputClient : public MidiClient {
 public:
     static std::unique_ptr<MidiOutputClient> Create(const std::string& clientName,
         std::string* error);
+    // On JACK this may wait a moment after a port closed just before.
+    ~MidiOutputClient() override;
 
     // One whole message in one library call. With no port open it goes
     // nowhere (the library is not called); that is not a failure.

@@ -4,6 +4,7 @@ set -eu
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$root/build"
+"$root/scripts/install-data.sh" "$root/build"
 echo "Plug-in bundle: $root/build/Zelto2X Editor.component"
 if [ -x "$root/build/host/zelto2x-host" ]; then
   exec "$root/build/host/zelto2x-host" --window "$root/build/Zelto2X Editor.component" "$@"

@@ -487,6 +487,25 @@ ComponentResult IPluginAU::SetState(CFPropertyListRef plist)
         CFDataGetLength(dataRef) > 0)
         return kAudioUnitErr_InvalidPropertyValue;
 
+    // A plug-in that checks its state whole is never asked to put an old state
+    // back: replaying one could redo what reading it does (resend a sound).
+    const int checkedEnd = CheckState(&chunk, 0);
+    if (checkedEnd != kStateUnchecked) {
+        if (checkedEnd <= 0)
+            return kAudioUnitErr_InvalidPropertyValue;
+        // The named preset only becomes the current one: the state read next
+        // replaces whatever reading the preset would have set.
+        for (int i = 0; i < NPresets(); ++i) {
+            if (std::strcmp(GetPresetName(i), name) == 0) {
+                mCurrentPresetIdx = i;
+                break;
+            }
+        }
+        const int readEnd = UnserializeState(&chunk, 0);
+        RedrawParamControls();
+        return readEnd > 0 ? ComponentResult(noErr) : ComponentResult(kAudioUnitErr_InvalidPropertyValue);
+    }
+
     ByteChunk previous;
     const bool havePrevious = SerializeState(&previous);
     const int previousPreset = GetCurrentPresetIdx();
@@ -515,6 +534,8 @@ bool IPluginAU::ReadStateChunk(ByteChunk* chunk)
 bool IPluginAU::SendMidiVST(IMidiMsg*) { return false; }
 
 bool IPluginAU::SendMidiMsg(IMidiMsg* msg) { return sendMidiMsgToHardware(msg); }
+
+bool IPluginAU::TrySendMidiMsg(IMidiMsg* msg) { return trySendMidiMsgToHardware(msg); }
 
 bool IPluginAU::SendMidiSysex(unsigned char* data, int size) { return sendSysexToHardware(data, size); }
 

@@ -60,6 +60,7 @@ public:
     // Senders to the hardware output port: any thread, no lock.
     bool SendMidiVST(IMidiMsg* msg) override;
     bool SendMidiMsg(IMidiMsg* msg) override;
+    bool TrySendMidiMsg(IMidiMsg* msg) override;
     bool SendMidiSysex(unsigned char* data, int size) override;
     bool SendPatchSysex(unsigned char* data, int size) override;
     bool SendMidiSysex2(std::vector<unsigned char> bytes) override;

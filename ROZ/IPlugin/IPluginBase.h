@@ -92,6 +92,14 @@ public:
     virtual void DirtyPTCompareState() {}
     virtual void PresetsChangedByHost() {}
     virtual void SetBlockSize(int blockSize);
+    // Host thread, under the plug-in mutex. The end of the state the chunk
+    // holds from startPos, or -1 when it would not read whole; changes
+    // nothing. kStateUnchecked: the plug-in can tell only by reading it.
+    static constexpr int kStateUnchecked = -2;
+    virtual int CheckState(ByteChunk* /*chunk*/, int /*startPos*/) { return kStateUnchecked; }
+    // Render thread: SendMidiMsg that never waits; false when it could not
+    // send now (the binding sends through the port layer's try-lock).
+    virtual bool TrySendMidiMsg(IMidiMsg* msg) { return SendMidiMsg(msg); }
 
     // ---- Construction and set-up ----
     void initialize(int nAutomatableParams, int nTotalParams, const char* channelIOStr, int nPresets,
@@ -235,6 +243,9 @@ public:
     // true: without an open port the bytes go nowhere.
     // Status and data 1, and data 2 unless a program change or channel pressure.
     bool sendMidiMsgToHardware(const IMidiMsg* msg);
+    // The render thread's send: false, with nothing sent, when another
+    // thread holds the port mutex (the caller keeps the message for later).
+    bool trySendMidiMsgToHardware(const IMidiMsg* msg);
     // F0, the bytes, F7; bytes that start with F0 go out unchanged.
     bool sendSysexToHardware(const unsigned char* data, int size);
     // The bytes unchanged.

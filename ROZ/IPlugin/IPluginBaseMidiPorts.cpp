@@ -412,6 +412,19 @@ bool IPluginBase::sendMidiMsgToHardware(const IMidiMsg* msg)
     return SendLocked(bytes, CarriesOneDataByte(msg->mStatus) ? 2 : 3);
 }
 
+bool IPluginBase::trySendMidiMsgToHardware(const IMidiMsg* msg)
+{
+    if (!msg) {
+        return true;
+    }
+    const unsigned char bytes[3] = {msg->mStatus, msg->mData1, msg->mData2};
+    std::unique_lock<std::mutex> lock(midiPortMutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        return false;
+    }
+    return SendLocked(bytes, CarriesOneDataByte(msg->mStatus) ? 2 : 3);
+}
+
 bool IPluginBase::sendSysexToHardware(const unsigned char* data, int size)
 {
     if (!data || size < 1) {

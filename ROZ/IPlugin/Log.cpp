@@ -15,8 +15,12 @@ const char* CurrentTime()
 {
     static char buffer[64];
     const std::time_t now = std::time(nullptr);
-    std::tm local = *std::localtime(&now);
-    std::tm utc = *std::gmtime(&now);
+    // The _r forms: the shared results of localtime and gmtime race with any
+    // other thread that formats a time.
+    std::tm local {};
+    std::tm utc {};
+    localtime_r(&now, &local);
+    gmtime_r(&now, &utc);
     int minutes = (local.tm_hour - utc.tm_hour) * 60 + (local.tm_min - utc.tm_min);
     // A different calendar day on either side of UTC counts one whole day.
     if (local.tm_year != utc.tm_year || local.tm_yday != utc.tm_yday) {

@@ -124,10 +124,7 @@ TEST(HostProgram, RealBundleRoundTripsAParameterThroughItsState)
     const HostRun run = runHost(REAL_BUNDLE, "set 0 1\nsave " + preset + "\nset 0 0\nload " + preset +
                                                  "\nparam 0\nquit\n");
     ASSERT_EQ(6u, run.answers.size());
-    std::ifstream saved(preset);
-    const std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-    if (xml.find("<data>\n</data>") != std::string::npos || xml.find("<data/>") != std::string::npos)
-        GTEST_SKIP() << "the editor writes no state data yet";
+    EXPECT_EQ("ok " + preset, run.answers[1]);
     EXPECT_EQ("ok", run.answers[3]);
     EXPECT_EQ("ok 1", run.answers[4]);
 }

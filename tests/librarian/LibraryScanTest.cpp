@@ -92,18 +92,23 @@ TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
     EXPECT_FALSE(fs::exists(data.converted()));
 }
 
-TEST_F(LibraryScan, SplitsA250SoundBankIntoThreeFilesAndMovesTheSource)
+TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
 {
     put("Big.syx", 250, "BIG");
+    put("Edge.syx", 101, "EDGE");
     scan();
     EXPECT_EQ(host.count("PATCH LIBRARIAN: moved file Big.syx because it is not Zelto 1 standard formatted!"), 1);
     EXPECT_TRUE(fs::exists(data.converted() + "/Big.syx"));
+    EXPECT_TRUE(fs::exists(data.converted() + "/Edge.syx"));
     const std::string p = data.patches();
     ASSERT_EQ(bankPaths(), (std::vector<std::string>{p + "/Big Singles 1.zt2", p + "/Big Singles 2.zt2",
-                                                     p + "/Big Singles 3.zt2"}));
+                                                     p + "/Big Singles 3.zt2", p + "/Edge Singles 1.zt2",
+                                                     p + "/Edge Singles 2.zt2"}));
     EXPECT_EQ(library.bankFiles[1]->patches[0].name, paddedName("BIG101"));
     EXPECT_EQ(library.bankFiles[2]->patches[49].name, paddedName("BIG250"));
     EXPECT_EQ(library.bankFiles[2]->patches[50].name, paddedName("INIT"));
+    EXPECT_EQ(library.bankFiles[4]->patches[0].name, paddedName("EDGE101"));
+    EXPECT_EQ(library.bankFiles[4]->patches[1].name, paddedName("INIT"));
     EXPECT_EQ(readFile(p + "/Big Singles 3.zt2").size(), 13700u);
     EXPECT_EQ(rescans(), 1);
 }

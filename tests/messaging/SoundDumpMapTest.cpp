@@ -63,14 +63,20 @@ TEST(SoundDumpMap, PatternStepByteSplitsIntoEventTimeAndGlide)
 
 TEST(SoundDumpMap, SlotDumpSelectsItsBankAndProgramAndTheEditBufferNeither)
 {
-    ParamRecorder params = decode(initDump());
-    EXPECT_FALSE(params.has(kCurrentBank));
-    EXPECT_FALSE(params.has(kCurrentPatch));
-    auto dump = initDump();
-    dump[5] = 3, dump[6] = 20;
-    params = decode(dump);
-    EXPECT_EQ(params.values[kCurrentBank], 3);
-    EXPECT_EQ(params.values[kCurrentPatch], 20);
+    EXPECT_FALSE(decode(initDump()).has(kCurrentBank));
+    // Bank 4 is the last slot bank; from 5 on the byte names no slot.
+    for (int bank : {0, 4, 5}) {
+        SCOPED_TRACE(testing::Message() << "bank byte " << bank);
+        auto dump = initDump();
+        dump[5] = static_cast<uint8_t>(bank), dump[6] = 20;
+        ParamRecorder params = decode(dump);
+        EXPECT_EQ(params.has(kCurrentBank), bank <= 4);
+        EXPECT_EQ(params.has(kCurrentPatch), bank <= 4);
+        if (bank <= 4) {
+            EXPECT_EQ(params.values[kCurrentBank], bank);
+            EXPECT_EQ(params.values[kCurrentPatch], 20);
+        }
+    }
 }
 
 TEST(SoundDumpMap, EveryParameterByteSurvivesDecodeThenEncode)

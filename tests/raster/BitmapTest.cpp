@@ -48,34 +48,6 @@ TEST(Bitmaps, SysBitmapRowsArePaddedToFourPixelsInItsDrawingContext)
     EXPECT_EQ(context->rowSpan, 8);
 }
 
-TEST(Bitmaps, CopyResizesTheDestinationToTheSource)
-{
-    ZUVE_MemBitmap src(3, 2), dest(0, 0, 4);
-    fillBitmap(&src, kInk);
-    ZUVE_PutPixel(&src, 2, 1, kBack, 1.f, ZUVE_BLIT_MODE_COPY);
-    ZUVE_Copy(&dest, &src);
-    ASSERT_EQ(dest.getWidth(), 3);
-    ASSERT_EQ(dest.getHeight(), 2);
-    EXPECT_EQ(pixelAt(&dest, 0, 0), kInk);
-    EXPECT_EQ(pixelAt(&dest, 2, 1), kBack);
-
-    ZUVE_SysBitmap sys(10, 10);
-    ZUVE_Copy(&sys, &src);
-    EXPECT_EQ(sys.getWidth(), 3);
-    EXPECT_EQ(sys.getRowSpan(), 4);
-    EXPECT_EQ(pixelAt(&sys, 2, 1), kBack);
-}
-
-TEST(Bitmaps, ClearRectWithAlphaMaskClearsOnlyAlpha)
-{
-    FilledBitmap bitmap(3, 3, ZUVE_RGBA(10, 20, 30, 200));
-    ZUVE_ClearRect(&bitmap, 1, 1, 5, 5, 0xFFFFFF00, 0);
-    EXPECT_EQ(pixelAt(&bitmap, 1, 1), ZUVE_RGBA(10, 20, 30, 0));
-    EXPECT_EQ(pixelAt(&bitmap, 2, 2), ZUVE_RGBA(10, 20, 30, 0));
-    EXPECT_EQ(pixelAt(&bitmap, 0, 0), ZUVE_RGBA(10, 20, 30, 200));
-    EXPECT_EQ(pixelAt(&bitmap, 0, 2), ZUVE_RGBA(10, 20, 30, 200));
-}
-
 TEST(Bitmaps, BlitMovesEachPixelByTheOffsetWhereBothRectanglesAndBitmapsOverlap)
 {
     ZUVE_MemBitmap src(4, 3);

@@ -71,12 +71,4 @@ TEST(BlendModes, EachModeWeightAndSourceAlphaCombineAsDocumented)
             ZUVE_RGBA(1, 2, 3, 4)) << "source alpha zero leaves the destination, mode " << mode;
 }
 
-TEST(BlendModes, FillRectUsesTheColourAsSource)
-{
-    FilledBitmap d(2, 1, ZUVE_RGBA(100, 100, 100, 255));
-    ZUVE_FillRect(&d, 0, 0, 1, 1, ZUVE_RGBA(200, 0, 100, 255), 0.5f, ZUVE_BLIT_MODE_COPY);
-    EXPECT_EQ(pixelAt(&d, 0, 0), ZUVE_RGBA(150, 50, 100, 255));
-    EXPECT_EQ(pixelAt(&d, 1, 0), ZUVE_RGBA(100, 100, 100, 255));
-}
-
 }  // namespace

@@ -69,17 +69,6 @@ TEST(CachedFont, LineHeightIsTheRequestedCellHeight)
     }
 }
 
-TEST(CachedFont, WideLettersAndBoldMeasureWiderExceptInMonospace)
-{
-    Font sans("Helvetica");
-    EXPECT_GT(sans.measure("WWW").right, sans.measure("iii").right);
-    Font mono("Monaco");
-    EXPECT_EQ(mono.measure("nnn").right, mono.measure("iii").right);
-    EXPECT_GT(mono.measure("iii").right, 0);
-    Font regular("Arial", 20, FW_NORMAL), bold("Arial", 20, FW_BOLD);
-    EXPECT_GT(bold.measure("Bold text").right, regular.measure("Bold text").right);
-}
-
 TEST(CachedFont, MeasuringMovesRightAndBottomFromLeftAndTop)
 {
     Font font("Arial");
@@ -193,19 +182,6 @@ TEST(CachedFont, CharactersOutsideTheFontTakeNoRoomAndOtherBytesReadAsLatin1)
     EXPECT_GT(font.measure("\xe9").right, 0);
 }
 
-TEST(CachedFont, EscapementTurnsTheBaselineCounterClockwise)
-{
-    ZUVE_CachedFont font;
-    font.SetFromHFont(CreateFont(16, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"), 0x600);
-    font.SetTextColor(ZUVE_RGBA(255, 255, 255, 255));
-    FilledBitmap dest(120, 120);
-    RECT r{50, 80, 120, 120};
-    font.DrawText(&dest, "Upwards", -1, &r, DT_NOCLIP);
-    const RECT ink = inkBounds(&dest);
-    EXPECT_GT(ink.bottom - ink.top, 2 * (ink.right - ink.left));
-    EXPECT_LT(ink.top, 80);  // the text climbs from its start
-}
-
 TEST(CachedFont, FontWithoutHandleOrTextDrawsNothing)
 {
     ZUVE_CachedFont font;
@@ -216,20 +192,6 @@ TEST(CachedFont, FontWithoutHandleOrTextDrawsNothing)
     Font real("Arial");
     EXPECT_EQ(real.font.DrawText(&dest, nullptr, -1, &r, 0), 0);
     EXPECT_EQ(real.font.DrawText(&dest, "x", -1, nullptr, 0), 0);
-}
-
-TEST(CachedFont, NonAntialiasedQualityDrawsOnlyFullPixels)
-{
-    Font font("Arial", 16, FW_NORMAL, 0, NONANTIALIASED_QUALITY);
-    FilledBitmap dest(80, 20);
-    RECT r{0, 0, 80, 20};
-    font.font.DrawText(&dest, "Sharp", -1, &r, 0);
-    EXPECT_GT(countDiffering(&dest, kBack), 0);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 80; ++x) {
-            const unsigned int p = pixelAt(&dest, x, y);
-            EXPECT_TRUE(p == kBack || p == ZUVE_RGBA(255, 255, 255, 255)) << x << "," << y;
-        }
 }
 
 }  // namespace

@@ -190,17 +190,6 @@ TEST_F(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
     EXPECT_EQ(pixelAt(&b, 8, 8), ZUVE_RGBA(160, 160, 16, 247));
 }
 
-TEST_F(PngLoad, LoadingIntoAnExistingBitmapResizesIt)
-{
-    PngSpec spec;
-    spec.rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
-    std::vector<unsigned char> bytes = encode(spec);
-    ZUVE_SysBitmap target(7, 7);
-    EXPECT_EQ(ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size(), &target), &target);
-    EXPECT_EQ(target.getWidth(), 2);
-    EXPECT_EQ(pixelAt(&target, 1, 1), ZUVE_RGBA(10, 11, 12, 255));
-}
-
 TEST_F(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
 {
     EXPECT_EQ(ZUVE_LoadPNG("/nonexistent/zuve/none.png"), nullptr);

@@ -57,13 +57,6 @@ TEST(ScaledBlit, DestinationIsClippedAtEveryEdge)
     EXPECT_EQ(countDiffering(&dest, kInk), 0);
 }
 
-TEST(ScaledBlit, ModeAndWeightApplyToEachSample)
-{
-    FilledBitmap src(1, 1, ZUVE_RGBA(100, 0, 0, 255)), dest(2, 2, ZUVE_RGBA(200, 0, 0, 255));
-    ZUVE_ScaledBlit(&dest, &src, 0, 0, 2, 2, 0, 0, 1, 1, 1.f, ZUVE_BLIT_MODE_ADD);
-    EXPECT_EQ(countDiffering(&dest, ZUVE_RGBA(255, 0, 0, 255)), 0);
-}
-
 TEST(RotatedBlit, ZeroAngleMatchesAPlainBlit)
 {
     ZUVE_MemBitmap src(3, 3), dest(5, 5), expected(5, 5);

@@ -77,18 +77,6 @@ TEST(Shapes, CircleAndArcDrawOnlyOnTheRing)
     EXPECT_LT(countDiffering(&arc, kBack), countDiffering(&circle, kBack) / 2);
 }
 
-TEST(Shapes, RoundRectOutlineStaysInsideItsRectangle)
-{
-    FilledBitmap dest(12, 10);
-    ZUVE_RoundRect(&dest, 1, 1, 10, 8, 3, kInk, 1.f, 0, true);
-    EXPECT_EQ(pixelAt(&dest, 5, 1), kInk);
-    EXPECT_EQ(pixelAt(&dest, 1, 4), kInk);
-    EXPECT_EQ(pixelAt(&dest, 1, 1), kBack);  // the corner is rounded off
-    EXPECT_EQ(pixelAt(&dest, 5, 4), kBack);
-    for (int y = 0; y < 10; ++y)
-        EXPECT_EQ(pixelAt(&dest, 0, y), kBack);
-}
-
 TEST(Shapes, RoundRectReachingTheIntLimitsDrawsItsVisibleEdgesOnly)
 {
     FilledBitmap dest(6, 6);

@@ -27,16 +27,14 @@ TEST(Zelto2Protocol, InitSoundIsTheDocumentedDump)
 
 TEST(Zelto2Protocol, ChecksumIsTheSevenBitSumBetweenF0AndTheChecksum)
 {
-    Bytes dump(137, 0);
+    // Bytes 1..134 all 1 sum to 134 = 0x86; the old checksum byte is no part of it.
+    Bytes dump(137, 0x01);
     dump[0] = 0xF0;
+    dump[135] = 0x55;
     dump[136] = 0xF7;
-    // Bytes 1..134 summing to 0x1029 give 0x29.
-    unsigned remaining = 0x1029;
-    for (size_t i = 1; i <= 134 && remaining; ++i) {
-        dump[i] = static_cast<uint8_t>(std::min(remaining, 0x7Fu));
-        remaining -= dump[i];
-    }
-    EXPECT_EQ(Checksum(dump), 0x29);
+    EXPECT_EQ(Checksum(dump), 0x06);
+    dump[134] = 0x7F;  // 133 + 127 = 0x104
+    EXPECT_EQ(Checksum(dump), 0x04);
     EXPECT_EQ(Checksum({0xF0, 0xF7}), 0);
 }
 
@@ -58,10 +56,12 @@ TEST(Zelto2Protocol, AddressesNameTheEditBufferOrASlot)
 
 TEST(Zelto2Protocol, SoundDumpCarriesDeviceAddressAndChecksum)
 {
-    const Bytes dump = MakeSoundDump(kInitSound, 0x05, {false, 255});
+    Bytes sound = kInitSound;
+    sound[134] = 0x33;  // the last summed byte counts too
+    const Bytes dump = MakeSoundDump(sound, 0x05, {false, 255});
     ASSERT_EQ(dump.size(), 137u);
     EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 7), (Bytes{0xF0, 0x3E, 0x16, 0x05, 0x10, 0x01, 0x7F}));
-    EXPECT_EQ(Bytes(dump.begin() + 7, dump.begin() + 135), Bytes(kInitSound.begin() + 7, kInitSound.begin() + 135));
+    EXPECT_EQ(Bytes(dump.begin() + 7, dump.begin() + 135), Bytes(sound.begin() + 7, sound.begin() + 135));
     EXPECT_EQ(dump[135], SumOfBytes1To134(dump));
     EXPECT_EQ(dump[136], 0xF7);
 }

@@ -1,7 +1,9 @@
 // The Audio Unit binding driven through its component entry by the host library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <string>
 
 #include "PluginHost.h"
@@ -113,16 +115,12 @@ protected:
     AudioUnitBindingWithoutHostTempo() : AudioUnitBinding(quietHost()) {}
 };
 
-TEST_F(AudioUnitBinding, CanDoAnswersOneOnlyForTheCoreSelectors)
+TEST_F(AudioUnitBinding, CanDoAnswersOneOnlyForTheCoreSelectorsAndOthersAreBadSelectors)
 {
     for (int16_t selector : {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17})
         EXPECT_EQ(1, canDo(selector)) << selector;
     for (int16_t selector : {0, 8, 12, 13, 18, 257, 258, 262})
         EXPECT_EQ(0, canDo(selector)) << selector;
-}
-
-TEST_F(AudioUnitBinding, UnhandledSelectorsAnswerBadComponentSelectorAndVersionThePackedVersion)
-{
     for (int16_t selector : {0, 8, 12, 13, 19, 263})
         EXPECT_EQ(kBadSelector, CallComponentDispatch(unit, selector, nullptr)) << selector;
     EXPECT_EQ(0x10203, CallComponentDispatch(unit, kComponentVersionSelect, nullptr));
@@ -160,17 +158,7 @@ TEST_F(AudioUnitBinding, SysExReachesTheSynthWholeAtOffsetZero)
     EXPECT_EQ(1u, plug->sysex.size());
 }
 
-TEST_F(AudioUnitBinding, StartNoteGivesThePitchAsNoteId)
-{
-    NoteInstanceID id = 0;
-    MusicDeviceNoteParams note{2, 64.7f, 100.0f};
-    MusicDeviceStartNoteParams args{0, 0, &id, 0, &note};
-    EXPECT_EQ(noErr, CallComponentDispatch(unit, kMusicDeviceStartNoteSelect, &args));
-    EXPECT_EQ(64u, id);
-    EXPECT_TRUE(plug->midi.empty());
-}
-
-TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatable)
+TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatableAndThereIsNoViewWithoutASurface)
 {
     UInt32 size = 99;
     Boolean writable = true;
@@ -180,6 +168,10 @@ TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatable)
     EXPECT_FALSE(writable);
     AudioUnitParameterInfo info;
     EXPECT_EQ(kAudioUnitErr_InvalidElement, get(kAudioUnitProperty_ParameterInfo, &info));
+    // Nor is there a view without a surface.
+    EXPECT_EQ(kAudioUnitErr_InvalidProperty,
+              AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable));
+    EXPECT_EQ(nullptr, host.openCocoaView());
 }
 
 TEST_F(AudioUnitBinding, HostReadsAndWritesPlainParameterValuesClamped)
@@ -300,6 +292,35 @@ TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyIsRefusedAndChangesNo
     CFRelease(state);
 }
 
+TEST_F(AudioUnitBinding, AStateThePlugInChecksIsRefusedUnreadAndLongerOnesLoad)
+{
+    plug->checksStates = true;
+    host.setParameter(0, 10.0f);
+    CFMutableDictionaryRef state = copyState();
+    host.setParameter(0, 50.0f);
+    const CFDataRef whole = static_cast<CFDataRef>(CFRetain(CFDictionaryGetValue(state, CFSTR("data"))));
+    const long size = CFDataGetLength(whole);
+    auto setData = [&](long length) {
+        std::vector<uint8_t> bytes(static_cast<size_t>(length), 0);
+        std::memcpy(bytes.data(), CFDataGetBytePtr(whole), static_cast<size_t>(std::min(length, size)));
+        CFDataRef data = CFDataCreate(nullptr, bytes.data(), length);
+        CFDictionarySetValue(state, CFSTR("data"), data);
+        CFRelease(data);
+        return setState(state);
+    };
+    // Short by one byte: refused, and the old state is never read back in.
+    plug->stateReads = 0;
+    EXPECT_EQ(kAudioUnitErr_InvalidPropertyValue, setData(size - 1));
+    EXPECT_EQ(0, plug->stateReads);
+    EXPECT_DOUBLE_EQ(50.0, plug->GetParam(0)->Value());
+    // Longer than the plug-in reads: the rest is ignored.
+    EXPECT_EQ(noErr, setData(size + 3));
+    EXPECT_EQ(1, plug->stateReads);
+    EXPECT_DOUBLE_EQ(10.0, plug->GetParam(0)->Value());
+    CFRelease(whole);
+    CFRelease(state);
+}
+
 TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleaved)
 {
     AudioStreamBasicDescription format{};
@@ -307,14 +328,8 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleaved)
     ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format,
                                           &size));
     EXPECT_EQ(40u, size);
-    EXPECT_DOUBLE_EQ(44100.0, format.mSampleRate);
-    EXPECT_EQ(FourCC("lpcm"), format.mFormatID);
-    EXPECT_EQ(0x29u, format.mFormatFlags);
-    EXPECT_EQ(4u, format.mBytesPerPacket);
-    EXPECT_EQ(1u, format.mFramesPerPacket);
-    EXPECT_EQ(4u, format.mBytesPerFrame);
-    EXPECT_EQ(2u, format.mChannelsPerFrame);
-    EXPECT_EQ(32u, format.mBitsPerChannel);
+    const AudioStreamBasicDescription expected{44100.0, FourCC("lpcm"), 0x29, 4, 1, 4, 2, 32, 0};
+    EXPECT_EQ(0, std::memcmp(&expected, &format, sizeof format));
     EXPECT_EQ(kAudioUnitErr_InvalidProperty, get(kAudioUnitProperty_StreamFormat, &format, kAudioUnitScope_Output, 1));
 }
 
@@ -492,38 +507,6 @@ TEST_F(AudioUnitBinding, NullCallbacksFromTheHostAreRefused)
     EXPECT_EQ(kAudioUnitErr_InvalidParameter, CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify));
     EXPECT_EQ(noErr, setMaxFrames(256));  // a listener call and a render still run
     EXPECT_EQ(noErr, render(256));
-}
-
-TEST_F(AudioUnitBinding, ParameterGesturesReachTheHostAsEvents)
-{
-    plug->BeginInformHostOfParamChange(1);
-    plug->SetParameterFromGUI(1, 0.5);
-    plug->EndInformHostOfParamChange(1);
-    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_BeginParameterChangeGesture));
-    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_ParameterValueChange));
-    EXPECT_EQ(1, host.eventCount(kAudioUnitEvent_EndParameterChangeGesture));
-}
-
-TEST_F(AudioUnitBinding, FactoryPresetsHoldOneRecordPerPreset)
-{
-    CFArrayRef presets = nullptr;
-    ASSERT_EQ(noErr, get(kAudioUnitProperty_FactoryPresets, &presets));
-    ASSERT_EQ(2, CFArrayGetCount(presets));
-    for (CFIndex i = 0; i < 2; ++i) {
-        const auto* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
-        EXPECT_EQ(i, preset->presetNumber);
-        EXPECT_STREQ("Init", CFStringGetCStringPtr(preset->presetName, kCFStringEncodingUTF8));
-    }
-    CFRelease(presets);
-}
-
-TEST_F(AudioUnitBinding, WithoutASurfaceThereIsNoView)
-{
-    UInt32 size = 0;
-    Boolean writable = false;
-    EXPECT_EQ(kAudioUnitErr_InvalidProperty,
-              AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable));
-    EXPECT_EQ(nullptr, host.openCocoaView());
 }
 
 TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)

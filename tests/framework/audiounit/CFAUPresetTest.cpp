@@ -90,17 +90,4 @@ TEST(CFAUPreset, ArrayOwnsItsPresetsAndComparesThemByNumberAndName)
     CFRelease(array);  // frees a
 }
 
-TEST(CFAUPreset, DescriptionNamesNumberAndName)
-{
-    CFAUPresetRef preset = CFAUPresetCreate(nullptr, 7, CFSTR("Brass"));
-    CFStringRef text = kCFAUPresetArrayCallBacks.copyDescription(preset);
-    EXPECT_STREQ("AUPreset:\npreset number = 7\npreset name = Brass", CFStringGetCStringPtr(text, kCFStringEncodingUTF8));
-    CFRelease(text);
-    CFArrayCallBacks callbacks{};
-    CFAUPresetArrayCallBacks_Init(&callbacks);
-    EXPECT_EQ(kCFAUPresetArrayCallBacks.retain, callbacks.retain);
-    CFAUPresetArrayCallBacks_Init(nullptr);
-    CFAUPresetRelease(preset);
-}
-
 }  // namespace

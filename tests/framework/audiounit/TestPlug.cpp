@@ -41,8 +41,17 @@ bool TestPlug::SerializeState(ByteChunk* chunk)
     return SerializeNonAutomatedParams(chunk, NParams());
 }
 
+int TestPlug::CheckState(ByteChunk* chunk, int startPos)
+{
+    if (!checksStates)
+        return kStateUnchecked;
+    const int end = startPos + 8 * NParams();
+    return chunk->Size() >= end ? end : -1;
+}
+
 int TestPlug::UnserializeState(ByteChunk* chunk, int startPos)
 {
+    ++stateReads;
     return UnserializeNonAutomatedParams(chunk, startPos, readOnlyValues >= 0 ? readOnlyValues : NParams());
 }
 

@@ -17,6 +17,7 @@ public:
     void ProcessSysEx(ISysEx* msg, bool fromHardware) override;
     bool SerializeState(ByteChunk* chunk) override;
     int UnserializeState(ByteChunk* chunk, int startPos) override;
+    int CheckState(ByteChunk* chunk, int startPos) override;
 
     struct ReceivedSysEx {
         int offset;
@@ -29,6 +30,9 @@ public:
     // When >= 0, the state reader stops after this many values, as a reader
     // of an older, shorter state would.
     int readOnlyValues = -1;
+    // When set, states are checked whole before they are read; the reads are counted.
+    bool checksStates = false;
+    int stateReads = 0;
 
     // The plug-in the most recent open made.
     static TestPlug* last;

@@ -52,18 +52,6 @@ TEST_F(PopupMenuTest, DismissingOrADisabledItemReturnsNullAndKeepsTheIndexes)
     EXPECT_EQ(-1, top.GetChosenItemIdx());
 }
 
-TEST_F(PopupMenuTest, NumberPrefixCountsEveryPositionAndFlagsShow)
-{
-    IPopupMenu menu;
-    menu.SetPrefix(2);
-    menu.AddItem("First");
-    menu.AddSeparator();
-    menu.AddItem("Third", -1, IPopupMenuItem::kChecked);
-    IRECT r(10, 10, 60, 30);
-    graphics->CreateIPopupMenu(&menu, &r);
-    EXPECT_EQ("01: First\n---\n03: Third [x]\n", headless->shownMenus.back());
-}
-
 TEST(NativeMenu, SubmenuEntryIsEnabledWhateverItsFlagsAndTitleIsIndented)
 {
     IPopupMenu sub, top;

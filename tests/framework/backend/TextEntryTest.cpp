@@ -63,14 +63,6 @@ protected:
     IParam param;
 };
 
-TEST_F(TextEntryTest, TypingOnePeriodFiveIntoAnIntFieldLeavesFifteen)
-{
-    openField("", &param);
-    ASSERT_TRUE(window()->HasTextField());
-    window()->InjectText("1.5");
-    EXPECT_EQ("15", window()->TextFieldText());
-}
-
 TEST_F(TextEntryTest, FieldSitsOnTheConvertedRectWithMonacoAtNineTenthsOfTheSize)
 {
     IText text(12);

@@ -55,18 +55,6 @@ TEST(HeapBuf, FailedGrowthKeepsBlockSizeAndContents)
     EXPECT_STREQ(static_cast<char*>(buf.Get()), "abc");
 }
 
-TEST(TypedBuf, CountsElementsAndRefusesImpossibleSizes)
-{
-    ROZ_TypedBuf<double> buf;
-    ASSERT_NE(buf.Resize(3), nullptr);
-    EXPECT_EQ(buf.GetSize(), 3);
-    EXPECT_EQ(buf.ResizeOk(ROZ_HeapBuf::kMaxBytes), nullptr);
-    EXPECT_EQ(buf.GetSize(), 3);
-    buf.Add(7.0);
-    EXPECT_EQ(buf.GetSize(), 4);
-    EXPECT_EQ(buf.Get()[3], 7.0);
-}
-
 namespace {
 int gDeleted = 0;
 void CountingDeleter(void* p)

@@ -32,12 +32,15 @@ std::vector<std::pair<int, int>> DrainUpTo(IMidiQueue& queue, int lastFrame)
 TEST(MidiQueue, QueueKeepsArrivalOrderForEqualOffsets)
 {
     IMidiQueue queue;
+    // The second 5 goes in behind the first and before the 10 at the back;
+    // the second 10 goes in at the back.
     AddCC(queue, 10, 1);
     AddCC(queue, 5, 2);
-    AddCC(queue, 10, 3);
-    AddCC(queue, 0, 4);
+    AddCC(queue, 5, 3);
+    AddCC(queue, 10, 4);
+    AddCC(queue, 0, 5);
     EXPECT_EQ(DrainUpTo(queue, 100),
-              (std::vector<std::pair<int, int>>{{0, 4}, {5, 2}, {10, 1}, {10, 3}}));
+              (std::vector<std::pair<int, int>>{{0, 5}, {5, 2}, {5, 3}, {10, 1}, {10, 4}}));
 }
 
 TEST(MidiQueue, FullQueueWithNothingConsumedGrowsByOneStep)

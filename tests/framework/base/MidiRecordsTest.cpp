@@ -60,18 +60,6 @@ TEST(MidiMsg, MakersWriteTheirBytesAndKeepEveryValueADataByte)
     }
 }
 
-TEST(MidiMsg, DecodersReadBackWhatTheMakersWrote)
-{
-    IMidiMsg msg;
-    msg.MakeProgramChangeMsg(5 / 127.0, 2);
-    EXPECT_EQ(msg.Program(), 5);
-    msg.MakePitchWheelMsg(0.0, 1);
-    EXPECT_DOUBLE_EQ(msg.PitchWheel(), 0.0);
-    msg.MakeNoteOnMsg(60, 100, 12, 9);
-    EXPECT_EQ(msg.NoteNumber(), 60);
-    EXPECT_EQ(msg.Velocity(), 100);
-}
-
 TEST(MidiMsg, DecodersAnswerOnlyForTheirKinds)
 {
     EXPECT_EQ(IMidiMsg(0, 0xF8).StatusMsg(), IMidiMsg::kNone);
@@ -85,14 +73,6 @@ TEST(MidiMsg, DecodersAnswerOnlyForTheirKinds)
     EXPECT_DOUBLE_EQ(cc.ControlChange(IMidiMsg::kChannelVolume), 1.0);
     EXPECT_DOUBLE_EQ(cc.ControlChange(IMidiMsg::kModWheel), -1.0);
     EXPECT_EQ(IMidiMsg(0, 0xA0, 40, 1).NoteNumber(), 40);
-}
-
-TEST(MidiMsg, StatusTextsMatchTheKinds)
-{
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(IMidiMsg::kNoteOn), "noteon ");
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(IMidiMsg::kNone), "none");
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(3)), "unknown");
-    EXPECT_STREQ(IMidiMsg::StatusMsgStr(static_cast<IMidiMsg::EStatusMsg>(15)), "unknown");
 }
 
 TEST(MidiMsg, LogLinesCountChannelsFromOne)

@@ -131,18 +131,6 @@ TEST(Param, CollapsedRangeNormalisesToZero)
     EXPECT_FALSE(std::isnan(p.Value()));
 }
 
-TEST(Param, ShapeBendsTheMapping)
-{
-    IParam p;
-    p.InitDouble("d", 0.0, 0.0, 100.0, 0.01);
-    p.SetShape(2.0);
-    p.SetShape(0.0);  // ignored
-    EXPECT_EQ(p.GetShape(), 2.0);
-    p.SetNormalized(0.5);
-    EXPECT_DOUBLE_EQ(p.Value(), 25.0);
-    EXPECT_DOUBLE_EQ(p.GetNormalized(), 0.5);
-}
-
 TEST(Param, DisplayUsesPrecisionOrTruncation)
 {
     IParam p;
@@ -153,18 +141,6 @@ TEST(Param, DisplayUsesPrecisionOrTruncation)
     EXPECT_EQ(Display(q, 2.9), "2");
     EXPECT_EQ(Display(q, -2.9), "-2");
     EXPECT_EQ(Display(q, 0.5, true), "0");  // normalised 0.5 maps to 0 without snapping
-}
-
-TEST(Param, BoolShowsOffAndOnWithoutLabel)
-{
-    IParam p;
-    p.InitBool("b", true, "dB");
-    EXPECT_EQ(Display(p, 0.0), "off");
-    EXPECT_EQ(Display(p, 1.0), "on");
-    EXPECT_STREQ(p.GetLabelForHost(), "");
-    p.Set(0.0);
-    EXPECT_STREQ(p.GetLabelForHost(), "");
-    EXPECT_EQ(Display(p, 1.0, false, false), "1");
 }
 
 TEST(Param, MapDisplayTextFindsOnlyExactTexts)

@@ -105,21 +105,6 @@ TEST_F(Layers, ShowMultiLayersShowsStepRowsAndLowIds)
     EXPECT_FALSE(other->IsVisible());
 }
 
-TEST_F(Layers, IgnoreHiddenFlagGoesToFirstControlOnly)
-{
-    auto* a = new ProbeControl(&plug, IRECT(0, 0, 1, 1));
-    auto* b = new ProbeControl(&plug, IRECT(0, 0, 1, 1));
-    auto* c = new ProbeControl(&plug, IRECT(0, 0, 1, 1));
-    parent.AddControl(a);
-    parent.AddControl(b);
-    parent.AddControl(c);
-    ControlLayer* sub = child(1);
-    parent.setIgnoreHiddenWhenUpdatingScreen(true);
-    EXPECT_TRUE(a->GetIgnoreHidden());
-    EXPECT_FALSE(b->GetIgnoreHidden() || c->GetIgnoreHidden());
-    EXPECT_TRUE(sub->GetIgnoreHiddenWhenUpdatingScreen());
-}
-
 TEST_F(Layers, HitPrefersLastChildLayerOverEarlierOnesAndOwnControls)
 {
     auto* own = new ProbeControl(&plug, IRECT(0, 0, 10, 10));

@@ -10,6 +10,7 @@
 #include "GraphicsTestSupport.h"
 #include "IBitmapMonoText.h"
 #include "IControl.h"
+#include "zuve/zuve.h"
 
 namespace {
 
@@ -79,6 +80,13 @@ TEST(ControlThreading, FlagsAndValuesSetFromOtherThreadsAreAtomic)
         (void)flat->GetValue();
     }
     other.join();
+    // The last round left the layer shown and ungreyed, the flat control
+    // greyed (so not hit) and its value at 0.9.
+    EXPECT_TRUE(layer->IsVisible());
+    EXPECT_EQ(gui.HitTest(10, 10), inLayer);
+    EXPECT_TRUE(flat->IsGrayed());
+    EXPECT_NE(gui.HitTest(60, 60), flat);
+    EXPECT_DOUBLE_EQ(flat->GetValue(), 0.9);
 }
 
 TEST(ControlThreading, GreyingFromAnotherThreadWhileDrawingIsRaceFree)
@@ -90,6 +98,10 @@ TEST(ControlThreading, GreyingFromAnotherThreadWhileDrawingIsRaceFree)
     gui.AttachControl(new IPanelControl(&plug, IRECT(0, 0, 100, 100), &COLOR_BLACK));
     gui.AttachControl(panel);
 
+    IRECT all(0, 0, 100, 100);
+    gui.Draw(&all);
+    const unsigned int ungreyed = ZUVE_GetPixel(gui.GetDrawBitmap(), 10, 10);
+
     std::atomic<bool> started{false}, stop{false};
     std::thread other([&] {
         while (!started) std::this_thread::yield();
@@ -97,9 +109,12 @@ TEST(ControlThreading, GreyingFromAnotherThreadWhileDrawingIsRaceFree)
         stop = true;
     });
     started = true;
-    IRECT all(0, 0, 100, 100);
     while (!stop) gui.Draw(&all);
     other.join();
+    // The last call ungreyed the panel: the next frame shows it as at first.
+    EXPECT_FALSE(panel->IsGrayed());
+    gui.Draw(&all);
+    EXPECT_EQ(ZUVE_GetPixel(gui.GetDrawBitmap(), 10, 10), ungreyed);
 }
 
 }  // namespace

@@ -123,15 +123,4 @@ TEST_F(Events, KeysGoToTheControlUnderTheMouseElseTheKeyCatcher)
     EXPECT_EQ(catcher->keys, std::vector<int>{2});
 }
 
-TEST_F(Events, MouseOverIsIgnoredUntilEnabled)
-{
-    attach(IRECT(0, 0, 50, 50));
-    EXPECT_FALSE(gui.OnMouseOver(10, 10, &left));
-    gui.HandleMouseOver(true);
-    EXPECT_TRUE(gui.OnMouseOver(10, 10, &left));
-    EXPECT_NE(gui.GetMouseOver(), nullptr);
-    gui.OnMouseOut();
-    EXPECT_EQ(gui.GetMouseOver(), nullptr);
-}
-
 }  // namespace

@@ -80,20 +80,6 @@ struct BitmapCache : ::testing::Test {
     TestGraphics gui{&plug, 10, 10};
 };
 
-TEST_F(BitmapCache, SameIdAndScaleLoadsOnce)
-{
-    gui.addImage("knob.png", 8, 16, 0xff);
-    IBitmap a = gui.LoadIBitmap(9001, "knob.png", 1.0, 2);
-    IBitmap b = gui.LoadIBitmap(9001, "knob.png", 1.0, 4, true);
-    EXPECT_EQ(gui.bitmapLoads, 1);
-    EXPECT_EQ(a.mData, b.mData);
-    EXPECT_EQ(b.N, 4);
-    EXPECT_TRUE(b.mFramesAreHorizontal);
-    IBitmap byId = gui.getImageById(9001, 2);
-    EXPECT_EQ(byId.mData, a.mData);
-    EXPECT_EQ(byId.W, 8);
-}
-
 TEST_F(BitmapCache, InstancesAtDifferentScalesGetTheirOwnCopies)
 {
     TestGraphics small(&plug, 10, 10), large(&plug, 10, 10);

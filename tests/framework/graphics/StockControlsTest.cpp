@@ -185,17 +185,6 @@ TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
     EXPECT_EQ(*one.GetButtonRECT(0), IRECT(0, 0, 10, 10));
 }
 
-TEST_F(Controls, RadioButtonsSpreadOverTheRectangleAndPickByPoint)
-{
-    IBitmap two = strip(2, 10);
-    IRadioButtonsControl radio(&plug, IRECT(0, 0, 10, 40), 1, 3, &two);
-    EXPECT_EQ(*radio.GetButtonRECT(1), IRECT(0, 15, 10, 25));
-    EXPECT_EQ(*radio.GetButtonRECT(2), IRECT(0, 30, 10, 40));
-    radio.OnMouseDown(5, 32, &left);
-    EXPECT_EQ(radio.GetValue(), 1.0);
-    EXPECT_EQ(radio.ActiveButton(), 2);
-}
-
 TEST_F(Controls, FaderSnapsToMouseAndSurvivesZeroSpan)
 {
     IBitmap handle(nullptr, 10, 20, 1, false);
@@ -210,29 +199,6 @@ TEST_F(Controls, FaderSnapsToMouseAndSurvivesZeroSpan)
     IFaderControl zero(&plug, 0, 0, 20, 1, &handle);  // handle as long as the track
     zero.OnMouseDown(5, 5, &left);
     EXPECT_TRUE(std::isfinite(zero.GetValue()));
-}
-
-TEST_F(Controls, BitmapOverlayIsClickedInTargetAreaWhileOff)
-{
-    IBitmap two = strip(2, 10);
-    IBitmapOverlayControl overlay(&plug, 100, 100, 1, &two, IRECT(0, 0, 5, 5));
-    overlay.Draw(gui);
-    EXPECT_TRUE(overlay.IsHit(2, 2));
-    EXPECT_FALSE(overlay.IsHit(105, 105));
-    overlay.SetValue(1.0);
-    overlay.Draw(gui);
-    EXPECT_TRUE(overlay.IsHit(105, 105));
-}
-
-TEST_F(Controls, PromptStaysClosedWhilePromptIsDisabled)
-{
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 1, &style);
-    caption.OnMouseDown(5, 5, &left);
-    EXPECT_TRUE(gui->textEntries.empty());
-    caption.DisablePrompt(false);
-    caption.OnMouseDown(5, 5, &left);
-    ASSERT_EQ(gui->textEntries.size(), 1u);
-    EXPECT_EQ(gui->textEntries[0].rect, IRECT(5, 2, 35, 18));  // 30 x 16 around the centre
 }
 
 TEST_F(Controls, EnumPromptShowsTickedMenuAndTakesTheChoice)
@@ -274,13 +240,6 @@ TEST_F(Controls, TypedNumberIsParsedAndNormalised)
     EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
     gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
     EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
-}
-
-TEST_F(Controls, UrlControlFallsBackToTheBackupUrl)
-{
-    IURLControl url(&plug, IRECT(0, 0, 10, 10), "", "http://backup.example");
-    url.OnMouseDown(1, 1, &left);
-    EXPECT_EQ(gui->urls, std::vector<std::string>{"http://backup.example"});
 }
 
 TEST_F(Controls, BitmapTextOfZeroWidthCharactersDrawsNothing)

@@ -129,17 +129,6 @@ TEST_F(Surface, TextReplacedWhileBeingDrawnIsDrawnOnTheNextFrame)
     EXPECT_EQ(text->drawn, (std::vector<std::string>{"old", "new"}));
 }
 
-TEST_F(Surface, BackgroundAttachedLateBecomesIndexZero)
-{
-    TestGraphics g(&plug, 50, 40);
-    g.addImage("bg.png", 50, 40, 0xff);
-    auto* first = new ProbeControl(&plug, IRECT(1, 1, 2, 2));
-    EXPECT_EQ(g.AttachControl(first), 0);
-    g.AttachBackground(100, "bg.png");
-    EXPECT_EQ(g.GetControl(1), first);
-    EXPECT_EQ(*g.GetControl(0)->GetRECT(), IRECT(0, 0, 50, 40));
-}
-
 TEST_F(Surface, HiddenLayerWithIgnoreFlagReportsDirtyButDrawsNothing)
 {
     auto* layer = new ControlLayer(1, "layer");

@@ -61,18 +61,6 @@ TEST_F(Text, MeasuringCentredTextPlacesItAroundTheMiddle)
     EXPECT_EQ(r, IRECT(10, 5, 60, 19));
 }
 
-TEST_F(Text, EmptyStringDrawsNothingAndFlagsFollowTheStyle)
-{
-    IRECT r(0, 0, 100, 20);
-    EXPECT_TRUE(gui.DrawIText(&style, "", &r));
-    EXPECT_EQ(font.calls, 0);
-    style.mColor = IColor(128, 1, 2, 3);
-    style.mVAlign = 1;
-    gui.DrawIText(&style, "x", &r);
-    EXPECT_EQ(font.lastFlags, DT_NOCLIP | ZUVE_DT_USE_FG_ALPHA | DT_CENTER | DT_BOTTOM);
-    EXPECT_EQ(font.colour, PackColor(IColor(128, 1, 2, 3)));
-}
-
 TEST_F(Text, BitmapTextDrawsCharacterFramesAndWrapsLongSingleLines)
 {
     std::vector<unsigned int> frames;
@@ -127,19 +115,6 @@ TEST(FontCache, RetryHeightCorrectsOnceAndNeverDividesByZero)
     EXPECT_EQ(FontRetryHeight(12, 12, 14), 10);  // 144 / 14 = 10.3
     EXPECT_EQ(FontRetryHeight(1, 2, 3), 1);      // 4 / 3 rounded
     EXPECT_EQ(FontRetryHeight(12, 12, 0), 0);
-}
-
-TEST(FontCache, SameStyleFindsTheSameFont)
-{
-    TestPlug plug;
-    TestGraphics gui(&plug, 10, 10);
-    IText a(14), b(14);
-    ZUVE_IFont* first = gui.CacheFont(&a);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(gui.CacheFont(&b), first);
-    EXPECT_EQ(b.mCached, first);
-    IText bold(14, nullptr, nullptr, IText::kStyleBold);
-    EXPECT_NE(gui.CacheFont(&bold), first);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 TEST_F(JackPortTest, SendersFrameBareSysExOnlyAndSendTwoByteOrThreeByteShortMessages)
 {
     ConnectToSynth();
-    const size_t before = synth.Received().size();
     unsigned char bare[] = {0x3E, 0x16, 0x00};
     unsigned char framed[] = {0xF0, 0x3E, 0x16, 0x01, 0xF7};
     unsigned char patch[] = {0xF0, 0x3E, 0x16, 0x00, 0x04, 0xF7};
@@ -19,11 +18,10 @@ TEST_F(JackPortTest, SendersFrameBareSysExOnlyAndSendTwoByteOrThreeByteShortMess
     IMidiMsg control(0, 0xB0, 0x4A, 0x7F);
     for (IMidiMsg* msg : {&program, &pressure, &control})
         plug->SendMidiMsg(msg);
-    ASSERT_TRUE(synth.WaitForReceived("B0 4A 7F"));
-    const std::vector<std::string> got = synth.Received();
     const std::vector<std::string> expected = {"F0 3E 16 00 F7", "F0 3E 16 01 F7", "F0 3E 16 00 04 F7", "FA",
                                                "C2 05", "D0 40", "B0 4A 7F"};
-    EXPECT_EQ(std::vector<std::string>(got.begin() + static_cast<long>(before), got.end()), expected);
+    ASSERT_TRUE(WaitForSentAfterReady(expected.size()));
+    EXPECT_EQ(SentAfterReady(), expected);
 }
 
 TEST_F(JackPortTest, SendsWhileNoOutputIsOpenGoNowhereWithoutWaiting)

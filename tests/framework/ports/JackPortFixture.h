@@ -39,9 +39,10 @@ protected:
         int out = 1;
         ASSERT_GT(plug->setExternalMIDIIn(in, synth.OutputPortName().c_str()), 0);
         ASSERT_GT(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
-        // Our input is connected once the server lists the connection; a
-        // first message through proves the path is up.
+        // A first message through each way proves the path is up.
         ASSERT_TRUE(WaitUntilInputFlows());
+        ASSERT_TRUE(WaitUntilOutputFlows(synth));
+        sentBefore = synth.Received().size();
     }
 
     // Sends tune request (F6, one byte) from the synth until one arrives: as
@@ -74,6 +75,25 @@ protected:
         return false;
     }
 
+    // What the synth received after the paths were proven, late tune
+    // requests left out.
+    std::vector<std::string> SentAfterReady() const { return AfterReady(synth.Received()); }
+    std::vector<std::string> AfterReady(const std::vector<std::string>& all) const
+    {
+        std::vector<std::string> after;
+        for (size_t i = sentBefore; i < all.size(); ++i) {
+            if (all[i] != "F6") {
+                after.push_back(all[i]);
+            }
+        }
+        return after;
+    }
+    bool WaitForSentAfterReady(size_t count)
+    {
+        return synth.WaitForReceivedLines(
+            [&](const std::vector<std::string>& all) { return AfterReady(all).size() >= count; });
+    }
+
     // What arrived after the input was proven, late tune requests left out.
     std::vector<ReceivedMidi> MidiAfterReady() const { return AfterReady(plug->Midi()); }
     std::vector<ReceivedMidi> AfterReady(const std::vector<ReceivedMidi>& all) const
@@ -91,6 +111,7 @@ protected:
     testsupport::SimulatedSynth synth;
     std::unique_ptr<PortTestPlugin> plug;
     size_t readyMidiCount = 0;
+    size_t sentBefore = 0;
 };
 
 constexpr const char* kOurInputPort = "RtMidi Input Client:RtMidi Input";

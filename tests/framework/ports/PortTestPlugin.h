@@ -78,6 +78,20 @@ public:
 
     // Incoming messages the input queue had no room for.
     unsigned long DroppedInput() const { return midiIn ? midiIn->DroppedMessages() : 0; }
+    // Takes the input client's loss reports instead of standard output; call
+    // once the input is open.
+    void RecordLossReports() { midiIn->SetLossReport(&PortTestPlugin::OnLossReport, this); }
+    // Waits until the losses reported so far add up to at least total.
+    bool WaitForReportedLoss(unsigned long total, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return reportedLoss_ >= total; });
+    }
+    unsigned long ReportedLoss()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return reportedLoss_;
+    }
 
     // As the Audio Unit binding implements them.
     bool SendMidiVST(IMidiMsg*) override { return false; }
@@ -100,8 +114,17 @@ public:
     void ResizeGraphics(int, int) override {}
 
 private:
+    static void OnLossReport(unsigned long lost, void* self)
+    {
+        auto* plugin = static_cast<PortTestPlugin*>(self);
+        std::lock_guard<std::mutex> lock(plugin->mutex_);
+        plugin->reportedLoss_ += lost;
+        plugin->changed_.notify_all();
+    }
+
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<ReceivedMidi> midi_;
     std::vector<ReceivedSysEx> sysex_;
+    unsigned long reportedLoss_ = 0;
 };

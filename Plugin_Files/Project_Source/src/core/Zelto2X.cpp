@@ -4,23 +4,38 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 #include "ControlLayer.h"
 #include "IControl.h"
 #include "IGraphics.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
+#include "TabSwitchFunctions.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
 #include "resource.h"
+#include "PatchManager.h"
+#include "PatchSaveDialog.h"
+#include "dovor/dialogs.h"
 #include "dovor/timing.h"
+#include "platform/DataFolder.h"
 
 namespace {
 
 using buildlog::log;
 
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
+constexpr int kBackgroundBitmapId = 102;
+constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";
+
+// The librarian's "Enter Bank Name" template joins the module's dialog list
+// before any instance exists.
+DOVOR_DialogResourceIndex patchSaveDialog{
+    IDD_PATCH_SAVE.resourceId, IDD_PATCH_SAVE.title, IDD_PATCH_SAVE.width, IDD_PATCH_SAVE.height, nullptr, nullptr};
+const DOVOR_DialogResourceIndex* const patchSaveDialogRegistered = DOVOR_AddDialogResource(&patchSaveDialog);
 
 }  // namespace
 
@@ -37,8 +52,14 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     dawFilter[kFilterSysEx] = true;  // SysEx from the host is dropped by default
     for (auto& byte : globalBytes)
         byte = 0;
+    localControl = true;
 
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    sampleRate = GetSampleRate();
+    openDataFolderFiles();
+    logDebug("INITIALIZATION STARTED!");
     SetLatency(zelto2x::kPlugLatency);
+    logDebug("Data folder located at " + dataFolder);
     // Every named index up to kTimbreLED (306) gets a parameter object; none
     // is automated by the host.
     initialize(instanceInfo, 0, kNumParams, zelto2x::kPlugChannelIO, zelto2x::kPlugPresets, zelto2x::kPlugName,
@@ -47,15 +68,103 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
         zelto2x::kPlugIsInstrument, zelto2x::kPlugSideChainChannels);
     addNonAutomateParamCount(kNumParams);
 
+    patchManager = new PatchManager(this);
+    logDebug("PATCH MANAGER INITIALIZED...");
     patchLibrarian = new PatchLibrarian(this);
     patchLibrarian->editor = this;
     patchLibrarian->debugOutput = &debugOutput;
+    logDebug("PATCH LIBRARIAN INITIALIZED...");
+    patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
+    logDebug("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
+
+    buildUserInterface();
+    midiMessageManager = new MIDIMessageManager(this, patchManager, patchLibrarian, GetGUI());
+    MakeDefaultPreset("-", 64);
+    patchManager->init();
+    logDebug("Control set 1 attached");
+    createLibrarianMenus();
+    logDebug("Librarian menus attached");
+    rememberControls();  // the librarian popups are bound too
+
+    setInitialValues();
+    logDebug("Plug-in is ready to load!");
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
+    pluginReady = true;
+}
+
+void Zelto2X::openDataFolderFiles()
+{
+    dataFolder = platform::DataFolderPath();
+    logFilePath = dataFolder + zelto2x::kPlugName + " LOG.txt";
+    debugLogEnabled = debugOutput.openDebugFile(logFilePath);
+    uiSettingsFilePath = dataFolder + zelto2x::kPlugName + " UI.txt";
+    readUISettings();
+}
+
+void Zelto2X::buildUserInterface()
+{
     createGraphicsSurface();
+    IGraphics* graphics = GetGUI();
+    logDebug("STARTING USER INTERFACE CONFIGURATION...");
     uiConfig = new UIConfigManager();
     uiConfig->setDebugLog(&debugOutput, debugLogEnabled, logFilePath);
     uiConfig->initParams();
-    midiMessageManager = new MIDIMessageManager(this, nullptr, patchLibrarian, GetGUI());
+    installLibrarianViewFactory();
+    uiConfig->readUIConfig(graphics, this, patchLibrarian, colorScheme, guiScale);
+    tempoValues = uiConfig->getValueList("tempoValues");  // the MIDI clock's tempo texts
+    logDebug("USER INTERFACE CONFIGURATION COMPLETED... BUILDING UI");
+
+    rememberLayers();
+    rememberControls();
+    if (IControl* randomize = paramControl(kRandomize))
+        randomize->GrayOut(true);
+    graphics->AttachBackground(kBackgroundBitmapId, "resources/img/main-frame-bg.png", guiScale);
+    logDebug("Layers attached...");
+    createProgressOverlay();
+}
+
+void Zelto2X::setInitialValues()
+{
+    IGraphics* graphics = GetGUI();
+    for (int param : {kControlLibrary, kShowLibrarian, kControlLibrary}) {
+        if (IControl* control = paramControl(param))
+            control->SetValueFromUserInput(0);
+    }
+    setParamValueClamped(kShowLibrarian, 0.0);
+    graphics->SetParameterFromPlug(kGlobalMidiChannel, 1, false);
     currentDeviceId = 0;
+    logDebug("Control set 2 attached... Resetting");
+    Reset();
+
+    for (int param : {kPatchSelectionListUpper, kPatchSelectionListLower}) {
+        if (IControl* control = paramControl(param))
+            control->SetValueFromPlug(0);
+    }
+    graphics->SetParameterFromPlug(kOverrideTempo, 1, false);
+    graphics->SetParameterFromPlug(kLibSyncTimer, 1, false);
+    graphics->SetParameterFromPlug(kMainTab, 2, false);
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
+
+    const std::string& size = uiSettings[1];
+    const int sizeValue = size == "small" ? 0 : size == "normal" ? 1 : size == "large" ? 2 : -1;
+    if (sizeValue >= 0)
+        graphics->SetParameterFromPlug(kUserInterfaceSize, sizeValue, false);
+    if (uiSettings[2] == "no") {
+        if (ControlLayer* notification = layerNamed("firstRunNotification"))
+            notification->Hide(false);
+    }
+    setStartupFilters();
+
+    for (int i = 0; i < NParams(); ++i) {
+        const int value = GetParam(i)->Int();
+        if (value > 0)
+            graphics->SetParameterFromPlug(i, value, false);
+    }
+    const std::string patchName = GetParam(kPatchName)->GetDisplayText(0);
+    patchManager->texts[PatchManager::kSoundName] = patchName.empty() ? "Set Name" : patchName;
+    setLibrarianViewDirty();
+    if (paramValue(kGlobalLocalControl) == 0.0)
+        localControl = false;
 }
 
 void Zelto2X::createGraphicsSurface()
@@ -69,68 +178,160 @@ void Zelto2X::createGraphicsSurface()
 
 Zelto2X::~Zelto2X()
 {
-    // No hardware message may reach a half-destroyed editor.
-    DestroyMidiPorts();
+    // Nothing may reach the hardware or a half-destroyed editor from here on:
+    // no sender passes midiOutSet, no hardware input arrives, and the manager
+    // ends the clock loop and joins its workers before what they use is freed.
     midiOutSet = false;
+    DestroyMidiPorts();
     delete midiMessageManager;
+    midiMessageManager = nullptr;
+    delete patchManager;
+    patchManager = nullptr;
     delete uiConfig;
+    uiConfig = nullptr;
     delete patchLibrarian;
+    patchLibrarian = nullptr;
 }
 
-// ---- Incoming MIDI --------------------------------------------------------------
+// ---- Start-up lookups ---------------------------------------------------------------------
 
-void Zelto2X::ProcessMidiMsg(IMidiMsg* msg, bool fromHardware)
+void Zelto2X::rememberLayers()
 {
-    if (patchLoading) {
-        log("Message from MIDI determinated because Patch Loading is in process!\n");
-        return;
+    // Start-up state of each layer the editor keeps: shown, hidden, or as configured.
+    enum Start { kAsConfigured, kHidden, kShown };
+    static const std::pair<const char*, Start> kLayers[] = {{"root", kShown}, {"multiModeMixer", kAsConfigured},
+        {"patchLibrarian", kAsConfigured}, {"arpTempoKnob", kAsConfigured}, {"arpTempoClock", kAsConfigured},
+        {"lfo1ClockedLayer", kHidden}, {"saveChangesLayer", kHidden}, {"discardChangesLayerRight", kHidden},
+        {"aboutWindow", kHidden}, {"firstRunNotification", kHidden}, {"midiFilterSettings", kHidden},
+        {"categoryLimit", kHidden}, {"osc1KeytrackBtn", kHidden}, {"osc1UnisonKnob", kHidden},
+        {"osc1AmpEnvFade", kHidden}, {"osc2KeytrackBtn", kHidden}, {"osc2AmpEnvFade", kHidden},
+        {"oscillator2Parameters", kHidden}, {"oscillator3Parameters", kHidden}, {"arpeggiator", kAsConfigured},
+        {"pattStepOverlayer02", kHidden}, {"pattStepOverlayer03", kHidden}, {"pattStepOverlayer04", kHidden},
+        {"pattStepOverlayer05", kHidden}, {"pattStepOverlayer06", kHidden}, {"pattStepOverlayer07", kHidden},
+        {"pattStepOverlayer08", kHidden}, {"pattStepOverlayer09", kHidden}, {"pattStepOverlayer10", kHidden},
+        {"pattStepOverlayer11", kHidden}, {"pattStepOverlayer12", kHidden}, {"pattStepOverlayer13", kHidden},
+        {"pattStepOverlayer14", kHidden}, {"pattStepOverlayer15", kHidden}, {"pattStepOverlayer16", kHidden},
+        {"patchRename", kHidden}, {"miniMixer", kAsConfigured}, {"searchField", kHidden},
+        {"releaseAllLocksLayer", kAsConfigured}};
+    for (const auto& [name, start] : kLayers) {
+        ControlLayer* layer = uiConfig->getLayerByName(name);
+        m_layers[name] = layer;
+        if (!layer) {
+            log("STARTUP: layer %s missing from the configuration, skipped\n", name);
+            continue;
+        }
+        if (start != kAsConfigured)
+            layer->Hide(start == kHidden);
     }
-    if (midiMessageManager->patchRequested) {
-        log("\tData from HW requested via program change or some, returning. patchRequested = true\n");
-        return;
+    if (ControlLayer* mixer = layerNamed("multiModeMixer")) {
+        mixer->SetSelectedChildId(-1);
+        for (int i = 0; i < mixer->NLayers(); ++i)
+            mixer->GetLayer(i)->Hide(mixer->GetLayer(i)->GetID() != -1);
     }
-    if (msg->StatusMsg() == IMidiMsg::kNone)
-        return;
-    if (fromHardware)
-        midiMessageManager->ProcessMidiMsgFromDevice(msg);
-    else
-        midiMessageManager->ProcessMidiMsgFromDAW(msg, 0);
+    miniMixerLayer = layerNamed("miniMixer");
+    arpTempoKnobLayer = layerNamed("arpTempoKnob");
+    arpTempoClockLayer = layerNamed("arpTempoClock");
 }
 
-void Zelto2X::ProcessSysEx(ISysEx* msg, bool fromHardware)
+ControlLayer* Zelto2X::layerNamed(const std::string& name) const
 {
-    if (patchLoading) {
-        log("Message from SysEx determinated because Patch Loading is in process!\n");
-        return;
-    }
-    if (fromHardware && hwFilter[kFilterSysEx]) {
-        log("\tData from HW filtered, returning. incomingSysExProcessed = true\n");
-        return;
-    }
-    if (!fromHardware && dawFilter[kFilterSysEx]) {
-        log("\tData from DAW filtered, returning. incomingSysExProcessed = true\n");
-        return;
-    }
-    if (trackIncomingMIDI && msg->mData && msg->mSize >= 3 && msg->mData[1] == zsysex::kManufacturer
-        && msg->mData[2] == zsysex::kModel)
-        lightMidiLed();
-    midiMessageManager->ProcessSysEx(msg, fromHardware);
-    if (miniMixerLayer)
-        miniMixerLayer->setControlsDirty();
-    if (midiMessageManager->dataProcessed) {
-        log("\tData processed! incomingSysExProcessed = true\n");
-        incomingSysExProcessed = true;
+    const auto found = m_layers.find(name);
+    return found == m_layers.end() ? nullptr : found->second;
+}
+
+namespace {
+
+void rememberFirstControls(const ROZ_PtrList<IControl>& controls, IControl** first, int count)
+{
+    for (int i = 0; i < controls.GetSize(); ++i) {
+        IControl* control = controls.Get(i);
+        const int param = control->ParamIdx();
+        if (param >= 0 && param < count && !first[param])
+            first[param] = control;
     }
 }
 
-void Zelto2X::lightMidiLed()
+void rememberFirstControls(ControlLayer* layer, IControl** first, int count)
 {
+    rememberFirstControls(*layer->GetControls(), first, count);
+    for (int i = 0; i < layer->NLayers(); ++i)
+        rememberFirstControls(layer->GetLayer(i), first, count);
+}
+
+}  // namespace
+
+void Zelto2X::rememberControls()
+{
+    // The configuration's own choice first; the controls the editor builds
+    // itself (librarian popups) are found on the surface.
+    for (int i = 0; i < kNumParams; ++i) {
+        if (!m_paramControls[i])
+            m_paramControls[i] = uiConfig->getFirstControlForParam(i);
+    }
     IGraphics* graphics = GetGUI();
-    if (!graphics || midiLedOn)
-        return;
-    graphics->SetParameterFromPlug(kMIDILed, 1.0, false);
-    midiLedOn = 1;
-    midiLedTime = GetTickCount();
+    for (int i = 0; i < graphics->NControls(); ++i) {
+        IControl* control = graphics->GetControl(i);
+        const int param = control->ParamIdx();
+        if (param >= 0 && param < kNumParams && !m_paramControls[param])
+            m_paramControls[param] = control;
+    }
+    for (int i = 0; i < graphics->NLayers(); ++i)
+        rememberFirstControls(graphics->GetLayer(i), m_paramControls.data(), kNumParams);
+    statusText = paramTextControl(kControlDisplayName);
+}
+
+IControl* Zelto2X::paramControl(int paramIdx) const
+{
+    return paramIdx >= 0 && paramIdx < kNumParams ? m_paramControls[paramIdx] : nullptr;
+}
+
+ITextControl* Zelto2X::paramTextControl(int paramIdx) const
+{
+    return dynamic_cast<ITextControl*>(paramControl(paramIdx));
+}
+
+ControlAction* Zelto2X::paramAction(int paramIdx) const
+{
+    return uiConfig->getControlAction(paramIdx);
+}
+
+void Zelto2X::setStartupFilters()
+{
+    // Every type passes both ways, except SysEx from the host; clock off.
+    for (int i = 0; i < kMidiFilterCount; ++i) {
+        const bool dawPasses = i != kFilterSysEx;
+        if (IControl* control = paramControl(kMIDIFilterDAWCCPassThrough + i))
+            control->SetValueFromUserInput(dawPasses ? 1 : 0);
+        dawFilter[i] = !dawPasses;
+        if (IControl* control = paramControl(kMIDIFilterHWCCPassThrough + i))
+            control->SetValueFromUserInput(1);
+        hwFilter[i] = false;
+    }
+    const std::pair<int, int> switches[] = {{kMIDIFilterTrackIncomingMIDI, 1}, {kMIDIFilterDirectToHardware, 1},
+        {kMIDIFilterToDAWBuffer, 0}, {kSendMIDIClockPointer, 0}, {kSendMIDIClockInfo, 0}};
+    for (const auto& [param, value] : switches) {
+        if (IControl* control = paramControl(param))
+            control->SetValueFromUserInput(value);
+    }
+    trackIncomingMIDI = true;
+    toDAWBuffer = false;
+    sendClockPointer = false;
+    sendClockInfo = false;
+}
+
+// ---- Data folder --------------------------------------------------------------------------
+
+void Zelto2X::OpenDataDirectory(bool manual)
+{
+    const std::string path = manual ? dataFolder + kUserManualName : dataFolder;
+    if (IGraphics* graphics = GetGUI())
+        graphics->OpenURL(path.c_str());
+}
+
+const char* Zelto2X::getPanelString(int timbre, const std::string& name)
+{
+    panelString = "Timbre " + std::to_string(timbre + 1) + " " + name;
+    return panelString.c_str();
 }
 
 // ---- LibrarianHost ----------------------------------------------------------------
@@ -158,70 +359,6 @@ void Zelto2X::setUpperBankNames(const std::string& folderName, const std::string
     upperBankName = bankName;
 }
 
-// ---- Sending to the hardware ------------------------------------------------------
-
-void Zelto2X::checksumCheckAndSend(unsigned char* bytes, int size)
-{
-    if (!midiOutSet) {
-        showStatus(kSetMidiFirst);
-        return;
-    }
-    const int sum = zsysex::applyOutgoingChecksum(bytes, size);
-    if (sum >= 0)
-        log("checksum for outgoing data = %i\n", sum);
-    if (!trackIncomingMIDI && size >= 3 && bytes[1] == zsysex::kManufacturer && bytes[2] == zsysex::kModel)
-        lightMidiLed();
-    SendMidiSysex(bytes, size);
-    debugOutput.logSysExOutMessageByte(bytes, size);
-}
-
-void Zelto2X::MIDIOutRoutingSwitch(IMidiMsg* msg)
-{
-    if (toDAWBuffer)
-        midiQueue.Add(msg);
-    else
-        sendMidiMsgAndLog(msg);
-}
-
-void Zelto2X::sendMidiMsgAndLog(IMidiMsg* msg)
-{
-    if (!midiOutSet) {
-        showStatus(kSetMidiFirst);
-        log("\t--- midiOutSet status: %i --- NO MESSAGE SENT! ---\n", midiOutSet ? 1 : 0);
-        return;
-    }
-    if (!trackIncomingMIDI && msg->Channel() == deviceChannel())
-        lightMidiLed();
-    SendMidiMsg(msg);
-}
-
-void Zelto2X::SendProgramChangeCommand(int program, int offset)
-{
-    if (!midiOutSet)
-        return;
-    IMidiMsg msg;
-    msg.MakeProgramChangeMsg(std::min(program, 100) / 127.0, deviceChannel());
-    sendMidiMsgAndLog(&msg);
-    Sleep(getTimerValue());
-}
-
-int Zelto2X::deviceChannel() const
-{
-    const int channel = static_cast<int>(paramValue(kGlobalMidiChannel));
-    return channel > 0 ? channel - 1 : 0;
-}
-
-int Zelto2X::getTimerValue()
-{
-    switch (static_cast<int>(paramValue(kLibSyncTimer))) {
-    case 0: return 200;
-    case 1: return 300;
-    case 2: return 400;
-    case 3: return 500;
-    default: return 100;
-    }
-}
-
 void Zelto2X::setCurrentSoundTexts(const std::string& name, const std::string& category)
 {
     std::lock_guard<std::mutex> lock(m_textsMutex);
@@ -245,33 +382,6 @@ void Zelto2X::showStatus(const char* text)
 {
     if (statusText)
         statusText->SetTextFromPlug(text);
-}
-
-// ---- Control-lookup forwards ----------------------------------------------------------
-
-IControl* Zelto2X::getSysexControl(int a, int b, int c, int d, int sub)
-{
-    return uiConfig->sysExControls.findControl(a, b, c, d, sub);
-}
-
-IControl* Zelto2X::getMsbLsbControl(int a, int b, int c, int d, int e)
-{
-    return uiConfig->nrpnControls.findControl(a, b, c, d, e);
-}
-
-IControl* Zelto2X::getCCControls(int channel, int cc, int group)
-{
-    return uiConfig->ccControls.findControl(channel, cc, group);
-}
-
-int Zelto2X::getProgramValueByParts(int a, int b, int index)
-{
-    return uiConfig->patchData.findControl(a, b, index);
-}
-
-void Zelto2X::setProgramValueByParts(int a, int b, int index, int value)
-{
-    uiConfig->patchData.setValue(a, b, index, value);
 }
 
 // ---- Parameters -------------------------------------------------------------------------

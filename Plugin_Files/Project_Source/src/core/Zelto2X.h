@@ -6,22 +6,42 @@
 // Threads: the flags are atomics because the host's threads, the render
 // thread, the MIDI input thread and the MIDI workers all read and write them.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "IMidiQueue.h"
 #include "IPluginAU.h"
+#include "ParameterTable.h"
 #include "PatchLibrarian.h"
 #include "debugger.h"
 
+class ControlAction;
 class ControlLayer;
 class IControl;
+class PatchManager;
 class ITextControl;
 class MIDIMessageManager;
 class UIConfigManager;
+// Librarian view and menus
+class LibrarianViewControl;
+class ProgressIndicator;
+class LeftPatchPopupMenu;
+class RightPatchPopupMenu;
+class RightCategoryPopupMenu;
+class RightSearchPopupMenu;
+class ProgBankNamePopupMenu;
+class BankEditPopupMenu;
+class FileEditPopupMenu;
+class FileCopyPopupMenu;
+class BankNumberPopupMenu;
+class ProgramNumberPopupMenu;
 
 // The per-type MIDI filters, in the order of their parameters.
 enum EMidiFilter {
@@ -68,6 +88,8 @@ public:
     // buttons, then the bank lists and the librarian popups. Main thread.
     void createProgressOverlay();
     void createLibrarianMenus();
+    // Lets the configuration build the librarian view (before readUIConfig).
+    void installLibrarianViewFactory();
     void DisplayProcessingIndicator(bool show);
     void updateUserInterfaceAndMenus();
     void setLibrarianViewDirty();
@@ -84,6 +106,57 @@ public:
     std::string currentSoundCategory() const;
     // Shows a status line in the status display, when there is one.
     void showStatus(const char* text);
+
+    // ---- Librarian: lists, menus, sending, import (Zelto2XLibrarian*.cpp) ----
+    // Main thread unless noted. Library lists are read under libraryLock().
+    // Rescans (reload) or only re-lists the library; kind 0 banks, 1 categories,
+    // 4 search results in the lower list. A reload waits while a request job runs.
+    void patchTypeChanged(int unused, int kind, bool reload);
+    void ResetPatchSelectionMenus();
+    // Runs a reload that waited for a request job, once the job has ended.
+    void runPendingLibraryReload();
+    void refreshPopUpMenus();
+    void showFileEditMenu(int x, int y);
+    void showFileCopyMenu(int x, int y);
+    // Any thread (the text controls guard their texts).
+    void displayText(const std::string& name, const std::string& value, const std::string& cc);
+    void displayPatchName(const std::string& text);
+    void DisplayLibrarianPatchCategory(int slot, int list);
+    void updateBankAndProgramMenuNames(bool keepBankMenu);
+    // Any thread: the bank store and the two librarian store commands.
+    void storeAllPatchesToDeviceFromLibrarian(int bank, int list);
+    void SendSingleProgramFromLibrarian(bool unused);
+    void SendAllProgramsFromLibrarian(int bank);
+    // Any thread: where the next incoming sound dump goes, and the unsaved state.
+    void SetLibrarianRequestActive(bool toLibrary);
+    void SetLibrarianStatusUnsaved(bool unsaved);
+    // Import (main thread): a bank file copied into the library folder; single
+    // sounds into the transfer slot; the selected slot's category byte.
+    void saveImportedFile(bool asMidi);
+    void ImportSingleZeltoPatches(bool olderModel);
+    void SetCategoryForLibrarianPatch(int code);
+    // Stores a sound into slot transferSlot of the upper bank, padding the bank
+    // to 100; the bank is marked unsaved only when it was stored. Any thread.
+    bool storeSoundInTransferSlot(const LibrarianPatch& sound);
+    // The bank file a list shows (0 upper, else lower), or null. Caller holds libraryLock().
+    PatchFile* librarianListBank(int list);
+    // The display name of a bank file: long names shortened to 47 characters,
+    // "~n" and the lower-case extension, never more than 55 characters.
+    // prefix and number carry the running count through one rebuild.
+    static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
+    // Layers by configured name (the popups' own layers first), null when missing.
+    ControlLayer* librarianLayer(const char* name) const;
+    // What the librarian menus start in the core and the workers (main thread);
+    // each is dropped silently while the request thread runs.
+    bool libBankChange();                    // bank select and program change for kCurrentBank/kCurrentPatch
+    void libRequestEditBuffer();             // the hardware's current sound into the editor
+    void libRequestSound(bool editBuffer);   // one sound into the transfer slot
+    void libRequestBank(int bank);           // a hardware bank into the upper bank
+    void libPushCurrentData();               // the editor's sound (with the global step) to the hardware
+    void libCurrentSoundToSlot();            // the editor's sound into the transfer slot
+    void libInitSlot();                      // the INIT sound into the transfer slot
+    void libRequestProgram(int program);     // job 5 after a program change
+    void libOpenHelp(int item);              // 0 data folder, 1 manual, 2..4 the maker's pages
 
     // ---- Control-lookup forwards (any thread) ----
     IControl* getSysexControl(int a, int b, int c, int d, int sub);
@@ -124,6 +197,30 @@ public:
     std::string upperBankName;
     std::string upperFolderName;
 
+    // ---- Librarian state (main thread unless atomic) ----
+    std::string dialogFolder;               // where the next file panel opens
+    LibrarianViewControl* librarianView = nullptr;
+    ControlLayer* progressLayer = nullptr;
+    IControl* upperListControl = nullptr;
+    IControl* lowerListControl = nullptr;
+    LeftPatchPopupMenu* leftPatchPopupMenu = nullptr;
+    RightPatchPopupMenu* rightPatchPopupMenu = nullptr;
+    BankEditPopupMenu* bankEditPopupMenu = nullptr;
+    RightCategoryPopupMenu* rightCategoryPopupMenu = nullptr;
+    ProgramNumberPopupMenu* programNumberPopupMenu = nullptr;
+    BankNumberPopupMenu* bankNumberPopupMenu = nullptr;
+    RightSearchPopupMenu* rightSearchPopupMenu = nullptr;
+    ProgBankNamePopupMenu* progBankNamePopupMenu = nullptr;
+    // The slot menus of the last right click; each replaces (and frees) the previous one.
+    struct SlotMenuDeleter {
+        void operator()(FileEditPopupMenu* menu) const;
+        void operator()(FileCopyPopupMenu* menu) const;
+    };
+    std::unique_ptr<FileEditPopupMenu, SlotMenuDeleter> fileEditPopupMenu;
+    std::unique_ptr<FileCopyPopupMenu, SlotMenuDeleter> fileCopyPopupMenu;
+    std::atomic<int> pendingReloadKind {-1};  // a reload waiting for the request job; -1 none
+    std::map<std::string, ControlLayer*> menuLayers;  // the librarian popups' layers by name
+
     // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
     // 1.25) every pixel size is multiplied by.
     static constexpr int kEditorWidth = 1500;
@@ -142,25 +239,241 @@ public:
     ControlLayer* arpTempoKnobLayer = nullptr;
     ControlLayer* arpTempoClockLayer = nullptr;
 
-    // ---- MIDI workers: editor state the jobs read (fields of the core and
-    // the librarian glue, declared here until those areas land them) ----
-    std::atomic<bool> sendClockPointer {false};      // kSendMIDIClockPointer is 1: jobs 11/13 send FA/FC
-    std::atomic<bool> sendClockInfo {false};         // kSendMIDIClockInfo is 1: job 12 sends F8
-    std::atomic<bool> globalSettingsSent {true};     // job 0's global step has run
-    std::atomic<bool> sendGlobalBeforeSound {false}; // job 0 runs the global step every time
-    std::atomic<bool> lowerShowsCategories {false};  // lower librarian list shows category banks
-    std::atomic<bool> lowerShowsSearch {false};      // ... or search results
+    // ---- MIDI workers: librarian state the jobs read (the librarian glue owns it) ----
     // The "tempoValues" list of the UI configuration (filled at construction).
     std::vector<std::string> tempoValues;
-    // Routes the next incoming sound dump to the library (true) or the user
-    // interface (false). Any thread.
-    void SetLibrarianRequestActive(bool toLibrary);
-    // Marks the upper list's bank as changed. Any thread.
-    void SetLibrarianStatusUnsaved(bool unsaved);
+
+    // ==== Start-up, data folder, UI settings, project state and audio thread ====
+    // (Zelto2X.cpp, Zelto2XSettings.cpp, Zelto2XState.cpp, Zelto2XAudio.cpp)
+
+    // ---- IPluginBase: project state (host thread, under the plug-in mutex) ----
+    bool SerializeState(ByteChunk* chunk) override;
+    int UnserializeState(ByteChunk* chunk, int startPos) override;
+    // The end of the whole state at startPos, or -1; applies nothing.
+    int CheckState(ByteChunk* chunk, int startPos) override;
+    // full false: the short form (header and the 240 stored values).
+    bool SerializeState2(ByteChunk* chunk, bool full);
+    // Checks the whole chunk first: -1 and nothing changed when it is short
+    // or holds a value that is not a number; else recalls it and returns the
+    // position after the stored values (bytes after them are not read).
+    int UnserializeState2(ByteChunk* chunk, int startPos, bool full);
+    // The stored parameters: indexes 0 to 239, whatever the parameter count.
+    static constexpr int kStoredParamCount = 240;
+
+    // ---- IPluginBase: audio thread ----
+    // Host thread, under the plug-in mutex.
+    void Reset() override;
+    // Render thread: takes no lock, allocates nothing and never waits.
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+    // ---- Data folder (any thread) ----
+    const std::string& getDataFolder() const { return dataFolder; }
+    std::string getPatchesFolderStr() const { return dataFolder + "Patches"; }
+    int getPatchesFolderLength() const { return static_cast<int>(getPatchesFolderStr().size()); }
+    // Main thread: the data folder, or with manual the user manual in it.
+    void OpenDataDirectory(bool manual);
+    // "Timbre <timbre + 1> <name>"; valid until the next call. Main thread.
+    const char* getPanelString(int timbre, const std::string& name);
+
+    // ---- UI settings writers (parameter handling, under the plug-in mutex) ----
+    void userInterfaceSizeChanged(int value);
+    void firstRunExitChanged(double value);
+
+    // ---- Layers and controls taken once at start-up (any thread) ----
+    // The configuration's layer of that name, or null (logged once at start-up).
+    ControlLayer* layerNamed(const std::string& name) const;
+    // The first control bound to the parameter, or null.
+    IControl* paramControl(int paramIdx) const;
+    ITextControl* paramTextControl(int paramIdx) const;
+    // The parameter's MIDI binding, or null.
+    ControlAction* paramAction(int paramIdx) const;
+    // Takes the first control of every parameter from the surface (start-up;
+    // again after controls are added). Main thread.
+    void rememberControls();
+
+    std::string dataFolder;
+    std::string uiSettingsFilePath;
+    std::array<std::string, 5> uiSettings;
+    int colorScheme = 0;
+    PatchManager* patchManager = nullptr;
+    ITimeInfo timeInfo;
+    double sampleRate = 44100.0;
+    std::string panelString;
+    std::string lowerBankName;
+    std::string lowerFolderName;
+    // The last incoming short message printed by compareMIDIdata.
+    std::array<int, 3> lastIncomingMessage {};
+
+    // Audio thread and the jobs it starts (plain flags shared with the host,
+    // main, MIDI input and worker threads).
+    std::atomic<bool> requestPending {false};
+    std::atomic<bool> continuousClockStarted {false};
+    std::atomic<bool> resetPending {false};
+    std::atomic<bool> sendClockPointer {false};
+    std::atomic<bool> sendClockInfo {false};
+    std::atomic<bool> sendGlobalBeforeSound {false};
+    std::atomic<bool> globalSettingsSent {true};
+    std::atomic<int> dawOffset {0};
+    bool transportWasRunning = false;  // render thread only
+    bool clockStartSent = false;       // render thread only
+    bool tempoSynced = false;          // render thread only
+    std::atomic<int> lastTempoValue {0};  // the render thread writes it
+
+    // Job starts; each is true only when its worker thread really started.
+    bool startClockJob(int jobCode);
+    bool startContinuousClockJob();
+    bool startActiveSoundRequestJob();
+    bool startWholeSoundJob();
+    // ---- Routing, parameter changes, value display, tabs and commands ----
+    // The parameter handlers: GUI and host changes, and values from the
+    // hardware. Any thread but render; both take the plug-in mutex.
+    void OnParamChange(int paramIdx) override;
+    void OnParamChange2(int paramIdx) override;
+    // Turns a parameter value into the action's MIDI. Runs inside the
+    // caller's plug-in mutex; sends without a lock.
+    void processControlAction(ControlAction* action, int paramIdx, double value);
+    // Whether a message built for a parameter change may go to the hardware:
+    // never for a value from the hardware, nor for one an incoming hardware
+    // message set while local control is on. Any thread.
+    bool mayEchoToHardware() const;
+    // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
+    void sendSysExInitialization();
+    // All Notes Off on the device channel. Render thread or handlers.
+    void AllSoundsOff();
+    // All Notes Off, bank select and program change (sleeps 100 ms). Always true.
+    bool BankChangeMessage();
+    // After a program step with section locks on: waits (bounded, with the
+    // plug-in mutex released) for the requested sound, then sends the whole
+    // sound back. Handler thread.
+    void sendPartDataBackToHardware(int unused = 0);
+    void sendPatchAndPatternToDevice(int, bool, bool sendGlobalFirst, bool, bool);
+    std::string getValueString(double value);
+    // Shows the overlays of the pattern steps beyond the pattern length.
+    void DrawPatternOverlayer(int patternLength);
+    // Opens a support web page: 0 tickets, 1 downloads, 2 articles.
+    void OpenHelpTopics(int topic);
+    // A layer by its configuration name, or the editor-made one of that name;
+    // null (logged once per name) when there is none. Any thread after start-up.
+    ControlLayer* findLayer(const std::string& name);
+    // The first control bound to a parameter, or null (logged once). Any thread.
+    IControl* findParamControl(int paramIdx);
+    // Hide / GrayOut by name or by parameter; missing ones are skipped.
+    void showLayer(const char* name, bool show);
+    void grayLayer(const char* name, bool gray);
+    void showParamControl(int paramIdx, bool show);
+    void grayParamControl(int paramIdx, bool gray);
+    // Writes the status display's name line and value line (null-safe).
+    void showStatusLines(const char* name, const char* value);
+    void setTextOfParam(int paramIdx, const char* text);
+    // Sets a parameter and its controls without running a handler.
+    void setFromPlug(int paramIdx, double value);
+    // The progress indicator with its layer "PROGRESS".
+    void showProgressOverlay(bool show);
+    // The librarian list view and popups as the commands and tabs use them.
+    int librarianSelectedSlot(int list);
+    void setLibrarianDragEnabled(bool enabled);
+    int librarianCurrentProgram();
+    void setLibrarianCurrentProgram(int program);
+    void clearPendingRename();
+    // Refills the popup of the upper (0) or lower (1) list, ticking index.
+    void refreshListPopup(int list, int index);
+    void rebuildMainLibrarianMenu();
+
+    std::atomic<bool> hardwareChangeActive {false};
+    std::atomic<bool> sectionLockActive {false};
+    std::atomic<int> currentProgram {0};
+    std::atomic<bool> searchViewActive {false};
+    std::atomic<bool> categoryViewActive {false};
+    std::atomic<bool> renameHandled {true};
+    std::atomic<int> bankKindOffset {0};
+    // True while the host transport plays; the value display leaves unnamed
+    // parameters alone then. The audio thread keeps it.
+    std::atomic<bool> transportRunning {false};
+    // The progress overlay and its two cancel buttons (librarian, editor);
+    // the constructor builds them.
+    IControl* progressIndicator = nullptr;
+    IControl* librarianCancelButton = nullptr;
+    IControl* editorCancelButton = nullptr;
+    // The librarian's names for what the lower list shows (the two flags above).
+    std::atomic<bool>& lowerShowsCategories = categoryViewActive;
+    std::atomic<bool>& lowerShowsSearch = searchViewActive;
+
+    // ---- Declared here until the librarian lands them ----
+    void sendSysexTemplate(const std::vector<int>& message);
+    // ---- End of the temporary declarations ----
 
 private:
+    // Librarian glue helpers.
+    void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
+    void setTextOf(int paramIdx, const std::string& text);
+    bool startSendSlotJob(const LibrarianPatch& sound);
+    // The open panel in dialogFolder; the chosen path, or empty.
+    std::string promptForOpenFile(const char* extensions);
+    bool startStoreBankJob(int bank, int list);
+
     void createGraphicsSurface();
+    // Start-up steps (Zelto2X.cpp).
+    void openDataFolderFiles();
+    void buildUserInterface();
+    void setInitialValues();
+    void readUISettings();
+    void rememberLayers();
+    void setStartupFilters();
+    bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
+    // Recall steps (Zelto2XState.cpp).
+    void reopenPortsByName();
+    void deriveFlagsFromParameters();
+    void sendRecalledSound();
+    // Audio thread steps (Zelto2XAudio.cpp).
+    void followTransport();
+    void followHostTempo();
+    void drainQueue(int positions);
+    void showMidiOutDelay(int positions);
+    // False when the port was busy: the reset then waits for the next block.
+    bool allNotesOffFromRenderThread();
+    void lightLedForOutgoing(const IMidiMsg* msg);
+    void setLedOff();
+
+    std::map<std::string, ControlLayer*> m_layers;
+    std::array<IControl*, kNumParams> m_paramControls {};
+    // What the MIDI-out delay display shows (render thread only).
+    int m_shownDelayPositions = -1;
+    int m_shownDelayBlock = -1;
     void lightMidiLed();
+    // ---- Parameter-change cases (Zelto2XParamChange.cpp, Zelto2XCommands.cpp) ----
+    // Each returns true when the call stops there (no layer switch, no action).
+    bool earlyParamCase(int paramIdx, int n, double& v);
+    bool triggerCase(int paramIdx, int n);
+    bool paramCase(int paramIdx, int n, double v);
+    bool commandCase(int paramIdx, int n);
+    bool windowCommandCase(int paramIdx, int n);
+    void updateSectionLocks(int n);
+    void selectOutputDevice(int n);
+    void randomizeSound();
+    void stepLibraryBank(int paramIdx);
+    // The file and folder name of the bank at index of a list; false when none.
+    bool storeListBankNames(int list, int index);
+    void setLibraryBankSelection(int list, int index);
+    void discardBankChanges();
+    void renameSelectedSlot();
+    bool searchPatches();
+    void stepProgram(int direction);
+    void finishProgramStep();
+    void switchTabWithProgress(int tab);
+    // ---- Jobs of the MIDI workers (any thread but render) ----
+    // Each starts its job unless the request thread is busy; true when it started.
+    // skipGlobal: this whole-sound send leaves the global settings out.
+    bool startWholeSoundJob(bool toLibrary, bool skipGlobal = false);
+    bool startEditBufferRequestJob();
+    bool startProgramRequestJob(int program);
+    bool startDeviceEnquiryJob();
+    void stopContinuousClock(bool stop);
+    void cancelRunningJob();
+    void clearDumpReplyFlag();
+
+    std::mutex m_lookupMutex;
+    std::map<std::string, ControlLayer*> m_layerCache;
+    std::set<std::string> m_missingNames;
 
     mutable std::mutex m_textsMutex;
     std::string m_soundName;

@@ -1,44 +1,528 @@
-// The editor's librarian glue: the progress overlay, the librarian popups and
-// lists, and what the librarian view asks of the editor.
+// The editor's librarian glue: the progress overlay, the bank lists and the
+// librarian popups, what the lists show, the display texts, and the road of a
+// library sound to the hardware.
 
 #include "Zelto2X.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "ControlLayer.h"
+#include "IControl.h"
+#include "IGraphics.h"
+#include "IParam.h"
+#include "IPopupMenuControl.h"
+#include "LibrarianViewControl.h"
 #include "MIDIMessageManager.h"
+#include "ParameterTable.h"
 #include "PatchLibrarian.h"
+#include "ProgressIndicator.h"
+#include "TabSwitchFunctions.h"
+#include "UIConfigManager.h"
+
+namespace {
+
+using LibraryGuard = std::lock_guard<std::recursive_mutex>;
+
+constexpr int kCancelDataRequest = 296;  // the unnamed parameter of the two cancel buttons
+constexpr size_t kMaxDisplayText = 55;
+
+// The popups of the librarian, each in a layer of its own (unscaled rectangles).
+struct MenuLayer {
+    const char* name;
+    int id;
+    IRECT rect;
+    bool hidden;
+};
+constexpr MenuLayer kMenuLayers[] = {
+    {"LeftPatchPopupMenu", 70, IRECT(110, 213, 530, 237), true},
+    {"RightPatchPopupMenu", 71, IRECT(800, 213, 1220, 237), true},
+    {"BANKEDITMENU", 74, IRECT(560, 213, 640, 237), true},
+    {"RightCategoryPopupMenu", 75, IRECT(800, 213, 1220, 237), true},
+    {"PROGRAMNUMBERMENU", 76, IRECT(482, 58, 532, 84), false},
+    {"BANKNUMBERMENUPROGRAMS", 77, IRECT(456, 58, 482, 84), false},
+    {"RightSearchPopupMenu", 78, IRECT(800, 213, 1220, 237), true},
+    {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(456, 58, 482, 84), true},
+};
+
+std::string lowerCase(const std::string& text)
+{
+    std::string out = text;
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return out;
+}
+
+std::string extensionOf(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    return lowerCase(dot == std::string::npos ? name : name.substr(dot + 1));
+}
+
+IRECT scaled(const IRECT& r, double s)
+{
+    return IRECT(static_cast<int>(r.L * s), static_cast<int>(r.T * s), static_cast<int>(r.R * s),
+        static_cast<int>(r.B * s));
+}
+
+}  // namespace
 
 // ---- Start-up steps (main thread, from the constructor) ----------------------------
 
-void Zelto2X::createProgressOverlay() {}
-
-void Zelto2X::createLibrarianMenus() {}
-
-// ---- Librarian and display glue -----------------------------------------------------
-
-void Zelto2X::DisplayProcessingIndicator(bool show)
+void Zelto2X::installLibrarianViewFactory()
 {
-    patchLoading = false;
-    if (!show)
-        midiMessageManager->patchRequested = false;
+    uiConfig->setLibrarianViewFactory([this](int x, int y, IBitmap* bitmap, IRECT bounds) -> IControl* {
+        librarianView = new LibrarianViewControl(this, x, y, kLibrarianArea, bitmap, bounds, patchLibrarian, guiScale);
+        return librarianView;
+    });
 }
 
-void Zelto2X::updateUserInterfaceAndMenus() {}
+void Zelto2X::createProgressOverlay()
+{
+    IGraphics* graphics = GetGUI();
+    if (!graphics || progressLayer)
+        return;
+    // The constructor attaches the layer after all others, so it lies on top.
+    progressLayer = new ControlLayer(0, "PROGRESS");
+    IBitmap picture = graphics->LoadIBitmap(118, "resources/img/overlayer.png", 1.0, 1, false);
+    const int w = static_cast<int>(kEditorWidth * guiScale);
+    const int h = static_cast<int>(kEditorHeight * guiScale);
+    progressIndicator = new ProgressIndicator(progressLayer, this, 0, 0, w, h, -1, &picture, IRECT(0, 0, w, h));
+    // The factory scales the position itself.
+    for (IControl** button : {&librarianCancelButton, &editorCancelButton})
+        *button = uiConfig->createAutoOffSwitchControl("Cancel Data Request", kCancelDataRequest, 580, 140,
+            "BUTTON_LIB_CANCEL_ID", 0, progressLayer, "Global");
+    progressIndicator->Hide(true);
+    progressLayer->Hide(true);
+}
 
-void Zelto2X::setLibrarianViewDirty() {}
+void Zelto2X::createLibrarianMenus()
+{
+    IGraphics* graphics = GetGUI();
+    if (!graphics || leftPatchPopupMenu)
+        return;
+    auto buildList = [this](int paramIdx, const char* listName, std::string& bankName, std::string& folderName) {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        const int count = static_cast<int>(patchLibrarian->bankFiles.size());
+        IParam* param = GetParam(paramIdx);
+        param->InitEnum(listName, 0, count, "", "", -1, -1);
+        std::string prefix;
+        int number = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::string& name = patchLibrarian->bankFiles[static_cast<size_t>(i)]->fileName;
+            const std::string shown = bankDisplayName(name, prefix, number);
+            if (shown != name)
+                logDebug("PATCH LIBRARIAN: Filename " + name + " RENAMED TO " + shown
+                    + " Because the filename was too long to fit in plug-in display!");
+            param->SetDisplayText(i, shown.c_str());
+        }
+        // The menus tick the bank by its real name, so that is what the list keeps.
+        if (count > 0) {
+            const PatchFile& first = *patchLibrarian->bankFiles.front();
+            bankName = first.fileName;
+            folderName = first.folderName;
+        }
+        return paramControl(paramIdx);
+    };
+    upperListControl = buildList(kPatchSelectionListUpper, "Bank Selection List 1", upperBankName, upperFolderName);
+    for (const MenuLayer& entry : kMenuLayers) {
+        const IRECT rect = scaled(entry.rect, guiScale);
+        IControl* control = nullptr;
+        const std::string name = entry.name;
+        if (name == "LeftPatchPopupMenu")
+            control = leftPatchPopupMenu = new LeftPatchPopupMenu(this, patchLibrarian, rect, this);
+        else if (name == "RightPatchPopupMenu")
+            control = rightPatchPopupMenu = new RightPatchPopupMenu(this, patchLibrarian, rect, this);
+        else if (name == "BANKEDITMENU")
+            control = bankEditPopupMenu = new BankEditPopupMenu(this, patchLibrarian, rect, this);
+        else if (name == "RightCategoryPopupMenu")
+            control = rightCategoryPopupMenu = new RightCategoryPopupMenu(this, patchLibrarian, rect, this);
+        else if (name == "PROGRAMNUMBERMENU")
+            control = programNumberPopupMenu = new ProgramNumberPopupMenu(this, patchLibrarian, rect, this);
+        else if (name == "BANKNUMBERMENUPROGRAMS")
+            control = bankNumberPopupMenu = new BankNumberPopupMenu(this, patchLibrarian, rect, this);
+        else if (name == "RightSearchPopupMenu")
+            control = rightSearchPopupMenu = new RightSearchPopupMenu(this, patchLibrarian, rect, this);
+        else
+            control = progBankNamePopupMenu = new ProgBankNamePopupMenu(this, patchLibrarian, rect, this);
+        auto* layer = new ControlLayer(entry.id, entry.name);
+        layer->AddControl(control);
+        graphics->AttachLayer(layer);
+        layer->Hide(entry.hidden);
+        menuLayers[name] = layer;
+        if (name == "LeftPatchPopupMenu")
+            lowerListControl =
+                buildList(kPatchSelectionListLower, "Bank Selection List 2", lowerBankName, lowerFolderName);
+    }
+    // The overlay lies above every other layer, so it goes last.
+    if (progressLayer)
+        graphics->AttachLayer(progressLayer);
+}
 
-void Zelto2X::updatePatchLibrarianView(int list) {}
+// ---- Lookups --------------------------------------------------------------------------
 
-void Zelto2X::sendPatchToDeviceFromLibrarian(int slot, int list) {}
+ControlLayer* Zelto2X::librarianLayer(const char* name) const
+{
+    const auto own = menuLayers.find(name);
+    if (own != menuLayers.end())
+        return own->second;
+    if (progressLayer && progressLayer->GetName() == name)
+        return progressLayer;
+    return layerNamed(name);
+}
 
-void Zelto2X::displayCategoryName(const std::string& text) {}
+PatchFile* Zelto2X::librarianListBank(int list)
+{
+    LibraryGuard lock(patchLibrarian->libraryLock());
+    if (list == 0) {
+        const int index = patchLibrarian->upperSelection;
+        const auto& files = patchLibrarian->bankFiles;
+        return index >= 0 && index < static_cast<int>(files.size()) ? files[static_cast<size_t>(index)].get()
+                                                                      : nullptr;
+    }
+    const auto& files = lowerShowsCategories ? patchLibrarian->categoryFiles
+        : lowerShowsSearch                   ? patchLibrarian->searchFiles
+                                             : patchLibrarian->bankFiles;
+    const int index = patchLibrarian->menuSelection;
+    return index >= 0 && index < static_cast<int>(files.size()) ? files[static_cast<size_t>(index)].get() : nullptr;
+}
+
+// ---- Bank and program selection parameters -----------------------------------------
+
+std::string Zelto2X::bankDisplayName(const std::string& fileName, std::string& prefix, int& number)
+{
+    if (fileName.size() < 53)
+        return fileName;
+    const std::string head = fileName.substr(0, 47);
+    number = head == prefix ? number + 1 : 1;
+    prefix = head;
+    std::string shown = head + "~" + std::to_string(number) + "." + extensionOf(fileName);
+    // Only a name without "." or with a long extension gets here; its end is cut.
+    if (shown.size() > kMaxDisplayText)
+        shown.resize(kMaxDisplayText);
+    return shown;
+}
+
+void Zelto2X::patchTypeChanged(int, int kind, bool reload)
+{
+    if (reload) {
+        // A request job stores into the upper bank; a reload would free it
+        // under the job's feet, so it waits for the job to end.
+        if (midiMessageManager && midiMessageManager->requestThreadRunning()) {
+            pendingReloadKind = kind;
+            return;
+        }
+        pendingReloadKind = -1;
+        patchLibrarian->initBankFilesOnDiscard(getPatchesFolderStr());
+    }
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        patchLibrarian->upperSelection = 0;
+        patchLibrarian->menuSelection = 0;
+    }
+    if (librarianView) {
+        librarianView->patchSelectionUpperChanged();
+        librarianView->patchSelectionLowerChanged();
+    }
+    if (kind != 0 && kind != 1 && kind != 4)
+        return;
+    std::vector<std::string> names;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        const PatchFileList& files = kind == 0 ? patchLibrarian->bankFiles
+            : kind == 1                        ? patchLibrarian->categoryFiles
+                                               : patchLibrarian->searchFiles;
+        for (const auto& file : files)
+            names.push_back(file->fileName);
+    }
+    std::vector<int> cleared = {kCurrentOpenPatchBankR, kCurrentOpenPerfBankL, kCurrentOpenPerfBankR};
+    if (kind == 0)
+        cleared.insert(cleared.begin(), kCurrentOpenPatchBankL);
+    for (int index : cleared) {
+        GetParam(index)->ResetDisplayTexts();
+        setParamValueClamped(index, 0);
+    }
+    std::vector<int> filled = {kPatchSelectionListLower, kCurrentOpenPatchBankR};
+    if (kind == 0)
+        filled = {kPatchSelectionListUpper, kPatchSelectionListLower, kCurrentOpenPatchBankL, kCurrentOpenPatchBankR};
+    setBankDisplayTexts(names, filled);
+    refreshPopUpMenus();
+}
+
+void Zelto2X::ResetPatchSelectionMenus()
+{
+    std::vector<std::string> names;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        for (const auto& file : patchLibrarian->bankFiles)
+            names.push_back(file->fileName);
+    }
+    setBankDisplayTexts(names,
+        {kPatchSelectionListUpper, kPatchSelectionListLower, kCurrentOpenPatchBankL, kCurrentOpenPatchBankR});
+    if (librarianView) {
+        librarianView->requestExtraRedraw();
+        librarianView->patchSelectionUpperChanged();
+        librarianView->patchSelectionLowerChanged();
+    }
+}
+
+void Zelto2X::setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params)
+{
+    std::string prefix;
+    int number = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string shown = bankDisplayName(names[i], prefix, number);
+        if (shown != names[i])
+            logDebug("PATCH LIBRARIAN: Filename " + names[i] + " RENAMED TO " + shown
+                + " Because the filename was too long to fit in plug-in display!");
+        for (int index : params)
+            GetParam(index)->SetDisplayText(static_cast<int>(i), shown.c_str());
+    }
+}
+
+void Zelto2X::runPendingLibraryReload()
+{
+    const int kind = pendingReloadKind;
+    if (kind < 0 || (midiMessageManager && midiMessageManager->requestThreadRunning()))
+        return;
+    IMutexLock lock(this);
+    patchTypeChanged(0, kind, true);
+}
+
+void Zelto2X::refreshPopUpMenus()
+{
+    refreshListPopup(0, 0);
+    refreshListPopup(1, 0);
+    if (progBankNamePopupMenu)
+        progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
+    if (librarianView) {
+        librarianView->requestExtraRedraw();
+        librarianView->patchSelectionUpperChanged();
+        librarianView->patchSelectionLowerChanged();
+    }
+}
+
+void Zelto2X::updateBankAndProgramMenuNames(bool keepBankMenu)
+{
+    ControlLayer* numberLayer = librarianLayer("BANKNUMBERMENUPROGRAMS");
+    ControlLayer* nameLayer = librarianLayer("PROGBANKNAMEMENUPROGRAMS");
+    for (ControlLayer* layer : {numberLayer, nameLayer})
+        if (layer)
+            layer->Hide(true);
+    const int program = static_cast<int>(paramValue(kCurrentPatch));
+    const int bank = static_cast<int>(paramValue(kCurrentBank));
+    if (!libraryControl) {
+        if (programNumberPopupMenu)
+            programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
+        if (bankNumberPopupMenu)
+            bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
+        if (numberLayer)
+            numberLayer->Hide(false);
+        return;
+    }
+    if (nameLayer)
+        nameLayer->Hide(false);
+    selectLibrarianSlot(program);
+    if (programNumberPopupMenu)
+        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
+    if (!keepBankMenu && bankNumberPopupMenu)
+        bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
+}
+
+void Zelto2X::updateUserInterfaceAndMenus()
+{
+    const int tab = paramValue(kShowModMatrix) == 1.0 ? 3 : (paramValue(kShowLibrarian) == 1.0 ? 1 : 2);
+    if (bankEditPopupMenu)
+        bankEditPopupMenu->AddMenuItemsIn(this);
+    if (programNumberPopupMenu)
+        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, static_cast<int>(paramValue(kCurrentPatch)));
+    setParamValueClamped(kMainTab, tab);
+    showProgressOverlay(true);
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
+    showProgressOverlay(false);
+}
+
+// ---- View and menus -------------------------------------------------------------------
+
+void Zelto2X::setLibrarianViewDirty()
+{
+    if (librarianView)
+        librarianView->SetDirty(false);
+}
+
+void Zelto2X::updatePatchLibrarianView(int list)
+{
+    if (!librarianView || list < 0 || list > 2)
+        return;
+    librarianView->requestExtraRedraw();
+    if (list != 1)
+        librarianView->patchSelectionUpperChanged();
+    if (list != 0)
+        librarianView->patchSelectionLowerChanged();
+}
+
+void Zelto2X::SlotMenuDeleter::operator()(FileEditPopupMenu* menu) const
+{
+    delete menu;
+}
+
+void Zelto2X::SlotMenuDeleter::operator()(FileCopyPopupMenu* menu) const
+{
+    delete menu;
+}
+
+void Zelto2X::showFileEditMenu(int x, int y)
+{
+    // The new menu runs before it replaces (and frees) the previous one, so a
+    // menu is never freed while it runs.
+    std::unique_ptr<FileEditPopupMenu, SlotMenuDeleter> menu(
+        new FileEditPopupMenu(this, patchLibrarian, IRECT(x, y, x, y), this));
+    menu->doPopupMenu(this, x, y);
+    fileEditPopupMenu = std::move(menu);
+}
+
+void Zelto2X::showFileCopyMenu(int x, int y)
+{
+    std::unique_ptr<FileCopyPopupMenu, SlotMenuDeleter> menu(
+        new FileCopyPopupMenu(this, patchLibrarian, IRECT(x, y, x, y), this));
+    menu->doPopupMenu(this, x, y);
+    fileCopyPopupMenu = std::move(menu);
+}
 
 void Zelto2X::selectLibrarianSlot(int slot)
 {
-    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+    if (librarianView) {
+        librarianView->upperSelectedSlot = slot;
+        librarianView->activeSlot = slot;
+    }
+    LibraryGuard lock(patchLibrarian->libraryLock());
     patchLibrarian->transferSlot = slot;
 }
 
 int Zelto2X::librarianListActive() const
 {
-    return 0;
+    return librarianView ? librarianView->lowerListActive.load() : 0;
 }
 
+int Zelto2X::librarianSelectedSlot(int list)
+{
+    if (!librarianView)
+        return -1;
+    return list == 0 ? librarianView->upperSelectedSlot.load() : librarianView->lowerSelectedSlot.load();
+}
+
+void Zelto2X::setLibrarianDragEnabled(bool enabled)
+{
+    if (librarianView)
+        librarianView->dragEnabled = enabled;
+}
+
+int Zelto2X::librarianCurrentProgram()
+{
+    return librarianView ? librarianView->activeSlot.load() : -1;
+}
+
+void Zelto2X::setLibrarianCurrentProgram(int program)
+{
+    if (librarianView)
+        librarianView->activeSlot = program;
+}
+
+void Zelto2X::clearPendingRename()
+{
+    renameHandled = true;
+}
+
+void Zelto2X::refreshListPopup(int list, int index)
+{
+    if (list == 0) {
+        if (leftPatchPopupMenu)
+            leftPatchPopupMenu->refreshFolderStructure(patchLibrarian, this, index, upperBankName, upperFolderName);
+        return;
+    }
+    LibraryTreePopupMenu* lower = lowerShowsCategories ? static_cast<LibraryTreePopupMenu*>(rightCategoryPopupMenu)
+        : lowerShowsSearch ? static_cast<LibraryTreePopupMenu*>(rightSearchPopupMenu)
+                           : static_cast<LibraryTreePopupMenu*>(rightPatchPopupMenu);
+    if (lower)
+        lower->refreshFolderStructure(patchLibrarian, this, index, lowerBankName, lowerFolderName);
+}
+
+void Zelto2X::rebuildMainLibrarianMenu()
+{
+    if (bankEditPopupMenu)
+        bankEditPopupMenu->AddMenuItemsIn(this);
+}
+
+// ---- Display texts ----------------------------------------------------------------------
+
+void Zelto2X::setTextOf(int paramIdx, const std::string& text)
+{
+    if (ITextControl* control = paramTextControl(paramIdx))
+        control->SetTextFromPlug(text.c_str());
+}
+
+void Zelto2X::displayText(const std::string& name, const std::string& value, const std::string& cc)
+{
+    setTextOf(kControlDisplayName, name);
+    setTextOf(kControlDisplayValue, value);
+    setTextOf(kControlDisplayCC, cc);
+}
+
+void Zelto2X::displayPatchName(const std::string& text)
+{
+    setTextOf(kPatchName, text);
+}
+
+void Zelto2X::displayCategoryName(const std::string& text)
+{
+    setTextOf(kControlDisplayCategory, text);
+}
+
+void Zelto2X::DisplayLibrarianPatchCategory(int, int list)
+{
+    LibraryGuard lock(patchLibrarian->libraryLock());
+    if (PatchFile* bank = librarianListBank(list))
+        bank->patches.resize(std::max<size_t>(bank->patches.size(), kLibraryBankSize));
+}
+
+// ---- Request routing and unsaved state ------------------------------------------------------
+
+void Zelto2X::SetLibrarianRequestActive(bool toLibrary)
+{
+    if (toLibrary) {
+        midiMessageManager->patchRequested = false;
+        std::printf("patch request to library is on\n");
+        midiMessageManager->libraryRequest.clear();
+        midiMessageManager->libraryRequest.libraryRequestActive = true;
+    } else {
+        std::printf("patch request to user interface is on\n");
+        midiMessageManager->patchRequested = true;
+        midiMessageManager->libraryRequest.libraryRequestActive = false;
+    }
+    incomingSysExProcessed = false;
+    midiMessageManager->dataProcessed = false;
+}
+
+void Zelto2X::SetLibrarianStatusUnsaved(bool unsaved)
+{
+    if (!unsaved)
+        return;
+    midiMessageManager->patchRequested = false;
+    midiMessageManager->libraryRequest.libraryRequestActive = false;
+    setParamValueClamped(kBankEditUnsaved, 1);
+    setParamValueClamped(kDiscardBankData, 0);
+    if (ControlLayer* discard = librarianLayer("discardChangesLayerRight"))
+        discard->Hide(false);
+    for (const char* name : {"LeftPatchPopupMenu", "saveChangesLayer"})
+        if (ControlLayer* layer = librarianLayer(name))
+            layer->Hide(true);
+}
+
+bool Zelto2X::storeSoundInTransferSlot(const LibrarianPatch& sound)
+{
+    if (!patchLibrarian->replaceTransferSlot(sound))
+        return false;
+    updatePatchLibrarianView(0);
+    SetLibrarianStatusUnsaved(true);
+    return true;
+}

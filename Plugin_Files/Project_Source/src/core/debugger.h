@@ -5,8 +5,16 @@
 #include <string>
 #include <vector>
 
+class Zelto2X;
+struct IMidiMsg;
+
 class DebuggerOutput {
 public:
+    // True when a file exists at path; it is then emptied. A missing file
+    // prints "Unable to open Plug-in LOG file" and is not created.
+    // Constructor thread.
+    bool openDebugFile(std::string path);
+
     // Appends "<local time>\t <text>\n" to the file at path and echoes the text
     // on standard output; a file that cannot be opened gets nothing and
     // nothing is echoed.
@@ -17,6 +25,12 @@ public:
     // lower-case hex between the format's own F0 and F7:
     // "Plug-in MIDI Out (sysex | 3 bytes | F0 3e 16 00 F7)". Any thread.
     void logSysExOutMessageByte(const unsigned char* bytes, int count);
+    void logSysExOutMessageByteInt(const std::vector<int>& values, int count);
+
+    // Prints an incoming short message when its status or data bytes differ
+    // from the last one printed (kept in the editor); true when printed.
+    // MIDI input thread.
+    bool compareMIDIdata(Zelto2X* editor, IMidiMsg msg);
 };
 
 // Developer diagnostics on standard output. Each source file picks its own

@@ -144,6 +144,17 @@ void PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* received)
     bank->patches[static_cast<size_t>(transferSlot)] = std::move(stored);
 }
 
+bool PatchLibrarian::replaceTransferSlot(const LibrarianPatch& sound)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    PatchFile* bank = upperBank();
+    if (sound.messages.empty() || !bank || transferSlot < 0 || transferSlot >= kLibraryBankSize)
+        return false;
+    bank->patches.resize(kLibraryBankSize);
+    bank->patches[static_cast<size_t>(transferSlot)] = sound;
+    return true;
+}
+
 void removeCharsFromString(std::string& text, const char* chars)
 {
     if (!chars || !*chars)

@@ -185,6 +185,12 @@ public:
     // MIDI input thread; takes libraryLock().
     void setSysexDatatoSelectedSlot(const LibrarianPatch* received);
 
+    // Imports and view transfers: replaces slot transferSlot of the upper bank
+    // with sound, padding the bank to 100 slots first. False (nothing changed)
+    // for a sound without messages, a missing bank or a slot outside 0..99.
+    // Any thread; takes libraryLock().
+    bool replaceTransferSlot(const LibrarianPatch& sound);
+
     // The upper list's bank, or null while there is none (selectionKind not 0,
     // upperSelection outside bankFiles). Caller holds libraryLock() off the main thread.
     PatchFile* upperBank();

@@ -9,6 +9,7 @@
 
 #include "ControlMapLevels.h"
 
+class ControlAction;
 class IControl;
 
 class NRPNControlContainer {
@@ -17,6 +18,9 @@ public:
     // configuration passes its control action's fields.
     void addToControlMap(int channel, int msbValue, int lsbValue, int lsbControl, int ccGroup,
         IControl* control);
+
+    // The same with the fields of the action.
+    void addToControlMap(const ControlAction* action, IControl* control);
 
     // The control, or null; a missing first key logs "NRPNControlContainer : Not found".
     IControl* findControl(int k1, int k2, int k3, int k4, int k5) const;

@@ -2,8 +2,12 @@
 
 #include <cstdio>
 
+#include "IPluginBase.h"
 #include "ParameterTable.h"
+#include "Zelto2X.h"
 #include "debugger.h"
+
+UIConfigManager::~UIConfigManager() = default;
 
 void UIConfigManager::setDebugLog(DebuggerOutput* output, bool enabled, const std::string& logFilePath)
 {
@@ -42,7 +46,12 @@ int UIConfigManager::getParamByName(const std::string& name)
     return -1;
 }
 
-void UIConfigManager::readUIConfig(IGraphics*, Zelto2X*, PatchLibrarian*, int, double) {}
+void UIConfigManager::readUIConfig(IGraphics* graphics, Zelto2X* editor, PatchLibrarian* librarian, int, double scale)
+{
+    m_editor = editor;
+    m_librarian = librarian;
+    readConfiguration(graphics, editor, scale);
+}
 
 ControlLayer* UIConfigManager::getLayerByName(const std::string& name) const
 {
@@ -50,8 +59,40 @@ ControlLayer* UIConfigManager::getLayerByName(const std::string& name) const
     return hit == m_layerTable.end() ? nullptr : hit->second;
 }
 
-IControl* UIConfigManager::createAutoOffSwitchControl(const std::string&, int, int, int, const std::string&, int,
-    ControlLayer*, const std::string&)
+IControl* UIConfigManager::getFirstControlForParam(int paramIdx) const
 {
-    return nullptr;
+    auto hit = m_firstControlByParam.find(paramIdx);
+    return hit == m_firstControlByParam.end() ? nullptr : hit->second;
+}
+
+ControlAction* UIConfigManager::getControlAction(int paramIdx) const
+{
+    if (!m_plug || paramIdx < 0 || paramIdx >= m_plug->NParams())
+        return nullptr;
+    return m_plug->GetParam(paramIdx)->GetControlAction();
+}
+
+const std::vector<std::string>& UIConfigManager::getValueList(const std::string& name)
+{
+    return m_valueLists[name];
+}
+
+const std::vector<std::string>* UIConfigManager::findValueList(const std::string& name) const
+{
+    auto hit = m_valueLists.find(name);
+    return hit == m_valueLists.end() ? nullptr : &hit->second;
+}
+
+std::string UIConfigManager::getParamGroup(int layerOffset, const std::string& group) const
+{
+    if (layerOffset >= 0)
+        return "Timbre " + std::to_string(layerOffset + 1) + (group.empty() ? "" : ":" + group);
+    return group;
+}
+
+std::string UIConfigManager::displayName(int layerOffset, const std::string& name)
+{
+    if (layerOffset >= 0)
+        return "[" + std::to_string(layerOffset + 1) + "] " + name;
+    return name;
 }

@@ -1,0 +1,235 @@
+// The editor's audio routine: it makes no sound, and uses the host's render
+// call as its clock: MIDI clock follows the transport, the arpeggiator tempo
+// follows the host tempo, queued messages leave at their sample offsets, and a
+// reset is followed by All Notes Off once the transport stands.
+
+#include "Zelto2X.h"
+
+#include <cstdio>
+
+#include "IControl.h"
+#include "IGraphics.h"
+#include "IParam.h"
+#include "MIDIMessageManager.h"
+#include "MIDIMessageSender.h"
+#include "dovor/timing.h"
+
+namespace {
+
+constexpr int kClockStartJob = 11;
+constexpr int kClockStopJob = 13;
+constexpr int kArpTempoOffset = 65;  // kArpTempo 0 is 65 BPM
+constexpr uint32_t kLedOnMs = 100;
+
+}  // namespace
+
+// ---- Reset (host thread, under the plug-in mutex) ----------------------------------------
+
+void Zelto2X::Reset()
+{
+    IMutexLock lock(this);
+    if (GetSampleRate() != sampleRate)
+        sampleRate = GetSampleRate();
+    midiQueue.Resize(GetBlockSize());
+    resetPending = true;
+    if (dawOffset == 0)
+        dawOffset = GetBlockSize();
+
+    char version[kVersionStrLength];
+    GetEffectVersionStr(version);
+    if (debugLogEnabled) {
+        char rate[64];
+        std::snprintf(rate, sizeof rate, "%g", sampleRate);
+        logDebug(std::string("RESET: Host sample rate ") + rate + "Hz");
+        logDebug(std::string("RESET: plug-in ") + version);
+    }
+    if (patchLoading)
+        return;
+    const std::string versionText = std::string(version) + (debugLogEnabled ? " 10-Oct-2020" : "");
+    const std::pair<int, const char*> texts[] = {{kControlDisplayName, "Marnvik Zelto2X Plug-in"},
+        {kControlDisplayValue, versionText.c_str()}, {kControlDisplayCategory, "NONE"},
+        {kPatchName, "-- INIT --"}, {kControlDisplayCC, "---"}};
+    for (const auto& [param, text] : texts) {
+        if (ITextControl* control = paramTextControl(param))
+            control->SetTextFromPlug(text);
+    }
+}
+
+// ---- Render (render thread: no lock, no allocation, no wait) ------------------------------
+
+void Zelto2X::ProcessDoubleReplacing(double** /*inputs*/, double** /*outputs*/, int nFrames)
+{
+    GetTime(&timeInfo);
+    if (!midiOutSet)
+        return;
+    followTransport();
+    followHostTempo();
+
+    int positions = nFrames;
+    if (toDAWBuffer) {
+        positions = dawOffset < 0 ? 1 : dawOffset.load();
+        showMidiOutDelay(positions);
+    }
+    drainQueue(positions);
+
+    if (requestPending && startActiveSoundRequestJob())
+        requestPending = false;
+}
+
+void Zelto2X::followTransport()
+{
+    const bool running = timeInfo.mTransportIsRunning;
+    if (toDAWBuffer) {
+        transportWasRunning = running;
+    } else if (running && !transportWasRunning) {
+        transportWasRunning = true;
+        if (!clockStartSent) {
+            startClockJob(kClockStartJob);
+            clockStartSent = true;
+        }
+    } else if (!running && transportWasRunning) {
+        transportWasRunning = false;
+        if (clockStartSent) {
+            startClockJob(kClockStopJob);
+            clockStartSent = false;
+        }
+    }
+    if (!continuousClockStarted) {
+        startContinuousClockJob();
+        continuousClockStarted = true;
+    }
+}
+
+void Zelto2X::followHostTempo()
+{
+    if (paramValue(kOverrideTempo) != 1.0)
+        return;
+    const int value = static_cast<int>(GetTempo()) - kArpTempoOffset;
+    if (value != lastTempoValue) {
+        lastTempoValue = value;
+        tempoSynced = false;
+        logDebug("PROCESSOR: Host tempo is out of sync!");
+    }
+    if (!tempoSynced && midiOutSet) {
+        tempoSynced = true;
+        if (debugLogEnabled)
+            logDebug("PROCESSOR: Host tempo synced to " + std::to_string(value + kArpTempoOffset) + "BPM");
+        if (IGraphics* graphics = GetGUI())
+            graphics->SetParameterFromPlug(kArpTempo, value, false);
+    }
+}
+
+void Zelto2X::showMidiOutDelay(int positions)
+{
+    // Only a changed text is set: setting one takes the text's guard.
+    ITextControl* display = paramTextControl(kControlDisplayMIDIOutDelay);
+    if (!display || !GetGUI() || (positions == m_shownDelayPositions && GetBlockSize() == m_shownDelayBlock))
+        return;
+    m_shownDelayPositions = positions;
+    m_shownDelayBlock = GetBlockSize();
+    char text[64];
+    std::snprintf(text, sizeof text, "%dms|%dbfr", static_cast<int>(1000.0 / (sampleRate / positions)),
+                  GetBlockSize());
+    display->SetTextFromPlug(text);
+}
+
+void Zelto2X::drainQueue(int positions)
+{
+    IMidiQueue::DrainLock drain(midiQueue);
+    // Without the queue (a writer holds it) the messages keep their offsets
+    // for the next block, and the reset waits with them.
+    bool portBusy = false;
+    auto sendDue = [&](int position) {
+        while (drain.Acquired() && !portBusy && !midiQueue.Empty() && midiQueue.Peek()->mOffset <= position) {
+            IMidiMsg* msg = midiQueue.Peek();
+            if (toDAWBuffer) {
+                // Another thread is sending: this message and all after it wait
+                // for the next block, in their order.
+                if (!TrySendMidiMsg(msg)) {
+                    portBusy = true;
+                    break;
+                }
+                lightLedForOutgoing(msg);
+            }
+            midiQueue.Remove();
+        }
+    };
+    if (positions > 0) {
+        sendDue(0);
+        if (drain.Acquired() && !timeInfo.mTransportIsRunning && resetPending && allNotesOffFromRenderThread()) {
+            resetPending = false;
+            if (midiLedOn == 1)
+                setLedOff();
+        }
+        if (midiLedOn == 1 && GetGUI() && GetTickCount() - midiLedTime.load() > kLedOnMs)
+            setLedOff();
+        sendDue(positions - 1);
+    }
+    if (drain.Acquired())
+        midiQueue.Flush(positions);
+}
+
+bool Zelto2X::allNotesOffFromRenderThread()
+{
+    if (!midiOutSet || !pluginReady)
+        return true;
+    if (deviceInitialization) {
+        consolelog::log("AllSoundsOff() : Device Initialization in process, returning\n");
+        return true;
+    }
+    IMidiMsg msg;
+    msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
+    if (toDAWBuffer) {
+        midiQueue.Add(&msg);  // this thread holds the drain lock
+        return true;
+    }
+    if (!TrySendMidiMsg(&msg))
+        return false;  // sent from the next block
+    lightLedForOutgoing(&msg);
+    return true;
+}
+
+void Zelto2X::lightLedForOutgoing(const IMidiMsg* msg)
+{
+    if (!trackIncomingMIDI && msg->Channel() == deviceChannel())
+        lightMidiLed();
+}
+
+void Zelto2X::setLedOff()
+{
+    midiLedOn = 0;
+    if (IGraphics* graphics = GetGUI())
+        graphics->SetParameterFromPlug(kMIDILed, 0.0, false);
+}
+
+// ---- Worker jobs ------------------------------------------------------------------------------
+// Each issues its job only when its worker thread is idle (a busy thread drops
+// it) and says whether the thread really started.
+
+bool Zelto2X::startClockJob(int jobCode)
+{
+    return jobCode == kClockStartJob ? midiMessageManager->startMIDIClockOutput()
+                                     : midiMessageManager->stopMIDIClockOutput();
+}
+
+bool Zelto2X::startContinuousClockJob()
+{
+    midiMessageManager->resetContinuousClock(false);
+    return midiMessageManager->sendContinuousMIDIClock(120.0);
+}
+
+bool Zelto2X::startActiveSoundRequestJob()
+{
+    // The worker routes the dump to the user interface and sets patchRequested
+    // once the job has started.
+    return midiMessageManager->sendActiveArrangementRequestSysex(true);
+}
+
+bool Zelto2X::startWholeSoundJob()
+{
+    // patchLoading is the job's while it runs: set when it starts, cleared when it ends.
+    MIDIJob job;
+    job.jobCode = kJobSendArrangement;
+    job.setPatchLoading = true;
+    return midiMessageManager->startJob(job);
+}

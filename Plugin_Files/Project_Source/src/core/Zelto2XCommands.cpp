@@ -1,0 +1,393 @@
+// The librarian and window commands of the parameter handler: bank and
+// program stepping, slot rename, search, category view, discard, the tab,
+// window and settings switches.
+//
+// Threads: every case runs inside OnParamChange, under the plug-in mutex, on
+// the thread of the change (main or host). The library's lists are read under
+// the library's own lock.
+
+#include "Zelto2X.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "ControlLayer.h"
+#include "IControl.h"
+#include "IGraphics.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "PatchLibrarian.h"
+#include "SysExProtocol.h"
+#include "TabSwitchFunctions.h"
+#include "dovor/timing.h"
+
+namespace {
+
+using buildlog::log;
+
+constexpr const char* kSearchPrompt = "search...";
+constexpr int kNameOffset = 120;  // the 14 name bytes of a sound dump
+constexpr int kNameLength = 14;
+
+
+// The bank files a librarian list shows: the upper list always the library's
+// banks; the lower one a category bank, search results or the banks.
+const PatchFileList& listFiles(const PatchLibrarian& library, int list, bool categories, bool search)
+{
+    if (list == 1 && categories)
+        return library.categoryFiles;
+    if (list == 1 && search)
+        return library.searchFiles;
+    return library.bankFiles;
+}
+
+// The name a slot rename stores: cut to 14 characters, anything outside
+// printable ASCII a blank, upper case.
+std::string slotName(const std::string& entered)
+{
+    std::string name = entered.substr(0, kNameLength);
+    for (char& c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        c = byte < 0x20 || byte > 0x7E ? ' ' : static_cast<char>(std::toupper(byte));
+    }
+    return name;
+}
+
+std::vector<unsigned char> renamedDump(const std::vector<unsigned char>& dump, const std::string& name)
+{
+    std::vector<unsigned char> renamed(dump.begin(), dump.begin() + zsysex::kSoundDumpSize);
+    for (int i = 0; i < kNameLength; ++i)
+        renamed[static_cast<size_t>(kNameOffset + i)]
+            = i < static_cast<int>(name.size()) ? static_cast<unsigned char>(name[static_cast<size_t>(i)]) : ' ';
+    zsysex::applyOutgoingChecksum(renamed.data(), zsysex::kSoundDumpSize);
+    return renamed;
+}
+
+}  // namespace
+
+// ---- The command cases -------------------------------------------------------------
+
+bool Zelto2X::commandCase(int paramIdx, int n)
+{
+    switch (paramIdx) {
+    case kRefreshFolders:
+        patchTypeChanged(0, categoryViewActive ? 1 : searchViewActive ? 4 : 0, true);
+        return false;
+    case kPatchRename:
+        if (!renameHandled) {
+            renameSelectedSlot();
+            showLayer("patchRename", false);
+            renameHandled = true;
+        }
+        return false;
+    case kOverwriteBank:
+        if (n == 1 && librarianListActive() == 0) {
+            sendGlobalBeforeSound = false;
+            startWholeSoundJob(true);
+        }
+        return false;
+    case kCategorySelection:
+        for (const char* name : {"RightSearchPopupMenu", "RightCategoryPopupMenu", "RightPatchPopupMenu"})
+            showLayer(name, false);
+        categoryViewActive = n > 0;
+        patchTypeChanged(0, n > 0 ? 1 : 0, false);
+        showLayer(n > 0 ? "RightCategoryPopupMenu" : "RightPatchPopupMenu", true);
+        grayParamControl(kPatchSearch, n > 0);
+        if (n <= 0)
+            showLayer("RightSearchPopupMenu", false);
+        return false;
+    case kPatchSearchString:
+        return searchPatches();
+    case kPatchSearch:
+        DisplayProcessingIndicator(true);
+        searchViewActive = n == 1;
+        showLayer("categoryLimit", n != 1);
+        showLayer("searchField", n == 1);
+        if (n != 1) {
+            if (IParam* param = GetParam(kPatchSearchString))
+                param->SetDisplayText(0, kSearchPrompt);
+            patchTypeChanged(0, 0, false);
+            showLayer("RightPatchPopupMenu", true);
+        }
+        DisplayProcessingIndicator(false);
+        return false;
+    case kPatchUp:
+        if (n == 1 && static_cast<int>(paramValue(kPartLock)) != 1)
+            stepProgram(+1);
+        else if (n != 1)
+            finishProgramStep();
+        return true;
+    case kPatchDown:
+        if (n != 0 && static_cast<int>(paramValue(kPartLock)) != 1)
+            stepProgram(-1);
+        return true;
+    case kControlLibrary:
+        libraryControl = n == 1;
+        updateBankAndProgramMenuNames(false);
+        return false;
+    case kDiscardBankData:
+        if (n == 1)
+            discardBankChanges();
+        return false;
+    case kMainTab:
+        if (n == 1)
+            rebuildMainLibrarianMenu();
+        TabSwitchFunctions::mainTabSwitch(this, kMainTab, n, 0);
+        updateBankAndProgramMenuNames(false);
+        return false;
+    case kPatchSelectionListUpper:
+    case kPatchSelectionListLower: {
+        const int list = paramIdx == kPatchSelectionListUpper ? 0 : 1;
+        storeListBankNames(list, n);
+        refreshListPopup(list, n);
+        return false;
+    }
+    default:
+        return windowCommandCase(paramIdx, n);
+    }
+}
+
+bool Zelto2X::windowCommandCase(int paramIdx, int n)
+{
+    switch (paramIdx) {
+    case kShowModMatrix:
+        switchTabWithProgress(n != 0 ? 3 : 2);
+        return false;
+    case kShowLibrarian:
+        switchTabWithProgress(n < 1 ? 2 : 1);
+        return false;
+    case kUserInterfaceSize:
+        userInterfaceSizeChanged(n);
+        return true;
+    case kFirstRunExit:
+        firstRunExitChanged(paramValue(kFirstRunExit));
+        return true;
+    case kViewMIDIFilterSettings:
+        showLayer("midiFilterSettings", n == 1);
+        if (n != 1) {
+            showProgressOverlay(true);
+            showProgressOverlay(false);
+        }
+        return false;
+    case kDisplayAboutWindow:
+        if (n != 0)
+            showLayer("aboutWindow", true);
+        return false;
+    case kExitAboutWindow:
+        if (n != 0) {
+            showLayer("aboutWindow", false);
+            showProgressOverlay(true);
+            showProgressOverlay(false);
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Zelto2X::switchTabWithProgress(int tab)
+{
+    setParamValueClamped(kMainTab, tab);
+    showProgressOverlay(true);
+    TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
+    showProgressOverlay(false);
+}
+
+// ---- Banks --------------------------------------------------------------------------
+
+bool Zelto2X::storeListBankNames(int list, int index)
+{
+    if (!patchLibrarian)
+        return false;
+    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+    const PatchFileList& files = listFiles(*patchLibrarian, list, categoryViewActive, searchViewActive);
+    if (index < 0 || index >= static_cast<int>(files.size()))
+        return false;
+    // The whole file name: only the popups shorten what they show.
+    const PatchFile& bank = *files[static_cast<size_t>(index)];
+    if (list == 0) {
+        upperFolderName = bank.folderName;
+        upperBankName = bank.fileName;
+    } else {
+        lowerFolderName = bank.folderName;
+        lowerBankName = bank.fileName;
+    }
+    return true;
+}
+
+void Zelto2X::stepLibraryBank(int paramIdx)
+{
+    const bool upper = paramIdx == kLibUpperNextBank || paramIdx == kLibUpperPreviousBank;
+    const bool next = paramIdx == kLibUpperNextBank || paramIdx == kLibLowerNextBank;
+    if (upper && static_cast<int>(paramValue(kBankEditUnsaved)) == 1) {
+        showStatusLines("Save bank or Discard changes!", nullptr);
+        return;
+    }
+    const int list = upper ? 0 : 1;
+    const int selection = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
+    IParam* param = GetParam(selection);
+    if (!param || !patchLibrarian)
+        return;
+    int last = static_cast<int>(param->GetMax());
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        const int count = static_cast<int>(
+            listFiles(*patchLibrarian, list, categoryViewActive, searchViewActive).size());
+        last = std::min(last, count - 1);
+    }
+    if (last < 0)
+        return;
+    const int k = param->Int();
+    const int index = next ? (k + 1 > last ? 0 : k + 1) : (k <= 0 ? last : std::min(k - 1, last));
+    param->SetClamped(index);
+    if (IControl* control = findParamControl(selection))
+        control->SetValueFromPlug(param->GetNormalized());
+    setLibraryBankSelection(list, index);
+    setParamValueClamped(upper ? kCurrentOpenPatchBankL : kCurrentOpenPatchBankR, index + bankKindOffset);
+    storeListBankNames(list, index);
+    refreshListPopup(list, index);
+    updatePatchLibrarianView(list);
+    if (upper)
+        updateBankAndProgramMenuNames(false);
+}
+
+void Zelto2X::discardBankChanges()
+{
+    DisplayProcessingIndicator(true);
+    showLayer("discardChangesLayerRight", false);
+    showLayer("saveChangesLayer", true);
+    showLayer("patchRename", false);
+    setParamValueClamped(kBankEditUnsaved, 0.0);
+    showLayer("LeftPatchPopupMenu", true);
+    storeListBankNames(0, static_cast<int>(paramValue(kPatchSelectionListUpper)));
+    storeListBankNames(1, static_cast<int>(paramValue(kPatchSelectionListLower)));
+    OnParamChange(kRefreshFolders);
+    DisplayProcessingIndicator(false);
+}
+
+// ---- Rename and search ----------------------------------------------------------------
+
+void Zelto2X::renameSelectedSlot()
+{
+    if (!patchLibrarian)
+        return;
+    const int slot = librarianSelectedSlot(0);
+    IParam* param = GetParam(kPatchRename);
+    const std::string name = slotName(param ? param->GetDisplayText(param->Int()) : std::string());
+    LibrarianPatch renamed;
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        PatchFile* bank = patchLibrarian->upperBank();
+        if (!bank || slot < 0 || slot >= kLibraryBankSize)
+            return;
+        bank->patches.resize(kLibraryBankSize);
+        const LibrarianPatch& current = bank->patches[static_cast<size_t>(slot)];
+        if (current.messages.empty() || current.messages.front().bytes.size() < zsysex::kSoundDumpSize) {
+            log("Rename refused: slot %i holds no complete sound\n", slot);
+            return;
+        }
+        renamed.name = name;
+        renamed.category = current.category;
+        renamed.messages.push_back({renamedDump(current.messages.front().bytes, name)});
+    }
+    DisplayProcessingIndicator(true);
+    {
+        // Straight into the slot: the filtered SysEx input would drop or
+        // misroute it, and would leave the library request armed.
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        patchLibrarian->transferSlot = slot;
+        patchLibrarian->setSysexDatatoSelectedSlot(&renamed);
+    }
+    SetLibrarianStatusUnsaved(true);
+    clearPendingRename();
+    DisplayProcessingIndicator(false);
+}
+
+bool Zelto2X::searchPatches()
+{
+    IParam* param = GetParam(kPatchSearchString);
+    if (!param)
+        return false;
+    const std::string text = param->GetDisplayText(0);
+    if (text.empty()) {
+        searchViewActive = false;
+        param->SetDisplayText(0, kSearchPrompt);
+        showLayer("RightPatchPopupMenu", true);
+        return false;
+    }
+    if (text.size() == 1) {
+        param->SetDisplayText(0, kSearchPrompt);
+        showStatusLines("Enter 2 digits or more!", nullptr);
+        return false;
+    }
+    if (!searchViewActive)
+        return false;
+    bool found = false;
+    if (patchLibrarian) {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        patchLibrarian->searchFolders.clear();
+        patchLibrarian->createNewSearchPatchFiles(text);
+        found = !patchLibrarian->searchFiles.empty();
+    }
+    if (found) {
+        showLayer("RightPatchPopupMenu", false);
+        patchTypeChanged(0, 4, false);
+        showLayer("RightSearchPopupMenu", true);
+    } else {
+        showStatusLines("No results - Try another keyword!", "Tip: Letter size matters..");
+        param->SetDisplayText(0, kSearchPrompt);
+    }
+    return true;
+}
+
+// ---- Program steps ------------------------------------------------------------------
+
+void Zelto2X::stepProgram(int direction)
+{
+    if (midiMessageManager)
+        midiMessageManager->guiUpdatePending = false;
+    if (!libraryControl) {
+        // The hardware's programs run 0..100.
+        const int current = static_cast<int>(paramValue(kCurrentPatch));
+        const int program = direction > 0 ? (current > 99 ? 0 : current + 1) : (current <= 0 ? 100 : current - 1);
+        currentProgram = program;
+        setFromPlug(kCurrentPatch, program);
+        setLibrarianCurrentProgram(program);
+        selectLibrarianSlot(program);
+        if (BankChangeMessage()) {
+            startProgramRequestJob(currentProgram);
+            Sleep(getTimerValue());
+            sendPartDataBackToHardware();
+        }
+    } else {
+        // A library bank holds slots 0..99.
+        int slot = librarianCurrentProgram() + direction;
+        if (slot > kLibraryBankSize - 1)
+            slot = 0;
+        else if (slot < 0)
+            slot = kLibraryBankSize - 1;
+        setLibrarianCurrentProgram(slot);
+        selectLibrarianSlot(slot);
+        setFromPlug(kCurrentPatch, slot);
+        if (BankChangeMessage())
+            sendPatchToDeviceFromLibrarian(slot, 0);
+    }
+    finishProgramStep();
+}
+
+void Zelto2X::finishProgramStep()
+{
+    setLibrarianCurrentProgram(currentProgram);
+    updateUserInterfaceAndMenus();
+}
+
+// ---- Librarian view and popups -------------------------------------------------------
+
+void Zelto2X::setLibraryBankSelection(int list, int index)
+{
+    if (!patchLibrarian)
+        return;
+    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+    if (list == 0)
+        patchLibrarian->upperSelection = index;
+}

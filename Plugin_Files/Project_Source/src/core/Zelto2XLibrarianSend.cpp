@@ -1,0 +1,127 @@
+// The roads of library sounds to the hardware: one slot to the edit buffer,
+// a whole bank into a hardware bank.
+
+#include "Zelto2X.h"
+
+#include "LibrarianViewControl.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "PatchLibrarian.h"
+
+void Zelto2X::sendPatchToDeviceFromLibrarian(int slot, int list)
+{
+    // The job gets its own copy: a reload may free the bank while it runs.
+    LibrarianPatch sound;
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        PatchFile* bank = librarianListBank(list);
+        if (!bank)
+            return;
+        bank->patches.resize(std::max<size_t>(bank->patches.size(), kLibraryBankSize));
+        if (slot < 0 || slot >= kLibraryBankSize || bank->patches[static_cast<size_t>(slot)].messages.empty())
+            return;
+        bank->patches[static_cast<size_t>(slot)].clone(sound);
+    }
+    if (librarianView)
+        librarianView->activeSlot = slot;
+    setParamValueClamped(kCurrentPatch, slot);
+    if (!midiOutSet || midiMessageManager->requestThreadRunning())
+        return;
+    startSendSlotJob(sound);
+}
+
+void Zelto2X::storeAllPatchesToDeviceFromLibrarian(int bank, int list)
+{
+    if (!midiOutSet || midiMessageManager->requestThreadRunning())
+        return;
+    startStoreBankJob(bank, list);
+}
+
+void Zelto2X::SendSingleProgramFromLibrarian(bool)
+{
+    const int list = librarianView && librarianView->upperSelectedSlot < 0 ? 1 : 0;
+    int slot;
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        slot = patchLibrarian->transferSlot;
+    }
+    sendPatchToDeviceFromLibrarian(slot, list);
+}
+
+void Zelto2X::SendAllProgramsFromLibrarian(int bank)
+{
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        patchLibrarian->transferSlot = 0;
+    }
+    storeAllPatchesToDeviceFromLibrarian(bank, librarianView && librarianView->upperSelectedSlot < 0 ? 1 : 0);
+}
+
+// ---- Worker jobs and the core ------------------------------------------------------
+
+bool Zelto2X::startSendSlotJob(const LibrarianPatch& sound)
+{
+    return midiMessageManager->sendPatchToDeviceFromLibrarian(sound);
+}
+
+bool Zelto2X::startStoreBankJob(int bank, int list)
+{
+    return midiMessageManager->storeAllPatchesToDeviceFromLibrarian(bank, list);
+}
+
+bool Zelto2X::libBankChange()
+{
+    return BankChangeMessage();
+}
+
+void Zelto2X::libRequestEditBuffer()
+{
+    midiMessageManager->sendActiveArrangementRequestSysex(true);
+}
+
+void Zelto2X::libRequestSound(bool editBuffer)
+{
+    midiMessageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer);
+}
+
+void Zelto2X::libRequestBank(int bank)
+{
+    midiMessageManager->sendAllPatchRequestSysexFromLibrarian(bank);
+}
+
+void Zelto2X::libPushCurrentData()
+{
+    if (!midiOutSet)
+        return;
+    // The loading guard and the global step belong to this job alone: they are
+    // set by the worker once the job has started, never for a dropped one.
+    MIDIJob job;
+    job.jobCode = kJobSendArrangement;
+    job.arrangementToLibrary = false;
+    job.globalSettingsSent = false;
+    job.setPatchLoading = true;
+    midiMessageManager->startJob(job);
+}
+
+void Zelto2X::libCurrentSoundToSlot()
+{
+    midiMessageManager->sendArrangementToDevice(true, false);
+}
+
+void Zelto2X::libInitSlot()
+{
+    midiMessageManager->initClassicPatch();
+}
+
+void Zelto2X::libRequestProgram(int program)
+{
+    midiMessageManager->sendPartRequestSysex(true, program);
+}
+
+void Zelto2X::libOpenHelp(int item)
+{
+    if (item <= 1)
+        OpenDataDirectory(item == 1);
+    else
+        OpenHelpTopics(item - 2);
+}

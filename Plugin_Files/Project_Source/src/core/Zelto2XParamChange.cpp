@@ -1,0 +1,387 @@
+// The editor's parameter handlers: the frame shared by changes from the GUI
+// or the host (OnParamChange) and from the hardware (OnParamChange2), the
+// early cases and trigger buttons, the sound, lock and MIDI-setup cases. The
+// librarian and window commands are in Zelto2XCommands.cpp.
+//
+// Threads: both handlers run under the plug-in mutex (recursive; trigger
+// targets re-enter it) on the thread of the change: main, host or MIDI input.
+
+#include "Zelto2X.h"
+
+#include <algorithm>
+
+#include "ControlAction.h"
+#include "ControlDisplay.h"
+#include "ControlLayer.h"
+#include "IControl.h"
+#include "IGraphics.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "TabSwitchFunctions.h"
+#include "dovor/timing.h"
+
+namespace {
+
+using buildlog::log;
+
+bool inRange(int paramIdx, int first, int last)
+{
+    return paramIdx >= first && paramIdx <= last;
+}
+
+bool isOctave(int semitone)
+{
+    return semitone >= 0 && semitone <= 96 && semitone % 12 == 0;
+}
+
+// Buttons that step a target parameter round its values: target, last value
+// that still steps up (the next press after it gives 0).
+struct CyclicTrigger {
+    int trigger;
+    int target;
+    int limit;
+};
+
+constexpr CyclicTrigger kCyclicTriggers[] = {
+    {kVCADriveCurveTrigger, kVolumeDriveCurve, 2},
+    {kFilterTypeTrigger, kFilterType, 2},
+    {kOscillator3RoutingTrigger, kOscillator3Routing, 2},
+    {kOscillator1WaveTrigger, kOscillator1Shape, 8},
+    {kOscillator2WaveTrigger, kOscillator2Shape, 3},
+    {kOscillator3WaveTrigger, kOscillator3Shape, 3},
+    {kOscillator1KeytrackTrigger, kOscillator1Keytrack, 0},
+    {kOscillator2KeytrackTrigger, kOscillator2Keytrack, 0},
+    {kArpModeTrigger, kArpMode, 5},
+};
+
+const CyclicTrigger* cyclicTrigger(int paramIdx)
+{
+    for (const CyclicTrigger& trigger : kCyclicTriggers)
+        if (trigger.trigger == paramIdx)
+            return &trigger;
+    return nullptr;
+}
+
+bool isTrigger(int paramIdx)
+{
+    return cyclicTrigger(paramIdx) || paramIdx == kOscillator2SyncTrigger || paramIdx == kLFO1ShapeTrigger
+        || paramIdx == kArpSyncTrigger;
+}
+
+// The DAW filter flags follow parameters 184..190 and the hardware ones
+// 191..197, in the order of EMidiFilter; value 1 lets the type pass.
+constexpr int kDawFilterFirst = kMIDIFilterDAWCCPassThrough;
+constexpr int kHwFilterFirst = kMIDIFilterHWCCPassThrough;
+
+}  // namespace
+
+// ---- Frames -------------------------------------------------------------------------
+
+void Zelto2X::OnParamChange(int paramIdx)
+{
+    IMutexLock lock(this);
+    IParam* param = GetParam(paramIdx);
+    if (!param)
+        return;
+    double v = param->Value();
+    const int n = static_cast<int>(v);
+    ControlAction* action = param->GetControlAction();
+    if (earlyParamCase(paramIdx, n, v))
+        return;
+    if (GetGUI())
+        ControlDisplay::controlDisplay(this, paramIdx, v, transportRunning);
+    if (paramCase(paramIdx, n, v) || commandCase(paramIdx, n))
+        return;
+    if (action)
+        processControlAction(action, paramIdx, v);
+}
+
+void Zelto2X::OnParamChange2(int paramIdx)
+{
+    IMutexLock lock(this);
+    IParam* param = GetParam(paramIdx);
+    if (!param)
+        return;
+    hardwareChangeActive = true;
+    const double v = param->Value();
+    const int n = static_cast<int>(v);
+    ControlDisplay::controlDisplay(this, paramIdx, v, false);
+    if (paramIdx == kMainTab)
+        TabSwitchFunctions::mainTabSwitch(this, kMainTab, n, 0);
+    if (ControlAction* action = param->GetControlAction())
+        processControlAction(action, paramIdx, v);
+    if (midiMessageManager)
+        midiMessageManager->patchRequested = false;
+    hardwareChangeActive = false;
+}
+
+
+// ---- Early cases (before the display) ---------------------------------------------------
+
+bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
+{
+    if (inRange(paramIdx, kOscillator1Semitone, kOscillator3Semitone)) {
+        const int indicator = kOscillator1OctaveIndicator + paramIdx - kOscillator1Semitone;
+        if (isOctave(n))
+            setFromPlug(indicator, 1.0);
+        else if (paramValue(indicator) == 1.0)
+            setFromPlug(indicator, 0.0);
+        return false;
+    }
+    switch (paramIdx) {
+    case kArpOnOff:
+        setFromPlug(kArpOnOffIndicator, n == 0 ? 0.0 : 1.0);
+        return false;
+    case kArpSwing:
+    case kArpDelay:
+        v = v / 1.27;
+        return false;
+    case kLibUpperNextBank:
+    case kLibUpperPreviousBank:
+    case kLibLowerNextBank:
+    case kLibLowerPreviousBank:
+        if (n != 1)
+            return false;
+        stepLibraryBank(paramIdx);
+        return true;
+    case kGlobalClock:
+        grayLayer("arpTempoClock", n <= 0);
+        grayLayer("arpTempoKnob", n > 0);
+        if (midiOutSet) {
+            globalSettingsSent = false;
+            startWholeSoundJob(false);
+        }
+        return false;
+    default:
+        break;
+    }
+    if (!isTrigger(paramIdx))
+        return false;
+    if (n != 0)
+        triggerCase(paramIdx, n);
+    return true;
+}
+
+bool Zelto2X::triggerCase(int paramIdx, int)
+{
+    if (const CyclicTrigger* trigger = cyclicTrigger(paramIdx)) {
+        const int m = static_cast<int>(paramValue(trigger->target));
+        setFromPlug(trigger->target, m <= trigger->limit ? m + 1 : 0);
+        OnParamChange(trigger->target);
+        return true;
+    }
+    switch (paramIdx) {
+    case kOscillator2SyncTrigger: {
+        const int next = paramValue(kOscillator2Sync) < 1.0 ? 1 : 0;
+        if (next == 0) {
+            setParamValueClamped(kOscillator2Sync, 0.0);
+            TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
+        }
+        setFromPlug(kOscillator2Sync, next);
+        OnParamChange(kOscillator2Sync);
+        return true;
+    }
+    case kLFO1ShapeTrigger: {
+        showProgressOverlay(true);
+        const int clock = static_cast<int>(paramValue(kLFO1ShapeClock));
+        int nextClock = clock + 1;
+        int shape = 0;
+        if (clock < 4) {
+            shape = static_cast<int>(paramValue(kLFO1Shape)) + 1;
+        } else {
+            showLayer("lfo1ClockedLayer", true);
+            if (clock >= 9) {
+                nextClock = 0;
+                showLayer("lfo1ClockedLayer", false);
+            } else {
+                shape = clock - 4;
+            }
+        }
+        showProgressOverlay(false);
+        setFromPlug(kLFO1ShapeClock, nextClock);
+        setFromPlug(kLFO1Shape, shape);
+        OnParamChange(kLFO1Shape);
+        return true;
+    }
+    case kArpSyncTrigger: {
+        const int indicator = paramValue(kArpSyncIndicator) < 1.0 ? 1 : 0;
+        showLayer(indicator ? "arpTempoKnob" : "arpTempoClock", false);
+        showLayer(indicator ? "arpTempoClock" : "arpTempoKnob", true);
+        const int cc = indicator ? 104 : 105;
+        const int data = indicator ? static_cast<int>(paramValue(kArpTempo))
+                                   : static_cast<int>(paramValue(kArpClock)) + 1;
+        setFromPlug(kArpSyncIndicator, indicator);
+        IMidiMsg msg;
+        msg.MakeControlChangeMsg(cc, std::clamp(data, 0, 127) / 127.0, deviceChannel());
+        setTextOfParam(kControlDisplayCC, ("CC|" + std::to_string(cc)).c_str());
+        if (mayEchoToHardware())
+            MIDIOutRoutingSwitch(&msg);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// ---- Sound parameters, locks, global settings and MIDI set-up ------------------------
+
+void Zelto2X::randomizeSound()
+{
+    // PENDING (MIDI workers): midiMessageManager->randomGenerator(); midiMessageManager->randomizePatchSettings(0);
+    requestPending = true;
+    startWholeSoundJob(false);
+    Sleep(500);
+    showStatusLines("Patch Randomized", nullptr);
+    setFromPlug(kRandomize, 0.0);
+}
+
+void Zelto2X::updateSectionLocks(int n)
+{
+    if (n == 1) {
+        sectionLockActive = true;
+        grayLayer("releaseAllLocksLayer", false);
+        return;
+    }
+    bool anyLocked = false;
+    for (int lock = kSectionLockOsc1; lock <= kSectionLockArp; ++lock)
+        anyLocked = anyLocked || static_cast<int>(paramValue(lock)) == 1;
+    sectionLockActive = anyLocked;
+    if (!anyLocked)
+        grayLayer("releaseAllLocksLayer", true);
+}
+
+void Zelto2X::selectOutputDevice(int n)
+{
+    IParam* param = GetParam(kDeviceOutSelection);
+    const std::string name = param ? param->GetDisplayText(n) : std::string();
+    setExternalMIDIOut(n, name.c_str());
+    if (n <= 0) {
+        stopContinuousClock(true);
+        midiOutSet = false;
+        return;
+    }
+    midiOutSet = true;
+    sendSysExInitialization();
+}
+
+bool Zelto2X::paramCase(int paramIdx, int n, double)
+{
+    if (inRange(paramIdx, kOscillator1Shape, kOscillator3Shape)) {
+        showProgressOverlay(true);
+        TabSwitchFunctions::mainTabSwitch(this, kMainTab, static_cast<int>(paramValue(kMainTab)), 0);
+        showProgressOverlay(false);
+        return false;
+    }
+    if (inRange(paramIdx, kPatternStep01Event, kPatternStep16Glide)) {
+        // The steps have no message of their own: they reach the hardware
+        // only inside the whole sound, without the global settings.
+        if (midiOutSet)
+            startWholeSoundJob(false, false);
+        return false;
+    }
+    if (inRange(paramIdx, kSectionLockOsc1, kSectionLockArp)) {
+        updateSectionLocks(n);
+        return false;
+    }
+    if (inRange(paramIdx, kDawFilterFirst, kDawFilterFirst + kMidiFilterCount - 1)) {
+        dawFilter[paramIdx - kDawFilterFirst] = n != 1;
+        return false;
+    }
+    if (inRange(paramIdx, kHwFilterFirst, kHwFilterFirst + kMidiFilterCount - 1)) {
+        hwFilter[paramIdx - kHwFilterFirst] = n != 1;
+        return false;
+    }
+    switch (paramIdx) {
+    case kArpTempo:
+        if (paramValue(kOverrideTempo) == 0.0)
+            lastTempoValue = n;
+        return false;
+    case kPatternLength:
+        showProgressOverlay(true);
+        if (static_cast<int>(paramValue(kMainTab)) == 3)
+            TabSwitchFunctions::mainTabSwitch(this, kMainTab, 3, 0);
+        showProgressOverlay(false);
+        return false;
+    case kReleaseAllLocks:
+        if (n == 1) {
+            for (int lock = kSectionLockOsc1; lock <= kReleaseAllLocks; ++lock)
+                setFromPlug(lock, 0.0);
+            grayLayer("releaseAllLocksLayer", true);
+            sectionLockActive = false;
+        }
+        return false;
+    case kGlobalLocalControl:
+        localControl = n == 1;
+        return false;
+    case kPatchName:
+    case kCategoryName:
+        clearDumpReplyFlag();
+        if (midiOutSet)
+            startWholeSoundJob(false, false);
+        return false;
+    case kMIDIFilterTrackIncomingMIDI:
+        trackIncomingMIDI = n == 1;
+        return false;
+    case kMIDIFilterDirectToHardware:
+        if (n == 1) {
+            setFromPlug(kMIDIFilterToDAWBuffer, 0.0);
+            toDAWBuffer = false;
+        }
+        return false;
+    case kMIDIFilterToDAWBuffer:
+        if (n == 1) {
+            setFromPlug(kMIDIFilterDirectToHardware, 0.0);
+            toDAWBuffer = true;
+        }
+        return false;
+    case kSendMIDIClockPointer:
+        sendClockPointer = n == 1;
+        return false;
+    case kSendMIDIClockInfo:
+        sendClockInfo = n == 1;
+        continuousClockStarted = false;
+        stopContinuousClock(n != 1);
+        return false;
+    case kAdjustDAWOffset:
+        dawOffset = 2 * n + GetBlockSize();
+        return false;
+    case kRandomize:
+        if (n != 1 || paramValue(kMainTab) <= 0.0)
+            return false;
+        randomizeSound();
+        return true;
+    case kDeviceOutSelection:
+        selectOutputDevice(n);
+        return false;
+    case kDeviceInSelection: {
+        IParam* param = GetParam(kDeviceInSelection);
+        const std::string name = param ? param->GetDisplayText(n) : std::string();
+        int index = n;
+        setExternalMIDIIn(index, name.c_str());
+        return false;
+    }
+    case kPushArrangement:
+        if (n == 0)
+            return true;
+        globalSettingsSent = false;
+        sendGlobalBeforeSound = true;
+        clearDumpReplyFlag();
+        if (midiOutSet)
+            startWholeSoundJob(false);
+        return false;
+    case kCancelDataRequestParam:
+        if (n == 1)
+            cancelRunningJob();
+        return true;
+    case kRequestTempData:
+        if (n == 0)
+            return true;
+        if (n != 1)
+            midiMessageManager->patchRequested = false;
+        else if (midiOutSet && !midiMessageManager->requestThreadRunning())
+            startEditBufferRequestJob();
+        return false;
+    default:
+        return false;
+    }
+}

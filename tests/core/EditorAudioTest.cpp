@@ -1,0 +1,180 @@
+// The render routine: timed output of the queue, All Notes Off after a reset,
+// the host tempo on the arpeggiator, the activity LED; and the editor's Reset.
+#include "EditorCoreSupport.h"
+#include "dovor/timing.h"
+
+using namespace coretest;
+
+namespace {
+
+class EditorAudio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dovor::SetVirtualClock(&clock);
+        editor = std::make_unique<RecordingEditor>();
+        plainRanges(*editor, 200.0);
+        editor->GetParam(kGlobalMidiChannel)->Set(3);
+        editor->midiOutSet = true;
+        editor->resetPending = false;  // the start-up Reset's
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        dovor::SetVirtualClock(nullptr);
+    }
+    void queue(int offset, uint8_t data1)
+    {
+        IMidiMsg msg(offset, 0xB2, data1, 1);
+        editor->midiQueue.Add(&msg);
+    }
+    std::vector<int> sentData1() const
+    {
+        std::vector<int> out;
+        for (const Bytes& msg : editor->shortMessages)
+            out.push_back(msg[1]);
+        return out;
+    }
+
+    dovor::SteppedClock clock;
+    DataFolder folder;
+    std::unique_ptr<RecordingEditor> editor;
+};
+
+}  // namespace
+
+TEST_F(EditorAudio, WithoutAnOutputTheBlockDoesNothing)
+{
+    editor->midiOutSet = false;
+    editor->toDAWBuffer = true;
+    editor->dawOffset = 512;
+    editor->midiLedOn = 1;
+    queue(0, 1);
+    clock.sleepMicroseconds(500000);
+    editor->render();
+    EXPECT_EQ(1, editor->midiQueue.ToDo());
+    EXPECT_EQ(1, editor->midiLedOn);
+    EXPECT_TRUE(editor->shortMessages.empty());
+}
+
+TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrder)
+{
+    struct Case {
+        int dawOffset;
+        std::vector<int> sentFirstBlock;
+        int left;
+    };
+    const Case cases[] = {{0, {}, 4}, {1, {1, 2}, 2}, {1024, {1, 2, 3}, 1}, {-5, {1, 2}, 2}};
+    for (const Case& c : cases) {
+        editor->shortMessages.clear();
+        editor->midiQueue.Clear();
+        editor->toDAWBuffer = true;
+        editor->dawOffset = c.dawOffset;
+        queue(0, 1);
+        queue(0, 2);
+        queue(1023, 3);
+        queue(1024, 4);
+        editor->render();
+        EXPECT_EQ(c.sentFirstBlock, sentData1()) << c.dawOffset;
+        EXPECT_EQ(c.left, editor->midiQueue.ToDo()) << c.dawOffset;
+    }
+}
+
+TEST_F(EditorAudio, WithoutTheHostBufferDueMessagesAreDiscarded)
+{
+    queue(0, 1);
+    queue(600, 2);
+    editor->render(512);
+    EXPECT_TRUE(editor->shortMessages.empty());
+    EXPECT_EQ(1, editor->midiQueue.ToDo());
+}
+
+TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
+{
+    editor->toDAWBuffer = true;
+    editor->dawOffset = 512;
+    queue(0, 1);
+    queue(10, 2);
+    editor->portBusy = true;
+    editor->render();
+    EXPECT_TRUE(editor->shortMessages.empty());
+    EXPECT_EQ(2, editor->midiQueue.ToDo());
+    queue(0, 3);  // arrives after them, due at once
+    editor->portBusy = false;
+    editor->render();
+    EXPECT_EQ((std::vector<int> {1, 2, 3}), sentData1());
+}
+
+TEST_F(EditorAudio, AResetSendsAllNotesOffOnceTheTransportStands)
+{
+    editor->hostPlaying = true;
+    editor->Reset();
+    editor->render();
+    EXPECT_TRUE(editor->shortMessages.empty());
+    editor->hostPlaying = false;
+    editor->portBusy = true;  // a busy port: tried again next block
+    editor->render();
+    editor->portBusy = false;
+    editor->render();
+    editor->render();
+    ASSERT_EQ(1u, editor->shortMessages.size());
+    EXPECT_EQ((Bytes {0xB2, 123, 0}), editor->shortMessages[0]);
+}
+
+TEST_F(EditorAudio, HostTempoReachesTheArpeggiatorOnlyWhenItChanges)
+{
+    editor->GetParam(kOverrideTempo)->Set(1.0);
+    editor->render();
+    EXPECT_DOUBLE_EQ(55.0, editor->paramValue(kArpTempo));
+    editor->GetParam(kArpTempo)->Set(0.0);
+    editor->render();
+    EXPECT_DOUBLE_EQ(0.0, editor->paramValue(kArpTempo));
+    editor->hostTempo = 140.5;
+    editor->render();
+    EXPECT_DOUBLE_EQ(75.0, editor->paramValue(kArpTempo));
+    editor->GetParam(kOverrideTempo)->Set(0.0);
+    editor->hostTempo = 90.0;
+    editor->render();
+    EXPECT_DOUBLE_EQ(75.0, editor->paramValue(kArpTempo));
+}
+
+TEST_F(EditorAudio, TheLedGoesOutOnlyAfterMoreThan100MsAlsoAcrossTheTickWrap)
+{
+    editor->midiLedOn = 1;
+    editor->GetParam(kMIDILed)->Set(1.0);
+    editor->midiLedTime = static_cast<uint32_t>(-64);  // lit 64 ms before the tick count wrapped
+    clock.sleepMicroseconds(36000);
+    editor->render();
+    EXPECT_EQ(1, editor->midiLedOn);
+    clock.sleepMicroseconds(1000);
+    editor->render();
+    EXPECT_EQ(0, editor->midiLedOn);
+    EXPECT_DOUBLE_EQ(0.0, editor->paramValue(kMIDILed));
+}
+
+TEST_F(EditorAudio, ResetSizesTheQueueAndShowsTheStartTexts)
+{
+    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayName));
+    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayValue));
+    editor->rememberControls();
+    editor->SetBlockSize(1100);
+    editor->dawOffset = 0;
+    editor->Reset();
+    EXPECT_EQ(1536, editor->midiQueue.GetSize());
+    EXPECT_EQ(1100, editor->dawOffset);
+    EXPECT_TRUE(editor->resetPending);
+    EXPECT_EQ("Marnvik Zelto2X Plug-in", editor->paramTextControl(kControlDisplayName)->GetTextString());
+    EXPECT_EQ("v1.1", editor->paramTextControl(kControlDisplayValue)->GetTextString());
+}
+
+TEST_F(EditorAudio, TheHostBufferShowsItsDelayAndBlockSize)
+{
+    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayMIDIOutDelay));
+    editor->rememberControls();
+    editor->SetBlockSize(512);
+    editor->sampleRate = 44100.0;
+    editor->toDAWBuffer = true;
+    editor->dawOffset = 1024;
+    editor->render();
+    EXPECT_EQ("23ms|512bfr", editor->paramTextControl(kControlDisplayMIDIOutDelay)->GetTextString());
+}

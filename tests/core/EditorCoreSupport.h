@@ -1,0 +1,121 @@
+#pragma once
+// Shared by the editor-core tests: a data folder of its own, an editor whose
+// hardware port is a recorder, and stand-ins for the configured controls.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "IControl.h"
+#include "IGraphics.h"
+#include "ParameterTable.h"
+#include "Zelto2X.h"
+
+namespace coretest {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+// A data folder that the editor constructed inside the scope finds; the
+// files given are written before.
+class DataFolder {
+public:
+    DataFolder()
+    {
+        char pattern[] = "/tmp/zelto2x-core-XXXXXX";
+        root = std::string(mkdtemp(pattern)) + "/";
+        setenv("ZELTO2X_DATA_FOLDER", root.c_str(), 1);
+    }
+    ~DataFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+        unsetenv("ZELTO2X_DATA_FOLDER");
+    }
+    void write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(root + name, std::ios::binary) << text;
+    }
+    std::string read(const std::string& name) const
+    {
+        std::ifstream file(root + name, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+    bool exists(const std::string& name) const { return fs::exists(root + name); }
+
+    std::string root;
+};
+
+inline const std::string kSettingsFile = "Zelto2X Editor UI.txt";
+inline const std::string kLogFile = "Zelto2X Editor LOG.txt";
+
+// Records what would reach the hardware output; portBusy makes the render
+// thread's non-waiting send fail as when another thread holds the port.
+class RecordingEditor : public Zelto2X {
+public:
+    RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
+    bool SendMidiMsg(IMidiMsg* msg) override
+    {
+        shortMessages.push_back({msg->mStatus, msg->mData1, msg->mData2});
+        return true;
+    }
+    bool TrySendMidiMsg(IMidiMsg* msg) override { return !portBusy && SendMidiMsg(msg); }
+    bool SendMidiSysex(unsigned char* data, int size) override
+    {
+        sysex.emplace_back(data, data + size);
+        return true;
+    }
+    // The host's tempo and transport, as the binding would report them.
+    double GetTempo() override { return hostTempo; }
+    void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = hostPlaying; }
+    void render(int frames = 512) { ProcessDoubleReplacing(nullptr, nullptr, frames); }
+
+    std::vector<Bytes> shortMessages;
+    std::vector<Bytes> sysex;
+    bool portBusy = false;
+    double hostTempo = 120.0;
+    bool hostPlaying = false;
+};
+
+class TextStandIn : public ITextControl {
+public:
+    TextStandIn(IPluginBase* plug, int paramIdx) : ITextControl(plug, IRECT(0, 0, 10, 10), &style) { SetParamIdx(paramIdx); }
+    static inline IText style {12};
+};
+
+// Every parameter a plain range 0..max, as a configuration would give it.
+inline void plainRanges(Zelto2X& editor, double max = 127.0)
+{
+    for (int i = 0; i < kNumParams; ++i)
+        editor.GetParam(i)->InitDouble("p", 0.0, 0.0, max, 1.0);
+}
+
+// An output open, sending through the host buffer dawOffset positions a
+// block; the clock loop and the start-up reset taken as done.
+inline void readyToRender(Zelto2X& editor, int dawOffset)
+{
+    editor.midiOutSet = true;
+    editor.toDAWBuffer = true;
+    editor.dawOffset = dawOffset;
+    editor.continuousClockStarted = true;
+    editor.resetPending = false;
+}
+
+// Runs the action with standard output captured and returns it.
+inline std::string quietly(const std::function<void()>& action)
+{
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
+}  // namespace coretest

@@ -1,0 +1,86 @@
+// Project recall on a private JACK server with the simulated Zelto 2: the
+// stored port names open the live ports again and the sound goes out whole.
+#include "EditorCoreSupport.h"
+#include "IParam.h"
+#include "support/JackServer.h"
+#include "support/SimulatedSynth.h"
+
+using namespace coretest;
+
+namespace {
+
+// Device selections as the configuration builds them: "OFF", then the ports.
+void listDevices(Zelto2X& editor)
+{
+    const std::pair<int, std::vector<std::string>> lists[] = {
+        {kDeviceInSelection, editor.getExternalMIDIInNames()}, {kDeviceOutSelection, editor.getExternalMIDIOutNames()}};
+    for (const auto& [param, names] : lists) {
+        editor.GetParam(param)->InitEnum("device", 0, static_cast<int>(names.size()));
+        for (size_t i = 0; i < names.size(); ++i)
+            editor.GetParam(param)->SetDisplayText(static_cast<int>(i), names[i].c_str());
+    }
+}
+
+int threadCount()
+{
+    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+}
+
+int listed(const std::vector<std::string>& names, const std::string& name)
+{
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
+{
+    testsupport::JackServer server;
+    testsupport::SimulatedSynth synth;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    DataFolder folder;
+
+    ByteChunk saved;
+    {
+        Zelto2X before {IPluginInstanceInfo()};
+        listDevices(before);
+        const int out = listed(before.getExternalMIDIOutNames(), synth.InputPortName());
+        const int in = listed(before.getExternalMIDIInNames(), synth.OutputPortName());
+        ASSERT_GT(out, 0);
+        ASSERT_GT(in, 0);
+        before.GetParam(kDeviceOutSelection)->Set(out);
+        before.GetParam(kDeviceInSelection)->Set(in);
+        before.SerializeState(&saved);
+    }
+
+    const int threadsBefore = threadCount();
+    auto owned = std::make_unique<Zelto2X>(IPluginInstanceInfo());
+    Zelto2X& editor = *owned;
+    listDevices(editor);
+    ASSERT_FALSE(editor.midiOutSet);
+    ASSERT_EQ(saved.Size(), editor.UnserializeState(&saved, 0));
+    EXPECT_TRUE(editor.midiOutSet);
+    EXPECT_EQ(synth.InputPortName(), editor.GetParam(kDeviceOutSelection)->GetDisplayText(editor.GetParam(kDeviceOutSelection)->Int()));
+    EXPECT_EQ(synth.OutputPortName(), editor.GetParam(kDeviceInSelection)->GetDisplayText(editor.GetParam(kDeviceInSelection)->Int()));
+    // The whole sound: 137 bytes, F0 3E 16, the device ID, the sound command.
+    const bool soundArrived = synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) {
+            if (line.size() == 137 * 3 - 1 && line.compare(0, 12, "F0 3E 16 00 ") == 0 && line.substr(line.size() - 2) == "F7")
+                return true;
+        }
+        return false;
+    });
+    EXPECT_TRUE(soundArrived);
+
+    // Closing leaves no worker, clock or MIDI thread behind (the clock job ran too).
+    editor.ProcessDoubleReplacing(nullptr, nullptr, 512);
+    EXPECT_GT(threadCount(), threadsBefore);
+    owned.reset();
+    EXPECT_EQ(threadsBefore, threadCount());
+}

@@ -1,0 +1,124 @@
+#pragma once
+// An editor on the headless window system over a temporary library: two bank
+// files on disk, the bank lists and librarian popups built, a librarian view at
+// (100, 200) at scale 1, and the window open so menus and panels take scripted
+// answers.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IGraphics.h"
+#include "IParam.h"
+#include "IPopupMenuControl.h"
+#include "LibrarianViewControl.h"
+#include "LibraryTestSupport.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "Zelto2X.h"
+#include "ControlLayer.h"
+#include "ProgressIndicator.h"
+#include "platform/HeadlessWindowSystem.h"
+
+class LibrarianEditorTest : public ::testing::Test {
+protected:
+    static constexpr int kViewX = 100;
+    static constexpr int kViewY = 200;
+
+    void SetUp() override
+    {
+        using namespace librarytest;
+        // Alpha: ALPHA 1.. ALPHA 100 in categories 1..10; Beta: BETA 1.. in category 3.
+        std::vector<Bytes> alpha, beta;
+        for (int i = 0; i < 100; ++i) {
+            alpha.push_back(currentDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10));
+            beta.push_back(currentDump(500 + i, "BETA " + std::to_string(i + 1), 3));
+        }
+        writeFile(data.patches() + "/Alpha.zt2", concat(alpha));
+        writeFile(data.patches() + "/Beta.zt2", concat(beta));
+        diskBefore = soundsOnDisk(data.root);
+
+        auto system = std::make_unique<platform::HeadlessWindowSystem>();
+        headless = system.get();
+        platform::WindowSystem::SetShared(std::move(system));
+        editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
+        for (int i = 0; i < kNumParams; ++i)
+            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        editor->GetParam(kMainTab)->InitDouble("tab", 2.0, 0.0, 3.0, 1.0);
+        library = editor->patchLibrarian;
+        editor->patchTypeChanged(0, 0, true);
+        editor->createProgressOverlay();
+        editor->createLibrarianMenus();
+        if (!editor->librarianView) {
+            IBitmap none;
+            editor->librarianView = new LibrarianViewControl(editor.get(), kViewX, kViewY, kLibrarianArea, &none,
+                IRECT(kViewX, kViewY, kViewX + 1300, kViewY + 460), library, 1.0);
+            graphics()->AttachControl(editor->librarianView);
+        }
+        view = editor->librarianView;
+        view->dragEnabled = true;
+        editor->patchTypeChanged(0, 0, false);
+        graphics()->OpenWindow(nullptr);
+        headless->ProcessEvents(0);
+    }
+
+    void TearDown() override
+    {
+        editor.reset();
+        platform::WindowSystem::SetShared(nullptr);
+    }
+
+    IGraphics* graphics() const { return editor->GetGUI(); }
+
+    // The centre of a slot's rectangle.
+    void slotCentre(int list, int slot, int* x, int* y) const
+    {
+        const IRECT r = view->slotRect(list, slot);
+        *x = (r.L + r.R) / 2;
+        *y = (r.T + r.B) / 2;
+    }
+    void click(int list, int slot, bool right = false)
+    {
+        int x, y;
+        slotCentre(list, slot, &x, &y);
+        IMouseMod mod(!right, right);
+        graphics()->OnMouseDown(x, y, &mod);
+        graphics()->OnMouseUp(x, y, &mod);
+    }
+    // Right click on a slot with the menu answer queued first.
+    void rightClickChoosing(int list, int slot, const std::string& answer)
+    {
+        headless->QueueMenuAnswer(answer);
+        click(list, slot, true);
+    }
+    void drag(int fromList, int fromSlot, int toList, int toSlot)
+    {
+        int x0, y0, x1, y1;
+        slotCentre(fromList, fromSlot, &x0, &y0);
+        slotCentre(toList, toSlot, &x1, &y1);
+        IMouseMod left(true);
+        graphics()->OnMouseDown(x0, y0, &left);
+        graphics()->OnMouseDrag(x0 + 1, y0, &left);
+        graphics()->OnMouseDrag(x1, y1, &left);
+        graphics()->OnMouseUp(x1, y1, &left);
+    }
+
+    const LibrarianPatch& upperSlot(int slot) const
+    {
+        return library->bankFiles[static_cast<size_t>(library->upperSelection)]->patches[static_cast<size_t>(slot)];
+    }
+    const std::vector<unsigned char>& upperBytes(int slot) const { return upperSlot(slot).messages.at(0).bytes; }
+    double value(int index) const { return editor->paramValue(index); }
+    bool markedUnsaved() const { return value(kBankEditUnsaved) == 1.0; }
+    // The library on disk is what it was at start.
+    void expectDiskUnchanged() const { EXPECT_EQ(diskBefore, librarytest::soundsOnDisk(data.root)); }
+
+    librarytest::TempDataFolder data;
+    std::multiset<std::string> diskBefore;
+    platform::HeadlessWindowSystem* headless = nullptr;
+    std::unique_ptr<Zelto2X> editor;
+    PatchLibrarian* library = nullptr;
+    LibrarianViewControl* view = nullptr;
+};

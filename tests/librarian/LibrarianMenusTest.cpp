@@ -1,0 +1,221 @@
+// The bank display names, the list parameters after a change of what the
+// lower list shows, and the librarian popups: trees, commands, numbers.
+#include "LibrarianEditorFixture.h"
+
+namespace {
+
+using namespace librarytest;
+
+std::string shown(const std::vector<std::string>& names, size_t index)
+{
+    std::string prefix;
+    int number = 0;
+    std::string result;
+    for (size_t i = 0; i <= index; ++i)
+        result = Zelto2X::bankDisplayName(names[i], prefix, number);
+    return result;
+}
+
+TEST(BankDisplayName, LongNamesAreShortenedWithARunningNumber)
+{
+    const std::string p47(47, 'a');
+    const std::string n52 = std::string(48, 'b') + ".zt2";
+    const std::string n53 = std::string(49, 'c') + ".zt2";
+    const std::vector<std::string> names = {n52, n53, p47 + "one of many.ZT2", "short.syx", p47 + "two of many.zt2",
+        std::string(47, 'd') + "-other prefix.MID", std::string(60, 'e'), p47 + "x.abcdefghij"};
+    EXPECT_EQ(n52, shown(names, 0));
+    EXPECT_EQ(std::string(47, 'c') + "~1.zt2", shown(names, 1));
+    EXPECT_EQ(p47 + "~1.zt2", shown(names, 2));
+    EXPECT_EQ("short.syx", shown(names, 3));
+    EXPECT_EQ(p47 + "~2.zt2", shown(names, 4));
+    EXPECT_EQ(std::string(47, 'd') + "~1.mid", shown(names, 5));
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_LE(shown(names, i).size(), 55u) << i;
+}
+
+TEST_F(LibrarianEditorTest, SearchAfterCategoriesOverwritesOnlyTheLowerEntriesItHas)
+{
+    editor->lowerShowsCategories = true;
+    editor->patchTypeChanged(0, 1, false);
+    IParam* lower = editor->GetParam(kPatchSelectionListLower);
+    const int categories = static_cast<int>(library->categoryFiles.size());
+    ASSERT_GT(categories, 3);
+    const std::string lastCategory = lower->GetDisplayText(categories - 1);
+
+    library->createNewSearchPatchFiles("ALPHA");
+    editor->lowerShowsCategories = false;
+    editor->lowerShowsSearch = true;
+    editor->patchTypeChanged(0, 4, false);
+    const int results = static_cast<int>(library->searchFiles.size());
+    ASSERT_LT(results, categories);
+    EXPECT_EQ(library->searchFiles[0]->fileName, lower->GetDisplayText(0));
+    EXPECT_EQ(lastCategory, lower->GetDisplayText(categories - 1));
+    EXPECT_EQ(results, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
+    EXPECT_EQ("Alpha.zt2", editor->GetParam(kPatchSelectionListUpper)->GetDisplayText(0));
+}
+
+TEST_F(LibrarianEditorTest, UnknownKindResetsSelectionsAndTouchesNoParameter)
+{
+    library->upperSelection = 1;
+    const int before = editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts();
+    editor->patchTypeChanged(0, 2, false);
+    EXPECT_EQ(0, library->upperSelection);
+    EXPECT_EQ(before, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
+}
+
+TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
+{
+    headless->QueueMenuAnswer("Beta.zt2");
+    IMouseMod left(true);
+    editor->leftPatchPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ("Alpha.zt2 [x]\nBeta.zt2\n", headless->shownMenus.back());
+    EXPECT_TRUE(editor->leftPatchPopupMenu->rootMenu()->IsItemChecked(1));
+    EXPECT_EQ(1, library->upperSelection);
+    EXPECT_EQ("Beta.zt2", editor->upperBankName);
+    EXPECT_EQ("Patches", editor->upperFolderName);
+    EXPECT_EQ("BETA 1        ", view->slotText(0, 0));
+    headless->QueueMenuAnswer("none");
+    editor->leftPatchPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(1, library->upperSelection);
+}
+
+TEST_F(LibrarianEditorTest, EqualNamesInOneFolderAreTellApartByTheirIndex)
+{
+    library->bankFiles[1]->fileName = "Alpha.zt2";
+    editor->leftPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "", "");
+    headless->QueueMenuAnswer("1");
+    IMouseMod left(true);
+    editor->leftPatchPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(1, library->upperSelection);
+    EXPECT_EQ("BETA 1        ", view->slotText(0, 0));
+}
+
+TEST_F(LibrarianEditorTest, StaleMenuItemKeepsTheSelectionAndAnEmptyLibraryOffersNothing)
+{
+    library->bankFiles.pop_back();  // the menu still lists Beta
+    headless->QueueMenuAnswer("Beta.zt2");
+    IMouseMod left(true);
+    editor->leftPatchPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(0, library->upperSelection);
+
+    library->initBankFilesOnDiscard(data.root + "/Nowhere");
+    editor->patchTypeChanged(0, 0, false);
+    EXPECT_EQ(0, editor->leftPatchPopupMenu->rootMenu()->GetNItems());
+    EXPECT_TRUE(editor->leftPatchPopupMenu->menus().empty());
+    editor->sendPatchToDeviceFromLibrarian(5, 0);  // no bank: nothing moves
+    EXPECT_NE(5, view->activeSlot.load());
+}
+
+TEST_F(LibrarianEditorTest, ProgressOverlayCoversTheEditorWhileATransferRuns)
+{
+    ASSERT_NE(nullptr, editor->progressIndicator);
+    const IRECT* r = editor->progressIndicator->GetTargetRECT();
+    EXPECT_TRUE(r->L == 0 && r->T == 0 && r->R == 1500 && r->B == 757);
+    EXPECT_TRUE(editor->progressIndicator->IsHidden());
+    editor->midiMessageManager->patchRequested = true;
+    editor->DisplayProcessingIndicator(true);
+    EXPECT_FALSE(editor->progressIndicator->IsHidden());
+    EXPECT_TRUE(editor->progressLayer->IsVisible());
+    EXPECT_EQ(static_cast<IControl*>(editor->progressIndicator), graphics()->HitTest(700, 400));
+    editor->DisplayProcessingIndicator(false);
+    EXPECT_TRUE(editor->progressIndicator->IsHidden());
+    EXPECT_FALSE(editor->progressLayer->IsVisible());
+    EXPECT_FALSE(editor->midiMessageManager->patchRequested);
+}
+
+TEST_F(LibrarianEditorTest, BankEditMenuHoldsEveryCommandInOrder)
+{
+    editor->bankEditPopupMenu->AddMenuItemsIn(editor.get());  // a rebuild gives the same menu
+    headless->QueueMenuAnswer("none");
+    IMouseMod left(true);
+    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ("Request Patch Data >\n  from Active Slot to Plug-in GUI\n  from Active Slot to Librarian\n"
+              "  from Selected Program Slot & Bank\n  ---\n  Patches from 001-100\n  Patches from 101-200\n"
+              "  Patches from 201-300\n  Patches from 301-400\n  Patches from 401-500\n---\n"
+              "Store Patch Data >\n  To Currently Selected Slot & Bank\n  ---\n  All Patches to P001-P100\n"
+              "  All Patches to P101-P200\n  All Patches to P201-P300\n  All Patches to P301-P400\n"
+              "  All Patches to P401-P500\n---\nSync Current Data from HW\nPush Current Data to HW\n---\n"
+              "Save (Overwrite current bank)\nSave As... >\n  Standard MIDI (*.mid)\n  Zelto2X Format (*.zt2)\n---\n"
+              "Import... >\n  Standard MIDI (*.mid)\n  SysEx (*.syx / *.zt2)\nRefresh Folders\n"
+              "Other Helpful things... >\n  Open Data Folder\n  Open User Manual\n  Open Support Ticket\n"
+              "  Check for Updates\n  DAW Setup Guides\n---\nAbout this Plug-in...\n",
+        headless->shownMenus.back());
+    EXPECT_EQ(15, editor->bankEditPopupMenu->bankEditMenu.GetNItems());
+}
+
+TEST_F(LibrarianEditorTest, StoringAllPatchesStartsFromSlotZero)
+{
+    library->transferSlot = 7;
+    headless->QueueMenuAnswer("Store Patch Data/All Patches to P201-P300");
+    IMouseMod left(true);
+    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(0, library->transferSlot);
+}
+
+TEST_F(LibrarianEditorTest, BankNumberMenuTicksOnlyBanksZeroToFour)
+{
+    BankNumberPopupMenu& menu = *editor->bankNumberPopupMenu;
+    const struct {
+        int bank, ticked;
+    } cases[] = {{0, 0}, {4, 4}, {5, -1}, {-1, -1}};
+    for (const auto& c : cases) {
+        menu.refreshPatchNames(library, editor.get(), c.bank);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(i == c.ticked, menu.bankMenu.IsItemChecked(i)) << c.bank << " item " << i;
+    }
+    headless->QueueMenuAnswer("Bank P301-400");
+    IMouseMod left(true);
+    menu.OnMouseDown(0, 0, &left);
+    EXPECT_EQ(3, value(kCurrentBank));
+    EXPECT_TRUE(menu.bankMenu.IsItemChecked(3));
+}
+
+TEST_F(LibrarianEditorTest, ProgramNumberMenuTicksAndChoosesProgramIndexes)
+{
+    ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
+    menu.refreshPatchNames(library, editor.get(), 99);
+    EXPECT_TRUE(menu.programRangeMenus[9].IsItemChecked(9));
+    EXPECT_STREQ("Program 100", menu.programRangeMenus[9].GetItemText(9));
+    EXPECT_STREQ("Program 01", menu.programRangeMenus[0].GetItemText(0));
+    menu.refreshPatchNames(library, editor.get(), 100);
+    for (auto& range : menu.programRangeMenus)
+        for (int i = 0; i < range.GetNItems(); ++i)
+            EXPECT_FALSE(range.IsItemChecked(i));
+    IMouseMod left(true);
+    const struct {
+        const char* answer;
+        int program;
+    } cases[] = {{"01-10/Program 10", 9}, {"11-20/Program 11", 10}};
+    for (const auto& c : cases) {
+        headless->QueueMenuAnswer(c.answer);
+        menu.OnMouseDown(0, 0, &left);
+        EXPECT_EQ(c.program, value(kCurrentPatch)) << c.answer;
+    }
+}
+
+TEST_F(LibrarianEditorTest, ProgramMenuInLibraryControlListsSlotNamesAndSelectsTheSlot)
+{
+    editor->libraryControl = true;
+    ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
+    menu.refreshPatchNames(library, editor.get(), 0);
+    EXPECT_STREQ("ALPHA 23      ", menu.programRangeMenus[2].GetItemText(2));
+    headless->QueueMenuAnswer("21-30/2");
+    IMouseMod left(true);
+    menu.OnMouseDown(0, 0, &left);
+    EXPECT_EQ(22, view->activeSlot.load());
+    EXPECT_EQ(22, library->transferSlot);
+    EXPECT_EQ(22, value(kCurrentPatch));
+}
+
+TEST_F(LibrarianEditorTest, DismissedBankNameMenuSendsNothingAndKeepsTheSlot)
+{
+    view->upperSelectedSlot = 12;
+    library->transferSlot = 5;
+    headless->QueueMenuAnswer("none");
+    IMouseMod left(true);
+    editor->progBankNamePopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(5, library->transferSlot);
+    EXPECT_NE(12, value(kCurrentPatch));
+}
+
+}  // namespace

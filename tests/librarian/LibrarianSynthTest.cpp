@@ -1,0 +1,216 @@
+// The library and the simulated Zelto 2 in-process, in virtual time: a slot
+// sent to the edit buffer, a bank stored into a hardware bank, an imported and
+// saved bank compared with the synth's slots, and the request job that a
+// library reload waits for.
+#include "LibraryTestSupport.h"
+#include "messaging/WorkerFixture.h"
+
+#include "IGraphics.h"
+#include "IPopupMenuControl.h"
+#include "platform/HeadlessWindowSystem.h"
+
+namespace {
+
+using namespace librarytest;
+
+// A dump with its checksum, as the hardware and the library hold it.
+Bytes validDump(int seed, const std::string& name, int category)
+{
+    Bytes dump = currentDump(seed, name, category);
+    zsysex::applyOutgoingChecksum(dump.data(), static_cast<int>(dump.size()));
+    return dump;
+}
+
+// The sound itself: parameters, name and category, without address and checksum.
+Bytes body(const Bytes& dump)
+{
+    return dump.size() < 135 ? Bytes() : Bytes(dump.begin() + 7, dump.begin() + 135);
+}
+
+class LibrarySynthTest : public WorkerFixture {
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 100; ++i)
+            alpha.push_back(validDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10));
+        writeFile(bankPath(), concat(alpha));
+        auto system = std::make_unique<platform::HeadlessWindowSystem>();
+        headless = system.get();
+        platform::WindowSystem::SetShared(std::move(system));
+        WorkerFixture::SetUp();
+        library = editor->patchLibrarian;
+        editor->patchTypeChanged(0, 0, true);
+        editor->GetGUI()->OpenWindow(nullptr);
+    }
+    void TearDown() override
+    {
+        WorkerFixture::TearDown();
+        platform::WindowSystem::SetShared(nullptr);
+    }
+
+    std::string bankPath() const { return data.patches() + "/Alpha.zt2"; }
+    const Bytes& synthSlot(int slot) const { return editor->synth->Sound({false, slot}); }
+    const Bytes& synthEditBuffer() const { return editor->synth->Sound({true, 0}); }
+    Bytes diskSlot(int slot) const
+    {
+        const Bytes file = readFile(bankPath());
+        return Bytes(file.begin() + slot * 137, file.begin() + (slot + 1) * 137);
+    }
+
+    TempDataFolder data;
+    std::vector<Bytes> alpha;
+    platform::HeadlessWindowSystem* headless = nullptr;
+    PatchLibrarian* library = nullptr;
+};
+
+TEST_F(LibrarySynthTest, ImportedSoundSavedToDiskReachesTheSynthByteForByte)
+{
+    const Bytes imported = validDump(77, "IMPORTED", 4);
+    writeFile(data.root + "/Outside/One.syx", imported);
+    const std::multiset<std::string> before = soundsOnDisk(data.patches());
+
+    editor->selectLibrarianSlot(4);
+    headless->QueueFilePanelAnswer(data.root + "/Outside/One.syx");
+    editor->ImportSingleZeltoPatches(false);
+    headless->QueueMenuAnswer("Save (Overwrite current bank)");
+    IMouseMod left(true);
+    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ(imported, diskSlot(4));
+    // One sound replaced on disk, the others as they were.
+    std::multiset<std::string> expected = before;
+    const auto replaced = expected.find(std::string(alpha[4].begin() + 7, alpha[4].end() - 1));
+    ASSERT_NE(replaced, expected.end());
+    expected.erase(replaced);
+    expected.emplace(imported.begin() + 7, imported.end() - 1);
+    EXPECT_EQ(expected, soundsOnDisk(data.patches()));
+
+    editor->sendPatchToDeviceFromLibrarian(4, 0);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(body(diskSlot(4)), body(synthEditBuffer()));
+
+    editor->SendAllProgramsFromLibrarian(1);
+    ASSERT_TRUE(requestJobEnded());
+    for (int slot = 0; slot < 100; ++slot)
+        EXPECT_EQ(body(diskSlot(slot)), body(synthSlot(100 + slot))) << slot;
+    EXPECT_TRUE(synthSlot(0).empty() || body(synthSlot(0)) != body(diskSlot(0)));
+}
+
+TEST_F(LibrarySynthTest, NothingIsSentWithoutOutputForAnEmptySlotOrAStaleBank)
+{
+    editor->midiOutSet = false;
+    editor->sendPatchToDeviceFromLibrarian(3, 0);
+    editor->midiOutSet = true;
+    library->bankFiles[0]->patches[5] = LibrarianPatch();
+    editor->sendPatchToDeviceFromLibrarian(5, 0);
+    editor->sendPatchToDeviceFromLibrarian(100, 0);
+    library->upperSelection = 9;
+    editor->sendPatchToDeviceFromLibrarian(3, 0);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(0u, editor->sentCount());
+}
+
+TEST_F(LibrarySynthTest, TheSendJobKeepsItsOwnCopyWhenTheLibraryIsReleased)
+{
+    editor->hold();
+    editor->sendPatchToDeviceFromLibrarian(3, 0);
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    std::filesystem::remove(bankPath());
+    library->initBankFilesOnDiscard(data.patches());  // frees the bank under the job
+    ASSERT_TRUE(library->bankFiles.empty());
+    editor->release();
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(body(alpha[3]), body(synthEditBuffer()));
+}
+
+TEST_F(LibrarySynthTest, PushIsDroppedWithoutSideEffectsWhileAJobRunsAndSendsTheSoundOtherwise)
+{
+    IMouseMod left(true);
+    editor->answering = false;
+    editor->hold();
+    ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    headless->QueueMenuAnswer("Push Current Data to HW");
+    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_FALSE(editor->patchLoading);  // dropped: the request thread is busy
+    editor->release();
+    ASSERT_TRUE(requestJobEnded());
+
+    const size_t before = editor->sentCount();
+    headless->QueueMenuAnswer("Push Current Data to HW");
+    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_FALSE(editor->patchLoading);
+    ASSERT_EQ(before + 1, editor->sentCount());
+    EXPECT_EQ(137u, editor->sent().back().bytes.size());  // the editor's sound to the edit buffer
+}
+
+std::vector<std::string> wire(const std::vector<SimEditor::Sent>& sent, size_t from)
+{
+    std::vector<std::string> lines;
+    for (size_t i = from; i < sent.size(); ++i)
+        lines.push_back(zelto2sim::ToHex(sent[i].bytes));
+    return lines;
+}
+
+TEST_F(LibrarySynthTest, NumberMenusSelectTheHardwareProgramAndAskForItsSound)
+{
+    IMouseMod left(true);
+    editor->GetParam(kCurrentPatch)->Set(4);
+    headless->QueueMenuAnswer("Bank P301-400");
+    editor->bankNumberPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(wire(editor->sent(), 0), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03", "C0 04 00",
+                                           "F0 3E 16 00 00 7F 00 F7"}));
+    EXPECT_EQ(3, editor->paramValue(kCurrentBank));
+
+    const size_t before = editor->sentCount();
+    headless->QueueMenuAnswer("01-10/Program 10");
+    editor->programNumberPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(wire(editor->sent(), before), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03",
+                                                "C0 09 00", "F0 3E 16 00 00 7F 00 F7"}));
+    EXPECT_EQ(9, editor->paramValue(kCurrentPatch));
+
+    const size_t dismissed = editor->sentCount();
+    for (auto* menu : {static_cast<IPopupMenuControl*>(editor->bankNumberPopupMenu),
+             static_cast<IPopupMenuControl*>(editor->programNumberPopupMenu),
+             static_cast<IPopupMenuControl*>(editor->progBankNamePopupMenu)}) {
+        headless->QueueMenuAnswer("none");
+        menu->OnMouseDown(0, 0, &left);
+    }
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(dismissed, editor->sentCount());
+}
+
+TEST_F(LibrarySynthTest, ProgramMenuInLibraryControlSendsTheSlotAndNoProgramChange)
+{
+    IMouseMod left(true);
+    editor->libraryControl = true;
+    editor->programNumberPopupMenu->refreshPatchNames(library, editor.get(), 0);
+    headless->QueueMenuAnswer("21-30/ALPHA 23      ");
+    editor->programNumberPopupMenu->OnMouseDown(0, 0, &left);
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(body(alpha[22]), body(synthEditBuffer()));
+    for (const SimEditor::Sent& sent : editor->sent())
+        EXPECT_NE(0xC0, sent.bytes[0] & 0xF0);
+}
+
+TEST_F(LibrarySynthTest, ReloadWaitsForTheRunningRequestJob)
+{
+    editor->answering = false;
+    editor->hold();
+    ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    writeFile(data.patches() + "/Zeta.zt2", concat(currentDumps(100, "ZETA ")));
+    editor->patchTypeChanged(0, 0, true);
+    EXPECT_EQ(1u, library->bankFiles.size());
+    editor->runPendingLibraryReload();
+    EXPECT_EQ(1u, library->bankFiles.size());
+    editor->release();
+    ASSERT_TRUE(requestJobEnded());
+    editor->runPendingLibraryReload();
+    EXPECT_EQ(2u, library->bankFiles.size());
+    EXPECT_EQ(-1, editor->pendingReloadKind.load());
+}
+
+}  // namespace

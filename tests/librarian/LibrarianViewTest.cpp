@@ -1,0 +1,142 @@
+// The librarian view: slot geometry, list filling, selection, arrow keys,
+// dragging, copy and paste, and the slot menus a right click opens.
+#include "LibrarianEditorFixture.h"
+
+namespace {
+
+using namespace librarytest;
+
+TEST_F(LibrarianEditorTest, SlotRectanglesAtScaleOneFollowTheColumnLayout)
+{
+    const struct {
+        int list, slot;
+        IRECT rect;
+    } cases[] = {
+        {0, 0, IRECT(100, 201, 220, 219)},
+        {0, 25, IRECT(258, 201, 378, 219)},
+        {0, 24, IRECT(100, 633, 220, 651)},
+        {1, 0, IRECT(793, 200, 913, 218)},
+        {1, 99, IRECT(1267, 632, 1387, 650)},
+        {1, 100, IRECT()},
+    };
+    for (const auto& c : cases) {
+        const IRECT r = view->slotRect(c.list, c.slot);
+        EXPECT_TRUE(r.L == c.rect.L && r.T == c.rect.T && r.R == c.rect.R && r.B == c.rect.B)
+            << c.list << "/" << c.slot << ": " << r.L << "," << r.T << "," << r.R << "," << r.B;
+    }
+}
+
+TEST_F(LibrarianEditorTest, ListsShowTheSlotNamesOfTheirBankWithoutFillingIt)
+{
+    EXPECT_EQ("ALPHA 1       ", view->slotText(0, 0));
+    library->bankFiles[0]->patches.resize(60);
+    view->patchSelectionUpperChanged();
+    EXPECT_EQ("ALPHA 60      ", view->slotText(0, 59));
+    EXPECT_EQ("", view->slotText(0, 60));
+    EXPECT_EQ(60u, library->bankFiles[0]->patches.size());
+}
+
+TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBank)
+{
+    const struct {
+        int from, key, to;
+    } cases[] = {{0, 1, 99}, {99, 2, 0}, {80, 4, 5}, {10, 3, 85}, {24, 3, 99}, {74, 4, 99}, {5, 2, 6}};
+    for (const auto& c : cases) {
+        view->activeSlot = c.from;
+        view->upperSelectedSlot = c.from;
+        EXPECT_TRUE(view->OnKeyDown(0, 0, c.key));
+        EXPECT_EQ(c.to, view->activeSlot.load()) << c.from << " key " << c.key;
+        EXPECT_EQ(c.to, view->upperSelectedSlot.load());
+        EXPECT_EQ(c.to, value(kCurrentPatch));
+    }
+    EXPECT_FALSE(view->OnKeyDown(0, 0, 0));  // space is not ours
+}
+
+TEST_F(LibrarianEditorTest, AfterAClickInTheLowerListTheDownArrowStartsThereAtSlotZero)
+{
+    click(1, 30);
+    EXPECT_EQ(-1, view->activeSlot.load());
+    EXPECT_EQ(30, view->lowerSelectedSlot.load());
+    EXPECT_TRUE(view->OnKeyDown(0, 0, 2));
+    EXPECT_EQ(0, view->lowerSelectedSlot.load());
+    EXPECT_EQ(1, view->lowerListActive.load());
+}
+
+TEST_F(LibrarianEditorTest, DragFromTheLowerListCopiesTheSoundIntoTheUpperSlot)
+{
+    editor->rightPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "Beta.zt2", "Patches");
+    ASSERT_EQ(1, library->menuSelection);  // Beta below
+    view->patchSelectionLowerChanged();
+    const Bytes beta = library->bankFiles[1]->patches[4].messages[0].bytes;
+    drag(1, 4, 0, 9);
+    EXPECT_EQ(beta, upperBytes(9));
+    EXPECT_EQ("BETA 5        ", view->slotText(0, 9));
+    EXPECT_TRUE(markedUnsaved());
+    expectDiskUnchanged();
+}
+
+TEST_F(LibrarianEditorTest, DragsStartingOnTheUpperListOrDroppedOutsideChangeNothing)
+{
+    const Bytes before = upperBytes(9);
+    drag(0, 2, 0, 9);
+    EXPECT_FALSE(view->dragActive);
+    drag(1, 4, 1, 9);
+    view->OnMouseDrag(0, 0, 0, 0, nullptr);
+    EXPECT_EQ(before, upperBytes(9));
+    EXPECT_FALSE(markedUnsaved());
+}
+
+TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopyElsewhere)
+{
+    rightClickChoosing(0, 3, "none");
+    EXPECT_EQ("Paste\n---\nRename\nSet Category >\n  None\n  Arp\n  Atmo\n  Bass\n  Drum\n  FX\n  Keys\n  Lead\n"
+              "  Mono\n  Pad\n  Perc\n  Poly\n  Seq\n  Dub\n  Lush\n  Strg\n  Pluk\n  Wind\n  Nois\n  Exfx\n"
+              "  Init\n---\nInitialize Slot\nGet DATA from.. >\n  Plug-in (active patch)\n  ---\n"
+              "  Hardware Edit Buffer\n  Hardware by Prog No.\n---\nImport.. >\n  Zelto 1 Single Patch\n"
+              "  Zelto 2 Single Patch\n",
+        headless->shownMenus.back());
+    rightClickChoosing(1, 3, "none");
+    EXPECT_EQ("Copy\n", headless->shownMenus.back());
+    EXPECT_EQ(-1, library->transferSlot);
+}
+
+TEST_F(LibrarianEditorTest, PasteStoresWhatWasCopiedEvenAfterTheLowerBankChanged)
+{
+    const Bytes before = upperBytes(2);
+    rightClickChoosing(0, 2, "Paste");  // before any Copy
+    EXPECT_EQ(before, upperBytes(2));
+    EXPECT_FALSE(markedUnsaved());
+
+    const Bytes copied = library->bankFiles[0]->patches[40].messages[0].bytes;
+    rightClickChoosing(1, 40, "Copy");
+    editor->rightPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "Beta.zt2", "Patches");
+    view->patchSelectionLowerChanged();
+    rightClickChoosing(0, 2, "Paste");
+    EXPECT_EQ(copied, upperBytes(2));
+    EXPECT_TRUE(markedUnsaved());
+    expectDiskUnchanged();
+}
+
+TEST_F(LibrarianEditorTest, RenameNeedsAnUpperSlotWithASound)
+{
+    view->upperSelectedSlot = -1;
+    view->renameSlot(0, 0);
+    EXPECT_TRUE(editor->renameHandled);
+    rightClickChoosing(0, 6, "Rename");
+    EXPECT_FALSE(editor->renameHandled);
+    EXPECT_EQ("ALPHA 7       ", editor->GetParam(kPatchRename)->GetDisplayText(0));
+    click(0, 6);
+    EXPECT_TRUE(editor->renameHandled);
+}
+
+TEST_F(LibrarianEditorTest, DoubleClickWithoutMidiOutputOnlyRedraws)
+{
+    view->upperSelectedSlot = 4;
+    IMouseMod left(true);
+    int x, y;
+    slotCentre(0, 8, &x, &y);
+    graphics()->OnMouseDblClick(x, y, &left);
+    EXPECT_EQ(4, view->upperSelectedSlot.load());
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// The cipher, the loading of the enciphered resources, the SysEx templates,
+// the value lists and the text parsers of the configuration.
+#include "ConfigTestSupport.h"
+
+namespace {
+
+TEST(TeaCipher, PublishedZeroKeyVectorDeciphersToEightZeroBytesAndBack)
+{
+    const uint32_t zeroKey[4] = {0, 0, 0, 0};
+    unsigned char block[8] = {0x41, 0xEA, 0x3A, 0x0A, 0x94, 0xBA, 0xA9, 0x40};
+    Tea::simpledecrypt(block, zeroKey);
+    EXPECT_EQ(std::vector<unsigned char>(block, block + 8), std::vector<unsigned char>(8, 0));
+    Tea::simpleencrypt(block, zeroKey);
+    EXPECT_EQ(std::vector<unsigned char>(block, block + 8),
+        (std::vector<unsigned char>{0x41, 0xEA, 0x3A, 0x0A, 0x94, 0xBA, 0xA9, 0x40}));
+}
+
+TEST(TeaCipher, BlockFormRestoresTheTextAndItsLength)
+{
+    uint32_t key[4];
+    Tea::keyWords(kConfigKeyBytes, key);
+    unsigned char data[32] = "thirteen char";
+    uint32_t length = 13;
+    Tea::encryptBlock(data, &length, key);
+    EXPECT_EQ(length, 24u);  // 16 padded + 8 for the length block
+    Tea::decryptBlock(data, &length, key);
+    EXPECT_EQ(length, 13u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 13), "thirteen char");
+}
+
+TEST(TeaCipher, KeyWordsAreLittleEndian)
+{
+    const unsigned char bytes[16] = {1, 2, 3, 4};
+    uint32_t words[4];
+    Tea::keyWords(bytes, words);
+    EXPECT_EQ(words[0], 0x04030201u);
+    EXPECT_EQ(words[1], 0u);
+}
+
+TEST(ConfigResources, TextEndsAtItsFirstZeroByteAndPartialLastBlockIsPaddedWithZeros)
+{
+    const std::string plain("<a/>\0<b/>", 9);  // 9 bytes: the last block is one byte long
+    const std::vector<unsigned char> data = encipherConfigText(plain);
+    EXPECT_EQ(decipherConfigText(data.data(), 9), "<a/>");
+    EXPECT_EQ(decipherConfigText(data.data(), 0), "");
+    EXPECT_EQ(decipherConfigText(nullptr, 16), "");
+}
+
+using ConfigReader = ConfigFixture;
+
+TEST_F(ConfigReader, TextWhoseLengthIsNoMultipleOfEightStillParses)
+{
+    const std::string sysex = "<sysexlist><sysex><values><value>3E 16</value></values></sysex></sysexlist>";
+    ASSERT_NE(sysex.size() % 8, 0u);
+    load(sysex.c_str(), nullptr);
+    ASSERT_EQ(config.sysExTemplates().size(), 1u);
+    EXPECT_EQ(config.sysExTemplates()[0].firstTemplate(), "3E 16");
+}
+
+TEST_F(ConfigReader, FailedLoadReadsNothingEvenAfterAnEarlierLoadSetTheSize)
+{
+    load(kSysEx, nullptr);  // sysex.tea loads, uiconfig.tea is missing
+    EXPECT_EQ(config.sysExTemplates().size(), 3u);
+    EXPECT_GT(gui->GetLoadedFileSize(), 0);
+    EXPECT_EQ(config.loadConfigText(100, "resources/uiconfig.tea"), "");
+    EXPECT_TRUE(config.layerTable().empty());
+}
+
+TEST_F(ConfigReader, SysExEntriesAreNumberedByPositionAndValuesReadAsTheSchemaSays)
+{
+    load("<sysexlist><other/>"
+         "<sysex><values><value>01</value><multivalue><value>09</value></multivalue><value>02</value></values>"
+         "<values><multivalue><value>03</value><value/></multivalue><multivalue/></values>"
+         "<values><value/></values></sysex>"
+         "<notsysex><values><value>04</value></values></notsysex>"
+         "</sysexlist>",
+        nullptr);
+    const std::vector<SysExContainer>& t = config.sysExTemplates();
+    ASSERT_EQ(t.size(), 2u);  // from the first sysex on, whatever the siblings' names
+    ASSERT_EQ(t[0].values.size(), 2u);
+    // The value form takes every sibling after the first value; text-less ones count as a blank.
+    EXPECT_EQ(t[0].values[0].messages, (std::vector<std::string>{"01", " ", "02"}));
+    EXPECT_EQ(t[0].values[1].messages, (std::vector<std::string>{" "}));
+    ASSERT_EQ(t[0].multiValues.size(), 1u);
+    ASSERT_EQ(t[0].multiValues[0].size(), 2u);
+    EXPECT_EQ(t[0].multiValues[0][0].messages, (std::vector<std::string>{"03", ""}));
+    EXPECT_TRUE(t[0].isMultiValue);
+    EXPECT_EQ(t[1].firstTemplate(), "04");
+}
+
+TEST_F(ConfigReader, ValueListsLaterNameWinsAndMissingTextsReadEmpty)
+{
+    loadUi("<valueLists>"
+           "<list name=\"shapes\"><value>Saw</value></list>"
+           "<list name=\"shapes\"><value>Square</value><value/><other>x</other></list>"
+           "<list name=\"odd\"><item>x</item></list>"
+           "<list><value>unnamed</value></list>"
+           "<notalist name=\"skipped\"/>"
+           "</valueLists>");
+    EXPECT_EQ(config.getValueList("shapes"), (std::vector<std::string>{"Square", ""}));
+    EXPECT_TRUE(config.getValueList("odd").empty());
+    EXPECT_EQ(config.getValueList(""), (std::vector<std::string>{"unnamed"}));
+    EXPECT_EQ(config.findValueList("skipped"), nullptr);
+    EXPECT_TRUE(config.getValueList("skipped").empty());
+    EXPECT_NE(config.findValueList("skipped"), nullptr);  // asking by name files an empty list
+}
+
+TEST(ConfigTextParsers, TokenizeDropsEmptyTokensAndAppends)
+{
+    std::vector<std::string> tokens{"kept"};
+    UIConfigManager::Tokenize(",,a,,b,", tokens, ",");
+    EXPECT_EQ(tokens, (std::vector<std::string>{"kept", "a", "b"}));
+    tokens.clear();
+    UIConfigManager::Tokenize("+++", tokens, "+");
+    EXPECT_TRUE(tokens.empty());
+}
+
+TEST(ConfigTextParsers, CommaListsFillEverySlotTheTextDoesNotGiveWithZero)
+{
+    const struct {
+        const char* text;
+        int count;
+        std::vector<int> expected;
+    } cases[] = {
+        {"10,20", 4, {10, 20, 0, 0}},
+        {"7,x,9", 3, {7, 0, 9}},
+        {" -3, 12abc", 2, {-3, 12}},
+        {"1,2,3,4,5", 4, {1, 2, 3, 4}},
+        {nullptr, 2, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<int> slots(static_cast<size_t>(c.count), 77);
+        UIConfigManager::getCSValues(c.text, slots.data(), c.count);
+        EXPECT_EQ(slots, c.expected) << (c.text ? c.text : "null");
+    }
+}
+
+TEST(ConfigTextParsers, SysExTextsGiveOneByteForEachBlankSeparatedToken)
+{
+    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("F0 3e 16 zz F7"),
+        (std::vector<int32_t>{240, 62, 22, 0, 247}));
+    EXPECT_TRUE(UIConfigManager::convertStringSysextoVector("   ").empty());
+    EXPECT_TRUE(UIConfigManager::convertStringSysextoVector("").empty());
+    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("  7f  00 "), (std::vector<int32_t>{127, 0}));
+}
+
+TEST(ConfigTextParsers, LinksAddTheCopyOffsetOnceAndKeepUnknownNamesAtMinusOne)
+{
+    UIConfigManager config;
+    config.initParams();
+    const struct {
+        const char* text;
+        int offset;
+        int first, second, number;
+    } cases[] = {
+        {"kArpTempo", 0, -1, -1, -1},
+        {"kArpTempo,kArpClock", -1, kArpTempo, kArpClock, -1},
+        {"kArpTempo,kArpClock,3", -1, kArpTempo, kArpClock, 3},
+        {"kArpTempo,kArpClock,x", -1, kArpTempo, kArpClock, -1},
+        {"kArpTempo,kArpClock,3,4", -1, kArpTempo, kArpClock, -1},
+        {"kArpTempo,kArpClock", 2, kArpTempo + 2, kArpClock + 2, -1},
+        {"kNoSuchName,kArpClock", 2, -1, kArpClock + 2, -1},
+    };
+    for (const auto& c : cases) {
+        LinkInfo link;
+        testing::internal::CaptureStdout();
+        config.getBiDirectLinkValues(c.text, &link, c.offset);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(link.first, c.first) << c.text;
+        EXPECT_EQ(link.second, c.second) << c.text;
+        EXPECT_EQ(link.number, c.number) << c.text;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,299 @@
+// Control actions and the factories: message lists, the channel rule, links,
+// shared parameters, menus and the radio group.
+#include "ConfigTestSupport.h"
+
+#include "ICustomRadioButtonsControl.h"
+
+namespace {
+
+using Factories = ConfigFixture;
+
+std::string knob(const char* type, const char* paramId, const char* extra)
+{
+    return std::string("<knobcontrol type=\"") + type + "\" paramId=\"" + paramId +
+           "\" imageId=\"KNOB_ID127\" position=\"0,0,60\" " + extra + "/>";
+}
+
+TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMinimum)
+{
+    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds=\"12,10,20,1\" sysexIndex=\"0\" changingByte=\"7\""));
+    ControlAction* a = action(kFilterCutoff);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->kind, kActionSysEx);
+    ASSERT_EQ(a->sysEx.messages.size(), 11u);
+    EXPECT_EQ(a->sysEx.messages.front(), (SysExMessage{0x3E, 0x16, 0x58, 0x41, 0x00, 0x05, 10}));
+    EXPECT_EQ(a->sysEx.messages.back()[6], 20);
+    ASSERT_NE(a->sysExMessageFor(15, 10), nullptr);
+    EXPECT_EQ((*a->sysExMessageFor(15, 10))[6], 15);
+    EXPECT_EQ(a->sysExMessageFor(9, 10), nullptr);
+    EXPECT_EQ(a->sysExMessageFor(21, 10), nullptr);
+    EXPECT_EQ(param(kFilterCutoff)->GetMin(), 10.0);
+    // Found again by the address bytes 58 41 00 05 of an incoming message.
+    EXPECT_EQ(config.sysExControls.findControl(0x58, 0x41, 0x00, 0x05, 0), config.getFirstControlForParam(kFilterCutoff));
+}
+
+TEST_F(Factories, SysExMenuFromZeroToThreeHasThreeValuesAndFourMessages)
+{
+    loadUi("<valueLists><list name=\"modes\"><value>Poly</value><value>Mono</value><value>Legato</value></list>"
+           "</valueLists><menucontrol type=\"seMenu\" paramId=\"kPortamentoMode\" name=\"Glide\" "
+           "position=\"0,0,80\" valueBounds=\"0,0,3\" valueList=\"modes\" sysexIndex=\"1\" changingByte=\"5\"/>");
+    ASSERT_EQ(action(kPortamentoMode)->sysEx.messages.size(), 4u);
+    EXPECT_EQ(action(kPortamentoMode)->sysEx.messages[3][4], 3);
+    EXPECT_EQ(param(kPortamentoMode)->GetMax(), 2.0);
+    EXPECT_EQ(param(kPortamentoMode)->GetDisplayText(2), "Legato");
+    // Changing byte other than 7: the address is bytes 3..6.
+    EXPECT_NE(config.sysExControls.findControl(0x58, 0x00, 0x02, 0x00, 0), nullptr);
+}
+
+TEST_F(Factories, MessageListTable)
+{
+    const struct {
+        const char* name;
+        const char* tmpl;
+        int changingByte, count, start, offset;
+        std::vector<SysExMessage> expected;
+    } cases[] = {
+        {"template first at start -1", "01 02 05", 3, 3, -1, -1, {{1, 2, 5}, {1, 2, 5}, {1, 2, 6}}},
+        {"count 0", "01 02 05", 3, 0, 0, -1, {}},
+        {"count 0 at start -1 keeps the template", "01 02 05", 3, 0, -1, -1, {{1, 2, 5}}},
+        {"after 127 the value wraps to 0", "00", 1, 3, 126, -1, {{126}, {127}, {0}}},
+        {"second timbre moves bytes 4 and 5", "00 00 00 00 70 02 00", 7, 1, 9, 1, {{0, 0, 0, 0, 0, 3, 9}}},
+        {"second timbre below the wrap", "00 00 00 00 10 7F 00", 7, 1, 9, 1, {{0, 0, 0, 0, 0x20, 0, 9}}},
+        {"offsets other than 1 keep the address", "00 00 00 00 70 02 00", 7, 1, 9, 2, {{0, 0, 0, 0, 0x70, 2, 9}}},
+        {"values are kept to 7 bits", "00 00", 2, 1, 200, -1, {{0, 200 & 0x7F}}},
+        {"changing byte past the template", "01 02", 3, 2, 0, -1, {}},
+        {"changing byte 0", "01 02", 0, 2, 0, -1, {}},
+        {"template too short for the timbre address", "01 02 03 04 05", 1, 1, 0, 1, {}},
+        {"empty template", " ", 1, 2, 0, -1, {}},
+    };
+    for (const auto& c : cases) {
+        ControlActionSysExMessage out;
+        out.messages.push_back({99});
+        quietly([&] { config.calculateSysexWithChangingByte(c.tmpl, c.changingByte, c.count, &out, c.start, c.offset); });
+        EXPECT_EQ(out.messages, c.expected) << c.name;
+    }
+}
+
+TEST_F(Factories, EmptyTemplateSendsNothingAndFilesNoLookupEntry)
+{
+    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds=\"0,0,127,1\" sysexIndex=\"2\" changingByte=\"7\"") +
+           knob("seKnob", "kVolume", "valueBounds=\"0,0,127,1\" sysexIndex=\"3\" changingByte=\"7\""));
+    EXPECT_TRUE(action(kFilterCutoff)->sysEx.messages.empty());
+    EXPECT_EQ(action(kFilterCutoff)->sysExMessageFor(0, 0), nullptr);
+    EXPECT_EQ(config.sysExControls.size(), 0u);
+    EXPECT_NE(output.find("SysEx template 3 not defined!"), std::string::npos);
+}
+
+TEST_F(Factories, SysExSliderStartsAtItsZeroValueAndButtonAlwaysHasTwoMessages)
+{
+    loadUi("<slidercontrol type=\"seSliderHor\" paramId=\"kArpSwing\" imageId=\"KNOB_PERCENTAGE_ID\" "
+           "position=\"0,0\" length=\"80\" valueBounds=\"0,0,63,1\" msgZeroVal=\"64\" sysexIndex=\"0\" changingByte=\"7\"/>"
+           "<buttoncontrol type=\"seButton\" paramId=\"kArpOnOff\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\" "
+           "valueBounds=\"1,0,5\" sysexIndex=\"0\" changingByte=\"7\"/>");
+    const auto& slider = action(kArpSwing)->sysEx.messages;
+    ASSERT_EQ(slider.size(), 64u);
+    EXPECT_EQ(slider.front()[6], 64);
+    EXPECT_EQ(slider.back()[6], 127);
+    EXPECT_EQ(config.getFirstControlForParam(kArpSwing)->GetRECT()->W(), 80);
+    ASSERT_EQ(action(kArpOnOff)->sysEx.messages.size(), 2u);
+    EXPECT_EQ(action(kArpOnOff)->kind, kActionSysExSwitch);
+    EXPECT_EQ(action(kArpOnOff)->sysEx.messages[1][6], 1);
+    EXPECT_EQ(param(kArpOnOff)->Value(), 1.0);
+}
+
+TEST_F(Factories, ChannelRuleFilesMixerControlsUnderTheirChannelAndOthersUnderTheirCopy)
+{
+    loadUi("<layer name=\"miniMixer\">" + knob("ccKnob", "kOscillator1Level", "ccNumber=\"20\" channel=\"3\"") +
+           "<buttoncontrol type=\"ccButton\" paramId=\"kOscillator2Level\" imageId=\"BTN_ON_OFF_ARP_ID\" "
+           "position=\"0,0\" ccNumber=\"21\" channel=\"3\" valueBounds=\"0,64,65\"/></layer>"
+           "<multilayer create=\"3\" name=\"page\">" + knob("ccKnob", "kPatternStep01", "ccNumber=\"22\" channel=\"9\"") +
+           "</multilayer>" + knob("ccKnob", "kVolume", "ccNumber=\"7\" channel=\"5\"") +
+           "<layer name=\"additionalSettingsPart3\">"
+           "<buttoncontrol type=\"msbLsbButton\" paramId=\"kArpRange\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\" "
+           "ccNumber=\"6\" msbValue=\"1\" lsbValue=\"2\" lsbControl=\"3\" channel=\"4\" valueBounds=\"0,0,1\"/>" +
+           knob("msbLsbKnob", "kArpTempo", "ccNumber=\"6\" msbValue=\"1\" lsbValue=\"2\" lsbControl=\"4\" channel=\"4\"") +
+           "</layer>");
+    const struct {
+        int param, channel, group;
+    } cases[] = {
+        {kOscillator1Level, 3, 1},   // knob in a mixer layer
+        {kOscillator2Level, 3, 0},   // button in a mixer layer
+        {kPatternStep01 + 2, 3, 0},  // third copy: offset 2 + 1
+        {kVolume, 0, 0},             // top level: offset -1 + 1
+        {kArpRange, 4, 0},           // NRPN button: the additional pages count as mixer layers
+        {kArpTempo, 0, 0},           // NRPN knob there: they do not
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(action(c.param)->channel, c.channel) << c.param;
+        EXPECT_EQ(action(c.param)->ccGroup, c.group) << c.param;
+    }
+    EXPECT_EQ(config.ccControls.findControl(3, 20, 1), config.getFirstControlForParam(kOscillator1Level));
+    EXPECT_EQ(config.ccControls.findControl(3, 22, 0), config.getFirstControlForParam(kPatternStep01 + 2));
+    EXPECT_EQ(config.nrpnControls.findControl(4, 1, 2, 3, 0), config.getFirstControlForParam(kArpRange));
+    EXPECT_EQ(config.nrpnControls.findControl(0, 1, 2, 4, 0), config.getFirstControlForParam(kArpTempo));
+    EXPECT_EQ(action(kOscillator2Level)->zeroValue, 64);
+    EXPECT_EQ(action(kOscillator2Level)->onValue, 65);
+    EXPECT_EQ(std::string(param(kPatternStep01 + 1)->GetNameForHost()), "[2] ");
+}
+
+TEST_F(Factories, LinkIsRecordedOnBothParametersWithTheOffsetAddedOnce)
+{
+    loadUi(knob("ccKnob", "kArpTempo", "ccNumber=\"1\" biDirectLink=\"kArpClock,kArpMode,4\"") +
+           "<multilayer create=\"2\" name=\"m\">" +
+           knob("ccKnob", "kPatternStep01", "ccNumber=\"2\" biDirectLink=\"kPatternStep01Event,kPatternStep01Time\"") +
+           knob("ccKnob", "kArpDelay", "ccNumber=\"4\" biDirectLink=\"kTimbreLED,kArpMode\"") +
+           "</multilayer>" + knob("ccKnob", "kVolume", "ccNumber=\"3\" biDirectLink=\"kNoSuch,kArpMode\""));
+    const LinkInfo& link = action(kArpTempo)->link;
+    EXPECT_EQ(link.first, kArpClock);
+    EXPECT_EQ(link.second, kArpMode);
+    EXPECT_EQ(link.number, 4);
+    ControlAction* linked = action(kArpClock);
+    ASSERT_NE(linked, nullptr);
+    EXPECT_EQ(linked->kind, kActionSysEx);
+    EXPECT_TRUE(linked->sysEx.messages.empty());  // made for the link: sends nothing
+    EXPECT_EQ(linked->link.first, kArpTempo);
+    EXPECT_EQ(linked->link.second, kArpMode);
+    EXPECT_EQ(action(kPatternStep01Event + 1)->link.first, kPatternStep01 + 1);
+    EXPECT_EQ(action(kPatternStep01 + 1)->link.second, kPatternStep01Time + 1);
+    EXPECT_EQ(action(kVolume)->link.first, -1);
+    EXPECT_EQ(action(kArpDelay)->link.first, kTimbreLED);  // the first copy links index 306
+    EXPECT_EQ(action(kArpDelay + 1)->link.first, -1);     // the second would link 307: not linked
+    EXPECT_NE(output.find("names index 307 out of range"), std::string::npos);
+}
+
+TEST_F(Factories, PlainControlAfterACCKnobOnOneParameterLeavesOneActionOfKindNone)
+{
+    loadUi(knob("ccKnob", "kVolume", "ccNumber=\"7\" valueBounds=\"0,0,127,2\"") +
+           "<switch paramId=\"kVolume\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"50,0\"/>");
+    ControlAction* a = action(kVolume);
+    EXPECT_EQ(a->kind, kActionNone);
+    ASSERT_EQ(a->controls.size(), 2u);
+    EXPECT_EQ(a->controls[0], config.getFirstControlForParam(kVolume));
+    EXPECT_EQ(a->ccNumber, 7);
+}
+
+TEST_F(Factories, OnlyTheCCKnobStepsByItsFourthNumber)
+{
+    loadUi(knob("ccKnob", "kVolume", "ccNumber=\"7\" valueBounds=\"0,0,126,2\"") +
+           knob("msbLsbKnob", "kPanning", "valueBounds=\"0,0,126,2\"") +
+           knob("seKnob", "kFilterCutoff", "valueBounds=\"0,0,126,2\" sysexIndex=\"0\" changingByte=\"7\""));
+    EXPECT_EQ(param(kVolume)->GetStep(), 2.0);
+    EXPECT_EQ(param(kPanning)->GetStep(), 1.0);
+    EXPECT_EQ(param(kFilterCutoff)->GetStep(), 1.0);
+}
+
+TEST_F(Factories, ParameterGroupTexts)
+{
+    EXPECT_EQ(config.getParamGroup(0, ""), "Timbre 1");
+    EXPECT_EQ(config.getParamGroup(-1, ""), "");  // not the text of the call before
+    EXPECT_EQ(config.getParamGroup(1, "Osc"), "Timbre 2:Osc");
+    EXPECT_EQ(config.getParamGroup(-1, "Osc"), "Osc");
+    EXPECT_EQ(UIConfigManager::displayName(1, "Cutoff"), "[2] Cutoff");
+    EXPECT_EQ(UIConfigManager::displayName(-1, "Cutoff"), "Cutoff");
+}
+
+TEST_F(Factories, MenuTextsComeFromAListOfExactlyNTextsOrFromTheDisplayNumbers)
+{
+    loadUi("<valueLists><list name=\"five\"><value>a</value><value>b</value><value>c</value><value>d</value>"
+           "<value>e</value></list></valueLists>"
+           "<menucontrol type=\"ccMenu\" paramId=\"kLFO1Shape\" position=\"0,0,60\" valueBounds=\"0,0,5\" "
+           "valueList=\"five\" ccNumber=\"1\"/>"
+           "<menucontrol type=\"ccMenu\" paramId=\"kArpRange\" position=\"0,0,60\" valueBounds=\"0,0,5\" "
+           "valueDisplay=\"1:5\" ccNumber=\"2\"/>"
+           "<menucontrol type=\"msbLsbMenu\" paramId=\"kGlobalMidiChannel\" position=\"0,0,60\" valueBounds=\"0,0,16\" "
+           "valueDisplay=\"1:16\"/>"
+           "<menucontrol type=\"ccMenu\" name=\"Lonely\" paramId=\"kArpMode\" position=\"0,0,60\" valueBounds=\"0,0,5\" "
+           "valueDisplay=\"3:3\" ccNumber=\"3\"/>"
+           "<multiFx type=\"Menu\" paramId=\"kCurrentPatch\" position=\"0,0,30,13\" valueBounds=\"0,0,99\" "
+           "valueDisplay=\"0:99\" visible=\"1\"/>"
+           "<multiFx type=\"Menu\" paramId=\"kLibSyncTimer\" position=\"0,0,30,13\" valueBounds=\"0,0,12\" "
+           "valueDisplay=\"0:12\" visible=\"0\"/>");
+    EXPECT_EQ(param(kLFO1Shape)->GetDisplayText(4), "e");
+    EXPECT_EQ(param(kArpRange)->GetDisplayText(0), "1");
+    EXPECT_EQ(param(kArpRange)->GetDisplayText(3), "4");
+    EXPECT_EQ(param(kGlobalMidiChannel)->GetDisplayText(15), "16");
+    EXPECT_EQ(param(kGlobalMidiChannel)->GetNDisplayTexts(), 16);
+    EXPECT_EQ(config.getFirstControlForParam(kArpMode), nullptr);
+    EXPECT_NE(output.find("Values for Lonely not defined!\n"), std::string::npos);
+    EXPECT_EQ(param(kCurrentPatch)->GetNDisplayTexts(), 99);
+    EXPECT_EQ(param(kCurrentPatch)->GetDisplayText(9), "09");
+    EXPECT_EQ(param(kCurrentPatch)->GetDisplayText(10), "10");
+    EXPECT_EQ(param(kLibSyncTimer)->GetDisplayText(9), " 9");
+    IControl* hidden = config.getFirstControlForParam(kLibSyncTimer);
+    EXPECT_EQ(hidden->GetText()->mColor.A, 0);
+    EXPECT_FALSE(hidden->GetPromptDisabled());
+    EXPECT_EQ(config.getFirstControlForParam(kCurrentPatch)->GetText()->mColor, IColor(255, 10, 10, 10));
+}
+
+TEST_F(Factories, NameDisplaysStartWithTheirTextAndLimitTheTypedLength)
+{
+    loadUi("<dropMenu type=\"nameSelection\" name=\"Name\" paramId=\"kPatchName\" bounds=\"0,0,100,13\" nameLen=\"16\"/>"
+           "<dropMenu type=\"nameSelection\" name=\"Find\" paramId=\"kPatchSearchString\" bounds=\"0,0,100,13\" "
+           "nameLen=\"20\"/>"
+           "<dropMenu type=\"textSelection\" name=\"Pick\" paramId=\"kDataType\" bounds=\"0,0,100,13\"/>");
+    EXPECT_EQ(param(kPatchName)->GetDisplayText(0), "-- INIT --");
+    EXPECT_EQ(param(kPatchName)->Type(), IParam::kTypeText);
+    EXPECT_EQ(config.getFirstControlForParam(kPatchName)->GetTextEntryLength(), 16);
+    EXPECT_EQ(param(kPatchSearchString)->GetDisplayText(0), "search...");
+    EXPECT_EQ(config.getFirstControlForParam(kPatchSearchString)->GetText()->mColor, IColor(255, 225, 225, 225));
+    EXPECT_EQ(param(kDataType)->GetDisplayText(0), "----");
+    EXPECT_TRUE(config.getFirstControlForParam(kDataType)->GetPromptDisabled());
+}
+
+TEST_F(Factories, RadioOfFourButtonsDrawsTheActiveCellFromTheSecondFrame)
+{
+    loadUi("<radio paramId=\"kPatternStep01Event\" name=\"Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,0\" "
+           "buttons=\"4\"/>");
+    auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
+    ASSERT_NE(radio, nullptr);
+    EXPECT_EQ(*radio->GetRECT(), IRECT(0, 0, 200, 30));
+    ASSERT_EQ(radio->NButtons(), 4);
+    EXPECT_EQ(*radio->GetButtonRECT(3), IRECT(150, 0, 200, 30));
+    EXPECT_EQ(param(kPatternStep01Event)->GetMax(), 3.0);
+
+    radio->SetValue(1.0 / 3.0);
+    IRECT all(0, 0, 1500, 757);
+    gui->Draw(&all);
+    for (int cell = 0; cell < 4; ++cell) {
+        const unsigned int expected = radioCellColour(cell == 1 ? 1 : 0, cell);
+        const IColor pixel = gui->GetPoint(25 + 50 * cell, 15);
+        EXPECT_EQ(pixel, IColor(255, ZUVE_GETR(expected), ZUVE_GETG(expected), ZUVE_GETB(expected))) << cell;
+    }
+}
+
+TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValue)
+{
+    loadUi("<radio paramId=\"kPatternStep01Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,0\" buttons=\"4\"/>"
+           "<radio paramId=\"kPatternStep02Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,40\" buttons=\"1\"/>"
+           "<radio paramId=\"kPatternStep03Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,80\" buttons=\"0\"/>");
+    auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
+    IMouseMod left(true), right(false, true);
+    radio->OnMouseDown(120, 10, &left);
+    EXPECT_DOUBLE_EQ(radio->GetValue(), 2.0 / 3.0);
+    const size_t pushes = plug.fromGUI.size();
+    radio->OnMouseDown(10, 10, &right);
+    radio->OnMouseDblClick(10, 10, &left);
+    EXPECT_DOUBLE_EQ(radio->GetValue(), 2.0 / 3.0);
+    EXPECT_EQ(plug.fromGUI.size(), pushes + 1);
+
+    auto* single = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep02Event));
+    ASSERT_NE(single, nullptr);
+    single->SetValue(1.0);
+    single->OnMouseDown(10, 50, &left);
+    EXPECT_EQ(single->GetValue(), 0.0);
+    EXPECT_EQ(config.getFirstControlForParam(kPatternStep03Event), nullptr);
+    EXPECT_NE(output.find("has 0 buttons"), std::string::npos);
+}
+
+TEST_F(Factories, AutoOffSwitchIsReturnedAndScaledOnce)
+{
+    loadUi("", kSysEx, 1.25);
+    IControl* button = config.createAutoOffSwitchControl("Cancel", kCancelDataRequestParam, 100, 40,
+        "BTN_ON_OFF_ARP_ID", -1, nullptr, "");
+    ASSERT_NE(button, nullptr);
+    EXPECT_NE(dynamic_cast<IContactControl*>(button), nullptr);
+    EXPECT_EQ(*button->GetRECT(), IRECT(125, 50, 150, 75));
+    EXPECT_EQ(action(kCancelDataRequestParam)->kind, kActionNone);
+}
+
+}  // namespace

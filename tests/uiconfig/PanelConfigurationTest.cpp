@@ -1,0 +1,328 @@
+// The editor's own panel: resources/uiconfig.xml and resources/sysex.xml as
+// the build enciphers them into the bundle, read by the real reader onto a
+// real surface at each interface size.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "ControlLayer.h"
+#include "IControl.h"
+#include "IGraphicsMac.h"
+#include "IParam.h"
+#include "ParameterTable.h"
+#include "SysExProtocol.h"
+#include "UIConfigManager.h"
+#include "Zelto2X.h"
+
+namespace {
+
+constexpr int kWidth = 1500, kHeight = 757;
+
+// Every layer the editor looks up by name at start-up, on tab switches and in
+// the librarian glue.
+std::vector<std::string> lookedUpLayers()
+{
+    std::vector<std::string> names = {"root", "multiModeMixer", "patchLibrarian", "arpTempoKnob", "arpTempoClock",
+        "lfo1ClockedLayer", "saveChangesLayer", "discardChangesLayerRight", "aboutWindow", "firstRunNotification",
+        "midiFilterSettings", "categoryLimit", "osc1KeytrackBtn", "osc1UnisonKnob", "osc1AmpEnvFade",
+        "osc2KeytrackBtn", "osc2AmpEnvFade", "oscillator2Parameters", "oscillator3Parameters", "arpeggiator",
+        "patchRename", "miniMixer", "searchField", "releaseAllLocksLayer"};
+    for (int step = 2; step <= 16; ++step)
+        names.push_back((step < 10 ? "pattStepOverlayer0" : "pattStepOverlayer") + std::to_string(step));
+    return names;
+}
+
+// The value lists the editor reads by name, with the parameter whose values
+// each must name one by one.
+const std::map<std::string, int> kDisplayLists = {{"osc1Shape", kOscillator1Shape}, {"osc2Shape", kOscillator2Shape},
+    {"osc3Shape", kOscillator3Shape}, {"osc3Routing", kOscillator3Routing}, {"filterType", kFilterType},
+    {"vcaDriveCurve", kVolumeDriveCurve}, {"loopingModes", kEnvelope1Loop}, {"triggerModes", kEnvelope1Trigger},
+    {"lfo1Shape", kLFO1Shape}, {"glideMode", kPortamentoMode}, {"arpActiveMode", kArpOnOff},
+    {"arpOctaveRange", kArpRange}, {"arpTempoValues", kArpTempo}, {"arpClock", kArpClock},
+    {"arpModeList", kArpMode}, {"stepDuration", kStepDuration}, {"omniToSixteen", kGlobalMidiChannel},
+    {"midiClockSource", kGlobalClock}, {"modulationSources", kModUnit1Source},
+    {"modulationDestinations", kModUnit1Destination}, {"patternEventType", kPatternStep01Event},
+    {"tempoValues", kArpTempo}};
+
+// Layers that show in place of another one at the same spot (one of each
+// group at a time) or over the steps beyond the pattern length.
+bool isOverlayLayer(const std::string& name)
+{
+    static const std::set<std::string> kInPlaceOfAnother = {"osc1UnisonKnob", "osc1AmpEnvFade", "osc2AmpEnvFade",
+        "searchField"};
+    return kInPlaceOfAnother.count(name) || name.rfind("pattStepOverlayer", 0) == 0;
+}
+
+// A stand-in for the librarian's list view, which the editor supplies.
+class BrowserStandIn : public IBitmapControl {
+public:
+    using IBitmapControl::IBitmapControl;
+};
+
+struct PlacedControl {
+    IControl* control;
+    int page;       // 0..3 for a tab page, -1 for every tab (header), -2 every tab but Global
+    bool overlay;   // in a layer that covers others by design, or a window
+};
+
+class Panel {
+public:
+    explicit Panel(double scale)
+        : editor(IPluginInstanceInfo()), graphics(&editor, int(kWidth * scale), int(kHeight * scale)), scale(scale)
+    {
+        graphics.SetBundlePath(ZELTO2X_BUNDLE_DIR);
+        config.setLibrarianViewFactory([this](int x, int y, IBitmap* bitmap, IRECT) {
+            return new BrowserStandIn(&editor, x, y, -1, bitmap);
+        });
+        testing::internal::CaptureStdout();
+        config.readUIConfig(&graphics, &editor, editor.patchLibrarian, 0, scale);
+        log = testing::internal::GetCapturedStdout();
+        for (int i = 0; i < graphics.NControls(); ++i)
+            placed.push_back({graphics.GetControl(i), -1, false});
+        for (int i = 0; i < graphics.NLayers(); ++i)
+            collectTopLayer(graphics.GetLayer(i));
+    }
+
+    // Controls a player can see and touch: not the pictures behind them.
+    static bool isPicture(IControl* c) { return typeid(*c) == typeid(IBitmapControl); }
+
+    Zelto2X editor;
+    IGraphicsMac graphics;
+    UIConfigManager config;
+    double scale;
+    std::string log;
+    std::vector<PlacedControl> placed;
+
+private:
+    void collectTopLayer(ControlLayer* layer)
+    {
+        const std::string& name = layer->GetName();
+        if (name == "root") {
+            for (int i = 0; i < layer->NLayers(); ++i)
+                collect(layer->GetLayer(i), layer->GetLayer(i)->GetID(), false);
+            return;
+        }
+        const bool window = name == "midiFilterSettings" || name == "aboutWindow" || name == "firstRunNotification";
+        collect(layer, name == "miniMixer" ? -2 : -1, window);
+    }
+
+    void collect(ControlLayer* layer, int page, bool overlay)
+    {
+        overlay = overlay || isOverlayLayer(layer->GetName());
+        for (int i = 0; i < layer->NControls(); ++i)
+            placed.push_back({layer->GetControl(i), page, overlay});
+        for (int i = 0; i < layer->NLayers(); ++i)
+            collect(layer->GetLayer(i), page, overlay);
+    }
+};
+
+bool intersects(const IRECT& a, const IRECT& b) { return a.L < b.R && b.L < a.R && a.T < b.B && b.T < a.B; }
+
+std::string describe(IControl* c)
+{
+    const IRECT& r = *c->GetRECT();
+    return "param " + std::to_string(c->ParamIdx()) + " at (" + std::to_string(r.L) + ", " + std::to_string(r.T) +
+           ", " + std::to_string(r.R) + ", " + std::to_string(r.B) + ")";
+}
+
+class PanelAtEachSize : public ::testing::TestWithParam<double> {
+protected:
+    static void SetUpTestSuite() {}
+    void SetUp() override { panel = std::make_unique<Panel>(GetParam()); }
+    std::unique_ptr<Panel> panel;
+};
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PanelAtEachSize, ::testing::Values(0.75, 1.0, 1.25));
+
+}  // namespace
+
+TEST_P(PanelAtEachSize, LoadsWithoutAMissingImageParameterOrValueList)
+{
+    EXPECT_EQ(panel->log.find("MISSING"), std::string::npos) << panel->log;
+    EXPECT_EQ(panel->log.find("not defined"), std::string::npos) << panel->log;
+    EXPECT_EQ(panel->log.find("NOT FOUND"), std::string::npos) << panel->log;
+    EXPECT_GT(panel->placed.size(), 300u);
+}
+
+TEST_P(PanelAtEachSize, EveryLayerTheEditorLooksUpExists)
+{
+    for (const std::string& name : lookedUpLayers())
+        EXPECT_NE(panel->config.getLayerByName(name), nullptr) << name;
+    ControlLayer* root = panel->config.getLayerByName("root");
+    ASSERT_NE(root, nullptr);
+    ASSERT_EQ(root->NLayers(), 4);
+    for (int tab = 0; tab < 4; ++tab)
+        EXPECT_EQ(root->GetLayer(tab)->GetID(), tab);
+}
+
+TEST_P(PanelAtEachSize, ArpeggiatorPageHoldsSixteenStepRowsFromId200)
+{
+    ControlLayer* arp = panel->config.getLayerByName("arpeggiator");
+    ASSERT_NE(arp, nullptr);
+    ASSERT_GT(arp->NLayers(), 0);
+    ControlLayer* page = arp->GetLayer(0);
+    std::set<int> rows;
+    for (int i = 0; i < page->NLayers(); ++i)
+        if (page->GetLayer(i)->GetID() >= 200)
+            rows.insert(page->GetLayer(i)->GetID());
+    EXPECT_EQ(rows, (std::set<int>{200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215}));
+}
+
+TEST_P(PanelAtEachSize, EveryControlLiesInsideTheWindow)
+{
+    const int w = int(kWidth * panel->scale), h = int(kHeight * panel->scale);
+    for (const PlacedControl& p : panel->placed) {
+        const IRECT& r = *p.control->GetRECT();
+        EXPECT_TRUE(r.L >= 0 && r.T >= 0 && r.R <= w && r.B <= h && r.L < r.R && r.T < r.B) << describe(p.control);
+    }
+}
+
+TEST_P(PanelAtEachSize, NoTwoControlsOfOnePageOverlapUnlessOneIsAnOverlay)
+{
+    for (int tab = 0; tab < 4; ++tab) {
+        std::vector<IControl*> shown;
+        for (const PlacedControl& p : panel->placed) {
+            const bool onTab = p.page == tab || p.page == -1 || (p.page == -2 && tab != 0);
+            if (onTab && !p.overlay && !Panel::isPicture(p.control))
+                shown.push_back(p.control);
+        }
+        for (size_t i = 0; i < shown.size(); ++i)
+            for (size_t j = i + 1; j < shown.size(); ++j)
+                EXPECT_FALSE(intersects(*shown[i]->GetRECT(), *shown[j]->GetRECT()))
+                    << "tab " << tab << ": " << describe(shown[i]) << " and " << describe(shown[j]);
+    }
+}
+
+TEST_P(PanelAtEachSize, EveryTextFitsItsControlWithTheEditorsFont)
+{
+    // What the editor writes into its display lines: parameter names and
+    // status messages, value texts with their bracketed number, message kinds,
+    // category words.
+    std::vector<std::string> names = {"All Section Locks Released", "Processing, please wait...",
+        "CONNECTION TIMED OUT!", "No results - Try another keyword!", "Save bank or Discard changes!"};
+    for (int i = 0; i < kNumParams; ++i)
+        names.push_back(panel->editor.GetParam(i)->GetNameForHost());
+    std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]"};
+    for (const auto& [list, param] : kDisplayLists)
+        for (const std::string& entry : panel->config.getValueList(list))
+            values.push_back(entry + " [127]");
+    std::map<int, std::vector<std::string>> displayTexts = {{kControlDisplayName, names},
+        {kControlDisplayValue, values}, {kControlDisplayCC, {"CC|127", "MSB/LSB", "SysEx"}},
+        {kControlDisplayCategory, {"NONE", "ARP ", "EXFX", "INIT"}}, {kControlDisplayLibCategory, {"NONE", "EXFX"}}};
+    std::map<IControl*, const std::vector<std::string>*> displays;
+    for (auto& [param, texts] : displayTexts)
+        if (ControlAction* action = panel->config.getControlAction(param))
+            for (IControl* c : action->controls)
+                displays[c] = &texts;
+    int measured = 0;
+    for (const PlacedControl& p : panel->placed) {
+        auto* text = dynamic_cast<ITextControl*>(p.control);
+        if (!text)
+            continue;
+        const int param = p.control->ParamIdx();
+        std::vector<std::string> texts;
+        if (displays.count(p.control)) {
+            texts = *displays[p.control];
+        } else if (param >= 0 && param != kDeviceOutSelection && param != kDeviceInSelection) {
+            IParam* ip = panel->editor.GetParam(param);
+            for (int t = 0; t < ip->GetNDisplayTexts(); ++t)
+                texts.push_back(ip->GetDisplayTextAtIdx(t));
+        }
+        const IRECT& r = *p.control->GetRECT();
+        EXPECT_LE(text->GetText()->mSize, r.H()) << describe(p.control);
+        for (const std::string& s : texts) {
+            IRECT box = r;
+            panel->graphics.DrawIText(text->GetText(), s.c_str(), &box, true);
+            EXPECT_LE(box.W(), r.W()) << "\"" << s << "\" in " << describe(p.control);
+            measured += box.W() > 0;
+        }
+    }
+    EXPECT_GT(measured, 1000);
+}
+
+TEST(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
+{
+    Panel panel(1.0);
+    std::set<std::pair<int, int>> addresses;
+    for (int i = 0; i < zsysex::kSoundDumpMapCount; ++i) {
+        const zsysex::SoundDumpField& field = zsysex::kSoundDumpMap[i];
+        if (field.byte < zsysex::kSoundFirstParameterByte)
+            continue;  // bank and program come from the librarian menus
+        std::vector<int> params = {field.parameter};
+        if (field.decode == zsysex::DecodeRule::PatternStep) {
+            const int step = field.byte - 96;
+            params = {zsysex::patternStepEventParameter(step), zsysex::patternStepTimeParameter(step),
+                zsysex::patternStepGlideParameter(step)};
+        }
+        for (int param : params)
+            EXPECT_NE(panel.config.getFirstControlForParam(param), nullptr) << "byte " << int(field.byte) << " param " << param;
+        // Pattern steps reach the synth only inside the whole sound.
+        if (field.decode == zsysex::DecodeRule::PatternStep)
+            continue;
+        // The LFO 1 byte carries the clocked shape, which its menu sends.
+        const int sender =
+            field.decode == zsysex::DecodeRule::LFO1ShapeClock ? int(kLFO1ShapeClock) : int(field.parameter);
+        ControlAction* action = panel.config.getControlAction(sender);
+        ASSERT_NE(action, nullptr) << sender;
+        EXPECT_TRUE(action->kind == kActionSysEx || action->kind == kActionSysExSwitch) << sender;
+        ASSERT_FALSE(action->sysEx.messages.empty()) << sender;
+        const SysExMessage& first = action->sysEx.messages.front();
+        ASSERT_EQ(first.size(), 8u) << sender;
+        EXPECT_EQ(first[0], 0x3E);
+        EXPECT_EQ(first[1], 0x16);
+        EXPECT_EQ(first[2], 0x58);
+        EXPECT_EQ(first[3], 0x41);
+        EXPECT_TRUE(addresses.insert({first[4], first[5]}).second) << "address shared by param " << sender;
+        IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, first[4], first[5], 0);
+        ASSERT_NE(found, nullptr) << sender;
+        EXPECT_EQ(found->ParamIdx(), sender);
+        IParam* ip = panel.editor.GetParam(sender);
+        EXPECT_GE(int(action->sysEx.messages.size()), int(ip->GetMax() - ip->GetMin()) + 1) << sender;
+    }
+}
+
+TEST(PanelConfiguration, SingleParameterAddressesTheDispatcherTreatsApartBindTheirParameters)
+{
+    Panel panel(1.0);
+    const struct {
+        int a, b, param;
+    } rows[] = {{0x00, 0x02, kOscillator1Shape}, {0x29, 0x00, kOscillator2Shape}, {0x6B, 0x00, kOscillator3Shape},
+        {0x70, 0x00, kLFO1ShapeClock}, {0x7B, 0x01, kPatternLength}, {0x10, 0x00, kVolume}};
+    for (const auto& row : rows) {
+        IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, row.a, row.b, 0);
+        ASSERT_NE(found, nullptr) << row.param;
+        EXPECT_EQ(found->ParamIdx(), row.param);
+    }
+}
+
+TEST(PanelConfiguration, PerformanceControllersSendTheirStandardControlChanges)
+{
+    Panel panel(1.0);
+    const struct {
+        int param, cc, kind;
+    } rows[] = {{kModWheel, 1, kActionCC}, {kBreathControl, 2, kActionCC}, {kMainVolume, 7, kActionCC},
+        {kSustainSwitch, 64, kActionCCSwitch}};
+    for (const auto& row : rows) {
+        ControlAction* action = panel.config.getControlAction(row.param);
+        ASSERT_NE(action, nullptr) << row.param;
+        EXPECT_EQ(action->kind, row.kind);
+        EXPECT_EQ(action->ccNumber, row.cc);
+    }
+}
+
+TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameter)
+{
+    Panel panel(1.0);
+    for (const auto& [name, param] : kDisplayLists) {
+        IParam* ip = panel.editor.GetParam(param);
+        const int values = int(ip->GetMax() - ip->GetMin()) + 1;
+        EXPECT_EQ(int(panel.config.getValueList(name).size()), values) << name;
+    }
+    EXPECT_EQ(panel.config.getValueList("lfoClockTiming").size(), 32u);  // LFO 1 speed 0..127 in steps of 4
+    EXPECT_EQ(panel.config.getValueList("tempoValues").front(), "40");
+}
