@@ -227,7 +227,8 @@ bool Zelto2X::triggerCase(int paramIdx, int)
 
 void Zelto2X::randomizeSound()
 {
-    // PENDING (MIDI workers): midiMessageManager->randomGenerator(); midiMessageManager->randomizePatchSettings(0);
+    midiMessageManager->randomGenerator();
+    midiMessageManager->randomizePatchSettings(0);
     requestPending = true;
     startWholeSoundJob(false);
     Sleep(500);
