@@ -133,9 +133,10 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
     }
     runnable.job = job;
     if (index == static_cast<int>(Worker::Request)) {
-        std::lock_guard<std::mutex> lock(m_lastJobMutex);
-        m_lastJob = JobRecord {job.jobCode, job.program, job.jobCode == kJobRequestPart ? 0 : job.requestBank,
-            job.toUserInterface};
+        m_lastJobCode = job.jobCode;
+        m_lastJobProgram = job.program;
+        m_lastJobBank = job.requestBank;
+        m_lastJobToUserInterface = job.toUserInterface;
     }
     try {
         thread.start(runnable);
@@ -153,8 +154,7 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
 
 MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const
 {
-    std::lock_guard<std::mutex> lock(m_lastJobMutex);
-    return m_lastJob;
+    return JobRecord {m_lastJobCode, m_lastJobProgram, m_lastJobBank, m_lastJobToUserInterface};
 }
 
 // ---- Flags a job holds while it runs ------------------------------------------------
