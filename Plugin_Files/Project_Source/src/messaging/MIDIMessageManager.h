@@ -32,6 +32,9 @@ class MIDIMessageManager {
 public:
     MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
         IGraphics* graphics);
+    // Cancels the running jobs, stops the clock and joins all three workers
+    // before anything is freed. Main thread, once nothing starts jobs any more
+    // (the editor closes its MIDI ports first).
     ~MIDIMessageManager();
     MIDIMessageManager(const MIDIMessageManager&) = delete;
     MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
