@@ -94,6 +94,8 @@ static void BM_MidiClockOnJack(benchmark::State& state)
     editor.midiOutSet = true;
     editor.sendClockInfo = true;
     editor.tempoValues = {"120"};
+    editor.GetParam(kOverrideTempo)->Set(0.0);
+    editor.GetParam(kArpTempo)->Set(0.0);
     MIDIMessageManager& manager = *editor.midiMessageManager;
 
     for (auto _ : state) {
