@@ -6,10 +6,12 @@
 // The clock figures are taken where the clock thread hands each F8 to the
 // port: JACK itself then delivers it at the next period boundary. Counters:
 // mean_ms (mean spacing), p99_dev_ms (99th percentile of |spacing - ideal|),
-// cpu_pct (the clock thread's CPU time over its running time).
+// cpu_pct (the clock thread's CPU time over its running time), sched_fifo (1
+// when the system let the clock thread run with real-time scheduling).
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
+#include <sched.h>
 #include <time.h>
 
 #include <algorithm>
@@ -46,12 +48,14 @@ public:
             timespec cpu;
             clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
             std::lock_guard<std::mutex> lock(mutex);
+            policy = sched_getscheduler(0);
             ticks.push_back(std::chrono::steady_clock::now());
             cpuNs.push_back(int64_t(cpu.tv_sec) * 1'000'000'000 + cpu.tv_nsec);
         }
         return Zelto2X::SendMidiSysex2(std::move(bytes));
     }
     std::mutex mutex;
+    int policy = -1;
     std::vector<std::chrono::steady_clock::time_point> ticks;
     std::vector<int64_t> cpuNs;
 };
@@ -120,6 +124,7 @@ static void BM_MidiClockOnJack(benchmark::State& state)
     }
     const double spanMs = std::chrono::duration<double, std::milli>(editor.ticks.back() - editor.ticks.front()).count();
     std::sort(deviations.begin(), deviations.end());
+    state.counters["sched_fifo"] = editor.policy == SCHED_FIFO ? 1 : 0;
     state.counters["ticks"] = static_cast<double>(editor.ticks.size());
     state.counters["mean_ms"] = spanMs / static_cast<double>(editor.ticks.size() - 1);
     state.counters["p99_dev_ms"] = deviations[deviations.size() * 99 / 100];

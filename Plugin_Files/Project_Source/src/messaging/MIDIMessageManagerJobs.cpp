@@ -48,6 +48,8 @@ public:
         } catch (...) {
             log("MIDI job %i ended by an unknown error\n", job.jobCode);
         }
+        if (job.jobCode == kJobContinuousClock)
+            returnToNormalPriority();
         m_manager.endJobFlags(job);
         state.store(kFinished);
     }
@@ -60,6 +62,16 @@ public:
             const int low = Poco::Thread::getMinOSPriority(SCHED_FIFO);
             const int high = Poco::Thread::getMaxOSPriority(SCHED_FIFO);
             Poco::Thread::current()->setOSPriority((low + high) / 2, SCHED_FIFO);
+        } catch (const Poco::Exception&) {
+        }
+    }
+
+    // The thread object keeps the policy it was given: the next start must
+    // not depend on real-time scheduling being allowed.
+    static void returnToNormalPriority()
+    {
+        try {
+            Poco::Thread::current()->setOSPriority(Poco::Thread::getMinOSPriority(SCHED_OTHER), SCHED_OTHER);
         } catch (const Poco::Exception&) {
         }
     }
