@@ -212,6 +212,8 @@ int runWindow(PluginHost& pluginHost, ScriptCommands&, const HostOptions&)
 {
     const HostStatus status = RunWindowMode(pluginHost);
     std::cout << FormatAnswer(status) << std::endl;
+    if (status.code == kHostErrNoDisplay)
+        return kExitNoDisplay;
     return status.ok() ? 0 : 1;
 }
 
@@ -231,10 +233,7 @@ void AddGuiCommands(ScriptCommands& commands, PluginHost& pluginHost)
     commands.add("menu", [](const std::vector<std::string>& args) {
         if (args.empty())
             return badArgument("menu CHOICE");
-        std::string choice = args[0];
-        for (size_t i = 1; i < args.size(); ++i)
-            choice += " " + args[i];
-        return menu({choice});
+        return menu({JoinWords(args, 0)});
     });
 }
 

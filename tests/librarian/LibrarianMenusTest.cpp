@@ -2,6 +2,8 @@
 // lower list shows, and the librarian popups: trees, commands, numbers.
 #include "LibrarianEditorFixture.h"
 
+#include <thread>
+
 namespace {
 
 using namespace librarytest;
@@ -205,6 +207,19 @@ TEST_F(LibrarianEditorTest, ProgramMenuInLibraryControlListsSlotNamesAndSelectsT
     EXPECT_EQ(22, view->activeSlot.load());
     EXPECT_EQ(22, library->transferSlot);
     EXPECT_EQ(22, value(kCurrentPatch));
+}
+
+TEST_F(LibrarianEditorTest, MenusAskedForFromAnotherThreadAreRebuiltOnTheMainThread)
+{
+    ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
+    menu.refreshPatchNames(library, editor.get(), 0);
+    editor->GetParam(kCurrentPatch)->Set(42);
+    std::thread other([&] { editor->updateBankAndProgramMenuNames(false); });
+    other.join();
+    EXPECT_TRUE(menu.programRangeMenus[0].IsItemChecked(0));
+    editor->runPendingLibrarianWork();
+    EXPECT_FALSE(menu.programRangeMenus[0].IsItemChecked(0));
+    EXPECT_TRUE(menu.programRangeMenus[4].IsItemChecked(2));
 }
 
 TEST_F(LibrarianEditorTest, DismissedBankNameMenuSendsNothingAndKeepsTheSlot)

@@ -204,11 +204,11 @@ TEST_F(LibrarySynthTest, ReloadWaitsForTheRunningRequestJob)
     writeFile(data.patches() + "/Zeta.zt2", concat(currentDumps(100, "ZETA ")));
     editor->patchTypeChanged(0, 0, true);
     EXPECT_EQ(1u, library->bankFiles.size());
-    editor->runPendingLibraryReload();
+    editor->runPendingLibrarianWork();
     EXPECT_EQ(1u, library->bankFiles.size());
     editor->release();
     ASSERT_TRUE(requestJobEnded());
-    editor->runPendingLibraryReload();
+    editor->runPendingLibrarianWork();
     EXPECT_EQ(2u, library->bankFiles.size());
     EXPECT_EQ(-1, editor->pendingReloadKind.load());
 }

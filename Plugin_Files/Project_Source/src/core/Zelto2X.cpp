@@ -290,11 +290,6 @@ ITextControl* Zelto2X::paramTextControl(int paramIdx) const
     return dynamic_cast<ITextControl*>(paramControl(paramIdx));
 }
 
-ControlAction* Zelto2X::paramAction(int paramIdx) const
-{
-    return uiConfig->getControlAction(paramIdx);
-}
-
 void Zelto2X::setStartupFilters()
 {
     // Every type passes both ways, except SysEx from the host; clock off.

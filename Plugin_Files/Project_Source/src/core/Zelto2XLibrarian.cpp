@@ -20,6 +20,7 @@
 #include "ProgressIndicator.h"
 #include "TabSwitchFunctions.h"
 #include "UIConfigManager.h"
+#include "platform/CocoaWindowSystem.h"
 
 namespace {
 
@@ -101,6 +102,11 @@ void Zelto2X::createLibrarianMenus()
     IGraphics* graphics = GetGUI();
     if (!graphics || leftPatchPopupMenu)
         return;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        patchLibrarian->upperSelection = 0;
+        patchLibrarian->menuSelection = 0;
+    }
     auto buildList = [this](int paramIdx, const char* listName, std::string& bankName, std::string& folderName) {
         LibraryGuard lock(patchLibrarian->libraryLock());
         const int count = static_cast<int>(patchLibrarian->bankFiles.size());
@@ -149,7 +155,6 @@ void Zelto2X::createLibrarianMenus()
         layer->AddControl(control);
         graphics->AttachLayer(layer);
         layer->Hide(entry.hidden);
-        menuLayers[name] = layer;
         if (name == "LeftPatchPopupMenu")
             lowerListControl =
                 buildList(kPatchSelectionListLower, "Bank Selection List 2", lowerBankName, lowerFolderName);
@@ -157,19 +162,11 @@ void Zelto2X::createLibrarianMenus()
     // The overlay lies above every other layer, so it goes last.
     if (progressLayer)
         graphics->AttachLayer(progressLayer);
+    // The view was filled while the configuration was read, before the lists had a bank.
+    updatePatchLibrarianView(2);
 }
 
 // ---- Lookups --------------------------------------------------------------------------
-
-ControlLayer* Zelto2X::librarianLayer(const char* name) const
-{
-    const auto own = menuLayers.find(name);
-    if (own != menuLayers.end())
-        return own->second;
-    if (progressLayer && progressLayer->GetName() == name)
-        return progressLayer;
-    return layerNamed(name);
-}
 
 PatchFile* Zelto2X::librarianListBank(int list)
 {
@@ -280,8 +277,15 @@ void Zelto2X::setBankDisplayTexts(const std::vector<std::string>& names, const s
     }
 }
 
-void Zelto2X::runPendingLibraryReload()
+void Zelto2X::runPendingLibrarianWork()
 {
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard<std::mutex> lock(m_pendingMenuMutex);
+        work.swap(m_pendingMenuWork);
+    }
+    for (const auto& step : work)
+        step();
     const int kind = pendingReloadKind;
     if (kind < 0 || (midiMessageManager && midiMessageManager->requestThreadRunning()))
         return;
@@ -291,10 +295,12 @@ void Zelto2X::runPendingLibraryReload()
 
 void Zelto2X::refreshPopUpMenus()
 {
-    refreshListPopup(0, 0);
-    refreshListPopup(1, 0);
-    if (progBankNamePopupMenu)
-        progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
+    onMenuThread([this] {
+        refreshListPopup(0, 0);
+        refreshListPopup(1, 0);
+        if (progBankNamePopupMenu)
+            progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
+    });
     if (librarianView) {
         librarianView->requestExtraRedraw();
         librarianView->patchSelectionUpperChanged();
@@ -304,38 +310,35 @@ void Zelto2X::refreshPopUpMenus()
 
 void Zelto2X::updateBankAndProgramMenuNames(bool keepBankMenu)
 {
-    ControlLayer* numberLayer = librarianLayer("BANKNUMBERMENUPROGRAMS");
-    ControlLayer* nameLayer = librarianLayer("PROGBANKNAMEMENUPROGRAMS");
+    ControlLayer* numberLayer = findLayer("BANKNUMBERMENUPROGRAMS");
+    ControlLayer* nameLayer = findLayer("PROGBANKNAMEMENUPROGRAMS");
     for (ControlLayer* layer : {numberLayer, nameLayer})
         if (layer)
             layer->Hide(true);
     const int program = static_cast<int>(paramValue(kCurrentPatch));
     const int bank = static_cast<int>(paramValue(kCurrentBank));
-    if (!libraryControl) {
+    const bool refreshBankMenu = !libraryControl || !keepBankMenu;
+    if (libraryControl)
+        selectLibrarianSlot(program);
+    if (ControlLayer* shown = libraryControl ? nameLayer : numberLayer)
+        shown->Hide(false);
+    onMenuThread([this, program, bank, refreshBankMenu] {
         if (programNumberPopupMenu)
             programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
-        if (bankNumberPopupMenu)
+        if (refreshBankMenu && bankNumberPopupMenu)
             bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
-        if (numberLayer)
-            numberLayer->Hide(false);
-        return;
-    }
-    if (nameLayer)
-        nameLayer->Hide(false);
-    selectLibrarianSlot(program);
-    if (programNumberPopupMenu)
-        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
-    if (!keepBankMenu && bankNumberPopupMenu)
-        bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
+    });
 }
 
 void Zelto2X::updateUserInterfaceAndMenus()
 {
     const int tab = paramValue(kShowModMatrix) == 1.0 ? 3 : (paramValue(kShowLibrarian) == 1.0 ? 1 : 2);
-    if (bankEditPopupMenu)
-        bankEditPopupMenu->AddMenuItemsIn(this);
-    if (programNumberPopupMenu)
-        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, static_cast<int>(paramValue(kCurrentPatch)));
+    const int program = static_cast<int>(paramValue(kCurrentPatch));
+    onMenuThread([this, program] {
+        rebuildMainLibrarianMenu();
+        if (programNumberPopupMenu)
+            programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
+    });
     setParamValueClamped(kMainTab, tab);
     showProgressOverlay(true);
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
@@ -435,6 +438,10 @@ void Zelto2X::clearPendingRename()
 
 void Zelto2X::refreshListPopup(int list, int index)
 {
+    if (!platform::OnProcessMainThread()) {
+        onMenuThread([this, list, index] { refreshListPopup(list, index); });
+        return;
+    }
     if (list == 0) {
         if (leftPatchPopupMenu)
             leftPatchPopupMenu->refreshFolderStructure(patchLibrarian, this, index, upperBankName, upperFolderName);
@@ -449,33 +456,39 @@ void Zelto2X::refreshListPopup(int list, int index)
 
 void Zelto2X::rebuildMainLibrarianMenu()
 {
-    if (bankEditPopupMenu)
-        bankEditPopupMenu->AddMenuItemsIn(this);
+    onMenuThread([this] {
+        if (bankEditPopupMenu)
+            bankEditPopupMenu->AddMenuItemsIn(this);
+    });
+}
+
+void Zelto2X::onMenuThread(std::function<void()> work)
+{
+    if (platform::OnProcessMainThread()) {
+        work();
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_pendingMenuMutex);
+    m_pendingMenuWork.push_back(std::move(work));
 }
 
 // ---- Display texts ----------------------------------------------------------------------
 
-void Zelto2X::setTextOf(int paramIdx, const std::string& text)
-{
-    if (ITextControl* control = paramTextControl(paramIdx))
-        control->SetTextFromPlug(text.c_str());
-}
-
 void Zelto2X::displayText(const std::string& name, const std::string& value, const std::string& cc)
 {
-    setTextOf(kControlDisplayName, name);
-    setTextOf(kControlDisplayValue, value);
-    setTextOf(kControlDisplayCC, cc);
+    setTextOfParam(kControlDisplayName, name.c_str());
+    setTextOfParam(kControlDisplayValue, value.c_str());
+    setTextOfParam(kControlDisplayCC, cc.c_str());
 }
 
 void Zelto2X::displayPatchName(const std::string& text)
 {
-    setTextOf(kPatchName, text);
+    setTextOfParam(kPatchName, text.c_str());
 }
 
 void Zelto2X::displayCategoryName(const std::string& text)
 {
-    setTextOf(kControlDisplayCategory, text);
+    setTextOfParam(kControlDisplayCategory, text.c_str());
 }
 
 void Zelto2X::DisplayLibrarianPatchCategory(int, int list)
@@ -511,11 +524,9 @@ void Zelto2X::SetLibrarianStatusUnsaved(bool unsaved)
     midiMessageManager->libraryRequest.libraryRequestActive = false;
     setParamValueClamped(kBankEditUnsaved, 1);
     setParamValueClamped(kDiscardBankData, 0);
-    if (ControlLayer* discard = librarianLayer("discardChangesLayerRight"))
-        discard->Hide(false);
-    for (const char* name : {"LeftPatchPopupMenu", "saveChangesLayer"})
-        if (ControlLayer* layer = librarianLayer(name))
-            layer->Hide(true);
+    showLayer("discardChangesLayerRight", true);
+    showLayer("LeftPatchPopupMenu", false);
+    showLayer("saveChangesLayer", false);
 }
 
 bool Zelto2X::storeSoundInTransferSlot(const LibrarianPatch& sound)
