@@ -10,11 +10,16 @@
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../build}" && pwd)"
+# shellcheck source=scripts/lib/midi-services.sh
 . "$here/lib/midi-services.sh"
 
 host="$build/host/zelto2x-host"
 bundle="$build/Zelto2X Editor.component"
 screenshot="${ZELTO2X_SCREENSHOT:-$PWD/zelto2x-editor.png}"
+if [ ! -x "$host" ] || [ ! -d "$bundle" ]; then
+  echo "$build holds no built editor: run scripts/build.sh $build first." >&2
+  exit 1
+fi
 logs="${ZELTO2X_SESSION_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zelto2x-session.XXXXXX")}"
 mkdir -p "$logs"
 if [ -n "${ZELTO2X_SESSION_DIR:-}" ]; then
@@ -29,7 +34,7 @@ export JACK_NO_START_SERVER=1
 
 api="$(midi_api)"
 if [ "$api" = jack ] && ! jack_running; then
-  echo "No ALSA sequencer and no JACK server: starting one (jackd -d dummy)."
+  echo "MIDI goes through JACK and no JACK server runs: starting one (jackd -d dummy)."
   start_jack_server "$logs"
 fi
 
@@ -77,9 +82,12 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || [ "${ZELTO2X_HEADLESS:-}" = 1 ];
   run_headless
   exit
 fi
-echo "Close the editor's window to end the session."
+echo "Opening the editor; closing its window ends the session."
+# In the background, so that a signal to this script ends the session at once.
+"$host" --window --script "$ports" "$bundle" >"$logs/host.log" 2>&1 &
+started_pids="$! $started_pids"
 status=0
-"$host" --window --script "$ports" "$bundle" >"$logs/host.log" 2>&1 || status=$?
+wait "$!" || status=$?
 if [ "$status" -eq 3 ]; then # the host found no display it could open
   run_headless
   exit

@@ -130,6 +130,16 @@ TEST(HostProgram, RealBundleRoundTripsAParameterThroughItsState)
     EXPECT_EQ("ok 1", run.answers[4]);
 }
 
+TEST(HostProgram, RealBundleSetsAMenuParameterByTheNameOfAnEntryAndRefusesANameItLacks)
+{
+    // 273 is the MIDI output menu: "OFF" is its first entry wherever the tests run.
+    const HostRun run = runHost(REAL_BUNDLE, "set 273 OFF\nparam 273\nset 273 Zelto 9 In:MIDI In\nquit\n");
+    ASSERT_EQ(4u, run.answers.size());
+    EXPECT_EQ("ok", run.answers[0]);
+    EXPECT_EQ("ok 0", run.answers[1]);
+    EXPECT_EQ("error -50 parameter 273 has no entry Zelto 9 In:MIDI In", run.answers[2]);
+}
+
 TEST(HostProgram, RealBundleRefusesAStateCutShortAndKeepsItsOwn)
 {
     const std::string preset = inScratch("editor-cut.aupreset");

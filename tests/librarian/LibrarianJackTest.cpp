@@ -9,7 +9,7 @@
 
 #include "IGraphics.h"
 #include "IPopupMenuControl.h"
-#include "LibraryTestSupport.h"
+#include "LibrarianScenario.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
 #include "SysExProtocol.h"
@@ -39,13 +39,6 @@ private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
-Bytes validDump(int seed, const std::string& name)
-{
-    Bytes dump = currentDump(seed, name, 1 + seed % 10);
-    zsysex::applyOutgoingChecksum(dump.data(), static_cast<int>(dump.size()));
-    return dump;
-}
-
 // The sound: parameters, name and category, hex as the wire log writes it.
 std::string bodyHex(const Bytes& dump)
 {
@@ -71,15 +64,14 @@ protected:
         ASSERT_TRUE(synth.Start(&error)) << error;
         std::vector<Bytes> alpha;
         for (int i = 0; i < 100; ++i)
-            alpha.push_back(validDump(i, "ALPHA " + std::to_string(i + 1)));
+            alpha.push_back(validDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10));
         writeFile(data.patches() + "/Alpha.zt2", concat(alpha));
         dovor::SetVirtualClock(&clock);
         auto system = std::make_unique<platform::HeadlessWindowSystem>();
         headless = system.get();
         platform::WindowSystem::SetShared(std::move(system));
         editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        givePlainRanges(*editor);
         editor->GetParam(kLibSyncTimer)->Set(4);
         editor->GetGUI()->OpenWindow(nullptr);
         editor->getExternalMIDIOutNames();
@@ -146,16 +138,11 @@ protected:
 
 TEST_F(LibrarianJackTest, ImportedSavedBankReachesTheSynthByteForByte)
 {
-    const Bytes imported = validDump(77, "IMPORTED");
+    const Bytes imported = validDump(77, "IMPORTED", 4);
     writeFile(data.root + "/Outside/One.syx", imported);
     const size_t soundsBefore = soundsOnDisk(data.patches()).size();
 
-    editor->selectLibrarianSlot(4);
-    headless->QueueFilePanelAnswer(data.root + "/Outside/One.syx");
-    editor->ImportSingleZeltoPatches(false);
-    headless->QueueMenuAnswer("Save (Overwrite current bank)");
-    IMouseMod left(true);
-    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    importAndSave(*editor, *headless, data.root + "/Outside/One.syx", 4);
     ASSERT_EQ(imported, diskSlot(4));
     EXPECT_EQ(soundsBefore, soundsOnDisk(data.patches()).size());
 

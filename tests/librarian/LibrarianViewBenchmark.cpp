@@ -3,7 +3,7 @@
 // and both lists after a change of what the lower list shows, and drawing the
 // librarian view's 200 slot names.
 
-#include "LibraryTestSupport.h"
+#include "LibrarianScenario.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,8 +30,7 @@ struct Editor {
                 concat(sounds));
         }
         editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        givePlainRanges(*editor);
         editor->patchTypeChanged(0, 0, true);
         IBitmap none;
         view = new LibrarianViewControl(editor.get(), 100, 200, kLibrarianArea, &none, IRECT(100, 200, 1400, 660),

@@ -60,6 +60,17 @@ std::string extensionOf(const std::string& name)
     return lowerCase(dot == std::string::npos ? name : name.substr(dot + 1));
 }
 
+// The file names of a list: 0 bank files, 1 category banks, 4 search results.
+std::vector<std::string> fileNames(PatchLibrarian& library, int kind)
+{
+    LibraryGuard lock(library.libraryLock());
+    const PatchFileList& files = kind == 1 ? library.categoryFiles : kind == 4 ? library.searchFiles : library.bankFiles;
+    std::vector<std::string> names;
+    for (const auto& file : files)
+        names.push_back(file->fileName);
+    return names;
+}
+
 IRECT scaled(const IRECT& r, double s)
 {
     return IRECT(static_cast<int>(r.L * s), static_cast<int>(r.T * s), static_cast<int>(r.R * s),
@@ -108,26 +119,17 @@ void Zelto2X::createLibrarianMenus()
         patchLibrarian->menuSelection = 0;
     }
     auto buildList = [this](int paramIdx, const char* listName, std::string& bankName, std::string& folderName) {
-        LibraryGuard lock(patchLibrarian->libraryLock());
-        const int count = static_cast<int>(patchLibrarian->bankFiles.size());
-        IParam* param = GetParam(paramIdx);
-        param->InitEnum(listName, 0, count, "", "", -1, -1);
-        std::string prefix;
-        int number = 0;
-        for (int i = 0; i < count; ++i) {
-            const std::string& name = patchLibrarian->bankFiles[static_cast<size_t>(i)]->fileName;
-            const std::string shown = bankDisplayName(name, prefix, number);
-            if (shown != name)
-                logDebug("PATCH LIBRARIAN: Filename " + name + " RENAMED TO " + shown
-                    + " Because the filename was too long to fit in plug-in display!");
-            param->SetDisplayText(i, shown.c_str());
+        const std::vector<std::string> names = fileNames(*patchLibrarian, 0);
+        {
+            // The menus tick the bank by its real name, so that is what the list keeps.
+            LibraryGuard lock(patchLibrarian->libraryLock());
+            if (!patchLibrarian->bankFiles.empty()) {
+                bankName = patchLibrarian->bankFiles.front()->fileName;
+                folderName = patchLibrarian->bankFiles.front()->folderName;
+            }
         }
-        // The menus tick the bank by its real name, so that is what the list keeps.
-        if (count > 0) {
-            const PatchFile& first = *patchLibrarian->bankFiles.front();
-            bankName = first.fileName;
-            folderName = first.folderName;
-        }
+        GetParam(paramIdx)->InitEnum(listName, 0, static_cast<int>(names.size()), "", "", -1, -1);
+        setBankDisplayTexts(names, {paramIdx});
         return paramControl(paramIdx);
     };
     upperListControl = buildList(kPatchSelectionListUpper, "Bank Selection List 1", upperBankName, upperFolderName);
@@ -217,21 +219,10 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
         patchLibrarian->upperSelection = 0;
         patchLibrarian->menuSelection = 0;
     }
-    if (librarianView) {
-        librarianView->patchSelectionUpperChanged();
-        librarianView->patchSelectionLowerChanged();
-    }
+    updatePatchLibrarianView(2);
     if (kind != 0 && kind != 1 && kind != 4)
         return;
-    std::vector<std::string> names;
-    {
-        LibraryGuard lock(patchLibrarian->libraryLock());
-        const PatchFileList& files = kind == 0 ? patchLibrarian->bankFiles
-            : kind == 1                        ? patchLibrarian->categoryFiles
-                                               : patchLibrarian->searchFiles;
-        for (const auto& file : files)
-            names.push_back(file->fileName);
-    }
+    const std::vector<std::string> names = fileNames(*patchLibrarian, kind);
     std::vector<int> cleared = {kCurrentOpenPatchBankR, kCurrentOpenPerfBankL, kCurrentOpenPerfBankR};
     if (kind == 0)
         cleared.insert(cleared.begin(), kCurrentOpenPatchBankL);
@@ -248,19 +239,9 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
 
 void Zelto2X::ResetPatchSelectionMenus()
 {
-    std::vector<std::string> names;
-    {
-        LibraryGuard lock(patchLibrarian->libraryLock());
-        for (const auto& file : patchLibrarian->bankFiles)
-            names.push_back(file->fileName);
-    }
-    setBankDisplayTexts(names,
+    setBankDisplayTexts(fileNames(*patchLibrarian, 0),
         {kPatchSelectionListUpper, kPatchSelectionListLower, kCurrentOpenPatchBankL, kCurrentOpenPatchBankR});
-    if (librarianView) {
-        librarianView->requestExtraRedraw();
-        librarianView->patchSelectionUpperChanged();
-        librarianView->patchSelectionLowerChanged();
-    }
+    updatePatchLibrarianView(2);
 }
 
 void Zelto2X::setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params)
@@ -301,11 +282,7 @@ void Zelto2X::refreshPopUpMenus()
         if (progBankNamePopupMenu)
             progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
     });
-    if (librarianView) {
-        librarianView->requestExtraRedraw();
-        librarianView->patchSelectionUpperChanged();
-        librarianView->patchSelectionLowerChanged();
-    }
+    updatePatchLibrarianView(2);
 }
 
 void Zelto2X::updateBankAndProgramMenuNames(bool keepBankMenu)
