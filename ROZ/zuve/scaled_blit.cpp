@@ -111,22 +111,44 @@ inline __m128i mix16(__m128i a, __m128i b, __m128i g, __m128i f)
     return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
 }
 
-// Weights of pixels 2p and 2p + 1 of a chunk, each spread over its four channels.
-struct PairWeights {
-    __m128i f[kColumnChunk / 2 + 1], g[kColumnChunk / 2 + 1];
+// The horizontal taps of a chunk as the vector path reads them: pixel k
+// mixes the adjacent pair column[tap[k]], column[tap[k] + 1] with weights
+// (256 - f, f) spread over the four channels. Where both taps are clamped to
+// one edge pixel the weight of the second is 0, which gives that pixel exactly
+// as mix() does.
+struct PairTaps {
+    __m128i weights[kColumnChunk];
+    int vectorCount = 0;  // leading pixels whose pair lies inside the span
 
-    void fill(const uint32_t* fraction, int count)
+    void fill(const int* tapA, const int* tapB, const uint32_t* fraction, int count, int spanLength)
     {
-        for (int p = 0; 2 * p < count; ++p) {
-            const uint32_t f0 = fraction[2 * p], f1 = 2 * p + 1 < count ? fraction[2 * p + 1] : 0;
-            f[p] = _mm_unpacklo_epi64(_mm_set1_epi16(short(f0)), _mm_set1_epi16(short(f1)));
-            g[p] = _mm_unpacklo_epi64(_mm_set1_epi16(short(256 - f0)), _mm_set1_epi16(short(256 - f1)));
+        vectorCount = 0;
+        for (int k = 0; k < count; ++k) {
+            const uint32_t f = tapA[k] == tapB[k] ? 0 : fraction[k];
+            weights[k] = _mm_unpacklo_epi64(_mm_set1_epi16(short(256 - f)), _mm_set1_epi16(short(f)));
+            if (tapA[k] + 1 < spanLength)
+                vectorCount = k + 1;
         }
     }
 };
+
+// Two destination pixels from the pairs (A0, B0, A1, B1) in one register.
+inline __m128i mixPairs(__m128i pairs, __m128i w0, __m128i w1)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i t0 = _mm_mullo_epi16(_mm_unpacklo_epi8(pairs, zero), w0);
+    const __m128i t1 = _mm_mullo_epi16(_mm_unpackhi_epi8(pairs, zero), w1);
+    const __m128i sum = _mm_add_epi16(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1));
+    return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
+}
+
+inline __m128i loadPair(const uint32_t* at)
+{
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+}
 #else
-struct PairWeights {
-    void fill(const uint32_t*, int) {}
+struct PairTaps {
+    void fill(const int*, const int*, const uint32_t*, int, int) {}
 };
 #endif
 
@@ -151,24 +173,19 @@ void mixRows(uint32_t* out, const uint32_t* a, const uint32_t* b, int n, uint32_
 
 // d[k] = mix(column[tapA[k]], column[tapB[k]], fraction[k]) for count pixels.
 void mixTaps(uint32_t* d, const uint32_t* column, const int* tapA, const int* tapB, const uint32_t* fraction,
-             const PairWeights& weights, int count)
+             const PairTaps& pairs, int count)
 {
     int k = 0;
 #if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; k + 4 <= count; k += 4) {
-        const __m128i a = _mm_set_epi32(int(column[tapA[k + 3]]), int(column[tapA[k + 2]]),
-                                        int(column[tapA[k + 1]]), int(column[tapA[k]]));
-        const __m128i b = _mm_set_epi32(int(column[tapB[k + 3]]), int(column[tapB[k + 2]]),
-                                        int(column[tapB[k + 1]]), int(column[tapB[k]]));
-        const int p = k / 2;
-        const __m128i lo = mix16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), weights.g[p], weights.f[p]);
-        const __m128i hi =
-            mix16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), weights.g[p + 1], weights.f[p + 1]);
+    for (; k + 4 <= pairs.vectorCount; k += 4) {
+        const __m128i p01 = _mm_unpacklo_epi64(loadPair(column + tapA[k]), loadPair(column + tapA[k + 1]));
+        const __m128i p23 = _mm_unpacklo_epi64(loadPair(column + tapA[k + 2]), loadPair(column + tapA[k + 3]));
+        const __m128i lo = mixPairs(p01, pairs.weights[k], pairs.weights[k + 1]);
+        const __m128i hi = mixPairs(p23, pairs.weights[k + 2], pairs.weights[k + 3]);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + k), _mm_packus_epi16(lo, hi));
     }
 #else
-    (void)weights;
+    (void)pairs;
 #endif
     for (; k < count; ++k)
         d[k] = mix(column[tapA[k]], column[tapB[k]], fraction[k]);
@@ -180,7 +197,7 @@ void scaleRows(ZUVE_IBitmap* dest, const SourceArea& area, const Blender& blende
 {
     int tapA[kColumnChunk], tapB[kColumnChunk];
     uint32_t fraction[kColumnChunk];
-    PairWeights weights;
+    PairTaps pairs;
     for (int chunk = cols0; chunk < cols1; chunk += kColumnChunk) {
         const int count = std::min(kColumnChunk, cols1 - chunk);
         for (int k = 0; k < count; ++k) {
@@ -200,7 +217,7 @@ void scaleRows(ZUVE_IBitmap* dest, const SourceArea& area, const Blender& blende
                 tapB[k] -= spanLo;
             }
             if (PlainCopy)
-                weights.fill(fraction, count);
+                pairs.fill(tapA, tapB, fraction, count, spanHi - spanLo + 1);
         }
         for (int j = rows0; j < rows1; ++j) {
             const long long y16 = baseY + j * stepY;
@@ -222,7 +239,7 @@ void scaleRows(ZUVE_IBitmap* dest, const SourceArea& area, const Blender& blende
                     column = mixed;
                 }
                 if (PlainCopy) {
-                    mixTaps(d, column, tapA, tapB, fraction, weights, count);
+                    mixTaps(d, column, tapA, tapB, fraction, pairs, count);
                     continue;
                 }
                 for (int k = 0; k < count; ++k)

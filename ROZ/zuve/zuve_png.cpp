@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "zuve/mem_bitmap.h"
 
 namespace {
@@ -48,7 +52,15 @@ bool isPlainRgba(png_structp png, png_infop info)
 void rgbaToArgb(unsigned int* pixels, size_t count)
 {
     static_assert(sizeof(unsigned int) == 4, "pixels are 32-bit words");
-    for (size_t i = 0; i < count; ++i)
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= count; i += 4) {
+        auto* at = reinterpret_cast<__m128i*>(pixels + i);
+        const __m128i v = _mm_loadu_si128(at);
+        _mm_storeu_si128(at, _mm_or_si128(_mm_slli_epi32(v, 8), _mm_srli_epi32(v, 24)));
+    }
+#endif
+    for (; i < count; ++i)
         pixels[i] = (pixels[i] << 8) | (pixels[i] >> 24);
 }
 
