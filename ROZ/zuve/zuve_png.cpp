@@ -80,7 +80,9 @@ void requestArgb(png_structp png, png_infop info)
 }
 
 // Holds no object with a destructor: libpng leaves it by longjmp on errors.
-bool decode(png_structp png, png_infop info, ZUVE_IBitmap* into)
+// A bitmap of our own (own, the same object as into) is not zeroed first:
+// every pixel is decoded into it, and it is deleted when decoding fails.
+bool decode(png_structp png, png_infop info, ZUVE_IBitmap* into, ZUVE_MemBitmap* own)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -99,7 +101,8 @@ bool decode(png_structp png, png_infop info, ZUVE_IBitmap* into)
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != size_t(width) * 4)
         return false;
-    if (!into->resize(int(width), int(height)) || into->getRowSpan() < int(width))
+    const bool sized = own ? own->resizeForOverwrite(int(width), int(height)) : into->resize(int(width), int(height));
+    if (!sized || into->getRowSpan() < int(width))
         return false;
     unsigned int* bits = into->getBits();
     const size_t span = size_t(into->getRowSpan());
@@ -132,8 +135,9 @@ ZUVE_IBitmap* ZUVE_LoadPNGFromMemory(const void* data, size_t size, ZUVE_IBitmap
     MemoryReader reader{static_cast<const png_byte*>(data), size, 0};
     png_set_read_fn(png, &reader, readFromMemory);
 
-    ZUVE_IBitmap* target = into ? into : new ZUVE_MemBitmap(0, 0, 4);
-    const bool ok = decode(png, info, target);
+    ZUVE_MemBitmap* own = into ? nullptr : new ZUVE_MemBitmap(0, 0, 4);
+    ZUVE_IBitmap* target = into ? into : own;
+    const bool ok = decode(png, info, target, own);
     png_destroy_read_struct(&png, &info, nullptr);
     if (ok)
         return target;
