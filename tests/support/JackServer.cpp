@@ -6,7 +6,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -29,10 +28,14 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-std::string UniqueServerName()
+// One name for every test server of this user: servers run one at a time
+// (see TakeServerSlot), and JACK reclaims a registry entry left by a server
+// that died only when the next server has the same name. Unique names would
+// fill its eight entries after a few crashed or killed test runs ("Too many
+// servers already active").
+std::string SharedServerName()
 {
-    static std::atomic<int> counter{0};
-    return "zelto2x-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    return "zelto2x-test-" + std::to_string(getuid());
 }
 
 }  // namespace
@@ -70,9 +73,11 @@ bool JackServer::Start(std::string* error)
     if (slotFd_ < 0 && !TakeServerSlot(error)) {
         return false;
     }
-    name_ = UniqueServerName();
+    name_ = SharedServerName();
     logPath_ = "/tmp/" + name_ + ".log";
     std::remove(logPath_.c_str());
+    // A socket left by a server that died must not pass for the new one's.
+    std::remove(SocketPath().c_str());
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
     // Clients in the tests never start a server of their own by accident.
@@ -100,7 +105,7 @@ bool JackServer::WaitUntilAcceptingClients(std::string* error)
 {
     // libjack can wedge when a client is opened while the server is still
     // coming up, so wait for the server's socket before the first client.
-    const std::string socket = "/dev/shm/jack_" + name_ + "_" + std::to_string(getuid()) + "_0";
+    const std::string socket = SocketPath();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (access(socket.c_str(), F_OK) != 0) {
         if (std::chrono::steady_clock::now() >= deadline || !jackd_.StillRunning()) {
@@ -124,6 +129,11 @@ bool JackServer::WaitUntilAcceptingClients(std::string* error)
         *error = "JACK server " + name_ + " did not accept clients";
     }
     return ready;
+}
+
+std::string JackServer::SocketPath() const
+{
+    return "/dev/shm/jack_" + name_ + "_" + std::to_string(getuid()) + "_0";
 }
 
 bool JackServer::HasPort(const std::string& fullName) const

@@ -24,6 +24,7 @@ public:
 private:
     bool TakeServerSlot(std::string* error);
     bool WaitUntilAcceptingClients(std::string* error);
+    std::string SocketPath() const;
     int slotFd_ = -1;
     std::string name_;
     std::string logPath_;

@@ -7,6 +7,8 @@
 #include <Poco/Runnable.h>
 #include <Poco/Thread.h>
 
+#include <sched.h>
+
 #include <exception>
 
 #include "MIDIMessageManager.h"
@@ -36,6 +38,8 @@ public:
 
     void run() override
     {
+        if (job.jobCode == kJobContinuousClock)
+            raiseToRealTimePriority();
         try {
             m_manager.beginJobFlags(job);
             m_manager.sender->run(job);
@@ -44,8 +48,32 @@ public:
         } catch (...) {
             log("MIDI job %i ended by an unknown error\n", job.jobCode);
         }
+        if (job.jobCode == kJobContinuousClock)
+            returnToNormalPriority();
         m_manager.endJobFlags(job);
         state.store(kFinished);
+    }
+
+    // The clock's ticks should not wait behind busy threads; where the system
+    // refuses real-time scheduling the clock runs at normal priority.
+    static void raiseToRealTimePriority()
+    {
+        try {
+            const int low = Poco::Thread::getMinOSPriority(SCHED_FIFO);
+            const int high = Poco::Thread::getMaxOSPriority(SCHED_FIFO);
+            Poco::Thread::current()->setOSPriority((low + high) / 2, SCHED_FIFO);
+        } catch (const Poco::Exception&) {
+        }
+    }
+
+    // The thread object keeps the policy it was given: the next start must
+    // not depend on real-time scheduling being allowed.
+    static void returnToNormalPriority()
+    {
+        try {
+            Poco::Thread::current()->setOSPriority(Poco::Thread::getMinOSPriority(SCHED_OTHER), SCHED_OTHER);
+        } catch (const Poco::Exception&) {
+        }
     }
 
     // Written only by the starter that claimed the worker, before the start.
@@ -117,9 +145,10 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
     }
     runnable.job = job;
     if (index == static_cast<int>(Worker::Request)) {
-        std::lock_guard<std::mutex> lock(m_lastJobMutex);
-        m_lastJob = JobRecord {job.jobCode, job.program, job.jobCode == kJobRequestPart ? 0 : job.requestBank,
-            job.toUserInterface};
+        m_lastJobCode = job.jobCode;
+        m_lastJobProgram = job.program;
+        m_lastJobBank = job.requestBank;
+        m_lastJobToUserInterface = job.toUserInterface;
     }
     try {
         thread.start(runnable);
@@ -137,8 +166,7 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
 
 MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const
 {
-    std::lock_guard<std::mutex> lock(m_lastJobMutex);
-    return m_lastJob;
+    return JobRecord {m_lastJobCode, m_lastJobProgram, m_lastJobBank, m_lastJobToUserInterface};
 }
 
 // ---- Flags a job holds while it runs ------------------------------------------------
