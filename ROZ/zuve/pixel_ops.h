@@ -161,8 +161,20 @@ private:
     {
         const int weight16 = m_w256 << 8;
         const uint32_t solid = Solid ? s[0] : 0;
+        // With the alpha rule, alpha 0 always gives factor 0, and alpha 255 at
+        // full weight gives kFull: most pixels of a picture skip the division.
+        const bool fullWeight = m_w256 == 256;
         for (int i = 0; i < n; ++i) {
             const uint32_t src = Solid ? solid : s[i];
+            if (UseAlpha) {
+                const uint32_t alpha = src & 0xff;
+                if (alpha == 0)
+                    continue;
+                if (Mode == ZUVE_BLIT_MODE_COPY && alpha == 255 && fullWeight) {
+                    d[i] = src;
+                    continue;
+                }
+            }
             const int f = UseAlpha ? factorOf(m_w256, int(src & 0xff)) : weight16;
             if (f == 0)
                 continue;
