@@ -413,14 +413,23 @@ void Zelto2X::setProgramValueByParts(int a, int b, int index, int value)
 
 // ---- Jobs of the MIDI workers ----------------------------------------------------
 
-bool Zelto2X::startWholeSoundJob(bool, bool)
+bool Zelto2X::startWholeSoundJob(bool toLibrary, bool skipGlobal)
 {
-    return false;
+    // The job gets the global-settings flag as it stands now, so a case that
+    // changes the flag right after the start cannot change what the job does.
+    MIDIJob job;
+    job.jobCode = kJobSendArrangement;
+    job.arrangementToLibrary = toLibrary;
+    job.globalSettingsSent = skipGlobal || globalSettingsSent;
+    if (toLibrary)
+        job.route = MIDIJobRoute::Library;
+    return midiMessageManager->startJob(job);
 }
 
 bool Zelto2X::startEditBufferRequestJob()
 {
-    return false;
+    // The worker routes the answer to the user interface once the job runs.
+    return midiMessageManager->sendActiveArrangementRequestSysex(true);
 }
 
 bool Zelto2X::startProgramRequestJob(int program)
@@ -436,11 +445,20 @@ bool Zelto2X::startProgramRequestJob(int program)
 
 bool Zelto2X::startDeviceEnquiryJob()
 {
-    return false;
+    return midiMessageManager->sendDeviceIdEnquiry();
 }
 
-void Zelto2X::stopContinuousClock(bool) {}
+void Zelto2X::stopContinuousClock(bool stop)
+{
+    midiMessageManager->resetContinuousClock(stop);
+}
 
-void Zelto2X::cancelRunningJob() {}
+void Zelto2X::cancelRunningJob()
+{
+    midiMessageManager->sender->cancelRequested = true;
+}
 
-void Zelto2X::clearDumpReplyFlag() {}
+void Zelto2X::clearDumpReplyFlag()
+{
+    midiMessageManager->dataProcessed = false;
+}
