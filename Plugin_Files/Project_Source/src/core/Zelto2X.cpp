@@ -27,7 +27,6 @@ namespace {
 
 using buildlog::log;
 
-constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 constexpr int kBackgroundBitmapId = 102;
 constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";
 

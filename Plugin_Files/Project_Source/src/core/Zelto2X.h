@@ -399,9 +399,6 @@ public:
     std::atomic<bool>& lowerShowsCategories = categoryViewActive;
     std::atomic<bool>& lowerShowsSearch = searchViewActive;
 
-    // ---- Declared here until the librarian lands them ----
-    void sendSysexTemplate(const std::vector<int>& message);
-    // ---- End of the temporary declarations ----
 
 private:
     // Librarian glue helpers.
@@ -464,16 +461,12 @@ private:
     void stepProgram(int direction);
     void finishProgramStep();
     void switchTabWithProgress(int tab);
-    // ---- Jobs of the MIDI workers (any thread but render) ----
-    // Each starts its job unless the request thread is busy; true when it started.
-    // skipGlobal: this whole-sound send leaves the global settings out.
-    bool startWholeSoundJob(bool toLibrary, bool skipGlobal = false);
-    bool startEditBufferRequestJob();
-    bool startProgramRequestJob(int program);
-    bool startDeviceEnquiryJob();
-    void stopContinuousClock(bool stop);
-    void cancelRunningJob();
-    void clearDumpReplyFlag();
+    // The whole sound to the hardware or into the selected library slot (job
+    // 0) unless the request thread is busy; true when it started. skipGlobal:
+    // this send leaves the global settings out. Any thread but render.
+    bool startSoundTransferJob(bool toLibrary, bool skipGlobal = false);
+    // A sound request is still on its way (started or awaiting its dump).
+    bool requestBusy() const;
 
     std::mutex m_lookupMutex;
     std::map<std::string, ControlLayer*> m_layerCache;
