@@ -7,6 +7,7 @@
 #include <Poco/Runnable.h>
 #include <Poco/Thread.h>
 
+#include <pthread.h>
 #include <sched.h>
 
 #include <exception>
@@ -48,32 +49,19 @@ public:
         } catch (...) {
             log("MIDI job %i ended by an unknown error\n", job.jobCode);
         }
-        if (job.jobCode == kJobContinuousClock)
-            returnToNormalPriority();
         m_manager.endJobFlags(job);
         state.store(kFinished);
     }
 
     // The clock's ticks should not wait behind busy threads; where the system
-    // refuses real-time scheduling the clock runs at normal priority.
+    // refuses real-time scheduling the clock runs at normal priority. Only
+    // this system thread is changed: the Poco::Thread object keeps its
+    // default policy, so a later start never fails over scheduling rights.
     static void raiseToRealTimePriority()
     {
-        try {
-            const int low = Poco::Thread::getMinOSPriority(SCHED_FIFO);
-            const int high = Poco::Thread::getMaxOSPriority(SCHED_FIFO);
-            Poco::Thread::current()->setOSPriority((low + high) / 2, SCHED_FIFO);
-        } catch (const Poco::Exception&) {
-        }
-    }
-
-    // The thread object keeps the policy it was given: the next start must
-    // not depend on real-time scheduling being allowed.
-    static void returnToNormalPriority()
-    {
-        try {
-            Poco::Thread::current()->setOSPriority(Poco::Thread::getMinOSPriority(SCHED_OTHER), SCHED_OTHER);
-        } catch (const Poco::Exception&) {
-        }
+        sched_param param {};
+        param.sched_priority = (sched_get_priority_min(SCHED_FIFO) + sched_get_priority_max(SCHED_FIFO)) / 2;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     }
 
     // Written only by the starter that claimed the worker, before the start.
