@@ -10,7 +10,9 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <chrono>
 #include <exception>
+#include <thread>
 
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
@@ -27,7 +29,8 @@ constexpr int kWorkerCount = 3;
 
 // Idle: nothing to join. Busy: claimed by a starter or running a job.
 // Finished: the job has returned; the thread must be joined before reuse.
-enum WorkerState : int { kIdle, kBusy, kFinished };
+// Closed: the manager is going away; no starter can claim the worker again.
+enum WorkerState : int { kIdle, kBusy, kFinished, kClosed };
 
 }  // namespace
 
@@ -72,6 +75,31 @@ private:
     MIDIMessageManager& m_manager;
 };
 
+namespace {
+
+// A starter may have claimed the worker just before closing was set: the
+// worker is closed only from idle or finished, in one atomic step, so no
+// thread can start after it has been joined. A job started that late sees
+// shuttingDown and ends at its next turn.
+void closeWorker(MIDIWorkerRunnable& runnable, Poco::Thread& thread)
+{
+    for (;;) {
+        int state = runnable.state.load();
+        if (state == kBusy) {
+            // Real time, not the request clock: the late job needs the CPU to end.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (runnable.state.compare_exchange_strong(state, kClosed)) {
+            if (state == kFinished)
+                thread.join();
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 struct MIDIMessageManager::Workers {
     explicit Workers(MIDIMessageManager& manager) : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)} {}
     // Request thread, clock start/stop thread, clock thread.
@@ -96,11 +124,10 @@ MIDIMessageManager::~MIDIMessageManager()
     sender->shuttingDown = true;
     sender->cancelRequested = true;
     sender->resetContinuousClock(true);
-    for (int i = 0; i < kWorkerCount; ++i) {
-        if (m_workers->runnables[i].state.load() != kIdle)
-            m_workers->threads[i].join();
-    }
+    for (int i = 0; i < kWorkerCount; ++i)
+        closeWorker(m_workers->runnables[i], m_workers->threads[i]);
 }
+
 
 MIDIMessageManager::Worker MIDIMessageManager::workerForJob(int jobCode)
 {
