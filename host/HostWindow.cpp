@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstring>
 #include <string>
 
 namespace host {
@@ -47,11 +48,14 @@ HostStatus RunWindowMode(PluginHost& pluginHost)
 {
     if (!pluginHost.isOpen())
         return HostStatus::Error(kHostErrNotOpen, "no plug-in is open");
-    if (!pluginHost.openCocoaView())
-        return HostStatus::Error(kHostErrNotOpen, "the plug-in offers no view");
     platform::WindowSystem* windows = ModuleWindowSystem();
     if (!windows)
         return HostStatus::Error(kHostErrNotOpen, "the plug-in has no window system");
+    // A window drawn in memory is one no user can see or close.
+    if (std::strcmp(windows->Name(), "headless") == 0)
+        return HostStatus::Error(kHostErrNoDisplay, "no display can be opened");
+    if (!pluginHost.openCocoaView())
+        return HostStatus::Error(kHostErrNotOpen, "the plug-in offers no view");
     windows->RunUntilAllWindowsClosed();
     return HostStatus::Ok("window closed");
 }

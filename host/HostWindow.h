@@ -15,7 +15,11 @@ namespace host {
 // Zelto2X_GuiWindowSystem), or null when no loaded code offers one.
 platform::WindowSystem* ModuleWindowSystem();
 
-// Opens the plug-in's view in a window and runs until the user closes it.
+// Opens the plug-in's view in a window and runs until the user closes it;
+// kHostErrNoDisplay at once when no display can be opened.
 HostStatus RunWindowMode(PluginHost& pluginHost);
+
+// The program's exit code for that case, so a calling script can fall back.
+constexpr int kExitNoDisplay = 3;
 
 }  // namespace host

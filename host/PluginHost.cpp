@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "PropertyList.h"
@@ -168,6 +169,28 @@ HostStatus PluginHost::setParameter(int idx, float value)
         return HostStatus::Error(kHostErrBadArgument, "bad parameter index");
     return fromStatus(AudioUnitSetParameter(mUnit, static_cast<UInt32>(idx), kAudioUnitScope_Global, 0, value, 0),
                       "parameter not writable");
+}
+
+HostStatus PluginHost::setParameterText(int idx, const std::string& text)
+{
+    if (!isOpen())
+        return HostStatus::Error(kHostErrNotOpen, "no plug-in open");
+    if (idx < 0)
+        return HostStatus::Error(kHostErrBadArgument, "bad parameter index");
+    AudioUnitParameterValueFromString request{};
+    request.inParamID = static_cast<AudioUnitParameterID>(idx);
+    request.inString = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
+    // The plug-in leaves the value alone when no entry has that name.
+    request.outValue = std::numeric_limits<AudioUnitParameterValue>::quiet_NaN();
+    UInt32 size = sizeof request;
+    const OSStatus status = AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueFromString,
+                                                 kAudioUnitScope_Global, 0, &request, &size);
+    CFRelease(request.inString);
+    if (status != noErr)
+        return HostStatus::Error(status, "parameter has no such value");
+    if (std::isnan(request.outValue))
+        return HostStatus::Error(kHostErrBadArgument, "parameter " + std::to_string(idx) + " has no entry " + text);
+    return setParameter(idx, request.outValue);
 }
 
 // ---- Transport

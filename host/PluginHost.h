@@ -34,6 +34,7 @@ struct HostStatus {
 // Host-side codes for failures that never reach the plug-in.
 enum : OSStatus {
     kHostErrNotOpen = -1,
+    kHostErrNoDisplay = -2,  // window mode without a display to show the window on
     kHostErrBadArgument = -50,
     kHostErrFile = -43,
     kHostErrNotState = -10851,
@@ -72,6 +73,9 @@ public:
     // ---- Parameters (through the component entry)
     HostStatus getParameter(int idx, float* value);
     HostStatus setParameter(int idx, float value);
+    // Sets parameter idx to the value the plug-in gives for text (for a menu
+    // parameter the entry whose name is text), as a host's generic editor does.
+    HostStatus setParameterText(int idx, const std::string& text);
 
     // ---- Transport, read by the plug-in through the host callbacks. Any thread.
     void setTempo(double bpm);

@@ -62,6 +62,14 @@ bool ParseHexBytes(const std::vector<std::string>& words, std::vector<uint8_t>* 
     return !bytes->empty();
 }
 
+std::string JoinWords(const std::vector<std::string>& words, size_t first)
+{
+    std::string joined;
+    for (size_t i = first; i < words.size(); ++i)
+        joined += (i == first ? "" : " ") + words[i];
+    return joined;
+}
+
 void ScriptCommands::add(const std::string& name, Handler handler)
 {
     mCommands[name] = std::move(handler);
@@ -109,9 +117,12 @@ void AddCoreCommands(ScriptCommands& commands, PluginHost& host)
     commands.add("set", [&host](const std::vector<std::string>& args) {
         long idx = 0;
         double value = 0.0;
-        if (args.size() != 2 || !parseInt(args[0], &idx) || !parseDouble(args[1], &value))
-            return usage("set INDEX VALUE");
-        return host.setParameter(static_cast<int>(idx), static_cast<float>(value));
+        if (args.size() < 2 || !parseInt(args[0], &idx))
+            return usage("set INDEX VALUE|TEXT");
+        if (args.size() == 2 && parseDouble(args[1], &value))
+            return host.setParameter(static_cast<int>(idx), static_cast<float>(value));
+        // Entry names such as MIDI port names hold blanks: the rest of the line.
+        return host.setParameterText(static_cast<int>(idx), JoinWords(args, 1));
     });
     commands.add("tempo", [&host](const std::vector<std::string>& args) {
         double bpm = 0.0;

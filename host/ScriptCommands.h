@@ -40,6 +40,8 @@ private:
 std::string FormatAnswer(const HostStatus& status);
 // Words like "90", "3C" or "0x64" as bytes; false on anything else.
 bool ParseHexBytes(const std::vector<std::string>& words, std::vector<uint8_t>* bytes);
+// words[first..] joined by single blanks: an argument that may hold blanks.
+std::string JoinWords(const std::vector<std::string>& words, size_t first);
 
 // param, set, tempo, play, stop, render, wait, midi, save, load, quit.
 void AddCoreCommands(ScriptCommands& commands, PluginHost& host);

@@ -1,5 +1,6 @@
 #include "ScriptGuiCommands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -14,6 +15,8 @@ namespace {
 // After each event the loop runs this long, so the redraw timer (25 per
 // second) draws what the event changed before the next command.
 const int kSettleMilliseconds = 100;
+// One period of that timer.
+const int kRedrawMilliseconds = 40;
 
 bool parseInt(const std::string& text, int* value)
 {
@@ -166,11 +169,19 @@ HostStatus wait(const std::vector<std::string>& args)
     if (args.size() != 1 || !parseInt(args[0], &milliseconds) || milliseconds < 0)
         return badArgument("wait needs milliseconds");
     platform::WindowSystem* system = gViewOpened ? ModuleWindowSystem() : nullptr;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    if (system)
-        system->ProcessEvents(milliseconds);
-    // The render thread goes on in real time whatever clock the window keeps.
-    std::this_thread::sleep_until(until);
+    // In steps of one redraw, the window's clock and real time move together:
+    // GTK runs its loop for the step, a window drawn in memory moves its own
+    // clock at once and the step's real time is slept, for the render thread
+    // and workers whose changes the next step draws.
+    int left = milliseconds;
+    do {
+        const int step = std::min(left, kRedrawMilliseconds);
+        const auto stepEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(step);
+        if (system)
+            system->ProcessEvents(step);
+        std::this_thread::sleep_until(stepEnd);
+        left -= step;
+    } while (left > 0);
     return HostStatus::Ok();
 }
 
@@ -212,6 +223,8 @@ int runWindow(PluginHost& pluginHost, ScriptCommands&, const HostOptions&)
 {
     const HostStatus status = RunWindowMode(pluginHost);
     std::cout << FormatAnswer(status) << std::endl;
+    if (status.code == kHostErrNoDisplay)
+        return kExitNoDisplay;
     return status.ok() ? 0 : 1;
 }
 
@@ -231,10 +244,7 @@ void AddGuiCommands(ScriptCommands& commands, PluginHost& pluginHost)
     commands.add("menu", [](const std::vector<std::string>& args) {
         if (args.empty())
             return badArgument("menu CHOICE");
-        std::string choice = args[0];
-        for (size_t i = 1; i < args.size(); ++i)
-            choice += " " + args[i];
-        return menu({choice});
+        return menu({JoinWords(args, 0)});
     });
 }
 

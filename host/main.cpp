@@ -3,7 +3,8 @@
 //   zelto2x-host [--script FILE|-] [--window] [--no-realtime] [--block N] [--rate HZ] BUNDLE
 //
 // Without --window the host reads script commands (see README.md) from FILE
-// or standard input and answers one line each.
+// or standard input and answers one line each; with --window it runs FILE
+// first, if given, then shows the view until the user closes it.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -90,7 +91,10 @@ int main(int argc, char** argv)
         pluginHost.startRealtime();
 
     int result = 0;
-    if (options.window) {
+    // With --window a script prepares the session (ports, a state) before the window opens.
+    if (options.window && !options.scriptPath.empty())
+        result = runScript(commands, options);
+    if (options.window && result == 0 && !commands.quitRequested()) {
         result = -1;
         for (const host::HostExtension& extension : host::RegisteredHostExtensions()) {
             if (extension.runWindow) {
@@ -104,7 +108,7 @@ int main(int argc, char** argv)
                       << std::endl;
             result = 1;
         }
-    } else {
+    } else if (!options.window) {
         result = runScript(commands, options);
     }
     pluginHost.close();

@@ -19,12 +19,16 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, double scale, int nStat
         if (!image) return IBitmap();
         const int w = int(image->getWidth() * scale);
         const int h = int(image->getHeight() * scale);
-        ZUVE_MemBitmap* scaled = new ZUVE_MemBitmap(w, h, 4);
-        ZUVE_ScaledBlit(scaled, image, 0, 0, w, h, 0.f, 0.f, float(image->getWidth()), float(image->getHeight()), 1.0f,
-                        ZUVE_BLIT_FILTER_BILINEAR);
-        delete image;
-        s_bitmapCache.Add(scaled, id, scale);
-        cached = scaled;
+        // At the image's own size the decoded pixels are the result: no resampling pass.
+        if (w != image->getWidth() || h != image->getHeight()) {
+            ZUVE_MemBitmap* scaled = new ZUVE_MemBitmap(w, h, 4);
+            ZUVE_ScaledBlit(scaled, image, 0, 0, w, h, 0.f, 0.f, float(image->getWidth()),
+                            float(image->getHeight()), 1.0f, ZUVE_BLIT_FILTER_BILINEAR);
+            delete image;
+            image = scaled;
+        }
+        s_bitmapCache.Add(image, id, scale);
+        cached = image;
     }
     mImageScales[id] = scale;
     return wrap(cached, nStates, framesAreHorizontal);

@@ -43,9 +43,10 @@ protected:
 
 }  // namespace
 
-TEST_F(EditorAudio, WithoutAnOutputTheBlockDoesNothing)
+TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
 {
     editor->midiOutSet = false;
+    editor->hostPlaying = true;
     editor->toDAWBuffer = true;
     editor->dawOffset = 512;
     editor->midiLedOn = 1;
@@ -55,6 +56,7 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockDoesNothing)
     EXPECT_EQ(1, editor->midiQueue.ToDo());
     EXPECT_EQ(1, editor->midiLedOn);
     EXPECT_TRUE(editor->shortMessages.empty());
+    EXPECT_TRUE(editor->transportRunning);  // the value display reads it
 }
 
 TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrder)

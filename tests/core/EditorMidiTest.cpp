@@ -61,26 +61,6 @@ protected:
 
 }  // namespace
 
-TEST_F(EditorMidi, ConstructionCreatesEveryNamedParameterNoneAutomatedAndThePanelSurface)
-{
-    EXPECT_EQ(editor->NParams(), 307);
-    EXPECT_NE(editor->GetParam(kTimbreLED), nullptr);
-    EXPECT_EQ(editor->NAutomatableParams(), 0);
-    ASSERT_NE(editor->GetGUI(), nullptr);
-    EXPECT_EQ(editor->GetGUI()->Width(), 1500);
-    EXPECT_EQ(editor->GetGUI()->Height(), 757);
-}
-
-TEST_F(EditorMidi, FiltersStartWithOnlyHostSysExDropped)
-{
-    for (int i = 0; i < kMidiFilterCount; ++i) {
-        EXPECT_FALSE(editor->hwFilter[i]) << i;
-        EXPECT_EQ(editor->dawFilter[i].load(), i == kFilterSysEx) << i;
-    }
-    EXPECT_TRUE(editor->trackIncomingMIDI);
-    EXPECT_FALSE(editor->midiOutSet);
-}
-
 TEST_F(EditorMidi, RequestsLeaveUnchangedAndSoundDumpsWithTheirChecksum)
 {
     editor->midiOutSet = true;

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "EditorCoreSupport.h"
+#include "MIDIMessageManager.h"
+#include "MIDIMessageSender.h"
 #include "PatchManager.h"
 
 using namespace coretest;
@@ -191,6 +193,21 @@ TEST_F(EditorState, AMissingOutputDeviceSendsNothingAndLeavesNoFlagSet)
     EXPECT_TRUE(editor->sysex.empty());
 }
 
+TEST_F(EditorState, WithTheRequestThreadBusyTheSoundIsNotSentAndNothingWaitsForIt)
+{
+    const Bytes saved = save(false);  // the short form: the ports stay as they are
+    editor->midiOutSet = true;
+    ASSERT_TRUE(editor->midiMessageManager->sendActiveArrangementRequestSysex(true));  // polls for a reply
+    ByteChunk chunk;
+    chunk.PutBytes(saved.data(), static_cast<int>(saved.size()));
+    int end = 0;
+    quietly([&] { end = editor->UnserializeState2(&chunk, 0, false); });
+    EXPECT_EQ(1924, end);
+    EXPECT_FALSE(editor->patchLoading);
+    EXPECT_EQ(4, editor->midiMessageManager->lastJob().code);  // the sound job was dropped
+    editor->midiMessageManager->sender->cancelRequested = true;
+}
+
 TEST_F(EditorState, AChunkThatReadsShortOrHoldsNoNumberIsRefusedWithNoSideEffect)
 {
     const Bytes saved = save();
@@ -216,6 +233,17 @@ TEST_F(EditorState, AChunkThatReadsShortOrHoldsNoNumberIsRefusedWithNoSideEffect
         EXPECT_FALSE(editor->patchLoading);
         EXPECT_TRUE(editor->shortMessages.empty() && editor->sysex.empty());
     }
+}
+
+TEST_F(EditorState, TheDecodedSoundNamesAreStoredAndComeBack)
+{
+    editor->setCurrentSoundTexts("FAT BASS", "BASS");
+    const Bytes saved = save();
+    editor->setCurrentSoundTexts("OTHER", "LEAD");
+    ASSERT_EQ(static_cast<int>(saved.size()), load(saved));
+    EXPECT_EQ("FAT BASS", editor->currentSoundName());
+    EXPECT_EQ("BASS", editor->currentSoundCategory());
+    EXPECT_EQ("FAT BASS", editor->GetParam(kPatchName)->GetDisplayText(0));
 }
 
 TEST_F(EditorState, BytesAfterACompleteChunkAreIgnored)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Base64.h"
 #include "PluginHost.h"
 #include "platform/AUCocoaUIBase.h"
 #include "platform/ComponentManager.h"
@@ -127,6 +128,36 @@ TEST(HostProgram, RealBundleRoundTripsAParameterThroughItsState)
     EXPECT_EQ("ok " + preset, run.answers[1]);
     EXPECT_EQ("ok", run.answers[3]);
     EXPECT_EQ("ok 1", run.answers[4]);
+}
+
+TEST(HostProgram, RealBundleSetsAMenuParameterByTheNameOfAnEntryAndRefusesANameItLacks)
+{
+    // 273 is the MIDI output menu: "OFF" is its first entry wherever the tests run.
+    const HostRun run = runHost(REAL_BUNDLE, "set 273 OFF\nparam 273\nset 273 Zelto 9 In:MIDI In\nquit\n");
+    ASSERT_EQ(4u, run.answers.size());
+    EXPECT_EQ("ok", run.answers[0]);
+    EXPECT_EQ("ok 0", run.answers[1]);
+    EXPECT_EQ("error -50 parameter 273 has no entry Zelto 9 In:MIDI In", run.answers[2]);
+}
+
+TEST(HostProgram, RealBundleRefusesAStateCutShortAndKeepsItsOwn)
+{
+    const std::string preset = inScratch("editor-cut.aupreset");
+    ASSERT_EQ(0, runHost(REAL_BUNDLE, "save " + preset + "\nquit\n").exitCode);
+    std::ifstream saved(preset);
+    std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    const size_t open = xml.find("<data>") + 6;
+    const size_t close = xml.find("</data>");
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(host::DecodeBase64(xml.substr(open, close - open), &data));
+    data.resize(data.size() - 8);  // the last stored value is missing
+    xml.replace(open, close - open, host::EncodeBase64(data.data(), data.size()));
+    std::ofstream(preset) << xml;
+
+    const HostRun run = runHost(REAL_BUNDLE, "set 0 1\nload " + preset + "\nparam 0\nquit\n");
+    ASSERT_EQ(4u, run.answers.size());
+    EXPECT_EQ(0u, run.answers[1].rfind("error -10851", 0)) << run.answers[1];
+    EXPECT_EQ("ok 1", run.answers[2]);
 }
 
 TEST(HostLibrary, LoadedBundleIsFoundByItsIdentifierAndOffersItsViewFactoryByName)

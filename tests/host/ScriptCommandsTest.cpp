@@ -25,7 +25,7 @@ protected:
 TEST_F(Script, UnknownCommandsAndBadArgumentsAreErrorsWithACode)
 {
     EXPECT_EQ("error -50 unknown command jump", answer("jump 3"));
-    EXPECT_EQ("error -50 usage: set INDEX VALUE", answer("set 1"));
+    EXPECT_EQ("error -50 usage: set INDEX VALUE|TEXT", answer("set 1"));
     EXPECT_EQ("error -50 usage: render BLOCKS", answer("render many"));
     EXPECT_EQ("error -50 usage: tempo BPM (above 0)", answer("tempo 0"));
     EXPECT_EQ("error -50 usage: midi HEX... [@OFFSET]", answer("midi 9G 3C"));

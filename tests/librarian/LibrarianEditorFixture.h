@@ -14,7 +14,7 @@
 #include "IParam.h"
 #include "IPopupMenuControl.h"
 #include "LibrarianViewControl.h"
-#include "LibraryTestSupport.h"
+#include "LibrarianScenario.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
 #include "Zelto2X.h"
@@ -44,8 +44,7 @@ protected:
         headless = system.get();
         platform::WindowSystem::SetShared(std::move(system));
         editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        givePlainRanges(*editor);
         editor->GetParam(kMainTab)->InitDouble("tab", 2.0, 0.0, 3.0, 1.0);
         library = editor->patchLibrarian;
         editor->patchTypeChanged(0, 0, true);

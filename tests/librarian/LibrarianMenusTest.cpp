@@ -2,6 +2,8 @@
 // lower list shows, and the librarian popups: trees, commands, numbers.
 #include "LibrarianEditorFixture.h"
 
+#include <thread>
+
 namespace {
 
 using namespace librarytest;
@@ -79,6 +81,39 @@ TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
     EXPECT_EQ(1, library->upperSelection);
 }
 
+TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerList)
+{
+    library->createNewSearchPatchFiles("ALPHA 1");  // ALPHA 1, 10..19, 100: one result bank
+    IMouseMod left(true);
+    const struct {
+        bool categories;
+        int kind;
+        const char* answer;
+        const PatchFileList& files;
+    } cases[] = {
+        {true, 1, "1/0", library->categoryFiles},
+        {false, 4, "0", library->searchFiles},
+    };
+    for (const auto& c : cases) {
+        editor->lowerShowsCategories = c.categories;
+        editor->lowerShowsSearch = !c.categories;
+        editor->patchTypeChanged(0, c.kind, false);
+        LibraryTreePopupMenu* tree = c.categories ? static_cast<LibraryTreePopupMenu*>(editor->rightCategoryPopupMenu)
+                                                  : static_cast<LibraryTreePopupMenu*>(editor->rightSearchPopupMenu);
+        library->menuSelection = -1;  // only a choice sets it again
+        headless->QueueMenuAnswer(c.answer);
+        tree->OnMouseDown(0, 0, &left);
+        const int chosen = library->menuSelection;
+        ASSERT_GE(chosen, 0);
+        ASSERT_LT(chosen, static_cast<int>(c.files.size()));
+        const PatchFile& bank = *c.files[static_cast<size_t>(chosen)];
+        EXPECT_EQ(bank.fileName, editor->lowerBankName);
+        EXPECT_EQ(bank.patches[0].name, view->slotText(1, 0)) << c.answer;
+    }
+    EXPECT_EQ("ALPHA 1       ", view->slotText(1, 0));
+    EXPECT_EQ("ALPHA 10      ", view->slotText(1, 1));
+}
+
 TEST_F(LibrarianEditorTest, EqualNamesInOneFolderAreTellApartByTheirIndex)
 {
     library->bankFiles[1]->fileName = "Alpha.zt2";
@@ -143,6 +178,29 @@ TEST_F(LibrarianEditorTest, BankEditMenuHoldsEveryCommandInOrder)
     EXPECT_EQ(15, editor->bankEditPopupMenu->bankEditMenu.GetNItems());
 }
 
+TEST_F(LibrarianEditorTest, HelpItemsOpenTheDataFolderTheManualAndTheSupportPages)
+{
+    const struct {
+        const char* item;
+        std::string opened;
+    } cases[] = {
+        {"Open Data Folder", editor->getDataFolder()},
+        {"Open User Manual", "Marnvik-Zelto2X-User-Manual-v101.pdf"},
+        {"Open Support Ticket", "tickets"},
+        {"Check for Updates", "downloads"},
+        {"DAW Setup Guides", "articles"},
+    };
+    writeFile(data.root + "/Marnvik-Zelto2X-User-Manual-v101.pdf", hex("25 50 44 46"));
+    IMouseMod left(true);
+    for (const auto& c : cases) {
+        const size_t before = headless->openedURLs.size();
+        headless->QueueMenuAnswer(std::string("Other Helpful things.../") + c.item);
+        editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+        ASSERT_EQ(before + 1, headless->openedURLs.size()) << c.item;
+        EXPECT_NE(std::string::npos, headless->openedURLs.back().find(c.opened)) << headless->openedURLs.back();
+    }
+}
+
 TEST_F(LibrarianEditorTest, StoringAllPatchesStartsFromSlotZero)
 {
     library->transferSlot = 7;
@@ -205,6 +263,19 @@ TEST_F(LibrarianEditorTest, ProgramMenuInLibraryControlListsSlotNamesAndSelectsT
     EXPECT_EQ(22, view->activeSlot.load());
     EXPECT_EQ(22, library->transferSlot);
     EXPECT_EQ(22, value(kCurrentPatch));
+}
+
+TEST_F(LibrarianEditorTest, MenusAskedForFromAnotherThreadAreRebuiltOnTheMainThread)
+{
+    ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
+    menu.refreshPatchNames(library, editor.get(), 0);
+    editor->GetParam(kCurrentPatch)->Set(42);
+    std::thread other([&] { editor->updateBankAndProgramMenuNames(false); });
+    other.join();
+    EXPECT_TRUE(menu.programRangeMenus[0].IsItemChecked(0));
+    editor->runPendingLibrarianWork();
+    EXPECT_FALSE(menu.programRangeMenus[0].IsItemChecked(0));
+    EXPECT_TRUE(menu.programRangeMenus[4].IsItemChecked(2));
 }
 
 TEST_F(LibrarianEditorTest, DismissedBankNameMenuSendsNothingAndKeepsTheSlot)

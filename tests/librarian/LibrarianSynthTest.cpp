@@ -2,7 +2,7 @@
 // sent to the edit buffer, a bank stored into a hardware bank, an imported and
 // saved bank compared with the synth's slots, and the request job that a
 // library reload waits for.
-#include "LibraryTestSupport.h"
+#include "LibrarianScenario.h"
 #include "messaging/WorkerFixture.h"
 
 #include "IGraphics.h"
@@ -12,14 +12,6 @@
 namespace {
 
 using namespace librarytest;
-
-// A dump with its checksum, as the hardware and the library hold it.
-Bytes validDump(int seed, const std::string& name, int category)
-{
-    Bytes dump = currentDump(seed, name, category);
-    zsysex::applyOutgoingChecksum(dump.data(), static_cast<int>(dump.size()));
-    return dump;
-}
 
 // The sound itself: parameters, name and category, without address and checksum.
 Bytes body(const Bytes& dump)
@@ -69,12 +61,7 @@ TEST_F(LibrarySynthTest, ImportedSoundSavedToDiskReachesTheSynthByteForByte)
     writeFile(data.root + "/Outside/One.syx", imported);
     const std::multiset<std::string> before = soundsOnDisk(data.patches());
 
-    editor->selectLibrarianSlot(4);
-    headless->QueueFilePanelAnswer(data.root + "/Outside/One.syx");
-    editor->ImportSingleZeltoPatches(false);
-    headless->QueueMenuAnswer("Save (Overwrite current bank)");
-    IMouseMod left(true);
-    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    importAndSave(*editor, *headless, data.root + "/Outside/One.syx", 4);
     EXPECT_EQ(imported, diskSlot(4));
     // One sound replaced on disk, the others as they were.
     std::multiset<std::string> expected = before;
@@ -204,11 +191,11 @@ TEST_F(LibrarySynthTest, ReloadWaitsForTheRunningRequestJob)
     writeFile(data.patches() + "/Zeta.zt2", concat(currentDumps(100, "ZETA ")));
     editor->patchTypeChanged(0, 0, true);
     EXPECT_EQ(1u, library->bankFiles.size());
-    editor->runPendingLibraryReload();
+    editor->runPendingLibrarianWork();
     EXPECT_EQ(1u, library->bankFiles.size());
     editor->release();
     ASSERT_TRUE(requestJobEnded());
-    editor->runPendingLibraryReload();
+    editor->runPendingLibrarianWork();
     EXPECT_EQ(2u, library->bankFiles.size());
     EXPECT_EQ(-1, editor->pendingReloadKind.load());
 }

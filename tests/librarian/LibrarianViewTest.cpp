@@ -26,6 +26,25 @@ TEST_F(LibrarianEditorTest, SlotRectanglesAtScaleOneFollowTheColumnLayout)
     }
 }
 
+TEST_F(LibrarianEditorTest, SmallAndLargeSizesScaleRowsColumnsAndTheLowerList)
+{
+    const struct {
+        double scale;
+        IRECT upper0, upper26, lower99;
+    } cases[] = {
+        {0.75, IRECT(100, 203, 190, 216), IRECT(218, 216, 308, 229), IRECT(973, 515, 1063, 528)},
+        {1.25, IRECT(100, 201, 251, 223), IRECT(298, 223, 449, 245), IRECT(1560, 729, 1711, 751)},
+    };
+    auto same = [](const IRECT& a, const IRECT& b) { return a.L == b.L && a.T == b.T && a.R == b.R && a.B == b.B; };
+    for (const auto& c : cases) {
+        IBitmap none;
+        LibrarianViewControl sized(editor.get(), kViewX, kViewY, kLibrarianArea, &none, IRECT(), library, c.scale);
+        EXPECT_TRUE(same(c.upper0, sized.slotRect(0, 0))) << c.scale;
+        EXPECT_TRUE(same(c.upper26, sized.slotRect(0, 26))) << c.scale;
+        EXPECT_TRUE(same(c.lower99, sized.slotRect(1, 99))) << c.scale;
+    }
+}
+
 TEST_F(LibrarianEditorTest, ListsShowTheSlotNamesOfTheirBankWithoutFillingIt)
 {
     EXPECT_EQ("ALPHA 1       ", view->slotText(0, 0));

@@ -27,6 +27,15 @@ public:
         zelto2sim::Bytes bytes;
     };
 
+    // The workers call into this class: they are stopped and joined before
+    // its members go.
+    ~SimEditor() override
+    {
+        release();
+        delete midiMessageManager;
+        midiMessageManager = nullptr;
+    }
+
     bool SendMidiSysex(unsigned char* data, int size) override
     {
         zelto2sim::Bytes message(data, data + size);
@@ -119,6 +128,8 @@ protected:
     }
     void TearDown() override
     {
+        if (editor)
+            editor->release();
         editor.reset();
         // The jobs' log lines are kept from the output unless something failed.
         const std::string printed = testing::internal::GetCapturedStdout();

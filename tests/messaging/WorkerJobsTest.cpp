@@ -1,5 +1,6 @@
 // The request, send and clock jobs on the manager's worker threads, against
 // the in-process simulated synth in virtual time.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -242,4 +243,47 @@ TEST_F(WorkerFixture, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsAndRestar
     ASSERT_TRUE(manager->sendContinuousMIDIClock());
     ASSERT_TRUE(waitFor([&] { return manager->clockThreadIdle(); }));
     EXPECT_EQ(clockBytes(), before);
+}
+
+TEST_F(WorkerFixture, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWithoutSending)
+{
+    struct Row {
+        bool toLibrary, globalBefore;
+        std::optional<bool> settingsSent;
+        int sentAtMs;  // -1: nothing reaches the hardware
+        uint32_t totalMs;
+    };
+    const Row rows[] = {
+        {false, false, true, 0, 200},
+        {false, true, true, 1400, 1600},
+        {false, false, false, 1400, 1600},  // the starter's value, not the editor's flag
+        {true, true, false, -1, 0},
+    };
+    editor->GetParam(kPatchName)->SetDisplayText(0, "my sound");
+    for (const Row& row : rows) {
+        giveLibraryBank(7);
+        editor->globalSettingsSent = true;
+        editor->sendGlobalBeforeSound = row.globalBefore;
+        const uint32_t start = now();
+        const size_t before = editor->sentCount();
+        MIDIJob job;
+        job.jobCode = kJobSendArrangement;
+        job.arrangementToLibrary = row.toLibrary;
+        job.globalSettingsSent = row.settingsSent;
+        if (row.toLibrary)
+            job.route = MIDIJobRoute::Library;
+        ASSERT_TRUE(manager->startJob(job));
+        ASSERT_TRUE(requestJobEnded());
+        EXPECT_EQ(now() - start, row.totalMs) << row.sentAtMs;
+        const std::vector<SimEditor::Sent> sent = editor->sent();
+        if (row.sentAtMs < 0) {
+            EXPECT_EQ(sent.size(), before);
+            EXPECT_EQ(editor->patchLibrarian->bankFiles.back()->patches[7].name, "MY SOUND      ");
+        } else {
+            ASSERT_EQ(sent.size(), before + 1);
+            EXPECT_EQ(sent.back().timeMs - start, static_cast<uint32_t>(row.sentAtMs));
+            EXPECT_EQ(sent.back().bytes.size(), 137u);
+            EXPECT_EQ(sent.back().bytes[135], zelto2sim::Checksum(sent.back().bytes));
+        }
+    }
 }

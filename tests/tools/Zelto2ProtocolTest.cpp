@@ -48,6 +48,10 @@ TEST(Zelto2Protocol, AddressesNameTheEditBufferOrASlot)
     EXPECT_FALSE(DecodeAddress(0x7F, 0x01).has_value());
     EXPECT_EQ(EncodeAddress({false, 256}), (Bytes{0x02, 0x00}));
     EXPECT_EQ(EncodeAddress({true, 0}), (Bytes{0x7F, 0x00}));
+    // Replies may carry bank 1, program 30 as bank and program instead.
+    EXPECT_EQ(EncodeAddress({false, 130}, ReplyForm::BankProgram), (Bytes{0x01, 0x1E}));
+    EXPECT_EQ(EncodeAddress({false, 499}, ReplyForm::BankProgram), (Bytes{0x04, 0x63}));
+    EXPECT_EQ(EncodeAddress({true, 0}, ReplyForm::BankProgram), (Bytes{0x7F, 0x00}));
 }
 
 TEST(Zelto2Protocol, SoundDumpCarriesDeviceAddressAndChecksum)

@@ -3,6 +3,7 @@
 // real surface at each interface size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -146,7 +147,7 @@ TEST_P(PanelAtEachSize, LoadsWithoutAMissingImageParameterOrValueList)
     EXPECT_EQ(panel->log.find("MISSING"), std::string::npos) << panel->log;
     EXPECT_EQ(panel->log.find("not defined"), std::string::npos) << panel->log;
     EXPECT_EQ(panel->log.find("NOT FOUND"), std::string::npos) << panel->log;
-    EXPECT_GT(panel->placed.size(), 300u);
+    EXPECT_GT(panel->placed.size(), 250u);
 }
 
 TEST_P(PanelAtEachSize, EveryLayerTheEditorLooksUpExists)
@@ -158,6 +159,36 @@ TEST_P(PanelAtEachSize, EveryLayerTheEditorLooksUpExists)
     ASSERT_EQ(root->NLayers(), 4);
     for (int tab = 0; tab < 4; ++tab)
         EXPECT_EQ(root->GetLayer(tab)->GetID(), tab);
+}
+
+TEST_P(PanelAtEachSize, LayersTheTabSwitchOpensByNameStayClosedWhenTheirPageOpens)
+{
+    // A page shows its children with id 0; these are opened one by one.
+    for (const char* name : {"osc1KeytrackBtn", "osc1UnisonKnob", "osc1AmpEnvFade", "osc2KeytrackBtn",
+             "osc2AmpEnvFade", "lfo1ClockedLayer", "searchField", "discardChangesLayerRight", "patchRename"}) {
+        ControlLayer* layer = panel->config.getLayerByName(name);
+        ASSERT_NE(layer, nullptr) << name;
+        EXPECT_NE(layer->GetID(), 0) << name;
+    }
+}
+
+TEST_P(PanelAtEachSize, LibrarianPictureCoversTheLastSlotOfBothLists)
+{
+    // The list view lays its slots out from its corner by the interface scale
+    // and takes only the clicks its picture covers.
+    const double s = panel->scale;
+    IControl* view = nullptr;
+    for (const PlacedControl& p : panel->placed)
+        if (dynamic_cast<BrowserStandIn*>(p.control))
+            view = p.control;
+    ASSERT_NE(view, nullptr);
+    const IRECT& r = *view->GetRECT();
+    const int row = int(18 * s), width = s != 1.0 ? int(121 * s) : int(120 * s), step = width + int(38 * s);
+    const int lowerTop = r.T + (s < 1.0 ? 3 : s > 1.0 ? 1 : 0);
+    const int upperTop = r.T + int(s) + (s < 1.0 ? 3 : 0);
+    const int lowerRight = r.L + int(693 * s) + 3 * step + width;
+    EXPECT_LE(lowerRight, r.R);
+    EXPECT_LE(std::max(lowerTop, upperTop) + 25 * row, r.B);
 }
 
 TEST_P(PanelAtEachSize, ArpeggiatorPageHoldsSixteenStepRowsFromId200)
@@ -281,7 +312,8 @@ TEST(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
         IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, first[4], first[5], 0);
         ASSERT_NE(found, nullptr) << sender;
         EXPECT_EQ(found->ParamIdx(), sender);
-        IParam* ip = panel.editor.GetParam(sender);
+        const IParam* ip = panel.editor.GetParam(sender);
+        ASSERT_NE(ip, nullptr);
         EXPECT_GE(int(action->sysEx.messages.size()), int(ip->GetMax() - ip->GetMin()) + 1) << sender;
     }
 }
@@ -325,4 +357,26 @@ TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameter)
     }
     EXPECT_EQ(panel.config.getValueList("lfoClockTiming").size(), 32u);  // LFO 1 speed 0..127 in steps of 4
     EXPECT_EQ(panel.config.getValueList("tempoValues").front(), "40");
+}
+
+TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
+{
+    // A plain control placed after the MIDI control of the same parameter
+    // would silence it; a negative minimum would shift its message list.
+    Panel panel(1.0);
+    int bound = 0;
+    for (int i = 0; i < kNumParams; ++i) {
+        const ControlAction* action = panel.config.getControlAction(i);
+        if (!action)
+            continue;
+        if (!action->sysEx.messages.empty()) {
+            EXPECT_TRUE(action->kind == kActionSysEx || action->kind == kActionSysExSwitch) << i;
+            EXPECT_GE(panel.editor.GetParam(i)->GetMin(), 0.0) << i;
+            ++bound;
+        }
+        if (action->ccNumber >= 0) {
+            EXPECT_TRUE(action->kind == kActionCC || action->kind == kActionCCSwitch) << i;
+        }
+    }
+    EXPECT_GE(bound, 100);
 }

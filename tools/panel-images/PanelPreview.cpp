@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "ImageCatalog.h"
 #include "PanelPainter.h"
 #include "PngWriter.h"
 #include "dovor/fonts.h"
@@ -19,38 +20,10 @@ namespace {
 
 using tinyxml2::XMLElement;
 
-// Image names and frame counts, as the image table gives them.
-const std::map<std::string, std::pair<std::string, int>> kImages = {
-    {"KNOB_ID21", {"knob-zelto2x-normal-21.png", 21}}, {"KNOB_ID97", {"knob-zelto2x-normal-97.png", 97}},
-    {"KNOB_ID127_FC", {"knob-zelto2x-normal-fc.png", 128}}, {"KNOB_ID127", {"knob-zelto2x-normal.png", 128}},
-    {"BUTTON_LIB_DISCARD_ID", {"btn-lib-discard-edit.png", 1}}, {"BUTTON_LOCK_WHITE_ID", {"btn-lock-white.png", 2}},
-    {"BG_RENAME_ID", {"newNameBG.png", 1}}, {"BTN_18x18_ID", {"btn-18x18.png", 1}},
-    {"BTN_RADIO_ARP_ID", {"event-radio.png", 2}}, {"KNOB_PERCENTAGE_ID", {"time-slider.png", 4}},
-    {"BTN_ON_OFF_ARP_ID", {"on-off-button.png", 2}}, {"BG_ABOUT_ID", {"about-Zelto2X.png", 1}},
-    {"BTN_EXIT_ABOUT_ID", {"about-exit.png", 1}}, {"BTN_SEE_ABOUT_ID", {"about-trigger.png", 1}},
-    {"BG_FIRST_RUN_ID", {"first-run-Zelto2X.png", 1}}, {"BTN_EXIT_FIRST_RUN_ID", {"first-run-exit.png", 1}},
-    {"BG_ID_MIDI_FILTERS", {"advanced-midi-filters.png", 1}}, {"BTN_CHECKBOX_ID", {"checkbox-button.png", 2}},
-    {"BUTTON_BANK_SEARCH_ID", {"btn-search.png", 2}}, {"BG_SEARCH_FIELD_ID", {"bg-librarian-search-field.png", 1}},
-    {"BG_ID_MAIN", {"main-bg-black.png", 1}}, {"LED_SINGLE_ID", {"singleledred.png", 2}},
-    {"LED_SINGLE_G_ID", {"singleledgreen.png", 2}}, {"BG_ID_ARPEGGIATOR", {"layer-arp-mod-matrix.png", 1}},
-    {"BTN_OFFON_ID", {"btn-lib-display-categories.png", 2}}, {"BG_ID_CATEGORY_FILTER", {"categoryFilterBG.png", 1}},
-    {"BG_EVENT_OVERLAYER", {"event-overlayer.png", 1}}, {"BG_ID_KEYTRACK", {"bg_keytrack.png", 1}},
-    {"BG_ID_UNISON", {"bg_unison_detune.png", 1}}, {"BG_ID_ENV_FADE", {"bg_vca_env_fade.png", 1}},
-    {"BG_LFO1_CLOCK", {"clockedBG.png", 1}}, {"BG_TEMPO_KNOB", {"tempoKnobBG.png", 1}},
-    {"BG_TEMPO_CLOCK", {"arpClockBG.png", 1}}, {"BUTTON_BANK_OVERWRITE_ID", {"btn-overwrite-slot.png", 1}},
-    {"BUTTON_SML_LED_ID", {"button-small-led.png", 2}}, {"BUTTON_SMALL_ID", {"button-small.png", 2}},
-    {"BTN_RELEASE_ALL_LOCKS", {"release-all-locks.png", 1}}, {"MANAGER_BG_ID2", {"manager_bg_blank.png", 1}},
-    {"BG_ID_PLAIN", {"main-frame-bg.png", 1}}, {"BG_ID_EDIT", {"layer-main.png", 1}},
-    {"BG_ID_BROWSER", {"browser-layer.png", 1}}, {"LED_TEN_ID", {"led-ten.png", 10}}, {"LED_FEM_ID", {"led-fem.png", 5}},
-    {"LED_SEVEN_ID", {"led-seven.png", 7}}, {"LED_QUAD_ID", {"quadledred.png", 4}},
-    {"LED_TEN_PROT_ID", {"led-ten-protect.png", 1}}, {"LED_FEM_PROT_ID", {"led-fem-protect.png", 1}},
-    {"LED_SEVEN_PROT_ID", {"led-seven-protect.png", 1}}, {"LED_QUAD_PROT_ID", {"quad-led-protector.png", 1}},
-    {"LED_SINGLE_PROT_ID", {"single-led-protector.png", 1}},
-};
-
 // Layers the tab switch leaves open for the default sound.
-const std::set<std::string> kOpened = {"osc1KeytrackBtn", "osc2KeytrackBtn", "saveChangesLayer", "categoryLimit",
-                                       "arpTempoKnob", "arpTempoClock"};
+const std::set<std::string> kOpened = {"osc1KeytrackBtn", "osc2KeytrackBtn", "oscillator2Parameters",
+                                       "oscillator3Parameters", "saveChangesLayer", "categoryLimit", "arpTempoKnob",
+                                       "arpTempoClock"};
 const std::set<std::string> kClosed = {"osc1UnisonKnob", "osc1AmpEnvFade", "osc2AmpEnvFade"};
 const std::set<std::string> kLayerNames = {"layer", "fxlayer", "eg2layer", "lfo1layer", "lfo2layer", "voicelayer",
                                            "osccontrollayer", "modseq1layer", "modseq2layer", "modseq3layer"};
@@ -75,8 +48,12 @@ std::vector<int> numbers(const char* text)
 
 class Preview {
 public:
-    Preview(const std::string& dir, int tab, XMLElement* lists) : m_dir(dir), m_tab(tab)
+    Preview(const std::string& dir, int tab, XMLElement* lists, const std::string& configPath)
+        : m_dir(dir), m_tab(tab)
     {
+        std::string error;
+        for (const PanelImage& image : panelImages(configPath, &error))
+            m_images[image.name] = {image.file, image.frames, image.horizontal};
         for (XMLElement* l = lists ? lists->FirstChildElement("list") : nullptr; l; l = l->NextSiblingElement("list")) {
             auto& entries = m_lists[l->Attribute("name") ? l->Attribute("name") : ""];
             entries.clear();
@@ -107,9 +84,10 @@ private:
     bool shown(const std::string& layer, int id, bool top) const
     {
         if (top)
-            return layer == "root" || layer == "releaseAllLocksLayer" || (layer == "miniMixer" && m_tab != 0);
+            return layer == "root" || layer == "releaseAllLocksLayer" || (layer == "miniMixer" && m_tab % 4 != 0) ||
+                   (m_tab >= 4 && m_windows.count(layer));
         if (layer.rfind("globalPage", 0) == 0 || layer == "librarianPage" || layer == "soundPage" || layer == "arpModPage")
-            return id == m_tab;
+            return id == m_tab % 4;
         if (kClosed.count(layer))
             return false;
         return kOpened.count(layer) || id == 0 || (id >= 200 && id < 300);
@@ -117,13 +95,13 @@ private:
 
     ZUVE_IBitmap* image(const std::string& name, int* frames)
     {
-        auto it = kImages.find(name);
-        if (it == kImages.end())
+        auto it = m_images.find(name);
+        if (it == m_images.end())
             return nullptr;
-        *frames = it->second.second;
+        *frames = it->second.frames;
         auto& bitmap = m_cache[name];
         if (!bitmap)
-            bitmap.reset(ZUVE_LoadPNG((m_dir + "/" + it->second.first).c_str()));
+            bitmap.reset(ZUVE_LoadPNG((m_dir + "/" + it->second.file).c_str()));
         return bitmap.get();
     }
 
@@ -133,7 +111,7 @@ private:
         ZUVE_IBitmap* b = image(name, &frames);
         if (!b)
             return;
-        const bool horizontal = name == "BTN_RADIO_ARP_ID";
+        const bool horizontal = m_images[name].horizontal;
         const int fw = horizontal ? b->getWidth() / frames : b->getWidth();
         const int fh = horizontal ? b->getHeight() : b->getHeight() / frames;
         if (wholeStrip)
@@ -196,7 +174,7 @@ private:
         } else if (name == "display") {
             const int style = numbers(e->Attribute("displaySize"))[0];
             text(style == 2 ? "SysEx" : "Filter Cutoff", pos, style == 2 ? panel::kBlue : panel::kNearBlack);
-        } else if (!img.empty() && kImages.count(img)) {
+        } else if (!img.empty() && m_images.count(img)) {
             int frames = 1;
             image(img, &frames);
             int frame = 0;
@@ -215,7 +193,7 @@ private:
         ZUVE_IBitmap* b = image(name, &frames);
         if (!b || buttons < 1)
             return;
-        const bool horizontal = name == "BTN_RADIO_ARP_ID";
+        const bool horizontal = m_images[name].horizontal;
         if (horizontal) {
             const int cw = b->getWidth() / 2, ch = b->getHeight() / buttons;
             ZUVE_Blit(&surface, b, x, y + active * ch, cw, active * ch, cw, ch, 1.f, ZUVE_BLIT_USE_ALPHA);
@@ -233,8 +211,15 @@ private:
     }
 
     std::string m_dir;
-    int m_tab;
+    int m_tab;  // 4 to 7: the tab with the windows open over it
+    const std::set<std::string> m_windows = {"midiFilterSettings", "aboutWindow", "firstRunNotification"};
+    struct ImageFile {
+        std::string file;
+        int frames = 1;
+        bool horizontal = false;
+    };
     std::map<std::string, std::vector<std::string>> m_lists;
+    std::map<std::string, ImageFile> m_images;
     std::map<std::string, std::unique_ptr<ZUVE_IBitmap>> m_cache;
     ZUVE_CachedFont m_mono;
 };
@@ -247,9 +232,7 @@ bool RenderPanelPreview(const std::string& configPath, const std::string& imageD
     if (doc.LoadFile(configPath.c_str()) != tinyxml2::XML_SUCCESS || !doc.FirstChildElement("uiconfig"))
         return false;
     XMLElement* root = doc.FirstChildElement("uiconfig");
-    Preview preview(imageDir, tab, root->FirstChildElement("valueLists"));
-    int frames = 1;
-    (void)frames;
+    Preview preview(imageDir, tab, root->FirstChildElement("valueLists"), configPath);
     std::unique_ptr<ZUVE_IBitmap> frame(ZUVE_LoadPNG((imageDir + "/main-frame-bg.png").c_str()));
     if (!frame)
         return false;

@@ -5,7 +5,8 @@
 
 #include <string>
 
-// Writes the picture of tab (0 Global, 1 Librarian, 2 Sound, 3 Arp/Mod) to
+// Writes the picture of tab (0 Global, 1 Librarian, 2 Sound, 3 Arp/Mod; 4 to 7 the
+// same with the windows open) to
 // outPath; imageDir holds the generated images. False when nothing could be read.
 bool RenderPanelPreview(const std::string& configPath, const std::string& imageDir, int tab,
                         const std::string& outPath);

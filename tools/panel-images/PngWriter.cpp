@@ -24,6 +24,9 @@ bool WriteBitmapPNG(const std::string& path, ZUVE_IBitmap* bitmap)
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(bitmap->getHeight()), 8,
                      PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);
+        // Flat pictures compress well unfiltered, and unfiltered rows decode
+        // markedly faster at start-up.
+        png_set_filter(png, 0, PNG_FILTER_NONE);
         png_write_info(png, info);
         for (int y = 0; y < bitmap->getHeight(); ++y) {
             const unsigned int* pixels = bitmap->getBits() + static_cast<size_t>(y) * bitmap->getRowSpan();

@@ -160,6 +160,7 @@ std::string listEntry(Zelto2X* plug, const char* listName, int v)
 {
     if (!plug->uiConfig || v < 0)
         return "";
+    // Read-only: the display runs on the MIDI input thread as well.
     const std::vector<std::string>* list = listName ? plug->uiConfig->findValueList(listName) : nullptr;
     if (!list || v >= static_cast<int>(list->size()))
         return "";

@@ -27,7 +27,6 @@ namespace {
 
 using buildlog::log;
 
-constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 constexpr int kBackgroundBitmapId = 102;
 constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";
 
@@ -288,11 +287,6 @@ IControl* Zelto2X::paramControl(int paramIdx) const
 ITextControl* Zelto2X::paramTextControl(int paramIdx) const
 {
     return dynamic_cast<ITextControl*>(paramControl(paramIdx));
-}
-
-ControlAction* Zelto2X::paramAction(int paramIdx) const
-{
-    return uiConfig->getControlAction(paramIdx);
 }
 
 void Zelto2X::setStartupFilters()

@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -113,8 +114,13 @@ public:
     // 4 search results in the lower list. A reload waits while a request job runs.
     void patchTypeChanged(int unused, int kind, bool reload);
     void ResetPatchSelectionMenus();
-    // Runs a reload that waited for a request job, once the job has ended.
-    void runPendingLibraryReload();
+    // Main thread (each frame and before a librarian menu opens): the menu
+    // rebuilds other threads asked for, then a reload that waited for a
+    // request job, once the job has ended.
+    void runPendingLibrarianWork();
+    // Menus are built and shown on the main thread only; from another thread
+    // the work waits for runPendingLibrarianWork.
+    void onMenuThread(std::function<void()> work);
     void refreshPopUpMenus();
     void showFileEditMenu(int x, int y);
     void showFileCopyMenu(int x, int y);
@@ -144,8 +150,6 @@ public:
     // "~n" and the lower-case extension, never more than 55 characters.
     // prefix and number carry the running count through one rebuild.
     static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
-    // Layers by configured name (the popups' own layers first), null when missing.
-    ControlLayer* librarianLayer(const char* name) const;
     // What the librarian menus start in the core and the workers (main thread);
     // each is dropped silently while the request thread runs.
     bool libBankChange();                    // bank select and program change for kCurrentBank/kCurrentPatch
@@ -219,7 +223,6 @@ public:
     std::unique_ptr<FileEditPopupMenu, SlotMenuDeleter> fileEditPopupMenu;
     std::unique_ptr<FileCopyPopupMenu, SlotMenuDeleter> fileCopyPopupMenu;
     std::atomic<int> pendingReloadKind {-1};  // a reload waiting for the request job; -1 none
-    std::map<std::string, ControlLayer*> menuLayers;  // the librarian popups' layers by name
 
     // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
     // 1.25) every pixel size is multiplied by.
@@ -285,8 +288,6 @@ public:
     // The first control bound to the parameter, or null.
     IControl* paramControl(int paramIdx) const;
     ITextControl* paramTextControl(int paramIdx) const;
-    // The parameter's MIDI binding, or null.
-    ControlAction* paramAction(int paramIdx) const;
     // Takes the first control of every parameter from the surface (start-up;
     // again after controls are added). Main thread.
     void rememberControls();
@@ -398,17 +399,17 @@ public:
     std::atomic<bool>& lowerShowsCategories = categoryViewActive;
     std::atomic<bool>& lowerShowsSearch = searchViewActive;
 
-    // ---- Declared here until the librarian lands them ----
-    void sendSysexTemplate(const std::vector<int>& message);
-    // ---- End of the temporary declarations ----
 
 private:
     // Librarian glue helpers.
+    std::mutex m_pendingMenuMutex;
+    std::vector<std::function<void()>> m_pendingMenuWork;
     void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
-    void setTextOf(int paramIdx, const std::string& text);
     bool startSendSlotJob(const LibrarianPatch& sound);
     // The open panel in dialogFolder; the chosen path, or empty.
     std::string promptForOpenFile(const char* extensions);
+    // The file the user chooses, read whole; false when cancelled or unreadable.
+    bool readChosenFile(const char* extensions, std::string* path, std::vector<unsigned char>* bytes);
     bool startStoreBankJob(int bank, int list);
 
     void createGraphicsSurface();
@@ -460,16 +461,12 @@ private:
     void stepProgram(int direction);
     void finishProgramStep();
     void switchTabWithProgress(int tab);
-    // ---- Jobs of the MIDI workers (any thread but render) ----
-    // Each starts its job unless the request thread is busy; true when it started.
-    // skipGlobal: this whole-sound send leaves the global settings out.
-    bool startWholeSoundJob(bool toLibrary, bool skipGlobal = false);
-    bool startEditBufferRequestJob();
-    bool startProgramRequestJob(int program);
-    bool startDeviceEnquiryJob();
-    void stopContinuousClock(bool stop);
-    void cancelRunningJob();
-    void clearDumpReplyFlag();
+    // The whole sound to the hardware or into the selected library slot (job
+    // 0) unless the request thread is busy; true when it started. skipGlobal:
+    // this send leaves the global settings out. Any thread but render.
+    bool startSoundTransferJob(bool toLibrary, bool skipGlobal = false);
+    // A sound request is still on its way (started or awaiting its dump).
+    bool requestBusy() const;
 
     std::mutex m_lookupMutex;
     std::map<std::string, ControlLayer*> m_layerCache;

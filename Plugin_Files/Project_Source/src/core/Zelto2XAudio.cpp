@@ -60,6 +60,7 @@ void Zelto2X::Reset()
 void Zelto2X::ProcessDoubleReplacing(double** /*inputs*/, double** /*outputs*/, int nFrames)
 {
     GetTime(&timeInfo);
+    transportRunning = timeInfo.mTransportIsRunning;
     if (!midiOutSet)
         return;
     followTransport();
@@ -108,7 +109,9 @@ void Zelto2X::followHostTempo()
     if (value != lastTempoValue) {
         lastTempoValue = value;
         tempoSynced = false;
-        logDebug("PROCESSOR: Host tempo is out of sync!");
+        // The LOG texts are built only with the debug switch on: building one allocates.
+        if (debugLogEnabled)
+            logDebug("PROCESSOR: Host tempo is out of sync!");
     }
     if (!tempoSynced && midiOutSet) {
         tempoSynced = true;

@@ -26,9 +26,6 @@ namespace {
 using buildlog::log;
 
 constexpr const char* kSearchPrompt = "search...";
-constexpr int kNameOffset = 120;  // the 14 name bytes of a sound dump
-constexpr int kNameLength = 14;
-
 
 // The bank files a librarian list shows: the upper list always the library's
 // banks; the lower one a category bank, search results or the banks.
@@ -45,7 +42,7 @@ const PatchFileList& listFiles(const PatchLibrarian& library, int list, bool cat
 // printable ASCII a blank, upper case.
 std::string slotName(const std::string& entered)
 {
-    std::string name = entered.substr(0, kNameLength);
+    std::string name = entered.substr(0, zsysex::kSoundNameLength);
     for (char& c : name) {
         const auto byte = static_cast<unsigned char>(c);
         c = byte < 0x20 || byte > 0x7E ? ' ' : static_cast<char>(std::toupper(byte));
@@ -56,8 +53,8 @@ std::string slotName(const std::string& entered)
 std::vector<unsigned char> renamedDump(const std::vector<unsigned char>& dump, const std::string& name)
 {
     std::vector<unsigned char> renamed(dump.begin(), dump.begin() + zsysex::kSoundDumpSize);
-    for (int i = 0; i < kNameLength; ++i)
-        renamed[static_cast<size_t>(kNameOffset + i)]
+    for (int i = 0; i < zsysex::kSoundNameLength; ++i)
+        renamed[static_cast<size_t>(zsysex::kSoundNameByte + i)]
             = i < static_cast<int>(name.size()) ? static_cast<unsigned char>(name[static_cast<size_t>(i)]) : ' ';
     zsysex::applyOutgoingChecksum(renamed.data(), zsysex::kSoundDumpSize);
     return renamed;
@@ -83,7 +80,7 @@ bool Zelto2X::commandCase(int paramIdx, int n)
     case kOverwriteBank:
         if (n == 1 && librarianListActive() == 0) {
             sendGlobalBeforeSound = false;
-            startWholeSoundJob(true);
+            startSoundTransferJob(true);
         }
         return false;
     case kCategorySelection:
@@ -296,9 +293,8 @@ void Zelto2X::renameSelectedSlot()
         // misroute it, and would leave the library request armed.
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         patchLibrarian->transferSlot = slot;
-        patchLibrarian->setSysexDatatoSelectedSlot(&renamed);
+        storeSoundInTransferSlot(renamed);
     }
-    SetLibrarianStatusUnsaved(true);
     clearPendingRename();
     DisplayProcessingIndicator(false);
 }
@@ -355,7 +351,7 @@ void Zelto2X::stepProgram(int direction)
         setLibrarianCurrentProgram(program);
         selectLibrarianSlot(program);
         if (BankChangeMessage()) {
-            startProgramRequestJob(currentProgram);
+            midiMessageManager->sendPartRequestSysex(true, currentProgram);
             Sleep(getTimerValue());
             sendPartDataBackToHardware();
         }

@@ -20,6 +20,7 @@
 #include "ProgressIndicator.h"
 #include "TabSwitchFunctions.h"
 #include "UIConfigManager.h"
+#include "platform/CocoaWindowSystem.h"
 
 namespace {
 
@@ -57,6 +58,17 @@ std::string extensionOf(const std::string& name)
 {
     const size_t dot = name.rfind('.');
     return lowerCase(dot == std::string::npos ? name : name.substr(dot + 1));
+}
+
+// The file names of a list: 0 bank files, 1 category banks, 4 search results.
+std::vector<std::string> fileNames(PatchLibrarian& library, int kind)
+{
+    LibraryGuard lock(library.libraryLock());
+    const PatchFileList& files = kind == 1 ? library.categoryFiles : kind == 4 ? library.searchFiles : library.bankFiles;
+    std::vector<std::string> names;
+    for (const auto& file : files)
+        names.push_back(file->fileName);
+    return names;
 }
 
 IRECT scaled(const IRECT& r, double s)
@@ -101,27 +113,23 @@ void Zelto2X::createLibrarianMenus()
     IGraphics* graphics = GetGUI();
     if (!graphics || leftPatchPopupMenu)
         return;
-    auto buildList = [this](int paramIdx, const char* listName, std::string& bankName, std::string& folderName) {
+    {
         LibraryGuard lock(patchLibrarian->libraryLock());
-        const int count = static_cast<int>(patchLibrarian->bankFiles.size());
-        IParam* param = GetParam(paramIdx);
-        param->InitEnum(listName, 0, count, "", "", -1, -1);
-        std::string prefix;
-        int number = 0;
-        for (int i = 0; i < count; ++i) {
-            const std::string& name = patchLibrarian->bankFiles[static_cast<size_t>(i)]->fileName;
-            const std::string shown = bankDisplayName(name, prefix, number);
-            if (shown != name)
-                logDebug("PATCH LIBRARIAN: Filename " + name + " RENAMED TO " + shown
-                    + " Because the filename was too long to fit in plug-in display!");
-            param->SetDisplayText(i, shown.c_str());
+        patchLibrarian->upperSelection = 0;
+        patchLibrarian->menuSelection = 0;
+    }
+    auto buildList = [this](int paramIdx, const char* listName, std::string& bankName, std::string& folderName) {
+        const std::vector<std::string> names = fileNames(*patchLibrarian, 0);
+        {
+            // The menus tick the bank by its real name, so that is what the list keeps.
+            LibraryGuard lock(patchLibrarian->libraryLock());
+            if (!patchLibrarian->bankFiles.empty()) {
+                bankName = patchLibrarian->bankFiles.front()->fileName;
+                folderName = patchLibrarian->bankFiles.front()->folderName;
+            }
         }
-        // The menus tick the bank by its real name, so that is what the list keeps.
-        if (count > 0) {
-            const PatchFile& first = *patchLibrarian->bankFiles.front();
-            bankName = first.fileName;
-            folderName = first.folderName;
-        }
+        GetParam(paramIdx)->InitEnum(listName, 0, static_cast<int>(names.size()), "", "", -1, -1);
+        setBankDisplayTexts(names, {paramIdx});
         return paramControl(paramIdx);
     };
     upperListControl = buildList(kPatchSelectionListUpper, "Bank Selection List 1", upperBankName, upperFolderName);
@@ -149,7 +157,6 @@ void Zelto2X::createLibrarianMenus()
         layer->AddControl(control);
         graphics->AttachLayer(layer);
         layer->Hide(entry.hidden);
-        menuLayers[name] = layer;
         if (name == "LeftPatchPopupMenu")
             lowerListControl =
                 buildList(kPatchSelectionListLower, "Bank Selection List 2", lowerBankName, lowerFolderName);
@@ -157,19 +164,11 @@ void Zelto2X::createLibrarianMenus()
     // The overlay lies above every other layer, so it goes last.
     if (progressLayer)
         graphics->AttachLayer(progressLayer);
+    // The view was filled while the configuration was read, before the lists had a bank.
+    updatePatchLibrarianView(2);
 }
 
 // ---- Lookups --------------------------------------------------------------------------
-
-ControlLayer* Zelto2X::librarianLayer(const char* name) const
-{
-    const auto own = menuLayers.find(name);
-    if (own != menuLayers.end())
-        return own->second;
-    if (progressLayer && progressLayer->GetName() == name)
-        return progressLayer;
-    return layerNamed(name);
-}
 
 PatchFile* Zelto2X::librarianListBank(int list)
 {
@@ -220,21 +219,10 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
         patchLibrarian->upperSelection = 0;
         patchLibrarian->menuSelection = 0;
     }
-    if (librarianView) {
-        librarianView->patchSelectionUpperChanged();
-        librarianView->patchSelectionLowerChanged();
-    }
+    updatePatchLibrarianView(2);
     if (kind != 0 && kind != 1 && kind != 4)
         return;
-    std::vector<std::string> names;
-    {
-        LibraryGuard lock(patchLibrarian->libraryLock());
-        const PatchFileList& files = kind == 0 ? patchLibrarian->bankFiles
-            : kind == 1                        ? patchLibrarian->categoryFiles
-                                               : patchLibrarian->searchFiles;
-        for (const auto& file : files)
-            names.push_back(file->fileName);
-    }
+    const std::vector<std::string> names = fileNames(*patchLibrarian, kind);
     std::vector<int> cleared = {kCurrentOpenPatchBankR, kCurrentOpenPerfBankL, kCurrentOpenPerfBankR};
     if (kind == 0)
         cleared.insert(cleared.begin(), kCurrentOpenPatchBankL);
@@ -251,19 +239,9 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
 
 void Zelto2X::ResetPatchSelectionMenus()
 {
-    std::vector<std::string> names;
-    {
-        LibraryGuard lock(patchLibrarian->libraryLock());
-        for (const auto& file : patchLibrarian->bankFiles)
-            names.push_back(file->fileName);
-    }
-    setBankDisplayTexts(names,
+    setBankDisplayTexts(fileNames(*patchLibrarian, 0),
         {kPatchSelectionListUpper, kPatchSelectionListLower, kCurrentOpenPatchBankL, kCurrentOpenPatchBankR});
-    if (librarianView) {
-        librarianView->requestExtraRedraw();
-        librarianView->patchSelectionUpperChanged();
-        librarianView->patchSelectionLowerChanged();
-    }
+    updatePatchLibrarianView(2);
 }
 
 void Zelto2X::setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params)
@@ -280,8 +258,15 @@ void Zelto2X::setBankDisplayTexts(const std::vector<std::string>& names, const s
     }
 }
 
-void Zelto2X::runPendingLibraryReload()
+void Zelto2X::runPendingLibrarianWork()
 {
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard<std::mutex> lock(m_pendingMenuMutex);
+        work.swap(m_pendingMenuWork);
+    }
+    for (const auto& step : work)
+        step();
     const int kind = pendingReloadKind;
     if (kind < 0 || (midiMessageManager && midiMessageManager->requestThreadRunning()))
         return;
@@ -291,51 +276,46 @@ void Zelto2X::runPendingLibraryReload()
 
 void Zelto2X::refreshPopUpMenus()
 {
-    refreshListPopup(0, 0);
-    refreshListPopup(1, 0);
-    if (progBankNamePopupMenu)
-        progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
-    if (librarianView) {
-        librarianView->requestExtraRedraw();
-        librarianView->patchSelectionUpperChanged();
-        librarianView->patchSelectionLowerChanged();
-    }
+    onMenuThread([this] {
+        refreshListPopup(0, 0);
+        refreshListPopup(1, 0);
+        if (progBankNamePopupMenu)
+            progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
+    });
+    updatePatchLibrarianView(2);
 }
 
 void Zelto2X::updateBankAndProgramMenuNames(bool keepBankMenu)
 {
-    ControlLayer* numberLayer = librarianLayer("BANKNUMBERMENUPROGRAMS");
-    ControlLayer* nameLayer = librarianLayer("PROGBANKNAMEMENUPROGRAMS");
+    ControlLayer* numberLayer = findLayer("BANKNUMBERMENUPROGRAMS");
+    ControlLayer* nameLayer = findLayer("PROGBANKNAMEMENUPROGRAMS");
     for (ControlLayer* layer : {numberLayer, nameLayer})
         if (layer)
             layer->Hide(true);
     const int program = static_cast<int>(paramValue(kCurrentPatch));
     const int bank = static_cast<int>(paramValue(kCurrentBank));
-    if (!libraryControl) {
+    const bool refreshBankMenu = !libraryControl || !keepBankMenu;
+    if (libraryControl)
+        selectLibrarianSlot(program);
+    if (ControlLayer* shown = libraryControl ? nameLayer : numberLayer)
+        shown->Hide(false);
+    onMenuThread([this, program, bank, refreshBankMenu] {
         if (programNumberPopupMenu)
             programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
-        if (bankNumberPopupMenu)
+        if (refreshBankMenu && bankNumberPopupMenu)
             bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
-        if (numberLayer)
-            numberLayer->Hide(false);
-        return;
-    }
-    if (nameLayer)
-        nameLayer->Hide(false);
-    selectLibrarianSlot(program);
-    if (programNumberPopupMenu)
-        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
-    if (!keepBankMenu && bankNumberPopupMenu)
-        bankNumberPopupMenu->refreshPatchNames(patchLibrarian, this, bank);
+    });
 }
 
 void Zelto2X::updateUserInterfaceAndMenus()
 {
     const int tab = paramValue(kShowModMatrix) == 1.0 ? 3 : (paramValue(kShowLibrarian) == 1.0 ? 1 : 2);
-    if (bankEditPopupMenu)
-        bankEditPopupMenu->AddMenuItemsIn(this);
-    if (programNumberPopupMenu)
-        programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, static_cast<int>(paramValue(kCurrentPatch)));
+    const int program = static_cast<int>(paramValue(kCurrentPatch));
+    onMenuThread([this, program] {
+        rebuildMainLibrarianMenu();
+        if (programNumberPopupMenu)
+            programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
+    });
     setParamValueClamped(kMainTab, tab);
     showProgressOverlay(true);
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
@@ -435,6 +415,10 @@ void Zelto2X::clearPendingRename()
 
 void Zelto2X::refreshListPopup(int list, int index)
 {
+    if (!platform::OnProcessMainThread()) {
+        onMenuThread([this, list, index] { refreshListPopup(list, index); });
+        return;
+    }
     if (list == 0) {
         if (leftPatchPopupMenu)
             leftPatchPopupMenu->refreshFolderStructure(patchLibrarian, this, index, upperBankName, upperFolderName);
@@ -449,33 +433,39 @@ void Zelto2X::refreshListPopup(int list, int index)
 
 void Zelto2X::rebuildMainLibrarianMenu()
 {
-    if (bankEditPopupMenu)
-        bankEditPopupMenu->AddMenuItemsIn(this);
+    onMenuThread([this] {
+        if (bankEditPopupMenu)
+            bankEditPopupMenu->AddMenuItemsIn(this);
+    });
+}
+
+void Zelto2X::onMenuThread(std::function<void()> work)
+{
+    if (platform::OnProcessMainThread()) {
+        work();
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_pendingMenuMutex);
+    m_pendingMenuWork.push_back(std::move(work));
 }
 
 // ---- Display texts ----------------------------------------------------------------------
 
-void Zelto2X::setTextOf(int paramIdx, const std::string& text)
-{
-    if (ITextControl* control = paramTextControl(paramIdx))
-        control->SetTextFromPlug(text.c_str());
-}
-
 void Zelto2X::displayText(const std::string& name, const std::string& value, const std::string& cc)
 {
-    setTextOf(kControlDisplayName, name);
-    setTextOf(kControlDisplayValue, value);
-    setTextOf(kControlDisplayCC, cc);
+    setTextOfParam(kControlDisplayName, name.c_str());
+    setTextOfParam(kControlDisplayValue, value.c_str());
+    setTextOfParam(kControlDisplayCC, cc.c_str());
 }
 
 void Zelto2X::displayPatchName(const std::string& text)
 {
-    setTextOf(kPatchName, text);
+    setTextOfParam(kPatchName, text.c_str());
 }
 
 void Zelto2X::displayCategoryName(const std::string& text)
 {
-    setTextOf(kControlDisplayCategory, text);
+    setTextOfParam(kControlDisplayCategory, text.c_str());
 }
 
 void Zelto2X::DisplayLibrarianPatchCategory(int, int list)
@@ -511,11 +501,9 @@ void Zelto2X::SetLibrarianStatusUnsaved(bool unsaved)
     midiMessageManager->libraryRequest.libraryRequestActive = false;
     setParamValueClamped(kBankEditUnsaved, 1);
     setParamValueClamped(kDiscardBankData, 0);
-    if (ControlLayer* discard = librarianLayer("discardChangesLayerRight"))
-        discard->Hide(false);
-    for (const char* name : {"LeftPatchPopupMenu", "saveChangesLayer"})
-        if (ControlLayer* layer = librarianLayer(name))
-            layer->Hide(true);
+    showLayer("discardChangesLayerRight", true);
+    showLayer("LeftPatchPopupMenu", false);
+    showLayer("saveChangesLayer", false);
 }
 
 bool Zelto2X::storeSoundInTransferSlot(const LibrarianPatch& sound)

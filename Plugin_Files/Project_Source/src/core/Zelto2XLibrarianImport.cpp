@@ -46,14 +46,20 @@ std::string Zelto2X::promptForOpenFile(const char* extensions)
     return fileName.Get();
 }
 
+bool Zelto2X::readChosenFile(const char* extensions, std::string* path, std::vector<unsigned char>* bytes)
+{
+    *path = promptForOpenFile(extensions);
+    bool ok = false;
+    if (!path->empty())
+        *bytes = readWholeFile(*path, &ok);
+    return ok;
+}
+
 void Zelto2X::saveImportedFile(bool asMidi)
 {
-    const std::string path = promptForOpenFile(asMidi ? "mid" : "syx zt2");
-    if (path.empty())
-        return;
-    bool ok = false;
-    const std::vector<unsigned char> bytes = readWholeFile(path, &ok);
-    if (!ok)
+    std::string path;
+    std::vector<unsigned char> bytes;
+    if (!readChosenFile(asMidi ? "mid" : "syx zt2", &path, &bytes))
         return;
     const std::string libraryFolder = getPatchesFolderStr();
     logDebug("FILE IMPORTER: patch file copied to " + libraryFolder);
@@ -67,12 +73,9 @@ void Zelto2X::saveImportedFile(bool asMidi)
 
 void Zelto2X::ImportSingleZeltoPatches(bool olderModel)
 {
-    const std::string path = promptForOpenFile("mid syx");
-    if (path.empty())
-        return;
-    bool ok = false;
-    const std::vector<unsigned char> bytes = readWholeFile(path, &ok);
-    if (!ok)
+    std::string path;
+    std::vector<unsigned char> bytes;
+    if (!readChosenFile("mid syx", &path, &bytes))
         return;
     // Each sound found goes into the transfer slot in turn; the last one stays.
     for (const auto& sound : patchimport::readSingleSounds(bytes, path, olderModel))
@@ -88,15 +91,11 @@ void Zelto2X::SetCategoryForLibrarianPatch(int code)
     std::vector<unsigned char> dump;
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-        PatchFile* bank = patchLibrarian->upperBank();
-        if (!bank || slot < 0 || slot >= kLibraryBankSize)
-            return;
-        bank->patches.resize(kLibraryBankSize);
-        const LibrarianPatch& patch = bank->patches[static_cast<size_t>(slot)];
+        const LibrarianPatch* patch = patchLibrarian->upperBankSlot(slot);
         // An empty slot, or one too short to hold a name, has no category byte.
-        if (patch.messages.empty() || patch.messages.front().bytes.size() < 134)
+        if (!patch || patch->messages.empty() || patch->messages.front().bytes.size() < 134)
             return;
-        const std::vector<unsigned char>& old = patch.messages.front().bytes;
+        const std::vector<unsigned char>& old = patch->messages.front().bytes;
         dump.assign(old.begin(), old.begin() + 134);
         dump.push_back(static_cast<unsigned char>(code));
         dump.push_back(0x00);

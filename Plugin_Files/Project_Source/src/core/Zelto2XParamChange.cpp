@@ -115,7 +115,6 @@ void Zelto2X::OnParamChange2(int paramIdx)
     hardwareChangeActive = false;
 }
 
-
 // ---- Early cases (before the display) ---------------------------------------------------
 
 bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
@@ -149,7 +148,7 @@ bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
         grayLayer("arpTempoKnob", n > 0);
         if (midiOutSet) {
             globalSettingsSent = false;
-            startWholeSoundJob(false);
+            startSoundTransferJob(false);
         }
         return false;
     default:
@@ -227,9 +226,10 @@ bool Zelto2X::triggerCase(int paramIdx, int)
 
 void Zelto2X::randomizeSound()
 {
-    // PENDING (MIDI workers): midiMessageManager->randomGenerator(); midiMessageManager->randomizePatchSettings(0);
+    midiMessageManager->randomGenerator();
+    midiMessageManager->randomizePatchSettings(0);
     requestPending = true;
-    startWholeSoundJob(false);
+    startSoundTransferJob(false);
     Sleep(500);
     showStatusLines("Patch Randomized", nullptr);
     setFromPlug(kRandomize, 0.0);
@@ -256,7 +256,7 @@ void Zelto2X::selectOutputDevice(int n)
     const std::string name = param ? param->GetDisplayText(n) : std::string();
     setExternalMIDIOut(n, name.c_str());
     if (n <= 0) {
-        stopContinuousClock(true);
+        midiMessageManager->resetContinuousClock(true);
         midiOutSet = false;
         return;
     }
@@ -276,7 +276,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         // The steps have no message of their own: they reach the hardware
         // only inside the whole sound, without the global settings.
         if (midiOutSet)
-            startWholeSoundJob(false, false);
+            startSoundTransferJob(false, true);
         return false;
     }
     if (inRange(paramIdx, kSectionLockOsc1, kSectionLockArp)) {
@@ -315,9 +315,9 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         return false;
     case kPatchName:
     case kCategoryName:
-        clearDumpReplyFlag();
         if (midiOutSet)
-            startWholeSoundJob(false, false);
+            startSoundTransferJob(false, true);
+        globalSettingsSent = false;
         return false;
     case kMIDIFilterTrackIncomingMIDI:
         trackIncomingMIDI = n == 1;
@@ -340,7 +340,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
     case kSendMIDIClockInfo:
         sendClockInfo = n == 1;
         continuousClockStarted = false;
-        stopContinuousClock(n != 1);
+        midiMessageManager->resetContinuousClock(n != 1);
         return false;
     case kAdjustDAWOffset:
         dawOffset = 2 * n + GetBlockSize();
@@ -365,21 +365,20 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
             return true;
         globalSettingsSent = false;
         sendGlobalBeforeSound = true;
-        clearDumpReplyFlag();
         if (midiOutSet)
-            startWholeSoundJob(false);
+            startSoundTransferJob(false);
         return false;
     case kCancelDataRequestParam:
         if (n == 1)
-            cancelRunningJob();
+            midiMessageManager->sender->cancelRequested = true;
         return true;
     case kRequestTempData:
         if (n == 0)
             return true;
         if (n != 1)
             midiMessageManager->patchRequested = false;
-        else if (midiOutSet && !midiMessageManager->requestThreadRunning())
-            startEditBufferRequestJob();
+        else if (midiOutSet)
+            midiMessageManager->sendActiveArrangementRequestSysex(true);
         return false;
     default:
         return false;

@@ -23,12 +23,26 @@ using buildlog::log;
 
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 
+// How deep the calling thread is inside an incoming message: the manager's
+// "updating from MIDI" flag belongs to the thread that handles the message,
+// not to a GUI change that happens to run meanwhile.
+thread_local int t_incomingDepth = 0;
+
+class IncomingMessageScope {
+public:
+    IncomingMessageScope() { ++t_incomingDepth; }
+    ~IncomingMessageScope() { --t_incomingDepth; }
+    IncomingMessageScope(const IncomingMessageScope&) = delete;
+    IncomingMessageScope& operator=(const IncomingMessageScope&) = delete;
+};
+
 }  // namespace
 
 // ---- Incoming MIDI --------------------------------------------------------------
 
 void Zelto2X::ProcessMidiMsg(IMidiMsg* msg, bool fromHardware)
 {
+    IncomingMessageScope incoming;
     if (patchLoading) {
         log("Message from MIDI determinated because Patch Loading is in process!\n");
         return;
@@ -50,6 +64,7 @@ void Zelto2X::ProcessSysEx(ISysEx* msg, bool fromHardware)
     // Anything shorter cannot carry the maker and model bytes every check reads.
     if (!msg || !msg->mData || msg->mSize < 3)
         return;
+    IncomingMessageScope incoming;
     if (patchLoading) {
         log("Message from SysEx determinated because Patch Loading is in process!\n");
         return;
@@ -155,21 +170,10 @@ void Zelto2X::sendSysExInitialization()
     if (!midiOutSet || patchLoading)
         return;
     midiMessageManager->dataProcessed = false;
-    // The flag means "the enquiry runs": a dropped start must not leave it set.
-    deviceInitialization = true;
-    if (!startDeviceEnquiryJob())
-        deviceInitialization = false;
+    // The job holds deviceInitialization while it really runs.
+    midiMessageManager->sendDeviceIdEnquiry();
     Sleep(100);
 }
-
-namespace {
-
-void makeNotesOff(IMidiMsg& msg, int channel)
-{
-    msg.MakeControlChangeMsg(123, 0.0, channel);
-}
-
-}  // namespace
 
 void Zelto2X::AllSoundsOff()
 {
@@ -180,7 +184,7 @@ void Zelto2X::AllSoundsOff()
         return;
     }
     IMidiMsg msg;
-    makeNotesOff(msg, deviceChannel());
+    msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
     MIDIOutRoutingSwitch(&msg);
 }
 
@@ -235,6 +239,12 @@ constexpr int kSoundRequestWaitLimitMs = 10000;
 
 }  // namespace
 
+bool Zelto2X::requestBusy() const
+{
+    // A started request sets patchRequested only once its worker runs.
+    return midiMessageManager->patchRequested || midiMessageManager->requestThreadRunning();
+}
+
 void Zelto2X::sendPartDataBackToHardware(int)
 {
     if (!midiOutSet || !sectionLockActive)
@@ -250,13 +260,15 @@ void Zelto2X::sendPartDataBackToHardware(int)
             Sleep(200);
             waited += 200;
             log("Sleeping while patch request is finished: %i ms passed - counting..\n", waited);
-        } while (midiMessageManager->patchRequested && waited < kSoundRequestWaitLimitMs);
-        if (midiMessageManager->patchRequested)
+        } while (requestBusy() && waited < kSoundRequestWaitLimitMs);
+        if (requestBusy()) {
+            log("Patch request not finished after %i ms, sound not sent back\n", waited);
             return;
+        }
     }
     if (sectionLockActive) {
         log("Sending full arrange to hardware!\n");
-        startWholeSoundJob(false);
+        startSoundTransferJob(false);
     }
 }
 
@@ -272,6 +284,8 @@ bool Zelto2X::mayEchoToHardware() const
 {
     if (hardwareChangeActive)
         return false;
+    if (t_incomingDepth == 0)
+        return true;
     const MIDIMessageManager* manager = midiMessageManager;
     return !(manager && manager->suppressEcho && localControl && !manager->messageFromHost);
 }
@@ -293,8 +307,8 @@ int ccValueOffset(int paramIdx)
     return 0;
 }
 
-// Elements 3..7 of the templates that address the two sound parts' level
-// pair: the value bytes become 7F 7F.
+// The one rewrite of a single-message template: elements 3 to 6 reading
+// 41, 43 or 53, 00 or 01, 10 get 7F 7F in elements 6 and 7.
 void rewritePartLevelTemplate(std::vector<int>& message)
 {
     if (message.size() < 8)
@@ -347,7 +361,7 @@ void Zelto2X::processControlAction(ControlAction* action, int paramIdx, double v
             rewritePartLevelTemplate(message);
         setTextOfParam(kControlDisplayCC, "SysEx");
         if (send)
-            sendSysexTemplate(message);
+            midiMessageManager->sendSysexMessage(message);
     };
     switch (action->kind) {
     case 1:
@@ -413,34 +427,15 @@ void Zelto2X::setProgramValueByParts(int a, int b, int index, int value)
 
 // ---- Jobs of the MIDI workers ----------------------------------------------------
 
-bool Zelto2X::startWholeSoundJob(bool, bool)
+bool Zelto2X::startSoundTransferJob(bool toLibrary, bool skipGlobal)
 {
-    return false;
+    if (!skipGlobal)
+        return midiMessageManager->sendArrangementToDevice(toLibrary, false);
+    // The job gets the flag with its arguments: it runs later on its own thread.
+    MIDIJob job;
+    job.jobCode = kJobSendArrangement;
+    job.globalSettingsSent = true;
+    const bool started = midiMessageManager->startJob(job);
+    globalSettingsSent = false;
+    return started;
 }
-
-bool Zelto2X::startEditBufferRequestJob()
-{
-    return false;
-}
-
-bool Zelto2X::startProgramRequestJob(int program)
-{
-    const bool wasRequested = midiMessageManager->patchRequested;
-    SetLibrarianRequestActive(false);
-    midiMessageManager->patchRequested = true;
-    if (midiMessageManager->sendPartRequestSysex(true, program))
-        return true;
-    midiMessageManager->patchRequested = wasRequested;
-    return false;
-}
-
-bool Zelto2X::startDeviceEnquiryJob()
-{
-    return false;
-}
-
-void Zelto2X::stopContinuousClock(bool) {}
-
-void Zelto2X::cancelRunningJob() {}
-
-void Zelto2X::clearDumpReplyFlag() {}

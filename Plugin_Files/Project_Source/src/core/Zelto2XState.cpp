@@ -56,6 +56,14 @@ bool Zelto2X::SerializeState2(ByteChunk* chunk, bool full)
     chunk->Put(&kStateHeader);
     SerializeParams(chunk);
     if (full) {
+        // The decoder and the sound sender keep the current sound's texts in
+        // the editor (other threads write them); the project stores them.
+        const std::string name = currentSoundName();
+        const std::string category = currentSoundCategory();
+        if (!name.empty())
+            patchManager->texts[PatchManager::kSoundName] = name;
+        if (!category.empty())
+            patchManager->texts[PatchManager::kCategoryName] = category;
         const int devices[2][2] = {{kDeviceInSelection, PatchManager::kMidiInDevice},
                                    {kDeviceOutSelection, PatchManager::kMidiOutDevice}};
         for (const auto& device : devices) {
@@ -129,6 +137,7 @@ int Zelto2X::UnserializeState2(ByteChunk* chunk, int startPos, bool full)
         const std::string& category = patchManager->texts[PatchManager::kCategoryName];
         GetParam(kPatchName)->SetDisplayText(0, name.c_str());
         GetParam(kCategoryName)->SetDisplayText(0, category.c_str());
+        setCurrentSoundTexts(name.c_str(), category.c_str());
         logDebug("PROJECT RECALL: Patch name " + std::string(name.c_str()) + " | Category name " +
                  std::string(category.c_str()));
     }

@@ -116,10 +116,14 @@ void Zelto2X::showStatusLines(const char* name, const char* value)
 
 void Zelto2X::setFromPlug(int paramIdx, double value)
 {
+    // The plain value is stored as it is: a trip through the normalised
+    // position could leave 6.999... where 7 was meant.
+    IParam* param = GetParam(paramIdx);
+    if (!param)
+        return;
+    param->SetClamped(value);
     if (IGraphics* graphics = GetGUI())
-        graphics->SetParameterFromPlug(paramIdx, value, false);
-    else
-        setParamValueClamped(paramIdx, value);
+        graphics->SetParameterFromPlug(paramIdx, param->GetNormalized(), true);
 }
 
 std::string Zelto2X::getValueString(double value)

@@ -12,7 +12,7 @@ IPopupMenuControl::IPopupMenuControl(IPluginBase* plug, PatchLibrarian* library,
 
 void IPopupMenuControl::OnMouseDown(int x, int y, IMouseMod*)
 {
-    editor->runPendingLibraryReload();
+    editor->runPendingLibrarianWork();
     runMenu(x, y);
     RequestRedraw();
     SetDirty(true);

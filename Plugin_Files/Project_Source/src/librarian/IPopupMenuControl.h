@@ -18,9 +18,8 @@
 
 #include "IControl.h"
 #include "IPopupMenu.h"
+#include "PatchLibrarian.h"
 
-class PatchLibrarian;
-class PatchFile;
 class Zelto2X;
 
 // Shared shape of the family: no parameter, transparent drawing, and a
@@ -77,7 +76,8 @@ protected:
     void runMenu(int x, int y) override;
     // What a click does after the menu: store and show the selection.
     virtual void afterMenu();
-    int fileCount() const;
+    // The control's file list (caller holds the library lock), and one file of it or null.
+    const PatchFileList& files() const;
     PatchFile* fileAt(int index) const;
     void applySelection(int index);
 

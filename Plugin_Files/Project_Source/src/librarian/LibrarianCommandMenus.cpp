@@ -132,10 +132,8 @@ void BankEditPopupMenu::carryOut(IPopupMenu* chosen, int index)
             saveUpperBank();
         else if (text == "Refresh Folders")
             editor->OnParamChange(kRefreshFolders);
-        else if (text == "About this Plug-in...") {
-            if (ControlLayer* about = editor->librarianLayer("aboutWindow"))
-                about->Hide(false);
-        }
+        else if (text == "About this Plug-in...")
+            editor->showLayer("aboutWindow", true);
     } else if (chosen == &requestMenu) {
         if (index == 0)
             editor->libRequestEditBuffer();

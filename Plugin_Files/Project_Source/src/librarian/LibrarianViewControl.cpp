@@ -123,7 +123,7 @@ LibrarianViewControl::Hit LibrarianViewControl::select(int x, int y)
     upperSelectedSlot = -1;
     lowerSelectedSlot = -1;
     const Hit hit = hitTest(x, y, true, true);
-    ControlLayer* saveLayer = editor->librarianLayer("saveChangesLayer");
+    ControlLayer* saveLayer = editor->findLayer("saveChangesLayer");
     if (hit.upper >= 0) {
         upperSelectedSlot = hit.upper;
         lowerListActive = 0;
@@ -176,8 +176,7 @@ void LibrarianViewControl::OnMouseDown(int x, int y, IMouseMod* mod)
         else
             editor->showFileCopyMenu(x, y);
     } else if (mod && mod->L) {
-        if (ControlLayer* rename = editor->librarianLayer("patchRename"))
-            rename->Hide(true);
+        editor->showLayer("patchRename", false);
         editor->renameHandled = true;
         redraw();
         select(x, y);
@@ -324,20 +323,15 @@ void LibrarianViewControl::renameSlot(int, int)
     std::string name;
     {
         std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        PatchFile* bank = editor->librarianListBank(kUpperList);
-        if (!bank)
+        const LibrarianPatch* patch = library->upperBankSlot(slot);
+        if (!patch || patch->messages.empty())
             return;
-        bank->patches.resize(kSlotCount);
-        const LibrarianPatch& patch = bank->patches[static_cast<size_t>(slot)];
-        if (patch.messages.empty())
-            return;
-        name = patch.name;
+        name = patch->name;
     }
     if (IParam* param = editor->GetParam(kPatchRename))
         param->SetDisplayText(0, name.c_str());
     editor->renameHandled = false;
-    if (ControlLayer* rename = editor->librarianLayer("patchRename"))
-        rename->Hide(false);
+    editor->showLayer("patchRename", true);
 }
 
 // ---- Drawing and idle -----------------------------------------------------------------
@@ -371,6 +365,6 @@ bool LibrarianViewControl::Draw(IGraphics* graphics)
 
 bool LibrarianViewControl::IsDirty()
 {
-    editor->runPendingLibraryReload();
+    editor->runPendingLibrarianWork();
     return CustomOverlayControl::IsDirty();
 }

@@ -144,6 +144,15 @@ void PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* received)
     bank->patches[static_cast<size_t>(transferSlot)] = std::move(stored);
 }
 
+LibrarianPatch* PatchLibrarian::upperBankSlot(int slot)
+{
+    PatchFile* bank = upperBank();
+    if (!bank || slot < 0 || slot >= kLibraryBankSize)
+        return nullptr;
+    bank->patches.resize(kLibraryBankSize);
+    return &bank->patches[static_cast<size_t>(slot)];
+}
+
 bool PatchLibrarian::replaceTransferSlot(const LibrarianPatch& sound)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);

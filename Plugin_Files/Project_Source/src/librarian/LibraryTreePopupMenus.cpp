@@ -99,22 +99,18 @@ bool ProgBankNamePopupMenu::refreshPatchNames(PatchLibrarian* library, Zelto2X* 
 
 // ---- The control's file list ----------------------------------------------------------
 
-int LibraryTreePopupMenu::fileCount() const
+const PatchFileList& LibraryTreePopupMenu::files() const
 {
-    LibraryGuard lock(library->libraryLock());
-    const PatchFileList& files = m_list == LibraryList::Banks ? library->bankFiles
-        : m_list == LibraryList::Categories                 ? library->categoryFiles
-                                                            : library->searchFiles;
-    return static_cast<int>(files.size());
+    return m_list == LibraryList::Banks ? library->bankFiles
+        : m_list == LibraryList::Categories ? library->categoryFiles
+                                            : library->searchFiles;
 }
 
 PatchFile* LibraryTreePopupMenu::fileAt(int index) const
 {
     LibraryGuard lock(library->libraryLock());
-    const PatchFileList& files = m_list == LibraryList::Banks ? library->bankFiles
-        : m_list == LibraryList::Categories                 ? library->categoryFiles
-                                                            : library->searchFiles;
-    return index >= 0 && index < static_cast<int>(files.size()) ? files[static_cast<size_t>(index)].get() : nullptr;
+    const PatchFileList& list = files();
+    return index >= 0 && index < static_cast<int>(list.size()) ? list[static_cast<size_t>(index)].get() : nullptr;
 }
 
 // ---- Refresh ----------------------------------------------------------------------------
@@ -150,11 +146,9 @@ bool LibraryTreePopupMenu::refreshFolderStructure(PatchLibrarian*, Zelto2X*, int
     build.selection = selection;
     build.bankName = bankName;
     build.folderName = folderName;
-    const PatchFileList& files = m_list == LibraryList::Banks ? library->bankFiles
-        : m_list == LibraryList::Categories                 ? library->categoryFiles
-                                                            : library->searchFiles;
-    for (size_t i = 0; i < files.size(); ++i)
-        build.indexOf[files[i].get()] = static_cast<int>(i);
+    const PatchFileList& list = files();
+    for (size_t i = 0; i < list.size(); ++i)
+        build.indexOf[list[i].get()] = static_cast<int>(i);
     if (m_list == LibraryList::Banks)
         buildBankTree(build);
     else if (m_list == LibraryList::Categories)
@@ -163,8 +157,8 @@ bool LibraryTreePopupMenu::refreshFolderStructure(PatchLibrarian*, Zelto2X*, int
         buildSearchTree(build);
 
     // The bank of that name becomes the list's selection (the last of equal names).
-    for (size_t i = 0; i < files.size(); ++i)
-        if (files[i]->folderName == folderName && files[i]->fileName == bankName) {
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i]->folderName == folderName && list[i]->fileName == bankName) {
             applySelection(static_cast<int>(i));
             if (m_list == LibraryList::Banks)
                 checkMenuItemAlone(library, editor, static_cast<int>(i));

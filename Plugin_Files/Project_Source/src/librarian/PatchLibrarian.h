@@ -191,6 +191,10 @@ public:
     // Any thread; takes libraryLock().
     bool replaceTransferSlot(const LibrarianPatch& sound);
 
+    // Slot of the upper list's bank, the bank brought to exactly 100 slots
+    // first; null without a bank or for a slot outside 0..99. Caller holds libraryLock().
+    LibrarianPatch* upperBankSlot(int slot);
+
     // The upper list's bank, or null while there is none (selectionKind not 0,
     // upperSelection outside bankFiles). Caller holds libraryLock() off the main thread.
     PatchFile* upperBank();

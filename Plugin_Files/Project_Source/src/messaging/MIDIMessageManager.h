@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "LibraryPatchRequest.h"
@@ -33,6 +32,9 @@ class MIDIMessageManager {
 public:
     MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
         IGraphics* graphics);
+    // Cancels the running jobs, stops the clock and joins all three workers
+    // before anything is freed. Main thread, once nothing starts jobs any more
+    // (the editor closes its MIDI ports first).
     ~MIDIMessageManager();
     MIDIMessageManager(const MIDIMessageManager&) = delete;
     MIDIMessageManager& operator=(const MIDIMessageManager&) = delete;
@@ -96,7 +98,8 @@ public:
     bool requestThreadRunning() const { return workerBusy(Worker::Request); }
     bool workerBusy(Worker worker) const;
 
-    // The last job started on the request thread (code, program, bank). Any thread.
+    // The last job started on the request thread (code, program, bank). Any
+    // thread; a start racing with the call may show fields of both jobs.
     struct JobRecord {
         int code = -1;
         int program = 0;
@@ -187,7 +190,11 @@ private:
     struct Workers;
     std::unique_ptr<Workers> m_workers;
 
-    mutable std::mutex m_lastJobMutex;
-    JobRecord m_lastJob;
+    // The last request job's record, field by field: the audio thread starts
+    // jobs too, and takes no lock.
+    std::atomic<int> m_lastJobCode {-1};
+    std::atomic<int> m_lastJobProgram {0};
+    std::atomic<int> m_lastJobBank {0};
+    std::atomic<bool> m_lastJobToUserInterface {false};
     std::function<uint32_t()> m_randomSource;
 };

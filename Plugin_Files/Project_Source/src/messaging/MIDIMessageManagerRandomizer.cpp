@@ -5,6 +5,7 @@
 #include <chrono>
 #include <random>
 
+#include "EditorParameterSource.h"
 #include "IParam.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
@@ -21,15 +22,6 @@ constexpr int kLFO1ShapeByte = 26;
 constexpr int kFirstStepByte = 97;
 constexpr int kLastStepByte = 112;
 constexpr int kLFO1ClockOffset = 5;  // kLFO1ShapeClock = kLFO1Shape + 5 while synced to the clock
-
-class EditorParameters : public zsysex::ParameterSource {
-public:
-    explicit EditorParameters(const Zelto2X& plug) : m_plug(plug) {}
-    double parameterValue(int index) const override { return m_plug.paramValue(index); }
-
-private:
-    const Zelto2X& m_plug;
-};
 
 // Seeded once: two randomizations within one second still differ.
 std::function<uint32_t()> defaultRandomSource()
@@ -87,7 +79,7 @@ int MIDIMessageManager::randomizer(int parameter, int position)
 
 void MIDIMessageManager::randomizePatchSettings(int)
 {
-    const zsysex::SectionLockState locks = zsysex::SectionLockState::read(EditorParameters(*plug));
+    const zsysex::SectionLockState locks = zsysex::SectionLockState::read(EditorParameterSource(*plug));
     log("Patch data is being randomized..!\n");
     for (int b = zsysex::kSoundFirstParameterByte; b <= zsysex::kSoundLastParameterByte; ++b) {
         const zsysex::SoundDumpField* field = zsysex::soundDumpField(b);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ControlLayer.h"
+#include "EditorParameterSource.h"
 #include "IControl.h"
 #include "IPluginStructs.h"
 #include "MIDIMessageManager.h"
@@ -34,19 +35,6 @@ public:
 private:
     MIDIMessageManager& m_manager;
 };
-
-namespace {
-
-class EditorParameterSource : public zsysex::ParameterSource {
-public:
-    explicit EditorParameterSource(Zelto2X& plug) : m_plug(plug) {}
-    double parameterValue(int index) const override { return m_plug.paramValue(index); }
-
-private:
-    Zelto2X& m_plug;
-};
-
-}  // namespace
 
 // ---- Dispatch ---------------------------------------------------------------------
 

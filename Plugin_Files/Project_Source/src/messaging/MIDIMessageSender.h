@@ -155,7 +155,6 @@ private:
     void feedDumpToEditor(const SoundDump& dump);
     void sendClockByte(uint8_t byte);
     PatchFile* bankFileOfStoreList(int storeListSelector);
-    void selectStoreSlot(int storeListSelector, int slot);
 
     MIDIMessageManager* m_manager;
 };

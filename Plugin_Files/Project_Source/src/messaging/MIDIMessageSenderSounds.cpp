@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "EditorParameterSource.h"
 #include "IParam.h"
 #include "IPluginStructs.h"
 #include "MIDIMessageManager.h"
@@ -59,15 +60,6 @@ MIDIMessageSender::SoundDump initDump()
     std::copy_n(zsysex::initSinglePatch, kDumpSize, dump.begin());
     return dump;
 }
-
-class EditorParameters : public zsysex::ParameterSource {
-public:
-    explicit EditorParameters(const Zelto2X& plug) : m_plug(plug) {}
-    double parameterValue(int index) const override { return m_plug.paramValue(index); }
-
-private:
-    const Zelto2X& m_plug;
-};
 
 // The first message of a slot when it is a whole sound dump; null for a
 // missing, empty or short slot.
@@ -137,7 +129,7 @@ MIDIMessageSender::SoundDump MIDIMessageSender::buildInitSlotDump(int device, in
 
 int MIDIMessageSender::GeneratePatternCode(int step)
 {
-    return zsysex::encodePatternStep(EditorParameters(*plug), step + 1);
+    return zsysex::encodePatternStep(EditorParameterSource(*plug), step + 1);
 }
 
 // ---- Shared steps ---------------------------------------------------------------------------
@@ -174,7 +166,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool arrangementToLibrary, bool,
         }
     }
 
-    const EditorParameters params(*plug);
+    const EditorParameterSource params(*plug);
     // The patch-data container gets the parameter bytes on the INIT frame.
     SoundDump sound = initDump();
     zsysex::encodeSoundParameters(params, sound.data());

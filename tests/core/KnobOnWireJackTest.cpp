@@ -1,0 +1,148 @@
+// The real editor on real ports: a private JACK server and the simulated
+// Zelto 2. Choosing the devices through their parameters opens the ports and
+// asks the synth for its device ID; a change of a bound parameter on the GUI
+// path then puts its control change on the wire.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ControlAction.h"
+#include "EditorCoreSupport.h"
+#include "ParameterTable.h"
+#include "Zelto2X.h"
+#include "support/JackServer.h"
+#include "support/SimulatedSynth.h"
+
+using testsupport::kGenerousTimeout;
+
+namespace {
+
+class KnobOnWire : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(server.Start(&error)) << error;
+        ASSERT_TRUE(synth.Start(&error)) << error;
+        editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        synth.Stop();
+        server.Stop();
+    }
+
+    // Picks the device of that port name in a device parameter, as its menu does.
+    void choose(int deviceParam, const std::vector<std::string>& names, const std::string& port)
+    {
+        const auto found = std::find(names.begin(), names.end(), port);
+        ASSERT_NE(found, names.end()) << port;
+        const int index = static_cast<int>(found - names.begin());
+        IParam* param = editor->GetParam(deviceParam);
+        param->InitEnum("device", 0, static_cast<int>(names.size()));
+        for (size_t i = 0; i < names.size(); ++i)
+            param->SetDisplayText(static_cast<int>(i), names[i].c_str());
+        editor->SetParameterFromGUI(deviceParam, param->GetNormalized(index));
+    }
+
+    // JACK takes a new connection into use at a later cycle: the knob moves
+    // between two values until the synth has a message of each.
+    bool turnUntilOnWire(int paramIdx, const std::string& low, const std::string& high)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
+        bool up = false;
+        do {
+            up = !up;
+            editor->SetParameterFromGUI(paramIdx, (up ? 100.0 : 20.0) / 127.0);
+            if (synth.WaitForReceived(up ? high : low, std::chrono::milliseconds(200))
+                && synth.WaitForReceived(up ? low : high, std::chrono::milliseconds(0)))
+                return true;
+        } while (std::chrono::steady_clock::now() < deadline);
+        return false;
+    }
+
+    coretest::DataFolder folder;
+    testsupport::JackServer server;
+    testsupport::SimulatedSynth synth;
+    std::unique_ptr<Zelto2X> editor;
+};
+
+}  // namespace
+
+TEST_F(KnobOnWire, ChosenOutputAsksForTheDeviceIdAndATurnedKnobSendsItsControlChange)
+{
+    ControlAction cutoff(kActionCC);
+    cutoff.ccNumber = 74;
+    IParam* param = editor->GetParam(kFilterCutoff);
+    param->InitDouble("Cutoff", 0.0, 0.0, 127.0, 1.0);
+    param->SetControlAction(&cutoff);
+
+    choose(kDeviceInSelection, editor->getExternalMIDIInNames(), synth.OutputPortName());
+    choose(kDeviceOutSelection, editor->getExternalMIDIOutNames(), synth.InputPortName());
+    ASSERT_TRUE(editor->midiOutSet);
+    EXPECT_TRUE(synth.WaitForReceived("F0 3E 16 00 04 F7"));  // the global request for device 0
+
+    EXPECT_TRUE(turnUntilOnWire(kFilterCutoff, "B0 4A 14", "B0 4A 64"));
+    param->SetControlAction(nullptr);
+}
+
+namespace {
+
+// Runs the host program on the real bundle with a script; its answers and
+// whatever else it printed.
+std::string runHostScript(const std::string& dataFolder, const std::string& script)
+{
+    const std::string scriptFile = dataFolder + "script.txt";
+    std::ofstream(scriptFile) << script;
+    const std::string command = "ZELTO2X_DATA_FOLDER='" + dataFolder + "' '" ZELTO2X_HOST_PROGRAM
+                                "' --no-realtime --script '" + scriptFile + "' '" REAL_BUNDLE "' 2>&1";
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return output;
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe))
+        output += line;
+    pclose(pipe);
+    return output;
+}
+
+}  // namespace
+
+TEST_F(KnobOnWire, DraggingTheCutoffKnobInTheViewPutsItsSysExOnTheWire)
+{
+    editor.reset();  // the host program's editor is the one under test
+    // The device menus list the synth's ports as they are when the editor starts.
+    // The input first, so the synth's answer to the device enquiry that
+    // choosing the output starts finds it open.
+    const std::string script = "openview\n"
+                               "menu " + synth.OutputPortName() + "\n"
+                               "click 1300 46\n"
+                               "wait 300\n"
+                               "menu " + synth.InputPortName() + "\n"
+                               "click 1300 22\n"
+                               "wait 1000\n"
+                               "drag 150 380 0 40\n"
+                               "wait 300\n"
+                               "quit\n";
+    const std::string output = runHostScript(folder.root, script);
+    // Filter cutoff: the configuration's SysEx template 46, 3E 16 dev 41 01 31 value 00,
+    // with the device ID the synth answered (0) and a value below the knob's 127.
+    const bool sent = synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
+        return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.size() == 29 && line.rfind("F0 3E 16 00 41 01 31 ", 0) == 0 && line.substr(24) == "00 F7"
+                && std::stoi(line.substr(21, 2), nullptr, 16) < 127;
+        });
+    });
+    std::string received;
+    for (const std::string& line : synth.Received())
+        received += line + "\n";
+    EXPECT_TRUE(sent) << "synth received:\n" << received << "host:\n" << output;
+}
