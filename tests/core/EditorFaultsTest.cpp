@@ -67,9 +67,9 @@ TEST(EditorFaults, GarbageBankFilesAtStartUpAreSkippedWithALogLineAndKeptOnDisk)
         noise[i] = static_cast<char>((i * 151) & 0xFF);
     const std::pair<std::string, std::string> garbage[] = {
         {"Noise.zt2", noise},
-        {"Cut.syx", std::string("\xF0\x3E\x16\x00\x10\x00\x00", 7) + std::string(300, '\x7F')},
+        {"Cut.syx", std::string("\xF0\x3E\x16\x00\x10\x00\x00", 7) + std::string(3000, '\x7F')},
         {"Liar.mid", std::string("MThd\x00\x00\x00\x06\x00\x01\x00\x02\x01\xE0MTrk\xFF\xFF\xFF\xFF\xF0\x81", 24) +
-                         std::string(200, '\x42')},
+                         std::string(3000, '\x42')},
     };
     for (const auto& [name, bytes] : garbage)
         folder.write("Patches/" + name, bytes);
