@@ -1,7 +1,7 @@
 // A stream of incoming MIDI fed to the editor built with the bundle's real
 // configuration while its workers run jobs: the first byte picks a job and
-// the input route, the rest is split into short messages and SysEx (F0 up to
-// the next F7 or the end). Sends go nowhere and time is virtual, so a request
+// the input route, the rest is split into short messages (a status byte and
+// up to two data bytes) and SysEx (F0 up to the next F7 or the end). Sends go nowhere and time is virtual, so a request
 // job's delays pass at once and its replies may come from the stream.
 #include <dlfcn.h>
 
@@ -88,22 +88,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     startJob(manager, data[0]);
     const bool fromHardware = data[1] & 0x80;
 
+    // Hardware input goes through the port layer's entry, which tells short
+    // messages from SysEx by length; host input straight to the editor.
     size_t at = 2;
     while (at < size) {
+        size_t end = at + 1;
         if (data[at] == 0xF0) {
-            size_t end = at + 1;
             while (end < size && data[end] != 0xF7)
                 ++end;
-            // Copied, so reading past the message is caught.
-            std::vector<uint8_t> bytes(data + at, data + (end < size ? end + 1 : size));
-            ISysEx sysex(0, bytes.data(), static_cast<int>(bytes.size()));
-            plug.ProcessSysEx(&sysex, fromHardware);
-            at = end + 1;
+            end = end < size ? end + 1 : size;
         } else {
-            IMidiMsg msg(0, data[at], at + 1 < size ? data[at + 1] : 0, at + 2 < size ? data[at + 2] : 0);
-            plug.ProcessMidiMsg(&msg, fromHardware);
-            at += 3;
+            while (end < size && end < at + 3 && data[end] < 0x80)
+                ++end;
         }
+        // Copied, so reading past the message is caught.
+        std::vector<uint8_t> bytes(data + at, data + end);
+        if (fromHardware) {
+            IPluginBase::MIDICallback(0.0, &bytes, &plug);
+        } else if (bytes.front() == 0xF0) {
+            ISysEx sysex(0, bytes.data(), static_cast<int>(bytes.size()));
+            plug.ProcessSysEx(&sysex, false);
+        } else {
+            IMidiMsg msg(0, bytes[0], bytes.size() > 1 ? bytes[1] : 0, bytes.size() > 2 ? bytes[2] : 0);
+            plug.ProcessMidiMsg(&msg, false);
+        }
+        at = end;
     }
     if (manager.requestThreadIdle() && manager.libraryRequest.patch.messages.size() > 64)
         manager.libraryRequest.clear();
