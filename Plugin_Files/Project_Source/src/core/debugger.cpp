@@ -18,20 +18,18 @@ bool DebuggerOutput::openDebugFile(std::string path)
     }
     std::fclose(existing);
     // A LOG file that cannot be emptied cannot be written either (a
-    // read-only data folder): said once here, the lines still reach the console.
+    // read-only data folder): the user is told, as for a missing one.
     FILE* emptied = std::fopen(path.c_str(), "w");
-    if (!emptied)
+    if (!emptied) {
         std::printf("Unable to open Plug-in LOG file\n");
-    else
-        std::fclose(emptied);
+        return false;
+    }
+    std::fclose(emptied);
     return true;
 }
 
 void DebuggerOutput::printDebugInfo(std::string path, std::string text)
 {
-    // The console line comes first: a LOG file that cannot be written must
-    // not silence the message too.
-    std::printf("Build LOG: \t %s\n", text.c_str());
     FILE* file = std::fopen(path.c_str(), "a");
     if (!file)
         return;
@@ -42,6 +40,7 @@ void DebuggerOutput::printDebugInfo(std::string path, std::string text)
     std::strftime(stamp, sizeof(stamp), "%Y-%m-%d.%X", &local);
     std::fprintf(file, "%s\t %s\n", stamp, text.c_str());
     std::fclose(file);
+    std::printf("Build LOG: \t %s\n", text.c_str());
 }
 
 namespace {
