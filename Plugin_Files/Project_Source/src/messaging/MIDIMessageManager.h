@@ -87,7 +87,7 @@ public:
     // Job 9: the global request after an output is chosen (sets the editor's
     // deviceInitialization while it runs).
     bool sendDeviceIdEnquiry();
-    // Jobs 11, 12 and 13 (audio thread).
+    // Jobs 11, 12 and 13 (the render thread posts them, see postJob).
     bool startMIDIClockOutput();
     bool sendContinuousMIDIClock(double tempo = 120.0);
     bool stopMIDIClockOutput();

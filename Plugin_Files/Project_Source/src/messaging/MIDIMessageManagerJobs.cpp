@@ -12,7 +12,6 @@
 #include <semaphore.h>
 
 #include <cerrno>
-
 #include <chrono>
 #include <exception>
 #include <thread>
@@ -194,7 +193,7 @@ private:
     MIDIMessageManager& m_manager;
     std::atomic<int> m_slots[kSlots] {};
     std::atomic<bool> m_running {false};  // posts are taken
-    bool m_started = false;               // the thread must be joined (constructing and destroying thread)
+    bool m_started = false;               // to join; the manager's constructing and destroying thread only
     std::atomic<bool> m_stopping {false};
     sem_t m_wake;
     Poco::Thread m_thread;
