@@ -71,6 +71,7 @@ public:
     std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
         const std::string& extension) override;
     void setUpperBankNames(const std::string& folderName, const std::string& bankName) override;
+    void reportSaveFailure(const std::string& path) override;
 
     // ---- Sending to the hardware (any thread, no lock) ----
     // Frames, checksums (71 bytes or more) and sends a SysEx message.
