@@ -1,15 +1,20 @@
-// The three worker threads and the job starters. This is the one file that
-// uses POCO threads: each worker is a Poco::Thread with a runnable that owns
-// the worker's job record, so a start on one worker never touches the job of
-// another.
+// The three worker threads, the render thread's job dispatcher and the job
+// starters. This is the one file that uses POCO threads: each worker is a
+// Poco::Thread with a runnable that owns the worker's job record, so a start
+// on one worker never touches the job of another.
 
 #include <Poco/Exception.h>
 #include <Poco/Runnable.h>
 #include <Poco/Thread.h>
 
+#include <pthread.h>
 #include <sched.h>
+#include <semaphore.h>
 
+#include <cerrno>
+#include <chrono>
 #include <exception>
+#include <thread>
 
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
@@ -26,7 +31,8 @@ constexpr int kWorkerCount = 3;
 
 // Idle: nothing to join. Busy: claimed by a starter or running a job.
 // Finished: the job has returned; the thread must be joined before reuse.
-enum WorkerState : int { kIdle, kBusy, kFinished };
+// Closed: the manager is going away; no starter can claim the worker again.
+enum WorkerState : int { kIdle, kBusy, kFinished, kClosed };
 
 }  // namespace
 
@@ -48,32 +54,19 @@ public:
         } catch (...) {
             log("MIDI job %i ended by an unknown error\n", job.jobCode);
         }
-        if (job.jobCode == kJobContinuousClock)
-            returnToNormalPriority();
         m_manager.endJobFlags(job);
         state.store(kFinished);
     }
 
     // The clock's ticks should not wait behind busy threads; where the system
-    // refuses real-time scheduling the clock runs at normal priority.
+    // refuses real-time scheduling the clock runs at normal priority. Only
+    // this system thread is changed: the Poco::Thread object keeps its
+    // default policy, so a later start never fails over scheduling rights.
     static void raiseToRealTimePriority()
     {
-        try {
-            const int low = Poco::Thread::getMinOSPriority(SCHED_FIFO);
-            const int high = Poco::Thread::getMaxOSPriority(SCHED_FIFO);
-            Poco::Thread::current()->setOSPriority((low + high) / 2, SCHED_FIFO);
-        } catch (const Poco::Exception&) {
-        }
-    }
-
-    // The thread object keeps the policy it was given: the next start must
-    // not depend on real-time scheduling being allowed.
-    static void returnToNormalPriority()
-    {
-        try {
-            Poco::Thread::current()->setOSPriority(Poco::Thread::getMinOSPriority(SCHED_OTHER), SCHED_OTHER);
-        } catch (const Poco::Exception&) {
-        }
+        sched_param param {};
+        param.sched_priority = (sched_get_priority_min(SCHED_FIFO) + sched_get_priority_max(SCHED_FIFO)) / 2;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     }
 
     // Written only by the starter that claimed the worker, before the start.
@@ -84,12 +77,139 @@ private:
     MIDIMessageManager& m_manager;
 };
 
+namespace {
+
+// A starter may have claimed the worker just before closing was set: the
+// worker is closed only from idle or finished, in one atomic step, so no
+// thread can start after it has been joined. A job started that late sees
+// shuttingDown and ends at its next turn.
+void closeWorker(MIDIWorkerRunnable& runnable, Poco::Thread& thread)
+{
+    for (;;) {
+        int state = runnable.state.load();
+        if (state == kBusy) {
+            // Real time, not the request clock: the late job needs the CPU to end.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (runnable.state.compare_exchange_strong(state, kClosed)) {
+            if (state == kFinished)
+                thread.join();
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+// Starts the jobs the render thread posts. A post marks the job's slot and
+// posts the semaphore; this thread takes each marked slot in one atomic step,
+// calls the starter and leaves the outcome in the slot for the poster.
+class MIDIJobDispatcher : public Poco::Runnable {
+public:
+    explicit MIDIJobDispatcher(MIDIMessageManager& manager) : m_manager(manager) { sem_init(&m_wake, 0, 0); }
+    ~MIDIJobDispatcher() override { sem_destroy(&m_wake); }
+    MIDIJobDispatcher(const MIDIJobDispatcher&) = delete;
+    MIDIJobDispatcher& operator=(const MIDIJobDispatcher&) = delete;
+
+    // Without a thread every post is refused, so the poster keeps its own
+    // flags and tries again.
+    void start()
+    {
+        m_running = true;
+        try {
+            m_thread.start(*this);
+            m_started = true;
+        } catch (const Poco::Exception& e) {
+            m_running = false;
+            log("MIDI job dispatcher could not start: %s\n", e.displayText().c_str());
+        }
+    }
+
+    // A post not yet taken stays unanswered: its poster is gone too.
+    void stop()
+    {
+        m_running = false;
+        if (!m_started)
+            return;
+        m_stopping = true;
+        sem_post(&m_wake);
+        m_thread.join();
+        m_started = false;
+    }
+
+    bool post(int jobCode)
+    {
+        if (!m_running || jobCode < 0 || jobCode >= kSlots)
+            return false;
+        std::atomic<int>& slot = m_slots[jobCode];
+        int state = slot.load();
+        do {
+            if (state == kPosted || state == kTaken)
+                return false;
+        } while (!slot.compare_exchange_weak(state, kPosted));
+        sem_post(&m_wake);
+        return true;
+    }
+
+    MIDIMessageManager::PostedJob take(int jobCode)
+    {
+        using PostedJob = MIDIMessageManager::PostedJob;
+        if (jobCode < 0 || jobCode >= kSlots)
+            return PostedJob::None;
+        std::atomic<int>& slot = m_slots[jobCode];
+        int state = slot.load();
+        if (state == kPosted || state == kTaken)
+            return PostedJob::Waiting;
+        // Only the dispatcher moves a taken slot on, so this cannot race.
+        slot.store(kFree);
+        return state == kStarted ? PostedJob::Started : state == kDropped ? PostedJob::Dropped : PostedJob::None;
+    }
+
+    void run() override
+    {
+        for (;;) {
+            if (sem_wait(&m_wake) != 0) {
+                if (errno == EINTR)
+                    continue;
+                log("MIDI job dispatcher stopped: the wait failed (%i)\n", errno);
+                m_running = false;
+                return;
+            }
+            if (m_stopping)
+                return;
+            for (int code = 0; code < kSlots; ++code) {
+                int expected = kPosted;
+                if (m_slots[code].compare_exchange_strong(expected, kTaken))
+                    m_slots[code].store(m_manager.startPostedJob(code) ? kStarted : kDropped);
+            }
+        }
+    }
+
+private:
+    enum SlotState : int { kFree, kPosted, kTaken, kStarted, kDropped };
+    static constexpr int kSlots = kJobStopClock + 1;
+
+    MIDIMessageManager& m_manager;
+    std::atomic<int> m_slots[kSlots] {};
+    std::atomic<bool> m_running {false};  // posts are taken
+    bool m_started = false;               // to join; the manager's constructing and destroying thread only
+    std::atomic<bool> m_stopping {false};
+    sem_t m_wake;
+    Poco::Thread m_thread;
+};
+
 struct MIDIMessageManager::Workers {
-    explicit Workers(MIDIMessageManager& manager) : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)} {}
+    explicit Workers(MIDIMessageManager& manager)
+        : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)},
+          dispatcher(manager)
+    {
+    }
     // Request thread, clock start/stop thread, clock thread.
     Poco::Thread threads[kWorkerCount];
     MIDIWorkerRunnable runnables[kWorkerCount];
     std::atomic<bool> closing {false};
+    MIDIJobDispatcher dispatcher;
 };
 
 MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
@@ -98,21 +218,24 @@ MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager
       m_workers(std::make_unique<Workers>(*this))
 {
     sender = std::make_unique<MIDIMessageSender>(plug, patchManager, this);
+    // The dispatcher waits from here on; the workers start with their first job.
+    m_workers->dispatcher.start();
 }
 
 MIDIMessageManager::~MIDIMessageManager()
 {
+    // The dispatcher goes first, so no start can follow the workers' close.
+    m_workers->dispatcher.stop();
     // Every running job ends at its next turn: requests at their next delay,
     // the clock before its next tick. Nothing is freed before all three join.
     m_workers->closing = true;
     sender->shuttingDown = true;
     sender->cancelRequested = true;
     sender->resetContinuousClock(true);
-    for (int i = 0; i < kWorkerCount; ++i) {
-        if (m_workers->runnables[i].state.load() != kIdle)
-            m_workers->threads[i].join();
-    }
+    for (int i = 0; i < kWorkerCount; ++i)
+        closeWorker(m_workers->runnables[i], m_workers->threads[i]);
 }
+
 
 MIDIMessageManager::Worker MIDIMessageManager::workerForJob(int jobCode)
 {
@@ -162,6 +285,30 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
         return false;
     }
     return true;
+}
+
+bool MIDIMessageManager::postJob(int jobCode)
+{
+    if (jobCode != kJobRequestActiveArrangement && jobCode != kJobStartClock && jobCode != kJobContinuousClock &&
+        jobCode != kJobStopClock)
+        return false;
+    return m_workers->dispatcher.post(jobCode);
+}
+
+MIDIMessageManager::PostedJob MIDIMessageManager::takePostedJob(int jobCode)
+{
+    return m_workers->dispatcher.take(jobCode);
+}
+
+bool MIDIMessageManager::startPostedJob(int jobCode)
+{
+    switch (jobCode) {
+    case kJobRequestActiveArrangement: return sendActiveArrangementRequestSysex(true);
+    case kJobStartClock: return startMIDIClockOutput();
+    case kJobContinuousClock: return sendContinuousMIDIClock(120.0);
+    case kJobStopClock: return stopMIDIClockOutput();
+    default: return false;
+    }
 }
 
 MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const
