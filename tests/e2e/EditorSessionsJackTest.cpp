@@ -2,8 +2,8 @@
 // simulated Zelto 2 on a private JACK server. Every expectation on the wire
 // comes from the documented protocol and the bundle's configuration files.
 #include <algorithm>
+#include <functional>
 #include <filesystem>
-#include <thread>
 
 #include "ParameterTable.h"
 #include "e2e/HostSession.h"
