@@ -108,11 +108,8 @@ void HostSession::StartSynth(const std::vector<std::string>& options)
 
 void HostSession::StartHost()
 {
-    const char* build = std::getenv("ZELTO2X_BUILD_DIR");
-    ASSERT_NE(nullptr, build);
     testsupport::Subprocess::Options options;
-    options.argv = {std::string(build) + "/host/zelto2x-host", "--script", "-",
-                    std::string(build) + "/Zelto2X Editor.component"};
+    options.argv = {ZELTO2X_HOST_PROGRAM, "--script", "-", REAL_BUNDLE};
     options.extraEnvironment = {"ZELTO2X_DATA_FOLDER=" + dataFolder, "ZELTO2X_HEADLESS=1"};
     options.pipeStdin = true;
     options.collectStdout = true;
@@ -127,14 +124,6 @@ void HostSession::QuitHost()
     Run("quit");
     host_.CloseStdin();
     EXPECT_EQ(0, host_.Stop(0, kGenerousTimeout));
-}
-
-size_t HostSession::Answers() const
-{
-    size_t count = 0;
-    for (const std::string& line : host_.Stdout().Lines())
-        count += isAnswer(line) ? 1 : 0;
-    return count;
 }
 
 std::string HostSession::Run(const std::string& line)

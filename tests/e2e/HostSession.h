@@ -77,7 +77,6 @@ protected:
     testsupport::SimulatedSynth synth;
 
 private:
-    size_t Answers() const;
     testsupport::Subprocess host_;
     size_t asked_ = 0;
 };
