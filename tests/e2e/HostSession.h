@@ -1,0 +1,85 @@
+#pragma once
+// One user session: a private JACK server, the simulated Zelto 2 and the host
+// program on the real bundle in script mode with its headless view. The test
+// writes script lines and gets their answers; the synth's wire log tells what
+// reached the hardware.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/JackServer.h"
+#include "support/SimulatedSynth.h"
+#include "support/Subprocess.h"
+
+namespace e2e {
+
+using Bytes = std::vector<uint8_t>;
+using testsupport::kGenerousTimeout;
+
+// Window pixel of a point of the panel (surface coordinates at the normal size).
+struct At {
+    int x, y;
+};
+
+class HostSession : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the synth with these options (once per session).
+    void StartSynth(const std::vector<std::string>& options = {});
+    // Starts the host program and opens the view.
+    void StartHost();
+    // Quits the host program and waits for its end.
+    void QuitHost();
+
+    // One script line; its answer ("ok ..." or "error ...").
+    std::string Run(const std::string& line);
+    // Runs each line and expects "ok" answers.
+    void RunAll(const std::vector<std::string>& lines);
+    // Clicks the panel point; with a menu answer queued first when given.
+    void Click(At at, const std::string& menuAnswer = "");
+    // Presses a button until the synth receives what it sends: a job the
+    // editor starts while its worker is still busy is dropped, as a user
+    // pressing too early finds.
+    bool PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received);
+    // The value `param` reads.
+    double Param(int index);
+    // Waits (in script steps, with a deadline) until the parameter holds value.
+    bool WaitForParam(int index, double value);
+
+    // Chooses the synth's ports in the view's MIDI IN and MIDI OUT menus.
+    void ChoosePortsInTheMenus();
+
+    // Sound dumps (137 bytes) among the wire-log lines so far.
+    std::vector<Bytes> DumpsOnTheWire() const;
+    bool WaitForDumps(size_t count) const;
+
+    std::string dataFolder;  // the editor's ZELTO2X_DATA_FOLDER
+    std::string scratch;     // files of the test outside the data folder
+    testsupport::JackServer server;
+    testsupport::SimulatedSynth synth;
+
+private:
+    size_t Answers() const;
+    testsupport::Subprocess host_;
+    size_t asked_ = 0;
+};
+
+// The sound dumps among wire-log lines.
+std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines);
+// Hex text as the wire log writes it ("F0 3E ...") to bytes.
+Bytes FromHex(const std::string& line);
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+
+// A sound dump of slot or of the edit buffer (slot < 0) for device 0, from
+// the simulated synth's own reading of the protocol: the INIT sound's bytes
+// with these changes, named and with its checksum.
+Bytes SoundDump(int slot, const std::string& name, const std::vector<std::pair<int, uint8_t>>& changes);
+
+}  // namespace e2e
