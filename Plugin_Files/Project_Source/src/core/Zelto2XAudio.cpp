@@ -174,12 +174,8 @@ void Zelto2X::drainQueue(int positions)
 
 bool Zelto2X::allNotesOffFromRenderThread()
 {
-    if (!midiOutSet || !pluginReady)
+    if (!allNotesOffWanted())
         return true;
-    if (deviceInitialization) {
-        consolelog::log("AllSoundsOff() : Device Initialization in process, returning\n");
-        return true;
-    }
     IMidiMsg msg;
     msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
     if (toDAWBuffer) {
@@ -226,13 +222,4 @@ bool Zelto2X::startActiveSoundRequestJob()
     // The worker routes the dump to the user interface and sets patchRequested
     // once the job has started.
     return midiMessageManager->sendActiveArrangementRequestSysex(true);
-}
-
-bool Zelto2X::startWholeSoundJob()
-{
-    // patchLoading is the job's while it runs: set when it starts, cleared when it ends.
-    MIDIJob job;
-    job.jobCode = kJobSendArrangement;
-    job.setPatchLoading = true;
-    return midiMessageManager->startJob(job);
 }

@@ -117,7 +117,7 @@ void Zelto2X::firstRunExitChanged(double value)
         showTexts(paramTextControl(kControlDisplayName), nullptr, "Set MIDI In and MIDI Out", nullptr);
     }
     rewriteUISettings("Build LOG: \t Is Notification seen? %s\n", uiSettings[2]);
-    if (ControlLayer* notification = layerNamed("firstRunNotification"))
+    if (ControlLayer* notification = findLayer("firstRunNotification"))
         notification->Hide(true);
     DisplayProcessingIndicator(true);
     DisplayProcessingIndicator(false);
