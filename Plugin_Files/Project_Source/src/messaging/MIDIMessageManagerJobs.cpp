@@ -7,9 +7,12 @@
 #include <Poco/Runnable.h>
 #include <Poco/Thread.h>
 
+#include <pthread.h>
 #include <sched.h>
 
+#include <chrono>
 #include <exception>
+#include <thread>
 
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
@@ -26,7 +29,8 @@ constexpr int kWorkerCount = 3;
 
 // Idle: nothing to join. Busy: claimed by a starter or running a job.
 // Finished: the job has returned; the thread must be joined before reuse.
-enum WorkerState : int { kIdle, kBusy, kFinished };
+// Closed: the manager is going away; no starter can claim the worker again.
+enum WorkerState : int { kIdle, kBusy, kFinished, kClosed };
 
 }  // namespace
 
@@ -48,32 +52,19 @@ public:
         } catch (...) {
             log("MIDI job %i ended by an unknown error\n", job.jobCode);
         }
-        if (job.jobCode == kJobContinuousClock)
-            returnToNormalPriority();
         m_manager.endJobFlags(job);
         state.store(kFinished);
     }
 
     // The clock's ticks should not wait behind busy threads; where the system
-    // refuses real-time scheduling the clock runs at normal priority.
+    // refuses real-time scheduling the clock runs at normal priority. Only
+    // this system thread is changed: the Poco::Thread object keeps its
+    // default policy, so a later start never fails over scheduling rights.
     static void raiseToRealTimePriority()
     {
-        try {
-            const int low = Poco::Thread::getMinOSPriority(SCHED_FIFO);
-            const int high = Poco::Thread::getMaxOSPriority(SCHED_FIFO);
-            Poco::Thread::current()->setOSPriority((low + high) / 2, SCHED_FIFO);
-        } catch (const Poco::Exception&) {
-        }
-    }
-
-    // The thread object keeps the policy it was given: the next start must
-    // not depend on real-time scheduling being allowed.
-    static void returnToNormalPriority()
-    {
-        try {
-            Poco::Thread::current()->setOSPriority(Poco::Thread::getMinOSPriority(SCHED_OTHER), SCHED_OTHER);
-        } catch (const Poco::Exception&) {
-        }
+        sched_param param {};
+        param.sched_priority = (sched_get_priority_min(SCHED_FIFO) + sched_get_priority_max(SCHED_FIFO)) / 2;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     }
 
     // Written only by the starter that claimed the worker, before the start.
@@ -83,6 +74,31 @@ public:
 private:
     MIDIMessageManager& m_manager;
 };
+
+namespace {
+
+// A starter may have claimed the worker just before closing was set: the
+// worker is closed only from idle or finished, in one atomic step, so no
+// thread can start after it has been joined. A job started that late sees
+// shuttingDown and ends at its next turn.
+void closeWorker(MIDIWorkerRunnable& runnable, Poco::Thread& thread)
+{
+    for (;;) {
+        int state = runnable.state.load();
+        if (state == kBusy) {
+            // Real time, not the request clock: the late job needs the CPU to end.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (runnable.state.compare_exchange_strong(state, kClosed)) {
+            if (state == kFinished)
+                thread.join();
+            return;
+        }
+    }
+}
+
+}  // namespace
 
 struct MIDIMessageManager::Workers {
     explicit Workers(MIDIMessageManager& manager) : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)} {}
@@ -108,11 +124,10 @@ MIDIMessageManager::~MIDIMessageManager()
     sender->shuttingDown = true;
     sender->cancelRequested = true;
     sender->resetContinuousClock(true);
-    for (int i = 0; i < kWorkerCount; ++i) {
-        if (m_workers->runnables[i].state.load() != kIdle)
-            m_workers->threads[i].join();
-    }
+    for (int i = 0; i < kWorkerCount; ++i)
+        closeWorker(m_workers->runnables[i], m_workers->threads[i]);
 }
+
 
 MIDIMessageManager::Worker MIDIMessageManager::workerForJob(int jobCode)
 {
