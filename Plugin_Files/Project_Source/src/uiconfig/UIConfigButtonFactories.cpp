@@ -28,13 +28,10 @@ IControl* UIConfigManager::createSysExBoolControl(const std::string& name, int p
     param->InitBool(displayName(layerOffset, name).c_str(), defaultVal != 0.0, "",
         getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, false);
-    ControlAction* action = bindAction(param, kActionSysExSwitch, control);
-    recordLink(action, paramIdx, link);
     // Entry 0 is sent for off, entry 1 for on.
-    ControlActionSysExMessage messages;
-    buildSysExMessages(sysexIndex, changingByte, 2, 0, layerOffset, &messages);
-    action->sysEx = messages;
-    fileSysExControl(action->sysEx, changingByte, control);
+    ControlAction* action =
+        bindSysExAction(param, kActionSysExSwitch, control, sysexIndex, changingByte, 2, 0, layerOffset);
+    recordLink(action, paramIdx, link);
     return control;
 }
 
@@ -48,12 +45,9 @@ IControl* UIConfigManager::createCCBoolControl(int ccNumber, int channel, const 
     param->InitBool(displayName(layerOffset, name).c_str(), defaultVal != 0.0, "",
         getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, false);
-    ControlAction* action = bindAction(param, kActionCCSwitch, control);
-    action->ccNumber = ccNumber;
+    ControlAction* action = bindCCAction(param, kActionCCSwitch, control, layer, ccNumber, channel, layerOffset, 0);
     action->zeroValue = static_cast<int32_t>(offValue);
     action->onValue = static_cast<int32_t>(onValue);
-    applyChannelRule(action, layer, channel, layerOffset, 0, false);
-    ccControls.addToControlMap(action->channel, action->ccNumber, action->ccGroup, control);
     return control;
 }
 
@@ -67,16 +61,11 @@ IControl* UIConfigManager::createMsbLsbBoolControl(int ccNumber, int msbValue, i
     param->InitBool(displayName(layerOffset, name).c_str(), defaultVal != 0.0, "",
         getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, false);
-    ControlAction* action = bindAction(param, kActionNRPN, control);
-    action->ccNumber = ccNumber;
-    action->msbValue = msbValue;
-    action->lsbValue = lsbValue;
-    action->lsbControl = lsbControl;
+    ControlAction* action = bindNRPNAction(param, control, layer, {ccNumber, msbValue, lsbValue, lsbControl},
+        channel, layerOffset, 0, true);
     action->zeroValue = static_cast<int32_t>(offValue);
     action->onValue = static_cast<int32_t>(onValue);
-    applyChannelRule(action, layer, channel, layerOffset, 0, true);
     recordLink(action, paramIdx, link);
-    nrpnControls.addToControlMap(action, control);
     return control;
 }
 

@@ -182,6 +182,40 @@ void UIConfigManager::fileSysExControl(const ControlActionSysExMessage& sysEx, i
     sysExControls.addToControlMap(address, 0, control);
 }
 
+ControlAction* UIConfigManager::bindSysExAction(IParam* param, int kind, IControl* control, int sysexIndex,
+    int changingByte, int count, int start, int layerOffset)
+{
+    ControlAction* action = bindAction(param, kind, control);
+    ControlActionSysExMessage messages;
+    buildSysExMessages(sysexIndex, changingByte, count, start, layerOffset, &messages);
+    action->sysEx = messages;
+    fileSysExControl(action->sysEx, changingByte, control);
+    return action;
+}
+
+ControlAction* UIConfigManager::bindCCAction(IParam* param, int kind, IControl* control, const ControlLayer* layer,
+    int ccNumber, int channel, int layerOffset, int mixerGroup)
+{
+    ControlAction* action = bindAction(param, kind, control);
+    action->ccNumber = ccNumber;
+    applyChannelRule(action, layer, channel, layerOffset, mixerGroup, false);
+    ccControls.addToControlMap(action->channel, action->ccNumber, action->ccGroup, control);
+    return action;
+}
+
+ControlAction* UIConfigManager::bindNRPNAction(IParam* param, IControl* control, const ControlLayer* layer,
+    const NRPNAddress& address, int channel, int layerOffset, int mixerGroup, bool withAdditionalPages)
+{
+    ControlAction* action = bindAction(param, kActionNRPN, control);
+    action->ccNumber = address.ccNumber;
+    action->msbValue = address.msbValue;
+    action->lsbValue = address.lsbValue;
+    action->lsbControl = address.lsbControl;
+    applyChannelRule(action, layer, channel, layerOffset, mixerGroup, withAdditionalPages);
+    nrpnControls.addToControlMap(action, control);
+    return action;
+}
+
 void UIConfigManager::applyChannelRule(ControlAction* action, const ControlLayer* layer, int channelAttr,
     int layerOffset, int mixerGroup, bool withAdditionalPages) const
 {
