@@ -238,25 +238,17 @@ int selectedSlot(PatchLibrarian* library)
 
 }  // namespace
 
-void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
+int MIDIMessageSender::beginLibraryRequest()
 {
     showIndicator(true);
     cancelRequested = false;
-    const int bank = static_cast<int>(plug->paramValue(kCurrentBank));
-    const int program = selectedSlot(plug->patchLibrarian);
     timedOut = false;
-    const int t = plug->getTimerValue();
     m_manager->guiUpdatePending = true;
+    return plug->getTimerValue();
+}
 
-    routeAnswer(true);
-    RequestPlan plan;
-    plan.delayMs = plan.probeDelayMs = t;
-    plan.request = zsysex::soundRequest(requestDeviceFromParameter(),
-        editBuffer ? zsysex::kEditBufferAddress : zsysex::soundAddress(bank, program));
-    m_manager->expectReply(editBuffer ? -1 : bank, program);
-    pollCycle(plan);
-
-    delay(t);
+void MIDIMessageSender::endLibraryRequest()
+{
     if (cancelRequested) {
         showStatus(kCancelled);
         discardBankData();
@@ -267,14 +259,28 @@ void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
     showIndicator(false);
 }
 
+void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
+{
+    const int t = beginLibraryRequest();
+    const int bank = static_cast<int>(plug->paramValue(kCurrentBank));
+    const int program = selectedSlot(plug->patchLibrarian);
+
+    routeAnswer(true);
+    RequestPlan plan;
+    plan.delayMs = plan.probeDelayMs = t;
+    plan.request = zsysex::soundRequest(requestDeviceFromParameter(),
+        editBuffer ? zsysex::kEditBufferAddress : zsysex::soundAddress(bank, program));
+    m_manager->expectReply(editBuffer ? -1 : bank, program);
+    pollCycle(plan);
+
+    delay(t);
+    endLibraryRequest();
+}
+
 void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
 {
-    showIndicator(true);
-    cancelRequested = false;
+    const int t = beginLibraryRequest();
     plug->selectLibrarianSlot(0);
-    timedOut = false;
-    const int t = plug->getTimerValue();
-    m_manager->guiUpdatePending = true;
 
     RequestPlan plan;
     plan.delayMs = plan.probeDelayMs = t;
@@ -293,12 +299,5 @@ void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
 
     delay(t);
     plug->selectLibrarianSlot(0);
-    if (cancelRequested) {
-        showStatus(kCancelled);
-        discardBankData();
-    } else if (!timedOut) {
-        showStatus(kCompleted);
-        plug->SetLibrarianStatusUnsaved(true);
-    }
-    showIndicator(false);
+    endLibraryRequest();
 }

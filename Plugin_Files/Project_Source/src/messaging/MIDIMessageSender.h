@@ -152,6 +152,10 @@ private:
     void routeAnswer(bool toLibrary);
     int requestDeviceFromParameter() const;
     void discardBankData();
+    // The frame of a request into the library: the indicator, the cancel and
+    // time-out flags and the closing status. begin returns the delay in ms.
+    int beginLibraryRequest();
+    void endLibraryRequest();
     void feedDumpToEditor(const SoundDump& dump);
     void sendClockByte(uint8_t byte);
     PatchFile* bankFileOfStoreList(int storeListSelector);
