@@ -57,6 +57,24 @@ IParam* UIConfigManager::paramFor(int paramIdx, const std::string& name) const
     return m_plug->GetParam(paramIdx);
 }
 
+IParam* UIConfigManager::initDoubleParam(int paramIdx, const std::string& name, const std::string& shownName,
+    double defaultVal, double minVal, double maxVal, double step, const std::string& group) const
+{
+    IParam* param = paramFor(paramIdx, name);
+    if (param)
+        param->InitDouble(shownName.c_str(), defaultVal, minVal, maxVal, step, "", group.c_str(), -1, -1);
+    return param;
+}
+
+IParam* UIConfigManager::initBoolParam(int paramIdx, const std::string& name, const std::string& shownName,
+    bool defaultVal, const std::string& group) const
+{
+    IParam* param = paramFor(paramIdx, name);
+    if (param)
+        param->InitBool(shownName.c_str(), defaultVal, "", group.c_str(), -1, -1);
+    return param;
+}
+
 void UIConfigManager::place(IControl* control, ControlLayer* layer)
 {
     if (layer)

@@ -30,11 +30,10 @@ IControl* UIConfigManager::createSysExKnobControl(const std::string& name, int p
     const std::string& image, double defaultVal, double minVal, double maxVal, double, int, int sysexIndex,
     int changingByte, int layerOffset, LinkInfo link, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
     const int start = static_cast<int>(minVal);
     ControlAction* action = bindSysExAction(param, kActionSysEx, control, sysexIndex, changingByte,
@@ -49,11 +48,10 @@ IControl* UIConfigManager::createSysExKnobControl2(const std::string& name, int 
 {
     // This form computes no message list; with nothing to send it files no
     // lookup entry either, and it never reads a message that does not exist.
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
     recordLink(bindAction(param, kActionSysEx, control), paramIdx, link);
     return control;
@@ -63,11 +61,10 @@ IControl* UIConfigManager::createCCKnobControl(int ccNumber, int channel, const 
     int x, int y, const std::string& image, double defaultVal, double minVal, double maxVal, double step,
     LinkInfo link, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, static_cast<double>(static_cast<int>(step)),
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal,
-        static_cast<double>(static_cast<int>(step)), "", getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
     recordLink(bindCCAction(param, kActionCC, control, layer, ccNumber, channel, layerOffset, 1), paramIdx, link);
     return control;
@@ -78,11 +75,10 @@ IControl* UIConfigManager::createMsbLsbKnobControl(int ccNumber, int msbValue, i
     double minVal, double maxVal, double, LinkInfo link, int layerOffset, ControlLayer* layer,
     const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
     ControlAction* action = bindNRPNAction(param, control, layer, {ccNumber, msbValue, lsbValue, lsbControl},
         channel, layerOffset, 1, false);
@@ -94,11 +90,10 @@ IControl* UIConfigManager::createNoValKnobControl(const std::string& name, int p
     const std::string& image, double defaultVal, double minVal, double maxVal, double, int layerOffset,
     ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, name, defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(name.c_str(), defaultVal, minVal, maxVal, 1.0, "", getParamGroup(layerOffset, group).c_str(),
-        -1, -1);
     return buildKnob(image, paramIdx, x, y, layer);
 }
 
@@ -106,11 +101,10 @@ IControl* UIConfigManager::createCCSliderControl(int ccNumber, int channel, cons
     int x, int y, int length, const std::string& image, double defaultVal, double minVal, double maxVal,
     LinkInfo link, int layerOffset, ControlLayer* layer, const std::string& group, EDirection direction, bool)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildFader(image, paramIdx, x, y, length, direction, layer);
     recordLink(bindCCAction(param, kActionCC, control, layer, ccNumber, channel, layerOffset, 0), paramIdx, link);
     return control;
@@ -121,11 +115,10 @@ IControl* UIConfigManager::createSysExSliderControl(const std::string& name, int
     int sysexIndex, int changingByte, int layerOffset, LinkInfo link, ControlLayer* layer, const std::string& group,
     EDirection direction, bool)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildFader(image, paramIdx, x, y, length, direction, layer);
     // msgZeroVal is the changing byte of the slider's lowest position.
     const int count = valueCount(static_cast<int>(minVal), static_cast<int>(maxVal));

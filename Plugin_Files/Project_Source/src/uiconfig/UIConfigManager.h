@@ -240,6 +240,12 @@ private:
     // Number of integer values from minVal to maxVal, limited to 0..kMaxValueCount.
     static int valueCount(int minVal, int maxVal);
     IParam* paramFor(int paramIdx, const std::string& name) const;
+    // The parameter of a knob or slider, or of a switch, initialised under
+    // shownName in group; null when the index is missing.
+    IParam* initDoubleParam(int paramIdx, const std::string& name, const std::string& shownName, double defaultVal,
+        double minVal, double maxVal, double step, const std::string& group) const;
+    IParam* initBoolParam(int paramIdx, const std::string& name, const std::string& shownName, bool defaultVal,
+        const std::string& group) const;
     // Appends the control to the layer, or attaches it to the surface without one.
     void place(IControl* control, ControlLayer* layer);
     // Takes or creates the parameter's action with kind, appends the control
