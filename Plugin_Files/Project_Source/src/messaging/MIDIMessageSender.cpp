@@ -187,12 +187,8 @@ void finishRequestTexts(Zelto2X& plug, const MIDIMessageSender& sender)
 
 void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toUserInterface)
 {
-    showIndicator(true);
-    timedOut = false;
-    cancelRequested = false;
-    const int t = plug->getTimerValue();
+    const int t = beginRequest();
     routeAnswer(!toUserInterface);
-    m_manager->guiUpdatePending = true;
     RequestPlan plan;
     plan.delayMs = t;
     plan.probeDelayMs = t / 2;
@@ -207,12 +203,8 @@ void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toUserInterface)
 
 void MIDIMessageSender::sendPartRequestSysex(bool toUserInterface, int)
 {
-    showIndicator(true);
-    timedOut = false;
-    cancelRequested = false;
-    const int t = plug->getTimerValue();
+    const int t = beginRequest();
     routeAnswer(!toUserInterface);
-    m_manager->guiUpdatePending = true;
     RequestPlan plan;
     plan.delayMs = plan.probeDelayMs = t;
     plan.request = zsysex::soundRequest(requestDeviceFromParameter(), zsysex::kEditBufferAddress);
@@ -238,7 +230,7 @@ int selectedSlot(PatchLibrarian* library)
 
 }  // namespace
 
-int MIDIMessageSender::beginLibraryRequest()
+int MIDIMessageSender::beginRequest()
 {
     showIndicator(true);
     cancelRequested = false;
@@ -261,7 +253,7 @@ void MIDIMessageSender::endLibraryRequest()
 
 void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
 {
-    const int t = beginLibraryRequest();
+    const int t = beginRequest();
     const int bank = static_cast<int>(plug->paramValue(kCurrentBank));
     const int program = selectedSlot(plug->patchLibrarian);
 
@@ -279,7 +271,7 @@ void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
 
 void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
 {
-    const int t = beginLibraryRequest();
+    const int t = beginRequest();
     plug->selectLibrarianSlot(0);
 
     RequestPlan plan;
