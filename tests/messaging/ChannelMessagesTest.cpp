@@ -110,8 +110,10 @@ TEST_F(ChannelMessages, LocalControlFollowsItsControlChange)
 
 TEST_F(ChannelMessages, HardwareProgramChangeAbove100RequestsProgram100)
 {
+    // The request job this starts logs from its own thread, maybe while the
+    // capture is still on: only this thread's line is asserted.
     const std::string out = sendFromHardware(0xC0, 120);
-    EXPECT_EQ(out, "Program change detected, returning!\n");
+    EXPECT_NE(out.find("Program change detected, returning!\n"), std::string::npos) << out;
     EXPECT_EQ(manager->lastJob().code, 5);
     EXPECT_EQ(manager->lastJob().program, 100);
     EXPECT_EQ(manager->lastJob().bank, 0);

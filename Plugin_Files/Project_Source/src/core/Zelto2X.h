@@ -110,6 +110,7 @@ public:
     std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
         const std::string& extension) override;
     void setUpperBankNames(const std::string& folderName, const std::string& bankName) override;
+    void reportSaveFailure(const std::string& path) override;
 
     // ======== Editor core: start-up, data folder, settings (Zelto2X.cpp, Zelto2XSettings.cpp) ========
 
