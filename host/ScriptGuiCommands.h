@@ -9,6 +9,8 @@
 //                      before the click that opens the menu; a menu that
 //                      opens without one, or an answer naming no item of
 //                      its menu, gets a "note:" line on the error stream
+//   file [PATH]        the answer for the next file panel: the chosen path,
+//                      or nothing to cancel
 //   screenshot FILE    writes what the window shows to a PNG file
 //   openview           opens the plug-in's view in a window
 //   closeview          closes the window as the user's close button does

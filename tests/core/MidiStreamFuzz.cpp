@@ -18,13 +18,6 @@
 #include "Zelto2X.h"
 #include "dovor/timing.h"
 
-// The configuration builds the MIDI port lists; with no JACK server running,
-// RtMidi's JACK output client keeps the ring buffers it made (not ours to free).
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:jack_ringbuffer_create\n";
-}
-
 namespace {
 
 class SilentEditor : public Zelto2X {

@@ -2,7 +2,7 @@
 // File-system faults for tests, undone when they go out of scope.
 // ReadOnlyFolder: a folder whose files can be read but nothing written; as
 // root (whom permissions do not stop) a read-only bind mount of the folder
-// onto itself, otherwise its mode bits. FullDisk: a folder on a file system
+// onto itself, otherwise the mode bits of everything in it. FullDisk: a folder on a file system
 // with no space left; as root a small tmpfs filled to the last byte,
 // otherwise a file-size limit (RLIMIT_FSIZE, SIGXFSZ ignored) so that any
 // write past `limit` bytes fails. Active() is false where neither works.
@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ public:
     explicit ReadOnlyFolder(std::string path) : path_(std::move(path))
     {
         if (geteuid() != 0) {
-            active_ = chmod(path_.c_str(), 0555) == 0;
+            active_ = setModes(0444, 0555);
             return;
         }
         mounted_ = mount(path_.c_str(), path_.c_str(), nullptr, MS_BIND, nullptr) == 0;
@@ -36,13 +37,36 @@ public:
         if (mounted_)
             umount2(path_.c_str(), MNT_DETACH);
         else if (active_)
-            chmod(path_.c_str(), 0755);
+            setModes(0644, 0755);
     }
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
     bool Active() const { return active_; }
 
 private:
+    // Folders last on the way down, first on the way back, so each stays listable.
+    bool setModes(mode_t fileMode, mode_t folderMode) const
+    {
+        std::error_code error;
+        std::vector<std::filesystem::path> folders {path_};
+        if (folderMode & S_IWUSR)
+            chmod(path_.c_str(), folderMode);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error)) {
+            if (entry.is_directory()) {
+                if (folderMode & S_IWUSR)
+                    chmod(entry.path().c_str(), folderMode);
+                folders.push_back(entry.path());
+            } else {
+                chmod(entry.path().c_str(), fileMode);
+            }
+        }
+        bool changed = !error;
+        if (!(folderMode & S_IWUSR))
+            for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+                changed = chmod(folder->c_str(), folderMode) == 0 && changed;
+        return changed;
+    }
+
     std::string path_;
     bool mounted_ = false;
     bool active_ = false;

@@ -206,15 +206,11 @@ public:
     // Opens a support web page: 0 tickets, 1 downloads, 2 articles. Main thread.
     void OpenHelpTopics(int topic);
 
-    // ======== MIDI workers: job starts (Zelto2XAudio.cpp, Zelto2XRouting.cpp) ========
-    // Each issues its job only when its worker thread is idle (a busy thread
-    // drops it) and is true only when the thread really started. The clock and
-    // request jobs start from the render thread: they take no lock and never wait.
+    // ======== MIDI workers: job starts (Zelto2XRouting.cpp) ========
+    // The render thread only posts its jobs (settleClockJob, settleSoundRequest).
 
-    bool startClockJob(int jobCode);
-    bool startContinuousClockJob();
-    bool startActiveSoundRequestJob();
-    // Job 0 unless the request thread is busy. Any thread but render.
+    // Job 0, issued only when its worker thread is idle (a busy thread drops
+    // it); true only when the thread really started. Any thread but render.
     bool startWholeSoundJob(WholeSoundSend send);
 
     // ======== UI configuration: control lookups for the decoders (Zelto2XRouting.cpp) ========
@@ -358,6 +354,11 @@ public:
     bool transportWasRunning = false;     // render thread only
     bool clockStartSent = false;          // render thread only
     bool tempoSynced = false;             // render thread only
+    // The render thread's posted jobs (render thread only): the clock state the
+    // transport asks for, the clock job waiting for its outcome, the request.
+    bool clockWanted = false;
+    int clockJobPosted = 0;
+    bool requestJobPosted = false;
     ITimeInfo timeInfo;                   // render thread only
     double sampleRate = 44100.0;          // Reset, under the plug-in mutex
 
@@ -458,6 +459,10 @@ private:
     bool allNotesOffFromRenderThread();
     void lightLedForOutgoing(const IMidiMsg* msg);
     void setLedOff();
+    // Posts the job the clock or the sound request needs and follows the
+    // flags with the jobs that really started.
+    void settleClockJob();
+    void settleSoundRequest();
     // What the MIDI-out delay display shows.
     int m_shownDelayPositions = -1;
     int m_shownDelayBlock = -1;
