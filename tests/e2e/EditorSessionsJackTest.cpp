@@ -2,8 +2,8 @@
 // simulated Zelto 2 on a private JACK server. Every expectation on the wire
 // comes from the documented protocol and the bundle's configuration files.
 #include <algorithm>
+#include <functional>
 #include <filesystem>
-#include <thread>
 
 #include "ParameterTable.h"
 #include "e2e/HostSession.h"
@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 // Panel points (surface pixels at the normal size) from resources/uiconfig.xml.
 const At kRandomButton {174, 70};
-const At kSendButton {274, 70};
 const At kRequestButton {358, 70};
 const At kGlobalTab {196, 28};
 const At kLibraryTab {268, 28};
@@ -27,6 +26,8 @@ const At kSendStartStopSwitch {718, 382};
 const At kSendClockSwitch {822, 382};
 const At kTransferPauseMenu {200, 382};
 const At kLibrarianMenu {600, 225};
+const At kPreviousUpperBank {657, 224};
+const At kNextUpperBank {681, 224};
 
 // The configuration's single-parameter message (template 3E 16 58 41 01 B vv 00)
 // for dump byte B with the device ID of the synth that answered.
@@ -96,11 +97,11 @@ TEST_F(EditorSession, RequestedSoundFillsThePanelAndEachControlReachesTheSynth)
     ASSERT_TRUE(WaitForParam(kFilterCutoff, 48));
     ExpectPanelShows(sound);
 
-    RunAll({"drag " + std::to_string(kCutoffKnob.x + 2) + " " + std::to_string(kCutoffKnob.y + 3) + " 0 -40"});
+    // Turned up (the progress overlay of the request takes the first moves while it shows).
+    ASSERT_TRUE(RepeatUntil(DragLine(kCutoffKnob, 0, -40), [&] { return Param(kFilterCutoff) > 48.0; }));
     const double cutoff = Param(kFilterCutoff);
-    EXPECT_GT(cutoff, 48.0);
     EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 49, static_cast<int>(cutoff))));
-    Click(kOsc2SyncButton);
+    ASSERT_TRUE(PressUntilParam(kOsc2SyncButton, kOscillator2Sync, 0.0));
     EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 23, 0)));
     Click(kFilterTypeMenu, "12DB HIGHPASS");
     EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 52, 3)));
@@ -110,8 +111,8 @@ TEST_F(EditorSession, RandomizedSoundSentLeavesTheSynthWithThePanelsValues)
 {
     StartSynth();
     Connect();
-    Click(kRandomButton);
-    ASSERT_TRUE(PressUntilReceived(kSendButton, [](const auto& lines) { return !DumpsIn(lines).empty(); }));
+    // Randomizing sends the new sound to the synth's edit buffer at once.
+    ASSERT_TRUE(PressUntilReceived(kRandomButton, [](const auto& lines) { return !DumpsIn(lines).empty(); }));
     const Bytes sent = DumpsOnTheWire().back();
     EXPECT_EQ((Bytes{0xF0, 0x3E, 0x16, 0x00, 0x10, 0x7F, 0x00}), Bytes(sent.begin(), sent.begin() + 7));
     EXPECT_NE(SoundDump(-1, "INIT", {}), sent);
@@ -151,9 +152,9 @@ TEST_F(EditorSession, PlayingWithClockOnSendsStartClockAtTheTempoAndStop)
     StartSynth();
     Connect();
     RunAll({"tempo 300"});
-    Click(kGlobalTab);
-    Click(kSendStartStopSwitch);
-    Click(kSendClockSwitch);
+    ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
+    ASSERT_TRUE(PressUntilParam(kSendStartStopSwitch, kSendMIDIClockPointer, 1.0));
+    ASSERT_TRUE(PressUntilParam(kSendClockSwitch, kSendMIDIClockInfo, 1.0));
     RunAll({"play"});
     ASSERT_TRUE(synth.WaitForReceived("FA"));
     // 24 clocks a beat: at 300 beats a minute one every 8.33 ms. JACK hands
@@ -183,37 +184,58 @@ size_t soundsOnDisk(const std::string& folder)
     return sounds;
 }
 
-TEST_F(EditorSession, ImportedBankStoredOnTheSynthComesBackByteForByte)
+Bytes bankOf(const std::string& prefix, uint8_t cutoff)
 {
     Bytes bank;
     for (int slot = 0; slot < 100; ++slot) {
-        const Bytes sound = SoundDump(slot, "E2E " + std::to_string(slot), {{49, static_cast<uint8_t>(slot)}});
+        const Bytes sound = SoundDump(slot, prefix + std::to_string(slot + 1),
+                                      {{49, static_cast<uint8_t>((cutoff + slot) % 128)}});
         bank.insert(bank.end(), sound.begin(), sound.end());
     }
-    WriteFileBytes(scratch + "/outside/Imported.syx", bank);
+    return bank;
+}
+
+// A hundred sounds, each with its pause of 100 ms.
+constexpr std::chrono::seconds kBankTransfer {30};
+
+TEST_F(EditorSession, BankStoredOnTheSynthAndRequestedIntoAnotherIsSavedByteForByte)
+{
+    const Bytes stored = bankOf("STORED ", 0);
+    WriteFileBytes(scratch + "/outside/A Stored.syx", stored);
+    WriteFileBytes(scratch + "/outside/B Received.syx", bankOf("RECEIVED ", 64));
+    const std::string patches = dataFolder + "/Patches";  // as the installer leaves it
+    fs::create_directories(patches);
     StartSynth();
     Connect();
-    Click(kGlobalTab);
+    ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
     Click(kTransferPauseMenu, "100 MS");
+    EXPECT_EQ(4.0, Param(kLibSyncTimer));  // the value whose pause is 100 ms
     Click(kLibraryTab);
 
-    RunAll({"file " + scratch + "/outside/Imported.syx"});
-    Click(kLibrarianMenu, "Import.../SysEx (*.syx / *.zt2)");
-    const std::string patches = dataFolder + "/Patches";
-    const size_t imported = soundsOnDisk(dataFolder);
-    EXPECT_GE(imported, 100u);
-    RunAll({"file " + patches + "/Saved.zt2"});
-    Click(kLibrarianMenu, "Save As.../Zelto2X Format (*.zt2)");
-    const Bytes saved = ReadFileBytes(patches + "/Saved.zt2");
-    ASSERT_EQ(bank.size(), saved.size());
-    EXPECT_GE(soundsOnDisk(dataFolder), imported);
+    for (const char* name : {"A Stored.syx", "B Received.syx"}) {
+        RunAll({"file " + scratch + "/outside/" + name});
+        Click(kLibrarianMenu, "Import.../1");  // "SysEx (*.syx / *.zt2)": its title holds the path separator
+    }
+    const size_t sounds = soundsOnDisk(dataFolder);
+    EXPECT_EQ(200u, sounds);
 
+    // Both banks listed once the library was read again (after the enquiry job), the first one edited.
+    ASSERT_TRUE(PressUntilParam(kNextUpperBank, kPatchSelectionListUpper, 1.0));
+    ASSERT_TRUE(PressUntilParam(kPreviousUpperBank, kPatchSelectionListUpper, 0.0));
     Click(kLibrarianMenu, "Store Patch Data/All Patches to P001-P100");
-    ASSERT_TRUE(WaitForDumps(100));
+    ASSERT_TRUE(WaitForDumps(100, kBankTransfer));
+    const std::vector<Bytes> onTheSynth = DumpsOnTheWire();
+    for (size_t slot = 0; slot < 100; ++slot)
+        EXPECT_EQ(Bytes(stored.begin() + 137 * slot + 7, stored.begin() + 137 * (slot + 1) - 2),
+                  Bytes(onTheSynth[slot].begin() + 7, onTheSynth[slot].end() - 2)) << slot;
+
+    ASSERT_TRUE(PressUntilParam(kNextUpperBank, kPatchSelectionListUpper, 1.0));  // once the store ended
     Click(kLibrarianMenu, "Request Patch Data/Patches from 001-100");
+    ASSERT_TRUE(WaitForParam(kBankEditUnsaved, 1.0, kBankTransfer));
     Click(kLibrarianMenu, "Save (Overwrite current bank)");
-    EXPECT_EQ(saved, ReadFileBytes(patches + "/Saved.zt2"));
-    EXPECT_GE(soundsOnDisk(dataFolder), imported);
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(patches + "/B Received.syx") == stored; }));
+    EXPECT_EQ(stored, ReadFileBytes(patches + "/A Stored.syx"));
+    EXPECT_EQ(sounds, soundsOnDisk(dataFolder));
 }
 
 }  // namespace

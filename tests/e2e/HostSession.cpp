@@ -28,6 +28,16 @@ std::string windowPoint(At at)
 
 }  // namespace
 
+std::string HostSession::ClickLine(At at)
+{
+    return "click " + windowPoint(at);
+}
+
+std::string HostSession::DragLine(At at, int dx, int dy)
+{
+    return "drag " + windowPoint(at) + " " + std::to_string(dx) + " " + std::to_string(dy);
+}
+
 Bytes FromHex(const std::string& line)
 {
     const auto bytes = zelto2sim::ParseHex(line);
@@ -98,11 +108,8 @@ void HostSession::StartSynth(const std::vector<std::string>& options)
 
 void HostSession::StartHost()
 {
-    const char* build = std::getenv("ZELTO2X_BUILD_DIR");
-    ASSERT_NE(nullptr, build);
     testsupport::Subprocess::Options options;
-    options.argv = {std::string(build) + "/host/zelto2x-host", "--script", "-",
-                    std::string(build) + "/Zelto2X Editor.component"};
+    options.argv = {ZELTO2X_HOST_PROGRAM, "--script", "-", REAL_BUNDLE};
     options.extraEnvironment = {"ZELTO2X_DATA_FOLDER=" + dataFolder, "ZELTO2X_HEADLESS=1"};
     options.pipeStdin = true;
     options.collectStdout = true;
@@ -117,14 +124,6 @@ void HostSession::QuitHost()
     Run("quit");
     host_.CloseStdin();
     EXPECT_EQ(0, host_.Stop(0, kGenerousTimeout));
-}
-
-size_t HostSession::Answers() const
-{
-    size_t count = 0;
-    for (const std::string& line : host_.Stdout().Lines())
-        count += isAnswer(line) ? 1 : 0;
-    return count;
 }
 
 std::string HostSession::Run(const std::string& line)
@@ -159,18 +158,33 @@ void HostSession::Click(At at, const std::string& menuAnswer)
 {
     if (!menuAnswer.empty())
         RunAll({"menu " + menuAnswer});
-    RunAll({"click " + windowPoint(at)});
+    RunAll({ClickLine(at)});
+}
+
+bool HostSession::PressUntil(At at, const std::function<bool()>& done)
+{
+    return RepeatUntil(ClickLine(at), done);
+}
+
+bool HostSession::RepeatUntil(const std::string& line, const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
+    do {
+        RunAll({line});
+        if (done())
+            return true;
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
 }
 
 bool HostSession::PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received)
 {
-    const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
-    do {
-        Click(at);
-        if (synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)))
-            return true;
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return PressUntil(at, [&] { return synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)); });
+}
+
+bool HostSession::PressUntilParam(At at, int index, double value)
+{
+    return PressUntil(at, [&] { return Param(index) == value; });
 }
 
 double HostSession::Param(int index)
@@ -179,10 +193,10 @@ double HostSession::Param(int index)
     return answer.rfind("ok ", 0) == 0 ? std::stod(answer.substr(3)) : -1e9;
 }
 
-bool HostSession::WaitForParam(int index, double value)
+bool HostSession::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
-    while (Param(index) != value) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         Run("wait 20");
@@ -211,10 +225,10 @@ std::vector<Bytes> HostSession::DumpsOnTheWire() const
     return DumpsIn(synth.Received());
 }
 
-bool HostSession::WaitForDumps(size_t count) const
+bool HostSession::WaitForDumps(size_t count, std::chrono::milliseconds timeout) const
 {
     return synth.WaitForReceivedLines(
-        [count](const std::vector<std::string>& lines) { return DumpsIn(lines).size() >= count; });
+        [count](const std::vector<std::string>& lines) { return DumpsIn(lines).size() >= count; }, timeout);
 }
 
 }  // namespace e2e

@@ -41,23 +41,35 @@ protected:
     std::string Run(const std::string& line);
     // Runs each line and expects "ok" answers.
     void RunAll(const std::vector<std::string>& lines);
+    // "click X Y" / "drag X Y DX DY" at the panel point.
+    static std::string ClickLine(At at);
+    static std::string DragLine(At at, int dx, int dy);
     // Clicks the panel point; with a menu answer queued first when given.
     void Click(At at, const std::string& menuAnswer = "");
-    // Presses a button until the synth receives what it sends: a job the
-    // editor starts while its worker is still busy is dropped, as a user
-    // pressing too early finds.
+    // Presses until done holds: the progress overlay of a running job takes
+    // the clicks, and a job started while another runs is dropped, as a user
+    // pressing too early finds. (Menus are not pressed again: an answer
+    // queued for a menu that never opened would answer the next one.)
+    bool PressUntil(At at, const std::function<bool()>& done);
+    // The same for any script line (a drag).
+    bool RepeatUntil(const std::string& line, const std::function<bool()>& done);
     bool PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received);
+    bool PressUntilParam(At at, int index, double value);
     // The value `param` reads.
     double Param(int index);
-    // Waits (in script steps, with a deadline) until the parameter holds value.
-    bool WaitForParam(int index, double value);
+    // Waits in script steps (the view runs meanwhile) until done holds, with a deadline.
+    bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kGenerousTimeout);
+    bool WaitForParam(int index, double value, std::chrono::milliseconds timeout = kGenerousTimeout)
+    {
+        return WaitUntil([&] { return Param(index) == value; }, timeout);
+    }
 
     // Chooses the synth's ports in the view's MIDI IN and MIDI OUT menus.
     void ChoosePortsInTheMenus();
 
     // Sound dumps (137 bytes) among the wire-log lines so far.
     std::vector<Bytes> DumpsOnTheWire() const;
-    bool WaitForDumps(size_t count) const;
+    bool WaitForDumps(size_t count, std::chrono::milliseconds timeout = kGenerousTimeout) const;
 
     std::string dataFolder;  // the editor's ZELTO2X_DATA_FOLDER
     std::string scratch;     // files of the test outside the data folder
@@ -65,7 +77,6 @@ protected:
     testsupport::SimulatedSynth synth;
 
 private:
-    size_t Answers() const;
     testsupport::Subprocess host_;
     size_t asked_ = 0;
 };

@@ -100,10 +100,11 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_answersGiven;
     }
-    size_t clocksHeard() const
+    // How many one-byte real-time messages of this kind (F8, FA, FC) the synth got.
+    size_t heard(uint8_t status) const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_clocks;
+        return m_realtime[status & 0x07];
     }
 
     std::atomic<bool> playing {false};
@@ -112,7 +113,8 @@ private:
     bool deliver(const Bytes& message)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_clocks += message.size() == 1 && message[0] == 0xF8 ? 1 : 0;
+        if (message.size() == 1 && message[0] >= 0xF8)
+            ++m_realtime[message[0] & 0x07];
         for (Bytes& answer : m_synth.Receive(message)) {
             m_answers.push_back(std::move(answer));
             ++m_answersGiven;
@@ -126,7 +128,7 @@ private:
     zelto2sim::Zelto2Synth m_synth {0};
     std::deque<Bytes> m_answers;
     size_t m_answersGiven = 0;
-    size_t m_clocks = 0;
+    size_t m_realtime[8] = {};
     bool m_stop = false;
 };
 
@@ -205,7 +207,7 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
             EXPECT_TRUE(runGuiUntil([&] { return editor->answersGiven() > answers; })) << round;
         }
     }
-    EXPECT_TRUE(runGuiUntil([&] { return editor->clocksHeard() > 0; }));
+    EXPECT_TRUE(runGuiUntil([&] { return editor->heard(0xF8) > 0 && editor->heard(0xFA) > 1 && editor->heard(0xFC) > 1; }));
     EXPECT_TRUE(runGuiUntil([&] { return editor->midiMessageManager->requestThreadIdle(); }));
 
     rendering = false;
