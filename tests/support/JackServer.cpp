@@ -6,11 +6,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -36,6 +39,33 @@ std::string ReadFile(const std::string& path)
 std::string SharedServerName()
 {
     return "zelto2x-test-" + std::to_string(getuid());
+}
+
+// Whoever holds the server slot owns the shared name, so a server already
+// running under it outlived the test that started it (killed before it could
+// stop it): it goes, or every later test would find the name taken.
+void KillStaleServers(const std::string& name)
+{
+    const std::string wanted = std::string("-n") + '\0' + name + '\0';
+    DIR* proc = opendir("/proc");
+    if (!proc) {
+        return;
+    }
+    while (dirent* entry = readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0) {
+            continue;
+        }
+        std::ifstream cmdline("/proc/" + std::string(entry->d_name) + "/cmdline", std::ios::binary);
+        const std::string args((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+        if (args.rfind("/usr/bin/jackd", 0) == 0 && args.find(wanted) != std::string::npos) {
+            kill(pid, SIGKILL);
+            for (int i = 0; i < 500 && kill(pid, 0) == 0; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+    }
+    closedir(proc);
 }
 
 }  // namespace
@@ -74,6 +104,7 @@ bool JackServer::Start(std::string* error)
         return false;
     }
     name_ = SharedServerName();
+    KillStaleServers(name_);
     logPath_ = "/tmp/" + name_ + ".log";
     std::remove(logPath_.c_str());
     // A socket left by a server that died must not pass for the new one's.
