@@ -149,6 +149,15 @@ HostStatus menu(const std::vector<std::string>& args)
     return HostStatus::Ok();
 }
 
+HostStatus filePanel(const std::vector<std::string>& args)
+{
+    platform::WindowSystem* system = ModuleWindowSystem();
+    if (!system)
+        return HostStatus::Error(kHostErrNotOpen, "the plug-in has no window system");
+    system->QueueFilePanelAnswer(args.empty() ? "" : args[0]);
+    return HostStatus::Ok();
+}
+
 HostStatus screenshot(const std::vector<std::string>& args)
 {
     platform::WindowSystem* system;
@@ -241,6 +250,8 @@ void AddGuiCommands(ScriptCommands& commands, PluginHost& pluginHost)
     commands.add("closeview", withArguments(0, closeView, "closeview"));
     commands.add("wait", wait);
     commands.add("openview", [&pluginHost](const std::vector<std::string>&) { return openView(pluginHost); });
+    // A path may hold blanks: the rest of the line; none cancels the panel.
+    commands.add("file", [](const std::vector<std::string>& args) { return filePanel({JoinWords(args, 0)}); });
     commands.add("menu", [](const std::vector<std::string>& args) {
         if (args.empty())
             return badArgument("menu CHOICE");

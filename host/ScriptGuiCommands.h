@@ -6,6 +6,8 @@
 //                      or a number of two or more digits (a virtual key code)
 //   menu CHOICE        the answer for the next popup menu: item indexes or
 //                      titles joined by "/", or "none" to dismiss
+//   file [PATH]        the answer for the next file panel: the chosen path,
+//                      or nothing to cancel
 //   screenshot FILE    writes what the window shows to a PNG file
 //   openview           opens the plug-in's view in a window
 //   closeview          closes the window as the user's close button does

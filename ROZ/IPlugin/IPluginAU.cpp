@@ -280,8 +280,8 @@ double IPluginAU::GetTempo()
 {
     BeatAndTempo now;
     if (queryBeatAndTempo(mHostCallbacks, &now) && now.tempo > 0.0)
-        mTempo = now.tempo;
-    return mTempo;
+        mTempo.store(now.tempo, std::memory_order_relaxed);
+    return mTempo.load(std::memory_order_relaxed);
 }
 
 int IPluginAU::GetSamplePos()

@@ -10,6 +10,8 @@
 // render), IPluginAUProperties.cpp (properties), IPluginAUView.cpp (view
 // entries and the Cocoa view factory).
 
+#include <atomic>
+
 #include "IPluginBase.h"
 #include "platform/AudioUnit.h"
 
@@ -187,7 +189,8 @@ private:
     bool mActive = false;
     bool mIsOffline = false;
     double mLastRenderSampleTime = -1.0;
-    double mTempo = 138.0;
+    // The clock worker and the render thread both ask for the tempo.
+    std::atomic<double> mTempo {138.0};
     HostCallbackInfo mHostCallbacks{};
     ROZ_TypedBuf<float> mInScratchBuf{4096};
     ROZ_TypedBuf<float> mOutScratchBuf{4096};

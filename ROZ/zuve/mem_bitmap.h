@@ -19,7 +19,14 @@ public:
     int getRowSpan() const override { return m_rowSpan; }
     bool resize(int width, int height) override;
 
+    // As resize, for a caller that writes every pixel of every row before
+    // anything reads one (a decoder): the pixels start as the allocator leaves
+    // them, only the row padding is zeroed.
+    bool resizeForOverwrite(int width, int height);
+
 private:
+    bool allocate(int width, int height, bool zeroed);
+
     unsigned int* m_bits = nullptr;
     int m_width = 0;
     int m_height = 0;

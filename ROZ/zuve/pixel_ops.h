@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "zuve/zuve.h"
 
 namespace zuve_detail {
@@ -161,16 +165,49 @@ private:
     {
         const int weight16 = m_w256 << 8;
         const uint32_t solid = Solid ? s[0] : 0;
-        for (int i = 0; i < n; ++i) {
+        // With the alpha rule, alpha 0 always gives factor 0, and alpha 255 at
+        // full weight gives kFull: most pixels of a picture skip the division.
+        const bool copies = Mode == ZUVE_BLIT_MODE_COPY && m_w256 == 256;
+        const auto onePixel = [&](int i) {
             const uint32_t src = Solid ? solid : s[i];
+            if (UseAlpha) {
+                const uint32_t alpha = src & 0xff;
+                if (alpha == 0)
+                    return;
+                if (copies && alpha == 255) {
+                    d[i] = src;
+                    return;
+                }
+            }
             const int f = UseAlpha ? factorOf(m_w256, int(src & 0xff)) : weight16;
             if (f == 0)
-                continue;
+                return;
             if (Mode == ZUVE_BLIT_MODE_COPY && f == kFull)
                 d[i] = UseAlpha ? (src | 0xff) : src;
             else
                 d[i] = combineWith<Mode, UseAlpha>(d[i], src, f);
+        };
+        int i = 0;
+#if defined(__SSE2__)
+        // Four at a time where they are all transparent, or all opaque for a plain copy.
+        if (UseAlpha && !Solid) {
+            const __m128i alphaMask = _mm_set1_epi32(0xff);
+            for (; i + 4 <= n; i += 4) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+                const __m128i alpha = _mm_and_si128(v, alphaMask);
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) == 0xffff)
+                    continue;
+                if (copies && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaMask)) == 0xffff) {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+                    continue;
+                }
+                for (int k = i; k < i + 4; ++k)
+                    onePixel(k);
+            }
         }
+#endif
+        for (; i < n; ++i)
+            onePixel(i);
     }
 
     static int kindOf(int mode)

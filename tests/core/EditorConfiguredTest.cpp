@@ -6,15 +6,9 @@
 
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
+#include "ProgressIndicator.h"
 
 using namespace coretest;
-
-// The configuration builds the MIDI port lists; with no JACK server running,
-// RtMidi's JACK output client keeps the ring buffers it made (not ours to free).
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:jack_ringbuffer_create\n";
-}
 
 TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 {
@@ -39,5 +33,22 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     editor->SetParameterFromGUI(kFilterCutoff, 0.75);
     quietly([&] { EXPECT_EQ(saved.Size(), editor->UnserializeState(&saved, 0)); });
     EXPECT_DOUBLE_EQ(cutoff, editor->paramValue(kFilterCutoff));
+    quietly([&] { editor.reset(); });
+}
+
+// The progress overlay's picture is the image table's copy at the interface
+// size: it covers the whole large view, and the picture is decoded only once.
+TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    DataFolder folder;
+    folder.write(kSettingsFile, "normal\nlarge\nyes\n\n");
+    std::unique_ptr<Zelto2X> editor;
+    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ASSERT_NE(nullptr, editor->progressIndicator);
+    const IBitmap& picture = static_cast<ProgressIndicator*>(editor->progressIndicator)->overlay;
+    EXPECT_EQ(1875, picture.W);
+    EXPECT_EQ(946, picture.H);
+    EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
     quietly([&] { editor.reset(); });
 }

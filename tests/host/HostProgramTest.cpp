@@ -184,3 +184,28 @@ TEST(HostLibrary, LoadedBundleIsFoundByItsIdentifierAndOffersItsViewFactoryByNam
 }
 
 }  // namespace
+
+// A state file cut off in the middle of its text, and one whose chunk is
+// another program's bytes: both refused, the editor keeps its own values.
+TEST(HostProgram, RealBundleRefusesAStateFileCutOffOrForeignAndKeepsItsOwn)
+{
+    const std::string preset = inScratch("editor-faults.aupreset");
+    ASSERT_EQ(0, runHost(REAL_BUNDLE, "save " + preset + "\nquit\n").exitCode);
+    std::ifstream saved(preset);
+    const std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    const std::string cut = inScratch("editor-cut-off.aupreset");
+    std::ofstream(cut) << xml.substr(0, xml.size() / 2);
+    std::string foreignXml = xml;
+    const size_t open = foreignXml.find("<data>") + 6;
+    const std::string other = "RIFF....WAVEfmt someone else's state, not the editor's";
+    foreignXml.replace(open, foreignXml.find("</data>") - open,
+        host::EncodeBase64(reinterpret_cast<const uint8_t*>(other.data()), other.size()));
+    const std::string foreign = inScratch("editor-foreign.aupreset");
+    std::ofstream(foreign) << foreignXml;
+
+    const HostRun run = runHost(REAL_BUNDLE, "set 0 1\nload " + cut + "\nload " + foreign + "\nparam 0\nquit\n");
+    ASSERT_EQ(5u, run.answers.size());
+    EXPECT_EQ(0u, run.answers[1].rfind("error -10851", 0)) << run.answers[1];
+    EXPECT_EQ(0u, run.answers[2].rfind("error -10851", 0)) << run.answers[2];
+    EXPECT_EQ("ok 1", run.answers[3]);
+}

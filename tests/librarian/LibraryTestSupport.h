@@ -55,11 +55,13 @@ struct RecordingHost : LibrarianHost {
         upperFolderName = folderName;
         upperBankName = bankName;
     }
+    void reportSaveFailure(const std::string& path) override { saveFailures.push_back(path); }
     int count(const std::string& text) const { return static_cast<int>(std::count(lines.begin(), lines.end(), text)); }
 
     std::vector<std::string> lines;
     std::string chosenPath, promptedExtension;
     std::string upperFolderName = "unset", upperBankName = "unset";
+    std::vector<std::string> saveFailures;
     int prompts = 0;
 };
 

@@ -2,6 +2,7 @@
 // two user commands.
 
 #include "LibraryTestSupport.h"
+#include "support/FileFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -129,4 +130,44 @@ TEST(PatchFileWriter, RemovesEveryListedCharacter)
     EXPECT_EQ(text, "Banks");
     removeCharsFromString(text, "");
     EXPECT_EQ(text, "Banks");
+}
+
+// A read-only folder or a full disk: both commands fail, say so to the user
+// and in the LOG, and the bank already on disk stays whole with nothing beside it.
+TEST(PatchFileWriter, SavingIntoAReadOnlyFolderOrOntoAFullDiskFailsAndLeavesTheOldBankWhole)
+{
+    for (const bool fullDisk : {true, false}) {  // a skip for want of a read-only folder comes last
+        for (const bool saveAs : {false, true}) {
+            SCOPED_TRACE(std::string(fullDisk ? "full disk" : "read-only folder") + (saveAs ? ", Save As" : ", Save"));
+            UpperBank upper(currentDumps(100, "NEW "));
+            const std::string folder = upper.data.root + "/Disk";
+            fs::create_directories(folder);
+            std::unique_ptr<testsupport::FullDisk> disk;
+            if (fullDisk)
+                disk = std::make_unique<testsupport::FullDisk>(folder, 4096);
+            const std::string old = folder + (saveAs ? "/Old.mid" : "/Old.syx");
+            const Bytes oldBytes = concat(currentDumps(20, "OLD "));
+            writeFile(old, oldBytes);
+            std::unique_ptr<testsupport::ReadOnlyFolder> readOnly;
+            if (fullDisk) {
+                ASSERT_TRUE(disk->Fill());
+            } else {
+                readOnly = std::make_unique<testsupport::ReadOnlyFolder>(folder);
+                if (!readOnly->Active())
+                    GTEST_SKIP() << "no way to make a folder read-only here";
+            }
+            upper.host.chosenPath = old;
+            EXPECT_FALSE(saveAs ? upper.library.savePatchAs("Old", folder, true)
+                                : upper.library.saveEditedPatch(old, "Old.syx"));
+            if (disk)
+                disk->Lift();
+            EXPECT_EQ(readFile(old), oldBytes);
+            EXPECT_EQ(upper.host.saveFailures, std::vector<std::string>{old});
+            EXPECT_EQ(upper.host.count("PATCH LIBRARIAN: could not write file " + old), 1);
+            EXPECT_EQ(upper.host.upperBankName, "unset");
+            for (const auto& entry : fs::directory_iterator(folder))
+                EXPECT_TRUE(entry.path() == old || entry.path().filename().string().rfind(".filler", 0) == 0)
+                    << entry.path();
+        }
+    }
 }

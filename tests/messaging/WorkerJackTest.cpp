@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -223,4 +224,39 @@ TEST_F(WorkerJack, BankStoreReachesTheSynthsSlotsByteForByte)
         return dumps(lines).size() >= 100;
     }));
     EXPECT_EQ(dumps(synth.Received()), expected);
+}
+
+// ---- Faults a user meets ----
+
+// The synth is switched off while a whole-bank request polls: the request
+// stops at the first sound that does not come, says so, and keeps the
+// sounds that came.
+TEST_F(WorkerJack, SynthVanishingMidBankRequestEndsTheRequestWithATimeOutAndKeepsWhatArrived)
+{
+    startSynthAndEditor({});
+    PatchFile& bank = upperBank();
+    ASSERT_TRUE(editor->midiMessageManager->sendAllPatchRequestSysexFromLibrarian(1));
+    // Three requests answered, then the synth and its ports are gone.
+    ASSERT_TRUE(synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line != "F6"; }) >= 3;
+    }));
+    synth.Stop();
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
+    EXPECT_FALSE(bank.patches[0].messages.empty());
+    EXPECT_TRUE(bank.patches[99].messages.empty());
+}
+
+// The JACK server stops under the editor's open ports: a knob still turns,
+// an enquiry ends with its own text, and the editor closes without hanging.
+TEST_F(WorkerJack, JackServerStoppingUnderOpenPortsLeavesTheEditorWorkingAndClosable)
+{
+    startSynthAndEditor({});
+    synth.Stop();
+    server.Stop();
+    editor->SetParameterFromGUI(kFilterCutoff, 0.5);
+    ASSERT_TRUE(editor->midiMessageManager->sendDeviceIdEnquiry());
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(statusText(), "No response from Hardware");
+    editor.reset();
 }

@@ -32,6 +32,14 @@ TEST(Bitmaps, MemBitmapPadsRowsToTheLineAlignment)
     EXPECT_EQ(aligned.getRowSpan(), 8);
     EXPECT_EQ(unaligned.getRowSpan(), 5);
     EXPECT_EQ(countDiffering(&aligned, 0), 0);
+
+    // A decoder's bitmap skips zeroing the pixels it will write, never the padding.
+    ZUVE_MemBitmap decoded(0, 0, 4);
+    ASSERT_TRUE(decoded.resizeForOverwrite(5, 3));
+    EXPECT_EQ(decoded.getRowSpan(), 8);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 5; x < 8; ++x)
+            EXPECT_EQ(decoded.getBits()[y * 8 + x], 0u) << x << "," << y;
 }
 
 TEST(Bitmaps, SysBitmapRowsArePaddedToFourPixelsInItsDrawingContext)

@@ -71,4 +71,26 @@ TEST(BlendModes, EachModeWeightAndSourceAlphaCombineAsDocumented)
             ZUVE_RGBA(1, 2, 3, 4)) << "source alpha zero leaves the destination, mode " << mode;
 }
 
+// Rows take runs of transparent and opaque pixels four at a time; every mode
+// and weight still gives what blending each pixel alone gives.
+TEST(BlendModes, RowBlitsMatchPixelByPixelBlendingAcrossRunsOfAnyAlpha)
+{
+    const int alphas[] = {0, 0, 0, 0, 255, 255, 255, 255, 0, 255, 0, 0, 128, 1, 254, 255, 255, 255, 255, 255, 0, 7, 0};
+    const int n = int(sizeof alphas / sizeof alphas[0]);
+    ZUVE_MemBitmap src(n, 1);
+    for (int x = 0; x < n; ++x)
+        ZUVE_PutPixel(&src, x, 0, ZUVE_RGBA(x * 11, 200 - x * 3, x * x % 256, alphas[x]), 1.f, 0);
+    for (int mode : {ZUVE_BLIT_USE_ALPHA, ZUVE_BLIT_USE_ALPHA | ZUVE_BLIT_MODE_ADD, ZUVE_BLIT_USE_ALPHA | ZUVE_BLIT_MODE_DODGE,
+             ZUVE_BLIT_MODE_COPY}) {
+        for (float weight : {1.f, 0.5f}) {
+            FilledBitmap row(n, 1, ZUVE_RGBA(90, 30, 60, 200)), each(n, 1, ZUVE_RGBA(90, 30, 60, 200));
+            ZUVE_Blit(&row, &src, 0, 0, 0, 0, n, 1, weight, mode);
+            for (int x = 0; x < n; ++x)
+                ZUVE_PutPixel(&each, x, 0, pixelAt(&src, x, 0), weight, mode);
+            for (int x = 0; x < n; ++x)
+                EXPECT_EQ(pixelAt(&row, x, 0), pixelAt(&each, x, 0)) << "mode " << mode << " weight " << weight << " x " << x;
+        }
+    }
+}
+
 }  // namespace

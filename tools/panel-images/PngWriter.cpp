@@ -24,9 +24,11 @@ bool WriteBitmapPNG(const std::string& path, ZUVE_IBitmap* bitmap)
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(bitmap->getHeight()), 8,
                      PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);
-        // Flat pictures compress well unfiltered, and unfiltered rows decode
-        // markedly faster at start-up.
-        png_set_filter(png, 0, PNG_FILTER_NONE);
+        // The editor decodes every image at each start: flat pictures compress
+        // well unfiltered, and unfiltered rows with zlib's fast matcher inflate
+        // several times quicker than adaptive filters at the default level.
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+        png_set_compression_level(png, 3);
         png_write_info(png, info);
         for (int y = 0; y < bitmap->getHeight(); ++y) {
             const unsigned int* pixels = bitmap->getBits() + static_cast<size_t>(y) * bitmap->getRowSpan();

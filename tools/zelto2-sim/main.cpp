@@ -30,7 +30,8 @@ namespace {
 const char* const kUsage
     = "usage: zelto2-sim [options]\n"
       "  --device-id N   device ID 0..127 the synth answers to (default 0)\n"
-      "  --syx FILE      load sound dumps from a .syx file into the slots\n"
+      "  --syx FILE      load sound dumps from a .syx file into the slots; the edit\n"
+      "                  buffer then holds slot 0\n"
       "  --silent        never answer a request\n"
       "  --delay MS      answer requests after MS milliseconds\n"
       "  --reply-form F  slot addresses in sound replies: slot (slot div 128, slot mod 128;\n"
@@ -262,6 +263,8 @@ bool LoadSyx(const std::string& path, zelto2sim::Zelto2Synth* synth)
     }
     const Bytes stream((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     const int stored = synth->LoadSounds(zelto2sim::SplitSysEx(stream));
+    // As after power-on, the synth plays the first program of the first bank.
+    synth->Receive({0xC0, 0x00});
     status("loaded " + std::to_string(stored) + " sounds from " + path);
     return true;
 }

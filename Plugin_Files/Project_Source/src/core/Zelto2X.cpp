@@ -372,6 +372,11 @@ std::string Zelto2X::currentSoundCategory() const
     return m_soundCategory;
 }
 
+void Zelto2X::reportSaveFailure(const std::string&)
+{
+    showStatus("Bank NOT saved! File unchanged");
+}
+
 void Zelto2X::showStatus(const char* text)
 {
     if (statusText)

@@ -71,6 +71,7 @@ public:
     std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
         const std::string& extension) override;
     void setUpperBankNames(const std::string& folderName, const std::string& bankName) override;
+    void reportSaveFailure(const std::string& path) override;
 
     // ---- Sending to the hardware (any thread, no lock) ----
     // Frames, checksums (71 bytes or more) and sends a SysEx message.
@@ -319,11 +320,17 @@ public:
     bool clockStartSent = false;       // render thread only
     bool tempoSynced = false;          // render thread only
     std::atomic<int> lastTempoValue {0};  // the render thread writes it
+    // Render thread's posted jobs (render thread only): the clock state the
+    // transport asks for, the clock job waiting for its outcome, the request.
+    bool clockWanted = false;
+    int clockJobPosted = 0;
+    bool requestJobPosted = false;
 
-    // Job starts; each is true only when its worker thread really started.
-    bool startClockJob(int jobCode);
-    bool startContinuousClockJob();
-    bool startActiveSoundRequestJob();
+    // Render thread: posts the job the clock or the sound request needs and
+    // follows the flags with the jobs that really started.
+    void settleClockJob();
+    void settleSoundRequest();
+    // Main thread: true only when the worker thread really started.
     bool startWholeSoundJob();
     // ---- Routing, parameter changes, value display, tabs and commands ----
     // The parameter handlers: GUI and host changes, and values from the

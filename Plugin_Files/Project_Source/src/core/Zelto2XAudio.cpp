@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kClockStartJob = 11;
-constexpr int kClockStopJob = 13;
 constexpr int kArpTempoOffset = 65;  // kArpTempo 0 is 65 BPM
 constexpr uint32_t kLedOnMs = 100;
 
@@ -72,31 +70,22 @@ void Zelto2X::ProcessDoubleReplacing(double** /*inputs*/, double** /*outputs*/, 
         showMidiOutDelay(positions);
     }
     drainQueue(positions);
-
-    if (requestPending && startActiveSoundRequestJob())
-        requestPending = false;
+    settleSoundRequest();
 }
 
 void Zelto2X::followTransport()
 {
+    // While the queue goes through the host buffer the hardware clock stays as it is.
     const bool running = timeInfo.mTransportIsRunning;
-    if (toDAWBuffer) {
-        transportWasRunning = running;
-    } else if (running && !transportWasRunning) {
-        transportWasRunning = true;
-        if (!clockStartSent) {
-            startClockJob(kClockStartJob);
-            clockStartSent = true;
-        }
-    } else if (!running && transportWasRunning) {
-        transportWasRunning = false;
-        if (clockStartSent) {
-            startClockJob(kClockStopJob);
-            clockStartSent = false;
-        }
-    }
+    if (running != transportWasRunning && !toDAWBuffer)
+        clockWanted = running;
+    transportWasRunning = running;
+    settleClockJob();
     if (!continuousClockStarted) {
-        startContinuousClockJob();
+        // A post refused or dropped means a clock job is still waiting or
+        // running, and with the loop let run again that one keeps the clock.
+        midiMessageManager->resetContinuousClock(false);
+        midiMessageManager->postJob(kJobContinuousClock);
         continuousClockStarted = true;
     }
 }
@@ -206,26 +195,51 @@ void Zelto2X::setLedOff()
 }
 
 // ---- Worker jobs ------------------------------------------------------------------------------
-// Each issues its job only when its worker thread is idle (a busy thread drops
-// it) and says whether the thread really started.
+// The render thread only posts its jobs (no thread is created here) and
+// follows its flags with the jobs that really started.
 
-bool Zelto2X::startClockJob(int jobCode)
+// The hardware clock follows the transport through jobs that ran: a job
+// dropped because its worker was still busy is posted again in a later block,
+// so no edge is lost; edges faster than the jobs settle on the last state.
+void Zelto2X::settleClockJob()
 {
-    return jobCode == kClockStartJob ? midiMessageManager->startMIDIClockOutput()
-                                     : midiMessageManager->stopMIDIClockOutput();
+    using PostedJob = MIDIMessageManager::PostedJob;
+    if (clockJobPosted != 0) {
+        const PostedJob outcome = midiMessageManager->takePostedJob(clockJobPosted);
+        if (outcome == PostedJob::Waiting)
+            return;
+        if (outcome == PostedJob::Started)
+            clockStartSent = clockJobPosted == kJobStartClock;
+        clockJobPosted = 0;
+    }
+    if (clockWanted != clockStartSent && midiMessageManager->clockStartStopThreadIdle()) {
+        const int job = clockWanted ? kJobStartClock : kJobStopClock;
+        if (midiMessageManager->postJob(job))
+            clockJobPosted = job;
+    }
 }
 
-bool Zelto2X::startContinuousClockJob()
+// The request leaves requestPending when posted and comes back when its job
+// was dropped, so neither it nor a request made meanwhile is lost. The worker
+// routes the dump to the user interface and sets patchRequested once the job
+// has started.
+void Zelto2X::settleSoundRequest()
 {
-    midiMessageManager->resetContinuousClock(false);
-    return midiMessageManager->sendContinuousMIDIClock(120.0);
-}
-
-bool Zelto2X::startActiveSoundRequestJob()
-{
-    // The worker routes the dump to the user interface and sets patchRequested
-    // once the job has started.
-    return midiMessageManager->sendActiveArrangementRequestSysex(true);
+    using PostedJob = MIDIMessageManager::PostedJob;
+    if (requestJobPosted) {
+        const PostedJob outcome = midiMessageManager->takePostedJob(kJobRequestActiveArrangement);
+        if (outcome == PostedJob::Waiting)
+            return;
+        if (outcome != PostedJob::Started)
+            requestPending = true;
+        requestJobPosted = false;
+    }
+    if (requestPending && midiMessageManager->requestThreadIdle() && requestPending.exchange(false)) {
+        if (midiMessageManager->postJob(kJobRequestActiveArrangement))
+            requestJobPosted = true;
+        else
+            requestPending = true;
+    }
 }
 
 bool Zelto2X::startWholeSoundJob()

@@ -96,7 +96,9 @@ void Zelto2X::createProgressOverlay()
         return;
     // The constructor attaches the layer after all others, so it lies on top.
     progressLayer = new ControlLayer(0, "PROGRESS");
-    IBitmap picture = graphics->LoadIBitmap(118, "resources/img/overlayer.png", 1.0, 1, false);
+    // At the interface scale, so the picture covers the whole view at every
+    // size; it is the image table's copy, already in the cache, not a second decode.
+    IBitmap picture = graphics->LoadIBitmap(118, "resources/img/overlayer.png", guiScale, 1, false);
     const int w = static_cast<int>(kEditorWidth * guiScale);
     const int h = static_cast<int>(kEditorHeight * guiScale);
     progressIndicator = new ProgressIndicator(progressLayer, this, 0, 0, w, h, -1, &picture, IRECT(0, 0, w, h));

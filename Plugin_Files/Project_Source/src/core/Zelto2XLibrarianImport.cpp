@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "IGraphics.h"
+#include "LibraryFileSystem.h"
 #include "LibrarianViewControl.h"
 #include "PatchImport.h"
 #include "PatchLibrarian.h"
@@ -65,9 +66,8 @@ void Zelto2X::saveImportedFile(bool asMidi)
     logDebug("FILE IMPORTER: patch file copied to " + libraryFolder);
     const size_t slash = path.find_last_of('/');
     const std::string target = libraryFolder + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
+    // A bank of the same name already in the library stays whole if the copy fails.
+    if (!libraryfs::writeFileReplacing(target, bytes))
         showStatus("Import failed!");
 }
 

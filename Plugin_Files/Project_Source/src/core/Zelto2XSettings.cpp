@@ -91,6 +91,15 @@ bool reportMissingFile(Zelto2X* editor)
     return true;
 }
 
+// A settings file that is there but cannot be replaced (a read-only data
+// folder): the change lasts until the editor closes.
+void reportUnwritableSettings(Zelto2X* editor)
+{
+    showTexts(editor->paramTextControl(kControlDisplayName), editor->paramTextControl(kControlDisplayValue),
+              "Zelto2X Editor UI.txt NOT SAVED!", "Check folder rights");
+    std::printf("Build LOG: \t Could not write %s\n", editor->uiSettingsFilePath.c_str());
+}
+
 }  // namespace
 
 void Zelto2X::userInterfaceSizeChanged(int value)
@@ -103,9 +112,11 @@ void Zelto2X::userInterfaceSizeChanged(int value)
         guiScale = kSizes[value].second;
     }
     // The surface keeps its size: the new scale applies at the next start.
-    showTexts(paramTextControl(kControlDisplayName), paramTextControl(kControlDisplayValue),
-              "Size changes applied...", "Reload project!");
-    rewriteUISettings("Build LOG: \t Size changed to %s\n", uiSettings[1]);
+    if (rewriteUISettings("Build LOG: \t Size changed to %s\n", uiSettings[1]))
+        showTexts(paramTextControl(kControlDisplayName), paramTextControl(kControlDisplayValue),
+                  "Size changes applied...", "Reload project!");
+    else
+        reportUnwritableSettings(this);
 }
 
 void Zelto2X::firstRunExitChanged(double value)
@@ -116,7 +127,8 @@ void Zelto2X::firstRunExitChanged(double value)
         uiSettings[2] = "yes";
         showTexts(paramTextControl(kControlDisplayName), nullptr, "Set MIDI In and MIDI Out", nullptr);
     }
-    rewriteUISettings("Build LOG: \t Is Notification seen? %s\n", uiSettings[2]);
+    if (!rewriteUISettings("Build LOG: \t Is Notification seen? %s\n", uiSettings[2]))
+        reportUnwritableSettings(this);
     if (ControlLayer* notification = layerNamed("firstRunNotification"))
         notification->Hide(true);
     DisplayProcessingIndicator(true);

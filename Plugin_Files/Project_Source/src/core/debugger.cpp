@@ -16,9 +16,15 @@ bool DebuggerOutput::openDebugFile(std::string path)
         std::printf("Unable to open Plug-in LOG file\n");
         return false;
     }
-    if (FILE* emptied = std::fopen(path.c_str(), "w"))
-        std::fclose(emptied);
     std::fclose(existing);
+    // A LOG file that cannot be emptied cannot be written either (a
+    // read-only data folder): the user is told, as for a missing one.
+    FILE* emptied = std::fopen(path.c_str(), "w");
+    if (!emptied) {
+        std::printf("Unable to open Plug-in LOG file\n");
+        return false;
+    }
+    std::fclose(emptied);
     return true;
 }
 

@@ -170,6 +170,13 @@ bool PatchLibrarian::writeBankFile(const std::string& path, const std::vector<un
     return libraryfs::writeFileReplacing(path, bytes);
 }
 
+void PatchLibrarian::reportSaveFailure(const std::string& path)
+{
+    logLine("PATCH LIBRARIAN: could not write file " + path);
+    if (m_host)
+        m_host->reportSaveFailure(path);
+}
+
 bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots)
 {
     std::unique_ptr<PatchFile> copy = bank.clone();
@@ -200,7 +207,7 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
         removeCharsFromString(folderName, "/\\");
     }
     if (!writeUpperBank(*bank, path, asMidi, true)) {
-        logLine("PATCH LIBRARIAN: could not write file " + path);
+        reportSaveFailure(path);
         return false;
     }
     m_host->setUpperBankNames(folderName, filePart);
@@ -217,7 +224,7 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
     // back as a raw stream under its own name.
     const bool asMidi = libraryfs::lowerExtension(fileName) == "mid";
     if (!writeUpperBank(*bank, path, asMidi, false)) {
-        logLine("PATCH LIBRARIAN: could not write file " + path);
+        reportSaveFailure(path);
         return false;
     }
     if (m_host)

@@ -112,6 +112,8 @@ public:
                                           const std::string& extension) = 0;
     // The bank the folder menus tick as the upper list's bank.
     virtual void setUpperBankNames(const std::string& folderName, const std::string& bankName) = 0;
+    // A bank the user saved could not be written (the file at path is as it was).
+    virtual void reportSaveFailure(const std::string& /*path*/) {}
 };
 
 class PatchLibrarian {
@@ -229,6 +231,7 @@ private:
     void keepPieceInMemory(const PatchFile& source, int piece);
     bool writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes);
     bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots);
+    void reportSaveFailure(const std::string& path);
 
     LibrarianHost* m_host = nullptr;
     std::recursive_mutex m_lock;

@@ -3,7 +3,8 @@
 // (MIDIMessageManagerSysEx.cpp), incoming channel messages with their filters
 // (MIDIMessageManagerChannel.cpp), the record that collects a requested
 // sound for the librarian (LibraryPatchRequest.h), the three worker threads
-// that run the sender's jobs (MIDIMessageManagerJobs.cpp) and the patch
+// that run the sender's jobs with the render thread's job dispatcher
+// (MIDIMessageManagerJobs.cpp) and the patch
 // randomizer (MIDIMessageManagerRandomizer.cpp).
 //
 // Threads: the incoming paths run on the hardware MIDI input thread or on the
@@ -32,8 +33,9 @@ class MIDIMessageManager {
 public:
     MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
         IGraphics* graphics);
-    // Cancels the running jobs, stops the clock and joins all three workers
-    // before anything is freed. Main thread, once nothing starts jobs any more
+    // Stops and joins the dispatcher (a post it has not taken is dropped),
+    // then cancels the running jobs, stops the clock and joins all three
+    // workers before anything is freed. Main thread, once nothing starts jobs any more
     // (the editor closes its MIDI ports first).
     ~MIDIMessageManager();
     MIDIMessageManager(const MIDIMessageManager&) = delete;
@@ -85,12 +87,27 @@ public:
     // Job 9: the global request after an output is chosen (sets the editor's
     // deviceInitialization while it runs).
     bool sendDeviceIdEnquiry();
-    // Jobs 11, 12 and 13 (audio thread).
+    // Jobs 11, 12 and 13 (the render thread posts them, see postJob).
     bool startMIDIClockOutput();
     bool sendContinuousMIDIClock(double tempo = 120.0);
     bool stopMIDIClockOutput();
     // Main or audio thread: true stops the continuous clock, false lets the next one run.
     void resetContinuousClock(bool stop) { sender->resetContinuousClock(stop); }
+
+    // ---- Jobs the render thread asks for ----
+    // A worker start creates a thread, locks and allocates, none of which the
+    // render thread may do: it posts the job code (one atomic store and a
+    // semaphore post, which neither lock, allocate nor wait), and the
+    // manager's dispatcher thread calls the starter. Posted jobs: 4 for the
+    // user interface, 11, 12 at 120 BPM and 13.
+    enum class PostedJob { None, Waiting, Started, Dropped };
+    // Render thread. False for any other job code, while the job's earlier
+    // post still waits for the dispatcher, or without a dispatcher thread.
+    bool postJob(int jobCode);
+    // Render thread: Started or Dropped (its worker was busy or the start
+    // failed) once the dispatcher has tried the posted job, reported once
+    // and then None; Waiting until then.
+    PostedJob takePostedJob(int jobCode);
 
     bool requestThreadIdle() const { return !workerBusy(Worker::Request); }
     bool clockStartStopThreadIdle() const { return !workerBusy(Worker::ClockStartStop); }
@@ -189,6 +206,9 @@ private:
 
     struct Workers;
     std::unique_ptr<Workers> m_workers;
+    friend class MIDIJobDispatcher;
+    // The dispatcher's call for a posted job code.
+    bool startPostedJob(int jobCode);
 
     // The last request job's record, field by field: the audio thread starts
     // jobs too, and takes no lock.

@@ -1,7 +1,7 @@
-// The three worker threads and the job starters. This is the one file that
-// uses POCO threads: each worker is a Poco::Thread with a runnable that owns
-// the worker's job record, so a start on one worker never touches the job of
-// another.
+// The three worker threads, the render thread's job dispatcher and the job
+// starters. This is the one file that uses POCO threads: each worker is a
+// Poco::Thread with a runnable that owns the worker's job record, so a start
+// on one worker never touches the job of another.
 
 #include <Poco/Exception.h>
 #include <Poco/Runnable.h>
@@ -9,7 +9,9 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <semaphore.h>
 
+#include <cerrno>
 #include <chrono>
 #include <exception>
 #include <thread>
@@ -100,12 +102,114 @@ void closeWorker(MIDIWorkerRunnable& runnable, Poco::Thread& thread)
 
 }  // namespace
 
+// Starts the jobs the render thread posts. A post marks the job's slot and
+// posts the semaphore; this thread takes each marked slot in one atomic step,
+// calls the starter and leaves the outcome in the slot for the poster.
+class MIDIJobDispatcher : public Poco::Runnable {
+public:
+    explicit MIDIJobDispatcher(MIDIMessageManager& manager) : m_manager(manager) { sem_init(&m_wake, 0, 0); }
+    ~MIDIJobDispatcher() override { sem_destroy(&m_wake); }
+    MIDIJobDispatcher(const MIDIJobDispatcher&) = delete;
+    MIDIJobDispatcher& operator=(const MIDIJobDispatcher&) = delete;
+
+    // Without a thread every post is refused, so the poster keeps its own
+    // flags and tries again.
+    void start()
+    {
+        m_running = true;
+        try {
+            m_thread.start(*this);
+            m_started = true;
+        } catch (const Poco::Exception& e) {
+            m_running = false;
+            log("MIDI job dispatcher could not start: %s\n", e.displayText().c_str());
+        }
+    }
+
+    // A post not yet taken stays unanswered: its poster is gone too.
+    void stop()
+    {
+        m_running = false;
+        if (!m_started)
+            return;
+        m_stopping = true;
+        sem_post(&m_wake);
+        m_thread.join();
+        m_started = false;
+    }
+
+    bool post(int jobCode)
+    {
+        if (!m_running || jobCode < 0 || jobCode >= kSlots)
+            return false;
+        std::atomic<int>& slot = m_slots[jobCode];
+        int state = slot.load();
+        do {
+            if (state == kPosted || state == kTaken)
+                return false;
+        } while (!slot.compare_exchange_weak(state, kPosted));
+        sem_post(&m_wake);
+        return true;
+    }
+
+    MIDIMessageManager::PostedJob take(int jobCode)
+    {
+        using PostedJob = MIDIMessageManager::PostedJob;
+        if (jobCode < 0 || jobCode >= kSlots)
+            return PostedJob::None;
+        std::atomic<int>& slot = m_slots[jobCode];
+        int state = slot.load();
+        if (state == kPosted || state == kTaken)
+            return PostedJob::Waiting;
+        // Only the dispatcher moves a taken slot on, so this cannot race.
+        slot.store(kFree);
+        return state == kStarted ? PostedJob::Started : state == kDropped ? PostedJob::Dropped : PostedJob::None;
+    }
+
+    void run() override
+    {
+        for (;;) {
+            if (sem_wait(&m_wake) != 0) {
+                if (errno == EINTR)
+                    continue;
+                log("MIDI job dispatcher stopped: the wait failed (%i)\n", errno);
+                m_running = false;
+                return;
+            }
+            if (m_stopping)
+                return;
+            for (int code = 0; code < kSlots; ++code) {
+                int expected = kPosted;
+                if (m_slots[code].compare_exchange_strong(expected, kTaken))
+                    m_slots[code].store(m_manager.startPostedJob(code) ? kStarted : kDropped);
+            }
+        }
+    }
+
+private:
+    enum SlotState : int { kFree, kPosted, kTaken, kStarted, kDropped };
+    static constexpr int kSlots = kJobStopClock + 1;
+
+    MIDIMessageManager& m_manager;
+    std::atomic<int> m_slots[kSlots] {};
+    std::atomic<bool> m_running {false};  // posts are taken
+    bool m_started = false;               // to join; the manager's constructing and destroying thread only
+    std::atomic<bool> m_stopping {false};
+    sem_t m_wake;
+    Poco::Thread m_thread;
+};
+
 struct MIDIMessageManager::Workers {
-    explicit Workers(MIDIMessageManager& manager) : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)} {}
+    explicit Workers(MIDIMessageManager& manager)
+        : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)},
+          dispatcher(manager)
+    {
+    }
     // Request thread, clock start/stop thread, clock thread.
     Poco::Thread threads[kWorkerCount];
     MIDIWorkerRunnable runnables[kWorkerCount];
     std::atomic<bool> closing {false};
+    MIDIJobDispatcher dispatcher;
 };
 
 MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
@@ -114,10 +218,14 @@ MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager
       m_workers(std::make_unique<Workers>(*this))
 {
     sender = std::make_unique<MIDIMessageSender>(plug, patchManager, this);
+    // The dispatcher waits from here on; the workers start with their first job.
+    m_workers->dispatcher.start();
 }
 
 MIDIMessageManager::~MIDIMessageManager()
 {
+    // The dispatcher goes first, so no start can follow the workers' close.
+    m_workers->dispatcher.stop();
     // Every running job ends at its next turn: requests at their next delay,
     // the clock before its next tick. Nothing is freed before all three join.
     m_workers->closing = true;
@@ -177,6 +285,30 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
         return false;
     }
     return true;
+}
+
+bool MIDIMessageManager::postJob(int jobCode)
+{
+    if (jobCode != kJobRequestActiveArrangement && jobCode != kJobStartClock && jobCode != kJobContinuousClock &&
+        jobCode != kJobStopClock)
+        return false;
+    return m_workers->dispatcher.post(jobCode);
+}
+
+MIDIMessageManager::PostedJob MIDIMessageManager::takePostedJob(int jobCode)
+{
+    return m_workers->dispatcher.take(jobCode);
+}
+
+bool MIDIMessageManager::startPostedJob(int jobCode)
+{
+    switch (jobCode) {
+    case kJobRequestActiveArrangement: return sendActiveArrangementRequestSysex(true);
+    case kJobStartClock: return startMIDIClockOutput();
+    case kJobContinuousClock: return sendContinuousMIDIClock(120.0);
+    case kJobStopClock: return stopMIDIClockOutput();
+    default: return false;
+    }
 }
 
 MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const

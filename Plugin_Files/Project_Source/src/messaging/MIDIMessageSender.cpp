@@ -286,6 +286,10 @@ void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
         routeAnswer(true);
         m_manager->expectReply(bank, program);
         pollCycle(plan);
+        // A sound that never came means the synth is gone: the rest would
+        // each wait out a whole time-out.
+        if (timedOut)
+            break;
         // The next answer lands in the next slot.
         plug->selectLibrarianSlot(program + 1);
     }

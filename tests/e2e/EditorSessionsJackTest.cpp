@@ -1,0 +1,242 @@
+// User sessions through the host program and its headless view, against the
+// simulated Zelto 2 on a private JACK server. Every expectation on the wire
+// comes from the documented protocol and the bundle's configuration files.
+#include <algorithm>
+#include <functional>
+#include <filesystem>
+
+#include "ParameterTable.h"
+#include "e2e/HostSession.h"
+#include "e2e/SoundDumpMap.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Panel points (surface pixels at the normal size) from resources/uiconfig.xml.
+const At kRandomButton {174, 70};
+const At kRequestButton {358, 70};
+const At kGlobalTab {196, 28};
+const At kLibraryTab {268, 28};
+const At kCutoffKnob {156, 384};
+const At kOsc2SyncButton {958, 174};
+const At kFilterTypeMenu {200, 484};
+const At kSendStartStopSwitch {718, 382};
+const At kSendClockSwitch {822, 382};
+const At kTransferPauseMenu {200, 382};
+const At kLibrarianMenu {600, 225};
+const At kPreviousUpperBank {657, 224};
+const At kNextUpperBank {681, 224};
+
+// The configuration's single-parameter message (template 3E 16 58 41 01 B vv 00)
+// for dump byte B with the device ID of the synth that answered.
+std::string soundParameterMessage(int device, int dumpByte, int value)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "F0 3E 16 %02X 41 01 %02X %02X 00 F7", device, dumpByte, value);
+    return text;
+}
+
+// A wire-log predicate: some line equals text.
+std::function<bool(const std::vector<std::string>&)> has(const std::string& text)
+{
+    return [text](const std::vector<std::string>& lines) {
+        return std::find(lines.begin(), lines.end(), text) != lines.end();
+    };
+}
+
+std::string hex(int byte)
+{
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", byte);
+    return text;
+}
+
+class EditorSession : public HostSession {
+protected:
+    // Ports chosen in the menus, and the synth found by its device-ID enquiry.
+    void Connect(int device = 0)
+    {
+        StartHost();
+        ChoosePortsInTheMenus();
+        ASSERT_TRUE(synth.WaitForReceived("F0 3E 16 " + hex(device) + " 04 F7"));
+        ASSERT_TRUE(WaitForParam(kGlobalDeviceID, device));
+    }
+
+    void ExpectPanelShows(const Bytes& dump)
+    {
+        for (const auto& [param, value] : PanelValuesOf(dump))
+            EXPECT_EQ(value, Param(param)) << "parameter " << param;
+    }
+};
+
+class DeviceMenus : public EditorSession, public ::testing::WithParamInterface<int> {};
+
+TEST_P(DeviceMenus, ChoosingThePortsFindsTheSynthAndRequestsAddressIt)
+{
+    const int device = GetParam();
+    StartSynth({"--device-id", std::to_string(device)});
+    Connect(device);
+    EXPECT_NE(0.0, Param(kDeviceOutSelection));
+    EXPECT_NE(0.0, Param(kDeviceInSelection));
+    EXPECT_TRUE(PressUntilReceived(kRequestButton, has("F0 3E 16 " + hex(device) + " 00 7F 00 F7")));
+}
+
+INSTANTIATE_TEST_SUITE_P(AtDeviceId, DeviceMenus, ::testing::Values(0, 3));
+
+TEST_F(EditorSession, RequestedSoundFillsThePanelAndEachControlReachesTheSynth)
+{
+    const Bytes sound = SoundDump(0, "E2E SOUND", {{7, 3}, {9, 40}, {12, 33}, {23, 1}, {26, 7}, {43, 1},
+                                                   {46, 5}, {49, 48}, {50, 85}, {52, 2}, {59, 51}, {62, 77},
+                                                   {97, 0x53}, {113, 9}});
+    WriteFileBytes(scratch + "/sound.syx", sound);
+    StartSynth({"--syx", scratch + "/sound.syx"});
+    Connect();
+    ASSERT_TRUE(PressUntilReceived(kRequestButton, has("F0 3E 16 00 00 7F 00 F7")));
+    ASSERT_TRUE(WaitForParam(kFilterCutoff, 48));
+    ExpectPanelShows(sound);
+
+    // Turned up (the progress overlay of the request takes the first moves while it shows).
+    ASSERT_TRUE(RepeatUntil(DragLine(kCutoffKnob, 0, -40), [&] { return Param(kFilterCutoff) > 48.0; }));
+    const double cutoff = Param(kFilterCutoff);
+    EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 49, static_cast<int>(cutoff))));
+    ASSERT_TRUE(PressUntilParam(kOsc2SyncButton, kOscillator2Sync, 0.0));
+    EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 23, 0)));
+    Click(kFilterTypeMenu, "12DB HIGHPASS");
+    EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 52, 3)));
+}
+
+TEST_F(EditorSession, RandomizedSoundSentLeavesTheSynthWithThePanelsValues)
+{
+    StartSynth();
+    Connect();
+    // Randomizing sends the new sound to the synth's edit buffer at once.
+    ASSERT_TRUE(PressUntilReceived(kRandomButton, [](const auto& lines) { return !DumpsIn(lines).empty(); }));
+    const Bytes sent = DumpsOnTheWire().back();
+    EXPECT_EQ((Bytes{0xF0, 0x3E, 0x16, 0x00, 0x10, 0x7F, 0x00}), Bytes(sent.begin(), sent.begin() + 7));
+    EXPECT_NE(SoundDump(-1, "INIT", {}), sent);
+    // The editor then reads the synth's edit buffer back: the panel shows what the synth holds.
+    ASSERT_TRUE(synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
+        const auto lastDump = std::find_if(lines.rbegin(), lines.rend(), [](const std::string& line) {
+            return !DumpsIn({line}).empty();
+        });
+        return std::find(lines.rbegin(), lastDump, "F0 3E 16 00 00 7F 00 F7") != lastDump;
+    }));
+    ASSERT_TRUE(WaitForParam(kArpOnOffIndicator, sent[43] != 0 ? 1.0 : 0.0));
+    ExpectPanelShows(sent);
+}
+
+TEST_F(EditorSession, SavedProjectReopensThePortsByNameAndSendsTheSoundAgain)
+{
+    StartSynth();
+    Connect();
+    const std::string project = scratch + "/project.aupreset";
+    EXPECT_EQ("ok " + project, Run("save " + project));
+    QuitHost();
+
+    // Another synth appears, and its ports come before ours in the lists.
+    testsupport::SimulatedSynth other;
+    std::string error;
+    ASSERT_TRUE(other.Start(&error, {}, "A Zelto")) << error;
+    const size_t dumpsBefore = DumpsOnTheWire().size();
+    StartHost();
+    EXPECT_EQ("ok", Run("load " + project));
+    ASSERT_TRUE(WaitForDumps(dumpsBefore + 1));
+    EXPECT_TRUE(DumpsIn(other.Received()).empty());
+    other.Stop();
+}
+
+TEST_F(EditorSession, PlayingWithClockOnSendsStartClockAtTheTempoAndStop)
+{
+    StartSynth();
+    Connect();
+    RunAll({"tempo 300"});
+    ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
+    ASSERT_TRUE(PressUntilParam(kSendStartStopSwitch, kSendMIDIClockPointer, 1.0));
+    ASSERT_TRUE(PressUntilParam(kSendClockSwitch, kSendMIDIClockInfo, 1.0));
+    RunAll({"play"});
+    ASSERT_TRUE(synth.WaitForReceived("FA"));
+    // 24 clocks a beat: at 300 beats a minute one every 8.33 ms. JACK hands
+    // MIDI over in periods, so the spacing is taken over many clocks.
+    const auto clocks = [](const std::vector<std::string>& lines) {
+        return static_cast<size_t>(std::count(lines.begin(), lines.end(), "F8"));
+    };
+    const size_t first = clocks(synth.Received()) + 1;
+    ASSERT_TRUE(synth.WaitForReceivedLines([&](const auto& lines) { return clocks(lines) >= first; }));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(synth.WaitForReceivedLines([&](const auto& lines) { return clocks(lines) >= first + 96; }));
+    const double spacingMs
+        = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / 96;
+    EXPECT_GT(spacingMs, 8.33 * 0.7);
+    EXPECT_LT(spacingMs, 8.33 * 1.4);
+    RunAll({"stop"});
+    EXPECT_TRUE(synth.WaitForReceived("FC"));
+}
+
+// The number of sounds (137-byte dumps) in the bank files of a folder tree.
+size_t soundsOnDisk(const std::string& folder)
+{
+    size_t sounds = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            sounds += entry.file_size() / 137;
+    return sounds;
+}
+
+Bytes bankOf(const std::string& prefix, uint8_t cutoff)
+{
+    Bytes bank;
+    for (int slot = 0; slot < 100; ++slot) {
+        const Bytes sound = SoundDump(slot, prefix + std::to_string(slot + 1),
+                                      {{49, static_cast<uint8_t>((cutoff + slot) % 128)}});
+        bank.insert(bank.end(), sound.begin(), sound.end());
+    }
+    return bank;
+}
+
+// A hundred sounds, each with its pause of 100 ms.
+constexpr std::chrono::seconds kBankTransfer {30};
+
+TEST_F(EditorSession, BankStoredOnTheSynthAndRequestedIntoAnotherIsSavedByteForByte)
+{
+    const Bytes stored = bankOf("STORED ", 0);
+    WriteFileBytes(scratch + "/outside/A Stored.syx", stored);
+    WriteFileBytes(scratch + "/outside/B Received.syx", bankOf("RECEIVED ", 64));
+    const std::string patches = dataFolder + "/Patches";  // as the installer leaves it
+    fs::create_directories(patches);
+    StartSynth();
+    Connect();
+    ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
+    Click(kTransferPauseMenu, "100 MS");
+    EXPECT_EQ(4.0, Param(kLibSyncTimer));  // the value whose pause is 100 ms
+    Click(kLibraryTab);
+
+    for (const char* name : {"A Stored.syx", "B Received.syx"}) {
+        RunAll({"file " + scratch + "/outside/" + name});
+        Click(kLibrarianMenu, "Import.../1");  // "SysEx (*.syx / *.zt2)": its title holds the path separator
+    }
+    const size_t sounds = soundsOnDisk(dataFolder);
+    EXPECT_EQ(200u, sounds);
+
+    // Both banks listed once the library was read again (after the enquiry job), the first one edited.
+    ASSERT_TRUE(PressUntilParam(kNextUpperBank, kPatchSelectionListUpper, 1.0));
+    ASSERT_TRUE(PressUntilParam(kPreviousUpperBank, kPatchSelectionListUpper, 0.0));
+    Click(kLibrarianMenu, "Store Patch Data/All Patches to P001-P100");
+    ASSERT_TRUE(WaitForDumps(100, kBankTransfer));
+    const std::vector<Bytes> onTheSynth = DumpsOnTheWire();
+    for (size_t slot = 0; slot < 100; ++slot)
+        EXPECT_EQ(Bytes(stored.begin() + 137 * slot + 7, stored.begin() + 137 * (slot + 1) - 2),
+                  Bytes(onTheSynth[slot].begin() + 7, onTheSynth[slot].end() - 2)) << slot;
+
+    ASSERT_TRUE(PressUntilParam(kNextUpperBank, kPatchSelectionListUpper, 1.0));  // once the store ended
+    Click(kLibrarianMenu, "Request Patch Data/Patches from 001-100");
+    ASSERT_TRUE(WaitForParam(kBankEditUnsaved, 1.0, kBankTransfer));
+    Click(kLibrarianMenu, "Save (Overwrite current bank)");
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(patches + "/B Received.syx") == stored; }));
+    EXPECT_EQ(stored, ReadFileBytes(patches + "/A Stored.syx"));
+    EXPECT_EQ(sounds, soundsOnDisk(dataFolder));
+}
+
+}  // namespace
+}  // namespace e2e

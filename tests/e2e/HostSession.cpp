@@ -1,0 +1,234 @@
+#include "e2e/HostSession.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "Zelto2Protocol.h"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isAnswer(const std::string& line)
+{
+    return line == "ok" || line.rfind("ok ", 0) == 0 || line.rfind("error ", 0) == 0;
+}
+
+// The view reaches the surface at window pixel (x + 2, y + 3).
+std::string windowPoint(At at)
+{
+    return std::to_string(at.x + 2) + " " + std::to_string(at.y + 3);
+}
+
+}  // namespace
+
+std::string HostSession::ClickLine(At at)
+{
+    return "click " + windowPoint(at);
+}
+
+std::string HostSession::DragLine(At at, int dx, int dy)
+{
+    return "drag " + windowPoint(at) + " " + std::to_string(dx) + " " + std::to_string(dy);
+}
+
+Bytes FromHex(const std::string& line)
+{
+    const auto bytes = zelto2sim::ParseHex(line);
+    return bytes ? *bytes : Bytes();
+}
+
+Bytes ReadFileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const Bytes& bytes)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes SoundDump(int slot, const std::string& name, const std::vector<std::pair<int, uint8_t>>& changes)
+{
+    Bytes sound = zelto2sim::InitSound();
+    for (const auto& [offset, value] : changes)
+        sound[static_cast<size_t>(offset)] = value;
+    for (size_t i = 0; i < 14; ++i)
+        sound[120 + i] = static_cast<uint8_t>(i < name.size() ? name[i] : ' ');
+    return zelto2sim::MakeSoundDump(sound, 0, slot < 0 ? zelto2sim::SoundAddress{true, 0}
+                                                       : zelto2sim::SoundAddress{false, slot});
+}
+
+void HostSession::SetUp()
+{
+    char folder[] = "/tmp/zelto2x-e2e-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    scratch = folder;
+    dataFolder = scratch + "/data";
+    fs::create_directories(dataFolder);
+    // Editor and synth meet on the private server whatever the machine offers.
+    setenv("ZELTO2X_MIDI_API", "jack", 1);
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+}
+
+void HostSession::TearDown()
+{
+    if (host_.Running())
+        QuitHost();
+    if (HasFailure()) {
+        std::string said;
+        for (const std::string& line : host_.Stdout().Lines())
+            said += line + "\n";
+        std::string received;
+        for (const std::string& line : synth.Received())
+            received += line.substr(0, 60) + "\n";
+        ADD_FAILURE() << "the host said:\n" << said << "the synth received:\n" << received;
+    }
+    synth.Stop();
+    server.Stop();
+    std::error_code ignored;
+    fs::remove_all(scratch, ignored);
+}
+
+void HostSession::StartSynth(const std::vector<std::string>& options)
+{
+    std::string error;
+    ASSERT_TRUE(synth.Start(&error, options)) << error;
+}
+
+void HostSession::StartHost()
+{
+    testsupport::Subprocess::Options options;
+    options.argv = {ZELTO2X_HOST_PROGRAM, "--script", "-", REAL_BUNDLE};
+    options.extraEnvironment = {"ZELTO2X_DATA_FOLDER=" + dataFolder, "ZELTO2X_HEADLESS=1"};
+    options.pipeStdin = true;
+    options.collectStdout = true;
+    std::string error;
+    ASSERT_TRUE(host_.Start(options, &error)) << error;
+    asked_ = 0;
+    ASSERT_EQ(0u, Run("openview").rfind("ok", 0));
+}
+
+void HostSession::QuitHost()
+{
+    Run("quit");
+    host_.CloseStdin();
+    EXPECT_EQ(0, host_.Stop(0, kGenerousTimeout));
+}
+
+std::string HostSession::Run(const std::string& line)
+{
+    if (!host_.WriteLine(line))
+        return "error (host gone)";
+    const size_t wanted = ++asked_;
+    const bool answered = host_.Stdout().WaitForLines(
+        [wanted](const std::vector<std::string>& lines) {
+            size_t count = 0;
+            for (const std::string& text : lines)
+                count += isAnswer(text) ? 1 : 0;
+            return count >= wanted;
+        },
+        kGenerousTimeout);
+    if (!answered)
+        return "error (no answer to " + line + ")";
+    size_t count = 0;
+    for (const std::string& text : host_.Stdout().Lines())
+        if (isAnswer(text) && ++count == wanted)
+            return text;
+    return "error (lost answer)";
+}
+
+void HostSession::RunAll(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        EXPECT_EQ(0u, Run(line).rfind("ok", 0)) << line;
+}
+
+void HostSession::Click(At at, const std::string& menuAnswer)
+{
+    if (!menuAnswer.empty())
+        RunAll({"menu " + menuAnswer});
+    RunAll({ClickLine(at)});
+}
+
+bool HostSession::PressUntil(At at, const std::function<bool()>& done)
+{
+    return RepeatUntil(ClickLine(at), done);
+}
+
+bool HostSession::RepeatUntil(const std::string& line, const std::function<bool()>& done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
+    do {
+        RunAll({line});
+        if (done())
+            return true;
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+bool HostSession::PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received)
+{
+    return PressUntil(at, [&] { return synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)); });
+}
+
+bool HostSession::PressUntilParam(At at, int index, double value)
+{
+    return PressUntil(at, [&] { return Param(index) == value; });
+}
+
+double HostSession::Param(int index)
+{
+    const std::string answer = Run("param " + std::to_string(index));
+    return answer.rfind("ok ", 0) == 0 ? std::stod(answer.substr(3)) : -1e9;
+}
+
+bool HostSession::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        Run("wait 20");
+    }
+    return true;
+}
+
+void HostSession::ChoosePortsInTheMenus()
+{
+    // The input first, so the answer to the enquiry that choosing the output starts finds it open.
+    Click({1300, 43}, synth.OutputPortName());
+    Click({1300, 19}, synth.InputPortName());
+}
+
+std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines)
+{
+    std::vector<Bytes> dumps;
+    for (const std::string& line : lines)
+        if (line.size() == 137 * 3 - 1 && line.rfind("F0 3E 16 ", 0) == 0 && line.compare(12, 2, "10") == 0)
+            dumps.push_back(FromHex(line));
+    return dumps;
+}
+
+std::vector<Bytes> HostSession::DumpsOnTheWire() const
+{
+    return DumpsIn(synth.Received());
+}
+
+bool HostSession::WaitForDumps(size_t count, std::chrono::milliseconds timeout) const
+{
+    return synth.WaitForReceivedLines(
+        [count](const std::vector<std::string>& lines) { return DumpsIn(lines).size() >= count; }, timeout);
+}
+
+}  // namespace e2e

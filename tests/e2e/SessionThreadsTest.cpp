@@ -1,0 +1,223 @@
+// A whole session in one process for ThreadSanitizer: the editor with the
+// bundle's configuration and its view open on the headless window system,
+// the host's render thread playing and stopping the transport with the clock
+// on, the GUI turning knobs and starting requests and randomizing, and the
+// simulated synth's answers and knob moves arriving on a MIDI input thread,
+// while the request, clock and clock start/stop workers run their jobs.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "IGraphics.h"
+#include "MIDIMessageManager.h"
+#include "ParameterTable.h"
+#include "Zelto2Synth.h"
+#include "Zelto2X.h"
+#include "dovor/timing.h"
+#include "platform/HeadlessWindowSystem.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Real time, ten times faster: the workers' pauses pass quickly.
+class FastClock : public dovor::VirtualClock {
+public:
+    void sleepMicroseconds(int64_t us) override { std::this_thread::sleep_for(std::chrono::microseconds(us / 10)); }
+    uint32_t tickCount() override
+    {
+        const auto since = std::chrono::steady_clock::now() - m_start;
+        return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count() * 10);
+    }
+
+private:
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+// The editor wired to the simulated synth: what it sends reaches the synth
+// at once; the synth's answers wait for the MIDI input thread, as on a port.
+class SessionEditor : public Zelto2X {
+public:
+    SessionEditor() : Zelto2X(IPluginInstanceInfo()) {}
+    // The workers call into this class: they are stopped and joined before its members go.
+    ~SessionEditor() override
+    {
+        stopInput();
+        delete midiMessageManager;
+        midiMessageManager = nullptr;
+    }
+
+    bool SendMidiMsg(IMidiMsg* msg) override { return deliver({msg->mStatus, msg->mData1, msg->mData2}); }
+    bool SendMidiSysex(unsigned char* data, int size) override
+    {
+        Bytes message(data, data + size);
+        if (message.empty() || message.front() != 0xF0) {
+            message.insert(message.begin(), 0xF0);
+            message.push_back(0xF7);
+        }
+        return deliver(message);
+    }
+    bool SendMidiSysex2(std::vector<unsigned char> bytes) override { return deliver(bytes); }
+    double GetTempo() override { return 240.0; }
+    void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = playing.load(); }
+
+    // The MIDI input thread: the synth's answers and its own knob moves.
+    void runInput()
+    {
+        for (int knob = 0;; ++knob) {
+            std::deque<Bytes> arrived;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_arrived.wait_for(lock, std::chrono::milliseconds(2), [this] { return m_stop || !m_answers.empty(); });
+                if (m_stop)
+                    return;
+                arrived.swap(m_answers);
+            }
+            for (Bytes& answer : arrived) {
+                ISysEx sysex(0, answer.data(), static_cast<int>(answer.size()));
+                ProcessSysEx(&sysex, true);
+            }
+            IMidiMsg cc(0, 0xB0, 74, static_cast<uint8_t>(knob % 128));
+            ProcessMidiMsg(&cc, true);
+        }
+    }
+    void stopInput()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+        m_arrived.notify_all();
+    }
+    size_t answersGiven() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_answersGiven;
+    }
+    // How many one-byte real-time messages of this kind (F8, FA, FC) the synth got.
+    size_t heard(uint8_t status) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_realtime[status & 0x07];
+    }
+
+    std::atomic<bool> playing {false};
+
+private:
+    bool deliver(const Bytes& message)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (message.size() == 1 && message[0] >= 0xF8)
+            ++m_realtime[message[0] & 0x07];
+        for (Bytes& answer : m_synth.Receive(message)) {
+            m_answers.push_back(std::move(answer));
+            ++m_answersGiven;
+        }
+        m_arrived.notify_all();
+        return true;
+    }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    zelto2sim::Zelto2Synth m_synth {0};
+    std::deque<Bytes> m_answers;
+    size_t m_answersGiven = 0;
+    size_t m_realtime[8] = {};
+    bool m_stop = false;
+};
+
+class SessionThreads : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+        char pattern[] = "/tmp/zelto2x-e2e-tsan-XXXXXX";
+        folder = std::string(mkdtemp(pattern)) + "/";
+        setenv("ZELTO2X_DATA_FOLDER", folder.c_str(), 1);
+        dovor::SetVirtualClock(&clock);
+        auto system = std::make_unique<platform::HeadlessWindowSystem>();
+        headless = system.get();
+        platform::WindowSystem::SetShared(std::move(system));
+    }
+    void TearDown() override
+    {
+        platform::WindowSystem::SetShared(nullptr);
+        dovor::SetVirtualClock(nullptr);
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    // Steps the window's loop (redraws included) until done holds or the deadline passes.
+    bool runGuiUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            headless->ProcessEvents(40);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    std::string folder;
+    FastClock clock;
+    platform::HeadlessWindowSystem* headless = nullptr;
+};
+
+TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
+{
+    testing::internal::CaptureStdout();
+    auto editor = std::make_unique<SessionEditor>();
+    editor->GetGUI()->OpenWindow(nullptr);
+    editor->midiOutSet = true;
+    editor->GetParam(kOverrideTempo)->Set(1.0);
+    editor->SetParameterFromGUI(kSendMIDIClockPointer, 1.0);
+    editor->SetParameterFromGUI(kSendMIDIClockInfo, 1.0);
+
+    std::thread input([&] { editor->runInput(); });
+    std::atomic<bool> rendering {true};
+    std::thread render([&] {
+        for (int block = 0; rendering; ++block) {
+            editor->playing = (block / 40) % 2 == 0;
+            editor->ProcessDoubleReplacing(nullptr, nullptr, 256);
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    });
+
+    // The GUI: requests and random sounds, with knobs turned meanwhile.
+    for (int round = 0; round < 6; ++round) {
+        // A busy worker drops a new job: each starts once the last one ended.
+        ASSERT_TRUE(runGuiUntil([&] { return editor->midiMessageManager->requestThreadIdle(); })) << round;
+        const size_t answers = editor->answersGiven();
+        // Pressed and released, as the panel's buttons do.
+        editor->SetParameterFromGUI(round % 2 ? kRandomize : kRequestTempData, 1.0);
+        editor->SetParameterFromGUI(round % 2 ? kRandomize : kRequestTempData, 0.0);
+        for (int turn = 0; turn < 20; ++turn) {
+            editor->SetParameterFromGUI(kFilterCutoff, ((round * 20 + turn) % 128) / 127.0);
+            headless->ProcessEvents(40);
+        }
+        if (round % 2 == 0) {
+            EXPECT_TRUE(runGuiUntil([&] { return editor->answersGiven() > answers; })) << round;
+        }
+    }
+    EXPECT_TRUE(runGuiUntil([&] { return editor->heard(0xF8) > 0 && editor->heard(0xFA) > 1 && editor->heard(0xFC) > 1; }));
+    EXPECT_TRUE(runGuiUntil([&] { return editor->midiMessageManager->requestThreadIdle(); }));
+
+    rendering = false;
+    render.join();
+    editor->stopInput();
+    input.join();
+    editor.reset();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    if (HasFailure())
+        std::fputs(printed.c_str(), stdout);
+}
+
+}  // namespace
