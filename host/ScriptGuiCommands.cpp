@@ -48,6 +48,14 @@ platform::MouseEvent mouseAt(platform::NativeWindow* window, platform::MouseEven
     return event;
 }
 
+// Tells the script's author, on the error stream, what became of its menu
+// answers during the event just sent; the answers on the output stay as they were.
+void reportMenuNotes(platform::WindowSystem* system)
+{
+    for (const std::string& note : system->TakeMenuNotes())
+        std::cerr << "note: " << note << std::endl;
+}
+
 HostStatus click(const std::vector<std::string>& args)
 {
     int x, y;
@@ -63,6 +71,7 @@ HostStatus click(const std::vector<std::string>& args)
     if (window)
         window->InjectMouse(mouseAt(window, platform::MouseEventKind::Up, x, y));
     system->ProcessEvents(kSettleMilliseconds);
+    reportMenuNotes(system);
     return HostStatus::Ok();
 }
 
@@ -86,6 +95,7 @@ HostStatus drag(const std::vector<std::string>& args)
     if (system->FrontWindow() == window)
         window->InjectMouse(mouseAt(window, platform::MouseEventKind::Up, x + dx, y + dy));
     system->ProcessEvents(kSettleMilliseconds);
+    reportMenuNotes(system);
     return HostStatus::Ok();
 }
 
@@ -137,6 +147,7 @@ HostStatus key(const std::vector<std::string>& args)
         return noWindowOpen();
     window->InjectKey(event);
     system->ProcessEvents(kSettleMilliseconds);
+    reportMenuNotes(system);
     return HostStatus::Ok();
 }
 

@@ -5,7 +5,10 @@
 //   key CODE           a key: up, down, left, right, space, one character,
 //                      or a number of two or more digits (a virtual key code)
 //   menu CHOICE        the answer for the next popup menu: item indexes or
-//                      titles joined by "/", or "none" to dismiss
+//                      titles joined by "/", or "none" to dismiss. It goes
+//                      before the click that opens the menu; a menu that
+//                      opens without one, or an answer naming no item of
+//                      its menu, gets a "note:" line on the error stream
 //   file [PATH]        the answer for the next file panel: the chosen path,
 //                      or nothing to cancel
 //   screenshot FILE    writes what the window shows to a PNG file

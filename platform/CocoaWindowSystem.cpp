@@ -98,10 +98,18 @@ bool ResolveMenuAnswer(const Menu& menu, const std::string& answer, MenuChoice* 
 
 bool WindowSystem::TakeMenuAnswer(const Menu& menu, bool* chosen, MenuChoice* choice)
 {
+    // Menus opened by code that runs no script would collect notes forever.
+    const size_t kMaxNotes = 16;
     std::string answer;
-    if (!takeFront(&mMenuAnswers, &answer))
+    if (!takeFront(&mMenuAnswers, &answer)) {
+        if (mMenuNotes.size() < kMaxNotes)
+            mMenuNotes.push_back("a popup menu opened with no answer queued: give menu CHOICE before the event "
+                                 "that opens it");
         return false;
+    }
     *chosen = ResolveMenuAnswer(menu, answer, choice);
+    if (!*chosen && answer != "none" && !answer.empty() && mMenuNotes.size() < kMaxNotes)
+        mMenuNotes.push_back("the menu answer \"" + answer + "\" names no enabled item of the menu that opened");
     return true;
 }
 

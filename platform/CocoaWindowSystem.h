@@ -230,6 +230,17 @@ public:
     void QueueMenuAnswer(const std::string& answer) { mMenuAnswers.push_back(answer); }
     void QueueFilePanelAnswer(const std::string& path) { mFileAnswers.push_back(path); }
     void QueueAlertAnswer(const std::string& answer) { mAlertAnswers.push_back(answer); }
+    // What a script should hear about its menu answers since the last call: a
+    // menu that opened with none queued (an answer given after the click waits
+    // for the next menu, whichever it is), or an answer naming no item of the
+    // menu that took it.
+    // Inline, as the queues: the host calls it across the module border.
+    std::vector<std::string> TakeMenuNotes()
+    {
+        std::vector<std::string> notes;
+        notes.swap(mMenuNotes);
+        return notes;
+    }
 
 protected:
     // Takes the next scripted answer; false when none is queued.
@@ -239,6 +250,7 @@ protected:
 
 private:
     std::vector<std::string> mMenuAnswers;
+    std::vector<std::string> mMenuNotes;
     std::vector<std::string> mFileAnswers;
     std::vector<std::string> mAlertAnswers;
 };

@@ -1,22 +1,15 @@
 // The window system on GTK 3: a top-level window with a drawing area for the
-// view, GtkEntry for the text field, GtkMenu for context menus, file choosers,
-// message dialogs and xdg-open for URLs.
+// view, file choosers, message dialogs and xdg-open for URLs. The text field,
+// menus and scripted events are in GtkWindowInput.cpp.
 #include "platform/GtkWindowSystem.h"
 
 #include "platform/GtkDialogs.h"
+#include "platform/GtkNativeWindow.h"
 
-#include <gtk/gtk.h>
-
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <thread>
 
 namespace platform {
-
-namespace {
-
-class GtkWindowSystem;
+namespace gtkwindow {
 
 ModifierKeys modifiersOf(guint state)
 {
@@ -35,6 +28,8 @@ std::string utf8Of(gunichar c)
     return std::string(buffer, static_cast<size_t>(length));
 }
 
+namespace {
+
 // Arrow keys carry the private-use characters a Mac keyboard gives them.
 bool arrowKey(guint keyval, int* code, gunichar* character)
 {
@@ -46,6 +41,8 @@ bool arrowKey(guint keyval, int* code, gunichar* character)
     default: return false;
     }
 }
+
+}  // namespace
 
 KeyEvent keyEventOf(const GdkEventKey* event)
 {
@@ -84,164 +81,6 @@ std::string cssColor(const float rgba[4])
                   static_cast<int>(rgba[1] * 255.0f + 0.5f), static_cast<int>(rgba[2] * 255.0f + 0.5f), rgba[3]);
     return text;
 }
-
-// ---- Window
-
-class GtkNativeWindow : public NativeWindow {
-public:
-    GtkNativeWindow(GtkWindowSystem* system, int width, int height, const std::string& title, WindowClient* client);
-    ~GtkNativeWindow() override;
-
-    int Width() const override { return mWidth; }
-    int Height() const override { return mHeight; }
-    void SetContentSize(int width, int height) override;
-    void SetNeedsDisplayInRect(const ViewRect& rect) override;
-    bool DrawImage(const uint32_t* pixels, int rowSpan, int width, int height) override;
-    bool OpenTextField(const ViewRect& rect, const TextFieldStyle& style, const std::string& text,
-                       TextFieldClient* client) override;
-    void CloseTextField() override;
-    bool HasTextField() const override { return mEntry != nullptr; }
-    bool PopUpContextMenu(const Menu& menu, const ViewRect& at, MenuChoice* choice) override;
-    void MakeKeyAndOrderFront() override { gtk_window_present(GTK_WINDOW(mWindow)); }
-    void SetArrowCursor() override;
-    void InjectMouse(const MouseEvent& event) override;
-    void InjectKey(const KeyEvent& event) override;
-    bool InjectText(const std::string& text) override;
-    bool InjectReturn() override;
-    void InjectClose() override
-    {
-        if (mClient)
-            mClient->WindowShouldClose();
-    }
-    bool CaptureToPNG(const std::string& path) override;
-
-    GtkWidget* Toplevel() const { return mWindow; }
-    void SetBlankCursor(bool blank);
-
-private:
-    static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self);
-    static gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer self);
-    static gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer self);
-    static gboolean onMotion(GtkWidget*, GdkEventMotion* event, gpointer self);
-    static gboolean onScroll(GtkWidget*, GdkEventScroll* event, gpointer self);
-    static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer self);
-    static void onInsertText(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer self);
-    static void onActivate(GtkEntry*, gpointer self);
-    static gboolean onEntryKey(GtkWidget*, GdkEventKey* event, gpointer self);
-    static gboolean destroyLater(gpointer widget);
-
-    void endEditing();
-    bool refusesTypedCharacter(const GdkEventKey* event) const;
-    int clickCountFor(const GdkEventButton* event);
-    // Completes the event with the GDK position (y downward) and modifiers and hands it to the client.
-    void dispatch(MouseEvent mouse, double x, double y, guint state);
-
-    GtkWindowSystem* mSystem;
-    WindowClient* mClient;
-    int mWidth, mHeight;
-    GtkWidget* mWindow;
-    GtkWidget* mFixed;
-    GtkWidget* mArea;
-    cairo_surface_t* mImage = nullptr;
-    cairo_t* mDrawing = nullptr;  // set while DrawRect runs
-    GtkWidget* mEntry = nullptr;
-    GtkCssProvider* mEntryStyle = nullptr;
-    TextFieldClient* mFieldClient = nullptr;
-    bool mEnding = false;
-    guint mLastButton = 0;
-    guint32 mLastPressTime = 0;
-    double mLastPressX = 0, mLastPressY = 0;
-    int mClickCount = 0;
-};
-
-// ---- Timer
-
-class GtkTimer : public RepeatingTimer {
-public:
-    GtkTimer(guint intervalMs, std::function<void()> onFire)
-    {
-        auto* callback = new std::function<void()>(std::move(onFire));
-        mSource = g_timeout_add_full(G_PRIORITY_DEFAULT, intervalMs, fire, callback, forget);
-    }
-    ~GtkTimer() override { g_source_remove(mSource); }
-
-private:
-    static gboolean fire(gpointer data)
-    {
-        (*static_cast<std::function<void()>*>(data))();
-        return G_SOURCE_CONTINUE;
-    }
-    static void forget(gpointer data) { delete static_cast<std::function<void()>*>(data); }
-    guint mSource;
-};
-
-// ---- Window system
-
-class GtkWindowSystem : public WindowSystem {
-public:
-    const char* Name() const override { return "gtk"; }
-    std::unique_ptr<NativeWindow> MakeWindow(int width, int height, const std::string& title,
-                                             WindowClient* client) override
-    {
-        if (!onOwnerThread())
-            return nullptr;
-        auto window = std::make_unique<GtkNativeWindow>(this, width, height, title, client);
-        mWindows.push_back(window.get());
-        return window;
-    }
-    std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,
-                                                           std::function<void()> onFire) override
-    {
-        if (!onOwnerThread())
-            return nullptr;
-        const auto ms = static_cast<guint>(std::max(1L, std::lround(intervalSeconds * 1000.0)));
-        return std::make_unique<GtkTimer>(ms, std::move(onFire));
-    }
-    AlertResponse RunAlert(const AlertRequest& request) override;
-    bool RunFilePanel(const FilePanelRequest& request, std::string* chosenPath) override;
-    bool OpenURL(const std::string& url) override;
-    bool HideCursor() override { return onOwnerThread() && setCursorBlank(true); }
-    bool ShowCursor() override { return onOwnerThread() && setCursorBlank(false); }
-    bool GetPointerPosition(int* x, int* y) override;
-    bool WarpPointer(int x, int y) override;
-    NativeWindow* FrontWindow() override
-    {
-        return !onOwnerThread() || mWindows.empty() ? nullptr : mWindows.back();
-    }
-    void RunUntilAllWindowsClosed() override;
-    void ProcessEvents(int milliseconds) override;
-
-    bool ChooseFromScript(const Menu& menu, bool* chosen, MenuChoice* choice)
-    {
-        return TakeMenuAnswer(menu, chosen, choice);
-    }
-    void Forget(GtkNativeWindow* window)
-    {
-        mWindows.erase(std::remove(mWindows.begin(), mWindows.end(), window), mWindows.end());
-        if (mWindows.empty() && mLoop)
-            g_main_loop_quit(mLoop);
-    }
-
-private:
-    GtkWindow* parentWindow() const
-    {
-        return mWindows.empty() ? nullptr : GTK_WINDOW(mWindows.back()->Toplevel());
-    }
-    bool setCursorBlank(bool blank)
-    {
-        for (GtkNativeWindow* window : mWindows)
-            window->SetBlankCursor(blank);
-        return true;
-    }
-
-    // GTK belongs to the thread that initialised it; every other thread is refused.
-    bool onOwnerThread() const { return std::this_thread::get_id() == mOwner; }
-
-    const std::thread::id mOwner = std::this_thread::get_id();
-    std::vector<GtkNativeWindow*> mWindows;
-    GMainLoop* mLoop = nullptr;
-};
-
 GtkNativeWindow::GtkNativeWindow(GtkWindowSystem* system, int width, int height, const std::string& title,
                                  WindowClient* client)
     : mSystem(system), mClient(client), mWidth(std::max(1, width)), mHeight(std::max(1, height))
@@ -459,294 +298,6 @@ void GtkNativeWindow::SetBlankCursor(bool blank)
         g_object_unref(cursor);
 }
 
-// ---- Text field
-
-bool GtkNativeWindow::OpenTextField(const ViewRect& rect, const TextFieldStyle& style, const std::string& text,
-                                   TextFieldClient* client)
-{
-    if (mEntry || !client)
-        return false;
-    mEntry = gtk_entry_new();
-    gtk_entry_set_has_frame(GTK_ENTRY(mEntry), FALSE);
-    gtk_entry_set_alignment(GTK_ENTRY(mEntry), style.alignment == TextAlignment::Left     ? 0.0f
-                                               : style.alignment == TextAlignment::Center ? 0.5f
-                                                                                          : 1.0f);
-    gtk_entry_set_text(GTK_ENTRY(mEntry), text.c_str());
-    const std::string css = "entry { font-family: \"" + style.fontName + "\", monospace; font-size: "
-                            + std::to_string(std::max(1, style.fontSize)) + "px; color: " + cssColor(style.foreground)
-                            + "; background-color: " + cssColor(style.background)
-                            + "; background-image: none; border: none; box-shadow: none; outline: none;"
-                              " min-height: 0; padding: 0 2px; }";
-    mEntryStyle = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(mEntryStyle, css.c_str(), -1, nullptr);
-    gtk_style_context_add_provider(gtk_widget_get_style_context(mEntry), GTK_STYLE_PROVIDER(mEntryStyle),
-                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    const int top = static_cast<int>(std::lround(mHeight - (rect.y + rect.h)));
-    gtk_widget_set_size_request(mEntry, std::max(1, static_cast<int>(rect.w)), std::max(1, static_cast<int>(rect.h)));
-    gtk_fixed_put(GTK_FIXED(mFixed), mEntry, static_cast<int>(rect.x), top);
-    mFieldClient = client;
-    g_signal_connect(mEntry, "insert-text", G_CALLBACK(onInsertText), this);
-    g_signal_connect(mEntry, "activate", G_CALLBACK(onActivate), this);
-    g_signal_connect(mEntry, "key-press-event", G_CALLBACK(onEntryKey), this);
-    gtk_widget_show(mEntry);
-    gtk_window_present(GTK_WINDOW(mWindow));
-    gtk_widget_grab_focus(mEntry);
-    return true;
-}
-
-gboolean GtkNativeWindow::destroyLater(gpointer widget)
-{
-    gtk_widget_destroy(GTK_WIDGET(widget));
-    g_object_unref(widget);
-    return G_SOURCE_REMOVE;
-}
-
-void GtkNativeWindow::CloseTextField()
-{
-    if (!mEntry)
-        return;
-    GtkWidget* entry = mEntry;
-    mEntry = nullptr;
-    mFieldClient = nullptr;
-    g_signal_handlers_disconnect_by_data(entry, this);
-    gtk_widget_hide(entry);
-    // The entry may be inside one of its own signal handlers: destroy it on the next turn.
-    g_idle_add(destroyLater, g_object_ref(entry));
-    g_object_unref(mEntryStyle);
-    mEntryStyle = nullptr;
-    gtk_widget_grab_focus(mArea);
-}
-
-void GtkNativeWindow::onInsertText(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer data)
-{
-    auto* self = static_cast<GtkNativeWindow*>(data);
-    if (!self->mFieldClient)
-        return;
-    const gchar* current = gtk_entry_get_text(GTK_ENTRY(editable));
-    const gchar* at = g_utf8_offset_to_pointer(current, *position);
-    std::string candidate(current, static_cast<size_t>(at - current));
-    candidate.append(text, length < 0 ? std::char_traits<char>::length(text) : static_cast<size_t>(length));
-    candidate.append(at);
-    if (!self->mFieldClient->IsPartialStringValid(candidate))
-        g_signal_stop_emission_by_name(editable, "insert-text");
-}
-
-void GtkNativeWindow::endEditing()
-{
-    if (mEnding || !mFieldClient || !mEntry)
-        return;
-    mEnding = true;
-    const std::string text = gtk_entry_get_text(GTK_ENTRY(mEntry));
-    mFieldClient->TextDidEndEditing(text);
-    mEnding = false;
-}
-
-void GtkNativeWindow::onActivate(GtkEntry*, gpointer data) { static_cast<GtkNativeWindow*>(data)->endEditing(); }
-
-// Typing over a selection deletes it before the new character is checked:
-// a refused character must leave the selected text as it was.
-bool GtkNativeWindow::refusesTypedCharacter(const GdkEventKey* event) const
-{
-    const gunichar typed = gdk_keyval_to_unicode(event->keyval);
-    if (!mFieldClient || !mEntry || !g_unichar_isprint(typed) || (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)))
-        return false;
-    const gchar* text = gtk_entry_get_text(GTK_ENTRY(mEntry));
-    gint start = 0, end = 0;
-    if (!gtk_editable_get_selection_bounds(GTK_EDITABLE(mEntry), &start, &end))
-        start = end = gtk_editable_get_position(GTK_EDITABLE(mEntry));
-    const gchar* from = g_utf8_offset_to_pointer(text, start);
-    const gchar* to = g_utf8_offset_to_pointer(text, end);
-    const std::string candidate = std::string(text, static_cast<size_t>(from - text)) + utf8Of(typed) + to;
-    return !mFieldClient->IsPartialStringValid(candidate);
-}
-
-gboolean GtkNativeWindow::onEntryKey(GtkWidget*, GdkEventKey* event, gpointer data)
-{
-    auto* self = static_cast<GtkNativeWindow*>(data);
-    if (event->keyval != GDK_KEY_Tab && event->keyval != GDK_KEY_ISO_Left_Tab)
-        return self->refusesTypedCharacter(event) ? TRUE : FALSE;
-    self->endEditing();
-    return TRUE;
-}
-
-bool GtkNativeWindow::InjectText(const std::string& text)
-{
-    if (!mEntry)
-        return false;
-    const gchar* end = text.c_str() + text.size();
-    for (const gchar* p = text.c_str(); p < end; p = g_utf8_next_char(p)) {
-        gint position = gtk_entry_get_text_length(GTK_ENTRY(mEntry));
-        gtk_editable_insert_text(GTK_EDITABLE(mEntry), p, static_cast<gint>(g_utf8_next_char(p) - p), &position);
-    }
-    return true;
-}
-
-bool GtkNativeWindow::InjectReturn()
-{
-    if (!mEntry)
-        return false;
-    g_signal_emit_by_name(mEntry, "activate");
-    return true;
-}
-
-// ---- Menus
-
-bool GtkNativeWindow::PopUpContextMenu(const Menu& menu, const ViewRect& at, MenuChoice* choice)
-{
-    bool chosen = false;
-    MenuChoice scripted;
-    if (mSystem->ChooseFromScript(menu, &chosen, &scripted)) {
-        if (chosen)
-            *choice = scripted;
-        return chosen;
-    }
-    return RunGtkContextMenu(mArea, mHeight, menu, at, choice);
-}
-
-// ---- Scripted events and capture
-
-namespace {
-
-guint stateOf(const ModifierKeys& mods)
-{
-    guint state = 0;
-    if (mods.shift)
-        state |= GDK_SHIFT_MASK;
-    if (mods.control)
-        state |= GDK_CONTROL_MASK;
-    if (mods.option)
-        state |= GDK_MOD1_MASK;
-    if (mods.command)
-        state |= GDK_SUPER_MASK;
-    return state;
-}
-
-// Injected events go through GTK's own dispatch, so they take the same road as the user's.
-void deliver(GdkEvent* event, GdkWindow* window)
-{
-    if (GdkDevice* pointer = pointerOf(gdk_window_get_display(window)))
-        gdk_event_set_device(event, pointer);
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-}
-
-}  // namespace
-
-void GtkNativeWindow::InjectMouse(const MouseEvent& event)
-{
-    GdkWindow* window = gtk_widget_get_window(mArea);
-    if (!window)
-        return;
-    const double x = event.x, y = mHeight - event.y;
-    const guint state = stateOf(event.mods);
-    // A second click must look like one to the click counting: right after the last press.
-    const guint32 time = event.clickCount >= 2 ? mLastPressTime + 1 : mLastPressTime + 100000;
-    GdkEvent* gdkEvent = nullptr;
-    switch (event.kind) {
-    case MouseEventKind::Down:
-    case MouseEventKind::RightDown:
-    case MouseEventKind::Up:
-    case MouseEventKind::RightUp: {
-        const bool press = event.kind == MouseEventKind::Down || event.kind == MouseEventKind::RightDown;
-        gdkEvent = gdk_event_new(press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE);
-        gdkEvent->button.button =
-            event.kind == MouseEventKind::Down || event.kind == MouseEventKind::Up ? 1 : 3;
-        gdkEvent->button.x = x;
-        gdkEvent->button.y = y;
-        gdkEvent->button.state = state;
-        gdkEvent->button.time = press ? time : mLastPressTime;
-        gdkEvent->button.window = GDK_WINDOW(g_object_ref(window));
-        break;
-    }
-    case MouseEventKind::Dragged:
-    case MouseEventKind::RightDragged:
-    case MouseEventKind::Moved:
-        gdkEvent = gdk_event_new(GDK_MOTION_NOTIFY);
-        gdkEvent->motion.x = x;
-        gdkEvent->motion.y = y;
-        gdkEvent->motion.state = state | (event.kind == MouseEventKind::Dragged        ? GDK_BUTTON1_MASK
-                                          : event.kind == MouseEventKind::RightDragged ? GDK_BUTTON3_MASK
-                                                                                       : 0);
-        gdkEvent->motion.window = GDK_WINDOW(g_object_ref(window));
-        break;
-    case MouseEventKind::Wheel:
-        gdkEvent = gdk_event_new(GDK_SCROLL);
-        gdkEvent->scroll.x = x;
-        gdkEvent->scroll.y = y;
-        gdkEvent->scroll.state = state;
-        gdkEvent->scroll.direction = GDK_SCROLL_SMOOTH;
-        gdkEvent->scroll.delta_y = -event.deltaY;
-        gdkEvent->scroll.window = GDK_WINDOW(g_object_ref(window));
-        break;
-    }
-    deliver(gdkEvent, window);
-}
-
-void GtkNativeWindow::InjectKey(const KeyEvent& event)
-{
-    GdkWindow* window = gtk_widget_get_window(mArea);
-    guint keyval = 0;
-    switch (event.keyCode) {
-    case kKeyCodeUpArrow: keyval = GDK_KEY_Up; break;
-    case kKeyCodeDownArrow: keyval = GDK_KEY_Down; break;
-    case kKeyCodeLeftArrow: keyval = GDK_KEY_Left; break;
-    case kKeyCodeRightArrow: keyval = GDK_KEY_Right; break;
-    case kKeyCodeSpace: keyval = GDK_KEY_space; break;
-    default:
-        if (g_utf8_strlen(event.characters.c_str(), -1) == 1)
-            keyval = gdk_unicode_to_keyval(g_utf8_get_char(event.characters.c_str()));
-    }
-    GdkKeymapKey* keys = nullptr;
-    gint count = 0;
-    if (!window || !keyval
-        || !gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_window_get_display(window)), keyval,
-                                              &keys, &count)
-        || count == 0) {
-        // No key on this keyboard makes it: hand it over as it is.
-        g_free(keys);
-        if (mClient)
-            mClient->HandleKeyDown(event);
-        return;
-    }
-    GdkEvent* gdkEvent = gdk_event_new(GDK_KEY_PRESS);
-    gdkEvent->key.window = GDK_WINDOW(g_object_ref(window));
-    gdkEvent->key.keyval = keyval;
-    gdkEvent->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-    gdkEvent->key.group = static_cast<guint8>(keys[0].group);
-    // A character on a key's shifted level needs shift, as the user's hand would press it.
-    gdkEvent->key.state = stateOf(event.mods) | (keys[0].level == 1 ? GDK_SHIFT_MASK : 0);
-    gdkEvent->key.time = GDK_CURRENT_TIME;
-    g_free(keys);
-    // Keys go to the focused widget; the view takes them when no text field is open.
-    gtk_widget_grab_focus(mEntry ? mEntry : mArea);
-    deliver(gdkEvent, window);
-}
-
-bool GtkNativeWindow::CaptureToPNG(const std::string& path)
-{
-    mSystem->ProcessEvents(150);
-    GdkWindow* window = gtk_widget_get_window(mArea);
-    GdkPixbuf* shot = window ? gdk_pixbuf_get_from_window(window, 0, 0, mWidth, mHeight) : nullptr;
-    if (!shot)
-        return false;
-    const int channels = gdk_pixbuf_get_n_channels(shot);
-    const int stride = gdk_pixbuf_get_rowstride(shot);
-    const guchar* bytes = gdk_pixbuf_get_pixels(shot);
-    std::vector<uint32_t> pixels(static_cast<size_t>(mWidth) * mHeight);
-    auto* out = reinterpret_cast<unsigned char*>(pixels.data());
-    for (int y = 0; y < mHeight; ++y)
-        for (int x = 0; x < mWidth; ++x) {
-            const guchar* p = bytes + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * channels;
-            unsigned char* q = out + (static_cast<size_t>(y) * mWidth + x) * 4;
-            q[0] = 255;
-            q[1] = p[0];
-            q[2] = p[1];
-            q[3] = p[2];
-        }
-    g_object_unref(shot);
-    return WriteScreenPNG(path, pixels.data(), mWidth, mWidth, mHeight);
-}
-
 // ---- Window-system services
 
 AlertResponse GtkWindowSystem::RunAlert(const AlertRequest& request)
@@ -833,13 +384,13 @@ void GtkWindowSystem::ProcessEvents(int milliseconds)
         g_main_context_iteration(nullptr, FALSE);
 }
 
-}  // namespace
+}  // namespace gtkwindow
 
 std::unique_ptr<WindowSystem> MakeGtkWindowSystem()
 {
     if (!gtk_init_check(nullptr, nullptr))
         return nullptr;
-    return std::make_unique<GtkWindowSystem>();
+    return std::make_unique<gtkwindow::GtkWindowSystem>();
 }
 
 }  // namespace platform

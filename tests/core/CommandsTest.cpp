@@ -184,16 +184,16 @@ TEST_F(Commands, ListSelectionsStoreTheBankNamesOfTheirIndex)
 TEST_F(Commands, SearchAsksForTwoCharactersAndAnEmptyTextLeavesSearchMode)
 {
     IParam* search = editor->GetParam(kPatchSearchString);
-    editor->searchViewActive = true;
+    editor->lowerShowsSearch = true;
     search->SetDisplayText(0, "");
     press(kPatchSearchString, 0);
-    EXPECT_FALSE(editor->searchViewActive);
+    EXPECT_FALSE(editor->lowerShowsSearch);
     EXPECT_EQ(search->GetDisplayText(0), "search...");
     search->SetDisplayText(0, "x");
     press(kPatchSearchString, 0);
     EXPECT_EQ(nameLine->GetTextString(), "Enter 2 digits or more!");
     EXPECT_EQ(search->GetDisplayText(0), "search...");
-    editor->searchViewActive = true;
+    editor->lowerShowsSearch = true;
     search->SetDisplayText(0, "ZZ");
     press(kPatchSearchString, 0);
     EXPECT_EQ(nameLine->GetTextString(), "No results - Try another keyword!");

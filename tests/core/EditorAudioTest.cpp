@@ -62,6 +62,9 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
     EXPECT_EQ(1, editor->midiLedOn);
     EXPECT_TRUE(editor->shortMessages.empty());
     EXPECT_TRUE(editor->transportRunning);  // the value display reads it
+    editor->hostPlaying = false;
+    editor->render();
+    EXPECT_FALSE(editor->transportRunning);
 }
 
 TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrder)

@@ -18,9 +18,9 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     std::unique_ptr<Zelto2X> editor;
     const std::string out = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
     EXPECT_EQ(std::string::npos, out.find("missing from the configuration")) << out;
-    ASSERT_NE(nullptr, editor->layerNamed("firstRunNotification"));
-    EXPECT_TRUE(editor->layerNamed("firstRunNotification")->IsVisible());
-    EXPECT_FALSE(editor->layerNamed("aboutWindow")->IsVisible());
+    ASSERT_NE(nullptr, editor->findLayer("firstRunNotification"));
+    EXPECT_TRUE(editor->findLayer("firstRunNotification")->IsVisible());
+    EXPECT_FALSE(editor->findLayer("aboutWindow")->IsVisible());
     ASSERT_NE(nullptr, editor->paramTextControl(kControlDisplayName));
     EXPECT_EQ("Marnvik Zelto2X Plug-in", editor->paramTextControl(kControlDisplayName)->GetTextString());
     EXPECT_DOUBLE_EQ(1.0, editor->paramValue(kUserInterfaceSize));

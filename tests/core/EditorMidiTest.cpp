@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "EditorCoreSupport.h"
 #include "IGraphics.h"
 #include "IParam.h"
 #include "MIDIMessageManager.h"
@@ -16,22 +17,7 @@
 
 namespace {
 
-class RecordingEditor : public Zelto2X {
-public:
-    RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
-    bool SendMidiMsg(IMidiMsg* msg) override
-    {
-        shortMessages.push_back({msg->mStatus, msg->mData1, msg->mData2});
-        return true;
-    }
-    bool SendMidiSysex(unsigned char* data, int size) override
-    {
-        sysex.emplace_back(data, data + size);
-        return true;
-    }
-    std::vector<std::vector<uint8_t>> shortMessages;
-    std::vector<std::vector<uint8_t>> sysex;
-};
+using coretest::RecordingEditor;
 
 class EditorMidi : public ::testing::Test {
 protected:

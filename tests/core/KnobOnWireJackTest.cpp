@@ -16,27 +16,25 @@
 #include "EditorCoreSupport.h"
 #include "ParameterTable.h"
 #include "Zelto2X.h"
-#include "support/JackServer.h"
-#include "support/SimulatedSynth.h"
+#include "support/JackSynthTest.h"
 
 using testsupport::kGenerousTimeout;
 
 namespace {
 
-class KnobOnWire : public ::testing::Test {
+class KnobOnWire : public testsupport::JackSynthTest {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        ASSERT_TRUE(synth.Start(&error)) << error;
+        JackSynthTest::SetUp();
+        if (HasFatalFailure())
+            return;
         editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
     }
     void TearDown() override
     {
         editor.reset();
-        synth.Stop();
-        server.Stop();
+        JackSynthTest::TearDown();
     }
 
     // Picks the device of that port name in a device parameter, as its menu does.
@@ -69,8 +67,6 @@ protected:
     }
 
     coretest::DataFolder folder;
-    testsupport::JackServer server;
-    testsupport::SimulatedSynth synth;
     std::unique_ptr<Zelto2X> editor;
 };
 

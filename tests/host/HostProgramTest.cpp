@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 
 struct HostRun {
     std::vector<std::string> answers;  // "ok ..." and "error ..." lines only; the plug-in may print too
+    std::vector<std::string> notes;    // the host's "note: ..." lines
     int exitCode;
 };
 
@@ -33,14 +34,14 @@ fs::path scratchDir()
     return dir;
 }
 
-HostRun runHost(const std::string& bundle, const std::string& script)
+HostRun runHost(const std::string& bundle, const std::string& script, const std::string& environment = "")
 {
     const fs::path dir = scratchDir();
     const fs::path scriptFile = dir / "script.txt";
     std::ofstream(scriptFile) << script;
-    const std::string command = "ZELTO2X_DATA_FOLDER='" + (dir / "data").string() + "' '" ZELTO2X_HOST_PROGRAM
+    const std::string command = environment + " ZELTO2X_DATA_FOLDER='" + (dir / "data").string() + "' '" ZELTO2X_HOST_PROGRAM
                                 "' --no-realtime --script '" + scriptFile.string() + "' '" + bundle + "' 2>&1";
-    HostRun run{{}, -1};
+    HostRun run{{}, {}, -1};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
@@ -51,6 +52,8 @@ HostRun runHost(const std::string& bundle, const std::string& script)
             text.pop_back();
         if (text.rfind("ok", 0) == 0 || text.rfind("error ", 0) == 0)
             run.answers.push_back(text);
+        else if (text.rfind("note: ", 0) == 0)
+            run.notes.push_back(text);
     }
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -138,6 +141,25 @@ TEST(HostProgram, RealBundleSetsAMenuParameterByTheNameOfAnEntryAndRefusesANameI
     EXPECT_EQ("ok", run.answers[0]);
     EXPECT_EQ("ok 0", run.answers[1]);
     EXPECT_EQ("error -50 parameter 273 has no entry Zelto 9 In:MIDI In", run.answers[2]);
+}
+
+TEST(HostProgram, AMenuAnswerBeforeTheClickChoosesByTitleAndOneAfterItIsNoted)
+{
+    // Window pixel (202, 261) is the oscillator 1 WAVE menu; parameter 6 its shape.
+    const char* kOpenWaveMenu = "click 202 261\n";
+    const HostRun before =
+        runHost(REAL_BUNDLE, std::string("openview\nmenu SAW UNISON\n") + kOpenWaveMenu + "param 6\nquit\n",
+            "ZELTO2X_HEADLESS=1");
+    ASSERT_EQ(5u, before.answers.size());
+    EXPECT_EQ("ok 5", before.answers[3]);
+    EXPECT_TRUE(before.notes.empty());
+
+    const HostRun after = runHost(REAL_BUNDLE,
+        std::string("openview\n") + kOpenWaveMenu + "menu SAW UNISON\nparam 6\nquit\n", "ZELTO2X_HEADLESS=1");
+    ASSERT_EQ(5u, after.answers.size());
+    EXPECT_EQ("ok 0", after.answers[3]);  // the menu closed unchosen; the answer waits for the next one
+    ASSERT_EQ(1u, after.notes.size());
+    EXPECT_EQ(0u, after.notes[0].find("note: a popup menu opened with no answer queued"));
 }
 
 TEST(HostProgram, RealBundleRefusesAStateCutShortAndKeepsItsOwn)

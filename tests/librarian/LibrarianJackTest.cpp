@@ -16,8 +16,7 @@
 #include "Zelto2X.h"
 #include "dovor/timing.h"
 #include "platform/HeadlessWindowSystem.h"
-#include "support/JackServer.h"
-#include "support/SimulatedSynth.h"
+#include "support/JackSynthTest.h"
 
 namespace {
 
@@ -55,13 +54,13 @@ std::string bodyOfLine(const std::string& line)
     return line.size() >= 135 * 3 ? line.substr(7 * 3, 128 * 3 - 1) : std::string();
 }
 
-class LibrarianJackTest : public ::testing::Test {
+class LibrarianJackTest : public testsupport::JackSynthTest {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        ASSERT_TRUE(synth.Start(&error)) << error;
+        JackSynthTest::SetUp();
+        if (HasFatalFailure())
+            return;
         std::vector<Bytes> alpha;
         for (int i = 0; i < 100; ++i)
             alpha.push_back(validDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10));
@@ -87,8 +86,7 @@ protected:
         editor.reset();
         platform::WindowSystem::SetShared(nullptr);
         dovor::SetVirtualClock(nullptr);
-        synth.Stop();
-        server.Stop();
+        JackSynthTest::TearDown();
     }
 
     // JACK takes a new connection into use at a later cycle: tune requests until one arrives.
@@ -130,8 +128,6 @@ protected:
 
     TempDataFolder data;
     FastClock clock;
-    testsupport::JackServer server;
-    testsupport::SimulatedSynth synth;
     platform::HeadlessWindowSystem* headless = nullptr;
     std::unique_ptr<Zelto2X> editor;
 };

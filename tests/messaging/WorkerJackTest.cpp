@@ -66,10 +66,11 @@ class WorkerJack : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // First, so TearDown always has a capture to end, even after a failed start.
+        testing::internal::CaptureStdout();
+        dovor::SetVirtualClock(&clock);
         std::string error;
         ASSERT_TRUE(server.Start(&error)) << error;
-        dovor::SetVirtualClock(&clock);
-        testing::internal::CaptureStdout();
     }
     void TearDown() override
     {

@@ -6,11 +6,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -28,16 +31,41 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-// Servers take turns (see TakeServerSlot), so a few names serve every test
-// of this user. JACK gives a dead server's registry entry back only to a new
-// server of the same name; unique names would fill its eight entries after a
-// few crashed or killed runs ("Too many servers already active"). The next
-// name is for when the previous test's server is still going away.
-constexpr int kServerNames = 3;
-
-std::string ServerName(int turn)
+// One name for every test server of this user: servers run one at a time
+// (see TakeServerSlot), and JACK reclaims a registry entry left by a server
+// that died only when the next server has the same name. Unique names would
+// fill its eight entries after a few crashed or killed test runs ("Too many
+// servers already active").
+std::string SharedServerName()
 {
-    return "zelto2x-test-" + std::to_string(getuid()) + "-" + std::to_string(turn);
+    return "zelto2x-test-" + std::to_string(getuid());
+}
+
+// Whoever holds the server slot owns the shared name, so a server already
+// running under it outlived the test that started it (killed before it could
+// stop it): it goes, or every later test would find the name taken.
+void KillStaleServers(const std::string& name)
+{
+    const std::string wanted = std::string("-n") + '\0' + name + '\0';
+    DIR* proc = opendir("/proc");
+    if (!proc) {
+        return;
+    }
+    while (dirent* entry = readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0) {
+            continue;
+        }
+        std::ifstream cmdline("/proc/" + std::string(entry->d_name) + "/cmdline", std::ios::binary);
+        const std::string args((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+        if (args.rfind("/usr/bin/jackd", 0) == 0 && args.find(wanted) != std::string::npos) {
+            kill(pid, SIGKILL);
+            for (int i = 0; i < 500 && kill(pid, 0) == 0; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+    }
+    closedir(proc);
 }
 
 }  // namespace
@@ -75,28 +103,16 @@ bool JackServer::Start(std::string* error)
     if (slotFd_ < 0 && !TakeServerSlot(error)) {
         return false;
     }
-    setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-    // Clients in the tests never start a server of their own by accident.
-    setenv("JACK_NO_START_SERVER", "1", 1);
-    std::string failures;
-    for (int turn = 0; turn < kServerNames; ++turn) {
-        name_ = ServerName(turn);
-        if (StartNamed(error)) {
-            return true;
-        }
-        failures += *error + "\n";
-    }
-    *error = failures;
-    return false;
-}
-
-bool JackServer::StartNamed(std::string* error)
-{
+    name_ = SharedServerName();
+    KillStaleServers(name_);
     logPath_ = "/tmp/" + name_ + ".log";
     std::remove(logPath_.c_str());
     // A socket left by a server that died must not pass for the new one's.
     std::remove(SocketPath().c_str());
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+    // Clients in the tests never start a server of their own by accident.
+    setenv("JACK_NO_START_SERVER", "1", 1);
 
     Subprocess::Options options;
     // -r: no real-time scheduling. -S: synchronous mode, so the server waits

@@ -23,7 +23,6 @@ public:
 
 private:
     bool TakeServerSlot(std::string* error);
-    bool StartNamed(std::string* error);
     bool WaitUntilAcceptingClients(std::string* error);
     std::string SocketPath() const;
     int slotFd_ = -1;

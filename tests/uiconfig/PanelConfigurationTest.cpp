@@ -11,10 +11,13 @@
 #include <typeinfo>
 #include <vector>
 
+#include "../messaging/DocumentedInitSound.h"
 #include "ControlLayer.h"
+#include "EditorParameterSource.h"
 #include "IControl.h"
 #include "IGraphicsMac.h"
 #include "IParam.h"
+#include "MIDIMessageSender.h"
 #include "ParameterTable.h"
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
@@ -123,6 +126,16 @@ private:
 };
 
 bool intersects(const IRECT& a, const IRECT& b) { return a.L < b.R && b.L < a.R && a.T < b.B && b.T < a.B; }
+
+// Decoded values reach the panel as a received sound sets them: through the surface.
+class SurfaceSink : public zsysex::ParameterSink {
+public:
+    explicit SurfaceSink(IGraphics& graphics) : m_graphics(graphics) {}
+    void setParameter(int index, double value) override { m_graphics.SetParameterFromPlug(index, value, false); }
+
+private:
+    IGraphics& m_graphics;
+};
 
 std::string describe(IControl* c)
 {
@@ -379,4 +392,36 @@ TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
         }
     }
     EXPECT_GE(bound, 100);
+}
+
+TEST(PanelConfiguration, EveryStepEventTakesTheSixteenEventsOfItsByteByName)
+{
+    Panel panel(1.0);
+    const std::vector<std::string> names = panel.config.getValueList("patternEventType");
+    ASSERT_EQ(names.size(), 16u);
+    for (int step = 1; step <= 16; ++step) {
+        IParam* event = panel.editor.GetParam(zsysex::patternStepEventParameter(step));
+        EXPECT_EQ(event->GetMin(), 0.0) << step;
+        EXPECT_EQ(event->GetMax(), 15.0) << step;
+        EXPECT_EQ(event->GetDisplayTextAtIdx(15), names[15]) << step;
+    }
+}
+
+TEST(PanelConfiguration, StepBytesFromTheSynthGoBackUnchangedInTheEditedSound)
+{
+    Panel panel(1.0);
+    // event 11, time 1, glide 1; event 15 (the last), time 3, glide 1; event 8 alone
+    const struct {
+        int step;
+        uint8_t byte;
+    } rows[] = {{1, 0x5B}, {16, 0x7F}, {9, 0x08}};
+    std::vector<uint8_t> dump = kDocumentedInitSound;
+    for (const auto& row : rows)
+        dump[96 + row.step] = row.byte;
+    SurfaceSink sink(panel.graphics);
+    zsysex::decodeSoundParameters(dump.data(), int(dump.size()), zsysex::SectionLockState(), sink);
+    const MIDIMessageSender::SoundDump sent =
+        MIDIMessageSender::buildArrangementDump(EditorParameterSource(panel.editor), "INIT", 0, 0);
+    for (const auto& row : rows)
+        EXPECT_EQ(int(sent[96 + row.step]), int(row.byte)) << "step " << row.step;
 }

@@ -201,8 +201,8 @@ std::vector<PanelImage> panelImages(const std::string& configPath, std::string* 
                  font.draw(b, events[i], x, by + (16 - font.lineHeight()) / 2, 72, 1, f ? kNearBlack : kLabel);
              }
          }},
-        {"KNOB_PERCENTAGE_ID", "time-slider.png", 4, false, 32, 32,
-         [](ZUVE_IBitmap* b, int f, int x, int y) { drawKnob(b, x, y, 32, (f + 1) / 4.0, false); }},
+        {"KNOB_PERCENTAGE_ID", "time-slider.png", 4, false, 48, 48,
+         [](ZUVE_IBitmap* b, int f, int x, int y) { drawKnob(b, x, y, 48, (f + 1) / 4.0, false); }},
         {"BTN_ON_OFF_ARP_ID", "on-off-button.png", 2, false, 40, 20,
          [](ZUVE_IBitmap* b, int f, int x, int y) { drawButton(b, x, y, 40, 20, f == 1, true); }},
         {"BG_ABOUT_ID", "about-Zelto2X.png", 1, true, 560, 320,

@@ -52,6 +52,21 @@ TEST_F(PopupMenuTest, DismissingOrADisabledItemReturnsNullAndKeepsTheIndexes)
     EXPECT_EQ(-1, top.GetChosenItemIdx());
 }
 
+TEST_F(PopupMenuTest, AMenuWithoutAnswerAndAnAnswerNamingNoItemAreNotedForTheScript)
+{
+    EXPECT_TRUE(headless->TakeMenuNotes().empty());
+    show();
+    headless->QueueMenuAnswer("Gamma");
+    EXPECT_EQ(nullptr, show());
+    headless->QueueMenuAnswer("none");
+    show();
+    const std::vector<std::string> notes = headless->TakeMenuNotes();
+    ASSERT_EQ(2u, notes.size());
+    EXPECT_NE(std::string::npos, notes[0].find("no answer queued"));
+    EXPECT_NE(std::string::npos, notes[1].find("\"Gamma\" names no enabled item"));
+    EXPECT_TRUE(headless->TakeMenuNotes().empty());
+}
+
 TEST(NativeMenu, SubmenuEntryIsEnabledWhateverItsFlagsAndTitleIsIndented)
 {
     IPopupMenu sub, top;

@@ -9,25 +9,23 @@
 #include <vector>
 
 #include "PortTestPlugin.h"
-#include "support/JackServer.h"
-#include "support/SimulatedSynth.h"
+#include "support/JackSynthTest.h"
 
 using testsupport::kGenerousTimeout;
 
-class JackPortTest : public ::testing::Test {
+class JackPortTest : public testsupport::JackSynthTest {
 protected:
     void SetUp() override
     {
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        ASSERT_TRUE(synth.Start(&error)) << error;
+        JackSynthTest::SetUp();
+        if (HasFatalFailure())
+            return;
         plug = std::make_unique<PortTestPlugin>();
     }
     void TearDown() override
     {
         plug.reset();
-        synth.Stop();
-        server.Stop();
+        JackSynthTest::TearDown();
     }
 
     // Opens both directions on the synth; fails the test when either fails.
@@ -107,8 +105,6 @@ protected:
         return after;
     }
 
-    testsupport::JackServer server;
-    testsupport::SimulatedSynth synth;
     std::unique_ptr<PortTestPlugin> plug;
     size_t readyMidiCount = 0;
     size_t sentBefore = 0;

@@ -87,9 +87,9 @@ void librarianTab(Zelto2X* plug)
     else
         plug->showLayer("discardChangesLayerRight", true);
     plug->showLayer("categoryLimit", true);
-    if (plug->categoryViewActive) {
+    if (plug->lowerShowsCategories) {
         plug->showLayer("RightCategoryPopupMenu", true);
-    } else if (plug->searchViewActive) {
+    } else if (plug->lowerShowsSearch) {
         plug->showLayer("categoryLimit", false);
         plug->showLayer("searchField", true);
         plug->showLayer("RightSearchPopupMenu", true);

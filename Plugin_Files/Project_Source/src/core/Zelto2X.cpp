@@ -149,7 +149,7 @@ void Zelto2X::setInitialValues()
     if (sizeValue >= 0)
         graphics->SetParameterFromPlug(kUserInterfaceSize, sizeValue, false);
     if (uiSettings[2] == "no") {
-        if (ControlLayer* notification = layerNamed("firstRunNotification"))
+        if (ControlLayer* notification = findLayer("firstRunNotification"))
             notification->Hide(false);
     }
     setStartupFilters();
@@ -212,30 +212,28 @@ void Zelto2X::rememberLayers()
         {"pattStepOverlayer14", kHidden}, {"pattStepOverlayer15", kHidden}, {"pattStepOverlayer16", kHidden},
         {"patchRename", kHidden}, {"miniMixer", kAsConfigured}, {"searchField", kHidden},
         {"releaseAllLocksLayer", kAsConfigured}};
-    for (const auto& [name, start] : kLayers) {
-        ControlLayer* layer = uiConfig->getLayerByName(name);
-        m_layers[name] = layer;
-        if (!layer) {
-            log("STARTUP: layer %s missing from the configuration, skipped\n", name);
-            continue;
+    {
+        // The lookup cache starts with these.
+        std::lock_guard<std::mutex> lock(m_lookupMutex);
+        for (const auto& [name, start] : kLayers) {
+            ControlLayer* layer = uiConfig->getLayerByName(name);
+            if (!layer) {
+                log("STARTUP: layer %s missing from the configuration, skipped\n", name);
+                continue;
+            }
+            m_layerCache[name] = layer;
+            if (start != kAsConfigured)
+                layer->Hide(start == kHidden);
         }
-        if (start != kAsConfigured)
-            layer->Hide(start == kHidden);
     }
-    if (ControlLayer* mixer = layerNamed("multiModeMixer")) {
+    if (ControlLayer* mixer = findLayer("multiModeMixer")) {
         mixer->SetSelectedChildId(-1);
         for (int i = 0; i < mixer->NLayers(); ++i)
             mixer->GetLayer(i)->Hide(mixer->GetLayer(i)->GetID() != -1);
     }
-    miniMixerLayer = layerNamed("miniMixer");
-    arpTempoKnobLayer = layerNamed("arpTempoKnob");
-    arpTempoClockLayer = layerNamed("arpTempoClock");
-}
-
-ControlLayer* Zelto2X::layerNamed(const std::string& name) const
-{
-    const auto found = m_layers.find(name);
-    return found == m_layers.end() ? nullptr : found->second;
+    miniMixerLayer = findLayer("miniMixer");
+    arpTempoKnobLayer = findLayer("arpTempoKnob");
+    arpTempoClockLayer = findLayer("arpTempoClock");
 }
 
 namespace {

@@ -1,10 +1,13 @@
 #pragma once
-// The editor plug-in. This part holds what the MIDI messaging paths use of it:
-// its state flags, the device ID, the MIDI filters, the incoming entry points,
-// the hardware senders and the control-lookup forwards.
+// The editor plug-in: one object that the host, the render thread, the MIDI
+// input thread, the three MIDI workers and the main thread all meet in.
 //
-// Threads: the flags are atomics because the host's threads, the render
-// thread, the MIDI input thread and the MIDI workers all read and write them.
+// The declarations are grouped by area, each with the file that holds it:
+// the framework bases it implements, the editor core (start-up and state,
+// audio thread, routing, parameter changes and views), the MIDI worker jobs,
+// the UI configuration's lookups and the librarian glue. Each public
+// operation says which threads call it and which lock it takes; shared flags
+// are atomics for that reason.
 
 #include <array>
 #include <atomic>
@@ -56,24 +59,104 @@ enum EMidiFilter {
     kMidiFilterCount
 };
 
+// Where a whole-sound send (worker job 0) goes and what it carries.
+enum class WholeSoundSend {
+    ToHardware,               // the editor's sound, global settings as the flag says
+    ToLibrary,                // into the librarian's selected slot
+    ToHardwareWithoutGlobal,  // this send leaves the global settings out
+    RecalledToHardware,       // after a project recall; holds patchLoading while it runs
+};
+
 class Zelto2X : public IPluginAU, public LibrarianHost {
 public:
     explicit Zelto2X(IPluginInstanceInfo instanceInfo);
     ~Zelto2X() override;
 
-    // ---- IPluginBase: incoming MIDI ----
+    // ======== Framework bases ========
+
+    // ---- IPluginBase: incoming MIDI (Zelto2XRouting.cpp) ----
     // Host MIDI thread (fromHardware false) or MIDI input thread (true); no lock.
     void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override;
     void ProcessSysEx(ISysEx* msg, bool fromHardware) override;
 
-    // ---- LibrarianHost (main thread) ----
+    // ---- IPluginBase: parameter changes (Zelto2XParamChange.cpp) ----
+    // GUI and host changes (OnParamChange) and values from the hardware
+    // (OnParamChange2). Any thread but render; both take the plug-in mutex.
+    void OnParamChange(int paramIdx) override;
+    void OnParamChange2(int paramIdx) override;
+
+    // ---- IPluginBase: project state (Zelto2XState.cpp; host thread, under the plug-in mutex) ----
+    bool SerializeState(ByteChunk* chunk) override;
+    int UnserializeState(ByteChunk* chunk, int startPos) override;
+    // The end of the whole state at startPos, or -1; applies nothing.
+    int CheckState(ByteChunk* chunk, int startPos) override;
+    // full false: the short form (header and the 240 stored values).
+    bool SerializeState2(ByteChunk* chunk, bool full);
+    // Checks the whole chunk first: -1 and nothing changed when it is short
+    // or holds a value that is not a number; else recalls it and returns the
+    // position after the stored values (bytes after them are not read).
+    int UnserializeState2(ByteChunk* chunk, int startPos, bool full);
+    // The stored parameters: indexes 0 to 239, whatever the parameter count.
+    static constexpr int kStoredParamCount = 240;
+
+    // ---- IPluginBase: audio (Zelto2XAudio.cpp) ----
+    // Host thread, under the plug-in mutex.
+    void Reset() override;
+    // Render thread: takes no lock, allocates nothing and never waits.
+    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+    // ---- LibrarianHost (Zelto2X.cpp; main thread) ----
     void writeLogLine(const std::string& text) override;
     std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
         const std::string& extension) override;
     void setUpperBankNames(const std::string& folderName, const std::string& bankName) override;
     void reportSaveFailure(const std::string& path) override;
 
-    // ---- Sending to the hardware (any thread, no lock) ----
+    // ======== Editor core: start-up, data folder, settings (Zelto2X.cpp, Zelto2XSettings.cpp) ========
+
+    // ---- Data folder (any thread) ----
+    const std::string& getDataFolder() const { return dataFolder; }
+    std::string getPatchesFolderStr() const { return dataFolder + "Patches"; }
+    int getPatchesFolderLength() const { return static_cast<int>(getPatchesFolderStr().size()); }
+    // Main thread: the data folder, or with manual the user manual in it.
+    void OpenDataDirectory(bool manual);
+    // "Timbre <timbre + 1> <name>"; valid until the next call. Main thread.
+    const char* getPanelString(int timbre, const std::string& name);
+
+    // ---- UI settings writers (parameter handling, under the plug-in mutex) ----
+    void userInterfaceSizeChanged(int value);
+    void firstRunExitChanged(double value);
+
+    // ---- Parameters and the debug log (any thread) ----
+    // Parameter value in its own units (0 for a missing index).
+    double paramValue(int index) const;
+    // Stores a value clamped into the parameter's range, telling nobody.
+    void setParamValueClamped(int index, double value);
+    // Writes a LOG line while the debug switch is on.
+    void logDebug(const std::string& text);
+
+    // ---- Controls and layers (Zelto2X.cpp, Zelto2XViews.cpp) ----
+    // The first control bound to the parameter, or null. Any thread, the
+    // render thread included: a table filled at start-up, no lock.
+    IControl* paramControl(int paramIdx) const;
+    ITextControl* paramTextControl(int paramIdx) const;
+    // Takes the first control of every parameter from the surface (start-up;
+    // again after controls are added). Main thread.
+    void rememberControls();
+    // A layer by its configuration name, or the editor-made one of that name;
+    // null (logged once per name) when there is none. Any thread but render
+    // after start-up; takes the lookup mutex.
+    ControlLayer* findLayer(const std::string& name);
+    // Hide / GrayOut by name or by parameter; missing ones are skipped (and
+    // logged once). Any thread but render: they only set flags and dirty marks.
+    void showLayer(const char* name, bool show);
+    void grayLayer(const char* name, bool gray);
+    void showParamControl(int paramIdx, bool show);
+    void grayParamControl(int paramIdx, bool gray);
+
+    // ======== Editor core: sending to the hardware and routing (Zelto2XRouting.cpp) ========
+    // Any thread but render unless noted; no lock of their own.
+
     // Frames, checksums (71 bytes or more) and sends a SysEx message.
     void checksumCheckAndSend(unsigned char* bytes, int size);
     void MIDIOutRoutingSwitch(IMidiMsg* msg);
@@ -84,33 +167,72 @@ public:
     int deviceChannel() const;
     // The librarian delay in ms (200..500 by kLibSyncTimer, else 100).
     int getTimerValue();
+    // Whether a message built for a parameter change may go to the hardware:
+    // never for a value from the hardware, nor for one an incoming hardware
+    // message set while local control is on. Any thread.
+    bool mayEchoToHardware() const;
+    // Turns a parameter value into the action's MIDI. Runs inside the
+    // caller's plug-in mutex; sends without a lock.
+    void processControlAction(ControlAction* action, int paramIdx, double value);
+    // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
+    void sendSysExInitialization();
+    // All Notes Off on the device channel. Handler threads (the render thread
+    // has its own path that never waits for the port).
+    void AllSoundsOff();
+    // All Notes Off, bank select and program change (sleeps 100 ms). Always true.
+    bool BankChangeMessage();
+    // After a program step with section locks on: waits (bounded, with the
+    // plug-in mutex released) for the requested sound, then sends the whole
+    // sound back. Handler thread.
+    void sendPartDataBackToHardware(int unused = 0);
+    void sendPatchAndPatternToDevice(int, bool, bool sendGlobalFirst, bool, bool);
 
-    // ---- Librarian and display glue (Zelto2XLibrarian.cpp) ----
-    // Constructor steps: the "PROGRESS" layer with its indicator and cancel
-    // buttons, then the bank lists and the librarian popups. Main thread.
+    // ======== Editor core: value display, views and commands (Zelto2XViews.cpp, Zelto2XCommands.cpp) ========
+    // Any thread but render (the text controls guard their texts).
+
+    std::string getValueString(double value);
+    // Writes the status display's name line and value line (null-safe).
+    void showStatusLines(const char* name, const char* value);
+    // Shows a status line in the status display, when there is one.
+    void showStatus(const char* text);
+    void setTextOfParam(int paramIdx, const char* text);
+    // Sets a parameter and its controls without running a handler.
+    void setFromPlug(int paramIdx, double value);
+    // Shows the overlays of the pattern steps beyond the pattern length.
+    void DrawPatternOverlayer(int patternLength);
+    // The progress indicator with its layer "PROGRESS".
+    void showProgressOverlay(bool show);
+    void DisplayProcessingIndicator(bool show);
+    // Opens a support web page: 0 tickets, 1 downloads, 2 articles. Main thread.
+    void OpenHelpTopics(int topic);
+
+    // ======== MIDI workers: job starts (Zelto2XRouting.cpp) ========
+    // The render thread only posts its jobs (settleClockJob, settleSoundRequest).
+
+    // Job 0, issued only when its worker thread is idle (a busy thread drops
+    // it); true only when the thread really started. Any thread but render.
+    bool startWholeSoundJob(WholeSoundSend send);
+
+    // ======== UI configuration: control lookups for the decoders (Zelto2XRouting.cpp) ========
+    // Any thread; the maps are filled at start-up and only read after.
+    IControl* getSysexControl(int a, int b, int c, int d, int sub);
+    IControl* getMsbLsbControl(int a, int b, int c, int d, int e);
+    IControl* getCCControls(int channel, int cc, int group);
+    int getProgramValueByParts(int a, int b, int index);
+    void setProgramValueByParts(int a, int b, int index, int value);
+
+    // ======== Librarian glue (Zelto2XLibrarian*.cpp) ========
+    // Main thread unless noted. Library lists are read under libraryLock().
+
+    // ---- Construction steps ----
+    // The "PROGRESS" layer with its indicator and cancel buttons, then the
+    // bank lists and the librarian popups.
     void createProgressOverlay();
     void createLibrarianMenus();
     // Lets the configuration build the librarian view (before readUIConfig).
     void installLibrarianViewFactory();
-    void DisplayProcessingIndicator(bool show);
-    void updateUserInterfaceAndMenus();
-    void setLibrarianViewDirty();
-    void updatePatchLibrarianView(int list);
-    void sendPatchToDeviceFromLibrarian(int slot, int list);
-    void displayCategoryName(const std::string& text);
-    // Moves the librarian view's selection and the library's transfer slot.
-    void selectLibrarianSlot(int slot);
-    // The list that holds the librarian view's selection (0 upper, 1 lower).
-    int librarianListActive() const;
-    // The current sound's name and category as the decoder found them.
-    void setCurrentSoundTexts(const std::string& name, const std::string& category);
-    std::string currentSoundName() const;
-    std::string currentSoundCategory() const;
-    // Shows a status line in the status display, when there is one.
-    void showStatus(const char* text);
 
-    // ---- Librarian: lists, menus, sending, import (Zelto2XLibrarian*.cpp) ----
-    // Main thread unless noted. Library lists are read under libraryLock().
+    // ---- Lists and menus ----
     // Rescans (reload) or only re-lists the library; kind 0 banks, 1 categories,
     // 4 search results in the lower list. A reload waits while a request job runs.
     void patchTypeChanged(int unused, int kind, bool reload);
@@ -125,11 +247,44 @@ public:
     void refreshPopUpMenus();
     void showFileEditMenu(int x, int y);
     void showFileCopyMenu(int x, int y);
-    // Any thread (the text controls guard their texts).
+    void updateUserInterfaceAndMenus();
+    void setLibrarianViewDirty();
+    void updatePatchLibrarianView(int list);
+    // Refills the popup of the upper (0) or lower (1) list, ticking index.
+    void refreshListPopup(int list, int index);
+    void rebuildMainLibrarianMenu();
+    // The bank file a list shows (0 upper, else lower), or null. Caller holds libraryLock().
+    PatchFile* librarianListBank(int list);
+    // The display name of a bank file: long names shortened to 47 characters,
+    // "~n" and the lower-case extension, never more than 55 characters.
+    // prefix and number carry the running count through one rebuild.
+    static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
+
+    // ---- The list view ----
+    // Moves the librarian view's selection and the library's transfer slot.
+    void selectLibrarianSlot(int slot);
+    // The list that holds the librarian view's selection (0 upper, 1 lower).
+    int librarianListActive() const;
+    int librarianSelectedSlot(int list);
+    void setLibrarianDragEnabled(bool enabled);
+    int librarianCurrentProgram();
+    void setLibrarianCurrentProgram(int program);
+    void clearPendingRename();
+
+    // ---- Texts (any thread: the text controls guard their texts) ----
     void displayText(const std::string& name, const std::string& value, const std::string& cc);
     void displayPatchName(const std::string& text);
+    void displayCategoryName(const std::string& text);
     void DisplayLibrarianPatchCategory(int slot, int list);
     void updateBankAndProgramMenuNames(bool keepBankMenu);
+    // The current sound's name and category as the decoder found them. Any
+    // thread; under the texts mutex.
+    void setCurrentSoundTexts(const std::string& name, const std::string& category);
+    std::string currentSoundName() const;
+    std::string currentSoundCategory() const;
+
+    // ---- Sending and storing (Zelto2XLibrarianSend.cpp) ----
+    void sendPatchToDeviceFromLibrarian(int slot, int list);
     // Any thread: the bank store and the two librarian store commands.
     void storeAllPatchesToDeviceFromLibrarian(int bank, int list);
     void SendSingleProgramFromLibrarian(bool unused);
@@ -137,20 +292,9 @@ public:
     // Any thread: where the next incoming sound dump goes, and the unsaved state.
     void SetLibrarianRequestActive(bool toLibrary);
     void SetLibrarianStatusUnsaved(bool unsaved);
-    // Import (main thread): a bank file copied into the library folder; single
-    // sounds into the transfer slot; the selected slot's category byte.
-    void saveImportedFile(bool asMidi);
-    void ImportSingleZeltoPatches(bool olderModel);
-    void SetCategoryForLibrarianPatch(int code);
     // Stores a sound into slot transferSlot of the upper bank, padding the bank
     // to 100; the bank is marked unsaved only when it was stored. Any thread.
     bool storeSoundInTransferSlot(const LibrarianPatch& sound);
-    // The bank file a list shows (0 upper, else lower), or null. Caller holds libraryLock().
-    PatchFile* librarianListBank(int list);
-    // The display name of a bank file: long names shortened to 47 characters,
-    // "~n" and the lower-case extension, never more than 55 characters.
-    // prefix and number carry the running count through one rebuild.
-    static std::string bankDisplayName(const std::string& fileName, std::string& prefix, int& number);
     // What the librarian menus start in the core and the workers (main thread);
     // each is dropped silently while the request thread runs.
     bool libBankChange();                    // bank select and program change for kCurrentBank/kCurrentPatch
@@ -163,21 +307,16 @@ public:
     void libRequestProgram(int program);     // job 5 after a program change
     void libOpenHelp(int item);              // 0 data folder, 1 manual, 2..4 the maker's pages
 
-    // ---- Control-lookup forwards (any thread) ----
-    IControl* getSysexControl(int a, int b, int c, int d, int sub);
-    IControl* getMsbLsbControl(int a, int b, int c, int d, int e);
-    IControl* getCCControls(int channel, int cc, int group);
-    int getProgramValueByParts(int a, int b, int index);
-    void setProgramValueByParts(int a, int b, int index, int value);
+    // ---- Import (Zelto2XLibrarianImport.cpp) ----
+    // A bank file copied into the library folder; single sounds into the
+    // transfer slot; the selected slot's category byte.
+    void saveImportedFile(bool asMidi);
+    void ImportSingleZeltoPatches(bool olderModel);
+    void SetCategoryForLibrarianPatch(int code);
 
-    // Parameter value in its own units (0 for a missing index). Any thread.
-    double paramValue(int index) const;
-    // Stores a value clamped into the parameter's range, telling nobody.
-    void setParamValueClamped(int index, double value);
-    // Writes a LOG line while the debug switch is on.
-    void logDebug(const std::string& text);
+    // ======== State ========
 
-    // ---- State ----
+    // ---- Flags of the MIDI paths (host, render, MIDI input and worker threads) ----
     std::atomic<bool> midiOutSet {false};
     std::atomic<bool> patchLoading {false};
     std::atomic<bool> pluginReady {false};
@@ -198,14 +337,84 @@ public:
     // audio thread drains it.
     IMidiQueue midiQueue {IMidiQueue::kDefaultSize};
 
-    // Bank file shown in the upper librarian list (main thread).
+    // ---- Audio thread and the jobs it starts (shared with the host, main,
+    // MIDI input and worker threads) ----
+    std::atomic<bool> requestPending {false};
+    std::atomic<bool> continuousClockStarted {false};
+    std::atomic<bool> resetPending {false};
+    std::atomic<bool> sendClockPointer {false};
+    std::atomic<bool> sendClockInfo {false};
+    std::atomic<bool> sendGlobalBeforeSound {false};
+    std::atomic<bool> globalSettingsSent {true};
+    std::atomic<int> dawOffset {0};
+    // True while the host transport plays; the value display leaves unnamed
+    // parameters alone then. The render thread sets it from the host's transport.
+    std::atomic<bool> transportRunning {false};
+    std::atomic<int> lastTempoValue {0};  // the render thread writes it
+    bool transportWasRunning = false;     // render thread only
+    bool clockStartSent = false;          // render thread only
+    bool tempoSynced = false;             // render thread only
+    // The render thread's posted jobs (render thread only): the clock state the
+    // transport asks for, the clock job waiting for its outcome, the request.
+    bool clockWanted = false;
+    int clockJobPosted = 0;
+    bool requestJobPosted = false;
+    ITimeInfo timeInfo;                   // render thread only
+    double sampleRate = 44100.0;          // Reset, under the plug-in mutex
+
+    // ---- Parameter handlers (any thread but render) ----
+    std::atomic<bool> hardwareChangeActive {false};
+    std::atomic<bool> sectionLockActive {false};
+    std::atomic<int> currentProgram {0};
+    std::atomic<bool> renameHandled {true};
+    std::atomic<int> bankKindOffset {0};
+    // What the lower librarian list shows: a category or the search results
+    // (neither: a bank).
+    std::atomic<bool> lowerShowsCategories {false};
+    std::atomic<bool> lowerShowsSearch {false};
+
+    // ---- Start-up, data folder and settings (main thread after construction) ----
+    // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
+    // 1.25) every pixel size is multiplied by.
+    static constexpr int kEditorWidth = 1500;
+    static constexpr int kEditorHeight = 757;
+    double guiScale = 1.0;
+    bool debugLogEnabled = false;
+    std::string logFilePath;
+    DebuggerOutput debugOutput;
+    std::string dataFolder;
+    std::string uiSettingsFilePath;
+    std::array<std::string, 5> uiSettings;
+    int colorScheme = 0;
+    std::string panelString;
+    // The last incoming short message printed by compareMIDIdata.
+    std::array<int, 3> lastIncomingMessage {};
+
+    // ---- The parts the editor owns (built by the constructor) ----
+    UIConfigManager* uiConfig = nullptr;
+    PatchLibrarian* patchLibrarian = nullptr;
+    MIDIMessageManager* midiMessageManager = nullptr;
+    PatchManager* patchManager = nullptr;
+    ITextControl* statusText = nullptr;
+    ControlLayer* miniMixerLayer = nullptr;
+    ControlLayer* arpTempoKnobLayer = nullptr;
+    ControlLayer* arpTempoClockLayer = nullptr;
+    // The "tempoValues" list of the UI configuration; the clock jobs read it.
+    std::vector<std::string> tempoValues;
+
+    // ---- Librarian (main thread unless atomic) ----
+    // Bank files shown in the upper and lower lists.
     std::string upperBankName;
     std::string upperFolderName;
-
-    // ---- Librarian state (main thread unless atomic) ----
+    std::string lowerBankName;
+    std::string lowerFolderName;
     std::string dialogFolder;               // where the next file panel opens
     LibrarianViewControl* librarianView = nullptr;
     ControlLayer* progressLayer = nullptr;
+    // The progress overlay and its two cancel buttons (librarian, editor).
+    IControl* progressIndicator = nullptr;
+    IControl* librarianCancelButton = nullptr;
+    IControl* editorCancelButton = nullptr;
     IControl* upperListControl = nullptr;
     IControl* lowerListControl = nullptr;
     LeftPatchPopupMenu* leftPatchPopupMenu = nullptr;
@@ -225,202 +434,9 @@ public:
     std::unique_ptr<FileCopyPopupMenu, SlotMenuDeleter> fileCopyPopupMenu;
     std::atomic<int> pendingReloadKind {-1};  // a reload waiting for the request job; -1 none
 
-    // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
-    // 1.25) every pixel size is multiplied by.
-    static constexpr int kEditorWidth = 1500;
-    static constexpr int kEditorHeight = 757;
-    double guiScale = 1.0;
-
-    bool debugLogEnabled = false;
-    std::string logFilePath;
-    DebuggerOutput debugOutput;
-
-    UIConfigManager* uiConfig = nullptr;
-    PatchLibrarian* patchLibrarian = nullptr;
-    MIDIMessageManager* midiMessageManager = nullptr;
-    ITextControl* statusText = nullptr;
-    ControlLayer* miniMixerLayer = nullptr;
-    ControlLayer* arpTempoKnobLayer = nullptr;
-    ControlLayer* arpTempoClockLayer = nullptr;
-
-    // ---- MIDI workers: librarian state the jobs read (the librarian glue owns it) ----
-    // The "tempoValues" list of the UI configuration (filled at construction).
-    std::vector<std::string> tempoValues;
-
-    // ==== Start-up, data folder, UI settings, project state and audio thread ====
-    // (Zelto2X.cpp, Zelto2XSettings.cpp, Zelto2XState.cpp, Zelto2XAudio.cpp)
-
-    // ---- IPluginBase: project state (host thread, under the plug-in mutex) ----
-    bool SerializeState(ByteChunk* chunk) override;
-    int UnserializeState(ByteChunk* chunk, int startPos) override;
-    // The end of the whole state at startPos, or -1; applies nothing.
-    int CheckState(ByteChunk* chunk, int startPos) override;
-    // full false: the short form (header and the 240 stored values).
-    bool SerializeState2(ByteChunk* chunk, bool full);
-    // Checks the whole chunk first: -1 and nothing changed when it is short
-    // or holds a value that is not a number; else recalls it and returns the
-    // position after the stored values (bytes after them are not read).
-    int UnserializeState2(ByteChunk* chunk, int startPos, bool full);
-    // The stored parameters: indexes 0 to 239, whatever the parameter count.
-    static constexpr int kStoredParamCount = 240;
-
-    // ---- IPluginBase: audio thread ----
-    // Host thread, under the plug-in mutex.
-    void Reset() override;
-    // Render thread: takes no lock, allocates nothing and never waits.
-    void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
-
-    // ---- Data folder (any thread) ----
-    const std::string& getDataFolder() const { return dataFolder; }
-    std::string getPatchesFolderStr() const { return dataFolder + "Patches"; }
-    int getPatchesFolderLength() const { return static_cast<int>(getPatchesFolderStr().size()); }
-    // Main thread: the data folder, or with manual the user manual in it.
-    void OpenDataDirectory(bool manual);
-    // "Timbre <timbre + 1> <name>"; valid until the next call. Main thread.
-    const char* getPanelString(int timbre, const std::string& name);
-
-    // ---- UI settings writers (parameter handling, under the plug-in mutex) ----
-    void userInterfaceSizeChanged(int value);
-    void firstRunExitChanged(double value);
-
-    // ---- Layers and controls taken once at start-up (any thread) ----
-    // The configuration's layer of that name, or null (logged once at start-up).
-    ControlLayer* layerNamed(const std::string& name) const;
-    // The first control bound to the parameter, or null.
-    IControl* paramControl(int paramIdx) const;
-    ITextControl* paramTextControl(int paramIdx) const;
-    // Takes the first control of every parameter from the surface (start-up;
-    // again after controls are added). Main thread.
-    void rememberControls();
-
-    std::string dataFolder;
-    std::string uiSettingsFilePath;
-    std::array<std::string, 5> uiSettings;
-    int colorScheme = 0;
-    PatchManager* patchManager = nullptr;
-    ITimeInfo timeInfo;
-    double sampleRate = 44100.0;
-    std::string panelString;
-    std::string lowerBankName;
-    std::string lowerFolderName;
-    // The last incoming short message printed by compareMIDIdata.
-    std::array<int, 3> lastIncomingMessage {};
-
-    // Audio thread and the jobs it starts (plain flags shared with the host,
-    // main, MIDI input and worker threads).
-    std::atomic<bool> requestPending {false};
-    std::atomic<bool> continuousClockStarted {false};
-    std::atomic<bool> resetPending {false};
-    std::atomic<bool> sendClockPointer {false};
-    std::atomic<bool> sendClockInfo {false};
-    std::atomic<bool> sendGlobalBeforeSound {false};
-    std::atomic<bool> globalSettingsSent {true};
-    std::atomic<int> dawOffset {0};
-    bool transportWasRunning = false;  // render thread only
-    bool clockStartSent = false;       // render thread only
-    bool tempoSynced = false;          // render thread only
-    std::atomic<int> lastTempoValue {0};  // the render thread writes it
-    // Render thread's posted jobs (render thread only): the clock state the
-    // transport asks for, the clock job waiting for its outcome, the request.
-    bool clockWanted = false;
-    int clockJobPosted = 0;
-    bool requestJobPosted = false;
-
-    // Render thread: posts the job the clock or the sound request needs and
-    // follows the flags with the jobs that really started.
-    void settleClockJob();
-    void settleSoundRequest();
-    // Main thread: true only when the worker thread really started.
-    bool startWholeSoundJob();
-    // ---- Routing, parameter changes, value display, tabs and commands ----
-    // The parameter handlers: GUI and host changes, and values from the
-    // hardware. Any thread but render; both take the plug-in mutex.
-    void OnParamChange(int paramIdx) override;
-    void OnParamChange2(int paramIdx) override;
-    // Turns a parameter value into the action's MIDI. Runs inside the
-    // caller's plug-in mutex; sends without a lock.
-    void processControlAction(ControlAction* action, int paramIdx, double value);
-    // Whether a message built for a parameter change may go to the hardware:
-    // never for a value from the hardware, nor for one an incoming hardware
-    // message set while local control is on. Any thread.
-    bool mayEchoToHardware() const;
-    // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
-    void sendSysExInitialization();
-    // All Notes Off on the device channel. Render thread or handlers.
-    void AllSoundsOff();
-    // All Notes Off, bank select and program change (sleeps 100 ms). Always true.
-    bool BankChangeMessage();
-    // After a program step with section locks on: waits (bounded, with the
-    // plug-in mutex released) for the requested sound, then sends the whole
-    // sound back. Handler thread.
-    void sendPartDataBackToHardware(int unused = 0);
-    void sendPatchAndPatternToDevice(int, bool, bool sendGlobalFirst, bool, bool);
-    std::string getValueString(double value);
-    // Shows the overlays of the pattern steps beyond the pattern length.
-    void DrawPatternOverlayer(int patternLength);
-    // Opens a support web page: 0 tickets, 1 downloads, 2 articles.
-    void OpenHelpTopics(int topic);
-    // A layer by its configuration name, or the editor-made one of that name;
-    // null (logged once per name) when there is none. Any thread after start-up.
-    ControlLayer* findLayer(const std::string& name);
-    // The first control bound to a parameter, or null (logged once). Any thread.
-    IControl* findParamControl(int paramIdx);
-    // Hide / GrayOut by name or by parameter; missing ones are skipped.
-    void showLayer(const char* name, bool show);
-    void grayLayer(const char* name, bool gray);
-    void showParamControl(int paramIdx, bool show);
-    void grayParamControl(int paramIdx, bool gray);
-    // Writes the status display's name line and value line (null-safe).
-    void showStatusLines(const char* name, const char* value);
-    void setTextOfParam(int paramIdx, const char* text);
-    // Sets a parameter and its controls without running a handler.
-    void setFromPlug(int paramIdx, double value);
-    // The progress indicator with its layer "PROGRESS".
-    void showProgressOverlay(bool show);
-    // The librarian list view and popups as the commands and tabs use them.
-    int librarianSelectedSlot(int list);
-    void setLibrarianDragEnabled(bool enabled);
-    int librarianCurrentProgram();
-    void setLibrarianCurrentProgram(int program);
-    void clearPendingRename();
-    // Refills the popup of the upper (0) or lower (1) list, ticking index.
-    void refreshListPopup(int list, int index);
-    void rebuildMainLibrarianMenu();
-
-    std::atomic<bool> hardwareChangeActive {false};
-    std::atomic<bool> sectionLockActive {false};
-    std::atomic<int> currentProgram {0};
-    std::atomic<bool> searchViewActive {false};
-    std::atomic<bool> categoryViewActive {false};
-    std::atomic<bool> renameHandled {true};
-    std::atomic<int> bankKindOffset {0};
-    // True while the host transport plays; the value display leaves unnamed
-    // parameters alone then. The audio thread keeps it.
-    std::atomic<bool> transportRunning {false};
-    // The progress overlay and its two cancel buttons (librarian, editor);
-    // the constructor builds them.
-    IControl* progressIndicator = nullptr;
-    IControl* librarianCancelButton = nullptr;
-    IControl* editorCancelButton = nullptr;
-    // The librarian's names for what the lower list shows (the two flags above).
-    std::atomic<bool>& lowerShowsCategories = categoryViewActive;
-    std::atomic<bool>& lowerShowsSearch = searchViewActive;
-
-
 private:
-    // Librarian glue helpers.
-    std::mutex m_pendingMenuMutex;
-    std::vector<std::function<void()>> m_pendingMenuWork;
-    void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
-    bool startSendSlotJob(const LibrarianPatch& sound);
-    // The open panel in dialogFolder; the chosen path, or empty.
-    std::string promptForOpenFile(const char* extensions);
-    // The file the user chooses, read whole; false when cancelled or unreadable.
-    bool readChosenFile(const char* extensions, std::string* path, std::vector<unsigned char>* bytes);
-    bool startStoreBankJob(int bank, int list);
-
+    // ---- Start-up steps (Zelto2X.cpp, Zelto2XSettings.cpp) ----
     void createGraphicsSurface();
-    // Start-up steps (Zelto2X.cpp).
     void openDataFolderFiles();
     void buildUserInterface();
     void setInitialValues();
@@ -428,11 +444,13 @@ private:
     void rememberLayers();
     void setStartupFilters();
     bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
-    // Recall steps (Zelto2XState.cpp).
+
+    // ---- Recall steps (Zelto2XState.cpp) ----
     void reopenPortsByName();
     void deriveFlagsFromParameters();
     void sendRecalledSound();
-    // Audio thread steps (Zelto2XAudio.cpp).
+
+    // ---- Audio thread steps (Zelto2XAudio.cpp; render thread only) ----
     void followTransport();
     void followHostTempo();
     void drainQueue(int positions);
@@ -441,13 +459,22 @@ private:
     bool allNotesOffFromRenderThread();
     void lightLedForOutgoing(const IMidiMsg* msg);
     void setLedOff();
-
-    std::map<std::string, ControlLayer*> m_layers;
-    std::array<IControl*, kNumParams> m_paramControls {};
-    // What the MIDI-out delay display shows (render thread only).
+    // Posts the job the clock or the sound request needs and follows the
+    // flags with the jobs that really started.
+    void settleClockJob();
+    void settleSoundRequest();
+    // What the MIDI-out delay display shows.
     int m_shownDelayPositions = -1;
     int m_shownDelayBlock = -1;
+
+    // ---- Routing steps (Zelto2XRouting.cpp) ----
+    // Whether All Notes Off goes out now (an output, a ready editor, no
+    // device search); both its paths ask. Any thread, no lock.
+    bool allNotesOffWanted() const;
     void lightMidiLed();
+    // A sound request is still on its way (started or awaiting its dump).
+    bool requestBusy() const;
+
     // ---- Parameter-change cases (Zelto2XParamChange.cpp, Zelto2XCommands.cpp) ----
     // Each returns true when the call stops there (no layer switch, no action).
     bool earlyParamCase(int paramIdx, int n, double& v);
@@ -468,17 +495,26 @@ private:
     void stepProgram(int direction);
     void finishProgramStep();
     void switchTabWithProgress(int tab);
-    // The whole sound to the hardware or into the selected library slot (job
-    // 0) unless the request thread is busy; true when it started. skipGlobal:
-    // this send leaves the global settings out. Any thread but render.
-    bool startSoundTransferJob(bool toLibrary, bool skipGlobal = false);
-    // A sound request is still on its way (started or awaiting its dump).
-    bool requestBusy() const;
 
+    // ---- Lookups (Zelto2X.cpp, Zelto2XViews.cpp) ----
+    // The control a show, grey or text operation changes; a missing one is
+    // logged once. Takes the lookup mutex only when it is missing.
+    IControl* controlToChange(int paramIdx);
+    std::array<IControl*, kNumParams> m_paramControls {};
     std::mutex m_lookupMutex;
-    std::map<std::string, ControlLayer*> m_layerCache;
-    std::set<std::string> m_missingNames;
+    std::map<std::string, ControlLayer*> m_layerCache;  // start-up layers, then each one found
+    std::set<std::string> m_missingNames;               // layers and controls already logged missing
 
+    // ---- Librarian glue (Zelto2XLibrarian*.cpp) ----
+    std::mutex m_pendingMenuMutex;
+    std::vector<std::function<void()>> m_pendingMenuWork;
+    void setBankDisplayTexts(const std::vector<std::string>& names, const std::vector<int>& params);
+    bool startSendSlotJob(const LibrarianPatch& sound);
+    // The open panel in dialogFolder; the chosen path, or empty.
+    std::string promptForOpenFile(const char* extensions);
+    // The file the user chooses, read whole; false when cancelled or unreadable.
+    bool readChosenFile(const char* extensions, std::string* path, std::vector<unsigned char>* bytes);
+    bool startStoreBankJob(int bank, int list);
     mutable std::mutex m_textsMutex;
     std::string m_soundName;
     std::string m_soundCategory;

@@ -163,12 +163,8 @@ void Zelto2X::drainQueue(int positions)
 
 bool Zelto2X::allNotesOffFromRenderThread()
 {
-    if (!midiOutSet || !pluginReady)
+    if (!allNotesOffWanted())
         return true;
-    if (deviceInitialization) {
-        consolelog::log("AllSoundsOff() : Device Initialization in process, returning\n");
-        return true;
-    }
     IMidiMsg msg;
     msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
     if (toDAWBuffer) {
@@ -240,13 +236,4 @@ void Zelto2X::settleSoundRequest()
         else
             requestPending = true;
     }
-}
-
-bool Zelto2X::startWholeSoundJob()
-{
-    // patchLoading is the job's while it runs: set when it starts, cleared when it ends.
-    MIDIJob job;
-    job.jobCode = kJobSendArrangement;
-    job.setPatchLoading = true;
-    return midiMessageManager->startJob(job);
 }

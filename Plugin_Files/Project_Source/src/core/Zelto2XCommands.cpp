@@ -68,7 +68,7 @@ bool Zelto2X::commandCase(int paramIdx, int n)
 {
     switch (paramIdx) {
     case kRefreshFolders:
-        patchTypeChanged(0, categoryViewActive ? 1 : searchViewActive ? 4 : 0, true);
+        patchTypeChanged(0, lowerShowsCategories ? 1 : lowerShowsSearch ? 4 : 0, true);
         return false;
     case kPatchRename:
         if (!renameHandled) {
@@ -80,13 +80,13 @@ bool Zelto2X::commandCase(int paramIdx, int n)
     case kOverwriteBank:
         if (n == 1 && librarianListActive() == 0) {
             sendGlobalBeforeSound = false;
-            startSoundTransferJob(true);
+            startWholeSoundJob(WholeSoundSend::ToLibrary);
         }
         return false;
     case kCategorySelection:
         for (const char* name : {"RightSearchPopupMenu", "RightCategoryPopupMenu", "RightPatchPopupMenu"})
             showLayer(name, false);
-        categoryViewActive = n > 0;
+        lowerShowsCategories = n > 0;
         patchTypeChanged(0, n > 0 ? 1 : 0, false);
         showLayer(n > 0 ? "RightCategoryPopupMenu" : "RightPatchPopupMenu", true);
         grayParamControl(kPatchSearch, n > 0);
@@ -97,7 +97,7 @@ bool Zelto2X::commandCase(int paramIdx, int n)
         return searchPatches();
     case kPatchSearch:
         DisplayProcessingIndicator(true);
-        searchViewActive = n == 1;
+        lowerShowsSearch = n == 1;
         showLayer("categoryLimit", n != 1);
         showLayer("searchField", n == 1);
         if (n != 1) {
@@ -197,7 +197,7 @@ bool Zelto2X::storeListBankNames(int list, int index)
     if (!patchLibrarian)
         return false;
     std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-    const PatchFileList& files = listFiles(*patchLibrarian, list, categoryViewActive, searchViewActive);
+    const PatchFileList& files = listFiles(*patchLibrarian, list, lowerShowsCategories, lowerShowsSearch);
     if (index < 0 || index >= static_cast<int>(files.size()))
         return false;
     // The whole file name: only the popups shorten what they show.
@@ -229,7 +229,7 @@ void Zelto2X::stepLibraryBank(int paramIdx)
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         const int count = static_cast<int>(
-            listFiles(*patchLibrarian, list, categoryViewActive, searchViewActive).size());
+            listFiles(*patchLibrarian, list, lowerShowsCategories, lowerShowsSearch).size());
         last = std::min(last, count - 1);
     }
     if (last < 0)
@@ -237,7 +237,7 @@ void Zelto2X::stepLibraryBank(int paramIdx)
     const int k = param->Int();
     const int index = next ? (k + 1 > last ? 0 : k + 1) : (k <= 0 ? last : std::min(k - 1, last));
     param->SetClamped(index);
-    if (IControl* control = findParamControl(selection))
+    if (IControl* control = controlToChange(selection))
         control->SetValueFromPlug(param->GetNormalized());
     setLibraryBankSelection(list, index);
     setParamValueClamped(upper ? kCurrentOpenPatchBankL : kCurrentOpenPatchBankR, index + bankKindOffset);
@@ -306,7 +306,7 @@ bool Zelto2X::searchPatches()
         return false;
     const std::string text = param->GetDisplayText(0);
     if (text.empty()) {
-        searchViewActive = false;
+        lowerShowsSearch = false;
         param->SetDisplayText(0, kSearchPrompt);
         showLayer("RightPatchPopupMenu", true);
         return false;
@@ -316,7 +316,7 @@ bool Zelto2X::searchPatches()
         showStatusLines("Enter 2 digits or more!", nullptr);
         return false;
     }
-    if (!searchViewActive)
+    if (!lowerShowsSearch)
         return false;
     bool found = false;
     if (patchLibrarian) {

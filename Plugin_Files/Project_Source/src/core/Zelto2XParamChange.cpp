@@ -148,7 +148,7 @@ bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
         grayLayer("arpTempoKnob", n > 0);
         if (midiOutSet) {
             globalSettingsSent = false;
-            startSoundTransferJob(false);
+            startWholeSoundJob(WholeSoundSend::ToHardware);
         }
         return false;
     default:
@@ -229,7 +229,7 @@ void Zelto2X::randomizeSound()
     midiMessageManager->randomGenerator();
     midiMessageManager->randomizePatchSettings(0);
     requestPending = true;
-    startSoundTransferJob(false);
+    startWholeSoundJob(WholeSoundSend::ToHardware);
     Sleep(500);
     showStatusLines("Patch Randomized", nullptr);
     setFromPlug(kRandomize, 0.0);
@@ -276,7 +276,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         // The steps have no message of their own: they reach the hardware
         // only inside the whole sound, without the global settings.
         if (midiOutSet)
-            startSoundTransferJob(false, true);
+            startWholeSoundJob(WholeSoundSend::ToHardwareWithoutGlobal);
         return false;
     }
     if (inRange(paramIdx, kSectionLockOsc1, kSectionLockArp)) {
@@ -316,7 +316,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
     case kPatchName:
     case kCategoryName:
         if (midiOutSet)
-            startSoundTransferJob(false, true);
+            startWholeSoundJob(WholeSoundSend::ToHardwareWithoutGlobal);
         globalSettingsSent = false;
         return false;
     case kMIDIFilterTrackIncomingMIDI:
@@ -366,7 +366,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         globalSettingsSent = false;
         sendGlobalBeforeSound = true;
         if (midiOutSet)
-            startSoundTransferJob(false);
+            startWholeSoundJob(WholeSoundSend::ToHardware);
         return false;
     case kCancelDataRequestParam:
         if (n == 1)

@@ -175,14 +175,21 @@ void Zelto2X::sendSysExInitialization()
     Sleep(100);
 }
 
-void Zelto2X::AllSoundsOff()
+bool Zelto2X::allNotesOffWanted() const
 {
     if (!midiOutSet || !pluginReady)
-        return;
+        return false;
     if (deviceInitialization) {
         log("AllSoundsOff() : Device Initialization in process, returning\n");
-        return;
+        return false;
     }
+    return true;
+}
+
+void Zelto2X::AllSoundsOff()
+{
+    if (!allNotesOffWanted())
+        return;
     IMidiMsg msg;
     msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
     MIDIOutRoutingSwitch(&msg);
@@ -268,7 +275,7 @@ void Zelto2X::sendPartDataBackToHardware(int)
     }
     if (sectionLockActive) {
         log("Sending full arrange to hardware!\n");
-        startSoundTransferJob(false);
+        startWholeSoundJob(WholeSoundSend::ToHardware);
     }
 }
 
@@ -427,13 +434,18 @@ void Zelto2X::setProgramValueByParts(int a, int b, int index, int value)
 
 // ---- Jobs of the MIDI workers ----------------------------------------------------
 
-bool Zelto2X::startSoundTransferJob(bool toLibrary, bool skipGlobal)
+bool Zelto2X::startWholeSoundJob(WholeSoundSend send)
 {
-    if (!skipGlobal)
-        return midiMessageManager->sendArrangementToDevice(toLibrary, false);
-    // The job gets the flag with its arguments: it runs later on its own thread.
+    if (send == WholeSoundSend::ToHardware || send == WholeSoundSend::ToLibrary)
+        return midiMessageManager->sendArrangementToDevice(send == WholeSoundSend::ToLibrary, false);
+    // The job gets its flags with its arguments: it runs later on its own thread.
     MIDIJob job;
     job.jobCode = kJobSendArrangement;
+    if (send == WholeSoundSend::RecalledToHardware) {
+        // patchLoading is the job's while it runs: set when it starts, cleared when it ends.
+        job.setPatchLoading = true;
+        return midiMessageManager->startJob(job);
+    }
     job.globalSettingsSent = true;
     const bool started = midiMessageManager->startJob(job);
     globalSettingsSent = false;

@@ -73,21 +73,12 @@ bool Zelto2X::rewriteUISettings(const char* consoleFormat, const std::string& sh
 
 namespace {
 
-void showTexts(ITextControl* name, ITextControl* value, const char* nameText, const char* valueText)
-{
-    if (name)
-        name->SetTextFromPlug(nameText);
-    if (value && valueText)
-        value->SetTextFromPlug(valueText);
-}
-
 // The writers change nothing, not even the editor's fields, without the file.
 bool reportMissingFile(Zelto2X* editor)
 {
     if (access(editor->uiSettingsFilePath.c_str(), F_OK) == 0)
         return false;
-    showTexts(editor->paramTextControl(kControlDisplayName), editor->paramTextControl(kControlDisplayValue),
-              "Zelto2X Editor UI.txt MISSING!", "Contact support");
+    editor->showStatusLines("Zelto2X Editor UI.txt MISSING!", "Contact support");
     return true;
 }
 
@@ -95,8 +86,7 @@ bool reportMissingFile(Zelto2X* editor)
 // folder): the change lasts until the editor closes.
 void reportUnwritableSettings(Zelto2X* editor)
 {
-    showTexts(editor->paramTextControl(kControlDisplayName), editor->paramTextControl(kControlDisplayValue),
-              "Zelto2X Editor UI.txt NOT SAVED!", "Check folder rights");
+    editor->showStatusLines("Zelto2X Editor UI.txt NOT SAVED!", "Check folder rights");
     std::printf("Build LOG: \t Could not write %s\n", editor->uiSettingsFilePath.c_str());
 }
 
@@ -113,8 +103,7 @@ void Zelto2X::userInterfaceSizeChanged(int value)
     }
     // The surface keeps its size: the new scale applies at the next start.
     if (rewriteUISettings("Build LOG: \t Size changed to %s\n", uiSettings[1]))
-        showTexts(paramTextControl(kControlDisplayName), paramTextControl(kControlDisplayValue),
-                  "Size changes applied...", "Reload project!");
+        showStatusLines("Size changes applied...", "Reload project!");
     else
         reportUnwritableSettings(this);
 }
@@ -125,11 +114,11 @@ void Zelto2X::firstRunExitChanged(double value)
         return;
     if (value == 1.0) {
         uiSettings[2] = "yes";
-        showTexts(paramTextControl(kControlDisplayName), nullptr, "Set MIDI In and MIDI Out", nullptr);
+        showStatusLines("Set MIDI In and MIDI Out", nullptr);
     }
     if (!rewriteUISettings("Build LOG: \t Is Notification seen? %s\n", uiSettings[2]))
         reportUnwritableSettings(this);
-    if (ControlLayer* notification = layerNamed("firstRunNotification"))
+    if (ControlLayer* notification = findLayer("firstRunNotification"))
         notification->Hide(true);
     DisplayProcessingIndicator(true);
     DisplayProcessingIndicator(false);

@@ -204,5 +204,5 @@ void Zelto2X::sendRecalledSound()
         return;
     Sleep(50);
     sendGlobalBeforeSound = true;
-    startWholeSoundJob();
+    startWholeSoundJob(WholeSoundSend::RecalledToHardware);
 }

@@ -49,9 +49,7 @@ ControlLayer* Zelto2X::findLayer(const std::string& name)
     auto cached = m_layerCache.find(name);
     if (cached != m_layerCache.end())
         return cached->second;
-    ControlLayer* layer = layerNamed(name);
-    if (!layer && uiConfig)
-        layer = uiConfig->getLayerByName(name);
+    ControlLayer* layer = uiConfig ? uiConfig->getLayerByName(name) : nullptr;
     // The popup layers and "PROGRESS" are the editor's own, not the configuration's.
     if (IGraphics* graphics = GetGUI())
         for (int i = 0; !layer && i < graphics->NLayers(); ++i)
@@ -63,7 +61,7 @@ ControlLayer* Zelto2X::findLayer(const std::string& name)
     return layer;
 }
 
-IControl* Zelto2X::findParamControl(int paramIdx)
+IControl* Zelto2X::controlToChange(int paramIdx)
 {
     IControl* control = paramControl(paramIdx);
     if (!control) {
@@ -88,13 +86,13 @@ void Zelto2X::grayLayer(const char* name, bool gray)
 
 void Zelto2X::showParamControl(int paramIdx, bool show)
 {
-    if (IControl* control = findParamControl(paramIdx))
+    if (IControl* control = controlToChange(paramIdx))
         control->Hide(!show);
 }
 
 void Zelto2X::grayParamControl(int paramIdx, bool gray)
 {
-    if (IControl* control = findParamControl(paramIdx))
+    if (IControl* control = controlToChange(paramIdx))
         control->GrayOut(gray);
 }
 
@@ -102,7 +100,7 @@ void Zelto2X::grayParamControl(int paramIdx, bool gray)
 
 void Zelto2X::setTextOfParam(int paramIdx, const char* text)
 {
-    if (auto* control = dynamic_cast<ITextControl*>(findParamControl(paramIdx)))
+    if (auto* control = dynamic_cast<ITextControl*>(controlToChange(paramIdx)))
         control->SetTextFromPlug(text);
 }
 

@@ -51,8 +51,9 @@ enum class LibraryList { Banks, Categories, SearchResults };
 
 class LibraryTreePopupMenu : public IPopupMenuControl {
 public:
+    // Builds the first tree at once, ticking the bank (folderName, bankName).
     LibraryTreePopupMenu(IPluginBase* plug, PatchLibrarian* library, IRECT rect, Zelto2X* editor,
-        LibraryList list, bool upperList);
+        LibraryList list, bool upperList, const std::string& bankName, const std::string& folderName);
     ~LibraryTreePopupMenu() override;
 
     // Rebuilds the menus; ticks the item of (folderName, bankName), else the

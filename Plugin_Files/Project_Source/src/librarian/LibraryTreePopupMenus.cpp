@@ -51,44 +51,45 @@ struct LibraryTreePopupMenu::Build {
 };
 
 LibraryTreePopupMenu::LibraryTreePopupMenu(IPluginBase* plug, PatchLibrarian* library, IRECT rect,
-    Zelto2X* editor, LibraryList list, bool upperList)
+    Zelto2X* editor, LibraryList list, bool upperList, const std::string& bankName, const std::string& folderName)
     : IPopupMenuControl(plug, library, rect, editor), m_list(list), m_upperList(upperList)
 {
+    refreshFolderStructure(library, editor, 0, bankName, folderName);
 }
 
 LibraryTreePopupMenu::~LibraryTreePopupMenu() = default;
 
 LeftPatchPopupMenu::LeftPatchPopupMenu(IPluginBase* plug, PatchLibrarian* library, IRECT rect, Zelto2X* editor)
-    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Banks, true)
+    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Banks, true, editor->upperBankName,
+          editor->upperFolderName)
 {
-    refreshFolderStructure(library, editor, 0, editor->upperBankName, editor->upperFolderName);
 }
 
 RightPatchPopupMenu::RightPatchPopupMenu(IPluginBase* plug, PatchLibrarian* library, IRECT rect, Zelto2X* editor)
-    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Banks, false)
+    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Banks, false, editor->lowerBankName,
+          editor->lowerFolderName)
 {
-    refreshFolderStructure(library, editor, 0, editor->lowerBankName, editor->lowerFolderName);
 }
 
 RightCategoryPopupMenu::RightCategoryPopupMenu(IPluginBase* plug, PatchLibrarian* library, IRECT rect,
     Zelto2X* editor)
-    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Categories, false)
+    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Categories, false, editor->lowerBankName,
+          editor->lowerFolderName)
 {
-    refreshFolderStructure(library, editor, 0, editor->lowerBankName, editor->lowerFolderName);
 }
 
 RightSearchPopupMenu::RightSearchPopupMenu(IPluginBase* plug, PatchLibrarian* library, IRECT rect,
     Zelto2X* editor)
-    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::SearchResults, false)
+    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::SearchResults, false, editor->lowerBankName,
+          editor->lowerFolderName)
 {
-    refreshFolderStructure(library, editor, 0, editor->lowerBankName, editor->lowerFolderName);
 }
 
 ProgBankNamePopupMenu::ProgBankNamePopupMenu(IPluginBase* plug, PatchLibrarian* library, IRECT rect,
     Zelto2X* editor)
-    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Banks, true)
+    : LibraryTreePopupMenu(plug, library, rect, editor, LibraryList::Banks, true, editor->lowerBankName,
+          editor->lowerFolderName)
 {
-    refreshFolderStructure(library, editor, 0, editor->lowerBankName, editor->lowerFolderName);
 }
 
 bool ProgBankNamePopupMenu::refreshPatchNames(PatchLibrarian* library, Zelto2X* editor, int selection,

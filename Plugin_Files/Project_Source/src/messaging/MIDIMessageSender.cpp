@@ -187,12 +187,8 @@ void finishRequestTexts(Zelto2X& plug, const MIDIMessageSender& sender)
 
 void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toUserInterface)
 {
-    showIndicator(true);
-    timedOut = false;
-    cancelRequested = false;
-    const int t = plug->getTimerValue();
+    const int t = beginRequest();
     routeAnswer(!toUserInterface);
-    m_manager->guiUpdatePending = true;
     RequestPlan plan;
     plan.delayMs = t;
     plan.probeDelayMs = t / 2;
@@ -207,12 +203,8 @@ void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toUserInterface)
 
 void MIDIMessageSender::sendPartRequestSysex(bool toUserInterface, int)
 {
-    showIndicator(true);
-    timedOut = false;
-    cancelRequested = false;
-    const int t = plug->getTimerValue();
+    const int t = beginRequest();
     routeAnswer(!toUserInterface);
-    m_manager->guiUpdatePending = true;
     RequestPlan plan;
     plan.delayMs = plan.probeDelayMs = t;
     plan.request = zsysex::soundRequest(requestDeviceFromParameter(), zsysex::kEditBufferAddress);
@@ -238,25 +230,17 @@ int selectedSlot(PatchLibrarian* library)
 
 }  // namespace
 
-void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
+int MIDIMessageSender::beginRequest()
 {
     showIndicator(true);
     cancelRequested = false;
-    const int bank = static_cast<int>(plug->paramValue(kCurrentBank));
-    const int program = selectedSlot(plug->patchLibrarian);
     timedOut = false;
-    const int t = plug->getTimerValue();
     m_manager->guiUpdatePending = true;
+    return plug->getTimerValue();
+}
 
-    routeAnswer(true);
-    RequestPlan plan;
-    plan.delayMs = plan.probeDelayMs = t;
-    plan.request = zsysex::soundRequest(requestDeviceFromParameter(),
-        editBuffer ? zsysex::kEditBufferAddress : zsysex::soundAddress(bank, program));
-    m_manager->expectReply(editBuffer ? -1 : bank, program);
-    pollCycle(plan);
-
-    delay(t);
+void MIDIMessageSender::endLibraryRequest()
+{
     if (cancelRequested) {
         showStatus(kCancelled);
         discardBankData();
@@ -267,14 +251,28 @@ void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
     showIndicator(false);
 }
 
+void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
+{
+    const int t = beginRequest();
+    const int bank = static_cast<int>(plug->paramValue(kCurrentBank));
+    const int program = selectedSlot(plug->patchLibrarian);
+
+    routeAnswer(true);
+    RequestPlan plan;
+    plan.delayMs = plan.probeDelayMs = t;
+    plan.request = zsysex::soundRequest(requestDeviceFromParameter(),
+        editBuffer ? zsysex::kEditBufferAddress : zsysex::soundAddress(bank, program));
+    m_manager->expectReply(editBuffer ? -1 : bank, program);
+    pollCycle(plan);
+
+    delay(t);
+    endLibraryRequest();
+}
+
 void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
 {
-    showIndicator(true);
-    cancelRequested = false;
+    const int t = beginRequest();
     plug->selectLibrarianSlot(0);
-    timedOut = false;
-    const int t = plug->getTimerValue();
-    m_manager->guiUpdatePending = true;
 
     RequestPlan plan;
     plan.delayMs = plan.probeDelayMs = t;
@@ -297,12 +295,5 @@ void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
 
     delay(t);
     plug->selectLibrarianSlot(0);
-    if (cancelRequested) {
-        showStatus(kCancelled);
-        discardBankData();
-    } else if (!timedOut) {
-        showStatus(kCompleted);
-        plug->SetLibrarianStatusUnsaved(true);
-    }
-    showIndicator(false);
+    endLibraryRequest();
 }

@@ -152,6 +152,12 @@ private:
     void routeAnswer(bool toLibrary);
     int requestDeviceFromParameter() const;
     void discardBankData();
+    // The start of every sound request: the indicator, cleared cancel and
+    // time-out flags, a user-interface update due; returns the delay in ms.
+    int beginRequest();
+    // The end of a request into the library: its status, and a cancelled
+    // bank's data dropped.
+    void endLibraryRequest();
     void feedDumpToEditor(const SoundDump& dump);
     void sendClockByte(uint8_t byte);
     PatchFile* bankFileOfStoreList(int storeListSelector);

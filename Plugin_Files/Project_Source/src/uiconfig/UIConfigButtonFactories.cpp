@@ -22,19 +22,14 @@ IControl* UIConfigManager::createSysExBoolControl(const std::string& name, int p
     const std::string& image, double defaultVal, int, int sysexIndex, int changingByte, int layerOffset,
     LinkInfo link, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initBoolParam(paramIdx, name, displayName(layerOffset, name), defaultVal != 0.0, getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitBool(displayName(layerOffset, name).c_str(), defaultVal != 0.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, false);
-    ControlAction* action = bindAction(param, kActionSysExSwitch, control);
-    recordLink(action, paramIdx, link);
     // Entry 0 is sent for off, entry 1 for on.
-    ControlActionSysExMessage messages;
-    buildSysExMessages(sysexIndex, changingByte, 2, 0, layerOffset, &messages);
-    action->sysEx = messages;
-    fileSysExControl(action->sysEx, changingByte, control);
+    ControlAction* action =
+        bindSysExAction(param, kActionSysExSwitch, control, sysexIndex, changingByte, 2, 0, layerOffset);
+    recordLink(action, paramIdx, link);
     return control;
 }
 
@@ -42,18 +37,13 @@ IControl* UIConfigManager::createCCBoolControl(int ccNumber, int channel, const 
     int x, int y, const std::string& image, double defaultVal, double offValue, double onValue, LinkInfo,
     int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initBoolParam(paramIdx, name, displayName(layerOffset, name), defaultVal != 0.0, getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitBool(displayName(layerOffset, name).c_str(), defaultVal != 0.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, false);
-    ControlAction* action = bindAction(param, kActionCCSwitch, control);
-    action->ccNumber = ccNumber;
+    ControlAction* action = bindCCAction(param, kActionCCSwitch, control, layer, ccNumber, channel, layerOffset, 0);
     action->zeroValue = static_cast<int32_t>(offValue);
     action->onValue = static_cast<int32_t>(onValue);
-    applyChannelRule(action, layer, channel, layerOffset, 0, false);
-    ccControls.addToControlMap(action->channel, action->ccNumber, action->ccGroup, control);
     return control;
 }
 
@@ -61,32 +51,24 @@ IControl* UIConfigManager::createMsbLsbBoolControl(int ccNumber, int msbValue, i
     int channel, const std::string& name, int paramIdx, int x, int y, const std::string& image, double defaultVal,
     double offValue, double onValue, LinkInfo link, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initBoolParam(paramIdx, name, displayName(layerOffset, name), defaultVal != 0.0, getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitBool(displayName(layerOffset, name).c_str(), defaultVal != 0.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, false);
-    ControlAction* action = bindAction(param, kActionNRPN, control);
-    action->ccNumber = ccNumber;
-    action->msbValue = msbValue;
-    action->lsbValue = lsbValue;
-    action->lsbControl = lsbControl;
+    ControlAction* action = bindNRPNAction(param, control, layer, {ccNumber, msbValue, lsbValue, lsbControl},
+        channel, layerOffset, 0, true);
     action->zeroValue = static_cast<int32_t>(offValue);
     action->onValue = static_cast<int32_t>(onValue);
-    applyChannelRule(action, layer, channel, layerOffset, 0, true);
     recordLink(action, paramIdx, link);
-    nrpnControls.addToControlMap(action, control);
     return control;
 }
 
 IControl* UIConfigManager::createBoolControl(const std::string& name, int paramIdx, int defaultVal, int x, int y,
     const std::string& image, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initBoolParam(paramIdx, name, name, defaultVal != 0, getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitBool(name.c_str(), defaultVal != 0, "", getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, false);
     bindAction(param, kActionNone, control);
     return control;
@@ -95,10 +77,9 @@ IControl* UIConfigManager::createBoolControl(const std::string& name, int paramI
 IControl* UIConfigManager::createSwitchControl(const std::string& name, int paramIdx, int defaultVal, int x, int y,
     const std::string& image, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initBoolParam(paramIdx, name, name, defaultVal != 0, getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitBool(name.c_str(), defaultVal != 0, "", getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildSwitch(image, paramIdx, x, y, layer, true);
     bindAction(param, kActionNone, control);
     return control;
@@ -114,10 +95,9 @@ IControl* UIConfigManager::createAutoOffSwitchControl(const std::string& name, i
 IControl* UIConfigManager::createNoValBoolControl(const std::string& name, int paramIdx, int x, int y,
     const std::string& image, double defaultVal, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initBoolParam(paramIdx, name, name, defaultVal != 0.0, getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitBool(name.c_str(), defaultVal != 0.0, "", getParamGroup(layerOffset, group).c_str(), -1, -1);
     return buildSwitch(image, paramIdx, x, y, layer, false);
 }
 

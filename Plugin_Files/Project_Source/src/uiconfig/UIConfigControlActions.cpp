@@ -57,6 +57,24 @@ IParam* UIConfigManager::paramFor(int paramIdx, const std::string& name) const
     return m_plug->GetParam(paramIdx);
 }
 
+IParam* UIConfigManager::initDoubleParam(int paramIdx, const std::string& name, const std::string& shownName,
+    double defaultVal, double minVal, double maxVal, double step, const std::string& group) const
+{
+    IParam* param = paramFor(paramIdx, name);
+    if (param)
+        param->InitDouble(shownName.c_str(), defaultVal, minVal, maxVal, step, "", group.c_str(), -1, -1);
+    return param;
+}
+
+IParam* UIConfigManager::initBoolParam(int paramIdx, const std::string& name, const std::string& shownName,
+    bool defaultVal, const std::string& group) const
+{
+    IParam* param = paramFor(paramIdx, name);
+    if (param)
+        param->InitBool(shownName.c_str(), defaultVal, "", group.c_str(), -1, -1);
+    return param;
+}
+
 void UIConfigManager::place(IControl* control, ControlLayer* layer)
 {
     if (layer)
@@ -180,6 +198,40 @@ void UIConfigManager::fileSysExControl(const ControlActionSysExMessage& sysEx, i
     for (size_t i = 0; i < 4; ++i)
         address[i] = static_cast<unsigned char>(first[from + i] & 0x7F);
     sysExControls.addToControlMap(address, 0, control);
+}
+
+ControlAction* UIConfigManager::bindSysExAction(IParam* param, int kind, IControl* control, int sysexIndex,
+    int changingByte, int count, int start, int layerOffset)
+{
+    ControlAction* action = bindAction(param, kind, control);
+    ControlActionSysExMessage messages;
+    buildSysExMessages(sysexIndex, changingByte, count, start, layerOffset, &messages);
+    action->sysEx = messages;
+    fileSysExControl(action->sysEx, changingByte, control);
+    return action;
+}
+
+ControlAction* UIConfigManager::bindCCAction(IParam* param, int kind, IControl* control, const ControlLayer* layer,
+    int ccNumber, int channel, int layerOffset, int mixerGroup)
+{
+    ControlAction* action = bindAction(param, kind, control);
+    action->ccNumber = ccNumber;
+    applyChannelRule(action, layer, channel, layerOffset, mixerGroup, false);
+    ccControls.addToControlMap(action->channel, action->ccNumber, action->ccGroup, control);
+    return action;
+}
+
+ControlAction* UIConfigManager::bindNRPNAction(IParam* param, IControl* control, const ControlLayer* layer,
+    const NRPNAddress& address, int channel, int layerOffset, int mixerGroup, bool withAdditionalPages)
+{
+    ControlAction* action = bindAction(param, kActionNRPN, control);
+    action->ccNumber = address.ccNumber;
+    action->msbValue = address.msbValue;
+    action->lsbValue = address.lsbValue;
+    action->lsbControl = address.lsbControl;
+    applyChannelRule(action, layer, channel, layerOffset, mixerGroup, withAdditionalPages);
+    nrpnControls.addToControlMap(action, control);
+    return action;
 }
 
 void UIConfigManager::applyChannelRule(ControlAction* action, const ControlLayer* layer, int channelAttr,

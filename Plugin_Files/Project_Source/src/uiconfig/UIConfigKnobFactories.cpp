@@ -15,24 +15,30 @@ IControl* UIConfigManager::buildKnob(const std::string& image, int paramIdx, int
     return control;
 }
 
+IControl* UIConfigManager::buildFader(const std::string& image, int paramIdx, int x, int y, int length,
+    EDirection direction, ControlLayer* layer)
+{
+    IBitmap bitmap = getImageByName(m_graphics, image);
+    IControl* control =
+        new IFaderControl(m_plug, scaled(x), scaled(y), scaled(length), paramIdx, &bitmap, direction, false);
+    place(control, layer);
+    noteControl(paramIdx, control);
+    return control;
+}
+
 IControl* UIConfigManager::createSysExKnobControl(const std::string& name, int paramIdx, int x, int y,
     const std::string& image, double defaultVal, double minVal, double maxVal, double, int, int sysexIndex,
     int changingByte, int layerOffset, LinkInfo link, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
-    ControlAction* action = bindAction(param, kActionSysEx, control);
-    recordLink(action, paramIdx, link);
     const int start = static_cast<int>(minVal);
-    ControlActionSysExMessage messages;
-    buildSysExMessages(sysexIndex, changingByte, valueCount(start, static_cast<int>(maxVal)), start, layerOffset,
-        &messages);
-    action->sysEx = messages;
-    fileSysExControl(action->sysEx, changingByte, control);
+    ControlAction* action = bindSysExAction(param, kActionSysEx, control, sysexIndex, changingByte,
+        valueCount(start, static_cast<int>(maxVal)), start, layerOffset);
+    recordLink(action, paramIdx, link);
     return control;
 }
 
@@ -42,11 +48,10 @@ IControl* UIConfigManager::createSysExKnobControl2(const std::string& name, int 
 {
     // This form computes no message list; with nothing to send it files no
     // lookup entry either, and it never reads a message that does not exist.
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
     recordLink(bindAction(param, kActionSysEx, control), paramIdx, link);
     return control;
@@ -56,17 +61,12 @@ IControl* UIConfigManager::createCCKnobControl(int ccNumber, int channel, const 
     int x, int y, const std::string& image, double defaultVal, double minVal, double maxVal, double step,
     LinkInfo link, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, static_cast<double>(static_cast<int>(step)),
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal,
-        static_cast<double>(static_cast<int>(step)), "", getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
-    ControlAction* action = bindAction(param, kActionCC, control);
-    action->ccNumber = ccNumber;
-    applyChannelRule(action, layer, channel, layerOffset, 1, false);
-    recordLink(action, paramIdx, link);
-    ccControls.addToControlMap(action->channel, action->ccNumber, action->ccGroup, control);
+    recordLink(bindCCAction(param, kActionCC, control, layer, ccNumber, channel, layerOffset, 1), paramIdx, link);
     return control;
 }
 
@@ -75,20 +75,14 @@ IControl* UIConfigManager::createMsbLsbKnobControl(int ccNumber, int msbValue, i
     double minVal, double maxVal, double, LinkInfo link, int layerOffset, ControlLayer* layer,
     const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
     IControl* control = buildKnob(image, paramIdx, x, y, layer);
-    ControlAction* action = bindAction(param, kActionNRPN, control);
-    action->ccNumber = ccNumber;
-    action->msbValue = msbValue;
-    action->lsbValue = lsbValue;
-    action->lsbControl = lsbControl;
-    applyChannelRule(action, layer, channel, layerOffset, 1, false);
+    ControlAction* action = bindNRPNAction(param, control, layer, {ccNumber, msbValue, lsbValue, lsbControl},
+        channel, layerOffset, 1, false);
     recordLink(action, paramIdx, link);
-    nrpnControls.addToControlMap(action, control);
     return control;
 }
 
@@ -96,11 +90,10 @@ IControl* UIConfigManager::createNoValKnobControl(const std::string& name, int p
     const std::string& image, double defaultVal, double minVal, double maxVal, double, int layerOffset,
     ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, name, defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(name.c_str(), defaultVal, minVal, maxVal, 1.0, "", getParamGroup(layerOffset, group).c_str(),
-        -1, -1);
     return buildKnob(image, paramIdx, x, y, layer);
 }
 
@@ -108,21 +101,12 @@ IControl* UIConfigManager::createCCSliderControl(int ccNumber, int channel, cons
     int x, int y, int length, const std::string& image, double defaultVal, double minVal, double maxVal,
     LinkInfo link, int layerOffset, ControlLayer* layer, const std::string& group, EDirection direction, bool)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
-    IBitmap bitmap = getImageByName(m_graphics, image);
-    IControl* control =
-        new IFaderControl(m_plug, scaled(x), scaled(y), scaled(length), paramIdx, &bitmap, direction, false);
-    place(control, layer);
-    noteControl(paramIdx, control);
-    ControlAction* action = bindAction(param, kActionCC, control);
-    action->ccNumber = ccNumber;
-    applyChannelRule(action, layer, channel, layerOffset, 0, false);
-    recordLink(action, paramIdx, link);
-    ccControls.addToControlMap(action->channel, action->ccNumber, action->ccGroup, control);
+    IControl* control = buildFader(image, paramIdx, x, y, length, direction, layer);
+    recordLink(bindCCAction(param, kActionCC, control, layer, ccNumber, channel, layerOffset, 0), paramIdx, link);
     return control;
 }
 
@@ -131,25 +115,16 @@ IControl* UIConfigManager::createSysExSliderControl(const std::string& name, int
     int sysexIndex, int changingByte, int layerOffset, LinkInfo link, ControlLayer* layer, const std::string& group,
     EDirection direction, bool)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initDoubleParam(paramIdx, name, displayName(layerOffset, name), defaultVal, minVal, maxVal, 1.0,
+        getParamGroup(layerOffset, group));
     if (!param)
         return nullptr;
-    param->InitDouble(displayName(layerOffset, name).c_str(), defaultVal, minVal, maxVal, 1.0, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
-    IBitmap bitmap = getImageByName(m_graphics, image);
-    IControl* control =
-        new IFaderControl(m_plug, scaled(x), scaled(y), scaled(length), paramIdx, &bitmap, direction, false);
-    place(control, layer);
-    noteControl(paramIdx, control);
-    ControlAction* action = bindAction(param, kActionSysEx, control);
-    recordLink(action, paramIdx, link);
+    IControl* control = buildFader(image, paramIdx, x, y, length, direction, layer);
     // msgZeroVal is the changing byte of the slider's lowest position.
     const int count = valueCount(static_cast<int>(minVal), static_cast<int>(maxVal));
-    ControlActionSysExMessage messages;
     const long long start = static_cast<long long>(minVal) + msgZeroVal;
-    buildSysExMessages(sysexIndex, changingByte, count, start == -1 ? -1 : static_cast<int>(start & 0x7F), layerOffset,
-        &messages);
-    action->sysEx = messages;
-    fileSysExControl(action->sysEx, changingByte, control);
+    ControlAction* action = bindSysExAction(param, kActionSysEx, control, sysexIndex, changingByte, count,
+        start == -1 ? -1 : static_cast<int>(start & 0x7F), layerOffset);
+    recordLink(action, paramIdx, link);
     return control;
 }

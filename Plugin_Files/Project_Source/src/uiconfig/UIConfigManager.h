@@ -240,6 +240,12 @@ private:
     // Number of integer values from minVal to maxVal, limited to 0..kMaxValueCount.
     static int valueCount(int minVal, int maxVal);
     IParam* paramFor(int paramIdx, const std::string& name) const;
+    // The parameter of a knob or slider, or of a switch, initialised under
+    // shownName in group; null when the index is missing.
+    IParam* initDoubleParam(int paramIdx, const std::string& name, const std::string& shownName, double defaultVal,
+        double minVal, double maxVal, double step, const std::string& group) const;
+    IParam* initBoolParam(int paramIdx, const std::string& name, const std::string& shownName, bool defaultVal,
+        const std::string& group) const;
     // Appends the control to the layer, or attaches it to the surface without one.
     void place(IControl* control, ControlLayer* layer);
     // Takes or creates the parameter's action with kind, appends the control
@@ -251,6 +257,20 @@ private:
     bool buildSysExMessages(int sysexIndex, int changingByte, int count, int start, int layerOffset,
         ControlActionSysExMessage* out);
     void fileSysExControl(const ControlActionSysExMessage& sysEx, int changingByte, IControl* control);
+    // Binds an action of kind with count messages from template sysexIndex and
+    // files the control under their address.
+    ControlAction* bindSysExAction(IParam* param, int kind, IControl* control, int sysexIndex, int changingByte,
+        int count, int start, int layerOffset);
+    // Binds an action of kind to a CC number, applies the channel rule and
+    // files the control under channel, number and group.
+    ControlAction* bindCCAction(IParam* param, int kind, IControl* control, const ControlLayer* layer, int ccNumber,
+        int channel, int layerOffset, int mixerGroup);
+    // The NRPN form: a CC number with its MSB, LSB and LSB-control values.
+    struct NRPNAddress {
+        int ccNumber, msbValue, lsbValue, lsbControl;
+    };
+    ControlAction* bindNRPNAction(IParam* param, IControl* control, const ControlLayer* layer,
+        const NRPNAddress& address, int channel, int layerOffset, int mixerGroup, bool withAdditionalPages);
     // The channel rule: channel and group of a CC or NRPN control.
     void applyChannelRule(ControlAction* action, const ControlLayer* layer, int channelAttr, int layerOffset,
         int mixerGroup, bool withAdditionalPages) const;
@@ -259,7 +279,21 @@ private:
     // False when neither applies.
     bool setMenuTexts(IParam* param, int n, const std::vector<std::string>& values, int firstDisplay,
         int lastDisplay, bool numbersAllowed, char padChar) const;
+    // Where a menu's texts come from (see setMenuTexts).
+    struct MenuTexts {
+        const std::vector<std::string>& values;
+        int firstDisplay, lastDisplay;
+        bool numbersAllowed;
+        char padChar;
+    };
+    // The enum parameter of a menu with n entries and their texts; null when
+    // the parameter is missing, or when the texts are ("Values for <name> not
+    // defined!" and lineEnd printed).
+    IParam* initMenuParam(int paramIdx, const std::string& name, const std::string& shownName, int defaultVal,
+        int n, const std::string& group, const MenuTexts& texts, const char* lineEnd);
     IControl* buildKnob(const std::string& image, int paramIdx, int x, int y, ControlLayer* layer);
+    IControl* buildFader(const std::string& image, int paramIdx, int x, int y, int length, EDirection direction,
+        ControlLayer* layer);
     IControl* buildSwitch(const std::string& image, int paramIdx, int x, int y, ControlLayer* layer, bool momentary);
     IControl* buildCaption(int paramIdx, int x, int y, int w, int h, const IColor& colour, bool promptEnabled,
         ControlLayer* layer);

@@ -47,6 +47,21 @@ bool UIConfigManager::setMenuTexts(IParam* param, int n, const std::vector<std::
     return true;
 }
 
+IParam* UIConfigManager::initMenuParam(int paramIdx, const std::string& name, const std::string& shownName,
+    int defaultVal, int n, const std::string& group, const MenuTexts& texts, const char* lineEnd)
+{
+    IParam* param = paramFor(paramIdx, name);
+    if (!param)
+        return nullptr;
+    param->InitEnum(shownName.c_str(), defaultVal, n, "", group.c_str(), -1, -1);
+    if (!setMenuTexts(param, n, texts.values, texts.firstDisplay, texts.lastDisplay, texts.numbersAllowed,
+            texts.padChar)) {
+        std::printf("Values for %s not defined!%s", name.c_str(), lineEnd);
+        return nullptr;
+    }
+    return param;
+}
+
 IControl* UIConfigManager::buildCaption(int paramIdx, int x, int y, int w, int h, const IColor& colour,
     bool promptEnabled, ControlLayer* layer)
 {
@@ -64,21 +79,13 @@ IControl* UIConfigManager::createMultiSelectionCCControl(int ccNumber, int chann
     int paramIdx, int x, int y, int w, int h, int defaultVal, int minVal, int maxVal, int firstDisplay,
     int lastDisplay, std::vector<std::string> values, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initMenuParam(paramIdx, name, displayName(layerOffset, name), defaultVal,
+        valueCount(minVal, maxVal) - 1, getParamGroup(layerOffset, group), {values, firstDisplay, lastDisplay, true, 0},
+        "\n");
     if (!param)
         return nullptr;
-    const int n = valueCount(minVal, maxVal) - 1;
-    param->InitEnum(displayName(layerOffset, name).c_str(), defaultVal, n, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
-    if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, 0)) {
-        std::printf("Values for %s not defined!\n", name.c_str());
-        return nullptr;
-    }
     IControl* control = buildCaption(paramIdx, x, y, w, h, kNearWhite, true, layer);
-    ControlAction* action = bindAction(param, kActionCC, control);
-    action->ccNumber = ccNumber;
-    applyChannelRule(action, layer, channel, layerOffset, 1, false);
-    ccControls.addToControlMap(action->channel, action->ccNumber, action->ccGroup, control);
+    bindCCAction(param, kActionCC, control, layer, ccNumber, channel, layerOffset, 1);
     return control;
 }
 
@@ -87,24 +94,13 @@ IControl* UIConfigManager::createMsbLsbSelectionCCControl(int ccNumber, int msbV
     int maxVal, int firstDisplay, int lastDisplay, std::vector<std::string> values, int layerOffset,
     ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initMenuParam(paramIdx, name, displayName(layerOffset, name), defaultVal,
+        valueCount(minVal, maxVal) - 1, getParamGroup(layerOffset, group), {values, firstDisplay, lastDisplay, true, 0},
+        "\n");
     if (!param)
         return nullptr;
-    const int n = valueCount(minVal, maxVal) - 1;
-    param->InitEnum(displayName(layerOffset, name).c_str(), defaultVal, n, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
-    if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, 0)) {
-        std::printf("Values for %s not defined!\n", name.c_str());
-        return nullptr;
-    }
     IControl* control = buildCaption(paramIdx, x, y, w, h, kMenuAmber, true, layer);
-    ControlAction* action = bindAction(param, kActionNRPN, control);
-    action->ccNumber = ccNumber;
-    action->msbValue = msbValue;
-    action->lsbValue = lsbValue;
-    action->lsbControl = lsbControl;
-    applyChannelRule(action, layer, channel, layerOffset, 1, false);
-    nrpnControls.addToControlMap(action, control);
+    bindNRPNAction(param, control, layer, {ccNumber, msbValue, lsbValue, lsbControl}, channel, layerOffset, 1, false);
     return control;
 }
 
@@ -113,22 +109,13 @@ IControl* UIConfigManager::createMultiSelectionSysExControl(const std::string& n
     std::vector<std::string> values, int, int, int sysexIndex, int changingByte, int layerOffset,
     ControlLayer* layer, const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    const int n = valueCount(minVal, maxVal) - 1;
+    IParam* param = initMenuParam(paramIdx, name, displayName(layerOffset, name), defaultVal, n,
+        getParamGroup(layerOffset, group), {values, firstDisplay, lastDisplay, true, 0}, "");
     if (!param)
         return nullptr;
-    const int n = valueCount(minVal, maxVal) - 1;
-    param->InitEnum(displayName(layerOffset, name).c_str(), defaultVal, n, "",
-        getParamGroup(layerOffset, group).c_str(), -1, -1);
-    if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, 0)) {
-        std::printf("Values for %s not defined!", name.c_str());
-        return nullptr;
-    }
     IControl* control = buildCaption(paramIdx, x, y, w, h, kMenuAmber, true, layer);
-    ControlAction* action = bindAction(param, kActionSysEx, control);
-    ControlActionSysExMessage messages;
-    buildSysExMessages(sysexIndex, changingByte, n + 1, minVal, layerOffset, &messages);
-    action->sysEx = messages;
-    fileSysExControl(action->sysEx, changingByte, control);
+    bindSysExAction(param, kActionSysEx, control, sysexIndex, changingByte, n + 1, minVal, layerOffset);
     return control;
 }
 
@@ -136,16 +123,11 @@ IControl* UIConfigManager::createNoValDropDown(const std::string& name, int para
     int defaultVal, int minVal, int maxVal, int firstDisplay, int lastDisplay, int visible,
     std::vector<std::string> values, int layerOffset, ControlLayer* layer, const std::string& group, bool white)
 {
-    IParam* param = paramFor(paramIdx, name);
+    const char pad = paramIdx == kCurrentPatch ? '0' : ' ';
+    IParam* param = initMenuParam(paramIdx, name, name, defaultVal, valueCount(minVal, maxVal) - 1,
+        getParamGroup(layerOffset, group), {values, firstDisplay, lastDisplay, true, pad}, "");
     if (!param)
         return nullptr;
-    const int n = valueCount(minVal, maxVal) - 1;
-    param->InitEnum(name.c_str(), defaultVal, n, "", getParamGroup(layerOffset, group).c_str(), -1, -1);
-    const char pad = paramIdx == kCurrentPatch ? '0' : ' ';
-    if (!setMenuTexts(param, n, values, firstDisplay, lastDisplay, true, pad)) {
-        std::printf("Values for %s not defined!", name.c_str());
-        return nullptr;
-    }
     IColor colour = kHidden;
     if (visible == 1) {
         const bool dark = paramIdx == kCurrentPatch || paramIdx == kCategoryName || paramIdx == kCurrentBank;
@@ -158,15 +140,10 @@ IControl* UIConfigManager::createDropDownMenu2(const std::string& name, int para
     int defaultVal, int minVal, int maxVal, std::vector<std::string> values, int layerOffset, ControlLayer* layer,
     const std::string& group)
 {
-    IParam* param = paramFor(paramIdx, name);
+    IParam* param = initMenuParam(paramIdx, name, name, defaultVal, valueCount(minVal, maxVal) - 1,
+        getParamGroup(layerOffset, group), {values, -1, -1, false, 0}, "");
     if (!param)
         return nullptr;
-    const int n = valueCount(minVal, maxVal) - 1;
-    param->InitEnum(name.c_str(), defaultVal, n, "", getParamGroup(layerOffset, group).c_str(), -1, -1);
-    if (!setMenuTexts(param, n, values, -1, -1, false, 0)) {
-        std::printf("Values for %s not defined!", name.c_str());
-        return nullptr;
-    }
     IControl* control = buildCaption(paramIdx, x, y, w, h, kMenuAmber, true, layer);
     bindAction(param, kActionNone, control);
     return control;
