@@ -69,21 +69,6 @@ TEST(CachedFont, LineHeightIsTheRequestedCellHeight)
     }
 }
 
-TEST(CachedFont, MeasuringMovesRightAndBottomFromLeftAndTop)
-{
-    Font font("Arial");
-    RECT r{10, 20, 0, 0};
-    const int height = font.font.DrawText(nullptr, "abc", -1, &r, DT_CALCRECT);
-    EXPECT_EQ(height, 14);
-    EXPECT_EQ(r.left, 10);
-    EXPECT_EQ(r.top, 20);
-    EXPECT_EQ(r.right - r.left, font.measure("abc").right);
-    EXPECT_EQ(r.bottom, 34);
-    RECT part{0, 0, 0, 0};
-    font.font.DrawText(nullptr, "abcdef", 3, &part, DT_CALCRECT);
-    EXPECT_EQ(part.right, r.right - r.left);
-}
-
 TEST(CachedFont, InkStaysInsideTheMeasuredRectangleAndWithoutNoClipInsideTheClipRectangle)
 {
     Font measured("Arial", 16), clipped("Arial", 20);

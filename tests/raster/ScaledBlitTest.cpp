@@ -82,17 +82,6 @@ TEST(ScaledBlit, BilinearCopyMatchesThePerPixelPathAtEveryWidthAndScale)
     }
 }
 
-TEST(RotatedBlit, ZeroAngleMatchesAPlainBlit)
-{
-    ZUVE_MemBitmap src(3, 3), dest(5, 5), expected(5, 5);
-    for (int i = 0; i < 9; ++i)
-        ZUVE_PutPixel(&src, i % 3, i / 3, ZUVE_RGBA(i * 25, 0, 0, 255), 1.f, 0);
-    ZUVE_RotatedBlit(&dest, &src, 1, 1, 3, 3, 0, 0, 3, 3, 0.f, true, 1.f, ZUVE_BLIT_MODE_COPY, 0, 0);
-    ZUVE_Blit(&expected, &src, 1, 1, 0, 0, 3, 3, 1.f, ZUVE_BLIT_MODE_COPY);
-    for (int i = 0; i < 25; ++i)
-        EXPECT_EQ(pixelAt(&dest, i % 5, i / 5), pixelAt(&expected, i % 5, i / 5)) << i;
-}
-
 TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
 {
     ZUVE_MemBitmap src(4, 4);
