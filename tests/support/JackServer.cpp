@@ -73,6 +73,7 @@ void KillStaleServers(const std::string& name)
 JackServer::~JackServer()
 {
     Stop();
+    ReleaseSlot();
 }
 
 // JACK keeps every server of a user in one shared registry, and clients of
@@ -184,12 +185,22 @@ bool JackServer::HasPort(const std::string& fullName) const
     return found;
 }
 
+// The slot stays ours until the server object goes: a test that stops its
+// server while the editor's clients still live would otherwise let the next
+// test's server take the shared name, and closing those stale clients later
+// would talk to that server.
 void JackServer::Stop()
 {
-    if (jackd_.Running()) {
-        jackd_.Stop(SIGTERM, std::chrono::seconds(10));
-        std::remove(logPath_.c_str());
-    }
+    if (!jackd_.Running())
+        return;
+    if (!jackd_.StillRunning())
+        std::fprintf(stderr, "jackd ended on its own; its output:\n%s\n", ReadFile(logPath_).c_str());
+    jackd_.Stop(SIGTERM, std::chrono::seconds(10));
+    std::remove(logPath_.c_str());
+}
+
+void JackServer::ReleaseSlot()
+{
     if (slotFd_ >= 0) {
         close(slotFd_);
         slotFd_ = -1;

@@ -1,10 +1,11 @@
 #pragma once
-// A private JACK server for one test process: `jackd -d dummy` under a name
-// no other process uses, without real-time scheduling (works as root and as
-// a normal user). Servers of parallel test processes take turns (see
-// TakeServerSlot), so each test keeps its server for only a few seconds. Start() points this process (and every child it starts)
-// at the server through JACK_DEFAULT_SERVER and returns once the server
-// accepts clients; Stop() or the destructor ends it.
+// A private JACK server for one test: `jackd -d dummy` under this user's
+// test-server name, without real-time scheduling (works as root and as a
+// normal user). Test processes running in parallel take turns (see
+// TakeServerSlot), so each keeps the server for only a few seconds. Start()
+// points this process (and every child it starts) at the server through
+// JACK_DEFAULT_SERVER and returns once the server accepts clients. Stop() or
+// the destructor ends it; the destructor hands the turn to the next test.
 
 #include <string>
 
@@ -23,6 +24,7 @@ public:
 
 private:
     bool TakeServerSlot(std::string* error);
+    void ReleaseSlot();
     bool WaitUntilAcceptingClients(std::string* error);
     std::string SocketPath() const;
     int slotFd_ = -1;

@@ -39,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string input(reinterpret_cast<const char*>(data), size);
     const size_t split = input.find('\f');
     TestPlug plug(kNumParams);
-    auto* gui = new ResourceGraphics(&plug, 1500, 757);
+    // A small panel: the reader's paths don't depend on its size, and a
+    // full-size bitmap per run would make the fuzzer mostly clear memory.
+    auto* gui = new ResourceGraphics(&plug, 150, 76);
     plug.AttachGraphics(gui);
     gui->sysex = encipherConfigText(split == std::string::npos ? std::string() : input.substr(0, split));
     gui->ui = encipherConfigText(split == std::string::npos ? input : input.substr(split + 1));
