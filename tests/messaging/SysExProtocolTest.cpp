@@ -15,16 +15,6 @@ TEST(SysExProtocol, InitSoundMatchesTheDocumentedDumpByteForByte)
     EXPECT_EQ(soundName(initSinglePatch, kSoundDumpSize), "INIT          ");
 }
 
-TEST(SysExProtocol, RequestsAreFramedAsTheHardwareExpects)
-{
-    const uint8_t device = 0x05;
-    EXPECT_EQ(framed(soundRequest(device, soundAddress(0, 30))),
-        (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x05, 0x00, 0x00, 0x1E, 0xF7}));
-    EXPECT_EQ(framed(soundRequest(device, kEditBufferAddress)),
-        (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x05, 0x00, 0x7F, 0x00, 0xF7}));
-    EXPECT_EQ(framed(globalRequest(device)), (std::vector<uint8_t> {0xF0, 0x3E, 0x16, 0x05, 0x04, 0xF7}));
-}
-
 TEST(SysExProtocol, SlotAddressesSplitBankTimesHundredPlusProgramInto7BitBytes)
 {
     const int cases[][4] = {{0, 30, 0x00, 0x1E}, {1, 30, 0x01, 0x02}, {1, 27, 0x00, 0x7F}, {1, 28, 0x01, 0x00},
@@ -34,33 +24,6 @@ TEST(SysExProtocol, SlotAddressesSplitBankTimesHundredPlusProgramInto7BitBytes)
         EXPECT_EQ(address.high, c[2]) << c[0] << "/" << c[1];
         EXPECT_EQ(address.low, c[3]) << c[0] << "/" << c[1];
     }
-}
-
-TEST(SysExProtocol, ChecksumIsTheSevenBitSumOfFramedOrUnframedMessagesOf71BytesOrMore)
-{
-    std::vector<uint8_t> dump(initSinglePatch, initSinglePatch + kSoundDumpSize);
-    // Bytes 1..134 summing to 0x1029: fill with 0x7F and adjust one byte.
-    int sum = 0;
-    for (int i = 1; i <= 134; ++i) {
-        dump[i] = 0x7F;
-        sum += 0x7F;
-    }
-    dump[134] = static_cast<uint8_t>(0x7F - (sum - 0x1029));
-    std::vector<uint8_t> unframed(dump.begin() + 1, dump.end() - 1);
-    EXPECT_EQ(checksum(dump.data(), 1, 134), 0x29);
-    EXPECT_EQ(applyOutgoingChecksum(dump.data(), kSoundDumpSize), 0x29);
-    EXPECT_EQ(dump[135], 0x29);
-    EXPECT_EQ(dump[136], 0xF7);
-    EXPECT_EQ(applyOutgoingChecksum(unframed.data(), static_cast<int>(unframed.size())), 0x29);
-    EXPECT_EQ(unframed[134], 0x29);
-
-    std::vector<uint8_t> seventy(70, 0x11);
-    seventy.back() = 0x55;
-    EXPECT_EQ(applyOutgoingChecksum(seventy.data(), 70), -1);
-    EXPECT_EQ(seventy.back(), 0x55);
-    std::vector<uint8_t> seventyOne(71, 0x01);
-    EXPECT_EQ(applyOutgoingChecksum(seventyOne.data(), 71), 70);
-    EXPECT_EQ(seventyOne.back(), 70);
 }
 
 TEST(SysExProtocol, CategoryWordsFollowTheDecoderTableAndOutsideItReadNone)
