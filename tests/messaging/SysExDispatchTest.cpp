@@ -174,7 +174,7 @@ TEST_F(SoundDecoder, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.size << " bytes, byte " << c.byte << " = " << c.value);
-        SetUp();
+        SetUp();  // a fresh editor per case
         auto dump = initDump();
         dump[9] = 40;
         dump[c.byte] = static_cast<uint8_t>(c.value);
