@@ -91,17 +91,17 @@ TEST_F(JackPortTest, FullInputQueueDropsWholeMessagesAndReportsEachLossOnce)
     EXPECT_TRUE(plug->WaitForReportedLoss(dropped, kGenerousTimeout));
     EXPECT_EQ(plug->ReportedLoss(), dropped);
 
-    const std::vector<ReceivedSysEx> dumps = plug->SysEx();
+    const std::vector<std::vector<uint8_t>> dumps = plug->SysEx();
     EXPECT_LE(dumps.size() + plug->DroppedInput(), static_cast<size_t>(kDumps));
     int previous = -1;
-    for (const ReceivedSysEx& dump : dumps) {
-        ASSERT_EQ(dump.bytes.size(), 137u);
-        ASSERT_EQ(dump.bytes.back(), 0xF7);
-        const int number = dump.bytes[1] * 128 + dump.bytes[2];
+    for (const std::vector<uint8_t>& dump : dumps) {
+        ASSERT_EQ(dump.size(), 137u);
+        ASSERT_EQ(dump.back(), 0xF7);
+        const int number = dump[1] * 128 + dump[2];
         EXPECT_GT(number, previous);
         previous = number;
         for (int b = 3; b < 136; ++b) {
-            ASSERT_EQ(dump.bytes[b], dump.bytes[2]) << "dump " << number << " byte " << b;
+            ASSERT_EQ(dump[b], dump[2]) << "dump " << number << " byte " << b;
         }
     }
 }
