@@ -29,10 +29,6 @@ protected:
             editor->GetGUI()->AttachControl(editor->librarianView);
         }
     }
-    void press(int paramIdx, double v = 1.0)
-    {
-        quietly([&] { change(paramIdx, v); });
-    }
     // The program changes on the wire (the request job may add its own SysEx).
     std::vector<int> programChanges()
     {
@@ -52,7 +48,7 @@ Bytes initDump()
 
 }  // namespace
 
-TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrap)
+TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrapButNotUnderThePartLockOrOnRelease)
 {
     const std::tuple<int, int, double> cases[] = {{kPatchUp, 1, 100}, {kPatchUp, 1, 99}, {kPatchDown, 1, 0},
         {kPatchDown, 1, 50}, {kPatchDown, 2, 50}};
@@ -67,10 +63,8 @@ TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrap)
         EXPECT_EQ(editor->currentProgram, expected[i]);
         editor->midiMessageManager->patchRequested = false;
     }
-}
-
-TEST_F(Commands, PartLockAndButtonReleaseStepNothing)
-{
+    // The part lock and a button's release step nothing.
+    editor->clearWire();
     editor->GetParam(kCurrentPatch)->Set(10);
     editor->GetParam(kPartLock)->Set(1);
     press(kPatchUp);

@@ -1,84 +1,20 @@
 #pragma once
-// An editor without a window or configuration whose hardware port is a
-// recorder: every message as it would reach the wire, with the virtual time
-// it left at. Status lines, probes and layers are attached by the tests.
+// The handler tests' fixture: an editor without a window or configuration
+// whose port is a recorder, with the status lines attached, an output open
+// and probes and layers added by the tests.
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "ControlAction.h"
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
-#include "IControl.h"
-#include "IGraphics.h"
 #include "MIDIMessageManager.h"
-#include "ParameterTable.h"
-#include "Zelto2X.h"
-#include "dovor/timing.h"
 
 using coretest::Bytes;
-
-class WireEditor : public Zelto2X {
-public:
-    WireEditor() : Zelto2X(IPluginInstanceInfo()) {}
-    bool SendMidiMsg(IMidiMsg* msg) override
-    {
-        Bytes bytes {msg->mStatus, msg->mData1};
-        const int kind = msg->mStatus & 0xF0;
-        if (kind != 0xC0 && kind != 0xD0)
-            bytes.push_back(msg->mData2);
-        record(bytes);
-        return true;
-    }
-    bool TrySendMidiMsg(IMidiMsg* msg) override { return SendMidiMsg(msg); }
-    bool SendMidiSysex(unsigned char* data, int size) override
-    {
-        Bytes bytes(data, data + size);
-        if (size > 0 && data[0] != 0xF0) {
-            bytes.insert(bytes.begin(), 0xF0);
-            bytes.push_back(0xF7);
-        }
-        record(bytes);
-        return true;
-    }
-    // The host's transport, as the binding would report it.
-    double GetTempo() override { return 120.0; }
-    void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = hostPlaying; }
-    std::atomic<bool> hostPlaying {false};
-
-    std::vector<Bytes> wire()
-    {
-        std::lock_guard<std::mutex> lock(m_wireMutex);
-        return m_wire;
-    }
-    std::vector<uint32_t> times()
-    {
-        std::lock_guard<std::mutex> lock(m_wireMutex);
-        return m_times;
-    }
-    void clearWire()
-    {
-        std::lock_guard<std::mutex> lock(m_wireMutex);
-        m_wire.clear();
-        m_times.clear();
-    }
-
-private:
-    void record(const Bytes& bytes)
-    {
-        std::lock_guard<std::mutex> lock(m_wireMutex);
-        m_wire.push_back(bytes);
-        m_times.push_back(GetTickCount());
-    }
-    std::mutex m_wireMutex;
-    std::vector<Bytes> m_wire;
-    std::vector<uint32_t> m_times;
-};
+using coretest::quietly;
+using coretest::RecordingEditor;
 
 // A control that only records what reaches it.
 class ProbeControl : public IControl {
@@ -92,7 +28,7 @@ protected:
     void SetUp() override
     {
         dovor::SetVirtualClock(&clock);
-        editor = std::make_unique<WireEditor>();
+        editor = std::make_unique<RecordingEditor>();
         for (int i = 0; i < kNumParams; ++i)
             editor->GetParam(i)->InitDouble(("param " + std::to_string(i)).c_str(), 0.0, 0.0, 200.0, 1.0);
         editor->GetParam(kGlobalMidiChannel)->InitDouble("MIDI Channel", 1.0, 0.0, 16.0, 1.0);
@@ -123,9 +59,9 @@ protected:
     }
 
     // A named layer under parent (or a root layer of the surface) with a
-    // probe control inside, so its hidden and grey states can be read.
-    // A root layer the editor built itself (the librarian popups, "PROGRESS")
-    // is used as it is.
+    // probe control inside, so its hidden and grey states can be read. A root
+    // layer the editor built itself (the librarian popups, "PROGRESS") is
+    // used as it is.
     ControlLayer* addLayer(const std::string& name, ControlLayer* parent = nullptr, int id = 0)
     {
         if (!parent) {
@@ -159,18 +95,15 @@ protected:
         editor->GetParam(paramIdx)->Set(value);
         editor->OnParamChange(paramIdx);
     }
-    double value(int paramIdx) const { return editor->paramValue(paramIdx); }
-
-    static std::string quietly(const std::function<void()>& action)
+    void press(int paramIdx, double v = 1.0)
     {
-        testing::internal::CaptureStdout();
-        action();
-        return testing::internal::GetCapturedStdout();
+        quietly([&] { change(paramIdx, v); });
     }
+    double value(int paramIdx) const { return editor->paramValue(paramIdx); }
 
     dovor::SteppedClock clock;
     coretest::DataFolder folder;  // an empty data folder of the test's own
-    std::unique_ptr<WireEditor> editor;
+    std::unique_ptr<RecordingEditor> editor;
     std::vector<std::unique_ptr<ControlAction>> actions;
     ITextControl* nameLine = nullptr;
     ITextControl* valueLine = nullptr;

@@ -1,14 +1,15 @@
 #pragma once
-// Shared by the editor-core tests: a data folder of its own, an editor whose
-// hardware port is a recorder, and stand-ins for the configured controls.
+// Shared by the editor-core tests: a data folder of its own and an editor
+// whose hardware port is a recorder.
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,14 +18,14 @@
 #include "IGraphics.h"
 #include "ParameterTable.h"
 #include "Zelto2X.h"
+#include "dovor/timing.h"
 
 namespace coretest {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-// A data folder that the editor constructed inside the scope finds; the
-// files given are written before.
+// A data folder that the editor constructed inside the scope finds.
 class DataFolder {
 public:
     DataFolder()
@@ -58,20 +59,30 @@ public:
 inline const std::string kSettingsFile = "Zelto2X Editor UI.txt";
 inline const std::string kLogFile = "Zelto2X Editor LOG.txt";
 
-// Records what would reach the hardware output; portBusy makes the render
-// thread's non-waiting send fail as when another thread holds the port.
+// Every message as it would reach the wire (SysEx framed), with the virtual
+// time it left at; portBusy makes the render thread's non-waiting send fail
+// as when another thread holds the port.
 class RecordingEditor : public Zelto2X {
 public:
     RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
     bool SendMidiMsg(IMidiMsg* msg) override
     {
-        shortMessages.push_back({msg->mStatus, msg->mData1, msg->mData2});
+        Bytes bytes {msg->mStatus, msg->mData1};
+        const int kind = msg->mStatus & 0xF0;
+        if (kind != 0xC0 && kind != 0xD0)
+            bytes.push_back(msg->mData2);
+        record(bytes);
         return true;
     }
     bool TrySendMidiMsg(IMidiMsg* msg) override { return !portBusy && SendMidiMsg(msg); }
     bool SendMidiSysex(unsigned char* data, int size) override
     {
-        sysex.emplace_back(data, data + size);
+        Bytes bytes(data, data + size);
+        if (size > 0 && data[0] != 0xF0) {
+            bytes.insert(bytes.begin(), 0xF0);
+            bytes.push_back(0xF7);
+        }
+        record(bytes);
         return true;
     }
     // The host's tempo and transport, as the binding would report them.
@@ -79,11 +90,37 @@ public:
     void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = hostPlaying; }
     void render(int frames = 512) { ProcessDoubleReplacing(nullptr, nullptr, frames); }
 
-    std::vector<Bytes> shortMessages;
-    std::vector<Bytes> sysex;
+    std::vector<Bytes> wire()
+    {
+        std::lock_guard<std::mutex> lock(m_wireMutex);
+        return m_wire;
+    }
+    std::vector<uint32_t> times()
+    {
+        std::lock_guard<std::mutex> lock(m_wireMutex);
+        return m_times;
+    }
+    void clearWire()
+    {
+        std::lock_guard<std::mutex> lock(m_wireMutex);
+        m_wire.clear();
+        m_times.clear();
+    }
+
+    std::atomic<bool> hostPlaying {false};
     bool portBusy = false;
     double hostTempo = 120.0;
-    bool hostPlaying = false;
+
+private:
+    void record(const Bytes& bytes)
+    {
+        std::lock_guard<std::mutex> lock(m_wireMutex);
+        m_wire.push_back(bytes);
+        m_times.push_back(GetTickCount());
+    }
+    std::mutex m_wireMutex;
+    std::vector<Bytes> m_wire;
+    std::vector<uint32_t> m_times;
 };
 
 class TextStandIn : public ITextControl {

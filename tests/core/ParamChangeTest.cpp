@@ -5,13 +5,7 @@
 
 namespace {
 
-class ParamChanges : public CoreTest {
-protected:
-    void press(int paramIdx, double v = 1.0)
-    {
-        quietly([&] { change(paramIdx, v); });
-    }
-};
+class ParamChanges : public CoreTest {};
 
 struct TriggerCase {
     int trigger;

@@ -174,9 +174,9 @@ TEST_F(TabSwitch, ProcessingIndicatorRestoresTheLibrarianSearchOrCategory)
 
 TEST_F(TabSwitch, MissingLayersAreSkippedAndNamedOnce)
 {
-    std::unique_ptr<WireEditor> bare;
+    std::unique_ptr<RecordingEditor> bare;
     const std::string out = quietly([&] {
-        bare = std::make_unique<WireEditor>();  // its start-up switches to tab 2 as well
+        bare = std::make_unique<RecordingEditor>();  // its start-up switches to tab 2 as well
         TabSwitchFunctions::mainTabSwitch(bare.get(), kMainTab, 2, 0);
         TabSwitchFunctions::mainTabSwitch(bare.get(), kMainTab, 3, 0);
     });
