@@ -2,7 +2,7 @@
 // search, tab buttons and the list selections.
 #include <numeric>
 
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 #include "LibrarianViewControl.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
@@ -192,14 +192,4 @@ TEST_F(Commands, SearchAsksForTwoCharactersAndAnEmptyTextLeavesSearchMode)
     press(kPatchSearchString, 0);
     EXPECT_EQ(nameLine->GetTextString(), "No results - Try another keyword!");
     EXPECT_EQ(valueLine->GetTextString(), "Tip: Letter size matters..");
-}
-
-TEST_F(Commands, TabButtonsChooseTheTab)
-{
-    const std::tuple<int, double, double> cases[] = {
-        {kShowLibrarian, 1, 1}, {kShowLibrarian, 0, 2}, {kShowModMatrix, 1, 3}, {kShowModMatrix, 0, 2}};
-    for (const auto& [button, v, tab] : cases) {
-        press(button, v);
-        EXPECT_EQ(value(kMainTab), tab) << button << " " << v;
-    }
 }

@@ -3,7 +3,6 @@
 #include <regex>
 
 #include "EditorCoreSupport.h"
-#include "platform/HeadlessWindowSystem.h"
 
 using namespace coretest;
 
@@ -116,21 +115,4 @@ TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosing
     }
     ASSERT_EQ(0, std::system(install.c_str()));
     EXPECT_EQ("normal\nlarge\nno\n\n", folder.read(kSettingsFile));
-}
-
-TEST(EditorStartup, TheDataFolderAndTheManualOpenInTheFileBrowser)
-{
-    DataFolder folder;
-    auto system = std::make_unique<platform::HeadlessWindowSystem>();
-    platform::HeadlessWindowSystem* headless = system.get();
-    platform::WindowSystem::SetShared(std::move(system));
-    {
-        RecordingEditor editor;
-        folder.write("Marnvik-Zelto2X-User-Manual-v101.pdf", "%PDF");
-        editor.OpenDataDirectory(false);
-        editor.OpenDataDirectory(true);
-    }
-    EXPECT_EQ((std::vector<std::string> {folder.root, folder.root + "Marnvik-Zelto2X-User-Manual-v101.pdf"}),
-              headless->openedURLs);
-    platform::WindowSystem::SetShared(nullptr);
 }

@@ -1,7 +1,7 @@
 // The parameter handler's own cases: trigger buttons, octave indicators,
 // section locks, MIDI filters and switches, the arpeggiator sync button,
 // device selection, and the hardware path that runs none of them.
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // routing switch and the waits of a program step.
 #include <numeric>
 
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 #include "SysExProtocol.h"
 
 namespace {

@@ -67,19 +67,6 @@ TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
     CFRelease(value);
 }
 
-TEST(PropertyList, WritesWhatItReadsBackEqual)
-{
-    CFPropertyListRef original = parse(kPreset);
-    const std::string xml = host::WritePropertyList(original);
-    EXPECT_NE(std::string::npos, xml.find("<key>manufacturer</key>"));
-    EXPECT_NE(std::string::npos, xml.find("AAAAAAAA8D8="));
-    CFPropertyListRef again = parse(xml);
-    ASSERT_NE(nullptr, again);
-    EXPECT_TRUE(CFEqual(original, again));
-    CFRelease(original);
-    CFRelease(again);
-}
-
 TEST(PropertyList, RefusesTextThatIsNotAWholePropertyListOrNestsDeeperThanAnyStateNeeds)
 {
     std::string deep = "<plist>";
