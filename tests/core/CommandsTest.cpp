@@ -1,11 +1,10 @@
 // Librarian and window commands: program and bank stepping, slot rename,
-// search, tab buttons and the list selections.
+// search and the list selections.
 #include <numeric>
 
 #include "EditorCoreSupport.h"
 #include "LibrarianViewControl.h"
 #include "PatchLibrarian.h"
-#include "SysExProtocol.h"
 
 namespace {
 
@@ -40,11 +39,6 @@ protected:
     }
     PatchFile& upperBank() { return *editor->patchLibrarian->bankFiles[0]; }
 };
-
-Bytes initDump()
-{
-    return Bytes(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
-}
 
 }  // namespace
 

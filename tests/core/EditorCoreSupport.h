@@ -22,6 +22,7 @@
 #include "IGraphics.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
+#include "SysExProtocol.h"
 #include "Zelto2X.h"
 #include "dovor/timing.h"
 
@@ -152,6 +153,12 @@ inline void readyToRender(Zelto2X& editor, int dawOffset)
     editor.resetPending = false;
 }
 
+// The INIT sound's dump, framed.
+inline Bytes initDump()
+{
+    return Bytes(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+}
+
 // Runs the action with standard output captured and returns it.
 inline std::string quietly(const std::function<void()>& action)
 {
@@ -163,6 +170,7 @@ inline std::string quietly(const std::function<void()>& action)
 }  // namespace coretest
 
 using coretest::Bytes;
+using coretest::initDump;
 using coretest::quietly;
 using coretest::RecordingEditor;
 

@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "EditorCoreSupport.h"
-#include "SysExProtocol.h"
 
 namespace {
 
@@ -27,11 +26,6 @@ Bytes countingMessage(int size, bool framed)
 int sumOf(const Bytes& bytes, int from, int to)
 {
     return std::accumulate(bytes.begin() + from, bytes.begin() + to + 1, 0) % 128;
-}
-
-Bytes initDump()
-{
-    return Bytes(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
 }
 
 // A clock that reports each sleep and whether the sleeper held the plug-in mutex.
