@@ -197,7 +197,7 @@ TEST_F(AudioUnitBinding, ParameterTextsConvertBothWays)
     EXPECT_EQ("Lev", takeText(idName.outName));
 }
 
-TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysAndRestoresTheParameters)
+TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysRestoresTheParametersAndIsRefusedForAnotherSubtypeOrAMissingKey)
 {
     host.setParameter(2, 33.0f);
     CFMutableDictionaryRef state = copyState();
@@ -214,12 +214,7 @@ TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysAndRestoresTheParameters
     host.setParameter(2, 77.0f);
     EXPECT_EQ(noErr, setState(state));
     EXPECT_DOUBLE_EQ(33.0, plug->GetParam(2)->Value());
-    CFRelease(state);
-}
 
-TEST_F(AudioUnitBinding, StateOfAnotherSubtypeOrWithoutAKeyIsRefused)
-{
-    CFMutableDictionaryRef state = copyState();
     const SInt32 otherSubtype = 0x41424344;
     CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt32Type, &otherSubtype);
     CFDictionarySetValue(state, CFSTR("subtype"), number);
