@@ -43,14 +43,16 @@ protected:
         sentBefore = synth.Received().size();
     }
 
-    // Sends tune request (F6, one byte) from the synth until one arrives: as
-    // with outputs, JACK takes the new connection into use at a later cycle.
+    // JACK takes a new connection into use at a later cycle, so a message
+    // sent right after opening may go nowhere: both send tune requests (F6,
+    // one byte) until one arrives.
     bool WaitUntilInputFlows()
     {
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
             synth.Send("F6");
-            if (plug->WaitForMidiCount(1, std::chrono::milliseconds(200))) {
+            if (plug->WaitForMidi([](const std::vector<ReceivedMidi>& midi) { return !midi.empty(); },
+                    std::chrono::milliseconds(200))) {
                 readyMidiCount = plug->Midi().size();
                 return true;
             }
@@ -58,33 +60,26 @@ protected:
         return false;
     }
 
-    // JACK takes a new connection into use at a later cycle, so a message
-    // sent right after opening may go nowhere: sends tune request (F6) until
-    // the synth has one.
     bool WaitUntilOutputFlows(const testsupport::SimulatedSynth& to)
     {
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
             plug->SendMidiSysex2({0xF6});
-            if (to.WaitForReceived("F6", std::chrono::milliseconds(200))) {
+            if (to.WaitForReceived("F6", std::chrono::milliseconds(200)))
                 return true;
-            }
         } while (std::chrono::steady_clock::now() < deadline);
         return false;
     }
 
-    // What the synth received after the paths were proven, late tune
-    // requests left out.
-    std::vector<std::string> SentAfterReady() const { return AfterReady(synth.Received()); }
+    // What the synth received, or the plug-in got, after the paths were
+    // proven, late tune requests left out.
     std::vector<std::string> AfterReady(const std::vector<std::string>& all) const
     {
-        std::vector<std::string> after;
-        for (size_t i = sentBefore; i < all.size(); ++i) {
-            if (all[i] != "F6") {
-                after.push_back(all[i]);
-            }
-        }
-        return after;
+        return Later(all, sentBefore, [](const std::string& line) { return line == "F6"; });
+    }
+    std::vector<ReceivedMidi> AfterReady(const std::vector<ReceivedMidi>& all) const
+    {
+        return Later(all, readyMidiCount, [](const ReceivedMidi& r) { return r.msg.mStatus == 0xF6; });
     }
     bool WaitForSentAfterReady(size_t count)
     {
@@ -92,22 +87,20 @@ protected:
             [&](const std::vector<std::string>& all) { return AfterReady(all).size() >= count; });
     }
 
-    // What arrived after the input was proven, late tune requests left out.
-    std::vector<ReceivedMidi> MidiAfterReady() const { return AfterReady(plug->Midi()); }
-    std::vector<ReceivedMidi> AfterReady(const std::vector<ReceivedMidi>& all) const
-    {
-        std::vector<ReceivedMidi> after;
-        for (size_t i = readyMidiCount; i < all.size(); ++i) {
-            if (all[i].msg.mStatus != 0xF6) {
-                after.push_back(all[i]);
-            }
-        }
-        return after;
-    }
-
     std::unique_ptr<PortTestPlugin> plug;
     size_t readyMidiCount = 0;
     size_t sentBefore = 0;
+
+private:
+    template <typename T, typename IsTuneRequest>
+    static std::vector<T> Later(const std::vector<T>& all, size_t from, IsTuneRequest isTuneRequest)
+    {
+        std::vector<T> after;
+        for (size_t i = from; i < all.size(); ++i)
+            if (!isTuneRequest(all[i]))
+                after.push_back(all[i]);
+        return after;
+    }
 };
 
 constexpr const char* kOurInputPort = "RtMidi Input Client:RtMidi Input";

@@ -31,9 +31,8 @@ public:
 
     void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override
     {
-        if (onMidi) {
+        if (onMidi)
             onMidi(*msg);
-        }
         std::lock_guard<std::mutex> lock(mutex_);
         midi_.push_back({*msg, fromHardware});
         changed_.notify_all();
@@ -45,10 +44,6 @@ public:
         changed_.notify_all();
     }
 
-    bool WaitForMidiCount(size_t count, std::chrono::milliseconds timeout)
-    {
-        return WaitForMidi([count](const std::vector<ReceivedMidi>& midi) { return midi.size() >= count; }, timeout);
-    }
     bool WaitForMidi(const std::function<bool(const std::vector<ReceivedMidi>&)>& done,
         std::chrono::milliseconds timeout)
     {
@@ -71,15 +66,11 @@ public:
     // Takes the input client's loss reports instead of standard output; call
     // once the input is open.
     void RecordLossReports() { midiIn->SetLossReport(&PortTestPlugin::OnLossReport, this); }
-    // Waits until the losses reported so far add up to at least total.
-    bool WaitForReportedLoss(unsigned long total, std::chrono::milliseconds timeout)
+    // Waits until the losses reported so far add up to at least total, and returns that sum.
+    unsigned long WaitForReportedLoss(unsigned long total, std::chrono::milliseconds timeout)
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] { return reportedLoss_ >= total; });
-    }
-    unsigned long ReportedLoss()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, timeout, [&] { return reportedLoss_ >= total; });
         return reportedLoss_;
     }
 
@@ -88,10 +79,7 @@ public:
     bool SendMidiMsg(IMidiMsg* msg) override { return sendMidiMsgToHardware(msg); }
     bool SendMidiSysex(unsigned char* data, int size) override { return sendSysexToHardware(data, size); }
     bool SendPatchSysex(unsigned char* data, int size) override { return sendBytesToHardware(data, size); }
-    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
-    {
-        return sendBytesToHardware(bytes.data(), static_cast<int>(bytes.size()));
-    }
+    bool SendMidiSysex2(std::vector<unsigned char> b) override { return sendBytesToHardware(b.data(), int(b.size())); }
 
     void BeginInformHostOfParamChange(int) override {}
     void InformHostOfParamChange(int, double) override {}
