@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,16 @@ public:
     std::vector<int> hardwareChanges;
 };
 
+// Bytes written as hex text: "F0 3E 16".
+inline std::vector<uint8_t> bytesOf(const std::string& hex)
+{
+    std::istringstream in(hex);
+    std::vector<uint8_t> bytes;
+    for (std::string pair; in >> pair;)
+        bytes.push_back(static_cast<uint8_t>(std::strtoul(pair.c_str(), nullptr, 16)));
+    return bytes;
+}
+
 class EditorFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -88,13 +100,6 @@ public:
     }
 
 protected:
-
-    TestControl* bindControl(int paramIdx)
-    {
-        controls.push_back(std::make_unique<TestControl>(editor.get(), paramIdx));
-        return controls.back().get();
-    }
-
     // A test control filed under a control change of the configuration.
     TestControl* bindCc(int paramIdx, int channel, int cc, int group)
     {
@@ -127,13 +132,18 @@ protected:
     }
 
     double value(int index) const { return editor->paramValue(index); }
-
-    static std::vector<uint8_t> initDump()
-    {
-        return std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
-    }
+    static std::vector<uint8_t> initDump() { return {zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize}; }
+    // Twenty bytes of ours that are no dump.
+    static std::vector<uint8_t> strayMessage() { return bytesOf("F0 3E 16 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 F7"); }
 
     std::unique_ptr<FixtureEditor> editor;
     MIDIMessageManager* manager = nullptr;
     std::vector<std::unique_ptr<TestControl>> controls;
+
+private:
+    TestControl* bindControl(int paramIdx)
+    {
+        controls.push_back(std::make_unique<TestControl>(editor.get(), paramIdx));
+        return controls.back().get();
+    }
 };

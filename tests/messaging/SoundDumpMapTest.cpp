@@ -1,3 +1,6 @@
+// The sound dump's byte map: each byte to its parameters, their decode rules
+// and section locks, against the documented map the e2e sessions read the
+// panel by.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,15 +10,13 @@
 #include "ParamRecorder.h"
 #include "ParameterTable.h"
 #include "SysExProtocol.h"
+#include "e2e/SoundDumpMap.h"
 
 using namespace zsysex;
 
 namespace {
 
-std::vector<uint8_t> initDump()
-{
-    return std::vector<uint8_t>(initSinglePatch, initSinglePatch + kSoundDumpSize);
-}
+std::vector<uint8_t> initDump() { return std::vector<uint8_t>(initSinglePatch, initSinglePatch + kSoundDumpSize); }
 
 ParamRecorder decode(const std::vector<uint8_t>& dump, const SectionLockState& locks = SectionLockState())
 {
@@ -24,31 +25,38 @@ ParamRecorder decode(const std::vector<uint8_t>& dump, const SectionLockState& l
     return params;
 }
 
+// The parameters each byte sets: those whose documented value changes when
+// the byte goes from 0 to 0x55 (every field of a pattern step changes).
+std::map<int, std::set<int>> parametersByByte()
+{
+    std::map<int, std::set<int>> map = {{5, {kCurrentBank}}, {6, {kCurrentPatch}}};
+    std::vector<uint8_t> dump = initDump();
+    std::fill(dump.begin() + 7, dump.begin() + 115, 0);
+    const auto before = e2e::PanelValuesOf(dump);
+    for (int byte = kSoundFirstParameterByte; byte <= kSoundLastParameterByte; ++byte) {
+        dump[byte] = 0x55;
+        const auto after = e2e::PanelValuesOf(dump);
+        dump[byte] = 0;
+        for (size_t i = 0; i < after.size(); ++i)
+            if (after[i] != before[i])
+                map[byte].insert(after[i].first);
+    }
+    return map;
+}
+
 }  // namespace
 
-TEST(SoundDumpMap, ConvertedBytesDecodeByTheirOwnRules)
+// Within one dump the bytes differ (a swapped pair shows); over the 128
+// dumps each byte takes every value (each rule's edges show).
+TEST(SoundDumpMap, EveryByteSetsItsDocumentedParametersByItsRule)
 {
-    struct Row {
-        int byte, value, parameter;
-        double expected;
-    };
-    const Row rows[] = {
-        // The LFO shape byte sets the clock value and folds the shape.
-        {26, 7, kLFO1ShapeClock, 7}, {26, 7, kLFO1Shape, 2}, {26, 4, kLFO1ShapeClock, 4}, {26, 4, kLFO1Shape, 4},
-        // Semitones are offset by sixteen.
-        {9, 0, kOscillator1Semitone, -16}, {15, 16, kOscillator2Semitone, 0}, {21, 40, kOscillator3Semitone, 24},
-        // The arp clock decodes one lower, zero staying zero.
-        {46, 0, kArpClock, 0}, {46, 1, kArpClock, 0}, {46, 5, kArpClock, 4},
-        // The arp switch also lights its indicator.
-        {43, 1, kArpOnOffIndicator, 1}, {43, 0, kArpOnOffIndicator, 0},
-        // A pattern step byte splits into event, time and glide (step 5 here).
-        {101, 0x5B, kPatternStep05Event, 11}, {101, 0x5B, kPatternStep05Time, 1}, {101, 0x5B, kPatternStep05Glide, 1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << "byte " << row.byte << " = " << row.value << ", parameter " << row.parameter);
+    for (int shift = 0; shift < 128; ++shift) {
         auto dump = initDump();
-        dump[row.byte] = static_cast<uint8_t>(row.value);
-        EXPECT_EQ(decode(dump).values[row.parameter], row.expected);
+        for (int byte = kSoundFirstParameterByte; byte <= kSoundLastParameterByte; ++byte)
+            dump[byte] = static_cast<uint8_t>((shift + 7 * byte) % 128);
+        ParamRecorder params = decode(dump);
+        for (const auto& [parameter, expected] : e2e::PanelValuesOf(dump))
+            ASSERT_EQ(params.values[parameter], expected) << "parameter " << parameter << ", shift " << shift;
     }
 }
 
@@ -91,56 +99,6 @@ TEST(SoundDumpMap, EveryParameterByteSurvivesDecodeThenEncode)
     }
 }
 
-TEST(SoundDumpMap, LockAtExactlyOneProtectsItsSectionAndJustBelowDoesNot)
-{
-    ParamRecorder lockValues;
-    lockValues.values[kSectionLockArp] = 1.0;
-    lockValues.values[kSectionLockFilter] = 0.99;
-    const SectionLockState locks = SectionLockState::read(lockValues);
-    EXPECT_TRUE(locks.isLocked(SectionLock::Arp));
-    EXPECT_FALSE(locks.isLocked(SectionLock::Filter));
-}
-
-namespace {
-
-// Bytes decoded as the plain value b, with the parameter index each sets.
-const std::pair<int, int> kPlainBytes[] = {
-    {7, 6}, {8, 13}, {10, 3}, {11, 36}, {12, 9}, {13, 7}, {14, 14}, {16, 4}, {17, 37}, {18, 10},
-    {19, 8}, {20, 39}, {22, 5}, {23, 38}, {24, 11}, {25, 28}, {27, 30}, {28, 31}, {29, 21}, {30, 48},
-    {31, 15}, {32, 16}, {33, 17}, {34, 18}, {35, 32}, {36, 33}, {37, 24}, {38, 25}, {39, 26}, {40, 27},
-    {41, 34}, {42, 35}, {44, 53}, {45, 54}, {47, 102}, {48, 56}, {49, 40}, {50, 44}, {51, 42}, {52, 45},
-    {53, 41}, {54, 43}, {55, 57}, {56, 58}, {57, 19}, {58, 12}, {59, 46}, {60, 47},
-    {61, 59}, {62, 60}, {63, 61}, {64, 62}, {65, 63}, {66, 64}, {67, 65}, {68, 66}, {69, 67}, {70, 68},
-    {71, 69}, {72, 70}, {73, 71}, {74, 72}, {75, 73}, {76, 74}, {77, 75}, {78, 76}, {79, 77}, {80, 78},
-    {81, 79}, {82, 80}, {83, 81}, {84, 82}, {85, 83}, {86, 84}, {87, 85}, {92, 49}, {93, 50}, {94, 86},
-    {95, 87}, {96, 88}, {113, 89}, {114, 90},
-};
-
-// Every parameter a dump byte sets, the converted bytes included.
-std::map<int, std::vector<int>> parametersByByte()
-{
-    std::map<int, std::vector<int>> map = {
-        {5, {289}}, {6, {238}}, {9, {0}}, {15, {1}}, {21, {2}}, {26, {240, 29}}, {43, {52, 265}}, {46, {55}},
-    };
-    for (auto [byte, parameter] : kPlainBytes)
-        map[byte] = {parameter};
-    for (int step = 1; step <= 16; ++step)
-        map[96 + step] = {118 + step, 134 + step, 150 + step};
-    return map;
-}
-
-}  // namespace
-
-TEST(SoundDumpMap, EveryPlainByteSetsItsDocumentedParameter)
-{
-    auto dump = initDump();
-    for (auto [byte, parameter] : kPlainBytes)
-        dump[byte] = static_cast<uint8_t>((byte * 7) % 128);
-    ParamRecorder params = decode(dump);
-    for (auto [byte, parameter] : kPlainBytes)
-        EXPECT_EQ(params.values[parameter], (byte * 7) % 128) << "byte " << byte;
-}
-
 TEST(SoundDumpMap, EachLockGuardsExactlyTheBytesOfItsSection)
 {
     const std::vector<int> guarded[kSectionLockCount] = {
@@ -164,16 +122,15 @@ TEST(SoundDumpMap, EachLockGuardsExactlyTheBytesOfItsSection)
     dump[5] = 0, dump[6] = 1;  // a slot dump, so the address bytes set bank and program too
     for (int lock = 0; lock < kSectionLockCount; ++lock) {
         ParamRecorder lockValues;
-        lockValues.values[168 + lock] = 1.0;
+        lockValues.values[kSectionLockOsc1 + lock] = 1.0;
         const ParamRecorder params = decode(dump, SectionLockState::read(lockValues));
         std::set<int> expectedUntouched, untouched;
         for (int byte : guarded[lock])
-            for (int parameter : parameters.at(byte))
-                expectedUntouched.insert(parameter);
+            expectedUntouched.insert(parameters.at(byte).begin(), parameters.at(byte).end());
         for (const auto& [byte, list] : parameters)
             for (int parameter : list)
                 if (!params.has(parameter))
                     untouched.insert(parameter);
-        EXPECT_EQ(untouched, expectedUntouched) << "lock parameter " << 168 + lock;
+        EXPECT_EQ(untouched, expectedUntouched) << "lock " << lock;
     }
 }

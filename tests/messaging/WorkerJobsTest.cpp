@@ -9,26 +9,46 @@
 
 namespace {
 
-std::string hex(const zelto2sim::Bytes& bytes)
-{
-    return zelto2sim::ToHex(bytes);
-}
+using zelto2sim::ToHex;
+
+std::string head(const zelto2sim::Bytes& bytes, size_t count) { return ToHex({bytes.begin(), bytes.begin() + count}); }
+
+class WorkerJobs : public WorkerFixture {
+protected:
+    // What reached the synth, as hex lines, from the from-th message on.
+    std::vector<std::string> wire(size_t from = 0) const
+    {
+        std::vector<std::string> lines;
+        const std::vector<SimEditor::Sent> sent = editor->sent();
+        for (size_t i = from; i < sent.size(); ++i)
+            lines.push_back(ToHex(sent[i].bytes));
+        return lines;
+    }
+    // Starts a job against a silent synth and holds it after its first message.
+    void holdAfterTheFirstMessage(const std::function<bool()>& start)
+    {
+        editor->answering = false;
+        editor->hold();
+        const size_t before = editor->sentCount();
+        ASSERT_TRUE(start());
+        ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 1; }));
+    }
+};
 
 }  // namespace
 
-TEST_F(WorkerFixture, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosingWait)
+TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosingWait)
 {
     editor->GetParam(kLibSyncTimer)->Set(3);  // 500 ms delays
     ASSERT_TRUE(manager->sendPartRequestSysex(true, 0));
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(now(), 2 * 500u);
-    ASSERT_EQ(editor->sentCount(), 1u);
-    EXPECT_EQ(hex(editor->sent().back().bytes), "F0 3E 16 00 00 7F 00 F7");
+    EXPECT_EQ(wire(), std::vector<std::string> {"F0 3E 16 00 00 7F 00 F7"});
     EXPECT_EQ(statusText(), "Data request completed!");
     EXPECT_FALSE(manager->patchRequested) << "channel messages flow again";
 }
 
-TEST_F(WorkerFixture, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLast)
+TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLast)
 {
     editor->answering = false;
     ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
@@ -46,45 +66,32 @@ TEST_F(WorkerFixture, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAn
     EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
 }
 
-TEST_F(WorkerFixture, DeviceIdSearchFindsASynthAtDeviceThree)
+TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAnswers)
 {
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(3);
     ASSERT_TRUE(manager->sendDeviceIdEnquiry());
     ASSERT_TRUE(requestJobEnded());
-    std::vector<std::string> requests;
-    for (const SimEditor::Sent& s : editor->sent())
-        requests.push_back(hex(s.bytes));
-    EXPECT_EQ(requests, (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
-                            "F0 3E 16 02 04 F7", "F0 3E 16 03 04 F7"}));
+    EXPECT_EQ(wire(), (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
+                          "F0 3E 16 02 04 F7", "F0 3E 16 03 04 F7"}));
     EXPECT_EQ(editor->currentDeviceId, 3);
     EXPECT_EQ(statusText(), "Plug-in is ready to go!");
     EXPECT_FALSE(editor->deviceInitialization);
 }
 
-TEST_F(WorkerFixture, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOne)
+TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASuccessText)
 {
-    editor->answering = false;
-    editor->hold();
-    ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
-    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    holdAfterTheFirstMessage([&] { return manager->sendActiveArrangementRequestSysex(true); });
     manager->libraryRequest.libraryRequestActive = false;
     EXPECT_FALSE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
     EXPECT_TRUE(manager->libraryRequest.libraryRequestActive) << "the record is still prepared";
     EXPECT_EQ(manager->lastJob().code, 4);
-
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(statusText(), "Data request CANCELLED!");
     EXPECT_EQ(editor->sentCount(), 1u);
-}
 
-TEST_F(WorkerFixture, CancelledDeviceEnquiryShowsNoSuccessText)
-{
-    editor->answering = false;
-    editor->hold();
-    ASSERT_TRUE(manager->sendDeviceIdEnquiry());
-    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    holdAfterTheFirstMessage([&] { return manager->sendDeviceIdEnquiry(); });
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
@@ -92,7 +99,7 @@ TEST_F(WorkerFixture, CancelledDeviceEnquiryShowsNoSuccessText)
     EXPECT_FALSE(editor->deviceInitialization);
 }
 
-TEST_F(WorkerFixture, ReplyToASlotRequestIsTakenInEitherAddressForm)
+TEST_F(WorkerJobs, ReplyToASlotRequestIsTakenInEitherAddressFormAndAReplyForAnotherSlotIsNot)
 {
     for (zelto2sim::ReplyForm form : {zelto2sim::ReplyForm::Slot, zelto2sim::ReplyForm::BankProgram}) {
         editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
@@ -102,18 +109,13 @@ TEST_F(WorkerFixture, ReplyToASlotRequestIsTakenInEitherAddressForm)
         editor->synth->LoadSounds({sound});
         PatchFile& bank = giveLibraryBank(30);
         editor->GetParam(kCurrentBank)->Set(1);
-
         ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(false));
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(hex(editor->sent().back().bytes).substr(0, 23), "F0 3E 16 00 00 01 02 F7");
+        EXPECT_EQ(wire().back(), "F0 3E 16 00 00 01 02 F7");
         ASSERT_EQ(bank.patches[30].messages.size(), 1u);
         EXPECT_EQ(bank.patches[30].name.substr(0, 4), "QNIT");
         EXPECT_EQ(statusText(), "Data request completed!");
     }
-}
-
-TEST_F(WorkerFixture, ReplyForAnotherSlotIsNotStored)
-{
     PatchFile& bank = giveLibraryBank(30);
     manager->expectReply(1, 30);
     editor->SetLibrarianRequestActive(true);
@@ -124,13 +126,12 @@ TEST_F(WorkerFixture, ReplyForAnotherSlotIsNotStored)
     EXPECT_FALSE(editor->incomingSysExProcessed);
 }
 
-TEST_F(WorkerFixture, TransferSlotOutsideTheBankStartsNothing)
+TEST_F(WorkerJobs, TransferSlotOutsideTheBankStartsNothing)
 {
     for (int slot : {-1, 100}) {
         giveLibraryBank(slot);
-        EXPECT_FALSE(manager->sendSinglePatchRequestSysexFromLibrarian(false)) << slot;
-        EXPECT_FALSE(manager->initClassicPatch()) << slot;
-        EXPECT_FALSE(manager->sendArrangementToDevice(true, false)) << slot;
+        EXPECT_FALSE(manager->sendSinglePatchRequestSysexFromLibrarian(false) || manager->initClassicPatch()
+            || manager->sendArrangementToDevice(true, false)) << slot;
     }
     giveLibraryBank(99);
     EXPECT_TRUE(manager->initClassicPatch());
@@ -138,7 +139,7 @@ TEST_F(WorkerFixture, TransferSlotOutsideTheBankStartsNothing)
     EXPECT_EQ(editor->patchLibrarian->bankFiles.back()->patches[99].name, "INIT          ");
 }
 
-TEST_F(WorkerFixture, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
+TEST_F(WorkerJobs, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
 {
     LibrarianPatch slot;
     zelto2sim::Bytes sound = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 5, {false, 130});
@@ -149,16 +150,16 @@ TEST_F(WorkerFixture, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEdit
     ASSERT_TRUE(requestJobEnded());
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(hex(sent[0].bytes), "B0 7B 00");
+    EXPECT_EQ(ToHex(sent[0].bytes), "B0 7B 00");
     EXPECT_EQ(sent[1].timeMs, 50u);
-    EXPECT_EQ(hex(zelto2sim::Bytes(sent[1].bytes.begin(), sent[1].bytes.begin() + 7)), "F0 3E 16 02 10 7F 00");
+    EXPECT_EQ(head(sent[1].bytes, 7), "F0 3E 16 02 10 7F 00");
     EXPECT_EQ(sent[1].bytes[135], zelto2sim::Checksum(sent[1].bytes));
     EXPECT_EQ(editor->paramValue(kFilterCutoff), 0x33);
     EXPECT_EQ(statusText(), "Data send completed!");
     EXPECT_FALSE(editor->patchLoading);
 }
 
-TEST_F(WorkerFixture, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
+TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
 {
     PatchLibrarian* library = editor->patchLibrarian;
     giveLibraryBank(0);
@@ -171,18 +172,17 @@ TEST_F(WorkerFixture, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
         category.patches[1].messages.push_back({zelto2sim::Bytes(100, 0x10)});
         library->menuSelection = 0;
     }
-    editor->lowerShowsCategories = true;
-    editor->lowerShowsSearch = true;
+    editor->lowerShowsCategories = editor->lowerShowsSearch = true;
     editor->currentDeviceId = 4;
     ASSERT_TRUE(manager->storeAllPatchesToDeviceFromLibrarian(2, 1));
     ASSERT_TRUE(requestJobEnded());
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(hex(zelto2sim::Bytes(sent[1].bytes.begin(), sent[1].bytes.begin() + 7)), "F0 3E 16 04 10 01 48");
+    EXPECT_EQ(head(sent[1].bytes, 7), "F0 3E 16 04 10 01 48");
     EXPECT_EQ(editor->synth->Sound({false, 200}), sent[1].bytes);
 }
 
-TEST_F(WorkerFixture, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndNeedsATempo)
+TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndNeedsATempo)
 {
     for (bool pointer : {false, true}) {
         editor->sendClockPointer = pointer;
@@ -191,12 +191,11 @@ TEST_F(WorkerFixture, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsA
         ASSERT_TRUE(manager->stopMIDIClockOutput());
         ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
     }
-    EXPECT_EQ(editor->sent().size(), 2u);
-    EXPECT_EQ(hex(editor->sent().at(0).bytes) + " " + hex(editor->sent().at(1).bytes), "FA FC");
+    EXPECT_EQ(wire(), (std::vector<std::string> {"FA", "FC"}));
 
     auto clockBytes = [&] {
-        const std::vector<SimEditor::Sent> sent = editor->sent();
-        return std::count_if(sent.begin(), sent.end(), [](const SimEditor::Sent& s) { return hex(s.bytes) == "F8"; });
+        const std::vector<std::string> lines = wire();
+        return std::count(lines.begin(), lines.end(), "F8");
     };
     editor->sendClockInfo = true;
     // 300 runs the loop twice, each run ended by its reset; 0 starts no clock.
@@ -217,22 +216,22 @@ TEST_F(WorkerFixture, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsA
     }
 }
 
-TEST_F(WorkerFixture, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWithoutSending)
+TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWithoutSending)
 {
-    struct Row {
+    const struct {
         bool toLibrary, globalBefore;
         std::optional<bool> settingsSent;
         int sentAtMs;  // -1: nothing reaches the hardware
         uint32_t totalMs;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {false, false, true, 0, 200},
         {false, true, true, 1400, 1600},
         {false, false, false, 1400, 1600},  // the starter's value, not the editor's flag
         {true, true, false, -1, 0},
     };
     editor->GetParam(kPatchName)->SetDisplayText(0, "my sound");
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sentAtMs);
         giveLibraryBank(7);
         editor->globalSettingsSent = true;
         editor->sendGlobalBeforeSound = row.globalBefore;
@@ -246,7 +245,7 @@ TEST_F(WorkerFixture, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibrar
             job.route = MIDIJobRoute::Library;
         ASSERT_TRUE(manager->startJob(job));
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(now() - start, row.totalMs) << row.sentAtMs;
+        EXPECT_EQ(now() - start, row.totalMs);
         const std::vector<SimEditor::Sent> sent = editor->sent();
         if (row.sentAtMs < 0) {
             EXPECT_EQ(sent.size(), before);
