@@ -56,25 +56,7 @@ protected:
         dovor::SetVirtualClock(&clock);
         std::string error;
         ASSERT_TRUE(server.Start(&error)) << error;
-    }
-    void TearDown() override
-    {
-        editor.reset();
-        // The jobs' log lines are kept from the output unless something failed.
-        const std::string printed = testing::internal::GetCapturedStdout();
-        if (HasFailure())
-            std::fputs(printed.c_str(), stdout);
-        dovor::SetVirtualClock(nullptr);
-        synth.Stop();
-        server.Stop();
-    }
-
-    void startSynthAndEditor(std::vector<std::string> options)
-    {
-        if (HasFatalFailure())
-            return;
-        std::string error;
-        ASSERT_TRUE(synth.Start(&error, std::move(options))) << error;
+        ASSERT_TRUE(synth.Start(&error)) << error;
         editor = std::make_unique<CountingEditor>();
         EditorFixture::giveConfiguredRanges(*editor);
         editor->GetParam(kLibSyncTimer)->Set(4);
@@ -92,6 +74,17 @@ protected:
         ASSERT_TRUE(flows([&] { return editor->SendMidiSysex2({0xF6}); },
             [&] { return synth.WaitForReceived("F6", std::chrono::milliseconds(50)); }));
     }
+    void TearDown() override
+    {
+        editor.reset();
+        // The jobs' log lines are kept from the output unless something failed.
+        const std::string printed = testing::internal::GetCapturedStdout();
+        if (HasFailure())
+            std::fputs(printed.c_str(), stdout);
+        dovor::SetVirtualClock(nullptr);
+        synth.Stop();
+        server.Stop();
+    }
 
     static bool flows(const std::function<bool()>& send, const std::function<bool()>& arrived)
     {
@@ -107,18 +100,17 @@ protected:
         return false;
     }
 
-    bool requestJobEnded()
+    // Ends the request job and returns its status text.
+    std::string requestJobEnded()
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!editor->midiMessageManager->requestThreadIdle()) {
             if (std::chrono::steady_clock::now() > deadline)
-                return false;
+                return "the request job never ended";
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        return true;
+        return status->GetTextString();
     }
-
-    std::string statusText() const { return status->GetTextString(); }
 
     testsupport::JackServer server;
     testsupport::SimulatedSynth synth;
@@ -135,7 +127,6 @@ protected:
 // sounds that came.
 TEST_F(WorkerJack, SynthVanishingMidBankRequestEndsTheRequestWithATimeOutAndKeepsWhatArrived)
 {
-    startSynthAndEditor({});
     PatchFile& bank = EditorFixture::giveLibraryBank(*editor, 0);
     ASSERT_TRUE(editor->midiMessageManager->sendAllPatchRequestSysexFromLibrarian(1));
     // Three requests answered, then the synth and its ports are gone.
@@ -143,8 +134,7 @@ TEST_F(WorkerJack, SynthVanishingMidBankRequestEndsTheRequestWithATimeOutAndKeep
         return std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line != "F6"; }) >= 3;
     }));
     synth.Stop();
-    ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
+    EXPECT_EQ(requestJobEnded(), "CONNECTION TIMED OUT!");
     EXPECT_FALSE(bank.patches[0].messages.empty());
     EXPECT_TRUE(bank.patches[99].messages.empty());
 }
@@ -153,12 +143,10 @@ TEST_F(WorkerJack, SynthVanishingMidBankRequestEndsTheRequestWithATimeOutAndKeep
 // an enquiry ends with its own text, and the editor closes without hanging.
 TEST_F(WorkerJack, JackServerStoppingUnderOpenPortsLeavesTheEditorWorkingAndClosable)
 {
-    startSynthAndEditor({});
     synth.Stop();
     server.Stop();
     editor->SetParameterFromGUI(kFilterCutoff, 0.5);
     ASSERT_TRUE(editor->midiMessageManager->sendDeviceIdEnquiry());
-    ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(statusText(), "No response from Hardware");
+    EXPECT_EQ(requestJobEnded(), "No response from Hardware");
     editor.reset();
 }

@@ -32,11 +32,9 @@ TEST_F(WorkerFixture, StartersRacingForABusyWorkerStartExactlyOneJob)
 TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
 {
     editor->answering = false;
-    editor->sendClockInfo = true;
-    editor->sendClockPointer = true;
+    editor->sendClockInfo = editor->sendClockPointer = true;
     editor->tempoValues = {"300"};
     giveLibraryBank(0);
-
     // The clock reads its tempo once, before the incoming sounds change it.
     manager->resetContinuousClock(false);
     EXPECT_TRUE(manager->sendContinuousMIDIClock());
@@ -53,6 +51,7 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
             std::this_thread::yield();
         }
     });
+    // Ends the input also when an assertion returns early.
     struct StopInput {
         std::atomic<bool>& running;
         std::thread& thread;
@@ -62,7 +61,7 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
             if (thread.joinable())
                 thread.join();
         }
-    } stopInput {inputRunning, input};
+    } stopInputOnReturn {inputRunning, input};
 
     EXPECT_TRUE(manager->startMIDIClockOutput());
     ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
@@ -83,10 +82,7 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
     }
     ASSERT_TRUE(waitFor([&] { return manager->sendAllPatchRequestSysexFromLibrarian(0); }));
     EXPECT_FALSE(manager->clockThreadIdle());
-
     inputRunning = false;
     input.join();
-    // The request, the clock and the start/stop workers are all joined here.
-    editor.reset();
-    SUCCEED();
+    editor.reset();  // the request, the clock and the start/stop workers are all joined here
 }
