@@ -31,8 +31,7 @@ public:
         IControl::SetValueFromHardware(value);
     }
     std::vector<double> moves;
-    // When set, records the manager's suppressEcho at each move.
-    const std::atomic<bool>* echoFlag = nullptr;
+    const std::atomic<bool>* echoFlag = nullptr;  // when set, its value at each move goes to echoSuppressed
     std::vector<bool> echoSuppressed;
 };
 
@@ -40,18 +39,9 @@ public:
 class FixtureEditor : public Zelto2X {
 public:
     FixtureEditor() : Zelto2X(IPluginInstanceInfo()) {}
-    void OnParamChange(int index) override
-    {
-        changes.push_back(index);
-        Zelto2X::OnParamChange(index);
-    }
-    void OnParamChange2(int index) override
-    {
-        hardwareChanges.push_back(index);
-        Zelto2X::OnParamChange2(index);
-    }
-    std::vector<int> changes;
-    std::vector<int> hardwareChanges;
+    void OnParamChange(int index) override { changes.push_back(index), Zelto2X::OnParamChange(index); }
+    void OnParamChange2(int index) override { hardwareChanges.push_back(index), Zelto2X::OnParamChange2(index); }
+    std::vector<int> changes, hardwareChanges;
 };
 
 // Bytes written as hex text: "F0 3E 16".
@@ -100,19 +90,18 @@ public:
     }
 
 protected:
-    // A test control filed under a control change of the configuration.
+    // A test control filed under a control change of the configuration, or
+    // under the single-parameter address 58 41 high low.
     TestControl* bindCc(int paramIdx, int channel, int cc, int group)
     {
         TestControl* control = bindControl(paramIdx);
         editor->uiConfig->ccControls.addToControlMap(channel, cc, group, control);
         return control;
     }
-
-    // A test control filed under the single-parameter address 58 41 high low.
     TestControl* bindSysEx(int paramIdx, unsigned char high, unsigned char low)
     {
-        TestControl* control = bindControl(paramIdx);
         const unsigned char address[4] = {0x58, 0x41, high, low};
+        TestControl* control = bindControl(paramIdx);
         editor->uiConfig->sysExControls.addToControlMap(address, 0, control);
         return control;
     }

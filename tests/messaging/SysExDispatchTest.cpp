@@ -3,7 +3,14 @@
 
 #include "EditorFixture.h"
 
-class SysExDispatch : public EditorFixture {};
+class SysExDispatch : public EditorFixture {
+protected:
+    void parseSound(const std::vector<uint8_t>& bytes)
+    {
+        ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
+        quietly([&] { manager->sysexPartPatchParse(&msg); });
+    }
+};
 
 TEST_F(SysExDispatch, RequestedSoundDumpIsDecodedItsDeviceAdoptedAndLockedSectionsKeepTheirValues)
 {
@@ -52,24 +59,19 @@ TEST_F(SysExDispatch, SingleParameterMessageKeepsTheDeviceIdAndOtherShortMessage
 
 TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)
 {
-    struct Row {
-        uint8_t b5, b6;
-        bool quiet, refreshesTab;
-    };
-    const Row rows[] = {
-        {0x00, 0x02, true, true}, {0x29, 0x00, true, true}, {0x6B, 0x00, true, true},
-        {0x70, 0x00, true, true}, {0x7B, 0x01, true, true}, {0x10, 0x00, true, false},
-        {0x7B, 0x00, false, false}, {0x29, 0x01, false, false}, {0x11, 0x00, false, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(row.b5) << " " << int(row.b6));
-        TestControl* control = bindSysEx(kFilterCutoff, row.b5, row.b6);
+    // Address bytes 5 and 6, then whether the move suppresses the echo and refreshes the main tab.
+    const std::tuple<uint8_t, uint8_t, bool, bool> rows[] = {{0x00, 0x02, true, true}, {0x29, 0x00, true, true},
+        {0x6B, 0x00, true, true}, {0x70, 0x00, true, true}, {0x7B, 0x01, true, true}, {0x10, 0x00, true, false},
+        {0x7B, 0x00, false, false}, {0x29, 0x01, false, false}, {0x11, 0x00, false, false}};
+    for (const auto& [b5, b6, quiet, refreshesTab] : rows) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(b5) << " " << int(b6));
+        TestControl* control = bindSysEx(kFilterCutoff, b5, b6);
         control->echoFlag = &manager->suppressEcho;
         editor->hardwareChanges.clear();
-        quietly([&] { sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, row.b5, row.b6, 0x40, 0x00, 0xF7}); });
-        EXPECT_EQ(control->echoSuppressed, std::vector<bool> {row.quiet});
+        quietly([&] { sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, b5, b6, 0x40, 0x00, 0xF7}); });
+        EXPECT_EQ(control->echoSuppressed, std::vector<bool> {quiet});
         const auto& changes = editor->hardwareChanges;
-        EXPECT_EQ(std::count(changes.begin(), changes.end(), kMainTab) > 0, row.refreshesTab);
+        EXPECT_EQ(std::count(changes.begin(), changes.end(), kMainTab) > 0, refreshesTab);
         EXPECT_FALSE(manager->suppressEcho);
     }
 }
@@ -137,45 +139,31 @@ TEST_F(SysExDispatch, CompletedLibraryRequestStoresOnlyTheSoundDump)
     EXPECT_EQ(editor->currentDeviceId, 0);
 }
 
-class SoundDecoder : public EditorFixture {
-protected:
-    void parse(const std::vector<uint8_t>& bytes)
-    {
-        ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
-        quietly([&] { manager->sysexPartPatchParse(&msg); });
-    }
-};
-
-TEST_F(SoundDecoder, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
+TEST_F(SysExDispatch, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
 {
-    struct Case {
-        int size, byte, value;
-        bool decoded;
-    };
-    const Case cases[] = {
-        {137, 3, 15, true}, {135, 3, 0, true}, {134, 3, 0, false}, {137, 3, 16, false}, {137, 2, 0x0B, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.size << " bytes, byte " << c.byte << " = " << c.value);
+    // Dump size, a header byte and its value, whether the dump is decoded.
+    const std::tuple<int, int, int, bool> cases[] = {
+        {137, 3, 15, true}, {135, 3, 0, true}, {134, 3, 0, false}, {137, 3, 16, false}, {137, 2, 0x0B, false}};
+    for (const auto& [size, byte, byteValue, decoded] : cases) {
+        SCOPED_TRACE(testing::Message() << size << " bytes, byte " << byte << " = " << byteValue);
         SetUp();  // a fresh editor per case
         auto dump = initDump();
-        dump[9] = 40;
-        dump[c.byte] = static_cast<uint8_t>(c.value);
-        parse(std::vector<uint8_t>(dump.begin(), dump.begin() + c.size));
-        EXPECT_EQ(value(kOscillator1Semitone), c.decoded ? 24 : 0);
-        EXPECT_EQ(manager->dataProcessed, c.decoded);
+        dump[9] = 40, dump[byte] = static_cast<uint8_t>(byteValue);
+        parseSound(std::vector<uint8_t>(dump.begin(), dump.begin() + size));
+        EXPECT_EQ(value(kOscillator1Semitone), decoded ? 24 : 0);
+        EXPECT_EQ(manager->dataProcessed, decoded);
         // The checksum and F7 are never stored.
-        EXPECT_EQ(editor->uiConfig->patchData.size(), c.decoded ? 135u : 0u);
+        EXPECT_EQ(editor->uiConfig->patchData.size(), decoded ? 135u : 0u);
     }
 }
 
-TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
+TEST_F(SysExDispatch, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
 {
     auto dump = initDump();
     const std::string name = "WOBBLEBAS     ";
     std::copy(name.begin(), name.end(), dump.begin() + 120);
     dump[134] = 3;
-    parse(dump);
+    parseSound(dump);
     EXPECT_EQ(editor->currentSoundName(), name);
     EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), name);
     EXPECT_EQ(editor->currentSoundCategory(), "BASS");
@@ -183,7 +171,7 @@ TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
 
     std::fill(dump.begin() + 120, dump.begin() + 134, 0);
     dump[134] = 25;
-    parse(dump);
+    parseSound(dump);
     EXPECT_EQ(editor->currentSoundName(), "Set Name");
     EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), "");
     EXPECT_EQ(editor->currentSoundCategory(), "NONE");

@@ -54,6 +54,14 @@ public:
         return m_sent;
     }
     size_t sentCount() const { return sent().size(); }
+    // What reached the synth, as hex lines.
+    std::vector<std::string> wire() const
+    {
+        std::vector<std::string> lines;
+        for (const Sent& s : sent())
+            lines.push_back(zelto2sim::ToHex(s.bytes));
+        return lines;
+    }
 
     // While held, a sending thread waits after its message is recorded, so a
     // test can act at a known point of a job.

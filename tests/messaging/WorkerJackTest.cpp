@@ -123,9 +123,11 @@ protected:
 }  // namespace
 
 // The synth is switched off while a whole-bank request polls: the request
-// stops at the first sound that does not come, says so, and keeps the
-// sounds that came.
-TEST_F(WorkerJack, SynthVanishingMidBankRequestEndsTheRequestWithATimeOutAndKeepsWhatArrived)
+// stops at the first sound that does not come, says so, and keeps the sounds
+// that came. Then the JACK server stops under the editor's open ports: a knob
+// still turns, an enquiry ends with its own text, and the editor closes
+// without hanging.
+TEST_F(WorkerJack, SynthThenServerVanishingEndRequestsWithTheirTextsKeepWhatArrivedAndLeaveTheEditorClosable)
 {
     PatchFile& bank = EditorFixture::giveLibraryBank(*editor, 0);
     ASSERT_TRUE(editor->midiMessageManager->sendAllPatchRequestSysexFromLibrarian(1));
@@ -137,13 +139,7 @@ TEST_F(WorkerJack, SynthVanishingMidBankRequestEndsTheRequestWithATimeOutAndKeep
     EXPECT_EQ(requestJobEnded(), "CONNECTION TIMED OUT!");
     EXPECT_FALSE(bank.patches[0].messages.empty());
     EXPECT_TRUE(bank.patches[99].messages.empty());
-}
 
-// The JACK server stops under the editor's open ports: a knob still turns,
-// an enquiry ends with its own text, and the editor closes without hanging.
-TEST_F(WorkerJack, JackServerStoppingUnderOpenPortsLeavesTheEditorWorkingAndClosable)
-{
-    synth.Stop();
     server.Stop();
     editor->SetParameterFromGUI(kFilterCutoff, 0.5);
     ASSERT_TRUE(editor->midiMessageManager->sendDeviceIdEnquiry());

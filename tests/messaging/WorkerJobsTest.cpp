@@ -1,8 +1,8 @@
 // The request, send and clock jobs on the manager's worker threads, against
 // the in-process simulated synth in virtual time.
 #include <algorithm>
-#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "WorkerFixture.h"
@@ -15,15 +15,6 @@ std::string head(const zelto2sim::Bytes& bytes, size_t count) { return ToHex({by
 
 class WorkerJobs : public WorkerFixture {
 protected:
-    // What reached the synth, as hex lines, from the from-th message on.
-    std::vector<std::string> wire(size_t from = 0) const
-    {
-        std::vector<std::string> lines;
-        const std::vector<SimEditor::Sent> sent = editor->sent();
-        for (size_t i = from; i < sent.size(); ++i)
-            lines.push_back(ToHex(sent[i].bytes));
-        return lines;
-    }
     // Starts a job against a silent synth and holds it after its first message.
     void holdAfterTheFirstMessage(const std::function<bool()>& start)
     {
@@ -43,7 +34,7 @@ TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosing
     ASSERT_TRUE(manager->sendPartRequestSysex(true, 0));
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(now(), 2 * 500u);
-    EXPECT_EQ(wire(), std::vector<std::string> {"F0 3E 16 00 00 7F 00 F7"});
+    EXPECT_EQ(editor->wire(), std::vector<std::string> {"F0 3E 16 00 00 7F 00 F7"});
     EXPECT_EQ(statusText(), "Data request completed!");
     EXPECT_FALSE(manager->patchRequested) << "channel messages flow again";
 }
@@ -71,7 +62,7 @@ TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAn
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(3);
     ASSERT_TRUE(manager->sendDeviceIdEnquiry());
     ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(wire(), (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
+    EXPECT_EQ(editor->wire(), (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
                           "F0 3E 16 02 04 F7", "F0 3E 16 03 04 F7"}));
     EXPECT_EQ(editor->currentDeviceId, 3);
     EXPECT_EQ(statusText(), "Plug-in is ready to go!");
@@ -111,7 +102,7 @@ TEST_F(WorkerJobs, ReplyToASlotRequestIsTakenInEitherAddressFormAndAReplyForAnot
         editor->GetParam(kCurrentBank)->Set(1);
         ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(false));
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(wire().back(), "F0 3E 16 00 00 01 02 F7");
+        EXPECT_EQ(editor->wire().back(), "F0 3E 16 00 00 01 02 F7");
         ASSERT_EQ(bank.patches[30].messages.size(), 1u);
         EXPECT_EQ(bank.patches[30].name.substr(0, 4), "QNIT");
         EXPECT_EQ(statusText(), "Data request completed!");
@@ -191,10 +182,10 @@ TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndN
         ASSERT_TRUE(manager->stopMIDIClockOutput());
         ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
     }
-    EXPECT_EQ(wire(), (std::vector<std::string> {"FA", "FC"}));
+    EXPECT_EQ(editor->wire(), (std::vector<std::string> {"FA", "FC"}));
 
     auto clockBytes = [&] {
-        const std::vector<std::string> lines = wire();
+        const auto lines = editor->wire();
         return std::count(lines.begin(), lines.end(), "F8");
     };
     editor->sendClockInfo = true;
@@ -218,41 +209,34 @@ TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndN
 
 TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWithoutSending)
 {
-    const struct {
-        bool toLibrary, globalBefore;
-        std::optional<bool> settingsSent;
-        int sentAtMs;  // -1: nothing reaches the hardware
-        uint32_t totalMs;
-    } rows[] = {
-        {false, false, true, 0, 200},
-        {false, true, true, 1400, 1600},
-        {false, false, false, 1400, 1600},  // the starter's value, not the editor's flag
-        {true, true, false, -1, 0},
-    };
+    // To the library?, global settings before the sound?, the starter's "settings sent" (not the editor's
+    // flag), when the dump goes out (-1: nothing reaches the hardware), how long the job takes.
+    const std::tuple<bool, bool, bool, int, uint32_t> rows[] = {
+        {false, false, true, 0, 200}, {false, true, true, 1400, 1600}, {false, false, false, 1400, 1600},
+        {true, true, false, -1, 0}};
     editor->GetParam(kPatchName)->SetDisplayText(0, "my sound");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.sentAtMs);
+    for (const auto& [toLibrary, globalBefore, settingsSent, sentAtMs, totalMs] : rows) {
+        SCOPED_TRACE(sentAtMs);
         giveLibraryBank(7);
         editor->globalSettingsSent = true;
-        editor->sendGlobalBeforeSound = row.globalBefore;
+        editor->sendGlobalBeforeSound = globalBefore;
         const uint32_t start = now();
         const size_t before = editor->sentCount();
         MIDIJob job;
         job.jobCode = kJobSendArrangement;
-        job.arrangementToLibrary = row.toLibrary;
-        job.globalSettingsSent = row.settingsSent;
-        if (row.toLibrary)
+        job.arrangementToLibrary = toLibrary;
+        job.globalSettingsSent = settingsSent;
+        if (toLibrary)
             job.route = MIDIJobRoute::Library;
         ASSERT_TRUE(manager->startJob(job));
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(now() - start, row.totalMs);
+        EXPECT_EQ(now() - start, totalMs);
         const std::vector<SimEditor::Sent> sent = editor->sent();
-        if (row.sentAtMs < 0) {
-            EXPECT_EQ(sent.size(), before);
+        ASSERT_EQ(sent.size(), before + (toLibrary ? 0 : 1));
+        if (toLibrary) {
             EXPECT_EQ(editor->patchLibrarian->bankFiles.back()->patches[7].name, "MY SOUND      ");
         } else {
-            ASSERT_EQ(sent.size(), before + 1);
-            EXPECT_EQ(sent.back().timeMs - start, static_cast<uint32_t>(row.sentAtMs));
+            EXPECT_EQ(sent.back().timeMs - start, static_cast<uint32_t>(sentAtMs));
             EXPECT_EQ(sent.back().bytes.size(), 137u);
             EXPECT_EQ(sent.back().bytes[135], zelto2sim::Checksum(sent.back().bytes));
         }
