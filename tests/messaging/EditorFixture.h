@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "DocumentedInitSound.h"
 #include "IControl.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
@@ -43,16 +42,6 @@ public:
     void OnParamChange2(int index) override { hardwareChanges.push_back(index), Zelto2X::OnParamChange2(index); }
     std::vector<int> changes, hardwareChanges;
 };
-
-// Bytes written as hex text: "F0 3E 16".
-inline std::vector<uint8_t> bytesOf(const std::string& hex)
-{
-    std::istringstream in(hex);
-    std::vector<uint8_t> bytes;
-    for (std::string pair; in >> pair;)
-        bytes.push_back(static_cast<uint8_t>(std::strtoul(pair.c_str(), nullptr, 16)));
-    return bytes;
-}
 
 class EditorFixture : public ::testing::Test {
 protected:

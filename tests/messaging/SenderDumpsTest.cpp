@@ -2,9 +2,6 @@
 // byte for byte against the documented tables.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "DocumentedInitSound.h"
 #include "MIDIMessageSender.h"
 #include "ParamRecorder.h"
@@ -58,22 +55,14 @@ TEST(SenderDumps, ArrangementNameIsUpperCaseCutToThirteenWithPrintableCharacters
 
 TEST(SenderDumps, ArrangementEncodesStepsAndCategoryAndKeepsEveryByteSevenBit)
 {
-    const struct {
-        int parameter;
-        double value;
-        int byte;
-        uint8_t expected;
-    } rows[] = {
-        {kOscillator1Semitone, -40, 9, 0x00},  // below the byte's range
-        {kFilterCutoff, 300, 49, 0x7F},        // above it
-        {kCategoryName, 3, 134, 0x03},
-    };
-    for (const auto& row : rows) {
+    // Parameter, value, byte, the byte's value: below the byte's range, above it, the category.
+    const std::tuple<int, double, int, uint8_t> rows[] = {
+        {kOscillator1Semitone, -40, 9, 0x00}, {kFilterCutoff, 300, 49, 0x7F}, {kCategoryName, 3, 134, 0x03}};
+    for (const auto& [parameter, value, byte, expected] : rows) {
         ParamRecorder params = initParameters();
-        params.values[row.parameter] = row.value;
+        params.values[parameter] = value;
         const int category = static_cast<int>(params.parameterValue(kCategoryName));
-        EXPECT_EQ(MIDIMessageSender::buildArrangementDump(params, "INIT", category, 0)[row.byte], row.expected)
-            << row.parameter << " = " << row.value;
+        EXPECT_EQ(MIDIMessageSender::buildArrangementDump(params, "INIT", category, 0)[byte], expected) << parameter;
     }
     ParamRecorder steps = initParameters();
     steps.values[zsysex::patternStepEventParameter(1)] = 11;
@@ -88,35 +77,27 @@ TEST(SenderDumps, StoredSoundsGoToTheEditBufferOrTheirSlotWithTheDeviceAndInitSl
     // Stored for device 5 at slot 130 (01 02); sent to device 2's edit buffer.
     EXPECT_EQ(bytes(MIDIMessageSender::buildEditBufferDump(initWith(0x05, 0x01, 0x02, 0x55), 2)),
         initWith(0x02, 0x7F, 0x00, 0x2B));
-    const struct {
-        int bank, program, device;
-        Bytes expected;
-    } rows[] = {
-        // Slot 256 is 02 00, slot 255 is 01 7F; checksums from INIT's sum 0x29.
-        {2, 56, 0, initWith(0x00, 0x02, 0x00, 0x2C)},
-        {2, 55, 0, initWith(0x00, 0x01, 0x7F, 0x2A)},
-        {0, 30, 3, initWith(0x03, 0x00, 0x1E, 0x4B)},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(bytes(MIDIMessageSender::buildStoreDump(kDocumentedInitSound, row.bank, row.program, row.device)),
-            row.expected) << row.bank << "/" << row.program;
+    // Bank, program, device. Slot 256 is 02 00, slot 255 is 01 7F; checksums from INIT's sum 0x29.
+    const std::tuple<int, int, int, Bytes> rows[] = {{2, 56, 0, initWith(0x00, 0x02, 0x00, 0x2C)},
+        {2, 55, 0, initWith(0x00, 0x01, 0x7F, 0x2A)}, {0, 30, 3, initWith(0x03, 0x00, 0x1E, 0x4B)}};
+    for (const auto& [bank, program, device, expected] : rows)
+        EXPECT_EQ(bytes(MIDIMessageSender::buildStoreDump(kDocumentedInitSound, bank, program, device)), expected)
+            << bank << "/" << program;
     // A longer message is cut at 137 with the checksum and F7 in their places.
     Bytes longer = kDocumentedInitSound;
     longer.insert(longer.end(), 20, 0x11);
     EXPECT_EQ(bytes(MIDIMessageSender::buildStoreDump(longer, 2, 56, 0)), initWith(0x00, 0x02, 0x00, 0x2C));
 
-    const Dump init = MIDIMessageSender::buildInitSlotDump(1, 30);
-    EXPECT_EQ(Bytes(init.begin(), init.begin() + 7), (Bytes {0xF0, 0x3E, 0x16, 0x01, 0x10, 0x00, 0x1E}));
-    EXPECT_EQ(Bytes(init.begin() + 135, init.end()), (Bytes {0x49, 0xF7}));
+    const Bytes init = bytes(MIDIMessageSender::buildInitSlotDump(1, 30));
+    EXPECT_EQ(Bytes(init.begin(), init.begin() + 7), bytesOf("F0 3E 16 01 10 00 1E"));
+    EXPECT_EQ(Bytes(init.begin() + 135, init.end()), bytesOf("49 F7"));
 }
 
 TEST(MidiClock, IntervalFollowsHostOrListTempoAndUnusableTempoStartsNothing)
 {
     const std::vector<std::string> tempoValues = {"60", "90", "24 BPM", "300", "abc", "0"};
-    const struct {
-        double overrideTempo, hostTempo, arpTempo;
-        int64_t intervalNs;
-    } rows[] = {
+    // Override (1.0: the host's tempo), host tempo, list entry, the clock's interval.
+    const std::tuple<double, double, int, int64_t> rows[] = {
         {1.0, 120.7, 0, 20'833'333}, {0.0, 0, 1, 27'777'777}, {0.0, 0, 2, 104'166'666}, {0.0, 0, 3, 8'333'333},
         {1.0, 0.0, 3, 0}, {1.0, -5.0, 3, 0},  // host tempo 0 or below
         {0.0, 0, 4, 0},                       // list text without a number
@@ -124,9 +105,8 @@ TEST(MidiClock, IntervalFollowsHostOrListTempoAndUnusableTempoStartsNothing)
         {0.0, 0, 6, 0}, {0.0, 0, -1, 0},      // outside the list
         {0.5, 120.0, 1, 27'777'777},          // only exactly 1.0 follows the host
     };
-    for (const auto& row : rows) {
-        const int tempo = MIDIMessageSender::clockTempo(row.overrideTempo, row.hostTempo, row.arpTempo, tempoValues);
-        EXPECT_EQ(MIDIMessageSender::clockIntervalNs(tempo), row.intervalNs)
-            << row.overrideTempo << " " << row.hostTempo << " " << row.arpTempo;
-    }
+    for (const auto& [overrideTempo, hostTempo, entry, intervalNs] : rows)
+        EXPECT_EQ(MIDIMessageSender::clockIntervalNs(
+                      MIDIMessageSender::clockTempo(overrideTempo, hostTempo, entry, tempoValues)), intervalNs)
+            << overrideTempo << " " << hostTempo << " " << entry;
 }
