@@ -1,6 +1,7 @@
 // Channel messages from the hardware and from the host: filters, control
 // changes to controls, program changes.
 #include <algorithm>
+#include <map>
 
 #include "EditorFixture.h"
 
@@ -98,23 +99,20 @@ TEST_F(ChannelMessages, ProgramChangesRequestUpTo100ButNotUnderPartLockNorOutsid
 
 TEST_F(ChannelMessages, HardwareControlChangesAreConvertedBeforeTheMoveAndSetTheirCompanions)
 {
-    TestControl* semitone = bindCc(kOscillator2Semitone, 0, 36, 0);
-    TestControl* shape = bindCc(kLFO1Shape, 0, 25, 0);
-    TestControl* arpClock = bindCc(kArpClock, 0, 105, 0);
+    std::map<int, TestControl*> byCc;
+    for (auto [param, cc] : {std::pair(kOscillator2Semitone, 36), {kLFO1Shape, 25}, {kArpClock, 105}})
+        byCc[cc] = bindCc(param, 0, cc, 0);
     bindCc(kGlobalLocalControl, 0, 122, 0);
-    fromHardware(0xB0, 36, 28);
-    EXPECT_DOUBLE_EQ(semitone->moves.back(), (12.0 + 16.0) / 127.0);
-    EXPECT_EQ(value(kOscillator2OctaveIndicator), 1.0);
-    fromHardware(0xB0, 36, 30);
-    EXPECT_EQ(value(kOscillator2OctaveIndicator), 0.0);
-    fromHardware(0xB0, 25, 7);
-    EXPECT_EQ(value(kLFO1ShapeClock), 7);
-    fromHardware(0xB0, 25, 4);
-    EXPECT_EQ(shape->moves, (std::vector<double> {2.0 / 127.0, 4.0 / 127.0}));
-    fromHardware(0xB0, 105, 5);
-    fromHardware(0xB0, 105, 0);
-    EXPECT_EQ(arpClock->moves, (std::vector<double> {4.0 / 127.0, -1.0 / 127.0}));
-    EXPECT_EQ(value(kArpClock), 0);
+    // CC and value, the move in 127ths, a companion parameter (-1: none) and its value after the move.
+    const std::tuple<uint8_t, uint8_t, double, int, double> rows[] = {{36, 28, 12 + 16, kOscillator2OctaveIndicator, 1},
+        {36, 30, 30, kOscillator2OctaveIndicator, 0}, {25, 7, 2, kLFO1ShapeClock, 7}, {25, 4, 4, kLFO1ShapeClock, 4},
+        {105, 5, 4, -1, 0}, {105, 0, -1, kArpClock, 0}};
+    for (const auto& [cc, ccValue, move, companion, companionValue] : rows) {
+        SCOPED_TRACE(testing::Message() << "CC " << int(cc) << " = " << int(ccValue));
+        fromHardware(0xB0, cc, ccValue);
+        EXPECT_DOUBLE_EQ(byCc[cc]->moves.back(), move / 127.0);
+        EXPECT_TRUE(companion < 0 || value(companion) == companionValue);
+    }
     fromHardware(0xB0, 122, 1);
     EXPECT_TRUE(editor->localControl);
     fromHardware(0xB0, 122, 0);

@@ -27,8 +27,7 @@ public:
         zelto2sim::Bytes bytes;
     };
 
-    // The workers call into this class: they are stopped and joined before
-    // its members go.
+    // The workers call into this class: they are stopped and joined before its members go.
     ~SimEditor() override
     {
         release();
@@ -47,6 +46,11 @@ public:
     }
     bool SendMidiSysex2(std::vector<unsigned char> bytes) override { return deliver(bytes); }
     bool SendMidiMsg(IMidiMsg* msg) override { return deliver({msg->mStatus, msg->mData1, msg->mData2}); }
+    void receive(zelto2sim::Bytes message)
+    {
+        ISysEx sysex(0, message.data(), static_cast<int>(message.size()));
+        ProcessSysEx(&sysex, true);
+    }
 
     std::vector<Sent> sent() const
     {
@@ -90,12 +94,9 @@ private:
             answers = synth->Receive(message);
             m_released.wait(lock, [this] { return !m_held; });
         }
-        for (zelto2sim::Bytes& answer : answers) {
-            if (!answering)
-                return true;
-            ISysEx sysex(0, answer.data(), static_cast<int>(answer.size()));
-            ProcessSysEx(&sysex, true);
-        }
+        for (const zelto2sim::Bytes& answer : answers)
+            if (answering)
+                receive(answer);
         return true;
     }
 

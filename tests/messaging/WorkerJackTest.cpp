@@ -16,8 +16,7 @@
 #include "EditorFixture.h"
 #include "IGraphicsStructs.h"
 #include "dovor/timing.h"
-#include "support/JackServer.h"
-#include "support/SimulatedSynth.h"
+#include "support/JackSynthTest.h"
 
 using testsupport::kGenerousTimeout;
 
@@ -47,16 +46,16 @@ public:
     std::atomic<int> sysexReceived {0};
 };
 
-class WorkerJack : public ::testing::Test {
+class WorkerJack : public testsupport::JackSynthTest {
 protected:
     void SetUp() override
     {
         // First, so TearDown always has a capture to end, even after a failed start.
         testing::internal::CaptureStdout();
         dovor::SetVirtualClock(&clock);
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        ASSERT_TRUE(synth.Start(&error)) << error;
+        JackSynthTest::SetUp();
+        if (HasFatalFailure())
+            return;
         editor = std::make_unique<CountingEditor>();
         EditorFixture::giveConfiguredRanges(*editor);
         editor->GetParam(kLibSyncTimer)->Set(4);
@@ -82,8 +81,7 @@ protected:
         if (HasFailure())
             std::fputs(printed.c_str(), stdout);
         dovor::SetVirtualClock(nullptr);
-        synth.Stop();
-        server.Stop();
+        JackSynthTest::TearDown();
     }
 
     static bool flows(const std::function<bool()>& send, const std::function<bool()>& arrived)
@@ -112,8 +110,6 @@ protected:
         return status->GetTextString();
     }
 
-    testsupport::JackServer server;
-    testsupport::SimulatedSynth synth;
     TenfoldClock clock;
     IText font;
     std::unique_ptr<CountingEditor> editor;

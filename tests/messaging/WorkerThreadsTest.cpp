@@ -42,10 +42,8 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
 
     std::atomic<bool> inputRunning {true};
     std::thread input([&] {
-        const zelto2sim::Bytes dump = zelto2sim::InitSound();
         while (inputRunning) {
-            ISysEx sysex(0, dump.data(), static_cast<int>(dump.size()));
-            editor->ProcessSysEx(&sysex, true);
+            editor->receive(zelto2sim::InitSound());
             IMidiMsg program(0, 0xC0, 3, 0);
             editor->ProcessMidiMsg(&program, true);
             std::this_thread::yield();
