@@ -2,6 +2,7 @@
 // start, cancel and destruction while jobs run and MIDI input arrives.
 // Built for ThreadSanitizer too.
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -50,16 +51,12 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
         }
     });
     // Ends the input also when an assertion returns early.
-    struct StopInput {
-        std::atomic<bool>& running;
-        std::thread& thread;
-        ~StopInput()
-        {
-            running = false;
-            if (thread.joinable())
-                thread.join();
-        }
-    } stopInputOnReturn {inputRunning, input};
+    auto stopInput = [&](std::thread* thread) {
+        inputRunning = false;
+        if (thread->joinable())
+            thread->join();
+    };
+    std::unique_ptr<std::thread, decltype(stopInput)> joinOnReturn(&input, stopInput);
 
     EXPECT_TRUE(manager->startMIDIClockOutput());
     ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
@@ -80,7 +77,6 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
     }
     ASSERT_TRUE(waitFor([&] { return manager->sendAllPatchRequestSysexFromLibrarian(0); }));
     EXPECT_FALSE(manager->clockThreadIdle());
-    inputRunning = false;
-    input.join();
+    joinOnReturn.reset();
     editor.reset();  // the request, the clock and the start/stop workers are all joined here
 }
