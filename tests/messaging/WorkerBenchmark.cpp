@@ -1,13 +1,10 @@
 // The worker jobs' costs: building job 0's sound dump from the real editor's
-// parameters (warm cache), and the continuous MIDI clock of the real editor
-// sending through its JACK output to the simulated synth on a private
-// `jackd -d dummy` server (48 kHz, 128-frame periods).
-//
-// The clock figures are taken where the clock thread hands each F8 to the
-// port: JACK itself then delivers it at the next period boundary. Counters:
-// mean_ms (mean spacing), p99_dev_ms (99th percentile of |spacing - ideal|),
-// cpu_pct (the clock thread's CPU time over its running time), sched_fifo (1
-// when the system let the clock thread run with real-time scheduling).
+// parameters (warm cache), and the real editor's continuous MIDI clock through
+// its JACK output to the simulated synth on a private `jackd -d dummy` server
+// (48 kHz, 128-frame periods), stamped where the clock thread hands each F8 to
+// the port. Counters: mean_ms (mean spacing), p99_dev_ms (99th percentile of
+// |spacing - ideal|), cpu_pct (the clock thread's CPU time over its running
+// time), sched_fifo (1 when the clock thread ran with real-time scheduling).
 #include <benchmark/benchmark.h>
 
 #include <sched.h>
