@@ -110,9 +110,12 @@ protected:
     }
 
     double value(int index) const { return editor->paramValue(index); }
-    static std::vector<uint8_t> initDump() { return {zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize}; }
+    static std::vector<uint8_t> initDump() { return kDocumentedInitSound; }
     // Twenty bytes of ours that are no dump.
-    static std::vector<uint8_t> strayMessage() { return bytesOf("F0 3E 16 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 F7"); }
+    static std::vector<uint8_t> strayMessage()
+    {
+        return bytesOf("F0 3E 16 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 F7");
+    }
 
     std::unique_ptr<FixtureEditor> editor;
     MIDIMessageManager* manager = nullptr;

@@ -62,7 +62,8 @@ TEST_F(Randomizer, LockedSectionsKeepTheirValuesAndStepsSplitIntoTheirParts)
     for (int lock = kSectionLockOsc1; lock < kSectionLockArp; ++lock)
         editor->GetParam(lock)->Set(0.0);
     manager->randomizePatchSettings(0);
-    EXPECT_EQ(std::vector<double>({value(kArpTempo), value(zsysex::patternStepEventParameter(1))}), std::vector<double>(2, 0));
+    EXPECT_EQ(value(kArpTempo), 0);
+    EXPECT_EQ(value(zsysex::patternStepEventParameter(1)), 0);
     EXPECT_EQ(value(kFilterCutoff), 91);
     EXPECT_EQ(value(kLFO1Shape), 91);
 

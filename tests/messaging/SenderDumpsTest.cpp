@@ -44,7 +44,8 @@ TEST(SenderDumps, ArrangementOfTheInitValuesIsTheInitSoundWithItsChecksumRecompu
 TEST(SenderDumps, ArrangementNameIsUpperCaseCutToThirteenWithPrintableCharactersOnly)
 {
     const std::pair<const char*, std::string> rows[] = {
-        {"abcd", "ABCD          "}, {"abcdefghijklmnopqrst", "ABCDEFGHIJKLM "}, {"a\x01" "b\x7F\xE9", "A B           "}};
+        {"abcd", "ABCD          "}, {"abcdefghijklmnopqrst", "ABCDEFGHIJKLM "},
+        {"a\x01" "b\x7F\xE9", "A B           "}};
     for (const auto& [name, bytes120to133] : rows) {
         const Dump dump = MIDIMessageSender::buildArrangementDump(initParameters(), name, 0, 0);
         EXPECT_EQ(std::string(dump.begin() + 120, dump.begin() + 134), bytes120to133) << name;

@@ -23,7 +23,8 @@ TEST_F(SysExDispatch, RequestedSoundDumpIsDecodedItsDeviceAdoptedAndLockedSectio
     quietly([&] { sendSysEx(dump); });
     EXPECT_EQ(std::vector<double>({value(kFilterCutoff), value(kArpRange)}), std::vector<double>({100, 9}));
     EXPECT_EQ(editor->getProgramValueByParts(0, 0, 44), 2) << "the raw bytes are stored even when locked";
-    EXPECT_EQ(std::vector<double>({double(editor->currentDeviceId), value(kGlobalDeviceID)}), std::vector<double>(2, 5));
+    EXPECT_EQ(editor->currentDeviceId, 5);
+    EXPECT_EQ(value(kGlobalDeviceID), 5);
     EXPECT_TRUE(manager->dataProcessed && editor->incomingSysExProcessed);
 }
 
@@ -52,8 +53,9 @@ TEST_F(SysExDispatch, SingleParameterMessageKeepsTheDeviceIdAndOtherShortMessage
     EXPECT_EQ(control->moves, std::vector<double> {64.0 / 127.0});
     EXPECT_EQ(editor->currentDeviceId, 3);
     sendSysEx(bytesOf("F0 3E 16 05 00 00 1E F7"));
-    EXPECT_EQ(std::vector<double>({double(editor->currentDeviceId), double(editor->currentDeviceId2), value(kGlobalDeviceID)}),
-        std::vector<double>(3, 5));
+    EXPECT_EQ(editor->currentDeviceId, 5);
+    EXPECT_EQ(editor->currentDeviceId2, 5);
+    EXPECT_EQ(value(kGlobalDeviceID), 5);
 }
 
 TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)

@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     manager->sysexPartPatchParse(&msg);
     manager->sysexSettingsParse(&msg);
     NullSink sink;
-    if (zsysex::isDecodableSoundDump(message.data(), static_cast<int>(message.size())))
-        zsysex::decodeSoundParameters(message.data(), static_cast<int>(message.size()), zsysex::SectionLockState(), sink);
+    const int length = static_cast<int>(message.size());
+    if (zsysex::isDecodableSoundDump(message.data(), length))
+        zsysex::decodeSoundParameters(message.data(), length, zsysex::SectionLockState(), sink);
     return 0;
 }

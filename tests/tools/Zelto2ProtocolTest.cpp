@@ -10,7 +10,7 @@ using namespace zelto2sim;
 namespace {
 
 Bytes B(const char* hex) { return ParseHex(hex).value(); }
-std::string Hex(const Bytes& bytes, size_t from, size_t to) { return ToHex(Bytes(bytes.begin() + from, bytes.begin() + to)); }
+std::string Hex(const Bytes& b, size_t from, size_t to) { return ToHex({b.begin() + from, b.begin() + to}); }
 
 }  // namespace
 

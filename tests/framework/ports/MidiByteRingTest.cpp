@@ -31,7 +31,7 @@ TEST(MidiByteRing, ProducerAndConsumerThreadsPassEveryMessageIntact)
 {
     MidiByteRing ring(1024);
     constexpr int kCount = 20000;
-    auto messageOf = [](int i) { return Message(1 + static_cast<size_t>(i % 150), static_cast<unsigned char>(i % 128)); };
+    auto messageOf = [](int i) { return Message(1 + static_cast<size_t>(i % 150), static_cast<uint8_t>(i % 128)); };
     std::thread producer([&] {
         for (int i = 0; i < kCount;) {
             const Message message = messageOf(i);
