@@ -5,30 +5,7 @@
 
 #include "EditorFixture.h"
 
-#include "dovor/timing.h"
-
-class ChannelMessages : public EditorFixture {
-protected:
-    void SetUp() override
-    {
-        EditorFixture::SetUp();
-        dovor::SetVirtualClock(&clock);
-    }
-    void TearDown() override { dovor::SetVirtualClock(nullptr); }
-
-    std::string fromHardware(uint8_t status, uint8_t data1, uint8_t data2 = 0)
-    {
-        IMidiMsg msg(0, status, data1, data2);
-        return quietly([&] { manager->ProcessMidiMsgFromDevice(&msg); });
-    }
-    std::string fromHost(uint8_t status, uint8_t data1, uint8_t data2 = 0)
-    {
-        IMidiMsg msg(0, status, data1, data2);
-        return quietly([&] { manager->ProcessMidiMsgFromDAW(&msg, 0); });
-    }
-
-    dovor::SteppedClock clock;
-};
+class ChannelMessages : public EditorFixture {};
 
 TEST_F(ChannelMessages, EachFilterDropsItsTypeWithItsOwnLogLine)
 {

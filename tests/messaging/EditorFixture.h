@@ -17,6 +17,7 @@
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
 #include "Zelto2X.h"
+#include "dovor/timing.h"
 
 class TestControl : public IControl {
 public:
@@ -43,6 +44,7 @@ public:
     std::vector<int> changes, hardwareChanges;
 };
 
+// The request jobs some messages start wait in virtual time.
 class EditorFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -50,7 +52,9 @@ protected:
         editor = std::make_unique<FixtureEditor>();
         giveConfiguredRanges(*editor);
         manager = editor->midiMessageManager;
+        dovor::SetVirtualClock(&clock);
     }
+    void TearDown() override { dovor::SetVirtualClock(nullptr); }
 
 public:
     // Ranges like the configuration gives the parameters.
@@ -95,6 +99,16 @@ protected:
         return control;
     }
 
+    std::string fromHardware(uint8_t status, uint8_t data1, uint8_t data2 = 0)
+    {
+        IMidiMsg msg(0, status, data1, data2);
+        return quietly([&] { manager->ProcessMidiMsgFromDevice(&msg); });
+    }
+    std::string fromHost(uint8_t status, uint8_t data1, uint8_t data2 = 0)
+    {
+        IMidiMsg msg(0, status, data1, data2);
+        return quietly([&] { manager->ProcessMidiMsgFromDAW(&msg, 0); });
+    }
     void sendSysEx(const std::vector<uint8_t>& bytes, bool fromHardware = true)
     {
         ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
@@ -117,6 +131,7 @@ protected:
         return bytesOf("F0 3E 16 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 F7");
     }
 
+    dovor::SteppedClock clock;
     std::unique_ptr<FixtureEditor> editor;
     MIDIMessageManager* manager = nullptr;
     std::vector<std::unique_ptr<TestControl>> controls;

@@ -11,7 +11,11 @@ protected:
         EditorFixture::SetUp();
         testing::internal::CaptureStdout();
     }
-    void TearDown() override { testing::internal::GetCapturedStdout(); }
+    void TearDown() override
+    {
+        testing::internal::GetCapturedStdout();
+        EditorFixture::TearDown();
+    }
 
     void fillTable(uint32_t value)
     {

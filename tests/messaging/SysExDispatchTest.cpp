@@ -1,7 +1,12 @@
-// The incoming SysEx dispatcher and the dump decoders on an editor without a window.
+// The incoming SysEx dispatcher and the dump decoders on an editor without a
+// window, and the control-lookup containers the dispatcher files controls in.
 #include <algorithm>
 
+#include "CCControlContainer.h"
 #include "EditorFixture.h"
+#include "NRPNControlContainer.h"
+#include "SysExControlContainer.h"
+#include "patchDataContainer.h"
 
 class SysExDispatch : public EditorFixture {
 protected:
@@ -188,4 +193,35 @@ TEST(TapPatternCode, UnpacksThreeNumbersIntoBase24DigitsEachFromItsOwnBitsAndThe
     // rest to N2 (1); byte 9 = 127 makes N2's top digit exceed 24 and wrap. N0 = 6291456, N1 = 2621441, N2 = 16646145.
     EXPECT_EQ(decoded({0, 0, 0, 7, 0, 0, 21, 0, 0, 127, 0}, 30),
         (std::vector<int> {2, 2, 7, 2, 2, 0, 0, 2, 0, 0, 7, 0, 5, 2, 7, 1, 2, 0, 1, 2, 2, 0, 4, 0, 3, 0, 5, 1, 1, 1}));
+}
+
+TEST(Containers, EntriesAreFoundWhereFiledReplacedOnTheSameKeyAndLookupsNeverGrowTheMaps)
+{
+    // Containers only file and return the pointers; they never dereference them.
+    IControl* const first = reinterpret_cast<IControl*>(uintptr_t {0x1000});
+    IControl* const second = reinterpret_cast<IControl*>(uintptr_t {0x2000});
+    CCControlContainer cc;
+    cc.addToControlMap(0, 74, 0, first);
+    SysExControlContainer sysex;
+    const unsigned char address[4] = {0x58, 0x41, 0x10, 0x00};
+    sysex.addToControlMap(address, 0, first);
+    sysex.addToControlMap(address, 0, second);
+    NRPNControlContainer nrpn;
+    nrpn.addToControlMap(1, 2, 3, 4, 0, first);
+    patchDataContainer data;
+    data.setValue(0, 0, 7, 12);
+    data.setValue(0, 0, 7, 13);
+    testing::internal::CaptureStdout();  // misses are logged
+    EXPECT_EQ(sysex.findControl(0x58, 0x41, 0x10, 0x00, 0), second);
+    EXPECT_EQ(nrpn.findControl(1, 2, 3, 4, 0), first);
+    EXPECT_EQ(nrpn.findControl(2, 2, 3, 4, 5), nullptr);
+    EXPECT_EQ(data.findControl(0, 0, 7), 13);
+    for (int k = 0; k < 50; ++k) {
+        cc.findControl(k, k, k);
+        sysex.findControl(0x58, 0x41, k, k, k);
+        nrpn.findControl(1, k, k, k, k);
+        EXPECT_EQ(data.findControl(0, 0, k) + data.findControl(k, 0, 0), k == 7 ? 13 : 0);  // a missing byte reads 0
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cc.size() + sysex.size() + nrpn.size() + data.size(), 4u);
 }
