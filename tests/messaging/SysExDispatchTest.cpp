@@ -74,7 +74,8 @@ TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)
         TestControl* control = bindSysEx(kFilterCutoff, b5, b6);
         control->echoFlag = &manager->suppressEcho;
         editor->hardwareChanges.clear();
-        quietly([&] { sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, b5, b6, 0x40, 0x00, 0xF7}); });
+        const std::vector<uint8_t> message = {0xF0, 0x3E, 0x16, 0x58, 0x41, b5, b6, 0x40, 0x00, 0xF7};
+        quietly([&] { sendSysEx(message); });
         EXPECT_EQ(control->echoSuppressed, std::vector<bool> {quiet});
         const auto& changes = editor->hardwareChanges;
         EXPECT_EQ(std::count(changes.begin(), changes.end(), kMainTab) > 0, refreshesTab);
