@@ -44,12 +44,12 @@ TEST_F(JackPortTest, FullInputQueueDropsWholeMessagesAndReportsEachLossOnce)
     // and 2 number the dump, every later data byte repeats byte 2.
     constexpr int kDumps = 1200;
     for (int i = 0; i < kDumps; ++i) {
-        std::string hex = "F0";
-        char pair[4];
-        for (int b = 1; b < 136; ++b) {
-            std::snprintf(pair, sizeof pair, " %02X", b == 1 ? i / 128 : i % 128);
-            hex += pair;
-        }
+        char head[16], data[4];
+        std::snprintf(head, sizeof head, "F0 %02X", i / 128);
+        std::snprintf(data, sizeof data, " %02X", i % 128);
+        std::string hex = head;
+        for (int b = 2; b < 136; ++b)
+            hex += data;
         synth.Send(hex + " F7");
     }
     const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;

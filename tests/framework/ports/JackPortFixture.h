@@ -18,9 +18,8 @@ protected:
     void SetUp() override
     {
         JackSynthTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        plug = std::make_unique<PortTestPlugin>();
+        if (!HasFatalFailure())
+            plug = std::make_unique<PortTestPlugin>();
     }
     void TearDown() override
     {
@@ -33,8 +32,7 @@ protected:
     {
         plug->getExternalMIDIInNames();
         plug->getExternalMIDIOutNames();
-        int in = 1;
-        int out = 1;
+        int in = 1, out = 1;
         ASSERT_GT(plug->setExternalMIDIIn(in, synth.OutputPortName().c_str()), 0);
         ASSERT_GT(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
         // A first message through each way proves the path is up.
@@ -71,8 +69,7 @@ protected:
         return false;
     }
 
-    // What the synth received, or the plug-in got, after the paths were
-    // proven, late tune requests left out.
+    // What the synth or the plug-in got after the paths were proven, late tune requests left out.
     std::vector<std::string> AfterReady(const std::vector<std::string>& all) const
     {
         return Later(all, sentBefore, [](const std::string& line) { return line == "F6"; });

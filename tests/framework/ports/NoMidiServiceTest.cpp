@@ -5,8 +5,6 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "PortTestPlugin.h"
 #include "platform/CoreMIDIRtMidi.h"
 

@@ -33,16 +33,9 @@ public:
     {
         if (onMidi)
             onMidi(*msg);
-        std::lock_guard<std::mutex> lock(mutex_);
-        midi_.push_back({*msg, fromHardware});
-        changed_.notify_all();
+        Record([&] { midi_.push_back({*msg, fromHardware}); });
     }
-    void ProcessSysEx(ISysEx* msg, bool) override
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        sysex_.emplace_back(msg->mData, msg->mData + msg->mSize);
-        changed_.notify_all();
-    }
+    void ProcessSysEx(ISysEx* m, bool) override { Record([&] { sysex_.emplace_back(m->mData, m->mData + m->mSize); }); }
 
     bool WaitForMidi(const std::function<bool(const std::vector<ReceivedMidi>&)>& done,
         std::chrono::milliseconds timeout)
@@ -50,18 +43,9 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] { return done(midi_); });
     }
-    std::vector<ReceivedMidi> Midi()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return midi_;
-    }
-    std::vector<std::vector<uint8_t>> SysEx()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return sysex_;
-    }
+    std::vector<ReceivedMidi> Midi() { return Copy(midi_); }
+    std::vector<std::vector<uint8_t>> SysEx() { return Copy(sysex_); }
 
-    // Incoming messages the input queue had no room for.
     unsigned long DroppedInput() const { return midiIn ? midiIn->DroppedMessages() : 0; }
     // Takes the input client's loss reports instead of standard output; call
     // once the input is open.
@@ -92,12 +76,23 @@ public:
     void ResizeGraphics(int, int) override {}
 
 private:
+    template <typename T>
+    T Copy(const T& recorded)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return recorded;
+    }
+    template <typename Change>
+    void Record(const Change& change)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        change();
+        changed_.notify_all();
+    }
     static void OnLossReport(unsigned long lost, void* self)
     {
         auto* plugin = static_cast<PortTestPlugin*>(self);
-        std::lock_guard<std::mutex> lock(plugin->mutex_);
-        plugin->reportedLoss_ += lost;
-        plugin->changed_.notify_all();
+        plugin->Record([&] { plugin->reportedLoss_ += lost; });
     }
 
     std::mutex mutex_;

@@ -21,16 +21,12 @@ TEST_F(JackPortTest, ConcurrentSendersNeverInterleave)
         allowed.insert(dump + " F7");
         allowed.insert("9" + std::to_string(t) + " 3C 64");
         senders.emplace_back([this, t] {
-            std::vector<unsigned char> body(135, static_cast<unsigned char>(t));
+            // Even threads send the message framed, odd ones bare.
+            std::vector<unsigned char> body(135, static_cast<unsigned char>(t)), framed = body;
+            framed.insert(framed.begin(), 0xF0);
+            framed.push_back(0xF7);
             for (int i = 0; i < kMessagesPerThread; ++i) {
-                if (t % 2 == 0) {
-                    std::vector<unsigned char> framed = body;
-                    framed.insert(framed.begin(), 0xF0);
-                    framed.push_back(0xF7);
-                    plug->SendMidiSysex2(framed);
-                } else {
-                    plug->SendMidiSysex(body.data(), static_cast<int>(body.size()));
-                }
+                t % 2 == 0 ? plug->SendMidiSysex2(framed) : plug->SendMidiSysex(body.data(), int(body.size()));
                 IMidiMsg note(0, static_cast<uint8_t>(0x90 + t), 0x3C, 0x64);
                 plug->SendMidiMsg(&note);
             }
