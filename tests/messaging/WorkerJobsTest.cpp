@@ -11,8 +11,6 @@ namespace {
 
 using zelto2sim::ToHex;
 
-std::string head(const zelto2sim::Bytes& bytes, size_t count) { return ToHex({bytes.begin(), bytes.begin() + count}); }
-
 class WorkerJobs : public WorkerFixture {
 protected:
     // Starts a job against a silent synth and holds it after its first message.
@@ -137,11 +135,10 @@ TEST_F(WorkerJobs, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
     editor->GetParam(kGlobalDeviceID)->Set(2);
     ASSERT_TRUE(manager->sendPatchToDeviceFromLibrarian(slot));
     ASSERT_TRUE(requestJobEnded());
-    const std::vector<SimEditor::Sent> sent = editor->sent();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(ToHex(sent[0].bytes), "B0 7B 00");
-    EXPECT_EQ(sent[1].timeMs, 50u);
-    EXPECT_EQ(head(sent[1].bytes, 7), "F0 3E 16 02 10 7F 00");  // device 2's edit buffer
+    const std::vector<std::string> wire = editor->wire();
+    ASSERT_EQ(wire.size(), 2u);
+    EXPECT_EQ(wire[0] + " " + wire[1].substr(0, 20), "B0 7B 00 F0 3E 16 02 10 7F 00");  // device 2's edit buffer
+    EXPECT_EQ(editor->sent()[1].timeMs, 50u);
     EXPECT_EQ(editor->paramValue(kFilterCutoff), 0x33);
     EXPECT_EQ(statusText(), "Data send completed!");
     EXPECT_FALSE(editor->patchLoading);
@@ -151,22 +148,18 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
 {
     PatchLibrarian* library = editor->patchLibrarian;
     giveLibraryBank(0);
-    {
-        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        library->categoryFiles.push_back(std::make_unique<PatchFile>());
-        PatchFile& category = *library->categoryFiles.back();
-        category.patches.resize(3);
-        category.patches[0].messages.push_back({zelto2sim::InitSound()});
-        category.patches[1].messages.push_back({zelto2sim::Bytes(100, 0x10)});
-        library->menuSelection = 0;
-    }
+    library->categoryFiles.push_back(std::make_unique<PatchFile>());
+    library->categoryFiles.back()->patches.resize(3);
+    library->categoryFiles.back()->patches[0].messages.push_back({zelto2sim::InitSound()});
+    library->categoryFiles.back()->patches[1].messages.push_back({zelto2sim::Bytes(100, 0x10)});
+    library->menuSelection = 0;
     editor->lowerShowsCategories = editor->lowerShowsSearch = true;
     editor->currentDeviceId = 4;
     ASSERT_TRUE(manager->storeAllPatchesToDeviceFromLibrarian(2, 1));
     ASSERT_TRUE(requestJobEnded());
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(head(sent[1].bytes, 7), "F0 3E 16 04 10 01 48");
+    EXPECT_EQ(ToHex(sent[1].bytes).substr(0, 20), "F0 3E 16 04 10 01 48");
     EXPECT_EQ(editor->synth->Sound({false, 200}), sent[1].bytes);
 }
 
