@@ -99,7 +99,6 @@ TEST_F(ChannelMessages, HardwareControlChangesAreConvertedBeforeTheMoveAndSetThe
 TEST_F(ChannelMessages, HardwareMovesSuppressTheEchoAndHostMovesDoNot)
 {
     TestControl* control = bindCc(kFilterType, 0, 34, 0);
-    control->echoFlag = &manager->suppressEcho;
     editor->midiOutSet = true;
     fromHardware(0xB0, 34, 3);
     fromHost(0xB0, 34, 4);

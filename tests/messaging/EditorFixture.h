@@ -19,6 +19,7 @@
 #include "Zelto2X.h"
 #include "dovor/timing.h"
 
+// Records each move from the hardware and whether the echo was suppressed then.
 class TestControl : public IControl {
 public:
     TestControl(IPluginBase* plug, int paramIdx) : IControl(plug, IRECT(0, 0, 10, 10), paramIdx) {}
@@ -26,12 +27,10 @@ public:
     void SetValueFromHardware(double value) override
     {
         moves.push_back(value);
-        if (echoFlag)
-            echoSuppressed.push_back(echoFlag->load());
+        echoSuppressed.push_back(static_cast<Zelto2X*>(mPlug)->midiMessageManager->suppressEcho);
         IControl::SetValueFromHardware(value);
     }
     std::vector<double> moves;
-    const std::atomic<bool>* echoFlag = nullptr;  // when set, its value at each move goes to echoSuppressed
     std::vector<bool> echoSuppressed;
 };
 

@@ -75,6 +75,7 @@ public:
     // Replaced only while no job runs.
     std::unique_ptr<zelto2sim::Zelto2Synth> synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
     std::atomic<bool> answering {true};
+    std::atomic<int> answersLeft {1 << 30};  // the synth falls silent after this many answers
 
 private:
     void setHeld(bool held)
@@ -95,7 +96,7 @@ private:
             m_released.wait(lock, [this] { return !m_held; });
         }
         for (const zelto2sim::Bytes& answer : answers)
-            if (answering)
+            if (answering && answersLeft-- > 0)
                 receive(answer);
         return true;
     }

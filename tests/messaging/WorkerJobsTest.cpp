@@ -37,7 +37,7 @@ TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosing
     EXPECT_FALSE(manager->patchRequested) << "channel messages flow again";
 }
 
-TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLast)
+TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLastAsDoesAnEnquiry)
 {
     editor->answering = false;
     ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
@@ -53,6 +53,20 @@ TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTi
     // 21 delays, 127 half-delay probes, the closing half delay.
     EXPECT_EQ(now(), 2100u + 127u * 50u + 50u);
     EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
+    ASSERT_TRUE(manager->sendDeviceIdEnquiry());
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(statusText(), "No response from Hardware");
+}
+
+TEST_F(WorkerJobs, SynthFallingSilentMidBankEndsTheRequestWithATimeOutAndKeepsWhatArrived)
+{
+    PatchFile& bank = giveLibraryBank(0);
+    editor->answersLeft = 3;
+    ASSERT_TRUE(manager->sendAllPatchRequestSysexFromLibrarian(1));
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
+    EXPECT_FALSE(bank.patches[2].messages.empty());
+    EXPECT_TRUE(bank.patches[3].messages.empty());
 }
 
 TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAnswers)
