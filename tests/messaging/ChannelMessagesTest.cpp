@@ -7,13 +7,15 @@
 
 class ChannelMessages : public EditorFixture {};
 
-TEST_F(ChannelMessages, EachFilterDropsItsTypeWithItsOwnLogLine)
+TEST_F(ChannelMessages, HostMessagesNeedAnOutputAndEachFilterDropsItsTypeWithItsOwnLogLine)
 {
     const std::tuple<EMidiFilter, uint8_t, const char*> cases[] = {
         {kFilterControlChange, 0xB0, "Control Changes"}, {kFilterProgramChange, 0xC0, "Program Changes"},
         {kFilterNotes, 0x90, "Notes"}, {kFilterNotes, 0x80, "Notes"}, {kFilterPitchBend, 0xE0, "Pitch Bend"},
         {kFilterPolyAftertouch, 0xA0, "Poly Aftertouch"}, {kFilterChannelAftertouch, 0xD0, "Channel Aftertouch"},
     };
+    EXPECT_EQ(fromHost(0xC0, 10), "") << "host messages are ignored without MIDI output";
+    EXPECT_EQ(value(kCurrentPatch), 0);
     editor->midiOutSet = true;
     editor->trackIncomingMIDI = false;
     for (const auto& [filter, status, type] : cases) {
@@ -68,10 +70,6 @@ TEST_F(ChannelMessages, ProgramChangesRequestUpTo100ButNotUnderPartLockNorOutsid
     EXPECT_EQ(editor->patchLibrarian->transferSlot, 30);
     EXPECT_TRUE(manager->patchRequested);
     EXPECT_EQ(manager->lastJob().code, -1);
-
-    SetUp();
-    EXPECT_EQ(fromHost(0xC0, 10), "") << "host messages are ignored without MIDI output";
-    EXPECT_EQ(value(kCurrentPatch), 0);
 }
 
 TEST_F(ChannelMessages, HardwareControlChangesAreConvertedBeforeTheMoveAndSetTheirCompanions)

@@ -56,7 +56,6 @@ protected:
     void TearDown() override { dovor::SetVirtualClock(nullptr); }
 
 public:
-    // Ranges like the configuration gives the parameters.
     static void giveConfiguredRanges(Zelto2X& plug)
     {
         for (int i = 0; i < kNumParams; ++i)

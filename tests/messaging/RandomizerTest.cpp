@@ -12,7 +12,6 @@ protected:
         quietly([&] { manager->randomGenerator(); });
     }
     void randomize() { quietly([&] { manager->randomizePatchSettings(0); }); }
-    // Every parameter of the dump's bytes 7..114 with its value now.
     std::vector<double> soundValues() const
     {
         std::vector<double> values;

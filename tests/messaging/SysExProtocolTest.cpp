@@ -16,7 +16,6 @@ using namespace zsysex;
 
 namespace {
 
-// A parameter store: receives decoded values and serves them back to the encoder.
 class ParamRecorder : public ParameterSink, public ParameterSource {
 public:
     void setParameter(int index, double value) override { values[index] = value; }
@@ -57,7 +56,6 @@ std::map<int, std::set<int>> parametersByByte()
 using Dump = MIDIMessageSender::SoundDump;
 using Bytes = std::vector<uint8_t>;
 
-// The parameters as the documented INIT sound gives them.
 ParamRecorder initParameters() { return decode(kDocumentedInitSound); }
 
 Bytes bytes(const Dump& dump) { return Bytes(dump.begin(), dump.end()); }

@@ -1,6 +1,5 @@
 // The worker threads under contention: starters racing for one worker, and
 // start, cancel and destruction while jobs run and MIDI input arrives.
-// Built for ThreadSanitizer too.
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -60,7 +59,6 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
 
     EXPECT_TRUE(manager->startMIDIClockOutput());
     ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
-    // Start and cancel requests a few times while the input keeps arriving.
     auto bankRequests = [&] {
         size_t count = 0;
         for (const SimEditor::Sent& s : editor->sent())
