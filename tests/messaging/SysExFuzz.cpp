@@ -6,8 +6,6 @@
 
 #include "IPluginStructs.h"
 #include "MIDIMessageManager.h"
-#include "ParameterTable.h"
-#include "SysExProtocol.h"
 #include "Zelto2X.h"
 
 namespace {

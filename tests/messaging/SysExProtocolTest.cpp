@@ -168,16 +168,10 @@ TEST(SysExProtocol, DispatcherRoutesEachRowOfItsTable)
     std::vector<uint8_t> global(kGlobalDumpSize, 0), mid(30, 0);
     global[0] = 0xF0, global[1] = mid[1] = 0x3E, global[2] = mid[2] = 0x16, global[4] = 0x14, global[38] = 0xF7;
     const std::vector<uint8_t> single = bytesOf("F0 3E 16 58 41 10 00 40 00 F7");
-    DispatchState idle, host, requested, waitingGlobal, library, requestedAndGlobal;
-    host.fromHardware = false;
-    requested.patchRequested = requestedAndGlobal.patchRequested = true;
-    waitingGlobal.globalRequestPending = requestedAndGlobal.globalRequestPending = true;
-    library.libraryRequestActive = true;
-    const struct {
-        std::vector<uint8_t> message;
-        DispatchState state;
-        SysExRoute route;
-    } rows[] = {
+    // From the hardware?, library request active?, sound requested?, global request pending?
+    const DispatchState idle {}, host {false}, library {true, true}, requested {true, false, true},
+        waitingGlobal {true, false, false, true}, requestedAndGlobal {true, false, true, true};
+    const std::tuple<std::vector<uint8_t>, DispatchState, SysExRoute> rows[] = {
         {dump, host, SysExRoute::Ignored}, {bytesOf("F0 3E 16 00 04 F7"), requested, SysExRoute::Ignored},
         {bytesOf("F0 3E 16"), idle, SysExRoute::Ignored}, {with(dump, 1, 0x41), requested, SysExRoute::BadHeader},
         {with(dump, 3, 0x80), requested, SysExRoute::BadHeader}, {single, library, SysExRoute::LibraryRequest},
@@ -187,9 +181,10 @@ TEST(SysExProtocol, DispatcherRoutesEachRowOfItsTable)
         {global, idle, SysExRoute::NotDecoded}, {mid, idle, SysExRoute::NotDecoded},
         {single, idle, SysExRoute::SingleParameter}, {single, requested, SysExRoute::NotDecoded},
     };
-    for (size_t i = 0; i < std::size(rows); ++i)
-        EXPECT_EQ(routeSysEx(rows[i].message.data(), int(rows[i].message.size()), rows[i].state), rows[i].route)
-            << "row " << i;
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [message, state, route] = rows[i];
+        EXPECT_EQ(routeSysEx(message.data(), int(message.size()), state), route) << "row " << i;
+    }
 }
 
 TEST(SysExProtocol, GlobalDumpDecoderTakesExactly39BytesOfItsModel)
