@@ -9,11 +9,10 @@ class ChannelMessages : public EditorFixture {};
 
 TEST_F(ChannelMessages, HostMessagesNeedAnOutputAndEachFilterDropsItsTypeWithItsOwnLogLine)
 {
-    const std::tuple<EMidiFilter, uint8_t, const char*> cases[] = {
-        {kFilterControlChange, 0xB0, "Control Changes"}, {kFilterProgramChange, 0xC0, "Program Changes"},
-        {kFilterNotes, 0x90, "Notes"}, {kFilterNotes, 0x80, "Notes"}, {kFilterPitchBend, 0xE0, "Pitch Bend"},
-        {kFilterPolyAftertouch, 0xA0, "Poly Aftertouch"}, {kFilterChannelAftertouch, 0xD0, "Channel Aftertouch"},
-    };
+    const std::tuple<EMidiFilter, uint8_t, const char*> cases[] = {{kFilterControlChange, 0xB0, "Control Changes"},
+        {kFilterProgramChange, 0xC0, "Program Changes"}, {kFilterNotes, 0x90, "Notes"}, {kFilterNotes, 0x80, "Notes"},
+        {kFilterPitchBend, 0xE0, "Pitch Bend"}, {kFilterPolyAftertouch, 0xA0, "Poly Aftertouch"},
+        {kFilterChannelAftertouch, 0xD0, "Channel Aftertouch"}};
     EXPECT_EQ(fromHost(0xC0, 10), "") << "host messages are ignored without MIDI output";
     EXPECT_EQ(value(kCurrentPatch), 0);
     editor->midiOutSet = true;

@@ -94,12 +94,9 @@ TEST_F(SysExDispatch, SingleParameterLookupMissReportsItAndAMissingMessageMovesN
 TEST_F(SysExDispatch, GlobalDumpWhileTheGlobalRequestWaitsSetsEveryDocumentedParameter)
 {
     // byte -> parameter index and the offset of its decode rule
-    const int map[][3] = {
-        {5, 216, -54}, {6, 219, -40}, {7, 220, 0}, {8, 93, 0}, {9, 218, 0}, {10, 217, 0}, {11, 221, 0},
-        {12, 94, 0}, {13, 222, 0}, {14, 223, 0}, {15, 224, 0}, {16, 225, 0}, {17, 234, 0}, {18, 237, 0},
-        {19, 228, 0}, {20, 229, 0}, {21, 230, 0}, {22, 231, 0}, {23, 232, 0}, {24, 233, 0},
-        {35, 235, 0}, {36, 236, 0},
-    };
+    const int map[][3] = {{5, 216, -54}, {6, 219, -40}, {7, 220, 0}, {8, 93, 0}, {9, 218, 0}, {10, 217, 0},
+        {11, 221, 0}, {12, 94, 0}, {13, 222, 0}, {14, 223, 0}, {15, 224, 0}, {16, 225, 0}, {17, 234, 0}, {18, 237, 0},
+        {19, 228, 0}, {20, 229, 0}, {21, 230, 0}, {22, 231, 0}, {23, 232, 0}, {24, 233, 0}, {35, 235, 0}, {36, 236, 0}};
     std::vector<uint8_t> global = bytesOf("F0 3E 16 07 14");
     for (int i = 5; i <= 37; ++i)
         global.push_back(static_cast<uint8_t>(i - 4));

@@ -58,7 +58,6 @@ public:
         return m_sent;
     }
     size_t sentCount() const { return sent().size(); }
-    // What reached the synth, as hex lines.
     std::vector<std::string> wire() const
     {
         std::vector<std::string> lines;

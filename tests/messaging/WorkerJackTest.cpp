@@ -3,8 +3,6 @@
 // goes out, and the editor closes without hanging. How the jobs meet a synth
 // that falls silent is the in-process worker tests'.
 
-#include <memory>
-
 #include "EditorFixture.h"
 #include "support/JackSynthTest.h"
 

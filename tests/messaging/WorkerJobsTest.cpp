@@ -11,18 +11,7 @@ namespace {
 
 using zelto2sim::ToHex;
 
-class WorkerJobs : public WorkerFixture {
-protected:
-    // Starts a job against a silent synth and holds it after its first message.
-    void holdAfterTheFirstMessage(const std::function<bool()>& start)
-    {
-        editor->answering = false;
-        editor->hold();
-        const size_t before = editor->sentCount();
-        ASSERT_TRUE(start());
-        ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 1; }));
-    }
-};
+class WorkerJobs : public WorkerFixture {};
 
 }  // namespace
 
@@ -83,7 +72,11 @@ TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAn
 
 TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASuccessText)
 {
-    holdAfterTheFirstMessage([&] { return manager->sendActiveArrangementRequestSysex(true); });
+    // A silent synth, and the job held after its first message.
+    editor->answering = false;
+    editor->hold();
+    ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
     manager->libraryRequest.libraryRequestActive = false;
     EXPECT_FALSE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
     EXPECT_TRUE(manager->libraryRequest.libraryRequestActive) << "the record is still prepared";
@@ -94,7 +87,9 @@ TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASu
     EXPECT_EQ(statusText(), "Data request CANCELLED!");
     EXPECT_EQ(editor->sentCount(), 1u);
 
-    holdAfterTheFirstMessage([&] { return manager->sendDeviceIdEnquiry(); });
+    editor->hold();
+    ASSERT_TRUE(manager->sendDeviceIdEnquiry());
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 2; }));
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
