@@ -106,6 +106,18 @@ public:
         std::lock_guard<std::mutex> lock(m_wireMutex);
         return m_times;
     }
+    // Every message on the wire in hex, messages apart by " | ".
+    std::string wireHex()
+    {
+        std::string text;
+        char byte[4];
+        for (const Bytes& message : wire()) {
+            text += text.empty() ? "" : " |";
+            for (uint8_t b : message)
+                text += (std::snprintf(byte, sizeof byte, " %02X", b), byte);
+        }
+        return text.empty() ? text : text.substr(1);
+    }
     void clearWire()
     {
         std::lock_guard<std::mutex> lock(m_wireMutex);
