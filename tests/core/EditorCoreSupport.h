@@ -165,6 +165,16 @@ inline void readyToRender(Zelto2X& editor, int dawOffset)
     editor.resetPending = false;
 }
 
+// "F0 3E 16" as bytes.
+inline Bytes hex(const std::string& text)
+{
+    Bytes bytes;
+    std::istringstream in(text);
+    for (unsigned byte = 0; in >> std::hex >> byte;)
+        bytes.push_back(static_cast<uint8_t>(byte));
+    return bytes;
+}
+
 // The INIT sound's dump, framed.
 inline Bytes initDump()
 {
@@ -182,6 +192,7 @@ inline std::string quietly(const std::function<void()>& action)
 }  // namespace coretest
 
 using coretest::Bytes;
+using coretest::hex;
 using coretest::initDump;
 using coretest::quietly;
 using coretest::RecordingEditor;
