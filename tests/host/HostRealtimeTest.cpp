@@ -7,10 +7,6 @@
 
 #include "PluginHost.h"
 
-namespace {
-
-// The host library itself with the placeholder module, rendering at real-time
-// pace while the control thread sets parameters and queues MIDI.
 TEST(HostLibrary, RealtimeRenderingGoesOnWhileTheControlThreadWorks)
 {
     host::PluginHost pluginHost;
@@ -35,5 +31,3 @@ TEST(HostLibrary, RealtimeRenderingGoesOnWhileTheControlThreadWorks)
     EXPECT_GT(pluginHost.beatPosition(), 0.0);
     pluginHost.close();
 }
-
-}  // namespace
