@@ -229,33 +229,24 @@ TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysRestoresTheParametersAnd
     }
 }
 
-TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyIsRefusedAndChangesNothing)
+// Refused states leave the parameters as they were; a checked one is not even read.
+TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyOrChecksAsShortIsRefusedAndLongerOnesLoad)
 {
     host.setParameter(0, 10.0f);
     CFMutableDictionaryRef state = copyState();
+    const CFDataRef whole = static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")));
+    std::vector<uint8_t> bytes(CFDataGetBytePtr(whole), CFDataGetBytePtr(whole) + CFDataGetLength(whole));
     host.setParameter(0, 50.0f);
     plug->readOnlyValues = 1;  // stops early
     EXPECT_EQ(kBadValue, setState(state));
     plug->readOnlyValues = -1;
     EXPECT_EQ(kBadValue, setStateWith(state, "data", dataOf(std::vector<uint8_t>(12))));  // the reader runs out mid-value
-    EXPECT_DOUBLE_EQ(50.0, param(0));
-    CFRelease(state);
-}
-
-TEST_F(AudioUnitBinding, AStateThePlugInChecksIsRefusedUnreadAndLongerOnesLoad)
-{
     plug->checksStates = true;
-    host.setParameter(0, 10.0f);
-    CFMutableDictionaryRef state = copyState();
-    host.setParameter(0, 50.0f);
-    const CFDataRef whole = static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")));
-    std::vector<uint8_t> bytes(CFDataGetBytePtr(whole), CFDataGetBytePtr(whole) + CFDataGetLength(whole));
-    const std::vector<uint8_t> shortByOne(bytes.begin(), bytes.end() - 1);
-    bytes.insert(bytes.end(), 3, 0);
     plug->stateReads = 0;
-    EXPECT_EQ(kBadValue, setStateWith(state, "data", dataOf(shortByOne)));
-    EXPECT_EQ(0, plug->stateReads);  // the old state is never read back in
+    EXPECT_EQ(kBadValue, setStateWith(state, "data", dataOf(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1))));
+    EXPECT_EQ(0, plug->stateReads);
     EXPECT_DOUBLE_EQ(50.0, param(0));
+    bytes.insert(bytes.end(), 3, 0);
     EXPECT_EQ(noErr, setStateWith(state, "data", dataOf(bytes)));  // longer than the plug-in reads: the rest is ignored
     EXPECT_EQ(1, plug->stateReads);
     EXPECT_DOUBLE_EQ(10.0, param(0));
@@ -281,23 +272,15 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleavedAndNev
     EXPECT_TRUE(std::all_of(std::begin(small.guard), std::end(small.guard), [](uint8_t byte) { return byte == 0; }));
 }
 
-TEST_F(AudioUnitBinding, RenderOfMoreFramesThanTheMaximumOrOneTheScratchMemoryCannotHoldIsRefused)
+TEST_F(AudioUnitBinding, RenderPullsInputOncePerSampleTimeAndRefusesMoreFramesThanTheMaximumOrOneTheScratchCannotHold)
 {
     InputProbe probe;
-    ASSERT_EQ(noErr, setInput(&probe));
     UInt32 maxFrames = 0;
-    EXPECT_EQ((Statuses {kBadValue, noErr, kBadValue}),
-              (Statuses {setMaxFrames(0x7fffffff), get(kAudioUnitProperty_MaximumFramesPerSlice, &maxFrames), render(513)}));
-    EXPECT_EQ(512u, maxFrames);  // the host's earlier size stays
+    EXPECT_EQ((Statuses {noErr, kBadProperty, kBadValue, noErr, kBadValue, kBadValue}),
+              (Statuses {setInput(&probe), setInput(&probe, 1), setMaxFrames(0x7fffffff),
+                         get(kAudioUnitProperty_MaximumFramesPerSlice, &maxFrames), render(513), render(16, 0.0, 0)}));
+    EXPECT_EQ(512u, maxFrames);  // the host's earlier size stays; the last render had no valid sample time
     EXPECT_EQ(0, probe.pulls);
-    EXPECT_EQ((Statuses {noErr, kBadValue}), (Statuses {render(512), render(16, 0.0, 0)}));  // the second without a sample time
-    EXPECT_EQ(1, probe.pulls);
-}
-
-TEST_F(AudioUnitBinding, RenderCallbackInputIsPulledOncePerSampleTimeAndReachesTheOutputs)
-{
-    InputProbe probe;
-    EXPECT_EQ((Statuses {noErr, kBadProperty}), (Statuses {setInput(&probe), setInput(&probe, 1)}));
     ASSERT_TRUE(host.renderBlocks(2).ok());
     EXPECT_EQ(2, probe.pulls);
     EXPECT_FLOAT_EQ(0.25f, host.outputChannel(0)[100]);  // the base copies input to output
