@@ -28,11 +28,8 @@ int threadCount()
 
 int listed(const std::vector<std::string>& names, const std::string& name)
 {
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == name)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto at = std::find(names.begin(), names.end(), name);
+    return at == names.end() ? -1 : static_cast<int>(at - names.begin());
 }
 
 }  // namespace
@@ -52,8 +49,7 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
         listDevices(before);
         const int out = listed(before.getExternalMIDIOutNames(), synth.InputPortName());
         const int in = listed(before.getExternalMIDIInNames(), synth.OutputPortName());
-        ASSERT_GT(out, 0);
-        ASSERT_GT(in, 0);
+        ASSERT_TRUE(out > 0 && in > 0);
         before.GetParam(kDeviceOutSelection)->Set(out);
         before.GetParam(kDeviceInSelection)->Set(in);
         before.SerializeState(&saved);
