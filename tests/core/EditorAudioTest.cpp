@@ -12,21 +12,13 @@ using namespace coretest;
 
 namespace {
 
-class EditorAudio : public ::testing::Test {
+class EditorAudio : public CoreTest {
 protected:
     void SetUp() override
     {
-        dovor::SetVirtualClock(&clock);
-        editor = std::make_unique<RecordingEditor>();
-        plainRanges(*editor, 200.0);
+        CoreTest::SetUp();
         editor->GetParam(kGlobalMidiChannel)->Set(3);
-        editor->midiOutSet = true;
         editor->resetPending = false;  // the start-up Reset's
-    }
-    void TearDown() override
-    {
-        editor.reset();
-        dovor::SetVirtualClock(nullptr);
     }
     // Control changes with data1 = 1, 2, ... at the offsets.
     void queue(std::initializer_list<int> offsets)
@@ -44,9 +36,6 @@ protected:
         return out;
     }
 
-    dovor::SteppedClock clock;
-    DataFolder folder;
-    std::unique_ptr<RecordingEditor> editor;
     int queued = 0;
 };
 
