@@ -46,16 +46,10 @@ public:
         fs::remove_all(root, ignored);
         unsetenv("ZELTO2X_DATA_FOLDER");
     }
-    void write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(root + name, std::ios::binary) << text;
-    }
+    void write(const std::string& name, const std::string& text) const { std::ofstream(root + name, std::ios::binary) << text; }
     std::string read(const std::string& name) const
     {
-        std::ifstream file(root + name, std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
+        return (std::stringstream() << std::ifstream(root + name, std::ios::binary).rdbuf()).str();
     }
     bool exists(const std::string& name) const { return fs::exists(root + name); }
 

@@ -86,14 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t at = 2;
     while (at < size) {
         size_t end = at + 1;
-        if (data[at] == 0xF0) {
-            while (end < size && data[end] != 0xF7)
-                ++end;
-            end = end < size ? end + 1 : size;
-        } else {
-            while (end < size && end < at + 3 && data[end] < 0x80)
-                ++end;
-        }
+        const bool sysex = data[at] == 0xF0;
+        while (end < size && (sysex ? data[end] != 0xF7 : end < at + 3 && data[end] < 0x80))
+            ++end;
+        end = sysex && end < size ? end + 1 : end;
         // Copied, so reading past the message is caught.
         std::vector<uint8_t> bytes(data + at, data + end);
         if (fromHardware) {
