@@ -13,12 +13,6 @@ protected:
         editor->GetParam(paramIdx)->Set(v);
         quietly([&] { editor->processControlAction(action, paramIdx, v); });
     }
-    ControlAction* bindCC(int paramIdx, int cc, int kind = kActionCC)
-    {
-        ControlAction* action = bindAction(paramIdx, kind);
-        action->ccNumber = cc;
-        return action;
-    }
 };
 
 // A control that the incoming-message decoder moves and that hands the value
@@ -33,7 +27,7 @@ public:
 
 TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelAndASwitchSendsItsTwoValues)
 {
-    ControlAction* action = bindCC(kFilterCutoff, 74);
+    ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
     for (double v : {63.2, 63.9, 64.0})
         act(action, kFilterCutoff, v);
     EXPECT_EQ("B0 4A 3F | B0 4A 40", editor->wireHex());
@@ -46,7 +40,7 @@ TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelA
 
     editor->clearWire();
     editor->GetParam(kGlobalMidiChannel)->Set(1);
-    ControlAction* sw = bindCC(kSustainSwitch, 64, kActionCCSwitch);
+    ControlAction* sw = bindAction(kSustainSwitch, kActionCCSwitch, 64);
     sw->zeroValue = 0;
     sw->onValue = 127;
     for (double v : {0, 1, 2})
@@ -56,8 +50,8 @@ TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelA
 
 TEST_F(ControlActions, SemitonesAndArpeggiatorTimingCarryTheirOffsetsLimitedToSevenBits)
 {
-    bindCC(kOscillator2Semitone, 36);
-    bindCC(kArpSwing, 80);
+    bindAction(kOscillator2Semitone, kActionCC, 36);
+    bindAction(kArpSwing, kActionCC, 80);
     quietly([&] {
         change(kOscillator2Semitone, 0);
         change(kArpSwing, 127);  // the handler scales it to 100 first
@@ -69,7 +63,7 @@ TEST_F(ControlActions, SemitonesAndArpeggiatorTimingCarryTheirOffsetsLimitedToSe
 
 TEST_F(ControlActions, NrpnSendsItsTripleInOrder)
 {
-    ControlAction* action = bindCC(kUnisonDetune, 6, kActionNRPN);
+    ControlAction* action = bindAction(kUnisonDetune, kActionNRPN, 6);
     action->msbValue = 1;
     action->lsbControl = 20;
     action->lsbValue = 64;
@@ -115,7 +109,7 @@ TEST_F(ControlActions, ValueOutsideTheTemplateListSendsNothing)
 
 TEST_F(ControlActions, WithoutAnOutputTheUserIsToldAndTheValueIsSentOnceAPortOpens)
 {
-    ControlAction* action = bindCC(kFilterCutoff, 74);
+    ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
     editor->midiOutSet = false;
     act(action, kFilterCutoff, 20);
     EXPECT_EQ(nameLine->GetTextString(), "Set MIDI I/O First!");
@@ -125,13 +119,13 @@ TEST_F(ControlActions, WithoutAnOutputTheUserIsToldAndTheValueIsSentOnceAPortOpe
 
     nameLine->SetTextFromPlug("-");  // the channel setting itself is not told about
     editor->midiOutSet = false;
-    act(bindCC(kGlobalMidiChannel, 1), kGlobalMidiChannel, 2);
+    act(bindAction(kGlobalMidiChannel, kActionCC, 1), kGlobalMidiChannel, 2);
     EXPECT_EQ(nameLine->GetTextString(), "-");
 }
 
 TEST_F(ControlActions, EchoRuleSendsGuiChangesAndChangesFromTheHostButHardwareOnesOnlyWithoutLocalControl)
 {
-    bindCC(kFilterCutoff, 74);
+    bindAction(kFilterCutoff, kActionCC, 74);
     ForwardingControl incoming(editor.get(), kFilterCutoff);
     editor->uiConfig->ccControls.addToControlMap(0, 71, 0, &incoming);
     enum Source { kGui, kHardware, kHost };
@@ -161,7 +155,7 @@ TEST_F(ControlActions, EchoRuleSendsGuiChangesAndChangesFromTheHostButHardwareOn
 
 TEST_F(ControlActions, HardwareValuesMoveEveryBoundControlButSendNothing)
 {
-    ControlAction* action = bindCC(kFilterCutoff, 74);
+    ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
     ProbeControl first(editor.get(), kFilterCutoff), second(editor.get(), kFilterCutoff);
     action->controls = {&first, &second};
     editor->GetParam(kFilterCutoff)->Set(100);

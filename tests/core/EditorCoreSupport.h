@@ -256,14 +256,14 @@ protected:
     static bool hidden(ControlLayer* layer) { return !layer->IsVisible(); }
     static bool grayed(ControlLayer* layer) { return layer->GetControl(0)->IsGrayed(); }
 
-    // The parameter's action, owned by the test.
-    ControlAction* bindAction(int paramIdx, int kind)
+    // The parameter's action (sending control change cc where it sends one), owned by the test.
+    ControlAction* bindAction(int paramIdx, int kind, int cc = 0)
     {
         actions.push_back(std::make_unique<ControlAction>(kind));
+        actions.back()->ccNumber = cc;
         editor->GetParam(paramIdx)->SetControlAction(actions.back().get());
         return actions.back().get();
     }
-
     // Sets the plain value and runs the GUI handler.
     void change(int paramIdx, double value)
     {

@@ -3,11 +3,7 @@
 // device selection, and the hardware path that runs none of them.
 #include "EditorCoreSupport.h"
 
-namespace {
-
-class ParamChanges : public CoreTest {};
-
-}  // namespace
+using ParamChanges = CoreTest;
 
 TEST_F(ParamChanges, TriggerButtonsStepTheirTargetRoundItsValues)
 {

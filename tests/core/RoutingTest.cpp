@@ -5,9 +5,9 @@
 
 #include "EditorCoreSupport.h"
 
-namespace {
+using Routing = CoreTest;
 
-class Routing : public CoreTest {};
+namespace {
 
 // A clock that reports each sleep and whether the sleeper held the plug-in mutex.
 class WatchingClock : public dovor::SteppedClock {
