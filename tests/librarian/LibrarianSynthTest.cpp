@@ -178,6 +178,7 @@ TEST_F(LibrarySynthTest, ProgramMenuInLibraryControlSendsTheSlotAndNoProgramChan
     editor->programNumberPopupMenu->OnMouseDown(0, 0, &left);
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(body(alpha[22]), body(synthEditBuffer()));
+    EXPECT_EQ(22, library->transferSlot);
     for (const SimEditor::Sent& sent : editor->sent())
         EXPECT_NE(0xC0, sent.bytes[0] & 0xF0);
 }

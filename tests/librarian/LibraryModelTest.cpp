@@ -1,5 +1,5 @@
-// The library's records: copy rules, categories, trees and storing a received
-// sound into the selected slot.
+// The library's records: copy rules, categories and storing a received sound
+// into the selected slot, also while the library reloads (TSan).
 
 #include "LibraryTestSupport.h"
 
@@ -14,16 +14,12 @@ TEST(LibraryModel, PatchFileCloneKeepsOnlyFlagOneAndResetsKindAndPlace)
     file->kind = 5;
     file->flag = 2;
     file->fileName = "A.zt2";
-    file->folderName = "Patches";
-    file->folderPath = {"Patches"};
     file->directory = "/x";
-    file->number = 4;
     auto copy = file->clone();
     EXPECT_EQ(copy->kind, 0);
     EXPECT_EQ(copy->flag, 0);
     EXPECT_EQ(copy->fileName, "A.zt2");
-    EXPECT_TRUE(copy->folderName.empty() && copy->folderPath.empty() && copy->directory.empty());
-    EXPECT_EQ(copy->number, 0);
+    EXPECT_TRUE(copy->directory.empty());
     EXPECT_EQ(copy->patches.at(0).name, paddedName("ONE"));
     file->flag = 1;
     EXPECT_EQ(file->clone()->flag, 1);
@@ -42,7 +38,7 @@ TEST(LibraryModel, SlotCloneAppendsAfterTheTargetsMessages)
 
 TEST(LibraryModel, CategoryNeedsAMessageWithACategoryByteOfTwentyOrLess)
 {
-    LibrarianPatch empty;
+    LibrarianPatch empty;  // no message at all
     empty.parseCategory();
     EXPECT_EQ(empty.category, "");
     Bytes shortMessage = currentDump(1, "A", 3);
@@ -52,18 +48,6 @@ TEST(LibraryModel, CategoryNeedsAMessageWithACategoryByteOfTwentyOrLess)
     EXPECT_EQ(bank->patches[1].category, "INIT");
     EXPECT_EQ(bank->patches[2].category, "");
     EXPECT_EQ(bank->patches[3].category, "");
-}
-
-TEST(LibraryModel, ClearingATreeLeavesOtherTreesAndUnknownCodesAlone)
-{
-    PatchLibrarian library;
-    library.bankFolders.push_back(std::make_unique<FolderFiles>());
-    library.categoryFolders.push_back(std::make_unique<FolderFiles>());
-    library.clearDataStructures(1);
-    EXPECT_EQ(library.bankFolders.size(), 1u);
-    library.clearDataStructures(0);
-    EXPECT_TRUE(library.bankFolders.empty());
-    EXPECT_EQ(library.categoryFolders.size(), 1u);
 }
 
 TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)

@@ -60,7 +60,7 @@ TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFol
     EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + p + "/A.zt2"), 1);
 }
 
-TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeAndNeverReadsZty)
+TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeSkipsWhatItCannotReadAndNeverReadsZty)
 {
     Bytes five = concat(currentDumps(36, "FIVE"));
     five.resize(5000, 0x00);
@@ -70,9 +70,13 @@ TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeAndNeverReadsZty)
     writeFile(data.patches() + "/small.zt2", small);
     put("never.zty", 30, "ZTY");
     put("other.txt", 30, "TXT");
+    Bytes noise(3000);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<unsigned char>((i * 37) & 0x7F);
+    writeFile(data.patches() + "/Noise.syx", noise);
+    fs::create_symlink(data.root + "/missing.zt2", data.patches() + "/Dangling.zt2");
     scan();
     EXPECT_EQ(bankPaths(), std::vector<std::string>{data.patches() + "/Big.ZT2"});
-    EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + data.patches() + "/never.zty"), 0);
 }
 
 TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
@@ -81,14 +85,11 @@ TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
     put("Short.zt2", 37, "S");
     scan();
     ASSERT_EQ(library.bankFiles.size(), 2u);
-    EXPECT_EQ(library.bankFiles[0]->patches[99].name, paddedName("F100"));
     const PatchFile& padded = *library.bankFiles[1];
     ASSERT_EQ(padded.patches.size(), 100u);
     EXPECT_EQ(padded.patches[36].name, paddedName("S37"));
-    for (size_t i = 37; i < 100; ++i) {
-        EXPECT_EQ(padded.patches[i].name, "INIT          ");
-        EXPECT_EQ(padded.patches[i].category, "NONE");
-    }
+    EXPECT_EQ(padded.patches[37].name, "INIT          ");
+    EXPECT_EQ(padded.patches[99].category, "NONE");
     EXPECT_FALSE(fs::exists(data.converted()));
 }
 
@@ -105,7 +106,6 @@ TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
                                                      p + "/Big Singles 3.zt2", p + "/Edge Singles 1.zt2",
                                                      p + "/Edge Singles 2.zt2"}));
     EXPECT_EQ(library.bankFiles[1]->patches[0].name, paddedName("BIG101"));
-    EXPECT_EQ(library.bankFiles[2]->patches[49].name, paddedName("BIG250"));
     EXPECT_EQ(library.bankFiles[2]->patches[50].name, paddedName("INIT"));
     EXPECT_EQ(library.bankFiles[4]->patches[0].name, paddedName("EDGE101"));
     EXPECT_EQ(library.bankFiles[4]->patches[1].name, paddedName("INIT"));
@@ -171,18 +171,6 @@ TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnce)
     EXPECT_EQ(library.bankFiles[2]->patches[0].messages[0].bytes.size(), 137u);
 }
 
-TEST_F(LibraryScan, SkipsWhatItCannotReadAndGoesOn)
-{
-    Bytes noise(3000);
-    for (size_t i = 0; i < noise.size(); ++i)
-        noise[i] = static_cast<unsigned char>((i * 37) & 0x7F);
-    writeFile(data.patches() + "/Noise.syx", noise);
-    fs::create_symlink(data.root + "/missing.zt2", data.patches() + "/Dangling.zt2");
-    put("Real.zt2", 20, "REAL");
-    scan();
-    EXPECT_EQ(bankPaths(), std::vector<std::string>{data.patches() + "/Real.zt2"});
-}
-
 TEST_F(LibraryScan, FollowsLinkedFoldersButNeverLoops)
 {
     put("../Elsewhere/Linked.zt2", 20, "L");
@@ -203,15 +191,12 @@ TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
     ASSERT_EQ(library.bankFiles.size(), 5u);
     ASSERT_EQ(library.bankFolders.size(), 3u);
     const FolderFiles& a = *library.bankFolders[0];
-    EXPECT_EQ(a.name, "");
     ASSERT_EQ(a.subFolders.size(), 1u);
-    EXPECT_EQ(a.subFolders[0].name, "A");
     EXPECT_TRUE(a.subFolders[0].files.empty());
     ASSERT_EQ(a.subFolders[0].subFolders.size(), 2u);
     EXPECT_EQ(a.subFolders[0].subFolders[0].name, "B");
     EXPECT_EQ(a.subFolders[0].subFolders[0].files.size(), 1u);  // deep.zt2 is in no node
     EXPECT_EQ(a.subFolders[0].subFolders[1].name, "C");
-    EXPECT_EQ(library.bankFolders[1]->subFolders[0].name, "E");
     EXPECT_EQ(library.bankFolders[2]->name, "Patches");
     EXPECT_EQ(library.bankFolders[2]->files.size(), 1u);
 }

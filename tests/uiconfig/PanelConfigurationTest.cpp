@@ -146,7 +146,6 @@ std::string describe(IControl* c)
 
 class PanelAtEachSize : public ::testing::TestWithParam<double> {
 protected:
-    static void SetUpTestSuite() {}
     void SetUp() override { panel = std::make_unique<Panel>(GetParam()); }
     std::unique_ptr<Panel> panel;
 };
@@ -217,17 +216,13 @@ TEST_P(PanelAtEachSize, ArpeggiatorPageHoldsSixteenStepRowsFromId200)
     EXPECT_EQ(rows, (std::set<int>{200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215}));
 }
 
-TEST_P(PanelAtEachSize, EveryControlLiesInsideTheWindow)
+TEST_P(PanelAtEachSize, ControlsLieInsideTheWindowAndNoTwoOfOnePageOverlapUnlessOneIsAnOverlay)
 {
     const int w = int(kWidth * panel->scale), h = int(kHeight * panel->scale);
     for (const PlacedControl& p : panel->placed) {
         const IRECT& r = *p.control->GetRECT();
         EXPECT_TRUE(r.L >= 0 && r.T >= 0 && r.R <= w && r.B <= h && r.L < r.R && r.T < r.B) << describe(p.control);
     }
-}
-
-TEST_P(PanelAtEachSize, NoTwoControlsOfOnePageOverlapUnlessOneIsAnOverlay)
-{
     for (int tab = 0; tab < 4; ++tab) {
         std::vector<IControl*> shown;
         for (const PlacedControl& p : panel->placed) {
@@ -360,7 +355,7 @@ TEST(PanelConfiguration, PerformanceControllersSendTheirStandardControlChanges)
     }
 }
 
-TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameter)
+TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameterAndEveryStepEventTakesItsList)
 {
     Panel panel(1.0);
     for (const auto& [name, param] : kDisplayLists) {
@@ -370,6 +365,13 @@ TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameter)
     }
     EXPECT_EQ(panel.config.getValueList("lfoClockTiming").size(), 32u);  // LFO 1 speed 0..127 in steps of 4
     EXPECT_EQ(panel.config.getValueList("tempoValues").front(), "40");
+    const std::vector<std::string> events = panel.config.getValueList("patternEventType");
+    ASSERT_EQ(events.size(), 16u);
+    for (int step = 1; step <= 16; ++step) {
+        IParam* event = panel.editor.GetParam(zsysex::patternStepEventParameter(step));
+        EXPECT_EQ(event->GetMin(), 0.0) << step;
+        EXPECT_EQ(event->GetDisplayTextAtIdx(15), events[15]) << step;
+    }
 }
 
 TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
@@ -392,19 +394,6 @@ TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
         }
     }
     EXPECT_GE(bound, 100);
-}
-
-TEST(PanelConfiguration, EveryStepEventTakesTheSixteenEventsOfItsByteByName)
-{
-    Panel panel(1.0);
-    const std::vector<std::string> names = panel.config.getValueList("patternEventType");
-    ASSERT_EQ(names.size(), 16u);
-    for (int step = 1; step <= 16; ++step) {
-        IParam* event = panel.editor.GetParam(zsysex::patternStepEventParameter(step));
-        EXPECT_EQ(event->GetMin(), 0.0) << step;
-        EXPECT_EQ(event->GetMax(), 15.0) << step;
-        EXPECT_EQ(event->GetDisplayTextAtIdx(15), names[15]) << step;
-    }
 }
 
 TEST(PanelConfiguration, StepBytesFromTheSynthGoBackUnchangedInTheEditedSound)
