@@ -58,45 +58,39 @@ std::vector<unsigned char> encode(const PngSpec& spec)
     return out;
 }
 
-class PngLoad : public ::testing::Test {
-protected:
-    std::string writeFile(const std::vector<unsigned char>& bytes, const char* name)
-    {
-        const std::string path = (std::filesystem::temp_directory_path() / (std::string("zuve_png_") +
-                                  std::to_string(::getpid()) + "_" + name)).string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        m_paths.push_back(path);
-        return path;
-    }
-    static std::unique_ptr<ZUVE_IBitmap> load(const PngSpec& spec)
-    {
-        const std::vector<unsigned char> bytes = encode(spec);
-        return std::unique_ptr<ZUVE_IBitmap>(ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size()));
-    }
-    struct Expected {
-        int x, y;
-        unsigned int pixel;
-    };
-    static void expectPixels(ZUVE_IBitmap* bitmap, std::initializer_list<Expected> pixels)
-    {
-        ASSERT_NE(bitmap, nullptr);
-        for (const Expected& e : pixels)
-            EXPECT_EQ(pixelAt(bitmap, e.x, e.y), e.pixel) << e.x << "," << e.y;
-    }
-    void TearDown() override
-    {
-        for (const auto& path : m_paths)
-            std::remove(path.c_str());
-    }
+std::unique_ptr<ZUVE_IBitmap> load(const PngSpec& spec)
+{
+    const std::vector<unsigned char> bytes = encode(spec);
+    return std::unique_ptr<ZUVE_IBitmap>(ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size()));
+}
 
-    std::vector<std::string> m_paths;
+// Loads the bytes by path, from a file of their own.
+std::unique_ptr<ZUVE_IBitmap> loadFile(const std::vector<unsigned char>& bytes)
+{
+    const std::string path = testing::TempDir() + "zuve_png_" + std::to_string(::getpid()) + ".png";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::unique_ptr<ZUVE_IBitmap> bitmap(ZUVE_LoadPNG(path.c_str()));
+    std::remove(path.c_str());
+    return bitmap;
+}
+
+struct Expected {
+    int x, y;
+    unsigned int pixel;
 };
 
-TEST_F(PngLoad, RgbRgbaAndPaletteBecomeUnpremultipliedPixels)
+void expectPixels(ZUVE_IBitmap* bitmap, std::initializer_list<Expected> pixels)
+{
+    ASSERT_NE(bitmap, nullptr);
+    for (const Expected& e : pixels)
+        EXPECT_EQ(pixelAt(bitmap, e.x, e.y), e.pixel) << e.x << "," << e.y;
+}
+
+TEST(PngLoad, RgbRgbaAndPaletteBecomeUnpremultipliedPixels)
 {
     PngSpec rgb;
     rgb.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}};
-    std::unique_ptr<ZUVE_IBitmap> bitmap(ZUVE_LoadPNG(writeFile(encode(rgb), "rgb.png").c_str()));
+    std::unique_ptr<ZUVE_IBitmap> bitmap = loadFile(encode(rgb));
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->getWidth(), 2);
     EXPECT_EQ(bitmap->getHeight(), 2);
@@ -119,7 +113,7 @@ TEST_F(PngLoad, RgbRgbaAndPaletteBecomeUnpremultipliedPixels)
                                           {0, 1, ZUVE_RGBA(40, 50, 60, 255)}});
 }
 
-TEST_F(PngLoad, GreyOfEveryDepthSpreadsToAllThreeColours)
+TEST(PngLoad, GreyOfEveryDepthSpreadsToAllThreeColours)
 {
     PngSpec grey;
     grey.colorType = PNG_COLOR_TYPE_GRAY;
@@ -138,7 +132,7 @@ TEST_F(PngLoad, GreyOfEveryDepthSpreadsToAllThreeColours)
     expectPixels(load(sixteen).get(), {{0, 0, ZUVE_RGBA(255, 255, 255, 0x80)}, {1, 0, ZUVE_RGBA(0, 0, 0, 255)}});
 }
 
-TEST_F(PngLoad, ColourKeyOfSixteenBitRgbAndOfGreyBecomesTransparent)
+TEST(PngLoad, ColourKeyOfSixteenBitRgbAndOfGreyBecomesTransparent)
 {
     PngSpec rgb;
     rgb.colorType = PNG_COLOR_TYPE_RGB;
@@ -165,7 +159,7 @@ TEST_F(PngLoad, ColourKeyOfSixteenBitRgbAndOfGreyBecomesTransparent)
     expectPixels(bitmap.get(), {{1, 0, ZUVE_RGBA(255, 255, 255, 255)}, {0, 1, ZUVE_RGBA(170, 170, 170, 255)}});
 }
 
-TEST_F(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
+TEST(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
 {
     PngSpec spec;
     spec.width = 9;
@@ -183,19 +177,19 @@ TEST_F(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
     ASSERT_NE(plain, interlaced);
     ZUVE_MemBitmap a, b;
     ASSERT_EQ(ZUVE_LoadPNGFromMemory(plain.data(), plain.size(), &a), &a);
-    ASSERT_EQ(ZUVE_LoadPNG(writeFile(interlaced, "adam7.png").c_str(), &b), &b);
+    ASSERT_EQ(ZUVE_LoadPNGFromMemory(interlaced.data(), interlaced.size(), &b), &b);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 9; ++x)
             ASSERT_EQ(pixelAt(&b, x, y), pixelAt(&a, x, y)) << x << "," << y;
     EXPECT_EQ(pixelAt(&b, 8, 8), ZUVE_RGBA(160, 160, 16, 247));
 }
 
-TEST_F(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
+TEST(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
 {
     EXPECT_EQ(ZUVE_LoadPNG("/nonexistent/zuve/none.png"), nullptr);
     EXPECT_EQ(ZUVE_LoadPNG(nullptr), nullptr);
     const std::vector<unsigned char> text = {'h', 'e', 'l', 'l', 'o', ' ', 'p', 'n', 'g', '!'};
-    EXPECT_EQ(ZUVE_LoadPNG(writeFile(text, "text.png").c_str()), nullptr);
+    EXPECT_EQ(loadFile(text), nullptr);
 
     PngSpec spec;
     spec.width = spec.height = 32;
@@ -207,7 +201,7 @@ TEST_F(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
     }
     std::vector<unsigned char> damaged = whole;
     damaged[whole.size() / 2] ^= 0xff;  // inside the image data: checksum fails
-    EXPECT_EQ(ZUVE_LoadPNG(writeFile(damaged, "damaged.png").c_str()), nullptr);
+    EXPECT_EQ(ZUVE_LoadPNGFromMemory(damaged.data(), damaged.size()), nullptr);
 }
 
 }  // namespace
