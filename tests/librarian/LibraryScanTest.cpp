@@ -60,7 +60,7 @@ TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFol
     EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + p + "/A.zt2"), 1);
 }
 
-TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeSkipsWhatItCannotReadAndNeverReadsZty)
+TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeFollowsLinksWithoutLoopingAndSkipsWhatItCannotRead)
 {
     Bytes five = concat(currentDumps(36, "FIVE"));
     five.resize(5000, 0x00);
@@ -75,8 +75,11 @@ TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeSkipsWhatItCannotRead
         noise[i] = static_cast<unsigned char>((i * 37) & 0x7F);
     writeFile(data.patches() + "/Noise.syx", noise);
     fs::create_symlink(data.root + "/missing.zt2", data.patches() + "/Dangling.zt2");
+    put("../Elsewhere/Linked.zt2", 20, "L");  // a linked folder that links back
+    fs::create_directory_symlink(data.root + "/Elsewhere", data.patches() + "/Link");
+    fs::create_directory_symlink(data.patches(), data.patches() + "/Link/Back");
     scan();
-    EXPECT_EQ(bankPaths(), std::vector<std::string>{data.patches() + "/Big.ZT2"});
+    EXPECT_EQ(bankPaths(), (std::vector<std::string>{data.patches() + "/Link/Linked.zt2", data.patches() + "/Big.ZT2"}));
 }
 
 TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
@@ -169,15 +172,6 @@ TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnce)
     ASSERT_EQ(library.bankFiles.size(), 3u);
     EXPECT_EQ(library.bankFiles[1]->patches[49].name, paddedName("BIG150"));
     EXPECT_EQ(library.bankFiles[2]->patches[0].messages[0].bytes.size(), 137u);
-}
-
-TEST_F(LibraryScan, FollowsLinkedFoldersButNeverLoops)
-{
-    put("../Elsewhere/Linked.zt2", 20, "L");
-    fs::create_directory_symlink(data.root + "/Elsewhere", data.patches() + "/Link");
-    fs::create_directory_symlink(data.patches(), data.patches() + "/Link/Back");
-    scan();
-    EXPECT_EQ(bankPaths(), std::vector<std::string>{data.patches() + "/Link/Linked.zt2"});
 }
 
 TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)

@@ -42,7 +42,7 @@ TEST_F(Factories, SysExMenuFromZeroToThreeHasThreeValuesAndFourMessages)
     EXPECT_NE(config.sysExControls.findControl(0x58, 0x00, 0x02, 0x00, 0), nullptr);
 }
 
-TEST_F(Factories, MessageListTable)
+TEST_F(Factories, MessageListsFollowTheTemplateCountStartWrapAndTimbreOffset)
 {
     const struct {
         const char* name;
