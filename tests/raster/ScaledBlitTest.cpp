@@ -77,7 +77,7 @@ TEST(ScaledBlit, BilinearCopyMatchesThePerPixelPathAtEveryWidthAndScale)
     }
 }
 
-TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
+TEST(RotatedBlit, DrawsOnlyInsideTheDestinationBitmapAndWhenCutOffInsideTheRectangle)
 {
     ZUVE_MemBitmap src(4, 4);
     FilledBitmap dest(3, 3);
@@ -89,6 +89,19 @@ TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
             const unsigned int expected = x < 2 && y >= 1 ? pixelAt(&src, x + 2, y - 1) : kBack;
             EXPECT_EQ(pixelAt(&dest, x, y), expected) << x << "," << y;
         }
+
+    // Turned: cut off, it keeps to the destination rectangle; uncut, its corners reach out.
+    FilledBitmap full(4, 4, kInk), cut(20, 20), uncut(20, 20);
+    const float angle = float(M_PI / 4);
+    ZUVE_RotatedBlit(&cut, &full, 5, 5, 8, 8, 0, 0, 4, 4, angle, true, 1.f, 0, 0, 0);
+    ZUVE_RotatedBlit(&uncut, &full, 5, 5, 8, 8, 0, 0, 4, 4, angle, false, 1.f, 0, 0, 0);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            if (x < 5 || y < 5 || x >= 13 || y >= 13) {
+                EXPECT_EQ(pixelAt(&cut, x, y), kBack) << x << "," << y;
+            }
+    EXPECT_EQ(pixelAt(&uncut, 9, 4), kInk);  // the top corner rises above the rectangle
+    EXPECT_GT(countDiffering(&uncut, kBack), countDiffering(&cut, kBack));
 }
 
 TEST(RotatedBlit, QuarterTurnIsClockwiseOnScreen)
@@ -101,21 +114,6 @@ TEST(RotatedBlit, QuarterTurnIsClockwiseOnScreen)
         EXPECT_EQ(pixelAt(&dest, 2, y), kInk) << y;  // now the right column
         EXPECT_EQ(pixelAt(&dest, 0, y), kBack) << y;
     }
-}
-
-TEST(RotatedBlit, CutOffKeepsToTheDestinationRectangleWhileUncutCornersReachOut)
-{
-    FilledBitmap src(4, 4, kInk), cut(20, 20), uncut(20, 20);
-    const float angle = float(M_PI / 4);
-    ZUVE_RotatedBlit(&cut, &src, 5, 5, 8, 8, 0, 0, 4, 4, angle, true, 1.f, 0, 0, 0);
-    ZUVE_RotatedBlit(&uncut, &src, 5, 5, 8, 8, 0, 0, 4, 4, angle, false, 1.f, 0, 0, 0);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x)
-            if (x < 5 || y < 5 || x >= 13 || y >= 13) {
-                EXPECT_EQ(pixelAt(&cut, x, y), kBack) << x << "," << y;
-            }
-    EXPECT_EQ(pixelAt(&uncut, 9, 4), kInk);  // the top corner rises above the rectangle
-    EXPECT_GT(countDiffering(&uncut, kBack), countDiffering(&cut, kBack));
 }
 
 }  // namespace
