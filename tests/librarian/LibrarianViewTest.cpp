@@ -39,7 +39,7 @@ TEST_F(LibrarianEditorTest, ListsShowTheSlotNamesOfTheirBankWithoutFillingIt)
     EXPECT_EQ(60u, library->bankFiles[0]->patches.size());
 }
 
-TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBank)
+TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBankOfTheListLastClicked)
 {
     const struct {
         int from, key, to;
@@ -53,10 +53,7 @@ TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBank)
         EXPECT_EQ(c.to, value(kCurrentPatch));
     }
     EXPECT_FALSE(view->OnKeyDown(0, 0, 0));  // space is not ours
-}
-
-TEST_F(LibrarianEditorTest, AfterAClickInTheLowerListTheDownArrowStartsThereAtSlotZero)
-{
+    // After a click in the lower list the down arrow starts there, at slot 0.
     click(1, 30);
     EXPECT_EQ(-1, view->activeSlot.load());
     EXPECT_EQ(30, view->lowerSelectedSlot.load());
@@ -65,20 +62,7 @@ TEST_F(LibrarianEditorTest, AfterAClickInTheLowerListTheDownArrowStartsThereAtSl
     EXPECT_EQ(1, view->lowerListActive.load());
 }
 
-TEST_F(LibrarianEditorTest, DragFromTheLowerListCopiesTheSoundIntoTheUpperSlot)
-{
-    editor->rightPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "Beta.zt2", "Patches");
-    ASSERT_EQ(1, library->menuSelection);  // Beta below
-    view->patchSelectionLowerChanged();
-    const Bytes beta = library->bankFiles[1]->patches[4].messages[0].bytes;
-    drag(1, 4, 0, 9);
-    EXPECT_EQ(beta, upperBytes(9));
-    EXPECT_EQ("BETA 5        ", view->slotText(0, 9));
-    EXPECT_TRUE(markedUnsaved());
-    expectDiskUnchanged();
-}
-
-TEST_F(LibrarianEditorTest, DragsStartingOnTheUpperListOrDroppedOutsideChangeNothing)
+TEST_F(LibrarianEditorTest, OnlyADragFromTheLowerListToAnUpperSlotCopiesTheSound)
 {
     const Bytes before = upperBytes(9);
     drag(0, 2, 0, 9);
@@ -87,6 +71,15 @@ TEST_F(LibrarianEditorTest, DragsStartingOnTheUpperListOrDroppedOutsideChangeNot
     view->OnMouseDrag(0, 0, 0, 0, nullptr);
     EXPECT_EQ(before, upperBytes(9));
     EXPECT_FALSE(markedUnsaved());
+
+    editor->rightPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "Beta.zt2", "Patches");
+    ASSERT_EQ(1, library->menuSelection);  // Beta below
+    view->patchSelectionLowerChanged();
+    drag(1, 4, 0, 9);
+    EXPECT_EQ(library->bankFiles[1]->patches[4].messages[0].bytes, upperBytes(9));
+    EXPECT_EQ("BETA 5        ", view->slotText(0, 9));
+    EXPECT_TRUE(markedUnsaved());
+    expectDiskUnchanged();
 }
 
 TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopyElsewhere)
