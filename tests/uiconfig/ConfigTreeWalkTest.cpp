@@ -28,11 +28,9 @@ TEST_F(TreeWalk, OutermostLayerDecidesTheOverlayFlagOfEveryLayerInside)
     loadUi("<layer name=\"outerOn\" overlay=\"true\"><layer name=\"innerOff\" overlay=\"false\"/></layer>"
            "<layer name=\"outerOff\"><fxlayer name=\"innerOn\" overlay=\"true\"/></layer>"
            "<modseq3layer name=\"alone\" overlay=\"true\" id=\"7\"/>");
-    EXPECT_TRUE(config.getLayerByName("outerOn")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_TRUE(config.getLayerByName("innerOff")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_FALSE(config.getLayerByName("outerOff")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_FALSE(config.getLayerByName("innerOn")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_TRUE(config.getLayerByName("alone")->GetIgnoreHiddenWhenUpdatingScreen());
+    for (const auto& [name, overlay] : std::initializer_list<std::pair<const char*, bool>>{
+             {"outerOn", true}, {"innerOff", true}, {"outerOff", false}, {"innerOn", false}, {"alone", true}})
+        EXPECT_EQ(config.getLayerByName(name)->GetIgnoreHiddenWhenUpdatingScreen(), overlay) << name;
     EXPECT_EQ(config.getLayerByName("alone")->GetID(), 7);
     EXPECT_EQ(config.getLayerByName("outerOn")->GetLayer(0), config.getLayerByName("innerOff"));
 }

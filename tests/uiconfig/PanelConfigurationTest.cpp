@@ -289,10 +289,7 @@ TEST(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
         ASSERT_FALSE(action->sysEx.messages.empty()) << sender;
         const SysExMessage& first = action->sysEx.messages.front();
         ASSERT_EQ(first.size(), 8u) << sender;
-        EXPECT_EQ(first[0], 0x3E);
-        EXPECT_EQ(first[1], 0x16);
-        EXPECT_EQ(first[2], 0x58);
-        EXPECT_EQ(first[3], 0x41);
+        EXPECT_EQ(SysExMessage(first.begin(), first.begin() + 4), (SysExMessage{0x3E, 0x16, 0x58, 0x41})) << sender;
         EXPECT_TRUE(addresses.insert({first[4], first[5]}).second) << "address shared by param " << sender;
         IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, first[4], first[5], 0);
         ASSERT_NE(found, nullptr) << sender;
