@@ -118,12 +118,14 @@ TEST_F(LibrarySynthTest, NumberMenusSelectTheHardwareProgramAndAskForItsSound)
     EXPECT_EQ(9, editor->paramValue(kCurrentPatch));
 
     const size_t dismissed = editor->sentCount();
+    library->transferSlot = 5;
     for (IControl* menu : {static_cast<IControl*>(editor->bankNumberPopupMenu),
              static_cast<IControl*>(editor->programNumberPopupMenu),
              static_cast<IControl*>(editor->progBankNamePopupMenu)})
         choose(*headless, menu, "none");
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(dismissed, editor->sentCount());
+    EXPECT_EQ(5, library->transferSlot);
 }
 
 TEST_F(LibrarySynthTest, ProgramMenuInLibraryControlSendsTheSlotAndNoProgramChange)

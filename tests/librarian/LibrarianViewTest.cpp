@@ -125,4 +125,14 @@ TEST_F(LibrarianEditorTest, RenameNeedsAnUpperSlotWithASound)
     EXPECT_TRUE(editor->renameHandled);
 }
 
+TEST_F(LibrarianEditorTest, DoubleClickWithoutMidiOutputOnlyRedraws)
+{
+    view->upperSelectedSlot = 4;
+    IMouseMod left(true);
+    int x, y;
+    slotCentre(0, 8, &x, &y);
+    graphics()->OnMouseDblClick(x, y, &left);
+    EXPECT_EQ(4, view->upperSelectedSlot.load());
+}
+
 }  // namespace

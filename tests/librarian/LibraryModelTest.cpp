@@ -14,12 +14,16 @@ TEST(LibraryModel, PatchFileCloneKeepsOnlyFlagOneAndResetsKindAndPlace)
     file->kind = 5;
     file->flag = 2;
     file->fileName = "A.zt2";
+    file->folderName = "Patches";
+    file->folderPath = {"Patches"};
     file->directory = "/x";
+    file->number = 4;
     auto copy = file->clone();
     EXPECT_EQ(copy->kind, 0);
     EXPECT_EQ(copy->flag, 0);
     EXPECT_EQ(copy->fileName, "A.zt2");
-    EXPECT_TRUE(copy->directory.empty());
+    EXPECT_TRUE(copy->folderName.empty() && copy->folderPath.empty() && copy->directory.empty());
+    EXPECT_EQ(copy->number, 0);
     EXPECT_EQ(copy->patches.at(0).name, paddedName("ONE"));
     file->flag = 1;
     EXPECT_EQ(file->clone()->flag, 1);

@@ -88,6 +88,7 @@ TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
     put("Short.zt2", 37, "S");
     scan();
     ASSERT_EQ(library.bankFiles.size(), 2u);
+    EXPECT_EQ(library.bankFiles[0]->patches[99].name, paddedName("F100"));
     const PatchFile& padded = *library.bankFiles[1];
     ASSERT_EQ(padded.patches.size(), 100u);
     EXPECT_EQ(padded.patches[36].name, paddedName("S37"));
@@ -109,6 +110,7 @@ TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
                                                      p + "/Big Singles 3.zt2", p + "/Edge Singles 1.zt2",
                                                      p + "/Edge Singles 2.zt2"}));
     EXPECT_EQ(library.bankFiles[1]->patches[0].name, paddedName("BIG101"));
+    EXPECT_EQ(library.bankFiles[2]->patches[49].name, paddedName("BIG250"));
     EXPECT_EQ(library.bankFiles[2]->patches[50].name, paddedName("INIT"));
     EXPECT_EQ(library.bankFiles[4]->patches[0].name, paddedName("EDGE101"));
     EXPECT_EQ(library.bankFiles[4]->patches[1].name, paddedName("INIT"));

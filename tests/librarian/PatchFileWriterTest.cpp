@@ -123,6 +123,13 @@ TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
     EXPECT_EQ(left, (std::set<std::string>{"Live.mid", "Live.syx"}));
 }
 
+TEST(PatchFileWriter, FolderNamesLoseEveryListedCharacter)
+{
+    std::string text = "/Ba/nks\\";
+    removeCharsFromString(text, "/\\");
+    EXPECT_EQ(text, "Banks");
+}
+
 // A read-only folder or a full disk: both commands fail, say so to the user
 // and in the LOG, and the bank already on disk stays whole with nothing beside it.
 TEST(PatchFileWriter, SavingIntoAReadOnlyFolderOrOntoAFullDiskFailsAndLeavesTheOldBankWhole)

@@ -174,11 +174,12 @@ TEST_F(Factories, OnlyTheCCKnobStepsByItsFourthNumber)
     EXPECT_EQ(param(kFilterCutoff)->GetStep(), 1.0);
 }
 
-TEST_F(Factories, ParameterGroupTextsOfNoCopyAreNotTheTextOfTheCallBefore)
+TEST_F(Factories, GroupAndNameTextsOfNoCopyCarryNoTimbreNorTheTextOfTheCallBefore)
 {
     EXPECT_EQ(config.getParamGroup(1, "Osc"), "Timbre 2:Osc");
     EXPECT_EQ(config.getParamGroup(-1, ""), "");
     EXPECT_EQ(config.getParamGroup(-1, "Osc"), "Osc");
+    EXPECT_EQ(UIConfigManager::displayName(-1, "Cutoff"), "Cutoff");
 }
 
 TEST_F(Factories, MenuTextsComeFromAListOfExactlyNTextsOrFromTheDisplayNumbers)

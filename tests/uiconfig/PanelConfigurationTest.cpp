@@ -344,6 +344,7 @@ TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameterAndE
     for (int step = 1; step <= 16; ++step) {
         IParam* event = panel.editor.GetParam(zsysex::patternStepEventParameter(step));
         EXPECT_EQ(event->GetMin(), 0.0) << step;
+        EXPECT_EQ(event->GetMax(), 15.0) << step;
         EXPECT_EQ(event->GetDisplayTextAtIdx(15), events[15]) << step;
     }
 }
