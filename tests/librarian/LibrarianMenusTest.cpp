@@ -215,6 +215,15 @@ TEST_F(LibrarianEditorTest, ProgramNumberMenuTicksAndChoosesProgramIndexes)
     EXPECT_EQ(10, value(kCurrentPatch));
 }
 
+TEST_F(LibrarianEditorTest, ProgramMenuInLibraryControlSelectsTheSlotInTheView)
+{
+    editor->libraryControl = true;
+    editor->programNumberPopupMenu->refreshPatchNames(library, editor.get(), 0);
+    choose(*headless, editor->programNumberPopupMenu, "21-30/2");
+    EXPECT_EQ(22, view->activeSlot.load());
+    EXPECT_EQ(22, value(kCurrentPatch));
+}
+
 TEST_F(LibrarianEditorTest, MenusAskedForFromAnotherThreadAreRebuiltOnTheMainThread)
 {
     ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
