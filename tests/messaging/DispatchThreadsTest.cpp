@@ -35,8 +35,9 @@ TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
         --running;
     });
     while (running > 0) {
-        if (editor->incomingSysExProcessed && manager->dataProcessed)
+        if (editor->incomingSysExProcessed && manager->dataProcessed) {
             EXPECT_GE(editor->getProgramValueByParts(0, 0, 9), 0);
+        }
         (void)editor->currentSoundName();
         (void)editor->currentDeviceId.load();
         (void)value(kPatternStep04Event);
