@@ -255,7 +255,8 @@ TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValu
 {
     loadUi("<radio paramId=\"kPatternStep01Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,0\" buttons=\"4\"/>"
            "<radio paramId=\"kPatternStep02Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,40\" buttons=\"1\"/>"
-           "<radio paramId=\"kPatternStep03Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,80\" buttons=\"0\"/>");
+           "<radio paramId=\"kPatternStep03Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,80\" buttons=\"0\"/>"
+           "<radio paramId=\"kPatternStep04Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,120\" buttons=\"4097\"/>");
     auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
     IMouseMod left(true), right(false, true);
     radio->OnMouseDown(120, 10, &left);
@@ -273,6 +274,8 @@ TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValu
     EXPECT_EQ(single->GetValue(), 0.0);
     EXPECT_EQ(config.getFirstControlForParam(kPatternStep03Event), nullptr);
     EXPECT_NE(output.find("has 0 buttons"), std::string::npos);
+    EXPECT_EQ(config.getFirstControlForParam(kPatternStep04Event), nullptr);
+    EXPECT_NE(output.find("has 4097 buttons"), std::string::npos);
 }
 
 TEST_F(Factories, AutoOffSwitchIsReturnedAndScaledOnce)
