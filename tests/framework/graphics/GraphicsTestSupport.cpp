@@ -37,7 +37,6 @@ ZUVE_IBitmap* TestGraphics::OSLoadBitmap(int, const char* name)
 {
     auto it = mImages.find(name ? name : "");
     if (it == mImages.end()) return nullptr;
-    ++bitmapLoads;
     const Image& image = it->second;
     const int frames = int(image.colours.size());
     auto* bitmap = new ZUVE_MemBitmap(image.w, image.frameH * frames, 4);
@@ -49,7 +48,6 @@ ZUVE_IBitmap* TestGraphics::OSLoadBitmap(int, const char* name)
 IPopupMenu* TestGraphics::CreateIPopupMenu(IPopupMenu* menu, IRECT*)
 {
     ReleaseMouseCapture();
-    ++menusShown;
     lastMenuItems.clear();
     lastMenuTicks.clear();
     for (int i = 0; i < menu->GetNItems(); ++i) {

@@ -18,6 +18,7 @@ struct Controls : ::testing::Test {
     TestGraphics* gui = new TestGraphics(&plug, 300, 200);
     IMouseMod left{true};
     IText style;
+    IBitmap three = strip(3);
 
     void SetUp() override { plug.AttachGraphics(gui); }
 };
@@ -31,7 +32,6 @@ TEST_F(Controls, KnobDragOfTenPixelsUpOnFortyPixelKnobAddsOneSixteenth)
     gui->OnMouseDown(20, 20, &left);
     gui->OnMouseDrag(20, 10, &left);
     EXPECT_NEAR(knob->GetValue(), 0.5625, 1e-12);
-
     IMouseMod fine(true, false, true);
     gui->OnMouseDrag(20, 0, &fine);
     EXPECT_NEAR(knob->GetValue(), 0.56875, 1e-12);
@@ -51,7 +51,6 @@ TEST(StockControls, FrameChoiceRoundsToTheNearestOfNFrames)
 
 TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
 {
-    IBitmap three = strip(3);
     ISwitchControl sw(&plug, 0, 0, 1, &three);
     std::vector<double> seen;
     for (int i = 0; i < 4; ++i) {
@@ -59,14 +58,10 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
         seen.push_back(sw.GetValue());
     }
     EXPECT_EQ(seen, (std::vector<double>{0.5, 1.0, 0.0, 0.5}));
-
     IBitmap one = strip(1);
     ISwitchControl single(&plug, 0, 0, 1, &one);
     single.OnMouseDown(1, 1, &left);
     EXPECT_EQ(single.GetValue(), 1.0);
-    single.OnMouseDown(1, 1, &left);
-    EXPECT_EQ(single.GetValue(), 0.0);
-
     IBitmap two = strip(2);
     IContactControl contact(&plug, 0, 0, 1, &two);
     contact.OnMouseDown(1, 1, &left);
@@ -75,12 +70,18 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
     EXPECT_EQ(contact.GetValue(), 0.0);
 }
 
-TEST_F(Controls, GreyedControlsIgnoreClicksDoubleClicksAndDrags)
+TEST_F(Controls, GreyedControlsIgnoreClicksAndDragsAndDoubleClickRestoresTheFirstValueFromThePlug)
 {
-    IBitmap three = strip(3);
     ISwitchControl sw(&plug, 0, 0, 1, &three);
     IKnobMultiControl knob(&plug, 0, 0, 2, &three);
-    knob.SetValueFromPlug(0.5);
+    knob.SetValue(0.3);
+    knob.OnMouseDblClick(1, 1, &left);  // default still unknown
+    EXPECT_EQ(knob.GetValue(), 0.3);
+    knob.SetValueFromPlug(0.6);
+    knob.SetValue(0.9);
+    knob.OnMouseDblClick(1, 1, &left);
+    EXPECT_EQ(knob.GetValue(), 0.6);
+
     sw.GrayOut(true);
     knob.GrayOut(true);
     sw.OnMouseDown(1, 1, &left);
@@ -93,39 +94,23 @@ TEST_F(Controls, GreyedControlsIgnoreClicksDoubleClicksAndDrags)
     EXPECT_FLOAT_EQ(sw.GetBlend()->mWeight, 0.5f);
 }
 
-TEST_F(Controls, DoubleClickRestoresTheFirstValueFromThePlugOnly)
-{
-    IBitmap frames = strip(16);
-    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
-    knob.SetValue(0.3);
-    knob.OnMouseDblClick(1, 1, &left);  // default still unknown
-    EXPECT_EQ(knob.GetValue(), 0.3);
-    knob.SetValueFromPlug(0.6);
-    knob.SetValue(0.9);
-    knob.OnMouseDblClick(1, 1, &left);
-    EXPECT_EQ(knob.GetValue(), 0.6);
-}
-
 TEST_F(Controls, HardwareValuesTakeTheSecondPathAndPlugValuesNeither)
 {
-    IBitmap frames = strip(16);
-    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
+    IKnobMultiControl knob(&plug, 0, 0, 1, &three);
     knob.SetValueFromPlug(0.2);
     knob.SetValueFromPlug(0.4);
     EXPECT_TRUE(plug.fromGUI.empty() && plug.fromGUI2.empty());
     knob.SetValueFromHardware(0.8);
+    knob.SetValueFromHardware(0.8);  // unchanged: nothing more
     EXPECT_TRUE(plug.fromGUI.empty());
     ASSERT_EQ(plug.fromGUI2.size(), 1u);
     EXPECT_DOUBLE_EQ(plug.fromGUI2[0].value, 0.8);
-    knob.SetValueFromHardware(0.8);  // unchanged: nothing more
-    EXPECT_EQ(plug.fromGUI2.size(), 1u);
 }
 
-TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabelAndRedrawsOnlyForANewText)
+TEST_F(Controls, ValueDisplayGetsTheWholeDisplayTextWithoutLabelAndRedrawsOnlyForANewText)
 {
     plug.GetParam(1)->InitDouble("Cutoff", 0.0, 0.0, 100.0, 1.0, "Hz");
-    IBitmap frames = strip(16);
-    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
+    IKnobMultiControl knob(&plug, 0, 0, 1, &three);
     ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
     ITextControl name(&plug, IRECT(0, 0, 50, 10), &style);
     knob.SetValDisplayControl(&value);
@@ -140,31 +125,36 @@ TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabelAndRedrawsOnlyForANew
     EXPECT_FALSE(value.IsDirty());
     value.SetTextFromPlug("43");
     EXPECT_TRUE(value.IsDirty());
-    EXPECT_EQ(value.GetTextString(), "43");
-}
 
-TEST_F(Controls, LongDisplayTextsAndLabelsAreShownAndTickedWhole)
-{
     const std::string longText = "Oscillator 2 Pulse Width Modulation by LFO 3";  // 44 characters
-    IParam* p = plug.GetParam(6);
-    p->InitEnum("Source", 1, 2);
-    p->SetDisplayText(0, "Off");
-    p->SetDisplayText(1, longText.c_str());
-    IBitmap two = strip(2);
-    ISwitchControl sw(&plug, 0, 0, 6, &two);
-    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
+    plug.GetParam(6)->InitEnum("Source", 1, 2);
+    plug.GetParam(6)->SetDisplayText(0, "Off");
+    plug.GetParam(6)->SetDisplayText(1, longText.c_str());
+    ISwitchControl sw(&plug, 0, 0, 6, &three);
     sw.SetValDisplayControl(&value);
     sw.SetValue(1.0);
     sw.SetDirty(true);
     EXPECT_EQ(value.GetTextString(), longText);
+}
 
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 6, &style, false);
+TEST_F(Controls, CaptionShowsLongTextsAndLabelsWholeAndItsMenuTicksAndTakesTheChoice)
+{
+    IParam* p = plug.GetParam(2);
+    const std::string longText = "Oscillator 2 Pulse Width Modulation by LFO 3";
+    p->InitEnum("Mode", 1, 3);
+    p->SetDisplayText(0, "saw");
+    p->SetDisplayText(1, longText.c_str());
+    p->SetDisplayText(2, "noise");
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 2, &style, false);
     caption.Draw(gui);
     EXPECT_EQ(caption.GetTextString(), longText);
     caption.DisablePrompt(false);
-    gui->scriptMenuChoice(-1);
+    gui->scriptMenuChoice(2);
     caption.OnMouseDown(5, 5, &left);
-    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true}));
+    EXPECT_EQ(gui->lastMenuItems, (std::vector<std::string>{"saw", longText, "noise"}));
+    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true, false}));
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
+    EXPECT_EQ(p->Int(), 2);
 
     const std::string label(40, 'L');
     plug.GetParam(5)->InitInt("Steps", 7, 0, 10, label.c_str());
@@ -173,7 +163,28 @@ TEST_F(Controls, LongDisplayTextsAndLabelsAreShownAndTickedWhole)
     EXPECT_EQ(withLabel.GetTextString(), "7 " + label);
 }
 
-TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
+TEST_F(Controls, TypedEntriesAreParsedAndATextParameterReportsTwoChangesAndKeepsTheText)
+{
+    IParam* level = plug.GetParam(4);
+    level->InitDouble("Level", 0.0, 0.0, 10.0, 0.1);
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 4, &style);
+    gui->SetFromStringAfterPrompt(&caption, level, "2.5");
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
+    gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
+
+    IParam* name = plug.GetParam(3);
+    name->InitText();
+    ICaptionControl nameCaption(&plug, IRECT(0, 0, 40, 20), 3, &style);
+    plug.fromGUI.clear();
+    gui->SetFromStringAfterPrompt(&nameCaption, name, "My Patch");
+    ASSERT_EQ(plug.fromGUI.size(), 2u);
+    EXPECT_DOUBLE_EQ(plug.fromGUI[0].value, 1.0);
+    EXPECT_DOUBLE_EQ(plug.fromGUI[1].value, 0.0);
+    EXPECT_EQ(name->GetDisplayText(0), "My Patch");
+}
+
+TEST_F(Controls, DegenerateGeometryNeverDividesByZero)
 {
     IBitmap two = strip(2, 10);
     IRadioButtonsControl none(&plug, IRECT(0, 0, 10, 40), 1, 0, &two);
@@ -181,70 +192,20 @@ TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
     none.OnMouseDown(5, 5, &left);
     one.OnMouseDown(5, 5, &left);
     EXPECT_EQ(one.GetValue(), 0.0);
-    EXPECT_EQ(one.ActiveButton(), 0);
     EXPECT_EQ(*one.GetButtonRECT(0), IRECT(0, 0, 10, 10));
-}
 
-TEST_F(Controls, FaderSnapsToMouseAndSurvivesZeroSpan)
-{
     IBitmap handle(nullptr, 10, 20, 1, false);
     IFaderControl fader(&plug, 0, 0, 120, 1, &handle);
-    EXPECT_EQ(*fader.GetRECT(), IRECT(0, 0, 10, 120));
     fader.OnMouseDown(5, 10, &left);  // top: 1 - (10 - 10 - 0) / 100
     EXPECT_DOUBLE_EQ(fader.GetValue(), 1.0);
     fader.OnMouseDrag(5, 60, 0, 50, &left);
     EXPECT_DOUBLE_EQ(fader.GetValue(), 0.5);
     EXPECT_EQ(fader.GetHandleRECT(), IRECT(0, 50, 10, 70));
-
     IFaderControl zero(&plug, 0, 0, 20, 1, &handle);  // handle as long as the track
     zero.OnMouseDown(5, 5, &left);
     EXPECT_TRUE(std::isfinite(zero.GetValue()));
-}
 
-TEST_F(Controls, EnumPromptShowsTickedMenuAndTakesTheChoice)
-{
-    IParam* p = plug.GetParam(2);
-    p->InitEnum("Mode", 1, 3);
-    p->SetDisplayText(0, "saw");
-    p->SetDisplayText(1, "square");
-    p->SetDisplayText(2, "noise");
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 2, &style);
-    caption.DisablePrompt(false);
-    gui->scriptMenuChoice(2);
-    caption.OnMouseDown(5, 5, &left);
-    EXPECT_EQ(gui->lastMenuItems, (std::vector<std::string>{"saw", "square", "noise"}));
-    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true, false}));
-    EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
-    EXPECT_EQ(p->Int(), 2);
-}
-
-TEST_F(Controls, TextParameterEntryReportsTwoChangesAndKeepsTheText)
-{
-    IParam* p = plug.GetParam(3);
-    p->InitText();
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 3, &style);
-    plug.fromGUI.clear();
-    gui->SetFromStringAfterPrompt(&caption, p, "My Patch");
-    ASSERT_EQ(plug.fromGUI.size(), 2u);
-    EXPECT_DOUBLE_EQ(plug.fromGUI[0].value, 1.0);
-    EXPECT_DOUBLE_EQ(plug.fromGUI[1].value, 0.0);
-    EXPECT_EQ(p->GetDisplayText(0), "My Patch");
-}
-
-TEST_F(Controls, TypedNumberIsParsedAndNormalised)
-{
-    IParam* p = plug.GetParam(4);
-    p->InitDouble("Level", 0.0, 0.0, 10.0, 0.1);
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 4, &style);
-    gui->SetFromStringAfterPrompt(&caption, p, "2.5");
-    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
-    gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
-    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
-}
-
-TEST_F(Controls, BitmapTextOfZeroWidthCharactersDrawsNothing)
-{
-    IBitmap font = strip(96, 6);
+    IBitmap font = strip(96, 6);  // zero-width characters draw nothing
     IRECT r(0, 0, 100, 20);
     DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, true, 0, 12);
     DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, false, 0, 12);
