@@ -55,7 +55,6 @@ IPopupMenu* TestGraphics::CreateIPopupMenu(IPopupMenu* menu, IRECT*)
         lastMenuTicks.push_back(menu->IsItemChecked(i));
     }
     if (mMenuIndex < 0) return nullptr;
-    IPopupMenu* holder = mMenuSubmenu ? mMenuSubmenu : menu;
-    holder->SetChosenItemIdx(mMenuIndex);
-    return holder;
+    menu->SetChosenItemIdx(mMenuIndex);
+    return menu;
 }

@@ -1,8 +1,7 @@
 #pragma once
 // A windowless surface and a plug-in stand-in for GUI tests and benchmarks.
 // TestGraphics answers every platform call without a window: popup menus
-// return a scripted choice, and bitmaps come from
-// images registered in memory.
+// return a scripted choice, and bitmaps come from images registered in memory.
 
 #include <map>
 #include <memory>
@@ -14,10 +13,7 @@
 
 class TestPlug : public IPluginBase {
 public:
-    struct Call {
-        int idx;
-        double value;
-    };
+    struct Call { int idx; double value; };
 
     explicit TestPlug(int nParams = 8);
 
@@ -47,12 +43,8 @@ public:
     void addImage(const std::string& name, int w, int h, unsigned int packedColour);
     // Registers a vertical strip of frames w x frameH, frame i filled with colours[i].
     void addStrip(const std::string& name, int w, int frameH, const std::vector<unsigned int>& colours);
-    // The answer of the next popup menus: (submenu or null for the top menu, index); -1 dismisses.
-    void scriptMenuChoice(int index, IPopupMenu* submenu = nullptr)
-    {
-        mMenuIndex = index;
-        mMenuSubmenu = submenu;
-    }
+    // The index the next popup menus answer with; -1 dismisses.
+    void scriptMenuChoice(int index) { mMenuIndex = index; }
 
     bool DrawScreen(IRECT* r) override
     {
@@ -90,7 +82,6 @@ private:
     };
     std::map<std::string, Image> mImages;
     int mMenuIndex = -1;
-    IPopupMenu* mMenuSubmenu = nullptr;
 };
 
 // A control that counts its drawing and remembers its mouse calls.

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "GraphicsTestSupport.h"
-#include "IBitmapMonoText.h"
 #include "IControl.h"
 #include "IParam.h"
 
@@ -44,7 +43,7 @@ TEST(StockControls, FrameChoiceRoundsToTheNearestOfNFrames)
     const struct {
         double value;
         int frames, frame;
-    } cases[] = {{0.5, 65, 33}, {0.0, 65, 1}, {1.0, 65, 65}, {1.7, 65, 65}, {-1.0, 65, 1}, {0.9, 1, 1}, {0.9, 0, 1}};
+    } cases[] = {{0.5, 65, 33}, {0.3, 4, 2}, {0.0, 65, 1}, {1.0, 65, 65}, {1.7, 65, 65}, {-1.0, 65, 1}, {0.9, 1, 1}, {0.9, 0, 1}};
     for (const auto& c : cases)
         EXPECT_EQ(IBitmapControl::FrameForValue(c.value, c.frames), c.frame) << c.value << " of " << c.frames;
 }
@@ -107,34 +106,15 @@ TEST_F(Controls, HardwareValuesTakeTheSecondPathAndPlugValuesNeither)
     EXPECT_DOUBLE_EQ(plug.fromGUI2[0].value, 0.8);
 }
 
-TEST_F(Controls, ValueDisplayGetsTheWholeDisplayTextWithoutLabelAndRedrawsOnlyForANewText)
+TEST_F(Controls, TextControlRedrawsOnlyForANewText)
 {
-    plug.GetParam(1)->InitDouble("Cutoff", 0.0, 0.0, 100.0, 1.0, "Hz");
-    IKnobMultiControl knob(&plug, 0, 0, 1, &three);
-    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
-    ITextControl name(&plug, IRECT(0, 0, 50, 10), &style);
-    knob.SetValDisplayControl(&value);
-    knob.SetNameDisplayControl(&name);
-    knob.SetValue(0.42);
-    knob.SetDirty(true);
-    EXPECT_EQ(value.GetTextString(), "42");
-    EXPECT_EQ(name.GetTextString(), "Cutoff");
+    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style, "42");
     value.SetClean();  // a changed text is drawn on two frames
     value.SetClean();
     value.SetTextFromPlug("42");
     EXPECT_FALSE(value.IsDirty());
     value.SetTextFromPlug("43");
     EXPECT_TRUE(value.IsDirty());
-
-    const std::string longText = "Oscillator 2 Pulse Width Modulation by LFO 3";  // 44 characters
-    plug.GetParam(6)->InitEnum("Source", 1, 2);
-    plug.GetParam(6)->SetDisplayText(0, "Off");
-    plug.GetParam(6)->SetDisplayText(1, longText.c_str());
-    ISwitchControl sw(&plug, 0, 0, 6, &three);
-    sw.SetValDisplayControl(&value);
-    sw.SetValue(1.0);
-    sw.SetDirty(true);
-    EXPECT_EQ(value.GetTextString(), longText);
 }
 
 TEST_F(Controls, CaptionShowsLongTextsAndLabelsWholeAndItsMenuTicksAndTakesTheChoice)
@@ -204,14 +184,6 @@ TEST_F(Controls, DegenerateGeometryNeverDividesByZero)
     IFaderControl zero(&plug, 0, 0, 20, 1, &handle);  // handle as long as the track
     zero.OnMouseDown(5, 5, &left);
     EXPECT_TRUE(std::isfinite(zero.GetValue()));
-
-    IBitmap font = strip(96, 6);  // zero-width characters draw nothing
-    IRECT r(0, 0, 100, 20);
-    DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, true, 0, 12);
-    DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, false, 0, 12);
-    IBitmapTextControl text(&plug, r, &font, "", &style, 0, 12);
-    text.SetTextFromPlug("HELLO");
-    EXPECT_TRUE(text.Draw(gui));
 }
 
 }  // namespace

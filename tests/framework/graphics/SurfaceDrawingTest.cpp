@@ -109,13 +109,11 @@ TEST_F(Surface, ChangeWhileBeingDrawnIsDrawnOnTheNextFrame)
     EXPECT_FALSE(c->IsDirty());
 }
 
-TEST_F(Surface, SetParameterFromPlugReachesFlatLayerAndAuxiliaryControlsAndIgnoresBadIndexes)
+TEST_F(Surface, SetParameterFromPlugReachesFlatAndLayerControlsAndIgnoresBadIndexes)
 {
     plug.GetParam(2)->InitDouble("Level", 0.0, 0.0, 1.0, 0.001);
     ProbeControl* flat = attach(IRECT(1, 1, 5, 5));
     flat->SetParamIdx(2);
-    ProbeControl* aux = attach(IRECT(1, 1, 5, 5));
-    aux->AddAuxParam(2);
     auto* layer = new ControlLayer(1, "hidden layer");
     auto* inLayer = new ProbeControl(&plug, IRECT(1, 1, 5, 5), 2);
     layer->AddControl(inLayer);
@@ -124,7 +122,6 @@ TEST_F(Surface, SetParameterFromPlugReachesFlatLayerAndAuxiliaryControlsAndIgnor
     gui.SetParameterFromPlug(2, 0.25, false);
     EXPECT_DOUBLE_EQ(flat->GetValue(), 0.25);
     EXPECT_DOUBLE_EQ(inLayer->GetValue(), 0.25);
-    EXPECT_DOUBLE_EQ(aux->GetAuxParam(0)->mValue, 0.25);
     EXPECT_DOUBLE_EQ(plug.GetParam(2)->Value(), 0.25);  // not normalised: the parameter follows
 
     gui.SetParameterFromPlug(2, 0.75, true);
@@ -171,8 +168,7 @@ TEST_F(Surface, BlendMethodsFollowTheBlendTable)
     gui.Draw(&all);
     const IColor grey(255, 100, 100, 100);
     const IColor clearRed(0, 255, 0, 0);
-    const IChannelBlend copy(IChannelBlend::kBlendClobber), add(IChannelBlend::kBlendAdd),
-        unknown(7), half(IChannelBlend::kBlendClobber, 0.5f);
+    const IChannelBlend copy(IChannelBlend::kBlendClobber), unknown(7), half(IChannelBlend::kBlendClobber, 0.5f);
 
     gui.FillIRect(&grey, &px, &copy);
     gui.FillIRect(&clearRed, &px);  // no blend: the source alpha counts
@@ -180,11 +176,6 @@ TEST_F(Surface, BlendMethodsFollowTheBlendTable)
     EXPECT_EQ(gui.GetPoint(5, 5), grey);
     gui.FillIRect(&clearRed, &px, &copy);  // method 1 ignores alpha
     EXPECT_EQ(gui.GetPoint(5, 5), clearRed);
-
-    gui.FillIRect(&grey, &px, &copy);
-    const IColor dark(255, 10, 20, 30);
-    gui.FillIRect(&dark, &px, &add);
-    EXPECT_EQ(gui.GetPoint(5, 5), IColor(255, 110, 120, 130));
 
     gui.FillIRect(&COLOR_BLACK, &px, &copy);
     gui.FillIRect(&COLOR_WHITE, &px, &half);  // the weight passes through

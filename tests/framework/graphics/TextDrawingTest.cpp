@@ -1,4 +1,4 @@
-// Text measuring, bitmap-font text and the framework's time-stamp helpers.
+// Text measuring and the framework's time-stamp helpers.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,9 +7,7 @@
 
 #include "FontStorage.h"
 #include "GraphicsTestSupport.h"
-#include "IBitmapMonoText.h"
 #include "Log.h"
-#include "zuve/zuve.h"
 #include "zuve/zuve_text.h"
 
 namespace {
@@ -56,29 +54,6 @@ TEST_F(Text, MeasuredTextIsPlacedByItsAlignment)
         ASSERT_TRUE(gui.DrawIText(&style, "fifty", &r, true));
         EXPECT_EQ(r, c.out) << c.align;
     }
-}
-
-TEST_F(Text, BitmapTextDrawsCharacterFramesAndWrapsLongSingleLines)
-{
-    std::vector<unsigned int> frames;
-    for (int i = 0; i < 96; ++i) frames.push_back(ZUVE_RGBA(i, 0, 0, 255));
-    gui.addStrip("chars.png", 2, 2, frames);
-    IBitmap chars = gui.LoadIBitmap(9100, "chars.png", 1.0, 96);
-    IRECT all(0, 0, 40, 8);
-    gui.AttachControl(new ProbeControl(&plug, all));
-    gui.Draw(&all);  // sets the draw rectangle
-    IChannelBlend copy(IChannelBlend::kBlendClobber);
-
-    style.mAlign = IText::kAlignNear;
-    IRECT row(0, 0, 40, 2);
-    DrawBitmapedText(&gui, &chars, &row, &style, &copy, "AB", false, false, 2, 2);
-    EXPECT_EQ(gui.GetPoint(2, 0).R, 33);  // 'A' - 32, one cell in from the left
-    EXPECT_EQ(gui.GetPoint(4, 0).R, 34);
-
-    IRECT narrow(0, 4, 10, 6);  // room for three characters per row
-    DrawBitmapedText(&gui, &chars, &narrow, &style, &copy, "ABCD", false, false, 2, 2);
-    EXPECT_EQ(gui.GetPoint(6, 4).R, 35);
-    EXPECT_EQ(gui.GetPoint(2, 6).R, 36);  // 'D' continues on the next row
 }
 
 TEST(Timestamp, CurrentTimeEndsWithTheOffsetFromUtc)
