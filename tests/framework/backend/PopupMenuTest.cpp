@@ -1,7 +1,6 @@
-// Popup menus on the headless window system: the native form, scripted
-// choices, and the timer while a menu is open.
+// Popup menus on the headless window system: scripted choices, and the timer
+// while a menu is open.
 #include "BackendTestSupport.h"
-#include "IGraphicsNSMenu.h"
 #include "IPopupMenu.h"
 
 namespace {
@@ -52,22 +51,6 @@ TEST_F(PopupMenuTest, AMenuWithoutAnswerAndAnAnswerNamingNoItemAreNotedForTheScr
     EXPECT_NE(std::string::npos, notes[0].find("no answer queued"));
     EXPECT_NE(std::string::npos, notes[1].find("\"Gamma\" names no enabled item"));
     EXPECT_TRUE(headless->TakeMenuNotes().empty());
-}
-
-TEST(NativeMenu, SubmenuEntryIsEnabledWhateverItsFlagsAndTitleIsIndented)
-{
-    IPopupMenu sub, top;
-    sub.AddItem("Inner");
-    top.AddItem("Outer", &sub)->SetFlags(IPopupMenuItem::kDisabled);
-    top.AddItem("Heading", -1, IPopupMenuItem::kTitle);
-    IGraphicsMenuRcvr_vZelto2X_64_au receiver(platform::ViewRect{});
-    IGraphicsNSMenu_vZelto2X_64_au native;
-    native.initWithIPopupMenuAndReciever(&top, &receiver);
-    ASSERT_EQ(2u, native.items.size());
-    EXPECT_TRUE(native.items[0].enabled);
-    ASSERT_TRUE(native.items[0].submenu);
-    EXPECT_EQ(&sub, static_cast<IGraphicsNSMenu_vZelto2X_64_au*>(native.items[0].submenu.get())->AssociatedIPopupMenu());
-    EXPECT_EQ(1, native.items[1].indentation);
 }
 
 TEST_F(PopupMenuTest, ShowingAMenuReleasesTheMouseCaptureAndTheTimerKeepsTicking)

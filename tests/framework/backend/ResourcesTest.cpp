@@ -85,18 +85,4 @@ TEST_F(ResourcesTest, PngIsFoundByFileNameWithUpperCaseExtension)
     EXPECT_EQ(nullptr, graphics->OSLoadBitmap(0, "knob"));
 }
 
-TEST_F(ResourcesTest, HostPathIsTheModulePluginPathTheBundleFolderAndDesktopUnderHome)
-{
-    ASSERT_EQ(0, system(("mkdir -p '" + bundle + "/Contents/Linux' && touch '" + bundle
-                         + "/Contents/Linux/Zelto2X.so'").c_str()));
-    ROZ_String path;
-    graphics->HostPath(&path);
-    EXPECT_EQ(bundle + "/Contents/Linux/Zelto2X.so", std::string(path.Get()));
-    graphics->PluginPath(&path);
-    EXPECT_EQ("/tmp/", std::string(path.Get()));
-    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    graphics->DesktopPath(&path);
-    EXPECT_EQ(home + "/Desktop/", std::string(path.Get()));
-}
-
 }  // namespace

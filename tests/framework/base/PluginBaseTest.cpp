@@ -1,5 +1,4 @@
-// The plug-in base: value paths, parameter state, presets, host texts and
-// the audio pass.
+// The plug-in base: value paths, parameter state, presets and the audio pass.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -76,14 +75,6 @@ TEST(PluginBase, NonAutomatedParamsAreWrittenAsPlainDoubles)
     EXPECT_TRUE(plug.SerializeNonAutomatedParams(&chunk, 10));  // cut at the last parameter
     EXPECT_EQ(chunk.Size(), 40);
     EXPECT_EQ(plug.UnserializeNonAutomatedParams(&chunk, 0, 2), 16);
-}
-
-TEST(PluginBase, HostLookupIsCaseInsensitiveAndOrdered)
-{
-    EXPECT_EQ(LookUpHost("LOGIC"), kHostLogic);
-    EXPECT_EQ(LookUpHost("live reaper"), kHostReaper);
-    EXPECT_EQ(LookUpHost(nullptr), kHostUnknown);
-    EXPECT_EQ(LookUpHost("com.apple.garageband10"), kHostGarageBand);
 }
 
 TEST(PluginBase, BlockLargerThanTheBlockSizeStaysInsideTheScratchBuffersAndSpareOutputsAreZeroed)
