@@ -57,7 +57,8 @@ TEST(Param, DisplayUsesThePrecisionOfTheStepOrTruncation)
     const struct {
         double step, value;
         const char* text;
-    } doubles[] = {{0.5, 1.25, "1.2"}, {0.01, 1.25, "1.25"}, {1.0, 1.25, "1"}, {0.1234567, 1.25, "1.250000"}};
+    } doubles[] = {{0.5, 1.25, "1.2"}, {0.01, 1.25, "1.25"}, {1.0, 1.25, "1"}, {0.03125, 1.25, "1.25000"},
+                   {0.1234567, 1.25, "1.250000"}};
     for (const auto& c : doubles) {
         IParam p;
         p.InitDouble("d", 0.0, -10.0, 10.0, c.step);
