@@ -1,11 +1,10 @@
 // Librarian and window commands: program and bank stepping, slot rename,
-// search, tab buttons and the list selections.
+// search and the list selections.
 #include <numeric>
 
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 #include "LibrarianViewControl.h"
 #include "PatchLibrarian.h"
-#include "SysExProtocol.h"
 
 namespace {
 
@@ -29,10 +28,6 @@ protected:
             editor->GetGUI()->AttachControl(editor->librarianView);
         }
     }
-    void press(int paramIdx, double v = 1.0)
-    {
-        quietly([&] { change(paramIdx, v); });
-    }
     // The program changes on the wire (the request job may add its own SysEx).
     std::vector<int> programChanges()
     {
@@ -45,14 +40,9 @@ protected:
     PatchFile& upperBank() { return *editor->patchLibrarian->bankFiles[0]; }
 };
 
-Bytes initDump()
-{
-    return Bytes(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
-}
-
 }  // namespace
 
-TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrap)
+TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrapButNotUnderThePartLockOrOnRelease)
 {
     const std::tuple<int, int, double> cases[] = {{kPatchUp, 1, 100}, {kPatchUp, 1, 99}, {kPatchDown, 1, 0},
         {kPatchDown, 1, 50}, {kPatchDown, 2, 50}};
@@ -67,10 +57,8 @@ TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrap)
         EXPECT_EQ(editor->currentProgram, expected[i]);
         editor->midiMessageManager->patchRequested = false;
     }
-}
-
-TEST_F(Commands, PartLockAndButtonReleaseStepNothing)
-{
+    // The part lock and a button's release step nothing.
+    editor->clearWire();
     editor->GetParam(kCurrentPatch)->Set(10);
     editor->GetParam(kPartLock)->Set(1);
     press(kPatchUp);
@@ -170,14 +158,10 @@ TEST_F(Commands, UpperBankStepIsRefusedWhileTheBankHasUnsavedChanges)
     EXPECT_EQ(editor->upperBankName, "bank B.syx");
 }
 
-TEST_F(Commands, ListSelectionsStoreTheBankNamesOfTheirIndex)
+TEST_F(Commands, AListSelectionOutsideTheBanksKeepsTheNames)
 {
-    press(kPatchSelectionListUpper, 2);
-    EXPECT_EQ(editor->upperBankName, "bank C.syx");
-    EXPECT_EQ(editor->upperFolderName, "Factory");
     press(kPatchSelectionListLower, 1);
-    EXPECT_EQ(editor->lowerBankName, "bank B.syx");
-    press(kPatchSelectionListLower, 9);  // no such bank: the names stay
+    press(kPatchSelectionListLower, 9);
     EXPECT_EQ(editor->lowerBankName, "bank B.syx");
 }
 
@@ -198,14 +182,4 @@ TEST_F(Commands, SearchAsksForTwoCharactersAndAnEmptyTextLeavesSearchMode)
     press(kPatchSearchString, 0);
     EXPECT_EQ(nameLine->GetTextString(), "No results - Try another keyword!");
     EXPECT_EQ(valueLine->GetTextString(), "Tip: Letter size matters..");
-}
-
-TEST_F(Commands, TabButtonsChooseTheTab)
-{
-    const std::tuple<int, double, double> cases[] = {
-        {kShowLibrarian, 1, 1}, {kShowLibrarian, 0, 2}, {kShowModMatrix, 1, 3}, {kShowModMatrix, 0, 2}};
-    for (const auto& [button, v, tab] : cases) {
-        press(button, v);
-        EXPECT_EQ(value(kMainTab), tab) << button << " " << v;
-    }
 }

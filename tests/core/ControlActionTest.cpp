@@ -1,6 +1,6 @@
 // Control actions to MIDI: each kind's bytes on the wire, the per-step
 // repeat rule, the channel, the echo rule and the refusals.
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 #include "UIConfigManager.h"
 
 namespace {
@@ -17,7 +17,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannel)
+TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelAndASwitchSendsItsTwoValues)
 {
     ControlAction* action = bindAction(kFilterCutoff, kActionCC);
     action->ccNumber = 74;
@@ -35,6 +35,16 @@ TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannel)
         ASSERT_EQ(editor->wire().size(), 1u);
         EXPECT_EQ(editor->wire()[0][0], status) << setting;
     }
+
+    editor->clearWire();
+    editor->GetParam(kGlobalMidiChannel)->Set(1);
+    ControlAction* sw = bindAction(kSustainSwitch, kActionCCSwitch);
+    sw->ccNumber = 64;
+    sw->zeroValue = 0;
+    sw->onValue = 127;
+    for (double v : {0, 1, 2})
+        act(sw, kSustainSwitch, v);
+    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 64, 0}, {0xB0, 64, 127}, {0xB0, 64, 127}}));
 }
 
 TEST_F(ControlActions, SemitonesAndArpeggiatorTimingCarryTheirOffsetsLimitedToSevenBits)
@@ -50,18 +60,6 @@ TEST_F(ControlActions, SemitonesAndArpeggiatorTimingCarryTheirOffsetsLimitedToSe
     EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 36, 16}, {0xB0, 80, 114}, {0xB0, 36, 127}, {0xB0, 36, 127}}));
 }
 
-TEST_F(ControlActions, SwitchSendsItsTwoFixedValues)
-{
-    ControlAction* action = bindAction(kSustainSwitch, kActionCCSwitch);
-    action->ccNumber = 64;
-    action->zeroValue = 0;
-    action->onValue = 127;
-    act(action, kSustainSwitch, 0);
-    act(action, kSustainSwitch, 1);
-    act(action, kSustainSwitch, 2);
-    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 64, 0}, {0xB0, 64, 127}, {0xB0, 64, 127}}));
-}
-
 TEST_F(ControlActions, NrpnSendsItsTripleInOrder)
 {
     ControlAction* action = bindAction(kUnisonDetune, kActionNRPN);
@@ -75,7 +73,7 @@ TEST_F(ControlActions, NrpnSendsItsTripleInOrder)
     EXPECT_EQ(ccLine->GetTextString(), "MSB/LSB");
 }
 
-TEST_F(ControlActions, SysExTemplatesGetTheDeviceIdAndThePartLevelRewrite)
+TEST_F(ControlActions, SysExTemplatesAndMultiMessageListsGetTheDeviceIdAndThePartLevelRewrite)
 {
     const SysExMessage partLevel {0x3E, 0x16, 0x00, 0x41, 0x43, 0x01, 0x10, 0x05};
     const SysExMessage other {0x3E, 0x16, 0x00, 0x41, 0x43, 0x02, 0x10, 0x05};
@@ -91,16 +89,14 @@ TEST_F(ControlActions, SysExTemplatesGetTheDeviceIdAndThePartLevelRewrite)
                                   {0xF0, 0x3E, 0x16, 0x05, 0x41, 0x43, 0x02, 0x10, 0x05, 0xF7},
                                   {0xF0, 0x3E, 0x16, 0x05, 0x41, 0x43, 0x01, 0x10, 0x05, 0xF7}}));
     EXPECT_EQ(ccLine->GetTextString(), "SysEx");
-}
 
-TEST_F(ControlActions, MultiMessageListSendsEveryTemplateOfTheValue)
-{
-    ControlAction* action = bindAction(kGlobalVolume, kActionSysEx);
-    action->sysEx.isMulti = true;
-    action->sysEx.multiMessages = {{}, {{0x3E, 0x16, 0x00, 0x01}, {0x3E, 0x16, 0x00, 0x02}}};
-    act(action, kGlobalVolume, 1);
+    editor->clearWire();
+    ControlAction* multi = bindAction(kMainVolume, kActionSysEx);
+    multi->sysEx.isMulti = true;
+    multi->sysEx.multiMessages = {{}, {{0x3E, 0x16, 0x00, 0x01}, {0x3E, 0x16, 0x00, 0x02}}};
+    act(multi, kMainVolume, 1);
     EXPECT_EQ(editor->wire(),
-        (std::vector<Bytes> {{0xF0, 0x3E, 0x16, 0x00, 0x01, 0xF7}, {0xF0, 0x3E, 0x16, 0x00, 0x02, 0xF7}}));
+        (std::vector<Bytes> {{0xF0, 0x3E, 0x16, 0x05, 0x01, 0xF7}, {0xF0, 0x3E, 0x16, 0x05, 0x02, 0xF7}}));
 }
 
 TEST_F(ControlActions, ValueOutsideTheTemplateListSendsNothing)

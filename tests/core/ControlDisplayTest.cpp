@@ -3,7 +3,7 @@
 #include <tinyxml2.h>
 
 #include "ControlDisplay.h"
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 #include "UIConfigManager.h"
 
 namespace {
@@ -85,15 +85,6 @@ TEST_F(ValueDisplay, CommandsSelectorsAndTheSearchNeverReachTheLines)
         EXPECT_EQ(nameLine->GetTextString(), "-") << param;
         EXPECT_EQ(valueLine->GetTextString(), "-") << param;
     }
-}
-
-TEST_F(ValueDisplay, ReleasingAllLocksNamesTheReleaseAndKeepsTheValueLine)
-{
-    show(kReleaseAllLocks, 1);
-    EXPECT_EQ(nameLine->GetTextString(), "All Section Locks Released");
-    show(kReleaseAllLocks, 0);
-    EXPECT_EQ(nameLine->GetTextString(), "param 181");
-    EXPECT_EQ(valueLine->GetTextString(), "-");
 }
 
 TEST_F(ValueDisplay, UnnamedParameterChangesOnlyWhileTheTransportStands)

@@ -36,7 +36,7 @@ protected:
     std::vector<int> sentData1() const
     {
         std::vector<int> out;
-        for (const Bytes& msg : editor->shortMessages)
+        for (const Bytes& msg : editor->wire())
             out.push_back(msg[1]);
         return out;
     }
@@ -60,43 +60,36 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
     editor->render();
     EXPECT_EQ(1, editor->midiQueue.ToDo());
     EXPECT_EQ(1, editor->midiLedOn);
-    EXPECT_TRUE(editor->shortMessages.empty());
+    EXPECT_TRUE(editor->wire().empty());
     EXPECT_TRUE(editor->transportRunning);  // the value display reads it
     editor->hostPlaying = false;
     editor->render();
     EXPECT_FALSE(editor->transportRunning);
 }
 
-TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrder)
+TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHostBufferDueOnesAreDiscarded)
 {
     struct Case {
+        bool hostBuffer;
         int dawOffset;
         std::vector<int> sentFirstBlock;
         int left;
     };
-    const Case cases[] = {{0, {}, 4}, {1, {1, 2}, 2}, {1024, {1, 2, 3}, 1}, {-5, {1, 2}, 2}};
+    const Case cases[] = {
+        {true, 0, {}, 4}, {true, 1, {1, 2}, 2}, {true, 1024, {1, 2, 3}, 1}, {true, -5, {1, 2}, 2}, {false, 0, {}, 2}};
     for (const Case& c : cases) {
-        editor->shortMessages.clear();
+        editor->clearWire();
         editor->midiQueue.Clear();
-        editor->toDAWBuffer = true;
+        editor->toDAWBuffer = c.hostBuffer;
         editor->dawOffset = c.dawOffset;
         queue(0, 1);
         queue(0, 2);
         queue(1023, 3);
         queue(1024, 4);
         editor->render();
-        EXPECT_EQ(c.sentFirstBlock, sentData1()) << c.dawOffset;
-        EXPECT_EQ(c.left, editor->midiQueue.ToDo()) << c.dawOffset;
+        EXPECT_EQ(c.sentFirstBlock, sentData1()) << c.hostBuffer << c.dawOffset;
+        EXPECT_EQ(c.left, editor->midiQueue.ToDo()) << c.hostBuffer << c.dawOffset;
     }
-}
-
-TEST_F(EditorAudio, WithoutTheHostBufferDueMessagesAreDiscarded)
-{
-    queue(0, 1);
-    queue(600, 2);
-    editor->render(512);
-    EXPECT_TRUE(editor->shortMessages.empty());
-    EXPECT_EQ(1, editor->midiQueue.ToDo());
 }
 
 TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
@@ -107,7 +100,7 @@ TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
     queue(10, 2);
     editor->portBusy = true;
     editor->render();
-    EXPECT_TRUE(editor->shortMessages.empty());
+    EXPECT_TRUE(editor->wire().empty());
     EXPECT_EQ(2, editor->midiQueue.ToDo());
     queue(0, 3);  // arrives after them, due at once
     editor->portBusy = false;
@@ -120,15 +113,14 @@ TEST_F(EditorAudio, AResetSendsAllNotesOffOnceTheTransportStands)
     editor->hostPlaying = true;
     editor->Reset();
     editor->render();
-    EXPECT_TRUE(editor->shortMessages.empty());
+    EXPECT_TRUE(editor->wire().empty());
     editor->hostPlaying = false;
     editor->portBusy = true;  // a busy port: tried again next block
     editor->render();
     editor->portBusy = false;
     editor->render();
     editor->render();
-    ASSERT_EQ(1u, editor->shortMessages.size());
-    EXPECT_EQ((Bytes {0xB2, 123, 0}), editor->shortMessages[0]);
+    EXPECT_EQ((std::vector<Bytes> {{0xB2, 123, 0}}), editor->wire());
 }
 
 TEST_F(EditorAudio, HostTempoReachesTheArpeggiatorOnlyWhenItChanges)
@@ -162,10 +154,9 @@ TEST_F(EditorAudio, TheLedGoesOutOnlyAfterMoreThan100MsAlsoAcrossTheTickWrap)
     EXPECT_DOUBLE_EQ(0.0, editor->paramValue(kMIDILed));
 }
 
-TEST_F(EditorAudio, ResetSizesTheQueueAndShowsTheStartTexts)
+TEST_F(EditorAudio, ResetSizesTheQueueAndTheHostBufferShowsItsDelayAndBlockSize)
 {
-    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayName));
-    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayValue));
+    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayMIDIOutDelay));
     editor->rememberControls();
     editor->SetBlockSize(1100);
     editor->dawOffset = 0;
@@ -173,14 +164,7 @@ TEST_F(EditorAudio, ResetSizesTheQueueAndShowsTheStartTexts)
     EXPECT_EQ(1536, editor->midiQueue.GetSize());
     EXPECT_EQ(1100, editor->dawOffset);
     EXPECT_TRUE(editor->resetPending);
-    EXPECT_EQ("Marnvik Zelto2X Plug-in", editor->paramTextControl(kControlDisplayName)->GetTextString());
-    EXPECT_EQ("v1.1", editor->paramTextControl(kControlDisplayValue)->GetTextString());
-}
-
-TEST_F(EditorAudio, TheHostBufferShowsItsDelayAndBlockSize)
-{
-    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayMIDIOutDelay));
-    editor->rememberControls();
+    editor->resetPending = false;
     editor->SetBlockSize(512);
     editor->sampleRate = 44100.0;
     editor->toDAWBuffer = true;

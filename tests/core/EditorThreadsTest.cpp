@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "EditorCoreSupport.h"
-#include "SysExProtocol.h"
 
 using namespace coretest;
 
@@ -32,7 +31,7 @@ TEST(EditorThreads, RenderGuiMidiInputAndStateSavesRunTogether)
         }
     });
     std::thread midiInput([&] {
-        std::vector<uint8_t> dump(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+        Bytes dump = initDump();
         for (int i = 0; i < kRounds; ++i) {
             IMidiMsg cc(0, 0xB0, 7, static_cast<uint8_t>(i % 128));
             editor.ProcessMidiMsg(&cc, true);

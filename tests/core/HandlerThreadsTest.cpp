@@ -3,7 +3,7 @@
 // from the GUI reaches the wire whole, and nothing races.
 #include <thread>
 
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 #include "UIConfigManager.h"
 
 namespace {

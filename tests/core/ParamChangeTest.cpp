@@ -1,17 +1,11 @@
 // The parameter handler's own cases: trigger buttons, octave indicators,
 // section locks, MIDI filters and switches, the arpeggiator sync button,
 // device selection, and the hardware path that runs none of them.
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 
 namespace {
 
-class ParamChanges : public CoreTest {
-protected:
-    void press(int paramIdx, double v = 1.0)
-    {
-        quietly([&] { change(paramIdx, v); });
-    }
-};
+class ParamChanges : public CoreTest {};
 
 struct TriggerCase {
     int trigger;

@@ -1,9 +1,9 @@
-// Hardware output: the checksum rule in both framings, bank change timing,
-// All Notes Off, the routing switch and the waits of a program step.
+// MIDI in and out of the editor: the drop rules for incoming messages, the
+// checksum rule in both framings, bank change timing, All Notes Off, the
+// routing switch and the waits of a program step.
 #include <numeric>
 
-#include "CoreTestEditor.h"
-#include "SysExProtocol.h"
+#include "EditorCoreSupport.h"
 
 namespace {
 
@@ -45,6 +45,67 @@ public:
 
 }  // namespace
 
+TEST_F(Routing, ShortMessagesAreDroppedWhileLoadingAwaitingADumpOrUnderLocalControl)
+{
+    struct Case {
+        const char* name;
+        bool loading, requested, local, fromHardware;
+        uint8_t status;
+        bool forwarded;
+    };
+    const Case cases[] = {
+        {"host note", false, false, false, false, 0x90, true},
+        {"while a sound loads", true, false, false, false, 0x90, false},
+        {"while a dump is awaited", false, true, false, false, 0x90, false},
+        {"hardware clock", false, false, false, true, 0xF8, false},
+        {"hardware note under local control", false, false, true, true, 0x90, false},
+        {"host note under local control", false, false, true, false, 0x90, true},
+        {"hardware note", false, false, false, true, 0x90, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        editor->clearWire();
+        editor->patchLoading = c.loading;
+        editor->midiMessageManager->patchRequested = c.requested;
+        editor->localControl = c.local;
+        IMidiMsg msg(0, c.status, 60, 100);
+        quietly([&] { editor->ProcessMidiMsg(&msg, c.fromHardware); });
+        EXPECT_EQ(editor->wire().size(), c.forwarded ? 1u : 0u);
+    }
+}
+
+TEST_F(Routing, SysExIsDroppedWhileLoadingByTheHardwareFilterAndWhenShorterThanThreeBytes)
+{
+    Bytes dump = initDump();
+    ISysEx msg(0, dump.data(), 137);
+    const std::tuple<bool, bool, bool> cases[] = {{true, false, false}, {false, true, false}, {false, false, true}};
+    for (const auto& [loading, filtered, processed] : cases) {
+        editor->incomingSysExProcessed = false;
+        editor->midiMessageManager->patchRequested = true;  // the dump is awaited
+        editor->patchLoading = loading;
+        editor->hwFilter[kFilterSysEx] = filtered;
+        quietly([&] { editor->ProcessSysEx(&msg, true); });
+        EXPECT_EQ(editor->incomingSysExProcessed, processed) << loading << filtered;
+    }
+    const uint8_t bytes[] = {0xF0, 0x3E};
+    ISysEx shortMessage(0, bytes, 2);
+    ISysEx empty(0, nullptr, 0);
+    EXPECT_EQ(quietly([&] {
+        editor->ProcessSysEx(&shortMessage, true);
+        editor->ProcessSysEx(&empty, false);
+    }), "");
+}
+
+TEST_F(Routing, HostProgramChangeGoesOutCappedAt100AndRequestsTheSound)
+{
+    IMidiMsg program(0, 0xC4, 101, 0);
+    quietly([&] { editor->ProcessMidiMsg(&program, false); });
+    ASSERT_GE(editor->wire().size(), 1u);
+    EXPECT_EQ(editor->wire()[0], (Bytes {0xC0, 100}));
+    EXPECT_EQ(editor->midiMessageManager->lastJob().code, 5);
+    EXPECT_EQ(editor->midiMessageManager->lastJob().program, 100);
+}
+
 TEST_F(Routing, ChecksumCoversEverythingBetweenFrameAndChecksumFrom71Bytes)
 {
     struct ChecksumCase {
@@ -75,9 +136,9 @@ TEST_F(Routing, ChecksumCoversEverythingBetweenFrameAndChecksumFrom71Bytes)
     }
 }
 
-TEST_F(Routing, FramedAndUnframedSoundDumpGetTheSameChecksum)
+TEST_F(Routing, FramedAndUnframedSoundDumpGetTheSameChecksumAndNothingGoesOutWithoutAnOutput)
 {
-    Bytes framed(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+    Bytes framed = initDump();
     Bytes unframed(framed.begin() + 1, framed.end() - 1);
     framed[135] = 0;
     unframed[134] = 0;
@@ -88,14 +149,19 @@ TEST_F(Routing, FramedAndUnframedSoundDumpGetTheSameChecksum)
     EXPECT_EQ(framed[135], 0x29);  // bytes 1..134 of the INIT sound sum to 0x1029
     EXPECT_EQ(unframed[134], 0x29);
     EXPECT_EQ(editor->wire()[0], editor->wire()[1]);
+
+    editor->clearWire();
+    editor->midiOutSet = false;
+    quietly([&] { editor->checksumCheckAndSend(framed.data(), 137); });
+    EXPECT_TRUE(editor->wire().empty());
 }
 
-TEST_F(Routing, BankChangeSendsNotesOffBankSelectAndProgramWithItsPauses)
+TEST_F(Routing, BankChangeSendsNotesOffBankSelectAndProgramWithItsPausesAlsoWithoutOutput)
 {
     editor->GetParam(kCurrentPatch)->Set(42);
     editor->GetParam(kCurrentBank)->Set(3);
     editor->GetParam(kGlobalMidiChannel)->Set(5);
-    const uint32_t start = GetTickCount();
+    uint32_t start = GetTickCount();
     EXPECT_TRUE(editor->BankChangeMessage());
     EXPECT_EQ(GetTickCount() - start, 100u);
     EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB4, 123, 0}, {0xB4, 0, 0}, {0xB4, 32, 3}, {0xC4, 42}}));
@@ -104,12 +170,10 @@ TEST_F(Routing, BankChangeSendsNotesOffBankSelectAndProgramWithItsPauses)
     EXPECT_EQ(times[2] - start, 25u);
     EXPECT_EQ(times[3] - start, 50u);
     EXPECT_EQ(editor->currentProgram, 42);
-}
 
-TEST_F(Routing, BankChangeWithoutOutputStillPausesAndSendsNothing)
-{
+    editor->clearWire();
     editor->midiOutSet = false;
-    const uint32_t start = GetTickCount();
+    start = GetTickCount();
     quietly([&] { editor->BankChangeMessage(); });
     EXPECT_EQ(GetTickCount() - start, 100u);
     EXPECT_TRUE(editor->wire().empty());
@@ -119,36 +183,28 @@ TEST_F(Routing, BankChangeWithoutOutputStillPausesAndSendsNothing)
 TEST_F(Routing, NotesOffWaitsForTheDeviceEnquiry)
 {
     editor->deviceInitialization = true;
-    EXPECT_EQ(quietly([&] { editor->AllSoundsOff(); }),
-        "Build LOG: \tAllSoundsOff() : Device Initialization in process, returning\n");
+    quietly([&] { editor->AllSoundsOff(); });
+    EXPECT_TRUE(editor->wire().empty());
     editor->deviceInitialization = false;
     editor->AllSoundsOff();
     EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 123, 0}}));
 }
 
-TEST_F(Routing, NothingIsQueuedForTheHardwareWhileNoOutputIsOpen)
+TEST_F(Routing, RoutingSwitchQueuesForTheAudioThreadOnlyWhileAnOutputIsOpen)
 {
     editor->toDAWBuffer = true;
     editor->midiOutSet = false;
     IMidiMsg cc(0, 0xB0, 74, 10);
     quietly([&] { editor->MIDIOutRoutingSwitch(&cc); });
+    EXPECT_EQ(editor->midiQueue.ToDo(), 0);
     editor->midiOutSet = true;
+    editor->MIDIOutRoutingSwitch(&cc);
+    EXPECT_EQ(editor->midiQueue.ToDo(), 1);
+    EXPECT_TRUE(editor->wire().empty());
     editor->toDAWBuffer = false;
     IMidiMsg other(0, 0xB0, 74, 11);
     editor->MIDIOutRoutingSwitch(&other);
     EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 74, 11}}));
-    EXPECT_EQ(editor->midiQueue.ToDo(), 0);
-}
-
-TEST_F(Routing, SysExShorterThanThreeBytesIsDropped)
-{
-    const uint8_t bytes[] = {0xF0, 0x3E};
-    ISysEx shortMessage(0, bytes, 2);
-    ISysEx empty(0, nullptr, 0);
-    EXPECT_EQ(quietly([&] {
-        editor->ProcessSysEx(&shortMessage, true);
-        editor->ProcessSysEx(&empty, false);
-    }), "");
 }
 
 TEST_F(Routing, WholeSoundGoesBackAfterALockedProgramStepWithoutHoldingTheMutexAndWithinTheRequestTimeOut)

@@ -2,7 +2,7 @@
 // pattern-step overlays and the processing indicator.
 #include <map>
 
-#include "CoreTestEditor.h"
+#include "EditorCoreSupport.h"
 #include "TabSwitchFunctions.h"
 
 namespace {
@@ -54,29 +54,23 @@ protected:
 
 }  // namespace
 
-TEST_F(TabSwitch, TabZeroHidesTheMixerAndOpensNothingElse)
+TEST_F(TabSwitch, TabsOpenTheirPageOnItsFirstSubPageAndOnlyTabZeroHidesTheMixer)
 {
-    switchTo(0);
-    EXPECT_FALSE(shown("miniMixer"));
-    EXPECT_EQ(root->GetSelectedChildId(), 0);
-    EXPECT_FALSE(hidden(root->GetLayer(0)));
-    for (int tab = 1; tab < 4; ++tab)
-        EXPECT_TRUE(hidden(root->GetLayer(tab))) << tab;
+    for (int tab : {1, 3, 0}) {
+        ControlLayer* page = root->GetLayer(tab);
+        page->SetSelectedChildId(1);
+        switchTo(tab);
+        EXPECT_EQ(root->GetSelectedChildId(), tab);
+        for (int other = 0; other < 4; ++other)
+            EXPECT_EQ(hidden(root->GetLayer(other)), other != tab) << tab << " " << other;
+        if (tab != 0) {
+            EXPECT_EQ(page->GetSelectedChildId(), 0) << tab;
+            EXPECT_TRUE(hidden(page->GetLayer(1))) << tab;
+        }
+        EXPECT_EQ(shown("miniMixer"), tab != 0);
+    }
     for (const char* name : {"LeftPatchPopupMenu", "BANKEDITMENU", "arpTempoKnob", "searchField", "aboutWindow"})
         EXPECT_FALSE(shown(name)) << name;
-}
-
-TEST_F(TabSwitch, TabsOpenTheirPageOnItsFirstSubPage)
-{
-    for (int tab : {1, 3}) {
-        root->GetLayer(tab)->SetSelectedChildId(1);
-        switchTo(tab);
-        ControlLayer* page = root->GetLayer(tab);
-        EXPECT_EQ(page->GetSelectedChildId(), 0) << tab;
-        EXPECT_FALSE(hidden(page->GetLayer(0))) << tab;
-        EXPECT_TRUE(hidden(page->GetLayer(1))) << tab;
-        EXPECT_TRUE(shown("miniMixer"));
-    }
 }
 
 TEST_F(TabSwitch, OctaveIndicatorsFollowTheSemitones)
@@ -123,7 +117,7 @@ TEST_F(TabSwitch, OscillatorOneShapeDecidesWhichControlsExist)
     }
 }
 
-TEST_F(TabSwitch, PatternLengthGreysTheRowsAndShowsTheOverlaysBeyondIt)
+TEST_F(TabSwitch, PatternLengthGreysTheRowsAndShowsTheOverlaysFromTwoStepsPastIt)
 {
     editor->GetParam(kPatternLength)->Set(15);
     switchTo(3);
@@ -140,10 +134,8 @@ TEST_F(TabSwitch, PatternLengthGreysTheRowsAndShowsTheOverlaysBeyondIt)
     EXPECT_TRUE(grayed(stepRows[1]));
     EXPECT_TRUE(shown("arpTempoKnob") && shown("arpTempoClock"));
     EXPECT_TRUE(grayed(layers.at("arpTempoClock")));
-}
 
-TEST_F(TabSwitch, OverlaysStartTwoStepsPastTheLength)
-{
+    // The overlays start two steps past the length.
     switchTo(0);  // hides every overlay
     editor->DrawPatternOverlayer(14);
     for (int step = 2; step <= 16; ++step)
@@ -174,9 +166,9 @@ TEST_F(TabSwitch, ProcessingIndicatorRestoresTheLibrarianSearchOrCategory)
 
 TEST_F(TabSwitch, MissingLayersAreSkippedAndNamedOnce)
 {
-    std::unique_ptr<WireEditor> bare;
+    std::unique_ptr<RecordingEditor> bare;
     const std::string out = quietly([&] {
-        bare = std::make_unique<WireEditor>();  // its start-up switches to tab 2 as well
+        bare = std::make_unique<RecordingEditor>();  // its start-up switches to tab 2 as well
         TabSwitchFunctions::mainTabSwitch(bare.get(), kMainTab, 2, 0);
         TabSwitchFunctions::mainTabSwitch(bare.get(), kMainTab, 3, 0);
     });

@@ -1,6 +1,6 @@
 // The host program end to end: it loads a bundle, runs a script and reports
 // failures as answers. Uses a bundle built over a placeholder plug-in for the
-// state round trip, and the real bundle for a smoke run.
+// state round trip, and the real bundle for its menus and refused states.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -13,9 +13,6 @@
 #include <vector>
 
 #include "Base64.h"
-#include "PluginHost.h"
-#include "platform/AUCocoaUIBase.h"
-#include "platform/ComponentManager.h"
 
 namespace {
 
@@ -106,33 +103,6 @@ TEST(HostProgram, StateFilesThatAreNotOursAreRefused)
     EXPECT_EQ("ok 9", run.answers[5]);
 }
 
-TEST(HostProgram, RealBundleLoadsAndAnswersEveryCommand)
-{
-    const std::string preset = inScratch("editor.aupreset");
-    const HostRun run = runHost(REAL_BUNDLE, "tempo 125\nplay\nrender 4\nmidi B0 07 64 @3\nmidi F0 7E 7F 06 01 F7\n"
-                                         "render 1\nparam 0\nstop\nsave " + preset + "\nquit\n");
-    EXPECT_EQ(0, run.exitCode);
-    ASSERT_EQ(10u, run.answers.size());
-    for (const std::string& answer : run.answers)
-        EXPECT_EQ(0u, answer.rfind("ok", 0)) << answer;
-    std::ifstream saved(preset);
-    const std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-    for (const char* key : {"version", "type", "subtype", "manufacturer", "name"})
-        EXPECT_NE(std::string::npos, xml.find(std::string("<key>") + key + "</key>")) << key;
-    EXPECT_NE(std::string::npos, xml.find("<integer>1803171437</integer>"));  // subtype 'kz6m'
-}
-
-TEST(HostProgram, RealBundleRoundTripsAParameterThroughItsState)
-{
-    const std::string preset = inScratch("editor-round-trip.aupreset");
-    const HostRun run = runHost(REAL_BUNDLE, "set 0 1\nsave " + preset + "\nset 0 0\nload " + preset +
-                                                 "\nparam 0\nquit\n");
-    ASSERT_EQ(6u, run.answers.size());
-    EXPECT_EQ("ok " + preset, run.answers[1]);
-    EXPECT_EQ("ok", run.answers[3]);
-    EXPECT_EQ("ok 1", run.answers[4]);
-}
-
 TEST(HostProgram, RealBundleSetsAMenuParameterByTheNameOfAnEntryAndRefusesANameItLacks)
 {
     // 273 is the MIDI output menu: "OFF" is its first entry wherever the tests run.
@@ -143,91 +113,49 @@ TEST(HostProgram, RealBundleSetsAMenuParameterByTheNameOfAnEntryAndRefusesANameI
     EXPECT_EQ("error -50 parameter 273 has no entry Zelto 9 In:MIDI In", run.answers[2]);
 }
 
-TEST(HostProgram, AMenuAnswerBeforeTheClickChoosesByTitleAndOneAfterItIsNoted)
+TEST(HostProgram, AMenuAnswerAfterTheClickIsNotedAndLeavesTheMenuUnchosen)
 {
     // Window pixel (202, 261) is the oscillator 1 WAVE menu; parameter 6 its shape.
-    const char* kOpenWaveMenu = "click 202 261\n";
-    const HostRun before =
-        runHost(REAL_BUNDLE, std::string("openview\nmenu SAW UNISON\n") + kOpenWaveMenu + "param 6\nquit\n",
-            "ZELTO2X_HEADLESS=1");
-    ASSERT_EQ(5u, before.answers.size());
-    EXPECT_EQ("ok 5", before.answers[3]);
-    EXPECT_TRUE(before.notes.empty());
-
-    const HostRun after = runHost(REAL_BUNDLE,
-        std::string("openview\n") + kOpenWaveMenu + "menu SAW UNISON\nparam 6\nquit\n", "ZELTO2X_HEADLESS=1");
+    const HostRun after = runHost(REAL_BUNDLE, "openview\nclick 202 261\nmenu SAW UNISON\nparam 6\nquit\n",
+        "ZELTO2X_HEADLESS=1");
     ASSERT_EQ(5u, after.answers.size());
-    EXPECT_EQ("ok 0", after.answers[3]);  // the menu closed unchosen; the answer waits for the next one
+    EXPECT_EQ("ok 0", after.answers[3]);  // the answer waits for the next menu
     ASSERT_EQ(1u, after.notes.size());
     EXPECT_EQ(0u, after.notes[0].find("note: a popup menu opened with no answer queued"));
 }
 
-TEST(HostProgram, RealBundleRefusesAStateCutShortAndKeepsItsOwn)
-{
-    const std::string preset = inScratch("editor-cut.aupreset");
-    ASSERT_EQ(0, runHost(REAL_BUNDLE, "save " + preset + "\nquit\n").exitCode);
-    std::ifstream saved(preset);
-    std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-    const size_t open = xml.find("<data>") + 6;
-    const size_t close = xml.find("</data>");
-    std::vector<uint8_t> data;
-    ASSERT_TRUE(host::DecodeBase64(xml.substr(open, close - open), &data));
-    data.resize(data.size() - 8);  // the last stored value is missing
-    xml.replace(open, close - open, host::EncodeBase64(data.data(), data.size()));
-    std::ofstream(preset) << xml;
-
-    const HostRun run = runHost(REAL_BUNDLE, "set 0 1\nload " + preset + "\nparam 0\nquit\n");
-    ASSERT_EQ(4u, run.answers.size());
-    EXPECT_EQ(0u, run.answers[1].rfind("error -10851", 0)) << run.answers[1];
-    EXPECT_EQ("ok 1", run.answers[2]);
-}
-
-TEST(HostLibrary, LoadedBundleIsFoundByItsIdentifierAndOffersItsViewFactoryByName)
-{
-    host::PluginHost pluginHost;
-    const host::HostStatus loaded = pluginHost.loadBundle(PLACEHOLDER_BUNDLE);
-    ASSERT_TRUE(loaded.ok()) << loaded.text;
-    CFBundleRef bundle = CFBundleGetBundleWithIdentifier(CFSTR("com.Vantorel.audiounit.Zelto2X Editor x64"));
-    ASSERT_NE(nullptr, bundle);
-    CFURLRef url = CFBundleCopyBundleURL(bundle);
-    char path[4096];
-    ASSERT_TRUE(CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<uint8_t*>(path), sizeof path));
-    EXPECT_EQ(fs::canonical(PLACEHOLDER_BUNDLE), fs::canonical(path));
-    CFRelease(url);
-
-    auto maker = reinterpret_cast<AUCocoaUIClassMaker>(
-        FindComponentSymbol(GetComponentOfInstance(pluginHost.unit()), "Zelto2X_View_64"));
-    ASSERT_NE(nullptr, maker);
-    std::unique_ptr<AUCocoaUIBase> factory(maker());
-    EXPECT_STREQ("Zelto2X Editor View", factory->description());
-    EXPECT_EQ(0u, factory->interfaceVersion());
-    EXPECT_EQ(nullptr, factory->uiViewForAudioUnit(pluginHost.unit(), 100.0f, 100.0f));  // no surface yet
-    EXPECT_NE(nullptr, FindComponentSymbol(GetComponentOfInstance(pluginHost.unit()), "Zelto2X_ViewEntry"));
-}
-
 }  // namespace
 
-// A state file cut off in the middle of its text, and one whose chunk is
-// another program's bytes: both refused, the editor keeps its own values.
-TEST(HostProgram, RealBundleRefusesAStateFileCutOffOrForeignAndKeepsItsOwn)
+// A state whose chunk lacks its last value, a file cut off in the middle of
+// its text, and one whose chunk is another program's bytes: all refused, and
+// the editor keeps its own values.
+TEST(HostProgram, RealBundleRefusesAStateCutShortOrForeignAndKeepsItsOwn)
 {
     const std::string preset = inScratch("editor-faults.aupreset");
     ASSERT_EQ(0, runHost(REAL_BUNDLE, "save " + preset + "\nquit\n").exitCode);
     std::ifstream saved(preset);
     const std::string xml((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-    const std::string cut = inScratch("editor-cut-off.aupreset");
-    std::ofstream(cut) << xml.substr(0, xml.size() / 2);
-    std::string foreignXml = xml;
-    const size_t open = foreignXml.find("<data>") + 6;
+    const size_t open = xml.find("<data>") + 6;
+    const size_t length = xml.find("</data>") - open;
+    auto withData = [&](const std::vector<uint8_t>& data, const char* name) {
+        std::string changed = xml;
+        changed.replace(open, length, host::EncodeBase64(data.data(), data.size()));
+        std::ofstream(inScratch(name)) << changed;
+        return inScratch(name);
+    };
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(host::DecodeBase64(xml.substr(open, length), &data));
+    data.resize(data.size() - 8);  // the last stored value is missing
     const std::string other = "RIFF....WAVEfmt someone else's state, not the editor's";
-    foreignXml.replace(open, foreignXml.find("</data>") - open,
-        host::EncodeBase64(reinterpret_cast<const uint8_t*>(other.data()), other.size()));
-    const std::string foreign = inScratch("editor-foreign.aupreset");
-    std::ofstream(foreign) << foreignXml;
+    const std::string files[] = {withData(data, "editor-short.aupreset"),
+        withData(std::vector<uint8_t>(other.begin(), other.end()), "editor-foreign.aupreset"),
+        inScratch("editor-cut-off.aupreset")};
+    std::ofstream(files[2]) << xml.substr(0, xml.size() / 2);
 
-    const HostRun run = runHost(REAL_BUNDLE, "set 0 1\nload " + cut + "\nload " + foreign + "\nparam 0\nquit\n");
-    ASSERT_EQ(5u, run.answers.size());
-    EXPECT_EQ(0u, run.answers[1].rfind("error -10851", 0)) << run.answers[1];
-    EXPECT_EQ(0u, run.answers[2].rfind("error -10851", 0)) << run.answers[2];
-    EXPECT_EQ("ok 1", run.answers[3]);
+    const HostRun run = runHost(REAL_BUNDLE,
+        "set 0 1\nload " + files[0] + "\nload " + files[1] + "\nload " + files[2] + "\nparam 0\nquit\n");
+    ASSERT_EQ(6u, run.answers.size());
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(0u, run.answers[i].rfind("error -10851", 0)) << run.answers[i];
+    EXPECT_EQ("ok 1", run.answers[4]);
 }

@@ -39,10 +39,15 @@ TEST_F(Script, CommandsThatNeedAPlugInSayWhenNoneIsOpen)
     EXPECT_EQ("ok", answer("play"));
 }
 
-TEST_F(Script, MidiBytesAreCheckedBeforeTheyAreQueued)
+TEST_F(Script, MidiBytesAreOneOrTwoHexDigitsAndCheckedBeforeTheyAreQueued)
 {
-    EXPECT_EQ("error -50 a short message is a status byte and up to two data bytes", answer("midi 3C 40"));
-    EXPECT_EQ("error -50 a short message is a status byte and up to two data bytes", answer("midi 90 3C 40 00"));
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(host::ParseHexBytes({"F0", "0x7f", "1"}, &bytes));
+    EXPECT_EQ((std::vector<uint8_t>{0xF0, 0x7F, 0x01}), bytes);
+    EXPECT_FALSE(host::ParseHexBytes({"123"}, &bytes));
+    EXPECT_FALSE(host::ParseHexBytes({}, &bytes));
+    for (const char* line : {"midi 3C 40", "midi 90 3C 40 00"})
+        EXPECT_EQ("error -50 a short message is a status byte and up to two data bytes", answer(line));
     EXPECT_EQ("ok", answer("midi 0x90 3c 64 @12"));
     EXPECT_EQ("ok", answer("midi F0 3E 16 00 F7"));
 }
@@ -57,15 +62,6 @@ TEST_F(Script, ScriptStopsAtQuitWithOneAnswerPerCommandAndNoneForBlankOrCommentL
     std::ostringstream out;
     EXPECT_EQ(0, commands.runScript(in, out));
     EXPECT_EQ("ok\nok\nok\n", out.str());
-}
-
-TEST(HexBytes, AcceptOneOrTwoDigitsWithOrWithoutPrefix)
-{
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(host::ParseHexBytes({"F0", "0x7f", "1"}, &bytes));
-    EXPECT_EQ((std::vector<uint8_t>{0xF0, 0x7F, 0x01}), bytes);
-    EXPECT_FALSE(host::ParseHexBytes({"123"}, &bytes));
-    EXPECT_FALSE(host::ParseHexBytes({}, &bytes));
 }
 
 }  // namespace

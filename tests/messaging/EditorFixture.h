@@ -75,6 +75,18 @@ public:
         plug.GetParam(kGlobalMidiChannel)->InitDouble("channel", 1.0, 0.0, 16.0, 1.0);
     }
 
+    // A new upper library bank of 100 empty slots, the transfer slot at slot.
+    static PatchFile& giveLibraryBank(Zelto2X& plug, int slot)
+    {
+        PatchLibrarian* library = plug.patchLibrarian;
+        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
+        library->bankFiles.push_back(std::make_unique<PatchFile>());
+        library->bankFiles.back()->patches.resize(100);
+        library->upperSelection = static_cast<int>(library->bankFiles.size()) - 1;
+        library->transferSlot = slot;
+        return *library->bankFiles.back();
+    }
+
 protected:
 
     TestControl* bindControl(int paramIdx)

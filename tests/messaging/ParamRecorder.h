@@ -3,19 +3,12 @@
 // them back to the encoder.
 
 #include <map>
-#include <utility>
-#include <vector>
 
 #include "SysExProtocol.h"
 
 class ParamRecorder : public zsysex::ParameterSink, public zsysex::ParameterSource {
 public:
-    void setParameter(int index, double value) override
-    {
-        values[index] = value;
-        order.push_back(index);
-    }
-    void patternStepDecoded(int event, int time, int glide) override { steps.push_back({event, time, glide}); }
+    void setParameter(int index, double value) override { values[index] = value; }
     double parameterValue(int index) const override
     {
         auto hit = values.find(index);
@@ -24,6 +17,4 @@ public:
     bool has(int index) const { return values.count(index) != 0; }
 
     std::map<int, double> values;
-    std::vector<int> order;
-    std::vector<std::vector<int>> steps;
 };

@@ -73,7 +73,7 @@ TEST(SenderDumps, ArrangementNameIsUpperCaseCutToThirteenWithPrintableCharacters
     EXPECT_EQ(MIDIMessageSender::buildArrangementDump(initParameters(), "abcd", 0, 0)[135], 0x7F);
 }
 
-TEST(SenderDumps, ArrangementEncodesStepsSemitonesAndKeepsEveryByteSevenBit)
+TEST(SenderDumps, ArrangementEncodesStepsAndCategoryAndKeepsEveryByteSevenBit)
 {
     struct Row {
         int parameter;
@@ -82,8 +82,6 @@ TEST(SenderDumps, ArrangementEncodesStepsSemitonesAndKeepsEveryByteSevenBit)
         uint8_t expected;
     };
     const Row rows[] = {
-        {kOscillator1Semitone, -16, 9, 0x00},
-        {kOscillator1Semitone, 0, 9, 0x10},
         {kOscillator1Semitone, -40, 9, 0x00},  // below the byte's range
         {kFilterCutoff, 300, 49, 0x7F},        // above it
         {kCategoryName, 3, 134, 0x03},

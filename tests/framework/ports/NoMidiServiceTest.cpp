@@ -1,0 +1,81 @@
+// The back-end choice and the port layer when the computer's MIDI service
+// offers no ports: no ALSA sequencer here, and a JACK server that is not running.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "PortTestPlugin.h"
+#include "platform/CoreMIDIRtMidi.h"
+
+namespace {
+
+class NoMidiService : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("JACK_NO_START_SERVER", "1", 1);
+        setenv("JACK_DEFAULT_SERVER", "zelto2x-no-such-server", 1);
+    }
+    void TearDown() override { unsetenv("ZELTO2X_MIDI_API"); }
+
+    static bool AlsaSequencerExists() { return access("/dev/snd/seq", F_OK) == 0; }
+};
+
+}  // namespace
+
+TEST_F(NoMidiService, WithoutAnAlsaSequencerTheClientsFallBackToJackAndAChosenAlsaFailsCleanly)
+{
+    if (AlsaSequencerExists())
+        GTEST_SKIP() << "this machine has an ALSA sequencer";
+    std::string error;
+    auto output = platform::MidiOutputClient::Create("Back End Test", &error);
+    ASSERT_NE(output, nullptr) << error;
+    EXPECT_EQ(output->ApiName(), "jack");
+
+    setenv("ZELTO2X_MIDI_API", "alsa", 1);
+    auto input = platform::MidiInputClient::Create("Back End Test", 100, &error);
+    EXPECT_EQ(input, nullptr);
+    EXPECT_FALSE(error.empty());
+
+    PortTestPlugin plug;
+    testing::internal::CaptureStdout();
+    const std::vector<std::string> inputs = plug.getExternalMIDIInNames();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(inputs, std::vector<std::string> {"OFF"});
+    EXPECT_EQ(printed.rfind("MIDI IN INITIALIZATION\nNo MIDI input ports available!\n", 0), 0u) << printed;
+    int index = 1;
+    EXPECT_EQ(plug.setExternalMIDIIn(index, "OFF"), 0);
+}
+
+TEST_F(NoMidiService, ChosenJackWithoutAServerListsOnlyOffSelectsNothingAndSendsGoNowhere)
+{
+    setenv("ZELTO2X_MIDI_API", "JACK", 1);
+    std::string error;
+    auto client = platform::MidiOutputClient::Create("Back End Test", &error);
+    ASSERT_NE(client, nullptr) << error;
+    EXPECT_EQ(client->ApiName(), "jack");
+    EXPECT_EQ(client->PortCount(), 0u);
+    const unsigned char bytes[] = {0x90, 0x3C, 0x64};
+    client->Send(bytes, sizeof bytes);
+    EXPECT_FALSE(client->OpenPort(0, "RtMidi Output"));
+    EXPECT_FALSE(client->IsPortOpen());
+
+    PortTestPlugin plug;
+    int index = 2;
+    EXPECT_EQ(plug.setExternalMIDIOut(index, "Anything"), 0) << "before the list exists";
+    EXPECT_EQ(index, 0);
+    index = 2;
+    EXPECT_EQ(plug.setExternalMIDIIn(index, "Anything"), 0);
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(plug.getExternalMIDIInNames(), std::vector<std::string> {"OFF"});
+    EXPECT_EQ(plug.getExternalMIDIOutNames(), std::vector<std::string> {"OFF"});
+    IMidiMsg note(0, 0x90, 0x3C, 0x64);
+    unsigned char sysex[] = {0x3E, 0x16, 0x00};
+    EXPECT_TRUE(plug.SendMidiMsg(&note));
+    EXPECT_TRUE(plug.SendMidiSysex(sysex, sizeof sysex));
+    EXPECT_TRUE(plug.SendMidiSysex(sysex, 0));
+    EXPECT_TRUE(plug.SendMidiSysex2({}));
+}
