@@ -48,9 +48,10 @@ TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrapButNotUnderThePartLo
     const struct {
         int button, press;
         double start;
-        int expected;  // -1: no step
+        int expected;  // -1, -2: no step
     } cases[] = {{kPatchUp, 1, 100, 0}, {kPatchUp, 1, 99, 100}, {kPatchDown, 1, 0, 100}, {kPatchDown, 1, 50, 49},
-                 {kPatchDown, 2, 50, 49}, {kPatchUp, 0, 10, -1}, {kPatchDown, 0, 10, -1}, {kPatchUp, 1, 10, -2}};
+                 {kPatchDown, 2, 50, 49}, {kPatchUp, 0, 10, -1}, {kPatchDown, 0, 10, -1},
+                 {kPatchUp, 1, 10, -2}, {kPatchDown, 1, 10, -2}};  // -2: under the part lock
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.button << " " << c.press << " from " << c.start);
         editor->clearWire();
