@@ -75,6 +75,16 @@ TEST_F(TabSwitch, TabsOpenTheirPageOnItsFirstSubPageAndOnlyTabZeroHidesTheMixer)
         EXPECT_FALSE(shown(name)) << name;
 }
 
+TEST_F(TabSwitch, OctaveIndicatorsFollowTheSemitones)
+{
+    editor->GetParam(kOscillator1Semitone)->Set(24);
+    editor->GetParam(kOscillator2Semitone)->Set(30);
+    editor->GetParam(kOscillator3Semitone)->Set(96);
+    switchTo(2);
+    EXPECT_EQ((std::vector<double> {1, 0, 1}), (std::vector<double> {value(kOscillator1OctaveIndicator),
+                  value(kOscillator2OctaveIndicator), value(kOscillator3OctaveIndicator)}));
+}
+
 TEST_F(TabSwitch, OscillatorOneShapeDecidesWhichControlsExist)
 {
     struct ShapeCase {
