@@ -156,15 +156,16 @@ TEST_F(Commands, UpperBankStepIsRefusedWhileTheBankHasUnsavedChanges)
 TEST_F(Commands, SearchAsksForTwoCharactersAndAnEmptyTextLeavesSearchMode)
 {
     IParam* search = editor->GetParam(kPatchSearchString);
-    for (const char* text : {"", "x"}) {
+    for (const char* text : {"x", ""}) {
         editor->lowerShowsSearch = true;
         search->SetDisplayText(0, text);
         press(kPatchSearchString, 0);
         EXPECT_EQ(search->GetDisplayText(0), "search...");
     }
     EXPECT_EQ(nameLine->GetTextString(), "Enter 2 digits or more!");
+    EXPECT_FALSE(editor->lowerShowsSearch);  // left by the empty text
     editor->lowerShowsSearch = true;
-    search->SetDisplayText(0, "");
+    search->SetDisplayText(0, "ZZ");
     press(kPatchSearchString, 0);
-    EXPECT_FALSE(editor->lowerShowsSearch);
+    EXPECT_EQ("No results - Try another keyword! / Tip: Letter size matters..", nameLine->GetTextString() + " / " + valueLine->GetTextString());
 }
