@@ -92,10 +92,9 @@ protected:
     // Offers the state with key replaced by value (released here), or removed when value is null.
     OSStatus setStateWith(CFMutableDictionaryRef state, const char* key, CFTypeRef value)
     {
+        value ? CFDictionarySetValue(state, CFStringMakeConstant(key), value) : CFDictionaryRemoveValue(state, CFStringMakeConstant(key));
         if (value)
-            CFDictionarySetValue(state, CFStringMakeConstant(key), value), CFRelease(value);
-        else
-            CFDictionaryRemoveValue(state, CFStringMakeConstant(key));
+            CFRelease(value);
         return setState(state);
     }
     static CFDataRef dataOf(const std::vector<uint8_t>& bytes)
