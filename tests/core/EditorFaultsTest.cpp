@@ -77,10 +77,11 @@ TEST(EditorFaults, GarbageBankFilesAtStartUpAreSkippedWithALogLineAndKeptOnDisk)
     EXPECT_TRUE(editor->pluginReady);
     for (const auto& [name, bytes] : garbage) {
         EXPECT_NE(std::string::npos, out.find(name + ", skipped")) << name << "\n" << out;
-        EXPECT_TRUE(std::any_of(fs::recursive_directory_iterator(folder.root), fs::recursive_directory_iterator(), [&](const auto& entry) {
-            return entry.is_regular_file() && entry.path().filename() == name &&
-                   folder.read(fs::relative(entry.path(), folder.root).string()) == bytes;
-        })) << name;
+        bool kept = false;
+        for (const auto& entry : fs::recursive_directory_iterator(folder.root))
+            kept = kept || (entry.is_regular_file() && entry.path().filename() == name &&
+                               folder.read(fs::relative(entry.path(), folder.root).string()) == bytes);
+        EXPECT_TRUE(kept) << name;
     }
     quietly([&] { editor.reset(); });
 }
