@@ -163,5 +163,6 @@ TEST_F(Commands, SearchAsksForTwoCharactersAndAnEmptyTextLeavesSearchMode)
     editor->lowerShowsSearch = true;
     search->SetDisplayText(0, "ZZ");
     press(kPatchSearchString, 0);
-    EXPECT_EQ("No results - Try another keyword! / Tip: Letter size matters..", nameLine->GetTextString() + " / " + valueLine->GetTextString());
+    EXPECT_EQ("No results - Try another keyword! / Tip: Letter size matters..",
+              nameLine->GetTextString() + " / " + valueLine->GetTextString());
 }

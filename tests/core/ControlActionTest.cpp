@@ -160,7 +160,8 @@ TEST_F(ControlActions, HardwareValuesMoveEveryBoundControlButSendNothing)
     action->controls = {&first, &second};
     editor->GetParam(kFilterCutoff)->Set(100);
     quietly([&] { editor->OnParamChange2(kFilterCutoff); });
-    EXPECT_EQ((std::pair<double, double> {0.5, 0.5}), (std::pair<double, double> {first.GetValue(), second.GetValue()}));
+    EXPECT_EQ((std::pair<double, double> {0.5, 0.5}),
+              (std::pair<double, double> {first.GetValue(), second.GetValue()}));
     EXPECT_TRUE(editor->wire().empty());
     EXPECT_FALSE(editor->hardwareChangeActive);
 }

@@ -31,16 +31,17 @@ struct DisplayCase {
 TEST_F(ValueDisplay, ValueLineFollowsTheFamilyOfTheParameter)
 {
     const DisplayCase cases[] = {
-        {kOscillator2Semitone, 0, "-48 [0]"}, {kOscillator2Semitone, 48, "0 [48]"}, {kOscillator2Semitone, 97, "+49 [97]"},
-        {kOscillator2Semitone, 98, " [98]"}, {kGlobalTranspose, 23, "-1 [23]"}, {kGlobalTranspose, 24, "0 [24]"},
-        {kGlobalTranspose, 150, "+126 [150]"}, {kModUnit3Amount, 63, "-1 [63]"}, {kModUnit3Amount, 64, "0 [64]"},
-        {kModUnit3Amount, 127, "+63 [127]"}, {kModUnit3Amount, 128, " [128]"}, {kVolumeVeloSense, 65, "+1 [65]"},
-        {kPitchBendScaleUp, 12, "+12 [12]"}, {kPitchBendScaleDown, 12, "-12 [12]"}, {kPanning, 0, "LEFT 100% [0]"},
-        {kPanning, 1, "LEFT 97% [1]"}, {kPanning, 63, "LEFT 1% [63]"}, {kPanning, 64, "< CENTER > [64]"},
-        {kPanning, 65, "RIGHT 1% [65]"}, {kPanning, 126, "RIGHT 96% [126]"}, {kPanning, 127, "RIGHT 100% [127]"},
-        {kPanning, 128, " [128]"}, {kPatternStep03Time, 0, "25 % [0]"}, {kPatternStep16Time, 3, "100 % [3]"},
-        {kPatternStep03Time, 4, " [4]"}, {kArpSwing, 0, "0 % [0]"}, {kArpSwing, 37, "37% [37]"}, {kArpSwing, 50, "50 % [50]"},
-        {kArpSwing, 100, "100% [100]"}, {kArpDelay, 0, "-50% [0]"}, {kArpDelay, 50, "0 % [50]"}, {kArpDelay, 100, "50% [100]"},
+        {kOscillator2Semitone, 0, "-48 [0]"}, {kOscillator2Semitone, 48, "0 [48]"},
+        {kOscillator2Semitone, 97, "+49 [97]"}, {kOscillator2Semitone, 98, " [98]"}, {kGlobalTranspose, 23, "-1 [23]"},
+        {kGlobalTranspose, 24, "0 [24]"}, {kGlobalTranspose, 150, "+126 [150]"}, {kModUnit3Amount, 63, "-1 [63]"},
+        {kModUnit3Amount, 64, "0 [64]"}, {kModUnit3Amount, 127, "+63 [127]"}, {kModUnit3Amount, 128, " [128]"},
+        {kVolumeVeloSense, 65, "+1 [65]"}, {kPitchBendScaleUp, 12, "+12 [12]"}, {kPitchBendScaleDown, 12, "-12 [12]"},
+        {kPanning, 0, "LEFT 100% [0]"}, {kPanning, 1, "LEFT 97% [1]"}, {kPanning, 63, "LEFT 1% [63]"},
+        {kPanning, 64, "< CENTER > [64]"}, {kPanning, 65, "RIGHT 1% [65]"}, {kPanning, 126, "RIGHT 96% [126]"},
+        {kPanning, 127, "RIGHT 100% [127]"}, {kPanning, 128, " [128]"}, {kPatternStep03Time, 0, "25 % [0]"},
+        {kPatternStep16Time, 3, "100 % [3]"}, {kPatternStep03Time, 4, " [4]"}, {kArpSwing, 0, "0 % [0]"},
+        {kArpSwing, 37, "37% [37]"}, {kArpSwing, 50, "50 % [50]"}, {kArpSwing, 100, "100% [100]"},
+        {kArpDelay, 0, "-50% [0]"}, {kArpDelay, 50, "0 % [50]"}, {kArpDelay, 100, "50% [100]"},
         {kArpDelay, 101, " [101]"}, {kLFO1Speed, 10, "10 [10]"}, {kSectionLockOsc2, 1, "ON [1]"},
         {kPatternStep07Glide, 0, "OFF [0]"}, {kGlobalMidiThru, 2, " [2]"}, {kGlobalLocalControl, 1, "ALLOWED [1]"},
         {kGlobalLocalControl, 0, "DISABLED [0]"}, {kOscillator1KeytrackTrigger, 3, "3"}, {kFilterCutoff, 99.7, "99"},
@@ -58,8 +59,8 @@ TEST_F(ValueDisplay, ListFamiliesShowTheEntryOfTheValueAndClockedLfoSpeedEveryFo
                    "<list name=\"modulationDestinations\"><value>OFF</value><value>CUTOFF</value></list>"
                    "</valueLists></uiconfig>");
     editor->uiConfig->readReasources(&document);
-    const DisplayCase cases[] = {{kGlobalClock, 1, "MIDI [1]"}, {kGlobalClock, 2, " [2]"}, {kModUnit8Destination, 1, "CUTOFF [1]"},
-        {kOscillator1Shape, 0, " [0]"}, {kLFO1Speed, 10, "10 [10]"}};
+    const DisplayCase cases[] = {{kGlobalClock, 1, "MIDI [1]"}, {kGlobalClock, 2, " [2]"},
+        {kModUnit8Destination, 1, "CUTOFF [1]"}, {kOscillator1Shape, 0, " [0]"}, {kLFO1Speed, 10, "10 [10]"}};
     for (const DisplayCase& c : cases)
         EXPECT_EQ(c.line, show(c.param, c.value)) << c.param;
     editor->GetParam(kLFO1ShapeClock)->Set(5.0);  // a clocked shape

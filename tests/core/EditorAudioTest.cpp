@@ -51,7 +51,8 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
     queue({0});
     clock.sleepMicroseconds(500000);
     editor->render();
-    EXPECT_EQ((std::vector<int> {1, 1, 1}), (std::vector<int> {editor->midiQueue.ToDo(), editor->midiLedOn, editor->transportRunning}));
+    EXPECT_EQ((std::vector<int> {1, 1, 1}),
+              (std::vector<int> {editor->midiQueue.ToDo(), editor->midiLedOn, editor->transportRunning}));
     EXPECT_TRUE(editor->wire().empty());
     editor->hostPlaying = false;
     editor->render();
@@ -65,7 +66,8 @@ TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHost
         int dawOffset;
         std::vector<int> sentFirstBlock;
         int left;
-    } const cases[] = {{true, 0, {}, 4}, {true, 1, {1, 2}, 2}, {true, 1024, {1, 2, 3}, 1}, {true, -5, {1, 2}, 2}, {false, 0, {}, 2}};
+    } const cases[] = {{true, 0, {}, 4}, {true, 1, {1, 2}, 2}, {true, 1024, {1, 2, 3}, 1}, {true, -5, {1, 2}, 2},
+                       {false, 0, {}, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.hostBuffer << " " << c.dawOffset);
         editor->clearWire();
@@ -145,7 +147,8 @@ TEST_F(EditorAudio, ResetSizesTheQueueAndTheHostBufferShowsItsDelayAndBlockSize)
     editor->SetBlockSize(1100);
     editor->dawOffset = 0;
     editor->Reset();
-    EXPECT_EQ((std::vector<int> {1536, 1100, 1}), (std::vector<int> {editor->midiQueue.GetSize(), editor->dawOffset, editor->resetPending}));
+    EXPECT_EQ((std::vector<int> {1536, 1100, 1}),
+              (std::vector<int> {editor->midiQueue.GetSize(), editor->dawOffset, editor->resetPending}));
     editor->resetPending = false;
     editor->SetBlockSize(512);
     editor->sampleRate = 44100.0;

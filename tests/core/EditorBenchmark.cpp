@@ -33,7 +33,8 @@ const TempDataFolder& dataFolder()
     static TempDataFolder data;
     static const bool written = [] {
         for (int f = 0; f < 50; ++f)
-            writeFile(data.patches() + "/Bank " + std::to_string(f) + ".zt2", concat(currentDumps(100, "B" + std::to_string(f) + " ")));
+            writeFile(data.patches() + "/Bank " + std::to_string(f) + ".zt2",
+                      concat(currentDumps(100, "B" + std::to_string(f) + " ")));
         return true;
     }();
     (void)written;
@@ -53,7 +54,8 @@ bool moduleLoaded() { return host::ModuleWindowSystem() != nullptr; }
 void prepare(bool large)
 {
     setenv("ZELTO2X_HEADLESS", "1", 1);
-    std::ofstream(dataFolder().root + "/Zelto2X Editor UI.txt") << "normal\n" << (large ? "large" : "normal") << "\n1\n\n\n";
+    std::ofstream(dataFolder().root + "/Zelto2X Editor UI.txt") << "normal\n"
+                                                                << (large ? "large" : "normal") << "\n1\n\n\n";
 }
 
 // In the child: opens the editor, draws the first frame and writes the CPU
@@ -102,7 +104,8 @@ void BM_ColdStartupToFirstFrame(benchmark::State& state)
     state.counters["wall_ms"] = benchmark::Counter(wallTotal * 1000.0, benchmark::Counter::kAvgIterations);
 }
 // Registered first: the panel cases below load the module into this process.
-BENCHMARK(BM_ColdStartupToFirstFrame)->ArgName("large")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK(BM_ColdStartupToFirstFrame)->ArgName("large")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
+    ->UseManualTime()->MinTime(2.0);
 
 constexpr int kPanelBackgroundImage = 102;  // main-frame-bg.png, attached by the editor at start-up
 

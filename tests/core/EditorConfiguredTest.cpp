@@ -19,7 +19,8 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     const std::string out = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
     EXPECT_EQ(std::string::npos, out.find("missing from the configuration")) << out;
     ASSERT_TRUE(editor->findLayer("firstRunNotification") && editor->findLayer("aboutWindow"));
-    EXPECT_TRUE(editor->findLayer("firstRunNotification")->IsVisible() && !editor->findLayer("aboutWindow")->IsVisible());
+    EXPECT_TRUE(editor->findLayer("firstRunNotification")->IsVisible() &&
+                !editor->findLayer("aboutWindow")->IsVisible());
     ASSERT_NE(nullptr, editor->paramTextControl(kControlDisplayName));
     EXPECT_EQ("Marnvik Zelto2X Plug-in", editor->paramTextControl(kControlDisplayName)->GetTextString());
     EXPECT_DOUBLE_EQ(1.0, editor->paramValue(kUserInterfaceSize));

@@ -46,7 +46,10 @@ public:
         fs::remove_all(root, ignored);
         unsetenv("ZELTO2X_DATA_FOLDER");
     }
-    void write(const std::string& name, const std::string& text) const { std::ofstream(root + name, std::ios::binary) << text; }
+    void write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(root + name, std::ios::binary) << text;
+    }
     std::string read(const std::string& name) const
     {
         return (std::stringstream() << std::ifstream(root + name, std::ios::binary).rdbuf()).str();
@@ -137,7 +140,10 @@ private:
 
 class TextStandIn : public ITextControl {
 public:
-    TextStandIn(IPluginBase* plug, int paramIdx) : ITextControl(plug, IRECT(0, 0, 10, 10), &style) { SetParamIdx(paramIdx); }
+    TextStandIn(IPluginBase* plug, int paramIdx) : ITextControl(plug, IRECT(0, 0, 10, 10), &style)
+    {
+        SetParamIdx(paramIdx);
+    }
     static inline IText style {12};
 };
 

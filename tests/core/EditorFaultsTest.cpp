@@ -33,7 +33,8 @@ TEST(EditorFaults, ReadOnlyDataFolderKeepsItsFilesAndEveryWriterSaysWhatItCouldN
              [&] { editor->userInterfaceSizeChanged(0); }, [&] { editor->firstRunExitChanged(1.0); }}) {
         name->SetTextFromPlug("");
         out = quietly(command);
-        EXPECT_EQ("Zelto2X Editor UI.txt NOT SAVED! / Check folder rights", name->GetTextString() + " / " + value->GetTextString());
+        EXPECT_EQ("Zelto2X Editor UI.txt NOT SAVED! / Check folder rights",
+                  name->GetTextString() + " / " + value->GetTextString());
         EXPECT_NE(std::string::npos, out.find("Could not write " + folder.root + kSettingsFile)) << out;
     }
 

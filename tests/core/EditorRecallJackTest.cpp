@@ -62,12 +62,15 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
     ASSERT_FALSE(editor.midiOutSet);
     ASSERT_EQ(saved.Size(), editor.UnserializeState(&saved, 0));
     EXPECT_TRUE(editor.midiOutSet);
-    EXPECT_EQ(synth.InputPortName(), editor.GetParam(kDeviceOutSelection)->GetDisplayText(editor.GetParam(kDeviceOutSelection)->Int()));
-    EXPECT_EQ(synth.OutputPortName(), editor.GetParam(kDeviceInSelection)->GetDisplayText(editor.GetParam(kDeviceInSelection)->Int()));
+    EXPECT_EQ(synth.InputPortName(),
+              editor.GetParam(kDeviceOutSelection)->GetDisplayText(editor.GetParam(kDeviceOutSelection)->Int()));
+    EXPECT_EQ(synth.OutputPortName(),
+              editor.GetParam(kDeviceInSelection)->GetDisplayText(editor.GetParam(kDeviceInSelection)->Int()));
     // The whole sound: 137 bytes, F0 3E 16, the device ID, the sound command.
     const bool soundArrived = synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
         for (const std::string& line : lines) {
-            if (line.size() == 137 * 3 - 1 && line.compare(0, 12, "F0 3E 16 00 ") == 0 && line.substr(line.size() - 2) == "F7")
+            if (line.size() == 137 * 3 - 1 && line.compare(0, 12, "F0 3E 16 00 ") == 0 &&
+                line.substr(line.size() - 2) == "F7")
                 return true;
         }
         return false;

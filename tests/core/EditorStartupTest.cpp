@@ -14,8 +14,9 @@ TEST(EditorStartup, SurfaceFollowsTheSizeLineAndOnlyExactWordsCount)
         double scale;
         int colourScheme;
     } cases[] = {
-        {nullptr, 1500, 757, 1.0, 0}, {"black\nsmall\nno\n", 1125, 567, 0.75, 1}, {"normal\r\nlarge\r\n", 1875, 946, 1.25, 0},
-        {"black \t\nlarge  \n", 1875, 946, 1.25, 1}, {"Black\nLarge\n", 1500, 757, 1.0, 0}, {"normal\n large\n", 1500, 757, 1.0, 0},
+        {nullptr, 1500, 757, 1.0, 0}, {"black\nsmall\nno\n", 1125, 567, 0.75, 1},
+        {"normal\r\nlarge\r\n", 1875, 946, 1.25, 0}, {"black \t\nlarge  \n", 1875, 946, 1.25, 1},
+        {"Black\nLarge\n", 1500, 757, 1.0, 0}, {"normal\n large\n", 1500, 757, 1.0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.settings ? c.settings : "(no file)");
@@ -24,8 +25,8 @@ TEST(EditorStartup, SurfaceFollowsTheSizeLineAndOnlyExactWordsCount)
             folder.write(kSettingsFile, c.settings);
         RecordingEditor editor;
         EXPECT_EQ((std::vector<double> {double(c.width), double(c.height), c.scale, double(c.colourScheme)}),
-                  (std::vector<double> {double(editor.GetGUI()->Width()), double(editor.GetGUI()->Height()), editor.guiScale,
-                                        double(editor.colorScheme)}));
+                  (std::vector<double> {double(editor.GetGUI()->Width()), double(editor.GetGUI()->Height()),
+                                        editor.guiScale, double(editor.colorScheme)}));
     }
 }
 
@@ -77,7 +78,8 @@ TEST(EditorDebugLog, AnExistingLogIsEmptiedAndGetsTimeStampedLinesAndAMissingOne
     folder.write(kLogFile, "old run\n");
     quietly([] { RecordingEditor editor; });
     const std::string log = folder.read(kLogFile);
-    EXPECT_TRUE(std::regex_search(log, std::regex(R"(^\d{4}-\d\d-\d\d\.\d\d:\d\d:\d\d\t INITIALIZATION STARTED!\n)"))) << log;
+    EXPECT_TRUE(std::regex_search(log, std::regex(R"(^\d{4}-\d\d-\d\d\.\d\d:\d\d:\d\d\t INITIALIZATION STARTED!\n)")))
+        << log;
     EXPECT_NE(std::string::npos, log.find("\t Data folder located at " + folder.root));
     EXPECT_EQ(std::string::npos, log.find("old run"));
 

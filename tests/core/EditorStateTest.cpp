@@ -48,7 +48,8 @@ protected:
         plainRanges(*editor);
         for (int i = 0; i < kNumParams; ++i)
             editor->GetParam(i)->Set(storedValue(i));
-        for (const auto& [device, port] : {std::pair<int, const char*> {kDeviceInSelection, "MIDIIN01"}, {kDeviceOutSelection, "MIDIOU01"}}) {
+        for (const auto& [device, port] :
+             {std::pair<int, const char*> {kDeviceInSelection, "MIDIIN01"}, {kDeviceOutSelection, "MIDIOU01"}}) {
             editor->GetParam(device)->InitEnum("device", 0, 2);
             editor->GetParam(device)->SetDisplayText(0, "OFF");
             editor->GetParam(device)->SetDisplayText(1, port);
@@ -113,7 +114,8 @@ TEST_F(EditorState, FullChunkFollowsItsTableByteForByte)
 TEST_F(EditorState, TextsAreCutAtTheirLimitsAndNamesReadBackAs13Characters)
 {
     const std::pair<std::string, std::string> names[] = {{"TWENTY-CHARACTERS-XX", "TWENTY-CHARAC"},
-        {"PAD", std::string("PAD") + std::string(10, '\0')}, {std::string("AB\0CD", 5), std::string("AB") + std::string(11, '\0')}};
+        {"PAD", std::string("PAD") + std::string(10, '\0')},
+        {std::string("AB\0CD", 5), std::string("AB") + std::string(11, '\0')}};
     for (int i = 0; i < 3; ++i)
         editor->patchManager->texts[i] = names[i].first;
     editor->GetParam(kDeviceOutSelection)->SetDisplayText(1, std::string(40, 'x').c_str());
@@ -198,7 +200,8 @@ TEST_F(EditorState, AChunkThatReadsShortOrHoldsNoNumberIsRefusedWithNoSideEffect
     for (const Bytes& chunk : refused) {
         SCOPED_TRACE(chunk.size());
         EXPECT_EQ(-1, load(chunk));
-        EXPECT_EQ((std::vector<double> {99, 1}), (std::vector<double> {editor->paramValue(17), editor->paramValue(kMainTab)}));
+        EXPECT_EQ((std::vector<double> {99, 1}),
+                  (std::vector<double> {editor->paramValue(17), editor->paramValue(kMainTab)}));
         EXPECT_EQ("current", editor->patchManager->texts[0]);
         EXPECT_TRUE(editor->midiOutSet && !editor->patchLoading);
         EXPECT_TRUE(editor->wire().empty());

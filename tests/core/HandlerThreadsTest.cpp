@@ -59,5 +59,7 @@ TEST_F(HandlerThreads, GuiChangesHardwareInputAndRenderRunTogether)
         editor->ProcessDoubleReplacing(nullptr, nullptr, 256);
 
     const std::vector<Bytes> wire = editor->wire();
-    EXPECT_EQ(kRounds, std::count_if(wire.begin(), wire.end(), [](const Bytes& m) { return m == hex("B0 4A 0A") || m == hex("B0 4A 14"); }));
+    EXPECT_EQ(kRounds, std::count_if(wire.begin(), wire.end(), [](const Bytes& m) {
+                  return m == hex("B0 4A 0A") || m == hex("B0 4A 14");
+              }));
 }

@@ -15,7 +15,8 @@ TEST_F(ParamChanges, TriggerButtonsStepTheirTargetRoundItsValues)
         {kFilterTypeTrigger, kFilterType, 0, 1}, {kOscillator3RoutingTrigger, kOscillator3Routing, 3, 0},
         {kOscillator1WaveTrigger, kOscillator1Shape, 8, 9}, {kOscillator1WaveTrigger, kOscillator1Shape, 9, 0},
         {kOscillator2WaveTrigger, kOscillator2Shape, 4, 0}, {kOscillator3WaveTrigger, kOscillator3Shape, 3, 4},
-        {kOscillator1KeytrackTrigger, kOscillator1Keytrack, 0, 1}, {kOscillator2KeytrackTrigger, kOscillator2Keytrack, 1, 0},
+        {kOscillator1KeytrackTrigger, kOscillator1Keytrack, 0, 1},
+        {kOscillator2KeytrackTrigger, kOscillator2Keytrack, 1, 0},
         {kArpModeTrigger, kArpMode, 5, 6}, {kArpModeTrigger, kArpMode, 6, 0},
         {kOscillator2SyncTrigger, kOscillator2Sync, 0, 1}, {kOscillator2SyncTrigger, kOscillator2Sync, 1, 0},
     };
@@ -32,10 +33,12 @@ TEST_F(ParamChanges, TriggerButtonsStepTheirTargetRoundItsValues)
 TEST_F(ParamChanges, LfoShapeButtonRunsThroughFreeThenClockedShapes)
 {
     ControlLayer* clocked = addLayer("lfo1ClockedLayer");
-    const std::pair<double, double> expected[] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 0}, {6, 1}, {7, 2}, {8, 3}, {9, 4}, {0, 0}};
+    const std::pair<double, double> expected[] = {
+        {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 0}, {6, 1}, {7, 2}, {8, 3}, {9, 4}, {0, 0}};
     for (const auto& [clock, shape] : expected) {
         press(kLFO1ShapeTrigger);
-        EXPECT_EQ((std::pair<double, double> {clock, shape}), (std::pair<double, double> {value(kLFO1ShapeClock), value(kLFO1Shape)}));
+        EXPECT_EQ((std::pair<double, double> {clock, shape}),
+                  (std::pair<double, double> {value(kLFO1ShapeClock), value(kLFO1Shape)}));
         EXPECT_EQ(hidden(clocked), clock < 5) << clock;
     }
 }
@@ -56,7 +59,8 @@ TEST_F(ParamChanges, SemitonesOnWholeOctavesLightTheirIndicator)
 TEST_F(ParamChanges, SectionLocksFollowTheThirteenLockParameters)
 {
     ControlLayer* release = addLayer("releaseAllLocksLayer");
-    const std::pair<int, double> presses[] = {{kSectionLockOsc1, 1}, {kSectionLockArp, 1}, {kSectionLockOsc1, 0}, {kSectionLockArp, 0}};
+    const std::pair<int, double> presses[] = {
+        {kSectionLockOsc1, 1}, {kSectionLockArp, 1}, {kSectionLockOsc1, 0}, {kSectionLockArp, 0}};
     const bool activeAfter[] = {true, true, true, false};
     for (int i = 0; i < 4; ++i) {
         press(presses[i].first, presses[i].second);

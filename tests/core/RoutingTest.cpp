@@ -90,8 +90,8 @@ TEST_F(Routing, ChecksumCoversEverythingBetweenFrameAndChecksumFrom71BytesAndNot
         bool framed;
         int checksumAt;  // -1: sent unchanged
         int from, to;
-    } const cases[] = {{137, true, 135, 1, 134}, {135, false, 134, 0, 133}, {71, true, 69, 1, 68}, {71, false, 70, 0, 69},
-                       {70, true, -1, 0, 0}, {70, false, -1, 0, 0}};
+    } const cases[] = {{137, true, 135, 1, 134}, {135, false, 134, 0, 133}, {71, true, 69, 1, 68},
+                       {71, false, 70, 0, 69}, {70, true, -1, 0, 0}, {70, false, -1, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.size << (c.framed ? " framed" : ""));
         editor->clearWire();
@@ -130,7 +130,8 @@ TEST_F(Routing, BankChangeSendsNotesOffBankSelectAndProgramWithItsPausesAlsoWith
     EXPECT_EQ(GetTickCount() - start, 100u);
     EXPECT_EQ("B4 7B 00 | B4 00 00 | B4 20 03 | C4 2A", editor->wireHex());
     const std::vector<uint32_t> times = editor->times();
-    EXPECT_EQ((std::vector<uint32_t> {0, 25, 50}), (std::vector<uint32_t> {times[1] - start, times[2] - start, times[3] - start}));
+    EXPECT_EQ((std::vector<uint32_t> {0, 25, 50}),
+              (std::vector<uint32_t> {times[1] - start, times[2] - start, times[3] - start}));
     EXPECT_EQ(editor->currentProgram, 42);
 
     editor->clearWire();

@@ -97,7 +97,8 @@ TEST_F(TabSwitch, OscillatorOneShapeDecidesWhichControlsExist)
         {5, {"osc1UnisonKnob"}, {"osc1KeytrackBtn"},
             {"oscillator2Parameters", "oscillator3Parameters", "osc2KeytrackBtn", "osc2AmpEnvFade"}, {}},
         {8, {"osc1AmpEnvFade"}, {"osc1UnisonKnob"}, {"oscillator2Parameters", "oscillator3Parameters"}, {}},
-        {9, {"osc1AmpEnvFade", "osc2AmpEnvFade"}, {"osc2KeytrackBtn"}, {"oscillator3Parameters"}, {"oscillator2Parameters"}},
+        {9, {"osc1AmpEnvFade", "osc2AmpEnvFade"}, {"osc2KeytrackBtn"}, {"oscillator3Parameters"},
+            {"oscillator2Parameters"}},
         {10, {"osc1AmpEnvFade"}, {"osc1KeytrackBtn", "osc1UnisonKnob"}, {}, {"oscillator2Parameters"}},
     };
     for (const ShapeCase& c : cases) {

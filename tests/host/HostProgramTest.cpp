@@ -37,8 +37,8 @@ HostRun runHost(const std::string& bundle, const std::string& script, const std:
     const fs::path dir = scratchDir();
     const fs::path scriptFile = dir / "script.txt";
     std::ofstream(scriptFile) << script;
-    const std::string command = environment + " ZELTO2X_DATA_FOLDER='" + (dir / "data").string() + "' '" ZELTO2X_HOST_PROGRAM
-                                "' --no-realtime --script '" + scriptFile.string() + "' '" + bundle + "' 2>&1";
+    const std::string command = environment + " ZELTO2X_DATA_FOLDER='" + (dir / "data").string() +
+        "' '" ZELTO2X_HOST_PROGRAM "' --no-realtime --script '" + scriptFile.string() + "' '" + bundle + "' 2>&1";
     HostRun run {{}, {}, -1};
     FILE* pipe = popen(command.c_str(), "r");
     for (char line[4096]; pipe && std::fgets(line, sizeof line, pipe);) {
@@ -56,7 +56,8 @@ std::string inScratch(const char* name) { return (scratchDir() / name).string();
 TEST(HostProgram, ScriptSetsSavesChangesLoadsAndReadsTheSavedValueBack)
 {
     const std::string preset = inScratch("round-trip.aupreset");
-    const HostRun run = runHost(PLACEHOLDER_BUNDLE, "set 3 42\nsave " + preset + "\nset 3 7\nparam 3\nload " + preset + "\nparam 3\nquit\n");
+    const HostRun run = runHost(
+        PLACEHOLDER_BUNDLE, "set 3 42\nsave " + preset + "\nset 3 7\nparam 3\nload " + preset + "\nparam 3\nquit\n");
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ((std::vector<std::string>{"ok", "ok " + preset, "ok", "ok 7", "ok", "ok 42", "ok"}), run.answers);
 }
@@ -64,8 +65,9 @@ TEST(HostProgram, ScriptSetsSavesChangesLoadsAndReadsTheSavedValueBack)
 TEST(HostProgram, MissingBundleOrEntryIsReportedAndTheProgramEnds)
 {
     const std::string nowhere = inScratch("Nowhere.component");
-    for (const auto& [bundle, answerStart] : {std::pair<std::string, std::string> {nowhere, "error -43 bundle not found: " + nowhere},
-             {NO_ENTRY_BUNDLE, "error -2812 entry not found: Zelto2X_Entry"}}) {
+    for (const auto& [bundle, answerStart] :
+         {std::pair<std::string, std::string> {nowhere, "error -43 bundle not found: " + nowhere},
+          {NO_ENTRY_BUNDLE, "error -2812 entry not found: Zelto2X_Entry"}}) {
         const HostRun run = runHost(bundle, "param 0\n");
         EXPECT_EQ(1, run.exitCode) << bundle;
         EXPECT_EQ(std::vector<std::string> {answerStart}, run.answers) << bundle;
@@ -80,14 +82,16 @@ TEST(HostProgram, StateFilesThatAreNotOursAreRefused)
                             "<integer>1450079281</integer><key>name</key><string>x</string><key>data</key>"
                             "<data></data></dict></plist>";
     std::ofstream(garbage) << "MThd this is not a preset";
-    const HostRun run = runHost(PLACEHOLDER_BUNDLE, "set 1 9\nload " + other + "\nload " + garbage + "\nload " +
-                                                    inScratch("missing.aupreset") + "\nload " + scratchDir().string() + "\nparam 1\n");
+    const HostRun run = runHost(PLACEHOLDER_BUNDLE,
+                                "set 1 9\nload " + other + "\nload " + garbage + "\nload " +
+                                    inScratch("missing.aupreset") + "\nload " + scratchDir().string() + "\nparam 1\n");
     ASSERT_EQ(6u, run.answers.size());
     // The last load names a folder.
-    EXPECT_EQ((std::vector<std::string> {"error -10851 the plug-in refused the state", "error -10851 not a state file: not XML",
-                  "error -43 cannot read", "error -43 cannot read", "ok 9"}),
-              (std::vector<std::string> {run.answers[1], run.answers[2], run.answers[3].substr(0, 21), run.answers[4].substr(0, 21),
-                  run.answers[5]}));
+    EXPECT_EQ((std::vector<std::string> {"error -10851 the plug-in refused the state",
+                                         "error -10851 not a state file: not XML", "error -43 cannot read",
+                                         "error -43 cannot read", "ok 9"}),
+              (std::vector<std::string> {run.answers[1], run.answers[2], run.answers[3].substr(0, 21),
+                                         run.answers[4].substr(0, 21), run.answers[5]}));
 }
 
 // 273 is the MIDI output menu: "OFF" is its first entry wherever the tests run. Window pixel (202, 261)
@@ -97,8 +101,9 @@ TEST(HostProgram, RealBundleSetsMenusByEntryNameAndNotesAMenuAnswerGivenAfterThe
     const HostRun run = runHost(REAL_BUNDLE, "set 273 OFF\nparam 273\nset 273 Zelto 9 In:MIDI In\n"
         "openview\nclick 202 261\nmenu SAW UNISON\nparam 6\nquit\n", "ZELTO2X_HEADLESS=1");
     ASSERT_EQ(8u, run.answers.size());
-    EXPECT_EQ((std::vector<std::string> {"ok", "ok 0", "error -50 parameter 273 has no entry Zelto 9 In:MIDI In", "ok 0"}),
-              (std::vector<std::string> {run.answers[0], run.answers[1], run.answers[2], run.answers[6]}));
+    EXPECT_EQ(
+        (std::vector<std::string> {"ok", "ok 0", "error -50 parameter 273 has no entry Zelto 9 In:MIDI In", "ok 0"}),
+        (std::vector<std::string> {run.answers[0], run.answers[1], run.answers[2], run.answers[6]}));
     ASSERT_EQ(1u, run.notes.size());
     EXPECT_EQ(0u, run.notes[0].find("note: a popup menu opened with no answer queued"));
 }
@@ -126,7 +131,8 @@ TEST(HostProgram, RealBundleRefusesAStateCutShortOrForeignAndKeepsItsOwn)
     data.resize(data.size() - 8);  // the last stored value is missing
     const std::string other = "RIFF....WAVEfmt someone else's state, not the editor's";
     const std::string files[] = {withData(data, "editor-short.aupreset"),
-        withData(std::vector<uint8_t>(other.begin(), other.end()), "editor-foreign.aupreset"), inScratch("editor-cut-off.aupreset")};
+                                 withData(std::vector<uint8_t>(other.begin(), other.end()), "editor-foreign.aupreset"),
+                                 inScratch("editor-cut-off.aupreset")};
     std::ofstream(files[2]) << xml.substr(0, xml.size() / 2);
     const HostRun run = runHost(REAL_BUNDLE,
         "set 0 1\nload " + files[0] + "\nload " + files[1] + "\nload " + files[2] + "\nparam 0\nquit\n");

@@ -19,7 +19,8 @@ TEST(Base64, EncodesWithPaddingAndDecodesBack)
 {
     const uint8_t man[] = {'M', 'a', 'n'};
     EXPECT_EQ((std::vector<std::string> {"TWFu", "TWE=", "TQ=="}),
-              (std::vector<std::string> {host::EncodeBase64(man, 3), host::EncodeBase64(man, 2), host::EncodeBase64(man, 1)}));
+              (std::vector<std::string> {host::EncodeBase64(man, 3), host::EncodeBase64(man, 2),
+                                         host::EncodeBase64(man, 1)}));
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(host::DecodeBase64(" TW\nE= ", &bytes));
     EXPECT_EQ((std::vector<uint8_t> {'M', 'a'}), bytes);
@@ -32,13 +33,15 @@ TEST(Base64, EncodesWithPaddingAndDecodesBack)
 TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
 {
     std::ifstream file(HOST_CORPUS_DIR "/preset.aupreset");
-    CFPropertyListRef value = parse(std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
+    CFPropertyListRef value =
+        parse(std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
     ASSERT_NE(nullptr, value);
     ASSERT_EQ(CFDictionaryGetTypeID(), CFGetTypeID(value));
     auto dict = static_cast<CFDictionaryRef>(value);
     EXPECT_EQ(6, CFDictionaryGetCount(dict));
     int32_t subtype = 0;
-    EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("subtype"))), kCFNumberSInt32Type, &subtype));
+    EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, CFSTR("subtype"))),
+                                 kCFNumberSInt32Type, &subtype));
     EXPECT_EQ(0x6B7A366D, subtype);
     auto data = static_cast<CFDataRef>(CFDictionaryGetValue(dict, CFSTR("data")));
     EXPECT_EQ((std::vector<uint8_t> {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}),  // 1.0 as a double

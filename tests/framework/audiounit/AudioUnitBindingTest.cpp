@@ -33,7 +33,8 @@ struct InputProbe {
     OSStatus answer = noErr;
 };
 
-OSStatus fillInput(void* probe, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames, AudioBufferList* list)
+OSStatus fillInput(void* probe, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                   AudioBufferList* list)
 {
     ++static_cast<InputProbe*>(probe)->pulls;
     for (UInt32 b = 0; b < list->mNumberBuffers; ++b)
@@ -64,7 +65,8 @@ protected:
     OSStatus setMaxFrames(UInt32 frames) { return set(kAudioUnitProperty_MaximumFramesPerSlice, frames); }
     OSStatus setInput(InputProbe* probe, AudioUnitElement element = 0)
     {
-        return set(kAudioUnitProperty_SetRenderCallback, AURenderCallbackStruct {fillInput, probe}, kAudioUnitScope_Input, element);
+        return set(kAudioUnitProperty_SetRenderCallback, AURenderCallbackStruct {fillInput, probe},
+                   kAudioUnitScope_Input, element);
     }
 
     // One render call into two host-owned output buffers.
@@ -92,7 +94,8 @@ protected:
     // Offers the state with key replaced by value (released here), or removed when value is null.
     OSStatus setStateWith(CFMutableDictionaryRef state, const char* key, CFTypeRef value)
     {
-        value ? CFDictionarySetValue(state, CFStringMakeConstant(key), value) : CFDictionaryRemoveValue(state, CFStringMakeConstant(key));
+        value ? CFDictionarySetValue(state, CFStringMakeConstant(key), value)
+              : CFDictionaryRemoveValue(state, CFStringMakeConstant(key));
         if (value)
             CFRelease(value);
         return setState(state);
@@ -132,7 +135,8 @@ TEST_F(AudioUnitBinding, MidiAndSysExReachTheSynthWithTheirSampleOffsets)
     ASSERT_EQ(2u, plug->midi.size());
     const IMidiMsg& note = plug->midi[0];
     EXPECT_EQ((std::vector<int> {12, 0x90, 60, 100, 0, 20}),
-              (std::vector<int> {note.mOffset, note.mStatus, note.mData1, note.mData2, plug->midiFromHardware[0], plug->midi[1].mOffset}));
+              (std::vector<int> {note.mOffset, note.mStatus, note.mData1, note.mData2, plug->midiFromHardware[0],
+                                 plug->midi[1].mOffset}));
 
     std::vector<UInt8> dump(137, 0x11);
     dump.front() = 0xF0;
@@ -176,7 +180,8 @@ TEST_F(AudioUnitBinding, ValuesAreClampedToTheRangeAndIdsPastTheEndAreRefusedAnd
     AudioUnitParameterStringFromValue fromValue {kPastEnd, &someValue, nullptr};
     AudioUnitParameterIDName idName {kPastEnd, -1, nullptr};
     AudioUnitParameterValueFromString fromString {kPastEnd, CFSTR("12"), 5.0f};
-    EXPECT_EQ((Statuses {kBadProperty, kBadElement, kBadElement, kBadElement, kBadElement, kBadElement, kBadElement, kBadElement}),
+    EXPECT_EQ((Statuses {kBadProperty, kBadElement, kBadElement, kBadElement, kBadElement, kBadElement, kBadElement,
+                         kBadElement}),
               (Statuses {AudioUnitGetParameter(unit, 1, kAudioUnitScope_Input, 0, &value),
                          AudioUnitGetParameter(unit, kPastEnd, kGlobal, 0, &value),
                          AudioUnitSetParameter(unit, kPastEnd, kGlobal, 0, 1.0f, 0),
@@ -211,9 +216,11 @@ TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysRestoresTheParametersAnd
     CFMutableDictionaryRef state = copyState();
     ASSERT_EQ(6, CFDictionaryGetCount(state));
     SInt32 subtype = 0;
-    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(state, CFSTR("subtype"))), kCFNumberSInt32Type, &subtype);
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(state, CFSTR("subtype"))), kCFNumberSInt32Type,
+                     &subtype);
     EXPECT_EQ(0x6B7A366D, subtype);
-    EXPECT_EQ(8 * TestPlug::kParams, CFDataGetLength(static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")))));
+    EXPECT_EQ(8 * TestPlug::kParams,
+              CFDataGetLength(static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")))));
     host.setParameter(2, 77.0f);
     EXPECT_EQ(noErr, setState(state));
     EXPECT_DOUBLE_EQ(33.0, param(2));
@@ -239,7 +246,8 @@ TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyOrChecksAsShortIsRefu
     plug->readOnlyValues = 1;  // stops early
     EXPECT_EQ(kBadValue, setState(state));
     plug->readOnlyValues = -1;
-    EXPECT_EQ(kBadValue, setStateWith(state, "data", dataOf(std::vector<uint8_t>(12))));  // the reader runs out mid-value
+    // Twelve bytes: the reader runs out in the middle of the second value.
+    EXPECT_EQ(kBadValue, setStateWith(state, "data", dataOf(std::vector<uint8_t>(12))));
     plug->checksStates = true;
     plug->stateReads = 0;
     EXPECT_EQ(kBadValue, setStateWith(state, "data", dataOf(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1))));
@@ -256,7 +264,8 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleavedAndNev
 {
     AudioStreamBasicDescription format {};
     UInt32 size = sizeof format;
-    ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size));
+    ASSERT_EQ(noErr,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size));
     EXPECT_EQ(40u, size);
     const AudioStreamBasicDescription expected {44100.0, FourCC("lpcm"), 0x29, 4, 1, 4, 2, 32, 0};
     EXPECT_EQ(0, std::memcmp(&expected, &format, sizeof format));
@@ -267,7 +276,8 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleavedAndNev
         uint8_t guard[32];
     } small {};
     size = sizeof(double);
-    EXPECT_EQ(kBadValue, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &small, &size));
+    EXPECT_EQ(kBadValue,
+              AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &small, &size));
     EXPECT_TRUE(std::all_of(std::begin(small.guard), std::end(small.guard), [](uint8_t byte) { return byte == 0; }));
 }
 
@@ -332,7 +342,8 @@ TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAreRefused)
                          get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Input, 2),
                          get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Output, 1),
                          get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Group, 0),
-                         AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 2, &size, &writable)}));
+                         AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 2, &size,
+                                                  &writable)}));
 }
 
 struct ListenerProbe {
@@ -348,14 +359,16 @@ void readBack(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
     ++probe->calls;
     const bool latency = id == kAudioUnitProperty_Latency;
     UInt32 size = latency ? sizeof probe->latency : sizeof probe->maxFrames;
-    AudioUnitGetProperty(unit, id, kGlobal, 0, latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames, &size);
+    AudioUnitGetProperty(unit, id, kGlobal, 0, latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames,
+                         &size);
 }
 
 TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
 {
     ListenerProbe probe;
     for (int i = 0; i < 2; ++i)  // the same listener twice: kept once
-        ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readBack, &probe));
+        ASSERT_EQ(noErr,
+                  AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readBack, &probe));
     setMaxFrames(256);
     EXPECT_EQ(1, probe.calls);
     EXPECT_EQ(256u, probe.maxFrames);
@@ -374,7 +387,8 @@ TEST_F(AudioUnitBinding, NullCallbacksFromTheHostAreRefused)
     // A listener call and a render still run afterwards.
     EXPECT_EQ((Statuses {kAudioUnitErr_InvalidParameter, kAudioUnitErr_InvalidParameter, noErr, noErr}),
               (Statuses {AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, nullptr, nullptr),
-                         CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify), setMaxFrames(256), render(256)}));
+                         CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify), setMaxFrames(256),
+                         render(256)}));
 }
 
 TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
@@ -396,17 +410,20 @@ TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
     EXPECT_EQ(0, std::strncmp("Level of the first oscillator", info.name, 29));
     EXPECT_FLOAT_EQ(100.0f, info.maxValue);
     EXPECT_EQ(1u, info.clumpID);
-    EXPECT_EQ(kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable | kAudioUnitParameterFlag_HasCFNameString |
-                  kAudioUnitParameterFlag_CFNameRelease | kAudioUnitParameterFlag_HasClump,
+    EXPECT_EQ(kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable |
+                  kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease |
+                  kAudioUnitParameterFlag_HasClump,
               info.flags);
     CFRelease(info.cfNameString);
-    EXPECT_EQ(kBadElement, AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ParameterInfo, kGlobal, 2, &info, &size));
+    EXPECT_EQ(kBadElement,
+              AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ParameterInfo, kGlobal, 2, &info, &size));
 }
 
 TEST(AudioUnitLifecycle, OpenAndCloseWithoutInitializeCreateAndDeleteThePlugIn)
 {
-    Component component = RegisterComponentEntry(
-        &IPluginAU::IPluginAUEntry, ComponentDescription {kAudioUnitType_MusicDevice, 0x6B7A366D, 0x566E7431, 0, 0}, "test");
+    Component component =
+        RegisterComponentEntry(&IPluginAU::IPluginAUEntry,
+                               ComponentDescription {kAudioUnitType_MusicDevice, 0x6B7A366D, 0x566E7431, 0, 0}, "test");
     ComponentInstance instance = nullptr;
     ASSERT_EQ(noErr, OpenAComponent(component, &instance));
     TestPlug* plug = PlugOf(instance);
@@ -422,7 +439,8 @@ TEST(AudioUnitLifecycle, CarbonViewClosedAfterItsAudioUnitTouchesNothing)
     host::PluginHost host;
     ASSERT_TRUE(host.loadEntry(&IPluginAU::IPluginAUEntry).ok());
     Component viewComponent = RegisterComponentEntry(
-        &IPluginAU::IPluginAUCarbonViewEntry, ComponentDescription {kAudioUnitCarbonViewComponentType, 0x6B7A366D, 0x566E7431, 0, 0}, "view");
+        &IPluginAU::IPluginAUCarbonViewEntry,
+        ComponentDescription {kAudioUnitCarbonViewComponentType, 0x6B7A366D, 0x566E7431, 0, 0}, "view");
     ComponentInstance view = nullptr;
     ASSERT_EQ(noErr, OpenAComponent(viewComponent, &view));
     void* control = nullptr;

@@ -10,10 +10,11 @@ constexpr int kManufacturerId = 0x566E7431;  // 'Vnt1'
 }  // namespace
 
 TestPlug::TestPlug(IPluginInstanceInfo info)
-    : IPluginAU(info, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true, true, true, 0)
+    : IPluginAU(info, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
+                true, true, 0)
 {
-    initialize(info, automatableForNextOpen, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId,
-               128, true, true, true, 0);
+    initialize(info, automatableForNextOpen, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId,
+               kManufacturerId, 128, true, true, true, 0);
     for (int i = 0; i < kEnumParam; ++i)
         GetParam(i)->InitInt("Level of the first oscillator in the upper layer, in dB", 0, 0, 100, "", "Osc");
     GetParam(kEnumParam)->InitEnum("Mode", 0, 3);
@@ -31,7 +32,8 @@ void TestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromHardware)
 
 void TestPlug::ProcessSysEx(ISysEx* msg, bool fromHardware)
 {
-    sysex.push_back(ReceivedSysEx {msg->mOffset, std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), fromHardware});
+    sysex.push_back(
+        ReceivedSysEx {msg->mOffset, std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), fromHardware});
 }
 
 bool TestPlug::SerializeState(ByteChunk* chunk) { return SerializeNonAutomatedParams(chunk, NParams()); }
