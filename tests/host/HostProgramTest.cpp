@@ -1,6 +1,5 @@
-// The host program end to end: it loads a bundle, runs a script and reports
-// failures as answers. Uses a bundle built over a placeholder plug-in for the
-// state round trip, and the real bundle for its menus and refused states.
+// The host program end to end: it loads a bundle, runs a script and reports failures as answers. Uses a bundle
+// built over a placeholder plug-in for the state round trip, and the real bundle for its menus and refused states.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -19,6 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 struct HostRun {  // the "ok ..."/"error ..." answers (the plug-in may print too) and the host's "note: ..." lines
     std::vector<std::string> answers, notes;
@@ -56,10 +56,10 @@ std::string inScratch(const char* name) { return (scratchDir() / name).string();
 TEST(HostProgram, ScriptSetsSavesChangesLoadsAndReadsTheSavedValueBack)
 {
     const std::string preset = inScratch("round-trip.aupreset");
-    const HostRun run = runHost(
-        PLACEHOLDER_BUNDLE, "set 3 42\nsave " + preset + "\nset 3 7\nparam 3\nload " + preset + "\nparam 3\nquit\n");
+    const HostRun run = runHost(PLACEHOLDER_BUNDLE, "set 3 42\nsave " + preset + "\nset 3 7\nparam 3\nload " + preset +
+                                                    "\nparam 3\nquit\n");
     EXPECT_EQ(0, run.exitCode);
-    EXPECT_EQ((std::vector<std::string>{"ok", "ok " + preset, "ok", "ok 7", "ok", "ok 42", "ok"}), run.answers);
+    EXPECT_EQ((Lines {"ok", "ok " + preset, "ok", "ok 7", "ok", "ok 42", "ok"}), run.answers);
 }
 
 TEST(HostProgram, MissingBundleOrEntryIsReportedAndTheProgramEnds)
@@ -70,7 +70,7 @@ TEST(HostProgram, MissingBundleOrEntryIsReportedAndTheProgramEnds)
           {NO_ENTRY_BUNDLE, "error -2812 entry not found: Zelto2X_Entry"}}) {
         const HostRun run = runHost(bundle, "param 0\n");
         EXPECT_EQ(1, run.exitCode) << bundle;
-        EXPECT_EQ(std::vector<std::string> {answerStart}, run.answers) << bundle;
+        EXPECT_EQ(Lines {answerStart}, run.answers) << bundle;
     }
 }
 
@@ -85,13 +85,11 @@ TEST(HostProgram, StateFilesThatAreNotOursAreRefused)
     const HostRun run = runHost(PLACEHOLDER_BUNDLE,
                                 "set 1 9\nload " + other + "\nload " + garbage + "\nload " +
                                     inScratch("missing.aupreset") + "\nload " + scratchDir().string() + "\nparam 1\n");
-    ASSERT_EQ(6u, run.answers.size());
-    // The last load names a folder.
-    EXPECT_EQ((std::vector<std::string> {"error -10851 the plug-in refused the state",
-                                         "error -10851 not a state file: not XML", "error -43 cannot read",
-                                         "error -43 cannot read", "ok 9"}),
-              (std::vector<std::string> {run.answers[1], run.answers[2], run.answers[3].substr(0, 21),
-                                         run.answers[4].substr(0, 21), run.answers[5]}));
+    ASSERT_EQ(6u, run.answers.size());  // the fourth load names a folder
+    EXPECT_EQ((Lines {"error -10851 the plug-in refused the state", "error -10851 not a state file: not XML",
+                  "error -43 cannot read", "error -43 cannot read", "ok 9"}),
+              (Lines {run.answers[1], run.answers[2], run.answers[3].substr(0, 21), run.answers[4].substr(0, 21),
+                  run.answers[5]}));
 }
 
 // 273 is the MIDI output menu: "OFF" is its first entry wherever the tests run. Window pixel (202, 261)
@@ -101,29 +99,25 @@ TEST(HostProgram, RealBundleSetsMenusByEntryNameAndNotesAMenuAnswerGivenAfterThe
     const HostRun run = runHost(REAL_BUNDLE, "set 273 OFF\nparam 273\nset 273 Zelto 9 In:MIDI In\n"
         "openview\nclick 202 261\nmenu SAW UNISON\nparam 6\nquit\n", "ZELTO2X_HEADLESS=1");
     ASSERT_EQ(8u, run.answers.size());
-    EXPECT_EQ(
-        (std::vector<std::string> {"ok", "ok 0", "error -50 parameter 273 has no entry Zelto 9 In:MIDI In", "ok 0"}),
-        (std::vector<std::string> {run.answers[0], run.answers[1], run.answers[2], run.answers[6]}));
+    EXPECT_EQ((Lines {"ok", "ok 0", "error -50 parameter 273 has no entry Zelto 9 In:MIDI In", "ok 0"}),
+              (Lines {run.answers[0], run.answers[1], run.answers[2], run.answers[6]}));
     ASSERT_EQ(1u, run.notes.size());
     EXPECT_EQ(0u, run.notes[0].find("note: a popup menu opened with no answer queued"));
 }
 
 }  // namespace
 
-// A state whose chunk lacks its last value, a file cut off in the middle of
-// its text, and one whose chunk is another program's bytes: all refused, and
-// the editor keeps its own values.
+// A state whose chunk lacks its last value, a file cut off in the middle of its text, and one whose chunk is
+// another program's bytes: all refused, and the editor keeps its own values.
 TEST(HostProgram, RealBundleRefusesAStateCutShortOrForeignAndKeepsItsOwn)
 {
     const std::string preset = inScratch("editor-faults.aupreset");
     ASSERT_EQ(0, runHost(REAL_BUNDLE, "save " + preset + "\nquit\n").exitCode);
     const std::string xml((std::stringstream() << std::ifstream(preset).rdbuf()).str());
-    const size_t open = xml.find("<data>") + 6;
-    const size_t length = xml.find("</data>") - open;
+    const size_t open = xml.find("<data>") + 6, length = xml.find("</data>") - open;
     auto withData = [&](const std::vector<uint8_t>& data, const char* name) {
-        std::string changed = xml;
-        changed.replace(open, length, host::EncodeBase64(data.data(), data.size()));
-        std::ofstream(inScratch(name)) << changed;
+        const std::string encoded = host::EncodeBase64(data.data(), data.size());
+        std::ofstream(inScratch(name)) << std::string(xml).replace(open, length, encoded);
         return inScratch(name);
     };
     std::vector<uint8_t> data;

@@ -1,5 +1,4 @@
-// The host library rendering at real-time pace on its own thread while the
-// control thread sets parameters and queues MIDI (run under ThreadSanitizer).
+// The host library rendering in real time on its own thread beside the control thread's calls (ThreadSanitizer).
 #include <gtest/gtest.h>
 
 #include <chrono>

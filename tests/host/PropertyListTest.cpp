@@ -18,9 +18,8 @@ CFPropertyListRef parse(const std::string& text, std::string* error = nullptr)
 TEST(Base64, EncodesWithPaddingAndDecodesBack)
 {
     const uint8_t man[] = {'M', 'a', 'n'};
-    EXPECT_EQ((std::vector<std::string> {"TWFu", "TWE=", "TQ=="}),
-              (std::vector<std::string> {host::EncodeBase64(man, 3), host::EncodeBase64(man, 2),
-                                         host::EncodeBase64(man, 1)}));
+    for (const auto& [length, text] : {std::pair<size_t, std::string> {3, "TWFu"}, {2, "TWE="}, {1, "TQ=="}})
+        EXPECT_EQ(text, host::EncodeBase64(man, length));
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(host::DecodeBase64(" TW\nE= ", &bytes));
     EXPECT_EQ((std::vector<uint8_t> {'M', 'a'}), bytes);
@@ -54,12 +53,11 @@ TEST(PropertyList, RefusesTextThatIsNotAWholePropertyListOrNestsDeeperThanAnySta
     std::string deep = "<plist>";
     for (int i = 0; i < 60; ++i)
         deep.insert(7, "<array>").append("</array>");
-    for (const std::string& text : {std::string(), std::string("hello"), std::string("<plist version=\"1.0\"></plist>"),
-             std::string("<dict/>"), std::string("<plist><dict><key>a</key></dict></plist>"),
-             std::string("<plist><dict><string>a</string><integer>1</integer></dict></plist>"),
-             std::string("<plist><integer>12x</integer></plist>"), std::string("<plist><data>@@@@</data></plist>"),
-             std::string("<plist><date>2020</date></plist>"), std::string("<plist><dict/><dict/></plist>"),
-             std::string("<plist><integer>99999999999999999999999</integer></plist>"), deep + "</plist>"}) {
+    const std::vector<std::string> refused = {"<plist><dict><string>a</string><integer>1</integer></dict></plist>", "",
+        "<plist><integer>99999999999999999999999</integer></plist>", "<plist><dict><key>a</key></dict></plist>",
+        "<plist><integer>12x</integer></plist>", "<plist><data>@@@@</data></plist>", "<plist><date>2020</date></plist>",
+        "<plist version=\"1.0\"></plist>", "<plist><dict/><dict/></plist>", deep + "</plist>", "<dict/>", "hello"};
+    for (const std::string& text : refused) {
         std::string error;
         EXPECT_EQ(nullptr, parse(text, &error)) << text;
         EXPECT_FALSE(error.empty()) << text;
