@@ -1,5 +1,4 @@
-// Librarian and window commands: program and bank stepping, slot rename,
-// search and the list selections.
+// Librarian and window commands: program and bank stepping, slot rename, search and the list selections.
 #include <numeric>
 
 #include "EditorCoreSupport.h"

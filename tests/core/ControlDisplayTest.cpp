@@ -1,5 +1,4 @@
-// The status display: which changes reach it and the value text of each
-// parameter family, from the documented examples.
+// The status display: which changes reach it and the value text of each parameter family, from the documented examples.
 #include <tinyxml2.h>
 
 #include "ControlDisplay.h"

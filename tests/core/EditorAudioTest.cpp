@@ -160,8 +160,7 @@ TEST_F(EditorAudio, ResetSizesTheQueueAndTheHostBufferShowsItsDelayAndBlockSize)
 
 namespace {
 
-// The clock start/stop worker's bytes; while the gate is shut the worker
-// stays inside its send, busy.
+// The clock start/stop worker's bytes; while the gate is shut the worker stays inside its send, busy.
 class ClockGateEditor : public RecordingEditor {
 public:
     bool SendMidiSysex2(std::vector<unsigned char> bytes) override
@@ -181,8 +180,7 @@ public:
         m_open = open;
         m_changed.notify_all();
     }
-    // Renders blocks until the worker waits at the shut gate or count clock
-    // bytes are on the wire (10 s at most).
+    // Renders blocks until the worker waits at the shut gate or count clock bytes are on the wire (10 s at most).
     bool renderUntilHeld()
     {
         renderUntil([&] { return m_held; });

@@ -1,12 +1,10 @@
-// The real editor: start-up from the component entry of the built bundle to
-// the first frame of its view (headless window system, a data folder of 50
-// bank files of 100 sounds), redraws of its panel, and one render block with
-// nothing to send.
+// The real editor: start-up from the component entry of the built bundle to the first frame of its view (headless
+// window system, a data folder of 50 bank files of 100 sounds), redraws of its panel, and one render block with nothing
+// to send.
 //
-// BM_ColdStartupToFirstFrame starts each round in a fresh child process, as a
-// host does when it first opens the editor (the module, once loaded, keeps
-// its bitmap cache): its time is the child's CPU time, all threads, from the
-// entry to the first frame.
+// BM_ColdStartupToFirstFrame starts each round in a fresh child process, as a host does when it first opens the editor
+// (the module, once loaded, keeps its bitmap cache): its time is the child's CPU time, all threads, from the entry to
+// the first frame.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <sys/wait.h>
@@ -124,9 +122,8 @@ struct RealPanel {
     bool ready;  // the settings are written and the bundle found before the editor starts
     Zelto2X editor {IPluginInstanceInfo()};
 
-    // The surface after its first frame and the timer's next one (controls
-    // that asked for one more redraw), as a window shows it; null, with the
-    // reason reported, when the editor did not find its configuration.
+    // The surface after its first frame and the timer's next one (controls that asked for one more redraw), as a window
+    // shows it; null, with the reason reported, when the editor did not find its configuration.
     IGraphics* shownSurface(benchmark::State& state)
     {
         IGraphics* gui = editor.GetGUI();

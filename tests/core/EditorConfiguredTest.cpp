@@ -1,7 +1,6 @@
-// The editor with its real configuration (the bundle's resources, found
-// through a marker module in a copy of the bundle's layout): every layer the
-// start-up looks up exists, the first run shows its notice, a saved state
-// comes back, and the editor closes cleanly (AddressSanitizer).
+// The editor with its real configuration (the bundle's resources, found through a marker module in a copy of the
+// bundle's layout): every layer the start-up looks up exists, the first run shows its notice, a saved state comes back,
+// and the editor closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
 #include "ControlLayer.h"

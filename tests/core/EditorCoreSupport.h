@@ -1,7 +1,6 @@
 #pragma once
-// Shared by the editor-core tests: a data folder of its own, an editor whose
-// hardware port is a recorder, and the handler tests' fixture (status lines
-// attached, an output open, probes and layers added by the tests).
+// Shared by the editor-core tests: a data folder of its own, an editor whose hardware port is a recorder, and the
+// handler tests' fixture (status lines attached, an output open, probes and layers added by the tests).
 
 #include <gtest/gtest.h>
 
@@ -62,9 +61,8 @@ public:
 inline const std::string kSettingsFile = "Zelto2X Editor UI.txt";
 inline const std::string kLogFile = "Zelto2X Editor LOG.txt";
 
-// Every message as it would reach the wire (SysEx framed), with the virtual
-// time it left at; portBusy makes the render thread's non-waiting send fail
-// as when another thread holds the port.
+// Every message as it would reach the wire (SysEx framed), with the virtual time it left at; portBusy makes the render
+// thread's non-waiting send fail as when another thread holds the port.
 class RecordingEditor : public Zelto2X {
 public:
     RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
@@ -239,10 +237,8 @@ protected:
         return control;
     }
 
-    // A named layer under parent (or a root layer of the surface) with a
-    // probe control inside, so its hidden and grey states can be read. A root
-    // layer the editor built itself (the librarian popups, "PROGRESS") is
-    // used as it is.
+    // A named layer under parent (or a root layer of the surface) with a probe control inside, so its hidden and grey
+    // states can be read. A root layer the editor built itself (the librarian popups, "PROGRESS") is used as it is.
     ControlLayer* addLayer(const std::string& name, ControlLayer* parent = nullptr, int id = 0)
     {
         if (!parent) {

@@ -1,6 +1,5 @@
-// The editor on a read-only data folder: it starts with the settings it finds,
-// says that the LOG cannot be written, and every writer says what it could
-// not save and keeps the files.
+// The editor on a read-only data folder: it starts with the settings it finds, says that the LOG cannot be written, and
+// every writer says what it could not save and keeps the files.
 
 #include "EditorCoreSupport.h"
 #include "PatchLibrarian.h"

@@ -1,7 +1,6 @@
-// The render block counted: every blocking mutex lock, every heap allocation
-// and every thread started on the rendering thread while a block runs. This
-// program interposes malloc, pthread_mutex_lock and pthread_create, so it
-// runs in the plain tree only.
+// The render block counted: every blocking mutex lock, every heap allocation and every thread started on the rendering
+// thread while a block runs. This program interposes malloc, pthread_mutex_lock and pthread_create, so it runs in the
+// plain tree only.
 #include <dlfcn.h>
 #include <malloc.h>
 #include <pthread.h>
@@ -130,8 +129,7 @@ TEST(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
     auto block = [&] { editor.ProcessDoubleReplacing(nullptr, nullptr, 512); };
     block();  // the delay display's first text, the tempo's first push
 
-    // A job the block asks for runs on the manager's dispatcher: its effect
-    // is waited for after the counted block.
+    // A job the block asks for runs on the manager's dispatcher: its effect is waited for after the counted block.
     struct Case {
         const char* block;
         std::function<void()> prepare;

@@ -1,5 +1,4 @@
-// The editor's construction, its UI settings file, its debug LOG file and the
-// installer's first run.
+// The editor's construction, its UI settings file, its debug LOG file and the installer's first run.
 #include <regex>
 
 #include "EditorCoreSupport.h"

@@ -1,6 +1,5 @@
-// Parameter changes from the GUI, MIDI arriving from the hardware and the
-// render routine all at once (run under ThreadSanitizer): every change sent
-// from the GUI reaches the wire whole, and nothing races.
+// Parameter changes from the GUI, MIDI arriving from the hardware and the render routine all at once (run under
+// ThreadSanitizer): every change sent from the GUI reaches the wire whole, and nothing races.
 #include <thread>
 
 #include "EditorCoreSupport.h"

@@ -1,8 +1,7 @@
-// A stream of incoming MIDI fed to the editor built with the bundle's real
-// configuration while its workers run jobs: the first byte picks a job and
-// the input route, the rest is split into short messages (a status byte and
-// up to two data bytes) and SysEx (F0 up to the next F7 or the end). Sends go nowhere and time is virtual, so a request
-// job's delays pass at once and its replies may come from the stream.
+// A stream of incoming MIDI fed to the editor built with the bundle's real configuration while its workers run jobs:
+// the first byte picks a job and the input route, the rest is split into short messages (a status byte and up to two
+// data bytes) and SysEx (F0 up to the next F7 or the end). Sends go nowhere and time is virtual, so a request job's
+// delays pass at once and its replies may come from the stream.
 #include <dlfcn.h>
 
 #include <cstdint>

@@ -1,6 +1,5 @@
-// The parameter handler's own cases: trigger buttons, octave indicators,
-// section locks, MIDI filters and switches, the arpeggiator sync button,
-// device selection, and the hardware path that runs none of them.
+// The parameter handler's own cases: trigger buttons, octave indicators, section locks, MIDI filters and switches, the
+// arpeggiator sync button, device selection, and the hardware path that runs none of them.
 #include "EditorCoreSupport.h"
 
 using ParamChanges = CoreTest;

@@ -1,6 +1,5 @@
-// MIDI in and out of the editor: the drop rules for incoming messages, the
-// checksum rule in both framings, bank change timing, All Notes Off, the
-// routing switch and the waits of a program step.
+// MIDI in and out of the editor: the drop rules for incoming messages, the checksum rule in both framings, bank change
+// timing, All Notes Off, the routing switch and the waits of a program step.
 #include <numeric>
 
 #include "EditorCoreSupport.h"

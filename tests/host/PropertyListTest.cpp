@@ -27,8 +27,7 @@ TEST(Base64, EncodesWithPaddingAndDecodesBack)
         EXPECT_FALSE(host::DecodeBase64(text, &bytes)) << text;
 }
 
-// The fuzz corpus's preset, as a host writes it (the fuzz replay also checks
-// that it is written back equal).
+// The fuzz corpus's preset, as a host writes it (the fuzz replay also checks that it is written back equal).
 TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
 {
     std::ifstream file(HOST_CORPUS_DIR "/preset.aupreset");
