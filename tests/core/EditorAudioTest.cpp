@@ -142,7 +142,7 @@ TEST_F(EditorAudio, TheLedGoesOutOnlyAfterMoreThan100MsAlsoAcrossTheTickWrap)
 
 TEST_F(EditorAudio, ResetSizesTheQueueAndTheHostBufferShowsItsDelayAndBlockSize)
 {
-    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayMIDIOutDelay));
+    attachText(*editor, kControlDisplayMIDIOutDelay);
     editor->rememberControls();
     editor->SetBlockSize(1100);
     editor->dawOffset = 0;

@@ -136,14 +136,16 @@ private:
     std::vector<uint32_t> m_times;
 };
 
-class TextStandIn : public ITextControl {
-public:
-    TextStandIn(IPluginBase* plug, int paramIdx) : ITextControl(plug, IRECT(0, 0, 10, 10), &style)
-    {
-        SetParamIdx(paramIdx);
-    }
-    static inline IText style {12};
-};
+// A display of the parameter's text on the editor's surface, showing "-"; remembered by the editor with the next
+// rememberControls().
+inline ITextControl* attachText(Zelto2X& editor, int paramIdx)
+{
+    IText text;
+    auto* control = new ITextControl(&editor, IRECT(0, 0, 100, 20), &text, "-");
+    control->SetParamIdx(paramIdx);
+    editor.GetGUI()->AttachControl(control);
+    return control;
+}
 
 // Every parameter a plain range 0..max, as a configuration would give it.
 inline void plainRanges(Zelto2X& editor, double max = 127.0)
@@ -212,10 +214,10 @@ protected:
             editor->GetParam(i)->InitDouble(("param " + std::to_string(i)).c_str(), 0.0, 0.0, 200.0, 1.0);
         editor->GetParam(kGlobalMidiChannel)->InitDouble("MIDI Channel", 1.0, 0.0, 16.0, 1.0);
         editor->GetParam(kGlobalMidiChannel)->Set(1.0);
-        nameLine = attachText(kControlDisplayName);
+        nameLine = coretest::attachText(*editor, kControlDisplayName);
         editor->statusText = nameLine;  // as the constructor takes it
-        valueLine = attachText(kControlDisplayValue);
-        ccLine = attachText(kControlDisplayCC);
+        valueLine = coretest::attachText(*editor, kControlDisplayValue);
+        ccLine = coretest::attachText(*editor, kControlDisplayCC);
         editor->rememberControls();
         editor->pluginReady = true;
         // An output port is open (the device list's first port).
@@ -226,15 +228,6 @@ protected:
     {
         editor.reset();
         dovor::SetVirtualClock(nullptr);
-    }
-
-    ITextControl* attachText(int paramIdx)
-    {
-        IText text;
-        auto* control = new ITextControl(editor.get(), IRECT(0, 0, 100, 20), &text, "-");
-        control->SetParamIdx(paramIdx);
-        editor->GetGUI()->AttachControl(control);
-        return control;
     }
 
     // A named layer under parent (or a root layer of the surface) with a probe control inside, so its hidden and grey

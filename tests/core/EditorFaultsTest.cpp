@@ -23,10 +23,8 @@ TEST(EditorFaults, ReadOnlyDataFolderKeepsItsFilesAndEveryWriterSaysWhatItCouldN
     EXPECT_NE(std::string::npos, out.find("Unable to open Plug-in LOG file\n")) << out;
     EXPECT_DOUBLE_EQ(1.25, editor->guiScale);
 
-    auto* name = new TextStandIn(editor.get(), kControlDisplayName);
-    auto* value = new TextStandIn(editor.get(), kControlDisplayValue);
-    editor->GetGUI()->AttachControl(name);
-    editor->GetGUI()->AttachControl(value);
+    ITextControl* name = attachText(*editor, kControlDisplayName);
+    ITextControl* value = attachText(*editor, kControlDisplayValue);
     editor->rememberControls();
     for (const auto& command : std::vector<std::function<void()>> {
              [&] { editor->userInterfaceSizeChanged(0); }, [&] { editor->firstRunExitChanged(1.0); }}) {
@@ -37,15 +35,14 @@ TEST(EditorFaults, ReadOnlyDataFolderKeepsItsFilesAndEveryWriterSaysWhatItCouldN
         EXPECT_NE(std::string::npos, out.find("Could not write " + folder.root + kSettingsFile)) << out;
     }
 
-    TextStandIn status(editor.get(), -1);
-    editor->statusText = &status;
+    editor->statusText = attachText(*editor, -1);
     PatchLibrarian* library = editor->patchLibrarian;
     library->bankFiles.push_back(std::make_unique<PatchFile>());
     library->bankFiles.back()->patches.resize(100);
     library->upperSelection = static_cast<int>(library->bankFiles.size()) - 1;
     library->selectionKind = 0;
     quietly([&] { EXPECT_FALSE(library->saveEditedPatch(folder.root + "Patches/Old.syx", "Old.syx")); });
-    EXPECT_EQ("Bank NOT saved! File unchanged", status.GetTextString());
+    EXPECT_EQ("Bank NOT saved! File unchanged", editor->statusText->GetTextString());
 
     EXPECT_EQ("black\nlarge\nno\n\n", folder.read(kSettingsFile));
     EXPECT_EQ("old run\n", folder.read(kLogFile));

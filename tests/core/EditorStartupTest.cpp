@@ -60,8 +60,8 @@ TEST(EditorSettings, WritersChangeNothingWithoutTheFileAndNeverCreateIt)
 {
     DataFolder folder;
     RecordingEditor editor;
-    editor.GetGUI()->AttachControl(new TextStandIn(&editor, kControlDisplayName));
-    editor.GetGUI()->AttachControl(new TextStandIn(&editor, kControlDisplayValue));
+    attachText(editor, kControlDisplayName);
+    attachText(editor, kControlDisplayValue);
     editor.rememberControls();
     editor.userInterfaceSizeChanged(2);
     editor.firstRunExitChanged(1.0);
