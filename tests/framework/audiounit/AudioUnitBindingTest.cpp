@@ -73,10 +73,7 @@ protected:
     OSStatus render(UInt32 frames, Float64 sampleTime = 0.0, UInt32 timeFlags = kAudioTimeStampSampleTimeValid)
     {
         std::vector<float> left(frames), right(frames);
-        struct {
-            UInt32 n;
-            AudioBuffer b[2];
-        } list {2, {{1, frames * 4, left.data()}, {1, frames * 4, right.data()}}};
+        struct { UInt32 n; AudioBuffer b[2]; } list {2, {{1, frames * 4, left.data()}, {1, frames * 4, right.data()}}};
         AudioTimeStamp timeStamp {};
         timeStamp.mSampleTime = sampleTime;
         timeStamp.mFlags = timeFlags;
@@ -271,10 +268,7 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleavedAndNev
     EXPECT_EQ(0, std::memcmp(&expected, &format, sizeof format));
     EXPECT_EQ(kBadProperty, get(kAudioUnitProperty_StreamFormat, &format, kAudioUnitScope_Output, 1));
 
-    struct {
-        double firstField;
-        uint8_t guard[32];
-    } small {};
+    struct { double firstField; uint8_t guard[32]; } small {};  // room for the first field only, as the size says
     size = sizeof(double);
     EXPECT_EQ(kBadValue,
               AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &small, &size));
