@@ -114,4 +114,15 @@ TEST_F(TreeWalk, DeviceMenuIgnoresItsNameAndSitsOnTheSurface)
     EXPECT_EQ(param(kDeviceOutSelection)->GetDisplayText(0), "OFF");
 }
 
+TEST_F(TreeWalk, LayerCopiesStopAtFourThousandNinetySixForTheWholeConfiguration)
+{
+    loadUi("<multilayer create=\"4095\" name=\"a\"/><multilayer create=\"1\" name=\"b\"/>"
+           "<multilayer create=\"1\" name=\"c\"/><multilayer create=\"2147483647\" name=\"d\"/>");
+    EXPECT_EQ(gui->NLayers(), 4096);
+    EXPECT_NE(config.getLayerByName("b0"), nullptr);
+    EXPECT_EQ(config.getLayerByName("c0"), nullptr);
+    EXPECT_NE(output.find("multilayer 'c' wants 1 copies: nothing built"), std::string::npos);
+    EXPECT_NE(output.find("multilayer 'd' wants 2147483647 copies"), std::string::npos);
+}
+
 }  // namespace
