@@ -60,9 +60,10 @@ TEST_F(ValueDisplay, ListFamiliesShowTheEntryOfTheValueAndClockedLfoSpeedEveryFo
     editor->uiConfig->readReasources(&document);
     const DisplayCase cases[] = {{kGlobalClock, 1, "MIDI [1]"}, {kGlobalClock, 2, " [2]"},
         {kModUnit8Destination, 1, "CUTOFF [1]"}, {kOscillator1Shape, 0, " [0]"}, {kLFO1Speed, 10, "10 [10]"}};
+    editor->GetParam(kLFO1ShapeClock)->Set(4.0);  // the last free shape
     for (const DisplayCase& c : cases)
         EXPECT_EQ(c.line, show(c.param, c.value)) << c.param;
-    editor->GetParam(kLFO1ShapeClock)->Set(5.0);  // a clocked shape
+    editor->GetParam(kLFO1ShapeClock)->Set(5.0);  // the first clocked one
     EXPECT_EQ("1/4 [10]", show(kLFO1Speed, 10));
     EXPECT_EQ(" [12]", show(kLFO1Speed, 12));
 }
