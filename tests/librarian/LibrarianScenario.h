@@ -1,17 +1,16 @@
 #pragma once
 // Steps the librarian tests share: sound dumps with their checksum, an editor
-// whose parameters have plain ranges, and a sound imported into an upper slot
-// through the slot's file panel and saved over its bank through the menu.
+// whose parameters have plain ranges, and a popup answered by script.
 
 #include <string>
 
 #include "IParam.h"
-#include "IPopupMenuControl.h"
 #include "LibraryTestSupport.h"
 #include "ParameterTable.h"
+#include "IControl.h"
+#include "platform/HeadlessWindowSystem.h"
 #include "SysExProtocol.h"
 #include "Zelto2X.h"
-#include "platform/HeadlessWindowSystem.h"
 
 namespace librarytest {
 
@@ -29,15 +28,12 @@ inline void givePlainRanges(Zelto2X& editor)
         editor.GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
 }
 
-// Imports the single sound of file into slot of the upper bank and saves the bank.
-inline void importAndSave(Zelto2X& editor, platform::HeadlessWindowSystem& headless, const std::string& file, int slot)
+// Opens a popup with its answer queued first.
+inline void choose(platform::HeadlessWindowSystem& headless, IControl* menu, const std::string& answer)
 {
-    editor.selectLibrarianSlot(slot);
-    headless.QueueFilePanelAnswer(file);
-    editor.ImportSingleZeltoPatches(false);
-    headless.QueueMenuAnswer("Save (Overwrite current bank)");
+    headless.QueueMenuAnswer(answer);
     IMouseMod left(true);
-    editor.bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    menu->OnMouseDown(0, 0, &left);
 }
 
 }  // namespace librarytest

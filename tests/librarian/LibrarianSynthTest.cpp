@@ -1,7 +1,6 @@
 // The library and the simulated Zelto 2 in-process, in virtual time: a slot
-// sent to the edit buffer, a bank stored into a hardware bank, an imported and
-// saved bank compared with the synth's slots, and the request job that a
-// library reload waits for.
+// sent to the edit buffer (also while the library is released), the number
+// menus' messages, and the request job that a library reload waits for.
 #include "LibrarianScenario.h"
 #include "messaging/WorkerFixture.h"
 
@@ -41,46 +40,12 @@ protected:
     }
 
     std::string bankPath() const { return data.patches() + "/Alpha.zt2"; }
-    const Bytes& synthSlot(int slot) const { return editor->synth->Sound({false, slot}); }
     const Bytes& synthEditBuffer() const { return editor->synth->Sound({true, 0}); }
-    Bytes diskSlot(int slot) const
-    {
-        const Bytes file = readFile(bankPath());
-        return Bytes(file.begin() + slot * 137, file.begin() + (slot + 1) * 137);
-    }
-
     TempDataFolder data;
     std::vector<Bytes> alpha;
     platform::HeadlessWindowSystem* headless = nullptr;
     PatchLibrarian* library = nullptr;
 };
-
-TEST_F(LibrarySynthTest, ImportedSoundSavedToDiskReachesTheSynthByteForByte)
-{
-    const Bytes imported = validDump(77, "IMPORTED", 4);
-    writeFile(data.root + "/Outside/One.syx", imported);
-    const std::multiset<std::string> before = soundsOnDisk(data.patches());
-
-    importAndSave(*editor, *headless, data.root + "/Outside/One.syx", 4);
-    EXPECT_EQ(imported, diskSlot(4));
-    // One sound replaced on disk, the others as they were.
-    std::multiset<std::string> expected = before;
-    const auto replaced = expected.find(std::string(alpha[4].begin() + 7, alpha[4].end() - 1));
-    ASSERT_NE(replaced, expected.end());
-    expected.erase(replaced);
-    expected.emplace(imported.begin() + 7, imported.end() - 1);
-    EXPECT_EQ(expected, soundsOnDisk(data.patches()));
-
-    editor->sendPatchToDeviceFromLibrarian(4, 0);
-    ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(body(diskSlot(4)), body(synthEditBuffer()));
-
-    editor->SendAllProgramsFromLibrarian(1);
-    ASSERT_TRUE(requestJobEnded());
-    for (int slot = 0; slot < 100; ++slot)
-        EXPECT_EQ(body(diskSlot(slot)), body(synthSlot(100 + slot))) << slot;
-    EXPECT_TRUE(synthSlot(0).empty() || body(synthSlot(0)) != body(diskSlot(0)));
-}
 
 TEST_F(LibrarySynthTest, NothingIsSentWithoutOutputForAnEmptySlotOrAStaleBank)
 {
@@ -111,20 +76,17 @@ TEST_F(LibrarySynthTest, TheSendJobKeepsItsOwnCopyWhenTheLibraryIsReleased)
 
 TEST_F(LibrarySynthTest, PushIsDroppedWithoutSideEffectsWhileAJobRunsAndSendsTheSoundOtherwise)
 {
-    IMouseMod left(true);
     editor->answering = false;
     editor->hold();
     ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
     ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
-    headless->QueueMenuAnswer("Push Current Data to HW");
-    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    choose(*headless, editor->bankEditPopupMenu, "Push Current Data to HW");
     EXPECT_FALSE(editor->patchLoading);  // dropped: the request thread is busy
     editor->release();
     ASSERT_TRUE(requestJobEnded());
 
     const size_t before = editor->sentCount();
-    headless->QueueMenuAnswer("Push Current Data to HW");
-    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    choose(*headless, editor->bankEditPopupMenu, "Push Current Data to HW");
     ASSERT_TRUE(requestJobEnded());
     EXPECT_FALSE(editor->patchLoading);
     ASSERT_EQ(before + 1, editor->sentCount());
@@ -141,43 +103,39 @@ std::vector<std::string> wire(const std::vector<SimEditor::Sent>& sent, size_t f
 
 TEST_F(LibrarySynthTest, NumberMenusSelectTheHardwareProgramAndAskForItsSound)
 {
-    IMouseMod left(true);
     editor->GetParam(kCurrentPatch)->Set(4);
-    headless->QueueMenuAnswer("Bank P301-400");
-    editor->bankNumberPopupMenu->OnMouseDown(0, 0, &left);
+    choose(*headless, editor->bankNumberPopupMenu, "Bank P301-400");
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(wire(editor->sent(), 0), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03", "C0 04 00",
                                            "F0 3E 16 00 00 7F 00 F7"}));
     EXPECT_EQ(3, editor->paramValue(kCurrentBank));
 
     const size_t before = editor->sentCount();
-    headless->QueueMenuAnswer("01-10/Program 10");
-    editor->programNumberPopupMenu->OnMouseDown(0, 0, &left);
+    choose(*headless, editor->programNumberPopupMenu, "01-10/Program 10");
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(wire(editor->sent(), before), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03",
                                                 "C0 09 00", "F0 3E 16 00 00 7F 00 F7"}));
     EXPECT_EQ(9, editor->paramValue(kCurrentPatch));
 
     const size_t dismissed = editor->sentCount();
-    for (auto* menu : {static_cast<IPopupMenuControl*>(editor->bankNumberPopupMenu),
-             static_cast<IPopupMenuControl*>(editor->programNumberPopupMenu),
-             static_cast<IPopupMenuControl*>(editor->progBankNamePopupMenu)}) {
-        headless->QueueMenuAnswer("none");
-        menu->OnMouseDown(0, 0, &left);
-    }
+    library->transferSlot = 5;
+    for (IControl* menu : {static_cast<IControl*>(editor->bankNumberPopupMenu),
+             static_cast<IControl*>(editor->programNumberPopupMenu),
+             static_cast<IControl*>(editor->progBankNamePopupMenu)})
+        choose(*headless, menu, "none");
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(dismissed, editor->sentCount());
+    EXPECT_EQ(5, library->transferSlot);
 }
 
 TEST_F(LibrarySynthTest, ProgramMenuInLibraryControlSendsTheSlotAndNoProgramChange)
 {
-    IMouseMod left(true);
     editor->libraryControl = true;
     editor->programNumberPopupMenu->refreshPatchNames(library, editor.get(), 0);
-    headless->QueueMenuAnswer("21-30/ALPHA 23      ");
-    editor->programNumberPopupMenu->OnMouseDown(0, 0, &left);
+    choose(*headless, editor->programNumberPopupMenu, "21-30/ALPHA 23      ");
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(body(alpha[22]), body(synthEditBuffer()));
+    EXPECT_EQ(22, library->transferSlot);
     for (const SimEditor::Sent& sent : editor->sent())
         EXPECT_NE(0xC0, sent.bytes[0] & 0xF0);
 }

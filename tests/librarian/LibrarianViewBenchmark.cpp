@@ -22,13 +22,7 @@ constexpr int kFiles = 1000;
 struct Editor {
     Editor()
     {
-        for (int f = 0; f < kFiles; ++f) {
-            std::vector<Bytes> sounds;
-            for (int s = 0; s < 100; ++s)
-                sounds.push_back(currentDump(f + s, "SOUND " + std::to_string(f * 100 + s), (f + s) % 21));
-            writeFile(data.patches() + "/Folder " + std::to_string(f / 100) + "/Bank " + std::to_string(f) + ".zt2",
-                concat(sounds));
-        }
+        writeLargeLibrary(data.patches(), kFiles);
         editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
         givePlainRanges(*editor);
         editor->patchTypeChanged(0, 0, true);

@@ -6,42 +6,26 @@ namespace {
 
 using namespace librarytest;
 
-TEST_F(LibrarianEditorTest, SlotRectanglesAtScaleOneFollowTheColumnLayout)
-{
-    const struct {
-        int list, slot;
-        IRECT rect;
-    } cases[] = {
-        {0, 0, IRECT(100, 201, 220, 219)},
-        {0, 25, IRECT(258, 201, 378, 219)},
-        {0, 24, IRECT(100, 633, 220, 651)},
-        {1, 0, IRECT(793, 200, 913, 218)},
-        {1, 99, IRECT(1267, 632, 1387, 650)},
-        {1, 100, IRECT()},
-    };
-    for (const auto& c : cases) {
-        const IRECT r = view->slotRect(c.list, c.slot);
-        EXPECT_TRUE(r.L == c.rect.L && r.T == c.rect.T && r.R == c.rect.R && r.B == c.rect.B)
-            << c.list << "/" << c.slot << ": " << r.L << "," << r.T << "," << r.R << "," << r.B;
-    }
-}
-
-TEST_F(LibrarianEditorTest, SmallAndLargeSizesScaleRowsColumnsAndTheLowerList)
+TEST_F(LibrarianEditorTest, SlotRectanglesFollowTheColumnLayoutAtEachScale)
 {
     const struct {
         double scale;
-        IRECT upper0, upper26, lower99;
+        int list, slot;
+        IRECT rect;
     } cases[] = {
-        {0.75, IRECT(100, 203, 190, 216), IRECT(218, 216, 308, 229), IRECT(973, 515, 1063, 528)},
-        {1.25, IRECT(100, 201, 251, 223), IRECT(298, 223, 449, 245), IRECT(1560, 729, 1711, 751)},
+        {1.0, 0, 0, IRECT(100, 201, 220, 219)}, {1.0, 0, 25, IRECT(258, 201, 378, 219)},
+        {1.0, 0, 24, IRECT(100, 633, 220, 651)}, {1.0, 1, 0, IRECT(793, 200, 913, 218)},
+        {1.0, 1, 99, IRECT(1267, 632, 1387, 650)}, {1.0, 1, 100, IRECT()},
+        {0.75, 0, 0, IRECT(100, 203, 190, 216)}, {0.75, 0, 26, IRECT(218, 216, 308, 229)},
+        {0.75, 1, 99, IRECT(973, 515, 1063, 528)}, {1.25, 0, 0, IRECT(100, 201, 251, 223)},
+        {1.25, 0, 26, IRECT(298, 223, 449, 245)}, {1.25, 1, 99, IRECT(1560, 729, 1711, 751)},
     };
-    auto same = [](const IRECT& a, const IRECT& b) { return a.L == b.L && a.T == b.T && a.R == b.R && a.B == b.B; };
     for (const auto& c : cases) {
         IBitmap none;
         LibrarianViewControl sized(editor.get(), kViewX, kViewY, kLibrarianArea, &none, IRECT(), library, c.scale);
-        EXPECT_TRUE(same(c.upper0, sized.slotRect(0, 0))) << c.scale;
-        EXPECT_TRUE(same(c.upper26, sized.slotRect(0, 26))) << c.scale;
-        EXPECT_TRUE(same(c.lower99, sized.slotRect(1, 99))) << c.scale;
+        const IRECT r = sized.slotRect(c.list, c.slot);
+        EXPECT_TRUE(r.L == c.rect.L && r.T == c.rect.T && r.R == c.rect.R && r.B == c.rect.B)
+            << c.scale << " " << c.list << "/" << c.slot << ": " << r.L << "," << r.T << "," << r.R << "," << r.B;
     }
 }
 
@@ -55,7 +39,7 @@ TEST_F(LibrarianEditorTest, ListsShowTheSlotNamesOfTheirBankWithoutFillingIt)
     EXPECT_EQ(60u, library->bankFiles[0]->patches.size());
 }
 
-TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBank)
+TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBankOfTheListLastClicked)
 {
     const struct {
         int from, key, to;
@@ -69,10 +53,7 @@ TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBank)
         EXPECT_EQ(c.to, value(kCurrentPatch));
     }
     EXPECT_FALSE(view->OnKeyDown(0, 0, 0));  // space is not ours
-}
-
-TEST_F(LibrarianEditorTest, AfterAClickInTheLowerListTheDownArrowStartsThereAtSlotZero)
-{
+    // After a click in the lower list the down arrow starts there, at slot 0.
     click(1, 30);
     EXPECT_EQ(-1, view->activeSlot.load());
     EXPECT_EQ(30, view->lowerSelectedSlot.load());
@@ -81,20 +62,7 @@ TEST_F(LibrarianEditorTest, AfterAClickInTheLowerListTheDownArrowStartsThereAtSl
     EXPECT_EQ(1, view->lowerListActive.load());
 }
 
-TEST_F(LibrarianEditorTest, DragFromTheLowerListCopiesTheSoundIntoTheUpperSlot)
-{
-    editor->rightPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "Beta.zt2", "Patches");
-    ASSERT_EQ(1, library->menuSelection);  // Beta below
-    view->patchSelectionLowerChanged();
-    const Bytes beta = library->bankFiles[1]->patches[4].messages[0].bytes;
-    drag(1, 4, 0, 9);
-    EXPECT_EQ(beta, upperBytes(9));
-    EXPECT_EQ("BETA 5        ", view->slotText(0, 9));
-    EXPECT_TRUE(markedUnsaved());
-    expectDiskUnchanged();
-}
-
-TEST_F(LibrarianEditorTest, DragsStartingOnTheUpperListOrDroppedOutsideChangeNothing)
+TEST_F(LibrarianEditorTest, OnlyADragFromTheLowerListToAnUpperSlotCopiesTheSound)
 {
     const Bytes before = upperBytes(9);
     drag(0, 2, 0, 9);
@@ -103,6 +71,15 @@ TEST_F(LibrarianEditorTest, DragsStartingOnTheUpperListOrDroppedOutsideChangeNot
     view->OnMouseDrag(0, 0, 0, 0, nullptr);
     EXPECT_EQ(before, upperBytes(9));
     EXPECT_FALSE(markedUnsaved());
+
+    editor->rightPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "Beta.zt2", "Patches");
+    ASSERT_EQ(1, library->menuSelection);  // Beta below
+    view->patchSelectionLowerChanged();
+    drag(1, 4, 0, 9);
+    EXPECT_EQ(library->bankFiles[1]->patches[4].messages[0].bytes, upperBytes(9));
+    EXPECT_EQ("BETA 5        ", view->slotText(0, 9));
+    EXPECT_TRUE(markedUnsaved());
+    expectDiskUnchanged();
 }
 
 TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopyElsewhere)

@@ -16,16 +16,7 @@ constexpr int kSoundsPerFile = 100;
 const std::string& libraryFolder()
 {
     static TempDataFolder data;
-    static const bool written = [] {
-        for (int f = 0; f < kFiles; ++f) {
-            std::vector<Bytes> sounds;
-            for (int s = 0; s < kSoundsPerFile; ++s)
-                sounds.push_back(currentDump(f + s, "SOUND " + std::to_string(f * kSoundsPerFile + s), (f + s) % 21));
-            writeFile(data.patches() + "/Folder " + std::to_string(f / 100) + "/Bank " + std::to_string(f) + ".zt2",
-                      concat(sounds));
-        }
-        return true;
-    }();
+    static const bool written = (writeLargeLibrary(data.patches(), kFiles), true);
     static const std::string folder = written ? data.patches() : std::string();
     return folder;
 }

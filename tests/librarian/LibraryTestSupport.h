@@ -160,6 +160,18 @@ inline Bytes readFile(const std::string& path)
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// The benchmarks' library: `files` banks of 100 sounds, 100 banks to a folder,
+// the categories in turn.
+inline void writeLargeLibrary(const std::string& patches, int files)
+{
+    for (int f = 0; f < files; ++f) {
+        std::vector<Bytes> sounds;
+        for (int s = 0; s < 100; ++s)
+            sounds.push_back(currentDump(f + s, "SOUND " + std::to_string(f * 100 + s), (f + s) % 21));
+        writeFile(patches + "/Folder " + std::to_string(f / 100) + "/Bank " + std::to_string(f) + ".zt2", concat(sounds));
+    }
+}
+
 // Sound payloads (what follows the program byte, up to F7) of every dump in
 // every file below root, found by the simplest scan: 3E, model 16 or 0B, four
 // header bytes, then up to F7. A converted copy differs from its source, but

@@ -135,14 +135,3 @@ TEST(PatchFileReader, ConversionNeverReadsPastAShortOlderModelMessage)
               hex("4C 4D 4E 4F 20 20 20 20 20 20 20 20 20 20  14 2A F7"));
     EXPECT_EQ(PatchLibrarian::convertPatchToZelto2Format(nullptr).bytes.size(), 137u);
 }
-
-TEST(PatchFileReader, FindByteStopsAtTheEnd)
-{
-    const Bytes data = hex("01 3E 02");
-    int position = 0;
-    EXPECT_TRUE(PatchLibrarian::findByte(data.data(), 3, position, 0x3E));
-    EXPECT_EQ(position, 2);
-    EXPECT_FALSE(PatchLibrarian::findByte(data.data(), 3, position, 0x3E));
-    EXPECT_EQ(position, -1);
-    EXPECT_FALSE(PatchLibrarian::findByte(data.data(), 3, position, 0x01));
-}

@@ -12,15 +12,29 @@ std::string nameBytes(const Bytes& dump)
     return std::string(dump.begin() + 120, dump.begin() + 134);
 }
 
-TEST(PatchImportReader, OlderSingleIsConvertedAndNamedFromItsFileName)
+TEST(PatchImportReader, OlderDumpsBecomeWholeDumpsInFileOrderNamedFromTheFileUnlessTheyCarryAName)
 {
-    const auto sounds = patchimport::readSingleSounds(olderDump(76), "/x/Warm Pad.syx", true);
-    ASSERT_EQ(1u, sounds.size());
-    ASSERT_EQ(137u, sounds[0].size());
-    EXPECT_EQ(hex("F0 3E 16"), Bytes(sounds[0].begin(), sounds[0].begin() + 3));
-    EXPECT_EQ("Warm Pad      ", nameBytes(sounds[0]));
-    EXPECT_EQ(0x14, sounds[0][134]);  // INIT
-    EXPECT_EQ(0xF7, sounds[0][136]);
+    const struct {
+        Bytes file;
+        const char* path;
+        std::vector<std::string> names;
+    } cases[] = {
+        {olderDump(76), "/x/Warm Pad.syx", {"Warm Pad      "}},
+        {olderDump(78), "/x/Bell.syx", {"Bell          "}},  // one byte too many is cut
+        {concat({olderDump(92, "FIRST"), olderDump(92, "SECOND"), olderDump(92, "THIRD")}), "/x/Three.syx",
+            {"FIRST         ", "SECOND        ", "THIRD         "}},
+    };
+    for (const auto& c : cases) {
+        const auto sounds = patchimport::readSingleSounds(c.file, c.path, true);
+        ASSERT_EQ(c.names.size(), sounds.size()) << c.path;
+        for (size_t i = 0; i < sounds.size(); ++i) {
+            ASSERT_EQ(137u, sounds[i].size());
+            EXPECT_EQ(hex("F0 3E 16"), Bytes(sounds[i].begin(), sounds[i].begin() + 3));
+            EXPECT_EQ(c.names[i], nameBytes(sounds[i]));
+            EXPECT_EQ(0xF7, sounds[i][136]);
+        }
+    }
+    EXPECT_EQ(0x14, patchimport::readSingleSounds(olderDump(76), "/x/a.syx", true)[0][134]);  // INIT
 }
 
 TEST(PatchImportReader, NamesFromFileNamesAreCutPaddedAndPrintable)
@@ -38,32 +52,10 @@ TEST(PatchImportReader, NamesFromFileNamesAreCutPaddedAndPrintable)
         EXPECT_EQ(c.name, patchimport::nameFromFilePath(c.path)) << c.path;
 }
 
-TEST(PatchImportReader, OlderDumpOf77BytesIsCutTo76AndNamedFromTheFile)
+TEST(PatchImportReader, WholeCurrentDumpComesBackByteForByteAndWrongModelShortOrUnterminatedOnesGiveNothing)
 {
-    const auto sounds = patchimport::readSingleSounds(olderDump(78), "/x/Bell.syx", true);
-    ASSERT_EQ(1u, sounds.size());
-    EXPECT_EQ("Bell          ", nameBytes(sounds[0]));
-}
-
-TEST(PatchImportReader, ThreeDumpsInOneFileComeInFileOrder)
-{
-    const Bytes file = concat({olderDump(92, "FIRST"), olderDump(92, "SECOND"), olderDump(92, "THIRD")});
-    const auto sounds = patchimport::readSingleSounds(file, "/x/Three.syx", true);
-    ASSERT_EQ(3u, sounds.size());
-    EXPECT_EQ("THIRD         ", nameBytes(sounds[2]));
-}
-
-TEST(PatchImportReader, CurrentSingleOf137BytesComesBackByteForByte)
-{
-    const Bytes dump = currentDump(4, "KEEP ME", 7);
-    const auto sounds = patchimport::readSingleSounds(dump, "/x/Keep.syx", false);
-    ASSERT_EQ(1u, sounds.size());
-    EXPECT_EQ(dump, sounds[0]);
-}
-
-TEST(PatchImportReader, WrongModelShortAndUnterminatedMessagesGiveNothing)
-{
-    const Bytes whole = currentDump(1, "CUT");
+    const Bytes whole = currentDump(1, "KEEP ME", 7);
+    EXPECT_EQ(std::vector<Bytes>{whole}, patchimport::readSingleSounds(whole, "/x/Keep.syx", false));
     const Bytes unterminated(whole.begin(), whole.end() - 1);
     const Bytes cases[] = {olderDump(76), hex("F0 3E 0B 00 01 F7"), unterminated, Bytes {0x3E}, Bytes {}};
     for (const Bytes& file : cases)
@@ -88,38 +80,23 @@ TEST_F(ImportTest, SingleImportStoresEverySoundInTurnAndMarksTheBankUnsaved)
     EXPECT_EQ(before, soundsOnDisk(data.root));  // in memory until saved
 }
 
-TEST_F(ImportTest, CurrentModelImportOfOlderSoundsStoresNothingAndStaysSaved)
+TEST_F(ImportTest, CurrentModelImportStoresTheFileBytesAndOlderSoundsNotAtAll)
 {
+    const Bytes dump = currentDump(9, "FROM FILE", 4);
+    writeFile(data.root + "/Outside/One.syx", dump);
     writeFile(data.root + "/Outside/Old.syx", olderDump(76));
-    const std::multiset<std::string> disk = soundsOnDisk(data.root);
     const Bytes before = upperBytes(7);
     headless->QueueFilePanelAnswer(data.root + "/Outside/Old.syx");
     rightClickChoosing(0, 7, "Import../Zelto 2 Single Patch");
     EXPECT_EQ(before, upperBytes(7));
     EXPECT_FALSE(markedUnsaved());
-    EXPECT_EQ(disk, soundsOnDisk(data.root));
-}
-
-TEST_F(ImportTest, CurrentSingleImportStoresTheFileBytes)
-{
-    const Bytes dump = currentDump(9, "FROM FILE", 4);
-    writeFile(data.root + "/Outside/One.syx", dump);
     headless->QueueFilePanelAnswer(data.root + "/Outside/One.syx");
     rightClickChoosing(0, 3, "Import../Zelto 2 Single Patch");
     EXPECT_EQ(dump, upperBytes(3));
     EXPECT_EQ("FROM FILE     ", upperSlot(3).name);
 }
 
-TEST_F(ImportTest, SetCategoryRewritesTheCategoryByteOfTheSelectedSlotOnly)
-{
-    rightClickChoosing(0, 5, "Set Category/Bass");
-    EXPECT_EQ("BASS", upperSlot(5).category);
-    EXPECT_EQ(0x03, upperBytes(5)[134]);
-    EXPECT_TRUE(markedUnsaved());
-    expectDiskUnchanged();
-}
-
-TEST_F(ImportTest, SetCategoryOnAnEmptyOrShortSlotDoesNothing)
+TEST_F(ImportTest, SetCategoryRewritesTheCategoryByteOfASlotWithAWholeSoundOnly)
 {
     PatchFile& bank = *library->bankFiles[0];
     bank.patches[5] = LibrarianPatch();
@@ -129,6 +106,11 @@ TEST_F(ImportTest, SetCategoryOnAnEmptyOrShortSlotDoesNothing)
     EXPECT_TRUE(bank.patches[5].messages.empty());
     EXPECT_EQ(133u, bank.patches[6].messages[0].bytes.size());
     EXPECT_FALSE(markedUnsaved());
+    rightClickChoosing(0, 7, "Set Category/Bass");
+    EXPECT_EQ("BASS", upperSlot(7).category);
+    EXPECT_EQ(0x03, upperBytes(7)[134]);
+    EXPECT_TRUE(markedUnsaved());
+    expectDiskUnchanged();
 }
 
 TEST_F(ImportTest, BankImportCopiesTheFileByteForByteIntoTheLibraryFolder)
@@ -137,9 +119,7 @@ TEST_F(ImportTest, BankImportCopiesTheFileByteForByteIntoTheLibraryFolder)
     writeFile(data.root + "/Outside/Gamma.syx", bank);
     writeFile(data.patches() + "/Gamma.syx", hex("00 01"));  // replaced
     headless->QueueFilePanelAnswer(data.root + "/Outside/Gamma.syx");
-    headless->QueueMenuAnswer("Import.../1");
-    IMouseMod left(true);
-    editor->bankEditPopupMenu->OnMouseDown(0, 0, &left);
+    choose(*headless, editor->bankEditPopupMenu, "Import.../1");
     EXPECT_EQ(bank, readFile(data.patches() + "/Gamma.syx"));
     EXPECT_EQ(diskBefore.size() + 200, soundsOnDisk(data.root).size());  // the outside file and its copy
 }

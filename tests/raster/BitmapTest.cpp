@@ -26,13 +26,12 @@ TEST(Bitmaps, EmptyBitmapsAndRowsTooWideToPadAllocateNothing)
     EXPECT_EQ(sys.getRowSpan(), 4);
 }
 
-TEST(Bitmaps, MemBitmapPadsRowsToTheLineAlignment)
+TEST(Bitmaps, RowsArePaddedToTheLineAlignmentAndASysBitmapSharesItsPixelsWithItsDrawingContext)
 {
     ZUVE_MemBitmap aligned(5, 3, 4), unaligned(5, 3, 0);
     EXPECT_EQ(aligned.getRowSpan(), 8);
     EXPECT_EQ(unaligned.getRowSpan(), 5);
     EXPECT_EQ(countDiffering(&aligned, 0), 0);
-
     // A decoder's bitmap skips zeroing the pixels it will write, never the padding.
     ZUVE_MemBitmap decoded(0, 0, 4);
     ASSERT_TRUE(decoded.resizeForOverwrite(5, 3));
@@ -40,19 +39,13 @@ TEST(Bitmaps, MemBitmapPadsRowsToTheLineAlignment)
     for (int y = 0; y < 3; ++y)
         for (int x = 5; x < 8; ++x)
             EXPECT_EQ(decoded.getBits()[y * 8 + x], 0u) << x << "," << y;
-}
 
-TEST(Bitmaps, SysBitmapRowsArePaddedToFourPixelsInItsDrawingContext)
-{
-    ZUVE_SysBitmap bitmap(5, 3);
-    EXPECT_EQ(bitmap.getWidth(), 5);
-    EXPECT_EQ(bitmap.getHeight(), 3);
-    EXPECT_EQ(bitmap.getRowSpan(), 8);
-    HDC dc = bitmap.getDC();
-    ASSERT_NE(dc, nullptr);
+    ZUVE_SysBitmap sys(5, 3);
+    EXPECT_EQ(sys.getRowSpan(), 8);
+    ASSERT_NE(sys.getDC(), nullptr);
     // The context's first field holds the very pixels the bitmap draws into.
-    DOVOR_BitmapContext* context = *reinterpret_cast<DOVOR_BitmapContext**>(dc);
-    EXPECT_EQ(context->pixels, bitmap.getBits());
+    DOVOR_BitmapContext* context = *reinterpret_cast<DOVOR_BitmapContext**>(sys.getDC());
+    EXPECT_EQ(context->pixels, sys.getBits());
     EXPECT_EQ(context->rowSpan, 8);
 }
 
@@ -80,7 +73,7 @@ TEST(Bitmaps, BlitMovesEachPixelByTheOffsetWhereBothRectanglesAndBitmapsOverlap)
                 }
 }
 
-TEST(Bitmaps, EmptyRectanglesNullBitmapsAndHugeCoordinatesDrawNothing)
+TEST(Bitmaps, EmptyRectanglesNullBitmapsAndHugeCoordinatesDrawNothingAndFillsAreClippedAtEveryEdge)
 {
     FilledBitmap src(2, 2, kInk), dest(4, 4);
     ZUVE_MemBitmap empty(0, 0);
@@ -104,18 +97,12 @@ TEST(Bitmaps, EmptyRectanglesNullBitmapsAndHugeCoordinatesDrawNothing)
     ZUVE_Circle(&dest, 1e30f, 0, 1e30f, kInk, 1.f, 0, true);
     ZUVE_Copy(&dest, nullptr);
     EXPECT_EQ(countDiffering(&dest, kBack), 0);
+    ZUVE_FillRect(&dest, -2, -2, 3, 3, kInk, 1.f, 0);  // clipped to (0,0)
+    ZUVE_FillRect(&dest, 3, 3, 5, 5, kInk, 1.f, 0);    // clipped to (3,3)
+    EXPECT_EQ(countDiffering(&dest, kBack), 2);
+    EXPECT_EQ(pixelAt(&dest, 3, 3), kInk);
     EXPECT_EQ(ZUVE_GetPixel(nullptr, 0, 0), 0u);
     EXPECT_EQ(ZUVE_GetPixel(&dest, 4, 0), 0u);
-}
-
-TEST(Bitmaps, FillRectIsClippedAtEveryEdge)
-{
-    FilledBitmap dest(4, 4);
-    ZUVE_FillRect(&dest, -2, -2, 3, 3, kInk, 1.f, 0);  // (0,0)
-    ZUVE_FillRect(&dest, 3, 3, 5, 5, kInk, 1.f, 0);    // (3,3)
-    EXPECT_EQ(countDiffering(&dest, kBack), 2);
-    EXPECT_EQ(pixelAt(&dest, 0, 0), kInk);
-    EXPECT_EQ(pixelAt(&dest, 3, 3), kInk);
 }
 
 TEST(Bitmaps, BlitOntoItselfMovesPixelsAsIfCopiedFirst)

@@ -3,11 +3,6 @@
 
 #include "zuve/zuve.h"
 
-inline void fillBitmap(ZUVE_IBitmap* bitmap, unsigned int pixel)
-{
-    ZUVE_ClearRect(bitmap, 0, 0, bitmap->getWidth(), bitmap->getHeight(), 0, pixel);
-}
-
 inline unsigned int pixelAt(ZUVE_IBitmap* bitmap, int x, int y)
 {
     return bitmap->getBits()[y * bitmap->getRowSpan() + x];
@@ -26,5 +21,8 @@ inline int countDiffering(ZUVE_IBitmap* bitmap, unsigned int background)
 // A memory bitmap filled with one pixel value, opaque black unless told otherwise.
 class FilledBitmap : public ZUVE_MemBitmap {
 public:
-    FilledBitmap(int width, int height, unsigned int pixel = ZUVE_RGBA(0, 0, 0, 255)) : ZUVE_MemBitmap(width, height) { fillBitmap(this, pixel); }
+    FilledBitmap(int width, int height, unsigned int pixel = ZUVE_RGBA(0, 0, 0, 255)) : ZUVE_MemBitmap(width, height)
+    {
+        ZUVE_ClearRect(this, 0, 0, width, height, 0, pixel);
+    }
 };

@@ -1,6 +1,8 @@
 // The pixel model: how copy, add, colour dodge, source alpha and weight combine.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "BitmapTestSupport.h"
 
 namespace {
@@ -17,11 +19,7 @@ TEST(BlendModes, PixelPacksAlphaRedGreenBlueFromTheLowestByte)
 {
     const unsigned int pixel = ZUVE_RGBA(0x11, 0x22, 0x33, 0x44);
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&pixel);
-    EXPECT_EQ(bytes[0], 0x44);
-    EXPECT_EQ(bytes[1], 0x11);
-    EXPECT_EQ(bytes[2], 0x22);
-    EXPECT_EQ(bytes[3], 0x33);
-    EXPECT_EQ(pixel, 0x33221144u);
+    EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + 4), (std::vector<unsigned char>{0x44, 0x11, 0x22, 0x33}));
 }
 
 TEST(BlendModes, EachModeWeightAndSourceAlphaCombineAsDocumented)

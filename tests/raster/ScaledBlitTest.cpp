@@ -42,19 +42,14 @@ TEST(ScaledBlit, BilinearSamplesBetweenPixelCentresRepeatsEdgesAndKeepsScaleOne)
         EXPECT_EQ(pixelAt(&copy, i % 3, i / 3), pixelAt(&grid, i % 3, i / 3)) << i;
 }
 
-TEST(ScaledBlit, SamplesOutsideTheSourceBitmapLeaveTheDestination)
+TEST(ScaledBlit, SamplesOutsideTheSourceLeaveTheDestinationWhichIsClippedAtEveryEdge)
 {
-    FilledBitmap src(2, 1, kInk), dest(4, 1);
+    FilledBitmap src(2, 1, kInk), dest(4, 1), small(3, 3);
     ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 1, -2.f, 0.f, 4.f, 1.f, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
     for (int x = 0; x < 4; ++x)
         EXPECT_EQ(pixelAt(&dest, x, 0), x < 2 ? kBack : kInk) << x;
-}
-
-TEST(ScaledBlit, DestinationIsClippedAtEveryEdge)
-{
-    FilledBitmap src(1, 1, kInk), dest(3, 3);
-    ZUVE_ScaledBlit(&dest, &src, -10, -10, 30, 30, 0, 0, 1, 1, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
-    EXPECT_EQ(countDiffering(&dest, kInk), 0);
+    ZUVE_ScaledBlit(&small, &src, -10, -10, 30, 30, 0, 0, 1, 1, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
+    EXPECT_EQ(countDiffering(&small, kInk), 0);
 }
 
 // The plain copy takes a vectorised path; blending an opaque source with the
@@ -82,7 +77,7 @@ TEST(ScaledBlit, BilinearCopyMatchesThePerPixelPathAtEveryWidthAndScale)
     }
 }
 
-TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
+TEST(RotatedBlit, DrawsOnlyInsideTheDestinationBitmapAndWhenCutOffInsideTheRectangle)
 {
     ZUVE_MemBitmap src(4, 4);
     FilledBitmap dest(3, 3);
@@ -94,6 +89,19 @@ TEST(RotatedBlit, PartlyOutsideTheDestinationDrawsOnlyTheVisiblePart)
             const unsigned int expected = x < 2 && y >= 1 ? pixelAt(&src, x + 2, y - 1) : kBack;
             EXPECT_EQ(pixelAt(&dest, x, y), expected) << x << "," << y;
         }
+
+    // Turned: cut off, it keeps to the destination rectangle; uncut, its corners reach out.
+    FilledBitmap full(4, 4, kInk), cut(20, 20), uncut(20, 20);
+    const float angle = float(M_PI / 4);
+    ZUVE_RotatedBlit(&cut, &full, 5, 5, 8, 8, 0, 0, 4, 4, angle, true, 1.f, 0, 0, 0);
+    ZUVE_RotatedBlit(&uncut, &full, 5, 5, 8, 8, 0, 0, 4, 4, angle, false, 1.f, 0, 0, 0);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            if (x < 5 || y < 5 || x >= 13 || y >= 13) {
+                EXPECT_EQ(pixelAt(&cut, x, y), kBack) << x << "," << y;
+            }
+    EXPECT_EQ(pixelAt(&uncut, 9, 4), kInk);  // the top corner rises above the rectangle
+    EXPECT_GT(countDiffering(&uncut, kBack), countDiffering(&cut, kBack));
 }
 
 TEST(RotatedBlit, QuarterTurnIsClockwiseOnScreen)
@@ -106,21 +114,6 @@ TEST(RotatedBlit, QuarterTurnIsClockwiseOnScreen)
         EXPECT_EQ(pixelAt(&dest, 2, y), kInk) << y;  // now the right column
         EXPECT_EQ(pixelAt(&dest, 0, y), kBack) << y;
     }
-}
-
-TEST(RotatedBlit, CutOffKeepsToTheDestinationRectangleWhileUncutCornersReachOut)
-{
-    FilledBitmap src(4, 4, kInk), cut(20, 20), uncut(20, 20);
-    const float angle = float(M_PI / 4);
-    ZUVE_RotatedBlit(&cut, &src, 5, 5, 8, 8, 0, 0, 4, 4, angle, true, 1.f, 0, 0, 0);
-    ZUVE_RotatedBlit(&uncut, &src, 5, 5, 8, 8, 0, 0, 4, 4, angle, false, 1.f, 0, 0, 0);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x)
-            if (x < 5 || y < 5 || x >= 13 || y >= 13) {
-                EXPECT_EQ(pixelAt(&cut, x, y), kBack) << x << "," << y;
-            }
-    EXPECT_EQ(pixelAt(&uncut, 9, 4), kInk);  // the top corner rises above the rectangle
-    EXPECT_GT(countDiffering(&uncut, kBack), countDiffering(&cut, kBack));
 }
 
 }  // namespace

@@ -15,26 +15,19 @@ TEST(TeaCipher, PublishedZeroKeyVectorDeciphersToEightZeroBytesAndBack)
         (std::vector<unsigned char>{0x41, 0xEA, 0x3A, 0x0A, 0x94, 0xBA, 0xA9, 0x40}));
 }
 
-TEST(TeaCipher, BlockFormRestoresTheTextAndItsLength)
+TEST(TeaCipher, KeyWordsAreLittleEndianAndTheBlockFormRestoresTheTextAndItsLength)
 {
+    const unsigned char bytes[16] = {1, 2, 3, 4};
     uint32_t key[4];
+    Tea::keyWords(bytes, key);
+    EXPECT_EQ(key[0], 0x04030201u);
     Tea::keyWords(kConfigKeyBytes, key);
     unsigned char data[32] = "thirteen char";
     uint32_t length = 13;
     Tea::encryptBlock(data, &length, key);
     EXPECT_EQ(length, 24u);  // 16 padded + 8 for the length block
     Tea::decryptBlock(data, &length, key);
-    EXPECT_EQ(length, 13u);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 13), "thirteen char");
-}
-
-TEST(TeaCipher, KeyWordsAreLittleEndian)
-{
-    const unsigned char bytes[16] = {1, 2, 3, 4};
-    uint32_t words[4];
-    Tea::keyWords(bytes, words);
-    EXPECT_EQ(words[0], 0x04030201u);
-    EXPECT_EQ(words[1], 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), length), "thirteen char");
 }
 
 TEST(ConfigResources, TextEndsAtItsFirstZeroByteAndPartialLastBlockIsPaddedWithZeros)
@@ -48,19 +41,14 @@ TEST(ConfigResources, TextEndsAtItsFirstZeroByteAndPartialLastBlockIsPaddedWithZ
 
 using ConfigReader = ConfigFixture;
 
-TEST_F(ConfigReader, TextWhoseLengthIsNoMultipleOfEightStillParses)
+// The surface's buffer is only as large as the file: the reader pads the last block itself.
+TEST_F(ConfigReader, TextOfNoWholeBlocksParsesAndAFailedLoadReadsNothingAfterAnEarlierOneSetTheSize)
 {
     const std::string sysex = "<sysexlist><sysex><values><value>3E 16</value></values></sysex></sysexlist>";
     ASSERT_NE(sysex.size() % 8, 0u);
-    load(sysex.c_str(), nullptr);
+    load(sysex.c_str(), nullptr);  // uiconfig.tea is missing
     ASSERT_EQ(config.sysExTemplates().size(), 1u);
     EXPECT_EQ(config.sysExTemplates()[0].firstTemplate(), "3E 16");
-}
-
-TEST_F(ConfigReader, FailedLoadReadsNothingEvenAfterAnEarlierLoadSetTheSize)
-{
-    load(kSysEx, nullptr);  // sysex.tea loads, uiconfig.tea is missing
-    EXPECT_EQ(config.sysExTemplates().size(), 3u);
     EXPECT_GT(gui->GetLoadedFileSize(), 0);
     EXPECT_EQ(config.loadConfigText(100, "resources/uiconfig.tea"), "");
     EXPECT_TRUE(config.layerTable().empty());
@@ -105,14 +93,15 @@ TEST_F(ConfigReader, ValueListsLaterNameWinsAndMissingTextsReadEmpty)
     EXPECT_NE(config.findValueList("skipped"), nullptr);  // asking by name files an empty list
 }
 
-TEST(ConfigTextParsers, TokenizeDropsEmptyTokensAndAppends)
+TEST(ConfigTextParsers, TokenizeAppendsWithoutEmptyTokensAndSysExTextsGiveOneByteForEachToken)
 {
     std::vector<std::string> tokens{"kept"};
     UIConfigManager::Tokenize(",,a,,b,", tokens, ",");
     EXPECT_EQ(tokens, (std::vector<std::string>{"kept", "a", "b"}));
-    tokens.clear();
-    UIConfigManager::Tokenize("+++", tokens, "+");
-    EXPECT_TRUE(tokens.empty());
+    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("F0 3e 16 zz F7"),
+        (std::vector<int32_t>{240, 62, 22, 0, 247}));
+    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("  7f  00 "), (std::vector<int32_t>{127, 0}));
+    EXPECT_TRUE(UIConfigManager::convertStringSysextoVector("   ").empty());
 }
 
 TEST(ConfigTextParsers, CommaListsFillEverySlotTheTextDoesNotGiveWithZero)
@@ -133,15 +122,6 @@ TEST(ConfigTextParsers, CommaListsFillEverySlotTheTextDoesNotGiveWithZero)
         UIConfigManager::getCSValues(c.text, slots.data(), c.count);
         EXPECT_EQ(slots, c.expected) << (c.text ? c.text : "null");
     }
-}
-
-TEST(ConfigTextParsers, SysExTextsGiveOneByteForEachBlankSeparatedToken)
-{
-    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("F0 3e 16 zz F7"),
-        (std::vector<int32_t>{240, 62, 22, 0, 247}));
-    EXPECT_TRUE(UIConfigManager::convertStringSysextoVector("   ").empty());
-    EXPECT_TRUE(UIConfigManager::convertStringSysextoVector("").empty());
-    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("  7f  00 "), (std::vector<int32_t>{127, 0}));
 }
 
 TEST(ConfigTextParsers, LinksAddTheCopyOffsetOnceAndKeepUnknownNamesAtMinusOne)

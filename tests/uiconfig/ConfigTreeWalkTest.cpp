@@ -28,11 +28,9 @@ TEST_F(TreeWalk, OutermostLayerDecidesTheOverlayFlagOfEveryLayerInside)
     loadUi("<layer name=\"outerOn\" overlay=\"true\"><layer name=\"innerOff\" overlay=\"false\"/></layer>"
            "<layer name=\"outerOff\"><fxlayer name=\"innerOn\" overlay=\"true\"/></layer>"
            "<modseq3layer name=\"alone\" overlay=\"true\" id=\"7\"/>");
-    EXPECT_TRUE(config.getLayerByName("outerOn")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_TRUE(config.getLayerByName("innerOff")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_FALSE(config.getLayerByName("outerOff")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_FALSE(config.getLayerByName("innerOn")->GetIgnoreHiddenWhenUpdatingScreen());
-    EXPECT_TRUE(config.getLayerByName("alone")->GetIgnoreHiddenWhenUpdatingScreen());
+    for (const auto& [name, overlay] : std::initializer_list<std::pair<const char*, bool>>{
+             {"outerOn", true}, {"innerOff", true}, {"outerOff", false}, {"innerOn", false}, {"alone", true}})
+        EXPECT_EQ(config.getLayerByName(name)->GetIgnoreHiddenWhenUpdatingScreen(), overlay) << name;
     EXPECT_EQ(config.getLayerByName("alone")->GetID(), 7);
     EXPECT_EQ(config.getLayerByName("outerOn")->GetLayer(0), config.getLayerByName("innerOff"));
 }
@@ -49,37 +47,21 @@ TEST_F(TreeWalk, CommentsListsAndUnknownElementsAreSkippedAndTheLaterLayerOfANam
     EXPECT_EQ(gui->NControls(), 0);
 }
 
-TEST_F(TreeWalk, ParameterIndexAddsTheNumberAfterPlusAndTheCopyOffset)
+TEST_F(TreeWalk, ParameterIndexAddsPlusNumberAndCopyOffsetAndUnknownOrPastTableIndexesBindNothing)
 {
-    loadUi("<switch paramId=\"kSectionLockOsc1+3\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/>"
-           "<multilayer create=\"3\" name=\"m\">"
-           "<switch paramId=\"kPatternStep01+2\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/></multilayer>");
+    const auto sw = [](const char* id) {
+        return std::string("<switch paramId=\"") + id + "\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/>";
+    };
+    loadUi(sw("kSectionLockOsc1+3") + sw("+") + sw("kTimbreLED+1") + "<multilayer create=\"3\" name=\"m\">" +
+           sw("kPatternStep01+2") + sw("kNoSuchName+2") + sw("kTimbreLED") + "</multilayer>");
     EXPECT_NE(config.getFirstControlForParam(kSectionLockOsc1 + 3), nullptr);
-    EXPECT_EQ(config.getLayerByName("m2")->GetControl(0)->ParamIdx(), kPatternStep01 + 2 + 2);
-}
-
-TEST_F(TreeWalk, UnknownParameterNameNamesNoParameterWhateverFollows)
-{
-    loadUi("<multilayer create=\"3\" name=\"m\">"
-           "<switch paramId=\"kNoSuchName+2\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/></multilayer>"
-           "<switch paramId=\"+\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/>");
-    EXPECT_NE(output.find("parameter kNoSuchName NOT FOUND!!"), std::string::npos);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(config.getLayerByName("m" + std::to_string(i))->NControls(), 0);
+    EXPECT_EQ(gui->NControls(), 1);
     for (int index = 0; index < 5; ++index)
         EXPECT_EQ(config.getFirstControlForParam(index), nullptr);
-}
-
-TEST_F(TreeWalk, IndexPastTheParameterTableIsSkippedWithAPrintedLine)
-{
-    loadUi("<switch paramId=\"kTimbreLED\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/>"
-           "<switch paramId=\"kTimbreLED+1\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/>"
-           "<multilayer create=\"2\" name=\"m\">"
-           "<switch paramId=\"kTimbreLED\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/></multilayer>");
-    EXPECT_NE(config.getFirstControlForParam(kTimbreLED), nullptr);  // 306, the last index
-    EXPECT_EQ(gui->NControls(), 1);
-    EXPECT_EQ(config.getLayerByName("m0")->NControls(), 1);  // 306 + 0
-    EXPECT_EQ(config.getLayerByName("m1")->NControls(), 0);  // 306 + 1
+    EXPECT_EQ(config.getLayerByName("m2")->GetControl(0)->ParamIdx(), kPatternStep01 + 2 + 2);
+    EXPECT_EQ(config.getLayerByName("m0")->NControls(), 2);  // 306 + 0 is the last index
+    EXPECT_EQ(config.getLayerByName("m1")->NControls(), 1);  // 306 + 1 is past it
+    EXPECT_NE(output.find("parameter kNoSuchName NOT FOUND!!"), std::string::npos);
     EXPECT_NE(output.find("kTimbreLED+1 gives index 307"), std::string::npos);
 }
 
@@ -130,6 +112,17 @@ TEST_F(TreeWalk, DeviceMenuIgnoresItsNameAndSitsOnTheSurface)
     EXPECT_EQ(config.getLayerByName("setup")->NControls(), 0);
     EXPECT_EQ(gui->NControls(), 1);
     EXPECT_EQ(param(kDeviceOutSelection)->GetDisplayText(0), "OFF");
+}
+
+TEST_F(TreeWalk, LayerCopiesStopAtFourThousandNinetySixForTheWholeConfiguration)
+{
+    loadUi("<multilayer create=\"4095\" name=\"a\"/><multilayer create=\"1\" name=\"b\"/>"
+           "<multilayer create=\"1\" name=\"c\"/><multilayer create=\"2147483647\" name=\"d\"/>");
+    EXPECT_EQ(gui->NLayers(), 4096);
+    EXPECT_NE(config.getLayerByName("b0"), nullptr);
+    EXPECT_EQ(config.getLayerByName("c0"), nullptr);
+    EXPECT_NE(output.find("multilayer 'c' wants 1 copies: nothing built"), std::string::npos);
+    EXPECT_NE(output.find("multilayer 'd' wants 2147483647 copies"), std::string::npos);
 }
 
 }  // namespace

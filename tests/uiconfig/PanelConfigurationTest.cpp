@@ -17,6 +17,7 @@
 #include "IControl.h"
 #include "IGraphicsMac.h"
 #include "IParam.h"
+#include "LibrarianViewControl.h"
 #include "MIDIMessageSender.h"
 #include "ParameterTable.h"
 #include "SysExProtocol.h"
@@ -62,12 +63,6 @@ bool isOverlayLayer(const std::string& name)
     return kInPlaceOfAnother.count(name) || name.rfind("pattStepOverlayer", 0) == 0;
 }
 
-// A stand-in for the librarian's list view, which the editor supplies.
-class BrowserStandIn : public IBitmapControl {
-public:
-    using IBitmapControl::IBitmapControl;
-};
-
 struct PlacedControl {
     IControl* control;
     int page;       // 0..3 for a tab page, -1 for every tab (header), -2 every tab but Global
@@ -80,8 +75,10 @@ public:
         : editor(IPluginInstanceInfo()), graphics(&editor, int(kWidth * scale), int(kHeight * scale)), scale(scale)
     {
         graphics.SetBundlePath(ZELTO2X_BUNDLE_DIR);
-        config.setLibrarianViewFactory([this](int x, int y, IBitmap* bitmap, IRECT) {
-            return new BrowserStandIn(&editor, x, y, -1, bitmap);
+        config.setLibrarianViewFactory([this](int x, int y, IBitmap* bitmap, IRECT bounds) {
+            view = new LibrarianViewControl(&editor, x, y, kLibrarianArea, bitmap, bounds, editor.patchLibrarian,
+                this->scale);
+            return view;
         });
         testing::internal::CaptureStdout();
         config.readUIConfig(&graphics, &editor, editor.patchLibrarian, 0, scale);
@@ -99,6 +96,7 @@ public:
     IGraphicsMac graphics;
     UIConfigManager config;
     double scale;
+    LibrarianViewControl* view = nullptr;
     std::string log;
     std::vector<PlacedControl> placed;
 
@@ -146,7 +144,6 @@ std::string describe(IControl* c)
 
 class PanelAtEachSize : public ::testing::TestWithParam<double> {
 protected:
-    static void SetUpTestSuite() {}
     void SetUp() override { panel = std::make_unique<Panel>(GetParam()); }
     std::unique_ptr<Panel> panel;
 };
@@ -163,51 +160,20 @@ TEST_P(PanelAtEachSize, LoadsWithoutAMissingImageParameterOrValueList)
     EXPECT_GT(panel->placed.size(), 250u);
 }
 
-TEST_P(PanelAtEachSize, EveryLayerTheEditorLooksUpExists)
+TEST_P(PanelAtEachSize, EveryLayerTheEditorLooksUpExistsAndThoseItOpensByNameStayClosedWithTheirPage)
 {
     for (const std::string& name : lookedUpLayers())
-        EXPECT_NE(panel->config.getLayerByName(name), nullptr) << name;
+        ASSERT_NE(panel->config.getLayerByName(name), nullptr) << name;
     ControlLayer* root = panel->config.getLayerByName("root");
-    ASSERT_NE(root, nullptr);
     ASSERT_EQ(root->NLayers(), 4);
     for (int tab = 0; tab < 4; ++tab)
         EXPECT_EQ(root->GetLayer(tab)->GetID(), tab);
-}
-
-TEST_P(PanelAtEachSize, LayersTheTabSwitchOpensByNameStayClosedWhenTheirPageOpens)
-{
     // A page shows its children with id 0; these are opened one by one.
     for (const char* name : {"osc1KeytrackBtn", "osc1UnisonKnob", "osc1AmpEnvFade", "osc2KeytrackBtn",
-             "osc2AmpEnvFade", "lfo1ClockedLayer", "searchField", "discardChangesLayerRight", "patchRename"}) {
-        ControlLayer* layer = panel->config.getLayerByName(name);
-        ASSERT_NE(layer, nullptr) << name;
-        EXPECT_NE(layer->GetID(), 0) << name;
-    }
-}
-
-TEST_P(PanelAtEachSize, LibrarianPictureCoversTheLastSlotOfBothLists)
-{
-    // The list view lays its slots out from its corner by the interface scale
-    // and takes only the clicks its picture covers.
-    const double s = panel->scale;
-    IControl* view = nullptr;
-    for (const PlacedControl& p : panel->placed)
-        if (dynamic_cast<BrowserStandIn*>(p.control))
-            view = p.control;
-    ASSERT_NE(view, nullptr);
-    const IRECT& r = *view->GetRECT();
-    const int row = int(18 * s), width = s != 1.0 ? int(121 * s) : int(120 * s), step = width + int(38 * s);
-    const int lowerTop = r.T + (s < 1.0 ? 3 : s > 1.0 ? 1 : 0);
-    const int upperTop = r.T + int(s) + (s < 1.0 ? 3 : 0);
-    const int lowerRight = r.L + int(693 * s) + 3 * step + width;
-    EXPECT_LE(lowerRight, r.R);
-    EXPECT_LE(std::max(lowerTop, upperTop) + 25 * row, r.B);
-}
-
-TEST_P(PanelAtEachSize, ArpeggiatorPageHoldsSixteenStepRowsFromId200)
-{
+             "osc2AmpEnvFade", "lfo1ClockedLayer", "searchField", "discardChangesLayerRight", "patchRename"})
+        EXPECT_NE(panel->config.getLayerByName(name)->GetID(), 0) << name;
+    // The arpeggiator page holds the sixteen step rows, ids 200 to 215.
     ControlLayer* arp = panel->config.getLayerByName("arpeggiator");
-    ASSERT_NE(arp, nullptr);
     ASSERT_GT(arp->NLayers(), 0);
     ControlLayer* page = arp->GetLayer(0);
     std::set<int> rows;
@@ -217,17 +183,23 @@ TEST_P(PanelAtEachSize, ArpeggiatorPageHoldsSixteenStepRowsFromId200)
     EXPECT_EQ(rows, (std::set<int>{200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215}));
 }
 
-TEST_P(PanelAtEachSize, EveryControlLiesInsideTheWindow)
+TEST_P(PanelAtEachSize, LibrarianViewTakesTheClicksOnTheLastSlotOfBothLists)
+{
+    ASSERT_NE(panel->view, nullptr);
+    const IRECT& r = *panel->view->GetRECT();
+    for (int list : {0, 1}) {
+        const IRECT slot = panel->view->slotRect(list, 99);
+        EXPECT_TRUE(slot.L >= r.L && slot.T >= r.T && slot.R <= r.R && slot.B <= r.B) << list;
+    }
+}
+
+TEST_P(PanelAtEachSize, ControlsLieInsideTheWindowAndNoTwoOfOnePageOverlapUnlessOneIsAnOverlay)
 {
     const int w = int(kWidth * panel->scale), h = int(kHeight * panel->scale);
     for (const PlacedControl& p : panel->placed) {
         const IRECT& r = *p.control->GetRECT();
         EXPECT_TRUE(r.L >= 0 && r.T >= 0 && r.R <= w && r.B <= h && r.L < r.R && r.T < r.B) << describe(p.control);
     }
-}
-
-TEST_P(PanelAtEachSize, NoTwoControlsOfOnePageOverlapUnlessOneIsAnOverlay)
-{
     for (int tab = 0; tab < 4; ++tab) {
         std::vector<IControl*> shown;
         for (const PlacedControl& p : panel->placed) {
@@ -317,10 +289,7 @@ TEST(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
         ASSERT_FALSE(action->sysEx.messages.empty()) << sender;
         const SysExMessage& first = action->sysEx.messages.front();
         ASSERT_EQ(first.size(), 8u) << sender;
-        EXPECT_EQ(first[0], 0x3E);
-        EXPECT_EQ(first[1], 0x16);
-        EXPECT_EQ(first[2], 0x58);
-        EXPECT_EQ(first[3], 0x41);
+        EXPECT_EQ(SysExMessage(first.begin(), first.begin() + 4), (SysExMessage{0x3E, 0x16, 0x58, 0x41})) << sender;
         EXPECT_TRUE(addresses.insert({first[4], first[5]}).second) << "address shared by param " << sender;
         IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, first[4], first[5], 0);
         ASSERT_NE(found, nullptr) << sender;
@@ -360,7 +329,7 @@ TEST(PanelConfiguration, PerformanceControllersSendTheirStandardControlChanges)
     }
 }
 
-TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameter)
+TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameterAndEveryStepEventTakesItsList)
 {
     Panel panel(1.0);
     for (const auto& [name, param] : kDisplayLists) {
@@ -370,6 +339,14 @@ TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameter)
     }
     EXPECT_EQ(panel.config.getValueList("lfoClockTiming").size(), 32u);  // LFO 1 speed 0..127 in steps of 4
     EXPECT_EQ(panel.config.getValueList("tempoValues").front(), "40");
+    const std::vector<std::string> events = panel.config.getValueList("patternEventType");
+    ASSERT_EQ(events.size(), 16u);
+    for (int step = 1; step <= 16; ++step) {
+        IParam* event = panel.editor.GetParam(zsysex::patternStepEventParameter(step));
+        EXPECT_EQ(event->GetMin(), 0.0) << step;
+        EXPECT_EQ(event->GetMax(), 15.0) << step;
+        EXPECT_EQ(event->GetDisplayTextAtIdx(15), events[15]) << step;
+    }
 }
 
 TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
@@ -392,19 +369,6 @@ TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
         }
     }
     EXPECT_GE(bound, 100);
-}
-
-TEST(PanelConfiguration, EveryStepEventTakesTheSixteenEventsOfItsByteByName)
-{
-    Panel panel(1.0);
-    const std::vector<std::string> names = panel.config.getValueList("patternEventType");
-    ASSERT_EQ(names.size(), 16u);
-    for (int step = 1; step <= 16; ++step) {
-        IParam* event = panel.editor.GetParam(zsysex::patternStepEventParameter(step));
-        EXPECT_EQ(event->GetMin(), 0.0) << step;
-        EXPECT_EQ(event->GetMax(), 15.0) << step;
-        EXPECT_EQ(event->GetDisplayTextAtIdx(15), names[15]) << step;
-    }
 }
 
 TEST(PanelConfiguration, StepBytesFromTheSynthGoBackUnchangedInTheEditedSound)

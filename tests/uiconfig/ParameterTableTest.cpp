@@ -25,17 +25,11 @@ TEST(ParameterTable, NamesSpanIndexes0To306WithTheirFixedValuesAndIndex91HasTwo)
 {
     UIConfigManager& table = filledTable();
     EXPECT_EQ(table.paramNameCount(), 302u);
-    EXPECT_EQ(table.getParamByName("kOscillator1Semitone"), 0);
-    EXPECT_EQ(table.getParamByName("kAccentControl"), 90);
-    EXPECT_EQ(table.getParamByName("kNumAutomatedParams"), 91);  // both names of index 91
-    EXPECT_EQ(table.getParamByName("kPatchFileDialog"), 91);
-    EXPECT_EQ(table.getParamByName("kSectionLockOsc1"), 168);
-    EXPECT_EQ(table.getParamByName("kSectionLockArp"), 180);
-    EXPECT_EQ(table.getParamByName("kGlobalDeviceID"), 218);
-    EXPECT_EQ(table.getParamByName("kCurrentPatch"), 238);
-    EXPECT_EQ(table.getParamByName("kCurrentBank"), 289);
-    EXPECT_EQ(table.getParamByName("kMainTab"), 302);
-    EXPECT_EQ(table.getParamByName("kTimbreLED"), 306);
+    const std::pair<const char*, int> names[] = {{"kOscillator1Semitone", 0}, {"kAccentControl", 90},
+        {"kNumAutomatedParams", 91}, {"kPatchFileDialog", 91}, {"kSectionLockOsc1", 168}, {"kGlobalDeviceID", 218},
+        {"kCurrentBank", 289}, {"kTimbreLED", 306}};
+    for (const auto& [name, index] : names)
+        EXPECT_EQ(table.getParamByName(name), index) << name;
     EXPECT_EQ(kTimbreLED + 1, kNumParams);
 }
 
