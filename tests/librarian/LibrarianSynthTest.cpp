@@ -1,7 +1,7 @@
 // The library and the simulated Zelto 2 in-process, in virtual time: a slot
 // sent to the edit buffer (also while the library is released), the number
 // menus' messages, and the request job that a library reload waits for.
-#include "LibrarianScenario.h"
+#include "LibrarianEditorFixture.h"
 #include "messaging/WorkerFixture.h"
 
 #include "IGraphics.h"

@@ -119,7 +119,7 @@ TEST_F(ImportTest, BankImportCopiesTheFileByteForByteIntoTheLibraryFolder)
     writeFile(data.root + "/Outside/Gamma.syx", bank);
     writeFile(data.patches() + "/Gamma.syx", hex("00 01"));  // replaced
     headless->QueueFilePanelAnswer(data.root + "/Outside/Gamma.syx");
-    choose(*headless, editor->bankEditPopupMenu, "Import.../1");
+    choose(editor->bankEditPopupMenu, "Import.../1");
     EXPECT_EQ(bank, readFile(data.patches() + "/Gamma.syx"));
     EXPECT_EQ(diskBefore.size() + 200, soundsOnDisk(data.root).size());  // the outside file and its copy
 }
