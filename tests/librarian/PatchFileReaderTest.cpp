@@ -25,18 +25,23 @@ Bytes expectedConversion(const std::string& name14, unsigned char category)
     return expected;
 }
 
-PatchFile read(PatchLibrarian& library, const Bytes& bytes)
+PatchFile read(const Bytes& bytes)
 {
+    PatchLibrarian library;
     PatchFile bank;
     library.loadFromChunk(bytes.data(), static_cast<int>(bytes.size()), &bank, 0);
     return bank;
 }
 
-std::vector<std::string> names(const PatchFile& bank, size_t count)
+// Name, category and message size of the first slots.
+std::vector<std::string> slots(const PatchFile& bank, size_t count)
 {
     std::vector<std::string> result;
-    for (size_t i = 0; i < count && i < bank.patches.size(); ++i)
-        result.push_back(bank.patches[i].name);
+    for (size_t i = 0; i < count && i < bank.patches.size(); ++i) {
+        const LibrarianPatch& slot = bank.patches[i];
+        result.push_back(slot.name + "|" + slot.category + "|" +
+                         std::to_string(slot.messages.empty() ? 0 : slot.messages[0].bytes.size()));
+    }
     return result;
 }
 
@@ -44,88 +49,77 @@ std::vector<std::string> names(const PatchFile& bank, size_t count)
 
 TEST(PatchFileReader, RebuildsTheHeaderUpperCasesTheNameAndCopiesHighBodyBytes)
 {
-    PatchLibrarian library;
     Bytes dump = currentDump(1, "deep pad", 9, 0x05, 0x10, 0x01, 0x2A);
     dump[40] = 0xF0;
     dump[41] = 0x90;
-    const PatchFile bank = read(library, concat({dump, Bytes(20, 0x00)}));
+    const PatchFile bank = read(concat({dump, Bytes(20, 0x00)}));
     ASSERT_EQ(bank.patches.size(), 100u);
     const Bytes& stored = bank.patches[0].messages.at(0).bytes;
     EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 7), hex("F0 3E 16 00 10 00 00"));
     EXPECT_EQ(Bytes(stored.begin() + 7, stored.end()), Bytes(dump.begin() + 7, dump.end()));
-    EXPECT_EQ(bank.patches[0].name, "DEEP PAD      ");
-    EXPECT_EQ(bank.patches[0].category, "PAD ");
+    EXPECT_EQ(slots(bank, 1), std::vector<std::string>{"DEEP PAD      |PAD |137"});
 }
 
 TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytesAndIgnoresTinyFiles)
 {
-    PatchLibrarian library;
-    Bytes tiny = hex("F0 3E 16 00 10 00 00");
+    Bytes tiny = hex("F0 3E 16 00 10 00 00"), cut = currentDump(8, "CUT");
     tiny.resize(74, 0x01);  // 74 bytes before F7: noise
     tiny.push_back(0xF7);
-    Bytes cut = currentDump(8, "CUT");
     cut.pop_back();
     const Bytes junk = hex("01 02 F7 00 7F 55 F0 F0");
-    const PatchFile bank = read(library, concat({junk, currentDump(1, "ONE"), hex("F0 3E 17 00 10 00 00 F7"),
-                                                 hex("F0 3E 16 80 10 00 00 F7"), hex("F0 3E 16 00 11 00 00 F7"),
-                                                 hex("F0 3E 16 00 10 00 80 F7"), tiny, junk, currentDump(2, "TWO"),
-                                                 cut}));
-    EXPECT_EQ(names(bank, 3), (std::vector<std::string>{paddedName("ONE"), paddedName("TWO"), paddedName("INIT")}));
+    const PatchFile bank = read(concat({junk, currentDump(1, "ONE"), hex("F0 3E 17 00 10 00 00 F7"),
+        hex("F0 3E 16 80 10 00 00 F7"), hex("F0 3E 16 00 11 00 00 F7"), hex("F0 3E 16 00 10 00 80 F7"), tiny, junk,
+        currentDump(2, "TWO"), cut}));
+    EXPECT_EQ(slots(bank, 3), (std::vector<std::string>{"ONE           |BASS|137", "TWO           |BASS|137",
+                                  "INIT          |NONE|137"}));
     // Files shorter than 15 bytes are not read at all.
-    EXPECT_TRUE(read(library, Bytes(14, 0x3E)).patches.empty());
-    EXPECT_TRUE(read(library, Bytes(15, 0x00)).patches.empty());
+    EXPECT_TRUE(read(Bytes(14, 0x3E)).patches.empty());
+    EXPECT_TRUE(read(Bytes(15, 0x00)).patches.empty());
 }
 
 TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessage)
 {
-    PatchLibrarian library;
-    Bytes longDump = currentDump(5, "LONG");
+    Bytes longDump = currentDump(5, "LONG"), shortDump = currentDump(6, "SHORT"), noCategory = currentDump(7, "NOCAT");
     longDump.insert(longDump.end() - 1, {0x01, 0x02, 0x03});  // 140 bytes
-    Bytes shortDump = currentDump(6, "SHORT");
     shortDump.resize(127);
     shortDump.push_back(0xF7);  // 128 bytes: no name, no category byte
-    Bytes noCategory = currentDump(7, "NOCAT");
     noCategory.resize(134);
     noCategory.push_back(0xF7);  // 135 bytes: a name, but no category byte
-
-    const PatchFile bank = read(library, concat({longDump, shortDump, noCategory}));
-    EXPECT_EQ(bank.patches[0].messages[0].bytes.size(), 140u);
-    EXPECT_EQ(bank.patches[1].messages[0].bytes.size(), 128u);
-    EXPECT_EQ(names(bank, 3), (std::vector<std::string>{"", "", paddedName("NOCAT")}));
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(bank.patches[i].category, "");
+    EXPECT_EQ(slots(read(concat({longDump, shortDump, noCategory})), 3),
+              (std::vector<std::string>{"||140", "||128", "NOCAT         ||135"}));
 }
 
 TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeader)
 {
     PatchLibrarian library;
+    PatchFile bank;
+    const Bytes file = concat({olderDump(92, "old strings", 15), Bytes(4, 0)});
     testing::internal::CaptureStdout();
-    const PatchFile bank = read(library, concat({olderDump(92, "old strings", 15), Bytes(4, 0)}));
+    library.loadFromChunk(file.data(), static_cast<int>(file.size()), &bank, 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Build LOG: \tPatchLibrarian: File format not supported!\n");
     EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion(paddedName("old strings"), 15));
-    EXPECT_EQ(bank.patches[0].name, "OLD STRINGS   ");
-    EXPECT_EQ(bank.patches[0].category, "STRG");
+    EXPECT_EQ(slots(bank, 1), std::vector<std::string>{"OLD STRINGS   |STRG|137"});
     EXPECT_TRUE(library.olderModelSoundRead);
 }
 
 TEST(PatchFileReader, NamesUnnamedOlderModelDumpsBySlotUpToOneHundredThenWraps)
 {
-    PatchLibrarian library;
     std::vector<Bytes> parts(120, olderDump(76));
     parts[4] = olderDump(77);
-    const PatchFile bank = read(library, concat(parts));
+    testing::internal::CaptureStdout();
+    const PatchFile bank = read(concat(parts));
+    testing::internal::GetCapturedStdout();
     ASSERT_EQ(bank.patches.size(), 120u);
     EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion("Sound       01", 20));
-    EXPECT_EQ(bank.patches[0].category, "INIT");
     EXPECT_EQ(bank.patches[4].messages[0].bytes, expectedConversion("Sound       05", 20));
+    EXPECT_EQ(bank.patches[0].category, "INIT");
     EXPECT_EQ(bank.patches[99].name, "SOUND      100");
     EXPECT_EQ(bank.patches[100].name, "SOUND       01");
 }
 
 TEST(PatchFileReader, ConversionNeverReadsPastAShortOlderModelMessage)
 {
-    PatchSysexMessage shortOld;
-    shortOld.bytes = hex("F0 3E 16 00 10 00 00");
+    PatchSysexMessage shortOld{hex("F0 3E 16 00 10 00 00")};
     for (int k = 7; k < 80; ++k)
         shortOld.bytes.push_back(static_cast<unsigned char>(k));
     shortOld.bytes.push_back(0xF7);  // 81 bytes: name cut after 4 bytes, no category

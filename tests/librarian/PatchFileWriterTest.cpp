@@ -48,25 +48,23 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsThatReadsBack)
     upper.host.chosenPath = upper.data.root + "/Banks/Live.mid";
     fs::create_directories(upper.data.root + "/Banks");
     ASSERT_TRUE(upper.library.savePatchAs("Live", upper.data.root, true));
-    EXPECT_EQ(upper.host.promptedExtension, "mid");
-    EXPECT_EQ(upper.host.upperFolderName, "Banks");
-    EXPECT_EQ(upper.host.upperBankName, "Live.mid");
+    EXPECT_EQ(upper.host.promptedExtension + " " + upper.host.upperFolderName + "/" + upper.host.upperBankName,
+              "mid Banks/Live.mid");
 
     const Bytes file = readFile(upper.host.chosenPath);
     ASSERT_EQ(file.size(), 14152u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 53), kStartHeader);
     EXPECT_EQ(Bytes(file.end() - 4, file.end()), kEnd);
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), kInBetween);
-    EXPECT_EQ(file[kSlot7Event + 5 + 3], 0x01);  // dump byte 4
-    EXPECT_EQ(file[kSlot7Event + 5 + 4], 0x07);  // dump byte 5
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("01 07"));  // bank, program
 
     PatchFile back;
     upper.library.loadFromChunk(file.data(), static_cast<int>(file.size()), &back, 1);
     ASSERT_EQ(back.patches.size(), 100u);
     for (size_t i = 0; i < 60; ++i)
         EXPECT_EQ(body(back.patches[i].messages[0].bytes), body(sounds[i]));
-    EXPECT_EQ(back.patches[60].name, paddedName("INIT"));  // an empty slot is written as the INIT sound
-    EXPECT_EQ(back.patches[99].name, paddedName("INIT"));
+    for (size_t i : {60, 99})
+        EXPECT_EQ(back.patches[i].name, paddedName("INIT"));  // an empty slot is written as the INIT sound
 }
 
 TEST(PatchFileWriter, SavesSixtySoundsRawAs8220Bytes)
@@ -114,8 +112,8 @@ TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
     ASSERT_TRUE(upper.library.saveEditedPatch(mid, "Live.mid"));
     const Bytes file = readFile(mid);
     ASSERT_EQ(file.size(), 14152u);
-    EXPECT_EQ(file[kSlot7Event + 5 + 3], 0x10);  // read dumps hold command 10 and location 00
-    EXPECT_EQ(file[kSlot7Event + 5 + 4], 0x00);
+    // Read dumps hold command 10 and location 00.
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("10 00"));
     // Written through a temporary file that is gone afterwards.
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(upper.data.patches()))
