@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -21,6 +22,15 @@
 #include "Tea.h"
 #include "UIConfigManager.h"
 #include "zuve/zuve.h"
+
+// Runs the action and returns what it printed.
+template <typename F>
+std::string quietly(F&& action)
+{
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
 
 // Colour of cell c of frame f in the test radio strip.
 inline unsigned int radioCellColour(int frame, int cell)
@@ -90,14 +100,6 @@ protected:
     void loadUi(const std::string& elements, const char* sysexXml = kSysEx, double scale = 1.0)
     {
         load(sysexXml, ("<uiconfig>" + elements + "</uiconfig>").c_str(), scale);
-    }
-
-    template <typename F>
-    static std::string quietly(F&& action)
-    {
-        testing::internal::CaptureStdout();
-        action();
-        return testing::internal::GetCapturedStdout();
     }
 
     IParam* param(int index) { return plug.GetParam(index); }

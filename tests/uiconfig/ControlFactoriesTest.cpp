@@ -20,10 +20,8 @@ TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMi
     ControlAction* a = action(kFilterCutoff);
     ASSERT_EQ(a->sysEx.messages.size(), 11u);
     EXPECT_EQ(a->sysEx.messages.front(), (SysExMessage{0x3E, 0x16, 0x58, 0x41, 0x00, 0x05, 10}));
-    ASSERT_NE(a->sysExMessageFor(15, 10), nullptr);
-    EXPECT_EQ((*a->sysExMessageFor(15, 10))[6], 15);
-    EXPECT_EQ(a->sysExMessageFor(9, 10), nullptr);
-    EXPECT_EQ(a->sysExMessageFor(21, 10), nullptr);
+    for (int value : {9, 15, 21})  // below, inside, above
+        EXPECT_EQ(a->sysExMessageFor(value, 10) ? (*a->sysExMessageFor(value, 10))[6] : -1, value == 15 ? 15 : -1);
     EXPECT_EQ(param(kFilterCutoff)->GetMin(), 10.0);
     // Found again by the address bytes 58 41 00 05 of an incoming message.
     EXPECT_EQ(config.sysExControls.findControl(0x58, 0x41, 0x00, 0x05, 0), config.getFirstControlForParam(kFilterCutoff));
@@ -89,8 +87,7 @@ TEST_F(Factories, SysExSliderStartsAtItsZeroValueAndButtonAlwaysHasTwoMessages)
            "valueBounds=\"1,0,5\" sysexIndex=\"0\" changingByte=\"7\"/>");
     const auto& slider = action(kArpSwing)->sysEx.messages;
     ASSERT_EQ(slider.size(), 64u);
-    EXPECT_EQ(slider.front()[6], 64);
-    EXPECT_EQ(slider.back()[6], 127);
+    EXPECT_TRUE(slider.front()[6] == 64 && slider.back()[6] == 127);
     EXPECT_EQ(config.getFirstControlForParam(kArpSwing)->GetRECT()->W(), 80);
     ASSERT_EQ(action(kArpOnOff)->sysEx.messages.size(), 2u);
     EXPECT_EQ(action(kArpOnOff)->kind, kActionSysExSwitch);
@@ -142,10 +139,8 @@ TEST_F(Factories, LinkIsRecordedOnBothParametersWithTheOffsetAddedOnceAndNeverPa
     EXPECT_EQ(action(kArpTempo)->link.number, 4);
     ControlAction* linked = action(kArpClock);
     ASSERT_NE(linked, nullptr);
-    EXPECT_EQ(linked->kind, kActionSysEx);
-    EXPECT_TRUE(linked->sysEx.messages.empty());  // made for the link: sends nothing
-    EXPECT_EQ(linked->link.first, kArpTempo);
-    EXPECT_EQ(linked->link.second, kArpMode);
+    EXPECT_TRUE(linked->kind == kActionSysEx && linked->sysEx.messages.empty());  // made for the link: sends nothing
+    EXPECT_TRUE(linked->link.first == kArpTempo && linked->link.second == kArpMode);
     EXPECT_EQ(action(kPatternStep01Event + 1)->link.first, kPatternStep01 + 1);
     EXPECT_EQ(action(kPatternStep01 + 1)->link.second, kPatternStep01Time + 1);
     EXPECT_EQ(action(kArpDelay)->link.first, kTimbreLED);  // the first copy links index 306
@@ -169,9 +164,8 @@ TEST_F(Factories, OnlyTheCCKnobStepsByItsFourthNumber)
     loadUi(knob("ccKnob", "kVolume", "ccNumber=\"7\" valueBounds=\"0,0,126,2\"") +
            knob("msbLsbKnob", "kPanning", "valueBounds=\"0,0,126,2\"") +
            knob("seKnob", "kFilterCutoff", "valueBounds=\"0,0,126,2\" sysexIndex=\"0\" changingByte=\"7\""));
-    EXPECT_EQ(param(kVolume)->GetStep(), 2.0);
-    EXPECT_EQ(param(kPanning)->GetStep(), 1.0);
-    EXPECT_EQ(param(kFilterCutoff)->GetStep(), 1.0);
+    EXPECT_EQ((std::vector<double>{param(kVolume)->GetStep(), param(kPanning)->GetStep(),
+                  param(kFilterCutoff)->GetStep()}), (std::vector<double>{2, 1, 1}));
 }
 
 TEST_F(Factories, GroupAndNameTextsOfNoCopyCarryNoTimbreNorTheTextOfTheCallBefore)
@@ -198,20 +192,16 @@ TEST_F(Factories, MenuTextsComeFromAListOfExactlyNTextsOrFromTheDisplayNumbers)
            "valueDisplay=\"0:99\" visible=\"1\"/>"
            "<multiFx type=\"Menu\" paramId=\"kLibSyncTimer\" position=\"0,0,30,13\" valueBounds=\"0,0,12\" "
            "valueDisplay=\"0:12\" visible=\"0\"/>");
-    EXPECT_EQ(param(kLFO1Shape)->GetDisplayText(4), "e");
-    EXPECT_EQ(param(kArpRange)->GetDisplayText(0), "1");
-    EXPECT_EQ(param(kArpRange)->GetDisplayText(3), "4");
-    EXPECT_EQ(param(kGlobalMidiChannel)->GetDisplayText(15), "16");
+    const std::tuple<int, int, const char*> texts[] = {{kLFO1Shape, 4, "e"}, {kArpRange, 0, "1"}, {kArpRange, 3, "4"},
+        {kGlobalMidiChannel, 15, "16"}, {kCurrentPatch, 9, "09"}, {kCurrentPatch, 10, "10"}, {kLibSyncTimer, 9, " 9"}};
+    for (const auto& [index, value, text] : texts)
+        EXPECT_EQ(param(index)->GetDisplayText(value), text) << index;
     EXPECT_EQ(param(kGlobalMidiChannel)->GetNDisplayTexts(), 16);
     EXPECT_EQ(config.getFirstControlForParam(kArpMode), nullptr);
     EXPECT_NE(output.find("Values for Lonely not defined!\n"), std::string::npos);
     EXPECT_EQ(param(kCurrentPatch)->GetNDisplayTexts(), 99);
-    EXPECT_EQ(param(kCurrentPatch)->GetDisplayText(9), "09");
-    EXPECT_EQ(param(kCurrentPatch)->GetDisplayText(10), "10");
-    EXPECT_EQ(param(kLibSyncTimer)->GetDisplayText(9), " 9");
     IControl* hidden = config.getFirstControlForParam(kLibSyncTimer);
-    EXPECT_EQ(hidden->GetText()->mColor.A, 0);
-    EXPECT_FALSE(hidden->GetPromptDisabled());
+    EXPECT_TRUE(hidden->GetText()->mColor.A == 0 && !hidden->GetPromptDisabled());
     EXPECT_EQ(config.getFirstControlForParam(kCurrentPatch)->GetText()->mColor, IColor(255, 10, 10, 10));
 }
 
@@ -221,8 +211,7 @@ TEST_F(Factories, NameDisplaysStartWithTheirTextAndLimitTheTypedLength)
            "<dropMenu type=\"nameSelection\" name=\"Find\" paramId=\"kPatchSearchString\" bounds=\"0,0,100,13\" "
            "nameLen=\"20\"/>"
            "<dropMenu type=\"textSelection\" name=\"Pick\" paramId=\"kDataType\" bounds=\"0,0,100,13\"/>");
-    EXPECT_EQ(param(kPatchName)->GetDisplayText(0), "-- INIT --");
-    EXPECT_EQ(param(kPatchName)->Type(), IParam::kTypeText);
+    EXPECT_TRUE(param(kPatchName)->GetDisplayText(0) == "-- INIT --" && param(kPatchName)->Type() == IParam::kTypeText);
     EXPECT_EQ(config.getFirstControlForParam(kPatchName)->GetTextEntryLength(), 16);
     EXPECT_EQ(param(kPatchSearchString)->GetDisplayText(0), "search...");
     EXPECT_EQ(config.getFirstControlForParam(kPatchSearchString)->GetText()->mColor, IColor(255, 225, 225, 225));
