@@ -19,11 +19,8 @@ TEST(LibraryModel, PatchFileCloneKeepsOnlyFlagOneAndResetsKindAndPlace)
     file->directory = "/x";
     file->number = 4;
     auto copy = file->clone();
-    EXPECT_EQ(copy->kind, 0);
-    EXPECT_EQ(copy->flag, 0);
-    EXPECT_EQ(copy->fileName, "A.zt2");
-    EXPECT_TRUE(copy->folderName.empty() && copy->folderPath.empty() && copy->directory.empty());
-    EXPECT_EQ(copy->number, 0);
+    EXPECT_EQ(bankText(*copy), "A.zt2||0|1");
+    EXPECT_TRUE(copy->kind == 0 && copy->flag == 0 && copy->folderPath.empty() && copy->directory.empty());
     EXPECT_EQ(copy->patches.at(0).name, paddedName("ONE"));
     file->flag = 1;
     EXPECT_EQ(file->clone()->flag, 1);
@@ -36,22 +33,18 @@ TEST(LibraryModel, SlotCloneAppendsAfterTheTargetsMessages)
     source.clone(target);
     ASSERT_EQ(target.messages.size(), 2u);
     EXPECT_EQ(target.messages[0].bytes, currentDump(2, "OLD", 3));
-    EXPECT_EQ(target.name, paddedName("NEW"));
-    EXPECT_EQ(target.category, "LEAD");
+    EXPECT_EQ(slotText(target), paddedName("NEW") + "|LEAD|137");
 }
 
 TEST(LibraryModel, CategoryNeedsAMessageWithACategoryByteOfTwentyOrLess)
 {
-    LibrarianPatch empty;  // no message at all
-    empty.parseCategory();
-    EXPECT_EQ(empty.category, "");
     Bytes shortMessage = currentDump(1, "A", 3);
     shortMessage.resize(134);
-    const auto bank = bankOf({currentDump(1, "A", 13), currentDump(1, "A", 20), currentDump(1, "A", 21), shortMessage});
-    EXPECT_EQ(bank->patches[0].category, "DUB ");
-    EXPECT_EQ(bank->patches[1].category, "INIT");
-    EXPECT_EQ(bank->patches[2].category, "");
-    EXPECT_EQ(bank->patches[3].category, "");
+    auto bank = bankOf({currentDump(1, "A", 13), currentDump(1, "A", 20), currentDump(1, "A", 21), shortMessage});
+    bank->patches.emplace_back();  // no message at all
+    bank->patches.back().parseCategory();
+    EXPECT_EQ(slotTexts(*bank, {0, 1, 2, 3, 4}), (std::vector<std::string>{paddedName("A") + "|DUB |137",
+        paddedName("A") + "|INIT|137", paddedName("A") + "||137", paddedName("A") + "||134", "||0"}));
 }
 
 TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
@@ -63,26 +56,19 @@ TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
     received.messages.push_back(PatchSysexMessage{currentDump(3, "RECEIVED", 4)});
     received.name = paddedName("RECEIVED");
     received.category = "DRUM";
-    for (int slot : {-1, 100, 127}) {
+    // Slots out of range, a derived bank selected, a selection past the banks: nothing stored.
+    for (const auto& [slot, kind, selection] : {std::tuple{-1, 0, 0}, {100, 0, 0}, {127, 0, 0}, {42, 1, 0}, {42, 0, 1}}) {
         library.transferSlot = slot;
+        library.selectionKind = kind;
+        library.upperSelection = selection;
         library.setSysexDatatoSelectedSlot(&received);
     }
-    library.transferSlot = 42;
-    library.selectionKind = 1;
-    library.setSysexDatatoSelectedSlot(&received);
-    library.selectionKind = 0;
-    library.upperSelection = 1;
-    library.setSysexDatatoSelectedSlot(&received);
     EXPECT_TRUE(library.bankFiles[0]->patches.empty());
-
     library.upperSelection = 0;
     library.setSysexDatatoSelectedSlot(&received);
-    const PatchFile& stored = *library.bankFiles[0];
-    ASSERT_EQ(stored.patches.size(), 100u);
-    ASSERT_EQ(stored.patches[42].messages.size(), 1u);
-    EXPECT_EQ(stored.patches[42].messages[0].bytes.size(), 137u);
-    EXPECT_EQ(stored.patches[42].name, paddedName("RECEIVED"));
-    EXPECT_EQ(stored.patches[42].category, "DRUM");
+    ASSERT_EQ(library.bankFiles[0]->patches.size(), 100u);
+    EXPECT_EQ(library.bankFiles[0]->patches[42].messages.size(), 1u);
+    EXPECT_EQ(slotText(library.bankFiles[0]->patches[42]), paddedName("RECEIVED") + "|DRUM|137");
 }
 
 TEST(LibraryModel, StoringWhileTheLibraryReloadsIsSafe)

@@ -140,6 +140,26 @@ inline std::unique_ptr<PatchFile> bankOf(const std::vector<Bytes>& sounds)
     return file;
 }
 
+// Slots and banks as one text each, to compare several fields at once:
+// "NAME|CAT|size of the first message" and "file|folder|number|slots".
+inline std::string slotText(const LibrarianPatch& slot)
+{
+    return slot.name + "|" + slot.category + "|" +
+           std::to_string(slot.messages.empty() ? 0 : slot.messages[0].bytes.size());
+}
+inline std::vector<std::string> slotTexts(const PatchFile& bank, std::initializer_list<size_t> slots)
+{
+    std::vector<std::string> texts;
+    for (size_t slot : slots)
+        texts.push_back(slot < bank.patches.size() ? slotText(bank.patches[slot]) : "none");
+    return texts;
+}
+inline std::string bankText(const PatchFile& bank)
+{
+    return bank.fileName + "|" + bank.folderName + "|" + std::to_string(bank.number) + "|" +
+           std::to_string(bank.patches.size());
+}
+
 inline void writeFile(const std::string& path, const Bytes& bytes)
 {
     fs::create_directories(fs::path(path).parent_path());

@@ -33,18 +33,6 @@ PatchFile read(const Bytes& bytes)
     return bank;
 }
 
-// Name, category and message size of the first slots.
-std::vector<std::string> slots(const PatchFile& bank, size_t count)
-{
-    std::vector<std::string> result;
-    for (size_t i = 0; i < count && i < bank.patches.size(); ++i) {
-        const LibrarianPatch& slot = bank.patches[i];
-        result.push_back(slot.name + "|" + slot.category + "|" +
-                         std::to_string(slot.messages.empty() ? 0 : slot.messages[0].bytes.size()));
-    }
-    return result;
-}
-
 }  // namespace
 
 TEST(PatchFileReader, RebuildsTheHeaderUpperCasesTheNameAndCopiesHighBodyBytes)
@@ -57,7 +45,7 @@ TEST(PatchFileReader, RebuildsTheHeaderUpperCasesTheNameAndCopiesHighBodyBytes)
     const Bytes& stored = bank.patches[0].messages.at(0).bytes;
     EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 7), hex("F0 3E 16 00 10 00 00"));
     EXPECT_EQ(Bytes(stored.begin() + 7, stored.end()), Bytes(dump.begin() + 7, dump.end()));
-    EXPECT_EQ(slots(bank, 1), std::vector<std::string>{"DEEP PAD      |PAD |137"});
+    EXPECT_EQ(slotTexts(bank, {0}), std::vector<std::string>{"DEEP PAD      |PAD |137"});
 }
 
 TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytesAndIgnoresTinyFiles)
@@ -70,7 +58,7 @@ TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytesAndIgnor
     const PatchFile bank = read(concat({junk, currentDump(1, "ONE"), hex("F0 3E 17 00 10 00 00 F7"),
         hex("F0 3E 16 80 10 00 00 F7"), hex("F0 3E 16 00 11 00 00 F7"), hex("F0 3E 16 00 10 00 80 F7"), tiny, junk,
         currentDump(2, "TWO"), cut}));
-    EXPECT_EQ(slots(bank, 3), (std::vector<std::string>{"ONE           |BASS|137", "TWO           |BASS|137",
+    EXPECT_EQ(slotTexts(bank, {0, 1, 2}), (std::vector<std::string>{"ONE           |BASS|137", "TWO           |BASS|137",
                                   "INIT          |NONE|137"}));
     // Files shorter than 15 bytes are not read at all.
     EXPECT_TRUE(read(Bytes(14, 0x3E)).patches.empty());
@@ -85,7 +73,7 @@ TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessage)
     shortDump.push_back(0xF7);  // 128 bytes: no name, no category byte
     noCategory.resize(134);
     noCategory.push_back(0xF7);  // 135 bytes: a name, but no category byte
-    EXPECT_EQ(slots(read(concat({longDump, shortDump, noCategory})), 3),
+    EXPECT_EQ(slotTexts(read(concat({longDump, shortDump, noCategory})), {0, 1, 2}),
               (std::vector<std::string>{"||140", "||128", "NOCAT         ||135"}));
 }
 
@@ -98,7 +86,7 @@ TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeade
     library.loadFromChunk(file.data(), static_cast<int>(file.size()), &bank, 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Build LOG: \tPatchLibrarian: File format not supported!\n");
     EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion(paddedName("old strings"), 15));
-    EXPECT_EQ(slots(bank, 1), std::vector<std::string>{"OLD STRINGS   |STRG|137"});
+    EXPECT_EQ(slotTexts(bank, {0}), std::vector<std::string>{"OLD STRINGS   |STRG|137"});
     EXPECT_TRUE(library.olderModelSoundRead);
 }
 
