@@ -14,10 +14,7 @@ TEST_F(TreeWalk, MultilayerOfThreeBuildsThreeLayersBoundToConsecutiveParameters)
     ASSERT_EQ(gui->NLayers(), 3);
     for (int i = 0; i < 3; ++i) {
         ControlLayer* layer = config.getLayerByName("timbre" + std::to_string(i));
-        ASSERT_NE(layer, nullptr);
-        EXPECT_EQ(layer->GetID(), i);
-        EXPECT_EQ(gui->GetLayer(i), layer);
-        ASSERT_EQ(layer->NControls(), 1);
+        ASSERT_TRUE(layer && layer == gui->GetLayer(i) && layer->GetID() == i && layer->NControls() == 1) << i;
         EXPECT_EQ(layer->GetControl(0)->ParamIdx(), kSectionLockOsc1 + i);
         EXPECT_EQ(std::string(param(kSectionLockOsc1 + i)->GetParamGroupForHost()), "Timbre " + std::to_string(i + 1));
     }
@@ -87,8 +84,8 @@ TEST_F(TreeWalk, PositionsAndSizesAreScaledAndTruncated)
     EXPECT_EQ(*gui->GetControl(1)->GetRECT(), IRECT(3, 6, 28, 31));  // one 25 x 25 frame of the 2-frame image
     IControl* display = config.getFirstControlForParam(kControlDisplayName);
     EXPECT_EQ(*display->GetRECT(), IRECT(12, 12, 138, 28));
-    EXPECT_EQ(display->ParamIdx(), -1);  // reached through the action, not bound by index
-    EXPECT_EQ(action(kControlDisplayName)->controls.front(), display);
+    // Reached through the action, not bound by index.
+    EXPECT_TRUE(display->ParamIdx() == -1 && action(kControlDisplayName)->controls.front() == display);
 }
 
 TEST_F(TreeWalk, PatchBrowserGetsItsScaledRectangleFromTheEditorsFactory)
@@ -109,8 +106,7 @@ TEST_F(TreeWalk, DeviceMenuIgnoresItsNameAndSitsOnTheSurface)
     loadUi("<layer name=\"setup\"><dropMenu type=\"deviceSelection\" name=\"ignored\" paramId=\"kDeviceOutSelection\" "
            "bounds=\"0,0,100,13\" inputDev=\"0\"/></layer>");
     EXPECT_EQ(std::string(param(kDeviceOutSelection)->GetNameForHost()), "Device Selection");
-    EXPECT_EQ(config.getLayerByName("setup")->NControls(), 0);
-    EXPECT_EQ(gui->NControls(), 1);
+    EXPECT_TRUE(config.getLayerByName("setup")->NControls() == 0 && gui->NControls() == 1);
     EXPECT_EQ(param(kDeviceOutSelection)->GetDisplayText(0), "OFF");
 }
 
