@@ -1,8 +1,54 @@
-// The cipher, the loading of the enciphered resources, the SysEx templates,
-// the value lists and the text parsers of the configuration.
+// The parameter name table, the cipher, the loading of the enciphered
+// resources, the SysEx templates, the value lists and the text parsers.
 #include "ConfigTestSupport.h"
 
+#include <cstdio>
+#include <fstream>
+
+#include "debugger.h"
+
 namespace {
+
+TEST(ParameterTable, NamesSpanIndexes0To306WithTheirFixedValuesAndIndex91HasTwoAndLetterCaseCounts)
+{
+    UIConfigManager table;
+    table.initParams();
+    EXPECT_EQ(table.paramNameCount(), 302u);
+    const std::pair<const char*, int> names[] = {{"kOscillator1Semitone", 0}, {"kAccentControl", 90},
+        {"kNumAutomatedParams", 91}, {"kPatchFileDialog", 91}, {"kSectionLockOsc1", 168}, {"kGlobalDeviceID", 218},
+        {"kCurrentBank", 289}, {"kTimbreLED", 306}, {"kfiltercutoff", -1}};
+    for (const auto& [name, index] : names) {
+        int found = 0;
+        const std::string printed = quietly([&] { found = table.getParamByName(name); });
+        EXPECT_EQ(found, index) << name;
+        EXPECT_EQ(printed, index < 0 ? std::string("parameter ") + name + " NOT FOUND!!\n" : "");
+    }
+    EXPECT_EQ(kTimbreLED + 1, kNumParams);
+}
+
+TEST(ParameterTable, ExistingNamesKeepTheirFirstIndexAndTheDebugLogRecordsFillDuplicatesAndMisses)
+{
+    const std::string path = testing::TempDir() + "parameter-table-LOG.txt";
+    std::remove(path.c_str());
+    DebuggerOutput output;
+    UIConfigManager config;
+    config.setDebugLog(&output, true, path);
+    quietly([&] {
+        config.initParams();
+        config.mapParamToString("kMainTab", 1);
+        config.getParamByName("kNoSuchParameter");
+    });
+    EXPECT_EQ(config.getParamByName("kMainTab"), 302);  // an existing name keeps its first index
+
+    std::ifstream file(path);
+    std::vector<std::string> texts;
+    for (std::string line; std::getline(file, line);)
+        texts.push_back(line.substr(line.find("\t ") + 2));
+    EXPECT_EQ(texts, (std::vector<std::string> {"CONFIG READER: Started to initialize parameters...",
+                         "CONFIG READER: Completed!", "CONFIG READER: parameter kMainTab ALREADY EXISTS!",
+                         "CONFIG READER: parameter kNoSuchParameter NOT FOUND!"}));
+    std::remove(path.c_str());
+}
 
 TEST(TeaCipher, PublishedZeroKeyVectorDeciphersToEightZeroBytesAndBack)
 {
