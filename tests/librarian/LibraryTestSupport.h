@@ -160,6 +160,14 @@ inline std::string bankText(const PatchFile& bank)
            std::to_string(bank.patches.size());
 }
 
+inline std::vector<std::string> bankTexts(const PatchFileList& files)
+{
+    std::vector<std::string> texts;
+    for (const auto& file : files)
+        texts.push_back(bankText(*file));
+    return texts;
+}
+
 inline void writeFile(const std::string& path, const Bytes& bytes)
 {
     fs::create_directories(fs::path(path).parent_path());

@@ -7,34 +7,28 @@ namespace {
 
 using namespace librarytest;
 
-std::string nameBytes(const Bytes& dump)
-{
-    return std::string(dump.begin() + 120, dump.begin() + 134);
-}
-
 TEST(PatchImportReader, OlderDumpsBecomeWholeDumpsInFileOrderNamedFromTheFileUnlessTheyCarryAName)
 {
+    // Name bytes and category byte of each sound: unnamed ones are INIT (14).
     const struct {
         Bytes file;
         const char* path;
         std::vector<std::string> names;
     } cases[] = {
-        {olderDump(76), "/x/Warm Pad.syx", {"Warm Pad      "}},
-        {olderDump(78), "/x/Bell.syx", {"Bell          "}},  // one byte too many is cut
-        {concat({olderDump(92, "FIRST"), olderDump(92, "SECOND"), olderDump(92, "THIRD")}), "/x/Three.syx",
-            {"FIRST         ", "SECOND        ", "THIRD         "}},
+        {olderDump(76), "/x/Warm Pad.syx", {"Warm Pad      \x14"}},
+        {olderDump(78), "/x/Bell.syx", {"Bell          \x14"}},  // one byte too many is cut
+        {concat({olderDump(92, "FIRST"), olderDump(92, "SECOND", 3), olderDump(92, "THIRD")}), "/x/Three.syx",
+            {"FIRST         \x09", "SECOND        \x03", "THIRD         \x09"}},
     };
     for (const auto& c : cases) {
-        const auto sounds = patchimport::readSingleSounds(c.file, c.path, true);
-        ASSERT_EQ(c.names.size(), sounds.size()) << c.path;
-        for (size_t i = 0; i < sounds.size(); ++i) {
-            ASSERT_EQ(137u, sounds[i].size());
-            EXPECT_EQ(hex("F0 3E 16"), Bytes(sounds[i].begin(), sounds[i].begin() + 3));
-            EXPECT_EQ(c.names[i], nameBytes(sounds[i]));
-            EXPECT_EQ(0xF7, sounds[i][136]);
+        std::vector<std::string> names;
+        for (const Bytes& sound : patchimport::readSingleSounds(c.file, c.path, true)) {
+            EXPECT_TRUE(sound.size() == 137 && Bytes(sound.begin(), sound.begin() + 3) == hex("F0 3E 16") &&
+                        sound[136] == 0xF7);
+            names.emplace_back(sound.begin() + 120, sound.begin() + 135);
         }
+        EXPECT_EQ(names, c.names) << c.path;
     }
-    EXPECT_EQ(0x14, patchimport::readSingleSounds(olderDump(76), "/x/a.syx", true)[0][134]);  // INIT
 }
 
 TEST(PatchImportReader, NamesFromFileNamesAreCutPaddedAndPrintable)
