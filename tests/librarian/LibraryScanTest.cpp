@@ -44,6 +44,7 @@ protected:
 };
 
 using Names = std::vector<std::string>;
+const std::string kInit = "INIT          |NONE|137";
 
 }  // namespace
 
@@ -84,11 +85,9 @@ TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
     put("Short.zt2", 37, "S");
     scan();
     ASSERT_EQ(library.bankFiles.size(), 2u);
-    EXPECT_EQ(slotName(0, 99), paddedName("F100"));
-    ASSERT_EQ(library.bankFiles[1]->patches.size(), 100u);
-    EXPECT_EQ(slotName(1, 36), paddedName("S37"));
-    EXPECT_EQ(slotName(1, 37), "INIT          ");
-    EXPECT_EQ(library.bankFiles[1]->patches[99].category, "NONE");
+    EXPECT_EQ(slotTexts(*library.bankFiles[0], {99, 100}), (Names{paddedName("F100") + "|BASS|137", "none"}));
+    EXPECT_EQ(slotTexts(*library.bankFiles[1], {36, 37, 99, 100}),
+              (Names{paddedName("S37") + "|BASS|137", kInit, kInit, "none"}));
     EXPECT_FALSE(fs::exists(data.converted()));
 }
 
@@ -103,12 +102,9 @@ TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
         EXPECT_TRUE(fs::exists(data.converted() + source)) << source;
     ASSERT_EQ(banks(), (Names{"Big Singles 1.zt2", "Big Singles 2.zt2", "Big Singles 3.zt2", "Edge Singles 1.zt2",
                            "Edge Singles 2.zt2", "Vintage Singles 1.zt2", "Vintage Singles 2.zt2"}));
-    EXPECT_EQ(slotName(1, 0), paddedName("BIG101"));
-    EXPECT_EQ(slotName(2, 49), paddedName("BIG250"));
-    EXPECT_EQ(slotName(2, 50), paddedName("INIT"));
-    EXPECT_EQ(slotName(4, 0), paddedName("EDGE101"));
-    EXPECT_EQ(slotName(4, 1), paddedName("INIT"));
-    EXPECT_EQ(slotName(6, 49), "SOUND       50");  // older pieces are numbered apart
+    EXPECT_EQ((Names{slotName(1, 0), slotName(2, 49), slotName(2, 50), slotName(4, 0), slotName(4, 1),
+                  slotName(6, 49)}), (Names{paddedName("BIG101"), paddedName("BIG250"), paddedName("INIT"),
+                  paddedName("EDGE101"), paddedName("INIT"), "SOUND       50"}));  // older pieces are numbered apart
     EXPECT_EQ(readFile(path("Big Singles 3.zt2")).size(), 13700u);
     EXPECT_EQ(rescans(), 1);
 }
@@ -128,9 +124,7 @@ TEST_F(LibraryScan, ConvertsAnOlderModelBankWithoutOverwritingItsSourceAndBuilds
     ASSERT_EQ(library.bankFiles.size(), 1u);
     EXPECT_EQ(slotName(0, 0), paddedName("OLD0"));
     ASSERT_EQ(library.categoryFolders.size(), 20u);
-    const SubFolderFiles& bass = library.categoryFolders[3]->subFolders.at(0);
-    ASSERT_EQ(bass.files.size(), 1u);
-    EXPECT_EQ(bass.files[0]->patches.size(), 30u);
+    EXPECT_EQ(bankTexts(library.categoryFiles), (Names{"NONE 1|NONE|0|70", "BASS 1|BASS|3|30"}));  // 70 padding slots
 }
 
 TEST_F(LibraryScan, NeverOverwritesAnExistingFileWithAPiece)
@@ -154,8 +148,8 @@ TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnceOfferingTheSoun
     EXPECT_FALSE(fs::exists(path("Big Singles 1.zt2")));
     EXPECT_EQ(rescans(), 0);
     ASSERT_EQ(library.bankFiles.size(), 3u);
-    EXPECT_EQ(slotName(1, 49), paddedName("BIG150"));
-    EXPECT_EQ(library.bankFiles[2]->patches[0].messages[0].bytes.size(), 137u);
+    EXPECT_EQ(slotTexts(*library.bankFiles[1], {49}), Names{paddedName("BIG150") + "|BASS|137"});
+    EXPECT_EQ(slotTexts(*library.bankFiles[2], {0}), Names{paddedName("OLDSOUND") + "|PAD |137"});
 }
 
 TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
@@ -166,14 +160,10 @@ TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
     ASSERT_EQ(library.bankFiles.size(), 5u);
     ASSERT_EQ(library.bankFolders.size(), 3u);
     const FolderFiles& a = *library.bankFolders[0];
-    ASSERT_EQ(a.subFolders.size(), 1u);
-    EXPECT_TRUE(a.subFolders[0].files.empty());
-    ASSERT_EQ(a.subFolders[0].subFolders.size(), 2u);
-    EXPECT_EQ(a.subFolders[0].subFolders[0].name, "B");
-    EXPECT_EQ(a.subFolders[0].subFolders[0].files.size(), 1u);  // deep.zt2 is in no node
-    EXPECT_EQ(a.subFolders[0].subFolders[1].name, "C");
-    EXPECT_EQ(library.bankFolders[2]->name, "Patches");
-    EXPECT_EQ(library.bankFolders[2]->files.size(), 1u);
+    ASSERT_TRUE(a.subFolders.size() == 1 && a.subFolders[0].files.empty() && a.subFolders[0].subFolders.size() == 2);
+    const std::vector<SubFolderFiles2>& nodes = a.subFolders[0].subFolders;
+    EXPECT_EQ(nodes[0].name + std::to_string(nodes[0].files.size()) + nodes[1].name, "B1C");  // deep.zt2 is in no node
+    EXPECT_EQ(library.bankFolders[2]->name + " " + std::to_string(library.bankFolders[2]->files.size()), "Patches 1");
 }
 
 TEST_F(LibraryScan, LogsAMissingLibraryFolderAndChangesNothing)

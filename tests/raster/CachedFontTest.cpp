@@ -1,6 +1,8 @@
 // Text: face mapping, measuring, alignment flags and where the pixels land.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "BitmapTestSupport.h"
 #include "dovor/fonts.h"
 #include "platform/CoreTextFreeType.h"
@@ -60,8 +62,7 @@ TEST(CachedFont, LineHeightIsTheRequestedCellHeight)
 {
     for (int height : {2, 10, 12, 17, 40}) {
         Font font("Arial", height);
-        EXPECT_EQ(font.font.GetLineHeight(), height);
-        EXPECT_EQ(font.measure("Hg").bottom, height);
+        EXPECT_TRUE(font.font.GetLineHeight() == height && font.measure("Hg").bottom == height) << height;
     }
 }
 
@@ -70,27 +71,19 @@ TEST(CachedFont, InkStaysInsideTheMeasuredRectangleAndWithoutNoClipInsideTheClip
     Font measured("Arial", 16), clipped("Arial", 20);
     const RECT size = measured.measure("Hello, jig!"), box{30, 20, 30 + size.right, 20 + size.bottom};
     const RECT a = measured.ink("Hello, jig!", box, DT_NOCLIP), b = clipped.ink("WWWWW", {10, 10, 25, 18}, 0);
-    EXPECT_TRUE(inside(a, box));
-    EXPECT_GT((a.right - a.left) * (a.bottom - a.top), 20);
-    EXPECT_TRUE(inside(b, {10, 10, 25, 18}));
-    EXPECT_GT(b.right, b.left);
+    EXPECT_TRUE(inside(a, box) && (a.right - a.left) * (a.bottom - a.top) > 20);
+    EXPECT_TRUE(inside(b, {10, 10, 25, 18}) && b.right > b.left);
 }
 
 // Monospace '_' and '%' and oblique 'f' reach past their advance at these sizes.
 TEST(CachedFont, GlyphsOverhangingTheirAdvanceStayInsideTheMeasuredWidth)
 {
-    const struct {
-        const char* face;
-        int height;
-        char italic;
-        const char* text;
-    } cases[] = {{"NK57 Monospace", 6, 0, "_"}, {"NK57 Monospace", 8, 0, "Filter Cutoff: 127 %"},
-                 {"Monaco", 12, 0, "INIT_1"}, {"Arial", 20, 1, "jiff"}};
-    for (const auto& c : cases) {
-        Font font(c.face, c.height, c.italic);
-        const RECT ink = font.ink(c.text, {20, 10, 180, 50}, DT_NOCLIP | DT_RIGHT);
-        EXPECT_LE(ink.right, 180) << c.text;
-        EXPECT_GE(ink.left, 180 - font.width(c.text)) << c.text;
+    const std::tuple<const char*, int, char, const char*> cases[] = {{"NK57 Monospace", 6, 0, "_"},
+        {"NK57 Monospace", 8, 0, "Filter Cutoff: 127 %"}, {"Monaco", 12, 0, "INIT_1"}, {"Arial", 20, 1, "jiff"}};
+    for (const auto& [face, height, italic, text] : cases) {
+        Font font(face, height, italic);
+        const RECT ink = font.ink(text, {20, 10, 180, 50}, DT_NOCLIP | DT_RIGHT);
+        EXPECT_TRUE(ink.right <= 180 && ink.left >= 180 - font.width(text)) << text;
     }
 }
 
@@ -99,14 +92,10 @@ TEST(CachedFont, CentringAndFarEdgeFlagsMoveTheTextByTheSpareRoom)
     Font font("Arial", 14);
     const RECT size = font.measure("Mid"), box{0, 0, 100, 40}, left = font.ink("Mid", box, 0, 100, 40);
     const int spareX = 100 - size.right, spareY = 40 - size.bottom;
-    const struct {
-        unsigned int flags;
-        int dx, dy;
-    } cases[] = {{DT_CENTER | DT_VCENTER, spareX / 2, spareY / 2}, {DT_RIGHT | DT_BOTTOM, spareX, spareY}};
-    for (const auto& c : cases) {
-        const RECT moved = font.ink("Mid", box, c.flags, 100, 40);
-        EXPECT_EQ(moved.left - left.left, c.dx) << c.flags;
-        EXPECT_EQ(moved.top - left.top, c.dy) << c.flags;
+    for (const auto& [flags, dx, dy] : {std::tuple{DT_CENTER | DT_VCENTER, spareX / 2, spareY / 2},
+             std::tuple{DT_RIGHT | DT_BOTTOM, spareX, spareY}}) {
+        const RECT moved = font.ink("Mid", box, flags, 100, 40);
+        EXPECT_EQ(std::pair(moved.left - left.left, moved.top - left.top), std::pair(dx, dy)) << flags;
     }
 }
 
@@ -130,10 +119,9 @@ TEST(CachedFont, ColourAlphaCountsOnlyWithItsFlagAndAFontWithoutHandleOrTextDraw
     ZUVE_CachedFont none;
     FilledBitmap dest(60, 20);
     RECT box{0, 0, 60, 20};
-    EXPECT_EQ(none.DrawText(&dest, "x", -1, &box, 0), 0);
-    EXPECT_EQ(none.GetLineHeight(), 0);
-    EXPECT_EQ(font.font.DrawText(&dest, nullptr, -1, &box, 0), 0);
-    EXPECT_EQ(font.font.DrawText(&dest, "x", -1, nullptr, 0), 0);
+    EXPECT_TRUE(none.DrawText(&dest, "x", -1, &box, 0) == 0 && none.GetLineHeight() == 0);
+    EXPECT_TRUE(font.font.DrawText(&dest, nullptr, -1, &box, 0) == 0 &&
+                font.font.DrawText(&dest, "x", -1, nullptr, 0) == 0);
 }
 
 }  // namespace

@@ -16,10 +16,9 @@ TEST(ScaledBlit, NearestRepeatsAndBilinearSamplesBetweenPixelCentresRepeatingEdg
     // Sample positions 0.25, 0.75, 1.25, 1.75 -> taps at -0.25 (edge), 0.25, 0.75, 1.25 (edge).
     ZUVE_ScaledBlit(&bilinear, &src, 0, 0, 4, 1, 0, 0, 2, 1, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
     const int nearestRed[] = {0, 0, 255, 255}, bilinearRed[] = {0, 64, 191, 255};
-    for (int x = 0; x < 4; ++x) {
-        EXPECT_EQ(pixelAt(&nearest, x, 0), ZUVE_RGBA(nearestRed[x], 0, 0, 255)) << x;
-        EXPECT_EQ(pixelAt(&bilinear, x, 0), ZUVE_RGBA(bilinearRed[x], 0, 0, 255)) << x;
-    }
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(std::pair(pixelAt(&nearest, x, 0), pixelAt(&bilinear, x, 0)),
+                  std::pair(ZUVE_RGBA(nearestRed[x], 0, 0, 255), ZUVE_RGBA(bilinearRed[x], 0, 0, 255))) << x;
     // At scale one every sample falls on a pixel centre.
     ZUVE_MemBitmap grid(3, 3), copy(3, 3);
     paint(&grid, [](int x, int y) { return ZUVE_RGBA(x * 60 + y, 255 - y, x, 128 + x + y); });
@@ -67,10 +66,9 @@ TEST(RotatedBlit, DrawsOnlyInsideTheDestinationBitmapAndWhenCutOffInsideTheRecta
     FilledBitmap dest(3, 3);
     paint(&src, [](int x, int y) { return ZUVE_RGBA(x + 4 * y, 0, 0, 255); });
     ZUVE_RotatedBlit(&dest, &src, -2, 1, 4, 4, 0, 0, 4, 4, 0.f, false, 1.f, 0, 0, 0);
-    for (int i = 0; i < 9; ++i) {
-        const int x = i % 3, y = i / 3;
-        EXPECT_EQ(pixelAt(&dest, x, y), x < 2 && y >= 1 ? pixelAt(&src, x + 2, y - 1) : kBack) << x << "," << y;
-    }
+    for (int x = 0; x < 3; ++x)
+        for (int y = 0; y < 3; ++y)
+            EXPECT_EQ(pixelAt(&dest, x, y), x < 2 && y >= 1 ? pixelAt(&src, x + 2, y - 1) : kBack) << x << "," << y;
     // Turned: cut off, it keeps to the destination rectangle; uncut, its corners reach out.
     FilledBitmap full(4, 4, kInk), cut(20, 20), uncut(20, 20);
     const float angle = float(M_PI / 4);
