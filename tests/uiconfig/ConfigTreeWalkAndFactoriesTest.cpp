@@ -120,6 +120,17 @@ TEST_F(TreeWalk, DeviceMenuIgnoresItsNameAndSitsOnTheSurface)
     EXPECT_EQ(param(kDeviceOutSelection)->GetDisplayText(0), "OFF");
 }
 
+TEST_F(TreeWalk, LayerCopiesStopAtFourThousandNinetySixForTheWholeConfiguration)
+{
+    loadUi("<multilayer create=\"4095\" name=\"a\"/><multilayer create=\"1\" name=\"b\"/>"
+           "<multilayer create=\"1\" name=\"c\"/><multilayer create=\"2147483647\" name=\"d\"/>");
+    EXPECT_EQ(gui->NLayers(), 4096);
+    EXPECT_NE(config.getLayerByName("b0"), nullptr);
+    EXPECT_EQ(config.getLayerByName("c0"), nullptr);
+    EXPECT_NE(output.find("multilayer 'c' wants 1 copies: nothing built"), std::string::npos);
+    EXPECT_NE(output.find("multilayer 'd' wants 2147483647 copies"), std::string::npos);
+}
+
 TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMinimum)
 {
     loadUi(knob("seKnob", "kFilterCutoff", "valueBounds=\"12,10,20,1\" sysexIndex=\"0\" changingByte=\"7\""));
@@ -350,7 +361,8 @@ TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValu
 {
     loadUi("<radio paramId=\"kPatternStep01Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,0\" buttons=\"4\"/>"
            "<radio paramId=\"kPatternStep02Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,40\" buttons=\"1\"/>"
-           "<radio paramId=\"kPatternStep03Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,80\" buttons=\"0\"/>");
+           "<radio paramId=\"kPatternStep03Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,80\" buttons=\"0\"/>"
+           "<radio paramId=\"kPatternStep04Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,120\" buttons=\"4097\"/>");
     auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
     IMouseMod left(true), right(false, true);
     radio->OnMouseDown(120, 10, &left);
@@ -368,6 +380,8 @@ TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValu
     EXPECT_EQ(single->GetValue(), 0.0);
     EXPECT_EQ(config.getFirstControlForParam(kPatternStep03Event), nullptr);
     EXPECT_NE(output.find("has 0 buttons"), std::string::npos);
+    EXPECT_EQ(config.getFirstControlForParam(kPatternStep04Event), nullptr);
+    EXPECT_NE(output.find("has 4097 buttons"), std::string::npos);
 }
 
 TEST_F(Factories, AutoOffSwitchIsReturnedAndScaledOnce)

@@ -6,25 +6,17 @@
 
 #include "dovor/timing.h"
 
-namespace {
-
-class VirtualClockInstalled : public ::testing::Test {
-protected:
-    void SetUp() override { dovor::SetVirtualClock(&clock); }
-    void TearDown() override { dovor::SetVirtualClock(nullptr); }
-    dovor::SteppedClock clock;
-};
-
-}  // namespace
-
-TEST_F(VirtualClockInstalled, SleepAdvancesTheClockInsteadOfWaitingAndZeroMeansOneHundredMicroseconds)
+TEST(Timing, VirtualSleepAdvancesTheClockInsteadOfWaitingAndZeroMeansOneHundredMicroseconds)
 {
+    dovor::SteppedClock clock;
+    dovor::SetVirtualClock(&clock);
     Sleep(0);
     EXPECT_EQ(clock.nowMicroseconds(), 100);
     for (int poll = 0; poll < 21; ++poll)
         Sleep(500);  // a request loop's twenty-one librarian delays
     EXPECT_EQ(clock.nowMicroseconds(), 100 + 21 * 500000);
     EXPECT_EQ(GetTickCount(), 10500u);
+    dovor::SetVirtualClock(nullptr);
 }
 
 TEST(Timing, RealClockIsMonotonicAndSleepWaitsAtLeastItsTime)

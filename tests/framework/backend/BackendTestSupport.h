@@ -16,18 +16,10 @@
 
 class RecordingControl : public IControl {
 public:
-    struct Event {
-        std::string kind;
-        int x, y;
-        IMouseMod mod;
-    };
+    struct Event { std::string kind; int x, y; IMouseMod mod; };
     RecordingControl(IRECT r, const IColor& colour = COLOR_RED) : IControl(nullptr, r), mColour(colour) {}
 
-    bool Draw(IGraphics* graphics) override
-    {
-        ++draws;
-        return graphics->FillIRect(&mColour, GetRECT());
-    }
+    bool Draw(IGraphics* graphics) override { return graphics->FillIRect(&mColour, GetRECT()); }
     void OnMouseDown(int x, int y, IMouseMod* mod) override { events.push_back({"down", x, y, *mod}); }
     void OnMouseUp(int x, int y, IMouseMod* mod) override { events.push_back({"up", x, y, *mod}); }
     void OnMouseDrag(int x, int y, int, int, IMouseMod* mod) override { events.push_back({"drag", x, y, *mod}); }
@@ -54,7 +46,6 @@ public:
     std::vector<int> wheelSteps;
     std::vector<int> keys;
     bool acceptKeys = true;
-    int draws = 0;
     int dirtyQueries = 0;
     std::string enteredText;
 
@@ -82,11 +73,10 @@ protected:
     }
 
     // Opens the view and draws its first frame.
-    IGraphicsCocoa_vZelto2X_64_au* openView()
+    void openView()
     {
-        auto* view = static_cast<IGraphicsCocoa_vZelto2X_64_au*>(graphics->OpenWindow(nullptr));
+        graphics->OpenWindow(nullptr);
         headless->ProcessEvents(0);
-        return view;
     }
     platform::HeadlessWindow* window() const
     {

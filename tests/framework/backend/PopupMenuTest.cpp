@@ -1,21 +1,16 @@
-// Popup menus on the headless window system: the native form, scripted
-// choices, and the timer while a menu is open.
+// Popup menus on the headless window system: scripted choices, and the timer
+// while a menu is open.
 #include "BackendTestSupport.h"
-#include "IGraphicsNSMenu.h"
 #include "IPopupMenu.h"
 
 namespace {
 
-class PopupMenuTest : public BackendTest {
+class PopupMenuTest : public OpenViewTest {
 protected:
     void SetUp() override
     {
-        BackendTest::SetUp();
-        attach(IRECT(0, 0, kWidth, kHeight));
-        openView();
-        sub.AddItem("Sub 1");
-        sub.AddItem("Sub 2");
-        sub.AddItem("Sub 3");
+        OpenViewTest::SetUp();
+        for (const char* item : {"Sub 1", "Sub 2", "Sub 3"}) sub.AddItem(item);
         top.AddItem("Alpha");
         top.AddSeparator();
         top.AddItem("Banks", &sub);
@@ -29,7 +24,7 @@ protected:
     IPopupMenu top, sub;
 };
 
-TEST_F(PopupMenuTest, ChoosingReturnsTheMenuThatHoldsTheItemWithItsIndex)
+TEST_F(PopupMenuTest, ChoosingReturnsTheMenuThatHoldsTheItemAndDismissingOrADisabledItemReturnsNull)
 {
     headless->QueueMenuAnswer("2/2");
     EXPECT_EQ(&sub, show());
@@ -38,24 +33,15 @@ TEST_F(PopupMenuTest, ChoosingReturnsTheMenuThatHoldsTheItemWithItsIndex)
     headless->QueueMenuAnswer("Alpha");  // by title
     EXPECT_EQ(&top, show());
     EXPECT_EQ(0, top.GetChosenItemIdx());
-}
-
-TEST_F(PopupMenuTest, DismissingOrADisabledItemReturnsNullAndKeepsTheIndexes)
-{
-    headless->QueueMenuAnswer("none");
-    EXPECT_EQ(nullptr, show());
-    headless->QueueMenuAnswer("3");
-    EXPECT_EQ(nullptr, show());
-    headless->QueueMenuAnswer("1");  // the separator
-    EXPECT_EQ(nullptr, show());
-    EXPECT_EQ(nullptr, show());      // no answer left: dismissed
-    EXPECT_EQ(-1, top.GetChosenItemIdx());
+    for (const char* answer : {"none", "3", "1"}) {  // dismissed, disabled, the separator
+        headless->QueueMenuAnswer(answer);
+        EXPECT_EQ(nullptr, show()) << answer;
+    }
 }
 
 TEST_F(PopupMenuTest, AMenuWithoutAnswerAndAnAnswerNamingNoItemAreNotedForTheScript)
 {
-    EXPECT_TRUE(headless->TakeMenuNotes().empty());
-    show();
+    EXPECT_EQ(nullptr, show());  // no answer queued: dismissed
     headless->QueueMenuAnswer("Gamma");
     EXPECT_EQ(nullptr, show());
     headless->QueueMenuAnswer("none");
@@ -67,40 +53,17 @@ TEST_F(PopupMenuTest, AMenuWithoutAnswerAndAnAnswerNamingNoItemAreNotedForTheScr
     EXPECT_TRUE(headless->TakeMenuNotes().empty());
 }
 
-TEST(NativeMenu, SubmenuEntryIsEnabledWhateverItsFlagsAndTitleIsIndented)
+TEST_F(PopupMenuTest, ShowingAMenuReleasesTheMouseCaptureAndTheTimerKeepsTicking)
 {
-    IPopupMenu sub, top;
-    sub.AddItem("Inner");
-    IPopupMenuItem* entry = top.AddItem("Outer", &sub);
-    entry->SetFlags(IPopupMenuItem::kDisabled);
-    top.AddItem("Heading", -1, IPopupMenuItem::kTitle);
-    IGraphicsMenuRcvr_vZelto2X_64_au receiver(platform::ViewRect{});
-    IGraphicsNSMenu_vZelto2X_64_au native;
-    native.initWithIPopupMenuAndReciever(&top, &receiver);
-    ASSERT_EQ(2u, native.items.size());
-    EXPECT_TRUE(native.items[0].enabled);
-    ASSERT_TRUE(native.items[0].submenu);
-    EXPECT_EQ(&sub, static_cast<IGraphicsNSMenu_vZelto2X_64_au*>(native.items[0].submenu.get())->AssociatedIPopupMenu());
-    EXPECT_EQ(1, native.items[1].indentation);
-    EXPECT_EQ(&top, native.AssociatedIPopupMenu());
-}
-
-TEST_F(PopupMenuTest, TimerKeepsTickingWhileAMenuIsOpen)
-{
-    RecordingControl* probe = attach(IRECT(100, 100, 120, 120));
+    window()->InjectMouse(mouse(platform::MouseEventKind::Down, 20, 700));
+    ASSERT_NE(nullptr, graphics->GetMouseCapture());
+    RecordingControl* probe = attach(IRECT(100, 100, 120, 120));  // the first control is never asked
     const int before = probe->dirtyQueries;
     headless->SetMenuOpenTime(200);
     headless->QueueMenuAnswer("Alpha");
     EXPECT_EQ(&top, show());
-    EXPECT_EQ(5, probe->dirtyQueries - before);
-}
-
-TEST_F(PopupMenuTest, ShowingAMenuReleasesTheMouseCapture)
-{
-    window()->InjectMouse(mouse(platform::MouseEventKind::Down, 20, 700));
-    ASSERT_NE(nullptr, graphics->GetMouseCapture());
-    show();
     EXPECT_EQ(nullptr, graphics->GetMouseCapture());
+    EXPECT_EQ(5, probe->dirtyQueries - before);
 }
 
 }  // namespace

@@ -28,20 +28,3 @@ static void BM_QueueDrainBlock(benchmark::State& state)
     }
 }
 BENCHMARK(BM_QueueDrainBlock)->Arg(0)->Arg(16)->Arg(256);
-
-static void BM_QueueAddOutOfOrder(benchmark::State& state)
-{
-    IMidiQueue queue;
-    int i = 0;
-    for (auto _ : state) {
-        IMidiMsg msg((i * 37) % 512, 0xB0, 74, 0);
-        queue.Add(&msg);
-        if (++i == 256) {
-            state.PauseTiming();
-            queue.Clear();
-            i = 0;
-            state.ResumeTiming();
-        }
-    }
-}
-BENCHMARK(BM_QueueAddOutOfOrder);

@@ -18,7 +18,7 @@ public:
 
     void OnParamChange(int idx) override { changes.push_back(idx); }
     void OnParamChange2(int idx) override { hardwareChanges.push_back(idx); }
-    void Reset() override { ++resets; }
+    void Reset() override {}
 
     void BeginInformHostOfParamChange(int) override {}
     void InformHostOfParamChange(int idx, double value) override { informed.emplace_back(idx, value); }
@@ -40,6 +40,5 @@ public:
     std::vector<int> hardwareChanges;
     std::vector<std::pair<int, double>> informed;
     std::vector<int> sent;
-    int resets = 0;
     double tempo = 120.0;
 };

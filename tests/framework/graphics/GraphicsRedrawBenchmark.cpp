@@ -1,5 +1,5 @@
 // Redraw cost of an editor-sized surface: 1500 x 757 with 300 knobs of
-// 128-frame strips, next to a plain full-surface copy blit as the yardstick.
+// 128-frame strips (the raster benchmark times a plain full-surface blit).
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -39,17 +39,6 @@ struct EditorSurface {
         gui.Draw(&all);
     }
 };
-
-void BM_FullSurfaceCopyBlit(benchmark::State& state)
-{
-    EditorSurface s;
-    ZUVE_MemBitmap source(kWidth, kHeight, 4);
-    for (auto _ : state) {
-        ZUVE_Blit(s.gui.GetDrawBitmap(), &source, 0, 0, 0, 0, kWidth, kHeight, 1.0f, ZUVE_BLIT_MODE_COPY);
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_FullSurfaceCopyBlit)->Unit(benchmark::kMillisecond);
 
 void BM_FullRedraw300Knobs(benchmark::State& state)
 {

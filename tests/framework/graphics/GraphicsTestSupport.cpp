@@ -37,7 +37,6 @@ ZUVE_IBitmap* TestGraphics::OSLoadBitmap(int, const char* name)
 {
     auto it = mImages.find(name ? name : "");
     if (it == mImages.end()) return nullptr;
-    ++bitmapLoads;
     const Image& image = it->second;
     const int frames = int(image.colours.size());
     auto* bitmap = new ZUVE_MemBitmap(image.w, image.frameH * frames, 4);
@@ -49,7 +48,6 @@ ZUVE_IBitmap* TestGraphics::OSLoadBitmap(int, const char* name)
 IPopupMenu* TestGraphics::CreateIPopupMenu(IPopupMenu* menu, IRECT*)
 {
     ReleaseMouseCapture();
-    ++menusShown;
     lastMenuItems.clear();
     lastMenuTicks.clear();
     for (int i = 0; i < menu->GetNItems(); ++i) {
@@ -57,7 +55,6 @@ IPopupMenu* TestGraphics::CreateIPopupMenu(IPopupMenu* menu, IRECT*)
         lastMenuTicks.push_back(menu->IsItemChecked(i));
     }
     if (mMenuIndex < 0) return nullptr;
-    IPopupMenu* holder = mMenuSubmenu ? mMenuSubmenu : menu;
-    holder->SetChosenItemIdx(mMenuIndex);
-    return holder;
+    menu->SetChosenItemIdx(mMenuIndex);
+    return menu;
 }

@@ -1,8 +1,7 @@
 #pragma once
 // A windowless surface and a plug-in stand-in for GUI tests and benchmarks.
 // TestGraphics answers every platform call without a window: popup menus
-// return a scripted choice, text entries are recorded, and bitmaps come from
-// images registered in memory.
+// return a scripted choice, and bitmaps come from images registered in memory.
 
 #include <map>
 #include <memory>
@@ -14,10 +13,7 @@
 
 class TestPlug : public IPluginBase {
 public:
-    struct Call {
-        int idx;
-        double value;
-    };
+    struct Call { int idx; double value; };
 
     explicit TestPlug(int nParams = 8);
 
@@ -31,13 +27,12 @@ public:
     double GetTempo() override { return 120.0; }
     void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
     void GetTime(ITimeInfo*) override {}
-    void ResizeGraphics(int, int) override { ++resizes; }
+    void ResizeGraphics(int, int) override {}
     bool SendMidiVST(IMidiMsg*) override { return false; }
     bool SendMidiMsg(IMidiMsg*) override { return false; }
 
     std::vector<Call> fromGUI, fromGUI2;
     std::vector<int> begins, ends;
-    int resizes = 0;
 };
 
 class TestGraphics : public IGraphics {
@@ -48,16 +43,11 @@ public:
     void addImage(const std::string& name, int w, int h, unsigned int packedColour);
     // Registers a vertical strip of frames w x frameH, frame i filled with colours[i].
     void addStrip(const std::string& name, int w, int frameH, const std::vector<unsigned int>& colours);
-    // The answer of the next popup menus: (submenu or null for the top menu, index); -1 dismisses.
-    void scriptMenuChoice(int index, IPopupMenu* submenu = nullptr)
-    {
-        mMenuIndex = index;
-        mMenuSubmenu = submenu;
-    }
+    // The index the next popup menus answer with; -1 dismisses.
+    void scriptMenuChoice(int index) { mMenuIndex = index; }
 
     bool DrawScreen(IRECT* r) override
     {
-        ++screenCopies;
         lastScreenRect = *r;
         return true;
     }
@@ -65,10 +55,7 @@ public:
     const char* GetGUIAPI() override { return "test"; }
     int ShowMessageBox(const char*, const char*, int) override { return 0; }
     IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* r) override;
-    void CreateTextEntry(IControl* control, IText*, IRECT* r, const char* str, IParam* param) override
-    {
-        textEntries.push_back({control, param, *r, str ? str : ""});
-    }
+    void CreateTextEntry(IControl*, IText*, IRECT*, const char*, IParam*) override {}
     void HostPath(ROZ_String*) override {}
     void PluginPath(ROZ_String*) override {}
     void DesktopPath(ROZ_String*) override {}
@@ -77,28 +64,13 @@ public:
         if (fileName) fileName->Set("");
     }
     bool PromptForColor(IColor*, const char*) override { return false; }
-    bool OpenURL(const char* url, const char*, const char*, const char*) override
-    {
-        urls.push_back(url ? url : "");
-        return true;
-    }
+    bool OpenURL(const char*, const char*, const char*, const char*) override { return true; }
     void* OpenWindow(void*) override { return nullptr; }
     void CloseWindow() override {}
     void* GetWindow() override { return nullptr; }
     void* OSLoadFile(int, const char*) override { return nullptr; }
     ZUVE_IBitmap* OSLoadBitmap(int id, const char* name) override;
 
-    struct TextEntry {
-        IControl* control;
-        IParam* param;
-        IRECT rect;
-        std::string text;
-    };
-    std::vector<TextEntry> textEntries;
-    std::vector<std::string> urls;
-    int screenCopies = 0;
-    int bitmapLoads = 0;
-    int menusShown = 0;
     IRECT lastScreenRect;
     std::vector<std::string> lastMenuItems;
     std::vector<bool> lastMenuTicks;
@@ -110,7 +82,6 @@ private:
     };
     std::map<std::string, Image> mImages;
     int mMenuIndex = -1;
-    IPopupMenu* mMenuSubmenu = nullptr;
 };
 
 // A control that counts its drawing and remembers its mouse calls.
@@ -123,16 +94,14 @@ public:
         ++draws;
         return true;
     }
-    void OnMouseDown(int, int, IMouseMod*) override { ++downs; }
     void OnMouseUp(int, int, IMouseMod*) override { ++ups; }
     void OnMouseDrag(int, int, int dX, int dY, IMouseMod*) override { drags.push_back({dX, dY}); }
-    void OnMouseDblClick(int, int, IMouseMod*) override { ++doubles; }
     bool OnKeyDown(int, int, int key) override
     {
         keys.push_back(key);
         return true;
     }
-    int draws = 0, downs = 0, ups = 0, doubles = 0;
+    int draws = 0, ups = 0;
     std::vector<std::pair<int, int>> drags;
     std::vector<int> keys;
 };

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "GraphicsTestSupport.h"
-#include "IBitmapMonoText.h"
 #include "IControl.h"
 #include "IParam.h"
 
@@ -18,6 +17,7 @@ struct Controls : ::testing::Test {
     TestGraphics* gui = new TestGraphics(&plug, 300, 200);
     IMouseMod left{true};
     IText style;
+    IBitmap three = strip(3);
 
     void SetUp() override { plug.AttachGraphics(gui); }
 };
@@ -31,7 +31,6 @@ TEST_F(Controls, KnobDragOfTenPixelsUpOnFortyPixelKnobAddsOneSixteenth)
     gui->OnMouseDown(20, 20, &left);
     gui->OnMouseDrag(20, 10, &left);
     EXPECT_NEAR(knob->GetValue(), 0.5625, 1e-12);
-
     IMouseMod fine(true, false, true);
     gui->OnMouseDrag(20, 0, &fine);
     EXPECT_NEAR(knob->GetValue(), 0.56875, 1e-12);
@@ -44,14 +43,13 @@ TEST(StockControls, FrameChoiceRoundsToTheNearestOfNFrames)
     const struct {
         double value;
         int frames, frame;
-    } cases[] = {{0.5, 65, 33}, {0.0, 65, 1}, {1.0, 65, 65}, {1.7, 65, 65}, {-1.0, 65, 1}, {0.9, 1, 1}, {0.9, 0, 1}};
+    } cases[] = {{0.5, 65, 33}, {0.3, 4, 2}, {0.0, 65, 1}, {1.0, 65, 65}, {1.7, 65, 65}, {-1.0, 65, 1}, {0.9, 1, 1}, {0.9, 0, 1}};
     for (const auto& c : cases)
         EXPECT_EQ(IBitmapControl::FrameForValue(c.value, c.frames), c.frame) << c.value << " of " << c.frames;
 }
 
 TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
 {
-    IBitmap three = strip(3);
     ISwitchControl sw(&plug, 0, 0, 1, &three);
     std::vector<double> seen;
     for (int i = 0; i < 4; ++i) {
@@ -59,14 +57,10 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
         seen.push_back(sw.GetValue());
     }
     EXPECT_EQ(seen, (std::vector<double>{0.5, 1.0, 0.0, 0.5}));
-
     IBitmap one = strip(1);
     ISwitchControl single(&plug, 0, 0, 1, &one);
     single.OnMouseDown(1, 1, &left);
     EXPECT_EQ(single.GetValue(), 1.0);
-    single.OnMouseDown(1, 1, &left);
-    EXPECT_EQ(single.GetValue(), 0.0);
-
     IBitmap two = strip(2);
     IContactControl contact(&plug, 0, 0, 1, &two);
     contact.OnMouseDown(1, 1, &left);
@@ -75,12 +69,18 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
     EXPECT_EQ(contact.GetValue(), 0.0);
 }
 
-TEST_F(Controls, GreyedControlsIgnoreClicksDoubleClicksAndDrags)
+TEST_F(Controls, GreyedControlsIgnoreClicksAndDragsAndDoubleClickRestoresTheFirstValueFromThePlug)
 {
-    IBitmap three = strip(3);
     ISwitchControl sw(&plug, 0, 0, 1, &three);
     IKnobMultiControl knob(&plug, 0, 0, 2, &three);
-    knob.SetValueFromPlug(0.5);
+    knob.SetValue(0.3);
+    knob.OnMouseDblClick(1, 1, &left);  // default still unknown
+    EXPECT_EQ(knob.GetValue(), 0.3);
+    knob.SetValueFromPlug(0.6);
+    knob.SetValue(0.9);
+    knob.OnMouseDblClick(1, 1, &left);
+    EXPECT_EQ(knob.GetValue(), 0.6);
+
     sw.GrayOut(true);
     knob.GrayOut(true);
     sw.OnMouseDown(1, 1, &left);
@@ -93,78 +93,48 @@ TEST_F(Controls, GreyedControlsIgnoreClicksDoubleClicksAndDrags)
     EXPECT_FLOAT_EQ(sw.GetBlend()->mWeight, 0.5f);
 }
 
-TEST_F(Controls, DoubleClickRestoresTheFirstValueFromThePlugOnly)
-{
-    IBitmap frames = strip(16);
-    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
-    knob.SetValue(0.3);
-    knob.OnMouseDblClick(1, 1, &left);  // default still unknown
-    EXPECT_EQ(knob.GetValue(), 0.3);
-    knob.SetValueFromPlug(0.6);
-    knob.SetValue(0.9);
-    knob.OnMouseDblClick(1, 1, &left);
-    EXPECT_EQ(knob.GetValue(), 0.6);
-}
-
 TEST_F(Controls, HardwareValuesTakeTheSecondPathAndPlugValuesNeither)
 {
-    IBitmap frames = strip(16);
-    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
+    IKnobMultiControl knob(&plug, 0, 0, 1, &three);
     knob.SetValueFromPlug(0.2);
     knob.SetValueFromPlug(0.4);
     EXPECT_TRUE(plug.fromGUI.empty() && plug.fromGUI2.empty());
     knob.SetValueFromHardware(0.8);
+    knob.SetValueFromHardware(0.8);  // unchanged: nothing more
     EXPECT_TRUE(plug.fromGUI.empty());
     ASSERT_EQ(plug.fromGUI2.size(), 1u);
     EXPECT_DOUBLE_EQ(plug.fromGUI2[0].value, 0.8);
-    knob.SetValueFromHardware(0.8);  // unchanged: nothing more
-    EXPECT_EQ(plug.fromGUI2.size(), 1u);
 }
 
-TEST_F(Controls, ValueDisplayGetsTheDisplayTextWithoutLabelAndRedrawsOnlyForANewText)
+TEST_F(Controls, TextControlRedrawsOnlyForANewText)
 {
-    plug.GetParam(1)->InitDouble("Cutoff", 0.0, 0.0, 100.0, 1.0, "Hz");
-    IBitmap frames = strip(16);
-    IKnobMultiControl knob(&plug, 0, 0, 1, &frames);
-    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
-    ITextControl name(&plug, IRECT(0, 0, 50, 10), &style);
-    knob.SetValDisplayControl(&value);
-    knob.SetNameDisplayControl(&name);
-    knob.SetValue(0.42);
-    knob.SetDirty(true);
-    EXPECT_EQ(value.GetTextString(), "42");
-    EXPECT_EQ(name.GetTextString(), "Cutoff");
+    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style, "42");
     value.SetClean();  // a changed text is drawn on two frames
     value.SetClean();
     value.SetTextFromPlug("42");
     EXPECT_FALSE(value.IsDirty());
     value.SetTextFromPlug("43");
     EXPECT_TRUE(value.IsDirty());
-    EXPECT_EQ(value.GetTextString(), "43");
 }
 
-TEST_F(Controls, LongDisplayTextsAndLabelsAreShownAndTickedWhole)
+TEST_F(Controls, CaptionShowsLongTextsAndLabelsWholeAndItsMenuTicksAndTakesTheChoice)
 {
-    const std::string longText = "Oscillator 2 Pulse Width Modulation by LFO 3";  // 44 characters
-    IParam* p = plug.GetParam(6);
-    p->InitEnum("Source", 1, 2);
-    p->SetDisplayText(0, "Off");
+    IParam* p = plug.GetParam(2);
+    const std::string longText = "Oscillator 2 Pulse Width Modulation by LFO 3";
+    p->InitEnum("Mode", 1, 3);
+    p->SetDisplayText(0, "saw");
     p->SetDisplayText(1, longText.c_str());
-    IBitmap two = strip(2);
-    ISwitchControl sw(&plug, 0, 0, 6, &two);
-    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style);
-    sw.SetValDisplayControl(&value);
-    sw.SetValue(1.0);
-    sw.SetDirty(true);
-    EXPECT_EQ(value.GetTextString(), longText);
-
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 6, &style, false);
+    p->SetDisplayText(2, "noise");
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 2, &style, false);
     caption.Draw(gui);
     EXPECT_EQ(caption.GetTextString(), longText);
     caption.DisablePrompt(false);
-    gui->scriptMenuChoice(-1);
+    gui->scriptMenuChoice(2);
     caption.OnMouseDown(5, 5, &left);
-    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true}));
+    EXPECT_EQ(gui->lastMenuItems, (std::vector<std::string>{"saw", longText, "noise"}));
+    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true, false}));
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
+    EXPECT_EQ(p->Int(), 2);
 
     const std::string label(40, 'L');
     plug.GetParam(5)->InitInt("Steps", 7, 0, 10, label.c_str());
@@ -173,7 +143,28 @@ TEST_F(Controls, LongDisplayTextsAndLabelsAreShownAndTickedWhole)
     EXPECT_EQ(withLabel.GetTextString(), "7 " + label);
 }
 
-TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
+TEST_F(Controls, TypedEntriesAreParsedAndATextParameterReportsTwoChangesAndKeepsTheText)
+{
+    IParam* level = plug.GetParam(4);
+    level->InitDouble("Level", 0.0, 0.0, 10.0, 0.1);
+    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 4, &style);
+    gui->SetFromStringAfterPrompt(&caption, level, "2.5");
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
+    gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
+    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
+
+    IParam* name = plug.GetParam(3);
+    name->InitText();
+    ICaptionControl nameCaption(&plug, IRECT(0, 0, 40, 20), 3, &style);
+    plug.fromGUI.clear();
+    gui->SetFromStringAfterPrompt(&nameCaption, name, "My Patch");
+    ASSERT_EQ(plug.fromGUI.size(), 2u);
+    EXPECT_DOUBLE_EQ(plug.fromGUI[0].value, 1.0);
+    EXPECT_DOUBLE_EQ(plug.fromGUI[1].value, 0.0);
+    EXPECT_EQ(name->GetDisplayText(0), "My Patch");
+}
+
+TEST_F(Controls, DegenerateGeometryNeverDividesByZero)
 {
     IBitmap two = strip(2, 10);
     IRadioButtonsControl none(&plug, IRECT(0, 0, 10, 40), 1, 0, &two);
@@ -181,76 +172,18 @@ TEST_F(Controls, RadioButtonsWithOneOrNoButtonDoNotDivideByZero)
     none.OnMouseDown(5, 5, &left);
     one.OnMouseDown(5, 5, &left);
     EXPECT_EQ(one.GetValue(), 0.0);
-    EXPECT_EQ(one.ActiveButton(), 0);
     EXPECT_EQ(*one.GetButtonRECT(0), IRECT(0, 0, 10, 10));
-}
 
-TEST_F(Controls, FaderSnapsToMouseAndSurvivesZeroSpan)
-{
     IBitmap handle(nullptr, 10, 20, 1, false);
     IFaderControl fader(&plug, 0, 0, 120, 1, &handle);
-    EXPECT_EQ(*fader.GetRECT(), IRECT(0, 0, 10, 120));
     fader.OnMouseDown(5, 10, &left);  // top: 1 - (10 - 10 - 0) / 100
     EXPECT_DOUBLE_EQ(fader.GetValue(), 1.0);
     fader.OnMouseDrag(5, 60, 0, 50, &left);
     EXPECT_DOUBLE_EQ(fader.GetValue(), 0.5);
     EXPECT_EQ(fader.GetHandleRECT(), IRECT(0, 50, 10, 70));
-
     IFaderControl zero(&plug, 0, 0, 20, 1, &handle);  // handle as long as the track
     zero.OnMouseDown(5, 5, &left);
     EXPECT_TRUE(std::isfinite(zero.GetValue()));
-}
-
-TEST_F(Controls, EnumPromptShowsTickedMenuAndTakesTheChoice)
-{
-    IParam* p = plug.GetParam(2);
-    p->InitEnum("Mode", 1, 3);
-    p->SetDisplayText(0, "saw");
-    p->SetDisplayText(1, "square");
-    p->SetDisplayText(2, "noise");
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 2, &style);
-    caption.DisablePrompt(false);
-    gui->scriptMenuChoice(2);
-    caption.OnMouseDown(5, 5, &left);
-    EXPECT_EQ(gui->lastMenuItems, (std::vector<std::string>{"saw", "square", "noise"}));
-    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true, false}));
-    EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
-    EXPECT_EQ(p->Int(), 2);
-}
-
-TEST_F(Controls, TextParameterEntryReportsTwoChangesAndKeepsTheText)
-{
-    IParam* p = plug.GetParam(3);
-    p->InitText();
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 3, &style);
-    plug.fromGUI.clear();
-    gui->SetFromStringAfterPrompt(&caption, p, "My Patch");
-    ASSERT_EQ(plug.fromGUI.size(), 2u);
-    EXPECT_DOUBLE_EQ(plug.fromGUI[0].value, 1.0);
-    EXPECT_DOUBLE_EQ(plug.fromGUI[1].value, 0.0);
-    EXPECT_EQ(p->GetDisplayText(0), "My Patch");
-}
-
-TEST_F(Controls, TypedNumberIsParsedAndNormalised)
-{
-    IParam* p = plug.GetParam(4);
-    p->InitDouble("Level", 0.0, 0.0, 10.0, 0.1);
-    ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 4, &style);
-    gui->SetFromStringAfterPrompt(&caption, p, "2.5");
-    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
-    gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
-    EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
-}
-
-TEST_F(Controls, BitmapTextOfZeroWidthCharactersDrawsNothing)
-{
-    IBitmap font = strip(96, 6);
-    IRECT r(0, 0, 100, 20);
-    DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, true, 0, 12);
-    DrawBitmapedText(gui, &font, &r, &style, nullptr, "AB", true, false, 0, 12);
-    IBitmapTextControl text(&plug, r, &font, "", &style, 0, 12);
-    text.SetTextFromPlug("HELLO");
-    EXPECT_TRUE(text.Draw(gui));
 }
 
 }  // namespace

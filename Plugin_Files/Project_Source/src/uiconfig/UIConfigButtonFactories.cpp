@@ -104,7 +104,9 @@ IControl* UIConfigManager::createNoValBoolControl(const std::string& name, int p
 IControl* UIConfigManager::createRadioControl(const std::string& name, int paramIdx, int x, int y,
     const std::string& image, int nButtons, int layerOffset, ControlLayer* layer, const std::string& group)
 {
-    if (nButtons < 1) {
+    // A count past any menu's is a broken configuration, and building it
+    // would take a button rectangle each.
+    if (nButtons < 1 || nButtons > kMaxValueCount) {
         std::printf("radio '%s' has %d buttons: nothing built\n", name.c_str(), nButtons);
         return nullptr;
     }

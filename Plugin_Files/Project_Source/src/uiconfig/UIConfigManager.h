@@ -317,6 +317,7 @@ private:
     std::map<int, IControl*> m_firstControlByParam;
     std::vector<std::unique_ptr<ControlAction>> m_actions;
     double m_scale = 1.0;
+    int m_layerCopiesMade = 0;
     IGraphics* m_graphics = nullptr;
     IPluginBase* m_plug = nullptr;
     Zelto2X* m_editor = nullptr;

@@ -49,6 +49,7 @@ void UIConfigManager::readConfiguration(IGraphics* graphics, IPluginBase* plug, 
     m_graphics = graphics;
     m_plug = plug;
     m_scale = scale;
+    m_layerCopiesMade = 0;
     if (!graphics || !plug) {
         std::printf("configuration not read: no surface or plug-in\n");
         return;

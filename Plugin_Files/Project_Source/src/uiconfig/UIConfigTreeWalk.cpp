@@ -138,6 +138,13 @@ void UIConfigManager::processXMLElement(tinyxml2::XMLNode* node, ControlLayer* l
         } else if (std::strcmp(name, "multilayer") == 0) {
             const int copies = integer(element, "create");
             const std::string base = text(element, "name");
+            // Copies nest and multiply: one budget for the whole configuration
+            // keeps a broken count from building layers without end.
+            if (copies > kMaxValueCount - m_layerCopiesMade) {
+                std::printf("multilayer '%s' wants %d copies: nothing built\n", base.c_str(), copies);
+                continue;
+            }
+            m_layerCopiesMade += copies > 0 ? copies : 0;
             for (int i = 0; i < copies; ++i) {
                 auto* copy = new ControlLayer(i, base + std::to_string(i));
                 processXMLElement(element->FirstChild(), copy, i);
