@@ -61,9 +61,8 @@ TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
     EXPECT_EQ("Alpha.zt2 [x]\nBeta.zt2\n", headless->shownMenus.back());
     EXPECT_TRUE(editor->leftPatchPopupMenu->rootMenu()->IsItemChecked(1));
     EXPECT_EQ(1, library->upperSelection);
-    EXPECT_EQ("Beta.zt2", editor->upperBankName);
-    EXPECT_EQ("Patches", editor->upperFolderName);
-    EXPECT_EQ("BETA 1        ", view->slotText(0, 0));
+    EXPECT_EQ("Patches/Beta.zt2: BETA 1        ", editor->upperFolderName + "/" + editor->upperBankName + ": " +
+                                                      view->slotText(0, 0));
     choose(editor->leftPatchPopupMenu, "none");
     EXPECT_EQ(1, library->upperSelection);
 }
@@ -86,14 +85,12 @@ TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerLi
         library->menuSelection = -1;  // only a choice sets it again
         choose(tree, c.answer);
         const int chosen = library->menuSelection;
-        ASSERT_GE(chosen, 0);
-        ASSERT_LT(chosen, static_cast<int>(c.files.size()));
+        ASSERT_TRUE(chosen >= 0 && chosen < static_cast<int>(c.files.size()));
         const PatchFile& bank = *c.files[static_cast<size_t>(chosen)];
         EXPECT_EQ(bank.fileName, editor->lowerBankName);
         EXPECT_EQ(bank.patches[0].name, view->slotText(1, 0)) << c.answer;
     }
-    EXPECT_EQ("ALPHA 1       ", view->slotText(1, 0));
-    EXPECT_EQ("ALPHA 10      ", view->slotText(1, 1));
+    EXPECT_EQ("ALPHA 1       ALPHA 10      ", view->slotText(1, 0) + view->slotText(1, 1));
 }
 
 TEST_F(LibrarianEditorTest, EqualNamesInOneFolderAreTellApartByTheirIndex)
@@ -113,8 +110,7 @@ TEST_F(LibrarianEditorTest, StaleMenuItemKeepsTheSelectionAndAnEmptyLibraryOffer
 
     library->initBankFilesOnDiscard(data.root + "/Nowhere");
     editor->patchTypeChanged(0, 0, false);
-    EXPECT_EQ(0, editor->leftPatchPopupMenu->rootMenu()->GetNItems());
-    EXPECT_TRUE(editor->leftPatchPopupMenu->menus().empty());
+    EXPECT_TRUE(editor->leftPatchPopupMenu->rootMenu()->GetNItems() == 0 && editor->leftPatchPopupMenu->menus().empty());
     editor->sendPatchToDeviceFromLibrarian(5, 0);  // no bank: nothing moves
     EXPECT_NE(5, view->activeSlot.load());
 }
@@ -180,8 +176,8 @@ TEST_F(LibrarianEditorTest, ProgramNumberMenuTicksTheProgramIndexAndNothingPastO
     ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
     menu.refreshPatchNames(library, editor.get(), 99);
     EXPECT_TRUE(menu.programRangeMenus[9].IsItemChecked(9));
-    EXPECT_STREQ("Program 100", menu.programRangeMenus[9].GetItemText(9));
-    EXPECT_STREQ("Program 01", menu.programRangeMenus[0].GetItemText(0));
+    EXPECT_EQ(std::string(menu.programRangeMenus[0].GetItemText(0)) + "/" + menu.programRangeMenus[9].GetItemText(9),
+              "Program 01/Program 100");
     menu.refreshPatchNames(library, editor.get(), 100);
     for (auto& range : menu.programRangeMenus)
         for (int i = 0; i < range.GetNItems(); ++i)

@@ -29,8 +29,7 @@ TEST_F(LibrarianEditorTest, ListsShowTheSlotNamesOfTheirBankWithoutFillingIt)
     EXPECT_EQ("ALPHA 1       ", view->slotText(0, 0));
     library->bankFiles[0]->patches.resize(60);
     view->patchSelectionUpperChanged();
-    EXPECT_EQ("ALPHA 60      ", view->slotText(0, 59));
-    EXPECT_EQ("", view->slotText(0, 60));
+    EXPECT_EQ("ALPHA 60      |", view->slotText(0, 59) + "|" + view->slotText(0, 60));
     EXPECT_EQ(60u, library->bankFiles[0]->patches.size());
 }
 
@@ -40,18 +39,16 @@ TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBankOfTheListLastClick
     for (const auto& [from, key, to] : cases) {
         view->activeSlot = view->upperSelectedSlot = from;
         EXPECT_TRUE(view->OnKeyDown(0, 0, key));
-        EXPECT_EQ(to, view->activeSlot.load()) << from << " key " << key;
-        EXPECT_EQ(to, view->upperSelectedSlot.load());
-        EXPECT_EQ(to, value(kCurrentPatch));
+        EXPECT_EQ(std::tuple(to, to, double(to)),
+                  std::tuple(view->activeSlot.load(), view->upperSelectedSlot.load(), value(kCurrentPatch)))
+            << from << " key " << key;
     }
     EXPECT_FALSE(view->OnKeyDown(0, 0, 0));  // space is not ours
     // After a click in the lower list the down arrow starts there, at slot 0.
     click(1, 30);
-    EXPECT_EQ(-1, view->activeSlot.load());
-    EXPECT_EQ(30, view->lowerSelectedSlot.load());
+    EXPECT_EQ(std::pair(-1, 30), std::pair(view->activeSlot.load(), view->lowerSelectedSlot.load()));
     EXPECT_TRUE(view->OnKeyDown(0, 0, 2));
-    EXPECT_EQ(0, view->lowerSelectedSlot.load());
-    EXPECT_EQ(1, view->lowerListActive.load());
+    EXPECT_EQ(std::pair(0, 1), std::pair(view->lowerSelectedSlot.load(), int(view->lowerListActive.load())));
 }
 
 TEST_F(LibrarianEditorTest, OnlyADragFromTheLowerListToAnUpperSlotCopiesTheSound)

@@ -39,8 +39,6 @@ PatchFile read(const Bytes& bytes)
 const Bytes kStartHeader = hex(
     "4D 54 68 64 00 00 00 06 00 01 00 02 01 E0  4D 54 72 6B 00 00 00 13"
     "  00 FF 58 04 04 02 18 08  00 FF 51 03 07 A1 20  00 FF 2F 00  4D 54 72 6B 00 00 37 17  00 F0 81 08");
-const Bytes kInBetween = hex("83 74 F0 81 08");
-const Bytes kEnd = hex("00 FF 2F 00");
 // Slot 7's event: the start header and its first dump body, then six full events.
 constexpr size_t kSlot7Event = 53 + 136 + 6 * 141;
 
@@ -162,8 +160,8 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsThatReadsBack)
     const Bytes file = readFile(upper.host.chosenPath);
     ASSERT_EQ(file.size(), 14152u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 53), kStartHeader);
-    EXPECT_EQ(Bytes(file.end() - 4, file.end()), kEnd);
-    EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), kInBetween);
+    EXPECT_EQ(Bytes(file.end() - 4, file.end()), hex("00 FF 2F 00"));
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), hex("83 74 F0 81 08"));
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("01 07"));  // bank, program
 
     PatchFile back;
@@ -184,8 +182,7 @@ TEST(PatchFileWriter, SavesSixtySoundsRawAs8220Bytes)
     EXPECT_EQ(upper.host.promptedExtension, "zt2");
     const Bytes file = readFile(upper.host.chosenPath);
     ASSERT_EQ(file.size(), 8220u);
-    EXPECT_EQ(Bytes(file.begin() + 7, file.begin() + 137), body(sounds[0]));
-    EXPECT_EQ(file[137], 0xF0);
+    EXPECT_EQ(Bytes(file.begin() + 7, file.begin() + 138), concat({body(sounds[0]), {0xF0}}));
 }
 
 TEST(PatchFileWriter, SaveAsNeedsABankAndAChosenFileBeforeTouchingAnything)
@@ -194,11 +191,11 @@ TEST(PatchFileWriter, SaveAsNeedsABankAndAChosenFileBeforeTouchingAnything)
     const std::string precious = upper.data.root + "/Precious.zt2";
     writeFile(precious, Bytes(5000, 0x42));
     upper.host.chosenPath = precious;
-    upper.library.upperSelection = 3;
-    EXPECT_FALSE(upper.library.savePatchAs("X", upper.data.root, false));
-    upper.library.upperSelection = 0;
-    upper.library.selectionKind = 1;
-    EXPECT_FALSE(upper.library.savePatchAs("X", upper.data.root, false));
+    for (const auto& [selection, kind] : {std::pair{3, 0}, {0, 1}}) {  // no such bank; a derived bank
+        upper.library.upperSelection = selection;
+        upper.library.selectionKind = kind;
+        EXPECT_FALSE(upper.library.savePatchAs("X", upper.data.root, false));
+    }
     EXPECT_EQ(upper.host.prompts, 0);
     EXPECT_EQ(readFile(precious), Bytes(5000, 0x42));
 
@@ -213,8 +210,7 @@ TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
     UpperBank upper(currentDumps(100, "EDIT "));
     const std::string syx = upper.data.patches() + "/Live.syx";
     ASSERT_TRUE(upper.library.saveEditedPatch(syx, "Live.syx"));
-    EXPECT_EQ(readFile(syx).size(), 13700u);
-    EXPECT_EQ(upper.host.upperBankName, "Live.syx");
+    EXPECT_TRUE(readFile(syx).size() == 13700 && upper.host.upperBankName == "Live.syx");
 
     const std::string mid = upper.data.patches() + "/Live.mid";
     ASSERT_TRUE(upper.library.saveEditedPatch(mid, "Live.mid"));
