@@ -17,11 +17,11 @@ TEST(ParameterTable, NamesSpanIndexes0To306WithTheirFixedValuesAndIndex91HasTwoA
     const std::pair<const char*, int> names[] = {{"kOscillator1Semitone", 0}, {"kAccentControl", 90},
         {"kNumAutomatedParams", 91}, {"kPatchFileDialog", 91}, {"kSectionLockOsc1", 168}, {"kGlobalDeviceID", 218},
         {"kCurrentBank", 289}, {"kTimbreLED", 306}, {"kfiltercutoff", -1}};
-    for (const auto& [name, index] : names) {
+    for (const auto& entry : names) {
         int found = 0;
-        const std::string printed = quietly([&] { found = table.getParamByName(name); });
-        EXPECT_EQ(found, index) << name;
-        EXPECT_EQ(printed, index < 0 ? std::string("parameter ") + name + " NOT FOUND!!\n" : "");
+        const std::string printed = quietly([&] { found = table.getParamByName(entry.first); });
+        EXPECT_EQ(found, entry.second) << entry.first;
+        EXPECT_EQ(printed, entry.second < 0 ? std::string("parameter ") + entry.first + " NOT FOUND!!\n" : "");
     }
     EXPECT_EQ(kTimbreLED + 1, kNumParams);
 }
@@ -171,10 +171,11 @@ TEST(ConfigTextParsers, LinksAddTheCopyOffsetOnceAndKeepUnknownNamesAtMinusOne)
         {"kArpTempo,kArpClock,3,4", {-1, kArpTempo, kArpClock, -1}},
         {"kArpTempo,kArpClock", {2, kArpTempo + 2, kArpClock + 2, -1}},
         {"kNoSuchName,kArpClock", {2, -1, kArpClock + 2, -1}}};  // {offset, first, second, number}
-    for (const auto& [text, c] : cases) {
+    for (const auto& entry : cases) {
         LinkInfo link;
-        quietly([&] { config.getBiDirectLinkValues(text, &link, c[0]); });
-        EXPECT_EQ((std::array<int, 4>{c[0], link.first, link.second, link.number}), c) << text;
+        const std::array<int, 4>& c = entry.second;
+        quietly([&] { config.getBiDirectLinkValues(entry.first, &link, c[0]); });
+        EXPECT_EQ((std::array<int, 4>{c[0], link.first, link.second, link.number}), c) << entry.first;
     }
 }
 
