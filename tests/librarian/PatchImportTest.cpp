@@ -68,8 +68,7 @@ TEST_F(ImportTest, SingleImportStoresEverySoundInTurnAndMarksTheBankUnsaved)
     const std::multiset<std::string> before = soundsOnDisk(data.root);
     headless->QueueFilePanelAnswer(data.root + "/Outside/Three.syx");
     rightClickChoosing(0, 7, "Import../Zelto 1 Single Patch");
-    EXPECT_EQ("THIRD         ", upperSlot(7).name);
-    EXPECT_EQ("PAD ", upperSlot(7).category);  // a named older dump keeps its category
+    EXPECT_EQ(slotText(upperSlot(7)), "THIRD         |PAD |137");  // a named older dump keeps its category
     EXPECT_TRUE(markedUnsaved());
     EXPECT_EQ(before, soundsOnDisk(data.root));  // in memory until saved
 }
@@ -82,8 +81,7 @@ TEST_F(ImportTest, CurrentModelImportStoresTheFileBytesAndOlderSoundsNotAtAll)
     const Bytes before = upperBytes(7);
     headless->QueueFilePanelAnswer(data.root + "/Outside/Old.syx");
     rightClickChoosing(0, 7, "Import../Zelto 2 Single Patch");
-    EXPECT_EQ(before, upperBytes(7));
-    EXPECT_FALSE(markedUnsaved());
+    EXPECT_TRUE(before == upperBytes(7) && !markedUnsaved());
     headless->QueueFilePanelAnswer(data.root + "/Outside/One.syx");
     rightClickChoosing(0, 3, "Import../Zelto 2 Single Patch");
     EXPECT_EQ(dump, upperBytes(3));
@@ -97,12 +95,10 @@ TEST_F(ImportTest, SetCategoryRewritesTheCategoryByteOfASlotWithAWholeSoundOnly)
     bank.patches[6].messages[0].bytes.resize(133);
     for (int slot : {5, 6})
         rightClickChoosing(0, slot, "Set Category/Bass");
-    EXPECT_TRUE(bank.patches[5].messages.empty());
-    EXPECT_EQ(133u, bank.patches[6].messages[0].bytes.size());
+    EXPECT_EQ(slotTexts(bank, {5, 6}), (std::vector<std::string>{"||0", "ALPHA 7       |LEAD|133"}));
     EXPECT_FALSE(markedUnsaved());
     rightClickChoosing(0, 7, "Set Category/Bass");
-    EXPECT_EQ("BASS", upperSlot(7).category);
-    EXPECT_EQ(0x03, upperBytes(7)[134]);
+    EXPECT_TRUE(upperSlot(7).category == "BASS" && upperBytes(7)[134] == 0x03);
     EXPECT_TRUE(markedUnsaved());
     expectDiskUnchanged();
 }
