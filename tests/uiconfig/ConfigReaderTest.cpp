@@ -105,9 +105,7 @@ TEST_F(ConfigReader, SysExEntriesAreNumberedByPositionAndValuesReadAsTheSchemaSa
     load("<sysexlist><other/>"
          "<sysex><values><value>01</value><multivalue><value>09</value></multivalue><value>02</value></values>"
          "<values><multivalue><value>03</value><value/></multivalue><multivalue/></values>"
-         "<values><value/></values></sysex>"
-         "<notsysex><values><value>04</value></values></notsysex>"
-         "</sysexlist>",
+         "<values><value/></values></sysex><notsysex><values><value>04</value></values></notsysex></sysexlist>",
         nullptr);
     const std::vector<SysExContainer>& t = config.sysExTemplates();
     ASSERT_EQ(t.size(), 2u);  // from the first sysex on, whatever the siblings' names
@@ -124,13 +122,10 @@ TEST_F(ConfigReader, SysExEntriesAreNumberedByPositionAndValuesReadAsTheSchemaSa
 
 TEST_F(ConfigReader, ValueListsLaterNameWinsAndMissingTextsReadEmpty)
 {
-    loadUi("<valueLists>"
-           "<list name=\"shapes\"><value>Saw</value></list>"
-           "<list name=\"shapes\"><value>Square</value><value/><other>x</other></list>"
-           "<list name=\"odd\"><item>x</item></list>"
-           "<list><value>unnamed</value></list>"
-           "<notalist name=\"skipped\"/>"
-           "</valueLists>");
+    loadUi("<valueLists><list name='shapes'><value>Saw</value></list>"
+           "<list name='shapes'><value>Square</value><value/><other>x</other></list>"
+           "<list name='odd'><item>x</item></list><list><value>unnamed</value></list>"
+           "<notalist name='skipped'/></valueLists>");
     EXPECT_EQ(config.getValueList("shapes"), (std::vector<std::string>{"Square", ""}));
     EXPECT_TRUE(config.getValueList("odd").empty());
     EXPECT_EQ(config.getValueList(""), (std::vector<std::string>{"unnamed"}));

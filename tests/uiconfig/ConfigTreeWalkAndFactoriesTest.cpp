@@ -12,15 +12,14 @@ using Factories = ConfigFixture;
 
 std::string knob(const char* type, const char* paramId, const char* extra)
 {
-    return std::string("<knobcontrol type=\"") + type + "\" paramId=\"" + paramId +
-           "\" imageId=\"KNOB_ID127\" position=\"0,0,60\" " + extra + "/>";
+    return std::string("<knobcontrol type='") + type + "' paramId='" + paramId +
+           "' imageId='KNOB_ID127' position='0,0,60' " + extra + "/>";
 }
 
 TEST_F(TreeWalk, MultilayerOfThreeBuildsThreeLayersBoundToConsecutiveParameters)
 {
-    loadUi("<multilayer create=\"3\" name=\"timbre\">"
-           "<switch paramId=\"kSectionLockOsc1\" name=\"Lock\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/>"
-           "</multilayer>");
+    loadUi("<multilayer create='3' name='timbre'>"
+           "<switch paramId='kSectionLockOsc1' name='Lock' imageId='BTN_ON_OFF_ARP_ID' position='0,0'/></multilayer>");
     ASSERT_EQ(gui->NLayers(), 3);
     for (int i = 0; i < 3; ++i) {
         ControlLayer* layer = config.getLayerByName("timbre" + std::to_string(i));
@@ -32,9 +31,9 @@ TEST_F(TreeWalk, MultilayerOfThreeBuildsThreeLayersBoundToConsecutiveParameters)
 
 TEST_F(TreeWalk, OutermostLayerDecidesTheOverlayFlagOfEveryLayerInside)
 {
-    loadUi("<layer name=\"outerOn\" overlay=\"true\"><layer name=\"innerOff\" overlay=\"false\"/></layer>"
-           "<layer name=\"outerOff\"><fxlayer name=\"innerOn\" overlay=\"true\"/></layer>"
-           "<modseq3layer name=\"alone\" overlay=\"true\" id=\"7\"/>");
+    loadUi("<layer name='outerOn' overlay='true'><layer name='innerOff' overlay='false'/></layer>"
+           "<layer name='outerOff'><fxlayer name='innerOn' overlay='true'/></layer>"
+           "<modseq3layer name='alone' overlay='true' id='7'/>");
     for (const auto& [name, overlay] : std::initializer_list<std::pair<const char*, bool>>{
              {"outerOn", true}, {"innerOff", true}, {"outerOff", false}, {"innerOn", false}, {"alone", true}})
         EXPECT_EQ(config.getLayerByName(name)->GetIgnoreHiddenWhenUpdatingScreen(), overlay) << name;
@@ -44,11 +43,8 @@ TEST_F(TreeWalk, OutermostLayerDecidesTheOverlayFlagOfEveryLayerInside)
 
 TEST_F(TreeWalk, CommentsListsAndUnknownElementsAreSkippedAndTheLaterLayerOfANameWins)
 {
-    loadUi("<valueLists><list name=\"l\"><value>a</value></list></valueLists>"
-           "<!-- a comment -->"
-           "<layer name=\"twice\" id=\"1\"/>"
-           "<unknown paramId=\"kArpOnOff\"/>"
-           "<layer name=\"twice\" id=\"2\"/>");
+    loadUi("<valueLists><list name='l'><value>a</value></list></valueLists><!-- a comment -->"
+           "<layer name='twice' id='1'/><unknown paramId='kArpOnOff'/><layer name='twice' id='2'/>");
     EXPECT_EQ(gui->NLayers(), 2);  // both stay in the tree
     EXPECT_EQ(config.getLayerByName("twice")->GetID(), 2);
     EXPECT_EQ(gui->NControls(), 0);
@@ -57,9 +53,9 @@ TEST_F(TreeWalk, CommentsListsAndUnknownElementsAreSkippedAndTheLaterLayerOfANam
 TEST_F(TreeWalk, ParameterIndexAddsPlusNumberAndCopyOffsetAndUnknownOrPastTableIndexesBindNothing)
 {
     const auto sw = [](const char* id) {
-        return std::string("<switch paramId=\"") + id + "\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\"/>";
+        return std::string("<switch paramId='") + id + "' imageId='BTN_ON_OFF_ARP_ID' position='0,0'/>";
     };
-    loadUi(sw("kSectionLockOsc1+3") + sw("+") + sw("kTimbreLED+1") + "<multilayer create=\"3\" name=\"m\">" +
+    loadUi(sw("kSectionLockOsc1+3") + sw("+") + sw("kTimbreLED+1") + "<multilayer create='3' name='m'>" +
            sw("kPatternStep01+2") + sw("kNoSuchName+2") + sw("kTimbreLED") + "</multilayer>");
     EXPECT_NE(config.getFirstControlForParam(kSectionLockOsc1 + 3), nullptr);
     EXPECT_EQ(gui->NControls(), 1);
@@ -74,9 +70,9 @@ TEST_F(TreeWalk, ParameterIndexAddsPlusNumberAndCopyOffsetAndUnknownOrPastTableI
 
 TEST_F(TreeWalk, ElementNameOfAControlDoesNotMatterOnlyItsType)
 {
-    loadUi("<buttoncontrol type=\"seKnob\" paramId=\"kFilterCutoff\" imageId=\"KNOB_ID127\" position=\"10,20,0,0\" "
-           "valueBounds=\"0,0,127,1\" sysexIndex=\"0\" changingByte=\"7\"/>"
-           "<knobcontrol type=\"noSuchType\" paramId=\"kVolume\" imageId=\"KNOB_ID127\" position=\"0,0\"/>");
+    loadUi("<buttoncontrol type='seKnob' paramId='kFilterCutoff' imageId='KNOB_ID127' position='10,20,0,0' "
+           "valueBounds='0,0,127,1' sysexIndex='0' changingByte='7'/>"
+           "<knobcontrol type='noSuchType' paramId='kVolume' imageId='KNOB_ID127' position='0,0'/>");
     IControl* knob = config.getFirstControlForParam(kFilterCutoff);
     ASSERT_NE(dynamic_cast<IKnobMultiControl*>(knob), nullptr);
     EXPECT_EQ(*knob->GetRECT(), IRECT(10, 20, 50, 60));
@@ -85,10 +81,9 @@ TEST_F(TreeWalk, ElementNameOfAControlDoesNotMatterOnlyItsType)
 
 TEST_F(TreeWalk, PositionsAndSizesAreScaledAndTruncated)
 {
-    loadUi("<knobcontrol type=\"ccKnob\" paramId=\"kVolume\" imageId=\"KNOB_ID127\" position=\"101,51\" "
-           "valueBounds=\"0,0,127,1\" ccNumber=\"7\"/>"
-           "<background imageId=\"BTN_ON_OFF_ARP_ID\" position=\"3,5\"/>"
-           "<display paramId=\"kControlDisplayName\" bounds=\"10,10,101,13\" displaySize=\"2,9\"/>",
+    loadUi("<knobcontrol type='ccKnob' paramId='kVolume' imageId='KNOB_ID127' position='101,51' "
+           "valueBounds='0,0,127,1' ccNumber='7'/><background imageId='BTN_ON_OFF_ARP_ID' position='3,5'/>"
+           "<display paramId='kControlDisplayName' bounds='10,10,101,13' displaySize='2,9'/>",
         kSysEx, 1.25);
     EXPECT_EQ(*config.getFirstControlForParam(kVolume)->GetRECT(), IRECT(126, 63, 176, 113));
     EXPECT_EQ(*gui->GetControl(1)->GetRECT(), IRECT(3, 6, 28, 31));  // one 25 x 25 frame of the 2-frame image
@@ -105,7 +100,7 @@ TEST_F(TreeWalk, PatchBrowserGetsItsScaledRectangleFromTheEditorsFactory)
         seen = rect;
         return new ProbeControl(&plug, rect, x + y >= 0 ? kLibrarianArea : -1);
     });
-    loadUi("<layer name=\"lib\"><patchBrowser imageId=\"BG_ID_BROWSER\" bounds=\"10,20,100,40\"/></layer>", kSysEx,
+    loadUi("<layer name='lib'><patchBrowser imageId='BG_ID_BROWSER' bounds='10,20,100,40'/></layer>", kSysEx,
         1.25);
     EXPECT_EQ(seen, IRECT(12, 25, 137, 75));
     EXPECT_EQ(config.librarianView(), config.getLayerByName("lib")->GetControl(0));
@@ -113,8 +108,8 @@ TEST_F(TreeWalk, PatchBrowserGetsItsScaledRectangleFromTheEditorsFactory)
 
 TEST_F(TreeWalk, DeviceMenuIgnoresItsNameAndSitsOnTheSurface)
 {
-    loadUi("<layer name=\"setup\"><dropMenu type=\"deviceSelection\" name=\"ignored\" paramId=\"kDeviceOutSelection\" "
-           "bounds=\"0,0,100,13\" inputDev=\"0\"/></layer>");
+    loadUi("<layer name='setup'><dropMenu type='deviceSelection' name='ignored' paramId='kDeviceOutSelection' "
+           "bounds='0,0,100,13' inputDev='0'/></layer>");
     EXPECT_EQ(std::string(param(kDeviceOutSelection)->GetNameForHost()), "Device Selection");
     EXPECT_TRUE(config.getLayerByName("setup")->NControls() == 0 && gui->NControls() == 1);
     EXPECT_EQ(param(kDeviceOutSelection)->GetDisplayText(0), "OFF");
@@ -122,8 +117,8 @@ TEST_F(TreeWalk, DeviceMenuIgnoresItsNameAndSitsOnTheSurface)
 
 TEST_F(TreeWalk, LayerCopiesStopAtFourThousandNinetySixForTheWholeConfiguration)
 {
-    loadUi("<multilayer create=\"4095\" name=\"a\"/><multilayer create=\"1\" name=\"b\"/>"
-           "<multilayer create=\"1\" name=\"c\"/><multilayer create=\"2147483647\" name=\"d\"/>");
+    loadUi("<multilayer create='4095' name='a'/><multilayer create='1' name='b'/>"
+           "<multilayer create='1' name='c'/><multilayer create='2147483647' name='d'/>");
     EXPECT_EQ(gui->NLayers(), 4096);
     EXPECT_NE(config.getLayerByName("b0"), nullptr);
     EXPECT_EQ(config.getLayerByName("c0"), nullptr);
@@ -133,7 +128,7 @@ TEST_F(TreeWalk, LayerCopiesStopAtFourThousandNinetySixForTheWholeConfiguration)
 
 TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMinimum)
 {
-    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds=\"12,10,20,1\" sysexIndex=\"0\" changingByte=\"7\""));
+    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='12,10,20,1' sysexIndex='0' changingByte='7'"));
     ControlAction* a = action(kFilterCutoff);
     ASSERT_EQ(a->sysEx.messages.size(), 11u);
     EXPECT_EQ(a->sysEx.messages.front(), (SysExMessage{0x3E, 0x16, 0x58, 0x41, 0x00, 0x05, 10}));
@@ -146,9 +141,9 @@ TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMi
 
 TEST_F(Factories, SysExMenuFromZeroToThreeHasThreeValuesAndFourMessages)
 {
-    loadUi("<valueLists><list name=\"modes\"><value>Poly</value><value>Mono</value><value>Legato</value></list>"
-           "</valueLists><menucontrol type=\"seMenu\" paramId=\"kPortamentoMode\" name=\"Glide\" "
-           "position=\"0,0,80\" valueBounds=\"0,0,3\" valueList=\"modes\" sysexIndex=\"1\" changingByte=\"5\"/>");
+    loadUi("<valueLists><list name='modes'><value>Poly</value><value>Mono</value><value>Legato</value></list>"
+           "</valueLists><menucontrol type='seMenu' paramId='kPortamentoMode' name='Glide' "
+           "position='0,0,80' valueBounds='0,0,3' valueList='modes' sysexIndex='1' changingByte='5'/>");
     ASSERT_EQ(action(kPortamentoMode)->sysEx.messages.size(), 4u);
     EXPECT_EQ(action(kPortamentoMode)->sysEx.messages[3][4], 3);
     EXPECT_EQ(param(kPortamentoMode)->GetMax(), 2.0);
@@ -188,8 +183,8 @@ TEST_F(Factories, MessageListsFollowTheTemplateCountStartWrapAndTimbreOffset)
 
 TEST_F(Factories, EmptyTemplateSendsNothingAndFilesNoLookupEntry)
 {
-    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds=\"0,0,127,1\" sysexIndex=\"2\" changingByte=\"7\"") +
-           knob("seKnob", "kVolume", "valueBounds=\"0,0,127,1\" sysexIndex=\"3\" changingByte=\"7\""));
+    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='0,0,127,1' sysexIndex='2' changingByte='7'") +
+           knob("seKnob", "kVolume", "valueBounds='0,0,127,1' sysexIndex='3' changingByte='7'"));
     EXPECT_TRUE(action(kFilterCutoff)->sysEx.messages.empty());
     EXPECT_EQ(action(kFilterCutoff)->sysExMessageFor(0, 0), nullptr);
     EXPECT_EQ(config.sysExControls.size(), 0u);
@@ -198,10 +193,10 @@ TEST_F(Factories, EmptyTemplateSendsNothingAndFilesNoLookupEntry)
 
 TEST_F(Factories, SysExSliderStartsAtItsZeroValueAndButtonAlwaysHasTwoMessages)
 {
-    loadUi("<slidercontrol type=\"seSliderHor\" paramId=\"kArpSwing\" imageId=\"KNOB_PERCENTAGE_ID\" "
-           "position=\"0,0\" length=\"80\" valueBounds=\"0,0,63,1\" msgZeroVal=\"64\" sysexIndex=\"0\" changingByte=\"7\"/>"
-           "<buttoncontrol type=\"seButton\" paramId=\"kArpOnOff\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\" "
-           "valueBounds=\"1,0,5\" sysexIndex=\"0\" changingByte=\"7\"/>");
+    loadUi("<slidercontrol type='seSliderHor' paramId='kArpSwing' imageId='KNOB_PERCENTAGE_ID' "
+           "position='0,0' length='80' valueBounds='0,0,63,1' msgZeroVal='64' sysexIndex='0' changingByte='7'/>"
+           "<buttoncontrol type='seButton' paramId='kArpOnOff' imageId='BTN_ON_OFF_ARP_ID' position='0,0' "
+           "valueBounds='1,0,5' sysexIndex='0' changingByte='7'/>");
     const auto& slider = action(kArpSwing)->sysEx.messages;
     ASSERT_EQ(slider.size(), 64u);
     EXPECT_TRUE(slider.front()[6] == 64 && slider.back()[6] == 127);
@@ -214,15 +209,15 @@ TEST_F(Factories, SysExSliderStartsAtItsZeroValueAndButtonAlwaysHasTwoMessages)
 
 TEST_F(Factories, ChannelRuleFilesMixerControlsUnderTheirChannelAndOthersUnderTheirCopy)
 {
-    loadUi("<layer name=\"miniMixer\">" + knob("ccKnob", "kOscillator1Level", "ccNumber=\"20\" channel=\"3\"") +
-           "<buttoncontrol type=\"ccButton\" paramId=\"kOscillator2Level\" imageId=\"BTN_ON_OFF_ARP_ID\" "
-           "position=\"0,0\" ccNumber=\"21\" channel=\"3\" valueBounds=\"0,64,65\"/></layer>"
-           "<multilayer create=\"3\" name=\"page\">" + knob("ccKnob", "kPatternStep01", "ccNumber=\"22\" channel=\"9\"") +
-           "</multilayer>" + knob("ccKnob", "kVolume", "ccNumber=\"7\" channel=\"5\"") +
-           "<layer name=\"additionalSettingsPart3\">"
-           "<buttoncontrol type=\"msbLsbButton\" paramId=\"kArpRange\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"0,0\" "
-           "ccNumber=\"6\" msbValue=\"1\" lsbValue=\"2\" lsbControl=\"3\" channel=\"4\" valueBounds=\"0,0,1\"/>" +
-           knob("msbLsbKnob", "kArpTempo", "ccNumber=\"6\" msbValue=\"1\" lsbValue=\"2\" lsbControl=\"4\" channel=\"4\"") +
+    loadUi("<layer name='miniMixer'>" + knob("ccKnob", "kOscillator1Level", "ccNumber='20' channel='3'") +
+           "<buttoncontrol type='ccButton' paramId='kOscillator2Level' imageId='BTN_ON_OFF_ARP_ID' "
+           "position='0,0' ccNumber='21' channel='3' valueBounds='0,64,65'/></layer>"
+           "<multilayer create='3' name='page'>" + knob("ccKnob", "kPatternStep01", "ccNumber='22' channel='9'") +
+           "</multilayer>" + knob("ccKnob", "kVolume", "ccNumber='7' channel='5'") +
+           "<layer name='additionalSettingsPart3'>"
+           "<buttoncontrol type='msbLsbButton' paramId='kArpRange' imageId='BTN_ON_OFF_ARP_ID' position='0,0' "
+           "ccNumber='6' msbValue='1' lsbValue='2' lsbControl='3' channel='4' valueBounds='0,0,1'/>" +
+           knob("msbLsbKnob", "kArpTempo", "ccNumber='6' msbValue='1' lsbValue='2' lsbControl='4' channel='4'") +
            "</layer>");
     const struct {
         int param, channel, group;
@@ -249,10 +244,10 @@ TEST_F(Factories, ChannelRuleFilesMixerControlsUnderTheirChannelAndOthersUnderTh
 
 TEST_F(Factories, LinkIsRecordedOnBothParametersWithTheOffsetAddedOnceAndNeverPastTheTable)
 {
-    loadUi(knob("ccKnob", "kArpTempo", "ccNumber=\"1\" biDirectLink=\"kArpClock,kArpMode,4\"") +
-           "<multilayer create=\"2\" name=\"m\">" +
-           knob("ccKnob", "kPatternStep01", "ccNumber=\"2\" biDirectLink=\"kPatternStep01Event,kPatternStep01Time\"") +
-           knob("ccKnob", "kArpDelay", "ccNumber=\"4\" biDirectLink=\"kTimbreLED,kArpMode\"") + "</multilayer>");
+    loadUi(knob("ccKnob", "kArpTempo", "ccNumber='1' biDirectLink='kArpClock,kArpMode,4'") +
+           "<multilayer create='2' name='m'>" +
+           knob("ccKnob", "kPatternStep01", "ccNumber='2' biDirectLink='kPatternStep01Event,kPatternStep01Time'") +
+           knob("ccKnob", "kArpDelay", "ccNumber='4' biDirectLink='kTimbreLED,kArpMode'") + "</multilayer>");
     EXPECT_EQ(action(kArpTempo)->link.number, 4);
     ControlAction* linked = action(kArpClock);
     ASSERT_NE(linked, nullptr);
@@ -267,8 +262,8 @@ TEST_F(Factories, LinkIsRecordedOnBothParametersWithTheOffsetAddedOnceAndNeverPa
 
 TEST_F(Factories, PlainControlAfterACCKnobOnOneParameterLeavesOneActionOfKindNone)
 {
-    loadUi(knob("ccKnob", "kVolume", "ccNumber=\"7\" valueBounds=\"0,0,127,2\"") +
-           "<switch paramId=\"kVolume\" imageId=\"BTN_ON_OFF_ARP_ID\" position=\"50,0\"/>");
+    loadUi(knob("ccKnob", "kVolume", "ccNumber='7' valueBounds='0,0,127,2'") +
+           "<switch paramId='kVolume' imageId='BTN_ON_OFF_ARP_ID' position='50,0'/>");
     ControlAction* a = action(kVolume);
     EXPECT_EQ(a->kind, kActionNone);
     ASSERT_EQ(a->controls.size(), 2u);
@@ -278,9 +273,9 @@ TEST_F(Factories, PlainControlAfterACCKnobOnOneParameterLeavesOneActionOfKindNon
 
 TEST_F(Factories, OnlyTheCCKnobStepsByItsFourthNumber)
 {
-    loadUi(knob("ccKnob", "kVolume", "ccNumber=\"7\" valueBounds=\"0,0,126,2\"") +
-           knob("msbLsbKnob", "kPanning", "valueBounds=\"0,0,126,2\"") +
-           knob("seKnob", "kFilterCutoff", "valueBounds=\"0,0,126,2\" sysexIndex=\"0\" changingByte=\"7\""));
+    loadUi(knob("ccKnob", "kVolume", "ccNumber='7' valueBounds='0,0,126,2'") +
+           knob("msbLsbKnob", "kPanning", "valueBounds='0,0,126,2'") +
+           knob("seKnob", "kFilterCutoff", "valueBounds='0,0,126,2' sysexIndex='0' changingByte='7'"));
     EXPECT_EQ((std::vector<double>{param(kVolume)->GetStep(), param(kPanning)->GetStep(),
                   param(kFilterCutoff)->GetStep()}), (std::vector<double>{2, 1, 1}));
 }
@@ -295,20 +290,20 @@ TEST_F(Factories, GroupAndNameTextsOfNoCopyCarryNoTimbreNorTheTextOfTheCallBefor
 
 TEST_F(Factories, MenuTextsComeFromAListOfExactlyNTextsOrFromTheDisplayNumbers)
 {
-    loadUi("<valueLists><list name=\"five\"><value>a</value><value>b</value><value>c</value><value>d</value>"
+    loadUi("<valueLists><list name='five'><value>a</value><value>b</value><value>c</value><value>d</value>"
            "<value>e</value></list></valueLists>"
-           "<menucontrol type=\"ccMenu\" paramId=\"kLFO1Shape\" position=\"0,0,60\" valueBounds=\"0,0,5\" "
-           "valueList=\"five\" ccNumber=\"1\"/>"
-           "<menucontrol type=\"ccMenu\" paramId=\"kArpRange\" position=\"0,0,60\" valueBounds=\"0,0,5\" "
-           "valueDisplay=\"1:5\" ccNumber=\"2\"/>"
-           "<menucontrol type=\"msbLsbMenu\" paramId=\"kGlobalMidiChannel\" position=\"0,0,60\" valueBounds=\"0,0,16\" "
-           "valueDisplay=\"1:16\"/>"
-           "<menucontrol type=\"ccMenu\" name=\"Lonely\" paramId=\"kArpMode\" position=\"0,0,60\" valueBounds=\"0,0,5\" "
-           "valueDisplay=\"3:3\" ccNumber=\"3\"/>"
-           "<multiFx type=\"Menu\" paramId=\"kCurrentPatch\" position=\"0,0,30,13\" valueBounds=\"0,0,99\" "
-           "valueDisplay=\"0:99\" visible=\"1\"/>"
-           "<multiFx type=\"Menu\" paramId=\"kLibSyncTimer\" position=\"0,0,30,13\" valueBounds=\"0,0,12\" "
-           "valueDisplay=\"0:12\" visible=\"0\"/>");
+           "<menucontrol type='ccMenu' paramId='kLFO1Shape' position='0,0,60' valueBounds='0,0,5' "
+           "valueList='five' ccNumber='1'/>"
+           "<menucontrol type='ccMenu' paramId='kArpRange' position='0,0,60' valueBounds='0,0,5' "
+           "valueDisplay='1:5' ccNumber='2'/>"
+           "<menucontrol type='msbLsbMenu' paramId='kGlobalMidiChannel' position='0,0,60' valueBounds='0,0,16' "
+           "valueDisplay='1:16'/>"
+           "<menucontrol type='ccMenu' name='Lonely' paramId='kArpMode' position='0,0,60' valueBounds='0,0,5' "
+           "valueDisplay='3:3' ccNumber='3'/>"
+           "<multiFx type='Menu' paramId='kCurrentPatch' position='0,0,30,13' valueBounds='0,0,99' "
+           "valueDisplay='0:99' visible='1'/>"
+           "<multiFx type='Menu' paramId='kLibSyncTimer' position='0,0,30,13' valueBounds='0,0,12' "
+           "valueDisplay='0:12' visible='0'/>");
     const std::tuple<int, int, const char*> texts[] = {{kLFO1Shape, 4, "e"}, {kArpRange, 0, "1"}, {kArpRange, 3, "4"},
         {kGlobalMidiChannel, 15, "16"}, {kCurrentPatch, 9, "09"}, {kCurrentPatch, 10, "10"}, {kLibSyncTimer, 9, " 9"}};
     for (const auto& [index, value, text] : texts)
@@ -324,10 +319,9 @@ TEST_F(Factories, MenuTextsComeFromAListOfExactlyNTextsOrFromTheDisplayNumbers)
 
 TEST_F(Factories, NameDisplaysStartWithTheirTextAndLimitTheTypedLength)
 {
-    loadUi("<dropMenu type=\"nameSelection\" name=\"Name\" paramId=\"kPatchName\" bounds=\"0,0,100,13\" nameLen=\"16\"/>"
-           "<dropMenu type=\"nameSelection\" name=\"Find\" paramId=\"kPatchSearchString\" bounds=\"0,0,100,13\" "
-           "nameLen=\"20\"/>"
-           "<dropMenu type=\"textSelection\" name=\"Pick\" paramId=\"kDataType\" bounds=\"0,0,100,13\"/>");
+    loadUi("<dropMenu type='nameSelection' name='Name' paramId='kPatchName' bounds='0,0,100,13' nameLen='16'/>"
+           "<dropMenu type='nameSelection' name='Find' paramId='kPatchSearchString' bounds='0,0,100,13' nameLen='20'/>"
+           "<dropMenu type='textSelection' name='Pick' paramId='kDataType' bounds='0,0,100,13'/>");
     EXPECT_TRUE(param(kPatchName)->GetDisplayText(0) == "-- INIT --" && param(kPatchName)->Type() == IParam::kTypeText);
     EXPECT_EQ(config.getFirstControlForParam(kPatchName)->GetTextEntryLength(), 16);
     EXPECT_EQ(param(kPatchSearchString)->GetDisplayText(0), "search...");
@@ -338,8 +332,8 @@ TEST_F(Factories, NameDisplaysStartWithTheirTextAndLimitTheTypedLength)
 
 TEST_F(Factories, RadioOfFourButtonsDrawsTheActiveCellFromTheSecondFrame)
 {
-    loadUi("<radio paramId=\"kPatternStep01Event\" name=\"Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,0\" "
-           "buttons=\"4\"/>");
+    loadUi("<radio paramId='kPatternStep01Event' name='Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0' "
+           "buttons='4'/>");
     auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
     ASSERT_NE(radio, nullptr);
     EXPECT_EQ(*radio->GetRECT(), IRECT(0, 0, 200, 30));
@@ -359,10 +353,10 @@ TEST_F(Factories, RadioOfFourButtonsDrawsTheActiveCellFromTheSecondFrame)
 
 TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValue)
 {
-    loadUi("<radio paramId=\"kPatternStep01Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,0\" buttons=\"4\"/>"
-           "<radio paramId=\"kPatternStep02Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,40\" buttons=\"1\"/>"
-           "<radio paramId=\"kPatternStep03Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,80\" buttons=\"0\"/>"
-           "<radio paramId=\"kPatternStep04Event\" imageId=\"BUTTON_LOCK_WHITE_ID\" position=\"0,120\" buttons=\"4097\"/>");
+    loadUi("<radio paramId='kPatternStep01Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0' buttons='4'/>"
+           "<radio paramId='kPatternStep02Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,40' buttons='1'/>"
+           "<radio paramId='kPatternStep03Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,80' buttons='0'/>"
+           "<radio paramId='kPatternStep04Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,120' buttons='4097'/>");
     auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
     IMouseMod left(true), right(false, true);
     radio->OnMouseDown(120, 10, &left);
