@@ -65,6 +65,11 @@ TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
                                                       view->slotText(0, 0));
     choose(editor->leftPatchPopupMenu, "none");
     EXPECT_EQ(1, library->upperSelection);
+    library->bankFiles[1]->fileName = "Alpha.zt2";  // two of one name in one folder: told apart by index
+    library->upperSelection = 0;
+    editor->leftPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "", "");
+    choose(editor->leftPatchPopupMenu, "1");
+    EXPECT_EQ("1 BETA 1        ", std::to_string(library->upperSelection) + " " + view->slotText(0, 0));
 }
 
 TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerList)
@@ -91,15 +96,6 @@ TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerLi
         EXPECT_EQ(bank.patches[0].name, view->slotText(1, 0)) << c.answer;
     }
     EXPECT_EQ("ALPHA 1       ALPHA 10      ", view->slotText(1, 0) + view->slotText(1, 1));
-}
-
-TEST_F(LibrarianEditorTest, EqualNamesInOneFolderAreTellApartByTheirIndex)
-{
-    library->bankFiles[1]->fileName = "Alpha.zt2";
-    editor->leftPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "", "");
-    choose(editor->leftPatchPopupMenu, "1");
-    EXPECT_EQ(1, library->upperSelection);
-    EXPECT_EQ("BETA 1        ", view->slotText(0, 0));
 }
 
 TEST_F(LibrarianEditorTest, StaleMenuItemKeepsTheSelectionAndAnEmptyLibraryOffersNothing)
