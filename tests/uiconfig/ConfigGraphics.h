@@ -50,12 +50,10 @@ public:
                         ZUVE_BLIT_MODE_COPY);
             return bitmap;
         }
-        if (file == "resources/img/knob-zelto2x-normal.png")
-            return new ZUVE_MemBitmap(40, 40 * 128, 4);
-        if (file == "resources/img/on-off-button.png")
-            return new ZUVE_MemBitmap(20, 40, 4);
-        if (file == "resources/img/time-slider.png")
-            return new ZUVE_MemBitmap(12, 48, 4);
-        return nullptr;
+        static const std::map<std::string, std::pair<int, int>> kSizes = {
+            {"resources/img/knob-zelto2x-normal.png", {40, 40 * 128}}, {"resources/img/on-off-button.png", {20, 40}},
+            {"resources/img/time-slider.png", {12, 48}}};
+        const auto size = kSizes.find(file);
+        return size == kSizes.end() ? nullptr : new ZUVE_MemBitmap(size->second.first, size->second.second, 4);
     }
 };
