@@ -1,5 +1,4 @@
-// Librarian and window commands: program and bank stepping, slot rename,
-// search and the list selections.
+// Librarian and window commands: program and bank stepping, slot rename, search and the list selections.
 #include <numeric>
 
 #include "EditorCoreSupport.h"
@@ -38,36 +37,31 @@ protected:
         return programs;
     }
     PatchFile& upperBank() { return *editor->patchLibrarian->bankFiles[0]; }
+    static std::string nameBytes(const Bytes& dump) { return std::string(dump.begin() + 120, dump.begin() + 134); }
 };
 
 }  // namespace
 
 TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrapButNotUnderThePartLockOrOnRelease)
 {
-    const std::tuple<int, int, double> cases[] = {{kPatchUp, 1, 100}, {kPatchUp, 1, 99}, {kPatchDown, 1, 0},
-        {kPatchDown, 1, 50}, {kPatchDown, 2, 50}};
-    const int expected[] = {0, 100, 100, 49, 49};
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        const auto& [button, press_, start] = cases[i];
+    const struct {
+        int button, press;
+        double start;
+        int expected;  // -1, -2: no step
+    } cases[] = {{kPatchUp, 1, 100, 0}, {kPatchUp, 1, 99, 100}, {kPatchDown, 1, 0, 100}, {kPatchDown, 1, 50, 49},
+                 {kPatchDown, 2, 50, 49}, {kPatchUp, 0, 10, -1}, {kPatchDown, 0, 10, -1},
+                 {kPatchUp, 1, 10, -2}, {kPatchDown, 1, 10, -2}};  // -2: under the part lock
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.button << " " << c.press << " from " << c.start);
         editor->clearWire();
-        editor->GetParam(kCurrentPatch)->Set(start);
-        press(button, press_);
-        EXPECT_EQ(value(kCurrentPatch), expected[i]) << i;
-        EXPECT_EQ(programChanges(), std::vector<int> {expected[i]}) << i;
-        EXPECT_EQ(editor->currentProgram, expected[i]);
+        editor->GetParam(kCurrentPatch)->Set(c.start);
+        editor->GetParam(kPartLock)->Set(c.expected == -2);
+        press(c.button, c.press);
+        EXPECT_EQ(value(kCurrentPatch), c.expected < 0 ? c.start : c.expected);
+        EXPECT_EQ(programChanges(), c.expected < 0 ? std::vector<int> {} : std::vector<int> {c.expected});
+        EXPECT_TRUE(c.expected < 0 || editor->currentProgram == c.expected);
         editor->midiMessageManager->patchRequested = false;
     }
-    // The part lock and a button's release step nothing.
-    editor->clearWire();
-    editor->GetParam(kCurrentPatch)->Set(10);
-    editor->GetParam(kPartLock)->Set(1);
-    press(kPatchUp);
-    press(kPatchDown);
-    editor->GetParam(kPartLock)->Set(0);
-    press(kPatchUp, 0);
-    press(kPatchDown, 0);
-    EXPECT_EQ(value(kCurrentPatch), 10.0);
-    EXPECT_TRUE(programChanges().empty());
 }
 
 TEST_F(Commands, LibraryProgramStepsWrapWithinTheBanksHundredSlots)
@@ -96,16 +90,12 @@ TEST_F(Commands, RenameStoresTheCleanedNameInTheSlotWithANewChecksum)
 
     ASSERT_EQ(upperBank().patches.size(), 100u);
     const LibrarianPatch& slot = upperBank().patches[3];
-    EXPECT_EQ(slot.name, "MY PAD   ~  LO");
-    ASSERT_EQ(slot.messages.size(), 1u);
-    const Bytes& dump = slot.messages[0].bytes;
-    ASSERT_EQ(dump.size(), 137u);
-    EXPECT_EQ(std::string(dump.begin() + 120, dump.begin() + 134), "MY PAD   ~  LO");
-    EXPECT_EQ(dump[135], std::accumulate(dump.begin() + 1, dump.begin() + 135, 0) % 128);
-    EXPECT_EQ(dump[136], 0xF7);
-    const Bytes original = initDump();
-    EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 120), Bytes(original.begin(), original.begin() + 120));
-    EXPECT_EQ(slot.category, "BASS");
+    Bytes expected = initDump();  // the name at bytes 120..133, the checksum over bytes 1..134 after it
+    std::copy_n("MY PAD   ~  LO", 14, expected.begin() + 120);
+    expected[135] = static_cast<uint8_t>(std::accumulate(expected.begin() + 1, expected.begin() + 135, 0) % 128);
+    ASSERT_EQ(1u, slot.messages.size());
+    EXPECT_EQ(expected, slot.messages[0].bytes);
+    EXPECT_EQ("MY PAD   ~  LO/BASS", slot.name + "/" + slot.category);
     EXPECT_EQ(value(kBankEditUnsaved), 1.0);
     EXPECT_TRUE(editor->renameHandled);
     EXPECT_FALSE(editor->midiMessageManager->libraryRequest.libraryRequestActive);
@@ -123,17 +113,15 @@ TEST_F(Commands, ShortNamesArePaddedAndRenamesWithoutASoundOrSlotAreRefused)
         EXPECT_TRUE(editor->renameHandled);
     }
     EXPECT_EQ(upperBank().patches[0].name, "AB");
-    const Bytes& renamed = upperBank().patches[0].messages[0].bytes;
-    EXPECT_EQ(std::string(renamed.begin() + 120, renamed.begin() + 134), "AB            ");
+    EXPECT_EQ(nameBytes(upperBank().patches[0].messages[0].bytes), "AB            ");
     EXPECT_EQ(upperBank().patches[1].messages[0].bytes, Bytes(100, 0x10));
     EXPECT_EQ(upperBank().patches[1].name, "");
 }
 
 TEST_F(Commands, LowerBankStepsStayWithinTheRealListAndKeepTheFileName)
 {
-    const std::tuple<int, double, double> cases[] = {
-        {kLibLowerNextBank, 1, 2}, {kLibLowerNextBank, 2, 0}, {kLibLowerPreviousBank, 0, 2},
-        {kLibLowerPreviousBank, 2, 1}, {kLibLowerPreviousBank, 150, 2}};
+    const std::tuple<int, double, double> cases[] = {{kLibLowerNextBank, 1, 2}, {kLibLowerNextBank, 2, 0},
+        {kLibLowerPreviousBank, 0, 2}, {kLibLowerPreviousBank, 2, 1}, {kLibLowerPreviousBank, 150, 2}};
     for (const auto& [button, from, to] : cases) {
         editor->GetParam(kPatchSelectionListLower)->Set(from);
         press(button);
@@ -141,6 +129,9 @@ TEST_F(Commands, LowerBankStepsStayWithinTheRealListAndKeepTheFileName)
         EXPECT_EQ(editor->lowerBankName, editor->patchLibrarian->bankFiles[static_cast<size_t>(to)]->fileName);
         EXPECT_EQ(editor->lowerFolderName, "Factory");
     }
+    // A list selection outside the banks keeps the names.
+    press(kPatchSelectionListLower, 9);
+    EXPECT_EQ(editor->lowerBankName, "bank C.syx");
 }
 
 TEST_F(Commands, UpperBankStepIsRefusedWhileTheBankHasUnsavedChanges)
@@ -152,34 +143,25 @@ TEST_F(Commands, UpperBankStepIsRefusedWhileTheBankHasUnsavedChanges)
     editor->GetParam(kBankEditUnsaved)->Set(0);
     editor->bankKindOffset = 2;
     press(kLibUpperNextBank);
-    EXPECT_EQ(value(kPatchSelectionListUpper), 1.0);
-    EXPECT_EQ(editor->patchLibrarian->upperSelection, 1);
-    EXPECT_EQ(value(kCurrentOpenPatchBankL), 3.0);
+    EXPECT_EQ((std::vector<double> {1, 1, 3}), (std::vector<double> {value(kPatchSelectionListUpper),
+                  double(editor->patchLibrarian->upperSelection), value(kCurrentOpenPatchBankL)}));
     EXPECT_EQ(editor->upperBankName, "bank B.syx");
-}
-
-TEST_F(Commands, AListSelectionOutsideTheBanksKeepsTheNames)
-{
-    press(kPatchSelectionListLower, 1);
-    press(kPatchSelectionListLower, 9);
-    EXPECT_EQ(editor->lowerBankName, "bank B.syx");
 }
 
 TEST_F(Commands, SearchAsksForTwoCharactersAndAnEmptyTextLeavesSearchMode)
 {
     IParam* search = editor->GetParam(kPatchSearchString);
-    editor->lowerShowsSearch = true;
-    search->SetDisplayText(0, "");
-    press(kPatchSearchString, 0);
-    EXPECT_FALSE(editor->lowerShowsSearch);
-    EXPECT_EQ(search->GetDisplayText(0), "search...");
-    search->SetDisplayText(0, "x");
-    press(kPatchSearchString, 0);
+    for (const char* text : {"x", ""}) {
+        editor->lowerShowsSearch = true;
+        search->SetDisplayText(0, text);
+        press(kPatchSearchString, 0);
+        EXPECT_EQ(search->GetDisplayText(0), "search...");
+    }
     EXPECT_EQ(nameLine->GetTextString(), "Enter 2 digits or more!");
-    EXPECT_EQ(search->GetDisplayText(0), "search...");
+    EXPECT_FALSE(editor->lowerShowsSearch);  // left by the empty text
     editor->lowerShowsSearch = true;
     search->SetDisplayText(0, "ZZ");
     press(kPatchSearchString, 0);
-    EXPECT_EQ(nameLine->GetTextString(), "No results - Try another keyword!");
-    EXPECT_EQ(valueLine->GetTextString(), "Tip: Letter size matters..");
+    EXPECT_EQ("No results - Try another keyword! / Tip: Letter size matters..",
+              nameLine->GetTextString() + " / " + valueLine->GetTextString());
 }

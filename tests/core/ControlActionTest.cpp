@@ -15,88 +15,83 @@ protected:
     }
 };
 
+// A control that the incoming-message decoder moves and that hands the value
+// on through the GUI path, as a change made while a message is handled.
+class ForwardingControl : public ProbeControl {
+public:
+    using ProbeControl::ProbeControl;
+    void SetValueFromHardware(double value) override { GetPlug()->SetParameterFromGUI(ParamIdx(), value); }
+};
+
 }  // namespace
 
 TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelAndASwitchSendsItsTwoValues)
 {
-    ControlAction* action = bindAction(kFilterCutoff, kActionCC);
-    action->ccNumber = 74;
-    act(action, kFilterCutoff, 63.2);
-    act(action, kFilterCutoff, 63.9);
-    act(action, kFilterCutoff, 64.0);
-    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 74, 63}, {0xB0, 74, 64}}));
+    ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
+    for (double v : {63.2, 63.9, 64.0})
+        act(action, kFilterCutoff, v);
+    EXPECT_EQ("B0 4A 3F | B0 4A 40", editor->wireHex());
     EXPECT_EQ(ccLine->GetTextString(), "CC|74");
-
-    const std::pair<double, uint8_t> channels[] = {{0, 0xB0}, {1, 0xB0}, {16, 0xBF}};
-    for (const auto& [setting, status] : channels) {
-        editor->clearWire();
-        editor->GetParam(kGlobalMidiChannel)->Set(setting);
+    for (double channel : {0, 1, 16}) {  // 0 counts as the first channel
+        editor->GetParam(kGlobalMidiChannel)->Set(channel);
         act(action, kFilterCutoff, value(kFilterCutoff) + 1);
-        ASSERT_EQ(editor->wire().size(), 1u);
-        EXPECT_EQ(editor->wire()[0][0], status) << setting;
     }
+    EXPECT_EQ("B0 4A 3F | B0 4A 40 | B0 4A 41 | B0 4A 42 | BF 4A 43", editor->wireHex());
 
     editor->clearWire();
     editor->GetParam(kGlobalMidiChannel)->Set(1);
-    ControlAction* sw = bindAction(kSustainSwitch, kActionCCSwitch);
-    sw->ccNumber = 64;
+    ControlAction* sw = bindAction(kSustainSwitch, kActionCCSwitch, 64);
     sw->zeroValue = 0;
     sw->onValue = 127;
     for (double v : {0, 1, 2})
         act(sw, kSustainSwitch, v);
-    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 64, 0}, {0xB0, 64, 127}, {0xB0, 64, 127}}));
+    EXPECT_EQ("B0 40 00 | B0 40 7F | B0 40 7F", editor->wireHex());
 }
 
 TEST_F(ControlActions, SemitonesAndArpeggiatorTimingCarryTheirOffsetsLimitedToSevenBits)
 {
-    bindAction(kOscillator2Semitone, kActionCC)->ccNumber = 36;
-    bindAction(kArpSwing, kActionCC)->ccNumber = 80;
+    bindAction(kOscillator2Semitone, kActionCC, 36);
+    bindAction(kArpSwing, kActionCC, 80);
     quietly([&] {
         change(kOscillator2Semitone, 0);
         change(kArpSwing, 127);  // the handler scales it to 100 first
         change(kOscillator2Semitone, 111);
         change(kOscillator2Semitone, 112);  // 128 would not fit a data byte
     });
-    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 36, 16}, {0xB0, 80, 114}, {0xB0, 36, 127}, {0xB0, 36, 127}}));
+    EXPECT_EQ("B0 24 10 | B0 50 72 | B0 24 7F | B0 24 7F", editor->wireHex());
 }
 
 TEST_F(ControlActions, NrpnSendsItsTripleInOrder)
 {
-    ControlAction* action = bindAction(kUnisonDetune, kActionNRPN);
+    ControlAction* action = bindAction(kUnisonDetune, kActionNRPN, 6);
     action->msbValue = 1;
     action->lsbControl = 20;
     action->lsbValue = 64;
-    action->ccNumber = 6;
     editor->GetParam(kGlobalMidiChannel)->Set(3);
     act(action, kUnisonDetune, 10);
-    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB2, 99, 1}, {0xB2, 98, 20}, {0xB2, 6, 74}}));
+    EXPECT_EQ("B2 63 01 | B2 62 14 | B2 06 4A", editor->wireHex());
     EXPECT_EQ(ccLine->GetTextString(), "MSB/LSB");
 }
 
 TEST_F(ControlActions, SysExTemplatesAndMultiMessageListsGetTheDeviceIdAndThePartLevelRewrite)
 {
     const SysExMessage partLevel {0x3E, 0x16, 0x00, 0x41, 0x43, 0x01, 0x10, 0x05};
-    const SysExMessage other {0x3E, 0x16, 0x00, 0x41, 0x43, 0x02, 0x10, 0x05};
     ControlAction* single = bindAction(kGlobalVolume, kActionSysEx);
-    single->sysEx.messages = {partLevel, other};
+    single->sysEx.messages = {partLevel, {0x3E, 0x16, 0x00, 0x41, 0x43, 0x02, 0x10, 0x05}};
     ControlAction* sw = bindAction(kGlobalPanning, kActionSysExSwitch);
     sw->sysEx.messages = {partLevel};
+    ControlAction* multi = bindAction(kMainVolume, kActionSysEx);
+    multi->sysEx.isMulti = true;
+    multi->sysEx.multiMessages = {{}, {{0x3E, 0x16, 0x00, 0x01}, {0x3E, 0x16, 0x00, 0x02}}};
     editor->currentDeviceId = 5;
     act(single, kGlobalVolume, 0);
     act(single, kGlobalVolume, 1);
     act(sw, kGlobalPanning, 0);
-    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xF0, 0x3E, 0x16, 0x05, 0x41, 0x43, 0x01, 0x7F, 0x7F, 0xF7},
-                                  {0xF0, 0x3E, 0x16, 0x05, 0x41, 0x43, 0x02, 0x10, 0x05, 0xF7},
-                                  {0xF0, 0x3E, 0x16, 0x05, 0x41, 0x43, 0x01, 0x10, 0x05, 0xF7}}));
     EXPECT_EQ(ccLine->GetTextString(), "SysEx");
-
-    editor->clearWire();
-    ControlAction* multi = bindAction(kMainVolume, kActionSysEx);
-    multi->sysEx.isMulti = true;
-    multi->sysEx.multiMessages = {{}, {{0x3E, 0x16, 0x00, 0x01}, {0x3E, 0x16, 0x00, 0x02}}};
     act(multi, kMainVolume, 1);
-    EXPECT_EQ(editor->wire(),
-        (std::vector<Bytes> {{0xF0, 0x3E, 0x16, 0x05, 0x01, 0xF7}, {0xF0, 0x3E, 0x16, 0x05, 0x02, 0xF7}}));
+    EXPECT_EQ("F0 3E 16 05 41 43 01 7F 7F F7 | F0 3E 16 05 41 43 02 10 05 F7 | F0 3E 16 05 41 43 01 10 05 F7 | "
+              "F0 3E 16 05 01 F7 | F0 3E 16 05 02 F7",
+              editor->wireHex());
 }
 
 TEST_F(ControlActions, ValueOutsideTheTemplateListSendsNothing)
@@ -108,63 +103,40 @@ TEST_F(ControlActions, ValueOutsideTheTemplateListSendsNothing)
     ControlAction* multi = bindAction(kGlobalPanning, kActionSysEx);
     multi->sysEx.isMulti = true;
     act(multi, kGlobalPanning, 0);
-    ControlAction* none = bindAction(kMainVolume, 4);
-    act(none, kMainVolume, 3);
+    act(bindAction(kMainVolume, 4), kMainVolume, 3);
     EXPECT_TRUE(editor->wire().empty());
 }
 
 TEST_F(ControlActions, WithoutAnOutputTheUserIsToldAndTheValueIsSentOnceAPortOpens)
 {
-    ControlAction* action = bindAction(kFilterCutoff, kActionCC);
-    action->ccNumber = 74;
+    ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
     editor->midiOutSet = false;
     act(action, kFilterCutoff, 20);
     EXPECT_EQ(nameLine->GetTextString(), "Set MIDI I/O First!");
-    EXPECT_TRUE(editor->wire().empty());
     editor->midiOutSet = true;
     act(action, kFilterCutoff, 20);
-    EXPECT_EQ(editor->wire(), (std::vector<Bytes> {{0xB0, 74, 20}}));
+    EXPECT_EQ("B0 4A 14", editor->wireHex());
 
-    nameLine->SetTextFromPlug("-");
+    nameLine->SetTextFromPlug("-");  // the channel setting itself is not told about
     editor->midiOutSet = false;
-    ControlAction* channel = bindAction(kGlobalMidiChannel, kActionCC);
-    act(channel, kGlobalMidiChannel, 2);
+    act(bindAction(kGlobalMidiChannel, kActionCC, 1), kGlobalMidiChannel, 2);
     EXPECT_EQ(nameLine->GetTextString(), "-");
 }
 
-namespace {
-
-// A control that the incoming-message decoder moves and that hands the value
-// on through the GUI path, as a change made while a message is handled.
-class ForwardingControl : public ProbeControl {
-public:
-    using ProbeControl::ProbeControl;
-    void SetValueFromHardware(double value) override
-    {
-        GetPlug()->SetParameterFromGUI(ParamIdx(), value);
-    }
-};
-
-}  // namespace
-
 TEST_F(ControlActions, EchoRuleSendsGuiChangesAndChangesFromTheHostButHardwareOnesOnlyWithoutLocalControl)
 {
-    ControlAction* action = bindAction(kFilterCutoff, kActionCC);
-    action->ccNumber = 74;
+    bindAction(kFilterCutoff, kActionCC, 74);
     ForwardingControl incoming(editor.get(), kFilterCutoff);
     editor->uiConfig->ccControls.addToControlMap(0, 71, 0, &incoming);
     enum Source { kGui, kHardware, kHost };
     const std::tuple<Source, bool, bool> cases[] = {
         {kHardware, true, false}, {kHardware, false, true}, {kHost, true, true}, {kGui, true, true}};
     uint8_t v = 10;
-    for (const auto& c : cases) {
-        const Source source = std::get<0>(c);
-        const bool local = std::get<1>(c);
-        const bool sent = std::get<2>(c);
+    for (const auto& [source, local, sent] : cases) {
         editor->clearWire();
         editor->localControl = local;
         IMidiMsg cc(0, 0xB0, 71, ++v);
-        quietly([&] {
+        quietly([&, source = source] {
             if (source == kGui) {
                 // A hardware message on another thread is half-way through.
                 editor->midiMessageManager->suppressEcho = true;
@@ -175,24 +147,21 @@ TEST_F(ControlActions, EchoRuleSendsGuiChangesAndChangesFromTheHostButHardwareOn
                 editor->ProcessMidiMsg(&cc, source == kHardware);
             }
         });
-        int actionMessages = 0;
-        for (const Bytes& message : editor->wire())
-            actionMessages += message[1] == 74 ? 1 : 0;
-        EXPECT_EQ(actionMessages, sent ? 1 : 0) << source << " local " << local;
+        const std::vector<Bytes> wire = editor->wire();
+        EXPECT_EQ(std::count_if(wire.begin(), wire.end(), [](const Bytes& m) { return m[1] == 74; }), sent ? 1 : 0)
+            << source << " local " << local;
     }
 }
 
 TEST_F(ControlActions, HardwareValuesMoveEveryBoundControlButSendNothing)
 {
-    ControlAction* action = bindAction(kFilterCutoff, kActionCC);
-    action->ccNumber = 74;
-    ProbeControl first(editor.get(), kFilterCutoff);
-    ProbeControl second(editor.get(), kFilterCutoff);
+    ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
+    ProbeControl first(editor.get(), kFilterCutoff), second(editor.get(), kFilterCutoff);
     action->controls = {&first, &second};
     editor->GetParam(kFilterCutoff)->Set(100);
     quietly([&] { editor->OnParamChange2(kFilterCutoff); });
-    EXPECT_DOUBLE_EQ(first.GetValue(), 0.5);
-    EXPECT_DOUBLE_EQ(second.GetValue(), 0.5);
+    EXPECT_EQ((std::pair<double, double> {0.5, 0.5}),
+              (std::pair<double, double> {first.GetValue(), second.GetValue()}));
     EXPECT_TRUE(editor->wire().empty());
     EXPECT_FALSE(editor->hardwareChangeActive);
 }

@@ -12,28 +12,23 @@ using namespace coretest;
 
 namespace {
 
-class EditorAudio : public ::testing::Test {
+class EditorAudio : public CoreTest {
 protected:
     void SetUp() override
     {
-        dovor::SetVirtualClock(&clock);
-        editor = std::make_unique<RecordingEditor>();
-        plainRanges(*editor, 200.0);
+        CoreTest::SetUp();
         editor->GetParam(kGlobalMidiChannel)->Set(3);
-        editor->midiOutSet = true;
         editor->resetPending = false;  // the start-up Reset's
     }
-    void TearDown() override
+    // Control changes with data1 = 1, 2, ... at the offsets.
+    void queue(std::initializer_list<int> offsets)
     {
-        editor.reset();
-        dovor::SetVirtualClock(nullptr);
+        for (int offset : offsets) {
+            IMidiMsg msg(offset, 0xB2, static_cast<uint8_t>(++queued), 1);
+            editor->midiQueue.Add(&msg);
+        }
     }
-    void queue(int offset, uint8_t data1)
-    {
-        IMidiMsg msg(offset, 0xB2, data1, 1);
-        editor->midiQueue.Add(&msg);
-    }
-    std::vector<int> sentData1() const
+    std::vector<int> sentData1()
     {
         std::vector<int> out;
         for (const Bytes& msg : editor->wire())
@@ -41,9 +36,7 @@ protected:
         return out;
     }
 
-    dovor::SteppedClock clock;
-    DataFolder folder;
-    std::unique_ptr<RecordingEditor> editor;
+    int queued = 0;
 };
 
 }  // namespace
@@ -55,16 +48,15 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
     editor->toDAWBuffer = true;
     editor->dawOffset = 512;
     editor->midiLedOn = 1;
-    queue(0, 1);
+    queue({0});
     clock.sleepMicroseconds(500000);
     editor->render();
-    EXPECT_EQ(1, editor->midiQueue.ToDo());
-    EXPECT_EQ(1, editor->midiLedOn);
+    EXPECT_EQ((std::vector<int> {1, 1, 1}),
+              (std::vector<int> {editor->midiQueue.ToDo(), editor->midiLedOn, editor->transportRunning}));
     EXPECT_TRUE(editor->wire().empty());
-    EXPECT_TRUE(editor->transportRunning);  // the value display reads it
     editor->hostPlaying = false;
     editor->render();
-    EXPECT_FALSE(editor->transportRunning);
+    EXPECT_FALSE(editor->transportRunning);  // the value display reads it
 }
 
 TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHostBufferDueOnesAreDiscarded)
@@ -74,21 +66,19 @@ TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHost
         int dawOffset;
         std::vector<int> sentFirstBlock;
         int left;
-    };
-    const Case cases[] = {
-        {true, 0, {}, 4}, {true, 1, {1, 2}, 2}, {true, 1024, {1, 2, 3}, 1}, {true, -5, {1, 2}, 2}, {false, 0, {}, 2}};
+    } const cases[] = {{true, 0, {}, 4}, {true, 1, {1, 2}, 2}, {true, 1024, {1, 2, 3}, 1}, {true, -5, {1, 2}, 2},
+                       {false, 0, {}, 2}};
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hostBuffer << " " << c.dawOffset);
         editor->clearWire();
         editor->midiQueue.Clear();
+        queued = 0;
         editor->toDAWBuffer = c.hostBuffer;
         editor->dawOffset = c.dawOffset;
-        queue(0, 1);
-        queue(0, 2);
-        queue(1023, 3);
-        queue(1024, 4);
+        queue({0, 0, 1023, 1024});
         editor->render();
-        EXPECT_EQ(c.sentFirstBlock, sentData1()) << c.hostBuffer << c.dawOffset;
-        EXPECT_EQ(c.left, editor->midiQueue.ToDo()) << c.hostBuffer << c.dawOffset;
+        EXPECT_EQ(c.sentFirstBlock, sentData1());
+        EXPECT_EQ(c.left, editor->midiQueue.ToDo());
     }
 }
 
@@ -96,13 +86,11 @@ TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
 {
     editor->toDAWBuffer = true;
     editor->dawOffset = 512;
-    queue(0, 1);
-    queue(10, 2);
+    queue({0, 10});
     editor->portBusy = true;
     editor->render();
     EXPECT_TRUE(editor->wire().empty());
-    EXPECT_EQ(2, editor->midiQueue.ToDo());
-    queue(0, 3);  // arrives after them, due at once
+    queue({0});  // arrives after them, due at once
     editor->portBusy = false;
     editor->render();
     EXPECT_EQ((std::vector<int> {1, 2, 3}), sentData1());
@@ -120,24 +108,22 @@ TEST_F(EditorAudio, AResetSendsAllNotesOffOnceTheTransportStands)
     editor->portBusy = false;
     editor->render();
     editor->render();
-    EXPECT_EQ((std::vector<Bytes> {{0xB2, 123, 0}}), editor->wire());
+    EXPECT_EQ("B2 7B 00", editor->wireHex());
 }
 
 TEST_F(EditorAudio, HostTempoReachesTheArpeggiatorOnlyWhenItChanges)
 {
-    editor->GetParam(kOverrideTempo)->Set(1.0);
-    editor->render();
-    EXPECT_DOUBLE_EQ(55.0, editor->paramValue(kArpTempo));
-    editor->GetParam(kArpTempo)->Set(0.0);
-    editor->render();
-    EXPECT_DOUBLE_EQ(0.0, editor->paramValue(kArpTempo));
-    editor->hostTempo = 140.5;
-    editor->render();
-    EXPECT_DOUBLE_EQ(75.0, editor->paramValue(kArpTempo));
-    editor->GetParam(kOverrideTempo)->Set(0.0);
-    editor->hostTempo = 90.0;
-    editor->render();
-    EXPECT_DOUBLE_EQ(75.0, editor->paramValue(kArpTempo));
+    // The arpeggiator's value is the tempo less 65; a user's value stays until the host tempo changes.
+    const struct {
+        double override, hostTempo, arpBefore, arpAfter;
+    } blocks[] = {{1, 120, 0, 55}, {1, 120, 0, 0}, {1, 140.5, 0, 75}, {0, 90, 75, 75}};
+    for (const auto& b : blocks) {
+        editor->GetParam(kOverrideTempo)->Set(b.override);
+        editor->GetParam(kArpTempo)->Set(b.arpBefore);
+        editor->hostTempo = b.hostTempo;
+        editor->render();
+        EXPECT_DOUBLE_EQ(b.arpAfter, editor->paramValue(kArpTempo)) << b.hostTempo;
+    }
 }
 
 TEST_F(EditorAudio, TheLedGoesOutOnlyAfterMoreThan100MsAlsoAcrossTheTickWrap)
@@ -156,14 +142,13 @@ TEST_F(EditorAudio, TheLedGoesOutOnlyAfterMoreThan100MsAlsoAcrossTheTickWrap)
 
 TEST_F(EditorAudio, ResetSizesTheQueueAndTheHostBufferShowsItsDelayAndBlockSize)
 {
-    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayMIDIOutDelay));
+    attachText(*editor, kControlDisplayMIDIOutDelay);
     editor->rememberControls();
     editor->SetBlockSize(1100);
     editor->dawOffset = 0;
     editor->Reset();
-    EXPECT_EQ(1536, editor->midiQueue.GetSize());
-    EXPECT_EQ(1100, editor->dawOffset);
-    EXPECT_TRUE(editor->resetPending);
+    EXPECT_EQ((std::vector<int> {1536, 1100, 1}),
+              (std::vector<int> {editor->midiQueue.GetSize(), editor->dawOffset, editor->resetPending}));
     editor->resetPending = false;
     editor->SetBlockSize(512);
     editor->sampleRate = 44100.0;
@@ -175,8 +160,7 @@ TEST_F(EditorAudio, ResetSizesTheQueueAndTheHostBufferShowsItsDelayAndBlockSize)
 
 namespace {
 
-// The clock start/stop worker's bytes; while the gate is shut the worker
-// stays inside its send, busy.
+// The clock start/stop worker's bytes; while the gate is shut the worker stays inside its send, busy.
 class ClockGateEditor : public RecordingEditor {
 public:
     bool SendMidiSysex2(std::vector<unsigned char> bytes) override
@@ -196,8 +180,7 @@ public:
         m_open = open;
         m_changed.notify_all();
     }
-    // Renders blocks until the worker waits at the shut gate or count clock
-    // bytes are on the wire (10 s at most).
+    // Renders blocks until the worker waits at the shut gate or count clock bytes are on the wire (10 s at most).
     bool renderUntilHeld()
     {
         renderUntil([&] { return m_held; });

@@ -1,7 +1,6 @@
-// The editor with its real configuration (the bundle's resources, found
-// through a marker module in a copy of the bundle's layout): every layer the
-// start-up looks up exists, the first run shows its notice, a saved state
-// comes back, and the editor closes cleanly (AddressSanitizer).
+// The editor with its real configuration (the bundle's resources, found through a marker module in a copy of the
+// bundle's layout): every layer the start-up looks up exists, the first run shows its notice, a saved state comes back,
+// and the editor closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
 #include "ControlLayer.h"
@@ -18,9 +17,9 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     std::unique_ptr<Zelto2X> editor;
     const std::string out = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
     EXPECT_EQ(std::string::npos, out.find("missing from the configuration")) << out;
-    ASSERT_NE(nullptr, editor->findLayer("firstRunNotification"));
-    EXPECT_TRUE(editor->findLayer("firstRunNotification")->IsVisible());
-    EXPECT_FALSE(editor->findLayer("aboutWindow")->IsVisible());
+    ASSERT_TRUE(editor->findLayer("firstRunNotification") && editor->findLayer("aboutWindow"));
+    EXPECT_TRUE(editor->findLayer("firstRunNotification")->IsVisible() &&
+                !editor->findLayer("aboutWindow")->IsVisible());
     ASSERT_NE(nullptr, editor->paramTextControl(kControlDisplayName));
     EXPECT_EQ("Marnvik Zelto2X Plug-in", editor->paramTextControl(kControlDisplayName)->GetTextString());
     EXPECT_DOUBLE_EQ(1.0, editor->paramValue(kUserInterfaceSize));
@@ -47,8 +46,7 @@ TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView
     quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
     ASSERT_NE(nullptr, editor->progressIndicator);
     const IBitmap& picture = static_cast<ProgressIndicator*>(editor->progressIndicator)->overlay;
-    EXPECT_EQ(1875, picture.W);
-    EXPECT_EQ(946, picture.H);
+    EXPECT_EQ((std::pair<int, int> {1875, 946}), (std::pair<int, int> {picture.W, picture.H}));
     EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
     quietly([&] { editor.reset(); });
 }

@@ -1,7 +1,6 @@
 #pragma once
-// Shared by the editor-core tests: a data folder of its own, an editor whose
-// hardware port is a recorder, and the handler tests' fixture (status lines
-// attached, an output open, probes and layers added by the tests).
+// Shared by the editor-core tests: a data folder of its own, an editor whose hardware port is a recorder, and the
+// handler tests' fixture (status lines attached, an output open, probes and layers added by the tests).
 
 #include <gtest/gtest.h>
 
@@ -52,10 +51,7 @@ public:
     }
     std::string read(const std::string& name) const
     {
-        std::ifstream file(root + name, std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
+        return (std::stringstream() << std::ifstream(root + name, std::ios::binary).rdbuf()).str();
     }
     bool exists(const std::string& name) const { return fs::exists(root + name); }
 
@@ -65,9 +61,8 @@ public:
 inline const std::string kSettingsFile = "Zelto2X Editor UI.txt";
 inline const std::string kLogFile = "Zelto2X Editor LOG.txt";
 
-// Every message as it would reach the wire (SysEx framed), with the virtual
-// time it left at; portBusy makes the render thread's non-waiting send fail
-// as when another thread holds the port.
+// Every message as it would reach the wire (SysEx framed), with the virtual time it left at; portBusy makes the render
+// thread's non-waiting send fail as when another thread holds the port.
 class RecordingEditor : public Zelto2X {
 public:
     RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
@@ -106,6 +101,18 @@ public:
         std::lock_guard<std::mutex> lock(m_wireMutex);
         return m_times;
     }
+    // Every message on the wire in hex, messages apart by " | ".
+    std::string wireHex()
+    {
+        std::string text;
+        char byte[4];
+        for (const Bytes& message : wire()) {
+            text += text.empty() ? "" : " |";
+            for (uint8_t b : message)
+                text += (std::snprintf(byte, sizeof byte, " %02X", b), byte);
+        }
+        return text.empty() ? text : text.substr(1);
+    }
     void clearWire()
     {
         std::lock_guard<std::mutex> lock(m_wireMutex);
@@ -129,11 +136,16 @@ private:
     std::vector<uint32_t> m_times;
 };
 
-class TextStandIn : public ITextControl {
-public:
-    TextStandIn(IPluginBase* plug, int paramIdx) : ITextControl(plug, IRECT(0, 0, 10, 10), &style) { SetParamIdx(paramIdx); }
-    static inline IText style {12};
-};
+// A display of the parameter's text on the editor's surface, showing "-"; remembered by the editor with the next
+// rememberControls().
+inline ITextControl* attachText(Zelto2X& editor, int paramIdx)
+{
+    IText text;
+    auto* control = new ITextControl(&editor, IRECT(0, 0, 100, 20), &text, "-");
+    control->SetParamIdx(paramIdx);
+    editor.GetGUI()->AttachControl(control);
+    return control;
+}
 
 // Every parameter a plain range 0..max, as a configuration would give it.
 inline void plainRanges(Zelto2X& editor, double max = 127.0)
@@ -153,6 +165,16 @@ inline void readyToRender(Zelto2X& editor, int dawOffset)
     editor.resetPending = false;
 }
 
+// "F0 3E 16" as bytes.
+inline Bytes hex(const std::string& text)
+{
+    Bytes bytes;
+    std::istringstream in(text);
+    for (unsigned byte = 0; in >> std::hex >> byte;)
+        bytes.push_back(static_cast<uint8_t>(byte));
+    return bytes;
+}
+
 // The INIT sound's dump, framed.
 inline Bytes initDump()
 {
@@ -170,6 +192,7 @@ inline std::string quietly(const std::function<void()>& action)
 }  // namespace coretest
 
 using coretest::Bytes;
+using coretest::hex;
 using coretest::initDump;
 using coretest::quietly;
 using coretest::RecordingEditor;
@@ -191,10 +214,10 @@ protected:
             editor->GetParam(i)->InitDouble(("param " + std::to_string(i)).c_str(), 0.0, 0.0, 200.0, 1.0);
         editor->GetParam(kGlobalMidiChannel)->InitDouble("MIDI Channel", 1.0, 0.0, 16.0, 1.0);
         editor->GetParam(kGlobalMidiChannel)->Set(1.0);
-        nameLine = attachText(kControlDisplayName);
+        nameLine = coretest::attachText(*editor, kControlDisplayName);
         editor->statusText = nameLine;  // as the constructor takes it
-        valueLine = attachText(kControlDisplayValue);
-        ccLine = attachText(kControlDisplayCC);
+        valueLine = coretest::attachText(*editor, kControlDisplayValue);
+        ccLine = coretest::attachText(*editor, kControlDisplayCC);
         editor->rememberControls();
         editor->pluginReady = true;
         // An output port is open (the device list's first port).
@@ -207,19 +230,8 @@ protected:
         dovor::SetVirtualClock(nullptr);
     }
 
-    ITextControl* attachText(int paramIdx)
-    {
-        IText text;
-        auto* control = new ITextControl(editor.get(), IRECT(0, 0, 100, 20), &text, "-");
-        control->SetParamIdx(paramIdx);
-        editor->GetGUI()->AttachControl(control);
-        return control;
-    }
-
-    // A named layer under parent (or a root layer of the surface) with a
-    // probe control inside, so its hidden and grey states can be read. A root
-    // layer the editor built itself (the librarian popups, "PROGRESS") is
-    // used as it is.
+    // A named layer under parent (or a root layer of the surface) with a probe control inside, so its hidden and grey
+    // states can be read. A root layer the editor built itself (the librarian popups, "PROGRESS") is used as it is.
     ControlLayer* addLayer(const std::string& name, ControlLayer* parent = nullptr, int id = 0)
     {
         if (!parent) {
@@ -239,14 +251,14 @@ protected:
     static bool hidden(ControlLayer* layer) { return !layer->IsVisible(); }
     static bool grayed(ControlLayer* layer) { return layer->GetControl(0)->IsGrayed(); }
 
-    // The parameter's action, owned by the test.
-    ControlAction* bindAction(int paramIdx, int kind)
+    // The parameter's action (sending control change cc where it sends one), owned by the test.
+    ControlAction* bindAction(int paramIdx, int kind, int cc = 0)
     {
         actions.push_back(std::make_unique<ControlAction>(kind));
+        actions.back()->ccNumber = cc;
         editor->GetParam(paramIdx)->SetControlAction(actions.back().get());
         return actions.back().get();
     }
-
     // Sets the plain value and runs the GUI handler.
     void change(int paramIdx, double value)
     {

@@ -1,6 +1,5 @@
-// The editor on a read-only data folder: it starts with the settings it finds,
-// says that the LOG cannot be written, and every writer says what it could
-// not save and keeps the files.
+// The editor on a read-only data folder: it starts with the settings it finds, says that the LOG cannot be written, and
+// every writer says what it could not save and keeps the files.
 
 #include "EditorCoreSupport.h"
 #include "PatchLibrarian.h"
@@ -24,27 +23,26 @@ TEST(EditorFaults, ReadOnlyDataFolderKeepsItsFilesAndEveryWriterSaysWhatItCouldN
     EXPECT_NE(std::string::npos, out.find("Unable to open Plug-in LOG file\n")) << out;
     EXPECT_DOUBLE_EQ(1.25, editor->guiScale);
 
-    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayName));
-    editor->GetGUI()->AttachControl(new TextStandIn(editor.get(), kControlDisplayValue));
+    ITextControl* name = attachText(*editor, kControlDisplayName);
+    ITextControl* value = attachText(*editor, kControlDisplayValue);
     editor->rememberControls();
     for (const auto& command : std::vector<std::function<void()>> {
              [&] { editor->userInterfaceSizeChanged(0); }, [&] { editor->firstRunExitChanged(1.0); }}) {
-        editor->paramTextControl(kControlDisplayName)->SetTextFromPlug("");
+        name->SetTextFromPlug("");
         out = quietly(command);
-        EXPECT_EQ("Zelto2X Editor UI.txt NOT SAVED!", editor->paramTextControl(kControlDisplayName)->GetTextString());
-        EXPECT_EQ("Check folder rights", editor->paramTextControl(kControlDisplayValue)->GetTextString());
+        EXPECT_EQ("Zelto2X Editor UI.txt NOT SAVED! / Check folder rights",
+                  name->GetTextString() + " / " + value->GetTextString());
         EXPECT_NE(std::string::npos, out.find("Could not write " + folder.root + kSettingsFile)) << out;
     }
 
-    TextStandIn status(editor.get(), -1);
-    editor->statusText = &status;
+    editor->statusText = attachText(*editor, -1);
     PatchLibrarian* library = editor->patchLibrarian;
     library->bankFiles.push_back(std::make_unique<PatchFile>());
     library->bankFiles.back()->patches.resize(100);
     library->upperSelection = static_cast<int>(library->bankFiles.size()) - 1;
     library->selectionKind = 0;
     quietly([&] { EXPECT_FALSE(library->saveEditedPatch(folder.root + "Patches/Old.syx", "Old.syx")); });
-    EXPECT_EQ("Bank NOT saved! File unchanged", status.GetTextString());
+    EXPECT_EQ("Bank NOT saved! File unchanged", editor->statusText->GetTextString());
 
     EXPECT_EQ("black\nlarge\nno\n\n", folder.read(kSettingsFile));
     EXPECT_EQ("old run\n", folder.read(kLogFile));

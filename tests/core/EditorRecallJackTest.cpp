@@ -28,11 +28,8 @@ int threadCount()
 
 int listed(const std::vector<std::string>& names, const std::string& name)
 {
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == name)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto at = std::find(names.begin(), names.end(), name);
+    return at == names.end() ? -1 : static_cast<int>(at - names.begin());
 }
 
 }  // namespace
@@ -52,8 +49,7 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
         listDevices(before);
         const int out = listed(before.getExternalMIDIOutNames(), synth.InputPortName());
         const int in = listed(before.getExternalMIDIInNames(), synth.OutputPortName());
-        ASSERT_GT(out, 0);
-        ASSERT_GT(in, 0);
+        ASSERT_TRUE(out > 0 && in > 0);
         before.GetParam(kDeviceOutSelection)->Set(out);
         before.GetParam(kDeviceInSelection)->Set(in);
         before.SerializeState(&saved);
@@ -66,12 +62,15 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
     ASSERT_FALSE(editor.midiOutSet);
     ASSERT_EQ(saved.Size(), editor.UnserializeState(&saved, 0));
     EXPECT_TRUE(editor.midiOutSet);
-    EXPECT_EQ(synth.InputPortName(), editor.GetParam(kDeviceOutSelection)->GetDisplayText(editor.GetParam(kDeviceOutSelection)->Int()));
-    EXPECT_EQ(synth.OutputPortName(), editor.GetParam(kDeviceInSelection)->GetDisplayText(editor.GetParam(kDeviceInSelection)->Int()));
+    EXPECT_EQ(synth.InputPortName(),
+              editor.GetParam(kDeviceOutSelection)->GetDisplayText(editor.GetParam(kDeviceOutSelection)->Int()));
+    EXPECT_EQ(synth.OutputPortName(),
+              editor.GetParam(kDeviceInSelection)->GetDisplayText(editor.GetParam(kDeviceInSelection)->Int()));
     // The whole sound: 137 bytes, F0 3E 16, the device ID, the sound command.
     const bool soundArrived = synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
         for (const std::string& line : lines) {
-            if (line.size() == 137 * 3 - 1 && line.compare(0, 12, "F0 3E 16 00 ") == 0 && line.substr(line.size() - 2) == "F7")
+            if (line.size() == 137 * 3 - 1 && line.compare(0, 12, "F0 3E 16 00 ") == 0 &&
+                line.substr(line.size() - 2) == "F7")
                 return true;
         }
         return false;

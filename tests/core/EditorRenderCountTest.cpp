@@ -1,7 +1,6 @@
-// The render block counted: every blocking mutex lock, every heap allocation
-// and every thread started on the rendering thread while a block runs. This
-// program interposes malloc, pthread_mutex_lock and pthread_create, so it
-// runs in the plain tree only.
+// The render block counted: every blocking mutex lock, every heap allocation and every thread started on the rendering
+// thread while a block runs. This program interposes malloc, pthread_mutex_lock and pthread_create, so it runs in the
+// plain tree only.
 #include <dlfcn.h>
 #include <malloc.h>
 #include <pthread.h>
@@ -29,46 +28,36 @@ namespace {
 
 thread_local bool counting = false;
 std::string kept;
-std::atomic<int> allocations {0};
-std::atomic<int> locks {0};
-std::atomic<int> threadStarts {0};
-
-void countAllocation()
-{
-    if (counting)
-        ++allocations;
-}
+std::atomic<int> allocations {0}, locks {0}, threadStarts {0};
 
 }  // namespace
 
 extern "C" {
 void* malloc(size_t size)
 {
-    countAllocation();
+    allocations += counting;
     return __libc_malloc(size);
 }
 void* calloc(size_t count, size_t size)
 {
-    countAllocation();
+    allocations += counting;
     return __libc_calloc(count, size);
 }
 void* realloc(void* pointer, size_t size)
 {
-    countAllocation();
+    allocations += counting;
     return __libc_realloc(pointer, size);
 }
 int pthread_mutex_lock(pthread_mutex_t* mutex)
 {
-    if (counting)
-        ++locks;
+    locks += counting;
     return real_pthread_mutex_lock(mutex);
 }
 int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*routine)(void*), void* argument)
 {
     using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
     static const Create real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
-    if (counting)
-        ++threadStarts;
+    threadStarts += counting;
     return real(thread, attributes, routine, argument);
 }
 }
@@ -93,19 +82,12 @@ public:
     std::atomic<int> lastClockByte {-1};
 };
 
-struct CountedBlock {
-    int allocations;
-    int locks;
-    int threadStarts;
-};
-
-CountedBlock countBlock(Zelto2X& editor)
+// Allocations, locks and thread starts while the action runs on this thread.
+std::vector<int> counted(const std::function<void()>& action)
 {
-    allocations = 0;
-    locks = 0;
-    threadStarts = 0;
+    allocations = locks = threadStarts = 0;
     counting = true;
-    editor.ProcessDoubleReplacing(nullptr, nullptr, 512);
+    action();
     counting = false;
     return {allocations.load(), locks.load(), threadStarts.load()};
 }
@@ -126,18 +108,15 @@ bool eventually(const std::function<bool()>& condition)
 TEST(EditorRenderCount, TheCountersSeeALockAnAllocationAndAThreadStart)
 {
     std::mutex mutex;
-    counting = true;
-    locks = 0;
-    allocations = 0;
-    threadStarts = 0;
-    mutex.lock();
-    mutex.unlock();
-    kept.assign(100, 'x');  // one allocation the optimiser cannot drop
-    std::thread([] {}).join();
-    counting = false;
-    EXPECT_EQ(1, locks);
-    EXPECT_LE(1, allocations);  // the kept text, and the thread's own state
-    EXPECT_EQ(1, threadStarts);
+    const std::vector<int> seen = counted([&] {
+        mutex.lock();
+        mutex.unlock();
+        kept.assign(100, 'x');  // one allocation the optimiser cannot drop
+        std::thread([] {}).join();
+    });
+    EXPECT_LE(1, seen[0]);  // the kept text, and the thread's own state
+    EXPECT_EQ(1, seen[1]);
+    EXPECT_EQ(1, seen[2]);
 }
 
 TEST(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
@@ -147,10 +126,10 @@ TEST(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
     plainRanges(editor);
     readyToRender(editor, 512);  // the clock job's start is not part of a plain block
     editor.GetParam(kOverrideTempo)->Set(1.0);  // on from start-up: the tempo is followed every block
-    countBlock(editor);  // the delay display's first text, the tempo's first push
+    auto block = [&] { editor.ProcessDoubleReplacing(nullptr, nullptr, 512); };
+    block();  // the delay display's first text, the tempo's first push
 
-    // A job the block asks for runs on the manager's dispatcher: its effect
-    // is waited for after the counted block.
+    // A job the block asks for runs on the manager's dispatcher: its effect is waited for after the counted block.
     struct Case {
         const char* block;
         std::function<void()> prepare;
@@ -181,10 +160,7 @@ TEST(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
     };
     for (const Case& c : cases) {
         c.prepare();
-        const CountedBlock counted = countBlock(editor);
-        EXPECT_EQ(0, counted.allocations) << c.block;
-        EXPECT_EQ(0, counted.locks) << c.block;
-        EXPECT_EQ(0, counted.threadStarts) << c.block;
+        EXPECT_EQ((std::vector<int> {0, 0, 0}), counted(block)) << c.block << ": allocations, locks, thread starts";
         EXPECT_TRUE(eventually(c.jobDone)) << c.block;
     }
     EXPECT_EQ(0, editor.midiQueue.ToDo());

@@ -1,5 +1,4 @@
-// The editor's construction, its UI settings file, its debug LOG file and the
-// installer's first run.
+// The editor's construction, its UI settings file, its debug LOG file and the installer's first run.
 #include <regex>
 
 #include "EditorCoreSupport.h"
@@ -8,43 +7,36 @@ using namespace coretest;
 
 TEST(EditorStartup, SurfaceFollowsTheSizeLineAndOnlyExactWordsCount)
 {
-    struct SizeCase {
+    const struct {
         const char* settings;
-        int width;
-        int height;
+        int width, height;
         double scale;
         int colourScheme;
+    } cases[] = {
+        {nullptr, 1500, 757, 1.0, 0}, {"black\nsmall\nno\n", 1125, 567, 0.75, 1},
+        {"normal\r\nlarge\r\n", 1875, 946, 1.25, 0}, {"black \t\nlarge  \n", 1875, 946, 1.25, 1},
+        {"Black\nLarge\n", 1500, 757, 1.0, 0}, {"normal\n large\n", 1500, 757, 1.0, 0},
     };
-    const SizeCase cases[] = {
-        {nullptr, 1500, 757, 1.0, 0},
-        {"black\nsmall\nno\n", 1125, 567, 0.75, 1},
-        {"normal\r\nlarge\r\n", 1875, 946, 1.25, 0},
-        {"black \t\nlarge  \n", 1875, 946, 1.25, 1},
-        {"Black\nLarge\n", 1500, 757, 1.0, 0},
-        {"normal\n large\n", 1500, 757, 1.0, 0},
-    };
-    for (const SizeCase& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings ? c.settings : "(no file)");
         DataFolder folder;
         if (c.settings)
             folder.write(kSettingsFile, c.settings);
         RecordingEditor editor;
-        SCOPED_TRACE(c.settings ? c.settings : "(no file)");
-        EXPECT_EQ(c.width, editor.GetGUI()->Width());
-        EXPECT_EQ(c.height, editor.GetGUI()->Height());
-        EXPECT_DOUBLE_EQ(c.scale, editor.guiScale);
-        EXPECT_EQ(c.colourScheme, editor.colorScheme);
+        EXPECT_EQ((std::vector<double> {double(c.width), double(c.height), c.scale, double(c.colourScheme)}),
+                  (std::vector<double> {double(editor.GetGUI()->Width()), double(editor.GetGUI()->Height()),
+                                        editor.guiScale, double(editor.colorScheme)}));
     }
 }
 
 TEST(EditorSettings, SizeAndFirstRunCommandsRewriteFiveLinesWithLineFeedsOnly)
 {
-    struct Case {
+    const struct {
         const char* before;
         int size;  // -1: leaving the first-run notice (firstRun given)
         double firstRun;
         const char* after;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"normal\nlarge", 2, 0, "normal\nlarge\n\n\n"},
         {"black\r\nnormal\r\nno\r\nfour\r\nfive\r\nsix\r\n", 0, 0, "black\nsmall\nno\nfour\nfive"},
         {"normal\nsmall\nyes\n", 1, 0, "normal\nnormal\nyes\n\n"},
@@ -52,7 +44,7 @@ TEST(EditorSettings, SizeAndFirstRunCommandsRewriteFiveLinesWithLineFeedsOnly)
         {"normal\nnormal\nno\nkept4\nkept5\n", -1, 0.0, "normal\nnormal\nno\nkept4\nkept5\n"},
         {"normal\nnormal\nno\nkept4\nkept5\n", -1, 1.0, "normal\nnormal\nyes\nkept4\nkept5"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.before);
         DataFolder folder;
         folder.write(kSettingsFile, c.before);
@@ -68,8 +60,8 @@ TEST(EditorSettings, WritersChangeNothingWithoutTheFileAndNeverCreateIt)
 {
     DataFolder folder;
     RecordingEditor editor;
-    editor.GetGUI()->AttachControl(new TextStandIn(&editor, kControlDisplayName));
-    editor.GetGUI()->AttachControl(new TextStandIn(&editor, kControlDisplayValue));
+    attachText(editor, kControlDisplayName);
+    attachText(editor, kControlDisplayValue);
     editor.rememberControls();
     editor.userInterfaceSizeChanged(2);
     editor.firstRunExitChanged(1.0);
@@ -85,17 +77,13 @@ TEST(EditorDebugLog, AnExistingLogIsEmptiedAndGetsTimeStampedLinesAndAMissingOne
     folder.write(kLogFile, "old run\n");
     quietly([] { RecordingEditor editor; });
     const std::string log = folder.read(kLogFile);
+    EXPECT_TRUE(std::regex_search(log, std::regex(R"(^\d{4}-\d\d-\d\d\.\d\d:\d\d:\d\d\t INITIALIZATION STARTED!\n)")))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("\t Data folder located at " + folder.root));
     EXPECT_EQ(std::string::npos, log.find("old run"));
-    std::istringstream lines(log);
-    std::string first;
-    std::getline(lines, first);
-    EXPECT_TRUE(std::regex_match(first, std::regex(R"(\d{4}-\d\d-\d\d\.\d\d:\d\d:\d\d\t INITIALIZATION STARTED!)"))) << first;
-    std::getline(lines, first);
-    EXPECT_NE(std::string::npos, first.find("\t Data folder located at " + folder.root));
 
     fs::remove(folder.root + kLogFile);
-    const std::string out = quietly([] { RecordingEditor editor; });
-    EXPECT_NE(std::string::npos, out.find("Unable to open Plug-in LOG file\n"));
+    EXPECT_NE(std::string::npos, quietly([] { RecordingEditor editor; }).find("Unable to open Plug-in LOG file\n"));
     EXPECT_FALSE(folder.exists(kLogFile));
 }
 

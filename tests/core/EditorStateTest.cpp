@@ -11,18 +11,6 @@ using namespace coretest;
 
 namespace {
 
-void le32(Bytes& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void be32(Bytes& out, uint32_t v)
-{
-    for (int i = 3; i >= 0; --i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 void f64(Bytes& out, double v)
 {
     uint8_t bytes[8];
@@ -30,9 +18,10 @@ void f64(Bytes& out, double v)
     out.insert(out.end(), bytes, bytes + 8);
 }
 
+// A text: its length as four bytes, low byte first, then its characters.
 void text(Bytes& out, const std::string& s)
 {
-    le32(out, static_cast<uint32_t>(s.size()));
+    out.insert(out.end(), {static_cast<uint8_t>(s.size()), 0, 0, 0});
     out.insert(out.end(), s.begin(), s.end());
 }
 
@@ -40,6 +29,15 @@ void text(Bytes& out, const std::string& s)
 double storedValue(int i)
 {
     return i < 240 ? i % 100 : 7;
+}
+
+// The short form from its table: header 00 00 00 01 and the 240 stored values.
+Bytes shortForm(double (*value)(int))
+{
+    Bytes out = hex("00 00 00 01");
+    for (int i = 0; i < 240; ++i)
+        f64(out, value(i));
+    return out;
 }
 
 class EditorState : public ::testing::Test {
@@ -50,14 +48,13 @@ protected:
         plainRanges(*editor);
         for (int i = 0; i < kNumParams; ++i)
             editor->GetParam(i)->Set(storedValue(i));
-        for (int device : {kDeviceInSelection, kDeviceOutSelection}) {
+        for (const auto& [device, port] :
+             {std::pair<int, const char*> {kDeviceInSelection, "MIDIIN01"}, {kDeviceOutSelection, "MIDIOU01"}}) {
             editor->GetParam(device)->InitEnum("device", 0, 2);
             editor->GetParam(device)->SetDisplayText(0, "OFF");
+            editor->GetParam(device)->SetDisplayText(1, port);
+            editor->GetParam(device)->Set(1);
         }
-        editor->GetParam(kDeviceInSelection)->SetDisplayText(1, "MIDIIN01");
-        editor->GetParam(kDeviceOutSelection)->SetDisplayText(1, "MIDIOU01");
-        editor->GetParam(kDeviceInSelection)->Set(1);
-        editor->GetParam(kDeviceOutSelection)->Set(1);
         editor->patchManager->texts[0] = "ABCDEFGH";
         editor->patchManager->texts[1] = "BASS1234";
         editor->patchManager->texts[2] = "THIRD123";
@@ -69,7 +66,6 @@ protected:
         EXPECT_TRUE(editor->SerializeState2(&chunk, full));
         return Bytes(chunk.GetBytes(), chunk.GetBytes() + chunk.Size());
     }
-
     int load(const Bytes& bytes)
     {
         ByteChunk chunk;
@@ -77,16 +73,6 @@ protected:
         int result = 0;
         quietly([&] { result = editor->UnserializeState(&chunk, 0); });
         return result;
-    }
-
-    // The short form from its table: header and the 240 stored values.
-    static Bytes shortForm(double (*value)(int))
-    {
-        Bytes out;
-        be32(out, 1);
-        for (int i = 0; i < 240; ++i)
-            f64(out, value(i));
-        return out;
     }
 
     std::unique_ptr<RecordingEditor> editor;
@@ -109,11 +95,8 @@ TEST_F(EditorState, FullChunkFollowsItsTableByteForByte)
     const Bytes data = shortForm([](int) { return 0.0; });
     editor->patchManager->data.PutBytes(data.data(), static_cast<int>(data.size()));
 
-    Bytes expected;
-    be32(expected, 1);      // header 00 00 00 01
-    be32(expected, 1);      // block headers
-    be32(expected, 1);
-    be32(expected, 1924);   // 00 00 07 84, big-endian
+    // Header, two block headers and the patch data's length 1924, big-endian.
+    Bytes expected = hex("00 00 00 01  00 00 00 01  00 00 00 01  00 00 07 84");
     expected.insert(expected.end(), data.begin(), data.end());
     for (const char* s : {"ABCDEFGH", "BASS1234", "THIRD123", "MIDIIN01", "MIDIOU01"})
         text(expected, s);
@@ -130,40 +113,30 @@ TEST_F(EditorState, FullChunkFollowsItsTableByteForByte)
 
 TEST_F(EditorState, TextsAreCutAtTheirLimitsAndNamesReadBackAs13Characters)
 {
-    struct Case {
-        int index;
-        std::string stored;
-        std::string readBack;
-    };
-    const std::string long40(40, 'x');
-    const Case cases[] = {
-        {0, "TWENTY-CHARACTERS-XX", "TWENTY-CHARAC"},
-        {1, "PAD", std::string("PAD") + std::string(10, '\0')},
-        {2, std::string("AB\0CD", 5), std::string("AB") + std::string(11, '\0')},
-    };
-    for (const Case& c : cases)
-        editor->patchManager->texts[c.index] = c.stored;
-    editor->GetParam(kDeviceOutSelection)->SetDisplayText(1, long40.c_str());
+    const std::pair<std::string, std::string> names[] = {{"TWENTY-CHARACTERS-XX", "TWENTY-CHARAC"},
+        {"PAD", std::string("PAD") + std::string(10, '\0')},
+        {std::string("AB\0CD", 5), std::string("AB") + std::string(11, '\0')}};
+    for (int i = 0; i < 3; ++i)
+        editor->patchManager->texts[i] = names[i].first;
+    editor->GetParam(kDeviceOutSelection)->SetDisplayText(1, std::string(40, 'x').c_str());
     editor->GetParam(kDeviceInSelection)->SetDisplayText(1, "");
     const Bytes saved = save();
-    for (const Case& c : cases)
-        editor->patchManager->texts[c.index] = "changed";
+    for (int i = 0; i < 3; ++i)
+        editor->patchManager->texts[i] = "changed";
     ASSERT_EQ(static_cast<int>(saved.size()), load(saved));
-    for (const Case& c : cases)
-        EXPECT_EQ(c.readBack, editor->patchManager->texts[c.index]) << c.index;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(names[i].second, editor->patchManager->texts[i]) << i;
     EXPECT_EQ("Set Name", editor->patchManager->texts[PatchManager::kMidiInDevice]);
     EXPECT_EQ(std::string(32, 'x'), editor->patchManager->texts[PatchManager::kMidiOutDevice]);
 }
 
 TEST_F(EditorState, RecallRestoresTheStoredValuesAndDerivesTheFlagsFromThem)
 {
-    editor->GetParam(kMIDIFilterDAWSEPassThrough)->Set(1.0);  // host SysEx passes
-    editor->GetParam(kMIDIFilterHWNotePassThrough)->Set(0.0);
-    editor->GetParam(kMIDIFilterToDAWBuffer)->Set(1.0);
-    editor->GetParam(kSendMIDIClockInfo)->Set(1.0);
-    editor->GetParam(kSendMIDIClockPointer)->Set(2.0);  // only exactly 1 counts
-    editor->GetParam(kGlobalDeviceID)->Set(5);
-    editor->GetParam(kGlobalLocalControl)->Set(1);
+    const std::pair<int, double> settings[] = {{kMIDIFilterDAWSEPassThrough, 1}, {kMIDIFilterHWNotePassThrough, 0},
+        {kMIDIFilterToDAWBuffer, 1}, {kSendMIDIClockInfo, 1}, {kSendMIDIClockPointer, 2} /* only exactly 1 counts */,
+        {kGlobalDeviceID, 5}, {kGlobalLocalControl, 1}};
+    for (const auto& [param, v] : settings)
+        editor->GetParam(param)->Set(v);
     editor->setCurrentSoundTexts("FAT BASS", "BASS");
     const Bytes saved = save();
     for (int i = 0; i < 240; ++i)
@@ -171,13 +144,11 @@ TEST_F(EditorState, RecallRestoresTheStoredValuesAndDerivesTheFlagsFromThem)
     editor->setCurrentSoundTexts("OTHER", "LEAD");
     EXPECT_EQ(static_cast<int>(saved.size()), load(saved));
     EXPECT_DOUBLE_EQ(storedValue(17), editor->paramValue(17));
-    EXPECT_FALSE(editor->dawFilter[kFilterSysEx]);
-    EXPECT_TRUE(editor->hwFilter[kFilterNotes]);
-    EXPECT_TRUE(editor->toDAWBuffer);
-    EXPECT_TRUE(editor->sendClockInfo);
-    EXPECT_FALSE(editor->sendClockPointer);
+    // host SysEx passes, hardware notes are filtered, queued output, clock info, no clock pointer, local control
+    EXPECT_EQ((std::vector<bool> {false, true, true, true, false, true}),
+              (std::vector<bool> {editor->dawFilter[kFilterSysEx], editor->hwFilter[kFilterNotes], editor->toDAWBuffer,
+                                  editor->sendClockInfo, editor->sendClockPointer, editor->localControl}));
     EXPECT_EQ(5, editor->currentDeviceId);
-    EXPECT_TRUE(editor->localControl);
     EXPECT_EQ("FAT BASS", editor->currentSoundName());
     EXPECT_EQ("BASS", editor->currentSoundCategory());
     EXPECT_EQ("FAT BASS", editor->GetParam(kPatchName)->GetDisplayText(0));
@@ -190,8 +161,7 @@ TEST_F(EditorState, AMissingOutputDeviceSendsNothingAndLeavesNoFlagSet)
     const Bytes saved = save();
     editor->midiOutSet = true;  // what the old selection said; the port decides now
     EXPECT_EQ(static_cast<int>(saved.size()), load(saved));
-    EXPECT_FALSE(editor->midiOutSet);
-    EXPECT_FALSE(editor->patchLoading);
+    EXPECT_FALSE(editor->midiOutSet || editor->patchLoading);
     EXPECT_EQ(0, editor->GetParam(kDeviceOutSelection)->Int());
     EXPECT_TRUE(editor->wire().empty());
 }
@@ -228,12 +198,12 @@ TEST_F(EditorState, AChunkThatReadsShortOrHoldsNoNumberIsRefusedWithNoSideEffect
     editor->patchManager->texts[0] = "current";
     editor->midiOutSet = true;
     for (const Bytes& chunk : refused) {
-        EXPECT_EQ(-1, load(chunk)) << chunk.size();
-        EXPECT_DOUBLE_EQ(99, editor->paramValue(17));
-        EXPECT_DOUBLE_EQ(1, editor->paramValue(kMainTab));
+        SCOPED_TRACE(chunk.size());
+        EXPECT_EQ(-1, load(chunk));
+        EXPECT_EQ((std::vector<double> {99, 1}),
+                  (std::vector<double> {editor->paramValue(17), editor->paramValue(kMainTab)}));
         EXPECT_EQ("current", editor->patchManager->texts[0]);
-        EXPECT_TRUE(editor->midiOutSet);
-        EXPECT_FALSE(editor->patchLoading);
+        EXPECT_TRUE(editor->midiOutSet && !editor->patchLoading);
         EXPECT_TRUE(editor->wire().empty());
     }
     Bytes longer = saved;

@@ -1,6 +1,5 @@
-// The editor with its threads meeting at once: the render thread, the GUI
-// changing parameters and sending, the hardware MIDI input, the clock worker
-// and the host saving the state. Built for ThreadSanitizer, which reports any race.
+// The editor with its threads meeting at once: the render thread, the GUI changing parameters and sending, the hardware
+// MIDI input, the clock worker and the host saving the state. Built for ThreadSanitizer, which reports any race.
 #include <thread>
 
 #include "EditorCoreSupport.h"

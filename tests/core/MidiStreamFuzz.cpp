@@ -1,8 +1,7 @@
-// A stream of incoming MIDI fed to the editor built with the bundle's real
-// configuration while its workers run jobs: the first byte picks a job and
-// the input route, the rest is split into short messages (a status byte and
-// up to two data bytes) and SysEx (F0 up to the next F7 or the end). Sends go nowhere and time is virtual, so a request
-// job's delays pass at once and its replies may come from the stream.
+// A stream of incoming MIDI fed to the editor built with the bundle's real configuration while its workers run jobs:
+// the first byte picks a job and the input route, the rest is split into short messages (a status byte and up to two
+// data bytes) and SysEx (F0 up to the next F7 or the end). Sends go nowhere and time is virtual, so a request job's
+// delays pass at once and its replies may come from the stream.
 #include <dlfcn.h>
 
 #include <cstdint>
@@ -86,14 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t at = 2;
     while (at < size) {
         size_t end = at + 1;
-        if (data[at] == 0xF0) {
-            while (end < size && data[end] != 0xF7)
-                ++end;
-            end = end < size ? end + 1 : size;
-        } else {
-            while (end < size && end < at + 3 && data[end] < 0x80)
-                ++end;
-        }
+        const bool sysex = data[at] == 0xF0;
+        while (end < size && (sysex ? data[end] != 0xF7 : end < at + 3 && data[end] < 0x80))
+            ++end;
+        end = sysex && end < size ? end + 1 : end;
         // Copied, so reading past the message is caught.
         std::vector<uint8_t> bytes(data + at, data + end);
         if (fromHardware) {

@@ -1,11 +1,8 @@
-// From a parameter change on the GUI path (IPluginBase::SetParameterFromGUI,
-// as a turned knob calls it) to its bytes handed to the hardware MIDI port
-// layer: the real editor without a window or configuration, an output marked
-// open (no system port behind it, so the port layer takes the bytes and its
-// lock but writes nowhere), one bound action per parameter. Warm cache: the
-// same parameter moves between two values. The handlers log each change on
-// standard output, which the benchmark silences: read the figures with
-// --benchmark_out=FILE --benchmark_out_format=console.
+// From a parameter change on the GUI path (IPluginBase::SetParameterFromGUI, as a turned knob calls it) to its bytes
+// handed to the hardware MIDI port layer: the real editor without a window or configuration, an output marked open (no
+// system port behind it, so the port layer takes the bytes and its lock but writes nowhere), one bound action per
+// parameter. Warm cache: the same parameter moves between two values. The handlers log each change on standard output,
+// which the benchmark silences: read the figures with --benchmark_out=FILE --benchmark_out_format=console.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>

@@ -1,6 +1,5 @@
-// Reads outside bytes as the editor's project state: the whole-chunk check,
-// then, for a chunk it accepts, the patch-manager block. Both must stay
-// inside the chunk and agree.
+// Reads outside bytes as the editor's project state: the whole-chunk check, then, for a chunk it accepts, the
+// patch-manager block. Both must stay inside the chunk and agree.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

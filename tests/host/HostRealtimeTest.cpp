@@ -1,5 +1,4 @@
-// The host library rendering at real-time pace on its own thread while the
-// control thread sets parameters and queues MIDI (run under ThreadSanitizer).
+// The host library rendering in real time on its own thread beside the control thread's calls (ThreadSanitizer).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,10 +6,6 @@
 
 #include "PluginHost.h"
 
-namespace {
-
-// The host library itself with the placeholder module, rendering at real-time
-// pace while the control thread sets parameters and queues MIDI.
 TEST(HostLibrary, RealtimeRenderingGoesOnWhileTheControlThreadWorks)
 {
     host::PluginHost pluginHost;
@@ -35,5 +30,3 @@ TEST(HostLibrary, RealtimeRenderingGoesOnWhileTheControlThreadWorks)
     EXPECT_GT(pluginHost.beatPosition(), 0.0);
     pluginHost.close();
 }
-
-}  // namespace

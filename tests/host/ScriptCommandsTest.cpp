@@ -11,53 +11,38 @@ class Script : public ::testing::Test {
 protected:
     Script() { host::AddCoreCommands(commands, pluginHost); }
 
-    std::string answer(const std::string& line)
-    {
-        std::string text;
-        EXPECT_TRUE(commands.runLine(line, &text)) << line;
-        return text;
-    }
-
     host::PluginHost pluginHost;
     host::ScriptCommands commands;
 };
 
-TEST_F(Script, UnknownCommandsAndBadArgumentsAreErrorsWithACode)
+TEST_F(Script, EachLineGetsItsAnswerAndBadArgumentsOrAMissingPlugInAreErrorsWithACode)
 {
-    EXPECT_EQ("error -50 unknown command jump", answer("jump 3"));
-    EXPECT_EQ("error -50 usage: set INDEX VALUE|TEXT", answer("set 1"));
-    EXPECT_EQ("error -50 usage: render BLOCKS", answer("render many"));
-    EXPECT_EQ("error -50 usage: tempo BPM (above 0)", answer("tempo 0"));
-    EXPECT_EQ("error -50 usage: midi HEX... [@OFFSET]", answer("midi 9G 3C"));
-}
-
-TEST_F(Script, CommandsThatNeedAPlugInSayWhenNoneIsOpen)
-{
-    EXPECT_EQ("error -1 no plug-in open", answer("param 0"));
-    EXPECT_EQ("error -1 no plug-in open", answer("save /tmp/never.aupreset"));
-    EXPECT_EQ("ok", answer("tempo 128.5"));
-    EXPECT_EQ("ok", answer("play"));
-}
-
-TEST_F(Script, MidiBytesAreOneOrTwoHexDigitsAndCheckedBeforeTheyAreQueued)
-{
-    std::vector<uint8_t> bytes;
+    const char* notAShortMessage = "error -50 a short message is a status byte and up to two data bytes";
+    const std::pair<const char*, const char*> cases[] = {
+        {"jump 3", "error -50 unknown command jump"}, {"set 1", "error -50 usage: set INDEX VALUE|TEXT"},
+        {"render many", "error -50 usage: render BLOCKS"}, {"tempo 0", "error -50 usage: tempo BPM (above 0)"},
+        {"midi 9G 3C", "error -50 usage: midi HEX... [@OFFSET]"}, {"param 0", "error -1 no plug-in open"},
+        {"save /tmp/never.aupreset", "error -1 no plug-in open"}, {"tempo 128.5", "ok"}, {"play", "ok"},
+        // MIDI bytes are checked before they are queued.
+        {"midi 3C 40", notAShortMessage}, {"midi 90 3C 40 00", notAShortMessage}, {"midi 0x90 3c 64 @12", "ok"},
+        {"midi F0 3E 16 00 F7", "ok"},
+    };
+    for (const auto& [line, expected] : cases) {
+        std::string answer;
+        EXPECT_TRUE(commands.runLine(line, &answer)) << line;
+        EXPECT_EQ(expected, answer) << line;
+    }
+    std::vector<uint8_t> bytes;  // one or two hex digits each
     ASSERT_TRUE(host::ParseHexBytes({"F0", "0x7f", "1"}, &bytes));
-    EXPECT_EQ((std::vector<uint8_t>{0xF0, 0x7F, 0x01}), bytes);
-    EXPECT_FALSE(host::ParseHexBytes({"123"}, &bytes));
-    EXPECT_FALSE(host::ParseHexBytes({}, &bytes));
-    for (const char* line : {"midi 3C 40", "midi 90 3C 40 00"})
-        EXPECT_EQ("error -50 a short message is a status byte and up to two data bytes", answer(line));
-    EXPECT_EQ("ok", answer("midi 0x90 3c 64 @12"));
-    EXPECT_EQ("ok", answer("midi F0 3E 16 00 F7"));
+    EXPECT_EQ((std::vector<uint8_t> {0xF0, 0x7F, 0x01}), bytes);
+    EXPECT_FALSE(host::ParseHexBytes({"123"}, &bytes) || host::ParseHexBytes({}, &bytes));
 }
 
 TEST_F(Script, ScriptStopsAtQuitWithOneAnswerPerCommandAndNoneForBlankOrCommentLines)
 {
     std::string text;
-    EXPECT_FALSE(commands.runLine("", &text));
-    EXPECT_FALSE(commands.runLine("   ", &text));
-    EXPECT_FALSE(commands.runLine("# a note", &text));
+    for (const char* line : {"", "   ", "# a note"})
+        EXPECT_FALSE(commands.runLine(line, &text)) << line;
     std::istringstream in("tempo 120\n\n# skip\nplay\nquit\nstop\n");
     std::ostringstream out;
     EXPECT_EQ(0, commands.runScript(in, out));

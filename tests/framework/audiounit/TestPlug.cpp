@@ -4,7 +4,7 @@ int TestPlug::automatableForNextOpen = 0;
 
 namespace {
 
-constexpr int kUniqueId = 0x6B7A366D;      // 'kz6m'
+constexpr int kUniqueId = 0x6B7A366D;        // 'kz6m'
 constexpr int kManufacturerId = 0x566E7431;  // 'Vnt1'
 
 }  // namespace
@@ -13,8 +13,8 @@ TestPlug::TestPlug(IPluginInstanceInfo info)
     : IPluginAU(info, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
                 true, true, 0)
 {
-    initialize(info, automatableForNextOpen, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId, kManufacturerId, 128, true,
-               true, true, 0);
+    initialize(info, automatableForNextOpen, kParams, "2-2", 2, "Test Plug", "", "Tester", 0x10203, kUniqueId,
+               kManufacturerId, 128, true, true, true, 0);
     for (int i = 0; i < kEnumParam; ++i)
         GetParam(i)->InitInt("Level of the first oscillator in the upper layer, in dB", 0, 0, 100, "", "Osc");
     GetParam(kEnumParam)->InitEnum("Mode", 0, 3);
@@ -32,20 +32,16 @@ void TestPlug::ProcessMidiMsg(IMidiMsg* msg, bool fromHardware)
 
 void TestPlug::ProcessSysEx(ISysEx* msg, bool fromHardware)
 {
-    sysex.push_back(ReceivedSysEx{msg->mOffset, std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), fromHardware});
+    sysex.push_back(
+        ReceivedSysEx {msg->mOffset, std::vector<uint8_t>(msg->mData, msg->mData + msg->mSize), fromHardware});
 }
 
-bool TestPlug::SerializeState(ByteChunk* chunk)
-{
-    return SerializeNonAutomatedParams(chunk, NParams());
-}
+bool TestPlug::SerializeState(ByteChunk* chunk) { return SerializeNonAutomatedParams(chunk, NParams()); }
 
 int TestPlug::CheckState(ByteChunk* chunk, int startPos)
 {
-    if (!checksStates)
-        return kStateUnchecked;
     const int end = startPos + 8 * NParams();
-    return chunk->Size() >= end ? end : -1;
+    return !checksStates ? kStateUnchecked : chunk->Size() >= end ? end : -1;
 }
 
 int TestPlug::UnserializeState(ByteChunk* chunk, int startPos)

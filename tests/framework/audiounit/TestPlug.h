@@ -12,7 +12,6 @@ public:
     static constexpr int kEnumParam = 3;
 
     explicit TestPlug(IPluginInstanceInfo info);
-
     void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override;
     void ProcessSysEx(ISysEx* msg, bool fromHardware) override;
     bool SerializeState(ByteChunk* chunk) override;
@@ -27,15 +26,10 @@ public:
     std::vector<IMidiMsg> midi;
     std::vector<bool> midiFromHardware;
     std::vector<ReceivedSysEx> sysex;
-    // When >= 0, the state reader stops after this many values, as a reader
-    // of an older, shorter state would.
-    int readOnlyValues = -1;
-    // When set, states are checked whole before they are read; the reads are counted.
-    bool checksStates = false;
+    int readOnlyValues = -1;     // >= 0: the reader stops after so many values, as an older plug-in's would
+    bool checksStates = false;   // states are checked whole before they are read
     int stateReads = 0;
-
-    // How many of the parameters the next plug-in lets the host automate.
-    static int automatableForNextOpen;
+    static int automatableForNextOpen;  // how many parameters the next plug-in lets the host automate
 };
 
 // The test plug-in behind a host's unit.
