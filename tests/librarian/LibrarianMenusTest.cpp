@@ -75,25 +75,18 @@ TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
 TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerList)
 {
     library->createNewSearchPatchFiles("ALPHA 1");  // ALPHA 1, 10..19, 100: one result bank
-    const struct {
-        bool categories;
-        int kind;
-        const char* answer;
-        const PatchFileList& files;
-    } cases[] = {{true, 1, "1/0", library->categoryFiles}, {false, 4, "0", library->searchFiles}};
-    for (const auto& c : cases) {
-        editor->lowerShowsCategories = c.categories;
-        editor->lowerShowsSearch = !c.categories;
-        editor->patchTypeChanged(0, c.kind, false);
-        LibraryTreePopupMenu* tree = c.categories ? static_cast<LibraryTreePopupMenu*>(editor->rightCategoryPopupMenu)
-                                                  : static_cast<LibraryTreePopupMenu*>(editor->rightSearchPopupMenu);
+    for (const bool categories : {true, false}) {
+        editor->lowerShowsCategories = categories;
+        editor->lowerShowsSearch = !categories;
+        editor->patchTypeChanged(0, categories ? 1 : 4, false);
         library->menuSelection = -1;  // only a choice sets it again
-        choose(tree, c.answer);
+        choose(categories ? static_cast<IControl*>(editor->rightCategoryPopupMenu) : editor->rightSearchPopupMenu,
+               categories ? "1/0" : "0");
+        const PatchFileList& files = categories ? library->categoryFiles : library->searchFiles;
         const int chosen = library->menuSelection;
-        ASSERT_TRUE(chosen >= 0 && chosen < static_cast<int>(c.files.size()));
-        const PatchFile& bank = *c.files[static_cast<size_t>(chosen)];
-        EXPECT_EQ(bank.fileName, editor->lowerBankName);
-        EXPECT_EQ(bank.patches[0].name, view->slotText(1, 0)) << c.answer;
+        ASSERT_TRUE(chosen >= 0 && chosen < static_cast<int>(files.size())) << categories;
+        EXPECT_EQ(files[size_t(chosen)]->fileName + "|" + files[size_t(chosen)]->patches[0].name,
+                  editor->lowerBankName + "|" + view->slotText(1, 0)) << categories;
     }
     EXPECT_EQ("ALPHA 1       ALPHA 10      ", view->slotText(1, 0) + view->slotText(1, 1));
 }
