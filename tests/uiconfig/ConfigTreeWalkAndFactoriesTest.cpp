@@ -146,8 +146,7 @@ TEST_F(Factories, SysExMenuFromZeroToThreeHasThreeValuesAndFourMessages)
            "position='0,0,80' valueBounds='0,0,3' valueList='modes' sysexIndex='1' changingByte='5'/>");
     ASSERT_EQ(action(kPortamentoMode)->sysEx.messages.size(), 4u);
     EXPECT_EQ(action(kPortamentoMode)->sysEx.messages[3][4], 3);
-    EXPECT_EQ(param(kPortamentoMode)->GetMax(), 2.0);
-    EXPECT_EQ(param(kPortamentoMode)->GetDisplayText(2), "Legato");
+    EXPECT_TRUE(param(kPortamentoMode)->GetMax() == 2 && param(kPortamentoMode)->GetDisplayText(2) == "Legato");
     // Changing byte other than 7: the address is bytes 3..6.
     EXPECT_NE(config.sysExControls.findControl(0x58, 0x00, 0x02, 0x00, 0), nullptr);
 }
@@ -155,8 +154,7 @@ TEST_F(Factories, SysExMenuFromZeroToThreeHasThreeValuesAndFourMessages)
 TEST_F(Factories, MessageListsFollowTheTemplateCountStartWrapAndTimbreOffset)
 {
     const struct {
-        const char* name;
-        const char* tmpl;
+        const char *name, *tmpl;
         int changingByte, count, start, offset;
         std::vector<SysExMessage> expected;
     } cases[] = {
@@ -185,8 +183,7 @@ TEST_F(Factories, EmptyTemplateSendsNothingAndFilesNoLookupEntry)
 {
     loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='0,0,127,1' sysexIndex='2' changingByte='7'") +
            knob("seKnob", "kVolume", "valueBounds='0,0,127,1' sysexIndex='3' changingByte='7'"));
-    EXPECT_TRUE(action(kFilterCutoff)->sysEx.messages.empty());
-    EXPECT_EQ(action(kFilterCutoff)->sysExMessageFor(0, 0), nullptr);
+    EXPECT_TRUE(action(kFilterCutoff)->sysEx.messages.empty() && !action(kFilterCutoff)->sysExMessageFor(0, 0));
     EXPECT_EQ(config.sysExControls.size(), 0u);
     EXPECT_NE(output.find("SysEx template 3 not defined!"), std::string::npos);
 }
@@ -202,8 +199,7 @@ TEST_F(Factories, SysExSliderStartsAtItsZeroValueAndButtonAlwaysHasTwoMessages)
     EXPECT_TRUE(slider.front()[6] == 64 && slider.back()[6] == 127);
     EXPECT_EQ(config.getFirstControlForParam(kArpSwing)->GetRECT()->W(), 80);
     ASSERT_EQ(action(kArpOnOff)->sysEx.messages.size(), 2u);
-    EXPECT_EQ(action(kArpOnOff)->kind, kActionSysExSwitch);
-    EXPECT_EQ(action(kArpOnOff)->sysEx.messages[1][6], 1);
+    EXPECT_TRUE(action(kArpOnOff)->kind == kActionSysExSwitch && action(kArpOnOff)->sysEx.messages[1][6] == 1);
     EXPECT_EQ(param(kArpOnOff)->Value(), 1.0);
 }
 
@@ -219,26 +215,17 @@ TEST_F(Factories, ChannelRuleFilesMixerControlsUnderTheirChannelAndOthersUnderTh
            "ccNumber='6' msbValue='1' lsbValue='2' lsbControl='3' channel='4' valueBounds='0,0,1'/>" +
            knob("msbLsbKnob", "kArpTempo", "ccNumber='6' msbValue='1' lsbValue='2' lsbControl='4' channel='4'") +
            "</layer>");
-    const struct {
-        int param, channel, group;
-    } cases[] = {
-        {kOscillator1Level, 3, 1},   // knob in a mixer layer
-        {kOscillator2Level, 3, 0},   // button in a mixer layer
-        {kPatternStep01 + 2, 3, 0},  // third copy: offset 2 + 1
-        {kVolume, 0, 0},             // top level: offset -1 + 1
-        {kArpRange, 4, 0},           // NRPN button: the additional pages count as mixer layers
-        {kArpTempo, 0, 0},           // NRPN knob there: they do not
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(action(c.param)->channel, c.channel) << c.param;
-        EXPECT_EQ(action(c.param)->ccGroup, c.group) << c.param;
-    }
+    // {param, channel, group}: a mixer knob and button; the third copy (offset 2 + 1); the top level (offset
+    // -1 + 1); an NRPN button (the additional pages count as mixer layers) and an NRPN knob there (they do not).
+    const int cases[][3] = {{kOscillator1Level, 3, 1}, {kOscillator2Level, 3, 0}, {kPatternStep01 + 2, 3, 0},
+        {kVolume, 0, 0}, {kArpRange, 4, 0}, {kArpTempo, 0, 0}};
+    for (const auto& [index, channel, group] : cases)
+        EXPECT_EQ(std::pair(action(index)->channel, action(index)->ccGroup), std::pair(channel, group)) << index;
     EXPECT_EQ(config.ccControls.findControl(3, 20, 1), config.getFirstControlForParam(kOscillator1Level));
     EXPECT_EQ(config.ccControls.findControl(3, 22, 0), config.getFirstControlForParam(kPatternStep01 + 2));
     EXPECT_EQ(config.nrpnControls.findControl(4, 1, 2, 3, 0), config.getFirstControlForParam(kArpRange));
     EXPECT_EQ(config.nrpnControls.findControl(0, 1, 2, 4, 0), config.getFirstControlForParam(kArpTempo));
-    EXPECT_EQ(action(kOscillator2Level)->zeroValue, 64);
-    EXPECT_EQ(action(kOscillator2Level)->onValue, 65);
+    EXPECT_EQ(std::pair(action(kOscillator2Level)->zeroValue, action(kOscillator2Level)->onValue), std::pair(64, 65));
     EXPECT_EQ(std::string(param(kPatternStep01 + 1)->GetNameForHost()), "[2] ");
 }
 
@@ -253,8 +240,8 @@ TEST_F(Factories, LinkIsRecordedOnBothParametersWithTheOffsetAddedOnceAndNeverPa
     ASSERT_NE(linked, nullptr);
     EXPECT_TRUE(linked->kind == kActionSysEx && linked->sysEx.messages.empty());  // made for the link: sends nothing
     EXPECT_TRUE(linked->link.first == kArpTempo && linked->link.second == kArpMode);
-    EXPECT_EQ(action(kPatternStep01Event + 1)->link.first, kPatternStep01 + 1);
-    EXPECT_EQ(action(kPatternStep01 + 1)->link.second, kPatternStep01Time + 1);
+    EXPECT_EQ(std::pair(action(kPatternStep01Event + 1)->link.first, action(kPatternStep01 + 1)->link.second),
+              std::pair(kPatternStep01 + 1, kPatternStep01Time + 1));
     EXPECT_EQ(action(kArpDelay)->link.first, kTimbreLED);  // the first copy links index 306
     EXPECT_EQ(action(kArpDelay + 1)->link.first, -1);     // the second would link 307: not linked
     EXPECT_NE(output.find("names index 307 out of range"), std::string::npos);
@@ -265,10 +252,9 @@ TEST_F(Factories, PlainControlAfterACCKnobOnOneParameterLeavesOneActionOfKindNon
     loadUi(knob("ccKnob", "kVolume", "ccNumber='7' valueBounds='0,0,127,2'") +
            "<switch paramId='kVolume' imageId='BTN_ON_OFF_ARP_ID' position='50,0'/>");
     ControlAction* a = action(kVolume);
-    EXPECT_EQ(a->kind, kActionNone);
+    EXPECT_TRUE(a->kind == kActionNone && a->ccNumber == 7);
     ASSERT_EQ(a->controls.size(), 2u);
     EXPECT_EQ(a->controls[0], config.getFirstControlForParam(kVolume));
-    EXPECT_EQ(a->ccNumber, 7);
 }
 
 TEST_F(Factories, OnlyTheCCKnobStepsByItsFourthNumber)
@@ -283,7 +269,7 @@ TEST_F(Factories, OnlyTheCCKnobStepsByItsFourthNumber)
 TEST_F(Factories, GroupAndNameTextsOfNoCopyCarryNoTimbreNorTheTextOfTheCallBefore)
 {
     EXPECT_EQ(config.getParamGroup(1, "Osc"), "Timbre 2:Osc");
-    EXPECT_EQ(config.getParamGroup(-1, ""), "");
+    EXPECT_EQ(config.getParamGroup(-1, ""), "");  // called in this order on purpose
     EXPECT_EQ(config.getParamGroup(-1, "Osc"), "Osc");
     EXPECT_EQ(UIConfigManager::displayName(-1, "Cutoff"), "Cutoff");
 }
