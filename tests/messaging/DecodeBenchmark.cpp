@@ -16,20 +16,16 @@
 // next (each change is logged), 0 when the same dump arrives again.
 static void DecodeSoundDump(benchmark::State& state)
 {
-    std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
+    std::freopen("/dev/null", "w", stdout);
     Zelto2X editor {IPluginInstanceInfo()};
-    std::vector<uint8_t> dumps[2] = {
-        std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize),
-        std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize),
-    };
+    const std::vector<uint8_t> init(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+    std::vector<uint8_t> dumps[2] = {init, init};
     for (int i = 7; i <= 114; ++i)
-        dumps[1][i] = static_cast<uint8_t>((dumps[1][i] + 1) & 0x7F);  // every byte changes each round
+        dumps[1][i] = static_cast<uint8_t>((dumps[1][i] + 1) & 0x7F);
     int n = 0;
     for (auto _ : state) {
-        ISysEx msg(0, dumps[state.range(0) ? (n & 1) : 0].data(), zsysex::kSoundDumpSize);
+        ISysEx msg(0, dumps[state.range(0) ? (n++ & 1) : 0].data(), zsysex::kSoundDumpSize);
         editor.midiMessageManager->sysexPartPatchParse(&msg);
-        ++n;
     }
-    (void)quiet;
 }
 BENCHMARK(DecodeSoundDump)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

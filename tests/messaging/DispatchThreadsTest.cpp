@@ -27,9 +27,8 @@ TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
     });
     std::thread host([&] {
         for (int round = 0; round < 40; ++round) {
-            IMidiMsg cc(0, 0xB0, 71, static_cast<uint8_t>(round));
+            IMidiMsg cc(0, 0xB0, 71, static_cast<uint8_t>(round)), note(0, 0x90, 60, 100);
             manager->ProcessMidiMsgFromDAW(&cc, 0);
-            IMidiMsg note(0, 0x90, 60, 100);
             manager->ProcessMidiMsgFromDAW(&note, 0);
         }
         --running;
@@ -38,14 +37,10 @@ TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
         if (editor->incomingSysExProcessed && manager->dataProcessed) {
             EXPECT_GE(editor->getProgramValueByParts(0, 0, 9), 0);
         }
-        (void)editor->currentSoundName();
-        (void)editor->currentDeviceId.load();
-        (void)value(kPatternStep04Event);
-        (void)manager->lastStepEvent.load();
-        (void)editor->globalBytes[9].load();
-        (void)editor->currentSoundCategory();
-        (void)manager->suppressEcho.load();
-        (void)editor->getProgramValueByParts(0, 0, 100);
+        (void)editor->currentSoundName(), (void)editor->currentSoundCategory();
+        (void)editor->currentDeviceId.load(), (void)editor->globalBytes[9].load();
+        (void)manager->lastStepEvent.load(), (void)manager->suppressEcho.load();
+        (void)value(kPatternStep04Event), (void)editor->getProgramValueByParts(0, 0, 100);
     }
     hardware.join();
     host.join();
@@ -62,21 +57,18 @@ TEST_F(DispatchThreads, NewLibraryRequestMayBePreparedWhileALateReplyArrives)
     std::atomic<bool> done {false};
     std::atomic<int> starts {0};
     std::thread starter([&] {
-        while (!done) {
+        for (; !done; ++starts) {
             manager->libraryRequest.clear();
             manager->libraryRequest.libraryRequestActive = true;
-            ++starts;
         }
     });
     while (starts == 0)
         std::this_thread::yield();
-    auto dump = initDump();
-    std::vector<uint8_t> stray(20, 0);
-    stray[0] = 0xF0, stray[1] = 0x3E, stray[2] = 0x16, stray[19] = 0xF7;
+    const auto dump = initDump();
     testing::internal::CaptureStdout();
     // At least one dump arrives while a request is collecting.
     for (int round = 0; round < 100 || manager->dataProcessed == false; ++round) {
-        sendSysEx(stray);
+        sendSysEx(strayMessage());
         sendSysEx(dump);
     }
     done = true;

@@ -4,19 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "DocumentedInitSound.h"
 #include "IControl.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
 #include "SysExProtocol.h"
 #include "UIConfigManager.h"
 #include "Zelto2X.h"
+#include "dovor/timing.h"
 
+// Records each move from the hardware and whether the echo was suppressed then.
 class TestControl : public IControl {
 public:
     TestControl(IPluginBase* plug, int paramIdx) : IControl(plug, IRECT(0, 0, 10, 10), paramIdx) {}
@@ -24,13 +26,10 @@ public:
     void SetValueFromHardware(double value) override
     {
         moves.push_back(value);
-        if (echoFlag)
-            echoSuppressed.push_back(echoFlag->load());
+        echoSuppressed.push_back(static_cast<Zelto2X*>(mPlug)->midiMessageManager->suppressEcho);
         IControl::SetValueFromHardware(value);
     }
     std::vector<double> moves;
-    // When set, records the manager's suppressEcho at each move.
-    const std::atomic<bool>* echoFlag = nullptr;
     std::vector<bool> echoSuppressed;
 };
 
@@ -38,20 +37,12 @@ public:
 class FixtureEditor : public Zelto2X {
 public:
     FixtureEditor() : Zelto2X(IPluginInstanceInfo()) {}
-    void OnParamChange(int index) override
-    {
-        changes.push_back(index);
-        Zelto2X::OnParamChange(index);
-    }
-    void OnParamChange2(int index) override
-    {
-        hardwareChanges.push_back(index);
-        Zelto2X::OnParamChange2(index);
-    }
-    std::vector<int> changes;
-    std::vector<int> hardwareChanges;
+    void OnParamChange(int index) override { changes.push_back(index), Zelto2X::OnParamChange(index); }
+    void OnParamChange2(int index) override { hardwareChanges.push_back(index), Zelto2X::OnParamChange2(index); }
+    std::vector<int> changes, hardwareChanges;
 };
 
+// The request jobs some messages start wait in virtual time.
 class EditorFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -59,10 +50,11 @@ protected:
         editor = std::make_unique<FixtureEditor>();
         giveConfiguredRanges(*editor);
         manager = editor->midiMessageManager;
+        dovor::SetVirtualClock(&clock);
     }
+    void TearDown() override { dovor::SetVirtualClock(nullptr); }
 
 public:
-    // Ranges like the configuration gives the parameters.
     static void giveConfiguredRanges(Zelto2X& plug)
     {
         for (int i = 0; i < kNumParams; ++i)
@@ -88,30 +80,32 @@ public:
     }
 
 protected:
-
-    TestControl* bindControl(int paramIdx)
-    {
-        controls.push_back(std::make_unique<TestControl>(editor.get(), paramIdx));
-        return controls.back().get();
-    }
-
-    // A test control filed under a control change of the configuration.
+    // A test control filed under a control change of the configuration, or
+    // under the single-parameter address 58 41 high low.
     TestControl* bindCc(int paramIdx, int channel, int cc, int group)
     {
         TestControl* control = bindControl(paramIdx);
         editor->uiConfig->ccControls.addToControlMap(channel, cc, group, control);
         return control;
     }
-
-    // A test control filed under the single-parameter address 58 41 high low.
     TestControl* bindSysEx(int paramIdx, unsigned char high, unsigned char low)
     {
-        TestControl* control = bindControl(paramIdx);
         const unsigned char address[4] = {0x58, 0x41, high, low};
+        TestControl* control = bindControl(paramIdx);
         editor->uiConfig->sysExControls.addToControlMap(address, 0, control);
         return control;
     }
 
+    std::string fromHardware(uint8_t status, uint8_t data1, uint8_t data2 = 0)
+    {
+        IMidiMsg msg(0, status, data1, data2);
+        return quietly([&] { manager->ProcessMidiMsgFromDevice(&msg); });
+    }
+    std::string fromHost(uint8_t status, uint8_t data1, uint8_t data2 = 0)
+    {
+        IMidiMsg msg(0, status, data1, data2);
+        return quietly([&] { manager->ProcessMidiMsgFromDAW(&msg, 0); });
+    }
     void sendSysEx(const std::vector<uint8_t>& bytes, bool fromHardware = true)
     {
         ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
@@ -127,13 +121,22 @@ protected:
     }
 
     double value(int index) const { return editor->paramValue(index); }
-
-    static std::vector<uint8_t> initDump()
+    static std::vector<uint8_t> initDump() { return kDocumentedInitSound; }
+    // Twenty bytes of ours that are no dump.
+    static std::vector<uint8_t> strayMessage()
     {
-        return std::vector<uint8_t>(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+        return bytesOf("F0 3E 16 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 F7");
     }
 
+    dovor::SteppedClock clock;
     std::unique_ptr<FixtureEditor> editor;
     MIDIMessageManager* manager = nullptr;
     std::vector<std::unique_ptr<TestControl>> controls;
+
+private:
+    TestControl* bindControl(int paramIdx)
+    {
+        controls.push_back(std::make_unique<TestControl>(editor.get(), paramIdx));
+        return controls.back().get();
+    }
 };

@@ -1,8 +1,21 @@
+// The incoming SysEx dispatcher and the dump decoders on an editor without a
+// window, and the control-lookup containers the dispatcher files controls in.
 #include <algorithm>
 
+#include "CCControlContainer.h"
 #include "EditorFixture.h"
+#include "NRPNControlContainer.h"
+#include "SysExControlContainer.h"
+#include "patchDataContainer.h"
 
-class SysExDispatch : public EditorFixture {};
+class SysExDispatch : public EditorFixture {
+protected:
+    void parseSound(const std::vector<uint8_t>& bytes)
+    {
+        ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
+        quietly([&] { manager->sysexPartPatchParse(&msg); });
+    }
+};
 
 TEST_F(SysExDispatch, RequestedSoundDumpIsDecodedItsDeviceAdoptedAndLockedSectionsKeepTheirValues)
 {
@@ -10,34 +23,28 @@ TEST_F(SysExDispatch, RequestedSoundDumpIsDecodedItsDeviceAdoptedAndLockedSectio
     editor->GetParam(kSectionLockFilter)->Set(0.99);
     editor->GetParam(kArpRange)->Set(9);
     auto dump = initDump();
-    dump[3] = 5, dump[9] = 40, dump[44] = 2, dump[49] = 100;
+    dump[3] = 5, dump[44] = 2, dump[49] = 100;
     manager->patchRequested = true;
     quietly([&] { sendSysEx(dump); });
-    EXPECT_EQ(value(kOscillator1Semitone), 24);
     EXPECT_EQ(value(kFilterCutoff), 100);
     EXPECT_EQ(value(kArpRange), 9);
     EXPECT_EQ(editor->getProgramValueByParts(0, 0, 44), 2) << "the raw bytes are stored even when locked";
     EXPECT_EQ(editor->currentDeviceId, 5);
     EXPECT_EQ(value(kGlobalDeviceID), 5);
-    EXPECT_TRUE(manager->dataProcessed);
-    EXPECT_TRUE(editor->incomingSysExProcessed);
+    EXPECT_TRUE(manager->dataProcessed && editor->incomingSysExProcessed);
 }
 
-TEST_F(SysExDispatch, UnrequestedEchoedShortForeignAndHostMessagesAreIgnored)
+TEST_F(SysExDispatch, UnrequestedEchoedForeignAndHostMessagesAreIgnored)
 {
-    auto dump = initDump();
-    dump[3] = 5;
-    quietly([&] { sendSysEx(dump); });  // not requested
-    manager->patchRequested = true;
-    sendSysEx({0xF0, 0x3E, 0x16, 0x09, 0x04, 0xF7});
-    sendSysEx({0xF0, 0x3E, 0x16});
-    sendSysEx({0xF0});
-    auto foreign = initDump();
-    foreign[1] = 0x41;
-    EXPECT_NE(quietly([&] { sendSysEx(foreign); }).find("This is not the data we are expecting!\n"),
-        std::string::npos);
-    EXPECT_EQ(quietly([&] { sendSysEx(initDump(), false); }),
-        "Build LOG: \t\tData from DAW filtered, returning. incomingSysExProcessed = true\n");
+    auto dump = initDump(), foreign = initDump();
+    dump[3] = 5, foreign[1] = 0x41;
+    quietly([&] {
+        sendSysEx(dump);  // not requested
+        manager->patchRequested = true;
+        sendSysEx(bytesOf("F0 3E 16 09 04 F7"));
+        sendSysEx(foreign);
+        sendSysEx(initDump(), false);
+    });
     EXPECT_EQ(editor->currentDeviceId, 0);
     EXPECT_FALSE(manager->dataProcessed);
 }
@@ -46,15 +53,11 @@ TEST_F(SysExDispatch, SingleParameterMessageKeepsTheDeviceIdAndOtherShortMessage
 {
     TestControl* control = bindSysEx(kFilterCutoff, 0x10, 0x00);
     editor->currentDeviceId = 3;
-    quietly([&] { sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0xF7}); });
-    ASSERT_EQ(control->moves.size(), 1u);
-    EXPECT_DOUBLE_EQ(control->moves[0], 64.0 / 127.0);
+    quietly([&] { sendSysEx(bytesOf("F0 3E 16 58 41 10 00 40 00 F7")); });
+    sendSysEx(bytesOf("F0 3E 16 58 41 10 00 40 00 00 F7"));  // one byte too long
+    EXPECT_EQ(control->moves, std::vector<double> {64.0 / 127.0});
     EXPECT_EQ(editor->currentDeviceId, 3);
-    sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, 0x10, 0x00, 0x40, 0x00, 0x00, 0xF7});  // one byte too long
-    EXPECT_EQ(control->moves.size(), 1u);
-    EXPECT_EQ(editor->currentDeviceId, 3);
-
-    sendSysEx({0xF0, 0x3E, 0x16, 0x05, 0x00, 0x00, 0x1E, 0xF7});
+    sendSysEx(bytesOf("F0 3E 16 05 00 00 1E F7"));
     EXPECT_EQ(editor->currentDeviceId, 5);
     EXPECT_EQ(editor->currentDeviceId2, 5);
     EXPECT_EQ(value(kGlobalDeviceID), 5);
@@ -62,57 +65,42 @@ TEST_F(SysExDispatch, SingleParameterMessageKeepsTheDeviceIdAndOtherShortMessage
 
 TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)
 {
-    struct Row {
-        uint8_t b5, b6;
-        bool quiet, refreshesTab;
-    };
-    const Row rows[] = {
-        {0x00, 0x02, true, true}, {0x29, 0x00, true, true}, {0x6B, 0x00, true, true},
-        {0x70, 0x00, true, true}, {0x7B, 0x01, true, true}, {0x10, 0x00, true, false},
-        {0x7B, 0x00, false, false}, {0x29, 0x01, false, false}, {0x11, 0x00, false, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << std::hex << int(row.b5) << " " << int(row.b6));
-        TestControl* control = bindSysEx(kFilterCutoff, row.b5, row.b6);
-        control->echoFlag = &manager->suppressEcho;
+    // Address bytes 5 and 6, then whether the move suppresses the echo and refreshes the main tab.
+    const std::tuple<uint8_t, uint8_t, bool, bool> rows[] = {{0x00, 0x02, true, true}, {0x29, 0x00, true, true},
+        {0x6B, 0x00, true, true}, {0x70, 0x00, true, true}, {0x7B, 0x01, true, true}, {0x10, 0x00, true, false},
+        {0x7B, 0x00, false, false}, {0x29, 0x01, false, false}, {0x11, 0x00, false, false}};
+    for (const auto& [b5, b6, quiet, refreshesTab] : rows) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(b5) << " " << int(b6));
+        TestControl* control = bindSysEx(kFilterCutoff, b5, b6);
         editor->hardwareChanges.clear();
-        quietly([&] { sendSysEx({0xF0, 0x3E, 0x16, 0x58, 0x41, row.b5, row.b6, 0x40, 0x00, 0xF7}); });
-        ASSERT_EQ(control->echoSuppressed.size(), 1u);
-        EXPECT_EQ(control->echoSuppressed[0], row.quiet);
-        const bool refreshed = std::count(editor->hardwareChanges.begin(), editor->hardwareChanges.end(), kMainTab) > 0;
-        EXPECT_EQ(refreshed, row.refreshesTab);
+        const std::vector<uint8_t> message = {0xF0, 0x3E, 0x16, 0x58, 0x41, b5, b6, 0x40, 0x00, 0xF7};
+        quietly([&] { sendSysEx(message); });
+        EXPECT_EQ(control->echoSuppressed, std::vector<bool> {quiet});
+        const auto& changes = editor->hardwareChanges;
+        EXPECT_EQ(std::count(changes.begin(), changes.end(), kMainTab) > 0, refreshesTab);
         EXPECT_FALSE(manager->suppressEcho);
     }
 }
 
-TEST_F(SysExDispatch, SingleParameterHelpersMoveTheControlOrReportItMissing)
+TEST_F(SysExDispatch, SingleParameterLookupMissReportsItAndAMissingMessageMovesNothing)
 {
     TestControl* control = bindSysEx(kVolume, 0x20, 0x01);
-    manager->patchRequested = true;
-    manager->getNormalControl(0x58, 0x41, 0x20, 0x01, 127, true);
-    ASSERT_EQ(control->moves.size(), 1u);
-    EXPECT_DOUBLE_EQ(control->moves[0], 1.0);
-    EXPECT_FALSE(manager->patchRequested);
-    EXPECT_FALSE(manager->suppressEcho);
     quietly([&] { manager->getNormalControl(0x58, 0x41, 0x7F, 0x7F, 1, false); });
     EXPECT_TRUE(manager->controlNotFound);
     manager->processSysExToUI(nullptr, 3, true, false, true);
-    EXPECT_EQ(control->moves.size(), 1u);
+    EXPECT_TRUE(control->moves.empty());
 }
 
 TEST_F(SysExDispatch, GlobalDumpWhileTheGlobalRequestWaitsSetsEveryDocumentedParameter)
 {
     // byte -> parameter index and the offset of its decode rule
-    const int map[][3] = {
-        {5, 216, -54}, {6, 219, -40}, {7, 220, 0}, {8, 93, 0}, {9, 218, 0}, {10, 217, 0}, {11, 221, 0},
-        {12, 94, 0}, {13, 222, 0}, {14, 223, 0}, {15, 224, 0}, {16, 225, 0}, {17, 234, 0}, {18, 237, 0},
-        {19, 228, 0}, {20, 229, 0}, {21, 230, 0}, {22, 231, 0}, {23, 232, 0}, {24, 233, 0},
-        {35, 235, 0}, {36, 236, 0},
-    };
-    std::vector<uint8_t> global(zsysex::kGlobalDumpSize, 0);
+    const int map[][3] = {{5, 216, -54}, {6, 219, -40}, {7, 220, 0}, {8, 93, 0}, {9, 218, 0}, {10, 217, 0},
+        {11, 221, 0}, {12, 94, 0}, {13, 222, 0}, {14, 223, 0}, {15, 224, 0}, {16, 225, 0}, {17, 234, 0}, {18, 237, 0},
+        {19, 228, 0}, {20, 229, 0}, {21, 230, 0}, {22, 231, 0}, {23, 232, 0}, {24, 233, 0}, {35, 235, 0}, {36, 236, 0}};
+    std::vector<uint8_t> global = bytesOf("F0 3E 16 07 14");
     for (int i = 5; i <= 37; ++i)
-        global[i] = static_cast<uint8_t>(i - 4);
-    global[0] = 0xF0, global[1] = 0x3E, global[2] = 0x16, global[3] = 0x07, global[4] = 0x14, global[38] = 0xF7;
+        global.push_back(static_cast<uint8_t>(i - 4));
+    global.push_back(0xF7);
     editor->GetParam(kGlobalPolyId)->Set(9);
     editor->deviceInitialization = true;
     manager->patchRequested = true;
@@ -120,32 +108,25 @@ TEST_F(SysExDispatch, GlobalDumpWhileTheGlobalRequestWaitsSetsEveryDocumentedPar
     for (const auto& row : map)
         EXPECT_EQ(value(row[1]), row[0] - 4 + row[2]) << "byte " << row[0];
     EXPECT_EQ(value(kGlobalPolyId), 9);
-    for (int i = 0; i < zsysex::kGlobalDumpSize; ++i)
-        EXPECT_EQ(editor->globalBytes[i], global[i]) << "byte " << i;
+    EXPECT_EQ(std::vector<uint8_t>(editor->globalBytes, editor->globalBytes + zsysex::kGlobalDumpSize), global);
     EXPECT_EQ(editor->currentDeviceId, 7);
     EXPECT_TRUE(manager->dataProcessed);
-    EXPECT_FALSE(editor->deviceInitialization);
-    EXPECT_FALSE(manager->patchRequested);
+    EXPECT_FALSE(editor->deviceInitialization || manager->patchRequested);
 }
 
 TEST_F(SysExDispatch, CompletedLibraryRequestStoresOnlyTheSoundDump)
 {
-    auto bank = std::make_unique<PatchFile>();
-    bank->patches.resize(60);
-    editor->patchLibrarian->bankFiles.push_back(std::move(bank));
-    editor->patchLibrarian->transferSlot = 7;
+    giveLibraryBank(*editor, 7).patches.resize(60);
     manager->libraryRequest.clear();
     manager->libraryRequest.libraryRequestActive = true;
-    std::vector<uint8_t> stray(20, 0);
-    stray[0] = 0xF0, stray[1] = 0x3E, stray[2] = 0x16, stray[19] = 0xF7;
     auto dump = initDump();
     dump[134] = 3;
-    sendSysEx(stray);
+    sendSysEx(strayMessage());
     EXPECT_TRUE(manager->libraryRequest.libraryRequestActive);
     sendSysEx(dump);
     EXPECT_FALSE(manager->libraryRequest.libraryRequestActive);
     EXPECT_EQ(manager->libraryRequest.patch.messages.size(), 2u);
-    const PatchFile& stored = *editor->patchLibrarian->bankFiles[0];
+    const PatchFile& stored = *editor->patchLibrarian->bankFiles.back();
     ASSERT_EQ(stored.patches.size(), 100u);
     ASSERT_EQ(stored.patches[7].messages.size(), 1u);
     EXPECT_EQ(stored.patches[7].messages[0].bytes, dump);
@@ -154,53 +135,39 @@ TEST_F(SysExDispatch, CompletedLibraryRequestStoresOnlyTheSoundDump)
     EXPECT_EQ(editor->currentDeviceId, 0);
 }
 
-class SoundDecoder : public EditorFixture {
-protected:
-    void parse(const std::vector<uint8_t>& bytes)
-    {
-        ISysEx msg(0, bytes.data(), static_cast<int>(bytes.size()));
-        quietly([&] { manager->sysexPartPatchParse(&msg); });
-    }
-};
-
-TEST_F(SoundDecoder, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
+TEST_F(SysExDispatch, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
 {
-    struct Case {
-        int size, byte, value;
-        bool decoded;
-    };
-    const Case cases[] = {
-        {137, 3, 15, true}, {135, 3, 0, true}, {134, 3, 0, false}, {137, 3, 16, false}, {137, 2, 0x0B, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.size << " bytes, byte " << c.byte << " = " << c.value);
+    // Dump size, a header byte and its value, whether the dump is decoded.
+    const std::tuple<int, int, int, bool> cases[] = {
+        {137, 3, 15, true}, {135, 3, 0, true}, {134, 3, 0, false}, {137, 3, 16, false}, {137, 2, 0x0B, false}};
+    for (const auto& [size, byte, byteValue, decoded] : cases) {
+        SCOPED_TRACE(testing::Message() << size << " bytes, byte " << byte << " = " << byteValue);
         SetUp();  // a fresh editor per case
         auto dump = initDump();
-        dump[9] = 40;
-        dump[c.byte] = static_cast<uint8_t>(c.value);
-        parse(std::vector<uint8_t>(dump.begin(), dump.begin() + c.size));
-        EXPECT_EQ(value(kOscillator1Semitone), c.decoded ? 24 : 0);
-        EXPECT_EQ(manager->dataProcessed, c.decoded);
+        dump[9] = 40, dump[byte] = static_cast<uint8_t>(byteValue);
+        parseSound(std::vector<uint8_t>(dump.begin(), dump.begin() + size));
+        EXPECT_EQ(value(kOscillator1Semitone), decoded ? 24 : 0);
+        EXPECT_EQ(manager->dataProcessed, decoded);
         // The checksum and F7 are never stored.
-        EXPECT_EQ(editor->uiConfig->patchData.size(), c.decoded ? 135u : 0u);
+        EXPECT_EQ(editor->uiConfig->patchData.size(), decoded ? 135u : 0u);
     }
 }
 
-TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
+TEST_F(SysExDispatch, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
 {
     auto dump = initDump();
-    const char name[14] = {'W', 'O', 'B', 'B', 'L', 'E', 'B', 'A', 'S', ' ', ' ', ' ', ' ', ' '};
-    std::copy(name, name + 14, dump.begin() + 120);
+    const std::string name = "WOBBLEBAS     ";
+    std::copy(name.begin(), name.end(), dump.begin() + 120);
     dump[134] = 3;
-    parse(dump);
-    EXPECT_EQ(editor->currentSoundName(), "WOBBLEBAS     ");
+    parseSound(dump);
+    EXPECT_EQ(editor->currentSoundName(), name);
+    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), name);
     EXPECT_EQ(editor->currentSoundCategory(), "BASS");
-    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), "WOBBLEBAS     ");
     EXPECT_EQ(value(kCategoryName), 3);
 
     std::fill(dump.begin() + 120, dump.begin() + 134, 0);
     dump[134] = 25;
-    parse(dump);
+    parseSound(dump);
     EXPECT_EQ(editor->currentSoundName(), "Set Name");
     EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), "");
     EXPECT_EQ(editor->currentSoundCategory(), "NONE");
@@ -209,21 +176,49 @@ TEST_F(SoundDecoder, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
 
 TEST(TapPatternCode, UnpacksThreeNumbersIntoBase24DigitsEachFromItsOwnBitsAndTheFlagByte)
 {
-    unsigned char code[11] = {};
-    code[0] = 25;  // N0 = 25 = 1 x 24 + 1
-    code[10] = 127;
-    char out[33];
-    MIDIMessageManager::decodeTapPatternCode(code, out);
-    const char first[33] = {0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 7, 0 /* 3 reads as 0 */, 24};
-    EXPECT_EQ(std::vector<char>(out, out + 33), std::vector<char>(first, first + 33));
+    // Each number as five base-24 digits, each digit split into (mod 8, div 8).
+    auto decoded = [](std::vector<unsigned char> code, size_t count) {
+        char out[33];
+        MIDIMessageManager::decodeTapPatternCode(code.data(), out);
+        return std::vector<int>(out, out + count);
+    };
+    // N0 = 25 = 1 x 24 + 1; flag byte 127 gives 7, 3 (read as 0) and 3 x 8.
+    EXPECT_EQ(decoded({25, 0, 0, 0, 0, 0, 0, 0, 0, 0, 127}, 33),
+        (std::vector<int> {0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+            7, 0, 24}));
+    // Byte 3: low two bits to N0 (3 x 2^21), the rest to N1 (1); byte 6: low four bits to N1 (5 x 2^19), the
+    // rest to N2 (1); byte 9 = 127 makes N2's top digit exceed 24 and wrap. N0 = 6291456, N1 = 2621441, N2 = 16646145.
+    EXPECT_EQ(decoded({0, 0, 0, 7, 0, 0, 21, 0, 0, 127, 0}, 30),
+        (std::vector<int> {2, 2, 7, 2, 2, 0, 0, 2, 0, 0, 7, 0, 5, 2, 7, 1, 2, 0, 1, 2, 2, 0, 4, 0, 3, 0, 5, 1, 1, 1}));
+}
 
-    std::fill(code, code + 11, 0);
-    code[3] = 7;    // low two bits to N0 (3 x 2^21), the rest to N1 (1)
-    code[6] = 21;   // low four bits to N1 (5 x 2^19), the rest to N2 (1)
-    code[9] = 127;  // N2's top digit exceeds 24 and wraps
-    MIDIMessageManager::decodeTapPatternCode(code, out);
-    // N0 = 6291456, N1 = 2621441, N2 = 16646145 as base-24 digits, each split into (mod 8, div 8).
-    const char expected[30] = {2, 2, 7, 2, 2, 0, 0, 2, 0, 0, 7, 0, 5, 2, 7, 1, 2, 0, 1, 2, 2, 0, 4, 0, 3, 0, 5, 1, 1, 1};
-    EXPECT_EQ(std::vector<char>(out, out + 30), std::vector<char>(expected, expected + 30));
+TEST(Containers, EntriesAreFoundWhereFiledReplacedOnTheSameKeyAndLookupsNeverGrowTheMaps)
+{
+    // Containers only file and return the pointers; they never dereference them.
+    IControl* const first = reinterpret_cast<IControl*>(uintptr_t {0x1000});
+    IControl* const second = reinterpret_cast<IControl*>(uintptr_t {0x2000});
+    CCControlContainer cc;
+    cc.addToControlMap(0, 74, 0, first);
+    SysExControlContainer sysex;
+    const unsigned char address[4] = {0x58, 0x41, 0x10, 0x00};
+    sysex.addToControlMap(address, 0, first);
+    sysex.addToControlMap(address, 0, second);
+    NRPNControlContainer nrpn;
+    nrpn.addToControlMap(1, 2, 3, 4, 0, first);
+    patchDataContainer data;
+    data.setValue(0, 0, 7, 12);
+    data.setValue(0, 0, 7, 13);
+    testing::internal::CaptureStdout();  // misses are logged
+    EXPECT_EQ(sysex.findControl(0x58, 0x41, 0x10, 0x00, 0), second);
+    EXPECT_EQ(nrpn.findControl(1, 2, 3, 4, 0), first);
+    EXPECT_EQ(nrpn.findControl(2, 2, 3, 4, 5), nullptr);
+    EXPECT_EQ(data.findControl(0, 0, 7), 13);
+    for (int k = 0; k < 50; ++k) {
+        cc.findControl(k, k, k);
+        sysex.findControl(0x58, 0x41, k, k, k);
+        nrpn.findControl(1, k, k, k, k);
+        EXPECT_EQ(data.findControl(0, 0, k) + data.findControl(k, 0, 0), k == 7 ? 13 : 0);  // a missing byte reads 0
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cc.size() + sysex.size() + nrpn.size() + data.size(), 4u);
 }

@@ -1,23 +1,14 @@
 // Feeds arbitrary bytes to the incoming SysEx dispatcher (every route and
 // request state) and to the two dump decoders.
 #include <cstdint>
-#include <cstring>
-#include <memory>
+#include <cstdio>
 #include <vector>
 
 #include "IPluginStructs.h"
 #include "MIDIMessageManager.h"
-#include "ParameterTable.h"
-#include "SysExProtocol.h"
 #include "Zelto2X.h"
 
 namespace {
-
-class NullSink : public zsysex::ParameterSink {
-public:
-    void setParameter(int index, double value) override { last = index + value; }
-    double last = 0;
-};
 
 Zelto2X& editor()
 {
@@ -39,7 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t flags = data[0];
     std::vector<uint8_t> message(data + 1, data + size);
     ISysEx msg(0, message.empty() ? nullptr : message.data(), static_cast<int>(message.size()));
-
     Zelto2X& plug = editor();
     MIDIMessageManager* manager = plug.midiMessageManager;
     manager->patchRequested = flags & 1;
@@ -49,14 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     manager->ProcessSysEx(&msg, !(flags & 0x80));
     if (manager->libraryRequest.patch.messages.size() > 64)
         manager->libraryRequest.clear();
-
     if (!message.empty()) {
         manager->sysexPartPatchParse(&msg);
         manager->sysexSettingsParse(&msg);
-        NullSink sink;
-        zsysex::SectionLockState locks;
-        if (zsysex::isDecodableSoundDump(message.data(), static_cast<int>(message.size())))
-            zsysex::decodeSoundParameters(message.data(), static_cast<int>(message.size()), locks, sink);
     }
     return 0;
 }

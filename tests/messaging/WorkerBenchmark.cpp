@@ -1,17 +1,14 @@
 // The worker jobs' costs: building job 0's sound dump from the real editor's
-// parameters (warm cache), and the continuous MIDI clock of the real editor
-// sending through its JACK output to the simulated synth on a private
-// `jackd -d dummy` server (48 kHz, 128-frame periods).
-//
-// The clock figures are taken where the clock thread hands each F8 to the
-// port: JACK itself then delivers it at the next period boundary. Counters:
-// mean_ms (mean spacing), p99_dev_ms (99th percentile of |spacing - ideal|),
-// cpu_pct (the clock thread's CPU time over its running time), sched_fifo (1
-// when the system let the clock thread run with real-time scheduling).
+// parameters (warm cache), and the real editor's continuous MIDI clock through
+// its JACK output to the simulated synth on a private `jackd -d dummy` server
+// (48 kHz, 128-frame periods), stamped where the clock thread hands each F8 to
+// the port. Counters: mean_ms (mean spacing), p99_dev_ms (99th percentile of
+// |spacing - ideal|), cpu_pct (the clock thread's CPU time over its running
+// time), sched_fifo (1 when the clock thread ran with real-time scheduling).
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
 #include <sched.h>
+#include <stdlib.h>
 #include <time.h>
 
 #include <algorithm>
@@ -26,12 +23,13 @@
 #include "MIDIMessageManager.h"
 #include "MIDIMessageSender.h"
 #include "ParameterTable.h"
-#include "SysExProtocol.h"
 #include "Zelto2X.h"
 #include "support/JackServer.h"
 #include "support/SimulatedSynth.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Stamps each clock byte on the clock thread, then sends it to the port.
 class StampingEditor : public Zelto2X {
@@ -49,84 +47,71 @@ public:
             clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
             std::lock_guard<std::mutex> lock(mutex);
             policy = sched_getscheduler(0);
-            ticks.push_back(std::chrono::steady_clock::now());
+            ticks.push_back(Clock::now());
             cpuNs.push_back(int64_t(cpu.tv_sec) * 1'000'000'000 + cpu.tv_nsec);
         }
         return Zelto2X::SendMidiSysex2(std::move(bytes));
     }
     std::mutex mutex;
     int policy = -1;
-    std::vector<std::chrono::steady_clock::time_point> ticks;
+    std::vector<Clock::time_point> ticks;
     std::vector<int64_t> cpuNs;
 };
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 }  // namespace
 
 static void BM_ArrangementDumpBuild(benchmark::State& state)
 {
-    std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
+    std::freopen("/dev/null", "w", stdout);
     Zelto2X editor {IPluginInstanceInfo()};
     const EditorParameterSource params(editor);
-    for (auto _ : state) {
-        MIDIMessageSender::SoundDump dump = MIDIMessageSender::buildArrangementDump(params, "Benchmark Sound", 3, 0);
-        benchmark::DoNotOptimize(dump.data());
-    }
-    (void)quiet;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(MIDIMessageSender::buildArrangementDump(params, "Benchmark Sound", 3, 0).data());
 }
 BENCHMARK(BM_ArrangementDumpBuild);
 
 static void BM_MidiClockOnJack(benchmark::State& state)
 {
-    const int seconds = static_cast<int>(state.range(0));
     setenv("ZELTO2X_BUILD_DIR", ZELTO2X_BINARY_DIR, 0);
     testsupport::JackServer server;
     testsupport::SimulatedSynth synth;
     std::string error;
-    if (!server.Start(&error) || !synth.Start(&error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
-    (void)quiet;
+    if (!server.Start(&error) || !synth.Start(&error))
+        return state.SkipWithError(error.c_str());
+    std::freopen("/dev/null", "w", stdout);
     StampingEditor editor;
     editor.getExternalMIDIOutNames();
     int out = 1;
-    if (editor.setExternalMIDIOut(out, synth.InputPortName().c_str()) <= 0) {
-        state.SkipWithError("cannot open the synth's input");
-        return;
-    }
-    editor.midiOutSet = true;
-    editor.sendClockInfo = true;
+    if (editor.setExternalMIDIOut(out, synth.InputPortName().c_str()) <= 0)
+        return state.SkipWithError("cannot open the synth's input");
+    editor.midiOutSet = editor.sendClockInfo = true;
     editor.tempoValues = {"120"};
     editor.GetParam(kOverrideTempo)->Set(0.0);
     editor.GetParam(kArpTempo)->Set(0.0);
     MIDIMessageManager& manager = *editor.midiMessageManager;
-
     for (auto _ : state) {
         manager.resetContinuousClock(false);
         manager.sendContinuousMIDIClock();
-        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        std::this_thread::sleep_for(std::chrono::seconds(state.range(0)));
         manager.resetContinuousClock(true);
         while (!manager.clockThreadIdle())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     std::lock_guard<std::mutex> lock(editor.mutex);
-    const double idealMs = 60000.0 / (120.0 * 24.0);
+    const auto& ticks = editor.ticks;
+    if (ticks.size() < 3)
+        return state.SkipWithError("too few clock ticks");
     std::vector<double> deviations;
-    for (size_t i = 1; i < editor.ticks.size(); ++i) {
-        const double spacing = std::chrono::duration<double, std::milli>(editor.ticks[i] - editor.ticks[i - 1]).count();
-        deviations.push_back(std::abs(spacing - idealMs));
-    }
-    if (deviations.size() < 2) {
-        state.SkipWithError("too few clock ticks");
-        return;
-    }
-    const double spanMs = std::chrono::duration<double, std::milli>(editor.ticks.back() - editor.ticks.front()).count();
+    for (size_t i = 1; i < ticks.size(); ++i)
+        deviations.push_back(std::abs(ms(ticks[i] - ticks[i - 1]) - 60000.0 / (120.0 * 24.0)));
     std::sort(deviations.begin(), deviations.end());
+    const double spanMs = ms(ticks.back() - ticks.front());
     state.counters["sched_fifo"] = editor.policy == SCHED_FIFO ? 1 : 0;
-    state.counters["ticks"] = static_cast<double>(editor.ticks.size());
-    state.counters["mean_ms"] = spanMs / static_cast<double>(editor.ticks.size() - 1);
+    state.counters["ticks"] = static_cast<double>(ticks.size());
+    state.counters["mean_ms"] = spanMs / static_cast<double>(ticks.size() - 1);
     state.counters["p99_dev_ms"] = deviations[deviations.size() * 99 / 100];
     state.counters["cpu_pct"] = 100.0 * static_cast<double>(editor.cpuNs.back() - editor.cpuNs.front()) / 1e6 / spanMs;
 }

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <condition_variable>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,8 +27,7 @@ public:
         zelto2sim::Bytes bytes;
     };
 
-    // The workers call into this class: they are stopped and joined before
-    // its members go.
+    // The workers call into this class: they are stopped and joined before its members go.
     ~SimEditor() override
     {
         release();
@@ -43,18 +42,14 @@ public:
             message.insert(message.begin(), 0xF0);
             message.push_back(0xF7);
         }
-        deliver(message);
-        return true;
+        return deliver(message);
     }
-    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
+    bool SendMidiSysex2(std::vector<unsigned char> bytes) override { return deliver(bytes); }
+    bool SendMidiMsg(IMidiMsg* msg) override { return deliver({msg->mStatus, msg->mData1, msg->mData2}); }
+    void receive(zelto2sim::Bytes message)
     {
-        deliver(bytes);
-        return true;
-    }
-    bool SendMidiMsg(IMidiMsg* msg) override
-    {
-        deliver({msg->mStatus, msg->mData1, msg->mData2});
-        return true;
+        ISysEx sysex(0, message.data(), static_cast<int>(message.size()));
+        ProcessSysEx(&sysex, true);
     }
 
     std::vector<Sent> sent() const
@@ -62,34 +57,35 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_sent;
     }
-    size_t sentCount() const
+    size_t sentCount() const { return sent().size(); }
+    std::vector<std::string> wire() const
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_sent.size();
+        std::vector<std::string> lines;
+        for (const Sent& s : sent())
+            lines.push_back(zelto2sim::ToHex(s.bytes));
+        return lines;
     }
 
     // While held, a sending thread waits after its message is recorded, so a
     // test can act at a known point of a job.
-    void hold()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_held = true;
-    }
-    void release()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_held = false;
-        }
-        m_released.notify_all();
-    }
+    void hold() { setHeld(true); }
+    void release() { setHeld(false); }
 
     // Replaced only while no job runs.
     std::unique_ptr<zelto2sim::Zelto2Synth> synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
     std::atomic<bool> answering {true};
+    std::atomic<int> answersLeft {1 << 30};  // the synth falls silent after this many answers
 
 private:
-    void deliver(const zelto2sim::Bytes& message)
+    void setHeld(bool held)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_held = held;
+        }
+        m_released.notify_all();
+    }
+    bool deliver(const zelto2sim::Bytes& message)
     {
         std::vector<zelto2sim::Bytes> answers;
         {
@@ -98,12 +94,10 @@ private:
             answers = synth->Receive(message);
             m_released.wait(lock, [this] { return !m_held; });
         }
-        if (!answering)
-            return;
-        for (zelto2sim::Bytes& answer : answers) {
-            ISysEx sysex(0, answer.data(), static_cast<int>(answer.size()));
-            ProcessSysEx(&sysex, true);
-        }
+        for (const zelto2sim::Bytes& answer : answers)
+            if (answering && answersLeft-- > 0)
+                receive(answer);
+        return true;
     }
 
     mutable std::mutex m_mutex;
@@ -128,8 +122,6 @@ protected:
     }
     void TearDown() override
     {
-        if (editor)
-            editor->release();
         editor.reset();
         // The jobs' log lines are kept from the output unless something failed.
         const std::string printed = testing::internal::GetCapturedStdout();
@@ -154,7 +146,6 @@ protected:
 
     std::string statusText() const { return status->GetTextString(); }
     uint32_t now() const { return static_cast<uint32_t>(clock.nowMicroseconds() / 1000); }
-
     PatchFile& giveLibraryBank(int slot) { return EditorFixture::giveLibraryBank(*editor, slot); }
 
     dovor::SteppedClock clock;

@@ -1,34 +1,32 @@
 // The request, send and clock jobs on the manager's worker threads, against
 // the in-process simulated synth in virtual time.
 #include <algorithm>
-#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "WorkerFixture.h"
 
 namespace {
 
-std::string hex(const zelto2sim::Bytes& bytes)
-{
-    return zelto2sim::ToHex(bytes);
-}
+using zelto2sim::ToHex;
+
+class WorkerJobs : public WorkerFixture {};
 
 }  // namespace
 
-TEST_F(WorkerFixture, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosingWait)
+TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosingWait)
 {
     editor->GetParam(kLibSyncTimer)->Set(3);  // 500 ms delays
     ASSERT_TRUE(manager->sendPartRequestSysex(true, 0));
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(now(), 2 * 500u);
-    ASSERT_EQ(editor->sentCount(), 1u);
-    EXPECT_EQ(hex(editor->sent().back().bytes), "F0 3E 16 00 00 7F 00 F7");
+    EXPECT_EQ(editor->wire(), std::vector<std::string> {"F0 3E 16 00 00 7F 00 F7"});
     EXPECT_EQ(statusText(), "Data request completed!");
     EXPECT_FALSE(manager->patchRequested) << "channel messages flow again";
 }
 
-TEST_F(WorkerFixture, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLast)
+TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLastAsDoesAnEnquiry)
 {
     editor->answering = false;
     ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
@@ -44,25 +42,37 @@ TEST_F(WorkerFixture, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAn
     // 21 delays, 127 half-delay probes, the closing half delay.
     EXPECT_EQ(now(), 2100u + 127u * 50u + 50u);
     EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
+    ASSERT_TRUE(manager->sendDeviceIdEnquiry());
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(statusText(), "No response from Hardware");
 }
 
-TEST_F(WorkerFixture, DeviceIdSearchFindsASynthAtDeviceThree)
+TEST_F(WorkerJobs, SynthFallingSilentMidBankEndsTheRequestWithATimeOutAndKeepsWhatArrived)
+{
+    PatchFile& bank = giveLibraryBank(0);
+    editor->answersLeft = 3;
+    ASSERT_TRUE(manager->sendAllPatchRequestSysexFromLibrarian(1));
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
+    EXPECT_FALSE(bank.patches[2].messages.empty());
+    EXPECT_TRUE(bank.patches[3].messages.empty());
+}
+
+TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAnswers)
 {
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(3);
     ASSERT_TRUE(manager->sendDeviceIdEnquiry());
     ASSERT_TRUE(requestJobEnded());
-    std::vector<std::string> requests;
-    for (const SimEditor::Sent& s : editor->sent())
-        requests.push_back(hex(s.bytes));
-    EXPECT_EQ(requests, (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
-                            "F0 3E 16 02 04 F7", "F0 3E 16 03 04 F7"}));
+    EXPECT_EQ(editor->wire(), (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
+                          "F0 3E 16 02 04 F7", "F0 3E 16 03 04 F7"}));
     EXPECT_EQ(editor->currentDeviceId, 3);
     EXPECT_EQ(statusText(), "Plug-in is ready to go!");
     EXPECT_FALSE(editor->deviceInitialization);
 }
 
-TEST_F(WorkerFixture, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOne)
+TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASuccessText)
 {
+    // A silent synth, and the job held after its first message.
     editor->answering = false;
     editor->hold();
     ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
@@ -71,20 +81,15 @@ TEST_F(WorkerFixture, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOne)
     EXPECT_FALSE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
     EXPECT_TRUE(manager->libraryRequest.libraryRequestActive) << "the record is still prepared";
     EXPECT_EQ(manager->lastJob().code, 4);
-
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
     EXPECT_EQ(statusText(), "Data request CANCELLED!");
     EXPECT_EQ(editor->sentCount(), 1u);
-}
 
-TEST_F(WorkerFixture, CancelledDeviceEnquiryShowsNoSuccessText)
-{
-    editor->answering = false;
     editor->hold();
     ASSERT_TRUE(manager->sendDeviceIdEnquiry());
-    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 2; }));
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
@@ -92,7 +97,7 @@ TEST_F(WorkerFixture, CancelledDeviceEnquiryShowsNoSuccessText)
     EXPECT_FALSE(editor->deviceInitialization);
 }
 
-TEST_F(WorkerFixture, ReplyToASlotRequestIsTakenInEitherAddressForm)
+TEST_F(WorkerJobs, ReplyToASlotRequestIsTakenInEitherAddressFormAndAReplyForAnotherSlotIsNot)
 {
     for (zelto2sim::ReplyForm form : {zelto2sim::ReplyForm::Slot, zelto2sim::ReplyForm::BankProgram}) {
         editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
@@ -102,35 +107,27 @@ TEST_F(WorkerFixture, ReplyToASlotRequestIsTakenInEitherAddressForm)
         editor->synth->LoadSounds({sound});
         PatchFile& bank = giveLibraryBank(30);
         editor->GetParam(kCurrentBank)->Set(1);
-
         ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(false));
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(hex(editor->sent().back().bytes).substr(0, 23), "F0 3E 16 00 00 01 02 F7");
+        EXPECT_EQ(editor->wire().back(), "F0 3E 16 00 00 01 02 F7");
         ASSERT_EQ(bank.patches[30].messages.size(), 1u);
         EXPECT_EQ(bank.patches[30].name.substr(0, 4), "QNIT");
         EXPECT_EQ(statusText(), "Data request completed!");
     }
-}
-
-TEST_F(WorkerFixture, ReplyForAnotherSlotIsNotStored)
-{
     PatchFile& bank = giveLibraryBank(30);
     manager->expectReply(1, 30);
     editor->SetLibrarianRequestActive(true);
-    zelto2sim::Bytes other = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {false, 131});
-    ISysEx msg(0, other.data(), static_cast<int>(other.size()));
-    editor->ProcessSysEx(&msg, true);
+    editor->receive(zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {false, 131}));
     EXPECT_TRUE(bank.patches[30].messages.empty());
     EXPECT_FALSE(editor->incomingSysExProcessed);
 }
 
-TEST_F(WorkerFixture, TransferSlotOutsideTheBankStartsNothing)
+TEST_F(WorkerJobs, TransferSlotOutsideTheBankStartsNothing)
 {
     for (int slot : {-1, 100}) {
         giveLibraryBank(slot);
-        EXPECT_FALSE(manager->sendSinglePatchRequestSysexFromLibrarian(false)) << slot;
-        EXPECT_FALSE(manager->initClassicPatch()) << slot;
-        EXPECT_FALSE(manager->sendArrangementToDevice(true, false)) << slot;
+        EXPECT_FALSE(manager->sendSinglePatchRequestSysexFromLibrarian(false) || manager->initClassicPatch()
+            || manager->sendArrangementToDevice(true, false)) << slot;
     }
     giveLibraryBank(99);
     EXPECT_TRUE(manager->initClassicPatch());
@@ -138,7 +135,7 @@ TEST_F(WorkerFixture, TransferSlotOutsideTheBankStartsNothing)
     EXPECT_EQ(editor->patchLibrarian->bankFiles.back()->patches[99].name, "INIT          ");
 }
 
-TEST_F(WorkerFixture, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
+TEST_F(WorkerJobs, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
 {
     LibrarianPatch slot;
     zelto2sim::Bytes sound = zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 5, {false, 130});
@@ -147,42 +144,35 @@ TEST_F(WorkerFixture, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEdit
     editor->GetParam(kGlobalDeviceID)->Set(2);
     ASSERT_TRUE(manager->sendPatchToDeviceFromLibrarian(slot));
     ASSERT_TRUE(requestJobEnded());
-    const std::vector<SimEditor::Sent> sent = editor->sent();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(hex(sent[0].bytes), "B0 7B 00");
-    EXPECT_EQ(sent[1].timeMs, 50u);
-    EXPECT_EQ(hex(zelto2sim::Bytes(sent[1].bytes.begin(), sent[1].bytes.begin() + 7)), "F0 3E 16 02 10 7F 00");
-    EXPECT_EQ(sent[1].bytes[135], zelto2sim::Checksum(sent[1].bytes));
+    const std::vector<std::string> wire = editor->wire();
+    ASSERT_EQ(wire.size(), 2u);
+    EXPECT_EQ(wire[0] + " " + wire[1].substr(0, 20), "B0 7B 00 F0 3E 16 02 10 7F 00");  // device 2's edit buffer
+    EXPECT_EQ(editor->sent()[1].timeMs, 50u);
     EXPECT_EQ(editor->paramValue(kFilterCutoff), 0x33);
     EXPECT_EQ(statusText(), "Data send completed!");
     EXPECT_FALSE(editor->patchLoading);
 }
 
-TEST_F(WorkerFixture, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
+TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
 {
     PatchLibrarian* library = editor->patchLibrarian;
     giveLibraryBank(0);
-    {
-        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        library->categoryFiles.push_back(std::make_unique<PatchFile>());
-        PatchFile& category = *library->categoryFiles.back();
-        category.patches.resize(3);
-        category.patches[0].messages.push_back({zelto2sim::InitSound()});
-        category.patches[1].messages.push_back({zelto2sim::Bytes(100, 0x10)});
-        library->menuSelection = 0;
-    }
-    editor->lowerShowsCategories = true;
-    editor->lowerShowsSearch = true;
+    library->categoryFiles.push_back(std::make_unique<PatchFile>());
+    library->categoryFiles.back()->patches.resize(3);
+    library->categoryFiles.back()->patches[0].messages.push_back({zelto2sim::InitSound()});
+    library->categoryFiles.back()->patches[1].messages.push_back({zelto2sim::Bytes(100, 0x10)});
+    library->menuSelection = 0;
+    editor->lowerShowsCategories = editor->lowerShowsSearch = true;
     editor->currentDeviceId = 4;
     ASSERT_TRUE(manager->storeAllPatchesToDeviceFromLibrarian(2, 1));
     ASSERT_TRUE(requestJobEnded());
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(hex(zelto2sim::Bytes(sent[1].bytes.begin(), sent[1].bytes.begin() + 7)), "F0 3E 16 04 10 01 48");
+    EXPECT_EQ(ToHex(sent[1].bytes).substr(0, 20), "F0 3E 16 04 10 01 48");
     EXPECT_EQ(editor->synth->Sound({false, 200}), sent[1].bytes);
 }
 
-TEST_F(WorkerFixture, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndNeedsATempo)
+TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndNeedsATempo)
 {
     for (bool pointer : {false, true}) {
         editor->sendClockPointer = pointer;
@@ -191,12 +181,11 @@ TEST_F(WorkerFixture, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsA
         ASSERT_TRUE(manager->stopMIDIClockOutput());
         ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
     }
-    EXPECT_EQ(editor->sent().size(), 2u);
-    EXPECT_EQ(hex(editor->sent().at(0).bytes) + " " + hex(editor->sent().at(1).bytes), "FA FC");
+    EXPECT_EQ(editor->wire(), (std::vector<std::string> {"FA", "FC"}));
 
     auto clockBytes = [&] {
-        const std::vector<SimEditor::Sent> sent = editor->sent();
-        return std::count_if(sent.begin(), sent.end(), [](const SimEditor::Sent& s) { return hex(s.bytes) == "F8"; });
+        const auto lines = editor->wire();
+        return std::count(lines.begin(), lines.end(), "F8");
     };
     editor->sendClockInfo = true;
     // 300 runs the loop twice, each run ended by its reset; 0 starts no clock.
@@ -217,43 +206,36 @@ TEST_F(WorkerFixture, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsA
     }
 }
 
-TEST_F(WorkerFixture, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWithoutSending)
+TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWithoutSending)
 {
-    struct Row {
-        bool toLibrary, globalBefore;
-        std::optional<bool> settingsSent;
-        int sentAtMs;  // -1: nothing reaches the hardware
-        uint32_t totalMs;
-    };
-    const Row rows[] = {
-        {false, false, true, 0, 200},
-        {false, true, true, 1400, 1600},
-        {false, false, false, 1400, 1600},  // the starter's value, not the editor's flag
-        {true, true, false, -1, 0},
-    };
+    // To the library?, global settings before the sound?, the starter's "settings sent" (not the editor's
+    // flag), when the dump goes out (-1: nothing reaches the hardware), how long the job takes.
+    const std::tuple<bool, bool, bool, int, uint32_t> rows[] = {
+        {false, false, true, 0, 200}, {false, true, true, 1400, 1600}, {false, false, false, 1400, 1600},
+        {true, true, false, -1, 0}};
     editor->GetParam(kPatchName)->SetDisplayText(0, "my sound");
-    for (const Row& row : rows) {
+    for (const auto& [toLibrary, globalBefore, settingsSent, sentAtMs, totalMs] : rows) {
+        SCOPED_TRACE(sentAtMs);
         giveLibraryBank(7);
         editor->globalSettingsSent = true;
-        editor->sendGlobalBeforeSound = row.globalBefore;
+        editor->sendGlobalBeforeSound = globalBefore;
         const uint32_t start = now();
         const size_t before = editor->sentCount();
         MIDIJob job;
         job.jobCode = kJobSendArrangement;
-        job.arrangementToLibrary = row.toLibrary;
-        job.globalSettingsSent = row.settingsSent;
-        if (row.toLibrary)
+        job.arrangementToLibrary = toLibrary;
+        job.globalSettingsSent = settingsSent;
+        if (toLibrary)
             job.route = MIDIJobRoute::Library;
         ASSERT_TRUE(manager->startJob(job));
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(now() - start, row.totalMs) << row.sentAtMs;
+        EXPECT_EQ(now() - start, totalMs);
         const std::vector<SimEditor::Sent> sent = editor->sent();
-        if (row.sentAtMs < 0) {
-            EXPECT_EQ(sent.size(), before);
+        ASSERT_EQ(sent.size(), before + (toLibrary ? 0 : 1));
+        if (toLibrary) {
             EXPECT_EQ(editor->patchLibrarian->bankFiles.back()->patches[7].name, "MY SOUND      ");
         } else {
-            ASSERT_EQ(sent.size(), before + 1);
-            EXPECT_EQ(sent.back().timeMs - start, static_cast<uint32_t>(row.sentAtMs));
+            EXPECT_EQ(sent.back().timeMs - start, static_cast<uint32_t>(sentAtMs));
             EXPECT_EQ(sent.back().bytes.size(), 137u);
             EXPECT_EQ(sent.back().bytes[135], zelto2sim::Checksum(sent.back().bytes));
         }

@@ -1,7 +1,7 @@
 // The worker threads under contention: starters racing for one worker, and
 // start, cancel and destruction while jobs run and MIDI input arrives.
-// Built for ThreadSanitizer too.
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -32,11 +32,9 @@ TEST_F(WorkerFixture, StartersRacingForABusyWorkerStartExactlyOneJob)
 TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
 {
     editor->answering = false;
-    editor->sendClockInfo = true;
-    editor->sendClockPointer = true;
+    editor->sendClockInfo = editor->sendClockPointer = true;
     editor->tempoValues = {"300"};
     giveLibraryBank(0);
-
     // The clock reads its tempo once, before the incoming sounds change it.
     manager->resetContinuousClock(false);
     EXPECT_TRUE(manager->sendContinuousMIDIClock());
@@ -44,29 +42,23 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
 
     std::atomic<bool> inputRunning {true};
     std::thread input([&] {
-        const zelto2sim::Bytes dump = zelto2sim::InitSound();
         while (inputRunning) {
-            ISysEx sysex(0, dump.data(), static_cast<int>(dump.size()));
-            editor->ProcessSysEx(&sysex, true);
+            editor->receive(zelto2sim::InitSound());
             IMidiMsg program(0, 0xC0, 3, 0);
             editor->ProcessMidiMsg(&program, true);
             std::this_thread::yield();
         }
     });
-    struct StopInput {
-        std::atomic<bool>& running;
-        std::thread& thread;
-        ~StopInput()
-        {
-            running = false;
-            if (thread.joinable())
-                thread.join();
-        }
-    } stopInput {inputRunning, input};
+    // Ends the input also when an assertion returns early.
+    auto stopInput = [&](std::thread* thread) {
+        inputRunning = false;
+        if (thread->joinable())
+            thread->join();
+    };
+    std::unique_ptr<std::thread, decltype(stopInput)> joinOnReturn(&input, stopInput);
 
     EXPECT_TRUE(manager->startMIDIClockOutput());
     ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
-    // Start and cancel requests a few times while the input keeps arriving.
     auto bankRequests = [&] {
         size_t count = 0;
         for (const SimEditor::Sent& s : editor->sent())
@@ -83,10 +75,6 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
     }
     ASSERT_TRUE(waitFor([&] { return manager->sendAllPatchRequestSysexFromLibrarian(0); }));
     EXPECT_FALSE(manager->clockThreadIdle());
-
-    inputRunning = false;
-    input.join();
-    // The request, the clock and the start/stop workers are all joined here.
-    editor.reset();
-    SUCCEED();
+    joinOnReturn.reset();
+    editor.reset();  // the request, the clock and the start/stop workers are all joined here
 }

@@ -15,33 +15,32 @@ using testsupport::kGenerousTimeout;
 
 namespace {
 
-// A plain JACK client that connects two ports.
 bool Connect(const std::string& server, const std::string& from, const std::string& to)
 {
     jack_client_t* client = jack_client_open("zelto2x-wiring",
         static_cast<jack_options_t>(JackNoStartServer | JackServerName), nullptr, server.c_str());
-    if (!client) {
+    if (!client)
         return false;
-    }
     const int rc = jack_connect(client, from.c_str(), to.c_str());
     jack_client_close(client);
     return rc == 0;
 }
 
+std::vector<std::string> WithoutTuneRequests(std::vector<std::string> lines)
+{
+    lines.erase(std::remove(lines.begin(), lines.end(), "F6"), lines.end());
+    return lines;
+}
+
 class SimulatedSynthProgramTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        ASSERT_TRUE(controller.Start(&error, {}, "Controller")) << error;
-    }
-
     // Starts the synth under test with options and wires it both ways to the
     // controller, which then plays the editor's part.
     void StartSynth(std::vector<std::string> options)
     {
         std::string error;
+        ASSERT_TRUE(server.Start(&error)) << error;
+        ASSERT_TRUE(controller.Start(&error, {}, "Controller")) << error;
         ASSERT_TRUE(synth.Start(&error, std::move(options))) << error;
         ASSERT_TRUE(Connect(server.Name(), controller.OutputPortName(), synth.InputPortName()));
         ASSERT_TRUE(Connect(server.Name(), synth.OutputPortName(), controller.InputPortName()));
@@ -56,41 +55,10 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
             from.Send("F6");
-            if (to.WaitForReceived("F6", std::chrono::milliseconds(200))) {
+            if (to.WaitForReceived("F6", std::chrono::milliseconds(200)))
                 return true;
-            }
         } while (std::chrono::steady_clock::now() < deadline);
         return false;
-    }
-
-    static std::vector<std::string> WithoutTuneRequests(std::vector<std::string> lines)
-    {
-        lines.erase(std::remove(lines.begin(), lines.end(), "F6"), lines.end());
-        return lines;
-    }
-
-    // Sends hex from the controller and waits until the synth has logged it.
-    void SendToSynth(const std::string& hex)
-    {
-        ASSERT_TRUE(controller.Send(hex));
-        ASSERT_TRUE(synth.WaitForReceived(hex)) << hex;
-    }
-
-    // A marker from the synth to the controller: everything the synth sent
-    // before it has arrived once the marker has.
-    void FlushSynthOutput()
-    {
-        synth.Send("F6");
-        ASSERT_TRUE(controller.WaitForReceived("F6"));
-    }
-
-    std::vector<std::string> ReceivedByController() { return WithoutTuneRequests(controller.Received()); }
-
-    // Waits until the controller has count answers (tune requests aside).
-    bool WaitForAnswers(size_t count)
-    {
-        return controller.WaitForReceivedLines(
-            [count](const std::vector<std::string>& lines) { return WithoutTuneRequests(lines).size() >= count; });
     }
 
     testsupport::JackServer server;
@@ -103,9 +71,12 @@ protected:
 TEST_F(SimulatedSynthProgramTest, SilentSynthNeverAnswers)
 {
     StartSynth({"--silent"});
-    SendToSynth("F0 3E 16 00 00 7F 00 F7");
-    FlushSynthOutput();
-    EXPECT_TRUE(ReceivedByController().empty());
+    ASSERT_TRUE(controller.Send("F0 3E 16 00 00 7F 00 F7"));
+    ASSERT_TRUE(synth.WaitForReceived("F0 3E 16 00 00 7F 00 F7"));
+    // A marker from the synth: everything it sent before has arrived once the marker has.
+    synth.Send("F6");
+    ASSERT_TRUE(controller.WaitForReceived("F6"));
+    EXPECT_TRUE(WithoutTuneRequests(controller.Received()).empty());
 }
 
 TEST_F(SimulatedSynthProgramTest, DelayedSynthAnswersNoSoonerThanTheDelay)
@@ -113,6 +84,7 @@ TEST_F(SimulatedSynthProgramTest, DelayedSynthAnswersNoSoonerThanTheDelay)
     StartSynth({"--delay", "300"});
     const auto sent = std::chrono::steady_clock::now();
     ASSERT_TRUE(controller.Send("F0 3E 16 00 00 7F 00 F7"));
-    ASSERT_TRUE(WaitForAnswers(1));
+    ASSERT_TRUE(controller.WaitForReceivedLines(
+        [](const std::vector<std::string>& lines) { return !WithoutTuneRequests(lines).empty(); }));
     EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(300));
 }

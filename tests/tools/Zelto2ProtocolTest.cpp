@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "Zelto2Protocol.h"
 #include "messaging/DocumentedInitSound.h"
 
@@ -11,27 +9,21 @@ using namespace zelto2sim;
 
 namespace {
 
-const Bytes& kInitSound = kDocumentedInitSound;
-
-uint8_t SumOfBytes1To134(const Bytes& dump)
-{
-    return static_cast<uint8_t>(std::accumulate(dump.begin() + 1, dump.begin() + 135, 0u) % 128);
-}
+Bytes B(const char* hex) { return ParseHex(hex).value(); }
+std::string Hex(const Bytes& b, size_t from, size_t to) { return ToHex({b.begin() + from, b.begin() + to}); }
 
 }  // namespace
 
 TEST(Zelto2Protocol, InitSoundIsTheDocumentedDump)
 {
-    EXPECT_EQ(InitSound(), kInitSound);
+    EXPECT_EQ(InitSound(), kDocumentedInitSound);
 }
 
-TEST(Zelto2Protocol, ChecksumIsTheSevenBitSumBetweenF0AndTheChecksum)
+TEST(Zelto2Protocol, ChecksumIsTheSevenBitSumBetweenF0AndTheChecksumWithANonzeroByte134)
 {
     // Bytes 1..134 all 1 sum to 134 = 0x86; the old checksum byte is no part of it.
     Bytes dump(137, 0x01);
-    dump[0] = 0xF0;
-    dump[135] = 0x55;
-    dump[136] = 0xF7;
+    dump[0] = 0xF0, dump[135] = 0x55, dump[136] = 0xF7;
     EXPECT_EQ(Checksum(dump), 0x06);
     dump[134] = 0x7F;  // 133 + 127 = 0x104
     EXPECT_EQ(Checksum(dump), 0x04);
@@ -46,66 +38,57 @@ TEST(Zelto2Protocol, AddressesNameTheEditBufferOrASlot)
     EXPECT_EQ(DecodeAddress(0x00, 0x05)->slot, 5);
     EXPECT_FALSE(DecodeAddress(0x03, 0x74).has_value());  // slot 500
     EXPECT_FALSE(DecodeAddress(0x7F, 0x01).has_value());
-    EXPECT_EQ(EncodeAddress({false, 256}), (Bytes{0x02, 0x00}));
-    EXPECT_EQ(EncodeAddress({true, 0}), (Bytes{0x7F, 0x00}));
-    // Replies may carry bank 1, program 30 as bank and program instead.
-    EXPECT_EQ(EncodeAddress({false, 130}, ReplyForm::BankProgram), (Bytes{0x01, 0x1E}));
-    EXPECT_EQ(EncodeAddress({false, 499}, ReplyForm::BankProgram), (Bytes{0x04, 0x63}));
-    EXPECT_EQ(EncodeAddress({true, 0}, ReplyForm::BankProgram), (Bytes{0x7F, 0x00}));
+    const std::pair<Bytes, const char*> encoded[] = {
+        {EncodeAddress({false, 256}), "02 00"}, {EncodeAddress({true, 0}), "7F 00"},
+        // Replies may carry bank 1, program 30 as bank and program instead.
+        {EncodeAddress({false, 130}, ReplyForm::BankProgram), "01 1E"},
+        {EncodeAddress({false, 499}, ReplyForm::BankProgram), "04 63"},
+        {EncodeAddress({true, 0}, ReplyForm::BankProgram), "7F 00"}};
+    for (const auto& [bytes, hex] : encoded)
+        EXPECT_EQ(ToHex(bytes), hex);
 }
 
-TEST(Zelto2Protocol, SoundDumpCarriesDeviceAddressAndChecksum)
+TEST(Zelto2Protocol, DumpsCarryDeviceAddressAndChecksum)
 {
-    Bytes sound = kInitSound;
+    Bytes sound = kDocumentedInitSound;
     sound[134] = 0x33;  // the last summed byte counts too
     const Bytes dump = MakeSoundDump(sound, 0x05, {false, 255});
     ASSERT_EQ(dump.size(), 137u);
-    EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 7), (Bytes{0xF0, 0x3E, 0x16, 0x05, 0x10, 0x01, 0x7F}));
+    EXPECT_EQ(Hex(dump, 0, 7), "F0 3E 16 05 10 01 7F");
     EXPECT_EQ(Bytes(dump.begin() + 7, dump.begin() + 135), Bytes(sound.begin() + 7, sound.begin() + 135));
-    EXPECT_EQ(dump[135], SumOfBytes1To134(dump));
-    EXPECT_EQ(dump[136], 0xF7);
-}
+    EXPECT_EQ(Hex(dump, 135, 137), "62 F7");
 
-TEST(Zelto2Protocol, GlobalDumpIsThirtyNineBytesWithTheDeviceId)
-{
-    const Bytes dump = MakeDefaultGlobalDump(0x11);
-    ASSERT_EQ(dump.size(), 39u);
-    EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 5), (Bytes{0xF0, 0x3E, 0x16, 0x11, 0x14}));
-    EXPECT_EQ(dump[5], 54);  // master tune 0
-    EXPECT_EQ(dump[6], 40);  // transpose 0
-    EXPECT_EQ(dump[9], 0x11);
-    EXPECT_EQ(dump[38], 0xF7);
+    // Master tune and transpose 0 are 54 and 40; byte 9 repeats the device.
+    const Bytes global = MakeDefaultGlobalDump(0x11);
+    ASSERT_EQ(global.size(), 39u);
+    EXPECT_EQ(Hex(global, 0, 7), "F0 3E 16 11 14 36 28");
+    EXPECT_EQ(global[9], 0x11);
+    EXPECT_EQ(global[38], 0xF7);
 }
 
 TEST(Zelto2Protocol, RequestsAreRecognisedOnlyWhenWellFormed)
 {
-    auto sound = ParseRequest({0xF0, 0x3E, 0x16, 0x03, 0x00, 0x7F, 0x00, 0xF7});
+    auto sound = ParseRequest(B("F0 3E 16 03 00 7F 00 F7"));
     ASSERT_TRUE(sound.has_value());
     EXPECT_EQ(sound->command, kSoundRequest);
     EXPECT_EQ(sound->device, 3);
     EXPECT_TRUE(sound->address.editBuffer);
-    auto global = ParseRequest({0xF0, 0x3E, 0x16, 0x00, 0x04, 0xF7});
-    ASSERT_TRUE(global.has_value());
-    EXPECT_EQ(global->command, kGlobalRequest);
-    EXPECT_FALSE(ParseRequest({0xF0, 0x3E, 0x0B, 0x00, 0x04, 0xF7}).has_value());  // older model
-    EXPECT_FALSE(ParseRequest({0xF0, 0x3E, 0x16, 0x00, 0x00, 0x7F, 0xF7}).has_value());
-    EXPECT_FALSE(ParseRequest({0xF0, 0x3E, 0x16, 0x00, 0x00, 0x04, 0x00, 0xF7}).has_value());  // slot 512
+    EXPECT_EQ(ParseRequest(B("F0 3E 16 00 04 F7")).value().command, kGlobalRequest);
+    for (const char* bad : {"F0 3E 0B 00 04 F7" /* older model */, "F0 3E 16 00 00 7F F7",
+             "F0 3E 16 00 00 04 00 F7" /* slot 512 */})
+        EXPECT_FALSE(ParseRequest(B(bad)).has_value()) << bad;
 }
 
 TEST(Zelto2Protocol, SysExStreamSplitsIntoWholeMessages)
 {
-    const Bytes stream = {0x00, 0xF0, 0x3E, 0xF7, 0x55, 0xF0, 0x01, 0x02, 0xF7, 0xF0, 0x09};
-    const std::vector<Bytes> messages = SplitSysEx(stream);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0], (Bytes{0xF0, 0x3E, 0xF7}));
-    EXPECT_EQ(messages[1], (Bytes{0xF0, 0x01, 0x02, 0xF7}));
+    const std::vector<Bytes> messages = SplitSysEx(B("00 F0 3E F7 55 F0 01 02 F7 F0 09"));
+    EXPECT_EQ(messages, (std::vector<Bytes> {B("F0 3E F7"), B("F0 01 02 F7")}));
 }
 
 TEST(Zelto2Protocol, HexTextRoundTrips)
 {
     EXPECT_EQ(ToHex({0xF0, 0x3E, 0x0a}), "F0 3E 0A");
-    EXPECT_EQ(*ParseHex(" f0 3E  0a "), (Bytes{0xF0, 0x3E, 0x0A}));
-    EXPECT_FALSE(ParseHex("F0 3").has_value());
-    EXPECT_FALSE(ParseHex("F03E").has_value());
-    EXPECT_FALSE(ParseHex("G0").has_value());
+    EXPECT_EQ(*ParseHex(" f0 3E  0a "), (Bytes {0xF0, 0x3E, 0x0A}));
+    for (const char* bad : {"F0 3", "F03E", "G0"})
+        EXPECT_FALSE(ParseHex(bad).has_value()) << bad;
 }

@@ -18,9 +18,8 @@ protected:
     void SetUp() override
     {
         JackSynthTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        plug = std::make_unique<PortTestPlugin>();
+        if (!HasFatalFailure())
+            plug = std::make_unique<PortTestPlugin>();
     }
     void TearDown() override
     {
@@ -33,8 +32,7 @@ protected:
     {
         plug->getExternalMIDIInNames();
         plug->getExternalMIDIOutNames();
-        int in = 1;
-        int out = 1;
+        int in = 1, out = 1;
         ASSERT_GT(plug->setExternalMIDIIn(in, synth.OutputPortName().c_str()), 0);
         ASSERT_GT(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
         // A first message through each way proves the path is up.
@@ -43,14 +41,16 @@ protected:
         sentBefore = synth.Received().size();
     }
 
-    // Sends tune request (F6, one byte) from the synth until one arrives: as
-    // with outputs, JACK takes the new connection into use at a later cycle.
+    // JACK takes a new connection into use at a later cycle, so a message
+    // sent right after opening may go nowhere: both send tune requests (F6,
+    // one byte) until one arrives.
     bool WaitUntilInputFlows()
     {
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
             synth.Send("F6");
-            if (plug->WaitForMidiCount(1, std::chrono::milliseconds(200))) {
+            if (plug->WaitForMidi([](const std::vector<ReceivedMidi>& midi) { return !midi.empty(); },
+                    std::chrono::milliseconds(200))) {
                 readyMidiCount = plug->Midi().size();
                 return true;
             }
@@ -58,33 +58,25 @@ protected:
         return false;
     }
 
-    // JACK takes a new connection into use at a later cycle, so a message
-    // sent right after opening may go nowhere: sends tune request (F6) until
-    // the synth has one.
     bool WaitUntilOutputFlows(const testsupport::SimulatedSynth& to)
     {
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
             plug->SendMidiSysex2({0xF6});
-            if (to.WaitForReceived("F6", std::chrono::milliseconds(200))) {
+            if (to.WaitForReceived("F6", std::chrono::milliseconds(200)))
                 return true;
-            }
         } while (std::chrono::steady_clock::now() < deadline);
         return false;
     }
 
-    // What the synth received after the paths were proven, late tune
-    // requests left out.
-    std::vector<std::string> SentAfterReady() const { return AfterReady(synth.Received()); }
+    // What the synth or the plug-in got after the paths were proven, late tune requests left out.
     std::vector<std::string> AfterReady(const std::vector<std::string>& all) const
     {
-        std::vector<std::string> after;
-        for (size_t i = sentBefore; i < all.size(); ++i) {
-            if (all[i] != "F6") {
-                after.push_back(all[i]);
-            }
-        }
-        return after;
+        return Later(all, sentBefore, [](const std::string& line) { return line == "F6"; });
+    }
+    std::vector<ReceivedMidi> AfterReady(const std::vector<ReceivedMidi>& all) const
+    {
+        return Later(all, readyMidiCount, [](const ReceivedMidi& r) { return r.msg.mStatus == 0xF6; });
     }
     bool WaitForSentAfterReady(size_t count)
     {
@@ -92,22 +84,20 @@ protected:
             [&](const std::vector<std::string>& all) { return AfterReady(all).size() >= count; });
     }
 
-    // What arrived after the input was proven, late tune requests left out.
-    std::vector<ReceivedMidi> MidiAfterReady() const { return AfterReady(plug->Midi()); }
-    std::vector<ReceivedMidi> AfterReady(const std::vector<ReceivedMidi>& all) const
-    {
-        std::vector<ReceivedMidi> after;
-        for (size_t i = readyMidiCount; i < all.size(); ++i) {
-            if (all[i].msg.mStatus != 0xF6) {
-                after.push_back(all[i]);
-            }
-        }
-        return after;
-    }
-
     std::unique_ptr<PortTestPlugin> plug;
     size_t readyMidiCount = 0;
     size_t sentBefore = 0;
+
+private:
+    template <typename T, typename IsTuneRequest>
+    static std::vector<T> Later(const std::vector<T>& all, size_t from, IsTuneRequest isTuneRequest)
+    {
+        std::vector<T> after;
+        for (size_t i = from; i < all.size(); ++i)
+            if (!isTuneRequest(all[i]))
+                after.push_back(all[i]);
+        return after;
+    }
 };
 
 constexpr const char* kOurInputPort = "RtMidi Input Client:RtMidi Input";

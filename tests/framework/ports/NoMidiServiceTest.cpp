@@ -5,12 +5,8 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "PortTestPlugin.h"
 #include "platform/CoreMIDIRtMidi.h"
-
-namespace {
 
 class NoMidiService : public ::testing::Test {
 protected:
@@ -20,15 +16,11 @@ protected:
         setenv("JACK_DEFAULT_SERVER", "zelto2x-no-such-server", 1);
     }
     void TearDown() override { unsetenv("ZELTO2X_MIDI_API"); }
-
-    static bool AlsaSequencerExists() { return access("/dev/snd/seq", F_OK) == 0; }
 };
-
-}  // namespace
 
 TEST_F(NoMidiService, WithoutAnAlsaSequencerTheClientsFallBackToJackAndAChosenAlsaFailsCleanly)
 {
-    if (AlsaSequencerExists())
+    if (access("/dev/snd/seq", F_OK) == 0)
         GTEST_SKIP() << "this machine has an ALSA sequencer";
     std::string error;
     auto output = platform::MidiOutputClient::Create("Back End Test", &error);
@@ -36,15 +28,13 @@ TEST_F(NoMidiService, WithoutAnAlsaSequencerTheClientsFallBackToJackAndAChosenAl
     EXPECT_EQ(output->ApiName(), "jack");
 
     setenv("ZELTO2X_MIDI_API", "alsa", 1);
-    auto input = platform::MidiInputClient::Create("Back End Test", 100, &error);
-    EXPECT_EQ(input, nullptr);
+    EXPECT_EQ(platform::MidiInputClient::Create("Back End Test", 100, &error), nullptr);
     EXPECT_FALSE(error.empty());
 
     PortTestPlugin plug;
     testing::internal::CaptureStdout();
-    const std::vector<std::string> inputs = plug.getExternalMIDIInNames();
+    EXPECT_EQ(plug.getExternalMIDIInNames(), std::vector<std::string> {"OFF"});
     const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(inputs, std::vector<std::string> {"OFF"});
     EXPECT_EQ(printed.rfind("MIDI IN INITIALIZATION\nNo MIDI input ports available!\n", 0), 0u) << printed;
     int index = 1;
     EXPECT_EQ(plug.setExternalMIDIIn(index, "OFF"), 0);
@@ -64,18 +54,14 @@ TEST_F(NoMidiService, ChosenJackWithoutAServerListsOnlyOffSelectsNothingAndSends
     EXPECT_FALSE(client->IsPortOpen());
 
     PortTestPlugin plug;
-    int index = 2;
-    EXPECT_EQ(plug.setExternalMIDIOut(index, "Anything"), 0) << "before the list exists";
-    EXPECT_EQ(index, 0);
-    index = 2;
-    EXPECT_EQ(plug.setExternalMIDIIn(index, "Anything"), 0);
-    EXPECT_EQ(index, 0);
+    int in = 2, out = 2;
+    EXPECT_EQ(plug.setExternalMIDIOut(out, "Anything"), 0) << "before the list exists";
+    EXPECT_EQ(plug.setExternalMIDIIn(in, "Anything"), 0);
+    EXPECT_EQ(in + out, 0);
     EXPECT_EQ(plug.getExternalMIDIInNames(), std::vector<std::string> {"OFF"});
     EXPECT_EQ(plug.getExternalMIDIOutNames(), std::vector<std::string> {"OFF"});
     IMidiMsg note(0, 0x90, 0x3C, 0x64);
     unsigned char sysex[] = {0x3E, 0x16, 0x00};
-    EXPECT_TRUE(plug.SendMidiMsg(&note));
-    EXPECT_TRUE(plug.SendMidiSysex(sysex, sizeof sysex));
-    EXPECT_TRUE(plug.SendMidiSysex(sysex, 0));
-    EXPECT_TRUE(plug.SendMidiSysex2({}));
+    EXPECT_TRUE(plug.SendMidiMsg(&note) && plug.SendMidiSysex(sysex, sizeof sysex) && plug.SendMidiSysex(sysex, 0)
+        && plug.SendMidiSysex2({}));
 }

@@ -31,55 +31,30 @@ public:
 
     void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override
     {
-        if (onMidi) {
+        if (onMidi)
             onMidi(*msg);
-        }
-        std::lock_guard<std::mutex> lock(mutex_);
-        midi_.push_back({*msg, fromHardware});
-        changed_.notify_all();
+        Record([&] { midi_.push_back({*msg, fromHardware}); });
     }
-    void ProcessSysEx(ISysEx* msg, bool) override
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        sysex_.emplace_back(msg->mData, msg->mData + msg->mSize);
-        changed_.notify_all();
-    }
+    void ProcessSysEx(ISysEx* m, bool) override { Record([&] { sysex_.emplace_back(m->mData, m->mData + m->mSize); }); }
 
-    bool WaitForMidiCount(size_t count, std::chrono::milliseconds timeout)
-    {
-        return WaitForMidi([count](const std::vector<ReceivedMidi>& midi) { return midi.size() >= count; }, timeout);
-    }
     bool WaitForMidi(const std::function<bool(const std::vector<ReceivedMidi>&)>& done,
         std::chrono::milliseconds timeout)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] { return done(midi_); });
     }
-    std::vector<ReceivedMidi> Midi()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return midi_;
-    }
-    std::vector<std::vector<uint8_t>> SysEx()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return sysex_;
-    }
+    std::vector<ReceivedMidi> Midi() { return Copy(midi_); }
+    std::vector<std::vector<uint8_t>> SysEx() { return Copy(sysex_); }
 
-    // Incoming messages the input queue had no room for.
     unsigned long DroppedInput() const { return midiIn ? midiIn->DroppedMessages() : 0; }
     // Takes the input client's loss reports instead of standard output; call
     // once the input is open.
     void RecordLossReports() { midiIn->SetLossReport(&PortTestPlugin::OnLossReport, this); }
-    // Waits until the losses reported so far add up to at least total.
-    bool WaitForReportedLoss(unsigned long total, std::chrono::milliseconds timeout)
+    // Waits until the losses reported so far add up to at least total, and returns that sum.
+    unsigned long WaitForReportedLoss(unsigned long total, std::chrono::milliseconds timeout)
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] { return reportedLoss_ >= total; });
-    }
-    unsigned long ReportedLoss()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, timeout, [&] { return reportedLoss_ >= total; });
         return reportedLoss_;
     }
 
@@ -88,10 +63,7 @@ public:
     bool SendMidiMsg(IMidiMsg* msg) override { return sendMidiMsgToHardware(msg); }
     bool SendMidiSysex(unsigned char* data, int size) override { return sendSysexToHardware(data, size); }
     bool SendPatchSysex(unsigned char* data, int size) override { return sendBytesToHardware(data, size); }
-    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
-    {
-        return sendBytesToHardware(bytes.data(), static_cast<int>(bytes.size()));
-    }
+    bool SendMidiSysex2(std::vector<unsigned char> b) override { return sendBytesToHardware(b.data(), int(b.size())); }
 
     void BeginInformHostOfParamChange(int) override {}
     void InformHostOfParamChange(int, double) override {}
@@ -104,12 +76,23 @@ public:
     void ResizeGraphics(int, int) override {}
 
 private:
+    template <typename T>
+    T Copy(const T& recorded)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return recorded;
+    }
+    template <typename Change>
+    void Record(const Change& change)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        change();
+        changed_.notify_all();
+    }
     static void OnLossReport(unsigned long lost, void* self)
     {
         auto* plugin = static_cast<PortTestPlugin*>(self);
-        std::lock_guard<std::mutex> lock(plugin->mutex_);
-        plugin->reportedLoss_ += lost;
-        plugin->changed_.notify_all();
+        plugin->Record([&] { plugin->reportedLoss_ += lost; });
     }
 
     std::mutex mutex_;
