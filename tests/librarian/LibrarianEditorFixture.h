@@ -1,8 +1,8 @@
 #pragma once
-// An editor on the headless window system over a temporary library: two bank
-// files on disk, the bank lists and librarian popups built, a librarian view at
-// (100, 200) at scale 1, and the window open so menus and panels take scripted
-// answers.
+// The librarian in the editor on the headless window system. LibrarianEditorTest:
+// an editor over a temporary library of two bank files, the bank lists and
+// librarian popups built, a librarian view at (100, 200) at scale 1, and the
+// window open so menus and panels take scripted answers.
 
 #include <gtest/gtest.h>
 
@@ -10,17 +10,38 @@
 #include <string>
 #include <vector>
 
+#include "ControlLayer.h"
+#include "IControl.h"
 #include "IGraphics.h"
 #include "IParam.h"
 #include "IPopupMenuControl.h"
 #include "LibrarianViewControl.h"
-#include "LibrarianScenario.h"
-#include "MIDIMessageManager.h"
+#include "LibraryTestSupport.h"
 #include "ParameterTable.h"
-#include "Zelto2X.h"
-#include "ControlLayer.h"
 #include "ProgressIndicator.h"
+#include "SysExProtocol.h"
+#include "Zelto2X.h"
 #include "platform/HeadlessWindowSystem.h"
+
+namespace librarytest {
+
+// A current-model dump as the hardware and the library hold it.
+inline Bytes validDump(int seed, const std::string& name, int category)
+{
+    Bytes dump = currentDump(seed, name, category);
+    zsysex::applyOutgoingChecksum(dump.data(), static_cast<int>(dump.size()));
+    return dump;
+}
+
+// Opens a popup with its answer queued first.
+inline void choose(platform::HeadlessWindowSystem& headless, IControl* menu, const std::string& answer)
+{
+    headless.QueueMenuAnswer(answer);
+    IMouseMod left(true);
+    menu->OnMouseDown(0, 0, &left);
+}
+
+}  // namespace librarytest
 
 class LibrarianEditorTest : public ::testing::Test {
 protected:
@@ -44,7 +65,8 @@ protected:
         headless = system.get();
         platform::WindowSystem::SetShared(std::move(system));
         editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-        givePlainRanges(*editor);
+        for (int i = 0; i < kNumParams; ++i)
+            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
         editor->GetParam(kMainTab)->InitDouble("tab", 2.0, 0.0, 3.0, 1.0);
         library = editor->patchLibrarian;
         editor->patchTypeChanged(0, 0, true);
@@ -70,18 +92,17 @@ protected:
     }
 
     IGraphics* graphics() const { return editor->GetGUI(); }
+    void choose(IControl* menu, const std::string& answer) { librarytest::choose(*headless, menu, answer); }
 
     // The centre of a slot's rectangle.
-    void slotCentre(int list, int slot, int* x, int* y) const
+    std::pair<int, int> slotCentre(int list, int slot) const
     {
         const IRECT r = view->slotRect(list, slot);
-        *x = (r.L + r.R) / 2;
-        *y = (r.T + r.B) / 2;
+        return {(r.L + r.R) / 2, (r.T + r.B) / 2};
     }
     void click(int list, int slot, bool right = false)
     {
-        int x, y;
-        slotCentre(list, slot, &x, &y);
+        const auto [x, y] = slotCentre(list, slot);
         IMouseMod mod(!right, right);
         graphics()->OnMouseDown(x, y, &mod);
         graphics()->OnMouseUp(x, y, &mod);
@@ -94,9 +115,8 @@ protected:
     }
     void drag(int fromList, int fromSlot, int toList, int toSlot)
     {
-        int x0, y0, x1, y1;
-        slotCentre(fromList, fromSlot, &x0, &y0);
-        slotCentre(toList, toSlot, &x1, &y1);
+        const auto [x0, y0] = slotCentre(fromList, fromSlot);
+        const auto [x1, y1] = slotCentre(toList, toSlot);
         IMouseMod left(true);
         graphics()->OnMouseDown(x0, y0, &left);
         graphics()->OnMouseDrag(x0 + 1, y0, &left);

@@ -8,31 +8,21 @@ namespace {
 
 using namespace librarytest;
 
-std::string shown(const std::vector<std::string>& names, size_t index)
-{
-    std::string prefix;
-    int number = 0;
-    std::string result;
-    for (size_t i = 0; i <= index; ++i)
-        result = Zelto2X::bankDisplayName(names[i], prefix, number);
-    return result;
-}
-
 TEST(BankDisplayName, LongNamesAreShortenedWithARunningNumber)
 {
-    const std::string p47(47, 'a');
-    const std::string n52 = std::string(48, 'b') + ".zt2";
-    const std::string n53 = std::string(49, 'c') + ".zt2";
-    const std::vector<std::string> names = {n52, n53, p47 + "one of many.ZT2", "short.syx", p47 + "two of many.zt2",
-        std::string(47, 'd') + "-other prefix.MID", std::string(60, 'e'), p47 + "x.abcdefghij"};
-    EXPECT_EQ(n52, shown(names, 0));
-    EXPECT_EQ(std::string(47, 'c') + "~1.zt2", shown(names, 1));
-    EXPECT_EQ(p47 + "~1.zt2", shown(names, 2));
-    EXPECT_EQ("short.syx", shown(names, 3));
-    EXPECT_EQ(p47 + "~2.zt2", shown(names, 4));
-    EXPECT_EQ(std::string(47, 'd') + "~1.mid", shown(names, 5));
-    for (size_t i = 0; i < names.size(); ++i)
-        EXPECT_LE(shown(names, i).size(), 55u) << i;
+    const std::string p47(47, 'a'), n52 = std::string(48, 'b') + ".zt2";
+    const std::pair<std::string, std::string> names[] = {{n52, n52},
+        {std::string(49, 'c') + ".zt2", std::string(47, 'c') + "~1.zt2"}, {p47 + "one of many.ZT2", p47 + "~1.zt2"},
+        {"short.syx", "short.syx"}, {p47 + "two of many.zt2", p47 + "~2.zt2"},
+        {std::string(47, 'd') + "-other prefix.MID", std::string(47, 'd') + "~1.mid"}, {std::string(60, 'e'), ""},
+        {p47 + "x.abcdefghij", ""}};
+    std::string prefix;
+    int number = 0;
+    for (const auto& [name, expected] : names) {
+        const std::string result = Zelto2X::bankDisplayName(name, prefix, number);
+        EXPECT_TRUE(expected.empty() || expected == result) << result;
+        EXPECT_LE(result.size(), 55u) << name;
+    }
 }
 
 TEST_F(LibrarianEditorTest, SearchAfterCategoriesOverwritesOnlyTheLowerEntriesItHas)
@@ -67,67 +57,49 @@ TEST_F(LibrarianEditorTest, UnknownKindResetsSelectionsAndTouchesNoParameter)
 
 TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
 {
-    choose(*headless, editor->leftPatchPopupMenu, "Beta.zt2");
+    choose(editor->leftPatchPopupMenu, "Beta.zt2");
     EXPECT_EQ("Alpha.zt2 [x]\nBeta.zt2\n", headless->shownMenus.back());
     EXPECT_TRUE(editor->leftPatchPopupMenu->rootMenu()->IsItemChecked(1));
     EXPECT_EQ(1, library->upperSelection);
-    EXPECT_EQ("Beta.zt2", editor->upperBankName);
-    EXPECT_EQ("Patches", editor->upperFolderName);
-    EXPECT_EQ("BETA 1        ", view->slotText(0, 0));
-    choose(*headless, editor->leftPatchPopupMenu, "none");
+    EXPECT_EQ("Patches/Beta.zt2: BETA 1        ", editor->upperFolderName + "/" + editor->upperBankName + ": " +
+                                                      view->slotText(0, 0));
+    choose(editor->leftPatchPopupMenu, "none");
     EXPECT_EQ(1, library->upperSelection);
+    library->bankFiles[1]->fileName = "Alpha.zt2";  // two of one name in one folder: told apart by index
+    library->upperSelection = 0;
+    editor->leftPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "", "");
+    choose(editor->leftPatchPopupMenu, "1");
+    EXPECT_EQ("1 BETA 1        ", std::to_string(library->upperSelection) + " " + view->slotText(0, 0));
 }
 
 TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerList)
 {
     library->createNewSearchPatchFiles("ALPHA 1");  // ALPHA 1, 10..19, 100: one result bank
-    const struct {
-        bool categories;
-        int kind;
-        const char* answer;
-        const PatchFileList& files;
-    } cases[] = {
-        {true, 1, "1/0", library->categoryFiles},
-        {false, 4, "0", library->searchFiles},
-    };
-    for (const auto& c : cases) {
-        editor->lowerShowsCategories = c.categories;
-        editor->lowerShowsSearch = !c.categories;
-        editor->patchTypeChanged(0, c.kind, false);
-        LibraryTreePopupMenu* tree = c.categories ? static_cast<LibraryTreePopupMenu*>(editor->rightCategoryPopupMenu)
-                                                  : static_cast<LibraryTreePopupMenu*>(editor->rightSearchPopupMenu);
+    for (const bool categories : {true, false}) {
+        editor->lowerShowsCategories = categories;
+        editor->lowerShowsSearch = !categories;
+        editor->patchTypeChanged(0, categories ? 1 : 4, false);
         library->menuSelection = -1;  // only a choice sets it again
-        choose(*headless, tree, c.answer);
+        choose(categories ? static_cast<IControl*>(editor->rightCategoryPopupMenu) : editor->rightSearchPopupMenu,
+               categories ? "1/0" : "0");
+        const PatchFileList& files = categories ? library->categoryFiles : library->searchFiles;
         const int chosen = library->menuSelection;
-        ASSERT_GE(chosen, 0);
-        ASSERT_LT(chosen, static_cast<int>(c.files.size()));
-        const PatchFile& bank = *c.files[static_cast<size_t>(chosen)];
-        EXPECT_EQ(bank.fileName, editor->lowerBankName);
-        EXPECT_EQ(bank.patches[0].name, view->slotText(1, 0)) << c.answer;
+        ASSERT_TRUE(chosen >= 0 && chosen < static_cast<int>(files.size())) << categories;
+        EXPECT_EQ(files[size_t(chosen)]->fileName + "|" + files[size_t(chosen)]->patches[0].name,
+                  editor->lowerBankName + "|" + view->slotText(1, 0)) << categories;
     }
-    EXPECT_EQ("ALPHA 1       ", view->slotText(1, 0));
-    EXPECT_EQ("ALPHA 10      ", view->slotText(1, 1));
-}
-
-TEST_F(LibrarianEditorTest, EqualNamesInOneFolderAreTellApartByTheirIndex)
-{
-    library->bankFiles[1]->fileName = "Alpha.zt2";
-    editor->leftPatchPopupMenu->refreshFolderStructure(library, editor.get(), 0, "", "");
-    choose(*headless, editor->leftPatchPopupMenu, "1");
-    EXPECT_EQ(1, library->upperSelection);
-    EXPECT_EQ("BETA 1        ", view->slotText(0, 0));
+    EXPECT_EQ("ALPHA 1       ALPHA 10      ", view->slotText(1, 0) + view->slotText(1, 1));
 }
 
 TEST_F(LibrarianEditorTest, StaleMenuItemKeepsTheSelectionAndAnEmptyLibraryOffersNothing)
 {
     library->bankFiles.pop_back();  // the menu still lists Beta
-    choose(*headless, editor->leftPatchPopupMenu, "Beta.zt2");
+    choose(editor->leftPatchPopupMenu, "Beta.zt2");
     EXPECT_EQ(0, library->upperSelection);
 
     library->initBankFilesOnDiscard(data.root + "/Nowhere");
     editor->patchTypeChanged(0, 0, false);
-    EXPECT_EQ(0, editor->leftPatchPopupMenu->rootMenu()->GetNItems());
-    EXPECT_TRUE(editor->leftPatchPopupMenu->menus().empty());
+    EXPECT_TRUE(editor->leftPatchPopupMenu->rootMenu()->GetNItems() == 0 && editor->leftPatchPopupMenu->menus().empty());
     editor->sendPatchToDeviceFromLibrarian(5, 0);  // no bank: nothing moves
     EXPECT_NE(5, view->activeSlot.load());
 }
@@ -135,14 +107,14 @@ TEST_F(LibrarianEditorTest, StaleMenuItemKeepsTheSelectionAndAnEmptyLibraryOffer
 TEST_F(LibrarianEditorTest, ProgressOverlayTakesEveryClickWhileATransferRuns)
 {
     editor->DisplayProcessingIndicator(true);
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{700, 400}, std::pair{1499, 756}})
+    for (const auto& [x, y] : {std::pair{0, 0}, {700, 400}, {1499, 756}})
         EXPECT_EQ(static_cast<IControl*>(editor->progressIndicator), graphics()->HitTest(x, y)) << x << "," << y;
 }
 
 TEST_F(LibrarianEditorTest, BankEditMenuHoldsEveryCommandInOrder)
 {
     editor->bankEditPopupMenu->AddMenuItemsIn(editor.get());  // a rebuild gives the same menu
-    choose(*headless, editor->bankEditPopupMenu, "none");
+    choose(editor->bankEditPopupMenu, "none");
     EXPECT_EQ("Request Patch Data >\n  from Active Slot to Plug-in GUI\n  from Active Slot to Librarian\n"
               "  from Selected Program Slot & Bank\n  ---\n  Patches from 001-100\n  Patches from 101-200\n"
               "  Patches from 201-300\n  Patches from 301-400\n  Patches from 401-500\n---\n"
@@ -159,67 +131,53 @@ TEST_F(LibrarianEditorTest, BankEditMenuHoldsEveryCommandInOrder)
 
 TEST_F(LibrarianEditorTest, HelpItemsOpenTheDataFolderTheManualAndTheSupportPages)
 {
-    const struct {
-        const char* item;
-        std::string opened;
-    } cases[] = {
-        {"Open Data Folder", editor->getDataFolder()},
-        {"Open User Manual", "Marnvik-Zelto2X-User-Manual-v101.pdf"},
-        {"Open Support Ticket", "tickets"},
-        {"Check for Updates", "downloads"},
-        {"DAW Setup Guides", "articles"},
-    };
+    const std::pair<const char*, std::string> cases[] = {{"Open Data Folder", editor->getDataFolder()},
+        {"Open User Manual", "Marnvik-Zelto2X-User-Manual-v101.pdf"}, {"Open Support Ticket", "tickets"},
+        {"Check for Updates", "downloads"}, {"DAW Setup Guides", "articles"}};
     writeFile(data.root + "/Marnvik-Zelto2X-User-Manual-v101.pdf", hex("25 50 44 46"));
-    for (const auto& c : cases) {
+    for (const auto& [item, opened] : cases) {
         const size_t before = headless->openedURLs.size();
-        choose(*headless, editor->bankEditPopupMenu, std::string("Other Helpful things.../") + c.item);
-        ASSERT_EQ(before + 1, headless->openedURLs.size()) << c.item;
-        EXPECT_NE(std::string::npos, headless->openedURLs.back().find(c.opened)) << headless->openedURLs.back();
+        choose(editor->bankEditPopupMenu, std::string("Other Helpful things.../") + item);
+        ASSERT_EQ(before + 1, headless->openedURLs.size()) << item;
+        EXPECT_NE(std::string::npos, headless->openedURLs.back().find(opened)) << headless->openedURLs.back();
     }
 }
 
 TEST_F(LibrarianEditorTest, StoringAllPatchesStartsFromSlotZero)
 {
     library->transferSlot = 7;
-    choose(*headless, editor->bankEditPopupMenu, "Store Patch Data/All Patches to P201-P300");
+    choose(editor->bankEditPopupMenu, "Store Patch Data/All Patches to P201-P300");
     EXPECT_EQ(0, library->transferSlot);
 }
 
 TEST_F(LibrarianEditorTest, BankNumberMenuTicksOnlyBanksZeroToFour)
 {
     BankNumberPopupMenu& menu = *editor->bankNumberPopupMenu;
-    const struct {
-        int bank, ticked;
-    } cases[] = {{0, 0}, {4, 4}, {5, -1}, {-1, -1}};
-    for (const auto& c : cases) {
-        menu.refreshPatchNames(library, editor.get(), c.bank);
+    for (const auto& [bank, ticked] : {std::pair{0, 0}, {4, 4}, {5, -1}, {-1, -1}}) {
+        menu.refreshPatchNames(library, editor.get(), bank);
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(i == c.ticked, menu.bankMenu.IsItemChecked(i)) << c.bank << " item " << i;
+            EXPECT_EQ(i == ticked, menu.bankMenu.IsItemChecked(i)) << bank << " item " << i;
     }
-    choose(*headless, &menu, "Bank P301-400");
-    EXPECT_TRUE(menu.bankMenu.IsItemChecked(3));
 }
 
-TEST_F(LibrarianEditorTest, ProgramNumberMenuTicksAndChoosesProgramIndexes)
+TEST_F(LibrarianEditorTest, ProgramNumberMenuTicksTheProgramIndexAndNothingPastOneHundred)
 {
     ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
     menu.refreshPatchNames(library, editor.get(), 99);
     EXPECT_TRUE(menu.programRangeMenus[9].IsItemChecked(9));
-    EXPECT_STREQ("Program 100", menu.programRangeMenus[9].GetItemText(9));
-    EXPECT_STREQ("Program 01", menu.programRangeMenus[0].GetItemText(0));
+    EXPECT_EQ(std::string(menu.programRangeMenus[0].GetItemText(0)) + "/" + menu.programRangeMenus[9].GetItemText(9),
+              "Program 01/Program 100");
     menu.refreshPatchNames(library, editor.get(), 100);
     for (auto& range : menu.programRangeMenus)
         for (int i = 0; i < range.GetNItems(); ++i)
             EXPECT_FALSE(range.IsItemChecked(i));
-    choose(*headless, &menu, "11-20/Program 11");  // the synth test chooses the last of the first ten
-    EXPECT_EQ(10, value(kCurrentPatch));
 }
 
 TEST_F(LibrarianEditorTest, ProgramMenuInLibraryControlSelectsTheSlotInTheView)
 {
     editor->libraryControl = true;
     editor->programNumberPopupMenu->refreshPatchNames(library, editor.get(), 0);
-    choose(*headless, editor->programNumberPopupMenu, "21-30/2");
+    choose(editor->programNumberPopupMenu, "21-30/2");
     EXPECT_EQ(22, view->activeSlot.load());
     EXPECT_EQ(22, value(kCurrentPatch));
 }

@@ -1,7 +1,7 @@
 // The library and the simulated Zelto 2 in-process, in virtual time: a slot
 // sent to the edit buffer (also while the library is released), the number
 // menus' messages, and the request job that a library reload waits for.
-#include "LibrarianScenario.h"
+#include "LibrarianEditorFixture.h"
 #include "messaging/WorkerFixture.h"
 
 #include "IGraphics.h"
@@ -119,13 +119,11 @@ TEST_F(LibrarySynthTest, NumberMenusSelectTheHardwareProgramAndAskForItsSound)
 
     const size_t dismissed = editor->sentCount();
     library->transferSlot = 5;
-    for (IControl* menu : {static_cast<IControl*>(editor->bankNumberPopupMenu),
-             static_cast<IControl*>(editor->programNumberPopupMenu),
-             static_cast<IControl*>(editor->progBankNamePopupMenu)})
+    for (IControl* menu : std::initializer_list<IControl*>{editor->bankNumberPopupMenu,
+             editor->programNumberPopupMenu, editor->progBankNamePopupMenu})
         choose(*headless, menu, "none");
     ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(dismissed, editor->sentCount());
-    EXPECT_EQ(5, library->transferSlot);
+    EXPECT_TRUE(dismissed == editor->sentCount() && library->transferSlot == 5);
 }
 
 TEST_F(LibrarySynthTest, ProgramMenuInLibraryControlSendsTheSlotAndNoProgramChange)
@@ -154,8 +152,7 @@ TEST_F(LibrarySynthTest, ReloadWaitsForTheRunningRequestJob)
     editor->release();
     ASSERT_TRUE(requestJobEnded());
     editor->runPendingLibrarianWork();
-    EXPECT_EQ(2u, library->bankFiles.size());
-    EXPECT_EQ(-1, editor->pendingReloadKind.load());
+    EXPECT_TRUE(library->bankFiles.size() == 2 && editor->pendingReloadKind.load() == -1);
 }
 
 }  // namespace

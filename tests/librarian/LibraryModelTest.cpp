@@ -1,5 +1,6 @@
-// The library's records: copy rules, categories and storing a received sound
-// into the selected slot, also while the library reloads (TSan).
+// The library's records: copy rules, categories, storing a received sound into
+// the selected slot, also while the library reloads (TSan); category and search
+// banks built from the bank files in memory.
 
 #include "LibraryTestSupport.h"
 
@@ -19,11 +20,8 @@ TEST(LibraryModel, PatchFileCloneKeepsOnlyFlagOneAndResetsKindAndPlace)
     file->directory = "/x";
     file->number = 4;
     auto copy = file->clone();
-    EXPECT_EQ(copy->kind, 0);
-    EXPECT_EQ(copy->flag, 0);
-    EXPECT_EQ(copy->fileName, "A.zt2");
-    EXPECT_TRUE(copy->folderName.empty() && copy->folderPath.empty() && copy->directory.empty());
-    EXPECT_EQ(copy->number, 0);
+    EXPECT_EQ(bankText(*copy), "A.zt2||0|1");
+    EXPECT_TRUE(copy->kind == 0 && copy->flag == 0 && copy->folderPath.empty() && copy->directory.empty());
     EXPECT_EQ(copy->patches.at(0).name, paddedName("ONE"));
     file->flag = 1;
     EXPECT_EQ(file->clone()->flag, 1);
@@ -36,22 +34,18 @@ TEST(LibraryModel, SlotCloneAppendsAfterTheTargetsMessages)
     source.clone(target);
     ASSERT_EQ(target.messages.size(), 2u);
     EXPECT_EQ(target.messages[0].bytes, currentDump(2, "OLD", 3));
-    EXPECT_EQ(target.name, paddedName("NEW"));
-    EXPECT_EQ(target.category, "LEAD");
+    EXPECT_EQ(slotText(target), paddedName("NEW") + "|LEAD|137");
 }
 
 TEST(LibraryModel, CategoryNeedsAMessageWithACategoryByteOfTwentyOrLess)
 {
-    LibrarianPatch empty;  // no message at all
-    empty.parseCategory();
-    EXPECT_EQ(empty.category, "");
     Bytes shortMessage = currentDump(1, "A", 3);
     shortMessage.resize(134);
-    const auto bank = bankOf({currentDump(1, "A", 13), currentDump(1, "A", 20), currentDump(1, "A", 21), shortMessage});
-    EXPECT_EQ(bank->patches[0].category, "DUB ");
-    EXPECT_EQ(bank->patches[1].category, "INIT");
-    EXPECT_EQ(bank->patches[2].category, "");
-    EXPECT_EQ(bank->patches[3].category, "");
+    auto bank = bankOf({currentDump(1, "A", 13), currentDump(1, "A", 20), currentDump(1, "A", 21), shortMessage});
+    bank->patches.emplace_back();  // no message at all
+    bank->patches.back().parseCategory();
+    EXPECT_EQ(slotTexts(*bank, {0, 1, 2, 3, 4}), (std::vector<std::string>{paddedName("A") + "|DUB |137",
+        paddedName("A") + "|INIT|137", paddedName("A") + "||137", paddedName("A") + "||134", "||0"}));
 }
 
 TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
@@ -63,26 +57,19 @@ TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
     received.messages.push_back(PatchSysexMessage{currentDump(3, "RECEIVED", 4)});
     received.name = paddedName("RECEIVED");
     received.category = "DRUM";
-    for (int slot : {-1, 100, 127}) {
+    // Slots out of range, a derived bank selected, a selection past the banks: nothing stored.
+    for (const auto& [slot, kind, selection] : {std::tuple{-1, 0, 0}, {100, 0, 0}, {127, 0, 0}, {42, 1, 0}, {42, 0, 1}}) {
         library.transferSlot = slot;
+        library.selectionKind = kind;
+        library.upperSelection = selection;
         library.setSysexDatatoSelectedSlot(&received);
     }
-    library.transferSlot = 42;
-    library.selectionKind = 1;
-    library.setSysexDatatoSelectedSlot(&received);
-    library.selectionKind = 0;
-    library.upperSelection = 1;
-    library.setSysexDatatoSelectedSlot(&received);
     EXPECT_TRUE(library.bankFiles[0]->patches.empty());
-
     library.upperSelection = 0;
     library.setSysexDatatoSelectedSlot(&received);
-    const PatchFile& stored = *library.bankFiles[0];
-    ASSERT_EQ(stored.patches.size(), 100u);
-    ASSERT_EQ(stored.patches[42].messages.size(), 1u);
-    EXPECT_EQ(stored.patches[42].messages[0].bytes.size(), 137u);
-    EXPECT_EQ(stored.patches[42].name, paddedName("RECEIVED"));
-    EXPECT_EQ(stored.patches[42].category, "DRUM");
+    ASSERT_EQ(library.bankFiles[0]->patches.size(), 100u);
+    EXPECT_EQ(library.bankFiles[0]->patches[42].messages.size(), 1u);
+    EXPECT_EQ(slotText(library.bankFiles[0]->patches[42]), paddedName("RECEIVED") + "|DRUM|137");
 }
 
 TEST(LibraryModel, StoringWhileTheLibraryReloadsIsSafe)
@@ -103,4 +90,62 @@ TEST(LibraryModel, StoringWhileTheLibraryReloadsIsSafe)
     midiInput.join();
     std::lock_guard<std::recursive_mutex> guard(library.libraryLock());
     EXPECT_EQ(library.bankFiles.size(), 1u);
+}
+
+TEST(CategoryBanks, GathersOneCategoryFromAllFilesCopyingOnlyFirstMessages)
+{
+    PatchLibrarian library;
+    library.bankFiles.push_back(bankOf(currentDumps(3, "BASS A", 3)));
+    library.bankFiles.push_back(bankOf(currentDumps(2, "BASS B", 3)));
+    std::vector<Bytes> mixed = currentDumps(2, "BASS C", 3);
+    mixed.insert(mixed.end(), {currentDump(1, "PAD", 9), currentDump(2, "I", 20), currentDump(3, "U", 35)});
+    library.bankFiles.push_back(bankOf(mixed));
+    library.bankFiles[2]->patches[0].messages.push_back(PatchSysexMessage{Bytes{0xF0, 0xF7}});
+    library.createNewCategoryPatchFiles();
+    // INIT (20) and 35 have no bank.
+    EXPECT_EQ(bankTexts(library.categoryFiles), (std::vector<std::string>{"BASS 1|BASS|3|7", "PAD  1|PAD |9|1"}));
+    EXPECT_EQ(slotText(library.categoryFiles[0]->patches[5]), paddedName("BASS C1") + "|BASS|137");
+    EXPECT_EQ(library.categoryFiles[0]->patches[5].messages.size(), 1u);
+    ASSERT_EQ(library.categoryFolders.size(), 20u);
+    EXPECT_EQ(library.categoryFolders[0]->name, "NONE 1");
+    EXPECT_TRUE(library.categoryFolders[0]->subFolders.at(0).files.at(0)->patches.empty());
+    EXPECT_EQ(library.categoryFolders[9]->name, "PAD  1");
+}
+
+TEST(CategoryBanks, EndsAFullCategoryWithAnEmptyBankOnlyInTheTree)
+{
+    PatchLibrarian library;
+    library.bankFiles.push_back(bankOf(currentDumps(100, "LEAD", 7)));
+    library.createNewCategoryPatchFiles();
+    EXPECT_EQ(bankTexts(library.categoryFiles), std::vector<std::string>{"LEAD 1|LEAD|7|100"});
+    const SubFolderFiles& node = library.categoryFolders[7]->subFolders.at(0);
+    ASSERT_EQ(node.files.size(), 2u);
+    EXPECT_EQ(bankText(*node.files[1]), "LEAD 2|LEAD|7|0");
+}
+
+TEST(SearchBanks, MatchesCaseSensitivelyAnywhereInTheName)
+{
+    PatchLibrarian library;
+    library.bankFiles.push_back(bankOf({currentDump(1, "DEEP PAD"), currentDump(2, "PADDLE"), currentDump(3, "BASS")}));
+    library.createNewSearchPatchFiles("pad");
+    EXPECT_TRUE(library.searchFiles.empty() && library.searchFolders.empty());
+    library.createNewSearchPatchFiles("PAD");
+    EXPECT_EQ(bankTexts(library.searchFiles), std::vector<std::string>{"Search Results 1|Patches|0|2"});
+    EXPECT_EQ(library.searchFiles[0]->patches[1].name, paddedName("PADDLE"));
+    ASSERT_EQ(library.searchFolders.size(), 1u);
+    EXPECT_EQ(library.searchFolders[0]->name, "Patches");
+}
+
+TEST(SearchBanks, SplitsResultsIntoBanksOfAtMostOneHundred)
+{
+    PatchLibrarian library;
+    library.bankFiles.push_back(bankOf(currentDumps(250, "HIT ")));
+    library.createNewSearchPatchFiles("HIT");
+    EXPECT_EQ(bankTexts(library.searchFiles), (std::vector<std::string>{"Search Results 1|Patches|0|100",
+        "Search Results 2|Patches|1|100", "Search Results 3|Patches|2|50"}));
+    EXPECT_EQ(library.searchFolders.at(0)->files.size(), 3u);
+    library.bankFiles[0]->patches.resize(200);
+    library.createNewSearchPatchFiles("HIT");
+    ASSERT_EQ(library.searchFiles.size(), 3u);
+    EXPECT_TRUE(library.searchFiles[2]->patches.empty());
 }

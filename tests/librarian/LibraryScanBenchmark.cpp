@@ -12,12 +12,20 @@ namespace {
 constexpr int kFiles = 1000;
 constexpr int kSoundsPerFile = 100;
 
-// Built once per run, in ten subfolders; removed when the program ends.
+// Built once per run, 100 banks to a folder, the categories in turn; removed when the program ends.
 const std::string& libraryFolder()
 {
     static TempDataFolder data;
-    static const bool written = (writeLargeLibrary(data.patches(), kFiles), true);
-    static const std::string folder = written ? data.patches() : std::string();
+    static const std::string folder = [] {
+        for (int f = 0; f < kFiles; ++f) {
+            std::vector<Bytes> sounds;
+            for (int s = 0; s < kSoundsPerFile; ++s)
+                sounds.push_back(currentDump(f + s, "SOUND " + std::to_string(f * 100 + s), (f + s) % 21));
+            writeFile(data.patches() + "/Folder " + std::to_string(f / 100) + "/Bank " + std::to_string(f) + ".zt2",
+                      concat(sounds));
+        }
+        return data.patches();
+    }();
     return folder;
 }
 

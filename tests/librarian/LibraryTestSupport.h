@@ -37,7 +37,6 @@ public:
     }
     std::string patches() const { return root + "/Patches"; }
     std::string converted() const { return root + "/Converted Banks"; }
-
     std::string root;
 };
 
@@ -58,10 +57,8 @@ struct RecordingHost : LibrarianHost {
     void reportSaveFailure(const std::string& path) override { saveFailures.push_back(path); }
     int count(const std::string& text) const { return static_cast<int>(std::count(lines.begin(), lines.end(), text)); }
 
-    std::vector<std::string> lines;
-    std::string chosenPath, promptedExtension;
-    std::string upperFolderName = "unset", upperBankName = "unset";
-    std::vector<std::string> saveFailures;
+    std::vector<std::string> lines, saveFailures;
+    std::string chosenPath, promptedExtension, upperFolderName = "unset", upperBankName = "unset";
     int prompts = 0;
 };
 
@@ -69,8 +66,7 @@ inline Bytes hex(const std::string& text)
 {
     Bytes bytes;
     std::istringstream in(text);
-    std::string token;
-    while (in >> token)
+    for (std::string token; in >> token;)
         bytes.push_back(static_cast<unsigned char>(std::stoi(token, nullptr, 16)));
     return bytes;
 }
@@ -94,9 +90,7 @@ inline Bytes currentDump(int seed, const std::string& name, int category = 3, in
         dump.push_back(static_cast<unsigned char>((seed * 7 + i) & 0x7F));
     const std::string padded = paddedName(name);
     dump.insert(dump.end(), padded.begin(), padded.end());
-    dump.push_back(static_cast<unsigned char>(category));
-    dump.push_back(0x11);
-    dump.push_back(0xF7);
+    dump.insert(dump.end(), {static_cast<unsigned char>(category), 0x11, 0xF7});
     return dump;
 }
 
@@ -138,38 +132,53 @@ inline std::unique_ptr<PatchFile> bankOf(const std::vector<Bytes>& sounds)
 {
     auto file = std::make_unique<PatchFile>();
     for (const Bytes& sound : sounds) {
-        LibrarianPatch slot;
-        slot.messages.push_back(PatchSysexMessage{sound});
-        slot.name = LibrarianPatch::nameFromMessage(sound);
-        slot.parseCategory();
-        file->patches.push_back(slot);
+        file->patches.emplace_back();
+        file->patches.back().messages.push_back(PatchSysexMessage{sound});
+        file->patches.back().name = LibrarianPatch::nameFromMessage(sound);
+        file->patches.back().parseCategory();
     }
     return file;
+}
+
+// Slots and banks as one text each, to compare several fields at once:
+// "NAME|CAT|size of the first message" and "file|folder|number|slots".
+inline std::string slotText(const LibrarianPatch& slot)
+{
+    return slot.name + "|" + slot.category + "|" +
+           std::to_string(slot.messages.empty() ? 0 : slot.messages[0].bytes.size());
+}
+inline std::vector<std::string> slotTexts(const PatchFile& bank, std::initializer_list<size_t> slots)
+{
+    std::vector<std::string> texts;
+    for (size_t slot : slots)
+        texts.push_back(slot < bank.patches.size() ? slotText(bank.patches[slot]) : "none");
+    return texts;
+}
+inline std::string bankText(const PatchFile& bank)
+{
+    return bank.fileName + "|" + bank.folderName + "|" + std::to_string(bank.number) + "|" +
+           std::to_string(bank.patches.size());
+}
+
+inline std::vector<std::string> bankTexts(const PatchFileList& files)
+{
+    std::vector<std::string> texts;
+    for (const auto& file : files)
+        texts.push_back(bankText(*file));
+    return texts;
 }
 
 inline void writeFile(const std::string& path, const Bytes& bytes)
 {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 inline Bytes readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// The benchmarks' library: `files` banks of 100 sounds, 100 banks to a folder,
-// the categories in turn.
-inline void writeLargeLibrary(const std::string& patches, int files)
-{
-    for (int f = 0; f < files; ++f) {
-        std::vector<Bytes> sounds;
-        for (int s = 0; s < 100; ++s)
-            sounds.push_back(currentDump(f + s, "SOUND " + std::to_string(f * 100 + s), (f + s) % 21));
-        writeFile(patches + "/Folder " + std::to_string(f / 100) + "/Bank " + std::to_string(f) + ".zt2", concat(sounds));
-    }
 }
 
 // Sound payloads (what follows the program byte, up to F7) of every dump in
@@ -180,9 +189,7 @@ inline std::multiset<std::string> soundsOnDisk(const std::string& root)
 {
     std::multiset<std::string> sounds;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file())
-            continue;
-        const Bytes bytes = readFile(entry.path().string());
+        const Bytes bytes = entry.is_regular_file() ? readFile(entry.path().string()) : Bytes();
         for (size_t i = 0; i + 6 < bytes.size(); ++i) {
             if (bytes[i] != 0x3E || (bytes[i + 1] != 0x16 && bytes[i + 1] != 0x0B))
                 continue;

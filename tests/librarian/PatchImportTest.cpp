@@ -7,34 +7,28 @@ namespace {
 
 using namespace librarytest;
 
-std::string nameBytes(const Bytes& dump)
-{
-    return std::string(dump.begin() + 120, dump.begin() + 134);
-}
-
 TEST(PatchImportReader, OlderDumpsBecomeWholeDumpsInFileOrderNamedFromTheFileUnlessTheyCarryAName)
 {
+    // Name bytes and category byte of each sound: unnamed ones are INIT (14).
     const struct {
         Bytes file;
         const char* path;
         std::vector<std::string> names;
     } cases[] = {
-        {olderDump(76), "/x/Warm Pad.syx", {"Warm Pad      "}},
-        {olderDump(78), "/x/Bell.syx", {"Bell          "}},  // one byte too many is cut
-        {concat({olderDump(92, "FIRST"), olderDump(92, "SECOND"), olderDump(92, "THIRD")}), "/x/Three.syx",
-            {"FIRST         ", "SECOND        ", "THIRD         "}},
+        {olderDump(76), "/x/Warm Pad.syx", {"Warm Pad      \x14"}},
+        {olderDump(78), "/x/Bell.syx", {"Bell          \x14"}},  // one byte too many is cut
+        {concat({olderDump(92, "FIRST"), olderDump(92, "SECOND", 3), olderDump(92, "THIRD")}), "/x/Three.syx",
+            {"FIRST         \x09", "SECOND        \x03", "THIRD         \x09"}},
     };
     for (const auto& c : cases) {
-        const auto sounds = patchimport::readSingleSounds(c.file, c.path, true);
-        ASSERT_EQ(c.names.size(), sounds.size()) << c.path;
-        for (size_t i = 0; i < sounds.size(); ++i) {
-            ASSERT_EQ(137u, sounds[i].size());
-            EXPECT_EQ(hex("F0 3E 16"), Bytes(sounds[i].begin(), sounds[i].begin() + 3));
-            EXPECT_EQ(c.names[i], nameBytes(sounds[i]));
-            EXPECT_EQ(0xF7, sounds[i][136]);
+        std::vector<std::string> names;
+        for (const Bytes& sound : patchimport::readSingleSounds(c.file, c.path, true)) {
+            EXPECT_TRUE(sound.size() == 137 && Bytes(sound.begin(), sound.begin() + 3) == hex("F0 3E 16") &&
+                        sound[136] == 0xF7);
+            names.emplace_back(sound.begin() + 120, sound.begin() + 135);
         }
+        EXPECT_EQ(names, c.names) << c.path;
     }
-    EXPECT_EQ(0x14, patchimport::readSingleSounds(olderDump(76), "/x/a.syx", true)[0][134]);  // INIT
 }
 
 TEST(PatchImportReader, NamesFromFileNamesAreCutPaddedAndPrintable)
@@ -74,8 +68,7 @@ TEST_F(ImportTest, SingleImportStoresEverySoundInTurnAndMarksTheBankUnsaved)
     const std::multiset<std::string> before = soundsOnDisk(data.root);
     headless->QueueFilePanelAnswer(data.root + "/Outside/Three.syx");
     rightClickChoosing(0, 7, "Import../Zelto 1 Single Patch");
-    EXPECT_EQ("THIRD         ", upperSlot(7).name);
-    EXPECT_EQ("PAD ", upperSlot(7).category);  // a named older dump keeps its category
+    EXPECT_EQ(slotText(upperSlot(7)), "THIRD         |PAD |137");  // a named older dump keeps its category
     EXPECT_TRUE(markedUnsaved());
     EXPECT_EQ(before, soundsOnDisk(data.root));  // in memory until saved
 }
@@ -88,8 +81,7 @@ TEST_F(ImportTest, CurrentModelImportStoresTheFileBytesAndOlderSoundsNotAtAll)
     const Bytes before = upperBytes(7);
     headless->QueueFilePanelAnswer(data.root + "/Outside/Old.syx");
     rightClickChoosing(0, 7, "Import../Zelto 2 Single Patch");
-    EXPECT_EQ(before, upperBytes(7));
-    EXPECT_FALSE(markedUnsaved());
+    EXPECT_TRUE(before == upperBytes(7) && !markedUnsaved());
     headless->QueueFilePanelAnswer(data.root + "/Outside/One.syx");
     rightClickChoosing(0, 3, "Import../Zelto 2 Single Patch");
     EXPECT_EQ(dump, upperBytes(3));
@@ -103,12 +95,10 @@ TEST_F(ImportTest, SetCategoryRewritesTheCategoryByteOfASlotWithAWholeSoundOnly)
     bank.patches[6].messages[0].bytes.resize(133);
     for (int slot : {5, 6})
         rightClickChoosing(0, slot, "Set Category/Bass");
-    EXPECT_TRUE(bank.patches[5].messages.empty());
-    EXPECT_EQ(133u, bank.patches[6].messages[0].bytes.size());
+    EXPECT_EQ(slotTexts(bank, {5, 6}), (std::vector<std::string>{"||0", "ALPHA 7       |LEAD|133"}));
     EXPECT_FALSE(markedUnsaved());
     rightClickChoosing(0, 7, "Set Category/Bass");
-    EXPECT_EQ("BASS", upperSlot(7).category);
-    EXPECT_EQ(0x03, upperBytes(7)[134]);
+    EXPECT_TRUE(upperSlot(7).category == "BASS" && upperBytes(7)[134] == 0x03);
     EXPECT_TRUE(markedUnsaved());
     expectDiskUnchanged();
 }
@@ -119,7 +109,7 @@ TEST_F(ImportTest, BankImportCopiesTheFileByteForByteIntoTheLibraryFolder)
     writeFile(data.root + "/Outside/Gamma.syx", bank);
     writeFile(data.patches() + "/Gamma.syx", hex("00 01"));  // replaced
     headless->QueueFilePanelAnswer(data.root + "/Outside/Gamma.syx");
-    choose(*headless, editor->bankEditPopupMenu, "Import.../1");
+    choose(editor->bankEditPopupMenu, "Import.../1");
     EXPECT_EQ(bank, readFile(data.patches() + "/Gamma.syx"));
     EXPECT_EQ(diskBefore.size() + 200, soundsOnDisk(data.root).size());  // the outside file and its copy
 }

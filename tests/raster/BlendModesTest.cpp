@@ -7,7 +7,8 @@
 
 namespace {
 
-// Blends one source pixel onto one destination pixel and returns the result.
+constexpr unsigned int rgba(int r, int g, int b, int a) { return ZUVE_RGBA(r, g, b, a); }
+
 unsigned int blendOne(unsigned int dst, unsigned int src, float weight, int mode)
 {
     FilledBitmap d(1, 1, dst), s(1, 1, src);
@@ -15,58 +16,40 @@ unsigned int blendOne(unsigned int dst, unsigned int src, float weight, int mode
     return pixelAt(&d, 0, 0);
 }
 
-TEST(BlendModes, PixelPacksAlphaRedGreenBlueFromTheLowestByte)
+TEST(BlendModes, PixelsPackAlphaRedGreenBlueFromTheLowestByteAndEachModeWeightAndSourceAlphaCombineAsDocumented)
 {
-    const unsigned int pixel = ZUVE_RGBA(0x11, 0x22, 0x33, 0x44);
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&pixel);
-    EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + 4), (std::vector<unsigned char>{0x44, 0x11, 0x22, 0x33}));
-}
-
-TEST(BlendModes, EachModeWeightAndSourceAlphaCombineAsDocumented)
-{
-    const int copy = ZUVE_BLIT_MODE_COPY, add = ZUVE_BLIT_MODE_ADD, alpha = ZUVE_BLIT_USE_ALPHA;
-    struct Case {
+    const unsigned int pixel = rgba(0x11, 0x22, 0x33, 0x44);
+    EXPECT_EQ(std::vector<unsigned char>((unsigned char*)&pixel, (unsigned char*)&pixel + 4),
+        (std::vector<unsigned char>{0x44, 0x11, 0x22, 0x33}));
+    const int copy = ZUVE_BLIT_MODE_COPY, add = ZUVE_BLIT_MODE_ADD, dodge = ZUVE_BLIT_MODE_DODGE;
+    const int alpha = ZUVE_BLIT_USE_ALPHA;
+    const struct {
         const char* what;
         unsigned int dst, src;
         float weight;
         int mode;
         unsigned int expected;
-    };
-    const Case cases[] = {
-        {"copy stores the source, alpha included", ZUVE_RGBA(1, 2, 3, 255), ZUVE_RGBA(200, 100, 50, 7), 1.f, copy,
-            ZUVE_RGBA(200, 100, 50, 7)},
-        {"copy at half weight mixes evenly", ZUVE_RGBA(100, 100, 100, 255), ZUVE_RGBA(200, 0, 100, 255), 0.5f, copy,
-            ZUVE_RGBA(150, 50, 100, 255)},
-        {"add saturates at 255", ZUVE_RGBA(200, 10, 0, 100), ZUVE_RGBA(100, 20, 255, 200), 1.f, add,
-            ZUVE_RGBA(255, 30, 255, 255)},
-        {"add at half weight adds half", ZUVE_RGBA(10, 200, 0, 0), ZUVE_RGBA(100, 100, 255, 0), 0.5f, add,
-            ZUVE_RGBA(60, 250, 128, 0)},
+    } cases[] = {
+        {"copy keeps source alpha", rgba(1, 2, 3, 255), rgba(200, 100, 50, 7), 1.f, copy, rgba(200, 100, 50, 7)},
+        {"copy at half weight", rgba(100, 100, 100, 255), rgba(200, 0, 100, 255), 0.5f, copy, rgba(150, 50, 100, 255)},
+        {"add saturates", rgba(200, 10, 0, 100), rgba(100, 20, 255, 200), 1.f, add, rgba(255, 30, 255, 255)},
+        {"add at half weight", rgba(10, 200, 0, 0), rgba(100, 100, 255, 0), 0.5f, add, rgba(60, 250, 128, 0)},
         // 100 * 255 / (255 - 128) = 200; a white source gives white; black stays black.
-        {"dodge brightens by the inverse", ZUVE_RGBA(100, 100, 0, 255), ZUVE_RGBA(128, 255, 200, 0), 1.f,
-            ZUVE_BLIT_MODE_DODGE, ZUVE_RGBA(200, 255, 0, 255)},
-        // f = 128/255 of full weight (quantised to 128/256): colours mix halfway,
-        // alpha goes halfway from the destination's alpha to opaque.
-        {"source alpha mixes and composes alpha", ZUVE_RGBA(0, 0, 0, 0), ZUVE_RGBA(200, 100, 255, 128), 1.f,
-            copy | alpha, ZUVE_RGBA(100, 50, 128, 128)},
-        {"source alpha and weight multiply (0.5)", ZUVE_RGBA(0, 0, 0, 255), ZUVE_RGBA(200, 200, 200, 255), 0.5f,
-            copy | alpha, ZUVE_RGBA(100, 100, 100, 255)},
-        {"source alpha and weight multiply (0.25)", ZUVE_RGBA(0, 0, 0, 255), ZUVE_RGBA(200, 200, 200, 255), 0.25f,
-            copy | alpha, ZUVE_RGBA(50, 50, 50, 255)},
-        {"add weights the colour by source alpha", ZUVE_RGBA(10, 10, 10, 0), ZUVE_RGBA(200, 100, 0, 128), 1.f,
-            add | alpha, ZUVE_RGBA(110, 60, 10, 128)},
-        {"weight zero draws nothing", ZUVE_RGBA(9, 8, 7, 6), ZUVE_RGBA(255, 255, 255, 255), 0.f, copy,
-            ZUVE_RGBA(9, 8, 7, 6)},
-        {"negative weight draws nothing", ZUVE_RGBA(9, 8, 7, 6), ZUVE_RGBA(255, 255, 255, 255), -1.f, add,
-            ZUVE_RGBA(9, 8, 7, 6)},
-        {"unknown mode byte copies", 0, ZUVE_RGBA(1, 2, 3, 4), 1.f, 7, ZUVE_RGBA(1, 2, 3, 4)},
+        {"dodge", rgba(100, 100, 0, 255), rgba(128, 255, 200, 0), 1.f, dodge, rgba(200, 255, 0, 255)},
+        // 128/255 quantised to 128/256: colours mix halfway, alpha goes halfway to opaque.
+        {"source alpha", rgba(0, 0, 0, 0), rgba(200, 100, 255, 128), 1.f, copy | alpha, rgba(100, 50, 128, 128)},
+        {"alpha x 0.5", rgba(0, 0, 0, 255), rgba(200, 200, 200, 255), 0.5f, copy | alpha, rgba(100, 100, 100, 255)},
+        {"alpha x 0.25", rgba(0, 0, 0, 255), rgba(200, 200, 200, 255), 0.25f, copy | alpha, rgba(50, 50, 50, 255)},
+        {"add with alpha", rgba(10, 10, 10, 0), rgba(200, 100, 0, 128), 1.f, add | alpha, rgba(110, 60, 10, 128)},
+        {"weight zero", rgba(9, 8, 7, 6), rgba(255, 255, 255, 255), 0.f, copy, rgba(9, 8, 7, 6)},
+        {"negative weight", rgba(9, 8, 7, 6), rgba(255, 255, 255, 255), -1.f, add, rgba(9, 8, 7, 6)},
+        {"unknown mode copies", 0, rgba(1, 2, 3, 4), 1.f, 7, rgba(1, 2, 3, 4)},
+        {"alpha 0 copy", rgba(1, 2, 3, 4), rgba(255, 255, 255, 0), 1.f, copy | alpha, rgba(1, 2, 3, 4)},
+        {"alpha 0 add", rgba(1, 2, 3, 4), rgba(255, 255, 255, 0), 1.f, add | alpha, rgba(1, 2, 3, 4)},
+        {"alpha 0 dodge", rgba(1, 2, 3, 4), rgba(255, 255, 255, 0), 1.f, dodge | alpha, rgba(1, 2, 3, 4)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(blendOne(c.dst, c.src, c.weight, c.mode), c.expected);
-    }
-    for (int mode : {copy, add, int(ZUVE_BLIT_MODE_DODGE)})
-        EXPECT_EQ(blendOne(ZUVE_RGBA(1, 2, 3, 4), ZUVE_RGBA(255, 255, 255, 0), 1.f, mode | alpha),
-            ZUVE_RGBA(1, 2, 3, 4)) << "source alpha zero leaves the destination, mode " << mode;
+    for (const auto& c : cases)
+        EXPECT_EQ(blendOne(c.dst, c.src, c.weight, c.mode), c.expected) << c.what;
 }
 
 // Rows take runs of transparent and opaque pixels four at a time; every mode
@@ -74,21 +57,19 @@ TEST(BlendModes, EachModeWeightAndSourceAlphaCombineAsDocumented)
 TEST(BlendModes, RowBlitsMatchPixelByPixelBlendingAcrossRunsOfAnyAlpha)
 {
     const int alphas[] = {0, 0, 0, 0, 255, 255, 255, 255, 0, 255, 0, 0, 128, 1, 254, 255, 255, 255, 255, 255, 0, 7, 0};
-    const int n = int(sizeof alphas / sizeof alphas[0]);
+    const int n = int(std::size(alphas));
     ZUVE_MemBitmap src(n, 1);
-    for (int x = 0; x < n; ++x)
-        ZUVE_PutPixel(&src, x, 0, ZUVE_RGBA(x * 11, 200 - x * 3, x * x % 256, alphas[x]), 1.f, 0);
-    for (int mode : {ZUVE_BLIT_USE_ALPHA, ZUVE_BLIT_USE_ALPHA | ZUVE_BLIT_MODE_ADD, ZUVE_BLIT_USE_ALPHA | ZUVE_BLIT_MODE_DODGE,
-             ZUVE_BLIT_MODE_COPY}) {
+    paint(&src, [&](int x, int) { return rgba(x * 11, 200 - x * 3, x * x % 256, alphas[x]); });
+    const int alpha = ZUVE_BLIT_USE_ALPHA;
+    for (int mode : {alpha, alpha | ZUVE_BLIT_MODE_ADD, alpha | ZUVE_BLIT_MODE_DODGE, int(ZUVE_BLIT_MODE_COPY)})
         for (float weight : {1.f, 0.5f}) {
-            FilledBitmap row(n, 1, ZUVE_RGBA(90, 30, 60, 200)), each(n, 1, ZUVE_RGBA(90, 30, 60, 200));
+            FilledBitmap row(n, 1, rgba(90, 30, 60, 200)), each(n, 1, rgba(90, 30, 60, 200));
             ZUVE_Blit(&row, &src, 0, 0, 0, 0, n, 1, weight, mode);
-            for (int x = 0; x < n; ++x)
+            for (int x = 0; x < n; ++x) {
                 ZUVE_PutPixel(&each, x, 0, pixelAt(&src, x, 0), weight, mode);
-            for (int x = 0; x < n; ++x)
-                EXPECT_EQ(pixelAt(&row, x, 0), pixelAt(&each, x, 0)) << "mode " << mode << " weight " << weight << " x " << x;
+                EXPECT_EQ(pixelAt(&row, x, 0), pixelAt(&each, x, 0)) << mode << " " << weight << " " << x;
+            }
         }
-    }
 }
 
 }  // namespace

@@ -11,16 +11,11 @@
 
 namespace {
 
-uint32_t readBigEndian(const uint8_t* p)
-{
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
 void repairChecksums(std::vector<uint8_t>& png)
 {
-    size_t pos = 8;
-    while (pos + 12 <= png.size()) {
-        const uint32_t length = readBigEndian(&png[pos]);
+    for (size_t pos = 8; pos + 12 <= png.size();) {
+        const uint32_t length = uint32_t(png[pos]) << 24 | uint32_t(png[pos + 1]) << 16 | uint32_t(png[pos + 2]) << 8 |
+                                png[pos + 3];
         if (length > png.size() - pos - 12)
             return;
         const uint32_t crc = uint32_t(crc32(0, &png[pos + 4], uInt(length + 4)));

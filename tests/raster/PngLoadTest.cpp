@@ -2,12 +2,13 @@
 // broken input gives null. The test writes its own files with libpng.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "BitmapTestSupport.h"
@@ -15,42 +16,37 @@
 
 namespace {
 
+using Bytes = std::vector<unsigned char>;
+
 struct PngSpec {
-    int width = 2, height = 2;
-    int colorType = PNG_COLOR_TYPE_RGB;
-    int bitDepth = 8;
+    int colorType = PNG_COLOR_TYPE_RGB, bitDepth = 8;
+    std::vector<Bytes> rows;  // raw sample bytes per row; the image is as wide as row 0 holds pixels
+    std::vector<png_color> palette = {};
+    Bytes paletteAlpha = {};
+    const png_color_16* colourKey = nullptr;  // samples that stand for transparent
+    int width = 2;
     bool interlaced = false;
-    std::vector<png_color> palette;
-    std::vector<png_byte> paletteAlpha;
-    bool hasColourKey = false;
-    png_color_16 colourKey{};  // grey or RGB samples that stand for transparent
-    std::vector<std::vector<png_byte>> rows;  // raw sample bytes per row
 };
 
-std::vector<unsigned char> encode(const PngSpec& spec)
+Bytes encode(const PngSpec& spec)
 {
-    std::vector<unsigned char> out;
+    Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &out,
-        [](png_structp p, png_bytep data, png_size_t n) {
-            auto* v = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(p));
-            v->insert(v->end(), data, data + n);
-        },
-        nullptr);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
+    png_set_write_fn(png, &out, [](png_structp p, png_bytep data, png_size_t n) {
+        static_cast<Bytes*>(png_get_io_ptr(p))->insert(static_cast<Bytes*>(png_get_io_ptr(p))->end(), data, data + n);
+    }, nullptr);
+    png_set_IHDR(png, info, spec.width, png_uint_32(spec.rows.size()), spec.bitDepth, spec.colorType,
                  spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (!spec.palette.empty())
         png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
-    if (spec.hasColourKey)
-        png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&spec.colourKey));
+    if (!spec.paletteAlpha.empty() || spec.colourKey)
+        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()),
+                     const_cast<png_color_16*>(spec.colourKey));
     png_write_info(png, info);
     std::vector<png_bytep> rows;
-    for (const auto& row : spec.rows)
+    for (const Bytes& row : spec.rows)
         rows.push_back(const_cast<png_bytep>(row.data()));
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
@@ -58,15 +54,11 @@ std::vector<unsigned char> encode(const PngSpec& spec)
     return out;
 }
 
-std::unique_ptr<ZUVE_IBitmap> load(const PngSpec& spec)
+// Loads the bytes from memory or by path, from a file of their own.
+std::unique_ptr<ZUVE_IBitmap> load(const Bytes& bytes, bool byPath = false)
 {
-    const std::vector<unsigned char> bytes = encode(spec);
-    return std::unique_ptr<ZUVE_IBitmap>(ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size()));
-}
-
-// Loads the bytes by path, from a file of their own.
-std::unique_ptr<ZUVE_IBitmap> loadFile(const std::vector<unsigned char>& bytes)
-{
+    if (!byPath)
+        return std::unique_ptr<ZUVE_IBitmap>(ZUVE_LoadPNGFromMemory(bytes.data(), bytes.size()));
     const std::string path = testing::TempDir() + "zuve_png_" + std::to_string(::getpid()) + ".png";
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::unique_ptr<ZUVE_IBitmap> bitmap(ZUVE_LoadPNG(path.c_str()));
@@ -74,94 +66,57 @@ std::unique_ptr<ZUVE_IBitmap> loadFile(const std::vector<unsigned char>& bytes)
     return bitmap;
 }
 
-struct Expected {
-    int x, y;
-    unsigned int pixel;
-};
-
-void expectPixels(ZUVE_IBitmap* bitmap, std::initializer_list<Expected> pixels)
-{
-    ASSERT_NE(bitmap, nullptr);
-    for (const Expected& e : pixels)
-        EXPECT_EQ(pixelAt(bitmap, e.x, e.y), e.pixel) << e.x << "," << e.y;
-}
-
-TEST(PngLoad, RgbRgbaAndPaletteBecomeUnpremultipliedPixels)
-{
-    PngSpec rgb;
-    rgb.rows = {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}};
-    std::unique_ptr<ZUVE_IBitmap> bitmap = loadFile(encode(rgb));
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->getWidth(), 2);
-    EXPECT_EQ(bitmap->getHeight(), 2);
-    expectPixels(bitmap.get(), {{0, 0, ZUVE_RGBA(255, 0, 0, 255)}, {1, 0, ZUVE_RGBA(0, 255, 0, 255)},
-                                   {1, 1, ZUVE_RGBA(10, 20, 30, 255)}});
-
-    PngSpec rgba;
-    rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    rgba.rows = {{200, 100, 50, 0, 1, 2, 3, 128}, {0, 0, 0, 255, 9, 8, 7, 6}};
-    expectPixels(load(rgba).get(), {{0, 0, ZUVE_RGBA(200, 100, 50, 0)}, {1, 0, ZUVE_RGBA(1, 2, 3, 128)},
-                                       {1, 1, ZUVE_RGBA(9, 8, 7, 6)}});
-
-    PngSpec palette;
-    palette.colorType = PNG_COLOR_TYPE_PALETTE;
-    palette.bitDepth = 4;
-    palette.palette = {{10, 20, 30}, {40, 50, 60}};
-    palette.paletteAlpha = {0};
-    palette.rows = {{0x01}, {0x10}};  // two 4-bit indices per byte
-    expectPixels(load(palette).get(), {{0, 0, ZUVE_RGBA(10, 20, 30, 0)}, {1, 0, ZUVE_RGBA(40, 50, 60, 255)},
-                                          {0, 1, ZUVE_RGBA(40, 50, 60, 255)}});
-}
-
 // Sixteen bits are scaled after the colour key is compared at full depth.
-TEST(PngLoad, GreySpreadsToAllThreeColoursAndSixteenBitsScaleDownAfterTheColourKey)
+TEST(PngLoad, EachColourTypeBecomesUnpremultipliedPixelsAndSixteenBitsScaleDownAfterTheColourKey)
 {
-    PngSpec grey;
-    grey.colorType = PNG_COLOR_TYPE_GRAY;
-    grey.rows = {{0, 77}, {200, 255}};
-    expectPixels(load(grey).get(), {{1, 0, ZUVE_RGBA(77, 77, 77, 255)}});
-
-    PngSpec greyAlpha;
-    greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    greyAlpha.bitDepth = 16;
-    greyAlpha.rows = {{0xFF, 0xFF, 0x80, 0x80, 0x00, 0x00, 0xFF, 0xFF}, {0x12, 0x34, 0, 0, 0, 0, 0, 0}};
-    expectPixels(load(greyAlpha).get(), {{0, 0, ZUVE_RGBA(255, 255, 255, 0x80)}, {1, 0, ZUVE_RGBA(0, 0, 0, 255)}});
-
-    PngSpec keyed;
-    keyed.bitDepth = 16;
-    keyed.hasColourKey = true;
-    keyed.colourKey.red = 0x1234, keyed.colourKey.green = 0x5678, keyed.colourKey.blue = 0x9abc;
-    keyed.rows = {{0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xff, 0xff, 0x00, 0x00, 0x80, 0x80},
-        {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbd, 0, 0, 0, 0, 0, 0}};
-    auto bitmap = load(keyed);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap.get(), 0, 0)), 0);
-    EXPECT_EQ(pixelAt(bitmap.get(), 1, 0), ZUVE_RGBA(255, 0, 0x80, 255));
-    EXPECT_EQ(ZUVE_GETA(pixelAt(bitmap.get(), 0, 1)), 255);  // one blue step off the key
+    const png_color_16 key{0, 0x1234, 0x5678, 0x9abc, 0};
+    const struct {
+        const char* what;
+        PngSpec spec;
+        std::vector<std::tuple<int, int, unsigned int>> pixels;
+    } cases[] = {
+        {"rgb", {PNG_COLOR_TYPE_RGB, 8, {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}}},
+            {{0, 0, ZUVE_RGBA(255, 0, 0, 255)}, {1, 0, ZUVE_RGBA(0, 255, 0, 255)}, {1, 1, ZUVE_RGBA(10, 20, 30, 255)}}},
+        {"rgba", {PNG_COLOR_TYPE_RGB_ALPHA, 8, {{200, 100, 50, 0, 1, 2, 3, 128}, {0, 0, 0, 255, 9, 8, 7, 6}}},
+            {{0, 0, ZUVE_RGBA(200, 100, 50, 0)}, {1, 0, ZUVE_RGBA(1, 2, 3, 128)}, {1, 1, ZUVE_RGBA(9, 8, 7, 6)}}},
+        {"4-bit palette", {PNG_COLOR_TYPE_PALETTE, 4, {{0x01}, {0x10}}, {{10, 20, 30}, {40, 50, 60}}, {0}},
+            {{0, 0, ZUVE_RGBA(10, 20, 30, 0)}, {1, 0, ZUVE_RGBA(40, 50, 60, 255)}, {0, 1, ZUVE_RGBA(40, 50, 60, 255)}}},
+        {"grey", {PNG_COLOR_TYPE_GRAY, 8, {{0, 77}, {200, 255}}}, {{1, 0, ZUVE_RGBA(77, 77, 77, 255)}}},
+        {"16-bit grey alpha", {PNG_COLOR_TYPE_GRAY_ALPHA, 16, {{0xFF, 0xFF, 0x80, 0x80, 0, 0, 0xFF, 0xFF}, Bytes(8)}},
+            {{0, 0, ZUVE_RGBA(255, 255, 255, 0x80)}, {1, 0, ZUVE_RGBA(0, 0, 0, 255)}}},
+        // Row 1 is one blue step off the key.
+        {"16-bit keyed rgb", {PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xff, 0xff, 0, 0, 0x80,
+            0x80}, {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbd, 0, 0, 0, 0, 0, 0}}, {}, {}, &key},
+            {{0, 0, ZUVE_RGBA(0x12, 0x56, 0x9a, 0)}, {1, 0, ZUVE_RGBA(255, 0, 0x80, 255)},
+                {0, 1, ZUVE_RGBA(0x12, 0x56, 0x9a, 255)}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::unique_ptr<ZUVE_IBitmap> bitmap = load(encode(c.spec), &c == &cases[0]);
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_TRUE(bitmap->getWidth() == 2 && bitmap->getHeight() == 2);
+        for (const auto& [x, y, pixel] : c.pixels)
+            EXPECT_EQ(pixelAt(bitmap.get(), x, y), pixel) << x << "," << y;
+    }
 }
 
 TEST(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
 {
-    PngSpec spec;
+    PngSpec spec{PNG_COLOR_TYPE_RGB_ALPHA, 8, {}};
     spec.width = 9;
-    spec.height = 9;
-    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-    for (int y = 0; y < 9; ++y) {
-        std::vector<png_byte> row;
-        for (int x = 0; x < 9; ++x)
-            row.insert(row.end(), {png_byte(x * 20), png_byte(y * 20), png_byte(x + y), png_byte(255 - x)});
-        spec.rows.push_back(row);
-    }
-    std::vector<unsigned char> plain = encode(spec);
+    spec.rows.resize(9);
+    for (int i = 0; i < 81; ++i)  // pixel (x, y) = (i % 9, i / 9)
+        spec.rows[size_t(i / 9)].insert(spec.rows[size_t(i / 9)].end(),
+            {png_byte(i % 9 * 20), png_byte(i / 9 * 20), png_byte(i % 9 + i / 9), png_byte(255 - i % 9)});
+    const Bytes plain = encode(spec);
     spec.interlaced = true;
-    std::vector<unsigned char> interlaced = encode(spec);
+    const Bytes interlaced = encode(spec);
     ASSERT_NE(plain, interlaced);
     ZUVE_MemBitmap a, b;
     ASSERT_EQ(ZUVE_LoadPNGFromMemory(plain.data(), plain.size(), &a), &a);
     ASSERT_EQ(ZUVE_LoadPNGFromMemory(interlaced.data(), interlaced.size(), &b), &b);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 9; ++x)
-            ASSERT_EQ(pixelAt(&b, x, y), pixelAt(&a, x, y)) << x << "," << y;
+    for (int i = 0; i < 81; ++i)
+        ASSERT_EQ(pixelAt(&b, i % 9, i / 9), pixelAt(&a, i % 9, i / 9)) << i;
     EXPECT_EQ(pixelAt(&b, 8, 8), ZUVE_RGBA(160, 160, 16, 247));
 }
 
@@ -169,20 +124,15 @@ TEST(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
 {
     EXPECT_EQ(ZUVE_LoadPNG("/nonexistent/zuve/none.png"), nullptr);
     EXPECT_EQ(ZUVE_LoadPNG(nullptr), nullptr);
-    const std::vector<unsigned char> text = {'h', 'e', 'l', 'l', 'o', ' ', 'p', 'n', 'g', '!'};
-    EXPECT_EQ(loadFile(text), nullptr);
-
-    PngSpec spec;
-    spec.width = spec.height = 32;
-    spec.rows.assign(32, std::vector<png_byte>(96, 0x5a));
-    const std::vector<unsigned char> whole = encode(spec);
-    for (size_t cut : {size_t(8), size_t(30), whole.size() / 2, whole.size() - 13}) {
-        std::vector<unsigned char> truncated(whole.begin(), whole.begin() + cut);
-        EXPECT_EQ(ZUVE_LoadPNGFromMemory(truncated.data(), truncated.size()), nullptr) << cut;
-    }
-    std::vector<unsigned char> damaged = whole;
+    EXPECT_EQ(load({'h', 'e', 'l', 'l', 'o', ' ', 'p', 'n', 'g', '!'}, true), nullptr);
+    PngSpec spec{PNG_COLOR_TYPE_RGB, 8, std::vector<Bytes>(32, Bytes(96, 0x5a))};
+    spec.width = 32;
+    const Bytes whole = encode(spec);
+    for (size_t cut : {size_t(8), size_t(30), whole.size() / 2, whole.size() - 13})
+        EXPECT_EQ(load(Bytes(whole.begin(), whole.begin() + long(cut))), nullptr) << cut;
+    Bytes damaged = whole;
     damaged[whole.size() / 2] ^= 0xff;  // inside the image data: checksum fails
-    EXPECT_EQ(ZUVE_LoadPNGFromMemory(damaged.data(), damaged.size()), nullptr);
+    EXPECT_EQ(load(damaged), nullptr);
 }
 
 }  // namespace

@@ -3,34 +3,12 @@
 // configuration (no form feed: all of it is the UI configuration).
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "ConfigCipher.h"
-#include "GraphicsTestSupport.h"
+#include "ConfigGraphics.h"
 #include "ParameterTable.h"
 #include "UIConfigManager.h"
-
-namespace {
-
-class ResourceGraphics : public TestGraphics {
-public:
-    using TestGraphics::TestGraphics;
-    std::vector<unsigned char> sysex, ui;
-
-    void* OSLoadFile(int id, const char*) override
-    {
-        const std::vector<unsigned char>& data = id == 101 ? sysex : ui;
-        auto* buffer = new char[data.size() + 1]();
-        if (!data.empty())
-            std::memcpy(buffer, data.data(), data.size());
-        SetLoadedFileSize(static_cast<int>(data.size()));
-        return buffer;
-    }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -38,13 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)quiet;
     const std::string input(reinterpret_cast<const char*>(data), size);
     const size_t split = input.find('\f');
+    const bool both = split != std::string::npos;
     TestPlug plug(kNumParams);
     // A small panel: the reader's paths don't depend on its size, and a
     // full-size bitmap per run would make the fuzzer mostly clear memory.
-    auto* gui = new ResourceGraphics(&plug, 150, 76);
+    auto* gui = new ConfigGraphics(&plug, 150, 76);
     plug.AttachGraphics(gui);
-    gui->sysex = encipherConfigText(split == std::string::npos ? std::string() : input.substr(0, split));
-    gui->ui = encipherConfigText(split == std::string::npos ? input : input.substr(split + 1));
+    gui->resources["resources/sysex.tea"] = encipherConfigText(both ? input.substr(0, split) : std::string());
+    gui->resources["resources/uiconfig.tea"] = encipherConfigText(both ? input.substr(split + 1) : input);
     UIConfigManager config;
     config.readConfiguration(gui, &plug, 1.25);
     return 0;

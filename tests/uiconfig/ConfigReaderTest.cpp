@@ -1,18 +1,64 @@
-// The cipher, the loading of the enciphered resources, the SysEx templates,
-// the value lists and the text parsers of the configuration.
+// The parameter name table, the cipher, the loading of the enciphered
+// resources, the SysEx templates, the value lists and the text parsers.
 #include "ConfigTestSupport.h"
 
+#include <cstdio>
+#include <fstream>
+
+#include "debugger.h"
+
 namespace {
+
+TEST(ParameterTable, NamesSpanIndexes0To306WithTheirFixedValuesAndIndex91HasTwoAndLetterCaseCounts)
+{
+    UIConfigManager table;
+    table.initParams();
+    EXPECT_EQ(table.paramNameCount(), 302u);
+    const std::pair<const char*, int> names[] = {{"kOscillator1Semitone", 0}, {"kAccentControl", 90},
+        {"kNumAutomatedParams", 91}, {"kPatchFileDialog", 91}, {"kSectionLockOsc1", 168}, {"kGlobalDeviceID", 218},
+        {"kCurrentBank", 289}, {"kTimbreLED", 306}, {"kfiltercutoff", -1}};
+    for (const auto& entry : names) {
+        int found = 0;
+        const std::string printed = quietly([&] { found = table.getParamByName(entry.first); });
+        EXPECT_EQ(found, entry.second) << entry.first;
+        EXPECT_EQ(printed, entry.second < 0 ? std::string("parameter ") + entry.first + " NOT FOUND!!\n" : "");
+    }
+    EXPECT_EQ(kTimbreLED + 1, kNumParams);
+}
+
+TEST(ParameterTable, ExistingNamesKeepTheirFirstIndexAndTheDebugLogRecordsFillDuplicatesAndMisses)
+{
+    const std::string path = testing::TempDir() + "parameter-table-LOG.txt";
+    std::remove(path.c_str());
+    DebuggerOutput output;
+    UIConfigManager config;
+    config.setDebugLog(&output, true, path);
+    quietly([&] {
+        config.initParams();
+        config.mapParamToString("kMainTab", 1);
+        config.getParamByName("kNoSuchParameter");
+    });
+    EXPECT_EQ(config.getParamByName("kMainTab"), 302);  // an existing name keeps its first index
+
+    std::ifstream file(path);
+    std::vector<std::string> texts;
+    for (std::string line; std::getline(file, line);)
+        texts.push_back(line.substr(line.find("\t ") + 2));
+    EXPECT_EQ(texts, (std::vector<std::string> {"CONFIG READER: Started to initialize parameters...",
+                         "CONFIG READER: Completed!", "CONFIG READER: parameter kMainTab ALREADY EXISTS!",
+                         "CONFIG READER: parameter kNoSuchParameter NOT FOUND!"}));
+    std::remove(path.c_str());
+}
 
 TEST(TeaCipher, PublishedZeroKeyVectorDeciphersToEightZeroBytesAndBack)
 {
     const uint32_t zeroKey[4] = {0, 0, 0, 0};
-    unsigned char block[8] = {0x41, 0xEA, 0x3A, 0x0A, 0x94, 0xBA, 0xA9, 0x40};
-    Tea::simpledecrypt(block, zeroKey);
-    EXPECT_EQ(std::vector<unsigned char>(block, block + 8), std::vector<unsigned char>(8, 0));
-    Tea::simpleencrypt(block, zeroKey);
-    EXPECT_EQ(std::vector<unsigned char>(block, block + 8),
-        (std::vector<unsigned char>{0x41, 0xEA, 0x3A, 0x0A, 0x94, 0xBA, 0xA9, 0x40}));
+    const std::vector<unsigned char> vector = {0x41, 0xEA, 0x3A, 0x0A, 0x94, 0xBA, 0xA9, 0x40};
+    std::vector<unsigned char> block = vector;
+    Tea::simpledecrypt(block.data(), zeroKey);
+    EXPECT_EQ(block, std::vector<unsigned char>(8, 0));
+    Tea::simpleencrypt(block.data(), zeroKey);
+    EXPECT_EQ(block, vector);
 }
 
 TEST(TeaCipher, KeyWordsAreLittleEndianAndTheBlockFormRestoresTheTextAndItsLength)
@@ -59,9 +105,7 @@ TEST_F(ConfigReader, SysExEntriesAreNumberedByPositionAndValuesReadAsTheSchemaSa
     load("<sysexlist><other/>"
          "<sysex><values><value>01</value><multivalue><value>09</value></multivalue><value>02</value></values>"
          "<values><multivalue><value>03</value><value/></multivalue><multivalue/></values>"
-         "<values><value/></values></sysex>"
-         "<notsysex><values><value>04</value></values></notsysex>"
-         "</sysexlist>",
+         "<values><value/></values></sysex><notsysex><values><value>04</value></values></notsysex></sysexlist>",
         nullptr);
     const std::vector<SysExContainer>& t = config.sysExTemplates();
     ASSERT_EQ(t.size(), 2u);  // from the first sysex on, whatever the siblings' names
@@ -78,19 +122,15 @@ TEST_F(ConfigReader, SysExEntriesAreNumberedByPositionAndValuesReadAsTheSchemaSa
 
 TEST_F(ConfigReader, ValueListsLaterNameWinsAndMissingTextsReadEmpty)
 {
-    loadUi("<valueLists>"
-           "<list name=\"shapes\"><value>Saw</value></list>"
-           "<list name=\"shapes\"><value>Square</value><value/><other>x</other></list>"
-           "<list name=\"odd\"><item>x</item></list>"
-           "<list><value>unnamed</value></list>"
-           "<notalist name=\"skipped\"/>"
-           "</valueLists>");
+    loadUi("<valueLists><list name='shapes'><value>Saw</value></list>"
+           "<list name='shapes'><value>Square</value><value/><other>x</other></list>"
+           "<list name='odd'><item>x</item></list><list><value>unnamed</value></list>"
+           "<notalist name='skipped'/></valueLists>");
     EXPECT_EQ(config.getValueList("shapes"), (std::vector<std::string>{"Square", ""}));
     EXPECT_TRUE(config.getValueList("odd").empty());
     EXPECT_EQ(config.getValueList(""), (std::vector<std::string>{"unnamed"}));
     EXPECT_EQ(config.findValueList("skipped"), nullptr);
-    EXPECT_TRUE(config.getValueList("skipped").empty());
-    EXPECT_NE(config.findValueList("skipped"), nullptr);  // asking by name files an empty list
+    EXPECT_TRUE(config.getValueList("skipped").empty() && config.findValueList("skipped"));  // asking files one
 }
 
 TEST(ConfigTextParsers, TokenizeAppendsWithoutEmptyTokensAndSysExTextsGiveOneByteForEachToken)
@@ -106,21 +146,12 @@ TEST(ConfigTextParsers, TokenizeAppendsWithoutEmptyTokensAndSysExTextsGiveOneByt
 
 TEST(ConfigTextParsers, CommaListsFillEverySlotTheTextDoesNotGiveWithZero)
 {
-    const struct {
-        const char* text;
-        int count;
-        std::vector<int> expected;
-    } cases[] = {
-        {"10,20", 4, {10, 20, 0, 0}},
-        {"7,x,9", 3, {7, 0, 9}},
-        {" -3, 12abc", 2, {-3, 12}},
-        {"1,2,3,4,5", 4, {1, 2, 3, 4}},
-        {nullptr, 2, {0, 0}},
-    };
-    for (const auto& c : cases) {
-        std::vector<int> slots(static_cast<size_t>(c.count), 77);
-        UIConfigManager::getCSValues(c.text, slots.data(), c.count);
-        EXPECT_EQ(slots, c.expected) << (c.text ? c.text : "null");
+    const std::pair<const char*, std::vector<int>> cases[] = {{"10,20", {10, 20, 0, 0}}, {"7,x,9", {7, 0, 9}},
+        {" -3, 12abc", {-3, 12}}, {"1,2,3,4,5", {1, 2, 3, 4}}, {nullptr, {0, 0}}};
+    for (const auto& [text, expected] : cases) {
+        std::vector<int> slots(expected.size(), 77);
+        UIConfigManager::getCSValues(text, slots.data(), int(slots.size()));
+        EXPECT_EQ(slots, expected) << (text ? text : "null");
     }
 }
 
@@ -128,27 +159,18 @@ TEST(ConfigTextParsers, LinksAddTheCopyOffsetOnceAndKeepUnknownNamesAtMinusOne)
 {
     UIConfigManager config;
     config.initParams();
-    const struct {
-        const char* text;
-        int offset;
-        int first, second, number;
-    } cases[] = {
-        {"kArpTempo", 0, -1, -1, -1},
-        {"kArpTempo,kArpClock", -1, kArpTempo, kArpClock, -1},
-        {"kArpTempo,kArpClock,3", -1, kArpTempo, kArpClock, 3},
-        {"kArpTempo,kArpClock,x", -1, kArpTempo, kArpClock, -1},
-        {"kArpTempo,kArpClock,3,4", -1, kArpTempo, kArpClock, -1},
-        {"kArpTempo,kArpClock", 2, kArpTempo + 2, kArpClock + 2, -1},
-        {"kNoSuchName,kArpClock", 2, -1, kArpClock + 2, -1},
-    };
-    for (const auto& c : cases) {
+    const std::pair<const char*, std::array<int, 4>> cases[] = {{"kArpTempo", {0, -1, -1, -1}},
+        {"kArpTempo,kArpClock", {-1, kArpTempo, kArpClock, -1}},
+        {"kArpTempo,kArpClock,3", {-1, kArpTempo, kArpClock, 3}},
+        {"kArpTempo,kArpClock,x", {-1, kArpTempo, kArpClock, -1}},
+        {"kArpTempo,kArpClock,3,4", {-1, kArpTempo, kArpClock, -1}},
+        {"kArpTempo,kArpClock", {2, kArpTempo + 2, kArpClock + 2, -1}},
+        {"kNoSuchName,kArpClock", {2, -1, kArpClock + 2, -1}}};  // {offset, first, second, number}
+    for (const auto& entry : cases) {
         LinkInfo link;
-        testing::internal::CaptureStdout();
-        config.getBiDirectLinkValues(c.text, &link, c.offset);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(link.first, c.first) << c.text;
-        EXPECT_EQ(link.second, c.second) << c.text;
-        EXPECT_EQ(link.number, c.number) << c.text;
+        const std::array<int, 4>& c = entry.second;
+        quietly([&] { config.getBiDirectLinkValues(entry.first, &link, c[0]); });
+        EXPECT_EQ((std::array<int, 4>{c[0], link.first, link.second, link.number}), c) << entry.first;
     }
 }
 

@@ -28,20 +28,6 @@ namespace {
 
 constexpr int kWidth = 1500, kHeight = 757;
 
-// Every layer the editor looks up by name at start-up, on tab switches and in
-// the librarian glue.
-std::vector<std::string> lookedUpLayers()
-{
-    std::vector<std::string> names = {"root", "multiModeMixer", "patchLibrarian", "arpTempoKnob", "arpTempoClock",
-        "lfo1ClockedLayer", "saveChangesLayer", "discardChangesLayerRight", "aboutWindow", "firstRunNotification",
-        "midiFilterSettings", "categoryLimit", "osc1KeytrackBtn", "osc1UnisonKnob", "osc1AmpEnvFade",
-        "osc2KeytrackBtn", "osc2AmpEnvFade", "oscillator2Parameters", "oscillator3Parameters", "arpeggiator",
-        "patchRename", "miniMixer", "searchField", "releaseAllLocksLayer"};
-    for (int step = 2; step <= 16; ++step)
-        names.push_back((step < 10 ? "pattStepOverlayer0" : "pattStepOverlayer") + std::to_string(step));
-    return names;
-}
-
 // The value lists the editor reads by name, with the parameter whose values
 // each must name one by one.
 const std::map<std::string, int> kDisplayLists = {{"osc1Shape", kOscillator1Shape}, {"osc2Shape", kOscillator2Shape},
@@ -142,67 +128,54 @@ std::string describe(IControl* c)
            ", " + std::to_string(r.R) + ", " + std::to_string(r.B) + ")";
 }
 
-class PanelAtEachSize : public ::testing::TestWithParam<double> {
+// The panel at normal size, built once for the tests that only read it.
+class PanelConfiguration : public ::testing::Test {
 protected:
-    void SetUp() override { panel = std::make_unique<Panel>(GetParam()); }
-    std::unique_ptr<Panel> panel;
+    static void SetUpTestSuite() { panel = new Panel(1.0); }
+    static void TearDownTestSuite() { delete panel; }
+    static inline Panel* panel = nullptr;
 };
 
-INSTANTIATE_TEST_SUITE_P(Sizes, PanelAtEachSize, ::testing::Values(0.75, 1.0, 1.25));
-
-}  // namespace
-
-TEST_P(PanelAtEachSize, LoadsWithoutAMissingImageParameterOrValueList)
+void expectLoadedWithItsPagesAndTheLibrarianView(Panel& panel)
 {
-    EXPECT_EQ(panel->log.find("MISSING"), std::string::npos) << panel->log;
-    EXPECT_EQ(panel->log.find("not defined"), std::string::npos) << panel->log;
-    EXPECT_EQ(panel->log.find("NOT FOUND"), std::string::npos) << panel->log;
-    EXPECT_GT(panel->placed.size(), 250u);
-}
-
-TEST_P(PanelAtEachSize, EveryLayerTheEditorLooksUpExistsAndThoseItOpensByNameStayClosedWithTheirPage)
-{
-    for (const std::string& name : lookedUpLayers())
-        ASSERT_NE(panel->config.getLayerByName(name), nullptr) << name;
-    ControlLayer* root = panel->config.getLayerByName("root");
+    for (const char* missing : {"MISSING", "not defined", "NOT FOUND"})
+        EXPECT_EQ(panel.log.find(missing), std::string::npos) << panel.log;
+    EXPECT_GT(panel.placed.size(), 250u);
+    ControlLayer* root = panel.config.getLayerByName("root");
     ASSERT_EQ(root->NLayers(), 4);
     for (int tab = 0; tab < 4; ++tab)
         EXPECT_EQ(root->GetLayer(tab)->GetID(), tab);
     // A page shows its children with id 0; these are opened one by one.
     for (const char* name : {"osc1KeytrackBtn", "osc1UnisonKnob", "osc1AmpEnvFade", "osc2KeytrackBtn",
              "osc2AmpEnvFade", "lfo1ClockedLayer", "searchField", "discardChangesLayerRight", "patchRename"})
-        EXPECT_NE(panel->config.getLayerByName(name)->GetID(), 0) << name;
+        EXPECT_NE(panel.config.getLayerByName(name)->GetID(), 0) << name;
     // The arpeggiator page holds the sixteen step rows, ids 200 to 215.
-    ControlLayer* arp = panel->config.getLayerByName("arpeggiator");
-    ASSERT_GT(arp->NLayers(), 0);
-    ControlLayer* page = arp->GetLayer(0);
+    ControlLayer* page = panel.config.getLayerByName("arpeggiator")->GetLayer(0);
     std::set<int> rows;
     for (int i = 0; i < page->NLayers(); ++i)
         if (page->GetLayer(i)->GetID() >= 200)
             rows.insert(page->GetLayer(i)->GetID());
-    EXPECT_EQ(rows, (std::set<int>{200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215}));
-}
-
-TEST_P(PanelAtEachSize, LibrarianViewTakesTheClicksOnTheLastSlotOfBothLists)
-{
-    ASSERT_NE(panel->view, nullptr);
-    const IRECT& r = *panel->view->GetRECT();
+    EXPECT_TRUE(rows.size() == 16 && *rows.begin() == 200 && *rows.rbegin() == 215);
+    // The librarian view takes the clicks on the last slot of both lists.
+    ASSERT_NE(panel.view, nullptr);
+    const IRECT& r = *panel.view->GetRECT();
     for (int list : {0, 1}) {
-        const IRECT slot = panel->view->slotRect(list, 99);
+        const IRECT slot = panel.view->slotRect(list, 99);
         EXPECT_TRUE(slot.L >= r.L && slot.T >= r.T && slot.R <= r.R && slot.B <= r.B) << list;
     }
 }
 
-TEST_P(PanelAtEachSize, ControlsLieInsideTheWindowAndNoTwoOfOnePageOverlapUnlessOneIsAnOverlay)
+// Controls lie inside the window and no two of one page overlap unless one is an overlay.
+void expectControlsInsideTheWindowAndApart(Panel& panel)
 {
-    const int w = int(kWidth * panel->scale), h = int(kHeight * panel->scale);
-    for (const PlacedControl& p : panel->placed) {
+    const int w = int(kWidth * panel.scale), h = int(kHeight * panel.scale);
+    for (const PlacedControl& p : panel.placed) {
         const IRECT& r = *p.control->GetRECT();
         EXPECT_TRUE(r.L >= 0 && r.T >= 0 && r.R <= w && r.B <= h && r.L < r.R && r.T < r.B) << describe(p.control);
     }
     for (int tab = 0; tab < 4; ++tab) {
         std::vector<IControl*> shown;
-        for (const PlacedControl& p : panel->placed) {
+        for (const PlacedControl& p : panel.placed) {
             const bool onTab = p.page == tab || p.page == -1 || (p.page == -2 && tab != 0);
             if (onTab && !p.overlay && !Panel::isPicture(p.control))
                 shown.push_back(p.control);
@@ -214,7 +187,7 @@ TEST_P(PanelAtEachSize, ControlsLieInsideTheWindowAndNoTwoOfOnePageOverlapUnless
     }
 }
 
-TEST_P(PanelAtEachSize, EveryTextFitsItsControlWithTheEditorsFont)
+void expectEveryTextToFitItsControlWithTheEditorsFont(Panel& panel)
 {
     // What the editor writes into its display lines: parameter names and
     // status messages, value texts with their bracketed number, message kinds,
@@ -222,21 +195,21 @@ TEST_P(PanelAtEachSize, EveryTextFitsItsControlWithTheEditorsFont)
     std::vector<std::string> names = {"All Section Locks Released", "Processing, please wait...",
         "CONNECTION TIMED OUT!", "No results - Try another keyword!", "Save bank or Discard changes!"};
     for (int i = 0; i < kNumParams; ++i)
-        names.push_back(panel->editor.GetParam(i)->GetNameForHost());
+        names.push_back(panel.editor.GetParam(i)->GetNameForHost());
     std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]"};
     for (const auto& [list, param] : kDisplayLists)
-        for (const std::string& entry : panel->config.getValueList(list))
+        for (const std::string& entry : panel.config.getValueList(list))
             values.push_back(entry + " [127]");
     std::map<int, std::vector<std::string>> displayTexts = {{kControlDisplayName, names},
         {kControlDisplayValue, values}, {kControlDisplayCC, {"CC|127", "MSB/LSB", "SysEx"}},
         {kControlDisplayCategory, {"NONE", "ARP ", "EXFX", "INIT"}}, {kControlDisplayLibCategory, {"NONE", "EXFX"}}};
     std::map<IControl*, const std::vector<std::string>*> displays;
     for (auto& [param, texts] : displayTexts)
-        if (ControlAction* action = panel->config.getControlAction(param))
+        if (ControlAction* action = panel.config.getControlAction(param))
             for (IControl* c : action->controls)
                 displays[c] = &texts;
     int measured = 0;
-    for (const PlacedControl& p : panel->placed) {
+    for (const PlacedControl& p : panel.placed) {
         auto* text = dynamic_cast<ITextControl*>(p.control);
         if (!text)
             continue;
@@ -245,7 +218,7 @@ TEST_P(PanelAtEachSize, EveryTextFitsItsControlWithTheEditorsFont)
         if (displays.count(p.control)) {
             texts = *displays[p.control];
         } else if (param >= 0 && param != kDeviceOutSelection && param != kDeviceInSelection) {
-            IParam* ip = panel->editor.GetParam(param);
+            IParam* ip = panel.editor.GetParam(param);
             for (int t = 0; t < ip->GetNDisplayTexts(); ++t)
                 texts.push_back(ip->GetDisplayTextAtIdx(t));
         }
@@ -253,7 +226,7 @@ TEST_P(PanelAtEachSize, EveryTextFitsItsControlWithTheEditorsFont)
         EXPECT_LE(text->GetText()->mSize, r.H()) << describe(p.control);
         for (const std::string& s : texts) {
             IRECT box = r;
-            panel->graphics.DrawIText(text->GetText(), s.c_str(), &box, true);
+            panel.graphics.DrawIText(text->GetText(), s.c_str(), &box, true);
             EXPECT_LE(box.W(), r.W()) << "\"" << s << "\" in " << describe(p.control);
             measured += box.W() > 0;
         }
@@ -261,9 +234,22 @@ TEST_P(PanelAtEachSize, EveryTextFitsItsControlWithTheEditorsFont)
     EXPECT_GT(measured, 1000);
 }
 
-TEST(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
+}  // namespace
+
+TEST_F(PanelConfiguration, AtEachSizeThePanelLoadsWholeItsControlsLieApartInsideTheWindowAndEveryTextFits)
 {
-    Panel panel(1.0);
+    for (double scale : {0.75, 1.0, 1.25}) {
+        SCOPED_TRACE(scale);
+        std::unique_ptr<Panel> other = scale == 1.0 ? nullptr : std::make_unique<Panel>(scale);
+        Panel& sized = other ? *other : *panel;
+        expectLoadedWithItsPagesAndTheLibrarianView(sized);
+        expectControlsInsideTheWindowAndApart(sized);
+        expectEveryTextToFitItsControlWithTheEditorsFont(sized);
+    }
+}
+
+TEST_F(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
+{
     std::set<std::pair<int, int>> addresses;
     for (int i = 0; i < zsysex::kSoundDumpMapCount; ++i) {
         const zsysex::SoundDumpField& field = zsysex::kSoundDumpMap[i];
@@ -276,116 +262,97 @@ TEST(PanelConfiguration, EverySoundParameterOfTheDumpMapHasAControlAndAMessage)
                 zsysex::patternStepGlideParameter(step)};
         }
         for (int param : params)
-            EXPECT_NE(panel.config.getFirstControlForParam(param), nullptr) << "byte " << int(field.byte) << " param " << param;
+            EXPECT_NE(panel->config.getFirstControlForParam(param), nullptr) << int(field.byte) << " " << param;
         // Pattern steps reach the synth only inside the whole sound.
         if (field.decode == zsysex::DecodeRule::PatternStep)
             continue;
         // The LFO 1 byte carries the clocked shape, which its menu sends.
         const int sender =
             field.decode == zsysex::DecodeRule::LFO1ShapeClock ? int(kLFO1ShapeClock) : int(field.parameter);
-        ControlAction* action = panel.config.getControlAction(sender);
-        ASSERT_NE(action, nullptr) << sender;
-        EXPECT_TRUE(action->kind == kActionSysEx || action->kind == kActionSysExSwitch) << sender;
-        ASSERT_FALSE(action->sysEx.messages.empty()) << sender;
+        ControlAction* action = panel->config.getControlAction(sender);  // its kind is the next test's
+        ASSERT_TRUE(action && !action->sysEx.messages.empty()) << sender;
         const SysExMessage& first = action->sysEx.messages.front();
         ASSERT_EQ(first.size(), 8u) << sender;
         EXPECT_EQ(SysExMessage(first.begin(), first.begin() + 4), (SysExMessage{0x3E, 0x16, 0x58, 0x41})) << sender;
         EXPECT_TRUE(addresses.insert({first[4], first[5]}).second) << "address shared by param " << sender;
-        IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, first[4], first[5], 0);
-        ASSERT_NE(found, nullptr) << sender;
-        EXPECT_EQ(found->ParamIdx(), sender);
-        const IParam* ip = panel.editor.GetParam(sender);
+        IControl* found = panel->config.sysExControls.findControl(0x58, 0x41, first[4], first[5], 0);
+        EXPECT_EQ(found ? found->ParamIdx() : -1, sender);
+        const IParam* ip = panel->editor.GetParam(sender);
         ASSERT_NE(ip, nullptr);
         EXPECT_GE(int(action->sysEx.messages.size()), int(ip->GetMax() - ip->GetMin()) + 1) << sender;
     }
 }
 
-TEST(PanelConfiguration, SingleParameterAddressesTheDispatcherTreatsApartBindTheirParameters)
+TEST_F(PanelConfiguration, SingleParameterAddressesTheDispatcherTreatsApartBindTheirParameters)
 {
-    Panel panel(1.0);
-    const struct {
-        int a, b, param;
-    } rows[] = {{0x00, 0x02, kOscillator1Shape}, {0x29, 0x00, kOscillator2Shape}, {0x6B, 0x00, kOscillator3Shape},
-        {0x70, 0x00, kLFO1ShapeClock}, {0x7B, 0x01, kPatternLength}, {0x10, 0x00, kVolume}};
-    for (const auto& row : rows) {
-        IControl* found = panel.config.sysExControls.findControl(0x58, 0x41, row.a, row.b, 0);
-        ASSERT_NE(found, nullptr) << row.param;
-        EXPECT_EQ(found->ParamIdx(), row.param);
+    const int rows[][3] = {{0x00, 0x02, kOscillator1Shape}, {0x29, 0x00, kOscillator2Shape},
+        {0x6B, 0x00, kOscillator3Shape}, {0x70, 0x00, kLFO1ShapeClock}, {0x7B, 0x01, kPatternLength},
+        {0x10, 0x00, kVolume}};
+    for (const auto& [a, b, param] : rows) {
+        IControl* found = panel->config.sysExControls.findControl(0x58, 0x41, a, b, 0);
+        EXPECT_EQ(found ? found->ParamIdx() : -1, param);
     }
 }
 
-TEST(PanelConfiguration, PerformanceControllersSendTheirStandardControlChanges)
+TEST_F(PanelConfiguration, PerformanceControllersSendTheirStandardControlChanges)
 {
-    Panel panel(1.0);
-    const struct {
-        int param, cc, kind;
-    } rows[] = {{kModWheel, 1, kActionCC}, {kBreathControl, 2, kActionCC}, {kMainVolume, 7, kActionCC},
+    const int rows[][3] = {{kModWheel, 1, kActionCC}, {kBreathControl, 2, kActionCC}, {kMainVolume, 7, kActionCC},
         {kSustainSwitch, 64, kActionCCSwitch}};
-    for (const auto& row : rows) {
-        ControlAction* action = panel.config.getControlAction(row.param);
-        ASSERT_NE(action, nullptr) << row.param;
-        EXPECT_EQ(action->kind, row.kind);
-        EXPECT_EQ(action->ccNumber, row.cc);
+    for (const auto& [param, cc, kind] : rows) {
+        ControlAction* action = panel->config.getControlAction(param);
+        ASSERT_NE(action, nullptr) << param;
+        EXPECT_TRUE(action->kind == kind && action->ccNumber == cc) << param;
     }
 }
 
-TEST(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameterAndEveryStepEventTakesItsList)
+TEST_F(PanelConfiguration, EveryNamedValueListHasOneTextPerValueOfItsParameterAndEveryStepEventTakesItsList)
 {
-    Panel panel(1.0);
     for (const auto& [name, param] : kDisplayLists) {
-        IParam* ip = panel.editor.GetParam(param);
+        IParam* ip = panel->editor.GetParam(param);
         const int values = int(ip->GetMax() - ip->GetMin()) + 1;
-        EXPECT_EQ(int(panel.config.getValueList(name).size()), values) << name;
+        EXPECT_EQ(int(panel->config.getValueList(name).size()), values) << name;
     }
-    EXPECT_EQ(panel.config.getValueList("lfoClockTiming").size(), 32u);  // LFO 1 speed 0..127 in steps of 4
-    EXPECT_EQ(panel.config.getValueList("tempoValues").front(), "40");
-    const std::vector<std::string> events = panel.config.getValueList("patternEventType");
+    EXPECT_EQ(panel->config.getValueList("lfoClockTiming").size(), 32u);  // LFO 1 speed 0..127 in steps of 4
+    EXPECT_EQ(panel->config.getValueList("tempoValues").front(), "40");
+    const std::vector<std::string> events = panel->config.getValueList("patternEventType");
     ASSERT_EQ(events.size(), 16u);
     for (int step = 1; step <= 16; ++step) {
-        IParam* event = panel.editor.GetParam(zsysex::patternStepEventParameter(step));
-        EXPECT_EQ(event->GetMin(), 0.0) << step;
-        EXPECT_EQ(event->GetMax(), 15.0) << step;
-        EXPECT_EQ(event->GetDisplayTextAtIdx(15), events[15]) << step;
+        IParam* event = panel->editor.GetParam(zsysex::patternStepEventParameter(step));
+        EXPECT_TRUE(event->GetMin() == 0 && event->GetMax() == 15 && event->GetDisplayTextAtIdx(15) == events[15])
+            << step;
     }
 }
 
-TEST(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
+TEST_F(PanelConfiguration, MidiBoundParametersKeepTheirKindAndNeverGoBelowZero)
 {
     // A plain control placed after the MIDI control of the same parameter
     // would silence it; a negative minimum would shift its message list.
-    Panel panel(1.0);
     int bound = 0;
     for (int i = 0; i < kNumParams; ++i) {
-        const ControlAction* action = panel.config.getControlAction(i);
+        const ControlAction* action = panel->config.getControlAction(i);
         if (!action)
             continue;
         if (!action->sysEx.messages.empty()) {
             EXPECT_TRUE(action->kind == kActionSysEx || action->kind == kActionSysExSwitch) << i;
-            EXPECT_GE(panel.editor.GetParam(i)->GetMin(), 0.0) << i;
+            EXPECT_GE(panel->editor.GetParam(i)->GetMin(), 0.0) << i;
             ++bound;
         }
-        if (action->ccNumber >= 0) {
-            EXPECT_TRUE(action->kind == kActionCC || action->kind == kActionCCSwitch) << i;
-        }
+        EXPECT_TRUE(action->ccNumber < 0 || action->kind == kActionCC || action->kind == kActionCCSwitch) << i;
     }
     EXPECT_GE(bound, 100);
 }
 
-TEST(PanelConfiguration, StepBytesFromTheSynthGoBackUnchangedInTheEditedSound)
+TEST_F(PanelConfiguration, StepBytesFromTheSynthGoBackUnchangedInTheEditedSound)
 {
-    Panel panel(1.0);
     // event 11, time 1, glide 1; event 15 (the last), time 3, glide 1; event 8 alone
-    const struct {
-        int step;
-        uint8_t byte;
-    } rows[] = {{1, 0x5B}, {16, 0x7F}, {9, 0x08}};
+    const std::pair<int, uint8_t> rows[] = {{1, 0x5B}, {16, 0x7F}, {9, 0x08}};
     std::vector<uint8_t> dump = kDocumentedInitSound;
-    for (const auto& row : rows)
-        dump[96 + row.step] = row.byte;
-    SurfaceSink sink(panel.graphics);
+    for (const auto& [step, byte] : rows)
+        dump[96 + step] = byte;
+    SurfaceSink sink(panel->graphics);
     zsysex::decodeSoundParameters(dump.data(), int(dump.size()), zsysex::SectionLockState(), sink);
     const MIDIMessageSender::SoundDump sent =
-        MIDIMessageSender::buildArrangementDump(EditorParameterSource(panel.editor), "INIT", 0, 0);
-    for (const auto& row : rows)
-        EXPECT_EQ(int(sent[96 + row.step]), int(row.byte)) << "step " << row.step;
+        MIDIMessageSender::buildArrangementDump(EditorParameterSource(panel->editor), "INIT", 0, 0);
+    for (const auto& [step, byte] : rows)
+        EXPECT_EQ(int(sent[96 + step]), int(byte)) << "step " << step;
 }

@@ -1,0 +1,273 @@
+// Bank files: reading (dump discovery, rebuilt headers, names and categories,
+// the older-model conversion against the documented tables) and writing
+// (Standard MIDI Files and raw streams byte for byte, the two user commands).
+
+#include "LibraryTestSupport.h"
+#include "support/FileFaults.h"
+
+#include <gtest/gtest.h>
+
+using namespace librarytest;
+
+namespace {
+
+// The converted dump of an older-model message whose file byte k is k (7..75),
+// written from the conversion table, with the given name bytes and category.
+Bytes expectedConversion(const std::string& name14, unsigned char category)
+{
+    Bytes expected = hex(
+        "F0 3E 16 00 00 00 00  08 09 00 07  01  13 0C 0D 0A 0B  0F 14 12  00  10 11 0E 15"
+        "  17 18 19 1A  29 2A  1B 1C 1D 1E  00  20 21 22 23 24  00  26  38 39 3A 3B  00"
+        "  3C 3D 43 3F  00  3E 40  00 00  46 16 44 45"
+        "  2C 2D 2E 2F 30 31 32 33 34 35 36 37  28 27  00  41 42  0A"
+        "  00 40 00 00 40 00 0A 0A 0A 00 00 00 00  2B 2B"
+        "  06 40 40 32 32 32 32 32 32 32 32 32 32 32 32 32 32 32 32 0F 0D 00 00 00 00 01");
+    expected.insert(expected.end(), name14.begin(), name14.end());
+    expected.insert(expected.end(), {category, 0x2A, 0xF7});
+    return expected;
+}
+
+PatchFile read(const Bytes& bytes)
+{
+    PatchLibrarian library;
+    PatchFile bank;
+    library.loadFromChunk(bytes.data(), static_cast<int>(bytes.size()), &bank, 0);
+    return bank;
+}
+
+// The documented start of a bank written as a Standard MIDI File.
+const Bytes kStartHeader = hex(
+    "4D 54 68 64 00 00 00 06 00 01 00 02 01 E0  4D 54 72 6B 00 00 00 13"
+    "  00 FF 58 04 04 02 18 08  00 FF 51 03 07 A1 20  00 FF 2F 00  4D 54 72 6B 00 00 37 17  00 F0 81 08");
+// Slot 7's event: the start header and its first dump body, then six full events.
+constexpr size_t kSlot7Event = 53 + 136 + 6 * 141;
+
+// A library whose upper bank holds the given sounds (no INIT filling), in a
+// temporary data folder.
+struct UpperBank {
+    explicit UpperBank(const std::vector<Bytes>& sounds)
+    {
+        library.setHost(&host);
+        auto bank = std::make_unique<PatchFile>();
+        const Bytes bytes = concat(sounds);
+        library.loadFromChunk(bytes.data(), static_cast<int>(bytes.size()), bank.get(), 0);
+        bank->patches.resize(sounds.size());
+        bank->folderName = "Patches";
+        library.bankFiles.push_back(std::move(bank));
+    }
+    TempDataFolder data;
+    RecordingHost host;
+    PatchLibrarian library;
+};
+
+Bytes body(const Bytes& message) { return Bytes(message.begin() + 7, message.end()); }
+
+}  // namespace
+
+TEST(PatchFileReader, RebuildsTheHeaderUpperCasesTheNameAndCopiesHighBodyBytes)
+{
+    Bytes dump = currentDump(1, "deep pad", 9, 0x05, 0x10, 0x01, 0x2A);
+    dump[40] = 0xF0;
+    dump[41] = 0x90;
+    const PatchFile bank = read(concat({dump, Bytes(20, 0x00)}));
+    ASSERT_EQ(bank.patches.size(), 100u);
+    const Bytes& stored = bank.patches[0].messages.at(0).bytes;
+    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 7), hex("F0 3E 16 00 10 00 00"));
+    EXPECT_EQ(Bytes(stored.begin() + 7, stored.end()), Bytes(dump.begin() + 7, dump.end()));
+    EXPECT_EQ(slotTexts(bank, {0}), std::vector<std::string>{"DEEP PAD      |PAD |137"});
+}
+
+TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytesAndIgnoresTinyFiles)
+{
+    Bytes tiny = hex("F0 3E 16 00 10 00 00"), cut = currentDump(8, "CUT");
+    tiny.resize(74, 0x01);  // 74 bytes before F7: noise
+    tiny.push_back(0xF7);
+    cut.pop_back();
+    const Bytes junk = hex("01 02 F7 00 7F 55 F0 F0");
+    const PatchFile bank = read(concat({junk, currentDump(1, "ONE"), hex("F0 3E 17 00 10 00 00 F7"),
+        hex("F0 3E 16 80 10 00 00 F7"), hex("F0 3E 16 00 11 00 00 F7"), hex("F0 3E 16 00 10 00 80 F7"), tiny, junk,
+        currentDump(2, "TWO"), cut}));
+    EXPECT_EQ(slotTexts(bank, {0, 1, 2}), (std::vector<std::string>{"ONE           |BASS|137", "TWO           |BASS|137",
+                                  "INIT          |NONE|137"}));
+    // Files shorter than 15 bytes are not read at all.
+    EXPECT_TRUE(read(Bytes(14, 0x3E)).patches.empty());
+    EXPECT_TRUE(read(Bytes(15, 0x00)).patches.empty());
+}
+
+TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessage)
+{
+    Bytes longDump = currentDump(5, "LONG"), shortDump = currentDump(6, "SHORT"), noCategory = currentDump(7, "NOCAT");
+    longDump.insert(longDump.end() - 1, {0x01, 0x02, 0x03});  // 140 bytes
+    shortDump.resize(127);
+    shortDump.push_back(0xF7);  // 128 bytes: no name, no category byte
+    noCategory.resize(134);
+    noCategory.push_back(0xF7);  // 135 bytes: a name, but no category byte
+    EXPECT_EQ(slotTexts(read(concat({longDump, shortDump, noCategory})), {0, 1, 2}),
+              (std::vector<std::string>{"||140", "||128", "NOCAT         ||135"}));
+}
+
+TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeader)
+{
+    PatchLibrarian library;
+    PatchFile bank;
+    const Bytes file = concat({olderDump(92, "old strings", 15), Bytes(4, 0)});
+    testing::internal::CaptureStdout();
+    library.loadFromChunk(file.data(), static_cast<int>(file.size()), &bank, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Build LOG: \tPatchLibrarian: File format not supported!\n");
+    EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion(paddedName("old strings"), 15));
+    EXPECT_EQ(slotTexts(bank, {0}), std::vector<std::string>{"OLD STRINGS   |STRG|137"});
+    EXPECT_TRUE(library.olderModelSoundRead);
+}
+
+TEST(PatchFileReader, NamesUnnamedOlderModelDumpsBySlotUpToOneHundredThenWraps)
+{
+    std::vector<Bytes> parts(120, olderDump(76));
+    parts[4] = olderDump(77);
+    testing::internal::CaptureStdout();
+    const PatchFile bank = read(concat(parts));
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(bank.patches.size(), 120u);
+    EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion("Sound       01", 20));
+    EXPECT_EQ(bank.patches[4].messages[0].bytes, expectedConversion("Sound       05", 20));
+    EXPECT_EQ(bank.patches[0].category, "INIT");
+    EXPECT_EQ(bank.patches[99].name, "SOUND      100");
+    EXPECT_EQ(bank.patches[100].name, "SOUND       01");
+}
+
+TEST(PatchFileReader, ConversionNeverReadsPastAShortOlderModelMessage)
+{
+    PatchSysexMessage shortOld{hex("F0 3E 16 00 10 00 00")};
+    for (int k = 7; k < 80; ++k)
+        shortOld.bytes.push_back(static_cast<unsigned char>(k));
+    shortOld.bytes.push_back(0xF7);  // 81 bytes: name cut after 4 bytes, no category
+    const PatchSysexMessage result = PatchLibrarian::convertPatchToZelto2Format(&shortOld);
+    ASSERT_EQ(result.bytes.size(), 137u);
+    EXPECT_EQ(Bytes(result.bytes.begin() + 120, result.bytes.end()),
+              hex("4C 4D 4E 4F 20 20 20 20 20 20 20 20 20 20  14 2A F7"));
+    EXPECT_EQ(PatchLibrarian::convertPatchToZelto2Format(nullptr).bytes.size(), 137u);
+}
+
+TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsThatReadsBack)
+{
+    const std::vector<Bytes> sounds = currentDumps(60, "MIDI ");
+    UpperBank upper(sounds);
+    upper.host.chosenPath = upper.data.root + "/Banks/Live.mid";
+    fs::create_directories(upper.data.root + "/Banks");
+    ASSERT_TRUE(upper.library.savePatchAs("Live", upper.data.root, true));
+    EXPECT_EQ(upper.host.promptedExtension + " " + upper.host.upperFolderName + "/" + upper.host.upperBankName,
+              "mid Banks/Live.mid");
+
+    const Bytes file = readFile(upper.host.chosenPath);
+    ASSERT_EQ(file.size(), 14152u);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 53), kStartHeader);
+    EXPECT_EQ(Bytes(file.end() - 4, file.end()), hex("00 FF 2F 00"));
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), hex("83 74 F0 81 08"));
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("01 07"));  // bank, program
+
+    PatchFile back;
+    upper.library.loadFromChunk(file.data(), static_cast<int>(file.size()), &back, 1);
+    ASSERT_EQ(back.patches.size(), 100u);
+    for (size_t i = 0; i < 60; ++i)
+        EXPECT_EQ(body(back.patches[i].messages[0].bytes), body(sounds[i]));
+    for (size_t i : {60, 99})
+        EXPECT_EQ(back.patches[i].name, paddedName("INIT"));  // an empty slot is written as the INIT sound
+}
+
+TEST(PatchFileWriter, SavesSixtySoundsRawAs8220Bytes)
+{
+    const std::vector<Bytes> sounds = currentDumps(60, "RAW ");
+    UpperBank upper(sounds);
+    upper.host.chosenPath = upper.data.root + "/Raw.zt2";
+    ASSERT_TRUE(upper.library.savePatchAs("Raw", upper.data.root, false));
+    EXPECT_EQ(upper.host.promptedExtension, "zt2");
+    const Bytes file = readFile(upper.host.chosenPath);
+    ASSERT_EQ(file.size(), 8220u);
+    EXPECT_EQ(Bytes(file.begin() + 7, file.begin() + 138), concat({body(sounds[0]), {0xF0}}));
+}
+
+TEST(PatchFileWriter, SaveAsNeedsABankAndAChosenFileBeforeTouchingAnything)
+{
+    UpperBank upper(currentDumps(3, "X"));
+    const std::string precious = upper.data.root + "/Precious.zt2";
+    writeFile(precious, Bytes(5000, 0x42));
+    upper.host.chosenPath = precious;
+    for (const auto& [selection, kind] : {std::pair{3, 0}, {0, 1}}) {  // no such bank; a derived bank
+        upper.library.upperSelection = selection;
+        upper.library.selectionKind = kind;
+        EXPECT_FALSE(upper.library.savePatchAs("X", upper.data.root, false));
+    }
+    EXPECT_EQ(upper.host.prompts, 0);
+    EXPECT_EQ(readFile(precious), Bytes(5000, 0x42));
+
+    upper.library.selectionKind = 0;
+    upper.host.chosenPath = "";  // cancelled
+    EXPECT_FALSE(upper.library.savePatchAs("X", upper.data.root, false));
+    EXPECT_EQ(upper.host.upperBankName, "unset");
+}
+
+TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
+{
+    UpperBank upper(currentDumps(100, "EDIT "));
+    const std::string syx = upper.data.patches() + "/Live.syx";
+    ASSERT_TRUE(upper.library.saveEditedPatch(syx, "Live.syx"));
+    EXPECT_TRUE(readFile(syx).size() == 13700 && upper.host.upperBankName == "Live.syx");
+
+    const std::string mid = upper.data.patches() + "/Live.mid";
+    ASSERT_TRUE(upper.library.saveEditedPatch(mid, "Live.mid"));
+    const Bytes file = readFile(mid);
+    ASSERT_EQ(file.size(), 14152u);
+    // Read dumps hold command 10 and location 00.
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("10 00"));
+    // Written through a temporary file that is gone afterwards.
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(upper.data.patches()))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"Live.mid", "Live.syx"}));
+}
+
+TEST(PatchFileWriter, FolderNamesLoseEveryListedCharacter)
+{
+    std::string text = "/Ba/nks\\";
+    removeCharsFromString(text, "/\\");
+    EXPECT_EQ(text, "Banks");
+}
+
+// A read-only folder or a full disk: both commands fail, say so to the user
+// and in the LOG, and the bank already on disk stays whole with nothing beside it.
+TEST(PatchFileWriter, SavingIntoAReadOnlyFolderOrOntoAFullDiskFailsAndLeavesTheOldBankWhole)
+{
+    for (const bool fullDisk : {true, false}) {  // a skip for want of a read-only folder comes last
+        for (const bool saveAs : {false, true}) {
+            SCOPED_TRACE(std::string(fullDisk ? "full disk" : "read-only folder") + (saveAs ? ", Save As" : ", Save"));
+            UpperBank upper(currentDumps(100, "NEW "));
+            const std::string folder = upper.data.root + "/Disk";
+            fs::create_directories(folder);
+            std::unique_ptr<testsupport::FullDisk> disk;
+            if (fullDisk)
+                disk = std::make_unique<testsupport::FullDisk>(folder, 4096);
+            const std::string old = folder + (saveAs ? "/Old.mid" : "/Old.syx");
+            const Bytes oldBytes = concat(currentDumps(20, "OLD "));
+            writeFile(old, oldBytes);
+            std::unique_ptr<testsupport::ReadOnlyFolder> readOnly;
+            if (fullDisk) {
+                ASSERT_TRUE(disk->Fill());
+            } else {
+                readOnly = std::make_unique<testsupport::ReadOnlyFolder>(folder);
+                if (!readOnly->Active())
+                    GTEST_SKIP() << "no way to make a folder read-only here";
+            }
+            upper.host.chosenPath = old;
+            EXPECT_FALSE(saveAs ? upper.library.savePatchAs("Old", folder, true)
+                                : upper.library.saveEditedPatch(old, "Old.syx"));
+            if (disk)
+                disk->Lift();
+            EXPECT_EQ(readFile(old), oldBytes);
+            EXPECT_EQ(upper.host.saveFailures, std::vector<std::string>{old});
+            EXPECT_EQ(upper.host.count("PATCH LIBRARIAN: could not write file " + old), 1);
+            EXPECT_EQ(upper.host.upperBankName, "unset");
+            for (const auto& entry : fs::directory_iterator(folder))
+                EXPECT_TRUE(entry.path() == old || entry.path().filename().string().rfind(".filler", 0) == 0)
+                    << entry.path();
+        }
+    }
+}
