@@ -12,7 +12,9 @@
 
 namespace testsupport {
 
-constexpr std::chrono::milliseconds kGenerousTimeout{10000};
+// How long a wait for something that must come may take: it ends a test
+// only on a fault, so it is sized for a machine under heavy load.
+constexpr std::chrono::milliseconds kGenerousTimeout{30000};
 
 class SimulatedSynth {
 public:
