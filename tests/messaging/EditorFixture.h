@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +20,16 @@
 #include "dovor/timing.h"
 
 // Records each move from the hardware and whether the echo was suppressed then.
+// Ends a test's capture of standard output: the jobs' log lines are shown
+// only when the test failed. Also ends the test's virtual clock.
+inline void endJobLogCapture(bool failed)
+{
+    const std::string printed = testing::internal::GetCapturedStdout();
+    if (failed)
+        std::fputs(printed.c_str(), stdout);
+    dovor::SetVirtualClock(nullptr);
+}
+
 class TestControl : public IControl {
 public:
     TestControl(IPluginBase* plug, int paramIdx) : IControl(plug, IRECT(0, 0, 10, 10), paramIdx) {}

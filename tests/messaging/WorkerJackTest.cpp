@@ -69,11 +69,7 @@ protected:
     void TearDown() override
     {
         editor.reset();
-        // The jobs' log lines are kept from the output unless something failed.
-        const std::string printed = testing::internal::GetCapturedStdout();
-        if (HasFailure())
-            std::fputs(printed.c_str(), stdout);
-        dovor::SetVirtualClock(nullptr);
+        endJobLogCapture(HasFailure());
         JackSynthTest::TearDown();
     }
 
