@@ -18,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-struct PngSpec {
+struct PngPicture {
     int colorType = PNG_COLOR_TYPE_RGB, bitDepth = 8;
     std::vector<Bytes> rows;  // raw sample bytes per row; the image is as wide as row 0 holds pixels
     std::vector<png_color> palette = {};
@@ -28,7 +28,7 @@ struct PngSpec {
     bool interlaced = false;
 };
 
-Bytes encode(const PngSpec& spec)
+Bytes encode(const PngPicture& picture)
 {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -36,17 +36,17 @@ Bytes encode(const PngSpec& spec)
     png_set_write_fn(png, &out, [](png_structp p, png_bytep data, png_size_t n) {
         static_cast<Bytes*>(png_get_io_ptr(p))->insert(static_cast<Bytes*>(png_get_io_ptr(p))->end(), data, data + n);
     }, nullptr);
-    png_set_IHDR(png, info, spec.width, png_uint_32(spec.rows.size()), spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, picture.width, png_uint_32(picture.rows.size()), picture.bitDepth, picture.colorType,
+                 picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-    if (!spec.paletteAlpha.empty() || spec.colourKey)
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()),
-                     const_cast<png_color_16*>(spec.colourKey));
+    if (!picture.palette.empty())
+        png_set_PLTE(png, info, picture.palette.data(), int(picture.palette.size()));
+    if (!picture.paletteAlpha.empty() || picture.colourKey)
+        png_set_tRNS(png, info, picture.paletteAlpha.data(), int(picture.paletteAlpha.size()),
+                     const_cast<png_color_16*>(picture.colourKey));
     png_write_info(png, info);
     std::vector<png_bytep> rows;
-    for (const Bytes& row : spec.rows)
+    for (const Bytes& row : picture.rows)
         rows.push_back(const_cast<png_bytep>(row.data()));
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
@@ -72,7 +72,7 @@ TEST(PngLoad, EachColourTypeBecomesUnpremultipliedPixelsAndSixteenBitsScaleDownA
     const png_color_16 key{0, 0x1234, 0x5678, 0x9abc, 0};
     const struct {
         const char* what;
-        PngSpec spec;
+        PngPicture picture;
         std::vector<std::tuple<int, int, unsigned int>> pixels;
     } cases[] = {
         {"rgb", {PNG_COLOR_TYPE_RGB, 8, {{255, 0, 0, 0, 255, 0}, {0, 0, 255, 10, 20, 30}}},
@@ -92,7 +92,7 @@ TEST(PngLoad, EachColourTypeBecomesUnpremultipliedPixelsAndSixteenBitsScaleDownA
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::unique_ptr<ZUVE_IBitmap> bitmap = load(encode(c.spec), &c == &cases[0]);
+        const std::unique_ptr<ZUVE_IBitmap> bitmap = load(encode(c.picture), &c == &cases[0]);
         ASSERT_NE(bitmap, nullptr);
         EXPECT_TRUE(bitmap->getWidth() == 2 && bitmap->getHeight() == 2);
         for (const auto& [x, y, pixel] : c.pixels)
@@ -102,15 +102,15 @@ TEST(PngLoad, EachColourTypeBecomesUnpremultipliedPixelsAndSixteenBitsScaleDownA
 
 TEST(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
 {
-    PngSpec spec{PNG_COLOR_TYPE_RGB_ALPHA, 8, {}};
-    spec.width = 9;
-    spec.rows.resize(9);
+    PngPicture picture{PNG_COLOR_TYPE_RGB_ALPHA, 8, {}};
+    picture.width = 9;
+    picture.rows.resize(9);
     for (int i = 0; i < 81; ++i)  // pixel (x, y) = (i % 9, i / 9)
-        spec.rows[size_t(i / 9)].insert(spec.rows[size_t(i / 9)].end(),
+        picture.rows[size_t(i / 9)].insert(picture.rows[size_t(i / 9)].end(),
             {png_byte(i % 9 * 20), png_byte(i / 9 * 20), png_byte(i % 9 + i / 9), png_byte(255 - i % 9)});
-    const Bytes plain = encode(spec);
-    spec.interlaced = true;
-    const Bytes interlaced = encode(spec);
+    const Bytes plain = encode(picture);
+    picture.interlaced = true;
+    const Bytes interlaced = encode(picture);
     ASSERT_NE(plain, interlaced);
     ZUVE_MemBitmap a, b;
     ASSERT_EQ(ZUVE_LoadPNGFromMemory(plain.data(), plain.size(), &a), &a);
@@ -125,9 +125,9 @@ TEST(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
     EXPECT_EQ(ZUVE_LoadPNG("/nonexistent/zuve/none.png"), nullptr);
     EXPECT_EQ(ZUVE_LoadPNG(nullptr), nullptr);
     EXPECT_EQ(load({'h', 'e', 'l', 'l', 'o', ' ', 'p', 'n', 'g', '!'}, true), nullptr);
-    PngSpec spec{PNG_COLOR_TYPE_RGB, 8, std::vector<Bytes>(32, Bytes(96, 0x5a))};
-    spec.width = 32;
-    const Bytes whole = encode(spec);
+    PngPicture picture{PNG_COLOR_TYPE_RGB, 8, std::vector<Bytes>(32, Bytes(96, 0x5a))};
+    picture.width = 32;
+    const Bytes whole = encode(picture);
     for (size_t cut : {size_t(8), size_t(30), whole.size() / 2, whole.size() - 13})
         EXPECT_EQ(load(Bytes(whole.begin(), whole.begin() + long(cut))), nullptr) << cut;
     Bytes damaged = whole;
