@@ -239,7 +239,12 @@ std::string WritePropertyList(CFPropertyListRef value)
         return std::string();
     tinyxml2::XMLPrinter printer;
     doc.Print(&printer);
-    return printer.CStr();
+    // A reader turns a raw carriage return into a line feed, so one inside a
+    // text (the printer writes no other) goes out as a character reference.
+    std::string xml;
+    for (const char* c = printer.CStr(); *c; ++c)
+        xml += *c == '\r' ? std::string("&#13;") : std::string(1, *c);
+    return xml;
 }
 
 CFPropertyListRef ReadPropertyList(const uint8_t* bytes, size_t size, std::string* error)

@@ -47,6 +47,19 @@ TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
     CFRelease(value);
 }
 
+// A raw carriage return would come back as a line feed.
+TEST(PropertyList, StringWithACarriageReturnIsWrittenSoItReadsBackEqual)
+{
+    CFStringRef name = CFStringCreateWithCString(nullptr, "A\rB", kCFStringEncodingUTF8);
+    const std::string xml = host::WritePropertyList(name);
+    EXPECT_NE(std::string::npos, xml.find("<string>A&#13;B</string>")) << xml;
+    CFPropertyListRef again = parse(xml);
+    ASSERT_NE(nullptr, again);
+    EXPECT_TRUE(CFEqual(name, again));
+    CFRelease(again);
+    CFRelease(name);
+}
+
 TEST(PropertyList, RefusesTextThatIsNotAWholePropertyListOrNestsDeeperThanAnyStateNeeds)
 {
     std::string deep = "<plist>";
