@@ -3,6 +3,9 @@
 // and the editor closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
+#include <functional>
+#include <tuple>
+
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
 #include "ProgressIndicator.h"
@@ -86,20 +89,30 @@ TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNot
     quietly([&] { editor.reset(); });
 }
 
-// A menu, a knob and a switch that start at 0 show the first value the host gives them.
-TEST(EditorConfigured, ControlsShowTheValuesTheHostSets)
+// Controls show what their parameter holds whoever set it: the host (a menu, a
+// knob and a switch that start at 0), the editor storing a value itself (the
+// device ID the synth answered with), a command choosing the tab.
+TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
 {
     DataFolder folder;
     std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
     ASSERT_TRUE(editor);
-    const std::pair<int, float> rows[] = {{kFilterType, 2.f}, {kFilterResonance, 90.f}, {kOscillator2Sync, 1.f}};
-    for (const auto& [param, value] : rows) {
+    using Road = std::function<void(Zelto2X&, int, double)>;
+    const Road host = [](Zelto2X& e, int p, double v) {
+        IPluginAU::SetParamProc(&e, p, kAudioUnitScope_Global, 0, float(v), 0);
+    };
+    const Road stored = [](Zelto2X& e, int p, double v) { e.setParamValueClamped(p, v); };
+    const Road command = [](Zelto2X& e, int, double) { e.SetParameterFromGUI(kShowLibrarian, 1.0); };
+    const std::tuple<Road, int, double> rows[] = {{host, kFilterType, 2}, {host, kFilterResonance, 90},
+        {host, kOscillator2Sync, 1}, {stored, kGlobalDeviceID, 3}, {command, kMainTab, 1}};
+    for (const auto& [road, param, value] : rows) {
         IControl* control = editor->paramControl(param);
         ASSERT_NE(nullptr, control) << param;
         control->SetClean();
         control->SetClean();
-        quietly([&] { IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0); });
+        quietly([&, &road = road, param = param, value = value] { road(*editor, param, value); });
         EXPECT_TRUE(control->IsDirty()) << param;
+        EXPECT_EQ(value, editor->paramValue(param)) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
     }
     quietly([&] { editor.reset(); });

@@ -114,6 +114,22 @@ TEST_F(Controls, ValuesFromOutsideAreDrawnFromTheFirstOnAndOnlyHardwareValuesRep
     }
 }
 
+TEST_F(Controls, AChangeMadeWithOneControlShowsOnTheOtherControlsOfItsParameter)
+{
+    plug.GetParam(1)->InitBool("Window", false);
+    IBitmap two = strip(2);
+    auto* opener = new ISwitchControl(&plug, 0, 0, 1, &two);
+    auto* closer = new ISwitchControl(&plug, 100, 0, 1, &two);
+    gui->AttachControl(opener);
+    gui->AttachControl(closer);
+    gui->OnMouseDown(10, 10, &left);
+    EXPECT_EQ(1.0, closer->GetValue());
+    EXPECT_TRUE(closer->IsDirty());
+    closer->OnMouseDown(110, 10, &left);
+    EXPECT_EQ(0.0, opener->GetValue());
+    EXPECT_EQ(0.0, plug.GetParam(1)->Value());
+}
+
 TEST_F(Controls, TextControlRedrawsOnlyForANewText)
 {
     ITextControl value(&plug, IRECT(0, 0, 50, 10), &style, "42");
