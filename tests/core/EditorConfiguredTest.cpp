@@ -1,6 +1,6 @@
 // The editor with its real configuration (the bundle's resources, found through a marker module in a copy of the
 // bundle's layout): every layer the start-up looks up exists, the first run shows its notice, a saved state comes back,
-// and the editor closes cleanly (AddressSanitizer).
+// the panel shows what the parameters hold, and the editor closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
 #include <functional>
@@ -12,14 +12,34 @@
 
 using namespace coretest;
 
+namespace {
+
+// The editor built with the UI settings lines (size, first-run notice seen), closed quietly at the end.
+struct ConfiguredEditor {
+    explicit ConfiguredEditor(const char* size = "normal", const char* seen = "yes")
+    {
+        EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+        folder.write(kSettingsFile, std::string("normal\n") + size + "\n" + seen + "\n\n");
+        log = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    }
+    ~ConfiguredEditor() { quietly([&] { editor.reset(); }); }
+    void setFromGUI(int param, double value)
+    {
+        quietly([&] { editor->SetParameterFromGUI(param, editor->GetParam(param)->GetNormalized(value)); });
+    }
+
+    DataFolder folder;
+    std::unique_ptr<Zelto2X> editor;
+    std::string log;
+};
+
+}  // namespace
+
 TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write(kSettingsFile, "normal\nnormal\nno\n\n");
-    std::unique_ptr<Zelto2X> editor;
-    const std::string out = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
-    EXPECT_EQ(std::string::npos, out.find("missing from the configuration")) << out;
+    ConfiguredEditor configured("normal", "no");
+    Zelto2X* editor = configured.editor.get();
+    EXPECT_EQ(std::string::npos, configured.log.find("missing from the configuration")) << configured.log;
     ASSERT_TRUE(editor->findLayer("firstRunNotification") && editor->findLayer("aboutWindow"));
     EXPECT_TRUE(editor->findLayer("firstRunNotification")->IsVisible() &&
                 !editor->findLayer("aboutWindow")->IsVisible());
@@ -35,58 +55,34 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     editor->SetParameterFromGUI(kFilterCutoff, 0.75);
     quietly([&] { EXPECT_EQ(saved.Size(), editor->UnserializeState(&saved, 0)); });
     EXPECT_DOUBLE_EQ(cutoff, editor->paramValue(kFilterCutoff));
-    quietly([&] { editor.reset(); });
 }
 
 // The progress overlay's picture is the image table's copy at the interface
 // size: it covers the whole large view, and the picture is decoded only once.
 TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write(kSettingsFile, "normal\nlarge\nyes\n\n");
-    std::unique_ptr<Zelto2X> editor;
-    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ConfiguredEditor configured("large");
+    Zelto2X* editor = configured.editor.get();
     ASSERT_NE(nullptr, editor->progressIndicator);
     const IBitmap& picture = static_cast<ProgressIndicator*>(editor->progressIndicator)->overlay;
     EXPECT_EQ((std::pair<int, int> {1875, 946}), (std::pair<int, int> {picture.W, picture.H}));
     EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
-    quietly([&] { editor.reset(); });
 }
-
-namespace {
-
-std::unique_ptr<Zelto2X> configuredEditor(DataFolder& folder)
-{
-    EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    folder.write(kSettingsFile, "normal\nnormal\nyes\n\n");
-    std::unique_ptr<Zelto2X> editor;
-    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
-    return editor;
-}
-
-void setFromGUI(Zelto2X& editor, int param, double value)
-{
-    quietly([&] { editor.SetParameterFromGUI(param, editor.GetParam(param)->GetNormalized(value)); });
-}
-
-}  // namespace
 
 // The pattern page's step rows are greyed and un-greyed by id when the tab
 // opens; the tempo pair must stay as the clock source left it.
 TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNotUse)
 {
-    DataFolder folder;
-    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
-    ASSERT_TRUE(editor && editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
+    ConfiguredEditor configured;
+    Zelto2X* editor = configured.editor.get();
+    ASSERT_TRUE(editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
     for (int midiClock : {1, 0}) {
-        setFromGUI(*editor, kMainTab, 2);
-        setFromGUI(*editor, kGlobalClock, midiClock);
-        setFromGUI(*editor, kMainTab, 3);
+        configured.setFromGUI(kMainTab, 2);
+        configured.setFromGUI(kGlobalClock, midiClock);
+        configured.setFromGUI(kMainTab, 3);
         EXPECT_EQ(midiClock == 1, editor->paramControl(kArpTempo)->IsGrayed()) << midiClock;
         EXPECT_EQ(midiClock == 0, editor->paramControl(kArpClock)->IsGrayed()) << midiClock;
     }
-    quietly([&] { editor.reset(); });
 }
 
 // Controls show what their parameter holds whoever set it: the host (a menu, a
@@ -94,9 +90,8 @@ TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNot
 // device ID the synth answered with), a command choosing the tab.
 TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
 {
-    DataFolder folder;
-    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
-    ASSERT_TRUE(editor);
+    ConfiguredEditor configured;
+    Zelto2X* editor = configured.editor.get();
     using Road = std::function<void(Zelto2X&, int, double)>;
     const Road host = [](Zelto2X& e, int p, double v) {
         IPluginAU::SetParamProc(&e, p, kAudioUnitScope_Global, 0, float(v), 0);
@@ -115,5 +110,4 @@ TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
         EXPECT_EQ(value, editor->paramValue(param)) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
     }
-    quietly([&] { editor.reset(); });
 }
