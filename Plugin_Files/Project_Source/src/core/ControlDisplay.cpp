@@ -12,7 +12,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 // Commands, selectors and displays whose change never reaches the status display.
 constexpr int kNeverDisplayed[] = {kPatchName, kRefreshFolders, kPatchRename, kCategoryName,

@@ -25,7 +25,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 constexpr int kBackgroundBitmapId = 102;
 constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";

@@ -19,7 +19,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 

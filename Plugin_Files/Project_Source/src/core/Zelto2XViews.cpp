@@ -20,7 +20,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 ControlLayer* findInTree(ControlLayer* layer, const std::string& name)
 {
