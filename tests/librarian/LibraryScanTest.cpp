@@ -2,6 +2,7 @@
 // disk before and after: none may disappear.
 
 #include "LibraryTestSupport.h"
+#include "SourceReplacement.h"
 
 #include <gtest/gtest.h>
 
@@ -185,4 +186,19 @@ TEST_F(LibraryScan, ReloadReplacesListsAndTrees)
     EXPECT_TRUE(library.searchFiles.empty() && library.searchFolders.empty());
     EXPECT_EQ(library.bankFolders.size(), 1u);
     EXPECT_EQ(library.categoryFolders.size(), 20u);
+}
+
+TEST(ReplacementNote, ReadsBackWhatItWroteAndRefusesAnyPathOutsideTheLibraryOrConvertedBanks)
+{
+    const sourcereplacement::Plan plan{"/d/Patches/A/Big.syx", "/d/Converted Banks/Big (2).syx",
+                                       {"/d/Patches/A/Big Singles 1.zt2", "/d/Patches/A/Big Singles 2.zt2"}};
+    sourcereplacement::Plan read;
+    ASSERT_TRUE(sourcereplacement::readNote(noteText(plan, "/d/"), "/d/", "/d/Patches", read));
+    EXPECT_EQ(noteText(plan, "/"), noteText(read, "/"));
+    const std::string copy = "copy\tConverted Banks/x\n", piece = "piece\tPatches/y\n";
+    for (const std::string& text : {"source\tPatches/../x\n" + copy + piece, "source\t/etc/x\n" + copy + piece,
+             "source\tPatches/x\ncopy\tPatches/x\n" + piece, "source\tPatches/x\n" + copy + "piece\tPatches\n",
+             "source\tPatches/x\n" + copy, "source Patches/x\n" + copy + piece,
+             "source\tPatches/x\nsource\tPatches/z\n" + copy + piece, "size\t1\n" + copy + piece})
+        EXPECT_FALSE(sourcereplacement::readNote(text, "/d/", "/d/Patches", read)) << text;
 }
