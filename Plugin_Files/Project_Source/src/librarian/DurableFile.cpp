@@ -164,7 +164,8 @@ bool makeFolder(const std::string& path)
     return true;
 }
 
-std::vector<std::string> filesWhere(const std::string& folder, const std::function<bool(const std::string& name)>& test)
+std::vector<std::string> filesWhere(const std::string& folder,
+                                    const std::function<bool(const std::string& name)>& test)
 {
     std::vector<std::string> paths;
     DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());

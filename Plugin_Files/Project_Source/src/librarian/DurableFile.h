@@ -44,7 +44,8 @@ bool isLeftover(const std::string& fileName, const std::string& suffix);
 bool isAbandonedTemporary(const std::string& fileName);
 
 // The full paths of the entries of folder (one level) whose name passes test.
-std::vector<std::string> filesWhere(const std::string& folder, const std::function<bool(const std::string& name)>& test);
+std::vector<std::string> filesWhere(const std::string& folder,
+                                    const std::function<bool(const std::string& name)>& test);
 
 // Removes the temporary files that dead writers left in folder.
 void removeAbandonedTemporaries(const std::string& folder);

@@ -226,7 +226,8 @@ public:
 private:
     void scanOnce(const std::string& libraryFolder, bool mayRescan);
     void logLine(const std::string& text);
-    void replaceSourceWithPendingPieces(const std::string& sourcePath, const std::vector<unsigned char>& sourceBytes);
+    void replaceSourceWithPendingPieces(const std::string& sourcePath,
+                                        const std::vector<unsigned char>& sourceBytes);
     std::unique_ptr<PatchFile> makePiece(const PatchFile& source, const std::string& name, int start) const;
     std::string pieceName(const std::string& fileName, int piece) const;
     bool writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes);

@@ -198,7 +198,8 @@ PatchFile* PatchLibrarian::parseFolderFiles(const std::string& path, int depth, 
     return nullptr;
 }
 
-void PatchLibrarian::replaceSourceWithPendingPieces(const std::string& sourcePath, const std::vector<unsigned char>& sourceBytes)
+void PatchLibrarian::replaceSourceWithPendingPieces(const std::string& sourcePath,
+                                                    const std::vector<unsigned char>& sourceBytes)
 {
     const std::string dataFolder = platform::DataFolderPath();
     const std::string fileName = lastComponent(sourcePath);
