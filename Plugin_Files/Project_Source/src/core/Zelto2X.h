@@ -358,6 +358,8 @@ public:
     // transport asks for, the clock job waiting for its outcome, the request.
     bool clockWanted = false;
     int clockJobPosted = 0;
+    bool continuousClockPosted = false;
+    bool continuousClockUnsettled = false;  // its job may not be running
     bool requestJobPosted = false;
     ITimeInfo timeInfo;                   // render thread only
     double sampleRate = 44100.0;          // Reset, under the plug-in mutex
@@ -462,6 +464,7 @@ private:
     // Posts the job the clock or the sound request needs and follows the
     // flags with the jobs that really started.
     void settleClockJob();
+    void settleContinuousClock();
     void settleSoundRequest();
     // What the MIDI-out delay display shows.
     int m_shownDelayPositions = -1;
@@ -482,7 +485,8 @@ private:
     bool paramCase(int paramIdx, int n, double v);
     bool commandCase(int paramIdx, int n);
     bool windowCommandCase(int paramIdx, int n);
-    void updateSectionLocks(int n);
+    // sectionLockActive and the release button's grey follow the thirteen locks.
+    void deriveSectionLockState();
     void selectOutputDevice(int n);
     void randomizeSound();
     void stepLibraryBank(int paramIdx);

@@ -81,13 +81,7 @@ void Zelto2X::followTransport()
         clockWanted = running;
     transportWasRunning = running;
     settleClockJob();
-    if (!continuousClockStarted) {
-        // A post refused or dropped means a clock job is still waiting or
-        // running, and with the loop let run again that one keeps the clock.
-        midiMessageManager->resetContinuousClock(false);
-        midiMessageManager->postJob(kJobContinuousClock);
-        continuousClockStarted = true;
-    }
+    settleContinuousClock();
 }
 
 void Zelto2X::followHostTempo()
@@ -213,6 +207,34 @@ void Zelto2X::settleClockJob()
         if (midiMessageManager->postJob(job))
             clockJobPosted = job;
     }
+}
+
+// The continuous clock job is posted whenever the handler clears
+// continuousClockStarted. A post that was dropped met a clock loop still
+// running, which may be one that has just seen a switch-off and is ending:
+// once the clock thread is idle the job is posted again (with the clock
+// switched off it returns at once), so a switch-on is never lost.
+void Zelto2X::settleContinuousClock()
+{
+    using PostedJob = MIDIMessageManager::PostedJob;
+    if (continuousClockPosted) {
+        const PostedJob outcome = midiMessageManager->takePostedJob(kJobContinuousClock);
+        if (outcome == PostedJob::Waiting)
+            return;
+        continuousClockPosted = false;
+        continuousClockUnsettled = outcome != PostedJob::Started;
+    }
+    if (continuousClockUnsettled && midiMessageManager->clockThreadIdle()) {
+        continuousClockUnsettled = false;
+        continuousClockStarted = false;
+    }
+    if (continuousClockStarted.exchange(true))
+        return;
+    midiMessageManager->resetContinuousClock(false);
+    if (midiMessageManager->postJob(kJobContinuousClock))
+        continuousClockPosted = true;
+    else
+        continuousClockUnsettled = true;
 }
 
 // The request leaves requestPending when posted and comes back when its job
