@@ -24,6 +24,7 @@
 #include "IPluginAU.h"
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
+#include "RenderLog.h"
 #include "debugger.h"
 
 class ControlAction;
@@ -134,6 +135,9 @@ public:
     void setParamValueClamped(int index, double value);
     // Writes a LOG line while the debug switch is on.
     void logDebug(const std::string& text);
+    // The message manager's dispatcher thread: writes the LOG lines the
+    // render thread left.
+    void writeRenderLogLines();
 
     // ---- Controls and layers (Zelto2X.cpp, Zelto2XViews.cpp) ----
     // The first control bound to the parameter, or null. Any thread, the
@@ -466,7 +470,9 @@ private:
     void settleClockJob();
     void settleContinuousClock();
     void settleSoundRequest();
-    // What the MIDI-out delay display shows.
+    // What the MIDI-out delay display shows, and the longest text it takes.
+    static constexpr int kMidiOutDelayTextRoom = 32;
+    RenderLog m_renderLog;
     int m_shownDelayPositions = -1;
     int m_shownDelayBlock = -1;
 

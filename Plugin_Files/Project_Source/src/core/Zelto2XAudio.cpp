@@ -89,17 +89,17 @@ void Zelto2X::followHostTempo()
     if (paramValue(kOverrideTempo) != 1.0)
         return;
     const int value = static_cast<int>(GetTempo()) - kArpTempoOffset;
+    // The LOG file is written by the manager's dispatcher: this thread only leaves the line.
     if (value != lastTempoValue) {
         lastTempoValue = value;
         tempoSynced = false;
-        // The LOG texts are built only with the debug switch on: building one allocates.
-        if (debugLogEnabled)
-            logDebug("PROCESSOR: Host tempo is out of sync!");
+        if (debugLogEnabled && m_renderLog.post("PROCESSOR: Host tempo is out of sync!"))
+            midiMessageManager->postRenderLogLines();
     }
     if (!tempoSynced && midiOutSet) {
         tempoSynced = true;
-        if (debugLogEnabled)
-            logDebug("PROCESSOR: Host tempo synced to " + std::to_string(value + kArpTempoOffset) + "BPM");
+        if (debugLogEnabled && m_renderLog.post("PROCESSOR: Host tempo synced to %dBPM", value + kArpTempoOffset))
+            midiMessageManager->postRenderLogLines();
         if (IGraphics* graphics = GetGUI())
             graphics->SetParameterFromPlug(kArpTempo, value, false);
     }
@@ -107,16 +107,17 @@ void Zelto2X::followHostTempo()
 
 void Zelto2X::showMidiOutDelay(int positions)
 {
-    // Only a changed text is set: setting one takes the text's guard.
     ITextControl* display = paramTextControl(kControlDisplayMIDIOutDelay);
     if (!display || !GetGUI() || (positions == m_shownDelayPositions && GetBlockSize() == m_shownDelayBlock))
         return;
-    m_shownDelayPositions = positions;
-    m_shownDelayBlock = GetBlockSize();
-    char text[64];
+    char text[kMidiOutDelayTextRoom];
     std::snprintf(text, sizeof text, "%dms|%dbfr", static_cast<int>(1000.0 / (sampleRate / positions)),
                   GetBlockSize());
-    display->SetTextFromPlug(text);
+    // While the main thread holds the text, a later block shows it.
+    if (!display->TrySetTextFromPlug(text))
+        return;
+    m_shownDelayPositions = positions;
+    m_shownDelayBlock = GetBlockSize();
 }
 
 void Zelto2X::drainQueue(int positions)
@@ -161,14 +162,17 @@ bool Zelto2X::allNotesOffFromRenderThread()
         return true;
     IMidiMsg msg;
     msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
-    if (toDAWBuffer) {
-        midiQueue.Add(&msg);  // this thread holds the drain lock
-        return true;
-    }
+    if (toDAWBuffer)
+        return midiQueue.AddWithinCapacity(&msg);  // a full queue has room again after a later block
     if (!TrySendMidiMsg(&msg))
         return false;  // sent from the next block
     lightLedForOutgoing(&msg);
     return true;
+}
+
+void Zelto2X::writeRenderLogLines()
+{
+    m_renderLog.drain([this](const char* line) { logDebug(line); });
 }
 
 void Zelto2X::lightLedForOutgoing(const IMidiMsg* msg)
