@@ -98,12 +98,12 @@ void IControl::OnMouseOut() {}
 void IControl::TextFromTextEntry(const char*) {}
 void IControl::OnGUIIdle() {}
 
+// The first value from outside becomes the double-click default, and is also
+// drawn and passed on like any other: the control may still show its value
+// from construction, so the first one cannot be taken as already shown.
 bool IControl::takeOutsideValue(double value)
 {
-    if (mDefaultValue < 0.0) {
-        mValue = value;
-        mDefaultValue = value;
-    }
+    if (mDefaultValue < 0.0) mDefaultValue = value;
     if (mValue == value) return false;
     mValue = value;
     return true;
