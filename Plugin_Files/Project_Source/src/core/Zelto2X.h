@@ -27,6 +27,7 @@
 #include "debugger.h"
 
 class ControlAction;
+class IGraphicsMac;
 class ControlLayer;
 class IControl;
 class PatchManager;
@@ -66,6 +67,10 @@ enum class WholeSoundSend {
     ToHardwareWithoutGlobal,  // this send leaves the global settings out
     RecalledToHardware,       // after a project recall; holds patchLoading while it runs
 };
+
+// A surface of that size and frame rate (0: the default) that loads its
+// resources from the editor's bundle. Main thread, no lock.
+IGraphicsMac* MakeGraphics(IPluginBase* plug, int width, int height, int fps);
 
 class Zelto2X : public IPluginAU, public LibrarianHost {
 public:
