@@ -337,7 +337,7 @@ TEST_F(Factories, RadioOfFourButtonsDrawsTheActiveCellFromTheSecondFrame)
     }
 }
 
-TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValue)
+TEST_F(Factories, RadioLeftClicksSelectAndPushTwiceAndRightOrMissedClicksOnlyPushTheValue)
 {
     loadUi("<radio paramId='kPatternStep01Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0' buttons='4'/>"
            "<radio paramId='kPatternStep02Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,40' buttons='1'/>"
@@ -345,9 +345,12 @@ TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValu
            "<radio paramId='kPatternStep04Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,120' buttons='4097'/>");
     auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
     IMouseMod left(true), right(false, true);
+    const size_t before = plug.fromGUI.size();
     radio->OnMouseDown(120, 10, &left);
     EXPECT_DOUBLE_EQ(radio->GetValue(), 2.0 / 3.0);
     const size_t pushes = plug.fromGUI.size();
+    ASSERT_EQ(pushes, before + 2);  // a left click pushes twice
+    EXPECT_EQ(action(kPatternStep01Event)->kind, kActionNone);  // so nothing reaches the synth twice
     radio->OnMouseDown(10, 10, &right);
     radio->OnMouseDblClick(10, 10, &left);
     EXPECT_DOUBLE_EQ(radio->GetValue(), 2.0 / 3.0);

@@ -124,7 +124,7 @@ public:
     static void Tokenize(const std::string& text, std::vector<std::string>& tokens, const std::string& delimiters);
     // Up to count comma-separated decimal integers into values; slots that the
     // text does not give (past its last token, or a token that is no number)
-    // become 0.
+    // keep what they held.
     static void getCSValues(const char* text, int* values, int count);
     // Two parameter names and an optional number, comma-separated; both
     // indexes get the offset added once when it is 0 or more; an unknown name
