@@ -107,6 +107,10 @@ public:
     // The table entry of name, or null.
     const ImageInfo* findImageInfo(const std::string& name) const;
     std::size_t imageCount() const { return m_images.size(); }
+    // Main thread. Decodes every image of the table again into the bitmap the
+    // cache holds for it, in place: controls keep drawing the same bitmaps
+    // (never a freed one) and the table keeps every name.
+    void ClearImageCache();
 
     // ---- Reading (reader files) ----
     // "resources/sysex.tea" into the SysEx template list.
@@ -318,6 +322,7 @@ private:
     std::vector<std::unique_ptr<ControlAction>> m_actions;
     double m_scale = 1.0;
     int m_layerCopiesMade = 0;
+    bool m_releaseImages = false;  // while set, preloading reloads instead of recording
     IGraphics* m_graphics = nullptr;
     IPluginBase* m_plug = nullptr;
     Zelto2X* m_editor = nullptr;
