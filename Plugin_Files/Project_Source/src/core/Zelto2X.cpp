@@ -232,11 +232,8 @@ void Zelto2X::rememberLayers()
                 layer->Hide(start == kHidden);
         }
     }
-    if (ControlLayer* mixer = findLayer("multiModeMixer")) {
-        mixer->SetSelectedChildId(-1);
-        for (int i = 0; i < mixer->NLayers(); ++i)
-            mixer->GetLayer(i)->Hide(mixer->GetLayer(i)->GetID() != -1);
-    }
+    if (ControlLayer* mixer = findLayer("multiModeMixer"))
+        mixer->SelectChild(-1);
     miniMixerLayer = findLayer("miniMixer");
     arpTempoKnobLayer = findLayer("arpTempoKnob");
     arpTempoClockLayer = findLayer("arpTempoClock");

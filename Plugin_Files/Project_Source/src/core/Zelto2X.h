@@ -179,6 +179,9 @@ public:
     // Turns a parameter value into the action's MIDI. Runs inside the
     // caller's plug-in mutex; sends without a lock.
     void processControlAction(ControlAction* action, int paramIdx, double value);
+    // The last steps of both handlers: the action's switched layer shows the
+    // page of the value, then processControlAction. Inside the plug-in mutex.
+    void switchLayerAndAct(ControlAction* action, int paramIdx, double value);
     // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
     void sendSysExInitialization();
     // All Notes Off on the device channel. Handler threads (the render thread
