@@ -69,3 +69,57 @@ TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView
     EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
     quietly([&] { editor.reset(); });
 }
+
+namespace {
+
+std::unique_ptr<Zelto2X> configuredEditor(DataFolder& folder)
+{
+    EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    folder.write(kSettingsFile, "normal\nnormal\nyes\n\n");
+    std::unique_ptr<Zelto2X> editor;
+    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    return editor;
+}
+
+void setFromGUI(Zelto2X& editor, int param, double value)
+{
+    quietly([&] { editor.SetParameterFromGUI(param, editor.GetParam(param)->GetNormalized(value)); });
+}
+
+}  // namespace
+
+// The pattern page's step rows are greyed and un-greyed by id when the tab
+// opens; the tempo pair must stay as the clock source left it.
+TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNotUse)
+{
+    DataFolder folder;
+    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
+    ASSERT_TRUE(editor && editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
+    for (int midiClock : {1, 0}) {
+        setFromGUI(*editor, kMainTab, 2);
+        setFromGUI(*editor, kGlobalClock, midiClock);
+        setFromGUI(*editor, kMainTab, 3);
+        EXPECT_EQ(midiClock == 1, editor->paramControl(kArpTempo)->IsGrayed()) << midiClock;
+        EXPECT_EQ(midiClock == 0, editor->paramControl(kArpClock)->IsGrayed()) << midiClock;
+    }
+    quietly([&] { editor.reset(); });
+}
+
+// A menu, a knob and a switch that start at 0 show the first value the host gives them.
+TEST(EditorConfigured, ControlsShowTheValuesTheHostSets)
+{
+    DataFolder folder;
+    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
+    ASSERT_TRUE(editor);
+    const std::pair<int, float> rows[] = {{kFilterType, 2.f}, {kFilterResonance, 90.f}, {kOscillator2Sync, 1.f}};
+    for (const auto& [param, value] : rows) {
+        IControl* control = editor->paramControl(param);
+        ASSERT_NE(nullptr, control) << param;
+        control->SetClean();
+        control->SetClean();
+        quietly([&] { IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0); });
+        EXPECT_TRUE(control->IsDirty()) << param;
+        EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
+    }
+    quietly([&] { editor.reset(); });
+}

@@ -278,6 +278,9 @@ void Zelto2X::rememberControls()
     for (int i = 0; i < graphics->NLayers(); ++i)
         rememberFirstControls(graphics->GetLayer(i), m_paramControls.data(), kNumParams);
     statusText = paramTextControl(kControlDisplayName);
+    // The render thread sets this text and must not allocate to do it.
+    if (ITextControl* delay = paramTextControl(kControlDisplayMIDIOutDelay))
+        delay->ReserveTextRoom(kMidiOutDelayTextRoom);
 }
 
 IControl* Zelto2X::paramControl(int paramIdx) const

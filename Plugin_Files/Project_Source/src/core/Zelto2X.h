@@ -24,6 +24,7 @@
 #include "IPluginAU.h"
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
+#include "RenderLog.h"
 #include "debugger.h"
 
 class ControlAction;
@@ -139,6 +140,9 @@ public:
     void setParamValueClamped(int index, double value);
     // Writes a LOG line while the debug switch is on.
     void logDebug(const std::string& text);
+    // The message manager's dispatcher thread: writes the LOG lines the
+    // render thread left.
+    void writeRenderLogLines();
 
     // ---- Controls and layers (Zelto2X.cpp, Zelto2XViews.cpp) ----
     // The first control bound to the parameter, or null. Any thread, the
@@ -366,6 +370,8 @@ public:
     // transport asks for, the clock job waiting for its outcome, the request.
     bool clockWanted = false;
     int clockJobPosted = 0;
+    bool continuousClockPosted = false;
+    bool continuousClockUnsettled = false;  // its job may not be running
     bool requestJobPosted = false;
     ITimeInfo timeInfo;                   // render thread only
     double sampleRate = 44100.0;          // Reset, under the plug-in mutex
@@ -470,8 +476,11 @@ private:
     // Posts the job the clock or the sound request needs and follows the
     // flags with the jobs that really started.
     void settleClockJob();
+    void settleContinuousClock();
     void settleSoundRequest();
-    // What the MIDI-out delay display shows.
+    // What the MIDI-out delay display shows, and the longest text it takes.
+    static constexpr int kMidiOutDelayTextRoom = 32;
+    RenderLog m_renderLog;
     int m_shownDelayPositions = -1;
     int m_shownDelayBlock = -1;
 
@@ -490,7 +499,8 @@ private:
     bool paramCase(int paramIdx, int n, double v);
     bool commandCase(int paramIdx, int n);
     bool windowCommandCase(int paramIdx, int n);
-    void updateSectionLocks(int n);
+    // sectionLockActive and the release button's grey follow the thirteen locks.
+    void deriveSectionLockState();
     void selectOutputDevice(int n);
     void randomizeSound();
     void stepLibraryBank(int paramIdx);

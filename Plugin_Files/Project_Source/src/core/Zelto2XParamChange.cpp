@@ -242,19 +242,13 @@ void Zelto2X::randomizeSound()
     setFromPlug(kRandomize, 0.0);
 }
 
-void Zelto2X::updateSectionLocks(int n)
+void Zelto2X::deriveSectionLockState()
 {
-    if (n == 1) {
-        sectionLockActive = true;
-        grayLayer("releaseAllLocksLayer", false);
-        return;
-    }
     bool anyLocked = false;
     for (int lock = kSectionLockOsc1; lock <= kSectionLockArp; ++lock)
         anyLocked = anyLocked || static_cast<int>(paramValue(lock)) == 1;
     sectionLockActive = anyLocked;
-    if (!anyLocked)
-        grayLayer("releaseAllLocksLayer", true);
+    grayLayer("releaseAllLocksLayer", !anyLocked);
 }
 
 void Zelto2X::selectOutputDevice(int n)
@@ -287,7 +281,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         return false;
     }
     if (inRange(paramIdx, kSectionLockOsc1, kSectionLockArp)) {
-        updateSectionLocks(n);
+        deriveSectionLockState();
         return false;
     }
     if (inRange(paramIdx, kDawFilterFirst, kDawFilterFirst + kMidiFilterCount - 1)) {

@@ -112,6 +112,9 @@ public:
     std::atomic<bool> cancelRequested {false};  // main thread sets it (cancel control)
     std::atomic<bool> timedOut {false};         // request thread
     std::atomic<bool> clockRunning {false};
+    // Nanoseconds between two clock bytes of the running loop (clock thread
+    // writes, any thread reads).
+    std::atomic<int64_t> clockInterval {0};
     // The manager is being destroyed: delays end early and every loop stops.
     std::atomic<bool> shuttingDown {false};
 
@@ -160,6 +163,8 @@ private:
     void endLibraryRequest();
     void feedDumpToEditor(const SoundDump& dump);
     void sendClockByte(uint8_t byte);
+    // The loop goes on: not stopped, the clock still switched on, no shutdown.
+    bool clockStillWanted() const;
     PatchFile* bankFileOfStoreList(int storeListSelector);
 
     MIDIMessageManager* m_manager;
