@@ -181,6 +181,11 @@ TEST_F(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
              editor.hostPlaying = true;
          },
          [&] { return editor.lastClockByte == 0xFA; }},
+        {"the continuous clock switched on", [&] {
+             editor.sendClockInfo = true;
+             editor.continuousClockStarted = false;
+         },
+         [&] { return editor.lastClockByte == 0xF8; }},
         {"a sound request pending", [&] { editor.requestPending = true; },
          [&] { return editor.midiMessageManager->lastJob().code == kJobRequestActiveArrangement; }},
     };

@@ -89,9 +89,24 @@ TEST(EditorSettings, SizeAndFirstRunCommandsRewriteFiveLinesWithLineFeedsOnly)
         RecordingEditor editor;
         quietly([&] { c.size < 0 ? editor.firstRunExitChanged(c.firstRun) : editor.userInterfaceSizeChanged(c.size); });
         EXPECT_EQ(c.after, folder.read(kSettingsFile));
-        // Written beside the file and renamed over it: nothing else is left.
-        EXPECT_EQ(1, std::distance(fs::directory_iterator(folder.root), fs::directory_iterator()));
     }
+}
+
+TEST(EditorSettings, StartUpRemovesOnlyTheTemporaryFilesOfKilledWriters)
+{
+    DataFolder folder;
+    const std::string hidden = "." + kSettingsFile + ".";
+    const std::tuple<std::string, int, bool> files[] = {  // name, mode, left alone
+        {kSettingsFile + ".a1B2c3", 0600, false}, {hidden + "999999999.writing", 0644, false},
+        {hidden + "writing", 0644, false}, {hidden + std::to_string(getpid()) + ".writing", 0644, true},
+        {kSettingsFile + ".backup", 0644, true}, {kSettingsFile + ".bak", 0600, true}};
+    for (const auto& [name, mode, stays] : files) {
+        folder.write(name, "x");
+        fs::permissions(folder.root + name, fs::perms(mode));
+    }
+    RecordingEditor editor;
+    for (const auto& [name, mode, stays] : files)
+        EXPECT_EQ(stays, folder.exists(name)) << name;
 }
 
 TEST(EditorSettings, WritersChangeNothingWithoutTheFileAndNeverCreateIt)
