@@ -92,8 +92,10 @@ TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
     EXPECT_FALSE(fs::exists(data.converted()));
 }
 
-TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
+TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankMovesTheSourcesAndNeverOverwritesAFile)
 {
+    const Bytes mine = concat(currentDumps(20, "MINE"));
+    writeFile(path("Big Singles 1.zt2"), mine);
     put("Big.syx", 250, "BIG");
     put("Edge.syx", 101, "EDGE");
     writeFile(path("Vintage.syx"), concat(std::vector<Bytes>(150, olderDump(76))));
@@ -101,11 +103,14 @@ TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
     EXPECT_EQ(host.count("PATCH LIBRARIAN: moved file Big.syx because it is not Zelto 1 standard formatted!"), 1);
     for (const char* source : {"/Big.syx", "/Edge.syx", "/Vintage.syx"})
         EXPECT_TRUE(fs::exists(data.converted() + source)) << source;
-    ASSERT_EQ(banks(), (Names{"Big Singles 1.zt2", "Big Singles 2.zt2", "Big Singles 3.zt2", "Edge Singles 1.zt2",
-                           "Edge Singles 2.zt2", "Vintage Singles 1.zt2", "Vintage Singles 2.zt2"}));
-    EXPECT_EQ((Names{slotName(1, 0), slotName(2, 49), slotName(2, 50), slotName(4, 0), slotName(4, 1),
-                  slotName(6, 49)}), (Names{paddedName("BIG101"), paddedName("BIG250"), paddedName("INIT"),
-                  paddedName("EDGE101"), paddedName("INIT"), "SOUND       50"}));  // older pieces are numbered apart
+    ASSERT_EQ(banks(), (Names{"Big Singles 1 (2).zt2", "Big Singles 1.zt2", "Big Singles 2.zt2",
+                           "Big Singles 3.zt2", "Edge Singles 1.zt2", "Edge Singles 2.zt2", "Vintage Singles 1.zt2",
+                           "Vintage Singles 2.zt2"}));
+    EXPECT_EQ(readFile(path("Big Singles 1.zt2")), mine);
+    // Older-model pieces are numbered apart.
+    EXPECT_EQ((Names{slotName(0, 0), slotName(2, 0), slotName(3, 49), slotName(3, 50), slotName(5, 0), slotName(5, 1),
+                  slotName(7, 49)}), (Names{paddedName("BIG1"), paddedName("BIG101"), paddedName("BIG250"),
+                  paddedName("INIT"), paddedName("EDGE101"), paddedName("INIT"), "SOUND       50"}));
     EXPECT_EQ(readFile(path("Big Singles 3.zt2")).size(), 13700u);
     EXPECT_EQ(rescans(), 1);
 }
@@ -126,17 +131,6 @@ TEST_F(LibraryScan, ConvertsAnOlderModelBankWithoutOverwritingItsSourceAndBuilds
     EXPECT_EQ(slotName(0, 0), paddedName("OLD0"));
     ASSERT_EQ(library.categoryFolders.size(), 20u);
     EXPECT_EQ(bankTexts(library.categoryFiles), (Names{"NONE 1|NONE|0|70", "BASS 1|BASS|3|30"}));  // 70 padding slots
-}
-
-TEST_F(LibraryScan, NeverOverwritesAnExistingFileWithAPiece)
-{
-    const Bytes mine = concat(currentDumps(20, "MINE"));
-    writeFile(path("Big Singles 1.zt2"), mine);
-    put("Big.syx", 150, "BIG");
-    scan();
-    EXPECT_EQ(readFile(path("Big Singles 1.zt2")), mine);
-    EXPECT_TRUE(fs::exists(path("Big Singles 1 (2).zt2")));
-    EXPECT_EQ(library.bankFiles.size(), 3u);
 }
 
 TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnceOfferingTheSoundsFromMemory)

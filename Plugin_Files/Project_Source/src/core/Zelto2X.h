@@ -28,6 +28,7 @@
 #include "debugger.h"
 
 class ControlAction;
+class IGraphicsMac;
 class ControlLayer;
 class IControl;
 class PatchManager;
@@ -67,6 +68,10 @@ enum class WholeSoundSend {
     ToHardwareWithoutGlobal,  // this send leaves the global settings out
     RecalledToHardware,       // after a project recall; holds patchLoading while it runs
 };
+
+// A surface of that size and frame rate (0: the default) that loads its
+// resources from the editor's bundle. Main thread, no lock.
+IGraphicsMac* MakeGraphics(IPluginBase* plug, int width, int height, int fps);
 
 class Zelto2X : public IPluginAU, public LibrarianHost {
 public:
@@ -178,6 +183,9 @@ public:
     // Turns a parameter value into the action's MIDI. Runs inside the
     // caller's plug-in mutex; sends without a lock.
     void processControlAction(ControlAction* action, int paramIdx, double value);
+    // The last steps of both handlers: the action's switched layer shows the
+    // page of the value, then processControlAction. Inside the plug-in mutex.
+    void switchLayerAndAct(ControlAction* action, int paramIdx, double value);
     // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
     void sendSysExInitialization();
     // All Notes Off on the device channel. Handler threads (the render thread

@@ -92,8 +92,16 @@ void Zelto2X::OnParamChange(int paramIdx)
         ControlDisplay::controlDisplay(this, paramIdx, v, transportRunning);
     if (paramCase(paramIdx, n, v) || commandCase(paramIdx, n))
         return;
-    if (action)
-        processControlAction(action, paramIdx, v);
+    switchLayerAndAct(action, paramIdx, v);
+}
+
+void Zelto2X::switchLayerAndAct(ControlAction* action, int paramIdx, double v)
+{
+    if (!action)
+        return;
+    if (action->switchedLayer)
+        action->switchedLayer->SelectChild(static_cast<int>(v));
+    processControlAction(action, paramIdx, v);
 }
 
 void Zelto2X::OnParamChange2(int paramIdx)
@@ -108,8 +116,7 @@ void Zelto2X::OnParamChange2(int paramIdx)
     ControlDisplay::controlDisplay(this, paramIdx, v, false);
     if (paramIdx == kMainTab)
         TabSwitchFunctions::mainTabSwitch(this, kMainTab, n, 0);
-    if (ControlAction* action = param->GetControlAction())
-        processControlAction(action, paramIdx, v);
+    switchLayerAndAct(param->GetControlAction(), paramIdx, v);
     if (midiMessageManager)
         midiMessageManager->patchRequested = false;
     hardwareChangeActive = false;
