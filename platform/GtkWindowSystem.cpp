@@ -310,6 +310,14 @@ AlertResponse GtkWindowSystem::RunAlert(const AlertRequest& request)
     return RunGtkAlert(parentWindow(), request);
 }
 
+std::unique_ptr<NativeDialog> GtkWindowSystem::MakeDialog(const DialogRequest& request, DialogClient* client)
+{
+    if (!onOwnerThread() || !client)
+        return nullptr;
+    return MakeGtkDialog(parentWindow(), request, client,
+                         [this, request](int* command) { return TakeDialogAnswer(request, command); });
+}
+
 bool GtkWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string* chosenPath)
 {
     if (!onOwnerThread())

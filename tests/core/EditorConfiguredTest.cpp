@@ -1,11 +1,12 @@
 // The editor with its real configuration (the bundle's resources, found through a marker module in a copy of the
 // bundle's layout): every layer the start-up looks up exists, the first run shows its notice, a saved state comes back,
-// and the editor closes cleanly (AddressSanitizer).
+// every control draws after the image cache is cleared, and the editor closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
 #include "ProgressIndicator.h"
+#include "UIConfigManager.h"
 
 using namespace coretest;
 
@@ -32,6 +33,24 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     editor->SetParameterFromGUI(kFilterCutoff, 0.75);
     quietly([&] { EXPECT_EQ(saved.Size(), editor->UnserializeState(&saved, 0)); });
     EXPECT_DOUBLE_EQ(cutoff, editor->paramValue(kFilterCutoff));
+
+    // Every control, shown or not, still draws after the image cache is cleared.
+    IGraphics* gui = editor->GetGUI();
+    editor->uiConfig->ClearImageCache();
+    IRECT all(0, 0, gui->Width(), gui->Height());
+    gui->Draw(&all);
+    int drawn = 0;
+    std::function<void(ControlLayer*)> drawLayer = [&](ControlLayer* layer) {
+        for (int i = 0; i < layer->NControls(); ++i, ++drawn)
+            layer->GetControl(i)->Draw(gui);
+        for (int i = 0; i < layer->NLayers(); ++i)
+            drawLayer(layer->GetLayer(i));
+    };
+    for (int i = 0; i < gui->NControls(); ++i, ++drawn)
+        gui->GetControl(i)->Draw(gui);
+    for (int i = 0; i < gui->NLayers(); ++i)
+        drawLayer(gui->GetLayer(i));
+    EXPECT_LT(200, drawn);
     quietly([&] { editor.reset(); });
 }
 

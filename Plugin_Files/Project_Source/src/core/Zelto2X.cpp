@@ -52,7 +52,8 @@ std::string folderForStatus(const std::string& path)
 // The librarian's "Enter Bank Name" template joins the module's dialog list
 // before any instance exists.
 DOVOR_DialogResourceIndex patchSaveDialog{
-    IDD_PATCH_SAVE.resourceId, IDD_PATCH_SAVE.title, IDD_PATCH_SAVE.width, IDD_PATCH_SAVE.height, nullptr, nullptr};
+    IDD_PATCH_SAVE.resourceId, IDD_PATCH_SAVE.title, IDD_PATCH_SAVE.width, IDD_PATCH_SAVE.height,
+    buildPatchSaveDialog, nullptr};
 const DOVOR_DialogResourceIndex* const patchSaveDialogRegistered = DOVOR_AddDialogResource(&patchSaveDialog);
 
 }  // namespace
@@ -185,13 +186,18 @@ void Zelto2X::setInitialValues()
         localControl = false;
 }
 
+IGraphicsMac* MakeGraphics(IPluginBase* plug, int width, int height, int fps)
+{
+    IGraphicsMac* graphics = new IGraphicsMac(plug, width, height, fps);
+    graphics->SetBundleID(zelto2x::kBundleIdentifier);
+    return graphics;
+}
+
 void Zelto2X::createGraphicsSurface()
 {
     // Every pixel size of the editor follows the UI scale; the surface is the
     // editor's 1500 x 757 panel at that scale, drawn at the default frame rate.
-    IGraphicsMac* graphics = new IGraphicsMac(this, int(kEditorWidth * guiScale), int(kEditorHeight * guiScale), 0);
-    graphics->SetBundleID(zelto2x::kBundleIdentifier);
-    AttachGraphics(graphics);
+    AttachGraphics(MakeGraphics(this, int(kEditorWidth * guiScale), int(kEditorHeight * guiScale), 0));
 }
 
 Zelto2X::~Zelto2X()
@@ -245,11 +251,8 @@ void Zelto2X::rememberLayers()
                 layer->Hide(start == kHidden);
         }
     }
-    if (ControlLayer* mixer = findLayer("multiModeMixer")) {
-        mixer->SetSelectedChildId(-1);
-        for (int i = 0; i < mixer->NLayers(); ++i)
-            mixer->GetLayer(i)->Hide(mixer->GetLayer(i)->GetID() != -1);
-    }
+    if (ControlLayer* mixer = findLayer("multiModeMixer"))
+        mixer->SelectChild(-1);
     miniMixerLayer = findLayer("miniMixer");
     arpTempoKnobLayer = findLayer("arpTempoKnob");
     arpTempoClockLayer = findLayer("arpTempoClock");
@@ -294,6 +297,9 @@ void Zelto2X::rememberControls()
     for (int i = 0; i < graphics->NLayers(); ++i)
         rememberFirstControls(graphics->GetLayer(i), m_paramControls.data(), kNumParams);
     statusText = paramTextControl(kControlDisplayName);
+    // The render thread sets this text and must not allocate to do it.
+    if (ITextControl* delay = paramTextControl(kControlDisplayMIDIOutDelay))
+        delay->ReserveTextRoom(kMidiOutDelayTextRoom);
 }
 
 IControl* Zelto2X::paramControl(int paramIdx) const
