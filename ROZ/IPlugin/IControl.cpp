@@ -1,5 +1,7 @@
 #include "IControl.h"
 
+#include <cstring>
+
 #include "IGraphics.h"
 #include "IParam.h"
 #include "IPluginBase.h"
@@ -23,6 +25,22 @@ bool IGuardedText::setIfDifferent(const char* text)
     if (mText == text) return false;
     mText = text;
     return true;
+}
+
+bool IGuardedText::trySetIfDifferent(const char* text, bool* changed)
+{
+    if (!text) text = "";
+    std::unique_lock<std::mutex> lock(mMutex, std::try_to_lock);
+    if (!lock.owns_lock() || std::strlen(text) > mText.capacity()) return false;
+    *changed = mText != text;
+    if (*changed) mText.assign(text);
+    return true;
+}
+
+void IGuardedText::reserve(size_t length)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mText.reserve(length);
 }
 
 bool IGuardedText::empty() const

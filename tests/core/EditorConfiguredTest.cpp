@@ -1,6 +1,7 @@
 // The editor with its real configuration (the bundle's resources, found through a marker module in a copy of the
 // bundle's layout): every layer the start-up looks up exists, the first run shows its notice, a saved state comes back,
-// the panel shows what the parameters hold, and the editor closes cleanly (AddressSanitizer).
+// every control draws after the image cache is cleared, the panel shows what the parameters hold, and the editor
+// closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
 #include <functional>
@@ -9,6 +10,7 @@
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
 #include "ProgressIndicator.h"
+#include "UIConfigManager.h"
 
 using namespace coretest;
 
@@ -55,6 +57,24 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     editor->SetParameterFromGUI(kFilterCutoff, 0.75);
     quietly([&] { EXPECT_EQ(saved.Size(), editor->UnserializeState(&saved, 0)); });
     EXPECT_DOUBLE_EQ(cutoff, editor->paramValue(kFilterCutoff));
+
+    // Every control, shown or not, still draws after the image cache is cleared.
+    IGraphics* gui = editor->GetGUI();
+    editor->uiConfig->ClearImageCache();
+    IRECT all(0, 0, gui->Width(), gui->Height());
+    gui->Draw(&all);
+    int drawn = 0;
+    std::function<void(ControlLayer*)> drawLayer = [&](ControlLayer* layer) {
+        for (int i = 0; i < layer->NControls(); ++i, ++drawn)
+            layer->GetControl(i)->Draw(gui);
+        for (int i = 0; i < layer->NLayers(); ++i)
+            drawLayer(layer->GetLayer(i));
+    };
+    for (int i = 0; i < gui->NControls(); ++i, ++drawn)
+        gui->GetControl(i)->Draw(gui);
+    for (int i = 0; i < gui->NLayers(); ++i)
+        drawLayer(gui->GetLayer(i));
+    EXPECT_LT(200, drawn);
 }
 
 // The progress overlay's picture is the image table's copy at the interface
@@ -109,5 +129,32 @@ TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
         EXPECT_TRUE(control->IsDirty()) << param;
         EXPECT_EQ(value, editor->paramValue(param)) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
+    }
+}
+
+// A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
+// status text stays, no command's name shows and a command that sends nothing does not ask for a port; values the
+// user sets show with their names (the ungrouped DAW offset knob among them), and a value meant for the synth asks
+// for a port.
+TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfACommand)
+{
+    ConfiguredEditor configured;
+    Zelto2X* editor = configured.editor.get();
+    ASSERT_TRUE(editor->paramTextControl(kControlDisplayName) && editor->paramTextControl(kControlDisplayValue));
+    struct Row {
+        int param;
+        double value, after;  // after: the release, or the same value again for a setting
+        const char *name, *line;
+    };
+    const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "-"}, {kDisplayAboutWindow, 1, 0, "-", "-"},
+        {kExitAboutWindow, 1, 0, "-", "-"}, {kViewMIDIFilterSettings, 1, 0, "-", "-"},
+        {kOverwriteBank, 1, 0, "-", "-"}, {kPartLock, 1, 1, "Lock Program", "ON [1]"},
+        {kFilterCutoff, 64, 64, "Set MIDI I/O First!", "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
+    for (const Row& row : rows) {
+        editor->showStatusLines("-", "-");
+        configured.setFromGUI(row.param, row.value);
+        configured.setFromGUI(row.param, row.after);
+        EXPECT_EQ(row.name, editor->paramTextControl(kControlDisplayName)->GetTextString()) << row.param;
+        EXPECT_EQ(row.line, editor->paramTextControl(kControlDisplayValue)->GetTextString()) << row.param;
     }
 }
