@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "EditorCoreSupport.h"
+#include "RenderLog.h"
 
 using namespace coretest;
 
@@ -112,4 +113,30 @@ TEST(EditorThreads, RenderGuiMidiInputAndStateSavesRunTogether)
     for (int i = 0; i < 200 && editor.midiQueue.ToDo() > 0; ++i)
         editor.ProcessDoubleReplacing(nullptr, nullptr, 64);
     EXPECT_EQ(0, editor.midiQueue.ToDo());
+}
+
+// The render thread's LOG lines reach the writing thread whole and in order; a line that finds the ring full is lost
+// and says so.
+TEST(EditorThreads, RenderLogLinesReachTheWriterWholeAndInOrder)
+{
+    RenderLog log;
+    constexpr int kLines = 3000;
+    std::atomic<int> lost {0};
+    std::atomic<bool> posted {false};
+    std::thread render([&] {
+        for (int i = 0; i < kLines; ++i)
+            lost += !log.post("PROCESSOR: line %d", i);
+        posted = true;
+    });
+    std::vector<std::string> written;
+    auto write = [&] { log.drain([&](const char* line) { written.emplace_back(line); }); };
+    while (!posted)
+        write();
+    render.join();
+    write();
+    ASSERT_EQ(kLines, lost + static_cast<int>(written.size()));
+    for (size_t i = 1; i < written.size(); ++i)
+        EXPECT_LT(std::stoi(written[i - 1].substr(16)), std::stoi(written[i].substr(16))) << written[i];
+    for (const std::string& line : written)
+        EXPECT_EQ(line, "PROCESSOR: line " + line.substr(16));
 }
