@@ -117,7 +117,9 @@ TEST(EditorConfigured, ControlsShowTheValuesTheHostSets)
         ASSERT_NE(nullptr, control) << param;
         control->SetClean();
         control->SetClean();
-        quietly([&] { IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0); });
+        quietly([&, param = param, value = value] {
+            IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0);
+        });
         EXPECT_TRUE(control->IsDirty()) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
     }
