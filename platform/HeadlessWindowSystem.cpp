@@ -366,6 +366,8 @@ bool HeadlessWindowSystem::RunFilePanel(const FilePanelRequest& request, std::st
 
 bool HeadlessWindowSystem::OpenURL(const std::string& url)
 {
+    if (!urlOpenerPresent)
+        return false;
     openedURLs.push_back(url);
     return true;
 }

@@ -113,6 +113,7 @@ public:
 
     // What the user would have seen.
     std::vector<std::string> openedURLs;
+    bool urlOpenerPresent = true;  // false: a system with no application to open a URL or file
     std::vector<AlertRequest> alerts;
     std::vector<FilePanelRequest> filePanels;
     std::vector<std::string> shownMenus;  // DescribeMenu of each menu shown

@@ -123,3 +123,31 @@ TEST(EditorConfigured, ControlsShowTheValuesTheHostSets)
     }
     quietly([&] { editor.reset(); });
 }
+
+// A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
+// status text stays, no command's name shows and a command that sends nothing does not ask for a port; values the
+// user sets show with their names (the ungrouped DAW offset knob among them), and a value meant for the synth asks
+// for a port.
+TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfACommand)
+{
+    DataFolder folder;
+    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
+    ASSERT_TRUE(editor && editor->paramTextControl(kControlDisplayName) && editor->paramTextControl(kControlDisplayValue));
+    struct Row {
+        int param;
+        double value, after;  // after: the release, or the same value again for a setting
+        const char *name, *line;
+    };
+    const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "-"}, {kDisplayAboutWindow, 1, 0, "-", "-"},
+        {kExitAboutWindow, 1, 0, "-", "-"}, {kViewMIDIFilterSettings, 1, 0, "-", "-"},
+        {kOverwriteBank, 1, 0, "-", "-"}, {kPartLock, 1, 1, "Lock Program", "ON [1]"},
+        {kFilterCutoff, 64, 64, "Set MIDI I/O First!", "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
+    for (const Row& row : rows) {
+        editor->showStatusLines("-", "-");
+        setFromGUI(*editor, row.param, row.value);
+        setFromGUI(*editor, row.param, row.after);
+        EXPECT_EQ(row.name, editor->paramTextControl(kControlDisplayName)->GetTextString()) << row.param;
+        EXPECT_EQ(row.line, editor->paramTextControl(kControlDisplayValue)->GetTextString()) << row.param;
+    }
+    quietly([&] { editor.reset(); });
+}

@@ -157,3 +157,29 @@ TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosing
     ASSERT_EQ(0, std::system(install.c_str()));
     EXPECT_EQ("normal\nlarge\nno\n\n", folder.read(kSettingsFile));
 }
+
+// On a system with no application to open them, the help items say what is missing and where to look instead of doing
+// nothing; a manual that is not installed is told as such.
+TEST_F(CoreTest, HelpItemsWithoutAnApplicationToOpenThemSayWhereToLook)
+{
+    auto system = std::make_unique<platform::HeadlessWindowSystem>();
+    system->urlOpenerPresent = false;
+    platform::WindowSystem::SetShared(std::move(system));
+    folder.write("Marnvik-Zelto2X-User-Manual-v101.pdf", "%PDF");
+    const char* manualMissing = "User manual not found!";
+    const std::pair<std::function<void()>, std::pair<std::string, std::string>> rows[] = {
+        {[&] { editor->libOpenHelp(1); }, {"No PDF viewer found!", folder.root}},
+        {[&] { editor->libOpenHelp(0); }, {"No file browser found!", folder.root}},
+        {[&] { editor->libOpenHelp(3); }, {"No web browser found!", "support.vantorel.com/downloads"}},
+        {[&] {
+             fs::remove(folder.root + "Marnvik-Zelto2X-User-Manual-v101.pdf");
+             editor->libOpenHelp(1);
+         },
+            {manualMissing, folder.root}}};
+    for (const auto& [open, lines] : rows) {
+        editor->showStatusLines("-", "-");
+        quietly(open);
+        EXPECT_EQ(lines, std::make_pair(nameLine->GetTextString(), valueLine->GetTextString()));
+    }
+    platform::WindowSystem::SetShared(nullptr);
+}

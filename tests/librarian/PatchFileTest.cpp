@@ -113,7 +113,7 @@ TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeade
     const Bytes file = concat({olderDump(92, "old strings", 15), Bytes(4, 0)});
     testing::internal::CaptureStdout();
     library.loadFromChunk(file.data(), static_cast<int>(file.size()), &bank, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Build LOG: \tPatchLibrarian: File format not supported!\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "PatchLibrarian: File format not supported!\n");
     EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion(paddedName("old strings"), 15));
     EXPECT_EQ(slotTexts(bank, {0}), std::vector<std::string>{"OLD STRINGS   |STRG|137"});
     EXPECT_TRUE(library.olderModelSoundRead);

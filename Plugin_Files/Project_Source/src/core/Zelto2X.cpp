@@ -2,6 +2,8 @@
 
 #include "IGraphicsMac.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +27,27 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 constexpr int kBackgroundBitmapId = 102;
 constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";
+
+// Characters of the status display's value line at any interface size.
+constexpr size_t kStatusLineChars = 28;
+
+// A folder as the user finds it in a file browser, home as "~"; where that is
+// too long for the status display, its last folders after "...", which name
+// the folder to look for.
+std::string folderForStatus(const std::string& path)
+{
+    const char* home = std::getenv("HOME");
+    const std::string prefix = home && *home ? std::string(home) + "/" : std::string();
+    std::string shown = !prefix.empty() && path.rfind(prefix, 0) == 0 ? "~/" + path.substr(prefix.size()) : path;
+    if (shown.size() <= kStatusLineChars)
+        return shown;
+    const size_t cut = shown.find('/', shown.size() - (kStatusLineChars - 3));
+    return "..." + shown.substr(cut == std::string::npos ? shown.size() - (kStatusLineChars - 3) : cut);
+}
 
 // The librarian's "Enter Bank Name" template joins the module's dialog list
 // before any instance exists.
@@ -322,8 +341,16 @@ void Zelto2X::setStartupFilters()
 void Zelto2X::OpenDataDirectory(bool manual)
 {
     const std::string path = manual ? dataFolder + kUserManualName : dataFolder;
-    if (IGraphics* graphics = GetGUI())
-        graphics->OpenURL(path.c_str());
+    IGraphics* graphics = GetGUI();
+    if (!graphics || graphics->OpenURL(path.c_str()))
+        return;
+    // With no application to open it the click would do nothing: the user is
+    // told where the file is, to open it another way.
+    const bool present = access(path.c_str(), F_OK) == 0;
+    const char* failure = !present ? (manual ? "User manual not found!" : "Data folder not found!")
+                                   : (manual ? "No PDF viewer found!" : "No file browser found!");
+    showStatusLines(failure, folderForStatus(dataFolder).c_str());
+    log("%s %s\n", failure, path.c_str());
 }
 
 const char* Zelto2X::getPanelString(int timbre, const std::string& name)

@@ -22,7 +22,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 bool inRange(int paramIdx, int first, int last)
 {
