@@ -315,6 +315,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         return false;
     case kPatchName:
     case kCategoryName:
+        midiMessageManager->dumpReplyFlag = false;
         if (midiOutSet)
             startWholeSoundJob(WholeSoundSend::ToHardwareWithoutGlobal);
         globalSettingsSent = false;
@@ -365,6 +366,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
             return true;
         globalSettingsSent = false;
         sendGlobalBeforeSound = true;
+        midiMessageManager->dumpReplyFlag = false;
         if (midiOutSet)
             startWholeSoundJob(WholeSoundSend::ToHardware);
         return false;
