@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "DurableFile.h"
 #include "IGraphics.h"
-#include "LibraryFileSystem.h"
 #include "LibrarianViewControl.h"
 #include "PatchImport.h"
 #include "PatchLibrarian.h"
@@ -67,7 +67,7 @@ void Zelto2X::saveImportedFile(bool asMidi)
     const size_t slash = path.find_last_of('/');
     const std::string target = libraryFolder + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
     // A bank of the same name already in the library stays whole if the copy fails.
-    if (!libraryfs::writeFileReplacing(target, bytes))
+    if (!durable::writeFile(target, bytes))
         showStatus("Import failed!");
 }
 
