@@ -150,24 +150,6 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
     quietly([&] { editor.reset(); });
 }
 
-namespace {
-
-std::unique_ptr<Zelto2X> configuredEditor(DataFolder& folder)
-{
-    EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    folder.write(kSettingsFile, "normal\nnormal\nyes\n\n");
-    std::unique_ptr<Zelto2X> editor;
-    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
-    return editor;
-}
-
-void setFromGUI(Zelto2X& editor, int param, double value)
-{
-    quietly([&] { editor.SetParameterFromGUI(param, editor.GetParam(param)->GetNormalized(value)); });
-}
-
-}  // namespace
-
 // The pattern page's step rows are greyed and un-greyed by id when the tab
 // opens; the tempo pair must stay as the clock source left it.
 TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNotUse)
@@ -205,9 +187,6 @@ TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
         control->SetClean();
         control->SetClean();
         quietly([&, &road = road, param = param, value = value] { road(*editor, param, value); });
-        quietly([&, param = param, value = value] {
-            IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0);
-        });
         EXPECT_TRUE(control->IsDirty()) << param;
         EXPECT_EQ(value, editor->paramValue(param)) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;

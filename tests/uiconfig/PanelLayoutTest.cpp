@@ -63,8 +63,9 @@ void paintedLayout(std::vector<Box>* sections, std::vector<Box>* texts)
                 return panel::Rect{0, 0, image.width, image.height};
         return panel::Rect{};
     };
-    for (const auto& [name, canvas] : panel::readPanelLayout(ZELTO2X_PANEL_CONFIG, "BG_ID_PLAIN", frameSize, &error))
-        for (panel::Decoration d : canvas.items) {
+    for (const auto& named : panel::readPanelLayout(ZELTO2X_PANEL_CONFIG, "BG_ID_PLAIN", frameSize, &error))
+        for (panel::Decoration d : named.second.items) {
+            const panel::Canvas& canvas = named.second;
             const auto at = [&canvas](panel::Rect r) {
                 return IRECT(canvas.x + r.x, canvas.y + r.y, canvas.x + r.x + r.w, canvas.y + r.y + r.h);
             };
