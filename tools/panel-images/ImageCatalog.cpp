@@ -168,7 +168,7 @@ std::vector<PanelImage> panelImages(const std::string& configPath, std::string* 
         {"PROGRESS_INDICATOR_ID", "overlayer.png", 1, true, kSurfaceW, kSurfaceH,
          // Only the dimming: the editor's progress overlay draws its box, text and count itself.
          [](ZUVE_IBitmap* b, int, int, int) {
-             ZUVE_FillRect(b, 0, 0, kSurfaceW, kSurfaceH, ZUVE_RGBA(8, 9, 10, 150), 1.f, 0);
+             fill(b, 0, 0, kSurfaceW, kSurfaceH, ZUVE_RGBA(8, 9, 10, 150));
          }},
         {"BUTTON_LOCK_WHITE_ID", "btn-lock-white.png", 2, false, 16, 16,
          [](ZUVE_IBitmap* b, int f, int x, int y) { paintLock(b, x, y, f == 1, ZUVE_RGBA(150, 153, 158, 255)); }},
