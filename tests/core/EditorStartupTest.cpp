@@ -1,4 +1,5 @@
 // The editor's construction, its UI settings file, its debug LOG file and the installer's first run.
+#include <algorithm>
 #include <regex>
 
 #include "EditorCoreSupport.h"
@@ -51,8 +52,9 @@ TEST(EditorSettings, SizeAndFirstRunCommandsRewriteFiveLinesWithLineFeedsOnly)
         RecordingEditor editor;
         quietly([&] { c.size < 0 ? editor.firstRunExitChanged(c.firstRun) : editor.userInterfaceSizeChanged(c.size); });
         EXPECT_EQ(c.after, folder.read(kSettingsFile));
-        // Written beside the file and renamed over it: nothing else is left.
-        EXPECT_EQ(1, std::distance(fs::directory_iterator(folder.root), fs::directory_iterator()));
+        // Written beside the file and renamed over it: no other file is left.
+        EXPECT_EQ(1, std::count_if(fs::directory_iterator(folder.root), fs::directory_iterator(),
+                         [](const fs::directory_entry& entry) { return entry.is_regular_file(); }));
     }
 }
 
@@ -96,6 +98,7 @@ TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosing
     ASSERT_EQ(0, std::system(install.c_str()));
     EXPECT_EQ("normal\nnormal\nno\n\n", folder.read(kSettingsFile));
     EXPECT_EQ("%PDF", folder.read("Marnvik-Zelto2X-User-Manual-v101.pdf").substr(0, 4));
+    EXPECT_TRUE(fs::is_directory(folder.root + "Patches"));
     {
         RecordingEditor editor;
         EXPECT_EQ("no", editor.uiSettings[2]);  // the first-run notice shows
