@@ -50,3 +50,16 @@ TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView
     EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
     quietly([&] { editor.reset(); });
 }
+
+TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    DataFolder folder;
+    folder.write("Patches", "a file where the library folder belongs");
+    std::unique_ptr<Zelto2X> editor;
+    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    EXPECT_EQ("Patches folder NOT created!|Check folder rights",
+        editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+            editor->paramTextControl(kControlDisplayValue)->GetTextString());
+    quietly([&] { editor.reset(); });
+}

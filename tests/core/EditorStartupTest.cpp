@@ -3,6 +3,8 @@
 #include <regex>
 
 #include "EditorCoreSupport.h"
+#include "PatchLibrarian.h"
+#include "messaging/DocumentedInitSound.h"
 
 using namespace coretest;
 
@@ -106,4 +108,23 @@ TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosing
     }
     ASSERT_EQ(0, std::system(install.c_str()));
     EXPECT_EQ("normal\nlarge\nno\n\n", folder.read(kSettingsFile));
+}
+
+TEST(EditorLibraryFolder, AHostOnAFreshMachineGetsTheFoldersAndOneBankOfInitSoundsOnce)
+{
+    DataFolder folder;
+    setenv("ZELTO2X_DATA_FOLDER", (folder.root + "Fresh/").c_str(), 1);  // no installer ran
+    std::vector<uint8_t> init = kDocumentedInitSound;
+    init[135] = 0x29;  // the sum of bytes 1..134 modulo 128, as a synth checks it
+    std::string bank;
+    for (int slot = 0; slot < 100; ++slot)
+        bank.append(init.begin(), init.end());
+    for (int start = 0; start < 2; ++start) {  // the second start finds the bank
+        std::unique_ptr<RecordingEditor> editor;
+        quietly([&] { editor = std::make_unique<RecordingEditor>(); });
+        const PatchFileList& banks = editor->patchLibrarian->bankFiles;
+        ASSERT_EQ(1u, banks.size());
+        EXPECT_EQ("User Bank 1.syx|INIT          ", banks[0]->fileName + "|" + banks[0]->patches[99].name);
+    }
+    EXPECT_EQ(bank, folder.read("Fresh/Patches/User Bank 1.syx"));
 }

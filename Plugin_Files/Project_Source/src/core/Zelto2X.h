@@ -338,6 +338,8 @@ public:
     bool refuseWhileUnsaved();
     // True, after telling the user, while no MIDI output is open.
     bool refuseWithoutOutput();
+    // True, after telling the user, while the request worker runs a job.
+    bool refuseWhileBusy();
     // True, after telling the user, without an upper bank and a slot of it to fill.
     bool refuseWithoutUpperSlot();
     // A sound went into the transfer slot (store, INIT): the bank is marked

@@ -281,7 +281,7 @@ void Zelto2X::storeSoundInSelectedSlot()
         showLibrarianResult("Select a slot on the left!");
         return;
     }
-    if (refuseWithoutUpperSlot())
+    if (refuseWithoutUpperSlot() || refuseWhileBusy())
         return;
     sendGlobalBeforeSound = false;
     startWholeSoundJob(WholeSoundSend::ToLibrary);

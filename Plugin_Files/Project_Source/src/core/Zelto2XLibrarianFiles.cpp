@@ -7,6 +7,7 @@
 #include "IControl.h"
 #include "IGraphics.h"
 #include "LibraryFileSystem.h"
+#include "MIDIMessageManager.h"
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
 #include "SysExProtocol.h"
@@ -52,9 +53,12 @@ void Zelto2X::createFirstBankWhenEmpty()
     if (!libraryfs::isDirectory(library))
         return;
     // A bank to request the synth's sounds into, store and save from the first minute.
+    // The INIT dump with the checksum a synth checks.
+    std::vector<unsigned char> init(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+    zsysex::applyOutgoingChecksum(init.data(), zsysex::kSoundDumpSize);
     std::vector<unsigned char> bank;
     for (int slot = 0; slot < kLibraryBankSize; ++slot)
-        bank.insert(bank.end(), zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
+        bank.insert(bank.end(), init.begin(), init.end());
     const std::string path = libraryfs::freePathFor(library + "/" + kFirstBankName);
     if (!libraryfs::writeFileReplacing(path, bank)) {
         m_startupProblem = {std::string(kFirstBankName) + " NOT created!", kCheckFolderRights};
@@ -106,6 +110,15 @@ bool Zelto2X::refuseWithoutOutput()
     if (midiOutSet)
         return false;
     showLibrarianResult("Set MIDI I/O First!");
+    return true;
+}
+
+bool Zelto2X::refuseWhileBusy()
+{
+    // The worker takes one job at a time; a second one would be dropped unseen.
+    if (!midiMessageManager->requestThreadRunning())
+        return false;
+    showLibrarianResult("Please wait!", "The synth is still busy");
     return true;
 }
 

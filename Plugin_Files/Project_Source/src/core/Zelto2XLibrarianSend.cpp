@@ -33,14 +33,14 @@ void Zelto2X::sendPatchToDeviceFromLibrarian(int slot, int list)
     if (librarianView)
         librarianView->activeSlot = slot;
     setParamValueClamped(kCurrentPatch, slot);
-    if (refuseWithoutOutput() || midiMessageManager->requestThreadRunning())
+    if (refuseWithoutOutput() || refuseWhileBusy())
         return;
     startSendSlotJob(sound);
 }
 
 void Zelto2X::storeAllPatchesToDeviceFromLibrarian(int bank, int list)
 {
-    if (refuseWithoutOutput() || midiMessageManager->requestThreadRunning())
+    if (refuseWithoutOutput() || refuseWhileBusy())
         return;
     startStoreBankJob(bank, list);
 }
@@ -104,26 +104,26 @@ bool Zelto2X::libBankChange()
 
 void Zelto2X::libRequestEditBuffer()
 {
-    if (!refuseWithoutOutput())
+    if (!refuseWithoutOutput() && !refuseWhileBusy())
         midiMessageManager->sendActiveArrangementRequestSysex(true);
 }
 
 void Zelto2X::libRequestSound(bool editBuffer)
 {
-    if (!refuseWithoutUpperSlot() && !refuseWithoutOutput())
+    if (!refuseWithoutUpperSlot() && !refuseWithoutOutput() && !refuseWhileBusy())
         midiMessageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer);
 }
 
 void Zelto2X::libRequestBank(int bank)
 {
     // A hundred requests with nowhere to put the answers would only take time.
-    if (!refuseWithoutBank(0, kNoBankToFill) && !refuseWithoutOutput())
+    if (!refuseWithoutBank(0, kNoBankToFill) && !refuseWithoutOutput() && !refuseWhileBusy())
         midiMessageManager->sendAllPatchRequestSysexFromLibrarian(bank);
 }
 
 void Zelto2X::libPushCurrentData()
 {
-    if (refuseWithoutOutput())
+    if (refuseWithoutOutput() || refuseWhileBusy())
         return;
     // The loading guard and the global step belong to this job alone: they are
     // set by the worker once the job has started, never for a dropped one.
@@ -137,13 +137,13 @@ void Zelto2X::libPushCurrentData()
 
 void Zelto2X::libCurrentSoundToSlot()
 {
-    if (!refuseWithoutUpperSlot())
+    if (!refuseWithoutUpperSlot() && !refuseWhileBusy())
         midiMessageManager->sendArrangementToDevice(true, false);
 }
 
 void Zelto2X::libInitSlot()
 {
-    if (!refuseWithoutUpperSlot())
+    if (!refuseWithoutUpperSlot() && !refuseWhileBusy())
         midiMessageManager->initClassicPatch();
 }
 
