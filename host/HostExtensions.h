@@ -5,6 +5,7 @@
 //
 //   static const bool registered = host::RegisterHostExtension({"window", addCommands, runWindow});
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct HostOptions {
     bool window = false;
     bool realtime = true;
     std::vector<std::string> extraArgs;
+    std::ostream* answers = &std::cout;  // where answer lines go, and nothing else
 };
 
 struct HostExtension {

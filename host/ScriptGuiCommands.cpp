@@ -256,10 +256,10 @@ ScriptCommands::Handler withArguments(size_t count, HostStatus (*run)(const std:
     };
 }
 
-int runWindow(PluginHost& pluginHost, ScriptCommands&, const HostOptions&)
+int runWindow(PluginHost& pluginHost, ScriptCommands&, const HostOptions& options)
 {
     const HostStatus status = RunWindowMode(pluginHost);
-    std::cout << FormatAnswer(status) << std::endl;
+    *options.answers << FormatAnswer(status) << std::endl;
     if (status.code == kHostErrNoDisplay)
         return kExitNoDisplay;
     return status.ok() ? 0 : 1;

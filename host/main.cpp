@@ -4,17 +4,75 @@
 //
 // Without --window the host reads script commands (see README.md) from FILE
 // or standard input and answers one line each; with --window it runs FILE
-// first, if given, then shows the view until the user closes it.
+// first, if given, then shows the view until the user closes it. Standard
+// output carries the answers alone; everything else, the plug-in's own
+// prints among it, goes to standard error.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <streambuf>
 
 #include "HostExtensions.h"
 
 namespace {
 
 constexpr int kMaxBlockFrames = 65536;
+
+// Writes straight to a file descriptor; answers are whole lines, flushed at once.
+class DescriptorBuffer : public std::streambuf {
+public:
+    explicit DescriptorBuffer(int fd) : mFd(fd) {}
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        const char byte = traits_type::to_char_type(c);
+        return write(&byte, 1) ? c : traits_type::eof();
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override
+    {
+        return write(text, count) ? count : 0;
+    }
+
+private:
+    bool write(const char* text, std::streamsize count)
+    {
+        while (count > 0) {
+            const ssize_t written = ::write(mFd, text, static_cast<size_t>(count));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            text += written;
+            count -= written;
+        }
+        return true;
+    }
+    int mFd;
+};
+
+// The plug-in (and the libraries it loads) print diagnostics on standard
+// output, where a script reader expects answers only: from here on file
+// descriptor 1 is standard error, and the answers keep a copy of the
+// original standard output. Falls back to std::cout when no copy can be made.
+std::ostream& SeparateAnswersFromDiagnostics()
+{
+    std::fflush(stdout);
+    std::cout.flush();
+    const int answerFd = dup(STDOUT_FILENO);
+    if (answerFd < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+        return std::cout;
+    static DescriptorBuffer buffer(answerFd);
+    static std::ostream answers(&buffer);
+    return answers;
+}
 
 void printUsage()
 {
@@ -51,16 +109,16 @@ bool parseArguments(int argc, char** argv, host::HostOptions* options, host::Plu
 int runScript(host::ScriptCommands& commands, const host::HostOptions& options)
 {
     if (options.scriptPath.empty() || options.scriptPath == "-")
-        return commands.runScript(std::cin, std::cout);
+        return commands.runScript(std::cin, *options.answers);
     std::ifstream script(options.scriptPath);
     std::error_code error;
     if (!script || std::filesystem::is_directory(options.scriptPath, error)) {
-        std::cout << host::FormatAnswer(host::HostStatus::Error(host::kHostErrFile,
+        *options.answers << host::FormatAnswer(host::HostStatus::Error(host::kHostErrFile,
                                                                 "cannot read script " + options.scriptPath))
                   << std::endl;
         return 1;
     }
-    return commands.runScript(script, std::cout);
+    return commands.runScript(script, *options.answers);
 }
 
 }  // namespace
@@ -73,11 +131,12 @@ int main(int argc, char** argv)
         printUsage();
         return 2;
     }
+    options.answers = &SeparateAnswersFromDiagnostics();
 
     host::PluginHost pluginHost(settings);
     const host::HostStatus loaded = pluginHost.loadBundle(options.bundlePath);
     if (!loaded.ok()) {
-        std::cout << host::FormatAnswer(loaded) << std::endl;
+        *options.answers << host::FormatAnswer(loaded) << std::endl;
         return 1;
     }
 
@@ -103,7 +162,7 @@ int main(int argc, char** argv)
             }
         }
         if (result == -1) {
-            std::cout << host::FormatAnswer(host::HostStatus::Error(host::kHostErrNotOpen,
+            *options.answers << host::FormatAnswer(host::HostStatus::Error(host::kHostErrNotOpen,
                                                                     "this build has no window mode"))
                       << std::endl;
             result = 1;

@@ -139,6 +139,36 @@ bool WindowSystem::TakeAlertAnswer(const AlertRequest& request, AlertResponse* r
     return true;
 }
 
+namespace {
+
+// "&OK    " -> "OK": how a script names a button.
+std::string buttonName(const std::string& text)
+{
+    std::string name;
+    for (char c : text)
+        if (c != '&')
+            name += c;
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return name;
+}
+
+}  // namespace
+
+bool WindowSystem::TakeDialogAnswer(const DialogRequest& request, int* command)
+{
+    std::string answer;
+    if (!takeFront(&mDialogAnswers, &answer))
+        return false;
+    *command = kDialogCommandClose;
+    if (answer == "return")
+        *command = kDialogCommandReturn;
+    for (const DialogItem& item : request.items)
+        if (item.kind == DialogItemKind::Button && (answer == buttonName(item.text) || answer == std::to_string(item.id)))
+            *command = item.id;
+    return true;
+}
+
 bool WriteScreenPNG(const std::string& path, const uint32_t* pixels, int rowSpan, int width, int height)
 {
     if (!pixels || width <= 0 || height <= 0 || rowSpan < width)

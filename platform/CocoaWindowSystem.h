@@ -1,8 +1,8 @@
 #pragma once
 // Stand-in for the parts of AppKit that the graphics surface's view uses:
 // a window hosting one view, a repeating run-loop timer, a text field with a
-// formatter, context menus, open and save panels, alerts, the workspace's URL
-// opener and the cursor. The framework says "show this popup menu", "present
+// formatter, context menus, open and save panels, alerts, the window-system
+// layer's modal dialogs, the workspace's URL opener and the cursor. The framework says "show this popup menu", "present
 // this bitmap", "open this URL"; one back end does it with GTK 3, one without
 // a display for tests and scripts.
 //
@@ -180,6 +180,49 @@ struct FilePanelRequest {
     std::vector<std::string> types;  // extensions without the dot; empty: any
 };
 
+// A modal dialog of the window-system layer: a titled window holding static
+// texts, one-line text fields and push buttons at fixed places.
+enum class DialogItemKind { Label, Edit, Button };
+
+struct DialogItem {
+    DialogItemKind kind = DialogItemKind::Label;
+    std::string text;  // a button's "&" marks its mnemonic
+    int id = -1;
+    int x = 0, y = 0, w = 0, h = 0;  // pixels from the dialog's top-left corner
+};
+
+struct DialogRequest {
+    std::string title;
+    int width = 0, height = 0;
+    std::vector<DialogItem> items;
+};
+
+// Command ids the dialog reports besides its buttons' own.
+enum : int { kDialogCommandReturn = 1, kDialogCommandClose = 2 };
+
+// What a running dialog tells its owner.
+class DialogClient {
+public:
+    virtual ~DialogClient() = default;
+    // A push button's id, kDialogCommandReturn for the Return key, or
+    // kDialogCommandClose for Escape and the close box. The owner ends the
+    // dialog (EndModal) or leaves it open.
+    virtual void DialogCommand(int id) = 0;
+};
+
+class NativeDialog {
+public:
+    virtual ~NativeDialog() = default;
+    // Top-left corner on the screen (y downward) and size, in pixels.
+    virtual void SetFrame(int x, int y, int width, int height) = 0;
+    // Shows the dialog and runs the loop until EndModal; timers keep firing.
+    // Returns at once when EndModal came first.
+    virtual void RunModal() = 0;
+    virtual void EndModal() = 0;
+    // The text of the item with this id as the user left it ("" for none).
+    virtual std::string ItemText(int id) const = 0;
+};
+
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
@@ -202,6 +245,8 @@ public:
                                                                    std::function<void()> onFire) = 0;
 
     virtual AlertResponse RunAlert(const AlertRequest& request) = 0;
+    // A dialog to place and run; null where none can be shown (another thread).
+    virtual std::unique_ptr<NativeDialog> MakeDialog(const DialogRequest& request, DialogClient* client) = 0;
     // True and the chosen path when the user pressed OK.
     virtual bool RunFilePanel(const FilePanelRequest& request, std::string* chosenPath) = 0;
     // Hands the address (a web address or a file path) to the desktop's opener.
@@ -230,6 +275,9 @@ public:
     void QueueMenuAnswer(const std::string& answer) { mMenuAnswers.push_back(answer); }
     void QueueFilePanelAnswer(const std::string& path) { mFileAnswers.push_back(path); }
     void QueueAlertAnswer(const std::string& answer) { mAlertAnswers.push_back(answer); }
+    // A dialog answer, applied once the dialog shows: "return", "close", or
+    // a button by id or title (without "&" and trailing blanks).
+    void QueueDialogAnswer(const std::string& answer) { mDialogAnswers.push_back(answer); }
     // What a script should hear about its menu answers since the last call: a
     // menu that opened with none queued (an answer given after the click waits
     // for the next menu, whichever it is), or an answer naming no item of the
@@ -247,12 +295,16 @@ protected:
     bool TakeMenuAnswer(const Menu& menu, bool* chosen, MenuChoice* choice);
     bool TakeFilePanelAnswer(bool* ok, std::string* path);
     bool TakeAlertAnswer(const AlertRequest& request, AlertResponse* response);
+    // The command id of the next dialog answer; false when none is queued.
+    // An answer naming no button of the dialog closes it.
+    bool TakeDialogAnswer(const DialogRequest& request, int* command);
 
 private:
     std::vector<std::string> mMenuAnswers;
     std::vector<std::string> mMenuNotes;
     std::vector<std::string> mFileAnswers;
     std::vector<std::string> mAlertAnswers;
+    std::vector<std::string> mDialogAnswers;
 };
 
 // Resolves a scripted menu answer against a menu; false when it names no

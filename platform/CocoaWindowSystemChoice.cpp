@@ -43,6 +43,7 @@ public:
         return nullptr;
     }
     AlertResponse RunAlert(const AlertRequest&) override { return AlertResponse::None; }
+    std::unique_ptr<NativeDialog> MakeDialog(const DialogRequest&, DialogClient*) override { return nullptr; }
     bool RunFilePanel(const FilePanelRequest&, std::string*) override { return false; }
     bool OpenURL(const std::string&) override { return false; }
     bool HideCursor() override { return false; }

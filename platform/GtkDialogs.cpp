@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -195,6 +197,187 @@ bool RunGtkFilePanel(GtkWindow* parent, const FilePanelRequest& request, std::st
         return false;
     *chosenPath = path;
     return true;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+namespace {
+
+class GtkNativeDialog : public NativeDialog {
+public:
+    GtkNativeDialog(GtkWindow* parent, const DialogRequest& request, DialogClient* client,
+                    std::function<bool(int*)> takeAnswer)
+        : mClient(client), mTakeAnswer(std::move(takeAnswer))
+    {
+        mWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_title(GTK_WINDOW(mWindow), request.title.c_str());
+        gtk_window_set_modal(GTK_WINDOW(mWindow), TRUE);
+        gtk_window_set_resizable(GTK_WINDOW(mWindow), FALSE);
+        if (parent)
+            gtk_window_set_transient_for(GTK_WINDOW(mWindow), parent);
+        mFixed = gtk_fixed_new();
+        gtk_widget_set_size_request(mFixed, std::max(1, request.width), std::max(1, request.height));
+        for (const DialogItem& item : request.items)
+            addItem(item);
+        gtk_container_add(GTK_CONTAINER(mWindow), mFixed);
+        g_signal_connect(mWindow, "delete-event", G_CALLBACK(onDelete), this);
+        g_signal_connect(mWindow, "key-press-event", G_CALLBACK(onKey), this);
+    }
+
+    ~GtkNativeDialog() override
+    {
+        if (mScriptSource)
+            g_source_remove(mScriptSource);
+        for (auto& button : mButtons)
+            g_signal_handlers_disconnect_by_data(button.first, button.second.get());
+        g_signal_handlers_disconnect_by_data(mWindow, this);
+        gtk_widget_destroy(mWindow);
+    }
+
+    void SetFrame(int x, int y, int width, int height) override
+    {
+        gtk_widget_set_size_request(mFixed, std::max(1, width), std::max(1, height));
+        gtk_window_move(GTK_WINDOW(mWindow), x, y);
+    }
+
+    void RunModal() override
+    {
+        if (mEnded)
+            return;
+        gtk_widget_show_all(mWindow);
+        mScriptSource = g_idle_add(applyScript, this);
+        mLoop = g_main_loop_new(nullptr, FALSE);
+        g_main_loop_run(mLoop);
+        g_main_loop_unref(mLoop);
+        mLoop = nullptr;
+        gtk_widget_hide(mWindow);
+    }
+
+    void EndModal() override
+    {
+        mEnded = true;
+        if (mLoop)
+            g_main_loop_quit(mLoop);
+    }
+
+    std::string ItemText(int id) const override
+    {
+        for (const auto& edit : mEdits)
+            if (edit.first == id)
+                return gtk_entry_get_text(GTK_ENTRY(edit.second));
+        return "";
+    }
+
+private:
+    struct ButtonTarget {
+        GtkNativeDialog* dialog;
+        int id;
+    };
+
+    void addItem(const DialogItem& item)
+    {
+        GtkWidget* widget;
+        switch (item.kind) {
+        case DialogItemKind::Edit:
+            widget = gtk_entry_new();
+            gtk_entry_set_text(GTK_ENTRY(widget), item.text.c_str());
+            mEdits.emplace_back(item.id, widget);
+            break;
+        case DialogItemKind::Button: {
+            std::string mnemonic = item.text;
+            std::replace(mnemonic.begin(), mnemonic.end(), '&', '_');
+            widget = gtk_button_new_with_mnemonic(mnemonic.c_str());
+            auto target = std::make_unique<ButtonTarget>(ButtonTarget{this, item.id});
+            g_signal_connect(widget, "clicked", G_CALLBACK(onClicked), target.get());
+            mButtons.emplace_back(widget, std::move(target));
+            break;
+        }
+        default:
+            widget = gtk_label_new(item.text.c_str());
+            gtk_label_set_xalign(GTK_LABEL(widget), 0.0f);
+            break;
+        }
+        gtk_widget_set_size_request(widget, std::max(1, item.w), std::max(1, item.h));
+        gtk_fixed_put(GTK_FIXED(mFixed), widget, item.x, item.y);
+    }
+
+    void command(int id)
+    {
+        if (!mEnded && mClient)
+            mClient->DialogCommand(id);
+    }
+
+    static void onClicked(GtkButton*, gpointer data)
+    {
+        auto* target = static_cast<ButtonTarget*>(data);
+        target->dialog->command(target->id);
+    }
+    static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data)
+    {
+        static_cast<GtkNativeDialog*>(data)->command(kDialogCommandClose);
+        return TRUE;  // the owner ends the dialog or keeps it
+    }
+    static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data)
+    {
+        auto* self = static_cast<GtkNativeDialog*>(data);
+        switch (event->keyval) {
+        case GDK_KEY_Return: case GDK_KEY_KP_Enter: self->command(kDialogCommandReturn); return TRUE;
+        case GDK_KEY_Escape: self->command(kDialogCommandClose); return TRUE;
+        default: return FALSE;
+        }
+    }
+    // A scripted answer acts through the dialog's own widgets, one per turn of the loop.
+    // Once a script has said all it had to, the dialog is closed as in the
+    // headless window system, so a scripted run never waits for a user.
+    static gboolean applyScript(gpointer data)
+    {
+        auto* self = static_cast<GtkNativeDialog*>(data);
+        int id = kDialogCommandClose;
+        if (!self->mEnded && self->mTakeAnswer && self->mTakeAnswer(&id)) {
+            self->mScripted = true;
+            self->act(id);
+            return G_SOURCE_CONTINUE;
+        }
+        if (!self->mEnded && self->mScripted) {
+            self->command(kDialogCommandClose);
+            self->EndModal();
+        }
+        self->mScriptSource = 0;
+        return G_SOURCE_REMOVE;
+    }
+    void act(int id)
+    {
+        for (auto& button : mButtons)
+            if (button.second->id == id) {
+                gtk_button_clicked(GTK_BUTTON(button.first));
+                return;
+            }
+        if (id == kDialogCommandClose)
+            gtk_window_close(GTK_WINDOW(mWindow));
+        else
+            command(id);
+    }
+
+    DialogClient* mClient;
+    std::function<bool(int*)> mTakeAnswer;
+    GtkWidget* mWindow;
+    GtkWidget* mFixed;
+    std::vector<std::pair<int, GtkWidget*>> mEdits;
+    std::vector<std::pair<GtkWidget*, std::unique_ptr<ButtonTarget>>> mButtons;
+    GMainLoop* mLoop = nullptr;
+    guint mScriptSource = 0;
+    bool mScripted = false;
+    bool mEnded = false;
+};
+
+}  // namespace
+
+std::unique_ptr<NativeDialog> MakeGtkDialog(GtkWindow* parent, const DialogRequest& request, DialogClient* client,
+                                            std::function<bool(int*)> takeAnswer)
+{
+    return std::make_unique<GtkNativeDialog>(parent, request, client, std::move(takeAnswer));
 }
 
 }  // namespace platform

@@ -142,6 +142,7 @@ public:
         return std::make_unique<GtkTimer>(ms, std::move(onFire));
     }
     AlertResponse RunAlert(const AlertRequest& request) override;
+    std::unique_ptr<NativeDialog> MakeDialog(const DialogRequest& request, DialogClient* client) override;
     bool RunFilePanel(const FilePanelRequest& request, std::string* chosenPath) override;
     bool OpenURL(const std::string& url) override;
     bool HideCursor() override { return onOwnerThread() && setCursorBlank(true); }

@@ -310,6 +310,14 @@ AlertResponse GtkWindowSystem::RunAlert(const AlertRequest& request)
     return RunGtkAlert(parentWindow(), request);
 }
 
+std::unique_ptr<NativeDialog> GtkWindowSystem::MakeDialog(const DialogRequest& request, DialogClient* client)
+{
+    if (!onOwnerThread() || !client)
+        return nullptr;
+    return MakeGtkDialog(parentWindow(), request, client,
+                         [this, request](int* command) { return TakeDialogAnswer(request, command); });
+}
+
 bool GtkWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string* chosenPath)
 {
     if (!onOwnerThread())
@@ -324,15 +332,24 @@ bool GtkWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string*
     return RunGtkFilePanel(parentWindow(), request, chosenPath);
 }
 
+// A file (the manual, the data folder) opens in the application the desktop
+// names for its type, an address in the default browser. Where none is
+// registered the answer is false, so the caller can tell the user where to
+// look instead of leaving the click without an effect.
 bool GtkWindowSystem::OpenURL(const std::string& url)
 {
-    gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(url.c_str()), nullptr};
+    const bool address = url.find("://") != std::string::npos;
+    GFile* file = address ? g_file_new_for_uri(url.c_str()) : g_file_new_for_path(url.c_str());
+    gchar* uri = g_file_get_uri(file);
     GError* error = nullptr;
-    const gboolean started = g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
-                                           &error);
-    if (error)
+    const gboolean launched = g_app_info_launch_default_for_uri(uri, nullptr, &error);
+    if (error) {
+        std::fprintf(stderr, "Cannot open %s: %s\n", url.c_str(), error->message);
         g_error_free(error);
-    return started != FALSE;
+    }
+    g_free(uri);
+    g_object_unref(file);
+    return launched != FALSE;
 }
 
 bool GtkWindowSystem::GetPointerPosition(int* x, int* y)

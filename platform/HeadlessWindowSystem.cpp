@@ -298,6 +298,61 @@ AlertResponse HeadlessWindowSystem::RunAlert(const AlertRequest& request)
     return response;
 }
 
+// A dialog answers what the script says, one command after another; with
+// nothing more to say the user closes it, and a dialog that its owner keeps
+// open even then ends by itself, as nobody could end it here.
+class HeadlessDialog : public NativeDialog {
+public:
+    HeadlessDialog(HeadlessWindowSystem* system, DialogRequest request, DialogClient* client)
+        : mSystem(system), mRequest(std::move(request)), mClient(client)
+    {
+        mShown.width = mRequest.width;
+        mShown.height = mRequest.height;
+    }
+    void SetFrame(int x, int y, int width, int height) override
+    {
+        mShown.x = x;
+        mShown.y = y;
+        mShown.width = width;
+        mShown.height = height;
+    }
+    void RunModal() override
+    {
+        if (mEnded)
+            return;
+        mShown.request = mRequest;
+        mSystem->shownDialogs.push_back(mShown);
+        int command = kDialogCommandClose;
+        while (!mEnded && mSystem->TakeDialogAnswer(mRequest, &command))
+            mClient->DialogCommand(command);
+        if (!mEnded)
+            mClient->DialogCommand(kDialogCommandClose);
+        mEnded = true;
+    }
+    void EndModal() override { mEnded = true; }
+    std::string ItemText(int id) const override
+    {
+        for (const DialogItem& item : mRequest.items)
+            if (item.id == id)
+                return item.text;
+        return "";
+    }
+
+private:
+    HeadlessWindowSystem* mSystem;
+    DialogRequest mRequest;
+    DialogClient* mClient;
+    ShownDialog mShown;
+    bool mEnded = false;
+};
+
+std::unique_ptr<NativeDialog> HeadlessWindowSystem::MakeDialog(const DialogRequest& request, DialogClient* client)
+{
+    if (!client)
+        return nullptr;
+    return std::make_unique<HeadlessDialog>(this, request, client);
+}
+
 bool HeadlessWindowSystem::RunFilePanel(const FilePanelRequest& request, std::string* chosenPath)
 {
     filePanels.push_back(request);
@@ -311,6 +366,8 @@ bool HeadlessWindowSystem::RunFilePanel(const FilePanelRequest& request, std::st
 
 bool HeadlessWindowSystem::OpenURL(const std::string& url)
 {
+    if (!urlOpenerPresent)
+        return false;
     openedURLs.push_back(url);
     return true;
 }

@@ -73,6 +73,12 @@ private:
     TextFieldStyle mFieldStyle;
 };
 
+// A dialog as the headless window system showed it: where, and what it held.
+struct ShownDialog {
+    DialogRequest request;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
 class HeadlessWindowSystem : public WindowSystem {
 public:
     HeadlessWindowSystem() = default;
@@ -85,6 +91,7 @@ public:
     std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,
                                                            std::function<void()> onFire) override;
     AlertResponse RunAlert(const AlertRequest& request) override;
+    std::unique_ptr<NativeDialog> MakeDialog(const DialogRequest& request, DialogClient* client) override;
     bool RunFilePanel(const FilePanelRequest& request, std::string* chosenPath) override;
     bool OpenURL(const std::string& url) override;
     bool HideCursor() override;
@@ -106,15 +113,18 @@ public:
 
     // What the user would have seen.
     std::vector<std::string> openedURLs;
+    bool urlOpenerPresent = true;  // false: a system with no application to open a URL or file
     std::vector<AlertRequest> alerts;
     std::vector<FilePanelRequest> filePanels;
     std::vector<std::string> shownMenus;  // DescribeMenu of each menu shown
+    std::vector<ShownDialog> shownDialogs;
     bool cursorHidden = false;
     int pointerX = 0, pointerY = 0;
 
 private:
     friend class HeadlessWindow;
     friend class HeadlessTimer;
+    friend class HeadlessDialog;
     struct Timer {
         int64_t interval;
         int64_t due;

@@ -59,6 +59,12 @@ void ControlLayer::GrayOutUserArp(bool /*flag*/, int selectedId, int limit)
     }
 }
 
+void ControlLayer::SelectChild(int id)
+{
+    mSelectedChildId = id;
+    for (int i = 0; i < mLayers.GetSize(); ++i) mLayers.Get(i)->Hide(mLayers.Get(i)->GetID() != id);
+}
+
 void ControlLayer::showMultiLayers(int selectedId)
 {
     mSelectedChildId = selectedId;

@@ -53,6 +53,9 @@ public:
     // Pattern step rows: for selectedId in 200..252, greys children with ids in
     // (limit, 252] and un-greys the others. The first argument has no effect.
     void GrayOutUserArp(bool flag, int selectedId, int limit);
+    // Selects id and shows the child layers whose id is id, hiding the others:
+    // pages chosen by a value.
+    void SelectChild(int id);
     // Selects selectedId; for 200..298 shows every child with an id below 10
     // or in 200..299, hiding none.
     void showMultiLayers(int selectedId);

@@ -1,5 +1,7 @@
 #include "IControl.h"
 
+#include <cstring>
+
 #include "IGraphics.h"
 #include "IParam.h"
 #include "IPluginBase.h"
@@ -23,6 +25,22 @@ bool IGuardedText::setIfDifferent(const char* text)
     if (mText == text) return false;
     mText = text;
     return true;
+}
+
+bool IGuardedText::trySetIfDifferent(const char* text, bool* changed)
+{
+    if (!text) text = "";
+    std::unique_lock<std::mutex> lock(mMutex, std::try_to_lock);
+    if (!lock.owns_lock() || std::strlen(text) > mText.capacity()) return false;
+    *changed = mText != text;
+    if (*changed) mText.assign(text);
+    return true;
+}
+
+void IGuardedText::reserve(size_t length)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mText.reserve(length);
 }
 
 bool IGuardedText::empty() const
@@ -80,12 +98,12 @@ void IControl::OnMouseOut() {}
 void IControl::TextFromTextEntry(const char*) {}
 void IControl::OnGUIIdle() {}
 
+// The first value from outside becomes the double-click default, and is also
+// drawn and passed on like any other: the control may still show its value
+// from construction, so the first one cannot be taken as already shown.
 bool IControl::takeOutsideValue(double value)
 {
-    if (mDefaultValue < 0.0) {
-        mValue = value;
-        mDefaultValue = value;
-    }
+    if (mDefaultValue < 0.0) mDefaultValue = value;
     if (mValue == value) return false;
     mValue = value;
     return true;

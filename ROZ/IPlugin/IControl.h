@@ -31,6 +31,11 @@ public:
     void copyTo(std::string* out) const;
     // True when the text changed.
     bool setIfDifferent(const char* text);
+    // As setIfDifferent, but never waits and never allocates: false, with
+    // nothing changed, while another thread holds the text or when the text
+    // is longer than the room reserved.
+    bool trySetIfDifferent(const char* text, bool* changed);
+    void reserve(size_t length);
     bool empty() const;
 
 private:
@@ -361,6 +366,13 @@ public:
     // changes nothing and leaves the dirty flag alone.
     void SetTextFromPlug(const char* str);
     void ClearTextFromPlug() { SetTextFromPlug(""); }
+    // Render thread: SetTextFromPlug that never waits and never allocates;
+    // false (nothing changed) while another thread holds the text or when
+    // the text is longer than ReserveTextRoom made room for. Try again later.
+    bool TrySetTextFromPlug(const char* str);
+    // Main thread, before other threads set the text: room for texts of up
+    // to length characters.
+    void ReserveTextRoom(size_t length) { mStr.reserve(length); }
     std::string GetTextString() const { return mStr.get(); }
     bool Draw(IGraphics* graphics) override;
 

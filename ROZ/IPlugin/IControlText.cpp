@@ -18,6 +18,14 @@ void ITextControl::SetTextFromPlug(const char* str)
     if (mStr.setIfDifferent(str)) RequestRedraw();
 }
 
+bool ITextControl::TrySetTextFromPlug(const char* str)
+{
+    bool changed = false;
+    if (!mStr.trySetIfDifferent(str, &changed)) return false;
+    if (changed) RequestRedraw();
+    return true;
+}
+
 bool ITextControl::Draw(IGraphics* graphics)
 {
     mStr.copyTo(&mDrawnText);

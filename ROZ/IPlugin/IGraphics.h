@@ -150,7 +150,15 @@ public:
     // the first cached under id; empty when none.
     IBitmap getImageById(int id, int nStates = 1, bool framesAreHorizontal = false);
     void RetainBitmap(IBitmap* bitmap);
+    // Removes the bitmap from the cache and deletes it: only for a bitmap
+    // that no control holds any more.
     void ReleaseBitmap(IBitmap* bitmap);
+    // Main thread (the drawing thread). Decodes the image again into the
+    // bitmap cached under id and scale, in place, so every control holding it
+    // draws the fresh pixels and none draws a freed one; an image not cached
+    // yet is loaded. False, the old pixels kept, when the image cannot be
+    // loaded or no longer has the cached size.
+    bool ReloadBitmap(int id, const char* name, double scale);
     IBitmap ScaleBitmap(IBitmap* bitmap, int w, int h);
     IBitmap CropBitmap(IBitmap* bitmap, IRECT* r);
     // OSLoadFile of the platform: the caller owns the buffer (delete[]), its
@@ -212,6 +220,8 @@ protected:
 
 private:
     void deleteBitmaps();
+    // The image decoded and brought to the scale; null when it cannot be loaded.
+    ZUVE_IBitmap* loadScaled(int id, const char* name, double scale);
     void drawStrict(IRECT* r);
     void drawLoose();
 

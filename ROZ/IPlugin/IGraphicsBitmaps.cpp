@@ -9,29 +9,49 @@ static IBitmap wrap(ZUVE_IBitmap* bitmap, int nStates, bool horizontal)
     return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates, horizontal);
 }
 
+ZUVE_IBitmap* IGraphics::loadScaled(int id, const char* name, double scale)
+{
+    ZUVE_IBitmap* image = OSLoadBitmap(id, name);
+    if (!image) return nullptr;
+    const int w = int(image->getWidth() * scale);
+    const int h = int(image->getHeight() * scale);
+    // At the image's own size the decoded pixels are the result: no resampling pass.
+    if (w != image->getWidth() || h != image->getHeight()) {
+        ZUVE_MemBitmap* scaled = new ZUVE_MemBitmap(w, h, 4);
+        ZUVE_ScaledBlit(scaled, image, 0, 0, w, h, 0.f, 0.f, float(image->getWidth()), float(image->getHeight()),
+                        1.0f, ZUVE_BLIT_FILTER_BILINEAR);
+        delete image;
+        image = scaled;
+    }
+    return image;
+}
+
 IBitmap IGraphics::LoadIBitmap(int id, const char* name, double scale, int nStates, bool framesAreHorizontal)
 {
     ZUVE_IBitmap* cached = s_bitmapCache.Find(id, scale);
     if (!cached) {
         // The cache lock is not held across the load: two threads loading the
         // same id at once may both add it; look-ups find the first.
-        ZUVE_IBitmap* image = OSLoadBitmap(id, name);
-        if (!image) return IBitmap();
-        const int w = int(image->getWidth() * scale);
-        const int h = int(image->getHeight() * scale);
-        // At the image's own size the decoded pixels are the result: no resampling pass.
-        if (w != image->getWidth() || h != image->getHeight()) {
-            ZUVE_MemBitmap* scaled = new ZUVE_MemBitmap(w, h, 4);
-            ZUVE_ScaledBlit(scaled, image, 0, 0, w, h, 0.f, 0.f, float(image->getWidth()),
-                            float(image->getHeight()), 1.0f, ZUVE_BLIT_FILTER_BILINEAR);
-            delete image;
-            image = scaled;
-        }
-        s_bitmapCache.Add(image, id, scale);
-        cached = image;
+        cached = loadScaled(id, name, scale);
+        if (!cached) return IBitmap();
+        s_bitmapCache.Add(cached, id, scale);
     }
     mImageScales[id] = scale;
     return wrap(cached, nStates, framesAreHorizontal);
+}
+
+bool IGraphics::ReloadBitmap(int id, const char* name, double scale)
+{
+    ZUVE_IBitmap* cached = s_bitmapCache.Find(id, scale);
+    if (!cached) return LoadIBitmap(id, name, scale).mData != nullptr;
+    ZUVE_IBitmap* fresh = loadScaled(id, name, scale);
+    if (!fresh) return false;
+    // Controls keep the bitmap's size with their handles: a new size would have them read outside it.
+    const bool sameSize = fresh->getWidth() == cached->getWidth() && fresh->getHeight() == cached->getHeight();
+    if (sameSize)
+        ZUVE_Blit(cached, fresh, 0, 0, 0, 0, fresh->getWidth(), fresh->getHeight(), 1.0f, ZUVE_BLIT_MODE_COPY);
+    delete fresh;
+    return sameSize;
 }
 
 IBitmap IGraphics::getImageById(int id, int nStates, bool framesAreHorizontal)

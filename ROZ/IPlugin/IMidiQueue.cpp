@@ -84,13 +84,14 @@ void IMidiQueue::Compact()
     mFront.store(0, std::memory_order_relaxed);
 }
 
-bool IMidiQueue::GrowOrCompact()
+bool IMidiQueue::MakeRoom(bool mayGrow)
 {
+    if (mBack.load(std::memory_order_relaxed) < mCapacity) return true;
     if (mFront.load(std::memory_order_relaxed) > 0) {
         Compact();
         return true;
     }
-    if (mGranularity <= 0) return false;
+    if (!mayGrow || mGranularity <= 0) return false;
     if (mCapacity / mGranularity >= INT_MAX / mGranularity - 1) return false;
     return Reallocate((mCapacity / mGranularity + 1) * mGranularity);
 }
@@ -99,22 +100,32 @@ bool IMidiQueue::Add(const IMidiMsg* msg)
 {
     if (!msg) return false;
     WriterLock hold(*this);
-    if (mBack.load(std::memory_order_relaxed) >= mCapacity && !GrowOrCompact()) return false;
+    return Insert(*msg, true);
+}
 
+bool IMidiQueue::AddWithinCapacity(const IMidiMsg* msg)
+{
+    if (!msg || mHolder.load(std::memory_order_relaxed) != std::this_thread::get_id()) return false;
+    return Insert(*msg, false);
+}
+
+bool IMidiQueue::Insert(const IMidiMsg& msg, bool mayGrow)
+{
+    if (!MakeRoom(mayGrow)) return false;
     const int front = mFront.load(std::memory_order_relaxed);
     const int back = mBack.load(std::memory_order_relaxed);
     int insertAt = back;
-    if (back > front && msg->mOffset < mBuf[back - 1].mOffset) {
+    if (back > front && msg.mOffset < mBuf[back - 1].mOffset) {
         insertAt = front;
         for (int i = back - 2; i >= front; --i) {
-            if (mBuf[i].mOffset <= msg->mOffset) {
+            if (mBuf[i].mOffset <= msg.mOffset) {
                 insertAt = i + 1;
                 break;
             }
         }
         std::memmove(mBuf + insertAt + 1, mBuf + insertAt, sizeof(IMidiMsg) * static_cast<size_t>(back - insertAt));
     }
-    mBuf[insertAt] = *msg;
+    mBuf[insertAt] = msg;
     mBack.store(back + 1, std::memory_order_relaxed);
     return true;
 }

@@ -5,8 +5,8 @@
 // drains. Writers take the queue's lock (briefly); the render thread never
 // waits for it: it tries the lock with a DrainLock and skips the drain of a
 // block when a writer holds it, so nothing is lost and the waiting messages
-// keep their offsets until the next block. A thread that holds the drain lock
-// may Add (the render thread sending All Notes Off through the queue).
+// keep their offsets until the next block. The render thread, holding the
+// drain lock, may add without growing (All Notes Off through the queue).
 //
 // Waiting messages are kept in ascending sample-offset order; equal offsets
 // leave in the order they were added.
@@ -28,11 +28,15 @@ public:
     IMidiQueue(const IMidiQueue&) = delete;
     IMidiQueue& operator=(const IMidiQueue&) = delete;
 
-    // Any thread (host, main, MIDI input; the render thread only while it
-    // holds a DrainLock). Inserts a copy in offset order. False when the
-    // queue is full and can't grow (growth step 0 or no memory): the
-    // message is then dropped and the queue unchanged.
+    // Any thread but the render thread (host, main, MIDI input). Inserts a
+    // copy in offset order. False when the queue is full and can't grow
+    // (growth step 0 or no memory): the message is then dropped and the
+    // queue unchanged.
     bool Add(const IMidiMsg* msg);
+    // Render thread, only while its DrainLock Acquired(): Add without ever
+    // reallocating (the waiting messages may move to the start of the
+    // buffer). False when no room is left: the message is then dropped.
+    bool AddWithinCapacity(const IMidiMsg* msg);
 
     // Host thread (the editor's Reset), never the render thread: prepares the
     // queue for blocks of blockSize frames. The growth step becomes the
@@ -78,7 +82,9 @@ public:
 
 private:
     class WriterLock;
-    bool GrowOrCompact();
+    // Room for one more at back: compacts, or grows when mayGrow.
+    bool MakeRoom(bool mayGrow);
+    bool Insert(const IMidiMsg& msg, bool mayGrow);
     void Compact();
     bool Reallocate(int capacity);
 

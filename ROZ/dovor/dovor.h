@@ -1,6 +1,6 @@
 #pragma once
 // The window-system layer: Win32-style types, memory drawing contexts, fonts
-// and text flags, dialog stand-ins. Timing is in dovor/timing.h.
+// and text flags, modal dialogs. Timing is in dovor/timing.h.
 //
 // Threads: the drawing context, font and window calls are used by the
 // graphics surface on the main thread; each object belongs to one thread at

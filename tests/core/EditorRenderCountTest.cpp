@@ -1,10 +1,11 @@
 // The render block counted: every blocking mutex lock, every heap allocation and every thread started on the rendering
-// thread while a block runs. This program interposes malloc, pthread_mutex_lock and pthread_create, so it runs in the
-// plain tree only.
+// thread while a block runs, with the editor's output open on a private JACK server so that the sends themselves are
+// counted. This program interposes malloc, pthread_mutex_lock and pthread_create, so it runs in the plain tree only.
 #include <dlfcn.h>
 #include <malloc.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "EditorCoreSupport.h"
 #include "MIDIMessageManager.h"
 #include "dovor/timing.h"
+#include "support/JackSynthTest.h"
 
 extern "C" {
 void* __libc_malloc(size_t size);
@@ -66,12 +68,14 @@ using namespace coretest;
 
 namespace {
 
-// The real editor with the real port layer (no port open); only the host
-// transport and the clock bytes the workers send are stood in for.
+// The real editor with the real port layer, its output open to the simulated
+// synth; only the host's transport and tempo and the clock bytes the workers
+// send are stood in for.
 class CountedEditor : public Zelto2X {
 public:
     CountedEditor() : Zelto2X(IPluginInstanceInfo()) {}
     void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = hostPlaying; }
+    double GetTempo() override { return hostTempo; }
     bool SendMidiSysex2(std::vector<unsigned char> bytes) override
     {
         if (bytes.size() == 1)
@@ -79,6 +83,7 @@ public:
         return true;
     }
     std::atomic<bool> hostPlaying {false};
+    std::atomic<double> hostTempo {120.0};
     std::atomic<int> lastClockByte {-1};
 };
 
@@ -94,7 +99,7 @@ std::vector<int> counted(const std::function<void()>& action)
 
 bool eventually(const std::function<bool()>& condition)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
@@ -105,7 +110,7 @@ bool eventually(const std::function<bool()>& condition)
 
 }  // namespace
 
-TEST(EditorRenderCount, TheCountersSeeALockAnAllocationAndAThreadStart)
+TEST(EditorRenderCountSelf, TheCountersSeeALockAnAllocationAndAThreadStart)
 {
     std::mutex mutex;
     const std::vector<int> seen = counted([&] {
@@ -119,51 +124,75 @@ TEST(EditorRenderCount, TheCountersSeeALockAnAllocationAndAThreadStart)
     EXPECT_EQ(1, seen[2]);
 }
 
-TEST(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
+using EditorRenderCount = testsupport::JackSynthTest;
+
+TEST_F(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
 {
     DataFolder folder;
+    folder.write(kLogFile, "");  // the LOG switch on: the render thread's lines go there too
     CountedEditor editor;
     plainRanges(editor);
+    attachText(editor, kControlDisplayMIDIOutDelay);
+    editor.rememberControls();
+    const std::vector<std::string> outputs = editor.getExternalMIDIOutNames();
+    int output = static_cast<int>(std::find(outputs.begin(), outputs.end(), synth.InputPortName()) - outputs.begin());
+    ASSERT_LT(output, static_cast<int>(outputs.size()));
+    ASSERT_GT(editor.setExternalMIDIOut(output, synth.InputPortName().c_str()), 0);
     readyToRender(editor, 512);  // the clock job's start is not part of a plain block
+    editor.SetBlockSize(512);
+    editor.trackIncomingMIDI = false;  // what leaves lights the LED
     editor.GetParam(kOverrideTempo)->Set(1.0);  // on from start-up: the tempo is followed every block
     auto block = [&] { editor.ProcessDoubleReplacing(nullptr, nullptr, 512); };
     block();  // the delay display's first text, the tempo's first push
 
-    // A job the block asks for runs on the manager's dispatcher: its effect is waited for after the counted block.
+    // What a block starts elsewhere (a job, a LOG line) is waited for after the counted block.
     struct Case {
         const char* block;
         std::function<void()> prepare;
-        std::function<bool()> jobDone = [] { return true; };
+        std::function<bool()> done = [] { return true; };
     };
     const Case cases[] = {
         {"nothing to send", [] {}},
-        {"a queued message to send",
-         [&] {
+        {"a queued message to send", [&] {
              IMidiMsg msg(10, 0xB0, 7, 100);
              editor.midiQueue.Add(&msg);
-         }},
-        {"the LED going out",
-         [&] {
-             editor.midiLedOn = 1;
-             editor.midiLedTime = GetTickCount() - 1000;
-         }},
-        {"the transport starting the MIDI clock",
-         [&] {
-             editor.toDAWBuffer = false;  // the clock follows the transport only without the host buffer
+         },
+         [&] { return synth.WaitForReceived("B0 07 64") && editor.midiLedOn == 1; }},
+        {"the LED going out", [&] { editor.midiLedTime = GetTickCount() - 1000; }, [&] { return editor.midiLedOn == 0; }},
+        {"the host buffer's delay changing", [&] { editor.dawOffset = 1024; },
+         [&] { return editor.paramTextControl(kControlDisplayMIDIOutDelay)->GetTextString() == "23ms|512bfr"; }},
+        {"All Notes Off meeting a full queue", [&] {
+             for (int i = editor.midiQueue.ToDo(); i < editor.midiQueue.GetSize(); ++i) {
+                 IMidiMsg later(1 << 20, 0xB0, 7, 1);
+                 editor.midiQueue.Add(&later);
+             }
+             editor.resetPending = true;
+         },
+         [&] { return editor.midiQueue.GetSize() == IMidiQueue::kDefaultSize && editor.resetPending; }},
+        {"All Notes Off sent at once", [&] {
+             editor.midiQueue.Clear();
+             editor.toDAWBuffer = false;
+         },
+         [&] { return synth.WaitForReceived("B0 7B 00") && !editor.resetPending; }},
+        {"the host tempo changing, with the LOG on", [&] { editor.hostTempo = 140.0; },
+         [&] { return folder.read(kLogFile).find("PROCESSOR: Host tempo synced to 140BPM") != std::string::npos; }},
+        {"the transport starting the MIDI clock", [&] {
              editor.sendClockPointer = true;
              editor.hostPlaying = true;
          },
          [&] { return editor.lastClockByte == 0xFA; }},
-        {"a sound request pending",
-         [&] { editor.requestPending = true; },
+        {"the continuous clock switched on", [&] {
+             editor.sendClockInfo = true;
+             editor.continuousClockStarted = false;
+         },
+         [&] { return editor.lastClockByte == 0xF8; }},
+        {"a sound request pending", [&] { editor.requestPending = true; },
          [&] { return editor.midiMessageManager->lastJob().code == kJobRequestActiveArrangement; }},
     };
     for (const Case& c : cases) {
         c.prepare();
         EXPECT_EQ((std::vector<int> {0, 0, 0}), counted(block)) << c.block << ": allocations, locks, thread starts";
-        EXPECT_TRUE(eventually(c.jobDone)) << c.block;
+        EXPECT_TRUE(eventually(c.done)) << c.block;
     }
-    EXPECT_EQ(0, editor.midiQueue.ToDo());
-    EXPECT_EQ(0, editor.midiLedOn);
     editor.midiMessageManager->sender->cancelRequested = true;  // the request need not wait for a reply
 }

@@ -1,10 +1,12 @@
-// The editor's construction, its UI settings file, its debug LOG file and the installer's first run.
-#include <algorithm>
+// The editor's construction, its dialogs, its UI settings file, its debug LOG file and the installer's first run.
 #include <regex>
 
 #include "EditorCoreSupport.h"
+#include "IGraphicsMac.h"
 #include "PatchLibrarian.h"
+#include "Zelto2XDialogs.h"
 #include "messaging/DocumentedInitSound.h"
+#include "platform/HeadlessWindowSystem.h"
 
 using namespace coretest;
 
@@ -29,7 +31,42 @@ TEST(EditorStartup, SurfaceFollowsTheSizeLineAndOnlyExactWordsCount)
         EXPECT_EQ((std::vector<double> {double(c.width), double(c.height), c.scale, double(c.colourScheme)}),
                   (std::vector<double> {double(editor.GetGUI()->Width()), double(editor.GetGUI()->Height()),
                                         editor.guiScale, double(editor.colorScheme)}));
+        EXPECT_STREQ(static_cast<IGraphicsMac*>(editor.GetGUI())->GetBundleID(),
+            "com.Vantorel.audiounit.Zelto2X Editor x64");
     }
+}
+
+TEST(EditorDialogs, TheBankNameDialogOpensCentredOnItsParentAndOnlyReturnOrCloseEndIt)
+{
+    DataFolder folder;
+    RecordingEditor editor;
+    auto* headless = new platform::HeadlessWindowSystem;
+    platform::WindowSystem::SetShared(std::unique_ptr<platform::WindowSystem>(headless));
+    HWND parent = DOVOR_CreateWindow(nullptr, 101, 50, 1501, 757);
+    for (const char* answer : {"OK", "return", "Cancel"})
+        headless->QueueDialogAnswer(answer);
+    EXPECT_EQ(showMessageBox(parent, &editor, 10014, nullptr), 1);  // the OK button is not IDOK
+    EXPECT_EQ(showMessageBox(parent, &editor, 10014, nullptr), IDCANCEL);
+    EXPECT_EQ(showMessageBox(parent, &editor, 10015, nullptr), -1);
+    ASSERT_EQ(headless->shownDialogs.size(), 2u);
+    const platform::ShownDialog& shown = headless->shownDialogs[0];
+    EXPECT_EQ(shown.request.title, "Enter Bank Name");
+    // 101 + 1501 / 2 - 396 / 2, 50 + 757 / 2 - 144 / 2
+    EXPECT_EQ((std::vector<int> {shown.x, shown.y, shown.width, shown.height}), (std::vector<int> {653, 356, 396, 144}));
+    std::string items;
+    for (const platform::DialogItem& item : shown.request.items)
+        items += item.text + "|" + std::to_string(item.id) + " ";
+    EXPECT_EQ(items, "Bank Name|-1 |10013 &Cancel|2 &OK    |10006 ");
+
+    HWND odd = DOVOR_CreateWindow(nullptr, 0, 0, 397, 145);
+    SetWindowPos(parent, nullptr, 0, 0, 1500, 756, 0);
+    centerDialog(parent, odd);  // 750 - 198, 378 - 72: halves, not half the difference
+    RECT r;
+    GetWindowRect(odd, &r);
+    EXPECT_EQ((std::vector<int> {r.left, r.top, r.right, r.bottom}), (std::vector<int> {552, 306, 949, 451}));
+    DestroyWindow(odd);
+    DestroyWindow(parent);
+    platform::WindowSystem::SetShared(nullptr);
 }
 
 TEST(EditorSettings, SizeAndFirstRunCommandsRewriteFiveLinesWithLineFeedsOnly)
@@ -54,10 +91,24 @@ TEST(EditorSettings, SizeAndFirstRunCommandsRewriteFiveLinesWithLineFeedsOnly)
         RecordingEditor editor;
         quietly([&] { c.size < 0 ? editor.firstRunExitChanged(c.firstRun) : editor.userInterfaceSizeChanged(c.size); });
         EXPECT_EQ(c.after, folder.read(kSettingsFile));
-        // Written beside the file and renamed over it: no other file is left.
-        EXPECT_EQ(1, std::count_if(fs::directory_iterator(folder.root), fs::directory_iterator(),
-                         [](const fs::directory_entry& entry) { return entry.is_regular_file(); }));
     }
+}
+
+TEST(EditorSettings, StartUpRemovesOnlyTheTemporaryFilesOfKilledWriters)
+{
+    DataFolder folder;
+    const std::string hidden = "." + kSettingsFile + ".";
+    const std::tuple<std::string, int, bool> files[] = {  // name, mode, left alone
+        {kSettingsFile + ".a1B2c3", 0600, false}, {hidden + "999999999.writing", 0644, false},
+        {hidden + "writing", 0644, false}, {hidden + std::to_string(getpid()) + ".writing", 0644, true},
+        {kSettingsFile + ".backup", 0644, true}, {kSettingsFile + ".bak", 0600, true}};
+    for (const auto& [name, mode, stays] : files) {
+        folder.write(name, "x");
+        fs::permissions(folder.root + name, fs::perms(mode));
+    }
+    RecordingEditor editor;
+    for (const auto& [name, mode, stays] : files)
+        EXPECT_EQ(stays, folder.exists(name)) << name;
 }
 
 TEST(EditorSettings, WritersChangeNothingWithoutTheFileAndNeverCreateIt)
@@ -108,6 +159,32 @@ TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosing
     }
     ASSERT_EQ(0, std::system(install.c_str()));
     EXPECT_EQ("normal\nlarge\nno\n\n", folder.read(kSettingsFile));
+}
+
+// On a system with no application to open them, the help items say what is missing and where to look instead of doing
+// nothing; a manual that is not installed is told as such.
+TEST_F(CoreTest, HelpItemsWithoutAnApplicationToOpenThemSayWhereToLook)
+{
+    auto system = std::make_unique<platform::HeadlessWindowSystem>();
+    system->urlOpenerPresent = false;
+    platform::WindowSystem::SetShared(std::move(system));
+    folder.write("Marnvik-Zelto2X-User-Manual-v101.pdf", "%PDF");
+    const char* manualMissing = "User manual not found!";
+    const std::pair<std::function<void()>, std::pair<std::string, std::string>> rows[] = {
+        {[&] { editor->libOpenHelp(1); }, {"No PDF viewer found!", folder.root}},
+        {[&] { editor->libOpenHelp(0); }, {"No file browser found!", folder.root}},
+        {[&] { editor->libOpenHelp(3); }, {"No web browser found!", "support.vantorel.com/downloads"}},
+        {[&] {
+             fs::remove(folder.root + "Marnvik-Zelto2X-User-Manual-v101.pdf");
+             editor->libOpenHelp(1);
+         },
+            {manualMissing, folder.root}}};
+    for (const auto& [open, lines] : rows) {
+        editor->showStatusLines("-", "-");
+        quietly(open);
+        EXPECT_EQ(lines, std::make_pair(nameLine->GetTextString(), valueLine->GetTextString()));
+    }
+    platform::WindowSystem::SetShared(nullptr);
 }
 
 TEST(EditorLibraryFolder, AHostOnAFreshMachineGetsTheFoldersAndOneBankOfInitSoundsOnce)

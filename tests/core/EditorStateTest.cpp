@@ -134,20 +134,26 @@ TEST_F(EditorState, RecallRestoresTheStoredValuesAndDerivesTheFlagsFromThem)
 {
     const std::pair<int, double> settings[] = {{kMIDIFilterDAWSEPassThrough, 1}, {kMIDIFilterHWNotePassThrough, 0},
         {kMIDIFilterToDAWBuffer, 1}, {kSendMIDIClockInfo, 1}, {kSendMIDIClockPointer, 2} /* only exactly 1 counts */,
-        {kGlobalDeviceID, 5}, {kGlobalLocalControl, 1}};
+        {kGlobalDeviceID, 5}, {kGlobalLocalControl, 1}, {kSectionLockFilter, 1}};
     for (const auto& [param, v] : settings)
         editor->GetParam(param)->Set(v);
     editor->setCurrentSoundTexts("FAT BASS", "BASS");
+    auto* releaseLocks = new ControlLayer(0, "releaseAllLocksLayer");
+    releaseLocks->AddControl(new ProbeControl(editor.get(), -1));
+    editor->GetGUI()->AttachLayer(releaseLocks);
+    releaseLocks->GrayOut(true);
     const Bytes saved = save();
     for (int i = 0; i < 240; ++i)
         editor->GetParam(i)->Set(0);
     editor->setCurrentSoundTexts("OTHER", "LEAD");
     EXPECT_EQ(static_cast<int>(saved.size()), load(saved));
     EXPECT_DOUBLE_EQ(storedValue(17), editor->paramValue(17));
-    // host SysEx passes, hardware notes are filtered, queued output, clock info, no clock pointer, local control
-    EXPECT_EQ((std::vector<bool> {false, true, true, true, false, true}),
+    // host SysEx passes, hardware notes are filtered, queued output, clock info, no clock pointer, local control,
+    // a section locked with the release button usable
+    EXPECT_EQ((std::vector<bool> {false, true, true, true, false, true, true, false}),
               (std::vector<bool> {editor->dawFilter[kFilterSysEx], editor->hwFilter[kFilterNotes], editor->toDAWBuffer,
-                                  editor->sendClockInfo, editor->sendClockPointer, editor->localControl}));
+                                  editor->sendClockInfo, editor->sendClockPointer, editor->localControl,
+                                  editor->sectionLockActive, releaseLocks->GetControl(0)->IsGrayed()}));
     EXPECT_EQ(5, editor->currentDeviceId);
     EXPECT_EQ("FAT BASS", editor->currentSoundName());
     EXPECT_EQ("BASS", editor->currentSoundCategory());

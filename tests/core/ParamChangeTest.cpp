@@ -138,6 +138,22 @@ TEST_F(ParamChanges, ChoosingOffClosesTheOutputAndStopsTheContinuousClock)
     EXPECT_FALSE(editor->midiOutSet || editor->midiMessageManager->sender->clockRunning);
 }
 
+TEST_F(ParamChanges, AnActionsSwitchedLayerShowsThePageOfTheValueFromEitherPath)
+{
+    ControlLayer* pages = addLayer("pages");
+    ControlLayer* page[3] = {addLayer("p0", pages, 0), addLayer("p1", pages, 1), addLayer("p2", pages, 2)};
+    pages->Hide(false);
+    bindAction(kFilterType, 4)->switchedLayer = pages;
+    for (const auto& [fromHardware, v] : {std::pair(false, 2.0), std::pair(true, 1.0)}) {
+        editor->GetParam(kFilterType)->Set(v);
+        const bool hardware = fromHardware;  // a lambda cannot capture a structured binding before C++20
+        quietly([&] { hardware ? editor->OnParamChange2(kFilterType) : editor->OnParamChange(kFilterType); });
+        EXPECT_EQ(pages->GetSelectedChildId(), int(v));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(hidden(page[i]), i != int(v)) << v << " " << i;
+    }
+}
+
 TEST_F(ParamChanges, ValuesFromTheHardwareRunNoCommand)
 {
     editor->GetParam(kOscillator1Shape)->Set(8);

@@ -20,8 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-struct HostRun {  // the "ok ..."/"error ..." answers (the plug-in may print too) and the host's "note: ..." lines
+struct HostRun {  // standard output, answers only; the host's "note: ..." lines and all of standard error
     std::vector<std::string> answers, notes;
+    std::string errors;
     int exitCode;
 };
 
@@ -35,19 +36,22 @@ fs::path scratchDir()
 HostRun runHost(const std::string& bundle, const std::string& script, const std::string& environment = "")
 {
     const fs::path dir = scratchDir();
-    const fs::path scriptFile = dir / "script.txt";
+    const fs::path scriptFile = dir / "script.txt", errorFile = dir / "stderr.txt";
     std::ofstream(scriptFile) << script;
     const std::string command = environment + " ZELTO2X_DATA_FOLDER='" + (dir / "data").string() +
-        "' '" ZELTO2X_HOST_PROGRAM "' --no-realtime --script '" + scriptFile.string() + "' '" + bundle + "' 2>&1";
-    HostRun run {{}, {}, -1};
+        "' '" ZELTO2X_HOST_PROGRAM "' --no-realtime --script '" + scriptFile.string() + "' '" + bundle + "' 2>'" +
+        errorFile.string() + "'";
+    HostRun run {{}, {}, {}, -1};
     FILE* pipe = popen(command.c_str(), "r");
-    for (char line[4096]; pipe && std::fgets(line, sizeof line, pipe);) {
-        const std::string text = std::string(line).substr(0, std::strcspn(line, "\n"));
-        if (text.rfind("ok", 0) == 0 || text.rfind("error ", 0) == 0 || text.rfind("note: ", 0) == 0)
-            (text[0] == 'n' ? run.notes : run.answers).push_back(text);
-    }
+    for (char line[4096]; pipe && std::fgets(line, sizeof line, pipe);)
+        run.answers.push_back(std::string(line).substr(0, std::strcspn(line, "\n")));
     const int status = pipe ? pclose(pipe) : -1;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.errors = (std::stringstream() << std::ifstream(errorFile).rdbuf()).str();
+    std::istringstream errors(run.errors);
+    for (std::string line; std::getline(errors, line);)
+        if (line.rfind("note: ", 0) == 0)
+            run.notes.push_back(line);
     return run;
 }
 
@@ -103,6 +107,25 @@ TEST(HostProgram, RealBundleSetsMenusByEntryNameAndNotesAMenuAnswerGivenAfterThe
               (Lines {run.answers[0], run.answers[1], run.answers[2], run.answers[6]}));
     ASSERT_EQ(1u, run.notes.size());
     EXPECT_EQ(0u, run.notes[0].find("note: a popup menu opened with no answer queued"));
+}
+
+// The LOG switch file decides whether the editor logs; its LOG lines, like every print of the plug-in, go to
+// standard error, so a script reader sees its answers alone.
+TEST(HostProgram, LogLinesOnlyWithTheSwitchFileAndNeverAmongTheAnswers)
+{
+    const fs::path logFile = scratchDir() / "data" / "Zelto2X Editor LOG.txt";
+    for (bool switchedOn : {false, true}) {
+        fs::remove(logFile);
+        if (switchedOn)
+            std::ofstream {logFile};
+        const HostRun run = runHost(REAL_BUNDLE, "param 273\nset 40 0.5\nquit\n");  // the cutoff knob prints too
+        EXPECT_EQ((Lines {"ok 0", "ok", "ok"}), run.answers) << switchedOn;
+        EXPECT_EQ(switchedOn, run.errors.find("Build LOG: \t INITIALIZATION STARTED!\n") != std::string::npos);
+        EXPECT_EQ(switchedOn, run.errors.find("Build LOG") != std::string::npos) << run.errors;
+        EXPECT_EQ(!switchedOn, run.errors.find("Unable to open Plug-in LOG file\n") != std::string::npos);
+        const std::string logged = (std::stringstream() << std::ifstream(logFile).rdbuf()).str();
+        EXPECT_EQ(switchedOn, logged.find("\t INITIALIZATION STARTED!\n") != std::string::npos);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // disk before and after: none may disappear.
 
 #include "LibraryTestSupport.h"
+#include "SourceReplacement.h"
 
 #include <gtest/gtest.h>
 
@@ -91,8 +92,10 @@ TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
     EXPECT_FALSE(fs::exists(data.converted()));
 }
 
-TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
+TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankMovesTheSourcesAndNeverOverwritesAFile)
 {
+    const Bytes mine = concat(currentDumps(20, "MINE"));
+    writeFile(path("Big Singles 1.zt2"), mine);
     put("Big.syx", 250, "BIG");
     put("Edge.syx", 101, "EDGE");
     writeFile(path("Vintage.syx"), concat(std::vector<Bytes>(150, olderDump(76))));
@@ -100,11 +103,14 @@ TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankAndMovesTheSources)
     EXPECT_EQ(host.count("PATCH LIBRARIAN: moved file Big.syx because it is not Zelto 1 standard formatted!"), 1);
     for (const char* source : {"/Big.syx", "/Edge.syx", "/Vintage.syx"})
         EXPECT_TRUE(fs::exists(data.converted() + source)) << source;
-    ASSERT_EQ(banks(), (Names{"Big Singles 1.zt2", "Big Singles 2.zt2", "Big Singles 3.zt2", "Edge Singles 1.zt2",
-                           "Edge Singles 2.zt2", "Vintage Singles 1.zt2", "Vintage Singles 2.zt2"}));
-    EXPECT_EQ((Names{slotName(1, 0), slotName(2, 49), slotName(2, 50), slotName(4, 0), slotName(4, 1),
-                  slotName(6, 49)}), (Names{paddedName("BIG101"), paddedName("BIG250"), paddedName("INIT"),
-                  paddedName("EDGE101"), paddedName("INIT"), "SOUND       50"}));  // older pieces are numbered apart
+    ASSERT_EQ(banks(), (Names{"Big Singles 1 (2).zt2", "Big Singles 1.zt2", "Big Singles 2.zt2",
+                           "Big Singles 3.zt2", "Edge Singles 1.zt2", "Edge Singles 2.zt2", "Vintage Singles 1.zt2",
+                           "Vintage Singles 2.zt2"}));
+    EXPECT_EQ(readFile(path("Big Singles 1.zt2")), mine);
+    // Older-model pieces are numbered apart.
+    EXPECT_EQ((Names{slotName(0, 0), slotName(2, 0), slotName(3, 49), slotName(3, 50), slotName(5, 0), slotName(5, 1),
+                  slotName(7, 49)}), (Names{paddedName("BIG1"), paddedName("BIG101"), paddedName("BIG250"),
+                  paddedName("INIT"), paddedName("EDGE101"), paddedName("INIT"), "SOUND       50"}));
     EXPECT_EQ(readFile(path("Big Singles 3.zt2")).size(), 13700u);
     EXPECT_EQ(rescans(), 1);
 }
@@ -125,17 +131,6 @@ TEST_F(LibraryScan, ConvertsAnOlderModelBankWithoutOverwritingItsSourceAndBuilds
     EXPECT_EQ(slotName(0, 0), paddedName("OLD0"));
     ASSERT_EQ(library.categoryFolders.size(), 20u);
     EXPECT_EQ(bankTexts(library.categoryFiles), (Names{"NONE 1|NONE|0|70", "BASS 1|BASS|3|30"}));  // 70 padding slots
-}
-
-TEST_F(LibraryScan, NeverOverwritesAnExistingFileWithAPiece)
-{
-    const Bytes mine = concat(currentDumps(20, "MINE"));
-    writeFile(path("Big Singles 1.zt2"), mine);
-    put("Big.syx", 150, "BIG");
-    scan();
-    EXPECT_EQ(readFile(path("Big Singles 1.zt2")), mine);
-    EXPECT_TRUE(fs::exists(path("Big Singles 1 (2).zt2")));
-    EXPECT_EQ(library.bankFiles.size(), 3u);
 }
 
 TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnceOfferingTheSoundsFromMemory)
@@ -185,4 +180,19 @@ TEST_F(LibraryScan, ReloadReplacesListsAndTrees)
     EXPECT_TRUE(library.searchFiles.empty() && library.searchFolders.empty());
     EXPECT_EQ(library.bankFolders.size(), 1u);
     EXPECT_EQ(library.categoryFolders.size(), 20u);
+}
+
+TEST(ReplacementNote, ReadsBackWhatItWroteAndRefusesAnyPathOutsideTheLibraryOrConvertedBanks)
+{
+    const sourcereplacement::Plan plan{"/d/Patches/A/Big.syx", "/d/Converted Banks/Big (2).syx",
+                                       {"/d/Patches/A/Big Singles 1.zt2", "/d/Patches/A/Big Singles 2.zt2"}};
+    sourcereplacement::Plan read;
+    ASSERT_TRUE(sourcereplacement::readNote(noteText(plan, "/d/"), "/d/", "/d/Patches", read));
+    EXPECT_EQ(noteText(plan, "/"), noteText(read, "/"));
+    const std::string copy = "copy\tConverted Banks/x\n", piece = "piece\tPatches/y\n";
+    for (const std::string& text : {"source\tPatches/../x\n" + copy + piece, "source\t/etc/x\n" + copy + piece,
+             "source\tPatches/x\ncopy\tPatches/x\n" + piece, "source\tPatches/x\n" + copy + "piece\tPatches\n",
+             "source\tPatches/x\n" + copy, "source Patches/x\n" + copy + piece,
+             "source\tPatches/x\nsource\tPatches/z\n" + copy + piece, "size\t1\n" + copy + piece})
+        EXPECT_FALSE(sourcereplacement::readNote(text, "/d/", "/d/Patches", read)) << text;
 }

@@ -19,13 +19,13 @@ namespace librarytest {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-// A data folder of its own with an empty "Patches" folder inside.
+// A data folder of its own with an empty "Patches" folder inside, in parent.
 class TempDataFolder {
 public:
-    TempDataFolder()
+    explicit TempDataFolder(const std::string& parent = "/tmp")
     {
-        char pattern[] = "/tmp/zelto2x-librarian-XXXXXX";
-        root = mkdtemp(pattern);
+        std::string pattern = parent + "/zelto2x-librarian-XXXXXX";
+        root = mkdtemp(pattern.data());
         setenv("ZELTO2X_DATA_FOLDER", (root + "/").c_str(), 1);
         fs::create_directories(patches());
     }

@@ -1,5 +1,7 @@
-// Fuzz target: any bytes as a bank file, through the reader and the writers.
+// Fuzz target: any bytes as a bank file, through the reader and the writers,
+// and as the note of an interrupted bank replacement.
 #include "PatchLibrarian.h"
+#include "SourceReplacement.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,5 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int position = 0;
     while (PatchLibrarian::findByte(data, static_cast<int>(size), position, 0x3E)) {
     }
+    sourcereplacement::Plan plan;
+    sourcereplacement::readNote(std::string(data, data + size), "/d/", "/d/Patches", plan);
     return 0;
 }

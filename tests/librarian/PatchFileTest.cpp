@@ -113,7 +113,7 @@ TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeade
     const Bytes file = concat({olderDump(92, "old strings", 15), Bytes(4, 0)});
     testing::internal::CaptureStdout();
     library.loadFromChunk(file.data(), static_cast<int>(file.size()), &bank, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Build LOG: \tPatchLibrarian: File format not supported!\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "PatchLibrarian: File format not supported!\n");
     EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion(paddedName("old strings"), 15));
     EXPECT_EQ(slotTexts(bank, {0}), std::vector<std::string>{"OLD STRINGS   |STRG|137"});
     EXPECT_TRUE(library.olderModelSoundRead);
@@ -218,11 +218,6 @@ TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
     ASSERT_EQ(file.size(), 14152u);
     // Read dumps hold command 10 and location 00.
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("10 00"));
-    // Written through a temporary file that is gone afterwards.
-    std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(upper.data.patches()))
-        left.insert(entry.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string>{"Live.mid", "Live.syx"}));
 }
 
 TEST(PatchFileWriter, FolderNamesLoseEveryListedCharacter)

@@ -249,6 +249,41 @@ TEST(SenderDumps, StoredSoundsGoToTheEditBufferOrTheirSlotWithTheDeviceAndInitSl
     EXPECT_EQ(Bytes(init.begin() + 135, init.end()), bytesOf("49 F7"));
 }
 
+TEST(SenderDumps, ChecksumOfAFramedMessageSumsBytes1ToNMinus3AndShortMessagesGive0)
+{
+    const std::pair<Bytes, int> rows[] = {{bytesOf("F0 7F F7"), 0}, {bytesOf("F0 05 00 F7"), 5},
+        {bytesOf("F0 7F 01 00 F7"), 0}, {bytesOf("F0 3E 16 00 00 F7"), 0x54}, {kDocumentedInitSound, 0x29}};
+    for (const auto& [message, sum] : rows)
+        EXPECT_EQ(zsysex::calculateCheckSum(message), sum) << message.size();
+}
+
+TEST(SenderDumps, TapPatternPacksThreeGroupsOfFiveBase24DigitsAndTheFlagsIntoSevenBitBytes)
+{
+    // 15 digits as (mod 8, div 8) pairs, then the three flags; packed by hand from the bit layout.
+    auto pairs = [](std::vector<int> digits, std::vector<int> flags) {
+        std::vector<char> in;
+        for (int d : digits)
+            in.insert(in.end(), {static_cast<char>(d % 8), static_cast<char>(d / 8)});
+        in.resize(30, 0);
+        in.insert(in.end(), flags.begin(), flags.end());
+        return in;
+    };
+    const std::pair<std::vector<char>, Bytes> rows[] = {
+        {pairs({1}, {0, 0, 0}), bytesOf("00 20 14 00 00 00 00 00 00 00 00")},  // 24^4
+        {pairs(std::vector<int>(15, 23), {5, 2, 8}), bytesOf("7F 7F 65 7F 7F 17 7F 7F 5F 3C 35")},  // each 24^5 - 1
+        {pairs({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}, {0, 3, 24}),
+            bytesOf("4C 75 00 24 24 2A 63 48 43 1A 78")},  // 15052, 1746057, 3477062
+    };
+    for (const auto& [in, code] : rows) {
+        char out[MIDIMessageSender::kTapPatternCodeSize];
+        MIDIMessageSender::GenTapPatternCode(out, in.data());
+        EXPECT_EQ(Bytes(out, out + sizeof out), code);
+    }
+    char back[33];
+    MIDIMessageManager::decodeTapPatternCode(rows[1].second.data(), back);
+    EXPECT_EQ(std::vector<char>(back, back + 33), rows[1].first);  // the decoder reads it back
+}
+
 TEST(MidiClock, IntervalFollowsHostOrListTempoAndUnusableTempoStartsNothing)
 {
     const std::vector<std::string> tempoValues = {"60", "90", "24 BPM", "300", "abc", "0"};

@@ -4,6 +4,7 @@
 #include <jack/jack.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <dirent.h>
@@ -12,14 +13,23 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 namespace testsupport {
 
 namespace {
+
+// Test servers running at once on this machine. JACK's registry, shared by
+// every server of every user here, holds eight; the rest stay for the user's
+// own servers.
+constexpr int kServerSlots = 5;
+constexpr auto kStartDeadline = std::chrono::seconds(60);
 
 void Silent(const char*) {}
 
@@ -31,41 +41,155 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-// One name for every test server of this user: servers run one at a time
-// (see TakeServerSlot), and JACK reclaims a registry entry left by a server
-// that died only when the next server has the same name. Unique names would
-// fill its eight entries after a few crashed or killed test runs ("Too many
-// servers already active").
-std::string SharedServerName()
+std::string Uid()
 {
-    return "zelto2x-test-" + std::to_string(getuid());
+    return std::to_string(getuid());
 }
 
-// Whoever holds the server slot owns the shared name, so a server already
-// running under it outlived the test that started it (killed before it could
-// stop it): it goes, or every later test would find the name taken.
-void KillStaleServers(const std::string& name)
+// "zelto2x-test-UID-PID-N": the owner's process id tells a server left by
+// a test that died from one still in use.
+std::string NamePrefix()
+{
+    return "zelto2x-test-" + Uid() + "-";
+}
+
+std::string SocketPath(const std::string& name)
+{
+    return "/dev/shm/jack_" + name + "_" + Uid() + "_0";
+}
+
+void WaitUntilGone(pid_t pid, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (kill(pid, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+// A jackd still running under the name, or 0.
+pid_t ServerProcess(const std::string& name)
 {
     const std::string wanted = std::string("-n") + '\0' + name + '\0';
+    pid_t found = 0;
     DIR* proc = opendir("/proc");
     if (!proc) {
-        return;
+        return 0;
     }
     while (dirent* entry = readdir(proc)) {
         const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0) {
-            continue;
-        }
         std::ifstream cmdline("/proc/" + std::string(entry->d_name) + "/cmdline", std::ios::binary);
         const std::string args((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-        if (args.rfind("/usr/bin/jackd", 0) == 0 && args.find(wanted) != std::string::npos) {
-            kill(pid, SIGKILL);
-            for (int i = 0; i < 500 && kill(pid, 0) == 0; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
+        if (pid > 0 && args.find("jackd") != std::string::npos && args.find(wanted) != std::string::npos) {
+            found = pid;
+            break;
         }
     }
     closedir(proc);
+    return found;
+}
+
+// A server killed hard keeps its entry in JACK's registry and its files in
+// /dev/shm (a 100 MB segment among them). JACK gives both back only when a
+// server of the same name starts and ends cleanly, so one does.
+void Reclaim(const std::string& name)
+{
+    if (const pid_t orphan = ServerProcess(name)) {
+        kill(orphan, SIGTERM);
+        WaitUntilGone(orphan, std::chrono::seconds(5));
+        kill(orphan, SIGKILL);
+    }
+    if (access(SocketPath(name).c_str(), F_OK) != 0) {
+        return;
+    }
+    // The registry entry is taken back at registration, before the new socket.
+    std::remove(SocketPath(name).c_str());
+    Subprocess jackd;
+    Subprocess::Options options;
+    options.argv = {"/usr/bin/jackd", "-r", "-n", name, "-d", "dummy", "-p", "128"};
+    options.parentDeathSignal = SIGTERM;
+    std::string ignored;
+    if (!jackd.Start(options, &ignored)) {
+        return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (access(SocketPath(name).c_str(), F_OK) != 0 && jackd.StillRunning()
+        && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    jackd.Stop(SIGTERM, std::chrono::seconds(5));
+}
+
+// Files a server and its clients leave in /dev/shm: "jack_NAME_UID_0" (the
+// socket), "jack_sem.UID_NAME_CLIENT". Our names hold no '_'.
+std::vector<std::pair<std::string, std::string>> ShmFilesOf(const std::string& namePrefix)
+{
+    std::vector<std::pair<std::string, std::string>> found;  // file, server name
+    DIR* shm = opendir("/dev/shm");
+    if (!shm) {
+        return found;
+    }
+    for (const std::string& marker : {std::string("jack_"), "jack_sem." + Uid() + "_"}) {
+        rewinddir(shm);
+        while (dirent* entry = readdir(shm)) {
+            const std::string file = entry->d_name;
+            if (file.rfind(marker + namePrefix, 0) == 0) {
+                const std::string rest = file.substr(marker.size());
+                found.emplace_back(file, rest.substr(0, rest.find('_')));
+            }
+        }
+    }
+    closedir(shm);
+    return found;
+}
+
+// Semaphores of clients that outlived their server (the editor's, when a
+// test stops the server under it) stay until someone removes them.
+void RemoveSemaphores(const std::string& name)
+{
+    for (const auto& [file, server] : ShmFilesOf(name)) {
+        if (server == name && file.rfind("jack_sem.", 0) == 0) {
+            std::remove(("/dev/shm/" + file).c_str());
+        }
+    }
+}
+
+int OpenShared(const std::string& path)
+{
+    // Opened before created: a file another user made in /tmp may not be
+    // opened with O_CREAT.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT) {
+        return fd;
+    }
+    const int created = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (created >= 0) {
+        fchmod(created, 0666);
+    }
+    return created;
+}
+
+// Servers whose test process has ended, one cleaner at a time.
+void ReclaimLeftovers()
+{
+    const int lock = OpenShared("/tmp/zelto2x-jack-reclaim.lock");
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+        if (lock >= 0) {
+            close(lock);
+        }
+        return;
+    }
+    std::set<std::string> names;
+    for (const auto& [file, server] : ShmFilesOf(NamePrefix())) {
+        names.insert(server);
+    }
+    for (const std::string& name : names) {
+        const pid_t owner = static_cast<pid_t>(std::atoi(name.c_str() + NamePrefix().size()));
+        if (owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) {
+            Reclaim(name);
+            RemoveSemaphores(name);
+        }
+    }
+    close(lock);
 }
 
 }  // namespace
@@ -73,47 +197,65 @@ void KillStaleServers(const std::string& name)
 JackServer::~JackServer()
 {
     Stop();
-    ReleaseSlot();
 }
 
-// JACK keeps every server of a user in one shared registry, and clients of
-// one server fail now and then to open while another server starts or stops.
-// So test processes run their servers one at a time: each holds a lock file
-// for the life of its server, and the next one waits for it.
 bool JackServer::TakeServerSlot(std::string* error)
 {
-    const std::string path = "/tmp/zelto2x-jack-server-" + std::to_string(getuid()) + ".lock";
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        *error = "cannot open " + path;
-        return false;
-    }
-    while (flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    for (;;) {
+        for (int slot = 0; slot < kServerSlots; ++slot) {
+            const std::string path = "/tmp/zelto2x-jack-slot-" + std::to_string(slot) + ".lock";
+            const int fd = OpenShared(path);
+            if (fd < 0) {
+                *error = "cannot open " + path + ": " + std::strerror(errno);
+                return false;
+            }
+            if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                slotFd_ = fd;
+                return true;
+            }
             close(fd);
-            *error = "cannot lock " + path;
-            return false;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    slotFd_ = fd;
-    return true;
 }
 
 bool JackServer::Start(std::string* error)
 {
+    if (jackd_.Running()) {
+        *error = "JACK server " + name_ + " runs already";
+        return false;
+    }
     if (slotFd_ < 0 && !TakeServerSlot(error)) {
         return false;
     }
-    name_ = SharedServerName();
-    KillStaleServers(name_);
-    logPath_ = "/tmp/" + name_ + ".log";
-    std::remove(logPath_.c_str());
-    // A socket left by a server that died must not pass for the new one's.
-    std::remove(SocketPath().c_str());
-    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
     // Clients in the tests never start a server of their own by accident.
     setenv("JACK_NO_START_SERVER", "1", 1);
+    // A new name for every start: clients the editor still holds of an
+    // earlier server never reach the next one.
+    static int started = 0;
+    name_ = NamePrefix() + std::to_string(getpid()) + "-" + std::to_string(++started);
+    ReclaimLeftovers();
+    const auto deadline = std::chrono::steady_clock::now() + kStartDeadline;
+    while (!StartNamed(error)) {
+        // The registry is full while other users' servers come and go.
+        if (error->find("oo many servers") == std::string::npos || std::chrono::steady_clock::now() >= deadline) {
+            ReleaseSlot();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        ReclaimLeftovers();
+    }
+    return true;
+}
+
+bool JackServer::StartNamed(std::string* error)
+{
+    logPath_ = "/tmp/" + name_ + ".log";
+    std::remove(logPath_.c_str());
+    // A socket left under a reused process id must not pass for this server's.
+    std::remove(SocketPath(name_).c_str());
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
 
     Subprocess::Options options;
     // -r: no real-time scheduling. -S: synchronous mode, so the server waits
@@ -125,12 +267,17 @@ bool JackServer::Start(std::string* error)
     options.argv = {"/usr/bin/nice", "-n", "-10", "/usr/bin/jackd", "-r", "-S", "-n", name_, "-t", "2000", "-d",
         "dummy", "-r", "48000", "-p", "128", "-w", "2667", "-C", "0", "-P", "0"};
     options.outputFile = logPath_;
+    // A test that dies lets its server end cleanly, giving back its registry entry.
+    options.parentDeathSignal = SIGTERM;
     if (!jackd_.Start(options, error)) {
         return false;
     }
     if (!WaitUntilAcceptingClients(error)) {
-        jackd_.Stop(SIGKILL, std::chrono::seconds(5));
+        if (jackd_.Stop(SIGTERM, std::chrono::seconds(5)) == -1) {
+            Reclaim(name_);
+        }
         *error += "\njackd output:\n" + ReadFile(logPath_);
+        std::remove(logPath_.c_str());
         return false;
     }
     return true;
@@ -140,7 +287,7 @@ bool JackServer::WaitUntilAcceptingClients(std::string* error)
 {
     // libjack can wedge when a client is opened while the server is still
     // coming up, so wait for the server's socket before the first client.
-    const std::string socket = SocketPath();
+    const std::string socket = SocketPath(name_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (access(socket.c_str(), F_OK) != 0) {
         if (std::chrono::steady_clock::now() >= deadline || !jackd_.StillRunning()) {
@@ -166,11 +313,6 @@ bool JackServer::WaitUntilAcceptingClients(std::string* error)
     return ready;
 }
 
-std::string JackServer::SocketPath() const
-{
-    return "/dev/shm/jack_" + name_ + "_" + std::to_string(getuid()) + "_0";
-}
-
 bool JackServer::HasPort(const std::string& fullName) const
 {
     jack_status_t status;
@@ -185,18 +327,19 @@ bool JackServer::HasPort(const std::string& fullName) const
     return found;
 }
 
-// The slot stays ours until the server object goes: a test that stops its
-// server while the editor's clients still live would otherwise let the next
-// test's server take the shared name, and closing those stale clients later
-// would talk to that server.
 void JackServer::Stop()
 {
-    if (!jackd_.Running())
-        return;
-    if (!jackd_.StillRunning())
-        std::fprintf(stderr, "jackd ended on its own; its output:\n%s\n", ReadFile(logPath_).c_str());
-    jackd_.Stop(SIGTERM, std::chrono::seconds(10));
-    std::remove(logPath_.c_str());
+    if (jackd_.Running()) {
+        if (!jackd_.StillRunning()) {
+            std::fprintf(stderr, "jackd ended on its own; its output:\n%s\n", ReadFile(logPath_).c_str());
+        }
+        if (jackd_.Stop(SIGTERM, std::chrono::seconds(10)) == -1) {
+            Reclaim(name_);
+        }
+        RemoveSemaphores(name_);
+        std::remove(logPath_.c_str());
+    }
+    ReleaseSlot();
 }
 
 void JackServer::ReleaseSlot()

@@ -1,11 +1,10 @@
 #pragma once
-// A private JACK server for one test: `jackd -d dummy` under this user's
-// test-server name, without real-time scheduling (works as root and as a
-// normal user). Test processes running in parallel take turns (see
-// TakeServerSlot), so each keeps the server for only a few seconds. Start()
-// points this process (and every child it starts) at the server through
-// JACK_DEFAULT_SERVER and returns once the server accepts clients. Stop() or
-// the destructor ends it; the destructor hands the turn to the next test.
+// A private JACK server for one test: `jackd -d dummy` under a name of this
+// user and this test process alone, without real-time scheduling (works as
+// root and as a normal user). Start() points this process (and every child it
+// starts) at the server through JACK_DEFAULT_SERVER and returns once the
+// server accepts clients; a server the user runs, under any name, is never
+// touched. Stop() or the destructor ends it.
 
 #include <string>
 
@@ -25,8 +24,8 @@ public:
 private:
     bool TakeServerSlot(std::string* error);
     void ReleaseSlot();
+    bool StartNamed(std::string* error);
     bool WaitUntilAcceptingClients(std::string* error);
-    std::string SocketPath() const;
     int slotFd_ = -1;
     std::string name_;
     std::string logPath_;

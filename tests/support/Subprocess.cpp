@@ -145,7 +145,7 @@ bool Subprocess::Start(const Options& options, std::string* error)
     if (pid_ == 0) {
         // A test that dies (a sanitizer stop, a crash) takes its servers and
         // synths with it instead of leaving them running.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        prctl(PR_SET_PDEATHSIG, options.parentDeathSignal);
         if (getppid() != parent) {
             _exit(127);
         }

@@ -3,6 +3,7 @@
 // optional pipes to its standard input, output and error; each output line
 // is collected by a reader thread so a test can wait for it.
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -49,6 +50,7 @@ public:
         bool collectStdout = false;
         bool collectStderr = false;
         std::string outputFile;  // stdout and stderr when not collected
+        int parentDeathSignal = SIGKILL;  // what the child gets when the test dies
     };
 
     ~Subprocess();

@@ -1,11 +1,13 @@
-// The parameter name table, the cipher, the loading of the enciphered
+// The parameter name table, the cipher and SHA-1, the loading of the enciphered
 // resources, the SysEx templates, the value lists and the text parsers.
 #include "ConfigTestSupport.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "debugger.h"
+#include "sha1.h"
 
 namespace {
 
@@ -76,6 +78,22 @@ TEST(TeaCipher, KeyWordsAreLittleEndianAndTheBlockFormRestoresTheTextAndItsLengt
     EXPECT_EQ(std::string(reinterpret_cast<char*>(data), length), "thirteen char");
 }
 
+TEST(Sha1, PublishedVectorsGiveTheirDigestsInLowerCaseHex)
+{
+    const std::pair<std::string, const char*> cases[] = {{"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+        {std::string(1000000, 'a'), "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+        {"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"}};
+    for (const auto& [message, digest] : cases) {
+        unsigned char hash[20];
+        char hex[41];
+        std::memset(hex, 'x', sizeof hex);
+        sha1::calc(message.data(), int(message.size()), hash);
+        sha1::toHexString(hash, hex);
+        EXPECT_STREQ(hex, digest) << message.size();
+    }
+}
+
 TEST(ConfigResources, TextEndsAtItsFirstZeroByteAndPartialLastBlockIsPaddedWithZeros)
 {
     const std::string plain("<a/>\0<b/>", 9);  // 9 bytes: the last block is one byte long
@@ -144,10 +162,10 @@ TEST(ConfigTextParsers, TokenizeAppendsWithoutEmptyTokensAndSysExTextsGiveOneByt
     EXPECT_TRUE(UIConfigManager::convertStringSysextoVector("   ").empty());
 }
 
-TEST(ConfigTextParsers, CommaListsFillEverySlotTheTextDoesNotGiveWithZero)
+TEST(ConfigTextParsers, CommaListsLeaveEverySlotTheTextDoesNotGiveAsItWas)
 {
-    const std::pair<const char*, std::vector<int>> cases[] = {{"10,20", {10, 20, 0, 0}}, {"7,x,9", {7, 0, 9}},
-        {" -3, 12abc", {-3, 12}}, {"1,2,3,4,5", {1, 2, 3, 4}}, {nullptr, {0, 0}}};
+    const std::pair<const char*, std::vector<int>> cases[] = {{"10,20", {10, 20, 77, 77}}, {"7,x,9", {7, 77, 9}},
+        {" -3, 12abc", {-3, 12}}, {"1,2,3,4,5", {1, 2, 3, 4}}, {nullptr, {77, 77}}};
     for (const auto& [text, expected] : cases) {
         std::vector<int> slots(expected.size(), 77);
         UIConfigManager::getCSValues(text, slots.data(), int(slots.size()));

@@ -337,7 +337,7 @@ TEST_F(Factories, RadioOfFourButtonsDrawsTheActiveCellFromTheSecondFrame)
     }
 }
 
-TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValue)
+TEST_F(Factories, RadioLeftClicksSelectAndPushTwiceAndRightOrMissedClicksOnlyPushTheValue)
 {
     loadUi("<radio paramId='kPatternStep01Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0' buttons='4'/>"
            "<radio paramId='kPatternStep02Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,40' buttons='1'/>"
@@ -345,9 +345,12 @@ TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValu
            "<radio paramId='kPatternStep04Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,120' buttons='4097'/>");
     auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
     IMouseMod left(true), right(false, true);
+    const size_t before = plug.fromGUI.size();
     radio->OnMouseDown(120, 10, &left);
     EXPECT_DOUBLE_EQ(radio->GetValue(), 2.0 / 3.0);
     const size_t pushes = plug.fromGUI.size();
+    ASSERT_EQ(pushes, before + 2);  // a left click pushes twice
+    EXPECT_EQ(action(kPatternStep01Event)->kind, kActionNone);  // so nothing reaches the synth twice
     radio->OnMouseDown(10, 10, &right);
     radio->OnMouseDblClick(10, 10, &left);
     EXPECT_DOUBLE_EQ(radio->GetValue(), 2.0 / 3.0);
@@ -362,6 +365,27 @@ TEST_F(Factories, RadioClicksSelectByButtonAndRightOrMissedClicksOnlyPushTheValu
     EXPECT_NE(output.find("has 0 buttons"), std::string::npos);
     EXPECT_EQ(config.getFirstControlForParam(kPatternStep04Event), nullptr);
     EXPECT_NE(output.find("has 4097 buttons"), std::string::npos);
+}
+
+TEST_F(Factories, ClearingTheImageCacheKeepsTheTableAndRefreshesTheBitmapsControlsHold)
+{
+    loadUi("<radio paramId='kPatternStep01Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0' buttons='4'/>");
+    const IBitmap strip = config.getImageByName(gui, "BUTTON_LOCK_WHITE_ID");
+    ZUVE_FillRect(strip.mData, 0, 0, strip.W, strip.H, 0, 1.0f, ZUVE_BLIT_MODE_COPY);  // spoilt under the control
+    const size_t images = config.imageCount();
+    quietly([&] { config.ClearImageCache(); });
+    EXPECT_EQ(config.imageCount(), images);
+    EXPECT_EQ(config.getImageByName(gui, "BUTTON_LOCK_WHITE_ID").mData, strip.mData);
+    for (const auto& [name, id, frames, horizontal] : {std::tuple("KNOB_ID127", 123, 128, false),
+             std::tuple("BTN_RADIO_ARP_ID", 140, 2, true), std::tuple("BTN_RELEASE_ALL_LOCKS", 143, 1, true)}) {
+        const ImageInfo* info = config.findImageInfo(name);
+        ASSERT_NE(info, nullptr) << name;
+        EXPECT_EQ(std::tuple(info->id, info->frames, info->horizontal), std::tuple(id, frames, horizontal)) << name;
+    }
+    IRECT all(0, 0, 1500, 757);
+    gui->Draw(&all);
+    const unsigned int cell = radioCellColour(1, 0);  // value 0: the first cell is the active one
+    EXPECT_EQ(gui->GetPoint(25, 15), IColor(255, ZUVE_GETR(cell), ZUVE_GETG(cell), ZUVE_GETB(cell)));
 }
 
 TEST_F(Factories, AutoOffSwitchIsReturnedAndScaledOnce)

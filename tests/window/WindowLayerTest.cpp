@@ -1,7 +1,11 @@
-// The window-system layer: memory drawing contexts and fonts.
+// The window-system layer: memory drawing contexts, fonts and modal dialogs.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "dovor/dovor.h"
+#include "platform/HeadlessWindowSystem.h"
 
 namespace {
 
@@ -41,6 +45,77 @@ TEST(Fonts, CellHeightIsTheRequestedOneAndAMissingCharacterRendersNothing)
     EXPECT_FALSE(DOVOR_RenderGlyph(nullptr, 'A', &glyph));
     EXPECT_FALSE(DOVOR_GetFontMetrics(nullptr, &metrics));
     EXPECT_TRUE(DeleteObject(font));
+}
+
+// A procedure that records what it gets and does what the dialog's user data says.
+struct ProcScript {
+    bool endOnInit = false;
+    bool handleClose = false;
+    std::vector<UINT> messages;
+};
+
+INT_PTR scriptedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    static ProcScript* script = nullptr;
+    if (message == WM_INITDIALOG)
+        script = reinterpret_cast<ProcScript*>(lParam);
+    script->messages.push_back(message == WM_COMMAND ? 1000 + static_cast<UINT>(LOWORD(wParam)) : message);
+    if (message == WM_INITDIALOG && script->endOnInit)
+        EndDialog(hwnd, 7);
+    return script->handleClose ? 1 : 0;
+}
+
+void addButton(HWND dialog) { DOVOR_AddDialogItem(dialog, DOVOR_DialogItemClass::Button, "&Go  ", 40, 0, 0, 9, 9); }
+
+TEST(Dialogs, ARunEndsByItsProcedureByAnUnhandledCloseOrWhenNobodyIsLeftToAnswer)
+{
+    auto* headless = new platform::HeadlessWindowSystem;
+    platform::WindowSystem::SetShared(std::unique_ptr<platform::WindowSystem>(headless));
+    DOVOR_DialogResourceIndex templ{77, "T", 50, 20, addButton, nullptr};
+    const struct {
+        bool endOnInit, handleClose;
+        const char* answers[2];
+        INT_PTR result;
+        std::vector<UINT> messages;
+        size_t shown;
+    } cases[] = {
+        {true, false, {}, 7, {WM_INITDIALOG}, 0},
+        {false, false, {"Go", "close"}, IDCANCEL, {WM_INITDIALOG, 1040, 1002}, 1},
+        {false, false, {"return", "nothing"}, IDCANCEL, {WM_INITDIALOG, 1001, 1002}, 1},
+        {false, true, {"40"}, 0, {WM_INITDIALOG, 1040, 1002}, 1},
+    };
+    for (const auto& c : cases) {
+        ProcScript script{c.endOnInit, c.handleClose, {}};
+        for (const char* answer : c.answers)
+            if (answer)
+                headless->QueueDialogAnswer(answer);
+        headless->shownDialogs.clear();
+        EXPECT_EQ(DOVOR_DialogBox(&templ, 77, nullptr, scriptedProc, reinterpret_cast<LPARAM>(&script)), c.result);
+        EXPECT_EQ(script.messages, c.messages);
+        EXPECT_EQ(headless->shownDialogs.size(), c.shown);
+    }
+    EXPECT_EQ(DOVOR_DialogBox(&templ, 78, nullptr, scriptedProc, 0), -1);
+    EXPECT_EQ(DOVOR_DialogBox(&templ, 77, nullptr, nullptr, 0), -1);
+    platform::WindowSystem::SetShared(nullptr);
+}
+
+TEST(Dialogs, SetWindowPosKeepsWhatItsFlagsSayAndCenteringNeedsAParent)
+{
+    HWND parent = DOVOR_CreateWindow(nullptr, 10, 20, 100, 51);
+    HWND child = DOVOR_CreateWindow(parent, 0, 0, 31, 10);
+    RECT r;
+    SetWindowPos(child, nullptr, 5, 6, 70, 80, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(GetWindowRect(child, &r));
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}), (std::vector<int>{5, 6, 36, 16}));
+    SetWindowPos(child, nullptr, 0, 0, 70, 80, SWP_NOMOVE);
+    CenterWindow(child);  // 10 + 50 - 35, 20 + 25 - 40
+    GetWindowRect(child, &r);
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}), (std::vector<int>{25, 5, 95, 85}));
+    CenterWindow(parent);
+    GetWindowRect(parent, &r);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_FALSE(GetWindowRect(nullptr, &r));
+    EXPECT_TRUE(DestroyWindow(child) && DestroyWindow(parent));
 }
 
 }  // namespace

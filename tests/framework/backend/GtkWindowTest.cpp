@@ -102,6 +102,42 @@ TEST_F(GtkWindowTest, TextFieldRefusesWhatTheFormatterRefusesAndReturnOrAClickCo
     EXPECT_EQ((std::vector<std::string>{"15", "42"}), view.committed);
 }
 
+// Records each command with the field's text at that moment; a close ends the run.
+class DialogOwner : public platform::DialogClient {
+public:
+    void DialogCommand(int id) override
+    {
+        commands.push_back(id);
+        texts.push_back(dialog->ItemText(5));
+        if (id == platform::kDialogCommandClose)
+            dialog->EndModal();
+    }
+    platform::NativeDialog* dialog = nullptr;
+    std::vector<int> commands;
+    std::vector<std::string> texts;
+};
+
+TEST_F(GtkWindowTest, DialogButtonReturnAndCloseBoxReachTheOwnerUntilItEndsTheRun)
+{
+    platform::DialogRequest request;
+    request.title = "Name";
+    request.width = 200;
+    request.height = 90;
+    request.items.resize(2);
+    request.items[0] = {platform::DialogItemKind::Edit, "Bank 1", 5, 10, 10, 180, 26};
+    request.items[1] = {platform::DialogItemKind::Button, "&OK  ", 9, 100, 50, 80, 30};
+    DialogOwner owner;
+    std::unique_ptr<platform::NativeDialog> dialog = system->MakeDialog(request, &owner);
+    ASSERT_NE(nullptr, dialog);
+    owner.dialog = dialog.get();
+    dialog->SetFrame(40, 30, 200, 90);
+    for (const char* answer : {"OK", "return", "close"})
+        system->QueueDialogAnswer(answer);
+    dialog->RunModal();
+    EXPECT_EQ((std::vector<int>{9, platform::kDialogCommandReturn, platform::kDialogCommandClose}), owner.commands);
+    EXPECT_EQ((std::vector<std::string>{"Bank 1", "Bank 1", "Bank 1"}), owner.texts);
+}
+
 TEST(GtkWindowSystem, OtherThreadsAreRefusedWithoutTouchingGtk)
 {
     if (!std::getenv("DISPLAY"))
@@ -109,7 +145,7 @@ TEST(GtkWindowSystem, OtherThreadsAreRefusedWithoutTouchingGtk)
     std::unique_ptr<platform::WindowSystem> system = platform::MakeGtkWindowSystem();
     ASSERT_NE(nullptr, system);
     platform::AlertResponse alert = platform::AlertResponse::Default;
-    bool panel = true, cursor = true, windowMade = true;
+    bool panel = true, cursor = true, windowMade = true, dialogMade = true;
     std::thread worker([&] {
         // Shown from here, the alert would wait for a click that never comes.
         alert = system->RunAlert(platform::AlertRequest{"Question", "Shown from a worker?", "", "", ""});
@@ -117,11 +153,13 @@ TEST(GtkWindowSystem, OtherThreadsAreRefusedWithoutTouchingGtk)
         panel = system->RunFilePanel(platform::FilePanelRequest{}, &path);
         cursor = system->HideCursor();
         windowMade = system->MakeWindow(100, 100, "worker", nullptr) != nullptr;
+        DialogOwner owner;
+        dialogMade = system->MakeDialog(platform::DialogRequest{}, &owner) != nullptr;
         system->ProcessEvents(10);
     });
     worker.join();
     EXPECT_EQ(platform::AlertResponse::None, alert);
-    EXPECT_FALSE(panel || cursor || windowMade);
+    EXPECT_FALSE(panel || cursor || windowMade || dialogMade);
 }
 
 }  // namespace

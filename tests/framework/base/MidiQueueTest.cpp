@@ -96,12 +96,17 @@ TEST(MidiQueue, DrainDoesNotWaitWhileAnotherThreadHoldsTheQueue)
     EXPECT_EQ(queue.ToDo(), 1);
 }
 
-TEST(MidiQueue, DrainingThreadMayAddWithoutDeadlock)
+TEST(MidiQueue, DrainingThreadAddsOnlyWithinTheRoomTheQueueHas)
 {
-    IMidiQueue queue;
+    IMidiQueue queue(2);
+    AddCC(queue, 0, 1);
+    AddCC(queue, 1, 2);
     IMidiQueue::DrainLock drain(queue);
     ASSERT_TRUE(drain.Acquired());
     IMidiMsg allNotesOff(0, 0xB0, 123, 0);
-    EXPECT_TRUE(queue.Add(&allNotesOff));
-    EXPECT_EQ(queue.Peek()->mData1, 123);
+    EXPECT_FALSE(queue.AddWithinCapacity(&allNotesOff));  // full with nothing consumed: it would have to grow
+    queue.Remove();
+    EXPECT_TRUE(queue.AddWithinCapacity(&allNotesOff));  // the consumed place is reused
+    EXPECT_EQ(2, queue.GetSize());
+    EXPECT_EQ(123, queue.Peek()->mData1);
 }

@@ -93,17 +93,25 @@ TEST_F(Controls, GreyedControlsIgnoreClicksAndDragsAndDoubleClickRestoresTheFirs
     EXPECT_FLOAT_EQ(sw.GetBlend()->mWeight, 0.5f);
 }
 
-TEST_F(Controls, HardwareValuesTakeTheSecondPathAndPlugValuesNeither)
+// The first value from outside is drawn and passed on like any later one (a
+// menu once kept showing its entry from construction); only the hardware
+// road reports back, and an unchanged value does nothing.
+TEST_F(Controls, ValuesFromOutsideAreDrawnFromTheFirstOnAndOnlyHardwareValuesReportBack)
 {
-    IKnobMultiControl knob(&plug, 0, 0, 1, &three);
-    knob.SetValueFromPlug(0.2);
-    knob.SetValueFromPlug(0.4);
-    EXPECT_TRUE(plug.fromGUI.empty() && plug.fromGUI2.empty());
-    knob.SetValueFromHardware(0.8);
-    knob.SetValueFromHardware(0.8);  // unchanged: nothing more
-    EXPECT_TRUE(plug.fromGUI.empty());
-    ASSERT_EQ(plug.fromGUI2.size(), 1u);
-    EXPECT_DOUBLE_EQ(plug.fromGUI2[0].value, 0.8);
+    for (bool hardware : {false, true}) {
+        IKnobMultiControl knob(&plug, 0, 0, 1, &three);
+        plug.fromGUI2.clear();
+        const std::pair<double, bool> steps[] = {{0.4, true}, {0.4, false}, {0.8, true}};
+        for (const auto& [value, drawn] : steps) {
+            knob.SetClean();
+            knob.SetClean();
+            hardware ? knob.SetValueFromHardware(value) : knob.SetValueFromPlug(value);
+            EXPECT_EQ(knob.IsDirty(), drawn) << hardware << value;
+        }
+        EXPECT_TRUE(knob.GetValue() == 0.8 && knob.GetDefaultValue() == 0.4) << hardware;
+        EXPECT_TRUE(plug.fromGUI.empty());
+        EXPECT_EQ(plug.fromGUI2.size(), hardware ? 2u : 0u);
+    }
 }
 
 TEST_F(Controls, TextControlRedrawsOnlyForANewText)

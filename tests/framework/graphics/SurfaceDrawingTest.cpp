@@ -99,7 +99,7 @@ TEST_F(Surface, ChangeWhileBeingDrawnIsDrawnOnTheNextFrame)
     auto* text = new TextReplacedWhileDrawn(&plug, IRECT(10, 10, 20, 20), &style, "old");
     gui.AttachControl(text);
     ProbeControl* c = attach(IRECT(30, 10, 40, 20));
-    c->SetValueFromPlug(0.2);  // first value becomes the default, no change
+    c->SetValueFromPlug(0.2);
     c->SetValueFromPlug(0.7);
     gui.Draw(&all);
     IRECT dirty;

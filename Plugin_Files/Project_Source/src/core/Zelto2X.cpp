@@ -2,6 +2,8 @@
 
 #include "IGraphicsMac.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,15 +27,33 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 constexpr int kBackgroundBitmapId = 102;
 constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";
 
+// Characters of the status display's value line at any interface size.
+constexpr size_t kStatusLineChars = 28;
+
+// A folder as the user finds it in a file browser, home as "~"; where that is
+// too long for the status display, its last folders after "...", which name
+// the folder to look for.
+std::string folderForStatus(const std::string& path)
+{
+    const char* home = std::getenv("HOME");
+    const std::string prefix = home && *home ? std::string(home) + "/" : std::string();
+    std::string shown = !prefix.empty() && path.rfind(prefix, 0) == 0 ? "~/" + path.substr(prefix.size()) : path;
+    if (shown.size() <= kStatusLineChars)
+        return shown;
+    const size_t cut = shown.find('/', shown.size() - (kStatusLineChars - 3));
+    return "..." + shown.substr(cut == std::string::npos ? shown.size() - (kStatusLineChars - 3) : cut);
+}
+
 // The librarian's "Enter Bank Name" template joins the module's dialog list
 // before any instance exists.
 DOVOR_DialogResourceIndex patchSaveDialog{
-    IDD_PATCH_SAVE.resourceId, IDD_PATCH_SAVE.title, IDD_PATCH_SAVE.width, IDD_PATCH_SAVE.height, nullptr, nullptr};
+    IDD_PATCH_SAVE.resourceId, IDD_PATCH_SAVE.title, IDD_PATCH_SAVE.width, IDD_PATCH_SAVE.height,
+    buildPatchSaveDialog, nullptr};
 const DOVOR_DialogResourceIndex* const patchSaveDialogRegistered = DOVOR_AddDialogResource(&patchSaveDialog);
 
 }  // namespace
@@ -170,13 +190,18 @@ void Zelto2X::setInitialValues()
         localControl = false;
 }
 
+IGraphicsMac* MakeGraphics(IPluginBase* plug, int width, int height, int fps)
+{
+    IGraphicsMac* graphics = new IGraphicsMac(plug, width, height, fps);
+    graphics->SetBundleID(zelto2x::kBundleIdentifier);
+    return graphics;
+}
+
 void Zelto2X::createGraphicsSurface()
 {
     // Every pixel size of the editor follows the UI scale; the surface is the
     // editor's 1500 x 757 panel at that scale, drawn at the default frame rate.
-    IGraphicsMac* graphics = new IGraphicsMac(this, int(kEditorWidth * guiScale), int(kEditorHeight * guiScale), 0);
-    graphics->SetBundleID(zelto2x::kBundleIdentifier);
-    AttachGraphics(graphics);
+    AttachGraphics(MakeGraphics(this, int(kEditorWidth * guiScale), int(kEditorHeight * guiScale), 0));
 }
 
 Zelto2X::~Zelto2X()
@@ -230,11 +255,8 @@ void Zelto2X::rememberLayers()
                 layer->Hide(start == kHidden);
         }
     }
-    if (ControlLayer* mixer = findLayer("multiModeMixer")) {
-        mixer->SetSelectedChildId(-1);
-        for (int i = 0; i < mixer->NLayers(); ++i)
-            mixer->GetLayer(i)->Hide(mixer->GetLayer(i)->GetID() != -1);
-    }
+    if (ControlLayer* mixer = findLayer("multiModeMixer"))
+        mixer->SelectChild(-1);
     miniMixerLayer = findLayer("miniMixer");
     arpTempoKnobLayer = findLayer("arpTempoKnob");
     arpTempoClockLayer = findLayer("arpTempoClock");
@@ -279,6 +301,9 @@ void Zelto2X::rememberControls()
     for (int i = 0; i < graphics->NLayers(); ++i)
         rememberFirstControls(graphics->GetLayer(i), m_paramControls.data(), kNumParams);
     statusText = paramTextControl(kControlDisplayName);
+    // The render thread sets this text and must not allocate to do it.
+    if (ITextControl* delay = paramTextControl(kControlDisplayMIDIOutDelay))
+        delay->ReserveTextRoom(kMidiOutDelayTextRoom);
 }
 
 IControl* Zelto2X::paramControl(int paramIdx) const
@@ -320,8 +345,16 @@ void Zelto2X::setStartupFilters()
 void Zelto2X::OpenDataDirectory(bool manual)
 {
     const std::string path = manual ? dataFolder + kUserManualName : dataFolder;
-    if (IGraphics* graphics = GetGUI())
-        graphics->OpenURL(path.c_str());
+    IGraphics* graphics = GetGUI();
+    if (!graphics || graphics->OpenURL(path.c_str()))
+        return;
+    // With no application to open it the click would do nothing: the user is
+    // told where the file is, to open it another way.
+    const bool present = access(path.c_str(), F_OK) == 0;
+    const char* failure = !present ? (manual ? "User manual not found!" : "Data folder not found!")
+                                   : (manual ? "No PDF viewer found!" : "No file browser found!");
+    showStatusLines(failure, folderForStatus(dataFolder).c_str());
+    log("%s %s\n", failure, path.c_str());
 }
 
 const char* Zelto2X::getPanelString(int timbre, const std::string& name)

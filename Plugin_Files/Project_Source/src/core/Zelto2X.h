@@ -24,9 +24,11 @@
 #include "IPluginAU.h"
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
+#include "RenderLog.h"
 #include "debugger.h"
 
 class ControlAction;
+class IGraphicsMac;
 class ControlLayer;
 class IControl;
 class PatchManager;
@@ -66,6 +68,10 @@ enum class WholeSoundSend {
     ToHardwareWithoutGlobal,  // this send leaves the global settings out
     RecalledToHardware,       // after a project recall; holds patchLoading while it runs
 };
+
+// A surface of that size and frame rate (0: the default) that loads its
+// resources from the editor's bundle. Main thread, no lock.
+IGraphicsMac* MakeGraphics(IPluginBase* plug, int width, int height, int fps);
 
 class Zelto2X : public IPluginAU, public LibrarianHost {
 public:
@@ -134,6 +140,9 @@ public:
     void setParamValueClamped(int index, double value);
     // Writes a LOG line while the debug switch is on.
     void logDebug(const std::string& text);
+    // The message manager's dispatcher thread: writes the LOG lines the
+    // render thread left.
+    void writeRenderLogLines();
 
     // ---- Controls and layers (Zelto2X.cpp, Zelto2XViews.cpp) ----
     // The first control bound to the parameter, or null. Any thread, the
@@ -174,6 +183,9 @@ public:
     // Turns a parameter value into the action's MIDI. Runs inside the
     // caller's plug-in mutex; sends without a lock.
     void processControlAction(ControlAction* action, int paramIdx, double value);
+    // The last steps of both handlers: the action's switched layer shows the
+    // page of the value, then processControlAction. Inside the plug-in mutex.
+    void switchLayerAndAct(ControlAction* action, int paramIdx, double value);
     // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
     void sendSysExInitialization();
     // All Notes Off on the device channel. Handler threads (the render thread
@@ -392,6 +404,8 @@ public:
     // transport asks for, the clock job waiting for its outcome, the request.
     bool clockWanted = false;
     int clockJobPosted = 0;
+    bool continuousClockPosted = false;
+    bool continuousClockUnsettled = false;  // its job may not be running
     bool requestJobPosted = false;
     ITimeInfo timeInfo;                   // render thread only
     double sampleRate = 44100.0;          // Reset, under the plug-in mutex
@@ -497,8 +511,11 @@ private:
     // Posts the job the clock or the sound request needs and follows the
     // flags with the jobs that really started.
     void settleClockJob();
+    void settleContinuousClock();
     void settleSoundRequest();
-    // What the MIDI-out delay display shows.
+    // What the MIDI-out delay display shows, and the longest text it takes.
+    static constexpr int kMidiOutDelayTextRoom = 32;
+    RenderLog m_renderLog;
     int m_shownDelayPositions = -1;
     int m_shownDelayBlock = -1;
 
@@ -517,7 +534,8 @@ private:
     bool paramCase(int paramIdx, int n, double v);
     bool commandCase(int paramIdx, int n);
     bool windowCommandCase(int paramIdx, int n);
-    void updateSectionLocks(int n);
+    // sectionLockActive and the release button's grey follow the thirteen locks.
+    void deriveSectionLockState();
     void selectOutputDevice(int n);
     void randomizeSound();
     void stepLibraryBank(int paramIdx);

@@ -81,13 +81,7 @@ void Zelto2X::followTransport()
         clockWanted = running;
     transportWasRunning = running;
     settleClockJob();
-    if (!continuousClockStarted) {
-        // A post refused or dropped means a clock job is still waiting or
-        // running, and with the loop let run again that one keeps the clock.
-        midiMessageManager->resetContinuousClock(false);
-        midiMessageManager->postJob(kJobContinuousClock);
-        continuousClockStarted = true;
-    }
+    settleContinuousClock();
 }
 
 void Zelto2X::followHostTempo()
@@ -95,17 +89,17 @@ void Zelto2X::followHostTempo()
     if (paramValue(kOverrideTempo) != 1.0)
         return;
     const int value = static_cast<int>(GetTempo()) - kArpTempoOffset;
+    // The LOG file is written by the manager's dispatcher: this thread only leaves the line.
     if (value != lastTempoValue) {
         lastTempoValue = value;
         tempoSynced = false;
-        // The LOG texts are built only with the debug switch on: building one allocates.
-        if (debugLogEnabled)
-            logDebug("PROCESSOR: Host tempo is out of sync!");
+        if (debugLogEnabled && m_renderLog.post("PROCESSOR: Host tempo is out of sync!"))
+            midiMessageManager->postRenderLogLines();
     }
     if (!tempoSynced && midiOutSet) {
         tempoSynced = true;
-        if (debugLogEnabled)
-            logDebug("PROCESSOR: Host tempo synced to " + std::to_string(value + kArpTempoOffset) + "BPM");
+        if (debugLogEnabled && m_renderLog.post("PROCESSOR: Host tempo synced to %dBPM", value + kArpTempoOffset))
+            midiMessageManager->postRenderLogLines();
         if (IGraphics* graphics = GetGUI())
             graphics->SetParameterFromPlug(kArpTempo, value, false);
     }
@@ -113,16 +107,17 @@ void Zelto2X::followHostTempo()
 
 void Zelto2X::showMidiOutDelay(int positions)
 {
-    // Only a changed text is set: setting one takes the text's guard.
     ITextControl* display = paramTextControl(kControlDisplayMIDIOutDelay);
     if (!display || !GetGUI() || (positions == m_shownDelayPositions && GetBlockSize() == m_shownDelayBlock))
         return;
-    m_shownDelayPositions = positions;
-    m_shownDelayBlock = GetBlockSize();
-    char text[64];
+    char text[kMidiOutDelayTextRoom];
     std::snprintf(text, sizeof text, "%dms|%dbfr", static_cast<int>(1000.0 / (sampleRate / positions)),
                   GetBlockSize());
-    display->SetTextFromPlug(text);
+    // While the main thread holds the text, a later block shows it.
+    if (!display->TrySetTextFromPlug(text))
+        return;
+    m_shownDelayPositions = positions;
+    m_shownDelayBlock = GetBlockSize();
 }
 
 void Zelto2X::drainQueue(int positions)
@@ -167,14 +162,17 @@ bool Zelto2X::allNotesOffFromRenderThread()
         return true;
     IMidiMsg msg;
     msg.MakeControlChangeMsg(IMidiMsg::kAllNotesOff, 0.0, deviceChannel());
-    if (toDAWBuffer) {
-        midiQueue.Add(&msg);  // this thread holds the drain lock
-        return true;
-    }
+    if (toDAWBuffer)
+        return midiQueue.AddWithinCapacity(&msg);  // a full queue has room again after a later block
     if (!TrySendMidiMsg(&msg))
         return false;  // sent from the next block
     lightLedForOutgoing(&msg);
     return true;
+}
+
+void Zelto2X::writeRenderLogLines()
+{
+    m_renderLog.drain([this](const char* line) { logDebug(line); });
 }
 
 void Zelto2X::lightLedForOutgoing(const IMidiMsg* msg)
@@ -213,6 +211,34 @@ void Zelto2X::settleClockJob()
         if (midiMessageManager->postJob(job))
             clockJobPosted = job;
     }
+}
+
+// The continuous clock job is posted whenever the handler clears
+// continuousClockStarted. A post that was dropped met a clock loop still
+// running, which may be one that has just seen a switch-off and is ending:
+// once the clock thread is idle the job is posted again (with the clock
+// switched off it returns at once), so a switch-on is never lost.
+void Zelto2X::settleContinuousClock()
+{
+    using PostedJob = MIDIMessageManager::PostedJob;
+    if (continuousClockPosted) {
+        const PostedJob outcome = midiMessageManager->takePostedJob(kJobContinuousClock);
+        if (outcome == PostedJob::Waiting)
+            return;
+        continuousClockPosted = false;
+        continuousClockUnsettled = outcome != PostedJob::Started;
+    }
+    if (continuousClockUnsettled && midiMessageManager->clockThreadIdle()) {
+        continuousClockUnsettled = false;
+        continuousClockStarted = false;
+    }
+    if (continuousClockStarted.exchange(true))
+        return;
+    midiMessageManager->resetContinuousClock(false);
+    if (midiMessageManager->postJob(kJobContinuousClock))
+        continuousClockPosted = true;
+    else
+        continuousClockUnsettled = true;
 }
 
 // The request leaves requestPending when posted and comes back when its job

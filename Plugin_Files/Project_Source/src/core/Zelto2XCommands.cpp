@@ -23,7 +23,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 constexpr const char* kSearchPrompt = "search...";
 

@@ -4,6 +4,7 @@
 
 #include "Zelto2X.h"
 
+#include "DurableFile.h"
 #include "IControl.h"
 #include "IGraphics.h"
 #include "LibraryFileSystem.h"
@@ -60,7 +61,7 @@ void Zelto2X::createFirstBankWhenEmpty()
     for (int slot = 0; slot < kLibraryBankSize; ++slot)
         bank.insert(bank.end(), init.begin(), init.end());
     const std::string path = libraryfs::freePathFor(library + "/" + kFirstBankName);
-    if (!libraryfs::writeFileReplacing(path, bank)) {
+    if (!durable::writeFile(path, bank)) {
         m_startupProblem = {std::string(kFirstBankName) + " NOT created!", kCheckFolderRights};
         return;
     }

@@ -4,6 +4,7 @@
 
 #include "Zelto2X.h"
 
+#include "DurableFile.h"
 #include "IGraphics.h"
 #include "LibraryFileSystem.h"
 #include "LibrarianViewControl.h"
@@ -91,7 +92,7 @@ std::string Zelto2X::saveImportedFile(bool asMidi)
     const std::string libraryFolder = getPatchesFolderStr();
     logDebug("FILE IMPORTER: patch file copied to " + libraryFolder);
     // A bank of the same name already in the library stays whole if the copy fails.
-    if (!libraryfs::writeFileReplacing(libraryFolder + "/" + name, bytes)) {
+    if (!durable::writeFile(libraryFolder + "/" + name, bytes)) {
         showLibrarianResult("Import failed!", libraryfs::folderWritable(libraryFolder)
                 ? "Disk full or file locked" : "Library folder not writable");
         return std::string();

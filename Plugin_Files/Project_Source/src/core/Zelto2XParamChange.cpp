@@ -22,7 +22,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 bool inRange(int paramIdx, int first, int last)
 {
@@ -92,8 +92,16 @@ void Zelto2X::OnParamChange(int paramIdx)
         ControlDisplay::controlDisplay(this, paramIdx, v, transportRunning);
     if (paramCase(paramIdx, n, v) || commandCase(paramIdx, n))
         return;
-    if (action)
-        processControlAction(action, paramIdx, v);
+    switchLayerAndAct(action, paramIdx, v);
+}
+
+void Zelto2X::switchLayerAndAct(ControlAction* action, int paramIdx, double v)
+{
+    if (!action)
+        return;
+    if (action->switchedLayer)
+        action->switchedLayer->SelectChild(static_cast<int>(v));
+    processControlAction(action, paramIdx, v);
 }
 
 void Zelto2X::OnParamChange2(int paramIdx)
@@ -108,8 +116,7 @@ void Zelto2X::OnParamChange2(int paramIdx)
     ControlDisplay::controlDisplay(this, paramIdx, v, false);
     if (paramIdx == kMainTab)
         TabSwitchFunctions::mainTabSwitch(this, kMainTab, n, 0);
-    if (ControlAction* action = param->GetControlAction())
-        processControlAction(action, paramIdx, v);
+    switchLayerAndAct(param->GetControlAction(), paramIdx, v);
     if (midiMessageManager)
         midiMessageManager->patchRequested = false;
     hardwareChangeActive = false;
@@ -235,19 +242,13 @@ void Zelto2X::randomizeSound()
     setFromPlug(kRandomize, 0.0);
 }
 
-void Zelto2X::updateSectionLocks(int n)
+void Zelto2X::deriveSectionLockState()
 {
-    if (n == 1) {
-        sectionLockActive = true;
-        grayLayer("releaseAllLocksLayer", false);
-        return;
-    }
     bool anyLocked = false;
     for (int lock = kSectionLockOsc1; lock <= kSectionLockArp; ++lock)
         anyLocked = anyLocked || static_cast<int>(paramValue(lock)) == 1;
     sectionLockActive = anyLocked;
-    if (!anyLocked)
-        grayLayer("releaseAllLocksLayer", true);
+    grayLayer("releaseAllLocksLayer", !anyLocked);
 }
 
 void Zelto2X::selectOutputDevice(int n)
@@ -280,7 +281,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         return false;
     }
     if (inRange(paramIdx, kSectionLockOsc1, kSectionLockArp)) {
-        updateSectionLocks(n);
+        deriveSectionLockState();
         return false;
     }
     if (inRange(paramIdx, kDawFilterFirst, kDawFilterFirst + kMidiFilterCount - 1)) {

@@ -19,7 +19,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 constexpr const char* kSetMidiFirst = "Set MIDI I/O First!";
 
@@ -337,7 +337,11 @@ void Zelto2X::processControlAction(ControlAction* action, int paramIdx, double v
     if (action->lastValue == static_cast<double>(n))
         return;
     if (!midiOutSet) {
-        if (paramIdx != kDeviceOutSelection && paramIdx != kDeviceInSelection && paramIdx != kGlobalMidiChannel)
+        // An action that never sends (the editor's own buttons) needs no port:
+        // telling the user to set one would blame a send nobody attempted.
+        const bool sends = action->kind == 1 || action->kind == 2 || action->kind == 3 || action->kind == 5
+            || action->kind == 6;
+        if (sends && paramIdx != kDeviceOutSelection && paramIdx != kDeviceInSelection && paramIdx != kGlobalMidiChannel)
             showStatus(kSetMidiFirst);
         return;
     }

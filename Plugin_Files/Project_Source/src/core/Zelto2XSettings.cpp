@@ -5,22 +5,57 @@
 
 #include "Zelto2X.h"
 
+#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ControlLayer.h"
+#include "DurableFile.h"
 #include "IControl.h"
+#include "LibraryFileSystem.h"
 
 namespace {
 
 constexpr const char* kTrailingBlanks = " \t\r\n";
 
+// The earlier writer's temporary file, left by a kill: NAME and six letters or
+// digits, private to the user (0600).
+bool isEarlierTemporary(const std::string& folder, const std::string& name, const std::string& candidate)
+{
+    constexpr size_t kRandomPart = 6;
+    if (candidate.size() != name.size() + 1 + kRandomPart || candidate.compare(0, name.size() + 1, name + ".") != 0)
+        return false;
+    for (size_t i = name.size() + 1; i < candidate.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(candidate[i])))
+            return false;
+    struct stat status;
+    return ::lstat((folder + "/" + candidate).c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        (status.st_mode & 07777) == 0600;
+}
+
+// What killed writers of the settings left: ours beside the file the settings
+// path leads to, the earlier writer's beside the path itself.
+void removeSettingsLeftovers(const std::string& settingsPath)
+{
+    std::string folder, name, realFolder, realName;
+    libraryfs::splitPath(settingsPath, folder, name);
+    libraryfs::splitPath(durable::followLinks(settingsPath), realFolder, realName);
+    const auto leftover = [&](const std::string& candidate) {
+        return durable::isAbandonedTemporary(candidate) || isEarlierTemporary(folder, name, candidate);
+    };
+    for (const std::string& path : durable::filesWhere(folder, leftover))
+        durable::removeFile(path);
+    if (realFolder != folder)
+        durable::removeAbandonedTemporaries(realFolder);
+}
+
 }  // namespace
 
 void Zelto2X::readUISettings()
 {
+    removeSettingsLeftovers(uiSettingsFilePath);
     std::ifstream file(uiSettingsFilePath, std::ios::binary);
     std::string line;
     for (std::string& setting : uiSettings) {
@@ -42,31 +77,17 @@ void Zelto2X::readUISettings()
         colorScheme = 1;
 }
 
-// Writes the five lines to a new file beside the settings file and renames it
-// over it, so a failed write never leaves the settings empty. False, with the
+// Replaces the file as a whole (through a symbolic link, keeping its mode),
+// so a failed write or a kill never leaves the settings empty. False, with the
 // file unchanged, when it is missing or cannot be replaced.
 bool Zelto2X::rewriteUISettings(const char* consoleFormat, const std::string& shown)
 {
     if (access(uiSettingsFilePath.c_str(), F_OK) != 0)
         return false;
-    std::string temporary = uiSettingsFilePath + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    FILE* file = fdopen(fd, "w");
-    if (!file) {
-        close(fd);
-        unlink(temporary.c_str());
-        return false;
-    }
     const std::string text =
         uiSettings[0] + "\n" + uiSettings[1] + "\n" + uiSettings[2] + "\n" + uiSettings[3] + "\n" + uiSettings[4];
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), uiSettingsFilePath.c_str()) != 0) {
-        unlink(temporary.c_str());
+    if (!durable::writeFile(uiSettingsFilePath, std::vector<unsigned char>(text.begin(), text.end())))
         return false;
-    }
     std::printf(consoleFormat, shown.c_str());
     return true;
 }

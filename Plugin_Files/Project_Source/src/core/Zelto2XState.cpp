@@ -196,6 +196,8 @@ void Zelto2X::deriveFlagsFromParameters()
     toDAWBuffer = GetParam(kMIDIFilterToDAWBuffer)->Value() == 1.0;
     sendClockPointer = GetParam(kSendMIDIClockPointer)->Value() == 1.0;
     sendClockInfo = GetParam(kSendMIDIClockInfo)->Value() == 1.0;
+    // A locked section must stay locked for the recalled sound too.
+    deriveSectionLockState();
 }
 
 void Zelto2X::sendRecalledSound()

@@ -9,6 +9,7 @@
 #include "Zelto2X.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "ControlDisplay.h"
 #include "ControlLayer.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 ControlLayer* findInTree(ControlLayer* layer, const std::string& name)
 {
@@ -190,5 +191,7 @@ void Zelto2X::OpenHelpTopics(int topic)
     IGraphics* graphics = GetGUI();
     if (!graphics || topic < 0 || topic > 2)
         return;
-    graphics->OpenURL(kHelpPages[topic], nullptr, nullptr, nullptr);
+    // With no web browser the page stays closed: its address is shown instead.
+    if (!graphics->OpenURL(kHelpPages[topic], nullptr, nullptr, nullptr))
+        showStatusLines("No web browser found!", std::strchr(kHelpPages[topic], ':') + 3);
 }

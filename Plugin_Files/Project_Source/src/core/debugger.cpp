@@ -93,12 +93,3 @@ void consolelog::log(const char* format, ...)
     std::vprintf(format, args);
     va_end(args);
 }
-
-void buildlog::log(const char* format, ...)
-{
-    std::printf("Build LOG: \t");
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-}

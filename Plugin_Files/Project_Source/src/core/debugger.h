@@ -33,12 +33,8 @@ public:
     bool compareMIDIdata(Zelto2X* editor, IMidiMsg msg);
 };
 
-// Developer diagnostics on standard output. Each source file picks its own
-// `log` with one using-declaration: consolelog::log prints the text as given,
-// buildlog::log after the editor's "Build LOG: \t" prefix. Any thread.
+// Developer diagnostics on standard output, printed as given; each source
+// file picks it with `using consolelog::log;`. Any thread.
 namespace consolelog {
-void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-}
-namespace buildlog {
 void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 }

@@ -6,7 +6,6 @@
 #include <Poco/Path.h>
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -141,25 +140,6 @@ bool readFile(const std::string& path, std::vector<unsigned char>& out)
     return true;
 }
 
-bool writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    std::string folder, file;
-    splitPath(path, folder, file);
-    std::string temporary = (folder.empty() ? std::string() : folder + "/") + "." + file + ".writing";
-    FILE* out = std::fopen(temporary.c_str(), "wb");
-    if (!out)
-        return false;
-    bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    written = std::fflush(out) == 0 && written;
-    written = ::fsync(fileno(out)) == 0 && written;
-    written = std::fclose(out) == 0 && written;
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 std::string freePathFor(const std::string& path)
 {
     if (!exists(path))
@@ -174,25 +154,6 @@ std::string freePathFor(const std::string& path)
         std::string candidate = prefix + base + " (" + std::to_string(n) + ")" + extension;
         if (!exists(candidate))
             return candidate;
-    }
-}
-
-std::string moveFileIntoFolder(const std::string& path, const std::string& folder)
-{
-    try {
-        Poco::File target(folder);
-        if (!target.exists())
-            target.createDirectories();
-        std::string sourceFolder, file;
-        splitPath(path, sourceFolder, file);
-        const std::string destination = freePathFor(folder + "/" + file);
-        Poco::File source(path);
-        source.moveTo(destination, Poco::File::OPT_FAIL_ON_OVERWRITE);
-        if (Poco::File(path).exists() || !Poco::File(destination).exists())
-            return std::string();
-        return destination;
-    } catch (const Poco::Exception&) {
-        return std::string();
     }
 }
 

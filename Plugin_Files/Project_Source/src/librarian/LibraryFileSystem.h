@@ -4,6 +4,7 @@
 // results, so no file-system error ever stops a scan.
 //
 // All functions are called from the host's main thread (scan and writers).
+// Writing and removing files is DurableFile.h's.
 
 #include <cstdint>
 #include <string>
@@ -39,17 +40,8 @@ std::string lowerExtension(const std::string& path);
 // The whole file in one read; false when it cannot be opened or read.
 bool readFile(const std::string& path, std::vector<unsigned char>& out);
 
-// Writes bytes to a temporary file beside path and renames it over path, so a
-// crash or a full disk never leaves a half-written or truncated bank.
-bool writeFileReplacing(const std::string& path, const std::vector<unsigned char>& bytes);
-
 // path itself when nothing exists there, else "base (2).ext", "base (3).ext", ...
 std::string freePathFor(const std::string& path);
-
-// Moves the file into folder (created when missing) under its own name, or a
-// free variant of it when that name is taken. Returns the new path, or an empty
-// text when the file could not be moved (the source then stays where it was).
-std::string moveFileIntoFolder(const std::string& path, const std::string& folder);
 
 // Splits at the last "/" or "\": the part before it (without the separator)
 // and the part after it. No separator: empty folder, the whole text as file.

@@ -12,7 +12,7 @@
 
 namespace {
 
-using buildlog::log;
+using consolelog::log;
 
 // "MThd" and its length: the start every Standard MIDI File shares with ours.
 constexpr size_t kMidiFileHeaderLength = 8;

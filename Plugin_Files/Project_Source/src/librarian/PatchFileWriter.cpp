@@ -1,8 +1,9 @@
 // Writing banks: pieces of split or converted banks during the scan, and the
 // user's "Save As..." and "Save (Overwrite current bank)". Every bank file goes
-// to a temporary file beside its target and is renamed over it.
+// to the disk whole or not at all (DurableFile.h).
 
 #include "PatchLibrarian.h"
+#include "DurableFile.h"
 #include "LibraryFileSystem.h"
 #include "SysExProtocol.h"
 
@@ -122,17 +123,6 @@ std::string PatchLibrarian::pieceName(const std::string& fileName, int piece) co
     return name + ".zt2";
 }
 
-void PatchLibrarian::keepPieceInMemory(const PatchFile& source, int piece)
-{
-    const int start = kLibraryBankSize * (piece + 1);
-    if (start >= static_cast<int>(source.patches.size()))
-        return;
-    std::unique_ptr<PatchFile> bank = makePiece(source, pieceName(source.fileName, piece), start);
-    fillUncompletedBankFiles(bank.get());
-    bankFiles.push_back(std::move(bank));
-    createFolderFilesStructure(bankFiles.back().get(), bankFiles.back()->directory);
-}
-
 bool PatchLibrarian::createNewPatchFile(PatchFile* source, const std::string& folderName,
                                         const std::string& fileName, const std::string& /*extension*/,
                                         const std::string& filePath, int number, int piece, bool /*isMidi*/)
@@ -153,21 +143,19 @@ bool PatchLibrarian::createNewPatchFile(PatchFile* source, const std::string& fo
 
     std::string folder, unusedName;
     libraryfs::splitPath(filePath, folder, unusedName);
-    const std::string target = libraryfs::freePathFor((folder.empty() ? std::string() : folder + "/") +
-                                                      bank->fileName);
+    std::string target = (folder.empty() ? std::string() : folder + "/") + bank->fileName;
+    // A converted bank of the source's own name takes its place; any other
+    // piece gets a free name, so it never overwrites a bank of the user's.
+    if (target != filePath)
+        target = libraryfs::freePathFor(target);
     libraryfs::splitPath(target, bank->directory, bank->fileName);
-    const bool written = writeBankFile(target, rawBankBytes(*bank));
-    if (!written)
-        logLine("PATCH LIBRARIAN: could not write file " + target);
-    // Listed either way: the source is already in "Converted Banks".
-    bankFiles.push_back(std::move(bank));
-    createFolderFilesStructure(bankFiles.back().get(), bankFiles.back()->directory);
-    return written;
+    m_pendingPieces.push_back(std::move(bank));
+    return true;
 }
 
 bool PatchLibrarian::writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes)
 {
-    return libraryfs::writeFileReplacing(path, bytes);
+    return durable::writeFile(path, bytes);
 }
 
 void PatchLibrarian::reportSaveFailure(const std::string& path)

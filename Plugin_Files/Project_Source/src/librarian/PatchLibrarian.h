@@ -168,8 +168,9 @@ public:
     static PatchSysexMessage convertPatchToZelto2Format(const PatchSysexMessage* source, int unused = 0);
 
     // --- Writing (main thread) -----------------------------------------------
-    // Writes piece of a split or converted source into the folder of filePath
-    // and appends it to bankFiles; false when nothing was written.
+    // Makes piece of a split or converted source, named for the folder of
+    // filePath; the scan writes all pieces at once when it replaces the source
+    // and then appends them to bankFiles. False for an empty piece.
     bool createNewPatchFile(PatchFile* source, const std::string& folderName, const std::string& fileName,
                             const std::string& extension, const std::string& filePath, int number, int piece,
                             bool isMidi);
@@ -225,10 +226,10 @@ public:
 private:
     void scanOnce(const std::string& libraryFolder, bool mayRescan);
     void logLine(const std::string& text);
-    bool moveToConvertedBanks(const std::string& sourcePath, const std::string& fileName);
+    void replaceSourceWithPendingPieces(const std::string& sourcePath,
+                                        const std::vector<unsigned char>& sourceBytes);
     std::unique_ptr<PatchFile> makePiece(const PatchFile& source, const std::string& name, int start) const;
     std::string pieceName(const std::string& fileName, int piece) const;
-    void keepPieceInMemory(const PatchFile& source, int piece);
     bool writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes);
     bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots);
     void reportSaveFailure(const std::string& path);
@@ -236,6 +237,8 @@ private:
     LibrarianHost* m_host = nullptr;
     std::recursive_mutex m_lock;
     std::string m_libraryFolder;
+    // The pieces createNewPatchFile made of the source being replaced.
+    PatchFileList m_pendingPieces;
     // Empty category banks listed only in categoryFolders.
     PatchFileList m_emptyCategoryBanks;
 };

@@ -1,11 +1,13 @@
 // The library scan: every bank file below the library folder into bankFiles and
 // the bank folder tree. Banks of more than 100 sounds are cut into pieces and
-// older-model banks converted; the source of either leaves the library for
-// "Converted Banks" before anything is written in its place, so no sound the
-// user owns is ever overwritten.
+// older-model banks converted; the source of either is replaced by the new
+// banks all at once (see SourceReplacement.h), kept in "Converted Banks", so
+// no sound the user owns is ever overwritten, lost or doubled.
 
 #include "PatchLibrarian.h"
+#include "DurableFile.h"
 #include "LibraryFileSystem.h"
+#include "SourceReplacement.h"
 #include "SysExProtocol.h"
 #include "platform/DataFolder.h"
 
@@ -97,6 +99,8 @@ void PatchLibrarian::scanOnce(const std::string& libraryFolder, bool mayRescan)
         logLine("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER...");
         return;
     }
+    if (mayRescan)
+        sourcereplacement::finishInterrupted(platform::DataFolderPath(), libraryFolder);
     m_libraryFolder = libraryFolder;
     folderPaths.clear();
     buildFolderStructure(libraryFolder, folderPaths);
@@ -113,6 +117,10 @@ void PatchLibrarian::scanOnce(const std::string& libraryFolder, bool mayRescan)
                   [](const libraryfs::Entry& a, const libraryfs::Entry& b) { return a.path < b.path; });
         const int depth = static_cast<int>(folderPathBelow(libraryFolder, folder).size()) - 1;
         for (const libraryfs::Entry& entry : entries) {
+            if (entry.isFile && durable::isAbandonedTemporary(lastComponent(entry.path))) {
+                durable::removeFile(entry.path);
+                continue;
+            }
             const std::string extension = libraryfs::lowerExtension(entry.path);
             if (!entry.isFile || !isAcceptedExtension(extension) || entry.size < kMinimumBankFileSize)
                 continue;
@@ -182,30 +190,39 @@ PatchFile* PatchLibrarian::parseFolderFiles(const std::string& path, int depth, 
         return bankFiles.back().get();
     }
 
-    // The source leaves the library before its replacement is written, so a
-    // replacement can never land on the source itself.
-    const bool moved = moveToConvertedBanks(path, fileName);
     const int pieces = fileWasSplit ? (count + kLibraryBankSize - 1) / kLibraryBankSize : 1;
-    for (int piece = -1; piece < pieces - 1; ++piece) {
-        if (moved)
-            createNewPatchFile(file.get(), file->folderName, fileName, extension, path, number, piece, isMidi);
-        else
-            keepPieceInMemory(*file, piece);
-    }
-    if (moved)
-        rescanRequested = true;
+    m_pendingPieces.clear();
+    for (int piece = -1; piece < pieces - 1; ++piece)
+        createNewPatchFile(file.get(), file->folderName, fileName, extension, path, number, piece, isMidi);
+    replaceSourceWithPendingPieces(path, bytes);
     return nullptr;
 }
 
-bool PatchLibrarian::moveToConvertedBanks(const std::string& sourcePath, const std::string& fileName)
+void PatchLibrarian::replaceSourceWithPendingPieces(const std::string& sourcePath,
+                                                    const std::vector<unsigned char>& sourceBytes)
 {
-    const std::string target = platform::DataFolderPath() + "Converted Banks";
-    if (libraryfs::moveFileIntoFolder(sourcePath, target).empty()) {
-        logLine("PATCH LIBRARIAN: could not move file " + fileName + " to Converted Banks; it stays in the library");
-        return false;
+    const std::string dataFolder = platform::DataFolderPath();
+    const std::string fileName = lastComponent(sourcePath);
+    sourcereplacement::Plan plan;
+    plan.source = sourcePath;
+    plan.copy = libraryfs::freePathFor(dataFolder + "Converted Banks/" + fileName);
+    std::vector<std::vector<unsigned char>> pieceBytes;
+    for (const auto& piece : m_pendingPieces) {
+        plan.pieces.push_back(piece->directory + "/" + piece->fileName);
+        pieceBytes.push_back(rawBankBytes(*piece));
     }
-    logLine("PATCH LIBRARIAN: moved file " + fileName + " because it is not Zelto 1 standard formatted!");
-    return true;
+    if (sourcereplacement::replace(plan, sourceBytes, pieceBytes, dataFolder)) {
+        logLine("PATCH LIBRARIAN: moved file " + fileName + " because it is not Zelto 1 standard formatted!");
+        rescanRequested = true;
+    } else {
+        // The sounds are offered from memory; the source stays and is read again next time.
+        logLine("PATCH LIBRARIAN: could not move file " + fileName + " to Converted Banks; it stays in the library");
+    }
+    for (auto& piece : m_pendingPieces) {
+        bankFiles.push_back(std::move(piece));
+        createFolderFilesStructure(bankFiles.back().get(), bankFiles.back()->directory);
+    }
+    m_pendingPieces.clear();
 }
 
 void PatchLibrarian::createFolderFilesStructure(PatchFile* file, const std::string& /*directory*/)

@@ -108,6 +108,9 @@ public:
     // failed) once the dispatcher has tried the posted job, reported once
     // and then None; Waiting until then.
     PostedJob takePostedJob(int jobCode);
+    // Render thread: the dispatcher wakes and writes the LOG lines the
+    // editor's render thread left (one semaphore post, as postJob).
+    void postRenderLogLines();
 
     bool requestThreadIdle() const { return !workerBusy(Worker::Request); }
     bool clockStartStopThreadIdle() const { return !workerBusy(Worker::ClockStartStop); }

@@ -104,7 +104,8 @@ void closeWorker(MIDIWorkerRunnable& runnable, Poco::Thread& thread)
 
 // Starts the jobs the render thread posts. A post marks the job's slot and
 // posts the semaphore; this thread takes each marked slot in one atomic step,
-// calls the starter and leaves the outcome in the slot for the poster.
+// calls the starter and leaves the outcome in the slot for the poster. It also
+// writes the render thread's LOG lines, which may not wait for the file.
 class MIDIJobDispatcher : public Poco::Runnable {
 public:
     explicit MIDIJobDispatcher(MIDIMessageManager& manager) : m_manager(manager) { sem_init(&m_wake, 0, 0); }
@@ -152,6 +153,12 @@ public:
         return true;
     }
 
+    void wake()
+    {
+        if (m_running)
+            sem_post(&m_wake);
+    }
+
     MIDIMessageManager::PostedJob take(int jobCode)
     {
         using PostedJob = MIDIMessageManager::PostedJob;
@@ -183,6 +190,8 @@ public:
                 if (m_slots[code].compare_exchange_strong(expected, kTaken))
                     m_slots[code].store(m_manager.startPostedJob(code) ? kStarted : kDropped);
             }
+            if (m_manager.plug)
+                m_manager.plug->writeRenderLogLines();
         }
     }
 
@@ -298,6 +307,11 @@ bool MIDIMessageManager::postJob(int jobCode)
 MIDIMessageManager::PostedJob MIDIMessageManager::takePostedJob(int jobCode)
 {
     return m_workers->dispatcher.take(jobCode);
+}
+
+void MIDIMessageManager::postRenderLogLines()
+{
+    m_workers->dispatcher.wake();
 }
 
 bool MIDIMessageManager::startPostedJob(int jobCode)

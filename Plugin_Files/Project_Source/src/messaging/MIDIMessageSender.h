@@ -99,6 +99,11 @@ public:
     void initClassicPatch(bool unused);
     // Step code of pattern step `step` + 1 (step 0..15) from the parameters.
     int GeneratePatternCode(int step);
+    // The Zelto 2 sound has no multi settings and no sustain values to
+    // send; these keep the sender's interface and give 0.
+    int calculateMultiSettings1Values(int) { return 0; }
+    int calculateMultiSettings2Values(int) { return 0; }
+    int buildSustainValues(int) { return 0; }
 
     // ---- MIDI clock ----
     void startMIDIClockOutput();   // clock start/stop thread
@@ -112,6 +117,9 @@ public:
     std::atomic<bool> cancelRequested {false};  // main thread sets it (cancel control)
     std::atomic<bool> timedOut {false};         // request thread
     std::atomic<bool> clockRunning {false};
+    // Nanoseconds between two clock bytes of the running loop (clock thread
+    // writes, any thread reads).
+    std::atomic<int64_t> clockInterval {0};
     // The manager is being destroyed: delays end early and every loop stops.
     std::atomic<bool> shuttingDown {false};
 
@@ -132,6 +140,11 @@ public:
         int device);
     // Job 8's dump: the INIT sound for `device`, byte 5 = 0, byte 6 = slot.
     static SoundDump buildInitSlotDump(int device, int slot);
+    // Packs a tap pattern of 33 chars (15 base-24 digits as (mod 8, div 8)
+    // pairs, then three flags) into 11 bytes of 7 bits, the form that
+    // MIDIMessageManager::decodeTapPatternCode reads.
+    static constexpr int kTapPatternCodeSize = 11;
+    static void GenTapPatternCode(char* out, const char* in);
     // Nanoseconds between clock bytes at `tempo` BPM (24 per quarter note);
     // 0 for a tempo of 0 or less.
     static int64_t clockIntervalNs(int tempo);
@@ -160,6 +173,8 @@ private:
     void endLibraryRequest();
     void feedDumpToEditor(const SoundDump& dump);
     void sendClockByte(uint8_t byte);
+    // The loop goes on: not stopped, the clock still switched on, no shutdown.
+    bool clockStillWanted() const;
     PatchFile* bankFileOfStoreList(int storeListSelector);
 
     MIDIMessageManager* m_manager;

@@ -5,6 +5,11 @@
 // by the interval, so sends that take time never make it drift. It sleeps to
 // just before each deadline and spins only for the last fraction of a
 // millisecond, so it holds no core while it runs.
+//
+// A switch-off is read from the editor's own flags at every tick, not only
+// from clockRunning: the audio thread lets the next loop run again within a
+// block of the switch-off, long before a sleeping loop would have seen the
+// brief "stop".
 
 #include <chrono>
 #include <cstdlib>
@@ -66,28 +71,33 @@ void MIDIMessageSender::stopMIDIClockOutput()
         sendClockByte(kMidiStop);
 }
 
+bool MIDIMessageSender::clockStillWanted() const
+{
+    return clockRunning && plug->sendClockInfo && !shuttingDown;
+}
+
 void MIDIMessageSender::sendContinuousMIDIClock(int)
 {
     if (!plug->sendClockInfo)
         return;
     const int tempo = clockTempo(plug->paramValue(kOverrideTempo), plug->GetTempo(), plug->paramValue(kArpTempo),
         plug->tempoValues);
-    const int64_t intervalNs = clockIntervalNs(tempo);
-    if (intervalNs <= 0) {
+    clockInterval = clockIntervalNs(tempo);
+    if (clockInterval <= 0) {
         log("MIDI clock not started: no usable tempo\n");
         return;
     }
-    const std::chrono::nanoseconds interval(intervalNs);
+    const std::chrono::nanoseconds interval(clockInterval.load());
     log("MIDI clock started! \n");
     sendClockByte(kTimingClock);
     MonotonicClock::time_point lastClock = MonotonicClock::now();
 
-    while (clockRunning && !shuttingDown) {
+    while (clockStillWanted()) {
         const MonotonicClock::time_point deadline = lastClock + interval;
         std::this_thread::sleep_until(deadline - kSpinWindow);
-        while (MonotonicClock::now() < deadline && clockRunning)
+        while (MonotonicClock::now() < deadline && clockStillWanted())
             std::this_thread::yield();
-        if (!clockRunning || shuttingDown)
+        if (!clockStillWanted())
             break;
         if (!plug->midiOutSet) {
             clockRunning = false;

@@ -41,7 +41,7 @@ uint8_t dataByte(int value)
 
 void writeChecksumAndEnd(MIDIMessageSender::SoundDump& dump)
 {
-    dump[zsysex::kSoundChecksumByte] = zsysex::checksum(dump.data(), 1, zsysex::kSoundLastRawByte);
+    dump[zsysex::kSoundChecksumByte] = zsysex::calculateCheckSum(dump.data(), kDumpSize);
     dump[kDumpSize - 1] = zsysex::kEnd;
 }
 
@@ -125,6 +125,23 @@ MIDIMessageSender::SoundDump MIDIMessageSender::buildInitSlotDump(int device, in
     dump[6] = dataByte(slot);
     writeChecksumAndEnd(dump);
     return dump;
+}
+
+void MIDIMessageSender::GenTapPatternCode(char* out, const char* in)
+{
+    auto byteAt = [in](int i) { return static_cast<uint32_t>(static_cast<unsigned char>(in[i])); };
+    // Three groups of five base-24 digits, each digit from a (low, high) pair.
+    uint32_t group[3] = {};
+    for (int g = 0; g < 3; ++g)
+        for (int k = 5 * g; k < 5 * g + 5; ++k)
+            group[g] = group[g] * 24 + (byteAt(2 * k) | (8 * byteAt(2 * k + 1)));
+    const uint32_t a = group[0], b = group[1], c = group[2];
+    // Each group below 2^23 takes 23 bits; the groups follow each other from byte 0.
+    const uint32_t packed[kTapPatternCodeSize] = {a, a >> 7, a >> 14, ((a >> 21) & 3) | (b << 2), b >> 5, b >> 12,
+        ((b >> 19) & 15) | (c << 4), c >> 3, c >> 10, (c >> 17) & 63,
+        (byteAt(30) & 127) | ((byteAt(31) * 8) & 127) | ((byteAt(32) * 4) & 96)};
+    for (int i = 0; i < kTapPatternCodeSize; ++i)
+        out[i] = static_cast<char>(packed[i] & 127);
 }
 
 int MIDIMessageSender::GeneratePatternCode(int step)

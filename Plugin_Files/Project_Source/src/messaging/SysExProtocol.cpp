@@ -62,12 +62,22 @@ uint8_t checksum(const uint8_t* bytes, int from, int to)
     return static_cast<uint8_t>(sum % 128);
 }
 
+uint8_t calculateCheckSum(const uint8_t* message, int n)
+{
+    return n < 4 ? 0 : checksum(message, 1, n - 3);
+}
+
+uint8_t calculateCheckSum(const std::vector<uint8_t>& message)
+{
+    return calculateCheckSum(message.data(), static_cast<int>(message.size()));
+}
+
 int applyOutgoingChecksum(uint8_t* data, int len)
 {
     if (len < kChecksumMinimumSize)
         return -1;
     if (data[0] == kStart) {
-        data[len - 2] = checksum(data, 1, len - 3);
+        data[len - 2] = calculateCheckSum(data, len);
         return data[len - 2];
     }
     data[len - 1] = checksum(data, 0, len - 2);

@@ -86,6 +86,11 @@ std::vector<uint8_t> framed(const std::vector<uint8_t>& message);
 // (sum of bytes[from..to]) mod 128; an empty range gives 0.
 uint8_t checksum(const uint8_t* bytes, int from, int to);
 
+// The checksum of a framed message of n bytes, the value that belongs in
+// byte n-2: (sum of bytes 1..n-3) mod 128; 0 when n is below 4.
+uint8_t calculateCheckSum(const uint8_t* message, int n);
+uint8_t calculateCheckSum(const std::vector<uint8_t>& message);
+
 // The one outgoing checksum rule: for len >= 71 writes the checksum in place
 // (framed: sum of bytes 1..len-3 into len-2; unframed: sum of 0..len-2 into
 // len-1) and returns it; shorter messages are left alone and give -1.

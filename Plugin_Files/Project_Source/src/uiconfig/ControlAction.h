@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+class ControlLayer;
 class IControl;
 
 // Which message a parameter change sends for the integer value v.
@@ -68,4 +69,7 @@ public:
     ControlActionSysExMessage sysEx;
     int32_t zeroValue = -1;
     int32_t onValue = -1;
+    // Pages chosen by the parameter's value (the child whose id is the value
+    // shows); not owned. No configuration element sets one.
+    ControlLayer* switchedLayer = nullptr;
 };

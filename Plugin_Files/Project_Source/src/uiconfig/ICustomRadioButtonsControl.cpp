@@ -20,11 +20,11 @@ ICustomRadioButtonsControl::ICustomRadioButtonsControl(IPluginBase* plug, IRECT 
 
 void ICustomRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* mod)
 {
-    if (mod && mod->R) {
-        SetDirty(true);
-        return;
-    }
-    OnMouseDownCustom(x, y, mod);
+    // A left click pushes the value twice, the selection's push and this
+    // one; the group's parameters send no MIDI, so the synth hears nothing twice.
+    if (!(mod && mod->R))
+        OnMouseDownCustom(x, y, mod);
+    SetDirty(true);
 }
 
 void ICustomRadioButtonsControl::OnMouseDownCustom(int x, int y, IMouseMod* mod)

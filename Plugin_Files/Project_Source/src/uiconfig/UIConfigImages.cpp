@@ -89,11 +89,25 @@ void UIConfigManager::initImages(IGraphics* graphics)
 void UIConfigManager::preloadImage(IGraphics* graphics, int id, const char* name, const char* file, int frames,
     bool horizontal)
 {
+    if (m_releaseImages) {
+        // Controls hold these bitmaps: freeing one would leave them drawing
+        // freed pixels, so the release refreshes the pixels in place instead.
+        if (graphics)
+            graphics->ReloadBitmap(id, file, m_scale);
+        return;
+    }
     // Bitmaps are cached with stacked frames whatever the table says: the
     // horizontal flag only matters when a control asks for the bitmap by name.
     if (graphics)
         graphics->LoadIBitmap(id, file, m_scale, frames, false);
     m_images[name] = ImageInfo{id, frames, horizontal};
+}
+
+void UIConfigManager::ClearImageCache()
+{
+    m_releaseImages = true;
+    initImages(m_graphics);
+    m_releaseImages = false;
 }
 
 IBitmap UIConfigManager::getImageByName(IGraphics* graphics, const std::string& name)

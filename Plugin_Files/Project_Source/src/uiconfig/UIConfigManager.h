@@ -107,6 +107,10 @@ public:
     // The table entry of name, or null.
     const ImageInfo* findImageInfo(const std::string& name) const;
     std::size_t imageCount() const { return m_images.size(); }
+    // Main thread. Decodes every image of the table again into the bitmap the
+    // cache holds for it, in place: controls keep drawing the same bitmaps
+    // (never a freed one) and the table keeps every name.
+    void ClearImageCache();
 
     // ---- Reading (reader files) ----
     // "resources/sysex.tea" into the SysEx template list.
@@ -124,7 +128,7 @@ public:
     static void Tokenize(const std::string& text, std::vector<std::string>& tokens, const std::string& delimiters);
     // Up to count comma-separated decimal integers into values; slots that the
     // text does not give (past its last token, or a token that is no number)
-    // become 0.
+    // keep what they held.
     static void getCSValues(const char* text, int* values, int count);
     // Two parameter names and an optional number, comma-separated; both
     // indexes get the offset added once when it is 0 or more; an unknown name
@@ -318,6 +322,7 @@ private:
     std::vector<std::unique_ptr<ControlAction>> m_actions;
     double m_scale = 1.0;
     int m_layerCopiesMade = 0;
+    bool m_releaseImages = false;  // while set, preloading reloads instead of recording
     IGraphics* m_graphics = nullptr;
     IPluginBase* m_plug = nullptr;
     Zelto2X* m_editor = nullptr;

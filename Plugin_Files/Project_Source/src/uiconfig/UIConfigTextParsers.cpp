@@ -35,10 +35,8 @@ void UIConfigManager::Tokenize(const std::string& text, std::vector<std::string>
 
 void UIConfigManager::getCSValues(const char* text, int* values, int count)
 {
-    // Every slot the text does not fill is 0, so a short list never leaves
-    // positions or bounds undefined.
-    for (int i = 0; i < count; ++i)
-        values[i] = 0;
+    // Slots the text does not give keep what the caller put there: callers
+    // set their defaults first.
     std::vector<std::string> tokens;
     Tokenize(text ? text : "", tokens, ",");
     for (int i = 0; i < count && i < static_cast<int>(tokens.size()); ++i) {

@@ -42,9 +42,9 @@ int integer(const tinyxml2::XMLElement* element, const char* attribute)
     return element->IntAttribute(attribute, 0);
 }
 
-// A comma-separated list attribute: count ints, 0 where the text gives none.
+// A comma-separated list attribute: four ints, 0 where the text gives none.
 struct Ints {
-    int v[4];
+    int v[4] = {0, 0, 0, 0};
     Ints(const tinyxml2::XMLElement* element, const char* attribute)
     {
         UIConfigManager::getCSValues(element->Attribute(attribute), v, 4);
