@@ -1,15 +1,11 @@
 #pragma once
-// Base64 as property lists store data: the standard alphabet with '=' padding.
+// The host's names for the shared base64 coder.
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "base64.h"
 
 namespace host {
 
-std::string EncodeBase64(const uint8_t* bytes, size_t size);
-// Whitespace is skipped; false for any other character outside the alphabet
-// or for a length that does not decode to whole bytes.
-bool DecodeBase64(const std::string& text, std::vector<uint8_t>* bytes);
+using roz::DecodeBase64;
+using roz::EncodeBase64;
 
 }  // namespace host

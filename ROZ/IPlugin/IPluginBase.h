@@ -141,6 +141,38 @@ public:
     bool SerializePresets(ByteChunk* chunk);
     int UnserializePresets(ByteChunk* chunk, int startPos);
 
+    // ---- Preset makers and dumps (start-up or main thread; take the plug-in mutex) ----
+    // Fill the first preset not yet initialised with name and the state these
+    // values give, keeping the current values. MakePreset takes one value per
+    // parameter in index order, MakePresetFromNamedParams n pairs (int index,
+    // value) over the defaults: doubles for double parameters, ints for the
+    // others. False when no preset is free or an index is outside the list.
+    bool MakePreset(const char* name, ...);
+    bool MakePresetFromNamedParams(const char* name, int nParamsNamed, ...);
+    bool MakePresetFromChunk(const char* name, ByteChunk* chunk);
+    // blob: the base64 text of a state of sizeOfChunk bytes.
+    bool MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk);
+    // Append to the file the source line that makes the current state a
+    // preset of the current preset's name: the automatable parameters by
+    // their enum names, or the state as a base64 blob.
+    bool DumpPresetSrcCode(const char* fileName, const char* paramEnumNames[]);
+    bool DumpPresetBlob(const char* fileName);
+
+    // ---- VST program (.fxp) and bank (.fxb) files (main thread; take the plug-in mutex) ----
+    // Through the surface's file panel, starting in the folder used last;
+    // false when cancelled, without a window, or for a file that is not a
+    // program or bank of this plug-in (nothing is read from it then).
+    bool SaveProgramAsFXP(const char* defaultFileName = nullptr);
+    bool SaveBankAsFXB(const char* defaultFileName = nullptr);
+    bool LoadProgramFromFXP();
+    bool LoadBankFromFXB();
+    // The files' bytes: the state chunk ("FPCh", "FBCh") when the plug-in
+    // does chunks, else the automatable parameters' normalised values.
+    bool MakeFXP(ByteChunk* out);
+    bool MakeFXB(ByteChunk* out);
+    bool ReadFXP(const ByteChunk& bytes);
+    bool ReadFXB(const ByteChunk& bytes);
+
     // ---- MIDI ----
     // Sends each message through SendMidiMsg; true only when every send did.
     // Any thread, no lock (as SendMidiMsg).
@@ -198,6 +230,10 @@ public:
     void SetInputBusLabel(int idx, const char* label);
     void SetOutputBusLabel(int idx, const char* label);
     const char* GetInputBusLabel(int idx) const;
+    // Disconnects every input and output channel after the first two.
+    void LimitToStereoIO();
+    // Zeroes every channel's scratch buffer.
+    void ZeroScratchBuffers();
     const char* GetOutputBusLabel(int idx) const;
 
     // ---- The plug-in mutex (recursive) ----
@@ -327,6 +363,9 @@ private:
     void ResizeScratchBuffers(int nFrames);
     IPreset* FirstUninitializedPreset() const;
     bool StoreCurrentState(IPreset* preset);
+    bool MakePresetFromValues(const char* name, const std::vector<double>& values);
+    bool SaveAs(const char* defaultFileName, const char* extension, bool (IPluginBase::*make)(ByteChunk*));
+    bool LoadFrom(const char* extension, bool (IPluginBase::*read)(const ByteChunk&));
     void WriteFloatOutputs(int nFrames, bool accumulate);
 };
 

@@ -3,9 +3,13 @@
 // every control draws after the image cache is cleared, and the editor closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
+#include <map>
+
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
 #include "ProgressIndicator.h"
+#include "Zelto2Synth.h"
+#include "e2e/SoundDumpMap.h"
 #include "UIConfigManager.h"
 
 using namespace coretest;
@@ -70,6 +74,64 @@ TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView
     quietly([&] { editor.reset(); });
 }
 
+// Every control action of the bundled configuration, sent to the simulated synth (its own reading of the protocol),
+// changes the byte that the documented dump maps give its parameter, so a request brings the edit back; the
+// performance controllers have no byte and leave the sound alone.
+TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsParameter)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    DataFolder folder;
+    folder.write(kSettingsFile, "normal\nnormal\nno\n\n");
+    std::unique_ptr<RecordingEditor> editor;
+    quietly([&] { editor = std::make_unique<RecordingEditor>(); });
+    editor->midiOutSet = editor->pluginReady = true;
+    editor->GetParam(kDeviceOutSelection)->Set(1.0);  // an output chosen
+    // Global bytes and the offset the global dump's decoding takes off (poly chain: no byte, index 0 and 1).
+    const std::map<int, std::pair<int, int>> globals {{216, {5, 54}}, {219, {6, 40}}, {220, {7, 0}}, {93, {8, 0}},
+        {218, {9, 0}}, {217, {10, 0}}, {221, {11, 0}}, {94, {12, 0}}, {222, {13, 0}}, {223, {14, 0}}, {224, {15, 0}},
+        {225, {16, 0}}, {234, {17, 0}}, {237, {18, 0}}, {228, {19, 0}}, {229, {20, 0}}, {230, {21, 0}},
+        {231, {22, 0}}, {232, {23, 0}}, {233, {24, 0}}, {235, {35, 0}}, {236, {36, 0}}, {226, {-1, 0}}, {227, {-2, 0}}};
+    auto heldBy = [&](const zelto2sim::Zelto2Synth& synth, int index) -> double {
+        if (const auto global = globals.find(index); global != globals.end()) {
+            const auto [byte, offset] = global->second;
+            return byte < 0 ? synth.PolyChain(-byte - 1) : synth.GlobalDump()[byte] - offset;
+        }
+        for (const auto& [param, value] : e2e::PanelValuesOf(synth.Sound({true, 0})))
+            if (param == index)
+                return value;
+        return -1000.0;
+    };
+    int sysExActions = 0, controllerActions = 0;
+    for (int index = 0; index < kNumParams; ++index) {
+        IParam* param = editor->GetParam(index);
+        ControlAction* action = param->GetControlAction();
+        if (!action || action->kind == 0)
+            continue;
+        SCOPED_TRACE(index);
+        zelto2sim::Zelto2Synth synth(0);
+        const double value = heldBy(synth, index) == param->GetMax() ? param->GetMin() : param->GetMax();
+        editor->clearWire();
+        quietly([&] { editor->processControlAction(action, index, value); });
+        for (const Bytes& message : editor->wire()) {
+            std::string refusal;
+            synth.Receive(message, &refusal);
+            EXPECT_EQ("", refusal);
+        }
+        if (action->kind == 1 || action->kind == 2) {
+            ++controllerActions;
+            EXPECT_EQ(action->kind == 1 ? value : value ? action->onValue : action->zeroValue,
+                synth.Controller(action->ccNumber));
+            EXPECT_EQ(zelto2sim::InitSound(), synth.Sound({true, 0}));
+        } else {
+            ++sysExActions;
+            EXPECT_EQ(value, heldBy(synth, index));
+        }
+    }
+    EXPECT_EQ(112, sysExActions);  // one for each template of the SysEx map
+    EXPECT_EQ(4, controllerActions);
+    quietly([&] { editor.reset(); });
+}
+
 namespace {
 
 std::unique_ptr<Zelto2X> configuredEditor(DataFolder& folder)
@@ -117,7 +179,9 @@ TEST(EditorConfigured, ControlsShowTheValuesTheHostSets)
         ASSERT_NE(nullptr, control) << param;
         control->SetClean();
         control->SetClean();
-        quietly([&] { IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0); });
+        quietly([&, param = param, value = value] {
+            IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0);
+        });
         EXPECT_TRUE(control->IsDirty()) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
     }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -134,6 +136,58 @@ private:
     std::mutex m_wireMutex;
     std::vector<Bytes> m_wire;
     std::vector<uint32_t> m_times;
+};
+
+// The clock workers' bytes; while the gate is shut a worker stays inside its send, busy.
+class ClockGateEditor : public RecordingEditor {
+public:
+    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_held = !m_open;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_open; });
+        m_held = false;
+        m_bytes.push_back(bytes.at(0));
+        m_changed.notify_all();
+        return true;
+    }
+    void setGate(bool open)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = open;
+        m_changed.notify_all();
+    }
+    // Render blocks until a worker waits at the shut gate, count clock bytes are on the wire or done() (called with the
+    // bytes locked) holds, 10 s at most.
+    bool renderUntilHeld()
+    {
+        renderUntil([&] { return m_held; });
+        return m_held;
+    }
+    std::vector<uint8_t> renderUntilBytes(size_t count)
+    {
+        renderUntil([&] { return m_bytes.size() >= count; });
+        return m_bytes;
+    }
+    void renderUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            lock.unlock();
+            render();
+            lock.lock();
+            m_changed.wait_for(lock, std::chrono::milliseconds(1));
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = true;
+    bool m_held = false;
+    std::vector<uint8_t> m_bytes;
 };
 
 // A display of the parameter's text on the editor's surface, showing "-"; remembered by the editor with the next

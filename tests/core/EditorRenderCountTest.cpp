@@ -151,40 +151,31 @@ TEST_F(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
         std::function<void()> prepare;
         std::function<bool()> done = [] { return true; };
     };
+    auto queueCC = [&](int offset) {
+        IMidiMsg msg(offset, 0xB0, 7, 100);
+        editor.midiQueue.Add(&msg);
+    };
     const Case cases[] = {
         {"nothing to send", [] {}},
-        {"a queued message to send", [&] {
-             IMidiMsg msg(10, 0xB0, 7, 100);
-             editor.midiQueue.Add(&msg);
-         },
+        {"a queued message to send", [&] { queueCC(10); },
          [&] { return synth.WaitForReceived("B0 07 64") && editor.midiLedOn == 1; }},
         {"the LED going out", [&] { editor.midiLedTime = GetTickCount() - 1000; }, [&] { return editor.midiLedOn == 0; }},
         {"the host buffer's delay changing", [&] { editor.dawOffset = 1024; },
          [&] { return editor.paramTextControl(kControlDisplayMIDIOutDelay)->GetTextString() == "23ms|512bfr"; }},
-        {"All Notes Off meeting a full queue", [&] {
-             for (int i = editor.midiQueue.ToDo(); i < editor.midiQueue.GetSize(); ++i) {
-                 IMidiMsg later(1 << 20, 0xB0, 7, 1);
-                 editor.midiQueue.Add(&later);
-             }
+        {"All Notes Off meeting a full queue",
+         [&] {
+             while (editor.midiQueue.ToDo() < editor.midiQueue.GetSize())
+                 queueCC(1 << 20);
              editor.resetPending = true;
          },
          [&] { return editor.midiQueue.GetSize() == IMidiQueue::kDefaultSize && editor.resetPending; }},
-        {"All Notes Off sent at once", [&] {
-             editor.midiQueue.Clear();
-             editor.toDAWBuffer = false;
-         },
+        {"All Notes Off sent at once", [&] { editor.midiQueue.Clear(), editor.toDAWBuffer = false; },
          [&] { return synth.WaitForReceived("B0 7B 00") && !editor.resetPending; }},
         {"the host tempo changing, with the LOG on", [&] { editor.hostTempo = 140.0; },
          [&] { return folder.read(kLogFile).find("PROCESSOR: Host tempo synced to 140BPM") != std::string::npos; }},
-        {"the transport starting the MIDI clock", [&] {
-             editor.sendClockPointer = true;
-             editor.hostPlaying = true;
-         },
+        {"the transport starting the MIDI clock", [&] { editor.sendClockPointer = true, editor.hostPlaying = true; },
          [&] { return editor.lastClockByte == 0xFA; }},
-        {"the continuous clock switched on", [&] {
-             editor.sendClockInfo = true;
-             editor.continuousClockStarted = false;
-         },
+        {"the continuous clock switched on", [&] { editor.sendClockInfo = true, editor.continuousClockStarted = false; },
          [&] { return editor.lastClockByte == 0xF8; }},
         {"a sound request pending", [&] { editor.requestPending = true; },
          [&] { return editor.midiMessageManager->lastJob().code == kJobRequestActiveArrangement; }},

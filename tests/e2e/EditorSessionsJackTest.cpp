@@ -88,7 +88,7 @@ TEST_P(DeviceMenus, ChoosingThePortsFindsTheSynthAndRequestsAddressIt)
 
 INSTANTIATE_TEST_SUITE_P(AtDeviceId, DeviceMenus, ::testing::Values(0, 3));
 
-TEST_F(EditorSession, RequestedSoundFillsThePanelAndEachControlReachesTheSynth)
+TEST_F(EditorSession, RequestedSoundFillsThePanelAndEachEditReachesTheSynthAndComesBackWithTheNextRequest)
 {
     const Bytes sound = SoundDump(0, "E2E SOUND", {{7, 3}, {9, 40}, {12, 33}, {23, 1}, {26, 7}, {43, 1},
                                                    {46, 5}, {49, 48}, {50, 85}, {52, 2}, {59, 51}, {62, 77},
@@ -108,6 +108,17 @@ TEST_F(EditorSession, RequestedSoundFillsThePanelAndEachControlReachesTheSynth)
     EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 23, 0)));
     Click(kFilterTypeMenu, "12DB HIGHPASS");
     EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 52, 3)));
+
+    // The synth keeps the edits: a request over a cutoff changed while no output was open brings them back.
+    RunAll({"set 273 OFF", "set 40 10", "set 273 " + synth.InputPortName()});
+    const auto requests = [](const std::vector<std::string>& lines) {
+        return std::count(lines.begin(), lines.end(), "F0 3E 16 00 00 7F 00 F7");
+    };
+    const auto before = requests(synth.Received());
+    ASSERT_TRUE(PressUntilReceived(kRequestButton, [&](const auto& lines) { return requests(lines) > before; }));
+    EXPECT_TRUE(WaitForParam(kFilterCutoff, static_cast<int>(cutoff)));
+    EXPECT_EQ(0.0, Param(kOscillator2Sync));
+    EXPECT_EQ(3.0, Param(kFilterType));
 }
 
 TEST_F(EditorSession, RandomizedSoundSentLeavesTheSynthWithThePanelsValues)

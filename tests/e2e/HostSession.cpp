@@ -90,6 +90,8 @@ void HostSession::TearDown()
 {
     if (host_.Running())
         QuitHost();
+    // Every dump of the session passed the synth's device and checksum checks.
+    EXPECT_EQ(synth.Refusals(), std::vector<std::string> {});
     if (HasFailure()) {
         std::string said;
         for (const std::string& line : host_.Stdout().Lines())

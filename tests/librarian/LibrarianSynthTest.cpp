@@ -86,9 +86,13 @@ TEST_F(LibrarySynthTest, PushIsDroppedWithoutSideEffectsWhileAJobRunsAndSendsThe
     ASSERT_TRUE(requestJobEnded());
 
     const size_t before = editor->sentCount();
+    const uint32_t start = now();
     choose(*headless, editor->bankEditPopupMenu, "Push Current Data to HW");
     ASSERT_TRUE(requestJobEnded());
     EXPECT_FALSE(editor->patchLoading);
+    // The global step (1000 ms, then 400) went first, and stays requested for the next sounds.
+    EXPECT_EQ(1400u, editor->sent().back().timeMs - start);
+    EXPECT_TRUE(editor->globalSendRequested);
     ASSERT_EQ(before + 1, editor->sentCount());
     EXPECT_EQ(137u, editor->sent().back().bytes.size());  // the editor's sound to the edit buffer
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
     struct Sent {
         uint32_t timeMs;
         zelto2sim::Bytes bytes;
+        std::string progress;  // what the progress overlay counted when it left
     };
 
     // The workers call into this class: they are stopped and joined before its members go.
@@ -52,6 +54,12 @@ public:
         ProcessSysEx(&sysex, true);
     }
 
+    // What the synth refused (a dump with a wrong device byte or checksum...).
+    std::vector<std::string> refusals() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_refusals;
+    }
     std::vector<Sent> sent() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -70,6 +78,8 @@ public:
     // test can act at a known point of a job.
     void hold() { setHeld(true); }
     void release() { setHeld(false); }
+    // Holds the sending thread once its message number `count` is recorded.
+    void holdAtMessage(size_t count) { m_holdAt = count; }
 
     // Replaced only while no job runs.
     std::unique_ptr<zelto2sim::Zelto2Synth> synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
@@ -90,8 +100,14 @@ private:
         std::vector<zelto2sim::Bytes> answers;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_sent.push_back({GetTickCount(), message});
-            answers = synth->Receive(message);
+            m_sent.push_back({GetTickCount(), message,
+                midiMessageManager ? JobProgress::text(midiMessageManager->progress.get()) : ""});
+            if (m_sent.size() == m_holdAt)
+                m_held = true;
+            std::string refusal;
+            answers = synth->Receive(message, &refusal);
+            if (!refusal.empty())
+                m_refusals.push_back(refusal);
             m_released.wait(lock, [this] { return !m_held; });
         }
         for (const zelto2sim::Bytes& answer : answers)
@@ -103,7 +119,9 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_held = false;
+    size_t m_holdAt = 0;
     std::vector<Sent> m_sent;
+    std::vector<std::string> m_refusals;
 };
 
 class WorkerFixture : public ::testing::Test {
@@ -121,8 +139,11 @@ protected:
         manager = editor->midiMessageManager;
         testing::internal::CaptureStdout();
     }
+    // Every job's dumps pass the synth's checks of device byte and checksum.
     void TearDown() override
     {
+        if (editor)
+            EXPECT_EQ(editor->refusals(), std::vector<std::string> {});
         editor.reset();
         endJobLogCapture(HasFailure());
     }

@@ -49,7 +49,7 @@ TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTi
     EXPECT_EQ(statusText(), "No response from Hardware");
 }
 
-TEST_F(WorkerJobs, SynthFallingSilentMidBankEndsTheRequestWithATimeOutAndKeepsWhatArrived)
+TEST_F(WorkerJobs, SynthFallingSilentMidBankTimesOutEachSoundLeftWhileTheOverlayCountsSoundsAndIds)
 {
     PatchFile& bank = giveLibraryBank(0);
     editor->answersLeft = 3;
@@ -58,6 +58,44 @@ TEST_F(WorkerJobs, SynthFallingSilentMidBankEndsTheRequestWithATimeOutAndKeepsWh
     EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
     EXPECT_FALSE(bank.patches[2].messages.empty());
     EXPECT_TRUE(bank.patches[3].messages.empty());
+    // Each of the 100 requests counts its sound (bank 1: slot 100 + p), each of 97 searches its 127 IDs.
+    std::vector<std::string> expected;
+    for (int program = 0; program < 100; ++program) {
+        expected.push_back("SOUND " + std::to_string(program + 1) + " / 100");
+        for (int id = 1; id <= 127 && program >= 3; ++id)
+            expected.push_back("DEVICE ID " + std::to_string(id) + " / 127");
+    }
+    std::vector<std::string> counted;
+    for (const SimEditor::Sent& sent : editor->sent())
+        counted.push_back(sent.progress);
+    EXPECT_EQ(counted, expected);
+    EXPECT_EQ(JobProgress::text(manager->progress.get()), "");
+}
+
+TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSound)
+{
+    const struct {
+        int job;
+        const char* status;
+    } rows[] = {{kJobRequestAllPatches, "Data request CANCELLED!"}, {kJobStoreAllPatches, "Data send CANCELLED!"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.job);
+        PatchFile& bank = giveLibraryBank(0);
+        bank.patches.assign(100, LibrarianPatch());
+        for (LibrarianPatch& slot : bank.patches)
+            slot.messages.push_back({zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {true, 0})});
+        const size_t before = editor->sentCount();
+        editor->holdAtMessage(before + 10);
+        ASSERT_TRUE(row.job == kJobStoreAllPatches ? manager->storeAllPatchesToDeviceFromLibrarian(1, 0)
+                                                   : manager->sendAllPatchRequestSysexFromLibrarian(1));
+        ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 10; }));
+        editor->GetParam(kCancelDataRequestParam)->Set(1);
+        editor->OnParamChange(kCancelDataRequestParam);
+        editor->release();
+        ASSERT_TRUE(requestJobEnded());
+        EXPECT_EQ(editor->sentCount(), before + 10);
+        EXPECT_EQ(statusText(), row.status);
+    }
 }
 
 TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAnswers)
@@ -144,6 +182,7 @@ TEST_F(WorkerJobs, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
     sound[49] = 0x33;  // filter cutoff
     slot.messages.push_back({sound});
     editor->GetParam(kGlobalDeviceID)->Set(2);
+    editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(2);
     ASSERT_TRUE(manager->sendPatchToDeviceFromLibrarian(slot));
     ASSERT_TRUE(requestJobEnded());
     const std::vector<std::string> wire = editor->wire();
@@ -170,11 +209,13 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     editor->librarianView = new LibrarianViewControl(editor.get(), 0, 0, kLibrarianArea, &none, IRECT(), library, 1.0);
     editor->GetGUI()->AttachControl(editor->librarianView);
     editor->librarianView->lowerSelectedSlot = 5;
+    editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(4);
     ASSERT_TRUE(manager->storeAllPatchesToDeviceFromLibrarian(2, 1));
     ASSERT_TRUE(requestJobEnded());
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(ToHex(sent[1].bytes).substr(0, 20), "F0 3E 16 04 10 01 48");
+    EXPECT_EQ(sent[1].progress, "SOUND 1 / 100");
     EXPECT_EQ(editor->synth->Sound({false, 200}), sent[1].bytes);
     EXPECT_EQ(0, editor->librarianView->lowerSelectedSlot.load());  // the list stored from follows
     EXPECT_EQ(statusText(), "Data send completed!");
@@ -226,7 +267,7 @@ TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWi
         SCOPED_TRACE(sentAtMs);
         giveLibraryBank(7);
         editor->globalSettingsSent = true;
-        editor->sendGlobalBeforeSound = globalBefore;
+        editor->globalSendRequested = globalBefore;
         const uint32_t start = now();
         const size_t before = editor->sentCount();
         MIDIJob job;

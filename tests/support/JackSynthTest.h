@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/JackServer.h"
 #include "support/SimulatedSynth.h"
@@ -23,6 +24,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_EQ(synth.Refusals(), std::vector<std::string> {});
         synth.Stop();
         server.Stop();
     }

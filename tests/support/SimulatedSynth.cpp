@@ -52,6 +52,15 @@ void SimulatedSynth::Stop()
     }
 }
 
+std::vector<std::string> SimulatedSynth::Refusals() const
+{
+    std::vector<std::string> refusals;
+    for (const std::string& line : process_.Stderr().Lines())
+        if (line.rfind("zelto2-sim: refused", 0) == 0)
+            refusals.push_back(line);
+    return refusals;
+}
+
 bool SimulatedSynth::Send(const std::string& hex)
 {
     return process_.WriteLine("send " + hex);

@@ -40,6 +40,10 @@ public:
         return process_.Stdout().WaitForLines(done, timeout);
     }
     std::vector<std::string> Received() const { return process_.Stdout().Lines(); }
+    // What it refused so far ("refused a sound dump with checksum ..."): a
+    // session that ends with none has sent only dumps with the synth's
+    // device byte and a right checksum.
+    std::vector<std::string> Refusals() const;
 
 private:
     std::string name_;

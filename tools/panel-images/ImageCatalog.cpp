@@ -177,10 +177,9 @@ std::vector<PanelImage> panelImages(const std::string& configPath, std::string* 
         {"BUTTON_LIB_DISCARD_ID", "btn-lib-discard-edit.png", 1, true, 120, 24, textButton("DISCARD")},
         {"BUTTON_LIB_CANCEL_ID", "btn-cancel-request.png", 1, true, 160, 32, textButton("CANCEL")},
         {"PROGRESS_INDICATOR_ID", "overlayer.png", 1, true, kSurfaceW, kSurfaceH,
+         // Only the dimming: the editor's progress overlay draws its box, text and count itself.
          [](ZUVE_IBitmap* b, int, int, int) {
              ZUVE_FillRect(b, 0, 0, kSurfaceW, kSurfaceH, ZUVE_RGBA(8, 9, 10, 150), 1.f, 0);
-             // Above the cancel key at every size: the editor puts that key at (580, 140) times the scale.
-             fontFor(TextStyle::Title).draw(b, "WORKING WITH THE SYNTH, PLEASE WAIT...", 360, 64, 600, 1, kAmber);
          }},
         {"BUTTON_LOCK_WHITE_ID", "btn-lock-white.png", 2, false, 24, 16,
          [](ZUVE_IBitmap* b, int f, int x, int y) { paintLock(b, x, y, f == 1, ZUVE_RGBA(150, 153, 158, 255)); }},

@@ -34,6 +34,50 @@ const uint8_t kFactoryGlobals[kGlobalDumpSize - 6] = {
 };
 constexpr size_t kGlobalDeviceOffset = 9;
 
+// The parameter map of resources/sysex.xml: address 01 b carries sound byte b,
+// 02 b global byte b; six sound parameters keep addresses of their own.
+constexpr uint8_t kSoundAddressPage = 0x01;
+constexpr uint8_t kGlobalAddressPage = 0x02;
+constexpr uint8_t kPolyChainIdAddress = 0x40;
+struct OwnAddress {
+    uint8_t a, b;
+    int soundByte;
+};
+const OwnAddress kOwnAddresses[] = {
+    {0x00, 0x02, 7},    // oscillator 1 shape
+    {0x29, 0x00, 13},   // oscillator 2 shape
+    {0x6B, 0x00, 19},   // oscillator 3 shape
+    {0x70, 0x00, 26},   // LFO 1 shape
+    {0x7B, 0x01, 113},  // pattern length
+    {0x10, 0x00, 59},   // volume
+};
+
+// Sound bytes a single value sets: the dump map's bytes 7..114 without the
+// four carried ones (88..91) and the pattern steps (97..112), whose byte
+// packs three settings. The semitones are stored 16 up, the arpeggiator
+// clock one up (its byte 0 and 1 both read as 0).
+bool IsSoundParameterByte(int byte)
+{
+    return byte >= 7 && byte <= 114 && !(byte >= 88 && byte <= 91) && !(byte >= 97 && byte <= 112);
+}
+int SoundOffset(int byte)
+{
+    if (byte == 46) {
+        return 1;
+    }
+    return byte == 9 || byte == 15 || byte == 21 ? 16 : 0;
+}
+// Global bytes with a setting: 5..24, volume 35 and panning 36; master tune
+// and transpose are stored 54 and 40 up.
+bool IsGlobalParameterByte(int byte)
+{
+    return (byte >= 5 && byte <= 24) || byte == 35 || byte == 36;
+}
+int GlobalOffset(int byte)
+{
+    return byte == 5 ? 54 : byte == 6 ? 40 : 0;
+}
+
 bool IsFramedOfSize(const Bytes& message, size_t size, uint8_t command)
 {
     return message.size() == size && IsZelto2Message(message) && message[4] == command;
@@ -146,6 +190,25 @@ std::optional<SoundAddress> ParseSoundDumpAddress(const Bytes& message)
         return std::nullopt;
     }
     return DecodeAddress(message[5], message[6]);
+}
+
+std::optional<ParameterTarget> ParameterTargetOf(uint8_t a, uint8_t b)
+{
+    for (const OwnAddress& own : kOwnAddresses) {
+        if (own.a == a && own.b == b) {
+            return ParameterTarget{Memory::Sound, own.soundByte, 0};
+        }
+    }
+    if (a == kSoundAddressPage && IsSoundParameterByte(b)) {
+        return ParameterTarget{Memory::Sound, b, SoundOffset(b)};
+    }
+    if (a == kGlobalAddressPage && IsGlobalParameterByte(b)) {
+        return ParameterTarget{Memory::Global, b, GlobalOffset(b)};
+    }
+    if (a == kGlobalAddressPage && (b == kPolyChainIdAddress || b == kPolyChainIdAddress + 1)) {
+        return ParameterTarget{Memory::PolyChain, b - kPolyChainIdAddress, 0};
+    }
+    return std::nullopt;
 }
 
 std::vector<Bytes> SplitSysEx(const Bytes& stream)

@@ -26,11 +26,13 @@ constexpr uint8_t kSoundRequest = 0x00;
 constexpr uint8_t kGlobalRequest = 0x04;
 constexpr uint8_t kSoundDump = 0x10;
 constexpr uint8_t kGlobalDump = 0x14;
+constexpr uint8_t kParameterChange = 0x41;
 
 constexpr size_t kSoundRequestSize = 8;
 constexpr size_t kGlobalRequestSize = 6;
 constexpr size_t kSoundDumpSize = 137;
 constexpr size_t kGlobalDumpSize = 39;
+constexpr size_t kParameterMessageSize = 10;
 constexpr size_t kChecksumOffset = 135;
 constexpr int kProgramsPerBank = 100;
 constexpr int kSlotCount = 5 * kProgramsPerBank;
@@ -86,6 +88,18 @@ std::optional<Request> ParseRequest(const Bytes& message);
 
 // A sound dump to store: its address; empty when not a well-formed dump.
 std::optional<SoundAddress> ParseSoundDumpAddress(const Bytes& message);
+
+// What a single-parameter message F0 3E 16 dd 41 A B vv xx F7 changes: a
+// byte of the sound in the edit buffer, a byte of the global settings, or one
+// of the two poly-chain settings that no dump carries.
+enum class Memory { Sound, Global, PolyChain };
+struct ParameterTarget {
+    Memory memory = Memory::Sound;
+    int index = 0;   // dump byte; poly chain: 0 the chain ID, 1 the chain length
+    int offset = 0;  // the byte is vv + offset, the inverse of the dump map's decoding
+};
+// Empty for an address (A, B) that names no setting of the synth.
+std::optional<ParameterTarget> ParameterTargetOf(uint8_t a, uint8_t b);
 
 // Every F0 .. F7 message of a byte stream (a .syx file), in order; bytes
 // outside a message are skipped, an unterminated tail is dropped.

@@ -1,7 +1,8 @@
 // zelto2-sim: a simulated Zelto 2 on the computer's MIDI ports (virtual ports
-// on JACK or ALSA). It answers sound and global requests, stores sound dumps,
-// follows bank select and program change, and logs every message it
-// receives as one line of hex bytes. Commands on standard input let a person
+// on JACK or ALSA). It answers sound and global requests, stores sound dumps
+// whose device byte and checksum are right (refusing others on standard
+// error), applies parameter messages, follows bank select and program change,
+// and logs every message it receives as one line of hex bytes. Commands on standard input let a person
 // or a test make it send MIDI. See DEVELOPING.md, "Simulated Zelto 2".
 
 #include <poll.h>
@@ -238,8 +239,12 @@ struct Simulator {
         auto* sim = static_cast<Simulator*>(self);
         const Bytes received(message->begin(), message->end());
         // Logged after answering: once a reader sees the line, any immediate
-        // answer is already on its way.
-        std::vector<Bytes> answers = sim->synth.Receive(received);
+        // answer is already on its way, and a refusal is already told.
+        std::string refusal;
+        std::vector<Bytes> answers = sim->synth.Receive(received, &refusal);
+        if (!refusal.empty()) {
+            status("refused " + refusal);
+        }
         for (Bytes& answer : answers) {
             if (sim->options.silent) {
                 continue;

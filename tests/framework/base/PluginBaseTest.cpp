@@ -1,7 +1,11 @@
-// The plug-in base: value paths, parameter state, presets and the audio pass.
+// The plug-in base: value paths, parameter state, presets, preset makers and
+// dumps, VST program and bank files, and the audio pass.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "TestPlugin.h"
 
@@ -122,4 +126,135 @@ TEST(PluginBase, PresetsRestoreByNameOrIndexAndPruneKeepsTheInitialisedOnes)
     plug.PruneUninitializedPresets();
     ASSERT_EQ(plug.NPresets(), 2);
     EXPECT_STREQ(plug.GetPresetName(1), "-");
+}
+
+namespace {
+
+// Three automatable parameters at 0.5, 0.25 and 1.0 of their ranges.
+void setUp(TestPlugin& plug)
+{
+    plug.GetParam(0)->InitDouble("a", 0.0, 0.0, 2.0, 0.01);
+    plug.GetParam(1)->InitInt("b", 0, 0, 4);
+    plug.GetParam(2)->InitInt("c", 0, 0, 1);
+    for (const auto& [idx, v] : {std::pair(0, 1.0), std::pair(1, 1.0), std::pair(2, 1.0)})
+        plug.GetParam(idx)->Set(v);
+}
+
+std::string hexOf(const ByteChunk& bytes, int from, int count)
+{
+    std::string text;
+    char byte[4];
+    for (int i = from; i < from + count && i < bytes.Size(); ++i) {
+        std::snprintf(byte, sizeof byte, "%02X ", bytes.GetBytes()[i]);
+        text += byte;
+    }
+    return text;
+}
+
+}  // namespace
+
+// Layout of the published VST formats: every number big-endian, byteSize counting from fxMagic on.
+TEST(PluginBase, ProgramFilesCarryParametersOrTheStateAndReadBackOnlyForThisPlugin)
+{
+    const struct {
+        bool chunks;
+        const char* header;  // chunkMagic, byteSize, fxMagic, version, fxID, fxVersion, numParams
+        const char* body;    // after the 28-byte name
+    } cases[] = {
+        {false, "43 63 6E 4B 00 00 00 3C 46 78 43 6B 00 00 00 01 5A 6C 74 32 00 01 01 00 00 00 00 03 ",
+            "3F 00 00 00 3E 80 00 00 3F 80 00 00 "},
+        {true, "43 63 6E 4B 00 00 00 54 46 50 43 68 00 00 00 01 5A 6C 74 32 00 01 01 00 00 00 00 03 ",
+            "00 00 00 20 74 66 66 70 00 00 01 00 00 00 00 00 00 00 F0 3F "},  // chunk size, "tffp", version, 1.0
+    };
+    for (const auto& c : cases) {
+        TestPlugin plug(3, 3, "2-2", 1, c.chunks);
+        setUp(plug);
+        plug.MakeDefaultPreset("Lead", 1);
+        ByteChunk fxp;
+        ASSERT_TRUE(plug.MakeFXP(&fxp));
+        EXPECT_EQ(hexOf(fxp, 0, 28), c.header);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(fxp.GetBytes()) + 28), "Lead");
+        EXPECT_EQ(hexOf(fxp, 56, int(std::strlen(c.body)) / 3), c.body);
+        EXPECT_EQ(fxp.Size(), 8 + int(fxp.GetBytes()[7]));
+
+        TestPlugin other(3, 3, "2-2", 1, c.chunks);
+        setUp(other);
+        other.GetParam(1)->Set(3.0);
+        ByteChunk foreign, cut;
+        foreign.PutChunk(&fxp);
+        foreign.GetBytes()[19] ^= 1;  // another plug-in's id
+        cut.PutBytes(fxp.GetBytes(), fxp.Size() - 1);
+        EXPECT_FALSE(other.ReadFXP(foreign) || other.ReadFXP(cut));
+        EXPECT_EQ(other.GetParam(1)->Value(), 3.0);
+        ASSERT_TRUE(other.ReadFXP(fxp));
+        EXPECT_EQ(other.GetParam(1)->Value(), 1.0);
+    }
+}
+
+TEST(PluginBase, BankFilesBringBackEveryPresetItsNameAndTheCurrentOne)
+{
+    for (bool chunks : {false, true}) {
+        TestPlugin plug(3, 3, "2-2", 2, chunks);
+        setUp(plug);
+        plug.MakeDefaultPreset("one", 1);
+        plug.GetParam(1)->Set(4.0);
+        plug.MakeDefaultPreset("two", 1);
+        ASSERT_TRUE(plug.RestorePreset(1));
+        ByteChunk fxb;
+        ASSERT_TRUE(plug.MakeFXB(&fxb));
+        EXPECT_EQ(hexOf(fxb, 8, 4), chunks ? "46 42 43 68 " : "46 78 42 6B ");
+        EXPECT_EQ(hexOf(fxb, 24, 8), "00 00 00 02 00 00 00 01 ");  // two programs, the second current
+
+        TestPlugin other(3, 3, "2-2", 2, chunks);
+        setUp(other);
+        ASSERT_TRUE(other.ReadFXB(fxb)) << chunks;
+        EXPECT_EQ(std::string(other.GetPresetName(0)) + other.GetPresetName(1), "onetwo");
+        EXPECT_EQ(other.GetCurrentPresetIdx(), 1);
+        EXPECT_EQ(other.GetParam(1)->Value(), 4.0);
+        ASSERT_TRUE(other.RestorePreset(0));
+        EXPECT_EQ(other.GetParam(1)->Value(), 1.0);
+    }
+}
+
+TEST(PluginBase, PresetMakersKeepTheCurrentValuesAndDumpsMakeTheSamePresetAgain)
+{
+    TestPlugin plug(3, 3, "2-2", 4);
+    setUp(plug);
+    EXPECT_TRUE(plug.MakePreset("all", 1.5, 2, 0));
+    EXPECT_TRUE(plug.MakePresetFromNamedParams("named", 1, 1, 3));
+    EXPECT_FALSE(plug.MakePresetFromNamedParams("bad", 1, 7, 3));
+    EXPECT_EQ(plug.GetParam(0)->Value(), 1.0);  // the current values stay
+    for (const auto& [preset, b] : {std::pair(0, 2.0), std::pair(1, 3.0)}) {
+        ASSERT_TRUE(plug.RestorePreset(preset));
+        EXPECT_EQ(plug.GetParam(1)->Value(), b);
+    }
+    EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);  // the named preset's default
+
+    const std::string file = testing::TempDir() + "presets.txt";
+    std::remove(file.c_str());
+    const char* names[] = {"kA", "kB", "kC"};
+    ASSERT_TRUE(plug.DumpPresetSrcCode(file.c_str(), names) && plug.DumpPresetBlob(file.c_str()));
+    std::stringstream text;
+    text << std::ifstream(file).rdbuf();
+    std::remove(file.c_str());
+    const std::string code = "  MakePresetFromNamedParams(\"named\", 3,\n    kA, 0.000000,\n    kB, 3,\n    kC, 0);\n";
+    ASSERT_EQ(text.str().substr(0, code.size()), code);
+    const std::string blobLine = text.str().substr(code.size());
+    const size_t start = blobLine.find("\", \"") + 4, end = blobLine.find('"', start);
+    EXPECT_EQ(blobLine.substr(0, start), "  MakePresetFromBlob(\"named\", \"");
+    EXPECT_EQ(blobLine.substr(end), "\", 24);\n");
+    ASSERT_TRUE(plug.MakePresetFromBlob("again", blobLine.substr(start, end - start).c_str(), 24));
+    EXPECT_FALSE(plug.MakePresetFromBlob("short", blobLine.substr(start, end - start).c_str(), 23));
+    EXPECT_TRUE(plug.RestorePreset("again"));
+    EXPECT_EQ(plug.GetParam(1)->Value(), 3.0);
+}
+
+TEST(PluginBase, StereoLimitDisconnectsTheChannelsAfterTheFirstTwo)
+{
+    TestPlugin plug(1, 1, "4-4");
+    plug.SetInputChannelConnections(0, 4, true);
+    plug.SetOutputChannelConnections(0, 4, true);
+    plug.LimitToStereoIO();
+    EXPECT_TRUE(plug.IsInChannelConnected(1) && plug.IsOutChannelConnected(1));
+    EXPECT_FALSE(plug.IsInChannelConnected(2) || plug.IsOutChannelConnected(3));
 }

@@ -8,9 +8,10 @@
 
 class TestPlugin : public IPluginBase {
 public:
-    explicit TestPlugin(int nParams = 5, int nAutomatable = 5, const char* channelIO = "2-2", int nPresets = 0)
+    explicit TestPlugin(int nParams = 5, int nAutomatable = 5, const char* channelIO = "2-2", int nPresets = 0,
+                        bool chunks = true)
         : IPluginBase(91, channelIO, nPresets, "Effect", "Product", "Maker", 0x10100, 0x5A6C7432, 0x566E7472, 128, true,
-                      true, true, kAPIAU)
+                      chunks, true, kAPIAU)
     {
         initialize(nAutomatable, nParams, channelIO, nPresets, "Zelto2X Editor", "Zelto2X Editor", "Vantorel",
                    0x10100, 0x5A6C7432, 0x566E7472, 128, true, true, true);

@@ -21,6 +21,7 @@
 #include "resource.h"
 #include "PatchManager.h"
 #include "PatchSaveDialog.h"
+#include "ProgressIndicator.h"
 #include "dovor/dialogs.h"
 #include "dovor/timing.h"
 #include "platform/DataFolder.h"
@@ -100,6 +101,8 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
 
     buildUserInterface();
     midiMessageManager = new MIDIMessageManager(this, patchManager, patchLibrarian, GetGUI());
+    if (progressIndicator)
+        static_cast<ProgressIndicator*>(progressIndicator)->setProgressSource(&midiMessageManager->progress);
     MakeDefaultPreset("-", 64);
     patchManager->init();
     logDebug("Control set 1 attached");

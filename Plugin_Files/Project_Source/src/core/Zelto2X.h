@@ -390,7 +390,12 @@ public:
     std::atomic<bool> resetPending {false};
     std::atomic<bool> sendClockPointer {false};
     std::atomic<bool> sendClockInfo {false};
-    std::atomic<bool> sendGlobalBeforeSound {false};
+    // Set, job 0 runs the global step before every sound it sends, until the
+    // editor clears it ("Push Current Data to HW", recall and the push
+    // command set it; storing into the library clears it).
+    std::atomic<bool> globalSendRequested {false};
+    // The same flag under the name the recall and command code use.
+    std::atomic<bool>& sendGlobalBeforeSound = globalSendRequested;
     std::atomic<bool> globalSettingsSent {true};
     std::atomic<int> dawOffset {0};
     // True while the host transport plays; the value display leaves unnamed

@@ -260,12 +260,16 @@ void Zelto2X::discardBankChanges()
     storeListBankNames(1, static_cast<int>(paramValue(kPatchSelectionListLower)));
     OnParamChange(kRefreshFolders);
     DisplayProcessingIndicator(false);
-    showLibrarianResult("Changes discarded", upperBankName);
+    // A cancelled request discards on its worker and tells its own outcome.
+    if (!midiMessageManager->requestThreadRunning())
+        showLibrarianResult("Changes discarded", upperBankName);
 }
 
 void Zelto2X::reloadLibrary()
 {
     patchTypeChanged(0, lowerListKind(), true);
+    if (pendingReloadKind >= 0)
+        return;  // read once the running job ends; the job tells its own outcome
     size_t banks;
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());

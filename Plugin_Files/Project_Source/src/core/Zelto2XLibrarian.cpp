@@ -103,10 +103,11 @@ void Zelto2X::createProgressOverlay()
     const int w = static_cast<int>(kEditorWidth * guiScale);
     const int h = static_cast<int>(kEditorHeight * guiScale);
     progressIndicator = new ProgressIndicator(progressLayer, this, 0, 0, w, h, -1, &picture, IRECT(0, 0, w, h));
-    // The factory scales the position itself.
+    // In the overlay's box; the factory scales the position itself.
     for (IControl** button : {&librarianCancelButton, &editorCancelButton})
-        *button = uiConfig->createAutoOffSwitchControl("Cancel Data Request", kCancelDataRequest, 580, 140,
-            "BUTTON_LIB_CANCEL_ID", 0, progressLayer, "Global");
+        *button = uiConfig->createAutoOffSwitchControl("Cancel Data Request", kCancelDataRequest,
+            ProgressIndicator::kCancelKeyX, ProgressIndicator::kCancelKeyY, "BUTTON_LIB_CANCEL_ID", 0, progressLayer,
+            "Global");
     progressIndicator->Hide(true);
     progressLayer->Hide(true);
 }

@@ -125,12 +125,13 @@ void Zelto2X::libPushCurrentData()
 {
     if (refuseWithoutOutput() || refuseWhileBusy())
         return;
-    // The loading guard and the global step belong to this job alone: they are
-    // set by the worker once the job has started, never for a dropped one.
+    // The global step goes before this sound and every later one until the
+    // request is cleared. The loading guard belongs to this job alone: the
+    // worker sets it once the job has started, never for a dropped one.
+    globalSendRequested = true;
     MIDIJob job;
     job.jobCode = kJobSendArrangement;
     job.arrangementToLibrary = false;
-    job.globalSettingsSent = false;
     job.setPatchLoading = true;
     midiMessageManager->startJob(job);
 }

@@ -316,6 +316,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         return false;
     case kPatchName:
     case kCategoryName:
+        midiMessageManager->dumpReplyFlag = false;
         if (midiOutSet)
             startWholeSoundJob(WholeSoundSend::ToHardwareWithoutGlobal);
         globalSettingsSent = false;
@@ -366,6 +367,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
             return true;
         globalSettingsSent = false;
         sendGlobalBeforeSound = true;
+        midiMessageManager->dumpReplyFlag = false;
         if (midiOutSet)
             startWholeSoundJob(WholeSoundSend::ToHardware);
         return false;

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "JobProgress.h"
 #include "LibraryPatchRequest.h"
 #include "MIDIMessageSender.h"
 
@@ -156,6 +157,9 @@ public:
 
     // The one job object; its flags (cancelRequested, clockRunning) are public.
     std::unique_ptr<MIDIMessageSender> sender;
+    // The running request job's count for the progress overlay; cleared
+    // when the job ends.
+    JobProgress progress;
 
     // ---- State ----
     Zelto2X* plug;
@@ -171,6 +175,10 @@ public:
     std::atomic<bool> suppressEcho {false};
     std::atomic<bool> controlNotFound {false};
     std::atomic<bool> messageFromHost {false};
+    // A sound dump has been decoded into the parameters since the editor last
+    // cleared it: before a whole sound goes out and before a program change
+    // asks for its sound (MIDI input thread sets it, main thread clears it).
+    std::atomic<bool> dumpReplyFlag {false};
     std::atomic<uint32_t> programChangeTime {0};
     // The last pattern-step byte decoded (MIDI input thread writes, any reads).
     std::atomic<int> lastStepEvent {0};

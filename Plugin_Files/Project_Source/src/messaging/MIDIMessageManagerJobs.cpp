@@ -346,6 +346,8 @@ void MIDIMessageManager::beginJobFlags(const MIDIJob& job)
 
 void MIDIMessageManager::endJobFlags(const MIDIJob& job)
 {
+    if (workerForJob(job.jobCode) == Worker::Request)
+        progress.clear();
     clearExpectedReply();
     if (job.setPatchRequested || job.route == MIDIJobRoute::UserInterface)
         patchRequested = false;
@@ -418,6 +420,7 @@ bool MIDIMessageManager::sendAllPatchRequestSysexFromLibrarian(int bank)
 
 bool MIDIMessageManager::sendPartRequestSysex(bool toUserInterface, int program)
 {
+    dumpReplyFlag = false;
     MIDIJob job = makeJob(kJobRequestPart);
     job.toUserInterface = toUserInterface;
     job.program = program;

@@ -206,6 +206,7 @@ void MIDIMessageManager::sysexPartPatchParse(ISysEx* msg)
 
     guiUpdatePending = true;
     dataProcessed = true;
+    dumpReplyFlag = true;
 }
 
 void MIDIMessageManager::decodeSoundNameAndCategory(const unsigned char* bytes, int size)

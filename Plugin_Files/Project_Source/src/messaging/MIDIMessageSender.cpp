@@ -114,6 +114,26 @@ void MIDIMessageSender::discardBankData()
     plug->OnParamChange(kDiscardBankData);
 }
 
+// The hardware may be set to another device ID: each is asked once, and the
+// overlay counts them meanwhile.
+void MIDIMessageSender::searchDeviceIds(const RequestPlan& plan)
+{
+    JobProgress& progress = m_manager->progress;
+    const JobProgress::Count before = progress.get();
+    std::vector<uint8_t> probe = plan.request;
+    for (int id = 0; id < kDeviceIdCount; ++id) {
+        if (plug->incomingSysExProcessed || cancelRequested || shuttingDown)
+            break;
+        probe[2] = static_cast<uint8_t>(id);
+        progress.set(JobProgress::Counting::DeviceIds, id + 1, kDeviceIdCount);
+        sendRequest(probe);
+        if (!plan.deviceEnquiry)
+            showStatus((kCheckingDevice + std::to_string(id + 1)).c_str());
+        delay(plan.probeDelayMs);
+    }
+    progress.set(before);
+}
+
 void MIDIMessageSender::pollCycle(const RequestPlan& plan)
 {
     sendRequest(plan.request);
@@ -125,19 +145,8 @@ void MIDIMessageSender::pollCycle(const RequestPlan& plan)
         }
         if (plan.deviceEnquiry)
             showStatus(kProcessing);
-        if (n + 1 == kSearchAfterDelay) {
-            // The hardware may be set to another device ID: ask each once.
-            std::vector<uint8_t> probe = plan.request;
-            for (int id = 0; id < kDeviceIdCount; ++id) {
-                if (plug->incomingSysExProcessed || cancelRequested || shuttingDown)
-                    break;
-                probe[2] = static_cast<uint8_t>(id);
-                sendRequest(probe);
-                if (!plan.deviceEnquiry)
-                    showStatus((kCheckingDevice + std::to_string(id + 1)).c_str());
-                delay(plan.probeDelayMs);
-            }
-        }
+        if (n + 1 == kSearchAfterDelay)
+            searchDeviceIds(plan);
         if (plan.deviceEnquiry && (cancelRequested || shuttingDown))
             return;
         if (n >= kLastDelay) {
@@ -281,13 +290,12 @@ void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
         if (cancelRequested || shuttingDown)
             break;
         plan.request = zsysex::soundRequest(device, zsysex::soundAddress(bank, program));
+        m_manager->progress.set(JobProgress::Counting::Sounds, program + 1, zsysex::kProgramsPerBank);
         routeAnswer(true);
         m_manager->expectReply(bank, program);
+        // A sound that never came leaves timedOut set and the rest are still
+        // asked for: the count shows how far it is, and cancel ends it.
         pollCycle(plan);
-        // A sound that never came means the synth is gone: the rest would
-        // each wait out a whole time-out.
-        if (timedOut)
-            break;
         // The next answer lands in the next slot.
         plug->selectLibrarianSlot(program + 1);
     }

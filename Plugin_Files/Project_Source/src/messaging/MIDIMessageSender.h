@@ -157,6 +157,7 @@ private:
     struct RequestPlan;
     // The shared poll cycle of jobs 4 to 7 and 9.
     void pollCycle(const RequestPlan& plan);
+    void searchDeviceIds(const RequestPlan& plan);
     void sendRequest(std::vector<uint8_t> request);
     // Waits ms through the replaceable clock; ends early on shutdown.
     void delay(int ms);

@@ -172,7 +172,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool arrangementToLibrary, bool,
     showIndicator(true);
     if (!arrangementToLibrary) {
         bool settingsSent = globalSettingsSent.value_or(plug->globalSettingsSent.load());
-        if (plug->sendGlobalBeforeSound) {
+        if (plug->globalSendRequested) {
             sendGlobalToDevice(0);
             delay(400);
             settingsSent = true;
@@ -266,6 +266,7 @@ PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
 {
     showIndicator(true);
+    cancelRequested = false;
     const int t = plug->getTimerValue();
     IMidiMsg notesOff;
     notesOff.MakeControlChangeMsg(static_cast<IMidiMsg::EControlChangeMsg>(kAllNotesOff), 0.0, 0);
@@ -285,7 +286,13 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
         return;
     }
     const int device = plug->currentDeviceId;
+    // The user may stop a store between two sounds: those sent stay stored.
     for (int k = 0; k < zsysex::kProgramsPerBank && k < static_cast<int>(slots.size()) && !shuttingDown; ++k) {
+        if (cancelRequested) {
+            showStatus("Data send CANCELLED!");
+            break;
+        }
+        m_manager->progress.set(JobProgress::Counting::Sounds, k + 1, zsysex::kProgramsPerBank);
         const std::vector<unsigned char>* sound = soundOfSlot(slots[k]);
         if (!sound)
             continue;
@@ -298,7 +305,8 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     }
     showIndicator(false);
     plug->selectLibrarianSlot(0);
-    showStatus("Data send completed!");
+    if (!cancelRequested)
+        showStatus("Data send completed!");
 }
 
 // ---- Job 8 ------------------------------------------------------------------------------------------

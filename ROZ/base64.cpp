@@ -1,6 +1,6 @@
-#include "Base64.h"
+#include "base64.h"
 
-namespace host {
+namespace roz {
 
 namespace {
 
@@ -71,4 +71,4 @@ bool DecodeBase64(const std::string& text, std::vector<uint8_t>* bytes)
     return nSextets % 4 == 0 && nPadding <= 2;
 }
 
-}  // namespace host
+}  // namespace roz
