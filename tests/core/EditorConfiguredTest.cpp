@@ -209,7 +209,7 @@ TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfA
     };
     const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "-"}, {kDisplayAboutWindow, 1, 0, "-", "-"},
         {kExitAboutWindow, 1, 0, "-", "-"}, {kViewMIDIFilterSettings, 1, 0, "-", "-"},
-        {kOverwriteBank, 1, 0, "-", "-"}, {kPartLock, 1, 1, "Lock Program", "ON [1]"},
+        {kPartLock, 1, 1, "Lock Program", "ON [1]"},
         {kFilterCutoff, 64, 64, "Set MIDI I/O First!", "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
     for (const Row& row : rows) {
         editor->showStatusLines("-", "-");
@@ -218,4 +218,18 @@ TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfA
         EXPECT_EQ(row.name, editor->paramTextControl(kControlDisplayName)->GetTextString()) << row.param;
         EXPECT_EQ(row.line, editor->paramTextControl(kControlDisplayValue)->GetTextString()) << row.param;
     }
+}
+
+TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    DataFolder folder;
+    folder.write("Patches", "a file where the library folder belongs");
+    std::unique_ptr<Zelto2X> editor;
+    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ASSERT_TRUE(editor->paramTextControl(kControlDisplayName));
+    EXPECT_EQ("Patches folder NOT created!|Check folder rights",
+        editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+            editor->paramTextControl(kControlDisplayValue)->GetTextString());
+    quietly([&] { editor.reset(); });
 }
