@@ -3,6 +3,8 @@
 // every control draws after the image cache is cleared, and the editor closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
+#include <set>
+
 #include <map>
 
 #include "ControlLayer.h"
@@ -11,6 +13,7 @@
 #include "Zelto2Synth.h"
 #include "e2e/SoundDumpMap.h"
 #include "UIConfigManager.h"
+#include "platform/CoreMIDIRtMidi.h"
 
 using namespace coretest;
 
@@ -56,6 +59,36 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
         drawLayer(gui->GetLayer(i));
     EXPECT_LT(200, drawn);
     quietly([&] { editor.reset(); });
+}
+
+// Every index of the parameter table (kTimbreLED, 306, the last) has a parameter and none is the host's; start-up starts
+// no worker and leaves only threads that wait (the render thread's job dispatcher, the MIDI input); the first-run notice
+// shows only for "no".
+TEST(EditorConfigured, StartsWithItsParametersNoWorkerAndNoNoticeUnlessNotSeen)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    const auto threads = [] {
+        std::set<std::pair<std::string, std::string>> named;  // id, name
+        for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+            std::string name;
+            std::getline(std::ifstream(task.path() / "comm"), name);
+            named.emplace(task.path().filename(), name);
+        }
+        return named;
+    };
+    for (const char* seen : {"yes", ""}) {
+        DataFolder folder;
+        folder.write(kSettingsFile, std::string("normal\nnormal\n") + seen + "\n");
+        const auto before = threads();
+        std::unique_ptr<Zelto2X> editor;
+        quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+        for (const auto& thread : threads())
+            EXPECT_TRUE(before.count(thread) || thread.second == MIDIMessageManager::kDispatcherThreadName ||
+                        thread.second == platform::kMidiInputThreadName) << thread.second;
+        EXPECT_EQ(std::pair(kTimbreLED + 1, 0), std::pair(editor->NParams(), editor->NAutomatableParams()));
+        EXPECT_FALSE(editor->findLayer("firstRunNotification")->IsVisible()) << seen;
+        quietly([&] { editor.reset(); });
+    }
 }
 
 // The progress overlay's picture is the image table's copy at the interface
