@@ -22,6 +22,6 @@ echo "Installing:$missing"
 echo "jackd2 jackd/tweak_rt_limits boolean false" | $SUDO debconf-set-selections
 # A second first command (or the system's own updates) may hold the package
 # lock: wait for it rather than fail.
-lock="-o DPkg::Lock::Timeout=600"
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get $lock update -qq
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get $lock install -y -qq --no-install-recommends $missing
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -qq
+# shellcheck disable=SC2086
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing

@@ -5,7 +5,6 @@
 # picture and said where, and nothing the session started outlives it, in
 # /dev/shm neither.
 #   FirstRunSessionTest.sh SOURCE_DIR BUILD_DIR
-test_script="$0"
 . "$(dirname "$0")/SessionTestSupport.sh"
 
 status=0

@@ -1,4 +1,4 @@
-# Sourced by the editor-session tests after they set test_script="$0".
+# Sourced by the editor-session tests (with their own $0 and arguments).
 # JACK keeps every server's socket and semaphores in /dev/shm and names a
 # client's socket by the client's name alone, so a session under test must not
 # meet those of other tests or of the user: where the system allows, the test
@@ -10,7 +10,7 @@ if [ -z "${ZELTO2X_TEST_OWN_SHM:-}" ]; then
     # shellcheck disable=SC2086
     if unshare $how --mount --propagation private sh -c 'mount -t tmpfs tmpfs /dev/shm' 2>/dev/null; then
       exec unshare $how --mount --propagation private sh -c \
-        'mount -t tmpfs -o mode=1777 tmpfs /dev/shm && ZELTO2X_TEST_OWN_SHM=1 exec sh "$@"' sh "$test_script" "$@"
+        'mount -t tmpfs -o mode=1777 tmpfs /dev/shm && ZELTO2X_TEST_OWN_SHM=1 exec sh "$@"' sh "$0" "$@"
     fi
   done
   export ZELTO2X_SESSION_SERVER="zelto2x-sessions-test-$$"

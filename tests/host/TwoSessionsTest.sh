@@ -4,7 +4,6 @@
 # closes while the second works on (a knob turned then still reaches its
 # synth), and the last one out stops the server and leaves nothing behind.
 #   TwoSessionsTest.sh SOURCE_DIR BUILD_DIR
-test_script="$0"
 . "$(dirname "$0")/SessionTestSupport.sh"
 
 # Host script lines printed once FILE exists (at most 60 s on).
