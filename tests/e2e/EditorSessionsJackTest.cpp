@@ -15,19 +15,19 @@ namespace {
 namespace fs = std::filesystem;
 
 // Panel points (surface pixels at the normal size) from resources/uiconfig.xml.
-const At kRandomButton {174, 70};
-const At kRequestButton {358, 70};
-const At kGlobalTab {196, 28};
-const At kLibraryTab {268, 28};
-const At kCutoffKnob {156, 384};
-const At kOsc2SyncButton {958, 174};
-const At kFilterTypeMenu {200, 484};
-const At kSendStartStopSwitch {718, 382};
-const At kSendClockSwitch {822, 382};
-const At kTransferPauseMenu {200, 382};
-const At kLibrarianMenu {600, 225};
-const At kPreviousUpperBank {657, 224};
-const At kNextUpperBank {681, 224};
+const At kRandomButton {172, 68};
+const At kRequestButton {356, 68};
+const At kGlobalTab {196, 30};
+const At kLibraryTab {268, 30};
+const At kCutoffKnob {160, 384};
+const At kOsc2SyncButton {976, 172};
+const At kFilterTypeMenu {200, 502};
+const At kSendStartStopSwitch {176, 396};
+const At kSendClockSwitch {288, 396};
+const At kTransferPauseMenu {1184, 382};
+const At kLibrarianMenu {616, 208};
+const At kPreviousUpperBank {682, 210};
+const At kNextUpperBank {706, 210};
 
 // The configuration's single-parameter message (template 3E 16 58 41 01 B vv 00)
 // for dump byte B with the device ID of the synth that answered.

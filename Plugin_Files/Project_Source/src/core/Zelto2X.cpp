@@ -428,8 +428,13 @@ double Zelto2X::paramValue(int index) const
 void Zelto2X::setParamValueClamped(int index, double value)
 {
     IParam* param = GetParam(index);
-    if (param)
-        param->Set(std::clamp(value, param->GetMin(), std::max(param->GetMin(), param->GetMax())));
+    if (!param)
+        return;
+    param->Set(std::clamp(value, param->GetMin(), std::max(param->GetMin(), param->GetMax())));
+    // No handler runs, but what the parameter holds is what its controls show
+    // (a tab chosen by a command, a device ID the synth answered with).
+    if (IGraphics* graphics = GetGUI())
+        graphics->SetParameterFromPlug(index, param->GetNormalized(), true);
 }
 
 void Zelto2X::logDebug(const std::string& text)

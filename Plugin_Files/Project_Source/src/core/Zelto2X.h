@@ -136,7 +136,8 @@ public:
     // ---- Parameters and the debug log (any thread) ----
     // Parameter value in its own units (0 for a missing index).
     double paramValue(int index) const;
-    // Stores a value clamped into the parameter's range, telling nobody.
+    // Stores a value clamped into the parameter's range and shows it on the
+    // parameter's controls; runs no handler and tells no host. Any thread but render.
     void setParamValueClamped(int index, double value);
     // Writes a LOG line while the debug switch is on.
     void logDebug(const std::string& text);

@@ -29,7 +29,9 @@ using LibraryGuard = std::lock_guard<std::recursive_mutex>;
 constexpr int kCancelDataRequest = 296;  // the unnamed parameter of the two cancel buttons
 constexpr size_t kMaxDisplayText = 55;
 
-// The popups of the librarian, each in a layer of its own (unscaled rectangles).
+// The popups of the librarian, each in a layer of its own (unscaled rectangles):
+// over the bank fields and the MENU key of the library page, and over the bank
+// and program numbers of the sound display (resources/uiconfig.xml places them).
 struct MenuLayer {
     const char* name;
     int id;
@@ -37,14 +39,14 @@ struct MenuLayer {
     bool hidden;
 };
 constexpr MenuLayer kMenuLayers[] = {
-    {"LeftPatchPopupMenu", 70, IRECT(110, 213, 530, 237), true},
-    {"RightPatchPopupMenu", 71, IRECT(800, 213, 1220, 237), true},
-    {"BANKEDITMENU", 74, IRECT(560, 213, 640, 237), true},
-    {"RightCategoryPopupMenu", 75, IRECT(800, 213, 1220, 237), true},
-    {"PROGRAMNUMBERMENU", 76, IRECT(482, 58, 532, 84), false},
-    {"BANKNUMBERMENUPROGRAMS", 77, IRECT(456, 58, 482, 84), false},
-    {"RightSearchPopupMenu", 78, IRECT(800, 213, 1220, 237), true},
-    {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(456, 58, 482, 84), true},
+    {"LeftPatchPopupMenu", 70, IRECT(144, 192, 560, 224), true},
+    {"RightPatchPopupMenu", 71, IRECT(840, 192, 1256, 224), true},
+    {"BANKEDITMENU", 74, IRECT(576, 192, 656, 224), true},
+    {"RightCategoryPopupMenu", 75, IRECT(840, 192, 1256, 224), true},
+    {"PROGRAMNUMBERMENU", 76, IRECT(488, 56, 536, 72), false},
+    {"BANKNUMBERMENUPROGRAMS", 77, IRECT(464, 56, 488, 72), false},
+    {"RightSearchPopupMenu", 78, IRECT(840, 192, 1256, 224), true},
+    {"PROGBANKNAMEMENUPROGRAMS", 80, IRECT(464, 56, 488, 72), true},
 };
 
 std::string lowerCase(const std::string& text)
