@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -168,6 +169,11 @@ public:
     std::vector<uint8_t> renderUntilBytes(size_t count)
     {
         renderUntil([&] { return m_bytes.size() >= count; });
+        return m_bytes;
+    }
+    std::vector<uint8_t> renderUntilSent(uint8_t byte)
+    {
+        renderUntil([&] { return std::find(m_bytes.begin(), m_bytes.end(), byte) != m_bytes.end(); });
         return m_bytes;
     }
     void renderUntil(const std::function<bool()>& done)
