@@ -79,6 +79,12 @@ public:
         return true;
     }
     bool TrySendMidiMsg(IMidiMsg* msg) override { return !portBusy && SendMidiMsg(msg); }
+    // The workers' raw sends: the clock's bytes, the library's sounds.
+    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
+    {
+        record(bytes);
+        return true;
+    }
     bool SendMidiSysex(unsigned char* data, int size) override
     {
         Bytes bytes(data, data + size);
