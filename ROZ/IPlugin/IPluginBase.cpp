@@ -219,6 +219,10 @@ bool IPluginBase::SetParameterFromGUICommon(int idx, double normalizedValue, boo
     const double before = param->Value();
     param->SetNormalized(normalizedValue);
     InformHostOfParamChange(idx, normalizedValue);
+    // The parameter's other controls (a switch and a window's close key) follow
+    // the one that made the change. That one holds exactly this value and is
+    // left alone: snapping it to the parameter's step would stop a fine drag.
+    if (mGraphics) mGraphics->SetParameterFromPlug(idx, normalizedValue, true);
     if (param->Value() == before && param->Type() != IParam::kTypeText) return false;
     if (fromHardware)
         OnParamChange2(idx);

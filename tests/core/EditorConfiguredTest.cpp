@@ -1,10 +1,13 @@
 // The editor with its real configuration (the bundle's resources, found through a marker module in a copy of the
 // bundle's layout): every layer the start-up looks up exists, the first run shows its notice, a saved state comes back,
-// every control draws after the image cache is cleared, and the editor closes cleanly (AddressSanitizer).
+// every control draws after the image cache is cleared, the panel shows what the parameters hold, and the editor
+// closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
+#include <functional>
 #include <map>
 #include <thread>
+#include <tuple>
 
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
@@ -15,14 +18,34 @@
 
 using namespace coretest;
 
+namespace {
+
+// The editor built with the UI settings lines (size, first-run notice seen), closed quietly at the end.
+struct ConfiguredEditor {
+    explicit ConfiguredEditor(const char* size = "normal", const char* seen = "yes")
+    {
+        EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+        folder.write(kSettingsFile, std::string("normal\n") + size + "\n" + seen + "\n\n");
+        log = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    }
+    ~ConfiguredEditor() { quietly([&] { editor.reset(); }); }
+    void setFromGUI(int param, double value)
+    {
+        quietly([&] { editor->SetParameterFromGUI(param, editor->GetParam(param)->GetNormalized(value)); });
+    }
+
+    DataFolder folder;
+    std::unique_ptr<Zelto2X> editor;
+    std::string log;
+};
+
+}  // namespace
+
 TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write(kSettingsFile, "normal\nnormal\nno\n\n");
-    std::unique_ptr<Zelto2X> editor;
-    const std::string out = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
-    EXPECT_EQ(std::string::npos, out.find("missing from the configuration")) << out;
+    ConfiguredEditor configured("normal", "no");
+    Zelto2X* editor = configured.editor.get();
+    EXPECT_EQ(std::string::npos, configured.log.find("missing from the configuration")) << configured.log;
     ASSERT_TRUE(editor->findLayer("firstRunNotification") && editor->findLayer("aboutWindow"));
     EXPECT_TRUE(editor->findLayer("firstRunNotification")->IsVisible() &&
                 !editor->findLayer("aboutWindow")->IsVisible());
@@ -56,23 +79,18 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     for (int i = 0; i < gui->NLayers(); ++i)
         drawLayer(gui->GetLayer(i));
     EXPECT_LT(200, drawn);
-    quietly([&] { editor.reset(); });
 }
 
 // The progress overlay's picture is the image table's copy at the interface
 // size: it covers the whole large view, and the picture is decoded only once.
 TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write(kSettingsFile, "normal\nlarge\nyes\n\n");
-    std::unique_ptr<Zelto2X> editor;
-    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ConfiguredEditor configured("large");
+    Zelto2X* editor = configured.editor.get();
     ASSERT_NE(nullptr, editor->progressIndicator);
     const IBitmap& picture = static_cast<ProgressIndicator*>(editor->progressIndicator)->overlay;
     EXPECT_EQ((std::pair<int, int> {1875, 946}), (std::pair<int, int> {picture.W, picture.H}));
     EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
-    quietly([&] { editor.reset(); });
 }
 
 // Every control action of the bundled configuration, sent to the simulated synth (its own reading of the protocol),
@@ -133,60 +151,47 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
     quietly([&] { editor.reset(); });
 }
 
-namespace {
-
-std::unique_ptr<Zelto2X> configuredEditor(DataFolder& folder)
-{
-    EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    folder.write(kSettingsFile, "normal\nnormal\nyes\n\n");
-    std::unique_ptr<Zelto2X> editor;
-    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
-    return editor;
-}
-
-void setFromGUI(Zelto2X& editor, int param, double value)
-{
-    quietly([&] { editor.SetParameterFromGUI(param, editor.GetParam(param)->GetNormalized(value)); });
-}
-
-}  // namespace
-
 // The pattern page's step rows are greyed and un-greyed by id when the tab
 // opens; the tempo pair must stay as the clock source left it.
 TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNotUse)
 {
-    DataFolder folder;
-    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
-    ASSERT_TRUE(editor && editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
+    ConfiguredEditor configured;
+    Zelto2X* editor = configured.editor.get();
+    ASSERT_TRUE(editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
     for (int midiClock : {1, 0}) {
-        setFromGUI(*editor, kMainTab, 2);
-        setFromGUI(*editor, kGlobalClock, midiClock);
-        setFromGUI(*editor, kMainTab, 3);
+        configured.setFromGUI(kMainTab, 2);
+        configured.setFromGUI(kGlobalClock, midiClock);
+        configured.setFromGUI(kMainTab, 3);
         EXPECT_EQ(midiClock == 1, editor->paramControl(kArpTempo)->IsGrayed()) << midiClock;
         EXPECT_EQ(midiClock == 0, editor->paramControl(kArpClock)->IsGrayed()) << midiClock;
     }
-    quietly([&] { editor.reset(); });
 }
 
-// A menu, a knob and a switch that start at 0 show the first value the host gives them.
-TEST(EditorConfigured, ControlsShowTheValuesTheHostSets)
+// Controls show what their parameter holds whoever set it: the host (a menu, a
+// knob and a switch that start at 0), the editor storing a value itself (the
+// device ID the synth answered with), a command choosing the tab.
+TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
 {
-    DataFolder folder;
-    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
-    ASSERT_TRUE(editor);
-    const std::pair<int, float> rows[] = {{kFilterType, 2.f}, {kFilterResonance, 90.f}, {kOscillator2Sync, 1.f}};
-    for (const auto& [param, value] : rows) {
+    ConfiguredEditor configured;
+    Zelto2X* editor = configured.editor.get();
+    using Road = std::function<void(Zelto2X&, int, double)>;
+    const Road host = [](Zelto2X& e, int p, double v) {
+        IPluginAU::SetParamProc(&e, p, kAudioUnitScope_Global, 0, float(v), 0);
+    };
+    const Road stored = [](Zelto2X& e, int p, double v) { e.setParamValueClamped(p, v); };
+    const Road command = [](Zelto2X& e, int, double) { e.SetParameterFromGUI(kShowLibrarian, 1.0); };
+    const std::tuple<Road, int, double> rows[] = {{host, kFilterType, 2}, {host, kFilterResonance, 90},
+        {host, kOscillator2Sync, 1}, {stored, kGlobalDeviceID, 3}, {command, kMainTab, 1}};
+    for (const auto& [road, param, value] : rows) {
         IControl* control = editor->paramControl(param);
         ASSERT_NE(nullptr, control) << param;
         control->SetClean();
         control->SetClean();
-        quietly([&, param = param, value = value] {
-            IPluginAU::SetParamProc(editor.get(), param, kAudioUnitScope_Global, 0, value, 0);
-        });
+        quietly([&, &road = road, param = param, value = value] { road(*editor, param, value); });
         EXPECT_TRUE(control->IsDirty()) << param;
+        EXPECT_EQ(value, editor->paramValue(param)) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
     }
-    quietly([&] { editor.reset(); });
 }
 
 // A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
@@ -195,9 +200,9 @@ TEST(EditorConfigured, ControlsShowTheValuesTheHostSets)
 // for a port.
 TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfACommand)
 {
-    DataFolder folder;
-    std::unique_ptr<Zelto2X> editor = configuredEditor(folder);
-    ASSERT_TRUE(editor && editor->paramTextControl(kControlDisplayName) && editor->paramTextControl(kControlDisplayValue));
+    ConfiguredEditor configured;
+    Zelto2X* editor = configured.editor.get();
+    ASSERT_TRUE(editor->paramTextControl(kControlDisplayName) && editor->paramTextControl(kControlDisplayValue));
     struct Row {
         int param;
         double value, after;  // after: the release, or the same value again for a setting
@@ -205,15 +210,28 @@ TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfA
     };
     const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "-"}, {kDisplayAboutWindow, 1, 0, "-", "-"},
         {kExitAboutWindow, 1, 0, "-", "-"}, {kViewMIDIFilterSettings, 1, 0, "-", "-"},
-        {kOverwriteBank, 1, 0, "-", "-"}, {kPartLock, 1, 1, "Lock Program", "ON [1]"},
+        {kPartLock, 1, 1, "Lock Program", "ON [1]"},
         {kFilterCutoff, 64, 64, "Set MIDI I/O First!", "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
     for (const Row& row : rows) {
         editor->showStatusLines("-", "-");
-        setFromGUI(*editor, row.param, row.value);
-        setFromGUI(*editor, row.param, row.after);
+        configured.setFromGUI(row.param, row.value);
+        configured.setFromGUI(row.param, row.after);
         EXPECT_EQ(row.name, editor->paramTextControl(kControlDisplayName)->GetTextString()) << row.param;
         EXPECT_EQ(row.line, editor->paramTextControl(kControlDisplayValue)->GetTextString()) << row.param;
     }
+}
+
+TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    DataFolder folder;
+    folder.write("Patches", "a file where the library folder belongs");
+    std::unique_ptr<Zelto2X> editor;
+    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ASSERT_TRUE(editor->paramTextControl(kControlDisplayName));
+    EXPECT_EQ("Patches folder NOT created!|Check folder rights",
+        editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+            editor->paramTextControl(kControlDisplayValue)->GetTextString());
     quietly([&] { editor.reset(); });
 }
 

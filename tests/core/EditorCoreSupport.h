@@ -276,6 +276,7 @@ protected:
     {
         dovor::SetVirtualClock(&clock);
         editor = std::make_unique<RecordingEditor>();
+        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
         for (int i = 0; i < kNumParams; ++i)
             editor->GetParam(i)->InitDouble(("param " + std::to_string(i)).c_str(), 0.0, 0.0, 200.0, 1.0);
         editor->GetParam(kGlobalMidiChannel)->InitDouble("MIDI Channel", 1.0, 0.0, 16.0, 1.0);

@@ -3,7 +3,9 @@
 
 #include "EditorCoreSupport.h"
 #include "IGraphicsMac.h"
+#include "PatchLibrarian.h"
 #include "Zelto2XDialogs.h"
+#include "messaging/DocumentedInitSound.h"
 #include "platform/HeadlessWindowSystem.h"
 
 using namespace coretest;
@@ -149,6 +151,7 @@ TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosing
     ASSERT_EQ(0, std::system(install.c_str()));
     EXPECT_EQ("normal\nnormal\nno\n\n", folder.read(kSettingsFile));
     EXPECT_EQ("%PDF", folder.read("Marnvik-Zelto2X-User-Manual-v101.pdf").substr(0, 4));
+    EXPECT_TRUE(fs::is_directory(folder.root + "Patches"));
     {
         RecordingEditor editor;
         EXPECT_EQ("no", editor.uiSettings[2]);  // the first-run notice shows
@@ -182,4 +185,23 @@ TEST_F(CoreTest, HelpItemsWithoutAnApplicationToOpenThemSayWhereToLook)
         EXPECT_EQ(lines, std::make_pair(nameLine->GetTextString(), valueLine->GetTextString()));
     }
     platform::WindowSystem::SetShared(nullptr);
+}
+
+TEST(EditorLibraryFolder, AHostOnAFreshMachineGetsTheFoldersAndOneBankOfInitSoundsOnce)
+{
+    DataFolder folder;
+    setenv("ZELTO2X_DATA_FOLDER", (folder.root + "Fresh/").c_str(), 1);  // no installer ran
+    std::vector<uint8_t> init = kDocumentedInitSound;
+    init[135] = 0x29;  // the sum of bytes 1..134 modulo 128, as a synth checks it
+    std::string bank;
+    for (int slot = 0; slot < 100; ++slot)
+        bank.append(init.begin(), init.end());
+    for (int start = 0; start < 2; ++start) {  // the second start finds the bank
+        std::unique_ptr<RecordingEditor> editor;
+        quietly([&] { editor = std::make_unique<RecordingEditor>(); });
+        const PatchFileList& banks = editor->patchLibrarian->bankFiles;
+        ASSERT_EQ(1u, banks.size());
+        EXPECT_EQ("User Bank 1.syx|INIT          ", banks[0]->fileName + "|" + banks[0]->patches[99].name);
+    }
+    EXPECT_EQ(bank, folder.read("Fresh/Patches/User Bank 1.syx"));
 }

@@ -96,12 +96,12 @@ TEST(HostProgram, StateFilesThatAreNotOursAreRefused)
                   run.answers[5]}));
 }
 
-// 273 is the MIDI output menu: "OFF" is its first entry wherever the tests run. Window pixel (202, 261)
+// 273 is the MIDI output menu: "OFF" is its first entry wherever the tests run. Window pixel (202, 281)
 // is the oscillator 1 WAVE menu, parameter 6 its shape: the menu answer after the click waits for the next menu.
 TEST(HostProgram, RealBundleSetsMenusByEntryNameAndNotesAMenuAnswerGivenAfterTheClick)
 {
     const HostRun run = runHost(REAL_BUNDLE, "set 273 OFF\nparam 273\nset 273 Zelto 9 In:MIDI In\n"
-        "openview\nclick 202 261\nmenu SAW UNISON\nparam 6\nquit\n", "ZELTO2X_HEADLESS=1");
+        "openview\nclick 202 281\nmenu SAW UNISON\nparam 6\nquit\n", "ZELTO2X_HEADLESS=1");
     ASSERT_EQ(8u, run.answers.size());
     EXPECT_EQ((Lines {"ok", "ok 0", "error -50 parameter 273 has no entry Zelto 9 In:MIDI In", "ok 0"}),
               (Lines {run.answers[0], run.answers[1], run.answers[2], run.answers[6]}));

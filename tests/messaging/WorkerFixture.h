@@ -132,6 +132,7 @@ protected:
         dovor::SetVirtualClock(&clock);
         threadsBefore = liveThreads();
         editor = std::make_unique<SimEditor>();
+        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
         EditorFixture::giveConfiguredRanges(*editor);
         editor->GetParam(kLibSyncTimer)->Set(4);  // 100 ms delays
         editor->midiOutSet = true;

@@ -5,6 +5,8 @@
 #include <tuple>
 #include <vector>
 
+#include "IGraphics.h"
+#include "LibrarianViewControl.h"
 #include "WorkerFixture.h"
 #include "e2e/SoundDumpMap.h"
 
@@ -204,6 +206,10 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     library->menuSelection = 0;
     editor->lowerShowsCategories = editor->lowerShowsSearch = true;
     editor->currentDeviceId = 4;
+    IBitmap none;
+    editor->librarianView = new LibrarianViewControl(editor.get(), 0, 0, kLibrarianArea, &none, IRECT(), library, 1.0);
+    editor->GetGUI()->AttachControl(editor->librarianView);
+    editor->librarianView->lowerSelectedSlot = 5;
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(4);
     ASSERT_TRUE(manager->storeAllPatchesToDeviceFromLibrarian(2, 1));
     ASSERT_TRUE(requestJobEnded());
@@ -212,6 +218,8 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     EXPECT_EQ(ToHex(sent[1].bytes).substr(0, 20), "F0 3E 16 04 10 01 48");
     EXPECT_EQ(sent[1].progress, "SOUND 1 / 100");
     EXPECT_EQ(editor->synth->Sound({false, 200}), sent[1].bytes);
+    EXPECT_EQ(0, editor->librarianView->lowerSelectedSlot.load());  // the list stored from follows
+    EXPECT_EQ(statusText(), "Data send completed!");
 }
 
 TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndNeedsATempo)

@@ -7,6 +7,15 @@
 //   - No JACK client it opens reaches a server it did not start: the default
 //     server name points nowhere (a JACK test's server sets its own name),
 //     and no client starts a server of its own.
+//   - Where the system allows it, the program and its children get a /dev/shm
+//     of their own. JACK keeps every server's socket, semaphores and registry
+//     there and names a client's socket by the client's name alone, so two
+//     tests' editors opening at once on two servers would take each other's
+//     socket; apart, any number of test servers run at once, and whatever a
+//     killed one leaves goes with the program.
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,6 +24,38 @@
 #include <system_error>
 
 namespace {
+
+bool WriteProcFile(const char* path, const std::string& text)
+{
+    const int fd = open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    close(fd);
+    return written;
+}
+
+// A mount namespace needs CAP_SYS_ADMIN, which a user namespace gives a
+// normal user (mapped to their own ids, so files keep their owners). Runs
+// before main, while the program has one thread, as unshare requires.
+bool OwnSharedMemoryFolder()
+{
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    if (unshare(CLONE_NEWNS) != 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+            return false;
+        }
+        WriteProcFile("/proc/self/setgroups", "deny");
+        if (!WriteProcFile("/proc/self/uid_map", std::to_string(uid) + " " + std::to_string(uid) + " 1")
+            || !WriteProcFile("/proc/self/gid_map", std::to_string(gid) + " " + std::to_string(gid) + " 1")) {
+            return false;
+        }
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+        && mount("tmpfs", "/dev/shm", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") == 0;
+}
 
 std::string TemporaryRoot()
 {
@@ -34,6 +75,12 @@ public:
         unsetenv("ZELTO2X_DATA_FOLDER");
         setenv("JACK_DEFAULT_SERVER", ("zelto2x-no-server-" + std::to_string(owner_)).c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
+        // Read by the JACK test servers: apart, they need no share of the machine's.
+        if (OwnSharedMemoryFolder()) {
+            setenv("ZELTO2X_TEST_OWN_SHM", "1", 1);
+        } else {
+            unsetenv("ZELTO2X_TEST_OWN_SHM");
+        }
     }
     ~TestIsolation()
     {

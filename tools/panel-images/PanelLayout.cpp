@@ -61,7 +61,10 @@ public:
             const bool leading = e == first;
             const char* name = e->Name();
             if (oneOf(name, kLayerElements, sizeof kLayerElements / sizeof *kLayerElements)) {
+                const std::string outer = m_layers;
+                m_layers += (m_layers.empty() ? "" : "/") + attr(e, "name");
                 walk(e->FirstChildElement(), current, true);
+                m_layers = outer;
                 continue;
             }
             if (std::strcmp(name, "background") == 0) {
@@ -79,6 +82,7 @@ public:
 private:
     void add(Canvas& c, Decoration d)
     {
+        d.layers = m_layers;
         d.rect.x -= c.x;
         d.rect.y -= c.y;
         c.items.push_back(d);
@@ -90,7 +94,7 @@ private:
         std::vector<int> pos = numbers(e->Attribute(e->Attribute("bounds") ? "bounds" : "position"));
         pos.resize(4, 0);
         const bool menu = oneOf(type.c_str(), kMenuTypes, 4) || type == "Menu" || type == "textSelection" ||
-                          type == "nameSelection" || type == "deviceSelection";
+                          type == "nameSelection" || type == "deviceSelection" || std::strcmp(e->Name(), "display") == 0;
         if (menu) {
             const bool fixedHeight = type == "seMenu" || type == "ccMenu" || type == "msbLsbMenu";
             return Rect{pos[0], pos[1], pos[2], fixedHeight ? 13 : pos[3]};
@@ -106,34 +110,46 @@ private:
         const std::string name = e->Name();
         const std::vector<int> b = numbers(e->Attribute("bounds"));
         if (name == "panel" && b.size() == 4) {
-            add(c, {Decoration::Kind::Section, {b[0], b[1], b[2], b[3]}, attr(e, "title"), "", 0});
+            add(c, {Decoration::Kind::Section, {b[0], b[1], b[2], b[3]}, attr(e, "title"), "", 0, ""});
             return;
         }
         if (name == "lcd" && b.size() == 4) {
-            add(c, {Decoration::Kind::Display, {b[0], b[1], b[2], b[3]}, "", attr(e, "style"), 0});
+            std::vector<int> margin = numbers(e->Attribute("margin"));
+            margin.resize(2, margin.empty() ? 0 : margin[0]);
+            const Rect box{b[0] - margin[0], b[1] - margin[1], b[2] + 2 * margin[0], b[3] + 2 * margin[1]};
+            add(c, {Decoration::Kind::Display, box, "", attr(e, "style"), 0, ""});
+            if (e->Attribute("label"))
+                add(c, {Decoration::Kind::Label, box, attr(e, "label"), "below", 1, ""});
             return;
         }
         if (name == "text" && b.size() >= 3) {
             const std::string align = attr(e, "align");
-            add(c, {Decoration::Kind::Text, {b[0], b[1], b[2], 0}, attr(e, "text"), attr(e, "style"),
-                    align == "left" ? 0 : align == "right" ? 2 : 1});
+            add(c, {Decoration::Kind::Text, {b[0], b[1], b[2], b.size() >= 4 ? b[3] : 0}, attr(e, "text"),
+                    attr(e, "style"), align == "left" ? 0 : align == "right" ? 2 : 1, ""});
             return;
         }
         const std::string type = attr(e, "type");
         const Rect r = controlRect(e);
         const bool field = oneOf(type.c_str(), kMenuTypes, 4) || (type == "Menu" && e->Attribute("label"));
         if (field)
-            add(c, {Decoration::Kind::MenuField, {r.x - 4, r.y - 4, r.w + 20, r.h + 8}, "", "", 0});
+            add(c, {Decoration::Kind::MenuField, {r.x - 4, r.y - 4, r.w + 20, r.h + 8}, "", "", 0, ""});
         if (e->Attribute("glyph"))
-            add(c, {Decoration::Kind::Glyph, r, attr(e, "glyph"), "", 1});
-        if (e->Attribute("label"))
-            add(c, {Decoration::Kind::Label, field ? Rect{r.x - 4, r.y - 4, r.w + 20, r.h + 8} : r,
-                    attr(e, "label"), attr(e, "labelPos").empty() ? "below" : attr(e, "labelPos"), 1});
+            add(c, {Decoration::Kind::Glyph, r, attr(e, "glyph"), "", 1, ""});
+        if (!e->Attribute("label"))
+            return;
+        const std::string at = attr(e, "labelPos").empty() ? "below" : attr(e, "labelPos");
+        // A label above a button or knob sits where it sits above a menu's
+        // field, so a row of menus and buttons reads on one line.
+        Rect labelled = field ? Rect{r.x - 4, r.y - 4, r.w + 20, r.h + 8} : r;
+        if (!field && at == "above")
+            labelled = {r.x, r.y - 4, r.w, r.h + 4};
+        add(c, {Decoration::Kind::Label, labelled, attr(e, "label"), at, 1, ""});
     }
 
     std::map<std::string, Canvas>& m_canvases;
     std::string m_frame;
     FrameSizeFn m_size;
+    std::string m_layers;
 };
 
 }  // namespace

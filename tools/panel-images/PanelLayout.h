@@ -21,6 +21,7 @@ struct Decoration {
     std::string text;     // title, text, label or glyph
     std::string style;    // display style or text style
     int align = 1;        // 0 left, 1 centre, 2 right
+    std::string layers;   // the names of the layers it lies in, outermost first, joined by "/"
 };
 
 // Size of one frame of an image at normal size; {0, 0} when unknown.

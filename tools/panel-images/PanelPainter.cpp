@@ -1,7 +1,9 @@
 #include "PanelPainter.h"
 
 #include <cmath>
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include "dovor/fonts.h"
 
@@ -95,6 +97,36 @@ PanelFont& fontFor(TextStyle style)
 
 unsigned int colourFor(TextStyle style) { return specFor(style).colour; }
 
+TextStyle textStyle(const std::string& s)
+{
+    if (s == "logo") return TextStyle::Logo;
+    if (s == "note") return TextStyle::Note;
+    if (s == "lcdlabel") return TextStyle::LcdLabel;
+    if (s == "button") return TextStyle::Button;
+    if (s == "step") return TextStyle::Step;
+    if (s == "window") return TextStyle::Window;
+    if (s == "title") return TextStyle::Title;
+    return TextStyle::Label;
+}
+
+Rect textBox(const Decoration& d)
+{
+    const bool label = d.kind == Decoration::Kind::Label;
+    PanelFont& font = fontFor(label ? TextStyle::Label : textStyle(d.style));
+    const int tw = font.width(d.text), lh = font.lineHeight();
+    const Rect& r = d.rect;
+    if (!label) {
+        const int x = d.align == 0 ? r.x : d.align == 2 ? r.x + r.w - tw : r.x + (r.w - tw) / 2;
+        return {x, r.y, tw, lh};
+    }
+    if (d.style == "right")
+        return {r.x + r.w + 6, r.y + (r.h - lh) / 2, tw, lh};
+    if (d.style == "left")
+        return {r.x - 6 - tw, r.y + (r.h - lh) / 2, tw, lh};
+    const int x = r.x + (r.w - tw) / 2;
+    return {x, d.style == "above" ? r.y - lh - 2 : r.y + r.h + 2, tw, lh};
+}
+
 void fill(ZUVE_IBitmap* b, int x, int y, int w, int h, unsigned int colour, float alpha)
 {
     ZUVE_FillRect(b, x, y, w, h, colour, alpha, kBlend);
@@ -148,6 +180,9 @@ void drawDisplay(ZUVE_IBitmap* b, int x, int y, int w, int h, const std::string&
         fillRounded(b, x, y, w, h, 4, ZUVE_RGBA(40, 26, 4, 255));
         fillGradient(b, x + 3, y + 3, w - 6, h - 6, ZUVE_RGBA(250, 172, 40, 255), kLcdAmber);
         outlineRounded(b, x, y, w, h, 4, ZUVE_RGBA(92, 64, 16, 255));
+    } else if (style == "list") {
+        fillRounded(b, x, y, w, h, 4, ZUVE_RGBA(12, 13, 14, 255));
+        outlineRounded(b, x, y, w, h, 4, kSectionBorder);
     } else {
         fillRounded(b, x, y, w, h, 4, style == "dark" ? ZUVE_RGBA(6, 8, 10, 255) : kField);
         outlineRounded(b, x, y, w, h, 4, kFieldBorder);
@@ -207,6 +242,45 @@ void drawTextButton(ZUVE_IBitmap* b, int x, int y, int w, int h, const std::stri
         fill(b, x + 3, y + h - 4, w - 6, 2, kAmber);
     PanelFont& font = fontFor(TextStyle::Button);
     font.draw(b, text, x, y + (h - font.lineHeight()) / 2 - (lit ? 1 : 0), w, 1, lit ? kAmber : kLabel);
+}
+
+void straightenAlpha(ZUVE_IBitmap* b)
+{
+    const int w = b->getWidth(), h = b->getHeight(), span = b->getRowSpan();
+    unsigned int* bits = b->getBits();
+    if (!bits)
+        return;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            unsigned int& p = bits[y * span + x];
+            const int a = ZUVE_GETA(p);
+            if (a == 0 || a == 255)
+                continue;
+            auto straight = [a](int c) { return std::min(255, (c * 255 + a / 2) / a); };
+            p = ZUVE_RGBA(straight(ZUVE_GETR(p)), straight(ZUVE_GETG(p)), straight(ZUVE_GETB(p)), a);
+        }
+    // Read from a copy so a filled pixel does not spread its colour further.
+    const std::vector<unsigned int> source(bits, bits + size_t(span) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (ZUVE_GETA(source[size_t(y) * span + x]) != 0)
+                continue;
+            int r = 0, g = 0, bl = 0, weight = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= w || ny >= h)
+                        continue;
+                    const unsigned int n = source[size_t(ny) * span + nx];
+                    const int a = ZUVE_GETA(n);
+                    r += ZUVE_GETR(n) * a;
+                    g += ZUVE_GETG(n) * a;
+                    bl += ZUVE_GETB(n) * a;
+                    weight += a;
+                }
+            if (weight > 0)
+                bits[y * span + x] = ZUVE_RGBA(r / weight, g / weight, bl / weight, 0);
+        }
 }
 
 }  // namespace panel

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "PanelLayout.h"
 #include "zuve/zuve.h"
 #include "zuve/zuve_text.h"
 
@@ -48,6 +49,11 @@ private:
 
 PanelFont& fontFor(TextStyle style);
 unsigned int colourFor(TextStyle style);
+TextStyle textStyle(const std::string& name);
+
+// Where a label or a text decoration is painted, in its picture's coordinates:
+// the box of the text itself, one line high.
+Rect textBox(const Decoration& d);
 
 void fill(ZUVE_IBitmap* b, int x, int y, int w, int h, unsigned int colour, float alpha = 1.f);
 void fillRounded(ZUVE_IBitmap* b, int x, int y, int w, int h, int radius, unsigned int colour);
@@ -57,7 +63,7 @@ void outlineRounded(ZUVE_IBitmap* b, int x, int y, int w, int h, int radius, uns
 void drawSection(ZUVE_IBitmap* b, int x, int y, int w, int h, const std::string& title);
 // A menu field: near-black box with a small amber down-arrow at the right.
 void drawMenuField(ZUVE_IBitmap* b, int x, int y, int w, int h);
-// A display: "amber" lit LCD, "dark" LCD or a plain "field".
+// A display: "amber" lit LCD, "dark" LCD, a plain "field" or the dark panel under a "list".
 void drawDisplay(ZUVE_IBitmap* b, int x, int y, int w, int h, const std::string& style);
 // A vertical gradient fill from top to bottom colour.
 void fillGradient(ZUVE_IBitmap* b, int x, int y, int w, int h, unsigned int top, unsigned int bottom);
@@ -71,5 +77,12 @@ void drawButton(ZUVE_IBitmap* b, int x, int y, int w, int h, bool lit, bool led)
 void drawLed(ZUVE_IBitmap* b, int x, int y, int d, bool lit, unsigned int colour);
 // A button with its text, lit amber when on.
 void drawTextButton(ZUVE_IBitmap* b, int x, int y, int w, int h, const std::string& text, bool lit);
+
+// Painting blends onto a transparent picture, which leaves every pixel's
+// colour multiplied by its alpha. A PNG holds the colour as it is, and the
+// editor scales a picture by mixing neighbouring pixels as stored: this
+// divides the alpha out and gives each transparent pixel the colour of its
+// visible neighbours, so edges and thin strokes keep their colour at every size.
+void straightenAlpha(ZUVE_IBitmap* b);
 
 }  // namespace panel

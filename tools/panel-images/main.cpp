@@ -14,6 +14,7 @@
 #include <string>
 
 #include "ImageCatalog.h"
+#include "PanelPainter.h"
 #include "PanelPreview.h"
 #include "PngWriter.h"
 
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
         ZUVE_MemBitmap bitmap(w, h);
         for (int f = 0; f < image.frames; ++f)
             image.paint(&bitmap, f, image.horizontal ? f * image.width : 0, image.horizontal ? 0 : f * image.height);
+        panel::straightenAlpha(&bitmap);
         if (!WriteBitmapPNG(outDir + "/" + image.file, &bitmap)) {
             std::fprintf(stderr, "panel-images: cannot write %s/%s\n", outDir.c_str(), image.file);
             ++failures;

@@ -69,18 +69,11 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
     EXPECT_EQ(contact.GetValue(), 0.0);
 }
 
-TEST_F(Controls, GreyedControlsIgnoreClicksAndDragsAndDoubleClickRestoresTheFirstValueFromThePlug)
+TEST_F(Controls, GreyedControlsIgnoreClicksDragsAndDoubleClicks)
 {
     ISwitchControl sw(&plug, 0, 0, 1, &three);
     IKnobMultiControl knob(&plug, 0, 0, 2, &three);
-    knob.SetValue(0.3);
-    knob.OnMouseDblClick(1, 1, &left);  // default still unknown
-    EXPECT_EQ(knob.GetValue(), 0.3);
     knob.SetValueFromPlug(0.6);
-    knob.SetValue(0.9);
-    knob.OnMouseDblClick(1, 1, &left);
-    EXPECT_EQ(knob.GetValue(), 0.6);
-
     sw.GrayOut(true);
     knob.GrayOut(true);
     sw.OnMouseDown(1, 1, &left);
@@ -94,12 +87,17 @@ TEST_F(Controls, GreyedControlsIgnoreClicksAndDragsAndDoubleClickRestoresTheFirs
 }
 
 // The first value from outside is drawn and passed on like any later one (a
-// menu once kept showing its entry from construction); only the hardware
-// road reports back, and an unchanged value does nothing.
+// menu once kept showing its entry from construction) and becomes the
+// double-click value; only the hardware road reports back, and an unchanged
+// value does nothing.
 TEST_F(Controls, ValuesFromOutsideAreDrawnFromTheFirstOnAndOnlyHardwareValuesReportBack)
 {
     for (bool hardware : {false, true}) {
         IKnobMultiControl knob(&plug, 0, 0, 1, &three);
+        knob.SetValue(0.3);
+        knob.OnMouseDblClick(1, 1, &left);  // no value from outside yet: nothing to go back to
+        EXPECT_EQ(knob.GetValue(), 0.3);
+        plug.fromGUI.clear();
         plug.fromGUI2.clear();
         const std::pair<double, bool> steps[] = {{0.4, true}, {0.4, false}, {0.8, true}};
         for (const auto& [value, drawn] : steps) {
@@ -108,10 +106,27 @@ TEST_F(Controls, ValuesFromOutsideAreDrawnFromTheFirstOnAndOnlyHardwareValuesRep
             hardware ? knob.SetValueFromHardware(value) : knob.SetValueFromPlug(value);
             EXPECT_EQ(knob.IsDirty(), drawn) << hardware << value;
         }
-        EXPECT_TRUE(knob.GetValue() == 0.8 && knob.GetDefaultValue() == 0.4) << hardware;
         EXPECT_TRUE(plug.fromGUI.empty());
         EXPECT_EQ(plug.fromGUI2.size(), hardware ? 2u : 0u);
+        knob.OnMouseDblClick(1, 1, &left);
+        EXPECT_EQ(knob.GetValue(), 0.4) << hardware;
     }
+}
+
+TEST_F(Controls, AChangeMadeWithOneControlShowsOnTheOtherControlsOfItsParameter)
+{
+    plug.GetParam(1)->InitBool("Window", false);
+    IBitmap two = strip(2);
+    auto* opener = new ISwitchControl(&plug, 0, 0, 1, &two);
+    auto* closer = new ISwitchControl(&plug, 100, 0, 1, &two);
+    gui->AttachControl(opener);
+    gui->AttachControl(closer);
+    gui->OnMouseDown(10, 10, &left);
+    EXPECT_EQ(1.0, closer->GetValue());
+    EXPECT_TRUE(closer->IsDirty());
+    closer->OnMouseDown(110, 10, &left);
+    EXPECT_EQ(0.0, opener->GetValue());
+    EXPECT_EQ(0.0, plug.GetParam(1)->Value());
 }
 
 TEST_F(Controls, TextControlRedrawsOnlyForANewText)
