@@ -130,6 +130,7 @@ protected:
     void SetUp() override
     {
         dovor::SetVirtualClock(&clock);
+        std::thread([] {}).join();  // ThreadSanitizer starts its own helper thread with the first one
         threadsBefore = liveThreads();
         editor = std::make_unique<SimEditor>();
         editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
