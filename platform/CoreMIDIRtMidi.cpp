@@ -1,5 +1,6 @@
 #include "platform/CoreMIDIRtMidi.h"
 
+#include <pthread.h>
 #include <semaphore.h>
 
 #include <atomic>
@@ -7,6 +8,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <set>
 #include <thread>
 
 #include <RtMidi.h>
@@ -54,6 +57,31 @@ std::vector<RtMidi::Api> ApisToTry()
         log("MIDI: ZELTO2X_MIDI_API=%s is neither alsa nor jack; trying ALSA, then JACK\n", chosen);
     }
     return {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
+}
+
+// The client names this process gave its own clients. A port of a client so
+// named (ours, or a second editor's running this layer under the same names)
+// is never a device to choose, so the port lists leave it out.
+std::mutex ownClientNamesMutex;
+std::set<std::string> ownClientNames;
+
+void RememberOwnClientName(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(ownClientNamesMutex);
+    ownClientNames.insert(name);
+}
+
+bool IsOwnClientPort(const std::string& portName)
+{
+    std::string client = portName.substr(0, portName.find(':'));
+    // JACK tells clients of one name apart as "name-01", "name-02"...
+    const size_t dash = client.rfind('-');
+    if (dash != std::string::npos && dash + 1 < client.size()
+        && client.find_first_not_of("0123456789", dash + 1) == std::string::npos) {
+        client.erase(dash);
+    }
+    std::lock_guard<std::mutex> lock(ownClientNamesMutex);
+    return ownClientNames.count(client) > 0;
 }
 
 }  // namespace
@@ -165,23 +193,48 @@ MidiClient::MidiClient(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 MidiClient::~MidiClient() = default;
 
-unsigned MidiClient::PortCount()
+std::vector<unsigned> MidiClient::ChoosablePorts()
 {
+    std::vector<unsigned> ports;
     unsigned count = 0;
     if (!impl_->Run([&] { count = impl_->library->getPortCount(); })) {
-        return 0;
+        return ports;
     }
     if (impl_->reported) {
         log("MIDI: %s\n", impl_->lastError.c_str());
     }
-    return count;
+    for (unsigned port = 0; port < count; ++port) {
+        std::string name;
+        const bool read = impl_->Run([&] { name = impl_->library->getPortName(port); }) && !impl_->reported;
+        if (!read || !IsOwnClientPort(name)) {
+            ports.push_back(port);
+        }
+    }
+    return ports;
+}
+
+unsigned MidiClient::PortCount()
+{
+    choosable_ = ChoosablePorts();
+    return static_cast<unsigned>(choosable_.size());
+}
+
+// Numbered as the last count saw them, as a caller that counted, named and
+// opened in turn expects; each look at the service is a round trip on JACK.
+unsigned MidiClient::LibraryPort(unsigned port)
+{
+    if (port >= choosable_.size()) {
+        choosable_ = ChoosablePorts();
+    }
+    return port < choosable_.size() ? choosable_[port] : ~0u;
 }
 
 bool MidiClient::PortName(unsigned port, std::string* name)
 {
+    const unsigned libraryPort = LibraryPort(port);
     std::string read;
     // The library warns (and gives an empty name) for a port that vanished.
-    if (!impl_->Run([&] { read = impl_->library->getPortName(port); }) || impl_->reported) {
+    if (!impl_->Run([&] { read = impl_->library->getPortName(libraryPort); }) || impl_->reported) {
         return false;
     }
     *name = read;
@@ -190,7 +243,8 @@ bool MidiClient::PortName(unsigned port, std::string* name)
 
 bool MidiClient::OpenPort(unsigned port, const std::string& portName)
 {
-    const bool ran = impl_->Run([&] { impl_->library->openPort(port, portName); });
+    const unsigned libraryPort = LibraryPort(port);
+    const bool ran = impl_->Run([&] { impl_->library->openPort(libraryPort, portName); });
     if (ran && impl_->library->isPortOpen()) {
         impl_->portOpen = true;
         return true;
@@ -259,6 +313,7 @@ struct MidiInputClient::Delivery {
     {
         sem_init(&wake, 0, 0);
         thread = std::thread([this] { Run(); });
+        pthread_setname_np(thread.native_handle(), kMidiInputThreadName);
     }
 
     ~Delivery()
@@ -343,6 +398,7 @@ std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clie
     if (!impl) {
         return nullptr;
     }
+    RememberOwnClientName(clientName);
     std::unique_ptr<MidiInputClient> client(new MidiInputClient(std::move(impl)));
     client->delivery_ = std::make_unique<Delivery>(&client->impl_->portOpen);
     Delivery::handedOver.fetch_add(1, std::memory_order_release);
@@ -407,6 +463,7 @@ std::unique_ptr<MidiOutputClient> MidiOutputClient::Create(const std::string& cl
     if (!impl) {
         return nullptr;
     }
+    RememberOwnClientName(clientName);
     return std::unique_ptr<MidiOutputClient>(new MidiOutputClient(std::move(impl)));
 }
 

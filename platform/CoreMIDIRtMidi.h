@@ -36,11 +36,13 @@ public:
     MidiClient(const MidiClient&) = delete;
     MidiClient& operator=(const MidiClient&) = delete;
 
-    // Port count as the library sees it now (0 when that fails).
+    // The ports as the library sees them now, less those of clients named
+    // like this process's own (its own and a second editor's are never a
+    // device): count (0 when that fails), names and opening by that numbering.
     unsigned PortCount();
     // false when the name can't be read; *name is then left alone.
     bool PortName(unsigned port, std::string* name);
-    // Opens library port `port` under `portName`; false leaves no port open.
+    // Opens port `port` under `portName`; false leaves no port open.
     bool OpenPort(unsigned port, const std::string& portName);
     // A port other programs connect to, named portName.
     bool OpenVirtualPort(const std::string& portName);
@@ -55,8 +57,15 @@ public:
 
 protected:
     explicit MidiClient(std::unique_ptr<Impl> impl);
+    // Library port numbers of the ports the lists show, in library order.
+    std::vector<unsigned> ChoosablePorts();
+    unsigned LibraryPort(unsigned port);
+    std::vector<unsigned> choosable_;
     std::unique_ptr<Impl> impl_;
 };
+
+// The name of every input client's thread.
+inline constexpr const char* kMidiInputThreadName = "midi input";
 
 class MidiInputClient : public MidiClient {
 public:

@@ -3,6 +3,10 @@
 # Without TARGETS it builds everything.
 set -eu
 dir="$1"; shift
+mkdir -p "$dir"
+# Two first commands at once share the tree: one builds, the other waits for it.
+exec 8>"$dir/.build-lock"
+flock 8
 cmake -S "$(dirname "$0")/.." -B "$dir" -G Ninja "$@" >/dev/null
 target_args=""
 for t in ${TARGETS:-}; do

@@ -1,12 +1,15 @@
 #!/bin/sh
 # Opens the editor of build tree BUILD (default: build) in the host program:
 #   scripts/editor-session.sh [BUILD]
-# When no Zelto 2 is attached it starts the simulated one (and a JACK server
-# where no ALSA sequencer exists and none runs) and sets the editor's MIDI
-# ports to it. Without a display it writes a picture of the panel to
-# $ZELTO2X_SCREENSHOT (default: ./zelto2x-editor.png) and ends. Whatever it
-# started stops when the editor closes. Its logs, the synth's wire log among
-# them, go to $ZELTO2X_SESSION_DIR, else to a folder removed at the end.
+# When no Zelto 2 is attached it starts a simulated one of its own (and, where
+# no ALSA sequencer exists and no JACK server runs, a JACK server that the
+# sessions running at once share) and sets the editor's MIDI ports to it.
+# Without a display it writes a picture of the panel to $ZELTO2X_SCREENSHOT
+# (default: BUILD/zelto2x-editor.png) and ends; $ZELTO2X_SESSION_COMMANDS, a
+# shell command, may print host script lines to run before the picture. What
+# it started stops when the editor closes; the shared server stops with the
+# last session. Its logs, the synth's wire log among them, go to
+# $ZELTO2X_SESSION_DIR, else to a folder removed at the end.
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../build}" && pwd)"
@@ -15,7 +18,7 @@ build="$(cd "${1:-$here/../build}" && pwd)"
 
 host="$build/host/zelto2x-host"
 bundle="$build/Zelto2X Editor.component"
-screenshot="${ZELTO2X_SCREENSHOT:-$PWD/zelto2x-editor.png}"
+screenshot="${ZELTO2X_SCREENSHOT:-$build/zelto2x-editor.png}"
 if [ ! -x "$host" ] || [ ! -d "$bundle" ]; then
   echo "$build holds no built editor: run scripts/build.sh $build first." >&2
   exit 1
@@ -23,9 +26,9 @@ fi
 logs="${ZELTO2X_SESSION_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zelto2x-session.XXXXXX")}"
 mkdir -p "$logs"
 if [ -n "${ZELTO2X_SESSION_DIR:-}" ]; then
-  trap 'stop_started' EXIT
+  trap 'stop_started; leave_session_server' EXIT
 else
-  trap 'stop_started; rm -rf "$logs"' EXIT
+  trap 'stop_started; leave_session_server; rm -rf "$logs"' EXIT
 fi
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -34,8 +37,7 @@ export JACK_NO_START_SERVER=1
 
 api="$(midi_api)"
 if [ "$api" = jack ] && ! jack_running; then
-  echo "MIDI goes through JACK and no JACK server runs: starting one (jackd -d dummy)."
-  start_jack_server "$logs"
+  join_session_server "$logs"
 fi
 
 # Host script lines that choose the MIDI ports before the panel opens.
@@ -45,13 +47,16 @@ simulated=""
 if zelto2_attached "$api"; then
   echo "A Zelto 2 is attached: choose its ports in the editor's MIDI IN and MIDI OUT menus."
 else
-  start_simulated_synth "$build" "$logs"
+  # Named for this session, so that a second session takes neither it for the
+  # synth nor its ports for its own.
+  sim_name="Simulated Zelto 2 $$"
+  start_simulated_synth "$build" "$logs" "$sim_name"
   simulated=yes
-  echo "No Zelto 2 attached: the editor talks to the simulated one."
+  echo "No Zelto 2 attached: the editor talks to a simulated one ($sim_name)."
   # kDeviceInSelection (274) first: choosing the output (273) starts the
   # device enquiry, whose answer must find the input open.
-  printf 'set 274 %s\nset 273 %s\n' "$(port_entry "$api" "Zelto 2 Out" "MIDI Out")" \
-    "$(port_entry "$api" "Zelto 2 In" "MIDI In")" >"$ports"
+  printf 'set 274 %s\nset 273 %s\n' "$(port_entry "$api" "$sim_name Out" "MIDI Out")" \
+    "$(port_entry "$api" "$sim_name In" "MIDI In")" >"$ports"
 fi
 
 # Script commands for a session without a display: the panel once the synth
@@ -60,22 +65,31 @@ headless_script() {
   cat "$ports"
   echo openview
   if [ -n "$simulated" ]; then
-    poll 10 "$sim_pid" grep -q '^F0 3E 16 .. 04 F7$' "$logs/wire.log" || true
+    poll 10 "$sim_pid" grep -qs '^F0 3E 16 .. 04 F7$' "$logs/wire.log" || true
+  fi
+  if [ -n "${ZELTO2X_SESSION_COMMANDS:-}" ]; then
+    sh -c "$ZELTO2X_SESSION_COMMANDS"
   fi
   echo "wait 1000"
-  echo "screenshot $screenshot"
+  echo "screenshot $logs/panel.png"
   echo closeview
   echo quit
 }
 
 run_headless() {
   echo "No display can be opened: writing a picture of the editor's panel to $screenshot instead."
-  headless_script | "$host" --script - "$bundle" >"$logs/host.log" 2>&1 || true
-  if ! grep -qxF "ok $screenshot" "$logs/host.log"; then
-    echo "The picture could not be written:" >&2
-    grep '^error' "$logs/host.log" >&2 || true
-    return 1
+  headless_script | "$host" --script - "$bundle" >"$logs/host.log" 2>"$logs/editor.log" || true
+  # Copied in under a name of its own, then renamed: a session running at
+  # once never finds half a picture.
+  if grep -qxF "ok $logs/panel.png" "$logs/host.log" && cp "$logs/panel.png" "$screenshot.$$" &&
+    mv -f "$screenshot.$$" "$screenshot"; then
+    echo "Wrote the picture: $screenshot"
+    return 0
   fi
+  rm -f "$screenshot.$$"
+  echo "The picture could not be written:" >&2
+  grep '^error' "$logs/host.log" >&2 || true
+  return 1
 }
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || [ "${ZELTO2X_HEADLESS:-}" = 1 ]; then
@@ -84,7 +98,7 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || [ "${ZELTO2X_HEADLESS:-}" = 1 ];
 fi
 echo "Opening the editor; closing its window ends the session."
 # In the background, so that a signal to this script ends the session at once.
-"$host" --window --script "$ports" "$bundle" >"$logs/host.log" 2>&1 &
+"$host" --window --script "$ports" "$bundle" >"$logs/host.log" 2>"$logs/editor.log" &
 started_pids="$! $started_pids"
 status=0
 wait "$!" || status=$?

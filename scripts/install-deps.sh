@@ -20,5 +20,8 @@ SUDO=""
 echo "Installing:$missing"
 # jackd2 asks whether to enable real-time scheduling; the tests need no such thing.
 echo "jackd2 jackd/tweak_rt_limits boolean false" | $SUDO debconf-set-selections
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+# A second first command (or the system's own updates) may hold the package
+# lock: wait for it rather than fail.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -qq
+# shellcheck disable=SC2086
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing

@@ -1,8 +1,12 @@
 # Sourced by POSIX sh scripts: the MIDI services an editor session needs (a
 # JACK server, the simulated Zelto 2). Each start_ function notes the process
 # it started, so stop_started ends exactly those and nothing the user runs.
+# Sessions that run at once share one JACK server: the last one to leave
+# stops it (join_session_server, leave_session_server).
 
 started_pids=""
+session_server_dir=""
+share_pid=""
 
 # The MIDI system the editor and the simulated synth both choose: ALSA when
 # its sequencer can be opened, else JACK; ZELTO2X_MIDI_API overrides.
@@ -13,6 +17,7 @@ midi_api() {
   esac
 }
 
+# Whether the server JACK_DEFAULT_SERVER names (default: "default") runs.
 jack_running() {
   [ "$(JACK_NO_START_SERVER=1 jack_wait -c 2>/dev/null)" = running ]
 }
@@ -30,34 +35,99 @@ poll() { # SECONDS PID COMMAND...
   done
 }
 
-# A JACK server on the dummy driver (no sound card needed), named by
-# JACK_DEFAULT_SERVER when set. Short cycles keep MIDI quick.
-start_jack_server() { # LOGDIR
-  JACK_NO_AUDIO_RESERVATION=1 jackd -r -d dummy -p 128 >"$1/jackd.log" 2>&1 &
-  started_pids="$! $started_pids"
-  if ! poll 10 "$!" jack_running; then
-    echo "The JACK server did not start:" >&2
-    cat "$1/jackd.log" >&2
-    return 1
+# What a JACK server of that name and its clients leave in /dev/shm (its
+# socket, their semaphores); only for a server that no longer runs.
+remove_jack_leftovers() { # SERVER
+  rm -f "/dev/shm/jack_$1_$(id -u)_"* "/dev/shm/jack_sem.$(id -u)_$1_"*
+}
+
+# Points this script and what it starts at the JACK server that the editor
+# sessions of this user share ("zelto2x-sessions-UID", or the name in
+# $ZELTO2X_SESSION_SERVER; on the dummy driver: no sound card needed),
+# starting it when none runs. The server runs in a
+# session of its own, so a Ctrl-C meant for one editor session leaves it to
+# the others. Until leave_session_server this session holds a share of it: a
+# shared lock, held by a small process of its own rather than on a file
+# descriptor of this script, which every program the session starts (and any
+# daemon they leave behind) would inherit and hold on to.
+join_session_server() { # LOGDIR
+  session_server_dir="${TMPDIR:-/tmp}/zelto2x-sessions-$(id -u)"
+  mkdir -p "$session_server_dir"
+  export JACK_DEFAULT_SERVER="${ZELTO2X_SESSION_SERVER:-zelto2x-sessions-$(id -u)}"
+  # One session at a time starts, joins or stops the server.
+  exec 6>"$session_server_dir/start.lock"
+  flock 6
+  if jack_running; then
+    echo "MIDI goes through the JACK server of the editor sessions already running ($JACK_DEFAULT_SERVER)."
+  else
+    echo "MIDI goes through JACK and no JACK server runs: starting one for the editor sessions (jackd -d dummy, named $JACK_DEFAULT_SERVER)."
+    remove_jack_leftovers "$JACK_DEFAULT_SERVER"
+    JACK_NO_AUDIO_RESERVATION=1 setsid jackd -r -d dummy -p 128 </dev/null >"$1/jackd.log" 2>&1 6>&- &
+    echo "$!" >"$session_server_dir/jackd.pid"
+    if ! poll 10 "$!" jack_running; then
+      echo "The JACK server did not start:" >&2
+      cat "$1/jackd.log" >&2
+      exec 6>&-
+      return 1
+    fi
   fi
+  held="$session_server_dir/share.$$"
+  rm -f "$held"
+  # flock itself holds it (-o: not the loop it runs), so ending flock ends
+  # the share; the loop ends with flock or with this session.
+  flock -s -o "$session_server_dir/users.lock" \
+    sh -c ': >"$1"; while kill -0 "$2" && kill -0 "$PPID"; do sleep 1; done 2>/dev/null' \
+    sh "$held" "$$" </dev/null >/dev/null 2>&1 6>&- &
+  share_pid=$!
+  poll 10 "$share_pid" test -e "$held" || true
+  rm -f "$held"
+  exec 6>&-
+}
+
+# Gives up this session's share of the sessions' server and stops it when no
+# other session holds one.
+leave_session_server() {
+  [ -n "$session_server_dir" ] || return 0
+  kill "$share_pid" 2>/dev/null || true
+  wait "$share_pid" 2>/dev/null || true
+  exec 6>"$session_server_dir/start.lock"
+  flock 6
+  if flock -n -x "$session_server_dir/users.lock" true; then
+    pid="$(cat "$session_server_dir/jackd.pid" 2>/dev/null || true)"
+    if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
+      # Reaped here when this script started it; else watched until it is gone.
+      wait "$pid" 2>/dev/null || true
+      tenths=100
+      while kill -0 "$pid" 2>/dev/null && [ "$tenths" -gt 0 ]; do
+        sleep 0.1
+        tenths=$((tenths - 1))
+      done
+    fi
+    jack_running || remove_jack_leftovers "$JACK_DEFAULT_SERVER"
+    rm -f "$session_server_dir/jackd.pid"
+  fi
+  exec 6>&-
+  session_server_dir=""
 }
 
 # True when a MIDI port already carries a Zelto 2's name: the synth itself or
-# a simulated one that someone else started.
+# a simulated one that the user started. The simulated synths of editor
+# sessions ("Simulated Zelto 2 ...") go with their session and never count.
 zelto2_attached() { # API
   case "$1" in
     alsa) grep -q '"Zelto 2' /proc/asound/seq/clients 2>/dev/null ;;
-    jack) jack_lsp 2>/dev/null | grep -q 'Zelto 2' ;;
+    jack) jack_lsp 2>/dev/null | grep -v '^Simulated Zelto 2 ' | grep -q 'Zelto 2' ;;
   esac
 }
 
-# tools/zelto2-sim of build tree BUILD; returns once its ports exist. It
-# writes what it receives, one message a line in hex, to LOGDIR/wire.log.
-start_simulated_synth() { # BUILD LOGDIR
-  "$1/tools/zelto2-sim" --no-stdin --log "$2/wire.log" >"$2/zelto2-sim.log" 2>&1 &
+# tools/zelto2-sim of build tree BUILD under client names "NAME In" and
+# "NAME Out"; returns once its ports exist. It writes what it receives, one
+# message a line in hex, to LOGDIR/wire.log.
+start_simulated_synth() { # BUILD LOGDIR NAME
+  "$1/tools/zelto2-sim" --no-stdin --name "$3" --log "$2/wire.log" >"$2/zelto2-sim.log" 2>&1 &
   started_pids="$! $started_pids"
   sim_pid=$!
-  if ! poll 10 "$sim_pid" grep -q '^zelto2-sim: ready' "$2/zelto2-sim.log"; then
+  if ! poll 10 "$sim_pid" grep -qs '^zelto2-sim: ready' "$2/zelto2-sim.log"; then
     echo "The simulated Zelto 2 did not start:" >&2
     cat "$2/zelto2-sim.log" >&2
     return 1

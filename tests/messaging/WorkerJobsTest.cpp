@@ -8,6 +8,7 @@
 #include "IGraphics.h"
 #include "LibrarianViewControl.h"
 #include "WorkerFixture.h"
+#include "e2e/SoundDumpMap.h"
 
 namespace {
 
@@ -263,6 +264,8 @@ TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWi
         {false, false, true, 0, 200}, {false, true, true, 1400, 1600}, {false, false, false, 1400, 1600},
         {true, true, false, -1, 0}};
     editor->GetParam(kPatchName)->SetDisplayText(0, "my sound");
+    editor->GetParam(kArpClock)->Set(5);  // the synth holds it one up
+    editor->GetParam(kOscillator2Semitone)->Set(-3);
     for (const auto& [toLibrary, globalBefore, settingsSent, sentAtMs, totalMs] : rows) {
         SCOPED_TRACE(sentAtMs);
         giveLibraryBank(7);
@@ -287,6 +290,9 @@ TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWi
             EXPECT_EQ(sent.back().timeMs - start, static_cast<uint32_t>(sentAtMs));
             EXPECT_EQ(sent.back().bytes.size(), 137u);
             EXPECT_EQ(sent.back().bytes[135], zelto2sim::Checksum(sent.back().bytes));
+            // What the synth now holds reads back as the panel.
+            for (const auto& [param, value] : e2e::PanelValuesOf(editor->synth->Sound({true, 0})))
+                EXPECT_EQ(value, editor->paramValue(param)) << "parameter " << param;
         }
     }
 }

@@ -38,6 +38,14 @@ TEST_F(JackPortTest, ListsStartWithOffAreBuiltOnceOpeningByNameReturnsTheEntryOf
     EXPECT_EQ(out, entry);
     ASSERT_GT(plug->setExternalMIDIIn(in, synth.OutputPortName().c_str()), 0);
     EXPECT_TRUE(server.HasPort(kOurOutputPort) && server.HasPort(kOurInputPort));
+    // A second editor lists the synth, but no editor's port as a device.
+    PortTestPlugin second;
+    std::vector<std::string> listed = second.getExternalMIDIInNames();
+    EXPECT_LT(EntryOf(listed, synth.OutputPortName()), static_cast<int>(listed.size()));
+    for (const std::string& name : second.getExternalMIDIOutNames())
+        listed.push_back(name);
+    for (const std::string& name : listed)
+        EXPECT_EQ(name.find("RtMidi"), std::string::npos) << name;
 
     out = 0, in = 1;
     EXPECT_EQ(plug->setExternalMIDIOut(out, "OFF"), 0);

@@ -1,0 +1,52 @@
+# Sourced by the editor-session tests (with their own $0 and arguments).
+# JACK keeps every server's socket and semaphores in /dev/shm and names a
+# client's socket by the client's name alone, so a session under test must not
+# meet those of other tests or of the user: where the system allows, the test
+# runs again with a /dev/shm of its own; elsewhere its sessions get a JACK
+# server name of their own. Gives $work (removed at the end) and fail.
+set -eu
+if [ -z "${ZELTO2X_TEST_OWN_SHM:-}" ]; then
+  for how in "" --map-current-user; do
+    # shellcheck disable=SC2086
+    if unshare $how --mount --propagation private sh -c 'mount -t tmpfs tmpfs /dev/shm' 2>/dev/null; then
+      exec unshare $how --mount --propagation private sh -c \
+        'mount -t tmpfs -o mode=1777 tmpfs /dev/shm && ZELTO2X_TEST_OWN_SHM=1 exec sh "$@"' sh "$0" "$@"
+    fi
+  done
+  export ZELTO2X_SESSION_SERVER="zelto2x-sessions-test-$$"
+fi
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# The sessions' shared-server bookkeeping stays inside the test.
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# One editor session without a display, named NAME, on JACK, finding no JACK
+# server running (the user's, if any, is never reached); COMMANDS as in
+# ZELTO2X_SESSION_COMMANDS. What it says goes to $work/NAME.txt.
+headless_session() { # SOURCE_DIR BUILD_DIR NAME [COMMANDS]
+  env -u DISPLAY -u WAYLAND_DISPLAY -u JACK_NO_START_SERVER JACK_DEFAULT_SERVER="zelto2x-none-$$" \
+    ZELTO2X_MIDI_API=jack ZELTO2X_DATA_FOLDER="$work/data" ZELTO2X_SESSION_DIR="$work/$3" \
+    ZELTO2X_SCREENSHOT="$work/$3.png" ZELTO2X_SESSION_COMMANDS="${4:-}" \
+    sh "$1/scripts/editor-session.sh" "$2" >"$work/$3.txt" 2>&1
+}
+
+# The JACK server a session said it started or joined.
+session_server() { # NAME
+  sed -n 's/.*(jackd -d dummy, named \(.*\))\.$/\1/p; s/.*editor sessions already running (\(.*\))\.$/\1/p' "$work/$1.txt"
+}
+
+is_png() { # FILE
+  [ "$(od -An -tx1 -N8 "$1" 2>/dev/null | tr -d ' \n')" = 89504e470d0a1a0a ]
+}
+
+# Nothing of the server or its clients runs or stays in /dev/shm.
+server_gone() { # SERVER
+  [ "$(JACK_DEFAULT_SERVER="$1" jack_wait -c 2>/dev/null)" = "not running" ] &&
+    ! ls /dev/shm | grep -qF "$1"
+}

@@ -1,0 +1,38 @@
+#!/bin/sh
+# Two first-command sessions at once without a display: each talks to a
+# simulated Zelto 2 of its own over the JACK server they share, the first
+# closes while the second works on (a knob turned then still reaches its
+# synth), and the last one out stops the server and leaves nothing behind.
+#   TwoSessionsTest.sh SOURCE_DIR BUILD_DIR
+. "$(dirname "$0")/SessionTestSupport.sh"
+
+# Host script lines printed once FILE exists (at most 60 s on).
+after() { # FILE LINES
+  echo "i=0; until [ -e '$work/$1' ] || [ \$i -ge 600 ]; do sleep 0.1; i=\$((i + 1)); done; printf '$2'"
+}
+
+# The first stays open until the second has found its synth; the second turns
+# the cutoff knob only once the first has closed.
+headless_session "$1" "$2" first "$(after second-ready '')" &
+first=$!
+headless_session "$1" "$2" second "touch '$work/second-ready'; $(after first-closed 'set 40 0.25\\nwait 1000\\n')" &
+second=$!
+wait "$first" || fail "the first session ended with an error: $(cat "$work/first.txt")"
+sent_before="$(wc -l <"$work/second/wire.log")"
+touch "$work/first-closed"
+wait "$second" || fail "the second session ended with an error: $(cat "$work/second.txt")"
+cat "$work/first.txt" "$work/second.txt"
+
+server="$(session_server first)"
+[ -n "$server" ] && [ "$(session_server second)" = "$server" ] || fail "the sessions did not share one JACK server"
+grep -q 'already running' "$work/first.txt" "$work/second.txt" || fail "no session joined the other's server"
+synths="$(sed -n 's/.*talks to a simulated one (\(.*\))\.$/\1/p' "$work/first.txt" "$work/second.txt" | sort -u | wc -l)"
+[ "$synths" -eq 2 ] || fail "the sessions did not each start a simulated synth of their own"
+for name in first second; do
+  grep -qx 'F0 3E 16 00 04 F7' "$work/$name/wire.log" || fail "the $name session's synth never got the device enquiry"
+  ! grep -q '^error' "$work/$name/host.log" || fail "the $name session could not choose its ports"
+  is_png "$work/$name.png" || fail "the $name session wrote no picture"
+done
+[ "$(wc -l <"$work/second/wire.log")" -gt "$sent_before" ] || fail "the knob turned after the first closed never arrived"
+server_gone "$server" || fail "the JACK server still runs or left files in /dev/shm"
+echo "PASS"
