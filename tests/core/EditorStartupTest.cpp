@@ -172,7 +172,8 @@ TEST_F(CoreTest, HelpItemsWithoutAnApplicationToOpenThemSayWhereToLook)
     for (const auto& [item, name, value] : rows) {
         if (item < 0)
             fs::remove(folder.root + "Marnvik-Zelto2X-User-Manual-v101.pdf");
-        quietly([&] { editor->libOpenHelp(item < 0 ? 1 : item); });
+        const int opened = item < 0 ? 1 : item;
+        quietly([&] { editor->libOpenHelp(opened); });
         EXPECT_EQ(name + "|" + value, nameLine->GetTextString() + "|" + valueLine->GetTextString());
     }
     platform::WindowSystem::SetShared(nullptr);
