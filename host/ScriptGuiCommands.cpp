@@ -56,7 +56,9 @@ void reportMenuNotes(platform::WindowSystem* system)
         std::cerr << "note: " << note << std::endl;
 }
 
-HostStatus click(const std::vector<std::string>& args)
+// One click, or with clicks 2 a double click: a press and release, then a
+// second press the window counts as the second click.
+HostStatus clickTimes(const std::vector<std::string>& args, int clicks)
 {
     int x, y;
     if (!parseInt(args[0], &x) || !parseInt(args[1], &y))
@@ -65,14 +67,29 @@ HostStatus click(const std::vector<std::string>& args)
     platform::NativeWindow* window = frontWindow(&system);
     if (!window)
         return noWindowOpen();
-    window->InjectMouse(mouseAt(window, platform::MouseEventKind::Down, x, y));
-    system->ProcessEvents(0);
-    window = system->FrontWindow();  // a click may close the window
-    if (window)
-        window->InjectMouse(mouseAt(window, platform::MouseEventKind::Up, x, y));
-    system->ProcessEvents(kSettleMilliseconds);
+    for (int count = 1; count <= clicks && window; ++count) {
+        platform::MouseEvent press = mouseAt(window, platform::MouseEventKind::Down, x, y);
+        press.clickCount = count;
+        window->InjectMouse(press);
+        system->ProcessEvents(0);
+        window = system->FrontWindow();  // a click may close the window
+        if (window)
+            window->InjectMouse(mouseAt(window, platform::MouseEventKind::Up, x, y));
+        system->ProcessEvents(count == clicks ? kSettleMilliseconds : 0);
+        window = system->FrontWindow();
+    }
     reportMenuNotes(system);
     return HostStatus::Ok();
+}
+
+HostStatus click(const std::vector<std::string>& args)
+{
+    return clickTimes(args, 1);
+}
+
+HostStatus doubleClick(const std::vector<std::string>& args)
+{
+    return clickTimes(args, 2);
 }
 
 HostStatus drag(const std::vector<std::string>& args)
@@ -255,6 +272,7 @@ const bool registered = RegisterHostExtension({"window", AddGuiCommands, runWind
 void AddGuiCommands(ScriptCommands& commands, PluginHost& pluginHost)
 {
     commands.add("click", withArguments(2, click, "click X Y"));
+    commands.add("dblclick", withArguments(2, doubleClick, "dblclick X Y"));
     commands.add("drag", withArguments(4, drag, "drag X Y DX DY"));
     commands.add("key", withArguments(1, key, "key CODE"));
     commands.add("screenshot", withArguments(1, screenshot, "screenshot FILE.png"));

@@ -78,44 +78,37 @@ TEST_F(Commands, LibraryProgramStepsWrapWithinTheBanksHundredSlots)
     }
 }
 
-TEST_F(Commands, RenameStoresTheCleanedNameInTheSlotWithANewChecksum)
+TEST_F(Commands, RenameStoresTheCleanedNameWithANewChecksumAndNeedsAWholeSound)
 {
     upperBank().patches.resize(40);
     upperBank().patches[3].messages.push_back({initDump()});
     upperBank().patches[3].category = "BASS";
-    editor->selectLibrarianSlot(3);
-    editor->GetParam(kPatchRename)->SetDisplayText(0, "my pad \xC3\xA9~\x7F long name");
-    editor->renameHandled = false;
-    press(kPatchRename, 0);
-
-    ASSERT_EQ(upperBank().patches.size(), 100u);
-    const LibrarianPatch& slot = upperBank().patches[3];
-    Bytes expected = initDump();  // the name at bytes 120..133, the checksum over bytes 1..134 after it
-    std::copy_n("MY PAD   ~  LO", 14, expected.begin() + 120);
-    expected[135] = static_cast<uint8_t>(std::accumulate(expected.begin() + 1, expected.begin() + 135, 0) % 128);
-    ASSERT_EQ(1u, slot.messages.size());
-    EXPECT_EQ(expected, slot.messages[0].bytes);
-    EXPECT_EQ("MY PAD   ~  LO/BASS", slot.name + "/" + slot.category);
-    EXPECT_EQ(value(kBankEditUnsaved), 1.0);
-    EXPECT_TRUE(editor->renameHandled);
-    EXPECT_FALSE(editor->midiMessageManager->libraryRequest.libraryRequestActive);
-}
-
-TEST_F(Commands, ShortNamesArePaddedAndRenamesWithoutASoundOrSlotAreRefused)
-{
-    upperBank().patches[0].messages.push_back({initDump()});
     upperBank().patches[1].messages.push_back({Bytes(100, 0x10)});
-    editor->GetParam(kPatchRename)->SetDisplayText(0, "ab");
-    for (int slot : {0, 1, -1}) {
-        editor->selectLibrarianSlot(slot);
+    const struct {
+        int slot;
+        const char *entered, *name, *nameBytes;  // null: refused
+    } cases[] = {{3, "my pad \xC3\xA9~\x7F long name", "MY PAD   ~  LO", "MY PAD   ~  LO"}, {3, "ab", "AB", "AB            "},
+        {1, "ab", nullptr, nullptr}, {-1, "ab", nullptr, nullptr}};
+    for (const auto& c : cases) {
+        editor->selectLibrarianSlot(c.slot);
+        editor->GetParam(kPatchRename)->SetDisplayText(0, c.entered);
         editor->renameHandled = false;
         press(kPatchRename, 0);
-        EXPECT_TRUE(editor->renameHandled);
+        EXPECT_TRUE(editor->renameHandled) << c.entered;
+        if (!c.name)
+            continue;
+        const LibrarianPatch& slot = upperBank().patches[3];
+        Bytes expected = initDump();  // the name at bytes 120..133, the checksum over bytes 1..134 after it
+        std::copy_n(c.nameBytes, 14, expected.begin() + 120);
+        expected[135] = static_cast<uint8_t>(std::accumulate(expected.begin() + 1, expected.begin() + 135, 0) % 128);
+        EXPECT_EQ(expected, slot.messages.at(0).bytes) << c.entered;
+        EXPECT_EQ(std::string(c.name) + "/BASS", slot.name + "/" + slot.category);
     }
-    EXPECT_EQ(upperBank().patches[0].name, "AB");
-    EXPECT_EQ(nameBytes(upperBank().patches[0].messages[0].bytes), "AB            ");
-    EXPECT_EQ(upperBank().patches[1].messages[0].bytes, Bytes(100, 0x10));
-    EXPECT_EQ(upperBank().patches[1].name, "");
+    EXPECT_EQ(100u, upperBank().patches.size());
+    EXPECT_EQ(Bytes(100, 0x10), upperBank().patches[1].messages[0].bytes);
+    EXPECT_EQ("Slot is empty!", nameLine->GetTextString());
+    EXPECT_EQ(value(kBankEditUnsaved), 1.0);
+    EXPECT_FALSE(editor->midiMessageManager->libraryRequest.libraryRequestActive);
 }
 
 TEST_F(Commands, LowerBankStepsStayWithinTheRealListAndKeepTheFileName)

@@ -169,3 +169,28 @@ TEST(EditorClockJobs, ATransportRestartWhileTheStopStillRunsStartsTheClockAgain)
     editor.hostPlaying = false;
     EXPECT_EQ((std::vector<uint8_t> {0xFA, 0xFC, 0xFA, 0xFC}), editor.renderUntilBytes(4));
 }
+
+// While the host buffer carries the output, a transport start leaves the hardware clock alone; the clock follows again
+// from the next start after the switch-off. The start the block would post goes before the continuous clock posted in
+// the same block, so once a tick is out and the start/stop worker idle, a start would be on the wire.
+TEST(EditorClockJobs, WhileTheHostBufferCarriesTheOutputTheTransportLeavesTheClockAlone)
+{
+    DataFolder folder;
+    ClockGateEditor editor;
+    editor.midiOutSet = editor.toDAWBuffer = true;
+    editor.sendClockPointer = editor.sendClockInfo = true;
+    editor.GetParam(kOverrideTempo)->Set(1.0);  // ticks at the host's 120 BPM
+    editor.hostPlaying = true;
+    ASSERT_EQ(0xF8, editor.renderUntilSent(0xF8).at(0));
+    editor.renderUntil([&] { return editor.midiMessageManager->clockStartStopThreadIdle(); });
+    const std::vector<uint8_t> playing = editor.renderUntilBytes(0);
+    EXPECT_EQ(0, std::count(playing.begin(), playing.end(), 0xFA));
+
+    editor.toDAWBuffer = false;
+    editor.hostPlaying = false;
+    editor.render();
+    editor.hostPlaying = true;
+    const std::vector<uint8_t> bytes = editor.renderUntilSent(0xFA);
+    EXPECT_EQ(1, std::count(bytes.begin(), bytes.end(), 0xFA));
+    EXPECT_EQ(0, std::count(bytes.begin(), bytes.end(), 0xFC));
+}

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <map>
+#include <set>
+#include <thread>
 #include <tuple>
 
 #include "ControlLayer.h"
@@ -14,6 +16,7 @@
 #include "Zelto2Synth.h"
 #include "e2e/SoundDumpMap.h"
 #include "UIConfigManager.h"
+#include "platform/CoreMIDIRtMidi.h"
 
 using namespace coretest;
 
@@ -78,6 +81,32 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     for (int i = 0; i < gui->NLayers(); ++i)
         drawLayer(gui->GetLayer(i));
     EXPECT_LT(200, drawn);
+}
+
+// Every index of the parameter table (kTimbreLED, 306, the last) has a parameter and none is the host's; start-up starts
+// no worker and leaves only threads that wait (the render thread's job dispatcher, the MIDI input); the first-run notice
+// shows only for "no".
+TEST(EditorConfigured, StartsWithItsParametersNoWorkerAndNoNoticeUnlessNotSeen)
+{
+    const auto threads = [] {
+        std::set<std::pair<std::string, std::string>> named;  // id, name
+        for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+            std::string name;
+            std::getline(std::ifstream(task.path() / "comm"), name);
+            named.emplace(task.path().filename(), name);
+        }
+        return named;
+    };
+    for (const char* seen : {"yes", ""}) {
+        const auto before = threads();
+        ConfiguredEditor configured("normal", seen);
+        for (const auto& thread : threads())
+            EXPECT_TRUE(before.count(thread) || thread.second == MIDIMessageManager::kDispatcherThreadName ||
+                        thread.second == platform::kMidiInputThreadName) << thread.second;
+        Zelto2X& editor = *configured.editor;
+        EXPECT_EQ(std::pair(kTimbreLED + 1, 0), std::pair(editor.NParams(), editor.NAutomatableParams()));
+        EXPECT_FALSE(editor.findLayer("firstRunNotification")->IsVisible()) << seen;
+    }
 }
 
 // The progress overlay's picture is the image table's copy at the interface
@@ -209,7 +238,7 @@ TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfA
     };
     const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "-"}, {kDisplayAboutWindow, 1, 0, "-", "-"},
         {kExitAboutWindow, 1, 0, "-", "-"}, {kViewMIDIFilterSettings, 1, 0, "-", "-"},
-        {kOverwriteBank, 1, 0, "-", "-"}, {kPartLock, 1, 1, "Lock Program", "ON [1]"},
+        {kPartLock, 1, 1, "Lock Program", "ON [1]"},
         {kFilterCutoff, 64, 64, "Set MIDI I/O First!", "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
     for (const Row& row : rows) {
         editor->showStatusLines("-", "-");
@@ -217,5 +246,106 @@ TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfA
         configured.setFromGUI(row.param, row.after);
         EXPECT_EQ(row.name, editor->paramTextControl(kControlDisplayName)->GetTextString()) << row.param;
         EXPECT_EQ(row.line, editor->paramTextControl(kControlDisplayValue)->GetTextString()) << row.param;
+    }
+}
+
+TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    DataFolder folder;
+    folder.write("Patches", "a file where the library folder belongs");
+    std::unique_ptr<Zelto2X> editor;
+    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ASSERT_TRUE(editor->paramTextControl(kControlDisplayName));
+    EXPECT_EQ("Patches folder NOT created!|Check folder rights",
+        editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+            editor->paramTextControl(kControlDisplayValue)->GetTextString());
+    quietly([&] { editor.reset(); });
+}
+
+// The window and settings commands from a fresh editor on tab 0 with the first-run notice up, the global settings sent
+// and an output open (unless the row says not): the page shown, the windows open or closed, the settings file, the
+// status line and the messages sent (size@ms, in virtual time); the progress overlay is down again after each. A step
+// before the command may open a window.
+TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSettingsAndSendTheSound)
+{
+    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
+    const std::string start = "normal\nnormal\nno\n\n";
+    struct Row {
+        std::pair<int, double> before, command;
+        int tab;
+        std::vector<const char*> shown, hidden;
+        std::string settings, status, sent;
+        bool output = true;
+    };
+    const Row rows[] = {
+        {{}, {kShowModMatrix, 1}, 3, {}, {}, start, "-", ""},
+        {{}, {kShowModMatrix, 0}, 2, {}, {}, start, "-", ""},
+        {{}, {kShowLibrarian, 1}, 1, {}, {}, start, "-", ""},
+        {{}, {kShowLibrarian, 0}, 2, {}, {}, start, "-", ""},
+        {{}, {kUserInterfaceSize, 0}, 0, {}, {}, "normal\nsmall\nno\n\n", "Size changes applied...", ""},
+        {{}, {kUserInterfaceSize, 2}, 0, {}, {}, "normal\nlarge\nno\n\n", "Size changes applied...", ""},
+        {{}, {kUserInterfaceSize, 3}, 0, {}, {}, start, "Size changes applied...", ""},
+        {{}, {kFirstRunExit, 1}, 0, {}, {"firstRunNotification"}, "normal\nnormal\nyes\n\n", "Set MIDI In and MIDI Out",
+            ""},
+        {{}, {kFirstRunExit, 0}, 0, {"firstRunNotification"}, {}, start, "-", ""},
+        {{}, {kViewMIDIFilterSettings, 1}, 0, {"midiFilterSettings"}, {}, start, "-", ""},
+        {{kViewMIDIFilterSettings, 1}, {kViewMIDIFilterSettings, 0}, 0, {}, {"midiFilterSettings"}, start, "-", ""},
+        {{}, {kDisplayAboutWindow, 1}, 0, {"aboutWindow"}, {}, start, "-", ""},
+        {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 1}, 0, {}, {"aboutWindow"}, start, "-", ""},
+        {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 0}, 0, {"aboutWindow"}, {}, start, "-", ""},
+        // The global settings step (1000 + 400 ms) goes first: the settings count as not sent.
+        {{}, {kPushArrangement, 1}, 0, {}, {}, start, "-", "137@1400"},
+        {{}, {kPushArrangement, 0}, 0, {}, {}, start, "-", ""},
+        {{}, {kPushArrangement, 1}, 0, {}, {}, start, "-", "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.command.first << " = " << row.command.second);
+        dovor::SteppedClock clock;
+        dovor::SetVirtualClock(&clock);
+        DataFolder folder;
+        folder.write(kSettingsFile, start);
+        std::unique_ptr<RecordingEditor> editor;
+        quietly([&] { editor = std::make_unique<RecordingEditor>(); });
+        editor->midiOutSet = row.output;
+        editor->GetParam(kDeviceOutSelection)->Set(row.output);
+        quietly([&] {
+            editor->SetParameterFromGUI(kMainTab, 0.0);
+            if (row.before.first)
+                editor->SetParameterFromGUI(row.before.first, editor->GetParam(row.before.first)->GetNormalized(row.before.second));
+        });
+        editor->showStatusLines("-", "-");
+        editor->globalSettingsSent = true;
+        const uint32_t pressed = GetTickCount();
+        quietly([&] {
+            editor->GetParam(row.command.first)->Set(row.command.second);
+            editor->OnParamChange(row.command.first);
+            for (int i = 0; i < 20000 && !editor->midiMessageManager->requestThreadIdle(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        ControlLayer* root = editor->findLayer("root");
+        ASSERT_TRUE(root && root->NLayers() == 4);
+        EXPECT_EQ(row.tab, editor->paramValue(kMainTab));
+        for (int page = 0; page < 4; ++page)
+            EXPECT_EQ(page == row.tab, root->GetLayer(page)->IsVisible()) << "page " << page;
+        for (const char* name : row.shown)
+            EXPECT_TRUE(editor->findLayer(name)->IsVisible()) << name;
+        for (const char* name : row.hidden)
+            EXPECT_FALSE(editor->findLayer(name)->IsVisible()) << name;
+        EXPECT_FALSE(editor->findLayer("PROGRESS")->IsVisible());
+        EXPECT_EQ(row.settings, folder.read(kSettingsFile));
+        EXPECT_EQ(row.status, editor->paramTextControl(kControlDisplayName)->GetTextString());
+        std::string sent;
+        zelto2sim::Zelto2Synth synth(0);
+        const std::vector<uint32_t> times = editor->times();
+        for (size_t i = 0; i < times.size(); ++i) {
+            sent += std::to_string(editor->wire()[i].size()) + "@" + std::to_string(times[i] - pressed);
+            std::string refusal;
+            synth.Receive(editor->wire()[i], &refusal);
+            EXPECT_EQ("", refusal);
+        }
+        EXPECT_EQ(row.sent, sent);
+        quietly([&] { editor.reset(); });
+        dovor::SetVirtualClock(nullptr);
     }
 }

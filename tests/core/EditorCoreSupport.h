@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -78,6 +79,12 @@ public:
         return true;
     }
     bool TrySendMidiMsg(IMidiMsg* msg) override { return !portBusy && SendMidiMsg(msg); }
+    // The workers' raw sends: the clock's bytes, the library's sounds.
+    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
+    {
+        record(bytes);
+        return true;
+    }
     bool SendMidiSysex(unsigned char* data, int size) override
     {
         Bytes bytes(data, data + size);
@@ -168,6 +175,11 @@ public:
     std::vector<uint8_t> renderUntilBytes(size_t count)
     {
         renderUntil([&] { return m_bytes.size() >= count; });
+        return m_bytes;
+    }
+    std::vector<uint8_t> renderUntilSent(uint8_t byte)
+    {
+        renderUntil([&] { return std::find(m_bytes.begin(), m_bytes.end(), byte) != m_bytes.end(); });
         return m_bytes;
     }
     void renderUntil(const std::function<bool()>& done)
@@ -264,6 +276,7 @@ protected:
     {
         dovor::SetVirtualClock(&clock);
         editor = std::make_unique<RecordingEditor>();
+        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
         for (int i = 0; i < kNumParams; ++i)
             editor->GetParam(i)->InitDouble(("param " + std::to_string(i)).c_str(), 0.0, 0.0, 200.0, 1.0);
         editor->GetParam(kGlobalMidiChannel)->InitDouble("MIDI Channel", 1.0, 0.0, 16.0, 1.0);

@@ -1,7 +1,11 @@
 // Project recall on a private JACK server with the simulated Zelto 2: the
-// stored port names open the live ports again and the sound goes out whole.
+// stored port names open the live ports again, the sound goes out whole, and
+// closing takes the ports away before anything a message could reach.
+#include <thread>
+
 #include "EditorCoreSupport.h"
 #include "IParam.h"
+#include "platform/CoreMIDIRtMidi.h"
 #include "support/JackServer.h"
 #include "support/SimulatedSynth.h"
 
@@ -32,6 +36,31 @@ int listed(const std::vector<std::string>& names, const std::string& name)
     return at == names.end() ? -1 : static_cast<int>(at - names.begin());
 }
 
+// Holds the first hardware message on the input thread until closing takes the input away, then notes whether the
+// MIDI message manager was still there and hands the message on. Lives outside the editor it watches.
+struct CloseProbe {
+    class Editor : public Zelto2X {
+    public:
+        Editor() : Zelto2X(IPluginInstanceInfo()) {}
+        void watch(CloseProbe* probe) { midiIn->SetCallback(&CloseProbe::arrive, probe); }
+    };
+    static void arrive(double stamp, std::vector<unsigned char>* message, void* self)
+    {
+        auto* probe = static_cast<CloseProbe*>(self);
+        if (probe->arrived.exchange(true))
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
+        while (probe->editor->GetMIDIInPortNumber(probe->port.c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        probe->managerAtClose = probe->editor->midiMessageManager != nullptr;
+        if (probe->managerAtClose)
+            IPluginBase::processMIDIInput(stamp, message, probe->editor);
+    }
+    Editor* editor;
+    std::string port;
+    std::atomic<bool> arrived {false}, managerAtClose {false};
+};
+
 }  // namespace
 
 TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
@@ -56,8 +85,8 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
     }
 
     const int threadsBefore = threadCount();
-    auto owned = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-    Zelto2X& editor = *owned;
+    auto owned = std::make_unique<CloseProbe::Editor>();
+    CloseProbe::Editor& editor = *owned;
     listDevices(editor);
     ASSERT_FALSE(editor.midiOutSet);
     ASSERT_EQ(saved.Size(), editor.UnserializeState(&saved, 0));
@@ -77,9 +106,17 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
     });
     EXPECT_TRUE(soundArrived);
 
-    // Closing leaves no worker, clock or MIDI thread behind (the clock job ran too).
+    // Closing leaves no worker, clock or MIDI thread behind (the clock job ran too), and a message arriving while it
+    // closes finds the MIDI message manager still there.
     editor.ProcessDoubleReplacing(nullptr, nullptr, 512);
     EXPECT_GT(threadCount(), threadsBefore);
+    CloseProbe probe {&editor, synth.OutputPortName()};
+    editor.watch(&probe);
+    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
+    while (!probe.arrived && std::chrono::steady_clock::now() < deadline && synth.Send("B0 07 40"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(probe.arrived);
     owned.reset();
+    EXPECT_TRUE(probe.managerAtClose);
     EXPECT_EQ(threadsBefore, threadCount());
 }

@@ -1,9 +1,14 @@
 // The editor's construction, its dialogs, its UI settings file, its debug LOG file and the installer's first run.
+#include <ctime>
 #include <regex>
+#include <set>
 
 #include "EditorCoreSupport.h"
 #include "IGraphicsMac.h"
+#include "PatchLibrarian.h"
 #include "Zelto2XDialogs.h"
+#include "debugger.h"
+#include "messaging/DocumentedInitSound.h"
 #include "platform/HeadlessWindowSystem.h"
 
 using namespace coretest;
@@ -128,16 +133,30 @@ TEST(EditorDebugLog, AnExistingLogIsEmptiedAndGetsTimeStampedLinesAndAMissingOne
 {
     DataFolder folder;
     folder.write(kLogFile, "old run\n");
+    const std::time_t before = std::time(nullptr);
     quietly([] { RecordingEditor editor; });
+    std::set<std::string> stamps;  // the local time of the start-up, as "%Y-%m-%d.%X" gives it
+    for (std::time_t t = before; t <= std::time(nullptr); ++t) {
+        char stamp[80];
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d.%X", std::localtime(&t));
+        stamps.insert(stamp);
+    }
     const std::string log = folder.read(kLogFile);
     EXPECT_TRUE(std::regex_search(log, std::regex(R"(^\d{4}-\d\d-\d\d\.\d\d:\d\d:\d\d\t INITIALIZATION STARTED!\n)")))
         << log;
+    EXPECT_EQ(1u, stamps.count(log.substr(0, log.find('\t')))) << log;
     EXPECT_NE(std::string::npos, log.find("\t Data folder located at " + folder.root));
     EXPECT_EQ(std::string::npos, log.find("old run"));
 
     fs::remove(folder.root + kLogFile);
     EXPECT_NE(std::string::npos, quietly([] { RecordingEditor editor; }).find("Unable to open Plug-in LOG file\n"));
     EXPECT_FALSE(folder.exists(kLogFile));
+
+    // An outgoing SysEx message goes to standard output only, each byte as two lower-case hex digits and a blank.
+    const unsigned char bytes[] = {0x00, 0x0a, 0xff};
+    const std::string line = "Plug-in MIDI Out (sysex | 3 bytes | F0 00 0a ff F7)\n";
+    EXPECT_EQ(line, quietly([&] { DebuggerOutput().logSysExOutMessageByte(bytes, 3); }));
+    EXPECT_EQ(line, quietly([&] { DebuggerOutput().logSysExOutMessageByteInt({0, 10, 255}, 3); }));
 }
 
 TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosingEdits)
@@ -149,6 +168,7 @@ TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosing
     ASSERT_EQ(0, std::system(install.c_str()));
     EXPECT_EQ("normal\nnormal\nno\n\n", folder.read(kSettingsFile));
     EXPECT_EQ("%PDF", folder.read("Marnvik-Zelto2X-User-Manual-v101.pdf").substr(0, 4));
+    EXPECT_TRUE(fs::is_directory(folder.root + "Patches"));
     {
         RecordingEditor editor;
         EXPECT_EQ("no", editor.uiSettings[2]);  // the first-run notice shows
@@ -177,4 +197,23 @@ TEST_F(CoreTest, HelpItemsWithoutAnApplicationToOpenThemSayWhereToLook)
         EXPECT_EQ(name + "|" + value, nameLine->GetTextString() + "|" + valueLine->GetTextString());
     }
     platform::WindowSystem::SetShared(nullptr);
+}
+
+TEST(EditorLibraryFolder, AHostOnAFreshMachineGetsTheFoldersAndOneBankOfInitSoundsOnce)
+{
+    DataFolder folder;
+    setenv("ZELTO2X_DATA_FOLDER", (folder.root + "Fresh/").c_str(), 1);  // no installer ran
+    std::vector<uint8_t> init = kDocumentedInitSound;
+    init[135] = 0x29;  // the sum of bytes 1..134 modulo 128, as a synth checks it
+    std::string bank;
+    for (int slot = 0; slot < 100; ++slot)
+        bank.append(init.begin(), init.end());
+    for (int start = 0; start < 2; ++start) {  // the second start finds the bank
+        std::unique_ptr<RecordingEditor> editor;
+        quietly([&] { editor = std::make_unique<RecordingEditor>(); });
+        const PatchFileList& banks = editor->patchLibrarian->bankFiles;
+        ASSERT_EQ(1u, banks.size());
+        EXPECT_EQ("User Bank 1.syx|INIT          ", banks[0]->fileName + "|" + banks[0]->patches[99].name);
+    }
+    EXPECT_EQ(bank, folder.read("Fresh/Patches/User Bank 1.syx"));
 }

@@ -1,5 +1,6 @@
 // Parameter changes from the GUI, MIDI arriving from the hardware and the render routine all at once (run under
-// ThreadSanitizer): every change sent from the GUI reaches the wire whole, and nothing races.
+// ThreadSanitizer): every change sent from the GUI reaches the wire whole, the transport moving under the host-timed
+// output never starts the hardware clock, the last lock change holds, and nothing races.
 #include <thread>
 
 #include "EditorCoreSupport.h"
@@ -25,6 +26,7 @@ TEST_F(HandlerThreads, GuiChangesHardwareInputAndRenderRunTogether)
     editor->SetParameterFromGUI(kMIDIFilterToDAWBuffer, 1.0 / 200.0);
     editor->dawOffset = 256;
     editor->SetParameterFromGUI(kGlobalLocalControl, 1.0 / 200.0);
+    editor->SetParameterFromGUI(kSendMIDIClockPointer, 1.0 / 200.0);
 
     quietly([&] {
         std::thread gui([&] {
@@ -61,4 +63,6 @@ TEST_F(HandlerThreads, GuiChangesHardwareInputAndRenderRunTogether)
     EXPECT_EQ(kRounds, std::count_if(wire.begin(), wire.end(), [](const Bytes& m) {
                   return m == hex("B0 4A 0A") || m == hex("B0 4A 14");
               }));
+    EXPECT_EQ(0, std::count_if(wire.begin(), wire.end(), [](const Bytes& m) { return m[0] == 0xFA || m[0] == 0xFC; }));
+    EXPECT_TRUE(editor->sectionLockActive);
 }

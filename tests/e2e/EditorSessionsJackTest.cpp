@@ -28,6 +28,9 @@ const At kTransferPauseMenu {1184, 382};
 const At kLibrarianMenu {616, 208};
 const At kPreviousUpperBank {682, 210};
 const At kNextUpperBank {706, 210};
+const At kStoreSoundButton {204, 147};
+const At kReloadButton {853, 145};
+const At kLibraryKeysSwitch {157, 721};
 
 // The configuration's single-parameter message (template 3E 16 58 41 01 B vv 00)
 // for dump byte B with the device ID of the synth that answered.
@@ -212,13 +215,15 @@ Bytes bankOf(const std::string& prefix, uint8_t cutoff)
 // has to catch a transfer that stopped.
 constexpr std::chrono::seconds kBankTransfer {240};
 
-TEST_F(EditorSession, BankStoredOnTheSynthAndRequestedIntoAnotherIsSavedByteForByte)
+// A fresh data folder, as a music host on a new machine leaves it: the editor
+// makes the library with its first bank (100 INIT sounds, the core tests'
+// matter); an imported bank is stored on the synth and requested back into
+// the first bank, which is saved byte for byte.
+TEST_F(EditorSession, FreshLibraryImportsABankStoresItAndRequestsItIntoTheFirstBankSavedByteForByte)
 {
     const Bytes stored = bankOf("STORED ", 0);
     WriteFileBytes(scratch + "/outside/A Stored.syx", stored);
-    WriteFileBytes(scratch + "/outside/B Received.syx", bankOf("RECEIVED ", 64));
-    const std::string patches = dataFolder + "/Patches";  // as the installer leaves it
-    fs::create_directories(patches);
+    const std::string patches = dataFolder + "/Patches";
     StartSynth();
     Connect();
     ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
@@ -226,14 +231,10 @@ TEST_F(EditorSession, BankStoredOnTheSynthAndRequestedIntoAnotherIsSavedByteForB
     EXPECT_EQ(4.0, Param(kLibSyncTimer));  // the value whose pause is 100 ms
     Click(kLibraryTab);
 
-    for (const char* name : {"A Stored.syx", "B Received.syx"}) {
-        RunAll({"file " + scratch + "/outside/" + name});
-        Click(kLibrarianMenu, "Import.../1");  // "SysEx (*.syx / *.zt2)": its title holds the path separator
-    }
-    const size_t sounds = soundsOnDisk(dataFolder);
-    EXPECT_EQ(200u, sounds);
-
-    // Both banks listed once the library was read again (after the enquiry job), the first one edited.
+    RunAll({"file " + scratch + "/outside/A Stored.syx"});
+    Click(kLibrarianMenu, "Import.../1");  // "SysEx (*.syx / *.zt2)": its title holds the path separator
+    EXPECT_EQ(200u, soundsOnDisk(dataFolder));
+    // Both banks listed once the library was read again (after the enquiry job), the imported one edited.
     ASSERT_TRUE(PressUntilParam(kNextUpperBank, kPatchSelectionListUpper, 1.0));
     ASSERT_TRUE(PressUntilParam(kPreviousUpperBank, kPatchSelectionListUpper, 0.0));
     Click(kLibrarianMenu, "Store Patch Data/All Patches to P001-P100");
@@ -247,9 +248,58 @@ TEST_F(EditorSession, BankStoredOnTheSynthAndRequestedIntoAnotherIsSavedByteForB
     Click(kLibrarianMenu, "Request Patch Data/Patches from 001-100");
     ASSERT_TRUE(WaitForParam(kBankEditUnsaved, 1.0, kBankTransfer));
     Click(kLibrarianMenu, "Save (Overwrite current bank)");
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(patches + "/B Received.syx") == stored; }));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(patches + "/User Bank 1.syx") == stored; }));
+    EXPECT_EQ(0.0, Param(kBankEditUnsaved));
     EXPECT_EQ(stored, ReadFileBytes(patches + "/A Stored.syx"));
-    EXPECT_EQ(sounds, soundsOnDisk(dataFolder));
+    EXPECT_EQ(200u, soundsOnDisk(dataFolder));
+}
+
+// The centre of upper-list slot i (librarian view at 152, 240, rows of 18).
+At upperSlot(int i)
+{
+    return {152 + (i / 25) * 158 + 60, 241 + (i % 25) * 18 + 9};
+}
+
+TEST_F(EditorSession, StoredSoundLightsUnsavedUntilSavedAndSlotsPlayOnTheLibraryPageByDoubleClickAndArrows)
+{
+    const std::string bank = dataFolder + "/Patches/User Bank 1.syx";
+    StartSynth();
+    Connect();
+    const double before = Param(kFilterCutoff);
+    ASSERT_TRUE(RepeatUntil(DragLine(kCutoffKnob, 0, 40), [&] { return Param(kFilterCutoff) != before; }));
+    const int cutoff = static_cast<int>(Param(kFilterCutoff));
+    Click(kLibraryTab);
+    Click(upperSlot(2));
+    ASSERT_TRUE(PressUntilParam(kStoreSoundButton, kBankEditUnsaved, 1.0));
+    Click(kLibrarianMenu, "Save (Overwrite current bank)");
+    EXPECT_TRUE(WaitUntil([&] {
+        const Bytes saved = ReadFileBytes(bank);
+        return saved.size() == 13700 && saved[137 * 2 + 49] == cutoff;
+    }));
+    EXPECT_EQ(0.0, Param(kBankEditUnsaved));
+
+    // Each sound reaches the synth's edit buffer, and the page stays for the next arrow.
+    const size_t dumps = DumpsOnTheWire().size();
+    RunAll({DoubleClickLine(upperSlot(2))});
+    ASSERT_TRUE(WaitForDumps(dumps + 1));
+    const Bytes sent = DumpsOnTheWire().back();
+    EXPECT_EQ(Bytes({0xF0, 0x3E, 0x16, 0x00, 0x10, 0x7F, 0x00}), Bytes(sent.begin(), sent.begin() + 7));
+    EXPECT_EQ(cutoff, sent.at(49));
+    for (int slot : {3, 4}) {
+        ASSERT_TRUE(RepeatUntil("key down", [&] { return Param(kCurrentPatch) == slot; }));
+        EXPECT_TRUE(WaitForDumps(dumps + static_cast<size_t>(slot - 1))) << slot;
+        EXPECT_EQ(1.0, Param(kMainTab)) << slot;
+    }
+
+    // With no bank left, saving writes nothing (a switch that takes the click
+    // tells that the last send has ended).
+    ASSERT_TRUE(PressUntilParam(kLibraryKeysSwitch, kControlLibrary, 1.0));
+    std::filesystem::remove(bank);
+    Click(kReloadButton);
+    RunAll({"file " + dataFolder + "/Patches/Nothing.zt2"});
+    Click(kLibrarianMenu, "Save (Overwrite current bank)");
+    Click(kLibrarianMenu, "Save As.../Zelto2X Format (*.zt2)");
+    EXPECT_TRUE(std::filesystem::is_empty(dataFolder + "/Patches"));
 }
 
 }  // namespace

@@ -33,6 +33,11 @@ std::string HostSession::ClickLine(At at)
     return "click " + windowPoint(at);
 }
 
+std::string HostSession::DoubleClickLine(At at)
+{
+    return "dblclick " + windowPoint(at);
+}
+
 std::string HostSession::DragLine(At at, int dx, int dy)
 {
     return "drag " + windowPoint(at) + " " + std::to_string(dx) + " " + std::to_string(dy);

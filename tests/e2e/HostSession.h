@@ -43,6 +43,7 @@ protected:
     void RunAll(const std::vector<std::string>& lines);
     // "click X Y" / "drag X Y DX DY" at the panel point.
     static std::string ClickLine(At at);
+    static std::string DoubleClickLine(At at);
     static std::string DragLine(At at, int dx, int dy);
     // Clicks the panel point; with a menu answer queued first when given.
     void Click(At at, const std::string& menuAnswer = "");

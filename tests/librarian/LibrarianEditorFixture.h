@@ -80,6 +80,17 @@ protected:
         }
         view = editor->librarianView;
         view->dragEnabled = true;
+        // The status display's two lines, the UNSAVED light and the tab buttons.
+        const std::pair<ITextControl**, int> probes[] = {{&nameLine, kControlDisplayName},
+            {&valueLine, kControlDisplayValue}, {&unsavedLight, kBankEditUnsaved}, {&tabButtons, kMainTab}};
+        for (const auto& [probe, paramIdx] : probes) {
+            IText style;
+            *probe = new ITextControl(editor.get(), IRECT(0, 0, 100, 20), &style, "-");
+            (*probe)->SetParamIdx(paramIdx);
+            graphics()->AttachControl(*probe);
+        }
+        editor->rememberControls();
+        editor->statusText = nameLine;
         editor->patchTypeChanged(0, 0, false);
         graphics()->OpenWindow(nullptr);
         headless->ProcessEvents(0);
@@ -130,7 +141,9 @@ protected:
     }
     const std::vector<unsigned char>& upperBytes(int slot) const { return upperSlot(slot).messages.at(0).bytes; }
     double value(int index) const { return editor->paramValue(index); }
-    bool markedUnsaved() const { return value(kBankEditUnsaved) == 1.0; }
+    // The bank marked unsaved, its light lit.
+    bool markedUnsaved() const { return value(kBankEditUnsaved) == 1.0 && unsavedLight->GetValue() > 0.0; }
+    std::string status() const { return nameLine->GetTextString() + "|" + valueLine->GetTextString(); }
     // The library on disk is what it was at start.
     void expectDiskUnchanged() const { EXPECT_EQ(diskBefore, librarytest::soundsOnDisk(data.root)); }
 
@@ -140,4 +153,8 @@ protected:
     std::unique_ptr<Zelto2X> editor;
     PatchLibrarian* library = nullptr;
     LibrarianViewControl* view = nullptr;
+    ITextControl* nameLine = nullptr;
+    ITextControl* valueLine = nullptr;
+    ITextControl* unsavedLight = nullptr;
+    ITextControl* tabButtons = nullptr;
 };

@@ -143,13 +143,6 @@ TEST_F(LibrarianEditorTest, HelpItemsOpenTheDataFolderTheManualAndTheSupportPage
     }
 }
 
-TEST_F(LibrarianEditorTest, StoringAllPatchesStartsFromSlotZero)
-{
-    library->transferSlot = 7;
-    choose(editor->bankEditPopupMenu, "Store Patch Data/All Patches to P201-P300");
-    EXPECT_EQ(0, library->transferSlot);
-}
-
 TEST_F(LibrarianEditorTest, BankNumberMenuTicksOnlyBanksZeroToFour)
 {
     BankNumberPopupMenu& menu = *editor->bankNumberPopupMenu;

@@ -61,57 +61,40 @@ TEST(PatchImportReader, WholeCurrentDumpComesBackByteForByteAndWrongModelShortOr
 
 class ImportTest : public LibrarianEditorTest {};
 
-TEST_F(ImportTest, SingleImportStoresEverySoundInTurnAndMarksTheBankUnsaved)
+// Each step on the bank as the steps before left it; the bank is marked unsaved
+// only once a sound was found for it, and nothing reaches the disk.
+TEST_F(ImportTest, SingleSoundsAndCategoriesLandInTheSelectedSlotOnlyFromWholeSounds)
 {
     writeFile(data.root + "/Outside/Three.syx",
         concat({olderDump(92, "FIRST"), olderDump(92, "SECOND"), olderDump(92, "THIRD")}));
-    const std::multiset<std::string> before = soundsOnDisk(data.root);
-    headless->QueueFilePanelAnswer(data.root + "/Outside/Three.syx");
-    rightClickChoosing(0, 7, "Import../Zelto 1 Single Patch");
-    EXPECT_EQ(slotText(upperSlot(7)), "THIRD         |PAD |137");  // a named older dump keeps its category
-    EXPECT_TRUE(markedUnsaved());
-    EXPECT_EQ(before, soundsOnDisk(data.root));  // in memory until saved
-}
-
-TEST_F(ImportTest, CurrentModelImportStoresTheFileBytesAndOlderSoundsNotAtAll)
-{
-    const Bytes dump = currentDump(9, "FROM FILE", 4);
-    writeFile(data.root + "/Outside/One.syx", dump);
+    writeFile(data.root + "/Outside/One.syx", currentDump(9, "FROM FILE", 4));
     writeFile(data.root + "/Outside/Old.syx", olderDump(76));
-    const Bytes before = upperBytes(7);
-    headless->QueueFilePanelAnswer(data.root + "/Outside/Old.syx");
-    rightClickChoosing(0, 7, "Import../Zelto 2 Single Patch");
-    EXPECT_TRUE(before == upperBytes(7) && !markedUnsaved());
-    headless->QueueFilePanelAnswer(data.root + "/Outside/One.syx");
-    rightClickChoosing(0, 3, "Import../Zelto 2 Single Patch");
-    EXPECT_EQ(dump, upperBytes(3));
-    EXPECT_EQ("FROM FILE     ", upperSlot(3).name);
-}
-
-TEST_F(ImportTest, SetCategoryRewritesTheCategoryByteOfASlotWithAWholeSoundOnly)
-{
     PatchFile& bank = *library->bankFiles[0];
     bank.patches[5] = LibrarianPatch();
     bank.patches[6].messages[0].bytes.resize(133);
-    for (int slot : {5, 6})
-        rightClickChoosing(0, slot, "Set Category/Bass");
-    EXPECT_EQ(slotTexts(bank, {5, 6}), (std::vector<std::string>{"||0", "ALPHA 7       |LEAD|133"}));
-    EXPECT_FALSE(markedUnsaved());
-    rightClickChoosing(0, 7, "Set Category/Bass");
-    EXPECT_TRUE(upperSlot(7).category == "BASS" && upperBytes(7)[134] == 0x03);
-    EXPECT_TRUE(markedUnsaved());
-    expectDiskUnchanged();
-}
-
-TEST_F(ImportTest, BankImportCopiesTheFileByteForByteIntoTheLibraryFolder)
-{
-    const Bytes bank = concat(currentDumps(100, "GAMMA "));
-    writeFile(data.root + "/Outside/Gamma.syx", bank);
-    writeFile(data.patches() + "/Gamma.syx", hex("00 01"));  // replaced
-    headless->QueueFilePanelAnswer(data.root + "/Outside/Gamma.syx");
-    choose(editor->bankEditPopupMenu, "Import.../1");
-    EXPECT_EQ(bank, readFile(data.patches() + "/Gamma.syx"));
-    EXPECT_EQ(diskBefore.size() + 200, soundsOnDisk(data.root).size());  // the outside file and its copy
+    const std::multiset<std::string> before = soundsOnDisk(data.root);
+    const struct {
+        const char *file, *item;
+        int slot;
+        const char* slotText;
+        bool unsaved;
+    } steps[] = {
+        {"Old.syx", "Import../Zelto 2 Single Patch", 7, "ALPHA 8       |MONO|137", false},  // older sounds only
+        {nullptr, "Set Category/Bass", 5, "||0", false},
+        {nullptr, "Set Category/Bass", 6, "ALPHA 7       |LEAD|133", false},
+        {"Three.syx", "Import../Zelto 1 Single Patch", 7, "THIRD         |PAD |137", true},  // the last one kept
+        {"One.syx", "Import../Zelto 2 Single Patch", 3, "FROM FILE     |DRUM|137", true},
+        {nullptr, "Set Category/Bass", 7, "THIRD         |BASS|137", true},
+    };
+    for (const auto& step : steps) {
+        if (step.file)
+            headless->QueueFilePanelAnswer(data.root + "/Outside/" + step.file);
+        rightClickChoosing(0, step.slot, step.item);
+        EXPECT_EQ(step.slotText, slotText(upperSlot(step.slot))) << step.item << " " << step.slot;
+        EXPECT_EQ(step.unsaved, markedUnsaved()) << step.item << " " << step.slot;
+    }
+    EXPECT_EQ(currentDump(9, "FROM FILE", 4), upperBytes(3));
+    EXPECT_EQ(before, soundsOnDisk(data.root));
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ TEST_F(DispatchThreads, HardwareAndHostMessagesMayArriveWhileTheMainThreadReads)
     host.join();
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(editor->getProgramValueByParts(0, 0, 100), 39);
+    EXPECT_EQ(value(kFilterCutoff), 39) << "the hardware's last control change, after its last dump";
     EXPECT_TRUE(editor->incomingSysExProcessed);
     EXPECT_FALSE(manager->suppressEcho);
 }

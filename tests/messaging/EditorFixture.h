@@ -59,6 +59,7 @@ protected:
     void SetUp() override
     {
         editor = std::make_unique<FixtureEditor>();
+        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
         giveConfiguredRanges(*editor);
         manager = editor->midiMessageManager;
         dovor::SetVirtualClock(&clock);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -129,7 +130,10 @@ protected:
     void SetUp() override
     {
         dovor::SetVirtualClock(&clock);
+        std::thread([] {}).join();  // ThreadSanitizer starts its own helper thread with the first one
+        threadsBefore = liveThreads();
         editor = std::make_unique<SimEditor>();
+        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
         EditorFixture::giveConfiguredRanges(*editor);
         editor->GetParam(kLibSyncTimer)->Set(4);  // 100 ms delays
         editor->midiOutSet = true;
@@ -161,6 +165,11 @@ protected:
     }
     bool requestJobEnded() { return waitFor([this] { return manager->requestThreadIdle(); }); }
 
+    static int liveThreads()
+    {
+        namespace fs = std::filesystem;
+        return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+    }
     std::string statusText() const { return status->GetTextString(); }
     uint32_t now() const { return static_cast<uint32_t>(clock.nowMicroseconds() / 1000); }
     PatchFile& giveLibraryBank(int slot) { return EditorFixture::giveLibraryBank(*editor, slot); }
@@ -170,4 +179,5 @@ protected:
     std::unique_ptr<SimEditor> editor;
     std::unique_ptr<ITextControl> status;
     MIDIMessageManager* manager = nullptr;
+    int threadsBefore = 0;
 };

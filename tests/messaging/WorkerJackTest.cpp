@@ -50,6 +50,7 @@ protected:
         if (HasFatalFailure())
             return;
         editor = std::make_unique<CountingEditor>();
+        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
         EditorFixture::giveConfiguredRanges(*editor);
         editor->GetParam(kLibSyncTimer)->Set(4);
         status = std::make_unique<ITextControl>(editor.get(), IRECT(0, 0, 10, 10), &font);

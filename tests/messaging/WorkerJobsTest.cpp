@@ -5,7 +5,10 @@
 #include <tuple>
 #include <vector>
 
+#include "IGraphics.h"
+#include "LibrarianViewControl.h"
 #include "WorkerFixture.h"
+#include "e2e/SoundDumpMap.h"
 
 namespace {
 
@@ -203,6 +206,10 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     library->menuSelection = 0;
     editor->lowerShowsCategories = editor->lowerShowsSearch = true;
     editor->currentDeviceId = 4;
+    IBitmap none;
+    editor->librarianView = new LibrarianViewControl(editor.get(), 0, 0, kLibrarianArea, &none, IRECT(), library, 1.0);
+    editor->GetGUI()->AttachControl(editor->librarianView);
+    editor->librarianView->lowerSelectedSlot = 5;
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(4);
     ASSERT_TRUE(manager->storeAllPatchesToDeviceFromLibrarian(2, 1));
     ASSERT_TRUE(requestJobEnded());
@@ -211,6 +218,8 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     EXPECT_EQ(ToHex(sent[1].bytes).substr(0, 20), "F0 3E 16 04 10 01 48");
     EXPECT_EQ(sent[1].progress, "SOUND 1 / 100");
     EXPECT_EQ(editor->synth->Sound({false, 200}), sent[1].bytes);
+    EXPECT_EQ(0, editor->librarianView->lowerSelectedSlot.load());  // the list stored from follows
+    EXPECT_EQ(statusText(), "Data send completed!");
 }
 
 TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndNeedsATempo)
@@ -255,6 +264,8 @@ TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWi
         {false, false, true, 0, 200}, {false, true, true, 1400, 1600}, {false, false, false, 1400, 1600},
         {true, true, false, -1, 0}};
     editor->GetParam(kPatchName)->SetDisplayText(0, "my sound");
+    editor->GetParam(kArpClock)->Set(5);  // the synth holds it one up
+    editor->GetParam(kOscillator2Semitone)->Set(-3);
     for (const auto& [toLibrary, globalBefore, settingsSent, sentAtMs, totalMs] : rows) {
         SCOPED_TRACE(sentAtMs);
         giveLibraryBank(7);
@@ -279,6 +290,9 @@ TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWi
             EXPECT_EQ(sent.back().timeMs - start, static_cast<uint32_t>(sentAtMs));
             EXPECT_EQ(sent.back().bytes.size(), 137u);
             EXPECT_EQ(sent.back().bytes[135], zelto2sim::Checksum(sent.back().bytes));
+            // What the synth now holds reads back as the panel.
+            for (const auto& [param, value] : e2e::PanelValuesOf(editor->synth->Sound({true, 0})))
+                EXPECT_EQ(value, editor->paramValue(param)) << "parameter " << param;
         }
     }
 }

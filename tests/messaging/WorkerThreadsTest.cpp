@@ -33,7 +33,8 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
 {
     editor->answering = false;
     editor->sendClockInfo = editor->sendClockPointer = true;
-    editor->tempoValues = {"300"};
+    // 20 BPM: the clock sleeps 125 ms between ticks, so a worker left unjoined is still there after the close.
+    editor->tempoValues = {"20"};
     giveLibraryBank(0);
     // The clock reads its tempo once, before the incoming sounds change it.
     manager->resetContinuousClock(false);
@@ -76,5 +77,6 @@ TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)
     ASSERT_TRUE(waitFor([&] { return manager->sendAllPatchRequestSysexFromLibrarian(0); }));
     EXPECT_FALSE(manager->clockThreadIdle());
     joinOnReturn.reset();
-    editor.reset();  // the request, the clock and the start/stop workers are all joined here
+    editor.reset();
+    EXPECT_EQ(liveThreads(), threadsBefore) << "the request, clock and start/stop workers are all joined";
 }

@@ -126,6 +126,40 @@ TEST_F(TreeWalk, LayerCopiesStopAtFourThousandNinetySixForTheWholeConfiguration)
     EXPECT_NE(output.find("multilayer 'd' wants 2147483647 copies"), std::string::npos);
 }
 
+// Every number attribute the walk reads, absent (or not beginning with a number), as 0: what the panel relies on,
+// such as a menu not drawn white and a layer copied no time unless the configuration says so.
+TEST_F(TreeWalk, AbsentNumberAttributesReadAsZero)
+{
+    const std::string image = "imageId='KNOB_ID127' position='0,0' valueBounds='0,0,127,1' ";
+    loadUi("<layer name='plain'/><multilayer name='copy'/>"
+           "<layer name='miniMixer'><knobcontrol type='ccKnob' paramId='kVolume' ccNumber='x' " + image + "/></layer>"
+           "<knobcontrol type='msbLsbKnob' paramId='kPanning' " + image + "/>"
+           "<knobcontrol type='seKnob' paramId='kFilterCutoff' changingByte='7' " + image + "/>"
+           "<knobcontrol type='seKnob' paramId='kFilterResonance' " + image + "/>"
+           "<slidercontrol type='seSliderHor' paramId='kArpSwing' changingByte='7' " + image + "/>"
+           "<dropMenu type='nameSelection' paramId='kPatchName' bounds='0,0,100,13'/>"
+           "<multiFx type='Menu' paramId='kLibSyncTimer' position='0,0,30,13' valueBounds='0,0,12' valueDisplay='0:12'/>"
+           "<multiFx type='Menu' paramId='kArpRange' position='0,0,30,13' valueBounds='0,0,5' valueDisplay='0:5' "
+           "visible='1'/><radio paramId='kPatternStep01Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0'/>");
+    const auto control = [&](int index) { return config.getFirstControlForParam(index); };
+    const std::tuple<const char*, int, int> rows[] = {
+        {"layer id", config.getLayerByName("plain")->GetID(), 0},
+        {"multilayer create: copies", config.getLayerByName("copy0") != nullptr, 0},
+        {"ccNumber 'x'", action(kVolume)->ccNumber, 0}, {"channel in a mixer layer", action(kVolume)->channel, 0},
+        {"ccNumber", action(kPanning)->ccNumber, 0}, {"msbValue", action(kPanning)->msbValue, 0},
+        {"lsbValue", action(kPanning)->lsbValue, 0}, {"lsbControl", action(kPanning)->lsbControl, 0},
+        {"sysexIndex: the template's third byte", action(kFilterCutoff)->sysEx.messages.at(0).at(2), 0x58},
+        {"changingByte: messages", int(action(kFilterResonance)->sysEx.messages.size()), 0},
+        {"msgZeroVal: the first value sent", action(kArpSwing)->sysEx.messages.at(0).at(6), 0},
+        {"length", control(kArpSwing)->GetRECT()->W(), 0},
+        {"nameLen", control(kPatchName)->GetTextEntryLength(), 0},
+        {"visible: alpha", control(kLibSyncTimer)->GetText()->mColor.A, 0},
+        {"white: not light grey", control(kArpRange)->GetText()->mColor != IColor(255, 255, 173, 0), 0},
+        {"buttons: radios built", control(kPatternStep01Event) != nullptr, 0}};
+    for (const auto& [attribute, got, expected] : rows)
+        EXPECT_EQ(got, expected) << attribute;
+}
+
 TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMinimum)
 {
     loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='12,10,20,1' sysexIndex='0' changingByte='7'"));
@@ -376,11 +410,15 @@ TEST_F(Factories, ClearingTheImageCacheKeepsTheTableAndRefreshesTheBitmapsContro
     quietly([&] { config.ClearImageCache(); });
     EXPECT_EQ(config.imageCount(), images);
     EXPECT_EQ(config.getImageByName(gui, "BUTTON_LOCK_WHITE_ID").mData, strip.mData);
+    // A knob strip's frame count and the arpeggiator radio's side-by-side frames still reach the bitmap a control
+    // gets by name; an unknown name gets an empty one-frame bitmap.
     for (const auto& [name, id, frames, horizontal] : {std::tuple("KNOB_ID127", 123, 128, false),
-             std::tuple("BTN_RADIO_ARP_ID", 140, 2, true), std::tuple("BTN_RELEASE_ALL_LOCKS", 143, 1, true)}) {
-        const ImageInfo* info = config.findImageInfo(name);
-        ASSERT_NE(info, nullptr) << name;
-        EXPECT_EQ(std::tuple(info->id, info->frames, info->horizontal), std::tuple(id, frames, horizontal)) << name;
+             std::tuple("BTN_RADIO_ARP_ID", 140, 2, true), std::tuple("NO_SUCH_IMAGE", 0, 1, false)}) {
+        IBitmap got;
+        quietly([&] { got = config.getImageByName(gui, name); });
+        ZUVE_IBitmap* const data = id ? gui->getImageById(id).mData : nullptr;
+        EXPECT_TRUE(got.mData == data && (data || !id) && got.N == frames && got.mFramesAreHorizontal == horizontal)
+            << name;
     }
     IRECT all(0, 0, 1500, 757);
     gui->Draw(&all);

@@ -94,7 +94,9 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     patchLibrarian->editor = this;
     patchLibrarian->debugOutput = &debugOutput;
     logDebug("PATCH LIBRARIAN INITIALIZED...");
+    prepareLibraryFolder();
     patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
+    createFirstBankWhenEmpty();
     logDebug("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
 
     buildUserInterface();
@@ -111,6 +113,8 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     setInitialValues();
     logDebug("Plug-in is ready to load!");
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
+    if (!m_startupProblem.first.empty())
+        showLibrarianResult(m_startupProblem.first, m_startupProblem.second);
     pluginReady = true;
 }
 
@@ -369,18 +373,6 @@ void Zelto2X::writeLogLine(const std::string& text)
     logDebug(text);
 }
 
-std::string Zelto2X::promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
-    const std::string& extension)
-{
-    IGraphics* graphics = GetGUI();
-    if (!graphics)
-        return std::string();
-    ROZ_String fileName(defaultName.c_str());
-    ROZ_String folder(startFolder.c_str());
-    graphics->PromptForFile(&fileName, kFileSave, &folder, extension.c_str());
-    return fileName.Get();
-}
-
 void Zelto2X::setUpperBankNames(const std::string& folderName, const std::string& bankName)
 {
     upperFolderName = folderName;
@@ -406,15 +398,19 @@ std::string Zelto2X::currentSoundCategory() const
     return m_soundCategory;
 }
 
-void Zelto2X::reportSaveFailure(const std::string&)
-{
-    showStatus("Bank NOT saved! File unchanged");
-}
-
 void Zelto2X::showStatus(const char* text)
 {
     if (statusText)
         statusText->SetTextFromPlug(text);
+    // The second line of an earlier librarian outcome would read as part of this text.
+    std::string detail;
+    {
+        std::lock_guard<std::mutex> lock(m_textsMutex);
+        detail.swap(m_librarianDetail);
+    }
+    ITextControl* value = paramTextControl(kControlDisplayValue);
+    if (!detail.empty() && value && value->GetTextString() == detail)
+        value->SetTextFromPlug("");
 }
 
 // ---- Parameters -------------------------------------------------------------------------

@@ -276,6 +276,8 @@ public:
     // ---- The list view ----
     // Moves the librarian view's selection and the library's transfer slot.
     void selectLibrarianSlot(int slot);
+    // The same for the list the bank store reads (0 upper, else lower). Worker thread.
+    void selectLibrarianListSlot(int list, int slot);
     // The list that holds the librarian view's selection (0 upper, 1 lower).
     int librarianListActive() const;
     int librarianSelectedSlot(int list);
@@ -306,8 +308,9 @@ public:
     void SetLibrarianRequestActive(bool toLibrary);
     void SetLibrarianStatusUnsaved(bool unsaved);
     // Stores a sound into slot transferSlot of the upper bank, padding the bank
-    // to 100; the bank is marked unsaved only when it was stored. Any thread.
-    bool storeSoundInTransferSlot(const LibrarianPatch& sound);
+    // to 100, then (after pauseMs) marks the bank unsaved, as every transfer
+    // does whether or not it filed the sound; false when it filed nothing. Any thread.
+    bool storeSoundInTransferSlot(const LibrarianPatch& sound, int pauseMs = 0);
     // What the librarian menus start in the core and the workers (main thread);
     // each is dropped silently while the request thread runs.
     bool libBankChange();                    // bank select and program change for kCurrentBank/kCurrentPatch
@@ -321,11 +324,42 @@ public:
     void libOpenHelp(int item);              // 0 data folder, 1 manual, 2..4 the maker's pages
 
     // ---- Import (Zelto2XLibrarianImport.cpp) ----
-    // A bank file copied into the library folder; single sounds into the
-    // transfer slot; the selected slot's category byte.
-    void saveImportedFile(bool asMidi);
+    // A bank file copied into the library folder (the name it got, empty when
+    // nothing was copied); single sounds into the transfer slot; the selected
+    // slot's category byte. Each tells its outcome on the status display.
+    std::string saveImportedFile(bool asMidi);
+    // "Import...": the copy, the folder refresh, and the new bank in the upper list.
+    void importBankFile(bool asMidi);
     void ImportSingleZeltoPatches(bool olderModel);
     void SetCategoryForLibrarianPatch(int code);
+
+    // ---- Library folder and saving (Zelto2XLibrarianFiles.cpp; main thread) ----
+    // Start-up: the data folder and "Patches" made when missing, and a library
+    // without any bank given "User Bank 1.syx" (100 INIT sounds). False when
+    // the folder cannot be made; the constructor then tells the user.
+    bool prepareLibraryFolder();
+    void createFirstBankWhenEmpty();
+    // "Save (Overwrite current bank)" and "Save As..." of the upper list's bank.
+    void saveLibraryBank();
+    void saveLibraryBankAs(bool asMidi);
+    // A librarian outcome on the status display: the name line and the value
+    // line (an empty detail clears it). Any thread.
+    void showLibrarianResult(const std::string& name, const std::string& detail = "");
+    // True, after telling the user, when the list (0 upper) shows no bank.
+    bool refuseWithoutBank(int list, const char* text);
+    // True, after telling the user, while the upper bank holds unsaved changes.
+    bool refuseWhileUnsaved();
+    // True, after telling the user, while no MIDI output is open.
+    bool refuseWithoutOutput();
+    // True, after telling the user, while the request worker runs a job.
+    bool refuseWhileBusy();
+    // True, after telling the user, without an upper bank and a slot of it to fill.
+    bool refuseWithoutUpperSlot();
+    // A sound went into the transfer slot (store, INIT): the bank is marked
+    // unsaved and the user told what landed where. Any thread.
+    void reportSlotStored(const char* what);
+    // "Slot 8: WARM PAD", the slot counted from 1 and the name without its padding.
+    static std::string slotLabel(int slot, const std::string& name);
 
     // ======== State ========
 
@@ -428,7 +462,8 @@ public:
     std::string upperFolderName;
     std::string lowerBankName;
     std::string lowerFolderName;
-    std::string dialogFolder;               // where the next file panel opens
+    std::string dialogFolder;               // where the next open panel opens
+    std::string saveFolder;                 // where "Save As..." opens; empty: the library folder
     LibrarianViewControl* librarianView = nullptr;
     ControlLayer* progressLayer = nullptr;
     // The progress overlay and its two cancel buttons (librarian, editor).
@@ -514,6 +549,10 @@ private:
     bool storeListBankNames(int list, int index);
     void setLibraryBankSelection(int list, int index);
     void discardBankChanges();
+    // kRefreshFolders: the library read again, the user told how many banks it holds.
+    void reloadLibrary();
+    // kOverwriteBank ("STORE SOUND"): the editor's sound into the upper list's selected slot.
+    void storeSoundInSelectedSlot();
     void renameSelectedSlot();
     bool searchPatches();
     void stepProgram(int direction);
@@ -539,6 +578,15 @@ private:
     // The file the user chooses, read whole; false when cancelled or unreadable.
     bool readChosenFile(const char* extensions, std::string* path, std::vector<unsigned char>* bytes);
     bool startStoreBankJob(int bank, int list);
+    // The kind patchTypeChanged gets for what the lower list shows now.
+    int lowerListKind() const;
+    // After a save: the unsaved state ends and the library is read again.
+    void bankSaved(const std::string& fileName);
+    bool m_saveFailed = false;     // set by reportSaveFailure during one save
+    std::string m_lastSavePath;    // the last path the save panel gave
+    std::string m_librarianDetail;  // the value line a librarian outcome wrote
+    // What start-up could not do (name and value line), told once the editor is ready.
+    std::pair<std::string, std::string> m_startupProblem;
     mutable std::mutex m_textsMutex;
     std::string m_soundName;
     std::string m_soundCategory;

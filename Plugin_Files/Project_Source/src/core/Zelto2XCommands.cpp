@@ -68,7 +68,9 @@ bool Zelto2X::commandCase(int paramIdx, int n)
 {
     switch (paramIdx) {
     case kRefreshFolders:
-        patchTypeChanged(0, lowerShowsCategories ? 1 : lowerShowsSearch ? 4 : 0, true);
+        // A reload reads the banks from disk: unsaved edits would be lost.
+        if (!refuseWhileUnsaved())
+            reloadLibrary();
         return false;
     case kPatchRename:
         if (!renameHandled) {
@@ -78,10 +80,8 @@ bool Zelto2X::commandCase(int paramIdx, int n)
         }
         return false;
     case kOverwriteBank:
-        if (n == 1 && librarianListActive() == 0) {
-            sendGlobalBeforeSound = false;
-            startWholeSoundJob(WholeSoundSend::ToLibrary);
-        }
+        if (n == 1)
+            storeSoundInSelectedSlot();
         return false;
     case kCategorySelection:
         for (const char* name : {"RightSearchPopupMenu", "RightCategoryPopupMenu", "RightPatchPopupMenu"})
@@ -184,7 +184,7 @@ bool Zelto2X::windowCommandCase(int paramIdx, int n)
 
 void Zelto2X::switchTabWithProgress(int tab)
 {
-    setParamValueClamped(kMainTab, tab);
+    setFromPlug(kMainTab, tab);
     showProgressOverlay(true);
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
     showProgressOverlay(false);
@@ -254,12 +254,41 @@ void Zelto2X::discardBankChanges()
     showLayer("discardChangesLayerRight", false);
     showLayer("saveChangesLayer", true);
     showLayer("patchRename", false);
-    setParamValueClamped(kBankEditUnsaved, 0.0);
+    setFromPlug(kBankEditUnsaved, 0.0);
     showLayer("LeftPatchPopupMenu", true);
     storeListBankNames(0, static_cast<int>(paramValue(kPatchSelectionListUpper)));
     storeListBankNames(1, static_cast<int>(paramValue(kPatchSelectionListLower)));
     OnParamChange(kRefreshFolders);
     DisplayProcessingIndicator(false);
+    // A cancelled request discards on its worker and tells its own outcome.
+    if (!midiMessageManager->requestThreadRunning())
+        showLibrarianResult("Changes discarded", upperBankName);
+}
+
+void Zelto2X::reloadLibrary()
+{
+    patchTypeChanged(0, lowerListKind(), true);
+    if (pendingReloadKind >= 0)
+        return;  // read once the running job ends; the job tells its own outcome
+    size_t banks;
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        banks = patchLibrarian->bankFiles.size();
+    }
+    showLibrarianResult("Library reloaded", std::to_string(banks) + (banks == 1 ? " bank" : " banks"));
+}
+
+void Zelto2X::storeSoundInSelectedSlot()
+{
+    // Only a slot of the bank being edited can take the sound.
+    if (librarianListActive() != 0) {
+        showLibrarianResult("Select a slot on the left!");
+        return;
+    }
+    if (refuseWithoutUpperSlot() || refuseWhileBusy())
+        return;
+    sendGlobalBeforeSound = false;
+    startWholeSoundJob(WholeSoundSend::ToLibrary);
 }
 
 // ---- Rename and search ----------------------------------------------------------------
@@ -281,6 +310,7 @@ void Zelto2X::renameSelectedSlot()
         const LibrarianPatch& current = bank->patches[static_cast<size_t>(slot)];
         if (current.messages.empty() || current.messages.front().bytes.size() < zsysex::kSoundDumpSize) {
             log("Rename refused: slot %i holds no complete sound\n", slot);
+            showLibrarianResult("Slot is empty!", "Nothing to rename");
             return;
         }
         renamed.name = name;
@@ -293,10 +323,12 @@ void Zelto2X::renameSelectedSlot()
         // misroute it, and would leave the library request armed.
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         patchLibrarian->transferSlot = slot;
-        storeSoundInTransferSlot(renamed);
+        patchLibrarian->replaceTransferSlot(renamed);
     }
+    Sleep(50);
     clearPendingRename();
     DisplayProcessingIndicator(false);
+    reportSlotStored("Sound renamed!");
 }
 
 bool Zelto2X::searchPatches()

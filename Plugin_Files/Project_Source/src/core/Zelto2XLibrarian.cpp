@@ -20,6 +20,7 @@
 #include "ProgressIndicator.h"
 #include "TabSwitchFunctions.h"
 #include "UIConfigManager.h"
+#include "dovor/timing.h"
 #include "platform/CocoaWindowSystem.h"
 
 namespace {
@@ -228,17 +229,25 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
     if (kind != 0 && kind != 1 && kind != 4)
         return;
     const std::vector<std::string> names = fileNames(*patchLibrarian, kind);
+    // The upper list always shows the bank files; after a reload its texts
+    // are rebuilt whatever the lower list shows, or they would name banks of
+    // the library as it was.
+    const bool upperToo = kind == 0 || reload;
     std::vector<int> cleared = {kCurrentOpenPatchBankR, kCurrentOpenPerfBankL, kCurrentOpenPerfBankR};
-    if (kind == 0)
+    if (upperToo)
         cleared.insert(cleared.begin(), kCurrentOpenPatchBankL);
     for (int index : cleared) {
         GetParam(index)->ResetDisplayTexts();
         setParamValueClamped(index, 0);
     }
-    std::vector<int> filled = {kPatchSelectionListLower, kCurrentOpenPatchBankR};
-    if (kind == 0)
-        filled = {kPatchSelectionListUpper, kPatchSelectionListLower, kCurrentOpenPatchBankL, kCurrentOpenPatchBankR};
-    setBankDisplayTexts(names, filled);
+    if (kind == 0) {
+        setBankDisplayTexts(names, {kPatchSelectionListUpper, kPatchSelectionListLower, kCurrentOpenPatchBankL,
+            kCurrentOpenPatchBankR});
+    } else {
+        if (upperToo)
+            setBankDisplayTexts(fileNames(*patchLibrarian, 0), {kPatchSelectionListUpper, kCurrentOpenPatchBankL});
+        setBankDisplayTexts(names, {kPatchSelectionListLower, kCurrentOpenPatchBankR});
+    }
     refreshPopUpMenus();
 }
 
@@ -314,14 +323,18 @@ void Zelto2X::updateBankAndProgramMenuNames(bool keepBankMenu)
 
 void Zelto2X::updateUserInterfaceAndMenus()
 {
-    const int tab = paramValue(kShowModMatrix) == 1.0 ? 3 : (paramValue(kShowLibrarian) == 1.0 ? 1 : 2);
+    // A sound sent from the library page leaves the user there: the arrow keys
+    // go on stepping through the bank.
+    const bool librarian = paramValue(kShowLibrarian) == 1.0 || static_cast<int>(paramValue(kMainTab)) == 1;
+    const int tab = paramValue(kShowModMatrix) == 1.0 ? 3 : (librarian ? 1 : 2);
     const int program = static_cast<int>(paramValue(kCurrentPatch));
     onMenuThread([this, program] {
         rebuildMainLibrarianMenu();
         if (programNumberPopupMenu)
             programNumberPopupMenu->refreshPatchNames(patchLibrarian, this, program);
     });
-    setParamValueClamped(kMainTab, tab);
+    // The tab buttons show the page the switch opens.
+    setFromPlug(kMainTab, tab);
     showProgressOverlay(true);
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, tab, 0);
     showProgressOverlay(false);
@@ -376,9 +389,15 @@ void Zelto2X::showFileCopyMenu(int x, int y)
 
 void Zelto2X::selectLibrarianSlot(int slot)
 {
+    selectLibrarianListSlot(0, slot);
+}
+
+void Zelto2X::selectLibrarianListSlot(int list, int slot)
+{
     if (librarianView) {
-        librarianView->upperSelectedSlot = slot;
+        (list == 0 ? librarianView->upperSelectedSlot : librarianView->lowerSelectedSlot) = slot;
         librarianView->activeSlot = slot;
+        librarianView->requestExtraRedraw();
     }
     LibraryGuard lock(patchLibrarian->libraryLock());
     patchLibrarian->transferSlot = slot;
@@ -504,18 +523,20 @@ void Zelto2X::SetLibrarianStatusUnsaved(bool unsaved)
         return;
     midiMessageManager->patchRequested = false;
     midiMessageManager->libraryRequest.libraryRequestActive = false;
-    setParamValueClamped(kBankEditUnsaved, 1);
+    // The light and both lists show it: the lower list may show the same bank.
+    setFromPlug(kBankEditUnsaved, 1);
     setParamValueClamped(kDiscardBankData, 0);
     showLayer("discardChangesLayerRight", true);
     showLayer("LeftPatchPopupMenu", false);
     showLayer("saveChangesLayer", false);
+    updatePatchLibrarianView(2);
 }
 
-bool Zelto2X::storeSoundInTransferSlot(const LibrarianPatch& sound)
+bool Zelto2X::storeSoundInTransferSlot(const LibrarianPatch& sound, int pauseMs)
 {
-    if (!patchLibrarian->replaceTransferSlot(sound))
-        return false;
-    updatePatchLibrarianView(0);
+    const bool stored = patchLibrarian->replaceTransferSlot(sound);
+    if (pauseMs > 0)
+        Sleep(pauseMs);
     SetLibrarianStatusUnsaved(true);
-    return true;
+    return stored;
 }

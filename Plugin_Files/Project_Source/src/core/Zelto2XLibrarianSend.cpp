@@ -8,6 +8,14 @@
 #include "ParameterTable.h"
 #include "PatchLibrarian.h"
 
+namespace {
+
+constexpr const char* kNoBankToSend = "No bank to send!";
+constexpr const char* kNoBankToFill = "No bank to fill!";
+constexpr const char* kSelectASlot = "Select a slot on the left!";
+
+}  // namespace
+
 void Zelto2X::sendPatchToDeviceFromLibrarian(int slot, int list)
 {
     // The job gets its own copy: a reload may free the bank while it runs.
@@ -25,14 +33,14 @@ void Zelto2X::sendPatchToDeviceFromLibrarian(int slot, int list)
     if (librarianView)
         librarianView->activeSlot = slot;
     setParamValueClamped(kCurrentPatch, slot);
-    if (!midiOutSet || midiMessageManager->requestThreadRunning())
+    if (refuseWithoutOutput() || refuseWhileBusy())
         return;
     startSendSlotJob(sound);
 }
 
 void Zelto2X::storeAllPatchesToDeviceFromLibrarian(int bank, int list)
 {
-    if (!midiOutSet || midiMessageManager->requestThreadRunning())
+    if (refuseWithoutOutput() || refuseWhileBusy())
         return;
     startStoreBankJob(bank, list);
 }
@@ -45,6 +53,12 @@ void Zelto2X::SendSingleProgramFromLibrarian(bool)
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         slot = patchLibrarian->transferSlot;
     }
+    if (refuseWithoutBank(list, kNoBankToSend))
+        return;
+    if (slot < 0 || slot >= kLibraryBankSize) {
+        showLibrarianResult(kSelectASlot);
+        return;
+    }
     sendPatchToDeviceFromLibrarian(slot, list);
 }
 
@@ -54,7 +68,21 @@ void Zelto2X::SendAllProgramsFromLibrarian(int bank)
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         patchLibrarian->transferSlot = 0;
     }
-    storeAllPatchesToDeviceFromLibrarian(bank, librarianView && librarianView->upperSelectedSlot < 0 ? 1 : 0);
+    const int list = librarianView && librarianView->upperSelectedSlot < 0 ? 1 : 0;
+    if (!refuseWithoutBank(list, kNoBankToSend))
+        storeAllPatchesToDeviceFromLibrarian(bank, list);
+}
+
+bool Zelto2X::refuseWithoutUpperSlot()
+{
+    if (refuseWithoutBank(0, kNoBankToFill))
+        return true;
+    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+    const int slot = patchLibrarian->transferSlot;
+    if (slot >= 0 && slot < kLibraryBankSize)
+        return false;
+    showLibrarianResult(kSelectASlot);
+    return true;
 }
 
 // ---- Worker jobs and the core ------------------------------------------------------
@@ -76,22 +104,26 @@ bool Zelto2X::libBankChange()
 
 void Zelto2X::libRequestEditBuffer()
 {
-    midiMessageManager->sendActiveArrangementRequestSysex(true);
+    if (!refuseWithoutOutput() && !refuseWhileBusy())
+        midiMessageManager->sendActiveArrangementRequestSysex(true);
 }
 
 void Zelto2X::libRequestSound(bool editBuffer)
 {
-    midiMessageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer);
+    if (!refuseWithoutUpperSlot() && !refuseWithoutOutput() && !refuseWhileBusy())
+        midiMessageManager->sendSinglePatchRequestSysexFromLibrarian(editBuffer);
 }
 
 void Zelto2X::libRequestBank(int bank)
 {
-    midiMessageManager->sendAllPatchRequestSysexFromLibrarian(bank);
+    // A hundred requests with nowhere to put the answers would only take time.
+    if (!refuseWithoutBank(0, kNoBankToFill) && !refuseWithoutOutput() && !refuseWhileBusy())
+        midiMessageManager->sendAllPatchRequestSysexFromLibrarian(bank);
 }
 
 void Zelto2X::libPushCurrentData()
 {
-    if (!midiOutSet)
+    if (refuseWithoutOutput() || refuseWhileBusy())
         return;
     // The global step goes before this sound and every later one until the
     // request is cleared. The loading guard belongs to this job alone: the
@@ -106,12 +138,14 @@ void Zelto2X::libPushCurrentData()
 
 void Zelto2X::libCurrentSoundToSlot()
 {
-    midiMessageManager->sendArrangementToDevice(true, false);
+    if (!refuseWithoutUpperSlot() && !refuseWhileBusy())
+        midiMessageManager->sendArrangementToDevice(true, false);
 }
 
 void Zelto2X::libInitSlot()
 {
-    midiMessageManager->initClassicPatch();
+    if (!refuseWithoutUpperSlot() && !refuseWhileBusy())
+        midiMessageManager->initClassicPatch();
 }
 
 void Zelto2X::libRequestProgram(int program)

@@ -154,8 +154,6 @@ protected:
 
 private:
     void carryOut(IPopupMenu* chosen, int index);
-    void saveUpperBank();
-    void saveUpperBankAs(bool asMidi);
     void emptyMenus();
 };
 

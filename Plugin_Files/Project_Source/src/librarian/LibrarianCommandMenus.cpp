@@ -129,7 +129,7 @@ void BankEditPopupMenu::carryOut(IPopupMenu* chosen, int index)
         else if (text == "Push Current Data to HW")
             editor->libPushCurrentData();
         else if (text == "Save (Overwrite current bank)")
-            saveUpperBank();
+            editor->saveLibraryBank();
         else if (text == "Refresh Folders")
             editor->OnParamChange(kRefreshFolders);
         else if (text == "About this Plug-in...")
@@ -147,42 +147,12 @@ void BankEditPopupMenu::carryOut(IPopupMenu* chosen, int index)
         else if (int bank = itemNumber(kStoreItems, index, 2); bank >= 0)
             editor->SendAllProgramsFromLibrarian(bank);
     } else if (chosen == &saveAsMenu) {
-        saveUpperBankAs(index == 0);
+        editor->saveLibraryBankAs(index == 0);
     } else if (chosen == &importMenu) {
-        editor->saveImportedFile(index == 0);
-        editor->OnParamChange(kRefreshFolders);
+        editor->importBankFile(index == 0);
     } else if (chosen == &helpMenu) {
         editor->libOpenHelp(index);
     }
-}
-
-void BankEditPopupMenu::saveUpperBank()
-{
-    std::string path, fileName;
-    {
-        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        const PatchFile* bank = library->upperBank();
-        if (!bank)
-            return;
-        path = bank->directory + "/" + bank->fileName;
-        fileName = bank->fileName;
-    }
-    library->saveEditedPatch(path, fileName);
-}
-
-void BankEditPopupMenu::saveUpperBankAs(bool asMidi)
-{
-    std::string name;
-    {
-        std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        const PatchFile* bank = library->upperBank();
-        if (!bank)
-            return;
-        name = bank->fileName;
-    }
-    const size_t dot = name.rfind('.');
-    name = name.substr(0, dot) + (asMidi ? ".mid" : ".zt2");
-    library->savePatchAs(name.c_str(), editor->dialogFolder, asMidi);
 }
 
 // ---- FileEditPopupMenu ------------------------------------------------------------------

@@ -281,7 +281,11 @@ std::unique_ptr<LibrarianPatch> LibrarianViewControl::lowerSlotCopy(int slot)
 bool LibrarianViewControl::transferFromLowerList()
 {
     std::unique_ptr<LibrarianPatch> sound = lowerSlotCopy(sourceSlot);
-    return sound && editor->storeSoundInTransferSlot(*sound);
+    if (!sound)
+        return false;
+    const bool stored = editor->storeSoundInTransferSlot(*sound);
+    editor->reportSlotStored(stored ? "Sound dropped!" : "Nothing dropped: empty slot");
+    return stored;
 }
 
 void LibrarianViewControl::CopySlotData(int x, int y)
@@ -297,6 +301,10 @@ void LibrarianViewControl::CopySlotData(int x, int y)
     // The sound is taken now: a Paste stores what was copied, whatever the
     // lower list shows by then.
     m_copiedSound = lowerSlotCopy(hit.lower);
+    if (m_copiedSound)
+        editor->showLibrarianResult("Sound copied!", Zelto2X::slotLabel(hit.lower, m_copiedSound->name));
+    else
+        editor->showLibrarianResult("Nothing copied!", "Right-click a slot on the right");
 }
 
 void LibrarianViewControl::PasteSlotData(int x, int y)
@@ -309,9 +317,14 @@ void LibrarianViewControl::PasteSlotData(int x, int y)
         upperSelectedSlot = hit.upper;
     }
     setTransferSlot(hit.upper);
-    if (hit.upper < 0 || copiedBank == -1 || !m_copiedSound)
+    if (hit.upper < 0)
         return;
-    editor->storeSoundInTransferSlot(*m_copiedSound);
+    if (copiedBank == -1 || !m_copiedSound) {
+        editor->showLibrarianResult("Nothing to paste!", "Copy a slot on the right first");
+        return;
+    }
+    const bool stored = editor->storeSoundInTransferSlot(*m_copiedSound);
+    editor->reportSlotStored(stored ? "Sound pasted!" : "Nothing pasted: empty slot");
 }
 
 void LibrarianViewControl::renameSlot(int, int)

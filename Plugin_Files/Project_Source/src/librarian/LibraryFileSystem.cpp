@@ -10,6 +10,7 @@
 #include <fstream>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace libraryfs {
 
@@ -30,6 +31,21 @@ bool isDirectory(const std::string& path)
     } catch (const Poco::Exception&) {
         return false;
     }
+}
+
+bool createFolders(const std::string& path)
+{
+    try {
+        Poco::File(path).createDirectories();
+    } catch (const Poco::Exception&) {
+        // Told by the answer below.
+    }
+    return isDirectory(path);
+}
+
+bool folderWritable(const std::string& folder)
+{
+    return isDirectory(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 bool listEntries(const std::string& folder, std::vector<Entry>& out)

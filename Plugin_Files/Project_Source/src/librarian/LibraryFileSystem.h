@@ -20,6 +20,10 @@ struct Entry {
 
 bool exists(const std::string& path);
 bool isDirectory(const std::string& path);
+// Makes the folder and every missing folder above it; true when it exists after.
+bool createFolders(const std::string& path);
+// Whether a new file can be made in the folder (it exists and may be written).
+bool folderWritable(const std::string& folder);
 
 // The entries of folder, one level, in the order the system gives them.
 // False (and nothing appended) when the folder cannot be listed.

@@ -204,6 +204,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool arrangementToLibrary, bool,
     if (arrangementToLibrary) {
         routeAnswer(true);
         feedDumpToEditor(dump);
+        plug->reportSlotStored("Sound stored!");
     } else {
         plug->checksumCheckAndSend(dump.data(), kDumpSize);
         plug->setCurrentSoundTexts(name.empty() ? "Set Name" : name, categoryWord);
@@ -296,7 +297,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
         if (!sound)
             continue;
         showIndicator(true);
-        plug->selectLibrarianSlot(k);
+        plug->selectLibrarianListSlot(storeListSelector, k);
         const SoundDump dump = buildStoreDump(*sound, storeBank, k, device);
         plug->SendMidiSysex2(std::vector<unsigned char>(dump.begin(), dump.end()));
         delay(t);
@@ -304,6 +305,8 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     }
     showIndicator(false);
     plug->selectLibrarianSlot(0);
+    if (!cancelRequested)
+        showStatus("Data send completed!");
 }
 
 // ---- Job 8 ------------------------------------------------------------------------------------------
@@ -321,6 +324,6 @@ void MIDIMessageSender::initClassicPatch(bool)
     routeAnswer(true);
     feedDumpToEditor(dump);
     delay(100);
-    plug->SetLibrarianStatusUnsaved(true);
+    plug->reportSlotStored("Slot initialized!");
     showIndicator(false);
 }
