@@ -47,9 +47,9 @@ simulated=""
 if zelto2_attached "$api"; then
   echo "A Zelto 2 is attached: choose its ports in the editor's MIDI IN and MIDI OUT menus."
 else
-  # Named for this session, so that a second session takes neither it for the
-  # synth nor its ports for its own.
-  sim_name="Simulated Zelto 2 $$"
+  # Named for this session (short enough for the port menus), so that a second
+  # session takes neither it for an attached synth nor its ports for its own.
+  sim_name="Zelto Sim $$"
   start_simulated_synth "$build" "$logs" "$sim_name"
   simulated=yes
   echo "No Zelto 2 attached: the editor talks to a simulated one ($sim_name)."
