@@ -51,9 +51,9 @@ if zelto2_attached "$api"; then
     echo "ZELTO2X_SIM_SYX is left unused: no simulated synth is started."
   fi
 else
-  # Named for this session, so that a second session takes neither it for the
-  # synth nor its ports for its own.
-  sim_name="Simulated Zelto 2 $$"
+  # Named for this session (short enough for the port menus), so that a second
+  # session takes neither it for an attached synth nor its ports for its own.
+  sim_name="Zelto Sim $$"
   start_simulated_synth "$build" "$logs" "$sim_name"
   simulated=yes
   echo "No Zelto 2 attached: the editor talks to a simulated one ($sim_name)."

@@ -112,11 +112,11 @@ leave_session_server() {
 
 # True when a MIDI port already carries a Zelto 2's name: the synth itself or
 # a simulated one that the user started. The simulated synths of editor
-# sessions ("Simulated Zelto 2 ...") go with their session and never count.
+# sessions ("Zelto Sim ...") go with their session and never count.
 zelto2_attached() { # API
   case "$1" in
     alsa) grep -q '"Zelto 2' /proc/asound/seq/clients 2>/dev/null ;;
-    jack) jack_lsp 2>/dev/null | grep -v '^Simulated Zelto 2 ' | grep -q 'Zelto 2' ;;
+    jack) jack_lsp 2>/dev/null | grep -q 'Zelto 2' ;;
   esac
 }
 
