@@ -9,8 +9,9 @@
 # (default: BUILD/zelto2x-editor.png) and ends; $ZELTO2X_SESSION_COMMANDS, a
 # shell command, may print host script lines to run before the picture. What
 # it started stops when the editor closes; the shared server stops with the
-# last session. Its logs, the synth's wire log among them, go to
-# $ZELTO2X_SESSION_DIR, else to a folder removed at the end.
+# last session, which leaves /dev/shm as the first one found it. Its logs, the
+# synth's wire log among them, go to $ZELTO2X_SESSION_DIR, else to a folder
+# removed at the end.
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../build}" && pwd)"
