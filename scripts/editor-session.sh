@@ -28,9 +28,9 @@ fi
 logs="${ZELTO2X_SESSION_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zelto2x-session.XXXXXX")}"
 mkdir -p "$logs"
 if [ -n "${ZELTO2X_SESSION_DIR:-}" ]; then
-  trap 'stop_started; leave_session_server' EXIT
+  trap 'stop_started; leave_session_server; release_session_number' EXIT
 else
-  trap 'stop_started; leave_session_server; rm -rf "$logs"' EXIT
+  trap 'stop_started; leave_session_server; release_session_number; rm -rf "$logs"' EXIT
 fi
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -54,7 +54,8 @@ if zelto2_attached "$api"; then
 else
   # Named for this session (short enough for the port menus), so that a second
   # session takes neither it for an attached synth nor its ports for its own.
-  sim_name="Zelto Sim $$"
+  claim_session_number "$api"
+  sim_name="Zelto Sim $session_number"
   start_simulated_synth "$build" "$logs" "$sim_name"
   simulated=yes
   echo "No Zelto 2 attached: the editor talks to a simulated one ($sim_name)."

@@ -146,6 +146,14 @@ leave_session_server() {
   session_server_dir=""
 }
 
+# True when a MIDI client of that name exists.
+midi_client_exists() { # API NAME
+  case "$1" in
+    alsa) grep -qF ": \"$2\"" /proc/asound/seq/clients 2>/dev/null ;;
+    jack) jack_lsp 2>/dev/null | grep -qF "$2:" ;;
+  esac
+}
+
 # True when a MIDI port already carries a Zelto 2's name: the synth itself or
 # a simulated one that the user started. The simulated synths of editor
 # sessions ("Zelto Sim ...") go with their session and never count.
@@ -154,6 +162,31 @@ zelto2_attached() { # API
     alsa) grep -q '"Zelto 2' /proc/asound/seq/clients 2>/dev/null ;;
     jack) jack_lsp 2>/dev/null | grep -q 'Zelto 2' ;;
   esac
+}
+
+# Sets session_number to the smallest number that no running session of this
+# user holds and no MIDI client of API carries in a simulated synth's name
+# (ALSA's clients are every user's), and holds it (a number whose session died
+# is free again): the simulated synths of two sessions get names of their own
+# that stay short.
+claim_session_number() { # API
+  numbers_dir="${TMPDIR:-/tmp}/zelto2x-sessions-$(id -u)"
+  mkdir -p "$numbers_dir"
+  exec 7>"$numbers_dir/numbers.lock"
+  flock 7
+  session_number=1
+  while { holder="$(cat "$numbers_dir/session-$session_number.pid" 2>/dev/null)" && kill -0 "$holder" 2>/dev/null; } ||
+    midi_client_exists "$1" "Zelto Sim $session_number In"; do
+    session_number=$((session_number + 1))
+  done
+  echo "$$" >"$numbers_dir/session-$session_number.pid"
+  exec 7>&-
+  session_number_file="$numbers_dir/session-$session_number.pid"
+}
+
+# Gives the number back.
+release_session_number() {
+  [ -z "${session_number_file:-}" ] || rm -f "$session_number_file"
 }
 
 # tools/zelto2-sim of build tree BUILD under client names "NAME In" and
