@@ -2,7 +2,8 @@
 // The librarian in the editor on the headless window system. LibrarianEditorTest:
 // an editor over a temporary library of two bank files, the bank lists and
 // librarian popups built, a librarian view at (100, 200) at scale 1, and the
-// window open so menus and panels take scripted answers.
+// window open so menus and panels take scripted answers. What the editor sends
+// reaches the simulated Zelto 2 in-process, in virtual time, with an output open.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include "ProgressIndicator.h"
 #include "SysExProtocol.h"
 #include "Zelto2X.h"
+#include "messaging/WorkerFixture.h"
 #include "platform/HeadlessWindowSystem.h"
 
 namespace librarytest {
@@ -43,7 +45,7 @@ inline void choose(platform::HeadlessWindowSystem& headless, IControl* menu, con
 
 }  // namespace librarytest
 
-class LibrarianEditorTest : public ::testing::Test {
+class LibrarianEditorTest : public WorkerFixture {
 protected:
     static constexpr int kViewX = 100;
     static constexpr int kViewY = 200;
@@ -54,7 +56,7 @@ protected:
         // Alpha: ALPHA 1.. ALPHA 100 in categories 1..10; Beta: BETA 1.. in category 3.
         std::vector<Bytes> alpha, beta;
         for (int i = 0; i < 100; ++i) {
-            alpha.push_back(currentDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10));
+            alpha.push_back(alphaDump(i));
             beta.push_back(currentDump(500 + i, "BETA " + std::to_string(i + 1), 3));
         }
         writeFile(data.patches() + "/Alpha.zt2", concat(alpha));
@@ -64,9 +66,7 @@ protected:
         auto system = std::make_unique<platform::HeadlessWindowSystem>();
         headless = system.get();
         platform::WindowSystem::SetShared(std::move(system));
-        editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        WorkerFixture::SetUp();
         editor->GetParam(kMainTab)->InitDouble("tab", 2.0, 0.0, 3.0, 1.0);
         library = editor->patchLibrarian;
         editor->patchTypeChanged(0, 0, true);
@@ -98,10 +98,11 @@ protected:
 
     void TearDown() override
     {
-        editor.reset();
+        WorkerFixture::TearDown();
         platform::WindowSystem::SetShared(nullptr);
     }
 
+    static librarytest::Bytes alphaDump(int i) { return librarytest::currentDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10); }
     IGraphics* graphics() const { return editor->GetGUI(); }
     void choose(IControl* menu, const std::string& answer) { librarytest::choose(*headless, menu, answer); }
 
@@ -150,7 +151,6 @@ protected:
     librarytest::TempDataFolder data;
     std::multiset<std::string> diskBefore;
     platform::HeadlessWindowSystem* headless = nullptr;
-    std::unique_ptr<Zelto2X> editor;
     PatchLibrarian* library = nullptr;
     LibrarianViewControl* view = nullptr;
     ITextControl* nameLine = nullptr;

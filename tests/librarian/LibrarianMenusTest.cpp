@@ -166,15 +166,6 @@ TEST_F(LibrarianEditorTest, ProgramNumberMenuTicksTheProgramIndexAndNothingPastO
             EXPECT_FALSE(range.IsItemChecked(i));
 }
 
-TEST_F(LibrarianEditorTest, ProgramMenuInLibraryControlSelectsTheSlotInTheView)
-{
-    editor->libraryControl = true;
-    editor->programNumberPopupMenu->refreshPatchNames(library, editor.get(), 0);
-    choose(editor->programNumberPopupMenu, "21-30/2");
-    EXPECT_EQ(22, view->activeSlot.load());
-    EXPECT_EQ(22, value(kCurrentPatch));
-}
-
 TEST_F(LibrarianEditorTest, MenusAskedForFromAnotherThreadAreRebuiltOnTheMainThread)
 {
     ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
