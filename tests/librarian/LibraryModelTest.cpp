@@ -5,7 +5,10 @@
 #include "LibraryTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <functional>
 #include <thread>
+#include <utility>
 
 using namespace librarytest;
 
@@ -72,24 +75,38 @@ TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
     EXPECT_EQ(slotText(library.bankFiles[0]->patches[42]), paddedName("RECEIVED") + "|DRUM|137");
 }
 
-TEST(LibraryModel, StoringWhileTheLibraryReloadsIsSafe)
+// A dump that arrives while the library reloads waits for the reload and lands
+// in the bank read anew, not in the one being freed.
+TEST(LibraryModel, ASoundArrivingDuringAReloadLandsInTheReloadedBank)
 {
     TempDataFolder data;
     writeFile(data.patches() + "/A.zt2", concat(currentDumps(100, "A")));
-    PatchLibrarian library;
-    library.loadPatchesFromFilesystem(data.patches());
-    const LibrarianPatch received = bankOf({currentDump(3, "R")})->patches[0];
-    std::thread midiInput([&] {
-        for (int i = 0; i < 200; ++i) {
-            library.transferSlot = i % 100;
-            library.setSysexDatatoSelectedSlot(&received);
+    struct MidReload : RecordingHost {
+        void writeLogLine(const std::string& text) override
+        {
+            if (duringReload && text.rfind("PATCH LIBRARIAN: loaded file", 0) == 0)
+                std::exchange(duringReload, nullptr)();
         }
-    });
-    for (int i = 0; i < 5; ++i)
-        library.initBankFilesOnDiscard(data.patches());
+        std::function<void()> duringReload;
+    } host;
+    PatchLibrarian library;
+    library.setHost(&host);
+    library.loadPatchesFromFilesystem(data.patches());
+    library.transferSlot = 42;
+    const LibrarianPatch received = bankOf({currentDump(3, "R")})->patches[0];
+    std::atomic<bool> stored {false};
+    std::thread midiInput;
+    host.duringReload = [&] {
+        midiInput = std::thread([&] { library.setSysexDatatoSelectedSlot(&received), stored = true; });
+        // Time for a store that does not wait for the reload to get lost in it.
+        for (int ms = 0; ms < 50 && !stored; ++ms)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    library.initBankFilesOnDiscard(data.patches());
     midiInput.join();
-    std::lock_guard<std::recursive_mutex> guard(library.libraryLock());
-    EXPECT_EQ(library.bankFiles.size(), 1u);
+    EXPECT_EQ(slotTexts(*library.bankFiles.at(0), {42, 43, 99}),
+              (std::vector<std::string>{paddedName("R") + "|BASS|137", paddedName("A44") + "|BASS|137",
+                  paddedName("A100") + "|BASS|137"}));
 }
 
 TEST(CategoryBanks, GathersOneCategoryFromAllFilesCopyingOnlyFirstMessages)
