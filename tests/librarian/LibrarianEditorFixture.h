@@ -3,7 +3,7 @@
 // an editor over a temporary library of two bank files, the bank lists and
 // librarian popups built, a librarian view at (100, 200) at scale 1, and the
 // window open so menus and panels take scripted answers. What the editor sends
-// reaches the simulated Zelto 2 in-process, in virtual time, with an output open.
+// reaches the simulated Zelto 2 in-process, in virtual time, once a test opens the output.
 
 #include <gtest/gtest.h>
 
@@ -67,6 +67,7 @@ protected:
         headless = system.get();
         platform::WindowSystem::SetShared(std::move(system));
         WorkerFixture::SetUp();
+        editor->midiOutSet = false;
         editor->GetParam(kMainTab)->InitDouble("tab", 2.0, 0.0, 3.0, 1.0);
         library = editor->patchLibrarian;
         editor->patchTypeChanged(0, 0, true);

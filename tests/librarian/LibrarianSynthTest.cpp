@@ -13,6 +13,11 @@ using namespace librarytest;
 
 class LibrarySynthTest : public LibrarianEditorTest {
 protected:
+    void SetUp() override
+    {
+        LibrarianEditorTest::SetUp();
+        editor->midiOutSet = true;
+    }
     // What reached the synth since message `from`: the names of the sound
     // dumps and the program changes, in order.
     std::string wireSince(size_t from) const
