@@ -16,7 +16,8 @@ if [ -z "${ZELTO2X_TEST_OWN_SHM:-}" ]; then
   done
   export ZELTO2X_SESSION_SERVER="zelto2x-sessions-test-$$"
   # Takes turns with the other JACK tests that share /dev/shm (tests/support/JackServer.cpp).
-  exec 9>>/tmp/zelto2x-jack-tests.lock
+  (umask 0 && : >>/tmp/zelto2x-jack-tests.lock) 2>/dev/null || true
+  exec 9</tmp/zelto2x-jack-tests.lock
   flock 9
 fi
 work="$(mktemp -d)"

@@ -71,12 +71,15 @@ bool JackServer::TakeServerSlot(std::string* error)
         return true;
     }
     const char* path = "/tmp/zelto2x-jack-tests.lock";
-    const int fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Opened before created: another user's file in /tmp may not be opened with O_CREAT.
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666)) >= 0) {
+        fchmod(fd, 0666);  // shared by every user
+    }
     if (fd < 0) {
         *error = std::string("cannot open ") + path;
         return false;
     }
-    fchmod(fd, 0666);  // shared by every user
     while (flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
             close(fd);
