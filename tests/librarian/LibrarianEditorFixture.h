@@ -20,20 +20,11 @@
 #include "LibraryTestSupport.h"
 #include "ParameterTable.h"
 #include "ProgressIndicator.h"
-#include "SysExProtocol.h"
 #include "Zelto2X.h"
 #include "messaging/WorkerFixture.h"
 #include "platform/HeadlessWindowSystem.h"
 
 namespace librarytest {
-
-// A current-model dump as the hardware and the library hold it.
-inline Bytes validDump(int seed, const std::string& name, int category)
-{
-    Bytes dump = currentDump(seed, name, category);
-    zsysex::applyOutgoingChecksum(dump.data(), static_cast<int>(dump.size()));
-    return dump;
-}
 
 // Opens a popup with its answer queued first.
 inline void choose(platform::HeadlessWindowSystem& headless, IControl* menu, const std::string& answer)
