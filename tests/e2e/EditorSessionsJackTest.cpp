@@ -85,7 +85,7 @@ TEST_F(EditorSession, RequestedSoundFillsThePanelAndEachEditReachesTheSynthAndCo
     ExpectPanelShows(sound);
 
     // Turned up (the progress overlay of the request takes the first moves while it shows).
-    ASSERT_TRUE(RepeatUntil(DragLine(kCutoffKnob, 0, -40), [&] { return Param(kFilterCutoff) > 48.0; }));
+    ASSERT_TRUE(RepeatUntil(Line("drag", kCutoffKnob, "0 -40"), [&] { return Param(kFilterCutoff) > 48.0; }));
     const double cutoff = Param(kFilterCutoff);
     EXPECT_TRUE(synth.WaitForReceived(soundParameterMessage(0, 49, static_cast<int>(cutoff))));
     ASSERT_TRUE(PressUntilParam(kOsc2SyncButton, kOscillator2Sync, 0.0));
@@ -220,7 +220,7 @@ TEST_F(EditorSession, FreshLibraryStoresAndRequestsBanksAndSoundsSavedByteForByt
     StartSynth();
     Connect();
     const double before = Param(kFilterCutoff);
-    ASSERT_TRUE(RepeatUntil(DragLine(kCutoffKnob, 0, 40), [&] { return Param(kFilterCutoff) != before; }));
+    ASSERT_TRUE(RepeatUntil(Line("drag", kCutoffKnob, "0 40"), [&] { return Param(kFilterCutoff) != before; }));
     ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
     Click(kTransferPauseMenu, "100 MS");
     EXPECT_EQ(4.0, Param(kLibSyncTimer));  // the value whose pause is 100 ms
@@ -261,7 +261,7 @@ TEST_F(EditorSession, FreshLibraryStoresAndRequestsBanksAndSoundsSavedByteForByt
 
     // Each sound reaches the synth's edit buffer, and the page stays for the next arrow.
     const size_t dumps = DumpsOnTheWire().size();
-    RunAll({DoubleClickLine(upperSlot(2))});
+    RunAll({Line("dblclick", upperSlot(2))});
     ASSERT_TRUE(WaitForDumps(dumps + 1));
     const Bytes sent = DumpsOnTheWire().back();
     EXPECT_EQ(Bytes({0xF0, 0x3E, 0x16, 0x00, 0x10, 0x7F, 0x00}), Bytes(sent.begin(), sent.begin() + 7));
