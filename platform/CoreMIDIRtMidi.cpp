@@ -361,7 +361,8 @@ std::vector<unsigned> MidiClient::ChoosablePorts()
     }
     for (unsigned port = 0; port < count; ++port) {
         std::string name;
-        const bool read = impl_->Run([&] { name = impl_->library->getPortName(port); }, Impl::Call::MayConnect) && !impl_->reported;
+        const bool read = impl_->Run([&] { name = impl_->library->getPortName(port); }, Impl::Call::MayConnect)
+            && !impl_->reported;
         if (!read || !IsOwnClientPort(name)) {
             ports.push_back(port);
         }
@@ -390,7 +391,8 @@ bool MidiClient::PortName(unsigned port, std::string* name)
     const unsigned libraryPort = LibraryPort(port);
     std::string read;
     // The library warns (and gives an empty name) for a port that vanished.
-    if (!impl_->Run([&] { read = impl_->library->getPortName(libraryPort); }, Impl::Call::MayConnect) || impl_->reported) {
+    const auto readName = [&] { read = impl_->library->getPortName(libraryPort); };
+    if (!impl_->Run(readName, Impl::Call::MayConnect) || impl_->reported) {
         return false;
     }
     *name = read;
