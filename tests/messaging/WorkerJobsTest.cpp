@@ -278,7 +278,15 @@ TEST_F(WorkerJobs, ClockDeadlinesStayOnTheirGridHoweverLateTheLoopWakes)
     editor->tempoValues = {"120"};
     manager->sender->clockTime = &late;
     manager->resetContinuousClock(false);
+    std::atomic<bool> ended {false};
+    std::thread guard([&] {  // a loop that keeps to the real clock fails instead of running on
+        for (auto giveUp = steady_clock::now() + seconds(10); !ended && steady_clock::now() < giveUp;)
+            std::this_thread::sleep_for(milliseconds(5));
+        manager->resetContinuousClock(true);
+    });
     manager->sender->sendContinuousMIDIClock(0);
+    ended = true;
+    guard.join();
     manager->sender->clockTime = nullptr;
     ASSERT_EQ(late.wakeUps.size(), 1000u);
     EXPECT_EQ(late.wakeUps.back() - late.wakeUps.front(), 999 * nanoseconds(60'000'000'000LL / (120 * 24)));
