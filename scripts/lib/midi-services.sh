@@ -112,24 +112,33 @@ leave_session_server() {
 
 # True when a MIDI port already carries a Zelto 2's name: the synth itself or
 # a simulated one that the user started. The simulated synths of editor
-# sessions ("Simulated Zelto 2 ...") go with their session and never count.
+# sessions ("Zelto Sim ...") go with their session and never count.
 zelto2_attached() { # API
   case "$1" in
     alsa) grep -q '"Zelto 2' /proc/asound/seq/clients 2>/dev/null ;;
-    jack) jack_lsp 2>/dev/null | grep -v '^Simulated Zelto 2 ' | grep -q 'Zelto 2' ;;
+    jack) jack_lsp 2>/dev/null | grep -q 'Zelto 2' ;;
   esac
 }
 
 # tools/zelto2-sim of build tree BUILD under client names "NAME In" and
 # "NAME Out"; returns once its ports exist. It writes what it receives, one
-# message a line in hex, to LOGDIR/wire.log.
+# message a line in hex, to LOGDIR/wire.log. Its memory holds the sounds of
+# the .syx file $ZELTO2X_SIM_SYX names, else INIT sounds.
 start_simulated_synth() { # BUILD LOGDIR NAME
-  "$1/tools/zelto2-sim" --no-stdin --name "$3" --log "$2/wire.log" >"$2/zelto2-sim.log" 2>&1 &
+  sim_program="$1/tools/zelto2-sim"
+  sim_logs="$2"
+  sim_client="$3"
+  # The user's bank as one argument, blanks in its path and all.
+  set --
+  if [ -n "${ZELTO2X_SIM_SYX:-}" ]; then
+    set -- --syx "$ZELTO2X_SIM_SYX"
+  fi
+  "$sim_program" --no-stdin --name "$sim_client" --log "$sim_logs/wire.log" "$@" >"$sim_logs/zelto2-sim.log" 2>&1 &
   started_pids="$! $started_pids"
   sim_pid=$!
-  if ! poll 10 "$sim_pid" grep -qs '^zelto2-sim: ready' "$2/zelto2-sim.log"; then
+  if ! poll 10 "$sim_pid" grep -qs '^zelto2-sim: ready' "$sim_logs/zelto2-sim.log"; then
     echo "The simulated Zelto 2 did not start:" >&2
-    cat "$2/zelto2-sim.log" >&2
+    cat "$sim_logs/zelto2-sim.log" >&2
     return 1
   fi
 }

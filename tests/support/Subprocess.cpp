@@ -80,11 +80,6 @@ bool LineCollector::WaitFor(const std::function<bool(const std::string&)>& match
     }) && checked < lines_.size();
 }
 
-bool LineCollector::WaitForCount(size_t count, std::chrono::milliseconds timeout) const
-{
-    return WaitForLines([count](const std::vector<std::string>& lines) { return lines.size() >= count; }, timeout);
-}
-
 bool LineCollector::WaitForLines(const std::function<bool(const std::vector<std::string>&)>& done,
     std::chrono::milliseconds timeout) const
 {

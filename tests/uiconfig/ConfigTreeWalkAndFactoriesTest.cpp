@@ -415,7 +415,7 @@ TEST_F(Factories, ClearingTheImageCacheKeepsTheTableAndRefreshesTheBitmapsContro
     for (const auto& [name, id, frames, horizontal] : {std::tuple("KNOB_ID127", 123, 128, false),
              std::tuple("BTN_RADIO_ARP_ID", 140, 2, true), std::tuple("NO_SUCH_IMAGE", 0, 1, false)}) {
         IBitmap got;
-        quietly([&] { got = config.getImageByName(gui, name); });
+        quietly([&, imageName = name] { got = config.getImageByName(gui, imageName); });
         ZUVE_IBitmap* const data = id ? gui->getImageById(id).mData : nullptr;
         EXPECT_TRUE(got.mData == data && (data || !id) && got.N == frames && got.mFramesAreHorizontal == horizontal)
             << name;

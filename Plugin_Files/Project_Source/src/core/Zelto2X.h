@@ -584,7 +584,9 @@ private:
     void bankSaved(const std::string& fileName);
     bool m_saveFailed = false;     // set by reportSaveFailure during one save
     std::string m_lastSavePath;    // the last path the save panel gave
-    std::string m_librarianDetail;  // the value line a librarian outcome wrote
+    // The value line a status text wrote (a librarian outcome, the greeting);
+    // the next status text clears it while it still shows.
+    std::string m_statusDetail;
     // What start-up could not do (name and value line), told once the editor is ready.
     std::pair<std::string, std::string> m_startupProblem;
     mutable std::mutex m_textsMutex;
