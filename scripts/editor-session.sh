@@ -9,8 +9,9 @@
 # (default: BUILD/zelto2x-editor.png) and ends; $ZELTO2X_SESSION_COMMANDS, a
 # shell command, may print host script lines to run before the picture. What
 # it started stops when the editor closes; the shared server stops with the
-# last session. Its logs, the synth's wire log among them, go to
-# $ZELTO2X_SESSION_DIR, else to a folder removed at the end.
+# last session, which leaves /dev/shm as the first one found it. Its logs, the
+# synth's wire log among them, go to $ZELTO2X_SESSION_DIR, else to a folder
+# removed at the end.
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../build}" && pwd)"
@@ -27,9 +28,9 @@ fi
 logs="${ZELTO2X_SESSION_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zelto2x-session.XXXXXX")}"
 mkdir -p "$logs"
 if [ -n "${ZELTO2X_SESSION_DIR:-}" ]; then
-  trap 'stop_started; leave_session_server' EXIT
+  trap 'stop_started; leave_session_server; release_session_number' EXIT
 else
-  trap 'stop_started; leave_session_server; rm -rf "$logs"' EXIT
+  trap 'stop_started; leave_session_server; release_session_number; rm -rf "$logs"' EXIT
 fi
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -53,7 +54,8 @@ if zelto2_attached "$api"; then
 else
   # Named for this session (short enough for the port menus), so that a second
   # session takes neither it for an attached synth nor its ports for its own.
-  sim_name="Zelto Sim $$"
+  claim_session_number "$api"
+  sim_name="Zelto Sim $session_number"
   start_simulated_synth "$build" "$logs" "$sim_name"
   simulated=yes
   echo "No Zelto 2 attached: the editor talks to a simulated one ($sim_name)."

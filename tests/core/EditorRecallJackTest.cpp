@@ -1,13 +1,13 @@
-// Project recall on a private JACK server with the simulated Zelto 2: the
-// stored port names open the live ports again, the sound goes out whole, and
-// closing takes the ports away before anything a message could reach.
+// Ports on a private JACK server with the simulated Zelto 2: project recall
+// opens the stored port names again, the sound goes out whole, and closing
+// takes the ports away before anything a message could reach; a port gone
+// since the menus were built is told at once.
 #include <thread>
 
 #include "EditorCoreSupport.h"
 #include "IParam.h"
 #include "platform/CoreMIDIRtMidi.h"
-#include "support/JackServer.h"
-#include "support/SimulatedSynth.h"
+#include "support/JackSynthTest.h"
 
 using namespace coretest;
 
@@ -61,17 +61,15 @@ struct CloseProbe {
     std::atomic<bool> arrived {false}, managerAtClose {false};
 };
 
+class EditorRecallJack : public testsupport::JackSynthTest {
+protected:
+    DataFolder folder;
+};
+
 }  // namespace
 
-TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
+TEST_F(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
 {
-    testsupport::JackServer server;
-    testsupport::SimulatedSynth synth;
-    std::string error;
-    ASSERT_TRUE(server.Start(&error)) << error;
-    ASSERT_TRUE(synth.Start(&error)) << error;
-    DataFolder folder;
-
     ByteChunk saved;
     {
         Zelto2X before {IPluginInstanceInfo()};
@@ -119,4 +117,37 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
     owned.reset();
     EXPECT_TRUE(probe.managerAtClose);
     EXPECT_EQ(threadsBefore, threadCount());
+}
+
+// Listed while the synth ran, chosen after it went away (switched off, unplugged).
+TEST_F(EditorRecallJack, PortsGoneSinceTheMenusWereBuiltAreToldAtOnceAndStartNoSearch)
+{
+    Zelto2X editor {IPluginInstanceInfo()};
+    listDevices(editor);
+    ITextControl* nameLine = coretest::attachText(editor, kControlDisplayName);
+    ITextControl* valueLine = coretest::attachText(editor, kControlDisplayValue);
+    editor.statusText = nameLine;
+    editor.rememberControls();
+    const struct {
+        int param, entry;
+        std::string text, port;
+    } choices[] = {
+        {kDeviceInSelection, listed(editor.getExternalMIDIInNames(), synth.OutputPortName()), "Unable to open MIDI IN!",
+            synth.OutputPortName()},
+        {kDeviceOutSelection, listed(editor.getExternalMIDIOutNames(), synth.InputPortName()),
+            "Unable to open MIDI OUT!", synth.InputPortName()}};
+    synth.Stop();
+    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
+    while (editor.GetMIDIOutPortNumber(synth.InputPortName().c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (const auto& choice : choices) {
+        ASSERT_GT(choice.entry, 0);
+        editor.GetParam(choice.param)->Set(choice.entry);
+        quietly([&] { editor.OnParamChange(choice.param); });
+        EXPECT_EQ(choice.text, nameLine->GetTextString());
+        EXPECT_EQ(choice.port, valueLine->GetTextString());
+        EXPECT_EQ(0.0, editor.paramValue(choice.param)) << "the menu still shows the port";
+    }
+    EXPECT_FALSE(editor.midiOutSet);
+    EXPECT_FALSE(editor.deviceInitialization) << "a device search started";
 }

@@ -543,6 +543,10 @@ private:
     // sectionLockActive and the release button's grey follow the thirteen locks.
     void deriveSectionLockState();
     void selectOutputDevice(int n);
+    void selectInputDevice(int n);
+    // A chosen port that did not open (gone, or held by another program) is
+    // told on the status display; the menu shows OFF again.
+    void reportPortNotOpened(int selectionParam, const std::string& name);
     void randomizeSound();
     void stepLibraryBank(int paramIdx);
     // The file and folder name of the bank at index of a list; false when none.
