@@ -17,7 +17,6 @@ run() {
   rm -f "$out"
 }
 run editor_core_benchmark '--benchmark_filter=BM_HostProcessStartToFirstFrame|BM_RealPanel|BM_RenderBlockWithNothingToSend'
-run uiconfig_reader_benchmark '--benchmark_filter=RealConfiguration'
 run messaging_decode_benchmark
 run librarian_scan_benchmark
 run core_param_change_benchmark
