@@ -127,7 +127,8 @@ TEST_F(EditorSession, RandomizedSoundSentLeavesTheSynthWithThePanelsValues)
     ExpectPanelShows(sent);
 }
 
-TEST_F(EditorSession, SavedProjectReopensThePortsByNameAndSendsTheSoundAgain)
+// Then, with the clock switched on, playing sends FA, F8 at the tempo and FC.
+TEST_F(EditorSession, SavedProjectReopensThePortsByNameSendsTheSoundAgainAndPlaysWithClock)
 {
     StartSynth();
     Connect();
@@ -145,12 +146,7 @@ TEST_F(EditorSession, SavedProjectReopensThePortsByNameAndSendsTheSoundAgain)
     ASSERT_TRUE(WaitForDumps(dumpsBefore + 1));
     EXPECT_TRUE(DumpsIn(other.Received()).empty());
     other.Stop();
-}
 
-TEST_F(EditorSession, PlayingWithClockOnSendsStartClockAtTheTempoAndStop)
-{
-    StartSynth();
-    Connect();
     RunAll({"tempo 300"});
     ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
     ASSERT_TRUE(PressUntilParam(kSendStartStopSwitch, kSendMIDIClockPointer, 1.0));

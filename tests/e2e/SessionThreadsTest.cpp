@@ -8,12 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -152,10 +150,8 @@ class SessionThreads : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The data folder is the test program's own (tests/support/TestIsolation.cpp).
         ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-        char pattern[] = "/tmp/zelto2x-e2e-tsan-XXXXXX";
-        folder = std::string(mkdtemp(pattern)) + "/";
-        setenv("ZELTO2X_DATA_FOLDER", folder.c_str(), 1);
         dovor::SetVirtualClock(&clock);
         auto system = std::make_unique<platform::HeadlessWindowSystem>();
         headless = system.get();
@@ -165,8 +161,6 @@ protected:
     {
         platform::WindowSystem::SetShared(nullptr);
         dovor::SetVirtualClock(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
     // Steps the window's loop (redraws included) until done holds or the deadline passes.
@@ -182,7 +176,6 @@ protected:
         return true;
     }
 
-    std::string folder;
     FastClock clock;
     platform::HeadlessWindowSystem* headless = nullptr;
 };

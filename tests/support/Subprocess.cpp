@@ -17,8 +17,14 @@ LineCollector::~LineCollector()
     Join();
 }
 
+// A restarted process is read anew: the lines of its earlier run are not its answers.
 void LineCollector::Start(int fd)
 {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lines_.clear();
+        closed_ = false;
+    }
     thread_ = std::thread([this, fd] { Run(fd); });
 }
 
