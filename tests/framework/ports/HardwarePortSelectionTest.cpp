@@ -55,7 +55,7 @@ TEST_F(JackPortTest, ListsStartWithOffAreBuiltOnceOpeningByNameReturnsTheEntryOf
     // An unknown name, or the name of a port that vanished, gives 0 and opens nothing.
     for (bool vanished : {false, true}) {
         if (vanished)
-            synth.Stop();
+            StopSynth();
         in = out = 3;
         EXPECT_EQ(plug->setExternalMIDIIn(in, vanished ? synth.OutputPortName().c_str() : "No Such Port"), 0);
         EXPECT_EQ(plug->setExternalMIDIOut(out, vanished ? synth.InputPortName().c_str() : "No Such Port"), 0);

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PortTestPlugin.h"
@@ -82,6 +84,18 @@ protected:
     {
         return synth.WaitForReceivedLines(
             [&](const std::vector<std::string>& all) { return AfterReady(all).size() >= count; });
+    }
+
+    // Stops the synth and waits until the plug-in no longer sees its ports:
+    // JACK drops them from its lists at a later cycle.
+    void StopSynth()
+    {
+        synth.Stop();
+        const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
+        while ((plug->GetMIDIInPortNumber(synth.OutputPortName().c_str()) > 0
+                   || plug->GetMIDIOutPortNumber(synth.InputPortName().c_str()) > 0)
+            && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
     std::unique_ptr<PortTestPlugin> plug;
