@@ -1,5 +1,6 @@
 #include "platform/CoreMIDIRtMidi.h"
 
+#include <pthread.h>
 #include <semaphore.h>
 
 #include <atomic>
@@ -312,6 +313,7 @@ struct MidiInputClient::Delivery {
     {
         sem_init(&wake, 0, 0);
         thread = std::thread([this] { Run(); });
+        pthread_setname_np(thread.native_handle(), kMidiInputThreadName);
     }
 
     ~Delivery()

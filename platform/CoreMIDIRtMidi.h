@@ -64,6 +64,9 @@ protected:
     std::unique_ptr<Impl> impl_;
 };
 
+// The name of every input client's thread.
+inline constexpr const char* kMidiInputThreadName = "midi input";
+
 class MidiInputClient : public MidiClient {
 public:
     // null on failure, with the library's message in *error.

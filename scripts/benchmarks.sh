@@ -16,8 +16,7 @@ run() {
   grep -E '_(median|mean) ' "$out" || true
   rm -f "$out"
 }
-run editor_core_benchmark '--benchmark_filter=BM_ColdStartupToFirstFrame|BM_RealPanel|BM_RenderBlockWithNothingToSend'
-run uiconfig_reader_benchmark '--benchmark_filter=RealConfiguration'
+run editor_core_benchmark '--benchmark_filter=BM_HostProcessStartToFirstFrame|BM_RealPanel|BM_RenderBlockWithNothingToSend'
 run messaging_decode_benchmark
 run librarian_scan_benchmark
 run core_param_change_benchmark

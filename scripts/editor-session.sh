@@ -3,13 +3,15 @@
 #   scripts/editor-session.sh [BUILD]
 # When no Zelto 2 is attached it starts a simulated one of its own (and, where
 # no ALSA sequencer exists and no JACK server runs, a JACK server that the
-# sessions running at once share) and sets the editor's MIDI ports to it.
+# sessions running at once share) and sets the editor's MIDI ports to it;
+# $ZELTO2X_SIM_SYX names a .syx file whose sounds that synth holds.
 # Without a display it writes a picture of the panel to $ZELTO2X_SCREENSHOT
 # (default: BUILD/zelto2x-editor.png) and ends; $ZELTO2X_SESSION_COMMANDS, a
 # shell command, may print host script lines to run before the picture. What
 # it started stops when the editor closes; the shared server stops with the
-# last session. Its logs, the synth's wire log among them, go to
-# $ZELTO2X_SESSION_DIR, else to a folder removed at the end.
+# last session, which leaves /dev/shm as the first one found it. Its logs, the
+# synth's wire log among them, go to $ZELTO2X_SESSION_DIR, else to a folder
+# removed at the end.
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../build}" && pwd)"
@@ -26,9 +28,9 @@ fi
 logs="${ZELTO2X_SESSION_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zelto2x-session.XXXXXX")}"
 mkdir -p "$logs"
 if [ -n "${ZELTO2X_SESSION_DIR:-}" ]; then
-  trap 'stop_started; leave_session_server' EXIT
+  trap 'stop_started; leave_session_server; release_session_number' EXIT
 else
-  trap 'stop_started; leave_session_server; rm -rf "$logs"' EXIT
+  trap 'stop_started; leave_session_server; release_session_number; rm -rf "$logs"' EXIT
 fi
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -46,13 +48,20 @@ ports="$logs/ports.txt"
 simulated=""
 if zelto2_attached "$api"; then
   echo "A Zelto 2 is attached: choose its ports in the editor's MIDI IN and MIDI OUT menus."
+  if [ -n "${ZELTO2X_SIM_SYX:-}" ]; then
+    echo "ZELTO2X_SIM_SYX is left unused: no simulated synth is started."
+  fi
 else
-  # Named for this session, so that a second session takes neither it for the
-  # synth nor its ports for its own.
-  sim_name="Simulated Zelto 2 $$"
+  # Named for this session (short enough for the port menus), so that a second
+  # session takes neither it for an attached synth nor its ports for its own.
+  claim_session_number "$api"
+  sim_name="Zelto Sim $session_number"
   start_simulated_synth "$build" "$logs" "$sim_name"
   simulated=yes
   echo "No Zelto 2 attached: the editor talks to a simulated one ($sim_name)."
+  if [ -n "${ZELTO2X_SIM_SYX:-}" ]; then
+    echo "Its memory holds the sounds of $ZELTO2X_SIM_SYX."
+  fi
   # kDeviceInSelection (274) first: choosing the output (273) starts the
   # device enquiry, whose answer must find the input open.
   printf 'set 274 %s\nset 273 %s\n' "$(port_entry "$api" "$sim_name Out" "MIDI Out")" \

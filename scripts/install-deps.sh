@@ -5,7 +5,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   librtmidi-dev libpoco-dev libtinyxml2-dev libpng-dev zlib1g-dev libfreetype-dev
   fonts-dejavu-core libgtk-3-dev jackd2 xvfb xauth xdg-utils
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  groff"
+  groff img2pdf"
 
 missing=""
 for p in $PACKAGES; do

@@ -8,6 +8,14 @@ started_pids=""
 session_server_dir=""
 share_pid=""
 
+# JACK's files in /dev/shm that outlive a server: the registry every server of
+# the machine shares, and this user's metadata folder, which every JACK
+# client makes when missing, even one that finds no server.
+jack_shared_files="jack-shm-registry jack_db-$(id -u)"
+# Those /dev/shm lacked before this script ran a JACK client: when this
+# session starts the sessions' server, the last session out removes them.
+jack_files_missing="$(for name in $jack_shared_files; do [ -e "/dev/shm/$name" ] || echo "$name"; done)"
+
 # The MIDI system the editor and the simulated synth both choose: ALSA when
 # its sequencer can be opened, else JACK; ZELTO2X_MIDI_API overrides.
 midi_api() {
@@ -41,6 +49,30 @@ remove_jack_leftovers() { # SERVER
   rm -f "/dev/shm/jack_$1_$(id -u)_"* "/dev/shm/jack_sem.$(id -u)_$1_"*
 }
 
+# Whether a process maps a file of /dev/shm/NAME (the file, or one in the
+# folder) of this /dev/shm: a server or client still using it. Another user's
+# JACK server, whose maps cannot be read, counts as using all of them.
+jack_file_in_use() { # NAME
+  if ps -e -o uid=,comm= | awk -v me="$(id -u)" '$1 != me && ($2 == "jackd" || $2 == "jackdbus") { found = 1 } END { exit !found }'; then
+    return 0
+  fi
+  dev=$(stat -c %d /dev/shm) || return 0
+  # As /proc/PID/maps shows a device: major:minor in hex.
+  dev=$(printf '%02x:%02x' $(((dev >> 8) & 0xfff)) $(((dev & 0xff) | ((dev >> 12) & 0xfff00))))
+  cat /proc/[0-9]*/maps 2>/dev/null | awk -v dev="$dev" -v file="/dev/shm/$1" \
+    '$4 == dev && ($6 == file || index($6, file "/") == 1) { found = 1 } END { exit !found }'
+}
+
+# Removes those of JACK's shared files that LIST names and no process uses.
+remove_jack_shared_files() { # LIST
+  for name in $jack_shared_files; do
+    if grep -qxF "$name" "$1" 2>/dev/null && ! jack_file_in_use "$name"; then
+      rm -rf "/dev/shm/$name"
+    fi
+  done
+  rm -f "$1"
+}
+
 # Points this script and what it starts at the JACK server that the editor
 # sessions of this user share ("zelto2x-sessions-UID", or the name in
 # $ZELTO2X_SESSION_SERVER; on the dummy driver: no sound card needed),
@@ -62,6 +94,7 @@ join_session_server() { # LOGDIR
   else
     echo "MIDI goes through JACK and no JACK server runs: starting one for the editor sessions (jackd -d dummy, named $JACK_DEFAULT_SERVER)."
     remove_jack_leftovers "$JACK_DEFAULT_SERVER"
+    for name in $jack_files_missing; do echo "$name"; done >"$session_server_dir/jack-files-missing"
     JACK_NO_AUDIO_RESERVATION=1 setsid jackd -r -d dummy -p 128 </dev/null >"$1/jackd.log" 2>&1 6>&- &
     echo "$!" >"$session_server_dir/jackd.pid"
     if ! poll 10 "$!" jack_running; then
@@ -103,33 +136,78 @@ leave_session_server() {
         tenths=$((tenths - 1))
       done
     fi
-    jack_running || remove_jack_leftovers "$JACK_DEFAULT_SERVER"
+    if ! jack_running; then
+      remove_jack_leftovers "$JACK_DEFAULT_SERVER"
+      remove_jack_shared_files "$session_server_dir/jack-files-missing"
+    fi
     rm -f "$session_server_dir/jackd.pid"
   fi
   exec 6>&-
   session_server_dir=""
 }
 
+# True when a MIDI client of that name exists.
+midi_client_exists() { # API NAME
+  case "$1" in
+    alsa) grep -qF ": \"$2\"" /proc/asound/seq/clients 2>/dev/null ;;
+    jack) jack_lsp 2>/dev/null | grep -qF "$2:" ;;
+  esac
+}
+
 # True when a MIDI port already carries a Zelto 2's name: the synth itself or
 # a simulated one that the user started. The simulated synths of editor
-# sessions ("Simulated Zelto 2 ...") go with their session and never count.
+# sessions ("Zelto Sim ...") go with their session and never count.
 zelto2_attached() { # API
   case "$1" in
     alsa) grep -q '"Zelto 2' /proc/asound/seq/clients 2>/dev/null ;;
-    jack) jack_lsp 2>/dev/null | grep -v '^Simulated Zelto 2 ' | grep -q 'Zelto 2' ;;
+    jack) jack_lsp 2>/dev/null | grep -q 'Zelto 2' ;;
   esac
+}
+
+# Sets session_number to the smallest number that no running session of this
+# user holds and no MIDI client of API carries in a simulated synth's name
+# (ALSA's clients are every user's), and holds it (a number whose session died
+# is free again): the simulated synths of two sessions get names of their own
+# that stay short.
+claim_session_number() { # API
+  numbers_dir="${TMPDIR:-/tmp}/zelto2x-sessions-$(id -u)"
+  mkdir -p "$numbers_dir"
+  exec 7>"$numbers_dir/numbers.lock"
+  flock 7
+  session_number=1
+  while { holder="$(cat "$numbers_dir/session-$session_number.pid" 2>/dev/null)" && kill -0 "$holder" 2>/dev/null; } ||
+    midi_client_exists "$1" "Zelto Sim $session_number In"; do
+    session_number=$((session_number + 1))
+  done
+  echo "$$" >"$numbers_dir/session-$session_number.pid"
+  exec 7>&-
+  session_number_file="$numbers_dir/session-$session_number.pid"
+}
+
+# Gives the number back.
+release_session_number() {
+  [ -z "${session_number_file:-}" ] || rm -f "$session_number_file"
 }
 
 # tools/zelto2-sim of build tree BUILD under client names "NAME In" and
 # "NAME Out"; returns once its ports exist. It writes what it receives, one
-# message a line in hex, to LOGDIR/wire.log.
+# message a line in hex, to LOGDIR/wire.log. Its memory holds the sounds of
+# the .syx file $ZELTO2X_SIM_SYX names, else INIT sounds.
 start_simulated_synth() { # BUILD LOGDIR NAME
-  "$1/tools/zelto2-sim" --no-stdin --name "$3" --log "$2/wire.log" >"$2/zelto2-sim.log" 2>&1 &
+  sim_program="$1/tools/zelto2-sim"
+  sim_logs="$2"
+  sim_client="$3"
+  # The user's bank as one argument, blanks in its path and all.
+  set --
+  if [ -n "${ZELTO2X_SIM_SYX:-}" ]; then
+    set -- --syx "$ZELTO2X_SIM_SYX"
+  fi
+  "$sim_program" --no-stdin --name "$sim_client" --log "$sim_logs/wire.log" "$@" >"$sim_logs/zelto2-sim.log" 2>&1 &
   started_pids="$! $started_pids"
   sim_pid=$!
-  if ! poll 10 "$sim_pid" grep -qs '^zelto2-sim: ready' "$2/zelto2-sim.log"; then
+  if ! poll 10 "$sim_pid" grep -qs '^zelto2-sim: ready' "$sim_logs/zelto2-sim.log"; then
     echo "The simulated Zelto 2 did not start:" >&2
-    cat "$2/zelto2-sim.log" >&2
+    cat "$sim_logs/zelto2-sim.log" >&2
     return 1
   fi
 }

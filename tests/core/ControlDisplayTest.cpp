@@ -40,8 +40,9 @@ TEST_F(ValueDisplay, ValueLineFollowsTheFamilyOfTheParameter)
         {kPanning, 127, "RIGHT 100% [127]"}, {kPanning, 128, " [128]"}, {kPatternStep03Time, 0, "25 % [0]"},
         {kPatternStep16Time, 3, "100 % [3]"}, {kPatternStep03Time, 4, " [4]"}, {kArpSwing, 0, "0 % [0]"},
         {kArpSwing, 37, "37% [37]"}, {kArpSwing, 50, "50 % [50]"}, {kArpSwing, 100, "100% [100]"},
-        {kArpDelay, 0, "-50% [0]"}, {kArpDelay, 50, "0 % [50]"}, {kArpDelay, 100, "50% [100]"},
-        {kArpDelay, 101, " [101]"}, {kLFO1Speed, 10, "10 [10]"}, {kSectionLockOsc2, 1, "ON [1]"},
+        {kArpDelay, 0, "-50% [0]"}, {kArpDelay, 49, "-1% [49]"}, {kArpDelay, 50, "0 % [50]"},
+        {kArpDelay, 51, "1% [51]"}, {kArpDelay, 75, "25% [75]"}, {kArpDelay, 99, "49% [99]"},
+        {kArpDelay, 100, "50% [100]"}, {kArpDelay, 101, " [101]"}, {kLFO1Speed, 10, "10 [10]"}, {kSectionLockOsc2, 1, "ON [1]"},
         {kPatternStep07Glide, 0, "OFF [0]"}, {kGlobalMidiThru, 2, " [2]"}, {kGlobalLocalControl, 1, "ALLOWED [1]"},
         {kGlobalLocalControl, 0, "DISABLED [0]"}, {kOscillator1KeytrackTrigger, 3, "3"}, {kFilterCutoff, 99.7, "99"},
     };

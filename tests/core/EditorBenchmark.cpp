@@ -1,16 +1,19 @@
-// The real editor: start-up from the component entry of the built bundle to the first frame of its view (headless
-// window system, a data folder of 50 bank files of 100 sounds), redraws of its panel, and one render block with nothing
-// to send.
+// The real editor: start-up from a freshly started host program to the first frame of its view (headless window
+// system, a data folder of 50 bank files of 100 sounds), full redraws of its panel with the copy into the window,
+// redraws of one knob, and one render block with nothing to send.
 //
-// BM_ColdStartupToFirstFrame starts each round in a fresh child process, as a host does when it first opens the editor
-// (the module, once loaded, keeps its bitmap cache): its time is the child's CPU time, all threads, from the entry to
-// the first frame.
+// BM_HostProcessStartToFirstFrame starts build/host/zelto2x-host for each round, as a user starts a host and opens the
+// editor: its time is the wall time from starting the program to the answer that the view showed its first frame
+// (loading the module, the component entry, the editor's start-up, the view and its first frame); cpu_ms is the CPU
+// time of the whole run to its end, all threads, closing included.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -19,6 +22,7 @@
 #include "IGraphics.h"
 #include "PluginHost.h"
 #include "Zelto2X.h"
+#include "platform/CocoaWindowSystem.h"
 #include "librarian/LibraryTestSupport.h"
 
 namespace {
@@ -56,53 +60,62 @@ void prepare(bool large)
                                                                 << (large ? "large" : "normal") << "\n1\n\n\n";
 }
 
-// In the child: opens the editor, draws the first frame and writes the CPU
-// and wall seconds it took into the pipe. Never returns.
-[[noreturn]] void startInChild(int pipeOut)
+// Starts the host program on the bundle with the UI settings of prepare(); stdin and stdout are pipes to it.
+pid_t startHost(int* toHost, std::FILE** fromHost)
 {
-    const double cpu0 = secondsOf(CLOCK_PROCESS_CPUTIME_ID), wall0 = secondsOf(CLOCK_MONOTONIC);
-    host::PluginHost pluginHost;
-    double result[2] = {-1.0, -1.0};
-    if (pluginHost.loadBundle(ZELTO2X_BUNDLE).ok() && pluginHost.openCocoaView()) {
-        host::ModuleWindowSystem()->ProcessEvents(0);  // draws the first frame
-        result[0] = secondsOf(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
-        result[1] = secondsOf(CLOCK_MONOTONIC) - wall0;
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        std::freopen("/dev/null", "w", stderr);
+        close(in[1]);
+        close(out[0]);
+        setenv("ZELTO2X_DATA_FOLDER", dataFolder().root.c_str(), 1);
+        execl(ZELTO2X_HOST_PROGRAM, ZELTO2X_HOST_PROGRAM, "--no-realtime", "--script", "-", ZELTO2X_BUNDLE, nullptr);
+        _exit(127);
     }
-    const ssize_t written = write(pipeOut, result, sizeof result);
-    _exit(written == ssize_t(sizeof result) ? 0 : 1);  // the parent measured what it needs: no teardown
+    close(in[0]);
+    close(out[1]);
+    *toHost = in[1];
+    *fromHost = fdopen(out[0], "r");
+    return child;
 }
 
-void BM_ColdStartupToFirstFrame(benchmark::State& state)
+void BM_HostProcessStartToFirstFrame(benchmark::State& state)
 {
     prepare(state.range(0) != 0);
-    if (moduleLoaded())
-        return state.SkipWithError("the module is loaded already: run this case first or alone");
-    double wallTotal = 0.0;
+    double cpuTotal = 0.0;
     for (auto _ : state) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return state.SkipWithError("no pipe");
-        const pid_t child = fork();
-        if (child == 0) {
-            close(fds[0]);
-            startInChild(fds[1]);
-        }
-        close(fds[1]);
-        double result[2] = {-1.0, -1.0};
-        const ssize_t got = child > 0 ? read(fds[0], result, sizeof result) : -1;
-        close(fds[0]);
+        const double wall0 = secondsOf(CLOCK_MONOTONIC);
+        int toHost = -1;
+        std::FILE* fromHost = nullptr;
+        const pid_t child = startHost(&toHost, &fromHost);
+        if (child <= 0 || !fromHost)
+            return state.SkipWithError("the host program did not start");
+        const char open[] = "openview\n", quit[] = "quit\n";
+        bool shown = write(toHost, open, sizeof open - 1) == ssize_t(sizeof open - 1);
+        char line[256] = "";
+        while (shown && std::fgets(line, sizeof line, fromHost) && std::string(line).rfind("ok headless", 0) != 0)
+            shown = std::string(line).rfind("ok", 0) == 0;
+        const double wall = secondsOf(CLOCK_MONOTONIC) - wall0;
+        shown = shown && write(toHost, quit, sizeof quit - 1) == ssize_t(sizeof quit - 1);
+        close(toHost);
+        std::fclose(fromHost);
         int status = 0;
-        if (child > 0)
-            waitpid(child, &status, 0);
-        if (got != ssize_t(sizeof result) || result[0] < 0)
-            return state.SkipWithError("the editor did not open its view in the child");
-        state.SetIterationTime(result[0]);
-        wallTotal += result[1];
+        rusage usage {};
+        wait4(child, &status, 0, &usage);
+        if (!shown)
+            return state.SkipWithError("the host program did not show the editor's view");
+        state.SetIterationTime(wall);
+        cpuTotal += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                    double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
     }
-    state.counters["wall_ms"] = benchmark::Counter(wallTotal * 1000.0, benchmark::Counter::kAvgIterations);
+    state.counters["cpu_ms"] = benchmark::Counter(cpuTotal * 1000.0, benchmark::Counter::kAvgIterations);
 }
-// Registered first: the panel cases below load the module into this process.
-BENCHMARK(BM_ColdStartupToFirstFrame)->ArgName("large")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_HostProcessStartToFirstFrame)->ArgName("large")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
     ->UseManualTime()->MinTime(2.0);
 
 constexpr int kPanelBackgroundImage = 102;  // main-frame-bg.png, attached by the editor at start-up
@@ -141,16 +154,22 @@ struct RealPanel {
     }
 };
 
+// The whole view, as the window asks for it when it is shown or uncovered: every control drawn and the picture copied
+// into the window (the headless window system's pixels; a GTK window takes the same picture through cairo).
 void BM_RealPanelFullRedraw(benchmark::State& state)
 {
     RealPanel panel(state.range(0) != 0);
     IGraphics* gui = panel.shownSurface(state);
-    // The whole view, as the window asks for it when it is shown or uncovered.
+    platform::WindowSystem& windows = platform::WindowSystem::Shared();
+    platform::NativeWindow* window = gui && gui->OpenWindow(nullptr) ? windows.FrontWindow() : nullptr;
+    if (gui && !window)
+        return state.SkipWithError("the view opened no window");
     for (auto _ : state) {
-        IRECT all(0, 0, gui->Width(), gui->Height());
-        gui->Draw(&all);
-        benchmark::ClobberMemory();
+        window->SetNeedsDisplayInRect(platform::ViewRect {0, 0, double(window->Width()), double(window->Height())});
+        windows.ProcessEvents(0);
     }
+    if (window)
+        gui->CloseWindow();
 }
 BENCHMARK(BM_RealPanelFullRedraw)->ArgName("large")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <thread>
 #include <tuple>
 
@@ -15,6 +16,7 @@
 #include "Zelto2Synth.h"
 #include "e2e/SoundDumpMap.h"
 #include "UIConfigManager.h"
+#include "platform/CoreMIDIRtMidi.h"
 
 using namespace coretest;
 
@@ -79,6 +81,32 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
     for (int i = 0; i < gui->NLayers(); ++i)
         drawLayer(gui->GetLayer(i));
     EXPECT_LT(200, drawn);
+}
+
+// Every index of the parameter table (kTimbreLED, 306, the last) has a parameter and none is the host's; start-up starts
+// no worker and leaves only threads that wait (the render thread's job dispatcher, the MIDI input); the first-run notice
+// shows only for "no".
+TEST(EditorConfigured, StartsWithItsParametersNoWorkerAndNoNoticeUnlessNotSeen)
+{
+    const auto threads = [] {
+        std::set<std::pair<std::string, std::string>> named;  // id, name
+        for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+            std::string name;
+            std::getline(std::ifstream(task.path() / "comm"), name);
+            named.emplace(task.path().filename(), name);
+        }
+        return named;
+    };
+    for (const char* seen : {"yes", ""}) {
+        const auto before = threads();
+        ConfiguredEditor configured("normal", seen);
+        for (const auto& thread : threads())
+            EXPECT_TRUE(before.count(thread) || thread.second == MIDIMessageManager::kDispatcherThreadName ||
+                        thread.second == platform::kMidiInputThreadName) << thread.second;
+        Zelto2X& editor = *configured.editor;
+        EXPECT_EQ(std::pair(kTimbreLED + 1, 0), std::pair(editor.NParams(), editor.NAutomatableParams()));
+        EXPECT_FALSE(editor.findLayer("firstRunNotification")->IsVisible()) << seen;
+    }
 }
 
 // The progress overlay's picture is the image table's copy at the interface

@@ -1,9 +1,13 @@
-// Project recall on a private JACK server with the simulated Zelto 2: the
-// stored port names open the live ports again and the sound goes out whole.
+// Ports on a private JACK server with the simulated Zelto 2: project recall
+// opens the stored port names again, the sound goes out whole, and closing
+// takes the ports away before anything a message could reach; a port gone
+// since the menus were built is told at once.
+#include <thread>
+
 #include "EditorCoreSupport.h"
 #include "IParam.h"
-#include "support/JackServer.h"
-#include "support/SimulatedSynth.h"
+#include "platform/CoreMIDIRtMidi.h"
+#include "support/JackSynthTest.h"
 
 using namespace coretest;
 
@@ -32,17 +36,40 @@ int listed(const std::vector<std::string>& names, const std::string& name)
     return at == names.end() ? -1 : static_cast<int>(at - names.begin());
 }
 
+// Holds the first hardware message on the input thread until closing takes the input away, then notes whether the
+// MIDI message manager was still there and hands the message on. Lives outside the editor it watches.
+struct CloseProbe {
+    class Editor : public Zelto2X {
+    public:
+        Editor() : Zelto2X(IPluginInstanceInfo()) {}
+        void watch(CloseProbe* probe) { midiIn->SetCallback(&CloseProbe::arrive, probe); }
+    };
+    static void arrive(double stamp, std::vector<unsigned char>* message, void* self)
+    {
+        auto* probe = static_cast<CloseProbe*>(self);
+        if (probe->arrived.exchange(true))
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
+        while (probe->editor->GetMIDIInPortNumber(probe->port.c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        probe->managerAtClose = probe->editor->midiMessageManager != nullptr;
+        if (probe->managerAtClose)
+            IPluginBase::processMIDIInput(stamp, message, probe->editor);
+    }
+    Editor* editor;
+    std::string port;
+    std::atomic<bool> arrived {false}, managerAtClose {false};
+};
+
+class EditorRecallJack : public testsupport::JackSynthTest {
+protected:
+    DataFolder folder;
+};
+
 }  // namespace
 
-TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
+TEST_F(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
 {
-    testsupport::JackServer server;
-    testsupport::SimulatedSynth synth;
-    std::string error;
-    ASSERT_TRUE(server.Start(&error)) << error;
-    ASSERT_TRUE(synth.Start(&error)) << error;
-    DataFolder folder;
-
     ByteChunk saved;
     {
         Zelto2X before {IPluginInstanceInfo()};
@@ -56,8 +83,8 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
     }
 
     const int threadsBefore = threadCount();
-    auto owned = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-    Zelto2X& editor = *owned;
+    auto owned = std::make_unique<CloseProbe::Editor>();
+    CloseProbe::Editor& editor = *owned;
     listDevices(editor);
     ASSERT_FALSE(editor.midiOutSet);
     ASSERT_EQ(saved.Size(), editor.UnserializeState(&saved, 0));
@@ -77,9 +104,50 @@ TEST(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhole)
     });
     EXPECT_TRUE(soundArrived);
 
-    // Closing leaves no worker, clock or MIDI thread behind (the clock job ran too).
+    // Closing leaves no worker, clock or MIDI thread behind (the clock job ran too), and a message arriving while it
+    // closes finds the MIDI message manager still there.
     editor.ProcessDoubleReplacing(nullptr, nullptr, 512);
     EXPECT_GT(threadCount(), threadsBefore);
+    CloseProbe probe {&editor, synth.OutputPortName()};
+    editor.watch(&probe);
+    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
+    while (!probe.arrived && std::chrono::steady_clock::now() < deadline && synth.Send("B0 07 40"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(probe.arrived);
     owned.reset();
+    EXPECT_TRUE(probe.managerAtClose);
     EXPECT_EQ(threadsBefore, threadCount());
+}
+
+// Listed while the synth ran, chosen after it went away (switched off, unplugged).
+TEST_F(EditorRecallJack, PortsGoneSinceTheMenusWereBuiltAreToldAtOnceAndStartNoSearch)
+{
+    Zelto2X editor {IPluginInstanceInfo()};
+    listDevices(editor);
+    ITextControl* nameLine = coretest::attachText(editor, kControlDisplayName);
+    ITextControl* valueLine = coretest::attachText(editor, kControlDisplayValue);
+    editor.statusText = nameLine;
+    editor.rememberControls();
+    const struct {
+        int param, entry;
+        std::string text, port;
+    } choices[] = {
+        {kDeviceInSelection, listed(editor.getExternalMIDIInNames(), synth.OutputPortName()), "Unable to open MIDI IN!",
+            synth.OutputPortName()},
+        {kDeviceOutSelection, listed(editor.getExternalMIDIOutNames(), synth.InputPortName()),
+            "Unable to open MIDI OUT!", synth.InputPortName()}};
+    synth.Stop();
+    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
+    while (editor.GetMIDIOutPortNumber(synth.InputPortName().c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (const auto& choice : choices) {
+        ASSERT_GT(choice.entry, 0);
+        editor.GetParam(choice.param)->Set(choice.entry);
+        quietly([&] { editor.OnParamChange(choice.param); });
+        EXPECT_EQ(choice.text, nameLine->GetTextString());
+        EXPECT_EQ(choice.port, valueLine->GetTextString());
+        EXPECT_EQ(0.0, editor.paramValue(choice.param)) << "the menu still shows the port";
+    }
+    EXPECT_FALSE(editor.midiOutSet);
+    EXPECT_FALSE(editor.deviceInitialization) << "a device search started";
 }

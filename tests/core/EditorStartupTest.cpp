@@ -1,10 +1,13 @@
 // The editor's construction, its dialogs, its UI settings file, its debug LOG file and the installer's first run.
+#include <ctime>
 #include <regex>
+#include <set>
 
 #include "EditorCoreSupport.h"
 #include "IGraphicsMac.h"
 #include "PatchLibrarian.h"
 #include "Zelto2XDialogs.h"
+#include "debugger.h"
 #include "messaging/DocumentedInitSound.h"
 #include "platform/HeadlessWindowSystem.h"
 
@@ -130,16 +133,30 @@ TEST(EditorDebugLog, AnExistingLogIsEmptiedAndGetsTimeStampedLinesAndAMissingOne
 {
     DataFolder folder;
     folder.write(kLogFile, "old run\n");
+    const std::time_t before = std::time(nullptr);
     quietly([] { RecordingEditor editor; });
+    std::set<std::string> stamps;  // the local time of the start-up, as "%Y-%m-%d.%X" gives it
+    for (std::time_t t = before; t <= std::time(nullptr); ++t) {
+        char stamp[80];
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d.%X", std::localtime(&t));
+        stamps.insert(stamp);
+    }
     const std::string log = folder.read(kLogFile);
     EXPECT_TRUE(std::regex_search(log, std::regex(R"(^\d{4}-\d\d-\d\d\.\d\d:\d\d:\d\d\t INITIALIZATION STARTED!\n)")))
         << log;
+    EXPECT_EQ(1u, stamps.count(log.substr(0, log.find('\t')))) << log;
     EXPECT_NE(std::string::npos, log.find("\t Data folder located at " + folder.root));
     EXPECT_EQ(std::string::npos, log.find("old run"));
 
     fs::remove(folder.root + kLogFile);
     EXPECT_NE(std::string::npos, quietly([] { RecordingEditor editor; }).find("Unable to open Plug-in LOG file\n"));
     EXPECT_FALSE(folder.exists(kLogFile));
+
+    // An outgoing SysEx message goes to standard output only, each byte as two lower-case hex digits and a blank.
+    const unsigned char bytes[] = {0x00, 0x0a, 0xff};
+    const std::string line = "Plug-in MIDI Out (sysex | 3 bytes | F0 00 0a ff F7)\n";
+    EXPECT_EQ(line, quietly([&] { DebuggerOutput().logSysExOutMessageByte(bytes, 3); }));
+    EXPECT_EQ(line, quietly([&] { DebuggerOutput().logSysExOutMessageByteInt({0, 10, 255}, 3); }));
 }
 
 TEST(EditorInstall, AFreshDataFolderGetsDefaultSettingsAndTheManualWithoutLosingEdits)
@@ -169,20 +186,15 @@ TEST_F(CoreTest, HelpItemsWithoutAnApplicationToOpenThemSayWhereToLook)
     system->urlOpenerPresent = false;
     platform::WindowSystem::SetShared(std::move(system));
     folder.write("Marnvik-Zelto2X-User-Manual-v101.pdf", "%PDF");
-    const char* manualMissing = "User manual not found!";
-    const std::pair<std::function<void()>, std::pair<std::string, std::string>> rows[] = {
-        {[&] { editor->libOpenHelp(1); }, {"No PDF viewer found!", folder.root}},
-        {[&] { editor->libOpenHelp(0); }, {"No file browser found!", folder.root}},
-        {[&] { editor->libOpenHelp(3); }, {"No web browser found!", "support.vantorel.com/downloads"}},
-        {[&] {
-             fs::remove(folder.root + "Marnvik-Zelto2X-User-Manual-v101.pdf");
-             editor->libOpenHelp(1);
-         },
-            {manualMissing, folder.root}}};
-    for (const auto& [open, lines] : rows) {
-        editor->showStatusLines("-", "-");
-        quietly(open);
-        EXPECT_EQ(lines, std::make_pair(nameLine->GetTextString(), valueLine->GetTextString()));
+    const std::tuple<int, std::string, std::string> rows[] = {{1, "No PDF viewer found!", folder.root},
+        {0, "No file browser found!", folder.root}, {3, "No web browser found!", "support.vantorel.com/downloads"},
+        {-1, "User manual not found!", folder.root}};  // -1: the manual after it is gone
+    for (const auto& [item, name, value] : rows) {
+        if (item < 0)
+            fs::remove(folder.root + "Marnvik-Zelto2X-User-Manual-v101.pdf");
+        const int opened = item < 0 ? 1 : item;
+        quietly([&] { editor->libOpenHelp(opened); });
+        EXPECT_EQ(name + "|" + value, nameLine->GetTextString() + "|" + valueLine->GetTextString());
     }
     platform::WindowSystem::SetShared(nullptr);
 }

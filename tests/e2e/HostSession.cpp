@@ -20,33 +20,12 @@ bool isAnswer(const std::string& line)
     return line == "ok" || line.rfind("ok ", 0) == 0 || line.rfind("error ", 0) == 0;
 }
 
-// The view reaches the surface at window pixel (x + 2, y + 3).
-std::string windowPoint(At at)
-{
-    return std::to_string(at.x + 2) + " " + std::to_string(at.y + 3);
-}
-
 }  // namespace
 
-std::string HostSession::ClickLine(At at)
+// The view reaches the surface at window pixel (x + 2, y + 3).
+std::string HostSession::Line(const std::string& verb, At at, const std::string& rest)
 {
-    return "click " + windowPoint(at);
-}
-
-std::string HostSession::DoubleClickLine(At at)
-{
-    return "dblclick " + windowPoint(at);
-}
-
-std::string HostSession::DragLine(At at, int dx, int dy)
-{
-    return "drag " + windowPoint(at) + " " + std::to_string(dx) + " " + std::to_string(dy);
-}
-
-Bytes FromHex(const std::string& line)
-{
-    const auto bytes = zelto2sim::ParseHex(line);
-    return bytes ? *bytes : Bytes();
+    return verb + " " + std::to_string(at.x + 2) + " " + std::to_string(at.y + 3) + (rest.empty() ? "" : " " + rest);
 }
 
 Bytes ReadFileBytes(const std::string& path)
@@ -165,12 +144,7 @@ void HostSession::Click(At at, const std::string& menuAnswer)
 {
     if (!menuAnswer.empty())
         RunAll({"menu " + menuAnswer});
-    RunAll({ClickLine(at)});
-}
-
-bool HostSession::PressUntil(At at, const std::function<bool()>& done)
-{
-    return RepeatUntil(ClickLine(at), done);
+    RunAll({Line("click", at)});
 }
 
 bool HostSession::RepeatUntil(const std::string& line, const std::function<bool()>& done)
@@ -186,12 +160,13 @@ bool HostSession::RepeatUntil(const std::string& line, const std::function<bool(
 
 bool HostSession::PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received)
 {
-    return PressUntil(at, [&] { return synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)); });
+    return RepeatUntil(Line("click", at),
+        [&] { return synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)); });
 }
 
 bool HostSession::PressUntilParam(At at, int index, double value)
 {
-    return PressUntil(at, [&] { return Param(index) == value; });
+    return RepeatUntil(Line("click", at), [&] { return Param(index) == value; });
 }
 
 double HostSession::Param(int index)
@@ -223,7 +198,7 @@ std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines)
     std::vector<Bytes> dumps;
     for (const std::string& line : lines)
         if (line.size() == 137 * 3 - 1 && line.rfind("F0 3E 16 ", 0) == 0 && line.compare(12, 2, "10") == 0)
-            dumps.push_back(FromHex(line));
+            dumps.push_back(*zelto2sim::ParseHex(line));
     return dumps;
 }
 

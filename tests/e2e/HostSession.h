@@ -41,18 +41,14 @@ protected:
     std::string Run(const std::string& line);
     // Runs each line and expects "ok" answers.
     void RunAll(const std::vector<std::string>& lines);
-    // "click X Y" / "drag X Y DX DY" at the panel point.
-    static std::string ClickLine(At at);
-    static std::string DoubleClickLine(At at);
-    static std::string DragLine(At at, int dx, int dy);
+    // "click X Y", "dblclick X Y", "drag X Y DX DY" at the panel point.
+    static std::string Line(const std::string& verb, At at, const std::string& rest = "");
     // Clicks the panel point; with a menu answer queued first when given.
     void Click(At at, const std::string& menuAnswer = "");
-    // Presses until done holds: the progress overlay of a running job takes
-    // the clicks, and a job started while another runs is dropped, as a user
-    // pressing too early finds. (Menus are not pressed again: an answer
+    // Runs the line until done holds: the progress overlay of a running job
+    // takes the clicks, and a job started while another runs is dropped, as a
+    // user pressing too early finds. (Menus are not pressed again: an answer
     // queued for a menu that never opened would answer the next one.)
-    bool PressUntil(At at, const std::function<bool()>& done);
-    // The same for any script line (a drag).
     bool RepeatUntil(const std::string& line, const std::function<bool()>& done);
     bool PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received);
     bool PressUntilParam(At at, int index, double value);
@@ -84,8 +80,6 @@ private:
 
 // The sound dumps among wire-log lines.
 std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines);
-// Hex text as the wire log writes it ("F0 3E ...") to bytes.
-Bytes FromHex(const std::string& line);
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 

@@ -3,16 +3,15 @@
 // the host's render thread playing and stopping the transport with the clock
 // on, the GUI turning knobs and starting requests and randomizing, and the
 // simulated synth's answers and knob moves arriving on a MIDI input thread,
-// while the request, clock and clock start/stop workers run their jobs.
+// while the request, clock and clock start/stop workers run their jobs. At the
+// end the panel shows the sound the synth holds, and the synth refused nothing.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -21,6 +20,7 @@
 #include "ParameterTable.h"
 #include "Zelto2Synth.h"
 #include "Zelto2X.h"
+#include "e2e/SoundDumpMap.h"
 #include "dovor/timing.h"
 #include "platform/HeadlessWindowSystem.h"
 
@@ -100,6 +100,16 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_answersGiven;
     }
+    Bytes synthSound() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_synth.Sound({true, 0});
+    }
+    std::vector<std::string> refusals() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_refusals;
+    }
     // How many one-byte real-time messages of this kind (F8, FA, FC) the synth got.
     size_t heard(uint8_t status) const
     {
@@ -115,10 +125,13 @@ private:
         std::lock_guard<std::mutex> lock(m_mutex);
         if (message.size() == 1 && message[0] >= 0xF8)
             ++m_realtime[message[0] & 0x07];
-        for (Bytes& answer : m_synth.Receive(message)) {
+        std::string refusal;
+        for (Bytes& answer : m_synth.Receive(message, &refusal)) {
             m_answers.push_back(std::move(answer));
             ++m_answersGiven;
         }
+        if (!refusal.empty())
+            m_refusals.push_back(refusal);
         m_arrived.notify_all();
         return true;
     }
@@ -127,6 +140,7 @@ private:
     std::condition_variable m_arrived;
     zelto2sim::Zelto2Synth m_synth {0};
     std::deque<Bytes> m_answers;
+    std::vector<std::string> m_refusals;
     size_t m_answersGiven = 0;
     size_t m_realtime[8] = {};
     bool m_stop = false;
@@ -136,10 +150,8 @@ class SessionThreads : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The data folder is the test program's own (tests/support/TestIsolation.cpp).
         ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-        char pattern[] = "/tmp/zelto2x-e2e-tsan-XXXXXX";
-        folder = std::string(mkdtemp(pattern)) + "/";
-        setenv("ZELTO2X_DATA_FOLDER", folder.c_str(), 1);
         dovor::SetVirtualClock(&clock);
         auto system = std::make_unique<platform::HeadlessWindowSystem>();
         headless = system.get();
@@ -149,8 +161,6 @@ protected:
     {
         platform::WindowSystem::SetShared(nullptr);
         dovor::SetVirtualClock(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
     // Steps the window's loop (redraws included) until done holds or the deadline passes.
@@ -166,7 +176,6 @@ protected:
         return true;
     }
 
-    std::string folder;
     FastClock clock;
     platform::HeadlessWindowSystem* headless = nullptr;
 };
@@ -191,22 +200,32 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
         }
     });
 
-    // The GUI: requests and random sounds, with knobs turned meanwhile.
+    // The GUI: random sounds and requests, with knobs turned meanwhile.
     for (int round = 0; round < 6; ++round) {
         // A busy worker drops a new job: each starts once the last one ended.
         ASSERT_TRUE(runGuiUntil([&] { return editor->midiMessageManager->requestThreadIdle(); })) << round;
         const size_t answers = editor->answersGiven();
         // Pressed and released, as the panel's buttons do.
-        editor->SetParameterFromGUI(round % 2 ? kRandomize : kRequestTempData, 1.0);
-        editor->SetParameterFromGUI(round % 2 ? kRandomize : kRequestTempData, 0.0);
+        editor->SetParameterFromGUI(round % 2 ? kRequestTempData : kRandomize, 1.0);
+        editor->SetParameterFromGUI(round % 2 ? kRequestTempData : kRandomize, 0.0);
         for (int turn = 0; turn < 20; ++turn) {
             editor->SetParameterFromGUI(kFilterCutoff, ((round * 20 + turn) % 128) / 127.0);
             headless->ProcessEvents(40);
         }
-        if (round % 2 == 0) {
+        if (round % 2 == 1) {
             EXPECT_TRUE(runGuiUntil([&] { return editor->answersGiven() > answers; })) << round;
         }
     }
+    // The last request's answer fills the panel: every value but the cutoff
+    // the synth's knob keeps turning.
+    const auto panelShowsTheSynthsSound = [&] {
+        for (const auto& [param, value] : e2e::PanelValuesOf(editor->synthSound()))
+            if (param != kFilterCutoff && editor->GetParam(param)->Value() != value)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(runGuiUntil(panelShowsTheSynthsSound));
+    EXPECT_EQ(std::vector<std::string> {}, editor->refusals());
     EXPECT_TRUE(runGuiUntil([&] { return editor->heard(0xF8) > 0 && editor->heard(0xFA) > 1 && editor->heard(0xFC) > 1; }));
     EXPECT_TRUE(runGuiUntil([&] { return editor->midiMessageManager->requestThreadIdle(); }));
 

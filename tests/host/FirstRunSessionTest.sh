@@ -2,13 +2,18 @@
 # The first command's session (scripts/editor-session.sh) without a display:
 # it starts a JACK server and the simulated Zelto 2, the editor's ports are
 # chosen so the synth gets the device enquiry, the panel is written as a
-# picture and said where, and nothing the session started outlives it, in
-# /dev/shm neither.
+# picture and said where, and nothing the session started outlives it; it
+# leaves /dev/shm as it found it, but for what a JACK server of the user's own
+# uses. The synth holds the user's bank that ZELTO2X_SIM_SYX names.
 #   FirstRunSessionTest.sh SOURCE_DIR BUILD_DIR
 . "$(dirname "$0")/SessionTestSupport.sh"
 
+# One edit-buffer dump (F0 3E 16 00 10 7F 00, 128 data bytes, checksum, F7) in
+# a folder whose name has a blank.
+mkdir -p "$work/my banks"
+{ printf '\360\076\026\000\020\177\000'; head -c 129 /dev/zero; printf '\367'; } >"$work/my banks/one.syx"
 status=0
-headless_session "$1" "$2" first || status=$?
+ZELTO2X_SIM_SYX="$work/my banks/one.syx" headless_session "$1" "$2" first || status=$?
 cat "$work/first.txt"
 [ "$status" -eq 0 ] || fail "the session ended with status $status"
 
@@ -18,6 +23,23 @@ grep -qxF "Wrote the picture: $work/first.png" "$work/first.txt" || fail "not sa
 is_png "$work/first.png" || fail "no PNG picture of the panel"
 # The global request to device 0 is the enquiry that choosing the output starts.
 grep -qx 'F0 3E 16 00 04 F7' "$work/first/wire.log" || fail "the synth never got the device enquiry"
+grep -qxF "Its memory holds the sounds of $work/my banks/one.syx." "$work/first.txt" || fail "the bank was not told"
+grep -qF "zelto2-sim: loaded 1 sounds from $work/my banks/one.syx" "$work/first/zelto2-sim.log" || fail "the synth did not load the bank"
 grep -q '^zelto2-sim: stopped' "$work/first/zelto2-sim.log" || fail "the simulated synth was not stopped"
 server_gone "$(session_server first)" || fail "the JACK server still runs or left files in /dev/shm"
+
+# A JACK server of the user's own, started while a session runs, keeps what
+# it uses there when the session ends.
+user_server="zelto2x-user-$$"
+stop_user_server() {
+  pid="$(cat "$work/user-jackd.pid" 2>/dev/null)" && kill "$pid" 2>/dev/null || return 0
+  i=0
+  while kill -0 "$pid" 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1 && i=$((i + 1)); done
+}
+trap 'stop_user_server; rm -rf "$work"' EXIT
+headless_session "$1" "$2" second "JACK_NO_AUDIO_RESERVATION=1 jackd -r -n '$user_server' -d dummy -p 128 >/dev/null 2>&1 &
+  echo \$! >'$work/user-jackd.pid'; JACK_DEFAULT_SERVER='$user_server' jack_wait -w -t 10 >/dev/null 2>&1" ||
+  fail "the session beside the user's server failed: $(cat "$work/second.txt")"
+[ -e /dev/shm/jack-shm-registry ] && JACK_DEFAULT_SERVER="$user_server" jack_lsp >/dev/null 2>&1 ||
+  fail "the session took the registry of the user's JACK server"
 echo "PASS"

@@ -115,16 +115,12 @@ TEST(HostProgram, LogLinesOnlyWithTheSwitchFileAndNeverAmongTheAnswers)
 {
     const fs::path logFile = scratchDir() / "data" / "Zelto2X Editor LOG.txt";
     for (bool switchedOn : {false, true}) {
-        fs::remove(logFile);
         if (switchedOn)
             std::ofstream {logFile};
         const HostRun run = runHost(REAL_BUNDLE, "param 273\nset 40 0.5\nquit\n");  // the cutoff knob prints too
         EXPECT_EQ((Lines {"ok 0", "ok", "ok"}), run.answers) << switchedOn;
-        EXPECT_EQ(switchedOn, run.errors.find("Build LOG: \t INITIALIZATION STARTED!\n") != std::string::npos);
         EXPECT_EQ(switchedOn, run.errors.find("Build LOG") != std::string::npos) << run.errors;
-        EXPECT_EQ(!switchedOn, run.errors.find("Unable to open Plug-in LOG file\n") != std::string::npos);
-        const std::string logged = (std::stringstream() << std::ifstream(logFile).rdbuf()).str();
-        EXPECT_EQ(switchedOn, logged.find("\t INITIALIZATION STARTED!\n") != std::string::npos);
+        EXPECT_EQ(switchedOn, run.errors.find("Build LOG: \t INITIALIZATION STARTED!\n") != std::string::npos);
     }
 }
 

@@ -3,7 +3,8 @@
 # client's socket by the client's name alone, so a session under test must not
 # meet those of other tests or of the user: where the system allows, the test
 # runs again with a /dev/shm of its own; elsewhere its sessions get a JACK
-# server name of their own. Gives $work (removed at the end) and fail.
+# server name of their own and take turns with the other JACK tests. Gives
+# $work (removed at the end), fail and the helpers below.
 set -eu
 if [ -z "${ZELTO2X_TEST_OWN_SHM:-}" ]; then
   for how in "" --map-current-user; do
@@ -14,6 +15,10 @@ if [ -z "${ZELTO2X_TEST_OWN_SHM:-}" ]; then
     fi
   done
   export ZELTO2X_SESSION_SERVER="zelto2x-sessions-test-$$"
+  # Takes turns with the other JACK tests that share /dev/shm (tests/support/JackServer.cpp).
+  (umask 0 && : >>/tmp/zelto2x-jack-tests.lock) 2>/dev/null || true
+  exec 9</tmp/zelto2x-jack-tests.lock
+  flock 9
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -45,8 +50,16 @@ is_png() { # FILE
   [ "$(od -An -tx1 -N8 "$1" 2>/dev/null | tr -d ' \n')" = 89504e470d0a1a0a ]
 }
 
-# Nothing of the server or its clients runs or stays in /dev/shm.
+# Nothing of the server or its clients runs, and /dev/shm is as the session
+# found it: empty where the test has one of its own (as on a machine where no
+# JACK server ran before), else without the server's files.
 server_gone() { # SERVER
-  [ "$(JACK_DEFAULT_SERVER="$1" jack_wait -c 2>/dev/null)" = "not running" ] &&
-    ! ls /dev/shm | grep -qF "$1"
+  if [ -n "${ZELTO2X_TEST_OWN_SHM:-}" ]; then
+    left="$(ls -A /dev/shm)"
+  else
+    left="$(ls /dev/shm | grep -F "$1")" || true
+  fi
+  [ -z "$left" ] || { echo "left in /dev/shm: $left" >&2 && return 1; }
+  # After looking: a JACK client makes this user's metadata folder there.
+  [ "$(JACK_DEFAULT_SERVER="$1" jack_wait -c 2>/dev/null)" = "not running" ]
 }

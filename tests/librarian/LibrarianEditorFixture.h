@@ -2,7 +2,8 @@
 // The librarian in the editor on the headless window system. LibrarianEditorTest:
 // an editor over a temporary library of two bank files, the bank lists and
 // librarian popups built, a librarian view at (100, 200) at scale 1, and the
-// window open so menus and panels take scripted answers.
+// window open so menus and panels take scripted answers. What the editor sends
+// reaches the simulated Zelto 2 in-process, in virtual time, once a test opens the output.
 
 #include <gtest/gtest.h>
 
@@ -19,19 +20,11 @@
 #include "LibraryTestSupport.h"
 #include "ParameterTable.h"
 #include "ProgressIndicator.h"
-#include "SysExProtocol.h"
 #include "Zelto2X.h"
+#include "messaging/WorkerFixture.h"
 #include "platform/HeadlessWindowSystem.h"
 
 namespace librarytest {
-
-// A current-model dump as the hardware and the library hold it.
-inline Bytes validDump(int seed, const std::string& name, int category)
-{
-    Bytes dump = currentDump(seed, name, category);
-    zsysex::applyOutgoingChecksum(dump.data(), static_cast<int>(dump.size()));
-    return dump;
-}
 
 // Opens a popup with its answer queued first.
 inline void choose(platform::HeadlessWindowSystem& headless, IControl* menu, const std::string& answer)
@@ -43,7 +36,7 @@ inline void choose(platform::HeadlessWindowSystem& headless, IControl* menu, con
 
 }  // namespace librarytest
 
-class LibrarianEditorTest : public ::testing::Test {
+class LibrarianEditorTest : public WorkerFixture {
 protected:
     static constexpr int kViewX = 100;
     static constexpr int kViewY = 200;
@@ -54,7 +47,7 @@ protected:
         // Alpha: ALPHA 1.. ALPHA 100 in categories 1..10; Beta: BETA 1.. in category 3.
         std::vector<Bytes> alpha, beta;
         for (int i = 0; i < 100; ++i) {
-            alpha.push_back(currentDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10));
+            alpha.push_back(alphaDump(i));
             beta.push_back(currentDump(500 + i, "BETA " + std::to_string(i + 1), 3));
         }
         writeFile(data.patches() + "/Alpha.zt2", concat(alpha));
@@ -64,9 +57,8 @@ protected:
         auto system = std::make_unique<platform::HeadlessWindowSystem>();
         headless = system.get();
         platform::WindowSystem::SetShared(std::move(system));
-        editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
-        for (int i = 0; i < kNumParams; ++i)
-            editor->GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+        WorkerFixture::SetUp();
+        editor->midiOutSet = false;
         editor->GetParam(kMainTab)->InitDouble("tab", 2.0, 0.0, 3.0, 1.0);
         library = editor->patchLibrarian;
         editor->patchTypeChanged(0, 0, true);
@@ -98,10 +90,11 @@ protected:
 
     void TearDown() override
     {
-        editor.reset();
+        WorkerFixture::TearDown();
         platform::WindowSystem::SetShared(nullptr);
     }
 
+    static librarytest::Bytes alphaDump(int i) { return librarytest::currentDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10); }
     IGraphics* graphics() const { return editor->GetGUI(); }
     void choose(IControl* menu, const std::string& answer) { librarytest::choose(*headless, menu, answer); }
 
@@ -150,7 +143,6 @@ protected:
     librarytest::TempDataFolder data;
     std::multiset<std::string> diskBefore;
     platform::HeadlessWindowSystem* headless = nullptr;
-    std::unique_ptr<Zelto2X> editor;
     PatchLibrarian* library = nullptr;
     LibrarianViewControl* view = nullptr;
     ITextControl* nameLine = nullptr;

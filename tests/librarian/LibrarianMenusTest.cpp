@@ -44,15 +44,10 @@ TEST_F(LibrarianEditorTest, SearchAfterCategoriesOverwritesOnlyTheLowerEntriesIt
     EXPECT_EQ(lastCategory, lower->GetDisplayText(categories - 1));
     EXPECT_EQ(results, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
     EXPECT_EQ("Alpha.zt2", editor->GetParam(kPatchSelectionListUpper)->GetDisplayText(0));
-}
-
-TEST_F(LibrarianEditorTest, UnknownKindResetsSelectionsAndTouchesNoParameter)
-{
-    library->upperSelection = 1;
-    const int before = editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts();
+    library->upperSelection = 1;  // an unknown kind: only the selections go back to the first bank
     editor->patchTypeChanged(0, 2, false);
     EXPECT_EQ(0, library->upperSelection);
-    EXPECT_EQ(before, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
+    EXPECT_EQ(results, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
 }
 
 TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
@@ -143,36 +138,23 @@ TEST_F(LibrarianEditorTest, HelpItemsOpenTheDataFolderTheManualAndTheSupportPage
     }
 }
 
-TEST_F(LibrarianEditorTest, BankNumberMenuTicksOnlyBanksZeroToFour)
+// The hardware's banks 0..4 and programs 0..99: the next number outside ticks nothing.
+TEST_F(LibrarianEditorTest, NumberMenusTickOnlyTheHardwaresBanksAndPrograms)
 {
-    BankNumberPopupMenu& menu = *editor->bankNumberPopupMenu;
-    for (const auto& [bank, ticked] : {std::pair{0, 0}, {4, 4}, {5, -1}, {-1, -1}}) {
-        menu.refreshPatchNames(library, editor.get(), bank);
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(i == ticked, menu.bankMenu.IsItemChecked(i)) << bank << " item " << i;
+    BankNumberPopupMenu& banks = *editor->bankNumberPopupMenu;
+    ProgramNumberPopupMenu& programs = *editor->programNumberPopupMenu;
+    for (const auto& [number, bankItem, programItem] : {std::tuple{0, 0, 0}, {4, 4, 4}, {5, -1, 5}, {-1, -1, -1},
+             {99, -1, 99}, {100, -1, -1}}) {
+        banks.refreshPatchNames(library, editor.get(), number);
+        programs.refreshPatchNames(library, editor.get(), number);
+        for (int i = 0; i < 100; ++i) {
+            EXPECT_EQ(i == bankItem, i < 5 && banks.bankMenu.IsItemChecked(i)) << number << " bank item " << i;
+            EXPECT_EQ(i == programItem, programs.programRangeMenus[size_t(i / 10)].IsItemChecked(i % 10))
+                << number << " program item " << i;
+        }
     }
-}
-
-TEST_F(LibrarianEditorTest, ProgramNumberMenuTicksTheProgramIndexAndNothingPastOneHundred)
-{
-    ProgramNumberPopupMenu& menu = *editor->programNumberPopupMenu;
-    menu.refreshPatchNames(library, editor.get(), 99);
-    EXPECT_TRUE(menu.programRangeMenus[9].IsItemChecked(9));
-    EXPECT_EQ(std::string(menu.programRangeMenus[0].GetItemText(0)) + "/" + menu.programRangeMenus[9].GetItemText(9),
+    EXPECT_EQ(std::string(programs.programRangeMenus[0].GetItemText(0)) + "/" + programs.programRangeMenus[9].GetItemText(9),
               "Program 01/Program 100");
-    menu.refreshPatchNames(library, editor.get(), 100);
-    for (auto& range : menu.programRangeMenus)
-        for (int i = 0; i < range.GetNItems(); ++i)
-            EXPECT_FALSE(range.IsItemChecked(i));
-}
-
-TEST_F(LibrarianEditorTest, ProgramMenuInLibraryControlSelectsTheSlotInTheView)
-{
-    editor->libraryControl = true;
-    editor->programNumberPopupMenu->refreshPatchNames(library, editor.get(), 0);
-    choose(editor->programNumberPopupMenu, "21-30/2");
-    EXPECT_EQ(22, view->activeSlot.load());
-    EXPECT_EQ(22, value(kCurrentPatch));
 }
 
 TEST_F(LibrarianEditorTest, MenusAskedForFromAnotherThreadAreRebuiltOnTheMainThread)

@@ -47,6 +47,7 @@ TEST_F(OutcomesTest, EveryActionEndsWithItsOutcomeAndNoEarlierTextSurvivesALater
         {[&] { importBank(outside + "Tiny.syx"); }, "Import failed!|Not a Zelto bank file"},
         {[&] { importBank(outside + "Gamma.syx"); }, "Bank imported!|Gamma.syx"},
         {[&] { editor->showStatus("Data request completed!"); }, "Data request completed!|"},
+        {[&] { editor->Reset(), editor->showStatus("Plug-in is ready to go!"); }, "Plug-in is ready to go!|"},
         {[&] { importSound(outside + "Old.syx"); }, "Import failed!|No Zelto 2 sound in the file"},
         {[&] { rightClickChoosing(0, 2, "Paste"); }, "Nothing to paste!|Copy a slot on the right first"},
         {[&] { rightClickChoosing(1, 4, "Copy"); }, "Sound copied!|Slot 5: ALPHA 5"},

@@ -99,13 +99,4 @@ TEST_F(LibrarianEditorTest, RenameNeedsAnUpperSlotWithASound)
     EXPECT_TRUE(editor->renameHandled);
 }
 
-TEST_F(LibrarianEditorTest, DoubleClickWithoutMidiOutputOnlyRedraws)
-{
-    view->upperSelectedSlot = 4;
-    IMouseMod left(true);
-    const auto [x, y] = slotCentre(0, 8);
-    graphics()->OnMouseDblClick(x, y, &left);
-    EXPECT_EQ(4, view->upperSelectedSlot.load());
-}
-
 }  // namespace

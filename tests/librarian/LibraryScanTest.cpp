@@ -161,14 +161,7 @@ TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
     EXPECT_EQ(library.bankFolders[2]->name + " " + std::to_string(library.bankFolders[2]->files.size()), "Patches 1");
 }
 
-TEST_F(LibraryScan, LogsAMissingLibraryFolderAndChangesNothing)
-{
-    library.loadPatchesFromFilesystem(data.root + "/Nowhere");
-    EXPECT_EQ(host.count("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER..."), 1);
-    EXPECT_TRUE(library.bankFiles.empty() && library.categoryFolders.empty());
-}
-
-TEST_F(LibraryScan, ReloadReplacesListsAndTrees)
+TEST_F(LibraryScan, ReloadReplacesListsAndTreesAndAMissingLibraryFolderIsLogged)
 {
     put("One.zt2", 20, "ONE");
     scan();
@@ -180,6 +173,9 @@ TEST_F(LibraryScan, ReloadReplacesListsAndTrees)
     EXPECT_TRUE(library.searchFiles.empty() && library.searchFolders.empty());
     EXPECT_EQ(library.bankFolders.size(), 1u);
     EXPECT_EQ(library.categoryFolders.size(), 20u);
+    library.initBankFilesOnDiscard(data.root + "/Nowhere");
+    EXPECT_EQ(host.count("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER..."), 1);
+    EXPECT_TRUE(library.bankFiles.empty() && library.categoryFolders.empty());
 }
 
 TEST(ReplacementNote, ReadsBackWhatItWroteAndRefusesAnyPathOutsideTheLibraryOrConvertedBanks)

@@ -45,7 +45,6 @@ struct RecordingHost : LibrarianHost {
     void writeLogLine(const std::string& text) override { lines.push_back(text); }
     std::string promptForSaveFile(const std::string&, const std::string&, const std::string& extension) override
     {
-        ++prompts;
         promptedExtension = extension;
         return chosenPath;
     }
@@ -59,7 +58,6 @@ struct RecordingHost : LibrarianHost {
 
     std::vector<std::string> lines, saveFailures;
     std::string chosenPath, promptedExtension, upperFolderName = "unset", upperBankName = "unset";
-    int prompts = 0;
 };
 
 inline Bytes hex(const std::string& text)

@@ -94,7 +94,7 @@ TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytesAndIgnor
     EXPECT_TRUE(read(Bytes(15, 0x00)).patches.empty());
 }
 
-TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessage)
+TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessageAndKnowsCategoriesUpToTwenty)
 {
     Bytes longDump = currentDump(5, "LONG"), shortDump = currentDump(6, "SHORT"), noCategory = currentDump(7, "NOCAT");
     longDump.insert(longDump.end() - 1, {0x01, 0x02, 0x03});  // 140 bytes
@@ -102,8 +102,10 @@ TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessage)
     shortDump.push_back(0xF7);  // 128 bytes: no name, no category byte
     noCategory.resize(134);
     noCategory.push_back(0xF7);  // 135 bytes: a name, but no category byte
-    EXPECT_EQ(slotTexts(read(concat({longDump, shortDump, noCategory})), {0, 1, 2}),
-              (std::vector<std::string>{"||140", "||128", "NOCAT         ||135"}));
+    EXPECT_EQ(slotTexts(read(concat({longDump, shortDump, noCategory, currentDump(1, "A", 20), currentDump(1, "B", 21)})),
+                  {0, 1, 2, 3, 4}),
+              (std::vector<std::string>{"||140", "||128", "NOCAT         ||135", "A             |INIT|137",
+                  "B             ||137"}));
 }
 
 TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeader)
@@ -185,26 +187,6 @@ TEST(PatchFileWriter, SavesSixtySoundsRawAs8220Bytes)
     EXPECT_EQ(Bytes(file.begin() + 7, file.begin() + 138), concat({body(sounds[0]), {0xF0}}));
 }
 
-TEST(PatchFileWriter, SaveAsNeedsABankAndAChosenFileBeforeTouchingAnything)
-{
-    UpperBank upper(currentDumps(3, "X"));
-    const std::string precious = upper.data.root + "/Precious.zt2";
-    writeFile(precious, Bytes(5000, 0x42));
-    upper.host.chosenPath = precious;
-    for (const auto& [selection, kind] : {std::pair{3, 0}, {0, 1}}) {  // no such bank; a derived bank
-        upper.library.upperSelection = selection;
-        upper.library.selectionKind = kind;
-        EXPECT_FALSE(upper.library.savePatchAs("X", upper.data.root, false));
-    }
-    EXPECT_EQ(upper.host.prompts, 0);
-    EXPECT_EQ(readFile(precious), Bytes(5000, 0x42));
-
-    upper.library.selectionKind = 0;
-    upper.host.chosenPath = "";  // cancelled
-    EXPECT_FALSE(upper.library.savePatchAs("X", upper.data.root, false));
-    EXPECT_EQ(upper.host.upperBankName, "unset");
-}
-
 TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
 {
     UpperBank upper(currentDumps(100, "EDIT "));
@@ -218,13 +200,6 @@ TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
     ASSERT_EQ(file.size(), 14152u);
     // Read dumps hold command 10 and location 00.
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("10 00"));
-}
-
-TEST(PatchFileWriter, FolderNamesLoseEveryListedCharacter)
-{
-    std::string text = "/Ba/nks\\";
-    removeCharsFromString(text, "/\\");
-    EXPECT_EQ(text, "Banks");
 }
 
 // A read-only folder or a full disk: both commands fail, say so to the user

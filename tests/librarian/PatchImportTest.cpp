@@ -2,6 +2,7 @@
 // editor's import commands storing into the transfer slot.
 #include "LibrarianEditorFixture.h"
 #include "PatchImport.h"
+#include "dovor/timing.h"
 
 namespace {
 
@@ -73,6 +74,8 @@ TEST_F(ImportTest, SingleSoundsAndCategoriesLandInTheSelectedSlotOnlyFromWholeSo
     bank.patches[5] = LibrarianPatch();
     bank.patches[6].messages[0].bytes.resize(133);
     const std::multiset<std::string> before = soundsOnDisk(data.root);
+    dovor::SteppedClock clock;  // only the category change pauses, 50 ms before the unsaved state
+    dovor::SetVirtualClock(&clock);
     const struct {
         const char *file, *item;
         int slot;
@@ -95,6 +98,8 @@ TEST_F(ImportTest, SingleSoundsAndCategoriesLandInTheSelectedSlotOnlyFromWholeSo
     }
     EXPECT_EQ(currentDump(9, "FROM FILE", 4), upperBytes(3));
     EXPECT_EQ(before, soundsOnDisk(data.root));
+    EXPECT_EQ(50000, clock.nowMicroseconds());
+    dovor::SetVirtualClock(nullptr);
 }
 
 }  // namespace

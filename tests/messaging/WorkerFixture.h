@@ -145,8 +145,9 @@ protected:
     // Every job's dumps pass the synth's checks of device byte and checksum.
     void TearDown() override
     {
-        if (editor)
+        if (editor) {
             EXPECT_EQ(editor->refusals(), std::vector<std::string> {});
+        }
         editor.reset();
         endJobLogCapture(HasFailure());
     }

@@ -256,6 +256,42 @@ TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndN
     }
 }
 
+// The clock loop on a test's time: every look at the time costs 10 us and every wake-up comes 40 us late, yet the
+// thousandth wake-up is 999 intervals after the first (a deadline taken from the time after a send drifts every tick).
+TEST_F(WorkerJobs, ClockDeadlinesStayOnTheirGridHoweverLateTheLoopWakes)
+{
+    using namespace std::chrono;
+    struct LateTime : MIDIMessageSender::ClockTime {
+        steady_clock::time_point now() override { return time += microseconds(10); }
+        void sleepUntil(steady_clock::time_point wakeUp) override
+        {
+            wakeUps.push_back(wakeUp);
+            time = std::max(time, wakeUp) + microseconds(40);
+            sender->resetContinuousClock(wakeUps.size() == 1000);
+        }
+        MIDIMessageSender* sender;
+        steady_clock::time_point time {};
+        std::vector<steady_clock::time_point> wakeUps;
+    } late;
+    late.sender = manager->sender.get();
+    editor->sendClockInfo = true;
+    editor->tempoValues = {"120"};
+    manager->sender->clockTime = &late;
+    manager->resetContinuousClock(false);
+    std::atomic<bool> ended {false};
+    std::thread guard([&] {  // a loop that keeps to the real clock fails instead of running on
+        for (auto giveUp = steady_clock::now() + seconds(10); !ended && steady_clock::now() < giveUp;)
+            std::this_thread::sleep_for(milliseconds(5));
+        manager->resetContinuousClock(true);
+    });
+    manager->sender->sendContinuousMIDIClock(0);
+    ended = true;
+    guard.join();
+    manager->sender->clockTime = nullptr;
+    ASSERT_EQ(late.wakeUps.size(), 1000u);
+    EXPECT_EQ(late.wakeUps.back() - late.wakeUps.front(), 999 * nanoseconds(60'000'000'000LL / (120 * 24)));
+}
+
 TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWithoutSending)
 {
     // To the library?, global settings before the sound?, the starter's "settings sent" (not the editor's

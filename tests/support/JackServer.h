@@ -24,7 +24,6 @@ public:
 private:
     bool TakeServerSlot(std::string* error);
     void ReleaseSlot();
-    bool StartNamed(std::string* error);
     bool WaitUntilAcceptingClients(std::string* error);
     int slotFd_ = -1;
     std::string name_;

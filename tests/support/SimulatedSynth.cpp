@@ -71,9 +71,4 @@ bool SimulatedSynth::WaitForReceived(const std::string& hex, std::chrono::millis
     return process_.Stdout().WaitFor([&](const std::string& line) { return line == hex; }, timeout);
 }
 
-bool SimulatedSynth::WaitForReceivedCount(size_t count, std::chrono::milliseconds timeout) const
-{
-    return process_.Stdout().WaitForCount(count, timeout);
-}
-
 }  // namespace testsupport

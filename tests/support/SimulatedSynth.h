@@ -32,7 +32,6 @@ public:
     bool Send(const std::string& hex);
     // Waits for a wire-log line equal to hex.
     bool WaitForReceived(const std::string& hex, std::chrono::milliseconds timeout = kGenerousTimeout) const;
-    bool WaitForReceivedCount(size_t count, std::chrono::milliseconds timeout = kGenerousTimeout) const;
     // Waits until done holds for the wire-log lines so far.
     bool WaitForReceivedLines(const std::function<bool(const std::vector<std::string>&)>& done,
         std::chrono::milliseconds timeout = kGenerousTimeout) const

@@ -17,8 +17,14 @@ LineCollector::~LineCollector()
     Join();
 }
 
+// A restarted process is read anew: the lines of its earlier run are not its answers.
 void LineCollector::Start(int fd)
 {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lines_.clear();
+        closed_ = false;
+    }
     thread_ = std::thread([this, fd] { Run(fd); });
 }
 
@@ -78,11 +84,6 @@ bool LineCollector::WaitFor(const std::function<bool(const std::string&)>& match
         }
         return closed_;
     }) && checked < lines_.size();
-}
-
-bool LineCollector::WaitForCount(size_t count, std::chrono::milliseconds timeout) const
-{
-    return WaitForLines([count](const std::vector<std::string>& lines) { return lines.size() >= count; }, timeout);
 }
 
 bool LineCollector::WaitForLines(const std::function<bool(const std::vector<std::string>&)>& done,

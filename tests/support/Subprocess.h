@@ -26,8 +26,6 @@ public:
     // Waits until some line satisfies match (lines already read count);
     // false after timeout.
     bool WaitFor(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout) const;
-    // Waits until at least count lines were read.
-    bool WaitForCount(size_t count, std::chrono::milliseconds timeout) const;
     // Waits until done holds for all lines read so far.
     bool WaitForLines(const std::function<bool(const std::vector<std::string>&)>& done,
         std::chrono::milliseconds timeout) const;
@@ -63,7 +61,6 @@ public:
     bool Running() const { return pid_ > 0; }
     // Reaps the child when it has ended; false from then on.
     bool StillRunning();
-    pid_t Pid() const { return pid_; }
 
     const LineCollector& Stdout() const { return stdout_; }
     const LineCollector& Stderr() const { return stderr_; }

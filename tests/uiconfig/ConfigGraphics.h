@@ -38,7 +38,7 @@ public:
 
     // The images the tests use, the same in every test (the bitmap cache is
     // shared by the whole process): 40 x 40 knob frames, 20 x 20 switch
-    // frames, and a 200 x 60 two-frame radio strip with four coloured cells.
+    // frames, a 40 x 20 two-frame arpeggiator radio, and a 200 x 60 two-frame radio strip with four coloured cells.
     ZUVE_IBitmap* OSLoadBitmap(int, const char* name) override
     {
         const std::string file = name ? name : "";
@@ -52,7 +52,7 @@ public:
         }
         static const std::map<std::string, std::pair<int, int>> kSizes = {
             {"resources/img/knob-zelto2x-normal.png", {40, 40 * 128}}, {"resources/img/on-off-button.png", {20, 40}},
-            {"resources/img/time-slider.png", {12, 48}}};
+            {"resources/img/time-slider.png", {12, 48}}, {"resources/img/event-radio.png", {40, 20}}};
         const auto size = kSizes.find(file);
         return size == kSizes.end() ? nullptr : new ZUVE_MemBitmap(size->second.first, size->second.second, 4);
     }

@@ -155,7 +155,8 @@ private:
                     slot("SOUND " + std::to_string(i + 1), pos[0] + list * 693 + (i / 25) * 158, pos[1] + 1 + (i % 25) * 18);
         } else if (name == "radio") {
             blit(img, pos[0], pos[1], 0);
-            radioCell(img, pos[0], pos[1], e->IntAttribute("buttons"), 2);
+            const bool mainTab = e->Attribute("paramId", "kMainTab");
+            radioCell(img, pos[0], pos[1], e->IntAttribute("buttons"), mainTab ? m_tab % 4 : 2);
         } else if (menu) {
             const int h = type == "Menu" ? pos[3] : 13;
             const std::string param = e->Attribute("paramId") ? e->Attribute("paramId") : "";
@@ -170,10 +171,10 @@ private:
             else if (type == "dropSelection")
                 text(menuText(e, vb[0]), pos, panel::kAmber);
             else
-                text("Factory Bank 1.syx", pos, panel::kAmber);
+                text("User Bank 1.syx", pos, panel::kAmber);
         } else if (name == "display") {
             const int style = numbers(e->Attribute("displaySize"))[0];
-            text(style == 2 ? "SysEx" : "Filter Cutoff", pos, style == 2 ? panel::kBlue : panel::kNearBlack);
+            text(displayText(e), pos, style == 2 ? panel::kBlue : panel::kNearBlack);
         } else if (!img.empty() && m_images.count(img)) {
             int frames = 1;
             image(img, &frames);
@@ -184,6 +185,15 @@ private:
                 frame = vb[0] ? frames - 1 : 0;
             blit(img, pos[0], pos[1], frame);
         }
+    }
+
+    // What the displays show when the editor has just opened.
+    static std::string displayText(XMLElement* e)
+    {
+        static const std::map<std::string, std::string> kAtStart = {{"kControlDisplayName", "Marnvik Zelto2X Plug-in"},
+            {"kControlDisplayValue", "v1.1"}, {"kControlDisplayCC", "---"}, {"kControlDisplayCategory", "NONE"}};
+        const auto it = kAtStart.find(e->Attribute("paramId") ? e->Attribute("paramId") : "");
+        return it == kAtStart.end() ? std::string() : it->second;
     }
 
     // Draws button `active` of a radio group from the "on" frame.
@@ -238,5 +248,5 @@ bool RenderPanelPreview(const std::string& configPath, const std::string& imageD
         return false;
     ZUVE_Blit(&preview.surface, frame.get(), 0, 0, 0, 0, 1500, 757, 1.f, 0);
     preview.walk(root->FirstChildElement(), true);
-    return WriteBitmapPNG(outPath, &preview.surface);
+    return WriteBitmapPNG(outPath, &preview.surface, false);
 }

@@ -161,8 +161,20 @@ TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatableAndTher
     EXPECT_EQ(nullptr, host.openCocoaView());
 }
 
-TEST_F(AudioUnitBinding, ValuesAreClampedToTheRangeAndIdsPastTheEndAreRefusedAndTouchNothing)
+TEST_F(AudioUnitBinding, TextsConvertBothWaysValuesAreClampedAndIdsPastTheEndAreRefusedAndTouchNothing)
 {
+    const AudioUnitParameterValue two = 2.0f;
+    AudioUnitParameterStringFromValue text {TestPlug::kEnumParam, &two, nullptr};
+    AudioUnitParameterValueFromString number {TestPlug::kEnumParam, CFSTR("Low"), -1.0f};
+    AudioUnitParameterIDName shortName {0, 3, nullptr};
+    ASSERT_EQ((Statuses {noErr, noErr, noErr}),
+              (Statuses {get(kAudioUnitProperty_ParameterStringFromValue, &text),
+                         get(kAudioUnitProperty_ParameterValueFromString, &number),
+                         get(kAudioUnitProperty_ParameterIDName, &shortName)}));
+    EXPECT_EQ((std::vector<std::string> {"High", "Lev"}), (std::vector<std::string> {takeText(text.outString),
+                                                               takeText(shortName.outName)}));
+    EXPECT_FLOAT_EQ(1.0f, number.outValue);
+
     float value = -1.0f;
     ASSERT_TRUE(host.setParameter(1, 500.0f).ok());
     ASSERT_TRUE(host.getParameter(1, &value).ok());
@@ -190,21 +202,6 @@ TEST_F(AudioUnitBinding, ValuesAreClampedToTheRangeAndIdsPastTheEndAreRefusedAnd
     EXPECT_DOUBLE_EQ(9.0, param(0));  // events apply in order until the bad one
     EXPECT_EQ(nullptr, fromValue.outString);
     EXPECT_FLOAT_EQ(5.0f, fromString.outValue);
-}
-
-TEST_F(AudioUnitBinding, ParameterTextsConvertBothWays)
-{
-    const AudioUnitParameterValue two = 2.0f;
-    AudioUnitParameterStringFromValue fromValue {TestPlug::kEnumParam, &two, nullptr};
-    AudioUnitParameterValueFromString fromString {TestPlug::kEnumParam, CFSTR("Low"), -1.0f};
-    AudioUnitParameterIDName idName {0, 3, nullptr};
-    ASSERT_EQ((Statuses {noErr, noErr, noErr}),
-              (Statuses {get(kAudioUnitProperty_ParameterStringFromValue, &fromValue),
-                         get(kAudioUnitProperty_ParameterValueFromString, &fromString),
-                         get(kAudioUnitProperty_ParameterIDName, &idName)}));
-    EXPECT_EQ("High", takeText(fromValue.outString));
-    EXPECT_FLOAT_EQ(1.0f, fromString.outValue);
-    EXPECT_EQ("Lev", takeText(idName.outName));
 }
 
 TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysRestoresTheParametersAndIsRefusedForAnotherSubtypeOrAMissingKey)
@@ -324,7 +321,7 @@ TEST_F(AudioUnitBinding, TransportAndBeatFollowTheHost)
     EXPECT_FALSE(time.mTransportIsRunning);
 }
 
-TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAreRefused)
+TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAndNullCallbacksAreRefused)
 {
     CFStringRef name = nullptr;
     ASSERT_EQ(noErr, get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Output, 0));
@@ -338,6 +335,12 @@ TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAreRefused)
                          get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Group, 0),
                          AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 2, &size,
                                                   &writable)}));
+    AURenderNotifyParams notify {nullptr, nullptr};
+    // A listener call and a render still run afterwards.
+    EXPECT_EQ((Statuses {kAudioUnitErr_InvalidParameter, kAudioUnitErr_InvalidParameter, noErr, noErr}),
+              (Statuses {AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, nullptr, nullptr),
+                         CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify), setMaxFrames(256),
+                         render(256)}));
 }
 
 struct ListenerProbe {
@@ -373,16 +376,6 @@ TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
     ASSERT_EQ(noErr, AudioUnitAddPropertyListener(unit, kAudioUnitProperty_Latency, readBack, &probe));
     plug->SetLatency(441);
     EXPECT_DOUBLE_EQ(0.01, probe.latency);
-}
-
-TEST_F(AudioUnitBinding, NullCallbacksFromTheHostAreRefused)
-{
-    AURenderNotifyParams notify {nullptr, nullptr};
-    // A listener call and a render still run afterwards.
-    EXPECT_EQ((Statuses {kAudioUnitErr_InvalidParameter, kAudioUnitErr_InvalidParameter, noErr, noErr}),
-              (Statuses {AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, nullptr, nullptr),
-                         CallComponentDispatch(unit, kAudioUnitAddRenderNotifySelect, &notify), setMaxFrames(256),
-                         render(256)}));
 }
 
 TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)

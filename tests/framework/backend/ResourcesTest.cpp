@@ -42,7 +42,8 @@ protected:
 
 const int kBufferSize = 4096000;
 
-TEST_F(ResourcesTest, TenByteFileComesInAZeroFilledFullSizeBuffer)
+// A small file comes in a zero-filled buffer of the full size; a larger one is cut at it.
+TEST_F(ResourcesTest, FilesComeInAZeroFilledBufferOfFourMillionBytesAndLongerOnesAreCutThere)
 {
     writeFile("sysex.cfg", 10);
     std::unique_ptr<char[]> data = load("sysex.cfg");
@@ -52,37 +53,29 @@ TEST_F(ResourcesTest, TenByteFileComesInAZeroFilledFullSizeBuffer)
     for (int i = 10; i < kBufferSize; i += 4093)
         ASSERT_EQ(0, data[i]) << i;
     EXPECT_EQ(0, data[kBufferSize - 1]);
-}
-
-TEST_F(ResourcesTest, FiveMillionByteFileIsCutAtTheBufferSize)
-{
     writeFile("ui.cfg", 5000000);
-    std::unique_ptr<char[]> data = load("ui.cfg");
+    data = load("ui.cfg");
     ASSERT_NE(nullptr, data);
     EXPECT_EQ(kBufferSize, graphics->GetLoadedFileSize());
     EXPECT_EQ('a' + (kBufferSize - 1) % 26, data[kBufferSize - 1]);
 }
 
+// Only the file name counts, its extension in any case (a PNG as a bitmap); a missing file keeps the last size.
 TEST_F(ResourcesTest, OnlyTheFileNameCountsTheExtensionIgnoresCaseAndAMissingFileKeepsTheSize)
 {
     writeFile("params.XML", 3);
     EXPECT_NE(nullptr, load("some/folder/params.xml"));
     EXPECT_EQ(nullptr, load("Params.xml"));  // the base name is exact
     EXPECT_EQ(3, graphics->GetLoadedFileSize());
-    graphics->SetBundlePath("/nonexistent/Zelto2X Editor.component");
-    EXPECT_EQ(nullptr, load("params.XML"));
-}
-
-TEST_F(ResourcesTest, PngIsFoundByFileNameWithUpperCaseExtension)
-{
     const uint32_t pixels[6] = {0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu};
     ASSERT_TRUE(platform::WriteScreenPNG(resources + "knob.PNG", pixels, 3, 3, 2));
     std::unique_ptr<ZUVE_IBitmap> image(graphics->OSLoadBitmap(0, "images/knob.png"));
     ASSERT_NE(nullptr, image);
-    EXPECT_EQ(3, image->getWidth());
-    EXPECT_EQ(2, image->getHeight());
+    EXPECT_EQ(std::pair(3, 2), std::pair(image->getWidth(), image->getHeight()));
     EXPECT_EQ(nullptr, graphics->OSLoadBitmap(0, "knob.jpg"));
     EXPECT_EQ(nullptr, graphics->OSLoadBitmap(0, "knob"));
+    graphics->SetBundlePath("/nonexistent/Zelto2X Editor.component");
+    EXPECT_EQ(nullptr, load("params.XML"));
 }
 
 }  // namespace

@@ -406,7 +406,7 @@ void Zelto2X::showStatus(const char* text)
     std::string detail;
     {
         std::lock_guard<std::mutex> lock(m_textsMutex);
-        detail.swap(m_librarianDetail);
+        detail.swap(m_statusDetail);
     }
     ITextControl* value = paramTextControl(kControlDisplayValue);
     if (!detail.empty() && value && value->GetTextString() == detail)

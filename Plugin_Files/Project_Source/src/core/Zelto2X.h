@@ -543,6 +543,10 @@ private:
     // sectionLockActive and the release button's grey follow the thirteen locks.
     void deriveSectionLockState();
     void selectOutputDevice(int n);
+    void selectInputDevice(int n);
+    // A chosen port that did not open (gone, or held by another program) is
+    // told on the status display; the menu shows OFF again.
+    void reportPortNotOpened(int selectionParam, const std::string& name);
     void randomizeSound();
     void stepLibraryBank(int paramIdx);
     // The file and folder name of the bank at index of a list; false when none.
@@ -584,7 +588,9 @@ private:
     void bankSaved(const std::string& fileName);
     bool m_saveFailed = false;     // set by reportSaveFailure during one save
     std::string m_lastSavePath;    // the last path the save panel gave
-    std::string m_librarianDetail;  // the value line a librarian outcome wrote
+    // The value line a status text wrote (a librarian outcome, the greeting);
+    // the next status text clears it while it still shows.
+    std::string m_statusDetail;
     // What start-up could not do (name and value line), told once the editor is ready.
     std::pair<std::string, std::string> m_startupProblem;
     mutable std::mutex m_textsMutex;

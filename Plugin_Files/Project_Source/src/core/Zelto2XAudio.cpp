@@ -51,6 +51,9 @@ void Zelto2X::Reset()
         if (ITextControl* control = paramTextControl(param))
             control->SetTextFromPlug(text);
     }
+    // The version belongs to the greeting: the next status text takes it away.
+    std::lock_guard<std::mutex> detailLock(m_textsMutex);
+    m_statusDetail = versionText;
 }
 
 // ---- Render (render thread: no lock, no allocation, no wait) ------------------------------

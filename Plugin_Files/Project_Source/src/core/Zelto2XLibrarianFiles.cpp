@@ -76,7 +76,7 @@ void Zelto2X::showLibrarianResult(const std::string& name, const std::string& de
     showStatus(name.c_str());
     {
         std::lock_guard<std::mutex> lock(m_textsMutex);
-        m_librarianDetail = detail;
+        m_statusDetail = detail;
     }
     showStatusLines(nullptr, detail.c_str());
 }

@@ -251,18 +251,37 @@ void Zelto2X::deriveSectionLockState()
     grayLayer("releaseAllLocksLayer", !anyLocked);
 }
 
+void Zelto2X::reportPortNotOpened(int selectionParam, const std::string& name)
+{
+    showLibrarianResult(selectionParam == kDeviceInSelection ? "Unable to open MIDI IN!" : "Unable to open MIDI OUT!",
+        name);
+    setFromPlug(selectionParam, 0.0);
+}
+
 void Zelto2X::selectOutputDevice(int n)
 {
     IParam* param = GetParam(kDeviceOutSelection);
     const std::string name = param ? param->GetDisplayText(n) : std::string();
+    const bool portChosen = n > 0;
     setExternalMIDIOut(n, name.c_str());
     if (n <= 0) {
         midiMessageManager->resetContinuousClock(true);
         midiOutSet = false;
+        if (portChosen)
+            reportPortNotOpened(kDeviceOutSelection, name);
         return;
     }
     midiOutSet = true;
     sendSysExInitialization();
+}
+
+void Zelto2X::selectInputDevice(int n)
+{
+    IParam* param = GetParam(kDeviceInSelection);
+    const std::string name = param ? param->GetDisplayText(n) : std::string();
+    const bool portChosen = n > 0;
+    if (setExternalMIDIIn(n, name.c_str()) <= 0 && portChosen)
+        reportPortNotOpened(kDeviceInSelection, name);
 }
 
 bool Zelto2X::paramCase(int paramIdx, int n, double)
@@ -355,13 +374,9 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
     case kDeviceOutSelection:
         selectOutputDevice(n);
         return false;
-    case kDeviceInSelection: {
-        IParam* param = GetParam(kDeviceInSelection);
-        const std::string name = param ? param->GetDisplayText(n) : std::string();
-        int index = n;
-        setExternalMIDIIn(index, name.c_str());
+    case kDeviceInSelection:
+        selectInputDevice(n);
         return false;
-    }
     case kPushArrangement:
         if (n == 0)
             return true;

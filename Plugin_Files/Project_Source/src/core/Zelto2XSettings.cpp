@@ -108,7 +108,7 @@ bool reportMissingFile(Zelto2X* editor)
 void reportUnwritableSettings(Zelto2X* editor)
 {
     editor->showStatusLines("Zelto2X Editor UI.txt NOT SAVED!", "Check folder rights");
-    std::printf("Build LOG: \t Could not write %s\n", editor->uiSettingsFilePath.c_str());
+    std::printf("Could not write %s\n", editor->uiSettingsFilePath.c_str());
 }
 
 }  // namespace

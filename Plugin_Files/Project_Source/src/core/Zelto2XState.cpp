@@ -178,6 +178,8 @@ void Zelto2X::reopenPortsByName()
         // What the port layer really holds open decides, not the old selection.
         if (!direction.input)
             midiOutSet = index > 0;
+        if (index == 0 && !name.empty() && name != "OFF")
+            reportPortNotOpened(direction.param, name);
     }
     logDebug("PROJECT RECALL: MIDI In device after checking devices " + deviceLogText(GetParam(kDeviceInSelection)));
     logDebug("PROJECT RECALL: MIDI Out device after checking devices " +

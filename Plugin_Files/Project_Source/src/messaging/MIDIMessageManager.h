@@ -102,6 +102,8 @@ public:
     // manager's dispatcher thread calls the starter. Posted jobs: 4 for the
     // user interface, 11, 12 at 120 BPM and 13.
     enum class PostedJob { None, Waiting, Started, Dropped };
+    // The dispatcher runs from construction on, waiting, under this name.
+    static constexpr const char* kDispatcherThreadName = "midi jobs";
     // Render thread. False for any other job code, while the job's earlier
     // post still waits for the dispatcher, or without a dispatcher thread.
     bool postJob(int jobCode);

@@ -120,6 +120,8 @@ public:
         m_running = true;
         try {
             m_thread.start(*this);
+            // Named at once, so start-up can be checked to leave only waiting threads behind.
+            pthread_setname_np(m_thread.tid(), MIDIMessageManager::kDispatcherThreadName);
             m_started = true;
         } catch (const Poco::Exception& e) {
             m_running = false;

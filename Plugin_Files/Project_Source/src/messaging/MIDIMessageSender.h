@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -112,6 +113,14 @@ public:
     // Main or audio thread: true ends a running clock loop at its next turn,
     // false lets the next loop run.
     void resetContinuousClock(bool stop) { clockRunning = !stop; }
+    // Where the clock loop reads the time and waits: the monotonic clock,
+    // unless a test gives its own before the loop starts.
+    struct ClockTime {
+        virtual ~ClockTime() = default;
+        virtual std::chrono::steady_clock::time_point now() = 0;
+        virtual void sleepUntil(std::chrono::steady_clock::time_point wakeUp) = 0;
+    };
+    ClockTime* clockTime = nullptr;
 
     // ---- Flags ----
     std::atomic<bool> cancelRequested {false};  // main thread sets it (cancel control)

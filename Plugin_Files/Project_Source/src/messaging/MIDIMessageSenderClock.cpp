@@ -88,14 +88,15 @@ void MIDIMessageSender::sendContinuousMIDIClock(int)
         return;
     }
     const std::chrono::nanoseconds interval(clockInterval.load());
+    const auto now = [this] { return clockTime ? clockTime->now() : MonotonicClock::now(); };
     log("MIDI clock started! \n");
     sendClockByte(kTimingClock);
-    MonotonicClock::time_point lastClock = MonotonicClock::now();
+    MonotonicClock::time_point lastClock = now();
 
     while (clockStillWanted()) {
         const MonotonicClock::time_point deadline = lastClock + interval;
-        std::this_thread::sleep_until(deadline - kSpinWindow);
-        while (MonotonicClock::now() < deadline && clockStillWanted())
+        clockTime ? clockTime->sleepUntil(deadline - kSpinWindow) : std::this_thread::sleep_until(deadline - kSpinWindow);
+        while (now() < deadline && clockStillWanted())
             std::this_thread::yield();
         if (!clockStillWanted())
             break;
@@ -105,7 +106,7 @@ void MIDIMessageSender::sendContinuousMIDIClock(int)
         }
         sendClockByte(kTimingClock);
         lastClock += interval;
-        if (MonotonicClock::now() - lastClock > kMaxLateIntervals * interval)
-            lastClock = MonotonicClock::now();
+        if (now() - lastClock > kMaxLateIntervals * interval)
+            lastClock = now();
     }
 }

@@ -1,0 +1,104 @@
+#include "support/JackMidiProbes.h"
+
+#include <jack/midiport.h>
+
+namespace testsupport {
+
+JackMidiClient::~JackMidiClient()
+{
+    if (client_)
+        jack_client_close(client_);
+}
+
+bool JackMidiClient::Open(const std::string& name, bool input, std::string* error)
+{
+    client_ = jack_client_open(name.c_str(), JackNoStartServer, nullptr);
+    port_ = client_ ? jack_port_register(client_, input ? "in" : "out", JACK_DEFAULT_MIDI_TYPE,
+                          input ? JackPortIsInput : JackPortIsOutput, 0)
+                    : nullptr;
+    if (!port_ || jack_set_process_callback(client_, &JackMidiClient::OnProcess, this) != 0 ||
+        jack_activate(client_) != 0) {
+        *error = "JACK client " + name + " could not start";
+        return false;
+    }
+    return true;
+}
+
+std::string JackMidiClient::PortName() const { return jack_port_name(port_); }
+jack_nframes_t JackMidiClient::PeriodFrames() const { return jack_get_buffer_size(client_); }
+jack_nframes_t JackMidiClient::SampleRate() const { return jack_get_sample_rate(client_); }
+
+int JackMidiClient::OnProcess(jack_nframes_t frames, void* self)
+{
+    static_cast<JackMidiClient*>(self)->Process(frames);
+    return 0;
+}
+
+JackMidiListener::~JackMidiListener()
+{
+    // The process cycle writes into arrivals_: it must end before they go.
+    if (client_)
+        jack_deactivate(client_);
+}
+
+void JackMidiListener::Process(jack_nframes_t frames)
+{
+    void* buffer = jack_port_get_buffer(port_, frames);
+    const jack_time_t now = jack_get_time();
+    const jack_nframes_t cycleStart = jack_last_frame_time(client_);
+    const uint32_t events = jack_midi_get_event_count(buffer);
+    for (uint32_t i = 0; i < events; ++i) {
+        jack_midi_event_t event;
+        const size_t at = count_.load(std::memory_order_relaxed);
+        if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0 || at == arrivals_.size())
+            continue;
+        arrivals_[at] = {now, jack_frames_to_time(client_, cycleStart + event.time), event.buffer[0],
+            event.size > 1 ? event.buffer[1] : uint8_t(0)};
+        count_.store(at + 1, std::memory_order_release);
+    }
+}
+
+JackMidiSender::~JackMidiSender()
+{
+    if (client_)
+        jack_deactivate(client_);
+    if (pending_)
+        jack_ringbuffer_free(pending_);
+}
+
+bool JackMidiSender::Start(const std::string& name, std::string* error)
+{
+    pending_ = jack_ringbuffer_create(4096);
+    return Open(name, false, error);
+}
+
+bool JackMidiSender::Send(uint8_t status, uint8_t data1, uint8_t data2)
+{
+    const uint8_t bytes[3] = {status, data1, data2};
+    if (jack_ringbuffer_write_space(pending_) < sizeof bytes)
+        return false;
+    jack_ringbuffer_write(pending_, reinterpret_cast<const char*>(bytes), sizeof bytes);
+    return true;
+}
+
+void JackMidiSender::Process(jack_nframes_t frames)
+{
+    void* buffer = jack_port_get_buffer(port_, frames);
+    jack_midi_clear_buffer(buffer);
+    uint8_t bytes[3];
+    while (jack_ringbuffer_read_space(pending_) >= sizeof bytes) {
+        jack_ringbuffer_read(pending_, reinterpret_cast<char*>(bytes), sizeof bytes);
+        jack_midi_event_write(buffer, 0, bytes, sizeof bytes);
+    }
+}
+
+bool ConnectJackPorts(const std::string& from, const std::string& to)
+{
+    jack_client_t* client = jack_client_open("zelto2x-connector", JackNoStartServer, nullptr);
+    const bool connected = client && jack_connect(client, from.c_str(), to.c_str()) == 0;
+    if (client)
+        jack_client_close(client);
+    return connected;
+}
+
+}  // namespace testsupport
