@@ -2,14 +2,18 @@
 
 #include <pthread.h>
 #include <semaphore.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <set>
+#include <shared_mutex>
+#include <sstream>
 #include <thread>
 
 #include <RtMidi.h>
@@ -102,6 +106,21 @@ struct MidiClient::Impl {
     // What the library reported during the current call.
     bool reported = false;
     bool reportedFailure = false;
+    // JACK only: the listening socket of the server the client reached, 0
+    // while it has reached none (the library then tries again at each call
+    // that lists or opens ports).
+    std::atomic<unsigned long> jackServer{0};
+
+    // How a library call on a JACK client holds JackCallsLock: shared, or
+    // alone while it may open a JACK client (see CloseClientsOfGoneJackServers).
+    enum class Call { Plain, MayConnect, NoWait };
+    struct JackCallGuard {
+        JackCallGuard(Impl& impl, Call kind);
+        ~JackCallGuard();
+        std::shared_mutex* lock = nullptr;
+        bool alone = false;
+        bool held = true;
+    };
 
     static void OnLibraryError(RtMidiError::Type type, const std::string& text, void* self)
     {
@@ -130,17 +149,23 @@ struct MidiClient::Impl {
         // From here on the library reports instead of throwing.
         library->setErrorCallback(&Impl::OnLibraryError, this);
     }
-    void Release()
-    {
-        library = nullptr;
-        input.reset();
-        output.reset();
-    }
+    void Release();
+    ~Impl() { Release(); }
 
     // Runs one library call; false when it threw or reported a failure.
-    // A warning that did not fail the call is shown and kept.
-    template <class Call>
-    bool Run(Call call)
+    // A warning that did not fail the call is shown and kept. NoWait gives
+    // false with *busy set when JACK clients are being opened or closed.
+    template <class Library>
+    bool Run(Library call, Call kind = Call::Plain, bool* busy = nullptr)
+    {
+        JackCallGuard guard(*this, kind);
+        if (busy) {
+            *busy = !guard.held;
+        }
+        return guard.held && RunHeld(call);
+    }
+    template <class Library>
+    bool RunHeld(Library call)
     {
         reported = false;
         reportedFailure = false;
@@ -161,11 +186,138 @@ struct MidiClient::Impl {
     }
 };
 
+// ---- JACK clients whose server went away ----------------------------------------------------
+//
+// Once a JACK server has gone, libjack frees every client it had as soon as
+// this process opens another one (a second editor in the same host, say),
+// and the library would later close a freed client and crash. So before a
+// JACK client is opened here, the clients whose server has gone are closed
+// while that is still safe, and give "MIDI client is not available" from
+// then on. Which server a client reached is told by the inode of the
+// server's listening socket: a server that ended, was killed or started
+// again listens on another one, or on none.
+
+namespace {
+
+std::shared_mutex& JackCallsLock()
+{
+    static auto* lock = new std::shared_mutex;  // outlives every client
+    return *lock;
+}
+
+// Held with JackCallsLock alone.
+std::set<MidiClient::Impl*>& JackClients()
+{
+    static auto* clients = new std::set<MidiClient::Impl*>;
+    return *clients;
+}
+
+// Inodes of the listening Unix sockets, by path.
+std::vector<std::pair<unsigned long, std::string>> ListeningSockets()
+{
+    std::vector<std::pair<unsigned long, std::string>> sockets;
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::getline(table, line);  // column names
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, references, protocol, flags, type, state, path;
+        unsigned long inode = 0;
+        fields >> slot >> references >> protocol >> flags >> type >> state >> inode;
+        std::getline(fields >> std::ws, path);
+        if (flags == "00010000") {
+            sockets.emplace_back(inode, path);
+        }
+    }
+    return sockets;
+}
+
+// The server a JACK client made now reaches, as its listening socket; 0 when none listens.
+unsigned long ListeningJackServer()
+{
+    const char* name = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string path = std::string("/dev/shm/jack_") + (name && *name ? name : "default") + "_"
+        + std::to_string(getuid()) + "_0";
+    for (const auto& [inode, listening] : ListeningSockets()) {
+        if (listening == path) {
+            return inode;
+        }
+    }
+    return 0;
+}
+
+// Holds JackCallsLock alone.
+void CloseClientsOfGoneJackServers()
+{
+    std::set<unsigned long> listening;
+    for (const auto& socket : ListeningSockets()) {
+        listening.insert(socket.first);
+    }
+    for (MidiClient::Impl* impl : JackClients()) {
+        if (impl->jackServer != 0 && impl->library && listening.count(impl->jackServer) == 0) {
+            impl->portOpen = false;
+            impl->library = nullptr;
+            impl->input.reset();
+            impl->output.reset();
+        }
+    }
+}
+
+}  // namespace
+
+MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind)
+{
+    if (impl.api != RtMidi::UNIX_JACK) {
+        return;
+    }
+    lock = &JackCallsLock();
+    alone = impl.jackServer == 0;
+    if (!alone) {
+        held = kind == Call::NoWait ? lock->try_lock_shared() : (lock->lock_shared(), true);
+        return;
+    }
+    held = kind == Call::NoWait ? lock->try_lock() : (lock->lock(), true);
+    if (held && kind == Call::MayConnect) {
+        CloseClientsOfGoneJackServers();
+        // Seen as reached from here on when a server listens now.
+        impl.jackServer = ListeningJackServer();
+    }
+}
+
+MidiClient::Impl::JackCallGuard::~JackCallGuard()
+{
+    if (!lock || !held) {
+        return;
+    }
+    if (alone) {
+        lock->unlock();
+    } else {
+        lock->unlock_shared();
+    }
+}
+
+void MidiClient::Impl::Release()
+{
+    std::unique_lock<std::shared_mutex> jackCalls;
+    if (api == RtMidi::UNIX_JACK) {
+        jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
+        JackClients().erase(this);
+    }
+    library = nullptr;
+    input.reset();
+    output.reset();
+}
+
 template <class Client, class... Args>
 static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(std::string* error, Args... args)
 {
     std::string messages;
     for (RtMidi::Api api : ApisToTry()) {
+        std::unique_lock<std::shared_mutex> jackCalls;
+        if (api == RtMidi::UNIX_JACK) {
+            jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
+            CloseClientsOfGoneJackServers();
+        }
         try {
             auto client = std::make_unique<Client>(api, args...);
             if (client->getCurrentApi() != api) {
@@ -173,6 +325,10 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(std::string* error,
             }
             auto impl = std::make_unique<MidiClient::Impl>();
             impl->Adopt(std::move(client), api);
+            if (api == RtMidi::UNIX_JACK) {
+                impl->jackServer = ListeningJackServer();
+                JackClients().insert(impl.get());
+            }
             if (!messages.empty()) {
                 log("MIDI: using JACK; ALSA: %s\n", messages.c_str());
             }
@@ -197,7 +353,7 @@ std::vector<unsigned> MidiClient::ChoosablePorts()
 {
     std::vector<unsigned> ports;
     unsigned count = 0;
-    if (!impl_->Run([&] { count = impl_->library->getPortCount(); })) {
+    if (!impl_->Run([&] { count = impl_->library->getPortCount(); }, Impl::Call::MayConnect)) {
         return ports;
     }
     if (impl_->reported) {
@@ -205,7 +361,8 @@ std::vector<unsigned> MidiClient::ChoosablePorts()
     }
     for (unsigned port = 0; port < count; ++port) {
         std::string name;
-        const bool read = impl_->Run([&] { name = impl_->library->getPortName(port); }) && !impl_->reported;
+        const bool read = impl_->Run([&] { name = impl_->library->getPortName(port); }, Impl::Call::MayConnect)
+            && !impl_->reported;
         if (!read || !IsOwnClientPort(name)) {
             ports.push_back(port);
         }
@@ -234,7 +391,8 @@ bool MidiClient::PortName(unsigned port, std::string* name)
     const unsigned libraryPort = LibraryPort(port);
     std::string read;
     // The library warns (and gives an empty name) for a port that vanished.
-    if (!impl_->Run([&] { read = impl_->library->getPortName(libraryPort); }) || impl_->reported) {
+    const auto readName = [&] { read = impl_->library->getPortName(libraryPort); };
+    if (!impl_->Run(readName, Impl::Call::MayConnect) || impl_->reported) {
         return false;
     }
     *name = read;
@@ -244,8 +402,14 @@ bool MidiClient::PortName(unsigned port, std::string* name)
 bool MidiClient::OpenPort(unsigned port, const std::string& portName)
 {
     const unsigned libraryPort = LibraryPort(port);
-    const bool ran = impl_->Run([&] { impl_->library->openPort(libraryPort, portName); });
-    if (ran && impl_->library->isPortOpen()) {
+    bool open = false;
+    const bool ran = impl_->Run(
+        [&] {
+            impl_->library->openPort(libraryPort, portName);
+            open = impl_->library->isPortOpen();
+        },
+        Impl::Call::MayConnect);
+    if (ran && open) {
         impl_->portOpen = true;
         return true;
     }
@@ -258,7 +422,7 @@ bool MidiClient::OpenPort(unsigned port, const std::string& portName)
 
 bool MidiClient::OpenVirtualPort(const std::string& portName)
 {
-    if (!impl_->Run([&] { impl_->library->openVirtualPort(portName); })) {
+    if (!impl_->Run([&] { impl_->library->openVirtualPort(portName); }, Impl::Call::MayConnect)) {
         ClosePort();
         return false;
     }
@@ -277,7 +441,7 @@ void MidiClient::ClosePort()
 
 bool MidiClient::IsPortOpen() const
 {
-    return impl_->library && impl_->library->isPortOpen();
+    return impl_->portOpen;
 }
 
 std::string MidiClient::ApiName() const
@@ -402,9 +566,9 @@ std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clie
     std::unique_ptr<MidiInputClient> client(new MidiInputClient(std::move(impl)));
     client->delivery_ = std::make_unique<Delivery>(&client->impl_->portOpen);
     Delivery::handedOver.fetch_add(1, std::memory_order_release);
-    RtMidiIn* input = client->impl_->input.get();
+    Impl& created = *client->impl_;
     Delivery* delivery = client->delivery_.get();
-    if (!client->impl_->Run([&] { input->setCallback(&Delivery::OnLibraryMessage, delivery); })) {
+    if (!created.Run([&] { created.input->setCallback(&Delivery::OnLibraryMessage, delivery); })) {
         if (error) {
             *error = client->LastError();
         }
@@ -424,8 +588,7 @@ bool MidiInputClient::IgnoreTypes(bool sysex, bool timingClock, bool activeSensi
 {
     delivery_->dropTimingClock = timingClock;
     delivery_->dropActiveSensing = activeSensing;
-    RtMidiIn* input = impl_->input.get();
-    return impl_->Run([&] { input->ignoreTypes(sysex, timingClock, activeSensing); });
+    return impl_->Run([&] { impl_->input->ignoreTypes(sysex, timingClock, activeSensing); });
 }
 
 unsigned long MidiInputClient::DroppedMessages() const
@@ -475,8 +638,17 @@ bool MidiOutputClient::Send(const unsigned char* bytes, size_t size)
     if (size == 0 || !impl_->portOpen.load(std::memory_order_relaxed)) {
         return true;
     }
-    RtMidiOut* output = impl_->output.get();
-    return impl_->Run([&] { output->sendMessage(bytes, size); });
+    return impl_->Run([&] { impl_->output->sendMessage(bytes, size); });
+}
+
+bool MidiOutputClient::TrySend(const unsigned char* bytes, size_t size)
+{
+    if (size == 0 || !impl_->portOpen.load(std::memory_order_relaxed)) {
+        return true;
+    }
+    bool busy = false;
+    impl_->Run([&] { impl_->output->sendMessage(bytes, size); }, Impl::Call::NoWait, &busy);
+    return !busy;
 }
 
 }  // namespace platform

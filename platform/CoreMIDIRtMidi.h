@@ -13,7 +13,8 @@
 // lock-free queue there and delivered from the input thread in arrival order.
 //
 // Thread use: one owner drives a client (create, list, open, close, send) and
-// serialises its own calls; only the input callback runs elsewhere.
+// serialises its own calls; only the input callback runs elsewhere. Clients
+// of several owners (two editors in one host) may be driven at once.
 
 #include <cstddef>
 #include <memory>
@@ -104,6 +105,9 @@ public:
     // One whole message in one library call. With no port open it goes
     // nowhere (the library is not called); that is not a failure.
     bool Send(const unsigned char* bytes, size_t size);
+    // Send without waiting: false, with nothing sent, while this process
+    // opens or closes a JACK client (try again later).
+    bool TrySend(const unsigned char* bytes, size_t size);
 
 private:
     explicit MidiOutputClient(std::unique_ptr<Impl> impl);

@@ -280,7 +280,7 @@ public:
     // Status and data 1, and data 2 unless a program change or channel pressure.
     bool sendMidiMsgToHardware(const IMidiMsg* msg);
     // The render thread's send: false, with nothing sent, when another
-    // thread holds the port mutex (the caller keeps the message for later).
+    // thread holds the port (the caller keeps the message for later).
     bool trySendMidiMsgToHardware(const IMidiMsg* msg);
     // F0, the bytes, F7; bytes that start with F0 go out unchanged.
     bool sendSysexToHardware(const unsigned char* data, int size);
@@ -314,8 +314,9 @@ private:
     int FindSystemPort(platform::MidiClient* client, const std::string& name);
     int OpenListedPort(bool input, int position);
     void CloseMidiPort(bool input);
-    // Sends while holding midiPortMutex.
-    bool SendLocked(const unsigned char* bytes, size_t size);
+    // Sends while holding midiPortMutex; without mayWait, false when the
+    // port could not be had at once.
+    bool SendLocked(const unsigned char* bytes, size_t size, bool mayWait = true);
     // Serialises every send with the others and with opening and closing.
     std::mutex midiPortMutex;
     std::vector<unsigned char> midiSendBuffer;

@@ -394,11 +394,15 @@ void IPluginBase::processMIDIInput(double /*timeStamp*/, std::vector<unsigned ch
 
 // ---- Sending --------------------------------------------------------------------
 
-bool IPluginBase::SendLocked(const unsigned char* bytes, size_t size)
+bool IPluginBase::SendLocked(const unsigned char* bytes, size_t size, bool mayWait)
 {
-    if (midiOut && size > 0) {
-        midiOut->Send(bytes, size);
+    if (!midiOut || size == 0) {
+        return true;
     }
+    if (!mayWait) {
+        return midiOut->TrySend(bytes, size);
+    }
+    midiOut->Send(bytes, size);
     return true;
 }
 
@@ -422,7 +426,7 @@ bool IPluginBase::trySendMidiMsgToHardware(const IMidiMsg* msg)
     if (!lock.owns_lock()) {
         return false;
     }
-    return SendLocked(bytes, CarriesOneDataByte(msg->mStatus) ? 2 : 3);
+    return SendLocked(bytes, CarriesOneDataByte(msg->mStatus) ? 2 : 3, false);
 }
 
 bool IPluginBase::sendSysexToHardware(const unsigned char* data, int size)

@@ -95,7 +95,10 @@ join_session_server() { # LOGDIR
     echo "MIDI goes through JACK and no JACK server runs: starting one for the editor sessions (jackd -d dummy, named $JACK_DEFAULT_SERVER)."
     remove_jack_leftovers "$JACK_DEFAULT_SERVER"
     for name in $jack_files_missing; do echo "$name"; done >"$session_server_dir/jack-files-missing"
-    JACK_NO_AUDIO_RESERVATION=1 setsid jackd -r -d dummy -p 128 </dev/null >"$1/jackd.log" 2>&1 6>&- &
+    # -S: on a busy machine the server waits for a late client rather than
+    # drop the MIDI it carries (a device enquiry lost that way reads as a
+    # synth that does not answer).
+    JACK_NO_AUDIO_RESERVATION=1 setsid jackd -r -S -d dummy -p 128 </dev/null >"$1/jackd.log" 2>&1 6>&- &
     echo "$!" >"$session_server_dir/jackd.pid"
     if ! poll 10 "$!" jack_running; then
       echo "The JACK server did not start:" >&2

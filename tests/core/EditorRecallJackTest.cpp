@@ -138,7 +138,8 @@ TEST_F(EditorRecallJack, PortsGoneSinceTheMenusWereBuiltAreToldAtOnceAndStartNoS
             "Unable to open MIDI OUT!", synth.InputPortName()}};
     synth.Stop();
     const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
-    while (editor.GetMIDIOutPortNumber(synth.InputPortName().c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
+    const std::string gone = synth.InputPortName();
+    while (editor.GetMIDIOutPortNumber(gone.c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     for (const auto& choice : choices) {
         ASSERT_GT(choice.entry, 0);

@@ -24,8 +24,9 @@ protected:
     }
     void TearDown() override
     {
-        EXPECT_EQ(synth.Refusals(), std::vector<std::string> {});
+        // Stopped first: its standard error is then read to the end.
         synth.Stop();
+        EXPECT_EQ(synth.Refusals(), std::vector<std::string> {});
         server.Stop();
     }
 

@@ -86,3 +86,22 @@ TEST_F(JackPortTest, PortIsFoundByNameWhenOthersVanishedAfterTheListWasBuilt)
     plug->SendMidiMsg(&note);
     EXPECT_TRUE(second.WaitForReceived("90 3C 64"));
 }
+
+// libjack frees the clients of a server that went away once the process opens
+// another client (here a second plug-in, as a second editor in one host):
+// the first plug-in's ports must neither be used nor closed after that.
+TEST_F(JackPortTest, ServerGoneThenASecondPluginLeavesTheFirstUsableAndClosable)
+{
+    ConnectToSynth();
+    synth.Stop();
+    server.Stop();
+    auto second = std::make_unique<PortTestPlugin>();
+    EXPECT_EQ(second->getExternalMIDIOutNames(), std::vector<std::string> {"OFF"});
+    int in = 1, out = 1;
+    EXPECT_EQ(plug->setExternalMIDIIn(in, synth.OutputPortName().c_str()), 0);
+    EXPECT_EQ(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
+    IMidiMsg note(0, 0x90, 0x3C, 0x64);
+    EXPECT_TRUE(plug->SendMidiMsg(&note));
+    plug.reset();
+    second.reset();
+}
