@@ -1,5 +1,7 @@
 // The render routine: timed output of the queue, All Notes Off after a reset,
 // the host tempo on the arpeggiator, the activity LED; and the editor's Reset.
+#include <algorithm>
+
 #include "EditorCoreSupport.h"
 #include "MIDIMessageManager.h"
 #include "dovor/timing.h"
@@ -151,7 +153,7 @@ TEST_F(EditorAudio, ResetSizesTheQueueForTheBlockAndSetsTheDawOffsetWhileItIsZer
 TEST(EditorClockJobs, ATransportRestartWhileTheStopStillRunsStartsTheClockAgain)
 {
     DataFolder folder;
-    ClockGateEditor editor;
+    RecordingEditor editor;
     editor.midiOutSet = true;
     editor.continuousClockStarted = true;
     editor.sendClockPointer = true;
@@ -176,21 +178,22 @@ TEST(EditorClockJobs, ATransportRestartWhileTheStopStillRunsStartsTheClockAgain)
 TEST(EditorClockJobs, WhileTheHostBufferCarriesTheOutputTheTransportLeavesTheClockAlone)
 {
     DataFolder folder;
-    ClockGateEditor editor;
+    RecordingEditor editor;
     editor.midiOutSet = editor.toDAWBuffer = true;
     editor.sendClockPointer = editor.sendClockInfo = true;
     editor.GetParam(kOverrideTempo)->Set(1.0);  // ticks at the host's 120 BPM
     editor.hostPlaying = true;
-    ASSERT_EQ(0xF8, editor.renderUntilSent(0xF8).at(0));
-    editor.renderUntil([&] { return editor.midiMessageManager->clockStartStopThreadIdle(); });
-    const std::vector<uint8_t> playing = editor.renderUntilBytes(0);
+    ASSERT_EQ(0xF8, editor.renderUntilBytes(1).at(0));
+    const std::vector<uint8_t> playing = editor.renderUntil(
+        [&](const auto&, bool) { return editor.midiMessageManager->clockStartStopThreadIdle(); });
     EXPECT_EQ(0, std::count(playing.begin(), playing.end(), 0xFA));
 
     editor.toDAWBuffer = false;
     editor.hostPlaying = false;
     editor.render();
     editor.hostPlaying = true;
-    const std::vector<uint8_t> bytes = editor.renderUntilSent(0xFA);
+    const std::vector<uint8_t> bytes = editor.renderUntil(
+        [](const std::vector<uint8_t>& sent, bool) { return std::count(sent.begin(), sent.end(), 0xFA) > 0; });
     EXPECT_EQ(1, std::count(bytes.begin(), bytes.end(), 0xFA));
     EXPECT_EQ(0, std::count(bytes.begin(), bytes.end(), 0xFC));
 }

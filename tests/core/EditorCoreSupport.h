@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -65,7 +64,7 @@ inline const std::string kSettingsFile = "Zelto2X Editor UI.txt";
 inline const std::string kLogFile = "Zelto2X Editor LOG.txt";
 
 // Every message as it would reach the wire (SysEx framed), with the virtual time it left at; portBusy makes the render
-// thread's non-waiting send fail as when another thread holds the port.
+// thread's non-waiting send fail as when another thread holds the port, a shut gate holds the workers' sends.
 class RecordingEditor : public Zelto2X {
 public:
     RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
@@ -75,13 +74,20 @@ public:
         const int kind = msg->mStatus & 0xF0;
         if (kind != 0xC0 && kind != 0xD0)
             bytes.push_back(msg->mData2);
+        std::lock_guard<std::mutex> lock(m_wireMutex);
         record(bytes);
         return true;
     }
     bool TrySendMidiMsg(IMidiMsg* msg) override { return !portBusy && SendMidiMsg(msg); }
-    // The workers' raw sends: the clock's bytes, the library's sounds.
+    // The workers' raw sends (the clock's bytes, the library's sounds); while the gate is shut a worker stays inside
+    // its send, busy.
     bool SendMidiSysex2(std::vector<unsigned char> bytes) override
     {
+        std::unique_lock<std::mutex> lock(m_wireMutex);
+        m_held = !m_open;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_open; });
+        m_held = false;
         record(bytes);
         return true;
     }
@@ -92,6 +98,7 @@ public:
             bytes.insert(bytes.begin(), 0xF0);
             bytes.push_back(0xF7);
         }
+        std::lock_guard<std::mutex> lock(m_wireMutex);
         record(bytes);
         return true;
     }
@@ -128,78 +135,58 @@ public:
         m_wire.clear();
         m_times.clear();
     }
+    void setGate(bool open)
+    {
+        std::lock_guard<std::mutex> lock(m_wireMutex);
+        m_open = open;
+        m_changed.notify_all();
+    }
+    // Renders blocks until done(clock bytes so far, a worker waits at the shut gate) holds, 10 s at most; returns the
+    // clock bytes (the one-byte messages).
+    std::vector<uint8_t> renderUntil(const std::function<bool(const std::vector<uint8_t>&, bool)>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        std::unique_lock<std::mutex> lock(m_wireMutex);
+        while (!done(m_clockBytes, m_held) && std::chrono::steady_clock::now() < deadline) {
+            lock.unlock();
+            render();
+            lock.lock();
+            m_changed.wait_for(lock, std::chrono::milliseconds(1));
+        }
+        return m_clockBytes;
+    }
+    bool renderUntilHeld()
+    {
+        renderUntil([](const std::vector<uint8_t>&, bool held) { return held; });
+        std::lock_guard<std::mutex> lock(m_wireMutex);
+        return m_held;
+    }
+    std::vector<uint8_t> renderUntilBytes(size_t count)
+    {
+        return renderUntil([count](const std::vector<uint8_t>& bytes, bool) { return bytes.size() >= count; });
+    }
 
     std::atomic<bool> hostPlaying {false};
     bool portBusy = false;
     double hostTempo = 120.0;
 
 private:
+    // With the wire locked.
     void record(const Bytes& bytes)
     {
-        std::lock_guard<std::mutex> lock(m_wireMutex);
         m_wire.push_back(bytes);
         m_times.push_back(GetTickCount());
+        if (bytes.size() == 1)
+            m_clockBytes.push_back(bytes[0]);
+        m_changed.notify_all();
     }
     std::mutex m_wireMutex;
+    std::condition_variable m_changed;
     std::vector<Bytes> m_wire;
     std::vector<uint32_t> m_times;
-};
-
-// The clock workers' bytes; while the gate is shut a worker stays inside its send, busy.
-class ClockGateEditor : public RecordingEditor {
-public:
-    bool SendMidiSysex2(std::vector<unsigned char> bytes) override
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_held = !m_open;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_open; });
-        m_held = false;
-        m_bytes.push_back(bytes.at(0));
-        m_changed.notify_all();
-        return true;
-    }
-    void setGate(bool open)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_open = open;
-        m_changed.notify_all();
-    }
-    // Render blocks until a worker waits at the shut gate, count clock bytes are on the wire or done() (called with the
-    // bytes locked) holds, 10 s at most.
-    bool renderUntilHeld()
-    {
-        renderUntil([&] { return m_held; });
-        return m_held;
-    }
-    std::vector<uint8_t> renderUntilBytes(size_t count)
-    {
-        renderUntil([&] { return m_bytes.size() >= count; });
-        return m_bytes;
-    }
-    std::vector<uint8_t> renderUntilSent(uint8_t byte)
-    {
-        renderUntil([&] { return std::find(m_bytes.begin(), m_bytes.end(), byte) != m_bytes.end(); });
-        return m_bytes;
-    }
-    void renderUntil(const std::function<bool()>& done)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        std::unique_lock<std::mutex> lock(m_mutex);
-        while (!done() && std::chrono::steady_clock::now() < deadline) {
-            lock.unlock();
-            render();
-            lock.lock();
-            m_changed.wait_for(lock, std::chrono::milliseconds(1));
-        }
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::vector<uint8_t> m_clockBytes;
     bool m_open = true;
     bool m_held = false;
-    std::vector<uint8_t> m_bytes;
 };
 
 // A display of the parameter's text on the editor's surface, showing "-"; remembered by the editor with the next

@@ -129,7 +129,7 @@ TEST_F(EditorState, RecallRestoresTheStoredValuesAndDerivesTheFlagsFromThem)
 {
     const std::pair<int, double> settings[] = {{kMIDIFilterDAWSEPassThrough, 1}, {kMIDIFilterHWNotePassThrough, 0},
         {kMIDIFilterToDAWBuffer, 1}, {kSendMIDIClockInfo, 1}, {kSendMIDIClockPointer, 2} /* only exactly 1 counts */,
-        {kGlobalDeviceID, 5}, {kGlobalLocalControl, 1}, {kSectionLockFilter, 1}};
+        {kGlobalDeviceID, 5}, {kGlobalLocalControl, 1}, {kSectionLockFilter, 1}, {kAdjustDAWOffset, 10}};
     for (const auto& [param, v] : settings)
         editor->GetParam(param)->Set(v);
     editor->setCurrentSoundTexts("FAT BASS", "BASS");
@@ -150,6 +150,7 @@ TEST_F(EditorState, RecallRestoresTheStoredValuesAndDerivesTheFlagsFromThem)
                                   editor->sendClockInfo, editor->sendClockPointer, editor->localControl,
                                   editor->sectionLockActive, releaseLocks->GetControl(0)->IsGrayed()}));
     EXPECT_EQ(5, editor->currentDeviceId);
+    EXPECT_EQ(2 * 10 + editor->GetBlockSize(), editor->dawOffset);
     EXPECT_EQ("FAT BASS", editor->currentSoundName());
     EXPECT_EQ("BASS", editor->currentSoundCategory());
     EXPECT_EQ("FAT BASS", editor->GetParam(kPatchName)->GetDisplayText(0));

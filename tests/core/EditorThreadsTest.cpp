@@ -76,7 +76,7 @@ TEST(EditorThreads, RenderGuiMidiInputAndStateSavesRunTogether)
 TEST(EditorThreads, SwitchingTheClockOffWhilePlayingEndsItsTicksWithinOneTick)
 {
     DataFolder folder;
-    ClockGateEditor editor;
+    RecordingEditor editor;
     plainRanges(editor);
     readyToRender(editor, 64);
     editor.hostPlaying = true;
@@ -87,7 +87,7 @@ TEST(EditorThreads, SwitchingTheClockOffWhilePlayingEndsItsTicksWithinOneTick)
         ASSERT_LE(on + 2, editor.renderUntilBytes(on + 2).size()) << round;
         editor.SetParameterFromGUI(kSendMIDIClockInfo, 0.0);
         const size_t off = editor.renderUntilBytes(0).size();
-        editor.renderUntil([&] { return editor.midiMessageManager->clockThreadIdle(); });
+        editor.renderUntil([&](const auto&, bool) { return editor.midiMessageManager->clockThreadIdle(); });
         EXPECT_TRUE(editor.midiMessageManager->clockThreadIdle()) << round << ": the clock goes on";
         EXPECT_LE(editor.renderUntilBytes(0).size(), off + 1) << round;
     }

@@ -1,31 +1,50 @@
 // The parameter handler's own cases: trigger buttons, octave indicators, section locks, MIDI filters and switches, the
 // arpeggiator sync button, device selection, and the hardware path that runs none of them.
 #include "EditorCoreSupport.h"
+#include "MIDIMessageSender.h"
 
 using ParamChanges = CoreTest;
 
-TEST_F(ParamChanges, TriggerButtonsStepTheirTargetRoundItsValues)
+// A press with its target at a value before: the target's value after. A release (0) after a press of 1 changes
+// nothing.
+TEST_F(ParamChanges, EachCaseSetsTheParameterItStandsFor)
 {
     const struct {
-        int trigger, target;
+        int press;
+        double v;
+        int target;
         double before, after;
     } cases[] = {
-        {kVCADriveCurveTrigger, kVolumeDriveCurve, 2, 3}, {kVCADriveCurveTrigger, kVolumeDriveCurve, 3, 0},
-        {kFilterTypeTrigger, kFilterType, 0, 1}, {kOscillator3RoutingTrigger, kOscillator3Routing, 3, 0},
-        {kOscillator1WaveTrigger, kOscillator1Shape, 8, 9}, {kOscillator1WaveTrigger, kOscillator1Shape, 9, 0},
-        {kOscillator2WaveTrigger, kOscillator2Shape, 4, 0}, {kOscillator3WaveTrigger, kOscillator3Shape, 3, 4},
-        {kOscillator1KeytrackTrigger, kOscillator1Keytrack, 0, 1},
-        {kOscillator2KeytrackTrigger, kOscillator2Keytrack, 1, 0},
-        {kArpModeTrigger, kArpMode, 5, 6}, {kArpModeTrigger, kArpMode, 6, 0},
-        {kOscillator2SyncTrigger, kOscillator2Sync, 0, 1}, {kOscillator2SyncTrigger, kOscillator2Sync, 1, 0},
+        {kVCADriveCurveTrigger, 1, kVolumeDriveCurve, 2, 3}, {kVCADriveCurveTrigger, 1, kVolumeDriveCurve, 3, 0},
+        {kFilterTypeTrigger, 1, kFilterType, 0, 1}, {kOscillator3RoutingTrigger, 1, kOscillator3Routing, 3, 0},
+        {kOscillator1WaveTrigger, 1, kOscillator1Shape, 8, 9}, {kOscillator1WaveTrigger, 1, kOscillator1Shape, 9, 0},
+        {kOscillator2WaveTrigger, 1, kOscillator2Shape, 4, 0}, {kOscillator3WaveTrigger, 1, kOscillator3Shape, 3, 4},
+        {kOscillator1KeytrackTrigger, 1, kOscillator1Keytrack, 0, 1},
+        {kOscillator2KeytrackTrigger, 1, kOscillator2Keytrack, 1, 0},
+        {kArpModeTrigger, 1, kArpMode, 5, 6}, {kArpModeTrigger, 1, kArpMode, 6, 0},
+        {kOscillator2SyncTrigger, 1, kOscillator2Sync, 0, 1}, {kOscillator2SyncTrigger, 1, kOscillator2Sync, 1, 0},
+        // Semitones on whole octaves light their indicator; the arpeggiator switch its own.
+        {kOscillator3Semitone, 24, kOscillator3OctaveIndicator, 0, 1},
+        {kOscillator3Semitone, 30, kOscillator3OctaveIndicator, 1, 0},
+        {kOscillator3Semitone, 96, kOscillator3OctaveIndicator, 0, 1},
+        {kOscillator3Semitone, 97, kOscillator3OctaveIndicator, 1, 0},
+        {kOscillator3Semitone, 0, kOscillator3OctaveIndicator, 0, 1}, {kArpOnOff, 2, kArpOnOffIndicator, 0, 1},
+        {kArpOnOff, 0, kArpOnOffIndicator, 1, 0},
+        // Direct and host-timed output are a pair only when switched on.
+        {kMIDIFilterToDAWBuffer, 1, kMIDIFilterDirectToHardware, 1, 0},
+        {kMIDIFilterDirectToHardware, 1, kMIDIFilterToDAWBuffer, 1, 0},
+        {kMIDIFilterDirectToHardware, 0, kMIDIFilterToDAWBuffer, 1, 1},
+        {kMIDIFilterToDAWBuffer, 0, kMIDIFilterDirectToHardware, 1, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.trigger << " from " << c.before);
+        SCOPED_TRACE(testing::Message() << c.press << " = " << c.v << " with " << c.before);
         editor->GetParam(c.target)->Set(c.before);
-        press(c.trigger, 1);
+        press(c.press, c.v);
         EXPECT_EQ(value(c.target), c.after);
-        press(c.trigger, 0);  // the release changes nothing
-        EXPECT_EQ(value(c.target), c.after);
+        if (c.v == 1) {
+            press(c.press, 0);
+            EXPECT_EQ(value(c.target), c.after);
+        }
     }
 }
 
@@ -39,19 +58,6 @@ TEST_F(ParamChanges, LfoShapeButtonRunsThroughFreeThenClockedShapes)
         EXPECT_EQ((std::pair<double, double> {clock, shape}),
                   (std::pair<double, double> {value(kLFO1ShapeClock), value(kLFO1Shape)}));
         EXPECT_EQ(hidden(clocked), clock < 5) << clock;
-    }
-}
-
-TEST_F(ParamChanges, SemitonesOnWholeOctavesLightTheirIndicator)
-{
-    const std::pair<double, double> cases[] = {{24, 1}, {30, 0}, {96, 1}, {97, 0}, {0, 1}};
-    for (const auto& [semitone, lit] : cases) {
-        press(kOscillator3Semitone, semitone);
-        EXPECT_EQ(value(kOscillator3OctaveIndicator), lit) << semitone;
-    }
-    for (double on : {2, 0}) {
-        press(kArpOnOff, on);
-        EXPECT_EQ(value(kArpOnOffIndicator), on ? 1.0 : 0.0);
     }
 }
 
@@ -74,7 +80,8 @@ TEST_F(ParamChanges, SectionLocksFollowTheThirteenLockParameters)
     EXPECT_TRUE(grayed(release));
 }
 
-TEST_F(ParamChanges, FilterParametersLetTheirTypePassAtValueOne)
+// Each filter lets its type pass at value 1; the other switches set the flag they stand for, in this order.
+TEST_F(ParamChanges, FiltersAndSwitchesSetTheEditorFlags)
 {
     for (int i = 0; i < kMidiFilterCount; ++i) {
         press(kMIDIFilterDAWCCPassThrough + i, 1);
@@ -84,35 +91,27 @@ TEST_F(ParamChanges, FilterParametersLetTheirTypePassAtValueOne)
         press(kMIDIFilterDAWCCPassThrough + i, 2);
         EXPECT_TRUE(editor->dawFilter[i]) << i;
     }
-    press(kMIDIFilterTrackIncomingMIDI, 0);
-    press(kGlobalLocalControl, 1);
-    EXPECT_FALSE(editor->trackIncomingMIDI);
-    EXPECT_TRUE(editor->localControl);
-}
-
-TEST_F(ParamChanges, DirectAndQueuedOutputAreAPairOnlyWhenSwitchedOn)
-{
-    // Each press, then the other switch's value and the queued output.
-    const struct {
-        int param;
-        double v, other;
-        bool queued;
-    } presses[] = {{kMIDIFilterToDAWBuffer, 1, 0, true}, {kMIDIFilterDirectToHardware, 1, 0, false},
-                   {kMIDIFilterDirectToHardware, 0, 0, false}, {kMIDIFilterToDAWBuffer, 1, 0, true},
-                   {kMIDIFilterToDAWBuffer, 0, 0, true}};
-    for (const auto& p : presses) {
-        press(p.param, p.v);
-        const int other = p.param == kMIDIFilterToDAWBuffer ? kMIDIFilterDirectToHardware : kMIDIFilterToDAWBuffer;
-        EXPECT_EQ(value(other), p.other) << p.param << " " << p.v;
-        EXPECT_EQ(editor->toDAWBuffer, p.queued) << p.param << " " << p.v;
-    }
-}
-
-TEST_F(ParamChanges, DawOffsetIsTwiceTheSettingPlusTheBlock)
-{
     editor->SetBlockSize(512);
-    press(kAdjustDAWOffset, 10);
-    EXPECT_EQ(editor->dawOffset, 532);
+    editor->GetParam(kDeviceOutSelection)->SetDisplayText(0, "OFF");
+    editor->midiMessageManager->sender->clockRunning = true;
+    MIDIMessageManager& manager = *editor->midiMessageManager;
+    const std::tuple<int, double, std::function<bool()>> rows[] = {
+        {kMIDIFilterTrackIncomingMIDI, 0, [&] { return !editor->trackIncomingMIDI; }},
+        {kGlobalLocalControl, 1, [&] { return editor->localControl.load(); }},
+        {kMIDIFilterToDAWBuffer, 1, [&] { return editor->toDAWBuffer.load(); }},
+        {kMIDIFilterToDAWBuffer, 0, [&] { return editor->toDAWBuffer.load(); }},
+        {kMIDIFilterDirectToHardware, 1, [&] { return !editor->toDAWBuffer; }},
+        {kAdjustDAWOffset, 10, [&] { return editor->dawOffset == 532; }},
+        // "OFF" closes the output and stops the clock; without an output a request starts no job to wait for.
+        {kDeviceOutSelection, 0, [&] { return !editor->midiOutSet && !manager.sender->clockRunning; }},
+        {kRequestTempData, 1, [&] { return !manager.patchRequested; }},
+        {kRequestTempData, 2, [&] { return !manager.patchRequested; }},  // after a dump was awaited
+    };
+    for (const auto& [param, v, holds] : rows) {
+        manager.patchRequested = v == 2;
+        press(param, v);
+        EXPECT_TRUE(holds()) << param << " = " << v;
+    }
 }
 
 TEST_F(ParamChanges, ArpSyncButtonSwapsTempoControlsAndSendsItsControlChange)
@@ -128,14 +127,6 @@ TEST_F(ParamChanges, ArpSyncButtonSwapsTempoControlsAndSendsItsControlChange)
     EXPECT_FALSE(hidden(knob));
     EXPECT_EQ("B1 68 37 | B1 69 04", editor->wireHex());
     EXPECT_EQ(ccLine->GetTextString(), "CC|105");
-}
-
-TEST_F(ParamChanges, ChoosingOffClosesTheOutputAndStopsTheContinuousClock)
-{
-    editor->GetParam(kDeviceOutSelection)->SetDisplayText(0, "OFF");
-    editor->midiMessageManager->sender->clockRunning = true;
-    press(kDeviceOutSelection, 0);
-    EXPECT_FALSE(editor->midiOutSet || editor->midiMessageManager->sender->clockRunning);
 }
 
 TEST_F(ParamChanges, AnActionsSwitchedLayerShowsThePageOfTheValueFromEitherPath)
@@ -164,14 +155,4 @@ TEST_F(ParamChanges, ValuesFromTheHardwareRunNoCommand)
     editor->midiMessageManager->patchRequested = true;
     quietly([&] { editor->OnParamChange2(kSectionLockOsc1); });
     EXPECT_FALSE(editor->sectionLockActive || editor->midiMessageManager->patchRequested);
-}
-
-TEST_F(ParamChanges, RequestButtonWithoutAnOutputLeavesIncomingMidiFlowing)
-{
-    editor->midiOutSet = false;
-    for (double v : {1, 2}) {
-        editor->midiMessageManager->patchRequested = v == 2;
-        press(kRequestTempData, v);
-        EXPECT_FALSE(editor->midiMessageManager->patchRequested) << v;  // no job, so no dump is awaited
-    }
 }

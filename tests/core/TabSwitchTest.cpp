@@ -75,12 +75,17 @@ TEST_F(TabSwitch, TabsOpenTheirPageOnItsFirstSubPageAndOnlyTabZeroHidesTheMixer)
         EXPECT_FALSE(shown(name)) << name;
 }
 
-TEST_F(TabSwitch, OctaveIndicatorsFollowTheSemitones)
+// Also the clocked LFO shapes, from 5 on, show their controls.
+TEST_F(TabSwitch, OctaveIndicatorsAndTheClockedLfoControlsFollowTheSound)
 {
     editor->GetParam(kOscillator1Semitone)->Set(24);
     editor->GetParam(kOscillator2Semitone)->Set(30);
     editor->GetParam(kOscillator3Semitone)->Set(96);
-    switchTo(2);
+    for (double shape : {5, 4}) {
+        editor->GetParam(kLFO1ShapeClock)->Set(shape);
+        switchTo(2);
+        EXPECT_EQ(shown("lfo1ClockedLayer"), shape == 5);
+    }
     EXPECT_EQ((std::vector<double> {1, 0, 1}), (std::vector<double> {value(kOscillator1OctaveIndicator),
                   value(kOscillator2OctaveIndicator), value(kOscillator3OctaveIndicator)}));
 }

@@ -78,17 +78,3 @@ TEST(Zelto2Protocol, RequestsAreRecognisedOnlyWhenWellFormed)
              "F0 3E 16 00 00 04 00 F7" /* slot 512 */})
         EXPECT_FALSE(ParseRequest(B(bad)).has_value()) << bad;
 }
-
-TEST(Zelto2Protocol, SysExStreamSplitsIntoWholeMessages)
-{
-    const std::vector<Bytes> messages = SplitSysEx(B("00 F0 3E F7 55 F0 01 02 F7 F0 09"));
-    EXPECT_EQ(messages, (std::vector<Bytes> {B("F0 3E F7"), B("F0 01 02 F7")}));
-}
-
-TEST(Zelto2Protocol, HexTextRoundTrips)
-{
-    EXPECT_EQ(ToHex({0xF0, 0x3E, 0x0a}), "F0 3E 0A");
-    EXPECT_EQ(*ParseHex(" f0 3E  0a "), (Bytes {0xF0, 0x3E, 0x0A}));
-    for (const char* bad : {"F0 3", "F03E", "G0"})
-        EXPECT_FALSE(ParseHex(bad).has_value()) << bad;
-}
