@@ -1,11 +1,13 @@
 #pragma once
 // File-system faults for tests, undone when they go out of scope.
-// ReadOnlyFolder: a folder whose files can be read but nothing written; as
-// root (whom permissions do not stop) a read-only bind mount of the folder
-// onto itself, otherwise the mode bits of everything in it. FullDisk: a folder on a file system
-// with no space left; as root a small tmpfs filled to the last byte,
-// otherwise a file-size limit (RLIMIT_FSIZE, SIGXFSZ ignored) so that any
-// write past `limit` bytes fails. Active() is false where neither works.
+// ReadOnlyFolder: a folder whose files can be read but nothing written; a
+// read-only bind mount of the folder onto itself wherever the test may mount
+// (as root, or in the user namespace of TestIsolation.cpp, where permissions
+// do not stop the test either), otherwise the mode bits of everything in it.
+// FullDisk: a folder on a file system with no space left; a small tmpfs
+// filled to the last byte where the test may mount, otherwise a file-size
+// limit (RLIMIT_FSIZE, SIGXFSZ ignored) so that any write past `limit` bytes
+// fails. Active() is false where neither works.
 
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -24,13 +26,9 @@ class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(std::string path) : path_(std::move(path))
     {
-        if (geteuid() != 0) {
-            active_ = setModes(0444, 0555);
-            return;
-        }
         mounted_ = mount(path_.c_str(), path_.c_str(), nullptr, MS_BIND, nullptr) == 0;
-        active_ = mounted_ &&
-            mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+        active_ = mounted_ ? mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0
+                           : geteuid() != 0 && setModes(0444, 0555);
     }
     ~ReadOnlyFolder()
     {
@@ -44,32 +42,18 @@ public:
     bool Active() const { return active_; }
 
 private:
-    // Folders last on the way down, first on the way back, so each stays listable.
+    // A folder of mode 0555 can still be listed, so the order does not matter.
     bool setModes(mode_t fileMode, mode_t folderMode) const
     {
         std::error_code error;
-        std::vector<std::filesystem::path> folders {path_};
-        if (folderMode & S_IWUSR)
-            chmod(path_.c_str(), folderMode);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error)) {
-            if (entry.is_directory()) {
-                if (folderMode & S_IWUSR)
-                    chmod(entry.path().c_str(), folderMode);
-                folders.push_back(entry.path());
-            } else {
-                chmod(entry.path().c_str(), fileMode);
-            }
-        }
-        bool changed = !error;
-        if (!(folderMode & S_IWUSR))
-            for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-                changed = chmod(folder->c_str(), folderMode) == 0 && changed;
-        return changed;
+        bool changed = chmod(path_.c_str(), folderMode) == 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error))
+            changed = chmod(entry.path().c_str(), entry.is_directory() ? folderMode : fileMode) == 0 && changed;
+        return changed && !error;
     }
 
     std::string path_;
-    bool mounted_ = false;
-    bool active_ = false;
+    bool mounted_ = false, active_ = false;
 };
 
 class FullDisk {
@@ -78,8 +62,7 @@ public:
     // left, then Fill() takes the rest.
     FullDisk(std::string path, long limit) : path_(std::move(path)), limit_(limit)
     {
-        if (geteuid() == 0)
-            mounted_ = mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=256k") == 0;
+        mounted_ = mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=256k") == 0;
     }
     ~FullDisk()
     {
@@ -94,48 +77,39 @@ public:
     bool Fill()
     {
         if (mounted_) {
-            FILE* filler = std::fopen((path_ + "/.filler").c_str(), "wb");
-            if (!filler)
-                return false;
-            std::vector<char> block(4096, 'x');
-            while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0) {
-            }
-            // What the buffer could not flush is lost: the disk is full.
-            std::fclose(filler);
-            for (size_t size = 512; size > 0; size /= 2) {
-                FILE* rest = std::fopen((path_ + "/.filler-" + std::to_string(size)).c_str(), "wb");
-                if (!rest)
-                    break;
-                std::setvbuf(rest, nullptr, _IONBF, 0);
-                while (std::fwrite(block.data(), 1, size, rest) == size) {
+            // Ever smaller blocks, unbuffered, until not one byte more fits.
+            const std::vector<char> block(4096, 'x');
+            for (size_t size = block.size(); size > 0; size /= 2) {
+                FILE* filler = std::fopen((path_ + "/.filler-" + std::to_string(size)).c_str(), "wb");
+                if (!filler)
+                    return size < block.size();
+                std::setvbuf(filler, nullptr, _IONBF, 0);
+                while (std::fwrite(block.data(), 1, size, filler) == size) {
                 }
-                std::fclose(rest);
+                std::fclose(filler);
             }
             return true;
         }
         std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = static_cast<rlim_t>(limit_);
-        limited_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-        return limited_;
+        const rlimit limited {static_cast<rlim_t>(limit_), saved_.rlim_max};
+        return limited_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
     }
 
     // Lifts a file-size limit (the tmpfs stays, and stays full).
     void Lift()
     {
-        if (!limited_)
-            return;
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, SIG_DFL);
+        if (limited_) {
+            setrlimit(RLIMIT_FSIZE, &saved_);
+            std::signal(SIGXFSZ, SIG_DFL);
+        }
         limited_ = false;
     }
 
 private:
     std::string path_;
     long limit_;
-    bool mounted_ = false;
-    bool limited_ = false;
+    bool mounted_ = false, limited_ = false;
     rlimit saved_ {};
 };
 

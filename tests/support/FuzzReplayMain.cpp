@@ -9,31 +9,23 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-static void replayFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-}
-
 int main(int argc, char** argv)
 {
-    int replayed = 0;
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
-        std::filesystem::path root(argv[i]);
-        if (std::filesystem::is_regular_file(root)) {
-            replayFile(root);
-            ++replayed;
-            continue;
-        }
-        if (!std::filesystem::is_directory(root))
-            continue;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-            if (entry.is_regular_file()) {
-                replayFile(entry.path());
-                ++replayed;
-            }
+        if (fs::is_regular_file(argv[i]))
+            files.emplace_back(argv[i]);
+        else if (fs::is_directory(argv[i]))
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i]))
+                if (entry.is_regular_file())
+                    files.push_back(entry.path());
     }
-    std::printf("replayed %d inputs\n", replayed);
+    for (const fs::path& path : files) {
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::printf("replayed %zu inputs\n", files.size());
     return 0;
 }

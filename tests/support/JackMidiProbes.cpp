@@ -16,22 +16,15 @@ bool JackMidiClient::Open(const std::string& name, bool input, std::string* erro
     port_ = client_ ? jack_port_register(client_, input ? "in" : "out", JACK_DEFAULT_MIDI_TYPE,
                           input ? JackPortIsInput : JackPortIsOutput, 0)
                     : nullptr;
-    if (!port_ || jack_set_process_callback(client_, &JackMidiClient::OnProcess, this) != 0 ||
-        jack_activate(client_) != 0) {
+    const auto onProcess = [](jack_nframes_t frames, void* self) {
+        static_cast<JackMidiClient*>(self)->Process(frames);
+        return 0;
+    };
+    if (!port_ || jack_set_process_callback(client_, onProcess, this) != 0 || jack_activate(client_) != 0) {
         *error = "JACK client " + name + " could not start";
         return false;
     }
     return true;
-}
-
-std::string JackMidiClient::PortName() const { return jack_port_name(port_); }
-jack_nframes_t JackMidiClient::PeriodFrames() const { return jack_get_buffer_size(client_); }
-jack_nframes_t JackMidiClient::SampleRate() const { return jack_get_sample_rate(client_); }
-
-int JackMidiClient::OnProcess(jack_nframes_t frames, void* self)
-{
-    static_cast<JackMidiClient*>(self)->Process(frames);
-    return 0;
 }
 
 JackMidiListener::~JackMidiListener()
@@ -52,8 +45,7 @@ void JackMidiListener::Process(jack_nframes_t frames)
         const size_t at = count_.load(std::memory_order_relaxed);
         if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0 || at == arrivals_.size())
             continue;
-        arrivals_[at] = {now, jack_frames_to_time(client_, cycleStart + event.time), event.buffer[0],
-            event.size > 1 ? event.buffer[1] : uint8_t(0)};
+        arrivals_[at] = {now, jack_frames_to_time(client_, cycleStart + event.time), event.buffer[0]};
         count_.store(at + 1, std::memory_order_release);
     }
 }
@@ -75,10 +67,8 @@ bool JackMidiSender::Start(const std::string& name, std::string* error)
 bool JackMidiSender::Send(uint8_t status, uint8_t data1, uint8_t data2)
 {
     const uint8_t bytes[3] = {status, data1, data2};
-    if (jack_ringbuffer_write_space(pending_) < sizeof bytes)
-        return false;
-    jack_ringbuffer_write(pending_, reinterpret_cast<const char*>(bytes), sizeof bytes);
-    return true;
+    return jack_ringbuffer_write_space(pending_) >= sizeof bytes
+        && jack_ringbuffer_write(pending_, reinterpret_cast<const char*>(bytes), sizeof bytes) == sizeof bytes;
 }
 
 void JackMidiSender::Process(jack_nframes_t frames)

@@ -18,19 +18,15 @@ namespace testsupport {
 class JackMidiClient {
 public:
     virtual ~JackMidiClient();
-    // "client:port".
-    std::string PortName() const;
-    jack_nframes_t PeriodFrames() const;
-    jack_nframes_t SampleRate() const;
+    std::string PortName() const { return jack_port_name(port_); }  // "client:port"
+    jack_nframes_t PeriodFrames() const { return jack_get_buffer_size(client_); }
+    jack_nframes_t SampleRate() const { return jack_get_sample_rate(client_); }
 
 protected:
     bool Open(const std::string& name, bool input, std::string* error);
     virtual void Process(jack_nframes_t frames) = 0;
     jack_client_t* client_ = nullptr;
     jack_port_t* port_ = nullptr;
-
-private:
-    static int OnProcess(jack_nframes_t frames, void* self);
 };
 
 class JackMidiListener : public JackMidiClient {
@@ -38,7 +34,7 @@ public:
     struct Arrival {
         jack_time_t us;      // when the listener's process cycle that got it ran
         jack_time_t frameUs; // the time of its frame: the period's start, as JACK hands MIDI over
-        uint8_t status, data1;
+        uint8_t status;
     };
     explicit JackMidiListener(size_t capacity = 1 << 16) : arrivals_(capacity) {}
     ~JackMidiListener() override;

@@ -7,15 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <dirent.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <thread>
 
 namespace testsupport {
@@ -27,9 +25,7 @@ void Silent(const char*) {}
 std::string ReadFile(const std::string& path)
 {
     std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 std::string SocketPath(const std::string& name)
@@ -42,22 +38,13 @@ std::string SocketPath(const std::string& name)
 void RemoveSemaphores(const std::string& name)
 {
     const std::string prefix = "jack_sem." + std::to_string(getuid()) + "_" + name + "_";
-    if (DIR* shm = opendir("/dev/shm")) {
-        while (dirent* entry = readdir(shm)) {
-            if (std::string(entry->d_name).rfind(prefix, 0) == 0) {
-                std::remove(("/dev/shm/" + std::string(entry->d_name)).c_str());
-            }
-        }
-        closedir(shm);
-    }
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            std::filesystem::remove(entry.path(), ignored);
 }
 
 }  // namespace
-
-JackServer::~JackServer()
-{
-    Stop();
-}
 
 // Where tests share /dev/shm (no mount namespace of their own, see
 // TestIsolation.cpp), their servers take turns machine-wide: JACK names a
@@ -67,25 +54,21 @@ JackServer::~JackServer()
 bool JackServer::TakeServerSlot(std::string* error)
 {
     const char* ownShm = std::getenv("ZELTO2X_TEST_OWN_SHM");
-    if (ownShm && *ownShm == '1') {
+    if (ownShm && *ownShm == '1')
         return true;
-    }
     const char* path = "/tmp/zelto2x-jack-tests.lock";
     // Opened before created: another user's file in /tmp may not be opened with O_CREAT.
     int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && (fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666)) >= 0) {
+    if (fd < 0 && (fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666)) >= 0)
         fchmod(fd, 0666);  // shared by every user
+    int locked = -1;
+    while (fd >= 0 && (locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
     }
-    if (fd < 0) {
-        *error = std::string("cannot open ") + path;
-        return false;
-    }
-    while (flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    if (locked != 0) {
+        if (fd >= 0)
             close(fd);
-            *error = std::string("cannot lock ") + path;
-            return false;
-        }
+        *error = std::string("cannot open and lock ") + path;
+        return false;
     }
     slotFd_ = fd;
     return true;
@@ -93,13 +76,8 @@ bool JackServer::TakeServerSlot(std::string* error)
 
 bool JackServer::Start(std::string* error)
 {
-    if (jackd_.Running()) {
-        *error = "JACK server " + name_ + " runs already";
+    if (slotFd_ < 0 && !TakeServerSlot(error))
         return false;
-    }
-    if (slotFd_ < 0 && !TakeServerSlot(error)) {
-        return false;
-    }
     // A name of this user and process, new for every start: clients the
     // editor still holds of an earlier server never reach the next one, and
     // a server the user runs is never touched.
@@ -127,9 +105,8 @@ bool JackServer::Start(std::string* error)
     options.outputFile = logPath_;
     // A test that dies lets its server end cleanly, giving back its registry entry.
     options.parentDeathSignal = SIGTERM;
-    if (!jackd_.Start(options, error)) {
+    if (!jackd_.Start(options, error))
         return false;
-    }
     if (!WaitUntilAcceptingClients(error)) {
         jackd_.Stop(SIGKILL, std::chrono::seconds(5));
         *error += "\njackd output:\n" + ReadFile(logPath_);
@@ -141,30 +118,20 @@ bool JackServer::Start(std::string* error)
 bool JackServer::WaitUntilAcceptingClients(std::string* error)
 {
     // libjack can wedge when a client is opened while the server is still
-    // coming up, so wait for the server's socket before the first client.
+    // coming up, so no client before the server's socket is there; on a
+    // loaded machine the first clients may be refused for a while after.
     const std::string socket = SocketPath(name_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (access(socket.c_str(), F_OK) != 0) {
-        if (std::chrono::steady_clock::now() >= deadline || !jackd_.StillRunning()) {
-            *error = "JACK server " + name_ + " did not come up within 20 s";
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
     jack_set_error_function(&Silent);
     jack_set_info_function(&Silent);
-    // Same deadline: on a loaded machine the first clients may be refused
-    // for a while after the socket appears.
-    bool ready = HasPort("");
-    while (!ready && std::chrono::steady_clock::now() < deadline && jackd_.StillRunning()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ready = HasPort("");
-    }
+    bool ready = false;
+    while (!(ready = access(socket.c_str(), F_OK) == 0 && HasPort("")) && jackd_.StillRunning()
+        && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     jack_set_error_function(nullptr);
     jack_set_info_function(nullptr);
-    if (!ready) {
-        *error = "JACK server " + name_ + " did not accept clients";
-    }
+    if (!ready)
+        *error = "JACK server " + name_ + " did not accept clients within 20 s";
     return ready;
 }
 
@@ -173,9 +140,8 @@ bool JackServer::HasPort(const std::string& fullName) const
     jack_status_t status;
     jack_client_t* probe = jack_client_open("zelto2x-probe",
         static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, name_.c_str());
-    if (!probe) {
+    if (!probe)
         return false;
-    }
     // An empty name only asks whether the server takes clients.
     const bool found = fullName.empty() || jack_port_by_name(probe, fullName.c_str()) != nullptr;
     jack_client_close(probe);
@@ -185,22 +151,15 @@ bool JackServer::HasPort(const std::string& fullName) const
 void JackServer::Stop()
 {
     if (jackd_.Running()) {
-        if (!jackd_.StillRunning()) {
+        if (!jackd_.StillRunning())
             std::fprintf(stderr, "jackd ended on its own; its output:\n%s\n", ReadFile(logPath_).c_str());
-        }
         jackd_.Stop(SIGTERM, std::chrono::seconds(10));
         RemoveSemaphores(name_);
         std::remove(logPath_.c_str());
     }
-    ReleaseSlot();
-}
-
-void JackServer::ReleaseSlot()
-{
-    if (slotFd_ >= 0) {
+    if (slotFd_ >= 0)
         close(slotFd_);
-        slotFd_ = -1;
-    }
+    slotFd_ = -1;
 }
 
 }  // namespace testsupport

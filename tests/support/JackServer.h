@@ -14,7 +14,7 @@ namespace testsupport {
 
 class JackServer {
 public:
-    ~JackServer();
+    ~JackServer() { Stop(); }
     bool Start(std::string* error);
     void Stop();
     const std::string& Name() const { return name_; }
@@ -23,11 +23,9 @@ public:
 
 private:
     bool TakeServerSlot(std::string* error);
-    void ReleaseSlot();
     bool WaitUntilAcceptingClients(std::string* error);
     int slotFd_ = -1;
-    std::string name_;
-    std::string logPath_;
+    std::string name_, logPath_;
     Subprocess jackd_;
 };
 

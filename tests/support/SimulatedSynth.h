@@ -29,9 +29,12 @@ public:
     std::string OutputPortName() const { return name_ + " Out:MIDI Out"; }
 
     // Makes the synth send one message given as hex, e.g. "90 3C 64".
-    bool Send(const std::string& hex);
+    bool Send(const std::string& hex) { return process_.WriteLine("send " + hex); }
     // Waits for a wire-log line equal to hex.
-    bool WaitForReceived(const std::string& hex, std::chrono::milliseconds timeout = kGenerousTimeout) const;
+    bool WaitForReceived(const std::string& hex, std::chrono::milliseconds timeout = kGenerousTimeout) const
+    {
+        return process_.Stdout().WaitFor([&](const std::string& line) { return line == hex; }, timeout);
+    }
     // Waits until done holds for the wire-log lines so far.
     bool WaitForReceivedLines(const std::function<bool(const std::vector<std::string>&)>& done,
         std::chrono::milliseconds timeout = kGenerousTimeout) const
@@ -48,8 +51,5 @@ private:
     std::string name_;
     Subprocess process_;
 };
-
-// The program's path in the build tree (ZELTO2X_BUILD_DIR).
-std::string SimulatedSynthPath();
 
 }  // namespace testsupport

@@ -6,16 +6,34 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 extern char** environ;
 
 namespace testsupport {
 
-LineCollector::~LineCollector()
+namespace {
+
+void closeAll(std::initializer_list<int> fds)
 {
-    Join();
+    for (int fd : fds)
+        if (fd >= 0)
+            close(fd);
 }
+
+// NAME=value strings as execve takes them; the strings must outlive the result.
+std::vector<char*> pointers(std::vector<std::string>& strings)
+{
+    std::vector<char*> result;
+    for (std::string& s : strings)
+        result.push_back(s.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+}  // namespace
 
 // A restarted process is read anew: the lines of its earlier run are not its answers.
 void LineCollector::Start(int fd)
@@ -28,39 +46,22 @@ void LineCollector::Start(int fd)
     thread_ = std::thread([this, fd] { Run(fd); });
 }
 
-void LineCollector::Join()
-{
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-}
-
 void LineCollector::Run(int fd)
 {
     std::string pending;
     char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        pending.append(buffer, static_cast<size_t>(n));
-        size_t newline;
-        while ((newline = pending.find('\n')) != std::string::npos) {
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
+        pending.append(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        for (size_t newline; (newline = pending.find('\n')) != std::string::npos; pending.erase(0, newline + 1)) {
             std::lock_guard<std::mutex> lock(mutex_);
             lines_.push_back(pending.substr(0, newline));
-            pending.erase(0, newline + 1);
             changed_.notify_all();
         }
     }
     close(fd);
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!pending.empty()) {
+    if (!pending.empty())
         lines_.push_back(pending);
-    }
     closed_ = true;
     changed_.notify_all();
 }
@@ -71,21 +72,6 @@ std::vector<std::string> LineCollector::Lines() const
     return lines_;
 }
 
-bool LineCollector::WaitFor(const std::function<bool(const std::string&)>& match,
-    std::chrono::milliseconds timeout) const
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    size_t checked = 0;
-    return changed_.wait_for(lock, timeout, [&] {
-        for (; checked < lines_.size(); ++checked) {
-            if (match(lines_[checked])) {
-                return true;
-            }
-        }
-        return closed_;
-    }) && checked < lines_.size();
-}
-
 bool LineCollector::WaitForLines(const std::function<bool(const std::vector<std::string>&)>& done,
     std::chrono::milliseconds timeout) const
 {
@@ -93,49 +79,23 @@ bool LineCollector::WaitForLines(const std::function<bool(const std::vector<std:
     return changed_.wait_for(lock, timeout, [&] { return done(lines_) || closed_; }) && done(lines_);
 }
 
-Subprocess::~Subprocess()
-{
-    if (pid_ > 0) {
-        Stop(SIGTERM, std::chrono::seconds(5));
-    }
-}
-
 bool Subprocess::Start(const Options& options, std::string* error)
 {
-    int in[2] = {-1, -1};
-    int out[2] = {-1, -1};
-    int err[2] = {-1, -1};
+    int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};
     if ((options.pipeStdin && pipe2(in, O_CLOEXEC) != 0) || (options.collectStdout && pipe2(out, O_CLOEXEC) != 0)
         || (options.collectStderr && pipe2(err, O_CLOEXEC) != 0)) {
         *error = std::string("pipe: ") + std::strerror(errno);
         return false;
     }
-    std::vector<std::string> environment;
+    // The extra variables replace the inherited ones of their names.
+    std::vector<std::string> environment = options.extraEnvironment, args = options.argv;
     for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = false;
-        for (const std::string& extra : options.extraEnvironment) {
-            replaced = replaced || extra.compare(0, name.size(), name) == 0;
-        }
-        if (!replaced) {
+        const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(options.extraEnvironment.begin(), options.extraEnvironment.end(),
+                [&](const std::string& extra) { return extra.compare(0, name.size(), name) == 0; }))
             environment.push_back(entry);
-        }
     }
-    for (const std::string& extra : options.extraEnvironment) {
-        environment.push_back(extra);
-    }
-    std::vector<char*> envp;
-    for (std::string& e : environment) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-    std::vector<std::string> args = options.argv;
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
+    const std::vector<char*> envp = pointers(environment), argv = pointers(args);
 
     // Opened before forking: the child may only make system calls.
     const char* sink = options.outputFile.empty() ? "/dev/null" : options.outputFile.c_str();
@@ -147,9 +107,8 @@ bool Subprocess::Start(const Options& options, std::string* error)
         // A test that dies (a sanitizer stop, a crash) takes its servers and
         // synths with it instead of leaving them running.
         prctl(PR_SET_PDEATHSIG, options.parentDeathSignal);
-        if (getppid() != parent) {
+        if (getppid() != parent)
             _exit(127);
-        }
         dup2(options.pipeStdin ? in[0] : nullFd, 0);
         dup2(options.collectStdout ? out[1] : sinkFd, 1);
         dup2(options.collectStderr ? err[1] : sinkFd, 2);
@@ -157,105 +116,76 @@ bool Subprocess::Start(const Options& options, std::string* error)
         _exit(127);
     }
     const int forkError = errno;
-    for (int fd : {in[0], out[1], err[1], sinkFd, nullFd}) {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
+    closeAll({in[0], out[1], err[1], sinkFd, nullFd});
     if (pid_ < 0 || access(argv[0], X_OK) != 0) {
         const int reason = pid_ < 0 ? forkError : errno;
-        if (pid_ > 0) {
+        if (pid_ > 0)
             WaitExit(std::chrono::seconds(5), nullptr);
-        }
         pid_ = -1;
         *error = "cannot start " + options.argv[0] + ": " + std::strerror(reason);
-        for (int fd : {in[1], out[0], err[0]}) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
+        closeAll({in[1], out[0], err[0]});
         return false;
     }
     stdinFd_ = in[1];
-    if (out[0] >= 0) {
+    if (out[0] >= 0)
         stdout_.Start(out[0]);
-    }
-    if (err[0] >= 0) {
+    if (err[0] >= 0)
         stderr_.Start(err[0]);
-    }
     return true;
 }
 
 bool Subprocess::WriteLine(const std::string& line)
 {
-    if (stdinFd_ < 0) {
-        return false;
-    }
     const std::string text = line + "\n";
     size_t written = 0;
-    while (written < text.size()) {
+    while (stdinFd_ >= 0 && written < text.size()) {
         const ssize_t n = write(stdinFd_, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
+        if (n > 0)
+            written += static_cast<size_t>(n);
+        else if (n == 0 || errno != EINTR)
             return false;
-        }
-        written += static_cast<size_t>(n);
     }
-    return true;
+    return written == text.size();
 }
 
 void Subprocess::CloseStdin()
 {
-    if (stdinFd_ >= 0) {
-        close(stdinFd_);
-        stdinFd_ = -1;
-    }
+    closeAll({stdinFd_});
+    stdinFd_ = -1;
 }
 
 bool Subprocess::WaitExit(std::chrono::milliseconds timeout, int* status)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int ignored = 0;
+    for (int ignored = 0;; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
         const pid_t done = waitpid(pid_, status ? status : &ignored, WNOHANG);
-        if (done == pid_ || (done < 0 && errno != EINTR)) {
+        if (done == pid_ || (done < 0 && errno != EINTR))
             return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
 bool Subprocess::StillRunning()
 {
-    if (pid_ <= 0) {
-        return false;
-    }
     int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        CloseStdin();
-        stdout_.Join();
-        stderr_.Join();
-        return false;
-    }
-    return true;
+    if (pid_ <= 0 || waitpid(pid_, &status, WNOHANG) != pid_)
+        return pid_ > 0;
+    pid_ = -1;
+    CloseStdin();
+    stdout_.Join();
+    stderr_.Join();
+    return false;
 }
 
 int Subprocess::Stop(int signal, std::chrono::milliseconds timeout)
 {
-    if (pid_ <= 0) {
+    if (pid_ <= 0)
         return -1;
-    }
     CloseStdin();
     int status = -1;
-    if (signal != 0) {
+    if (signal != 0)
         kill(pid_, signal);
-    }
     if (!WaitExit(timeout, &status)) {
         kill(pid_, SIGKILL);
         WaitExit(std::chrono::seconds(5), &status);

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -19,13 +20,19 @@ namespace testsupport {
 // Lines read from one pipe, in order; waits are event-driven.
 class LineCollector {
 public:
-    ~LineCollector();
+    ~LineCollector() { Join(); }
     void Start(int fd);
-    void Join();
+    void Join()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
     std::vector<std::string> Lines() const;
-    // Waits until some line satisfies match (lines already read count);
-    // false after timeout.
-    bool WaitFor(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout) const;
+    // Waits until some line satisfies match (lines already read count); false after timeout.
+    bool WaitFor(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout) const
+    {
+        return WaitForLines([&](const auto& lines) { return std::any_of(lines.begin(), lines.end(), match); }, timeout);
+    }
     // Waits until done holds for all lines read so far.
     bool WaitForLines(const std::function<bool(const std::vector<std::string>&)>& done,
         std::chrono::milliseconds timeout) const;
@@ -42,16 +49,13 @@ private:
 class Subprocess {
 public:
     struct Options {
-        std::vector<std::string> argv;
-        std::vector<std::string> extraEnvironment;  // "NAME=value"
-        bool pipeStdin = false;
-        bool collectStdout = false;
-        bool collectStderr = false;
+        std::vector<std::string> argv, extraEnvironment;  // the environment's as "NAME=value"
+        bool pipeStdin = false, collectStdout = false, collectStderr = false;
         std::string outputFile;  // stdout and stderr when not collected
         int parentDeathSignal = SIGKILL;  // what the child gets when the test dies
     };
 
-    ~Subprocess();
+    ~Subprocess() { Stop(SIGTERM, std::chrono::seconds(5)); }
     bool Start(const Options& options, std::string* error);
     bool WriteLine(const std::string& line);
     void CloseStdin();
@@ -69,8 +73,7 @@ private:
     bool WaitExit(std::chrono::milliseconds timeout, int* status);
     pid_t pid_ = -1;
     int stdinFd_ = -1;
-    LineCollector stdout_;
-    LineCollector stderr_;
+    LineCollector stdout_, stderr_;
 };
 
 }  // namespace testsupport

@@ -28,11 +28,9 @@ namespace {
 bool WriteProcFile(const char* path, const std::string& text)
 {
     const int fd = open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    close(fd);
+    const bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (fd >= 0)
+        close(fd);
     return written;
 }
 
@@ -41,17 +39,14 @@ bool WriteProcFile(const char* path, const std::string& text)
 // before main, while the program has one thread, as unshare requires.
 bool OwnSharedMemoryFolder()
 {
-    const uid_t uid = getuid();
-    const gid_t gid = getgid();
+    const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
     if (unshare(CLONE_NEWNS) != 0) {
-        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
             return false;
-        }
         WriteProcFile("/proc/self/setgroups", "deny");
-        if (!WriteProcFile("/proc/self/uid_map", std::to_string(uid) + " " + std::to_string(uid) + " 1")
-            || !WriteProcFile("/proc/self/gid_map", std::to_string(gid) + " " + std::to_string(gid) + " 1")) {
+        if (!WriteProcFile("/proc/self/uid_map", uid + " " + uid + " 1")
+            || !WriteProcFile("/proc/self/gid_map", gid + " " + gid + " 1"))
             return false;
-        }
     }
     return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
         && mount("tmpfs", "/dev/shm", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") == 0;
@@ -76,21 +71,18 @@ public:
         setenv("JACK_DEFAULT_SERVER", ("zelto2x-no-server-" + std::to_string(owner_)).c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
         // Read by the JACK test servers: apart, they need no share of the machine's.
-        if (OwnSharedMemoryFolder()) {
+        if (OwnSharedMemoryFolder())
             setenv("ZELTO2X_TEST_OWN_SHM", "1", 1);
-        } else {
+        else
             unsetenv("ZELTO2X_TEST_OWN_SHM");
-        }
     }
     ~TestIsolation()
     {
         // A forked child that ends through exit() must leave the folder to
         // the process that still works in it.
-        if (root_.empty() || getpid() != owner_) {
-            return;
-        }
         std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
+        if (!root_.empty() && getpid() == owner_)
+            std::filesystem::remove_all(root_, ignored);
     }
 
 private:
