@@ -13,15 +13,6 @@ namespace e2e {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-bool isAnswer(const std::string& line)
-{
-    return line == "ok" || line.rfind("ok ", 0) == 0 || line.rfind("error ", 0) == 0;
-}
-
-}  // namespace
-
 // The view reaches the surface at window pixel (x + 2, y + 3).
 std::string HostSession::Line(const std::string& verb, At at, const std::string& rest)
 {
@@ -74,10 +65,9 @@ void HostSession::TearDown()
     synth.Stop();
     EXPECT_EQ(synth.Refusals(), std::vector<std::string> {});
     if (HasFailure()) {
-        std::string said;
+        std::string said, received;
         for (const std::string& line : host_.Stdout().Lines())
             said += line + "\n";
-        std::string received;
         for (const std::string& line : synth.Received())
             received += line.substr(0, 60) + "\n";
         ADD_FAILURE() << "the host said:\n" << said << "the synth received:\n" << received;
@@ -87,19 +77,12 @@ void HostSession::TearDown()
     fs::remove_all(scratch, ignored);
 }
 
-void HostSession::StartSynth(const std::vector<std::string>& options)
-{
-    std::string error;
-    ASSERT_TRUE(synth.Start(&error, options)) << error;
-}
-
 void HostSession::StartHost()
 {
     testsupport::Subprocess::Options options;
     options.argv = {ZELTO2X_HOST_PROGRAM, "--script", "-", REAL_BUNDLE};
     options.extraEnvironment = {"ZELTO2X_DATA_FOLDER=" + dataFolder, "ZELTO2X_HEADLESS=1"};
-    options.pipeStdin = true;
-    options.collectStdout = true;
+    options.pipeStdin = options.collectStdout = true;
     std::string error;
     ASSERT_TRUE(host_.Start(options, &error)) << error;
     asked_ = 0;
@@ -109,7 +92,6 @@ void HostSession::StartHost()
 void HostSession::QuitHost()
 {
     Run("quit");
-    host_.CloseStdin();
     EXPECT_EQ(0, host_.Stop(0, kGenerousTimeout));
 }
 
@@ -118,56 +100,21 @@ std::string HostSession::Run(const std::string& line)
     if (!host_.WriteLine(line))
         return "error (host gone)";
     const size_t wanted = ++asked_;
-    const bool answered = host_.Stdout().WaitForLines(
-        [wanted](const std::vector<std::string>& lines) {
-            size_t count = 0;
-            for (const std::string& text : lines)
-                count += isAnswer(text) ? 1 : 0;
-            return count >= wanted;
-        },
-        kGenerousTimeout);
-    if (!answered)
-        return "error (no answer to " + line + ")";
-    size_t count = 0;
-    for (const std::string& text : host_.Stdout().Lines())
-        if (isAnswer(text) && ++count == wanted)
-            return text;
-    return "error (lost answer)";
+    std::string answer = "error (no answer to " + line + ")";
+    host_.Stdout().WaitForLines([&](const std::vector<std::string>& lines) {
+        size_t count = 0;
+        for (const std::string& text : lines)
+            if ((text == "ok" || text.rfind("ok ", 0) == 0 || text.rfind("error ", 0) == 0) && ++count == wanted)
+                return answer = text, true;
+        return false;
+    }, kGenerousTimeout);
+    return answer;
 }
 
 void HostSession::RunAll(const std::vector<std::string>& lines)
 {
     for (const std::string& line : lines)
         EXPECT_EQ(0u, Run(line).rfind("ok", 0)) << line;
-}
-
-void HostSession::Click(At at, const std::string& menuAnswer)
-{
-    if (!menuAnswer.empty())
-        RunAll({"menu " + menuAnswer});
-    RunAll({Line("click", at)});
-}
-
-bool HostSession::RepeatUntil(const std::string& line, const std::function<bool()>& done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
-    do {
-        RunAll({line});
-        if (done())
-            return true;
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
-}
-
-bool HostSession::PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received)
-{
-    return RepeatUntil(Line("click", at),
-        [&] { return synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)); });
-}
-
-bool HostSession::PressUntilParam(At at, int index, double value)
-{
-    return RepeatUntil(Line("click", at), [&] { return Param(index) == value; });
 }
 
 double HostSession::Param(int index)
@@ -179,19 +126,10 @@ double HostSession::Param(int index)
 bool HostSession::WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
+    bool held;
+    while (!(held = done()) && std::chrono::steady_clock::now() <= deadline)
         Run("wait 20");
-    }
-    return true;
-}
-
-void HostSession::ChoosePortsInTheMenus()
-{
-    // The input first, so the answer to the enquiry that choosing the output starts finds it open.
-    Click({1300, 43}, synth.OutputPortName());
-    Click({1300, 19}, synth.InputPortName());
+    return held;
 }
 
 std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines)
@@ -201,17 +139,6 @@ std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines)
         if (line.size() == 137 * 3 - 1 && line.rfind("F0 3E 16 ", 0) == 0 && line.compare(12, 2, "10") == 0)
             dumps.push_back(*zelto2sim::ParseHex(line));
     return dumps;
-}
-
-std::vector<Bytes> HostSession::DumpsOnTheWire() const
-{
-    return DumpsIn(synth.Received());
-}
-
-bool HostSession::WaitForDumps(size_t count, std::chrono::milliseconds timeout) const
-{
-    return synth.WaitForReceivedLines(
-        [count](const std::vector<std::string>& lines) { return DumpsIn(lines).size() >= count; }, timeout);
 }
 
 }  // namespace e2e

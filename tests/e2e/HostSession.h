@@ -25,13 +25,27 @@ struct At {
     int x, y;
 };
 
+// The sound dumps among wire-log lines.
+std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines);
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+
+// A sound dump of slot or of the edit buffer (slot < 0) for device 0, from
+// the simulated synth's own reading of the protocol: the INIT sound's bytes
+// with these changes, named and with its checksum.
+Bytes SoundDump(int slot, const std::string& name, const std::vector<std::pair<int, uint8_t>>& changes);
+
 class HostSession : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     // Starts the synth with these options (once per session).
-    void StartSynth(const std::vector<std::string>& options = {});
+    void StartSynth(const std::vector<std::string>& options = {})
+    {
+        std::string error;
+        ASSERT_TRUE(synth.Start(&error, options)) << error;
+    }
     // Starts the host program and opens the view.
     void StartHost();
     // Quits the host program and waits for its end.
@@ -44,14 +58,32 @@ protected:
     // "click X Y", "dblclick X Y", "drag X Y DX DY" at the panel point.
     static std::string Line(const std::string& verb, At at, const std::string& rest = "");
     // Clicks the panel point; with a menu answer queued first when given.
-    void Click(At at, const std::string& menuAnswer = "");
+    void Click(At at, const std::string& menuAnswer = "")
+    {
+        if (!menuAnswer.empty())
+            RunAll({"menu " + menuAnswer});
+        RunAll({Line("click", at)});
+    }
     // Runs the line until done holds: the progress overlay of a running job
     // takes the clicks, and a job started while another runs is dropped, as a
     // user pressing too early finds. (Menus are not pressed again: an answer
     // queued for a menu that never opened would answer the next one.)
-    bool RepeatUntil(const std::string& line, const std::function<bool()>& done);
-    bool PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received);
-    bool PressUntilParam(At at, int index, double value);
+    bool RepeatUntil(const std::string& line, const std::function<bool()>& done)
+    {
+        return WaitUntil([&] {
+            RunAll({line});
+            return done();
+        });
+    }
+    bool PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received)
+    {
+        const auto heard = [&] { return synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)); };
+        return RepeatUntil(Line("click", at), heard);
+    }
+    bool PressUntilParam(At at, int index, double value)
+    {
+        return RepeatUntil(Line("click", at), [&] { return Param(index) == value; });
+    }
     // The value `param` reads.
     double Param(int index);
     // Waits in script steps (the view runs meanwhile) until done holds, with a deadline.
@@ -61,12 +93,12 @@ protected:
         return WaitUntil([&] { return Param(index) == value; }, timeout);
     }
 
-    // Chooses the synth's ports in the view's MIDI IN and MIDI OUT menus.
-    void ChoosePortsInTheMenus();
-
     // Sound dumps (137 bytes) among the wire-log lines so far.
-    std::vector<Bytes> DumpsOnTheWire() const;
-    bool WaitForDumps(size_t count, std::chrono::milliseconds timeout = kGenerousTimeout) const;
+    std::vector<Bytes> DumpsOnTheWire() const { return DumpsIn(synth.Received()); }
+    bool WaitForDumps(size_t count, std::chrono::milliseconds timeout = kGenerousTimeout) const
+    {
+        return synth.WaitForReceivedLines([=](const auto& lines) { return DumpsIn(lines).size() >= count; }, timeout);
+    }
 
     std::string dataFolder;  // the editor's ZELTO2X_DATA_FOLDER
     std::string scratch;     // files of the test outside the data folder
@@ -77,15 +109,5 @@ private:
     testsupport::Subprocess host_;
     size_t asked_ = 0;
 };
-
-// The sound dumps among wire-log lines.
-std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines);
-Bytes ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const Bytes& bytes);
-
-// A sound dump of slot or of the edit buffer (slot < 0) for device 0, from
-// the simulated synth's own reading of the protocol: the INIT sound's bytes
-// with these changes, named and with its checksum.
-Bytes SoundDump(int slot, const std::string& name, const std::vector<std::pair<int, uint8_t>>& changes);
 
 }  // namespace e2e

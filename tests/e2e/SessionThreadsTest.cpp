@@ -29,16 +29,13 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // Real time, ten times faster: the workers' pauses pass quickly.
-class FastClock : public dovor::VirtualClock {
-public:
+struct FastClock : dovor::VirtualClock {
     void sleepMicroseconds(int64_t us) override { std::this_thread::sleep_for(std::chrono::microseconds(us / 10)); }
     uint32_t tickCount() override
     {
         const auto since = std::chrono::steady_clock::now() - m_start;
         return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count() * 10);
     }
-
-private:
     const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
@@ -95,27 +92,14 @@ public:
         m_stop = true;
         m_arrived.notify_all();
     }
-    size_t answersGiven() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_answersGiven;
-    }
-    Bytes synthSound() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_synth.Sound({true, 0});
-    }
-    std::vector<std::string> refusals() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_refusals;
-    }
-    // How many one-byte real-time messages of this kind (F8, FA, FC) the synth got.
-    size_t heard(uint8_t status) const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_realtime[status & 0x07];
-    }
+    // What the synth answered, refused and heard so far.
+    struct Heard {
+        size_t answers = 0;
+        std::vector<std::string> refusals;
+        size_t realtime[8] = {};  // one-byte real-time messages (F8, FA, FC) by their low three bits
+    };
+    Heard heard() const { std::lock_guard<std::mutex> lock(m_mutex); return m_heard; }
+    Bytes synthSound() const { std::lock_guard<std::mutex> lock(m_mutex); return m_synth.Sound({true, 0}); }
 
     std::atomic<bool> playing {false};
 
@@ -124,14 +108,14 @@ private:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (message.size() == 1 && message[0] >= 0xF8)
-            ++m_realtime[message[0] & 0x07];
+            ++m_heard.realtime[message[0] & 0x07];
         std::string refusal;
         for (Bytes& answer : m_synth.Receive(message, &refusal)) {
             m_answers.push_back(std::move(answer));
-            ++m_answersGiven;
+            ++m_heard.answers;
         }
         if (!refusal.empty())
-            m_refusals.push_back(refusal);
+            m_heard.refusals.push_back(refusal);
         m_arrived.notify_all();
         return true;
     }
@@ -140,9 +124,7 @@ private:
     std::condition_variable m_arrived;
     zelto2sim::Zelto2Synth m_synth {0};
     std::deque<Bytes> m_answers;
-    std::vector<std::string> m_refusals;
-    size_t m_answersGiven = 0;
-    size_t m_realtime[8] = {};
+    Heard m_heard;
     bool m_stop = false;
 };
 
@@ -153,9 +135,8 @@ protected:
         // The data folder is the test program's own (tests/support/TestIsolation.cpp).
         ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
         dovor::SetVirtualClock(&clock);
-        auto system = std::make_unique<platform::HeadlessWindowSystem>();
-        headless = system.get();
-        platform::WindowSystem::SetShared(std::move(system));
+        platform::WindowSystem::SetShared(std::make_unique<platform::HeadlessWindowSystem>());
+        headless = static_cast<platform::HeadlessWindowSystem*>(&platform::WindowSystem::Shared());
     }
     void TearDown() override
     {
@@ -167,13 +148,10 @@ protected:
     bool runGuiUntil(const std::function<bool()>& done)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            headless->ProcessEvents(40);
+        bool held;
+        for (; !(held = done()) && std::chrono::steady_clock::now() <= deadline; headless->ProcessEvents(40))
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
+        return held;
     }
 
     FastClock clock;
@@ -204,7 +182,7 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
     for (int round = 0; round < 6; ++round) {
         // A busy worker drops a new job: each starts once the last one ended.
         ASSERT_TRUE(runGuiUntil([&] { return editor->midiMessageManager->requestThreadIdle(); })) << round;
-        const size_t answers = editor->answersGiven();
+        const size_t answers = editor->heard().answers;
         // Pressed and released, as the panel's buttons do.
         editor->SetParameterFromGUI(round % 2 ? kRequestTempData : kRandomize, 1.0);
         editor->SetParameterFromGUI(round % 2 ? kRequestTempData : kRandomize, 0.0);
@@ -212,9 +190,7 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
             editor->SetParameterFromGUI(kFilterCutoff, ((round * 20 + turn) % 128) / 127.0);
             headless->ProcessEvents(40);
         }
-        if (round % 2 == 1) {
-            EXPECT_TRUE(runGuiUntil([&] { return editor->answersGiven() > answers; })) << round;
-        }
+        EXPECT_TRUE(round % 2 == 0 || runGuiUntil([&] { return editor->heard().answers > answers; })) << round;
     }
     // The last request's answer fills the panel: every value but the cutoff
     // the synth's knob keeps turning.
@@ -225,8 +201,9 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
         return true;
     };
     EXPECT_TRUE(runGuiUntil(panelShowsTheSynthsSound));
-    EXPECT_EQ(std::vector<std::string> {}, editor->refusals());
-    EXPECT_TRUE(runGuiUntil([&] { return editor->heard(0xF8) > 0 && editor->heard(0xFA) > 1 && editor->heard(0xFC) > 1; }));
+    EXPECT_EQ(std::vector<std::string> {}, editor->heard().refusals);
+    const auto realtime = [&](uint8_t status) { return editor->heard().realtime[status & 0x07]; };
+    EXPECT_TRUE(runGuiUntil([&] { return realtime(0xF8) > 0 && realtime(0xFA) > 1 && realtime(0xFC) > 1; }));
     EXPECT_TRUE(runGuiUntil([&] { return editor->midiMessageManager->requestThreadIdle(); }));
 
     rendering = false;
@@ -234,8 +211,7 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
     editor->stopInput();
     input.join();
     editor.reset();
-    const std::string printed = testing::internal::GetCapturedStdout();
-    if (HasFailure())
+    if (const std::string printed = testing::internal::GetCapturedStdout(); HasFailure())
         std::fputs(printed.c_str(), stdout);
 }
 
