@@ -58,14 +58,6 @@ TEST(FaceMapping, MonospaceFacesMapToDejaVuSansMonoAndOthersToDejaVuSans)
     EXPECT_EQ(platform::FontFileForFace("Courier", false, true), dejaVu + "Mono-Oblique.ttf");
 }
 
-TEST(CachedFont, LineHeightIsTheRequestedCellHeight)
-{
-    for (int height : {2, 10, 12, 17, 40}) {
-        Font font("Arial", height);
-        EXPECT_TRUE(font.font.GetLineHeight() == height && font.measure("Hg").bottom == height) << height;
-    }
-}
-
 TEST(CachedFont, InkStaysInsideTheMeasuredRectangleAndWithoutNoClipInsideTheClipRectangle)
 {
     Font measured("Arial", 16), clipped("Arial", 20);
