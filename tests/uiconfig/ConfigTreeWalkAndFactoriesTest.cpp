@@ -45,6 +45,7 @@ TEST_F(TreeWalk, ParameterIndexAddsPlusNumberAndCopyOffsetAndUnknownOrPastTableI
     for (int index = 0; index < 5; ++index)
         EXPECT_EQ(config.getFirstControlForParam(index), nullptr);
     EXPECT_EQ(config.getLayerByName("m2")->GetControl(0)->ParamIdx(), kPatternStep01 + 2 + 2);
+    EXPECT_EQ(config.getLayerByName("m2")->GetID(), 2);  // each copy's id is its number
     EXPECT_EQ(config.getLayerByName("m0")->NControls(), 2);  // 306 + 0 is the last index
     EXPECT_EQ(config.getLayerByName("m1")->NControls(), 1);  // 306 + 1 is past it
     EXPECT_NE(output.find("parameter kNoSuchName NOT FOUND!!"), std::string::npos);
@@ -71,6 +72,15 @@ TEST_F(TreeWalk, PositionsAndSizesAreScaledAndTruncatedAndThePatchBrowserGetsIts
     EXPECT_TRUE(display->ParamIdx() == -1 && action(kControlDisplayName)->controls.front() == display);
     EXPECT_EQ(seen, IRECT(12, 25, 137, 75));
     EXPECT_EQ(config.librarianView(), config.getLayerByName("lib")->GetControl(0));
+}
+
+TEST_F(TreeWalk, DeviceMenuIgnoresItsNameAndSitsOnTheSurface)
+{
+    loadUi("<layer name='setup'><dropMenu type='deviceSelection' name='ignored' paramId='kDeviceOutSelection' "
+           "bounds='0,0,100,13' inputDev='0'/></layer>");
+    EXPECT_EQ(std::string(param(kDeviceOutSelection)->GetNameForHost()), "Device Selection");
+    EXPECT_TRUE(config.getLayerByName("setup")->NControls() == 0 && gui->NControls() == 1);
+    EXPECT_EQ(param(kDeviceOutSelection)->GetDisplayText(0), "OFF");
 }
 
 TEST_F(TreeWalk, LayerCopiesStopAtFourThousandNinetySixForTheWholeConfiguration)
@@ -120,7 +130,8 @@ TEST_F(TreeWalk, AbsentNumberAttributesReadAsZero)
 
 TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMinimum)
 {
-    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='12,10,20,1' sysexIndex='0' changingByte='7'"));
+    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='12,10,20,1' sysexIndex='0' changingByte='7'") +
+           knob("seKnob", "kVolume", "valueBounds='0,0,3,1' sysexIndex='1' changingByte='5'"));
     ControlAction* a = action(kFilterCutoff);
     ASSERT_EQ(a->sysEx.messages.size(), 11u);
     EXPECT_EQ(a->sysEx.messages.front(), (SysExMessage{0x3E, 0x16, 0x58, 0x41, 0x00, 0x05, 10}));
@@ -129,6 +140,8 @@ TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMi
     EXPECT_EQ(param(kFilterCutoff)->GetMin(), 10.0);
     // Found again by the address bytes 58 41 00 05 of an incoming message.
     EXPECT_EQ(config.sysExControls.findControl(0x58, 0x41, 0x00, 0x05, 0), config.getFirstControlForParam(kFilterCutoff));
+    // Changing byte other than 7: the address is bytes 3..6.
+    EXPECT_EQ(config.sysExControls.findControl(0x58, 0x00, 0x02, 0x00, 0), config.getFirstControlForParam(kVolume));
 }
 
 TEST_F(Factories, MessageListsFollowTheTemplateCountStartWrapAndTimbreOffset)
