@@ -49,15 +49,23 @@ const std::string kInit = "INIT          |NONE|137";
 
 }  // namespace
 
-TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFolderLast)
+TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFolderLastAndSharesFolderNodes)
 {
-    for (const char* file : {"b.zt2", "A.zt2", "A.syx", "X/c.syx", "X/A.zt2"})
+    for (const char* file : {"b.zt2", "A.zt2", "A.syx", "X/c.syx", "X/A.zt2", "A/B/one.zt2", "A/C/two.zt2",
+             "A/B/D/deep.zt2"})
         put(file, 20, "S");
     scan();
-    EXPECT_EQ(banks(), (Names{"X/A.zt2", "X/c.syx", "A.syx", "A.zt2", "b.zt2"}));
-    EXPECT_EQ(library.bankFiles[0]->folderPath, (Names{"Patches", "X"}));
-    EXPECT_EQ(library.bankFiles[3]->folderName, "Patches");
+    EXPECT_EQ(banks(), (Names{"A/B/one.zt2", "A/B/D/deep.zt2", "A/C/two.zt2", "X/A.zt2", "X/c.syx", "A.syx", "A.zt2",
+                           "b.zt2"}));
+    EXPECT_EQ(library.bankFiles[3]->folderPath, (Names{"Patches", "X"}));
+    EXPECT_EQ(library.bankFiles[6]->folderName, "Patches");
     EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + path("A.zt2")), 1);
+    ASSERT_EQ(library.bankFolders.size(), 3u);
+    const FolderFiles& a = *library.bankFolders[0];
+    ASSERT_TRUE(a.subFolders.size() == 1 && a.subFolders[0].files.empty() && a.subFolders[0].subFolders.size() == 2);
+    const std::vector<SubFolderFiles2>& nodes = a.subFolders[0].subFolders;
+    EXPECT_EQ(nodes[0].name + std::to_string(nodes[0].files.size()) + nodes[1].name, "B1C");  // deep.zt2 is in no node
+    EXPECT_EQ(library.bankFolders[2]->name + " " + std::to_string(library.bankFolders[2]->files.size()), "Patches 3");
 }
 
 TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeFollowsLinksWithoutLoopingAndSkipsWhatItCannotRead)
@@ -145,20 +153,6 @@ TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnceOfferingTheSoun
     ASSERT_EQ(library.bankFiles.size(), 3u);
     EXPECT_EQ(slotTexts(*library.bankFiles[1], {49}), Names{paddedName("BIG150") + "|BASS|137"});
     EXPECT_EQ(slotTexts(*library.bankFiles[2], {0}), Names{paddedName("OLDSOUND") + "|PAD |137"});
-}
-
-TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
-{
-    for (const char* file : {"Top.zt2", "A/B/one.zt2", "A/C/two.zt2", "A/B/D/deep.zt2", "E/three.zt2"})
-        put(file, 20, "S");
-    scan();
-    ASSERT_EQ(library.bankFiles.size(), 5u);
-    ASSERT_EQ(library.bankFolders.size(), 3u);
-    const FolderFiles& a = *library.bankFolders[0];
-    ASSERT_TRUE(a.subFolders.size() == 1 && a.subFolders[0].files.empty() && a.subFolders[0].subFolders.size() == 2);
-    const std::vector<SubFolderFiles2>& nodes = a.subFolders[0].subFolders;
-    EXPECT_EQ(nodes[0].name + std::to_string(nodes[0].files.size()) + nodes[1].name, "B1C");  // deep.zt2 is in no node
-    EXPECT_EQ(library.bankFolders[2]->name + " " + std::to_string(library.bankFolders[2]->files.size()), "Patches 1");
 }
 
 TEST_F(LibraryScan, ReloadReplacesListsAndTreesAndAMissingLibraryFolderIsLogged)
