@@ -32,8 +32,6 @@ std::vector<std::pair<int, int>> DrainUpTo(IMidiQueue& queue, int lastFrame)
 TEST(MidiQueue, QueueKeepsArrivalOrderForEqualOffsets)
 {
     IMidiQueue queue;
-    // The second 5 goes in behind the first and before the 10 at the back;
-    // the second 10 goes in at the back.
     AddCC(queue, 10, 1);
     AddCC(queue, 5, 2);
     AddCC(queue, 5, 3);

@@ -40,21 +40,16 @@ TEST_F(Layers, ShowingShowsOnlyTheSelectedBranchAndHidingHidesAll)
     EXPECT_FALSE(one->IsVisible() || two->IsVisible() || three->IsVisible() || selectedBelow->IsVisible());
 }
 
-TEST_F(Layers, UngreyingReachesOnlyTheSelectedChild)
+TEST_F(Layers, UngreyingReachesOnlyTheSelectedChildAndUserArpGreysStepRowsBeyondTheLimitShowingTheLowIds)
 {
-    ControlLayer* one = child(1);
+    ControlLayer* low = child(5);
     ControlLayer* two = child(2);
     parent.SetSelectedChildId(2);
     parent.GrayOut(true);
-    EXPECT_TRUE(greyed(one) && greyed(two));
+    EXPECT_TRUE(greyed(low) && greyed(two));
     parent.GrayOut(false);
-    EXPECT_TRUE(greyed(one));
-    EXPECT_FALSE(greyed(two));
-}
-
-TEST_F(Layers, UserArpGreysStepRowsBeyondTheLimitAndShowsTheRowsWithTheLowIds)
-{
-    ControlLayer* low = child(5);
+    EXPECT_TRUE(greyed(low) && !greyed(two));
+    low->GrayOut(false);
     ControlLayer* within = child(208);
     ControlLayer* beyond = child(209);
     ControlLayer* last = child(252);

@@ -7,8 +7,15 @@
 
 namespace {
 
-TEST(PopupMenu, AddItemInsertsBeforeIndexAndOutOfRangeIndexesGiveNothing)
+TEST(PopupMenu, AddItemInsertsBeforeIndexOutOfRangeIndexesGiveNothingAndSubmenusOutliveTheirMenu)
 {
+    IPopupMenu sub;
+    sub.AddItem("x");
+    {
+        IPopupMenu top;
+        top.AddItem("more", &sub);
+    }
+    EXPECT_STREQ(sub.GetItemText(0), "x");
     IPopupMenu menu;
     for (const char* t : {"b", "c"}) menu.AddItem(t);
     menu.AddItem("a", 0);
@@ -35,17 +42,6 @@ TEST(PopupMenu, CheckItemAloneUnticksTheOthers)
     EXPECT_TRUE(menu.IsItemChecked(1));
     menu.CheckItemAlone(-1);
     EXPECT_FALSE(menu.IsItemChecked(1));
-}
-
-TEST(PopupMenu, DestroyingAMenuLeavesItsSubmenusAlive)
-{
-    IPopupMenu sub;
-    sub.AddItem("x");
-    {
-        IPopupMenu top;
-        top.AddItem("more", &sub);
-    }
-    EXPECT_STREQ(sub.GetItemText(0), "x");
 }
 
 TEST(BitmapCache, InstancesAtDifferentScalesGetTheirOwnCopiesAndMissingImagesCacheNothing)
