@@ -50,11 +50,11 @@ TEST(CoreFoundation, NumbersConvertOnlyWhenTheValueFits)
     int32_t small = 0;
     double back = 0.0;
     int64_t wide = 0;
-    EXPECT_EQ((std::vector<bool> {false, false, true, true}),
-              (std::vector<bool> {CFNumberGetValue(numbers[0], kCFNumberSInt32Type, &small),
-                                  CFNumberGetValue(numbers[1], kCFNumberSInt32Type, &small),
-                                  CFNumberGetValue(numbers[1], kCFNumberDoubleType, &back),
-                                  CFNumberGetValue(numbers[2], kCFNumberSInt64Type, &wide)}));
+    EXPECT_EQ((std::vector<int> {0, 0, 1, 1}),
+              (std::vector<int> {CFNumberGetValue(numbers[0], kCFNumberSInt32Type, &small),
+                                 CFNumberGetValue(numbers[1], kCFNumberSInt32Type, &small),
+                                 CFNumberGetValue(numbers[1], kCFNumberDoubleType, &back),
+                                 CFNumberGetValue(numbers[2], kCFNumberSInt64Type, &wide)}));
     EXPECT_EQ(std::pair(2.5, int64_t {-7}), std::pair(back, wide));
     for (CFNumberRef n : numbers) CFRelease(n);
 }
