@@ -94,21 +94,6 @@ TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
     EXPECT_EQ((std::vector<int> {1, 2, 3}), sentData1());
 }
 
-TEST_F(EditorAudio, AResetSendsAllNotesOffOnceTheTransportStands)
-{
-    editor->hostPlaying = true;
-    editor->Reset();
-    editor->render();
-    EXPECT_TRUE(editor->wire().empty());
-    editor->hostPlaying = false;
-    editor->portBusy = true;  // a busy port: tried again next block
-    editor->render();
-    editor->portBusy = false;
-    editor->render();
-    editor->render();
-    EXPECT_EQ("B2 7B 00", editor->wireHex());
-}
-
 TEST_F(EditorAudio, HostTempoReachesTheArpeggiatorOnlyWhenItChanges)
 {
     // The arpeggiator's value is the tempo less 65; a user's value stays until the host tempo changes.
@@ -139,13 +124,23 @@ TEST_F(EditorAudio, TheLedGoesOutOnlyAfterMoreThan100MsAlsoAcrossTheTickWrap)
 }
 
 // The MIDI-out delay text is the render-count test's (with its port open on JACK).
-TEST_F(EditorAudio, ResetSizesTheQueueForTheBlockAndSetsTheDawOffsetWhileItIsZero)
+TEST_F(EditorAudio, AResetSizesTheQueueSetsTheDawOffsetWhileItIsZeroAndSendsAllNotesOffOnceTheTransportStands)
 {
     editor->SetBlockSize(1100);
     editor->dawOffset = 0;
+    editor->hostPlaying = true;
     editor->Reset();
     EXPECT_EQ((std::vector<int> {1536, 1100, 1}),
               (std::vector<int> {editor->midiQueue.GetSize(), editor->dawOffset, editor->resetPending}));
+    editor->render();
+    EXPECT_TRUE(editor->wire().empty());
+    editor->hostPlaying = false;
+    editor->portBusy = true;  // a busy port: tried again next block
+    editor->render();
+    editor->portBusy = false;
+    editor->render();
+    editor->render();
+    EXPECT_EQ("B2 7B 00", editor->wireHex());
 }
 
 // A start that meets the stop job still running is posted again once the

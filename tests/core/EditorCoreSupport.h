@@ -68,6 +68,15 @@ inline const std::string kLogFile = "Zelto2X Editor LOG.txt";
 class RecordingEditor : public Zelto2X {
 public:
     RecordingEditor() : Zelto2X(IPluginInstanceInfo()) {}
+    // The workers record into this object's members, so they end before the members go.
+    ~RecordingEditor() override
+    {
+        setGate(true);
+        midiOutSet = false;
+        DestroyMidiPorts();
+        delete midiMessageManager;
+        midiMessageManager = nullptr;
+    }
     bool SendMidiMsg(IMidiMsg* msg) override
     {
         Bytes bytes {msg->mStatus, msg->mData1};
