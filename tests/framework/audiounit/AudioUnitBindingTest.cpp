@@ -335,32 +335,28 @@ TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesNullCallbacksAndAnEmptyParam
                          render(256)}));
 }
 
-struct ListenerProbe {
-    int calls = 0;
-    UInt32 maxFrames = 0;
-    Float64 latency = 0.0;
-};
-
-// Reads the changed property back from inside the notification.
-void readBack(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement)
-{
-    auto* probe = static_cast<ListenerProbe*>(userData);
-    ++probe->calls;
-    const bool latency = id == kAudioUnitProperty_Latency;
-    UInt32 size = latency ? sizeof probe->latency : sizeof probe->maxFrames;
-    AudioUnitGetProperty(unit, id, kGlobal, 0, latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames,
-                         &size);
-}
-
 TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
 {
-    ListenerProbe probe;
+    struct Probe {
+        int calls = 0;
+        UInt32 maxFrames = 0;
+        Float64 latency = 0.0;
+    } probe;
+    // Reads the changed property back from inside the notification.
+    const AudioUnitPropertyListenerProc readBack = [](void* data, AudioUnit unit, AudioUnitPropertyID id,
+                                                      AudioUnitScope, AudioUnitElement) {
+        auto* probe = static_cast<Probe*>(data);
+        ++probe->calls;
+        UInt32 size = id == kAudioUnitProperty_Latency ? sizeof probe->latency : sizeof probe->maxFrames;
+        AudioUnitGetProperty(unit, id, kGlobal, 0,
+                             id == kAudioUnitProperty_Latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames,
+                             &size);
+    };
     for (int i = 0; i < 2; ++i)  // the same listener twice: kept once
         ASSERT_EQ(noErr,
                   AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readBack, &probe));
     setMaxFrames(256);
-    EXPECT_EQ(1, probe.calls);
-    EXPECT_EQ(256u, probe.maxFrames);
+    EXPECT_EQ((std::pair<int, UInt32> {1, 256}), std::make_pair(probe.calls, probe.maxFrames));
     AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_MaximumFramesPerSlice, readBack, &probe);
     setMaxFrames(512);
     EXPECT_EQ(1, probe.calls);

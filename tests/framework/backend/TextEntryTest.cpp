@@ -55,8 +55,8 @@ TEST_F(TextEntryTest, FieldSitsOnTheConvertedRectWithMonacoAtNineTenthsOfTheSize
     text.mAlign = IText::kAlignFar;
     graphics->CreateTextEntry(control, &text, &fieldRect, "42", &param);
     const platform::ViewRect& field = window()->TextFieldRect();
-    EXPECT_EQ((std::vector<int> {10, kHeight - 1 - 36, 51, 17}),  // y upward, one pixel larger
-              (std::vector<int> {field.x, field.y, field.w, field.h}));
+    EXPECT_EQ((std::vector<double> {10, kHeight - 1 - 36, 51, 17}),  // y upward, one pixel larger
+              (std::vector<double> {field.x, field.y, field.w, field.h}));
     EXPECT_EQ("Monaco", window()->TextFieldStyleUsed().fontName);
     EXPECT_EQ(10, window()->TextFieldStyleUsed().fontSize);
     EXPECT_EQ(platform::TextAlignment::Right, window()->TextFieldStyleUsed().alignment);

@@ -48,8 +48,7 @@ TEST(BitmapCache, InstancesAtDifferentScalesGetTheirOwnCopiesAndMissingImagesCac
 {
     TestPlug plug;
     TestGraphics small(&plug, 10, 10), large(&plug, 10, 10);
-    small.addImage("panel.png", 40, 20, 0xff);
-    large.addImage("panel.png", 40, 20, 0xff);
+    for (TestGraphics* graphics : {&small, &large}) graphics->addStrip("panel.png", 40, 20, {0xff});
     EXPECT_EQ(small.LoadIBitmap(9002, "panel.png", 0.75).W, 30);
     EXPECT_EQ(large.LoadIBitmap(9002, "panel.png", 1.25).W, 50);
     EXPECT_EQ(small.getImageById(9002).W, 30);
