@@ -25,7 +25,7 @@ public:
 
 }  // namespace
 
-TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelAndASwitchSendsItsTwoValues)
+TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelASwitchSendsItsTwoValuesAndNrpnItsTriple)
 {
     ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
     for (double v : {63.2, 63.9, 64.0})
@@ -46,6 +46,16 @@ TEST_F(ControlActions, ControlChangeGoesOutOncePerIntegerStepOnTheDeviceChannelA
     for (double v : {0, 1, 2})
         act(sw, kSustainSwitch, v);
     EXPECT_EQ("B0 40 00 | B0 40 7F | B0 40 7F", editor->wireHex());
+
+    editor->clearWire();
+    ControlAction* nrpn = bindAction(kUnisonDetune, kActionNRPN, 6);
+    nrpn->msbValue = 1;
+    nrpn->lsbControl = 20;
+    nrpn->lsbValue = 64;
+    editor->GetParam(kGlobalMidiChannel)->Set(3);
+    act(nrpn, kUnisonDetune, 10);
+    EXPECT_EQ("B2 63 01 | B2 62 14 | B2 06 4A", editor->wireHex());
+    EXPECT_EQ(ccLine->GetTextString(), "MSB/LSB");
 }
 
 TEST_F(ControlActions, SemitonesAndArpeggiatorTimingCarryTheirOffsetsLimitedToSevenBits)
@@ -61,19 +71,7 @@ TEST_F(ControlActions, SemitonesAndArpeggiatorTimingCarryTheirOffsetsLimitedToSe
     EXPECT_EQ("B0 24 10 | B0 50 72 | B0 24 7F | B0 24 7F", editor->wireHex());
 }
 
-TEST_F(ControlActions, NrpnSendsItsTripleInOrder)
-{
-    ControlAction* action = bindAction(kUnisonDetune, kActionNRPN, 6);
-    action->msbValue = 1;
-    action->lsbControl = 20;
-    action->lsbValue = 64;
-    editor->GetParam(kGlobalMidiChannel)->Set(3);
-    act(action, kUnisonDetune, 10);
-    EXPECT_EQ("B2 63 01 | B2 62 14 | B2 06 4A", editor->wireHex());
-    EXPECT_EQ(ccLine->GetTextString(), "MSB/LSB");
-}
-
-TEST_F(ControlActions, SysExTemplatesAndMultiMessageListsGetTheDeviceIdAndThePartLevelRewrite)
+TEST_F(ControlActions, SysExTemplatesAndMultiMessageListsGetTheDeviceIdAndThePartLevelRewriteAndOthersSendNothing)
 {
     const SysExMessage partLevel {0x3E, 0x16, 0x00, 0x41, 0x43, 0x01, 0x10, 0x05};
     ControlAction* single = bindAction(kGlobalVolume, kActionSysEx);
@@ -83,7 +81,14 @@ TEST_F(ControlActions, SysExTemplatesAndMultiMessageListsGetTheDeviceIdAndThePar
     ControlAction* multi = bindAction(kMainVolume, kActionSysEx);
     multi->sysEx.isMulti = true;
     multi->sysEx.multiMessages = {{}, {{0x3E, 0x16, 0x00, 0x01}, {0x3E, 0x16, 0x00, 0x02}}};
+    ControlAction* noMessages = bindAction(kGlobalMasterTune, kActionSysEx);
+    noMessages->sysEx.isMulti = true;
     editor->currentDeviceId = 5;
+    // Values outside the template lists, a multi action without messages and an unknown kind send nothing.
+    act(single, kGlobalVolume, 2);
+    act(single, kGlobalVolume, 200);
+    act(noMessages, kGlobalMasterTune, 0);
+    act(bindAction(kGlobalTranspose, 4), kGlobalTranspose, 3);
     act(single, kGlobalVolume, 0);
     act(single, kGlobalVolume, 1);
     act(sw, kGlobalPanning, 0);
@@ -92,19 +97,6 @@ TEST_F(ControlActions, SysExTemplatesAndMultiMessageListsGetTheDeviceIdAndThePar
     EXPECT_EQ("F0 3E 16 05 41 43 01 7F 7F F7 | F0 3E 16 05 41 43 02 10 05 F7 | F0 3E 16 05 41 43 01 10 05 F7 | "
               "F0 3E 16 05 01 F7 | F0 3E 16 05 02 F7",
               editor->wireHex());
-}
-
-TEST_F(ControlActions, ValueOutsideTheTemplateListSendsNothing)
-{
-    ControlAction* action = bindAction(kGlobalVolume, kActionSysEx);
-    action->sysEx.messages = {{0x3E, 0x16, 0x00, 0x01}, {0x3E, 0x16, 0x00, 0x02}};
-    act(action, kGlobalVolume, 2);
-    act(action, kGlobalVolume, 200);
-    ControlAction* multi = bindAction(kGlobalPanning, kActionSysEx);
-    multi->sysEx.isMulti = true;
-    act(multi, kGlobalPanning, 0);
-    act(bindAction(kMainVolume, 4), kMainVolume, 3);
-    EXPECT_TRUE(editor->wire().empty());
 }
 
 TEST_F(ControlActions, WithoutAnOutputTheUserIsToldAndTheValueIsSentOnceAPortOpens)

@@ -57,7 +57,7 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
     EXPECT_FALSE(editor->transportRunning);  // the value display reads it
 }
 
-TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHostBufferDueOnesAreDiscarded)
+TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderWithoutTheHostBufferDueOnesAreDiscardedABusyPortKeepsThem)
 {
     struct Case {
         bool hostBuffer;
@@ -78,10 +78,10 @@ TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHost
         EXPECT_EQ(c.sentFirstBlock, sentData1());
         EXPECT_EQ(c.left, editor->midiQueue.ToDo());
     }
-}
-
-TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
-{
+    // A busy port keeps them queued in their order.
+    editor->clearWire();
+    editor->midiQueue.Clear();
+    queued = 0;
     editor->toDAWBuffer = true;
     editor->dawOffset = 512;
     queue({0, 10});
@@ -92,21 +92,6 @@ TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
     editor->portBusy = false;
     editor->render();
     EXPECT_EQ((std::vector<int> {1, 2, 3}), sentData1());
-}
-
-TEST_F(EditorAudio, AResetSendsAllNotesOffOnceTheTransportStands)
-{
-    editor->hostPlaying = true;
-    editor->Reset();
-    editor->render();
-    EXPECT_TRUE(editor->wire().empty());
-    editor->hostPlaying = false;
-    editor->portBusy = true;  // a busy port: tried again next block
-    editor->render();
-    editor->portBusy = false;
-    editor->render();
-    editor->render();
-    EXPECT_EQ("B2 7B 00", editor->wireHex());
 }
 
 TEST_F(EditorAudio, HostTempoReachesTheArpeggiatorOnlyWhenItChanges)
@@ -139,13 +124,23 @@ TEST_F(EditorAudio, TheLedGoesOutOnlyAfterMoreThan100MsAlsoAcrossTheTickWrap)
 }
 
 // The MIDI-out delay text is the render-count test's (with its port open on JACK).
-TEST_F(EditorAudio, ResetSizesTheQueueForTheBlockAndSetsTheDawOffsetWhileItIsZero)
+TEST_F(EditorAudio, AResetSizesTheQueueSetsTheDawOffsetWhileItIsZeroAndSendsAllNotesOffOnceTheTransportStands)
 {
     editor->SetBlockSize(1100);
     editor->dawOffset = 0;
+    editor->hostPlaying = true;
     editor->Reset();
     EXPECT_EQ((std::vector<int> {1536, 1100, 1}),
               (std::vector<int> {editor->midiQueue.GetSize(), editor->dawOffset, editor->resetPending}));
+    editor->render();
+    EXPECT_TRUE(editor->wire().empty());
+    editor->hostPlaying = false;
+    editor->portBusy = true;  // a busy port: tried again next block
+    editor->render();
+    editor->portBusy = false;
+    editor->render();
+    editor->render();
+    EXPECT_EQ("B2 7B 00", editor->wireHex());
 }
 
 // A start that meets the stop job still running is posted again once the

@@ -55,6 +55,8 @@ protected:
             editor->GetParam(device)->SetDisplayText(1, port);
             editor->GetParam(device)->Set(1);
         }
+        // A third input, so the two selections store apart (0.5 and 1.0).
+        editor->GetParam(kDeviceInSelection)->SetDisplayText(2, "MIDIIN02");
         editor->patchManager->texts[0] = "ABCDEFGH";
         editor->patchManager->texts[1] = "BASS1234";
         editor->patchManager->texts[2] = "THIRD123";
@@ -95,7 +97,7 @@ TEST_F(EditorState, ShortFormAndFullChunkFollowTheirTablesByteForByte)
     expected.insert(expected.end(), data.begin(), data.end());
     for (const char* s : {"ABCDEFGH", "BASS1234", "THIRD123", "MIDIIN01", "MIDIOU01"})
         text(expected, s);
-    for (double normalized : {1.0, 1.0, storedValue(kBankSelection) / 127.0, storedValue(kPatchSelection) / 127.0})
+    for (double normalized : {0.5, 1.0, storedValue(kBankSelection) / 127.0, storedValue(kPatchSelection) / 127.0})
         f64(expected, normalized);
     for (int i = 0; i < 240; ++i)
         f64(expected, storedValue(i));

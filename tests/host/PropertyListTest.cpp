@@ -18,8 +18,8 @@ CFPropertyListRef parse(const std::string& text, std::string* error = nullptr)
 TEST(Base64, EncodesWithPaddingAndDecodesBack)
 {
     const uint8_t man[] = {'M', 'a', 'n'};
-    for (const auto& [length, text] : {std::pair<size_t, std::string> {3, "TWFu"}, {2, "TWE="}, {1, "TQ=="}})
-        EXPECT_EQ(text, host::EncodeBase64(man, length));
+    EXPECT_EQ("TWFu TWE= TQ==",
+        host::EncodeBase64(man, 3) + " " + host::EncodeBase64(man, 2) + " " + host::EncodeBase64(man, 1));
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(host::DecodeBase64(" TW\nE= ", &bytes));
     EXPECT_EQ((std::vector<uint8_t> {'M', 'a'}), bytes);
@@ -27,14 +27,13 @@ TEST(Base64, EncodesWithPaddingAndDecodesBack)
         EXPECT_FALSE(host::DecodeBase64(text, &bytes)) << text;
 }
 
-// The fuzz corpus's preset, as a host writes it (the fuzz replay also checks that it is written back equal).
+// The fuzz corpus's preset, as a host writes it (the fuzz replay checks that each of its files, one with carriage
+// returns, is written back equal).
 TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
 {
     std::ifstream file(HOST_CORPUS_DIR "/preset.aupreset");
-    CFPropertyListRef value =
-        parse(std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
-    ASSERT_NE(nullptr, value);
-    ASSERT_EQ(CFDictionaryGetTypeID(), CFGetTypeID(value));
+    CFPropertyListRef value = parse(std::string(std::istreambuf_iterator<char>(file), {}));
+    ASSERT_TRUE(value && CFGetTypeID(value) == CFDictionaryGetTypeID());
     auto dict = static_cast<CFDictionaryRef>(value);
     EXPECT_EQ(6, CFDictionaryGetCount(dict));
     int32_t subtype = 0;
@@ -45,19 +44,6 @@ TEST(PropertyList, ReadsAPresetDictionaryWithItsDataDecoded)
     EXPECT_EQ((std::vector<uint8_t> {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}),  // 1.0 as a double
               std::vector<uint8_t>(CFDataGetBytePtr(data), CFDataGetBytePtr(data) + CFDataGetLength(data)));
     CFRelease(value);
-}
-
-// A raw carriage return would come back as a line feed.
-TEST(PropertyList, StringWithACarriageReturnIsWrittenSoItReadsBackEqual)
-{
-    CFStringRef name = CFStringCreateWithCString(nullptr, "A\rB", kCFStringEncodingUTF8);
-    const std::string xml = host::WritePropertyList(name);
-    EXPECT_NE(std::string::npos, xml.find("<string>A&#13;B</string>")) << xml;
-    CFPropertyListRef again = parse(xml);
-    ASSERT_NE(nullptr, again);
-    EXPECT_TRUE(CFEqual(name, again));
-    CFRelease(again);
-    CFRelease(name);
 }
 
 TEST(PropertyList, RefusesTextThatIsNotAWholePropertyListOrNestsDeeperThanAnyStateNeeds)

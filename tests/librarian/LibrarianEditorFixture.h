@@ -24,22 +24,9 @@
 #include "messaging/WorkerFixture.h"
 #include "platform/HeadlessWindowSystem.h"
 
-namespace librarytest {
-
-// Opens a popup with its answer queued first.
-inline void choose(platform::HeadlessWindowSystem& headless, IControl* menu, const std::string& answer)
-{
-    headless.QueueMenuAnswer(answer);
-    IMouseMod left(true);
-    menu->OnMouseDown(0, 0, &left);
-}
-
-}  // namespace librarytest
-
 class LibrarianEditorTest : public WorkerFixture {
 protected:
-    static constexpr int kViewX = 100;
-    static constexpr int kViewY = 200;
+    static constexpr int kViewX = 100, kViewY = 200;
 
     void SetUp() override
     {
@@ -54,9 +41,8 @@ protected:
         writeFile(data.patches() + "/Beta.zt2", concat(beta));
         diskBefore = soundsOnDisk(data.root);
 
-        auto system = std::make_unique<platform::HeadlessWindowSystem>();
-        headless = system.get();
-        platform::WindowSystem::SetShared(std::move(system));
+        platform::WindowSystem::SetShared(std::make_unique<platform::HeadlessWindowSystem>());
+        headless = static_cast<platform::HeadlessWindowSystem*>(&platform::WindowSystem::Shared());
         WorkerFixture::SetUp();
         editor->midiOutSet = false;
         editor->GetParam(kMainTab)->InitDouble("tab", 2.0, 0.0, 3.0, 1.0);
@@ -75,8 +61,8 @@ protected:
         // The status display's two lines, the UNSAVED light and the tab buttons.
         const std::pair<ITextControl**, int> probes[] = {{&nameLine, kControlDisplayName},
             {&valueLine, kControlDisplayValue}, {&unsavedLight, kBankEditUnsaved}, {&tabButtons, kMainTab}};
+        IText style;
         for (const auto& [probe, paramIdx] : probes) {
-            IText style;
             *probe = new ITextControl(editor.get(), IRECT(0, 0, 100, 20), &style, "-");
             (*probe)->SetParamIdx(paramIdx);
             graphics()->AttachControl(*probe);
@@ -96,7 +82,13 @@ protected:
 
     static librarytest::Bytes alphaDump(int i) { return librarytest::currentDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10); }
     IGraphics* graphics() const { return editor->GetGUI(); }
-    void choose(IControl* menu, const std::string& answer) { librarytest::choose(*headless, menu, answer); }
+    // Opens a popup with its answer queued first.
+    void choose(IControl* menu, const std::string& answer)
+    {
+        headless->QueueMenuAnswer(answer);
+        IMouseMod left(true);
+        menu->OnMouseDown(0, 0, &left);
+    }
 
     // The centre of a slot's rectangle.
     std::pair<int, int> slotCentre(int list, int slot) const
@@ -145,8 +137,5 @@ protected:
     platform::HeadlessWindowSystem* headless = nullptr;
     PatchLibrarian* library = nullptr;
     LibrarianViewControl* view = nullptr;
-    ITextControl* nameLine = nullptr;
-    ITextControl* valueLine = nullptr;
-    ITextControl* unsavedLight = nullptr;
-    ITextControl* tabButtons = nullptr;
+    ITextControl *nameLine = nullptr, *valueLine = nullptr, *unsavedLight = nullptr, *tabButtons = nullptr;
 };

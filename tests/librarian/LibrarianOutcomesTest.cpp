@@ -92,6 +92,7 @@ TEST_F(OutcomesTest, WithoutABankNothingIsSavedRequestedOrStoredAndTheUserIsTold
         EXPECT_EQ(std::string(shown) + "|Import a bank first", status());
     }
     EXPECT_TRUE(headless->filePanels.empty() && library->transferSlot == 0);
+    EXPECT_TRUE(editor->leftPatchPopupMenu->rootMenu()->GetNItems() == 0 && editor->leftPatchPopupMenu->menus().empty());
     EXPECT_FALSE(editor->midiMessageManager->requestThreadRunning());
     expectDiskUnchanged();
 }

@@ -24,15 +24,6 @@ TEST_F(LibrarianEditorTest, SlotRectanglesFollowTheColumnLayoutAtEachScale)
     }
 }
 
-TEST_F(LibrarianEditorTest, ListsShowTheSlotNamesOfTheirBankWithoutFillingIt)
-{
-    EXPECT_EQ("ALPHA 1       ", view->slotText(0, 0));
-    library->bankFiles[0]->patches.resize(60);
-    view->patchSelectionUpperChanged();
-    EXPECT_EQ("ALPHA 60      |", view->slotText(0, 59) + "|" + view->slotText(0, 60));
-    EXPECT_EQ(60u, library->bankFiles[0]->patches.size());
-}
-
 TEST_F(LibrarianEditorTest, ArrowKeysStepAndWrapThroughTheBankOfTheListLastClicked)
 {
     const int cases[][3] = {{0, 1, 99}, {99, 2, 0}, {80, 4, 5}, {10, 3, 85}, {24, 3, 99}, {74, 4, 99}, {5, 2, 6}};

@@ -12,17 +12,13 @@
 
 using namespace librarytest;
 
-TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
+TEST(LibraryModel, StoresAReceivedSoundOnlyIntoAUsableTransferSlot)
 {
     PatchLibrarian library;
     library.bankFiles.push_back(std::make_unique<PatchFile>());
-    LibrarianPatch received;
-    received.messages.push_back(PatchSysexMessage{Bytes(20, 0x01)});  // a stray short reply
-    received.messages.push_back(PatchSysexMessage{currentDump(3, "RECEIVED", 4)});
-    received.name = paddedName("RECEIVED");
-    received.category = "DRUM";
+    const LibrarianPatch received = bankOf({currentDump(3, "RECEIVED", 4)})->patches[0];
     // Slots out of range, a derived bank selected, a selection past the banks: nothing stored.
-    for (const auto& [slot, kind, selection] : {std::tuple{-1, 0, 0}, {100, 0, 0}, {127, 0, 0}, {42, 1, 0}, {42, 0, 1}}) {
+    for (const auto& [slot, kind, selection] : {std::tuple{-1, 0, 0}, {100, 0, 0}, {42, 1, 0}, {42, 0, 1}}) {
         library.transferSlot = slot;
         library.selectionKind = kind;
         library.upperSelection = selection;
@@ -31,9 +27,8 @@ TEST(LibraryModel, StoresOnlyTheReceivedDumpIntoAUsableTransferSlot)
     EXPECT_TRUE(library.bankFiles[0]->patches.empty());
     library.upperSelection = 0;
     library.setSysexDatatoSelectedSlot(&received);
-    ASSERT_EQ(library.bankFiles[0]->patches.size(), 100u);
-    EXPECT_EQ(library.bankFiles[0]->patches[42].messages.size(), 1u);
-    EXPECT_EQ(slotText(library.bankFiles[0]->patches[42]), paddedName("RECEIVED") + "|DRUM|137");
+    EXPECT_EQ(slotTexts(*library.bankFiles[0], {42, 100}),
+              (std::vector<std::string>{paddedName("RECEIVED") + "|DRUM|137", "none"}));
 }
 
 // A dump that arrives while the library reloads waits for the reload and lands
@@ -70,7 +65,7 @@ TEST(LibraryModel, ASoundArrivingDuringAReloadLandsInTheReloadedBank)
                   paddedName("A100") + "|BASS|137"}));
 }
 
-TEST(CategoryBanks, GathersOneCategoryFromAllFilesCopyingOnlyFirstMessages)
+TEST(CategoryBanks, GatherOneCategoryFromAllFilesCopyingOnlyFirstMessagesAndEndAFullOneWithAnEmptyBankInTheTree)
 {
     PatchLibrarian library;
     library.bankFiles.push_back(bankOf(currentDumps(3, "BASS A", 3)));
@@ -79,26 +74,19 @@ TEST(CategoryBanks, GathersOneCategoryFromAllFilesCopyingOnlyFirstMessages)
     mixed.insert(mixed.end(), {currentDump(1, "PAD", 9), currentDump(2, "I", 20), currentDump(3, "U", 35)});
     library.bankFiles.push_back(bankOf(mixed));
     library.bankFiles[2]->patches[0].messages.push_back(PatchSysexMessage{Bytes{0xF0, 0xF7}});
+    library.bankFiles.push_back(bankOf(currentDumps(100, "LEAD", 7)));
     library.createNewCategoryPatchFiles();
     // INIT (20) and 35 have no bank.
-    EXPECT_EQ(bankTexts(library.categoryFiles), (std::vector<std::string>{"BASS 1|BASS|3|7", "PAD  1|PAD |9|1"}));
+    EXPECT_EQ(bankTexts(library.categoryFiles),
+              (std::vector<std::string>{"BASS 1|BASS|3|7", "LEAD 1|LEAD|7|100", "PAD  1|PAD |9|1"}));
     EXPECT_EQ(slotText(library.categoryFiles[0]->patches[5]), paddedName("BASS C1") + "|BASS|137");
     EXPECT_EQ(library.categoryFiles[0]->patches[5].messages.size(), 1u);
     ASSERT_EQ(library.categoryFolders.size(), 20u);
-    EXPECT_EQ(library.categoryFolders[0]->name, "NONE 1");
+    EXPECT_EQ(library.categoryFolders[0]->name + "|" + library.categoryFolders[9]->name, "NONE 1|PAD  1");
     EXPECT_TRUE(library.categoryFolders[0]->subFolders.at(0).files.at(0)->patches.empty());
-    EXPECT_EQ(library.categoryFolders[9]->name, "PAD  1");
-}
-
-TEST(CategoryBanks, EndsAFullCategoryWithAnEmptyBankOnlyInTheTree)
-{
-    PatchLibrarian library;
-    library.bankFiles.push_back(bankOf(currentDumps(100, "LEAD", 7)));
-    library.createNewCategoryPatchFiles();
-    EXPECT_EQ(bankTexts(library.categoryFiles), std::vector<std::string>{"LEAD 1|LEAD|7|100"});
-    const SubFolderFiles& node = library.categoryFolders[7]->subFolders.at(0);
-    ASSERT_EQ(node.files.size(), 2u);
-    EXPECT_EQ(bankText(*node.files[1]), "LEAD 2|LEAD|7|0");
+    const SubFolderFiles& lead = library.categoryFolders[7]->subFolders.at(0);
+    ASSERT_EQ(lead.files.size(), 2u);
+    EXPECT_EQ(bankText(*lead.files[1]), "LEAD 2|LEAD|7|0");
 }
 
 TEST(SearchBanks, MatchCaseSensitivelyAnywhereInTheNameInBanksOfAtMostOneHundred)

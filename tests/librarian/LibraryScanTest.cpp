@@ -45,19 +45,26 @@ protected:
 };
 
 using Names = std::vector<std::string>;
-const std::string kInit = "INIT          |NONE|137";
 
 }  // namespace
 
-TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFolderLast)
+TEST_F(LibraryScan, ReadsSubfoldersFirstUpperCaseBeforeLowerCaseAndTheLibraryFolderLastAndSharesFolderNodes)
 {
-    for (const char* file : {"b.zt2", "A.zt2", "A.syx", "X/c.syx", "X/A.zt2"})
+    for (const char* file : {"b.zt2", "A.zt2", "A.syx", "X/c.syx", "X/A.zt2", "A/B/one.zt2", "A/C/two.zt2",
+             "A/B/D/deep.zt2"})
         put(file, 20, "S");
     scan();
-    EXPECT_EQ(banks(), (Names{"X/A.zt2", "X/c.syx", "A.syx", "A.zt2", "b.zt2"}));
-    EXPECT_EQ(library.bankFiles[0]->folderPath, (Names{"Patches", "X"}));
-    EXPECT_EQ(library.bankFiles[3]->folderName, "Patches");
+    EXPECT_EQ(banks(), (Names{"A/B/one.zt2", "A/B/D/deep.zt2", "A/C/two.zt2", "X/A.zt2", "X/c.syx", "A.syx", "A.zt2",
+                           "b.zt2"}));
+    EXPECT_EQ(library.bankFiles[3]->folderPath, (Names{"Patches", "X"}));
+    EXPECT_EQ(library.bankFiles[6]->folderName, "Patches");
     EXPECT_EQ(host.count("PATCH LIBRARIAN: loaded file " + path("A.zt2")), 1);
+    ASSERT_EQ(library.bankFolders.size(), 3u);
+    const FolderFiles& a = *library.bankFolders[0];
+    ASSERT_TRUE(a.subFolders.size() == 1 && a.subFolders[0].files.empty() && a.subFolders[0].subFolders.size() == 2);
+    const std::vector<SubFolderFiles2>& nodes = a.subFolders[0].subFolders;
+    EXPECT_EQ(nodes[0].name + std::to_string(nodes[0].files.size()) + nodes[1].name, "B1C");  // deep.zt2 is in no node
+    EXPECT_EQ(library.bankFolders[2]->name + " " + std::to_string(library.bankFolders[2]->files.size()), "Patches 3");
 }
 
 TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeFollowsLinksWithoutLoopingAndSkipsWhatItCannotRead)
@@ -80,18 +87,6 @@ TEST_F(LibraryScan, ReadsByLowerCaseExtensionAndMinimumSizeFollowsLinksWithoutLo
     EXPECT_EQ(banks(), (Names{"Link/Linked.zt2", "Big.ZT2"}));
 }
 
-TEST_F(LibraryScan, PadsShortBanksWithNamedInitSlotsAndLeavesFullOnesAlone)
-{
-    put("Full.zt2", 100, "F");
-    put("Short.zt2", 37, "S");
-    scan();
-    ASSERT_EQ(library.bankFiles.size(), 2u);
-    EXPECT_EQ(slotTexts(*library.bankFiles[0], {99, 100}), (Names{paddedName("F100") + "|BASS|137", "none"}));
-    EXPECT_EQ(slotTexts(*library.bankFiles[1], {36, 37, 99, 100}),
-              (Names{paddedName("S37") + "|BASS|137", kInit, kInit, "none"}));
-    EXPECT_FALSE(fs::exists(data.converted()));
-}
-
 TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankMovesTheSourcesAndNeverOverwritesAFile)
 {
     const Bytes mine = concat(currentDumps(20, "MINE"));
@@ -112,25 +107,8 @@ TEST_F(LibraryScan, SplitsBanksFromTheFirstSoundPastOneBankMovesTheSourcesAndNev
                   slotName(7, 49)}), (Names{paddedName("BIG1"), paddedName("BIG101"), paddedName("BIG250"),
                   paddedName("INIT"), paddedName("EDGE101"), paddedName("INIT"), "SOUND       50"}));
     EXPECT_EQ(readFile(path("Big Singles 3.zt2")).size(), 13700u);
+    EXPECT_EQ(readFile(path("Vintage Singles 1.zt2")).at(2), 0x16);  // converted to the current model
     EXPECT_EQ(rescans(), 1);
-}
-
-TEST_F(LibraryScan, ConvertsAnOlderModelBankWithoutOverwritingItsSourceAndBuildsCategoriesOnce)
-{
-    std::vector<Bytes> old;
-    for (int i = 0; i < 30; ++i)
-        old.push_back(olderDump(92, "OLD" + std::to_string(i), 3));
-    writeFile(path("Old.zt2"), concat(old));
-    scan();
-    EXPECT_EQ(readFile(data.converted() + "/Old.zt2"), concat(old));
-    const Bytes converted = readFile(path("Old.zt2"));
-    ASSERT_EQ(converted.size(), 13700u);
-    EXPECT_EQ(converted[2], 0x16);
-    EXPECT_EQ(rescans(), 1);
-    ASSERT_EQ(library.bankFiles.size(), 1u);
-    EXPECT_EQ(slotName(0, 0), paddedName("OLD0"));
-    ASSERT_EQ(library.categoryFolders.size(), 20u);
-    EXPECT_EQ(bankTexts(library.categoryFiles), (Names{"NONE 1|NONE|0|70", "BASS 1|BASS|3|30"}));  // 70 padding slots
 }
 
 TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnceOfferingTheSoundsFromMemory)
@@ -147,20 +125,6 @@ TEST_F(LibraryScan, KeepsASourceThatCannotBeMovedAndScansOnlyOnceOfferingTheSoun
     EXPECT_EQ(slotTexts(*library.bankFiles[2], {0}), Names{paddedName("OLDSOUND") + "|PAD |137"});
 }
 
-TEST_F(LibraryScan, BuildsSharedFolderNodesWithThePatchesNodeLast)
-{
-    for (const char* file : {"Top.zt2", "A/B/one.zt2", "A/C/two.zt2", "A/B/D/deep.zt2", "E/three.zt2"})
-        put(file, 20, "S");
-    scan();
-    ASSERT_EQ(library.bankFiles.size(), 5u);
-    ASSERT_EQ(library.bankFolders.size(), 3u);
-    const FolderFiles& a = *library.bankFolders[0];
-    ASSERT_TRUE(a.subFolders.size() == 1 && a.subFolders[0].files.empty() && a.subFolders[0].subFolders.size() == 2);
-    const std::vector<SubFolderFiles2>& nodes = a.subFolders[0].subFolders;
-    EXPECT_EQ(nodes[0].name + std::to_string(nodes[0].files.size()) + nodes[1].name, "B1C");  // deep.zt2 is in no node
-    EXPECT_EQ(library.bankFolders[2]->name + " " + std::to_string(library.bankFolders[2]->files.size()), "Patches 1");
-}
-
 TEST_F(LibraryScan, ReloadReplacesListsAndTreesAndAMissingLibraryFolderIsLogged)
 {
     put("One.zt2", 20, "ONE");
@@ -169,10 +133,8 @@ TEST_F(LibraryScan, ReloadReplacesListsAndTreesAndAMissingLibraryFolderIsLogged)
     ASSERT_FALSE(library.searchFiles.empty());
     put("Two.zt2", 20, "TWO");
     library.initBankFilesOnDiscard(data.patches());
-    EXPECT_EQ(library.bankFiles.size(), 2u);
-    EXPECT_TRUE(library.searchFiles.empty() && library.searchFolders.empty());
-    EXPECT_EQ(library.bankFolders.size(), 1u);
-    EXPECT_EQ(library.categoryFolders.size(), 20u);
+    EXPECT_EQ(std::tuple(2u, 1u, 20u, true), std::tuple(library.bankFiles.size(), library.bankFolders.size(),
+        library.categoryFolders.size(), library.searchFiles.empty() && library.searchFolders.empty()));
     library.initBankFilesOnDiscard(data.root + "/Nowhere");
     EXPECT_EQ(host.count("PLUGIN IS NOT ABLE TO FIND PATCHES FOLDER..."), 1);
     EXPECT_TRUE(library.bankFiles.empty() && library.categoryFolders.empty());

@@ -64,48 +64,38 @@ Bytes body(const Bytes& message) { return Bytes(message.begin() + 7, message.end
 
 }  // namespace
 
-TEST(PatchFileReader, RebuildsTheHeaderUpperCasesTheNameAndCopiesHighBodyBytes)
+// Junk, wrong headers, noise and a cut dump are skipped; a dump's header is
+// rebuilt and its body copied whatever its bytes; names and categories are
+// read only where the message holds them, categories up to 20.
+TEST(PatchFileReader, KeepsWholeDumpsRebuildsTheirHeadersAndReadsNamesAndCategoriesOnlyWhereTheyAre)
 {
-    Bytes dump = currentDump(1, "deep pad", 9, 0x05, 0x10, 0x01, 0x2A);
-    dump[40] = 0xF0;
-    dump[41] = 0x90;
-    const PatchFile bank = read(concat({dump, Bytes(20, 0x00)}));
-    ASSERT_EQ(bank.patches.size(), 100u);
-    const Bytes& stored = bank.patches[0].messages.at(0).bytes;
-    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 7), hex("F0 3E 16 00 10 00 00"));
-    EXPECT_EQ(Bytes(stored.begin() + 7, stored.end()), Bytes(dump.begin() + 7, dump.end()));
-    EXPECT_EQ(slotTexts(bank, {0}), std::vector<std::string>{"DEEP PAD      |PAD |137"});
-}
-
-TEST(PatchFileReader, KeepsOnlyWholeDumpsWithValidHeadersAmongOtherBytesAndIgnoresTinyFiles)
-{
-    Bytes tiny = hex("F0 3E 16 00 10 00 00"), cut = currentDump(8, "CUT");
+    Bytes high = currentDump(1, "deep pad", 9, 0x05, 0x10, 0x01, 0x2A), tiny = hex("F0 3E 16 00 10 00 00"),
+          cut = currentDump(8, "CUT"), longDump = currentDump(5, "LONG"), shortDump = currentDump(6, "SHORT"),
+          noCategory = currentDump(7, "NOCAT");
+    high[40] = 0xF0;
+    high[41] = 0x90;
     tiny.resize(74, 0x01);  // 74 bytes before F7: noise
     tiny.push_back(0xF7);
     cut.pop_back();
-    const Bytes junk = hex("01 02 F7 00 7F 55 F0 F0");
-    const PatchFile bank = read(concat({junk, currentDump(1, "ONE"), hex("F0 3E 17 00 10 00 00 F7"),
-        hex("F0 3E 16 80 10 00 00 F7"), hex("F0 3E 16 00 11 00 00 F7"), hex("F0 3E 16 00 10 00 80 F7"), tiny, junk,
-        currentDump(2, "TWO"), cut}));
-    EXPECT_EQ(slotTexts(bank, {0, 1, 2}), (std::vector<std::string>{"ONE           |BASS|137", "TWO           |BASS|137",
-                                  "INIT          |NONE|137"}));
-    // Files shorter than 15 bytes are not read at all.
-    EXPECT_TRUE(read(Bytes(14, 0x3E)).patches.empty());
-    EXPECT_TRUE(read(Bytes(15, 0x00)).patches.empty());
-}
-
-TEST(PatchFileReader, ReadsNoNameOrCategoryPastAShortOrLongMessageAndKnowsCategoriesUpToTwenty)
-{
-    Bytes longDump = currentDump(5, "LONG"), shortDump = currentDump(6, "SHORT"), noCategory = currentDump(7, "NOCAT");
     longDump.insert(longDump.end() - 1, {0x01, 0x02, 0x03});  // 140 bytes
     shortDump.resize(127);
     shortDump.push_back(0xF7);  // 128 bytes: no name, no category byte
     noCategory.resize(134);
     noCategory.push_back(0xF7);  // 135 bytes: a name, but no category byte
-    EXPECT_EQ(slotTexts(read(concat({longDump, shortDump, noCategory, currentDump(1, "A", 20), currentDump(1, "B", 21)})),
-                  {0, 1, 2, 3, 4}),
-              (std::vector<std::string>{"||140", "||128", "NOCAT         ||135", "A             |INIT|137",
-                  "B             ||137"}));
+    const Bytes junk = hex("01 02 F7 00 7F 55 F0 F0");
+    const PatchFile bank = read(concat({junk, high, hex("F0 3E 17 00 10 00 00 F7"), hex("F0 3E 16 80 10 00 00 F7"),
+        hex("F0 3E 16 00 11 00 00 F7"), hex("F0 3E 16 00 10 00 80 F7"), tiny, junk, currentDump(2, "TWO"), longDump,
+        shortDump, noCategory, currentDump(1, "A", 20), currentDump(1, "B", 21), cut}));
+    ASSERT_EQ(bank.patches.size(), 100u);
+    EXPECT_EQ(slotTexts(bank, {0, 1, 2, 3, 4, 5, 6, 7}),
+              (std::vector<std::string>{"DEEP PAD      |PAD |137", "TWO           |BASS|137", "||140", "||128",
+                  "NOCAT         ||135", "A             |INIT|137", "B             ||137", "INIT          |NONE|137"}));
+    const Bytes& stored = bank.patches[0].messages.at(0).bytes;
+    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 7), hex("F0 3E 16 00 10 00 00"));
+    EXPECT_EQ(Bytes(stored.begin() + 7, stored.end()), Bytes(high.begin() + 7, high.end()));
+    // Files shorter than 15 bytes are not read at all.
+    EXPECT_TRUE(read(Bytes(14, 0x3E)).patches.empty());
+    EXPECT_TRUE(read(Bytes(15, 0x00)).patches.empty());
 }
 
 TEST(PatchFileReader, ConvertsANamedOlderModelStreamByTheTableAndReportsItsHeader)
@@ -131,9 +121,8 @@ TEST(PatchFileReader, NamesUnnamedOlderModelDumpsBySlotUpToOneHundredThenWraps)
     ASSERT_EQ(bank.patches.size(), 120u);
     EXPECT_EQ(bank.patches[0].messages[0].bytes, expectedConversion("Sound       01", 20));
     EXPECT_EQ(bank.patches[4].messages[0].bytes, expectedConversion("Sound       05", 20));
-    EXPECT_EQ(bank.patches[0].category, "INIT");
-    EXPECT_EQ(bank.patches[99].name, "SOUND      100");
-    EXPECT_EQ(bank.patches[100].name, "SOUND       01");
+    EXPECT_EQ(slotTexts(bank, {0, 99, 100}),
+              (std::vector<std::string>{"SOUND       01|INIT|137", "SOUND      100|INIT|137", "SOUND       01|INIT|137"}));
 }
 
 TEST(PatchFileReader, ConversionNeverReadsPastAShortOlderModelMessage)
@@ -149,7 +138,8 @@ TEST(PatchFileReader, ConversionNeverReadsPastAShortOlderModelMessage)
     EXPECT_EQ(PatchLibrarian::convertPatchToZelto2Format(nullptr).bytes.size(), 137u);
 }
 
-TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsThatReadsBack)
+// Save As: a Standard MIDI File of one hundred events that reads back, or the raw stream of the bank's sounds.
+TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsOrAsTheRawSounds)
 {
     const std::vector<Bytes> sounds = currentDumps(60, "MIDI ");
     UpperBank upper(sounds);
@@ -158,14 +148,12 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsThatReadsBack)
     ASSERT_TRUE(upper.library.savePatchAs("Live", upper.data.root, true));
     EXPECT_EQ(upper.host.promptedExtension + " " + upper.host.upperFolderName + "/" + upper.host.upperBankName,
               "mid Banks/Live.mid");
-
     const Bytes file = readFile(upper.host.chosenPath);
     ASSERT_EQ(file.size(), 14152u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 53), kStartHeader);
     EXPECT_EQ(Bytes(file.end() - 4, file.end()), hex("00 FF 2F 00"));
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), hex("83 74 F0 81 08"));
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("01 07"));  // bank, program
-
     PatchFile back;
     upper.library.loadFromChunk(file.data(), static_cast<int>(file.size()), &back, 1);
     ASSERT_EQ(back.patches.size(), 100u);
@@ -173,18 +161,13 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsThatReadsBack)
         EXPECT_EQ(body(back.patches[i].messages[0].bytes), body(sounds[i]));
     for (size_t i : {60, 99})
         EXPECT_EQ(back.patches[i].name, paddedName("INIT"));  // an empty slot is written as the INIT sound
-}
 
-TEST(PatchFileWriter, SavesSixtySoundsRawAs8220Bytes)
-{
-    const std::vector<Bytes> sounds = currentDumps(60, "RAW ");
-    UpperBank upper(sounds);
     upper.host.chosenPath = upper.data.root + "/Raw.zt2";
     ASSERT_TRUE(upper.library.savePatchAs("Raw", upper.data.root, false));
     EXPECT_EQ(upper.host.promptedExtension, "zt2");
-    const Bytes file = readFile(upper.host.chosenPath);
-    ASSERT_EQ(file.size(), 8220u);
-    EXPECT_EQ(Bytes(file.begin() + 7, file.begin() + 138), concat({body(sounds[0]), {0xF0}}));
+    const Bytes raw = readFile(upper.host.chosenPath);
+    ASSERT_EQ(raw.size(), 8220u);
+    EXPECT_EQ(Bytes(raw.begin() + 7, raw.begin() + 138), concat({body(sounds[0]), {0xF0}}));
 }
 
 TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
@@ -206,38 +189,31 @@ TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
 // and in the LOG, and the bank already on disk stays whole with nothing beside it.
 TEST(PatchFileWriter, SavingIntoAReadOnlyFolderOrOntoAFullDiskFailsAndLeavesTheOldBankWhole)
 {
-    for (const bool fullDisk : {true, false}) {  // a skip for want of a read-only folder comes last
-        for (const bool saveAs : {false, true}) {
-            SCOPED_TRACE(std::string(fullDisk ? "full disk" : "read-only folder") + (saveAs ? ", Save As" : ", Save"));
-            UpperBank upper(currentDumps(100, "NEW "));
-            const std::string folder = upper.data.root + "/Disk";
-            fs::create_directories(folder);
-            std::unique_ptr<testsupport::FullDisk> disk;
-            if (fullDisk)
-                disk = std::make_unique<testsupport::FullDisk>(folder, 4096);
-            const std::string old = folder + (saveAs ? "/Old.mid" : "/Old.syx");
-            const Bytes oldBytes = concat(currentDumps(20, "OLD "));
-            writeFile(old, oldBytes);
-            std::unique_ptr<testsupport::ReadOnlyFolder> readOnly;
-            if (fullDisk) {
-                ASSERT_TRUE(disk->Fill());
-            } else {
-                readOnly = std::make_unique<testsupport::ReadOnlyFolder>(folder);
-                if (!readOnly->Active())
-                    GTEST_SKIP() << "no way to make a folder read-only here";
-            }
-            upper.host.chosenPath = old;
-            EXPECT_FALSE(saveAs ? upper.library.savePatchAs("Old", folder, true)
-                                : upper.library.saveEditedPatch(old, "Old.syx"));
-            if (disk)
-                disk->Lift();
-            EXPECT_EQ(readFile(old), oldBytes);
-            EXPECT_EQ(upper.host.saveFailures, std::vector<std::string>{old});
-            EXPECT_EQ(upper.host.count("PATCH LIBRARIAN: could not write file " + old), 1);
-            EXPECT_EQ(upper.host.upperBankName, "unset");
-            for (const auto& entry : fs::directory_iterator(folder))
-                EXPECT_TRUE(entry.path() == old || entry.path().filename().string().rfind(".filler", 0) == 0)
-                    << entry.path();
-        }
+    for (int fault = 0; fault < 4; ++fault) {  // a skip for want of a read-only folder comes last
+        const bool fullDisk = fault < 2, saveAs = fault % 2;
+        SCOPED_TRACE(std::string(fullDisk ? "full disk" : "read-only folder") + (saveAs ? ", Save As" : ", Save"));
+        UpperBank upper(currentDumps(100, "NEW "));
+        const std::string folder = upper.data.root + "/Disk", old = folder + (saveAs ? "/Old.mid" : "/Old.syx");
+        fs::create_directories(folder);
+        using testsupport::FullDisk, testsupport::ReadOnlyFolder;
+        std::unique_ptr<FullDisk> disk(fullDisk ? new FullDisk(folder, 4096) : nullptr);
+        const Bytes oldBytes = concat(currentDumps(20, "OLD "));
+        writeFile(old, oldBytes);
+        std::unique_ptr<ReadOnlyFolder> readOnly(fullDisk ? nullptr : new ReadOnlyFolder(folder));
+        ASSERT_TRUE(!disk || disk->Fill());
+        if (readOnly && !readOnly->Active())
+            GTEST_SKIP() << "no way to make a folder read-only here";
+        upper.host.chosenPath = old;
+        EXPECT_FALSE(saveAs ? upper.library.savePatchAs("Old", folder, true)
+                            : upper.library.saveEditedPatch(old, "Old.syx"));
+        if (disk)
+            disk->Lift();
+        EXPECT_EQ(readFile(old), oldBytes);
+        EXPECT_EQ(upper.host.saveFailures, std::vector<std::string>{old});
+        EXPECT_EQ(upper.host.count("PATCH LIBRARIAN: could not write file " + old), 1);
+        EXPECT_EQ(upper.host.upperBankName, "unset");
+        for (const auto& entry : fs::directory_iterator(folder))
+            EXPECT_TRUE(entry.path() == old || entry.path().filename().string().rfind(".filler", 0) == 0)
+                << entry.path();
     }
 }

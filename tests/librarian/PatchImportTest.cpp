@@ -8,18 +8,21 @@ namespace {
 
 using namespace librarytest;
 
+// Unnamed sounds take the file's name, cut to 14 printable characters, and INIT (14); a
+// short, other-model or unterminated dump gives nothing.
 TEST(PatchImportReader, OlderDumpsBecomeWholeDumpsInFileOrderNamedFromTheFileUnlessTheyCarryAName)
 {
-    // Name bytes and category byte of each sound: unnamed ones are INIT (14).
     const struct {
         Bytes file;
         const char* path;
         std::vector<std::string> names;
     } cases[] = {
         {olderDump(76), "/x/Warm Pad.syx", {"Warm Pad      \x14"}},
-        {olderDump(78), "/x/Bell.syx", {"Bell          \x14"}},  // one byte too many is cut
+        {olderDump(78), "C:\\b\\Caf\xC3\xA9\x09 Twenty Chars!.v2.syx", {"Caf    Twenty \x14"}},  // a byte too many is cut
+        {olderDump(77), "", {"IMPORTEDSINGLE\x14"}},
         {concat({olderDump(92, "FIRST"), olderDump(92, "SECOND", 3), olderDump(92, "THIRD")}), "/x/Three.syx",
             {"FIRST         \x09", "SECOND        \x03", "THIRD         \x09"}},
+        {concat({olderDump(74), currentDump(1, "OTHER MODEL"), hex("F0 3E 0B 00 10 00 00 01 02")}), "/x/None.syx", {}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> names;
@@ -30,32 +33,6 @@ TEST(PatchImportReader, OlderDumpsBecomeWholeDumpsInFileOrderNamedFromTheFileUnl
         }
         EXPECT_EQ(names, c.names) << c.path;
     }
-}
-
-TEST(PatchImportReader, NamesFromFileNamesAreCutPaddedAndPrintable)
-{
-    const struct {
-        const char* path;
-        const char* name;
-    } cases[] = {
-        {"/x/Twenty Characters!.syx", "Twenty Charact"},
-        {"C:\\b\\Pad.v2.syx", "Pad.v2        "},
-        {"", "IMPORTEDSINGLE"},
-        {"/x/Caf\xC3\xA9\x09.syx", "Caf           "},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.name, patchimport::nameFromFilePath(c.path)) << c.path;
-}
-
-TEST(PatchImportReader, WholeCurrentDumpComesBackByteForByteAndWrongModelShortOrUnterminatedOnesGiveNothing)
-{
-    const Bytes whole = currentDump(1, "KEEP ME", 7);
-    EXPECT_EQ(std::vector<Bytes>{whole}, patchimport::readSingleSounds(whole, "/x/Keep.syx", false));
-    const Bytes unterminated(whole.begin(), whole.end() - 1);
-    const Bytes cases[] = {olderDump(76), hex("F0 3E 0B 00 01 F7"), unterminated, Bytes {0x3E}, Bytes {}};
-    for (const Bytes& file : cases)
-        EXPECT_TRUE(patchimport::readSingleSounds(file, "/x/a.syx", false).empty());
-    EXPECT_TRUE(patchimport::readSingleSounds(olderDump(75 - 1), "/x/a.syx", true).empty());
 }
 
 // ---- Through the editor's menus ----

@@ -19,10 +19,13 @@ TEST_F(ChannelMessages, HostMessagesNeedAnOutputAndEachFilterDropsItsTypeWithIts
     editor->midiOutSet = true;
     editor->trackIncomingMIDI = false;
     for (const auto& [filter, status, type] : cases) {
-        editor->hwFilter[filter] = editor->dawFilter[filter] = true;
+        // Each source reads only its own switch.
+        editor->hwFilter[filter] = true;
         EXPECT_EQ(fromHardware(status, 5, 5), "\t" + std::string(type) + " from HW filtered, returning.\n");
+        editor->hwFilter[filter] = false;
+        editor->dawFilter[filter] = true;
         EXPECT_EQ(fromHost(status, 5, 5), "\t" + std::string(type) + " from Daw filtered, returning.\n");
-        editor->hwFilter[filter] = editor->dawFilter[filter] = false;
+        editor->dawFilter[filter] = false;
     }
     EXPECT_EQ(manager->lastJob().code, -1);
 }

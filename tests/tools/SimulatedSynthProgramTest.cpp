@@ -1,30 +1,18 @@
 // The zelto2-sim program's options no other test uses, on a private JACK
-// server, driven from a second simulated synth wired to it by hand: silence
+// server, driven from a third simulated synth wired to both by hand: silence
 // and delay. (Its wire log, device ID and .syx files carry every JACK test.)
 
 #include <gtest/gtest.h>
 
-#include <jack/jack.h>
-
 #include <algorithm>
 
+#include "support/JackMidiProbes.h"
 #include "support/JackServer.h"
 #include "support/SimulatedSynth.h"
 
-using testsupport::kGenerousTimeout;
+using testsupport::SimulatedSynth;
 
 namespace {
-
-bool Connect(const std::string& server, const std::string& from, const std::string& to)
-{
-    jack_client_t* client = jack_client_open("zelto2x-wiring",
-        static_cast<jack_options_t>(JackNoStartServer | JackServerName), nullptr, server.c_str());
-    if (!client)
-        return false;
-    const int rc = jack_connect(client, from.c_str(), to.c_str());
-    jack_client_close(client);
-    return rc == 0;
-}
 
 std::vector<std::string> WithoutTuneRequests(std::vector<std::string> lines)
 {
@@ -32,63 +20,50 @@ std::vector<std::string> WithoutTuneRequests(std::vector<std::string> lines)
     return lines;
 }
 
-class SimulatedSynthProgramTest : public ::testing::Test {
-protected:
-    // Starts the synth under test with options and wires it both ways to the
-    // controller, which then plays the editor's part.
-    void StartSynth(std::vector<std::string> options)
-    {
-        std::string error;
-        ASSERT_TRUE(server.Start(&error)) << error;
-        ASSERT_TRUE(controller.Start(&error, {}, "Controller")) << error;
-        ASSERT_TRUE(synth.Start(&error, std::move(options))) << error;
-        ASSERT_TRUE(Connect(server.Name(), controller.OutputPortName(), synth.InputPortName()));
-        ASSERT_TRUE(Connect(server.Name(), synth.OutputPortName(), controller.InputPortName()));
-        ASSERT_TRUE(WaitUntilFlowing(controller, synth));
-        ASSERT_TRUE(WaitUntilFlowing(synth, controller));
-    }
-
-    // JACK takes a new connection into use at a later cycle: tune requests
-    // (F6) until one gets through.
-    static bool WaitUntilFlowing(testsupport::SimulatedSynth& from, const testsupport::SimulatedSynth& to)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
-        do {
-            from.Send("F6");
-            if (to.WaitForReceived("F6", std::chrono::milliseconds(200)))
-                return true;
-        } while (std::chrono::steady_clock::now() < deadline);
+// JACK takes a new connection into use at a later cycle: tune requests (F6)
+// until one gets through.
+bool ConnectAndWaitUntilFlowing(SimulatedSynth& from, const SimulatedSynth& to)
+{
+    if (!testsupport::ConnectJackPorts(from.OutputPortName(), to.InputPortName()))
         return false;
-    }
-
-    testsupport::JackServer server;
-    testsupport::SimulatedSynth controller;
-    testsupport::SimulatedSynth synth;
-};
+    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
+    do {
+        from.Send("F6");
+        if (to.WaitForReceived("F6", std::chrono::milliseconds(200)))
+            return true;
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
 
 }  // namespace
 
-TEST_F(SimulatedSynthProgramTest, SilentSynthNeverAnswersAndTellsWhatItRefuses)
+// The silent synth has device 0, the delayed one device 1: an answer from the
+// silent one would come long before the delayed one's.
+TEST(SimulatedSynthProgram, SilentSynthNeverAnswersButTellsWhatItRefusesAndADelayedOneAnswersNoSoonerThanItsDelay)
 {
-    StartSynth({"--silent"});
+    testsupport::JackServer server;
+    SimulatedSynth controller, silent, delayed;
+    std::string error;
+    ASSERT_TRUE(server.Start(&error)) << error;
+    ASSERT_TRUE(controller.Start(&error, {}, "Controller")) << error;
+    ASSERT_TRUE(silent.Start(&error, {"--silent"}, "Silent")) << error;
+    ASSERT_TRUE(delayed.Start(&error, {"--delay", "300", "--device-id", "1"}, "Delayed")) << error;
+    for (SimulatedSynth* synth : {&silent, &delayed}) {
+        ASSERT_TRUE(ConnectAndWaitUntilFlowing(controller, *synth));
+        ASSERT_TRUE(ConnectAndWaitUntilFlowing(*synth, controller));
+    }
     ASSERT_TRUE(controller.Send("F0 3E 16 00 10 7F 00 00 00 F7"));
-    ASSERT_TRUE(controller.Send("F0 3E 16 00 00 7F 00 F7"));
-    ASSERT_TRUE(synth.WaitForReceived("F0 3E 16 00 00 7F 00 F7"));
-    // A marker from the synth: everything it sent before has arrived once the marker has.
-    synth.Send("F6");
-    ASSERT_TRUE(controller.WaitForReceived("F6"));
-    EXPECT_TRUE(WithoutTuneRequests(controller.Received()).empty());
-    // Its standard error comes apart from the wire log: read to the end once it stopped.
-    synth.Stop();
-    EXPECT_EQ(synth.Refusals(), std::vector<std::string> {"zelto2-sim: refused a sound dump of 10 bytes"});
-}
-
-TEST_F(SimulatedSynthProgramTest, DelayedSynthAnswersNoSoonerThanTheDelay)
-{
-    StartSynth({"--delay", "300"});
     const auto sent = std::chrono::steady_clock::now();
     ASSERT_TRUE(controller.Send("F0 3E 16 00 00 7F 00 F7"));
+    ASSERT_TRUE(controller.Send("F0 3E 16 01 00 7F 00 F7"));
     ASSERT_TRUE(controller.WaitForReceivedLines(
         [](const std::vector<std::string>& lines) { return !WithoutTuneRequests(lines).empty(); }));
     EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(300));
+    ASSERT_TRUE(silent.WaitForReceived("F0 3E 16 01 00 7F 00 F7"));
+    const std::vector<std::string> answers = WithoutTuneRequests(controller.Received());
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].substr(0, 20), "F0 3E 16 01 10 7F 00");
+    // Its standard error comes apart from the wire log: read to the end once it stopped.
+    silent.Stop();
+    EXPECT_EQ(silent.Refusals(), std::vector<std::string> {"zelto2-sim: refused a sound dump of 10 bytes"});
 }

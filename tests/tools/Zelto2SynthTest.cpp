@@ -23,17 +23,6 @@ Bytes Ask(Zelto2Synth& synth, const char* request) { return synth.Receive(*Parse
 
 }  // namespace
 
-TEST(Zelto2Synth, AnswersSoundAndGlobalRequestsForItsDeviceAndIgnoresOtherDevices)
-{
-    Zelto2Synth synth(0x05);
-    const Bytes answer = Ask(synth, "F0 3E 16 05 00 02 00 F7");
-    EXPECT_EQ(ToHex(Bytes(answer.begin(), answer.begin() + 7)), "F0 3E 16 05 10 02 00");
-    EXPECT_EQ(NameOf(answer), "INIT          ");
-    EXPECT_EQ(Ask(synth, "F0 3E 16 05 04 F7"), synth.GlobalDump());
-    EXPECT_TRUE(synth.Receive(*ParseHex("F0 3E 16 00 00 7F 00 F7")).empty());
-    EXPECT_TRUE(synth.Receive(*ParseHex("F0 3E 16 00 04 F7")).empty());
-}
-
 // Only a whole dump for its device with the right checksum is kept.
 TEST(Zelto2Synth, StoresARightDumpInItsSlotOrEditBufferAndRefusesAnyOther)
 {
@@ -75,27 +64,33 @@ TEST(Zelto2Synth, ParameterMessagesChangeOnlyTheByteTheDumpMapsGiveTheirAddress)
     }
 }
 
-TEST(Zelto2Synth, ParameterMessagesForOtherDevicesAreIgnoredUnknownAddressesRefusedAndANewDeviceIdTakesEffect)
+TEST(Zelto2Synth, AnswersAndTakesParametersOnlyForItsDeviceRefusesUnknownAddressesAndANewDeviceIdTakesEffect)
 {
-    Zelto2Synth synth(0x00);
+    Zelto2Synth synth(0x05);
+    const Bytes answer = Ask(synth, "F0 3E 16 05 00 02 00 F7");
+    EXPECT_EQ(ToHex(Bytes(answer.begin(), answer.begin() + 7)), "F0 3E 16 05 10 02 00");
+    EXPECT_EQ(NameOf(answer), "INIT          ");
+    EXPECT_EQ(Ask(synth, "F0 3E 16 05 04 F7"), synth.GlobalDump());
     std::string refusal;
-    synth.Receive(*ParseHex("F0 3E 16 04 41 01 31 40 00 F7"), &refusal);
-    EXPECT_EQ(refusal, "");
-    // Carried byte 88, a pattern step, global byte 25, nine bytes.
-    for (const char* unknown : {"F0 3E 16 00 41 01 58 01 00 F7", "F0 3E 16 00 41 01 61 01 00 F7",
-             "F0 3E 16 00 41 02 19 01 00 F7", "F0 3E 16 00 41 01 31 40 F7"}) {
+    // Then carried byte 88, a pattern step, global byte 25, nine bytes.
+    for (const char* ignored : {"F0 3E 16 00 00 7F 00 F7", "F0 3E 16 00 04 F7", "F0 3E 16 04 41 01 31 40 00 F7"}) {
+        EXPECT_TRUE(synth.Receive(*ParseHex(ignored), &refusal).empty()) << ignored;
+        EXPECT_EQ(refusal, "") << ignored;
+    }
+    for (const char* unknown : {"F0 3E 16 05 41 01 58 01 00 F7", "F0 3E 16 05 41 01 61 01 00 F7",
+             "F0 3E 16 05 41 02 19 01 00 F7", "F0 3E 16 05 41 01 31 40 F7"}) {
         synth.Receive(*ParseHex(unknown), &refusal);
         EXPECT_NE(refusal, "") << unknown;
     }
     EXPECT_EQ(synth.Sound({true, 0}), InitSound());
-    synth.Receive(*ParseHex("F0 3E 16 00 41 02 41 03 00 F7"));
-    synth.Receive(*ParseHex("F0 3E 16 00 41 02 09 07 00 F7"));
+    synth.Receive(*ParseHex("F0 3E 16 05 41 02 41 03 00 F7"));
+    synth.Receive(*ParseHex("F0 3E 16 05 41 02 09 07 00 F7"));
     EXPECT_EQ(synth.PolyChain(1), 3);
-    EXPECT_TRUE(synth.Receive(*ParseHex("F0 3E 16 00 04 F7")).empty());
+    EXPECT_TRUE(synth.Receive(*ParseHex("F0 3E 16 05 04 F7")).empty());
     EXPECT_EQ(ToHex(Bytes(synth.GlobalDump().begin(), synth.GlobalDump().begin() + 5)), "F0 3E 16 07 14");
 }
 
-TEST(Zelto2Synth, ControllersAndNrpnsPlayWithoutChangingTheSoundAndBankSelectAndProgramChangeLoadIt)
+TEST(Zelto2Synth, ControllersAndNrpnsPlayWithoutChangingTheSoundWhileProgramChangeAndAFilesDumpsLoadSounds)
 {
     Zelto2Synth synth(0x00);
     synth.Receive(NamedSound("PAD", {false, 320}));
@@ -107,11 +102,7 @@ TEST(Zelto2Synth, ControllersAndNrpnsPlayWithoutChangingTheSoundAndBankSelectAnd
     EXPECT_EQ(synth.Sound({true, 0}), InitSound());
     synth.Receive(*ParseHex("C0 14"));
     EXPECT_EQ(NameOf(synth.Sound({true, 0})), "PAD           ");
-}
-
-TEST(Zelto2Synth, LoadsSoundsFromAFilesDumpsFillingSlotsInOrderAfterAddressedOnes)
-{
-    Zelto2Synth synth(0x00);
+    // A file's dumps fill the slots in order after the addressed ones.
     EXPECT_EQ(synth.LoadSounds({NamedSound("FIRST", {true, 0}), NamedSound("SLOT ZERO", {false, 0}, 0x05),
                   NamedSound("SECOND", {true, 0}), *ParseHex("F0 3E 16 00 04 F7")}),
         3);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "dovor/dovor.h"
@@ -23,8 +24,7 @@ TEST(MemoryDC, ContextsStartZeroedKeepTheirPixelsAtTheSameSizeAndEmptyOnesHaveNo
     EXPECT_TRUE(DOVOR_ResizeMemoryDC(dc, 0, -4));
     EXPECT_EQ(context->pixels, nullptr);
     EXPECT_TRUE(DeleteDC(dc));
-    EXPECT_FALSE(DeleteDC(nullptr));
-    EXPECT_FALSE(DOVOR_ResizeMemoryDC(nullptr, 1, 1));
+    EXPECT_FALSE(DeleteDC(nullptr) || DOVOR_ResizeMemoryDC(nullptr, 1, 1));
 }
 
 TEST(Fonts, CellHeightIsTheRequestedOneAndAMissingCharacterRendersNothing)
@@ -33,17 +33,14 @@ TEST(Fonts, CellHeightIsTheRequestedOneAndAMissingCharacterRendersNothing)
     ASSERT_NE(font, nullptr);
     DOVOR_FontMetrics metrics;
     ASSERT_TRUE(DOVOR_GetFontMetrics(font, &metrics));
-    EXPECT_EQ(metrics.lineHeight, 20);
-    EXPECT_EQ(metrics.ascent + metrics.descent, 20);
+    EXPECT_EQ(std::pair(20, 20), std::pair(metrics.lineHeight, metrics.ascent + metrics.descent));
     DOVOR_Glyph glyph;
     ASSERT_TRUE(DOVOR_RenderGlyph(font, 'A', &glyph));
     EXPECT_GT(glyph.advanceX64, 0);
     EXPECT_EQ(glyph.coverage.size(), size_t(glyph.width * glyph.height));
     EXPECT_FALSE(DOVOR_RenderGlyph(font, 0x4E00, &glyph));
-    EXPECT_EQ(glyph.advanceX64, 0);
-    EXPECT_TRUE(glyph.coverage.empty());
-    EXPECT_FALSE(DOVOR_RenderGlyph(nullptr, 'A', &glyph));
-    EXPECT_FALSE(DOVOR_GetFontMetrics(nullptr, &metrics));
+    EXPECT_EQ(std::pair(0, true), std::pair(int(glyph.advanceX64), glyph.coverage.empty()));
+    EXPECT_FALSE(DOVOR_RenderGlyph(nullptr, 'A', &glyph) || DOVOR_GetFontMetrics(nullptr, &metrics));
     EXPECT_TRUE(DeleteObject(font));
 }
 
@@ -104,16 +101,17 @@ TEST(Dialogs, SetWindowPosKeepsWhatItsFlagsSayAndCenteringNeedsAParent)
     HWND parent = DOVOR_CreateWindow(nullptr, 10, 20, 100, 51);
     HWND child = DOVOR_CreateWindow(parent, 0, 0, 31, 10);
     RECT r;
+    const auto rectOf = [&r](HWND window) {
+        EXPECT_TRUE(GetWindowRect(window, &r));
+        return std::vector<int> {r.left, r.top, r.right, r.bottom};
+    };
     SetWindowPos(child, nullptr, 5, 6, 70, 80, SWP_NOSIZE | SWP_NOZORDER);
-    ASSERT_TRUE(GetWindowRect(child, &r));
-    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}), (std::vector<int>{5, 6, 36, 16}));
+    EXPECT_EQ(rectOf(child), (std::vector<int>{5, 6, 36, 16}));
     SetWindowPos(child, nullptr, 0, 0, 70, 80, SWP_NOMOVE);
     CenterWindow(child);  // 10 + 50 - 35, 20 + 25 - 40
-    GetWindowRect(child, &r);
-    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}), (std::vector<int>{25, 5, 95, 85}));
+    EXPECT_EQ(rectOf(child), (std::vector<int>{25, 5, 95, 85}));
     CenterWindow(parent);
-    GetWindowRect(parent, &r);
-    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(rectOf(parent), (std::vector<int>{10, 20, 110, 71}));
     EXPECT_FALSE(GetWindowRect(nullptr, &r));
     EXPECT_TRUE(DestroyWindow(child) && DestroyWindow(parent));
 }

@@ -103,7 +103,14 @@ protected:
     }
     double param(int idx) const { return plug->GetParam(idx)->Value(); }
 
-    host::PluginHost host;
+    static host::PluginHost::Settings silent()
+    {
+        host::PluginHost::Settings settings;
+        settings.tempo = 0.0;  // reports no tempo until a test sets one
+        return settings;
+    }
+
+    host::PluginHost host {silent()};
     AudioUnit unit = nullptr;
     TestPlug* plug = nullptr;
 };
@@ -145,20 +152,6 @@ TEST_F(AudioUnitBinding, MidiAndSysExReachTheSynthWithTheirSampleOffsets)
     EXPECT_EQ(0, plug->sysex[0].offset);
     EXPECT_EQ(dump, plug->sysex[0].bytes);
     EXPECT_FALSE(plug->sysex[0].fromHardware);
-}
-
-TEST_F(AudioUnitBinding, ParameterListIsEmptyWhenNoParameterIsAutomatableAndThereIsNoViewWithoutASurface)
-{
-    UInt32 size = 99;
-    Boolean writable = true;
-    AudioUnitParameterInfo info;
-    EXPECT_EQ((Statuses {noErr, kBadElement, kBadProperty}),
-              (Statuses {AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kGlobal, 0, &size, &writable),
-                         get(kAudioUnitProperty_ParameterInfo, &info),
-                         AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kGlobal, 0, &size, &writable)}));
-    EXPECT_EQ(0u, size);
-    EXPECT_FALSE(writable);
-    EXPECT_EQ(nullptr, host.openCocoaView());
 }
 
 TEST_F(AudioUnitBinding, TextsConvertBothWaysValuesAreClampedAndIdsPastTheEndAreRefusedAndTouchNothing)
@@ -291,21 +284,9 @@ TEST_F(AudioUnitBinding, RenderPullsInputOncePerSampleTimeAndRefusesMoreFramesTh
     EXPECT_EQ(-42, render(512, 99999.0 + 512));
 }
 
-TEST(AudioUnitTempo, TempoIs138UntilTheHostReportsOne)
+TEST_F(AudioUnitBinding, TempoIs138UntilTheHostReportsOneAndTransportAndBeatFollowTheHost)
 {
-    host::PluginHost::Settings silent;
-    silent.tempo = 0.0;  // reports no tempo
-    host::PluginHost host(silent);
-    ASSERT_TRUE(host.loadEntry(&IPluginAU::IPluginAUEntry).ok());
-    EXPECT_DOUBLE_EQ(138.0, PlugOf(host.unit())->GetTempo());
-    for (double reported : {140.0, 0.0}) {
-        host.setTempo(reported);
-        EXPECT_DOUBLE_EQ(140.0, PlugOf(host.unit())->GetTempo());  // no tempo keeps the last one
-    }
-}
-
-TEST_F(AudioUnitBinding, TransportAndBeatFollowTheHost)
-{
+    EXPECT_DOUBLE_EQ(138.0, plug->GetTempo());
     host.setTempo(120.0);
     host.setTimeSignature(3, 4);
     host.setPlaying(true);
@@ -317,17 +298,28 @@ TEST_F(AudioUnitBinding, TransportAndBeatFollowTheHost)
                                     double(time.mDenominator), double(plug->GetSamplePos())}));
     EXPECT_NEAR(5120.0 / 44100.0 * 2.0, time.mPPQPos, 1e-9);
     host.setPlaying(false);
+    for (double reported : {120.0, 0.0}) {
+        host.setTempo(reported);
+        EXPECT_DOUBLE_EQ(120.0, plug->GetTempo());  // no tempo keeps the last one
+    }
     plug->GetTime(&time);
     EXPECT_FALSE(time.mTransportIsRunning);
 }
 
-TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAndNullCallbacksAreRefused)
+TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesNullCallbacksAndAnEmptyParameterListOrViewAreRefused)
 {
     CFStringRef name = nullptr;
     ASSERT_EQ(noErr, get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Output, 0));
     EXPECT_EQ("output 1", takeText(name));
-    UInt32 size = 0;
-    Boolean writable = false;
+    UInt32 size = 99;
+    Boolean writable = true;
+    AudioUnitParameterInfo info;
+    EXPECT_EQ((Statuses {noErr, kBadElement, kBadProperty}),
+              (Statuses {AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kGlobal, 0, &size, &writable),
+                         get(kAudioUnitProperty_ParameterInfo, &info),
+                         AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kGlobal, 0, &size, &writable)}));
+    EXPECT_EQ((std::pair<UInt32, Boolean> {0, false}), std::make_pair(size, writable));  // nothing is automatable
+    EXPECT_EQ(nullptr, host.openCocoaView());  // no surface
     EXPECT_EQ((Statuses {kBadElement, kBadElement, kBadElement, kAudioUnitErr_InvalidScope, kBadProperty}),
               (Statuses {get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Input, 1),
                          get(kAudioUnitProperty_ElementName, &name, kAudioUnitScope_Input, 2),
@@ -343,32 +335,28 @@ TEST_F(AudioUnitBinding, ElementNamesOutsideTheBusesAndNullCallbacksAreRefused)
                          render(256)}));
 }
 
-struct ListenerProbe {
-    int calls = 0;
-    UInt32 maxFrames = 0;
-    Float64 latency = 0.0;
-};
-
-// Reads the changed property back from inside the notification.
-void readBack(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement)
-{
-    auto* probe = static_cast<ListenerProbe*>(userData);
-    ++probe->calls;
-    const bool latency = id == kAudioUnitProperty_Latency;
-    UInt32 size = latency ? sizeof probe->latency : sizeof probe->maxFrames;
-    AudioUnitGetProperty(unit, id, kGlobal, 0, latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames,
-                         &size);
-}
-
 TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
 {
-    ListenerProbe probe;
+    struct Probe {
+        int calls = 0;
+        UInt32 maxFrames = 0;
+        Float64 latency = 0.0;
+    } probe;
+    // Reads the changed property back from inside the notification.
+    const AudioUnitPropertyListenerProc readBack = [](void* data, AudioUnit unit, AudioUnitPropertyID id,
+                                                      AudioUnitScope, AudioUnitElement) {
+        auto* probe = static_cast<Probe*>(data);
+        ++probe->calls;
+        UInt32 size = id == kAudioUnitProperty_Latency ? sizeof probe->latency : sizeof probe->maxFrames;
+        AudioUnitGetProperty(unit, id, kGlobal, 0,
+                             id == kAudioUnitProperty_Latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames,
+                             &size);
+    };
     for (int i = 0; i < 2; ++i)  // the same listener twice: kept once
         ASSERT_EQ(noErr,
                   AudioUnitAddPropertyListener(unit, kAudioUnitProperty_MaximumFramesPerSlice, readBack, &probe));
     setMaxFrames(256);
-    EXPECT_EQ(1, probe.calls);
-    EXPECT_EQ(256u, probe.maxFrames);
+    EXPECT_EQ((std::pair<int, UInt32> {1, 256}), std::make_pair(probe.calls, probe.maxFrames));
     AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_MaximumFramesPerSlice, readBack, &probe);
     setMaxFrames(512);
     EXPECT_EQ(1, probe.calls);
@@ -404,21 +392,6 @@ TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
     CFRelease(info.cfNameString);
     EXPECT_EQ(kBadElement,
               AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ParameterInfo, kGlobal, 2, &info, &size));
-}
-
-TEST(AudioUnitLifecycle, OpenAndCloseWithoutInitializeCreateAndDeleteThePlugIn)
-{
-    Component component =
-        RegisterComponentEntry(&IPluginAU::IPluginAUEntry,
-                               ComponentDescription {kAudioUnitType_MusicDevice, 0x6B7A366D, 0x566E7431, 0, 0}, "test");
-    ComponentInstance instance = nullptr;
-    ASSERT_EQ(noErr, OpenAComponent(component, &instance));
-    TestPlug* plug = PlugOf(instance);
-    EXPECT_TRUE(IPluginAU::IsLivePlug(plug));
-    EXPECT_EQ(2, plug->NPresets());  // both presets were initialised, none pruned
-    EXPECT_EQ(noErr, CloseComponent(instance));
-    EXPECT_FALSE(IPluginAU::IsLivePlug(plug));
-    UnregisterComponent(component);
 }
 
 TEST(AudioUnitLifecycle, CarbonViewClosedAfterItsAudioUnitTouchesNothing)

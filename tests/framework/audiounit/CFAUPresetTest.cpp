@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "dfx/CFAUPreset.h"
 
@@ -32,24 +33,20 @@ TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogetherAndNullOrZeroCou
     EXPECT_EQ(0, onStack.retainCount);
 }
 
-int calls = 0;  // allocations count up, deallocations down
-void* countingAllocate(CFIndex size, CFOptionFlags, void*) { return ++calls, std::malloc(static_cast<size_t>(size)); }
-void countingDeallocate(void* ptr, void*) { --calls, std::free(ptr); }
-void* failingAllocate(CFIndex, CFOptionFlags, void*) { return nullptr; }
+int allocated = 0, freed = 0;
 
 TEST(CFAUPreset, RecordComesFromAndReturnsToItsAllocator)
 {
-    CFAllocatorContext context {0, nullptr, countingAllocate, countingDeallocate};
-    CFAllocatorRef allocator = CFAllocatorCreate(nullptr, &context);
-    CFAUPresetRef preset = CFAUPresetCreate(allocator, 1, CFSTR("Lead"));
-    EXPECT_EQ(1, calls);
-    CFAUPresetRelease(preset);
-    EXPECT_EQ(0, calls);
-    CFAllocatorContext failing {0, nullptr, failingAllocate, nullptr};
-    CFAllocatorRef empty = CFAllocatorCreate(nullptr, &failing);
-    EXPECT_EQ(nullptr, CFAUPresetCreate(empty, 1, CFSTR("Lead")));
-    CFRelease(empty);
-    CFRelease(allocator);
+    CFAllocatorContext counting {0, nullptr, [](CFIndex size, CFOptionFlags, void*) {
+        return ++allocated, std::malloc(static_cast<size_t>(size)); }, [](void* ptr, void*) { ++freed, std::free(ptr); }};
+    CFAllocatorContext failing {0, nullptr, [](CFIndex, CFOptionFlags, void*) -> void* { return nullptr; }, nullptr};
+    CFAllocatorRef allocators[] = {CFAllocatorCreate(nullptr, &counting), CFAllocatorCreate(nullptr, &failing)};
+    CFAUPresetRelease(CFAUPresetCreate(allocators[0], 1, CFSTR("Lead")));
+    EXPECT_EQ((std::vector<intptr_t> {1, 1, 0}),
+              (std::vector<intptr_t> {allocated, freed,
+                                      reinterpret_cast<intptr_t>(CFAUPresetCreate(allocators[1], 1, CFSTR("Lead")))}));
+    for (CFAllocatorRef allocator : allocators)
+        CFRelease(allocator);
 }
 
 TEST(CFAUPreset, ArrayOwnsItsPresetsAndComparesThemByNumberAndName)

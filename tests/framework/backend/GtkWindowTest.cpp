@@ -59,9 +59,8 @@ TEST_F(GtkWindowTest, KeysAndClicksArriveAsTheViewExpectsThem)
     window->InjectKey(key(platform::kKeyCodeNone, "!"));
     window->InjectKey(key(platform::kKeyCodeLeftArrow, ""));
     ASSERT_EQ(2u, view.keys.size());
-    EXPECT_EQ("!", view.keys[0].characters);  // not "1": the key's shifted character
     EXPECT_EQ(platform::kKeyCodeLeftArrow, view.keys[1].keyCode);
-    EXPECT_EQ("\xEF\x9C\x82", view.keys[1].characters);
+    EXPECT_EQ("! \xEF\x9C\x82", view.keys[0].characters + " " + view.keys[1].characters);  // "!", not "1": as shifted
 
     MouseEvent down = mouse(MouseEventKind::Down, 10, 30);
     down.mods.command = true;
@@ -73,13 +72,10 @@ TEST_F(GtkWindowTest, KeysAndClicksArriveAsTheViewExpectsThem)
     window->InjectMouse(wheel);
     ASSERT_EQ(4u, view.mice.size());
     EXPECT_TRUE(view.mice[0].mods.command);
-    EXPECT_EQ(1, view.mice[0].clickCount);
-    EXPECT_DOUBLE_EQ(10, view.mice[0].x);
-    EXPECT_DOUBLE_EQ(30, view.mice[0].y);
-    EXPECT_EQ(MouseEventKind::Up, view.mice[1].kind);
-    EXPECT_EQ(2, view.mice[2].clickCount);
-    EXPECT_EQ(MouseEventKind::Wheel, view.mice[3].kind);
-    EXPECT_DOUBLE_EQ(-1, view.mice[3].deltaY);
+    EXPECT_EQ((std::vector<double> {1, 10, 30, 2, -1}),
+              (std::vector<double> {double(view.mice[0].clickCount), view.mice[0].x, view.mice[0].y,
+                                    double(view.mice[2].clickCount), view.mice[3].deltaY}));
+    EXPECT_TRUE(view.mice[1].kind == MouseEventKind::Up && view.mice[3].kind == MouseEventKind::Wheel);
 }
 
 TEST_F(GtkWindowTest, TextFieldRefusesWhatTheFormatterRefusesAndReturnOrAClickCommits)

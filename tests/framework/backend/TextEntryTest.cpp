@@ -55,10 +55,8 @@ TEST_F(TextEntryTest, FieldSitsOnTheConvertedRectWithMonacoAtNineTenthsOfTheSize
     text.mAlign = IText::kAlignFar;
     graphics->CreateTextEntry(control, &text, &fieldRect, "42", &param);
     const platform::ViewRect& field = window()->TextFieldRect();
-    EXPECT_EQ(10, field.x);
-    EXPECT_EQ(kHeight - 1 - 36, field.y);  // y upward, one pixel larger
-    EXPECT_EQ(51, field.w);
-    EXPECT_EQ(17, field.h);
+    EXPECT_EQ((std::vector<double> {10, kHeight - 1 - 36, 51, 17}),  // y upward, one pixel larger
+              (std::vector<double> {field.x, field.y, field.w, field.h}));
     EXPECT_EQ("Monaco", window()->TextFieldStyleUsed().fontName);
     EXPECT_EQ(10, window()->TextFieldStyleUsed().fontSize);
     EXPECT_EQ(platform::TextAlignment::Right, window()->TextFieldStyleUsed().alignment);
@@ -67,7 +65,7 @@ TEST_F(TextEntryTest, FieldSitsOnTheConvertedRectWithMonacoAtNineTenthsOfTheSize
     EXPECT_EQ("42", window()->TextFieldText());
 }
 
-TEST_F(TextEntryTest, ReturnOrALeftClickCommitsTheValueBeforeTheClickArrives)
+TEST_F(TextEntryTest, ReturnOrALeftClickCommitsTheValueBeforeTheClickArrivesAndWithoutParameterAnyText)
 {
     openField("", &param);
     window()->InjectText("50");
@@ -81,11 +79,8 @@ TEST_F(TextEntryTest, ReturnOrALeftClickCommitsTheValueBeforeTheClickArrives)
     EXPECT_FALSE(window()->HasTextField());
     EXPECT_DOUBLE_EQ(param.GetNormalized(-50.0), control->GetValue());
     EXPECT_EQ(1u, control->events.size());
-}
 
-TEST_F(TextEntryTest, FieldWithoutParameterTakesAnyTextAndHandsItToTheControl)
-{
-    openField("", nullptr);
+    openField("", nullptr);  // without a parameter any text goes to the control
     window()->InjectText("My_Patch: 1");
     window()->InjectReturn();
     EXPECT_EQ("My_Patch: 1", control->enteredText);

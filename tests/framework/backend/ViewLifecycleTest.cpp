@@ -31,7 +31,7 @@ TEST_F(BackendTest, OpeningTwiceKeepsOneViewAndClosingDestroysTheWindowAndStopsI
     EXPECT_EQ(1u, control->events.size());
 }
 
-TEST_F(BackendTest, FilePromptNeedsAWindowStartsOnTheDesktopKeepsItWhenCancelledAndOkGivesThePathAndItsFolder)
+TEST_F(BackendTest, FilePromptNeedsAWindowStartsOnTheDesktopKeepsItWhenCancelledOkGivesThePathAndSavingAddsTheExtension)
 {
     ROZ_String name("bank.syx"), dir;
     graphics->PromptForFile(&name, kFileSave, &dir, "syx mid");  // no window: nothing shown, the name emptied
@@ -51,23 +51,16 @@ TEST_F(BackendTest, FilePromptNeedsAWindowStartsOnTheDesktopKeepsItWhenCancelled
     graphics->PromptForFile(&name, kFileOpen, &dir, "syx");
     EXPECT_STREQ("/home/user/patches/Bank A.syx", name.Get());
     EXPECT_STREQ("/home/user/patches/", dir.Get());
-}
 
-TEST_F(BackendTest, SavePanelAddsTheAllowedExtensionToATypedName)
-{
-    openView();
     const struct {
         EFileAction action;
-        const char* types;
-        const char* answer;
-        const char* name;
-    } cases[] = {
+        const char *types, *answer, *name;
+    } cases[] = {  // a save panel adds the allowed extension to a typed name
         {kFileSave, "zt2", "/home/user/patches/My Bank", "/home/user/patches/My Bank.zt2"},
         {kFileSave, "mid zt2", "/home/user/patches/Old.ZT2", "/home/user/patches/Old.ZT2"},
         {kFileOpen, "zt2", "/home/user/patches.d/Bank", "/home/user/patches.d/Bank"},
     };
     for (const auto& c : cases) {
-        ROZ_String name, dir;
         headless->QueueFilePanelAnswer(c.answer);
         graphics->PromptForFile(&name, c.action, &dir, c.types);
         EXPECT_STREQ(c.name, name.Get());
@@ -78,8 +71,7 @@ TEST_F(BackendTest, OpenURLOpensWebAddressesAndExistingFilesOnly)
 {
     EXPECT_TRUE(graphics->OpenURL("https://example.invalid/support"));
     EXPECT_TRUE(graphics->OpenURL("/"));
-    // No URL can be made: done, nothing opens.
-    EXPECT_TRUE(graphics->OpenURL(""));
+    EXPECT_TRUE(graphics->OpenURL(""));  // no URL can be made: done, nothing opens
     EXPECT_TRUE(graphics->OpenURL("https://example.invalid/a page"));
     // A missing file fails, so a caller can fall back to another address.
     EXPECT_FALSE(graphics->OpenURL("/nonexistent/Marnvik-Zelto2X-User-Manual-v101.pdf"));

@@ -15,9 +15,7 @@ TEST(MidiQueueStress, ThreeWritersAndADrainingReaderLoseNothing)
     IMidiQueue queue(64);
     std::atomic<int> writersDone{0};
     std::vector<int> lastSeen(kWriters, -1);
-    int received = 0;
-    int torn = 0;
-    int outOfOrder = 0;
+    int received = 0, torn = 0, outOfOrder = 0;
 
     std::thread reader([&] {
         for (;;) {
@@ -31,8 +29,7 @@ TEST(MidiQueueStress, ThreeWritersAndADrainingReaderLoseNothing)
                 const IMidiMsg msg = *queue.Peek();
                 queue.Remove();
                 // Each message carries writer, sequence and a check byte.
-                const int writer = msg.mStatus & 0x0F;
-                const int seq = msg.mOffset;
+                const int writer = msg.mStatus & 0x0F, seq = msg.mOffset;
                 if (writer >= kWriters || msg.mData1 != (seq & 0x7F) || msg.mData2 != ((seq >> 7) & 0x7F)) {
                     ++torn;
                     continue;
@@ -61,7 +58,5 @@ TEST(MidiQueueStress, ThreeWritersAndADrainingReaderLoseNothing)
     for (std::thread& t : writers) t.join();
     reader.join();
 
-    EXPECT_EQ(torn, 0);
-    EXPECT_EQ(outOfOrder, 0);
-    EXPECT_EQ(received, kWriters * kPerWriter);
+    EXPECT_EQ((std::vector<int> {0, 0, kWriters * kPerWriter}), (std::vector<int> {torn, outOfOrder, received}));
 }

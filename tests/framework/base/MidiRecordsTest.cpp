@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "IPluginStructs.h"
@@ -17,16 +19,12 @@ std::vector<uint8_t> Bytes(const ByteChunk& chunk)
 
 TEST(MidiMsg, ProgramChangeKeepsEveryValueADataByte)
 {
-    const struct {
-        double value;
-        uint8_t program;
-    } cases[] = {{5 / 127.0, 5}, {1.0, 0x7F}, {200 / 127.0, 0x7F}, {-1.0, 0}, {std::nan(""), 0}};
-    for (const auto& c : cases) {
+    for (const auto& [value, program] : std::vector<std::pair<double, uint8_t>> {
+             {5 / 127.0, 5}, {1.0, 0x7F}, {200 / 127.0, 0x7F}, {-1.0, 0}, {std::nan(""), 0}}) {
         IMidiMsg msg(99);
-        msg.MakeProgramChangeMsg(c.value, 2);
-        EXPECT_EQ((std::vector<uint8_t>{msg.mStatus, msg.mData1, msg.mData2}),
-                  (std::vector<uint8_t>{0xC2, c.program, 0}))
-            << c.value;
+        msg.MakeProgramChangeMsg(value, 2);
+        EXPECT_EQ((std::vector<uint8_t> {msg.mStatus, msg.mData1, msg.mData2}), (std::vector<uint8_t> {0xC2, program, 0}))
+            << value;
     }
 }
 
@@ -55,10 +53,7 @@ TEST(ByteChunk, ValuesUseMachineOrderStringsTheirLengthFirstAndTheHeaderIsTffp)
     bool b = false;
     ROZ_String s;
     EXPECT_EQ(chunk.GetStr(&s, chunk.GetBool(&b, chunk.Get(&d2, chunk.Get(&i2, 0)))), 20);
-    EXPECT_EQ(i2, i);
-    EXPECT_EQ(d2, d);
-    EXPECT_TRUE(b);
-    EXPECT_STREQ(s.Get(), "abc");
+    EXPECT_EQ(std::make_tuple(i2, d2, b, std::string(s.Get())), std::make_tuple(i, d, true, std::string("abc")));
 
     ByteChunk header;
     ASSERT_TRUE(ByteChunk::InitChunkWithIPluginVer(&header));

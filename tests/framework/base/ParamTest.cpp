@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "IParam.h"
 
@@ -16,40 +17,34 @@ std::string Display(const IParam& p, double value, bool normalized = false)
 }
 }  // namespace
 
-TEST(Param, DegenerateRangesSpanOneStepOrNormaliseToZeroAndNeverGiveNaN)
+TEST(Param, ValuesSnapClampTurnNaNIntoTheMinimumAndDegenerateRangesSpanOneStepOrNormaliseToZero)
 {
-    IParam a, b, i, d;
+    IParam a, b, i, d, p, q;
     a.InitEnum("a", 0, 1);
     b.InitEnum("b", 0, 0);
     i.InitInt("i", 5, 5, 3);
-    EXPECT_EQ(a.GetMax(), 1.0);
-    EXPECT_EQ(b.GetMax(), 1.0);
-    EXPECT_EQ(i.GetMax(), 6.0);
     d.InitDouble("d", 2.0, 2.0, 2.0, 0.0);
-    EXPECT_EQ(d.GetNormalized(), 0.0);
+    EXPECT_EQ((std::vector<double> {1.0, 1.0, 6.0, 0.0}),
+              (std::vector<double> {a.GetMax(), b.GetMax(), i.GetMax(), d.GetNormalized()}));
     d.SetNormalized(0.7);  // a zero step must not snap into NaN either
     EXPECT_FALSE(std::isnan(d.Value()));
-}
-
-TEST(Param, ValuesSnapClampAndTurnNaNIntoTheMinimum)
-{
-    IParam p;
     p.InitInt("i", 0, 0, 10);
     p.SetNormalized(0.26);
     EXPECT_EQ(p.Value(), 3.0);
     EXPECT_DOUBLE_EQ(p.GetNormalized(), 0.3);
-    IParam q;
     q.InitDouble("d", 0.0, 0.0, 1.0, 0.1);
     q.InitInt("i", 0, 2, 8);  // the first kind stays
     EXPECT_EQ(q.Type(), IParam::kTypeDouble);
-    q.SetClamped(std::nan(""));
-    EXPECT_EQ(q.Value(), 2.0);
-    q.SetClamped(100.0);
-    EXPECT_EQ(q.Value(), 8.0);
-    q.Set(-9.0);  // stored outside the range: the normalised value is clamped
-    EXPECT_EQ(q.GetNormalized(), 0.0);
-    q.Set(9.0);
-    EXPECT_EQ(q.GetNormalized(), 1.0);
+    std::vector<double> seen;
+    for (double v : {std::nan(""), 100.0}) {
+        q.SetClamped(v);
+        seen.push_back(q.Value());
+    }
+    for (double v : {-9.0, 9.0}) {  // stored outside the range: the normalised value is clamped
+        q.Set(v);
+        seen.push_back(q.GetNormalized());
+    }
+    EXPECT_EQ(seen, (std::vector<double> {2.0, 8.0, 0.0, 1.0}));
 }
 
 TEST(Param, DisplayUsesThePrecisionOfTheStepOrTruncation)

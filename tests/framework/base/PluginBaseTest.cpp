@@ -52,14 +52,11 @@ TEST(PluginBase, ShortOrOutOfRangeParameterChunkClampsAndFailsAndANegativeStartI
     TestPlugin plug(5, 5);
     for (int i = 0; i < 5; ++i) plug.GetParam(i)->InitDouble("d", 7.0, 1.0, 9.0, 0.5);
     ByteChunk chunk;
-    const double values[] = {2.0, 99.5, -3.0};
-    for (double v : values) chunk.Put(&v);
+    for (double v : {2.0, 99.5, -3.0}) chunk.Put(&v);
     EXPECT_EQ(plug.UnserializeParams(&chunk, 0), -1);
-    EXPECT_EQ(plug.GetParam(0)->Value(), 2.0);
-    EXPECT_EQ(plug.GetParam(1)->Value(), 9.0);
-    EXPECT_EQ(plug.GetParam(2)->Value(), 1.0);
-    EXPECT_EQ(plug.GetParam(3)->Value(), 1.0);  // 0.0 clamped into the range
-    EXPECT_EQ(plug.GetParam(4)->Value(), 7.0);  // untouched
+    std::vector<double> values;
+    for (int i = 0; i < 5; ++i) values.push_back(plug.GetParam(i)->Value());
+    EXPECT_EQ(values, (std::vector<double> {2.0, 9.0, 1.0, 1.0, 7.0}));  // the fourth's 0.0 clamped, the fifth untouched
     EXPECT_TRUE(plug.changes.empty());
     EXPECT_EQ(plug.UnserializeParams(&chunk, -1), -1);
 }

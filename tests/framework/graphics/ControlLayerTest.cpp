@@ -20,9 +20,12 @@ struct Layers : ::testing::Test {
     static bool greyed(ControlLayer* layer) { return layer->GetControl(0)->IsGrayed(); }
 };
 
-TEST_F(Layers, ShowingShowsOnlyTheSelectedBranchAndHidingHidesAll)
+TEST_F(Layers, ShowingShowsOnlyTheSelectedBranchHidingHidesAllAndHitsPreferTheLastChildLayerOverOwnControls)
 {
-    EXPECT_FALSE(parent.IsVisible());  // new layers start hidden
+    auto* own = new ProbeControl(&plug, IRECT(0, 0, 10, 10));
+    parent.AddControl(own);
+    EXPECT_EQ(parent.isHit(5, 5), nullptr);  // new layers start hidden
+    EXPECT_FALSE(parent.IsVisible());
     ControlLayer* one = child(1);
     ControlLayer* two = child(2);
     ControlLayer* three = child(3);
@@ -36,25 +39,24 @@ TEST_F(Layers, ShowingShowsOnlyTheSelectedBranchAndHidingHidesAll)
     EXPECT_FALSE(below->IsVisible());
     EXPECT_TRUE(one->IsVisible());  // left as it was
     EXPECT_FALSE(two->IsVisible());
+    EXPECT_EQ(parent.isHit(5, 5), selectedBelow->GetControl(0));  // the last shown child layer, its children first
     parent.Hide(true);
     EXPECT_FALSE(one->IsVisible() || two->IsVisible() || three->IsVisible() || selectedBelow->IsVisible());
+    parent.Hide(false);
+    three->Hide(true);
+    EXPECT_EQ(parent.isHit(5, 5), own);
 }
 
-TEST_F(Layers, UngreyingReachesOnlyTheSelectedChild)
+TEST_F(Layers, UngreyingReachesOnlyTheSelectedChildAndUserArpGreysStepRowsBeyondTheLimitShowingTheLowIds)
 {
-    ControlLayer* one = child(1);
+    ControlLayer* low = child(5);
     ControlLayer* two = child(2);
     parent.SetSelectedChildId(2);
     parent.GrayOut(true);
-    EXPECT_TRUE(greyed(one) && greyed(two));
+    EXPECT_TRUE(greyed(low) && greyed(two));
     parent.GrayOut(false);
-    EXPECT_TRUE(greyed(one));
-    EXPECT_FALSE(greyed(two));
-}
-
-TEST_F(Layers, UserArpGreysStepRowsBeyondTheLimitAndShowsTheRowsWithTheLowIds)
-{
-    ControlLayer* low = child(5);
+    EXPECT_TRUE(greyed(low) && !greyed(two));
+    low->GrayOut(false);
     ControlLayer* within = child(208);
     ControlLayer* beyond = child(209);
     ControlLayer* last = child(252);
@@ -73,22 +75,6 @@ TEST_F(Layers, UserArpGreysStepRowsBeyondTheLimitAndShowsTheRowsWithTheLowIds)
     parent.showMultiLayers(200);
     EXPECT_TRUE(low->IsVisible() && within->IsVisible() && last->IsVisible());
     EXPECT_FALSE(other->IsVisible());
-}
-
-TEST_F(Layers, HitPrefersLastChildLayerOverEarlierOnesAndOwnControls)
-{
-    auto* own = new ProbeControl(&plug, IRECT(0, 0, 10, 10));
-    parent.AddControl(own);
-    EXPECT_EQ(parent.isHit(5, 5), nullptr);  // hidden
-    ControlLayer* first = child(1);
-    ControlLayer* second = child(1);
-    parent.SetSelectedChildId(1);
-    parent.Hide(false);
-    EXPECT_EQ(parent.isHit(5, 5), second->GetControl(0));
-    second->Hide(true);
-    EXPECT_EQ(parent.isHit(5, 5), first->GetControl(0));
-    first->Hide(true);
-    EXPECT_EQ(parent.isHit(5, 5), own);
 }
 
 }  // namespace

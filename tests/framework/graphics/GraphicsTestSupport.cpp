@@ -23,11 +23,6 @@ void TestPlug::SetParameterFromGUI2(int idx, double normalizedValue)
     IPluginBase::SetParameterFromGUI2(idx, normalizedValue);
 }
 
-void TestGraphics::addImage(const std::string& name, int w, int h, unsigned int packedColour)
-{
-    mImages[name] = Image{w, h, {packedColour}};
-}
-
 void TestGraphics::addStrip(const std::string& name, int w, int frameH, const std::vector<unsigned int>& colours)
 {
     mImages[name] = Image{w, frameH, colours};

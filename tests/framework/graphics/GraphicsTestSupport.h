@@ -39,9 +39,7 @@ class TestGraphics : public IGraphics {
 public:
     TestGraphics(IPluginBase* plug, int w, int h, int fps = 0) : IGraphics(plug, w, h, fps) {}
 
-    // Registers an image of w x h filled with colour under name.
-    void addImage(const std::string& name, int w, int h, unsigned int packedColour);
-    // Registers a vertical strip of frames w x frameH, frame i filled with colours[i].
+    // Registers a vertical strip of frames w x frameH under name, frame i filled with colours[i].
     void addStrip(const std::string& name, int w, int frameH, const std::vector<unsigned int>& colours);
     // The index the next popup menus answer with; -1 dismisses.
     void scriptMenuChoice(int index) { mMenuIndex = index; }

@@ -40,35 +40,23 @@ TEST_F(Events, LastFlatControlWinsLayersLieOverThemAndHiddenOrGreyedFlatOnesAreN
     EXPECT_EQ(gui.HitTest(20, 20), inLayer);
 }
 
-TEST_F(Events, MouseDownCapturesAndInformsHostUntilMouseUp)
+TEST_F(Events, MouseDownCapturesAndInformsHostUntilMouseUpDragsSkipZeroMovementAndKeysGoUnderTheMouseOnly)
 {
     ProbeControl* c = attach(IRECT(0, 0, 50, 50), 3);
     gui.OnMouseUp(150, 90, &left);  // nothing captured or under the mouse: nothing happens
+    gui.OnMouseDrag(12, 8, &left);
     EXPECT_EQ(c->ups, 0);
     EXPECT_TRUE(plug.ends.empty());
     gui.OnMouseDown(10, 10, &left);
     EXPECT_EQ(gui.GetMouseCapture(), c);
     EXPECT_EQ(plug.begins, std::vector<int>{3});
+    for (const auto& [x, y] : {std::pair(10, 10), std::pair(12, 7), std::pair(15, 7)})
+        gui.OnMouseDrag(x, y, &left);
+    EXPECT_EQ(c->drags, (std::vector<std::pair<int, int>>{{2, -3}, {3, 0}}));
     gui.OnMouseUp(150, 90, &left);  // outside: still the captured control
     EXPECT_EQ(c->ups, 1);
     EXPECT_EQ(plug.ends, std::vector<int>{3});
     EXPECT_EQ(gui.GetMouseCapture(), nullptr);
-}
-
-TEST_F(Events, DragDeliversDeltasAndSkipsZeroMovement)
-{
-    ProbeControl* c = attach(IRECT(0, 0, 50, 50));
-    gui.OnMouseDrag(12, 8, &left);  // no capture
-    gui.OnMouseDown(10, 10, &left);
-    gui.OnMouseDrag(10, 10, &left);
-    gui.OnMouseDrag(12, 7, &left);
-    gui.OnMouseDrag(15, 7, &left);
-    EXPECT_EQ(c->drags, (std::vector<std::pair<int, int>>{{2, -3}, {3, 0}}));
-}
-
-TEST_F(Events, KeysGoToTheControlUnderTheMouseOnly)
-{
-    ProbeControl* c = attach(IRECT(0, 0, 50, 50));
     EXPECT_FALSE(gui.OnKeyDown(150, 90, 5));
     EXPECT_TRUE(gui.OnKeyDown(10, 10, 1));
     EXPECT_EQ(c->keys, std::vector<int>{1});

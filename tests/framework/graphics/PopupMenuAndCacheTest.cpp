@@ -7,8 +7,15 @@
 
 namespace {
 
-TEST(PopupMenu, AddItemInsertsBeforeIndexAndOutOfRangeIndexesGiveNothing)
+TEST(PopupMenu, AddItemInsertsBeforeIndexOutOfRangeIndexesGiveNothingAndSubmenusOutliveTheirMenu)
 {
+    IPopupMenu sub;
+    sub.AddItem("x");
+    {
+        IPopupMenu top;
+        top.AddItem("more", &sub);
+    }
+    EXPECT_STREQ(sub.GetItemText(0), "x");
     IPopupMenu menu;
     for (const char* t : {"b", "c"}) menu.AddItem(t);
     menu.AddItem("a", 0);
@@ -37,23 +44,11 @@ TEST(PopupMenu, CheckItemAloneUnticksTheOthers)
     EXPECT_FALSE(menu.IsItemChecked(1));
 }
 
-TEST(PopupMenu, DestroyingAMenuLeavesItsSubmenusAlive)
-{
-    IPopupMenu sub;
-    sub.AddItem("x");
-    {
-        IPopupMenu top;
-        top.AddItem("more", &sub);
-    }
-    EXPECT_STREQ(sub.GetItemText(0), "x");
-}
-
 TEST(BitmapCache, InstancesAtDifferentScalesGetTheirOwnCopiesAndMissingImagesCacheNothing)
 {
     TestPlug plug;
     TestGraphics small(&plug, 10, 10), large(&plug, 10, 10);
-    small.addImage("panel.png", 40, 20, 0xff);
-    large.addImage("panel.png", 40, 20, 0xff);
+    for (TestGraphics* graphics : {&small, &large}) graphics->addStrip("panel.png", 40, 20, {0xff});
     EXPECT_EQ(small.LoadIBitmap(9002, "panel.png", 0.75).W, 30);
     EXPECT_EQ(large.LoadIBitmap(9002, "panel.png", 1.25).W, 50);
     EXPECT_EQ(small.getImageById(9002).W, 30);

@@ -129,17 +129,6 @@ TEST_F(Controls, AChangeMadeWithOneControlShowsOnTheOtherControlsOfItsParameter)
     EXPECT_EQ(0.0, plug.GetParam(1)->Value());
 }
 
-TEST_F(Controls, TextControlRedrawsOnlyForANewText)
-{
-    ITextControl value(&plug, IRECT(0, 0, 50, 10), &style, "42");
-    value.SetClean();  // a changed text is drawn on two frames
-    value.SetClean();
-    value.SetTextFromPlug("42");
-    EXPECT_FALSE(value.IsDirty());
-    value.SetTextFromPlug("43");
-    EXPECT_TRUE(value.IsDirty());
-}
-
 TEST_F(Controls, CaptionShowsLongTextsAndLabelsWholeAndItsMenuTicksAndTakesTheChoice)
 {
     IParam* p = plug.GetParam(2);
