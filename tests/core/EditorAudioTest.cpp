@@ -57,7 +57,7 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
     EXPECT_FALSE(editor->transportRunning);  // the value display reads it
 }
 
-TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHostBufferDueOnesAreDiscarded)
+TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderWithoutTheHostBufferDueOnesAreDiscardedABusyPortKeepsThem)
 {
     struct Case {
         bool hostBuffer;
@@ -78,10 +78,10 @@ TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHost
         EXPECT_EQ(c.sentFirstBlock, sentData1());
         EXPECT_EQ(c.left, editor->midiQueue.ToDo());
     }
-}
-
-TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
-{
+    // A busy port keeps them queued in their order.
+    editor->clearWire();
+    editor->midiQueue.Clear();
+    queued = 0;
     editor->toDAWBuffer = true;
     editor->dawOffset = 512;
     queue({0, 10});

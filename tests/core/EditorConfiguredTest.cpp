@@ -85,8 +85,8 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 
 // Every index of the parameter table (kTimbreLED, 306, the last) has a parameter and none is the host's; start-up starts
 // no worker and leaves only threads that wait (the render thread's job dispatcher, the MIDI input); the first-run notice
-// shows only for "no".
-TEST(EditorConfigured, StartsWithItsParametersNoWorkerAndNoNoticeUnlessNotSeen)
+// shows only for "no"; the large view's progress overlay is the image table's picture, decoded only once.
+TEST(EditorConfigured, StartsWithItsParametersNoWorkerNoNoticeUnlessNotSeenAndTheOverlayOfItsSize)
 {
     const auto threads = [] {
         std::set<std::pair<std::string, std::string>> named;  // id, name
@@ -99,26 +99,20 @@ TEST(EditorConfigured, StartsWithItsParametersNoWorkerAndNoNoticeUnlessNotSeen)
     };
     for (const char* seen : {"yes", ""}) {
         const auto before = threads();
-        ConfiguredEditor configured("normal", seen);
+        ConfiguredEditor configured(*seen ? "normal" : "large", seen);
         for (const auto& thread : threads())
             EXPECT_TRUE(before.count(thread) || thread.second == MIDIMessageManager::kDispatcherThreadName ||
                         thread.second == platform::kMidiInputThreadName) << thread.second;
         Zelto2X& editor = *configured.editor;
         EXPECT_EQ(std::pair(kTimbreLED + 1, 0), std::pair(editor.NParams(), editor.NAutomatableParams()));
         EXPECT_FALSE(editor.findLayer("firstRunNotification")->IsVisible()) << seen;
+        if (!*seen) {  // large: the progress overlay's picture is the image table's copy, covering the whole view
+            ASSERT_NE(nullptr, editor.progressIndicator);
+            const IBitmap& picture = static_cast<ProgressIndicator*>(editor.progressIndicator)->overlay;
+            EXPECT_EQ((std::pair<int, int> {1875, 946}), (std::pair<int, int> {picture.W, picture.H}));
+            EXPECT_EQ(editor.GetGUI()->getImageById(118).mData, picture.mData);
+        }
     }
-}
-
-// The progress overlay's picture is the image table's copy at the interface
-// size: it covers the whole large view, and the picture is decoded only once.
-TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView)
-{
-    ConfiguredEditor configured("large");
-    Zelto2X* editor = configured.editor.get();
-    ASSERT_NE(nullptr, editor->progressIndicator);
-    const IBitmap& picture = static_cast<ProgressIndicator*>(editor->progressIndicator)->overlay;
-    EXPECT_EQ((std::pair<int, int> {1875, 946}), (std::pair<int, int> {picture.W, picture.H}));
-    EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
 }
 
 // Every control action of the bundled configuration, sent to the simulated synth (its own reading of the protocol),
@@ -179,54 +173,16 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
     quietly([&] { editor.reset(); });
 }
 
-// The pattern page's step rows are greyed and un-greyed by id when the tab
-// opens; the tempo pair must stay as the clock source left it.
-TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNotUse)
-{
-    ConfiguredEditor configured;
-    Zelto2X* editor = configured.editor.get();
-    ASSERT_TRUE(editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
-    for (int midiClock : {1, 0}) {
-        configured.setFromGUI(kMainTab, 2);
-        configured.setFromGUI(kGlobalClock, midiClock);
-        configured.setFromGUI(kMainTab, 3);
-        EXPECT_EQ(midiClock == 1, editor->paramControl(kArpTempo)->IsGrayed()) << midiClock;
-        EXPECT_EQ(midiClock == 0, editor->paramControl(kArpClock)->IsGrayed()) << midiClock;
-    }
-}
-
-// Controls show what their parameter holds whoever set it: the host (a menu, a
-// knob and a switch that start at 0), the editor storing a value itself (the
-// device ID the synth answered with), a command choosing the tab.
-TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
-{
-    ConfiguredEditor configured;
-    Zelto2X* editor = configured.editor.get();
-    using Road = std::function<void(Zelto2X&, int, double)>;
-    const Road host = [](Zelto2X& e, int p, double v) {
-        IPluginAU::SetParamProc(&e, p, kAudioUnitScope_Global, 0, float(v), 0);
-    };
-    const Road stored = [](Zelto2X& e, int p, double v) { e.setParamValueClamped(p, v); };
-    const Road command = [](Zelto2X& e, int, double) { e.SetParameterFromGUI(kShowLibrarian, 1.0); };
-    const std::tuple<Road, int, double> rows[] = {{host, kFilterType, 2}, {host, kFilterResonance, 90},
-        {host, kOscillator2Sync, 1}, {stored, kGlobalDeviceID, 3}, {command, kMainTab, 1}};
-    for (const auto& [road, param, value] : rows) {
-        IControl* control = editor->paramControl(param);
-        ASSERT_NE(nullptr, control) << param;
-        control->SetClean();
-        control->SetClean();
-        quietly([&, &road = road, param = param, value = value] { road(*editor, param, value); });
-        EXPECT_TRUE(control->IsDirty()) << param;
-        EXPECT_EQ(value, editor->paramValue(param)) << param;
-        EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
-    }
-}
-
-// A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
-// status text stays, no command's name shows and a command that sends nothing does not ask for a port; values the
-// user sets show with their names (the ungrouped DAW offset knob among them), and a value meant for the synth asks
-// for a port.
-TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfACommand)
+// One editor with the first-run notice seen, in turn:
+// - A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
+//   status text stays, no command's name shows and a command that sends nothing does not ask for a port; values the
+//   user sets show with their names (the ungrouped DAW offset knob among them), and a value meant for the synth asks
+//   for a port.
+// - The pattern page's step rows are greyed and un-greyed by id when the tab opens; the tempo pair must stay as the
+//   clock source left it.
+// - Controls show what their parameter holds whoever set it: the host (a menu, a knob and a switch that start at 0),
+//   the editor storing a value itself (the device ID the synth answered with), a command choosing the tab.
+TEST(EditorConfigured, StatusDisplayNamesNoCommandTheArpTabGreysTheUnusedTempoAndControlsShowTheirValueHoweverSet)
 {
     ConfiguredEditor configured;
     Zelto2X* editor = configured.editor.get();
@@ -246,6 +202,32 @@ TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfA
         configured.setFromGUI(row.param, row.after);
         EXPECT_EQ(row.name, editor->paramTextControl(kControlDisplayName)->GetTextString()) << row.param;
         EXPECT_EQ(row.line, editor->paramTextControl(kControlDisplayValue)->GetTextString()) << row.param;
+    }
+    ASSERT_TRUE(editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
+    for (int midiClock : {1, 0}) {
+        configured.setFromGUI(kMainTab, 2);
+        configured.setFromGUI(kGlobalClock, midiClock);
+        configured.setFromGUI(kMainTab, 3);
+        EXPECT_EQ(midiClock == 1, editor->paramControl(kArpTempo)->IsGrayed()) << midiClock;
+        EXPECT_EQ(midiClock == 0, editor->paramControl(kArpClock)->IsGrayed()) << midiClock;
+    }
+    using Road = std::function<void(Zelto2X&, int, double)>;
+    const Road host = [](Zelto2X& e, int p, double v) {
+        IPluginAU::SetParamProc(&e, p, kAudioUnitScope_Global, 0, float(v), 0);
+    };
+    const Road stored = [](Zelto2X& e, int p, double v) { e.setParamValueClamped(p, v); };
+    const Road command = [](Zelto2X& e, int, double) { e.SetParameterFromGUI(kShowLibrarian, 1.0); };
+    const std::tuple<Road, int, double> roads[] = {{host, kFilterType, 2}, {host, kFilterResonance, 90},
+        {host, kOscillator2Sync, 1}, {stored, kGlobalDeviceID, 3}, {command, kMainTab, 1}};
+    for (const auto& [road, param, value] : roads) {
+        IControl* control = editor->paramControl(param);
+        ASSERT_NE(nullptr, control) << param;
+        control->SetClean();
+        control->SetClean();
+        quietly([&, &road = road, param = param, value = value] { road(*editor, param, value); });
+        EXPECT_TRUE(control->IsDirty()) << param;
+        EXPECT_EQ(value, editor->paramValue(param)) << param;
+        EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
     }
 }
 

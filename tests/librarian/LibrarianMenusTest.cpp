@@ -25,31 +25,6 @@ TEST(BankDisplayName, LongNamesAreShortenedWithARunningNumber)
     }
 }
 
-TEST_F(LibrarianEditorTest, SearchAfterCategoriesOverwritesOnlyTheLowerEntriesItHas)
-{
-    editor->lowerShowsCategories = true;
-    editor->patchTypeChanged(0, 1, false);
-    IParam* lower = editor->GetParam(kPatchSelectionListLower);
-    const int categories = static_cast<int>(library->categoryFiles.size());
-    ASSERT_GT(categories, 3);
-    const std::string lastCategory = lower->GetDisplayText(categories - 1);
-
-    library->createNewSearchPatchFiles("ALPHA");
-    editor->lowerShowsCategories = false;
-    editor->lowerShowsSearch = true;
-    editor->patchTypeChanged(0, 4, false);
-    const int results = static_cast<int>(library->searchFiles.size());
-    ASSERT_LT(results, categories);
-    EXPECT_EQ(library->searchFiles[0]->fileName, lower->GetDisplayText(0));
-    EXPECT_EQ(lastCategory, lower->GetDisplayText(categories - 1));
-    EXPECT_EQ(results, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
-    EXPECT_EQ("Alpha.zt2", editor->GetParam(kPatchSelectionListUpper)->GetDisplayText(0));
-    library->upperSelection = 1;  // an unknown kind: only the selections go back to the first bank
-    editor->patchTypeChanged(0, 2, false);
-    EXPECT_EQ(0, library->upperSelection);
-    EXPECT_EQ(results, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
-}
-
 TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
 {
     choose(editor->leftPatchPopupMenu, "Beta.zt2");
@@ -67,23 +42,36 @@ TEST_F(LibrarianEditorTest, BankTreeChoiceSelectsTheBankByItsIndexAndNames)
     EXPECT_EQ("1 BETA 1        ", std::to_string(library->upperSelection) + " " + view->slotText(0, 0));
 }
 
-TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerList)
+// A search after categories overwrites only the lower list's entries it has.
+TEST_F(LibrarianEditorTest, LowerTreesOfCategoriesAndSearchResultsFillTheLowerListWithTheirOwnEntries)
 {
     library->createNewSearchPatchFiles("ALPHA 1");  // ALPHA 1, 10..19, 100: one result bank
-    for (const bool categories : {true, false}) {
-        editor->lowerShowsCategories = categories;
-        editor->lowerShowsSearch = !categories;
-        editor->patchTypeChanged(0, categories ? 1 : 4, false);
+    IParam* lower = editor->GetParam(kPatchSelectionListLower);
+    const int categories = static_cast<int>(library->categoryFiles.size());
+    ASSERT_GT(categories, 3);
+    std::string lastCategory;
+    for (const bool showCategories : {true, false}) {
+        editor->lowerShowsCategories = showCategories;
+        editor->lowerShowsSearch = !showCategories;
+        editor->patchTypeChanged(0, showCategories ? 1 : 4, false);
+        lastCategory = showCategories ? lower->GetDisplayText(categories - 1) : lastCategory;
         library->menuSelection = -1;  // only a choice sets it again
-        choose(categories ? static_cast<IControl*>(editor->rightCategoryPopupMenu) : editor->rightSearchPopupMenu,
-               categories ? "1/0" : "0");
-        const PatchFileList& files = categories ? library->categoryFiles : library->searchFiles;
+        choose(showCategories ? static_cast<IControl*>(editor->rightCategoryPopupMenu) : editor->rightSearchPopupMenu,
+               showCategories ? "1/0" : "0");
+        const PatchFileList& files = showCategories ? library->categoryFiles : library->searchFiles;
         const int chosen = library->menuSelection;
-        ASSERT_TRUE(chosen >= 0 && chosen < static_cast<int>(files.size())) << categories;
+        ASSERT_TRUE(chosen >= 0 && chosen < static_cast<int>(files.size())) << showCategories;
         EXPECT_EQ(files[size_t(chosen)]->fileName + "|" + files[size_t(chosen)]->patches[0].name,
-                  editor->lowerBankName + "|" + view->slotText(1, 0)) << categories;
+                  editor->lowerBankName + "|" + view->slotText(1, 0)) << showCategories;
     }
     EXPECT_EQ("ALPHA 1       ALPHA 10      ", view->slotText(1, 0) + view->slotText(1, 1));
+    EXPECT_EQ(library->searchFiles[0]->fileName + "|" + lastCategory,
+              lower->GetDisplayText(0) + "|" + lower->GetDisplayText(categories - 1));
+    EXPECT_EQ("Alpha.zt2", editor->GetParam(kPatchSelectionListUpper)->GetDisplayText(0));
+    library->upperSelection = 1;  // an unknown kind: only the selections go back to the first bank
+    editor->patchTypeChanged(0, 2, false);
+    EXPECT_EQ(0, library->upperSelection);
+    EXPECT_EQ(1, editor->GetParam(kCurrentOpenPatchBankR)->GetNDisplayTexts());
 }
 
 TEST_F(LibrarianEditorTest, StaleMenuItemKeepsTheSelection)
