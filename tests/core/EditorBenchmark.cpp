@@ -9,8 +9,8 @@
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <sys/resource.h>
-#include <time.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -31,24 +31,11 @@ using namespace librarytest;
 const TempDataFolder& dataFolder()
 {
     static TempDataFolder data;
-    static const bool written = [] {
-        for (int f = 0; f < 50; ++f)
-            writeFile(data.patches() + "/Bank " + std::to_string(f) + ".zt2",
-                      concat(currentDumps(100, "B" + std::to_string(f) + " ")));
-        return true;
-    }();
-    (void)written;
+    for (static int f = 0; f < 50; ++f)
+        writeFile(data.patches() + "/Bank " + std::to_string(f) + ".zt2",
+                  concat(currentDumps(100, "B" + std::to_string(f) + " ")));
     return data;
 }
-
-double secondsOf(clockid_t clock)
-{
-    timespec now {};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-bool moduleLoaded() { return host::ModuleWindowSystem() != nullptr; }
 
 // The headless window system and the UI settings file's interface size: "normal" (scale 1) or "large" (1.25).
 void prepare(bool large)
@@ -77,18 +64,19 @@ void BM_HostProcessStartToFirstFrame(benchmark::State& state)
                                 "' '" ZELTO2X_BUNDLE "' 2>/dev/null";
     double cpuTotal = 0.0;
     for (auto _ : state) {
-        const double cpu0 = cpuSecondsOfChildren(), wall0 = secondsOf(CLOCK_MONOTONIC);
+        const double cpu0 = cpuSecondsOfChildren();
+        const auto wall0 = std::chrono::steady_clock::now();
         std::FILE* fromHost = popen(command.c_str(), "r");
         char line[256] = "";
         bool shown = false;
         while (!shown && fromHost && std::fgets(line, sizeof line, fromHost) && std::string(line).rfind("ok", 0) == 0)
             shown = std::string(line).rfind("ok headless", 0) == 0;
-        const double wall = secondsOf(CLOCK_MONOTONIC) - wall0;
+        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wall0;
         if (fromHost)
             pclose(fromHost);
         if (!shown)
             return state.SkipWithError("the host program did not show the editor's view");
-        state.SetIterationTime(wall);
+        state.SetIterationTime(wall.count());
         cpuTotal += cpuSecondsOfChildren() - cpu0;
     }
     state.counters["cpu_ms"] = benchmark::Counter(cpuTotal * 1000.0, benchmark::Counter::kAvgIterations);
@@ -103,7 +91,7 @@ constexpr int kPanelBackgroundImage = 102;  // main-frame-bg.png, attached by th
 bool bundleModuleLoaded()
 {
     host::PluginHost pluginHost;
-    return moduleLoaded() || (pluginHost.loadBundle(ZELTO2X_BUNDLE).ok() && moduleLoaded());
+    return host::ModuleWindowSystem() || (pluginHost.loadBundle(ZELTO2X_BUNDLE).ok() && host::ModuleWindowSystem());
 }
 
 // The real editor's panel as the editor builds it (its own surface, layers

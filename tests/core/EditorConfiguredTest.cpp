@@ -22,13 +22,18 @@ using namespace coretest;
 
 namespace {
 
-// The editor built with the UI settings lines (size, first-run notice seen), closed quietly at the end.
+// The editor built with the UI settings lines (size, first-run notice seen; a size of null: the data folder's "Patches"
+// is a file), closed quietly at the end.
+template <class Editor = Zelto2X>
 struct ConfiguredEditor {
     explicit ConfiguredEditor(const char* size = "normal", const char* seen = "yes")
     {
         EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-        folder.write(kSettingsFile, std::string("normal\n") + size + "\n" + seen + "\n\n");
-        log = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+        if (size)
+            folder.write(kSettingsFile, std::string("normal\n") + size + "\n" + seen + "\n\n");
+        else
+            folder.write("Patches", "a file where the library folder belongs");
+        log = quietly([&] { editor = std::make_unique<Editor>(); });
     }
     ~ConfiguredEditor() { quietly([&] { editor.reset(); }); }
     void setFromGUI(int param, double value)
@@ -37,15 +42,19 @@ struct ConfiguredEditor {
     }
 
     DataFolder folder;
-    std::unique_ptr<Zelto2X> editor;
+    std::unique_ptr<Editor> editor;
     std::string log;
+};
+
+struct PlainEditor : Zelto2X {
+    PlainEditor() : Zelto2X(IPluginInstanceInfo()) {}
 };
 
 }  // namespace
 
 TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 {
-    ConfiguredEditor configured("normal", "no");
+    ConfiguredEditor<PlainEditor> configured("normal", "no");
     Zelto2X* editor = configured.editor.get();
     EXPECT_EQ(std::string::npos, configured.log.find("missing from the configuration")) << configured.log;
     ASSERT_TRUE(editor->findLayer("firstRunNotification") && editor->findLayer("aboutWindow"));
@@ -99,7 +108,7 @@ TEST(EditorConfigured, StartsWithItsParametersNoWorkerNoNoticeUnlessNotSeenAndTh
     };
     for (const char* seen : {"yes", ""}) {
         const auto before = threads();
-        ConfiguredEditor configured(*seen ? "normal" : "large", seen);
+        ConfiguredEditor<PlainEditor> configured(*seen ? "normal" : "large", seen);
         for (const auto& thread : threads())
             EXPECT_TRUE(before.count(thread) || thread.second == MIDIMessageManager::kDispatcherThreadName ||
                         thread.second == platform::kMidiInputThreadName) << thread.second;
@@ -120,11 +129,8 @@ TEST(EditorConfigured, StartsWithItsParametersNoWorkerNoNoticeUnlessNotSeenAndTh
 // performance controllers have no byte and leave the sound alone.
 TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsParameter)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write(kSettingsFile, "normal\nnormal\nno\n\n");
-    std::unique_ptr<RecordingEditor> editor;
-    quietly([&] { editor = std::make_unique<RecordingEditor>(); });
+    ConfiguredEditor<RecordingEditor> configured("normal", "no");
+    RecordingEditor* editor = configured.editor.get();
     editor->midiOutSet = editor->pluginReady = true;
     editor->GetParam(kDeviceOutSelection)->Set(1.0);  // an output chosen
     // Global bytes and the offset the global dump's decoding takes off (poly chain: no byte, index 0 and 1).
@@ -170,7 +176,6 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
     }
     EXPECT_EQ(112, sysExActions);  // one for each template of the SysEx map
     EXPECT_EQ(4, controllerActions);
-    quietly([&] { editor.reset(); });
 }
 
 // One editor with the first-run notice seen, in turn:
@@ -184,7 +189,7 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
 //   the editor storing a value itself (the device ID the synth answered with), a command choosing the tab.
 TEST(EditorConfigured, StatusDisplayNamesNoCommandTheArpTabGreysTheUnusedTempoAndControlsShowTheirValueHoweverSet)
 {
-    ConfiguredEditor configured;
+    ConfiguredEditor<PlainEditor> configured;
     Zelto2X* editor = configured.editor.get();
     ASSERT_TRUE(editor->paramTextControl(kControlDisplayName) && editor->paramTextControl(kControlDisplayValue));
     struct Row {
@@ -233,16 +238,12 @@ TEST(EditorConfigured, StatusDisplayNamesNoCommandTheArpTabGreysTheUnusedTempoAn
 
 TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write("Patches", "a file where the library folder belongs");
-    std::unique_ptr<Zelto2X> editor;
-    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ConfiguredEditor<PlainEditor> configured(nullptr);
+    const auto& editor = configured.editor;
     ASSERT_TRUE(editor->paramTextControl(kControlDisplayName));
     EXPECT_EQ("Patches folder NOT created!|Check folder rights",
         editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
             editor->paramTextControl(kControlDisplayValue)->GetTextString());
-    quietly([&] { editor.reset(); });
 }
 
 // The window and settings commands from a fresh editor on tab 0 with the first-run notice up, the global settings sent
@@ -251,7 +252,6 @@ TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
 // before the command may open a window.
 TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSettingsAndSendTheSound)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
     const std::string start = "normal\nnormal\nno\n\n";
     struct Row {
         std::pair<int, double> before, command;
@@ -284,11 +284,9 @@ TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSetti
         SCOPED_TRACE(testing::Message() << row.command.first << " = " << row.command.second);
         dovor::SteppedClock clock;
         dovor::SetVirtualClock(&clock);
-        DataFolder folder;
-        folder.write(kSettingsFile, start);
-        std::unique_ptr<RecordingEditor> editor;
+        ConfiguredEditor<RecordingEditor> configured("normal", "no");
+        const auto& editor = configured.editor;
         quietly([&] {
-            editor = std::make_unique<RecordingEditor>();
             editor->SetParameterFromGUI(kMainTab, 0.0);
             if (row.before.first)
                 editor->SetParameterFromGUI(row.before.first, row.before.second);
@@ -311,13 +309,12 @@ TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSetti
         for (const std::string& window : row.windows)
             EXPECT_EQ(window[0] == '+', editor->findLayer(window.substr(1))->IsVisible()) << window;
         EXPECT_FALSE(editor->findLayer("PROGRESS")->IsVisible());
-        EXPECT_EQ(row.settings, folder.read(kSettingsFile));
+        EXPECT_EQ(row.settings, configured.folder.read(kSettingsFile));
         EXPECT_EQ(row.status, editor->paramTextControl(kControlDisplayName)->GetTextString());
         std::string sent;
         for (size_t i = 0; i < editor->wire().size(); ++i)
             sent += std::to_string(editor->wire()[i].size()) + "@" + std::to_string(editor->times()[i]);
         EXPECT_EQ(row.sent, sent);
-        quietly([&] { editor.reset(); });
-        dovor::SetVirtualClock(nullptr);
     }
+    dovor::SetVirtualClock(nullptr);
 }
