@@ -111,7 +111,7 @@ TEST_F(Commands, RenameStoresTheCleanedNameWithANewChecksumAndNeedsAWholeSound)
     EXPECT_FALSE(editor->midiMessageManager->libraryRequest.libraryRequestActive);
 }
 
-TEST_F(Commands, LowerBankStepsStayWithinTheRealListAndKeepTheFileName)
+TEST_F(Commands, BankStepsStayWithinTheRealListKeepTheFileNameAndTheUpperOneWaitsForUnsavedChanges)
 {
     const std::tuple<int, double, double> cases[] = {{kLibLowerNextBank, 1, 2}, {kLibLowerNextBank, 2, 0},
         {kLibLowerPreviousBank, 0, 2}, {kLibLowerPreviousBank, 2, 1}, {kLibLowerPreviousBank, 150, 2}};
@@ -125,10 +125,7 @@ TEST_F(Commands, LowerBankStepsStayWithinTheRealListAndKeepTheFileName)
     // A list selection outside the banks keeps the names.
     press(kPatchSelectionListLower, 9);
     EXPECT_EQ(editor->lowerBankName, "bank C.syx");
-}
-
-TEST_F(Commands, UpperBankStepIsRefusedWhileTheBankHasUnsavedChanges)
-{
+    // The upper bank steps only without unsaved changes.
     editor->GetParam(kBankEditUnsaved)->Set(1);
     press(kLibUpperNextBank);
     EXPECT_EQ(nameLine->GetTextString(), "Save bank or Discard changes!");

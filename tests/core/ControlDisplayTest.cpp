@@ -69,17 +69,14 @@ TEST_F(ValueDisplay, ListFamiliesShowTheEntryOfTheValueAndClockedLfoSpeedEveryFo
     EXPECT_EQ(" [12]", show(kLFO1Speed, 12));
 }
 
-TEST_F(ValueDisplay, CommandsSelectorsTheSearchAndChangesBeforeTheEditorIsReadyNeverReachTheLines)
+TEST_F(ValueDisplay, CommandsSelectorsTheSearchUnnamedOnesWhilePlayingAndChangesBeforeTheEditorIsReadyNeverShow)
 {
     for (int param : {kMainTab, kPatchName, kCancelDataRequestParam, kDeviceOutSelection, kPatchSearch,
              kPatchSearchString, kPatchSelectionListLower})
         EXPECT_EQ("-: -", show(param, 1)) << param;
     editor->pluginReady = false;
     EXPECT_EQ("-: -", show(kPanning, 64));
-}
-
-TEST_F(ValueDisplay, UnnamedParameterChangesOnlyWhileTheTransportStands)
-{
+    editor->pluginReady = true;
     editor->GetParam(kFilterCutoff)->InitDouble("", 0.0, 0.0, 127.0, 1.0);
     EXPECT_EQ("-: -", show(kFilterCutoff, 5, true));
     EXPECT_EQ(": 5", show(kFilterCutoff, 5, false));

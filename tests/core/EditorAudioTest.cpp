@@ -18,7 +18,14 @@ protected:
         editor->GetParam(kGlobalMidiChannel)->Set(3);
         editor->resetPending = false;  // the start-up Reset's
     }
-    // Control changes with data1 = 1, 2, ... at the offsets.
+    // Control changes with data1 = 1, 2, ... at the offsets, on an empty queue and wire.
+    void queueAfresh(std::initializer_list<int> offsets)
+    {
+        editor->clearWire();
+        editor->midiQueue.Clear();
+        queued = 0;
+        queue(offsets);
+    }
     void queue(std::initializer_list<int> offsets)
     {
         for (int offset : offsets) {
@@ -57,7 +64,7 @@ TEST_F(EditorAudio, WithoutAnOutputTheBlockOnlyFollowsTheTransport)
     EXPECT_FALSE(editor->transportRunning);  // the value display reads it
 }
 
-TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHostBufferDueOnesAreDiscarded)
+TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderWithoutTheHostBufferDueOnesAreDiscardedABusyPortKeepsThem)
 {
     struct Case {
         bool hostBuffer;
@@ -68,23 +75,17 @@ TEST_F(EditorAudio, QueuedMessagesLeaveBelowTheDawOffsetInOrderAndWithoutTheHost
                        {false, 0, {}, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.hostBuffer << " " << c.dawOffset);
-        editor->clearWire();
-        editor->midiQueue.Clear();
-        queued = 0;
         editor->toDAWBuffer = c.hostBuffer;
         editor->dawOffset = c.dawOffset;
-        queue({0, 0, 1023, 1024});
+        queueAfresh({0, 0, 1023, 1024});
         editor->render();
         EXPECT_EQ(c.sentFirstBlock, sentData1());
         EXPECT_EQ(c.left, editor->midiQueue.ToDo());
     }
-}
-
-TEST_F(EditorAudio, ABusyPortKeepsTheMessagesQueuedInTheirOrder)
-{
+    // A busy port keeps them queued in their order.
     editor->toDAWBuffer = true;
     editor->dawOffset = 512;
-    queue({0, 10});
+    queueAfresh({0, 10});
     editor->portBusy = true;
     editor->render();
     EXPECT_TRUE(editor->wire().empty());

@@ -22,13 +22,18 @@ using namespace coretest;
 
 namespace {
 
-// The editor built with the UI settings lines (size, first-run notice seen), closed quietly at the end.
+// The editor built with the UI settings lines (size, first-run notice seen; a size of null: the data folder's "Patches"
+// is a file), closed quietly at the end.
+template <class Editor = Zelto2X>
 struct ConfiguredEditor {
     explicit ConfiguredEditor(const char* size = "normal", const char* seen = "yes")
     {
         EXPECT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-        folder.write(kSettingsFile, std::string("normal\n") + size + "\n" + seen + "\n\n");
-        log = quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+        if (size)
+            folder.write(kSettingsFile, std::string("normal\n") + size + "\n" + seen + "\n\n");
+        else
+            folder.write("Patches", "a file where the library folder belongs");
+        log = quietly([&] { editor = std::make_unique<Editor>(); });
     }
     ~ConfiguredEditor() { quietly([&] { editor.reset(); }); }
     void setFromGUI(int param, double value)
@@ -37,15 +42,19 @@ struct ConfiguredEditor {
     }
 
     DataFolder folder;
-    std::unique_ptr<Zelto2X> editor;
+    std::unique_ptr<Editor> editor;
     std::string log;
+};
+
+struct PlainEditor : Zelto2X {
+    PlainEditor() : Zelto2X(IPluginInstanceInfo()) {}
 };
 
 }  // namespace
 
 TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 {
-    ConfiguredEditor configured("normal", "no");
+    ConfiguredEditor<PlainEditor> configured("normal", "no");
     Zelto2X* editor = configured.editor.get();
     EXPECT_EQ(std::string::npos, configured.log.find("missing from the configuration")) << configured.log;
     ASSERT_TRUE(editor->findLayer("firstRunNotification") && editor->findLayer("aboutWindow"));
@@ -85,8 +94,8 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 
 // Every index of the parameter table (kTimbreLED, 306, the last) has a parameter and none is the host's; start-up starts
 // no worker and leaves only threads that wait (the render thread's job dispatcher, the MIDI input); the first-run notice
-// shows only for "no".
-TEST(EditorConfigured, StartsWithItsParametersNoWorkerAndNoNoticeUnlessNotSeen)
+// shows only for "no"; the large view's progress overlay is the image table's picture, decoded only once.
+TEST(EditorConfigured, StartsWithItsParametersNoWorkerNoNoticeUnlessNotSeenAndTheOverlayOfItsSize)
 {
     const auto threads = [] {
         std::set<std::pair<std::string, std::string>> named;  // id, name
@@ -99,26 +108,20 @@ TEST(EditorConfigured, StartsWithItsParametersNoWorkerAndNoNoticeUnlessNotSeen)
     };
     for (const char* seen : {"yes", ""}) {
         const auto before = threads();
-        ConfiguredEditor configured("normal", seen);
+        ConfiguredEditor<PlainEditor> configured(*seen ? "normal" : "large", seen);
         for (const auto& thread : threads())
             EXPECT_TRUE(before.count(thread) || thread.second == MIDIMessageManager::kDispatcherThreadName ||
                         thread.second == platform::kMidiInputThreadName) << thread.second;
         Zelto2X& editor = *configured.editor;
         EXPECT_EQ(std::pair(kTimbreLED + 1, 0), std::pair(editor.NParams(), editor.NAutomatableParams()));
         EXPECT_FALSE(editor.findLayer("firstRunNotification")->IsVisible()) << seen;
+        if (!*seen) {  // large: the progress overlay's picture is the image table's copy, covering the whole view
+            ASSERT_NE(nullptr, editor.progressIndicator);
+            const IBitmap& picture = static_cast<ProgressIndicator*>(editor.progressIndicator)->overlay;
+            EXPECT_EQ((std::pair<int, int> {1875, 946}), (std::pair<int, int> {picture.W, picture.H}));
+            EXPECT_EQ(editor.GetGUI()->getImageById(118).mData, picture.mData);
+        }
     }
-}
-
-// The progress overlay's picture is the image table's copy at the interface
-// size: it covers the whole large view, and the picture is decoded only once.
-TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView)
-{
-    ConfiguredEditor configured("large");
-    Zelto2X* editor = configured.editor.get();
-    ASSERT_NE(nullptr, editor->progressIndicator);
-    const IBitmap& picture = static_cast<ProgressIndicator*>(editor->progressIndicator)->overlay;
-    EXPECT_EQ((std::pair<int, int> {1875, 946}), (std::pair<int, int> {picture.W, picture.H}));
-    EXPECT_EQ(editor->GetGUI()->getImageById(118).mData, picture.mData);
 }
 
 // Every control action of the bundled configuration, sent to the simulated synth (its own reading of the protocol),
@@ -126,11 +129,8 @@ TEST(EditorConfigured, ProgressOverlayPictureIsTheTablesCopyCoveringTheLargeView
 // performance controllers have no byte and leave the sound alone.
 TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsParameter)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write(kSettingsFile, "normal\nnormal\nno\n\n");
-    std::unique_ptr<RecordingEditor> editor;
-    quietly([&] { editor = std::make_unique<RecordingEditor>(); });
+    ConfiguredEditor<RecordingEditor> configured("normal", "no");
+    RecordingEditor* editor = configured.editor.get();
     editor->midiOutSet = editor->pluginReady = true;
     editor->GetParam(kDeviceOutSelection)->Set(1.0);  // an output chosen
     // Global bytes and the offset the global dump's decoding takes off (poly chain: no byte, index 0 and 1).
@@ -176,59 +176,20 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
     }
     EXPECT_EQ(112, sysExActions);  // one for each template of the SysEx map
     EXPECT_EQ(4, controllerActions);
-    quietly([&] { editor.reset(); });
 }
 
-// The pattern page's step rows are greyed and un-greyed by id when the tab
-// opens; the tempo pair must stay as the clock source left it.
-TEST(EditorConfigured, OpeningTheArpTabGreysTheTempoControlTheClockSourceDoesNotUse)
+// One editor with the first-run notice seen, in turn:
+// - A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
+//   status text stays, no command's name shows and a command that sends nothing does not ask for a port; values the
+//   user sets show with their names (the ungrouped DAW offset knob among them), and a value meant for the synth asks
+//   for a port.
+// - The pattern page's step rows are greyed and un-greyed by id when the tab opens; the tempo pair must stay as the
+//   clock source left it.
+// - Controls show what their parameter holds whoever set it: the host (a menu, a knob and a switch that start at 0),
+//   the editor storing a value itself (the device ID the synth answered with), a command choosing the tab.
+TEST(EditorConfigured, StatusDisplayNamesNoCommandTheArpTabGreysTheUnusedTempoAndControlsShowTheirValueHoweverSet)
 {
-    ConfiguredEditor configured;
-    Zelto2X* editor = configured.editor.get();
-    ASSERT_TRUE(editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
-    for (int midiClock : {1, 0}) {
-        configured.setFromGUI(kMainTab, 2);
-        configured.setFromGUI(kGlobalClock, midiClock);
-        configured.setFromGUI(kMainTab, 3);
-        EXPECT_EQ(midiClock == 1, editor->paramControl(kArpTempo)->IsGrayed()) << midiClock;
-        EXPECT_EQ(midiClock == 0, editor->paramControl(kArpClock)->IsGrayed()) << midiClock;
-    }
-}
-
-// Controls show what their parameter holds whoever set it: the host (a menu, a
-// knob and a switch that start at 0), the editor storing a value itself (the
-// device ID the synth answered with), a command choosing the tab.
-TEST(EditorConfigured, ControlsShowTheValueTheirParameterHoldsHoweverItWasSet)
-{
-    ConfiguredEditor configured;
-    Zelto2X* editor = configured.editor.get();
-    using Road = std::function<void(Zelto2X&, int, double)>;
-    const Road host = [](Zelto2X& e, int p, double v) {
-        IPluginAU::SetParamProc(&e, p, kAudioUnitScope_Global, 0, float(v), 0);
-    };
-    const Road stored = [](Zelto2X& e, int p, double v) { e.setParamValueClamped(p, v); };
-    const Road command = [](Zelto2X& e, int, double) { e.SetParameterFromGUI(kShowLibrarian, 1.0); };
-    const std::tuple<Road, int, double> rows[] = {{host, kFilterType, 2}, {host, kFilterResonance, 90},
-        {host, kOscillator2Sync, 1}, {stored, kGlobalDeviceID, 3}, {command, kMainTab, 1}};
-    for (const auto& [road, param, value] : rows) {
-        IControl* control = editor->paramControl(param);
-        ASSERT_NE(nullptr, control) << param;
-        control->SetClean();
-        control->SetClean();
-        quietly([&, &road = road, param = param, value = value] { road(*editor, param, value); });
-        EXPECT_TRUE(control->IsDirty()) << param;
-        EXPECT_EQ(value, editor->paramValue(param)) << param;
-        EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
-    }
-}
-
-// A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
-// status text stays, no command's name shows and a command that sends nothing does not ask for a port; values the
-// user sets show with their names (the ungrouped DAW offset knob among them), and a value meant for the synth asks
-// for a port.
-TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfACommand)
-{
-    ConfiguredEditor configured;
+    ConfiguredEditor<PlainEditor> configured;
     Zelto2X* editor = configured.editor.get();
     ASSERT_TRUE(editor->paramTextControl(kControlDisplayName) && editor->paramTextControl(kControlDisplayValue));
     struct Row {
@@ -247,20 +208,42 @@ TEST(EditorConfigured, StatusDisplayShowsValuesAndCommandTextsButNeverTheNameOfA
         EXPECT_EQ(row.name, editor->paramTextControl(kControlDisplayName)->GetTextString()) << row.param;
         EXPECT_EQ(row.line, editor->paramTextControl(kControlDisplayValue)->GetTextString()) << row.param;
     }
+    ASSERT_TRUE(editor->paramControl(kArpTempo) && editor->paramControl(kArpClock));
+    for (int midiClock : {1, 0}) {
+        configured.setFromGUI(kMainTab, 2);
+        configured.setFromGUI(kGlobalClock, midiClock);
+        configured.setFromGUI(kMainTab, 3);
+        EXPECT_EQ(midiClock == 1, editor->paramControl(kArpTempo)->IsGrayed()) << midiClock;
+        EXPECT_EQ(midiClock == 0, editor->paramControl(kArpClock)->IsGrayed()) << midiClock;
+    }
+    using Road = std::function<void(Zelto2X&, int, double)>;
+    const Road host = [](Zelto2X& e, int p, double v) {
+        IPluginAU::SetParamProc(&e, p, kAudioUnitScope_Global, 0, float(v), 0);
+    };
+    const Road stored = [](Zelto2X& e, int p, double v) { e.setParamValueClamped(p, v); };
+    const Road command = [](Zelto2X& e, int, double) { e.SetParameterFromGUI(kShowLibrarian, 1.0); };
+    const std::tuple<Road, int, double> roads[] = {{host, kFilterType, 2}, {host, kFilterResonance, 90},
+        {host, kOscillator2Sync, 1}, {stored, kGlobalDeviceID, 3}, {command, kMainTab, 1}};
+    for (const auto& [road, param, value] : roads) {
+        IControl* control = editor->paramControl(param);
+        ASSERT_NE(nullptr, control) << param;
+        control->SetClean();
+        control->SetClean();
+        quietly([&, &road = road, param = param, value = value] { road(*editor, param, value); });
+        EXPECT_TRUE(control->IsDirty()) << param;
+        EXPECT_EQ(value, editor->paramValue(param)) << param;
+        EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
+    }
 }
 
 TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
-    DataFolder folder;
-    folder.write("Patches", "a file where the library folder belongs");
-    std::unique_ptr<Zelto2X> editor;
-    quietly([&] { editor = std::make_unique<Zelto2X>(IPluginInstanceInfo()); });
+    ConfiguredEditor<PlainEditor> configured(nullptr);
+    const auto& editor = configured.editor;
     ASSERT_TRUE(editor->paramTextControl(kControlDisplayName));
     EXPECT_EQ("Patches folder NOT created!|Check folder rights",
         editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
             editor->paramTextControl(kControlDisplayValue)->GetTextString());
-    quietly([&] { editor.reset(); });
 }
 
 // The window and settings commands from a fresh editor on tab 0 with the first-run notice up, the global settings sent
@@ -269,7 +252,6 @@ TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
 // before the command may open a window.
 TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSettingsAndSendTheSound)
 {
-    ASSERT_NE(nullptr, dlopen(ZELTO2X_MARKER_MODULE, RTLD_NOW | RTLD_LOCAL)) << dlerror();
     const std::string start = "normal\nnormal\nno\n\n";
     struct Row {
         std::pair<int, double> before, command;
@@ -302,11 +284,9 @@ TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSetti
         SCOPED_TRACE(testing::Message() << row.command.first << " = " << row.command.second);
         dovor::SteppedClock clock;
         dovor::SetVirtualClock(&clock);
-        DataFolder folder;
-        folder.write(kSettingsFile, start);
-        std::unique_ptr<RecordingEditor> editor;
+        ConfiguredEditor<RecordingEditor> configured("normal", "no");
+        const auto& editor = configured.editor;
         quietly([&] {
-            editor = std::make_unique<RecordingEditor>();
             editor->SetParameterFromGUI(kMainTab, 0.0);
             if (row.before.first)
                 editor->SetParameterFromGUI(row.before.first, row.before.second);
@@ -329,13 +309,12 @@ TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSetti
         for (const std::string& window : row.windows)
             EXPECT_EQ(window[0] == '+', editor->findLayer(window.substr(1))->IsVisible()) << window;
         EXPECT_FALSE(editor->findLayer("PROGRESS")->IsVisible());
-        EXPECT_EQ(row.settings, folder.read(kSettingsFile));
+        EXPECT_EQ(row.settings, configured.folder.read(kSettingsFile));
         EXPECT_EQ(row.status, editor->paramTextControl(kControlDisplayName)->GetTextString());
         std::string sent;
         for (size_t i = 0; i < editor->wire().size(); ++i)
             sent += std::to_string(editor->wire()[i].size()) + "@" + std::to_string(editor->times()[i]);
         EXPECT_EQ(row.sent, sent);
-        quietly([&] { editor.reset(); });
-        dovor::SetVirtualClock(nullptr);
     }
+    dovor::SetVirtualClock(nullptr);
 }

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ControlAction.h"
@@ -243,6 +244,17 @@ inline Bytes initDump()
     return Bytes(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
 }
 
+// Polls the condition every millisecond until it holds or the time is up (a hang guard only); whether it held.
+inline bool eventually(const std::function<bool()>& condition, std::chrono::seconds timeout = std::chrono::seconds(30))
+{
+    for (const auto deadline = std::chrono::steady_clock::now() + timeout; !condition();) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 // Runs the action with standard output captured and returns it.
 inline std::string quietly(const std::function<void()>& action)
 {
@@ -254,6 +266,7 @@ inline std::string quietly(const std::function<void()>& action)
 }  // namespace coretest
 
 using coretest::Bytes;
+using coretest::eventually;
 using coretest::hex;
 using coretest::initDump;
 using coretest::quietly;

@@ -49,9 +49,7 @@ struct CloseProbe {
         auto* probe = static_cast<CloseProbe*>(self);
         if (probe->arrived.exchange(true))
             return;
-        const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
-        while (probe->editor->GetMIDIInPortNumber(probe->port.c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        eventually([&] { return probe->editor->GetMIDIInPortNumber(probe->port.c_str()) <= 0; });
         probe->managerAtClose = probe->editor->midiMessageManager != nullptr;
         if (probe->managerAtClose)
             IPluginBase::processMIDIInput(stamp, message, probe->editor);
@@ -137,10 +135,8 @@ TEST_F(EditorRecallJack, PortsGoneSinceTheMenusWereBuiltAreToldAtOnceAndStartNoS
         {kDeviceOutSelection, listed(editor.getExternalMIDIOutNames(), synth.InputPortName()),
             "Unable to open MIDI OUT!", synth.InputPortName()}};
     synth.Stop();
-    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
     const std::string gone = synth.InputPortName();
-    while (editor.GetMIDIOutPortNumber(gone.c_str()) > 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    eventually([&] { return editor.GetMIDIOutPortNumber(gone.c_str()) <= 0; });
     for (const auto& choice : choices) {
         ASSERT_GT(choice.entry, 0);
         editor.GetParam(choice.param)->Set(choice.entry);

@@ -97,17 +97,6 @@ std::vector<int> counted(const std::function<void()>& action)
     return {allocations.load(), locks.load(), threadStarts.load()};
 }
 
-bool eventually(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + testsupport::kGenerousTimeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
 }  // namespace
 
 TEST(EditorRenderCountSelf, TheCountersSeeALockAnAllocationAndAThreadStart)

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -36,18 +37,17 @@ testsupport::JackMidiListener* listener(std::string* error)
 }
 
 struct BoundEditor {
-    BoundEditor(int kind, const std::string& port)
+    BoundEditor(int kind, const std::string& port) : action(kind)
     {
         for (int i = 0; i < kNumParams; ++i)
             editor.GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
-        action = std::make_unique<ControlAction>(kind);
-        action->ccNumber = 74;
-        action->msbValue = 1;
-        action->lsbControl = 20;
-        action->lsbValue = 0;
+        action.ccNumber = 74;
+        action.msbValue = 1;
+        action.lsbControl = 20;
+        action.lsbValue = 0;
         for (int v = 0; v < 128; ++v)
-            action->sysEx.messages.push_back({0x3E, 0x16, 0x00, 0x41, 0x43, 0x00, 0x20, v});
-        editor.GetParam(kFilterCutoff)->SetControlAction(action.get());
+            action.sysEx.messages.push_back({0x3E, 0x16, 0x00, 0x41, 0x43, 0x00, 0x20, v});
+        editor.GetParam(kFilterCutoff)->SetControlAction(&action);
         editor.getExternalMIDIOutNames();
         int out = 1;
         opened = editor.setExternalMIDIOut(out, port.c_str()) > 0;
@@ -56,7 +56,7 @@ struct BoundEditor {
         editor.pluginReady = true;
     }
     Zelto2X editor {IPluginInstanceInfo()};
-    std::unique_ptr<ControlAction> action;
+    ControlAction action;
     bool opened = false;
 };
 
@@ -83,10 +83,7 @@ void followToPort(benchmark::State& state, testsupport::JackMidiListener& port, 
         latencies.push_back(double(port.At(port.Count() - 1).us - sentUs) / 1000.0);
     }
     std::sort(latencies.begin(), latencies.end());
-    double sum = 0;
-    for (double l : latencies)
-        sum += l;
-    state.counters["arrival_mean_ms"] = sum / double(latencies.size());
+    state.counters["arrival_mean_ms"] = std::accumulate(latencies.begin(), latencies.end(), 0.0) / double(latencies.size());
     state.counters["arrival_p99_ms"] = latencies[latencies.size() * 99 / 100];
     state.counters["period_ms"] = 1000.0 * port.PeriodFrames() / port.SampleRate();
 }

@@ -61,7 +61,7 @@ TEST_F(ParamChanges, LfoShapeButtonRunsThroughFreeThenClockedShapes)
     }
 }
 
-TEST_F(ParamChanges, SectionLocksFollowTheThirteenLockParameters)
+TEST_F(ParamChanges, SectionLocksFollowTheThirteenLockParametersButNotValuesFromTheHardware)
 {
     ControlLayer* release = addLayer("releaseAllLocksLayer");
     const std::pair<int, double> presses[] = {
@@ -78,6 +78,15 @@ TEST_F(ParamChanges, SectionLocksFollowTheThirteenLockParameters)
         EXPECT_EQ(value(lock), 0.0) << lock;
     EXPECT_FALSE(editor->sectionLockActive);
     EXPECT_TRUE(grayed(release));
+    // Values from the hardware run no command.
+    editor->GetParam(kOscillator1Shape)->Set(8);
+    editor->GetParam(kOscillator1WaveTrigger)->Set(1);
+    quietly([&] { editor->OnParamChange2(kOscillator1WaveTrigger); });
+    EXPECT_EQ(value(kOscillator1Shape), 8.0);
+    editor->GetParam(kSectionLockOsc1)->Set(1);
+    editor->midiMessageManager->patchRequested = true;
+    quietly([&] { editor->OnParamChange2(kSectionLockOsc1); });
+    EXPECT_FALSE(editor->sectionLockActive || editor->midiMessageManager->patchRequested);
 }
 
 // Each filter lets its type pass at value 1; the other switches set the flag they stand for, in this order.
@@ -143,16 +152,4 @@ TEST_F(ParamChanges, AnActionsSwitchedLayerShowsThePageOfTheValueFromEitherPath)
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(hidden(page[i]), i != int(v)) << v << " " << i;
     }
-}
-
-TEST_F(ParamChanges, ValuesFromTheHardwareRunNoCommand)
-{
-    editor->GetParam(kOscillator1Shape)->Set(8);
-    editor->GetParam(kOscillator1WaveTrigger)->Set(1);
-    quietly([&] { editor->OnParamChange2(kOscillator1WaveTrigger); });
-    EXPECT_EQ(value(kOscillator1Shape), 8.0);
-    editor->GetParam(kSectionLockOsc1)->Set(1);
-    editor->midiMessageManager->patchRequested = true;
-    quietly([&] { editor->OnParamChange2(kSectionLockOsc1); });
-    EXPECT_FALSE(editor->sectionLockActive || editor->midiMessageManager->patchRequested);
 }

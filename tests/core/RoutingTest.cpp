@@ -73,15 +73,6 @@ TEST_F(Routing, SysExIsDroppedWhileLoadingByTheHardwareFilterAndWhenShorterThanT
     }));
 }
 
-TEST_F(Routing, HostProgramChangeGoesOutCappedAt100AndRequestsTheSound)
-{
-    IMidiMsg program(0, 0xC4, 101, 0);
-    quietly([&] { editor->ProcessMidiMsg(&program, false); });
-    EXPECT_EQ("C0 64", editor->wireHex().substr(0, 5));
-    EXPECT_EQ(5, editor->midiMessageManager->lastJob().code);
-    EXPECT_EQ(100, editor->midiMessageManager->lastJob().program);
-}
-
 TEST_F(Routing, ChecksumCoversEverythingBetweenFrameAndChecksumFrom71BytesAndNothingGoesOutWithoutAnOutput)
 {
     struct Case {
@@ -119,7 +110,7 @@ TEST_F(Routing, ChecksumCoversEverythingBetweenFrameAndChecksumFrom71BytesAndNot
     EXPECT_TRUE(editor->wire().empty());
 }
 
-TEST_F(Routing, BankChangeSendsNotesOffBankSelectAndProgramWithItsPausesAlsoWithoutOutput)
+TEST_F(Routing, BankChangeSendsNotesOffBankSelectAndProgramWithItsPausesAlsoWithoutOutputAndAHostProgramChangeIsCapped)
 {
     editor->GetParam(kCurrentPatch)->Set(42);
     editor->GetParam(kCurrentBank)->Set(3);
@@ -140,19 +131,18 @@ TEST_F(Routing, BankChangeSendsNotesOffBankSelectAndProgramWithItsPausesAlsoWith
     EXPECT_EQ(GetTickCount() - start, 100u);
     EXPECT_TRUE(editor->wire().empty());
     EXPECT_EQ(nameLine->GetTextString(), "Set MIDI I/O First!");
+
+    // A host program change goes out capped at 100 and requests the sound.
+    editor->midiOutSet = true;
+    editor->GetParam(kGlobalMidiChannel)->Set(1);
+    IMidiMsg program(0, 0xC4, 101, 0);
+    quietly([&] { editor->ProcessMidiMsg(&program, false); });
+    EXPECT_EQ("C0 64", editor->wireHex().substr(0, 5));
+    EXPECT_EQ(5, editor->midiMessageManager->lastJob().code);
+    EXPECT_EQ(100, editor->midiMessageManager->lastJob().program);
 }
 
-TEST_F(Routing, NotesOffWaitsForTheDeviceEnquiry)
-{
-    editor->deviceInitialization = true;
-    quietly([&] { editor->AllSoundsOff(); });
-    EXPECT_TRUE(editor->wire().empty());
-    editor->deviceInitialization = false;
-    editor->AllSoundsOff();
-    EXPECT_EQ("B0 7B 00", editor->wireHex());
-}
-
-TEST_F(Routing, RoutingSwitchQueuesForTheAudioThreadOnlyWhileAnOutputIsOpen)
+TEST_F(Routing, RoutingSwitchQueuesForTheAudioThreadOnlyWhileAnOutputIsOpenAndNotesOffWaitForTheDeviceEnquiry)
 {
     editor->toDAWBuffer = true;
     IMidiMsg cc(0, 0xB0, 74, 10), other(0, 0xB0, 74, 11);
@@ -163,7 +153,12 @@ TEST_F(Routing, RoutingSwitchQueuesForTheAudioThreadOnlyWhileAnOutputIsOpen)
     }
     editor->toDAWBuffer = false;
     editor->MIDIOutRoutingSwitch(&other);
+    editor->deviceInitialization = true;
+    quietly([&] { editor->AllSoundsOff(); });
     EXPECT_EQ("B0 4A 0B", editor->wireHex());
+    editor->deviceInitialization = false;
+    editor->AllSoundsOff();
+    EXPECT_EQ("B0 4A 0B | B0 7B 00", editor->wireHex());
 }
 
 TEST_F(Routing, WholeSoundGoesBackAfterALockedProgramStepWithoutHoldingTheMutexAndWithinTheRequestTimeOut)

@@ -59,7 +59,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TabSwitch, TabsOpenTheirPageOnItsFirstSubPageAndOnlyTabZeroHidesTheMixer)
+TEST_F(TabSwitch, TabsOpenTheirPageOnItsFirstSubPageOnlyTabZeroHidesTheMixerAndTheSoundPageFollowsTheSound)
 {
     for (int tab : {1, 3, 0}) {
         ControlLayer* page = root->GetLayer(tab);
@@ -73,11 +73,7 @@ TEST_F(TabSwitch, TabsOpenTheirPageOnItsFirstSubPageAndOnlyTabZeroHidesTheMixer)
     }
     for (const char* name : {"LeftPatchPopupMenu", "BANKEDITMENU", "arpTempoKnob", "searchField", "aboutWindow"})
         EXPECT_FALSE(shown(name)) << name;
-}
-
-// Also the clocked LFO shapes, from 5 on, show their controls.
-TEST_F(TabSwitch, OctaveIndicatorsAndTheClockedLfoControlsFollowTheSound)
-{
+    // The sound page shows the octave indicators and, from shape 5 on, the clocked LFO's controls.
     editor->GetParam(kOscillator1Semitone)->Set(24);
     editor->GetParam(kOscillator2Semitone)->Set(30);
     editor->GetParam(kOscillator3Semitone)->Set(96);

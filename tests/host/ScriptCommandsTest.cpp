@@ -40,10 +40,7 @@ TEST_F(Script, EachLineGetsItsAnswerAndBadArgumentsOrAMissingPlugInAreErrorsWith
 
 TEST_F(Script, ScriptStopsAtQuitWithOneAnswerPerCommandAndNoneForBlankOrCommentLines)
 {
-    std::string text;
-    for (const char* line : {"", "   ", "# a note"})
-        EXPECT_FALSE(commands.runLine(line, &text)) << line;
-    std::istringstream in("tempo 120\n\n# skip\nplay\nquit\nstop\n");
+    std::istringstream in("tempo 120\n\n   \n# a note\nplay\nquit\nstop\n");
     std::ostringstream out;
     EXPECT_EQ(0, commands.runScript(in, out));
     EXPECT_EQ("ok\nok\nok\n", out.str());

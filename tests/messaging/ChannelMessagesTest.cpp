@@ -2,6 +2,7 @@
 // changes to controls, program changes.
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "EditorFixture.h"
 
@@ -50,27 +51,24 @@ TEST_F(ChannelMessages, ProgramChangesRequestUpTo100ButNotUnderPartLockNorOutsid
     // The request job this starts logs from its own thread, maybe while the
     // capture is still on: only this thread's line is asserted.
     EXPECT_NE(fromHardware(0xC0, 120).find("Program change detected, returning!\n"), std::string::npos);
-    EXPECT_EQ(manager->lastJob().code, 5);
-    EXPECT_EQ(manager->lastJob().program, 100);
-    EXPECT_EQ(manager->lastJob().bank, 0);
+    const auto job = manager->lastJob();
+    EXPECT_EQ(std::tuple(job.code, job.program, job.bank), std::tuple(5, 100, 0));
     EXPECT_EQ(value(kCurrentPatch), 120);
 
     SetUp();
     editor->GetParam(kPartLock)->Set(1.0);
     EXPECT_EQ(fromHardware(0xC0, 12), "");
     EXPECT_EQ(value(kCurrentPatch), 12);
-    EXPECT_EQ(manager->lastJob().code, -1);
-    EXPECT_FALSE(manager->patchRequested);
+    EXPECT_TRUE(manager->lastJob().code == -1 && !manager->patchRequested);
 
     SetUp();
     editor->libraryControl = true;
     editor->patchLibrarian->transferSlot = 4;
-    fromHardware(0xC0, 100);
-    EXPECT_EQ(editor->patchLibrarian->transferSlot, 4);
-    EXPECT_FALSE(manager->patchRequested);
-    fromHardware(0xC0, 30);
-    EXPECT_EQ(editor->patchLibrarian->transferSlot, 30);
-    EXPECT_TRUE(manager->patchRequested);
+    for (const auto& [program, slot, requested] : {std::tuple(100, 4, false), {30, 30, true}}) {
+        fromHardware(0xC0, uint8_t(program));
+        EXPECT_EQ(std::pair(int(editor->patchLibrarian->transferSlot), bool(manager->patchRequested)),
+            std::pair(slot, requested));
+    }
     EXPECT_EQ(manager->lastJob().code, -1);
 }
 

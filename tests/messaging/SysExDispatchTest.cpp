@@ -1,6 +1,7 @@
 // The incoming SysEx dispatcher and the dump decoders on an editor without a
 // window, and the control-lookup containers the dispatcher files controls in.
 #include <algorithm>
+#include <tuple>
 
 #include "CCControlContainer.h"
 #include "EditorFixture.h"
@@ -142,23 +143,19 @@ TEST_F(SysExDispatch, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
 
 TEST_F(SysExDispatch, NameAndCategoryReachTheDisplayTextsAndTheCurrentSound)
 {
-    auto dump = initDump();
-    const std::string name = "WOBBLEBAS     ";
-    std::copy(name.begin(), name.end(), dump.begin() + 120);
-    dump[134] = 3;
-    parseSound(dump);
-    EXPECT_EQ(editor->currentSoundName(), name);
-    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), name);
-    EXPECT_EQ(editor->currentSoundCategory(), "BASS");
-    EXPECT_EQ(value(kCategoryName), 3);
-
-    std::fill(dump.begin() + 120, dump.begin() + 134, 0);
-    dump[134] = 25;
-    parseSound(dump);
-    EXPECT_EQ(editor->currentSoundName(), "Set Name");
-    EXPECT_EQ(editor->GetParam(kPatchName)->GetDisplayText(0), "");
-    EXPECT_EQ(editor->currentSoundCategory(), "NONE");
-    EXPECT_EQ(value(kCategoryName), 20);
+    // The name field and category byte; the current sound's name, the name display, the category word and value.
+    const std::tuple<std::string, int, std::string, std::string, std::string, double> rows[] = {
+        {"WOBBLEBAS     ", 3, "WOBBLEBAS     ", "WOBBLEBAS     ", "BASS", 3},
+        {std::string(14, '\0'), 25, "Set Name", "", "NONE", 20}};
+    for (const auto& [field, category, name, display, word, categoryValue] : rows) {
+        auto dump = initDump();
+        std::copy(field.begin(), field.end(), dump.begin() + 120);
+        dump[134] = static_cast<uint8_t>(category);
+        parseSound(dump);
+        EXPECT_EQ(std::tuple(editor->currentSoundName(), editor->GetParam(kPatchName)->GetDisplayText(0),
+                      editor->currentSoundCategory(), value(kCategoryName)),
+            std::tuple(name, display, word, categoryValue));
+    }
 }
 
 TEST(TapPatternCode, UnpacksThreeNumbersIntoBase24DigitsEachFromItsOwnBitsAndTheFlagByte)

@@ -165,6 +165,8 @@ protected:
         return true;
     }
     bool requestJobEnded() { return waitFor([this] { return manager->requestThreadIdle(); }); }
+    // Whether the job started and then ended.
+    bool endedAfter(bool started) { return started && requestJobEnded(); }
 
     static int liveThreads()
     {

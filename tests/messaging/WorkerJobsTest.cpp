@@ -21,8 +21,7 @@ class WorkerJobs : public WorkerFixture {};
 TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosingWait)
 {
     editor->GetParam(kLibSyncTimer)->Set(3);  // 500 ms delays
-    ASSERT_TRUE(manager->sendPartRequestSysex(true, 0));
-    ASSERT_TRUE(requestJobEnded());
+    ASSERT_TRUE(endedAfter(manager->sendPartRequestSysex(true, 0)));
     EXPECT_EQ(now(), 2 * 500u);
     EXPECT_EQ(editor->wire(), std::vector<std::string> {"F0 3E 16 00 00 7F 00 F7"});
     EXPECT_EQ(statusText(), "Data request completed!");
@@ -32,8 +31,7 @@ TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosing
 TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLastAsDoesAnEnquiry)
 {
     editor->answering = false;
-    ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
-    ASSERT_TRUE(requestJobEnded());
+    ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 128u);
     EXPECT_EQ(sent[0].timeMs, 0u);
@@ -45,8 +43,7 @@ TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTi
     // 21 delays, 127 half-delay probes, the closing half delay.
     EXPECT_EQ(now(), 2100u + 127u * 50u + 50u);
     EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
-    ASSERT_TRUE(manager->sendDeviceIdEnquiry());
-    ASSERT_TRUE(requestJobEnded());
+    ASSERT_TRUE(endedAfter(manager->sendDeviceIdEnquiry()));
     EXPECT_EQ(statusText(), "No response from Hardware");
 }
 
@@ -54,8 +51,7 @@ TEST_F(WorkerJobs, SynthFallingSilentMidBankTimesOutEachSoundLeftWhileTheOverlay
 {
     PatchFile& bank = giveLibraryBank(0);
     editor->answersLeft = 3;
-    ASSERT_TRUE(manager->sendAllPatchRequestSysexFromLibrarian(1));
-    ASSERT_TRUE(requestJobEnded());
+    ASSERT_TRUE(endedAfter(manager->sendAllPatchRequestSysexFromLibrarian(1)));
     EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
     EXPECT_FALSE(bank.patches[2].messages.empty());
     EXPECT_TRUE(bank.patches[3].messages.empty());
@@ -102,8 +98,7 @@ TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSound)
 TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAnswers)
 {
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(3);
-    ASSERT_TRUE(manager->sendDeviceIdEnquiry());
-    ASSERT_TRUE(requestJobEnded());
+    ASSERT_TRUE(endedAfter(manager->sendDeviceIdEnquiry()));
     EXPECT_EQ(editor->wire(), (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
                           "F0 3E 16 02 04 F7", "F0 3E 16 03 04 F7"}));
     EXPECT_EQ(editor->currentDeviceId, 3);
@@ -148,8 +143,7 @@ TEST_F(WorkerJobs, ReplyToASlotRequestIsTakenInEitherAddressFormAndAReplyForAnot
         editor->synth->LoadSounds({sound});
         PatchFile& bank = giveLibraryBank(30);
         editor->GetParam(kCurrentBank)->Set(1);
-        ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(false));
-        ASSERT_TRUE(requestJobEnded());
+        ASSERT_TRUE(endedAfter(manager->sendSinglePatchRequestSysexFromLibrarian(false)));
         EXPECT_EQ(editor->wire().back(), "F0 3E 16 00 00 01 02 F7");
         ASSERT_EQ(bank.patches[30].messages.size(), 1u);
         EXPECT_EQ(bank.patches[30].name.substr(0, 4), "QNIT");
@@ -184,8 +178,7 @@ TEST_F(WorkerJobs, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
     slot.messages.push_back({sound});
     editor->GetParam(kGlobalDeviceID)->Set(2);
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(2);
-    ASSERT_TRUE(manager->sendPatchToDeviceFromLibrarian(slot));
-    ASSERT_TRUE(requestJobEnded());
+    ASSERT_TRUE(endedAfter(manager->sendPatchToDeviceFromLibrarian(slot)));
     const std::vector<std::string> wire = editor->wire();
     ASSERT_EQ(wire.size(), 2u);
     EXPECT_EQ(wire[0] + " " + wire[1].substr(0, 20), "B0 7B 00 F0 3E 16 02 10 7F 00");  // device 2's edit buffer
@@ -211,8 +204,7 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     editor->GetGUI()->AttachControl(editor->librarianView);
     editor->librarianView->lowerSelectedSlot = 5;
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(4);
-    ASSERT_TRUE(manager->storeAllPatchesToDeviceFromLibrarian(2, 1));
-    ASSERT_TRUE(requestJobEnded());
+    ASSERT_TRUE(endedAfter(manager->storeAllPatchesToDeviceFromLibrarian(2, 1)));
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(ToHex(sent[1].bytes).substr(0, 20), "F0 3E 16 04 10 01 48");
@@ -315,8 +307,7 @@ TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWi
         job.globalSettingsSent = settingsSent;
         if (toLibrary)
             job.route = MIDIJobRoute::Library;
-        ASSERT_TRUE(manager->startJob(job));
-        ASSERT_TRUE(requestJobEnded());
+        ASSERT_TRUE(endedAfter(manager->startJob(job)));
         EXPECT_EQ(now() - start, totalMs);
         const std::vector<SimEditor::Sent> sent = editor->sent();
         ASSERT_EQ(sent.size(), before + (toLibrary ? 0 : 1));

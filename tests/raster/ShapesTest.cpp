@@ -34,16 +34,6 @@ TEST(Shapes, AntialiasedLineSplitsCoverageBetweenNeighbours)
     EXPECT_TRUE(ZUVE_GETR(pixelAt(&dest, 1, 0)) == 128 && ZUVE_GETR(pixelAt(&dest, 1, 1)) == 128);
 }
 
-TEST(Shapes, PutPixelHonoursModeAndBounds)
-{
-    const unsigned int dim = ZUVE_RGBA(100, 0, 0, 255);
-    FilledBitmap dest(2, 2, dim);
-    ZUVE_PutPixel(&dest, 1, 1, dim, 1.f, ZUVE_BLIT_MODE_ADD);
-    ZUVE_PutPixel(&dest, 2, 1, kInk, 1.f, 0);
-    ZUVE_PutPixel(&dest, -1, 0, kInk, 1.f, 0);
-    EXPECT_TRUE(ZUVE_GetPixel(&dest, 1, 1) == ZUVE_RGBA(200, 0, 0, 255) && countDiffering(&dest, dim) == 1);
-}
-
 TEST(Shapes, FillCircleCoversThePixelsWithinTheRadiusAndCircleAndArcOnlyTheRing)
 {
     FilledBitmap disc(7, 7), circle(11, 11), arc(11, 11);

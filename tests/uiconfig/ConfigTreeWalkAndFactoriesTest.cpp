@@ -16,19 +16,6 @@ std::string knob(const char* type, const char* paramId, const char* extra)
            "' imageId='KNOB_ID127' position='0,0,60' " + extra + "/>";
 }
 
-TEST_F(TreeWalk, MultilayerOfThreeBuildsThreeLayersBoundToConsecutiveParameters)
-{
-    loadUi("<multilayer create='3' name='timbre'>"
-           "<switch paramId='kSectionLockOsc1' name='Lock' imageId='BTN_ON_OFF_ARP_ID' position='0,0'/></multilayer>");
-    ASSERT_EQ(gui->NLayers(), 3);
-    for (int i = 0; i < 3; ++i) {
-        ControlLayer* layer = config.getLayerByName("timbre" + std::to_string(i));
-        ASSERT_TRUE(layer && layer == gui->GetLayer(i) && layer->GetID() == i && layer->NControls() == 1) << i;
-        EXPECT_EQ(layer->GetControl(0)->ParamIdx(), kSectionLockOsc1 + i);
-        EXPECT_EQ(std::string(param(kSectionLockOsc1 + i)->GetParamGroupForHost()), "Timbre " + std::to_string(i + 1));
-    }
-}
-
 TEST_F(TreeWalk, OutermostLayerDecidesTheOverlayFlagAndListsCommentsAndUnknownElementsAreSkipped)
 {
     loadUi("<layer name='outerOn' overlay='true'><layer name='innerOff' overlay='false'/></layer>"
@@ -58,21 +45,11 @@ TEST_F(TreeWalk, ParameterIndexAddsPlusNumberAndCopyOffsetAndUnknownOrPastTableI
     for (int index = 0; index < 5; ++index)
         EXPECT_EQ(config.getFirstControlForParam(index), nullptr);
     EXPECT_EQ(config.getLayerByName("m2")->GetControl(0)->ParamIdx(), kPatternStep01 + 2 + 2);
+    EXPECT_EQ(config.getLayerByName("m2")->GetID(), 2);  // each copy's id is its number
     EXPECT_EQ(config.getLayerByName("m0")->NControls(), 2);  // 306 + 0 is the last index
     EXPECT_EQ(config.getLayerByName("m1")->NControls(), 1);  // 306 + 1 is past it
     EXPECT_NE(output.find("parameter kNoSuchName NOT FOUND!!"), std::string::npos);
     EXPECT_NE(output.find("kTimbreLED+1 gives index 307"), std::string::npos);
-}
-
-TEST_F(TreeWalk, ElementNameOfAControlDoesNotMatterOnlyItsType)
-{
-    loadUi("<buttoncontrol type='seKnob' paramId='kFilterCutoff' imageId='KNOB_ID127' position='10,20,0,0' "
-           "valueBounds='0,0,127,1' sysexIndex='0' changingByte='7'/>"
-           "<knobcontrol type='noSuchType' paramId='kVolume' imageId='KNOB_ID127' position='0,0'/>");
-    IControl* knob = config.getFirstControlForParam(kFilterCutoff);
-    ASSERT_NE(dynamic_cast<IKnobMultiControl*>(knob), nullptr);
-    EXPECT_EQ(*knob->GetRECT(), IRECT(10, 20, 50, 60));
-    EXPECT_EQ(config.getFirstControlForParam(kVolume), nullptr);
 }
 
 TEST_F(TreeWalk, PositionsAndSizesAreScaledAndTruncatedAndThePatchBrowserGetsItsRectangleFromTheEditorsFactory)
@@ -153,7 +130,8 @@ TEST_F(TreeWalk, AbsentNumberAttributesReadAsZero)
 
 TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMinimum)
 {
-    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='12,10,20,1' sysexIndex='0' changingByte='7'"));
+    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='12,10,20,1' sysexIndex='0' changingByte='7'") +
+           knob("seKnob", "kVolume", "valueBounds='0,0,3,1' sysexIndex='1' changingByte='5'"));
     ControlAction* a = action(kFilterCutoff);
     ASSERT_EQ(a->sysEx.messages.size(), 11u);
     EXPECT_EQ(a->sysEx.messages.front(), (SysExMessage{0x3E, 0x16, 0x58, 0x41, 0x00, 0x05, 10}));
@@ -162,18 +140,8 @@ TEST_F(Factories, SysExKnobFromTenToTwentyHasElevenMessagesIndexedByValueMinusMi
     EXPECT_EQ(param(kFilterCutoff)->GetMin(), 10.0);
     // Found again by the address bytes 58 41 00 05 of an incoming message.
     EXPECT_EQ(config.sysExControls.findControl(0x58, 0x41, 0x00, 0x05, 0), config.getFirstControlForParam(kFilterCutoff));
-}
-
-TEST_F(Factories, SysExMenuFromZeroToThreeHasThreeValuesAndFourMessages)
-{
-    loadUi("<valueLists><list name='modes'><value>Poly</value><value>Mono</value><value>Legato</value></list>"
-           "</valueLists><menucontrol type='seMenu' paramId='kPortamentoMode' name='Glide' "
-           "position='0,0,80' valueBounds='0,0,3' valueList='modes' sysexIndex='1' changingByte='5'/>");
-    ASSERT_EQ(action(kPortamentoMode)->sysEx.messages.size(), 4u);
-    EXPECT_EQ(action(kPortamentoMode)->sysEx.messages[3][4], 3);
-    EXPECT_TRUE(param(kPortamentoMode)->GetMax() == 2 && param(kPortamentoMode)->GetDisplayText(2) == "Legato");
     // Changing byte other than 7: the address is bytes 3..6.
-    EXPECT_NE(config.sysExControls.findControl(0x58, 0x00, 0x02, 0x00, 0), nullptr);
+    EXPECT_EQ(config.sysExControls.findControl(0x58, 0x00, 0x02, 0x00, 0), config.getFirstControlForParam(kVolume));
 }
 
 TEST_F(Factories, MessageListsFollowTheTemplateCountStartWrapAndTimbreOffset)
@@ -202,15 +170,6 @@ TEST_F(Factories, MessageListsFollowTheTemplateCountStartWrapAndTimbreOffset)
         quietly([&] { config.calculateSysexWithChangingByte(c.tmpl, c.changingByte, c.count, &out, c.start, c.offset); });
         EXPECT_EQ(out.messages, c.expected) << c.name;
     }
-}
-
-TEST_F(Factories, EmptyTemplateSendsNothingAndFilesNoLookupEntry)
-{
-    loadUi(knob("seKnob", "kFilterCutoff", "valueBounds='0,0,127,1' sysexIndex='2' changingByte='7'") +
-           knob("seKnob", "kVolume", "valueBounds='0,0,127,1' sysexIndex='3' changingByte='7'"));
-    EXPECT_TRUE(action(kFilterCutoff)->sysEx.messages.empty() && !action(kFilterCutoff)->sysExMessageFor(0, 0));
-    EXPECT_EQ(config.sysExControls.size(), 0u);
-    EXPECT_NE(output.find("SysEx template 3 not defined!"), std::string::npos);
 }
 
 TEST_F(Factories, SysExSliderStartsAtItsZeroValueAndButtonAlwaysHasTwoMessages)
@@ -338,33 +297,17 @@ TEST_F(Factories, NameDisplaysStartWithTheirTextAndLimitTheTypedLength)
     EXPECT_TRUE(config.getFirstControlForParam(kDataType)->GetPromptDisabled());
 }
 
-TEST_F(Factories, RadioOfFourButtonsDrawsTheActiveCellFromTheSecondFrame)
-{
-    loadUi("<radio paramId='kPatternStep01Event' name='Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0' "
-           "buttons='4'/>");
-    auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
-    ASSERT_NE(radio, nullptr);
-    EXPECT_EQ(*radio->GetRECT(), IRECT(0, 0, 200, 30));
-    ASSERT_EQ(radio->NButtons(), 4);
-    EXPECT_EQ(*radio->GetButtonRECT(3), IRECT(150, 0, 200, 30));
-    EXPECT_EQ(param(kPatternStep01Event)->GetMax(), 3.0);
-
-    radio->SetValue(1.0 / 3.0);
-    IRECT all(0, 0, 1500, 757);
-    gui->Draw(&all);
-    for (int cell = 0; cell < 4; ++cell) {
-        const unsigned int expected = radioCellColour(cell == 1 ? 1 : 0, cell);
-        const IColor pixel = gui->GetPoint(25 + 50 * cell, 15);
-        EXPECT_EQ(pixel, IColor(255, ZUVE_GETR(expected), ZUVE_GETG(expected), ZUVE_GETB(expected))) << cell;
-    }
-}
-
-TEST_F(Factories, RadioLeftClicksSelectAndPushTwiceAndRightOrMissedClicksOnlyPushTheValue)
+// The active cell is drawn from the second frame of the strip.
+TEST_F(Factories, RadioDrawsTheActiveCellLeftClicksSelectAndPushTwiceAndRightOrMissedClicksOnlyPushTheValue)
 {
     loadUi("<radio paramId='kPatternStep01Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,0' buttons='4'/>"
            "<radio paramId='kPatternStep02Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,40' buttons='1'/>"
            "<radio paramId='kPatternStep04Event' imageId='BUTTON_LOCK_WHITE_ID' position='0,120' buttons='4097'/>");
     auto* radio = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep01Event));
+    ASSERT_TRUE(radio && radio->NButtons() == 4);
+    EXPECT_EQ(std::pair(*radio->GetRECT(), *radio->GetButtonRECT(3)),
+        std::pair(IRECT(0, 0, 200, 30), IRECT(150, 0, 200, 30)));
+    EXPECT_EQ(param(kPatternStep01Event)->GetMax(), 3.0);
     IMouseMod left(true), right(false, true);
     const size_t before = plug.fromGUI.size();
     radio->OnMouseDown(120, 10, &left);
@@ -376,6 +319,13 @@ TEST_F(Factories, RadioLeftClicksSelectAndPushTwiceAndRightOrMissedClicksOnlyPus
     radio->OnMouseDblClick(10, 10, &left);
     EXPECT_DOUBLE_EQ(radio->GetValue(), 2.0 / 3.0);
     EXPECT_EQ(plug.fromGUI.size(), pushes + 1);
+    IRECT all(0, 0, 1500, 757);
+    gui->Draw(&all);
+    for (int cell = 0; cell < 4; ++cell) {
+        const unsigned int expected = radioCellColour(cell == 2 ? 1 : 0, cell);
+        EXPECT_EQ(gui->GetPoint(25 + 50 * cell, 15),
+            IColor(255, ZUVE_GETR(expected), ZUVE_GETG(expected), ZUVE_GETB(expected))) << cell;
+    }
 
     auto* single = dynamic_cast<ICustomRadioButtonsControl*>(config.getFirstControlForParam(kPatternStep02Event));
     ASSERT_NE(single, nullptr);

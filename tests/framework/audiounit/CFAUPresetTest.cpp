@@ -8,7 +8,9 @@
 
 namespace {
 
-TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogetherAndNullOrZeroCountPresetsAreLeftAlone)
+int allocated = 0, freed = 0;
+
+TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogetherNullOrZeroCountPresetsAreLeftAloneAndTheAllocatorIsUsed)
 {
     CFStringRef name = CFStringCreateWithCString(nullptr, "Bass", kCFStringEncodingUTF8);
     CFAUPresetRef preset = CFAUPresetCreate(nullptr, 3, name);
@@ -31,12 +33,6 @@ TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogetherAndNullOrZeroCou
     CFAUPreset onStack {{5, nullptr}, 0, nullptr, 0};
     CFAUPresetRelease(&onStack);
     EXPECT_EQ(0, onStack.retainCount);
-}
-
-int allocated = 0, freed = 0;
-
-TEST(CFAUPreset, RecordComesFromAndReturnsToItsAllocator)
-{
     CFAllocatorContext counting {0, nullptr, [](CFIndex size, CFOptionFlags, void*) {
         return ++allocated, std::malloc(static_cast<size_t>(size)); }, [](void* ptr, void*) { ++freed, std::free(ptr); }};
     CFAllocatorContext failing {0, nullptr, [](CFIndex, CFOptionFlags, void*) -> void* { return nullptr; }, nullptr};

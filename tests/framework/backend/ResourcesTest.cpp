@@ -42,9 +42,9 @@ protected:
 
 const int kBufferSize = 4096000;
 
-// A small file comes in a zero-filled buffer of the full size; a larger one is cut at it.
-TEST_F(ResourcesTest, FilesComeInAZeroFilledBufferOfFourMillionBytesAndLongerOnesAreCutThere)
+TEST_F(ResourcesTest, FilesComeInAZeroFilledBufferOfFourMillionBytesCutThereByTheirFileNameWithTheExtensionInAnyCase)
 {
+    // A small file comes in a zero-filled buffer of the full size; a larger one is cut at it.
     writeFile("sysex.cfg", 10);
     std::unique_ptr<char[]> data = load("sysex.cfg");
     ASSERT_NE(nullptr, data);
@@ -58,11 +58,8 @@ TEST_F(ResourcesTest, FilesComeInAZeroFilledBufferOfFourMillionBytesAndLongerOne
     ASSERT_NE(nullptr, data);
     EXPECT_EQ(kBufferSize, graphics->GetLoadedFileSize());
     EXPECT_EQ('a' + (kBufferSize - 1) % 26, data[kBufferSize - 1]);
-}
 
-// Only the file name counts, its extension in any case (a PNG as a bitmap); a missing file keeps the last size.
-TEST_F(ResourcesTest, OnlyTheFileNameCountsTheExtensionIgnoresCaseAndAMissingFileKeepsTheSize)
-{
+    // Only the file name counts, its extension in any case (a PNG as a bitmap); a missing file keeps the last size.
     writeFile("params.XML", 3);
     EXPECT_NE(nullptr, load("some/folder/params.xml"));
     EXPECT_EQ(nullptr, load("Params.xml"));  // the base name is exact

@@ -66,7 +66,7 @@ TEST(ByteChunk, ValuesUseMachineOrderStringsTheirLengthFirstAndTheHeaderIsTffp)
     EXPECT_EQ(appended.PutChunk(&header), 9);  // no length in front
 }
 
-TEST(ByteChunk, ReadsPastTheEndOrWithABadStringLengthFail)
+TEST(ByteChunk, ReadsPastTheEndWithABadStringLengthOrFailedGrowthFailAndWriteNothing)
 {
     ByteChunk eight;
     const int32_t seven = 7;
@@ -102,10 +102,7 @@ TEST(ByteChunk, ReadsPastTheEndOrWithABadStringLengthFail)
             EXPECT_STREQ(s.Get(), c.text);
         }
     }
-}
 
-TEST(ByteChunk, FailedGrowthReportsFailureAndWritesNothing)
-{
     ByteChunk chunk;
     chunk.PutStr("keep");
     const char byte = 'x';

@@ -47,7 +47,7 @@ TEST(Param, ValuesSnapClampTurnNaNIntoTheMinimumAndDegenerateRangesSpanOneStepOr
     EXPECT_EQ(seen, (std::vector<double> {2.0, 8.0, 0.0, 1.0}));
 }
 
-TEST(Param, DisplayUsesThePrecisionOfTheStepOrTruncation)
+TEST(Param, DisplayUsesThePrecisionOfTheStepOrTruncationLongTextsAreCutToTheirFieldsAndTheHostBufferTakesAWholePortName)
 {
     const struct {
         double step, value;
@@ -64,6 +64,27 @@ TEST(Param, DisplayUsesThePrecisionOfTheStepOrTruncation)
     EXPECT_EQ(Display(q, 2.9), "2");
     EXPECT_EQ(Display(q, -2.9), "-2");
     EXPECT_EQ(Display(q, 0.5, true), "0");  // normalised 0.5 maps to 0 without snapping
+
+    const std::string longText(300, 'x');
+    IParam p;
+    p.InitBool(longText.c_str(), false, longText.c_str(), longText.c_str());
+    EXPECT_EQ(std::string(p.GetNameForHost()).size(), 54u);
+    EXPECT_EQ(std::string(p.GetParamGroupForHost()).size(), 54u);
+    p.SetDisplayText(0, longText.c_str());
+    EXPECT_EQ(p.GetDisplayText(0).size(), 55u);
+    EXPECT_EQ(Display(p, 0.0).size(), static_cast<size_t>(IParam::kDisplayForHostLength - 1));
+
+    // The host's value-to-text buffer is 55 bytes; a 54-character port name
+    // must reach it whole, and nothing is written past the given size.
+    const std::string name(54, 'p');
+    p.SetDisplayText(0, name.c_str());
+    char out[56];
+    std::memset(out, '#', sizeof(out));
+    p.GetDisplayForHost(0.0, false, out, true, 55);
+    EXPECT_EQ(std::string(out), name);
+    EXPECT_EQ(out[55], '#');
+    p.GetDisplayForHost(0.0, false, out, true, 10);
+    EXPECT_EQ(std::string(out), name.substr(0, 9));
 }
 
 TEST(Param, DisplayTextsRaiseTheMaximumAndOnesOutsideTheTableNeverWriteIntoIt)
@@ -88,28 +109,4 @@ TEST(Param, DisplayTextsRaiseTheMaximumAndOnesOutsideTheTableNeverWriteIntoIt)
     p.ResetDisplayTexts();
     EXPECT_EQ(p.GetNDisplayTexts(), 0);
     EXPECT_EQ(p.GetMax(), 2.0);  // the range stays
-}
-
-TEST(Param, LongTextsAreCutToTheirFieldsAndTheHostBufferTakesAWholePortName)
-{
-    const std::string longText(300, 'x');
-    IParam p;
-    p.InitBool(longText.c_str(), false, longText.c_str(), longText.c_str());
-    EXPECT_EQ(std::string(p.GetNameForHost()).size(), 54u);
-    EXPECT_EQ(std::string(p.GetParamGroupForHost()).size(), 54u);
-    p.SetDisplayText(0, longText.c_str());
-    EXPECT_EQ(p.GetDisplayText(0).size(), 55u);
-    EXPECT_EQ(Display(p, 0.0).size(), static_cast<size_t>(IParam::kDisplayForHostLength - 1));
-
-    // The host's value-to-text buffer is 55 bytes; a 54-character port name
-    // must reach it whole, and nothing is written past the given size.
-    const std::string name(54, 'p');
-    p.SetDisplayText(0, name.c_str());
-    char out[56];
-    std::memset(out, '#', sizeof(out));
-    p.GetDisplayForHost(0.0, false, out, true, 55);
-    EXPECT_EQ(std::string(out), name);
-    EXPECT_EQ(out[55], '#');
-    p.GetDisplayForHost(0.0, false, out, true, 10);
-    EXPECT_EQ(std::string(out), name.substr(0, 9));
 }

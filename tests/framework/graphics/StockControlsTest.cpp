@@ -48,7 +48,7 @@ TEST(StockControls, FrameChoiceRoundsToTheNearestOfNFrames)
         EXPECT_EQ(IBitmapControl::FrameForValue(c.value, c.frames), c.frame) << c.value << " of " << c.frames;
 }
 
-TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
+TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsContactIsOnOnlyWhileHeldAndGreyedControlsIgnoreTheMouse)
 {
     ISwitchControl sw(&plug, 0, 0, 1, &three);
     std::vector<double> seen;
@@ -67,23 +67,20 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsAndContactIsOnOnlyWhileHeld)
     EXPECT_EQ(contact.GetValue(), 1.0);
     contact.OnMouseUp(1, 1, &left);
     EXPECT_EQ(contact.GetValue(), 0.0);
-}
 
-TEST_F(Controls, GreyedControlsIgnoreClicksDragsAndDoubleClicks)
-{
-    ISwitchControl sw(&plug, 0, 0, 1, &three);
+    ISwitchControl greyed(&plug, 0, 0, 1, &three);
     IKnobMultiControl knob(&plug, 0, 0, 2, &three);
     knob.SetValueFromPlug(0.6);
-    sw.GrayOut(true);
+    greyed.GrayOut(true);
     knob.GrayOut(true);
-    sw.OnMouseDown(1, 1, &left);
-    sw.OnMouseDblClick(1, 1, &left);
+    greyed.OnMouseDown(1, 1, &left);
+    greyed.OnMouseDblClick(1, 1, &left);
     knob.OnMouseDrag(1, 1, 0, -10, &left);
     knob.SetValue(0.1);
     knob.OnMouseDblClick(1, 1, &left);
-    EXPECT_EQ(sw.GetValue(), 0.0);
+    EXPECT_EQ(greyed.GetValue(), 0.0);
     EXPECT_EQ(knob.GetValue(), 0.1);
-    EXPECT_FLOAT_EQ(sw.GetBlend()->mWeight, 0.5f);
+    EXPECT_FLOAT_EQ(greyed.GetBlend()->mWeight, 0.5f);
 }
 
 // The first value from outside is drawn and passed on like any later one (a

@@ -12,8 +12,11 @@ int EntryOf(const std::vector<std::string>& list, const std::string& name)
 
 }  // namespace
 
-TEST_F(JackPortTest, ListsStartWithOffAreBuiltOnceOpeningByNameReturnsTheEntryOffClosesUnknownOrVanishedNamesOpenNothingAndAVirtualOutputOpens)
+TEST_F(JackPortTest, ListsStartWithOffAreBuiltOnceOpeningByNameReturnsTheEntryAlsoAfterEarlierPortsVanishedOffClosesUnknownOrVanishedNamesOpenNothingAndAVirtualOutputOpens)
 {
+    testsupport::SimulatedSynth secondSynth;  // listed after the fixture's synth, which vanishes below
+    std::string error;
+    ASSERT_TRUE(secondSynth.Start(&error, {}, "Second Synth")) << error;
     const std::vector<std::string> outputs = plug->getExternalMIDIOutNames();
     const std::vector<std::string> inputs = plug->getExternalMIDIInNames();
     ASSERT_FALSE(inputs.empty() || outputs.empty());
@@ -23,7 +26,6 @@ TEST_F(JackPortTest, ListsStartWithOffAreBuiltOnceOpeningByNameReturnsTheEntryOf
     EXPECT_LT(entry, static_cast<int>(outputs.size()));
     // Ports that appear later are missed.
     testsupport::SimulatedSynth later;
-    std::string error;
     ASSERT_TRUE(later.Start(&error, {}, "Later Synth")) << error;
     EXPECT_EQ(plug->getExternalMIDIInNames(), inputs);
 
@@ -62,29 +64,18 @@ TEST_F(JackPortTest, ListsStartWithOffAreBuiltOnceOpeningByNameReturnsTheEntryOf
         EXPECT_EQ(in + out, 0);
         EXPECT_FALSE(server.HasPort(kOurInputPort) || server.HasPort(kOurOutputPort));
     }
+    // A port is found by its name although the ports listed before it vanished.
+    const int wanted = EntryOf(outputs, secondSynth.InputPortName());
+    ASSERT_LT(entry, wanted);
+    out = 1;
+    EXPECT_EQ(plug->setExternalMIDIOut(out, secondSynth.InputPortName().c_str()), wanted);
+    ASSERT_TRUE(WaitUntilOutputFlows(secondSynth));
+    IMidiMsg note(0, 0x90, 0x3C, 0x64);
+    plug->SendMidiMsg(&note);
+    EXPECT_TRUE(secondSynth.WaitForReceived("90 3C 64"));
     // A virtual output is named "From" and the name.
     EXPECT_TRUE(plug->initializeVirtualOutput("Zelto2X Editor"));
     EXPECT_TRUE(server.HasPort("RtMidi Output Client:From Zelto2X Editor"));
-}
-
-TEST_F(JackPortTest, PortIsFoundByNameWhenOthersVanishedAfterTheListWasBuilt)
-{
-    // The list holds a first synth before the one we want; the first one
-    // then goes away, so list entry i is no longer system port i - 1.
-    testsupport::SimulatedSynth second;
-    std::string error;
-    ASSERT_TRUE(second.Start(&error, {}, "Second Synth")) << error;
-    const std::vector<std::string> outputs = plug->getExternalMIDIOutNames();
-    const int wanted = EntryOf(outputs, second.InputPortName());
-    ASSERT_LT(EntryOf(outputs, synth.InputPortName()), wanted);
-    synth.Stop();
-
-    int index = 1;
-    EXPECT_EQ(plug->setExternalMIDIOut(index, second.InputPortName().c_str()), wanted);
-    ASSERT_TRUE(WaitUntilOutputFlows(second));
-    IMidiMsg note(0, 0x90, 0x3C, 0x64);
-    plug->SendMidiMsg(&note);
-    EXPECT_TRUE(second.WaitForReceived("90 3C 64"));
 }
 
 // libjack frees the clients of a server that went away once the process opens
