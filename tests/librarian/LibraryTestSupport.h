@@ -4,11 +4,11 @@
 // sounds on disk that knows nothing of the library's own reader.
 
 #include "PatchLibrarian.h"
+#include "../support/FileBytes.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -166,18 +166,8 @@ inline std::vector<std::string> bankTexts(const PatchFileList& files)
     return texts;
 }
 
-inline void writeFile(const std::string& path, const Bytes& bytes)
-{
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline Bytes readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+inline constexpr auto* writeFile = &testsupport::WriteFileBytes;
+inline constexpr auto* readFile = &testsupport::ReadFileBytes;
 
 // Sound payloads (what follows the program byte, up to F7) of every dump in
 // every file below root, found by the simplest scan: 3E, model 16 or 0B, four
