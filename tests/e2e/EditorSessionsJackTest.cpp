@@ -125,10 +125,7 @@ Bytes bankOf(const std::string& prefix)
 constexpr std::chrono::seconds kBankTransfer {240};
 
 // The centre of upper-list slot i (librarian view at 152, 240, rows of 18).
-At upperSlot(int i)
-{
-    return {152 + (i / 25) * 158 + 60, 241 + (i % 25) * 18 + 9};
-}
+At upperSlot(int i) { return {152 + (i / 25) * 158 + 60, 241 + (i % 25) * 18 + 9}; }
 
 // A fresh data folder, as a music host on a new machine leaves it: the editor
 // makes the library with its first bank (100 INIT sounds, the core tests'

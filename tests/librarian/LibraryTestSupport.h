@@ -70,12 +70,7 @@ inline Bytes hex(const std::string& text)
 }
 
 // The 14 name bytes: text padded with blanks.
-inline std::string paddedName(const std::string& text)
-{
-    std::string name = text.substr(0, 14);
-    name.resize(14, ' ');
-    return name;
-}
+inline std::string paddedName(const std::string& text) { return (text + std::string(14, ' ')).substr(0, 14); }
 
 // A 137-byte current-model sound dump: F0 3E 16 dev cmd bank prog, 113 sound
 // bytes, 14 name bytes, the category, a checksum byte and F7.
@@ -130,10 +125,10 @@ inline std::unique_ptr<PatchFile> bankOf(const std::vector<Bytes>& sounds)
 {
     auto file = std::make_unique<PatchFile>();
     for (const Bytes& sound : sounds) {
-        file->patches.emplace_back();
-        file->patches.back().messages.push_back(PatchSysexMessage{sound});
-        file->patches.back().name = LibrarianPatch::nameFromMessage(sound);
-        file->patches.back().parseCategory();
+        LibrarianPatch& slot = file->patches.emplace_back();
+        slot.messages.push_back(PatchSysexMessage{sound});
+        slot.name = LibrarianPatch::nameFromMessage(sound);
+        slot.parseCategory();
     }
     return file;
 }
