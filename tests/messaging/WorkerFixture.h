@@ -49,17 +49,16 @@ public:
         ProcessSysEx(&sysex, true);
     }
 
+    // Runs the read under the lock the sending threads take.
+    template <class F>
+    auto locked(F read) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return read();
+    }
     // What the synth refused (a dump with a wrong device byte or checksum...).
-    std::vector<std::string> refusals() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_refusals;
-    }
-    std::vector<Sent> sent() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_sent;
-    }
+    std::vector<std::string> refusals() const { return locked([this] { return m_refusals; }); }
+    std::vector<Sent> sent() const { return locked([this] { return m_sent; }); }
     size_t sentCount() const { return sent().size(); }
     std::vector<std::string> wire() const
     {
@@ -84,10 +83,7 @@ public:
 private:
     void setHeld(bool held)
     {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_held = held;
-        }
+        locked([&] { return m_held = held; });
         m_released.notify_all();
     }
     bool deliver(const zelto2sim::Bytes& message)

@@ -96,11 +96,9 @@ TEST(CachedFont, CharactersOutsideTheFontTakeNoRoomAndOtherBytesReadAsLatin1)
 {
     Font font("Arial", 14);
     const char* const cjk = "\xe4\xb8\x80\xe4\xb8\x81";  // two ideographs DejaVu lacks
-    EXPECT_EQ(font.width(cjk), 0);
-    EXPECT_EQ(font.ink(cjk, {0, 0, 60, 20}, 0).right, -1);
-    EXPECT_EQ(font.width("a\xe4\xb8\x80" "b"), font.width("ab"));
-    EXPECT_EQ(font.width("\xe9"), font.width("\xc3\xa9"));  // e acute both ways
-    EXPECT_GT(font.width("\xe9"), 0);
+    EXPECT_EQ(std::tuple(font.width(cjk), font.ink(cjk, {0, 0, 60, 20}, 0).right, font.width("a\xe4\xb8\x80" "b")),
+        std::tuple(0, -1, font.width("ab")));
+    EXPECT_TRUE(font.width("\xe9") == font.width("\xc3\xa9") && font.width("\xe9") > 0);  // e acute both ways
 }
 
 TEST(CachedFont, ColourAlphaCountsOnlyWithItsFlagAndAFontWithoutHandleOrTextDrawsNothing)

@@ -121,9 +121,8 @@ TEST(PngLoad, InterlacedImageMatchesTheSameImageUninterlaced)
 
 TEST(PngLoad, MissingNonPngTruncatedAndDamagedFilesGiveNull)
 {
-    EXPECT_EQ(ZUVE_LoadPNG("/nonexistent/zuve/none.png"), nullptr);
-    EXPECT_EQ(ZUVE_LoadPNG(nullptr), nullptr);
-    EXPECT_EQ(load({'h', 'e', 'l', 'l', 'o', ' ', 'p', 'n', 'g', '!'}, true), nullptr);
+    EXPECT_TRUE(!ZUVE_LoadPNG("/nonexistent/zuve/none.png") && !ZUVE_LoadPNG(nullptr)
+        && !load({'h', 'e', 'l', 'l', 'o', ' ', 'p', 'n', 'g', '!'}, true));
     PngPicture picture{PNG_COLOR_TYPE_RGB, 8, std::vector<Bytes>(32, Bytes(96, 0x5a))};
     picture.width = 32;
     const Bytes whole = encode(picture);
