@@ -60,13 +60,12 @@ TEST_F(TreeWalk, PositionsAndSizesAreScaledAndTruncatedAndThePatchBrowserGetsIts
            "<display paramId='kControlDisplayName' bounds='10,10,101,13' displaySize='2,9'/>"
            "<layer name='lib'><patchBrowser imageId='BG_ID_BROWSER' bounds='10,20,100,40'/></layer>",
         kSysEx, 1.25);
-    EXPECT_EQ(*control(kVolume)->GetRECT(), IRECT(126, 63, 176, 113));
-    EXPECT_EQ(*gui->GetControl(1)->GetRECT(), IRECT(3, 6, 28, 31));  // one 25 x 25 frame of the 2-frame image
     IControl* display = control(kControlDisplayName);
-    EXPECT_EQ(*display->GetRECT(), IRECT(12, 12, 138, 28));
+    // The background is one 25 x 25 frame of the 2-frame image.
+    EXPECT_EQ(std::tuple(*control(kVolume)->GetRECT(), *gui->GetControl(1)->GetRECT(), *display->GetRECT(), seen),
+        std::tuple(IRECT(126, 63, 176, 113), IRECT(3, 6, 28, 31), IRECT(12, 12, 138, 28), IRECT(12, 25, 137, 75)));
     // Reached through the action, not bound by index.
     EXPECT_TRUE(display->ParamIdx() == -1 && action(kControlDisplayName)->controls.front() == display);
-    EXPECT_EQ(seen, IRECT(12, 25, 137, 75));
     EXPECT_EQ(config.librarianView(), layer("lib")->GetControl(0));
 }
 
