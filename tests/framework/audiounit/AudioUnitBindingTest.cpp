@@ -103,14 +103,7 @@ protected:
     }
     double param(int idx) const { return plug->GetParam(idx)->Value(); }
 
-    static host::PluginHost::Settings silent()
-    {
-        host::PluginHost::Settings settings;
-        settings.tempo = 0.0;  // reports no tempo until a test sets one
-        return settings;
-    }
-
-    host::PluginHost host {silent()};
+    host::PluginHost host {host::PluginHost::Settings {44100.0, 512, 0.0}};  // reports no tempo until a test sets one
     AudioUnit unit = nullptr;
     TestPlug* plug = nullptr;
 };
@@ -174,9 +167,8 @@ TEST_F(AudioUnitBinding, TextsConvertBothWaysValuesAreClampedAndIdsPastTheEndAre
     EXPECT_FLOAT_EQ(100.0f, value);
 
     AudioUnitParameterEvent events[2] = {};
-    events[0].eventType = kParameterEvent_Immediate;
-    events[0].eventValues.immediate.value = 9.0f;
-    events[1] = events[0];
+    events[0].eventType = events[1].eventType = kParameterEvent_Immediate;
+    events[0].eventValues.immediate.value = events[1].eventValues.immediate.value = 9.0f;
     events[1].parameter = kPastEnd;
     const AudioUnitParameterValue someValue = 1.0f;
     AudioUnitParameterStringFromValue fromValue {kPastEnd, &someValue, nullptr};
@@ -347,10 +339,10 @@ TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
                                                       AudioUnitScope, AudioUnitElement) {
         auto* probe = static_cast<Probe*>(data);
         ++probe->calls;
-        UInt32 size = id == kAudioUnitProperty_Latency ? sizeof probe->latency : sizeof probe->maxFrames;
-        AudioUnitGetProperty(unit, id, kGlobal, 0,
-                             id == kAudioUnitProperty_Latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames,
-                             &size);
+        const bool latency = id == kAudioUnitProperty_Latency;
+        UInt32 size = latency ? sizeof probe->latency : sizeof probe->maxFrames;
+        void* value = latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames;
+        AudioUnitGetProperty(unit, id, kGlobal, 0, value, &size);
     };
     for (int i = 0; i < 2; ++i)  // the same listener twice: kept once
         ASSERT_EQ(noErr,
@@ -394,17 +386,15 @@ TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
               AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ParameterInfo, kGlobal, 2, &info, &size));
 }
 
-TEST(AudioUnitLifecycle, CarbonViewClosedAfterItsAudioUnitTouchesNothing)
+TEST_F(AudioUnitBinding, CarbonViewClosedAfterItsAudioUnitTouchesNothing)
 {
-    host::PluginHost host;
-    ASSERT_TRUE(host.loadEntry(&IPluginAU::IPluginAUEntry).ok());
     Component viewComponent = RegisterComponentEntry(
         &IPluginAU::IPluginAUCarbonViewEntry,
         ComponentDescription {kAudioUnitCarbonViewComponentType, 0x6B7A366D, 0x566E7431, 0, 0}, "view");
     ComponentInstance view = nullptr;
     ASSERT_EQ(noErr, OpenAComponent(viewComponent, &view));
     void* control = nullptr;
-    AudioUnitCarbonViewCreateParams create {host.unit(), nullptr, nullptr, nullptr, nullptr, &control};
+    AudioUnitCarbonViewCreateParams create {unit, nullptr, nullptr, nullptr, nullptr, &control};
     EXPECT_EQ(kBadSelector, CallComponentDispatch(view, kAudioUnitCarbonViewCreateSelect, &create));  // no surface
     host.close();
     EXPECT_EQ(noErr, CloseComponent(view));

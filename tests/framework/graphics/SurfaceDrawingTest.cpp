@@ -28,10 +28,6 @@ struct Surface : ::testing::Test {
         gui.AttachControl(c);
         return c;
     }
-    void cleanAll()
-    {
-        for (int i = 0; i < gui.NControls(); ++i) gui.GetControl(i)->SetClean();
-    }
 };
 
 TEST_F(Surface, DirtyRectIsTheUnionOfShownControlsAndHiddenOnesCountOnlyWhenAskedTo)
@@ -45,7 +41,7 @@ TEST_F(Surface, DirtyRectIsTheUnionOfShownControlsAndHiddenOnesCountOnlyWhenAske
     layer->AddControl(inLayer);
     gui.AttachLayer(layer);
     layer->Hide(true);
-    cleanAll();
+    for (int i = 0; i < gui.NControls(); ++i) gui.GetControl(i)->SetClean();
     for (ProbeControl* c : {background, hidden, inLayer}) c->SetDirty(false);  // the background alone never counts
     IRECT r;
     EXPECT_FALSE(gui.IsDirty(&r));

@@ -74,10 +74,9 @@ TEST(Timestamp, CurrentTimeEndsWithTheOffsetFromUtc)
 
 TEST(FontCache, RetryHeightCorrectsOnceAndNeverDividesByZero)
 {
-    EXPECT_EQ(FontRetryHeight(12, 12, 12), 0);
-    EXPECT_EQ(FontRetryHeight(12, 12, 14), 10);  // 144 / 14 = 10.3
-    EXPECT_EQ(FontRetryHeight(1, 2, 3), 1);      // 4 / 3 rounded
-    EXPECT_EQ(FontRetryHeight(12, 12, 0), 0);
+    // 144 / 14 = 10.3; 4 / 3 rounded
+    EXPECT_EQ((std::vector<int> {0, 10, 1, 0}), (std::vector<int> {FontRetryHeight(12, 12, 12),
+        FontRetryHeight(12, 12, 14), FontRetryHeight(1, 2, 3), FontRetryHeight(12, 12, 0)}));
 }
 
 }  // namespace
