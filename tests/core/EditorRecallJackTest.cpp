@@ -92,15 +92,11 @@ TEST_F(EditorRecallJack, StoredPortNamesReopenTheLivePortsAndTheSoundGoesOutWhol
     EXPECT_EQ(synth.OutputPortName(),
               editor.GetParam(kDeviceInSelection)->GetDisplayText(editor.GetParam(kDeviceInSelection)->Int()));
     // The whole sound: 137 bytes, F0 3E 16, the device ID, the sound command.
-    const bool soundArrived = synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
-        for (const std::string& line : lines) {
-            if (line.size() == 137 * 3 - 1 && line.compare(0, 12, "F0 3E 16 00 ") == 0 &&
-                line.substr(line.size() - 2) == "F7")
-                return true;
-        }
-        return false;
-    });
-    EXPECT_TRUE(soundArrived);
+    EXPECT_TRUE(synth.WaitForReceivedLines([](const std::vector<std::string>& lines) {
+        return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.size() == 137 * 3 - 1 && line.rfind("F0 3E 16 00 ", 0) == 0 && line.substr(line.size() - 2) == "F7";
+        });
+    }));
 
     // Closing leaves no worker, clock or MIDI thread behind (the clock job ran too), and a message arriving while it
     // closes finds the MIDI message manager still there.

@@ -64,7 +64,7 @@ TEST_F(LibrarianEditorTest, OnlyADragFromTheLowerListToAnUpperSlotCopiesTheSound
     expectDiskUnchanged();
 }
 
-TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopyElsewhere)
+TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopyElsewhereAndRenamesOnlyASound)
 {
     rightClickChoosing(0, 3, "none");
     EXPECT_EQ("Paste\n---\nRename\nSet Category >\n  None\n  Arp\n  Atmo\n  Bass\n  Drum\n  FX\n  Keys\n  Lead\n"
@@ -76,10 +76,7 @@ TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopy
     rightClickChoosing(1, 3, "none");
     EXPECT_EQ("Copy\n", headless->shownMenus.back());
     EXPECT_EQ(-1, library->transferSlot);
-}
-
-TEST_F(LibrarianEditorTest, RenameNeedsAnUpperSlotWithASound)
-{
+    // Rename needs an upper slot with a sound.
     view->upperSelectedSlot = -1;
     view->renameSlot(0, 0);
     EXPECT_TRUE(editor->renameHandled);
