@@ -95,9 +95,8 @@ TEST_F(TextEntryTest, WheelClosesTheFieldWithoutTakingItsTextThenScrolls)
     platform::MouseEvent wheel = mouse(platform::MouseEventKind::Wheel, 50, 50);
     wheel.deltaY = 1;
     window()->InjectMouse(wheel);
-    EXPECT_FALSE(window()->HasTextField());
-    EXPECT_EQ(0.0, control->GetValue());
-    EXPECT_EQ((std::vector<int>{1}), control->wheelSteps);
+    EXPECT_EQ(std::tuple(false, 0.0, std::vector<int> {1}),
+              std::tuple(window()->HasTextField(), control->GetValue(), control->wheelSteps));
 }
 
 }  // namespace

@@ -16,9 +16,8 @@ TEST_F(BackendTest, TimerDrawsTheDirtyRectAtTheFrameRateAndWithNothingDirtyReque
     const int queriesBefore = knob->dirtyQueries;
     // The tick asks for the converted rectangle; the loop draws it on its next turn.
     headless->AdvanceClock(40);
-    EXPECT_EQ(drawsBefore + 1, window()->DrawCount());
-    EXPECT_EQ(PackColor(COLOR_GREEN), window()->PixelAt(10, 20));
-    EXPECT_EQ(PackColor(COLOR_GREEN), window()->PixelAt(29, 39));
+    EXPECT_EQ(std::tuple(drawsBefore + 1, PackColor(COLOR_GREEN), PackColor(COLOR_GREEN)),
+              std::tuple(window()->DrawCount(), window()->PixelAt(10, 20), window()->PixelAt(29, 39)));
     EXPECT_FALSE(knob->IsDirty());
     headless->AdvanceClock(960);
     EXPECT_EQ(25, knob->dirtyQueries - queriesBefore - 1);

@@ -101,10 +101,8 @@ TEST(Param, DisplayTextsRaiseTheMaximumAndOnesOutsideTheTableNeverWriteIntoIt)
     EXPECT_EQ((std::vector<std::string> {"", "Stored Device", ""}),
               (std::vector<std::string> {p.GetDisplayText(5), p.GetDisplayText(-1), p.GetDisplayTextAtIdx(7)}));
     int value = 42;
-    EXPECT_FALSE(p.MapDisplayText("T1", &value));
-    EXPECT_EQ(value, 42);
-    EXPECT_TRUE(p.MapDisplayText("t1", &value));
-    EXPECT_EQ(value, 1);
+    EXPECT_EQ((std::vector<int> {p.MapDisplayText("T1", &value), value, p.MapDisplayText("t1", &value), value}),
+              (std::vector<int> {false, 42, true, 1}));
     p.ResetDisplayTexts();
     EXPECT_EQ(p.GetNDisplayTexts(), 0);
     EXPECT_EQ(p.GetMax(), 2.0);  // the range stays

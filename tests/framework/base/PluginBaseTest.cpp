@@ -196,9 +196,8 @@ TEST(PluginBase, BankFilesBringBackEveryPresetItsNameAndTheCurrentOne)
         TestPlugin other(3, 3, "2-2", 2, chunks);
         setUp(other);
         ASSERT_TRUE(other.ReadFXB(fxb)) << chunks;
-        EXPECT_EQ(std::string(other.GetPresetName(0)) + other.GetPresetName(1), "onetwo");
-        EXPECT_EQ(other.GetCurrentPresetIdx(), 1);
-        EXPECT_EQ(other.GetParam(1)->Value(), 4.0);
+        EXPECT_EQ(std::tuple(std::string(other.GetPresetName(0)) + other.GetPresetName(1), other.GetCurrentPresetIdx(),
+                             other.GetParam(1)->Value()), std::tuple("onetwo", 1, 4.0));
         ASSERT_TRUE(other.RestorePreset(0));
         EXPECT_EQ(other.GetParam(1)->Value(), 1.0);
     }

@@ -5,29 +5,14 @@
 #include <vector>
 
 #include "ControlLayer.h"
-#include "GraphicsTestSupport.h"
+#include "GraphicsFixture.h"
 #include "IControl.h"
 #include "zuve/zuve.h"
 
 namespace {
 
-struct Surface : ::testing::Test {
-    TestPlug plug;
-    TestGraphics gui{&plug, 200, 100};
-    ProbeControl* background = new ProbeControl(&plug, IRECT(0, 0, 200, 100));
-    IRECT all{0, 0, 200, 100};
-
-    void SetUp() override
-    {
-        gui.AttachControl(background);
-        gui.PrepDraw();
-    }
-    ProbeControl* attach(IRECT r)
-    {
-        auto* c = new ProbeControl(&plug, r);
-        gui.AttachControl(c);
-        return c;
-    }
+struct Surface : GraphicsTest {
+    ProbeControl* background = attach(all);
 };
 
 TEST_F(Surface, DirtyRectIsTheUnionOfShownControlsAndHiddenOnesCountOnlyWhenAskedTo)

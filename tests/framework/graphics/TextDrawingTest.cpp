@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FontStorage.h"
-#include "GraphicsTestSupport.h"
+#include "GraphicsFixture.h"
 #include "Log.h"
 #include "zuve/zuve_text.h"
 
@@ -28,16 +28,10 @@ public:
     int GetLineHeight() const override { return 14; }
 };
 
-struct Text : ::testing::Test {
-    TestPlug plug;
-    TestGraphics gui{&plug, 40, 8};
+struct Text : GraphicsTest {
     FixedFont font;
     IText style;
-    void SetUp() override
-    {
-        gui.PrepDraw();
-        style.mCached = &font;
-    }
+    void SetUp() override { style.mCached = &font; }
 };
 
 TEST_F(Text, MeasuredTextIsPlacedByItsAlignment)
