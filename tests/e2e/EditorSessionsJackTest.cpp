@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "ParameterTable.h"
+#include "Zelto2Protocol.h"
 #include "e2e/HostSession.h"
 #include "e2e/SoundDumpMap.h"
 
@@ -19,17 +20,11 @@ const At kCutoffKnob {160, 384}, kOsc2SyncButton {976, 172}, kFilterTypeMenu {20
 const At kSendStartStopSwitch {176, 396}, kSendClockSwitch {288, 396}, kTransferPauseMenu {1184, 382};
 const At kLibrarianMenu {616, 208}, kPreviousUpperBank {682, 210}, kNextUpperBank {706, 210};
 
-std::string hex(int byte)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    return {digits[(byte >> 4) & 15], digits[byte & 15]};
-}
-
 // The configuration's single-parameter message (template 3E 16 58 41 01 B vv 00)
 // for dump byte B with the device ID of the synth that answered.
 std::string soundParameterMessage(int device, int dumpByte, int value)
 {
-    return "F0 3E 16 " + hex(device) + " 41 01 " + hex(dumpByte) + " " + hex(value) + " 00 F7";
+    return zelto2sim::ToHex({0xF0, 0x3E, 0x16, uint8_t(device), 0x41, 0x01, uint8_t(dumpByte), uint8_t(value), 0x00, 0xF7});
 }
 
 class EditorSession : public HostSession {
@@ -41,7 +36,7 @@ protected:
         // The input first, so the answer to the enquiry that choosing the output starts finds it open.
         Click({1300, 43}, synth.OutputPortName());
         Click({1300, 19}, synth.InputPortName());
-        ASSERT_TRUE(synth.WaitForReceived("F0 3E 16 " + hex(device) + " 04 F7"));
+        ASSERT_TRUE(synth.WaitForReceived(zelto2sim::ToHex({0xF0, 0x3E, 0x16, uint8_t(device), 0x04, 0xF7})));
         ASSERT_TRUE(WaitForParam(kGlobalDeviceID, device));
     }
 
@@ -130,10 +125,7 @@ Bytes bankOf(const std::string& prefix)
 constexpr std::chrono::seconds kBankTransfer {240};
 
 // The centre of upper-list slot i (librarian view at 152, 240, rows of 18).
-At upperSlot(int i)
-{
-    return {152 + (i / 25) * 158 + 60, 241 + (i % 25) * 18 + 9};
-}
+At upperSlot(int i) { return {152 + (i / 25) * 158 + 60, 241 + (i % 25) * 18 + 9}; }
 
 // A fresh data folder, as a music host on a new machine leaves it: the editor
 // makes the library with its first bank (100 INIT sounds, the core tests'

@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "Zelto2Protocol.h"
 
@@ -17,19 +15,6 @@ namespace fs = std::filesystem;
 std::string HostSession::Line(const std::string& verb, At at, const std::string& rest)
 {
     return verb + " " + std::to_string(at.x + 2) + " " + std::to_string(at.y + 3) + (rest.empty() ? "" : " " + rest);
-}
-
-Bytes ReadFileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const Bytes& bytes)
-{
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes SoundDump(int slot, const std::string& name, const std::vector<std::pair<int, uint8_t>>& changes)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/FileBytes.h"
 #include "support/JackServer.h"
 #include "support/SimulatedSynth.h"
 #include "support/Subprocess.h"
@@ -27,8 +28,7 @@ struct At {
 
 // The sound dumps among wire-log lines.
 std::vector<Bytes> DumpsIn(const std::vector<std::string>& lines);
-Bytes ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const Bytes& bytes);
+using testsupport::ReadFileBytes, testsupport::WriteFileBytes;
 
 // A sound dump of slot or of the edit buffer (slot < 0) for device 0, from
 // the simulated synth's own reading of the protocol: the INIT sound's bytes

@@ -59,10 +59,7 @@ Bytes bank(const std::string& prefix, int count, bool olderModel = false)
     return concat(dumps);
 }
 
-std::string textOf(const Bytes& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 void put(const std::string& path, const std::string& text)
 {

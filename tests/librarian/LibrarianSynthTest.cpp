@@ -33,6 +33,11 @@ protected:
         }
         return text;
     }
+    std::vector<std::string> wireSinceMessage(size_t from) const
+    {
+        const std::vector<std::string> wire = editor->wire();
+        return std::vector<std::string>(wire.begin() + long(from), wire.end());
+    }
     static std::string withoutBlanks(std::string text) { return text.erase(text.find_last_not_of(' ') + 1); }
     void doubleClick(int list, int slot)
     {
@@ -143,19 +148,15 @@ TEST_F(LibrarySynthTest, TheSendJobKeepsItsOwnCopyWhenTheLibraryIsReleased)
 TEST_F(LibrarySynthTest, NumberMenusSelectTheHardwareProgramAndAskForItsSound)
 {
     editor->GetParam(kCurrentPatch)->Set(4);
-    choose(editor->bankNumberPopupMenu, "Bank P301-400");
-    ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(editor->wire(), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03", "C0 04 00",
-                                  "F0 3E 16 00 00 7F 00 F7"}));
-    EXPECT_EQ(3, value(kCurrentBank));
-
-    const size_t before = editor->sentCount();
-    choose(editor->programNumberPopupMenu, "01-10/Program 10");
-    ASSERT_TRUE(requestJobEnded());
-    const std::vector<std::string> wire = editor->wire();
-    EXPECT_EQ(std::vector<std::string>(wire.begin() + long(before), wire.end()),
-              (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03", "C0 09 00", "F0 3E 16 00 00 7F 00 F7"}));
-    EXPECT_EQ(9, value(kCurrentPatch));
+    for (const auto& [menu, answer, program] : {std::tuple<IControl*, const char*, int>{editor->bankNumberPopupMenu,
+             "Bank P301-400", 4}, {editor->programNumberPopupMenu, "01-10/Program 10", 9}}) {
+        const size_t before = editor->sentCount();
+        choose(menu, answer);
+        ASSERT_TRUE(requestJobEnded());
+        EXPECT_EQ(wireSinceMessage(before), (std::vector<std::string> {"B0 7B 00", "B0 00 00", "B0 20 03",
+                                                "C0 0" + std::to_string(program) + " 00", "F0 3E 16 00 00 7F 00 F7"}));
+        EXPECT_EQ(std::pair(3.0, double(program)), std::pair(value(kCurrentBank), value(kCurrentPatch)));
+    }
 
     const size_t dismissed = editor->sentCount();
     library->transferSlot = 5;

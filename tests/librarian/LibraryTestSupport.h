@@ -4,11 +4,11 @@
 // sounds on disk that knows nothing of the library's own reader.
 
 #include "PatchLibrarian.h"
+#include "../support/FileBytes.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -70,12 +70,7 @@ inline Bytes hex(const std::string& text)
 }
 
 // The 14 name bytes: text padded with blanks.
-inline std::string paddedName(const std::string& text)
-{
-    std::string name = text.substr(0, 14);
-    name.resize(14, ' ');
-    return name;
-}
+inline std::string paddedName(const std::string& text) { return (text + std::string(14, ' ')).substr(0, 14); }
 
 // A 137-byte current-model sound dump: F0 3E 16 dev cmd bank prog, 113 sound
 // bytes, 14 name bytes, the category, a checksum byte and F7.
@@ -130,10 +125,10 @@ inline std::unique_ptr<PatchFile> bankOf(const std::vector<Bytes>& sounds)
 {
     auto file = std::make_unique<PatchFile>();
     for (const Bytes& sound : sounds) {
-        file->patches.emplace_back();
-        file->patches.back().messages.push_back(PatchSysexMessage{sound});
-        file->patches.back().name = LibrarianPatch::nameFromMessage(sound);
-        file->patches.back().parseCategory();
+        LibrarianPatch& slot = file->patches.emplace_back();
+        slot.messages.push_back(PatchSysexMessage{sound});
+        slot.name = LibrarianPatch::nameFromMessage(sound);
+        slot.parseCategory();
     }
     return file;
 }
@@ -166,18 +161,8 @@ inline std::vector<std::string> bankTexts(const PatchFileList& files)
     return texts;
 }
 
-inline void writeFile(const std::string& path, const Bytes& bytes)
-{
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline Bytes readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+inline constexpr auto* writeFile = &testsupport::WriteFileBytes;
+inline constexpr auto* readFile = &testsupport::ReadFileBytes;
 
 // Sound payloads (what follows the program byte, up to F7) of every dump in
 // every file below root, found by the simplest scan: 3E, model 16 or 0B, four

@@ -27,6 +27,16 @@ Bytes expectedConversion(const std::string& name14, unsigned char category)
     return expected;
 }
 
+Bytes body(const Bytes& message) { return Bytes(message.begin() + 7, message.end()); }
+
+// The message cut or filled to size bytes, F7 last.
+Bytes cutTo(Bytes message, size_t size, unsigned char fill = 0)
+{
+    message.resize(size - 1, fill);
+    message.push_back(0xF7);
+    return message;
+}
+
 PatchFile read(const Bytes& bytes)
 {
     PatchLibrarian library;
@@ -60,8 +70,6 @@ struct UpperBank {
     PatchLibrarian library;
 };
 
-Bytes body(const Bytes& message) { return Bytes(message.begin() + 7, message.end()); }
-
 }  // namespace
 
 // Junk, wrong headers, noise and a cut dump are skipped; a dump's header is
@@ -69,19 +77,15 @@ Bytes body(const Bytes& message) { return Bytes(message.begin() + 7, message.end
 // read only where the message holds them, categories up to 20.
 TEST(PatchFileReader, KeepsWholeDumpsRebuildsTheirHeadersAndReadsNamesAndCategoriesOnlyWhereTheyAre)
 {
-    Bytes high = currentDump(1, "deep pad", 9, 0x05, 0x10, 0x01, 0x2A), tiny = hex("F0 3E 16 00 10 00 00"),
-          cut = currentDump(8, "CUT"), longDump = currentDump(5, "LONG"), shortDump = currentDump(6, "SHORT"),
-          noCategory = currentDump(7, "NOCAT");
+    Bytes high = currentDump(1, "deep pad", 9, 0x05, 0x10, 0x01, 0x2A), cut = currentDump(8, "CUT"),
+          longDump = currentDump(5, "LONG");
     high[40] = 0xF0;
     high[41] = 0x90;
-    tiny.resize(74, 0x01);  // 74 bytes before F7: noise
-    tiny.push_back(0xF7);
     cut.pop_back();
     longDump.insert(longDump.end() - 1, {0x01, 0x02, 0x03});  // 140 bytes
-    shortDump.resize(127);
-    shortDump.push_back(0xF7);  // 128 bytes: no name, no category byte
-    noCategory.resize(134);
-    noCategory.push_back(0xF7);  // 135 bytes: a name, but no category byte
+    // 74 bytes before F7: noise; 128 bytes: no name, no category byte; 135 bytes: a name, but no category byte.
+    const Bytes tiny = cutTo(hex("F0 3E 16 00 10 00 00"), 75, 0x01), shortDump = cutTo(currentDump(6, "SHORT"), 128),
+                noCategory = cutTo(currentDump(7, "NOCAT"), 135);
     const Bytes junk = hex("01 02 F7 00 7F 55 F0 F0");
     const PatchFile bank = read(concat({junk, high, hex("F0 3E 17 00 10 00 00 F7"), hex("F0 3E 16 80 10 00 00 F7"),
         hex("F0 3E 16 00 11 00 00 F7"), hex("F0 3E 16 00 10 00 80 F7"), tiny, junk, currentDump(2, "TWO"), longDump,
@@ -90,9 +94,7 @@ TEST(PatchFileReader, KeepsWholeDumpsRebuildsTheirHeadersAndReadsNamesAndCategor
     EXPECT_EQ(slotTexts(bank, {0, 1, 2, 3, 4, 5, 6, 7}),
               (std::vector<std::string>{"DEEP PAD      |PAD |137", "TWO           |BASS|137", "||140", "||128",
                   "NOCAT         ||135", "A             |INIT|137", "B             ||137", "INIT          |NONE|137"}));
-    const Bytes& stored = bank.patches[0].messages.at(0).bytes;
-    EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 7), hex("F0 3E 16 00 10 00 00"));
-    EXPECT_EQ(Bytes(stored.begin() + 7, stored.end()), Bytes(high.begin() + 7, high.end()));
+    EXPECT_EQ(bank.patches[0].messages.at(0).bytes, concat({hex("F0 3E 16 00 10 00 00"), body(high)}));
     // Files shorter than 15 bytes are not read at all.
     EXPECT_TRUE(read(Bytes(14, 0x3E)).patches.empty());
     EXPECT_TRUE(read(Bytes(15, 0x00)).patches.empty());
@@ -127,10 +129,8 @@ TEST(PatchFileReader, NamesUnnamedOlderModelDumpsBySlotUpToOneHundredThenWraps)
 
 TEST(PatchFileReader, ConversionNeverReadsPastAShortOlderModelMessage)
 {
-    PatchSysexMessage shortOld{hex("F0 3E 16 00 10 00 00")};
-    for (int k = 7; k < 80; ++k)
-        shortOld.bytes.push_back(static_cast<unsigned char>(k));
-    shortOld.bytes.push_back(0xF7);  // 81 bytes: name cut after 4 bytes, no category
+    PatchSysexMessage shortOld{olderDump(81)};  // name cut after 4 bytes, no category
+    std::copy_n(hex("F0 3E 16 00 10 00 00").begin(), 7, shortOld.bytes.begin());
     const PatchSysexMessage result = PatchLibrarian::convertPatchToZelto2Format(&shortOld);
     ASSERT_EQ(result.bytes.size(), 137u);
     EXPECT_EQ(Bytes(result.bytes.begin() + 120, result.bytes.end()),

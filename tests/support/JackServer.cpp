@@ -1,4 +1,5 @@
 #include "support/JackServer.h"
+#include "support/FileBytes.h"
 
 #include <fcntl.h>
 #include <jack/jack.h>
@@ -12,8 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 namespace testsupport {
@@ -24,8 +23,8 @@ void Silent(const char*) {}
 
 std::string ReadFile(const std::string& path)
 {
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), {}};
+    const std::vector<unsigned char> bytes = ReadFileBytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 std::string SocketPath(const std::string& name)
