@@ -62,14 +62,10 @@ TEST_F(GtkWindowTest, KeysAndClicksArriveAsTheViewExpectsThem)
     EXPECT_EQ(platform::kKeyCodeLeftArrow, view.keys[1].keyCode);
     EXPECT_EQ("! \xEF\x9C\x82", view.keys[0].characters + " " + view.keys[1].characters);  // "!", not "1": as shifted
 
-    MouseEvent down = mouse(MouseEventKind::Down, 10, 30);
-    down.mods.command = true;
-    window->InjectMouse(down);
+    window->InjectMouse(mouse(MouseEventKind::Down, 10, 30, 1, platform::ModifierKeys {false, false, false, true}));
     window->InjectMouse(mouse(MouseEventKind::Up, 10, 30));
     window->InjectMouse(mouse(MouseEventKind::Down, 10, 30, 2));
-    MouseEvent wheel = mouse(MouseEventKind::Wheel, 10, 30);
-    wheel.deltaY = -1;
-    window->InjectMouse(wheel);
+    window->InjectMouse(wheel(10, 30, -1));
     ASSERT_EQ(4u, view.mice.size());
     EXPECT_TRUE(view.mice[0].mods.command);
     EXPECT_EQ((std::vector<double> {1, 10, 30, 2, -1}),

@@ -92,9 +92,7 @@ TEST_F(TextEntryTest, WheelClosesTheFieldWithoutTakingItsTextThenScrolls)
     window()->InjectText("77");
     window()->InjectMouse(mouse(platform::MouseEventKind::Dragged, 50, 50));
     EXPECT_TRUE(control->events.empty());  // drags wait while the field is open
-    platform::MouseEvent wheel = mouse(platform::MouseEventKind::Wheel, 50, 50);
-    wheel.deltaY = 1;
-    window()->InjectMouse(wheel);
+    window()->InjectMouse(wheel(50, 50, 1));
     EXPECT_EQ(std::tuple(false, 0.0, std::vector<int> {1}),
               std::tuple(window()->HasTextField(), control->GetValue(), control->wheelSteps));
 }

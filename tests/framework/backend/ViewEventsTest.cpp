@@ -29,18 +29,13 @@ TEST_F(BackendTest, TimerDrawsTheDirtyRectAtTheFrameRateAndWithNothingDirtyReque
 TEST_F(OpenViewTest, ClicksReachTheSurfaceWithTheirOffsetsButtonsAndClickCountsAndTheWheelInWholeSteps)
 {
     window()->InjectMouse(mouse(MouseEventKind::Down, 10.7, 100.2));
-    platform::MouseEvent click = mouse(MouseEventKind::Down, 50, 50);
-    click.mods.command = true;  // command-click is left and right at once
-    click.mods.shift = true;
-    window()->InjectMouse(click);
+    const platform::ModifierKeys commandShift {true, false, false, true};  // command-click is left and right at once
+    window()->InjectMouse(mouse(MouseEventKind::Down, 50, 50, 1, commandShift));
     window()->InjectMouse(mouse(MouseEventKind::RightDown, 50, 50));
     window()->InjectMouse(mouse(MouseEventKind::RightUp, 50, 50));
     window()->InjectMouse(mouse(MouseEventKind::Down, 50, 50, 2));
-    platform::MouseEvent wheel = mouse(MouseEventKind::Wheel, 50, 50);
-    for (double delta : {0.9, -2.5}) {  // truncated to whole steps
-        wheel.deltaY = delta;
-        window()->InjectMouse(wheel);
-    }
+    for (double steps : {0.9, -2.5})  // truncated to whole steps
+        window()->InjectMouse(wheel(50, 50, steps));
     std::string kinds;
     for (const RecordingControl::Event& event : control->events) kinds += event.kind + " ";
     EXPECT_EQ("down down down up double wheel wheel ", kinds);
