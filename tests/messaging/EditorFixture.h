@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "DocumentedInitSound.h"
 #include "IControl.h"
@@ -19,7 +17,6 @@
 #include "Zelto2X.h"
 #include "dovor/timing.h"
 
-// Records each move from the hardware and whether the echo was suppressed then.
 // Ends a test's capture of standard output: the jobs' log lines are shown
 // only when the test failed. Also ends the test's virtual clock.
 inline void endJobLogCapture(bool failed)
@@ -30,6 +27,7 @@ inline void endJobLogCapture(bool failed)
     dovor::SetVirtualClock(nullptr);
 }
 
+// Records each move from the hardware and whether the echo was suppressed then.
 class TestControl : public IControl {
 public:
     TestControl(IPluginBase* plug, int paramIdx) : IControl(plug, IRECT(0, 0, 10, 10), paramIdx) {}
@@ -53,36 +51,37 @@ public:
     std::vector<int> changes, hardwareChanges;
 };
 
-// The request jobs some messages start wait in virtual time.
-class EditorFixture : public ::testing::Test {
+inline void giveConfiguredRanges(Zelto2X& plug)
+{
+    for (int i = 0; i < kNumParams; ++i)
+        plug.GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
+    for (int i : {kOscillator1Semitone, kOscillator2Semitone, kOscillator3Semitone})
+        plug.GetParam(i)->InitDouble("semi", 0.0, -16.0, 111.0, 1.0);
+    plug.GetParam(kGlobalMasterTune)->InitDouble("tune", 0.0, -54.0, 73.0, 1.0);
+    plug.GetParam(kGlobalTranspose)->InitDouble("transpose", 0.0, -40.0, 87.0, 1.0);
+    plug.GetParam(kCategoryName)->InitDouble("category", 0.0, 0.0, 20.0, 1.0);
+    plug.GetParam(kGlobalMidiChannel)->InitDouble("channel", 1.0, 0.0, 16.0, 1.0);
+}
+
+// The editor with configured ranges and banks of the test's own; the request
+// jobs some messages start wait in virtual time.
+template <class Editor>
+class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        editor = std::make_unique<FixtureEditor>();
-        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
+        dovor::SetVirtualClock(&clock);
+        editor = std::make_unique<Editor>();
+        editor->patchLibrarian->initBankFilesOnDiscard("");
         giveConfiguredRanges(*editor);
         manager = editor->midiMessageManager;
-        dovor::SetVirtualClock(&clock);
     }
     void TearDown() override { dovor::SetVirtualClock(nullptr); }
 
-public:
-    static void giveConfiguredRanges(Zelto2X& plug)
-    {
-        for (int i = 0; i < kNumParams; ++i)
-            plug.GetParam(i)->InitDouble("p", 0.0, 0.0, 127.0, 1.0);
-        for (int i : {kOscillator1Semitone, kOscillator2Semitone, kOscillator3Semitone})
-            plug.GetParam(i)->InitDouble("semi", 0.0, -16.0, 111.0, 1.0);
-        plug.GetParam(kGlobalMasterTune)->InitDouble("tune", 0.0, -54.0, 73.0, 1.0);
-        plug.GetParam(kGlobalTranspose)->InitDouble("transpose", 0.0, -40.0, 87.0, 1.0);
-        plug.GetParam(kCategoryName)->InitDouble("category", 0.0, 0.0, 20.0, 1.0);
-        plug.GetParam(kGlobalMidiChannel)->InitDouble("channel", 1.0, 0.0, 16.0, 1.0);
-    }
-
     // A new upper library bank of 100 empty slots, the transfer slot at slot.
-    static PatchFile& giveLibraryBank(Zelto2X& plug, int slot)
+    PatchFile& giveLibraryBank(int slot)
     {
-        PatchLibrarian* library = plug.patchLibrarian;
+        PatchLibrarian* library = editor->patchLibrarian;
         std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
         library->bankFiles.push_back(std::make_unique<PatchFile>());
         library->bankFiles.back()->patches.resize(100);
@@ -90,8 +89,6 @@ public:
         library->transferSlot = slot;
         return *library->bankFiles.back();
     }
-
-protected:
     // A test control filed under a control change of the configuration, or
     // under the single-parameter address 58 41 high low.
     TestControl* bindCc(int paramIdx, int channel, int cc, int group)
@@ -141,7 +138,7 @@ protected:
     }
 
     dovor::SteppedClock clock;
-    std::unique_ptr<FixtureEditor> editor;
+    std::unique_ptr<Editor> editor;
     MIDIMessageManager* manager = nullptr;
     std::vector<std::unique_ptr<TestControl>> controls;
 
@@ -152,3 +149,5 @@ private:
         return controls.back().get();
     }
 };
+
+using EditorFixture = EditorTest<FixtureEditor>;

@@ -53,15 +53,13 @@ TEST_F(Randomizer, LockedSectionsKeepEveryValueAndTheArpClockByteIsNeverRandomiz
     for (int lock = kSectionLockOsc1; lock < kSectionLockArp; ++lock)
         editor->GetParam(lock)->Set(0.0);
     randomize();
-    EXPECT_EQ(value(kArpTempo), 0);
-    EXPECT_EQ(value(zsysex::patternStepEventParameter(1)), 0);
-    EXPECT_EQ(value(kFilterCutoff), 91);
-    EXPECT_EQ(value(kLFO1Shape), 91);
+    EXPECT_EQ(std::tuple(value(kArpTempo), value(zsysex::patternStepEventParameter(1)), value(kFilterCutoff),
+                  value(kLFO1Shape)), std::tuple(0, 0, 91, 91));
 
     editor->GetParam(kSectionLockArp)->Set(0.0);
     randomize();
-    EXPECT_EQ(value(zsysex::patternStepEventParameter(16)), 11);  // 91 = 0x5B: event 11, time 1, glide 1
-    EXPECT_EQ(value(kArpClock), 0) << "the arp clock byte is never randomized";
+    // 91 = 0x5B: event 11, time 1, glide 1; the arp clock byte is never randomized.
+    EXPECT_EQ(std::pair(value(zsysex::patternStepEventParameter(16)), value(kArpClock)), std::pair(11.0, 0.0));
 }
 
 TEST_F(Randomizer, LFOShapeClockFollowsTheShapeWithItsClockOffset)
@@ -71,8 +69,7 @@ TEST_F(Randomizer, LFOShapeClockFollowsTheShapeWithItsClockOffset)
     for (double clockBefore : {2.0, 7.0}) {
         editor->GetParam(kLFO1ShapeClock)->Set(clockBefore);
         randomize();
-        EXPECT_EQ(value(kLFO1Shape), 3);
-        EXPECT_EQ(value(kLFO1ShapeClock), clockBefore >= 5 ? 8 : 3);
+        EXPECT_EQ(std::pair(value(kLFO1Shape), value(kLFO1ShapeClock)), std::pair(3.0, clockBefore >= 5 ? 8.0 : 3.0));
     }
 }
 

@@ -35,14 +35,11 @@ TEST_F(SysExDispatch, OnlyTheRequestedSoundDumpIsDecodedItsDeviceAdoptedAndLocke
         sendSysEx(foreign);
         sendSysEx(dump, false);
     });
-    EXPECT_EQ(editor->currentDeviceId, 0);
-    EXPECT_FALSE(manager->dataProcessed);
+    EXPECT_TRUE(editor->currentDeviceId == 0 && !manager->dataProcessed);
     quietly([&] { sendSysEx(dump); });
-    EXPECT_EQ(value(kFilterCutoff), 100);
-    EXPECT_EQ(value(kArpRange), 9);
-    EXPECT_EQ(editor->getProgramValueByParts(0, 0, 44), 2) << "the raw bytes are stored even when locked";
-    EXPECT_EQ(editor->currentDeviceId, 5);
-    EXPECT_EQ(value(kGlobalDeviceID), 5);
+    // The raw bytes are stored even when locked.
+    EXPECT_EQ(std::tuple(value(kFilterCutoff), value(kArpRange), editor->getProgramValueByParts(0, 0, 44),
+                  int(editor->currentDeviceId), value(kGlobalDeviceID)), std::tuple(100, 9, 2, 5, 5));
     EXPECT_TRUE(manager->dataProcessed && editor->incomingSysExProcessed);
 }
 
@@ -52,12 +49,11 @@ TEST_F(SysExDispatch, SingleParameterMessageKeepsTheDeviceIdAndOtherShortMessage
     editor->currentDeviceId = 3;
     quietly([&] { sendSysEx(bytesOf("F0 3E 16 58 41 10 00 40 00 F7")); });
     sendSysEx(bytesOf("F0 3E 16 58 41 10 00 40 00 00 F7"));  // one byte too long
-    EXPECT_EQ(control->moves, std::vector<double> {64.0 / 127.0});
-    EXPECT_EQ(editor->currentDeviceId, 3);
+    EXPECT_EQ(std::pair(control->moves, int(editor->currentDeviceId)),
+        std::pair(std::vector<double> {64.0 / 127.0}, 3));
     sendSysEx(bytesOf("F0 3E 16 05 00 00 1E F7"));
-    EXPECT_EQ(editor->currentDeviceId, 5);
-    EXPECT_EQ(editor->currentDeviceId2, 5);
-    EXPECT_EQ(value(kGlobalDeviceID), 5);
+    EXPECT_EQ(std::tuple(int(editor->currentDeviceId), int(editor->currentDeviceId2), value(kGlobalDeviceID)),
+        std::tuple(5, 5, 5));
 }
 
 TEST_F(SysExDispatch, SingleParameterAddressDecidesEchoAndTabRefresh)
@@ -95,16 +91,14 @@ TEST_F(SysExDispatch, GlobalDumpWhileTheGlobalRequestWaitsSetsEveryDocumentedPar
     quietly([&] { sendSysEx(global); });
     for (const auto& row : map)
         EXPECT_EQ(value(row[1]), row[0] - 4 + row[2]) << "byte " << row[0];
-    EXPECT_EQ(value(kGlobalPolyId), 9);
     EXPECT_EQ(std::vector<uint8_t>(editor->globalBytes, editor->globalBytes + zsysex::kGlobalDumpSize), global);
-    EXPECT_EQ(editor->currentDeviceId, 7);
-    EXPECT_TRUE(manager->dataProcessed);
-    EXPECT_FALSE(editor->deviceInitialization || manager->patchRequested);
+    EXPECT_EQ(std::pair(value(kGlobalPolyId), int(editor->currentDeviceId)), std::pair(9.0, 7));
+    EXPECT_TRUE(manager->dataProcessed && !editor->deviceInitialization && !manager->patchRequested);
 }
 
 TEST_F(SysExDispatch, CompletedLibraryRequestStoresOnlyTheSoundDump)
 {
-    giveLibraryBank(*editor, 7).patches.resize(60);
+    giveLibraryBank(7).patches.resize(60);
     manager->libraryRequest.clear();
     manager->libraryRequest.libraryRequestActive = true;
     auto dump = initDump();
@@ -117,10 +111,9 @@ TEST_F(SysExDispatch, CompletedLibraryRequestStoresOnlyTheSoundDump)
     const PatchFile& stored = *editor->patchLibrarian->bankFiles.back();
     ASSERT_EQ(stored.patches.size(), 100u);
     ASSERT_EQ(stored.patches[7].messages.size(), 1u);
-    EXPECT_EQ(stored.patches[7].messages[0].bytes, dump);
-    EXPECT_EQ(stored.patches[7].name, "INIT          ");
-    EXPECT_TRUE(manager->dataProcessed);
-    EXPECT_EQ(editor->currentDeviceId, 0);
+    EXPECT_EQ(std::pair(stored.patches[7].messages[0].bytes, stored.patches[7].name),
+        std::pair(dump, std::string("INIT          ")));
+    EXPECT_TRUE(manager->dataProcessed && editor->currentDeviceId == 0);
 }
 
 TEST_F(SysExDispatch, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
@@ -134,10 +127,10 @@ TEST_F(SysExDispatch, DecodesDumpsOf135BytesOrMoreOfItsOwnModelAndDevicesUpTo15)
         auto dump = initDump();
         dump[9] = 40, dump[byte] = static_cast<uint8_t>(byteValue);
         parseSound(std::vector<uint8_t>(dump.begin(), dump.begin() + size));
-        EXPECT_EQ(value(kOscillator1Semitone), decoded ? 24 : 0);
-        EXPECT_EQ(manager->dataProcessed, decoded);
         // The checksum and F7 are never stored.
-        EXPECT_EQ(editor->uiConfig->patchData.size(), decoded ? 135u : 0u);
+        EXPECT_EQ(std::tuple(value(kOscillator1Semitone), bool(manager->dataProcessed),
+                      editor->uiConfig->patchData.size()),
+            std::tuple(decoded ? 24 : 0, decoded, decoded ? 135u : 0u));
     }
 }
 

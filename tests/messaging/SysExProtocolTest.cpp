@@ -5,11 +5,8 @@
 #include <map>
 #include <set>
 
-#include "DocumentedInitSound.h"
 #include "EditorFixture.h"
 #include "MIDIMessageSender.h"
-#include "ParameterTable.h"
-#include "SysExProtocol.h"
 #include "e2e/SoundDumpMap.h"
 
 using namespace zsysex;

@@ -8,19 +8,13 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "EditorFixture.h"
 #include "IGraphicsStructs.h"
 #include "Zelto2Synth.h"
-#include "dovor/timing.h"
 
 class SimEditor : public FixtureEditor {
 public:
@@ -125,29 +119,23 @@ private:
     std::vector<std::string> m_refusals;
 };
 
-class WorkerFixture : public ::testing::Test {
+class WorkerFixture : public EditorTest<SimEditor> {
 protected:
     void SetUp() override
     {
-        dovor::SetVirtualClock(&clock);
         std::thread([] {}).join();  // ThreadSanitizer starts its own helper thread with the first one
         threadsBefore = liveThreads();
-        editor = std::make_unique<SimEditor>();
-        editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
-        EditorFixture::giveConfiguredRanges(*editor);
+        EditorTest::SetUp();
         editor->GetParam(kLibSyncTimer)->Set(4);  // 100 ms delays
         editor->midiOutSet = true;
         status = std::make_unique<ITextControl>(editor.get(), IRECT(0, 0, 10, 10), &font);
         editor->statusText = status.get();
-        manager = editor->midiMessageManager;
         testing::internal::CaptureStdout();
     }
     // Every job's dumps pass the synth's checks of device byte and checksum.
     void TearDown() override
     {
-        if (editor) {
-            EXPECT_EQ(editor->refusals(), std::vector<std::string> {});
-        }
+        EXPECT_EQ(editor ? editor->refusals() : std::vector<std::string> {}, std::vector<std::string> {});
         editor.reset();
         endJobLogCapture(HasFailure());
     }
@@ -175,12 +163,8 @@ protected:
     }
     std::string statusText() const { return status->GetTextString(); }
     uint32_t now() const { return static_cast<uint32_t>(clock.nowMicroseconds() / 1000); }
-    PatchFile& giveLibraryBank(int slot) { return EditorFixture::giveLibraryBank(*editor, slot); }
 
-    dovor::SteppedClock clock;
     IText font;
-    std::unique_ptr<SimEditor> editor;
     std::unique_ptr<ITextControl> status;
-    MIDIMessageManager* manager = nullptr;
     int threadsBefore = 0;
 };

@@ -38,7 +38,7 @@ TEST_F(WorkerJack, JackServerStoppingUnderOpenPortsLeavesTheEditorWorkingAndClos
 {
     editor = std::make_unique<Zelto2X>(IPluginInstanceInfo());
     editor->patchLibrarian->initBankFilesOnDiscard("");  // the banks are the test's own
-    EditorFixture::giveConfiguredRanges(*editor);
+    giveConfiguredRanges(*editor);
     status = std::make_unique<ITextControl>(editor.get(), IRECT(0, 0, 10, 10), &font);
     editor->statusText = status.get();
     editor->getExternalMIDIInNames();

@@ -22,24 +22,21 @@ TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosing
 {
     editor->GetParam(kLibSyncTimer)->Set(3);  // 500 ms delays
     ASSERT_TRUE(endedAfter(manager->sendPartRequestSysex(true, 0)));
-    EXPECT_EQ(now(), 2 * 500u);
-    EXPECT_EQ(editor->wire(), std::vector<std::string> {"F0 3E 16 00 00 7F 00 F7"});
-    EXPECT_EQ(statusText(), "Data request completed!");
-    EXPECT_FALSE(manager->patchRequested) << "channel messages flow again";
+    // Channel messages flow again.
+    EXPECT_EQ(std::tuple(now(), editor->wire(), statusText(), bool(manager->patchRequested)),
+        std::tuple(2 * 500u, std::vector<std::string> {"F0 3E 16 00 00 7F 00 F7"}, "Data request completed!", false));
 }
 
 TEST_F(WorkerJobs, UnansweredRequestSearchesDeviceIdsAfterTheFifteenthDelayAndTimesOutAfterTheLastAsDoesAnEnquiry)
 {
     editor->answering = false;
     ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
-    const std::vector<SimEditor::Sent> sent = editor->sent();
-    ASSERT_EQ(sent.size(), 128u);
-    EXPECT_EQ(sent[0].timeMs, 0u);
-    for (int id = 0; id < 127; ++id) {
-        // Job 4 probes in half delays, each ID once.
-        EXPECT_EQ(sent[id + 1].timeMs, 1500u + 50u * id);
-        EXPECT_EQ(sent[id + 1].bytes[3], id);
-    }
+    std::vector<std::pair<uint32_t, int>> sent, expected = {{0, 0}};
+    for (const SimEditor::Sent& s : editor->sent())
+        sent.push_back({s.timeMs, s.bytes[3]});
+    for (int id = 0; id < 127; ++id)  // job 4 probes in half delays, each ID once
+        expected.push_back({1500u + 50u * id, id});
+    EXPECT_EQ(sent, expected);
     // 21 delays, 127 half-delay probes, the closing half delay.
     EXPECT_EQ(now(), 2100u + 127u * 50u + 50u);
     EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
@@ -52,9 +49,8 @@ TEST_F(WorkerJobs, SynthFallingSilentMidBankTimesOutEachSoundLeftWhileTheOverlay
     PatchFile& bank = giveLibraryBank(0);
     editor->answersLeft = 3;
     ASSERT_TRUE(endedAfter(manager->sendAllPatchRequestSysexFromLibrarian(1)));
-    EXPECT_EQ(statusText(), "CONNECTION TIMED OUT!");
-    EXPECT_FALSE(bank.patches[2].messages.empty());
-    EXPECT_TRUE(bank.patches[3].messages.empty());
+    EXPECT_EQ(std::tuple(statusText(), bank.patches[2].messages.empty(), bank.patches[3].messages.empty()),
+        std::tuple("CONNECTION TIMED OUT!", false, true));
     // Each of the 100 requests counts its sound (bank 1: slot 100 + p), each of 97 searches its 127 IDs.
     std::vector<std::string> expected;
     for (int program = 0; program < 100; ++program) {
@@ -90,8 +86,7 @@ TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSound)
         editor->OnParamChange(kCancelDataRequestParam);
         editor->release();
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(editor->sentCount(), before + 10);
-        EXPECT_EQ(statusText(), row.status);
+        EXPECT_EQ(std::pair(editor->sentCount(), statusText()), std::pair(before + 10, std::string(row.status)));
     }
 }
 
@@ -101,9 +96,8 @@ TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAn
     ASSERT_TRUE(endedAfter(manager->sendDeviceIdEnquiry()));
     EXPECT_EQ(editor->wire(), (std::vector<std::string> {"F0 3E 16 00 04 F7", "F0 3E 16 00 04 F7", "F0 3E 16 01 04 F7",
                           "F0 3E 16 02 04 F7", "F0 3E 16 03 04 F7"}));
-    EXPECT_EQ(editor->currentDeviceId, 3);
-    EXPECT_EQ(statusText(), "Plug-in is ready to go!");
-    EXPECT_FALSE(editor->deviceInitialization);
+    EXPECT_EQ(std::tuple(int(editor->currentDeviceId), statusText(), bool(editor->deviceInitialization)),
+        std::tuple(3, "Plug-in is ready to go!", false));
 }
 
 TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASuccessText)
@@ -120,8 +114,8 @@ TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASu
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
-    EXPECT_EQ(statusText(), "Data request CANCELLED!");
-    EXPECT_EQ(editor->sentCount(), 1u);
+    EXPECT_EQ(std::pair(statusText(), editor->sentCount()),
+        std::pair(std::string("Data request CANCELLED!"), size_t(1)));
 
     editor->hold();
     ASSERT_TRUE(manager->sendDeviceIdEnquiry());
@@ -129,8 +123,7 @@ TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASu
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
-    EXPECT_NE(statusText(), "Plug-in is ready to go!");
-    EXPECT_FALSE(editor->deviceInitialization);
+    EXPECT_TRUE(statusText() != "Plug-in is ready to go!" && !editor->deviceInitialization);
 }
 
 TEST_F(WorkerJobs, ReplyToASlotRequestIsTakenInEitherAddressFormAndAReplyForAnotherSlotIsNot)
@@ -144,17 +137,15 @@ TEST_F(WorkerJobs, ReplyToASlotRequestIsTakenInEitherAddressFormAndAReplyForAnot
         PatchFile& bank = giveLibraryBank(30);
         editor->GetParam(kCurrentBank)->Set(1);
         ASSERT_TRUE(endedAfter(manager->sendSinglePatchRequestSysexFromLibrarian(false)));
-        EXPECT_EQ(editor->wire().back(), "F0 3E 16 00 00 01 02 F7");
         ASSERT_EQ(bank.patches[30].messages.size(), 1u);
-        EXPECT_EQ(bank.patches[30].name.substr(0, 4), "QNIT");
-        EXPECT_EQ(statusText(), "Data request completed!");
+        EXPECT_EQ(std::tuple(editor->wire().back(), bank.patches[30].name.substr(0, 4), statusText()),
+            std::tuple("F0 3E 16 00 00 01 02 F7", "QNIT", "Data request completed!"));
     }
     PatchFile& bank = giveLibraryBank(30);
     manager->expectReply(1, 30);
     editor->SetLibrarianRequestActive(true);
     editor->receive(zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {false, 131}));
-    EXPECT_TRUE(bank.patches[30].messages.empty());
-    EXPECT_FALSE(editor->incomingSysExProcessed);
+    EXPECT_TRUE(bank.patches[30].messages.empty() && !editor->incomingSysExProcessed);
 }
 
 TEST_F(WorkerJobs, TransferSlotOutsideTheBankStartsNothing)
@@ -181,11 +172,10 @@ TEST_F(WorkerJobs, LibrarySoundSendIsNotesOffThenTheDumpThenLoadedIntoTheEditor)
     ASSERT_TRUE(endedAfter(manager->sendPatchToDeviceFromLibrarian(slot)));
     const std::vector<std::string> wire = editor->wire();
     ASSERT_EQ(wire.size(), 2u);
-    EXPECT_EQ(wire[0] + " " + wire[1].substr(0, 20), "B0 7B 00 F0 3E 16 02 10 7F 00");  // device 2's edit buffer
-    EXPECT_EQ(editor->sent()[1].timeMs, 50u);
-    EXPECT_EQ(editor->paramValue(kFilterCutoff), 0x33);
-    EXPECT_EQ(statusText(), "Data send completed!");
-    EXPECT_FALSE(editor->patchLoading);
+    // Device 2's edit buffer, 50 ms after the notes off.
+    EXPECT_EQ(std::tuple(wire[0] + " " + wire[1].substr(0, 20), editor->sent()[1].timeMs, value(kFilterCutoff),
+                  statusText(), bool(editor->patchLoading)),
+        std::tuple("B0 7B 00 F0 3E 16 02 10 7F 00", 50u, 0x33, "Data send completed!", false));
 }
 
 TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
@@ -207,11 +197,11 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     ASSERT_TRUE(endedAfter(manager->storeAllPatchesToDeviceFromLibrarian(2, 1)));
     const std::vector<SimEditor::Sent> sent = editor->sent();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(ToHex(sent[1].bytes).substr(0, 20), "F0 3E 16 04 10 01 48");
-    EXPECT_EQ(sent[1].progress, "SOUND 1 / 100");
     EXPECT_EQ(editor->synth->Sound({false, 200}), sent[1].bytes);
-    EXPECT_EQ(0, editor->librarianView->lowerSelectedSlot.load());  // the list stored from follows
-    EXPECT_EQ(statusText(), "Data send completed!");
+    // The list stored from follows.
+    EXPECT_EQ(std::tuple(ToHex(sent[1].bytes).substr(0, 20), sent[1].progress,
+                  editor->librarianView->lowerSelectedSlot.load(), statusText()),
+        std::tuple("F0 3E 16 04 10 01 48", "SOUND 1 / 100", 0, "Data send completed!"));
 }
 
 TEST_F(WorkerJobs, ClockStartAndStopFollowTheirSwitchAndTheLoopStopsRestartsAndNeedsATempo)

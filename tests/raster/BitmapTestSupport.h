@@ -1,6 +1,9 @@
 #pragma once
 // Small helpers for pixel-exact raster tests.
 
+#include <algorithm>
+#include <vector>
+
 #include "zuve/zuve.h"
 
 const unsigned int kBack = ZUVE_RGBA(0, 0, 0, 255);
@@ -11,14 +14,21 @@ inline unsigned int pixelAt(ZUVE_IBitmap* bitmap, int x, int y)
     return bitmap->getBits()[y * bitmap->getRowSpan() + x];
 }
 
+// Every pixel, row by row.
+inline std::vector<unsigned int> pixels(ZUVE_IBitmap* bitmap)
+{
+    std::vector<unsigned int> all;
+    for (int y = 0; y < bitmap->getHeight(); ++y)
+        all.insert(all.end(), bitmap->getBits() + y * bitmap->getRowSpan(),
+            bitmap->getBits() + y * bitmap->getRowSpan() + bitmap->getWidth());
+    return all;
+}
+
 // Pixels of the bitmap that differ from `background`.
 inline int countDiffering(ZUVE_IBitmap* bitmap, unsigned int background = kBack)
 {
-    int count = 0;
-    for (int y = 0; y < bitmap->getHeight(); ++y)
-        for (int x = 0; x < bitmap->getWidth(); ++x)
-            count += pixelAt(bitmap, x, y) != background;
-    return count;
+    const std::vector<unsigned int> all = pixels(bitmap);
+    return int(all.size() - std::count(all.begin(), all.end(), background));
 }
 
 // Sets every pixel to pixel(x, y).

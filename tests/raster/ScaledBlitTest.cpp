@@ -15,24 +15,21 @@ TEST(ScaledBlit, NearestRepeatsAndBilinearSamplesBetweenPixelCentresRepeatingEdg
     ZUVE_ScaledBlit(&nearest, &src, 0, 0, 4, 1, 0, 0, 2, 1, 1.f, ZUVE_BLIT_MODE_COPY);
     // Sample positions 0.25, 0.75, 1.25, 1.75 -> taps at -0.25 (edge), 0.25, 0.75, 1.25 (edge).
     ZUVE_ScaledBlit(&bilinear, &src, 0, 0, 4, 1, 0, 0, 2, 1, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
-    const int nearestRed[] = {0, 0, 255, 255}, bilinearRed[] = {0, 64, 191, 255};
-    for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(std::pair(pixelAt(&nearest, x, 0), pixelAt(&bilinear, x, 0)),
-                  std::pair(ZUVE_RGBA(nearestRed[x], 0, 0, 255), ZUVE_RGBA(bilinearRed[x], 0, 0, 255))) << x;
+    const auto red = [](int r) -> unsigned int { return ZUVE_RGBA(r, 0, 0, 255); };
+    EXPECT_EQ(pixels(&nearest), (std::vector<unsigned int> {red(0), red(0), red(255), red(255)}));
+    EXPECT_EQ(pixels(&bilinear), (std::vector<unsigned int> {red(0), red(64), red(191), red(255)}));
     // At scale one every sample falls on a pixel centre.
     ZUVE_MemBitmap grid(3, 3), copy(3, 3);
     paint(&grid, [](int x, int y) { return ZUVE_RGBA(x * 60 + y, 255 - y, x, 128 + x + y); });
     ZUVE_ScaledBlit(&copy, &grid, 0, 0, 3, 3, 0, 0, 3, 3, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
-    for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(pixelAt(&copy, i % 3, i / 3), pixelAt(&grid, i % 3, i / 3)) << i;
+    EXPECT_EQ(pixels(&copy), pixels(&grid));
 }
 
 TEST(ScaledBlit, SamplesOutsideTheSourceLeaveTheDestinationWhichIsClippedAtEveryEdge)
 {
     FilledBitmap src(2, 1, kInk), dest(4, 1), small(3, 3);
     ZUVE_ScaledBlit(&dest, &src, 0, 0, 4, 1, -2.f, 0.f, 4.f, 1.f, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
-    for (int x = 0; x < 4; ++x)
-        EXPECT_EQ(pixelAt(&dest, x, 0), x < 2 ? kBack : kInk) << x;
+    EXPECT_EQ(pixels(&dest), (std::vector<unsigned int> {kBack, kBack, kInk, kInk}));
     ZUVE_ScaledBlit(&small, &src, -10, -10, 30, 30, 0, 0, 1, 1, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
     EXPECT_EQ(countDiffering(&small, kInk), 0);
 }
@@ -53,9 +50,7 @@ TEST(ScaledBlit, BilinearCopyMatchesThePerPixelPathAtEveryWidthAndScale)
             ZUVE_ScaledBlit(&fast, &src, 0, 0, w, h, 0, 0, float(width), 9, 1.f, ZUVE_BLIT_FILTER_BILINEAR);
             ZUVE_ScaledBlit(&reference, &src, 0, 0, w, h, 0, 0, float(width), 9, 1.f,
                             ZUVE_BLIT_FILTER_BILINEAR | ZUVE_BLIT_USE_ALPHA);
-            for (int i = 0; i < w * h; ++i)
-                ASSERT_EQ(pixelAt(&fast, i % w, i / w), pixelAt(&reference, i % w, i / w))
-                    << "width " << width << " scale " << scale << " at " << i % w << "," << i / w;
+            ASSERT_EQ(pixels(&fast), pixels(&reference)) << "width " << width << " scale " << scale;
         }
     }
 }

@@ -11,9 +11,9 @@
 #include "zuve/zuve.h"
 
 // Colour of cell c of frame f in the test radio strip.
-inline unsigned int radioCellColour(int frame, int cell)
+inline IColor radioCellColour(int frame, int cell)
 {
-    return ZUVE_RGBA(40 * cell + 20, frame ? 200 : 60, 10, 255);
+    return IColor(255, 40 * cell + 20, frame ? 200 : 60, 10);
 }
 
 class ConfigGraphics : public TestGraphics {
@@ -45,9 +45,11 @@ public:
         if (file == "resources/img/btn-lock-white.png") {
             auto* bitmap = new ZUVE_MemBitmap(200, 60, 4);
             for (int frame = 0; frame < 2; ++frame)
-                for (int cell = 0; cell < 4; ++cell)
-                    ZUVE_FillRect(bitmap, cell * 50, frame * 30, 50, 30, radioCellColour(frame, cell), 1.0f,
+                for (int cell = 0; cell < 4; ++cell) {
+                    const IColor c = radioCellColour(frame, cell);
+                    ZUVE_FillRect(bitmap, cell * 50, frame * 30, 50, 30, ZUVE_RGBA(c.R, c.G, c.B, c.A), 1.0f,
                         ZUVE_BLIT_MODE_COPY);
+                }
             return bitmap;
         }
         static const std::map<std::string, std::pair<int, int>> kSizes = {

@@ -98,9 +98,8 @@ TEST(ConfigResources, TextEndsAtItsFirstZeroByteAndPartialLastBlockIsPaddedWithZ
 {
     const std::string plain("<a/>\0<b/>", 9);  // 9 bytes: the last block is one byte long
     const std::vector<unsigned char> data = encipherConfigText(plain);
-    EXPECT_EQ(decipherConfigText(data.data(), 9), "<a/>");
-    EXPECT_EQ(decipherConfigText(data.data(), 0), "");
-    EXPECT_EQ(decipherConfigText(nullptr, 16), "");
+    EXPECT_EQ(std::tuple(decipherConfigText(data.data(), 9), decipherConfigText(data.data(), 0),
+                  decipherConfigText(nullptr, 16)), std::tuple("<a/>", "", ""));
 }
 
 using ConfigReader = ConfigFixture;
@@ -114,8 +113,7 @@ TEST_F(ConfigReader, TextOfNoWholeBlocksParsesAndAFailedLoadReadsNothingAfterAnE
     ASSERT_EQ(config.sysExTemplates().size(), 1u);
     EXPECT_EQ(config.sysExTemplates()[0].firstTemplate(), "3E 16");
     EXPECT_GT(gui->GetLoadedFileSize(), 0);
-    EXPECT_EQ(config.loadConfigText(100, "resources/uiconfig.tea"), "");
-    EXPECT_TRUE(config.layerTable().empty());
+    EXPECT_TRUE(config.loadConfigText(100, "resources/uiconfig.tea").empty() && config.layerTable().empty());
 }
 
 TEST_F(ConfigReader, SysExEntriesAreNumberedByPositionAndValuesReadAsTheSchemaSays)
@@ -131,10 +129,8 @@ TEST_F(ConfigReader, SysExEntriesAreNumberedByPositionAndValuesReadAsTheSchemaSa
     // The value form takes every sibling after the first value; text-less ones count as a blank.
     EXPECT_EQ(t[0].values[0].messages, (std::vector<std::string>{"01", " ", "02"}));
     EXPECT_EQ(t[0].values[1].messages, (std::vector<std::string>{" "}));
-    ASSERT_EQ(t[0].multiValues.size(), 1u);
-    ASSERT_EQ(t[0].multiValues[0].size(), 2u);
+    ASSERT_TRUE(t[0].multiValues.size() == 1 && t[0].multiValues[0].size() == 2 && t[0].isMultiValue);
     EXPECT_EQ(t[0].multiValues[0][0].messages, (std::vector<std::string>{"03", ""}));
-    EXPECT_TRUE(t[0].isMultiValue);
     EXPECT_EQ(t[1].firstTemplate(), "04");
 }
 
@@ -144,9 +140,9 @@ TEST_F(ConfigReader, ValueListsLaterNameWinsAndMissingTextsReadEmpty)
            "<list name='shapes'><value>Square</value><value/><other>x</other></list>"
            "<list name='odd'><item>x</item></list><list><value>unnamed</value></list>"
            "<notalist name='skipped'/></valueLists>");
-    EXPECT_EQ(config.getValueList("shapes"), (std::vector<std::string>{"Square", ""}));
-    EXPECT_TRUE(config.getValueList("odd").empty());
-    EXPECT_EQ(config.getValueList(""), (std::vector<std::string>{"unnamed"}));
+    EXPECT_EQ(std::tuple(config.getValueList("shapes"), config.getValueList("odd"), config.getValueList("")),
+        std::tuple(std::vector<std::string>{"Square", ""}, std::vector<std::string>{},
+            std::vector<std::string>{"unnamed"}));
     EXPECT_EQ(config.findValueList("skipped"), nullptr);
     EXPECT_TRUE(config.getValueList("skipped").empty() && config.findValueList("skipped"));  // asking files one
 }
@@ -156,10 +152,9 @@ TEST(ConfigTextParsers, TokenizeAppendsWithoutEmptyTokensAndSysExTextsGiveOneByt
     std::vector<std::string> tokens{"kept"};
     UIConfigManager::Tokenize(",,a,,b,", tokens, ",");
     EXPECT_EQ(tokens, (std::vector<std::string>{"kept", "a", "b"}));
-    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("F0 3e 16 zz F7"),
-        (std::vector<int32_t>{240, 62, 22, 0, 247}));
-    EXPECT_EQ(UIConfigManager::convertStringSysextoVector("  7f  00 "), (std::vector<int32_t>{127, 0}));
-    EXPECT_TRUE(UIConfigManager::convertStringSysextoVector("   ").empty());
+    using Case = std::pair<const char*, std::vector<int32_t>>;
+    for (const auto& [text, bytes] : {Case {"F0 3e 16 zz F7", {240, 62, 22, 0, 247}}, {"  7f  00 ", {127, 0}}, {"   ", {}}})
+        EXPECT_EQ(UIConfigManager::convertStringSysextoVector(text), bytes) << text;
 }
 
 TEST(ConfigTextParsers, CommaListsLeaveEverySlotTheTextDoesNotGiveAsItWas)

@@ -50,6 +50,9 @@ protected:
 
     IParam* param(int index) { return plug.GetParam(index); }
     ControlAction* action(int index) { return config.getControlAction(index); }
+    IControl* control(int index) { return config.getFirstControlForParam(index); }
+    ControlLayer* layer(const char* name) { return config.getLayerByName(name); }
+    bool logged(const std::string& text) const { return output.find(text) != std::string::npos; }
 
     // Template 0: single-parameter form with the value at byte 7; template 1:
     // value at byte 5; template 2: an empty value.

@@ -29,10 +29,11 @@ using consolelog::log;
 
 constexpr int kWorkerCount = 3;
 
-// Idle: nothing to join. Busy: claimed by a starter or running a job.
-// Finished: the job has returned; the thread must be joined before reuse.
-// Closed: the manager is going away; no starter can claim the worker again.
-enum WorkerState : int { kIdle, kBusy, kFinished, kClosed };
+// Idle: nothing to join. Starting: claimed, its starter still inside start().
+// Busy: running a job. Finished: the job has returned; the thread must be
+// joined before reuse. Closed: the manager is going away; no starter can
+// claim the worker again.
+enum WorkerState : int { kIdle, kStarting, kBusy, kFinished, kClosed };
 
 }  // namespace
 
@@ -55,6 +56,10 @@ public:
             log("MIDI job %i ended by an unknown error\n", job.jobCode);
         }
         m_manager.endJobFlags(job);
+        // Until its starter has left start(), the thread does not yet count as
+        // started: a join then would return at once and leave it unjoined.
+        while (state.load() == kStarting)
+            std::this_thread::yield();
         state.store(kFinished);
     }
 
@@ -87,7 +92,7 @@ void closeWorker(MIDIWorkerRunnable& runnable, Poco::Thread& thread)
 {
     for (;;) {
         int state = runnable.state.load();
-        if (state == kBusy) {
+        if (state == kStarting || state == kBusy) {
             // Real time, not the request clock: the late job needs the CPU to end.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
@@ -259,7 +264,8 @@ MIDIMessageManager::Worker MIDIMessageManager::workerForJob(int jobCode)
 
 bool MIDIMessageManager::workerBusy(Worker worker) const
 {
-    return m_workers->runnables[static_cast<int>(worker)].state.load() == kBusy;
+    const int state = m_workers->runnables[static_cast<int>(worker)].state.load();
+    return state == kStarting || state == kBusy;
 }
 
 bool MIDIMessageManager::startJob(const MIDIJob& job)
@@ -272,8 +278,8 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
 
     // One atomic step claims the worker; a finished thread is joined first.
     int expected = kIdle;
-    if (!runnable.state.compare_exchange_strong(expected, kBusy)) {
-        if (expected != kFinished || !runnable.state.compare_exchange_strong(expected, kBusy))
+    if (!runnable.state.compare_exchange_strong(expected, kStarting)) {
+        if (expected != kFinished || !runnable.state.compare_exchange_strong(expected, kStarting))
             return false;
         thread.join();
     }
@@ -295,6 +301,7 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
         runnable.state.store(kIdle);
         return false;
     }
+    runnable.state.store(kBusy);
     return true;
 }
 
