@@ -12,20 +12,18 @@ using namespace librarytest;
 
 class OutcomesTest : public LibrarianEditorTest {
 protected:
-    void importBank(const std::string& answer)
+    // A bank menu item that opens a file panel, with the panel's answer queued first.
+    void fileMenu(const std::string& answer, const std::string& item)
     {
         headless->QueueFilePanelAnswer(answer);
-        choose(editor->bankEditPopupMenu, "Import.../1");
+        choose(editor->bankEditPopupMenu, item);
     }
+    void importBank(const std::string& answer) { fileMenu(answer, "Import.../1"); }
+    void saveAs(const std::string& answer) { fileMenu(answer, "Save As.../Zelto2X Format (*.zt2)"); }
     void importSound(const std::string& answer)
     {
         headless->QueueFilePanelAnswer(answer);
         rightClickChoosing(0, 7, "Import../Zelto 2 Single Patch");
-    }
-    void saveAs(const std::string& answer)
-    {
-        headless->QueueFilePanelAnswer(answer);
-        choose(editor->bankEditPopupMenu, "Save As.../Zelto2X Format (*.zt2)");
     }
     void reload() { editor->OnParamChange(kRefreshFolders); }
     std::string upperBank() const { return library->bankFiles.at(size_t(library->upperSelection))->fileName; }

@@ -50,7 +50,6 @@ protected:
         editor->GetParam(paramIdx)->Set(n);
         editor->OnParamChange(paramIdx);
     }
-    std::string bankPath() const { return data.patches() + "/Alpha.zt2"; }
 };
 
 // Each command on the state the rows before left, slot 8 of the upper list selected.
@@ -135,7 +134,7 @@ TEST_F(LibrarySynthTest, TheSendJobKeepsItsOwnCopyWhenTheLibraryIsReleased)
     editor->hold();
     editor->sendPatchToDeviceFromLibrarian(3, 0);
     ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
-    std::filesystem::remove(bankPath());
+    std::filesystem::remove(data.patches() + "/Alpha.zt2");
     library->initBankFilesOnDiscard(data.patches());  // frees the bank under the job
     ASSERT_EQ(1u, library->bankFiles.size());
     editor->release();

@@ -103,14 +103,7 @@ protected:
     }
     double param(int idx) const { return plug->GetParam(idx)->Value(); }
 
-    static host::PluginHost::Settings silent()
-    {
-        host::PluginHost::Settings settings;
-        settings.tempo = 0.0;  // reports no tempo until a test sets one
-        return settings;
-    }
-
-    host::PluginHost host {silent()};
+    host::PluginHost host {host::PluginHost::Settings {44100.0, 512, 0.0}};  // reports no tempo until a test sets one
     AudioUnit unit = nullptr;
     TestPlug* plug = nullptr;
 };
@@ -149,9 +142,8 @@ TEST_F(AudioUnitBinding, MidiAndSysExReachTheSynthWithTheirSampleOffsets)
     // A length no message can have never reaches the plug-in as a negative size.
     EXPECT_EQ(kAudioUnitErr_InvalidParameter, MusicDeviceSysEx(unit, dump.data(), 0x80000000u));
     ASSERT_EQ(1u, plug->sysex.size());
-    EXPECT_EQ(0, plug->sysex[0].offset);
-    EXPECT_EQ(dump, plug->sysex[0].bytes);
-    EXPECT_FALSE(plug->sysex[0].fromHardware);
+    EXPECT_EQ(std::tuple(0, dump, false),
+              std::tuple(plug->sysex[0].offset, plug->sysex[0].bytes, plug->sysex[0].fromHardware));
 }
 
 TEST_F(AudioUnitBinding, TextsConvertBothWaysValuesAreClampedAndIdsPastTheEndAreRefusedAndTouchNothing)
@@ -169,17 +161,14 @@ TEST_F(AudioUnitBinding, TextsConvertBothWaysValuesAreClampedAndIdsPastTheEndAre
     EXPECT_FLOAT_EQ(1.0f, number.outValue);
 
     float value = -1.0f;
-    ASSERT_TRUE(host.setParameter(1, 500.0f).ok());
-    ASSERT_TRUE(host.getParameter(1, &value).ok());
+    ASSERT_TRUE(host.setParameter(1, 500.0f).ok() && host.getParameter(1, &value).ok());
     EXPECT_FLOAT_EQ(100.0f, value);
 
     AudioUnitParameterEvent events[2] = {};
-    events[0].eventType = kParameterEvent_Immediate;
-    events[0].eventValues.immediate.value = 9.0f;
-    events[1] = events[0];
+    events[0].eventType = events[1].eventType = kParameterEvent_Immediate;
+    events[0].eventValues.immediate.value = events[1].eventValues.immediate.value = 9.0f;
     events[1].parameter = kPastEnd;
-    const AudioUnitParameterValue someValue = 1.0f;
-    AudioUnitParameterStringFromValue fromValue {kPastEnd, &someValue, nullptr};
+    AudioUnitParameterStringFromValue fromValue {kPastEnd, &two, nullptr};
     AudioUnitParameterIDName idName {kPastEnd, -1, nullptr};
     AudioUnitParameterValueFromString fromString {kPastEnd, CFSTR("12"), 5.0f};
     EXPECT_EQ((Statuses {kBadProperty, kBadElement, kBadElement, kBadElement, kBadElement, kBadElement, kBadElement,
@@ -192,9 +181,8 @@ TEST_F(AudioUnitBinding, TextsConvertBothWaysValuesAreClampedAndIdsPastTheEndAre
                          get(kAudioUnitProperty_ParameterStringFromValue, &fromValue),
                          get(kAudioUnitProperty_ParameterIDName, &idName),
                          get(kAudioUnitProperty_ParameterValueFromString, &fromString)}));
-    EXPECT_DOUBLE_EQ(9.0, param(0));  // events apply in order until the bad one
-    EXPECT_EQ(nullptr, fromValue.outString);
-    EXPECT_FLOAT_EQ(5.0f, fromString.outValue);
+    // Events apply in order until the bad one.
+    EXPECT_EQ(std::tuple(9.0, CFStringRef {}, 5.0f), std::tuple(param(0), fromValue.outString, fromString.outValue));
 }
 
 TEST_F(AudioUnitBinding, ClassInfoHoldsExactlyTheSixKeysRestoresTheParametersAndIsRefusedForAnotherSubtypeOrAMissingKey)
@@ -238,12 +226,10 @@ TEST_F(AudioUnitBinding, StateThePlugInCannotReadCompletelyOrChecksAsShortIsRefu
     plug->checksStates = true;
     plug->stateReads = 0;
     EXPECT_EQ(kBadValue, setStateWith(state, "data", dataOf(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1))));
-    EXPECT_EQ(0, plug->stateReads);
-    EXPECT_DOUBLE_EQ(50.0, param(0));
+    EXPECT_EQ(std::pair(0, 50.0), std::pair(plug->stateReads, param(0)));
     bytes.insert(bytes.end(), 3, 0);
     EXPECT_EQ(noErr, setStateWith(state, "data", dataOf(bytes)));  // longer than the plug-in reads: the rest is ignored
-    EXPECT_EQ(1, plug->stateReads);
-    EXPECT_DOUBLE_EQ(10.0, param(0));
+    EXPECT_EQ(std::pair(1, 10.0), std::pair(plug->stateReads, param(0)));
     CFRelease(state);
 }
 
@@ -272,12 +258,12 @@ TEST_F(AudioUnitBinding, RenderPullsInputOncePerSampleTimeAndRefusesMoreFramesTh
     EXPECT_EQ((Statuses {noErr, kBadProperty, kBadValue, noErr, kBadValue, kBadValue}),
               (Statuses {setInput(&probe), setInput(&probe, 1), setMaxFrames(0x7fffffff),
                          get(kAudioUnitProperty_MaximumFramesPerSlice, &maxFrames), render(513), render(16, 0.0, 0)}));
-    EXPECT_EQ(512u, maxFrames);  // the host's earlier size stays; the last render had no valid sample time
-    EXPECT_EQ(0, probe.pulls);
+    // The host's earlier size stays; the last render had no valid sample time.
+    EXPECT_EQ(std::pair(512u, 0), std::pair(maxFrames, probe.pulls));
     ASSERT_TRUE(host.renderBlocks(2).ok());
-    EXPECT_EQ(2, probe.pulls);
-    EXPECT_FLOAT_EQ(0.25f, host.outputChannel(0)[100]);  // the base copies input to output
-    EXPECT_FLOAT_EQ(0.5f, host.outputChannel(1)[511]);
+    // The base copies input to output.
+    EXPECT_EQ(std::tuple(2, 0.25f, 0.5f),
+              std::tuple(probe.pulls, host.outputChannel(0)[100], host.outputChannel(1)[511]));
     EXPECT_EQ((Statuses {noErr, noErr}), (Statuses {render(512, 99999.0), render(512, 99999.0)}));
     EXPECT_EQ(3, probe.pulls);  // the same sample time pulls no more input
     probe.answer = -42;
@@ -347,10 +333,10 @@ TEST_F(AudioUnitBinding, PropertyListenersSeeTheNewValue)
                                                       AudioUnitScope, AudioUnitElement) {
         auto* probe = static_cast<Probe*>(data);
         ++probe->calls;
-        UInt32 size = id == kAudioUnitProperty_Latency ? sizeof probe->latency : sizeof probe->maxFrames;
-        AudioUnitGetProperty(unit, id, kGlobal, 0,
-                             id == kAudioUnitProperty_Latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames,
-                             &size);
+        const bool latency = id == kAudioUnitProperty_Latency;
+        UInt32 size = latency ? sizeof probe->latency : sizeof probe->maxFrames;
+        void* value = latency ? static_cast<void*>(&probe->latency) : &probe->maxFrames;
+        AudioUnitGetProperty(unit, id, kGlobal, 0, value, &size);
     };
     for (int i = 0; i < 2; ++i)  // the same listener twice: kept once
         ASSERT_EQ(noErr,
@@ -380,11 +366,8 @@ TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
     AudioUnitParameterInfo info {};
     size = sizeof info;
     ASSERT_EQ(noErr, AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ParameterInfo, kGlobal, 1, &info, &size));
-    EXPECT_EQ(104u, size);
-    EXPECT_EQ(51u, std::strlen(info.name));  // cut to the fixed field
-    EXPECT_EQ(0, std::strncmp("Level of the first oscillator", info.name, 29));
-    EXPECT_FLOAT_EQ(100.0f, info.maxValue);
-    EXPECT_EQ(1u, info.clumpID);
+    EXPECT_STREQ("Level of the first oscillator in the upper layer, i", info.name);  // cut to the fixed field
+    EXPECT_EQ(std::tuple(104u, 100.0f, 1u), std::tuple(size, info.maxValue, info.clumpID));
     EXPECT_EQ(kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable |
                   kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease |
                   kAudioUnitParameterFlag_HasClump,
@@ -394,17 +377,15 @@ TEST(AudioUnitParameters, AutomatableParametersAreListedWithTheirInfo)
               AudioUnitGetProperty(host.unit(), kAudioUnitProperty_ParameterInfo, kGlobal, 2, &info, &size));
 }
 
-TEST(AudioUnitLifecycle, CarbonViewClosedAfterItsAudioUnitTouchesNothing)
+TEST_F(AudioUnitBinding, CarbonViewClosedAfterItsAudioUnitTouchesNothing)
 {
-    host::PluginHost host;
-    ASSERT_TRUE(host.loadEntry(&IPluginAU::IPluginAUEntry).ok());
     Component viewComponent = RegisterComponentEntry(
         &IPluginAU::IPluginAUCarbonViewEntry,
         ComponentDescription {kAudioUnitCarbonViewComponentType, 0x6B7A366D, 0x566E7431, 0, 0}, "view");
     ComponentInstance view = nullptr;
     ASSERT_EQ(noErr, OpenAComponent(viewComponent, &view));
     void* control = nullptr;
-    AudioUnitCarbonViewCreateParams create {host.unit(), nullptr, nullptr, nullptr, nullptr, &control};
+    AudioUnitCarbonViewCreateParams create {unit, nullptr, nullptr, nullptr, nullptr, &control};
     EXPECT_EQ(kBadSelector, CallComponentDispatch(view, kAudioUnitCarbonViewCreateSelect, &create));  // no surface
     host.close();
     EXPECT_EQ(noErr, CloseComponent(view));

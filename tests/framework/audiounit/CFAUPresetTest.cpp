@@ -51,9 +51,9 @@ TEST(CFAUPreset, ArrayOwnsItsPresetsAndComparesThemByNumberAndName)
     CFAUPresetRef presets[] = {CFAUPresetCreate(nullptr, 1, CFSTR("Pad")), CFAUPresetCreate(nullptr, 1, CFSTR("Pad")),
                                CFAUPresetCreate(nullptr, 2, CFSTR("Pad"))};
     CFArrayAppendValue(array, presets[0]);
-    EXPECT_EQ(2, presets[0]->retainCount);
-    EXPECT_TRUE(CFArrayContainsValue(array, presets[1]));
-    EXPECT_FALSE(CFArrayContainsValue(array, presets[2]));
+    EXPECT_EQ((std::vector<long> {2, true, false}),
+              (std::vector<long> {presets[0]->retainCount, CFArrayContainsValue(array, presets[1]),
+                                  CFArrayContainsValue(array, presets[2])}));
     for (CFAUPresetRef preset : presets)
         CFAUPresetRelease(preset);
     EXPECT_EQ(1, presets[0]->retainCount);

@@ -28,8 +28,7 @@ TEST_F(PopupMenuTest, ChoosingReturnsTheMenuThatHoldsTheItemDismissingOrADisable
 {
     headless->QueueMenuAnswer("2/2");
     EXPECT_EQ(&sub, show());
-    EXPECT_EQ(2, sub.GetChosenItemIdx());
-    EXPECT_EQ(-1, top.GetChosenItemIdx());
+    EXPECT_EQ(std::pair(2, -1), std::pair(sub.GetChosenItemIdx(), top.GetChosenItemIdx()));
     headless->QueueMenuAnswer("Alpha");  // by title
     EXPECT_EQ(&top, show());
     EXPECT_EQ(0, top.GetChosenItemIdx());

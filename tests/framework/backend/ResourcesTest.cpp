@@ -48,16 +48,16 @@ TEST_F(ResourcesTest, FilesComeInAZeroFilledBufferOfFourMillionBytesCutThereByTh
     writeFile("sysex.cfg", 10);
     std::unique_ptr<char[]> data = load("sysex.cfg");
     ASSERT_NE(nullptr, data);
-    EXPECT_EQ(10, graphics->GetLoadedFileSize());
-    EXPECT_EQ(std::string("abcdefghij"), std::string(data.get(), 10));
+    EXPECT_EQ(std::pair(10, std::string("abcdefghij")),
+              std::pair(graphics->GetLoadedFileSize(), std::string(data.get(), 10)));
     for (int i = 10; i < kBufferSize; i += 4093)
         ASSERT_EQ(0, data[i]) << i;
     EXPECT_EQ(0, data[kBufferSize - 1]);
     writeFile("ui.cfg", 5000000);
     data = load("ui.cfg");
     ASSERT_NE(nullptr, data);
-    EXPECT_EQ(kBufferSize, graphics->GetLoadedFileSize());
-    EXPECT_EQ('a' + (kBufferSize - 1) % 26, data[kBufferSize - 1]);
+    EXPECT_EQ(std::pair(kBufferSize, 'a' + (kBufferSize - 1) % 26),
+              std::pair(graphics->GetLoadedFileSize(), int(data[kBufferSize - 1])));
 
     // Only the file name counts, its extension in any case (a PNG as a bitmap); a missing file keeps the last size.
     writeFile("params.XML", 3);
@@ -69,8 +69,7 @@ TEST_F(ResourcesTest, FilesComeInAZeroFilledBufferOfFourMillionBytesCutThereByTh
     std::unique_ptr<ZUVE_IBitmap> image(graphics->OSLoadBitmap(0, "images/knob.png"));
     ASSERT_NE(nullptr, image);
     EXPECT_EQ(std::pair(3, 2), std::pair(image->getWidth(), image->getHeight()));
-    EXPECT_EQ(nullptr, graphics->OSLoadBitmap(0, "knob.jpg"));
-    EXPECT_EQ(nullptr, graphics->OSLoadBitmap(0, "knob"));
+    EXPECT_FALSE(graphics->OSLoadBitmap(0, "knob.jpg") || graphics->OSLoadBitmap(0, "knob"));
     graphics->SetBundlePath("/nonexistent/Zelto2X Editor.component");
     EXPECT_EQ(nullptr, load("params.XML"));
 }

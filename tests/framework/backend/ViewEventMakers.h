@@ -5,20 +5,18 @@
 
 #include "platform/CocoaWindowSystem.h"
 
-inline platform::MouseEvent mouse(platform::MouseEventKind kind, double x, double y, int clicks = 1)
+inline platform::MouseEvent mouse(platform::MouseEventKind kind, double x, double y, int clicks = 1,
+                                  platform::ModifierKeys mods = {})
 {
-    platform::MouseEvent event;
-    event.kind = kind;
-    event.x = x;
-    event.y = y;
-    event.clickCount = clicks;
-    return event;
+    return platform::MouseEvent {kind, x, y, clicks, mods};
+}
+
+inline platform::MouseEvent wheel(double x, double y, double steps)
+{
+    return platform::MouseEvent {platform::MouseEventKind::Wheel, x, y, 1, {}, steps};
 }
 
 inline platform::KeyEvent key(int code, const std::string& characters)
 {
-    platform::KeyEvent event;
-    event.keyCode = code;
-    event.characters = characters;
-    return event;
+    return platform::KeyEvent {code, characters, {}};
 }

@@ -14,17 +14,15 @@ TEST_F(BackendTest, OpeningTwiceKeepsOneViewAndClosingDestroysTheWindowAndStopsI
     EXPECT_EQ(nullptr, graphics->CreateIPopupMenu(nullptr, &r));
     openView();
     openView();
-    ASSERT_EQ(1, headless->WindowCount());
-    ASSERT_EQ(1, headless->LiveTimerCount());
+    ASSERT_EQ(std::pair(1, 1), std::pair(headless->WindowCount(), headless->LiveTimerCount()));
     graphics->CloseWindow();
     EXPECT_FALSE(graphics->WindowIsOpen());
     EXPECT_EQ(0, headless->LiveTimerCount());
 
     openView();
     window()->InjectClose();  // the user closes it
-    EXPECT_FALSE(graphics->WindowIsOpen());
-    EXPECT_EQ(0, headless->WindowCount());
-    EXPECT_EQ(0, headless->LiveTimerCount());
+    EXPECT_EQ(std::tuple(false, 0, 0),
+              std::tuple(graphics->WindowIsOpen(), headless->WindowCount(), headless->LiveTimerCount()));
     headless->AdvanceClock(200);  // no tick reaches the surface any more
     openView();
     window()->InjectMouse(mouse(platform::MouseEventKind::Down, 20, 20));
@@ -43,9 +41,8 @@ TEST_F(BackendTest, FilePromptNeedsAWindowStartsOnTheDesktopKeepsItWhenCancelled
     EXPECT_STREQ("", name.Get());
     EXPECT_STREQ("~/Desktop", dir.Get());
     const platform::FilePanelRequest& panel = headless->filePanels.back();
-    EXPECT_TRUE(panel.save);
-    EXPECT_EQ("bank.syx", panel.proposedName);
-    EXPECT_EQ((std::vector<std::string>{"syx", "mid"}), panel.types);
+    EXPECT_EQ(std::tuple(true, std::string("bank.syx"), std::vector<std::string> {"syx", "mid"}),
+              std::tuple(panel.save, panel.proposedName, panel.types));
 
     headless->QueueFilePanelAnswer("/home/user/patches/Bank A.syx");
     graphics->PromptForFile(&name, kFileOpen, &dir, "syx");
@@ -69,10 +66,9 @@ TEST_F(BackendTest, FilePromptNeedsAWindowStartsOnTheDesktopKeepsItWhenCancelled
 
 TEST_F(BackendTest, OpenURLOpensWebAddressesAndExistingFilesOnly)
 {
-    EXPECT_TRUE(graphics->OpenURL("https://example.invalid/support"));
-    EXPECT_TRUE(graphics->OpenURL("/"));
-    EXPECT_TRUE(graphics->OpenURL(""));  // no URL can be made: done, nothing opens
-    EXPECT_TRUE(graphics->OpenURL("https://example.invalid/a page"));
+    // "": no URL can be made, so done with nothing opened.
+    for (const char* address : {"https://example.invalid/support", "/", "", "https://example.invalid/a page"})
+        EXPECT_TRUE(graphics->OpenURL(address)) << address;
     // A missing file fails, so a caller can fall back to another address.
     EXPECT_FALSE(graphics->OpenURL("/nonexistent/Marnvik-Zelto2X-User-Manual-v101.pdf"));
     EXPECT_EQ((std::vector<std::string>{"https://example.invalid/support", "/"}), headless->openedURLs);
@@ -93,10 +89,8 @@ TEST(WindowSystemChoice, AnotherThreadAskingFirstGetsNothingShownAndTheMainThrea
         view = graphics.OpenWindow(nullptr);
     });
     worker.join();
-    EXPECT_EQ("none", name);
-    EXPECT_EQ(platform::AlertResponse::None, answer);
-    EXPECT_EQ(nullptr, view);
-    EXPECT_FALSE(graphics.WindowIsOpen());
+    EXPECT_EQ(std::tuple(std::string("none"), platform::AlertResponse::None, static_cast<void*>(nullptr), false),
+              std::tuple(name, answer, view, graphics.WindowIsOpen()));
     EXPECT_STREQ("headless", platform::WindowSystem::Shared().Name());
     platform::WindowSystem::SetShared(nullptr);
 }

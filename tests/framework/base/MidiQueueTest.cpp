@@ -35,14 +35,11 @@ TEST(MidiQueue, FullQueueGrowsByOneStepOrCompactsWhatWasConsumedAndLosesNothing)
     for (int i = 0; i < 1024; ++i) AddCC(queue, i, 0);
     DrainUpTo(queue, 9);
     AddCC(queue, 5000, 0);
-    EXPECT_EQ(queue.GetSize(), 1024);  // compacted
-    EXPECT_EQ(queue.ToDo(), 1015);
+    EXPECT_EQ(std::pair(queue.GetSize(), queue.ToDo()), std::pair(1024, 1015));  // compacted
     for (int i = 0; i < 10; ++i) AddCC(queue, 6000, 0);
-    EXPECT_EQ(queue.GetSize(), 2048);  // full with nothing consumed: grown
-    EXPECT_EQ(queue.ToDo(), 1025);
-    EXPECT_EQ(queue.Resize(100), 1536);  // never below what is waiting, in multiples of 512
-    EXPECT_EQ(queue.Resize(2049), 2560);
-    EXPECT_EQ(queue.ToDo(), 1025);
+    // Full with nothing consumed: grown. Resized never below what is waiting, in multiples of 512.
+    EXPECT_EQ((std::vector<int> {queue.GetSize(), queue.ToDo(), queue.Resize(100), queue.Resize(2049), queue.ToDo()}),
+              (std::vector<int> {2048, 1025, 1536, 2560, 1025}));
 }
 
 TEST(MidiQueue, EqualOffsetsKeepArrivalOrderAndTheEndOfBlockMovesWaitingOffsetsIntoTheNextBlock)
@@ -89,6 +86,5 @@ TEST(MidiQueue, MessageIsDroppedWhenTheQueueCannotGrowAndTheDrainingThreadNeverG
     EXPECT_FALSE(queue.AddWithinCapacity(&note));  // full with nothing consumed: it would have to grow
     queue.Remove();
     EXPECT_TRUE(queue.AddWithinCapacity(&note));  // the consumed place is reused
-    EXPECT_EQ(2, queue.GetSize());
-    EXPECT_EQ(60, queue.Peek()->mData1);
+    EXPECT_EQ(std::pair(2, 60), std::pair(queue.GetSize(), int(queue.Peek()->mData1)));
 }

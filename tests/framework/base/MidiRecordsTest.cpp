@@ -17,7 +17,7 @@ std::vector<uint8_t> Bytes(const ByteChunk& chunk)
 
 }  // namespace
 
-TEST(MidiMsg, ProgramChangeKeepsEveryValueADataByte)
+TEST(MidiMsg, ProgramChangeKeepsEveryValueADataByteAndLogLinesCountChannelsFromOne)
 {
     for (const auto& [value, program] : std::vector<std::pair<double, uint8_t>> {
              {5 / 127.0, 5}, {1.0, 0x7F}, {200 / 127.0, 0x7F}, {-1.0, 0}, {std::nan(""), 0}}) {
@@ -26,10 +26,6 @@ TEST(MidiMsg, ProgramChangeKeepsEveryValueADataByte)
         EXPECT_EQ((std::vector<uint8_t> {msg.mStatus, msg.mData1, msg.mData2}), (std::vector<uint8_t> {0xC2, program, 0}))
             << value;
     }
-}
-
-TEST(MidiMsg, LogLinesCountChannelsFromOne)
-{
     testing::internal::CaptureStdout();
     IMidiMsg(0, 0xB1, 74, 5).LogMsg();
     const uint8_t bytes[] = {0xF0, 0x3E, 0x16, 0xF7};

@@ -61,15 +61,15 @@ TEST(Param, DisplayUsesThePrecisionOfTheStepOrTruncationLongTextsAreCutToTheirFi
     }
     IParam q;
     q.InitInt("i", 0, -10, 10);
-    EXPECT_EQ(Display(q, 2.9), "2");
-    EXPECT_EQ(Display(q, -2.9), "-2");
-    EXPECT_EQ(Display(q, 0.5, true), "0");  // normalised 0.5 maps to 0 without snapping
+    // Normalised 0.5 maps to 0 without snapping.
+    EXPECT_EQ((std::vector<std::string> {"2", "-2", "0"}),
+              (std::vector<std::string> {Display(q, 2.9), Display(q, -2.9), Display(q, 0.5, true)}));
 
     const std::string longText(300, 'x');
     IParam p;
     p.InitBool(longText.c_str(), false, longText.c_str(), longText.c_str());
-    EXPECT_EQ(std::string(p.GetNameForHost()).size(), 54u);
-    EXPECT_EQ(std::string(p.GetParamGroupForHost()).size(), 54u);
+    EXPECT_EQ(std::pair(size_t {54}, size_t {54}),
+              std::pair(std::strlen(p.GetNameForHost()), std::strlen(p.GetParamGroupForHost())));
     p.SetDisplayText(0, longText.c_str());
     EXPECT_EQ(p.GetDisplayText(0).size(), 55u);
     EXPECT_EQ(Display(p, 0.0).size(), static_cast<size_t>(IParam::kDisplayForHostLength - 1));
@@ -98,14 +98,11 @@ TEST(Param, DisplayTextsRaiseTheMaximumAndOnesOutsideTheTableNeverWriteIntoIt)
     p.SetDisplayText(5, "gap");  // more than one beyond the last record
     p.SetDisplayText(-1, "Stored Device");
     EXPECT_EQ(p.GetNDisplayTexts(), 3);
-    EXPECT_EQ(p.GetDisplayText(5), "");
-    EXPECT_EQ(p.GetDisplayText(-1), "Stored Device");
-    EXPECT_EQ(p.GetDisplayTextAtIdx(7), "");
+    EXPECT_EQ((std::vector<std::string> {"", "Stored Device", ""}),
+              (std::vector<std::string> {p.GetDisplayText(5), p.GetDisplayText(-1), p.GetDisplayTextAtIdx(7)}));
     int value = 42;
-    EXPECT_FALSE(p.MapDisplayText("T1", &value));
-    EXPECT_EQ(value, 42);
-    EXPECT_TRUE(p.MapDisplayText("t1", &value));
-    EXPECT_EQ(value, 1);
+    EXPECT_EQ((std::vector<int> {p.MapDisplayText("T1", &value), value, p.MapDisplayText("t1", &value), value}),
+              (std::vector<int> {false, 42, true, 1}));
     p.ResetDisplayTexts();
     EXPECT_EQ(p.GetNDisplayTexts(), 0);
     EXPECT_EQ(p.GetMax(), 2.0);  // the range stays

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "IPluginBase.h"
+#include "../QuietHostPlugin.h"
 
-class TestPlugin : public IPluginBase {
+class TestPlugin : public QuietHostPlugin {
 public:
     explicit TestPlugin(int nParams = 5, int nAutomatable = 5, const char* channelIO = "2-2", int nPresets = 0,
                         bool chunks = true)
-        : IPluginBase(91, channelIO, nPresets, "Effect", "Product", "Maker", 0x10100, 0x5A6C7432, 0x566E7472, 128, true,
-                      chunks, true, kAPIAU)
+        : QuietHostPlugin(91, channelIO, nPresets, "Effect", "Product", "Maker", 0x10100, 0x5A6C7432, 0x566E7472, 128,
+                          true, chunks, true, kAPIAU)
     {
         initialize(nAutomatable, nParams, channelIO, nPresets, "Zelto2X Editor", "Zelto2X Editor", "Vantorel",
                    0x10100, 0x5A6C7432, 0x566E7472, 128, true, true, true);
@@ -21,16 +21,8 @@ public:
     void OnParamChange2(int idx) override { hardwareChanges.push_back(idx); }
     void Reset() override {}
 
-    void BeginInformHostOfParamChange(int) override {}
     void InformHostOfParamChange(int idx, double value) override { informed.emplace_back(idx, value); }
-    void EndInformHostOfParamChange(int) override {}
-    void InformHostOfProgramChange() override {}
-    int GetSamplePos() override { return 0; }
     double GetTempo() override { return tempo; }
-    void GetTimeSig(int*, int*) override {}
-    void GetTime(ITimeInfo*) override {}
-    void ResizeGraphics(int, int) override {}
-    bool SendMidiVST(IMidiMsg*) override { return false; }
     bool SendMidiMsg(IMidiMsg* msg) override
     {
         sent.push_back(msg->mData1);

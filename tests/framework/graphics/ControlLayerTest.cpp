@@ -34,11 +34,9 @@ TEST_F(Layers, ShowingShowsOnlyTheSelectedBranchHidingHidesAllAndHitsPreferTheLa
     one->Hide(false);
     parent.SetSelectedChildId(3);
     parent.Hide(false);
-    EXPECT_TRUE(three->IsVisible());
-    EXPECT_TRUE(selectedBelow->IsVisible());
-    EXPECT_FALSE(below->IsVisible());
-    EXPECT_TRUE(one->IsVisible());  // left as it was
-    EXPECT_FALSE(two->IsVisible());
+    // The first child is left as it was.
+    EXPECT_EQ((std::vector<bool> {true, true, false, true, false}), (std::vector<bool> {three->IsVisible(),
+                  selectedBelow->IsVisible(), below->IsVisible(), one->IsVisible(), two->IsVisible()}));
     EXPECT_EQ(parent.isHit(5, 5), selectedBelow->GetControl(0));  // the last shown child layer, its children first
     parent.Hide(true);
     EXPECT_FALSE(one->IsVisible() || two->IsVisible() || three->IsVisible() || selectedBelow->IsVisible());

@@ -7,25 +7,24 @@
 #include <thread>
 
 #include "ControlLayer.h"
-#include "GraphicsTestSupport.h"
+#include "GraphicsFixture.h"
 #include "IBitmapMonoText.h"
 #include "IControl.h"
 #include "zuve/zuve.h"
 
 namespace {
 
-TEST(ControlThreading, TextReplacedFromAnotherThreadIsNeverReadWhileFreed)
+using ControlThreading = GraphicsTest;
+
+TEST_F(ControlThreading, TextReplacedFromAnotherThreadIsNeverReadWhileFreed)
 {
-    TestPlug plug;
-    auto* gui = new TestGraphics(&plug, 200, 40);
-    plug.AttachGraphics(gui);
     IText style;
     auto* text = new ITextControl(&plug, IRECT(0, 0, 200, 20), &style, "start");
     IBitmap font(nullptr, 6 * 96, 12, 96, true);
     auto* bitmapText = new IBitmapTextControl(&plug, IRECT(0, 20, 200, 40), &font);
-    gui->AttachControl(new ProbeControl(&plug, IRECT(0, 0, 200, 40)));
-    gui->AttachControl(text);
-    gui->AttachControl(bitmapText);
+    attach(IRECT(0, 0, 200, 40));
+    gui.AttachControl(text);
+    gui.AttachControl(bitmapText);
 
     // Long texts live on the heap; a text read while half replaced shows as a mix of letters.
     const std::string a(100, 'a'), b(120, 'b');
@@ -38,31 +37,27 @@ TEST(ControlThreading, TextReplacedFromAnotherThreadIsNeverReadWhileFreed)
         }
         stop = true;
     });
-    IRECT all(0, 0, 200, 40);
     started = true;
     int torn = 0;
     for (int i = 0; !stop; ++i) {
         const std::string seen = text->GetTextString();
         torn += seen != "start" && seen != a && seen != b;
         IRECT dirty;
-        if (i % 64 == 0 && gui->IsDirty(&dirty)) gui->Draw(&all);
+        if (i % 64 == 0 && gui.IsDirty(&dirty)) gui.Draw(&all);
     }
     writer.join();
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(text->GetTextString(), a);
 }
 
-TEST(ControlThreading, FlagsAndValuesSetFromOtherThreadsAreAtomic)
+TEST_F(ControlThreading, FlagsAndValuesSetFromOtherThreadsAreAtomic)
 {
-    TestPlug plug;
-    TestGraphics gui(&plug, 100, 100);
     auto* layer = new ControlLayer(1, "layer");
     auto* inLayer = new ProbeControl(&plug, IRECT(0, 0, 50, 50), 1);
     layer->AddControl(inLayer);
     gui.AttachLayer(layer);
-    auto* flat = new ProbeControl(&plug, IRECT(50, 50, 100, 100), 2);
-    gui.AttachControl(new ProbeControl(&plug, IRECT(0, 0, 100, 100)));
-    gui.AttachControl(flat);
+    attach(IRECT(0, 0, 100, 100));
+    ProbeControl* flat = attach(IRECT(50, 50, 100, 100), 2);
 
     std::atomic<bool> started{false};
     std::thread other([&] {
@@ -92,16 +87,11 @@ TEST(ControlThreading, FlagsAndValuesSetFromOtherThreadsAreAtomic)
     EXPECT_DOUBLE_EQ(flat->GetValue(), 0.9);
 }
 
-TEST(ControlThreading, GreyingFromAnotherThreadWhileDrawingIsRaceFree)
+TEST_F(ControlThreading, GreyingFromAnotherThreadWhileDrawingIsRaceFree)
 {
-    TestPlug plug;
-    TestGraphics gui(&plug, 100, 100);
-    gui.PrepDraw();
     auto* panel = new IPanelControl(&plug, IRECT(0, 0, 50, 50), &COLOR_RED);
     gui.AttachControl(new IPanelControl(&plug, IRECT(0, 0, 100, 100), &COLOR_BLACK));
     gui.AttachControl(panel);
-
-    IRECT all(0, 0, 100, 100);
     gui.Draw(&all);
     const unsigned int ungreyed = ZUVE_GetPixel(gui.GetDrawBitmap(), 10, 10);
 

@@ -5,7 +5,7 @@
 #include "zuve/zuve.h"
 
 TestPlug::TestPlug(int nParams)
-    : IPluginBase(nParams, "2-2", 0, "Test", "Test", "Test", 0x10000, 1, 1, 0, true, true, true, kAPIAU)
+    : QuietHostPlugin(nParams, "2-2", 0, "Test", "Test", "Test", 0x10000, 1, 1, 0, true, true, true, kAPIAU)
 {
     initialize(0, nParams, "2-2", 0, "Test", "Test", "Test", 0x10000, 1, 1, 0, true, true, true);
     addNonAutomateParamCount(nParams);

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "IGraphics.h"
-#include "IPluginBase.h"
+#include "../QuietHostPlugin.h"
 
-class TestPlug : public IPluginBase {
+class TestPlug : public QuietHostPlugin {
 public:
     struct Call { int idx; double value; };
 
@@ -20,16 +20,7 @@ public:
     void SetParameterFromGUI(int idx, double normalizedValue) override;
     void SetParameterFromGUI2(int idx, double normalizedValue) override;
     void BeginInformHostOfParamChange(int idx) override { begins.push_back(idx); }
-    void InformHostOfParamChange(int, double) override {}
     void EndInformHostOfParamChange(int idx) override { ends.push_back(idx); }
-    void InformHostOfProgramChange() override {}
-    int GetSamplePos() override { return 0; }
-    double GetTempo() override { return 120.0; }
-    void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
-    void GetTime(ITimeInfo*) override {}
-    void ResizeGraphics(int, int) override {}
-    bool SendMidiVST(IMidiMsg*) override { return false; }
-    bool SendMidiMsg(IMidiMsg*) override { return false; }
 
     std::vector<Call> fromGUI, fromGUI2;
     std::vector<int> begins, ends;

@@ -2,30 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "ControlLayer.h"
-#include "GraphicsTestSupport.h"
+#include "GraphicsFixture.h"
 
 namespace {
 
-struct Events : ::testing::Test {
-    TestPlug plug;
-    TestGraphics gui{&plug, 200, 100};
-    IMouseMod left{true};
-
-    ProbeControl* attach(IRECT r, int param = -1)
-    {
-        auto* c = new ProbeControl(&plug, r, param);
-        gui.AttachControl(c);
-        return c;
-    }
-};
+using Events = GraphicsTest;
 
 TEST_F(Events, LastFlatControlWinsLayersLieOverThemAndHiddenOrGreyedFlatOnesAreNotHit)
 {
     ProbeControl* under = attach(IRECT(0, 0, 50, 50));
     ProbeControl* over = attach(IRECT(10, 10, 40, 40));
-    EXPECT_EQ(gui.HitTest(20, 20), over);
-    EXPECT_EQ(gui.HitTest(5, 5), under);
-    EXPECT_EQ(gui.HitTest(50, 20), nullptr);  // right and bottom edges are outside
+    // Right and bottom edges are outside.
+    EXPECT_EQ((std::vector<IControl*> {over, under, nullptr}),
+              (std::vector<IControl*> {gui.HitTest(20, 20), gui.HitTest(5, 5), gui.HitTest(50, 20)}));
     over->Hide(true);
     EXPECT_EQ(gui.HitTest(20, 20), under);
     under->GrayOut(true);

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(PopupMenu, AddItemInsertsBeforeIndexOutOfRangeIndexesGiveNothingAndSubmenusOutliveTheirMenu)
+TEST(PopupMenu, ItemsGoBeforeTheirIndexOutOfRangeIndexesGiveNothingSubmenusOutliveTheirMenuAndCheckAloneUnticksTheRest)
 {
     IPopupMenu sub;
     sub.AddItem("x");
@@ -22,19 +22,12 @@ TEST(PopupMenu, AddItemInsertsBeforeIndexOutOfRangeIndexesGiveNothingAndSubmenus
     menu.AddItem("z", 99);
     menu.AddItem("first", -5);
     menu.AddSeparator();
-    EXPECT_STREQ(menu.GetItemText(0), "first");
-    EXPECT_STREQ(menu.GetItemText(1), "a");
-    EXPECT_STREQ(menu.GetItemText(4), "z");
-    for (int index : {-1, 5, 6})  // outside, the separator, past the end
-        EXPECT_STREQ(menu.GetItemText(index), "") << index;
+    std::vector<std::string> texts;
+    for (int index : {0, 1, 4, -1, 5, 6})  // then outside, the separator, past the end
+        texts.push_back(menu.GetItemText(index));
+    EXPECT_EQ(texts, (std::vector<std::string> {"first", "a", "z", "", "", ""}));
     EXPECT_EQ(menu.GetItem(6), nullptr);
     EXPECT_FALSE(menu.IsItemChecked(-1));
-}
-
-TEST(PopupMenu, CheckItemAloneUnticksTheOthers)
-{
-    IPopupMenu menu;
-    for (const char* t : {"0", "1", "2"}) menu.AddItem(t);
     menu.CheckItem(0, true);
     menu.CheckItem(2, true);
     menu.CheckItemAlone(1);
@@ -49,10 +42,9 @@ TEST(BitmapCache, InstancesAtDifferentScalesGetTheirOwnCopiesAndMissingImagesCac
     TestPlug plug;
     TestGraphics small(&plug, 10, 10), large(&plug, 10, 10);
     for (TestGraphics* graphics : {&small, &large}) graphics->addStrip("panel.png", 40, 20, {0xff});
-    EXPECT_EQ(small.LoadIBitmap(9002, "panel.png", 0.75).W, 30);
-    EXPECT_EQ(large.LoadIBitmap(9002, "panel.png", 1.25).W, 50);
-    EXPECT_EQ(small.getImageById(9002).W, 30);
-    EXPECT_EQ(large.getImageById(9002).W, 50);
+    EXPECT_EQ((std::vector<int> {30, 50, 30, 50}), (std::vector<int> {small.LoadIBitmap(9002, "panel.png", 0.75).W,
+                                                       large.LoadIBitmap(9002, "panel.png", 1.25).W,
+                                                       small.getImageById(9002).W, large.getImageById(9002).W}));
 
     const int before = s_bitmapCache.Size();
     EXPECT_EQ(small.LoadIBitmap(9003, "nowhere.png").mData, nullptr);

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "GraphicsTestSupport.h"
+#include "GraphicsFixture.h"
 #include "IControl.h"
 #include "IParam.h"
 
@@ -12,27 +12,22 @@ namespace {
 // A strip of n frames of 40 x 40 pixels, no pixels needed for logic.
 IBitmap strip(int n, int frameSize = 40) { return IBitmap(nullptr, frameSize, frameSize * n, n, false); }
 
-struct Controls : ::testing::Test {
-    TestPlug plug;
-    TestGraphics* gui = new TestGraphics(&plug, 300, 200);
-    IMouseMod left{true};
+struct Controls : GraphicsTest {
     IText style;
     IBitmap three = strip(3);
-
-    void SetUp() override { plug.AttachGraphics(gui); }
 };
 
 TEST_F(Controls, KnobDragOfTenPixelsUpOnFortyPixelKnobAddsOneSixteenth)
 {
     IBitmap frames = strip(128);
     auto* knob = new IKnobMultiControl(&plug, 0, 0, 1, &frames);
-    gui->AttachControl(knob);
+    gui.AttachControl(knob);
     knob->SetValueFromPlug(0.5);
-    gui->OnMouseDown(20, 20, &left);
-    gui->OnMouseDrag(20, 10, &left);
+    gui.OnMouseDown(20, 20, &left);
+    gui.OnMouseDrag(20, 10, &left);
     EXPECT_NEAR(knob->GetValue(), 0.5625, 1e-12);
     IMouseMod fine(true, false, true);
-    gui->OnMouseDrag(20, 0, &fine);
+    gui.OnMouseDrag(20, 0, &fine);
     EXPECT_NEAR(knob->GetValue(), 0.56875, 1e-12);
     ASSERT_FALSE(plug.fromGUI.empty());
     EXPECT_EQ(plug.fromGUI.back().idx, 1);
@@ -78,9 +73,7 @@ TEST_F(Controls, SwitchStepsThroughItsFramesAndWrapsContactIsOnOnlyWhileHeldAndG
     knob.OnMouseDrag(1, 1, 0, -10, &left);
     knob.SetValue(0.1);
     knob.OnMouseDblClick(1, 1, &left);
-    EXPECT_EQ(greyed.GetValue(), 0.0);
-    EXPECT_EQ(knob.GetValue(), 0.1);
-    EXPECT_FLOAT_EQ(greyed.GetBlend()->mWeight, 0.5f);
+    EXPECT_EQ(std::tuple(greyed.GetValue(), knob.GetValue(), greyed.GetBlend()->mWeight), std::tuple(0.0, 0.1, 0.5f));
 }
 
 // The first value from outside is drawn and passed on like any later one (a
@@ -116,9 +109,9 @@ TEST_F(Controls, AChangeMadeWithOneControlShowsOnTheOtherControlsOfItsParameter)
     IBitmap two = strip(2);
     auto* opener = new ISwitchControl(&plug, 0, 0, 1, &two);
     auto* closer = new ISwitchControl(&plug, 100, 0, 1, &two);
-    gui->AttachControl(opener);
-    gui->AttachControl(closer);
-    gui->OnMouseDown(10, 10, &left);
+    gui.AttachControl(opener);
+    gui.AttachControl(closer);
+    gui.OnMouseDown(10, 10, &left);
     EXPECT_EQ(1.0, closer->GetValue());
     EXPECT_TRUE(closer->IsDirty());
     closer->OnMouseDown(110, 10, &left);
@@ -135,20 +128,20 @@ TEST_F(Controls, CaptionShowsLongTextsAndLabelsWholeAndItsMenuTicksAndTakesTheCh
     p->SetDisplayText(1, longText.c_str());
     p->SetDisplayText(2, "noise");
     ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 2, &style, false);
-    caption.Draw(gui);
+    caption.Draw(&gui);
     EXPECT_EQ(caption.GetTextString(), longText);
     caption.DisablePrompt(false);
-    gui->scriptMenuChoice(2);
+    gui.scriptMenuChoice(2);
     caption.OnMouseDown(5, 5, &left);
-    EXPECT_EQ(gui->lastMenuItems, (std::vector<std::string>{"saw", longText, "noise"}));
-    EXPECT_EQ(gui->lastMenuTicks, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(gui.lastMenuItems, (std::vector<std::string>{"saw", longText, "noise"}));
+    EXPECT_EQ(gui.lastMenuTicks, (std::vector<bool>{false, true, false}));
     EXPECT_DOUBLE_EQ(caption.GetValue(), 1.0);
     EXPECT_EQ(p->Int(), 2);
 
     const std::string label(40, 'L');
     plug.GetParam(5)->InitInt("Steps", 7, 0, 10, label.c_str());
     ICaptionControl withLabel(&plug, IRECT(0, 0, 40, 20), 5, &style, true);
-    withLabel.Draw(gui);
+    withLabel.Draw(&gui);
     EXPECT_EQ(withLabel.GetTextString(), "7 " + label);
 }
 
@@ -157,16 +150,16 @@ TEST_F(Controls, TypedEntriesAreParsedAndATextParameterReportsTwoChangesAndKeeps
     IParam* level = plug.GetParam(4);
     level->InitDouble("Level", 0.0, 0.0, 10.0, 0.1);
     ICaptionControl caption(&plug, IRECT(0, 0, 40, 20), 4, &style);
-    gui->SetFromStringAfterPrompt(&caption, level, "2.5");
+    gui.SetFromStringAfterPrompt(&caption, level, "2.5");
     EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
-    gui->SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
+    gui.SetFromStringAfterPrompt(&caption, nullptr, "1");  // no parameter: ignored
     EXPECT_DOUBLE_EQ(caption.GetValue(), 0.25);
 
     IParam* name = plug.GetParam(3);
     name->InitText();
     ICaptionControl nameCaption(&plug, IRECT(0, 0, 40, 20), 3, &style);
     plug.fromGUI.clear();
-    gui->SetFromStringAfterPrompt(&nameCaption, name, "My Patch");
+    gui.SetFromStringAfterPrompt(&nameCaption, name, "My Patch");
     ASSERT_EQ(plug.fromGUI.size(), 2u);
     EXPECT_DOUBLE_EQ(plug.fromGUI[0].value, 1.0);
     EXPECT_DOUBLE_EQ(plug.fromGUI[1].value, 0.0);

@@ -5,33 +5,14 @@
 #include <vector>
 
 #include "ControlLayer.h"
-#include "GraphicsTestSupport.h"
+#include "GraphicsFixture.h"
 #include "IControl.h"
 #include "zuve/zuve.h"
 
 namespace {
 
-struct Surface : ::testing::Test {
-    TestPlug plug;
-    TestGraphics gui{&plug, 200, 100};
-    ProbeControl* background = new ProbeControl(&plug, IRECT(0, 0, 200, 100));
-    IRECT all{0, 0, 200, 100};
-
-    void SetUp() override
-    {
-        gui.AttachControl(background);
-        gui.PrepDraw();
-    }
-    ProbeControl* attach(IRECT r)
-    {
-        auto* c = new ProbeControl(&plug, r);
-        gui.AttachControl(c);
-        return c;
-    }
-    void cleanAll()
-    {
-        for (int i = 0; i < gui.NControls(); ++i) gui.GetControl(i)->SetClean();
-    }
+struct Surface : GraphicsTest {
+    ProbeControl* background = attach(all);
 };
 
 TEST_F(Surface, DirtyRectIsTheUnionOfShownControlsAndHiddenOnesCountOnlyWhenAskedTo)
@@ -45,7 +26,7 @@ TEST_F(Surface, DirtyRectIsTheUnionOfShownControlsAndHiddenOnesCountOnlyWhenAske
     layer->AddControl(inLayer);
     gui.AttachLayer(layer);
     layer->Hide(true);
-    cleanAll();
+    for (int i = 0; i < gui.NControls(); ++i) gui.GetControl(i)->SetClean();
     for (ProbeControl* c : {background, hidden, inLayer}) c->SetDirty(false);  // the background alone never counts
     IRECT r;
     EXPECT_FALSE(gui.IsDirty(&r));

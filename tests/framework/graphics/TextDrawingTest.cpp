@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FontStorage.h"
-#include "GraphicsTestSupport.h"
+#include "GraphicsFixture.h"
 #include "Log.h"
 #include "zuve/zuve_text.h"
 
@@ -28,16 +28,10 @@ public:
     int GetLineHeight() const override { return 14; }
 };
 
-struct Text : ::testing::Test {
-    TestPlug plug;
-    TestGraphics gui{&plug, 40, 8};
+struct Text : GraphicsTest {
     FixedFont font;
     IText style;
-    void SetUp() override
-    {
-        gui.PrepDraw();
-        style.mCached = &font;
-    }
+    void SetUp() override { style.mCached = &font; }
 };
 
 TEST_F(Text, MeasuredTextIsPlacedByItsAlignment)
@@ -74,10 +68,9 @@ TEST(Timestamp, CurrentTimeEndsWithTheOffsetFromUtc)
 
 TEST(FontCache, RetryHeightCorrectsOnceAndNeverDividesByZero)
 {
-    EXPECT_EQ(FontRetryHeight(12, 12, 12), 0);
-    EXPECT_EQ(FontRetryHeight(12, 12, 14), 10);  // 144 / 14 = 10.3
-    EXPECT_EQ(FontRetryHeight(1, 2, 3), 1);      // 4 / 3 rounded
-    EXPECT_EQ(FontRetryHeight(12, 12, 0), 0);
+    // 144 / 14 = 10.3; 4 / 3 rounded
+    EXPECT_EQ((std::vector<int> {0, 10, 1, 0}), (std::vector<int> {FontRetryHeight(12, 12, 12),
+        FontRetryHeight(12, 12, 14), FontRetryHeight(1, 2, 3), FontRetryHeight(12, 12, 0)}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -72,13 +73,18 @@ protected:
     }
 
     // What the synth or the plug-in got after the paths were proven, late tune requests left out.
-    std::vector<std::string> AfterReady(const std::vector<std::string>& all) const
+    std::vector<std::string> AfterReady(std::vector<std::string> all) const
     {
-        return Later(all, sentBefore, [](const std::string& line) { return line == "F6"; });
+        all.erase(all.begin(), all.begin() + std::min(sentBefore, all.size()));
+        all.erase(std::remove(all.begin(), all.end(), "F6"), all.end());
+        return all;
     }
-    std::vector<ReceivedMidi> AfterReady(const std::vector<ReceivedMidi>& all) const
+    std::vector<ReceivedMidi> AfterReady(std::vector<ReceivedMidi> all) const
     {
-        return Later(all, readyMidiCount, [](const ReceivedMidi& r) { return r.msg.mStatus == 0xF6; });
+        all.erase(all.begin(), all.begin() + std::min(readyMidiCount, all.size()));
+        all.erase(std::remove_if(all.begin(), all.end(), [](const ReceivedMidi& r) { return r.msg.mStatus == 0xF6; }),
+                  all.end());
+        return all;
     }
     bool WaitForSentAfterReady(size_t count)
     {
@@ -101,17 +107,6 @@ protected:
     std::unique_ptr<PortTestPlugin> plug;
     size_t readyMidiCount = 0;
     size_t sentBefore = 0;
-
-private:
-    template <typename T, typename IsTuneRequest>
-    static std::vector<T> Later(const std::vector<T>& all, size_t from, IsTuneRequest isTuneRequest)
-    {
-        std::vector<T> after;
-        for (size_t i = from; i < all.size(); ++i)
-            if (!isTuneRequest(all[i]))
-                after.push_back(all[i]);
-        return after;
-    }
 };
 
 constexpr const char* kOurInputPort = "RtMidi Input Client:RtMidi Input";

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "IPluginBase.h"
+#include "../QuietHostPlugin.h"
 #include "platform/CoreMIDIRtMidi.h"
 
 struct ReceivedMidi {
@@ -17,11 +17,11 @@ struct ReceivedMidi {
     bool fromHardware;
 };
 
-class PortTestPlugin : public IPluginBase {
+class PortTestPlugin : public QuietHostPlugin {
 public:
     PortTestPlugin()
-        : IPluginBase(0, "2-2", 0, "Port Test", "Port Test", "Vantorel", 0x10100, 0x50747374, 0x56616E74, 0, true, true,
-              true, kAPIAU)
+        : QuietHostPlugin(0, "2-2", 0, "Port Test", "Port Test", "Vantorel", 0x10100, 0x50747374, 0x56616E74, 0, true,
+              true, true, kAPIAU)
     {
     }
     ~PortTestPlugin() override { DestroyMidiPorts(); }
@@ -59,21 +59,10 @@ public:
     }
 
     // As the Audio Unit binding implements them.
-    bool SendMidiVST(IMidiMsg*) override { return false; }
     bool SendMidiMsg(IMidiMsg* msg) override { return sendMidiMsgToHardware(msg); }
     bool SendMidiSysex(unsigned char* data, int size) override { return sendSysexToHardware(data, size); }
     bool SendPatchSysex(unsigned char* data, int size) override { return sendBytesToHardware(data, size); }
     bool SendMidiSysex2(std::vector<unsigned char> b) override { return sendBytesToHardware(b.data(), int(b.size())); }
-
-    void BeginInformHostOfParamChange(int) override {}
-    void InformHostOfParamChange(int, double) override {}
-    void EndInformHostOfParamChange(int) override {}
-    void InformHostOfProgramChange() override {}
-    int GetSamplePos() override { return 0; }
-    double GetTempo() override { return 120.0; }
-    void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
-    void GetTime(ITimeInfo*) override {}
-    void ResizeGraphics(int, int) override {}
 
 private:
     template <typename T>
