@@ -58,12 +58,8 @@ struct UpperBank {
     explicit UpperBank(const std::vector<Bytes>& sounds)
     {
         library.setHost(&host);
-        auto bank = std::make_unique<PatchFile>();
-        const Bytes bytes = concat(sounds);
-        library.loadFromChunk(bytes.data(), static_cast<int>(bytes.size()), bank.get(), 0);
-        bank->patches.resize(sounds.size());
-        bank->folderName = "Patches";
-        library.bankFiles.push_back(std::move(bank));
+        library.bankFiles.push_back(bankOf(sounds));
+        library.bankFiles.back()->folderName = "Patches";
     }
     TempDataFolder data;
     RecordingHost host;
