@@ -26,10 +26,16 @@ struct HostRun {  // standard output, answers only; all of standard error
     int exitCode = -1;
 };
 
+// Named by process and emptied at its first use: what an earlier process of the same number left (its LOG switch
+// file) must not reach this one.
 fs::path scratchDir()
 {
-    const fs::path dir = fs::temp_directory_path() / ("zelto2x-host-test-" + std::to_string(getpid()));
-    fs::create_directories(dir / "data");
+    static const fs::path dir = [] {
+        const fs::path path = fs::temp_directory_path() / ("zelto2x-host-test-" + std::to_string(getpid()));
+        fs::remove_all(path);
+        fs::create_directories(path / "data");
+        return path;
+    }();
     return dir;
 }
 

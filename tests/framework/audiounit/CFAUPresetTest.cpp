@@ -16,11 +16,10 @@ TEST(CFAUPreset, RetainAndReleaseMoveThePresetAndItsNameTogetherNullOrZeroCountP
     CFAUPresetRef preset = CFAUPresetCreate(nullptr, 3, name);
     CFRelease(name);
     ASSERT_NE(nullptr, preset);
-    EXPECT_EQ((std::pair<CFIndex, CFIndex> {1, 1}),
-              (std::pair<CFIndex, CFIndex> {preset->retainCount, CFGetRetainCount(preset->auPreset.presetName)}));
+    const auto counts = [&] { return std::pair(preset->retainCount, CFGetRetainCount(preset->auPreset.presetName)); };
+    EXPECT_EQ((std::pair<CFIndex, CFIndex> {1, 1}), counts());
     EXPECT_EQ(preset, CFAUPresetRetain(preset));
-    EXPECT_EQ((std::pair<CFIndex, CFIndex> {2, 2}),
-              (std::pair<CFIndex, CFIndex> {preset->retainCount, CFGetRetainCount(preset->auPreset.presetName)}));
+    EXPECT_EQ((std::pair<CFIndex, CFIndex> {2, 2}), counts());
     CFAUPresetRelease(preset);
     EXPECT_EQ(1, CFGetRetainCount(preset->auPreset.presetName));
     CFAUPresetRelease(preset);  // freed; ASan checks nothing leaks or is touched later

@@ -34,7 +34,7 @@ std::string hexOf(const ByteChunk& bytes, int from, int count)
 
 }  // namespace
 
-TEST(PluginBase, GuiPathCallsTheCallbackOnlyForAChangeOrATextAndHardwarePathTheSecond)
+TEST(PluginBase, GuiPathCallsTheCallbackUnderThePluginMutexOnlyForAChangeOrATextAndHardwarePathTheSecond)
 {
     TestPlugin plug;
     plug.GetParam(0)->InitInt("i", 0, 0, 10);
@@ -53,17 +53,7 @@ TEST(PluginBase, GuiPathCallsTheCallbackOnlyForAChangeOrATextAndHardwarePathTheS
     EXPECT_EQ(plug.hardwareChanges, std::vector<int>{2});
     EXPECT_EQ(plug.GetParam(5), nullptr);
     EXPECT_EQ(plug.informed.size(), 4u);
-}
-
-TEST(PluginBase, ValuePathHoldsThePluginMutexAcrossTheCallback)
-{
-    struct LockCheck : TestPlugin {
-        void OnParamChange(int) override { heldDuringCallback = GetMutex()->IsOwnedByCurrentThread(); }
-        bool heldDuringCallback = false;
-    } plug;
-    plug.SetParameterFromGUI(0, 1.0);
-    EXPECT_TRUE(plug.heldDuringCallback);
-    EXPECT_FALSE(plug.GetMutex()->IsOwnedByCurrentThread());
+    EXPECT_TRUE(plug.lockedInEveryChange && !plug.GetMutex()->IsOwnedByCurrentThread());
 }
 
 TEST(PluginBase, ShortOrOutOfRangeParameterChunkClampsAndFailsAndANegativeStartIsHandedOn)

@@ -17,7 +17,11 @@ public:
                    0x10100, 0x5A6C7432, 0x566E7472, 128, true, true, true);
     }
 
-    void OnParamChange(int idx) override { changes.push_back(idx); }
+    void OnParamChange(int idx) override
+    {
+        changes.push_back(idx);
+        lockedInEveryChange &= GetMutex()->IsOwnedByCurrentThread();
+    }
     void OnParamChange2(int idx) override { hardwareChanges.push_back(idx); }
     void Reset() override {}
 
@@ -30,6 +34,7 @@ public:
     }
 
     std::vector<int> changes;
+    bool lockedInEveryChange = true;  // the plug-in mutex was held across each callback
     std::vector<int> hardwareChanges;
     std::vector<std::pair<int, double>> informed;
     std::vector<int> sent;

@@ -89,8 +89,7 @@ TEST_F(Surface, ChangeWhileBeingDrawnIsDrawnOnTheNextFrame)
 TEST_F(Surface, SetParameterFromPlugReachesFlatAndLayerControlsAndIgnoresBadIndexes)
 {
     plug.GetParam(2)->InitDouble("Level", 0.0, 0.0, 1.0, 0.001);
-    ProbeControl* flat = attach(IRECT(1, 1, 5, 5));
-    flat->SetParamIdx(2);
+    ProbeControl* flat = attach(IRECT(1, 1, 5, 5), 2);
     auto* layer = new ControlLayer(1, "hidden layer");
     auto* inLayer = new ProbeControl(&plug, IRECT(1, 1, 5, 5), 2);
     layer->AddControl(inLayer);
