@@ -67,7 +67,7 @@ TEST_F(Commands, HardwareProgramStepsRunFromZeroTo100AndWrapButNotUnderThePartLo
 TEST_F(Commands, LibraryProgramStepsWrapWithinTheBanksHundredSlots)
 {
     editor->libraryControl = true;
-    const std::tuple<int, int, int> cases[] = {{kPatchUp, 99, 0}, {kPatchDown, 0, 99}, {kPatchUp, 42, 43}};
+    const std::tuple<int, int, int> cases[] = {{kPatchUp, 99, 0}, {kPatchUp, 98, 99}, {kPatchDown, 0, 99}, {kPatchUp, 42, 43}};
     for (const auto& [button, slot, expected] : cases) {
         editor->selectLibrarianSlot(slot);
         editor->clearWire();
