@@ -151,6 +151,13 @@ struct MidiClient::Impl {
     }
     void Release();
     ~Impl() { Release(); }
+    // The library client and its ports go; calls fail from then on.
+    void DropLibrary()
+    {
+        library = nullptr;
+        input.reset();
+        output.reset();
+    }
 
     // Runs one library call; false when it threw or reported a failure.
     // A warning that did not fail the call is shown and kept. NoWait gives
@@ -213,9 +220,10 @@ std::set<MidiClient::Impl*>& JackClients()
 }
 
 // Inodes of the listening Unix sockets, by path.
-std::vector<std::pair<unsigned long, std::string>> ListeningSockets()
+using Sockets = std::vector<std::pair<unsigned long, std::string>>;
+Sockets ListeningSockets()
 {
-    std::vector<std::pair<unsigned long, std::string>> sockets;
+    Sockets sockets;
     std::ifstream table("/proc/net/unix");
     std::string line;
     std::getline(table, line);  // column names
@@ -233,12 +241,12 @@ std::vector<std::pair<unsigned long, std::string>> ListeningSockets()
 }
 
 // The server a JACK client made now reaches, as its listening socket; 0 when none listens.
-unsigned long ListeningJackServer()
+unsigned long ListeningJackServer(const Sockets& sockets)
 {
     const char* name = std::getenv("JACK_DEFAULT_SERVER");
     const std::string path = std::string("/dev/shm/jack_") + (name && *name ? name : "default") + "_"
         + std::to_string(getuid()) + "_0";
-    for (const auto& [inode, listening] : ListeningSockets()) {
+    for (const auto& [inode, listening] : sockets) {
         if (listening == path) {
             return inode;
         }
@@ -247,18 +255,16 @@ unsigned long ListeningJackServer()
 }
 
 // Holds JackCallsLock alone.
-void CloseClientsOfGoneJackServers()
+void CloseClientsOfGoneJackServers(const Sockets& sockets)
 {
     std::set<unsigned long> listening;
-    for (const auto& socket : ListeningSockets()) {
+    for (const auto& socket : sockets) {
         listening.insert(socket.first);
     }
     for (MidiClient::Impl* impl : JackClients()) {
         if (impl->jackServer != 0 && impl->library && listening.count(impl->jackServer) == 0) {
             impl->portOpen = false;
-            impl->library = nullptr;
-            impl->input.reset();
-            impl->output.reset();
+            impl->DropLibrary();
         }
     }
 }
@@ -278,9 +284,10 @@ MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind)
     }
     held = kind == Call::NoWait ? lock->try_lock() : (lock->lock(), true);
     if (held && kind == Call::MayConnect) {
-        CloseClientsOfGoneJackServers();
+        const Sockets sockets = ListeningSockets();
+        CloseClientsOfGoneJackServers(sockets);
         // Seen as reached from here on when a server listens now.
-        impl.jackServer = ListeningJackServer();
+        impl.jackServer = ListeningJackServer(sockets);
     }
 }
 
@@ -303,9 +310,7 @@ void MidiClient::Impl::Release()
         jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
         JackClients().erase(this);
     }
-    library = nullptr;
-    input.reset();
-    output.reset();
+    DropLibrary();
 }
 
 template <class Client, class... Args>
@@ -316,7 +321,7 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(std::string* error,
         std::unique_lock<std::shared_mutex> jackCalls;
         if (api == RtMidi::UNIX_JACK) {
             jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
-            CloseClientsOfGoneJackServers();
+            CloseClientsOfGoneJackServers(ListeningSockets());
         }
         try {
             auto client = std::make_unique<Client>(api, args...);
@@ -326,7 +331,7 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(std::string* error,
             auto impl = std::make_unique<MidiClient::Impl>();
             impl->Adopt(std::move(client), api);
             if (api == RtMidi::UNIX_JACK) {
-                impl->jackServer = ListeningJackServer();
+                impl->jackServer = ListeningJackServer(ListeningSockets());
                 JackClients().insert(impl.get());
             }
             if (!messages.empty()) {

@@ -36,6 +36,11 @@ constexpr std::chrono::microseconds kSpinWindow {300};
 // clock starts afresh instead of sending the missed ticks in a burst.
 constexpr int kMaxLateIntervals = 4;
 
+struct SteadyClockTime : MIDIMessageSender::ClockTime {
+    MonotonicClock::time_point now() override { return MonotonicClock::now(); }
+    void sleepUntil(MonotonicClock::time_point wakeUp) override { std::this_thread::sleep_until(wakeUp); }
+};
+
 }  // namespace
 
 int64_t MIDIMessageSender::clockIntervalNs(int tempo)
@@ -88,15 +93,16 @@ void MIDIMessageSender::sendContinuousMIDIClock(int)
         return;
     }
     const std::chrono::nanoseconds interval(clockInterval.load());
-    const auto now = [this] { return clockTime ? clockTime->now() : MonotonicClock::now(); };
+    SteadyClockTime steady;
+    ClockTime& time = clockTime ? *clockTime : steady;
     log("MIDI clock started! \n");
     sendClockByte(kTimingClock);
-    MonotonicClock::time_point lastClock = now();
+    MonotonicClock::time_point lastClock = time.now();
 
     while (clockStillWanted()) {
         const MonotonicClock::time_point deadline = lastClock + interval;
-        clockTime ? clockTime->sleepUntil(deadline - kSpinWindow) : std::this_thread::sleep_until(deadline - kSpinWindow);
-        while (now() < deadline && clockStillWanted())
+        time.sleepUntil(deadline - kSpinWindow);
+        while (time.now() < deadline && clockStillWanted())
             std::this_thread::yield();
         if (!clockStillWanted())
             break;
@@ -106,7 +112,7 @@ void MIDIMessageSender::sendContinuousMIDIClock(int)
         }
         sendClockByte(kTimingClock);
         lastClock += interval;
-        if (now() - lastClock > kMaxLateIntervals * interval)
-            lastClock = now();
+        if (time.now() - lastClock > kMaxLateIntervals * interval)
+            lastClock = time.now();
     }
 }
