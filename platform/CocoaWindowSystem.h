@@ -157,6 +157,27 @@ public:
     virtual bool CaptureToPNG(const std::string& path) = 0;
 };
 
+// A window by the window system's own id (an X window id on X11), also one
+// of another program; 0 is none.
+using WindowId = unsigned long;
+
+// Where a window lies on the screen: its top-left corner (y downward) and its size, in pixels.
+struct ScreenFrame {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// An empty window without a border, kept above a window of the host's as
+// its child (it stays in front of it), that a view opens inside. Destroying
+// it closes it and leaves the host's window alone.
+class ChildWindow {
+public:
+    virtual ~ChildWindow() = default;
+    // The window a view is made inside (MakeWindow's parent).
+    virtual WindowId ContentId() const = 0;
+    // Brings it in front of the other windows.
+    virtual void OrderFront() = 0;
+};
+
 // A repeating timer; destroying it invalidates it.
 class RepeatingTimer {
 public:
@@ -237,8 +258,16 @@ public:
 
     virtual const char* Name() const = 0;
 
+    // A window of its own with the title when parent is 0; otherwise the
+    // view is made inside parent, at its top-left corner and without a
+    // frame (a view added to the host's view). Null when parent is no
+    // window or cannot hold one.
     virtual std::unique_ptr<NativeWindow> MakeWindow(int width, int height, const std::string& title,
-                                                       WindowClient* client) = 0;
+                                                       WindowClient* client, WindowId parent) = 0;
+    // The frame of a window, another program's too; false when there is none.
+    virtual bool GetWindowFrame(WindowId window, ScreenFrame* frame) = 0;
+    // A child window at frame over parent; null when parent is no window.
+    virtual std::unique_ptr<ChildWindow> MakeChildWindow(WindowId parent, const ScreenFrame& frame) = 0;
     // Fires every interval seconds on the main loop, also while a menu, panel
     // or alert is open, until destroyed.
     virtual std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,

@@ -37,7 +37,12 @@ bool headlessAsked()
 class RefusingWindowSystem : public WindowSystem {
 public:
     const char* Name() const override { return "none"; }
-    std::unique_ptr<NativeWindow> MakeWindow(int, int, const std::string&, WindowClient*) override { return nullptr; }
+    std::unique_ptr<NativeWindow> MakeWindow(int, int, const std::string&, WindowClient*, WindowId) override
+    {
+        return nullptr;
+    }
+    bool GetWindowFrame(WindowId, ScreenFrame*) override { return false; }
+    std::unique_ptr<ChildWindow> MakeChildWindow(WindowId, const ScreenFrame&) override { return nullptr; }
     std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double, std::function<void()>) override
     {
         return nullptr;

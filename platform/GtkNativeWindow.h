@@ -1,7 +1,8 @@
 #pragma once
 // The GTK 3 window system's own classes, shared by its two source files:
-// GtkWindowSystem.cpp (windows, drawing, user events, timers, services) and
-// GtkWindowInput.cpp (the text field, menus, scripted events and capture).
+// GtkWindowSystem.cpp (windows, drawing, user events, timers, services),
+// GtkWindowInput.cpp (the text field, menus, scripted events and capture) and
+// GtkX11Embedding.cpp (views inside other windows, child windows over them).
 // Only platform/ includes it. Main thread: GTK belongs to the thread that
 // initialised it.
 
@@ -29,11 +30,25 @@ KeyEvent keyEventOf(const GdkEventKey* event);
 GdkDevice* pointerOf(GdkDisplay* display);
 std::string cssColor(const float rgba[4]);
 
+// ---- Windows inside and over other windows (X11 only)
+
+// A GtkPlug inside parent: an X window of another program or connection,
+// or a GtkSocket of ours. *mapByItself is set when no socket will map it.
+// Null when parent is none of these or the display is not X11.
+GtkWidget* makePlugInside(WindowId parent, bool* mapByItself);
+// gtk_widget_destroy, without the X errors of windows already gone.
+void destroyWindowWidget(GtkWidget* window);
+bool x11WindowFrame(WindowId window, ScreenFrame* frame);
+std::unique_ptr<ChildWindow> makeX11ChildWindow(WindowId parent, const ScreenFrame& frame);
+
 // ---- Window
 
 class GtkNativeWindow : public NativeWindow {
 public:
-    GtkNativeWindow(GtkWindowSystem* system, int width, int height, const std::string& title, WindowClient* client);
+    // toplevel: a new GtkWindow, or a GtkPlug inside another window (mapped
+    // here when mapByItself).
+    GtkNativeWindow(GtkWindowSystem* system, GtkWidget* toplevel, bool mapByItself, int width, int height,
+                    const std::string& title, WindowClient* client);
     ~GtkNativeWindow() override;
 
     int Width() const override { return mWidth; }
@@ -46,7 +61,7 @@ public:
     void CloseTextField() override;
     bool HasTextField() const override { return mEntry != nullptr; }
     bool PopUpContextMenu(const Menu& menu, const ViewRect& at, MenuChoice* choice) override;
-    void MakeKeyAndOrderFront() override { gtk_window_present(GTK_WINDOW(mWindow)); }
+    void MakeKeyAndOrderFront() override { gtk_window_present(GTK_WINDOW(Toplevel())); }
     void SetArrowCursor() override;
     void InjectMouse(const MouseEvent& event) override;
     void InjectKey(const KeyEvent& event) override;
@@ -59,11 +74,13 @@ public:
     }
     bool CaptureToPNG(const std::string& path) override;
 
-    GtkWidget* Toplevel() const { return mWindow; }
+    // The window on the screen: ours, or the one of ours our plug is inside.
+    GtkWidget* Toplevel() const { return gtk_widget_get_toplevel(mWindow); }
     void SetBlankCursor(bool blank);
 
 private:
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean onParentGone(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer self);
     static gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer self);
     static gboolean onMotion(GtkWidget*, GdkEventMotion* event, gpointer self);
@@ -87,6 +104,7 @@ private:
     GtkWidget* mFixed;
     GtkWidget* mArea;
     cairo_surface_t* mImage = nullptr;
+    cairo_surface_t* mScreenImage = nullptr;  // mImage as the X server holds it
     cairo_t* mDrawing = nullptr;  // set while DrawRect runs
     GtkWidget* mEntry = nullptr;
     GtkCssProvider* mEntryStyle = nullptr;
@@ -125,13 +143,25 @@ class GtkWindowSystem : public WindowSystem {
 public:
     const char* Name() const override { return "gtk"; }
     std::unique_ptr<NativeWindow> MakeWindow(int width, int height, const std::string& title,
-                                             WindowClient* client) override
+                                             WindowClient* client, WindowId parent) override
     {
         if (!onOwnerThread())
             return nullptr;
-        auto window = std::make_unique<GtkNativeWindow>(this, width, height, title, client);
+        bool mapByItself = false;
+        GtkWidget* toplevel = parent ? makePlugInside(parent, &mapByItself) : gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        if (!toplevel)
+            return nullptr;
+        auto window = std::make_unique<GtkNativeWindow>(this, toplevel, mapByItself, width, height, title, client);
         mWindows.push_back(window.get());
         return window;
+    }
+    bool GetWindowFrame(WindowId window, ScreenFrame* frame) override
+    {
+        return onOwnerThread() && x11WindowFrame(window, frame);
+    }
+    std::unique_ptr<ChildWindow> MakeChildWindow(WindowId parent, const ScreenFrame& frame) override
+    {
+        return onOwnerThread() ? makeX11ChildWindow(parent, frame) : nullptr;
     }
     std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,
                                                            std::function<void()> onFire) override

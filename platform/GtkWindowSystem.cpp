@@ -81,11 +81,10 @@ std::string cssColor(const float rgba[4])
                   static_cast<int>(rgba[1] * 255.0f + 0.5f), static_cast<int>(rgba[2] * 255.0f + 0.5f), rgba[3]);
     return text;
 }
-GtkNativeWindow::GtkNativeWindow(GtkWindowSystem* system, int width, int height, const std::string& title,
-                                 WindowClient* client)
-    : mSystem(system), mClient(client), mWidth(std::max(1, width)), mHeight(std::max(1, height))
+GtkNativeWindow::GtkNativeWindow(GtkWindowSystem* system, GtkWidget* toplevel, bool mapByItself, int width,
+                                 int height, const std::string& title, WindowClient* client)
+    : mSystem(system), mClient(client), mWidth(std::max(1, width)), mHeight(std::max(1, height)), mWindow(toplevel)
 {
-    mWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(mWindow), title.c_str());
     gtk_window_set_resizable(GTK_WINDOW(mWindow), FALSE);
     mFixed = gtk_fixed_new();
@@ -97,6 +96,7 @@ GtkNativeWindow::GtkNativeWindow(GtkWindowSystem* system, int width, int height,
     gtk_fixed_put(GTK_FIXED(mFixed), mArea, 0, 0);
     gtk_container_add(GTK_CONTAINER(mWindow), mFixed);
     g_signal_connect(mWindow, "delete-event", G_CALLBACK(onDelete), this);
+    g_signal_connect(mWindow, "destroy-event", G_CALLBACK(onParentGone), this);
     g_signal_connect(mArea, "draw", G_CALLBACK(onDraw), this);
     g_signal_connect(mArea, "button-press-event", G_CALLBACK(onButton), this);
     g_signal_connect(mArea, "button-release-event", G_CALLBACK(onButton), this);
@@ -104,6 +104,9 @@ GtkNativeWindow::GtkNativeWindow(GtkWindowSystem* system, int width, int height,
     g_signal_connect(mArea, "scroll-event", G_CALLBACK(onScroll), this);
     g_signal_connect(mArea, "key-press-event", G_CALLBACK(onKey), this);
     gtk_widget_show_all(mWindow);
+    // A plug waits for its socket to map it; a window of another kind never will.
+    if (mapByItself)
+        gdk_window_show(gtk_widget_get_window(mWindow));
     gtk_widget_grab_focus(mArea);
 }
 
@@ -114,9 +117,11 @@ GtkNativeWindow::~GtkNativeWindow()
         CloseTextField();
     g_signal_handlers_disconnect_by_data(mWindow, this);
     g_signal_handlers_disconnect_by_data(mArea, this);
-    gtk_widget_destroy(mWindow);
+    destroyWindowWidget(mWindow);
     if (mImage)
         cairo_surface_destroy(mImage);
+    if (mScreenImage)
+        cairo_surface_destroy(mScreenImage);
 }
 
 void GtkNativeWindow::SetContentSize(int width, int height)
@@ -162,6 +167,9 @@ bool GtkNativeWindow::DrawImage(const uint32_t* pixels, int rowSpan, int width, 
         || cairo_image_surface_get_height(mImage) != height) {
         if (mImage)
             cairo_surface_destroy(mImage);
+        if (mScreenImage)
+            cairo_surface_destroy(mScreenImage);
+        mScreenImage = nullptr;
         mImage = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     }
     // Only the part being drawn is converted: bytes A, R, G, B become cairo's native 0x00RRGGBB.
@@ -183,13 +191,37 @@ bool GtkNativeWindow::DrawImage(const uint32_t* pixels, int rowSpan, int width, 
         }
     }
     cairo_surface_mark_dirty(mImage);
-    cairo_set_source_surface(mDrawing, mImage, 0, 0);
+    // Through a picture on the X server: painted straight onto the window of
+    // a view inside another window of ours (a plug in a socket), an image
+    // never shows.
+    if (!mScreenImage)
+        mScreenImage = cairo_surface_create_similar(cairo_get_target(mDrawing), CAIRO_CONTENT_COLOR, width, height);
+    if (x1 > x0 && y1 > y0) {
+        cairo_t* upload = cairo_create(mScreenImage);
+        cairo_rectangle(upload, x0, y0, x1 - x0, y1 - y0);
+        cairo_clip(upload);
+        cairo_set_source_surface(upload, mImage, 0, 0);
+        cairo_set_operator(upload, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(upload);
+        cairo_destroy(upload);
+    }
+    cairo_set_source_surface(mDrawing, mScreenImage, 0, 0);
     cairo_set_operator(mDrawing, CAIRO_OPERATOR_SOURCE);
     cairo_paint(mDrawing);
     return true;
 }
 
 gboolean GtkNativeWindow::onDelete(GtkWidget*, GdkEvent*, gpointer data)
+{
+    auto* self = static_cast<GtkNativeWindow*>(data);
+    if (self->mClient)
+        self->mClient->WindowShouldClose();
+    return TRUE;  // the client destroys the window
+}
+
+// Our window was destroyed from outside, mostly with the window it was
+// inside: the view was taken away, as if the user had closed it.
+gboolean GtkNativeWindow::onParentGone(GtkWidget*, GdkEvent*, gpointer data)
 {
     auto* self = static_cast<GtkNativeWindow*>(data);
     if (self->mClient)

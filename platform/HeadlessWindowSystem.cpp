@@ -62,9 +62,9 @@ std::string DescribeMenu(const Menu& menu)
 // ---- HeadlessWindow
 
 HeadlessWindow::HeadlessWindow(HeadlessWindowSystem* system, int width, int height, std::string title,
-                               WindowClient* client)
+                               WindowClient* client, WindowId parent)
     : mSystem(system), mWidth(std::max(0, width)), mHeight(std::max(0, height)), mTitle(std::move(title)),
-      mClient(client), mPixels(static_cast<size_t>(mWidth) * mHeight, 0)
+      mClient(client), mParent(parent), mPixels(static_cast<size_t>(mWidth) * mHeight, 0)
 {
 }
 
@@ -226,11 +226,51 @@ bool HeadlessWindow::CaptureToPNG(const std::string& path)
 // ---- HeadlessWindowSystem
 
 std::unique_ptr<NativeWindow> HeadlessWindowSystem::MakeWindow(int width, int height, const std::string& title,
-                                                               WindowClient* client)
+                                                               WindowClient* client, WindowId parent)
 {
-    auto window = std::make_unique<HeadlessWindow>(this, width, height, title, client);
+    auto window = std::make_unique<HeadlessWindow>(this, width, height, title, client, parent);
     mWindows.push_back(window.get());
     return window;
+}
+
+namespace {
+
+// Ids of child windows' contents, apart from any a test gives its host windows.
+constexpr WindowId kFirstContentId = 0x7000000;
+
+class HeadlessChildWindow : public ChildWindow {
+public:
+    HeadlessChildWindow(HeadlessWindowSystem* system, size_t index) : mSystem(system), mIndex(index) {}
+    ~HeadlessChildWindow() override { mSystem->childWindows[mIndex].open = false; }
+    WindowId ContentId() const override { return mSystem->childWindows[mIndex].content; }
+    void OrderFront() override { ++mSystem->childWindows[mIndex].timesBroughtToFront; }
+
+private:
+    HeadlessWindowSystem* mSystem;
+    size_t mIndex;
+};
+
+}  // namespace
+
+bool HeadlessWindowSystem::GetWindowFrame(WindowId window, ScreenFrame* frame)
+{
+    const auto found = hostWindows.find(window);
+    if (found == hostWindows.end())
+        return false;
+    *frame = found->second;
+    return true;
+}
+
+std::unique_ptr<ChildWindow> HeadlessWindowSystem::MakeChildWindow(WindowId parent, const ScreenFrame& frame)
+{
+    if (!hostWindows.count(parent))
+        return nullptr;
+    ShownChildWindow shown;
+    shown.parent = parent;
+    shown.content = kFirstContentId + childWindows.size();
+    shown.frame = frame;
+    childWindows.push_back(shown);
+    return std::make_unique<HeadlessChildWindow>(this, childWindows.size() - 1);
 }
 
 void HeadlessWindowSystem::removeWindow(HeadlessWindow* window)

@@ -19,7 +19,8 @@ class HeadlessWindowSystem;
 
 class HeadlessWindow : public NativeWindow {
 public:
-    HeadlessWindow(HeadlessWindowSystem* system, int width, int height, std::string title, WindowClient* client);
+    HeadlessWindow(HeadlessWindowSystem* system, int width, int height, std::string title, WindowClient* client,
+                   WindowId parent);
     ~HeadlessWindow() override;
 
     // NativeWindow
@@ -45,6 +46,8 @@ public:
     // Calls DrawRect for the rectangle asked for since the last call, if any.
     void DisplayIfNeeded();
     const std::string& Title() const { return mTitle; }
+    // The window it was made inside; 0 for a window of its own.
+    WindowId Parent() const { return mParent; }
     // What the window shows: pixels as drawn (bytes A, R, G, B), top row first.
     const std::vector<uint32_t>& Pixels() const { return mPixels; }
     uint32_t PixelAt(int x, int y) const;
@@ -62,6 +65,7 @@ private:
     int mWidth, mHeight;
     std::string mTitle;
     WindowClient* mClient;
+    WindowId mParent;
     std::vector<uint32_t> mPixels;
     int mPending[4] = {0, 0, 0, 0};
     const int* mClip = nullptr;  // set while DrawRect runs
@@ -86,8 +90,12 @@ public:
 
     // WindowSystem
     const char* Name() const override { return "headless"; }
+    // Any parent is taken as a window: there is none to look up.
     std::unique_ptr<NativeWindow> MakeWindow(int width, int height, const std::string& title,
-                                             WindowClient* client) override;
+                                             WindowClient* client, WindowId parent) override;
+    // Only the windows in hostWindows exist here.
+    bool GetWindowFrame(WindowId window, ScreenFrame* frame) override;
+    std::unique_ptr<ChildWindow> MakeChildWindow(WindowId parent, const ScreenFrame& frame) override;
     std::unique_ptr<RepeatingTimer> ScheduleRepeatingTimer(double intervalSeconds,
                                                            std::function<void()> onFire) override;
     AlertResponse RunAlert(const AlertRequest& request) override;
@@ -118,6 +126,16 @@ public:
     std::vector<FilePanelRequest> filePanels;
     std::vector<std::string> shownMenus;  // DescribeMenu of each menu shown
     std::vector<ShownDialog> shownDialogs;
+    // Windows of a host program, by id, for child windows to go over.
+    std::map<WindowId, ScreenFrame> hostWindows;
+    // Every child window made, closed ones too.
+    struct ShownChildWindow {
+        WindowId parent = 0, content = 0;
+        ScreenFrame frame;
+        int timesBroughtToFront = 0;
+        bool open = true;
+    };
+    std::vector<ShownChildWindow> childWindows;
     bool cursorHidden = false;
     int pointerX = 0, pointerY = 0;
 

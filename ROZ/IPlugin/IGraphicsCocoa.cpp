@@ -60,13 +60,14 @@ IGraphicsCocoa_vZelto2X_64_au::~IGraphicsCocoa_vZelto2X_64_au()
     closeTextField();
 }
 
-IGraphicsCocoa_vZelto2X_64_au* IGraphicsCocoa_vZelto2X_64_au::initWithIGraphics(IGraphicsMac* graphics)
+IGraphicsCocoa_vZelto2X_64_au* IGraphicsCocoa_vZelto2X_64_au::initWithIGraphics(IGraphicsMac* graphics,
+                                                                                platform::WindowId superview)
 {
     mGraphics = graphics;
     if (!graphics)
         return this;
     platform::WindowSystem& system = platform::WindowSystem::Shared();
-    mWindow = system.MakeWindow(graphics->Width(), graphics->Height(), kWindowTitle, this);
+    mWindow = system.MakeWindow(graphics->Width(), graphics->Height(), kWindowTitle, this, superview);
     if (!mWindow) {
         mGraphics = nullptr;
         return nullptr;

@@ -7,6 +7,7 @@
 //
 // Everything here runs on the main thread.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,10 +29,11 @@ public:
     IGraphicsCocoa_vZelto2X_64_au(const IGraphicsCocoa_vZelto2X_64_au&) = delete;
     IGraphicsCocoa_vZelto2X_64_au& operator=(const IGraphicsCocoa_vZelto2X_64_au&) = delete;
 
-    // Opens a window of the surface's size and starts the redraw timer at the
+    // Opens a window of the surface's size, inside superview when one is
+    // given (the view added to it), and starts the redraw timer at the
     // surface's frame rate. Returns this, or null when no window can be made
-    // (no display, or not the main thread).
-    IGraphicsCocoa_vZelto2X_64_au* initWithIGraphics(IGraphicsMac* graphics);
+    // (no display, not the main thread, or a superview that is no window).
+    IGraphicsCocoa_vZelto2X_64_au* initWithIGraphics(IGraphicsMac* graphics, platform::WindowId superview = 0);
 
     bool isOpaque() const { return mGraphics != nullptr; }
     bool acceptsFirstResponder() const { return true; }
@@ -104,8 +106,19 @@ private:
     std::unique_ptr<platform::NativeWindow> mWindow;
 };
 
-// The window class used for a child window over a host window: it can become key.
+// The borderless child window over a host window that the view opens in: it
+// can become key. Destroying it closes it; the host's window stays.
 class CustomCocoaWindow_vZelto2X_64_au {
 public:
+    explicit CustomCocoaWindow_vZelto2X_64_au(std::unique_ptr<platform::ChildWindow> window)
+        : mWindow(std::move(window))
+    {
+    }
     bool canBecomeKeyWindow() const { return true; }
+    // Where the view opens (OpenWindow's parent).
+    void* contentView() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(mWindow->ContentId())); }
+    void orderFront() { mWindow->OrderFront(); }
+
+private:
+    std::unique_ptr<platform::ChildWindow> mWindow;
 };

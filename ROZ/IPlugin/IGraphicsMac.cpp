@@ -2,10 +2,10 @@
 // in IGraphicsMacResources.cpp.
 #include "IGraphicsMac.h"
 
-#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +13,7 @@
 
 #include "IGraphicsCocoa.h"
 #include "dovor/memory_dc.h"
+#include "platform/Gestalt.h"
 #include "zuve/sys_bitmap.h"
 
 namespace {
@@ -22,6 +23,15 @@ enum { kMBOkCancel = 1, kMBYesNoCancel = 3, kMBYesNo = 4 };
 enum { kResultNone = 0, kResultDefault = 1, kResultOther = 2, kResultAlternate = 7 };
 
 const char kDefaultFolder[] = "~/Desktop";
+
+// Seconds after which the child window over a host's window comes to the
+// front, once the host has done what it does when it opens.
+constexpr double kChildWindowFrontDelay = 0.05;
+
+platform::WindowId windowIdOf(void* window)
+{
+    return static_cast<platform::WindowId>(reinterpret_cast<uintptr_t>(window));
+}
 
 std::vector<std::string> splitAtBlanks(const char* text)
 {
@@ -70,11 +80,9 @@ IGraphicsMac::~IGraphicsMac()
 
 void* IGraphicsMac::OpenWindow(void* parentView)
 {
-    // There is no view to embed into here: the view is always a window of its own.
-    (void)parentView;
     CloseWindow();
     auto* view = new IGraphicsCocoa_vZelto2X_64_au();
-    if (!view->initWithIGraphics(this)) {
+    if (!view->initWithIGraphics(this, windowIdOf(parentView))) {
         delete view;
         return nullptr;
     }
@@ -246,35 +254,44 @@ void IGraphicsMac::ShowMouseCursor()
 
 // ---- Child window over a host window
 
-void IGraphicsMac::AttachSubWindow(void*)
+void IGraphicsMac::AttachSubWindow(void* hostWindowRef)
 {
-    // No host window can be wrapped here; the child window is the view's own window.
     RemoveSubWindow();
-    mHostWindow = new CustomCocoaWindow_vZelto2X_64_au();
-    OpenWindow(nullptr);
-    if (mView && mView->window())
-        mView->window()->MakeKeyAndOrderFront();
+    platform::WindowSystem& system = platform::WindowSystem::Shared();
+    const platform::WindowId host = windowIdOf(hostWindowRef);
+    platform::ScreenFrame hostFrame;
+    if (!host || !system.GetWindowFrame(host, &hostFrame))
+        return;
+    // At the host's origin as the Mac counts it, its bottom-left corner, and
+    // centred when the host is wider.
+    platform::ScreenFrame frame{hostFrame.x, hostFrame.y + hostFrame.height - Height(), Width(), Height()};
+    if (hostFrame.width > Width())
+        frame.x += (hostFrame.width - Width()) / 2;
+    std::unique_ptr<platform::ChildWindow> child = system.MakeChildWindow(host, frame);
+    if (!child)
+        return;
+    mChildWindow = std::make_unique<CustomCocoaWindow_vZelto2X_64_au>(std::move(child));
+    OpenWindow(mChildWindow->contentView());
+    mOrderFrontTimer = system.ScheduleRepeatingTimer(kChildWindowFrontDelay, [this] {
+        mOrderFrontTimer.reset();  // once
+        if (mChildWindow)
+            mChildWindow->orderFront();
+    });
 }
 
 void IGraphicsMac::RemoveSubWindow()
 {
-    if (!mHostWindow)
+    if (!mChildWindow)
         return;
+    mOrderFrontTimer.reset();
     CloseWindow();
-    delete mHostWindow;
-    mHostWindow = nullptr;
+    mChildWindow.reset();
 }
 
 // ---- System
 
 int IGraphicsMac::GetUserOSVersion()
 {
-    utsname name;
-    if (uname(&name) != 0)
-        return 0;
-    int major = 0, minor = 0, patch = 0;
-    if (std::sscanf(name.release, "%d.%d.%d", &major, &minor, &patch) < 1)
-        return 0;
-    auto nibble = [](int v) { return v < 0 ? 0 : (v > 15 ? 15 : v); };
-    return major << 8 | nibble(minor) << 4 | nibble(patch);
+    int32_t version = 0;
+    return Gestalt(gestaltSystemVersion, &version) == noErr ? version : 0;
 }

@@ -8,6 +8,7 @@
 //
 // Everything here runs on the main thread.
 
+#include <memory>
 #include <string>
 
 #include "IGraphics.h"
@@ -38,8 +39,13 @@ public:
     bool PromptForColor(IColor* color, const char* prompt = "") override;
     bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMessage = nullptr,
                  const char* errorMessage = nullptr) override;
+    // parentView and hostWindowRef carry a window-system window id (an X
+    // window id on X11) as a pointer. The view opens inside parentView, or as
+    // a window of its own when it is null.
     void* OpenWindow(void* parentView) override;
     using IGraphics::OpenWindow;
+    // Opens the view in a borderless window over the host's window, kept in
+    // front of it, until RemoveSubWindow.
     void AttachSubWindow(void* hostWindowRef) override;
     void RemoveSubWindow() override;
     void CloseWindow() override;
@@ -51,7 +57,7 @@ public:
     ZUVE_IBitmap* OSLoadBitmap(int id, const char* name) override;
 
     void* OpenCocoaWindow(void* parentView) { return OpenWindow(parentView); }
-    // The kernel's version as major, minor, patch nibbles (0x0615 for 6.1.5); 0 when unknown.
+    // The system version as Gestalt reports it (0x1068 for 10.6.8); 0 when unknown.
     int GetUserOSVersion();
 
     // The identifier of the bundle whose resources are loaded.
@@ -74,7 +80,10 @@ private:
     IGraphicsCocoa_vZelto2X_64_au* mView = nullptr;
     ROZ_String mBundleID;
     std::string mBundlePathOverride;
-    CustomCocoaWindow_vZelto2X_64_au* mHostWindow = nullptr;
+    // The child window over a host's window while the view is shown in it,
+    // and the timer that brings it to the front once the host has settled.
+    std::unique_ptr<CustomCocoaWindow_vZelto2X_64_au> mChildWindow;
+    std::unique_ptr<platform::RepeatingTimer> mOrderFrontTimer;
 };
 
 // A host program that loads the plug-in module drives the module's windows

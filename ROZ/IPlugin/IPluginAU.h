@@ -19,6 +19,12 @@
 class IPluginAU;
 IPluginAU* MakePlug();
 
+// The stream format of n channels of 32-bit linear PCM floats at the sample
+// rate: packed and non-interleaved, 4 bytes a frame and a packet (the format
+// the binding reports for a bus), or interleaved with 4 x n bytes a frame
+// and a packet. Any thread.
+AudioStreamBasicDescription MakeDefaultASBD(double sampleRate, int nChannels, bool interleaved);
+
 class IPluginAU : public IPluginBase {
 public:
     // How an input bus gets its audio.

@@ -8,11 +8,20 @@
 
 #include "IPluginAU.h"
 #include "dfx/CFAUPreset.h"
+#include "platform/Gestalt.h"
 
 namespace {
 
 constexpr UInt32 kSizeOfPointer = sizeof(void*);
 constexpr int kMaxIDNameBytes = 54;
+// Hosts find Cocoa views from this system version on.
+constexpr int32_t kFirstCocoaViewSystemVersion = 0x1050;
+
+int32_t systemVersion()
+{
+    int32_t version = 0;
+    return Gestalt(gestaltSystemVersion, &version) == noErr ? version : 0;
+}
 
 bool isGlobal(AudioUnitScope scope) { return scope == kAudioUnitScope_Global; }
 bool isGlobalOrInput(AudioUnitScope scope) { return isGlobal(scope) || scope == kAudioUnitScope_Input; }
@@ -184,7 +193,7 @@ ComponentResult IPluginAU::GetGlobalProperty(AudioUnitPropertyID propID, AudioUn
         }
         return noErr;
     case kAudioUnitProperty_CocoaUI:
-        if (!GetGUI())
+        if (!GetGUI() || systemVersion() < kFirstCocoaViewSystemVersion)
             return kAudioUnitErr_InvalidProperty;
         answer(dataSize, writeable, sizeof(AudioUnitCocoaViewInfo));
         return data ? GetCocoaViewInfo(static_cast<AudioUnitCocoaViewInfo*>(data)) : noErr;
@@ -321,15 +330,26 @@ ComponentResult IPluginAU::GetBusProperty(AudioUnitPropertyID propID, AudioUnitS
 
 void IPluginAU::FillStreamFormat(const BusChannels* bus, AudioStreamBasicDescription* format) const
 {
-    *format = AudioStreamBasicDescription{};
-    format->mSampleRate = GetSampleRate();
-    format->mFormatID = kAudioFormatLinearPCM;
-    format->mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-    format->mBytesPerPacket = 4;
-    format->mFramesPerPacket = 1;
-    format->mBytesPerFrame = 4;
-    format->mChannelsPerFrame = static_cast<UInt32>(bus->mNHostChannels >= 0 ? bus->mNHostChannels : bus->mNPlugChannels);
-    format->mBitsPerChannel = 32;
+    *format = MakeDefaultASBD(GetSampleRate(), bus->mNHostChannels >= 0 ? bus->mNHostChannels : bus->mNPlugChannels,
+                              false);
+}
+
+AudioStreamBasicDescription MakeDefaultASBD(double sampleRate, int nChannels, bool interleaved)
+{
+    const UInt32 sampleBytes = sizeof(Float32);
+    const UInt32 channels = static_cast<UInt32>(std::max(nChannels, 0));
+    AudioStreamBasicDescription format{};
+    format.mSampleRate = sampleRate;
+    format.mFormatID = kAudioFormatLinearPCM;
+    format.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
+    if (!interleaved)
+        format.mFormatFlags |= kAudioFormatFlagIsNonInterleaved;
+    format.mBytesPerFrame = interleaved ? sampleBytes * channels : sampleBytes;
+    format.mBytesPerPacket = format.mBytesPerFrame;
+    format.mFramesPerPacket = 1;
+    format.mChannelsPerFrame = channels;
+    format.mBitsPerChannel = 8 * sampleBytes;
+    return format;
 }
 
 int IPluginAU::GetParamGroupClumpID(const char* groupName)

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "IGraphicsMac.h"
 #include "PluginHost.h"
 #include "TestPlug.h"
+#include "platform/Gestalt.h"
 
 namespace {
 
@@ -249,6 +251,43 @@ TEST_F(AudioUnitBinding, OutputZeroStreamFormatIsStereoFloatNonInterleavedAndNev
     EXPECT_EQ(kBadValue,
               AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &small, &size));
     EXPECT_TRUE(std::all_of(std::begin(small.guard), std::end(small.guard), [](uint8_t byte) { return byte == 0; }));
+}
+
+TEST(AudioUnitStreamFormat, DefaultFormatIsFourBytesAFrameOrFourPerChannelWhenInterleaved)
+{
+    const struct {
+        double rate;
+        int channels;
+        bool interleaved;
+        AudioStreamBasicDescription expected;
+    } cases[] = {
+        {44100.0, 2, false, {44100.0, FourCC("lpcm"), 0x29, 4, 1, 4, 2, 32, 0}},
+        {48000.0, 2, true, {48000.0, FourCC("lpcm"), 9, 8, 1, 8, 2, 32, 0}},
+        {96000.0, 1, true, {96000.0, FourCC("lpcm"), 9, 4, 1, 4, 1, 32, 0}},
+        {44100.0, 6, true, {44100.0, FourCC("lpcm"), 9, 24, 1, 24, 6, 32, 0}},
+    };
+    for (const auto& c : cases) {
+        const AudioStreamBasicDescription format = MakeDefaultASBD(c.rate, c.channels, c.interleaved);
+        EXPECT_EQ(0, std::memcmp(&c.expected, &format, sizeof format)) << c.channels << " " << c.interleaved;
+    }
+}
+
+TEST_F(AudioUnitBinding, CocoaViewIsOfferedFromSystemVersion10_5On)
+{
+    plug->AttachGraphics(new IGraphicsMac(plug, 20, 10));
+    UInt32 size = 0;
+    Boolean writable = true;
+    auto cocoaViewInfo = [&] {
+        return AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_CocoaUI, kGlobal, 0, &size, &writable);
+    };
+    EXPECT_EQ(noErr, cocoaViewInfo());  // the system as it reports itself
+    EXPECT_EQ((std::pair<UInt32, Boolean>(16, false)), std::pair(size, writable));
+    const std::pair<int32_t, OSStatus> cases[] = {{0x1049, kBadProperty}, {0x104F, kBadProperty}, {0x1050, noErr}};
+    for (const auto& [version, status] : cases) {
+        platform::SetSystemVersionForTesting(version);
+        EXPECT_EQ(status, cocoaViewInfo()) << std::hex << version;
+    }
+    platform::SetSystemVersionForTesting(platform::kReportedSystemVersion);
 }
 
 TEST_F(AudioUnitBinding, RenderPullsInputOncePerSampleTimeAndRefusesMoreFramesThanTheMaximumOrOneTheScratchCannotHold)

@@ -45,7 +45,7 @@ protected:
             GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         system = platform::MakeGtkWindowSystem();
         ASSERT_NE(nullptr, system);
-        window = system->MakeWindow(200, 100, "test", &view);
+        window = system->MakeWindow(200, 100, "test", &view, 0);
         ASSERT_NE(nullptr, window);
         system->ProcessEvents(50);
     }
@@ -138,7 +138,7 @@ TEST_F(GtkWindowTest, OtherThreadsAreRefusedWithoutTouchingGtk)
         std::string path;
         panel = system->RunFilePanel(platform::FilePanelRequest{}, &path);
         cursor = system->HideCursor();
-        windowMade = system->MakeWindow(100, 100, "worker", nullptr) != nullptr;
+        windowMade = system->MakeWindow(100, 100, "worker", nullptr, 0) != nullptr;
         DialogOwner owner;
         dialogMade = system->MakeDialog(platform::DialogRequest{}, &owner) != nullptr;
         system->ProcessEvents(10);

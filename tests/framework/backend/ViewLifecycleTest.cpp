@@ -1,6 +1,9 @@
 // Opening and closing the view, and the platform services of the back end.
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include "BackendTestSupport.h"
 
@@ -27,6 +30,35 @@ TEST_F(BackendTest, OpeningTwiceKeepsOneViewAndClosingDestroysTheWindowAndStopsI
     openView();
     window()->InjectMouse(mouse(platform::MouseEventKind::Down, 20, 20));
     EXPECT_EQ(1u, control->events.size());
+}
+
+TEST_F(BackendTest, ChildWindowOverAHostWindowHoldsTheViewComesToTheFrontOnceAfter50MsAndGoesWithRemove)
+{
+    headless->hostWindows[0x500] = platform::ScreenFrame{40, 30, kWidth + 100, 800};
+    auto frontCount = [&](size_t i) { return headless->childWindows.at(i).timesBroughtToFront; };
+    graphics->AttachSubWindow(reinterpret_cast<void*>(uintptr_t{0x501}));  // no such window
+    EXPECT_TRUE(headless->childWindows.empty() && !graphics->WindowIsOpen());
+    graphics->AttachSubWindow(reinterpret_cast<void*>(uintptr_t{0x500}));
+    ASSERT_EQ(1u, headless->childWindows.size());
+    const platform::ScreenFrame frame = headless->childWindows[0].frame;
+    EXPECT_EQ((std::vector<int>{90, 30 + 800 - kHeight, kWidth, kHeight}),
+              (std::vector<int>{frame.x, frame.y, frame.width, frame.height}));
+    ASSERT_TRUE(graphics->WindowIsOpen());
+    EXPECT_EQ(headless->childWindows[0].content, window()->Parent());
+    headless->AdvanceClock(49);
+    EXPECT_EQ(0, frontCount(0));
+    headless->AdvanceClock(1);
+    EXPECT_EQ(1, frontCount(0));
+    headless->AdvanceClock(500);
+    EXPECT_EQ(1, frontCount(0));  // once
+    graphics->RemoveSubWindow();
+    EXPECT_EQ(std::tuple(false, false, 0), std::tuple(headless->childWindows[0].open, graphics->WindowIsOpen(),
+                                                      headless->WindowCount()));
+
+    graphics->AttachSubWindow(reinterpret_cast<void*>(uintptr_t{0x500}));
+    graphics->RemoveSubWindow();  // before its time to come to the front
+    headless->AdvanceClock(100);
+    EXPECT_EQ(std::tuple(0, 0), std::tuple(frontCount(1), headless->LiveTimerCount()));
 }
 
 TEST_F(BackendTest, FilePromptNeedsAWindowStartsOnTheDesktopKeepsItWhenCancelledOkGivesThePathAndSavingAddsTheExtension)
