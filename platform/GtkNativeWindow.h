@@ -1,5 +1,5 @@
 #pragma once
-// The GTK 3 window system's own classes, shared by its two source files:
+// The GTK 3 window system's own classes, shared by its source files:
 // GtkWindowSystem.cpp (windows, drawing, user events, timers, services),
 // GtkWindowInput.cpp (the text field, menus, scripted events and capture) and
 // GtkX11Embedding.cpp (views inside other windows, child windows over them).
