@@ -286,6 +286,23 @@ public:
     bool sendSysexToHardware(const unsigned char* data, int size);
     // The bytes unchanged.
     bool sendBytesToHardware(const unsigned char* data, int size);
+    // A port chosen by name (by the user or a recalled project) is kept by
+    // name until another is chosen: while it is open and goes away, the
+    // watch closes it and tells position 0; while it is away and comes back
+    // (under a name of the list), the watch opens it again and tells its list
+    // position. Main thread, once (the editor's constructor): the watch runs
+    // on a thread of the port layer from then until DestroyMidiPorts, looking
+    // at the system's ports every half second; the callback runs on that
+    // thread with no lock held.
+    using MidiPortChange = void (*)(void* user, bool input, int position, const std::string& name);
+    static constexpr const char* kPortWatchThreadName = "midi port watch";
+    void watchExternalMIDIPorts(MidiPortChange callback, void* user);
+    // One look at the chosen ports, as the watch makes it; any thread but
+    // the callback's, no lock held; takes the port mutex.
+    void checkExternalMIDIPorts();
+    // The name chosen last for that direction, also while its port is away;
+    // empty for "OFF". Any thread; takes the port mutex.
+    std::string getExternalMIDIChosenName(bool input);
     // Closes both ports, stops the MIDI input thread and deletes both
     // clients. The editor's destructor calls it first, so that no hardware
     // input reaches a half-destroyed editor; the base destructor calls it
@@ -314,6 +331,23 @@ private:
     int FindSystemPort(platform::MidiClient* client, const std::string& name);
     int OpenListedPort(bool input, int position);
     void CloseMidiPort(bool input);
+    // Where the chosen port of a direction is: none chosen, open, away from
+    // the system (opened again when it is back), or there but not opened.
+    enum class ChosenPort { None, Open, Away, Closed };
+    struct Chosen {
+        std::string name;
+        ChosenPort state = ChosenPort::None;
+    };
+    Chosen& ChosenFor(bool input) { return input ? chosenIn : chosenOut; }
+    // Holds midiPortMutex: what a selection of name ended in (position > 0: open).
+    void NoteChosen(bool input, const char* name, int position);
+    void StopPortWatch();
+    Chosen chosenIn, chosenOut;
+    struct PortWatch;
+    PortWatch* portWatch = nullptr;
+    std::mutex portCheckMutex;
+    MidiPortChange portWatchCallback = nullptr;
+    void* portWatchUser = nullptr;
     // Sends while holding midiPortMutex; without mayWait, false when the
     // port could not be had at once.
     bool SendLocked(const unsigned char* bytes, size_t size, bool mayWait = true);

@@ -8,10 +8,15 @@
 // thread (platform/CoreMIDIRtMidi.h), never on the library's real-time thread.
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
+
+#include <pthread.h>
 
 #include "IPluginBase.h"
 #include "platform/CoreMIDIRtMidi.h"
@@ -42,6 +47,8 @@ struct DirectionTexts {
     const char* portName;
     const char* unavailable;
     const char* unableToOpen;
+    const char* gone;
+    const char* back;
 };
 const DirectionTexts kInputTexts = {
     "MIDI IN INITIALIZATION\n",
@@ -53,6 +60,8 @@ const DirectionTexts kInputTexts = {
     "RtMidi Input",
     "MIDI IN Port: %s is not available\n",
     "UNABLE TO OCCUBY MIDI INPUT PORT!!\n",
+    "MIDI IN Port: %s has gone, closed\n",
+    "MIDI IN Port: %s is back, opened again\n",
 };
 const DirectionTexts kOutputTexts = {
     "MIDI OUT INITIALIZATION\n",
@@ -64,7 +73,13 @@ const DirectionTexts kOutputTexts = {
     "RtMidi Output",
     "MIDI OUT Port: %s is not available\n",
     "UNABLE TO OPEN MIDI OUTPUT PORT!!\n",
+    "MIDI OUT Port: %s has gone, closed\n",
+    "MIDI OUT Port: %s is back, opened again\n",
 };
+
+// A synth switched off and on again is back within seconds; a look costs a
+// few round trips to the MIDI service.
+constexpr std::chrono::milliseconds kPortWatchInterval{500};
 
 bool CarriesOneDataByte(unsigned char status)
 {
@@ -282,18 +297,22 @@ int IPluginBase::setExternalMIDIOut(int& index, const char* name)
     midiOutIndex = index;
     if (index == 0 || midiOutNames.empty()) {
         CloseMidiPort(false);
+        NoteChosen(false, index == 0 ? nullptr : name, 0);
         index = 0;
         return 0;
     }
     const int position = ReportListEntry(false, name, midiOutNames.size());
     index = position < 0 ? 0 : position;
     if (position <= 0) {
+        NoteChosen(false, position == 0 ? nullptr : name, 0);
         return 0;
     }
     if (OpenListedPort(false, position) < 0) {
+        NoteChosen(false, name, 0);
         index = 0;
         return 0;
     }
+    NoteChosen(false, name, position);
     return position;
 }
 
@@ -306,6 +325,7 @@ int IPluginBase::setExternalMIDIIn(int& index, const char* name)
     midiInIndex = index;
     if (index == 0) {
         CloseMidiPort(true);
+        NoteChosen(true, nullptr, 0);
         return 0;
     }
     const unsigned count = midiIn ? midiIn->PortCount() : 0;
@@ -315,15 +335,148 @@ int IPluginBase::setExternalMIDIIn(int& index, const char* name)
     index = position < 0 ? 0 : position;
     CloseMidiPort(true);
     if (position <= 0) {
+        NoteChosen(true, position == 0 ? nullptr : name, 0);
         return 0;
     }
     const int port = OpenListedPort(true, position);
     if (port < 0) {
+        NoteChosen(true, name, 0);
         index = 0;
         return 0;
     }
+    NoteChosen(true, name, position);
     log("RtMidiIn - Opened port: %s - at location: %i\n", name, port);
     return position;
+}
+
+// ---- Chosen ports that go away and come back --------------------------------------
+
+void IPluginBase::NoteChosen(bool input, const char* name, int position)
+{
+    Chosen& chosen = ChosenFor(input);
+    if (!name || !*name || std::strcmp(name, "OFF") == 0) {
+        chosen = Chosen();
+        return;
+    }
+    chosen.name = name;
+    if (position > 0) {
+        chosen.state = ChosenPort::Open;
+    } else {
+        // A port that is there but would not open is not tried again by itself.
+        const bool there = FindSystemPort(ClientFor(input), chosen.name) >= 0;
+        chosen.state = there ? ChosenPort::Closed : ChosenPort::Away;
+    }
+}
+
+std::string IPluginBase::getExternalMIDIChosenName(bool input)
+{
+    std::lock_guard<std::mutex> lock(midiPortMutex);
+    return ChosenFor(input).name;
+}
+
+void IPluginBase::checkExternalMIDIPorts()
+{
+    struct Change {
+        bool input;
+        int position;
+        std::string name;
+    };
+    // One look at a time, its news told in order.
+    std::lock_guard<std::mutex> looking(portCheckMutex);
+    std::vector<Change> changes;
+    MidiPortChange callback = nullptr;
+    void* user = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(midiPortMutex);
+        for (bool input : {true, false}) {
+            Chosen& chosen = ChosenFor(input);
+            platform::MidiClient* client = ClientFor(input);
+            if (!client || (chosen.state != ChosenPort::Open && chosen.state != ChosenPort::Away)) {
+                continue;
+            }
+            const bool there = FindSystemPort(client, chosen.name) >= 0;
+            const DirectionTexts& texts = TextsFor(input);
+            if (chosen.state == ChosenPort::Open && !there) {
+                log(texts.gone, chosen.name.c_str());
+                CloseMidiPort(input);
+                chosen.state = ChosenPort::Away;
+                changes.push_back({input, 0, chosen.name});
+            } else if (chosen.state == ChosenPort::Away && there) {
+                // A name the list did not have when it was built joins it at the end.
+                std::vector<std::string>& names = NamesFor(input);
+                int position = FindListEntry(names, chosen.name.c_str(), names.size());
+                if (position < 0) {
+                    names.push_back(chosen.name);
+                    position = static_cast<int>(names.size()) - 1;
+                }
+                if (position > 0 && OpenListedPort(input, position) >= 0) {
+                    log(texts.back, chosen.name.c_str());
+                    chosen.state = ChosenPort::Open;
+                    (input ? midiInIndex : midiOutIndex) = position;
+                    changes.push_back({input, position, chosen.name});
+                } else {
+                    chosen.state = ChosenPort::Closed;
+                }
+            }
+        }
+        if (portWatch) {
+            callback = portWatchCallback;
+            user = portWatchUser;
+        }
+    }
+    for (const Change& change : changes) {
+        if (callback) {
+            callback(user, change.input, change.position, change.name);
+        }
+    }
+}
+
+struct IPluginBase::PortWatch {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::thread thread;
+};
+
+void IPluginBase::watchExternalMIDIPorts(MidiPortChange callback, void* user)
+{
+    std::lock_guard<std::mutex> lock(midiPortMutex);
+    if (portWatch) {
+        return;
+    }
+    portWatchCallback = callback;
+    portWatchUser = user;
+    auto* watch = new PortWatch;
+    // The thread's first look comes after a wait: the lock held here is long free by then.
+    watch->thread = std::thread([this, watch] {
+        pthread_setname_np(pthread_self(), kPortWatchThreadName);
+        std::unique_lock<std::mutex> sleeping(watch->mutex);
+        while (!watch->wake.wait_for(sleeping, kPortWatchInterval, [watch] { return watch->stopping; })) {
+            sleeping.unlock();
+            checkExternalMIDIPorts();
+            sleeping.lock();
+        }
+    });
+    portWatch = watch;
+}
+
+void IPluginBase::StopPortWatch()
+{
+    PortWatch* watch = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(midiPortMutex);
+        std::swap(watch, portWatch);
+    }
+    if (!watch) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(watch->mutex);
+        watch->stopping = true;
+    }
+    watch->wake.notify_all();
+    watch->thread.join();
+    delete watch;
 }
 
 bool IPluginBase::initializeVirtualOutput(std::string name)
@@ -347,6 +500,8 @@ bool IPluginBase::initializeVirtualOutput(std::string name)
 
 void IPluginBase::DestroyMidiPorts()
 {
+    // The watch goes first: it may be looking at the ports, or telling the plug-in.
+    StopPortWatch();
     // Deleting the input client joins its input thread: no lock held here.
     platform::MidiInputClient* input = nullptr;
     platform::MidiOutputClient* output = nullptr;

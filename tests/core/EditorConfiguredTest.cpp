@@ -12,6 +12,7 @@
 
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
+#include "IPopupMenuControl.h"
 #include "ProgressIndicator.h"
 #include "Zelto2Synth.h"
 #include "e2e/SoundDumpMap.h"
@@ -317,4 +318,49 @@ TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSetti
         EXPECT_EQ(row.sent, sent);
     }
     dovor::SetVirtualClock(nullptr);
+}
+
+// The program menu holds the synth's 100 programs: Up from the last gives the first and Down from the first the last,
+// each sent once as the program change of the program it lands on, and the menu ticks it though no synth answers.
+TEST(EditorConfigured, ProgramStepsComeRoundAtBothEndsOfTheProgramMenu)
+{
+    dovor::SteppedClock clock;
+    dovor::SetVirtualClock(&clock);
+    {
+        ConfiguredEditor<RecordingEditor> configured;
+        const auto& editor = configured.editor;
+        ASSERT_EQ(99.0, editor->GetParam(kCurrentPatch)->GetMax());
+        editor->midiOutSet = true;
+        const std::tuple<int, double, int> steps[] = {
+            {kPatchUp, 99, 0}, {kPatchUp, 98, 99}, {kPatchDown, 0, 99}, {kPatchDown, 1, 0}};
+        for (const auto& [button, start, expected] : steps) {
+            editor->GetParam(kCurrentPatch)->Set(start);
+            editor->clearWire();
+            configured.setFromGUI(button, 1);
+            configured.setFromGUI(button, 0);
+            quietly([&] {
+                for (int i = 0; i < 20000 && !editor->midiMessageManager->requestThreadIdle(); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            });
+            std::vector<int> programs;
+            for (const Bytes& message : editor->wire())
+                if ((message[0] & 0xF0) == 0xC0)
+                    programs.push_back(message[1]);
+            EXPECT_EQ(std::vector<int> {expected}, programs) << button << " from " << start;
+            EXPECT_EQ(expected, editor->paramValue(kCurrentPatch)) << button << " from " << start;
+            ASSERT_NE(nullptr, editor->programNumberPopupMenu);
+            EXPECT_TRUE(editor->programNumberPopupMenu->programRangeMenus[expected / 10].IsItemChecked(expected % 10))
+                << button << " from " << start;
+        }
+    }
+    dovor::SetVirtualClock(nullptr);
+}
+
+// The sound name holds the 13 characters the dump and the project keep; a library slot's new name keeps its 14.
+TEST(EditorConfigured, TheSoundNameTakesThirteenCharactersAndASlotsNewNameFourteen)
+{
+    ConfiguredEditor<PlainEditor> configured;
+    ASSERT_TRUE(configured.editor->paramControl(kPatchName) && configured.editor->paramControl(kPatchRename));
+    EXPECT_EQ(13, configured.editor->paramControl(kPatchName)->GetTextEntryLength());
+    EXPECT_EQ(14, configured.editor->paramControl(kPatchRename)->GetTextEntryLength());
 }

@@ -6,6 +6,7 @@
 
 #include "EditorCoreSupport.h"
 #include "IParam.h"
+#include "PatchManager.h"
 #include "platform/CoreMIDIRtMidi.h"
 #include "support/JackSynthTest.h"
 
@@ -143,4 +144,73 @@ TEST_F(EditorRecallJack, PortsGoneSinceTheMenusWereBuiltAreToldAtOnceAndStartNoS
     }
     EXPECT_FALSE(editor.midiOutSet);
     EXPECT_FALSE(editor.deviceInitialization) << "a device search started";
+}
+
+// A synth switched off and on again while two editors use it: one whose user chose its ports, one that recalled a
+// project while the synth was away. Each keeps the port names in the project meanwhile, shows OFF and says the synth is
+// gone, and opens both ports again once it is back: its device enquiry is answered.
+TEST_F(EditorRecallJack, ASynthSwitchedOffAndOnIsToldKeptInTheProjectAndOpenedAgainInputAndOutput)
+{
+    struct Watched {
+        Zelto2X editor {IPluginInstanceInfo()};
+        ITextControl* nameLine = nullptr;
+        Watched()
+        {
+            listDevices(editor);
+            nameLine = coretest::attachText(editor, kControlDisplayName);
+            editor.statusText = nameLine;
+            coretest::attachText(editor, kControlDisplayValue);
+            editor.rememberControls();
+        }
+        std::string status() const { return nameLine->GetTextString(); }
+        std::string shown(int param) { return editor.GetParam(param)->GetDisplayText(editor.GetParam(param)->Int()); }
+        std::pair<std::string, std::string> stored()
+        {
+            ByteChunk chunk;
+            editor.SerializeState(&chunk);
+            return {editor.patchManager->texts[PatchManager::kMidiInDevice],
+                editor.patchManager->texts[PatchManager::kMidiOutDevice]};
+        }
+        bool answered() { return status() == "Plug-in is ready to go!" && editor.midiMessageManager->requestThreadIdle(); }
+    };
+    const std::pair<std::string, std::string> ports {synth.OutputPortName(), synth.InputPortName()};
+    ByteChunk project;
+    auto chosen = std::make_unique<Watched>();
+    for (const auto& [param, port] : {std::pair(kDeviceInSelection, ports.first), {kDeviceOutSelection, ports.second}}) {
+        chosen->editor.GetParam(param)->Set(
+            listed(param == kDeviceInSelection ? chosen->editor.getExternalMIDIInNames()
+                                               : chosen->editor.getExternalMIDIOutNames(), port));
+        quietly([&, param = param] { chosen->editor.OnParamChange(param); });
+    }
+    ASSERT_TRUE(eventually([&] { return chosen->answered(); })) << chosen->status();
+    // The project lets the synth's SysEx in, as the configured parameters' defaults do.
+    chosen->editor.GetParam(kMIDIFilterHWSEPassThrough)->Set(1.0);
+    chosen->editor.SerializeState(&project);
+
+    synth.Stop();
+    // The two ports may go in either order.
+    ASSERT_TRUE(eventually([&] {
+        return chosen->shown(kDeviceInSelection) == "OFF" && chosen->shown(kDeviceOutSelection) == "OFF";
+    }));
+    EXPECT_TRUE(chosen->status() == "MIDI IN device gone!" || chosen->status() == "MIDI OUT device gone!")
+        << chosen->status();
+    EXPECT_FALSE(chosen->editor.midiOutSet);
+    EXPECT_EQ(ports, chosen->stored());
+
+    Watched recalled;
+    quietly([&] { recalled.editor.UnserializeState(&project, 0); });
+    EXPECT_EQ("Unable to open MIDI OUT!", recalled.status());
+    EXPECT_EQ(ports, recalled.stored());
+
+    std::string error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    for (Watched* watched : {chosen.get(), &recalled}) {
+        EXPECT_TRUE(eventually([&] { return watched->answered(); })) << watched->status();
+        EXPECT_EQ(ports, std::pair(watched->shown(kDeviceInSelection), watched->shown(kDeviceOutSelection)));
+        EXPECT_TRUE(watched->editor.midiOutSet);
+    }
+    // Choosing OFF forgets the port: the project then names none.
+    chosen->editor.GetParam(kDeviceOutSelection)->Set(0);
+    quietly([&] { chosen->editor.OnParamChange(kDeviceOutSelection); });
+    EXPECT_EQ(std::pair(ports.first, std::string("OFF")), chosen->stored());
 }

@@ -1,6 +1,7 @@
 // The render block counted: every blocking mutex lock, every heap allocation and every thread started on the rendering
 // thread while a block runs, with the editor's output open on a private JACK server so that the sends themselves are
-// counted. This program interposes malloc, pthread_mutex_lock and pthread_create, so it runs in the plain tree only.
+// counted; and every thread any thread starts for what the blocks ask (a job a block posts is started by another
+// thread). This program interposes malloc, pthread_mutex_lock and pthread_create, so it runs in the plain tree only.
 #include <dlfcn.h>
 #include <malloc.h>
 #include <pthread.h>
@@ -31,6 +32,7 @@ namespace {
 thread_local bool counting = false;
 std::string kept;
 std::atomic<int> allocations {0}, locks {0}, threadStarts {0};
+std::atomic<int> threadStartsAnywhere {0};
 
 }  // namespace
 
@@ -60,6 +62,7 @@ int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*
     using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
     static const Create real = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
     threadStarts += counting;
+    ++threadStartsAnywhere;
     return real(thread, attributes, routine, argument);
 }
 }
@@ -134,11 +137,26 @@ TEST_F(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
     auto block = [&] { editor.ProcessDoubleReplacing(nullptr, nullptr, 512); };
     block();  // the delay display's first text, the tempo's first push
 
-    // What a block starts elsewhere (a job, a LOG line) is waited for after the counted block.
+    // What a block starts elsewhere (a job, a LOG line) is waited for after the counted block, rendering on as a host
+    // does (a message that met a busy port leaves with a later block); then a few blocks more, and every thread started
+    // meanwhile by any thread is counted: only the case's job may start one.
     struct Case {
         const char* block;
         std::function<void()> prepare;
         std::function<bool()> done = [] { return true; };
+        int jobsStarted = 0;
+    };
+    auto renderUntil = [&](const std::function<bool()>& done) {
+        for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60); !done();) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            block();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    };
+    auto received = [&](const std::string& hex) {
+        return synth.WaitForReceived(hex, std::chrono::milliseconds(0));
     };
     auto queueCC = [&](int offset) {
         IMidiMsg msg(offset, 0xB0, 7, 100);
@@ -147,7 +165,7 @@ TEST_F(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
     const Case cases[] = {
         {"nothing to send", [] {}},
         {"a queued message to send", [&] { queueCC(10); },
-         [&] { return synth.WaitForReceived("B0 07 64") && editor.midiLedOn == 1; }},
+         [&] { return received("B0 07 64") && editor.midiLedOn == 1; }},
         {"the LED going out", [&] { editor.midiLedTime = GetTickCount() - 1000; }, [&] { return editor.midiLedOn == 0; }},
         {"the host buffer's delay changing", [&] { editor.dawOffset = 1024; },
          [&] { return editor.paramTextControl(kControlDisplayMIDIOutDelay)->GetTextString() == "23ms|512bfr"; }},
@@ -159,20 +177,29 @@ TEST_F(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
          },
          [&] { return editor.midiQueue.GetSize() == IMidiQueue::kDefaultSize && editor.resetPending; }},
         {"All Notes Off sent at once", [&] { editor.midiQueue.Clear(), editor.toDAWBuffer = false; },
-         [&] { return synth.WaitForReceived("B0 7B 00") && !editor.resetPending; }},
+         [&] { return received("B0 7B 00") && !editor.resetPending; }},
         {"the host tempo changing, with the LOG on", [&] { editor.hostTempo = 140.0; },
          [&] { return folder.read(kLogFile).find("PROCESSOR: Host tempo synced to 140BPM") != std::string::npos; }},
         {"the transport starting the MIDI clock", [&] { editor.sendClockPointer = true, editor.hostPlaying = true; },
-         [&] { return editor.lastClockByte == 0xFA; }},
+         [&] { return editor.lastClockByte == 0xFA; }, 1},
         {"the continuous clock switched on", [&] { editor.sendClockInfo = true, editor.continuousClockStarted = false; },
-         [&] { return editor.lastClockByte == 0xF8; }},
+         [&] { return editor.lastClockByte == 0xF8; }, 1},
         {"a sound request pending", [&] { editor.requestPending = true; },
-         [&] { return editor.midiMessageManager->lastJob().code == kJobRequestActiveArrangement; }},
+         [&] { return editor.midiMessageManager->lastJob().code == kJobRequestActiveArrangement; }, 1},
+        // As the handler switches it off: the loop ends, and the job posted for it then returns at once.
+        {"the continuous clock switched off", [&] { editor.sendClockInfo = false, editor.continuousClockStarted = false; },
+         [&] { return threadStartsAnywhere == 1 && editor.midiMessageManager->clockThreadIdle(); }, 1},
     };
     for (const Case& c : cases) {
         c.prepare();
+        threadStartsAnywhere = 0;
         EXPECT_EQ((std::vector<int> {0, 0, 0}), counted(block)) << c.block << ": allocations, locks, thread starts";
-        EXPECT_TRUE(eventually(c.done)) << c.block;
+        EXPECT_TRUE(renderUntil(c.done)) << c.block;
+        for (int i = 0; i < 20; ++i) {
+            block();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_EQ(c.jobsStarted, threadStartsAnywhere.load()) << c.block << ": threads started anywhere";
     }
     editor.midiMessageManager->sender->cancelRequested = true;  // the request need not wait for a reply
 }

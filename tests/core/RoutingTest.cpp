@@ -161,6 +161,27 @@ TEST_F(Routing, RoutingSwitchQueuesForTheAudioThreadOnlyWhileAnOutputIsOpenAndNo
     EXPECT_EQ("B0 4A 0B | B0 7B 00", editor->wireHex());
 }
 
+// While the LED shows outgoing traffic, a short message sent on the device channel lights it; one on another channel,
+// or any while the LED shows incoming traffic, does not.
+TEST_F(Routing, AShortMessageSentOnTheDeviceChannelLightsTheLedWhileOutgoingTrafficIsShown)
+{
+    editor->GetParam(kGlobalMidiChannel)->Set(5);
+    const struct {
+        bool trackIncoming;
+        uint8_t status;
+        int lit;
+    } cases[] = {{false, 0xB4, 1}, {false, 0xB0, 0}, {true, 0xB4, 0}};
+    for (const auto& c : cases) {
+        editor->midiLedOn = 0;
+        editor->GetParam(kMIDILed)->Set(0.0);
+        editor->trackIncomingMIDI = c.trackIncoming;
+        IMidiMsg msg(0, c.status, 74, 10);
+        editor->sendMidiMsgAndLog(&msg);
+        EXPECT_EQ(c.lit, editor->midiLedOn) << std::hex << int(c.status) << " " << c.trackIncoming;
+        EXPECT_EQ(c.lit, editor->paramValue(kMIDILed)) << std::hex << int(c.status) << " " << c.trackIncoming;
+    }
+}
+
 TEST_F(Routing, WholeSoundGoesBackAfterALockedProgramStepWithoutHoldingTheMutexAndWithinTheRequestTimeOut)
 {
     WatchingClock watching;

@@ -123,7 +123,8 @@ TEST_F(WorkerJobs, JobOnABusyWorkerIsDroppedAndCancelEndsTheRunningOneWithoutASu
     manager->sender->cancelRequested = true;
     editor->release();
     ASSERT_TRUE(requestJobEnded());
-    EXPECT_TRUE(statusText() != "Plug-in is ready to go!" && !editor->deviceInitialization);
+    EXPECT_EQ(std::pair(statusText(), bool(editor->deviceInitialization)),
+        std::pair(std::string("Data request CANCELLED!"), false));
 }
 
 TEST_F(WorkerJobs, ReplyToASlotRequestIsTakenInEitherAddressFormAndAReplyForAnotherSlotIsNot)

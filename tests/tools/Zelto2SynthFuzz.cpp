@@ -2,8 +2,10 @@
 // a parameter message's header, as a .syx stream, and as the hex text of a
 // "send" command.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "Zelto2Synth.h"
@@ -16,9 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const zelto2sim::Bytes& answer : synth.Receive(bytes, &refusal))
         if (answer.empty())
             __builtin_trap();
-    zelto2sim::Bytes parameter {0xF0, 0x3E, 0x16, 0x00, 0x41};
-    parameter.insert(parameter.end(), bytes.begin(), bytes.end());
-    parameter.push_back(0xF7);
+    // Laid out in place: the compiler takes an insert behind a short
+    // initialiser list for a read past it.
+    const uint8_t header[] = {0xF0, 0x3E, 0x16, 0x00, 0x41};
+    zelto2sim::Bytes parameter(sizeof header + bytes.size() + 1, 0xF7);
+    std::copy(std::begin(header), std::end(header), parameter.begin());
+    std::copy(bytes.begin(), bytes.end(), parameter.begin() + sizeof header);
     synth.Receive(parameter, &refusal);
     synth.LoadSounds(zelto2sim::SplitSysEx(bytes));
     synth.Receive({0xF0, 0x3E, 0x16, 0x00, 0x00, 0x00, 0x00, 0xF7});

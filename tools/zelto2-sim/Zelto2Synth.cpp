@@ -105,8 +105,8 @@ std::string Zelto2Synth::ApplyParameter(const Bytes& message)
     const uint8_t value = static_cast<uint8_t>(std::min(message[7] + target->offset, 127));
     switch (target->memory) {
     case Memory::Sound:
+        // No checksum here: a reported sound gets its own when it is sent.
         editBuffer_[target->index] = value;
-        editBuffer_[kChecksumOffset] = Checksum(editBuffer_);
         break;
     case Memory::Global:
         SetGlobalByte(target->index, value);

@@ -90,3 +90,53 @@ TEST_F(JackPortTest, ClosingTheInputWhileADeliveryWaitsForThePluginMutexDoesNotH
     EXPECT_TRUE(plug->WaitForMidi(
         [&](const std::vector<ReceivedMidi>& all) { return !AfterReady(all).empty(); }, kGenerousTimeout));
 }
+
+// The synth switched off and on while another thread sends: the watch tells each chosen port gone, then back, in
+// that order, and both ways carry messages again without choosing anything.
+TEST_F(JackPortTest, ChosenPortsGoneAndBackAreToldAndOpenedAgainWhileMessagesAreSent)
+{
+    ConnectToSynth();
+    struct Told {
+        std::mutex mutex;
+        std::vector<std::string> changes;  // "in 0", "out 2": direction and list position
+        static void note(void* self, bool input, int position, const std::string&)
+        {
+            auto* told = static_cast<Told*>(self);
+            std::lock_guard<std::mutex> lock(told->mutex);
+            told->changes.push_back(std::string(input ? "in " : "out ") + std::to_string(position));
+        }
+        bool saw(const std::string& change)
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            return std::count(changes.begin(), changes.end(), change) > 0;
+        }
+    } told;
+    plug->watchExternalMIDIPorts(&Told::note, &told);
+    std::atomic<bool> sending {true};
+    std::thread sender([&] {
+        while (sending) {
+            IMidiMsg msg(0, 0xB0, 7, 64);
+            plug->SendMidiMsg(&msg);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
+    const std::string out = "out " + std::to_string(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()));
+    const auto toldWithin = [&](const std::string& change) {
+        const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
+        while (!told.saw(change) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return told.saw(change);
+    };
+    synth.Stop();
+    EXPECT_TRUE(toldWithin("in 0") && toldWithin("out 0"));
+    std::string error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    EXPECT_TRUE(toldWithin(in) && toldWithin(out));
+    EXPECT_TRUE(WaitUntilOutputFlows(synth));
+    EXPECT_TRUE(WaitUntilInputFlows());
+    sending = false;
+    sender.join();
+    std::lock_guard<std::mutex> lock(told.mutex);
+    EXPECT_EQ(4u, told.changes.size());
+}

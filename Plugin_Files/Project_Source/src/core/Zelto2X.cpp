@@ -214,6 +214,8 @@ Zelto2X::~Zelto2X()
     // ends the clock loop and joins its workers before what they use is freed.
     midiOutSet = false;
     DestroyMidiPorts();
+    // The port watch, now ended, may have found the synth back just before.
+    midiOutSet = false;
     delete midiMessageManager;
     midiMessageManager = nullptr;
     delete patchManager;

@@ -547,6 +547,14 @@ private:
     // A chosen port that did not open (gone, or held by another program) is
     // told on the status display; the menu shows OFF again.
     void reportPortNotOpened(int selectionParam, const std::string& name);
+    // From the first port chosen on, the port layer watches the chosen ports.
+    void watchChosenPorts();
+    // The port layer's watch thread, no lock held: a chosen port has gone
+    // (position 0: the menu shows OFF, the status display says so) or is back
+    // and open again at position (the menu shows it; an output asks for the
+    // synth as a choice of it does).
+    static void onChosenPortChange(void* editor, bool input, int position, const std::string& name);
+    void chosenPortChanged(bool input, int position, const std::string& name);
     void randomizeSound();
     void stepLibraryBank(int paramIdx);
     // The file and folder name of the bank at index of a list; false when none.

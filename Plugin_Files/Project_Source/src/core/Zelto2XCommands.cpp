@@ -375,9 +375,10 @@ void Zelto2X::stepProgram(int direction)
     if (midiMessageManager)
         midiMessageManager->guiUpdatePending = false;
     if (!libraryControl) {
-        // The hardware's programs run 0..100.
+        // The program menu's range is the synth's: past either end the step comes round to the other.
+        const int last = static_cast<int>(GetParam(kCurrentPatch)->GetMax());
         const int current = static_cast<int>(paramValue(kCurrentPatch));
-        const int program = direction > 0 ? (current > 99 ? 0 : current + 1) : (current <= 0 ? 100 : current - 1);
+        const int program = direction > 0 ? (current >= last ? 0 : current + 1) : (current <= 0 ? last : current - 1);
         currentProgram = program;
         setFromPlug(kCurrentPatch, program);
         setLibrarianCurrentProgram(program);

@@ -263,6 +263,8 @@ void Zelto2X::selectOutputDevice(int n)
     IParam* param = GetParam(kDeviceOutSelection);
     const std::string name = param ? param->GetDisplayText(n) : std::string();
     const bool portChosen = n > 0;
+    if (portChosen)
+        watchChosenPorts();
     setExternalMIDIOut(n, name.c_str());
     if (n <= 0) {
         midiMessageManager->resetContinuousClock(true);
@@ -280,8 +282,43 @@ void Zelto2X::selectInputDevice(int n)
     IParam* param = GetParam(kDeviceInSelection);
     const std::string name = param ? param->GetDisplayText(n) : std::string();
     const bool portChosen = n > 0;
+    if (portChosen)
+        watchChosenPorts();
     if (setExternalMIDIIn(n, name.c_str()) <= 0 && portChosen)
         reportPortNotOpened(kDeviceInSelection, name);
+}
+
+void Zelto2X::watchChosenPorts()
+{
+    watchExternalMIDIPorts(&Zelto2X::onChosenPortChange, this);
+}
+
+void Zelto2X::onChosenPortChange(void* editor, bool input, int position, const std::string& name)
+{
+    static_cast<Zelto2X*>(editor)->chosenPortChanged(input, position, name);
+}
+
+void Zelto2X::chosenPortChanged(bool input, int position, const std::string& name)
+{
+    const int selectionParam = input ? kDeviceInSelection : kDeviceOutSelection;
+    if (position == 0) {
+        if (!input) {
+            midiMessageManager->resetContinuousClock(true);
+            midiOutSet = false;
+        }
+        setFromPlug(selectionParam, 0.0);
+        showLibrarianResult(input ? "MIDI IN device gone!" : "MIDI OUT device gone!", name);
+        return;
+    }
+    // A port the menu did not list when it was built joins it at the end.
+    IParam* param = GetParam(selectionParam);
+    if (param && param->GetDisplayText(position) != name)
+        param->SetDisplayText(position, name.c_str());
+    setFromPlug(selectionParam, position);
+    if (!input) {
+        midiOutSet = true;
+        sendSysExInitialization();
+    }
 }
 
 bool Zelto2X::paramCase(int paramIdx, int n, double)

@@ -67,7 +67,11 @@ bool Zelto2X::SerializeState2(ByteChunk* chunk, bool full)
         const int devices[2][2] = {{kDeviceInSelection, PatchManager::kMidiInDevice},
                                    {kDeviceOutSelection, PatchManager::kMidiOutDevice}};
         for (const auto& device : devices) {
-            const std::string name = deviceLogText(GetParam(device[0]));
+            std::string name = deviceLogText(GetParam(device[0]));
+            // A chosen port that is away keeps its name in the project until another is chosen.
+            const std::string chosen = getExternalMIDIChosenName(device[0] == kDeviceInSelection);
+            if (GetParam(device[0])->Int() == 0 && !chosen.empty())
+                name = chosen;
             patchManager->texts[device[1]] = name.empty() ? "Set Name" : name;
         }
         setLibrarianViewDirty();
@@ -166,6 +170,8 @@ void Zelto2X::reopenPortsByName()
     for (const Direction& direction : directions) {
         const std::string& name = patchManager->texts[direction.text];
         logDebug(direction.storedLog + name);
+        if (!name.empty() && name != "OFF")
+            watchChosenPorts();
         int index = 1;
         if (direction.input)
             setExternalMIDIIn(index, name.c_str());

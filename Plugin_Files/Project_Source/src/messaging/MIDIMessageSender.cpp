@@ -174,8 +174,11 @@ void MIDIMessageSender::sendDeviceIdEnquiry()
     plan.request = zsysex::globalRequest(plug->currentDeviceId);
     pollCycle(plan);
     delay(plan.delayMs);
-    // A cancelled enquiry has not found the hardware: no success text.
-    if (!timedOut && !cancelRequested && !shuttingDown)
+    // A cancelled enquiry has not found the hardware: no success text, and
+    // no "Processing" left standing either.
+    if (cancelRequested && !shuttingDown)
+        showStatus(kCancelled);
+    else if (!timedOut && !shuttingDown)
         showStatus(kReady);
     showIndicator(false);
 }
