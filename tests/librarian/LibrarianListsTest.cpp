@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "TabSwitchFunctions.h"
+#include "UIConfigManager.h"
 
 namespace {
 
@@ -181,6 +182,19 @@ TEST_F(ListsTest, SaveAsKeepsABankExtensionTheUserTyped)
 
 TEST_F(ListsTest, TheSearchPromptIsNeverSearchedAndComesBackAfterASearchWithoutResults)
 {
+    // The field opens empty; left as it opened, nothing is searched and search ends.
+    IControl* entry = editor->uiConfig->createNameDisplay("Search", kPatchSearchString, 1000, 136, 224, 18, 16, 0,
+        nullptr, "Librarian");
+    auto* window = static_cast<platform::HeadlessWindow*>(headless->FrontWindow());
+    command(kPatchSearch, 1);
+    editor->showStatusLines("-", "");
+    IMouseMod left(true);
+    entry->OnMouseDown(1001, 137, &left);
+    EXPECT_EQ("", window->TextFieldText());
+    window->InjectReturn();
+    EXPECT_EQ("-|search...|0", status() + editor->GetParam(kPatchSearchString)->GetDisplayText(0) + "|" +
+                                 std::to_string(int(value(kPatchSearch))));
+
     command(kPatchSearch, 1);
     IParam* field = editor->GetParam(kPatchSearchString);
     search("ZZ");

@@ -25,7 +25,7 @@ namespace {
 
 using consolelog::log;
 
-constexpr const char* kSearchPrompt = "search...";
+constexpr const char* kSearchPrompt = kSearchFieldPrompt;
 
 // The name a slot rename stores: cut to 14 characters, anything outside
 // printable ASCII a blank, upper case.
