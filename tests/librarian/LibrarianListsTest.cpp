@@ -191,6 +191,13 @@ TEST_F(ListsTest, TheSearchPromptIsNeverSearchedAndComesBackAfterASearchWithoutR
     IMouseMod left(true);
     entry->OnMouseDown(1001, 137, &left);
     EXPECT_EQ("", window->TextFieldText());
+    window->InjectText("1");  // one character: the prompt back, its second report no search
+    window->InjectReturn();
+    EXPECT_EQ("Enter 2 digits or more!|search...|1", status() + editor->GetParam(kPatchSearchString)->GetDisplayText(0) +
+                                                          "|" + std::to_string(int(value(kPatchSearch))));
+    editor->showStatusLines("-", "");
+    entry->OnMouseDown(1001, 137, &left);
+    EXPECT_EQ("", window->TextFieldText());
     window->InjectReturn();
     EXPECT_EQ("-|search...|0", status() + editor->GetParam(kPatchSearchString)->GetDisplayText(0) + "|" +
                                  std::to_string(int(value(kPatchSearch))));
@@ -203,8 +210,10 @@ TEST_F(ListsTest, TheSearchPromptIsNeverSearchedAndComesBackAfterASearchWithoutR
     search("ALPHA 1");
     EXPECT_EQ(agreed("Search Results 1", paddedName("ALPHA 1")), listState(1));
     editor->showStatusLines("-", "");
-    search("search...");  // the field left as it opened: no search, and the bank list back
+    search("search...");  // the prompt handed over as text: nothing searched, nothing changed
     EXPECT_EQ("-||search...", status() + "|" + field->GetDisplayText(0));
+    EXPECT_EQ(agreed("Search Results 1", paddedName("ALPHA 1")), listState(1));
+    search("");  // an empty field ends the search: the bank list back
     EXPECT_EQ(agreed("Alpha.zt2", paddedName("ALPHA 1")), listState(1));
     // The search field and SHOW CATEGORIES take turns at one spot, whatever
     // ended the search and whatever redraws the page.

@@ -326,8 +326,12 @@ bool Zelto2X::searchPatches()
     if (!param)
         return false;
     const std::string text = param->GetDisplayText(0);
-    // The field left as it opened holds nothing to search for.
-    if (text.empty() || text == kSearchPrompt) {
+    // The prompt is never a search: it also comes back as the second report
+    // of an entry (a text parameter reports each entry twice) once an
+    // earlier step put it back.
+    if (text == kSearchPrompt)
+        return false;
+    if (text.empty()) {
         lowerShowsSearch = false;
         setFromPlug(kPatchSearch, 0);
         leaveSearch();
