@@ -378,7 +378,9 @@ void Zelto2X::leaveSearch()
 {
     if (IParam* param = GetParam(kPatchSearchString))
         param->SetDisplayText(0, kSearchPrompt);
-    showSearchOrCategorySwitch();
+    // Other pages get the switch from the librarian tab when it opens.
+    if (static_cast<int>(paramValue(kMainTab)) == 1)
+        showSearchOrCategorySwitch();
     patchTypeChanged(0, 0, false);
     showLayer("RightSearchPopupMenu", false);
     showLayer("RightPatchPopupMenu", true);
