@@ -157,6 +157,7 @@ TEST_F(ListsTest, TheRenameFieldHoldsTheNameUnpaddedAndOnlyAChangedNameIsReporte
         EXPECT_EQ("ALPHA 7", editor->GetParam(kPatchRename)->GetDisplayText(0).substr(0, 7));
         EXPECT_NE(' ', editor->GetParam(kPatchRename)->GetDisplayText(0).back());
         editor->GetParam(kPatchRename)->SetDisplayText(0, c.entered);
+        editor->GetParam(kPatchRename)->Set(1);  // an entry toggles the value; the text stays in display text 0
         editor->OnParamChange(kPatchRename);
         EXPECT_EQ(c.status, status()) << c.entered;
         EXPECT_EQ(c.unsaved, markedUnsaved()) << c.entered;
