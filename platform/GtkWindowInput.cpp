@@ -267,7 +267,11 @@ void GtkNativeWindow::InjectKey(const KeyEvent& event)
     gdkEvent->key.time = GDK_CURRENT_TIME;
     g_free(keys);
     // Keys go to the focused widget; the view takes them when no text field is open.
-    gtk_widget_grab_focus(mEntry ? mEntry : mArea);
+    // A field that has the focus keeps it: grabbing it again would select its
+    // text, and the next character would replace everything typed so far.
+    GtkWidget* target = mEntry ? mEntry : mArea;
+    if (!gtk_widget_is_focus(target))
+        gtk_widget_grab_focus(target);
     deliver(gdkEvent, window);
 }
 

@@ -82,7 +82,7 @@ TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopy
     EXPECT_TRUE(editor->renameHandled);
     rightClickChoosing(0, 6, "Rename");
     EXPECT_FALSE(editor->renameHandled);
-    EXPECT_EQ("ALPHA 7       ", editor->GetParam(kPatchRename)->GetDisplayText(0));
+    EXPECT_EQ("ALPHA 7", editor->GetParam(kPatchRename)->GetDisplayText(0));  // without its padding
     click(0, 6);
     EXPECT_TRUE(editor->renameHandled);
 }

@@ -188,7 +188,7 @@ TEST_F(WorkerJobs, BankStoreSkipsEmptyAndShortSlotsAndUsesTheLowerListRule)
     library->categoryFiles.back()->patches[0].messages.push_back({zelto2sim::InitSound()});
     library->categoryFiles.back()->patches[1].messages.push_back({zelto2sim::Bytes(100, 0x10)});
     library->menuSelection = 0;
-    editor->lowerShowsCategories = editor->lowerShowsSearch = true;
+    editor->lowerListedKind = 1;  // the lower list lists the category banks
     editor->currentDeviceId = 4;
     IBitmap none;
     editor->librarianView = new LibrarianViewControl(editor.get(), 0, 0, kLibrarianArea, &none, IRECT(), library, 1.0);

@@ -90,7 +90,13 @@ TEST_F(GtkWindowTest, TextFieldRefusesWhatTheFormatterRefusesAndReturnOrAClickCo
     window->InjectKey(key(platform::kKeyCodeNone, "."));  // the field opens with its text selected
     window->InjectMouse(mouse(MouseEventKind::Down, 150, 80));
     window->CloseTextField();
-    EXPECT_EQ((std::vector<std::string>{"15", "42"}), view.committed);
+
+    ASSERT_TRUE(window->OpenTextField(platform::ViewRect{10, 10, 80, 20}, style, "", &view));
+    for (const char* typed : {"1", "2"})  // each key adds to what was typed before it
+        window->InjectKey(key(platform::kKeyCodeNone, typed));
+    window->InjectReturn();
+    window->CloseTextField();
+    EXPECT_EQ((std::vector<std::string>{"15", "42", "12"}), view.committed);
 }
 
 // Records each command with the field's text at that moment; a close ends the run.

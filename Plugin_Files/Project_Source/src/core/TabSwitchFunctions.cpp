@@ -7,6 +7,7 @@
 #include "IGraphics.h"
 #include "IParam.h"
 #include "ParameterTable.h"
+#include "SysExProtocol.h"
 #include "Zelto2X.h"
 
 namespace {
@@ -60,7 +61,8 @@ void commonPart(Zelto2X* plug, int tab)
     plug->showLayer("arpTempoKnob", false);
     plug->showLayer("arpTempoClock", false);
     plug->showLayer("categoryLimit", false);
-    plug->displayCategoryName(displayText0(plug, kCategoryName));
+    // The current sound's category, as the sound display's menu shows it.
+    plug->displayCategoryName(zsysex::soundCategoryWord(truncated(plug, kCategoryName)));
     plug->showLayer("aboutWindow", false);
     hidePatternOverlays(plug);
     for (const char* name : kShapeDependentLayers)
@@ -86,16 +88,8 @@ void librarianTab(Zelto2X* plug)
         plug->showLayer("LeftPatchPopupMenu", true);
     else
         plug->showLayer("discardChangesLayerRight", true);
-    plug->showLayer("categoryLimit", true);
-    if (plug->lowerShowsCategories) {
-        plug->showLayer("RightCategoryPopupMenu", true);
-    } else if (plug->lowerShowsSearch) {
-        plug->showLayer("categoryLimit", false);
-        plug->showLayer("searchField", true);
-        plug->showLayer("RightSearchPopupMenu", true);
-    } else {
-        plug->showLayer("RightPatchPopupMenu", true);
-    }
+    plug->showSearchOrCategorySwitch();
+    plug->showLowerListMenu();
     const int upper = plug->librarianSelectedSlot(0);
     const int slot = upper >= 0 ? upper : plug->librarianSelectedSlot(1);
     plug->DisplayLibrarianPatchCategory(slot, plug->librarianListActive());

@@ -266,8 +266,24 @@ public:
     // Refills the popup of the upper (0) or lower (1) list, ticking index.
     void refreshListPopup(int list, int index);
     void rebuildMainLibrarianMenu();
-    // The bank file a list shows (0 upper, else lower), or null. Caller holds libraryLock().
+    // Makes the bank (folderName, fileName) of the library the upper list's
+    // bank, the one label, slots, stores and Save use (after an import, a
+    // save); false, nothing changed, when the library holds no such bank.
+    bool selectBankByFileName(const std::string& folderName, const std::string& fileName);
+    // The bank file a list shows (0 upper, else lower), or null. Takes libraryLock().
     PatchFile* librarianListBank(int list);
+    // The files a list offers: the upper list the bank files, the lower one
+    // what patchTypeChanged last listed there. Caller holds libraryLock().
+    PatchFileList& librarianListFiles(int list);
+    // The one road by which a list changes its bank: the library's selection,
+    // the list parameter with its label, the names the menus tick and the
+    // view's slots all name the file at index afterwards (an index outside
+    // the list: its first file). Any thread but render.
+    void selectListBank(int list, int index);
+    // Shows the lower list's popup for what it lists, hides the other two.
+    void showLowerListMenu();
+    // The search field while search is on, else SHOW CATEGORIES, at one spot.
+    void showSearchOrCategorySwitch();
     // The display name of a bank file: long names shortened to 47 characters,
     // "~n" and the lower-case extension, never more than 55 characters.
     // prefix and number carry the running count through one rebuild.
@@ -426,6 +442,10 @@ public:
     // (neither: a bank).
     std::atomic<bool> lowerShowsCategories {false};
     std::atomic<bool> lowerShowsSearch {false};
+    // What the lower list lists, as patchTypeChanged last filled it: 0 bank
+    // files, 1 category banks, 4 search results. Search mode can be on while
+    // no results are listed yet; the list, its label and its actions follow this.
+    std::atomic<int> lowerListedKind {0};
 
     // ---- Start-up, data folder and settings (main thread after construction) ----
     // Size of the editor panel before scaling, and the UI scale (0.75, 1.0 or
@@ -559,7 +579,6 @@ private:
     void stepLibraryBank(int paramIdx);
     // The file and folder name of the bank at index of a list; false when none.
     bool storeListBankNames(int list, int index);
-    void setLibraryBankSelection(int list, int index);
     void discardBankChanges();
     // kRefreshFolders: the library read again, the user told how many banks it holds.
     void reloadLibrary();
@@ -567,6 +586,11 @@ private:
     void storeSoundInSelectedSlot();
     void renameSelectedSlot();
     bool searchPatches();
+    // Runs the search field's text again; true when it found sounds.
+    bool searchAgain();
+    // Search ended: the prompt back in the field, SHOW CATEGORIES in its
+    // place, the lower list back on the bank files.
+    void leaveSearch();
     void stepProgram(int direction);
     void finishProgramStep();
     void switchTabWithProgress(int tab);

@@ -25,18 +25,7 @@ namespace {
 
 using consolelog::log;
 
-constexpr const char* kSearchPrompt = "search...";
-
-// The bank files a librarian list shows: the upper list always the library's
-// banks; the lower one a category bank, search results or the banks.
-const PatchFileList& listFiles(const PatchLibrarian& library, int list, bool categories, bool search)
-{
-    if (list == 1 && categories)
-        return library.categoryFiles;
-    if (list == 1 && search)
-        return library.searchFiles;
-    return library.bankFiles;
-}
+constexpr const char* kSearchPrompt = kSearchFieldPrompt;
 
 // The name a slot rename stores: cut to 14 characters, anything outside
 // printable ASCII a blank, upper case.
@@ -48,6 +37,12 @@ std::string slotName(const std::string& entered)
         c = byte < 0x20 || byte > 0x7E ? ' ' : static_cast<char>(std::toupper(byte));
     }
     return name;
+}
+
+// The 14 name bytes a dump holds for name: blank-padded.
+std::string paddedSlotName(const std::string& name)
+{
+    return (name + std::string(zsysex::kSoundNameLength, ' ')).substr(0, zsysex::kSoundNameLength);
 }
 
 std::vector<unsigned char> renamedDump(const std::vector<unsigned char>& dump, const std::string& name)
@@ -77,6 +72,7 @@ bool Zelto2X::commandCase(int paramIdx, int n)
             renameSelectedSlot();
             showLayer("patchRename", false);
             renameHandled = true;
+            clearPendingRename();
         }
         return false;
     case kOverwriteBank:
@@ -98,14 +94,8 @@ bool Zelto2X::commandCase(int paramIdx, int n)
     case kPatchSearch:
         DisplayProcessingIndicator(true);
         lowerShowsSearch = n == 1;
-        showLayer("categoryLimit", n != 1);
-        showLayer("searchField", n == 1);
-        if (n != 1) {
-            if (IParam* param = GetParam(kPatchSearchString))
-                param->SetDisplayText(0, kSearchPrompt);
-            patchTypeChanged(0, 0, false);
-            showLayer("RightPatchPopupMenu", true);
-        }
+        if (n != 1)
+            leaveSearch();
         DisplayProcessingIndicator(false);
         return false;
     case kPatchUp:
@@ -197,7 +187,7 @@ bool Zelto2X::storeListBankNames(int list, int index)
     if (!patchLibrarian)
         return false;
     std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-    const PatchFileList& files = listFiles(*patchLibrarian, list, lowerShowsCategories, lowerShowsSearch);
+    const PatchFileList& files = librarianListFiles(list);
     if (index < 0 || index >= static_cast<int>(files.size()))
         return false;
     // The whole file name: only the popups shorten what they show.
@@ -221,29 +211,21 @@ void Zelto2X::stepLibraryBank(int paramIdx)
         return;
     }
     const int list = upper ? 0 : 1;
-    const int selection = upper ? kPatchSelectionListUpper : kPatchSelectionListLower;
-    IParam* param = GetParam(selection);
+    IParam* param = GetParam(upper ? kPatchSelectionListUpper : kPatchSelectionListLower);
     if (!param || !patchLibrarian)
         return;
     int last = static_cast<int>(param->GetMax());
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-        const int count = static_cast<int>(
-            listFiles(*patchLibrarian, list, lowerShowsCategories, lowerShowsSearch).size());
-        last = std::min(last, count - 1);
+        last = std::min(last, static_cast<int>(librarianListFiles(list).size()) - 1);
     }
     if (last < 0)
         return;
     const int k = param->Int();
     const int index = next ? (k + 1 > last ? 0 : k + 1) : (k <= 0 ? last : std::min(k - 1, last));
-    param->SetClamped(index);
-    if (IControl* control = controlToChange(selection))
-        control->SetValueFromPlug(param->GetNormalized());
-    setLibraryBankSelection(list, index);
+    selectListBank(list, index);
     setParamValueClamped(upper ? kCurrentOpenPatchBankL : kCurrentOpenPatchBankR, index + bankKindOffset);
-    storeListBankNames(list, index);
     refreshListPopup(list, index);
-    updatePatchLibrarianView(list);
     if (upper)
         updateBankAndProgramMenuNames(false);
 }
@@ -299,7 +281,7 @@ void Zelto2X::renameSelectedSlot()
         return;
     const int slot = librarianSelectedSlot(0);
     IParam* param = GetParam(kPatchRename);
-    const std::string name = slotName(param ? param->GetDisplayText(param->Int()) : std::string());
+    const std::string name = slotName(param ? param->GetDisplayText(0) : std::string());
     LibrarianPatch renamed;
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
@@ -311,6 +293,14 @@ void Zelto2X::renameSelectedSlot()
         if (current.messages.empty() || current.messages.front().bytes.size() < zsysex::kSoundDumpSize) {
             log("Rename refused: slot %i holds no complete sound\n", slot);
             showLibrarianResult("Slot is empty!", "Nothing to rename");
+            return;
+        }
+        // The dump holds the name blank-padded: a name that pads to the same
+        // bytes changes nothing, so nothing is stored and nothing is unsaved.
+        const std::vector<unsigned char>& bytes = current.messages.front().bytes;
+        const auto nameBytes = bytes.begin() + zsysex::kSoundNameByte;
+        if (std::string(nameBytes, nameBytes + zsysex::kSoundNameLength) == paddedSlotName(name)) {
+            showLibrarianResult("Name unchanged", slotLabel(slot, current.name));
             return;
         }
         renamed.name = name;
@@ -326,7 +316,6 @@ void Zelto2X::renameSelectedSlot()
         patchLibrarian->replaceTransferSlot(renamed);
     }
     Sleep(50);
-    clearPendingRename();
     DisplayProcessingIndicator(false);
     reportSlotStored("Sound renamed!");
 }
@@ -337,10 +326,15 @@ bool Zelto2X::searchPatches()
     if (!param)
         return false;
     const std::string text = param->GetDisplayText(0);
+    // The prompt is never a search: it also comes back as the second report
+    // of an entry (a text parameter reports each entry twice) once an
+    // earlier step put it back.
+    if (text == kSearchPrompt)
+        return false;
     if (text.empty()) {
         lowerShowsSearch = false;
-        param->SetDisplayText(0, kSearchPrompt);
-        showLayer("RightPatchPopupMenu", true);
+        setFromPlug(kPatchSearch, 0);
+        leaveSearch();
         return false;
     }
     if (text.size() == 1) {
@@ -350,22 +344,46 @@ bool Zelto2X::searchPatches()
     }
     if (!lowerShowsSearch)
         return false;
-    bool found = false;
-    if (patchLibrarian) {
-        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-        patchLibrarian->searchFolders.clear();
-        patchLibrarian->createNewSearchPatchFiles(text);
-        found = !patchLibrarian->searchFiles.empty();
-    }
-    if (found) {
+    if (searchAgain()) {
         showLayer("RightPatchPopupMenu", false);
         patchTypeChanged(0, 4, false);
         showLayer("RightSearchPopupMenu", true);
-    } else {
-        showStatusLines("No results - Try another keyword!", "Tip: Letter size matters..");
-        param->SetDisplayText(0, kSearchPrompt);
+        return true;
+    }
+    showStatusLines("No results - Try another keyword!", "Tip: Letter size matters..");
+    param->SetDisplayText(0, kSearchPrompt);
+    // The results listed before are gone with the new search.
+    if (lowerListedKind == 4) {
+        patchTypeChanged(0, 0, false);
+        showLowerListMenu();
     }
     return true;
+}
+
+bool Zelto2X::searchAgain()
+{
+    IParam* param = GetParam(kPatchSearchString);
+    const std::string text = param ? param->GetDisplayText(0) : std::string();
+    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+    patchLibrarian->searchFolders.clear();
+    if (text.size() < 2 || text == kSearchPrompt) {
+        patchLibrarian->searchFiles.clear();
+        return false;
+    }
+    patchLibrarian->createNewSearchPatchFiles(text);
+    return !patchLibrarian->searchFiles.empty();
+}
+
+void Zelto2X::leaveSearch()
+{
+    if (IParam* param = GetParam(kPatchSearchString))
+        param->SetDisplayText(0, kSearchPrompt);
+    // Other pages get the switch from the librarian tab when it opens.
+    if (static_cast<int>(paramValue(kMainTab)) == 1)
+        showSearchOrCategorySwitch();
+    patchTypeChanged(0, 0, false);
+    showLayer("RightSearchPopupMenu", false);
+    showLayer("RightPatchPopupMenu", true);
 }
 
 // ---- Program steps ------------------------------------------------------------------
@@ -410,13 +428,3 @@ void Zelto2X::finishProgramStep()
     updateUserInterfaceAndMenus();
 }
 
-// ---- Librarian view and popups -------------------------------------------------------
-
-void Zelto2X::setLibraryBankSelection(int list, int index)
-{
-    if (!patchLibrarian)
-        return;
-    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-    if (list == 0)
-        patchLibrarian->upperSelection = index;
-}

@@ -74,6 +74,17 @@ std::vector<std::string> fileNames(PatchLibrarian& library, int kind)
     return names;
 }
 
+// The index of the bank (folderName, fileName) in files, the last of equal
+// names as the folder menus take it; -1 when there is none.
+int indexOfBank(const PatchFileList& files, const std::string& folderName, const std::string& fileName)
+{
+    int found = -1;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (files[i]->folderName == folderName && files[i]->fileName == fileName)
+            found = static_cast<int>(i);
+    return found;
+}
+
 IRECT scaled(const IRECT& r, double s)
 {
     return IRECT(static_cast<int>(r.L * s), static_cast<int>(r.T * s), static_cast<int>(r.R * s),
@@ -176,20 +187,73 @@ void Zelto2X::createLibrarianMenus()
 
 // ---- Lookups --------------------------------------------------------------------------
 
+PatchFileList& Zelto2X::librarianListFiles(int list)
+{
+    if (list == 0)
+        return patchLibrarian->bankFiles;
+    const int kind = lowerListedKind;
+    return kind == 1 ? patchLibrarian->categoryFiles : kind == 4 ? patchLibrarian->searchFiles : patchLibrarian->bankFiles;
+}
+
 PatchFile* Zelto2X::librarianListBank(int list)
 {
     LibraryGuard lock(patchLibrarian->libraryLock());
-    if (list == 0) {
-        const int index = patchLibrarian->upperSelection;
-        const auto& files = patchLibrarian->bankFiles;
-        return index >= 0 && index < static_cast<int>(files.size()) ? files[static_cast<size_t>(index)].get()
-                                                                      : nullptr;
-    }
-    const auto& files = lowerShowsCategories ? patchLibrarian->categoryFiles
-        : lowerShowsSearch                   ? patchLibrarian->searchFiles
-                                             : patchLibrarian->bankFiles;
+    if (list == 0)
+        return patchLibrarian->upperBank();
+    const auto& files = librarianListFiles(list);
     const int index = patchLibrarian->menuSelection;
     return index >= 0 && index < static_cast<int>(files.size()) ? files[static_cast<size_t>(index)].get() : nullptr;
+}
+
+void Zelto2X::selectListBank(int list, int index)
+{
+    std::string folderName, fileName;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        const PatchFileList& files = librarianListFiles(list);
+        if (index < 0 || index >= static_cast<int>(files.size()))
+            index = 0;
+        (list == 0 ? patchLibrarian->upperSelection : patchLibrarian->menuSelection) = index;
+        if (!files.empty()) {
+            folderName = files[static_cast<size_t>(index)]->folderName;
+            fileName = files[static_cast<size_t>(index)]->fileName;
+        }
+    }
+    (list == 0 ? upperFolderName : lowerFolderName) = folderName;
+    (list == 0 ? upperBankName : lowerBankName) = fileName;
+    setParamValueClamped(list == 0 ? kPatchSelectionListUpper : kPatchSelectionListLower, index);
+    updatePatchLibrarianView(list == 0 ? 0 : 1);
+}
+
+bool Zelto2X::selectBankByFileName(const std::string& folderName, const std::string& fileName)
+{
+    int index;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        index = indexOfBank(patchLibrarian->bankFiles, folderName, fileName);
+    }
+    if (index < 0)
+        return false;
+    selectListBank(0, index);
+    setParamValueClamped(kCurrentOpenPatchBankL, index + bankKindOffset);
+    refreshListPopup(0, index);
+    updateBankAndProgramMenuNames(false);
+    return true;
+}
+
+void Zelto2X::showLowerListMenu()
+{
+    const int kind = lowerListedKind;
+    showLayer("RightPatchPopupMenu", kind != 1 && kind != 4);
+    showLayer("RightCategoryPopupMenu", kind == 1);
+    showLayer("RightSearchPopupMenu", kind == 4);
+}
+
+void Zelto2X::showSearchOrCategorySwitch()
+{
+    const bool searching = paramValue(kPatchSearch) == 1.0;
+    showLayer("searchField", searching);
+    showLayer("categoryLimit", !searching);
 }
 
 // ---- Bank and program selection parameters -----------------------------------------
@@ -219,15 +283,20 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
         }
         pendingReloadKind = -1;
         patchLibrarian->initBankFilesOnDiscard(getPatchesFolderStr());
+        // The reload dropped the results; the same search finds them in the banks as read now.
+        if (kind == 4 && !searchAgain())
+            kind = 0;
     }
-    {
-        LibraryGuard lock(patchLibrarian->libraryLock());
-        patchLibrarian->upperSelection = 0;
-        patchLibrarian->menuSelection = 0;
-    }
-    updatePatchLibrarianView(2);
-    if (kind != 0 && kind != 1 && kind != 4)
+    if (kind != 0 && kind != 1 && kind != 4) {
+        {
+            LibraryGuard lock(patchLibrarian->libraryLock());
+            patchLibrarian->upperSelection = 0;
+            patchLibrarian->menuSelection = 0;
+        }
+        updatePatchLibrarianView(2);
         return;
+    }
+    lowerListedKind = kind;
     const std::vector<std::string> names = fileNames(*patchLibrarian, kind);
     // The upper list always shows the bank files; after a reload its texts
     // are rebuilt whatever the lower list shows, or they would name banks of
@@ -248,6 +317,20 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
             setBankDisplayTexts(fileNames(*patchLibrarian, 0), {kPatchSelectionListUpper, kCurrentOpenPatchBankL});
         setBankDisplayTexts(names, {kPatchSelectionListLower, kCurrentOpenPatchBankR});
     }
+    // The upper list keeps the bank being edited while the library holds it;
+    // the lower list keeps its bank through a reload, and a new listing
+    // (a search, categories on or off) opens on its first bank.
+    int upper, lower = 0;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        upper = indexOfBank(patchLibrarian->bankFiles, upperFolderName, upperBankName);
+        if (reload)
+            lower = indexOfBank(librarianListFiles(1), lowerFolderName, lowerBankName);
+    }
+    selectListBank(0, upper);
+    selectListBank(1, lower);
+    if (static_cast<int>(paramValue(kMainTab)) == 1)
+        showLowerListMenu();
     refreshPopUpMenus();
 }
 
@@ -434,7 +517,8 @@ void Zelto2X::setLibrarianCurrentProgram(int program)
 
 void Zelto2X::clearPendingRename()
 {
-    renameHandled = true;
+    if (librarianView)
+        librarianView->renamePending = false;
 }
 
 void Zelto2X::refreshListPopup(int list, int index)
@@ -448,9 +532,10 @@ void Zelto2X::refreshListPopup(int list, int index)
             leftPatchPopupMenu->refreshFolderStructure(patchLibrarian, this, index, upperBankName, upperFolderName);
         return;
     }
-    LibraryTreePopupMenu* lower = lowerShowsCategories ? static_cast<LibraryTreePopupMenu*>(rightCategoryPopupMenu)
-        : lowerShowsSearch ? static_cast<LibraryTreePopupMenu*>(rightSearchPopupMenu)
-                           : static_cast<LibraryTreePopupMenu*>(rightPatchPopupMenu);
+    const int kind = lowerListedKind;
+    LibraryTreePopupMenu* lower = kind == 1 ? static_cast<LibraryTreePopupMenu*>(rightCategoryPopupMenu)
+        : kind == 4                         ? static_cast<LibraryTreePopupMenu*>(rightSearchPopupMenu)
+                                            : static_cast<LibraryTreePopupMenu*>(rightPatchPopupMenu);
     if (lower)
         lower->refreshFolderStructure(patchLibrarian, this, index, lowerBankName, lowerFolderName);
 }
@@ -492,11 +577,25 @@ void Zelto2X::displayCategoryName(const std::string& text)
     setTextOfParam(kControlDisplayCategory, text.c_str());
 }
 
-void Zelto2X::DisplayLibrarianPatchCategory(int, int list)
+void Zelto2X::DisplayLibrarianPatchCategory(int slot, int list)
 {
-    LibraryGuard lock(patchLibrarian->libraryLock());
-    if (PatchFile* bank = librarianListBank(list))
+    std::string category;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        PatchFile* bank = librarianListBank(list);
+        if (!bank)
+            return;
         bank->patches.resize(std::max<size_t>(bank->patches.size(), kLibraryBankSize));
+        if (slot < 0 || slot >= static_cast<int>(bank->patches.size()))
+            return;
+        const LibrarianPatch& sound = bank->patches[static_cast<size_t>(slot)];
+        if (sound.messages.empty())
+            return;
+        category = sound.category;
+    }
+    // The four-letter code without the blanks that fill it ("FX  ").
+    category.erase(category.find_last_not_of(' ') + 1);
+    setTextOfParam(kControlDisplayLibCategory, category.empty() ? "category unset!" : category.c_str());
 }
 
 // ---- Request routing and unsaved state ------------------------------------------------------

@@ -219,7 +219,10 @@ std::string Zelto2X::promptForSaveFile(const std::string& defaultName, const std
         return std::string();
     ROZ_String fileName(defaultName.c_str());
     ROZ_String folder(startFolder.c_str());
-    graphics->PromptForFile(&fileName, kFileSave, &folder, extension.c_str());
+    // A .syx and a .zt2 bank are the same raw stream: a name typed with
+    // either keeps it instead of getting a second extension.
+    const std::string types = extension == "zt2" ? "zt2 syx" : extension;
+    graphics->PromptForFile(&fileName, kFileSave, &folder, types.c_str());
     m_lastSavePath = fileName.Get();
     return m_lastSavePath;
 }

@@ -17,6 +17,7 @@
 #include "IGraphics.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
+#include "SysExProtocol.h"
 #include "TabSwitchFunctions.h"
 #include "dovor/timing.h"
 
@@ -372,6 +373,8 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         return false;
     case kPatchName:
     case kCategoryName:
+        if (paramIdx == kCategoryName)
+            displayCategoryName(zsysex::soundCategoryWord(n));
         midiMessageManager->dumpReplyFlag = false;
         if (midiOutSet)
             startWholeSoundJob(WholeSoundSend::ToHardwareWithoutGlobal);

@@ -167,9 +167,9 @@ void Zelto2X::DisplayProcessingIndicator(bool processing)
     if (midiMessageManager)
         midiMessageManager->patchRequested = false;
     if (librarianTab) {
-        const bool searching = paramValue(kPatchSearch) == 1.0;
-        showLayer(searching ? "searchField" : "categoryLimit", true);
-        grayParamControl(kPatchSearch, false);
+        showSearchOrCategorySwitch();
+        // A search while categories are listed would name results over a category bank.
+        grayParamControl(kPatchSearch, lowerShowsCategories);
     }
     if (sectionLockActive)
         grayLayer("releaseAllLocksLayer", false);

@@ -178,6 +178,7 @@ void LibrarianViewControl::OnMouseDown(int x, int y, IMouseMod* mod)
     } else if (mod && mod->L) {
         editor->showLayer("patchRename", false);
         editor->renameHandled = true;
+        renamePending = false;
         redraw();
         select(x, y);
         setTransferSlot(upperSelectedSlot);
@@ -341,9 +342,13 @@ void LibrarianViewControl::renameSlot(int, int)
             return;
         name = patch->name;
     }
+    // The field holds the name as typed, without the blanks the dump pads it
+    // with, so typing at its end lands after the last letter.
+    name.erase(name.find_last_not_of(' ') + 1);
     if (IParam* param = editor->GetParam(kPatchRename))
         param->SetDisplayText(0, name.c_str());
     editor->renameHandled = false;
+    renamePending = true;
     editor->showLayer("patchRename", true);
 }
 

@@ -81,6 +81,8 @@ public:
     std::atomic<int> lowerSelectedSlot {-1};
     std::atomic<int> lowerListActive {0};
     std::atomic<int> activeSlot {0};
+    // A rename was opened on a slot and its new name is not taken yet.
+    std::atomic<bool> renamePending {false};
     int copiedBank = -1;
     int slotCount = kSlotCount;
 

@@ -247,20 +247,8 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch& pat
 
 PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
 {
-    PatchLibrarian* library = plug->patchLibrarian;
-    if (!library)
-        return nullptr;
-    auto fileAt = [](PatchFileList& list, int index) -> PatchFile* {
-        return index >= 0 && index < static_cast<int>(list.size()) ? list[index].get() : nullptr;
-    };
-    if (storeListSelector == 0)
-        return library->selectionKind == 0 ? fileAt(library->bankFiles, library->upperSelection) : nullptr;
-    // The lower list's rule, as the view applies it: categories before search.
-    if (plug->lowerShowsCategories)
-        return fileAt(library->categoryFiles, library->menuSelection);
-    if (plug->lowerShowsSearch)
-        return fileAt(library->searchFiles, library->menuSelection);
-    return fileAt(library->bankFiles, library->menuSelection);
+    // The bank the list shows and names, by the editor's one list rule.
+    return plug->patchLibrarian ? plug->librarianListBank(storeListSelector) : nullptr;
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)

@@ -312,6 +312,10 @@ enum EParams {
     kNumParams = 307
 };
 
+// What the search field (kPatchSearchString, display text 0) shows while it
+// holds no search text.
+constexpr const char* kSearchFieldPrompt = "search...";
+
 // One entry of the name table: identifier text and index.
 struct ParameterName {
     const char* name;

@@ -299,8 +299,9 @@ private:
     IControl* buildFader(const std::string& image, int paramIdx, int x, int y, int length, EDirection direction,
         ControlLayer* layer);
     IControl* buildSwitch(const std::string& image, int paramIdx, int x, int y, ControlLayer* layer, bool momentary);
+    // A caption; with a prompt, a field that opens empty while it shows the prompt.
     IControl* buildCaption(int paramIdx, int x, int y, int w, int h, const IColor& colour, bool promptEnabled,
-        ControlLayer* layer);
+        ControlLayer* layer, const char* prompt = nullptr);
     void noteControl(int paramIdx, IControl* control);
     // One element of the tree walk, its shared attributes already read.
     void processControlElement(tinyxml2::XMLElement* element, const std::string& image, int paramIdx,

@@ -9,6 +9,7 @@
 #include "IParam.h"
 #include "IPluginBase.h"
 #include "ParameterTable.h"
+#include "PromptTextControl.h"
 #include "UIConfigManager.h"
 
 namespace {
@@ -63,12 +64,13 @@ IParam* UIConfigManager::initMenuParam(int paramIdx, const std::string& name, co
 }
 
 IControl* UIConfigManager::buildCaption(int paramIdx, int x, int y, int w, int h, const IColor& colour,
-    bool promptEnabled, ControlLayer* layer)
+    bool promptEnabled, ControlLayer* layer, const char* prompt)
 {
     IText text(scaled(h), &colour, kMenuFont);
     const int left = scaled(x), top = scaled(y);
-    IControl* control =
-        new ICaptionControl(m_plug, IRECT(left, top, left + scaled(w), top + scaled(h)), paramIdx, &text, true);
+    const IRECT rect(left, top, left + scaled(w), top + scaled(h));
+    IControl* control = prompt ? new PromptTextControl(m_plug, rect, paramIdx, &text, prompt)
+                               : new ICaptionControl(m_plug, rect, paramIdx, &text, true);
     control->DisablePrompt(!promptEnabled);
     place(control, layer);
     noteControl(paramIdx, control);
@@ -190,11 +192,12 @@ IControl* UIConfigManager::createNameDisplay(const std::string& name, int paramI
     if (paramIdx == kPatchName)
         param->SetDisplayText(0, "-- INIT --");
     else if (paramIdx == kPatchSearchString)
-        param->SetDisplayText(0, "search...");
+        param->SetDisplayText(0, kSearchFieldPrompt);
     else if (paramIdx == kPatchRename)
         param->SetDisplayText(0, "New Name");
     const bool light = paramIdx == kPatchSearchString || paramIdx == kPatchRename;
-    IControl* control = buildCaption(paramIdx, x, y, w, h, light ? kLightGrey : kNearBlack, true, layer);
+    IControl* control = buildCaption(paramIdx, x, y, w, h, light ? kLightGrey : kNearBlack, true, layer,
+        paramIdx == kPatchSearchString ? kSearchFieldPrompt : nullptr);
     control->SetTextEntryLength(nameLength);
     bindAction(param, kActionNone, control);
     return control;
