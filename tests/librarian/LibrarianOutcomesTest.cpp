@@ -101,7 +101,7 @@ TEST_F(OutcomesTest, AnImportLandsUnderAFreeNameAndTheBankItBecameIsTheOneShownA
         std::vector<std::string> slots;  // slots 1, 10, 98
     } cases[] = {
         {"Alpha.zt2", "Bank imported!|Alpha (2).zt2", "Alpha (2).zt2", {"OTHER 1", "OTHER 10", "OTHER 98"}},
-        {"Hurt.syx", "Bank imported! 97 sounds|3 damaged sounds left out, 1 bad checksum: Hurt.syx", "Hurt.syx",
+        {"Hurt.syx", "Bank imported! 97 sounds|3 left out, 1 bad checksum", "Hurt.syx",
             {"HURT 1", "HURT 12", "INIT"}},
         {"Big.syx", "Bank imported!|Big Singles 1.zt2", "Big Singles 1.zt2", {"BIG 1", "BIG 10", "BIG 98"}},
     };
@@ -135,7 +135,7 @@ TEST_F(OutcomesTest, SaveOfABankChangedOnDiskKeepsBothAndSaysSo)
     changed[137 * 5 + 120] = 'X';
     writeFile(data.patches() + "/Alpha.zt2", changed);
     choose(editor->bankEditPopupMenu, "Save (Overwrite current bank)");
-    EXPECT_EQ("Bank NOT saved! File changed on disk|Save As, or RELOAD to take the file", status());
+    EXPECT_EQ("Bank changed on disk!|NOT saved: Save As or RELOAD", status());
     EXPECT_EQ(changed, readFile(data.patches() + "/Alpha.zt2"));
     EXPECT_TRUE(markedUnsaved());
 }

@@ -151,7 +151,7 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsOrAsTheRawSounds
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 53), kStartHeader);
     EXPECT_EQ(Bytes(file.end() - 4, file.end()), hex("00 FF 2F 00"));
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), hex("83 74 F0 81 08"));
-    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 11), hex("10 00 07"));  // slot 7's dump
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 11), hex("10 00 07"));  // slot 7
     PatchFile back;
     upper.library.loadFromChunk(file.data(), static_cast<int>(file.size()), &back, 1);
     ASSERT_EQ(back.patches.size(), 100u);

@@ -347,9 +347,10 @@ public:
     // olderModel, handed to the transfer slot; the position to go on from, 0
     // or less at the end of the data. Main thread.
     int ReadSysExDataFromPackage(ByteChunk* chunk, int& position, std::string path, bool olderModel);
-    // After the reload that follows an import: the bank the file at path became
-    // selected in the upper list, its name returned. Main thread.
-    std::string selectBankMadeFrom(const std::string& path);
+    // After the reload that follows an import (at once, or once a running job
+    // ended): the bank the copy became selected in the upper list and the
+    // outcome told. Does nothing without an import waiting. Main thread.
+    void finishBankImport();
     void SetCategoryForLibrarianPatch(int code);
 
     // ---- Library folder and saving (Zelto2XLibrarianFiles.cpp; main thread) ----
@@ -607,6 +608,7 @@ private:
     void bankSaved(const std::string& fileName);
     bool m_saveFailed = false;     // set by reportSaveFailure during one save
     int m_singlesHandedOn = 0;     // sounds ReadSysExDataFromPackage filed during one import
+    BankImport m_bankImport;       // a bank import waiting for its reload; empty path when none
     std::string m_lastSavePath;    // the last path the save panel gave
     // The value line a status text wrote (a librarian outcome, the greeting);
     // the next status text clears it while it still shows.

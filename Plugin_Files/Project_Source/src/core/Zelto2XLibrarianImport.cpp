@@ -5,6 +5,7 @@
 #include "Zelto2X.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "DurableFile.h"
 #include "IGraphics.h"
@@ -107,14 +108,15 @@ Zelto2X::BankImport Zelto2X::saveImportedFile(bool asMidi)
     const std::string extension = libraryfs::lowerExtension(path);
     const bool isMidi = extension == "mid";
     PatchFile bank;
-    const ReadReport report = isBankExtension(extension) && bytes.size() >= static_cast<size_t>(kMinimumBankFileSize)
-        ? readAsBank(*patchLibrarian, bytes, isMidi, bank) : ReadReport();
+    const bool listable = isBankExtension(extension) && bytes.size() >= static_cast<size_t>(kMinimumBankFileSize);
+    const ReadReport report = listable ? readAsBank(*patchLibrarian, bytes, isMidi, bank) : ReadReport();
     BankImport imported;
     imported.leftOut = report.leftOutByImport();
     imported.sounds = report.slotsRead - static_cast<int>(report.damagedSlots.size());
     imported.badChecksums = report.badChecksums;
     if (imported.sounds <= 0) {
-        showLibrarianResult("Import failed!", imported.leftOut > 0 ? "No sound could be read" : "Not a Zelto bank file");
+        showLibrarianResult("Import failed!",
+            imported.leftOut > 0 ? "No sound could be read" : "Not a Zelto bank file");
         return {};
     }
     if (imported.leftOut > 0)
@@ -131,13 +133,30 @@ Zelto2X::BankImport Zelto2X::saveImportedFile(bool asMidi)
     return imported;
 }
 
-std::string Zelto2X::selectBankMadeFrom(const std::string& path)
+void Zelto2X::importBankFile(bool asMidi)
 {
+    // The folder refresh that lists the new bank would drop the edits.
+    if (refuseWhileUnsaved())
+        return;
+    m_bankImport = saveImportedFile(asMidi);
+    if (m_bankImport.path.empty())
+        return;
+    setUpperBankNames("Patches", fileNameOf(m_bankImport.path));
+    OnParamChange(kRefreshFolders);
+    if (pendingReloadKind < 0)
+        finishBankImport();
+}
+
+void Zelto2X::finishBankImport()
+{
+    const BankImport imported = std::exchange(m_bankImport, BankImport());
+    if (imported.path.empty())
+        return;
     int index = -1;
-    std::string name = fileNameOf(path);
+    std::string name = fileNameOf(imported.path);
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-        const std::string made = patchLibrarian->bankPathMadeFrom(path);
+        const std::string made = patchLibrarian->bankPathMadeFrom(imported.path);
         const PatchFileList& banks = patchLibrarian->bankFiles;
         for (size_t i = 0; i < banks.size() && index < 0; ++i)
             if (banks[i]->directory + "/" + banks[i]->fileName == made) {
@@ -145,34 +164,26 @@ std::string Zelto2X::selectBankMadeFrom(const std::string& path)
                 name = banks[i]->fileName;
             }
     }
-    if (index < 0)
-        return name;
-    // The same steps as choosing the bank in the upper list.
-    storeListBankNames(0, index);
-    refreshListPopup(0, index);
-    updatePatchLibrarianView(0);
-    return name;
-}
-
-void Zelto2X::importBankFile(bool asMidi)
-{
-    // The folder refresh that lists the new bank would drop the edits, and
-    // waits for a running job.
-    if (refuseWhileUnsaved() || refuseWhileBusy())
-        return;
-    const BankImport imported = saveImportedFile(asMidi);
-    if (imported.path.empty())
-        return;
-    OnParamChange(kRefreshFolders);
-    const std::string name = selectBankMadeFrom(imported.path);
+    if (index >= 0) {
+        // The same steps as choosing the bank in the upper list.
+        storeListBankNames(0, index);
+        refreshListPopup(0, index);
+        updatePatchLibrarianView(0);
+    }
     if (imported.leftOut == 0 && imported.badChecksums == 0) {
         showLibrarianResult("Bank imported!", name);
         return;
     }
-    std::string damage = imported.leftOut > 0 ? counted(imported.leftOut, "damaged sound left out", "damaged sounds left out") : "";
-    if (imported.badChecksums > 0)
-        damage += (damage.empty() ? "" : ", ") + counted(imported.badChecksums, "bad checksum", "bad checksums");
-    showLibrarianResult("Bank imported! " + counted(imported.sounds, "sound", "sounds"), damage + ": " + name);
+    // The upper list's label names the bank; the two lines tell what it holds.
+    std::string damage;
+    if (imported.badChecksums == 0)
+        damage = counted(imported.leftOut, "damaged sound left out", "damaged sounds left out");
+    else if (imported.leftOut == 0)
+        damage = counted(imported.badChecksums, "sound with a bad checksum", "sounds with a bad checksum");
+    else
+        damage = std::to_string(imported.leftOut) + " left out, "
+            + counted(imported.badChecksums, "bad checksum", "bad checksums");
+    showLibrarianResult("Bank imported! " + counted(imported.sounds, "sound", "sounds"), damage);
 }
 
 int Zelto2X::ReadSysExDataFromPackage(ByteChunk* chunk, int& position, std::string path, bool olderModel)

@@ -167,9 +167,9 @@ int PatchLibrarian::readSysexMessage(const unsigned char* data, int length, int&
         return position;
     }
     const size_t lengthBeforeEnd = message.bytes.size();
-    const bool whole = model == zsysex::kModel ? lengthBeforeEnd == kWholeCurrentBeforeEnd
-                                               : std::find(std::begin(kWholeOlderBeforeEnd), std::end(kWholeOlderBeforeEnd),
-                                                           lengthBeforeEnd) != std::end(kWholeOlderBeforeEnd);
+    const bool whole = model == zsysex::kModel
+        ? lengthBeforeEnd == kWholeCurrentBeforeEnd
+        : std::count(std::begin(kWholeOlderBeforeEnd), std::end(kWholeOlderBeforeEnd), lengthBeforeEnd) > 0;
     if (whole && model == zsysex::kModel && !checksumMatches(data + makerAt))
         ++m_lastRead.badChecksums;
     if (!whole) {
