@@ -90,8 +90,8 @@ TEST_F(ImportTest, ReadSysExDataFromPackageFilesOneSoundPerCallAndReturnsWhereTo
     library->transferSlot = 4;
     const std::pair<int, const char*> calls[] = {
         {3, "ALPHA 5       "},   // the current model's byte: passed over
-        {95, "FIRST         "},  // just past the first dump's F7
-        {188, "SECOND        "},
+        {96, "FIRST         "},  // past the first dump's F7 and the byte after it
+        {189, "SECOND        "},
         {-1, "SECOND        "},
     };
     int position = 0;

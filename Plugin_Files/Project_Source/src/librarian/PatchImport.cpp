@@ -59,7 +59,8 @@ int readSingleSound(const unsigned char* data, int length, int& position, const 
         return position = -1;  // an unterminated dump at the end of the file is no sound
     Bytes message {zsysex::kStart, zsysex::kManufacturer, zsysex::kModel, device};
     message.insert(message.end(), begin, end);
-    position = static_cast<int>(end - data) + 1;
+    // The byte after F7 belongs to no dump (a dump's own F0 when they follow each other).
+    position = static_cast<int>(end - data) + 2;
 
     const int size = static_cast<int>(message.size());
     if (size < kShortestMessage)
