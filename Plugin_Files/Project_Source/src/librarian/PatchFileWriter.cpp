@@ -82,18 +82,15 @@ std::vector<unsigned char> PatchLibrarian::rawBankBytes(const PatchFile& bank)
     out.reserve(bank.patches.size() * zsysex::kSoundDumpSize);
     for (size_t index = 0; index < bank.patches.size(); ++index)
         for (const PatchSysexMessage& message : bank.patches[index].messages) {
-            const size_t at = out.size();
-            out.insert(out.end(), message.bytes.begin(), message.bytes.end());
-            if (isWholeSoundDump(message.bytes)) {
-                std::vector<unsigned char> dump(out.begin() + static_cast<std::ptrdiff_t>(at), out.end());
-                addressAsSlot(dump, index);
-                std::copy(dump.begin(), dump.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
-            }
+            std::vector<unsigned char> bytes = message.bytes;
+            if (isWholeSoundDump(bytes))
+                addressAsSlot(bytes, index);
+            out.insert(out.end(), bytes.begin(), bytes.end());
         }
     return out;
 }
 
-std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank, bool /*numberSlots*/)
+std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank)
 {
     // Every event is exactly one sound dump long, so the delta, F0 and length
     // before each dump are the fixed bytes of the header tables.
@@ -190,11 +187,11 @@ void PatchLibrarian::reportSaveFailure(const std::string& path)
         m_host->reportSaveFailure(path);
 }
 
-bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots)
+bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi)
 {
     std::unique_ptr<PatchFile> copy = bank.clone();
     copy->patches.resize(kLibraryBankSize);
-    const std::vector<unsigned char> bytes = asMidi ? midiBankBytes(*copy, numberSlots) : rawBankBytes(*copy);
+    const std::vector<unsigned char> bytes = asMidi ? midiBankBytes(*copy) : rawBankBytes(*copy);
     if (!writeBankFile(path, bytes))
         return false;
     // The bank's own file now holds what was written: the next Save checks against that.
@@ -225,7 +222,7 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
         libraryfs::splitPath(folderPart, unusedParent, folderName);
         removeCharsFromString(folderName, "/\\");
     }
-    if (!writeUpperBank(*bank, path, asMidi, true)) {
+    if (!writeUpperBank(*bank, path, asMidi)) {
         reportSaveFailure(path);
         return false;
     }
@@ -250,7 +247,7 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
             m_host->reportChangedOnDisk(path);
         return false;
     }
-    if (!writeUpperBank(*bank, path, asMidi, false)) {
+    if (!writeUpperBank(*bank, path, asMidi)) {
         reportSaveFailure(path);
         return false;
     }

@@ -203,7 +203,7 @@ public:
     // sound dump is written as the dump of its slot: command 10, the slot's
     // address and a checksum that matches its bytes.
     static std::vector<unsigned char> rawBankBytes(const PatchFile& bank);
-    static std::vector<unsigned char> midiBankBytes(const PatchFile& bank, bool numberSlots);
+    static std::vector<unsigned char> midiBankBytes(const PatchFile& bank);
 
     // --- Library transfers ---------------------------------------------------
     // Stores a received sound into slot transferSlot of the upper list's bank.
@@ -258,7 +258,7 @@ private:
     std::unique_ptr<PatchFile> makePiece(const PatchFile& source, const std::string& name, int start) const;
     std::string pieceName(const std::string& fileName, int piece) const;
     bool writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes);
-    bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots);
+    bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi);
     void reportSaveFailure(const std::string& path);
 
     LibrarianHost* m_host = nullptr;
