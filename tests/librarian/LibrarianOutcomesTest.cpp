@@ -10,6 +10,13 @@ namespace {
 
 using namespace librarytest;
 
+std::string withoutPadding(std::string text)
+{
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
 class OutcomesTest : public LibrarianEditorTest {
 protected:
     // A bank menu item that opens a file panel, with the panel's answer queued first.
@@ -35,7 +42,7 @@ TEST_F(OutcomesTest, EveryActionEndsWithItsOutcomeAndNoEarlierTextSurvivesALater
     writeFile(outside + "Gamma.syx", concat(currentDumps(100, "GAMMA ")));
     writeFile(outside + "Tiny.syx", currentDump(1, "ONE", 2));
     writeFile(outside + "Old.syx", olderDump(76));
-    writeFile(data.patches() + "/Gamma.syx", hex("00 01"));  // replaced by the import
+    writeFile(data.patches() + "/Gamma.syx", hex("00 01"));  // kept: the import takes a free name
     const struct {
         std::function<void()> act;
         const char* shown;
@@ -43,7 +50,7 @@ TEST_F(OutcomesTest, EveryActionEndsWithItsOutcomeAndNoEarlierTextSurvivesALater
         {[&] { importBank(""); }, "Import cancelled|"},
         {[&] { importBank(outside + "Missing.syx"); }, "Import failed!|File cannot be read"},
         {[&] { importBank(outside + "Tiny.syx"); }, "Import failed!|Not a Zelto bank file"},
-        {[&] { importBank(outside + "Gamma.syx"); }, "Bank imported!|Gamma.syx"},
+        {[&] { importBank(outside + "Gamma.syx"); }, "Bank imported!|Gamma (2).syx"},
         {[&] { editor->showStatus("Data request completed!"); }, "Data request completed!|"},
         {[&] { editor->Reset(), editor->showStatus("Plug-in is ready to go!"); }, "Plug-in is ready to go!|"},
         {[&] { importSound(outside + "Old.syx"); }, "Import failed!|No Zelto 2 sound in the file"},
@@ -54,7 +61,7 @@ TEST_F(OutcomesTest, EveryActionEndsWithItsOutcomeAndNoEarlierTextSurvivesALater
         {[&] { choose(editor->bankEditPopupMenu, "Import.../1"); }, "Save bank or Discard changes!|"},
         {[&] { reload(); }, "Save bank or Discard changes!|"},
         {[&] { rightClickChoosing(0, 2, "Set Category/Bass"); }, "Category set: BASS|Slot 3: ALPHA 5"},
-        {[&] { choose(editor->bankEditPopupMenu, "Save (Overwrite current bank)"); }, "Bank saved!|Gamma.syx"},
+        {[&] { choose(editor->bankEditPopupMenu, "Save (Overwrite current bank)"); }, "Bank saved!|Gamma (2).syx"},
         {[&] { saveAs(""); }, "Save cancelled|"},
         {[&] { reload(); }, "Library reloaded|3 banks"},
     };
@@ -63,14 +70,74 @@ TEST_F(OutcomesTest, EveryActionEndsWithItsOutcomeAndNoEarlierTextSurvivesALater
         EXPECT_EQ(step.shown, status());
     }
     // The imported bank, copied whole, is the one edited, and it was saved with
-    // the pasted sound, its category byte Bass and 00 where its checksum was.
-    Bytes expected = readFile(outside + "Gamma.syx"), pasted = currentDump(4, "ALPHA 5", 5);
-    pasted[134] = 0x03;
-    pasted[135] = 0x00;
-    std::copy(pasted.begin(), pasted.end(), expected.begin() + 137 * 2);
-    EXPECT_EQ("Gamma.syx", upperBank());
-    EXPECT_EQ(expected, readFile(data.patches() + "/Gamma.syx"));
+    // the pasted sound and its category byte Bass, each dump at its slot.
+    std::vector<Bytes> expected = currentDumps(100, "GAMMA ");
+    expected[2] = currentDump(4, "ALPHA 5", 3);
+    for (int slot = 0; slot < 100; ++slot)
+        expected[size_t(slot)] = atSlot(expected[size_t(slot)], slot);
+    EXPECT_EQ("Gamma (2).syx", upperBank());
+    EXPECT_EQ(concat(expected), readFile(data.patches() + "/Gamma (2).syx"));
+    EXPECT_EQ(hex("00 01"), readFile(data.patches() + "/Gamma.syx"));
     EXPECT_FALSE(markedUnsaved());
+}
+
+// An import lands beside a bank of its name, a bank of 101 sounds is edited as
+// its first piece, and a damaged file keeps the sounds it could read in file
+// order: the status names what the file became and what was left out, and the
+// label, the slots and the file Save writes are that bank.
+TEST_F(OutcomesTest, AnImportLandsUnderAFreeNameAndTheBankItBecameIsTheOneShownAndSaved)
+{
+    const std::string outside = data.root + "/Outside/";
+    const Bytes alphaBefore = readFile(data.patches() + "/Alpha.zt2");
+    Bytes hurt = concat(currentDumps(100, "HURT "));
+    std::fill(hurt.begin() + 137 * 9 + 130, hurt.begin() + 137 * 10 + 10, 0x55);  // sounds 10 and 11 garbled
+    hurt[137 * 49 + 20] ^= 1;                                                       // sound 50: wrong checksum
+    hurt.resize(137 * 99 + 60);                                                     // cut inside sound 100
+    writeFile(outside + "Alpha.zt2", concat(currentDumps(100, "OTHER ")));
+    writeFile(outside + "Big.syx", concat(currentDumps(101, "BIG ")));
+    writeFile(outside + "Hurt.syx", hurt);
+    const struct {
+        const char *file, *shown, *bank;
+        std::vector<std::string> slots;  // slots 1, 10, 98
+    } cases[] = {
+        {"Alpha.zt2", "Bank imported!|Alpha (2).zt2", "Alpha (2).zt2", {"OTHER 1", "OTHER 10", "OTHER 98"}},
+        {"Hurt.syx", "Bank imported! 97 sounds|3 left out, 1 bad checksum", "Hurt.syx",
+            {"HURT 1", "HURT 12", "INIT"}},
+        {"Big.syx", "Bank imported!|Big Singles 1.zt2", "Big Singles 1.zt2", {"BIG 1", "BIG 10", "BIG 98"}},
+    };
+    for (const auto& c : cases) {
+        importBank(outside + c.file);
+        EXPECT_EQ(c.shown, status());
+        EXPECT_EQ(std::string(c.bank) + "|" + c.bank, upperBank() + "|" + editor->upperBankName);
+        EXPECT_EQ(c.slots, (std::vector<std::string>{withoutPadding(view->slotText(0, 0)),
+                               withoutPadding(view->slotText(0, 9)), withoutPadding(view->slotText(0, 97))}));
+    }
+    // A sound stored into slot 1 of the split bank and saved goes to its first piece, nowhere else.
+    const Bytes betaBefore = readFile(data.patches() + "/Beta.zt2");
+    choose(editor->rightPatchPopupMenu, "Alpha.zt2");
+    rightClickChoosing(1, 4, "Copy");
+    rightClickChoosing(0, 0, "Paste");
+    choose(editor->bankEditPopupMenu, "Save (Overwrite current bank)");
+    EXPECT_EQ("Bank saved!|Big Singles 1.zt2", status());
+    const Bytes piece = readFile(data.patches() + "/Big Singles 1.zt2");
+    EXPECT_EQ(atSlot(alphaDump(4), 0), Bytes(piece.begin(), piece.begin() + 137));
+    EXPECT_TRUE(alphaBefore == readFile(data.patches() + "/Alpha.zt2") &&
+                betaBefore == readFile(data.patches() + "/Beta.zt2"));
+}
+
+// Save of a bank another program changed on disk leaves the file and the
+// edits as they are and tells the user how to keep either.
+TEST_F(OutcomesTest, SaveOfABankChangedOnDiskKeepsBothAndSaysSo)
+{
+    rightClickChoosing(1, 9, "Copy");
+    rightClickChoosing(0, 0, "Paste");
+    Bytes changed = readFile(data.patches() + "/Alpha.zt2");
+    changed[137 * 5 + 120] = 'X';
+    writeFile(data.patches() + "/Alpha.zt2", changed);
+    choose(editor->bankEditPopupMenu, "Save (Overwrite current bank)");
+    EXPECT_EQ("Bank changed on disk!|NOT saved: Save As or RELOAD", status());
+    EXPECT_EQ(changed, readFile(data.patches() + "/Alpha.zt2"));
+    EXPECT_TRUE(markedUnsaved());
 }
 
 TEST_F(OutcomesTest, WithoutABankNothingIsSavedRequestedOrStoredAndTheUserIsTold)

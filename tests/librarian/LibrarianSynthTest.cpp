@@ -196,4 +196,26 @@ TEST_F(LibrarySynthTest, WhileARequestJobRunsAReloadWaitsForItAndPushIsDroppedWi
     EXPECT_EQ(137u, editor->sent().back().bytes.size());  // the editor's sound to the edit buffer
 }
 
+// The reload after an import waits for a running request job; once it ran, the
+// first piece of the split copy is the bank edited and the one the status names.
+TEST_F(LibrarySynthTest, AnImportDuringARequestJobSelectsTheBankItBecameOnceTheReloadRan)
+{
+    editor->answering = false;
+    editor->hold();
+    ASSERT_TRUE(manager->sendSinglePatchRequestSysexFromLibrarian(true));
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == 1; }));
+    writeFile(data.root + "/Outside/Big.syx", concat(currentDumps(101, "BIG ")));
+    headless->QueueFilePanelAnswer(data.root + "/Outside/Big.syx");
+    choose(editor->bankEditPopupMenu, "Import.../1");
+    editor->runPendingLibrarianWork();
+    EXPECT_EQ(2u, library->bankFiles.size());
+    editor->release();
+    ASSERT_TRUE(requestJobEnded());
+    editor->runPendingLibrarianWork();
+    const std::string upper = library->bankFiles.at(size_t(library->upperSelection))->fileName;
+    EXPECT_EQ("Big Singles 1.zt2|Big Singles 1.zt2|BIG 1         ",
+        upper + "|" + editor->upperBankName + "|" + view->slotText(0, 0));
+    EXPECT_EQ("Bank imported!|Big Singles 1.zt2", status());
+}
+
 }  // namespace

@@ -54,9 +54,10 @@ struct RecordingHost : LibrarianHost {
         upperBankName = bankName;
     }
     void reportSaveFailure(const std::string& path) override { saveFailures.push_back(path); }
+    void reportChangedOnDisk(const std::string& path) override { changedOnDisk.push_back(path); }
     int count(const std::string& text) const { return static_cast<int>(std::count(lines.begin(), lines.end(), text)); }
 
-    std::vector<std::string> lines, saveFailures;
+    std::vector<std::string> lines, saveFailures, changedOnDisk;
     std::string chosenPath, promptedExtension, upperFolderName = "unset", upperBankName = "unset";
 };
 
@@ -72,8 +73,17 @@ inline Bytes hex(const std::string& text)
 // The 14 name bytes: text padded with blanks.
 inline std::string paddedName(const std::string& text) { return (text + std::string(14, ' ')).substr(0, 14); }
 
+// The documented checksum of a sound dump: the 7-bit sum of bytes 1..134.
+inline unsigned char documentedChecksum(const Bytes& dump)
+{
+    unsigned sum = 0;
+    for (size_t i = 1; i <= 134; ++i)
+        sum += dump[i];
+    return static_cast<unsigned char>(sum % 128);
+}
+
 // A 137-byte current-model sound dump: F0 3E 16 dev cmd bank prog, 113 sound
-// bytes, 14 name bytes, the category, a checksum byte and F7.
+// bytes, 14 name bytes, the category, its checksum and F7.
 inline Bytes currentDump(int seed, const std::string& name, int category = 3, int device = 0, int command = 0x10,
                          int bank = 0, int program = 0)
 {
@@ -83,7 +93,16 @@ inline Bytes currentDump(int seed, const std::string& name, int category = 3, in
         dump.push_back(static_cast<unsigned char>((seed * 7 + i) & 0x7F));
     const std::string padded = paddedName(name);
     dump.insert(dump.end(), padded.begin(), padded.end());
-    dump.insert(dump.end(), {static_cast<unsigned char>(category), 0x11, 0xF7});
+    dump.insert(dump.end(), {static_cast<unsigned char>(category), 0x00, 0xF7});
+    dump[135] = documentedChecksum(dump);
+    return dump;
+}
+
+// The dump as a bank file holds it at slot: command 10, address 00 slot, its checksum.
+inline Bytes atSlot(Bytes dump, int slot)
+{
+    dump[4] = 0x10, dump[5] = 0x00, dump[6] = static_cast<unsigned char>(slot);
+    dump[135] = documentedChecksum(dump);
     return dump;
 }
 
@@ -159,6 +178,41 @@ inline std::vector<std::string> bankTexts(const PatchFileList& files)
     for (const auto& file : files)
         texts.push_back(bankText(*file));
     return texts;
+}
+
+// Every current-model dump of a bank file (raw: F0 3E 16 ..., Standard MIDI
+// File: 3E 16 ... after the event length) as "slot: what is wrong", empty for
+// a good dump: command 10, address 00 and the dump's place in the file, byte
+// 135 the 7-bit sum of bytes 1..134, F7 last.
+inline std::vector<std::string> dumpFaults(const Bytes& file)
+{
+    std::vector<std::string> faults;
+    int slot = 0;
+    for (size_t i = 0; i + 135 < file.size(); ++i) {
+        if (file[i] != 0x3E || file[i + 1] != 0x16 || file[i + 135] != 0xF7)
+            continue;
+        unsigned sum = 0;
+        for (size_t k = i; k < i + 134; ++k)
+            sum += file[k];
+        std::string fault;
+        if (file[i + 3] != 0x10)
+            fault += " command";
+        if (file[i + 4] != 0 || file[i + 5] != slot)
+            fault += " address";
+        if (file[i + 134] != sum % 128)
+            fault += " checksum";
+        faults.push_back(std::to_string(slot) + ":" + fault);
+        ++slot;
+        i += 135;
+    }
+    return faults;
+}
+inline std::vector<std::string> goodDumps(int count)
+{
+    std::vector<std::string> good;
+    for (int slot = 0; slot < count; ++slot)
+        good.push_back(std::to_string(slot) + ":");
+    return good;
 }
 
 inline constexpr auto* writeFile = &testsupport::WriteFileBytes;

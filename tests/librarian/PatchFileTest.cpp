@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace librarytest;
 
 namespace {
@@ -149,12 +151,12 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsOrAsTheRawSounds
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 53), kStartHeader);
     EXPECT_EQ(Bytes(file.end() - 4, file.end()), hex("00 FF 2F 00"));
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), hex("83 74 F0 81 08"));
-    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("01 07"));  // bank, program
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 11), hex("10 00 07"));  // slot 7
     PatchFile back;
     upper.library.loadFromChunk(file.data(), static_cast<int>(file.size()), &back, 1);
     ASSERT_EQ(back.patches.size(), 100u);
     for (size_t i = 0; i < 60; ++i)
-        EXPECT_EQ(body(back.patches[i].messages[0].bytes), body(sounds[i]));
+        EXPECT_EQ(body(back.patches[i].messages[0].bytes), body(atSlot(sounds[i], static_cast<int>(i))));
     for (size_t i : {60, 99})
         EXPECT_EQ(back.patches[i].name, paddedName("INIT"));  // an empty slot is written as the INIT sound
 
@@ -177,8 +179,68 @@ TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
     ASSERT_TRUE(upper.library.saveEditedPatch(mid, "Live.mid"));
     const Bytes file = readFile(mid);
     ASSERT_EQ(file.size(), 14152u);
-    // Read dumps hold command 10 and location 00.
-    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("10 00"));
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 11), hex("10 00 07"));
+}
+
+// However the bank came to memory (the reader drops each dump's address, the
+// older-model conversion its command), each written dump is the sound of its
+// slot with a checksum of its own bytes, as a synth that checks them needs.
+TEST(PatchFileWriter, EveryBankFileWrittenHoldsEachDumpAtItsSlotWithTheChecksumOfItsBytes)
+{
+    TempDataFolder data;
+    std::vector<Bytes> sounds;
+    for (int i = 0; i < 150; ++i)
+        sounds.push_back(currentDump(i, "SOUND " + std::to_string(i), 3, 5, 0x10, 3, i % 100));
+    sounds[1] = olderDump(92, "OLDER");
+    writeFile(data.patches() + "/Big.syx", concat(sounds));
+    RecordingHost host;
+    PatchLibrarian library(&host);
+    library.loadPatchesFromFilesystem(data.patches());
+    ASSERT_EQ(2u, library.bankFiles.size());
+    const std::string folder = data.patches() + "/", piece = folder + library.bankFiles[0]->fileName;
+    EXPECT_EQ(goodDumps(100), dumpFaults(readFile(piece))) << "piece written by the scan";
+    const struct {
+        std::function<bool()> write;
+        std::string path;
+    } writes[] = {
+        {[&] { return library.saveEditedPatch(piece, library.bankFiles[0]->fileName); }, piece},
+        {[&] { return library.saveEditedPatch(folder + "Live.mid", "Live.mid"); }, folder + "Live.mid"},
+        {[&] { return library.savePatchAs("", folder, false); }, folder + "As.zt2"},
+        {[&] { return library.savePatchAs("", folder, true); }, folder + "As.mid"},
+    };
+    for (const auto& w : writes) {
+        host.chosenPath = w.path;
+        ASSERT_TRUE(w.write()) << w.path;
+        EXPECT_EQ(goodDumps(100), dumpFaults(readFile(w.path))) << w.path;
+    }
+}
+
+// A bank file another program changed since it was read is not overwritten:
+// Save says so and both versions stay (the file's on disk, the edits in memory);
+// the bank's own saves do not count as changes.
+TEST(PatchFileWriter, SaveLeavesABankFileChangedOnDiskSinceItWasRead)
+{
+    TempDataFolder data;
+    const std::string path = data.patches() + "/Live.syx";
+    writeFile(path, concat(currentDumps(100, "LIVE ")));
+    RecordingHost host;
+    PatchLibrarian library(&host);
+    library.loadPatchesFromFilesystem(data.patches());
+    library.bankFiles[0]->patches[2] = *bankOf({currentDump(7, "EDITED")})->patches.begin();
+    ASSERT_TRUE(library.saveEditedPatch(path, "Live.syx"));
+    ASSERT_TRUE(library.saveEditedPatch(path, "Live.syx"));
+
+    Bytes changed = readFile(path);
+    std::copy_n("RENAMED", 7, changed.begin() + 137 * 5 + 120);
+    writeFile(path, changed);
+    EXPECT_FALSE(library.saveEditedPatch(path, "Live.syx"));
+    EXPECT_EQ(changed, readFile(path));
+    EXPECT_EQ(std::vector<std::string>{path}, host.changedOnDisk);
+    EXPECT_EQ("EDITED        ", library.bankFiles[0]->patches[2].name);
+
+    library.initBankFilesOnDiscard(data.patches());  // RELOAD takes the file's version
+    EXPECT_EQ("RENAMED       ", library.bankFiles[0]->patches[5].name);
+    EXPECT_TRUE(library.saveEditedPatch(path, "Live.syx"));
 }
 
 // A read-only folder or a full disk: both commands fail, say so to the user

@@ -1,6 +1,7 @@
 // Import of single sounds and bank files: the reader over file bytes, and the
 // editor's import commands storing into the transfer slot.
 #include "LibrarianEditorFixture.h"
+#include "IPluginStructs.h"
 #include "PatchImport.h"
 #include "dovor/timing.h"
 
@@ -77,6 +78,28 @@ TEST_F(ImportTest, SingleSoundsAndCategoriesLandInTheSelectedSlotOnlyFromWholeSo
     EXPECT_EQ(before, soundsOnDisk(data.root));
     EXPECT_EQ(50000, clock.nowMicroseconds());
     dovor::SetVirtualClock(nullptr);
+}
+
+// One call takes the next sound from the position and files it into the
+// transfer slot; it returns where the next call goes on, -1 at the end.
+TEST_F(ImportTest, ReadSysExDataFromPackageFilesOneSoundPerCallAndReturnsWhereToGoOn)
+{
+    const Bytes file = concat({hex("00 3E 16"), olderDump(92, "FIRST"), hex("77"), olderDump(92, "SECOND")});
+    ByteChunk chunk;
+    chunk.PutBytes(file.data(), static_cast<int>(file.size()));
+    library->transferSlot = 4;
+    const std::pair<int, const char*> calls[] = {
+        {3, "ALPHA 5       "},   // the current model's byte: passed over
+        {96, "FIRST         "},  // past the first dump's F7 and the byte after it
+        {189, "SECOND        "},
+        {-1, "SECOND        "},
+    };
+    int position = 0;
+    for (const auto& [next, name] : calls) {
+        EXPECT_EQ(next, editor->ReadSysExDataFromPackage(&chunk, position, "/x/Pair.syx", true));
+        EXPECT_EQ(next, position);
+        EXPECT_EQ(name, upperSlot(4).name);
+    }
 }
 
 }  // namespace

@@ -117,6 +117,7 @@ public:
         const std::string& extension) override;
     void setUpperBankNames(const std::string& folderName, const std::string& bankName) override;
     void reportSaveFailure(const std::string& path) override;
+    void reportChangedOnDisk(const std::string& path) override;
 
     // ======== Editor core: start-up, data folder, settings (Zelto2X.cpp, Zelto2XSettings.cpp) ========
 
@@ -340,13 +341,32 @@ public:
     void libOpenHelp(int item);              // 0 data folder, 1 manual, 2..4 the maker's pages
 
     // ---- Import (Zelto2XLibrarianImport.cpp) ----
-    // A bank file copied into the library folder (the name it got, empty when
-    // nothing was copied); single sounds into the transfer slot; the selected
-    // slot's category byte. Each tells its outcome on the status display.
-    std::string saveImportedFile(bool asMidi);
-    // "Import...": the copy, the folder refresh, and the new bank in the upper list.
+    // What a bank import put into the library folder: the path written (empty
+    // when nothing was), the sounds it holds, those of the file that were
+    // damaged and left out, and whole sounds kept with a wrong checksum.
+    struct BankImport {
+        std::string path;
+        int sounds = 0;
+        int leftOut = 0;
+        int badChecksums = 0;
+    };
+    // A bank file copied into the library folder under a name no file has
+    // there (a damaged file: the sounds that could be read, in file order);
+    // single sounds into the transfer slot; the selected slot's category byte.
+    // Each tells its outcome on the status display.
+    BankImport saveImportedFile(bool asMidi);
+    // "Import...": the copy, the folder refresh, and the bank the copy became
+    // (the first piece of a split) selected in the upper list.
     void importBankFile(bool asMidi);
     void ImportSingleZeltoPatches(bool olderModel);
+    // The next single sound of chunk from position, completed, converted when
+    // olderModel, handed to the transfer slot; the position to go on from, 0
+    // or less at the end of the data. Main thread.
+    int ReadSysExDataFromPackage(ByteChunk* chunk, int& position, std::string path, bool olderModel);
+    // After the reload that follows an import (at once, or once a running job
+    // ended): the bank the copy became selected in the upper list and the
+    // outcome told. Does nothing without an import waiting. Main thread.
+    void finishBankImport();
     void SetCategoryForLibrarianPatch(int code);
 
     // ---- Library folder and saving (Zelto2XLibrarianFiles.cpp; main thread) ----
@@ -619,6 +639,8 @@ private:
     // After a save: the unsaved state ends and the library is read again.
     void bankSaved(const std::string& fileName);
     bool m_saveFailed = false;     // set by reportSaveFailure during one save
+    int m_singlesHandedOn = 0;     // sounds ReadSysExDataFromPackage filed during one import
+    BankImport m_bankImport;       // a bank import waiting for its reload; empty path when none
     std::string m_lastSavePath;    // the last path the save panel gave
     // The value line a status text wrote (a librarian outcome, the greeting);
     // the next status text clears it while it still shows.

@@ -369,6 +369,7 @@ void Zelto2X::runPendingLibrarianWork()
         return;
     IMutexLock lock(this);
     patchTypeChanged(0, kind, true);
+    finishBankImport();
 }
 
 void Zelto2X::refreshPopUpMenus()

@@ -53,13 +53,11 @@ void Zelto2X::createFirstBankWhenEmpty()
     const std::string library = getPatchesFolderStr();
     if (!libraryfs::isDirectory(library))
         return;
-    // A bank to request the synth's sounds into, store and save from the first minute.
-    // The INIT dump with the checksum a synth checks.
-    std::vector<unsigned char> init(zsysex::initSinglePatch, zsysex::initSinglePatch + zsysex::kSoundDumpSize);
-    zsysex::applyOutgoingChecksum(init.data(), zsysex::kSoundDumpSize);
-    std::vector<unsigned char> bank;
-    for (int slot = 0; slot < kLibraryBankSize; ++slot)
-        bank.insert(bank.end(), init.begin(), init.end());
+    // A bank to request the synth's sounds into, store and save from the first
+    // minute: 100 INIT sounds, written as every bank is.
+    PatchFile inits;
+    patchLibrarian->fillUncompletedBankFiles(&inits);
+    const std::vector<unsigned char> bank = PatchLibrarian::rawBankBytes(inits);
     const std::string path = libraryfs::freePathFor(library + "/" + kFirstBankName);
     if (!durable::writeFile(path, bank)) {
         m_startupProblem = {std::string(kFirstBankName) + " NOT created!", kCheckFolderRights};
@@ -234,4 +232,12 @@ void Zelto2X::reportSaveFailure(const std::string& path)
     libraryfs::splitPath(path, folder, file);
     showLibrarianResult("Bank NOT saved! File unchanged",
         libraryfs::folderWritable(folder) ? "Disk full or file locked" : "Folder cannot be written");
+}
+
+void Zelto2X::reportChangedOnDisk(const std::string& path)
+{
+    std::string folder, file;
+    libraryfs::splitPath(path, folder, file);
+    logDebug("PATCH LIBRARIAN: " + file + " changed on disk since it was read; not overwritten");
+    showLibrarianResult("Bank changed on disk!", "NOT saved: Save As or RELOAD");
 }

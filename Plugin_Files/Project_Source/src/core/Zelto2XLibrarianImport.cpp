@@ -4,8 +4,12 @@
 
 #include "Zelto2X.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "DurableFile.h"
 #include "IGraphics.h"
+#include "IPluginStructs.h"
 #include "LibraryFileSystem.h"
 #include "LibrarianViewControl.h"
 #include "PatchImport.h"
@@ -46,20 +50,32 @@ bool Zelto2X::readChosenFile(const char* extensions, std::string* path, std::vec
 
 namespace {
 
-// Whether the library's scan would list the file as a bank: its extension,
-// its size and at least one sound the reader finds in it.
-bool readsAsBank(PatchLibrarian& library, const std::string& path, const std::vector<unsigned char>& bytes)
+bool isBankExtension(const std::string& extension)
 {
-    const std::string extension = libraryfs::lowerExtension(path);
-    if ((extension != "mid" && extension != "syx" && extension != "zt2")
-        || bytes.size() < static_cast<size_t>(kMinimumBankFileSize))
-        return false;
+    return extension == "mid" || extension == "syx" || extension == "zt2";
+}
+
+// The file read as the library's scan reads it, with what could not be read.
+ReadReport readAsBank(PatchLibrarian& library, const std::vector<unsigned char>& bytes, bool isMidi, PatchFile& bank)
+{
     std::lock_guard<std::recursive_mutex> lock(library.libraryLock());
     const bool olderModelSoundRead = library.olderModelSoundRead;
-    PatchFile bank;
-    library.loadFromChunk(bytes.data(), static_cast<int>(bytes.size()), &bank, extension == "mid");
+    library.loadFromChunk(bytes.data(), static_cast<int>(bytes.size()), &bank, isMidi);
     library.olderModelSoundRead = olderModelSoundRead;
-    return !bank.patches.empty();
+    return library.lastRead();
+}
+
+// The sounds of a damaged file that could be read, in file order, as a bank
+// file of the same kind; the scan pads or splits it like any other.
+std::vector<unsigned char> readableSoundsOf(PatchLibrarian& library, PatchFile& bank, const ReadReport& report,
+    bool isMidi)
+{
+    PatchFile readable;
+    for (size_t slot = 0; slot < static_cast<size_t>(report.slotsRead); ++slot)
+        if (std::find(report.damagedSlots.begin(), report.damagedSlots.end(), slot) == report.damagedSlots.end())
+            readable.patches.push_back(std::move(bank.patches[slot]));
+    library.checkBankSizeAndAddData(&readable);
+    return isMidi ? PatchLibrarian::midiBankBytes(readable) : PatchLibrarian::rawBankBytes(readable);
 }
 
 std::string fileNameOf(const std::string& path)
@@ -69,35 +85,52 @@ std::string fileNameOf(const std::string& path)
     return file;
 }
 
+std::string counted(int count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace
 
-std::string Zelto2X::saveImportedFile(bool asMidi)
+Zelto2X::BankImport Zelto2X::saveImportedFile(bool asMidi)
 {
     std::string path;
     std::vector<unsigned char> bytes;
     const bool read = readChosenFile(asMidi ? "mid" : "syx zt2", &path, &bytes);
     if (path.empty()) {
         showLibrarianResult("Import cancelled");
-        return std::string();
+        return {};
     }
-    const std::string name = fileNameOf(path);
     if (!read) {
         showLibrarianResult("Import failed!", "File cannot be read");
-        return std::string();
+        return {};
     }
-    if (!readsAsBank(*patchLibrarian, path, bytes)) {
-        showLibrarianResult("Import failed!", "Not a Zelto bank file");
-        return std::string();
+    const std::string extension = libraryfs::lowerExtension(path);
+    const bool isMidi = extension == "mid";
+    PatchFile bank;
+    const bool listable = isBankExtension(extension) && bytes.size() >= static_cast<size_t>(kMinimumBankFileSize);
+    const ReadReport report = listable ? readAsBank(*patchLibrarian, bytes, isMidi, bank) : ReadReport();
+    BankImport imported;
+    imported.leftOut = report.leftOutByImport();
+    imported.sounds = report.slotsRead - static_cast<int>(report.damagedSlots.size());
+    imported.badChecksums = report.badChecksums;
+    if (imported.sounds <= 0) {
+        showLibrarianResult("Import failed!",
+            imported.leftOut > 0 ? "No sound could be read" : "Not a Zelto bank file");
+        return {};
     }
+    if (imported.leftOut > 0)
+        bytes = readableSoundsOf(*patchLibrarian, bank, report, isMidi);
     const std::string libraryFolder = getPatchesFolderStr();
     logDebug("FILE IMPORTER: patch file copied to " + libraryFolder);
-    // A bank of the same name already in the library stays whole if the copy fails.
-    if (!durable::writeFile(libraryFolder + "/" + name, bytes)) {
+    // A bank of the same name in the library is the user's: the copy gets a name of its own.
+    imported.path = libraryfs::freePathFor(libraryFolder + "/" + fileNameOf(path));
+    if (!durable::writeFile(imported.path, bytes)) {
         showLibrarianResult("Import failed!", libraryfs::folderWritable(libraryFolder)
                 ? "Disk full or file locked" : "Library folder not writable");
-        return std::string();
+        return {};
     }
-    return name;
+    return imported;
 }
 
 void Zelto2X::importBankFile(bool asMidi)
@@ -105,12 +138,65 @@ void Zelto2X::importBankFile(bool asMidi)
     // The folder refresh that lists the new bank would drop the edits.
     if (refuseWhileUnsaved())
         return;
-    const std::string name = saveImportedFile(asMidi);
-    if (name.empty())
+    m_bankImport = saveImportedFile(asMidi);
+    if (m_bankImport.path.empty())
         return;
-    setUpperBankNames("Patches", name);
+    setUpperBankNames("Patches", fileNameOf(m_bankImport.path));
     OnParamChange(kRefreshFolders);
-    showLibrarianResult("Bank imported!", name);
+    if (pendingReloadKind < 0)
+        finishBankImport();
+}
+
+void Zelto2X::finishBankImport()
+{
+    const BankImport imported = std::exchange(m_bankImport, BankImport());
+    if (imported.path.empty())
+        return;
+    int index = -1;
+    std::string name = fileNameOf(imported.path);
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        const std::string made = patchLibrarian->bankPathMadeFrom(imported.path);
+        const PatchFileList& banks = patchLibrarian->bankFiles;
+        for (size_t i = 0; i < banks.size() && index < 0; ++i)
+            if (banks[i]->directory + "/" + banks[i]->fileName == made) {
+                index = static_cast<int>(i);
+                name = banks[i]->fileName;
+            }
+    }
+    if (index >= 0) {
+        // The same steps as choosing the bank in the upper list.
+        storeListBankNames(0, index);
+        refreshListPopup(0, index);
+        updatePatchLibrarianView(0);
+    }
+    if (imported.leftOut == 0 && imported.badChecksums == 0) {
+        showLibrarianResult("Bank imported!", name);
+        return;
+    }
+    // The upper list's label names the bank; the two lines tell what it holds.
+    std::string damage;
+    if (imported.badChecksums == 0)
+        damage = counted(imported.leftOut, "damaged sound left out", "damaged sounds left out");
+    else if (imported.leftOut == 0)
+        damage = counted(imported.badChecksums, "sound with a bad checksum", "sounds with a bad checksum");
+    else
+        damage = std::to_string(imported.leftOut) + " left out, "
+            + counted(imported.badChecksums, "bad checksum", "bad checksums");
+    showLibrarianResult("Bank imported! " + counted(imported.sounds, "sound", "sounds"), damage);
+}
+
+int Zelto2X::ReadSysExDataFromPackage(ByteChunk* chunk, int& position, std::string path, bool olderModel)
+{
+    if (!chunk)
+        return position = -1;
+    std::vector<std::vector<unsigned char>> sound;
+    const int next = patchimport::readSingleSound(chunk->GetBytes(), chunk->Size(), position, path, olderModel, sound);
+    if (!sound.empty() && sound.front().size() == static_cast<size_t>(zsysex::kSoundDumpSize)) {
+        storeSoundInTransferSlot(slotOf(sound.front()));
+        ++m_singlesHandedOn;
+    }
+    return next;
 }
 
 void Zelto2X::ImportSingleZeltoPatches(bool olderModel)
@@ -128,17 +214,19 @@ void Zelto2X::ImportSingleZeltoPatches(bool olderModel)
         showLibrarianResult("Import failed!", "File cannot be read");
         return;
     }
-    const std::vector<std::vector<unsigned char>> sounds = patchimport::readSingleSounds(bytes, path, olderModel);
-    if (sounds.empty()) {
+    ByteChunk chunk;
+    chunk.PutBytes(bytes.data(), static_cast<int>(bytes.size()));
+    // Each sound found goes into the transfer slot in turn; the last one stays.
+    m_singlesHandedOn = 0;
+    int position = 0;
+    while (ReadSysExDataFromPackage(&chunk, position, path, olderModel) > 0) {
+    }
+    if (m_singlesHandedOn == 0) {
         showLibrarianResult("Import failed!",
             olderModel ? "No Zelto 1 sound in the file" : "No Zelto 2 sound in the file");
         return;
     }
-    // Each sound found goes into the transfer slot in turn; the last one stays.
-    for (const auto& sound : sounds)
-        if (sound.size() == static_cast<size_t>(zsysex::kSoundDumpSize))
-            storeSoundInTransferSlot(slotOf(sound));
-    reportSlotStored(sounds.size() == 1 ? "Sound imported!" : "Imported, last sound kept");
+    reportSlotStored(m_singlesHandedOn == 1 ? "Sound imported!" : "Imported, last sound kept");
 }
 
 void Zelto2X::SetCategoryForLibrarianPatch(int code)

@@ -140,6 +140,20 @@ bool readFile(const std::string& path, std::vector<unsigned char>& out)
     return true;
 }
 
+uint64_t contentStamp(const std::vector<unsigned char>& bytes)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char byte : bytes)
+        hash = (hash ^ byte) * 1099511628211ull;
+    return hash == 0 ? 1 : hash;
+}
+
+bool changedSince(const std::string& path, uint64_t stamp)
+{
+    std::vector<unsigned char> bytes;
+    return readFile(path, bytes) && contentStamp(bytes) != stamp;
+}
+
 std::string freePathFor(const std::string& path)
 {
     if (!exists(path))

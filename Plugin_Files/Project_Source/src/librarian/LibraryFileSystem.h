@@ -40,6 +40,13 @@ std::string lowerExtension(const std::string& path);
 // The whole file in one read; false when it cannot be opened or read.
 bool readFile(const std::string& path, std::vector<unsigned char>& out);
 
+// A stamp of bytes (FNV-1a over them, never 0): equal bytes, equal stamps.
+uint64_t contentStamp(const std::vector<unsigned char>& bytes);
+
+// True when the file at path holds other bytes than those stamped; false when
+// it holds them or cannot be read (nothing there to keep).
+bool changedSince(const std::string& path, uint64_t stamp);
+
 // path itself when nothing exists there, else "base (2).ext", "base (3).ext", ...
 std::string freePathFor(const std::string& path);
 

@@ -25,6 +25,19 @@ constexpr size_t kUnnamedUpTo = 76;       // older-model dumps without a name
 constexpr size_t kConvertUpTo = 99;       // older-model messages that get converted
 constexpr size_t kNamedUpTo = 138;        // longer messages keep no name or category
 constexpr int kLastSlot = 99;
+// Rebuilt message lengths before F7 of the sounds the file formats hold: a
+// current-model dump, and older-model dumps without a name (76 and 77 bytes in
+// the file) and with one (92).
+constexpr size_t kWholeCurrentBeforeEnd = 136;
+constexpr size_t kWholeOlderBeforeEnd[] = {75, 76, 91};
+
+// Whether the checksum of the whole current-model dump whose maker byte is at
+// maker (byte 1 of the dump) matches bytes 1..134.
+bool checksumMatches(const unsigned char* maker)
+{
+    constexpr int kChecksumAt = zsysex::kSoundChecksumByte - 1;
+    return zsysex::checksum(maker, 0, kChecksumAt - 1) == maker[kChecksumAt];
+}
 
 // The byte at position, advancing it; -1 (and position -1) outside the data.
 int readByte(const unsigned char* data, int length, int& position)
@@ -71,8 +84,10 @@ bool PatchLibrarian::findByte(const ByteChunk* chunk, int& position, int value)
 
 void PatchLibrarian::loadFromChunk(const unsigned char* data, int length, PatchFile* bank, int /*isMidi*/)
 {
+    m_lastRead = ReadReport();
     if (!data || !bank || length < kMinimumFileLength)
         return;
+    const size_t slotsBefore = bank->patches.size();
     const bool isMidiFile = std::memcmp(data, midiSingleStartHeader_Z2100, kMidiFileHeaderLength) == 0;
     const bool goodRawHeader =
         data[1] == zsysex::kManufacturer && data[2] == zsysex::kModel && data[3] <= kHighestDataByte;
@@ -90,6 +105,7 @@ void PatchLibrarian::loadFromChunk(const unsigned char* data, int length, PatchF
         if (result <= 0)
             break;
     }
+    m_lastRead.slotsRead = static_cast<int>(bank->patches.size() - slotsBefore);
     checkBankSizeAndAddData(bank);
     if (!isMidiFile && !goodRawHeader)
         log("PatchLibrarian: File format not supported!\n");
@@ -113,6 +129,7 @@ int PatchLibrarian::readSysexMessage(const unsigned char* data, int length, int&
 {
     if (!findByte(data, length, position, zsysex::kManufacturer))
         return -1;
+    const int makerAt = position - 1;
     const int model = readByte(data, length, position);
     if (model < 0)
         return -1;
@@ -120,13 +137,17 @@ int PatchLibrarian::readSysexMessage(const unsigned char* data, int length, int&
         return position;
     // Device, command, bank and program are tested but not kept.
     const int highest[4] = {kHighestDataByte, kHighestCommand, kHighestDataByte, kHighestDataByte};
-    for (int limit : highest) {
-        const int byte = readByte(data, length, position);
-        if (byte < 0)
+    int header[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        header[i] = readByte(data, length, position);
+        if (header[i] < 0)
             return -1;
-        if (byte > limit)
+        if (header[i] > highest[i])
             return position;
     }
+    // A sound dump begun but not read whole is counted, so an import can say
+    // so; short messages of other commands are no sounds.
+    const bool soundDumpBegun = header[1] == zsysex::kCommandSoundDump;
 
     PatchSysexMessage message;
     message.bytes.reserve(zsysex::kSoundDumpSize + 4);
@@ -135,13 +156,28 @@ int PatchLibrarian::readSysexMessage(const unsigned char* data, int length, int&
     const unsigned char* body = data + position;
     const unsigned char* end = std::find(body, data + length, zsysex::kEnd);
     if (end == data + length) {
+        m_lastRead.cutShort += soundDumpBegun ? 1 : 0;
         position = -1;
         return -1;  // cut off by the end of the data: dropped
     }
     message.bytes.insert(message.bytes.end(), body, end);
     position = static_cast<int>(end - data) + 1;
-    if (message.bytes.size() <= kDroppedUpTo)
+    if (message.bytes.size() <= kDroppedUpTo) {
+        m_lastRead.cutShort += soundDumpBegun ? 1 : 0;
         return position;
+    }
+    const size_t lengthBeforeEnd = message.bytes.size();
+    const bool whole = model == zsysex::kModel
+        ? lengthBeforeEnd == kWholeCurrentBeforeEnd
+        : std::count(std::begin(kWholeOlderBeforeEnd), std::end(kWholeOlderBeforeEnd), lengthBeforeEnd) > 0;
+    if (whole && model == zsysex::kModel && !checksumMatches(data + makerAt))
+        ++m_lastRead.badChecksums;
+    if (!whole) {
+        m_lastRead.damagedSlots.push_back(bank->patches.size());
+        // A message that ran over a lost F7 holds about one sound per dump length.
+        m_lastRead.damagedSounds +=
+            std::max(1, static_cast<int>((lengthBeforeEnd + kWholeCurrentBeforeEnd / 2) / kWholeCurrentBeforeEnd));
+    }
     if (message.bytes.size() <= kUnnamedUpTo) {
         if (message.bytes.size() < kUnnamedUpTo)
             message.bytes.push_back(0x00);

@@ -31,9 +31,30 @@ void append(std::vector<unsigned char>& out, const unsigned char* bytes, size_t 
     out.insert(out.end(), bytes, bytes + count);
 }
 
+bool isWholeSoundDump(const std::vector<unsigned char>& message)
+{
+    return message.size() == static_cast<size_t>(zsysex::kSoundDumpSize) && message.front() == zsysex::kStart &&
+           message[1] == zsysex::kManufacturer && message[2] == zsysex::kModel && message.back() == zsysex::kEnd;
+}
+
+// A dump on disk is what a synth or a tool takes it for: the sound of program
+// index of the file, with a checksum that matches its bytes. The reader does
+// not keep a dump's own address, and the older-model conversion leaves no
+// command byte, so both are written anew.
+void addressAsSlot(std::vector<unsigned char>& dump, size_t index)
+{
+    const int slot = static_cast<int>(index);
+    const zsysex::SoundAddress address =
+        zsysex::soundAddress(slot / zsysex::kProgramsPerBank, slot % zsysex::kProgramsPerBank);
+    dump[4] = zsysex::kCommandSoundDump;
+    dump[5] = address.high;
+    dump[6] = address.low;
+    zsysex::applyOutgoingChecksum(dump.data(), zsysex::kSoundDumpSize);
+}
+
 // The slot's sound as one SMF event body: exactly a sound dump long, framed,
 // the INIT sound for an empty slot.
-std::vector<unsigned char> eventDump(const LibrarianPatch& slot, int index, bool numberSlots)
+std::vector<unsigned char> eventDump(const LibrarianPatch& slot, size_t index)
 {
     std::vector<unsigned char> dump;
     if (slot.messages.empty())
@@ -42,11 +63,8 @@ std::vector<unsigned char> eventDump(const LibrarianPatch& slot, int index, bool
         dump = slot.messages.front().bytes;
     dump.resize(zsysex::kSoundDumpSize, 0x00);
     dump.front() = zsysex::kStart;
-    if (numberSlots) {
-        dump[4] = 0x01;
-        dump[5] = static_cast<unsigned char>(index);
-    }
     dump.back() = zsysex::kEnd;
+    addressAsSlot(dump, index);
     return dump;
 }
 
@@ -62,13 +80,17 @@ std::vector<unsigned char> PatchLibrarian::rawBankBytes(const PatchFile& bank)
 {
     std::vector<unsigned char> out;
     out.reserve(bank.patches.size() * zsysex::kSoundDumpSize);
-    for (const LibrarianPatch& slot : bank.patches)
-        for (const PatchSysexMessage& message : slot.messages)
-            out.insert(out.end(), message.bytes.begin(), message.bytes.end());
+    for (size_t index = 0; index < bank.patches.size(); ++index)
+        for (const PatchSysexMessage& message : bank.patches[index].messages) {
+            std::vector<unsigned char> bytes = message.bytes;
+            if (isWholeSoundDump(bytes))
+                addressAsSlot(bytes, index);
+            out.insert(out.end(), bytes.begin(), bytes.end());
+        }
     return out;
 }
 
-std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank, bool numberSlots)
+std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank)
 {
     // Every event is exactly one sound dump long, so the delta, F0 and length
     // before each dump are the fixed bytes of the header tables.
@@ -76,7 +98,7 @@ std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank, 
     track.reserve(bank.patches.size() * (sizeof midiSingleInBetweenHeader_Z2100 + zsysex::kSoundDumpSize) +
                   sizeof midiSingleEndBytes_Z2100);
     for (size_t i = 0; i < bank.patches.size(); ++i) {
-        const std::vector<unsigned char> dump = eventDump(bank.patches[i], static_cast<int>(i), numberSlots);
+        const std::vector<unsigned char> dump = eventDump(bank.patches[i], i);
         if (i == 0)
             append(track, midiSingleStartHeader_Z2100 + kFirstEventAt,
                    sizeof midiSingleStartHeader_Z2100 - kFirstEventAt);
@@ -165,11 +187,17 @@ void PatchLibrarian::reportSaveFailure(const std::string& path)
         m_host->reportSaveFailure(path);
 }
 
-bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots)
+bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi)
 {
     std::unique_ptr<PatchFile> copy = bank.clone();
     copy->patches.resize(kLibraryBankSize);
-    return writeBankFile(path, asMidi ? midiBankBytes(*copy, numberSlots) : rawBankBytes(*copy));
+    const std::vector<unsigned char> bytes = asMidi ? midiBankBytes(*copy) : rawBankBytes(*copy);
+    if (!writeBankFile(path, bytes))
+        return false;
+    // The bank's own file now holds what was written: the next Save checks against that.
+    if (path == bank.directory + "/" + bank.fileName)
+        bank.diskStamp = libraryfs::contentStamp(bytes);
+    return true;
 }
 
 bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& startFolder, bool asMidi)
@@ -194,7 +222,7 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
         libraryfs::splitPath(folderPart, unusedParent, folderName);
         removeCharsFromString(folderName, "/\\");
     }
-    if (!writeUpperBank(*bank, path, asMidi, true)) {
+    if (!writeUpperBank(*bank, path, asMidi)) {
         reportSaveFailure(path);
         return false;
     }
@@ -211,7 +239,15 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
     // The bank keeps its real file name and extension: a .syx bank is written
     // back as a raw stream under its own name.
     const bool asMidi = libraryfs::lowerExtension(fileName) == "mid";
-    if (!writeUpperBank(*bank, path, asMidi, false)) {
+    // Another program changed the file since it was read: both versions are
+    // kept, the user chooses (Save As, or RELOAD for the file's).
+    if (bank->diskStamp != 0 && libraryfs::changedSince(path, bank->diskStamp)) {
+        logLine("PATCH LIBRARIAN: file " + path + " changed on disk, not overwritten");
+        if (m_host)
+            m_host->reportChangedOnDisk(path);
+        return false;
+    }
+    if (!writeUpperBank(*bank, path, asMidi)) {
         reportSaveFailure(path);
         return false;
     }

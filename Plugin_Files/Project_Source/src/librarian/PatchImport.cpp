@@ -37,24 +37,30 @@ std::string nameFromFilePath(const std::string& path)
 int readSingleSound(const Bytes& data, int& position, const std::string& path, bool olderModel,
     std::vector<Bytes>& sounds)
 {
-    const int length = static_cast<int>(data.size());
-    if (!PatchLibrarian::findByte(data.data(), length, position, zsysex::kManufacturer))
-        return position;
+    return readSingleSound(data.data(), static_cast<int>(data.size()), position, path, olderModel, sounds);
+}
+
+int readSingleSound(const unsigned char* data, int length, int& position, const std::string& path, bool olderModel,
+    std::vector<Bytes>& sounds)
+{
+    if (!data || !PatchLibrarian::findByte(data, length, position, zsysex::kManufacturer))
+        return position = -1;
     if (position >= length)
         return position = -1;
-    const unsigned char model = data[static_cast<size_t>(position++)];
+    const unsigned char model = data[position++];
     if (model != (olderModel ? kOlderModel : zsysex::kModel))
         return position;
     if (position >= length)
         return position = -1;
-    const unsigned char device = data[static_cast<size_t>(position++)];
-    const auto begin = data.begin() + position;
-    const auto end = std::find(begin, data.end(), zsysex::kEnd);
-    if (end == data.end())
+    const unsigned char device = data[position++];
+    const unsigned char* begin = data + position;
+    const unsigned char* end = std::find(begin, data + length, zsysex::kEnd);
+    if (end == data + length)
         return position = -1;  // an unterminated dump at the end of the file is no sound
     Bytes message {zsysex::kStart, zsysex::kManufacturer, zsysex::kModel, device};
     message.insert(message.end(), begin, end);
-    position = static_cast<int>(end - data.begin()) + 1;
+    // The byte after F7 belongs to no dump (a dump's own F0 when they follow each other).
+    position = static_cast<int>(end - data) + 2;
 
     const int size = static_cast<int>(message.size());
     if (size < kShortestMessage)

@@ -16,6 +16,8 @@ using Bytes = std::vector<unsigned char>;
 // carries no name of its own.
 int readSingleSound(const Bytes& data, int& position, const std::string& path, bool olderModel,
     std::vector<Bytes>& sounds);
+int readSingleSound(const unsigned char* data, int length, int& position, const std::string& path, bool olderModel,
+    std::vector<Bytes>& sounds);
 
 // Every sound of data, in file order.
 std::vector<Bytes> readSingleSounds(const Bytes& data, const std::string& path, bool olderModel);

@@ -10,6 +10,7 @@
 // lists takes libraryLock() too.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -61,6 +62,20 @@ public:
     std::vector<std::string> folderPath;
     std::string directory;
     int32_t number = 0;
+    // A stamp of the file's bytes as last read or written (libraryfs::contentStamp);
+    // 0 for a bank no file of which was read. Save compares it with the disk.
+    uint64_t diskStamp = 0;
+};
+
+// What the last loadFromChunk found beyond the slots themselves, so an import
+// can tell the user how much of a damaged file it could read.
+struct ReadReport {
+    int slotsRead = 0;                // slots taken from the data, before any padding
+    int cutShort = 0;                 // sound dumps begun but too short or cut off by the end: not kept
+    std::vector<size_t> damagedSlots; // kept slots whose message is no sound dump's length
+    int damagedSounds = 0;            // the sounds those slots stand for (a run over a lost F7 swallows more)
+    int badChecksums = 0;             // whole current-model dumps whose checksum does not match
+    int leftOutByImport() const { return cutShort + damagedSounds; }
 };
 
 // Second-level folder node; refers to files it does not own.
@@ -114,6 +129,8 @@ public:
     virtual void setUpperBankNames(const std::string& folderName, const std::string& bankName) = 0;
     // A bank the user saved could not be written (the file at path is as it was).
     virtual void reportSaveFailure(const std::string& /*path*/) {}
+    // Save found the file at path changed on disk since it was read, and left it.
+    virtual void reportChangedOnDisk(const std::string& /*path*/) {}
 };
 
 class PatchLibrarian {
@@ -161,6 +178,8 @@ public:
     // Finds and keeps or drops the next dump from position; > 0 asks for another call.
     int readSysexMessage(const unsigned char* data, int length, int& position, PatchFile* bank, int slot);
     int readSysexMessage2(const unsigned char* data, int length, int& position, PatchFile* bank, int slot);
+    // What the last loadFromChunk read (it starts each one afresh).
+    const ReadReport& lastRead() const { return m_lastRead; }
     // Reads forward until value has been read; position just past it, or -1.
     static bool findByte(const unsigned char* data, int length, int& position, int value);
     static bool findByte(const ByteChunk* chunk, int& position, int value);
@@ -176,12 +195,15 @@ public:
                             bool isMidi);
     // "Save As...": the upper list's bank to a file the user picks.
     bool savePatchAs(const char* defaultName, const std::string& startFolder, bool asMidi);
-    // "Save (Overwrite current bank)": the upper list's bank over path.
+    // "Save (Overwrite current bank)": the upper list's bank over path. Refuses
+    // (false, the host told) when the file changed on disk since it was read.
     bool saveEditedPatch(const std::string& path, const std::string& fileName);
 
-    // The bank bytes as written to disk (pure; tests and writers).
+    // The bank bytes as written to disk (pure; tests and writers). Every whole
+    // sound dump is written as the dump of its slot: command 10, the slot's
+    // address and a checksum that matches its bytes.
     static std::vector<unsigned char> rawBankBytes(const PatchFile& bank);
-    static std::vector<unsigned char> midiBankBytes(const PatchFile& bank, bool numberSlots);
+    static std::vector<unsigned char> midiBankBytes(const PatchFile& bank);
 
     // --- Library transfers ---------------------------------------------------
     // Stores a received sound into slot transferSlot of the upper list's bank.
@@ -201,6 +223,11 @@ public:
     // The upper list's bank, or null while there is none (selectionKind not 0,
     // upperSelection outside bankFiles). Caller holds libraryLock() off the main thread.
     PatchFile* upperBank();
+
+    // The path of the bank that holds the first sounds of the file at path
+    // after the last scan: path itself, or the first piece or converted copy
+    // that took its place. Caller holds libraryLock().
+    std::string bankPathMadeFrom(const std::string& path) const;
 
     // --- Fields, in the order of the library model ---------------------------
     int32_t upperSelection = 0;
@@ -231,7 +258,7 @@ private:
     std::unique_ptr<PatchFile> makePiece(const PatchFile& source, const std::string& name, int start) const;
     std::string pieceName(const std::string& fileName, int piece) const;
     bool writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes);
-    bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots);
+    bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi);
     void reportSaveFailure(const std::string& path);
 
     LibrarianHost* m_host = nullptr;
@@ -239,6 +266,9 @@ private:
     std::string m_libraryFolder;
     // The pieces createNewPatchFile made of the source being replaced.
     PatchFileList m_pendingPieces;
+    // Source path -> path of the first bank written in its place, for the scan now running.
+    std::map<std::string, std::string> m_madeFrom;
+    ReadReport m_lastRead;
     // Empty category banks listed only in categoryFolders.
     PatchFileList m_emptyCategoryBanks;
 };

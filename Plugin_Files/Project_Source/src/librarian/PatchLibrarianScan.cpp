@@ -74,7 +74,14 @@ LibrarianPatch initSlot(bool named)
 void PatchLibrarian::loadPatchesFromFilesystem(const std::string& libraryFolder)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_madeFrom.clear();
     scanOnce(withoutTrailingSeparators(libraryFolder), true);
+}
+
+std::string PatchLibrarian::bankPathMadeFrom(const std::string& path) const
+{
+    const auto made = m_madeFrom.find(path);
+    return made == m_madeFrom.end() ? path : made->second;
 }
 
 void PatchLibrarian::initBankFilesOnDiscard(const std::string& libraryFolder)
@@ -168,6 +175,7 @@ PatchFile* PatchLibrarian::parseFolderFiles(const std::string& path, int depth, 
         logLine("PATCH LIBRARIAN: could not read file " + path + ", skipped");
         return nullptr;
     }
+    file->diskStamp = libraryfs::contentStamp(bytes);
     olderModelSoundRead = false;
     const bool isMidi = extension == "mid";
     loadFromChunk(bytes.data(), static_cast<int>(bytes.size()), file.get(), isMidi ? 1 : 0);
@@ -211,7 +219,11 @@ void PatchLibrarian::replaceSourceWithPendingPieces(const std::string& sourcePat
         plan.pieces.push_back(piece->directory + "/" + piece->fileName);
         pieceBytes.push_back(rawBankBytes(*piece));
     }
+    if (!m_pendingPieces.empty())
+        m_madeFrom[sourcePath] = plan.pieces.front();
     if (sourcereplacement::replace(plan, sourceBytes, pieceBytes, dataFolder)) {
+        for (size_t i = 0; i < m_pendingPieces.size(); ++i)
+            m_pendingPieces[i]->diskStamp = libraryfs::contentStamp(pieceBytes[i]);
         logLine("PATCH LIBRARIAN: moved file " + fileName + " because it is not Zelto 1 standard formatted!");
         rescanRequested = true;
     } else {
