@@ -152,24 +152,22 @@ void Zelto2X::finishBankImport()
     const BankImport imported = std::exchange(m_bankImport, BankImport());
     if (imported.path.empty())
         return;
-    int index = -1;
-    std::string name = fileNameOf(imported.path);
+    bool found = false;
+    std::string folder, name = fileNameOf(imported.path);
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         const std::string made = patchLibrarian->bankPathMadeFrom(imported.path);
-        const PatchFileList& banks = patchLibrarian->bankFiles;
-        for (size_t i = 0; i < banks.size() && index < 0; ++i)
-            if (banks[i]->directory + "/" + banks[i]->fileName == made) {
-                index = static_cast<int>(i);
-                name = banks[i]->fileName;
+        for (const auto& bank : patchLibrarian->bankFiles)
+            if (bank->directory + "/" + bank->fileName == made) {
+                folder = bank->folderName;
+                name = bank->fileName;
+                found = true;
+                break;
             }
     }
-    if (index >= 0) {
-        // The same steps as choosing the bank in the upper list.
-        storeListBankNames(0, index);
-        refreshListPopup(0, index);
-        updatePatchLibrarianView(0);
-    }
+    // Label, list, store and Save follow one selection: the bank the copy became.
+    if (found)
+        selectBankByFileName(folder, name);
     if (imported.leftOut == 0 && imported.badChecksums == 0) {
         showLibrarianResult("Bank imported!", name);
         return;
