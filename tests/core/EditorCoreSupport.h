@@ -221,6 +221,7 @@ inline void plainRanges(Zelto2X& editor, double max = 127.0)
 // block; the clock loop and the start-up reset taken as done.
 inline void readyToRender(Zelto2X& editor, int dawOffset)
 {
+    editor.midiMessageManager->startJobDispatcher();  // as opening the output does
     editor.midiOutSet = true;
     editor.toDAWBuffer = true;
     editor.dawOffset = dawOffset;

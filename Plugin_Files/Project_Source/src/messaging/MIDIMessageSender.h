@@ -181,7 +181,9 @@ private:
     // The end of a request into the library: its status, and a cancelled
     // bank's data dropped.
     void endLibraryRequest();
-    void feedDumpToEditor(const SoundDump& dump);
+    // Stores the dump in the library's transfer slot and says so with done,
+    // or says that nothing was stored.
+    void storeInTransferSlot(const SoundDump& dump, const char* done);
     void sendClockByte(uint8_t byte);
     // The loop goes on: not stopped, the clock still switched on, no shutdown.
     bool clockStillWanted() const;
