@@ -97,9 +97,9 @@ public:
     // Job 9: the global request after an output is chosen (sets the editor's
     // deviceInitialization while it runs).
     bool sendDeviceIdEnquiry();
-    // Jobs 11, 12 and 13 (the render thread posts them, see postJob).
     // Jobs waiting for the request worker (any thread).
     size_t queuedJobCount() const;
+    // Jobs 11, 12 and 13 (the render thread posts them, see postJob).
     bool startMIDIClockOutput();
     bool sendContinuousMIDIClock(double tempo = 120.0);
     bool stopMIDIClockOutput();
@@ -119,8 +119,6 @@ public:
     // is recalled (again: nothing), and the manager's destruction stops it.
     static constexpr const char* kDispatcherThreadName = "midi jobs";
     void startJobDispatcher();  // main thread
-    void stopJobDispatcher();   // main thread
-    bool jobDispatcherRunning() const;
     // Render thread. False for any other job code, while the job's earlier
     // post still waits for the dispatcher, or without a dispatcher thread.
     bool postJob(int jobCode);

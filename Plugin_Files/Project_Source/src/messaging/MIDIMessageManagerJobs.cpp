@@ -176,8 +176,6 @@ public:
         return true;
     }
 
-    bool running() const { return m_running; }
-
     void wake()
     {
         if (m_running)
@@ -265,7 +263,7 @@ MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager
 MIDIMessageManager::~MIDIMessageManager()
 {
     // The dispatcher goes first, so no start can follow the workers' close.
-    stopJobDispatcher();
+    m_workers->dispatcher.stop();
     // Every running job ends at its next turn: requests at their next delay,
     // the clock before its next tick. Nothing is freed before all three join.
     m_workers->closing = true;
@@ -290,16 +288,6 @@ void MIDIMessageManager::startJobDispatcher()
 {
     if (!m_workers->closing)
         m_workers->dispatcher.start();
-}
-
-void MIDIMessageManager::stopJobDispatcher()
-{
-    m_workers->dispatcher.stop();
-}
-
-bool MIDIMessageManager::jobDispatcherRunning() const
-{
-    return m_workers->dispatcher.running();
 }
 
 bool MIDIMessageManager::workerBusy(Worker worker) const
@@ -342,6 +330,8 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
         return false;
     }
     runnable.state.store(kBusy);
+    if (requestWorker)
+        jobStarted = true;
     return true;
 }
 
@@ -398,17 +388,21 @@ bool MIDIMessageManager::queueBehindRunningJob(const MIDIJob& job)
 
 bool MIDIMessageManager::takeQueuedJob(MIDIWorkerRunnable& runnable)
 {
+    if (!runnable.requestWorker) {
+        runnable.state.store(kFinished);
+        return false;
+    }
     std::lock_guard<std::mutex> lock(m_workers->queueMutex);
     std::vector<MIDIJob>& queued = m_workers->queued;
-    if (!runnable.requestWorker || queued.empty() || m_workers->closing) {
-        if (runnable.requestWorker)
-            queued.clear();
+    if (queued.empty() || m_workers->closing) {
+        queued.clear();
         runnable.state.store(kFinished);
         return false;
     }
     runnable.job = queued.front();
     queued.erase(queued.begin());
     noteRequestJobStarted(runnable.job);
+    jobStarted = true;
     return true;
 }
 
@@ -434,7 +428,6 @@ void MIDIMessageManager::noteRequestJobStarted(const MIDIJob& job)
     m_lastJobProgram = job.program;
     m_lastJobBank = job.requestBank;
     m_lastJobToUserInterface = job.toUserInterface;
-    jobStarted = true;
 }
 
 MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const

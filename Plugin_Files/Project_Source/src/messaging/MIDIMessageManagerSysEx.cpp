@@ -95,6 +95,8 @@ void MIDIMessageManager::loadSoundIntoEditor(const unsigned char* bytes, int siz
 {
     ISysEx msg(0, bytes, size);
     sysexPartPatchParse(&msg);
+    if (plug->miniMixerLayer)
+        plug->miniMixerLayer->setControlsDirty();
     guiUpdatePending = true;
     closeSysEx();
 }
