@@ -361,6 +361,23 @@ TEST_F(WorkerJobs, JobsMeetingARunningSendWaitForItTheNewestSoundOnlyAndAProgram
         after.erase(after.begin(), after.begin() + static_cast<long>(before + 1));
         EXPECT_EQ(after, row.after);
     }
+
+    // Presses that still cannot wait say so: the librarian's requests, an output chosen (its enquiry).
+    giveLibraryBank(0);
+    editor->hold();
+    setStep(7);
+    ASSERT_TRUE(waitFor([&] { return manager->requestThreadRunning(); }));
+    const size_t before = editor->sentCount();
+    for (const std::function<void()>& press : std::vector<std::function<void()>> {[&] { editor->libRequestEditBuffer(); },
+             [&] { editor->libRequestSound(false); }, [&] { editor->libRequestBank(0); },
+             [&] { editor->sendSysExInitialization(); }}) {
+        editor->showStatus("-");
+        press();
+        EXPECT_EQ(statusText(), "Please wait!");
+    }
+    editor->release();
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(editor->sentCount(), before + 1) << "the send alone";
 }
 
 // A library request that times out hands the synth's SysEx back: its knob messages move their controls again.
