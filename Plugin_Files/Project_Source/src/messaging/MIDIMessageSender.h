@@ -188,6 +188,8 @@ private:
     // The loop goes on: not stopped, the clock still switched on, no shutdown.
     bool clockStillWanted() const;
     PatchFile* bankFileOfStoreList(int storeListSelector);
+    // How far a cancelled bank store got: the synth holds the sounds sent.
+    void showCancelledStore(int stored, int sounds);
 
     MIDIMessageManager* m_manager;
 };

@@ -70,6 +70,14 @@ const std::vector<unsigned char>* soundOfSlot(const LibrarianPatch& slot)
     return &slot.messages.front().bytes;
 }
 
+// The slots of a bank's first 100 that hold a whole sound.
+int soundCount(const std::vector<LibrarianPatch>& slots)
+{
+    const size_t count = std::min<size_t>(slots.size(), zsysex::kProgramsPerBank);
+    return static_cast<int>(std::count_if(slots.begin(), slots.begin() + static_cast<long>(count),
+        [](const LibrarianPatch& slot) { return soundOfSlot(slot) != nullptr; }));
+}
+
 }  // namespace
 
 // ---- Pure builders ----------------------------------------------------------------------
@@ -265,6 +273,13 @@ PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
     return fileAt(library->bankFiles, library->menuSelection);
 }
 
+void MIDIMessageSender::showCancelledStore(int stored, int sounds)
+{
+    const std::string text =
+        "Data send CANCELLED! " + std::to_string(stored) + " of " + std::to_string(sounds) + " stored";
+    showStatus(text.c_str());
+}
+
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
 {
     showIndicator(true);
@@ -278,26 +293,26 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     // The sounds are copied under the library lock: a reload on the main
     // thread cannot pull them away while they are sent.
     std::vector<LibrarianPatch> slots;
+    int sounds = 0;
     if (PatchLibrarian* library = plug->patchLibrarian) {
         std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        if (PatchFile* bank = bankFileOfStoreList(storeListSelector))
+        if (PatchFile* bank = bankFileOfStoreList(storeListSelector)) {
             slots = bank->patches;
+            sounds = soundCount(bank->patches);
+        }
     }
     if (slots.empty()) {
         showIndicator(false);
         return;
     }
     const int device = plug->currentDeviceId;
-    const int sounds = static_cast<int>(std::count_if(slots.begin(),
-        slots.begin() + std::min<size_t>(slots.size(), zsysex::kProgramsPerBank),
-        [](const LibrarianPatch& slot) { return soundOfSlot(slot) != nullptr; }));
+    const int slotCount = std::min(static_cast<int>(slots.size()), zsysex::kProgramsPerBank);
     int stored = 0;
     // The user may stop a store between two sounds: those sent stay stored,
     // and the status says how many the synth now holds.
-    for (int k = 0; k < zsysex::kProgramsPerBank && k < static_cast<int>(slots.size()) && !shuttingDown; ++k) {
+    for (int k = 0; k < slotCount && !shuttingDown; ++k) {
         if (cancelRequested) {
-            showStatus(("Data send CANCELLED! " + std::to_string(stored) + " of " + std::to_string(sounds)
-                + " stored").c_str());
+            showCancelledStore(stored, sounds);
             break;
         }
         m_manager->progress.set(JobProgress::Counting::Sounds, k + 1, zsysex::kProgramsPerBank);
