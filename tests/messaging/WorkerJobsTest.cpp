@@ -364,10 +364,10 @@ TEST_F(WorkerJobs, JobsMeetingARunningSendWaitForItTheNewestSoundOnlyAndAProgram
 
     // Presses that still cannot wait say so: the librarian's requests, an output chosen (its enquiry).
     giveLibraryBank(0);
+    const size_t before = editor->sentCount();
     editor->hold();
     setStep(7);
-    ASSERT_TRUE(waitFor([&] { return manager->requestThreadRunning(); }));
-    const size_t before = editor->sentCount();
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 1; }));
     for (const std::function<void()>& press : std::vector<std::function<void()>> {[&] { editor->libRequestEditBuffer(); },
              [&] { editor->libRequestSound(false); }, [&] { editor->libRequestBank(0); },
              [&] { editor->sendSysExInitialization(); }}) {
