@@ -150,7 +150,7 @@ TEST(EditorClockJobs, ATransportRestartWhileTheStopStillRunsStartsTheClockAgain)
 {
     DataFolder folder;
     RecordingEditor editor;
-    editor.midiOutSet = true;
+    openOutput(editor);
     editor.continuousClockStarted = true;
     editor.sendClockPointer = true;
     editor.hostPlaying = true;
@@ -175,7 +175,8 @@ TEST(EditorClockJobs, WhileTheHostBufferCarriesTheOutputTheTransportLeavesTheClo
 {
     DataFolder folder;
     RecordingEditor editor;
-    editor.midiOutSet = editor.toDAWBuffer = true;
+    openOutput(editor);
+    editor.toDAWBuffer = true;
     editor.sendClockPointer = editor.sendClockInfo = true;
     editor.GetParam(kOverrideTempo)->Set(1.0);  // ticks at the host's 120 BPM
     editor.hostPlaying = true;

@@ -4,6 +4,7 @@
 // closes cleanly (AddressSanitizer).
 #include <dlfcn.h>
 
+#include <cmath>
 #include <functional>
 #include <map>
 #include <set>
@@ -94,8 +95,9 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 }
 
 // Every index of the parameter table (kTimbreLED, 306, the last) has a parameter and none is the host's; start-up starts
-// no worker and leaves only threads that wait (the render thread's job dispatcher, the MIDI input); the first-run notice
-// shows only for "no"; the large view's progress overlay is the image table's picture, decoded only once.
+// no worker and no job dispatcher (that waits for an output) and leaves only the MIDI input's waiting thread; the
+// first-run notice shows only for "no"; the large view's progress overlay is the image table's picture, decoded only
+// once.
 TEST(EditorConfigured, StartsWithItsParametersNoWorkerNoNoticeUnlessNotSeenAndTheOverlayOfItsSize)
 {
     const auto threads = [] {
@@ -111,8 +113,7 @@ TEST(EditorConfigured, StartsWithItsParametersNoWorkerNoNoticeUnlessNotSeenAndTh
         const auto before = threads();
         ConfiguredEditor<PlainEditor> configured(*seen ? "normal" : "large", seen);
         for (const auto& thread : threads())
-            EXPECT_TRUE(before.count(thread) || thread.second == MIDIMessageManager::kDispatcherThreadName ||
-                        thread.second == platform::kMidiInputThreadName) << thread.second;
+            EXPECT_TRUE(before.count(thread) || thread.second == platform::kMidiInputThreadName) << thread.second;
         Zelto2X& editor = *configured.editor;
         EXPECT_EQ(std::pair(kTimbreLED + 1, 0), std::pair(editor.NParams(), editor.NAutomatableParams()));
         EXPECT_FALSE(editor.findLayer("firstRunNotification")->IsVisible()) << seen;
@@ -363,4 +364,113 @@ TEST(EditorConfigured, TheSoundNameTakesThirteenCharactersAndASlotsNewNameFourte
     ASSERT_TRUE(configured.editor->paramControl(kPatchName) && configured.editor->paramControl(kPatchRename));
     EXPECT_EQ(13, configured.editor->paramControl(kPatchName)->GetTextEntryLength());
     EXPECT_EQ(14, configured.editor->paramControl(kPatchRename)->GetTextEntryLength());
+}
+
+namespace {
+
+// Waits (real time, 20 s at most) until the request worker has ended its job and nothing waits for it.
+void waitForRequestJobs(Zelto2X& editor)
+{
+    for (int i = 0; i < 20000 && !(editor.midiMessageManager->requestThreadIdle() &&
+                                    editor.midiMessageManager->queuedJobCount() == 0); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// An editor with its output open (the first port of the list), time virtual.
+struct EditorWithOutput : ConfiguredEditor<RecordingEditor> {
+    EditorWithOutput()
+    {
+        dovor::SetVirtualClock(&clock);
+        editor->midiOutSet = editor->pluginReady = true;
+        editor->GetParam(kDeviceOutSelection)->Set(1.0);
+    }
+    ~EditorWithOutput() { dovor::SetVirtualClock(nullptr); }
+    dovor::SteppedClock clock;
+};
+
+}  // namespace
+
+// After the device ID is changed from its own knob (a message the synth still hears under its old ID), every message
+// carries the new ID: parameter messages, requests, a bank store and the whole sound.
+TEST(EditorConfigured, AfterTheDeviceIdIsSetFromItsKnobEverythingSentCarriesIt)
+{
+    EditorWithOutput configured;
+    RecordingEditor* editor = configured.editor.get();
+    MIDIMessageManager* manager = editor->midiMessageManager;
+    // The start of the first message longer than a short one that the step sends.
+    auto firstSent = [&](const std::function<void()>& step) {
+        editor->clearWire();
+        quietly([&] {
+            step();
+            waitForRequestJobs(*editor);
+        });
+        for (const Bytes& message : editor->wire())
+            if (message.size() > 3)
+                return zelto2sim::ToHex(message).substr(0, 20);
+        return std::string("nothing");
+    };
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"F0 3E 16 00 41 02 09", [&] { editor->SetParameterFromGUI(kGlobalDeviceID, 5 / 127.0); }},
+        {"F0 3E 16 05 41 01 31", [&] { editor->SetParameterFromGUI(kFilterCutoff, 100 / 127.0); }},
+        {"F0 3E 16 05 00 7F 00", [&] { manager->sendActiveArrangementRequestSysex(true); }},
+        {"F0 3E 16 05 00 7F 00", [&] { manager->sendPartRequestSysex(true, 0); }},
+        {"F0 3E 16 05 10 00 00", [&] { manager->storeAllPatchesToDeviceFromLibrarian(0, 0); }},
+        {"F0 3E 16 05 10 7F 00", [&] { manager->sendArrangementToDevice(false, false); }},
+    };
+    for (const auto& [expected, step] : steps)
+        EXPECT_EQ(expected, firstSent(step));
+}
+
+// Every sound parameter with a dump byte, set from its control, reaches the simulated synth (its own reading of the
+// protocol) and comes back from it with a request: ARP SWING and ARP DELAY within one knob step (the synth holds
+// 0..100), LFO 1's wave knob through the SHAPE byte it shares. The whole sound then sent holds the same values.
+TEST(EditorConfigured, EverySoundParameterSetFromItsControlComesBackFromTheSynth)
+{
+    EditorWithOutput configured;
+    RecordingEditor* editor = configured.editor.get();
+    auto synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
+    auto deliver = [&] {
+        waitForRequestJobs(*editor);
+        for (const Bytes& message : editor->wire()) {
+            std::string refusal;
+            synth->Receive(message, &refusal);
+            EXPECT_EQ("", refusal);
+        }
+        editor->clearWire();
+    };
+    auto request = [&] {
+        Bytes sound = synth->Sound({true, 0});
+        ISysEx reply(0, sound.data(), static_cast<int>(sound.size()));
+        quietly([&] {
+            editor->SetLibrarianRequestActive(false);
+            editor->ProcessSysEx(&reply, true);
+            editor->midiMessageManager->patchRequested = false;
+        });
+    };
+    auto tolerance = [](int param) { return param == kArpSwing || param == kArpDelay ? 1.0 : 0.0; };
+    int parameters = 0;
+    for (const auto& [param, initial] : e2e::PanelValuesOf(synth->Sound({true, 0}))) {
+        if (param == kArpOnOffIndicator)  // follows kArpOnOff
+            continue;
+        SCOPED_TRACE(param);
+        ++parameters;
+        IParam* p = editor->GetParam(param);
+        const double middle = std::floor((p->GetMin() + p->GetMax()) / 2);
+        const double value = middle == initial ? p->GetMax() : middle;
+        configured.setFromGUI(param, value);
+        deliver();
+        request();
+        EXPECT_NEAR(value, editor->paramValue(param), tolerance(param));
+    }
+    EXPECT_EQ(137, parameters);
+
+    std::map<int, double> shown;
+    for (const auto& [param, initial] : e2e::PanelValuesOf(synth->Sound({true, 0})))
+        shown[param] = editor->paramValue(param);
+    synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
+    quietly([&] { EXPECT_TRUE(editor->midiMessageManager->sendArrangementToDevice(false, false)); });
+    deliver();
+    request();
+    for (const auto& [param, value] : shown)
+        EXPECT_NEAR(value, editor->paramValue(param), tolerance(param)) << param;
 }

@@ -217,11 +217,19 @@ inline void plainRanges(Zelto2X& editor, double max = 127.0)
         editor.GetParam(i)->InitDouble("p", 0.0, 0.0, max, 1.0);
 }
 
+// An output taken as open: the flag set and the render thread's job
+// dispatcher started, as choosing an output does.
+inline void openOutput(Zelto2X& editor)
+{
+    editor.midiMessageManager->startJobDispatcher();
+    editor.midiOutSet = true;
+}
+
 // An output open, sending through the host buffer dawOffset positions a
 // block; the clock loop and the start-up reset taken as done.
 inline void readyToRender(Zelto2X& editor, int dawOffset)
 {
-    editor.midiOutSet = true;
+    openOutput(editor);
     editor.toDAWBuffer = true;
     editor.dawOffset = dawOffset;
     editor.continuousClockStarted = true;

@@ -163,6 +163,7 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
     testing::internal::CaptureStdout();
     auto editor = std::make_unique<SessionEditor>();
     editor->GetGUI()->OpenWindow(nullptr);
+    editor->midiMessageManager->startJobDispatcher();  // as choosing the output does
     editor->midiOutSet = true;
     editor->GetParam(kOverrideTempo)->Set(1.0);
     editor->SetParameterFromGUI(kSendMIDIClockPointer, 1.0);

@@ -61,13 +61,20 @@ TEST_F(ChannelMessages, ProgramChangesRequestUpTo100ButNotUnderPartLockNorOutsid
     EXPECT_EQ(value(kCurrentPatch), 12);
     EXPECT_TRUE(manager->lastJob().code == -1 && !manager->patchRequested);
 
+    // Librarian mode with no output: the slot is selected, the send refused, and the synth's knobs still move
+    // their controls (nothing waits for a sound that no job asked for).
     SetUp();
     editor->libraryControl = true;
     editor->patchLibrarian->transferSlot = 4;
-    for (const auto& [program, slot, requested] : {std::tuple(100, 4, false), {30, 30, true}}) {
+    giveLibraryBank(4).patches[30].messages.push_back({initDump()});
+    TestControl* cutoff = bindCc(kFilterCutoff, 0, 74, 0);
+    for (const auto& [program, slot] : {std::pair(100, 4), {30, 30}}) {
         fromHardware(0xC0, uint8_t(program));
-        EXPECT_EQ(std::pair(int(editor->patchLibrarian->transferSlot), bool(manager->patchRequested)),
-            std::pair(slot, requested));
+        IMidiMsg knob(0, 0xB0, 74, 64);
+        quietly([&] { editor->ProcessMidiMsg(&knob, true); });
+        EXPECT_EQ(std::tuple(int(editor->patchLibrarian->transferSlot), bool(manager->patchRequested),
+                      cutoff->moves.size()),
+            std::tuple(slot, false, size_t(program == 100 ? 1 : 2)));
     }
     EXPECT_EQ(manager->lastJob().code, -1);
 }

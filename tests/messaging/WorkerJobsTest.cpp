@@ -70,7 +70,8 @@ TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSound)
     const struct {
         int job;
         const char* status;
-    } rows[] = {{kJobRequestAllPatches, "Data request CANCELLED!"}, {kJobStoreAllPatches, "Data send CANCELLED!"}};
+    } rows[] = {{kJobRequestAllPatches, "Data request CANCELLED!"},
+        {kJobStoreAllPatches, "Data send CANCELLED! 9 of 100 stored"}};  // the notes off, then nine sounds
     for (const auto& row : rows) {
         SCOPED_TRACE(row.job);
         PatchFile& bank = giveLibraryBank(0);
@@ -312,5 +313,117 @@ TEST_F(WorkerJobs, WholeSoundJobRunsTheGlobalStepOnlyWhenDueAndFeedsTheLibraryWi
             for (const auto& [param, value] : e2e::PanelValuesOf(editor->synth->Sound({true, 0})))
                 EXPECT_EQ(value, editor->paramValue(param)) << "parameter " << param;
         }
+    }
+}
+
+// A job that meets the busy request worker is not lost: the newest whole sound goes out once the running send ends,
+// a request runs when the worker is free, and a program change drops an edit that waited before it (that sound is
+// gone from the synth; sending it would put it into the new program).
+TEST_F(WorkerJobs, JobsMeetingARunningSendWaitForItTheNewestSoundOnlyAndAProgramChangeDropsTheEditBeforeIt)
+{
+    auto setStep = [&](double event) {
+        editor->GetParam(kPatternStep01Event)->Set(event);
+        editor->OnParamChange(kPatternStep01Event);
+    };
+    auto programChange = [&] {
+        IMidiMsg program(0, 0xC0, 5, 0);
+        manager->ProcessMidiMsgFromDevice(&program);
+    };
+    auto requestPressed = [&] {
+        editor->GetParam(kRequestTempData)->Set(1);
+        editor->OnParamChange(kRequestTempData);
+    };
+    const std::string request = "F0 3E 16 00 00 7F 00 F7";
+    const struct {
+        const char* during;
+        std::function<void()> act;
+        std::vector<std::string> after;  // what follows the running send: "step N" for a whole sound
+    } rows[] = {
+        {"two more step edits", [&] { setStep(8), setStep(9); }, {"step 9"}},
+        {"a program change from the synth", programChange, {request}},
+        {"REQUEST pressed", requestPressed, {request}},
+        {"an edit, then a program change", [&] { setStep(9), programChange(); }, {request}},
+        // The program's sound replaces the edit in the panel too: the send that waited sends what the panel shows.
+        {"a program change, then an edit", [&] { programChange(), setStep(9); }, {request, "step 7"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.during);
+        editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
+        const size_t before = editor->sentCount();
+        editor->hold();
+        setStep(7);
+        ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 1; }));
+        row.act();
+        editor->release();
+        ASSERT_TRUE(waitFor([&] { return manager->requestThreadIdle() && manager->queuedJobCount() == 0; }));
+        std::vector<std::string> after;
+        for (const SimEditor::Sent& sent : editor->sent())
+            after.push_back(sent.bytes.size() == 137 ? "step " + std::to_string(sent.bytes[97]) : ToHex(sent.bytes));
+        after.erase(after.begin(), after.begin() + static_cast<long>(before + 1));
+        EXPECT_EQ(after, row.after);
+    }
+
+    // Presses that still cannot wait say so: the librarian's requests, an output chosen (its enquiry).
+    giveLibraryBank(0);
+    const size_t before = editor->sentCount();
+    editor->hold();
+    setStep(7);
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 1; }));
+    for (const std::function<void()>& press : std::vector<std::function<void()>> {[&] { editor->libRequestEditBuffer(); },
+             [&] { editor->libRequestSound(false); }, [&] { editor->libRequestBank(0); },
+             [&] { editor->sendSysExInitialization(); }}) {
+        editor->showStatus("-");
+        press();
+        EXPECT_EQ(statusText(), "Please wait!");
+    }
+    editor->release();
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ(editor->sentCount(), before + 1) << "the send alone";
+}
+
+// A library request that times out hands the synth's SysEx back: its knob messages move their controls again.
+TEST_F(WorkerJobs, LibraryRequestThatTimesOutLeavesTheSynthsKnobMessagesToTheirControls)
+{
+    giveLibraryBank(4);
+    editor->answering = false;
+    TestControl* cutoff = bindSysEx(kFilterCutoff, 0x01, 0x31);
+    ASSERT_TRUE(endedAfter(manager->sendSinglePatchRequestSysexFromLibrarian(false)));
+    ASSERT_EQ(statusText(), "CONNECTION TIMED OUT!");
+    sendSysEx(bytesOf("F0 3E 16 58 41 01 31 40 00 F7"));
+    EXPECT_EQ(cutoff->moves.size(), 1u);
+}
+
+// What the editor stores or loads itself goes straight into the slot or the parameters: the SysEx filter, which holds
+// back what the synth sends, does not swallow it, and no status claims a store that did not happen.
+TEST_F(WorkerJobs, SoundsTheEditorStoresOrLoadsItselfPassTheSysExFilterAndAStoreWithoutABankSaysSo)
+{
+    editor->hwFilter[kFilterSysEx] = true;
+    editor->GetParam(kPatchName)->SetDisplayText(0, "mine");
+    LibrarianPatch slot;
+    zelto2sim::Bytes sound = zelto2sim::InitSound();
+    sound[49] = 0x33;  // filter cutoff
+    slot.messages.push_back({sound});
+    const struct {
+        const char* job;
+        std::function<bool()> start;
+        const char* status;
+        std::string slotName;  // "-": the slot stays empty
+        double cutoff;
+    } rows[] = {
+        {"current sound to the slot", [&] { return manager->sendArrangementToDevice(true, false); }, "Sound stored!",
+            "MINE          ", 0},
+        {"slot initialized", [&] { return manager->initClassicPatch(); }, "Slot initialized!", "INIT          ", 0},
+        {"slot sent and loaded", [&] { return manager->sendPatchToDeviceFromLibrarian(slot); },
+            "Data send completed!", "-", 0x33},
+        {"no bank", [&] { return editor->patchLibrarian->upperSelection = 99, manager->initClassicPatch(); },
+            "Nothing stored!", "-", 0x33},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.job);
+        PatchFile& bank = giveLibraryBank(7);
+        ASSERT_TRUE(endedAfter(row.start()));
+        const LibrarianPatch& stored = bank.patches[7];
+        EXPECT_EQ(std::tuple(statusText(), stored.messages.empty() ? "-" : stored.name, value(kFilterCutoff)),
+            std::tuple(row.status, row.slotName, row.cutoff));
     }
 }

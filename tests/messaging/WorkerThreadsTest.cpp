@@ -3,30 +3,67 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "WorkerFixture.h"
 
-TEST_F(WorkerFixture, StartersRacingForABusyWorkerStartExactlyOneJob)
+// Enquiries are dropped by a busy worker, requests for the panel wait for it: of all racing starts one enquiry runs
+// and one request waits.
+TEST_F(WorkerFixture, StartersRacingForABusyWorkerStartExactlyOneJobAndQueueOneRequest)
 {
     editor->answering = false;
     editor->hold();
-    std::atomic<int> started {0};
+    std::atomic<int> started {0}, accepted {0};
     std::vector<std::thread> starters;
     for (int i = 0; i < 4; ++i)
-        starters.emplace_back([&] {
+        starters.emplace_back([&, i] {
             for (int k = 0; k < 50; ++k)
-                started += manager->sendActiveArrangementRequestSysex(true) ? 1 : 0;
+                if (i % 2)
+                    accepted += manager->sendActiveArrangementRequestSysex(true) ? 1 : 0;
+                else
+                    started += manager->sendDeviceIdEnquiry() ? 1 : 0;
         });
     for (std::thread& t : starters)
         t.join();
-    EXPECT_EQ(started, 1);
+    const MIDIMessageManager::JobRecord first = manager->lastJob();
+    EXPECT_EQ(std::tuple(started + (first.code == kJobRequestActiveArrangement), accepted.load(),
+                  manager->queuedJobCount()),
+        std::tuple(1, 100, size_t(1)));
     manager->sender->cancelRequested = true;
     editor->release();
-    ASSERT_TRUE(requestJobEnded());
-    EXPECT_TRUE(manager->sendActiveArrangementRequestSysex(true)) << "a finished worker starts again";
+    ASSERT_TRUE(waitFor([&] { return manager->lastJob().code == kJobRequestActiveArrangement; }));
+    manager->sender->cancelRequested = true;
+    ASSERT_TRUE(waitFor([&] { return manager->requestThreadIdle() && manager->queuedJobCount() == 0; }));
+    EXPECT_TRUE(manager->sendDeviceIdEnquiry()) << "a finished worker starts again";
     manager->sender->cancelRequested = true;
     ASSERT_TRUE(requestJobEnded());
+}
+
+// The manager starts no thread when it is built, and a render block starts none: without the dispatcher, which the
+// main thread starts when an output opens, the render thread's jobs wait. jobStarted follows the request worker only.
+TEST_F(WorkerFixture, ConstructionAndRenderBlocksStartNoThreadUntilTheMainThreadStartsTheDispatcher)
+{
+    EXPECT_EQ(liveThreads(), threadsBefore);
+    editor->requestPending = true;
+    editor->sendClockInfo = true;
+    editor->ProcessDoubleReplacing(nullptr, nullptr, 64);
+    EXPECT_EQ(std::tuple(liveThreads(), bool(manager->jobStarted), bool(editor->requestPending)),
+        std::tuple(threadsBefore, false, true));
+
+    editor->sendClockInfo = false;
+    manager->startJobDispatcher();
+    EXPECT_EQ(liveThreads(), threadsBefore + 1);
+    ASSERT_TRUE(waitFor([&] {
+        editor->ProcessDoubleReplacing(nullptr, nullptr, 64);
+        return manager->jobStarted.load();
+    }));
+    EXPECT_EQ(manager->lastJob().code, kJobRequestActiveArrangement);
+    ASSERT_TRUE(requestJobEnded());
+    manager->jobStarted = false;
+    ASSERT_TRUE(manager->startMIDIClockOutput());
+    ASSERT_TRUE(waitFor([&] { return manager->clockStartStopThreadIdle(); }));
+    EXPECT_FALSE(manager->jobStarted) << "a clock job is not the request worker's";
 }
 
 TEST_F(WorkerFixture, DestructionStopsAndJoinsRunningJobsWhileMidiArrives)

@@ -94,6 +94,10 @@ void Zelto2X::OnParamChange(int paramIdx)
     if (paramCase(paramIdx, n, v) || commandCase(paramIdx, n))
         return;
     switchLayerAndAct(action, paramIdx, v);
+    // The synth answers to the ID just sent from now on: every later message
+    // must carry it, not the one adopted from its last dump.
+    if (paramIdx == kGlobalDeviceID && midiOutSet)
+        currentDeviceId = n;
 }
 
 void Zelto2X::switchLayerAndAct(ControlAction* action, int paramIdx, double v)
@@ -141,7 +145,7 @@ bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
         return false;
     case kArpSwing:
     case kArpDelay:
-        v = v / 1.27;
+        v = zsysex::percentOfKnob(v);
         return false;
     case kLibUpperNextBank:
     case kLibUpperPreviousBank:
@@ -274,6 +278,7 @@ void Zelto2X::selectOutputDevice(int n)
             reportPortNotOpened(kDeviceOutSelection, name);
         return;
     }
+    midiMessageManager->startJobDispatcher();
     midiOutSet = true;
     sendSysExInitialization();
 }
@@ -354,6 +359,15 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         if (paramValue(kOverrideTempo) == 0.0)
             lastTempoValue = n;
         return false;
+    case kLFO1Shape: {
+        // The wave knob has no message of its own: the synth's byte is the
+        // SHAPE menu's, which keeps its clock sync.
+        const int clock = static_cast<int>(paramValue(kLFO1ShapeClock));
+        setFromPlug(kLFO1ShapeClock, n + (clock >= 5 ? 5 : 0));
+        if (IParam* shape = GetParam(kLFO1ShapeClock))
+            switchLayerAndAct(shape->GetControlAction(), kLFO1ShapeClock, shape->Value());
+        return false;
+    }
     case kPatternLength:
         showProgressOverlay(true);
         if (static_cast<int>(paramValue(kMainTab)) == 3)

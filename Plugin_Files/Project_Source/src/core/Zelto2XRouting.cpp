@@ -167,7 +167,9 @@ int Zelto2X::getTimerValue()
 
 void Zelto2X::sendSysExInitialization()
 {
-    if (!midiOutSet || patchLoading)
+    // A busy synth cannot be asked now: the user is told rather than left
+    // without an answer.
+    if (!midiOutSet || patchLoading || refuseWhileBusy())
         return;
     midiMessageManager->dataProcessed = false;
     // The job holds deviceInitialization while it really runs.

@@ -122,6 +122,7 @@ int Zelto2X::UnserializeState2(ByteChunk* chunk, int startPos, bool full)
     if (full) {
         pos = patchManager->loadAllFromChunk(chunk, pos);
         pos += 2 * kValueBytes;  // the devices are found by name instead
+        midiMessageManager->startJobDispatcher();
         reopenPortsByName();
         for (int index : {kBankSelection, kPatchSelection}) {
             double normalized = 0.0;

@@ -57,6 +57,15 @@ std::string LibrarianPatch::nameFromMessage(const std::vector<unsigned char>& me
     return result;
 }
 
+LibrarianPatch LibrarianPatch::fromSoundDump(const std::vector<unsigned char>& dump)
+{
+    LibrarianPatch slot;
+    slot.messages.push_back(PatchSysexMessage {dump});
+    slot.name = nameFromMessage(dump);
+    slot.parseCategory();
+    return slot;
+}
+
 // ---- PatchFile and folder nodes --------------------------------------------
 
 std::unique_ptr<PatchFile> PatchFile::clone() const

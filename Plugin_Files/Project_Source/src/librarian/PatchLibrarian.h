@@ -41,6 +41,8 @@ public:
     // The 14 name bytes (120..133) of message, upper-cased; empty for a message
     // shorter than 134 bytes.
     static std::string nameFromMessage(const std::vector<unsigned char>& message);
+    // A slot holding the one dump, named and categorised from it.
+    static LibrarianPatch fromSoundDump(const std::vector<unsigned char>& dump);
 
     std::string name;
     std::string category;

@@ -27,6 +27,7 @@ class PatchManager;
 class PatchLibrarian;
 class IGraphics;
 class IControl;
+class MIDIWorkerRunnable;
 struct IMidiMsg;
 struct ISysEx;
 
@@ -48,6 +49,10 @@ public:
     void sysexPartPatchParse(ISysEx* msg);
     // Decodes a global dump into the global parameters (ignores anything else).
     void sysexSettingsParse(ISysEx* msg);
+    // A sound the editor loads itself (a library slot): decoded into the
+    // parameters whatever the SysEx filter or a pending request would do with
+    // an incoming one, the user interface refreshed. Request thread.
+    void loadSoundIntoEditor(const unsigned char* bytes, int size);
     // The single-parameter steps for a given control (no caller in the editor).
     void processSysExToUI(IControl* control, int value, bool notifyTab, bool, bool suppress);
     void getNormalControl(int b3, int b4, int b5, int b6, int value, bool suppress);
@@ -61,10 +66,14 @@ public:
     IControl* getLegacyCCparam(int cc, int channel, int value, bool notifyTab, bool fromHardware);
 
     // ---- Jobs (MIDIMessageManagerJobs.cpp) ----
-    // Every starter: any thread, no lock held while a job runs, never blocks
-    // on one. A job whose worker is busy is dropped (false); a start that
-    // fails is reported and changes nothing (false). The job's flags
-    // (MIDIJob::route, setPatchRequested...) are set only once it has started.
+    // Every starter: any thread but the render thread, never blocks on a
+    // running job. A whole sound for the hardware (job 0) and a request for
+    // the user interface (jobs 4 and 5) that meet a busy request worker wait
+    // for it (true): only the newest of each kind, in the order they came, and
+    // a program change's request drops an edit that waits before it. Any other
+    // job on a busy worker is dropped (false); a start that fails is reported
+    // and changes nothing (false). The job's flags (MIDIJob::route,
+    // setPatchRequested...) are set only once it has started.
     enum class Worker { Request, ClockStartStop, Clock };
     static Worker workerForJob(int jobCode);
     bool startJob(const MIDIJob& job);
@@ -88,6 +97,8 @@ public:
     // Job 9: the global request after an output is chosen (sets the editor's
     // deviceInitialization while it runs).
     bool sendDeviceIdEnquiry();
+    // Jobs waiting for the request worker (any thread).
+    size_t queuedJobCount() const;
     // Jobs 11, 12 and 13 (the render thread posts them, see postJob).
     bool startMIDIClockOutput();
     bool sendContinuousMIDIClock(double tempo = 120.0);
@@ -102,8 +113,12 @@ public:
     // manager's dispatcher thread calls the starter. Posted jobs: 4 for the
     // user interface, 11, 12 at 120 BPM and 13.
     enum class PostedJob { None, Waiting, Started, Dropped };
-    // The dispatcher runs from construction on, waiting, under this name.
+    // The dispatcher runs, waiting, under this name from its start: the
+    // manager's construction starts no thread, and the render thread may not
+    // start one, so the main thread starts it when an output opens or a state
+    // is recalled (again: nothing), and the manager's destruction stops it.
     static constexpr const char* kDispatcherThreadName = "midi jobs";
+    void startJobDispatcher();  // main thread
     // Render thread. False for any other job code, while the job's earlier
     // post still waits for the dispatcher, or without a dispatcher thread.
     bool postJob(int jobCode);
@@ -181,6 +196,9 @@ public:
     // cleared it: before a whole sound goes out and before a program change
     // asks for its sound (MIDI input thread sets it, main thread clears it).
     std::atomic<bool> dumpReplyFlag {false};
+    // Set each time the request worker is started with a job (a waiting job
+    // included); nothing in the editor clears it.
+    std::atomic<bool> jobStarted {false};
     std::atomic<uint32_t> programChangeTime {0};
     // The last pattern-step byte decoded (MIDI input thread writes, any reads).
     std::atomic<int> lastStepEvent {0};
@@ -208,6 +226,14 @@ private:
     void lightMidiLed(int channel);
 
     friend class MIDIWorkerRunnable;
+    // With the request worker's queue lock held.
+    bool queueBehindRunningJob(const MIDIJob& job);
+    void noteRequestJobStarted(const MIDIJob& job);
+    // A worker whose job has ended: the next waiting job into its record
+    // (true), or the worker handed back as finished (false).
+    bool takeQueuedJob(MIDIWorkerRunnable& runnable);
+    static bool isWholeSoundSend(const MIDIJob& job);
+    static bool isUserInterfaceRequest(const MIDIJob& job);
     // Called by a worker thread around its job.
     void beginJobFlags(const MIDIJob& job);
     void endJobFlags(const MIDIJob& job);

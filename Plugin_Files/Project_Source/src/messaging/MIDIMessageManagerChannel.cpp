@@ -142,7 +142,8 @@ void MIDIMessageManager::selectLibrarySlotAndSend(int program)
     requestProcessedToSlot = true;
     plug->selectLibrarianSlot(program);
     Sleep(200);
-    patchRequested = true;
+    // The send job holds back the synth's channel messages once it runs; a
+    // send refused here (no output, a busy synth) must not hold them for good.
     libraryRequest.libraryRequestActive = false;
     plug->sendPatchToDeviceFromLibrarian(program, plug->librarianListActive());
 }

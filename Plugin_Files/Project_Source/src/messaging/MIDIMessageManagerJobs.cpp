@@ -11,9 +11,11 @@
 #include <sched.h>
 #include <semaphore.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 #include "MIDIMessageManager.h"
@@ -41,12 +43,26 @@ enum WorkerState : int { kIdle, kStarting, kBusy, kFinished, kClosed };
 // however it ends.
 class MIDIWorkerRunnable : public Poco::Runnable {
 public:
-    explicit MIDIWorkerRunnable(MIDIMessageManager& manager) : m_manager(manager) {}
+    MIDIWorkerRunnable(MIDIMessageManager& manager, bool requestWorker)
+        : requestWorker(requestWorker), m_manager(manager)
+    {
+    }
 
     void run() override
     {
         if (job.jobCode == kJobContinuousClock)
             raiseToRealTimePriority();
+        do {
+            runJob();
+            // Until its starter has left start(), the thread does not yet count as
+            // started: a join then would return at once and leave it unjoined.
+            while (state.load() == kStarting)
+                std::this_thread::yield();
+        } while (m_manager.takeQueuedJob(*this));
+    }
+
+    void runJob()
+    {
         try {
             m_manager.beginJobFlags(job);
             m_manager.sender->run(job);
@@ -56,11 +72,6 @@ public:
             log("MIDI job %i ended by an unknown error\n", job.jobCode);
         }
         m_manager.endJobFlags(job);
-        // Until its starter has left start(), the thread does not yet count as
-        // started: a join then would return at once and leave it unjoined.
-        while (state.load() == kStarting)
-            std::this_thread::yield();
-        state.store(kFinished);
     }
 
     // The clock's ticks should not wait behind busy threads; where the system
@@ -74,9 +85,11 @@ public:
         pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     }
 
-    // Written only by the starter that claimed the worker, before the start.
+    // Written by the starter that claimed the worker, before the start, or by
+    // the worker itself when it takes a queued job.
     MIDIJob job;
     std::atomic<int> state {kIdle};
+    const bool requestWorker;  // only the request worker takes queued jobs
 
 private:
     MIDIMessageManager& m_manager;
@@ -122,6 +135,9 @@ public:
     // flags and tries again.
     void start()
     {
+        if (m_started)
+            return;
+        m_stopping = false;
         m_running = true;
         try {
             m_thread.start(*this);
@@ -217,7 +233,8 @@ private:
 
 struct MIDIMessageManager::Workers {
     explicit Workers(MIDIMessageManager& manager)
-        : runnables {MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager), MIDIWorkerRunnable(manager)},
+        : runnables {MIDIWorkerRunnable(manager, true), MIDIWorkerRunnable(manager, false),
+              MIDIWorkerRunnable(manager, false)},
           dispatcher(manager)
     {
     }
@@ -226,6 +243,11 @@ struct MIDIMessageManager::Workers {
     MIDIWorkerRunnable runnables[kWorkerCount];
     std::atomic<bool> closing {false};
     MIDIJobDispatcher dispatcher;
+    // A request worker's claim and its hand-back take this lock, so a job
+    // queued while it runs is never left behind by a worker that has just
+    // found nothing queued.
+    std::mutex queueMutex;
+    std::vector<MIDIJob> queued;  // request worker only, oldest first
 };
 
 MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager, PatchLibrarian* patchLibrarian,
@@ -233,9 +255,9 @@ MIDIMessageManager::MIDIMessageManager(Zelto2X* plug, PatchManager* patchManager
     : plug(plug), patchManager(patchManager), patchLibrarian(patchLibrarian), graphics(graphics),
       m_workers(std::make_unique<Workers>(*this))
 {
+    // No thread yet: the workers start with their first job, the dispatcher
+    // once an output opens or a state is recalled.
     sender = std::make_unique<MIDIMessageSender>(plug, patchManager, this);
-    // The dispatcher waits from here on; the workers start with their first job.
-    m_workers->dispatcher.start();
 }
 
 MIDIMessageManager::~MIDIMessageManager()
@@ -262,6 +284,12 @@ MIDIMessageManager::Worker MIDIMessageManager::workerForJob(int jobCode)
     return Worker::Request;
 }
 
+void MIDIMessageManager::startJobDispatcher()
+{
+    if (!m_workers->closing)
+        m_workers->dispatcher.start();
+}
+
 bool MIDIMessageManager::workerBusy(Worker worker) const
 {
     const int state = m_workers->runnables[static_cast<int>(worker)].state.load();
@@ -276,20 +304,20 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
     MIDIWorkerRunnable& runnable = m_workers->runnables[index];
     Poco::Thread& thread = m_workers->threads[index];
 
+    const bool requestWorker = index == static_cast<int>(Worker::Request);
+    std::unique_lock<std::mutex> queueLock(m_workers->queueMutex, std::defer_lock);
+    if (requestWorker)
+        queueLock.lock();
     // One atomic step claims the worker; a finished thread is joined first.
     int expected = kIdle;
     if (!runnable.state.compare_exchange_strong(expected, kStarting)) {
         if (expected != kFinished || !runnable.state.compare_exchange_strong(expected, kStarting))
-            return false;
+            return requestWorker && (expected == kStarting || expected == kBusy) && queueBehindRunningJob(job);
         thread.join();
     }
     runnable.job = job;
-    if (index == static_cast<int>(Worker::Request)) {
-        m_lastJobCode = job.jobCode;
-        m_lastJobProgram = job.program;
-        m_lastJobBank = job.requestBank;
-        m_lastJobToUserInterface = job.toUserInterface;
-    }
+    if (requestWorker)
+        noteRequestJobStarted(job);
     try {
         thread.start(runnable);
     } catch (const Poco::Exception& e) {
@@ -302,6 +330,8 @@ bool MIDIMessageManager::startJob(const MIDIJob& job)
         return false;
     }
     runnable.state.store(kBusy);
+    if (requestWorker)
+        jobStarted = true;
     return true;
 }
 
@@ -332,6 +362,72 @@ bool MIDIMessageManager::startPostedJob(int jobCode)
     case kJobStopClock: return stopMIDIClockOutput();
     default: return false;
     }
+}
+
+// Edits and requests must not be lost to a busy worker: the newest whole
+// sound for the hardware and the newest request for the user interface wait
+// for it, in the order they came. A program change makes an earlier edit moot:
+// the synth has left that sound, and sending it would put the old sound into
+// the new program.
+bool MIDIMessageManager::queueBehindRunningJob(const MIDIJob& job)
+{
+    const bool sound = isWholeSoundSend(job);
+    if (!sound && !isUserInterfaceRequest(job))
+        return false;
+    std::vector<MIDIJob>& queued = m_workers->queued;
+    const bool programChanged = job.jobCode == kJobRequestPart;
+    queued.erase(std::remove_if(queued.begin(), queued.end(),
+                     [&](const MIDIJob& waiting) {
+                         return sound ? isWholeSoundSend(waiting)
+                                      : isUserInterfaceRequest(waiting) || (programChanged && isWholeSoundSend(waiting));
+                     }),
+        queued.end());
+    queued.push_back(job);
+    return true;
+}
+
+bool MIDIMessageManager::takeQueuedJob(MIDIWorkerRunnable& runnable)
+{
+    if (!runnable.requestWorker) {
+        runnable.state.store(kFinished);
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_workers->queueMutex);
+    std::vector<MIDIJob>& queued = m_workers->queued;
+    if (queued.empty() || m_workers->closing) {
+        queued.clear();
+        runnable.state.store(kFinished);
+        return false;
+    }
+    runnable.job = queued.front();
+    queued.erase(queued.begin());
+    noteRequestJobStarted(runnable.job);
+    jobStarted = true;
+    return true;
+}
+
+bool MIDIMessageManager::isWholeSoundSend(const MIDIJob& job)
+{
+    return job.jobCode == kJobSendArrangement && !job.arrangementToLibrary;
+}
+
+bool MIDIMessageManager::isUserInterfaceRequest(const MIDIJob& job)
+{
+    return (job.jobCode == kJobRequestActiveArrangement || job.jobCode == kJobRequestPart) && job.toUserInterface;
+}
+
+size_t MIDIMessageManager::queuedJobCount() const
+{
+    std::lock_guard<std::mutex> lock(m_workers->queueMutex);
+    return m_workers->queued.size();
+}
+
+void MIDIMessageManager::noteRequestJobStarted(const MIDIJob& job)
+{
+    m_lastJobCode = job.jobCode;
+    m_lastJobProgram = job.program;
+    m_lastJobBank = job.requestBank;
+    m_lastJobToUserInterface = job.toUserInterface;
 }
 
 MIDIMessageManager::JobRecord MIDIMessageManager::lastJob() const
@@ -444,8 +540,6 @@ bool MIDIMessageManager::sendArrangementToDevice(bool arrangementToLibrary, bool
     MIDIJob job = makeJob(kJobSendArrangement);
     job.arrangementToLibrary = arrangementToLibrary;
     job.second = second;
-    if (arrangementToLibrary)
-        job.route = MIDIJobRoute::Library;
     return startJob(job);
 }
 
@@ -453,6 +547,8 @@ bool MIDIMessageManager::sendPatchToDeviceFromLibrarian(const LibrarianPatch& pa
 {
     MIDIJob job = makeJob(kJobSendLibraryPatch);
     job.libraryPatch = patch;
+    // The synth's channel messages wait while its new sound is loaded.
+    job.setPatchRequested = true;
     return startJob(job);
 }
 
@@ -470,7 +566,6 @@ bool MIDIMessageManager::initClassicPatch()
         return false;
     MIDIJob job = makeJob(kJobInitClassicPatch);
     job.setPatchRequested = true;
-    job.route = MIDIJobRoute::Library;
     return startJob(job);
 }
 

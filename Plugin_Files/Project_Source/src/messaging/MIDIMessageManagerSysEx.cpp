@@ -91,6 +91,16 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
     closeSysEx();
 }
 
+void MIDIMessageManager::loadSoundIntoEditor(const unsigned char* bytes, int size)
+{
+    ISysEx msg(0, bytes, size);
+    sysexPartPatchParse(&msg);
+    if (plug->miniMixerLayer)
+        plug->miniMixerLayer->setControlsDirty();
+    guiUpdatePending = true;
+    closeSysEx();
+}
+
 void MIDIMessageManager::closeSysEx()
 {
     if (guiUpdatePending) {

@@ -181,11 +181,15 @@ private:
     // The end of a request into the library: its status, and a cancelled
     // bank's data dropped.
     void endLibraryRequest();
-    void feedDumpToEditor(const SoundDump& dump);
+    // Stores the dump in the library's transfer slot and says so with done,
+    // or says that nothing was stored.
+    void storeInTransferSlot(const SoundDump& dump, const char* done);
     void sendClockByte(uint8_t byte);
     // The loop goes on: not stopped, the clock still switched on, no shutdown.
     bool clockStillWanted() const;
     PatchFile* bankFileOfStoreList(int storeListSelector);
+    // How far a cancelled bank store got: the synth holds the sounds sent.
+    void showCancelledStore(int stored, int sounds);
 
     MIDIMessageManager* m_manager;
 };

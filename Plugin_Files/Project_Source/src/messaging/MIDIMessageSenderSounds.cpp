@@ -70,6 +70,14 @@ const std::vector<unsigned char>* soundOfSlot(const LibrarianPatch& slot)
     return &slot.messages.front().bytes;
 }
 
+// The slots of a bank's first 100 that hold a whole sound.
+int soundCount(const std::vector<LibrarianPatch>& slots)
+{
+    const size_t count = std::min<size_t>(slots.size(), zsysex::kProgramsPerBank);
+    return static_cast<int>(std::count_if(slots.begin(), slots.begin() + static_cast<long>(count),
+        [](const LibrarianPatch& slot) { return soundOfSlot(slot) != nullptr; }));
+}
+
 }  // namespace
 
 // ---- Pure builders ----------------------------------------------------------------------
@@ -151,10 +159,18 @@ int MIDIMessageSender::GeneratePatternCode(int step)
 
 // ---- Shared steps ---------------------------------------------------------------------------
 
-void MIDIMessageSender::feedDumpToEditor(const SoundDump& dump)
+// The slot takes the sound directly, as an import does: through the editor's
+// SysEx input the SysEx filter or a loading sound would drop it unseen.
+void MIDIMessageSender::storeInTransferSlot(const SoundDump& dump, const char* done)
 {
-    ISysEx msg(0, dump.data(), kDumpSize);
-    plug->ProcessSysEx(&msg, true);
+    PatchLibrarian* library = plug->patchLibrarian;
+    const std::vector<unsigned char> bytes(dump.begin(), dump.end());
+    if (library && library->replaceTransferSlot(LibrarianPatch::fromSoundDump(bytes))) {
+        plug->reportSlotStored(done);
+        plug->updatePatchLibrarianView(0);
+    } else {
+        plug->showLibrarianResult("Nothing stored!", "No bank to fill");
+    }
 }
 
 // ---- Job 0 and job 1 ------------------------------------------------------------------------
@@ -202,9 +218,7 @@ void MIDIMessageSender::sendArrangementToDevice(bool arrangementToLibrary, bool,
     SoundDump dump = buildArrangementDump(params, name, category, static_cast<int>(params.parameterValue(kGlobalDeviceID)));
 
     if (arrangementToLibrary) {
-        routeAnswer(true);
-        feedDumpToEditor(dump);
-        plug->reportSlotStored("Sound stored!");
+        storeInTransferSlot(dump, "Sound stored!");
     } else {
         plug->checksumCheckAndSend(dump.data(), kDumpSize);
         plug->setCurrentSoundTexts(name.empty() ? "Set Name" : name, categoryWord);
@@ -229,14 +243,10 @@ void MIDIMessageSender::sendPatchToDeviceFromLibrarian(const LibrarianPatch& pat
         const SoundDump dump = buildEditBufferDump(*sound, static_cast<int>(plug->paramValue(kGlobalDeviceID)));
         plug->SendMidiSysex2(std::vector<unsigned char>(dump.begin(), dump.end()));
 
-        routeAnswer(false);
-        m_manager->requestProcessedToSlot = true;
         log("Data package size when entering sysex parse from librarian double click: %i\n", kDumpSize);
-        m_manager->patchRequested = true;
-        plug->patchLoading = false;
-        feedDumpToEditor(dump);
-        m_manager->patchRequested = false;
-        plug->patchLoading = true;
+        // Straight into the parameters: the SysEx filter and a loading sound
+        // hold back what the synth sends, not the sound the editor sends it.
+        m_manager->loadSoundIntoEditor(dump.data(), kDumpSize);
         showStatus("Data send completed!");
     }
     showIndicator(false);
@@ -249,6 +259,13 @@ PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
 {
     // The bank the list shows and names, by the editor's one list rule.
     return plug->patchLibrarian ? plug->librarianListBank(storeListSelector) : nullptr;
+}
+
+void MIDIMessageSender::showCancelledStore(int stored, int sounds)
+{
+    const std::string text =
+        "Data send CANCELLED! " + std::to_string(stored) + " of " + std::to_string(sounds) + " stored";
+    showStatus(text.c_str());
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
@@ -264,20 +281,26 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     // The sounds are copied under the library lock: a reload on the main
     // thread cannot pull them away while they are sent.
     std::vector<LibrarianPatch> slots;
+    int sounds = 0;
     if (PatchLibrarian* library = plug->patchLibrarian) {
         std::lock_guard<std::recursive_mutex> lock(library->libraryLock());
-        if (PatchFile* bank = bankFileOfStoreList(storeListSelector))
+        if (PatchFile* bank = bankFileOfStoreList(storeListSelector)) {
             slots = bank->patches;
+            sounds = soundCount(bank->patches);
+        }
     }
     if (slots.empty()) {
         showIndicator(false);
         return;
     }
     const int device = plug->currentDeviceId;
-    // The user may stop a store between two sounds: those sent stay stored.
-    for (int k = 0; k < zsysex::kProgramsPerBank && k < static_cast<int>(slots.size()) && !shuttingDown; ++k) {
+    const int slotCount = std::min(static_cast<int>(slots.size()), zsysex::kProgramsPerBank);
+    int stored = 0;
+    // The user may stop a store between two sounds: those sent stay stored,
+    // and the status says how many the synth now holds.
+    for (int k = 0; k < slotCount && !shuttingDown; ++k) {
         if (cancelRequested) {
-            showStatus("Data send CANCELLED!");
+            showCancelledStore(stored, sounds);
             break;
         }
         m_manager->progress.set(JobProgress::Counting::Sounds, k + 1, zsysex::kProgramsPerBank);
@@ -288,6 +311,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
         plug->selectLibrarianListSlot(storeListSelector, k);
         const SoundDump dump = buildStoreDump(*sound, storeBank, k, device);
         plug->SendMidiSysex2(std::vector<unsigned char>(dump.begin(), dump.end()));
+        ++stored;
         delay(t);
         showIndicator(false);
     }
@@ -309,9 +333,7 @@ void MIDIMessageSender::initClassicPatch(bool)
     }
     const SoundDump dump = buildInitSlotDump(static_cast<int>(plug->paramValue(kGlobalDeviceID)), slot);
     log("checksum for initialized data = %i\n", dump[zsysex::kSoundChecksumByte]);
-    routeAnswer(true);
-    feedDumpToEditor(dump);
     delay(100);
-    plug->reportSlotStored("Slot initialized!");
+    storeInTransferSlot(dump, "Slot initialized!");
     showIndicator(false);
 }
