@@ -12,6 +12,7 @@
 
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
+#include "PatchLibrarian.h"
 #include "ProgressIndicator.h"
 #include "Zelto2Synth.h"
 #include "e2e/SoundDumpMap.h"
@@ -244,6 +245,54 @@ TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
     EXPECT_EQ("Patches folder NOT created!|Check folder rights",
         editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
             editor->paramTextControl(kControlDisplayValue)->GetTextString());
+}
+
+// The first bank of a fresh library, edited and the editor closed, three times over: a close without edits keeps
+// nothing; with UNSAVED lit the bank as edited lands in "Recovered Banks" beside an earlier copy, the library's file as
+// it was, and the next start tells where, also after the host's reset; the start after that greets as usual.
+TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
+{
+    ConfiguredEditor<PlainEditor> configured;
+    const std::string bank = "Patches/User Bank 1.syx", kept = "Recovered Banks/User Bank 1";
+    const std::string original = configured.folder.read(bank);
+    ASSERT_EQ(100u * 137, original.size());
+    // The 14 name bytes of each 137-byte dump.
+    const auto names = [](const std::string& file) {
+        std::vector<std::string> slots;
+        for (size_t at = 0; at + 137 <= file.size(); at += 137)
+            slots.push_back(file.substr(at + 120, 14));
+        return slots;
+    };
+    const auto restart = [&] {
+        quietly([&] {
+            configured.editor.reset();
+            configured.editor = std::make_unique<PlainEditor>();
+            configured.editor->Reset();  // as the host does once it has the instance
+        });
+        return configured.editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+               configured.editor->paramTextControl(kControlDisplayValue)->GetTextString();
+    };
+    const auto edit = [&](int slot, const std::string& name) {
+        PatchLibrarian& library = *configured.editor->patchLibrarian;
+        LibrarianPatch sound = library.bankFiles.at(0)->patches.at(size_t(slot));
+        std::copy(name.begin(), name.end(), sound.messages.at(0).bytes.begin() + 120);
+        library.transferSlot = slot;
+        ASSERT_TRUE(library.replaceTransferSlot(sound));
+        quietly([&] { configured.editor->SetLibrarianStatusUnsaved(true); });
+    };
+    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", restart());
+    EXPECT_FALSE(configured.folder.exists("Recovered Banks"));
+    edit(4, "EDITED FIVE   ");
+    EXPECT_EQ("Import from Recovered Banks:|User Bank 1.syx", restart());
+    edit(9, "EDITED TEN    ");
+    EXPECT_EQ("Import from Recovered Banks:|User Bank 1 (2).syx", restart());
+    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", restart());
+    std::vector<std::string> first = names(original), second = first;
+    first[4] = "EDITED FIVE   ";
+    second[9] = "EDITED TEN    ";
+    EXPECT_EQ(first, names(configured.folder.read(kept + ".syx")));
+    EXPECT_EQ(second, names(configured.folder.read(kept + " (2).syx")));
+    EXPECT_EQ(original, configured.folder.read(bank));
 }
 
 // The window and settings commands from a fresh editor on tab 0 with the first-run notice up, the global settings sent

@@ -178,6 +178,10 @@ public:
     bool savePatchAs(const char* defaultName, const std::string& startFolder, bool asMidi);
     // "Save (Overwrite current bank)": the upper list's bank over path.
     bool saveEditedPatch(const std::string& path, const std::string& fileName);
+    // A copy of the upper list's bank at path, written as Save writes its
+    // file; the bank, its file and the lists stay as they are. False without
+    // a bank or when the write failed.
+    bool writeUpperBankCopy(const std::string& path);
 
     // The bank bytes as written to disk (pure; tests and writers).
     static std::vector<unsigned char> rawBankBytes(const PatchFile& bank);
