@@ -253,18 +253,23 @@ TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
 TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
 {
     ConfiguredEditor<PlainEditor> configured;
-    const std::string bank = "Patches/User Bank 1.syx", kept = "Recovered Banks/User Bank 1";
-    const std::string original = configured.folder.read(bank);
-    ASSERT_EQ(100u * 137, original.size());
-    // The 14 name bytes of each 137-byte dump.
-    const auto names = [](const std::string& file) {
+    const std::string bank = "Patches/User Bank 1.syx", original = configured.folder.read(bank);
+    const auto names = [&](const std::string& file) {  // the 14 name bytes of each 137-byte dump
         std::vector<std::string> slots;
         for (size_t at = 0; at + 137 <= file.size(); at += 137)
             slots.push_back(file.substr(at + 120, 14));
         return slots;
     };
-    const auto restart = [&] {
+    const auto editAndRestart = [&](int slot, const std::string& name) {
+        if (slot >= 0) {
+            PatchLibrarian& library = *configured.editor->patchLibrarian;
+            LibrarianPatch sound = library.bankFiles.at(0)->patches.at(size_t(slot));
+            std::copy(name.begin(), name.end(), sound.messages.at(0).bytes.begin() + 120);
+            library.transferSlot = slot;
+            EXPECT_TRUE(library.replaceTransferSlot(sound));
+        }
         quietly([&] {
+            configured.editor->SetLibrarianStatusUnsaved(slot >= 0);
             configured.editor.reset();
             configured.editor = std::make_unique<PlainEditor>();
             configured.editor->Reset();  // as the host does once it has the instance
@@ -272,26 +277,16 @@ TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
         return configured.editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
                configured.editor->paramTextControl(kControlDisplayValue)->GetTextString();
     };
-    const auto edit = [&](int slot, const std::string& name) {
-        PatchLibrarian& library = *configured.editor->patchLibrarian;
-        LibrarianPatch sound = library.bankFiles.at(0)->patches.at(size_t(slot));
-        std::copy(name.begin(), name.end(), sound.messages.at(0).bytes.begin() + 120);
-        library.transferSlot = slot;
-        ASSERT_TRUE(library.replaceTransferSlot(sound));
-        quietly([&] { configured.editor->SetLibrarianStatusUnsaved(true); });
-    };
-    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", restart());
+    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", editAndRestart(-1, ""));
     EXPECT_FALSE(configured.folder.exists("Recovered Banks"));
-    edit(4, "EDITED FIVE   ");
-    EXPECT_EQ("Import from Recovered Banks:|User Bank 1.syx", restart());
-    edit(9, "EDITED TEN    ");
-    EXPECT_EQ("Import from Recovered Banks:|User Bank 1 (2).syx", restart());
-    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", restart());
+    EXPECT_EQ("Import from Recovered Banks:|User Bank 1.syx", editAndRestart(4, "EDITED FIVE   "));
+    EXPECT_EQ("Import from Recovered Banks:|User Bank 1 (2).syx", editAndRestart(9, "EDITED TEN    "));
+    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", editAndRestart(-1, ""));
     std::vector<std::string> first = names(original), second = first;
-    first[4] = "EDITED FIVE   ";
-    second[9] = "EDITED TEN    ";
-    EXPECT_EQ(first, names(configured.folder.read(kept + ".syx")));
-    EXPECT_EQ(second, names(configured.folder.read(kept + " (2).syx")));
+    first.at(4) = "EDITED FIVE   ";
+    second.at(9) = "EDITED TEN    ";
+    EXPECT_EQ(first, names(configured.folder.read("Recovered Banks/User Bank 1.syx")));
+    EXPECT_EQ(second, names(configured.folder.read("Recovered Banks/User Bank 1 (2).syx")));
     EXPECT_EQ(original, configured.folder.read(bank));
 }
 
