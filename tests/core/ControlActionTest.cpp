@@ -99,10 +99,13 @@ TEST_F(ControlActions, SysExTemplatesAndMultiMessageListsGetTheDeviceIdAndThePar
               editor->wireHex());
 }
 
-TEST_F(ControlActions, WithoutAnOutputTheUserIsToldAndTheValueIsSentOnceAPortOpens)
+TEST_F(ControlActions, WithoutAnOutputTheUserIsToldWhateverTheActionSendsAndTheValueIsSentOnceAPortOpens)
 {
     ControlAction* action = bindAction(kFilterCutoff, kActionCC, 74);
     editor->midiOutSet = false;
+    act(bindAction(kDisplayAboutWindow, kActionNone), kDisplayAboutWindow, 1);  // a window button sends nothing
+    EXPECT_EQ(nameLine->GetTextString(), "Set MIDI I/O First!");
+    nameLine->SetTextFromPlug("-");
     act(action, kFilterCutoff, 20);
     EXPECT_EQ(nameLine->GetTextString(), "Set MIDI I/O First!");
     editor->midiOutSet = true;

@@ -45,7 +45,10 @@ TEST_F(ValueDisplay, ValueLineFollowsTheFamilyOfTheParameter)
         {kArpDelay, 100, "50% [100]"}, {kArpDelay, 101, " [101]"}, {kLFO1Speed, 10, "10 [10]"}, {kSectionLockOsc2, 1, "ON [1]"},
         {kPatternStep07Glide, 0, "OFF [0]"}, {kGlobalMidiThru, 2, " [2]"}, {kGlobalLocalControl, 1, "ALLOWED [1]"},
         {kGlobalLocalControl, 0, "DISABLED [0]"}, {kOscillator1KeytrackTrigger, 3, "3"}, {kFilterCutoff, 99.7, "99"},
+        {kRandomize, 1, "1"}, {kLibUpperNextBank, 0, "0"},  // the editor's and the librarian's own buttons
     };
+    editor->GetParam(kRandomize)->InitDouble("param 272", 0, 0, 1, 1, "", "Editor");
+    editor->GetParam(kLibUpperNextBank)->InitDouble("param 203", 0, 0, 1, 1, "", "Librarian");
     for (const DisplayCase& c : cases)
         EXPECT_EQ(c.line, show(c.param, c.value)) << c.param << " at " << c.value;
 }

@@ -14,6 +14,7 @@
 #include "ControlLayer.h"
 #include "EditorCoreSupport.h"
 #include "IPopupMenuControl.h"
+#include "PatchLibrarian.h"
 #include "ProgressIndicator.h"
 #include "Zelto2Synth.h"
 #include "e2e/SoundDumpMap.h"
@@ -181,15 +182,15 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
 }
 
 // One editor with the first-run notice seen, in turn:
-// - A button pressed and released, or a window switch turned on and off, with no MIDI port open: a command's own
-//   status text stays, no command's name shows and a command that sends nothing does not ask for a port; values the
-//   user sets show with their names (the ungrouped DAW offset knob among them), and a value meant for the synth asks
-//   for a port.
+// - A button pressed and released, or a window switch turned on and off, with no MIDI port open: the value line shows
+//   the bare number or the family's text, and every parameter with a control action asks for a port, whatever the
+//   action sends; the first-run exit, which ends before the actions, and the DAW offset knob, which has none, leave
+//   their names.
 // - The pattern page's step rows are greyed and un-greyed by id when the tab opens; the tempo pair must stay as the
 //   clock source left it.
 // - Controls show what their parameter holds whoever set it: the host (a menu, a knob and a switch that start at 0),
 //   the editor storing a value itself (the device ID the synth answered with), a command choosing the tab.
-TEST(EditorConfigured, StatusDisplayNamesNoCommandTheArpTabGreysTheUnusedTempoAndControlsShowTheirValueHoweverSet)
+TEST(EditorConfigured, StatusDisplayAsksForAPortForEveryActionTheArpTabGreysTheUnusedTempoAndControlsShowTheirValueHoweverSet)
 {
     ConfiguredEditor<PlainEditor> configured;
     Zelto2X* editor = configured.editor.get();
@@ -199,10 +200,10 @@ TEST(EditorConfigured, StatusDisplayNamesNoCommandTheArpTabGreysTheUnusedTempoAn
         double value, after;  // after: the release, or the same value again for a setting
         const char *name, *line;
     };
-    const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "-"}, {kDisplayAboutWindow, 1, 0, "-", "-"},
-        {kExitAboutWindow, 1, 0, "-", "-"}, {kViewMIDIFilterSettings, 1, 0, "-", "-"},
-        {kPartLock, 1, 1, "Lock Program", "ON [1]"},
-        {kFilterCutoff, 64, 64, "Set MIDI I/O First!", "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
+    const char* const port = "Set MIDI I/O First!";
+    const Row rows[] = {{kFirstRunExit, 1, 0, "Close Welcome", "0"}, {kDisplayAboutWindow, 1, 0, port, "0"},
+        {kExitAboutWindow, 1, 0, port, "0"}, {kViewMIDIFilterSettings, 1, 0, port, "0"},
+        {kPartLock, 1, 1, port, "ON [1]"}, {kFilterCutoff, 64, 64, port, "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
     for (const Row& row : rows) {
         editor->showStatusLines("-", "-");
         configured.setFromGUI(row.param, row.value);
@@ -248,6 +249,49 @@ TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
             editor->paramTextControl(kControlDisplayValue)->GetTextString());
 }
 
+// The first bank of a fresh library, edited and the editor closed, three times over: a close without edits keeps
+// nothing; with UNSAVED lit the bank as edited lands in "Recovered Banks" beside an earlier copy, the library's file as
+// it was, and the next start tells where, also after the host's reset; the start after that greets as usual.
+TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
+{
+    ConfiguredEditor<PlainEditor> configured;
+    const std::string bank = "Patches/User Bank 1.syx", original = configured.folder.read(bank);
+    const auto names = [&](const std::string& file) {  // the 14 name bytes of each 137-byte dump
+        std::vector<std::string> slots;
+        for (size_t at = 0; at + 137 <= file.size(); at += 137)
+            slots.push_back(file.substr(at + 120, 14));
+        return slots;
+    };
+    const auto editAndRestart = [&](int slot, const std::string& name) {
+        if (slot >= 0) {
+            PatchLibrarian& library = *configured.editor->patchLibrarian;
+            LibrarianPatch sound = library.bankFiles.at(0)->patches.at(size_t(slot));
+            std::copy(name.begin(), name.end(), sound.messages.at(0).bytes.begin() + 120);
+            library.transferSlot = slot;
+            EXPECT_TRUE(library.replaceTransferSlot(sound));
+        }
+        quietly([&] {
+            configured.editor->SetLibrarianStatusUnsaved(slot >= 0);
+            configured.editor.reset();
+            configured.editor = std::make_unique<PlainEditor>();
+            configured.editor->Reset();  // as the host does once it has the instance
+        });
+        return configured.editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+               configured.editor->paramTextControl(kControlDisplayValue)->GetTextString();
+    };
+    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", editAndRestart(-1, ""));
+    EXPECT_FALSE(configured.folder.exists("Recovered Banks"));
+    EXPECT_EQ("Import from Recovered Banks:|User Bank 1.syx", editAndRestart(4, "EDITED FIVE   "));
+    EXPECT_EQ("Import from Recovered Banks:|User Bank 1 (2).syx", editAndRestart(9, "EDITED TEN    "));
+    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", editAndRestart(-1, ""));
+    std::vector<std::string> first = names(original), second = first;
+    first.at(4) = "EDITED FIVE   ";
+    second.at(9) = "EDITED TEN    ";
+    EXPECT_EQ(first, names(configured.folder.read("Recovered Banks/User Bank 1.syx")));
+    EXPECT_EQ(second, names(configured.folder.read("Recovered Banks/User Bank 1 (2).syx")));
+    EXPECT_EQ(original, configured.folder.read(bank));
+}
+
 // The window and settings commands from a fresh editor on tab 0 with the first-run notice up, the global settings sent
 // and an output open (unless the row says not): the page shown, windows open (+) or closed (-), the settings file, the
 // status line and the messages sent (size@ms, in virtual time); the progress overlay is down again after each. A step
@@ -271,16 +315,19 @@ TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSetti
         {{}, {kUserInterfaceSize, 2}, 0, {}, "normal\nlarge\nno\n\n", "Size changes applied...", ""},
         {{}, {kFirstRunExit, 1}, 0, {"-firstRunNotification"}, "normal\nnormal\nyes\n\n", "Set MIDI In and MIDI Out",
             ""},
-        {{}, {kFirstRunExit, 0}, 0, {"+firstRunNotification"}, start, "-", ""},
-        {{}, {kViewMIDIFilterSettings, 1}, 0, {"+midiFilterSettings"}, start, "-", ""},
-        {{kViewMIDIFilterSettings, 1}, {kViewMIDIFilterSettings, 0}, 0, {"-midiFilterSettings"}, start, "-", ""},
-        {{}, {kDisplayAboutWindow, 1}, 0, {"+aboutWindow"}, start, "-", ""},
-        {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 1}, 0, {"-aboutWindow"}, start, "-", ""},
-        {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 0}, 0, {"+aboutWindow"}, start, "-", ""},
+        {{}, {kFirstRunExit, 0}, 0, {"+firstRunNotification"}, start, "Close Welcome", ""},
+        {{}, {kViewMIDIFilterSettings, 1}, 0, {"+midiFilterSettings"}, start, "Close MIDI Filters", ""},
+        {{kViewMIDIFilterSettings, 1}, {kViewMIDIFilterSettings, 0}, 0, {"-midiFilterSettings"}, start,
+            "Close MIDI Filters", ""},
+        {{}, {kDisplayAboutWindow, 1}, 0, {"+aboutWindow"}, start, "About", ""},
+        {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 1}, 0, {"-aboutWindow"}, start, "Close About", ""},
+        {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 0}, 0, {"+aboutWindow"}, start, "Close About", ""},
+        {{}, {kRandomize, 0}, 0, {}, start, "Randomize", ""},
+        {{}, {kLibUpperNextBank, 0}, 0, {}, start, "Next Upper Bank", ""},
         // The global settings step (1000 + 400 ms) goes first.
         {{}, {kPushArrangement, 1}, 0, {}, start, "-", "137@1400"},
         {{}, {kPushArrangement, 0}, 0, {}, start, "-", ""},
-        {{}, {kPushArrangement, 1}, 0, {}, start, "-", "", false},
+        {{}, {kPushArrangement, 1}, 0, {}, start, "Set MIDI I/O First!", "", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.command.first << " = " << row.command.second);

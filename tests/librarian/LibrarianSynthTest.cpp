@@ -68,7 +68,7 @@ TEST_F(LibrarySynthTest, LibrarianCommandsShowTheirOutcomeInTheListsAndTheStatus
         const char* shown;  // upper slot 8 | lower slot 2 | lower bank 0 | UNSAVED | status
     } steps[] = {
         {kCategorySelection, 1, "ALPHA 8|ALPHA 11|ARP  1||-|-"},
-        {kOverwriteBank, 0, "ALPHA 8|ALPHA 11|ARP  1||-|-"},
+        {kOverwriteBank, 0, "ALPHA 8|ALPHA 11|ARP  1||command|0"},
         {kOverwriteBank, 1, "FROM PANEL|ALPHA 11|ARP  1|UNSAVED|Sound stored!|Slot 8: FROM PANEL"},
         {kRefreshFolders, 1, "FROM PANEL|ALPHA 11|ARP  1|UNSAVED|Save bank or Discard changes!|"},
         {kDiscardBankData, 0, "FROM PANEL|ALPHA 11|ARP  1|UNSAVED|Save bank or Discard changes!|"},

@@ -87,4 +87,37 @@ TEST_F(LibrarianEditorTest, RightClickOffersTheFullSlotMenuOnTheUpperListAndCopy
     EXPECT_TRUE(editor->renameHandled);
 }
 
+// The MIDI input thread refills both lists (a finished library request) while the main thread stores sounds into
+// slots: every name is read under the library lock, which ThreadSanitizer checks, and the last refill shows the last
+// stores.
+TEST_F(LibrarianEditorTest, ListsRefilledOnAnotherThreadWhileSlotsChangeReadTheNamesUnderTheLibraryLock)
+{
+    std::atomic<bool> stop {false};
+    std::atomic<int> refills {0};
+    std::thread midiInput([&] {
+        while (!stop) {
+            view->patchSelectionUpperChanged();
+            view->patchSelectionLowerChanged();
+            ++refills;
+        }
+    });
+    const auto refilledAgain = [&] {
+        const int from = refills;
+        return waitFor([&] { return refills > from + 1; });
+    };
+    ASSERT_TRUE(refilledAgain());
+    LibrarianPatch sound = upperSlot(0);
+    for (int round = 0; round < 2000; ++round) {
+        sound.name = "ROUND " + std::to_string(round);
+        library->transferSlot = round % 100;
+        ASSERT_TRUE(library->replaceTransferSlot(sound));
+    }
+    EXPECT_TRUE(refilledAgain());
+    stop = true;
+    midiInput.join();
+    // Both lists show Alpha.
+    EXPECT_EQ("ROUND 1999|ROUND 1999|ROUND 1900", view->slotText(0, 99) + "|" + view->slotText(1, 99) + "|" +
+                                                      view->slotText(0, 0));
+}
+
 }  // namespace

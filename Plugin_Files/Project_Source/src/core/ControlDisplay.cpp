@@ -31,17 +31,6 @@ bool neverDisplayed(int paramIdx)
     return false;
 }
 
-// The editor's own buttons and switches (About, Close Welcome, Randomize, the
-// librarian's commands) are commands, not values a synth owner reads: their
-// handlers write their own status text, which a button's release would
-// otherwise replace with the button's name and a bare 0. A command with a
-// value family (the program lock's ON/OFF) is a setting and stays.
-bool isEditorCommand(const IParam& param)
-{
-    const std::string group = param.GetParamGroupForHost();
-    return group == "Editor" || group == "Librarian";
-}
-
 bool inRange(int paramIdx, int first, int last)
 {
     return paramIdx >= first && paramIdx <= last;
@@ -225,17 +214,15 @@ void ControlDisplay::controlDisplay(Zelto2X* plug, int paramIdx, double value, b
     const std::string name = param->GetNameForHost();
     if (transportRunning && name.empty())
         return;
-    const int v = static_cast<int>(value);
-    bool hasFamily = false;
-    const std::string text = familyText(plug, paramIdx, v, hasFamily);
-    if (!hasFamily && isEditorCommand(*param))
-        return;
     if (paramIdx == kReleaseAllLocks) {
         plug->showStatusLines(value == 1.0 ? "All Section Locks Released" : name.c_str(), nullptr);
         return;
     }
+    const int v = static_cast<int>(value);
     log("* * * * Control Display = Param Name : %s \t Param Value : %i \t Param ID : \t %i\n", name.c_str(), v,
         paramIdx);
+    bool hasFamily = false;
+    const std::string text = familyText(plug, paramIdx, v, hasFamily);
     if (!hasFamily) {
         plug->showStatusLines(name.c_str(), getValueString(v).c_str());
         return;

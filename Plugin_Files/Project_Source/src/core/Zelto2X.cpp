@@ -10,8 +10,10 @@
 #include <ctime>
 
 #include "ControlLayer.h"
+#include "DurableFile.h"
 #include "IControl.h"
 #include "IGraphics.h"
+#include "LibraryFileSystem.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
 #include "TabSwitchFunctions.h"
@@ -35,6 +37,11 @@ constexpr const char* kUserManualName = "Marnvik-Zelto2X-User-Manual-v101.pdf";
 
 // Characters of the status display's value line at any interface size.
 constexpr size_t kStatusLineChars = 28;
+
+// Beside "Patches", so the scan never lists a recovered copy as a bank.
+constexpr const char* kRecoveredFolder = "Recovered Banks";
+// In kRecoveredFolder: the file name of the copy the next start is to tell about.
+constexpr const char* kUntoldCopyNote = ".untold";
 
 // A folder as the user finds it in a file browser, home as "~"; where that is
 // too long for the status display, its last folders after "...", which name
@@ -97,6 +104,8 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     prepareLibraryFolder();
     patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
     createFirstBankWhenEmpty();
+    if (m_startupProblem.first.empty())
+        m_startupProblem = takeRecoveredBankNotice();
     logDebug("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
 
     buildUserInterface();
@@ -218,6 +227,8 @@ Zelto2X::~Zelto2X()
     midiOutSet = false;
     delete midiMessageManager;
     midiMessageManager = nullptr;
+    // No worker or MIDI input can store into the bank any more.
+    keepUnsavedBankEdits();
     delete patchManager;
     patchManager = nullptr;
     delete uiConfig;
@@ -360,6 +371,52 @@ void Zelto2X::OpenDataDirectory(bool manual)
                                    : (manual ? "No PDF viewer found!" : "No file browser found!");
     showStatusLines(failure, folderForStatus(dataFolder).c_str());
     log("%s %s\n", failure, path.c_str());
+}
+
+// ---- Unsaved bank edits at close ------------------------------------------------------------
+
+void Zelto2X::keepUnsavedBankEdits()
+{
+    // A plug-in cannot ask the user while the host closes it: the edits are
+    // kept, and Save stays the user's choice.
+    if (!patchLibrarian || static_cast<int>(paramValue(kBankEditUnsaved)) != 1)
+        return;
+    std::string fileName;
+    {
+        std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+        if (const PatchFile* bank = patchLibrarian->upperBank())
+            fileName = bank->fileName;
+    }
+    const std::string folder = dataFolder + kRecoveredFolder;
+    if (fileName.empty() || !durable::makeFolder(folder))
+        return;
+    // An earlier copy is never replaced: it may hold edits not imported yet.
+    const std::string path = libraryfs::freePathFor(folder + "/" + fileName);
+    std::string unused;
+    libraryfs::splitPath(path, unused, fileName);
+    if (!patchLibrarian->writeUpperBankCopy(path)
+        || !durable::writeFile(folder + "/" + kUntoldCopyNote, {fileName.begin(), fileName.end()})) {
+        log("Unsaved bank edits could not be kept at %s\n", path.c_str());
+        return;
+    }
+    logDebug("PATCH LIBRARIAN: unsaved bank edits kept at " + path);
+}
+
+std::pair<std::string, std::string> Zelto2X::takeRecoveredBankNotice()
+{
+    const std::string folder = dataFolder + kRecoveredFolder;
+    const std::string note = folder + "/" + kUntoldCopyNote;
+    std::vector<unsigned char> noted;
+    if (!libraryfs::readFile(note, noted))
+        return {};
+    durable::removeFile(note);
+    const std::string fileName(noted.begin(), noted.end());
+    if (fileName.empty() || !libraryfs::exists(folder + "/" + fileName))
+        return {};
+    dialogFolder = folder;  // the Import panel opens where the copy is
+    const bool fits = fileName.size() <= kStatusLineChars;
+    return {std::string("Import from ") + kRecoveredFolder + ":",
+        fits ? fileName : fileName.substr(0, kStatusLineChars - 3) + "..."};
 }
 
 const char* Zelto2X::getPanelString(int timbre, const std::string& name)

@@ -539,6 +539,12 @@ private:
     void rememberLayers();
     void setStartupFilters();
     bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
+    // Unsaved bank edits at close (Zelto2X.cpp): the destructor writes the
+    // edited bank to "Recovered Banks" in the data folder, and the next start
+    // takes the status lines that tell where it is (empty when there is none
+    // to tell; each copy is told once).
+    void keepUnsavedBankEdits();
+    std::pair<std::string, std::string> takeRecoveredBankNotice();
 
     // ---- Recall steps (Zelto2XState.cpp) ----
     void reopenPortsByName();
@@ -645,7 +651,8 @@ private:
     // The value line a status text wrote (a librarian outcome, the greeting);
     // the next status text clears it while it still shows.
     std::string m_statusDetail;
-    // What start-up could not do (name and value line), told once the editor is ready.
+    // What start-up has to tell (name and value line): shown once the editor
+    // is ready, and in place of the greeting whenever the host resets it.
     std::pair<std::string, std::string> m_startupProblem;
     mutable std::mutex m_textsMutex;
     std::string m_soundName;

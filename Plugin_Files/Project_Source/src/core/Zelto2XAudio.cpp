@@ -51,6 +51,12 @@ void Zelto2X::Reset()
         if (ITextControl* control = paramTextControl(param))
             control->SetTextFromPlug(text);
     }
+    // A host resets a new instance several times while it sets it up: what
+    // start-up has to tell takes the greeting's place, or it would go unseen.
+    if (!m_startupProblem.first.empty()) {
+        showLibrarianResult(m_startupProblem.first, m_startupProblem.second);
+        return;
+    }
     // The version belongs to the greeting: the next status text takes it away.
     std::lock_guard<std::mutex> detailLock(m_textsMutex);
     m_statusDetail = versionText;

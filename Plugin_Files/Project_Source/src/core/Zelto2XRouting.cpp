@@ -339,11 +339,7 @@ void Zelto2X::processControlAction(ControlAction* action, int paramIdx, double v
     if (action->lastValue == static_cast<double>(n))
         return;
     if (!midiOutSet) {
-        // An action that never sends (the editor's own buttons) needs no port:
-        // telling the user to set one would blame a send nobody attempted.
-        const bool sends = action->kind == 1 || action->kind == 2 || action->kind == 3 || action->kind == 5
-            || action->kind == 6;
-        if (sends && paramIdx != kDeviceOutSelection && paramIdx != kDeviceInSelection && paramIdx != kGlobalMidiChannel)
+        if (paramIdx != kDeviceOutSelection && paramIdx != kDeviceInSelection && paramIdx != kGlobalMidiChannel)
             showStatus(kSetMidiFirst);
         return;
     }

@@ -255,3 +255,10 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
         m_host->setUpperBankNames(bank->folderName, fileName);
     return true;
 }
+
+bool PatchLibrarian::writeUpperBankCopy(const std::string& path)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    PatchFile* bank = upperBank();
+    return bank && writeUpperBank(*bank, path, libraryfs::lowerExtension(bank->fileName) == "mid", false);
+}

@@ -200,6 +200,10 @@ public:
     // "Save (Overwrite current bank)": the upper list's bank over path. Refuses
     // (false, the host told) when the file changed on disk since it was read.
     bool saveEditedPatch(const std::string& path, const std::string& fileName);
+    // A copy of the upper list's bank at path, written as Save writes its
+    // file; the bank, its file and the lists stay as they are. False without
+    // a bank or when the write failed.
+    bool writeUpperBankCopy(const std::string& path);
 
     // The bank bytes as written to disk (pure; tests and writers). Every whole
     // sound dump is written as the dump of its slot: command 10, the slot's
