@@ -260,5 +260,5 @@ bool PatchLibrarian::writeUpperBankCopy(const std::string& path)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     PatchFile* bank = upperBank();
-    return bank && writeUpperBank(*bank, path, libraryfs::lowerExtension(bank->fileName) == "mid", false);
+    return bank && writeUpperBank(*bank, path, libraryfs::lowerExtension(bank->fileName) == "mid");
 }
