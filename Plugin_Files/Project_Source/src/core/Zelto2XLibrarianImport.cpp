@@ -17,19 +17,6 @@
 #include "SysExProtocol.h"
 #include "wdlstring.h"
 
-namespace {
-
-LibrarianPatch slotOf(const std::vector<unsigned char>& dump)
-{
-    LibrarianPatch slot;
-    slot.messages.push_back(PatchSysexMessage {dump});
-    slot.name = LibrarianPatch::nameFromMessage(dump);
-    slot.parseCategory();
-    return slot;
-}
-
-}  // namespace
-
 std::string Zelto2X::promptForOpenFile(const char* extensions)
 {
     IGraphics* graphics = GetGUI();
@@ -191,7 +178,7 @@ int Zelto2X::ReadSysExDataFromPackage(ByteChunk* chunk, int& position, std::stri
     std::vector<std::vector<unsigned char>> sound;
     const int next = patchimport::readSingleSound(chunk->GetBytes(), chunk->Size(), position, path, olderModel, sound);
     if (!sound.empty() && sound.front().size() == static_cast<size_t>(zsysex::kSoundDumpSize)) {
-        storeSoundInTransferSlot(slotOf(sound.front()));
+        storeSoundInTransferSlot(LibrarianPatch::fromSoundDump(sound.front()));
         ++m_singlesHandedOn;
     }
     return next;
@@ -249,7 +236,7 @@ void Zelto2X::SetCategoryForLibrarianPatch(int code)
         patchLibrarian->transferSlot = slot;
     }
     DisplayProcessingIndicator(true);
-    storeSoundInTransferSlot(slotOf(dump), 50);
+    storeSoundInTransferSlot(LibrarianPatch::fromSoundDump(dump), 50);
     DisplayProcessingIndicator(false);
     reportSlotStored((std::string("Category set: ") + categoryText(code)).c_str());
 }
