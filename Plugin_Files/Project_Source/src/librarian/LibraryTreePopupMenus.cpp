@@ -298,22 +298,7 @@ void LibraryTreePopupMenu::runMenu(int, int)
 
 void LibraryTreePopupMenu::afterMenu()
 {
-    const int param = m_upperList ? kPatchSelectionListUpper : kPatchSelectionListLower;
-    editor->setParamValueClamped(param, selection);
-    IControl* listControl = m_upperList ? editor->upperListControl : editor->lowerListControl;
-    if (listControl)
-        listControl->SetValueFromPlug(editor->GetParam(param)->GetNormalized());
-    {
-        LibraryGuard lock(library->libraryLock());
-        (m_upperList ? library->upperSelection : library->menuSelection) = selection;
-    }
-    if (LibrarianViewControl* view = editor->librarianView) {
-        view->requestExtraRedraw();
-        if (m_upperList)
-            view->patchSelectionUpperChanged();
-        else
-            view->patchSelectionLowerChanged();
-    }
+    editor->selectListBank(m_upperList ? 0 : 1, selection);
 }
 
 void ProgBankNamePopupMenu::afterMenu()
@@ -321,20 +306,10 @@ void ProgBankNamePopupMenu::afterMenu()
     // A dismissed menu sends nothing to the hardware.
     if (!m_chosen)
         return;
-    editor->setParamValueClamped(kPatchSelectionListUpper, selection);
-    if (editor->upperListControl)
-        editor->upperListControl->SetValueFromPlug(editor->GetParam(kPatchSelectionListUpper)->GetNormalized());
-    {
-        LibraryGuard lock(library->libraryLock());
-        library->upperSelection = selection;
-    }
+    editor->selectListBank(0, selection);
     if (IGraphics* graphics = GetGUI())
         graphics->SetParameterFromPlug(kCurrentBank, selection, false);
     LibrarianViewControl* view = editor->librarianView;
-    if (view && editor->paramValue(kShowLibrarian) == 1.0) {
-        view->requestExtraRedraw();
-        view->patchSelectionUpperChanged();
-    }
     editor->updateBankAndProgramMenuNames(true);
     const int slot = view ? view->upperSelectedSlot.load() : -1;
     {
