@@ -8,7 +8,9 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,9 +144,10 @@ bool readFile(const std::string& path, std::vector<unsigned char>& out)
 
 uint64_t contentStamp(const std::vector<unsigned char>& bytes)
 {
-    uint64_t hash = 14695981039346656037ull;
-    for (unsigned char byte : bytes)
-        hash = (hash ^ byte) * 1099511628211ull;
+    // The scan stamps every bank it reads: a hash that takes the bytes a word
+    // at a time, not one by one.
+    const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const uint64_t hash = std::hash<std::string_view>()(view);
     return hash == 0 ? 1 : hash;
 }
 

@@ -40,7 +40,7 @@ std::string lowerExtension(const std::string& path);
 // The whole file in one read; false when it cannot be opened or read.
 bool readFile(const std::string& path, std::vector<unsigned char>& out);
 
-// A stamp of bytes (FNV-1a over them, never 0): equal bytes, equal stamps.
+// A stamp of bytes (a hash of them, never 0): equal bytes, equal stamps.
 uint64_t contentStamp(const std::vector<unsigned char>& bytes);
 
 // True when the file at path holds other bytes than those stamped; false when
