@@ -469,8 +469,9 @@ TEST(EditorConfigured, AfterTheDeviceIdIsSetFromItsKnobEverythingSentCarriesIt)
 }
 
 // Every sound parameter with a dump byte, set from its control, reaches the simulated synth (its own reading of the
-// protocol) and comes back from it with a request: ARP SWING and ARP DELAY within one knob step (the synth holds
-// 0..100), LFO 1's wave knob through the SHAPE byte it shares. The whole sound then sent holds the same values.
+// protocol) and comes back from it with a request: ARP SWING and ARP DELAY as their knob sends them (the integer part
+// of value / 1.27), LFO 1's wave knob through the SHAPE byte it shares. The whole sound then sent holds the same
+// values.
 TEST(EditorConfigured, EverySoundParameterSetFromItsControlComesBackFromTheSynth)
 {
     EditorWithOutput configured;
@@ -494,7 +495,9 @@ TEST(EditorConfigured, EverySoundParameterSetFromItsControlComesBackFromTheSynth
             editor->midiMessageManager->patchRequested = false;
         });
     };
-    auto tolerance = [](int param) { return param == kArpSwing || param == kArpDelay ? 1.0 : 0.0; };
+    auto sentAs = [](int param, double value) {
+        return param == kArpSwing || param == kArpDelay ? std::trunc(value / 1.27) : value;
+    };
     int parameters = 0;
     for (const auto& [param, initial] : e2e::PanelValuesOf(synth->Sound({true, 0}))) {
         if (param == kArpOnOffIndicator)  // follows kArpOnOff
@@ -507,7 +510,7 @@ TEST(EditorConfigured, EverySoundParameterSetFromItsControlComesBackFromTheSynth
         configured.setFromGUI(param, value);
         deliver();
         request();
-        EXPECT_NEAR(value, editor->paramValue(param), tolerance(param));
+        EXPECT_EQ(sentAs(param, value), editor->paramValue(param));
     }
     EXPECT_EQ(137, parameters);
 
@@ -519,5 +522,30 @@ TEST(EditorConfigured, EverySoundParameterSetFromItsControlComesBackFromTheSynth
     deliver();
     request();
     for (const auto& [param, value] : shown)
-        EXPECT_NEAR(value, editor->paramValue(param), tolerance(param)) << param;
+        EXPECT_EQ(value, editor->paramValue(param)) << param;
+}
+
+// ARP SWING and ARP DELAY: the knob's 0..127 reach the display and the synth as 0..100, the integer part of
+// value / 1.27, which the repeat rule compares too (knob 1 after knob 0 sends nothing).
+TEST(EditorConfigured, SwingAndDelayKnobsShowAndSendTheirValueOverOnePointTwoSeven)
+{
+    EditorWithOutput configured;
+    RecordingEditor* editor = configured.editor.get();
+    const struct {
+        int knob;
+        const char *byte, *swing, *delay;
+    } rows[] = {{0, "00", "0 % [0]", "-50% [0]"}, {1, nullptr, "0 % [0]", "-50% [0]"},
+        {64, "32", "50 % [50]", "0 % [50]"}, {100, "4E", "78% [78]", "28% [78]"},
+        {117, "5C", "92% [92]", "42% [92]"}, {127, "64", "100% [100]", "50% [100]"}};
+    for (const auto& row : rows) {
+        for (const auto& [param, address, line] : {std::tuple(kArpSwing, "5F", row.swing),
+                 std::tuple(kArpDelay, "60", row.delay)}) {
+            SCOPED_TRACE(testing::Message() << param << " at " << row.knob);
+            editor->clearWire();
+            configured.setFromGUI(param, row.knob);
+            EXPECT_EQ(row.byte ? std::string("F0 3E 16 00 41 01 ") + address + " " + row.byte + " 00 F7" : "",
+                editor->wireHex());
+            EXPECT_EQ(line, editor->paramTextControl(kControlDisplayValue)->GetTextString());
+        }
+    }
 }

@@ -2,8 +2,6 @@
 // The documented map from sound-dump bytes to the editor's parameter indexes,
 // written out for the sessions: what the panel must read for a given dump.
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -20,15 +18,12 @@ inline std::vector<std::pair<int, double>> PanelValuesOf(const std::vector<uint8
         {31, 15}, {32, 16}, {33, 17}, {34, 18}, {35, 32}, {36, 33}, {37, 24}, {38, 25}, {39, 26}, {40, 27},
         {41, 34}, {42, 35}, {43, 52}, {44, 53}, {45, 54}, {47, 102}, {48, 56}, {49, 40}, {50, 44}, {51, 42},
         {52, 45}, {53, 41}, {54, 43}, {55, 57}, {56, 58}, {57, 19}, {58, 12}, {59, 46}, {60, 47}, {85, 83},
-        {86, 84}, {87, 85}, {92, 49}, {93, 50}, {94, 86}, {113, 89}, {114, 90}};
+        {86, 84}, {87, 85}, {92, 49}, {93, 50}, {94, 86}, {95, 87}, {96, 88}, {113, 89}, {114, 90}};
     std::vector<std::pair<int, double>> values;
     for (const auto& [byte, param] : kPlain)
         values.emplace_back(param, dump[byte]);
     for (int unitByte = 0; unitByte < 24; ++unitByte)  // modulation units: source, amount, destination
         values.emplace_back(59 + unitByte, dump[61 + unitByte]);
-    // ARP SWING and ARP DELAY: the synth's 0..100 on the knob's 0..127, rounded.
-    for (const auto& [byte, param] : {std::pair(95, 87), std::pair(96, 88)})
-        values.emplace_back(param, std::min(127.0, std::round(dump[byte] * 1.27)));
     for (int osc = 0; osc < 3; ++osc)  // semitones, bytes 9, 15, 21
         values.emplace_back(osc, dump[9 + 6 * osc] - 16.0);
     const int lfo1 = dump[26];

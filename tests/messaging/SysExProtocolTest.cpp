@@ -86,10 +86,21 @@ TEST(SoundDumpMap, EveryByteSetsItsDocumentedParametersByItsRuleAndEncodesBack)
         encodeSoundParameters(params, encoded.data());
         // Arp clock bytes 0 and 1 both mean "first clock"; the hardware sends 1.
         dump[46] = std::max<uint8_t>(dump[46], 1);
-        // Swing and delay run 0..100 on the synth: a byte above reads as the knob's top and goes back as 100.
-        for (int byte : {95, 96})
-            dump[byte] = std::min<uint8_t>(dump[byte], 100);
         ASSERT_EQ(encoded, dump) << "shift " << shift;
+    }
+}
+
+// ARP SWING and ARP DELAY read as their bytes and go out in the whole sound as read, whatever the synth's range for
+// them: its sounds come back from the editor unchanged.
+TEST(SoundDumpMap, SwingAndDelayBytesReadAsTheyStandAndTheWholeSoundSendsThemBackUnchanged)
+{
+    for (uint8_t b : {0, 1, 64, 100, 117, 127}) {
+        auto dump = initDump();
+        dump[95] = dump[96] = b;
+        const ParamRecorder params = decode(dump);
+        const Dump sent = MIDIMessageSender::buildArrangementDump(params, "INIT", 0, 0);
+        EXPECT_EQ(std::pair(params.values.at(kArpSwing), params.values.at(kArpDelay)), std::pair(double(b), double(b)));
+        EXPECT_EQ(Bytes(sent.begin() + 7, sent.begin() + 135), Bytes(dump.begin() + 7, dump.begin() + 135)) << int(b);
     }
 }
 

@@ -145,7 +145,9 @@ bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
         return false;
     case kArpSwing:
     case kArpDelay:
-        v = zsysex::percentOfKnob(v);
+        // The knob's 0..127 reach the display and the synth as 0..100, no rounding of its own: the
+        // control action's repeat rule takes the integer part.
+        v = v / 1.27;
         return false;
     case kLibUpperNextBank:
     case kLibUpperPreviousBank:

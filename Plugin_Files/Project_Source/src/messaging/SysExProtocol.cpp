@@ -1,7 +1,6 @@
 #include "SysExProtocol.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "ParameterTable.h"
 
@@ -204,8 +203,8 @@ const SoundDumpField kSoundDumpMap[] = {
     plain(92, kPitchBendScaleUp, L::Porta),
     plain(93, kPitchBendScaleDown, L::Porta),
     plain(94, kStepDuration, L::Arp),
-    {95, kArpSwing, D::Percent, E::Percent, L::Arp},
-    {96, kArpDelay, D::Percent, E::Percent, L::Arp},
+    plain(95, kArpSwing, L::Arp),
+    plain(96, kArpDelay, L::Arp),
     patternStep(97), patternStep(98), patternStep(99), patternStep(100),
     patternStep(101), patternStep(102), patternStep(103), patternStep(104),
     patternStep(105), patternStep(106), patternStep(107), patternStep(108),
@@ -302,9 +301,6 @@ void decodeSoundParameters(const uint8_t* bytes, int size, const SectionLockStat
         case DecodeRule::ArpClock:
             sink.setParameter(field->parameter, b > 0 ? b - 1 : 0);
             break;
-        case DecodeRule::Percent:
-            sink.setParameter(field->parameter, knobFromPercent(b));
-            break;
         case DecodeRule::PatternStep: {
             const int step = i - 96;
             const int event = b % 16, time = (b / 16) % 4, glide = b / 64;
@@ -324,22 +320,6 @@ void decodeSoundParameters(const uint8_t* bytes, int size, const SectionLockStat
             break;
         }
     }
-}
-
-namespace {
-constexpr double kKnobStepsPerPercent = 1.27;
-}  // namespace
-
-// Both ways round to the nearest step, so a value read from the synth goes
-// back to it unchanged.
-double percentOfKnob(double knob)
-{
-    return std::round(knob / kKnobStepsPerPercent);
-}
-
-int knobFromPercent(int percent)
-{
-    return std::min(127, static_cast<int>(std::lround(percent * kKnobStepsPerPercent)));
 }
 
 uint8_t encodePatternStep(const ParameterSource& params, int step)
@@ -369,9 +349,6 @@ void encodeSoundParameters(const ParameterSource& params, uint8_t* dump)
             break;
         case EncodeRule::ArpClock:
             dump[i] = dataByte(value + 1);
-            break;
-        case EncodeRule::Percent:
-            dump[i] = dataByte(static_cast<int>(percentOfKnob(params.parameterValue(field->parameter))));
             break;
         case EncodeRule::PatternStep:
             dump[i] = encodePatternStep(params, i - 96);

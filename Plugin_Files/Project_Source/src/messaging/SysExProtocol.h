@@ -144,7 +144,6 @@ enum class DecodeRule : uint8_t {
     LFO1ShapeClock,  // kLFO1ShapeClock = b, then kLFO1Shape = b < 5 ? b : b - 5
     ArpOnOff,        // kArpOnOff = b, then kArpOnOffIndicator = b != 0
     ArpClock,        // b - 1, 0 stays 0
-    Percent,         // knobFromPercent(b)
     PatternStep,     // event = b mod 16, time = (b div 16) mod 4, glide = b div 64
     Bank,            // b when 0..4; a larger b blocks the program byte
     Program,         // b when the bank byte was 0..4
@@ -155,7 +154,6 @@ enum class EncodeRule : uint8_t {
     Semitone,        // value + 16
     LFO1ShapeClock,  // the value of kLFO1ShapeClock
     ArpClock,        // value + 1, the inverse of the decode rule
-    Percent,         // percentOfKnob(value), as the single-parameter message sends it
     PatternStep,     // glide x 64 + time x 16 + event
     AddressHigh,     // written by the dump builder from the target slot
     AddressLow,
@@ -175,13 +173,6 @@ extern const int kSoundDumpMapCount;
 
 // The row of a dump byte, or null for an unmapped byte.
 const SoundDumpField* soundDumpField(int byte);
-
-// ARP SWING and ARP DELAY: the knob runs 0..127, the synth holds 0..100, in
-// its single-parameter message and in its dump alike. A value read from the
-// synth comes back within one knob step of the value sent for it, and a byte
-// read goes back unchanged.
-double percentOfKnob(double knob);
-int knobFromPercent(int percent);
 
 // The pattern-step parameters of step n (1..16).
 int patternStepEventParameter(int step);
