@@ -549,3 +549,30 @@ TEST(EditorConfigured, SwingAndDelayKnobsShowAndSendTheirValueOverOnePointTwoSev
         }
     }
 }
+
+// The sound category box shows the word stored for the current sound, whatever asks for it: the sound's arrival with
+// its page refresh, a page switch and the category menu (no output: nothing sent). A byte above 20 reads "NONE",
+// though the menu's value stops at 20; before any sound the box reads the menu's first word.
+TEST(EditorConfigured, TheSoundCategoryBoxShowsTheWordStoredForTheCurrentSound)
+{
+    ConfiguredEditor<PlainEditor> configured;
+    Zelto2X* editor = configured.editor.get();
+    auto box = [&] { return editor->paramTextControl(kControlDisplayCategory)->GetTextString(); };
+    configured.setFromGUI(kMainTab, 1);
+    EXPECT_EQ("NONE", box());
+    for (const auto& [byte, word] : {std::pair(20, "INIT"), {21, "NONE"}, {25, "NONE"}}) {
+        SCOPED_TRACE(byte);
+        Bytes sound = zelto2sim::InitSound();
+        sound[134] = static_cast<uint8_t>(byte);
+        ISysEx reply(0, sound.data(), static_cast<int>(sound.size()));
+        quietly([&] {
+            editor->SetLibrarianRequestActive(false);
+            editor->ProcessSysEx(&reply, true);
+        });
+        EXPECT_EQ(std::pair(std::string(word), 20.0), std::pair(box(), editor->paramValue(kCategoryName)));
+        configured.setFromGUI(kMainTab, 3);
+        EXPECT_EQ(word, box());
+        configured.setFromGUI(kCategoryName, 19);
+        EXPECT_EQ(word, box());
+    }
+}

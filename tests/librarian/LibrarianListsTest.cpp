@@ -121,14 +121,19 @@ TEST_F(ListsTest, TheCategoryBoxesShowTheCurrentSoundAndTheClickedSlot)
 {
     library->bankFiles[0]->patches[4].category.clear();
     library->bankFiles[1]->patches[2] = LibrarianPatch();
+    auto soundArrives = [&](int category) {
+        const Bytes dump = currentDump(0, "CURRENT", category);
+        editor->midiMessageManager->loadSoundIntoEditor(dump.data(), static_cast<int>(dump.size()));
+    };
     const struct {
         std::function<void()> act;
         const char* sound;
         const char* slot;
     } steps[] = {
-        {[&] { command(kCategoryName, 7), TabSwitchFunctions::mainTabSwitch(editor.get(), kMainTab, 1, 0); }, "LEAD",
+        {[&] { soundArrives(7), TabSwitchFunctions::mainTabSwitch(editor.get(), kMainTab, 1, 0); }, "LEAD",
             "ARP"},  // upper slot 1 selected at start
-        {[&] { command(kCategoryName, 5); }, "FX", "ARP"},
+        {[&] { command(kCategoryName, 5); }, "LEAD", "ARP"},  // with no output the sound keeps its word
+        {[&] { soundArrives(5); }, "FX", "ARP"},
         {[&] { click(0, 2); }, "FX", "BASS"},
         {[&] { click(1, 5); }, "FX", "KEYS"},
         {[&] { click(0, 4); }, "FX", "category unset!"},

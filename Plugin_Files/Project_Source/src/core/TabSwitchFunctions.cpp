@@ -7,7 +7,6 @@
 #include "IGraphics.h"
 #include "IParam.h"
 #include "ParameterTable.h"
-#include "SysExProtocol.h"
 #include "Zelto2X.h"
 
 namespace {
@@ -61,8 +60,7 @@ void commonPart(Zelto2X* plug, int tab)
     plug->showLayer("arpTempoKnob", false);
     plug->showLayer("arpTempoClock", false);
     plug->showLayer("categoryLimit", false);
-    // The current sound's category, as the sound display's menu shows it.
-    plug->displayCategoryName(zsysex::soundCategoryWord(truncated(plug, kCategoryName)));
+    plug->displayCurrentSoundCategory();
     plug->showLayer("aboutWindow", false);
     hidePatternOverlays(plug);
     for (const char* name : kShapeDependentLayers)

@@ -457,6 +457,16 @@ std::string Zelto2X::currentSoundCategory() const
     return m_soundCategory;
 }
 
+void Zelto2X::displayCurrentSoundCategory()
+{
+    std::string word = currentSoundCategory();
+    if (word.empty()) {
+        if (IParam* category = GetParam(kCategoryName))
+            word = category->GetDisplayText(0);
+    }
+    displayCategoryName(word);
+}
+
 void Zelto2X::showStatus(const char* text)
 {
     if (statusText)

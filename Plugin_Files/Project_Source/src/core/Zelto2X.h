@@ -314,6 +314,10 @@ public:
     void setCurrentSoundTexts(const std::string& name, const std::string& category);
     std::string currentSoundName() const;
     std::string currentSoundCategory() const;
+    // The sound category box: the word stored for the current sound (a byte
+    // above 20 reads "NONE" whatever kCategoryName was clamped to); before any
+    // sound, the category menu's first word. Any thread.
+    void displayCurrentSoundCategory();
 
     // ---- Sending and storing (Zelto2XLibrarianSend.cpp) ----
     void sendPatchToDeviceFromLibrarian(int slot, int list);

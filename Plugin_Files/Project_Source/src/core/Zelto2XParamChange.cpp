@@ -17,7 +17,6 @@
 #include "IGraphics.h"
 #include "MIDIMessageManager.h"
 #include "ParameterTable.h"
-#include "SysExProtocol.h"
 #include "TabSwitchFunctions.h"
 #include "dovor/timing.h"
 
@@ -390,7 +389,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
     case kPatchName:
     case kCategoryName:
         if (paramIdx == kCategoryName)
-            displayCategoryName(zsysex::soundCategoryWord(n));
+            displayCurrentSoundCategory();
         midiMessageManager->dumpReplyFlag = false;
         if (midiOutSet)
             startWholeSoundJob(WholeSoundSend::ToHardwareWithoutGlobal);
