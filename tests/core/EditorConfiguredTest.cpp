@@ -289,6 +289,14 @@ TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
     second.at(9) = "EDITED TEN    ";
     EXPECT_EQ(first, names(configured.folder.read("Recovered Banks/User Bank 1.syx")));
     EXPECT_EQ(second, names(configured.folder.read("Recovered Banks/User Bank 1 (2).syx")));
+    // Each dump as the library read it (bytes 3..6 00 10 00 00), with the 7-bit sum of its bytes 1..134 at byte 135.
+    const std::string copy = configured.folder.read("Recovered Banks/User Bank 1.syx");
+    for (size_t at = 0; at + 137 <= copy.size(); at += 137) {
+        unsigned sum = 0;
+        for (size_t i = at + 1; i < at + 135; ++i)
+            sum += static_cast<uint8_t>(copy[i]);
+        EXPECT_EQ(std::string("\x00\x10\x00\x00", 4) + char(sum % 128), copy.substr(at + 3, 4) + copy[at + 135]) << at;
+    }
     EXPECT_EQ(original, configured.folder.read(bank));
 }
 

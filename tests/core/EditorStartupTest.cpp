@@ -198,17 +198,13 @@ TEST(EditorLibraryFolder, AHostOnAFreshMachineGetsTheFoldersAndOneBankOfInitSoun
 {
     DataFolder folder;
     setenv("ZELTO2X_DATA_FOLDER", (folder.root + "Fresh/").c_str(), 1);  // no installer ran
-    // Each INIT sound as the dump of its program: address 00 and the slot in
-    // place of 7F 00, so the sum of bytes 1..134 modulo 128, 29 for the
-    // documented INIT sound, moves by slot - 7F.
+    // Each slot holds the INIT sound as documented, for the edit buffer (7F 00),
+    // written with the sum of its bytes 1..134 modulo 128 as its checksum.
+    std::vector<uint8_t> init = kDocumentedInitSound;
+    init[135] = 0x29;
     std::string bank;
-    for (int slot = 0; slot < 100; ++slot) {
-        std::vector<uint8_t> init = kDocumentedInitSound;
-        init[5] = 0x00;
-        init[6] = static_cast<uint8_t>(slot);
-        init[135] = static_cast<uint8_t>((0x29 - 0x7F + slot + 128) % 128);
+    for (int slot = 0; slot < 100; ++slot)
         bank.append(init.begin(), init.end());
-    }
     for (int start = 0; start < 2; ++start) {  // the second start finds the bank
         std::unique_ptr<RecordingEditor> editor;
         quietly([&] { editor = std::make_unique<RecordingEditor>(); });

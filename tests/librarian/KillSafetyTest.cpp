@@ -59,15 +59,6 @@ Bytes bank(const std::string& prefix, int count, bool olderModel = false)
     return concat(dumps);
 }
 
-// A bank as Save writes it: each dump at its slot.
-Bytes saved(const std::string& prefix, int count)
-{
-    std::vector<Bytes> dumps = currentDumps(count, prefix);
-    for (int i = 0; i < count; ++i)
-        dumps[static_cast<size_t>(i)] = atSlot(dumps[static_cast<size_t>(i)], i);
-    return concat(dumps);
-}
-
 std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 void put(const std::string& path, const std::string& text)
@@ -112,7 +103,7 @@ const Operation kOperations[] = {
             editor->patchLibrarian->saveEditedPatch(root + "/Patches/Mine.zt2", "Mine.zt2");
         },
         named("OLD", 100), named("NEW", 100), "Patches/Mine.zt2",
-        textOf(saved("NEW", 100))},
+        textOf(bank("NEW", 100))},
     {"UI settings through a symbolic link",
         [](const std::string& root) {
             put(root + "/Real/ui.txt", "black\nsmall\nno\n4\n5\n");

@@ -7,6 +7,7 @@
 #include "../support/FileBytes.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -98,10 +99,11 @@ inline Bytes currentDump(int seed, const std::string& name, int category = 3, in
     return dump;
 }
 
-// The dump as a bank file holds it at slot: command 10, address 00 slot, its checksum.
-inline Bytes atSlot(Bytes dump, int slot)
+// The dump as "Save As..." writes it into a Standard MIDI File at slot: 01
+// and the slot in bytes 4 and 5, its checksum.
+inline Bytes numberedForMidi(Bytes dump, int slot)
 {
-    dump[4] = 0x10, dump[5] = 0x00, dump[6] = static_cast<unsigned char>(slot);
+    dump[4] = 0x01, dump[5] = static_cast<unsigned char>(slot);
     dump[135] = documentedChecksum(dump);
     return dump;
 }
@@ -180,39 +182,25 @@ inline std::vector<std::string> bankTexts(const PatchFileList& files)
     return texts;
 }
 
-// Every current-model dump of a bank file (raw: F0 3E 16 ..., Standard MIDI
-// File: 3E 16 ... after the event length) as "slot: what is wrong", empty for
-// a good dump: command 10, address 00 and the dump's place in the file, byte
-// 135 the 7-bit sum of bytes 1..134, F7 last.
-inline std::vector<std::string> dumpFaults(const Bytes& file)
+// Bytes 3 to 6 (device, command, address) of every current-model dump of a
+// bank file (raw: F0 3E 16 ..., Standard MIDI File: 3E 16 ... after the event
+// length) in hex, with " checksum" added where byte 135 is not the 7-bit sum
+// of bytes 1..134.
+inline std::vector<std::string> dumpHeads(const Bytes& file)
 {
-    std::vector<std::string> faults;
-    int slot = 0;
+    std::vector<std::string> heads;
     for (size_t i = 0; i + 135 < file.size(); ++i) {
         if (file[i] != 0x3E || file[i + 1] != 0x16 || file[i + 135] != 0xF7)
             continue;
         unsigned sum = 0;
         for (size_t k = i; k < i + 134; ++k)
             sum += file[k];
-        std::string fault;
-        if (file[i + 3] != 0x10)
-            fault += " command";
-        if (file[i + 4] != 0 || file[i + 5] != slot)
-            fault += " address";
-        if (file[i + 134] != sum % 128)
-            fault += " checksum";
-        faults.push_back(std::to_string(slot) + ":" + fault);
-        ++slot;
+        char head[12];
+        std::snprintf(head, sizeof head, "%02X %02X %02X %02X", file[i + 2], file[i + 3], file[i + 4], file[i + 5]);
+        heads.push_back(head + std::string(file[i + 134] == sum % 128 ? "" : " checksum"));
         i += 135;
     }
-    return faults;
-}
-inline std::vector<std::string> goodDumps(int count)
-{
-    std::vector<std::string> good;
-    for (int slot = 0; slot < count; ++slot)
-        good.push_back(std::to_string(slot) + ":");
-    return good;
+    return heads;
 }
 
 inline constexpr auto* writeFile = &testsupport::WriteFileBytes;

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PatchLibrarian library;
     PatchFile bank;
     library.loadFromChunk(data, static_cast<int>(size), &bank, 0);
-    PatchLibrarian::midiBankBytes(bank);
+    PatchLibrarian::midiBankBytes(bank, true);
+    PatchLibrarian::midiBankBytes(bank, false);
     PatchLibrarian::rawBankBytes(bank);
     for (const LibrarianPatch& slot : bank.patches)
         for (const PatchSysexMessage& message : slot.messages)

@@ -151,12 +151,12 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsOrAsTheRawSounds
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 53), kStartHeader);
     EXPECT_EQ(Bytes(file.end() - 4, file.end()), hex("00 FF 2F 00"));
     EXPECT_EQ(Bytes(file.begin() + kSlot7Event, file.begin() + kSlot7Event + 5), hex("83 74 F0 81 08"));
-    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 11), hex("10 00 07"));  // slot 7
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("01 07"));  // slot 7
     PatchFile back;
     upper.library.loadFromChunk(file.data(), static_cast<int>(file.size()), &back, 1);
     ASSERT_EQ(back.patches.size(), 100u);
     for (size_t i = 0; i < 60; ++i)
-        EXPECT_EQ(body(back.patches[i].messages[0].bytes), body(atSlot(sounds[i], static_cast<int>(i))));
+        EXPECT_EQ(body(back.patches[i].messages[0].bytes), body(numberedForMidi(sounds[i], static_cast<int>(i))));
     for (size_t i : {60, 99})
         EXPECT_EQ(back.patches[i].name, paddedName("INIT"));  // an empty slot is written as the INIT sound
 
@@ -168,24 +168,35 @@ TEST(PatchFileWriter, SavesAsAStandardMidiFileOfOneHundredEventsOrAsTheRawSounds
     EXPECT_EQ(Bytes(raw.begin() + 7, raw.begin() + 138), concat({body(sounds[0]), {0xF0}}));
 }
 
+// Sounds as read (00 10 00 00) and a converted one (00 00 00 00, the INIT
+// sound's checksum byte 2A kept) go out as held, each with its own checksum.
 TEST(PatchFileWriter, SaveEditedPatchKeepsTheRealFileNameAndTheSlotsOwnBytes)
 {
-    UpperBank upper(currentDumps(100, "EDIT "));
+    std::vector<Bytes> sounds = currentDumps(100, "EDIT ");
+    sounds[1] = expectedConversion(paddedName("OLDER"), 9);
+    UpperBank upper(sounds);
     const std::string syx = upper.data.patches() + "/Live.syx";
     ASSERT_TRUE(upper.library.saveEditedPatch(syx, "Live.syx"));
-    EXPECT_TRUE(readFile(syx).size() == 13700 && upper.host.upperBankName == "Live.syx");
+    EXPECT_EQ(upper.host.upperBankName, "Live.syx");
+    sounds[1][135] = documentedChecksum(sounds[1]);
+    EXPECT_EQ(readFile(syx), concat(sounds));  // 13700 bytes
 
     const std::string mid = upper.data.patches() + "/Live.mid";
     ASSERT_TRUE(upper.library.saveEditedPatch(mid, "Live.mid"));
     const Bytes file = readFile(mid);
     ASSERT_EQ(file.size(), 14152u);
-    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 11), hex("10 00 07"));
+    EXPECT_EQ(Bytes(file.begin() + kSlot7Event + 8, file.begin() + kSlot7Event + 10), hex("10 00"));
+    std::vector<std::string> heads(100, "00 10 00 00");
+    heads[1] = "00 00 00 00";
+    EXPECT_EQ(heads, dumpHeads(file));
 }
 
-// However the bank came to memory (the reader drops each dump's address, the
-// older-model conversion its command), each written dump is the sound of its
-// slot with a checksum of its own bytes, as a synth that checks them needs.
-TEST(PatchFileWriter, EveryBankFileWrittenHoldsEachDumpAtItsSlotWithTheChecksumOfItsBytes)
+// A split bank holding an older-model sound: its pieces hold each dump as the
+// reader rebuilt it (00 10 00 00) or as the conversion made it (00 00 00 00).
+// The piece read back, Save and a raw Save As write its dumps as held, a Save
+// As into a Standard MIDI File numbers them 01 and the slot. Every dump goes
+// out with the checksum of its own bytes, not the one it was read or converted with.
+TEST(PatchFileWriter, EveryBankFileWrittenHoldsTheDumpsAsHeldOrNumberedWithTheChecksumOfItsBytes)
 {
     TempDataFolder data;
     std::vector<Bytes> sounds;
@@ -198,20 +209,34 @@ TEST(PatchFileWriter, EveryBankFileWrittenHoldsEachDumpAtItsSlotWithTheChecksumO
     library.loadPatchesFromFilesystem(data.patches());
     ASSERT_EQ(2u, library.bankFiles.size());
     const std::string folder = data.patches() + "/", piece = folder + library.bankFiles[0]->fileName;
-    EXPECT_EQ(goodDumps(100), dumpFaults(readFile(piece))) << "piece written by the scan";
+    std::vector<Bytes> expected(sounds.begin(), sounds.begin() + 100);
+    for (Bytes& dump : expected)
+        std::copy_n(hex("00 10 00 00").begin(), 4, dump.begin() + 3);
+    expected[1] = expectedConversion(paddedName("OLDER"), 9);
+    for (Bytes& dump : expected)
+        dump[135] = documentedChecksum(dump);
+    EXPECT_EQ(concat(expected), readFile(piece)) << "piece written by the scan";
+
+    std::vector<std::string> asHeld(100, "00 10 00 00"), numbered;
+    for (int slot = 0; slot < 100; ++slot) {
+        char head[12];
+        std::snprintf(head, sizeof head, "00 01 %02X 00", slot);
+        numbered.push_back(head);
+    }
     const struct {
         std::function<bool()> write;
         std::string path;
+        const std::vector<std::string>& heads;
     } writes[] = {
-        {[&] { return library.saveEditedPatch(piece, library.bankFiles[0]->fileName); }, piece},
-        {[&] { return library.saveEditedPatch(folder + "Live.mid", "Live.mid"); }, folder + "Live.mid"},
-        {[&] { return library.savePatchAs("", folder, false); }, folder + "As.zt2"},
-        {[&] { return library.savePatchAs("", folder, true); }, folder + "As.mid"},
+        {[&] { return library.saveEditedPatch(piece, library.bankFiles[0]->fileName); }, piece, asHeld},
+        {[&] { return library.saveEditedPatch(folder + "Live.mid", "Live.mid"); }, folder + "Live.mid", asHeld},
+        {[&] { return library.savePatchAs("", folder, false); }, folder + "As.zt2", asHeld},
+        {[&] { return library.savePatchAs("", folder, true); }, folder + "As.mid", numbered},
     };
     for (const auto& w : writes) {
         host.chosenPath = w.path;
         ASSERT_TRUE(w.write()) << w.path;
-        EXPECT_EQ(goodDumps(100), dumpFaults(readFile(w.path))) << w.path;
+        EXPECT_EQ(w.heads, dumpHeads(readFile(w.path))) << w.path;
     }
 }
 

@@ -69,15 +69,20 @@ TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSound)
 {
     const struct {
         int job;
+        std::vector<size_t> emptySlots;
         const char* status;
-    } rows[] = {{kJobRequestAllPatches, "Data request CANCELLED!"},
-        {kJobStoreAllPatches, "Data send CANCELLED! 9 of 100 stored"}};  // the notes off, then nine sounds
+    } rows[] = {{kJobRequestAllPatches, {}, "Data request CANCELLED!"},
+        {kJobStoreAllPatches, {}, "Data send CANCELLED! 9 of 100 stored"},  // the notes off, then nine sounds
+        // Slots 1..12 hold the nine sounds sent: the count is of sounds, not of slots passed.
+        {kJobStoreAllPatches, {0, 4, 10}, "Data send CANCELLED! 9 of 97 stored"}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.job);
+        SCOPED_TRACE(row.status);
         PatchFile& bank = giveLibraryBank(0);
         bank.patches.assign(100, LibrarianPatch());
         for (LibrarianPatch& slot : bank.patches)
             slot.messages.push_back({zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {true, 0})});
+        for (size_t empty : row.emptySlots)
+            bank.patches[empty] = LibrarianPatch();
         const size_t before = editor->sentCount();
         editor->holdAtMessage(before + 10);
         ASSERT_TRUE(row.job == kJobStoreAllPatches ? manager->storeAllPatchesToDeviceFromLibrarian(1, 0)

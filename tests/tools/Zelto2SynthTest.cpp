@@ -110,3 +110,20 @@ TEST(Zelto2Synth, ControllersAndNrpnsPlayWithoutChangingTheSoundWhileProgramChan
     EXPECT_EQ(NameOf(synth.Sound({false, 1})), "FIRST         ");
     EXPECT_EQ(NameOf(synth.Sound({false, 2})), "SECOND        ");
 }
+
+// A bank file of the editor's library names slot 0 in every dump (00 00), and
+// a bank converted from the older model carries command 00: such a file still
+// fills one slot per sound, in file order, and answers requests for them.
+TEST(Zelto2Synth, ALibraryBankWhoseDumpsAllNameSlotZeroFillsTheSlotsInFileOrder)
+{
+    std::vector<Bytes> bank;
+    for (int i = 0; i < 100; ++i)
+        bank.push_back(NamedSound("SOUND " + std::to_string(i + 1), {false, 0}));
+    bank[1][4] = 0x00;
+    bank[1][135] = Checksum(bank[1]);
+    Zelto2Synth synth(0x00);
+    EXPECT_EQ(synth.LoadSounds(bank), 100);
+    for (int slot : {0, 1, 2, 99})
+        EXPECT_EQ(NameOf(synth.Sound({false, slot})), NameOf(bank[size_t(slot)])) << slot;
+    EXPECT_EQ(NameOf(Ask(synth, "F0 3E 16 00 00 00 01 F7")), "SOUND 2       ");
+}

@@ -14,6 +14,17 @@ constexpr uint8_t kNrpnMsb = 99;
 constexpr int kBankCount = kSlotCount / kProgramsPerBank;
 constexpr int kGlobalDeviceByte = 9;
 constexpr size_t kGlobalChecksumByte = kGlobalDumpSize - 2;
+// The command byte the editor gives a sound it converted from the older model.
+constexpr uint8_t kConvertedSound = 0x00;
+
+// A sound of a file: a sound dump, or a sound the editor converted.
+std::optional<SoundAddress> FileSoundAddress(const Bytes& message)
+{
+    if (message.size() == kSoundDumpSize && IsZelto2Message(message) && message[4] == kConvertedSound) {
+        return DecodeAddress(message[5], message[6]);
+    }
+    return ParseSoundDumpAddress(message);
+}
 
 std::string Format(const char* format, ...)
 {
@@ -171,29 +182,32 @@ void Zelto2Synth::ReceiveControlChange(uint8_t cc, uint8_t value)
 
 int Zelto2Synth::LoadSounds(const std::vector<Bytes>& messages)
 {
-    std::array<bool, kSlotCount> named{};
+    std::array<bool, kSlotCount> named{}, filled{};
     for (const Bytes& message : messages) {
-        if (auto address = ParseSoundDumpAddress(message); address && !address->editBuffer) {
+        if (auto address = FileSoundAddress(message); address && !address->editBuffer) {
             named[address->slot] = true;
         }
     }
     int stored = 0;
     int nextFree = 0;
     for (const Bytes& message : messages) {
-        auto address = ParseSoundDumpAddress(message);
+        auto address = FileSoundAddress(message);
         if (!address) {
             continue;
         }
-        if (address->editBuffer) {
-            while (nextFree < kSlotCount && named[nextFree]) {
+        // The editor's bank files name slot 0 (00 00) in every dump: a slot
+        // the file named before takes the next free one, as the edit buffer's do.
+        if (address->editBuffer || filled[address->slot]) {
+            while (nextFree < kSlotCount && (named[nextFree] || filled[nextFree])) {
                 ++nextFree;
             }
             if (nextFree == kSlotCount) {
                 continue;
             }
-            address = SoundAddress{false, nextFree++};
+            address = SoundAddress{false, nextFree};
         }
         slots_[address->slot] = message;
+        filled[address->slot] = true;
         ++stored;
     }
     return stored;

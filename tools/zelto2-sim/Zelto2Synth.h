@@ -25,11 +25,12 @@ public:
     std::vector<Bytes> Receive(const Bytes& message, std::string* refusal = nullptr);
 
     // Stores the sound dumps of a .syx file: each slot-addressed dump in its
-    // slot; edit-buffer dumps fill the slots from 0 upward that no
-    // slot-addressed dump of the file names. Returns how many were stored.
+    // slot; edit-buffer dumps, and dumps naming a slot an earlier dump of the
+    // file took, fill the slots from 0 upward that no slot-addressed dump of
+    // the file names. Returns how many were stored.
     // A file is the synth's memory, not a transfer: its dumps may carry any
-    // device byte, and the INIT sound's documented checksum byte (which is
-    // not the sum) is kept as it is.
+    // device byte and checksum byte (the INIT sound's documented 2A is not
+    // the sum), and a converted sound's command 00.
     int LoadSounds(const std::vector<Bytes>& messages);
 
     // How slot-addressed replies carry their slot (default: the slot form).

@@ -62,7 +62,7 @@ std::vector<unsigned char> readableSoundsOf(PatchLibrarian& library, PatchFile& 
         if (std::find(report.damagedSlots.begin(), report.damagedSlots.end(), slot) == report.damagedSlots.end())
             readable.patches.push_back(std::move(bank.patches[slot]));
     library.checkBankSizeAndAddData(&readable);
-    return isMidi ? PatchLibrarian::midiBankBytes(readable) : PatchLibrarian::rawBankBytes(readable);
+    return isMidi ? PatchLibrarian::midiBankBytes(readable, false) : PatchLibrarian::rawBankBytes(readable);
 }
 
 std::string fileNameOf(const std::string& path)

@@ -37,24 +37,19 @@ bool isWholeSoundDump(const std::vector<unsigned char>& message)
            message[1] == zsysex::kManufacturer && message[2] == zsysex::kModel && message.back() == zsysex::kEnd;
 }
 
-// A dump on disk is what a synth or a tool takes it for: the sound of program
-// index of the file, with a checksum that matches its bytes. The reader does
-// not keep a dump's own address, and the older-model conversion leaves no
-// command byte, so both are written anew.
-void addressAsSlot(std::vector<unsigned char>& dump, size_t index)
+// The reader rebuilds a dump's header and the older-model conversion keeps
+// the INIT sound's checksum byte, so a held dump's checksum may not match its
+// bytes; every dump is written with the checksum of the bytes it goes out with.
+void applyOwnChecksum(std::vector<unsigned char>& message)
 {
-    const int slot = static_cast<int>(index);
-    const zsysex::SoundAddress address =
-        zsysex::soundAddress(slot / zsysex::kProgramsPerBank, slot % zsysex::kProgramsPerBank);
-    dump[4] = zsysex::kCommandSoundDump;
-    dump[5] = address.high;
-    dump[6] = address.low;
-    zsysex::applyOutgoingChecksum(dump.data(), zsysex::kSoundDumpSize);
+    if (isWholeSoundDump(message))
+        zsysex::applyOutgoingChecksum(message.data(), zsysex::kSoundDumpSize);
 }
 
 // The slot's sound as one SMF event body: exactly a sound dump long, framed,
-// the INIT sound for an empty slot.
-std::vector<unsigned char> eventDump(const LibrarianPatch& slot, size_t index)
+// the INIT sound for an empty slot. Numbered, it carries 01 and its slot in
+// bytes 4 and 5, where the synth's own file transfer looks for the program.
+std::vector<unsigned char> eventDump(const LibrarianPatch& slot, size_t index, bool numberSlots)
 {
     std::vector<unsigned char> dump;
     if (slot.messages.empty())
@@ -63,8 +58,12 @@ std::vector<unsigned char> eventDump(const LibrarianPatch& slot, size_t index)
         dump = slot.messages.front().bytes;
     dump.resize(zsysex::kSoundDumpSize, 0x00);
     dump.front() = zsysex::kStart;
+    if (numberSlots) {
+        dump[4] = 0x01;
+        dump[5] = static_cast<unsigned char>(index);
+    }
     dump.back() = zsysex::kEnd;
-    addressAsSlot(dump, index);
+    applyOwnChecksum(dump);
     return dump;
 }
 
@@ -80,17 +79,16 @@ std::vector<unsigned char> PatchLibrarian::rawBankBytes(const PatchFile& bank)
 {
     std::vector<unsigned char> out;
     out.reserve(bank.patches.size() * zsysex::kSoundDumpSize);
-    for (size_t index = 0; index < bank.patches.size(); ++index)
-        for (const PatchSysexMessage& message : bank.patches[index].messages) {
+    for (const LibrarianPatch& slot : bank.patches)
+        for (const PatchSysexMessage& message : slot.messages) {
             std::vector<unsigned char> bytes = message.bytes;
-            if (isWholeSoundDump(bytes))
-                addressAsSlot(bytes, index);
+            applyOwnChecksum(bytes);
             out.insert(out.end(), bytes.begin(), bytes.end());
         }
     return out;
 }
 
-std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank)
+std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank, bool numberSlots)
 {
     // Every event is exactly one sound dump long, so the delta, F0 and length
     // before each dump are the fixed bytes of the header tables.
@@ -98,7 +96,7 @@ std::vector<unsigned char> PatchLibrarian::midiBankBytes(const PatchFile& bank)
     track.reserve(bank.patches.size() * (sizeof midiSingleInBetweenHeader_Z2100 + zsysex::kSoundDumpSize) +
                   sizeof midiSingleEndBytes_Z2100);
     for (size_t i = 0; i < bank.patches.size(); ++i) {
-        const std::vector<unsigned char> dump = eventDump(bank.patches[i], i);
+        const std::vector<unsigned char> dump = eventDump(bank.patches[i], i, numberSlots);
         if (i == 0)
             append(track, midiSingleStartHeader_Z2100 + kFirstEventAt,
                    sizeof midiSingleStartHeader_Z2100 - kFirstEventAt);
@@ -187,11 +185,11 @@ void PatchLibrarian::reportSaveFailure(const std::string& path)
         m_host->reportSaveFailure(path);
 }
 
-bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi)
+bool PatchLibrarian::writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots)
 {
     std::unique_ptr<PatchFile> copy = bank.clone();
     copy->patches.resize(kLibraryBankSize);
-    const std::vector<unsigned char> bytes = asMidi ? midiBankBytes(*copy) : rawBankBytes(*copy);
+    const std::vector<unsigned char> bytes = asMidi ? midiBankBytes(*copy, numberSlots) : rawBankBytes(*copy);
     if (!writeBankFile(path, bytes))
         return false;
     // The bank's own file now holds what was written: the next Save checks against that.
@@ -222,7 +220,7 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
         libraryfs::splitPath(folderPart, unusedParent, folderName);
         removeCharsFromString(folderName, "/\\");
     }
-    if (!writeUpperBank(*bank, path, asMidi)) {
+    if (!writeUpperBank(*bank, path, asMidi, true)) {
         reportSaveFailure(path);
         return false;
     }
@@ -247,7 +245,7 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
             m_host->reportChangedOnDisk(path);
         return false;
     }
-    if (!writeUpperBank(*bank, path, asMidi)) {
+    if (!writeUpperBank(*bank, path, asMidi, false)) {
         reportSaveFailure(path);
         return false;
     }
@@ -260,5 +258,5 @@ bool PatchLibrarian::writeUpperBankCopy(const std::string& path)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     PatchFile* bank = upperBank();
-    return bank && writeUpperBank(*bank, path, libraryfs::lowerExtension(bank->fileName) == "mid");
+    return bank && writeUpperBank(*bank, path, libraryfs::lowerExtension(bank->fileName) == "mid", false);
 }

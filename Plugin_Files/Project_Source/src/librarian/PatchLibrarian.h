@@ -205,11 +205,11 @@ public:
     // a bank or when the write failed.
     bool writeUpperBankCopy(const std::string& path);
 
-    // The bank bytes as written to disk (pure; tests and writers). Every whole
-    // sound dump is written as the dump of its slot: command 10, the slot's
-    // address and a checksum that matches its bytes.
+    // The bank bytes as written to disk (pure; tests and writers). Messages go
+    // out as held, each whole sound dump with the checksum of its bytes; with
+    // numberSlots ("Save As...") each SMF event carries 01 and its slot in bytes 4 and 5.
     static std::vector<unsigned char> rawBankBytes(const PatchFile& bank);
-    static std::vector<unsigned char> midiBankBytes(const PatchFile& bank);
+    static std::vector<unsigned char> midiBankBytes(const PatchFile& bank, bool numberSlots);
 
     // --- Library transfers ---------------------------------------------------
     // Stores a received sound into slot transferSlot of the upper list's bank.
@@ -264,7 +264,7 @@ private:
     std::unique_ptr<PatchFile> makePiece(const PatchFile& source, const std::string& name, int start) const;
     std::string pieceName(const std::string& fileName, int piece) const;
     bool writeBankFile(const std::string& path, const std::vector<unsigned char>& bytes);
-    bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi);
+    bool writeUpperBank(PatchFile& bank, const std::string& path, bool asMidi, bool numberSlots);
     void reportSaveFailure(const std::string& path);
 
     LibrarianHost* m_host = nullptr;
