@@ -190,16 +190,16 @@ bool Zelto2X::storeListBankNames(int list, int index)
     const PatchFileList& files = librarianListFiles(list);
     if (index < 0 || index >= static_cast<int>(files.size()))
         return false;
-    // The whole file name: only the popups shorten what they show.
-    const PatchFile& bank = *files[static_cast<size_t>(index)];
-    if (list == 0) {
-        upperFolderName = bank.folderName;
-        upperBankName = bank.fileName;
-    } else {
-        lowerFolderName = bank.folderName;
-        lowerBankName = bank.fileName;
-    }
+    setListBankNames(list, *files[static_cast<size_t>(index)]);
     return true;
+}
+
+void Zelto2X::setListBankNames(int list, const PatchFile& bank)
+{
+    // The whole file name: only the popups shorten what they show.
+    (list == 0 ? upperFolderName : lowerFolderName) = bank.folderName;
+    (list == 0 ? upperBankName : lowerBankName) = bank.fileName;
+    (list == 0 ? upperBankPath : lowerBankPath) = bank.path();
 }
 
 void Zelto2X::stepLibraryBank(int paramIdx)

@@ -226,7 +226,7 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
         reportSaveFailure(path);
         return false;
     }
-    m_host->setUpperBankNames(folderName, filePart);
+    m_host->setUpperBankNames(folderName, filePart, path);
     return true;
 }
 
@@ -252,7 +252,7 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
         return false;
     }
     if (m_host)
-        m_host->setUpperBankNames(bank->folderName, fileName);
+        m_host->setUpperBankNames(bank->folderName, fileName, path);
     return true;
 }
 
