@@ -239,5 +239,5 @@ void Zelto2X::reportChangedOnDisk(const std::string& path)
     std::string folder, file;
     libraryfs::splitPath(path, folder, file);
     logDebug("PATCH LIBRARIAN: " + file + " changed on disk since it was read; not overwritten");
-    showLibrarianResult("Bank changed on disk!", "NOT saved: Save As or RELOAD");
+    showLibrarianResult("Bank changed on disk!", "NOT saved: Save As or DISCARD");
 }

@@ -240,7 +240,7 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
     // back as a raw stream under its own name.
     const bool asMidi = libraryfs::lowerExtension(fileName) == "mid";
     // Another program changed the file since it was read: both versions are
-    // kept, the user chooses (Save As, or RELOAD for the file's).
+    // kept, the user chooses (Save As, or DISCARD for the file's).
     if (bank->diskStamp != 0 && libraryfs::changedSince(path, bank->diskStamp)) {
         logLine("PATCH LIBRARIAN: file " + path + " changed on disk, not overwritten");
         if (m_host)
