@@ -461,6 +461,9 @@ public:
     std::atomic<int> currentProgram {0};
     std::atomic<bool> renameHandled {true};
     std::atomic<int> bankKindOffset {0};
+    // The bank-step button whose press was refused (-1 none): its release
+    // leaves the refusal on the status display. Under the plug-in mutex.
+    int refusedBankStep = -1;
     // What the lower librarian list shows: a category or the search results
     // (neither: a bank).
     std::atomic<bool> lowerShowsCategories {false};

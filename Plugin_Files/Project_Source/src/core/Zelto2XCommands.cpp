@@ -206,10 +206,9 @@ void Zelto2X::stepLibraryBank(int paramIdx)
 {
     const bool upper = paramIdx == kLibUpperNextBank || paramIdx == kLibUpperPreviousBank;
     const bool next = paramIdx == kLibUpperNextBank || paramIdx == kLibLowerNextBank;
-    if (upper && static_cast<int>(paramValue(kBankEditUnsaved)) == 1) {
-        showStatusLines("Save bank or Discard changes!", nullptr);
+    refusedBankStep = upper && refuseWhileUnsaved() ? paramIdx : -1;
+    if (refusedBankStep >= 0)
         return;
-    }
     const int list = upper ? 0 : 1;
     IParam* param = GetParam(upper ? kPatchSelectionListUpper : kPatchSelectionListLower);
     if (!param || !patchLibrarian)
