@@ -20,6 +20,7 @@
 #include "e2e/SoundDumpMap.h"
 #include "UIConfigManager.h"
 #include "platform/CoreMIDIRtMidi.h"
+#include "platform/HeadlessWindowSystem.h"
 
 using namespace coretest;
 
@@ -419,6 +420,45 @@ TEST(EditorConfigured, TheSoundNameTakesThirteenCharactersAndASlotsNewNameFourte
     ASSERT_TRUE(configured.editor->paramControl(kPatchName) && configured.editor->paramControl(kPatchRename));
     EXPECT_EQ(13, configured.editor->paramControl(kPatchName)->GetTextEntryLength());
     EXPECT_EQ(14, configured.editor->paramControl(kPatchRename)->GetTextEntryLength());
+}
+
+// ▶ of the editing bank pressed and released with the mouse while the bank is unsaved, with and without an output: the
+// refusal the press shows is what the status display still shows, in the window's pixels too, once the button is let go.
+TEST(EditorConfigured, AnEditingBankStepRefusedWhileUnsavedStaysOnTheStatusDisplayAfterTheRelease)
+{
+    auto* headless = new platform::HeadlessWindowSystem;
+    platform::WindowSystem::SetShared(std::unique_ptr<platform::WindowSystem>(headless));
+    {
+        ConfiguredEditor<PlainEditor> configured;
+        Zelto2X* editor = configured.editor.get();
+        configured.setFromGUI(kShowLibrarian, 1);
+        ASSERT_TRUE(editor->GetGUI()->OpenWindow(nullptr));
+        auto* window = static_cast<platform::HeadlessWindow*>(headless->FrontWindow());
+        quietly([&] { editor->SetLibrarianStatusUnsaved(true); });
+        // The status display's two lines as the window shows them (top-left origin).
+        const auto statusPixels = [&] {
+            std::vector<uint32_t> pixels;
+            for (int y = 16; y < 48; ++y)
+                for (int x = 880; x < 1144; ++x)
+                    pixels.push_back(window->PixelAt(x, y));
+            return pixels;
+        };
+        for (bool output : {false, true}) {
+            editor->midiOutSet = output;
+            editor->showStatusLines("-", "-");
+            platform::MouseEvent button;  // the centre of ▶ right of the editing bank's name, in view coordinates
+            button.x = 696 + 9 + 2, button.y = editor->GetGUI()->Height() - (200 + 9) - 3;
+            quietly([&] { window->InjectMouse(button); headless->ProcessEvents(100); });
+            const std::vector<uint32_t> pressed = statusPixels();
+            button.kind = platform::MouseEventKind::Up;
+            quietly([&] { window->InjectMouse(button); headless->ProcessEvents(100); });
+            EXPECT_EQ("Save bank or Discard changes!|", editor->paramTextControl(kControlDisplayName)->GetTextString() +
+                      "|" + editor->paramTextControl(kControlDisplayValue)->GetTextString()) << output;
+            EXPECT_TRUE(pressed == statusPixels()) << output;
+            EXPECT_EQ(0.0, editor->paramValue(kLibUpperNextBank)) << output;
+        }
+    }
+    platform::WindowSystem::SetShared(nullptr);
 }
 
 namespace {

@@ -117,6 +117,41 @@ TEST_F(ListsTest, LabelListMenusAndStoredBankNameOneBankThroughCategoriesSearche
     expectDiskUnchanged();
 }
 
+// Banks of one file name in folders of one name (Patches/A/Same, Patches/B/Same)
+// are two banks: each list keeps the one chosen through a reload and SHOW
+// CATEGORIES, its slots show it, and Save writes it, not the other.
+TEST_F(ListsTest, BanksOfOneNameInLikeNamedFoldersStayApartThroughReloadCategoriesAndSave)
+{
+    const std::string a = data.patches() + "/A/Same", b = data.patches() + "/B/Same";
+    writeFile(a + "/Bank.zt2", concat(currentDumps(100, "FROM A ")));
+    writeFile(b + "/Bank.zt2", concat(currentDumps(100, "FROM B ")));
+    const Bytes otherBefore = readFile(b + "/Bank.zt2");
+    command(kRefreshFolders, 1);
+    choose(editor->leftPatchPopupMenu, "A/Same/Bank.zt2");
+    choose(editor->rightPatchPopupMenu, "A/Same/Bank.zt2");
+    // The folder of the bank each list uses, and the first slot each shows.
+    const auto shown = [&](int list) {
+        const PatchFile* bank = editor->librarianListBank(list);
+        return (bank ? bank->directory : "-") + "|" + view->slotText(list, 0);
+    };
+    command(kRefreshFolders, 1);
+    EXPECT_EQ(a + "|" + paddedName("FROM A 1"), shown(0));
+    EXPECT_EQ(a + "|" + paddedName("FROM A 1"), shown(1));
+    rightClickChoosing(1, 1, "Copy");
+    rightClickChoosing(0, 0, "Paste");
+    command(kCategorySelection, 1);
+    EXPECT_EQ(a + "|" + paddedName("FROM A 2"), shown(0));
+    choose(editor->bankEditPopupMenu, "Save (Overwrite current bank)");
+    EXPECT_EQ("Bank saved!|Bank.zt2", status());
+    EXPECT_EQ(a + "|" + paddedName("FROM A 2"), shown(0));
+    std::vector<Bytes> saved = currentDumps(100, "FROM A ");
+    saved[0] = saved[1];
+    for (int slot = 0; slot < 100; ++slot)
+        saved[size_t(slot)] = atSlot(saved[size_t(slot)], slot);
+    EXPECT_EQ(concat(saved), readFile(a + "/Bank.zt2"));
+    EXPECT_EQ(otherBefore, readFile(b + "/Bank.zt2"));
+}
+
 TEST_F(ListsTest, TheCategoryBoxesShowTheCurrentSoundAndTheClickedSlot)
 {
     library->bankFiles[0]->patches[4].category.clear();

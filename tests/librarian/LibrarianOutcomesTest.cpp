@@ -138,9 +138,16 @@ TEST_F(OutcomesTest, SaveOfABankChangedOnDiskKeepsBothAndSaysSo)
     changed[137 * 5 + 120] = 'X';
     writeFile(data.patches() + "/Alpha.zt2", changed);
     choose(editor->bankEditPopupMenu, "Save (Overwrite current bank)");
-    EXPECT_EQ("Bank changed on disk!|NOT saved: Save As or RELOAD", status());
+    EXPECT_EQ("Bank changed on disk!|NOT saved: Save As or DISCARD", status());
     EXPECT_EQ(changed, readFile(data.patches() + "/Alpha.zt2"));
     EXPECT_TRUE(markedUnsaved());
+    // DISCARD, named there, shows the bank as the other program left it (RELOAD
+    // is refused while the bank is unsaved).
+    editor->GetParam(kDiscardBankData)->InitDouble("command", 0, 0, 1, 1, "", "Librarian");  // as the panel's button
+    editor->GetParam(kDiscardBankData)->Set(1);
+    editor->OnParamChange(kDiscardBankData);
+    EXPECT_EQ("Changes discarded|Alpha.zt2|" + paddedName("XLPHA 6"), status() + "|" + view->slotText(0, 5));
+    EXPECT_FALSE(markedUnsaved());
 }
 
 TEST_F(OutcomesTest, WithoutABankNothingIsSavedRequestedOrStoredAndTheUserIsTold)

@@ -49,7 +49,7 @@ struct RecordingHost : LibrarianHost {
         promptedExtension = extension;
         return chosenPath;
     }
-    void setUpperBankNames(const std::string& folderName, const std::string& bankName) override
+    void setUpperBankNames(const std::string& folderName, const std::string& bankName, const std::string&) override
     {
         upperFolderName = folderName;
         upperBankName = bankName;

@@ -86,7 +86,7 @@ void expectEveryTextToFitItsControlWithTheEditorsFont(RealPanel& panel)
         "CONNECTION TIMED OUT!", "No results - Try another keyword!", "Save bank or Discard changes!"};
     for (int i = 0; i < kNumParams; ++i)
         names.push_back(panel.editor.GetParam(i)->GetNameForHost());
-    std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]"};
+    std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]", "NOT saved: Save As or DISCARD"};
     for (const auto& [list, param] : kDisplayLists)
         for (const std::string& entry : panel.config.getValueList(list))
             values.push_back(entry + " [127]");

@@ -432,10 +432,12 @@ void Zelto2X::writeLogLine(const std::string& text)
     logDebug(text);
 }
 
-void Zelto2X::setUpperBankNames(const std::string& folderName, const std::string& bankName)
+void Zelto2X::setUpperBankNames(const std::string& folderName, const std::string& bankName,
+    const std::string& path)
 {
     upperFolderName = folderName;
     upperBankName = bankName;
+    upperBankPath = path;
 }
 
 void Zelto2X::setCurrentSoundTexts(const std::string& name, const std::string& category)

@@ -115,7 +115,8 @@ public:
     void writeLogLine(const std::string& text) override;
     std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
         const std::string& extension) override;
-    void setUpperBankNames(const std::string& folderName, const std::string& bankName) override;
+    void setUpperBankNames(const std::string& folderName, const std::string& bankName,
+                           const std::string& path) override;
     void reportSaveFailure(const std::string& path) override;
     void reportChangedOnDisk(const std::string& path) override;
 
@@ -267,10 +268,12 @@ public:
     // Refills the popup of the upper (0) or lower (1) list, ticking index.
     void refreshListPopup(int list, int index);
     void rebuildMainLibrarianMenu();
-    // Makes the bank (folderName, fileName) of the library the upper list's
-    // bank, the one label, slots, stores and Save use (after an import, a
-    // save); false, nothing changed, when the library holds no such bank.
-    bool selectBankByFileName(const std::string& folderName, const std::string& fileName);
+    // Makes the bank whose file is at path (with no path: the bank
+    // (folderName, fileName)) of the library the upper list's bank, the one
+    // label, slots, stores and Save use (after an import, a save); false,
+    // nothing changed, when the library holds no such bank.
+    bool selectBankByFileName(const std::string& folderName, const std::string& fileName,
+        const std::string& path = std::string());
     // The bank file a list shows (0 upper, else lower), or null. Takes libraryLock().
     PatchFile* librarianListBank(int list);
     // The files a list offers: the upper list the bank files, the lower one
@@ -462,6 +465,9 @@ public:
     std::atomic<int> currentProgram {0};
     std::atomic<bool> renameHandled {true};
     std::atomic<int> bankKindOffset {0};
+    // The bank-step button whose press was refused (-1 none): its release
+    // leaves the refusal on the status display. Under the plug-in mutex.
+    int refusedBankStep = -1;
     // What the lower librarian list shows: a category or the search results
     // (neither: a bank).
     std::atomic<bool> lowerShowsCategories {false};
@@ -501,11 +507,16 @@ public:
     std::vector<std::string> tempoValues;
 
     // ---- Librarian (main thread unless atomic) ----
-    // Bank files shown in the upper and lower lists.
+    // Bank files shown in the upper and lower lists: the names the folder
+    // menus tick, and the path by which a list finds its bank again after a
+    // reload or a new listing (empty for a category or search bank, whose
+    // names are its own).
     std::string upperBankName;
     std::string upperFolderName;
+    std::string upperBankPath;
     std::string lowerBankName;
     std::string lowerFolderName;
+    std::string lowerBankPath;
     std::string dialogFolder;               // where the next open panel opens
     std::string saveFolder;                 // where "Save As..." opens; empty: the library folder
     LibrarianViewControl* librarianView = nullptr;
@@ -607,8 +618,9 @@ private:
     void chosenPortChanged(bool input, int position, const std::string& name);
     void randomizeSound();
     void stepLibraryBank(int paramIdx);
-    // The file and folder name of the bank at index of a list; false when none.
+    // The file and folder name and the path of the bank at index of a list; false when none.
     bool storeListBankNames(int list, int index);
+    void setListBankNames(int list, const PatchFile& bank);
     void discardBankChanges();
     // kRefreshFolders: the library read again, the user told how many banks it holds.
     void reloadLibrary();

@@ -190,26 +190,25 @@ bool Zelto2X::storeListBankNames(int list, int index)
     const PatchFileList& files = librarianListFiles(list);
     if (index < 0 || index >= static_cast<int>(files.size()))
         return false;
-    // The whole file name: only the popups shorten what they show.
-    const PatchFile& bank = *files[static_cast<size_t>(index)];
-    if (list == 0) {
-        upperFolderName = bank.folderName;
-        upperBankName = bank.fileName;
-    } else {
-        lowerFolderName = bank.folderName;
-        lowerBankName = bank.fileName;
-    }
+    setListBankNames(list, *files[static_cast<size_t>(index)]);
     return true;
+}
+
+void Zelto2X::setListBankNames(int list, const PatchFile& bank)
+{
+    // The whole file name: only the popups shorten what they show.
+    (list == 0 ? upperFolderName : lowerFolderName) = bank.folderName;
+    (list == 0 ? upperBankName : lowerBankName) = bank.fileName;
+    (list == 0 ? upperBankPath : lowerBankPath) = bank.path();
 }
 
 void Zelto2X::stepLibraryBank(int paramIdx)
 {
     const bool upper = paramIdx == kLibUpperNextBank || paramIdx == kLibUpperPreviousBank;
     const bool next = paramIdx == kLibUpperNextBank || paramIdx == kLibLowerNextBank;
-    if (upper && static_cast<int>(paramValue(kBankEditUnsaved)) == 1) {
-        showStatusLines("Save bank or Discard changes!", nullptr);
+    refusedBankStep = upper && refuseWhileUnsaved() ? paramIdx : -1;
+    if (refusedBankStep >= 0)
         return;
-    }
     const int list = upper ? 0 : 1;
     IParam* param = GetParam(upper ? kPatchSelectionListUpper : kPatchSelectionListLower);
     if (!param || !patchLibrarian)

@@ -74,13 +74,16 @@ std::vector<std::string> fileNames(PatchLibrarian& library, int kind)
     return names;
 }
 
-// The index of the bank (folderName, fileName) in files, the last of equal
-// names as the folder menus take it; -1 when there is none.
-int indexOfBank(const PatchFileList& files, const std::string& folderName, const std::string& fileName)
+// The index in files of the bank whose file is at path; with no path (a
+// category or search bank), of the bank (folderName, fileName), the last of
+// equal names as the folder menus take it. -1 when there is none.
+int indexOfBank(const PatchFileList& files, const std::string& path, const std::string& folderName,
+    const std::string& fileName)
 {
     int found = -1;
     for (size_t i = 0; i < files.size(); ++i)
-        if (files[i]->folderName == folderName && files[i]->fileName == fileName)
+        if (path.empty() ? files[i]->folderName == folderName && files[i]->fileName == fileName
+                         : files[i]->path() == path)
             found = static_cast<int>(i);
     return found;
 }
@@ -207,30 +210,26 @@ PatchFile* Zelto2X::librarianListBank(int list)
 
 void Zelto2X::selectListBank(int list, int index)
 {
-    std::string folderName, fileName;
     {
         LibraryGuard lock(patchLibrarian->libraryLock());
         const PatchFileList& files = librarianListFiles(list);
         if (index < 0 || index >= static_cast<int>(files.size()))
             index = 0;
         (list == 0 ? patchLibrarian->upperSelection : patchLibrarian->menuSelection) = index;
-        if (!files.empty()) {
-            folderName = files[static_cast<size_t>(index)]->folderName;
-            fileName = files[static_cast<size_t>(index)]->fileName;
-        }
+        if (!storeListBankNames(list, index))
+            setListBankNames(list, PatchFile());
     }
-    (list == 0 ? upperFolderName : lowerFolderName) = folderName;
-    (list == 0 ? upperBankName : lowerBankName) = fileName;
     setParamValueClamped(list == 0 ? kPatchSelectionListUpper : kPatchSelectionListLower, index);
     updatePatchLibrarianView(list == 0 ? 0 : 1);
 }
 
-bool Zelto2X::selectBankByFileName(const std::string& folderName, const std::string& fileName)
+bool Zelto2X::selectBankByFileName(const std::string& folderName, const std::string& fileName,
+    const std::string& path)
 {
     int index;
     {
         LibraryGuard lock(patchLibrarian->libraryLock());
-        index = indexOfBank(patchLibrarian->bankFiles, folderName, fileName);
+        index = indexOfBank(patchLibrarian->bankFiles, path, folderName, fileName);
     }
     if (index < 0)
         return false;
@@ -323,9 +322,9 @@ void Zelto2X::patchTypeChanged(int, int kind, bool reload)
     int upper, lower = 0;
     {
         LibraryGuard lock(patchLibrarian->libraryLock());
-        upper = indexOfBank(patchLibrarian->bankFiles, upperFolderName, upperBankName);
+        upper = indexOfBank(patchLibrarian->bankFiles, upperBankPath, upperFolderName, upperBankName);
         if (reload)
-            lower = indexOfBank(librarianListFiles(1), lowerFolderName, lowerBankName);
+            lower = indexOfBank(librarianListFiles(1), lowerBankPath, lowerFolderName, lowerBankName);
     }
     selectListBank(0, upper);
     selectListBank(1, lower);
@@ -375,8 +374,15 @@ void Zelto2X::runPendingLibrarianWork()
 void Zelto2X::refreshPopUpMenus()
 {
     onMenuThread([this] {
-        refreshListPopup(0, 0);
-        refreshListPopup(1, 0);
+        int upper, lower;
+        {
+            LibraryGuard lock(patchLibrarian->libraryLock());
+            upper = patchLibrarian->upperSelection;
+            lower = patchLibrarian->menuSelection;
+        }
+        // Each list's own bank, of the banks its names may stand for.
+        refreshListPopup(0, upper);
+        refreshListPopup(1, lower);
         if (progBankNamePopupMenu)
             progBankNamePopupMenu->refreshPatchNames(patchLibrarian, this, 0, "", "");
     });

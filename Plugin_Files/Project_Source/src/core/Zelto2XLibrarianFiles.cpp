@@ -148,7 +148,7 @@ void Zelto2X::saveLibraryBank()
     {
         LibraryGuard lock(patchLibrarian->libraryLock());
         if (const PatchFile* bank = patchLibrarian->upperBank()) {
-            path = bank->directory + "/" + bank->fileName;
+            path = bank->path();
             fileName = bank->fileName;
         }
     }
@@ -174,7 +174,7 @@ void Zelto2X::saveLibraryBankAs(bool asMidi)
     }
     name = name.substr(0, name.rfind('.')) + (asMidi ? ".mid" : ".zt2");
     const std::string library = getPatchesFolderStr();
-    const std::string shownBank = upperBankName, shownFolder = upperFolderName;
+    const std::string shownBank = upperBankName, shownFolder = upperFolderName, shownPath = upperBankPath;
     m_saveFailed = false;
     m_lastSavePath.clear();
     if (!patchLibrarian->savePatchAs(name.c_str(), saveFolder.empty() ? library : saveFolder, asMidi)) {
@@ -190,7 +190,7 @@ void Zelto2X::saveLibraryBankAs(bool asMidi)
         return;
     }
     // Outside the library the bank being edited stays the one shown, and unsaved.
-    setUpperBankNames(shownFolder, shownBank);
+    setUpperBankNames(shownFolder, shownBank, shownPath);
     showLibrarianResult("Bank saved outside library", fileName);
 }
 
@@ -239,5 +239,5 @@ void Zelto2X::reportChangedOnDisk(const std::string& path)
     std::string folder, file;
     libraryfs::splitPath(path, folder, file);
     logDebug("PATCH LIBRARIAN: " + file + " changed on disk since it was read; not overwritten");
-    showLibrarianResult("Bank changed on disk!", "NOT saved: Save As or RELOAD");
+    showLibrarianResult("Bank changed on disk!", "NOT saved: Save As or DISCARD");
 }

@@ -128,7 +128,7 @@ void Zelto2X::importBankFile(bool asMidi)
     m_bankImport = saveImportedFile(asMidi);
     if (m_bankImport.path.empty())
         return;
-    setUpperBankNames("Patches", fileNameOf(m_bankImport.path));
+    setUpperBankNames("Patches", fileNameOf(m_bankImport.path), m_bankImport.path);
     OnParamChange(kRefreshFolders);
     if (pendingReloadKind < 0)
         finishBankImport();
@@ -140,12 +140,12 @@ void Zelto2X::finishBankImport()
     if (imported.path.empty())
         return;
     bool found = false;
-    std::string folder, name = fileNameOf(imported.path);
+    std::string folder, name = fileNameOf(imported.path), made;
     {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
-        const std::string made = patchLibrarian->bankPathMadeFrom(imported.path);
+        made = patchLibrarian->bankPathMadeFrom(imported.path);
         for (const auto& bank : patchLibrarian->bankFiles)
-            if (bank->directory + "/" + bank->fileName == made) {
+            if (bank->path() == made) {
                 folder = bank->folderName;
                 name = bank->fileName;
                 found = true;
@@ -154,7 +154,7 @@ void Zelto2X::finishBankImport()
     }
     // Label, list, store and Save follow one selection: the bank the copy became.
     if (found)
-        selectBankByFileName(folder, name);
+        selectBankByFileName(folder, name, made);
     if (imported.leftOut == 0 && imported.badChecksums == 0) {
         showLibrarianResult("Bank imported!", name);
         return;

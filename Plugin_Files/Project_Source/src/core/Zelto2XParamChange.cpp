@@ -152,9 +152,14 @@ bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
     case kLibUpperPreviousBank:
     case kLibLowerNextBank:
     case kLibLowerPreviousBank:
-        if (n != 1)
+        if (n == 1) {
+            stepLibraryBank(paramIdx);
+            return true;
+        }
+        // The release of a refused press: the refusal stays readable.
+        if (refusedBankStep != paramIdx)
             return false;
-        stepLibraryBank(paramIdx);
+        refusedBankStep = -1;
         return true;
     case kGlobalClock:
         grayLayer("arpTempoClock", n <= 0);

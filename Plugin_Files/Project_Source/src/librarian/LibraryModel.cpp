@@ -77,6 +77,11 @@ std::unique_ptr<PatchFile> PatchFile::clone() const
     return copy;
 }
 
+std::string PatchFile::path() const
+{
+    return directory.empty() ? std::string() : directory + "/" + fileName;
+}
+
 FolderFiles::FolderFiles(const std::string& nodeName, const SubFolderFiles& firstSubFolder)
     : name(nodeName), subFolders{firstSubFolder}
 {

@@ -157,13 +157,22 @@ bool LibraryTreePopupMenu::refreshFolderStructure(PatchLibrarian*, Zelto2X*, int
     else
         buildSearchTree(build);
 
-    // The bank of that name becomes the list's selection (the last of equal names).
-    for (size_t i = 0; i < list.size(); ++i)
-        if (list[i]->folderName == folderName && list[i]->fileName == bankName) {
-            applySelection(static_cast<int>(i));
-            if (m_list == LibraryList::Banks)
-                checkMenuItemAlone(library, editor, static_cast<int>(i));
-        }
+    // The bank of that name becomes the list's selection: the selected one
+    // when it bears the name (banks in other folders may too), else the last
+    // of equal names.
+    const auto named = [&](int i) {
+        return i >= 0 && i < static_cast<int>(list.size()) && list[static_cast<size_t>(i)]->folderName == folderName
+            && list[static_cast<size_t>(i)]->fileName == bankName;
+    };
+    int chosen = named(selection) ? selection : -1;
+    for (int i = 0; chosen != selection && i < static_cast<int>(list.size()); ++i)
+        if (named(i))
+            chosen = i;
+    if (chosen >= 0) {
+        applySelection(chosen);
+        if (m_list == LibraryList::Banks)
+            checkMenuItemAlone(library, editor, chosen);
+    }
     return true;
 }
 

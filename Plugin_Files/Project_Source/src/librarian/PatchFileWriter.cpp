@@ -224,7 +224,7 @@ bool PatchLibrarian::savePatchAs(const char* defaultName, const std::string& sta
         reportSaveFailure(path);
         return false;
     }
-    m_host->setUpperBankNames(folderName, filePart);
+    m_host->setUpperBankNames(folderName, filePart, path);
     return true;
 }
 
@@ -238,7 +238,7 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
     // back as a raw stream under its own name.
     const bool asMidi = libraryfs::lowerExtension(fileName) == "mid";
     // Another program changed the file since it was read: both versions are
-    // kept, the user chooses (Save As, or RELOAD for the file's).
+    // kept, the user chooses (Save As, or DISCARD for the file's).
     if (bank->diskStamp != 0 && libraryfs::changedSince(path, bank->diskStamp)) {
         logLine("PATCH LIBRARIAN: file " + path + " changed on disk, not overwritten");
         if (m_host)
@@ -250,7 +250,7 @@ bool PatchLibrarian::saveEditedPatch(const std::string& path, const std::string&
         return false;
     }
     if (m_host)
-        m_host->setUpperBankNames(bank->folderName, fileName);
+        m_host->setUpperBankNames(bank->folderName, fileName, path);
     return true;
 }
 

@@ -55,6 +55,10 @@ public:
     // A copy owned by the caller: kind 0, flag kept only when it is 1, all slots,
     // the file name; folder fields empty and number 0.
     std::unique_ptr<PatchFile> clone() const;
+    // The file's whole path; empty for a derived bank, which has no file.
+    // Folder and file names repeat across folders: only the path tells two
+    // banks of the library apart.
+    std::string path() const;
 
     int32_t kind = 0;
     int32_t flag = 0;
@@ -127,8 +131,10 @@ public:
     // window is open.
     virtual std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
                                           const std::string& extension) = 0;
-    // The bank the folder menus tick as the upper list's bank.
-    virtual void setUpperBankNames(const std::string& folderName, const std::string& bankName) = 0;
+    // The bank the folder menus tick as the upper list's bank, and the path
+    // of its file, by which the lists find it again after the next reload.
+    virtual void setUpperBankNames(const std::string& folderName, const std::string& bankName,
+                                   const std::string& path) = 0;
     // A bank the user saved could not be written (the file at path is as it was).
     virtual void reportSaveFailure(const std::string& /*path*/) {}
     // Save found the file at path changed on disk since it was read, and left it.
