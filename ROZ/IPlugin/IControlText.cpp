@@ -30,7 +30,9 @@ bool ITextControl::Draw(IGraphics* graphics)
 {
     mStr.copyTo(&mDrawnText);
     if (mDrawnText.empty()) return true;
-    return graphics->DrawIText(&mText, mDrawnText.c_str(), &mRECT);
+    // Cut at the rectangle: its redraw covers the rectangle alone, so a text
+    // reaching past it would stay on the screen after the next one.
+    return graphics->DrawITextWithin(&mText, mDrawnText.c_str(), &mRECT);
 }
 
 ICaptionControl::ICaptionControl(IPluginBase* plug, IRECT rect, int paramIdx, IText* text, bool showParamLabel)

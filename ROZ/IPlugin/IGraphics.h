@@ -205,6 +205,9 @@ public:
     // ---- Text ----
     // False only when no font can be made; an empty string draws nothing.
     bool DrawIText(IText* text, const char* str, IRECT* r, bool measure = false);
+    // DrawIText that leaves every pixel outside r as it was, for a text that
+    // must never reach past what a redraw of r covers.
+    bool DrawITextWithin(IText* text, const char* str, IRECT* r);
     // Any thread; takes the font cache lock.
     ZUVE_IFont* CacheFont(IText* text);
 
@@ -223,6 +226,7 @@ private:
     // The image decoded and brought to the scale; null when it cannot be loaded.
     ZUVE_IBitmap* loadScaled(int id, const char* name, double scale);
     void drawStrict(IRECT* r);
+    bool drawText(IText* text, const char* str, IRECT* r, bool measure, bool clip);
     void drawLoose();
 
     ROZ_PtrList<IControl> mControls;

@@ -281,13 +281,23 @@ ZUVE_IFont* IGraphics::CacheFont(IText* text)
 
 bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure)
 {
+    return drawText(text, str, r, measure, false);
+}
+
+bool IGraphics::DrawITextWithin(IText* text, const char* str, IRECT* r)
+{
+    return drawText(text, str, r, false, true);
+}
+
+bool IGraphics::drawText(IText* text, const char* str, IRECT* r, bool measure, bool clip)
+{
     if (!str || !*str) return true;
     if (!text || !r) return false;
     ZUVE_IFont* font = text->mCached ? text->mCached : CacheFont(text);
     if (!font) return false;
 
     font->SetTextColor(PackColor(text->mColor));
-    unsigned int flags = DT_NOCLIP;
+    unsigned int flags = clip ? 0 : DT_NOCLIP;
     if (text->mColor.A != 255) flags |= ZUVE_DT_USE_FG_ALPHA;
     if (text->mAlign == IText::kAlignCenter)
         flags |= DT_CENTER;

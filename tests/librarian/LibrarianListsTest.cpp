@@ -19,7 +19,7 @@ protected:
     {
         LibrarianEditorTest::SetUp();
         for (int param : {kCategorySelection, kPatchSearch, kRefreshFolders, kDiscardBankData, kLibLowerNextBank,
-                 kLibLowerPreviousBank, kLibUpperNextBank})
+                 kLibLowerPreviousBank, kLibUpperNextBank, kOverwriteBank})
             editor->GetParam(param)->InitDouble("command", 0, 0, 1, 1, "", "Librarian");  // as the panel's buttons
         editor->GetParam(kCategoryName)->InitDouble("category", 0, 0, 21, 1);
         IText style;
@@ -180,6 +180,30 @@ TEST_F(ListsTest, TheCategoryBoxesShowTheCurrentSoundAndTheClickedSlot)
         step.act();
         EXPECT_EQ(std::string(step.sound) + "|" + step.slot,
             soundCategory->GetTextString() + "|" + slotCategory->GetTextString());
+    }
+}
+
+// The box names the sound now in the clicked slot, whatever put it there.
+TEST_F(ListsTest, TheSlotCategoryBoxFollowsTheSoundThatStoreSetCategoryAndDiscardLeaveInTheClickedSlot)
+{
+    click(0, 7);  // ALPHA 8
+    command(kCategoryName, 5);  // the panel's sound
+    const struct {
+        std::function<void()> act;
+        const char* slot;
+    } steps[] = {
+        {[] {}, "MONO"},
+        {[&] {
+             command(kOverwriteBank, 1);
+             EXPECT_TRUE(requestJobEnded());
+         },
+            "FX"},
+        {[&] { rightClickChoosing(0, 7, "Set Category/Lead"); }, "LEAD"},
+        {[&] { command(kDiscardBankData, 1); }, "MONO"},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(step.slot, slotCategory->GetTextString());
     }
 }
 

@@ -90,9 +90,13 @@ void expectEveryTextToFitItsControlWithTheEditorsFont(RealPanel& panel)
     for (const auto& [list, param] : kDisplayLists)
         for (const std::string& entry : panel.config.getValueList(list))
             values.push_back(entry + " [127]");
+    // A bank name is shown with up to 55 characters, the longest a display text holds.
+    const std::vector<std::string> bankNames = {std::string(55, 'W'), std::string(55, 'i'), "User Bank 1.syx"};
     std::map<int, std::vector<std::string>> displayTexts = {{kControlDisplayName, names},
         {kControlDisplayValue, values}, {kControlDisplayCC, {"CC|127", "MSB/LSB", "SysEx"}},
-        {kControlDisplayCategory, {"NONE", "ARP ", "EXFX", "INIT"}}, {kControlDisplayLibCategory, {"NONE", "EXFX"}}};
+        {kControlDisplayCategory, {"NONE", "ARP ", "EXFX", "INIT"}},
+        {kControlDisplayLibCategory, {"NONE", "EXFX", "category unset!"}}, {kPatchSelectionListUpper, bankNames},
+        {kPatchSelectionListLower, bankNames}};
     std::map<IControl*, const std::vector<std::string>*> displays;
     for (auto& [param, texts] : displayTexts)
         if (ControlAction* action = panel.config.getControlAction(param))

@@ -86,6 +86,34 @@ TEST_F(Surface, ChangeWhileBeingDrawnIsDrawnOnTheNextFrame)
     EXPECT_FALSE(c->IsDirty());
 }
 
+// A text wider than its control is cut at the control's edges: a redraw of the
+// control covers its rectangle alone, and so all that its text ever drew.
+TEST_F(Surface, TextStaysInsideItsControlSoTheRedrawOfAShorterTextLeavesNothingOfTheLongerOne)
+{
+    IColor ground(255, 10, 10, 10), ink(255, 0, 174, 255);
+    IText style(12, &ink, "NK57 Monospace");
+    const IRECT box(60, 40, 100, 56);
+    auto* text = new ITextControl(&plug, box, &style, "category unset!");
+    gui.AttachControl(text);
+    auto inked = [&](bool inside) {
+        int count = 0;
+        for (int y = 0; y < all.B; ++y)
+            for (int x = 0; x < all.R; ++x)
+                count += box.Contains(x, y) == inside && gui.GetPoint(x, y) != ground;
+        return count;
+    };
+    gui.FillIRect(&ground, &all);
+    gui.Draw(&all);
+    EXPECT_GT(inked(true), 0);
+    EXPECT_EQ(0, inked(false));
+    text->SetTextFromPlug("FX");
+    IRECT dirty;
+    ASSERT_TRUE(gui.IsDirty(&dirty));
+    EXPECT_EQ(box, dirty);
+    gui.Draw(&dirty);
+    EXPECT_EQ(0, inked(false));
+}
+
 TEST_F(Surface, SetParameterFromPlugReachesFlatAndLayerControlsAndIgnoresBadIndexes)
 {
     plug.GetParam(2)->InitDouble("Level", 0.0, 0.0, 1.0, 0.001);

@@ -88,9 +88,7 @@ void librarianTab(Zelto2X* plug)
         plug->showLayer("discardChangesLayerRight", true);
     plug->showSearchOrCategorySwitch();
     plug->showLowerListMenu();
-    const int upper = plug->librarianSelectedSlot(0);
-    const int slot = upper >= 0 ? upper : plug->librarianSelectedSlot(1);
-    plug->DisplayLibrarianPatchCategory(slot, plug->librarianListActive());
+    plug->showSelectedSlotCategory();
     plug->showProgressOverlay(false);
 }
 

@@ -311,6 +311,8 @@ public:
     void displayPatchName(const std::string& text);
     void displayCategoryName(const std::string& text);
     void DisplayLibrarianPatchCategory(int slot, int list);
+    // The SLOT CATEGORY box for the view's selected slot, as the list now holds it.
+    void showSelectedSlotCategory();
     void updateBankAndProgramMenuNames(bool keepBankMenu);
     // The current sound's name and category as the decoder found them. Any
     // thread; under the texts mutex.

@@ -447,6 +447,8 @@ void Zelto2X::updatePatchLibrarianView(int list)
         librarianView->patchSelectionUpperChanged();
     if (list != 0)
         librarianView->patchSelectionLowerChanged();
+    // A store, a discard or another bank may have put another sound under the selection.
+    showSelectedSlotCategory();
 }
 
 void Zelto2X::SlotMenuDeleter::operator()(FileEditPopupMenu* menu) const
@@ -603,6 +605,12 @@ void Zelto2X::DisplayLibrarianPatchCategory(int slot, int list)
     // The four-letter code without the blanks that fill it ("FX  ").
     category.erase(category.find_last_not_of(' ') + 1);
     setTextOfParam(kControlDisplayLibCategory, category.empty() ? "category unset!" : category.c_str());
+}
+
+void Zelto2X::showSelectedSlotCategory()
+{
+    const int upper = librarianSelectedSlot(0);
+    DisplayLibrarianPatchCategory(upper >= 0 ? upper : librarianSelectedSlot(1), librarianListActive());
 }
 
 // ---- Request routing and unsaved state ------------------------------------------------------
