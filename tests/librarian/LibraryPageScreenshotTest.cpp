@@ -58,7 +58,7 @@ protected:
     {
         std::vector<Bytes> sounds;
         for (int slot = 0; slot < 100; ++slot)
-            sounds.push_back(atSlot(currentDump(slot, "SOUND", slot == 2 ? 30 : slot == 3 ? 5 : 0), slot));
+            sounds.push_back(currentDump(slot, "SOUND", slot == 2 ? 30 : slot == 3 ? 5 : 0));
         writeFile(data.patches() + "/Mixed.syx", concat(sounds));
         writeFile(data.patches() + "/" + std::string(48, 'Y') + ".syx", concat(sounds));
         writeFile(data.patches() + "/" + std::string(68, 'Z') + ".syx", concat(sounds));
