@@ -418,10 +418,15 @@ std::string Zelto2X::readRecoveredBankNote()
 
 void Zelto2X::tellRecoveredBankWhenSeen()
 {
-    std::lock_guard<std::mutex> lock(m_noticeMutex);
-    if (m_untoldCopy.empty() || !m_viewOpen || m_enquiryRunning)
-        return;
-    const std::string fileName = std::exchange(m_untoldCopy, std::string());
+    std::string fileName;
+    {
+        // Taken under the lock, told outside it: once, and with no lock held
+        // while the status display takes its own.
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        if (m_untoldCopy.empty() || !m_viewOpen || m_enquiryRunning)
+            return;
+        fileName = std::exchange(m_untoldCopy, std::string());
+    }
     const bool fits = fileName.size() <= kStatusLineChars;
     showLibrarianResult(std::string("Import from ") + kRecoveredFolder + ":",
         fits ? fileName : fileName.substr(0, kStatusLineChars - 3) + "...");

@@ -555,7 +555,8 @@ private:
     void keepUnsavedBankEdits();
     std::string readRecoveredBankNote();
     // Shows the copy's notice when the view is open and no device enquiry,
-    // whose texts would cover it, runs. Any thread; takes m_noticeMutex.
+    // whose texts would cover it, runs. Any thread; takes m_noticeMutex, and
+    // shows the text after releasing it.
     void tellRecoveredBankWhenSeen();
 
     // ---- Recall steps (Zelto2XState.cpp) ----
