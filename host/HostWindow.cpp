@@ -6,12 +6,16 @@
 #include <cstring>
 #include <string>
 
+#include "StopSignals.h"
+
 namespace host {
 
 namespace {
 
 const char kWindowSystemSymbol[] = "Zelto2X_GuiWindowSystem";
 const char kModuleFolder[] = "/Contents/Linux/";
+// How soon the window loop notices a stop signal.
+constexpr double kStopCheckSeconds = 0.1;
 
 using WindowSystemGetter = platform::WindowSystem* (*)();
 
@@ -56,7 +60,19 @@ HostStatus RunWindowMode(PluginHost& pluginHost)
         return HostStatus::Error(kHostErrNoDisplay, "no display can be opened");
     if (!pluginHost.openCocoaView())
         return HostStatus::Error(kHostErrNotOpen, "the plug-in offers no view");
-    windows->RunUntilAllWindowsClosed();
+    {
+        const auto stopWatch = windows->ScheduleRepeatingTimer(kStopCheckSeconds, [windows] {
+            if (StopRequested())
+                windows->StopRunning();
+        });
+        windows->RunUntilAllWindowsClosed();
+    }
+    // Back from the loop, a stop's windows close as their close buttons close them.
+    for (platform::NativeWindow* window = windows->FrontWindow(); window;) {
+        window->InjectClose();
+        platform::NativeWindow* next = windows->FrontWindow();
+        window = next != window ? next : nullptr;
+    }
     return HostStatus::Ok("window closed");
 }
 

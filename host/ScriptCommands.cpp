@@ -1,12 +1,14 @@
 #include "ScriptCommands.h"
 
-#include <chrono>
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <istream>
 #include <ostream>
 #include <sstream>
-#include <thread>
+
+#include "StopSignals.h"
 
 namespace host {
 
@@ -92,7 +94,8 @@ bool ScriptCommands::runLine(const std::string& line, std::string* answer)
 int ScriptCommands::runScript(std::istream& in, std::ostream& out)
 {
     std::string line;
-    while (!mQuit && std::getline(in, line)) {
+    // A line cut short by a stop signal is not run.
+    while (!mQuit && std::getline(in, line) && !StopRequested()) {
         std::string answer;
         if (runLine(line, &answer))
             out << answer << std::endl;
@@ -150,7 +153,7 @@ void AddCoreCommands(ScriptCommands& commands, PluginHost& host)
         long ms = 0;
         if (args.size() != 1 || !parseInt(args[0], &ms) || ms < 0)
             return usage("wait MILLISECONDS");
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        SleepUnlessStopped(static_cast<int>(std::min(ms, long(INT_MAX))));
         return HostStatus::Ok();
     });
     commands.add("midi", [&host](const std::vector<std::string>& args) {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "HostWindow.h"
+#include "StopSignals.h"
 
 namespace host {
 
@@ -218,7 +219,7 @@ HostStatus wait(const std::vector<std::string>& args)
             system->ProcessEvents(step);
         std::this_thread::sleep_until(stepEnd);
         left -= step;
-    } while (left > 0);
+    } while (left > 0 && !StopRequested());
     return HostStatus::Ok();
 }
 

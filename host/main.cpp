@@ -6,18 +6,20 @@
 // or standard input and answers one line each; with --window it runs FILE
 // first, if given, then shows the view until the user closes it. Standard
 // output carries the answers alone; everything else, the plug-in's own
-// prints among it, goes to standard error.
+// prints among it, goes to standard error. SIGINT and SIGTERM end it as
+// closing the window does (StopSignals.h); its exit code is then 128 + the signal.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <streambuf>
 
 #include "HostExtensions.h"
+#include "StopSignals.h"
 
 namespace {
 
@@ -108,17 +110,28 @@ bool parseArguments(int argc, char** argv, host::HostOptions* options, host::Plu
 
 int runScript(host::ScriptCommands& commands, const host::HostOptions& options)
 {
-    if (options.scriptPath.empty() || options.scriptPath == "-")
-        return commands.runScript(std::cin, *options.answers);
-    std::ifstream script(options.scriptPath);
+    // Read through a stop-aware buffer: a stop signal ends a script that
+    // waits for its next line (a terminal, a pipe).
+    if (options.scriptPath.empty() || options.scriptPath == "-") {
+        host::StopAwareInput buffer(STDIN_FILENO);
+        std::istream script(&buffer);
+        return commands.runScript(script, *options.answers);
+    }
     std::error_code error;
-    if (!script || std::filesystem::is_directory(options.scriptPath, error)) {
+    const int fd = std::filesystem::is_directory(options.scriptPath, error)
+                       ? -1
+                       : open(options.scriptPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         *options.answers << host::FormatAnswer(host::HostStatus::Error(host::kHostErrFile,
                                                                 "cannot read script " + options.scriptPath))
                   << std::endl;
         return 1;
     }
-    return commands.runScript(script, *options.answers);
+    host::StopAwareInput buffer(fd);
+    std::istream script(&buffer);
+    const int result = commands.runScript(script, *options.answers);
+    close(fd);
+    return result;
 }
 
 }  // namespace
@@ -132,6 +145,8 @@ int main(int argc, char** argv)
         return 2;
     }
     options.answers = &SeparateAnswersFromDiagnostics();
+    // Before the plug-in starts threads of its own.
+    host::CatchStopSignals();
 
     host::PluginHost pluginHost(settings);
     const host::HostStatus loaded = pluginHost.loadBundle(options.bundlePath);
@@ -153,7 +168,7 @@ int main(int argc, char** argv)
     // With --window a script prepares the session (ports, a state) before the window opens.
     if (options.window && !options.scriptPath.empty())
         result = runScript(commands, options);
-    if (options.window && result == 0 && !commands.quitRequested()) {
+    if (options.window && result == 0 && !commands.quitRequested() && !host::StopRequested()) {
         result = -1;
         for (const host::HostExtension& extension : host::RegisteredHostExtensions()) {
             if (extension.runWindow) {
@@ -170,6 +185,7 @@ int main(int argc, char** argv)
     } else if (!options.window) {
         result = runScript(commands, options);
     }
+    // Also after a stop signal: the plug-in closes as when its window closes.
     pluginHost.close();
-    return result;
+    return host::StopRequested() ? 128 + host::StopSignal() : result;
 }

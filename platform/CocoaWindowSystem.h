@@ -292,6 +292,10 @@ public:
     // Runs the loop until no window is open (returns at once when none is;
     // headless: draws what is pending and returns, as no user can close a window).
     virtual void RunUntilAllWindowsClosed() = 0;
+    // Makes that loop return, its windows still open, once it is back from
+    // any menu, panel or alert it runs inside (a window closed under one
+    // would take the code that opened it away).
+    virtual void StopRunning() = 0;
     // Runs the loop for about the given time, then draws what is pending.
     // Headless: advances its own clock, so timers fire without waiting.
     virtual void ProcessEvents(int milliseconds) = 0;

@@ -57,6 +57,7 @@ public:
     bool WarpPointer(int, int) override { return false; }
     NativeWindow* FrontWindow() override { return nullptr; }
     void RunUntilAllWindowsClosed() override {}
+    void StopRunning() override {}
     void ProcessEvents(int) override {}
 };
 

@@ -184,6 +184,11 @@ public:
         return !onOwnerThread() || mWindows.empty() ? nullptr : mWindows.back();
     }
     void RunUntilAllWindowsClosed() override;
+    void StopRunning() override
+    {
+        if (onOwnerThread() && mLoop)
+            g_main_loop_quit(mLoop);
+    }
     void ProcessEvents(int milliseconds) override;
 
     bool ChooseFromScript(const Menu& menu, bool* chosen, MenuChoice* choice)

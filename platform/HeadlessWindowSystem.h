@@ -108,6 +108,7 @@ public:
     bool WarpPointer(int x, int y) override;
     NativeWindow* FrontWindow() override;
     void RunUntilAllWindowsClosed() override;
+    void StopRunning() override {}
     void ProcessEvents(int milliseconds) override;
 
     // The clock: milliseconds since start. Advancing fires every timer that

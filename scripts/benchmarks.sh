@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the benchmarks behind the README's speed table, one after the other on
 # one machine: scripts/benchmarks.sh [BUILD]   (default: build, RelWithDebInfo)
-# The clock benchmark needs jackd; it runs its own private server.
+# The clock benchmark and the start-up one with jack:1 need jackd; each runs its
+# own private server.
 set -eu
 build="${1:-$(cd "$(dirname "$0")/.." && pwd)/build}"
 bench="$build/benchmarks"

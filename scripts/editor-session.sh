@@ -1,6 +1,8 @@
 #!/bin/sh
 # Opens the editor of build tree BUILD (default: build) in the host program:
 #   scripts/editor-session.sh [BUILD]
+# First it installs the data folder as the first command does (settings file,
+# user manual; scripts/install-data.sh), but no packages.
 # When no Zelto 2 is attached it starts a simulated one of its own (and, where
 # no ALSA sequencer exists and no JACK server runs, a JACK server that the
 # sessions running at once share) and sets the editor's MIDI ports to it;
@@ -25,6 +27,7 @@ if [ ! -x "$host" ] || [ ! -d "$bundle" ]; then
   echo "$build holds no built editor: run scripts/build.sh $build first." >&2
   exit 1
 fi
+"$here/install-data.sh" "$build"
 logs="${ZELTO2X_SESSION_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/zelto2x-session.XXXXXX")}"
 mkdir -p "$logs"
 if [ -n "${ZELTO2X_SESSION_DIR:-}" ]; then

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "IGraphicsCocoa.h"
+#include "IPluginBase.h"
 #include "dovor/memory_dc.h"
 #include "platform/Gestalt.h"
 #include "zuve/sys_bitmap.h"
@@ -87,6 +88,9 @@ void* IGraphicsMac::OpenWindow(void* parentView)
         return nullptr;
     }
     mView = view;
+    // The plug-in may have something to tell that only an open view can show.
+    if (IPluginBase* plug = GetPlug())
+        plug->OnGUIOpen();
     return mView;
 }
 
@@ -104,6 +108,8 @@ void IGraphicsMac::CloseWindow()
         view->removeFromSuperview();
     }
     delete view;
+    if (IPluginBase* plug = GetPlug())
+        plug->OnGUIClose();
 }
 
 bool IGraphicsMac::WindowIsOpen() { return mView != nullptr; }

@@ -5,7 +5,9 @@
 // BM_HostProcessStartToFirstFrame starts build/host/zelto2x-host for each round, as a user starts a host and opens the
 // editor: its time is the wall time from starting the program to the answer that the view showed its first frame
 // (loading the module, the component entry, the editor's start-up, the view and its first frame); cpu_ms is the CPU
-// time of the whole run to its end, all threads, closing included.
+// time of the whole run to its end, all threads, closing included. With jack:1 a private JACK server (`jackd -d
+// dummy`) runs, as the first command's session runs one, and the editor's port lists are JACK's; with jack:0 no server
+// is reachable (the test isolation's default), so the lists' JACK clients fail at once.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <sys/resource.h>
@@ -22,6 +24,7 @@
 #include "Zelto2X.h"
 #include "platform/CocoaWindowSystem.h"
 #include "librarian/LibraryTestSupport.h"
+#include "support/JackServer.h"
 
 namespace {
 
@@ -56,6 +59,10 @@ double cpuSecondsOfChildren()
 void BM_HostProcessStartToFirstFrame(benchmark::State& state)
 {
     prepare(state.range(0) != 0);
+    testsupport::JackServer jack;
+    std::string error;
+    if (state.range(1) != 0 && !jack.Start(&error))
+        return state.SkipWithError(("no JACK server: " + error).c_str());
     setenv("ZELTO2X_DATA_FOLDER", dataFolder().root.c_str(), 1);
     const std::string script = dataFolder().root + "/open-view.txt";
     std::ofstream(script) << "openview\nquit\n";
@@ -81,8 +88,8 @@ void BM_HostProcessStartToFirstFrame(benchmark::State& state)
     }
     state.counters["cpu_ms"] = benchmark::Counter(cpuTotal * 1000.0, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_HostProcessStartToFirstFrame)->ArgName("large")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
-    ->UseManualTime()->MinTime(2.0);
+BENCHMARK(BM_HostProcessStartToFirstFrame)->ArgNames({"large", "jack"})->ArgsProduct({{0, 1}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
 constexpr int kPanelBackgroundImage = 102;  // main-frame-bg.png, attached by the editor at start-up
 

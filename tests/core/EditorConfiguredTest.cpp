@@ -250,18 +250,26 @@ TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
             editor->paramTextControl(kControlDisplayValue)->GetTextString());
 }
 
-// The first bank of a fresh library, edited and the editor closed, three times over: a close without edits keeps
+// The first bank of a fresh library, edited and the editor closed, start after start: a close without edits keeps
 // nothing; with UNSAVED lit the bank as edited lands in "Recovered Banks" beside an earlier copy, the library's file as
-// it was, and the next start tells where, also after the host's reset; the start after that greets as usual.
-TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
+// it was. A later start tells where once the user can read it, after start-up's own texts: when its view opens, or,
+// with an output chosen, once the synth has answered the device enquiry. Before that the host's reset greets as usual;
+// after it neither a reset nor the view opened again tells it twice, nor does the start after. A start whose view
+// never opened leaves its copy to the next one.
+TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceWhereTheUserLooks)
 {
-    ConfiguredEditor<PlainEditor> configured;
+    platform::WindowSystem::SetShared(std::make_unique<platform::HeadlessWindowSystem>());
+    ConfiguredEditor<RecordingEditor> configured;
     const std::string bank = "Patches/User Bank 1.syx", original = configured.folder.read(bank);
     const auto names = [&](const std::string& file) {  // the 14 name bytes of each 137-byte dump
         std::vector<std::string> slots;
         for (size_t at = 0; at + 137 <= file.size(); at += 137)
             slots.push_back(file.substr(at + 120, 14));
         return slots;
+    };
+    const auto status = [&] {
+        return configured.editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+               configured.editor->paramTextControl(kControlDisplayValue)->GetTextString();
     };
     const auto editAndRestart = [&](int slot, const std::string& name) {
         if (slot >= 0) {
@@ -274,17 +282,53 @@ TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
         quietly([&] {
             configured.editor->SetLibrarianStatusUnsaved(slot >= 0);
             configured.editor.reset();
-            configured.editor = std::make_unique<PlainEditor>();
+            configured.editor = std::make_unique<RecordingEditor>();
             configured.editor->Reset();  // as the host does once it has the instance
         });
-        return configured.editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
-               configured.editor->paramTextControl(kControlDisplayValue)->GetTextString();
+        return status();
     };
-    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", editAndRestart(-1, ""));
+    const auto openView = [&] {
+        quietly([&] { configured.editor->GetGUI()->OpenWindow(nullptr); });
+        return status();
+    };
+    const std::string greeting = "Marnvik Zelto2X Plug-in|v1.1";
+    const auto notToldAgain = [&] {
+        quietly([&] { configured.editor->Reset(); });
+        EXPECT_EQ(greeting, status());
+        configured.editor->GetGUI()->CloseWindow();
+        EXPECT_EQ(greeting, openView());
+    };
+    EXPECT_EQ(greeting, editAndRestart(-1, ""));
+    EXPECT_EQ(greeting, openView());
     EXPECT_FALSE(configured.folder.exists("Recovered Banks"));
-    EXPECT_EQ("Import from Recovered Banks:|User Bank 1.syx", editAndRestart(4, "EDITED FIVE   "));
-    EXPECT_EQ("Import from Recovered Banks:|User Bank 1 (2).syx", editAndRestart(9, "EDITED TEN    "));
-    EXPECT_EQ("Marnvik Zelto2X Plug-in|v1.1", editAndRestart(-1, ""));
+
+    EXPECT_EQ(greeting, editAndRestart(4, "EDITED FIVE   "));
+    EXPECT_EQ("Import from Recovered Banks:|User Bank 1.syx", openView());
+    notToldAgain();
+
+    EXPECT_EQ(greeting, editAndRestart(9, "EDITED TEN    "));
+    EXPECT_EQ(greeting, editAndRestart(-1, ""));
+    RecordingEditor* editor = configured.editor.get();
+    editor->midiOutSet = editor->pluginReady = true;
+    editor->GetParam(kDeviceOutSelection)->Set(1.0);
+    quietly([&] { editor->sendSysExInitialization(); });
+    const Bytes enquiry {0xF0, 0x3E, 0x16, 0x00, 0x04, 0xF7};
+    for (int i = 0; i < 20000 && editor->wire() != std::vector<Bytes> {enquiry}; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_NE("Import from Recovered Banks:", openView().substr(0, 28));
+    zelto2sim::Zelto2Synth synth(0);
+    for (Bytes answer : synth.Receive(enquiry)) {
+        ISysEx sysex(0, answer.data(), static_cast<int>(answer.size()));
+        quietly([&] { editor->ProcessSysEx(&sysex, true); });
+    }
+    const std::string notice = "Import from Recovered Banks:|User Bank 1 (2).syx";
+    for (int i = 0; i < 20000 && status() != notice; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(notice, status());
+    notToldAgain();
+
+    EXPECT_EQ(greeting, editAndRestart(-1, ""));
+    EXPECT_EQ(greeting, openView());
     std::vector<std::string> first = names(original), second = first;
     first.at(4) = "EDITED FIVE   ";
     second.at(9) = "EDITED TEN    ";
@@ -299,6 +343,8 @@ TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceAtTheNextStart)
         EXPECT_EQ(std::string("\x00\x10\x00\x00", 4) + char(sum % 128), copy.substr(at + 3, 4) + copy[at + 135]) << at;
     }
     EXPECT_EQ(original, configured.folder.read(bank));
+    configured.editor.reset();
+    platform::WindowSystem::SetShared(nullptr);
 }
 
 // The window and settings commands from a fresh editor on tab 0 with the first-run notice up, the global settings sent

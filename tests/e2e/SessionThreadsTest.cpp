@@ -3,7 +3,8 @@
 // the host's render thread playing and stopping the transport with the clock
 // on, the GUI turning knobs and starting requests and randomizing, and the
 // simulated synth's answers and knob moves arriving on a MIDI input thread,
-// while the request, clock and clock start/stop workers run their jobs. At the
+// while the request, clock and clock start/stop workers run their jobs (the
+// device enquiry first, which tells a recovered bank when it ends). At the
 // end the panel shows the sound the synth holds, and the synth refused nothing.
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -22,6 +25,7 @@
 #include "Zelto2X.h"
 #include "e2e/SoundDumpMap.h"
 #include "dovor/timing.h"
+#include "platform/DataFolder.h"
 #include "platform/HeadlessWindowSystem.h"
 
 namespace {
@@ -161,6 +165,11 @@ protected:
 TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
 {
     testing::internal::CaptureStdout();
+    // A bank the last session kept: told from the request worker once the enquiry has its answer.
+    const std::string recovered = platform::DataFolderPath() + "Recovered Banks/";
+    std::filesystem::create_directories(recovered);
+    std::ofstream(recovered + "Kept.syx") << "kept";
+    std::ofstream(recovered + ".untold") << "Kept.syx";
     auto editor = std::make_unique<SessionEditor>();
     editor->GetGUI()->OpenWindow(nullptr);
     editor->midiMessageManager->startJobDispatcher();  // as choosing the output does
@@ -178,6 +187,10 @@ TEST_F(SessionThreads, GuiRenderMidiInputAndTheThreeWorkersRunTogether)
             std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
     });
+
+    // Told, the note goes (the synth's knob moves take the status display at once).
+    editor->sendSysExInitialization();
+    EXPECT_TRUE(runGuiUntil([&] { return !std::filesystem::exists(recovered + ".untold"); }));
 
     // The GUI: random sounds and requests, with knobs turned meanwhile.
     for (int round = 0; round < 6; ++round) {

@@ -2,7 +2,8 @@
 # The first command's session (scripts/editor-session.sh) without a display:
 # it starts a JACK server and the simulated Zelto 2, the editor's ports are
 # chosen so the synth gets the device enquiry, the panel is written as a
-# picture and said where, and nothing the session started outlives it; it
+# picture and said where, the data folder gets its settings file and the
+# user manual, and nothing the session started outlives it; it
 # leaves /dev/shm as it found it, but for what a JACK server of the user's own
 # uses. The synth holds the user's bank that ZELTO2X_SIM_SYX names.
 #   FirstRunSessionTest.sh SOURCE_DIR BUILD_DIR
@@ -27,6 +28,12 @@ grep -qxF "Its memory holds the sounds of $work/my banks/one.syx." "$work/first.
 grep -qF "zelto2-sim: loaded 1 sounds from $work/my banks/one.syx" "$work/first/zelto2-sim.log" || fail "the synth did not load the bank"
 grep -q '^zelto2-sim: stopped' "$work/first/zelto2-sim.log" || fail "the simulated synth was not stopped"
 server_gone "$(session_server first)" || fail "the JACK server still runs or left files in /dev/shm"
+# The data folder as the first command leaves it: the settings file with the
+# first-run notice on, and the user manual of the build.
+[ "$(cat "$work/data/Zelto2X Editor UI.txt" 2>/dev/null)" = "$(printf 'normal\nnormal\nno\n')" ] ||
+  fail "the session left no settings file in the data folder"
+cmp -s "$2/Marnvik-Zelto2X-User-Manual-v101.pdf" "$work/data/Marnvik-Zelto2X-User-Manual-v101.pdf" ||
+  fail "the session left no user manual in the data folder"
 
 # A JACK server of the user's own, started while a session runs, keeps what
 # it uses there when the session ends.

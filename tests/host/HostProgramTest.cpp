@@ -1,9 +1,12 @@
 // The host program end to end: it loads a bundle, runs a script and reports failures as answers. Uses the real
-// bundle for its state round trip, its menus and refused states, and one whose module lacks the entry.
+// bundle for its state round trip, its menus and refused states and its close on a stop signal, and one whose module
+// lacks the entry.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "Base64.h"
+#include "support/Subprocess.h"
 
 namespace {
 
@@ -88,6 +92,37 @@ TEST(HostProgram, RealBundleSetsMenusByEntryNameNotesAMenuAnswerAfterTheClickAnd
             run.errors.find("note: ", note + 1) == std::string::npos) << run.errors;
         EXPECT_EQ(switchedOn, run.errors.find("Build LOG") != std::string::npos) << run.errors;
         EXPECT_EQ(switchedOn, run.errors.find("Build LOG: \t INITIALIZATION STARTED!\n") != std::string::npos);
+    }
+}
+
+// SIGINT or SIGTERM, and the other one at once after it (as a session script's SIGTERM follows the user's Ctrl-C),
+// end the host as closing its window does: the script that waits for its next line stops, the plug-in is closed (its
+// bank still UNSAVED is kept in "Recovered Banks"), and the exit code names one of them. The render thread runs,
+// so any thread may be the one the signal comes to.
+TEST(HostProgram, StopSignalsCloseThePlugInAsClosingTheWindowDoes)
+{
+    for (const auto& [first, second] : {std::pair(SIGINT, SIGTERM), std::pair(SIGTERM, SIGINT)}) {
+        const fs::path data = scratchDir() / ("stopped-by-" + std::to_string(first));
+        testsupport::Subprocess host;
+        testsupport::Subprocess::Options options;
+        options.argv = {ZELTO2X_HOST_PROGRAM, "--script", "-", REAL_BUNDLE};
+        options.extraEnvironment = {"ZELTO2X_DATA_FOLDER=" + data.string() + "/", "ZELTO2X_HEADLESS=1"};
+        options.pipeStdin = options.collectStdout = true;
+        options.outputFile = (scratchDir() / "stopped-stderr.txt").string();
+        std::string error;
+        ASSERT_TRUE(host.Start(options, &error)) << error;
+        host.WriteLine("set 207 1");  // kBankEditUnsaved: the librarian's bank is UNSAVED
+        host.WriteLine("param 207");
+        ASSERT_TRUE(host.Stdout().WaitFor([](const std::string& line) { return line == "ok 1"; },
+            std::chrono::seconds(60)));
+        host.Signal(first);
+        host.Signal(second);
+        const int status = host.WaitForExit(std::chrono::seconds(60));
+        // Two signals sent at once may reach two threads in either order.
+        EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 128 + first || WEXITSTATUS(status) == 128 + second))
+            << first << ": " << status;
+        EXPECT_EQ((Lines {"ok", "ok 1"}), host.Stdout().Lines());
+        EXPECT_TRUE(fs::exists(data / "Recovered Banks" / "User Bank 1.syx")) << first;
     }
 }
 

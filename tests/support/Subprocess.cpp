@@ -183,15 +183,22 @@ int Subprocess::Stop(int signal, std::chrono::milliseconds timeout)
     if (pid_ <= 0)
         return -1;
     CloseStdin();
+    Signal(signal);
+    return WaitForExit(timeout);
+}
+
+int Subprocess::WaitForExit(std::chrono::milliseconds timeout)
+{
+    if (pid_ <= 0)
+        return -1;
     int status = -1;
-    if (signal != 0)
-        kill(pid_, signal);
     if (!WaitExit(timeout, &status)) {
         kill(pid_, SIGKILL);
         WaitExit(std::chrono::seconds(5), &status);
         status = -1;
     }
     pid_ = -1;
+    CloseStdin();
     stdout_.Join();
     stderr_.Join();
     return status;

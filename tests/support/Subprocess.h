@@ -62,6 +62,14 @@ public:
     // Sends signal and waits up to timeout for the exit; then SIGKILL.
     // Returns the exit status as waitpid gives it, -1 when killed hard.
     int Stop(int signal, std::chrono::milliseconds timeout);
+    // The same, standard input left open: what the child answers is the
+    // signal (0: none), not the end of its input.
+    void Signal(int signal)
+    {
+        if (pid_ > 0)
+            kill(pid_, signal);
+    }
+    int WaitForExit(std::chrono::milliseconds timeout);
     bool Running() const { return pid_ > 0; }
     // Reaps the child when it has ended; false from then on.
     bool StillRunning();

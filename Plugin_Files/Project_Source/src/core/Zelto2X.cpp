@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "ControlLayer.h"
 #include "DurableFile.h"
@@ -105,7 +106,7 @@ Zelto2X::Zelto2X(IPluginInstanceInfo instanceInfo)
     patchLibrarian->loadPatchesFromFilesystem(getPatchesFolderStr());
     createFirstBankWhenEmpty();
     if (m_startupProblem.first.empty())
-        m_startupProblem = takeRecoveredBankNotice();
+        m_untoldCopy = readRecoveredBankNote();
     logDebug("PATCH LIBRARIAN COMPLETED LOADING SINGLES...");
 
     buildUserInterface();
@@ -402,21 +403,65 @@ void Zelto2X::keepUnsavedBankEdits()
     logDebug("PATCH LIBRARIAN: unsaved bank edits kept at " + path);
 }
 
-std::pair<std::string, std::string> Zelto2X::takeRecoveredBankNotice()
+std::string Zelto2X::readRecoveredBankNote()
 {
     const std::string folder = dataFolder + kRecoveredFolder;
-    const std::string note = folder + "/" + kUntoldCopyNote;
     std::vector<unsigned char> noted;
-    if (!libraryfs::readFile(note, noted))
+    if (!libraryfs::readFile(folder + "/" + kUntoldCopyNote, noted))
         return {};
-    durable::removeFile(note);
     const std::string fileName(noted.begin(), noted.end());
     if (fileName.empty() || !libraryfs::exists(folder + "/" + fileName))
         return {};
     dialogFolder = folder;  // the Import panel opens where the copy is
+    return fileName;
+}
+
+void Zelto2X::tellRecoveredBankWhenSeen()
+{
+    std::string fileName;
+    {
+        // Taken under the lock, told outside it: once, and with no lock held
+        // while the status display takes its own.
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        if (m_untoldCopy.empty() || !m_viewOpen || m_enquiryRunning)
+            return;
+        fileName = std::exchange(m_untoldCopy, std::string());
+    }
     const bool fits = fileName.size() <= kStatusLineChars;
-    return {std::string("Import from ") + kRecoveredFolder + ":",
-        fits ? fileName : fileName.substr(0, kStatusLineChars - 3) + "..."};
+    showLibrarianResult(std::string("Import from ") + kRecoveredFolder + ":",
+        fits ? fileName : fileName.substr(0, kStatusLineChars - 3) + "...");
+    // A note another instance has since written names a newer copy, still untold.
+    const std::string note = dataFolder + kRecoveredFolder + "/" + kUntoldCopyNote;
+    std::vector<unsigned char> noted;
+    if (libraryfs::readFile(note, noted) && std::string(noted.begin(), noted.end()) == fileName)
+        durable::removeFile(note);
+}
+
+void Zelto2X::OnGUIOpen()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        m_viewOpen = true;
+    }
+    tellRecoveredBankWhenSeen();
+}
+
+void Zelto2X::OnGUIClose()
+{
+    std::lock_guard<std::mutex> lock(m_noticeMutex);
+    m_viewOpen = false;
+}
+
+void Zelto2X::deviceEnquiryEnded(bool answered)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        m_enquiryRunning = false;
+    }
+    // "No response from Hardware" stays: the copy waits for a view opened
+    // again, an answered enquiry or the next start.
+    if (answered)
+        tellRecoveredBankWhenSeen();
 }
 
 const char* Zelto2X::getPanelString(int timbre, const std::string& name)

@@ -111,6 +111,10 @@ public:
     // Render thread: takes no lock, allocates nothing and never waits.
     void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
+    // ---- IPluginBase: the view (Zelto2X.cpp; main thread, takes the notice lock) ----
+    void OnGUIOpen() override;
+    void OnGUIClose() override;
+
     // ---- LibrarianHost (Zelto2X.cpp; main thread) ----
     void writeLogLine(const std::string& text) override;
     std::string promptForSaveFile(const std::string& defaultName, const std::string& startFolder,
@@ -191,6 +195,9 @@ public:
     void switchLayerAndAct(ControlAction* action, int paramIdx, double value);
     // Device-ID enquiry after an output was chosen (sleeps 100 ms when sent).
     void sendSysExInitialization();
+    // The request worker at the end of that enquiry; answered: the synth's
+    // global dump came. Takes the notice lock.
+    void deviceEnquiryEnded(bool answered);
     // All Notes Off on the device channel. Handler threads (the render thread
     // has its own path that never waits for the port).
     void AllSoundsOff();
@@ -557,11 +564,17 @@ private:
     void setStartupFilters();
     bool rewriteUISettings(const char* consoleFormat, const std::string& shown);
     // Unsaved bank edits at close (Zelto2X.cpp): the destructor writes the
-    // edited bank to "Recovered Banks" in the data folder, and the next start
-    // takes the status lines that tell where it is (empty when there is none
-    // to tell; each copy is told once).
+    // edited bank to "Recovered Banks" in the data folder with a note naming
+    // it; a later start reads the note (the copy's file name, empty when there
+    // is none to tell) and tells where the copy is once the user can read it,
+    // and only then lets the note go, so a copy no view ever showed is told
+    // by the start after.
     void keepUnsavedBankEdits();
-    std::pair<std::string, std::string> takeRecoveredBankNotice();
+    std::string readRecoveredBankNote();
+    // Shows the copy's notice when the view is open and no device enquiry,
+    // whose texts would cover it, runs. Any thread; takes m_noticeMutex, and
+    // shows the text after releasing it.
+    void tellRecoveredBankWhenSeen();
 
     // ---- Recall steps (Zelto2XState.cpp) ----
     void reopenPortsByName();
@@ -672,6 +685,11 @@ private:
     // What start-up has to tell (name and value line): shown once the editor
     // is ready, and in place of the greeting whenever the host resets it.
     std::pair<std::string, std::string> m_startupProblem;
+    // The recovered copy still to tell (empty when none) and what decides when.
+    std::mutex m_noticeMutex;
+    std::string m_untoldCopy;
+    bool m_viewOpen = false;
+    bool m_enquiryRunning = false;
     mutable std::mutex m_textsMutex;
     std::string m_soundName;
     std::string m_soundCategory;

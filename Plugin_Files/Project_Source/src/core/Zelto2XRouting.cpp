@@ -172,8 +172,14 @@ void Zelto2X::sendSysExInitialization()
     if (!midiOutSet || patchLoading || refuseWhileBusy())
         return;
     midiMessageManager->dataProcessed = false;
+    {
+        // Before the job starts, so that its end always finds the flag set.
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        m_enquiryRunning = true;
+    }
     // The job holds deviceInitialization while it really runs.
-    midiMessageManager->sendDeviceIdEnquiry();
+    if (!midiMessageManager->sendDeviceIdEnquiry())
+        deviceEnquiryEnded(false);
     Sleep(100);
 }
 

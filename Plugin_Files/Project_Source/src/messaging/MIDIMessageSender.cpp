@@ -181,6 +181,8 @@ void MIDIMessageSender::sendDeviceIdEnquiry()
     else if (!timedOut && !shuttingDown)
         showStatus(kReady);
     showIndicator(false);
+    if (!shuttingDown)
+        plug->deviceEnquiryEnded(!timedOut && !cancelRequested);
 }
 
 // ---- Jobs 4 and 5 ---------------------------------------------------------------------------
