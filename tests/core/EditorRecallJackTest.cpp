@@ -146,6 +146,47 @@ TEST_F(EditorRecallJack, PortsGoneSinceTheMenusWereBuiltAreToldAtOnceAndStartNoS
     EXPECT_FALSE(editor.deviceInitialization) << "a device search started";
 }
 
+// Ports chosen while the synth was away (switched off) and opened by the watch once it is back: the render thread's
+// jobs are taken as after any other opening, the clock's start and a pending sound request reach the synth.
+TEST_F(EditorRecallJack, PortsOpenedWhenTheSynthIsBackTakeTheRenderThreadsClockStartAndSoundRequest)
+{
+    struct Playing : Zelto2X {
+        Playing() : Zelto2X(IPluginInstanceInfo()) {}
+        void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = true; }
+    } editor;
+    listDevices(editor);
+    ITextControl* nameLine = coretest::attachText(editor, kControlDisplayName);
+    editor.statusText = nameLine;
+    coretest::attachText(editor, kControlDisplayValue);
+    editor.rememberControls();
+    const int in = listed(editor.getExternalMIDIInNames(), synth.OutputPortName());
+    const int out = listed(editor.getExternalMIDIOutNames(), synth.InputPortName());
+    synth.Stop();
+    const std::string gone = synth.InputPortName();
+    eventually([&] { return editor.GetMIDIOutPortNumber(gone.c_str()) <= 0; });
+    for (const auto& [param, entry] : {std::pair(kDeviceInSelection, in), {kDeviceOutSelection, out}}) {
+        IMutexLock lock(&editor);
+        editor.GetParam(param)->Set(entry);
+        quietly([&, param = param] { editor.OnParamChange(param); });
+    }
+    ASSERT_EQ("Unable to open MIDI OUT!", nameLine->GetTextString());
+
+    std::string error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    ASSERT_TRUE(eventually([&] { return nameLine->GetTextString() == "Plug-in is ready to go!"; }))
+        << nameLine->GetTextString();
+    editor.sendClockPointer = true;
+    editor.requestPending = true;
+    const auto got = [&](const std::vector<std::string>& lines) {
+        return std::count(lines.begin(), lines.end(), "FA") > 0
+            && std::count(lines.begin(), lines.end(), "F0 3E 16 00 00 7F 00 F7") > 0;
+    };
+    EXPECT_TRUE(eventually([&] {
+        editor.ProcessDoubleReplacing(nullptr, nullptr, 512);
+        return got(synth.Received());
+    }, std::chrono::seconds(10)));
+}
+
 // A synth switched off and on again while two editors use it: one whose user chose its ports, one that recalled a
 // project while the synth was away. Each keeps the port names in the project meanwhile, shows OFF and says the synth is
 // gone, and opens both ports again once it is back: its device enquiry is answered.

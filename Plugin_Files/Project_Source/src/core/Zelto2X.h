@@ -590,6 +590,10 @@ private:
     void deriveSectionLockState();
     void selectOutputDevice(int n);
     void selectInputDevice(int n);
+    // Whatever opened the output (a choice, the port watch): the render
+    // thread's jobs are taken from now on and the synth is asked for its
+    // device ID. Under the plug-in mutex.
+    void outputPortOpened();
     // A chosen port that did not open (gone, or held by another program) is
     // told on the status display; the menu shows OFF again.
     void reportPortNotOpened(int selectionParam, const std::string& name);

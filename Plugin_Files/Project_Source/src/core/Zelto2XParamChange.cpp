@@ -278,6 +278,11 @@ void Zelto2X::selectOutputDevice(int n)
             reportPortNotOpened(kDeviceOutSelection, name);
         return;
     }
+    outputPortOpened();
+}
+
+void Zelto2X::outputPortOpened()
+{
     midiMessageManager->startJobDispatcher();
     midiOutSet = true;
     sendSysExInitialization();
@@ -321,10 +326,8 @@ void Zelto2X::chosenPortChanged(bool input, int position, const std::string& nam
     if (param && param->GetDisplayText(position) != name)
         param->SetDisplayText(position, name.c_str());
     setFromPlug(selectionParam, position);
-    if (!input) {
-        midiOutSet = true;
-        sendSysExInitialization();
-    }
+    if (!input)
+        outputPortOpened();
 }
 
 bool Zelto2X::paramCase(int paramIdx, int n, double)
