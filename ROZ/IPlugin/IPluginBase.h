@@ -294,9 +294,12 @@ public:
     // on a thread of the port layer from then until DestroyMidiPorts, looking
     // at the system's ports every half second; the callback runs on that
     // thread with no lock held.
+    // look, when given, is called after each look at a chosen port with
+    // whether the port was there (the port tests follow the watch with it).
     using MidiPortChange = void (*)(void* user, bool input, int position, const std::string& name);
+    using MidiPortLook = void (*)(void* user, bool input, bool there);
     static constexpr const char* kPortWatchThreadName = "midi port watch";
-    void watchExternalMIDIPorts(MidiPortChange callback, void* user);
+    void watchExternalMIDIPorts(MidiPortChange callback, void* user, MidiPortLook look = nullptr);
     // One look at the chosen ports, as the watch makes it; any thread but
     // the callback's, no lock held; takes the port mutex.
     void checkExternalMIDIPorts();
@@ -347,6 +350,7 @@ private:
     PortWatch* portWatch = nullptr;
     std::mutex portCheckMutex;
     MidiPortChange portWatchCallback = nullptr;
+    MidiPortLook portWatchLook = nullptr;
     void* portWatchUser = nullptr;
     // Sends while holding midiPortMutex; without mayWait, false when the
     // port could not be had at once.

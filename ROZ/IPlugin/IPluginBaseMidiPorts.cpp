@@ -395,6 +395,9 @@ void IPluginBase::checkExternalMIDIPorts()
                 continue;
             }
             const bool there = FindSystemPort(client, chosen.name) >= 0;
+            if (portWatchLook) {
+                portWatchLook(portWatchUser, input, there);
+            }
             const DirectionTexts& texts = TextsFor(input);
             if (chosen.state == ChosenPort::Open && !there) {
                 log(texts.gone, chosen.name.c_str());
@@ -438,13 +441,14 @@ struct IPluginBase::PortWatch {
     std::thread thread;
 };
 
-void IPluginBase::watchExternalMIDIPorts(MidiPortChange callback, void* user)
+void IPluginBase::watchExternalMIDIPorts(MidiPortChange callback, void* user, MidiPortLook look)
 {
     std::lock_guard<std::mutex> lock(midiPortMutex);
     if (portWatch) {
         return;
     }
     portWatchCallback = callback;
+    portWatchLook = look;
     portWatchUser = user;
     auto* watch = new PortWatch;
     // The thread's first look comes after a wait: the lock held here is long free by then.
