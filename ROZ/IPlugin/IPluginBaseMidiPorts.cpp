@@ -376,20 +376,13 @@ std::string IPluginBase::getExternalMIDIChosenName(bool input)
 
 void IPluginBase::checkExternalMIDIPorts()
 {
-    struct Change {
-        bool input;
-        int position;
-        std::string name;
-    };
     // One look at a time, its news told in order.
     std::lock_guard<std::mutex> looking(portCheckMutex);
-    std::vector<Change> changes;
-    MidiPortChange callback = nullptr;
-    void* user = nullptr;
+    std::vector<PortNews> news;
     {
         std::lock_guard<std::mutex> lock(midiPortMutex);
         for (bool input : {true, false}) {
-            Chosen& chosen = ChosenFor(input);
+            const Chosen& chosen = ChosenFor(input);
             platform::MidiClient* client = ClientFor(input);
             if (!client || (chosen.state != ChosenPort::Open && chosen.state != ChosenPort::Away)) {
                 continue;
@@ -398,28 +391,61 @@ void IPluginBase::checkExternalMIDIPorts()
             if (portWatchLook) {
                 portWatchLook(portWatchUser, input, there);
             }
+            if ((chosen.state == ChosenPort::Open) != there) {
+                news.push_back({input, chosen});
+            }
+        }
+    }
+    if (!news.empty()) {
+        ApplyPortNews(news);
+    }
+}
+
+void IPluginBase::ApplyPortNews(const std::vector<PortNews>& news)
+{
+    struct Change {
+        bool input;
+        int position;
+        std::string name;
+    };
+    // The plug-in sees a change as it sees a choice on the main thread: made
+    // and told under the plug-in mutex, which is taken before the port mutex.
+    IMutexLock plugin(this);
+    std::vector<Change> changes;
+    MidiPortChange callback = nullptr;
+    void* user = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(midiPortMutex);
+        for (const PortNews& item : news) {
+            const bool input = item.input;
+            Chosen& chosen = ChosenFor(input);
+            // A choice made since the look stands.
+            if (chosen.name != item.seen.name || chosen.state != item.seen.state) {
+                continue;
+            }
+            const std::string name = chosen.name;
             const DirectionTexts& texts = TextsFor(input);
-            if (chosen.state == ChosenPort::Open && !there) {
-                log(texts.gone, chosen.name.c_str());
+            if (chosen.state == ChosenPort::Open) {
+                log(texts.gone, name.c_str());
                 CloseMidiPort(input);
                 chosen.state = ChosenPort::Away;
-                changes.push_back({input, 0, chosen.name});
-            } else if (chosen.state == ChosenPort::Away && there) {
-                // A name the list did not have when it was built joins it at the end.
-                std::vector<std::string>& names = NamesFor(input);
-                int position = FindListEntry(names, chosen.name.c_str(), names.size());
-                if (position < 0) {
-                    names.push_back(chosen.name);
-                    position = static_cast<int>(names.size()) - 1;
-                }
-                if (position > 0 && OpenListedPort(input, position) >= 0) {
-                    log(texts.back, chosen.name.c_str());
-                    chosen.state = ChosenPort::Open;
-                    (input ? midiInIndex : midiOutIndex) = position;
-                    changes.push_back({input, position, chosen.name});
-                } else {
-                    chosen.state = ChosenPort::Closed;
-                }
+                changes.push_back({input, 0, name});
+                continue;
+            }
+            // A name the list did not have when it was built joins it at the end.
+            std::vector<std::string>& names = NamesFor(input);
+            int position = FindListEntry(names, name.c_str(), names.size());
+            if (position < 0) {
+                names.push_back(name);
+                position = static_cast<int>(names.size()) - 1;
+            }
+            if (position > 0 && OpenListedPort(input, position) >= 0) {
+                log(texts.back, name.c_str());
+                NoteChosen(input, name.c_str(), position);
+                (input ? midiInIndex : midiOutIndex) = position;
+                changes.push_back({input, position, name});
+            } else {
+                NoteChosen(input, name.c_str(), 0);
             }
         }
         if (portWatch) {
