@@ -301,10 +301,6 @@ public:
     using MidiPortLook = void (*)(void* user, bool input, bool there);
     static constexpr const char* kPortWatchThreadName = "midi port watch";
     void watchExternalMIDIPorts(MidiPortChange callback, void* user, MidiPortLook look = nullptr);
-    // One look at the chosen ports, as the watch makes it; any thread but
-    // the callback's, no lock held; takes the port mutex, and for a change
-    // the plug-in mutex before it.
-    void checkExternalMIDIPorts();
     // The name chosen last for that direction, also while its port is away;
     // empty for "OFF". Any thread; takes the port mutex.
     std::string getExternalMIDIChosenName(bool input);
@@ -351,13 +347,16 @@ private:
         bool input;
         Chosen seen;  // as the look found it chosen
     };
+    struct PortWatch;
+    // One look of the watch at the chosen ports: its thread, no lock held.
+    // The look itself takes no lock that a send takes; a change it finds is
+    // made by ApplyPortNews.
+    void LookAtChosenPorts(PortWatch& watch);
     // Takes the plug-in mutex, then the port mutex; no other lock held.
     void ApplyPortNews(const std::vector<PortNews>& news);
     void StopPortWatch();
     Chosen chosenIn, chosenOut;
-    struct PortWatch;
     PortWatch* portWatch = nullptr;
-    std::mutex portCheckMutex;
     MidiPortChange portWatchCallback = nullptr;
     MidiPortLook portWatchLook = nullptr;
     void* portWatchUser = nullptr;

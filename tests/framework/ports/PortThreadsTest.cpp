@@ -214,3 +214,19 @@ TEST_F(JackPortTest, TheWatchChangesPortsUnderThePluginMutexSoAChoiceMadeMeanwhi
     EXPECT_TRUE(watched.allUnderPluginMutex);
     EXPECT_FALSE(plug->OutputOpen());
 }
+
+// The watch looks at the system's ports without the port lock every send takes: while a look is under way, the
+// render thread's send, which never waits, goes out.
+TEST_F(JackPortTest, MessagesGoOutWhileTheWatchLooksAtTheSystemsPorts)
+{
+    ConnectToSynth();
+    Watched watched {*plug};
+    watched.holdOutput = true;
+    watched.watch();
+    ASSERT_TRUE(watched.waitFor([&] { return watched.holding; }));
+    IMidiMsg volume(0, 0xB0, 7, 99);
+    const bool sent = plug->trySendMidiMsgToHardware(&volume);
+    watched.release();
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(synth.WaitForReceived("B0 07 63"));
+}
