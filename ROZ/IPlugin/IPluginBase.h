@@ -293,8 +293,9 @@ public:
     // position. Under the plug-in mutex, at the first choice (a later call
     // does nothing): the watch runs on a thread of the port layer from then
     // until DestroyMidiPorts, looking at the system's ports every half
-    // second; the callback runs on that thread under the plug-in mutex (no
-    // other lock held), as a choice does.
+    // second with clients of its own, which this call opens, so a look never
+    // holds the port mutex the sends take; the callback runs on that thread
+    // under the plug-in mutex (no other lock held), as a choice does.
     // look, when given, is called after each look at a chosen port with
     // whether the port was there (the port tests follow the watch with it).
     using MidiPortChange = void (*)(void* user, bool input, int position, const std::string& name);
