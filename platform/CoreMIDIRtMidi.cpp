@@ -314,10 +314,11 @@ void MidiClient::Impl::Release()
 }
 
 template <class Client, class... Args>
-static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(std::string* error, Args... args)
+static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<RtMidi::Api>& apis,
+    std::string* error, Args... args)
 {
     std::string messages;
-    for (RtMidi::Api api : ApisToTry()) {
+    for (RtMidi::Api api : apis) {
         std::unique_lock<std::shared_mutex> jackCalls;
         if (api == RtMidi::UNIX_JACK) {
             jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
@@ -563,7 +564,7 @@ std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clie
     unsigned queueSizeLimit, std::string* error)
 {
     std::unique_ptr<Impl> impl
-        = CreateLibraryClient<RtMidiIn>(error, clientName, queueSizeLimit);
+        = CreateLibraryClient<RtMidiIn>(ApisToTry(), error, clientName, queueSizeLimit);
     if (!impl) {
         return nullptr;
     }
@@ -627,7 +628,7 @@ MidiOutputClient::~MidiOutputClient()
 std::unique_ptr<MidiOutputClient> MidiOutputClient::Create(const std::string& clientName,
     std::string* error)
 {
-    std::unique_ptr<Impl> impl = CreateLibraryClient<RtMidiOut>(error, clientName);
+    std::unique_ptr<Impl> impl = CreateLibraryClient<RtMidiOut>(ApisToTry(), error, clientName);
     if (!impl) {
         return nullptr;
     }
@@ -654,6 +655,25 @@ bool MidiOutputClient::TrySend(const unsigned char* bytes, size_t size)
     bool busy = false;
     impl_->Run([&] { impl_->output->sendMessage(bytes, size); }, Impl::Call::NoWait, &busy);
     return !busy;
+}
+
+// ---------------------------------------------------------------------------
+
+MidiPortLister::MidiPortLister(std::unique_ptr<Impl> impl) : MidiClient(std::move(impl)) {}
+
+std::unique_ptr<MidiPortLister> MidiPortLister::Create(bool inputs, const std::string& api,
+    const std::string& clientName, std::string* error)
+{
+    const std::vector<RtMidi::Api> apis = api == "alsa" ? std::vector<RtMidi::Api>{RtMidi::LINUX_ALSA}
+        : api == "jack"                                 ? std::vector<RtMidi::Api>{RtMidi::UNIX_JACK}
+                                                        : ApisToTry();
+    std::unique_ptr<Impl> impl = inputs ? CreateLibraryClient<RtMidiIn>(apis, error, clientName, 1u)
+                                        : CreateLibraryClient<RtMidiOut>(apis, error, clientName);
+    if (!impl) {
+        return nullptr;
+    }
+    RememberOwnClientName(clientName);
+    return std::unique_ptr<MidiPortLister>(new MidiPortLister(std::move(impl)));
 }
 
 }  // namespace platform

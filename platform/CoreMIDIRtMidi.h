@@ -113,4 +113,19 @@ private:
     explicit MidiOutputClient(std::unique_ptr<Impl> impl);
 };
 
+// A client that only looks at the system's ports of one direction (inputs:
+// the ports an input client opens), as a client of that direction on the back
+// end named api ("alsa" or "jack"; another name: the usual choice) sees them.
+// It opens no port and sends nothing, so its owner can look at the ports
+// while another thread drives a client of its own that sends.
+class MidiPortLister : public MidiClient {
+public:
+    // null on failure, with the library's message in *error.
+    static std::unique_ptr<MidiPortLister> Create(bool inputs, const std::string& api,
+        const std::string& clientName, std::string* error);
+
+private:
+    explicit MidiPortLister(std::unique_ptr<Impl> impl);
+};
+
 }  // namespace platform

@@ -290,16 +290,18 @@ public:
     // name until another is chosen: while it is open and goes away, the
     // watch closes it and tells position 0; while it is away and comes back
     // (under a name of the list), the watch opens it again and tells its list
-    // position. Main thread, once (the editor's constructor): the watch runs
-    // on a thread of the port layer from then until DestroyMidiPorts, looking
-    // at the system's ports every half second; the callback runs on that
-    // thread with no lock held.
+    // position. Under the plug-in mutex, at the first choice (a later call
+    // does nothing): the watch runs on a thread of the port layer from then
+    // until DestroyMidiPorts, looking at the system's ports every half
+    // second with clients of its own, which this call opens, so a look never
+    // holds the port mutex the sends take; the callback runs on that thread
+    // under the plug-in mutex (no other lock held), as a choice does.
+    // look, when given, is called after each look at a chosen port with
+    // whether the port was there (the port tests follow the watch with it).
     using MidiPortChange = void (*)(void* user, bool input, int position, const std::string& name);
+    using MidiPortLook = void (*)(void* user, bool input, bool there);
     static constexpr const char* kPortWatchThreadName = "midi port watch";
-    void watchExternalMIDIPorts(MidiPortChange callback, void* user);
-    // One look at the chosen ports, as the watch makes it; any thread but
-    // the callback's, no lock held; takes the port mutex.
-    void checkExternalMIDIPorts();
+    void watchExternalMIDIPorts(MidiPortChange callback, void* user, MidiPortLook look = nullptr);
     // The name chosen last for that direction, also while its port is away;
     // empty for "OFF". Any thread; takes the port mutex.
     std::string getExternalMIDIChosenName(bool input);
@@ -341,12 +343,23 @@ private:
     Chosen& ChosenFor(bool input) { return input ? chosenIn : chosenOut; }
     // Holds midiPortMutex: what a selection of name ended in (position > 0: open).
     void NoteChosen(bool input, const char* name, int position);
+    // A chosen port the watch found gone (it was open) or back (it was away).
+    struct PortNews {
+        bool input;
+        Chosen seen;  // as the look found it chosen
+    };
+    struct PortWatch;
+    // One look of the watch at the chosen ports: its thread, no lock held.
+    // The look itself takes no lock that a send takes; a change it finds is
+    // made by ApplyPortNews.
+    void LookAtChosenPorts(PortWatch& watch);
+    // Takes the plug-in mutex, then the port mutex; no other lock held.
+    void ApplyPortNews(const std::vector<PortNews>& news);
     void StopPortWatch();
     Chosen chosenIn, chosenOut;
-    struct PortWatch;
     PortWatch* portWatch = nullptr;
-    std::mutex portCheckMutex;
     MidiPortChange portWatchCallback = nullptr;
+    MidiPortLook portWatchLook = nullptr;
     void* portWatchUser = nullptr;
     // Sends while holding midiPortMutex; without mayWait, false when the
     // port could not be had at once.

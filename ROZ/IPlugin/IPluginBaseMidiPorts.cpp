@@ -4,8 +4,10 @@
 //
 // Every open, close and send holds midiPortMutex, so a SysEx message from one
 // thread never interleaves with another's and a send meets either the old
-// port, the new one or none. Input arrives on the client's own MIDI input
-// thread (platform/CoreMIDIRtMidi.h), never on the library's real-time thread.
+// port, the new one or none. The port watch looks at the system's ports with
+// clients of its own and takes midiPortMutex only to change a port. Input
+// arrives on the client's own MIDI input thread (platform/CoreMIDIRtMidi.h),
+// never on the library's real-time thread.
 
 #include <algorithm>
 #include <chrono>
@@ -374,49 +376,106 @@ std::string IPluginBase::getExternalMIDIChosenName(bool input)
     return ChosenFor(input).name;
 }
 
-void IPluginBase::checkExternalMIDIPorts()
+struct IPluginBase::PortWatch {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::thread thread;
+
+    // The watch's own client for a direction, on the back end of the port
+    // layer's: listing the system's ports costs round trips to the MIDI
+    // service (more with every port), which the sends, each clock tick among
+    // them, must never wait behind. Null while one cannot be had (tried again
+    // at the next look). Made when the watch starts, then watch thread only.
+    platform::MidiPortLister* Lister(bool input, const std::string& api)
+    {
+        std::unique_ptr<platform::MidiPortLister>& lister = listers[input ? 1 : 0];
+        if (!lister || lister->ApiName() != api) {
+            std::string error;
+            lister = platform::MidiPortLister::Create(input, api, input ? kInputClientName : kOutputClientName, &error);
+        }
+        return lister.get();
+    }
+    std::unique_ptr<platform::MidiPortLister> listers[2];
+};
+
+void IPluginBase::LookAtChosenPorts(PortWatch& watch)
+{
+    std::vector<PortNews> news;
+    for (bool input : {true, false}) {
+        Chosen chosen;
+        std::string api;
+        {
+            std::lock_guard<std::mutex> lock(midiPortMutex);
+            const platform::MidiClient* client = ClientFor(input);
+            chosen = ChosenFor(input);
+            if (!client || (chosen.state != ChosenPort::Open && chosen.state != ChosenPort::Away)) {
+                continue;
+            }
+            api = client->ApiName();
+        }
+        platform::MidiPortLister* lister = watch.Lister(input, api);
+        if (!lister) {
+            continue;
+        }
+        const bool there = FindSystemPort(lister, chosen.name) >= 0;
+        if (portWatchLook) {
+            portWatchLook(portWatchUser, input, there);
+        }
+        if ((chosen.state == ChosenPort::Open) != there) {
+            news.push_back({input, chosen});
+        }
+    }
+    if (!news.empty()) {
+        ApplyPortNews(news);
+    }
+}
+
+void IPluginBase::ApplyPortNews(const std::vector<PortNews>& news)
 {
     struct Change {
         bool input;
         int position;
         std::string name;
     };
-    // One look at a time, its news told in order.
-    std::lock_guard<std::mutex> looking(portCheckMutex);
+    // The plug-in sees a change as it sees a choice on the main thread: made
+    // and told under the plug-in mutex, which is taken before the port mutex.
+    IMutexLock plugin(this);
     std::vector<Change> changes;
     MidiPortChange callback = nullptr;
     void* user = nullptr;
     {
         std::lock_guard<std::mutex> lock(midiPortMutex);
-        for (bool input : {true, false}) {
+        for (const PortNews& item : news) {
+            const bool input = item.input;
             Chosen& chosen = ChosenFor(input);
-            platform::MidiClient* client = ClientFor(input);
-            if (!client || (chosen.state != ChosenPort::Open && chosen.state != ChosenPort::Away)) {
+            // A choice made since the look stands.
+            if (chosen.name != item.seen.name || chosen.state != item.seen.state) {
                 continue;
             }
-            const bool there = FindSystemPort(client, chosen.name) >= 0;
+            const std::string name = chosen.name;
             const DirectionTexts& texts = TextsFor(input);
-            if (chosen.state == ChosenPort::Open && !there) {
-                log(texts.gone, chosen.name.c_str());
+            if (chosen.state == ChosenPort::Open) {
+                log(texts.gone, name.c_str());
                 CloseMidiPort(input);
                 chosen.state = ChosenPort::Away;
-                changes.push_back({input, 0, chosen.name});
-            } else if (chosen.state == ChosenPort::Away && there) {
-                // A name the list did not have when it was built joins it at the end.
-                std::vector<std::string>& names = NamesFor(input);
-                int position = FindListEntry(names, chosen.name.c_str(), names.size());
-                if (position < 0) {
-                    names.push_back(chosen.name);
-                    position = static_cast<int>(names.size()) - 1;
-                }
-                if (position > 0 && OpenListedPort(input, position) >= 0) {
-                    log(texts.back, chosen.name.c_str());
-                    chosen.state = ChosenPort::Open;
-                    (input ? midiInIndex : midiOutIndex) = position;
-                    changes.push_back({input, position, chosen.name});
-                } else {
-                    chosen.state = ChosenPort::Closed;
-                }
+                changes.push_back({input, 0, name});
+                continue;
+            }
+            // A name the list did not have when it was built joins it at the end.
+            std::vector<std::string>& names = NamesFor(input);
+            int position = FindListEntry(names, name.c_str(), names.size());
+            if (position < 0) {
+                names.push_back(name);
+                position = static_cast<int>(names.size()) - 1;
+            }
+            if (position > 0 && OpenListedPort(input, position) >= 0) {
+                log(texts.back, name.c_str());
+                NoteChosen(input, name.c_str(), position);
+                (input ? midiInIndex : midiOutIndex) = position;
+                changes.push_back({input, position, name});
+            } else {
+                NoteChosen(input, name.c_str(), 0);
             }
         }
         if (portWatch) {
@@ -431,29 +490,43 @@ void IPluginBase::checkExternalMIDIPorts()
     }
 }
 
-struct IPluginBase::PortWatch {
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool stopping = false;
-    std::thread thread;
-};
-
-void IPluginBase::watchExternalMIDIPorts(MidiPortChange callback, void* user)
+void IPluginBase::watchExternalMIDIPorts(MidiPortChange callback, void* user, MidiPortLook look)
 {
+    std::string apis[2];
+    {
+        std::lock_guard<std::mutex> lock(midiPortMutex);
+        if (portWatch) {
+            return;
+        }
+        for (bool input : {false, true}) {
+            if (const platform::MidiClient* client = ClientFor(input)) {
+                apis[input] = client->ApiName();
+            }
+        }
+    }
+    // The watch's clients open now, at the first choice, before the clock
+    // can run: while a JACK client opens, every send of this process waits.
+    auto* watch = new PortWatch;
+    for (bool input : {false, true}) {
+        if (!apis[input].empty()) {
+            watch->Lister(input, apis[input]);
+        }
+    }
     std::lock_guard<std::mutex> lock(midiPortMutex);
     if (portWatch) {
+        delete watch;
         return;
     }
     portWatchCallback = callback;
+    portWatchLook = look;
     portWatchUser = user;
-    auto* watch = new PortWatch;
     // The thread's first look comes after a wait: the lock held here is long free by then.
     watch->thread = std::thread([this, watch] {
         pthread_setname_np(pthread_self(), kPortWatchThreadName);
         std::unique_lock<std::mutex> sleeping(watch->mutex);
         while (!watch->wake.wait_for(sleeping, kPortWatchInterval, [watch] { return watch->stopping; })) {
             sleeping.unlock();
-            checkExternalMIDIPorts();
+            LookAtChosenPorts(*watch);
             sleeping.lock();
         }
     });

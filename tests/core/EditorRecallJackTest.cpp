@@ -60,6 +60,16 @@ struct CloseProbe {
     std::atomic<bool> arrived {false}, managerAtClose {false};
 };
 
+// A test's own kind of editor calls this from its destructor: the ports and workers end while the object is still
+// whole, so no other thread calls into it half destroyed.
+void endThreads(Zelto2X& editor)
+{
+    editor.midiOutSet = false;
+    editor.DestroyMidiPorts();
+    delete editor.midiMessageManager;
+    editor.midiMessageManager = nullptr;
+}
+
 class EditorRecallJack : public testsupport::JackSynthTest {
 protected:
     DataFolder folder;
@@ -144,6 +154,107 @@ TEST_F(EditorRecallJack, PortsGoneSinceTheMenusWereBuiltAreToldAtOnceAndStartNoS
     }
     EXPECT_FALSE(editor.midiOutSet);
     EXPECT_FALSE(editor.deviceInitialization) << "a device search started";
+}
+
+// Ports chosen while the synth was away (switched off) and opened by the watch once it is back: the render thread's
+// jobs are taken as after any other opening, the clock's start and a pending sound request reach the synth.
+TEST_F(EditorRecallJack, PortsOpenedWhenTheSynthIsBackTakeTheRenderThreadsClockStartAndSoundRequest)
+{
+    struct Playing : Zelto2X {
+        Playing() : Zelto2X(IPluginInstanceInfo()) {}
+        ~Playing() override { endThreads(*this); }
+        void GetTime(ITimeInfo* info) override { info->mTransportIsRunning = true; }
+    } editor;
+    listDevices(editor);
+    ITextControl* nameLine = coretest::attachText(editor, kControlDisplayName);
+    editor.statusText = nameLine;
+    coretest::attachText(editor, kControlDisplayValue);
+    editor.rememberControls();
+    const int in = listed(editor.getExternalMIDIInNames(), synth.OutputPortName());
+    const int out = listed(editor.getExternalMIDIOutNames(), synth.InputPortName());
+    synth.Stop();
+    const std::string gone = synth.InputPortName();
+    eventually([&] { return editor.GetMIDIOutPortNumber(gone.c_str()) <= 0; });
+    for (const auto& [param, entry] : {std::pair(kDeviceInSelection, in), {kDeviceOutSelection, out}}) {
+        IMutexLock lock(&editor);
+        editor.GetParam(param)->Set(entry);
+        quietly([&, param = param] { editor.OnParamChange(param); });
+    }
+    ASSERT_EQ("Unable to open MIDI OUT!", nameLine->GetTextString());
+
+    std::string error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    ASSERT_TRUE(eventually([&] { return nameLine->GetTextString() == "Plug-in is ready to go!"; }))
+        << nameLine->GetTextString();
+    editor.sendClockPointer = true;
+    editor.requestPending = true;
+    const auto got = [&](const std::vector<std::string>& lines) {
+        return std::count(lines.begin(), lines.end(), "FA") > 0
+            && std::count(lines.begin(), lines.end(), "F0 3E 16 00 00 7F 00 F7") > 0;
+    };
+    EXPECT_TRUE(eventually([&] {
+        editor.ProcessDoubleReplacing(nullptr, nullptr, 512);
+        return got(synth.Received());
+    }, std::chrono::seconds(10)));
+}
+
+// The user chooses ports, OFF and the synth's by turns, while the synth comes and goes and the watch closes and
+// reopens them (ThreadSanitizer): the last choice stands, also an OFF across the synth's next return.
+TEST_F(EditorRecallJack, PortsChosenWhileTheWatchReopensThemEndAsTheLastChoice)
+{
+    struct Chooser : Zelto2X {
+        Chooser() : Zelto2X(IPluginInstanceInfo()) {}
+        ~Chooser() override { endThreads(*this); }
+        bool portOpen(bool input) const
+        {
+            const platform::MidiClient* client = input ? static_cast<platform::MidiClient*>(midiIn) : midiOut;
+            return client && client->IsPortOpen();
+        }
+        void choose(int param, int entry)
+        {
+            IMutexLock hostCall(this);
+            GetParam(param)->Set(entry);
+            quietly([&] { OnParamChange(param); });
+        }
+        std::string shown(int param) { return GetParam(param)->GetDisplayText(GetParam(param)->Int()); }
+    } editor;
+    listDevices(editor);
+    editor.statusText = coretest::attachText(editor, kControlDisplayName);
+    coretest::attachText(editor, kControlDisplayValue);
+    editor.rememberControls();
+    const std::pair<int, int> entries[] = {
+        {kDeviceInSelection, listed(editor.getExternalMIDIInNames(), synth.OutputPortName())},
+        {kDeviceOutSelection, listed(editor.getExternalMIDIOutNames(), synth.InputPortName())}};
+    const auto chooseBoth = [&](bool off) {
+        for (const auto& [param, entry] : entries)
+            editor.choose(param, off ? 0 : entry);
+    };
+    chooseBoth(false);
+    std::string error;
+    for (int round = 0; round < 3; ++round) {
+        synth.Stop();
+        ASSERT_TRUE(synth.Start(&error)) << error;
+        // Through the watch's next looks.
+        for (int turn = 0; turn < 40; ++turn) {
+            chooseBoth(turn % 2 == 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    }
+    chooseBoth(false);
+    EXPECT_TRUE(editor.midiOutSet && editor.portOpen(true) && editor.portOpen(false));
+    EXPECT_EQ(std::pair(synth.OutputPortName(), synth.InputPortName()),
+              std::pair(editor.shown(kDeviceInSelection), editor.shown(kDeviceOutSelection)));
+    IMidiMsg volume(0, 0xB0, 7, 42);
+    editor.sendMidiMsgAndLog(&volume);
+    EXPECT_TRUE(synth.WaitForReceived("B0 07 2A"));
+
+    editor.choose(kDeviceOutSelection, 0);
+    synth.Stop();
+    ASSERT_TRUE(eventually([&] { return editor.shown(kDeviceInSelection) == "OFF"; }));
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    ASSERT_TRUE(eventually([&] { return editor.shown(kDeviceInSelection) == synth.OutputPortName(); }));
+    EXPECT_EQ("OFF", editor.shown(kDeviceOutSelection));
+    EXPECT_FALSE(editor.midiOutSet || editor.portOpen(false));
 }
 
 // A synth switched off and on again while two editors use it: one whose user chose its ports, one that recalled a

@@ -27,6 +27,36 @@ bool JackMidiClient::Open(const std::string& name, bool input, std::string* erro
     return true;
 }
 
+JackPortCrowd::~JackPortCrowd()
+{
+    if (client_)
+        jack_client_close(client_);
+}
+
+bool JackPortCrowd::Start(const std::string& name, int inputs, int outputs, std::string* error)
+{
+    client_ = jack_client_open(name.c_str(), JackNoStartServer, nullptr);
+    for (int i = 0; client_ && i < inputs + outputs; ++i) {
+        const bool input = i < inputs;
+        const std::string port = (input ? "in-" : "out-") + std::to_string(input ? i : i - inputs);
+        jack_port_t* registered = jack_port_register(client_, port.c_str(), JACK_DEFAULT_MIDI_TYPE,
+            input ? JackPortIsInput : JackPortIsOutput, 0);
+        if (!registered)
+            break;
+        if (!input)
+            outputs_.push_back(registered);
+    }
+    // Idle, but with a process callback all the same: while a port of this process is connected to a client
+    // without one, JACK refuses every client this process opens next and then drops the ones it has.
+    const auto idle = [](jack_nframes_t, void*) { return 0; };
+    if (!client_ || static_cast<int>(outputs_.size()) != outputs || jack_set_process_callback(client_, idle, nullptr) != 0
+        || jack_activate(client_) != 0) {
+        *error = "JACK client " + name + " could not register its ports";
+        return false;
+    }
+    return true;
+}
+
 JackMidiListener::~JackMidiListener()
 {
     // The process cycle writes into arrivals_: it must end before they go.

@@ -2,7 +2,8 @@
 // Two JACK clients for the benchmarks that follow MIDI to a JACK input port:
 // a listener whose process cycle notes when each message arrives, and a plain
 // sender that writes with jack_midi_event_write from its own process cycle,
-// the least any JACK program can do, as the floor to compare with. Times are
+// the least any JACK program can do, as the floor to compare with; and a
+// client that only fills the port lists. Times are
 // JACK's microseconds (jack_get_time), one clock for every client.
 
 #include <jack/jack.h>
@@ -59,6 +60,19 @@ public:
 private:
     void Process(jack_nframes_t frames) override;
     jack_ringbuffer_t* pending_ = nullptr;
+};
+
+// A client holding idle MIDI ports, so the system's port lists are long, as
+// on a studio machine with many devices.
+class JackPortCrowd {
+public:
+    ~JackPortCrowd();
+    bool Start(const std::string& name, int inputs, int outputs, std::string* error);
+    std::string OutputPortName(int i) const { return jack_port_name(outputs_.at(i)); }
+
+private:
+    jack_client_t* client_ = nullptr;
+    std::vector<jack_port_t*> outputs_;
 };
 
 // Connects two ports of the running server; false when JACK refuses.

@@ -28,6 +28,8 @@ public:
 
     // Runs inside ProcessMidiMsg before the message is recorded.
     std::function<void(const IMidiMsg&)> onMidi;
+    // Any thread; the client itself is replaced by nothing the tests do.
+    bool OutputOpen() const { return midiOut && midiOut->IsPortOpen(); }
 
     void ProcessMidiMsg(IMidiMsg* msg, bool fromHardware) override
     {

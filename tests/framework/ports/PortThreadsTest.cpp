@@ -4,10 +4,79 @@
 #include "JackPortFixture.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <map>
+#include <mutex>
 #include <thread>
+
+namespace {
+
+// What the port watch tells ("in 0", "out 2": direction and list position), whether each came under the plug-in mutex,
+// and what its looks at the chosen ports saw; a look at the output can be held until released.
+struct Watched {
+    explicit Watched(PortTestPlugin& plug) : plug(plug) {}
+    // On every way out of a test, the watch ends before what it calls goes.
+    ~Watched()
+    {
+        release();
+        plug.DestroyMidiPorts();
+    }
+    void watch() { plug.watchExternalMIDIPorts(&Watched::told, this, &Watched::looked); }
+
+    static void told(void* self, bool input, int position, const std::string&)
+    {
+        auto* watched = static_cast<Watched*>(self);
+        const bool locked = watched->plug.GetMutex()->IsOwnedByCurrentThread();
+        std::lock_guard<std::mutex> lock(watched->mutex);
+        watched->changes.push_back(std::string(input ? "in " : "out ") + std::to_string(position));
+        watched->allUnderPluginMutex = watched->allUnderPluginMutex && locked;
+    }
+    static void looked(void* self, bool input, bool there)
+    {
+        auto* watched = static_cast<Watched*>(self);
+        std::unique_lock<std::mutex> lock(watched->mutex);
+        watched->looks.push_back({input, there});
+        watched->holding = !input && watched->holdOutput;
+        watched->changed.notify_all();
+        watched->changed.wait(lock, [&] { return input || !watched->holdOutput; });
+        watched->holding = false;
+    }
+
+    bool saw(const std::string& change)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::count(changes.begin(), changes.end(), change) > 0;
+    }
+    bool toldWithin(const std::string& change)
+    {
+        return waitFor([&] { return std::count(changes.begin(), changes.end(), change) > 0; });
+    }
+    // With the mutex held.
+    bool waitFor(const std::function<bool()>& done)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, kGenerousTimeout, done);
+    }
+    void release()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        holdOutput = false;
+        changed.notify_all();
+    }
+
+    PortTestPlugin& plug;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> changes;
+    bool allUnderPluginMutex = true;
+    std::vector<std::pair<bool, bool>> looks;  // direction (true: input), port there
+    bool holdOutput = false, holding = false;
+};
+
+}  // namespace
 
 // In each round all senders start at once, and every message names its sender and its place, so a message torn, lost,
 // sent twice or carrying another sender's bytes shows on the wire without a sanitizer.
@@ -96,22 +165,8 @@ TEST_F(JackPortTest, ClosingTheInputWhileADeliveryWaitsForThePluginMutexDoesNotH
 TEST_F(JackPortTest, ChosenPortsGoneAndBackAreToldAndOpenedAgainWhileMessagesAreSent)
 {
     ConnectToSynth();
-    struct Told {
-        std::mutex mutex;
-        std::vector<std::string> changes;  // "in 0", "out 2": direction and list position
-        static void note(void* self, bool input, int position, const std::string&)
-        {
-            auto* told = static_cast<Told*>(self);
-            std::lock_guard<std::mutex> lock(told->mutex);
-            told->changes.push_back(std::string(input ? "in " : "out ") + std::to_string(position));
-        }
-        bool saw(const std::string& change)
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            return std::count(changes.begin(), changes.end(), change) > 0;
-        }
-    } told;
-    plug->watchExternalMIDIPorts(&Told::note, &told);
+    Watched watched {*plug};
+    watched.watch();
     std::atomic<bool> sending {true};
     std::thread sender([&] {
         while (sending) {
@@ -122,21 +177,56 @@ TEST_F(JackPortTest, ChosenPortsGoneAndBackAreToldAndOpenedAgainWhileMessagesAre
     });
     const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
     const std::string out = "out " + std::to_string(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()));
-    const auto toldWithin = [&](const std::string& change) {
-        const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
-        while (!told.saw(change) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return told.saw(change);
-    };
     synth.Stop();
-    EXPECT_TRUE(toldWithin("in 0") && toldWithin("out 0"));
+    EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
     std::string error;
     ASSERT_TRUE(synth.Start(&error)) << error;
-    EXPECT_TRUE(toldWithin(in) && toldWithin(out));
+    EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
     EXPECT_TRUE(WaitUntilOutputFlows(synth));
     EXPECT_TRUE(WaitUntilInputFlows());
     sending = false;
     sender.join();
-    std::lock_guard<std::mutex> lock(told.mutex);
-    EXPECT_EQ(4u, told.changes.size());
+    std::lock_guard<std::mutex> lock(watched.mutex);
+    EXPECT_EQ(4u, watched.changes.size());
+}
+
+// A change the watch finds is made and told under the plug-in mutex, as a choice on the main thread is: a port chosen
+// OFF while a host call holds that mutex, after a look found the port back, stays closed and is never told back.
+TEST_F(JackPortTest, TheWatchChangesPortsUnderThePluginMutexSoAChoiceMadeMeanwhileStands)
+{
+    ConnectToSynth();
+    const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
+    Watched watched {*plug};
+    watched.watch();
+    synth.Stop();
+    ASSERT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+    {
+        IMutexLock hostCall(plug.get());
+        std::string error;
+        ASSERT_TRUE(synth.Start(&error)) << error;
+        ASSERT_TRUE(watched.waitFor([&] { return !watched.looks.empty() && watched.looks.back() == std::pair(false, true); }));
+        int off = 0;
+        EXPECT_EQ(0, plug->setExternalMIDIOut(off, "OFF"));
+    }
+    EXPECT_TRUE(watched.toldWithin(in));
+    std::lock_guard<std::mutex> lock(watched.mutex);
+    EXPECT_EQ(3u, watched.changes.size()) << "the output was told back";
+    EXPECT_TRUE(watched.allUnderPluginMutex);
+    EXPECT_FALSE(plug->OutputOpen());
+}
+
+// The watch looks at the system's ports without the port lock every send takes: while a look is under way, the
+// render thread's send, which never waits, goes out.
+TEST_F(JackPortTest, MessagesGoOutWhileTheWatchLooksAtTheSystemsPorts)
+{
+    ConnectToSynth();
+    Watched watched {*plug};
+    watched.holdOutput = true;
+    watched.watch();
+    ASSERT_TRUE(watched.waitFor([&] { return watched.holding; }));
+    IMidiMsg volume(0, 0xB0, 7, 99);
+    const bool sent = plug->trySendMidiMsgToHardware(&volume);
+    watched.release();
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(synth.WaitForReceived("B0 07 63"));
 }

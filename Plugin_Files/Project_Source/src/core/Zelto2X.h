@@ -620,15 +620,19 @@ private:
     void deriveSectionLockState();
     void selectOutputDevice(int n);
     void selectInputDevice(int n);
+    // Whatever opened the output (a choice, the port watch): the render
+    // thread's jobs are taken from now on and the synth is asked for its
+    // device ID. Under the plug-in mutex.
+    void outputPortOpened();
     // A chosen port that did not open (gone, or held by another program) is
     // told on the status display; the menu shows OFF again.
     void reportPortNotOpened(int selectionParam, const std::string& name);
     // From the first port chosen on, the port layer watches the chosen ports.
     void watchChosenPorts();
-    // The port layer's watch thread, no lock held: a chosen port has gone
-    // (position 0: the menu shows OFF, the status display says so) or is back
-    // and open again at position (the menu shows it; an output asks for the
-    // synth as a choice of it does).
+    // The port layer's watch thread, under the plug-in mutex: a chosen port
+    // has gone (position 0: the menu shows OFF, the status display says so)
+    // or is back and open again at position (the menu shows it; an output
+    // asks for the synth as a choice of it does).
     static void onChosenPortChange(void* editor, bool input, int position, const std::string& name);
     void chosenPortChanged(bool input, int position, const std::string& name);
     void randomizeSound();

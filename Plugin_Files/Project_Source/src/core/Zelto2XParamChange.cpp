@@ -284,6 +284,11 @@ void Zelto2X::selectOutputDevice(int n)
             reportPortNotOpened(kDeviceOutSelection, name);
         return;
     }
+    outputPortOpened();
+}
+
+void Zelto2X::outputPortOpened()
+{
     midiMessageManager->startJobDispatcher();
     midiOutSet = true;
     sendSysExInitialization();
@@ -327,10 +332,8 @@ void Zelto2X::chosenPortChanged(bool input, int position, const std::string& nam
     if (param && param->GetDisplayText(position) != name)
         param->SetDisplayText(position, name.c_str());
     setFromPlug(selectionParam, position);
-    if (!input) {
-        midiOutSet = true;
-        sendSysExInitialization();
-    }
+    if (!input)
+        outputPortOpened();
 }
 
 bool Zelto2X::paramCase(int paramIdx, int n, double)

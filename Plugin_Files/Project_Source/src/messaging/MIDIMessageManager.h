@@ -115,10 +115,11 @@ public:
     enum class PostedJob { None, Waiting, Started, Dropped };
     // The dispatcher runs, waiting, under this name from its start: the
     // manager's construction starts no thread, and the render thread may not
-    // start one, so the main thread starts it when an output opens or a state
-    // is recalled (again: nothing), and the manager's destruction stops it.
+    // start one, so it is started when an output opens (a choice, the port
+    // watch) or a state is recalled (again: nothing), and the manager's
+    // destruction stops it. Under the plug-in mutex, which orders the starts.
     static constexpr const char* kDispatcherThreadName = "midi jobs";
-    void startJobDispatcher();  // main thread
+    void startJobDispatcher();
     // Render thread. False for any other job code, while the job's earlier
     // post still waits for the dispatcher, or without a dispatcher thread.
     bool postJob(int jobCode);
