@@ -21,6 +21,7 @@
 #include "UIConfigManager.h"
 #include "platform/CoreMIDIRtMidi.h"
 #include "platform/HeadlessWindowSystem.h"
+#include "support/LiveThreads.h"
 
 using namespace coretest;
 
@@ -102,15 +103,7 @@ TEST(EditorConfigured, StartsWithEveryLayerRoundTripsItsStateAndClosesCleanly)
 // once.
 TEST(EditorConfigured, StartsWithItsParametersNoWorkerNoNoticeUnlessNotSeenAndTheOverlayOfItsSize)
 {
-    const auto threads = [] {
-        std::set<std::pair<std::string, std::string>> named;  // id, name
-        for (const auto& task : fs::directory_iterator("/proc/self/task")) {
-            std::string name;
-            std::getline(std::ifstream(task.path() / "comm"), name);
-            named.emplace(task.path().filename(), name);
-        }
-        return named;
-    };
+    const auto threads = testsupport::LiveThreads;
     for (const char* seen : {"yes", ""}) {
         const auto before = threads();
         ConfiguredEditor<PlainEditor> configured(*seen ? "normal" : "large", seen);

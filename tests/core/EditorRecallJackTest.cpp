@@ -9,6 +9,7 @@
 #include "PatchManager.h"
 #include "platform/CoreMIDIRtMidi.h"
 #include "support/JackSynthTest.h"
+#include "support/LiveThreads.h"
 
 using namespace coretest;
 
@@ -28,7 +29,7 @@ void listDevices(Zelto2X& editor)
 
 int threadCount()
 {
-    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+    return testsupport::LiveThreadCount();
 }
 
 int listed(const std::vector<std::string>& names, const std::string& name)

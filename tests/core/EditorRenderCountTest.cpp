@@ -194,7 +194,8 @@ TEST_F(EditorRenderCount, BlocksTakeNoLockAllocateNothingAndStartNoThread)
         c.prepare();
         threadStartsAnywhere = 0;
         EXPECT_EQ((std::vector<int> {0, 0, 0}), counted(block)) << c.block << ": allocations, locks, thread starts";
-        EXPECT_TRUE(renderUntil(c.done)) << c.block;
+        // The job's thread starts after the job is noted as started: the wait is for the start itself.
+        EXPECT_TRUE(renderUntil([&] { return c.done() && threadStartsAnywhere >= c.jobsStarted; })) << c.block;
         for (int i = 0; i < 20; ++i) {
             block();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));

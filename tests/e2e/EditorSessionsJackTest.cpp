@@ -19,6 +19,7 @@ const At kRandomButton {172, 68}, kRequestButton {356, 68}, kGlobalTab {196, 30}
 const At kCutoffKnob {160, 384}, kOsc2SyncButton {976, 172}, kFilterTypeMenu {200, 502}, kStoreSoundButton {204, 147};
 const At kSendStartStopSwitch {176, 396}, kSendClockSwitch {288, 396}, kTransferPauseMenu {1184, 382};
 const At kLibrarianMenu {616, 208}, kPreviousUpperBank {682, 210}, kNextUpperBank {706, 210};
+const At kLibraryControlSwitch {160, 724};
 
 // The configuration's single-parameter message (template 3E 16 58 41 01 B vv 00)
 // for dump byte B with the device ID of the synth that answered.
@@ -40,10 +41,43 @@ protected:
         ASSERT_TRUE(WaitForParam(kGlobalDeviceID, device));
     }
 
+    // A dump is decoded parameter by parameter on the MIDI input thread, so
+    // the wait is for every parameter the dump sets; then any left differing is named.
     void ExpectPanelShows(const Bytes& dump)
     {
-        for (const auto& [param, value] : PanelValuesOf(dump))
+        const auto values = PanelValuesOf(dump);
+        WaitUntil([&] {
+            return std::all_of(values.begin(), values.end(), [&](const auto& pv) { return Param(pv.first) == pv.second; });
+        });
+        for (const auto& [param, value] : values)
             EXPECT_EQ(value, Param(param)) << "parameter " << param;
+    }
+
+    // Presses PROGRAM KEYS USE LIBRARY, which nothing in the sessions uses, on and off again: once it answers, the
+    // progress overlay of the job before has gone, and nothing shows it again until another job starts.
+    bool OverlayGone()
+    {
+        const double keys = Param(kControlLibrary);
+        return PressUntilParam(kLibraryControlSwitch, kControlLibrary, 1.0 - keys)
+            && PressUntilParam(kLibraryControlSwitch, kControlLibrary, keys);
+    }
+
+    // A job may still be ending after its overlay has gone, and drops a request made meanwhile ("Please wait!"):
+    // the menu item is chosen again until the synth hears the request. Each choice waits for the overlay to go
+    // (so the menu opens and takes its answer) and for a request that was taken to be heard.
+    bool ChooseUntilReceived(At menu, const std::string& item, const std::string& request)
+    {
+        const auto asked = [&](const std::vector<std::string>& lines) {
+            return std::count(lines.begin(), lines.end(), request);
+        };
+        const auto before = asked(synth.Received());
+        return WaitUntil([&] {
+            if (!OverlayGone())
+                return false;
+            Click(menu, item);
+            return synth.WaitForReceivedLines([&](const auto& lines) { return asked(lines) > before; },
+                                              std::chrono::seconds(2));
+        });
     }
 };
 
@@ -60,7 +94,6 @@ TEST_F(EditorSession, RequestedSoundFillsThePanelEditsComeBackWithTheNextRequest
         return std::count(lines.begin(), lines.end(), "F0 3E 16 03 00 7F 00 F7");
     };
     ASSERT_TRUE(PressUntilReceived(kRequestButton, [&](const auto& lines) { return requests(lines) > 0; }));
-    ASSERT_TRUE(WaitForParam(kFilterCutoff, 48));
     ExpectPanelShows(sound);
 
     // Turned up (the progress overlay of the request takes the first moves while it shows).
@@ -76,7 +109,11 @@ TEST_F(EditorSession, RequestedSoundFillsThePanelEditsComeBackWithTheNextRequest
     RunAll({"set 273 OFF", "set 40 10", "set 273 " + synth.InputPortName()});
     const auto before = requests(synth.Received());
     ASSERT_TRUE(PressUntilReceived(kRequestButton, [&](const auto& lines) { return requests(lines) > before; }));
-    EXPECT_TRUE(WaitForParam(kFilterCutoff, static_cast<int>(cutoff)));
+    EXPECT_TRUE(WaitUntil([&] {
+        return Param(kFilterCutoff) == static_cast<int>(cutoff) && Param(kOscillator2Sync) == 0.0
+            && Param(kFilterType) == 3.0;
+    }));
+    EXPECT_EQ(static_cast<int>(cutoff), Param(kFilterCutoff));
     EXPECT_EQ(0.0, Param(kOscillator2Sync));
     EXPECT_EQ(3.0, Param(kFilterType));
 
@@ -94,7 +131,6 @@ TEST_F(EditorSession, RequestedSoundFillsThePanelEditsComeBackWithTheNextRequest
         });
         return std::find(lines.rbegin(), lastDump, "F0 3E 16 03 00 7F 00 F7") != lastDump;
     }));
-    ASSERT_TRUE(WaitForParam(kArpOnOffIndicator, sent[43] != 0 ? 1.0 : 0.0));
     ExpectPanelShows(sent);
 }
 
@@ -160,9 +196,11 @@ TEST_F(EditorSession, FreshLibraryStoresAndRequestsBanksSavedByteForByteSlotsPla
         EXPECT_EQ(Bytes(stored.begin() + 137 * slot + 7, stored.begin() + 137 * (slot + 1) - 2),
                   Bytes(onTheSynth[slot].begin() + 7, onTheSynth[slot].end() - 2)) << slot;
 
-    ASSERT_TRUE(PressUntilParam(kNextUpperBank, kPatchSelectionListUpper, 1.0));  // once the store ended
-    Click(kLibrarianMenu, "Request Patch Data/Patches from 001-100");
+    ASSERT_TRUE(PressUntilParam(kNextUpperBank, kPatchSelectionListUpper, 1.0));  // once the store's overlay went
+    ASSERT_TRUE(ChooseUntilReceived(kLibrarianMenu, "Request Patch Data/Patches from 001-100", "F0 3E 16 00 00 00 00 F7"));
+    // UNSAVED lights as the request ends, before its overlay goes.
     ASSERT_TRUE(WaitForParam(kBankEditUnsaved, 1.0, kBankTransfer));
+    ASSERT_TRUE(OverlayGone());
     Click(kLibrarianMenu, "Save (Overwrite current bank)");
     EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(bank) == stored; }));
     EXPECT_EQ(0.0, Param(kBankEditUnsaved));
@@ -173,6 +211,7 @@ TEST_F(EditorSession, FreshLibraryStoresAndRequestsBanksSavedByteForByteSlotsPla
     const int cutoff = static_cast<int>(Param(kFilterCutoff));
     Click(upperSlot(2));
     ASSERT_TRUE(PressUntilParam(kStoreSoundButton, kBankEditUnsaved, 1.0));
+    ASSERT_TRUE(OverlayGone());
     Click(kLibrarianMenu, "Save (Overwrite current bank)");
     EXPECT_TRUE(WaitUntil([&] {
         const Bytes saved = ReadFileBytes(bank);
@@ -180,19 +219,32 @@ TEST_F(EditorSession, FreshLibraryStoresAndRequestsBanksSavedByteForByteSlotsPla
     }));
     EXPECT_EQ(0.0, Param(kBankEditUnsaved));
 
-    // Each sound reaches the synth's edit buffer, and the page stays for the next arrow.
+    // Each sound reaches the synth's edit buffer, and the page stays for the next arrow. A send is dropped while
+    // the job before still ends, so the slot is double-clicked until its sound goes out.
     const size_t dumps = DumpsOnTheWire().size();
-    RunAll({Line("dblclick", upperSlot(2))});
-    ASSERT_TRUE(WaitForDumps(dumps + 1));
+    ASSERT_TRUE(RepeatUntilReceived(Line("dblclick", upperSlot(2)),
+                                    [&](const auto& lines) { return DumpsIn(lines).size() > dumps; }));
     const Bytes sent = DumpsOnTheWire().back();
     EXPECT_EQ(Bytes({0xF0, 0x3E, 0x16, 0x00, 0x10, 0x7F, 0x00}), Bytes(sent.begin(), sent.begin() + 7));
     EXPECT_EQ(cutoff, sent.at(49));
     for (int slot : {3, 4}) {
-        ASSERT_TRUE(RepeatUntil("key down", [&] { return Param(kCurrentPatch) == slot; }));
-        EXPECT_TRUE(WaitForDumps(dumps + static_cast<size_t>(slot - 1))) << slot;
-        const Bytes arrived = DumpsOnTheWire().back();
-        EXPECT_EQ(Bytes(stored.begin() + 137 * slot + 7, stored.begin() + 137 * slot + 135),
-                  Bytes(arrived.begin() + 7, arrived.begin() + 135)) << slot;
+        const Bytes sound(stored.begin() + 137 * slot + 7, stored.begin() + 137 * slot + 135);
+        const auto landed = [&](const std::vector<std::string>& lines) {
+            const std::vector<Bytes> arrived = DumpsIn(lines);
+            return !arrived.empty() && Bytes(arrived.back().begin() + 7, arrived.back().begin() + 135) == sound;
+        };
+        // The overlay of the send before takes the key, and a send that still ends drops the new one: the key is
+        // pressed again from the slot before, the list taking the keys again with a click that sends nothing.
+        EXPECT_TRUE(WaitUntil([&] {
+            if (landed(synth.Received()))  // a send taken late
+                return true;
+            if (!OverlayGone())
+                return false;
+            Click(upperSlot(slot - 1));
+            RunAll({"key down"});
+            return synth.WaitForReceivedLines(landed, std::chrono::seconds(2));
+        })) << slot;
+        EXPECT_EQ(slot, Param(kCurrentPatch)) << slot;
         EXPECT_EQ(1.0, Param(kMainTab)) << slot;
     }
 
@@ -215,23 +267,24 @@ TEST_F(EditorSession, FreshLibraryStoresAndRequestsBanksSavedByteForByteSlotsPla
     RunAll({"tempo 300"});
     ASSERT_TRUE(PressUntilParam(kGlobalTab, kMainTab, 0.0));
     ASSERT_TRUE(PressUntilParam(kSendStartStopSwitch, kSendMIDIClockPointer, 1.0));
-    ASSERT_TRUE(PressUntilParam(kSendClockSwitch, kSendMIDIClockInfo, 1.0));
-    RunAll({"play"});
-    ASSERT_TRUE(synth.WaitForReceived("FA"));
-    // 24 clocks a beat: at 300 beats a minute one every 8.33 ms. JACK hands
-    // MIDI over in periods, so the spacing is taken over many clocks.
+    // 24 clocks a beat: at 300 beats a minute one every 8.33 ms, each sent at its time or later, never sooner. The
+    // time runs from before the clock is switched on, so clocks that arrive late (JACK hands MIDI over in periods,
+    // a loaded machine delays them more) can make it seem slower, never faster.
     const auto clocks = [](const std::vector<std::string>& lines) {
         return static_cast<size_t>(std::count(lines.begin(), lines.end(), "F8"));
     };
-    const size_t first = clocks(synth.Received()) + 1;
-    ASSERT_TRUE(synth.WaitForReceivedLines([&](const auto& lines) { return clocks(lines) >= first; }));
+    const size_t clocksBefore = clocks(synth.Received());
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(synth.WaitForReceivedLines([&](const auto& lines) { return clocks(lines) >= first + 96; }));
+    ASSERT_TRUE(PressUntilParam(kSendClockSwitch, kSendMIDIClockInfo, 1.0));
+    RunAll({"play"});
+    ASSERT_TRUE(synth.WaitForReceived("FA"));
+    constexpr size_t kClocks = 192;
+    ASSERT_TRUE(synth.WaitForReceivedLines([&](const auto& lines) { return clocks(lines) >= clocksBefore + kClocks; }));
     const double spacingMs
-        = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / 96;
+        = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / kClocks;
     // Never faster than the tempo; how much slower a loaded machine delivers
     // them is not the clock's fault (its accuracy is the clock benchmark's).
-    EXPECT_GT(spacingMs, 8.33 * 0.7);
+    EXPECT_GT(spacingMs, 8.33 * 0.9);
     RunAll({"stop"});
     EXPECT_TRUE(synth.WaitForReceived("FC"));
 }

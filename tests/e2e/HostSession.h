@@ -75,10 +75,14 @@ protected:
             return done();
         });
     }
-    bool PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received)
+    bool RepeatUntilReceived(const std::string& line, const std::function<bool(const std::vector<std::string>&)>& received)
     {
         const auto heard = [&] { return synth.WaitForReceivedLines(received, std::chrono::milliseconds(500)); };
-        return RepeatUntil(Line("click", at), heard);
+        return RepeatUntil(line, heard);
+    }
+    bool PressUntilReceived(At at, const std::function<bool(const std::vector<std::string>&)>& received)
+    {
+        return RepeatUntilReceived(Line("click", at), received);
     }
     bool PressUntilParam(At at, int index, double value)
     {

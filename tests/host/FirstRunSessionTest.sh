@@ -14,7 +14,8 @@
 mkdir -p "$work/my banks"
 { printf '\360\076\026\000\020\177\000'; head -c 129 /dev/zero; printf '\367'; } >"$work/my banks/one.syx"
 status=0
-ZELTO2X_SIM_SYX="$work/my banks/one.syx" headless_session "$1" "$2" first || status=$?
+ZELTO2X_SIM_SYX="$work/my banks/one.syx" headless_session "$1" "$2" first "$(heard first 'F0 3E 16 00 04 F7')" ||
+  status=$?
 cat "$work/first.txt"
 [ "$status" -eq 0 ] || fail "the session ended with status $status"
 

@@ -11,14 +11,20 @@ after() { # FILE LINES
   echo "i=0; until [ -e '$work/$1' ] || [ \$i -ge 600 ]; do sleep 0.1; i=\$((i + 1)); done; printf '$2'"
 }
 
-# The first stays open until the second has found its synth; the second turns
-# the cutoff knob only once the first has closed.
-headless_session "$1" "$2" first "$(after second-ready '')" &
+enquiry='F0 3E 16 00 04 F7'
+# The cutoff knob's message (dump byte 49) to device 0, the knob at 0.
+knob='F0 3E 16 00 41 01 31 00 00 F7'
+# A session that fails leaves the other running: it is waited for, so that the
+# last one out still finds the server it has to stop.
+trap 'wait; rm -rf "$work"' EXIT
+# Each waits until its synth has had the enquiry. The first stays open until
+# the second has; the second turns the cutoff knob only once the first has
+# closed, and stays until its synth has the knob's message.
+headless_session "$1" "$2" first "$(heard first "$enquiry"); $(after second-ready '')" &
 first=$!
-headless_session "$1" "$2" second "touch '$work/second-ready'; $(after first-closed 'set 40 0.25\\nwait 1000\\n')" &
+headless_session "$1" "$2" second "$(heard second "$enquiry"); touch '$work/second-ready'; $(after first-closed 'set 40 0.25\\n'); $(heard second "$knob")" &
 second=$!
 wait "$first" || fail "the first session ended with an error: $(cat "$work/first.txt")"
-sent_before="$(wc -l <"$work/second/wire.log")"
 touch "$work/first-closed"
 wait "$second" || fail "the second session ended with an error: $(cat "$work/second.txt")"
 cat "$work/first.txt" "$work/second.txt"
@@ -30,10 +36,10 @@ grep -q 'already running' "$work/first.txt" "$work/second.txt" || fail "no sessi
 synths="$(sed -n 's/.*talks to a simulated one (\(.*\))\.$/\1/p' "$work/first.txt" "$work/second.txt" | sort | tr '\n' ,)"
 [ "$synths" = "Zelto Sim 1,Zelto Sim 2," ] || fail "the sessions did not each start a simulated synth of their own: $synths"
 for name in first second; do
-  grep -qx 'F0 3E 16 00 04 F7' "$work/$name/wire.log" || fail "the $name session's synth never got the device enquiry"
+  grep -qxF "$enquiry" "$work/$name/wire.log" || fail "the $name session's synth never got the device enquiry"
   ! grep -q '^error' "$work/$name/host.log" || fail "the $name session could not choose its ports"
   is_png "$work/$name.png" || fail "the $name session wrote no picture"
 done
-[ "$(wc -l <"$work/second/wire.log")" -gt "$sent_before" ] || fail "the knob turned after the first closed never arrived"
+grep -qxF "$knob" "$work/second/wire.log" || fail "the knob turned after the first closed never arrived"
 server_gone "$server" || fail "the JACK server still runs or left files in /dev/shm"
 echo "PASS"

@@ -15,6 +15,7 @@
 #include "EditorFixture.h"
 #include "IGraphicsStructs.h"
 #include "Zelto2Synth.h"
+#include "support/LiveThreads.h"
 
 class SimEditor : public FixtureEditor {
 public:
@@ -152,11 +153,7 @@ protected:
     // Whether the job started and then ended.
     bool endedAfter(bool started) { return started && requestJobEnded(); }
 
-    static int liveThreads()
-    {
-        namespace fs = std::filesystem;
-        return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
-    }
+    static int liveThreads() { return testsupport::LiveThreadCount(); }
     std::string statusText() const { return status->GetTextString(); }
     uint32_t now() const { return static_cast<uint32_t>(clock.nowMicroseconds() / 1000); }
 
