@@ -1,0 +1,160 @@
+// The port layer around what libjack does while JACK clients and ports of the
+// process come and go: a port closes only after libjack has told its client of
+// the graph changes the server has in hand, and a client the server refuses
+// leaves no client of the process for libjack to drop under the plug-in.
+//
+// libjack walks a client's port list on that client's notification thread
+// when it tells of a graph change (its latency pass), while unregistering a
+// port takes it from that list on the caller's thread: the stand-ins below
+// note each port close the library makes and what the probe's latency pass
+// had reached then.
+
+#include "JackPortFixture.h"
+
+#include <dlfcn.h>
+#include <jack/jack.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+namespace {
+
+// One latency pass the server makes over every active client, held at the probe until the port layer calls libjack.
+struct LatencyPass {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool armed = false;    // the probe holds the next pass it is told of
+    bool holding = false;  // the server waits for the probe
+    bool over = false;     // the held pass went on to its second half (playback) at the probe
+    bool called = false;   // a port rename or unregister was called since the hold began
+    int unregistersBeforeOver = 0;
+
+    void Arm()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        armed = true;
+        holding = over = called = false;
+        unregistersBeforeOver = 0;
+    }
+    bool WaitUntilHolding()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, kGenerousTimeout, [&] { return holding; });
+    }
+    void NotePortCall(bool unregister)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (unregister && !armed && !over)
+            ++unregistersBeforeOver;
+        called = true;
+        changed.notify_all();
+    }
+    // On the probe's notification thread.
+    void Told(jack_latency_callback_mode_t mode)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (mode == JackCaptureLatency && armed) {
+            armed = false;
+            holding = true;
+            changed.notify_all();
+            changed.wait_for(lock, kGenerousTimeout, [&] { return called; });
+            holding = false;
+        } else if (mode == JackPlaybackLatency && !armed) {
+            over = true;
+        }
+    }
+};
+
+LatencyPass pass;
+
+template <class Function>
+Function* Real(const char* name)
+{
+    return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
+}
+
+// A JACK client of this test with an idle process cycle (so it is part of the graph) and, for the probe, a latency
+// callback that tells `pass`.
+jack_client_t* OpenActiveClient(const char* name, bool probe)
+{
+    jack_client_t* client = jack_client_open(name, JackNoStartServer, nullptr);
+    const auto idle = [](jack_nframes_t, void*) { return 0; };
+    const auto told = [](jack_latency_callback_mode_t mode, void*) { pass.Told(mode); };
+    if (client && (jack_set_process_callback(client, idle, nullptr) != 0
+                      || (probe && jack_set_latency_callback(client, told, nullptr) != 0) || jack_activate(client) != 0)) {
+        jack_client_close(client);
+        client = nullptr;
+    }
+    return client;
+}
+
+}  // namespace
+
+// Stand-ins for the library's calls: each is noted, then passed on to libjack.
+extern "C" int jack_port_unregister(jack_client_t* client, jack_port_t* port)
+{
+    static auto* const real = Real<int(jack_client_t*, jack_port_t*)>("jack_port_unregister");
+    pass.NotePortCall(true);
+    return real(client, port);
+}
+
+extern "C" int jack_port_rename(jack_client_t* client, jack_port_t* port, const char* name)
+{
+    static auto* const real = Real<int(jack_client_t*, jack_port_t*, const char*)>("jack_port_rename");
+    pass.NotePortCall(false);
+    return real(client, port, name);
+}
+
+// Another JACK client of the process (a second editor's, the port watch's) closes just before a port does: libjack
+// tells the port's client of that change while the port goes. Each port goes only once the whole pass is told.
+TEST_F(JackPortTest, APortClosingWhileLibjackTellsAGraphChangeGoesOnlyAfterThatChangeIsTold)
+{
+    ConnectToSynth();
+    jack_client_t* probe = OpenActiveClient("zelto2x-latency-probe", true);
+    ASSERT_NE(nullptr, probe);
+    for (bool input : {true, false}) {
+        jack_client_t* other = OpenActiveClient("zelto2x-other", false);
+        ASSERT_NE(nullptr, other);
+        pass.Arm();
+        jack_client_close(other);
+        ASSERT_TRUE(pass.WaitUntilHolding());
+        int off = 0;
+        EXPECT_EQ(0, input ? plug->setExternalMIDIIn(off, "OFF") : plug->setExternalMIDIOut(off, "OFF"));
+        std::lock_guard<std::mutex> lock(pass.mutex);
+        EXPECT_EQ(0, pass.unregistersBeforeOver) << (input ? "input" : "output");
+    }
+    jack_client_close(probe);
+}
+
+// A client with a port but no process callback, connected to one of our ports, makes the server refuse the next
+// client the process opens; libjack then drops every client of the process at the open after that. The port layer
+// closes its clients before that can happen: the first plug-in's ports then fail as the port layer's own error, a
+// second plug-in closes without touching a client libjack dropped, and a third opens and carries MIDI both ways.
+TEST_F(JackPortTest, AJackClientTheServerRefusesLeavesNoClientForLibjackToDropUnderThePlugins)
+{
+    ConnectToSynth();
+    testsupport::Subprocess silent;
+    testsupport::Subprocess::Options options;
+    std::error_code unreadable;
+    const std::filesystem::path tests = std::filesystem::read_symlink("/proc/self/exe", unreadable).parent_path();
+    options.argv = {(tests / "jack-client-without-process").string(), "zelto2x-no-process", kOurInputPort};
+    options.pipeStdin = options.collectStdout = true;
+    std::string error;
+    ASSERT_TRUE(silent.Start(options, &error)) << error;
+    ASSERT_TRUE(silent.Stdout().WaitFor([](const std::string& line) { return line == "ready"; }, kGenerousTimeout));
+
+    auto second = std::make_unique<PortTestPlugin>();
+    second->getExternalMIDIInNames();
+    second->getExternalMIDIOutNames();
+    int in = 1, out = 1;
+    EXPECT_EQ(0, plug->setExternalMIDIIn(in, synth.OutputPortName().c_str()));
+    EXPECT_EQ(0, plug->setExternalMIDIOut(out, synth.InputPortName().c_str()));
+    plug.reset();
+    second.reset();
+    silent.CloseStdin();
+    silent.Stop(SIGTERM, kGenerousTimeout);
+
+    plug = std::make_unique<PortTestPlugin>();
+    ConnectToSynth();
+}
