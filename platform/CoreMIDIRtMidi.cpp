@@ -1,5 +1,6 @@
 #include "platform/CoreMIDIRtMidi.h"
 
+#include <dirent.h>
 #include <pthread.h>
 #include <semaphore.h>
 #include <unistd.h>
@@ -106,20 +107,31 @@ struct MidiClient::Impl {
     // What the library reported during the current call.
     bool reported = false;
     bool reportedFailure = false;
+    // The short name of the port the library has open, empty while none.
+    std::string openPortName;
     // JACK only: the listening socket of the server the client reached, 0
     // while it has reached none (the library then tries again at each call
     // that lists or opens ports).
     std::atomic<unsigned long> jackServer{0};
+    // JACK only, with JackCallsLock alone: the name asked for, and this
+    // process's end of the notification connection of the library's JACK
+    // client (a socket inode), 0 while it has none. libjack holds a client
+    // exactly as long as that connection is open.
+    std::string jackClientName;
+    unsigned long jackClientSocket = 0;
 
     // How a library call on a JACK client holds JackCallsLock: shared, or
-    // alone while it may open a JACK client (see CloseClientsOfGoneJackServers).
+    // alone while it may open a JACK client (see NoteJackClientOpened).
     enum class Call { Plain, MayConnect, NoWait };
     struct JackCallGuard {
         JackCallGuard(Impl& impl, Call kind);
         ~JackCallGuard();
+        Impl& impl;
+        Call kind;
         std::shared_mutex* lock = nullptr;
         bool alone = false;
         bool held = true;
+        std::set<unsigned long> socketsBefore;
     };
 
     static void OnLibraryError(RtMidiError::Type type, const std::string& text, void* self)
@@ -151,12 +163,26 @@ struct MidiClient::Impl {
     }
     void Release();
     ~Impl() { Release(); }
+    void CloseLibraryPort();
     // The library client and its ports go; calls fail from then on.
     void DropLibrary()
     {
+        if (library && !openPortName.empty()) {
+            CloseLibraryPort();
+        }
         library = nullptr;
         input.reset();
         output.reset();
+    }
+    // The same for a client libjack has freed already: the library object is
+    // let go without a call into it, which would reach freed memory.
+    void AbandonLibrary()
+    {
+        portOpen = false;
+        openPortName.clear();
+        library = nullptr;
+        static_cast<void>(input.release());
+        static_cast<void>(output.release());
     }
 
     // Runs one library call; false when it threw or reported a failure.
@@ -193,16 +219,22 @@ struct MidiClient::Impl {
     }
 };
 
-// ---- JACK clients whose server went away ----------------------------------------------------
+// ---- JACK clients libjack drops -------------------------------------------------------------
 //
-// Once a JACK server has gone, libjack frees every client it had as soon as
-// this process opens another one (a second editor in the same host, say),
-// and the library would later close a freed client and crash. So before a
-// JACK client is opened here, the clients whose server has gone are closed
-// while that is still safe, and give "MIDI client is not available" from
-// then on. Which server a client reached is told by the inode of the
-// server's listening socket: a server that ended, was killed or started
-// again listens on another one, or on none.
+// libjack frees every client of the process as soon as the process opens
+// another one (a second editor in the same host, say) once it believes the
+// server gone: when the server went away, and also when the server refused a
+// client this process opened (it does while a port of the process is
+// connected to a client without a process callback). The library would then
+// call into a freed client and crash. So around each JACK client opened
+// here, every client libjack would drop is closed while that is still safe
+// (those of a server that went away, and all of them after a refused open),
+// a client it has dropped already is let go untouched, and each gives "MIDI
+// client is not available" from then on. Which server a client reached is
+// told by the inode of the server's listening socket: a server that ended,
+// was killed or started again listens on another one, or on none. Whether
+// libjack still holds a client is told by the client's notification
+// connection, which libjack closes with the client.
 
 namespace {
 
@@ -219,11 +251,15 @@ std::set<MidiClient::Impl*>& JackClients()
     return *clients;
 }
 
-// Inodes of the listening Unix sockets, by path.
-using Sockets = std::vector<std::pair<unsigned long, std::string>>;
-Sockets ListeningSockets()
+// The Unix sockets of the system, as /proc/net/unix lists them.
+struct UnixSocket {
+    unsigned long inode;
+    bool listening;
+    std::string path;
+};
+std::vector<UnixSocket> UnixSockets()
 {
-    Sockets sockets;
+    std::vector<UnixSocket> sockets;
     std::ifstream table("/proc/net/unix");
     std::string line;
     std::getline(table, line);  // column names
@@ -233,36 +269,118 @@ Sockets ListeningSockets()
         unsigned long inode = 0;
         fields >> slot >> references >> protocol >> flags >> type >> state >> inode;
         std::getline(fields >> std::ws, path);
-        if (flags == "00010000") {
-            sockets.emplace_back(inode, path);
-        }
+        sockets.push_back({inode, flags == "00010000", path});
     }
     return sockets;
 }
 
+// Inodes of this process's sockets.
+std::set<unsigned long> OwnSockets()
+{
+    std::set<unsigned long> inodes;
+    DIR* descriptors = opendir("/proc/self/fd");
+    if (!descriptors) {
+        return inodes;
+    }
+    while (const dirent* entry = readdir(descriptors)) {
+        char target[64] = {};
+        const ssize_t length = readlinkat(dirfd(descriptors), entry->d_name, target, sizeof target - 1);
+        unsigned long inode = 0;
+        if (length > 0 && std::sscanf(target, "socket:[%lu]", &inode) == 1) {
+            inodes.insert(inode);
+        }
+    }
+    closedir(descriptors);
+    return inodes;
+}
+
+std::string JackSocketPath(const std::string& name)
+{
+    return "/dev/shm/jack_" + name + "_" + std::to_string(getuid()) + "_0";
+}
+
 // The server a JACK client made now reaches, as its listening socket; 0 when none listens.
-unsigned long ListeningJackServer(const Sockets& sockets)
+unsigned long ListeningJackServer(const std::vector<UnixSocket>& sockets)
 {
     const char* name = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string path = std::string("/dev/shm/jack_") + (name && *name ? name : "default") + "_"
-        + std::to_string(getuid()) + "_0";
-    for (const auto& [inode, listening] : sockets) {
-        if (listening == path) {
-            return inode;
+    const std::string path = JackSocketPath(name && *name ? name : "default");
+    for (const UnixSocket& socket : sockets) {
+        if (socket.listening && socket.path == path) {
+            return socket.inode;
         }
     }
     return 0;
 }
 
-// Holds JackCallsLock alone.
-void CloseClientsOfGoneJackServers(const Sockets& sockets)
+// Whether path names the notification socket of a JACK client named name, or
+// "name-NN" as JACK tells clients of one name apart.
+bool IsJackClientSocket(const std::string& path, const std::string& name)
+{
+    const std::string whole = JackSocketPath(name);
+    if (path == whole) {
+        return true;
+    }
+    const std::string prefix = "/dev/shm/jack_" + name + "-";
+    const std::string suffix = whole.substr(prefix.size() - 1);
+    if (path.size() <= prefix.size() + suffix.size() || path.compare(0, prefix.size(), prefix) != 0
+        || path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    const std::string number = path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
+    return number.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Held with JackCallsLock alone.
+void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
 {
     std::set<unsigned long> listening;
-    for (const auto& socket : sockets) {
-        listening.insert(socket.first);
+    for (const UnixSocket& socket : sockets) {
+        if (socket.listening) {
+            listening.insert(socket.inode);
+        }
     }
+    const std::set<unsigned long> own = OwnSockets();
     for (MidiClient::Impl* impl : JackClients()) {
-        if (impl->jackServer != 0 && impl->library && listening.count(impl->jackServer) == 0) {
+        if (!impl->library || impl->jackServer == 0) {
+            continue;
+        }
+        if (own.count(impl->jackClientSocket) == 0) {
+            impl->AbandonLibrary();
+        } else if (listening.count(impl->jackServer) == 0) {
+            impl->portOpen = false;
+            impl->DropLibrary();
+        }
+    }
+}
+
+// Held with JackCallsLock alone, after a library call that opens the JACK
+// client of `opening` when it has none; `before`: this process's sockets
+// before that call.
+void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned long>& before)
+{
+    const std::vector<UnixSocket> sockets = UnixSockets();
+    const std::set<unsigned long> own = OwnSockets();
+    opening.jackClientSocket = 0;
+    for (const UnixSocket& socket : sockets) {
+        if (own.count(socket.inode) && !before.count(socket.inode) && !socket.listening
+            && IsJackClientSocket(socket.path, opening.jackClientName)) {
+            opening.jackClientSocket = socket.inode;
+        }
+    }
+    const unsigned long server = ListeningJackServer(sockets);
+    // Opening may have freed clients of the process libjack held for a server it believed gone.
+    CloseClientsLibjackDrops(sockets);
+    if (opening.jackClientSocket != 0) {
+        opening.jackServer = server;
+        return;
+    }
+    if (server == 0) {
+        return;
+    }
+    // A server listens and refused the client: libjack drops every client of
+    // the process at the next open, by anyone.
+    for (MidiClient::Impl* impl : JackClients()) {
+        if (impl != &opening && impl->library) {
             impl->portOpen = false;
             impl->DropLibrary();
         }
@@ -271,7 +389,7 @@ void CloseClientsOfGoneJackServers(const Sockets& sockets)
 
 }  // namespace
 
-MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind)
+MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind) : impl(impl), kind(kind)
 {
     if (impl.api != RtMidi::UNIX_JACK) {
         return;
@@ -284,10 +402,8 @@ MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind)
     }
     held = kind == Call::NoWait ? lock->try_lock() : (lock->lock(), true);
     if (held && kind == Call::MayConnect) {
-        const Sockets sockets = ListeningSockets();
-        CloseClientsOfGoneJackServers(sockets);
-        // Seen as reached from here on when a server listens now.
-        impl.jackServer = ListeningJackServer(sockets);
+        CloseClientsLibjackDrops(UnixSockets());
+        socketsBefore = OwnSockets();
     }
 }
 
@@ -297,10 +413,29 @@ MidiClient::Impl::JackCallGuard::~JackCallGuard()
         return;
     }
     if (alone) {
+        if (kind == Call::MayConnect && impl.library) {
+            NoteJackClientOpened(impl, socketsBefore);
+        }
         lock->unlock();
     } else {
         lock->unlock_shared();
     }
+}
+
+// libjack walks a client's port list on the client's notification thread
+// while it tells the client of a graph change, and unregistering a port takes
+// it off that list on the caller's thread, unlocked: a change told while a
+// port goes (another JACK client of this process closed just before, a
+// device's ports went away) can end in a freed entry. Renaming the port to
+// its own name is a round trip through the server, which first tells every
+// client each change it has in hand; the port goes after that.
+void MidiClient::Impl::CloseLibraryPort()
+{
+    if (api == RtMidi::UNIX_JACK && !openPortName.empty()) {
+        library->setPortName(openPortName);
+    }
+    openPortName.clear();
+    library->closePort();
 }
 
 void MidiClient::Impl::Release()
@@ -309,30 +444,36 @@ void MidiClient::Impl::Release()
     if (api == RtMidi::UNIX_JACK) {
         jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
         JackClients().erase(this);
+        if (library && jackServer != 0 && OwnSockets().count(jackClientSocket) == 0) {
+            AbandonLibrary();
+        }
     }
     DropLibrary();
 }
 
 template <class Client, class... Args>
 static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<RtMidi::Api>& apis,
-    std::string* error, Args... args)
+    std::string* error, const std::string& clientName, Args... args)
 {
     std::string messages;
     for (RtMidi::Api api : apis) {
         std::unique_lock<std::shared_mutex> jackCalls;
+        std::set<unsigned long> socketsBefore;
         if (api == RtMidi::UNIX_JACK) {
             jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
-            CloseClientsOfGoneJackServers(ListeningSockets());
+            CloseClientsLibjackDrops(UnixSockets());
+            socketsBefore = OwnSockets();
         }
         try {
-            auto client = std::make_unique<Client>(api, args...);
+            auto client = std::make_unique<Client>(api, clientName, args...);
             if (client->getCurrentApi() != api) {
                 continue;
             }
             auto impl = std::make_unique<MidiClient::Impl>();
             impl->Adopt(std::move(client), api);
             if (api == RtMidi::UNIX_JACK) {
-                impl->jackServer = ListeningJackServer(ListeningSockets());
+                impl->jackClientName = clientName;
+                NoteJackClientOpened(*impl, socketsBefore);
                 JackClients().insert(impl.get());
             }
             if (!messages.empty()) {
@@ -413,6 +554,9 @@ bool MidiClient::OpenPort(unsigned port, const std::string& portName)
         [&] {
             impl_->library->openPort(libraryPort, portName);
             open = impl_->library->isPortOpen();
+            if (open) {
+                impl_->openPortName = portName;
+            }
         },
         Impl::Call::MayConnect);
     if (ran && open) {
@@ -428,7 +572,13 @@ bool MidiClient::OpenPort(unsigned port, const std::string& portName)
 
 bool MidiClient::OpenVirtualPort(const std::string& portName)
 {
-    if (!impl_->Run([&] { impl_->library->openVirtualPort(portName); }, Impl::Call::MayConnect)) {
+    const auto open = [&] {
+        impl_->library->openVirtualPort(portName);
+        if (!impl_->reportedFailure) {
+            impl_->openPortName = portName;
+        }
+    };
+    if (!impl_->Run(open, Impl::Call::MayConnect)) {
         ClosePort();
         return false;
     }
@@ -439,7 +589,7 @@ bool MidiClient::OpenVirtualPort(const std::string& portName)
 void MidiClient::ClosePort()
 {
     const bool wasOpen = impl_->portOpen.exchange(false);
-    impl_->Run([&] { impl_->library->closePort(); });
+    impl_->Run([&] { impl_->CloseLibraryPort(); });
     if (wasOpen) {
         impl_->closedAt = std::chrono::steady_clock::now();
     }

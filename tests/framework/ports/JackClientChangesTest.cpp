@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -106,7 +107,7 @@ extern "C" int jack_port_rename(jack_client_t* client, jack_port_t* port, const 
     return real(client, port, name);
 }
 
-// Another JACK client of the process (a second editor's, the port watch's) closes just before a port does: libjack
+// Another JACK client of the process (a second editor's, the port watch's) stops just before a port closes: libjack
 // tells the port's client of that change while the port goes. Each port goes only once the whole pass is told.
 TEST_F(JackPortTest, APortClosingWhileLibjackTellsAGraphChangeGoesOnlyAfterThatChangeIsTold)
 {
@@ -117,10 +118,14 @@ TEST_F(JackPortTest, APortClosingWhileLibjackTellsAGraphChangeGoesOnlyAfterThatC
         jack_client_t* other = OpenActiveClient("zelto2x-other", false);
         ASSERT_NE(nullptr, other);
         pass.Arm();
-        jack_client_close(other);
-        ASSERT_TRUE(pass.WaitUntilHolding());
+        // On a thread of its own: the server may answer it only after the pass the probe holds.
+        std::thread stopping([other] { jack_deactivate(other); });
+        const bool holding = pass.WaitUntilHolding();
         int off = 0;
         EXPECT_EQ(0, input ? plug->setExternalMIDIIn(off, "OFF") : plug->setExternalMIDIOut(off, "OFF"));
+        stopping.join();
+        jack_client_close(other);
+        EXPECT_TRUE(holding);
         std::lock_guard<std::mutex> lock(pass.mutex);
         EXPECT_EQ(0, pass.unregistersBeforeOver) << (input ? "input" : "output");
     }
