@@ -1,24 +1,18 @@
 #include "platform/CoreMIDIRtMidi.h"
 
-#include <dirent.h>
 #include <pthread.h>
 #include <semaphore.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
+#include <optional>
 #include <set>
-#include <shared_mutex>
-#include <sstream>
 #include <thread>
 
-#include <RtMidi.h>
-
+#include "platform/CoreMIDIRtMidiImpl.h"
 #include "platform/MidiByteRing.h"
 
 namespace platform {
@@ -91,365 +85,6 @@ bool IsOwnClientPort(const std::string& portName)
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-
-struct MidiClient::Impl {
-    // Exactly one of the two is set; library points at it.
-    std::unique_ptr<RtMidiIn> input;
-    std::unique_ptr<RtMidiOut> output;
-    RtMidi* library = nullptr;
-    RtMidi::Api api = RtMidi::UNSPECIFIED;
-    std::string lastError;
-    // Read by the input thread to drop what arrives while no port is open.
-    std::atomic<bool> portOpen{false};
-    // When the last open port closed (output clients on JACK wait on it).
-    std::chrono::steady_clock::time_point closedAt;
-    // What the library reported during the current call.
-    bool reported = false;
-    bool reportedFailure = false;
-    // The short name of the port the library has open, empty while none.
-    std::string openPortName;
-    // JACK only: the listening socket of the server the client reached, 0
-    // while it has reached none (the library then tries again at each call
-    // that lists or opens ports).
-    std::atomic<unsigned long> jackServer{0};
-    // JACK only, with JackCallsLock alone: the name asked for, and this
-    // process's end of the notification connection of the library's JACK
-    // client (a socket inode), 0 while it has none. libjack holds a client
-    // exactly as long as that connection is open.
-    std::string jackClientName;
-    unsigned long jackClientSocket = 0;
-
-    // How a library call on a JACK client holds JackCallsLock: shared, or
-    // alone while it may open a JACK client (see NoteJackClientOpened).
-    enum class Call { Plain, MayConnect, NoWait };
-    struct JackCallGuard {
-        JackCallGuard(Impl& impl, Call kind);
-        ~JackCallGuard();
-        Impl& impl;
-        Call kind;
-        std::shared_mutex* lock = nullptr;
-        bool alone = false;
-        bool held = true;
-        std::set<unsigned long> socketsBefore;
-    };
-
-    static void OnLibraryError(RtMidiError::Type type, const std::string& text, void* self)
-    {
-        auto* impl = static_cast<Impl*>(self);
-        impl->reported = true;
-        impl->lastError = text;
-        if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
-            impl->reportedFailure = true;
-        }
-    }
-
-    void Adopt(std::unique_ptr<RtMidiIn> client, RtMidi::Api used)
-    {
-        input = std::move(client);
-        Adopted(input.get(), used);
-    }
-    void Adopt(std::unique_ptr<RtMidiOut> client, RtMidi::Api used)
-    {
-        output = std::move(client);
-        Adopted(output.get(), used);
-    }
-    void Adopted(RtMidi* client, RtMidi::Api used)
-    {
-        library = client;
-        api = used;
-        // From here on the library reports instead of throwing.
-        library->setErrorCallback(&Impl::OnLibraryError, this);
-    }
-    void Release();
-    ~Impl() { Release(); }
-    void CloseLibraryPort();
-    // The library client and its ports go; calls fail from then on.
-    void DropLibrary()
-    {
-        if (library && !openPortName.empty()) {
-            CloseLibraryPort();
-        }
-        library = nullptr;
-        input.reset();
-        output.reset();
-    }
-    // The same for a client libjack has freed already: the library object is
-    // let go without a call into it, which would reach freed memory.
-    void AbandonLibrary()
-    {
-        portOpen = false;
-        openPortName.clear();
-        library = nullptr;
-        static_cast<void>(input.release());
-        static_cast<void>(output.release());
-    }
-
-    // Runs one library call; false when it threw or reported a failure.
-    // A warning that did not fail the call is shown and kept. NoWait gives
-    // false with *busy set when JACK clients are being opened or closed.
-    template <class Library>
-    bool Run(Library call, Call kind = Call::Plain, bool* busy = nullptr)
-    {
-        JackCallGuard guard(*this, kind);
-        if (busy) {
-            *busy = !guard.held;
-        }
-        return guard.held && RunHeld(call);
-    }
-    template <class Library>
-    bool RunHeld(Library call)
-    {
-        reported = false;
-        reportedFailure = false;
-        if (!library) {
-            lastError = "MIDI client is not available";
-            return false;
-        }
-        try {
-            call();
-        } catch (const RtMidiError& error) {
-            lastError = error.getMessage();
-            return false;
-        } catch (const std::exception& error) {
-            lastError = error.what();
-            return false;
-        }
-        return !reportedFailure;
-    }
-};
-
-// ---- JACK clients libjack drops -------------------------------------------------------------
-//
-// libjack frees every client of the process as soon as the process opens
-// another one (a second editor in the same host, say) once it believes the
-// server gone: when the server went away, and also when the server refused a
-// client this process opened (it does while a port of the process is
-// connected to a client without a process callback). The library would then
-// call into a freed client and crash. So around each JACK client opened
-// here, every client libjack would drop is closed while that is still safe
-// (those of a server that went away, and all of them after a refused open),
-// a client it has dropped already is let go untouched, and each gives "MIDI
-// client is not available" from then on. Which server a client reached is
-// told by the inode of the server's listening socket: a server that ended,
-// was killed or started again listens on another one, or on none. Whether
-// libjack still holds a client is told by the client's notification
-// connection, which libjack closes with the client.
-
-namespace {
-
-std::shared_mutex& JackCallsLock()
-{
-    static auto* lock = new std::shared_mutex;  // outlives every client
-    return *lock;
-}
-
-// Held with JackCallsLock alone.
-std::set<MidiClient::Impl*>& JackClients()
-{
-    static auto* clients = new std::set<MidiClient::Impl*>;
-    return *clients;
-}
-
-// The Unix sockets of the system, as /proc/net/unix lists them.
-struct UnixSocket {
-    unsigned long inode;
-    bool listening;
-    std::string path;
-};
-std::vector<UnixSocket> UnixSockets()
-{
-    std::vector<UnixSocket> sockets;
-    std::ifstream table("/proc/net/unix");
-    std::string line;
-    std::getline(table, line);  // column names
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, references, protocol, flags, type, state, path;
-        unsigned long inode = 0;
-        fields >> slot >> references >> protocol >> flags >> type >> state >> inode;
-        std::getline(fields >> std::ws, path);
-        sockets.push_back({inode, flags == "00010000", path});
-    }
-    return sockets;
-}
-
-// Inodes of this process's sockets.
-std::set<unsigned long> OwnSockets()
-{
-    std::set<unsigned long> inodes;
-    DIR* descriptors = opendir("/proc/self/fd");
-    if (!descriptors) {
-        return inodes;
-    }
-    while (const dirent* entry = readdir(descriptors)) {
-        char target[64] = {};
-        const ssize_t length = readlinkat(dirfd(descriptors), entry->d_name, target, sizeof target - 1);
-        unsigned long inode = 0;
-        if (length > 0 && std::sscanf(target, "socket:[%lu]", &inode) == 1) {
-            inodes.insert(inode);
-        }
-    }
-    closedir(descriptors);
-    return inodes;
-}
-
-std::string JackSocketPath(const std::string& name)
-{
-    return "/dev/shm/jack_" + name + "_" + std::to_string(getuid()) + "_0";
-}
-
-// The server a JACK client made now reaches, as its listening socket; 0 when none listens.
-unsigned long ListeningJackServer(const std::vector<UnixSocket>& sockets)
-{
-    const char* name = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string path = JackSocketPath(name && *name ? name : "default");
-    for (const UnixSocket& socket : sockets) {
-        if (socket.listening && socket.path == path) {
-            return socket.inode;
-        }
-    }
-    return 0;
-}
-
-// Whether path names the notification socket of a JACK client named name, or
-// "name-NN" as JACK tells clients of one name apart.
-bool IsJackClientSocket(const std::string& path, const std::string& name)
-{
-    const std::string whole = JackSocketPath(name);
-    if (path == whole) {
-        return true;
-    }
-    const std::string prefix = "/dev/shm/jack_" + name + "-";
-    const std::string suffix = whole.substr(prefix.size() - 1);
-    if (path.size() <= prefix.size() + suffix.size() || path.compare(0, prefix.size(), prefix) != 0
-        || path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0) {
-        return false;
-    }
-    const std::string number = path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
-    return number.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// Held with JackCallsLock alone.
-void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
-{
-    std::set<unsigned long> listening;
-    for (const UnixSocket& socket : sockets) {
-        if (socket.listening) {
-            listening.insert(socket.inode);
-        }
-    }
-    const std::set<unsigned long> own = OwnSockets();
-    for (MidiClient::Impl* impl : JackClients()) {
-        if (!impl->library || impl->jackServer == 0) {
-            continue;
-        }
-        if (own.count(impl->jackClientSocket) == 0) {
-            impl->AbandonLibrary();
-        } else if (listening.count(impl->jackServer) == 0) {
-            impl->portOpen = false;
-            impl->DropLibrary();
-        }
-    }
-}
-
-// Held with JackCallsLock alone, after a library call that opens the JACK
-// client of `opening` when it has none; `before`: this process's sockets
-// before that call.
-void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned long>& before)
-{
-    const std::vector<UnixSocket> sockets = UnixSockets();
-    const std::set<unsigned long> own = OwnSockets();
-    opening.jackClientSocket = 0;
-    for (const UnixSocket& socket : sockets) {
-        if (own.count(socket.inode) && !before.count(socket.inode) && !socket.listening
-            && IsJackClientSocket(socket.path, opening.jackClientName)) {
-            opening.jackClientSocket = socket.inode;
-        }
-    }
-    const unsigned long server = ListeningJackServer(sockets);
-    // Opening may have freed clients of the process libjack held for a server it believed gone.
-    CloseClientsLibjackDrops(sockets);
-    if (opening.jackClientSocket != 0) {
-        opening.jackServer = server;
-        return;
-    }
-    if (server == 0) {
-        return;
-    }
-    // A server listens and refused the client: libjack drops every client of
-    // the process at the next open, by anyone.
-    for (MidiClient::Impl* impl : JackClients()) {
-        if (impl != &opening && impl->library) {
-            impl->portOpen = false;
-            impl->DropLibrary();
-        }
-    }
-}
-
-}  // namespace
-
-MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind) : impl(impl), kind(kind)
-{
-    if (impl.api != RtMidi::UNIX_JACK) {
-        return;
-    }
-    lock = &JackCallsLock();
-    alone = impl.jackServer == 0;
-    if (!alone) {
-        held = kind == Call::NoWait ? lock->try_lock_shared() : (lock->lock_shared(), true);
-        return;
-    }
-    held = kind == Call::NoWait ? lock->try_lock() : (lock->lock(), true);
-    if (held && kind == Call::MayConnect) {
-        CloseClientsLibjackDrops(UnixSockets());
-        socketsBefore = OwnSockets();
-    }
-}
-
-MidiClient::Impl::JackCallGuard::~JackCallGuard()
-{
-    if (!lock || !held) {
-        return;
-    }
-    if (alone) {
-        if (kind == Call::MayConnect && impl.library) {
-            NoteJackClientOpened(impl, socketsBefore);
-        }
-        lock->unlock();
-    } else {
-        lock->unlock_shared();
-    }
-}
-
-// libjack walks a client's port list on the client's notification thread
-// while it tells the client of a graph change, and unregistering a port takes
-// it off that list on the caller's thread, unlocked: a change told while a
-// port goes (another JACK client of this process closed just before, a
-// device's ports went away) can end in a freed entry. Renaming the port to
-// its own name is a round trip through the server, which first tells every
-// client each change it has in hand; the port goes after that.
-void MidiClient::Impl::CloseLibraryPort()
-{
-    if (api == RtMidi::UNIX_JACK && !openPortName.empty()) {
-        library->setPortName(openPortName);
-    }
-    openPortName.clear();
-    library->closePort();
-}
-
-void MidiClient::Impl::Release()
-{
-    std::unique_lock<std::shared_mutex> jackCalls;
-    if (api == RtMidi::UNIX_JACK) {
-        jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
-        JackClients().erase(this);
-        if (library && jackServer != 0 && OwnSockets().count(jackClientSocket) == 0) {
-            AbandonLibrary();
-        }
-    }
-    DropLibrary();
-}
 
 template <class Client, class... Args>
 static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<RtMidi::Api>& apis,
@@ -457,12 +92,9 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<R
 {
     std::string messages;
     for (RtMidi::Api api : apis) {
-        std::unique_lock<std::shared_mutex> jackCalls;
-        std::set<unsigned long> socketsBefore;
+        std::optional<JackClientOpening> jackOpening;
         if (api == RtMidi::UNIX_JACK) {
-            jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
-            CloseClientsLibjackDrops(UnixSockets());
-            socketsBefore = OwnSockets();
+            jackOpening.emplace();
         }
         try {
             auto client = std::make_unique<Client>(api, clientName, args...);
@@ -471,10 +103,8 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<R
             }
             auto impl = std::make_unique<MidiClient::Impl>();
             impl->Adopt(std::move(client), api);
-            if (api == RtMidi::UNIX_JACK) {
-                impl->jackClientName = clientName;
-                NoteJackClientOpened(*impl, socketsBefore);
-                JackClients().insert(impl.get());
+            if (jackOpening) {
+                jackOpening->Opened(*impl, clientName);
             }
             if (!messages.empty()) {
                 log("MIDI: using JACK; ALSA: %s\n", messages.c_str());
