@@ -33,9 +33,9 @@ struct MidiClient::Impl {
     bool reportedFailure = false;
     // The short name of the port the library has open, empty while none.
     std::string openPortName;
-    // JACK only: the listening socket of the server the client reached, 0
-    // while it has reached none (the library then tries again at each call
-    // that lists or opens ports).
+    // JACK only: the listening socket of the server the library's JACK
+    // client reached, 0 while it has none (the library then tries again at
+    // each call that lists or opens ports).
     std::atomic<unsigned long> jackServer{0};
     // JACK only, with the JACK calls lock alone: the name asked for, and this
     // process's end of the notification connection of the library's JACK
