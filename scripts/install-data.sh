@@ -12,9 +12,20 @@ mkdir -p "$data/Patches" 2>/dev/null || {
     echo "Cannot create the library folder $data/Patches: check the rights of the folders above it" >&2
     exit 1
 }
+# Sessions started at once install into one folder: each file is written under
+# a name of this run's own and then put in place whole, so neither a second
+# install nor an editor reading meanwhile meets a half-written file.
 settings="$data/Zelto2X Editor UI.txt"
-# Colour scheme, size, first-run notice seen, two lines kept for later use.
-[ -e "$settings" ] || printf 'normal\nnormal\nno\n\n' > "$settings"
+if [ ! -e "$settings" ]; then
+    # Colour scheme, size, first-run notice seen, two lines kept for later use.
+    printf 'normal\nnormal\nno\n\n' > "$settings.$$"
+    # A link fails where the file exists: settings a user has meanwhile stay.
+    ln "$settings.$$" "$settings" 2>/dev/null || true
+    rm -f "$settings.$$"
+fi
 manual="$build/Marnvik-Zelto2X-User-Manual-v101.pdf"
-[ -f "$manual" ] && cp "$manual" "$data/"
+if [ -f "$manual" ]; then
+    cp "$manual" "$data/.manual.$$"
+    mv -f "$data/.manual.$$" "$data/Marnvik-Zelto2X-User-Manual-v101.pdf"
+fi
 echo "Data folder: $data"
