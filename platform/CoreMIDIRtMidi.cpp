@@ -32,13 +32,25 @@ constexpr size_t kInputQueueBytes = 1 << 17;
 // Far longer than a JACK process cycle stays descheduled on a busy machine.
 constexpr std::chrono::milliseconds kJackCycleGrace{250};
 
-std::string Lowered(const char* text)
+std::string Lowered(std::string text)
 {
-    std::string lowered(text);
-    for (char& c : lowered) {
+    for (char& c : text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    return lowered;
+    return text;
+}
+
+// The back end a name ("alsa", "jack", in any case) stands for; none for another name.
+std::vector<RtMidi::Api> ApiNamed(const std::string& name)
+{
+    const std::string lowered = Lowered(name);
+    if (lowered == "alsa") {
+        return {RtMidi::LINUX_ALSA};
+    }
+    if (lowered == "jack") {
+        return {RtMidi::UNIX_JACK};
+    }
+    return {};
 }
 
 // Back ends to try, in order.
@@ -46,12 +58,9 @@ std::vector<RtMidi::Api> ApisToTry()
 {
     const char* chosen = std::getenv("ZELTO2X_MIDI_API");
     if (chosen && *chosen) {
-        const std::string name = Lowered(chosen);
-        if (name == "alsa") {
-            return {RtMidi::LINUX_ALSA};
-        }
-        if (name == "jack") {
-            return {RtMidi::UNIX_JACK};
+        std::vector<RtMidi::Api> named = ApiNamed(chosen);
+        if (!named.empty()) {
+            return named;
         }
         log("MIDI: ZELTO2X_MIDI_API=%s is neither alsa nor jack; trying ALSA, then JACK\n", chosen);
     }
@@ -444,9 +453,10 @@ MidiPortLister::MidiPortLister(std::unique_ptr<Impl> impl) : MidiClient(std::mov
 std::unique_ptr<MidiPortLister> MidiPortLister::Create(bool inputs, const std::string& api,
     const std::string& clientName, std::string* error)
 {
-    const std::vector<RtMidi::Api> apis = api == "alsa" ? std::vector<RtMidi::Api>{RtMidi::LINUX_ALSA}
-        : api == "jack"                                 ? std::vector<RtMidi::Api>{RtMidi::UNIX_JACK}
-                                                        : ApisToTry();
+    std::vector<RtMidi::Api> apis = ApiNamed(api);
+    if (apis.empty()) {
+        apis = ApisToTry();
+    }
     std::unique_ptr<Impl> impl = inputs ? CreateLibraryClient<RtMidiIn>(apis, error, clientName, 1u)
                                         : CreateLibraryClient<RtMidiOut>(apis, error, clientName);
     if (!impl) {

@@ -145,6 +145,15 @@ void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
     }
 }
 
+// Held with JackCallsLock alone, before a library call that may open a JACK
+// client: what libjack would drop goes first; returns this process's sockets
+// then, for NoteJackClientOpened.
+std::set<unsigned long> BeforeJackClientOpens()
+{
+    CloseClientsLibjackDrops(UnixSockets());
+    return OwnSockets();
+}
+
 // Held with JackCallsLock alone, after a library call that opens the JACK
 // client of `opening` when it has none; `before`: this process's sockets
 // before that call.
@@ -194,8 +203,7 @@ MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind) : impl(imp
     }
     held = kind == Call::NoWait ? lock->try_lock() : (lock->lock(), true);
     if (held && kind == Call::MayConnect) {
-        CloseClientsLibjackDrops(UnixSockets());
-        socketsBefore = OwnSockets();
+        socketsBefore = BeforeJackClientOpens();
     }
 }
 
@@ -243,11 +251,7 @@ void MidiClient::Impl::Release()
     DropLibrary();
 }
 
-JackClientOpening::JackClientOpening() : lock_(JackCallsLock())
-{
-    CloseClientsLibjackDrops(UnixSockets());
-    socketsBefore_ = OwnSockets();
-}
+JackClientOpening::JackClientOpening() : lock_(JackCallsLock()), socketsBefore_(BeforeJackClientOpens()) {}
 
 void JackClientOpening::Opened(MidiClient::Impl& impl, const std::string& clientName)
 {

@@ -46,12 +46,16 @@ session_server() { # NAME
   sed -n 's/.*(jackd -d dummy, named \(.*\))\.$/\1/p; s/.*editor sessions already running (\(.*\))\.$/\1/p' "$work/$1.txt"
 }
 
+# A shell command that waits until the shell condition COND holds, at most 60 s.
+waits_until() { # COND
+  echo "i=0; until $1 || [ \$i -ge 600 ]; do sleep 0.1; i=\$((i + 1)); done"
+}
+
 # A shell command for ZELTO2X_SESSION_COMMANDS that prints nothing and waits
-# (at most 60 s) until the wire log of session NAME holds the line LINE: the
-# session itself waits for its synth's enquiry 10 s at most, which a loaded
-# machine may take.
+# until the wire log of session NAME holds the line LINE: the session itself
+# waits for its synth's enquiry 10 s at most, which a loaded machine may take.
 heard() { # NAME LINE
-  echo "i=0; until grep -qxF '$2' '$work/$1/wire.log' 2>/dev/null || [ \$i -ge 600 ]; do sleep 0.1; i=\$((i + 1)); done"
+  waits_until "grep -qxF '$2' '$work/$1/wire.log' 2>/dev/null"
 }
 
 is_png() { # FILE

@@ -8,7 +8,7 @@
 
 # Host script lines printed once FILE exists (at most 60 s on).
 after() { # FILE LINES
-  echo "i=0; until [ -e '$work/$1' ] || [ \$i -ge 600 ]; do sleep 0.1; i=\$((i + 1)); done; printf '$2'"
+  echo "$(waits_until "[ -e '$work/$1' ]"); printf '$2'"
 }
 
 enquiry='F0 3E 16 00 04 F7'

@@ -16,6 +16,7 @@
 #include "ParameterTable.h"
 #include "Zelto2X.h"
 #include "platform/HeadlessWindowSystem.h"
+#include "support/LiveThreads.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ TEST(KillSafety, AKilledWriterLeavesEverySoundOnceAndEveryFileOldOrNew)
             TempDataFolder data(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");  // no disk flushes to wait for
             op.prepare(data.root);
             const std::string file = data.root + "/" + op.file, oldText = op.file.empty() ? "" : textOf(readFile(file));
-            ASSERT_EQ(1, std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()))
+            ASSERT_EQ(1, testsupport::LiveThreadCount())
                 << "fork copies only this thread";
             const pid_t child = fork();
             if (child == 0) {

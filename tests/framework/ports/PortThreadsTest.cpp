@@ -45,11 +45,6 @@ struct Watched {
         watched->holding = false;
     }
 
-    bool saw(const std::string& change)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return std::count(changes.begin(), changes.end(), change) > 0;
-    }
     bool toldWithin(const std::string& change)
     {
         return waitFor([&] { return std::count(changes.begin(), changes.end(), change) > 0; });
