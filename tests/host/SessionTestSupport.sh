@@ -26,8 +26,14 @@ trap 'rm -rf "$work"' EXIT
 export TMPDIR="$work/tmp"
 mkdir -p "$TMPDIR"
 
+# A failure shows what each session's programs said, as the work folder goes.
 fail() {
   echo "FAIL: $*" >&2
+  for log in "$work"/*/host.log "$work"/*/editor.log "$work"/*/zelto2-sim.log "$work"/*/wire.log; do
+    [ -f "$log" ] || continue
+    echo "--- ${log#"$work"/} (last 40 lines)" >&2
+    tail -n 40 "$log" >&2
+  done
   exit 1
 }
 
