@@ -29,6 +29,9 @@ void log(const char* format, const char* text)
 // refused whole rather than cut.
 constexpr size_t kInputQueueBytes = 1 << 17;
 
+// Tries at opening a port by name while other programs' ports come and go.
+constexpr int kPortOpenAttempts = 5;
+
 // Far longer than a JACK process cycle stays descheduled on a busy machine.
 constexpr std::chrono::milliseconds kJackCycleGrace{250};
 
@@ -185,7 +188,43 @@ bool MidiClient::PortName(unsigned port, std::string* name)
     return true;
 }
 
-bool MidiClient::OpenPort(unsigned port, const std::string& portName)
+int MidiClient::FindPort(const std::string& systemPortName)
+{
+    const unsigned count = PortCount();
+    std::string name;
+    for (unsigned port = 0; port < count; ++port) {
+        if (PortName(port, &name) && name == systemPortName) {
+            return static_cast<int>(port);
+        }
+    }
+    return -1;
+}
+
+MidiClient::Opening MidiClient::OpenPort(const std::string& systemPortName, const std::string& portName,
+    unsigned* position)
+{
+    for (int attempt = 0; attempt < kPortOpenAttempts; ++attempt) {
+        const int port = FindPort(systemPortName);
+        if (port < 0) {
+            return Opening::Missing;
+        }
+        if (!OpenNumberedPort(static_cast<unsigned>(port), portName)) {
+            return Opening::Failed;
+        }
+        std::string opened;
+        if (PortName(static_cast<unsigned>(port), &opened) && opened == systemPortName) {
+            if (position) {
+                *position = static_cast<unsigned>(port);
+            }
+            return Opening::Opened;
+        }
+        ClosePort();
+    }
+    impl_->lastError = "MIDI port " + systemPortName + " was renumbered at every try to open it";
+    return Opening::Failed;
+}
+
+bool MidiClient::OpenNumberedPort(unsigned port, const std::string& portName)
 {
     const unsigned libraryPort = LibraryPort(port);
     bool open = false;

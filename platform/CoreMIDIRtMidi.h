@@ -43,8 +43,16 @@ public:
     unsigned PortCount();
     // false when the name can't be read; *name is then left alone.
     bool PortName(unsigned port, std::string* name);
-    // Opens port `port` under `portName`; false leaves no port open.
-    bool OpenPort(unsigned port, const std::string& portName);
+    // The number of the port of that name now; -1 when there is none.
+    int FindPort(const std::string& systemPortName);
+    // Opens the port of that name under `portName`, and gives its number in
+    // *position. A port that comes or goes numbers the system's ports anew,
+    // also between the look for the name and the opening, so the port opened
+    // is checked by name and opened again when another took its number.
+    // Missing: no port of that name; Failed: the library's message in
+    // LastError(). Anything but Opened leaves no port open.
+    enum class Opening { Opened, Missing, Failed };
+    Opening OpenPort(const std::string& systemPortName, const std::string& portName, unsigned* position = nullptr);
     // A port other programs connect to, named portName.
     bool OpenVirtualPort(const std::string& portName);
     void ClosePort();
@@ -61,6 +69,8 @@ protected:
     // Library port numbers of the ports the lists show, in library order.
     std::vector<unsigned> ChoosablePorts();
     unsigned LibraryPort(unsigned port);
+    // Opens port `port` of the numbering; false leaves no port open.
+    bool OpenNumberedPort(unsigned port, const std::string& portName);
     std::vector<unsigned> choosable_;
     std::unique_ptr<Impl> impl_;
 };

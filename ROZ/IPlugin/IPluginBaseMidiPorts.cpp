@@ -185,17 +185,7 @@ int IPluginBase::FindListEntry(const std::vector<std::string>& names, const char
 // The library port that carries name now, -1 when it is gone.
 int IPluginBase::FindSystemPort(platform::MidiClient* client, const std::string& name)
 {
-    if (!client) {
-        return -1;
-    }
-    const unsigned count = client->PortCount();
-    std::string current;
-    for (unsigned port = 0; port < count; ++port) {
-        if (client->PortName(port, &current) && current == name) {
-            return static_cast<int>(port);
-        }
-    }
-    return -1;
+    return client ? client->FindPort(name) : -1;
 }
 
 // FindListEntry, reporting the entry found. Holds midiPortMutex.
@@ -272,13 +262,15 @@ int IPluginBase::OpenListedPort(bool input, int position)
     const DirectionTexts& texts = TextsFor(input);
     const std::string& listed = NamesFor(input)[position];
     platform::MidiClient* client = ClientFor(input);
-    const int port = FindSystemPort(client, listed);
-    bool opened = port >= 0 && client->OpenPort(static_cast<unsigned>(port), texts.portName);
+    using Opening = platform::MidiClient::Opening;
+    unsigned port = 0;
+    const Opening opening = client ? client->OpenPort(listed, texts.portName, &port) : Opening::Missing;
+    bool opened = opening == Opening::Opened;
     if (opened && input) {
         opened = midiIn->SetCallback(&IPluginBase::MIDICallback, this) && midiIn->IgnoreTypes(false, true, true);
     }
     if (!opened) {
-        if (port < 0) {
+        if (opening == Opening::Missing) {
             log(texts.unavailable, listed.c_str());
         } else {
             log("%s\n", client->LastError().c_str());
@@ -287,7 +279,7 @@ int IPluginBase::OpenListedPort(bool input, int position)
         CloseMidiPort(input);
         return -1;
     }
-    return port;
+    return static_cast<int>(port);
 }
 
 int IPluginBase::setExternalMIDIOut(int& index, const char* name)

@@ -14,6 +14,7 @@
 #include <dlfcn.h>
 #include <jack/jack.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -100,6 +101,21 @@ extern "C" int jack_port_unregister(jack_client_t* client, jack_port_t* port)
     return real(client, port);
 }
 
+// A port another client registers while one of ours opens: set, the next port the plug-in registers (as it opens
+// one) comes just after this client's input port "shift".
+std::atomic<jack_client_t*> shifter {nullptr};
+
+extern "C" jack_port_t* jack_port_register(jack_client_t* client, const char* name, const char* type,
+    unsigned long flags, unsigned long bufferSize)
+{
+    static auto* const real = Real<jack_port_t*(jack_client_t*, const char*, const char*, unsigned long,
+        unsigned long)>("jack_port_register");
+    jack_client_t* other = shifter.load();
+    if (other && other != client && shifter.compare_exchange_strong(other, nullptr))
+        real(other, "shift", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    return real(client, name, type, flags, bufferSize);
+}
+
 extern "C" int jack_port_rename(jack_client_t* client, jack_port_t* port, const char* name)
 {
     static auto* const real = Real<int(jack_client_t*, jack_port_t*, const char*)>("jack_port_rename");
@@ -162,4 +178,29 @@ TEST_F(JackPortTest, AJackClientTheServerRefusesLeavesNoClientForLibjackToDropUn
 
     plug = std::make_unique<PortTestPlugin>();
     ConnectToSynth();
+}
+
+// JACK numbers its ports by a slot that a new port takes from the lowest one free, so a port registered while ours
+// opens may come before the synth's in the list and move it one place on. The port opened is the one chosen by name.
+TEST_F(JackPortTest, APortAppearingWhileOursOpensLeavesTheChosenPortConnected)
+{
+    jack_client_t* other = OpenActiveClient("zelto2x-shifter", false);
+    ASSERT_NE(nullptr, other);
+    // A slot before the synth's ports, freed again once the synth has registered them.
+    StopSynth();
+    jack_port_t* placeholder = jack_port_register(other, "placeholder", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    std::string error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    jack_port_unregister(other, placeholder);
+    plug->getExternalMIDIOutNames();
+    shifter = other;
+    int out = 1;
+    EXPECT_GT(plug->setExternalMIDIOut(out, synth.InputPortName().c_str()), 0);
+    const char** ports = jack_get_ports(other, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+    ASSERT_TRUE(ports && ports[0] && ports[1]);
+    EXPECT_EQ((std::vector<std::string> {"zelto2x-shifter:shift", synth.InputPortName()}),
+        (std::vector<std::string> {ports[0], ports[1]})) << "the port that came while ours opened is not the first";
+    jack_free(ports);
+    EXPECT_TRUE(WaitUntilOutputFlows(synth));
+    jack_client_close(other);
 }

@@ -46,7 +46,7 @@ TEST_F(NoMidiService, ChosenJackWithoutAServerListsOnlyOffSelectsNothingAndSends
     EXPECT_EQ(client->PortCount(), 0u);
     const unsigned char bytes[] = {0x90, 0x3C, 0x64};
     client->Send(bytes, sizeof bytes);
-    EXPECT_FALSE(client->OpenPort(0, "RtMidi Output"));
+    EXPECT_EQ(platform::MidiClient::Opening::Missing, client->OpenPort("Zelto 2 In:MIDI In", "RtMidi Output"));
     EXPECT_FALSE(client->IsPortOpen());
 
     PortTestPlugin plug;
