@@ -70,17 +70,11 @@ std::vector<RtMidi::Api> ApisToTry()
     return {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
 }
 
-// The client names this process gave its own clients. A port of a client so
+// The client names this process gives its own clients. A port of a client so
 // named (ours, or a second editor's running this layer under the same names)
 // is never a device to choose, so the port lists leave it out.
 std::mutex ownClientNamesMutex;
 std::set<std::string> ownClientNames;
-
-void RememberOwnClientName(const std::string& name)
-{
-    std::lock_guard<std::mutex> lock(ownClientNamesMutex);
-    ownClientNames.insert(name);
-}
 
 bool IsOwnClientPort(const std::string& portName)
 {
@@ -97,6 +91,12 @@ bool IsOwnClientPort(const std::string& portName)
 
 }  // namespace
 
+
+void KeepClientNameOutOfLists(const std::string& clientName)
+{
+    std::lock_guard<std::mutex> lock(ownClientNamesMutex);
+    ownClientNames.insert(clientName);
+}
 
 template <class Client, class... Args>
 static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<RtMidi::Api>& apis,
@@ -396,7 +396,7 @@ std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clie
     if (!impl) {
         return nullptr;
     }
-    RememberOwnClientName(clientName);
+    KeepClientNameOutOfLists(clientName);
     std::unique_ptr<MidiInputClient> client(new MidiInputClient(std::move(impl)));
     client->delivery_ = std::make_unique<Delivery>(&client->impl_->portOpen);
     Delivery::handedOver.fetch_add(1, std::memory_order_release);
@@ -460,7 +460,7 @@ std::unique_ptr<MidiOutputClient> MidiOutputClient::Create(const std::string& cl
     if (!impl) {
         return nullptr;
     }
-    RememberOwnClientName(clientName);
+    KeepClientNameOutOfLists(clientName);
     return std::unique_ptr<MidiOutputClient>(new MidiOutputClient(std::move(impl)));
 }
 
@@ -501,7 +501,7 @@ std::unique_ptr<MidiPortLister> MidiPortLister::Create(bool inputs, const std::s
     if (!impl) {
         return nullptr;
     }
-    RememberOwnClientName(clientName);
+    KeepClientNameOutOfLists(clientName);
     return std::unique_ptr<MidiPortLister>(new MidiPortLister(std::move(impl)));
 }
 

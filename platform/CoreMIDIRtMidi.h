@@ -31,6 +31,12 @@ using MidiInputCallback = void (*)(double timeStamp, std::vector<unsigned char>*
 // waiting have been delivered, with the count lost since the last report.
 using MidiLossReport = void (*)(unsigned long lost, void* userData);
 
+// Ports of clients of that name are left out of every port list from now on.
+// Each client's Create does this for its own name; a program with clients of
+// several names tells them all before its first list, so that a second copy
+// of it, running under the same names, never shows as a device. Any thread.
+void KeepClientNameOutOfLists(const std::string& clientName);
+
 class MidiClient {
 public:
     virtual ~MidiClient();

@@ -113,6 +113,9 @@ std::vector<std::string> IPluginBase::BuildPortList(bool input)
     const DirectionTexts& texts = TextsFor(input);
     std::vector<std::string> names;
     log("%s", texts.heading);
+    // Both names before either list: another editor's ports go under them.
+    platform::KeepClientNameOutOfLists(kInputClientName);
+    platform::KeepClientNameOutOfLists(kOutputClientName);
     platform::MidiClient* client = nullptr;
     std::string error;
     if (input) {

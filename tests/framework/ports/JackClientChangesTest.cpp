@@ -204,3 +204,17 @@ TEST_F(JackPortTest, APortAppearingWhileOursOpensLeavesTheChosenPortConnected)
     EXPECT_TRUE(WaitUntilOutputFlows(synth));
     jack_client_close(other);
 }
+
+// Another editor's input port (a client of our input client's name, in a process of its own) is in no list, also in
+// the output list built before this editor's input client exists.
+TEST_F(JackPortTest, AnotherEditorsInputPortIsLeftOutOfAnOutputListBuiltFirst)
+{
+    jack_client_t* other = jack_client_open("RtMidi Input Client", JackNoStartServer, nullptr);
+    ASSERT_NE(nullptr, other);
+    const std::string otherPort = std::string(jack_get_client_name(other)) + ":RtMidi Input";
+    ASSERT_NE(nullptr, jack_port_register(other, "RtMidi Input", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0));
+    const std::vector<std::string> outputs = plug->getExternalMIDIOutNames();
+    EXPECT_EQ(outputs.end(), std::find(outputs.begin(), outputs.end(), otherPort));
+    EXPECT_NE(outputs.end(), std::find(outputs.begin(), outputs.end(), synth.InputPortName()));
+    jack_client_close(other);
+}
