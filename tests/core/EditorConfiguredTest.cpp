@@ -637,9 +637,10 @@ TEST(EditorConfigured, SwingAndDelayKnobsShowAndSendTheirValueOverOnePointTwoSev
     }
 }
 
-// The sound category box shows the word stored for the current sound, whatever asks for it: the sound's arrival with
-// its page refresh, a page switch and the category menu (no output: nothing sent). A byte above 20 reads "NONE",
-// though the menu's value stops at 20; before any sound the box reads the menu's first word.
+// The sound category box shows the word stored for the current sound on its arrival with its page refresh and on a
+// page switch. A byte above 20 reads "NONE", though the menu's value stops at 20; before any sound the box reads the
+// menu's first word. The category menu sends nothing without an output and leaves the box alone, also after STORE
+// SOUND's whole sound showed the word it stored.
 TEST(EditorConfigured, TheSoundCategoryBoxShowsTheWordStoredForTheCurrentSound)
 {
     ConfiguredEditor<PlainEditor> configured;
@@ -662,4 +663,9 @@ TEST(EditorConfigured, TheSoundCategoryBoxShowsTheWordStoredForTheCurrentSound)
         configured.setFromGUI(kCategoryName, 19);
         EXPECT_EQ(word, box());
     }
+    configured.setFromGUI(kOverwriteBank, 1);
+    waitForRequestJobs(*editor);
+    EXPECT_EQ("EXFX", box());
+    configured.setFromGUI(kCategoryName, 3);
+    EXPECT_EQ("EXFX", box());
 }

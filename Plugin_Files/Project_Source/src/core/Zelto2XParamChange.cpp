@@ -396,8 +396,6 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         return false;
     case kPatchName:
     case kCategoryName:
-        if (paramIdx == kCategoryName)
-            displayCurrentSoundCategory();
         midiMessageManager->dumpReplyFlag = false;
         if (midiOutSet)
             startWholeSoundJob(WholeSoundSend::ToHardwareWithoutGlobal);
