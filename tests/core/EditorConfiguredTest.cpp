@@ -491,7 +491,7 @@ TEST(EditorConfigured, AnEditingBankStepRefusedWhileUnsavedStaysOnTheStatusDispl
             const std::vector<uint32_t> pressed = statusPixels();
             button.kind = platform::MouseEventKind::Up;
             quietly([&] { window->InjectMouse(button); headless->ProcessEvents(100); });
-            EXPECT_EQ("Save bank or Discard changes!|", editor->paramTextControl(kControlDisplayName)->GetTextString() +
+            EXPECT_EQ("Save bank or Discard changes!|-", editor->paramTextControl(kControlDisplayName)->GetTextString() +
                       "|" + editor->paramTextControl(kControlDisplayValue)->GetTextString()) << output;
             EXPECT_TRUE(pressed == statusPixels()) << output;
             EXPECT_EQ(0.0, editor->paramValue(kLibUpperNextBank)) << output;

@@ -206,9 +206,12 @@ void Zelto2X::stepLibraryBank(int paramIdx)
 {
     const bool upper = paramIdx == kLibUpperNextBank || paramIdx == kLibUpperPreviousBank;
     const bool next = paramIdx == kLibUpperNextBank || paramIdx == kLibLowerNextBank;
-    refusedBankStep = upper && refuseWhileUnsaved() ? paramIdx : -1;
-    if (refusedBankStep >= 0)
+    refusedBankStep = -1;
+    if (upper && static_cast<int>(paramValue(kBankEditUnsaved)) == 1) {
+        showStatusLines("Save bank or Discard changes!", nullptr);
+        refusedBankStep = paramIdx;
         return;
+    }
     const int list = upper ? 0 : 1;
     IParam* param = GetParam(upper ? kPatchSelectionListUpper : kPatchSelectionListLower);
     if (!param || !patchLibrarian)
