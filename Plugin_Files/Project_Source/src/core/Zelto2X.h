@@ -340,6 +340,13 @@ public:
     // Any thread: where the next incoming sound dump goes, and the unsaved state.
     void SetLibrarianRequestActive(bool toLibrary);
     void SetLibrarianStatusUnsaved(bool unsaved);
+    // A request into the editing bank (jobs 6 and 7, request worker) notes the
+    // bank as it finds it. Cancelled, or ended by the editor closing, the
+    // request puts an UNSAVED bank back as it stood and says so (true): the
+    // edits made before it are the user's, and closing keeps them. A saved
+    // bank (false) is left to the discard, which reads it from its file.
+    void noteBankBeforeRequest();
+    bool restoreUnsavedBankBeforeRequest();
     // Stores a sound into slot transferSlot of the upper bank, padding the bank
     // to 100, then (after pauseMs) marks the bank unsaved, as every transfer
     // does whether or not it filed the sound; false when it filed nothing. Any thread.
@@ -686,6 +693,13 @@ private:
     // The value line a status text wrote (a librarian outcome, the greeting);
     // the next status text clears it while it still shows.
     std::string m_statusDetail;
+    // The editing bank as the running library request found it (request worker only).
+    struct BankBeforeRequest {
+        bool unsaved = false;
+        std::string path;
+        std::vector<LibrarianPatch> patches;  // kept only while unsaved
+    };
+    BankBeforeRequest m_bankBeforeRequest;
     // What start-up has to tell (name and value line): shown once the editor
     // is ready, and in place of the greeting whenever the host resets it.
     std::pair<std::string, std::string> m_startupProblem;

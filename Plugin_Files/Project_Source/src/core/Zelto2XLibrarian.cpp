@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 #include "ControlLayer.h"
 #include "IControl.h"
@@ -621,6 +622,7 @@ void Zelto2X::SetLibrarianRequestActive(bool toLibrary)
         midiMessageManager->patchRequested = false;
         std::printf("patch request to library is on\n");
         midiMessageManager->libraryRequest.clear();
+        midiMessageManager->libraryAnswersRefused = false;
         midiMessageManager->libraryRequest.libraryRequestActive = true;
     } else {
         std::printf("patch request to user interface is on\n");
@@ -644,6 +646,38 @@ void Zelto2X::SetLibrarianStatusUnsaved(bool unsaved)
     showLayer("LeftPatchPopupMenu", false);
     showLayer("saveChangesLayer", false);
     updatePatchLibrarianView(2);
+}
+
+void Zelto2X::noteBankBeforeRequest()
+{
+    BankBeforeRequest before;
+    before.unsaved = static_cast<int>(paramValue(kBankEditUnsaved)) == 1;
+    {
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        if (const PatchFile* bank = patchLibrarian->upperBank()) {
+            before.path = bank->path();
+            if (before.unsaved)
+                before.patches = bank->patches;
+        }
+    }
+    m_bankBeforeRequest = std::move(before);
+}
+
+bool Zelto2X::restoreUnsavedBankBeforeRequest()
+{
+    BankBeforeRequest before = std::exchange(m_bankBeforeRequest, BankBeforeRequest());
+    if (!before.unsaved)
+        return false;
+    {
+        // The steps and RELOAD that change the editing bank are refused while
+        // it is unsaved; a bank that still changed under the request is left.
+        LibraryGuard lock(patchLibrarian->libraryLock());
+        PatchFile* bank = patchLibrarian->upperBank();
+        if (bank && bank->path() == before.path)
+            bank->patches = std::move(before.patches);
+    }
+    updatePatchLibrarianView(2);
+    return true;
 }
 
 bool Zelto2X::storeSoundInTransferSlot(const LibrarianPatch& sound, int pauseMs)

@@ -117,7 +117,8 @@ void Zelto2X::libRequestSound(bool editBuffer)
 void Zelto2X::libRequestBank(int bank)
 {
     // A hundred requests with nowhere to put the answers would only take time.
-    if (!refuseWithoutBank(0, kNoBankToFill) && !refuseWithoutOutput() && !refuseWhileBusy())
+    // The 100 sounds take every slot, as a bank step changes them all.
+    if (!refuseWithoutBank(0, kNoBankToFill) && !refuseWhileUnsaved() && !refuseWithoutOutput() && !refuseWhileBusy())
         midiMessageManager->sendAllPatchRequestSysexFromLibrarian(bank);
 }
 

@@ -132,7 +132,11 @@ int Zelto2X::UnserializeState2(ByteChunk* chunk, int startPos, bool full)
         patchManager->bankSelection = GetParam(kBankSelection)->Int();
         patchManager->patchSelection = GetParam(kPatchSelection)->Int();
     }
+    // UNSAVED tells about the bank in memory, which a recall does not change:
+    // the value stored with the project would hide edits or claim some.
+    const double bankEditUnsaved = GetParam(kBankEditUnsaved)->Value();
     pos = UnserializeNonAutomatedParams(chunk, pos, kStoredParamCount);
+    GetParam(kBankEditUnsaved)->Set(bankEditUnsaved);
     deriveFlagsFromParameters();
 
     currentDeviceId = GetParam(kGlobalDeviceID)->Int();

@@ -185,6 +185,11 @@ public:
     PatchLibrarian* patchLibrarian;
     IGraphics* graphics;
     LibraryPatchRequest libraryRequest;
+    // Set under the library lock when a library request is cancelled: an
+    // answer still on its way then lands in no slot. A new request to the
+    // library clears it.
+    std::atomic<bool> libraryAnswersRefused {false};
+    void refuseLibraryAnswers();
 
     std::atomic<bool> patchRequested {false};
     std::atomic<bool> guiUpdatePending {false};

@@ -138,13 +138,24 @@ void MIDIMessageManager::completeLibraryRequest(const unsigned char* bytes, int 
     if (patchLibrarian) {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         const int slot = patchLibrarian->transferSlot;
-        if (slot >= 0 && slot < zsysex::kProgramsPerBank)
+        if (slot >= 0 && slot < zsysex::kProgramsPerBank && !libraryAnswersRefused)
             patchLibrarian->setSysexDatatoSelectedSlot(&sound);
     }
     plug->updatePatchLibrarianView(0);
     plug->setLibrarianViewDirty();
     requestProcessedToSlot = false;
     dataProcessed = true;
+}
+
+void MIDIMessageManager::refuseLibraryAnswers()
+{
+    if (!patchLibrarian) {
+        libraryAnswersRefused = true;
+        return;
+    }
+    // Under the lock a store into the slot takes: no store is under way after this.
+    std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
+    libraryAnswersRefused = true;
 }
 
 // ---- Single-parameter messages --------------------------------------------------------

@@ -257,7 +257,9 @@ void MIDIMessageSender::endLibraryRequest()
 {
     if (cancelRequested) {
         showStatus(kCancelled);
-        discardBankData();
+        m_manager->refuseLibraryAnswers();
+        if (!plug->restoreUnsavedBankBeforeRequest())
+            discardBankData();
     } else if (!timedOut) {
         showStatus(kCompleted);
         plug->SetLibrarianStatusUnsaved(true);
@@ -268,6 +270,7 @@ void MIDIMessageSender::endLibraryRequest()
 void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
 {
     const int t = beginRequest();
+    plug->noteBankBeforeRequest();
     const int bank = static_cast<int>(plug->paramValue(kCurrentBank));
     const int program = selectedSlot(plug->patchLibrarian);
 
@@ -286,6 +289,7 @@ void MIDIMessageSender::sendSinglePatchRequestSysex(bool editBuffer)
 void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
 {
     const int t = beginRequest();
+    plug->noteBankBeforeRequest();
     plug->selectLibrarianSlot(0);
 
     RequestPlan plan;

@@ -178,8 +178,8 @@ private:
     // The start of every sound request: the indicator, cleared cancel and
     // time-out flags, a user-interface update due; returns the delay in ms.
     int beginRequest();
-    // The end of a request into the library: its status, and a cancelled
-    // bank's data dropped.
+    // The end of a request into the library: its status; a cancelled one
+    // leaves the editing bank as it stood before the request.
     void endLibraryRequest();
     // Stores the dump in the library's transfer slot and says so with done,
     // or says that nothing was stored.
