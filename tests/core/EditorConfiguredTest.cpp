@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <functional>
+#include <future>
 #include <map>
 #include <set>
 #include <thread>
@@ -337,6 +338,77 @@ TEST(EditorConfigured, UnsavedBankEditsAreKeptAtCloseAndToldOnceWhereTheUserLook
     }
     EXPECT_EQ(original, configured.folder.read(bank));
     configured.editor.reset();
+    platform::WindowSystem::SetShared(nullptr);
+}
+
+namespace {
+
+// Time is virtual, so an enquiry would end before the view opens: the request worker waits inside its first device
+// enquiry until the test lets it go.
+struct HeldEnquiryEditor : RecordingEditor {
+    bool SendMidiSysex(unsigned char* data, int size) override
+    {
+        if (size == 4 && data[3] == 0x04) {  // 3E 16 <device> 04: the enquiry, unframed
+            held = true;
+            letGo.wait();
+        }
+        return RecordingEditor::SendMidiSysex(data, size);
+    }
+    std::atomic<bool> held {false};
+    std::promise<void> go;
+    std::shared_future<void> letGo = go.get_future().share();
+};
+
+}  // namespace
+
+// A kept copy waits while the view is open and a device enquiry goes unanswered or is cancelled: the enquiry's own
+// last text stays on the status display, and the copy is told when the view opens again, once.
+TEST(EditorConfigured, AnUnansweredEnquiryKeepsItsTextAndTheRecoveredBankIsToldAtTheNextViewOnce)
+{
+    platform::WindowSystem::SetShared(std::make_unique<platform::HeadlessWindowSystem>());
+    dovor::SteppedClock clock;
+    dovor::SetVirtualClock(&clock);
+    {
+        ConfiguredEditor<HeldEnquiryEditor> configured;
+        const auto status = [&] {
+            return configured.editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+                   configured.editor->paramTextControl(kControlDisplayValue)->GetTextString();
+        };
+        const auto openViewAgain = [&] {
+            configured.editor->GetGUI()->CloseWindow();
+            quietly([&] { configured.editor->GetGUI()->OpenWindow(nullptr); });
+            return status();
+        };
+        for (const auto& [cancel, ending, copy] : {std::tuple(false, "No response from Hardware", "User Bank 1.syx"),
+                 std::tuple(true, "Data request CANCELLED!", "User Bank 1 (2).syx")}) {
+            quietly([&] {
+                configured.editor->SetLibrarianStatusUnsaved(true);
+                configured.editor.reset();
+                configured.editor = std::make_unique<HeldEnquiryEditor>();
+            });
+            HeldEnquiryEditor& editor = *configured.editor;
+            editor.midiOutSet = editor.pluginReady = true;
+            editor.GetParam(kDeviceOutSelection)->Set(1.0);
+            bool held = false, ended = false;
+            quietly([&] {
+                editor.sendSysExInitialization();
+                editor.GetGUI()->OpenWindow(nullptr);
+                held = eventually([&] { return editor.held.load(); });
+            });
+            if (cancel)
+                configured.setFromGUI(kCancelDataRequestParam, 1);
+            quietly([&] {
+                editor.go.set_value();
+                ended = eventually([&] { return editor.midiMessageManager->requestThreadIdle(); });
+            });
+            EXPECT_TRUE(held && ended);
+            EXPECT_EQ(ending, editor.paramTextControl(kControlDisplayName)->GetTextString());
+            EXPECT_EQ(std::string("Import from Recovered Banks:|") + copy, openViewAgain());
+            editor.showStatusLines("-", "-");
+            EXPECT_EQ("-|-", openViewAgain());
+        }
+    }
+    dovor::SetVirtualClock(nullptr);
     platform::WindowSystem::SetShared(nullptr);
 }
 
