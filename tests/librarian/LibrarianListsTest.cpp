@@ -150,6 +150,24 @@ TEST_F(ListsTest, BanksOfOneNameInLikeNamedFoldersStayApartThroughReloadCategori
     EXPECT_EQ(otherBefore, readFile(b + "/Bank.zt2"));
 }
 
+// Of two banks of one name in folders of one name, the second chosen in each
+// list stays that list's bank through Refresh Folders, not the first of the name.
+TEST_F(ListsTest, EachListKeepsTheSecondOfTwoLikeNamedBanksThroughRefreshFolders)
+{
+    const std::string b = data.patches() + "/B/Same";
+    writeFile(data.patches() + "/A/Same/Bank.zt2", concat(currentDumps(100, "FROM A ")));
+    writeFile(b + "/Bank.zt2", concat(currentDumps(100, "FROM B ")));
+    command(kRefreshFolders, 1);
+    choose(editor->leftPatchPopupMenu, "B/Same/Bank.zt2");
+    choose(editor->rightPatchPopupMenu, "B/Same/Bank.zt2");
+    command(kRefreshFolders, 1);
+    for (int list : {0, 1}) {
+        const PatchFile* bank = editor->librarianListBank(list);
+        EXPECT_EQ(b + "|" + agreed("Bank.zt2", paddedName("FROM B 1")),
+            (bank ? bank->directory : "-") + "|" + listState(list)) << list;
+    }
+}
+
 TEST_F(ListsTest, TheCategoryBoxesShowTheCurrentSoundAndTheClickedSlot)
 {
     library->bankFiles[0]->patches[4].category.clear();
