@@ -210,6 +210,37 @@ TEST_F(JackPortTest, TheWatchChangesPortsUnderThePluginMutexSoAChoiceMadeMeanwhi
     EXPECT_FALSE(plug->OutputOpen());
 }
 
+// The same port chosen again while a host call holds the plug-in mutex, after a look found it back from away: the
+// watch's news is older than the choice, so the port the user opened stays open and is never told gone.
+TEST_F(JackPortTest, ThePortChosenAgainAfterTheWatchFoundItBackStaysOpenAndIsNeverToldGone)
+{
+    ConnectToSynth();
+    const int out = plug->getExternalMIDIOutDevice(synth.InputPortName().c_str());
+    Watched watched {*plug};
+    watched.watch();
+    synth.Stop();
+    ASSERT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+    {
+        IMutexLock hostCall(plug.get());
+        std::string error;
+        ASSERT_TRUE(synth.Start(&error)) << error;
+        ASSERT_TRUE(watched.waitFor(
+            [&] { return !watched.looks.empty() && watched.looks.back() == std::pair(false, true); }));
+        // The next look at the output waits, so nothing the watch finds later can hide what its news did.
+        {
+            std::lock_guard<std::mutex> lock(watched.mutex);
+            watched.holdOutput = true;
+        }
+        int index = out;
+        ASSERT_EQ(out, plug->setExternalMIDIOut(index, synth.InputPortName().c_str()));
+    }
+    ASSERT_TRUE(watched.waitFor([&] { return watched.holding; }));
+    EXPECT_TRUE(plug->OutputOpen());
+    std::lock_guard<std::mutex> lock(watched.mutex);
+    EXPECT_EQ(1, std::count(watched.changes.begin(), watched.changes.end(), "out 0"))
+        << "the output was told gone again";
+}
+
 // The watch looks at the system's ports without the port lock every send takes: while a look is under way, the
 // render thread's send, which never waits, goes out.
 TEST_F(JackPortTest, MessagesGoOutWhileTheWatchLooksAtTheSystemsPorts)
