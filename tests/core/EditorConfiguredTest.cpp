@@ -196,8 +196,9 @@ TEST(EditorConfigured, StatusDisplayAsksForAPortForEveryActionTheArpTabGreysTheU
         const char *name, *line;
     };
     const char* const port = "Set MIDI I/O First!";
-    const Row rows[] = {{kFirstRunExit, 1, 0, "Close Welcome", "0"}, {kDisplayAboutWindow, 1, 0, port, "0"},
-        {kExitAboutWindow, 1, 0, port, "0"}, {kViewMIDIFilterSettings, 1, 0, port, "0"},
+    // A button's release (0 after 1) leaves what its press told.
+    const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "1"}, {kDisplayAboutWindow, 1, 0, port, "1"},
+        {kExitAboutWindow, 1, 0, port, "1"}, {kViewMIDIFilterSettings, 1, 0, port, "1"},
         {kPartLock, 1, 1, port, "ON [1]"}, {kFilterCutoff, 64, 64, port, "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
     for (const Row& row : rows) {
         editor->showStatusLines("-", "-");
@@ -437,8 +438,8 @@ TEST(EditorConfigured, WindowAndSettingsCommandsSwitchTheirLayersWriteTheirSetti
             ""},
         {{}, {kFirstRunExit, 0}, 0, {"+firstRunNotification"}, start, "Close Welcome", ""},
         {{}, {kViewMIDIFilterSettings, 1}, 0, {"+midiFilterSettings"}, start, "Close MIDI Filters", ""},
-        {{kViewMIDIFilterSettings, 1}, {kViewMIDIFilterSettings, 0}, 0, {"-midiFilterSettings"}, start,
-            "Close MIDI Filters", ""},
+        // CLOSE's release closes the window and leaves the status display as the press left it.
+        {{kViewMIDIFilterSettings, 1}, {kViewMIDIFilterSettings, 0}, 0, {"-midiFilterSettings"}, start, "-", ""},
         {{}, {kDisplayAboutWindow, 1}, 0, {"+aboutWindow"}, start, "About", ""},
         {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 1}, 0, {"-aboutWindow"}, start, "Close About", ""},
         {{kDisplayAboutWindow, 1}, {kExitAboutWindow, 0}, 0, {"+aboutWindow"}, start, "Close About", ""},
@@ -595,6 +596,51 @@ struct EditorWithOutput : ConfiguredEditor<RecordingEditor> {
 };
 
 }  // namespace
+
+// Every momentary button of the panel and the editor's own, pressed and let go with and without an output: what the
+// press told on the status display (an outcome, a refusal, a hint) is what it still shows after the release.
+TEST(EditorConfigured, EveryMomentaryButtonsReleaseLeavesTheStatusDisplayAsItsPressLeftIt)
+{
+    for (bool output : {false, true}) {
+        SCOPED_TRACE(output ? "with an output" : "without an output");
+        EditorWithOutput configured;
+        RecordingEditor* editor = configured.editor.get();
+        editor->midiOutSet = output;
+        std::map<int, IControl*> buttons;  // the first of each parameter
+        const auto note = [&](IControl* control) {
+            if (dynamic_cast<IContactControl*>(control))
+                buttons.emplace(control->ParamIdx(), control);
+        };
+        const std::function<void(ControlLayer*)> collect = [&](ControlLayer* layer) {
+            for (int i = 0; i < layer->GetControls()->GetSize(); ++i)
+                note(layer->GetControls()->Get(i));
+            for (int i = 0; i < layer->NLayers(); ++i)
+                collect(layer->GetLayer(i));
+        };
+        IGraphics* graphics = editor->GetGUI();
+        for (int i = 0; i < graphics->NControls(); ++i)
+            note(graphics->GetControl(i));
+        for (int i = 0; i < graphics->NLayers(); ++i)
+            collect(graphics->GetLayer(i));
+        const auto status = [&] {
+            return editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+                   editor->paramTextControl(kControlDisplayValue)->GetTextString();
+        };
+        std::map<int, std::string> pressed;
+        for (const auto& [param, button] : buttons) {
+            IMouseMod left(true);
+            quietly([&, button = button] { button->OnMouseDown(0, 0, &left); });
+            waitForRequestJobs(*editor);  // a job's outcome too
+            pressed[param] = status();
+            quietly([&, button = button] { button->OnMouseUp(0, 0, &left); });
+            waitForRequestJobs(*editor);
+            EXPECT_EQ(pressed[param], status()) << param;
+        }
+        EXPECT_EQ(19u, buttons.size());
+        EXPECT_EQ("Sound stored!|Slot 1: -- INIT --", pressed[kOverwriteBank]);
+        EXPECT_EQ("Set MIDI In and MIDI Out|1", pressed[kFirstRunExit]);
+    }
+}
 
 // After the device ID is changed from its own knob (a message the synth still hears under its old ID), every message
 // carries the new ID: parameter messages, requests, a bank store and the whole sound.

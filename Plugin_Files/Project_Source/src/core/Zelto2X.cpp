@@ -281,21 +281,14 @@ void Zelto2X::rememberLayers()
 
 namespace {
 
-void rememberFirstControls(const ROZ_PtrList<IControl>& controls, IControl** first, int count)
+template <class Visit>
+void visitControls(ControlLayer* layer, const Visit& visit)
 {
-    for (int i = 0; i < controls.GetSize(); ++i) {
-        IControl* control = controls.Get(i);
-        const int param = control->ParamIdx();
-        if (param >= 0 && param < count && !first[param])
-            first[param] = control;
-    }
-}
-
-void rememberFirstControls(ControlLayer* layer, IControl** first, int count)
-{
-    rememberFirstControls(*layer->GetControls(), first, count);
+    const ROZ_PtrList<IControl>& controls = *layer->GetControls();
+    for (int i = 0; i < controls.GetSize(); ++i)
+        visit(controls.Get(i));
     for (int i = 0; i < layer->NLayers(); ++i)
-        rememberFirstControls(layer->GetLayer(i), first, count);
+        visitControls(layer->GetLayer(i), visit);
 }
 
 }  // namespace
@@ -308,15 +301,20 @@ void Zelto2X::rememberControls()
         if (!m_paramControls[i])
             m_paramControls[i] = uiConfig->getFirstControlForParam(i);
     }
-    IGraphics* graphics = GetGUI();
-    for (int i = 0; i < graphics->NControls(); ++i) {
-        IControl* control = graphics->GetControl(i);
+    const auto remember = [this](IControl* control) {
         const int param = control->ParamIdx();
-        if (param >= 0 && param < kNumParams && !m_paramControls[param])
+        if (param < 0 || param >= kNumParams)
+            return;
+        if (!m_paramControls[param])
             m_paramControls[param] = control;
-    }
+        if (dynamic_cast<IContactControl*>(control))
+            m_momentaryButtons[param] = true;
+    };
+    IGraphics* graphics = GetGUI();
+    for (int i = 0; i < graphics->NControls(); ++i)
+        remember(graphics->GetControl(i));
     for (int i = 0; i < graphics->NLayers(); ++i)
-        rememberFirstControls(graphics->GetLayer(i), m_paramControls.data(), kNumParams);
+        visitControls(graphics->GetLayer(i), remember);
     statusText = paramTextControl(kControlDisplayName);
     // The render thread sets this text and must not allocate to do it.
     if (ITextControl* delay = paramTextControl(kControlDisplayMIDIOutDelay))
@@ -516,6 +514,8 @@ void Zelto2X::displayCurrentSoundCategory()
 
 void Zelto2X::showStatus(const char* text)
 {
+    if (statusHeldByRelease())
+        return;
     if (statusText)
         statusText->SetTextFromPlug(text);
     // The second line of an earlier librarian outcome would read as part of this text.

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "IMidiQueue.h"
@@ -484,6 +485,11 @@ public:
     // The bank-step button whose press was refused (-1 none): its release
     // leaves the refusal on the status display. Under the plug-in mutex.
     int refusedBankStep = -1;
+    // The momentary button last pressed (-1 none). Its release runs its
+    // handling as any change does but writes nothing to the status display:
+    // what the press told there (an outcome, a refusal, a hint) stays
+    // readable. Under the plug-in mutex.
+    int pressedButton = -1;
     // What the lower librarian list shows: a category or the search results
     // (neither: a bank).
     std::atomic<bool> lowerShowsCategories {false};
@@ -622,6 +628,10 @@ private:
     bool triggerCase(int paramIdx, int n);
     bool paramCase(int paramIdx, int n, double v);
     bool commandCase(int paramIdx, int n);
+    // Notes a momentary button's press; true for its release.
+    bool takeButtonRelease(int paramIdx, int n);
+    // True on the thread that handles a button's release, whose status texts are dropped.
+    bool statusHeldByRelease() const;
     bool windowCommandCase(int paramIdx, int n);
     // sectionLockActive and the release button's grey follow the thirteen locks.
     void deriveSectionLockState();
@@ -668,6 +678,9 @@ private:
     // logged once. Takes the lookup mutex only when it is missing.
     IControl* controlToChange(int paramIdx);
     std::array<IControl*, kNumParams> m_paramControls {};
+    std::array<bool, kNumParams> m_momentaryButtons {};  // parameters a momentary button sets (start-up)
+    // The thread handling a button's release; none when no release runs.
+    std::atomic<std::thread::id> m_releaseThread {};
     std::mutex m_lookupMutex;
     std::map<std::string, ControlLayer*> m_layerCache;  // start-up layers, then each one found
     std::set<std::string> m_missingNames;               // layers and controls already logged missing

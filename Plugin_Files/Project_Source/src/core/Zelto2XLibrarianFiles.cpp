@@ -71,6 +71,8 @@ void Zelto2X::createFirstBankWhenEmpty()
 
 void Zelto2X::showLibrarianResult(const std::string& name, const std::string& detail)
 {
+    if (statusHeldByRelease())
+        return;
     showStatus(name.c_str());
     {
         std::lock_guard<std::mutex> lock(m_textsMutex);

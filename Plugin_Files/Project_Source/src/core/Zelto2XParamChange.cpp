@@ -73,6 +73,25 @@ bool isTrigger(int paramIdx)
 constexpr int kDawFilterFirst = kMIDIFilterDAWCCPassThrough;
 constexpr int kHwFilterFirst = kMIDIFilterHWCCPassThrough;
 
+// Marks the calling thread as the one handling a button's release for the
+// scope, and gives the mark back as it found it (a handler may nest).
+class StatusHeldForRelease {
+public:
+    StatusHeldForRelease(std::atomic<std::thread::id>& releaseThread, bool release)
+        : m_releaseThread(releaseThread), m_before(releaseThread.load())
+    {
+        if (release)
+            m_releaseThread = std::this_thread::get_id();
+    }
+    ~StatusHeldForRelease() { m_releaseThread = m_before; }
+    StatusHeldForRelease(const StatusHeldForRelease&) = delete;
+    StatusHeldForRelease& operator=(const StatusHeldForRelease&) = delete;
+
+private:
+    std::atomic<std::thread::id>& m_releaseThread;
+    const std::thread::id m_before;
+};
+
 }  // namespace
 
 // ---- Frames -------------------------------------------------------------------------
@@ -86,6 +105,7 @@ void Zelto2X::OnParamChange(int paramIdx)
     double v = param->Value();
     const int n = static_cast<int>(v);
     ControlAction* action = param->GetControlAction();
+    const StatusHeldForRelease held(m_releaseThread, takeButtonRelease(paramIdx, n));
     if (earlyParamCase(paramIdx, n, v))
         return;
     if (GetGUI())
@@ -124,6 +144,23 @@ void Zelto2X::OnParamChange2(int paramIdx)
     if (midiMessageManager)
         midiMessageManager->patchRequested = false;
     hardwareChangeActive = false;
+}
+
+// ---- Momentary buttons ----------------------------------------------------------------
+
+bool Zelto2X::takeButtonRelease(int paramIdx, int n)
+{
+    if (paramIdx < 0 || paramIdx >= kNumParams || !m_momentaryButtons[static_cast<size_t>(paramIdx)])
+        return false;
+    const bool release = n == 0 && pressedButton == paramIdx;
+    if (n != 0 || release)
+        pressedButton = n != 0 ? paramIdx : -1;
+    return release;
+}
+
+bool Zelto2X::statusHeldByRelease() const
+{
+    return m_releaseThread.load() == std::this_thread::get_id();
 }
 
 // ---- Early cases (before the display) ---------------------------------------------------

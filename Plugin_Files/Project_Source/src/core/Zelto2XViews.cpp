@@ -107,6 +107,8 @@ void Zelto2X::setTextOfParam(int paramIdx, const char* text)
 
 void Zelto2X::showStatusLines(const char* name, const char* value)
 {
+    if (statusHeldByRelease())
+        return;
     if (name)
         setTextOfParam(kControlDisplayName, name);
     if (value)
