@@ -185,9 +185,9 @@ public:
     PatchLibrarian* patchLibrarian;
     IGraphics* graphics;
     LibraryPatchRequest libraryRequest;
-    // Set under the library lock when a library request is cancelled: an
-    // answer still on its way then lands in no slot. A new request to the
-    // library clears it.
+    // The request worker sets it, under the library lock, when a library
+    // request is cancelled: an answer still on its way then lands in no
+    // slot. A new request to the library clears it.
     std::atomic<bool> libraryAnswersRefused {false};
     void refuseLibraryAnswers();
 
