@@ -482,14 +482,6 @@ public:
     std::atomic<int> currentProgram {0};
     std::atomic<bool> renameHandled {true};
     std::atomic<int> bankKindOffset {0};
-    // The bank-step button whose press was refused (-1 none): its release
-    // leaves the refusal on the status display. Under the plug-in mutex.
-    int refusedBankStep = -1;
-    // The momentary button last pressed (-1 none). Its release runs its
-    // handling as any change does but writes nothing to the status display:
-    // what the press told there (an outcome, a refusal, a hint) stays
-    // readable. Under the plug-in mutex.
-    int pressedButton = -1;
     // What the lower librarian list shows: a category or the search results
     // (neither: a bank).
     std::atomic<bool> lowerShowsCategories {false};
@@ -679,6 +671,11 @@ private:
     IControl* controlToChange(int paramIdx);
     std::array<IControl*, kNumParams> m_paramControls {};
     std::array<bool, kNumParams> m_momentaryButtons {};  // parameters a momentary button sets (start-up)
+    // The momentary button last pressed (-1 none). Its release runs its
+    // handling as any change does but writes nothing to the status display:
+    // what the press told there (an outcome, a refusal, a hint) stays
+    // readable. Under the plug-in mutex.
+    int m_pressedButton = -1;
     // The thread handling a button's release; none when no release runs.
     std::atomic<std::thread::id> m_releaseThread {};
     std::mutex m_lookupMutex;

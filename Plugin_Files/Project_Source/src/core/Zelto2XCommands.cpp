@@ -206,10 +206,8 @@ void Zelto2X::stepLibraryBank(int paramIdx)
 {
     const bool upper = paramIdx == kLibUpperNextBank || paramIdx == kLibUpperPreviousBank;
     const bool next = paramIdx == kLibUpperNextBank || paramIdx == kLibLowerNextBank;
-    refusedBankStep = -1;
     if (upper && static_cast<int>(paramValue(kBankEditUnsaved)) == 1) {
         showStatusLines("Save bank or Discard changes!", nullptr);
-        refusedBankStep = paramIdx;
         return;
     }
     const int list = upper ? 0 : 1;

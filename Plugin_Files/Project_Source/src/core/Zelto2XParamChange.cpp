@@ -152,9 +152,9 @@ bool Zelto2X::takeButtonRelease(int paramIdx, int n)
 {
     if (paramIdx < 0 || paramIdx >= kNumParams || !m_momentaryButtons[static_cast<size_t>(paramIdx)])
         return false;
-    const bool release = n == 0 && pressedButton == paramIdx;
+    const bool release = n == 0 && m_pressedButton == paramIdx;
     if (n != 0 || release)
-        pressedButton = n != 0 ? paramIdx : -1;
+        m_pressedButton = n != 0 ? paramIdx : -1;
     return release;
 }
 
@@ -189,14 +189,9 @@ bool Zelto2X::earlyParamCase(int paramIdx, int n, double& v)
     case kLibUpperPreviousBank:
     case kLibLowerNextBank:
     case kLibLowerPreviousBank:
-        if (n == 1) {
-            stepLibraryBank(paramIdx);
-            return true;
-        }
-        // The release of a refused press: the refusal stays readable.
-        if (refusedBankStep != paramIdx)
+        if (n != 1)
             return false;
-        refusedBankStep = -1;
+        stepLibraryBank(paramIdx);
         return true;
     case kGlobalClock:
         grayLayer("arpTempoClock", n <= 0);
