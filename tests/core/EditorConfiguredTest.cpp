@@ -185,7 +185,7 @@ TEST(EditorConfigured, EveryControlActionLandsInTheSynthWhereTheDumpMapsPutItsPa
 //   clock source left it.
 // - Controls show what their parameter holds whoever set it: the host (a menu, a knob and a switch that start at 0),
 //   the editor storing a value itself (the device ID the synth answered with), a command choosing the tab.
-TEST(EditorConfigured, StatusDisplayAsksForAPortForEveryActionTheArpTabGreysTheUnusedTempoAndControlsShowTheirValueHoweverSet)
+TEST(EditorConfigured, StatusDisplayAsksForAPortForAChangeWithSomethingToSendTheArpTabGreysTheUnusedTempoAndControlsShowTheirValueHoweverSet)
 {
     ConfiguredEditor<PlainEditor> configured;
     Zelto2X* editor = configured.editor.get();
@@ -196,10 +196,12 @@ TEST(EditorConfigured, StatusDisplayAsksForAPortForEveryActionTheArpTabGreysTheU
         const char *name, *line;
     };
     const char* const port = "Set MIDI I/O First!";
-    // A button's release (0 after 1) leaves what its press told.
-    const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "1"}, {kDisplayAboutWindow, 1, 0, port, "1"},
-        {kExitAboutWindow, 1, 0, port, "1"}, {kViewMIDIFilterSettings, 1, 0, port, "1"},
-        {kPartLock, 1, 1, port, "ON [1]"}, {kFilterCutoff, 64, 64, port, "64"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
+    // A button's release (0 after 1) leaves what its press told; a press that sends nothing tells no port is missing.
+    // A knob or switch brought back to 0 shows 0.
+    const Row rows[] = {{kFirstRunExit, 1, 0, "Set MIDI In and MIDI Out", "1"}, {kDisplayAboutWindow, 1, 0, "About", "1"},
+        {kExitAboutWindow, 1, 0, "Close About", "1"}, {kViewMIDIFilterSettings, 1, 0, "Close MIDI Filters", "1"},
+        {kPartLock, 1, 1, port, "ON [1]"}, {kPartLock, 1, 0, port, "OFF [0]"}, {kFilterCutoff, 64, 64, port, "64"},
+        {kFilterCutoff, 64, 0, port, "0"}, {kAdjustDAWOffset, 12, 12, "DAW Offset", "12"}};
     for (const Row& row : rows) {
         editor->showStatusLines("-", "-");
         configured.setFromGUI(row.param, row.value);
@@ -233,6 +235,31 @@ TEST(EditorConfigured, StatusDisplayAsksForAPortForEveryActionTheArpTabGreysTheU
         EXPECT_EQ(value, editor->paramValue(param)) << param;
         EXPECT_DOUBLE_EQ(editor->GetParam(param)->GetNormalized(), control->GetValue()) << param;
     }
+}
+
+// A project reopened while the LIBRARY page shows opens the SOUND page with the SOUND tab lit; LIBRARY opens the
+// library again.
+TEST(EditorConfigured, ARecallOnTheLibraryPageLightsTheSoundTabAndTheLibraryTabStillOpensTheLibrary)
+{
+    ConfiguredEditor<PlainEditor> configured;
+    Zelto2X* editor = configured.editor.get();
+    ControlLayer* root = editor->findLayer("root");
+    ASSERT_TRUE(root && root->NLayers() == 4 && editor->paramControl(kMainTab));
+    const auto shownPage = [&] {
+        int shown = -1;
+        for (int page = 0; page < 4; ++page)
+            shown = root->GetLayer(page)->IsVisible() ? page : shown;
+        return shown;
+    };
+    ByteChunk saved;
+    editor->SerializeState(&saved);
+    configured.setFromGUI(kMainTab, 1);
+    ASSERT_EQ(1, shownPage());
+    quietly([&] { editor->UnserializeState(&saved, 0); });
+    EXPECT_EQ(std::pair(2, 2.0), std::pair(shownPage(), editor->paramValue(kMainTab)));
+    EXPECT_DOUBLE_EQ(2.0 / 3.0, editor->paramControl(kMainTab)->GetValue());
+    configured.setFromGUI(kMainTab, 1);
+    EXPECT_EQ(1, shownPage());
 }
 
 TEST(EditorConfigured, APatchesFolderThatCannotBeMadeIsToldOnceTheEditorIsReady)
@@ -595,51 +622,73 @@ struct EditorWithOutput : ConfiguredEditor<RecordingEditor> {
     dovor::SteppedClock clock;
 };
 
+// Every momentary button of the panel and the editor's own, pressed and let go, with or without an output: what
+// the press told on the status display (an outcome, a refusal, a hint) is what it still shows after the release.
+// Returns what each press told, by parameter.
+std::map<int, std::string> pressEveryMomentaryButton(bool output)
+{
+    EditorWithOutput configured;
+    RecordingEditor* editor = configured.editor.get();
+    editor->midiOutSet = output;
+    std::map<int, IControl*> buttons;  // the first of each parameter
+    const auto note = [&](IControl* control) {
+        if (dynamic_cast<IContactControl*>(control))
+            buttons.emplace(control->ParamIdx(), control);
+    };
+    const std::function<void(ControlLayer*)> collect = [&](ControlLayer* layer) {
+        for (int i = 0; i < layer->GetControls()->GetSize(); ++i)
+            note(layer->GetControls()->Get(i));
+        for (int i = 0; i < layer->NLayers(); ++i)
+            collect(layer->GetLayer(i));
+    };
+    IGraphics* graphics = editor->GetGUI();
+    for (int i = 0; i < graphics->NControls(); ++i)
+        note(graphics->GetControl(i));
+    for (int i = 0; i < graphics->NLayers(); ++i)
+        collect(graphics->GetLayer(i));
+    const auto status = [&] {
+        return editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
+               editor->paramTextControl(kControlDisplayValue)->GetTextString();
+    };
+    std::map<int, std::string> pressed;
+    for (const auto& [param, button] : buttons) {
+        IMouseMod left(true);
+        quietly([&, button = button] { button->OnMouseDown(0, 0, &left); });
+        // A job's outcome too: the worker writes it before it counts as idle.
+        waitForRequestJobs(*editor);
+        pressed[param] = status();
+        quietly([&, button = button] { button->OnMouseUp(0, 0, &left); });
+        waitForRequestJobs(*editor);
+        EXPECT_EQ(pressed[param], status()) << param;
+    }
+    EXPECT_EQ(19u, buttons.size());
+    return pressed;
+}
+
 }  // namespace
 
-// Every momentary button of the panel and the editor's own, pressed and let go with and without an output: what the
-// press told on the status display (an outcome, a refusal, a hint) is what it still shows after the release.
 TEST(EditorConfigured, EveryMomentaryButtonsReleaseLeavesTheStatusDisplayAsItsPressLeftIt)
 {
     for (bool output : {false, true}) {
         SCOPED_TRACE(output ? "with an output" : "without an output");
-        EditorWithOutput configured;
-        RecordingEditor* editor = configured.editor.get();
-        editor->midiOutSet = output;
-        std::map<int, IControl*> buttons;  // the first of each parameter
-        const auto note = [&](IControl* control) {
-            if (dynamic_cast<IContactControl*>(control))
-                buttons.emplace(control->ParamIdx(), control);
-        };
-        const std::function<void(ControlLayer*)> collect = [&](ControlLayer* layer) {
-            for (int i = 0; i < layer->GetControls()->GetSize(); ++i)
-                note(layer->GetControls()->Get(i));
-            for (int i = 0; i < layer->NLayers(); ++i)
-                collect(layer->GetLayer(i));
-        };
-        IGraphics* graphics = editor->GetGUI();
-        for (int i = 0; i < graphics->NControls(); ++i)
-            note(graphics->GetControl(i));
-        for (int i = 0; i < graphics->NLayers(); ++i)
-            collect(graphics->GetLayer(i));
-        const auto status = [&] {
-            return editor->paramTextControl(kControlDisplayName)->GetTextString() + "|" +
-                   editor->paramTextControl(kControlDisplayValue)->GetTextString();
-        };
-        std::map<int, std::string> pressed;
-        for (const auto& [param, button] : buttons) {
-            IMouseMod left(true);
-            quietly([&, button = button] { button->OnMouseDown(0, 0, &left); });
-            waitForRequestJobs(*editor);  // a job's outcome too
-            pressed[param] = status();
-            quietly([&, button = button] { button->OnMouseUp(0, 0, &left); });
-            waitForRequestJobs(*editor);
-            EXPECT_EQ(pressed[param], status()) << param;
-        }
-        EXPECT_EQ(19u, buttons.size());
+        std::map<int, std::string> pressed = pressEveryMomentaryButton(output);
         EXPECT_EQ("Sound stored!|Slot 1: -- INIT --", pressed[kOverwriteBank]);
         EXPECT_EQ("Set MIDI In and MIDI Out|1", pressed[kFirstRunExit]);
     }
+}
+
+// Without ports, a press that sends nothing to the synth (STORE SOUND, DISCARD, RELOAD, ABOUT...) tells what it tells
+// with them; the presses that send leave the hint.
+TEST(EditorConfigured, APressThatSendsNothingToTheSynthTellsTheSameWithoutPorts)
+{
+    const std::map<int, std::string> withPorts = pressEveryMomentaryButton(true);
+    std::map<int, std::string> withoutPorts = pressEveryMomentaryButton(false);
+    const std::set<int> sending = {kRandomize, kPushArrangement, kRequestTempData, kPatchUp, kPatchDown, kArpSyncTrigger};
+    for (const auto& [param, told] : withPorts)
+        if (!sending.count(param))
+            EXPECT_EQ(told, withoutPorts[param]) << param;
+    for (int param : {kPushArrangement, kRequestTempData, kArpSyncTrigger})
+        EXPECT_EQ("Set MIDI I/O First!", withoutPorts[param].substr(0, withoutPorts[param].find('|'))) << param;
 }
 
 // After the device ID is changed from its own knob (a message the synth still hears under its old ID), every message

@@ -1,8 +1,10 @@
 // Edits of the editing bank made before a request, a close or a project
 // recall stay the user's: a cancelled or interrupted request leaves the bank
-// as it stood, a whole-bank request waits for Save or DISCARD, a recall leaves
-// UNSAVED to the bank in memory. Against the simulated Zelto 2 in-process, in
-// virtual time; what is on disk is read back after Save or after closing.
+// as it stood, a whole-bank request and the top display's bank menu wait for
+// Save or DISCARD, a recall leaves UNSAVED to the bank in memory. The answer
+// a cancelled request still gets lands nowhere. Against the simulated Zelto 2
+// in-process, in virtual time; what is on disk is read back after Save or
+// after closing.
 #include "LibrarianEditorFixture.h"
 
 namespace {
@@ -61,6 +63,17 @@ protected:
         EXPECT_EQ("Bank saved!|Alpha.zt2", status());
     }
     std::string recovered() const { return data.root + "/Recovered Banks/Alpha.zt2"; }
+    void command(int paramIdx, double n)
+    {
+        editor->GetParam(paramIdx)->Set(n);
+        editor->OnParamChange(paramIdx);
+    }
+    // The synth's memory: a sound of that name at the address.
+    void synthHolds(const zelto2sim::SoundAddress& address, const std::string& name)
+    {
+        editor->synth->Receive(zelto2sim::MakeSoundDump(currentDump(700, name), 0, address));
+    }
+    std::string slotName(int slot) const { return upperSlot(slot).name.substr(0, upperSlot(slot).name.find("  ")); }
 };
 
 // A sound the synth sent into slot 8 before CANCEL goes; the edit before the request stays, UNSAVED.
@@ -155,6 +168,131 @@ TEST_F(UnsavedEditsTest, ARecalledStateLeavesUnsavedAsTheBankInMemoryHasIt)
     EXPECT_LT(0, editor->UnserializeState(&savedBefore, 0));
     editor.reset();
     EXPECT_EQ(alphaBank(true), readFile(recovered()));
+}
+
+// PROGRAM KEYS USE LIBRARY on: the bank named in the top display would become the editing bank.
+TEST_F(UnsavedEditsTest, TheTopDisplaysBankMenuWaitsForSaveAndThenPicksTheBankAndSendsItsSound)
+{
+    command(kControlLibrary, 1);
+    editSlotThree();
+    click(0, 7);
+    const auto ticks = [&] {
+        IPopupMenu* tree = editor->progBankNamePopupMenu->rootMenu();  // a choice builds it anew
+        return std::pair(tree->IsItemChecked(0), tree->IsItemChecked(1));
+    };
+    const auto ticksBefore = ticks();
+    const size_t shown = headless->shownMenus.size(), sent = editor->sentCount();
+    IMouseMod left(true);
+    editor->progBankNamePopupMenu->OnMouseDown(0, 0, &left);
+    EXPECT_EQ("Save bank or Discard changes!|", status());
+    EXPECT_EQ(shown, headless->shownMenus.size());
+    EXPECT_EQ(std::tuple(0, sent, ticksBefore), std::tuple(library->upperSelection, editor->sentCount(), ticks()));
+    EXPECT_TRUE(markedUnsaved());
+    EXPECT_EQ(alphaBank(true), upperBank());
+
+    save();
+    choose(editor->progBankNamePopupMenu, "Beta.zt2");
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ("Patches/Beta.zt2", editor->upperFolderName + "/" + editor->upperBankName);
+    EXPECT_EQ(std::pair(1, std::pair(false, true)), std::pair(library->upperSelection, ticks()));
+    ASSERT_GT(editor->sentCount(), sent);
+    const Bytes last = editor->sent().back().bytes;
+    EXPECT_EQ(paddedName("BETA 8"), std::string(last.begin() + 120, last.begin() + 134));
+}
+
+// The lower list shows the banks to copy sounds from: it steps on while the editing bank waits for Save.
+TEST_F(UnsavedEditsTest, WhileUnsavedTheEditingBankStaysAndTheLowerListStillSteps)
+{
+    editSlotThree();
+    command(kLibUpperNextBank, 1);
+    EXPECT_EQ("Save bank or Discard changes!", nameLine->GetTextString());
+    command(kLibLowerNextBank, 1);
+    EXPECT_EQ(std::pair(0, 1), std::pair(library->upperSelection, library->menuSelection));
+    EXPECT_EQ(paddedName("BETA 1"), view->slotText(1, 0));
+}
+
+// A cancelled request's answer comes while the next request waits: a request for the synth's current sound, one for
+// a slot whose address reads as the cancelled one's in the synth's bank-and-program form, or the panel's REQUEST. The
+// next request stores (or shows) its own answer; the cancelled slot keeps what it had. A saved and an unsaved bank.
+TEST_F(UnsavedEditsTest, AnAnswerToACancelledRequestLandsNowhereAndTheNextRequestGetsItsOwn)
+{
+    using zelto2sim::ReplyForm;
+    editor->GetParam(kCurrentBank)->Set(1);
+    synthHolds({false, 101}, "ASKED FIRST");  // bank 1, program 1: 00 65, or 01 01 in bank-and-program form
+    synthHolds({false, 129}, "ASKED NEXT");   // bank 1, program 29: 01 01, or 01 1D
+    synthHolds({true, 0}, "PLAYING NOW");
+    const struct {
+        const char* next;  // a library request, or the panel's
+        ReplyForm form;
+        const char* stored;
+    } cases[] = {{"from Active Slot to Librarian", ReplyForm::Slot, "PLAYING NOW"},
+        {"from Selected Program Slot & Bank", ReplyForm::BankProgram, "ASKED NEXT"}, {nullptr, ReplyForm::Slot, nullptr}};
+    for (const bool unsaved : {false, true})
+        for (const auto& next : cases) {
+            SCOPED_TRACE(testing::Message() << (unsaved ? "unsaved " : "saved ") << (next.next ? next.next : "REQUEST"));
+            if (markedUnsaved())
+                command(kDiscardBankData, 1);
+            editor->runPendingLibrarianWork();
+            if (unsaved)
+                editSlotThree();
+            editor->GetParam(kPatchName)->SetDisplayText(0, "ON THE PANEL");
+            editor->synth->SetReplyForm(next.form);
+            editor->answering = false;  // the synth answers late
+            click(0, 1);
+            startHeldRequest("from Selected Program Slot & Bank");
+            cancelHeldRequest();
+            editor->runPendingLibrarianWork();
+            EXPECT_EQ("Data request CANCELLED!", nameLine->GetTextString());
+
+            editor->answering = true;
+            click(0, 29);
+            const size_t before = editor->sentCount();
+            editor->holdAtMessage(before + 1);
+            if (next.next)
+                choose(editor->bankEditPopupMenu, std::string("Request Patch Data/") + next.next);
+            else
+                ASSERT_TRUE(manager->sendActiveArrangementRequestSysex(true));
+            ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 1; }));
+            editor->receive(zelto2sim::MakeSoundDump(currentDump(700, "ASKED FIRST"), 0, {false, 101}, next.form));
+            editor->release();
+            ASSERT_TRUE(requestJobEnded());
+            EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+            EXPECT_EQ(alphaDump(1), upperBytes(1));
+            EXPECT_EQ(unsaved ? alphaDump(4) : alphaDump(2), upperBytes(2));
+            if (next.next) {
+                EXPECT_EQ(next.stored, slotName(29));
+                EXPECT_TRUE(markedUnsaved());
+            } else {
+                EXPECT_EQ("PLAYING NOW", editor->GetParam(kPatchName)->GetDisplayText(0).substr(0, 11));
+                EXPECT_EQ(alphaDump(29), upperBytes(29));
+                EXPECT_EQ(unsaved, markedUnsaved());
+            }
+        }
+}
+
+// A sound request noted the bank as it was before it; Save made that copy stale for the bank request after it.
+TEST_F(UnsavedEditsTest, ACancelledBankRequestAfterASoundRequestAndSaveLeavesTheSavedBank)
+{
+    editSlotThree();
+    click(0, 7);
+    choose(editor->bankEditPopupMenu, "Request Patch Data/from Selected Program Slot & Bank");
+    ASSERT_TRUE(requestJobEnded());
+    save();
+    // The sounds as saved: parameters, name and category (bytes 7 to 134) of each slot.
+    const auto sounds = [](const Bytes& bank) {
+        std::vector<Bytes> each;
+        for (size_t at = 0; at + 137 <= bank.size(); at += 137)
+            each.emplace_back(bank.begin() + long(at) + 7, bank.begin() + long(at) + 135);
+        return each;
+    };
+    const std::vector<Bytes> saved = sounds(readFile(data.patches() + "/Alpha.zt2"));
+    ASSERT_EQ(sounds(upperBank()), saved);
+    startHeldRequest("Patches from 001-100", 10);
+    cancelHeldRequest();
+    editor->runPendingLibrarianWork();
+    EXPECT_FALSE(markedUnsaved());
+    EXPECT_EQ(saved, sounds(upperBank()));
+    EXPECT_EQ("INIT", slotName(7));
 }
 
 }  // namespace

@@ -191,6 +191,13 @@ public:
     // Turns a parameter value into the action's MIDI. Runs inside the
     // caller's plug-in mutex; sends without a lock.
     void processControlAction(ControlAction* action, int paramIdx, double value);
+    // Without an output, "Set MIDI I/O First!" goes to the changes that had
+    // something to send: not the device and channel choices, and not a
+    // momentary button's press, whose action sends nothing and which tells
+    // its own outcome (SEND and REQUEST give the hint through outputOpenOrHint).
+    bool hintsMissingOutput(const ControlAction& action, int paramIdx) const;
+    // True with an output open; else the hint on the status name line. Inside the plug-in mutex.
+    bool outputOpenOrHint();
     // The last steps of both handlers: the action's switched layer shows the
     // page of the value, then processControlAction. Inside the plug-in mutex.
     void switchLayerAndAct(ControlAction* action, int paramIdx, double value);

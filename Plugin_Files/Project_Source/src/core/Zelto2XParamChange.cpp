@@ -476,7 +476,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
         globalSettingsSent = false;
         sendGlobalBeforeSound = true;
         midiMessageManager->dumpReplyFlag = false;
-        if (midiOutSet)
+        if (outputOpenOrHint())
             startWholeSoundJob(WholeSoundSend::ToHardware);
         return false;
     case kCancelDataRequestParam:
@@ -488,7 +488,7 @@ bool Zelto2X::paramCase(int paramIdx, int n, double)
             return true;
         if (n != 1)
             midiMessageManager->patchRequested = false;
-        else if (midiOutSet)
+        else if (outputOpenOrHint())
             midiMessageManager->sendActiveArrangementRequestSysex(true);
         return false;
     default:

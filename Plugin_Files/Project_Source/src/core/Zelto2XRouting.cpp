@@ -337,6 +337,23 @@ void rewritePartLevelTemplate(std::vector<int>& message)
 
 }  // namespace
 
+bool Zelto2X::hintsMissingOutput(const ControlAction& action, int paramIdx) const
+{
+    if (paramIdx == kDeviceOutSelection || paramIdx == kDeviceInSelection || paramIdx == kGlobalMidiChannel)
+        return false;
+    const bool sendsMessage = action.kind == kActionCC || action.kind == kActionCCSwitch || action.kind == kActionNRPN
+        || action.kind == kActionSysExSwitch || action.kind == kActionSysEx;
+    return sendsMessage || !m_momentaryButtons[static_cast<size_t>(paramIdx)];
+}
+
+bool Zelto2X::outputOpenOrHint()
+{
+    if (midiOutSet)
+        return true;
+    showStatus(kSetMidiFirst);
+    return false;
+}
+
 void Zelto2X::processControlAction(ControlAction* action, int paramIdx, double value)
 {
     if (!action)
@@ -345,7 +362,7 @@ void Zelto2X::processControlAction(ControlAction* action, int paramIdx, double v
     if (action->lastValue == static_cast<double>(n))
         return;
     if (!midiOutSet) {
-        if (paramIdx != kDeviceOutSelection && paramIdx != kDeviceInSelection && paramIdx != kGlobalMidiChannel)
+        if (hintsMissingOutput(*action, paramIdx))
             showStatus(kSetMidiFirst);
         return;
     }

@@ -157,6 +157,9 @@ int Zelto2X::UnserializeState2(ByteChunk* chunk, int startPos, bool full)
     logDebug("PROJECT RECALL: MIDI Out device after nonautomated params " +
              deviceLogText(GetParam(kDeviceOutSelection)));
     localControl = GetParam(kGlobalLocalControl)->Value() != 0.0;
+    // The tab buttons show the page the recall opens: a tab left lit over
+    // another page would open nothing when clicked.
+    setFromPlug(kMainTab, 2);
     TabSwitchFunctions::mainTabSwitch(this, kMainTab, 2, 0);
     return pos;
 }

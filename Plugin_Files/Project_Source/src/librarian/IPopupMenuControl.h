@@ -133,6 +133,9 @@ public:
         std::string folderName);
 
 protected:
+    // The bank it picks becomes the editing bank: refused, menu unopened,
+    // while that bank holds unsaved changes.
+    void runMenu(int x, int y) override;
     void afterMenu() override;
 };
 

@@ -310,6 +310,12 @@ void LibraryTreePopupMenu::afterMenu()
     editor->selectListBank(m_upperList ? 0 : 1, selection);
 }
 
+void ProgBankNamePopupMenu::runMenu(int x, int y)
+{
+    if (!editor->refuseWhileUnsaved())
+        LibraryTreePopupMenu::runMenu(x, y);
+}
+
 void ProgBankNamePopupMenu::afterMenu()
 {
     // A dismissed menu sends nothing to the hardware.

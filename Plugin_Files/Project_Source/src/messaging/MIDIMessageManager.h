@@ -156,6 +156,10 @@ public:
     // True when a sound dump answers the awaited request (or none is awaited);
     // bank and program receive the slot it answers for (-1 for the edit buffer).
     bool takesReply(const unsigned char* bytes, int size, int* bank, int* program) const;
+    // A request cancelled before its answer came: that answer, still on its
+    // way, lands nowhere, also while a later request waits, unless the later
+    // request asks for the same sound (expectReply). Request thread.
+    void noteCancelledRequest();
 
     // ---- Single-parameter SysEx (main thread, from the control actions) ----
     // Sends a configured template whose changing byte already holds the value.
@@ -215,6 +219,10 @@ private:
     friend class ManagerParameterSink;
     void adoptDeviceId(int device);
     void completeLibraryRequest(const unsigned char* bytes, int size);
+    // True, once, for the sound dump that answers the cancelled request; the
+    // refusal logs it.
+    bool answersCancelledRequest(const unsigned char* bytes, int size);
+    bool refusesCancelledAnswer(const unsigned char* bytes, int size);
     void applySingleParameter(const unsigned char* bytes);
     void closeSysEx();
     void decodeSoundNameAndCategory(const unsigned char* bytes, int size);
@@ -248,6 +256,8 @@ private:
 
     // -1 none, -2 the edit buffer, else bank x 128 + program.
     std::atomic<int> m_expectedReply {-1};
+    // The same for the answer of a cancelled request.
+    std::atomic<int> m_cancelledReply {-1};
 
     struct Workers;
     std::unique_ptr<Workers> m_workers;

@@ -58,11 +58,14 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
         log("This is not the data we are expecting!\n");
         return;
     case zsysex::SysExRoute::LibraryRequest:
-        completeLibraryRequest(bytes, size);
+        if (!refusesCancelledAnswer(bytes, size))
+            completeLibraryRequest(bytes, size);
         return;
     case zsysex::SysExRoute::SoundDump:
     case zsysex::SysExRoute::GlobalDump: {
         const bool sound = route == zsysex::SysExRoute::SoundDump;
+        if (sound && refusesCancelledAnswer(bytes, size))
+            return;
         log(sound ? "SysEx data processed in reqular patch / settings parser\n"
                   : "SysEx data processed in reqular patch / settings parser IN DEBUG MODE\n");
         requestProcessedToSlot = true;
@@ -99,6 +102,14 @@ void MIDIMessageManager::loadSoundIntoEditor(const unsigned char* bytes, int siz
         plug->miniMixerLayer->setControlsDirty();
     guiUpdatePending = true;
     closeSysEx();
+}
+
+bool MIDIMessageManager::refusesCancelledAnswer(const unsigned char* bytes, int size)
+{
+    if (!answersCancelledRequest(bytes, size))
+        return false;
+    log("Sound dump for a cancelled request ignored\n");
+    return true;
 }
 
 void MIDIMessageManager::closeSysEx()

@@ -140,6 +140,8 @@ void MIDIMessageSender::pollCycle(const RequestPlan& plan)
     for (int n = 0;; ++n) {
         delay(plan.delayMs);
         if (shuttingDown || (!plan.deviceEnquiry && cancelRequested)) {
+            if (!shuttingDown && !plug->incomingSysExProcessed)
+                m_manager->noteCancelledRequest();
             timedOut = true;
             return;
         }
