@@ -219,8 +219,8 @@ private:
     friend class ManagerParameterSink;
     void adoptDeviceId(int device);
     void completeLibraryRequest(const unsigned char* bytes, int size);
-    // True, once, for the sound dump that answers the cancelled request; the
-    // refusal logs it.
+    // MIDI input thread: true, once, for the sound dump that answers the
+    // cancelled request; the refusal logs it.
     bool answersCancelledRequest(const unsigned char* bytes, int size);
     bool refusesCancelledAnswer(const unsigned char* bytes, int size);
     void applySingleParameter(const unsigned char* bytes);
