@@ -684,10 +684,8 @@ TEST(EditorConfigured, APressThatSendsNothingToTheSynthTellsTheSameWithoutPorts)
     const std::map<int, std::string> withPorts = pressEveryMomentaryButton(true);
     std::map<int, std::string> withoutPorts = pressEveryMomentaryButton(false);
     const std::set<int> sending = {kRandomize, kPushArrangement, kRequestTempData, kPatchUp, kPatchDown, kArpSyncTrigger};
-    for (const auto& [param, told] : withPorts) {
-        if (!sending.count(param))
-            EXPECT_EQ(told, withoutPorts[param]) << param;
-    }
+    for (const auto& [param, told] : withPorts)
+        EXPECT_TRUE(sending.count(param) || told == withoutPorts[param]) << param << ": " << told << " | " << withoutPorts[param];
     for (int param : {kPushArrangement, kRequestTempData, kArpSyncTrigger})
         EXPECT_EQ("Set MIDI I/O First!", withoutPorts[param].substr(0, withoutPorts[param].find('|'))) << param;
 }
