@@ -82,6 +82,12 @@ protected:
 
     static librarytest::Bytes alphaDump(int i) { return librarytest::currentDump(i, "ALPHA " + std::to_string(i + 1), 1 + i % 10); }
     IGraphics* graphics() const { return editor->GetGUI(); }
+    // A parameter set and handled as the panel's control would.
+    void command(int paramIdx, double n)
+    {
+        editor->GetParam(paramIdx)->Set(n);
+        editor->OnParamChange(paramIdx);
+    }
     // Opens a popup with its answer queued first.
     void choose(IControl* menu, const std::string& answer)
     {

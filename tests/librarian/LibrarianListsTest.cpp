@@ -34,11 +34,6 @@ protected:
         graphics()->AttachLayer(new ControlLayer(91, "categoryLimit"));
         graphics()->AttachLayer(new ControlLayer(92, "searchField"));
     }
-    void command(int paramIdx, double n)
-    {
-        editor->GetParam(paramIdx)->Set(n);
-        editor->OnParamChange(paramIdx);
-    }
     void search(const std::string& text)
     {
         editor->GetParam(kPatchSearchString)->SetDisplayText(0, text.c_str());

@@ -45,11 +45,6 @@ protected:
         IMouseMod left(true);
         graphics()->OnMouseDblClick(x, y, &left);
     }
-    void command(int paramIdx, double n)
-    {
-        editor->GetParam(paramIdx)->Set(n);
-        editor->OnParamChange(paramIdx);
-    }
 };
 
 // Each command on the state the rows before left, slot 8 of the upper list selected.

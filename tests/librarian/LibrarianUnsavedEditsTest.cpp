@@ -63,11 +63,6 @@ protected:
         EXPECT_EQ("Bank saved!|Alpha.zt2", status());
     }
     std::string recovered() const { return data.root + "/Recovered Banks/Alpha.zt2"; }
-    void command(int paramIdx, double n)
-    {
-        editor->GetParam(paramIdx)->Set(n);
-        editor->OnParamChange(paramIdx);
-    }
     // The synth's memory: a sound of that name at the address.
     void synthHolds(const zelto2sim::SoundAddress& address, const std::string& name)
     {

@@ -196,7 +196,7 @@ public:
     // momentary button's press, whose action sends nothing and which tells
     // its own outcome (SEND and REQUEST give the hint through outputOpenOrHint).
     bool hintsMissingOutput(const ControlAction& action, int paramIdx) const;
-    // True with an output open; else the hint on the status name line. Inside the plug-in mutex.
+    // True with an output open; else the hint on the status name line. Any thread.
     bool outputOpenOrHint();
     // The last steps of both handlers: the action's switched layer shows the
     // page of the value, then processControlAction. Inside the plug-in mutex.

@@ -103,10 +103,8 @@ void Zelto2X::lightMidiLed()
 
 void Zelto2X::checksumCheckAndSend(unsigned char* bytes, int size)
 {
-    if (!midiOutSet) {
-        showStatus(kSetMidiFirst);
+    if (!outputOpenOrHint())
         return;
-    }
     const int sum = zsysex::applyOutgoingChecksum(bytes, size);
     if (sum >= 0)
         log("checksum for outgoing data = %i\n", sum);
@@ -128,9 +126,8 @@ void Zelto2X::MIDIOutRoutingSwitch(IMidiMsg* msg)
 
 void Zelto2X::sendMidiMsgAndLog(IMidiMsg* msg)
 {
-    if (!midiOutSet) {
-        showStatus(kSetMidiFirst);
-        log("\t--- midiOutSet status: %i --- NO MESSAGE SENT! ---\n", midiOutSet ? 1 : 0);
+    if (!outputOpenOrHint()) {
+        log("\t--- midiOutSet status: %i --- NO MESSAGE SENT! ---\n", 0);
         return;
     }
     if (!trackIncomingMIDI && msg->Channel() == deviceChannel())

@@ -8,6 +8,7 @@
 #include "ParameterTable.h"
 #include "SysExProtocol.h"
 #include "Zelto2X.h"
+#include "debugger.h"
 
 // ---- The slot a request waits for -------------------------------------------------------
 
@@ -68,7 +69,7 @@ void MIDIMessageManager::noteCancelledRequest()
     m_cancelledReply = m_expectedReply.load();
 }
 
-bool MIDIMessageManager::answersCancelledRequest(const unsigned char* bytes, int size)
+bool MIDIMessageManager::refusesCancelledAnswer(const unsigned char* bytes, int size)
 {
     const int cancelled = m_cancelledReply;
     if (cancelled == kNoReplyAwaited || size != zsysex::kSoundDumpSize)
@@ -81,6 +82,7 @@ bool MIDIMessageManager::answersCancelledRequest(const unsigned char* bytes, int
     // address answers a later request.
     int expected = cancelled;
     m_cancelledReply.compare_exchange_strong(expected, kNoReplyAwaited);
+    consolelog::log("Sound dump for a cancelled request ignored\n");
     return true;
 }
 

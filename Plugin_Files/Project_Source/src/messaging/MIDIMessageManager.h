@@ -220,8 +220,7 @@ private:
     void adoptDeviceId(int device);
     void completeLibraryRequest(const unsigned char* bytes, int size);
     // MIDI input thread: true, once, for the sound dump that answers the
-    // cancelled request; the refusal logs it.
-    bool answersCancelledRequest(const unsigned char* bytes, int size);
+    // cancelled request, which is logged and goes no further.
     bool refusesCancelledAnswer(const unsigned char* bytes, int size);
     void applySingleParameter(const unsigned char* bytes);
     void closeSysEx();

@@ -104,14 +104,6 @@ void MIDIMessageManager::loadSoundIntoEditor(const unsigned char* bytes, int siz
     closeSysEx();
 }
 
-bool MIDIMessageManager::refusesCancelledAnswer(const unsigned char* bytes, int size)
-{
-    if (!answersCancelledRequest(bytes, size))
-        return false;
-    log("Sound dump for a cancelled request ignored\n");
-    return true;
-}
-
 void MIDIMessageManager::closeSysEx()
 {
     if (guiUpdatePending) {
