@@ -1,10 +1,11 @@
 // Edits of the editing bank made before a request, a close or a project
 // recall stay the user's: a cancelled or interrupted request leaves the bank
 // as it stood, a whole-bank request and the top display's bank menu wait for
-// Save or DISCARD, a recall leaves UNSAVED to the bank in memory. The answer
-// a cancelled request still gets lands nowhere. Against the simulated Zelto 2
-// in-process, in virtual time; what is on disk is read back after Save or
-// after closing.
+// Save or DISCARD, a recall leaves UNSAVED to the bank in memory. An answer
+// the synth still owes a request that no longer waits (cancelled, timed out,
+// asked twice by the device-ID search) lands nowhere. Against the simulated
+// Zelto 2 in-process, in virtual time; what is on disk is read back after
+// Save or after closing.
 #include "LibrarianEditorFixture.h"
 
 namespace {
@@ -69,6 +70,34 @@ protected:
         editor->synth->Receive(zelto2sim::MakeSoundDump(currentDump(700, name), 0, address));
     }
     std::string slotName(int slot) const { return upperSlot(slot).name.substr(0, upperSlot(slot).name.find("  ")); }
+    std::string panelName() const
+    {
+        const std::string name = editor->GetParam(kPatchName)->GetDisplayText(0);
+        return name.substr(0, name.find("  "));
+    }
+    // A library request for the clicked slot that runs to its end.
+    void requestSlot(int slot, const char* item = "from Selected Program Slot & Bank")
+    {
+        click(0, slot);
+        choose(editor->bankEditPopupMenu, std::string("Request Patch Data/") + item);
+        ASSERT_TRUE(requestJobEnded());
+    }
+    void cancelledRequestForSlot(int slot)
+    {
+        click(0, slot);
+        startHeldRequest("from Selected Program Slot & Bank");
+        cancelHeldRequest();
+        editor->runPendingLibrarianWork();
+        EXPECT_EQ("Data request CANCELLED!", nameLine->GetTextString());
+    }
+    // Every late answer handed over, and the bank as on disk again.
+    void settle()
+    {
+        Sleep(60000);
+        if (markedUnsaved())
+            command(kDiscardBankData, 1);
+        editor->runPendingLibrarianWork();
+    }
 };
 
 // A sound the synth sent into slot 8 before CANCEL goes; the edit before the request stays, UNSAVED.
@@ -288,6 +317,139 @@ TEST_F(UnsavedEditsTest, ACancelledBankRequestAfterASoundRequestAndSaveLeavesThe
     EXPECT_FALSE(markedUnsaved());
     EXPECT_EQ(saved, sounds(upperBank()));
     EXPECT_EQ("INIT", slotName(7));
+}
+
+// A synth that answers late still answers every request sent to its device ID, in order: those of two or three
+// cancelled requests, of one that timed out (the search asked device 0 again), and the second answer of one the
+// search asked again before its first came. They come while the next request waits, into another slot or the
+// panel's: it stores or shows the synth's current sound, and the earlier slots keep what they had.
+TEST_F(UnsavedEditsTest, EveryAnswerOwedToARequestThatNoLongerWaitsLandsNowhereAndTheNextRequestGetsItsOwn)
+{
+    for (int slot : {10, 20, 30})
+        synthHolds({false, slot}, "SYNTH " + std::to_string(slot + 1));
+    synthHolds({true, 0}, "PLAYING NOW");
+    const struct {
+        const char* earlier;
+        int lateMs, requests;
+        bool cancelled;
+        const char* outcome;
+    } cases[] = {{"two cancelled", 3000, 2, true, "Data request CANCELLED!"},
+        {"three cancelled", 3000, 3, true, "Data request CANCELLED!"},
+        {"timed out", 15000, 1, false, "CONNECTION TIMED OUT!"},
+        {"answered after the search asked again", 1800, 1, false, "Data request completed!"}};
+    for (const auto& c : cases)
+        for (const bool panel : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.earlier << (panel ? ", then REQUEST" : ", then slot 41"));
+            editor->GetParam(kLibSyncTimer)->Set(4);  // 100 ms
+            editor->lateMs = c.lateMs;
+            editor->GetParam(kPatchName)->SetDisplayText(0, "ON THE PANEL");
+            for (int i = 0; i < c.requests; ++i) {
+                if (c.cancelled)
+                    cancelledRequestForSlot(10 + 10 * i);
+                else
+                    requestSlot(10);
+                EXPECT_EQ(c.outcome, nameLine->GetTextString());
+            }
+            editor->GetParam(kLibSyncTimer)->Set(c.lateMs > 8000 ? 3 : 4);  // 500 ms waits for a synth 15 s late
+            if (panel)
+                ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
+            else
+                requestSlot(40, "from Active Slot to Librarian");
+            EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+            EXPECT_EQ(panel ? "PLAYING NOW" : "ON THE PANEL", panelName());
+            EXPECT_EQ(panel ? "ALPHA 41" : "PLAYING NOW", slotName(40));
+            for (int i = 0; i < c.requests; ++i)
+                EXPECT_EQ(c.lateMs == 1800 ? "SYNTH 11" : "ALPHA " + std::to_string(11 + 10 * i), slotName(10 + 10 * i));
+            settle();
+        }
+}
+
+// Bank 2, slot 2 reads 01 01 in the bank-and-program form, as slot 30 does in the slot form. The cancelled request's
+// answer has come, while nothing waits or while a request the synth leaves unanswered waits: slot 30 takes its own
+// answer to its first message.
+TEST_F(UnsavedEditsTest, OnceACancelledRequestsAnswerHasComeTheSameAddressInTheOtherFormIsTakenWithoutTheSearch)
+{
+    editor->GetParam(kCurrentBank)->Set(1);
+    synthHolds({false, 101}, "ASKED FIRST");
+    synthHolds({false, 129}, "ASKED NEXT");
+    for (const bool requestWaits : {false, true}) {
+        SCOPED_TRACE(requestWaits ? "a request waits" : "nothing waits");
+        editor->lateMs = 3000;
+        cancelledRequestForSlot(1);
+        if (requestWaits) {
+            editor->answering = false;
+            EXPECT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
+            editor->answering = true;
+        } else {
+            Sleep(3000);
+        }
+        editor->lateMs = 0;
+        const size_t before = editor->sentCount();
+        requestSlot(29);
+        EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+        EXPECT_EQ(std::pair(std::string("ASKED NEXT"), before + 1), std::pair(slotName(29), editor->sentCount()));
+        EXPECT_EQ("ALPHA 2", slotName(1));
+        settle();
+    }
+}
+
+// A request the synth never answered timed out (its note: the request and the search's second ask of device 0). Once
+// the synth has answered a later request, the panel's or the device enquiry, it owes nothing more: slot 30, whose
+// address reads as the timed-out slot 2's, takes its own answer to its first message.
+TEST_F(UnsavedEditsTest, ATimedOutRequestIsOwedNothingOnceTheSynthHasAnsweredALaterOne)
+{
+    editor->GetParam(kCurrentBank)->Set(1);
+    synthHolds({false, 129}, "ASKED NEXT");
+    for (const bool enquiry : {false, true}) {
+        SCOPED_TRACE(enquiry ? "the device enquiry" : "the panel's REQUEST");
+        editor->answering = false;
+        requestSlot(1);
+        EXPECT_EQ("CONNECTION TIMED OUT!", nameLine->GetTextString());
+        editor->answering = true;
+        ASSERT_TRUE(endedAfter(enquiry ? manager->sendDeviceIdEnquiry() : manager->sendActiveArrangementRequestSysex(true)));
+        const size_t before = editor->sentCount();
+        requestSlot(29);
+        EXPECT_EQ(std::pair(std::string("ASKED NEXT"), before + 1), std::pair(slotName(29), editor->sentCount()));
+        settle();
+    }
+}
+
+// The synth never answered the cancelled request: asked for again, the sound comes with the answer to the first message.
+TEST_F(UnsavedEditsTest, ASoundAskedForAgainAfterACancelWithoutAnswerIsTakenWithoutTheSearch)
+{
+    editor->GetParam(kCurrentBank)->Set(1);
+    synthHolds({false, 101}, "ASKED FIRST");
+    editor->answering = false;
+    cancelledRequestForSlot(1);
+    editor->answering = true;
+    const size_t before = editor->sentCount();
+    requestSlot(1);
+    EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+    EXPECT_EQ(std::pair(std::string("ASKED FIRST"), before + 1), std::pair(slotName(1), editor->sentCount()));
+}
+
+// The lower list shows the banks, categories and search results to copy sounds from: its menus open while UNSAVED.
+TEST_F(UnsavedEditsTest, WhileUnsavedTheLowerListsBankCategoryAndSearchMenusStillOpen)
+{
+    library->createNewSearchPatchFiles("ALPHA 1");
+    editSlotThree();
+    const size_t shown = headless->shownMenus.size();
+    choose(editor->rightPatchPopupMenu, "Beta.zt2");
+    EXPECT_EQ(paddedName("BETA 1"), view->slotText(1, 0));
+    for (const bool categories : {true, false}) {
+        editor->lowerShowsCategories = categories;
+        editor->lowerShowsSearch = !categories;
+        editor->patchTypeChanged(0, categories ? 1 : 4, false);
+        choose(categories ? static_cast<IControl*>(editor->rightCategoryPopupMenu) : editor->rightSearchPopupMenu,
+            categories ? "1/0" : "0");
+        const PatchFileList& files = categories ? library->categoryFiles : library->searchFiles;
+        ASSERT_LT(size_t(library->menuSelection), files.size()) << categories;
+        EXPECT_EQ(files[size_t(library->menuSelection)]->fileName, editor->lowerBankName) << categories;
+    }
+    EXPECT_EQ(shown + 3, headless->shownMenus.size());
+    EXPECT_NE("Save bank or Discard changes!", nameLine->GetTextString());
+    EXPECT_TRUE(markedUnsaved());
+    EXPECT_EQ(std::pair(0, alphaBank(true)), std::pair(library->upperSelection, upperBank()));
 }
 
 }  // namespace

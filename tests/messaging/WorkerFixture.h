@@ -1,13 +1,16 @@
 #pragma once
 // The editor wired to the simulated Zelto 2 in-process: whatever the editor
 // sends reaches the synth at once, and the synth's answers come back through
-// the editor's SysEx input on the sending thread. Time is virtual, so a
-// request cycle of twenty delays runs in milliseconds.
+// the editor's SysEx input on the sending thread, or, from a synth set to
+// answer late, on the thread whose sleep moves the virtual clock past their
+// time. Time is virtual, so a request cycle of twenty delays runs in
+// milliseconds.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -28,6 +31,13 @@ public:
     // The workers call into this class: they are stopped and joined before its members go.
     ~SimEditor() override
     {
+        if (clockHook)
+            *clockHook = nullptr;
+        lateMs = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_late.clear();
+        }
         release();
         delete midiMessageManager;
         midiMessageManager = nullptr;
@@ -80,6 +90,30 @@ public:
     std::unique_ptr<zelto2sim::Zelto2Synth> synth = std::make_unique<zelto2sim::Zelto2Synth>(0);
     std::atomic<bool> answering {true};
     std::atomic<int> answersLeft {1 << 30};  // the synth falls silent after this many answers
+    // The synth answers this long after it is asked (virtual time), in the order asked.
+    std::atomic<int> lateMs {0};
+    // The clock's pointer to this editor, cleared as the editor goes.
+    std::atomic<SimEditor*>* clockHook = nullptr;
+
+    // The late answers whose time has come, each handed over in order. Any
+    // thread that moved the clock; one hands them over at a time.
+    void deliverDueAnswers()
+    {
+        if (m_delivering.exchange(true))
+            return;
+        for (;;) {
+            zelto2sim::Bytes answer;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_late.empty() || m_late.front().first > GetTickCount())
+                    break;
+                answer = std::move(m_late.front().second);
+                m_late.pop_front();
+            }
+            receive(answer);
+        }
+        m_delivering = false;
+    }
 
 private:
     void setHeld(bool held)
@@ -101,6 +135,12 @@ private:
             if (!refusal.empty())
                 m_refusals.push_back(refusal);
             m_released.wait(lock, [this] { return !m_held; });
+            if (lateMs > 0) {
+                for (zelto2sim::Bytes& answer : answers)
+                    if (answering && answersLeft-- > 0)
+                        m_late.emplace_back(GetTickCount() + uint32_t(lateMs), std::move(answer));
+                return true;
+            }
         }
         for (const zelto2sim::Bytes& answer : answers)
             if (answering && answersLeft-- > 0)
@@ -114,6 +154,30 @@ private:
     size_t m_holdAt = 0;
     std::vector<Sent> m_sent;
     std::vector<std::string> m_refusals;
+    std::deque<std::pair<uint32_t, zelto2sim::Bytes>> m_late;  // due time, answer
+    std::atomic<bool> m_delivering {false};
+};
+
+// Moves the fixture's clock and then hands over the late answers due.
+class LateAnswerClock : public dovor::VirtualClock {
+public:
+    explicit LateAnswerClock(dovor::SteppedClock& time) : m_time(time) {}
+    void hook(SimEditor* editor)
+    {
+        m_editor = editor;
+        editor->clockHook = &m_editor;
+    }
+    void sleepMicroseconds(int64_t us) override
+    {
+        m_time.sleepMicroseconds(us);
+        if (SimEditor* editor = m_editor)
+            editor->deliverDueAnswers();
+    }
+    uint32_t tickCount() override { return m_time.tickCount(); }
+
+private:
+    dovor::SteppedClock& m_time;
+    std::atomic<SimEditor*> m_editor {nullptr};
 };
 
 class WorkerFixture : public EditorTest<SimEditor> {
@@ -123,6 +187,8 @@ protected:
         std::thread([] {}).join();  // ThreadSanitizer starts its own helper thread with the first one
         threadsBefore = liveThreads();
         EditorTest::SetUp();
+        lateAnswerClock.hook(editor.get());
+        dovor::SetVirtualClock(&lateAnswerClock);
         editor->GetParam(kLibSyncTimer)->Set(4);  // 100 ms delays
         editor->midiOutSet = true;
         status = std::make_unique<ITextControl>(editor.get(), IRECT(0, 0, 10, 10), &font);
@@ -160,4 +226,5 @@ protected:
     IText font;
     std::unique_ptr<ITextControl> status;
     int threadsBefore = 0;
+    LateAnswerClock lateAnswerClock {clock};
 };

@@ -30,21 +30,12 @@ bool carriesSlot(const unsigned char* bytes, int size, int bank, int program)
     return slotForm || bankProgramForm;
 }
 
-bool carriesEditBuffer(const unsigned char* bytes, int size)
-{
-    return size > zsysex::kSoundProgramByte && bytes[zsysex::kSoundBankByte] == zsysex::kEditBufferAddress.high
-        && bytes[zsysex::kSoundProgramByte] == zsysex::kEditBufferAddress.low;
-}
-
 }  // namespace
 
 void MIDIMessageManager::expectReply(int bank, int program)
 {
-    const int awaited = bank < 0 ? kEditBufferAwaited : bank * 128 + program;
-    // Asked for again, the cancelled request's sound is this request's answer.
-    int cancelled = awaited;
-    m_cancelledReply.compare_exchange_strong(cancelled, kNoReplyAwaited);
-    m_expectedReply = awaited;
+    m_expectedReply = bank < 0 ? kEditBufferAwaited : bank * 128 + program;
+    m_owedAnswers.beginRequest(bank, program);
 }
 
 void MIDIMessageManager::clearExpectedReply()
@@ -64,25 +55,12 @@ bool MIDIMessageManager::takesReply(const unsigned char* bytes, int size, int* b
     return carriesSlot(bytes, size, *bank, *program);
 }
 
-void MIDIMessageManager::noteCancelledRequest()
+bool MIDIMessageManager::isOwedAnswer(const unsigned char* bytes, int size)
 {
-    m_cancelledReply = m_expectedReply.load();
-}
-
-bool MIDIMessageManager::refusesCancelledAnswer(const unsigned char* bytes, int size)
-{
-    const int cancelled = m_cancelledReply;
-    if (cancelled == kNoReplyAwaited || size != zsysex::kSoundDumpSize)
+    if (size != zsysex::kSoundDumpSize
+        || !m_owedAnswers.takesOwedAnswer(bytes[3], bytes[zsysex::kSoundBankByte], bytes[zsysex::kSoundProgramByte]))
         return false;
-    const bool answers = cancelled == kEditBufferAwaited ? carriesEditBuffer(bytes, size)
-                                                         : carriesSlot(bytes, size, cancelled / 128, cancelled % 128);
-    if (!answers)
-        return false;
-    // The one answer that was on its way has come: the next dump of this
-    // address answers a later request.
-    int expected = cancelled;
-    m_cancelledReply.compare_exchange_strong(expected, kNoReplyAwaited);
-    consolelog::log("Sound dump for a cancelled request ignored\n");
+    consolelog::log("Sound dump for a request that no longer waits ignored\n");
     return true;
 }
 

@@ -8,7 +8,8 @@
 // randomizer (MIDIMessageManagerRandomizer.cpp).
 //
 // Threads: the incoming paths run on the hardware MIDI input thread or on the
-// host's MIDI thread and take no lock of their own. Flags that one thread sets
+// host's MIDI thread and take no lock of their own but the short one of the
+// answers the synth still owes (OwedAnswers.h). Flags that one thread sets
 // and another polls are atomics. Starters may be called from any thread; they
 // never block on a running job.
 
@@ -21,6 +22,7 @@
 #include "JobProgress.h"
 #include "LibraryPatchRequest.h"
 #include "MIDIMessageSender.h"
+#include "OwedAnswers.h"
 
 class Zelto2X;
 class PatchManager;
@@ -151,15 +153,20 @@ public:
     // Replies to a slot request may carry the slot as bank x 100 + program in
     // two 7-bit bytes or as bank and program bytes; both forms are taken.
     // bank -1 waits for the edit buffer, where any address is taken.
+    // Request thread, before the request leaves; it also starts counting
+    // the request's messages (requestSent) until it stops waiting.
     void expectReply(int bank, int program);
     void clearExpectedReply();
     // True when a sound dump answers the awaited request (or none is awaited);
     // bank and program receive the slot it answers for (-1 for the edit buffer).
     bool takesReply(const unsigned char* bytes, int size, int* bank, int* program) const;
-    // A request cancelled before its answer came: that answer, still on its
-    // way, lands nowhere, also while a later request waits, unless the later
-    // request asks for the same sound (expectReply). Request thread.
-    void noteCancelledRequest();
+    // Request thread: one message of the waiting request left for device.
+    void requestSent(int device) { m_owedAnswers.requestSent(device); }
+    // Request thread: the request stops waiting (answered, cancelled or timed
+    // out). The answers the synth still owes it land nowhere when they come,
+    // also while a later request waits, unless that request asks for the same
+    // sound (expectReply).
+    void requestStoppedWaiting() { m_owedAnswers.endRequest(); }
 
     // ---- Single-parameter SysEx (main thread, from the control actions) ----
     // Sends a configured template whose changing byte already holds the value.
@@ -219,9 +226,9 @@ private:
     friend class ManagerParameterSink;
     void adoptDeviceId(int device);
     void completeLibraryRequest(const unsigned char* bytes, int size);
-    // MIDI input thread: true, once, for the sound dump that answers the
-    // cancelled request, which is logged and goes no further.
-    bool refusesCancelledAnswer(const unsigned char* bytes, int size);
+    // MIDI input thread, for every sound dump: true for an answer the synth
+    // owed a request that no longer waits, which is logged and goes no further.
+    bool isOwedAnswer(const unsigned char* bytes, int size);
     void applySingleParameter(const unsigned char* bytes);
     void closeSysEx();
     void decodeSoundNameAndCategory(const unsigned char* bytes, int size);
@@ -255,8 +262,7 @@ private:
 
     // -1 none, -2 the edit buffer, else bank x 128 + program.
     std::atomic<int> m_expectedReply {-1};
-    // The same for the answer of a cancelled request.
-    std::atomic<int> m_cancelledReply {-1};
+    OwedAnswers m_owedAnswers;
 
     struct Workers;
     std::unique_ptr<Workers> m_workers;

@@ -51,21 +51,29 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
     state.globalRequestPending = plug->deviceInitialization;
 
     const zsysex::SysExRoute route = zsysex::routeSysEx(bytes, size, state);
-    switch (route) {
-    case zsysex::SysExRoute::Ignored:
+    if (route == zsysex::SysExRoute::Ignored)
         return;
-    case zsysex::SysExRoute::BadHeader:
+    if (route == zsysex::SysExRoute::BadHeader) {
         log("This is not the data we are expecting!\n");
         return;
+    }
+    // Read on every route, so that an owed answer ends its note also when
+    // nothing waits; only a route that would take it in refuses it.
+    const bool owed = isOwedAnswer(bytes, size);
+    switch (route) {
     case zsysex::SysExRoute::LibraryRequest:
-        if (!refusesCancelledAnswer(bytes, size))
+        if (!owed)
             completeLibraryRequest(bytes, size);
         return;
     case zsysex::SysExRoute::SoundDump:
     case zsysex::SysExRoute::GlobalDump: {
         const bool sound = route == zsysex::SysExRoute::SoundDump;
-        if (sound && refusesCancelledAnswer(bytes, size))
+        if (sound && owed)
             return;
+        // The global request went out after every noted sound request, and
+        // the synth answers in order: a noted answer not come by now never will.
+        if (!sound && size == zsysex::kGlobalDumpSize)
+            m_owedAnswers.deviceAnswered(bytes[3]);
         log(sound ? "SysEx data processed in reqular patch / settings parser\n"
                   : "SysEx data processed in reqular patch / settings parser IN DEBUG MODE\n");
         requestProcessedToSlot = true;
@@ -77,6 +85,8 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
         guiUpdatePending = true;
         break;
     }
+    case zsysex::SysExRoute::Ignored:
+    case zsysex::SysExRoute::BadHeader:
     case zsysex::SysExRoute::NotDecoded:
         break;
     case zsysex::SysExRoute::SingleParameter:

@@ -99,6 +99,9 @@ void MIDIMessageSender::routeAnswer(bool toLibrary)
 
 void MIDIMessageSender::sendRequest(std::vector<uint8_t> request)
 {
+    // Without an output nothing leaves, and nothing will answer.
+    if (plug->midiOutSet)
+        m_manager->requestSent(request[2]);
     plug->checksumCheckAndSend(request.data(), static_cast<int>(request.size()));
 }
 
@@ -137,11 +140,15 @@ void MIDIMessageSender::searchDeviceIds(const RequestPlan& plan)
 void MIDIMessageSender::pollCycle(const RequestPlan& plan)
 {
     sendRequest(plan.request);
+    waitForAnswer(plan);
+    m_manager->requestStoppedWaiting();
+}
+
+void MIDIMessageSender::waitForAnswer(const RequestPlan& plan)
+{
     for (int n = 0;; ++n) {
         delay(plan.delayMs);
         if (shuttingDown || (!plan.deviceEnquiry && cancelRequested)) {
-            if (!shuttingDown && !plug->incomingSysExProcessed)
-                m_manager->noteCancelledRequest();
             timedOut = true;
             return;
         }

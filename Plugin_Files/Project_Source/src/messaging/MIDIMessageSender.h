@@ -164,8 +164,10 @@ public:
 
 private:
     struct RequestPlan;
-    // The shared poll cycle of jobs 4 to 7 and 9.
+    // The shared poll cycle of jobs 4 to 7 and 9: the request, the wait for
+    // its answer, and the manager told that it no longer waits.
     void pollCycle(const RequestPlan& plan);
+    void waitForAnswer(const RequestPlan& plan);
     void searchDeviceIds(const RequestPlan& plan);
     void sendRequest(std::vector<uint8_t> request);
     // Waits ms through the replaceable clock; ends early on shutdown.

@@ -1,0 +1,68 @@
+#pragma once
+// The sound dumps the synth still owes the editor. The synth answers every
+// sound request sent to its device ID, in the order asked, however late; a
+// request that stops waiting without its answer (cancelled, timed out) or
+// that the device-ID search asked a second time leaves answers on their way.
+// Each of them is noted here, by device and sound, so that it lands nowhere
+// when it comes, whichever request waits then.
+//
+// A dump's address may name its sound as slot bank x 100 + program or as
+// bank and program bytes, so one address can read as two sounds; a dump
+// that reads as a noted sound is taken as that sound's late answer.
+//
+// Threads: the request thread begins a request, counts its messages and
+// ends it; the MIDI input thread reads every incoming dump. Both take the
+// ledger's own short lock and no other lock under it.
+
+#include <array>
+#include <mutex>
+#include <vector>
+
+class OwedAnswers {
+public:
+    static constexpr int kDevices = 128;
+
+    OwedAnswers();
+
+    // Request thread: a request for one sound starts waiting (bank -1 asks
+    // for the edit buffer). Asked for again, a noted sound's first dump is
+    // this request's answer. A request still waiting is ended first.
+    void beginRequest(int bank, int program);
+    // Request thread: one message of the waiting request left for device
+    // (the request itself or a probe of the device-ID search).
+    void requestSent(int device);
+    // Request thread: the request stops waiting. When a device answered, the
+    // synth is at that ID and owes the rest of what was sent to it; without
+    // an answer, everything sent stays owed.
+    void endRequest();
+
+    // MIDI input thread, for every sound dump from the hardware, with its
+    // device byte and address bytes: true when it is a noted answer, whose
+    // note it ends. The waiting request's own answer ends every note of its
+    // device: the synth answers in order, so what has not come by then never will.
+    bool takesOwedAnswer(int device, int high, int low);
+
+    // MIDI input thread: the synth at device answered a request sent after
+    // every note (the device enquiry), so its notes are ended.
+    void deviceAnswered(int device);
+
+private:
+    static constexpr int kBanks = 5;
+    static constexpr int kKeysPerBank = 128;
+    static constexpr int kEditBufferKey = kBanks * kKeysPerBank;
+    static constexpr int kKeys = kEditBufferKey + 1;
+    static constexpr int kNone = -1;
+
+    struct Readings {
+        int keys[2] = {kNone, kNone};
+    };
+    static Readings readAddress(int high, int low);
+    unsigned short& owed(int device, int key) { return m_owed[static_cast<size_t>(device * kKeys + key)]; }
+    void clearDevice(int device);
+
+    std::mutex m_mutex;
+    int m_awaitedKey = kNone;
+    std::array<unsigned short, kDevices> m_sent {};
+    std::array<unsigned short, kDevices> m_answered {};
+    std::vector<unsigned short> m_owed;  // kDevices x kKeys
+};
