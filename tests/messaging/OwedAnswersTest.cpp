@@ -60,24 +60,4 @@ TEST(OwedAnswersAddress, EachSlotIsReadInBothFormsToTheLastOfTheFifthBankAndNoth
         owedOf(ledger, {{0, 3, 116}, {0, 4, 100}, {0, 0x7F, 1}, {0, 0x7F, 0}}));
 }
 
-// The slot-form reading of one sound and the bank-and-program reading of another share an address.
-TEST(OwedAnswersAddress, AnAddressReadingAsANotedSoundIsOwedUnlessTheWaitingRequestAsksForThatSound)
-{
-    OwedAnswers ledger;
-    ledger.beginRequest(1, 1);  // 00 65, or 01 01
-    ledger.requestSent(0);
-    ledger.endRequest();
-    ledger.beginRequest(1, 29);  // 01 01, or 01 1D
-    EXPECT_TRUE(ledger.takesOwedAnswer(0, 1, 1));
-    EXPECT_FALSE(ledger.takesOwedAnswer(0, 1, 1));
-    ledger.endRequest();
-    ledger.beginRequest(1, 29);
-    ledger.requestSent(0);
-    ledger.endRequest();
-    ledger.beginRequest(1, 29);  // asked again: its note does not stand in the way
-    EXPECT_FALSE(ledger.takesOwedAnswer(0, 1, 1));
-    ledger.endRequest();
-    EXPECT_FALSE(ledger.takesOwedAnswer(0, 1, 1));
-}
-
 }  // namespace

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the incoming SysEx dispatcher (every route and
-// request state) and to the two dump decoders.
+// request state, answers owed to earlier requests among them) and to the two
+// dump decoders.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -36,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     manager->libraryRequest.libraryRequestActive = flags & 2;
     plug.deviceInitialization = flags & 4;
     plug.patchLibrarian->transferSlot = (flags >> 3) % 8 == 7 ? 100 : (flags >> 3) % 8;
+    // Bit 6: a request for the sound the bytes name left unanswered, so that the dump may be owed to it.
+    if ((flags & 0x40) && message.size() > 6) {
+        manager->expectReply(message[5] % 6 - 1, message[6] % 100);
+        manager->requestSent(message[3]);
+        manager->requestStoppedWaiting();
+    }
     manager->ProcessSysEx(&msg, !(flags & 0x80));
     if (manager->libraryRequest.patch.messages.size() > 64)
         manager->libraryRequest.clear();
