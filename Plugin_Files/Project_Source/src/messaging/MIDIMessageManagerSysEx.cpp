@@ -51,16 +51,17 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
     state.globalRequestPending = plug->deviceInitialization;
 
     const zsysex::SysExRoute route = zsysex::routeSysEx(bytes, size, state);
-    if (route == zsysex::SysExRoute::Ignored)
+    // Read on every route of the synth's messages, so that an owed answer
+    // ends its note also when nothing waits; only a route that would take it
+    // in refuses it.
+    const bool owed = route != zsysex::SysExRoute::Ignored && route != zsysex::SysExRoute::BadHeader
+        && isOwedAnswer(bytes, size);
+    switch (route) {
+    case zsysex::SysExRoute::Ignored:
         return;
-    if (route == zsysex::SysExRoute::BadHeader) {
+    case zsysex::SysExRoute::BadHeader:
         log("This is not the data we are expecting!\n");
         return;
-    }
-    // Read on every route, so that an owed answer ends its note also when
-    // nothing waits; only a route that would take it in refuses it.
-    const bool owed = isOwedAnswer(bytes, size);
-    switch (route) {
     case zsysex::SysExRoute::LibraryRequest:
         if (!owed)
             completeLibraryRequest(bytes, size);
@@ -85,8 +86,6 @@ void MIDIMessageManager::ProcessSysEx(ISysEx* msg, bool fromHardware)
         guiUpdatePending = true;
         break;
     }
-    case zsysex::SysExRoute::Ignored:
-    case zsysex::SysExRoute::BadHeader:
     case zsysex::SysExRoute::NotDecoded:
         break;
     case zsysex::SysExRoute::SingleParameter:

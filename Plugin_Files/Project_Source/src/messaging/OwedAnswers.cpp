@@ -22,6 +22,13 @@ bool validDevice(int device)
 
 OwedAnswers::OwedAnswers() : m_owed(static_cast<size_t>(kDevices * kKeys), 0) {}
 
+int OwedAnswers::keyOf(int bank, int program)
+{
+    return bank * kKeysPerBank + program;
+}
+
+// The sound each form names: bank and program bytes, or the slot that
+// soundAddress makes of bank x 100 + program.
 OwedAnswers::Readings OwedAnswers::readAddress(int high, int low)
 {
     Readings readings;
@@ -29,22 +36,23 @@ OwedAnswers::Readings OwedAnswers::readAddress(int high, int low)
         readings.keys[0] = kEditBufferKey;
         return readings;
     }
-    if (high < kBanks && low < zsysex::kProgramsPerBank)
-        readings.keys[0] = high * kKeysPerBank + low;
+    if (high <= zsysex::kSoundBankMax && low < zsysex::kProgramsPerBank)
+        readings.keys[0] = keyOf(high, low);
     const int slot = high * 128 + low;
     const int bank = slot / zsysex::kProgramsPerBank;
-    // Bank 0 has one form only, the one read above.
-    if (bank > 0 && bank < kBanks) {
-        const int key = bank * kKeysPerBank + slot % zsysex::kProgramsPerBank;
-        readings.keys[readings.keys[0] == kNone ? 0 : 1] = key;
-    }
+    const int program = slot % zsysex::kProgramsPerBank;
+    if (bank > zsysex::kSoundBankMax)
+        return readings;
+    const zsysex::SoundAddress address = zsysex::soundAddress(bank, program);
+    if (address.high == high && address.low == low && keyOf(bank, program) != readings.keys[0])
+        readings.keys[readings.keys[0] == kNone ? 0 : 1] = keyOf(bank, program);
     return readings;
 }
 
 void OwedAnswers::beginRequest(int bank, int program)
 {
     const int key = bank < 0 ? kEditBufferKey
-                             : std::clamp(bank, 0, kBanks - 1) * kKeysPerBank + std::clamp(program, 0, kKeysPerBank - 1);
+                             : keyOf(std::min(bank, zsysex::kSoundBankMax), std::clamp(program, 0, kKeysPerBank - 1));
     endRequest();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_awaitedKey = key;
@@ -63,17 +71,22 @@ void OwedAnswers::endRequest()
     if (m_awaitedKey == kNone)
         return;
     const auto answering = std::find_if(m_answered.begin(), m_answered.end(), [](unsigned short n) { return n > 0; });
-    for (int device = 0; device < kDevices; ++device) {
-        const size_t d = static_cast<size_t>(device);
-        if (answering != m_answered.end() && d != static_cast<size_t>(answering - m_answered.begin()))
-            continue;
-        const int left = m_sent[d] - m_answered[d];
-        if (left > 0)
-            owed(device, m_awaitedKey) = addCapped(owed(device, m_awaitedKey), left);
+    if (answering != m_answered.end()) {
+        const size_t d = static_cast<size_t>(answering - m_answered.begin());
+        noteOwed(static_cast<int>(d), m_sent[d] - m_answered[d]);
+    } else {
+        for (int device = 0; device < kDevices; ++device)
+            noteOwed(device, m_sent[static_cast<size_t>(device)]);
     }
     m_awaitedKey = kNone;
     m_sent.fill(0);
     m_answered.fill(0);
+}
+
+void OwedAnswers::noteOwed(int device, int answers)
+{
+    if (answers > 0)
+        owed(device, m_awaitedKey) = addCapped(owed(device, m_awaitedKey), answers);
 }
 
 bool OwedAnswers::takesOwedAnswer(int device, int high, int low)
@@ -90,8 +103,7 @@ bool OwedAnswers::takesOwedAnswer(int device, int high, int low)
             return true;
         }
     }
-    const bool awaited = m_awaitedKey != kNone
-        && std::find(std::begin(readings.keys), std::end(readings.keys), m_awaitedKey) != std::end(readings.keys);
+    const bool awaited = m_awaitedKey != kNone && (readings.keys[0] == m_awaitedKey || readings.keys[1] == m_awaitedKey);
     if (awaited) {
         const size_t d = static_cast<size_t>(device);
         m_answered[d] = addCapped(m_answered[d], 1);

@@ -47,16 +47,19 @@ public:
     void deviceAnswered(int device);
 
 private:
-    static constexpr int kBanks = 5;
+    // bank x 128 + program, as the manager keys the sound it waits for.
     static constexpr int kKeysPerBank = 128;
-    static constexpr int kEditBufferKey = kBanks * kKeysPerBank;
+    static constexpr int kEditBufferKey = 5 * kKeysPerBank;
     static constexpr int kKeys = kEditBufferKey + 1;
     static constexpr int kNone = -1;
 
     struct Readings {
         int keys[2] = {kNone, kNone};
     };
+    static int keyOf(int bank, int program);
     static Readings readAddress(int high, int low);
+    // With the lock held: answers more owed for the awaited sound.
+    void noteOwed(int device, int answers);
     unsigned short& owed(int device, int key) { return m_owed[static_cast<size_t>(device * kKeys + key)]; }
     void clearDevice(int device);
 
