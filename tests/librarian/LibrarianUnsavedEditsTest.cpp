@@ -90,6 +90,18 @@ protected:
         editor->runPendingLibrarianWork();
         EXPECT_EQ("Data request CANCELLED!", nameLine->GetTextString());
     }
+    // Right after the requests before it, the panel's REQUEST, or a request into slot 41 from the synth's active
+    // slot, gets the sound the synth plays; the other keeps what it had.
+    void followUpGetsThePlayingSound(bool panel)
+    {
+        if (panel)
+            ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
+        else
+            requestSlot(40, "from Active Slot to Librarian");
+        EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+        EXPECT_EQ(panel ? "PLAYING NOW" : "ON THE PANEL", panelName());
+        EXPECT_EQ(panel ? "ALPHA 41" : "PLAYING NOW", slotName(40));
+    }
     // Every late answer handed over, and the bank as on disk again.
     void settle()
     {
@@ -351,13 +363,7 @@ TEST_F(UnsavedEditsTest, EveryAnswerOwedToARequestThatNoLongerWaitsLandsNowhereA
                 EXPECT_EQ(c.outcome, nameLine->GetTextString());
             }
             editor->GetParam(kLibSyncTimer)->Set(c.lateMs > 8000 ? 3 : 4);  // 500 ms waits for a synth 15 s late
-            if (panel)
-                ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
-            else
-                requestSlot(40, "from Active Slot to Librarian");
-            EXPECT_EQ("Data request completed!", nameLine->GetTextString());
-            EXPECT_EQ(panel ? "PLAYING NOW" : "ON THE PANEL", panelName());
-            EXPECT_EQ(panel ? "ALPHA 41" : "PLAYING NOW", slotName(40));
+            followUpGetsThePlayingSound(panel);
             for (int i = 0; i < c.requests; ++i)
                 EXPECT_EQ(c.lateMs == 1800 ? "SYNTH 11" : "ALPHA " + std::to_string(11 + 10 * i), slotName(10 + 10 * i));
             settle();
@@ -426,6 +432,81 @@ TEST_F(UnsavedEditsTest, ASoundAskedForAgainAfterACancelWithoutAnswerIsTakenWith
     requestSlot(1);
     EXPECT_EQ("Data request completed!", nameLine->GetTextString());
     EXPECT_EQ(std::pair(std::string("ASKED FIRST"), before + 1), std::pair(slotName(1), editor->sentCount()));
+}
+
+// Asked for again after a cancel, a sound takes the cancelled request's late answer at once; its own answer, and the
+// device-ID search's repeat when it asked device 0 again, are then owed like any other, and so is the answer of every
+// other cancelled sound. What is asked next, at once, gets the synth's answer to it.
+TEST_F(UnsavedEditsTest, ASoundAskedForAgainAfterACancelLeavesItsOwnAnswerOwedAndTheOtherSoundsNotesStand)
+{
+    synthHolds({false, 0}, "SYNTH 1");
+    synthHolds({false, 20}, "SYNTH 21");
+    synthHolds({true, 0}, "PLAYING NOW");
+    for (const int lateMs : {1000, 3000})  // the search starts after 1.5 s
+        for (const bool alsoSlotOne : {false, true})
+            for (const bool panel : {false, true}) {
+                SCOPED_TRACE(testing::Message() << lateMs << " ms late" << (alsoSlotOne ? ", slot 1 cancelled too" : "")
+                                                << (panel ? ", then REQUEST" : ", then slot 41"));
+                editor->lateMs = lateMs;
+                editor->GetParam(kPatchName)->SetDisplayText(0, "ON THE PANEL");
+                cancelledRequestForSlot(20);
+                if (alsoSlotOne)
+                    cancelledRequestForSlot(0);
+                requestSlot(20);
+                EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+                EXPECT_EQ("SYNTH 21", slotName(20));
+                followUpGetsThePlayingSound(panel);
+                EXPECT_EQ("ALPHA 1", slotName(0));
+                settle();
+            }
+}
+
+// Bank 2: slot 30 answers 01 01 in the slot form, which reads as slot 2 in the other form. Slot 30 cancelled and asked
+// for again leaves its own answer owed, which slot 2, asked next, does not take.
+TEST_F(UnsavedEditsTest, ASoundAskedForAgainAfterACancelLeavesNothingForTheSoundItsAddressAlsoNames)
+{
+    editor->GetParam(kCurrentBank)->Set(1);
+    synthHolds({false, 101}, "SYNTH 102");
+    synthHolds({false, 129}, "SYNTH 130");
+    editor->lateMs = 3000;
+    cancelledRequestForSlot(29);
+    requestSlot(29);
+    EXPECT_EQ("SYNTH 130", slotName(29));
+    requestSlot(1);
+    EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+    EXPECT_EQ("SYNTH 102", slotName(1));
+}
+
+// From sound 129 on, the slot-form answer also reads as a sound of the bank-and-program form: each is still the
+// answer its request waits for, so the whole bank comes in one ask each.
+TEST_F(UnsavedEditsTest, AWholeBankOfTheSynthsSecondBankComesInWithoutTheSearch)
+{
+    for (int slot = 100; slot < 200; ++slot)
+        synthHolds({false, slot}, "SYNTH " + std::to_string(slot + 1));
+    const size_t before = editor->sentCount();
+    choose(editor->bankEditPopupMenu, "Request Patch Data/Patches from 101-200");
+    ASSERT_TRUE(requestJobEnded());
+    EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+    EXPECT_EQ(before + 100, editor->sentCount());
+    for (int slot = 0; slot < 100; ++slot)
+        EXPECT_EQ("SYNTH " + std::to_string(slot + 101), slotName(slot));
+}
+
+// A dump the host sends is not the synth's answer: with SysEx from the host let through, the cancelled slot's late
+// answer still lands nowhere.
+TEST_F(UnsavedEditsTest, AHostsDumpOfACancelledSoundLeavesTheSynthsLateAnswerOwed)
+{
+    editor->dawFilter[kFilterSysEx] = false;
+    synthHolds({false, 20}, "SYNTH 21");
+    synthHolds({true, 0}, "PLAYING NOW");
+    editor->lateMs = 3000;
+    cancelledRequestForSlot(20);
+    Bytes fromHost = zelto2sim::MakeSoundDump(currentDump(700, "FROM HOST"), 0, {false, 20});
+    ISysEx sysex(0, fromHost.data(), static_cast<int>(fromHost.size()));
+    editor->ProcessSysEx(&sysex, false);
+    ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
+    EXPECT_EQ("Data request completed!", nameLine->GetTextString());
+    EXPECT_EQ("PLAYING NOW", panelName());
 }
 
 // The lower list shows the banks, categories and search results to copy sounds from: its menus open while UNSAVED.

@@ -37,6 +37,17 @@ TEST(OwedAnswers, EveryMessageLeftUnansweredIsOwedByItsDeviceAndAnAnsweringDevic
         owedOf(ledger, {{0, 0, 10}, {0, 0, 10}, {0, 0, 10}, {1, 0, 10}, {2, 0, 10}, {3, 0, 20}, {5, 0, 20}, {5, 0, 20}}));
 }
 
+// Whatever address its dump carries, the edit buffer's request took its own answer: nothing it sent stays owed.
+TEST(OwedAnswers, TheEditBuffersRequestOwesNothingOnceItTookADumpOfAnyAddress)
+{
+    OwedAnswers ledger;
+    ledger.beginRequest(-1, 0);
+    ledger.requestSent(0);
+    EXPECT_FALSE(ledger.takesOwedAnswer(0, 0, 5));
+    ledger.endRequest();
+    EXPECT_EQ((std::vector<bool> {false, false}), owedOf(ledger, {{0, 0x7F, 0}, {0, 0, 5}}));
+}
+
 TEST(OwedAnswersAddress, EachSlotIsReadInBothFormsToTheLastOfTheFifthBankAndNothingBeyond)
 {
     const struct {

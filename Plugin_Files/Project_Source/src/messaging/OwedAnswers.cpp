@@ -70,15 +70,15 @@ void OwedAnswers::endRequest()
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_awaitedKey == kNone)
         return;
-    const auto answering = std::find_if(m_answered.begin(), m_answered.end(), [](unsigned short n) { return n > 0; });
-    if (answering != m_answered.end()) {
-        const size_t d = static_cast<size_t>(answering - m_answered.begin());
-        noteOwed(static_cast<int>(d), m_sent[d] - m_answered[d]);
+    if (m_answeringDevice != kNone) {
+        const size_t d = static_cast<size_t>(m_answeringDevice);
+        noteOwed(m_answeringDevice, m_sent[d] - m_answered[d]);
     } else {
         for (int device = 0; device < kDevices; ++device)
             noteOwed(device, m_sent[static_cast<size_t>(device)]);
     }
     m_awaitedKey = kNone;
+    m_answeringDevice = kNone;
     m_sent.fill(0);
     m_answered.fill(0);
 }
@@ -103,13 +103,28 @@ bool OwedAnswers::takesOwedAnswer(int device, int high, int low)
             return true;
         }
     }
-    const bool awaited = m_awaitedKey != kNone && (readings.keys[0] == m_awaitedKey || readings.keys[1] == m_awaitedKey);
-    if (awaited) {
-        const size_t d = static_cast<size_t>(device);
-        m_answered[d] = addCapped(m_answered[d], 1);
-        clearDevice(device);
-    }
+    if (m_awaitedKey == kNone)
+        return false;
+    const bool readsAsAwaited = readings.keys[0] == m_awaitedKey || readings.keys[1] == m_awaitedKey;
+    if (readsAsAwaited && owed(device, m_awaitedKey) > 0)
+        takeEarlierAnswer(device);
+    else if (readsAsAwaited || m_awaitedKey == kEditBufferKey)
+        takeOwnAnswer(device);
     return false;
+}
+
+void OwedAnswers::takeEarlierAnswer(int device)
+{
+    --owed(device, m_awaitedKey);
+    m_answeringDevice = device;
+}
+
+void OwedAnswers::takeOwnAnswer(int device)
+{
+    const size_t d = static_cast<size_t>(device);
+    m_answered[d] = addCapped(m_answered[d], 1);
+    m_answeringDevice = device;
+    clearDevice(device);
 }
 
 void OwedAnswers::deviceAnswered(int device)

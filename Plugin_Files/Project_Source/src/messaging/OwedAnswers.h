@@ -1,8 +1,9 @@
 #pragma once
 // The sound dumps the synth still owes the editor. The synth answers every
 // sound request sent to its device ID, in the order asked, however late; a
-// request that stops waiting without its answer (cancelled, timed out) or
-// that the device-ID search asked a second time leaves answers on their way.
+// request that stops waiting without its answer (cancelled, timed out), that
+// took an earlier request's late answer of the same sound, or that the
+// device-ID search asked a second time leaves answers on their way.
 // Each of them is noted here, by device and sound, so that it lands nowhere
 // when it comes, whichever request waits then.
 //
@@ -38,8 +39,12 @@ public:
 
     // MIDI input thread, for every sound dump from the hardware, with its
     // device byte and address bytes: true when it is a noted answer, whose
-    // note it ends. The waiting request's own answer ends every note of its
-    // device: the synth answers in order, so what has not come by then never will.
+    // note it ends. A dump the waiting request takes is not refused: when its
+    // sound was noted, it is the earlier request's answer and ends that note
+    // alone, the request's own answer still being on its way; otherwise it is
+    // the request's own answer (for the edit buffer, whatever its address)
+    // and ends every note of its device: the synth answers in order, so what
+    // has not come by then never will.
     bool takesOwedAnswer(int device, int high, int low);
 
     // MIDI input thread: the synth at device answered a request sent after
@@ -60,11 +65,15 @@ private:
     static Readings readAddress(int high, int low);
     // With the lock held: answers more owed for the awaited sound.
     void noteOwed(int device, int answers);
+    // With the lock held: the waiting request takes a dump of the device.
+    void takeEarlierAnswer(int device);
+    void takeOwnAnswer(int device);
     unsigned short& owed(int device, int key) { return m_owed[static_cast<size_t>(device * kKeys + key)]; }
     void clearDevice(int device);
 
     std::mutex m_mutex;
     int m_awaitedKey = kNone;
+    int m_answeringDevice = kNone;  // the device whose dump the waiting request took
     std::array<unsigned short, kDevices> m_sent {};
     std::array<unsigned short, kDevices> m_answered {};
     std::vector<unsigned short> m_owed;  // kDevices x kKeys
