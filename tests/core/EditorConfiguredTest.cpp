@@ -578,7 +578,7 @@ TEST(EditorConfigured, AnEditingBankStepRefusedWhileUnsavedStaysOnTheStatusDispl
         const auto statusPixels = [&] {
             std::vector<uint32_t> pixels;
             for (int y = 16; y < 48; ++y)
-                for (int x = 880; x < 1144; ++x)
+                for (int x = 872; x < 1152; ++x)
                     pixels.push_back(window->PixelAt(x, y));
             return pixels;
         };

@@ -84,9 +84,14 @@ void expectEveryTextToFitItsControlWithTheEditorsFont(RealPanel& panel)
     // category words.
     std::vector<std::string> names = {"All Section Locks Released", "Processing, please wait...",
         "CONNECTION TIMED OUT!", "No results - Try another keyword!", "Save bank or Discard changes!"};
+    // Every request that waits too long searches the device IDs 1 to 127 and
+    // names each one: the longest status text.
+    for (int id = 1; id <= 127; ++id)
+        names.push_back("Please wait, checking DeviceID " + std::to_string(id));
     for (int i = 0; i < kNumParams; ++i)
         names.push_back(panel.editor.GetParam(i)->GetNameForHost());
-    std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]", "NOT saved: Save As or DISCARD"};
+    std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]", "NOT saved: Save As or DISCARD",
+        "Right-click a slot on the right"};
     for (const auto& [list, param] : kDisplayLists)
         for (const std::string& entry : panel.config.getValueList(list))
             values.push_back(entry + " [127]");
