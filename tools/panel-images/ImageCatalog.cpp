@@ -205,7 +205,7 @@ std::vector<PanelImage> panelImages(const std::string& configPath, std::string* 
         {"BG_FIRST_RUN_ID", "first-run-Zelto2X.png", 1, true, 560, 320,
          [](ZUVE_IBitmap* b, int, int, int) {
              paintWindow(b, "BG_FIRST_RUN_ID", "WELCOME",
-                         {"Connect the Zelto 2 by USB or MIDI, then choose its", "ports under MIDI OUT and MIDI IN at the top right.",
+                         {"Connect the Zelto 2 by USB or MIDI, then choose its", "ports at the top right: MIDI IN first, then MIDI OUT.",
                           "REQUEST reads the sound the synth is playing;", "every knob you turn is sent to the synth at once."});
          }},
         {"BTN_EXIT_FIRST_RUN_ID", "first-run-exit.png", 1, true, 96, 24, textButton("START")},
