@@ -3,6 +3,13 @@
 # it started, so stop_started ends exactly those and nothing the user runs.
 # Sessions that run at once share one JACK server: the last one to leave
 # stops it (join_session_server, leave_session_server).
+#
+# On the sessions' server these scripts open no JACK client of their own
+# (jack_wait, jack_lsp): libjack keeps one wake-up word per client number for
+# the whole process, and when a client closes just before a program opens its
+# second client (the simulated synth, the editor) and takes over its number,
+# the new client may wait on the closed one's word and never run a cycle. Its
+# MIDI is lost, and a server in synchronous mode waits for it at every cycle.
 
 started_pids=""
 session_server_dir=""
@@ -28,6 +35,26 @@ midi_api() {
 # Whether the server JACK_DEFAULT_SERVER names (default: "default") runs.
 jack_running() {
   [ "$(JACK_NO_START_SERVER=1 jack_wait -c 2>/dev/null)" = running ]
+}
+
+# Whether the sessions' server that a session started runs and takes clients:
+# its jackd listens on the server's socket (/proc/net/unix lists the sockets
+# of every /dev/shm, so the process tells which one is this server's).
+session_server_running() {
+  pid="$(cat "$session_server_dir/jackd.pid" 2>/dev/null)" && [ -n "$pid" ] || return 1
+  ls -l "/proc/$pid/fd" 2>/dev/null | sed -n 's/.*socket:\[\([0-9]*\)\]$/\1/p' |
+    awk -v path="/dev/shm/jack_${JACK_DEFAULT_SERVER}_$(id -u)_0" '
+      FNR == NR { held[$1] = 1; next }
+      # Flags 00010000: listening. The path, blanks and all, follows the inode.
+      $4 == "00010000" && ($7 in held) && substr($0, index($0, " " $7 " ") + length($7) + 2) == path { found = 1 }
+      END { exit !found }' - /proc/net/unix
+}
+
+# The names of the clients of the sessions' server, one a line: the server
+# keeps a wake-up word for each in /dev/shm, named after it.
+session_server_clients() {
+  ls -A /dev/shm 2>/dev/null |
+    awk -v prefix="jack_sem.$(id -u)_${JACK_DEFAULT_SERVER}_" 'index($0, prefix) == 1 { print substr($0, length(prefix) + 1) }'
 }
 
 # Runs COMMAND every tenth of a second until it succeeds; false after
@@ -89,7 +116,9 @@ join_session_server() { # LOGDIR
   # One session at a time starts, joins or stops the server.
   exec 6>"$session_server_dir/start.lock"
   flock 6
-  if jack_running; then
+  # jack_running opens a client only where a server of that name runs that no
+  # session here started.
+  if session_server_running || jack_running; then
     echo "MIDI goes through the JACK server of the editor sessions already running ($JACK_DEFAULT_SERVER)."
   else
     echo "MIDI goes through JACK and no JACK server runs: starting one for the editor sessions (jackd -d dummy, named $JACK_DEFAULT_SERVER)."
@@ -97,10 +126,14 @@ join_session_server() { # LOGDIR
     for name in $jack_files_missing; do echo "$name"; done >"$session_server_dir/jack-files-missing"
     # -S: on a busy machine the server waits for a late client rather than
     # drop the MIDI it carries (a device enquiry lost that way reads as a
-    # synth that does not answer).
+    # synth that does not answer); under load its cycles stretch to what the
+    # slowest client takes, tens of milliseconds. This holds while every
+    # client runs: for one that never does it waits 10 times the client
+    # time-out (0.5 s) at every cycle, hence no client of ours (see the top).
+    # 128 frames (2.7 ms) keep the MIDI clock's ticks at most that far off.
     JACK_NO_AUDIO_RESERVATION=1 setsid jackd -r -S -d dummy -p 128 </dev/null >"$1/jackd.log" 2>&1 6>&- &
     echo "$!" >"$session_server_dir/jackd.pid"
-    if ! poll 10 "$!" jack_running; then
+    if ! poll 10 "$!" session_server_running; then
       echo "The JACK server did not start:" >&2
       cat "$1/jackd.log" >&2
       exec 6>&-
@@ -153,17 +186,26 @@ leave_session_server() {
 midi_client_exists() { # API NAME
   case "$1" in
     alsa) grep -qF ": \"$2\"" /proc/asound/seq/clients 2>/dev/null ;;
-    jack) jack_lsp 2>/dev/null | grep -qF "$2:" ;;
+    jack) if [ -n "$session_server_dir" ]; then
+      session_server_clients | grep -qxF "$2"
+    else
+      jack_lsp 2>/dev/null | grep -qF "$2:"
+    fi ;;
   esac
 }
 
-# True when a MIDI port already carries a Zelto 2's name: the synth itself or
-# a simulated one that the user started. The simulated synths of editor
-# sessions ("Zelto Sim ...") go with their session and never count.
+# True when a MIDI port (on the sessions' server: a client) already carries a
+# Zelto 2's name: the synth itself or a simulated one that the user started.
+# The simulated synths of editor sessions ("Zelto Sim ...") go with their
+# session and never count.
 zelto2_attached() { # API
   case "$1" in
     alsa) grep -q '"Zelto 2' /proc/asound/seq/clients 2>/dev/null ;;
-    jack) jack_lsp 2>/dev/null | grep -q 'Zelto 2' ;;
+    jack) if [ -n "$session_server_dir" ]; then
+      session_server_clients | grep -q 'Zelto 2'
+    else
+      jack_lsp 2>/dev/null | grep -q 'Zelto 2'
+    fi ;;
   esac
 }
 
