@@ -22,6 +22,12 @@ if [ -z "${ZELTO2X_TEST_OWN_SHM:-}" ]; then
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+# Every wait gives up 35 s after the start (in seconds, however slowly a busy
+# machine turns a loop), or at once when another has given up or a session
+# failed: the sessions' own waits and their closing then still end the test
+# within a minute.
+deadline=$(($(date +%s) + 35))
+given_up="$work/given-up"
 # The sessions' shared-server bookkeeping stays inside the test.
 export TMPDIR="$work/tmp"
 mkdir -p "$TMPDIR"
@@ -29,7 +35,7 @@ mkdir -p "$TMPDIR"
 # A failure shows what each session's programs said, as the work folder goes.
 fail() {
   echo "FAIL: $*" >&2
-  for log in "$work"/*/host.log "$work"/*/editor.log "$work"/*/zelto2-sim.log "$work"/*/wire.log; do
+  for log in "$work"/*/host.log "$work"/*/editor.log "$work"/*/zelto2-sim.log "$work"/*/wire.log "$work"/*/jackd.log; do
     [ -f "$log" ] || continue
     echo "--- ${log#"$work"/} (last 40 lines)" >&2
     tail -n 40 "$log" >&2
@@ -39,12 +45,17 @@ fail() {
 
 # One editor session without a display, named NAME, on JACK, finding no JACK
 # server running (the user's, if any, is never reached); COMMANDS as in
-# ZELTO2X_SESSION_COMMANDS. What it says goes to $work/NAME.txt.
+# ZELTO2X_SESSION_COMMANDS. What it says goes to $work/NAME.txt. A session
+# that fails ends the other's waits.
 headless_session() { # SOURCE_DIR BUILD_DIR NAME [COMMANDS]
   env -u DISPLAY -u WAYLAND_DISPLAY -u JACK_NO_START_SERVER JACK_DEFAULT_SERVER="zelto2x-none-$$" \
     ZELTO2X_MIDI_API=jack ZELTO2X_DATA_FOLDER="$work/data" ZELTO2X_SESSION_DIR="$work/$3" \
     ZELTO2X_SCREENSHOT="$work/$3.png" ZELTO2X_SESSION_COMMANDS="${4:-}" \
-    sh "$1/scripts/editor-session.sh" "$2" >"$work/$3.txt" 2>&1
+    sh "$1/scripts/editor-session.sh" "$2" >"$work/$3.txt" 2>&1 || {
+    status=$?
+    : >"$given_up"
+    return "$status"
+  }
 }
 
 # The JACK server a session said it started or joined.
@@ -52,9 +63,10 @@ session_server() { # NAME
   sed -n 's/.*(jackd -d dummy, named \(.*\))\.$/\1/p; s/.*editor sessions already running (\(.*\))\.$/\1/p' "$work/$1.txt"
 }
 
-# A shell command that waits until the shell condition COND holds, at most 60 s.
+# A shell command that waits until the shell condition COND holds, or gives
+# up (see deadline) and says so to the other waits.
 waits_until() { # COND
-  echo "i=0; until $1 || [ \$i -ge 600 ]; do sleep 0.1; i=\$((i + 1)); done"
+  echo "until $1; do if [ -e '$given_up' ] || [ \$(date +%s) -ge $deadline ]; then : >'$given_up'; break; fi; sleep 0.1; done"
 }
 
 # A shell command for ZELTO2X_SESSION_COMMANDS that prints nothing and waits

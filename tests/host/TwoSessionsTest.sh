@@ -6,7 +6,7 @@
 #   TwoSessionsTest.sh SOURCE_DIR BUILD_DIR
 . "$(dirname "$0")/SessionTestSupport.sh"
 
-# Host script lines printed once FILE exists (at most 60 s on).
+# Host script lines printed once FILE exists (or the waits gave up).
 after() { # FILE LINES
   echo "$(waits_until "[ -e '$work/$1' ]"); printf '$2'"
 }
