@@ -41,8 +41,8 @@ jack_running() {
 # its jackd listens on the server's socket (/proc/net/unix lists the sockets
 # of every /dev/shm, so the process tells which one is this server's).
 session_server_running() {
-  pid="$(cat "$session_server_dir/jackd.pid" 2>/dev/null)" && [ -n "$pid" ] || return 1
-  ls -l "/proc/$pid/fd" 2>/dev/null | sed -n 's/.*socket:\[\([0-9]*\)\]$/\1/p' |
+  server_pid="$(cat "$session_server_dir/jackd.pid" 2>/dev/null)" && [ -n "$server_pid" ] || return 1
+  for fd in "/proc/$server_pid/fd/"*; do readlink "$fd"; done 2>/dev/null | sed -n 's/^socket:\[\([0-9]*\)\]$/\1/p' |
     awk -v path="/dev/shm/jack_${JACK_DEFAULT_SERVER}_$(id -u)_0" '
       FNR == NR { held[$1] = 1; next }
       # Flags 00010000: listening. The path, blanks and all, follows the inode.
@@ -53,8 +53,10 @@ session_server_running() {
 # The names of the clients of the sessions' server, one a line: the server
 # keeps a wake-up word for each in /dev/shm, named after it.
 session_server_clients() {
-  ls -A /dev/shm 2>/dev/null |
-    awk -v prefix="jack_sem.$(id -u)_${JACK_DEFAULT_SERVER}_" 'index($0, prefix) == 1 { print substr($0, length(prefix) + 1) }'
+  prefix="/dev/shm/jack_sem.$(id -u)_${JACK_DEFAULT_SERVER}_"
+  for word in "$prefix"*; do
+    if [ -e "$word" ]; then echo "${word#"$prefix"}"; fi
+  done
 }
 
 # Runs COMMAND every tenth of a second until it succeeds; false after
