@@ -50,13 +50,19 @@ session_server_running() {
       END { exit !found }' - /proc/net/unix
 }
 
-# The names of the clients of the sessions' server, one a line: the server
-# keeps a wake-up word for each in /dev/shm, named after it.
-session_server_clients() {
-  prefix="/dev/shm/jack_sem.$(id -u)_${JACK_DEFAULT_SERVER}_"
-  for word in "$prefix"*; do
-    if [ -e "$word" ]; then echo "${word#"$prefix"}"; fi
-  done
+# The names of the JACK clients, one a line. On the sessions' server they are
+# read without a client of our own (see the top): the server keeps a wake-up
+# word for each in /dev/shm, named after it. Elsewhere jack_lsp lists them
+# with their ports.
+jack_client_names() {
+  if [ -n "$session_server_dir" ]; then
+    prefix="/dev/shm/jack_sem.$(id -u)_${JACK_DEFAULT_SERVER}_"
+    for word in "$prefix"*; do
+      if [ -e "$word" ]; then echo "${word#"$prefix"}"; fi
+    done
+  else
+    jack_lsp 2>/dev/null | sed 's/:[^:]*$//' | sort -u
+  fi
 }
 
 # Runs COMMAND every tenth of a second until it succeeds; false after
@@ -188,26 +194,17 @@ leave_session_server() {
 midi_client_exists() { # API NAME
   case "$1" in
     alsa) grep -qF ": \"$2\"" /proc/asound/seq/clients 2>/dev/null ;;
-    jack) if [ -n "$session_server_dir" ]; then
-      session_server_clients | grep -qxF "$2"
-    else
-      jack_lsp 2>/dev/null | grep -qF "$2:"
-    fi ;;
+    jack) jack_client_names | grep -qxF "$2" ;;
   esac
 }
 
-# True when a MIDI port (on the sessions' server: a client) already carries a
-# Zelto 2's name: the synth itself or a simulated one that the user started.
-# The simulated synths of editor sessions ("Zelto Sim ...") go with their
-# session and never count.
+# True when a MIDI client already carries a Zelto 2's name: the synth itself
+# or a simulated one that the user started. The simulated synths of editor
+# sessions ("Zelto Sim ...") go with their session and never count.
 zelto2_attached() { # API
   case "$1" in
     alsa) grep -q '"Zelto 2' /proc/asound/seq/clients 2>/dev/null ;;
-    jack) if [ -n "$session_server_dir" ]; then
-      session_server_clients | grep -q 'Zelto 2'
-    else
-      jack_lsp 2>/dev/null | grep -q 'Zelto 2'
-    fi ;;
+    jack) jack_client_names | grep -q 'Zelto 2' ;;
   esac
 }
 

@@ -501,9 +501,7 @@ TEST_F(UnsavedEditsTest, AHostsDumpOfACancelledSoundLeavesTheSynthsLateAnswerOwe
     synthHolds({true, 0}, "PLAYING NOW");
     editor->lateMs = 3000;
     cancelledRequestForSlot(20);
-    Bytes fromHost = zelto2sim::MakeSoundDump(currentDump(700, "FROM HOST"), 0, {false, 20});
-    ISysEx sysex(0, fromHost.data(), static_cast<int>(fromHost.size()));
-    editor->ProcessSysEx(&sysex, false);
+    editor->receive(zelto2sim::MakeSoundDump(currentDump(700, "FROM HOST"), 0, {false, 20}), false);
     ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
     EXPECT_EQ("Data request completed!", nameLine->GetTextString());
     EXPECT_EQ("PLAYING NOW", panelName());

@@ -54,10 +54,10 @@ public:
     }
     bool SendMidiSysex2(std::vector<unsigned char> bytes) override { return deliver(bytes); }
     bool SendMidiMsg(IMidiMsg* msg) override { return deliver({msg->mStatus, msg->mData1, msg->mData2}); }
-    void receive(zelto2sim::Bytes message)
+    void receive(zelto2sim::Bytes message, bool fromHardware = true)
     {
         ISysEx sysex(0, message.data(), static_cast<int>(message.size()));
-        ProcessSysEx(&sysex, true);
+        ProcessSysEx(&sysex, fromHardware);
     }
 
     // Runs the read under the lock the sending threads take.
