@@ -65,18 +65,23 @@ TEST_F(WorkerJobs, SynthFallingSilentMidBankTimesOutEachSoundLeftWhileTheOverlay
     EXPECT_EQ(JobProgress::text(manager->progress.get()), "");
 }
 
-TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSound)
+// Cancelled once every sound has gone out (in the last sound's pause, or with only empty slots left), a store is complete.
+TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSoundLeftToSend)
 {
     const struct {
         int job;
         std::vector<size_t> emptySlots;
+        size_t heldAt;  // messages sent when CANCEL goes: a store's notes off, then one a sound
         const char* status;
-    } rows[] = {{kJobRequestAllPatches, {}, "Data request CANCELLED!"},
-        {kJobStoreAllPatches, {}, "Data send CANCELLED! 9 of 100 stored"},  // the notes off, then nine sounds
+    } rows[] = {{kJobRequestAllPatches, {}, 10, "Data request CANCELLED!"},
+        {kJobStoreAllPatches, {}, 10, "Store CANCELLED! 9 of 100 stored"},
         // Slots 1..12 hold the nine sounds sent: the count is of sounds, not of slots passed.
-        {kJobStoreAllPatches, {0, 4, 10}, "Data send CANCELLED! 9 of 97 stored"}};
+        {kJobStoreAllPatches, {0, 4, 10}, 10, "Store CANCELLED! 9 of 97 stored"},
+        {kJobStoreAllPatches, {}, 101, "Data send completed!"},
+        {kJobStoreAllPatches, {97, 98, 99}, 98, "Data send completed!"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.status);
+        editor->showStatus("Data request CANCELLED!");  // an earlier request's outcome
         PatchFile& bank = giveLibraryBank(0);
         bank.patches.assign(100, LibrarianPatch());
         for (LibrarianPatch& slot : bank.patches)
@@ -84,15 +89,15 @@ TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSound)
         for (size_t empty : row.emptySlots)
             bank.patches[empty] = LibrarianPatch();
         const size_t before = editor->sentCount();
-        editor->holdAtMessage(before + 10);
+        editor->holdAtMessage(before + row.heldAt);
         ASSERT_TRUE(row.job == kJobStoreAllPatches ? manager->storeAllPatchesToDeviceFromLibrarian(1, 0)
                                                    : manager->sendAllPatchRequestSysexFromLibrarian(1));
-        ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + 10; }));
+        ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + row.heldAt; }));
         editor->GetParam(kCancelDataRequestParam)->Set(1);
         editor->OnParamChange(kCancelDataRequestParam);
         editor->release();
         ASSERT_TRUE(requestJobEnded());
-        EXPECT_EQ(std::pair(editor->sentCount(), statusText()), std::pair(before + 10, std::string(row.status)));
+        EXPECT_EQ(std::pair(editor->sentCount(), statusText()), std::pair(before + row.heldAt, std::string(row.status)));
     }
 }
 

@@ -88,6 +88,9 @@ void expectEveryTextToFitItsControlWithTheEditorsFont(RealPanel& panel)
     // names each one: the longest status text.
     for (int id = 1; id <= 127; ++id)
         names.push_back("Please wait, checking DeviceID " + std::to_string(id));
+    // A bank store cancelled part-way says how far it got, up to 99 of 100.
+    for (int stored = 0; stored < 100; ++stored)
+        names.push_back(MIDIMessageSender::cancelledStoreText(stored, 100));
     for (int i = 0; i < kNumParams; ++i)
         names.push_back(panel.editor.GetParam(i)->GetNameForHost());
     std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]", "NOT saved: Save As or DISCARD",

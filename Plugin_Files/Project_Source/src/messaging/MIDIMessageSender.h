@@ -161,6 +161,8 @@ public:
     // else the leading number of tempoValues[kArpTempo]; 0 when unusable.
     static int clockTempo(double overrideTempo, double hostTempo, double arpTempoIndex,
         const std::vector<std::string>& tempoValues);
+    // How far a cancelled bank store got: the synth holds the sounds sent.
+    static std::string cancelledStoreText(int stored, int sounds);
 
 private:
     struct RequestPlan;
@@ -190,8 +192,6 @@ private:
     // The loop goes on: not stopped, the clock still switched on, no shutdown.
     bool clockStillWanted() const;
     PatchFile* bankFileOfStoreList(int storeListSelector);
-    // How far a cancelled bank store got: the synth holds the sounds sent.
-    void showCancelledStore(int stored, int sounds);
 
     MIDIMessageManager* m_manager;
 };

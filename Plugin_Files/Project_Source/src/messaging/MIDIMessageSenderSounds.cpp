@@ -261,11 +261,11 @@ PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
     return plug->patchLibrarian ? plug->librarianListBank(storeListSelector) : nullptr;
 }
 
-void MIDIMessageSender::showCancelledStore(int stored, int sounds)
+// Short enough for the status display at every size with any count: the
+// widest, "99 of 100", leaves the display's margin on both sides.
+std::string MIDIMessageSender::cancelledStoreText(int stored, int sounds)
 {
-    const std::string text =
-        "Data send CANCELLED! " + std::to_string(stored) + " of " + std::to_string(sounds) + " stored";
-    showStatus(text.c_str());
+    return "Store CANCELLED! " + std::to_string(stored) + " of " + std::to_string(sounds) + " stored";
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
@@ -296,11 +296,13 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     const int device = plug->currentDeviceId;
     const int slotCount = std::min(static_cast<int>(slots.size()), zsysex::kProgramsPerBank);
     int stored = 0;
+    bool cancelled = false;
     // The user may stop a store between two sounds: those sent stay stored,
-    // and the status says how many the synth now holds.
+    // and the status says how many the synth now holds. A cancel once every
+    // sound has gone out stops nothing: the store is complete.
     for (int k = 0; k < slotCount && !shuttingDown; ++k) {
-        if (cancelRequested) {
-            showCancelledStore(stored, sounds);
+        if (cancelRequested && stored < sounds) {
+            cancelled = true;
             break;
         }
         m_manager->progress.set(JobProgress::Counting::Sounds, k + 1, zsysex::kProgramsPerBank);
@@ -317,7 +319,9 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     }
     showIndicator(false);
     plug->selectLibrarianSlot(0);
-    if (!cancelRequested)
+    if (cancelled)
+        showStatus(cancelledStoreText(stored, sounds).c_str());
+    else
         showStatus("Data send completed!");
 }
 
