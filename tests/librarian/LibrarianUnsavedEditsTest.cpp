@@ -6,6 +6,7 @@
 // asked twice by the device-ID search) lands nowhere. Against the simulated
 // Zelto 2 in-process, in virtual time; what is on disk is read back after
 // Save or after closing.
+#include "ControlAction.h"
 #include "LibrarianEditorFixture.h"
 
 namespace {
@@ -110,6 +111,9 @@ protected:
             command(kDiscardBankData, 1);
         editor->runPendingLibrarianWork();
     }
+
+    // The DEVICE ID knob bound as the configuration binds it, one global parameter message a value.
+    ControlAction deviceIdKnob {kActionSysEx};
 };
 
 // A sound the synth sent into slot 8 before CANCEL goes; the edit before the request stays, UNSAVED.
@@ -370,23 +374,49 @@ TEST_F(UnsavedEditsTest, EveryAnswerOwedToARequestThatNoLongerWaitsLandsNowhereA
         }
 }
 
+// The search found the synth at 5 and took its answer; DEVICE ID then set the synth to 0. A request cancelled after
+// that owes what it sent to 0, whichever device answered the request before it: its late answer, coming while the
+// panel's REQUEST waits, lands nowhere.
+TEST_F(UnsavedEditsTest, AfterTheSearchFoundTheSynthAndDeviceIdMovedItACancelledRequestsAnswerLandsNowhere)
+{
+    synthHolds({false, 10}, "SYNTH 11");
+    synthHolds({true, 0}, "PLAYING NOW");
+    editor->synth->Receive(bytesOf("F0 3E 16 00 41 02 09 05 00 F7"));  // set to 5 on its own panel
+    for (int32_t id = 0; id < 128; ++id)
+        deviceIdKnob.sysEx.messages.push_back({0x3E, 0x16, 0x58, 0x41, 0x02, 0x09, id, 0x00});
+    editor->GetParam(kGlobalDeviceID)->SetControlAction(&deviceIdKnob);
+    editor->GetParam(kDeviceOutSelection)->Set(1);
+    ASSERT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
+    ASSERT_EQ(5, editor->currentDeviceId);
+    command(kGlobalDeviceID, 0);
+    ASSERT_EQ(std::pair(0, 0), std::pair(int(editor->synth->DeviceId()), int(editor->currentDeviceId)));
+
+    editor->lateMs = 3000;
+    editor->GetParam(kPatchName)->SetDisplayText(0, "ON THE PANEL");
+    cancelledRequestForSlot(10);
+    followUpGetsThePlayingSound(true);
+    EXPECT_EQ("ALPHA 11", slotName(10));
+}
+
 // Bank 2, slot 2 reads 01 01 in the bank-and-program form, as slot 30 does in the slot form. The cancelled request's
-// answer has come, while nothing waits or while a request the synth leaves unanswered waits: slot 30 takes its own
-// answer to its first message.
+// answer has come, while nothing waits, while a request the synth leaves unanswered waits, or taken by slot 2 asked for
+// again (whose own answers have come since): slot 30 takes its own answer to its first message.
 TEST_F(UnsavedEditsTest, OnceACancelledRequestsAnswerHasComeTheSameAddressInTheOtherFormIsTakenWithoutTheSearch)
 {
     editor->GetParam(kCurrentBank)->Set(1);
     synthHolds({false, 101}, "ASKED FIRST");
     synthHolds({false, 129}, "ASKED NEXT");
-    for (const bool requestWaits : {false, true}) {
-        SCOPED_TRACE(requestWaits ? "a request waits" : "nothing waits");
+    for (const std::string between : {"nothing waits", "a request waits", "asked again"}) {
+        SCOPED_TRACE(between);
         editor->lateMs = 3000;
         cancelledRequestForSlot(1);
-        if (requestWaits) {
+        if (between == "a request waits") {
             editor->answering = false;
             EXPECT_TRUE(endedAfter(manager->sendActiveArrangementRequestSysex(true)));
             editor->answering = true;
         } else {
+            if (between == "asked again")
+                requestSlot(1);
             Sleep(3000);
         }
         editor->lateMs = 0;
@@ -394,7 +424,7 @@ TEST_F(UnsavedEditsTest, OnceACancelledRequestsAnswerHasComeTheSameAddressInTheO
         requestSlot(29);
         EXPECT_EQ("Data request completed!", nameLine->GetTextString());
         EXPECT_EQ(std::pair(std::string("ASKED NEXT"), before + 1), std::pair(slotName(29), editor->sentCount()));
-        EXPECT_EQ("ALPHA 2", slotName(1));
+        EXPECT_EQ(between == "asked again" ? "ASKED FIRST" : "ALPHA 2", slotName(1));
         settle();
     }
 }
