@@ -37,13 +37,27 @@ jack_running() {
   [ "$(JACK_NO_START_SERVER=1 jack_wait -c 2>/dev/null)" = running ]
 }
 
+# JACK's name in /dev/shm for server SERVER's listening socket, or the start
+# of its clients' wake-up words (each client's name completes one). Set at
+# all, even empty, JACK_PROMISCUOUS_SERVER (a server shared between users)
+# leaves the user ID out of both; server and clients see each other only
+# when both have it.
+jack_shm_name() { # socket|words SERVER
+  uid="$(id -u)_"
+  if [ -n "${JACK_PROMISCUOUS_SERVER+set}" ]; then uid=""; fi
+  case "$1" in
+    socket) echo "/dev/shm/jack_$2_${uid}0" ;;
+    words) echo "/dev/shm/jack_sem.$uid$2_" ;;
+  esac
+}
+
 # Whether the sessions' server that a session started runs and takes clients:
 # its jackd listens on the server's socket (/proc/net/unix lists the sockets
 # of every /dev/shm, so the process tells which one is this server's).
 session_server_running() {
   server_pid="$(cat "$session_server_dir/jackd.pid" 2>/dev/null)" && [ -n "$server_pid" ] || return 1
   for fd in "/proc/$server_pid/fd/"*; do readlink "$fd"; done 2>/dev/null | sed -n 's/^socket:\[\([0-9]*\)\]$/\1/p' |
-    awk -v path="/dev/shm/jack_${JACK_DEFAULT_SERVER}_$(id -u)_0" '
+    awk -v path="$(jack_shm_name socket "$JACK_DEFAULT_SERVER")" '
       FNR == NR { held[$1] = 1; next }
       # Flags 00010000: listening. The path, blanks and all, follows the inode.
       $4 == "00010000" && ($7 in held) && substr($0, index($0, " " $7 " ") + length($7) + 2) == path { found = 1 }
@@ -56,7 +70,7 @@ session_server_running() {
 # with their ports.
 jack_client_names() {
   if [ -n "$session_server_dir" ]; then
-    prefix="/dev/shm/jack_sem.$(id -u)_${JACK_DEFAULT_SERVER}_"
+    prefix="$(jack_shm_name words "$JACK_DEFAULT_SERVER")"
     for word in "$prefix"*; do
       if [ -e "$word" ]; then echo "${word#"$prefix"}"; fi
     done
@@ -81,7 +95,7 @@ poll() { # SECONDS PID COMMAND...
 # What a JACK server of that name and its clients leave in /dev/shm (its
 # socket, their semaphores); only for a server that no longer runs.
 remove_jack_leftovers() { # SERVER
-  rm -f "/dev/shm/jack_$1_$(id -u)_"* "/dev/shm/jack_sem.$(id -u)_$1_"*
+  rm -f "$(jack_shm_name socket "$1")" "$(jack_shm_name words "$1")"*
 }
 
 # Whether a process maps a file of /dev/shm/NAME (the file, or one in the

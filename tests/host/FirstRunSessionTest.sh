@@ -5,7 +5,8 @@
 # picture and said where, the data folder gets its settings file and the
 # user manual, and nothing the session started outlives it; it
 # leaves /dev/shm as it found it, but for what a JACK server of the user's own
-# uses. The synth holds the user's bank that ZELTO2X_SIM_SYX names.
+# uses; all this also with JACK_PROMISCUOUS_SERVER set. The synth holds the
+# user's bank that ZELTO2X_SIM_SYX names.
 #   FirstRunSessionTest.sh SOURCE_DIR BUILD_DIR
 . "$(dirname "$0")/SessionTestSupport.sh"
 
@@ -35,6 +36,21 @@ server_gone "$(session_server first)" || fail "the JACK server still runs or lef
   fail "the session left no settings file in the data folder"
 cmp -s "$2/Marnvik-Zelto2X-User-Manual-v101.pdf" "$work/data/Marnvik-Zelto2X-User-Manual-v101.pdf" ||
   fail "the session left no user manual in the data folder"
+
+# JACK_PROMISCUOUS_SERVER, the setting for a server shared between users,
+# leaves the user ID out of the names of the server's socket and semaphores;
+# JACK asks only whether it is set, so empty (which needs no group) counts.
+# The server gets a name of its own: the editor finds its server's socket by
+# name among those of every /dev/shm, and by the usual naming only, so a
+# session test running beside, on a server of the usual name, would pass for
+# its server.
+JACK_PROMISCUOUS_SERVER='' ZELTO2X_SESSION_SERVER="zelto2x-shared-$$" \
+  headless_session "$1" "$2" shared "$(heard shared 'F0 3E 16 00 04 F7')" ||
+  fail "the session with JACK_PROMISCUOUS_SERVER set failed: $(cat "$work/shared.txt")"
+grep -qx 'F0 3E 16 00 04 F7' "$work/shared/wire.log" || fail "JACK_PROMISCUOUS_SERVER set, the synth never got the device enquiry"
+is_png "$work/shared.png" || fail "JACK_PROMISCUOUS_SERVER set, no PNG picture of the panel"
+JACK_PROMISCUOUS_SERVER='' server_gone "$(session_server shared)" ||
+  fail "JACK_PROMISCUOUS_SERVER set, the JACK server still runs or left files in /dev/shm"
 
 # A JACK server of the user's own, started while a session runs, keeps what
 # it uses there when the session ends.
