@@ -11,8 +11,13 @@
 
 build=$2
 export JACK_NO_START_SERVER=1
-# As join_session_server names the server and notes what a session started.
-server="${ZELTO2X_SESSION_SERVER:-zelto2x-sessions-$(id -u)}"
+# The sessions' server under a name of this test's own: the editor tells its
+# server by the socket's path, and /proc/net/unix also lists the sockets of
+# the session tests running beside in a /dev/shm of their own, whose servers
+# have the usual name and come and go meanwhile.
+export ZELTO2X_SESSION_SERVER="${ZELTO2X_SESSION_SERVER:-zelto2x-sessions-running-$$}"
+server="$ZELTO2X_SESSION_SERVER"
+# Where join_session_server notes what a session started.
 sessions="$TMPDIR/zelto2x-sessions-$(id -u)"
 mkdir -p "$sessions"
 enquiry='F0 3E 16 00 04 F7'
