@@ -55,12 +55,7 @@ JACK_PROMISCUOUS_SERVER='' server_gone "$(session_server shared)" ||
 # A JACK server of the user's own, started while a session runs, keeps what
 # it uses there when the session ends.
 user_server="zelto2x-user-$$"
-stop_user_server() {
-  pid="$(cat "$work/user-jackd.pid" 2>/dev/null)" && kill "$pid" 2>/dev/null || return 0
-  i=0
-  while kill -0 "$pid" 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1 && i=$((i + 1)); done
-}
-trap 'stop_user_server; rm -rf "$work"' EXIT
+trap 'stop_process "$(cat "$work/user-jackd.pid" 2>/dev/null)"; rm -rf "$work"' EXIT
 headless_session "$1" "$2" second "JACK_NO_AUDIO_RESERVATION=1 jackd -r -n '$user_server' -d dummy -p 128 >/dev/null 2>&1 &
   echo \$! >'$work/user-jackd.pid'; JACK_DEFAULT_SERVER='$user_server' jack_wait -w -t 10 >/dev/null 2>&1" ||
   fail "the session beside the user's server failed: $(cat "$work/second.txt")"

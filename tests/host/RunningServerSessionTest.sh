@@ -39,18 +39,9 @@ start() { # DIR LOG COMMAND...
   fi
   mine="$pid $mine"
 }
-# Ends what the test started, the latest (the synths) first, each waited for
-# 10 s at most: until gone, or until a zombie of this script's to reap.
+# Ends what the test started, the latest (the synths) first.
 stop_mine() {
-  for pid in $mine; do
-    kill "$pid" 2>/dev/null || continue
-    i=0
-    while kill -0 "$pid" 2>/dev/null && [ "$(cut -d ' ' -f 3 "/proc/$pid/stat" 2>/dev/null)" != Z ] && [ $i -lt 100 ]; do
-      sleep 0.1 && i=$((i + 1))
-    done
-    kill -9 "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
+  for pid in $mine; do stop_process "$pid"; done
   mine=""
 }
 trap 'stop_mine; rm -rf "$work"' EXIT

@@ -76,6 +76,18 @@ heard() { # NAME LINE
   waits_until "grep -qxF '$2' '$work/$1/wire.log' 2>/dev/null"
 }
 
+# Ends process PID: SIGTERM, then up to 10 s until it is gone (or, a child
+# of this script, a zombie to reap), then SIGKILL.
+stop_process() { # PID
+  kill "$1" 2>/dev/null || return 0
+  i=0
+  while kill -0 "$1" 2>/dev/null && [ "$(cut -d ' ' -f 3 "/proc/$1/stat" 2>/dev/null)" != Z ] && [ $i -lt 100 ]; do
+    sleep 0.1 && i=$((i + 1))
+  done
+  kill -9 "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
 is_png() { # FILE
   [ "$(od -An -tx1 -N8 "$1" 2>/dev/null | tr -d ' \n')" = 89504e470d0a1a0a ]
 }
