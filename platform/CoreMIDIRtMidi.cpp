@@ -116,6 +116,10 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<R
             auto impl = std::make_unique<MidiClient::Impl>();
             impl->Adopt(std::move(client), api);
             if (jackOpening) {
+                impl->remakeLibrary = [args...](MidiClient::Impl& remade) {
+                    remade.Adopt(std::make_unique<Client>(RtMidi::UNIX_JACK, remade.jackClientName, args...),
+                        RtMidi::UNIX_JACK);
+                };
                 jackOpening->Opened(*impl, clientName);
             }
             if (!messages.empty()) {
@@ -140,6 +144,7 @@ MidiClient::~MidiClient() = default;
 
 std::vector<unsigned> MidiClient::ChoosablePorts()
 {
+    impl_->FollowJackServer();
     std::vector<unsigned> ports;
     unsigned count = 0;
     if (!impl_->Run([&] { count = impl_->library->getPortCount(); }, Impl::Call::MayConnect)) {
@@ -304,6 +309,11 @@ struct MidiInputClient::Delivery {
     std::atomic<MidiLossReport> lossReport{&PrintLoss};
     std::atomic<void*> lossUserData{nullptr};
     std::atomic<bool>* portOpen = nullptr;
+    // What the library drops itself, as last set (owner's thread only); the
+    // library's own default drops all three.
+    struct LibraryFilter {
+        bool sysex = true, timingClock = true, activeSensing = true;
+    } libraryFilter;
     std::thread thread;
     static std::atomic<unsigned> handedOver;
 
@@ -408,6 +418,16 @@ std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clie
         }
         return nullptr;
     }
+    if (created.remakeLibrary) {
+        // A library client made again delivers here too, through the same filter.
+        created.remakeLibrary = [remake = created.remakeLibrary, delivery](Impl& remade) {
+            remake(remade);
+            Delivery::handedOver.fetch_add(1, std::memory_order_release);
+            remade.input->setCallback(&Delivery::OnLibraryMessage, delivery);
+            const Delivery::LibraryFilter& filter = delivery->libraryFilter;
+            remade.input->ignoreTypes(filter.sysex, filter.timingClock, filter.activeSensing);
+        };
+    }
     return client;
 }
 
@@ -422,6 +442,7 @@ bool MidiInputClient::IgnoreTypes(bool sysex, bool timingClock, bool activeSensi
 {
     delivery_->dropTimingClock = timingClock;
     delivery_->dropActiveSensing = activeSensing;
+    delivery_->libraryFilter = {sysex, timingClock, activeSensing};
     return impl_->Run([&] { impl_->input->ignoreTypes(sysex, timingClock, activeSensing); });
 }
 

@@ -46,6 +46,8 @@ public:
     // The ports as the library sees them now, less those of clients named
     // like this process's own (its own and a second editor's are never a
     // device): count (0 when that fails), names and opening by that numbering.
+    // On JACK a count also follows the server: after it went away there are
+    // no ports, and once a server of its name is back the client reaches it.
     unsigned PortCount();
     // false when the name can't be read; *name is then left alone.
     bool PortName(unsigned port, std::string* name);

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -43,6 +44,11 @@ struct MidiClient::Impl {
     // exactly as long as that connection is open.
     std::string jackClientName;
     unsigned long jackClientSocket = 0;
+    // JACK only: the library client was let go because its server went
+    // away; FollowJackServer makes a new one, by remakeLibrary, once a
+    // server of that name listens again.
+    std::atomic<bool> jackServerGone{false};
+    std::function<void(Impl&)> remakeLibrary;
 
     // How a library call on a JACK client holds the JACK calls lock: shared,
     // or alone while it may open a JACK client (see CoreMIDIRtMidiJack.cpp).
@@ -85,6 +91,11 @@ struct MidiClient::Impl {
         // From here on the library reports instead of throwing.
         library->setErrorCallback(&Impl::OnLibraryError, this);
     }
+    // The owner's thread, before a call that lists or opens ports: a JACK
+    // client whose server went away is let go (with every other client of
+    // the process that libjack would drop), and made again once a server of
+    // that name is back. Takes the JACK calls lock alone when either happens.
+    void FollowJackServer();
     void Release();
     ~Impl() { Release(); }
     void CloseLibraryPort();
@@ -149,8 +160,9 @@ class JackClientOpening {
 public:
     JackClientOpening();
     // After the library client was made: whether it reached a server, and
-    // what follows when the server refused it.
-    void Opened(MidiClient::Impl& impl, const std::string& clientName);
+    // what follows when the server refused it. comingBack: made again for a
+    // server that went away (MidiClient::Impl::FollowJackServer).
+    void Opened(MidiClient::Impl& impl, const std::string& clientName, bool comingBack = false);
 
 private:
     std::unique_lock<std::shared_mutex> lock_;

@@ -9,13 +9,23 @@
 // here, every client libjack would drop is closed while that is still safe
 // (those of a server that went away, and all of them after a refused open),
 // a client it has dropped already is let go untouched, and each gives "MIDI
-// client is not available" from then on. Which server a client reached is
-// told by the inode of the server's listening socket: a server that ended,
-// was killed or started again listens on another one, or on none. Whether
-// libjack still holds a client is told by the client's notification
-// connection, which libjack closes with the client.
+// client is not available" until its server is back: a client of a server
+// that went away is made anew once a server of that name listens again (a
+// refusal stands). Which server a client reached is told by the inode of the
+// server's listening socket, the one bound to the server's file in this
+// process's /dev/shm: a server that ended, was killed or started again
+// listens on another one, or on none. Whether libjack still holds a client
+// is told by the client's notification connection, which libjack closes
+// with the client.
 
 #include <dirent.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <linux/sock_diag.h>
+#include <linux/unix_diag.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -25,6 +35,7 @@
 #include <vector>
 
 #include "platform/CoreMIDIRtMidiImpl.h"
+#include "platform/JackNames.h"
 
 namespace platform {
 
@@ -86,22 +97,82 @@ std::set<unsigned long> OwnSockets()
     return inodes;
 }
 
-std::string JackSocketPath(const std::string& name)
+// Whether Unix socket `inode` is bound to `file`, as the kernel's socket
+// diagnostics tell. /proc/net/unix lists the sockets of every mount
+// namespace, so a socket of another /dev/shm (a container's) may share the
+// path of ours; the file told apart. True where the kernel can't tell: the
+// path alone decides then.
+bool BoundToFile(unsigned long inode, const struct stat& file)
 {
-    return "/dev/shm/jack_" + name + "_" + std::to_string(getuid()) + "_0";
+    const int diagnostics = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
+    if (diagnostics < 0) {
+        return true;
+    }
+    struct {
+        nlmsghdr header;
+        unix_diag_req request;
+    } ask = {};
+    ask.header.nlmsg_len = sizeof ask;
+    ask.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    ask.header.nlmsg_flags = NLM_F_REQUEST;
+    ask.request.sdiag_family = AF_UNIX;
+    ask.request.udiag_states = ~0u;
+    ask.request.udiag_ino = static_cast<__u32>(inode);
+    ask.request.udiag_show = UDIAG_SHOW_VFS;
+    ask.request.udiag_cookie[0] = ask.request.udiag_cookie[1] = ~0u;  // any socket of that inode
+    alignas(nlmsghdr) char reply[1024];
+    ssize_t length = -1;
+    if (send(diagnostics, &ask, sizeof ask, 0) == static_cast<ssize_t>(sizeof ask)) {
+        length = recv(diagnostics, reply, sizeof reply, 0);
+    }
+    close(diagnostics);
+    const auto* header = reinterpret_cast<const nlmsghdr*>(reply);
+    if (length < static_cast<ssize_t>(NLMSG_LENGTH(sizeof(unix_diag_msg))) || !NLMSG_OK(header, length)
+        || header->nlmsg_type != SOCK_DIAG_BY_FAMILY) {
+        return true;
+    }
+    const auto* found = static_cast<const unix_diag_msg*>(NLMSG_DATA(header));
+    int left = static_cast<int>(header->nlmsg_len - NLMSG_LENGTH(sizeof *found));
+    for (const auto* attribute = reinterpret_cast<const rtattr*>(found + 1); RTA_OK(attribute, left);
+         attribute = RTA_NEXT(attribute, left)) {
+        if (attribute->rta_type == UNIX_DIAG_VFS && RTA_PAYLOAD(attribute) >= sizeof(unix_diag_vfs)) {
+            const auto* bound = static_cast<const unix_diag_vfs*>(RTA_DATA(attribute));
+            // The kernel's own device numbering: major above bit 20.
+            return bound->udiag_vfs_ino == file.st_ino && bound->udiag_vfs_dev >> 20 == major(file.st_dev)
+                && (bound->udiag_vfs_dev & 0xfffff) == minor(file.st_dev);
+        }
+    }
+    return false;
 }
 
-// The server a JACK client made now reaches, as its listening socket; 0 when none listens.
+// The server a JACK client made now reaches, as its listening socket: the
+// one bound to the server's socket file in this process's /dev/shm; 0 when
+// none listens there.
 unsigned long ListeningJackServer(const std::vector<UnixSocket>& sockets)
 {
     const char* name = std::getenv("JACK_DEFAULT_SERVER");
     const std::string path = JackSocketPath(name && *name ? name : "default");
+    struct stat file = {};
+    if (stat(path.c_str(), &file) != 0 || !S_ISSOCK(file.st_mode)) {
+        return 0;
+    }
     for (const UnixSocket& socket : sockets) {
-        if (socket.listening && socket.path == path) {
+        if (socket.listening && socket.path == path && BoundToFile(socket.inode, file)) {
             return socket.inode;
         }
     }
     return 0;
+}
+
+// Whether the socket of that inode still listens.
+bool IsListening(unsigned long inode, const std::vector<UnixSocket>& sockets)
+{
+    for (const UnixSocket& socket : sockets) {
+        if (socket.listening && socket.inode == inode) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Whether path names the notification socket of a JACK client named name, or
@@ -136,12 +207,17 @@ void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
         if (!impl->library || impl->jackServer == 0) {
             continue;
         }
+        const bool serverGone = listening.count(impl->jackServer) == 0;
         if (own.count(impl->jackClientSocket) == 0) {
             impl->AbandonLibrary();
-        } else if (listening.count(impl->jackServer) == 0) {
+        } else if (serverGone) {
             impl->portOpen = false;
             impl->DropLibrary();
+        } else {
+            continue;
         }
+        // Only a server that went away comes back; a refusal stands.
+        impl->jackServerGone = serverGone;
     }
 }
 
@@ -156,8 +232,9 @@ std::set<unsigned long> BeforeJackClientOpens()
 
 // Held with JackCallsLock alone, after a library call that opens the JACK
 // client of `opening` when it has none; `before`: this process's sockets
-// before that call.
-void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned long>& before)
+// before that call; `comingBack`: the client is made again for a server
+// that went away and is back.
+void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned long>& before, bool comingBack)
 {
     const std::vector<UnixSocket> sockets = UnixSockets();
     const std::set<unsigned long> own = OwnSockets();
@@ -184,6 +261,9 @@ void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned lon
         if (impl != &opening && impl->library) {
             impl->portOpen = false;
             impl->DropLibrary();
+            // A server that has only just come back may refuse clients for a
+            // moment: what that made go comes back with the server.
+            impl->jackServerGone = comingBack;
         }
     }
 }
@@ -214,7 +294,7 @@ MidiClient::Impl::JackCallGuard::~JackCallGuard()
     }
     if (alone) {
         if (kind == Call::MayConnect && impl.library) {
-            NoteJackClientOpened(impl, socketsBefore);
+            NoteJackClientOpened(impl, socketsBefore, false);
         }
         lock->unlock();
     } else {
@@ -251,12 +331,44 @@ void MidiClient::Impl::Release()
     DropLibrary();
 }
 
+void MidiClient::Impl::FollowJackServer()
+{
+    if (api != RtMidi::UNIX_JACK) {
+        return;
+    }
+    const unsigned long server = jackServer;
+    if (server != 0 && !jackServerGone && !IsListening(server, UnixSockets())) {
+        std::lock_guard<std::shared_mutex> jackCalls(JackCallsLock());
+        CloseClientsLibjackDrops(UnixSockets());
+    }
+    if (!jackServerGone || !remakeLibrary || ListeningJackServer(UnixSockets()) == 0) {
+        return;
+    }
+    JackClientOpening opening;
+    jackServer = 0;
+    try {
+        remakeLibrary(*this);
+    } catch (const std::exception& error) {
+        lastError = error.what();
+        return;
+    }
+    opening.Opened(*this, jackClientName, true);
+    if (jackClientSocket != 0) {
+        jackServerGone = false;
+        return;
+    }
+    // Refused by a server still coming up, say: made again at a later call,
+    // never left to the library's own tries, whose refusals would stand.
+    portOpen = false;
+    DropLibrary();
+}
+
 JackClientOpening::JackClientOpening() : lock_(JackCallsLock()), socketsBefore_(BeforeJackClientOpens()) {}
 
-void JackClientOpening::Opened(MidiClient::Impl& impl, const std::string& clientName)
+void JackClientOpening::Opened(MidiClient::Impl& impl, const std::string& clientName, bool comingBack)
 {
     impl.jackClientName = clientName;
-    NoteJackClientOpened(impl, socketsBefore_);
+    NoteJackClientOpened(impl, socketsBefore_, comingBack);
     JackClients().insert(&impl);
 }
 

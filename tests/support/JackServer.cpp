@@ -1,5 +1,6 @@
 #include "support/JackServer.h"
 #include "support/FileBytes.h"
+#include "platform/JackNames.h"
 
 #include <fcntl.h>
 #include <jack/jack.h>
@@ -27,16 +28,11 @@ std::string ReadFile(const std::string& path)
     return {bytes.begin(), bytes.end()};
 }
 
-std::string SocketPath(const std::string& name)
-{
-    return "/dev/shm/jack_" + name + "_" + std::to_string(getuid()) + "_0";
-}
-
 // Semaphores of clients that outlived their server (the editor's, when a
 // test stops the server under it) stay until someone removes them.
 void RemoveSemaphores(const std::string& name)
 {
-    const std::string prefix = "jack_sem." + std::to_string(getuid()) + "_" + name + "_";
+    const std::string prefix = platform::JackSemaphorePrefix(name);
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored))
         if (entry.path().filename().string().rfind(prefix, 0) == 0)
@@ -83,10 +79,22 @@ bool JackServer::Start(std::string* error)
     static int started = 0;
     name_ = "zelto2x-test-" + std::to_string(getuid()) + "-" + std::to_string(getpid()) + "-"
         + std::to_string(++started);
+    return Launch(error, true);
+}
+
+bool JackServer::StartAgain(std::string* error)
+{
+    if (slotFd_ < 0 && !TakeServerSlot(error))
+        return false;
+    return Launch(error, false);
+}
+
+bool JackServer::Launch(std::string* error, bool probeHere)
+{
     logPath_ = "/tmp/" + name_ + ".log";
     std::remove(logPath_.c_str());
     // A socket left under a reused process id must not pass for this server's.
-    std::remove(SocketPath(name_).c_str());
+    std::remove(platform::JackSocketPath(name_).c_str());
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
     // Clients in the tests never start a server of their own by accident.
@@ -106,7 +114,7 @@ bool JackServer::Start(std::string* error)
     options.parentDeathSignal = SIGTERM;
     if (!jackd_.Start(options, error))
         return false;
-    if (!WaitUntilAcceptingClients(error)) {
+    if (!WaitUntilAcceptingClients(error, probeHere)) {
         jackd_.Stop(SIGKILL, std::chrono::seconds(5));
         *error += "\njackd output:\n" + ReadFile(logPath_);
         return false;
@@ -114,17 +122,18 @@ bool JackServer::Start(std::string* error)
     return true;
 }
 
-bool JackServer::WaitUntilAcceptingClients(std::string* error)
+bool JackServer::WaitUntilAcceptingClients(std::string* error, bool probeHere)
 {
     // libjack can wedge when a client is opened while the server is still
     // coming up, so no client before the server's socket is there; on a
     // loaded machine the first clients may be refused for a while after.
-    const std::string socket = SocketPath(name_);
+    const std::string socket = platform::JackSocketPath(name_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     jack_set_error_function(&Silent);
     jack_set_info_function(&Silent);
     bool ready = false;
-    while (!(ready = access(socket.c_str(), F_OK) == 0 && HasPort("")) && jackd_.StillRunning()
+    while (!(ready = access(socket.c_str(), F_OK) == 0 && (probeHere ? HasPort("") : AcceptsAProcessOfItsOwn()))
+        && jackd_.StillRunning()
         && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     jack_set_error_function(nullptr);
@@ -132,6 +141,17 @@ bool JackServer::WaitUntilAcceptingClients(std::string* error)
     if (!ready)
         *error = "JACK server " + name_ + " did not accept clients within 20 s";
     return ready;
+}
+
+bool JackServer::AcceptsAProcessOfItsOwn() const
+{
+    Subprocess check;
+    Subprocess::Options options;
+    options.argv = {"/usr/bin/jack_wait", "-s", name_, "-c"};
+    options.collectStdout = true;
+    std::string ignored;
+    return check.Start(options, &ignored) && check.WaitForExit(std::chrono::seconds(10)) != -1
+        && check.Stdout().WaitFor([](const std::string& line) { return line == "running"; }, std::chrono::seconds(1));
 }
 
 bool JackServer::HasPort(const std::string& fullName) const

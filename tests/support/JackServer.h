@@ -16,6 +16,12 @@ class JackServer {
 public:
     ~JackServer() { Stop(); }
     bool Start(std::string* error);
+    // A stopped server started again under the name it had, as a user
+    // restarts theirs: the clients of the earlier one find a server of their
+    // server's name. It is asked whether it takes clients from a process of
+    // its own: a client this process opened now, after its server went
+    // away, would have libjack free every other client of the process.
+    bool StartAgain(std::string* error);
     void Stop();
     const std::string& Name() const { return name_; }
     // True while a port of that full name ("client:port") exists.
@@ -23,7 +29,9 @@ public:
 
 private:
     bool TakeServerSlot(std::string* error);
-    bool WaitUntilAcceptingClients(std::string* error);
+    bool Launch(std::string* error, bool probeHere);
+    bool WaitUntilAcceptingClients(std::string* error, bool probeHere);
+    bool AcceptsAProcessOfItsOwn() const;
     int slotFd_ = -1;
     std::string name_, logPath_;
     Subprocess jackd_;
