@@ -2,6 +2,7 @@
 // interleave, and closing the input never waits on a delivery in progress.
 
 #include "JackPortFixture.h"
+#include "WatchedPorts.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -13,63 +14,6 @@
 #include <thread>
 
 namespace {
-
-// What the port watch tells ("in 0", "out 2": direction and list position), whether each came under the plug-in mutex,
-// and what its looks at the chosen ports saw; a look at the output can be held until released.
-struct Watched {
-    explicit Watched(PortTestPlugin& plug) : plug(plug) {}
-    // On every way out of a test, the watch ends before what it calls goes.
-    ~Watched()
-    {
-        release();
-        plug.DestroyMidiPorts();
-    }
-    void watch() { plug.watchExternalMIDIPorts(&Watched::told, this, &Watched::looked); }
-
-    static void told(void* self, bool input, int position, const std::string&)
-    {
-        auto* watched = static_cast<Watched*>(self);
-        const bool locked = watched->plug.GetMutex()->IsOwnedByCurrentThread();
-        std::lock_guard<std::mutex> lock(watched->mutex);
-        watched->changes.push_back(std::string(input ? "in " : "out ") + std::to_string(position));
-        watched->allUnderPluginMutex = watched->allUnderPluginMutex && locked;
-    }
-    static void looked(void* self, bool input, bool there)
-    {
-        auto* watched = static_cast<Watched*>(self);
-        std::unique_lock<std::mutex> lock(watched->mutex);
-        watched->looks.push_back({input, there});
-        watched->holding = !input && watched->holdOutput;
-        watched->changed.notify_all();
-        watched->changed.wait(lock, [&] { return input || !watched->holdOutput; });
-        watched->holding = false;
-    }
-
-    bool toldWithin(const std::string& change)
-    {
-        return waitFor([&] { return std::count(changes.begin(), changes.end(), change) > 0; });
-    }
-    // With the mutex held.
-    bool waitFor(const std::function<bool()>& done)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, kGenerousTimeout, done);
-    }
-    void release()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        holdOutput = false;
-        changed.notify_all();
-    }
-
-    PortTestPlugin& plug;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::string> changes;
-    bool allUnderPluginMutex = true;
-    std::vector<std::pair<bool, bool>> looks;  // direction (true: input), port there
-    bool holdOutput = false, holding = false;
-};
 
 // The synth switched off until the watch has told both ports gone, then on again while a host call holds the plug-in
 // mutex: once a look has found the output back, `meanwhile` runs inside that host call, before the watch can apply
