@@ -2,10 +2,11 @@
 # The first command's session finding the sessions' JACK server running with
 # synths on it that are not its own. Started by the user by hand (no session
 # noted it), with the user's simulated Zelto 2: the session joins it, takes
-# that synth for the attached one and starts none, and leaves the server
-# running. Left by a session that died, with that session's "Zelto Sim 1":
-# the session joins it, names its own synth "Zelto Sim 2" and talks to that,
-# and stops the server as the last session out.
+# that synth for the attached one and starts none, reaches it once the user
+# chose its ports, and leaves the server running; also with
+# JACK_PROMISCUOUS_SERVER set. Left by a session that died, with that
+# session's "Zelto Sim 1": the session joins it, names its own synth "Zelto
+# Sim 2" and talks to that, and stops the server as the last session out.
 #   RunningServerSessionTest.sh SOURCE_DIR BUILD_DIR
 . "$(dirname "$0")/SessionTestSupport.sh"
 
@@ -62,25 +63,43 @@ start_synth() { # DIR [OPTION...]
     sleep 0.1
   done
 }
+# Three sessions one after the other take over half the support's 35 s on a
+# busy machine: each scenario's waits give up 35 s after the scenario starts.
+new_deadline() {
+  deadline=$(($(date +%s) + 35))
+}
 joined() { # NAME
   grep -qxF "MIDI goes through the JACK server of the editor sessions already running ($server)." "$work/$1.txt"
 }
 
-# The user's server with the user's Zelto 2 (the simulated one under its own name).
-start_server user
-start_synth user
-headless_session "$1" "$2" beside || fail "the session on the user's server failed: $(cat "$work/beside.txt")"
-cat "$work/beside.txt"
-joined beside || fail "the session did not join the user's server"
-grep -q '^A Zelto 2 is attached: ' "$work/beside.txt" || fail "the user's Zelto 2 was not seen"
-[ ! -e "$work/beside/zelto2-sim.log" ] || fail "a simulated synth was started beside the user's Zelto 2"
-is_png "$work/beside.png" || fail "the session on the user's server wrote no picture"
-[ "$(JACK_DEFAULT_SERVER="$server" jack_wait -c 2>/dev/null)" = running ] || fail "the session stopped the user's server"
-stop_mine
+# The user's server with the user's Zelto 2 (the simulated one under its own
+# name), whose ports the user chooses in the session.
+on_users_server() { # SOURCE_DIR BUILD_DIR NAME
+  new_deadline
+  start_server "$3-user"
+  start_synth "$3-user"
+  headless_session "$1" "$2" "$3" "printf 'set 274 Zelto 2 Out:MIDI Out\nset 273 Zelto 2 In:MIDI In\n'
+    $(heard "$3-user" "$enquiry")" || fail "the session on the user's server failed: $(cat "$work/$3.txt")"
+  cat "$work/$3.txt"
+  joined "$3" || fail "the session did not join the user's server"
+  grep -q '^A Zelto 2 is attached: ' "$work/$3.txt" || fail "the user's Zelto 2 was not seen"
+  [ ! -e "$work/$3/zelto2-sim.log" ] || fail "a simulated synth was started beside the user's Zelto 2"
+  grep -qxF "$enquiry" "$work/$3-user/wire.log" || fail "the user's Zelto 2 never got the device enquiry"
+  is_png "$work/$3.png" || fail "the session on the user's server wrote no picture"
+  [ "$(JACK_DEFAULT_SERVER="$server" jack_wait -c 2>/dev/null)" = running ] || fail "the session stopped the user's server"
+  stop_mine
+}
+on_users_server "$1" "$2" beside
+# Also on a server shared between users (see FirstRunSessionTest.sh), whose
+# clients' names lack the user ID.
+export JACK_PROMISCUOUS_SERVER=''
+on_users_server "$1" "$2" shared
+unset JACK_PROMISCUOUS_SERVER
 
 # What a session that died leaves: the server it noted, its synth, and the
 # note of its number naming a process gone.
 orphaned=yes
+new_deadline
 start_server dead
 echo "$server_pid" >"$sessions/jackd.pid"
 start_synth dead --name "Zelto Sim 1"

@@ -16,6 +16,14 @@ using zelto2sim::ToHex;
 
 class WorkerJobs : public WorkerFixture {};
 
+std::vector<size_t> firstSlots(size_t count)
+{
+    std::vector<size_t> slots(count);
+    for (size_t k = 0; k < count; ++k)
+        slots[k] = k;
+    return slots;
+}
+
 }  // namespace
 
 TEST_F(WorkerJobs, AnswerInTheFirstDelayEndsTheRequestAfterOneDelayAndTheClosingWait)
@@ -77,6 +85,8 @@ TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSoundLef
         {kJobStoreAllPatches, {}, 10, "Store CANCELLED! 9 of 100 stored"},
         // Slots 1..12 hold the nine sounds sent: the count is of sounds, not of slots passed.
         {kJobStoreAllPatches, {0, 4, 10}, 10, "Store CANCELLED! 9 of 97 stored"},
+        // Slots 1..50 empty: from the first sound on, more slots are passed than the bank holds sounds.
+        {kJobStoreAllPatches, firstSlots(50), 10, "Store CANCELLED! 9 of 50 stored"},
         {kJobStoreAllPatches, {}, 101, "Data send completed!"},
         {kJobStoreAllPatches, {97, 98, 99}, 98, "Data send completed!"}};
     for (const auto& row : rows) {
