@@ -8,6 +8,8 @@
 # names its synth "Zelto Sim 1" and reaches it with the device enquiry.
 #   KilledServerSessionTest.sh SOURCE_DIR BUILD_DIR
 . "$(dirname "$0")/SessionTestSupport.sh"
+# JACK's names in /dev/shm, by the sessions' own rule.
+. "$1/scripts/lib/midi-services.sh"
 
 build=$2
 export JACK_NO_START_SERVER=1
@@ -41,8 +43,7 @@ done
 kill -9 "$server_pid"
 for pid in $mine; do stop_process "$pid"; done
 mine=""
-# JACK's naming with the user ID (JACK_PROMISCUOUS_SERVER unset).
-[ -e "/dev/shm/jack_sem.$(id -u)_${server}_Zelto 2 In" ] || fail "the killed server left no word of the user's Zelto 2"
+[ -e "$(jack_shm_name words "$server")Zelto 2 In" ] || fail "the killed server left no word of the user's Zelto 2"
 
 headless_session "$1" "$2" next "$(heard next "$enquiry")" ||
   fail "the session after the killed server failed: $(cat "$work/next.txt")"
