@@ -49,6 +49,22 @@ bool StartNamesakeElsewhere(testsupport::Subprocess& jackd, const std::string& n
     return ListeningAt(path) >= 2;
 }
 
+// Both chosen ports watched while the server stops and a server of its name comes back with the synth: each is told
+// gone, then back at its list position.
+void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport::JackServer& server,
+    testsupport::SimulatedSynth& synth, Watched& watched)
+{
+    const std::string in = "in " + std::to_string(plug.getExternalMIDIInDevice(synth.OutputPortName().c_str()));
+    const std::string out = "out " + std::to_string(plug.getExternalMIDIOutDevice(synth.InputPortName().c_str()));
+    server.Stop();
+    synth.Stop();
+    EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+    std::string error;
+    ASSERT_TRUE(server.StartAgain(&error)) << error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
+}
+
 }  // namespace
 
 // The server stopped under both open ports is told as a port that goes; once a server of its name and the synth are
@@ -58,15 +74,7 @@ TEST_F(JackPortTest, ChosenPortsAreToldGoneWhenTheServerStopsAndOpenAgainOnceItI
     ConnectToSynth();
     Watched watched {*plug};
     watched.watch();
-    const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
-    const std::string out = "out " + std::to_string(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()));
-    server.Stop();
-    synth.Stop();
-    EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
-    std::string error;
-    ASSERT_TRUE(server.StartAgain(&error)) << error;
-    ASSERT_TRUE(synth.Start(&error)) << error;
-    EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
+    ASSERT_NO_FATAL_FAILURE(ExpectToldGoneAndBackAcrossAServerRestart(*plug, server, synth, watched));
     EXPECT_TRUE(WaitUntilOutputFlows(synth));
     EXPECT_TRUE(WaitUntilInputFlows());
     std::lock_guard<std::mutex> lock(watched.mutex);
@@ -99,15 +107,7 @@ TEST_F(JackPortTest, ASameNamedServerInAnotherSharedMemoryFolderIsNeverTakenForO
     ConnectToSynth();
     Watched watched {*plug};
     watched.watch();
-    const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
-    const std::string out = "out " + std::to_string(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()));
-    server.Stop();
-    synth.Stop();
-    EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
-    std::string error;
-    ASSERT_TRUE(server.StartAgain(&error)) << error;
-    ASSERT_TRUE(synth.Start(&error)) << error;
-    EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
+    ASSERT_NO_FATAL_FAILURE(ExpectToldGoneAndBackAcrossAServerRestart(*plug, server, synth, watched));
     namesake.Stop(SIGTERM, kGenerousTimeout);
     auto second = std::make_unique<PortTestPlugin>();
     second->getExternalMIDIInNames();
