@@ -32,9 +32,6 @@ constexpr size_t kInputQueueBytes = 1 << 17;
 // Tries at opening a port by name while other programs' ports come and go.
 constexpr int kPortOpenAttempts = 5;
 
-// Far longer than a JACK process cycle stays descheduled on a busy machine.
-constexpr std::chrono::milliseconds kJackCycleGrace{250};
-
 std::string Lowered(std::string text)
 {
     for (char& c : text) {
@@ -239,6 +236,7 @@ bool MidiClient::OpenNumberedPort(unsigned port, const std::string& portName)
             open = impl_->library->isPortOpen();
             if (open) {
                 impl_->openPortName = portName;
+                impl_->connectedAt = std::chrono::steady_clock::now();
             }
         },
         Impl::Call::MayConnect);

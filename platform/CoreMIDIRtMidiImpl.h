@@ -18,6 +18,9 @@
 
 namespace platform {
 
+// Far longer than a JACK process cycle stays descheduled on a busy machine.
+inline constexpr std::chrono::milliseconds kJackCycleGrace{250};
+
 struct MidiClient::Impl {
     // Exactly one of the two is set; library points at it.
     std::unique_ptr<RtMidiIn> input;
@@ -27,8 +30,9 @@ struct MidiClient::Impl {
     std::string lastError;
     // Read by the input thread to drop what arrives while no port is open.
     std::atomic<bool> portOpen{false};
-    // When the last open port closed (output clients on JACK wait on it).
-    std::chrono::steady_clock::time_point closedAt;
+    // When the last open port closed (output clients on JACK wait on it),
+    // and when the library connected the port it opened last.
+    std::chrono::steady_clock::time_point closedAt, connectedAt;
     // What the library reported during the current call.
     bool reported = false;
     bool reportedFailure = false;

@@ -32,6 +32,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "platform/CoreMIDIRtMidiImpl.h"
@@ -308,10 +309,17 @@ MidiClient::Impl::JackCallGuard::~JackCallGuard()
 // port goes (another JACK client of this process closed just before, a
 // device's ports went away) can end in a freed entry. Renaming the port to
 // its own name is a round trip through the server, which first tells every
-// client each change it has in hand; the port goes after that.
+// client each change it has in hand; the port goes after that. The server
+// serves the requests that wait at one look in turn, so a change handed to
+// it together with the first rename is told before the second one returns.
+// A connection only comes into use, and is told, at a later cycle: a port
+// connected moments ago (one opened, found renumbered and closed again) goes
+// no sooner than a cycle's grace after.
 void MidiClient::Impl::CloseLibraryPort()
 {
     if (api == RtMidi::UNIX_JACK && !openPortName.empty()) {
+        std::this_thread::sleep_until(connectedAt + kJackCycleGrace);
+        library->setPortName(openPortName);
         library->setPortName(openPortName);
     }
     openPortName.clear();
