@@ -165,15 +165,15 @@ unsigned long ListeningJackServer(const std::vector<UnixSocket>& sockets)
     return 0;
 }
 
-// Whether the socket of that inode still listens.
-bool IsListening(unsigned long inode, const std::vector<UnixSocket>& sockets)
+std::set<unsigned long> ListeningInodes(const std::vector<UnixSocket>& sockets)
 {
+    std::set<unsigned long> listening;
     for (const UnixSocket& socket : sockets) {
-        if (socket.listening && socket.inode == inode) {
-            return true;
+        if (socket.listening) {
+            listening.insert(socket.inode);
         }
     }
-    return false;
+    return listening;
 }
 
 // Whether path names the notification socket of a JACK client named name, or
@@ -197,12 +197,7 @@ bool IsJackClientSocket(const std::string& path, const std::string& name)
 // Held with JackCallsLock alone.
 void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
 {
-    std::set<unsigned long> listening;
-    for (const UnixSocket& socket : sockets) {
-        if (socket.listening) {
-            listening.insert(socket.inode);
-        }
-    }
+    const std::set<unsigned long> listening = ListeningInodes(sockets);
     const std::set<unsigned long> own = OwnSockets();
     for (MidiClient::Impl* impl : JackClients()) {
         if (!impl->library || impl->jackServer == 0) {
@@ -345,11 +340,14 @@ void MidiClient::Impl::FollowJackServer()
         return;
     }
     const unsigned long server = jackServer;
-    if (server != 0 && !jackServerGone && !IsListening(server, UnixSockets())) {
+    const std::vector<UnixSocket> sockets = UnixSockets();
+    if (server != 0 && !jackServerGone && ListeningInodes(sockets).count(server) == 0) {
         std::lock_guard<std::shared_mutex> jackCalls(JackCallsLock());
+        // Read again under the lock: a client another thread opened since
+        // may have reached a server newer than `sockets`.
         CloseClientsLibjackDrops(UnixSockets());
     }
-    if (!jackServerGone || !remakeLibrary || ListeningJackServer(UnixSockets()) == 0) {
+    if (!jackServerGone || !remakeLibrary || ListeningJackServer(sockets) == 0) {
         return;
     }
     JackClientOpening opening;

@@ -35,10 +35,7 @@ for synth in "Zelto 2" "Zelto Sim 1"; do
   JACK_DEFAULT_SERVER="$server" ZELTO2X_MIDI_API=jack "$build/tools/zelto2-sim" --no-stdin --name "$synth" \
     </dev/null >"$work/$synth/zelto2-sim.log" 2>&1 &
   mine="$! $mine"
-  until grep -qs '^zelto2-sim: ready' "$work/$synth/zelto2-sim.log"; do
-    [ "$(date +%s)" -lt "$deadline" ] || fail "the synth $synth did not start"
-    sleep 0.1
-  done
+  synth_ready "$work/$synth/zelto2-sim.log" "the synth $synth"
 done
 kill -9 "$server_pid"
 for pid in $mine; do stop_process "$pid"; done

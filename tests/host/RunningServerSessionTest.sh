@@ -58,15 +58,7 @@ start_synth() { # DIR [OPTION...]
   shift
   start "$dir" zelto2-sim.log env JACK_DEFAULT_SERVER="$server" ZELTO2X_MIDI_API=jack \
     "$build/tools/zelto2-sim" --no-stdin --log "$work/$dir/wire.log" "$@"
-  until grep -qs '^zelto2-sim: ready' "$work/$dir/zelto2-sim.log"; do
-    [ "$(date +%s)" -lt "$deadline" ] || fail "the $dir synth did not start"
-    sleep 0.1
-  done
-}
-# Three sessions one after the other take over half the support's 35 s on a
-# busy machine: each scenario's waits give up 35 s after the scenario starts.
-new_deadline() {
-  deadline=$(($(date +%s) + 35))
+  synth_ready "$work/$dir/zelto2-sim.log" "the $dir synth"
 }
 joined() { # NAME
   grep -qxF "MIDI goes through the JACK server of the editor sessions already running ($server)." "$work/$1.txt"
@@ -75,6 +67,7 @@ joined() { # NAME
 # The user's server with the user's Zelto 2 (the simulated one under its own
 # name), whose ports the user chooses in the session.
 on_users_server() { # SOURCE_DIR BUILD_DIR NAME
+  # Three sessions one after the other take over half of 35 s on a busy machine.
   new_deadline
   start_server "$3-user"
   start_synth "$3-user"

@@ -25,8 +25,11 @@ trap 'rm -rf "$work"' EXIT
 # Every wait gives up 35 s after the start (in seconds, however slowly a busy
 # machine turns a loop), or at once when another has given up or a session
 # failed: the sessions' own waits and their closing then still end the test
-# within a minute.
-deadline=$(($(date +%s) + 35))
+# within a minute. A test of several scenarios gives each its own 35 s.
+new_deadline() {
+  deadline=$(($(date +%s) + 35))
+}
+new_deadline
 given_up="$work/given-up"
 # The sessions' shared-server bookkeeping stays inside the test.
 export TMPDIR="$work/tmp"
@@ -86,6 +89,15 @@ stop_process() { # PID
   done
   kill -9 "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
+}
+
+# Waits until the simulated synth that logs to LOG is ready; fails the test,
+# naming it WHAT, at the deadline.
+synth_ready() { # LOG WHAT
+  until grep -qs '^zelto2-sim: ready' "$1"; do
+    [ "$(date +%s)" -lt "$deadline" ] || fail "$2 did not start"
+    sleep 0.1
+  done
 }
 
 is_png() { # FILE

@@ -71,8 +71,6 @@ bool JackServer::TakeServerSlot(std::string* error)
 
 bool JackServer::Start(std::string* error)
 {
-    if (slotFd_ < 0 && !TakeServerSlot(error))
-        return false;
     // A name of this user and process, new for every start: clients the
     // editor still holds of an earlier server never reach the next one, and
     // a server the user runs is never touched.
@@ -84,13 +82,13 @@ bool JackServer::Start(std::string* error)
 
 bool JackServer::StartAgain(std::string* error)
 {
-    if (slotFd_ < 0 && !TakeServerSlot(error))
-        return false;
     return Launch(error, false);
 }
 
 bool JackServer::Launch(std::string* error, bool probeHere)
 {
+    if (slotFd_ < 0 && !TakeServerSlot(error))
+        return false;
     logPath_ = "/tmp/" + name_ + ".log";
     std::remove(logPath_.c_str());
     // A socket left under a reused process id must not pass for this server's.
