@@ -59,9 +59,14 @@ void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport
     server.Stop();
     synth.Stop();
     EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+    // The server's readiness probe closes its JACK client as the server comes up; a client of that server opening
+    // meanwhile may take the closed one's number and wait for ever on its wake-up word (libjack). The watch, which
+    // opens ours again, waits until the server and the synth are up.
+    ASSERT_TRUE(watched.holdAtNextLook());
     std::string error;
     ASSERT_TRUE(server.StartAgain(&error)) << error;
     ASSERT_TRUE(synth.Start(&error)) << error;
+    watched.release();
     EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
 }
 
