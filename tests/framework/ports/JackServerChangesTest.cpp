@@ -61,8 +61,13 @@ void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport
     EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
     // The server's readiness probe closes its JACK client as the server comes up; a client of that server opening
     // meanwhile may take the closed one's number and wait for ever on its wake-up word (libjack). The watch, which
-    // opens ours again, waits until the server and the synth are up.
-    ASSERT_TRUE(watched.holdAtNextLook());
+    // opens ours again, stands at its look at the output (the input's, just before, found no server to open on) until
+    // the server and the synth are up.
+    {
+        std::lock_guard<std::mutex> lock(watched.mutex);
+        watched.holdOutput = true;
+    }
+    ASSERT_TRUE(watched.waitFor([&] { return watched.holding; }));
     std::string error;
     ASSERT_TRUE(server.StartAgain(&error)) << error;
     ASSERT_TRUE(synth.Start(&error)) << error;

@@ -13,7 +13,7 @@
 #include "support/JackSynthTest.h"
 
 // What the port watch tells ("in 0", "out 2": direction and list position), whether each came under the plug-in mutex,
-// and what its looks at the chosen ports saw; a look at the output, or the next look, can be held until released.
+// and what its looks at the chosen ports saw; a look at the output can be held until released.
 struct Watched {
     explicit Watched(PortTestPlugin& plug) : plug(plug) {}
     // On every way out of a test, the watch ends before what it calls goes.
@@ -37,19 +37,10 @@ struct Watched {
         auto* watched = static_cast<Watched*>(self);
         std::unique_lock<std::mutex> lock(watched->mutex);
         watched->looks.push_back({input, there});
-        const auto held = [&] { return watched->holdEveryLook || (!input && watched->holdOutput); };
-        watched->holding = held();
+        watched->holding = !input && watched->holdOutput;
         watched->changed.notify_all();
-        watched->changed.wait(lock, [&] { return !held(); });
+        watched->changed.wait(lock, [&] { return input || !watched->holdOutput; });
         watched->holding = false;
-    }
-    // Holds the watch at its next look and waits until it stands there: until released it opens, closes and lists
-    // nothing.
-    bool holdAtNextLook()
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        holdEveryLook = true;
-        return changed.wait_for(lock, testsupport::kGenerousTimeout, [&] { return holding; });
     }
 
     bool toldWithin(const std::string& change)
@@ -65,7 +56,7 @@ struct Watched {
     void release()
     {
         std::lock_guard<std::mutex> lock(mutex);
-        holdOutput = holdEveryLook = false;
+        holdOutput = false;
         changed.notify_all();
     }
 
@@ -75,6 +66,6 @@ struct Watched {
     std::vector<std::string> changes;
     bool allUnderPluginMutex = true;
     std::vector<std::pair<bool, bool>> looks;  // direction (true: input), port there
-    bool holdOutput = false, holdEveryLook = false, holding = false;
+    bool holdOutput = false, holding = false;
 };
 
