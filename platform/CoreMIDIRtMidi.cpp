@@ -32,6 +32,10 @@ constexpr size_t kInputQueueBytes = 1 << 17;
 // Tries at opening a port by name while other programs' ports come and go.
 constexpr int kPortOpenAttempts = 5;
 
+// A JACK server empties the output buffer every cycle; one that has taken
+// nothing for this long has stopped.
+constexpr std::chrono::milliseconds kOutputRoomPatience{200};
+
 std::string Lowered(std::string text)
 {
     for (char& c : text) {
@@ -95,15 +99,45 @@ void KeepClientNameOutOfLists(const std::string& clientName)
     ownClientNames.insert(clientName);
 }
 
+// A JACK client opens on the port layer's JACK thread; one without a server
+// comes once a server listens (CoreMIDIRtMidiJack.cpp).
+template <class Client, class... Args>
+static std::unique_ptr<MidiClient::Impl> CreateJackClient(std::string* error, const std::string& clientName,
+    Args... args)
+{
+    auto impl = std::make_unique<MidiClient::Impl>();
+    impl->jackClientName = clientName;
+    impl->remakeLibrary = [args...](MidiClient::Impl& remade) {
+        auto client = std::make_unique<Client>(RtMidi::UNIX_JACK, remade.jackClientName, args...);
+        if (client->getCurrentApi() == RtMidi::UNIX_JACK) {
+            remade.Adopt(std::move(client), RtMidi::UNIX_JACK);
+        }
+    };
+    if (!impl->MakeJackLibrary(error)) {
+        // The JACK thread may still make it: it is left to that thread.
+        static_cast<void>(impl.release());
+        return nullptr;
+    }
+    return impl;
+}
+
 template <class Client, class... Args>
 static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<RtMidi::Api>& apis,
     std::string* error, const std::string& clientName, Args... args)
 {
     std::string messages;
     for (RtMidi::Api api : apis) {
-        std::optional<JackClientOpening> jackOpening;
         if (api == RtMidi::UNIX_JACK) {
-            jackOpening.emplace();
+            std::string jackError;
+            std::unique_ptr<MidiClient::Impl> impl = CreateJackClient<Client>(&jackError, clientName, args...);
+            if (impl) {
+                if (!messages.empty()) {
+                    log("MIDI: using JACK; ALSA: %s\n", messages.c_str());
+                }
+                return impl;
+            }
+            messages += (messages.empty() ? "" : "; ") + jackError;
+            continue;
         }
         try {
             auto client = std::make_unique<Client>(api, clientName, args...);
@@ -112,16 +146,6 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<R
             }
             auto impl = std::make_unique<MidiClient::Impl>();
             impl->Adopt(std::move(client), api);
-            if (jackOpening) {
-                impl->remakeLibrary = [args...](MidiClient::Impl& remade) {
-                    remade.Adopt(std::make_unique<Client>(RtMidi::UNIX_JACK, remade.jackClientName, args...),
-                        RtMidi::UNIX_JACK);
-                };
-                jackOpening->Opened(*impl, clientName);
-            }
-            if (!messages.empty()) {
-                log("MIDI: using JACK; ALSA: %s\n", messages.c_str());
-            }
             return impl;
         } catch (const RtMidiError& e) {
             messages += (messages.empty() ? "" : "; ") + e.getMessage();
@@ -137,14 +161,20 @@ static std::unique_ptr<MidiClient::Impl> CreateLibraryClient(const std::vector<R
 
 MidiClient::MidiClient(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-MidiClient::~MidiClient() = default;
+MidiClient::~MidiClient()
+{
+    // A client the JACK thread still holds stays allocated for it.
+    if (impl_ && !impl_->Release()) {
+        static_cast<void>(impl_.release());
+    }
+}
 
 std::vector<unsigned> MidiClient::ChoosablePorts()
 {
     impl_->FollowJackServer();
     std::vector<unsigned> ports;
     unsigned count = 0;
-    if (!impl_->Run([&] { count = impl_->library->getPortCount(); }, Impl::Call::MayConnect)) {
+    if (!impl_->Run([&] { count = impl_->library->getPortCount(); })) {
         return ports;
     }
     if (impl_->reported) {
@@ -152,7 +182,7 @@ std::vector<unsigned> MidiClient::ChoosablePorts()
     }
     for (unsigned port = 0; port < count; ++port) {
         std::string name;
-        const bool read = impl_->Run([&] { name = impl_->library->getPortName(port); }, Impl::Call::MayConnect)
+        const bool read = impl_->Run([&] { name = impl_->library->getPortName(port); })
             && !impl_->reported;
         if (!read || !IsOwnClientPort(name)) {
             ports.push_back(port);
@@ -183,7 +213,7 @@ bool MidiClient::PortName(unsigned port, std::string* name)
     std::string read;
     // The library warns (and gives an empty name) for a port that vanished.
     const auto readName = [&] { read = impl_->library->getPortName(libraryPort); };
-    if (!impl_->Run(readName, Impl::Call::MayConnect) || impl_->reported) {
+    if (!impl_->Run(readName) || impl_->reported) {
         return false;
     }
     *name = read;
@@ -237,9 +267,9 @@ bool MidiClient::OpenNumberedPort(unsigned port, const std::string& portName)
             if (open) {
                 impl_->openPortName = portName;
                 impl_->connectedAt = std::chrono::steady_clock::now();
+                impl_->connectionInUse = impl_->WaitUntilConnectionInUse();
             }
-        },
-        Impl::Call::MayConnect);
+        });
     if (ran && open) {
         impl_->portOpen = true;
         return true;
@@ -259,7 +289,7 @@ bool MidiClient::OpenVirtualPort(const std::string& portName)
             impl_->openPortName = portName;
         }
     };
-    if (!impl_->Run(open, Impl::Call::MayConnect)) {
+    if (!impl_->Run(open)) {
         ClosePort();
         return false;
     }
@@ -392,8 +422,15 @@ MidiInputClient::~MidiInputClient()
 {
     // The library's thread must be gone before the queue it writes to.
     impl_->portOpen = false;
-    impl_->Release();
-    delivery_.reset();
+    if (impl_->Release()) {
+        delivery_.reset();
+        return;
+    }
+    // The JACK thread still holds the library client, which may hand the
+    // queue a message: the queue and its thread stay, delivering nothing.
+    SetCallback(nullptr, nullptr);
+    static_cast<void>(delivery_.release());
+    static_cast<void>(impl_.release());
 }
 
 std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clientName,
@@ -410,21 +447,27 @@ std::unique_ptr<MidiInputClient> MidiInputClient::Create(const std::string& clie
     Delivery::handedOver.fetch_add(1, std::memory_order_release);
     Impl& created = *client->impl_;
     Delivery* delivery = client->delivery_.get();
-    if (!created.Run([&] { created.input->setCallback(&Delivery::OnLibraryMessage, delivery); })) {
-        if (error) {
-            *error = client->LastError();
-        }
-        return nullptr;
-    }
     if (created.remakeLibrary) {
         // A library client made again delivers here too, through the same filter.
         created.remakeLibrary = [remake = created.remakeLibrary, delivery](Impl& remade) {
             remake(remade);
+            if (!remade.input) {
+                return;
+            }
             Delivery::handedOver.fetch_add(1, std::memory_order_release);
             remade.input->setCallback(&Delivery::OnLibraryMessage, delivery);
             const Delivery::LibraryFilter& filter = delivery->libraryFilter;
             remade.input->ignoreTypes(filter.sysex, filter.timingClock, filter.activeSensing);
         };
+    }
+    // A JACK client without a server has no library client yet: the one made
+    // once a server listens gets the callback above.
+    if (!created.Run([&] { created.input->setCallback(&Delivery::OnLibraryMessage, delivery); })
+        && !created.remakeLibrary) {
+        if (error) {
+            *error = client->LastError();
+        }
+        return nullptr;
     }
     return client;
 }
@@ -491,7 +534,14 @@ bool MidiOutputClient::Send(const unsigned char* bytes, size_t size)
     if (size == 0 || !impl_->portOpen.load(std::memory_order_relaxed)) {
         return true;
     }
-    return impl_->Run([&] { impl_->output->sendMessage(bytes, size); });
+    bool full = false;
+    const bool ran = impl_->Run([&] {
+        full = !impl_->OutputRoomFor(size, kOutputRoomPatience);
+        if (!full) {
+            impl_->output->sendMessage(bytes, size);
+        }
+    });
+    return ran && !full;
 }
 
 bool MidiOutputClient::TrySend(const unsigned char* bytes, size_t size)
@@ -500,8 +550,17 @@ bool MidiOutputClient::TrySend(const unsigned char* bytes, size_t size)
         return true;
     }
     bool busy = false;
-    impl_->Run([&] { impl_->output->sendMessage(bytes, size); }, Impl::Call::NoWait, &busy);
-    return !busy;
+    bool full = false;
+    impl_->Run(
+        [&] {
+            full = !impl_->OutputRoomFor(size, std::chrono::milliseconds(0));
+            if (!full) {
+                impl_->output->sendMessage(bytes, size);
+            }
+        },
+        Impl::Call::NoWait, &busy);
+    // A full buffer empties at the server's next cycle: later, as when busy.
+    return !busy && !full;
 }
 
 // ---------------------------------------------------------------------------

@@ -85,6 +85,10 @@ protected:
 
 // The name of every input client's thread.
 inline constexpr const char* kMidiInputThreadName = "midi input";
+// The name of the one thread that opens and closes the JACK clients of the
+// process; it starts with the first JACK client and runs as long as the
+// process.
+inline constexpr const char* kJackClientThreadName = "midi jack";
 
 class MidiInputClient : public MidiClient {
 public:

@@ -8,8 +8,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <set>
-#include <shared_mutex>
 #include <string>
 
 #include <RtMidi.h>
@@ -22,7 +20,9 @@ namespace platform {
 inline constexpr std::chrono::milliseconds kJackCycleGrace{250};
 
 struct MidiClient::Impl {
-    // Exactly one of the two is set; library points at it.
+    // Exactly one of the two is set while the library client is there;
+    // library points at it. On JACK a library client is kept only while it
+    // holds a JACK client this layer has found on its server.
     std::unique_ptr<RtMidiIn> input;
     std::unique_ptr<RtMidiOut> output;
     RtMidi* library = nullptr;
@@ -33,39 +33,44 @@ struct MidiClient::Impl {
     // When the last open port closed (output clients on JACK wait on it),
     // and when the library connected the port it opened last.
     std::chrono::steady_clock::time_point closedAt, connectedAt;
+    // JACK only: the server was seen carrying the connection of the port
+    // opened last, so every change it brings has been told by the time the
+    // port closes.
+    bool connectionInUse = false;
     // What the library reported during the current call.
     bool reported = false;
     bool reportedFailure = false;
     // The short name of the port the library has open, empty while none.
     std::string openPortName;
-    // JACK only: the listening socket of the server the library's JACK
-    // client reached, 0 while it has none (the library then tries again at
-    // each call that lists or opens ports).
+
+    // ---- JACK only (CoreMIDIRtMidiJack.cpp) ----
+    // Every JACK client is opened and closed on the port layer's JACK thread,
+    // holding the JACK calls lock alone; the client's owner reads these under
+    // that lock shared, or as atomics.
+    //
+    // The listening socket of the server the JACK client reached, 0 while the
+    // library holds no JACK client.
     std::atomic<unsigned long> jackServer{0};
-    // JACK only, with the JACK calls lock alone: the name asked for, and this
-    // process's end of the notification connection of the library's JACK
-    // client (a socket inode), 0 while it has none. libjack holds a client
-    // exactly as long as that connection is open.
+    // The name asked for, and this process's end of the notification
+    // connection of the library's JACK client (a socket inode). libjack holds
+    // a client exactly as long as that connection is open.
     std::string jackClientName;
     unsigned long jackClientSocket = 0;
-    // JACK only: the library client was let go because its server went
-    // away; FollowJackServer makes a new one, by remakeLibrary, once a
-    // server of that name listens again.
+    // No JACK client now, and one is to be made (by remakeLibrary) once a
+    // server of that name listens: its server went away, or it never had one.
     std::atomic<bool> jackServerGone{false};
     std::function<void(Impl&)> remakeLibrary;
 
     // How a library call on a JACK client holds the JACK calls lock: shared,
-    // or alone while it may open a JACK client (see CoreMIDIRtMidiJack.cpp).
-    enum class Call { Plain, MayConnect, NoWait };
+    // waiting while the JACK thread makes progress; or only when free at once.
+    enum class Call { Plain, NoWait };
     struct JackCallGuard {
         JackCallGuard(Impl& impl, Call kind);
         ~JackCallGuard();
-        Impl& impl;
-        Call kind;
-        std::shared_mutex* lock = nullptr;
-        bool alone = false;
         bool held = true;
-        std::set<unsigned long> socketsBefore;
+
+    private:
+        bool locked_ = false;
     };
 
     static void OnLibraryError(RtMidiError::Type type, const std::string& text, void* self)
@@ -95,13 +100,23 @@ struct MidiClient::Impl {
         // From here on the library reports instead of throwing.
         library->setErrorCallback(&Impl::OnLibraryError, this);
     }
+
+    // JACK only, on the JACK thread: the first library client, made by
+    // remakeLibrary (one without a server comes once a server listens).
+    // false, with a message in *error, when the JACK thread has not answered.
+    bool MakeJackLibrary(std::string* error);
     // The owner's thread, before a call that lists or opens ports: a JACK
     // client whose server went away is let go (with every other client of
     // the process that libjack would drop), and made again once a server of
-    // that name is back. Takes the JACK calls lock alone when either happens.
+    // that name is back. Both happen on the JACK thread; the owner waits for
+    // it unless it is stalled in the library.
     void FollowJackServer();
-    void Release();
-    ~Impl() { Release(); }
+    // The owner's thread: the library client goes (a second call does
+    // nothing). false when the JACK thread has not answered: the client may
+    // still be in use there, so nothing of it may be freed (the owner leaves
+    // it allocated).
+    bool Release();
+    bool released = false;
     void CloseLibraryPort();
     // The library client and its ports go; calls fail from then on.
     void DropLibrary()
@@ -124,15 +139,28 @@ struct MidiClient::Impl {
         static_cast<void>(output.release());
     }
 
+    // JACK only, inside a call that holds the JACK calls lock: after the
+    // library opened a port, waits (a few JACK cycles) until the server
+    // carries its connection, so that nothing sent from then on goes out
+    // through an unconnected port.
+    bool WaitUntilConnectionInUse();
+    // JACK only, the same: whether the library's output buffer has room for
+    // a message of `size` bytes, waiting at most `patience` for the server
+    // to empty it (the library itself would wait for ever).
+    bool OutputRoomFor(size_t size, std::chrono::milliseconds patience);
+
     // Runs one library call; false when it threw or reported a failure.
     // A warning that did not fail the call is shown and kept. NoWait gives
-    // false with *busy set when JACK clients are being opened or closed.
+    // false with *busy set while the JACK thread changes clients.
     template <class Library>
     bool Run(Library call, Call kind = Call::Plain, bool* busy = nullptr)
     {
         JackCallGuard guard(*this, kind);
         if (busy) {
             *busy = !guard.held;
+        }
+        if (!guard.held && kind == Call::Plain) {
+            lastError = "MIDI: the JACK library has not answered for a while";
         }
         return guard.held && RunHeld(call);
     }
@@ -156,21 +184,6 @@ struct MidiClient::Impl {
         }
         return !reportedFailure;
     }
-};
-
-// Held around the creation of a JACK client: the JACK calls lock alone, and
-// what libjack needs done before and after a client of the process opens.
-class JackClientOpening {
-public:
-    JackClientOpening();
-    // After the library client was made: whether it reached a server, and
-    // what follows when the server refused it. comingBack: made again for a
-    // server that went away (MidiClient::Impl::FollowJackServer).
-    void Opened(MidiClient::Impl& impl, const std::string& clientName, bool comingBack = false);
-
-private:
-    std::unique_lock<std::shared_mutex> lock_;
-    std::set<unsigned long> socketsBefore_;
 };
 
 }  // namespace platform

@@ -16,41 +16,96 @@
 // process's /dev/shm: a server that ended, was killed or started again
 // listens on another one, or on none. Whether libjack still holds a client
 // is told by the client's notification connection, which libjack closes
-// with the client.
+// with the client (and when its server goes).
+//
+// Every JACK client opens and closes on one thread of this layer, the JACK
+// thread, holding the JACK calls lock alone: libjack can wait for ever in a
+// client's open or close (for a lock that a thread it ended still held), and
+// such a wait must stop MIDI, never the thread that asked (the window's,
+// say). The other threads take the lock shared for their library calls and
+// wait for the JACK thread only while its change is young.
 
+#include <jack/jack.h>
+#include <jack/ringbuffer.h>
+
+#include <cstdio>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "platform/CoreMIDIRtMidiImpl.h"
+#include "platform/JackClientThread.h"
 #include "platform/JackServerSockets.h"
 
 namespace platform {
 
 namespace {
 
-std::shared_mutex& JackCallsLock()
+using Clock = std::chrono::steady_clock;
+
+// How long an opened port may wait for the server to carry its connection:
+// many cycles even on a busy machine.
+constexpr std::chrono::seconds kConnectionPatience{2};
+
+void log(const char* text)
 {
-    static auto* lock = new std::shared_mutex;  // outlives every client
-    return *lock;
+    std::printf("MIDI: %s\n", text);
+    std::fflush(stdout);
 }
 
-// Held with JackCallsLock alone.
+// RtMidi keeps its JACK client, port and output buffer in the private record
+// of its back end, which its interface does not show; this is the front of
+// that record as RtMidi 5.0 lays it out (its JackMidiData). Another version
+// must be read again before it is built with.
+constexpr bool SameText(const char* a, const char* b)
+{
+    return *a == *b && (*a == '\0' || SameText(a + 1, b + 1));
+}
+static_assert(SameText(RTMIDI_VERSION, "5.0.0"), "the record below is RtMidi 5.0.0's");
+struct RtMidiJackRecord {
+    jack_client_t* client;
+    jack_port_t* port;
+    jack_ringbuffer_t* buffer;  // output clients only
+};
+struct RtMidiBackEnd : RtMidi {
+    static MidiApi* Of(RtMidi& midi) { return midi.*(&RtMidiBackEnd::rtapi_); }
+};
+struct RtMidiBackEndRecord : MidiApi {
+    static void* Of(MidiApi& api) { return api.*(&RtMidiBackEndRecord::apiData_); }
+};
+
+const RtMidiJackRecord* JackRecordOf(RtMidi* library)
+{
+    MidiApi* backEnd = library ? RtMidiBackEnd::Of(*library) : nullptr;
+    return backEnd ? static_cast<const RtMidiJackRecord*>(RtMidiBackEndRecord::Of(*backEnd)) : nullptr;
+}
+
+bool HoldsJackClient(const MidiClient::Impl& impl)
+{
+    const RtMidiJackRecord* record = JackRecordOf(impl.library);
+    return record && record->client;
+}
+
+// JACK thread only.
 std::set<MidiClient::Impl*>& JackClients()
 {
     static auto* clients = new std::set<MidiClient::Impl*>;
     return *clients;
 }
 
-// Held with JackCallsLock alone.
+// JACK thread: every client that holds a JACK client libjack has freed, or
+// whose server went away, lets it go.
 void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
 {
     const std::set<unsigned long> listening = ListeningInodes(sockets);
     const std::set<unsigned long> own = OwnSockets();
     for (MidiClient::Impl* impl : JackClients()) {
-        if (!impl->library || impl->jackServer == 0) {
+        const unsigned long server = impl->jackServer;
+        if (server == 0) {
             continue;
         }
-        const bool serverGone = listening.count(impl->jackServer) == 0;
+        const bool serverGone = listening.count(server) == 0;
+        JackClientThread::Get().Progressed();
         if (own.count(impl->jackClientSocket) == 0) {
             impl->AbandonLibrary();
         } else if (serverGone) {
@@ -59,51 +114,62 @@ void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
         } else {
             continue;
         }
+        impl->jackServer = 0;
         // Only a server that went away comes back; a refusal stands.
         impl->jackServerGone = serverGone;
     }
 }
 
-// Held with JackCallsLock alone, before a library call that may open a JACK
-// client: what libjack would drop goes first; returns this process's sockets
-// then, for NoteJackClientOpened.
-std::set<unsigned long> BeforeJackClientOpens()
+// This process's end of the notification connection of a JACK client named
+// `name` opened since `before`; 0 when there is none.
+unsigned long NewClientSocket(const std::vector<UnixSocket>& sockets, const std::set<unsigned long>& before,
+    const std::string& name)
 {
-    CloseClientsLibjackDrops(UnixSockets());
-    return OwnSockets();
+    const std::set<unsigned long> own = OwnSockets();
+    for (const UnixSocket& socket : sockets) {
+        if (own.count(socket.inode) && !before.count(socket.inode) && !socket.listening
+            && IsJackClientSocket(socket.path, name)) {
+            return socket.inode;
+        }
+    }
+    return 0;
 }
 
-// Held with JackCallsLock alone, after a library call that opens the JACK
-// client of `opening` when it has none; `before`: this process's sockets
-// before that call; `comingBack`: the client is made again for a server
-// that went away and is back.
+// JACK thread, after the library client of `opening` was made; `before`:
+// this process's sockets until then; `comingBack`: made again for a server
+// that went away and is back. A JACK client is kept only when it is found on
+// a listening server; without one the client is made again once a server
+// listens.
 void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned long>& before, bool comingBack)
 {
     const std::vector<UnixSocket> sockets = UnixSockets();
-    const std::set<unsigned long> own = OwnSockets();
-    opening.jackClientSocket = 0;
-    for (const UnixSocket& socket : sockets) {
-        if (own.count(socket.inode) && !before.count(socket.inode) && !socket.listening
-            && IsJackClientSocket(socket.path, opening.jackClientName)) {
-            opening.jackClientSocket = socket.inode;
-        }
-    }
+    const bool opened = HoldsJackClient(opening);
+    opening.jackClientSocket = opened ? NewClientSocket(sockets, before, opening.jackClientName) : 0;
     const unsigned long server = ListeningJackServer(sockets);
     // Opening may have freed clients of the process libjack held for a server it believed gone.
     CloseClientsLibjackDrops(sockets);
-    if (opening.jackClientSocket != 0) {
+    if (opening.jackClientSocket != 0 && server != 0) {
         opening.jackServer = server;
+        opening.jackServerGone = false;
         return;
     }
-    if (server == 0) {
+    // No JACK client (no server, or refused), or one whose server went again
+    // at once: libjack might free it at any later open.
+    JackClientThread::Get().Progressed();
+    opening.portOpen = false;
+    opening.DropLibrary();
+    opening.jackServerGone = true;
+    if (opened || server == 0) {
         return;
     }
     // A server listens and refused the client: libjack drops every client of
     // the process at the next open, by anyone.
     for (MidiClient::Impl* impl : JackClients()) {
-        if (impl != &opening && impl->library) {
+        if (impl != &opening && impl->jackServer != 0) {
+            JackClientThread::Get().Progressed();
             impl->portOpen = false;
             impl->DropLibrary();
+            impl->jackServer = 0;
             // A server that has only just come back may refuse clients for a
             // moment: what that made go comes back with the server.
             impl->jackServerGone = comingBack;
@@ -111,37 +177,37 @@ void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned lon
     }
 }
 
+// JACK thread: the library client of impl made (again) by remakeLibrary.
+void OpenJackLibrary(MidiClient::Impl& impl, bool comingBack)
+{
+    // What libjack would drop at this open goes first.
+    CloseClientsLibjackDrops(UnixSockets());
+    const std::set<unsigned long> before = OwnSockets();
+    JackClientThread::Get().Progressed();
+    try {
+        impl.remakeLibrary(impl);
+    } catch (const std::exception& error) {
+        log(error.what());
+    }
+    NoteJackClientOpened(impl, before, comingBack);
+    JackClients().insert(&impl);
+}
+
 }  // namespace
 
-MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind) : impl(impl), kind(kind)
+MidiClient::Impl::JackCallGuard::JackCallGuard(Impl& impl, Call kind)
 {
-    if (impl.api != RtMidi::UNIX_JACK) {
+    // On the JACK thread the lock is held alone already.
+    if (impl.api != RtMidi::UNIX_JACK || JackClientThread::Get().OnIt()) {
         return;
     }
-    lock = &JackCallsLock();
-    alone = impl.jackServer == 0;
-    if (!alone) {
-        held = kind == Call::NoWait ? lock->try_lock_shared() : (lock->lock_shared(), true);
-        return;
-    }
-    held = kind == Call::NoWait ? lock->try_lock() : (lock->lock(), true);
-    if (held && kind == Call::MayConnect) {
-        socketsBefore = BeforeJackClientOpens();
-    }
+    held = locked_ = JackClientThread::Get().LockShared(kind == Call::Plain);
 }
 
 MidiClient::Impl::JackCallGuard::~JackCallGuard()
 {
-    if (!lock || !held) {
-        return;
-    }
-    if (alone) {
-        if (kind == Call::MayConnect && impl.library) {
-            NoteJackClientOpened(impl, socketsBefore, false);
-        }
-        lock->unlock();
-    } else {
-        lock->unlock_shared();
+    if (locked_) {
+        JackClientThread::Get().UnlockShared();
     }
 }
 
@@ -154,31 +220,91 @@ MidiClient::Impl::JackCallGuard::~JackCallGuard()
 // client each change it has in hand; the port goes after that. The server
 // serves the requests that wait at one look in turn, so a change handed to
 // it together with the first rename is told before the second one returns.
-// A connection only comes into use, and is told, at a later cycle: a port
-// connected moments ago (one opened, found renumbered and closed again) goes
-// no sooner than a cycle's grace after.
+// A connection is told once the server carries it, at a later cycle: a port
+// whose open did not see that happen (one opened, found renumbered and closed
+// again) goes no sooner than a cycle's grace after its connection.
 void MidiClient::Impl::CloseLibraryPort()
 {
     if (api == RtMidi::UNIX_JACK && !openPortName.empty()) {
-        std::this_thread::sleep_until(connectedAt + kJackCycleGrace);
+        if (!connectionInUse) {
+            std::this_thread::sleep_until(connectedAt + kJackCycleGrace);
+        }
         library->setPortName(openPortName);
         library->setPortName(openPortName);
     }
     openPortName.clear();
+    connectionInUse = false;
     library->closePort();
 }
 
-void MidiClient::Impl::Release()
+// The server takes a new connection into use at the start of a later cycle;
+// until then what the library hands the port leaves it unconnected. Asked
+// from outside the process cycle, libjack answers from the graph the cycles
+// use, once a pending change has had a cycle to come in.
+bool MidiClient::Impl::WaitUntilConnectionInUse()
 {
-    std::unique_lock<std::shared_mutex> jackCalls;
-    if (api == RtMidi::UNIX_JACK) {
-        jackCalls = std::unique_lock<std::shared_mutex>(JackCallsLock());
+    const RtMidiJackRecord* record = JackRecordOf(library);
+    if (api != RtMidi::UNIX_JACK || !record || !record->client || !record->port) {
+        return false;
+    }
+    const auto deadline = Clock::now() + kConnectionPatience;
+    while (jack_port_connected(record->port) <= 0) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+bool MidiClient::Impl::OutputRoomFor(size_t size, std::chrono::milliseconds patience)
+{
+    const RtMidiJackRecord* record = JackRecordOf(library);
+    if (api != RtMidi::UNIX_JACK || !output || !record || !record->buffer) {
+        return true;
+    }
+    // The library writes a message with its length (an int) in front.
+    const size_t needed = size + sizeof(int);
+    const auto deadline = Clock::now() + patience;
+    while (jack_ringbuffer_write_space(record->buffer) < needed) {
+        if (Clock::now() >= deadline) {
+            lastError = "MIDI output buffer full: the JACK server takes nothing";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+bool MidiClient::Impl::MakeJackLibrary(std::string* error)
+{
+    api = RtMidi::UNIX_JACK;
+    if (JackClientThread::Get().Run([this] { OpenJackLibrary(*this, false); })) {
+        return true;
+    }
+    *error = "the JACK library has not answered for a while";
+    return false;
+}
+
+bool MidiClient::Impl::Release()
+{
+    if (released) {
+        return true;
+    }
+    released = true;
+    if (api != RtMidi::UNIX_JACK) {
+        DropLibrary();
+        return true;
+    }
+    return JackClientThread::Get().Run([this] {
         JackClients().erase(this);
-        if (library && jackServer != 0 && OwnSockets().count(jackClientSocket) == 0) {
+        if (jackServer != 0 && OwnSockets().count(jackClientSocket) == 0) {
             AbandonLibrary();
         }
-    }
-    DropLibrary();
+        portOpen = false;
+        DropLibrary();
+        jackServer = 0;
+    });
 }
 
 void MidiClient::Impl::FollowJackServer()
@@ -186,43 +312,22 @@ void MidiClient::Impl::FollowJackServer()
     if (api != RtMidi::UNIX_JACK) {
         return;
     }
-    const unsigned long server = jackServer;
     const std::vector<UnixSocket> sockets = UnixSockets();
-    if (server != 0 && !jackServerGone && ListeningInodes(sockets).count(server) == 0) {
-        std::lock_guard<std::shared_mutex> jackCalls(JackCallsLock());
-        // Read again under the lock: a client another thread opened since
-        // may have reached a server newer than `sockets`.
-        CloseClientsLibjackDrops(UnixSockets());
-    }
-    if (!jackServerGone || !remakeLibrary || ListeningJackServer(sockets) == 0) {
+    const unsigned long server = jackServer;
+    const bool serverGone = server != 0 && ListeningInodes(sockets).count(server) == 0;
+    const bool serverBack = jackServerGone && remakeLibrary && ListeningJackServer(sockets) != 0;
+    if (!serverGone && !serverBack) {
         return;
     }
-    JackClientOpening opening;
-    jackServer = 0;
-    try {
-        remakeLibrary(*this);
-    } catch (const std::exception& error) {
-        lastError = error.what();
-        return;
-    }
-    opening.Opened(*this, jackClientName, true);
-    if (jackClientSocket != 0) {
-        jackServerGone = false;
-        return;
-    }
-    // Refused by a server still coming up, say: made again at a later call,
-    // never left to the library's own tries, whose refusals would stand.
-    portOpen = false;
-    DropLibrary();
-}
-
-JackClientOpening::JackClientOpening() : lock_(JackCallsLock()), socketsBefore_(BeforeJackClientOpens()) {}
-
-void JackClientOpening::Opened(MidiClient::Impl& impl, const std::string& clientName, bool comingBack)
-{
-    impl.jackClientName = clientName;
-    NoteJackClientOpened(impl, socketsBefore_, comingBack);
-    JackClients().insert(&impl);
+    JackClientThread::Get().Run([this] {
+        // Read again: a client another change made since may have reached a
+        // server newer than `sockets`.
+        const std::vector<UnixSocket> now = UnixSockets();
+        CloseClientsLibjackDrops(now);
+        if (jackServerGone && ListeningJackServer(now) != 0) {
+            OpenJackLibrary(*this, true);
+        }
+    });
 }
 
 }  // namespace platform

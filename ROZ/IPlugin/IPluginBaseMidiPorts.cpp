@@ -400,6 +400,7 @@ void IPluginBase::LookAtChosenPorts(PortWatch& watch)
     for (bool input : {true, false}) {
         Chosen chosen;
         std::string api;
+        bool held = false;
         {
             std::lock_guard<std::mutex> lock(midiPortMutex);
             const platform::MidiClient* client = ClientFor(input);
@@ -408,6 +409,7 @@ void IPluginBase::LookAtChosenPorts(PortWatch& watch)
                 continue;
             }
             api = client->ApiName();
+            held = client->IsPortOpen();
         }
         platform::MidiPortLister* lister = watch.Lister(input, api);
         if (!lister) {
@@ -417,7 +419,10 @@ void IPluginBase::LookAtChosenPorts(PortWatch& watch)
         if (portWatchLook) {
             portWatchLook(portWatchUser, input, there);
         }
-        if ((chosen.state == ChosenPort::Open) != there) {
+        // A port open by name is gone for the plug-in also when its client
+        // lost it (its MIDI server went and came back between two looks).
+        const bool open = chosen.state == ChosenPort::Open;
+        if (open != there || (open && !held)) {
             news.push_back({input, chosen});
         }
     }

@@ -16,11 +16,11 @@ TEST_F(JackPortTest, ShortMessagesArriveFromHardwareAtOffsetZeroButClockAndActiv
     ASSERT_TRUE(plug->WaitForMidi(
         [&](const std::vector<ReceivedMidi>& all) { return AfterReady(all).size() >= 2; }, kGenerousTimeout));
     std::vector<ReceivedMidi> got = AfterReady(plug->Midi());
-    got.insert(got.begin(), plug->Midi().at(0));  // the one-byte tune request that proved the input
+    got.insert(got.begin(), plug->Midi().at(0));  // the song position that proved the input, the fixture's first
     std::vector<std::vector<int>> fields;
     for (const ReceivedMidi& r : got)
         fields.push_back({r.msg.mStatus, r.msg.mData1, r.msg.mData2, r.msg.mOffset, r.fromHardware});
-    EXPECT_EQ(fields, (std::vector<std::vector<int>> {{0xF6, 0, 0, 0, 1}, {0x90, 0x3C, 0x64, 0, 1},
+    EXPECT_EQ(fields, (std::vector<std::vector<int>> {{0xF2, 1, 0, 0, 1}, {0x90, 0x3C, 0x64, 0, 1},
                           {0xB1, 0x4A, 0x7F, 0, 1}}));
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -45,15 +46,24 @@ protected:
     }
 
     // JACK takes a new connection into use at a later cycle, so a message
-    // sent right after opening may go nowhere: both send tune requests (F6,
-    // one byte) until one arrives.
+    // sent right after opening may go nowhere: both send until one arrives.
+    // What is sent are song position pointers (F2) the fixture numbers, so a
+    // wait is over only once a message sent after it began has arrived.
     bool WaitUntilInputFlows()
     {
+        const int first = markersSent + 1;
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
-            synth.Send("F6");
-            if (plug->WaitForMidi([](const std::vector<ReceivedMidi>& midi) { return !midi.empty(); },
-                    std::chrono::milliseconds(200))) {
+            const int marker = ++markersSent;
+            char text[16];
+            std::snprintf(text, sizeof text, "F2 %02X %02X", marker & 0x7F, (marker >> 7) & 0x7F);
+            synth.Send(text);
+            const auto sentSinceTheWaitBegan = [first](const std::vector<ReceivedMidi>& midi) {
+                return std::any_of(midi.begin(), midi.end(), [first](const ReceivedMidi& r) {
+                    return r.msg.mStatus == 0xF2 && (r.msg.mData1 | r.msg.mData2 << 7) >= first;
+                });
+            };
+            if (plug->WaitForMidi(sentSinceTheWaitBegan, std::chrono::milliseconds(200))) {
                 readyMidiCount = plug->Midi().size();
                 return true;
             }
@@ -65,25 +75,30 @@ protected:
     {
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
-            plug->SendMidiSysex2({0xF6});
-            if (to.WaitForReceived("F6", std::chrono::milliseconds(200)))
+            const int marker = ++markersSent;
+            const unsigned char low = marker & 0x7F, high = (marker >> 7) & 0x7F;
+            plug->SendMidiSysex2({0xF2, low, high});
+            char sent[16];
+            std::snprintf(sent, sizeof sent, "F2 %02X %02X", low, high);
+            if (to.WaitForReceived(sent, std::chrono::milliseconds(200)))
                 return true;
         } while (std::chrono::steady_clock::now() < deadline);
         return false;
     }
 
-    // What the synth or the plug-in got after the paths were proven, late tune requests left out.
+    // What the synth or the plug-in got after the paths were proven, late markers left out.
     std::vector<std::string> AfterReady(std::vector<std::string> all) const
     {
         all.erase(all.begin(), all.begin() + std::min(sentBefore, all.size()));
-        all.erase(std::remove(all.begin(), all.end(), "F6"), all.end());
+        all.erase(std::remove_if(all.begin(), all.end(), IsMarker), all.end());
         return all;
     }
     std::vector<ReceivedMidi> AfterReady(std::vector<ReceivedMidi> all) const
     {
         all.erase(all.begin(), all.begin() + std::min(readyMidiCount, all.size()));
-        all.erase(std::remove_if(all.begin(), all.end(), [](const ReceivedMidi& r) { return r.msg.mStatus == 0xF6; }),
-                  all.end());
+        all.erase(std::remove_if(all.begin(), all.end(),
+                      [](const ReceivedMidi& r) { return r.msg.mStatus == 0xF2; }),
+            all.end());
         return all;
     }
     bool WaitForSentAfterReady(size_t count)
@@ -104,9 +119,13 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
+    // A line of the synth's wire log that only proved the output path.
+    static bool IsMarker(const std::string& line) { return line.rfind("F2 ", 0) == 0; }
+
     std::unique_ptr<PortTestPlugin> plug;
     size_t readyMidiCount = 0;
     size_t sentBefore = 0;
+    int markersSent = 0;
 };
 
 constexpr const char* kOurInputPort = "RtMidi Input Client:RtMidi Input";
