@@ -69,7 +69,7 @@ void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
 // then, for NoteJackClientOpened.
 std::set<unsigned long> BeforeJackClientOpens()
 {
-    CloseClientsLibjackDrops(UnixSockets());
+    CloseClientsLibjackDrops(ListeningUnixSockets());
     return OwnSockets();
 }
 
@@ -187,12 +187,12 @@ void MidiClient::Impl::FollowJackServer()
         return;
     }
     const unsigned long server = jackServer;
-    const std::vector<UnixSocket> sockets = UnixSockets();
+    const std::vector<UnixSocket> sockets = ListeningUnixSockets();
     if (server != 0 && !jackServerGone && ListeningInodes(sockets).count(server) == 0) {
         std::lock_guard<std::shared_mutex> jackCalls(JackCallsLock());
         // Read again under the lock: a client another thread opened since
         // may have reached a server newer than `sockets`.
-        CloseClientsLibjackDrops(UnixSockets());
+        CloseClientsLibjackDrops(ListeningUnixSockets());
     }
     if (!jackServerGone || !remakeLibrary || ListeningJackServer(sockets) == 0) {
         return;
