@@ -109,11 +109,12 @@ bool DiagnoseUnixSockets(__u32 states, std::vector<UnixSocket>& sockets)
     DiagnosticsPart part = DiagnosticsPart::Refused;
     if (sendto(diagnostics, &ask, sizeof ask, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel)
         == static_cast<ssize_t>(sizeof ask)) {
-        // The kernel fills a dump's datagrams to 32 KiB at the most.
-        std::vector<unsigned char> datagram(64 * 1024);
+        // The kernel fills a dump's datagrams to 32 KiB at the most. Not on
+        // the heap: freeing a block this large makes malloc sweep its bins.
+        alignas(nlmsghdr) unsigned char datagram[32 * 1024];
         do {
             sockaddr_nl from = {};
-            iovec into = {datagram.data(), datagram.size()};
+            iovec into = {datagram, sizeof datagram};
             msghdr message = {};
             message.msg_name = &from;
             message.msg_namelen = sizeof from;
@@ -126,7 +127,7 @@ bool DiagnoseUnixSockets(__u32 states, std::vector<UnixSocket>& sockets)
                 part = DiagnosticsPart::Refused;
                 break;
             }
-            part = ReadSocketDiagnostics(datagram.data(), static_cast<size_t>(length), sockets);
+            part = ReadSocketDiagnostics(datagram, static_cast<size_t>(length), sockets);
         } while (part == DiagnosticsPart::More);
     }
     close(diagnostics);

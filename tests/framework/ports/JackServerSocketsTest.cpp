@@ -81,7 +81,7 @@ bool RefuseSocketDiagnostics()
         && socket(AF_NETLINK, SOCK_RAW, NETLINK_SOCK_DIAG) < 0;
 }
 
-class JackServerSocketsTest : public JackPortTest {
+class ServerSocketsJackPortTest : public JackPortTest {
 protected:
     // The server stops under both open ports and a server of its name comes back with the synth: the watch tells
     // each port gone, then opens it again, and MIDI flows both ways.
@@ -111,24 +111,24 @@ protected:
     }
 };
 
-class HighMinorSharedMemoryTest : public JackServerSocketsTest {
+class HighMinorShmJackPortTest : public ServerSocketsJackPortTest {
 protected:
     void SetUp() override
     {
         if (!SharedMemoryOfAHighMinor())
             GTEST_SKIP() << "no mount namespace of the test's own for a /dev/shm of another device";
-        JackServerSocketsTest::SetUp();
+        ServerSocketsJackPortTest::SetUp();
     }
 };
 
 }  // namespace
 
-TEST_F(HighMinorSharedMemoryTest, TheServerIsFollowedWhereTheSocketFilesDeviceMinorIsAbove255)
+TEST_F(HighMinorShmJackPortTest, TheServerIsFollowedWhereItsSocketFilesDeviceMinorIsAbove255)
 {
     ExpectTheWatchToFollowARestart();
 }
 
-TEST_F(JackServerSocketsTest, TheServerIsFollowedByItsSocketsPathWhereTheKernelGivesNoSocketDiagnostics)
+TEST_F(ServerSocketsJackPortTest, TheServerIsFollowedByItsSocketPathWhereTheKernelGivesNoSocketDiagnostics)
 {
     if (!RefuseSocketDiagnostics())
         GTEST_SKIP() << "no seccomp filter to refuse socket diagnostics here";
