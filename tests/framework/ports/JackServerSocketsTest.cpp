@@ -96,11 +96,7 @@ protected:
         synth.Stop();
         ASSERT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
         // No client of ours opens while the server's readiness probe closes its own (JackServerChangesTest.cpp).
-        {
-            std::lock_guard<std::mutex> lock(watched.mutex);
-            watched.holdOutput = true;
-        }
-        ASSERT_TRUE(watched.waitFor([&] { return watched.holding; }));
+        ASSERT_TRUE(watched.holdAtOutputLook());
         std::string error;
         ASSERT_TRUE(server.StartAgain(&error)) << error;
         ASSERT_TRUE(synth.Start(&error)) << error;
