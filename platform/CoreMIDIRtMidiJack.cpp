@@ -181,7 +181,7 @@ void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned lon
 void OpenJackLibrary(MidiClient::Impl& impl, bool comingBack)
 {
     // What libjack would drop at this open goes first.
-    CloseClientsLibjackDrops(UnixSockets());
+    CloseClientsLibjackDrops(ListeningUnixSockets());
     const std::set<unsigned long> before = OwnSockets();
     JackClientThread::Get().Progressed();
     try {
@@ -312,7 +312,7 @@ void MidiClient::Impl::FollowJackServer()
     if (api != RtMidi::UNIX_JACK) {
         return;
     }
-    const std::vector<UnixSocket> sockets = UnixSockets();
+    const std::vector<UnixSocket> sockets = ListeningUnixSockets();
     const unsigned long server = jackServer;
     const bool serverGone = server != 0 && ListeningInodes(sockets).count(server) == 0;
     const bool serverBack = jackServerGone && remakeLibrary && ListeningJackServer(sockets) != 0;
@@ -322,7 +322,7 @@ void MidiClient::Impl::FollowJackServer()
     JackClientThread::Get().Run([this] {
         // Read again: a client another change made since may have reached a
         // server newer than `sockets`.
-        const std::vector<UnixSocket> now = UnixSockets();
+        const std::vector<UnixSocket> now = ListeningUnixSockets();
         CloseClientsLibjackDrops(now);
         if (jackServerGone && ListeningJackServer(now) != 0) {
             OpenJackLibrary(*this, true);

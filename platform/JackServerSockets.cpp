@@ -5,14 +5,20 @@
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
 #include <linux/unix_diag.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "platform/JackNames.h"
@@ -21,16 +27,72 @@ namespace platform {
 
 namespace {
 
-// Whether Unix socket `inode` is bound to `file`, as the kernel's socket
-// diagnostics tell. /proc/net/unix lists the sockets of every mount
-// namespace, so a socket of another /dev/shm (a container's) may share the
-// path of ours; the file told apart. True where the kernel can't tell: the
-// path alone decides then.
-bool BoundToFile(unsigned long inode, const struct stat& file)
+// The name as /proc/net/unix writes it, so both sources give one path.
+std::string PathOf(const unsigned char* name, size_t length)
+{
+    if (length == 0) {
+        return std::string();
+    }
+    if (name[0] != '\0') {
+        const auto* end = static_cast<const unsigned char*>(std::memchr(name, '\0', length));
+        return std::string(name, end ? end : name + length);
+    }
+    std::string abstract(name, name + length);
+    for (char& c : abstract) {
+        c = c == '\0' ? '@' : c;
+    }
+    return abstract;
+}
+
+// One socket of the kernel's answer: its message, then its attributes.
+bool ReadDiagnosedSocket(const unsigned char* bytes, size_t length, std::vector<UnixSocket>& sockets)
+{
+    unix_diag_msg found;
+    if (length < sizeof found) {
+        return false;
+    }
+    std::memcpy(&found, bytes, sizeof found);
+    if (found.udiag_family != AF_UNIX) {
+        return false;
+    }
+    UnixSocket socket;
+    socket.inode = found.udiag_ino;
+    socket.listening = found.udiag_state == TCP_LISTEN;
+    socket.diagnosed = true;
+    for (size_t at = NLMSG_ALIGN(sizeof found); at < length;) {
+        rtattr attribute;
+        if (length - at < sizeof attribute) {
+            return false;
+        }
+        std::memcpy(&attribute, bytes + at, sizeof attribute);
+        if (attribute.rta_len < sizeof attribute || attribute.rta_len > length - at) {
+            return false;
+        }
+        const unsigned char* value = bytes + at + RTA_LENGTH(0);
+        const size_t valueLength = attribute.rta_len - RTA_LENGTH(0);
+        if (attribute.rta_type == UNIX_DIAG_NAME) {
+            socket.path = PathOf(value, valueLength);
+        } else if (attribute.rta_type == UNIX_DIAG_VFS && valueLength >= sizeof(unix_diag_vfs)) {
+            unix_diag_vfs bound;
+            std::memcpy(&bound, value, sizeof bound);
+            socket.fileDevice = bound.udiag_vfs_dev;
+            socket.fileInode = bound.udiag_vfs_ino;
+        }
+        at += RTA_ALIGN(attribute.rta_len);
+    }
+    sockets.push_back(std::move(socket));
+    return true;
+}
+
+// Asks the kernel's socket diagnostics for the Unix sockets whose state is in
+// `states` (bits 1 << state), with their names and bound files; false where
+// it has none for Unix sockets (no unix_diag in the kernel, or a sandbox
+// that keeps netlink from us).
+bool DiagnoseUnixSockets(__u32 states, std::vector<UnixSocket>& sockets)
 {
     const int diagnostics = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
     if (diagnostics < 0) {
-        return true;
+        return false;
     }
     struct {
         nlmsghdr header;
@@ -38,53 +100,136 @@ bool BoundToFile(unsigned long inode, const struct stat& file)
     } ask = {};
     ask.header.nlmsg_len = sizeof ask;
     ask.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
-    ask.header.nlmsg_flags = NLM_F_REQUEST;
+    ask.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     ask.request.sdiag_family = AF_UNIX;
-    ask.request.udiag_states = ~0u;
-    ask.request.udiag_ino = static_cast<__u32>(inode);
-    ask.request.udiag_show = UDIAG_SHOW_VFS;
-    ask.request.udiag_cookie[0] = ask.request.udiag_cookie[1] = ~0u;  // any socket of that inode
-    alignas(nlmsghdr) char reply[1024];
-    ssize_t length = -1;
-    if (send(diagnostics, &ask, sizeof ask, 0) == static_cast<ssize_t>(sizeof ask)) {
-        length = recv(diagnostics, reply, sizeof reply, 0);
+    ask.request.udiag_states = states;
+    ask.request.udiag_show = UDIAG_SHOW_NAME | UDIAG_SHOW_VFS;
+    sockaddr_nl kernel = {};
+    kernel.nl_family = AF_NETLINK;
+    DiagnosticsPart part = DiagnosticsPart::Refused;
+    if (sendto(diagnostics, &ask, sizeof ask, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel)
+        == static_cast<ssize_t>(sizeof ask)) {
+        // The kernel fills a dump's datagrams to 32 KiB at the most. Not on
+        // the heap: freeing a block this large makes malloc sweep its bins.
+        alignas(nlmsghdr) unsigned char datagram[32 * 1024];
+        do {
+            sockaddr_nl from = {};
+            iovec into = {datagram, sizeof datagram};
+            msghdr message = {};
+            message.msg_name = &from;
+            message.msg_namelen = sizeof from;
+            message.msg_iov = &into;
+            message.msg_iovlen = 1;
+            ssize_t length;
+            while ((length = recvmsg(diagnostics, &message, 0)) < 0 && errno == EINTR) {
+            }
+            if (length <= 0 || (message.msg_flags & MSG_TRUNC) || from.nl_pid != 0) {
+                part = DiagnosticsPart::Refused;
+                break;
+            }
+            part = ReadSocketDiagnostics(datagram, static_cast<size_t>(length), sockets);
+        } while (part == DiagnosticsPart::More);
     }
     close(diagnostics);
-    const auto* header = reinterpret_cast<const nlmsghdr*>(reply);
-    if (length < static_cast<ssize_t>(NLMSG_LENGTH(sizeof(unix_diag_msg))) || !NLMSG_OK(header, length)
-        || header->nlmsg_type != SOCK_DIAG_BY_FAMILY) {
+    return part == DiagnosticsPart::Done;
+}
+
+std::vector<UnixSocket> ListedUnixSockets()
+{
+    std::ifstream table("/proc/net/unix");
+    return ReadProcNetUnix(std::string(std::istreambuf_iterator<char>(table), std::istreambuf_iterator<char>()));
+}
+
+// Whether `socket` is bound to `file`. /proc/net/unix lists the sockets of
+// every mount namespace, so a socket of another /dev/shm (a container's) may
+// share the path of ours; only the kernel's diagnostics tell the files
+// apart, and where it gives none the path alone decides. It numbers devices
+// its own way, not as st_dev does (glibc's makedev puts the minor's low 8
+// bits at the bottom): the two agree only while the minor is below 256.
+bool BoundTo(const UnixSocket& socket, const struct stat& file)
+{
+    if (!socket.diagnosed) {
         return true;
     }
-    const auto* found = static_cast<const unix_diag_msg*>(NLMSG_DATA(header));
-    int left = static_cast<int>(header->nlmsg_len - NLMSG_LENGTH(sizeof *found));
-    for (const auto* attribute = reinterpret_cast<const rtattr*>(found + 1); RTA_OK(attribute, left);
-         attribute = RTA_NEXT(attribute, left)) {
-        if (attribute->rta_type == UNIX_DIAG_VFS && RTA_PAYLOAD(attribute) >= sizeof(unix_diag_vfs)) {
-            const auto* bound = static_cast<const unix_diag_vfs*>(RTA_DATA(attribute));
-            // The kernel's own device numbering: major above bit 20.
-            return bound->udiag_vfs_ino == file.st_ino && bound->udiag_vfs_dev >> 20 == major(file.st_dev)
-                && (bound->udiag_vfs_dev & 0xfffff) == minor(file.st_dev);
-        }
-    }
-    return false;
+    return socket.fileInode == static_cast<uint32_t>(file.st_ino) && socket.fileDevice >> 20 == major(file.st_dev)
+        && (socket.fileDevice & 0xfffff) == minor(file.st_dev);
 }
 
 }  // namespace
 
+DiagnosticsPart ReadSocketDiagnostics(const void* datagram, size_t length, std::vector<UnixSocket>& sockets)
+{
+    const auto* bytes = static_cast<const unsigned char*>(datagram);
+    if (length == 0) {
+        return DiagnosticsPart::Refused;
+    }
+    for (size_t at = 0; at < length;) {
+        nlmsghdr header;
+        if (length - at < sizeof header) {
+            return DiagnosticsPart::Refused;
+        }
+        std::memcpy(&header, bytes + at, sizeof header);
+        if (header.nlmsg_len < NLMSG_HDRLEN || header.nlmsg_len > length - at) {
+            return DiagnosticsPart::Refused;
+        }
+        const unsigned char* payload = bytes + at + NLMSG_HDRLEN;
+        const size_t payloadLength = header.nlmsg_len - NLMSG_HDRLEN;
+        if (header.nlmsg_type == NLMSG_DONE) {
+            // A dump that failed on the way ends with its error.
+            int error = 0;
+            if (payloadLength >= sizeof error) {
+                std::memcpy(&error, payload, sizeof error);
+            }
+            return error < 0 ? DiagnosticsPart::Refused : DiagnosticsPart::Done;
+        }
+        // No acknowledgement is asked for: an error message is a refusal.
+        if (header.nlmsg_type == NLMSG_ERROR
+            || (header.nlmsg_type == SOCK_DIAG_BY_FAMILY && !ReadDiagnosedSocket(payload, payloadLength, sockets))) {
+            return DiagnosticsPart::Refused;
+        }
+        at += NLMSG_ALIGN(header.nlmsg_len);
+    }
+    return DiagnosticsPart::More;
+}
+
+std::vector<UnixSocket> ReadProcNetUnix(const std::string& table)
+{
+    std::vector<UnixSocket> sockets;
+    std::istringstream lines(table);
+    std::string line;
+    std::getline(lines, line);  // column names
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string slot, references, protocol, flags, type, state;
+        UnixSocket socket;
+        if (!(fields >> slot >> references >> protocol >> flags >> type >> state >> socket.inode)) {
+            continue;
+        }
+        std::getline(fields >> std::ws, socket.path);
+        socket.listening = flags == "00010000";
+        sockets.push_back(std::move(socket));
+    }
+    return sockets;
+}
+
 std::vector<UnixSocket> UnixSockets()
 {
     std::vector<UnixSocket> sockets;
-    std::ifstream table("/proc/net/unix");
-    std::string line;
-    std::getline(table, line);  // column names
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, references, protocol, flags, type, state, path;
-        unsigned long inode = 0;
-        fields >> slot >> references >> protocol >> flags >> type >> state >> inode;
-        std::getline(fields >> std::ws, path);
-        sockets.push_back({inode, flags == "00010000", path});
+    if (DiagnoseUnixSockets(~0u, sockets)) {
+        return sockets;
     }
+    return ListedUnixSockets();
+}
+
+std::vector<UnixSocket> ListeningUnixSockets()
+{
+    std::vector<UnixSocket> sockets;
+    if (DiagnoseUnixSockets(1u << TCP_LISTEN, sockets)) {
+        return sockets;
+    }
+    sockets = ListedUnixSockets();
+    sockets.erase(std::remove_if(sockets.begin(), sockets.end(), [](const UnixSocket& s) { return !s.listening; }),
+        sockets.end());
     return sockets;
 }
 
@@ -116,7 +261,7 @@ unsigned long ListeningJackServer(const std::vector<UnixSocket>& sockets)
         return 0;
     }
     for (const UnixSocket& socket : sockets) {
-        if (socket.listening && socket.path == path && BoundToFile(socket.inode, file)) {
+        if (socket.listening && socket.path == path && BoundTo(socket, file)) {
             return socket.inode;
         }
     }

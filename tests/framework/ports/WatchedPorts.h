@@ -53,6 +53,13 @@ struct Watched {
         std::unique_lock<std::mutex> lock(mutex);
         return changed.wait_for(lock, testsupport::kGenerousTimeout, done);
     }
+    // Stops the watch at its next look at the output, until release(); false when it gets there too late.
+    bool holdAtOutputLook()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        holdOutput = true;
+        return changed.wait_for(lock, testsupport::kGenerousTimeout, [&] { return holding; });
+    }
     void release()
     {
         std::lock_guard<std::mutex> lock(mutex);
