@@ -8,6 +8,7 @@
 #include "WatchedPorts.h"
 
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/JackNames.h"
@@ -126,4 +127,49 @@ TEST_F(JackPortTest, ASameNamedServerInAnotherSharedMemoryFolderIsNeverTakenForO
     EXPECT_TRUE(WaitUntilInputFlows());
     std::lock_guard<std::mutex> lock(watched.mutex);
     EXPECT_EQ(4u, watched.changes.size()) << "our ports were told gone with the namesake";
+}
+
+namespace {
+
+// Another program's JACK clients opening and closing beside ours, one at a time, as long as it runs.
+bool StartClientsComingAndGoing(testsupport::Subprocess& clients)
+{
+    testsupport::Subprocess::Options options;
+    options.argv = {"/bin/sh", "-c", "while :; do timeout 5 jack_lsp >/dev/null 2>&1; sleep 0.02; done"};
+    options.outputFile = "/dev/null";
+    options.parentDeathSignal = SIGTERM;
+    std::string error;
+    return clients.Start(options, &error);
+}
+
+}  // namespace
+
+// The server stopped and started again at random gaps of up to a few hundred milliseconds, many times, while other
+// clients come and go beside: no freeze, the chosen ports end open on the server that runs last and carry MIDI both
+// ways, and the plug-in closes.
+TEST_F(JackPortTest, QuickServerRestartsEndWithTheChosenPortsHeldAndCarryingMidi)
+{
+    ConnectToSynth();
+    Watched watched {*plug};
+    watched.watch();
+    testsupport::Subprocess clients;
+    ASSERT_TRUE(StartClientsComingAndGoing(clients));
+    const unsigned seed = std::random_device {}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> gap(0, 400);
+    constexpr int kCycles = 50;
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        server.Stop();
+        synth.Stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(gap(random)));
+        std::string error;
+        ASSERT_TRUE(server.StartAgain(&error)) << error << " (cycle " << cycle << ", seed " << seed << ")";
+        ASSERT_TRUE(synth.Start(&error)) << error << " (cycle " << cycle << ", seed " << seed << ")";
+        std::this_thread::sleep_for(std::chrono::milliseconds(gap(random)));
+    }
+    clients.Stop(SIGTERM, kGenerousTimeout);
+    EXPECT_TRUE(WaitUntilOutputFlows(synth)) << "seed " << seed;
+    EXPECT_TRUE(WaitUntilInputFlows()) << "seed " << seed;
+    EXPECT_EQ(synth.OutputPortName(), plug->getExternalMIDIChosenName(true));
+    EXPECT_EQ(synth.InputPortName(), plug->getExternalMIDIChosenName(false));
 }
