@@ -261,17 +261,32 @@ PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
     return plug->patchLibrarian ? plug->librarianListBank(storeListSelector) : nullptr;
 }
 
+namespace {
+
 // Short enough for the status display at every size with any count: the
 // widest, "99 of 100", leaves the display's margin on both sides.
+std::string storedCountText(const char* ending, int stored, int sounds)
+{
+    return ending + (" " + std::to_string(stored)) + " of " + std::to_string(sounds) + " stored";
+}
+
+}  // namespace
+
 std::string MIDIMessageSender::cancelledStoreText(int stored, int sounds)
 {
-    return "Store CANCELLED! " + std::to_string(stored) + " of " + std::to_string(sounds) + " stored";
+    return storedCountText("Store CANCELLED!", stored, sounds);
+}
+
+std::string MIDIMessageSender::outputGoneStoreText(int stored, int sounds)
+{
+    return storedCountText("MIDI OUT gone!", stored, sounds);
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
 {
     showIndicator(true);
     cancelRequested = false;
+    forgetPortsGone();
     const int t = plug->getTimerValue();
     IMidiMsg notesOff;
     notesOff.MakeControlChangeMsg(static_cast<IMidiMsg::EControlChangeMsg>(kAllNotesOff), 0.0, 0);
@@ -296,13 +311,14 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     const int device = plug->currentDeviceId;
     const int slotCount = std::min(static_cast<int>(slots.size()), zsysex::kProgramsPerBank);
     int stored = 0;
-    bool cancelled = false;
-    // The user may stop a store between two sounds: those sent stay stored,
-    // and the status says how many the synth now holds. A cancel once every
-    // sound has gone out stops nothing: the store is complete.
+    std::string outcome = "Data send completed!";
+    // The user may stop a store between two sounds, and the output may go:
+    // those sent stay stored, and the status says how many the synth now
+    // holds. Either once every sound has gone out stops nothing: the store
+    // is complete.
     for (int k = 0; k < slotCount && !shuttingDown; ++k) {
-        if (cancelRequested && stored < sounds) {
-            cancelled = true;
+        if (stored < sounds && (cancelRequested || outputPortGone)) {
+            outcome = cancelRequested ? cancelledStoreText(stored, sounds) : outputGoneStoreText(stored, sounds);
             break;
         }
         m_manager->progress.set(JobProgress::Counting::Sounds, k + 1, zsysex::kProgramsPerBank);
@@ -319,10 +335,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     }
     showIndicator(false);
     plug->selectLibrarianSlot(0);
-    if (cancelled)
-        showStatus(cancelledStoreText(stored, sounds).c_str());
-    else
-        showStatus("Data send completed!");
+    showStatus(outcome.c_str());
 }
 
 // ---- Job 8 ------------------------------------------------------------------------------------------
