@@ -130,8 +130,8 @@ TEST_F(WorkerJobs, APortGoneEndsARequestAtItsNextDelayOrIdAndABankStoreAtItsNext
         {kJobRequestSinglePatch, true, 1, true, "MIDI IN gone! Request ended", 1, 1},
         {kJobRequestSinglePatch, false, 1, false, "MIDI OUT gone! Request ended", 1, 0},
         // A store's notes off, then one message a sound.
-        {kJobStoreAllPatches, true, 11, false, "MIDI OUT gone! 10 of 100 stored", 11, 100},
-        {kJobStoreAllPatches, true, 100, false, "MIDI OUT gone! 99 of 100 stored", 100, 100},
+        {kJobStoreAllPatches, true, 11, false, "MIDI OUT gone! 10 of 100 sent", 11, 100},
+        {kJobStoreAllPatches, true, 100, false, "MIDI OUT gone! 99 of 100 sent", 100, 100},
         {kJobStoreAllPatches, true, 98, false, "Data send completed!", 98, 97},
         {kJobStoreAllPatches, true, 11, true, "Data send completed!", 101, 100}};
     for (const auto& row : rows) {

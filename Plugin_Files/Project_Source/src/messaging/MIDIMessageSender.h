@@ -172,8 +172,8 @@ public:
         const std::vector<std::string>& tempoValues);
     // How far a cancelled bank store got: the synth holds the sounds sent.
     static std::string cancelledStoreText(int stored, int sounds);
-    // How far a bank store got before its output went.
-    static std::string outputGoneStoreText(int stored, int sounds);
+    // How far a bank store got before its output went: the sounds sent.
+    static std::string outputGoneStoreText(int sent, int sounds);
 
 private:
     struct RequestPlan;

@@ -265,21 +265,23 @@ namespace {
 
 // Short enough for the status display at every size with any count: the
 // widest, "99 of 100", leaves the display's margin on both sides.
-std::string storedCountText(const char* ending, int stored, int sounds)
+std::string soundCountText(const char* opening, int done, int sounds, const char* closing)
 {
-    return ending + (" " + std::to_string(stored)) + " of " + std::to_string(sounds) + " stored";
+    return opening + (" " + std::to_string(done)) + " of " + std::to_string(sounds) + " " + closing;
 }
 
 }  // namespace
 
 std::string MIDIMessageSender::cancelledStoreText(int stored, int sounds)
 {
-    return storedCountText("Store CANCELLED!", stored, sounds);
+    return soundCountText("Store CANCELLED!", stored, sounds, "stored");
 }
 
-std::string MIDIMessageSender::outputGoneStoreText(int stored, int sounds)
+// The port watch tells a port gone at its next look: the last sounds sent
+// before it may not have reached the synth, so they are told sent, not stored.
+std::string MIDIMessageSender::outputGoneStoreText(int sent, int sounds)
 {
-    return storedCountText("MIDI OUT gone!", stored, sounds);
+    return soundCountText("MIDI OUT gone!", sent, sounds, "sent");
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
@@ -313,9 +315,9 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     int stored = 0;
     std::string outcome = "Data send completed!";
     // The user may stop a store between two sounds, and the output may go:
-    // those sent stay stored, and the status says how many the synth now
-    // holds. Either once every sound has gone out stops nothing: the store
-    // is complete.
+    // the sounds sent stay stored, and the status says how many went out.
+    // Either once every sound has gone out stops nothing: the store is
+    // complete.
     for (int k = 0; k < slotCount && !shuttingDown; ++k) {
         if (stored < sounds && (cancelRequested || outputPortGone)) {
             outcome = cancelRequested ? cancelledStoreText(stored, sounds) : outputGoneStoreText(stored, sounds);
