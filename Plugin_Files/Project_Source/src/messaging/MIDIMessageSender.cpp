@@ -287,7 +287,7 @@ void MIDIMessageSender::endLibraryRequest()
     } else {
         showRequestOutcome();
         // However it ended, what it filed is in the editing bank alone: the
-        // bank is unsaved, so nothing overwrites or leaves it unasked.
+        // bank is unsaved, so no later request, bank step or close loses it.
         const bool completed = !timedOut && !requestPortGone();
         if (completed || m_manager->soundsFiled > 0)
             plug->SetLibrarianStatusUnsaved(true);

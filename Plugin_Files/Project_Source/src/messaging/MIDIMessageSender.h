@@ -7,8 +7,8 @@
 //
 // Threads: run() and the routines run on a worker thread. cancelRequested and
 // resetContinuousClock are written by the main and audio threads, the ports
-// gone by the port watch's thread; every flag here is an atomic. The pure builders at the bottom touch nothing but their
-// arguments.
+// gone by the port watch's thread; every flag here is an atomic. The pure
+// builders at the bottom touch nothing but their arguments.
 
 #include <array>
 #include <atomic>
