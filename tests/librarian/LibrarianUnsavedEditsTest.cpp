@@ -168,6 +168,29 @@ TEST_F(UnsavedEditsTest, AWholeBankRequestIsRefusedWhileUnsavedAndASoundRequestS
     EXPECT_EQ(alphaDump(4), upperBytes(2));
 }
 
+// A synth falling silent mid-bank: the request times out, and the sounds that came are the editor's only copy of them.
+// UNSAVED guards them as it guards a completed request's: the next whole-bank request and a bank step are refused, and
+// closing keeps them in "Recovered Banks".
+TEST_F(UnsavedEditsTest, ABankRequestThatTimesOutAfterFilingSoundsLeavesThemUnsavedAndGuarded)
+{
+    synthHolds({false, 2}, "THIRD");
+    editor->answersLeft = 3;
+    choose(editor->bankEditPopupMenu, "Request Patch Data/Patches from 001-100");
+    ASSERT_TRUE(waitFor([&] { return editor->sentCount() > 0; }) && requestJobEnded());
+    EXPECT_EQ("CONNECTION TIMED OUT!", nameLine->GetTextString());
+    EXPECT_TRUE(markedUnsaved());
+    const size_t sent = editor->sentCount();
+    choose(editor->bankEditPopupMenu, "Request Patch Data/Patches from 001-100");
+    EXPECT_EQ(std::pair(std::string("Save bank or Discard changes!|"), sent), std::pair(status(), editor->sentCount()));
+    command(kLibUpperNextBank, 1);
+    EXPECT_EQ(std::pair(std::string("Save bank or Discard changes!|"), 0), std::pair(status(), library->upperSelection));
+    editor.reset();
+    const Bytes copy = readFile(recovered());
+    ASSERT_EQ(copy.size(), 100u * 137u);
+    const auto nameAt = [&](size_t slot) { return std::string(copy.begin() + 137 * slot + 120, copy.begin() + 137 * slot + 134); };
+    EXPECT_EQ(std::pair(paddedName("THIRD"), paddedName("ALPHA 4")), std::pair(nameAt(2), nameAt(3)));
+}
+
 // Closed while a silent synth keeps a sound request waiting: the copy kept holds the edit and nothing of the request.
 TEST_F(UnsavedEditsTest, ClosingWhileARequestWaitsKeepsTheBankAsItStoodBeforeTheRequest)
 {

@@ -111,6 +111,55 @@ TEST_F(WorkerJobs, CancelFromTheOverlayStopsABankRequestOrStoreAtTheNextSoundLef
     }
 }
 
+// A chosen port gone (the port watch notes it on the sender) ends a request, which needs both ports, at its next delay
+// or device ID, and a bank store, which needs the output alone, at its next sound; a request keeps what it filed, with
+// UNSAVED lit. Gone once every sound of a store has gone out (only empty slots left), the port stops nothing.
+TEST_F(WorkerJobs, APortGoneEndsARequestAtItsNextDelayOrIdAndABankStoreAtItsNextSound)
+{
+    const struct {
+        int job;
+        bool answering;
+        size_t heldAt;  // messages sent when the port goes
+        bool input;
+        const char* status;
+        size_t sentAtEnd;
+        int filed;  // slots a request filled, else the sounds a store has in its first slots
+    } rows[] = {{kJobRequestAllPatches, true, 11, true, "MIDI IN gone! Request ended", 11, 11},
+        // A silent synth: the search of sound 1 has asked 19 IDs.
+        {kJobRequestAllPatches, false, 20, false, "MIDI OUT gone! Request ended", 20, 0},
+        {kJobRequestSinglePatch, true, 1, true, "MIDI IN gone! Request ended", 1, 1},
+        {kJobRequestSinglePatch, false, 1, false, "MIDI OUT gone! Request ended", 1, 0},
+        // A store's notes off, then one message a sound.
+        {kJobStoreAllPatches, true, 11, false, "MIDI OUT gone! 10 of 100 sent", 11, 100},
+        {kJobStoreAllPatches, true, 100, false, "MIDI OUT gone! 99 of 100 sent", 100, 100},
+        {kJobStoreAllPatches, true, 98, false, "Data send completed!", 98, 97},
+        {kJobStoreAllPatches, true, 11, true, "Data send completed!", 101, 100}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.heldAt) + (row.input ? " IN " : " OUT ") + row.status);
+        PatchFile& bank = giveLibraryBank(0);
+        const bool store = row.job == kJobStoreAllPatches;
+        for (int k = 0; store && k < row.filed; ++k)
+            bank.patches[k].messages.push_back({zelto2sim::MakeSoundDump(zelto2sim::InitSound(), 0, {true, 0})});
+        editor->GetParam(kBankEditUnsaved)->Set(0);
+        editor->answering = row.answering;
+        const size_t before = editor->sentCount();
+        editor->holdAtMessage(before + row.heldAt);
+        ASSERT_TRUE(store ? manager->storeAllPatchesToDeviceFromLibrarian(1, 0)
+                : row.job == kJobRequestAllPatches ? manager->sendAllPatchRequestSysexFromLibrarian(1)
+                                                   : manager->sendSinglePatchRequestSysexFromLibrarian(false));
+        ASSERT_TRUE(waitFor([&] { return editor->sentCount() == before + row.heldAt; }));
+        manager->sender->notePortGone(row.input);
+        editor->release();
+        ASSERT_TRUE(requestJobEnded());
+        const long filled = std::count_if(bank.patches.begin(), bank.patches.end(),
+            [](const LibrarianPatch& slot) { return !slot.messages.empty(); });
+        EXPECT_EQ(std::tuple(editor->sentCount() - before, statusText(), value(kBankEditUnsaved) == 1.0,
+                      JobProgress::text(manager->progress.get())),
+            std::tuple(row.sentAtEnd, std::string(row.status), !store && row.filed > 0, std::string()));
+        EXPECT_EQ(filled, row.filed);
+    }
+}
+
 TEST_F(WorkerJobs, DeviceIdSearchAsksDeviceZeroTwiceAndThenEachIdUntilTheSynthAnswers)
 {
     editor->synth = std::make_unique<zelto2sim::Zelto2Synth>(3);

@@ -83,14 +83,17 @@ void expectEveryTextToFitItsControlWithTheEditorsFont(RealPanel& panel)
     // status messages, value texts with their bracketed number, message kinds,
     // category words.
     std::vector<std::string> names = {"All Section Locks Released", "Processing, please wait...",
-        "CONNECTION TIMED OUT!", "No results - Try another keyword!", "Save bank or Discard changes!"};
+        "CONNECTION TIMED OUT!", "No results - Try another keyword!", "Save bank or Discard changes!",
+        "MIDI IN gone! Request ended", "MIDI OUT gone! Request ended"};
     // Every request that waits too long searches the device IDs 1 to 127 and
     // names each one: the longest status text.
     for (int id = 1; id <= 127; ++id)
         names.push_back("Please wait, checking DeviceID " + std::to_string(id));
-    // A bank store cancelled part-way says how far it got, up to 99 of 100.
-    for (int stored = 0; stored < 100; ++stored)
+    // A bank store cancelled or left by its output part-way says how far it got, up to 99 of 100.
+    for (int stored = 0; stored < 100; ++stored) {
         names.push_back(MIDIMessageSender::cancelledStoreText(stored, 100));
+        names.push_back(MIDIMessageSender::outputGoneStoreText(stored, 100));
+    }
     for (int i = 0; i < kNumParams; ++i)
         names.push_back(panel.editor.GetParam(i)->GetNameForHost());
     std::vector<std::string> values = {"RIGHT 100% [127]", "< CENTER > [64]", "NOT saved: Save As or DISCARD",

@@ -646,7 +646,8 @@ private:
     // From the first port chosen on, the port layer watches the chosen ports.
     void watchChosenPorts();
     // The port layer's watch thread, under the plug-in mutex: a chosen port
-    // has gone (position 0: the menu shows OFF, the status display says so)
+    // has gone (position 0: the menu shows OFF, the status display says so,
+    // a running request or bank store ends)
     // or is back and open again at position (the menu shows it; an output
     // asks for the synth as a choice of it does).
     static void onChosenPortChange(void* editor, bool input, int position, const std::string& name);

@@ -355,6 +355,7 @@ void Zelto2X::chosenPortChanged(bool input, int position, const std::string& nam
             midiMessageManager->resetContinuousClock(true);
             midiOutSet = false;
         }
+        midiMessageManager->sender->notePortGone(input);
         setFromPlug(selectionParam, 0.0);
         showLibrarianResult(input ? "MIDI IN device gone!" : "MIDI OUT device gone!", name);
         return;

@@ -134,12 +134,12 @@ PatchFile* PatchLibrarian::upperBank()
     return bankFiles[static_cast<size_t>(upperSelection)].get();
 }
 
-void PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* received)
+bool PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* received)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     PatchFile* bank = upperBank();
     if (!received || !bank || transferSlot < 0 || transferSlot >= kLibraryBankSize)
-        return;
+        return false;
 
     // A request may collect stray short messages before the dump; the slot keeps
     // only the sound dump itself when there is one.
@@ -156,6 +156,7 @@ void PatchLibrarian::setSysexDatatoSelectedSlot(const LibrarianPatch* received)
         stored.messages = received->messages;
     bank->patches.resize(kLibraryBankSize);
     bank->patches[static_cast<size_t>(transferSlot)] = std::move(stored);
+    return true;
 }
 
 LibrarianPatch* PatchLibrarian::upperBankSlot(int slot)

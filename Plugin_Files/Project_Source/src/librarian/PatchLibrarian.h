@@ -218,9 +218,10 @@ public:
     static std::vector<unsigned char> midiBankBytes(const PatchFile& bank, bool numberSlots);
 
     // --- Library transfers ---------------------------------------------------
-    // Stores a received sound into slot transferSlot of the upper list's bank.
+    // Stores a received sound into slot transferSlot of the upper list's bank;
+    // false, with nothing stored, without that bank or slot.
     // MIDI input thread; takes libraryLock().
-    void setSysexDatatoSelectedSlot(const LibrarianPatch* received);
+    bool setSysexDatatoSelectedSlot(const LibrarianPatch* received);
 
     // Imports and view transfers: replaces slot transferSlot of the upper bank
     // with sound, padding the bank to 100 slots first. False (nothing changed)

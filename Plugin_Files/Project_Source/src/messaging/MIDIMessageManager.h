@@ -201,6 +201,10 @@ public:
     // slot. A new request to the library clears it.
     std::atomic<bool> libraryAnswersRefused {false};
     void refuseLibraryAnswers();
+    // Sounds the running request has filed into the editing bank: the MIDI
+    // input thread counts them under the library lock, the request worker
+    // zeroes the count as a request begins and reads it at its end.
+    std::atomic<int> soundsFiled {0};
 
     std::atomic<bool> patchRequested {false};
     std::atomic<bool> guiUpdatePending {false};

@@ -150,8 +150,9 @@ void MIDIMessageManager::completeLibraryRequest(const unsigned char* bytes, int 
     if (patchLibrarian) {
         std::lock_guard<std::recursive_mutex> lock(patchLibrarian->libraryLock());
         const int slot = patchLibrarian->transferSlot;
-        if (slot >= 0 && slot < zsysex::kProgramsPerBank && !libraryAnswersRefused)
-            patchLibrarian->setSysexDatatoSelectedSlot(&sound);
+        if (slot >= 0 && slot < zsysex::kProgramsPerBank && !libraryAnswersRefused
+            && patchLibrarian->setSysexDatatoSelectedSlot(&sound))
+            ++soundsFiled;
     }
     plug->updatePatchLibrarianView(0);
     plug->setLibrarianViewDirty();

@@ -31,6 +31,8 @@ constexpr const char* kConnecting = "Connecting to Hardware";
 constexpr const char* kProcessing = "Processing, please wait...";
 constexpr const char* kNoResponse = "No response from Hardware";
 constexpr const char* kReady = "Plug-in is ready to go!";
+constexpr const char* kInputGone = "MIDI IN gone! Request ended";
+constexpr const char* kOutputGone = "MIDI OUT gone! Request ended";
 
 }  // namespace
 
@@ -117,6 +119,27 @@ void MIDIMessageSender::discardBankData()
     plug->OnParamChange(kDiscardBankData);
 }
 
+void MIDIMessageSender::forgetPortsGone()
+{
+    inputPortGone = false;
+    outputPortGone = false;
+}
+
+bool MIDIMessageSender::requestPortGone() const
+{
+    return inputPortGone || outputPortGone;
+}
+
+void MIDIMessageSender::showRequestOutcome()
+{
+    if (cancelRequested)
+        showStatus(kCancelled);
+    else if (requestPortGone())
+        showStatus(outputPortGone ? kOutputGone : kInputGone);
+    else if (!timedOut)
+        showStatus(kCompleted);
+}
+
 // The hardware may be set to another device ID: each is asked once, and the
 // overlay counts them meanwhile.
 void MIDIMessageSender::searchDeviceIds(const RequestPlan& plan)
@@ -125,7 +148,7 @@ void MIDIMessageSender::searchDeviceIds(const RequestPlan& plan)
     const JobProgress::Count before = progress.get();
     std::vector<uint8_t> probe = plan.request;
     for (int id = 0; id < kDeviceIdCount; ++id) {
-        if (plug->incomingSysExProcessed || cancelRequested || shuttingDown)
+        if (plug->incomingSysExProcessed || cancelRequested || shuttingDown || requestPortGone())
             break;
         probe[2] = static_cast<uint8_t>(id);
         progress.set(JobProgress::Counting::DeviceIds, id + 1, kDeviceIdCount);
@@ -148,7 +171,8 @@ void MIDIMessageSender::waitForAnswer(const RequestPlan& plan)
 {
     for (int n = 0;; ++n) {
         delay(plan.delayMs);
-        if (shuttingDown || (!plan.deviceEnquiry && cancelRequested)) {
+        // Without its port no answer can come: the wait ends as a time-out would.
+        if (shuttingDown || (!plan.deviceEnquiry && cancelRequested) || requestPortGone()) {
             timedOut = true;
             return;
         }
@@ -174,6 +198,7 @@ void MIDIMessageSender::sendDeviceIdEnquiry()
 {
     showIndicator(true);
     cancelRequested = false;
+    forgetPortsGone();
     routeAnswer(false);
     showStatus(kConnecting);
     timedOut = false;
@@ -185,8 +210,8 @@ void MIDIMessageSender::sendDeviceIdEnquiry()
     delay(plan.delayMs);
     // A cancelled enquiry has not found the hardware: no success text, and
     // no "Processing" left standing either.
-    if (cancelRequested && !shuttingDown)
-        showStatus(kCancelled);
+    if ((cancelRequested || requestPortGone()) && !shuttingDown)
+        showRequestOutcome();
     else if (!timedOut && !shuttingDown)
         showStatus(kReady);
     showIndicator(false);
@@ -195,18 +220,6 @@ void MIDIMessageSender::sendDeviceIdEnquiry()
 }
 
 // ---- Jobs 4 and 5 ---------------------------------------------------------------------------
-
-namespace {
-
-void finishRequestTexts(Zelto2X& plug, const MIDIMessageSender& sender)
-{
-    if (sender.cancelRequested)
-        plug.showStatus(kCancelled);
-    else if (!sender.timedOut)
-        plug.showStatus(kCompleted);
-}
-
-}  // namespace
 
 void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toUserInterface)
 {
@@ -220,7 +233,7 @@ void MIDIMessageSender::sendActiveArrangementRequestSysex(bool toUserInterface)
     pollCycle(plan);
     showIndicator(true);
     delay(t / 2);
-    finishRequestTexts(*plug, *this);
+    showRequestOutcome();
     showIndicator(false);
 }
 
@@ -235,7 +248,7 @@ void MIDIMessageSender::sendPartRequestSysex(bool toUserInterface, int)
     pollCycle(plan);
     showIndicator(true);
     delay(t);
-    finishRequestTexts(*plug, *this);
+    showRequestOutcome();
     showIndicator(false);
 }
 
@@ -258,6 +271,8 @@ int MIDIMessageSender::beginRequest()
     showIndicator(true);
     cancelRequested = false;
     timedOut = false;
+    forgetPortsGone();
+    m_manager->soundsFiled = 0;
     m_manager->guiUpdatePending = true;
     return plug->getTimerValue();
 }
@@ -269,9 +284,13 @@ void MIDIMessageSender::endLibraryRequest()
         m_manager->refuseLibraryAnswers();
         if (!plug->restoreUnsavedBankBeforeRequest())
             discardBankData();
-    } else if (!timedOut) {
-        showStatus(kCompleted);
-        plug->SetLibrarianStatusUnsaved(true);
+    } else {
+        showRequestOutcome();
+        // However it ended, what it filed is in the editing bank alone: the
+        // bank is unsaved, so no later request, bank step or close loses it.
+        const bool completed = !timedOut && !requestPortGone();
+        if (completed || m_manager->soundsFiled > 0)
+            plug->SetLibrarianStatusUnsaved(true);
     }
     showIndicator(false);
 }
@@ -305,7 +324,7 @@ void MIDIMessageSender::sendAllPatchRequestSysex(int bank)
     plan.delayMs = plan.probeDelayMs = t;
     const int device = requestDeviceFromParameter();
     for (int program = 0; program < zsysex::kProgramsPerBank; ++program) {
-        if (cancelRequested || shuttingDown)
+        if (cancelRequested || shuttingDown || requestPortGone())
             break;
         plan.request = zsysex::soundRequest(device, zsysex::soundAddress(bank, program));
         m_manager->progress.set(JobProgress::Counting::Sounds, program + 1, zsysex::kProgramsPerBank);

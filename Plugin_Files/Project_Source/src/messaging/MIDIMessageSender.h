@@ -6,9 +6,9 @@
 // on one worker never changes what another worker is doing.
 //
 // Threads: run() and the routines run on a worker thread. cancelRequested and
-// resetContinuousClock are written by the main and audio threads; every flag
-// here is an atomic. The pure builders at the bottom touch nothing but their
-// arguments.
+// resetContinuousClock are written by the main and audio threads, the ports
+// gone by the port watch's thread; every flag here is an atomic. The pure
+// builders at the bottom touch nothing but their arguments.
 
 #include <array>
 #include <atomic>
@@ -132,6 +132,15 @@ public:
     // The manager is being destroyed: delays end early and every loop stops.
     std::atomic<bool> shuttingDown {false};
 
+    // The port watch's thread, under the plug-in mutex: a chosen port has
+    // gone. Noted until the next request or store begins, so a port back
+    // again before the running job looks still ends it: a store (it needs the
+    // output) at its next sound, a request (requests go out, answers come in)
+    // when either port went, at its next delay.
+    void notePortGone(bool input) { (input ? inputPortGone : outputPortGone) = true; }
+    std::atomic<bool> inputPortGone {false};
+    std::atomic<bool> outputPortGone {false};
+
     PatchManager* patchManager;
     Zelto2X* plug;
 
@@ -163,6 +172,8 @@ public:
         const std::vector<std::string>& tempoValues);
     // How far a cancelled bank store got: the synth holds the sounds sent.
     static std::string cancelledStoreText(int stored, int sounds);
+    // How far a bank store got before its output went: the sounds sent.
+    static std::string outputGoneStoreText(int sent, int sounds);
 
 private:
     struct RequestPlan;
@@ -179,6 +190,11 @@ private:
     void routeAnswer(bool toLibrary);
     int requestDeviceFromParameter() const;
     void discardBankData();
+    void forgetPortsGone();
+    bool requestPortGone() const;
+    // The status a request ends with: cancelled, a port gone, completed, or
+    // the time-out text it showed.
+    void showRequestOutcome();
     // The start of every sound request: the indicator, cleared cancel and
     // time-out flags, a user-interface update due; returns the delay in ms.
     int beginRequest();

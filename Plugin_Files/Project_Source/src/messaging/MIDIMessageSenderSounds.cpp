@@ -261,17 +261,34 @@ PatchFile* MIDIMessageSender::bankFileOfStoreList(int storeListSelector)
     return plug->patchLibrarian ? plug->librarianListBank(storeListSelector) : nullptr;
 }
 
+namespace {
+
 // Short enough for the status display at every size with any count: the
 // widest, "99 of 100", leaves the display's margin on both sides.
+std::string soundCountText(const char* opening, int done, int sounds, const char* closing)
+{
+    return opening + (" " + std::to_string(done)) + " of " + std::to_string(sounds) + " " + closing;
+}
+
+}  // namespace
+
 std::string MIDIMessageSender::cancelledStoreText(int stored, int sounds)
 {
-    return "Store CANCELLED! " + std::to_string(stored) + " of " + std::to_string(sounds) + " stored";
+    return soundCountText("Store CANCELLED!", stored, sounds, "stored");
+}
+
+// The port watch tells a port gone at its next look: the last sounds sent
+// before it may not have reached the synth, so they are told sent, not stored.
+std::string MIDIMessageSender::outputGoneStoreText(int sent, int sounds)
+{
+    return soundCountText("MIDI OUT gone!", sent, sounds, "sent");
 }
 
 void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int storeListSelector, int)
 {
     showIndicator(true);
     cancelRequested = false;
+    forgetPortsGone();
     const int t = plug->getTimerValue();
     IMidiMsg notesOff;
     notesOff.MakeControlChangeMsg(static_cast<IMidiMsg::EControlChangeMsg>(kAllNotesOff), 0.0, 0);
@@ -296,13 +313,14 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     const int device = plug->currentDeviceId;
     const int slotCount = std::min(static_cast<int>(slots.size()), zsysex::kProgramsPerBank);
     int stored = 0;
-    bool cancelled = false;
-    // The user may stop a store between two sounds: those sent stay stored,
-    // and the status says how many the synth now holds. A cancel once every
-    // sound has gone out stops nothing: the store is complete.
+    std::string outcome = "Data send completed!";
+    // The user may stop a store between two sounds, and the output may go:
+    // the sounds sent stay stored, and the status says how many went out.
+    // Either once every sound has gone out stops nothing: the store is
+    // complete.
     for (int k = 0; k < slotCount && !shuttingDown; ++k) {
-        if (cancelRequested && stored < sounds) {
-            cancelled = true;
+        if (stored < sounds && (cancelRequested || outputPortGone)) {
+            outcome = cancelRequested ? cancelledStoreText(stored, sounds) : outputGoneStoreText(stored, sounds);
             break;
         }
         m_manager->progress.set(JobProgress::Counting::Sounds, k + 1, zsysex::kProgramsPerBank);
@@ -319,10 +337,7 @@ void MIDIMessageSender::storeAllPatchesToDeviceFromLibrarian(int storeBank, int 
     }
     showIndicator(false);
     plug->selectLibrarianSlot(0);
-    if (cancelled)
-        showStatus(cancelledStoreText(stored, sounds).c_str());
-    else
-        showStatus("Data send completed!");
+    showStatus(outcome.c_str());
 }
 
 // ---- Job 8 ------------------------------------------------------------------------------------------
