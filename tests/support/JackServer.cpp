@@ -165,12 +165,12 @@ bool JackServer::HasPort(const std::string& fullName) const
     return found;
 }
 
-void JackServer::Stop()
+void JackServer::Stop(int signal)
 {
     if (jackd_.Running()) {
         if (!jackd_.StillRunning())
             std::fprintf(stderr, "jackd ended on its own; its output:\n%s\n", ReadFile(logPath_).c_str());
-        jackd_.Stop(SIGTERM, std::chrono::seconds(10));
+        jackd_.Stop(signal, std::chrono::seconds(10));
         RemoveSemaphores(name_);
         std::remove(logPath_.c_str());
     }

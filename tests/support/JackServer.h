@@ -6,6 +6,8 @@
 // server accepts clients; a server the user runs, under any name, is never
 // touched. Stop() or the destructor ends it.
 
+#include <signal.h>
+
 #include <string>
 
 #include "support/Subprocess.h"
@@ -22,7 +24,8 @@ public:
     // its own: a client this process opened now, after its server went
     // away, would have libjack free every other client of the process.
     bool StartAgain(std::string* error);
-    void Stop();
+    // SIGKILL stops it as a crash would, at once.
+    void Stop(int signal = SIGTERM);
     const std::string& Name() const { return name_; }
     // True while a port of that full name ("client:port") exists.
     bool HasPort(const std::string& fullName) const;

@@ -39,10 +39,10 @@ bool SimulatedSynth::Start(std::string* error, std::vector<std::string> extraArg
     return false;
 }
 
-void SimulatedSynth::Stop()
+void SimulatedSynth::Stop(int signal)
 {
     if (process_.Running())
-        process_.Stop(0, std::chrono::seconds(10));
+        process_.Stop(signal, std::chrono::seconds(10));
 }
 
 std::vector<std::string> SimulatedSynth::Refusals() const

@@ -22,7 +22,8 @@ public:
     ~SimulatedSynth() { Stop(); }
     // extraArgs: options of the program; name: its MIDI client prefix.
     bool Start(std::string* error, std::vector<std::string> extraArgs = {}, const std::string& name = "Zelto 2");
-    void Stop();
+    // 0: its input closed, as a user quits it; SIGKILL: at once.
+    void Stop(int signal = 0);
 
     // Full port names as the JACK back end lists them.
     std::string InputPortName() const { return name_ + " In:MIDI In"; }

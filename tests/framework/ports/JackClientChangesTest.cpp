@@ -31,13 +31,17 @@ struct LatencyPass {
     bool over = false;     // the held pass went on to its second half (playback) at the probe
     bool called = false;   // a port rename or unregister was called since the hold began
     int unregistersBeforeOver = 0;
+    // An unregister first waits (a moment at most) for the pass to begin: one
+    // that comes while a graph change is still to be told meets its pass.
+    bool unregisterMeetsThePass = false;
 
-    void Arm()
+    void Arm(bool meetThePass = false)
     {
         std::lock_guard<std::mutex> lock(mutex);
         armed = true;
         holding = over = called = false;
         unregistersBeforeOver = 0;
+        unregisterMeetsThePass = meetThePass;
     }
     bool WaitUntilHolding()
     {
@@ -46,19 +50,39 @@ struct LatencyPass {
     }
     void NotePortCall(bool unregister)
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        std::unique_lock<std::mutex> lock(mutex);
+        if (unregister && unregisterMeetsThePass)
+            changed.wait_for(lock, std::chrono::milliseconds(500), [&] { return !armed; });
         if (unregister && !armed && !over)
             ++unregistersBeforeOver;
         called = true;
         changed.notify_all();
     }
+    int told = 0;  // latency passes the probe was told of
+    // Waits (a moment at most) until a pass is told after the `since`-th.
+    void WaitForPassAfter(int since)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(2), [&] { return told > since; });
+    }
+    int Told()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return told;
+    }
+
     // On the probe's notification thread.
     void Told(jack_latency_callback_mode_t mode)
     {
         std::unique_lock<std::mutex> lock(mutex);
+        if (mode == JackCaptureLatency) {
+            ++told;
+            changed.notify_all();
+        }
         if (mode == JackCaptureLatency && armed) {
             armed = false;
             holding = true;
+            called = false;
             changed.notify_all();
             changed.wait_for(lock, kGenerousTimeout, [&] { return called; });
             holding = false;
@@ -142,6 +166,31 @@ TEST_F(JackPortTest, APortClosingWhileLibjackTellsAGraphChangeGoesOnlyAfterThatC
         stopping.join();
         jack_client_close(other);
         EXPECT_TRUE(holding);
+        std::lock_guard<std::mutex> lock(pass.mutex);
+        EXPECT_EQ(0, pass.unregistersBeforeOver) << (input ? "input" : "output");
+    }
+    jack_client_close(probe);
+}
+
+// A port closed as soon as it is told open: the server tells the graph change its connection brings once the
+// connection is in use, and the port goes only after that whole pass is told.
+TEST_F(JackPortTest, APortClosedRightAfterItsOpenGoesOnlyAfterItsConnectionIsTold)
+{
+    ConnectToSynth();
+    jack_client_t* probe = OpenActiveClient("zelto2x-latency-probe", true);
+    ASSERT_NE(nullptr, probe);
+    for (bool input : {true, false}) {
+        // The pass of the port closed here is told first: the one held below is the new connection's.
+        const int told = pass.Told();
+        int off = 0;
+        EXPECT_EQ(0, input ? plug->setExternalMIDIIn(off, "OFF") : plug->setExternalMIDIOut(off, "OFF"));
+        pass.WaitForPassAfter(told);
+        pass.Arm(true);
+        int on = 1;
+        EXPECT_GT(input ? plug->setExternalMIDIIn(on, synth.OutputPortName().c_str())
+                        : plug->setExternalMIDIOut(on, synth.InputPortName().c_str()),
+            0);
+        EXPECT_EQ(0, input ? plug->setExternalMIDIIn(off, "OFF") : plug->setExternalMIDIOut(off, "OFF"));
         std::lock_guard<std::mutex> lock(pass.mutex);
         EXPECT_EQ(0, pass.unregistersBeforeOver) << (input ? "input" : "output");
     }
