@@ -96,7 +96,10 @@ struct MidiClient::Impl {
     void Adopted(RtMidi* client, RtMidi::Api used)
     {
         library = client;
-        api = used;
+        // A JACK client made again keeps its back end; the owner reads it unlocked.
+        if (api != used) {
+            api = used;
+        }
         // From here on the library reports instead of throwing.
         library->setErrorCallback(&Impl::OnLibraryError, this);
     }
