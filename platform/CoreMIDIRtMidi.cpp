@@ -300,7 +300,7 @@ bool MidiClient::OpenVirtualPort(const std::string& portName)
 void MidiClient::ClosePort()
 {
     const bool wasOpen = impl_->portOpen.exchange(false);
-    impl_->Run([&] { impl_->CloseLibraryPort(); });
+    impl_->Run([&] { impl_->CloseLibraryPort(wasOpen); });
     if (wasOpen) {
         impl_->closedAt = std::chrono::steady_clock::now();
     }

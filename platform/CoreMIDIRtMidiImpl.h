@@ -120,12 +120,14 @@ struct MidiClient::Impl {
     // it allocated).
     bool Release();
     bool released = false;
-    void CloseLibraryPort();
+    // Closes the library's port; with deliver, what was sent through it
+    // reaches the ports it is connected to first.
+    void CloseLibraryPort(bool deliver);
     // The library client and its ports go; calls fail from then on.
     void DropLibrary()
     {
         if (library && !openPortName.empty()) {
-            CloseLibraryPort();
+            CloseLibraryPort(false);
         }
         library = nullptr;
         input.reset();
@@ -151,6 +153,10 @@ struct MidiClient::Impl {
     // a message of `size` bytes, waiting at most `patience` for the server
     // to empty it (the library itself would wait for ever).
     bool OutputRoomFor(size_t size, std::chrono::milliseconds patience);
+    // JACK only, the same: waits (a few JACK cycles at most) until the server
+    // has taken all that was sent and ended the cycle that carried it, so
+    // that the ports it went to have read it before the port goes.
+    void WaitUntilOutputDelivered();
 
     // Runs one library call; false when it threw or reported a failure.
     // A warning that did not fail the call is shown and kept. NoWait gives

@@ -43,9 +43,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long an opened port may wait for the server to carry its connection:
-// many cycles even on a busy machine.
+// How long an opened port may wait for the server to carry its connection,
+// and a closing one for it to deliver what was sent: many cycles even on a
+// busy machine.
 constexpr std::chrono::seconds kConnectionPatience{2};
+constexpr std::chrono::milliseconds kDeliveryPatience{500};
 
 void log(const char* text)
 {
@@ -223,7 +225,7 @@ MidiClient::Impl::JackCallGuard::~JackCallGuard()
 // A connection is told once the server carries it, at a later cycle: a port
 // whose open did not see that happen (one opened, found renumbered and closed
 // again) goes no sooner than a cycle's grace after its connection.
-void MidiClient::Impl::CloseLibraryPort()
+void MidiClient::Impl::CloseLibraryPort(bool deliver)
 {
     if (api == RtMidi::UNIX_JACK && !openPortName.empty()) {
         if (!connectionInUse) {
@@ -231,6 +233,9 @@ void MidiClient::Impl::CloseLibraryPort()
         }
         library->setPortName(openPortName);
         library->setPortName(openPortName);
+        if (deliver) {
+            WaitUntilOutputDelivered();
+        }
     }
     openPortName.clear();
     connectionInUse = false;
@@ -274,6 +279,26 @@ bool MidiClient::Impl::OutputRoomFor(size_t size, std::chrono::milliseconds pati
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+// The library's process callback empties its buffer into the port in one
+// cycle; the ports connected to it read that cycle's events before the next
+// cycle begins. A port that goes meanwhile takes what it carried with it.
+void MidiClient::Impl::WaitUntilOutputDelivered()
+{
+    const RtMidiJackRecord* record = JackRecordOf(library);
+    if (!output || !record || !record->client || !record->buffer) {
+        return;
+    }
+    const auto deadline = Clock::now() + kDeliveryPatience;
+    const auto waitWhile = [&](const auto& waiting) {
+        while (waiting() && Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    waitWhile([&] { return jack_ringbuffer_read_space(record->buffer) > 0; });
+    const jack_nframes_t cycle = jack_last_frame_time(record->client);
+    waitWhile([&] { return jack_last_frame_time(record->client) == cycle; });
 }
 
 bool MidiClient::Impl::MakeJackLibrary(std::string* error)
