@@ -190,8 +190,8 @@ TEST_F(JackClientCallsTest, AClientCloseThatNeverReturnsLetsThePluginCloseAndThe
 TEST_F(JackClientCallsTest, AClientRefusedAsTheServerComesBackIsMadeAgainWithWhatTheRefusalMadeGo)
 {
     ConnectToSynth();
-    const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
-    const std::string out = "out " + std::to_string(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()));
+    const std::string in = ToldBack(*plug, synth, true);
+    const std::string out = ToldBack(*plug, synth, false);
     Watched watched {*plug};
     watched.watch();
     server.Stop();

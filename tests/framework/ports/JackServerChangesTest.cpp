@@ -55,8 +55,8 @@ bool StartNamesakeElsewhere(testsupport::Subprocess& jackd, const std::string& n
 void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport::JackServer& server,
     testsupport::SimulatedSynth& synth, Watched& watched)
 {
-    const std::string in = "in " + std::to_string(plug.getExternalMIDIInDevice(synth.OutputPortName().c_str()));
-    const std::string out = "out " + std::to_string(plug.getExternalMIDIOutDevice(synth.InputPortName().c_str()));
+    const std::string in = ToldBack(plug, synth, true);
+    const std::string out = ToldBack(plug, synth, false);
     server.Stop();
     synth.Stop();
     EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));

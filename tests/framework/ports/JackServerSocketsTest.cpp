@@ -88,8 +88,8 @@ protected:
     void ExpectTheWatchToFollowARestart()
     {
         ConnectToSynth();
-        const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
-        const std::string out = "out " + std::to_string(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()));
+        const std::string in = ToldBack(*plug, synth, true);
+        const std::string out = ToldBack(*plug, synth, false);
         Watched watched {*plug};
         watched.watch();
         server.Stop();

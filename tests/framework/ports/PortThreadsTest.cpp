@@ -133,8 +133,8 @@ TEST_F(JackPortTest, ChosenPortsGoneAndBackAreToldAndOpenedAgainWhileMessagesAre
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
-    const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
-    const std::string out = "out " + std::to_string(plug->getExternalMIDIOutDevice(synth.InputPortName().c_str()));
+    const std::string in = ToldBack(*plug, synth, true);
+    const std::string out = ToldBack(*plug, synth, false);
     synth.Stop();
     EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
     std::string error;
@@ -153,7 +153,7 @@ TEST_F(JackPortTest, ChosenPortsGoneAndBackAreToldAndOpenedAgainWhileMessagesAre
 TEST_F(JackPortTest, TheWatchChangesPortsUnderThePluginMutexSoAChoiceMadeMeanwhileStands)
 {
     ConnectToSynth();
-    const std::string in = "in " + std::to_string(plug->getExternalMIDIInDevice(synth.OutputPortName().c_str()));
+    const std::string in = ToldBack(*plug, synth, true);
     Watched watched {*plug};
     ASSERT_TRUE(SynthBackWhileAHostCallWaits(*plug, synth, watched, [&] {
         int off = 0;

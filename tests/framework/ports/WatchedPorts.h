@@ -12,6 +12,15 @@
 #include "PortTestPlugin.h"
 #include "support/JackSynthTest.h"
 
+// The change the watch tells once the synth's port of that direction is back at its list position ("in 3", "out 2");
+// asked while the port is there.
+inline std::string ToldBack(PortTestPlugin& plug, const testsupport::SimulatedSynth& synth, bool input)
+{
+    const int position = input ? plug.getExternalMIDIInDevice(synth.OutputPortName().c_str())
+                               : plug.getExternalMIDIOutDevice(synth.InputPortName().c_str());
+    return (input ? "in " : "out ") + std::to_string(position);
+}
+
 // What the port watch tells ("in 0", "out 2": direction and list position), whether each came under the plug-in mutex,
 // and what its looks at the chosen ports saw; a look at the output can be held until released.
 struct Watched {
