@@ -82,6 +82,27 @@ const RtMidiJackRecord* JackRecordOf(RtMidi* library)
     return backEnd ? static_cast<const RtMidiJackRecord*>(RtMidiBackEndRecord::Of(*backEnd)) : nullptr;
 }
 
+// Waits while waiting() holds, until the deadline; false when it still holds then.
+template <class Condition>
+bool WaitWhile(Clock::time_point deadline, const Condition& waiting)
+{
+    while (waiting()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Until a process cycle of the client's server begins after this call: the
+// cycle running now (and the server's work at its start) has ended.
+bool WaitForTheNextCycle(jack_client_t* client, Clock::time_point deadline)
+{
+    const jack_nframes_t cycle = jack_last_frame_time(client);
+    return WaitWhile(deadline, [&] { return jack_last_frame_time(client) == cycle; });
+}
+
 bool HoldsJackClient(const MidiClient::Impl& impl)
 {
     const RtMidiJackRecord* record = JackRecordOf(impl.library);
@@ -245,7 +266,10 @@ void MidiClient::Impl::CloseLibraryPort(bool deliver)
 // The server takes a new connection into use at the start of a later cycle;
 // until then what the library hands the port leaves it unconnected. Asked
 // from outside the process cycle, libjack answers from the graph the cycles
-// use, once a pending change has had a cycle to come in.
+// use, once a pending change has had a cycle to come in. The server hands
+// itself the news of that change just after it took it into use, in the
+// same cycle's start: once the next cycle has begun, the news waits for the
+// server before anything this port asks of it next (see CloseLibraryPort).
 bool MidiClient::Impl::WaitUntilConnectionInUse()
 {
     const RtMidiJackRecord* record = JackRecordOf(library);
@@ -253,13 +277,8 @@ bool MidiClient::Impl::WaitUntilConnectionInUse()
         return false;
     }
     const auto deadline = Clock::now() + kConnectionPatience;
-    while (jack_port_connected(record->port) <= 0) {
-        if (Clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return WaitWhile(deadline, [&] { return jack_port_connected(record->port) <= 0; })
+        && WaitForTheNextCycle(record->client, deadline);
 }
 
 bool MidiClient::Impl::OutputRoomFor(size_t size, std::chrono::milliseconds patience)
@@ -270,15 +289,11 @@ bool MidiClient::Impl::OutputRoomFor(size_t size, std::chrono::milliseconds pati
     }
     // The library writes a message with its length (an int) in front.
     const size_t needed = size + sizeof(int);
-    const auto deadline = Clock::now() + patience;
-    while (jack_ringbuffer_write_space(record->buffer) < needed) {
-        if (Clock::now() >= deadline) {
-            lastError = "MIDI output buffer full: the JACK server takes nothing";
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (WaitWhile(Clock::now() + patience, [&] { return jack_ringbuffer_write_space(record->buffer) < needed; })) {
+        return true;
     }
-    return true;
+    lastError = "MIDI output buffer full: the JACK server takes nothing";
+    return false;
 }
 
 // The library's process callback empties its buffer into the port in one
@@ -291,14 +306,9 @@ void MidiClient::Impl::WaitUntilOutputDelivered()
         return;
     }
     const auto deadline = Clock::now() + kDeliveryPatience;
-    const auto waitWhile = [&](const auto& waiting) {
-        while (waiting() && Clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    };
-    waitWhile([&] { return jack_ringbuffer_read_space(record->buffer) > 0; });
-    const jack_nframes_t cycle = jack_last_frame_time(record->client);
-    waitWhile([&] { return jack_last_frame_time(record->client) == cycle; });
+    if (WaitWhile(deadline, [&] { return jack_ringbuffer_read_space(record->buffer) > 0; })) {
+        WaitForTheNextCycle(record->client, deadline);
+    }
 }
 
 bool MidiClient::Impl::MakeJackLibrary(std::string* error)
