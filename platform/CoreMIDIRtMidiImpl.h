@@ -59,7 +59,13 @@ struct MidiClient::Impl {
     // No JACK client now, and one is to be made (by remakeLibrary) once a
     // server of that name listens: its server went away, or it never had one.
     std::atomic<bool> jackServerGone{false};
+    // No JACK client now because that server (its listening socket) refused
+    // one of the process: one is made only once another server listens.
+    std::atomic<unsigned long> jackRefusedBy{0};
     std::function<void(Impl&)> remakeLibrary;
+    // Whether a JACK client is to be made on the server listening on that
+    // socket (0: none listens).
+    bool WantsJackLibraryFrom(unsigned long server) const;
 
     // How a library call on a JACK client holds the JACK calls lock: shared,
     // waiting while the JACK thread makes progress; or only when free at once.

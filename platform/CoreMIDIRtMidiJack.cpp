@@ -27,8 +27,11 @@
 
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
+#include <sys/uio.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <thread>
 #include <vector>
@@ -116,9 +119,21 @@ std::set<MidiClient::Impl*>& JackClients()
     return *clients;
 }
 
+// A client let go waits for a server to make its JACK client anew with: its
+// own server went away, or closed its connection (as a server stopping does
+// before it stops listening), so any server; or libjack freed it at an open
+// of ours after that server refused a client, so another one than that.
+void MarkToComeBack(MidiClient::Impl& impl, unsigned long refusingServer)
+{
+    impl.jackServer = 0;
+    impl.jackRefusedBy = refusingServer;
+    impl.jackServerGone = refusingServer == 0;
+}
+
 // JACK thread: every client that holds a JACK client libjack has freed, or
-// whose server went away, lets it go.
-void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
+// whose server went away, lets it go. afterOurOpen: just after an open of
+// ours, the one time libjack frees clients.
+void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets, bool afterOurOpen = false)
 {
     const std::set<unsigned long> listening = ListeningInodes(sockets);
     const std::set<unsigned long> own = OwnSockets();
@@ -137,9 +152,7 @@ void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets)
         } else {
             continue;
         }
-        impl->jackServer = 0;
-        // Only a server that went away comes back; a refusal stands.
-        impl->jackServerGone = serverGone;
+        MarkToComeBack(*impl, afterOurOpen && !serverGone ? server : 0);
     }
 }
 
@@ -170,10 +183,11 @@ void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned lon
     opening.jackClientSocket = opened ? NewClientSocket(sockets, before, opening.jackClientName) : 0;
     const unsigned long server = ListeningJackServer(sockets);
     // Opening may have freed clients of the process libjack held for a server it believed gone.
-    CloseClientsLibjackDrops(sockets);
+    CloseClientsLibjackDrops(sockets, true);
     if (opening.jackClientSocket != 0 && server != 0) {
         opening.jackServer = server;
         opening.jackServerGone = false;
+        opening.jackRefusedBy = 0;
         return;
     }
     // No JACK client (no server, or refused), or one whose server went again
@@ -181,7 +195,7 @@ void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned lon
     JackClientThread::Get().Progressed();
     opening.portOpen = false;
     opening.DropLibrary();
-    opening.jackServerGone = true;
+    MarkToComeBack(opening, 0);
     if (opened || server == 0) {
         return;
     }
@@ -192,17 +206,42 @@ void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned lon
             JackClientThread::Get().Progressed();
             impl->portOpen = false;
             impl->DropLibrary();
-            impl->jackServer = 0;
             // A server that has only just come back may refuse clients for a
             // moment: what that made go comes back with the server.
-            impl->jackServerGone = comingBack;
+            MarkToComeBack(*impl, comingBack ? 0 : server);
         }
     }
+}
+
+// libjack prints its messages on its own threads, and ends some of those at
+// any moment (it cancels a client's notification thread as the client
+// closes): one ended inside stdio's printing leaves that stream's lock taken
+// for good, and every later print of the process (this layer's own lines on
+// the window's thread among them) waits for ever. Its messages go out through
+// plain writes instead, which take no lock.
+void WriteLine(int fd, const char* text)
+{
+    iovec parts[2] = {{const_cast<char*>(text), std::strlen(text)}, {const_cast<char*>("\n"), 1}};
+    static_cast<void>(writev(fd, parts, 2));
+}
+void WriteJackError(const char* text)
+{
+    WriteLine(STDERR_FILENO, text);
+}
+void WriteJackInfo(const char* text)
+{
+    WriteLine(STDOUT_FILENO, text);
 }
 
 // JACK thread: the library client of impl made (again) by remakeLibrary.
 void OpenJackLibrary(MidiClient::Impl& impl, bool comingBack)
 {
+    static const bool messagesWithoutLocks = [] {
+        jack_set_error_function(&WriteJackError);
+        jack_set_info_function(&WriteJackInfo);
+        return true;
+    }();
+    static_cast<void>(messagesWithoutLocks);
     // What libjack would drop at this open goes first.
     CloseClientsLibjackDrops(ListeningUnixSockets());
     const std::set<unsigned long> before = OwnSockets();
@@ -342,6 +381,12 @@ bool MidiClient::Impl::Release()
     });
 }
 
+bool MidiClient::Impl::WantsJackLibraryFrom(unsigned long server) const
+{
+    const unsigned long refusedBy = jackRefusedBy;
+    return server != 0 && (jackServerGone || (refusedBy != 0 && refusedBy != server));
+}
+
 void MidiClient::Impl::FollowJackServer()
 {
     if (api != RtMidi::UNIX_JACK) {
@@ -350,7 +395,7 @@ void MidiClient::Impl::FollowJackServer()
     const std::vector<UnixSocket> sockets = ListeningUnixSockets();
     const unsigned long server = jackServer;
     const bool serverGone = server != 0 && ListeningInodes(sockets).count(server) == 0;
-    const bool serverBack = jackServerGone && remakeLibrary && ListeningJackServer(sockets) != 0;
+    const bool serverBack = remakeLibrary && WantsJackLibraryFrom(ListeningJackServer(sockets));
     if (!serverGone && !serverBack) {
         return;
     }
@@ -359,7 +404,7 @@ void MidiClient::Impl::FollowJackServer()
         // server newer than `sockets`.
         const std::vector<UnixSocket> now = ListeningUnixSockets();
         CloseClientsLibjackDrops(now);
-        if (jackServerGone && ListeningJackServer(now) != 0) {
+        if (WantsJackLibraryFrom(ListeningJackServer(now))) {
             OpenJackLibrary(*this, true);
         }
     });

@@ -475,7 +475,9 @@ void IPluginBase::ApplyPortNews(const std::vector<PortNews>& news)
                 (input ? midiInIndex : midiOutIndex) = position;
                 changes.push_back({input, position, name});
             } else {
-                NoteChosen(input, name.c_str(), 0);
+                // Seen back but not opened: its server may be going again, or
+                // only coming up. Tried again at the next look.
+                chosen.state = ChosenPort::Away;
             }
         }
         if (portWatch) {
