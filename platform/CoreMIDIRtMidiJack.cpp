@@ -10,8 +10,8 @@
 // (those of a server that went away, and all of them after a refused open),
 // a client it has dropped already is let go untouched, and each gives "MIDI
 // client is not available" until its server is back: a client of a server
-// that went away is made anew once a server of that name listens again (a
-// refusal stands). Which server a client reached is told by the inode of the
+// that went away is made anew once a server of that name listens again (one
+// let go after a refusal, once another server than the refusing one does). Which server a client reached is told by the inode of the
 // server's listening socket, the one bound to the server's file in this
 // process's /dev/shm: a server that ended, was killed or started again
 // listens on another one, or on none. Whether libjack still holds a client
@@ -23,7 +23,7 @@
 // client's open or close (for a lock that a thread it ended still held), and
 // such a wait must stop MIDI, never the thread that asked (the window's,
 // say). The other threads take the lock shared for their library calls and
-// wait for the JACK thread only while its change is young.
+// wait for the JACK thread only while it makes progress (JackClientThread.h).
 
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
