@@ -148,9 +148,7 @@ TEST_F(JackClientCallsTest, AClientOpenThatNeverReturnsStopsMidiButNoCallerAndTh
     {
         Watched watched {*plug};
         watched.watch();
-        server.Stop();
-        synth.Stop();
-        ASSERT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+        ASSERT_TRUE(StopTheServerUnder(watched, server, synth));
         calls.Hold(true, false);
         std::string error;
         ASSERT_TRUE(server.StartAgain(&error)) << error;
@@ -194,9 +192,7 @@ TEST_F(JackClientCallsTest, AClientRefusedAsTheServerComesBackIsMadeAgainWithWha
     const std::string out = ToldBack(*plug, synth, false);
     Watched watched {*plug};
     watched.watch();
-    server.Stop();
-    synth.Stop();
-    ASSERT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+    ASSERT_TRUE(StopTheServerUnder(watched, server, synth));
     {
         std::lock_guard<std::mutex> lock(calls.mutex);
         calls.refuseOpen = calls.opens + 2;

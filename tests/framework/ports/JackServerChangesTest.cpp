@@ -56,9 +56,7 @@ void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport
 {
     const std::string in = ToldBack(plug, synth, true);
     const std::string out = ToldBack(plug, synth, false);
-    server.Stop();
-    synth.Stop();
-    EXPECT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+    EXPECT_TRUE(StopTheServerUnder(watched, server, synth));
     // The server's readiness probe closes its JACK client as the server comes up; a client of that server opening
     // meanwhile may take the closed one's number and wait for ever on its wake-up word (libjack). The watch, which
     // opens ours again, stands at its look at the output (the input's, just before, found no server to open on) until

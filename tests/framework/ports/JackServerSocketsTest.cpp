@@ -92,9 +92,7 @@ protected:
         const std::string out = ToldBack(*plug, synth, false);
         Watched watched {*plug};
         watched.watch();
-        server.Stop();
-        synth.Stop();
-        ASSERT_TRUE(watched.toldWithin("in 0") && watched.toldWithin("out 0"));
+        ASSERT_TRUE(StopTheServerUnder(watched, server, synth));
         // No client of ours opens while the server's readiness probe closes its own (JackServerChangesTest.cpp).
         ASSERT_TRUE(watched.holdAtOutputLook());
         std::string error;

@@ -85,3 +85,10 @@ struct Watched {
     bool holdOutput = false, holding = false;
 };
 
+// Stops the server under the watched ports, and the synth with it; true once the watch has told both gone.
+inline bool StopTheServerUnder(Watched& watched, testsupport::JackServer& server, testsupport::SimulatedSynth& synth)
+{
+    server.Stop();
+    synth.Stop();
+    return watched.toldWithin("in 0") && watched.toldWithin("out 0");
+}
