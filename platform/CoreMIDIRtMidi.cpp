@@ -36,6 +36,20 @@ constexpr int kPortOpenAttempts = 5;
 // nothing for this long has stopped.
 constexpr std::chrono::milliseconds kOutputRoomPatience{200};
 
+// The library call that hands a message to the output, but only once its
+// buffer has room within `patience` (the library itself would wait for
+// ever); *full when it had none.
+auto SendWhenRoom(MidiClient::Impl& impl, const unsigned char* bytes, size_t size,
+    std::chrono::milliseconds patience, bool* full)
+{
+    return [&impl, bytes, size, patience, full] {
+        *full = !impl.OutputRoomFor(size, patience);
+        if (!*full) {
+            impl.output->sendMessage(bytes, size);
+        }
+    };
+}
+
 std::string Lowered(std::string text)
 {
     for (char& c : text) {
@@ -535,12 +549,7 @@ bool MidiOutputClient::Send(const unsigned char* bytes, size_t size)
         return true;
     }
     bool full = false;
-    const bool ran = impl_->Run([&] {
-        full = !impl_->OutputRoomFor(size, kOutputRoomPatience);
-        if (!full) {
-            impl_->output->sendMessage(bytes, size);
-        }
-    });
+    const bool ran = impl_->Run(SendWhenRoom(*impl_, bytes, size, kOutputRoomPatience, &full));
     return ran && !full;
 }
 
@@ -551,14 +560,7 @@ bool MidiOutputClient::TrySend(const unsigned char* bytes, size_t size)
     }
     bool busy = false;
     bool full = false;
-    impl_->Run(
-        [&] {
-            full = !impl_->OutputRoomFor(size, std::chrono::milliseconds(0));
-            if (!full) {
-                impl_->output->sendMessage(bytes, size);
-            }
-        },
-        Impl::Call::NoWait, &busy);
+    impl_->Run(SendWhenRoom(*impl_, bytes, size, std::chrono::milliseconds(0), &full), Impl::Call::NoWait, &busy);
     // A full buffer empties at the server's next cycle: later, as when busy.
     return !busy && !full;
 }

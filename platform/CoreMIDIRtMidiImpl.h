@@ -18,6 +18,8 @@ namespace platform {
 
 // Far longer than a JACK process cycle stays descheduled on a busy machine.
 inline constexpr std::chrono::milliseconds kJackCycleGrace{250};
+// Why a JACK call failed while the JACK thread is stalled in the library.
+inline constexpr const char* kJackNotAnswering = "the JACK library has not answered for a while";
 
 struct MidiClient::Impl {
     // Exactly one of the two is set while the library client is there;
@@ -175,7 +177,7 @@ struct MidiClient::Impl {
             *busy = !guard.held;
         }
         if (!guard.held && kind == Call::Plain) {
-            lastError = "MIDI: the JACK library has not answered for a while";
+            lastError = std::string("MIDI: ") + kJackNotAnswering;
         }
         return guard.held && RunHeld(call);
     }

@@ -11,10 +11,11 @@
 // a client it has dropped already is let go untouched, and each gives "MIDI
 // client is not available" until its server is back: a client of a server
 // that went away is made anew once a server of that name listens again (one
-// let go after a refusal, once another server than the refusing one does). Which server a client reached is told by the inode of the
-// server's listening socket, the one bound to the server's file in this
-// process's /dev/shm: a server that ended, was killed or started again
-// listens on another one, or on none. Whether libjack still holds a client
+// let go after a refusal, once another server than the refusing one does).
+// Which server a client reached is told by the inode of the server's
+// listening socket, the one bound to the server's file in this process's
+// /dev/shm: a server that ended, was killed or started again listens on
+// another one, or on none. Whether libjack still holds a client
 // is told by the client's notification connection, which libjack closes
 // with the client (and when its server goes).
 //
@@ -27,17 +28,16 @@
 
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "platform/CoreMIDIRtMidiImpl.h"
 #include "platform/JackClientThread.h"
+#include "platform/JackMessages.h"
 #include "platform/JackServerSockets.h"
 
 namespace platform {
@@ -131,12 +131,13 @@ void MarkToComeBack(MidiClient::Impl& impl, unsigned long refusingServer)
 }
 
 // JACK thread: every client that holds a JACK client libjack has freed, or
-// whose server went away, lets it go. afterOurOpen: just after an open of
-// ours, the one time libjack frees clients.
-void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets, bool afterOurOpen = false)
+// whose server went away, lets it go; `own`: this process's sockets now.
+// afterOurOpen: just after an open of ours, the one time libjack frees
+// clients.
+void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets, const std::set<unsigned long>& own,
+    bool afterOurOpen = false)
 {
     const std::set<unsigned long> listening = ListeningInodes(sockets);
-    const std::set<unsigned long> own = OwnSockets();
     for (MidiClient::Impl* impl : JackClients()) {
         const unsigned long server = impl->jackServer;
         if (server == 0) {
@@ -158,10 +159,9 @@ void CloseClientsLibjackDrops(const std::vector<UnixSocket>& sockets, bool after
 
 // This process's end of the notification connection of a JACK client named
 // `name` opened since `before`; 0 when there is none.
-unsigned long NewClientSocket(const std::vector<UnixSocket>& sockets, const std::set<unsigned long>& before,
-    const std::string& name)
+unsigned long NewClientSocket(const std::vector<UnixSocket>& sockets, const std::set<unsigned long>& own,
+    const std::set<unsigned long>& before, const std::string& name)
 {
-    const std::set<unsigned long> own = OwnSockets();
     for (const UnixSocket& socket : sockets) {
         if (own.count(socket.inode) && !before.count(socket.inode) && !socket.listening
             && IsJackClientSocket(socket.path, name)) {
@@ -179,11 +179,12 @@ unsigned long NewClientSocket(const std::vector<UnixSocket>& sockets, const std:
 void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned long>& before, bool comingBack)
 {
     const std::vector<UnixSocket> sockets = UnixSockets();
+    const std::set<unsigned long> own = OwnSockets();
     const bool opened = HoldsJackClient(opening);
-    opening.jackClientSocket = opened ? NewClientSocket(sockets, before, opening.jackClientName) : 0;
+    opening.jackClientSocket = opened ? NewClientSocket(sockets, own, before, opening.jackClientName) : 0;
     const unsigned long server = ListeningJackServer(sockets);
     // Opening may have freed clients of the process libjack held for a server it believed gone.
-    CloseClientsLibjackDrops(sockets, true);
+    CloseClientsLibjackDrops(sockets, own, true);
     if (opening.jackClientSocket != 0 && server != 0) {
         opening.jackServer = server;
         opening.jackServerGone = false;
@@ -213,29 +214,20 @@ void NoteJackClientOpened(MidiClient::Impl& opening, const std::set<unsigned lon
     }
 }
 
-// libjack prints its messages on its own threads, and ends some of those at
-// any moment (it cancels a client's notification thread as the client
-// closes): one ended inside stdio's printing leaves that stream's lock taken
-// for good, and every later print of the process (this layer's own lines on
-// the window's thread among them) waits for ever. Its messages go out through
-// plain writes instead, which take no lock.
-void WriteLine(int fd, const char* text)
-{
-    iovec parts[2] = {{const_cast<char*>(text), std::strlen(text)}, {const_cast<char*>("\n"), 1}};
-    static_cast<void>(writev(fd, parts, 2));
-}
 void WriteJackError(const char* text)
 {
-    WriteLine(STDERR_FILENO, text);
+    WriteLineWithoutStdio(STDERR_FILENO, text);
 }
 void WriteJackInfo(const char* text)
 {
-    WriteLine(STDOUT_FILENO, text);
+    WriteLineWithoutStdio(STDOUT_FILENO, text);
 }
 
 // JACK thread: the library client of impl made (again) by remakeLibrary.
 void OpenJackLibrary(MidiClient::Impl& impl, bool comingBack)
 {
+    // libjack ends its own threads at any moment, mid-print too
+    // (JackMessages.h).
     static const bool messagesWithoutLocks = [] {
         jack_set_error_function(&WriteJackError);
         jack_set_info_function(&WriteJackInfo);
@@ -243,7 +235,8 @@ void OpenJackLibrary(MidiClient::Impl& impl, bool comingBack)
     }();
     static_cast<void>(messagesWithoutLocks);
     // What libjack would drop at this open goes first.
-    CloseClientsLibjackDrops(ListeningUnixSockets());
+    CloseClientsLibjackDrops(ListeningUnixSockets(), OwnSockets());
+    // Read once those went: a socket number they freed may come back as the new client's.
     const std::set<unsigned long> before = OwnSockets();
     JackClientThread::Get().Progressed();
     try {
@@ -356,7 +349,7 @@ bool MidiClient::Impl::MakeJackLibrary(std::string* error)
     if (JackClientThread::Get().Run([this] { OpenJackLibrary(*this, false); })) {
         return true;
     }
-    *error = "the JACK library has not answered for a while";
+    *error = kJackNotAnswering;
     return false;
 }
 
@@ -403,7 +396,7 @@ void MidiClient::Impl::FollowJackServer()
         // Read again: a client another change made since may have reached a
         // server newer than `sockets`.
         const std::vector<UnixSocket> now = ListeningUnixSockets();
-        CloseClientsLibjackDrops(now);
+        CloseClientsLibjackDrops(now, OwnSockets());
         if (WantsJackLibraryFrom(ListeningJackServer(now))) {
             OpenJackLibrary(*this, true);
         }

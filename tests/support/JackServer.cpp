@@ -1,5 +1,6 @@
 #include "support/JackServer.h"
 #include "support/FileBytes.h"
+#include "platform/JackMessages.h"
 #include "platform/JackNames.h"
 
 #include <fcntl.h>
@@ -7,14 +8,12 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -24,12 +23,10 @@ namespace {
 
 void Silent(const char*) {}
 
-// libjack's messages after a probe, through a write that takes no stdio lock:
-// libjack may end a thread of its own while it prints (see the port layer).
+// libjack's messages after a probe, without stdio's lock (JackMessages.h).
 void Plain(const char* text)
 {
-    iovec parts[2] = {{const_cast<char*>(text), std::strlen(text)}, {const_cast<char*>("\n"), 1}};
-    static_cast<void>(writev(STDERR_FILENO, parts, 2));
+    platform::WriteLineWithoutStdio(STDERR_FILENO, text);
 }
 
 std::string ReadFile(const std::string& path)

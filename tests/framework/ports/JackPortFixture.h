@@ -54,10 +54,7 @@ protected:
         const int first = markersSent + 1;
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
-            const int marker = ++markersSent;
-            char text[16];
-            std::snprintf(text, sizeof text, "F2 %02X %02X", marker & 0x7F, (marker >> 7) & 0x7F);
-            synth.Send(text);
+            synth.Send(MarkerText(++markersSent));
             const auto sentSinceTheWaitBegan = [first](const std::vector<ReceivedMidi>& midi) {
                 return std::any_of(midi.begin(), midi.end(), [first](const ReceivedMidi& r) {
                     return r.msg.mStatus == 0xF2 && (r.msg.mData1 | r.msg.mData2 << 7) >= first;
@@ -76,11 +73,9 @@ protected:
         const auto deadline = std::chrono::steady_clock::now() + kGenerousTimeout;
         do {
             const int marker = ++markersSent;
-            const unsigned char low = marker & 0x7F, high = (marker >> 7) & 0x7F;
-            plug->SendMidiSysex2({0xF2, low, high});
-            char sent[16];
-            std::snprintf(sent, sizeof sent, "F2 %02X %02X", low, high);
-            if (to.WaitForReceived(sent, std::chrono::milliseconds(200)))
+            plug->SendMidiSysex2({0xF2, static_cast<unsigned char>(marker & 0x7F),
+                static_cast<unsigned char>((marker >> 7) & 0x7F)});
+            if (to.WaitForReceived(MarkerText(marker), std::chrono::milliseconds(200)))
                 return true;
         } while (std::chrono::steady_clock::now() < deadline);
         return false;
@@ -121,6 +116,13 @@ protected:
 
     // A line of the synth's wire log that only proved the output path.
     static bool IsMarker(const std::string& line) { return line.rfind("F2 ", 0) == 0; }
+    // The numbered marker as the wire log writes it.
+    static std::string MarkerText(int marker)
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "F2 %02X %02X", marker & 0x7F, (marker >> 7) & 0x7F);
+        return text;
+    }
 
     std::unique_ptr<PortTestPlugin> plug;
     size_t readyMidiCount = 0;

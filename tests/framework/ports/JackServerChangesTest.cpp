@@ -49,30 +49,6 @@ bool StartNamesakeElsewhere(testsupport::Subprocess& jackd, const std::string& n
     return ListeningAt(path) >= 2;
 }
 
-// Both chosen ports watched while the server stops and a server of its name comes back with the synth: each is told
-// gone, then back at its list position.
-void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport::JackServer& server,
-    testsupport::SimulatedSynth& synth, Watched& watched)
-{
-    const std::string in = ToldBack(plug, synth, true);
-    const std::string out = ToldBack(plug, synth, false);
-    EXPECT_TRUE(StopTheServerUnder(watched, server, synth));
-    // The server's readiness probe closes its JACK client as the server comes up; a client of that server opening
-    // meanwhile may take the closed one's number and wait for ever on its wake-up word (libjack). The watch, which
-    // opens ours again, stands at its look at the output (the input's, just before, found no server to open on) until
-    // the server and the synth are up.
-    {
-        std::lock_guard<std::mutex> lock(watched.mutex);
-        watched.holdOutput = true;
-    }
-    ASSERT_TRUE(watched.waitFor([&] { return watched.holding; }));
-    std::string error;
-    ASSERT_TRUE(server.StartAgain(&error)) << error;
-    ASSERT_TRUE(synth.Start(&error)) << error;
-    watched.release();
-    EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
-}
-
 }  // namespace
 
 // The server stopped under both open ports is told as a port that goes; once a server of its name and the synth are

@@ -88,18 +88,9 @@ protected:
     void ExpectTheWatchToFollowARestart()
     {
         ConnectToSynth();
-        const std::string in = ToldBack(*plug, synth, true);
-        const std::string out = ToldBack(*plug, synth, false);
         Watched watched {*plug};
         watched.watch();
-        ASSERT_TRUE(StopTheServerUnder(watched, server, synth));
-        // No client of ours opens while the server's readiness probe closes its own (JackServerChangesTest.cpp).
-        ASSERT_TRUE(watched.holdAtOutputLook());
-        std::string error;
-        ASSERT_TRUE(server.StartAgain(&error)) << error;
-        ASSERT_TRUE(synth.Start(&error)) << error;
-        watched.release();
-        EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
+        ASSERT_NO_FATAL_FAILURE(ExpectToldGoneAndBackAcrossAServerRestart(*plug, server, synth, watched));
         EXPECT_TRUE(WaitUntilOutputFlows(synth));
         EXPECT_TRUE(WaitUntilInputFlows());
     }

@@ -1,5 +1,6 @@
 #pragma once
-// Following the port watch in a test: what it tells and what its looks see.
+// Following the port watch in a test: what it tells and what its looks see,
+// also across a stop and restart of the server under the watched ports.
 
 #include <algorithm>
 #include <condition_variable>
@@ -91,4 +92,24 @@ inline bool StopTheServerUnder(Watched& watched, testsupport::JackServer& server
     server.Stop();
     synth.Stop();
     return watched.toldWithin("in 0") && watched.toldWithin("out 0");
+}
+
+// Both chosen ports watched while the server stops and a server of its name comes back with the synth: each is told
+// gone, then back at its list position.
+inline void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport::JackServer& server,
+    testsupport::SimulatedSynth& synth, Watched& watched)
+{
+    const std::string in = ToldBack(plug, synth, true);
+    const std::string out = ToldBack(plug, synth, false);
+    ASSERT_TRUE(StopTheServerUnder(watched, server, synth));
+    // The server's readiness probe closes its JACK client as the server comes up; a client of that server opening
+    // meanwhile may take the closed one's number and wait for ever on its wake-up word (libjack). The watch, which
+    // opens ours again, stands at its look at the output (the input's, just before, found no server to open on) until
+    // the server and the synth are up.
+    ASSERT_TRUE(watched.holdAtOutputLook());
+    std::string error;
+    ASSERT_TRUE(server.StartAgain(&error)) << error;
+    ASSERT_TRUE(synth.Start(&error)) << error;
+    watched.release();
+    EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
 }
