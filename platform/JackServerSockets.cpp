@@ -281,17 +281,19 @@ std::set<unsigned long> ListeningInodes(const std::vector<UnixSocket>& sockets)
 
 bool IsJackClientSocket(const std::string& path, const std::string& name)
 {
-    const std::string whole = JackSocketPath(name);
-    if (path == whole) {
+    if (path == JackSocketPath(name)) {
         return true;
     }
-    const std::string prefix = "/dev/shm/jack_" + name + "-";
-    const std::string suffix = whole.substr(prefix.size() - 1);
-    if (path.size() <= prefix.size() + suffix.size() || path.compare(0, prefix.size(), prefix) != 0
-        || path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    // The path of "name-" with the client's number where the name ends.
+    const std::string numbered = JackSocketPath(name + "-");
+    const size_t numberAt = numbered.rfind('-') + 1;
+    const std::string head = numbered.substr(0, numberAt);
+    const std::string tail = numbered.substr(numberAt);
+    if (path.size() <= head.size() + tail.size() || path.compare(0, head.size(), head) != 0
+        || path.compare(path.size() - tail.size(), tail.size(), tail) != 0) {
         return false;
     }
-    const std::string number = path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
+    const std::string number = path.substr(head.size(), path.size() - head.size() - tail.size());
     return number.find_first_not_of("0123456789") == std::string::npos;
 }
 

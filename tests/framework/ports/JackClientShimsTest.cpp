@@ -188,19 +188,12 @@ TEST_F(JackClientCallsTest, AClientCloseThatNeverReturnsLetsThePluginCloseAndThe
 TEST_F(JackClientCallsTest, AClientRefusedAsTheServerComesBackIsMadeAgainWithWhatTheRefusalMadeGo)
 {
     ConnectToSynth();
-    const std::string in = ToldBack(*plug, synth, true);
-    const std::string out = ToldBack(*plug, synth, false);
     Watched watched {*plug};
     watched.watch();
-    ASSERT_TRUE(StopTheServerUnder(watched, server, synth));
-    {
+    ASSERT_NO_FATAL_FAILURE(ExpectToldGoneAndBackAcrossAServerRestart(*plug, server, synth, watched, [&] {
         std::lock_guard<std::mutex> lock(calls.mutex);
         calls.refuseOpen = calls.opens + 2;
-    }
-    std::string error;
-    ASSERT_TRUE(server.StartAgain(&error)) << error;
-    ASSERT_TRUE(synth.Start(&error)) << error;
-    EXPECT_TRUE(watched.toldWithin(in) && watched.toldWithin(out));
+    }));
     EXPECT_TRUE(WaitUntilOutputFlows(synth));
     EXPECT_TRUE(WaitUntilInputFlows());
     const int opens = calls.Opens();

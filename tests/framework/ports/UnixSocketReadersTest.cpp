@@ -179,3 +179,30 @@ TEST(UnixSocketReaders, TheServerIsTheSocketListeningOnItsSocketFile)
     close(server);
     unlink(path.c_str());
 }
+
+// A client's notification socket is told by its name, or by that name with the number JACK gives a second client of
+// it; in both of JACK's namings.
+TEST(UnixSocketReaders, AClientSocketIsNamedByItsClientOrThatNameNumbered)
+{
+    const char* set = std::getenv("JACK_PROMISCUOUS_SERVER");
+    const std::string before = set ? set : "";
+    for (bool shared : {false, true}) {
+        if (shared)
+            setenv("JACK_PROMISCUOUS_SERVER", "", 1);
+        else
+            unsetenv("JACK_PROMISCUOUS_SERVER");
+        const std::string uid = shared ? "" : std::to_string(getuid()) + "_";
+        const auto path = [&](const std::string& client) { return "/dev/shm/jack_" + client + "_" + uid + "0"; };
+        EXPECT_TRUE(platform::IsJackClientSocket(path("RtMidi Output Client"), "RtMidi Output Client"));
+        EXPECT_TRUE(platform::IsJackClientSocket(path("RtMidi Output Client-01"), "RtMidi Output Client"));
+        EXPECT_TRUE(platform::IsJackClientSocket(path("a-b-12"), "a-b"));
+        for (const char* other : {"RtMidi Output Client-", "RtMidi Output Client-0x", "RtMidi Output Clients",
+                 "RtMidi Input Client", "RtMidi Output Client-01_0"})
+            EXPECT_FALSE(platform::IsJackClientSocket(path(other), "RtMidi Output Client")) << other;
+        EXPECT_FALSE(platform::IsJackClientSocket("/dev/shm/jack_RtMidi Output Client-01_1", "RtMidi Output Client"));
+    }
+    if (set)
+        setenv("JACK_PROMISCUOUS_SERVER", before.c_str(), 1);
+    else
+        unsetenv("JACK_PROMISCUOUS_SERVER");
+}

@@ -95,13 +95,14 @@ inline bool StopTheServerUnder(Watched& watched, testsupport::JackServer& server
 }
 
 // Both chosen ports watched while the server stops and a server of its name comes back with the synth: each is told
-// gone, then back at its list position.
+// gone, then back at its list position. whileAway runs once both are told gone.
 inline void ExpectToldGoneAndBackAcrossAServerRestart(PortTestPlugin& plug, testsupport::JackServer& server,
-    testsupport::SimulatedSynth& synth, Watched& watched)
+    testsupport::SimulatedSynth& synth, Watched& watched, const std::function<void()>& whileAway = [] {})
 {
     const std::string in = ToldBack(plug, synth, true);
     const std::string out = ToldBack(plug, synth, false);
     ASSERT_TRUE(StopTheServerUnder(watched, server, synth));
+    whileAway();
     // The server's readiness probe closes its JACK client as the server comes up; a client of that server opening
     // meanwhile may take the closed one's number and wait for ever on its wake-up word (libjack). The watch, which
     // opens ours again, stands at its look at the output (the input's, just before, found no server to open on) until
